@@ -1,0 +1,2 @@
+#include "analysis/LineHelpers.h"
+namespace brindle {}

@@ -1,0 +1,2 @@
+#include "analysis/ProcDecl.h"
+namespace brindle {}

@@ -1,0 +1,28 @@
+#pragma once
+// Reading one procedure's declaration, parameters and End statement through its CodeModule.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/model/Vbide.h"
+
+namespace brindle {
+
+// The declaration statement that begins at `line`, continuation lines joined; `lineCount`
+// receives the number of lines it occupies.
+std::string GetProcDeclLine(CodeModule& module, const std::int32_t& line, std::int32_t& lineCount);
+
+// The parameter declarations of a declaration statement, as written, from index 0 on; returns
+// their number (0 leaves `parms` untouched when there is no bracket).
+std::int32_t GetParms(std::string_view declaration, std::vector<std::string>& parms);
+
+// The line of the procedure's End statement, or 0 when none is found.
+std::int32_t GetProcLastLineNum(CodeModule& module, std::string_view name, vbext_ProcKind kind);
+
+// "Sub", "Function" or "Property", decided from the declaration's leading words (optional
+// scope keyword, optional Static, then the keyword).
+std::string ProcedureTypeOf(std::string_view declaration);
+
+}  // namespace brindle

@@ -1,0 +1,2 @@
+#include "analysis/SelectedProcs.h"
+namespace brindle {}

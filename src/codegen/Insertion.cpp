@@ -1,0 +1,2 @@
+#include "codegen/Insertion.h"
+namespace brindle {}

@@ -1,0 +1,2 @@
+#include "codegen/ModuleCommands.h"
+namespace brindle {}

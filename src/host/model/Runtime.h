@@ -1,0 +1,30 @@
+#pragma once
+// What the host language's run time offers the add-in: the per-user settings store and
+// sequential reading of the template files. Implemented outside the core.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brindle {
+
+// Texts are UTF-8.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // The stored text, or `fallback` when no such key exists.
+    virtual std::string GetSetting(std::string_view appName, std::string_view section,
+                                   std::string_view key, std::string_view fallback) = 0;
+    virtual void SaveSetting(std::string_view appName, std::string_view section,
+                             std::string_view key, std::string_view value) = 0;
+};
+
+class TemplateFiles {
+public:
+    virtual ~TemplateFiles() = default;
+    // The file's bytes; nothing when it cannot be opened or read (missing, empty path, a
+    // folder, no permission). The path is used as stored: backslashes separate folders.
+    virtual std::optional<std::string> Read(std::string_view path) = 0;
+};
+
+}  // namespace brindle

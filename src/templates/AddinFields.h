@@ -1,0 +1,34 @@
+#pragma once
+// The option and template fields of the add-in object, which the operations of the templates
+// and codegen subsystems read.
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace brindle {
+
+using Clock = std::function<std::chrono::system_clock::time_point()>;
+
+struct AddinFields {
+    // Options, as stored in the settings (UTF-8).
+    std::string msModHdrFname;
+    std::string msProcHdrFname;
+    std::string msErrHdrFname;
+    std::string msErrFtrFname;
+    std::string msAuthor;
+    bool mbAddCodeMarkers = false;
+    std::string msLastDir;
+    bool mbDisableSplash = false;
+
+    // Template texts: the bytes of each file's lines, each followed by LF.
+    std::string msModHdrTmplt;
+    std::string msProcHdrTmplt;
+    std::string msErrHdrTmplt;
+    std::string msErrFtrTmplt;
+
+    // Today, for the Date keyword; replaceable in tests.
+    Clock clock = [] { return std::chrono::system_clock::now(); };
+};
+
+}  // namespace brindle

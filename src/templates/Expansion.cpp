@@ -1,0 +1,2 @@
+#include "templates/Expansion.h"
+namespace brindle {}

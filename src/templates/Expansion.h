@@ -1,0 +1,25 @@
+#pragma once
+// Expansion of a template for one module or procedure.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "host/model/Vbide.h"
+#include "templates/AddinFields.h"
+
+namespace brindle {
+
+// `member` is null for the module header.
+std::string BuildCode(const AddinFields& fields, const std::string& tmplt, CodeModule& module,
+                      const Member* member, std::int32_t line);
+
+// The next keyword reference at or after `start` (1-based): its name as written, or "".
+std::string GetKeyword(std::string_view text, std::int32_t start, std::int32_t& keywordStart,
+                       std::int32_t& keywordEnd);
+
+// A value that cannot be computed is "".
+std::string ExpandKeyword(const AddinFields& fields, std::string_view keyword, CodeModule& module,
+                          const Member* member, std::int32_t line);
+
+}  // namespace brindle

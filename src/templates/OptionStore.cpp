@@ -1,0 +1,2 @@
+#include "templates/OptionStore.h"
+namespace brindle {}

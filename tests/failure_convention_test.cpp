@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "host/model/Diagnostics.h"
+#include "host/model/VbError.h"
+
+namespace brindle {
+namespace {
+
+class RecordingSink : public Diagnostics {
+public:
+    void Report(const VbError& failure) override { reported.push_back(failure); }
+    std::vector<VbError> reported;
+};
+
+TEST(FailureConvention, PassOnPutsEachOperationBeforeTheSourceOutermostFirst) {
+    try {
+        PassOn("Brindle.AddHeaders", [] {
+            PassOn("Brindle.AddHeaderToProc", [] { Raise(Err::SubNotDefined, "VBIDE"); });
+        });
+        FAIL() << "no failure";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), 35);
+        EXPECT_EQ(e.Description(), "Sub or Function not defined");
+        EXPECT_EQ(e.Source(), "Brindle.AddHeaders | Brindle.AddHeaderToProc | VBIDE");
+    }
+}
+
+TEST(FailureConvention, StandardLibraryFailuresBecomeRunTimeErrors) {
+    try {
+        PassOn("Brindle.GetParms", [] { throw std::out_of_range("substr"); });
+        FAIL() << "no failure";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), 9);
+        EXPECT_EQ(e.Source(), "Brindle.GetParms | substr");
+    }
+}
+
+TEST(FailureConvention, PassOnReturnsTheBodysValue) {
+    EXPECT_EQ(PassOn("Brindle.X", [] { return 42; }), 42);
+}
+
+TEST(FailureConvention, IgnoredStepsReachTheSinkAndTheNextStepRuns) {
+    RecordingSink sink;
+    int ran = 0;
+    EXPECT_FALSE(IgnoreStep(&sink, [] { Raise(Err::InvalidCall, "Brindle.RemoveCode | VBIDE"); }));
+    EXPECT_TRUE(IgnoreStep(&sink, [&] { ++ran; }));
+    EXPECT_FALSE(IgnoreStep(nullptr, [] { throw std::runtime_error("no sink"); }));
+    EXPECT_EQ(ran, 1);
+    ASSERT_EQ(sink.reported.size(), 1u);
+    EXPECT_EQ(sink.reported[0].Number(), 5);
+    EXPECT_EQ(sink.reported[0].Source(), "Brindle.RemoveCode | VBIDE");
+}
+
+}  // namespace
+}  // namespace brindle

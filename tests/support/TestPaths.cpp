@@ -1,0 +1,68 @@
+#include "support/TestPaths.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace brindle::test {
+
+fs::path SourceDir() { return BRINDLE_SOURCE_DIR; }
+
+fs::path CorpusDir() { return BRINDLE_CORPUS_DIR; }
+
+std::vector<fs::path> CorpusModules() {
+    static const std::array<std::string, 7> kExtensions = {".bas", ".cls", ".frm", ".ctl",
+                                                           ".pag", ".dob", ".dsr"};
+    std::vector<fs::path> files;
+    if (!fs::exists(CorpusDir())) {
+        return files;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(CorpusDir())) {
+        std::string ext = entry.path().extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (entry.is_regular_file() &&
+            std::find(kExtensions.begin(), kExtensions.end(), ext) != kExtensions.end()) {
+            files.push_back(entry.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+TempDir::TempDir() {
+    std::random_device random;
+    path_ = fs::temp_directory_path() / ("brindle-test-" + std::to_string(random()));
+    fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+}
+
+std::string ReadBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + file.string());
+    }
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& file, const std::string& bytes) {
+    fs::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + file.string());
+    }
+}
+
+}  // namespace brindle::test

@@ -1,0 +1,31 @@
+#pragma once
+// Where tests find the corpus and the sources, and a temporary folder per test.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace brindle::test {
+
+std::filesystem::path SourceDir();
+std::filesystem::path CorpusDir();
+// Every VB6 module file (.bas .cls .frm .ctl .pag .dob .dsr) under the corpus, sorted.
+std::vector<std::filesystem::path> CorpusModules();
+
+// A fresh folder that is removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string ReadBytes(const std::filesystem::path& file);
+void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
+
+}  // namespace brindle::test
