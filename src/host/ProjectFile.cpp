@@ -1,0 +1,273 @@
+#include "host/ProjectFile.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace brindle::host {
+namespace {
+
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+std::string_view Trim(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+std::string_view Unquote(std::string_view text) {
+    text = Trim(text);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+        return text.substr(1, text.size() - 2);
+    }
+    return text;
+}
+
+// Splits at CR LF, lone CR and lone LF; a final line break gives no empty last line.
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') {
+            continue;
+        }
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    if (start < text.size()) {
+        lines.push_back(text.substr(start));
+    }
+    return lines;
+}
+
+struct KeyValue {
+    std::string_view key;
+    std::string_view value;
+};
+
+std::optional<KeyValue> SplitKeyValue(std::string_view line) {
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return KeyValue{Trim(line.substr(0, equals)), line.substr(equals + 1)};
+}
+
+constexpr std::array<std::string_view, 7> kComponentKeys = {
+    "Form", "Module", "Class", "UserControl", "PropertyPage", "UserDocument", "Designer"};
+
+bool IsComponentKey(std::string_view key) {
+    return std::any_of(kComponentKeys.begin(), kComponentKeys.end(),
+                       [key](std::string_view k) { return EqualsNoCase(k, key); });
+}
+
+bool IsIdentifier(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+               c == '_' || static_cast<unsigned char>(c) >= 0x80;
+    });
+}
+
+ProjectEntry MakeEntry(std::string_view key, std::string_view value, int line) {
+    ProjectEntry entry{std::string(key), {}, {}, line};
+    const auto semicolon = value.find(';');
+    if (semicolon != std::string_view::npos && IsIdentifier(Trim(value.substr(0, semicolon)))) {
+        entry.name = std::string(Trim(value.substr(0, semicolon)));
+        value = value.substr(semicolon + 1);
+    }
+    entry.path = std::string(Unquote(value));
+    return entry;
+}
+
+bool IsSectionHeader(std::string_view line) {
+    return !line.empty() && line.front() == '[';
+}
+
+}  // namespace
+
+ProjectFileContents ParseProjectFile(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos) {
+        throw ProjectFileError("binary content, not a VB6 project file");
+    }
+    ProjectFileContents contents;
+    bool sawType = false;
+    int number = 0;
+    for (const auto raw : SplitLines(text)) {
+        ++number;
+        const auto line = Trim(raw);
+        if (IsSectionHeader(line)) {
+            break;  // later sections belong to compilers and add-ins
+        }
+        if (line.empty()) {
+            continue;
+        }
+        const auto pair = SplitKeyValue(line);
+        if (!pair) {
+            throw ProjectFileError("line " + std::to_string(number) +
+                                   " is not a Key=Value line, not a VB6 project file");
+        }
+        if (EqualsNoCase(pair->key, "Type")) {
+            sawType = true;
+        } else if (EqualsNoCase(pair->key, "Name")) {
+            contents.name = std::string(Unquote(pair->value));
+        } else if (IsComponentKey(pair->key)) {
+            contents.entries.push_back(MakeEntry(pair->key, pair->value, number));
+        }
+    }
+    if (!sawType) {
+        throw ProjectFileError("no Type= line, not a VB6 project file");
+    }
+    return contents;
+}
+
+bool IsGroupFileText(std::string_view text) {
+    const auto lines = SplitLines(text.substr(0, 64));
+    const auto first = lines.empty() ? std::string_view{} : Trim(lines.front());
+    return first.size() >= 7 && EqualsNoCase(first.substr(0, 7), "VBGROUP");
+}
+
+std::vector<GroupEntry> ParseGroupFile(std::string_view text) {
+    if (!IsGroupFileText(text) || text.find('\0') != std::string_view::npos) {
+        throw ProjectFileError("no VBGROUP line, not a VB6 group file");
+    }
+    std::vector<GroupEntry> projects;
+    int number = 0;
+    for (const auto raw : SplitLines(text)) {
+        ++number;
+        const auto pair = SplitKeyValue(Trim(raw));
+        if (!pair) {
+            continue;
+        }
+        const bool startup = EqualsNoCase(pair->key, "StartupProject");
+        if (startup || EqualsNoCase(pair->key, "Project")) {
+            projects.push_back({std::string(Unquote(pair->value)), startup, number});
+        }
+    }
+    return projects;
+}
+
+namespace {
+
+std::vector<std::string> SplitSegments(std::string_view path) {
+    std::vector<std::string> segments;
+    std::string current;
+    for (const char c : path) {
+        if (c == '\\' || c == '/') {
+            if (!current.empty() && current != ".") {
+                segments.push_back(current);
+            }
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty() && current != ".") {
+        segments.push_back(current);
+    }
+    return segments;
+}
+
+bool IsWindowsAbsolute(std::string_view path) {
+    const bool drive = path.size() >= 2 && path[1] == ':';
+    const bool rooted = !path.empty() && (path.front() == '\\' || path.front() == '/');
+    return drive || rooted;
+}
+
+bool Exists(const fs::path& path) {
+    std::error_code error;
+    return fs::exists(path, error);
+}
+
+std::vector<fs::path> MatchesIgnoringCase(const fs::path& folder, std::string_view name) {
+    std::vector<fs::path> matches;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (EqualsNoCase(it->path().filename().string(), name)) {
+            matches.push_back(it->path());
+        }
+    }
+    std::sort(matches.begin(), matches.end());
+    return matches;
+}
+
+}  // namespace
+
+ResolvedPath ResolveProjectPath(const fs::path& folder, std::string_view path) {
+    if (IsWindowsAbsolute(path)) {
+        return {PathStatus::Absolute, {}};
+    }
+    const auto segments = SplitSegments(path);
+    fs::path exact = folder;
+    for (const auto& segment : segments) {
+        exact /= segment;
+    }
+    if (Exists(exact)) {
+        return {PathStatus::Found, exact.lexically_normal()};
+    }
+    fs::path current = folder;
+    for (const auto& segment : segments) {
+        if (segment == ".." || Exists(current / segment)) {
+            current /= segment;
+            continue;
+        }
+        const auto matches = MatchesIgnoringCase(current, segment);
+        if (matches.size() != 1) {
+            const auto status = matches.empty() ? PathStatus::Missing : PathStatus::Ambiguous;
+            return {status, (current / segment).lexically_normal()};
+        }
+        current = matches.front();
+    }
+    return {PathStatus::Found, current.lexically_normal()};
+}
+
+std::string DescribeResolution(const ResolvedPath& resolved, std::string_view path) {
+    const std::string quoted = "\"" + std::string(path) + "\"";
+    switch (resolved.status) {
+        case PathStatus::Found:
+            return quoted + " is " + resolved.path.string();
+        case PathStatus::Missing:
+            return quoted + ": no such file (" + resolved.path.string() + ")";
+        case PathStatus::Ambiguous:
+            return quoted + ": several files differ from it only in letter case (" +
+                   resolved.path.string() + ")";
+        case PathStatus::Absolute:
+            return quoted + ": an absolute Windows path, not reachable from the project folder";
+    }
+    return quoted;
+}
+
+std::string ReadFileBytes(const fs::path& file) {
+    std::error_code error;
+    if (fs::is_directory(file, error)) {
+        throw ProjectFileError(file.string() + ": is a folder");
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        throw ProjectFileError(file.string() + ": cannot be read");
+    }
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) {
+        throw ProjectFileError(file.string() + ": cannot be read");
+    }
+    return bytes;
+}
+
+}  // namespace brindle::host
