@@ -1,2 +1,191 @@
 #include "analysis/ProcDecl.h"
-namespace brindle {}
+
+#include <array>
+#include <optional>
+
+#include "analysis/LineHelpers.h"
+#include "host/model/VbError.h"
+
+namespace brindle {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// The "(" that opens the parameter list: the first one outside string literals and before any
+// comment.
+std::optional<std::size_t> OpeningBracket(std::string_view declaration) {
+    bool inString = false;
+    for (std::size_t i = 0; i < declaration.size(); ++i) {
+        const char c = declaration[i];
+        if (c == '"') {
+            inString = !inString;
+        } else if (!inString && c == '\'') {
+            return std::nullopt;
+        } else if (!inString && c == '(') {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+// The ")" that closes the bracket at `open`, nested brackets and string literals skipped.
+// Raises 5 when the list is never closed.
+std::size_t ClosingBracket(std::string_view declaration, std::size_t open) {
+    bool inString = false;
+    int depth = 0;
+    for (std::size_t i = open; i < declaration.size(); ++i) {
+        const char c = declaration[i];
+        if (c == '"') {
+            inString = !inString;
+        } else if (!inString && c == '(') {
+            ++depth;
+        } else if (!inString && c == ')' && --depth == 0) {
+            return i;
+        }
+    }
+    Raise(Err::InvalidCall, "Brindle");
+}
+
+// Cuts at commas outside brackets and string literals. A piece is the text between two commas;
+// the one space after a comma belongs to the separator. No empty piece follows a final comma.
+std::vector<std::string> SplitParameterText(std::string_view text) {
+    std::vector<std::string> pieces;
+    bool inString = false;
+    int depth = 0;
+    std::size_t start = 0;
+    auto skipSeparatorSpace = [&](std::size_t p) {
+        return p < text.size() && text[p] == ' ' ? p + 1 : p;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"') {
+            inString = !inString;
+        } else if (!inString && c == '(') {
+            ++depth;
+        } else if (!inString && c == ')') {
+            --depth;
+        } else if (!inString && depth == 0 && c == ',') {
+            pieces.emplace_back(text.substr(start, i - start));
+            start = skipSeparatorSpace(i + 1);
+            i = start - 1;
+        }
+    }
+    if (start < text.size()) {
+        pieces.emplace_back(text.substr(start));
+    }
+    return pieces;
+}
+
+bool IsBlankText(std::string_view text) {
+    return text.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+// The words of a text separated by spaces and tabs, at most `limit` of them.
+std::vector<std::string_view> LeadingWords(std::string_view text, std::size_t limit) {
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (words.size() < limit) {
+        while (i < text.size() && IsBlank(text[i])) {
+            ++i;
+        }
+        if (i == text.size()) {
+            break;
+        }
+        const std::size_t start = i;
+        while (i < text.size() && !IsBlank(text[i])) {
+            ++i;
+        }
+        words.push_back(text.substr(start, i - start));
+    }
+    return words;
+}
+
+bool IsModifier(std::string_view word) {
+    static constexpr std::array<std::string_view, 6> kModifiers = {"Public", "Private", "Friend",
+                                                                   "Global", "Static",  "Declare"};
+    for (std::string_view m : kModifiers) {
+        if (EqualsNoCase(word, m)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string GetProcDeclLine(CodeModule& module, const std::int32_t& line, std::int32_t& lineCount) {
+    return PassOn("Brindle.GetProcDeclLine", [&] {
+        std::string declaration;
+        std::int32_t current = line;
+        for (;;) {
+            const std::string text = module.Lines(current, 1);
+            const std::string_view trimmed = TrimTrailingSpaces(text);
+            if (trimmed.empty() || trimmed.back() != '_') {
+                declaration.append(trimmed);
+                break;
+            }
+            declaration.append(trimmed.substr(0, trimmed.size() - 1));
+            ++current;
+        }
+        lineCount = current - line + 1;
+        return declaration;
+    });
+}
+
+std::int32_t GetParms(std::string_view declaration, std::vector<std::string>& parms) {
+    return PassOn("Brindle.GetParms", [&] {
+        const std::optional<std::size_t> open = OpeningBracket(declaration);
+        if (!open) {
+            return std::int32_t{0};
+        }
+        const std::size_t close = ClosingBracket(declaration, *open);
+        const std::string_view text = declaration.substr(*open + 1, close - *open - 1);
+        if (IsBlankText(text)) {
+            return std::int32_t{0};
+        }
+        parms = SplitParameterText(text);
+        return static_cast<std::int32_t>(parms.size());
+    });
+}
+
+std::string ProcedureTypeOf(std::string_view declaration) {
+    constexpr std::size_t kMostWords = 5;  // scope, Static or Declare, and the keyword
+    for (std::string_view word : LeadingWords(declaration, kMostWords)) {
+        if (IsModifier(word)) {
+            continue;
+        }
+        for (std::string_view kind : {"Function", "Property"}) {
+            if (EqualsNoCase(word, kind)) {
+                return std::string(kind);
+            }
+        }
+        break;
+    }
+    return "Sub";
+}
+
+std::int32_t GetProcLastLineNum(CodeModule& module, std::string_view name, vbext_ProcKind kind) {
+    return PassOn("Brindle.GetProcLastLineNum", [&] {
+        std::int32_t line =
+            module.ProcStartLine(name, kind) + module.ProcCountLines(name, kind) - 1;
+        std::string target = "End Property";
+        if (kind == vbext_pk_Proc) {
+            std::int32_t count = 0;
+            const std::int32_t body = module.ProcBodyLine(name, vbext_pk_Proc);
+            target = "End " + ProcedureTypeOf(GetProcDeclLine(module, body, count));
+        }
+        const std::int32_t bodyLine = module.ProcBodyLine(name, kind);
+        for (;;) {
+            if (ContainsNoCase(GetNonCommentPartOfLine(module.Lines(line, 1)), target)) {
+                return line;
+            }
+            if (--line <= bodyLine) {
+                return std::int32_t{0};
+            }
+        }
+    });
+}
+
+}  // namespace brindle

@@ -15,14 +15,15 @@ namespace brindle {
 std::string GetProcDeclLine(CodeModule& module, const std::int32_t& line, std::int32_t& lineCount);
 
 // The parameter declarations of a declaration statement, as written, from index 0 on; returns
-// their number (0 leaves `parms` untouched when there is no bracket).
+// their number (0 leaves `parms` untouched). The list runs to the bracket that closes it, and
+// commas inside brackets or string literals do not separate; a list never closed raises 5.
 std::int32_t GetParms(std::string_view declaration, std::vector<std::string>& parms);
 
 // The line of the procedure's End statement, or 0 when none is found.
 std::int32_t GetProcLastLineNum(CodeModule& module, std::string_view name, vbext_ProcKind kind);
 
 // "Sub", "Function" or "Property", decided from the declaration's leading words (optional
-// scope keyword, optional Static, then the keyword).
+// scope keyword, optional Static, then the keyword); "Sub" for a statement that is none of them.
 std::string ProcedureTypeOf(std::string_view declaration);
 
 }  // namespace brindle

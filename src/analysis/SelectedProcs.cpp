@@ -1,2 +1,66 @@
 #include "analysis/SelectedProcs.h"
-namespace brindle {}
+
+#include <algorithm>
+
+#include "host/model/VbError.h"
+
+namespace brindle {
+namespace {
+
+std::string FoldCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return text;
+}
+
+}  // namespace
+
+std::string ProcList::KeyOf(const ProcInfo& info) {
+    return info.gsProcName + "_" + std::to_string(static_cast<std::int32_t>(info.geProcKind));
+}
+
+bool ProcList::TryAdd(ProcInfo info) {
+    if (!keys_.insert(FoldCase(KeyOf(info))).second) {
+        return false;
+    }
+    entries_.push_back(std::move(info));
+    return true;
+}
+
+void ProcList::Add(ProcInfo info) {
+    if (!TryAdd(std::move(info))) {
+        Raise(Err::DuplicateKey, "Collection");
+    }
+}
+
+void GetSelection(CodePane& pane, std::int32_t& startLine, std::int32_t& startColumn,
+                  std::int32_t& endLine, std::int32_t& endColumn) {
+    PassOn("Brindle.GetSelection", [&] {
+        pane.GetSelection(startLine, startColumn, endLine, endColumn);
+        if (endLine > startLine && endColumn == 1) {
+            --endLine;
+            endColumn = static_cast<std::int32_t>(pane.CodeModule().Lines(endLine, 1).size());
+        }
+    });
+}
+
+ProcList GetSelectedProcs(CodeModule& module) {
+    std::int32_t startLine = 0;
+    std::int32_t startColumn = 0;
+    std::int32_t endLine = 0;
+    std::int32_t endColumn = 0;
+    CodePane& pane = module.CodePane();
+    GetSelection(pane, startLine, startColumn, endLine, endColumn);
+    ProcList procs;
+    for (std::int32_t line = startLine; line <= endLine; ++line) {
+        ProcInfo info;
+        info.gsProcName = pane.CodeModule().ProcOfLine(line, info.geProcKind);
+        if (!info.gsProcName.empty()) {
+            procs.TryAdd(std::move(info));  // a procedure met before keeps its place
+        }
+    }
+    return procs;
+}
+
+}  // namespace brindle

@@ -1,9 +1,11 @@
 #pragma once
 // The procedures touched by a code pane's selection.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "host/model/Vbide.h"
@@ -15,11 +17,14 @@ struct ProcInfo {
     vbext_ProcKind geProcKind = vbext_pk_Proc;
 };
 
-// An ordered collection keyed by name, "_" and kind; keys compare without regard to case.
+// An ordered collection keyed by name, "_" and kind; keys compare without regard to case
+// (ASCII letters, as in LineHelpers).
 class ProcList {
 public:
     // Raises 457 when the key is taken; the first entry stays.
     void Add(ProcInfo info);
+    // False, and nothing added, when the key is taken.
+    bool TryAdd(ProcInfo info);
     std::size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
     const ProcInfo& operator[](std::size_t i) const { return entries_[i]; }
@@ -30,7 +35,7 @@ public:
 
 private:
     std::vector<ProcInfo> entries_;
-    std::vector<std::string> keys_;
+    std::unordered_set<std::string> keys_;  // case folded
 };
 
 // The pane's selection, with an end at column 1 of a later line pulled back to the end of the
