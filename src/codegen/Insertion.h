@@ -13,15 +13,26 @@ namespace brindle {
 inline constexpr std::string_view kBeginMarker = "' [Brindle Begin]";
 inline constexpr std::string_view kEndMarker = "' [Brindle End]";
 
+// The text between the two marker lines, joined by CR LF, when the Add Code Markers option is
+// on; the text itself when it is off.
+std::string MarkedText(const AddinFields& fields, std::string text);
+
+// Above the declaration that begins at `line` and above the comment lines (first column "'")
+// directly over it.
 void InsertProcHeader(const AddinFields& fields, CodeModule& module, std::string text,
                       std::int32_t line);
+// Directly below the declaration statement that begins at `line`, or below the #End If that
+// closes alternative declarations of the same procedure.
 void InsertErrHeader(const AddinFields& fields, CodeModule& module, std::string text,
                      std::int32_t line);
+// At `line`, the line of the End statement, which moves down below it.
 void InsertErrFooter(const AddinFields& fields, CodeModule& module, std::string text,
                      std::int32_t line);
 
 void AddHeaderToProc(const AddinFields& fields, CodeModule& module, std::string_view name,
                      vbext_ProcKind kind);
+// Only for a method or property member. When the footer cannot be placed, the header is taken
+// out again before the failure is passed on.
 void AddErrHandlerToProc(const AddinFields& fields, CodeModule& module, std::string_view name,
                          vbext_ProcKind kind);
 

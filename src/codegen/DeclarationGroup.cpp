@@ -1,0 +1,157 @@
+#include "codegen/DeclarationGroup.h"
+
+#include <initializer_list>
+#include <vector>
+
+#include "analysis/LineHelpers.h"
+#include "analysis/ProcDecl.h"
+#include "codegen/TextCompare.h"
+
+namespace brindle {
+namespace {
+
+enum class Directive { None, If, ElseIf, Else, EndIf, Other };
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && IsSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// The words before the first "(", split at spaces and tabs.
+std::vector<std::string_view> LeadingWords(std::string_view code) {
+    code = code.substr(0, code.find('('));
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < code.size()) {
+        while (i < code.size() && IsSpace(code[i])) {
+            ++i;
+        }
+        const std::size_t start = i;
+        while (i < code.size() && !IsSpace(code[i])) {
+            ++i;
+        }
+        if (i > start) {
+            words.push_back(code.substr(start, i - start));
+        }
+    }
+    return words;
+}
+
+bool IsOneOf(std::string_view word, std::initializer_list<std::string_view> options) {
+    for (const auto option : options) {
+        if (EqualsNoCase(word, option)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+Directive DirectiveOf(std::string_view line) {
+    const std::string code = GetNonCommentPartOfLine(line);
+    const auto trimmed = Trimmed(code);
+    if (trimmed.empty() || trimmed.front() != '#') {
+        return Directive::None;
+    }
+    const auto words = LeadingWords(trimmed.substr(1));
+    if (words.empty()) {
+        return Directive::Other;
+    }
+    if (EqualsNoCase(words[0], "If")) {
+        return Directive::If;
+    }
+    if (EqualsNoCase(words[0], "ElseIf")) {
+        return Directive::ElseIf;
+    }
+    if (EqualsNoCase(words[0], "Else")) {
+        return Directive::Else;
+    }
+    if (EqualsNoCase(words[0], "EndIf") ||
+        (EqualsNoCase(words[0], "End") && words.size() > 1 && EqualsNoCase(words[1], "If"))) {
+        return Directive::EndIf;
+    }
+    return Directive::Other;
+}
+
+bool IsBlankOrComment(std::string_view line) {
+    return Trimmed(GetNonCommentPartOfLine(line)).empty();
+}
+
+}  // namespace
+
+std::string DeclaredProcName(std::string_view statement) {
+    const std::string code = GetNonCommentPartOfLine(statement);
+    const auto words = LeadingWords(code);
+    std::size_t i = 0;
+    if (i < words.size() && IsOneOf(words[i], {"Public", "Private", "Friend", "Global"})) {
+        ++i;
+    }
+    if (i < words.size() && EqualsNoCase(words[i], "Static")) {
+        ++i;
+    }
+    if (i < words.size() && IsOneOf(words[i], {"Sub", "Function"})) {
+        ++i;
+    } else if (i + 1 < words.size() && EqualsNoCase(words[i], "Property") &&
+               IsOneOf(words[i + 1], {"Get", "Let", "Set"})) {
+        i += 2;
+    } else {
+        return "";
+    }
+    if (i >= words.size()) {
+        return "";
+    }
+    auto name = words[i];
+    while (!name.empty() &&
+           std::string_view("%&!#@$").find(name.back()) != std::string_view::npos) {
+        name.remove_suffix(1);
+    }
+    return std::string(name);
+}
+
+std::int32_t FirstBodyLine(CodeModule& module, std::string_view declaration,
+                           std::int32_t afterDeclaration) {
+    const auto name = DeclaredProcName(declaration);
+    if (name.empty()) {
+        return afterDeclaration;
+    }
+    const auto lastLine = module.CountOfLines();
+    bool inBranch = false;
+    std::int32_t line = afterDeclaration;
+    while (line <= lastLine) {
+        const auto text = module.Lines(line, 1);
+        switch (DirectiveOf(text)) {
+            case Directive::Else:
+            case Directive::ElseIf:
+                inBranch = true;
+                ++line;
+                continue;
+            case Directive::EndIf:
+                return inBranch ? line + 1 : afterDeclaration;
+            case Directive::None:
+                break;
+            default:
+                return afterDeclaration;
+        }
+        if (IsBlankOrComment(text)) {
+            ++line;
+            continue;
+        }
+        std::int32_t count = 0;
+        if (!inBranch ||
+            !EqualsNoCase(DeclaredProcName(GetProcDeclLine(module, line, count)), name)) {
+            return afterDeclaration;
+        }
+        line += count;
+    }
+    return afterDeclaration;
+}
+
+}  // namespace brindle

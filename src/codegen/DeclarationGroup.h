@@ -1,0 +1,33 @@
+#pragma once
+// Alternative declarations of one procedure under conditional compilation, as in
+//
+//     #If VBA7 Then
+//     Private Function Handle() As LongPtr
+//     #Else
+//     Private Function Handle() As Long
+//     #End If
+//         ...
+//     End Function
+//
+// The host reports one procedure whose body line is the first declaration; its body starts
+// after the #End If that closes the group.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "host/model/Vbide.h"
+
+namespace brindle {
+
+// The name a Sub, Function or Property statement declares (type suffix removed), or "" when
+// the statement declares no procedure.
+std::string DeclaredProcName(std::string_view statement);
+
+// The first line of a procedure's body, given its declaration statement and the line after
+// that statement: that line, or, when alternative declarations of the same procedure follow
+// it under #Else or #ElseIf branches, the line after the #End If that closes them.
+std::int32_t FirstBodyLine(CodeModule& module, std::string_view declaration,
+                           std::int32_t afterDeclaration);
+
+}  // namespace brindle
