@@ -18,7 +18,8 @@ std::string BuildCode(const AddinFields& fields, const std::string& tmplt, CodeM
 std::string GetKeyword(std::string_view text, std::int32_t start, std::int32_t& keywordStart,
                        std::int32_t& keywordEnd);
 
-// A value that cannot be computed is "".
+// The value of one of the eight keywords. Author and Date are converted into the module's code
+// page. A value that cannot be computed is "".
 std::string ExpandKeyword(const AddinFields& fields, std::string_view keyword, CodeModule& module,
                           const Member* member, std::int32_t line);
 

@@ -1,2 +1,165 @@
 #include "templates/OptionStore.h"
-namespace brindle {}
+
+#include <array>
+#include <charconv>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+#include "analysis/LineHelpers.h"
+#include "host/model/VbError.h"
+
+namespace brindle {
+namespace {
+
+constexpr std::string_view kOptions = "Options";
+constexpr std::string_view kState = "State";
+
+constexpr std::string_view kModHdrKey = "Module Header Filename";
+constexpr std::string_view kProcHdrKey = "Procedure Header Template Filename";
+constexpr std::string_view kErrHdrKey = "Error Header Template Filename";
+constexpr std::string_view kErrFtrKey = "Error Footer Template Filename";
+constexpr std::string_view kAuthorKey = "Author";
+constexpr std::string_view kMarkersKey = "Add Code Markers";
+constexpr std::string_view kLastDirKey = "Last Directory";
+constexpr std::string_view kSplashKey = "Disable Splash";
+
+constexpr bool kMarkersDefault = true;
+constexpr bool kSplashDefault = false;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::string_view BooleanText(bool value) {
+    return value ? "True" : "False";
+}
+
+// A number: optional sign, digits, decimal point, exponent; nothing else around but spaces.
+std::optional<double> ParseNumber(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    const std::string_view digits = text.substr(text.starts_with('-') ? 1 : 0);
+    if (digits.empty() || !(IsDigit(digits.front()) || digits.front() == '.')) {
+        return std::nullopt;  // no "inf" or "nan"
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// As the host language converts text to a Boolean: True or False in any case, or a number
+// (0 is False). Nothing for any other text.
+std::optional<bool> ParseBoolean(std::string_view text) {
+    text = TrimSpaces(text);
+    if (EqualsNoCase(text, "True")) {
+        return true;
+    }
+    if (EqualsNoCase(text, "False")) {
+        return false;
+    }
+    if (const std::optional<double> number = ParseNumber(text)) {
+        return *number != 0;
+    }
+    return std::nullopt;
+}
+
+std::string ReadText(SettingsStore& store, std::string_view section, std::string_view key,
+                     std::string_view fallback) {
+    return store.GetSetting(kAppName, section, key, fallback);
+}
+
+// A text that is no Boolean gives the default, so one bad value cannot stop the rest loading.
+bool ReadBoolean(SettingsStore& store, std::string_view key, bool fallback) {
+    return ParseBoolean(ReadText(store, kOptions, key, BooleanText(fallback))).value_or(fallback);
+}
+
+// A stored text that is no Boolean already loads as the default: while the field holds the
+// default it stays, so the user's own text is not replaced by one never read from it.
+void WriteBoolean(SettingsStore& store, std::string_view key, bool value, bool fallback) {
+    if (value == fallback) {
+        const std::string stored = ReadText(store, kOptions, key, BooleanText(fallback));
+        if (!ParseBoolean(stored)) {
+            return;
+        }
+    }
+    store.SaveSetting(kAppName, kOptions, key, BooleanText(value));
+}
+
+// Lines end at CR or CR LF; a lone LF stays inside its line. Each line gets one LF.
+std::string TemplateText(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size() + 1);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r') {
+            continue;
+        }
+        text.append(bytes.substr(start, i - start)).push_back('\n');
+        if (i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    if (start < bytes.size()) {
+        text.append(bytes.substr(start)).push_back('\n');
+    }
+    return text;
+}
+
+}  // namespace
+
+void LoadOptions(SettingsStore& store, AddinFields& fields) {
+    PassOn("Brindle.LoadOptions", [&] {
+        fields.msModHdrFname = ReadText(store, kOptions, kModHdrKey, kDefaultModHdrFname);
+        fields.msProcHdrFname = ReadText(store, kOptions, kProcHdrKey, kDefaultProcHdrFname);
+        fields.msErrHdrFname = ReadText(store, kOptions, kErrHdrKey, kDefaultErrHdrFname);
+        fields.msErrFtrFname = ReadText(store, kOptions, kErrFtrKey, kDefaultErrFtrFname);
+        fields.msAuthor = ReadText(store, kOptions, kAuthorKey, kDefaultAuthor);
+        fields.mbAddCodeMarkers = ReadBoolean(store, kMarkersKey, kMarkersDefault);
+        fields.msLastDir = ReadText(store, kState, kLastDirKey, kDefaultLastDir);
+        fields.mbDisableSplash = ReadBoolean(store, kSplashKey, kSplashDefault);
+    });
+}
+
+void SaveOptions(SettingsStore& store, const AddinFields& fields) {
+    PassOn("Brindle.SaveOptions", [&] {
+        store.SaveSetting(kAppName, kOptions, kModHdrKey, fields.msModHdrFname);
+        store.SaveSetting(kAppName, kOptions, kProcHdrKey, fields.msProcHdrFname);
+        store.SaveSetting(kAppName, kOptions, kErrHdrKey, fields.msErrHdrFname);
+        store.SaveSetting(kAppName, kOptions, kErrFtrKey, fields.msErrFtrFname);
+        store.SaveSetting(kAppName, kOptions, kAuthorKey, fields.msAuthor);
+        WriteBoolean(store, kMarkersKey, fields.mbAddCodeMarkers, kMarkersDefault);
+        store.SaveSetting(kAppName, kState, kLastDirKey, fields.msLastDir);
+        WriteBoolean(store, kSplashKey, fields.mbDisableSplash, kSplashDefault);
+    });
+}
+
+void LoadTemplates(TemplateFiles& files, const std::string& modHdrFname,
+                   const std::string& procHdrFname, const std::string& errHdrFname,
+                   const std::string& errFtrFname, AddinFields& fields) {
+    const std::array<std::pair<const std::string*, std::string*>, 4> templates = {{
+        {&modHdrFname, &fields.msModHdrTmplt},
+        {&procHdrFname, &fields.msProcHdrTmplt},
+        {&errHdrFname, &fields.msErrHdrTmplt},
+        {&errFtrFname, &fields.msErrFtrTmplt},
+    }};
+    for (const auto& [path, text] : templates) {
+        text->clear();
+    }
+    for (const auto& [path, text] : templates) {
+        try {
+            if (const std::optional<std::string> bytes = files.Read(*path)) {
+                *text = TemplateText(*bytes);
+            }
+        } catch (...) {
+            // An unreadable file leaves its template empty; the next one is still read.
+        }
+    }
+}
+
+}  // namespace brindle

@@ -10,8 +10,21 @@ namespace brindle {
 
 inline constexpr const char* kAppName = "VBBrindle";
 
+inline constexpr const char* kDefaultModHdrFname = ".\\Templates\\StandardVBModuleHeader.txt";
+inline constexpr const char* kDefaultProcHdrFname = ".\\Templates\\StandardVBProcedureHeader.txt";
+inline constexpr const char* kDefaultErrHdrFname = ".\\Templates\\StandardVBErrHeader.txt";
+inline constexpr const char* kDefaultErrFtrFname = ".\\Templates\\StandardVBErrFooter.txt";
+inline constexpr const char* kDefaultAuthor = "J. R. Tollard";
+inline constexpr const char* kDefaultLastDir = "C:\\";
+
+// Reads the eight options, each with its default when absent. A Boolean whose text is not a
+// Boolean takes its default and the remaining keys load all the same.
 void LoadOptions(SettingsStore& store, AddinFields& fields);
+// Writes the eight options; Booleans as "True" or "False". A stored Boolean text that could not
+// be read is kept while its field holds the default it loaded as.
 void SaveOptions(SettingsStore& store, const AddinFields& fields);
+// Sets the four template texts from the files: each line followed by one LF. A file that cannot
+// be read leaves its text empty.
 void LoadTemplates(TemplateFiles& files, const std::string& modHdrFname,
                    const std::string& procHdrFname, const std::string& errHdrFname,
                    const std::string& errFtrFname, AddinFields& fields);
