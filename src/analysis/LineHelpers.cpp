@@ -115,7 +115,7 @@ std::int32_t SplitString(std::string_view text, std::string_view separator,
                          std::vector<std::string>& pieces) {
     return PassOn("Brindle.SplitString", [&] {
         if (separator.empty()) {
-            Raise(Err::InvalidCall, "Brindle");
+            Raise(Err::InvalidCall, "VBBrindle");
         }
         std::vector<std::string> found;
         std::size_t p = 0;

@@ -45,7 +45,7 @@ std::size_t ClosingBracket(std::string_view declaration, std::size_t open) {
             return i;
         }
     }
-    Raise(Err::InvalidCall, "Brindle");
+    Raise(Err::InvalidCall, "VBBrindle");
 }
 
 // Cuts at commas outside brackets and string literals. A piece is the text between two commas;

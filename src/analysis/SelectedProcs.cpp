@@ -30,7 +30,7 @@ bool ProcList::TryAdd(ProcInfo info) {
 
 void ProcList::Add(ProcInfo info) {
     if (!TryAdd(std::move(info))) {
-        Raise(Err::DuplicateKey, "Collection");
+        Raise(Err::DuplicateKey, "VBBrindle");
     }
 }
 

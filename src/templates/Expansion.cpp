@@ -76,7 +76,7 @@ std::string ShortDate(std::chrono::system_clock::time_point now) {
     const std::time_t time = std::chrono::system_clock::to_time_t(now);
     const std::tm* local = std::localtime(&time);
     if (local == nullptr) {
-        Raise(Err::InvalidCall, "Brindle");
+        Raise(Err::InvalidCall, "VBBrindle");
     }
     std::ostringstream out;
     out.imbue(UserLocale());
@@ -91,7 +91,7 @@ std::string ValueOf(const AddinFields& fields, std::string_view keyword, CodeMod
     }
     if (EqualsNoCase(keyword, "ProcedureName")) {
         if (member == nullptr) {
-            Raise(Err::ObjectNotSet, "Brindle");
+            Raise(Err::ObjectNotSet, "VBBrindle");
         }
         return member->Name();
     }
@@ -145,7 +145,7 @@ std::string GetKeyword(std::string_view text, std::int32_t start, std::int32_t& 
                        std::int32_t& keywordEnd) {
     return PassOn("Brindle.GetKeyword", [&] {
         if (start < 1) {
-            Raise(Err::InvalidCall, "Brindle");
+            Raise(Err::InvalidCall, "VBBrindle");
         }
         std::size_t from = static_cast<std::size_t>(start - 1);
         for (;;) {

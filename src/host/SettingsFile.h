@@ -1,0 +1,38 @@
+#pragma once
+// The per-user settings store: an INI file through QSettings, every value kept as text.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "host/model/Runtime.h"
+
+class QSettings;
+
+namespace brindle::host {
+
+class SettingsFile : public SettingsStore {
+public:
+    // The file that BRINDLE_SETTINGS names, or else the user's own settings file of the
+    // application "VBBrindle".
+    SettingsFile();
+    explicit SettingsFile(const std::filesystem::path& file);
+    ~SettingsFile() override;
+    SettingsFile(const SettingsFile&) = delete;
+    SettingsFile& operator=(const SettingsFile&) = delete;
+
+    // Sections of another application than "VBBrindle" are kept under a group of its name.
+    std::string GetSetting(std::string_view appName, std::string_view section, std::string_view key,
+                           std::string_view fallback) override;
+    // Writes the file at once, and only when the text changes; raises 75 when it cannot.
+    void SaveSetting(std::string_view appName, std::string_view section, std::string_view key,
+                     std::string_view value) override;
+
+    std::filesystem::path FileName() const;
+
+private:
+    std::unique_ptr<QSettings> settings_;
+};
+
+}  // namespace brindle::host
