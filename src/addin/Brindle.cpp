@@ -1,2 +1,545 @@
-// Implementation pending.
-namespace brindle {}
+#include "addin/Brindle.h"
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "codegen/ModuleCommands.h"
+#include "host/model/VbError.h"
+#include "templates/OptionStore.h"
+
+namespace brindle {
+
+namespace {
+
+constexpr std::int32_t kConfirmButtons = vbYesNo + vbExclamation;
+
+constexpr std::string_view kRemoveMarkersFromSelectionPrompt =
+    "Removing code markers from selected code will prevent Brindle \r\n"
+    "from being able to remove the code it's added up to now.\r\n\r\n"
+    "Are you sure you want to remove Brindle code markers?";
+constexpr std::string_view kRemoveMarkersFromProjectPrompt =
+    "Removing code markers from this project will prevent Brindle \r\n"
+    "from being able to remove the code it's added up to now.\r\n\r\n"
+    "Are you sure you want to remove Brindle code markers?";
+constexpr std::string_view kAddAllPrompt =
+    "Are you sure you want Brindle to add module headers, procedure headers, \r\n"
+    "and error handlers to the entire project?";
+
+// The source of a failure raised by the add-in's own code: the handler's name for an entry
+// point, the component's name inside an operation that puts its own name before it.
+constexpr std::string_view kComponent = "VBBrindle";
+
+[[noreturn]] void RaiseNotSet(std::string_view source) {
+    Raise(Err::ObjectNotSet, std::string(source));
+}
+
+std::string HandlerSource(std::string_view handler) {
+    return "Brindle." + std::string(handler);
+}
+
+std::int32_t LengthOf(const std::string& line) {
+    return static_cast<std::int32_t>(line.size());
+}
+
+}  // namespace
+
+struct Brindle::ButtonRow {
+    std::string_view caption;
+    std::string_view commandBar;
+    bool beginGroup;
+    std::shared_ptr<CommandBarControl> Brindle::*control;
+    EventSourceField Brindle::*events;
+};
+
+struct Brindle::PaneCommand {
+    std::string_view handler;
+    std::string_view confirmTitle;  // empty: the command asks nothing
+    std::string_view confirmPrompt;
+    std::string_view status;
+    void (*work)(const AddinFields& fields, CodeModule& module);
+};
+
+struct Brindle::ProjectCommand {
+    enum class Work { AddAll, RemoveCodeMarkers, RemoveCode };
+    std::string_view handler;
+    std::string_view confirmTitle;
+    std::string_view confirmPrompt;
+    std::string_view status;
+    Work work;
+};
+
+// Lets one command run at a time. A click that arrives while a command runs (the status
+// window's pass over pending messages lets it in) would start work on a half-done module; it
+// is ignored and reported instead.
+class Brindle::CommandGuard {
+public:
+    CommandGuard(Brindle& addin, std::string_view handler) : addin_(addin) {
+        entered_ = !addin.commandRunning_;
+        if (entered_) {
+            addin.commandRunning_ = true;
+            return;
+        }
+        IgnoreStep(addin.sink_, [&] {
+            throw VbError(static_cast<std::int32_t>(Err::InvalidCall),
+                          "A click arrived while another command was running; it was ignored",
+                          HandlerSource(handler));
+        });
+    }
+    ~CommandGuard() {
+        if (entered_) {
+            addin_.commandRunning_ = false;
+        }
+    }
+    CommandGuard(const CommandGuard&) = delete;
+    CommandGuard& operator=(const CommandGuard&) = delete;
+
+    explicit operator bool() const { return entered_; }
+
+private:
+    Brindle& addin_;
+    bool entered_ = false;
+};
+
+namespace {
+
+template <auto Handler>
+CommandBarEvents::ClickHandler Bind(Brindle* addin) {
+    return [addin](CommandBarControl& control, bool& handled, bool& cancelDefault) {
+        (addin->*Handler)(control, handled, cancelDefault);
+    };
+}
+
+}  // namespace
+
+Brindle::Brindle(SettingsStore& settings, TemplateFiles& templateFiles, AddinWindows& windows,
+                 Diagnostics* sink, Clock today)
+    : gevtAddModHdr(Bind<&Brindle::gevtAddModHdr_Click>(this)),
+      gevtAddHeaders(Bind<&Brindle::gevtAddHeaders_Click>(this)),
+      gevtAddErrHandlers(Bind<&Brindle::gevtAddErrHandlers_Click>(this)),
+      gevtRemoveAll(Bind<&Brindle::gevtRemoveAll_Click>(this)),
+      gevtRemoveCodeMarkers(Bind<&Brindle::gevtRemoveCodeMarkers_Click>(this)),
+      gevtOptions(Bind<&Brindle::gevtOptions_Click>(this)),
+      gevtCloseAllWins(Bind<&Brindle::gevtCloseAllWins_Click>(this)),
+      gevtAddAllToProj(Bind<&Brindle::gevtAddAllToProj_Click>(this)),
+      gevtRemoveCodeMarkersFromProj(Bind<&Brindle::gevtRemoveCodeMarkersFromProj_Click>(this)),
+      gevtRemoveAllFromProj(Bind<&Brindle::gevtRemoveAllFromProj_Click>(this)),
+      settings_(settings),
+      templateFiles_(templateFiles),
+      windows_(windows),
+      sink_(sink) {
+    if (today) {
+        clock = std::move(today);
+    }
+}
+
+Brindle::~Brindle() = default;
+
+// ---- Connection ----
+
+void Brindle::OnConnection(VBE& VBInst, std::int32_t ConnectMode, AddIn* /*AddInInst*/,
+                           CustomArgs& /*custom*/) {
+    const bool connected = IgnoreStep(sink_, [&] {
+        mVBE = &VBInst;
+        LoadOptions(settings_, *this);
+        IgnoreStep(sink_, [&] {
+            LoadTemplates(templateFiles_, msModHdrFname, msProcHdrFname, msErrHdrFname,
+                          msErrFtrFname, *this);
+        });
+        mfrmOptions = windows_.CreateOptions(sink_);
+        if (!mfrmOptions) {
+            RaiseNotSet(HandlerSource("OnConnection"));
+        }
+        mfrmOptions->SetLastDir(msLastDir);
+        mfrmOptions->OnOptionsApplied([this] { mfrmOptions_OptionsApplied(); });
+        if (ConnectMode == ext_cm_External) {
+            return;
+        }
+        ConnectButtons();
+    });
+    if (!connected) {
+        DisconnectAddIn();
+    }
+}
+
+void Brindle::ConnectButtons() {
+    static const std::array<ButtonRow, 10> kButtons = {{
+        {"Add Module Header", "Code Window", true, &Brindle::mcbAddModHdr, &Brindle::gevtAddModHdr},
+        {"Add Header(s) to Selected Procedures", "Code Window", false, &Brindle::mcbAddHeaders,
+         &Brindle::gevtAddHeaders},
+        {"Add Error Handler(s) to Selected Procedures", "Code Window", false,
+         &Brindle::mcbAddErrHandlers, &Brindle::gevtAddErrHandlers},
+        {"Remove Brindle Markers from Selection", "Code Window", true,
+         &Brindle::mcbRemoveCodeMarkers, &Brindle::gevtRemoveCodeMarkers},
+        {"Remove Code Added by Brindle from Selection", "Code Window", false,
+         &Brindle::mcbRemoveAll, &Brindle::gevtRemoveAll},
+        {"Brindle Options...", "Code Window", true, &Brindle::mcbOptions, &Brindle::gevtOptions},
+        {"Close All Windows", "Tools", true, &Brindle::mcbCloseAllWins, &Brindle::gevtCloseAllWins},
+        {"Add Headers And Error Handlers to Entire Project", "Project Window Project", true,
+         &Brindle::mcbAddAllToProj, &Brindle::gevtAddAllToProj},
+        {"Remove All Code Markers from Entire Project", "Project Window Project", true,
+         &Brindle::mcbRemoveCodeMarkersFromProj, &Brindle::gevtRemoveCodeMarkersFromProj},
+        {"Remove All Code Added by Brindle from Entire Project", "Project Window Project", false,
+         &Brindle::mcbRemoveAllFromProj, &Brindle::gevtRemoveAllFromProj},
+    }};
+    for (const ButtonRow& row : kButtons) {
+        std::shared_ptr<CommandBarControl>& control = this->*row.control;
+        control = AddToCommandBar(row.caption, row.commandBar);
+        if (!control) {
+            RaiseNotSet(HandlerSource("OnConnection"));
+        }
+        if (row.beginGroup) {
+            control->SetBeginGroup(true);
+        }
+        this->*row.events = mVBE->Events().CommandBarEvents(*control);
+    }
+}
+
+std::shared_ptr<CommandBarControl> Brindle::AddToCommandBar(std::string_view caption,
+                                                            std::string_view commandBar,
+                                                            std::optional<std::int32_t> before) {
+    return PassOn("Brindle.AddToCommandBar", [&]() -> std::shared_ptr<CommandBarControl> {
+        if (mVBE == nullptr) {
+            RaiseNotSet(kComponent);
+        }
+        CommandBar* bar = mVBE->CommandBars().Item(commandBar);
+        if (bar == nullptr) {
+            return nullptr;
+        }
+        std::shared_ptr<CommandBarControl> control =
+            bar->Controls().Add(msoControlButton, std::nullopt, std::nullopt, before, true);
+        if (!control) {
+            RaiseNotSet(kComponent);
+        }
+        control->SetCaption(caption);
+        return control;
+    });
+}
+
+void Brindle::OnDisconnection(std::int32_t /*RemoveMode*/, CustomArgs& /*custom*/) {
+    RemoveCommandBarControls();
+}
+
+void Brindle::RemoveCommandBarControls() {
+    const std::array<std::shared_ptr<CommandBarControl>*, 10> controls = {
+        &mcbAddModHdr,         &mcbAddHeaders,   &mcbAddErrHandlers,
+        &mcbOptions,           &mcbCloseAllWins, &mcbRemoveAll,
+        &mcbRemoveCodeMarkers, &mcbAddAllToProj, &mcbRemoveCodeMarkersFromProj,
+        &mcbRemoveAllFromProj};
+    // A control that was never made is nothing to hide, not a failure.
+    for (std::shared_ptr<CommandBarControl>* control : controls) {
+        IgnoreStep(sink_, [&] {
+            if (*control) {
+                (*control)->SetVisible(false);
+            }
+        });
+    }
+    for (std::shared_ptr<CommandBarControl>* control : controls) {
+        control->reset();
+    }
+    IgnoreStep(sink_, [&] {
+        if (mfrmOptions) {
+            mfrmOptions->Unload();
+        }
+    });
+    mfrmOptions.reset();
+    IgnoreStep(sink_, [&] { SaveOptions(settings_, *this); });
+}
+
+void Brindle::OnStartupComplete(CustomArgs& /*custom*/) {
+    IgnoreStep(sink_, [&] {
+        if (!mbDisableSplash) {
+            if (std::shared_ptr<frmSplash> splash = windows_.CreateSplash()) {
+                splash->Show();
+            }
+        }
+    });
+    IgnoreStep(sink_, [&] { Msg().Load(); });
+}
+
+void Brindle::OnAddInsUpdate(CustomArgs& /*custom*/) {}
+
+void Brindle::DisconnectAddIn() {
+    const bool asked = IgnoreStep(sink_, [&] {
+        PassOn("Brindle.DisconnectAddIn", [&] {
+            if (mVBE == nullptr) {
+                RaiseNotSet(kComponent);
+            }
+            Addins& addins = mVBE->Addins();
+            addins.Item(kAddinDescription).SetConnect(false);
+            addins.Update();
+        });
+    });
+    if (!asked) {
+        RemoveCommandBarControls();
+    }
+}
+
+frmMsg& Brindle::Msg() {
+    if (!mfrmMsg) {
+        mfrmMsg = windows_.CreateMsg(sink_);
+        if (!mfrmMsg) {
+            RaiseNotSet(kComponent);
+        }
+    }
+    return *mfrmMsg;
+}
+
+// ---- Commands on the active code pane ----
+
+void Brindle::gevtAddModHdr_Click(CommandBarControl&, bool&, bool&) {
+    static constexpr PaneCommand kCommand{
+        "gevtAddModHdr_Click", "", "", "Adding module header to ",
+        [](const AddinFields& fields, CodeModule& module) { AddModuleHeader(fields, module); }};
+    RunPaneCommand(kCommand);
+}
+
+void Brindle::gevtAddHeaders_Click(CommandBarControl&, bool&, bool&) {
+    static constexpr PaneCommand kCommand{
+        "gevtAddHeaders_Click", "", "", "Adding procedure header(s) to ",
+        [](const AddinFields& fields, CodeModule& module) { AddHeaders(fields, module); }};
+    RunPaneCommand(kCommand);
+}
+
+void Brindle::gevtAddErrHandlers_Click(CommandBarControl&, bool&, bool&) {
+    static constexpr PaneCommand kCommand{
+        "gevtAddErrHandlers_Click", "", "", "Adding error handler(s) to ",
+        [](const AddinFields& fields, CodeModule& module) { AddErrHandlers(fields, module); }};
+    RunPaneCommand(kCommand);
+}
+
+void Brindle::gevtRemoveCodeMarkers_Click(CommandBarControl&, bool&, bool&) {
+    static constexpr PaneCommand kCommand{
+        "gevtRemoveCodeMarkers_Click", "Remove Code Markers", kRemoveMarkersFromSelectionPrompt,
+        "Removing Brindle markers from ",
+        [](const AddinFields&, CodeModule& module) { RemoveCodeMarkers(module); }};
+    RunPaneCommand(kCommand);
+}
+
+void Brindle::gevtRemoveAll_Click(CommandBarControl&, bool&, bool&) {
+    static constexpr PaneCommand kCommand{
+        "gevtRemoveAll_Click", "Remove Code Added by Brindle from Selection",
+        "Are you sure you want to remove code added by Brindle from selected text?",
+        "Removing code added by Brindle from ",
+        [](const AddinFields&, CodeModule& module) { RemoveCode(module); }};
+    RunPaneCommand(kCommand);
+}
+
+void Brindle::RunPaneCommand(const PaneCommand& command) {
+    CommandGuard guard(*this, command.handler);
+    if (!guard) {
+        return;
+    }
+    if (!command.confirmTitle.empty() && !Confirm(command.confirmPrompt, command.confirmTitle)) {
+        return;
+    }
+    CodePane* pane = nullptr;
+    IgnoreStep(sink_, [&] {
+        if (mVBE == nullptr) {
+            RaiseNotSet(HandlerSource(command.handler));
+        }
+        pane = mVBE->ActiveCodePane();
+    });
+    const auto heldPane = [&]() -> CodePane& {
+        if (pane == nullptr) {
+            RaiseNotSet(HandlerSource(command.handler));
+        }
+        return *pane;
+    };
+    IgnoreStep(sink_, [&] {
+        Msg().SetMessage(std::string(command.status) + heldPane().CodeModule().Parent().Name());
+    });
+    IgnoreStep(sink_, [&] { command.work(*this, heldPane().CodeModule()); });
+    pane = nullptr;
+    IgnoreStep(sink_, [&] { Msg().Hide(); });
+}
+
+bool Brindle::Confirm(std::string_view prompt, std::string_view title) {
+    VbMsgBoxResult answer = vbNo;
+    IgnoreStep(sink_, [&] { answer = windows_.MsgBox(prompt, kConfirmButtons, title); });
+    return answer == vbYes;
+}
+
+void Brindle::gevtCloseAllWins_Click(CommandBarControl&, bool&, bool&) {
+    CommandGuard guard(*this, "gevtCloseAllWins_Click");
+    if (!guard) {
+        return;
+    }
+    IgnoreStep(sink_, [&] { Msg().SetMessage("Closing all windows..."); });
+    // Closing a window takes it out of the host's list: walk a copy, so none is skipped.
+    std::vector<std::shared_ptr<Window>> windows;
+    IgnoreStep(sink_, [&] {
+        if (mVBE == nullptr) {
+            RaiseNotSet(HandlerSource("gevtCloseAllWins_Click"));
+        }
+        Windows& list = mVBE->Windows();
+        const std::int32_t count = list.Count();
+        for (std::int32_t i = 1; i <= count; ++i) {
+            windows.push_back(list.Item(i));
+        }
+    });
+    for (const std::shared_ptr<Window>& window : windows) {
+        bool closes = false;
+        IgnoreStep(sink_, [&] {
+            const vbext_WindowType type = window->Type();
+            closes = type == vbext_wt_CodeWindow || type == vbext_wt_Designer;
+        });
+        if (closes) {
+            IgnoreStep(sink_, [&] { window->SetVisible(false); });
+            IgnoreStep(sink_, [&] { window->Close(); });
+        }
+    }
+    IgnoreStep(sink_, [&] { Msg().Hide(); });
+}
+
+// ---- Commands on the whole active project ----
+
+void Brindle::gevtAddAllToProj_Click(CommandBarControl&, bool&, bool&) {
+    static constexpr ProjectCommand kCommand{
+        "gevtAddAllToProj_Click", "Add to Entire Project", kAddAllPrompt,
+        "Adding module header, procedure headers, and error handlers to ",
+        ProjectCommand::Work::AddAll};
+    RunProjectCommand(kCommand);
+}
+
+void Brindle::gevtRemoveCodeMarkersFromProj_Click(CommandBarControl&, bool&, bool&) {
+    static constexpr ProjectCommand kCommand{"gevtRemoveCodeMarkersFromProj_Click",
+                                             "Remove Code Markers", kRemoveMarkersFromProjectPrompt,
+                                             "Removing code markers from ",
+                                             ProjectCommand::Work::RemoveCodeMarkers};
+    RunProjectCommand(kCommand);
+}
+
+void Brindle::gevtRemoveAllFromProj_Click(CommandBarControl&, bool&, bool&) {
+    static constexpr ProjectCommand kCommand{
+        "gevtRemoveAllFromProj_Click", "Remove Code Added by Brindle from Entire Project",
+        "Are you sure you want to remove code added by Brindle from this project?",
+        "Removing all Brindle code from ", ProjectCommand::Work::RemoveCode};
+    RunProjectCommand(kCommand);
+}
+
+void Brindle::RunProjectCommand(const ProjectCommand& command) {
+    CommandGuard guard(*this, command.handler);
+    if (!guard) {
+        return;
+    }
+    if (!Confirm(command.confirmPrompt, command.confirmTitle)) {
+        return;
+    }
+    VBProject* project = nullptr;
+    std::int32_t count = 0;
+    IgnoreStep(sink_, [&] {
+        if (mVBE != nullptr) {
+            project = mVBE->ActiveVBProject();
+        }
+        if (project == nullptr) {
+            RaiseNotSet(HandlerSource(command.handler));
+        }
+        count = project->VBComponents().Count();
+    });
+    for (std::int32_t i = 1; i <= count; ++i) {
+        VBComponent* component = nullptr;
+        IgnoreStep(sink_, [&] { component = &project->VBComponents().Item(i); });
+        if (component == nullptr) {
+            continue;
+        }
+        IgnoreStep(sink_,
+                   [&] { Msg().SetMessage(std::string(command.status) + component->Name()); });
+        // A component without code (a resource file) is reported once, not at every step.
+        if (!IgnoreStep(sink_, [&] { component->CodeModule(); })) {
+            continue;
+        }
+        if (command.work == ProjectCommand::Work::AddAll) {
+            AddAllToComponent(*component);
+        } else {
+            RemoveFromComponent(*component, command);
+        }
+    }
+    IgnoreStep(sink_, [&] { Msg().Hide(); });
+}
+
+void Brindle::AddAllToComponent(VBComponent& component) {
+    const AddinFields& fields = *this;
+    IgnoreStep(sink_, [&] { AddModuleHeader(fields, component.CodeModule()); });
+    IgnoreStep(sink_, [&] {
+        CodeModule& module = component.CodeModule();
+        module.CodePane().SetSelection(1, 1, module.CountOfLines() + 1, 1);
+    });
+    // AddErrHandlers reads the selection again; the host has widened it over the headers.
+    IgnoreStep(sink_, [&] { AddHeaders(fields, component.CodeModule()); });
+    IgnoreStep(sink_, [&] { AddErrHandlers(fields, component.CodeModule()); });
+    IgnoreStep(sink_, [&] { component.CodeModule().CodePane().SetSelection(1, 1, 1, 2); });
+}
+
+void Brindle::RemoveFromComponent(VBComponent& component, const ProjectCommand& command) {
+    const bool markersOnly = command.work == ProjectCommand::Work::RemoveCodeMarkers;
+    IgnoreStep(sink_, [&] {
+        CodeModule& module = component.CodeModule();
+        const std::int32_t lines = module.CountOfLines();
+        const std::string lastLine = module.Lines(lines, 1);
+        const std::int32_t endLine = markersOnly ? lines + 1 : lines;
+        module.CodePane().SetSelection(1, 1, endLine, LengthOf(lastLine) + 1);
+    });
+    IgnoreStep(sink_, [&] {
+        if (markersOnly) {
+            RemoveCodeMarkers(component.CodeModule());
+        } else {
+            RemoveCode(component.CodeModule());
+        }
+    });
+    IgnoreStep(sink_, [&] { component.CodeModule().CodePane().SetSelection(1, 1, 1, 2); });
+}
+
+// ---- Options ----
+
+void Brindle::gevtOptions_Click(CommandBarControl&, bool&, bool&) {
+    CommandGuard guard(*this, "gevtOptions_Click");
+    if (!guard) {
+        return;
+    }
+    const auto controls = [&]() -> OptionsControls& {
+        if (!mfrmOptions) {
+            RaiseNotSet(HandlerSource("gevtOptions_Click"));
+        }
+        return mfrmOptions->Controls();
+    };
+    IgnoreStep(sink_, [&] { controls().txtAuthor = msAuthor; });
+    IgnoreStep(sink_, [&] { controls().chkCodeMarkers = mbAddCodeMarkers ? 1 : 0; });
+    IgnoreStep(sink_, [&] { controls().chkDisableSplash = mbDisableSplash ? 1 : 0; });
+    IgnoreStep(sink_, [&] { controls().txtModHdrFname = msModHdrFname; });
+    IgnoreStep(sink_, [&] { controls().txtProcHdrFname = msProcHdrFname; });
+    IgnoreStep(sink_, [&] { controls().txtErrHdrFname = msErrHdrFname; });
+    IgnoreStep(sink_, [&] { controls().txtErrFtrFname = msErrFtrFname; });
+    IgnoreStep(sink_, [&] {
+        if (!mfrmOptions) {
+            RaiseNotSet(HandlerSource("gevtOptions_Click"));
+        }
+        mfrmOptions->ShowModal();
+    });
+}
+
+void Brindle::mfrmOptions_OptionsApplied() {
+    IgnoreStep(sink_, [&] { ApplyOptions(); });
+}
+
+void Brindle::ApplyOptions() {
+    PassOn("Brindle.ApplyOptions", [&] {
+        if (!mfrmOptions) {
+            RaiseNotSet(kComponent);
+        }
+        const OptionsControls& controls = mfrmOptions->Controls();
+        msAuthor = controls.txtAuthor;
+        mbAddCodeMarkers = controls.chkCodeMarkers == 1;
+        mbDisableSplash = controls.chkDisableSplash == 1;
+        msModHdrFname = controls.txtModHdrFname;
+        msProcHdrFname = controls.txtProcHdrFname;
+        msErrHdrFname = controls.txtErrHdrFname;
+        msErrFtrFname = controls.txtErrFtrFname;
+        msLastDir = mfrmOptions->LastDir();
+        LoadTemplates(templateFiles_, msModHdrFname, msProcHdrFname, msErrHdrFname, msErrFtrFname,
+                      *this);
+    });
+}
+
+}  // namespace brindle

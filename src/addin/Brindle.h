@@ -1,0 +1,115 @@
+#pragma once
+// The add-in object: connection to the host, its ten buttons on the host's command bars, and
+// the commands behind them.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "addin/AddinWindows.h"
+#include "addin/EventSourceField.h"
+#include "host/model/Diagnostics.h"
+#include "host/model/Extensibility.h"
+#include "host/model/Office.h"
+#include "host/model/Runtime.h"
+#include "host/model/Vbide.h"
+#include "templates/AddinFields.h"
+
+namespace brindle {
+
+// The name under which the add-in is registered and finds itself in the host's add-in list.
+inline constexpr std::string_view kAddinDescription = "Visual Basic Brindle";
+
+class Brindle : public IDTExtensibility, private AddinFields {
+public:
+    // The host's services must outlive the add-in object; `sink` may be null. Without a clock
+    // the Date keyword takes the system's.
+    Brindle(SettingsStore& settings, TemplateFiles& templateFiles, AddinWindows& windows,
+            Diagnostics* sink, Clock today = {});
+    ~Brindle() override;
+    Brindle(const Brindle&) = delete;
+    Brindle& operator=(const Brindle&) = delete;
+
+    void OnConnection(VBE& VBInst, std::int32_t ConnectMode, AddIn* AddInInst,
+                      CustomArgs& custom) override;
+    void OnDisconnection(std::int32_t RemoveMode, CustomArgs& custom) override;
+    void OnStartupComplete(CustomArgs& custom) override;
+    void OnAddInsUpdate(CustomArgs& custom) override;
+
+    // The event sources of the ten buttons, in the order of the buttons' table. While a field
+    // holds a source, its clicks reach the handler named after the field.
+    EventSourceField gevtAddModHdr;
+    EventSourceField gevtAddHeaders;
+    EventSourceField gevtAddErrHandlers;
+    EventSourceField gevtRemoveAll;
+    EventSourceField gevtRemoveCodeMarkers;
+    EventSourceField gevtOptions;
+    EventSourceField gevtCloseAllWins;
+    EventSourceField gevtAddAllToProj;
+    EventSourceField gevtRemoveCodeMarkersFromProj;
+    EventSourceField gevtRemoveAllFromProj;
+
+    // The options and template texts as they stand.
+    const AddinFields& Fields() const { return *this; }
+
+private:
+    struct ButtonRow;
+    struct PaneCommand;
+    struct ProjectCommand;
+    class CommandGuard;
+
+    std::shared_ptr<CommandBarControl> AddToCommandBar(
+        std::string_view caption, std::string_view commandBar,
+        std::optional<std::int32_t> before = std::nullopt);
+    void RemoveCommandBarControls();
+    void DisconnectAddIn();
+    void ConnectButtons();
+    frmMsg& Msg();
+
+    void gevtAddModHdr_Click(CommandBarControl& control, bool& handled, bool& cancelDefault);
+    void gevtAddHeaders_Click(CommandBarControl& control, bool& handled, bool& cancelDefault);
+    void gevtAddErrHandlers_Click(CommandBarControl& control, bool& handled, bool& cancelDefault);
+    void gevtRemoveAll_Click(CommandBarControl& control, bool& handled, bool& cancelDefault);
+    void gevtRemoveCodeMarkers_Click(CommandBarControl& control, bool& handled,
+                                     bool& cancelDefault);
+    void gevtOptions_Click(CommandBarControl& control, bool& handled, bool& cancelDefault);
+    void gevtCloseAllWins_Click(CommandBarControl& control, bool& handled, bool& cancelDefault);
+    void gevtAddAllToProj_Click(CommandBarControl& control, bool& handled, bool& cancelDefault);
+    void gevtRemoveCodeMarkersFromProj_Click(CommandBarControl& control, bool& handled,
+                                             bool& cancelDefault);
+    void gevtRemoveAllFromProj_Click(CommandBarControl& control, bool& handled,
+                                     bool& cancelDefault);
+
+    void RunPaneCommand(const PaneCommand& command);
+    void RunProjectCommand(const ProjectCommand& command);
+    void AddAllToComponent(VBComponent& component);
+    void RemoveFromComponent(VBComponent& component, const ProjectCommand& command);
+    bool Confirm(std::string_view prompt, std::string_view title);
+
+    void mfrmOptions_OptionsApplied();
+    void ApplyOptions();
+
+    SettingsStore& settings_;
+    TemplateFiles& templateFiles_;
+    AddinWindows& windows_;
+    Diagnostics* sink_;
+    bool commandRunning_ = false;
+
+    VBE* mVBE = nullptr;
+    std::unique_ptr<frmMsg> mfrmMsg;
+    std::shared_ptr<CommandBarControl> mcbAddModHdr;
+    std::shared_ptr<CommandBarControl> mcbAddHeaders;
+    std::shared_ptr<CommandBarControl> mcbAddErrHandlers;
+    std::shared_ptr<CommandBarControl> mcbRemoveAll;
+    std::shared_ptr<CommandBarControl> mcbRemoveCodeMarkers;
+    std::shared_ptr<CommandBarControl> mcbOptions;
+    std::shared_ptr<CommandBarControl> mcbCloseAllWins;
+    std::shared_ptr<CommandBarControl> mcbAddAllToProj;
+    std::shared_ptr<CommandBarControl> mcbRemoveCodeMarkersFromProj;
+    std::shared_ptr<CommandBarControl> mcbRemoveAllFromProj;
+    std::unique_ptr<frmOptions> mfrmOptions;
+};
+
+}  // namespace brindle
