@@ -1,0 +1,110 @@
+#include "host/CodePage.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <string>
+
+#include "host/model/VbError.h"
+
+namespace brindle::host {
+
+namespace {
+
+std::string IconvName(int codePage) {
+    return codePage == kUtf8CodePage ? "UTF-8" : "CP" + std::to_string(codePage);
+}
+
+// An open conversion, closed with the object.
+class Conversion {
+public:
+    Conversion(int from, int to) {
+        handle_ = iconv_open(IconvName(to).c_str(), IconvName(from).c_str());
+        if (handle_ == Invalid()) {
+            Raise(Err::InvalidCall, "CodePage." + IconvName(from == kUtf8CodePage ? to : from));
+        }
+    }
+    ~Conversion() { iconv_close(handle_); }
+    Conversion(const Conversion&) = delete;
+    Conversion& operator=(const Conversion&) = delete;
+
+    // Converts `input`; `onBad` is given the unconvertible bytes at the front of what is left
+    // and returns how many of them to skip, after it appended its replacement to the output.
+    template <class OnBad>
+    std::string Run(std::string_view input, OnBad onBad) {
+        std::string output;
+        char* in = const_cast<char*>(input.data());
+        std::size_t inLeft = input.size();
+        char buffer[4096];
+        while (inLeft > 0) {
+            char* out = buffer;
+            std::size_t outLeft = sizeof buffer;
+            std::size_t result = iconv(handle_, &in, &inLeft, &out, &outLeft);
+            output.append(buffer, static_cast<std::size_t>(out - buffer));
+            if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+                std::size_t skip = onBad(std::string_view(in, inLeft), output);
+                in += skip;
+                inLeft -= skip;
+                iconv(handle_, nullptr, nullptr, nullptr, nullptr);
+            }
+        }
+        return output;
+    }
+
+private:
+    static iconv_t Invalid() { return reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1)); }
+    iconv_t handle_;
+};
+
+// The length of the UTF-8 sequence at the front of `rest`, or 1 for a byte that begins none.
+std::size_t Utf8SequenceLength(std::string_view rest) {
+    auto lead = static_cast<unsigned char>(rest[0]);
+    std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
+                         : lead >= 0xE0 && lead <= 0xEF ? 3
+                         : lead >= 0xC2 && lead <= 0xDF ? 2
+                                                        : 1;
+    std::size_t valid = 1;
+    while (valid < length && valid < rest.size() &&
+           (static_cast<unsigned char>(rest[valid]) & 0xC0) == 0x80) {
+        ++valid;
+    }
+    return valid;
+}
+
+}  // namespace
+
+std::string FromUtf8(std::string_view utf8, int codePage) {
+    Conversion conversion(kUtf8CodePage, codePage);
+    return conversion.Run(utf8, [](std::string_view rest, std::string& output) {
+        output += '?';
+        return Utf8SequenceLength(rest);
+    });
+}
+
+std::string ToUtf8(std::string_view bytes, int codePage) {
+    Conversion conversion(codePage, kUtf8CodePage);
+    return conversion.Run(bytes, [](std::string_view, std::string& output) {
+        output += "\xEF\xBF\xBD";
+        return std::size_t{1};
+    });
+}
+
+bool IsDoubleByteCodePage(int codePage) {
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
+}
+
+bool IsLeadByte(unsigned char byte, int codePage) {
+    switch (codePage) {
+        case 932:
+            return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+        case 936:
+        case 949:
+        case 950:
+            return byte >= 0x81 && byte <= 0xFE;
+        default:
+            return false;
+    }
+}
+
+}  // namespace brindle::host

@@ -1,0 +1,440 @@
+#include "host/MemoryCodeModule.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "host/CodePage.h"
+#include "host/MemoryProject.h"
+#include "host/model/VbError.h"
+
+namespace brindle::host {
+
+namespace {
+
+[[noreturn]] void Fail(Err number, std::string_view object, std::string_view operation) {
+    Raise(number, "VBIDE." + std::string(object) + "." + std::string(operation));
+}
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string ProcKey(std::string_view name, vbext_ProcKind kind) {
+    std::string key(name);
+    std::transform(key.begin(), key.end(), key.begin(), LowerAscii);
+    key += '\x01';
+    key += static_cast<char>('0' + kind);
+    return key;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return LowerAscii(x) == LowerAscii(y);
+           });
+}
+
+class MemoryMember final : public Member {
+public:
+    MemoryMember(std::string name, vbext_MemberType type) : name_(std::move(name)), type_(type) {}
+    std::string Name() const override { return name_; }
+    vbext_MemberType Type() const override { return type_; }
+
+private:
+    std::string name_;
+    vbext_MemberType type_;
+};
+
+// The lines InsertLines adds for `text`: a trailing break adds an empty line, and the empty
+// text is one empty line.
+std::vector<SourceLine> InsertedLines(std::string_view text) {
+    std::vector<SourceLine> lines = SplitLines(text);
+    if (text.empty() || text.back() == '\r' || text.back() == '\n') {
+        lines.push_back({});
+    }
+    return lines;
+}
+
+bool IsWordByte(unsigned char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80;
+}
+
+// Searches one line for `target` from byte `from` on. In a double-byte code page a match
+// begins only where a character begins, and only single-byte characters fold their case.
+std::size_t FindInLine(std::string_view text, std::string_view target, std::size_t from,
+                       bool matchCase, bool wholeWord, int codePage) {
+    std::vector<bool> trail;
+    if (IsDoubleByteCodePage(codePage)) {
+        trail.assign(text.size(), false);
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (IsLeadByte(static_cast<unsigned char>(text[i]), codePage) && i + 1 < text.size()) {
+                trail[++i] = true;
+            }
+        }
+    }
+    auto isTrail = [&](std::size_t i) { return !trail.empty() && trail[i]; };
+    auto same = [&](std::size_t at, std::size_t i) {
+        char a = text[at + i];
+        char b = target[i];
+        if (matchCase || isTrail(at + i)) {
+            return a == b;
+        }
+        return LowerAscii(a) == LowerAscii(b);
+    };
+    for (std::size_t at = from; at + target.size() <= text.size(); ++at) {
+        if (isTrail(at)) {
+            continue;
+        }
+        std::size_t i = 0;
+        while (i < target.size() && same(at, i)) {
+            ++i;
+        }
+        if (i < target.size()) {
+            continue;
+        }
+        std::size_t after = at + target.size();
+        if (wholeWord &&
+            ((at > 0 && IsWordByte(static_cast<unsigned char>(text[at - 1])) && !isTrail(at - 1) &&
+              IsWordByte(static_cast<unsigned char>(target[0]))) ||
+             (after < text.size() && IsWordByte(static_cast<unsigned char>(text[after])) &&
+              IsWordByte(static_cast<unsigned char>(target.back()))))) {
+            continue;
+        }
+        return at;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+// --- CodePane ---
+
+brindle::CodeModule& MemoryCodePane::CodeModule() {
+    return module_;
+}
+
+void MemoryCodePane::GetSelection(std::int32_t& startLine, std::int32_t& startColumn,
+                                  std::int32_t& endLine, std::int32_t& endColumn) const {
+    startLine = start_.line;
+    startColumn = start_.column;
+    endLine = end_.line;
+    endColumn = end_.column;
+}
+
+void MemoryCodePane::SetSelection(std::int32_t startLine, std::int32_t startColumn,
+                                  std::int32_t endLine, std::int32_t endColumn) {
+    std::int32_t limit = module_.CountOfLines() + 1;
+    if (startLine < 1 || startLine > limit || endLine < 1 || endLine > limit) {
+        Fail(Err::SubscriptOutOfRange, "CodePane", "SetSelection");
+    }
+    if (startColumn < 1 || endColumn < 1) {
+        Fail(Err::InvalidCall, "CodePane", "SetSelection");
+    }
+    Position start{startLine, startColumn};
+    Position end{endLine, endColumn};
+    if (std::pair(end.line, end.column) < std::pair(start.line, start.column)) {
+        std::swap(start, end);
+    }
+    start_ = start;
+    end_ = end;
+}
+
+void MemoryCodePane::LinesInserted(std::int32_t line, std::int32_t count) {
+    if (line <= start_.line) {
+        start_.line += count;
+        end_.line += count;
+    } else if (line <= end_.line) {
+        end_.line += count;
+    }
+}
+
+void MemoryCodePane::LinesDeleted(std::int32_t line, std::int32_t count) {
+    std::int32_t last = line + count - 1;
+    for (Position* p : {&start_, &end_}) {
+        if (p->line > last) {
+            p->line -= count;
+        } else if (p->line >= line) {
+            *p = {line, 1};
+        }
+    }
+}
+
+// --- Members ---
+
+std::int32_t MemoryMembers::Count() const {
+    return static_cast<std::int32_t>(module_.DeclaredMembers().size());
+}
+
+std::shared_ptr<const Member> MemoryMembers::Item(std::string_view name) const {
+    for (const DeclaredMember& m : module_.DeclaredMembers()) {
+        if (SameName(m.name, name)) {
+            return std::make_shared<MemoryMember>(m.name, m.type);
+        }
+    }
+    Fail(Err::InvalidCall, "Members", "Item");
+}
+
+std::shared_ptr<const Member> MemoryMembers::Item(std::int32_t index) const {
+    const auto& members = module_.DeclaredMembers();
+    if (index < 1 || static_cast<std::size_t>(index) > members.size()) {
+        Fail(Err::SubscriptOutOfRange, "Members", "Item");
+    }
+    const DeclaredMember& m = members[static_cast<std::size_t>(index) - 1];
+    return std::make_shared<MemoryMember>(m.name, m.type);
+}
+
+// --- CodeModule ---
+
+MemoryCodeModule::MemoryCodeModule(MemoryComponent& parent, std::vector<CodeLine> lines)
+    : parent_(parent), lines_(std::move(lines)), pane_(*this), members_(*this) {}
+
+brindle::VBComponent& MemoryCodeModule::Parent() {
+    return parent_;
+}
+
+std::int32_t MemoryCodeModule::CountOfLines() const {
+    return static_cast<std::int32_t>(lines_.size());
+}
+
+void MemoryCodeModule::CheckLine(std::int32_t line, std::int32_t last,
+                                 std::string_view operation) const {
+    if (line < 1 || line > last) {
+        Fail(Err::SubscriptOutOfRange, "CodeModule", operation);
+    }
+}
+
+std::string MemoryCodeModule::Lines(std::int32_t startLine, std::int32_t count) const {
+    if (count < 0) {
+        Fail(Err::InvalidCall, "CodeModule", "Lines");
+    }
+    CheckLine(startLine, CountOfLines() + (count == 0 ? 1 : 0), "Lines");
+    CheckLine(startLine + count - 1, CountOfLines(), "Lines");
+    std::string text;
+    for (std::int32_t line = startLine; line < startLine + count; ++line) {
+        if (line > startLine) {
+            text += "\r\n";
+        }
+        text += lines_[static_cast<std::size_t>(line) - 1].text;
+    }
+    return text;
+}
+
+void MemoryCodeModule::InsertLines(std::int32_t line, std::string_view text) {
+    CheckLine(line, CountOfLines() + 1, "InsertLines");
+    std::vector<SourceLine> added = InsertedLines(text);
+    auto count = static_cast<std::int32_t>(added.size());
+    if (!ShiftIndexForInsert(line, added)) {
+        indexValid_ = false;
+    }
+    std::vector<CodeLine> fresh;
+    fresh.reserve(added.size());
+    for (SourceLine& piece : added) {
+        fresh.push_back({std::move(piece.text), LineBreak::None, nullptr});
+    }
+    lines_.insert(lines_.begin() + (line - 1), std::make_move_iterator(fresh.begin()),
+                  std::make_move_iterator(fresh.end()));
+    ++version_;
+    pane_.LinesInserted(line, count);
+}
+
+void MemoryCodeModule::DeleteLines(std::int32_t startLine, std::int32_t count) {
+    if (count < 1) {
+        Fail(Err::InvalidCall, "CodeModule", "DeleteLines");
+    }
+    CheckLine(startLine, CountOfLines(), "DeleteLines");
+    CheckLine(startLine + count - 1, CountOfLines(), "DeleteLines");
+    if (!ShiftIndexForDelete(startLine, count)) {
+        indexValid_ = false;
+    }
+    auto first = lines_.begin() + (startLine - 1);
+    lines_.erase(first, first + count);
+    ++version_;
+    pane_.LinesDeleted(startLine, count);
+}
+
+// An edit of blank and comment lines, or of ordinary statements inside a procedure body,
+// leaves the module's structure alone: the index only moves the lines below it.
+bool MemoryCodeModule::ShiftIndexForInsert(std::int32_t line,
+                                           const std::vector<SourceLine>& added) {
+    if (!indexValid_ ||
+        (line > 1 && EndsWithContinuationMark(lines_[static_cast<std::size_t>(line) - 2].text))) {
+        return false;
+    }
+    bool statements = false;
+    for (const SourceLine& piece : added) {
+        LineRole role = ClassifyLine(piece.text, parent_.CodePage());
+        if (role == LineRole::Structural || EndsWithContinuationMark(piece.text)) {
+            return false;
+        }
+        statements = statements || role == LineRole::Statements;
+    }
+    if (statements && !InsideBody(line)) {
+        return false;
+    }
+    Shift(line, static_cast<std::int32_t>(added.size()));
+    return true;
+}
+
+bool MemoryCodeModule::ShiftIndexForDelete(std::int32_t line, std::int32_t count) {
+    if (!indexValid_ ||
+        (line > 1 && EndsWithContinuationMark(lines_[static_cast<std::size_t>(line) - 2].text))) {
+        return false;
+    }
+    for (std::int32_t l = line; l < line + count; ++l) {
+        const std::string& text = lines_[static_cast<std::size_t>(l) - 1].text;
+        LineRole role = ClassifyLine(text, parent_.CodePage());
+        if (role == LineRole::Structural || EndsWithContinuationMark(text) ||
+            (role == LineRole::Statements && !InsideBody(l))) {
+            return false;
+        }
+    }
+    Shift(line + count, -count);
+    return true;
+}
+
+// Whether a statement at `line` stands between a procedure's declaration and its End
+// statement (on the End line, it goes before it).
+bool MemoryCodeModule::InsideBody(std::int32_t line) const {
+    const auto& procs = index_.procedures;
+    auto next = std::upper_bound(procs.begin(), procs.end(), line - 1,
+                                 [](std::int32_t l, const Procedure& p) { return l < p.bodyLine; });
+    if (next == procs.begin()) {
+        return false;
+    }
+    const Procedure& p = *(next - 1);
+    return p.endLine != 0 && p.declLastLine < line && line <= p.endLine;
+}
+
+// Moves every line of the index at or below `from` by `delta`.
+void MemoryCodeModule::Shift(std::int32_t from, std::int32_t delta) {
+    auto move = [&](std::int32_t& line) {
+        if (line >= from) {
+            line += delta;
+        }
+    };
+    for (Procedure& p : index_.procedures) {
+        if (p.startLine > from) {
+            p.startLine += delta;
+        }
+        move(p.bodyLine);
+        move(p.declLastLine);
+        if (p.endLine != 0) {
+            move(p.endLine);
+            move(p.endLastLine);
+        }
+    }
+    for (DeclaredMember& m : index_.members) {
+        move(m.line);
+    }
+    index_.lineCount += delta;
+}
+
+const ModuleIndex& MemoryCodeModule::Index() const {
+    if (!indexValid_) {
+        Scanner scanner(parent_.CodePage());
+        for (const CodeLine& line : lines_) {
+            scanner.Feed(line.text);
+        }
+        index_ = scanner.Finish();
+        byName_.clear();
+        for (std::size_t i = 0; i < index_.procedures.size(); ++i) {
+            const Procedure& p = index_.procedures[i];
+            byName_.emplace(ProcKey(p.name, p.kind), i);
+        }
+        indexValid_ = true;
+    }
+    return index_;
+}
+
+const Procedure& MemoryCodeModule::Find(std::string_view name, vbext_ProcKind kind,
+                                        std::string_view operation) {
+    if (kind < vbext_pk_Proc || kind > vbext_pk_Get) {
+        Fail(Err::InvalidCall, "CodeModule", operation);
+    }
+    const ModuleIndex& index = Index();
+    auto found = byName_.find(ProcKey(name, kind));
+    if (found == byName_.end()) {
+        Fail(Err::SubNotDefined, "CodeModule", operation);
+    }
+    return index.procedures[found->second];
+}
+
+std::int32_t MemoryCodeModule::ProcStartLine(std::string_view name, vbext_ProcKind kind) {
+    return Find(name, kind, "ProcStartLine").startLine;
+}
+
+std::int32_t MemoryCodeModule::ProcBodyLine(std::string_view name, vbext_ProcKind kind) {
+    return Find(name, kind, "ProcBodyLine").bodyLine;
+}
+
+std::int32_t MemoryCodeModule::ProcCountLines(std::string_view name, vbext_ProcKind kind) {
+    const Procedure& p = Find(name, kind, "ProcCountLines");
+    auto i = static_cast<std::size_t>(&p - index_.procedures.data());
+    return std::max(0, index_.LastLine(i) - p.startLine + 1);
+}
+
+std::int32_t MemoryCodeModule::ProcEndLine(std::string_view name, vbext_ProcKind kind) {
+    return Find(name, kind, "ProcEndLine").endLine;
+}
+
+std::string MemoryCodeModule::ProcOfLine(std::int32_t line, vbext_ProcKind& kind) {
+    CheckLine(line, CountOfLines(), "ProcOfLine");
+    const auto& procs = Index().procedures;
+    auto next =
+        std::upper_bound(procs.begin(), procs.end(), line,
+                         [](std::int32_t l, const Procedure& p) { return l < p.startLine; });
+    if (next == procs.begin()) {
+        kind = vbext_pk_Proc;
+        return {};
+    }
+    kind = (next - 1)->kind;
+    return (next - 1)->name;
+}
+
+std::vector<ProcedureInfo> MemoryCodeModule::Procedures() {
+    const ModuleIndex& index = Index();
+    std::vector<ProcedureInfo> result;
+    result.reserve(index.procedures.size());
+    for (std::size_t i = 0; i < index.procedures.size(); ++i) {
+        const Procedure& p = index.procedures[i];
+        result.push_back(
+            {p, index.LastLine(i),
+             p.keyword == ProcKeyword::Property ? vbext_mt_Property : vbext_mt_Method});
+    }
+    return result;
+}
+
+const std::vector<DeclaredMember>& MemoryCodeModule::DeclaredMembers() {
+    return Index().members;
+}
+
+bool MemoryCodeModule::Find(std::string_view target, std::int32_t& startLine,
+                            std::int32_t& startColumn, std::int32_t& endLine,
+                            std::int32_t& endColumn, bool wholeWord, bool matchCase,
+                            bool patternSearch) {
+    if (target.empty() || patternSearch) {
+        // Pattern search is not offered by this host.
+        Fail(Err::InvalidCall, "CodeModule", "Find");
+    }
+    if (target.find_first_of("\r\n") != std::string_view::npos) {
+        return false;
+    }
+    std::int32_t column = std::max(startColumn, 1);
+    for (std::int32_t line = std::max(startLine, 1); line <= CountOfLines(); ++line, column = 1) {
+        const std::string& text = lines_[static_cast<std::size_t>(line) - 1].text;
+        std::size_t at = FindInLine(text, target, static_cast<std::size_t>(column) - 1, matchCase,
+                                    wholeWord, parent_.CodePage());
+        if (at != std::string_view::npos) {
+            startLine = endLine = line;
+            startColumn = static_cast<std::int32_t>(at) + 1;
+            endColumn = startColumn + static_cast<std::int32_t>(target.size());
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string MemoryCodeModule::FromUnicode(std::string_view utf8) const {
+    return FromUtf8(utf8, parent_.CodePage());
+}
+
+}  // namespace brindle::host

@@ -1,0 +1,123 @@
+#pragma once
+// A code module held in memory, answering as the IDE's code module does.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "host/Scanner.h"
+#include "host/SourceLine.h"
+#include "host/model/Vbide.h"
+
+namespace brindle::host {
+
+class MemoryCodeModule;
+class MemoryComponent;
+
+class MemoryCodePane final : public CodePane {
+public:
+    explicit MemoryCodePane(MemoryCodeModule& module) : module_(module) {}
+
+    brindle::CodeModule& CodeModule() override;
+    void GetSelection(std::int32_t& startLine, std::int32_t& startColumn, std::int32_t& endLine,
+                      std::int32_t& endColumn) const override;
+    // Lines run from 1 to one past the last line; columns from 1. Out of range raises 9 (a
+    // line) or 5 (a column). An end before the start is swapped with it.
+    void SetSelection(std::int32_t startLine, std::int32_t startColumn, std::int32_t endLine,
+                      std::int32_t endColumn) override;
+
+    // Keeps the selection on the same text when lines are inserted or deleted.
+    void LinesInserted(std::int32_t line, std::int32_t count);
+    void LinesDeleted(std::int32_t line, std::int32_t count);
+
+private:
+    struct Position {
+        std::int32_t line = 1;
+        std::int32_t column = 1;
+    };
+    MemoryCodeModule& module_;
+    Position start_;
+    Position end_;
+};
+
+class MemoryMembers final : public Members {
+public:
+    explicit MemoryMembers(MemoryCodeModule& module) : module_(module) {}
+    std::int32_t Count() const override;
+    std::shared_ptr<const Member> Item(std::string_view name) const override;
+    std::shared_ptr<const Member> Item(std::int32_t index) const override;
+
+private:
+    MemoryCodeModule& module_;
+};
+
+// One procedure as the index knows it, with its span's last line.
+struct ProcedureInfo {
+    Procedure procedure;
+    std::int32_t lastLine = 0;
+    vbext_MemberType memberType = vbext_mt_Method;
+};
+
+class MemoryCodeModule final : public CodeModule {
+public:
+    MemoryCodeModule(MemoryComponent& parent, std::vector<CodeLine> lines);
+
+    brindle::VBComponent& Parent() override;
+    brindle::CodePane& CodePane() override { return pane_; }
+    brindle::Members& Members() override { return members_; }
+
+    std::int32_t CountOfLines() const override;
+    std::string Lines(std::int32_t startLine, std::int32_t count) const override;
+    // A trailing line break in `text` adds an empty line, as in the IDE.
+    void InsertLines(std::int32_t line, std::string_view text) override;
+    void DeleteLines(std::int32_t startLine, std::int32_t count = 1) override;
+
+    std::int32_t ProcStartLine(std::string_view name, vbext_ProcKind kind) override;
+    std::int32_t ProcBodyLine(std::string_view name, vbext_ProcKind kind) override;
+    std::int32_t ProcCountLines(std::string_view name, vbext_ProcKind kind) override;
+    std::string ProcOfLine(std::int32_t line, vbext_ProcKind& kind) override;
+
+    bool Find(std::string_view target, std::int32_t& startLine, std::int32_t& startColumn,
+              std::int32_t& endLine, std::int32_t& endColumn, bool wholeWord = false,
+              bool matchCase = false, bool patternSearch = false) override;
+
+    std::string FromUnicode(std::string_view utf8) const override;
+
+    // Beyond the IDE's model, for our own front ends and tests.
+
+    // The line of the procedure's End statement, 0 when it has none; unknown raises 35.
+    std::int32_t ProcEndLine(std::string_view name, vbext_ProcKind kind);
+    // Every procedure in module order (alternative declarations under #If count once).
+    std::vector<ProcedureInfo> Procedures();
+    // The module's members as the scanner found them, in declaration order.
+    const std::vector<DeclaredMember>& DeclaredMembers();
+
+    // The lines with the hidden attribute lines attached to them.
+    const std::vector<CodeLine>& StoredLines() const { return lines_; }
+    // Grows with every edit.
+    std::uint64_t Version() const { return version_; }
+
+private:
+    const ModuleIndex& Index() const;
+    const Procedure& Find(std::string_view name, vbext_ProcKind kind, std::string_view operation);
+    void CheckLine(std::int32_t line, std::int32_t last, std::string_view operation) const;
+    bool ShiftIndexForInsert(std::int32_t line, const std::vector<SourceLine>& added);
+    bool ShiftIndexForDelete(std::int32_t line, std::int32_t count);
+    bool InsideBody(std::int32_t line) const;
+    void Shift(std::int32_t from, std::int32_t delta);
+
+    MemoryComponent& parent_;
+    std::vector<CodeLine> lines_;
+    MemoryCodePane pane_;
+    MemoryMembers members_;
+    std::uint64_t version_ = 0;
+
+    mutable ModuleIndex index_;
+    mutable bool indexValid_ = false;
+    mutable std::unordered_map<std::string, std::size_t> byName_;
+};
+
+}  // namespace brindle::host
