@@ -29,14 +29,14 @@ using OptionsFiller = std::function<DialogButton(frmOptions& dialog)>;
 
 struct HeadlessSetup {
     // Receives each status message as the window draws it.
-    std::function<void(std::string_view message)> onMessage;
+    std::function<void(std::string_view message)> onMessage = {};
     // The pass over pending window messages that the status window makes after drawing; a
     // host delivers waiting clicks here.
-    std::function<void()> doEvents;
+    std::function<void()> doEvents = {};
     // Without one the dialog closes without OK.
-    OptionsFiller fillOptions;
+    OptionsFiller fillOptions = {};
     // Without one every message box is answered No.
-    MsgBoxPolicy answer;
+    MsgBoxPolicy answer = {};
 };
 
 // What the status windows made by one HeadlessWindows have done.

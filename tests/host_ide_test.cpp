@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/Ide.h"
+#include "host/MemoryProject.h"
+#include "host/model/VbError.h"
+
+namespace brindle::host {
+namespace {
+
+std::vector<std::string> Captions(CommandBar& bar) {
+    std::vector<std::string> captions;
+    for (std::int32_t i = 1; i <= bar.Controls().Count(); ++i) {
+        captions.push_back(bar.Controls().Item(i)->Caption());
+    }
+    return captions;
+}
+
+std::vector<std::string> WindowCaptions(VBE& vbe) {
+    std::vector<std::string> captions;
+    for (std::int32_t i = 1; i <= vbe.Windows().Count(); ++i) {
+        captions.push_back(vbe.Windows().Item(i)->Caption());
+    }
+    return captions;
+}
+
+// An add-in that only notes what the host tells it.
+class NotingAddin : public IDTExtensibility {
+public:
+    void OnConnection(VBE&, std::int32_t mode, AddIn* entry, CustomArgs&) override {
+        calls.push_back("connect " + std::to_string(mode) + (entry ? " listed" : " unlisted"));
+        if (onConnection) {
+            onConnection();
+        }
+    }
+    void OnDisconnection(std::int32_t mode, CustomArgs&) override {
+        calls.push_back("disconnect " + std::to_string(mode));
+    }
+    void OnStartupComplete(CustomArgs&) override { calls.push_back("startup complete"); }
+    void OnAddInsUpdate(CustomArgs&) override { calls.push_back("addins update"); }
+
+    std::vector<std::string> calls;
+    std::function<void()> onConnection;
+};
+
+TEST(IdeCommandBars, TheThreeBarsHaveEntriesOfTheirOwnAndAreFoundByName) {
+    MemoryVBE vbe;
+    for (const char* name : {"Code Window", "Tools", "Project Window Project"}) {
+        CommandBar* bar = vbe.CommandBars().Item(name);
+        ASSERT_NE(bar, nullptr) << name;
+        EXPECT_EQ(bar->Name(), name);
+        EXPECT_GE(bar->Controls().Count(), 3) << name;
+    }
+    EXPECT_EQ(vbe.CommandBars().Item("code window"), vbe.CommandBars().Item("Code Window"));
+    EXPECT_EQ(vbe.CommandBars().Item("Menu Bar 2"), nullptr);
+
+    MemoryVBE withoutTools({.toolsBar = false});
+    EXPECT_EQ(withoutTools.CommandBars().Item("Tools"), nullptr);
+    EXPECT_NE(withoutTools.CommandBars().Item("Code Window"), nullptr);
+}
+
+TEST(IdeCommandBars, ControlsGoAtTheEndOrBeforeAPositionAndTemporaryOnesGoAtShutdown) {
+    MemoryVBE vbe;
+    CommandBarControls& controls = vbe.CommandBars().Item("Tools")->Controls();
+    const std::vector<std::string> own = Captions(*vbe.CommandBars().Item("Tools"));
+
+    auto last = controls.Add(msoControlButton, std::nullopt, std::nullopt, std::nullopt, true);
+    last->SetCaption("Last");
+    auto first = controls.Add(msoControlButton, std::nullopt, std::nullopt, 1, true);
+    first->SetCaption("First");
+    auto kept = controls.Add(msoControlButton, std::nullopt, std::nullopt, std::nullopt, false);
+    kept->SetCaption("Kept");
+
+    std::vector<std::string> expected = {"First"};
+    expected.insert(expected.end(), own.begin(), own.end());
+    expected.push_back("Last");
+    expected.push_back("Kept");
+    EXPECT_EQ(Captions(*vbe.CommandBars().Item("Tools")), expected);
+    EXPECT_FALSE(last->BeginGroup());
+    EXPECT_TRUE(last->Visible());
+
+    EXPECT_THROW(controls.Add(msoControlButton, std::nullopt, std::nullopt, 99, true), VbError);
+    EXPECT_THROW(controls.Item(0), VbError);
+
+    vbe.Shutdown();
+    expected = own;
+    expected.push_back("Kept");
+    EXPECT_EQ(Captions(*vbe.CommandBars().Item("Tools")), expected);
+}
+
+TEST(IdeCommandBars, ClicksReachEverySourceForAsLongAsItLivesAndOnlyVisibleControls) {
+    MemoryVBE vbe;
+    CommandBarControls& controls = vbe.CommandBars().Item("Code Window")->Controls();
+    auto control = controls.Add(msoControlButton, std::nullopt, std::nullopt, std::nullopt, true);
+    control->SetCaption("Do It");
+
+    int clicks = 0;
+    auto source = vbe.Events().CommandBarEvents(*control);
+    source->OnClick([&](CommandBarControl& clicked, bool& handled, bool& cancelDefault) {
+        EXPECT_EQ(&clicked, control.get());
+        EXPECT_FALSE(handled);
+        EXPECT_FALSE(cancelDefault);
+        ++clicks;
+    });
+    auto second = vbe.Events().CommandBarEvents(*control);
+    second->OnClick([&](CommandBarControl&, bool&, bool&) { clicks += 10; });
+
+    EXPECT_TRUE(vbe.Click("Do It"));
+    EXPECT_EQ(clicks, 11);
+
+    second.reset();
+    EXPECT_TRUE(vbe.Click("Code Window", "Do It"));
+    EXPECT_EQ(clicks, 12);
+    EXPECT_FALSE(vbe.Click("Tools", "Do It"));
+
+    control->SetVisible(false);
+    EXPECT_FALSE(vbe.Click("Do It"));
+    EXPECT_EQ(clicks, 12);
+
+    source.reset();
+    control->SetVisible(true);
+    EXPECT_TRUE(vbe.Click("Do It"));
+    EXPECT_EQ(clicks, 12);
+}
+
+TEST(IdeAddins, ConnectingAndDisconnectingThroughTheAddinList) {
+    MemoryVBE vbe;
+    NotingAddin addin;
+    vbe.Connect(addin, ext_cm_Startup);
+    EXPECT_TRUE(vbe.IsConnected(addin));
+    EXPECT_TRUE(vbe.Addins().Item("Visual Basic Brindle").Connect());
+
+    vbe.Addins().Item("Visual Basic Brindle").SetConnect(false);
+    EXPECT_TRUE(vbe.IsConnected(addin)) << "nothing happens before Update";
+    vbe.Addins().Update();
+    EXPECT_FALSE(vbe.IsConnected(addin));
+
+    vbe.Addins().Item("Visual Basic Brindle").SetConnect(true);
+    vbe.Addins().Update();
+    EXPECT_TRUE(vbe.IsConnected(addin));
+    vbe.Shutdown();
+    vbe.Shutdown();
+
+    EXPECT_EQ(addin.calls,
+              (std::vector<std::string>{"connect 1 listed", "startup complete", "disconnect 1",
+                                        "connect 0 listed", "addins update", "disconnect 0"}));
+    EXPECT_THROW(vbe.Addins().Item("Some Other Add-In"), VbError);
+}
+
+TEST(IdeAddins, AnAddinThatDisconnectsItselfWhileConnectingGetsNoStartupComplete) {
+    MemoryVBE vbe;
+    NotingAddin addin;
+    addin.onConnection = [&] {
+        vbe.Addins().Item("Visual Basic Brindle").SetConnect(false);
+        vbe.Addins().Update();
+    };
+    vbe.Connect(addin, ext_cm_Startup);
+    EXPECT_FALSE(vbe.IsConnected(addin));
+    EXPECT_EQ(addin.calls, (std::vector<std::string>{"connect 1 listed", "disconnect 1"}));
+}
+
+TEST(IdeAddins, WithoutAnEntryTheAddinIsConnectedUnlistedUntilShutdown) {
+    MemoryVBE vbe({.addins = {}});
+    NotingAddin addin;
+    vbe.Connect(addin, ext_cm_CommandLine);
+    EXPECT_THROW(vbe.Addins().Item("Visual Basic Brindle"), VbError);
+    EXPECT_TRUE(vbe.IsConnected(addin));
+    vbe.Shutdown();
+    EXPECT_EQ(addin.calls, (std::vector<std::string>{"connect 3 unlisted", "disconnect 0"}));
+}
+
+TEST(IdeWindows, ClosingAWindowTakesItOutOfTheListAndLeavesNoPaneActive) {
+    auto project = std::make_shared<MemoryProject>("Project1");
+    MemoryComponent& module =
+        project->AddComponent("Module1", vbext_ct_StdModule, "Sub A()\r\nEnd Sub\r\n");
+    MemoryComponent& form = project->AddComponent("Form1", vbext_ct_VBForm, "Option Explicit\r\n");
+    MemoryVBE vbe;
+    EXPECT_EQ(vbe.ActiveVBProject(), nullptr);
+    vbe.AddProject(project);
+    EXPECT_EQ(vbe.ActiveVBProject(), project.get());
+    EXPECT_EQ(vbe.ActiveCodePane(), nullptr);
+
+    auto moduleWindow = vbe.OpenCodeWindow(module.CodeModule().CodePane());
+    vbe.OpenDesigner("Form1 (Form)");
+    auto formWindow = vbe.OpenCodeWindow(form.CodeModule().CodePane());
+    EXPECT_EQ(vbe.OpenCodeWindow(form.CodeModule().CodePane()), formWindow);
+    EXPECT_EQ(vbe.ActiveCodePane(), &form.CodeModule().CodePane());
+    EXPECT_EQ(WindowCaptions(vbe),
+              (std::vector<std::string>{"Project", "Properties", "Immediate", "Module1 (Code)",
+                                        "Form1 (Form)", "Form1 (Code)"}));
+    EXPECT_EQ(formWindow->Type(), vbext_wt_CodeWindow);
+
+    moduleWindow->Close();
+    EXPECT_EQ(vbe.ActiveCodePane(), &form.CodeModule().CodePane());
+    formWindow->SetVisible(false);
+    EXPECT_FALSE(formWindow->Visible());
+    formWindow->Close();
+    formWindow->Close();
+    EXPECT_EQ(vbe.ActiveCodePane(), nullptr);
+    EXPECT_EQ(WindowCaptions(vbe),
+              (std::vector<std::string>{"Project", "Properties", "Immediate", "Form1 (Form)"}));
+
+    auto other = std::make_shared<MemoryProject>("Project2");
+    EXPECT_THROW(vbe.SetActiveVBProject(other.get()), VbError);
+    vbe.AddProject(other);
+    EXPECT_EQ(vbe.ActiveVBProject(), project.get());
+    vbe.SetActiveVBProject(other.get());
+    EXPECT_EQ(vbe.ActiveVBProject(), other.get());
+}
+
+}  // namespace
+}  // namespace brindle::host
