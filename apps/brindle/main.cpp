@@ -1,6 +1,5 @@
-#include <cstdio>
+#include "cli/Main.h"
 
-int main() {
-    std::puts("brindle");
-    return 0;
+int main(int argc, char** argv) {
+    return brindle::cli::Main(argc, argv);
 }

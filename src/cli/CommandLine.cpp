@@ -1,0 +1,288 @@
+#include "cli/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+
+#include <array>
+#include <sstream>
+
+#ifndef BRINDLE_VERSION
+#define BRINDLE_VERSION "0"
+#endif
+
+namespace brindle::cli {
+namespace {
+
+struct CommandInfo {
+    Command command;
+    const char* name;
+    const char* description;
+    const char* example;
+};
+
+constexpr std::array<CommandInfo, 10> kCommands = {{
+    {Command::AddModuleHeader, "add-module-header",
+     "Adds the module header to each module: at the top, or below an Option Explicit first line.",
+     "brindle add-module-header modMain.bas CStockItem.cls"},
+    {Command::AddHeaders, "add-headers",
+     "Adds a procedure header above each procedure that the selection touches (the whole module "
+     "without --select or --proc).",
+     "brindle add-headers modMain.bas --proc LevelOf"},
+    {Command::AddErrorHandlers, "add-error-handlers",
+     "Adds an error handler to each Sub, Function and Property that the selection touches (the "
+     "whole module without --select or --proc).",
+     "brindle add-error-handlers frmMain.frm --select 6-20"},
+    {Command::RemoveMarkers, "remove-markers",
+     "Deletes Brindle's marker lines within the selection; the code between them stays, and "
+     "Brindle can no longer remove it. Asks first.",
+     "brindle remove-markers modMain.bas --select 1-40 --yes"},
+    {Command::RemoveCode, "remove-code",
+     "Deletes everything Brindle added between marker lines within the selection, the marker "
+     "lines with it. Asks first.",
+     "brindle remove-code modMain.bas --yes"},
+    {Command::AddAll, "add-all",
+     "Adds a module header to every module, and a procedure header and an error handler to "
+     "every procedure, in each project. Asks first.",
+     "brindle add-all Inventory.vbp --yes"},
+    {Command::RemoveMarkersAll, "remove-markers-all",
+     "Deletes every Brindle marker line in each project; the code between them stays. Asks "
+     "first.",
+     "brindle remove-markers-all Inventory.vbp --yes"},
+    {Command::RemoveCodeAll, "remove-code-all",
+     "Deletes everything Brindle added between marker lines in each project. Asks first.",
+     "brindle remove-code-all Inventory.vbp --diff"},
+    {Command::Procedures, "procedures",
+     "Lists the module's procedures as Brindle sees them: name, kind, start line, body line, "
+     "line count, End line and member type. Line numbers are those that --select uses.",
+     "brindle procedures modMain.bas"},
+    {Command::Options, "options",
+     "Prints the eight options, or changes those given as the options dialog's OK does.",
+     "brindle options --author \"Ada Byron\" --markers on"},
+}};
+
+const CommandInfo& Info(Command command) {
+    for (const auto& info : kCommands) {
+        if (info.command == command) {
+            return info;
+        }
+    }
+    return kCommands.front();
+}
+
+std::string Footer(const CommandInfo& info) {
+    std::string footer = std::string("Example:\n  ") + info.example;
+    if (IsProjectCommand(info.command)) {
+        footer += "\n\nA group file (.vbg) runs the command on each of its projects in turn.";
+    }
+    return footer;
+}
+
+const char* const kSelectHelp =
+    "LINE[:COL][-LINE[:COL]], in the lines that 'brindle procedures' numbers; a line without a "
+    "column is taken whole";
+
+class Parser {
+public:
+    Parser()
+        : app_("Puts standard boilerplate into VB6 source and takes it out again.", "brindle") {
+        app_.require_subcommand(1);
+        app_.set_version_flag("--version", std::string("brindle ") + BRINDLE_VERSION);
+        app_.footer("Run 'brindle COMMAND --help' for a command's flags and an example.");
+        for (const auto& info : kCommands) {
+            Add(info);
+        }
+    }
+
+    std::variant<Request, Exit> Parse(int argc, const char* const* argv) {
+        try {
+            app_.parse(argc, argv);
+        } catch (const CLI::ParseError& e) {
+            std::ostringstream out;
+            std::ostringstream err;
+            const int status = app_.exit(e, out, err);
+            return Exit{status == 0 ? 0 : 2, out.str(), err.str()};
+        }
+        return Finish();
+    }
+
+private:
+    void Add(const CommandInfo& info) {
+        CLI::App* sub = app_.add_subcommand(info.name, info.description);
+        sub->footer(Footer(info));
+        subcommands_.push_back({info.command, sub});
+        switch (info.command) {
+            case Command::AddModuleHeader:
+                sub->add_option("module", request_.files, "module files (.bas .cls .frm ...)")
+                    ->required();
+                break;
+            case Command::AddHeaders:
+            case Command::AddErrorHandlers:
+                AddModule(sub, SelectBy::LinesOrProc);
+                break;
+            case Command::RemoveMarkers:
+            case Command::RemoveCode:
+                AddModule(sub, SelectBy::Lines);
+                break;
+            case Command::AddAll:
+            case Command::RemoveMarkersAll:
+            case Command::RemoveCodeAll:
+                sub->add_option("project", project_, "project (.vbp) or group (.vbg) file")
+                    ->required();
+                break;
+            case Command::Procedures:
+                sub->add_option("module", module_, "module file")->required();
+                return;
+            case Command::Options:
+                AddOptionFlags(sub);
+                return;
+        }
+        AddCommonFlags(sub);
+    }
+
+    enum class SelectBy { Lines, LinesOrProc };
+
+    void AddModule(CLI::App* sub, SelectBy selectBy) {
+        sub->add_option("module", module_, "module file (.bas .cls .frm .ctl ...)")->required();
+        auto* select = sub->add_option("--select", select_, kSelectHelp);
+        select->type_name("SEL");
+        if (selectBy == SelectBy::LinesOrProc) {
+            sub->add_option("--proc", proc_,
+                            "the lines of the named procedure (each of a "
+                            "property's Get, Let and Set)")
+                ->type_name("NAME")
+                ->excludes(select);
+        }
+    }
+
+    void AddCommonFlags(CLI::App* sub) {
+        sub->add_flag("-y,--yes", request_.yes, "answer Yes to the confirmation");
+        sub->add_flag("--diff", request_.diff,
+                      "print a unified diff of every module that would change; write nothing");
+        sub->add_flag("-q,--quiet", request_.quiet, "no progress messages");
+        sub->add_option("--codepage", request_.codepage,
+                        "code page of the project's files, for text that comes from the "
+                        "settings (default 1252)")
+            ->type_name("N")
+            ->check(CLI::PositiveNumber);
+    }
+
+    void AddOptionFlags(CLI::App* sub) {
+        sub->add_option("--author", author_, "the Author keyword's value")->type_name("TEXT");
+        sub->add_option("--markers", markers_, "wrap insertions in marker lines")
+            ->type_name("on|off")
+            ->check(CLI::IsMember({"on", "off"}));
+        sub->add_option("--splash", splash_, "show the splash window at the IDE's start")
+            ->type_name("on|off")
+            ->check(CLI::IsMember({"on", "off"}));
+        AddTemplate(sub, "--module-header-template", moduleHeader_);
+        AddTemplate(sub, "--procedure-header-template", procedureHeader_);
+        AddTemplate(sub, "--error-header-template", errorHeader_);
+        AddTemplate(sub, "--error-footer-template", errorFooter_);
+    }
+
+    static void AddTemplate(CLI::App* sub, const char* name, std::string& target) {
+        sub->add_option(name, target, "template file")->type_name("PATH");
+    }
+
+    Request Finish() {
+        for (const auto& [command, sub] : subcommands_) {
+            if (sub->parsed()) {
+                request_.command = command;
+                Collect(*sub);
+            }
+        }
+        return request_;
+    }
+
+    // How often the option was given; 0 when the command has no such option.
+    static std::size_t Given(CLI::App& sub, const char* name) {
+        const CLI::Option* option = sub.get_option_no_throw(name);
+        return option == nullptr ? 0 : option->count();
+    }
+
+    void Collect(CLI::App& sub) {
+        if (!module_.empty()) {
+            request_.files.push_back(module_);
+        }
+        if (!project_.empty()) {
+            request_.files.push_back(project_);
+        }
+        if (Given(sub, "--select") > 0) {
+            request_.select = select_;
+        }
+        if (Given(sub, "--proc") > 0) {
+            request_.proc = proc_;
+        }
+        if (request_.command == Command::Options) {
+            CollectOptions(sub);
+        }
+    }
+
+    void CollectOptions(CLI::App& sub) {
+        auto& changes = request_.options;
+        if (Given(sub, "--author") > 0) {
+            changes.author = author_;
+        }
+        if (Given(sub, "--markers") > 0) {
+            changes.markers = markers_ == "on";
+        }
+        if (Given(sub, "--splash") > 0) {
+            changes.splash = splash_ == "on";
+        }
+        const auto take = [&sub](const char* name, const std::string& value,
+                                 std::optional<std::string>& target) {
+            if (Given(sub, name) > 0) {
+                target = value;
+            }
+        };
+        take("--module-header-template", moduleHeader_, changes.moduleHeaderTemplate);
+        take("--procedure-header-template", procedureHeader_, changes.procedureHeaderTemplate);
+        take("--error-header-template", errorHeader_, changes.errorHeaderTemplate);
+        take("--error-footer-template", errorFooter_, changes.errorFooterTemplate);
+    }
+
+    CLI::App app_;
+    std::vector<std::pair<Command, CLI::App*>> subcommands_;
+    Request request_;
+    std::string module_;
+    std::string project_;
+    std::string select_;
+    std::string proc_;
+    std::string author_;
+    std::string markers_;
+    std::string splash_;
+    std::string moduleHeader_;
+    std::string procedureHeader_;
+    std::string errorHeader_;
+    std::string errorFooter_;
+};
+
+}  // namespace
+
+std::variant<Request, Exit> ParseCommandLine(int argc, const char* const* argv) {
+    Parser parser;
+    return parser.Parse(argc, argv);
+}
+
+const char* CommandName(Command command) {
+    return Info(command).name;
+}
+
+bool Asks(Command command) {
+    switch (command) {
+        case Command::RemoveMarkers:
+        case Command::RemoveCode:
+        case Command::AddAll:
+        case Command::RemoveMarkersAll:
+        case Command::RemoveCodeAll:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsProjectCommand(Command command) {
+    return command == Command::AddAll || command == Command::RemoveMarkersAll ||
+           command == Command::RemoveCodeAll;
+}
+
+}  // namespace brindle::cli

@@ -1,0 +1,69 @@
+#pragma once
+// What the user asked for on the command line.
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace brindle::cli {
+
+enum class Command {
+    AddModuleHeader,
+    AddHeaders,
+    AddErrorHandlers,
+    RemoveMarkers,
+    RemoveCode,
+    AddAll,
+    RemoveMarkersAll,
+    RemoveCodeAll,
+    Procedures,
+    Options,
+};
+
+// The options command's changes; an empty field is left as it is.
+struct OptionChanges {
+    std::optional<std::string> author;
+    std::optional<bool> markers;
+    std::optional<bool> splash;
+    std::optional<std::string> moduleHeaderTemplate;
+    std::optional<std::string> procedureHeaderTemplate;
+    std::optional<std::string> errorHeaderTemplate;
+    std::optional<std::string> errorFooterTemplate;
+
+    bool Any() const {
+        return author || markers || splash || moduleHeaderTemplate || procedureHeaderTemplate ||
+               errorHeaderTemplate || errorFooterTemplate;
+    }
+};
+
+struct Request {
+    Command command = Command::Procedures;
+    std::vector<std::string> files;  // the modules, or the one project or group file
+    std::optional<std::string> select;
+    std::optional<std::string> proc;
+    bool yes = false;
+    bool diff = false;
+    bool quiet = false;
+    int codepage = 1252;
+    OptionChanges options;
+};
+
+// The command line asked for help, or was wrong: print `text` and exit with `status`.
+struct Exit {
+    int status = 0;
+    std::string out;  // for standard output (help)
+    std::string err;  // for standard error (usage errors)
+};
+
+std::variant<Request, Exit> ParseCommandLine(int argc, const char* const* argv);
+
+// The command's name as typed ("add-headers").
+const char* CommandName(Command command);
+
+// Whether the command asks for confirmation before it works.
+bool Asks(Command command);
+// Whether the command works on a project or group file rather than on modules.
+bool IsProjectCommand(Command command);
+
+}  // namespace brindle::cli

@@ -1,0 +1,163 @@
+#include "cli/Inputs.h"
+
+#include <set>
+
+#include "host/ModuleFile.h"
+#include "host/ProjectFile.h"
+
+namespace fs = std::filesystem;
+
+namespace brindle::cli {
+namespace {
+
+fs::path Canonical(const fs::path& path) {
+    std::error_code error;
+    auto canonical = fs::weakly_canonical(path, error);
+    return error ? fs::absolute(path).lexically_normal() : canonical;
+}
+
+// Loads one module file. Raises ModuleFileError, or InputError for a file whose bytes the
+// host could not give back exactly (it is then left alone rather than rewritten).
+LoadedModule LoadModule(const fs::path& path, int codePage, host::MemoryProject& project) {
+    auto component = host::LoadModuleFile(path, codePage);
+    auto original = host::ReadFileBytes(path);
+    if (component->Serialize() != original) {
+        throw InputError(Label(path) +
+                         ": Brindle cannot keep this file's bytes exactly; it is left alone");
+    }
+    auto& added = project.Add(std::move(component));
+    return {&added, Label(path), std::move(original)};
+}
+
+class ProjectLoader {
+public:
+    ProjectLoader(int codePage, Inputs& inputs) : codePage_(codePage), inputs_(inputs) {}
+
+    // Raises ProjectFileError when the file is no project file.
+    void Load(const fs::path& file) {
+        const auto contents = host::ParseProjectFile(host::ReadFileBytes(file));
+        const auto name = contents.name.empty() ? file.stem().string() : contents.name;
+        LoadedProject loaded{std::make_shared<host::MemoryProject>(name), Label(file), {}};
+        for (const auto& entry : contents.entries) {
+            LoadEntry(file, entry, loaded);
+        }
+        inputs_.projects.push_back(std::move(loaded));
+    }
+
+private:
+    void LoadEntry(const fs::path& file, const host::ProjectEntry& entry, LoadedProject& project) {
+        const auto where = project.label + ": line " + std::to_string(entry.line);
+        const auto found = host::ResolveProjectPath(file.parent_path(), entry.path);
+        if (found.status != host::PathStatus::Found) {
+            Problem(where, entry.key + "=" + host::DescribeResolution(found, entry.path) +
+                               "; the other modules are done");
+            return;
+        }
+        if (!loaded_.insert(Canonical(found.path)).second) {
+            return;  // a module shared by projects of a group is done once, by the first
+        }
+        try {
+            project.modules.push_back(LoadModule(found.path, codePage_, *project.project));
+        } catch (const host::ModuleFileError& e) {
+            Problem(Label(found.path), e.Detail() + "; left alone, the other modules are done");
+        } catch (const InputError& e) {
+            Problem(where, e.what());
+        }
+    }
+
+    void Problem(std::string subject, std::string text) {
+        inputs_.problems.push_back({std::move(subject), std::move(text)});
+    }
+
+    int codePage_;
+    Inputs& inputs_;
+    std::set<fs::path> loaded_;
+};
+
+void CheckExists(const fs::path& path) {
+    std::error_code error;
+    if (!fs::exists(path, error)) {
+        throw InputError(Label(path) + ": no such file");
+    }
+    if (fs::is_directory(path, error)) {
+        throw InputError(Label(path) + ": is a folder");
+    }
+}
+
+std::string ReadInput(const fs::path& path) {
+    CheckExists(path);
+    try {
+        return host::ReadFileBytes(path);
+    } catch (const host::ProjectFileError& e) {
+        throw InputError(e.what());
+    }
+}
+
+void LoadGroup(const fs::path& file, std::string_view text, ProjectLoader& loader, Inputs& inputs) {
+    for (const auto& entry : host::ParseGroupFile(text)) {
+        const auto found = host::ResolveProjectPath(file.parent_path(), entry.path);
+        const auto where = Label(file) + ": line " + std::to_string(entry.line);
+        if (found.status != host::PathStatus::Found) {
+            inputs.problems.push_back({where, "project " +
+                                                  host::DescribeResolution(found, entry.path) +
+                                                  "; the other projects are done"});
+            continue;
+        }
+        try {
+            loader.Load(found.path);
+        } catch (const host::ProjectFileError& e) {
+            inputs.problems.push_back(
+                {Label(found.path), std::string(e.what()) + "; the other projects are done"});
+        }
+    }
+}
+
+}  // namespace
+
+std::string Label(const fs::path& path) {
+    const auto absolute = fs::absolute(path).lexically_normal();
+    const auto relative = absolute.lexically_relative(fs::current_path());
+    const bool below = !relative.empty() && *relative.begin() != "..";
+    return below ? relative.string() : absolute.string();
+}
+
+Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
+    Inputs inputs;
+    LoadedProject loaded{std::make_shared<host::MemoryProject>(), "", {}};
+    std::set<fs::path> seen;
+    for (const auto& file : files) {
+        CheckExists(file);
+        if (!seen.insert(Canonical(file)).second) {
+            continue;
+        }
+        try {
+            loaded.modules.push_back(LoadModule(file, codePage, *loaded.project));
+        } catch (const host::ModuleFileError& e) {
+            throw InputError(Label(file) + ": " + e.Detail());
+        }
+    }
+    inputs.projects.push_back(std::move(loaded));
+    return inputs;
+}
+
+Inputs LoadProjects(const std::string& file, int codePage) {
+    const auto text = ReadInput(file);
+    Inputs inputs;
+    ProjectLoader loader(codePage, inputs);
+    try {
+        if (host::IsGroupFileText(text)) {
+            LoadGroup(file, text, loader, inputs);
+        } else if (host::ModuleTypeOfExtension(file)) {
+            throw InputError(Label(file) +
+                             ": is a module; this command takes a project (.vbp) or group (.vbg) "
+                             "file");
+        } else {
+            loader.Load(file);
+        }
+    } catch (const host::ProjectFileError& e) {
+        throw InputError(Label(file) + ": " + e.what());
+    }
+    return inputs;
+}
+
+}  // namespace brindle::cli

@@ -1,0 +1,55 @@
+#pragma once
+// Loading what a command names: module files, or a project or group file with its modules.
+
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/MemoryProject.h"
+
+namespace brindle::cli {
+
+// A usage or input error: the command does nothing and exits with 2.
+class InputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct LoadedModule {
+    host::MemoryComponent* component = nullptr;
+    std::string label;     // the file as the user sees it, for messages and diffs
+    std::string original;  // the bytes as loaded
+};
+
+struct LoadedProject {
+    std::shared_ptr<host::MemoryProject> project;
+    std::string label;                  // the project file as the user sees it
+    std::vector<LoadedModule> modules;  // in the project's order
+};
+
+// A component or project that could not be loaded; the others are done all the same.
+struct LoadProblem {
+    std::string subject;
+    std::string text;
+};
+
+struct Inputs {
+    std::vector<LoadedProject> projects;
+    std::vector<LoadProblem> problems;
+};
+
+// The module files named on the command line, each once, in one project. A file that is
+// missing or is no VB6 module raises InputError.
+Inputs LoadModules(const std::vector<std::string>& files, int codePage);
+
+// A project file, or each project of a group file. A missing or unreadable project or group
+// file raises InputError; a component or a group's project that cannot be loaded is a
+// LoadProblem. A module file named by several projects of a group is loaded by the first.
+Inputs LoadProjects(const std::string& file, int codePage);
+
+// How a path is shown: relative to the current folder when it lies below it.
+std::string Label(const std::filesystem::path& path);
+
+}  // namespace brindle::cli

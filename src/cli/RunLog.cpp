@@ -1,0 +1,48 @@
+#include "cli/RunLog.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace brindle::cli {
+
+RunLog::RunLog(std::ostream& err, Progress progress) : err_(err), progress_(progress) {}
+
+void RunLog::Expect(std::vector<std::string> modules) {
+    modules_ = std::move(modules);
+    done_ = 0;
+}
+
+void RunLog::Status(std::string_view message) {
+    ++done_;
+    if (done_ <= modules_.size()) {
+        current_ = modules_[done_ - 1];
+    }
+    if (progress_ == Progress::Shown) {
+        const auto total = std::max(done_, modules_.size());
+        err_ << "[" << done_ << "/" << total << "] " << message << '\n' << std::flush;
+    }
+}
+
+void RunLog::SetCurrent(std::string module) {
+    current_ = std::move(module);
+}
+
+void RunLog::Report(const VbError& failure) {
+    ++failures_;
+    err_ << "brindle: " << (current_.empty() ? "" : current_ + ": ") << "error " << failure.Number()
+         << ", " << failure.Description() << ", in " << failure.Source() << '\n'
+         << std::flush;
+}
+
+void RunLog::Problem(std::string_view subject, std::string_view text) {
+    ++failures_;
+    err_ << "brindle: " << subject << ": " << text << '\n' << std::flush;
+}
+
+void RunLog::Note(std::string_view text) {
+    if (progress_ == Progress::Shown) {
+        err_ << "brindle: " << text << '\n' << std::flush;
+    }
+}
+
+}  // namespace brindle::cli

@@ -1,0 +1,49 @@
+#pragma once
+// What a run tells its user on standard error: progress as "[i/n] message", and each failure
+// with the module it concerned and its source chain. Counts the failures for the exit status.
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/model/Diagnostics.h"
+
+namespace brindle::cli {
+
+enum class Progress { Shown, Quiet };
+
+class RunLog final : public Diagnostics {
+public:
+    RunLog(std::ostream& err, Progress progress);
+
+    // The modules that the coming status messages concern, one per message, in order; a
+    // failure reported after the i-th message concerns the i-th of them.
+    void Expect(std::vector<std::string> modules);
+    // The next status message is the one after the first `done` of them.
+    void Seek(std::size_t done) { done_ = done; }
+    // One status message of the add-in, as UTF-8.
+    void Status(std::string_view message);
+    // The module that what follows concerns, until the next status message.
+    void SetCurrent(std::string module);
+
+    // A failure that the add-in ignored.
+    void Report(const VbError& failure) override;
+    // A failure found by the command line itself, about `subject` (a module or project).
+    void Problem(std::string_view subject, std::string_view text);
+    // Information that is no failure (skipped when quiet).
+    void Note(std::string_view text);
+
+    int Failures() const { return failures_; }
+
+private:
+    std::ostream& err_;
+    Progress progress_;
+    std::vector<std::string> modules_;
+    std::size_t done_ = 0;
+    std::string current_;
+    int failures_ = 0;
+};
+
+}  // namespace brindle::cli

@@ -1,0 +1,48 @@
+#include "cli/Session.h"
+
+#include "cli/RunLog.h"
+
+namespace brindle::cli {
+
+Session::Session(RunLog& log, SessionSetup setup) : log_(log), setup_(std::move(setup)) {
+    auto& windows = windows_.Setup();
+    windows.onMessage = [this](std::string_view message) { log_.Status(message); };
+    windows.fillOptions = setup_.fillOptions;
+    windows.answer = [this](std::string_view prompt, std::int32_t buttons, std::string_view title) {
+        return Answer(prompt, buttons, title);
+    };
+    addin_ = std::make_unique<Brindle>(settings_, templates_, windows_, &log_);
+}
+
+Session::~Session() {
+    Disconnect();
+}
+
+void Session::Connect() {
+    vbe_.Connect(*addin_, ext_cm_CommandLine);
+}
+
+Session::ClickResult Session::Click(std::string_view commandBar, std::string_view caption) {
+    declined_ = false;
+    if (!vbe_.Click(commandBar, caption)) {
+        return ClickResult::NoButton;
+    }
+    return declined_ ? ClickResult::Declined : ClickResult::Done;
+}
+
+void Session::Disconnect() {
+    vbe_.Shutdown();
+}
+
+VbMsgBoxResult Session::Answer(std::string_view prompt, std::int32_t buttons,
+                               std::string_view title) {
+    VbMsgBoxResult answer = vbYes;
+    if (setup_.confirmation == Confirmation::AskOnTerminal && setup_.terminalIn != nullptr &&
+        setup_.terminalOut != nullptr) {
+        answer = ui::AskOnTerminal(*setup_.terminalIn, *setup_.terminalOut)(prompt, buttons, title);
+    }
+    declined_ = declined_ || answer != vbYes;
+    return answer;
+}
+
+}  // namespace brindle::cli
