@@ -230,8 +230,7 @@ void MemoryCodeModule::InsertLines(std::int32_t line, std::string_view text) {
     for (SourceLine& piece : added) {
         fresh.push_back({std::move(piece.text), LineBreak::None, nullptr});
     }
-    lines_.insert(lines_.begin() + (line - 1), std::make_move_iterator(fresh.begin()),
-                  std::make_move_iterator(fresh.end()));
+    lines_.Insert(static_cast<std::size_t>(line) - 1, std::move(fresh));
     ++version_;
     pane_.LinesInserted(line, count);
 }
@@ -245,8 +244,7 @@ void MemoryCodeModule::DeleteLines(std::int32_t startLine, std::int32_t count) {
     if (!ShiftIndexForDelete(startLine, count)) {
         indexValid_ = false;
     }
-    auto first = lines_.begin() + (startLine - 1);
-    lines_.erase(first, first + count);
+    lines_.Erase(static_cast<std::size_t>(startLine) - 1, static_cast<std::size_t>(count));
     ++version_;
     pane_.LinesDeleted(startLine, count);
 }

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/LineStore.h"
 #include "host/Scanner.h"
 #include "host/SourceLine.h"
 #include "host/model/Vbide.h"
@@ -96,7 +97,7 @@ public:
     const std::vector<DeclaredMember>& DeclaredMembers();
 
     // The lines with the hidden attribute lines attached to them.
-    const std::vector<CodeLine>& StoredLines() const { return lines_; }
+    const LineStore& StoredLines() const { return lines_; }
     // Grows with every edit.
     std::uint64_t Version() const { return version_; }
 
@@ -110,7 +111,7 @@ private:
     void Shift(std::int32_t from, std::int32_t delta);
 
     MemoryComponent& parent_;
-    std::vector<CodeLine> lines_;
+    LineStore lines_;
     MemoryCodePane pane_;
     MemoryMembers members_;
     std::uint64_t version_ = 0;

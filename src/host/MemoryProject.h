@@ -53,10 +53,12 @@ public:
     // The file's bytes: header, then every line of the code pane followed by its attribute
     // lines. An unedited loaded module gives exactly the bytes it was loaded from.
     std::string Serialize() const;
-    // Writes the file when its bytes differ from what is on disk; returns whether it wrote.
-    // Raises a ModuleFileError (see ModuleFile.h) when the component has no file path or the
-    // file cannot be written.
+    // Writes the file when the code was edited and its bytes differ from what is on disk;
+    // returns whether it wrote. Raises ModuleFileError (ModuleFile.h) when there is no file
+    // path or the file cannot be written.
     bool Save();
+    // Writes to `file` unless it holds these bytes already, and takes it as the file path.
+    bool SaveAs(const std::filesystem::path& file);
     // Whether the code was edited since it was loaded or last saved.
     bool Modified() const;
 

@@ -1,0 +1,590 @@
+#include "host/ModuleFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "host/CodePage.h"
+
+namespace fs = std::filesystem;
+
+namespace brindle::host {
+
+namespace {
+
+constexpr std::int32_t kInvalidFileFormat = 321;
+
+std::int32_t NumberOf(ModuleFileError::Reason reason) {
+    switch (reason) {
+        case ModuleFileError::Reason::NotFound:
+            return static_cast<std::int32_t>(Err::FileNotFound);
+        case ModuleFileError::Reason::NotAModule:
+            return kInvalidFileFormat;
+        default:
+            return static_cast<std::int32_t>(Err::PathFileAccess);
+    }
+}
+
+std::string DescriptionOf(ModuleFileError::Reason reason) {
+    if (reason == ModuleFileError::Reason::NotAModule) {
+        return "Invalid file format";
+    }
+    return std::string(Describe(static_cast<Err>(NumberOf(reason))));
+}
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool StartsWithWord(std::string_view text, std::string_view word) {
+    if (text.size() < word.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (LowerAscii(text[i]) != LowerAscii(word[i])) {
+            return false;
+        }
+    }
+    if (text.size() == word.size()) {
+        return true;
+    }
+    char next = text[word.size()];
+    return !(std::isalnum(static_cast<unsigned char>(next)) || next == '_' || next == '.');
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view TrimLeft(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+std::string_view TrimRight(std::string_view text) {
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::string_view WithoutBom(std::string_view text) {
+    return text.substr(0, 3) == "\xEF\xBB\xBF" ? text.substr(3) : text;
+}
+
+// "Attribute Name.VB_..." at a line's start: a member attribute, hidden in the code pane.
+bool IsMemberAttribute(std::string_view line) {
+    if (!StartsWithWord(line, "Attribute")) {
+        return false;
+    }
+    std::string_view rest = TrimLeft(line.substr(9));
+    std::size_t dot = rest.find('.');
+    if (dot == 0 || dot == std::string_view::npos) {
+        return false;
+    }
+    auto isName = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' ||
+               static_cast<unsigned char>(c) >= 0x80;
+    };
+    std::string_view member = rest.substr(dot + 1);
+    return std::all_of(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(dot), isName) &&
+           member.size() >= 3 && LowerAscii(member[0]) == 'v' && LowerAscii(member[1]) == 'b' &&
+           member[2] == '_';
+}
+
+// Whether `text` starts with `word` and what follows is not "=" (a property of that name).
+bool IsBlockWord(std::string_view text, std::string_view word) {
+    return StartsWithWord(text, word) && TrimLeft(text.substr(word.size())).substr(0, 1) != "=";
+}
+
+// The lines of the header, which the code pane does not show: VERSION, BEGIN ... END (any
+// nesting of Begin/End and BeginProperty/EndProperty), Object=, and the module's attributes.
+class HeaderReader {
+public:
+    explicit HeaderReader(const std::vector<SourceLine>& lines) : lines_(lines) {}
+
+    // The number of header lines at the front.
+    std::size_t Length() {
+        std::size_t i = 0;
+        while (i < lines_.size()) {
+            std::size_t next = HeaderItemEnd(i);
+            if (next == i) {
+                break;
+            }
+            i = next;
+        }
+        return i;
+    }
+
+    bool HasName() const { return !name_.empty(); }
+    const std::string& Name() const { return name_; }
+
+private:
+    std::string_view Text(std::size_t i) const {
+        std::string_view text = TrimLeft(lines_[i].text);
+        return i == 0 ? WithoutBom(text) : text;
+    }
+
+    // One past the header item that begins at line `i`, or `i` when none does. Blank lines
+    // belong to the header only when another header item follows them.
+    std::size_t HeaderItemEnd(std::size_t i) {
+        std::string_view text = Text(i);
+        if (text.empty()) {
+            std::size_t next = i;
+            while (next < lines_.size() && TrimRight(Text(next)).empty()) {
+                ++next;
+            }
+            return next < lines_.size() && HeaderItemEnd(next) != next ? next : i;
+        }
+        if (StartsWithWord(text, "VERSION") ||
+            (StartsWithWord(text, "Object") && TrimLeft(text.substr(6)).substr(0, 1) == "=")) {
+            return i + 1;
+        }
+        if (StartsWithWord(text, "Attribute") && !IsMemberAttribute(text)) {
+            ReadName(TrimLeft(text.substr(9)));
+            return i + 1;
+        }
+        if (IsBlockWord(text, "Begin")) {
+            return BlockEnd(i);
+        }
+        return i;
+    }
+
+    // One past the End that closes the block opened at line `i`; the file's end when none does.
+    std::size_t BlockEnd(std::size_t i) const {
+        int depth = 0;
+        for (; i < lines_.size(); ++i) {
+            std::string_view text = TrimRight(Text(i));
+            if (IsBlockWord(text, "Begin") || IsBlockWord(text, "BeginProperty")) {
+                ++depth;
+            } else if (IsBlockWord(text, "End") || IsBlockWord(text, "EndProperty")) {
+                if (--depth == 0) {
+                    return i + 1;
+                }
+            }
+        }
+        return i;
+    }
+
+    void ReadName(std::string_view attribute) {
+        if (!StartsWithWord(attribute, "VB_Name")) {
+            return;
+        }
+        std::string_view value = TrimLeft(attribute.substr(7));
+        if (value.empty() || value.front() != '=') {
+            return;
+        }
+        value = TrimRight(TrimLeft(value.substr(1)));
+        if (value.size() >= 2 && value.front() == '"') {
+            std::size_t close = value.find('"', 1);
+            value = value.substr(1, (close == std::string_view::npos ? value.size() : close) - 1);
+        }
+        name_ = std::string(value);
+    }
+
+    const std::vector<SourceLine>& lines_;
+    std::string name_;
+};
+
+LineBreak DominantBreak(const std::vector<SourceLine>& lines) {
+    std::array<std::size_t, 4> counts{};
+    for (const SourceLine& line : lines) {
+        ++counts[static_cast<std::size_t>(line.lineBreak)];
+    }
+    LineBreak best = LineBreak::CrLf;
+    for (LineBreak candidate : {LineBreak::Lf, LineBreak::Cr}) {
+        if (counts[static_cast<std::size_t>(candidate)] > counts[static_cast<std::size_t>(best)]) {
+            best = candidate;
+        }
+    }
+    return best;
+}
+
+bool IsUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    bool high = false;
+    while (i < bytes.size()) {
+        auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        high = true;
+        std::size_t length = c >= 0xF0 && c <= 0xF4   ? 4
+                             : c >= 0xE0 && c <= 0xEF ? 3
+                             : c >= 0xC2 && c <= 0xDF ? 2
+                                                      : 0;
+        if (length == 0 || i + length > bytes.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return high;
+}
+
+int DetectCodePage(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF" || IsUtf8(bytes)) {
+        return kUtf8CodePage;
+    }
+    return 1252;
+}
+
+std::optional<vbext_ComponentType> TypeOfHeader(const std::vector<SourceLine>& header) {
+    for (const SourceLine& line : header) {
+        std::string_view text = TrimLeft(WithoutBom(line.text));
+        if (StartsWithWord(text, "VERSION") && text.find("CLASS") != std::string_view::npos) {
+            return vbext_ct_ClassModule;
+        }
+        if (!IsBlockWord(text, "Begin")) {
+            continue;
+        }
+        std::string_view kind = TrimLeft(text.substr(5));
+        static constexpr std::pair<std::string_view, vbext_ComponentType> kDesigners[] = {
+            {"VB.Form", vbext_ct_VBForm},
+            {"VB.MDIForm", vbext_ct_VBMDIForm},
+            {"VB.UserControl", vbext_ct_UserControl},
+            {"VB.PropertyPage", vbext_ct_PropPage},
+            {"VB.UserDocument", vbext_ct_DocObject},
+            {"{", vbext_ct_ActiveXDesigner}};
+        for (const auto& [prefix, type] : kDesigners) {
+            if (kind.substr(0, prefix.size()) == prefix &&
+                (prefix == "{" || StartsWithWord(kind, prefix))) {
+                return type;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+vbext_ComponentType TypeOf(const fs::path& file, const std::vector<SourceLine>& header) {
+    std::optional<vbext_ComponentType> fromHeader = TypeOfHeader(header);
+    std::optional<vbext_ComponentType> fromName = ModuleTypeOfExtension(file);
+    if (fromName == vbext_ct_VBForm && fromHeader == vbext_ct_VBMDIForm) {
+        return vbext_ct_VBMDIForm;
+    }
+    return fromName.value_or(fromHeader.value_or(vbext_ct_StdModule));
+}
+
+// The code lines after the header, each member attribute line attached to the line above.
+std::vector<CodeLine> CodeLinesAfter(std::vector<SourceLine>& lines, std::size_t headerEnd,
+                                     std::vector<SourceLine>& header) {
+    std::vector<CodeLine> code;
+    for (std::size_t i = headerEnd; i < lines.size(); ++i) {
+        SourceLine& line = lines[i];
+        if (IsMemberAttribute(line.text)) {
+            if (code.empty()) {
+                header.push_back(std::move(line));
+                continue;
+            }
+            auto& attributes = code.back().attributes;
+            if (!attributes) {
+                attributes = std::make_unique<std::vector<SourceLine>>();
+            }
+            attributes->push_back(std::move(line));
+            continue;
+        }
+        code.push_back({std::move(line.text), line.lineBreak, nullptr});
+    }
+    return code;
+}
+
+std::optional<std::string> ReadFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+// Writes the lines, each followed by its break; a line without one gets the dominant break,
+// and the very last line gets a break only when the file ended with one.
+class Writer {
+public:
+    explicit Writer(const FileLayout& layout) : layout_(layout) {}
+
+    void Line(std::string_view text, LineBreak lineBreak) {
+        Flush(false);
+        pending_ = text;
+        pendingBreak_ = lineBreak;
+        hasPending_ = true;
+    }
+
+    std::string Finish() {
+        Flush(true);
+        return std::move(out_);
+    }
+
+private:
+    void Flush(bool last) {
+        if (!hasPending_) {
+            return;
+        }
+        out_ += pending_;
+        if (!last || layout_.endsWithBreak) {
+            out_ += BreakBytes(pendingBreak_ == LineBreak::None ? layout_.dominantBreak
+                                                                : pendingBreak_);
+        }
+        hasPending_ = false;
+    }
+
+    const FileLayout& layout_;
+    std::string out_;
+    std::string_view pending_;
+    LineBreak pendingBreak_ = LineBreak::None;
+    bool hasPending_ = false;
+};
+
+// A header for a component made in memory, so that its saved file loads again.
+std::vector<std::string> MinimalHeader(const std::string& name, vbext_ComponentType type) {
+    std::vector<std::string> header;
+    if (type == vbext_ct_ClassModule) {
+        header = {"VERSION 1.0 CLASS",
+                  "BEGIN",
+                  "  MultiUse = -1  'True",
+                  "  Persistable = 0  'NotPersistable",
+                  "  DataBindingBehavior = 0  'vbNone",
+                  "  DataSourceBehavior  = 0  'vbNone",
+                  "  MTSTransactionMode  = 0  'NotAnMTSObject",
+                  "END"};
+    }
+    header.push_back("Attribute VB_Name = \"" + name + "\"");
+    if (type == vbext_ct_ClassModule) {
+        header.insert(header.end(),
+                      {"Attribute VB_GlobalNameSpace = False", "Attribute VB_Creatable = True",
+                       "Attribute VB_PredeclaredId = False", "Attribute VB_Exposed = False"});
+    }
+    return header;
+}
+
+[[noreturn]] void FailWrite(const fs::path& file, std::string_view what, int error) {
+    throw ModuleFileError(ModuleFileError::Reason::Unwritable, file,
+                          std::string(what) + ": " + std::strerror(error));
+}
+
+// A file descriptor closed with the object; the temporary file is removed unless kept.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const fs::path& beside) {
+        std::string hidden(".");
+        hidden += beside.filename().string();
+        hidden += ".XXXXXX";
+        std::string pattern = (beside.parent_path() / hidden).string();
+        name_.assign(pattern.begin(), pattern.end());
+        name_.push_back('\0');
+        fd_ = ::mkstemp(name_.data());
+        if (fd_ < 0) {
+            FailWrite(beside, "cannot create a temporary file beside it", errno);
+        }
+    }
+    ~TemporaryFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        if (!kept_) {
+            ::unlink(name_.data());
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    int Descriptor() const { return fd_; }
+    const char* Name() const { return name_.data(); }
+    int Close() {
+        int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+    void Keep() { kept_ = true; }
+
+private:
+    std::vector<char> name_;
+    int fd_ = -1;
+    bool kept_ = false;
+};
+
+void WriteAll(int fd, std::string_view bytes, const fs::path& file) {
+    while (!bytes.empty()) {
+        ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            FailWrite(file, "cannot write", errno);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+}  // namespace
+
+ModuleFileError::ModuleFileError(Reason reason, fs::path path, std::string detail)
+    : VbError(NumberOf(reason), DescriptionOf(reason), "ModuleFile." + path.string()),
+      reason_(reason),
+      path_(std::move(path)),
+      detail_(std::move(detail)) {}
+
+std::string ModuleFileError::Message() const {
+    return path_.string() + ": " + detail_;
+}
+
+std::optional<vbext_ComponentType> ModuleTypeOfExtension(const fs::path& file) {
+    std::string ext = file.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), LowerAscii);
+    static constexpr std::pair<std::string_view, vbext_ComponentType> kTypes[] = {
+        {".bas", vbext_ct_StdModule},      {".cls", vbext_ct_ClassModule},
+        {".frm", vbext_ct_VBForm},         {".ctl", vbext_ct_UserControl},
+        {".pag", vbext_ct_PropPage},       {".dob", vbext_ct_DocObject},
+        {".dsr", vbext_ct_ActiveXDesigner}};
+    for (const auto& [extension, type] : kTypes) {
+        if (ext == extension) {
+            return type;
+        }
+    }
+    return std::nullopt;
+}
+
+std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::path& file,
+                                             int codePage) {
+    if (bytes.find('\0') != std::string_view::npos) {
+        throw ModuleFileError(ModuleFileError::Reason::NotAModule, file,
+                              "not a VB6 module: binary content");
+    }
+    std::vector<SourceLine> lines = SplitLines(bytes);
+    HeaderReader reader(lines);
+    std::size_t headerEnd = reader.Length();
+    if (!reader.HasName()) {
+        throw ModuleFileError(ModuleFileError::Reason::NotAModule, file,
+                              "not a VB6 module: no Attribute VB_Name in its header");
+    }
+    FileLayout layout;
+    layout.dominantBreak = DominantBreak(lines);
+    layout.endsWithBreak = !bytes.empty() && (bytes.back() == '\r' || bytes.back() == '\n');
+    layout.header.assign(
+        std::make_move_iterator(lines.begin()),
+        std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(headerEnd)));
+    vbext_ComponentType type = TypeOf(file, layout.header);
+    std::vector<CodeLine> code = CodeLinesAfter(lines, headerEnd, layout.header);
+    auto component =
+        std::make_unique<MemoryComponent>(reader.Name(), type, std::move(code), std::move(layout));
+    component->SetCodePage(codePage == kDetectCodePage ? DetectCodePage(bytes) : codePage);
+    return component;
+}
+
+std::unique_ptr<MemoryComponent> LoadModuleFile(const fs::path& file, int codePage) {
+    std::error_code error;
+    if (!fs::exists(file, error)) {
+        throw ModuleFileError(ModuleFileError::Reason::NotFound, file, "no such file");
+    }
+    if (fs::is_directory(file, error)) {
+        throw ModuleFileError(ModuleFileError::Reason::Unreadable, file, "is a folder");
+    }
+    std::optional<std::string> bytes = ReadFile(file);
+    if (!bytes) {
+        throw ModuleFileError(ModuleFileError::Reason::Unreadable, file, "cannot be read");
+    }
+    auto component = ParseModule(*bytes, file, codePage);
+    component->SetFilePath(file);
+    return component;
+}
+
+void WriteFileAtomically(const fs::path& file, std::string_view bytes) {
+    std::error_code error;
+    fs::path target = file;
+    if (fs::symlink_status(file, error).type() == fs::file_type::symlink) {
+        target = fs::canonical(file, error);
+        if (error) {
+            FailWrite(file, "cannot follow the link", error.value());
+        }
+    }
+    struct stat old {};
+    bool exists = ::stat(target.c_str(), &old) == 0;
+    TemporaryFile temporary(target);
+    WriteAll(temporary.Descriptor(), bytes, file);
+    mode_t mode = exists ? (old.st_mode & 07777) : 0;
+    if (!exists) {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = static_cast<mode_t>(0666 & ~mask);
+    }
+    if (::fchmod(temporary.Descriptor(), mode) != 0 || ::fsync(temporary.Descriptor()) != 0) {
+        FailWrite(file, "cannot write", errno);
+    }
+    if (temporary.Close() != 0) {
+        FailWrite(file, "cannot write", errno);
+    }
+    if (::rename(temporary.Name(), target.c_str()) != 0) {
+        FailWrite(file, "cannot replace", errno);
+    }
+    temporary.Keep();
+}
+
+// --- MemoryComponent's file ---
+
+std::string MemoryComponent::Serialize() const {
+    Writer writer(layout_);
+    std::vector<std::string> synthesized;
+    if (layout_.header.empty()) {
+        synthesized = MinimalHeader(name_, type_);
+        for (const std::string& line : synthesized) {
+            writer.Line(line, LineBreak::None);
+        }
+    }
+    for (const SourceLine& line : layout_.header) {
+        writer.Line(line.text, line.lineBreak);
+    }
+    if (code_) {
+        for (const CodeLine& line : code_->StoredLines()) {
+            writer.Line(line.text, line.lineBreak);
+            if (line.attributes) {
+                for (const SourceLine& attribute : *line.attributes) {
+                    writer.Line(attribute.text, attribute.lineBreak);
+                }
+            }
+        }
+    }
+    return writer.Finish();
+}
+
+bool MemoryComponent::Save() {
+    if (filePath_.empty()) {
+        throw ModuleFileError(ModuleFileError::Reason::Unwritable, name_,
+                              "the component has no file");
+    }
+    if (!Modified()) {
+        return false;
+    }
+    return SaveAs(filePath_);
+}
+
+bool MemoryComponent::SaveAs(const fs::path& file) {
+    std::string bytes = Serialize();
+    bool write = ReadFile(file) != bytes;
+    if (write) {
+        WriteFileAtomically(file, bytes);
+    }
+    filePath_ = file;
+    savedVersion_ = code_ ? code_->Version() : 0;
+    return write;
+}
+
+}  // namespace brindle::host

@@ -1,0 +1,60 @@
+#pragma once
+// VB6 module files on disk (.bas .cls .frm .ctl .pag .dob .dsr): loading into a component whose
+// code pane hides the file's header and member attribute lines, and writing back byte for byte.
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "host/MemoryProject.h"
+#include "host/model/VbError.h"
+#include "host/model/Vbide.h"
+
+namespace brindle::host {
+
+// A module file that cannot be loaded or saved. Number and description are the IDE's (53 "File
+// not found", 75 "Path/File access error", 321 "Invalid file format"); Detail() says why in
+// words a user can act on.
+class ModuleFileError : public VbError {
+public:
+    enum class Reason { NotFound, Unreadable, NotAModule, Unwritable };
+
+    ModuleFileError(Reason reason, std::filesystem::path path, std::string detail);
+
+    Reason Why() const noexcept { return reason_; }
+    const std::filesystem::path& Path() const noexcept { return path_; }
+    const std::string& Detail() const noexcept { return detail_; }
+    // "<path>: <detail>".
+    std::string Message() const;
+
+private:
+    Reason reason_;
+    std::filesystem::path path_;
+    std::string detail_;
+};
+
+// Asks LoadModuleFile to find the code page itself: UTF-8 for a file with a UTF-8 byte order
+// mark or whose bytes above 127 all form UTF-8, otherwise 1252.
+constexpr int kDetectCodePage = 0;
+
+// The component type an extension names (case ignored); nothing for other extensions.
+std::optional<vbext_ComponentType> ModuleTypeOfExtension(const std::filesystem::path& file);
+
+// A component from a module file's bytes. `file` names it in failures and decides the type by
+// its extension (the header decides for other names). Raises ModuleFileError (NotAModule) for
+// binary content or a header without Attribute VB_Name.
+std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes,
+                                             const std::filesystem::path& file,
+                                             int codePage = kDetectCodePage);
+
+// Reads and parses the file; the component remembers the path. Raises ModuleFileError.
+std::unique_ptr<MemoryComponent> LoadModuleFile(const std::filesystem::path& file,
+                                                int codePage = kDetectCodePage);
+
+// Replaces the file's content: a temporary file beside it, renamed over it, with the old file's
+// permissions (a symbolic link is followed). Raises ModuleFileError (Unwritable).
+void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+
+}  // namespace brindle::host
