@@ -542,5 +542,39 @@ TEST_F(Commands, CancelAppliesNothingButTheDialogKeepsItsLastDirectory) {
     EXPECT_EQ(addin.Fields().msLastDir, "D:\\Chosen\\");
 }
 
+TEST_F(Commands, ADisconnectionWhileTheOptionsDialogIsOpenLeavesTheDialogUntilItCloses) {
+    windows.Setup().fillOptions = [&](frmOptions& dialog) {
+        dialog.Controls().txtAuthor = "Too Late";
+        vbe.Shutdown();  // unloads the form, which the OK below then finds closed
+        EXPECT_EQ(dialog.LastDir(), "C:\\");
+        return DialogButton::OK;
+    };
+    vbe.Click("Brindle Options...");
+    EXPECT_EQ(addin.Fields().msAuthor, "Ann Author");
+    EXPECT_EQ(settings.GetSetting(kAppName, "Options", "Author", ""), "Ann Author");
+    EXPECT_TRUE(sink.reported.empty());
+}
+
+// The event-source fields behave as the host's WithEvents fields: a field delivers the clicks
+// of the source it holds, and only while it holds it.
+TEST_F(Commands, AnEventSourceFieldDeliversTheClicksOfTheSourceItHolds) {
+    Select(*module, 1, 1);
+    addin.gevtAddModHdr = nullptr;
+    EXPECT_TRUE(vbe.Click("Add Module Header"));
+    EXPECT_EQ(Text(*module), kModule);
+
+    CommandBar& bar = *vbe.CommandBars().Item("Code Window");
+    std::shared_ptr<CommandBarControl> button;
+    for (std::int32_t i = 1; i <= bar.Controls().Count(); ++i) {
+        if (bar.Controls().Item(i)->Caption() == "Add Module Header") {
+            button = bar.Controls().Item(i);
+        }
+    }
+    ASSERT_TRUE(button);
+    addin.gevtAddModHdr = vbe.Events().CommandBarEvents(*button);
+    vbe.Click("Add Module Header");
+    EXPECT_EQ(Count(Text(*module), "' Module Module1"), 1);
+}
+
 }  // namespace
 }  // namespace brindle

@@ -90,6 +90,7 @@ public:
     ~CommandGuard() {
         if (entered_) {
             addin_.commandRunning_ = false;
+            addin_.releasedOptions_.reset();
         }
     }
     CommandGuard(const CommandGuard&) = delete;
@@ -243,6 +244,11 @@ void Brindle::RemoveCommandBarControls() {
             mfrmOptions->Unload();
         }
     });
+    // A disconnection that arrives while the dialog is open must not destroy it under its
+    // own feet: it goes when the command ends.
+    if (commandRunning_) {
+        releasedOptions_ = std::move(mfrmOptions);
+    }
     mfrmOptions.reset();
     IgnoreStep(sink_, [&] { SaveOptions(settings_, *this); });
 }

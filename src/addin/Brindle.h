@@ -110,6 +110,7 @@ private:
     std::shared_ptr<CommandBarControl> mcbRemoveCodeMarkersFromProj;
     std::shared_ptr<CommandBarControl> mcbRemoveAllFromProj;
     std::unique_ptr<frmOptions> mfrmOptions;
+    std::unique_ptr<frmOptions> releasedOptions_;  // released while a command ran
 };
 
 }  // namespace brindle
