@@ -96,6 +96,9 @@ public:
     // The module's members as the scanner found them, in declaration order.
     const std::vector<DeclaredMember>& DeclaredMembers();
 
+    // Drops the index, for a change the module cannot see (its code page).
+    void Rescan() { indexValid_ = false; }
+
     // The lines with the hidden attribute lines attached to them.
     const LineStore& StoredLines() const { return lines_; }
     // Grows with every edit.

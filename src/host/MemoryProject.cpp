@@ -56,6 +56,13 @@ brindle::CodeModule& MemoryComponent::CodeModule() {
     return *code_;
 }
 
+void MemoryComponent::SetCodePage(int codePage) {
+    codePage_ = codePage;
+    if (code_) {
+        code_->Rescan();
+    }
+}
+
 bool MemoryComponent::Modified() const {
     return code_ && code_->Version() != savedVersion_;
 }

@@ -42,7 +42,7 @@ public:
 
     // The Windows code page of the module's bytes; 1252 unless set.
     int CodePage() const { return codePage_; }
-    void SetCodePage(int codePage) { codePage_ = codePage; }
+    void SetCodePage(int codePage);
 
     // The file the component was loaded from or is saved to; empty when it has none.
     const std::filesystem::path& FilePath() const { return filePath_; }

@@ -304,13 +304,20 @@ std::vector<CodeLine> CodeLinesAfter(std::vector<SourceLine>& lines, std::size_t
     return code;
 }
 
+// The file's bytes; nothing for what is not a readable regular file.
 std::optional<std::string> ReadFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    std::error_code error;
+    if (!fs::is_regular_file(file, error)) {
         return std::nullopt;
     }
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes;
+    try {
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        return std::nullopt;
+    }
+    if (!in.good() && !in.eof()) {
         return std::nullopt;
     }
     return bytes;

@@ -1,0 +1,265 @@
+// VB6 module files: what the code pane hides, byte-exact writing, saving and failures.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "host/ModuleFile.h"
+#include "support/TestPaths.h"
+
+namespace brindle::host {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+constexpr std::string_view kForm =
+    "VERSION 5.00\r\n"
+    "Object = \"{831FDD16-0C5C-11D2-A9FC-0000F8754DA1}#2.0#0\"; \"MSCOMCTL.OCX\"\r\n"
+    "Begin VB.Form frmMain \r\n"
+    "   Caption         =   \"Main\"\r\n"
+    "   BeginProperty Font \r\n"
+    "      Name            =   \"Tahoma\"\r\n"
+    "   EndProperty\r\n"
+    "   Begin VB.CommandButton cmdEnd \r\n"
+    "      Caption         =   \"End\"\r\n"
+    "   End\r\n"
+    "End\r\n"
+    "Attribute VB_Name = \"frmMain\"\r\n"
+    "Attribute VB_GlobalNameSpace = False\r\n"
+    "Attribute VB_Creatable = False\r\n"
+    "Attribute VB_PredeclaredId = True\r\n"
+    "Attribute VB_Exposed = False\r\n"
+    "Option Explicit\r\n"
+    "Public WithEvents Timer As Timer\r\n"
+    "Attribute Timer.VB_VarHelpID = -1\r\n"
+    "\r\n"
+    "Public Property Get Text( _\r\n"
+    "    ) As String\r\n"
+    "Attribute Text.VB_Description = \"The text.\"\r\n"
+    "Attribute Text.VB_UserMemId = 0\r\n"
+    "    Text = \"caf\xE9\"\r\n"
+    "End Property\r\n";
+
+constexpr std::string_view kClass =
+    "VERSION 1.0 CLASS\r\n"
+    "BEGIN\r\n"
+    "  MultiUse = -1  'True\r\n"
+    "END\r\n"
+    "Attribute VB_Name = \"cThing\"\r\n"
+    "Attribute VB_Exposed = False\r\n"
+    "\r\n"
+    "Sub Run()\r\n"
+    "End Sub\r\n";
+
+class ModuleFileTest : public ::testing::Test {
+protected:
+    fs::path Write(const std::string& name, std::string_view bytes) {
+        fs::path file = dir.path() / name;
+        WriteBytes(file, std::string(bytes));
+        return file;
+    }
+    TempDir dir;
+};
+
+TEST_F(ModuleFileTest, TheCodePaneShowsNeitherHeaderNorMemberAttributes) {
+    auto form = LoadModuleFile(Write("frmMain.frm", kForm));
+    EXPECT_EQ(form->Name(), "frmMain");
+    EXPECT_EQ(form->Type(), vbext_ct_VBForm);
+    EXPECT_EQ(form->FilePath(), dir.path() / "frmMain.frm");
+    CodeModule& code = form->CodeModule();
+    EXPECT_EQ(VisibleText(code),
+              "Option Explicit\r\nPublic WithEvents Timer As Timer\r\n\r\n"
+              "Public Property Get Text( _\r\n    ) As String\r\n"
+              "    Text = \"caf\xE9\"\r\nEnd Property\r\n");
+    EXPECT_EQ(code.ProcBodyLine("Text", vbext_pk_Get), 4);
+    EXPECT_EQ(code.Members().Item("timer")->Type(), vbext_mt_Variable);
+
+    auto cls = ParseModule(kClass, "Thing.cls");
+    EXPECT_EQ(cls->Name(), "cThing");
+    EXPECT_EQ(cls->Type(), vbext_ct_ClassModule);
+    EXPECT_EQ(cls->CodeModule().Lines(1, 1), "") << "a blank first line is code";
+    EXPECT_EQ(cls->CodeModule().CountOfLines(), 3);
+}
+
+TEST_F(ModuleFileTest, TypeComesFromTheExtensionAndTheDesigner) {
+    std::string mdi(kForm);
+    mdi.replace(mdi.find("VB.Form"), 7, "VB.MDIForm");
+    EXPECT_EQ(ParseModule(mdi, "x.frm")->Type(), vbext_ct_VBMDIForm);
+    EXPECT_EQ(ParseModule(kForm, "x.CTL")->Type(), vbext_ct_UserControl);
+    EXPECT_EQ(ParseModule(kForm, "x.pag")->Type(), vbext_ct_PropPage);
+    EXPECT_EQ(ParseModule(kForm, "x.dob")->Type(), vbext_ct_DocObject);
+    EXPECT_EQ(ParseModule(kForm, "x.dsr")->Type(), vbext_ct_ActiveXDesigner);
+    EXPECT_EQ(ParseModule(kForm, "x.txt")->Type(), vbext_ct_VBForm);
+    EXPECT_EQ(ParseModule(kClass, "x")->Type(), vbext_ct_ClassModule);
+    EXPECT_EQ(ParseModule("Attribute VB_Name = \"M\"\r\n", "x.bas")->Type(), vbext_ct_StdModule);
+}
+
+TEST_F(ModuleFileTest, MemberAttributesFollowTheirDeclarationWhereverEditsMoveIt) {
+    auto form = ParseModule(kForm, "frmMain.frm");
+    CodeModule& code = form->CodeModule();
+    code.InsertLines(1, "' Module header\r\n' -------------");
+    std::int32_t body = code.ProcBodyLine("Text", vbext_pk_Get);
+    code.InsertLines(body, "' Procedure header");
+    code.InsertLines(code.ProcBodyLine("Text", vbext_pk_Get) + 2, "    On Error GoTo Failed");
+    std::string expected(kForm);
+    auto insertBefore = [&](std::string_view anchor, std::string_view text) {
+        expected.insert(expected.find(anchor), text);
+    };
+    insertBefore("Option Explicit", "' Module header\r\n' -------------\r\n");
+    insertBefore("Public Property Get", "' Procedure header\r\n");
+    insertBefore("    Text = ", "    On Error GoTo Failed\r\n");
+    EXPECT_EQ(form->Serialize(), expected);
+}
+
+// A line break missing at the file's end stays missing; new lines get the file's usual break;
+// every old line keeps its own.
+TEST_F(ModuleFileTest, EachLineKeepsItsBreak) {
+    std::string bytes = "Attribute VB_Name = \"M\"\nSub A()\r\n' cr\r    x = 1\nEnd Sub";
+    auto module = ParseModule(bytes, "M.bas");
+    EXPECT_EQ(module->Serialize(), bytes);
+    CodeModule& code = module->CodeModule();
+    EXPECT_EQ(code.CountOfLines(), 4);
+    code.InsertLines(3, "' new");
+    code.InsertLines(code.CountOfLines() + 1, "' last");
+    EXPECT_EQ(module->Serialize(),
+              "Attribute VB_Name = \"M\"\nSub A()\r\n' cr\r' new\n    x = 1\nEnd Sub\n' last");
+    code.DeleteLines(code.CountOfLines(), 1);
+    code.DeleteLines(3, 1);
+    EXPECT_EQ(module->Serialize(), bytes);
+
+    auto ended = ParseModule("Attribute VB_Name = \"M\"\r\n' one\r\n\r\n", "M.bas");
+    ended->CodeModule().InsertLines(2, "' two");
+    EXPECT_EQ(ended->Serialize(), "Attribute VB_Name = \"M\"\r\n' one\r\n' two\r\n\r\n");
+}
+
+TEST_F(ModuleFileTest, BytesAboveAsciiAreKeptAndTheCodePageIsFound) {
+    std::string western = "Attribute VB_Name = \"M\"\r\n' caf\xE9 \x80\r\n";
+    std::string utf8 = "Attribute VB_Name = \"M\"\r\n' caf\xC3\xA9\r\n";
+    std::string japanese = "Attribute VB_Name = \"M\"\r\n' \x83\x5C\x83\x5F\r\n";
+    auto w = LoadModuleFile(Write("w.bas", western));
+    auto u = LoadModuleFile(Write("u.bas", utf8));
+    auto j = LoadModuleFile(Write("j.bas", japanese), 932);
+    auto bom = ParseModule("\xEF\xBB\xBF" + std::string("Attribute VB_Name = \"B\"\r\n"), "b.bas");
+    EXPECT_EQ(w->CodePage(), 1252);
+    EXPECT_EQ(u->CodePage(), 65001);
+    EXPECT_EQ(j->CodePage(), 932);
+    EXPECT_EQ(bom->CodePage(), 65001);
+    EXPECT_EQ(bom->Name(), "B");
+    EXPECT_EQ(w->Serialize(), western);
+    EXPECT_EQ(u->Serialize(), utf8);
+    EXPECT_EQ(j->Serialize(), japanese);
+    EXPECT_EQ(u->CodeModule().FromUnicode("\xC3\xA9"), "\xC3\xA9");
+}
+
+TEST_F(ModuleFileTest, WhatIsNoModuleFailsClearly) {
+    auto failure = [&](const fs::path& file) {
+        try {
+            LoadModuleFile(file);
+        } catch (const ModuleFileError& e) {
+            return std::make_tuple(e.Why(), e.Number(), e.Detail());
+        }
+        return std::make_tuple(ModuleFileError::Reason::Unwritable, 0, std::string());
+    };
+    using R = ModuleFileError::Reason;
+    EXPECT_EQ(failure(Write("notes.bas", "Just some text\r\nOption Explicit\r\n")),
+              std::make_tuple(R::NotAModule, 321,
+                              std::string("not a VB6 module: no Attribute VB_Name in its header")));
+    EXPECT_EQ(failure(Write("picture.frm", std::string("VERSION 5.00\r\n\0\x01\x02", 17))),
+              std::make_tuple(R::NotAModule, 321, std::string("not a VB6 module: binary content")));
+    EXPECT_EQ(failure(Write("empty.bas", "")),
+              std::make_tuple(R::NotAModule, 321,
+                              std::string("not a VB6 module: no Attribute VB_Name in its header")));
+    EXPECT_EQ(std::get<0>(failure(dir.path() / "missing.bas")), R::NotFound);
+    EXPECT_EQ(std::get<1>(failure(dir.path() / "missing.bas")), 53);
+    fs::create_directory(dir.path() / "folder.bas");
+    EXPECT_EQ(std::get<0>(failure(dir.path() / "folder.bas")), R::Unreadable);
+    try {
+        LoadModuleFile(dir.path() / "missing.bas");
+    } catch (const ModuleFileError& e) {
+        EXPECT_EQ(e.Message(), (dir.path() / "missing.bas").string() + ": no such file");
+    }
+}
+
+TEST_F(ModuleFileTest, SaveWritesOnlyWhatChangedInPlaceAndKeepsPermissions) {
+    fs::path file = Write("cThing.cls", kClass);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    struct stat before {};
+    ::stat(file.c_str(), &before);
+
+    auto module = LoadModuleFile(file);
+    EXPECT_FALSE(module->Save());
+    CodeModule& code = module->CodeModule();
+    code.InsertLines(1, "' note");
+    code.DeleteLines(1, 1);
+    EXPECT_TRUE(module->Modified());
+    EXPECT_FALSE(module->Save()) << "the same bytes are not written again";
+    struct stat unchanged {};
+    ::stat(file.c_str(), &unchanged);
+    EXPECT_EQ(unchanged.st_ino, before.st_ino);
+
+    code.InsertLines(2, "' note");
+    EXPECT_TRUE(module->Save());
+    EXPECT_FALSE(module->Modified());
+    std::string expected(kClass);
+    expected.insert(expected.find("Sub Run"), "' note\r\n");
+    EXPECT_EQ(ReadBytes(file), expected);
+    EXPECT_EQ(fs::status(file).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
+        << "no temporary file is left";
+    EXPECT_FALSE(module->Save());
+}
+
+TEST_F(ModuleFileTest, SavingThroughALinkReplacesTheFileItNames) {
+    fs::path target = Write("real.bas", "Attribute VB_Name = \"M\"\r\n");
+    fs::path link = dir.path() / "link.bas";
+    fs::create_symlink(target, link);
+    auto module = LoadModuleFile(link);
+    module->CodeModule().InsertLines(1, "' added");
+    EXPECT_TRUE(module->Save());
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadBytes(target), "Attribute VB_Name = \"M\"\r\n' added\r\n");
+}
+
+TEST_F(ModuleFileTest, AFileThatCannotBeWrittenFailsAndLeavesNothingBehind) {
+    fs::path file = Write("M.bas", "Attribute VB_Name = \"M\"\r\n");
+    auto module = LoadModuleFile(file);
+    module->CodeModule().InsertLines(1, "' added");
+    auto why = [&](const fs::path& target) {
+        try {
+            module->SaveAs(target);
+        } catch (const ModuleFileError& e) {
+            EXPECT_EQ(e.Number(), 75);
+            return e.Why();
+        }
+        return ModuleFileError::Reason::NotFound;
+    };
+    EXPECT_EQ(why(dir.path() / "no folder" / "M.bas"), ModuleFileError::Reason::Unwritable);
+    fs::create_directories(dir.path() / "a folder" / "inside");
+    EXPECT_EQ(why(dir.path() / "a folder"), ModuleFileError::Reason::Unwritable);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+    EXPECT_EQ(ReadBytes(file), "Attribute VB_Name = \"M\"\r\n");
+    EXPECT_TRUE(module->Modified());
+    EXPECT_EQ(module->FilePath(), file);
+}
+
+TEST_F(ModuleFileTest, AComponentMadeInMemorySavesAsALoadableModule) {
+    MemoryProject project;
+    auto& made = project.AddComponent("cMade", vbext_ct_ClassModule, "Sub Run()\r\nEnd Sub\r\n");
+    fs::path file = dir.path() / "cMade.cls";
+    EXPECT_TRUE(made.SaveAs(file));
+    auto loaded = LoadModuleFile(file);
+    EXPECT_EQ(loaded->Name(), "cMade");
+    EXPECT_EQ(loaded->Type(), vbext_ct_ClassModule);
+    EXPECT_EQ(VisibleText(loaded->CodeModule()), "Sub Run()\r\nEnd Sub\r\n");
+    EXPECT_THROW(project.AddComponent("M", vbext_ct_StdModule, "").Save(), ModuleFileError);
+}
+
+}  // namespace
+}  // namespace brindle::host
