@@ -80,16 +80,5 @@ TEST(ParmListKeyword, KnowsTheFiveKeywordsInAnyCase) {
     }
 }
 
-TEST(TextHelpers, TrimOnlySpacesAndCompareWithoutCase) {
-    EXPECT_EQ(TrimSpaces("  a b  "), "a b");
-    EXPECT_EQ(TrimSpaces("\ta\t"), "\ta\t");
-    EXPECT_EQ(TrimSpaces("   "), "");
-    EXPECT_EQ(TrimTrailingSpaces("  a  "), "  a");
-    EXPECT_TRUE(EqualsNoCase("End Sub", "END SUB"));
-    EXPECT_FALSE(EqualsNoCase("End Sub", "End Su"));
-    EXPECT_EQ(FindNoCase("x: end sub", "End Sub"), 3u);
-    EXPECT_EQ(FindNoCase("abc", "c", 3), std::string_view::npos);
-}
-
 }  // namespace
 }  // namespace brindle

@@ -104,11 +104,6 @@ TEST_F(Expansion, EveryReferenceIsReplacedAndOthersStay) {
               "' Geometry by Ann, Geometry");
 }
 
-TEST_F(Expansion, ValuesAreNeverSearchedForReferences) {
-    fields.msAuthor = "%Date% 100%";
-    EXPECT_EQ(ForModule("%Author%Date%\n"), "%Date% 100%Date%");
-}
-
 TEST_F(Expansion, ProcedureKeywordsComeFromTheDeclaration) {
     EXPECT_EQ(For("%ProcedureName%|%ProcedureType%|%TypedScopedProcedureName%\n", "Area", 2),
               "Area|Function|Public Function Area");

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "analysis/LineHelpers.h"
+#include "analysis/ProcDecl.h"
+#include "analysis/SelectedProcs.h"
+#include "host/MemoryProject.h"
+#include "host/ModuleFile.h"
+#include "support/TestPaths.h"
+#include "templates/Expansion.h"
+
+namespace brindle {
+namespace {
+
+// What a declaration says of itself: scope, Static, the keyword, Get/Let/Set, the name.
+const std::regex kDeclaration(
+    R"(^[ \t]*(?:(?:Public|Private|Friend|Global)[ \t]+)?(?:Static[ \t]+)?)"
+    R"((Sub|Function|Property)[ \t]+(?:(?:Get|Let|Set)[ \t]+)?([A-Za-z_][A-Za-z0-9_\x80-\xFF]*))",
+    std::regex::icase);
+
+// One parameter declaration, as the language allows it.
+const std::regex kParameter(
+    R"(^[ \t]*(?:Optional[ \t]+)?(?:(?:ByVal|ByRef)[ \t]+)?(?:ParamArray[ \t]+)?)"
+    R"([A-Za-z][A-Za-z0-9_\x80-\xFF]*[$%&!#@]?(?:\(\))?)"
+    R"((?:[ \t]+As[ \t]+(?:New[ \t]+)?[A-Za-z][A-Za-z0-9_.]*(?:[ \t]*\*[ \t]*[0-9]+)?)?)"
+    R"((?:[ \t]*=[ \t]*.+)?[ \t]*$)",
+    std::regex::icase);
+
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return text;
+}
+
+// Every procedure, as the whole module selected gives them.
+ProcList AllProcedures(CodeModule& module) {
+    const std::int32_t last = module.CountOfLines();
+    const auto lastColumn = static_cast<std::int32_t>(module.Lines(last, 1).size()) + 1;
+    module.CodePane().SetSelection(1, 1, last, lastColumn);
+    return GetSelectedProcs(module);
+}
+
+void CheckProcedure(host::MemoryCodeModule& module, const ProcInfo& proc) {
+    SCOPED_TRACE(proc.gsProcName);
+    std::int32_t lineCount = 0;
+    const std::int32_t body = module.ProcBodyLine(proc.gsProcName, proc.geProcKind);
+    const std::string declaration = GetProcDeclLine(module, body, lineCount);
+    std::smatch words;
+    ASSERT_TRUE(std::regex_search(declaration, words, kDeclaration)) << declaration;
+    EXPECT_EQ(Upper(ProcedureTypeOf(declaration)), Upper(words[1].str())) << declaration;
+
+    AddinFields fields;
+    std::string scoped = ExpandKeyword(fields, "TypedScopedProcedureName", module, nullptr, body);
+    if (!scoped.empty() && std::string_view("$%&!#@").find(scoped.back()) != std::string::npos) {
+        scoped.pop_back();  // a type character, as in Command$()
+    }
+    EXPECT_TRUE(Upper(scoped).ends_with(Upper(proc.gsProcName))) << declaration;
+
+    std::vector<std::string> parms;
+    const std::int32_t count = GetParms(declaration, parms);
+    const std::size_t open = declaration.find('(');
+    const bool emptyList = declaration.compare(open, 2, "()") == 0;
+    EXPECT_EQ(count == 0, emptyList) << declaration;
+    for (std::int32_t i = 0; i < count; ++i) {
+        EXPECT_TRUE(std::regex_match(parms[static_cast<std::size_t>(i)], kParameter))
+            << "parameter " << i << " of " << declaration;
+    }
+
+    // The host accepts any End statement; only the one of the declaration's kind counts.
+    const std::int32_t end = module.ProcEndLine(proc.gsProcName, proc.geProcKind);
+    const bool endFits = end != 0 && ContainsNoCase(GetNonCommentPartOfLine(module.Lines(end, 1)),
+                                                    "End " + words[1].str());
+    EXPECT_EQ(GetProcLastLineNum(module, proc.gsProcName, proc.geProcKind), endFits ? end : 0);
+}
+
+TEST(Corpus, EveryProcedureIsReadAsItsDeclarationSays) {
+    const auto files = test::CorpusModules();
+    if (files.empty()) {
+        GTEST_SKIP() << "no corpus";
+    }
+    std::size_t procedures = 0;
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.string());
+        host::MemoryProject project;
+        host::MemoryComponent& component = project.Add(host::LoadModuleFile(file));
+        host::MemoryCodeModule* module = component.Code();
+        if (module == nullptr || module->CountOfLines() == 0) {
+            continue;
+        }
+        const ProcList procs = AllProcedures(*module);
+        ProcList distinct;  // a procedure declared under #If and #Else counts once
+        for (const host::ProcedureInfo& info : module->Procedures()) {
+            distinct.TryAdd({info.procedure.name, info.procedure.kind});
+        }
+        EXPECT_EQ(procs.size(), distinct.size());
+        for (const ProcInfo& proc : procs) {
+            CheckProcedure(*module, proc);
+        }
+        procedures += procs.size();
+    }
+    EXPECT_GT(procedures, 1000u);
+}
+
+}  // namespace
+}  // namespace brindle
