@@ -117,6 +117,22 @@ TEST_F(ModuleFileTest, MemberAttributesFollowTheirDeclarationWhereverEditsMoveIt
     EXPECT_EQ(form->Serialize(), expected);
 }
 
+// Deleting a declaration takes its member's attributes with it; deleting a comment that an
+// attribute happened to follow keeps the attribute.
+TEST_F(ModuleFileTest, AttributesOutliveTheDeletionOfLinesThatDeclareNothing) {
+    auto module = ParseModule(
+        "Attribute VB_Name = \"M\"\r\n"
+        "Public Sub Gone()\r\nAttribute Gone.VB_Description = \"x\"\r\nEnd Sub\r\n"
+        "Public Sub Kept()\r\n' note\r\nAttribute Kept.VB_UserMemId = 0\r\nEnd Sub\r\n",
+        "M.bas");
+    CodeModule& code = module->CodeModule();
+    code.DeleteLines(4, 1);
+    code.DeleteLines(1, 2);
+    EXPECT_EQ(module->Serialize(),
+              "Attribute VB_Name = \"M\"\r\n"
+              "Public Sub Kept()\r\nAttribute Kept.VB_UserMemId = 0\r\nEnd Sub\r\n");
+}
+
 // A line break missing at the file's end stays missing; new lines get the file's usual break;
 // every old line keeps its own.
 TEST_F(ModuleFileTest, EachLineKeepsItsBreak) {

@@ -218,6 +218,19 @@ TEST_F(ScannerTest, MembersOfEveryKindInDeclarationOrder) {
     }
 }
 
+TEST_F(ScannerTest, AnEventAndAMethodOfOneNameAreTwoMembers) {
+    auto& m = Module({
+        "Public Event Connect()",
+        "Public Sub Connect()",
+        "    RaiseEvent Connect",
+        "End Sub",
+    });
+    ASSERT_EQ(m.Members().Count(), 2);
+    EXPECT_EQ(m.Members().Item(1)->Type(), vbext_mt_Event);
+    EXPECT_EQ(m.Members().Item(2)->Type(), vbext_mt_Method);
+    EXPECT_EQ(m.Members().Item("connect")->Type(), vbext_mt_Event) << "the first declared";
+}
+
 TEST_F(ScannerTest, ContinuationsJoinLinesButNotInsideStrings) {
     auto& m = Module({
         "Private Function Joined(ByVal a As Long, _",  // 1

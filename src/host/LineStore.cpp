@@ -21,6 +21,11 @@ const CodeLine& LineStore::operator[](std::size_t index) const {
     return blocks_[block][line];
 }
 
+CodeLine& LineStore::operator[](std::size_t index) {
+    auto [block, line] = Locate(index);
+    return blocks_[block][line];
+}
+
 std::pair<std::size_t, std::size_t> LineStore::Locate(std::size_t index) const {
     auto after = std::upper_bound(firsts_.begin(), firsts_.end(), index);
     auto block = static_cast<std::size_t>(after - firsts_.begin()) - 1;

@@ -19,6 +19,7 @@ public:
     bool empty() const { return size_ == 0; }
     // 0-based.
     const CodeLine& operator[](std::size_t index) const;
+    CodeLine& operator[](std::size_t index);
 
     // Puts `lines` before the line at `index` (at the end when `index` is size()).
     void Insert(std::size_t index, std::vector<CodeLine> lines);

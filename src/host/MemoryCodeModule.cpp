@@ -244,9 +244,36 @@ void MemoryCodeModule::DeleteLines(std::int32_t startLine, std::int32_t count) {
     if (!ShiftIndexForDelete(startLine, count)) {
         indexValid_ = false;
     }
+    std::vector<SourceLine> kept = AttributesOfInertLines(startLine, count);
     lines_.Erase(static_cast<std::size_t>(startLine) - 1, static_cast<std::size_t>(count));
+    if (!kept.empty() && !lines_.empty()) {
+        auto carrier = static_cast<std::size_t>(std::max(startLine - 1, 1)) - 1;
+        auto& attributes = lines_[carrier].attributes;
+        if (!attributes) {
+            attributes = std::make_unique<std::vector<SourceLine>>();
+        }
+        attributes->insert(attributes->end(), std::make_move_iterator(kept.begin()),
+                           std::make_move_iterator(kept.end()));
+    }
     ++version_;
     pane_.LinesDeleted(startLine, count);
+}
+
+// Attribute lines hang on the line above them in the file, normally their member's
+// declaration, and go with it. Those that hang on a blank or comment line belong to no
+// declaration there: deleting that line keeps them for the line above.
+std::vector<SourceLine> MemoryCodeModule::AttributesOfInertLines(std::int32_t line,
+                                                                 std::int32_t count) {
+    std::vector<SourceLine> kept;
+    for (std::int32_t l = line; l < line + count; ++l) {
+        auto& attributes = lines_[static_cast<std::size_t>(l) - 1].attributes;
+        if (attributes && ClassifyLine(lines_[static_cast<std::size_t>(l) - 1].text,
+                                       parent_.CodePage()) == LineRole::Inert) {
+            kept.insert(kept.end(), std::make_move_iterator(attributes->begin()),
+                        std::make_move_iterator(attributes->end()));
+        }
+    }
+    return kept;
 }
 
 // An edit of blank and comment lines, or of ordinary statements inside a procedure body,

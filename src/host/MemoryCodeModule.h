@@ -108,6 +108,7 @@ private:
     const ModuleIndex& Index() const;
     const Procedure& Find(std::string_view name, vbext_ProcKind kind, std::string_view operation);
     void CheckLine(std::int32_t line, std::int32_t last, std::string_view operation) const;
+    std::vector<SourceLine> AttributesOfInertLines(std::int32_t line, std::int32_t count);
     bool ShiftIndexForInsert(std::int32_t line, const std::vector<SourceLine>& added);
     bool ShiftIndexForDelete(std::int32_t line, std::int32_t count);
     bool InsideBody(std::int32_t line) const;

@@ -653,7 +653,9 @@ private:
     }
 
     void AddMember(std::string_view name, vbext_MemberType type, std::int32_t line) {
-        if (memberKeys_.insert(LowerKey(name)).second) {
+        // One member per name and type: the accessors of a property, or declarations repeated
+        // under #If ... #Else, are one member; an event and a method of one name are two.
+        if (memberKeys_.insert(LowerKey(name) + static_cast<char>('0' + type)).second) {
             index_.members.push_back({std::string(name), type, line});
         }
     }
