@@ -4,6 +4,7 @@
 
 #include "analysis/ProcDecl.h"
 #include "codegen/DeclarationGroup.h"
+#include "codegen/TextCompare.h"
 #include "host/model/VbError.h"
 #include "templates/Expansion.h"
 
@@ -71,6 +72,28 @@ std::shared_ptr<const Member> MemberOf(CodeModule& module, std::string_view name
     return member;
 }
 
+bool IsProcedureMember(const Member& member) {
+    const auto type = member.Type();
+    return type == vbext_mt_Method || type == vbext_mt_Property;
+}
+
+// The procedure's own member. A class may declare an event of the same name as one of its
+// methods (a Connect method and a Connect event); the lookup by name can give the event.
+std::shared_ptr<const Member> ProcedureMemberOf(CodeModule& module, std::string_view name) {
+    auto member = MemberOf(module, name);
+    if (IsProcedureMember(*member)) {
+        return member;
+    }
+    auto& members = module.Members();
+    for (std::int32_t i = 1; i <= members.Count(); ++i) {
+        auto other = members.Item(i);
+        if (other && IsProcedureMember(*other) && EqualsNoCase(other->Name(), name)) {
+            return other;
+        }
+    }
+    return member;
+}
+
 }  // namespace
 
 std::string MarkedText(const AddinFields& fields, std::string text) {
@@ -119,9 +142,8 @@ void AddErrHandlerToProc(const AddinFields& fields, CodeModule& module, std::str
                          vbext_ProcKind kind) {
     PassOn("Brindle.AddErrHandlerToProc", [&] {
         const auto bodyLine = module.ProcBodyLine(name, kind);
-        const auto member = MemberOf(module, name);
-        const auto type = member->Type();
-        if (type != vbext_mt_Method && type != vbext_mt_Property) {
+        const auto member = ProcedureMemberOf(module, name);
+        if (!IsProcedureMember(*member)) {
             return;
         }
         auto text = BuildCode(fields, fields.msErrHdrTmplt, module, member.get(), bodyLine);
