@@ -24,7 +24,9 @@ constexpr std::string_view kCode =
     "Public Property Get Name() As String\r\n"                          // 7
     "End Property\r\n"                                                  // 8
     "Private Sub Note(Optional s As String = \"%Author%, 50%\", ParamArray Items() As Variant)\r\n"
-    "End Sub\r\n";  // 10
+    "End Sub\r\n"                                          // 10
+    "Sub Pad(ByVal  Width As Long,  Optional   Fill)\r\n"  // 11
+    "End Sub\r\n";                                         // 12
 
 std::chrono::system_clock::time_point LocalNoon(int year, int month, int day) {
     std::tm date{};
@@ -119,6 +121,7 @@ TEST_F(Expansion, ParametersTakeOneCommentLineEach) {
               "'\r\n'\tOptional s As String = \"%Author%, 50%\"\r\n'\tParamArray Items() As "
               "Variant");
     EXPECT_EQ(For("'%ParameterNames%\n", "Note", 9), "'\r\n'\ts\r\n'\tItems()");
+    EXPECT_EQ(For("'%ParameterNames%\n", "Pad", 11), "'\r\n'\tWidth\r\n'\tFill");
     EXPECT_EQ(For("' None:%Parameters%%ParameterNames%.\n", "Main", 5), "' None:.");
 }
 
