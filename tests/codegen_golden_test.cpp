@@ -1,0 +1,109 @@
+// Golden cases: a module file, the commands run on it, and the file as it must be saved.
+//
+// Each folder under tests/data/codegen holds input.<ext>, expected.<ext> and `command`, whose
+// lines are run in order:
+//   markers on | markers off       the Add Code Markers option for what follows
+//   select all                     the whole module, as the project-wide commands select it
+//   select L C L C                 start line, start column, end line, end column
+//   AddModuleHeader | AddHeaders | AddErrHandlers | RemoveCodeMarkers | RemoveCode
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "codegen/ModuleCommands.h"
+#include "codegen_support.h"
+#include "host/ModuleFile.h"
+#include "support/TestPaths.h"
+
+namespace brindle {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path CasesDir() {
+    return test::SourceDir() / "tests" / "data" / "codegen";
+}
+
+std::vector<fs::path> Cases() {
+    std::vector<fs::path> cases;
+    for (const auto& entry : fs::directory_iterator(CasesDir())) {
+        if (entry.is_directory()) {
+            cases.push_back(entry.path());
+        }
+    }
+    std::sort(cases.begin(), cases.end());
+    return cases;
+}
+
+fs::path FileNamed(const fs::path& folder, const std::string& stem) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().stem() == stem) {
+            return entry.path();
+        }
+    }
+    ADD_FAILURE() << "no " << stem << " file in " << folder;
+    return {};
+}
+
+void RunCommand(const std::string& line, AddinFields& fields, CodeModule& module) {
+    std::istringstream words(line);
+    std::string word;
+    words >> word;
+    if (word == "markers") {
+        words >> word;
+        fields.mbAddCodeMarkers = word == "on";
+    } else if (word == "select" && line == "select all") {
+        module.CodePane().SetSelection(1, 1, module.CountOfLines() + 1, 1);
+    } else if (word == "select") {
+        std::int32_t sl = 0, sc = 0, el = 0, ec = 0;
+        words >> sl >> sc >> el >> ec;
+        module.CodePane().SetSelection(sl, sc, el, ec);
+    } else if (word == "AddModuleHeader") {
+        AddModuleHeader(fields, module);
+    } else if (word == "AddHeaders") {
+        AddHeaders(fields, module);
+    } else if (word == "AddErrHandlers") {
+        AddErrHandlers(fields, module);
+    } else if (word == "RemoveCodeMarkers") {
+        RemoveCodeMarkers(module);
+    } else if (word == "RemoveCode") {
+        RemoveCode(module);
+    } else if (!word.empty()) {
+        ADD_FAILURE() << "unknown command line: " << line;
+    }
+}
+
+class Golden : public ::testing::TestWithParam<fs::path> {};
+
+TEST_P(Golden, SavedFileMatchesTheExpectedBytes) {
+    const auto folder = GetParam();
+    const auto input = FileNamed(folder, "input");
+    test::TempDir dir;
+    const auto file = dir.path() / ("Module" + input.extension().string());
+    test::WriteBytes(file, test::ReadBytes(input));
+
+    auto component = host::LoadModuleFile(file);
+    auto fields = test::CodegenFields(test::Markers::Off);
+    std::ifstream commands(folder / "command");
+    for (std::string line; std::getline(commands, line);) {
+        SCOPED_TRACE(line);
+        RunCommand(line, fields, component->CodeModule());
+    }
+    component->Save();
+    EXPECT_EQ(test::ReadBytes(file), test::ReadBytes(FileNamed(folder, "expected")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Golden, ::testing::ValuesIn(Cases()),
+                         [](const ::testing::TestParamInfo<fs::path>& param) {
+                             auto name = param.param.filename().string();
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
+}  // namespace
+}  // namespace brindle
