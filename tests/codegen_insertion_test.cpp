@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,7 @@ struct HeaderCase {
     const char* code;
     std::int32_t declarationLine;
     std::int32_t headerLine;
+    friend void PrintTo(const HeaderCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ProcHeaderPosition : public ::testing::TestWithParam<HeaderCase> {};
@@ -129,6 +131,7 @@ struct AlternativeCase {
     const char* procedure;
     std::int32_t headerLine;
     vbext_ProcKind kind = vbext_pk_Proc;
+    friend void PrintTo(const AlternativeCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class AlternativeDeclarations : public ::testing::TestWithParam<AlternativeCase> {};
@@ -245,6 +248,18 @@ TEST(ErrHandlerPlacement, ASecondCallAddsASecondHeaderAndFooter) {
     EXPECT_EQ(m.lines(), (Lines{"Sub A()", "' H", "' H", "    x = 1", "' F", "' F", "End Sub"}));
 }
 
+TEST(ErrHandlerPlacement, AMethodThatSharesItsNameWithAnEventGetsItsHandler) {
+    ModuleUnderTest m(
+        "Public Event Connect()\r\n\r\nPublic Sub Connect()\r\n    x = 1\r\nEnd Sub\r\n",
+        vbext_ct_ClassModule);
+    auto fields = CodegenFields(Markers::Off);
+    fields.msErrHdrTmplt = "' H\n";
+    fields.msErrFtrTmplt = "' F\n";
+    AddErrHandlerToProc(fields, m.module(), "Connect", vbext_pk_Proc);
+    EXPECT_EQ(m.lines(), (Lines{"Public Event Connect()", "", "Public Sub Connect()", "' H",
+                                "    x = 1", "' F", "End Sub"}));
+}
+
 TEST(ErrHandlerPlacement, AlternativeDeclarationsGetOneHandlerAroundTheSharedBody) {
     ModuleUnderTest m(
         "#If VBA7 Then\r\n"
@@ -271,6 +286,7 @@ struct NoFooterCase {
     const char* procedure;
     std::int32_t number;         // 0: any
     const char* errHeader = "";  // "": the usual template
+    friend void PrintTo(const NoFooterCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class NoHalfErrHandler : public ::testing::TestWithParam<NoFooterCase> {};
