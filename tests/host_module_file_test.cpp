@@ -199,6 +199,8 @@ TEST_F(ModuleFileTest, WhatIsNoModuleFailsClearly) {
         LoadModuleFile(dir.path() / "missing.bas");
     } catch (const ModuleFileError& e) {
         EXPECT_EQ(e.Message(), (dir.path() / "missing.bas").string() + ": no such file");
+        EXPECT_EQ(e.Source(), "ModuleFile.Load");
+        EXPECT_EQ(e.Description(), "File not found");
     }
 }
 
@@ -252,6 +254,7 @@ TEST_F(ModuleFileTest, AFileThatCannotBeWrittenFailsAndLeavesNothingBehind) {
             module->SaveAs(target);
         } catch (const ModuleFileError& e) {
             EXPECT_EQ(e.Number(), 75);
+            EXPECT_EQ(e.Source(), "ModuleFile.Save");
             return e.Why();
         }
         return ModuleFileError::Reason::NotFound;

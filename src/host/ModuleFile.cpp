@@ -445,7 +445,8 @@ void WriteAll(int fd, std::string_view bytes, const fs::path& file) {
 }  // namespace
 
 ModuleFileError::ModuleFileError(Reason reason, fs::path path, std::string detail)
-    : VbError(NumberOf(reason), DescriptionOf(reason), "ModuleFile." + path.string()),
+    : VbError(NumberOf(reason), DescriptionOf(reason),
+              reason == Reason::Unwritable ? "ModuleFile.Save" : "ModuleFile.Load"),
       reason_(reason),
       path_(std::move(path)),
       detail_(std::move(detail)) {}
