@@ -1,0 +1,120 @@
+// The additions over a whole generated 30,000-line module, and their removal.
+// Figures come from a Release build.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "../tests/codegen_support.h"
+#include "codegen/ModuleCommands.h"
+#include "host/MemoryProject.h"
+
+namespace brindle {
+namespace {
+
+// A generated module of at least `lines` lines, made once per size.
+const std::string& GeneratedModuleOf(std::int64_t lines) {
+    static std::map<std::int64_t, std::string> modules;
+    auto& code = modules[lines];
+    if (code.empty()) {
+        int procedures = static_cast<int>(lines / 8);
+        code = test::GeneratedModule(procedures);
+        while (std::count(code.begin(), code.end(), '\n') < lines) {
+            procedures += procedures / 10 + 1;
+            code = test::GeneratedModule(procedures);
+        }
+    }
+    return code;
+}
+
+void SelectWholeModule(CodeModule& module) {
+    module.CodePane().SetSelection(1, 1, module.CountOfLines() + 1, 1);
+}
+
+void AddEverything(const AddinFields& fields, CodeModule& module) {
+    AddModuleHeader(fields, module);
+    SelectWholeModule(module);
+    AddHeaders(fields, module);
+    AddErrHandlers(fields, module);
+}
+
+// Runs `step` on a fresh module per iteration; `prepare` runs untimed before it.
+template <class Prepare, class Step>
+void RunOnFreshModules(benchmark::State& state, Prepare prepare, Step step) {
+    std::int32_t lines = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto project = std::make_unique<host::MemoryProject>();
+        auto& module =
+            project->AddComponent("Large", vbext_ct_StdModule, GeneratedModuleOf(state.range(0)))
+                .CodeModule();
+        lines = module.CountOfLines();
+        prepare(module);
+        state.ResumeTiming();
+        step(module);
+        benchmark::DoNotOptimize(module.CountOfLines());
+        state.PauseTiming();
+        project.reset();
+        state.ResumeTiming();
+    }
+    state.counters["lines"] = lines;
+    state.SetComplexityN(lines);
+}
+
+// 30,000 lines, and smaller modules to show how the cost grows with the size.
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(7500)->Arg(15000)->Arg(30000);
+}
+
+void BM_AddHeaders(benchmark::State& state) {
+    const auto fields = test::CodegenFields(test::Markers::On);
+    RunOnFreshModules(state, SelectWholeModule,
+                      [&](CodeModule& module) { AddHeaders(fields, module); });
+}
+BENCHMARK(BM_AddHeaders)->Apply(Sizes);
+
+void BM_AddErrHandlers(benchmark::State& state) {
+    const auto fields = test::CodegenFields(test::Markers::On);
+    RunOnFreshModules(state, SelectWholeModule,
+                      [&](CodeModule& module) { AddErrHandlers(fields, module); });
+}
+BENCHMARK(BM_AddErrHandlers)->Apply(Sizes);
+
+void BM_AddModuleHeaderHeadersAndErrHandlers(benchmark::State& state) {
+    const auto fields = test::CodegenFields(test::Markers::On);
+    RunOnFreshModules(
+        state, [](CodeModule&) {}, [&](CodeModule& module) { AddEverything(fields, module); });
+}
+BENCHMARK(BM_AddModuleHeaderHeadersAndErrHandlers)->Apply(Sizes);
+
+void BM_RemoveCode(benchmark::State& state) {
+    const auto fields = test::CodegenFields(test::Markers::On);
+    RunOnFreshModules(
+        state,
+        [&](CodeModule& module) {
+            AddEverything(fields, module);
+            SelectWholeModule(module);
+        },
+        [](CodeModule& module) { RemoveCode(module); });
+}
+BENCHMARK(BM_RemoveCode)->Apply(Sizes);
+
+void BM_RemoveCodeMarkers(benchmark::State& state) {
+    const auto fields = test::CodegenFields(test::Markers::On);
+    RunOnFreshModules(
+        state,
+        [&](CodeModule& module) {
+            AddEverything(fields, module);
+            SelectWholeModule(module);
+        },
+        [](CodeModule& module) { RemoveCodeMarkers(module); });
+}
+BENCHMARK(BM_RemoveCodeMarkers)->Apply(Sizes);
+
+}  // namespace
+}  // namespace brindle
+
+BENCHMARK_MAIN();
