@@ -102,43 +102,63 @@ public:
         firstOfLine_ = tokens_.size();
         std::size_t i = 0;
         while (i < text.size()) {
-            unsigned char c = At(text, i);
-            if (IsBlank(c) || c == 0) {
+            if (IsBlank(At(text, i)) || At(text, i) == 0) {
                 ++i;
-            } else if (c == '\'') {
-                return CommentFrom(i);
-            } else if (c == '"') {
-                i = LexString(i);
-            } else if (c == '[') {
-                i = LexBracketed(i);
-            } else if (IsWordStart(c)) {
-                std::size_t end = LexWord(i);
-                if (IsWord(tokens_.back(), "Rem") && AtStatementStart(tokens_.size() - 1) &&
-                    (end >= text.size() || IsBlank(At(text, end)))) {
-                    tokens_.pop_back();
-                    return CommentFrom(i);
-                }
-                i = end;
-            } else if (IsDigit(c) || (c == '.' && IsDigit(At(text, i + 1))) ||
-                       (c == '&' &&
-                        std::string_view("HhOo").find(static_cast<char>(At(text, i + 1))) !=
-                            std::string_view::npos &&
-                        At(text, i + 1) != 0)) {
-                i = LexNumber(i);
-            } else if (c == '#') {
-                i = LexHash(i);
-            } else if (c == ':' && At(text, i + 1) == '=') {
-                Push(TokenKind::Punct, i, i + 2);
-                i += 2;
+            } else if (std::optional<std::size_t> next = LexToken(i)) {
+                i = *next;
             } else {
-                Push(TokenKind::Punct, i, i + 1);
-                ++i;
+                return CommentFrom(i);
             }
         }
         return FinishLine();
     }
 
 private:
+    // Lexes the token at `i` and returns where the next begins; nothing when a comment
+    // begins at `i`.
+    std::optional<std::size_t> LexToken(std::size_t i) {
+        unsigned char c = At(text_, i);
+        if (c == '\'') {
+            return std::nullopt;
+        }
+        if (c == '"') {
+            return LexString(i);
+        }
+        if (c == '[') {
+            return LexBracketed(i);
+        }
+        if (IsWordStart(c)) {
+            std::size_t end = LexWord(i);
+            if (IsRemStatement(end)) {
+                tokens_.pop_back();
+                return std::nullopt;
+            }
+            return end;
+        }
+        if (StartsNumber(i)) {
+            return LexNumber(i);
+        }
+        if (c == '#') {
+            return LexHash(i);
+        }
+        std::size_t length = c == ':' && At(text_, i + 1) == '=' ? 2 : 1;
+        Push(TokenKind::Punct, i, i + length);
+        return i + length;
+    }
+
+    // Whether the word just lexed, ending at `end`, is Rem starting a comment statement.
+    bool IsRemStatement(std::size_t end) const {
+        return IsWord(tokens_.back(), "Rem") && AtStatementStart(tokens_.size() - 1) &&
+               (end >= text_.size() || IsBlank(At(text_, end)));
+    }
+
+    bool StartsNumber(std::size_t i) const {
+        unsigned char c = At(text_, i);
+        unsigned char next = At(text_, i + 1);
+        return IsDigit(c) || (c == '.' && IsDigit(next)) ||
+               (c == '&' && (next == 'H' || next == 'h' || next == 'O' || next == 'o'));
+    }
+
     void Push(TokenKind kind, std::size_t begin, std::size_t end, bool bracketed = false) {
         tokens_.push_back({kind, bracketed, text_.substr(begin, end - begin), line_});
     }
@@ -201,13 +221,16 @@ private:
             }
         }
         Push(TokenKind::Word, i, j);
-        // A type character belongs to the word but not to its name.
-        if (std::string_view("$%&!#@").find(static_cast<char>(At(text_, j))) !=
-                std::string_view::npos &&
-            At(text_, j) != 0 && !IsWordChar(At(text_, j + 1))) {
-            ++j;
-        }
-        return j;
+        return AfterTypeCharacter(j, "$%&!#@");
+    }
+
+    // A type character after a name or number ("Name$", "&HFF&") is no token of its own and
+    // no part of the name.
+    std::size_t AfterTypeCharacter(std::size_t j, std::string_view characters) const {
+        unsigned char c = At(text_, j);
+        bool typed = c != 0 && characters.find(static_cast<char>(c)) != std::string_view::npos &&
+                     !IsWordChar(At(text_, j + 1));
+        return typed ? j + 1 : j;
     }
 
     std::size_t LexNumber(std::size_t i) {
@@ -227,13 +250,8 @@ private:
                 break;
             }
         }
-        if (std::string_view("%&!#@").find(static_cast<char>(At(text_, j))) !=
-                std::string_view::npos &&
-            At(text_, j) != 0 && !IsWordChar(At(text_, j + 1))) {
-            ++j;
-        }
         Push(TokenKind::Number, i, j);
-        return j;
+        return AfterTypeCharacter(j, "%&!#@");
     }
 
     // "#" opens a directive at a statement's start, a date literal in an expression, and is a
