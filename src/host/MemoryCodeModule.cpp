@@ -54,55 +54,65 @@ std::vector<SourceLine> InsertedLines(std::string_view text) {
     return lines;
 }
 
-bool IsWordByte(unsigned char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80;
+bool IsWordByte(char c) {
+    auto b = static_cast<unsigned char>(c);
+    return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || b >= 0x80;
 }
 
-// Searches one line for `target` from byte `from` on. In a double-byte code page a match
+// A search for plain text in one line. Columns count bytes; in a double-byte code page a match
 // begins only where a character begins, and only single-byte characters fold their case.
-std::size_t FindInLine(std::string_view text, std::string_view target, std::size_t from,
-                       bool matchCase, bool wholeWord, int codePage) {
-    std::vector<bool> trail;
-    if (IsDoubleByteCodePage(codePage)) {
-        trail.assign(text.size(), false);
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (IsLeadByte(static_cast<unsigned char>(text[i]), codePage) && i + 1 < text.size()) {
-                trail[++i] = true;
+class LineSearch {
+public:
+    LineSearch(std::string_view text, std::string_view target, int codePage)
+        : text_(text), target_(target) {
+        if (IsDoubleByteCodePage(codePage)) {
+            trail_.assign(text.size(), false);
+            for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+                if (IsLeadByte(static_cast<unsigned char>(text[i]), codePage)) {
+                    trail_[++i] = true;
+                }
             }
         }
     }
-    auto isTrail = [&](std::size_t i) { return !trail.empty() && trail[i]; };
-    auto same = [&](std::size_t at, std::size_t i) {
-        char a = text[at + i];
-        char b = target[i];
-        if (matchCase || isTrail(at + i)) {
-            return a == b;
+
+    // Where the first match at or after byte `from` begins, or npos.
+    std::size_t From(std::size_t from, bool matchCase, bool wholeWord) const {
+        for (std::size_t at = from; at + target_.size() <= text_.size(); ++at) {
+            if (!IsTrail(at) && Matches(at, matchCase) && (!wholeWord || IsWholeWord(at))) {
+                return at;
+            }
         }
-        return LowerAscii(a) == LowerAscii(b);
-    };
-    for (std::size_t at = from; at + target.size() <= text.size(); ++at) {
-        if (isTrail(at)) {
-            continue;
-        }
-        std::size_t i = 0;
-        while (i < target.size() && same(at, i)) {
-            ++i;
-        }
-        if (i < target.size()) {
-            continue;
-        }
-        std::size_t after = at + target.size();
-        if (wholeWord &&
-            ((at > 0 && IsWordByte(static_cast<unsigned char>(text[at - 1])) && !isTrail(at - 1) &&
-              IsWordByte(static_cast<unsigned char>(target[0]))) ||
-             (after < text.size() && IsWordByte(static_cast<unsigned char>(text[after])) &&
-              IsWordByte(static_cast<unsigned char>(target.back()))))) {
-            continue;
-        }
-        return at;
+        return std::string_view::npos;
     }
-    return std::string_view::npos;
-}
+
+private:
+    bool IsTrail(std::size_t i) const { return !trail_.empty() && trail_[i]; }
+
+    bool Matches(std::size_t at, bool matchCase) const {
+        for (std::size_t i = 0; i < target_.size(); ++i) {
+            char a = text_[at + i];
+            char b = target_[i];
+            bool same = matchCase || IsTrail(at + i) ? a == b : LowerAscii(a) == LowerAscii(b);
+            if (!same) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // No word character joins the match on either side.
+    bool IsWholeWord(std::size_t at) const {
+        std::size_t after = at + target_.size();
+        bool joinedBefore = at > 0 && IsWordByte(text_[at - 1]) && IsWordByte(target_.front());
+        bool joinedAfter =
+            after < text_.size() && IsWordByte(text_[after]) && IsWordByte(target_.back());
+        return !joinedBefore && !joinedAfter;
+    }
+
+    std::string_view text_;
+    std::string_view target_;
+    std::vector<bool> trail_;
+};
 
 }  // namespace
 
@@ -446,8 +456,8 @@ bool MemoryCodeModule::Find(std::string_view target, std::int32_t& startLine,
     std::int32_t column = std::max(startColumn, 1);
     for (std::int32_t line = std::max(startLine, 1); line <= CountOfLines(); ++line, column = 1) {
         const std::string& text = lines_[static_cast<std::size_t>(line) - 1].text;
-        std::size_t at = FindInLine(text, target, static_cast<std::size_t>(column) - 1, matchCase,
-                                    wholeWord, parent_.CodePage());
+        std::size_t at = LineSearch(text, target, parent_.CodePage())
+                             .From(static_cast<std::size_t>(column) - 1, matchCase, wholeWord);
         if (at != std::string_view::npos) {
             startLine = endLine = line;
             startColumn = static_cast<std::int32_t>(at) + 1;
