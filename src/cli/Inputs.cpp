@@ -49,8 +49,8 @@ private:
         const auto where = project.label + ": line " + std::to_string(entry.line);
         const auto found = host::ResolveProjectPath(file.parent_path(), entry.path);
         if (found.status != host::PathStatus::Found) {
-            Problem(where, entry.key + "=" + host::DescribeResolution(found, entry.path) +
-                               "; the other modules are done");
+            Problem(where,
+                    host::DescribeResolution(found, entry.path) + "; the other modules are done");
             return;
         }
         if (!loaded_.insert(Canonical(found.path)).second) {

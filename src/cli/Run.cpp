@@ -14,6 +14,7 @@
 #include "cli/Table.h"
 #include "cli/UnifiedDiff.h"
 #include "host/CodePage.h"
+#include "host/ModuleFile.h"
 #include "host/ProjectFile.h"
 
 namespace fs = std::filesystem;
@@ -255,11 +256,11 @@ private:
                 if (bytes == module.original) {
                     continue;
                 }
-                ++changed;
                 if (request_.diff) {
                     io_.out << UnifiedDiff(module.label, module.original, bytes);
-                } else {
-                    Save(module);
+                    ++changed;
+                } else if (Save(module)) {
+                    ++changed;
                 }
             }
         }
@@ -267,21 +268,26 @@ private:
         Summarize(changed);
     }
 
-    void Save(LoadedModule& module) {
+    // Writes the module unless its file changed since it was loaded or is read-only.
+    bool Save(LoadedModule& module) {
         const auto& path = module.component->FilePath();
         try {
             if (host::ReadFileBytes(path) != module.original) {
                 log_.Problem(module.label, "changed on disk while Brindle worked; not written");
-                return;
+                return false;
             }
             if ((fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none) {
                 log_.Problem(module.label, "the file is read-only; not written");
-                return;
+                return false;
             }
             module.component->Save();
+            return true;
+        } catch (const host::ModuleFileError& e) {
+            log_.Problem(module.label, "not written: " + e.Detail());
         } catch (const std::exception& e) {
             log_.Problem(module.label, std::string("not written: ") + e.what());
         }
+        return false;
     }
 
     void Summarize(int changed) {

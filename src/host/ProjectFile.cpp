@@ -239,19 +239,19 @@ ResolvedPath ResolveProjectPath(const fs::path& folder, std::string_view path) {
 }
 
 std::string DescribeResolution(const ResolvedPath& resolved, std::string_view path) {
-    const std::string quoted = "\"" + std::string(path) + "\"";
+    const std::string named(path);
     switch (resolved.status) {
         case PathStatus::Found:
-            return quoted + " is " + resolved.path.string();
+            return named + " is " + resolved.path.string();
         case PathStatus::Missing:
-            return quoted + ": no such file (" + resolved.path.string() + ")";
+            return named + ": no such file";
         case PathStatus::Ambiguous:
-            return quoted + ": several files differ from it only in letter case (" +
+            return named + ": several files match it in different letter case (" +
                    resolved.path.string() + ")";
         case PathStatus::Absolute:
-            return quoted + ": an absolute Windows path, not reachable from the project folder";
+            return named + ": an absolute Windows path, not reachable from the project's folder";
     }
-    return quoted;
+    return named;
 }
 
 std::string ReadFileBytes(const fs::path& file) {
