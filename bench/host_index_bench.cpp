@@ -79,6 +79,9 @@ void InsertLinesThenProcBodyLine(benchmark::State& state) {
     for (auto _ : state) {
         f.module.InsertLines(at, "    On Error GoTo ErrHandler\n");
         benchmark::DoNotOptimize(f.module.ProcBodyLine("Procedure2000", vbext_pk_Proc));
+        state.PauseTiming();
+        f.module.DeleteLines(at, 2);
+        state.ResumeTiming();
     }
     state.counters["lines"] = f.module.CountOfLines();
 }

@@ -346,19 +346,27 @@ void MemoryCodeModule::Shift(std::int32_t from, std::int32_t delta) {
             line += delta;
         }
     };
-    for (Procedure& p : index_.procedures) {
-        if (p.startLine > from) {
-            p.startLine += delta;
+    // Procedures and members are in line order: those wholly above `from` stay.
+    auto& procs = index_.procedures;
+    auto proc = std::upper_bound(procs.begin(), procs.end(), from - 1,
+                                 [](std::int32_t l, const Procedure& p) { return l < p.bodyLine; });
+    for (proc = proc == procs.begin() ? proc : proc - 1; proc != procs.end(); ++proc) {
+        if (proc->startLine > from) {
+            proc->startLine += delta;
         }
-        move(p.bodyLine);
-        move(p.declLastLine);
-        if (p.endLine != 0) {
-            move(p.endLine);
-            move(p.endLastLine);
+        move(proc->bodyLine);
+        move(proc->declLastLine);
+        if (proc->endLine != 0) {
+            move(proc->endLine);
+            move(proc->endLastLine);
         }
     }
-    for (DeclaredMember& m : index_.members) {
-        move(m.line);
+    auto& members = index_.members;
+    auto member =
+        std::lower_bound(members.begin(), members.end(), from,
+                         [](const DeclaredMember& m, std::int32_t l) { return m.line < l; });
+    for (; member != members.end(); ++member) {
+        member->line += delta;
     }
     index_.lineCount += delta;
 }
