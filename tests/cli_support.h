@@ -67,6 +67,7 @@ inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& 
 // A writable copy of a folder of the source tree or the corpus.
 inline void CopyFolder(const std::filesystem::path& from, const std::filesystem::path& to) {
     namespace fs = std::filesystem;
+    fs::create_directories(to.parent_path());
     fs::copy(from, to, fs::copy_options::recursive);
     for (const auto& entry : fs::recursive_directory_iterator(to)) {
         fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::owner_write,

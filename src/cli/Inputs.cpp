@@ -98,8 +98,7 @@ void LoadGroup(const fs::path& file, std::string_view text, ProjectLoader& loade
         const auto found = host::ResolveProjectPath(file.parent_path(), entry.path);
         const auto where = Label(file) + ": line " + std::to_string(entry.line);
         if (found.status != host::PathStatus::Found) {
-            inputs.problems.push_back({where, "project " +
-                                                  host::DescribeResolution(found, entry.path) +
+            inputs.problems.push_back({where, host::DescribeResolution(found, entry.path) +
                                                   "; the other projects are done"});
             continue;
         }

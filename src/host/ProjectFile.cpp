@@ -215,14 +215,15 @@ ResolvedPath ResolveProjectPath(const fs::path& folder, std::string_view path) {
         return {PathStatus::Absolute, {}};
     }
     const auto segments = SplitSegments(path);
-    fs::path exact = folder;
+    const fs::path start = folder.empty() ? fs::path(".") : folder;
+    fs::path exact = start;
     for (const auto& segment : segments) {
         exact /= segment;
     }
     if (Exists(exact)) {
         return {PathStatus::Found, exact.lexically_normal()};
     }
-    fs::path current = folder;
+    fs::path current = start;
     for (const auto& segment : segments) {
         if (segment == ".." || Exists(current / segment)) {
             current /= segment;
