@@ -102,17 +102,6 @@ TEST(ProcHeaderPlacement, ASecondHeaderGoesAboveTheFirst) {
                                 "' Parameters:", kEnd, "Public Sub A()", "End Sub"}));
 }
 
-TEST(ProcHeaderPlacement, ExpandsTheTemplateForTheProcedure) {
-    ModuleUnderTest m(
-        "Public Function Area(ByVal w As Long, ByVal h As Long) As Long\r\nEnd "
-        "Function\r\n");
-    AddHeaderToProc(CodegenFields(Markers::Off), m.module(), "Area", vbext_pk_Proc);
-    EXPECT_EQ(m.lines(), (Lines{"'----", "' Area (Function)", "' Parameters:", "'\tByVal w As Long",
-                                "'\tByVal h As Long",
-                                "Public Function Area(ByVal w As Long, ByVal h As Long) As Long",
-                                "End Function"}));
-}
-
 // --- Error header position ---------------------------------------------------------------------
 
 TEST(ErrHeaderPlacement, GoesBelowTheLastContinuationLineOfTheDeclaration) {
