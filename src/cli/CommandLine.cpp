@@ -73,6 +73,11 @@ std::string Footer(const CommandInfo& info) {
     if (IsProjectCommand(info.command)) {
         footer += "\n\nA group file (.vbg) runs the command on each of its projects in turn.";
     }
+    if (info.command == Command::Options) {
+        footer +=
+            "\n\nThe options are kept in the file that BRINDLE_SETTINGS names, or else in your "
+            "own settings file.";
+    }
     return footer;
 }
 
@@ -169,14 +174,23 @@ private:
         sub->add_option("--author", author_, "the Author keyword's value")->type_name("TEXT");
         sub->add_option("--markers", markers_, "wrap insertions in marker lines")
             ->type_name("on|off")
-            ->check(CLI::IsMember({"on", "off"}));
+            ->check(OnOff());
         sub->add_option("--splash", splash_, "show the splash window at the IDE's start")
             ->type_name("on|off")
-            ->check(CLI::IsMember({"on", "off"}));
+            ->check(OnOff());
         AddTemplate(sub, "--module-header-template", moduleHeader_);
         AddTemplate(sub, "--procedure-header-template", procedureHeader_);
         AddTemplate(sub, "--error-header-template", errorHeader_);
         AddTemplate(sub, "--error-footer-template", errorFooter_);
+    }
+
+    static CLI::Validator OnOff() {
+        return CLI::Validator(
+            [](const std::string& value) {
+                return value == "on" || value == "off" ? std::string()
+                                                       : std::string("must be on or off");
+            },
+            "");
     }
 
     static void AddTemplate(CLI::App* sub, const char* name, std::string& target) {
