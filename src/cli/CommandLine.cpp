@@ -135,6 +135,7 @@ private:
                 break;
             case Command::Procedures:
                 sub->add_option("module", module_, "module file")->required();
+                AddCodePage(sub);
                 return;
             case Command::Options:
                 AddOptionFlags(sub);
@@ -163,11 +164,22 @@ private:
         sub->add_flag("--diff", request_.diff,
                       "print a unified diff of every module that would change; write nothing");
         sub->add_flag("-q,--quiet", request_.quiet, "no progress messages");
+        AddCodePage(sub);
+    }
+
+    void AddCodePage(CLI::App* sub) {
         sub->add_option("--codepage", request_.codepage,
-                        "code page of the project's files, for text that comes from the "
-                        "settings (default 1252)")
+                        "Windows code page of the module files (default 1252); text from the "
+                        "options is written in it")
             ->type_name("N")
-            ->check(CLI::PositiveNumber);
+            ->check(CLI::Validator(
+                [](const std::string& value) {
+                    return value.find_first_not_of("0123456789") == std::string::npos &&
+                                   !value.empty() && value.size() < 6
+                               ? std::string()
+                               : std::string("must be a code page number, such as 1252");
+                },
+                ""));
     }
 
     void AddOptionFlags(CLI::App* sub) {

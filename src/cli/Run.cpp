@@ -227,6 +227,9 @@ private:
             log_.SetCurrent(project.label);
             done += project.modules.size();
             session.Ide().SetActiveVBProject(project.project.get());
+            if (!request_.yes && !request_.diff && inputs_.projects.size() > 1) {
+                io_.err << "Project " << project.label << ":\n";  // whose question follows
+            }
             if (!ClickAndCheck(session, kProjectWindow, project.label)) {
                 return;
             }
