@@ -142,6 +142,29 @@ TEST_F(ExampleProject, WithoutATerminalAQuestionIsRefusedAndNothingChanges) {
     EXPECT_EQ(Run({"add-module-header", "modMain.bas"}).status, 0);
 }
 
+TEST_F(ExampleProject, OnATerminalTheQuestionIsAskedAndOnlyYesProceeds) {
+    if (std::system("command -v script >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "no script(1) to make a terminal with";
+    }
+    ASSERT_EQ(Run({"add-all", "Inventory.vbp", "--yes", "-q"}).status, 0);
+    const auto added = Snapshot(folder());
+
+    const auto no =
+        RunBrindleOnTerminal(folder(), settings(), {"remove-code-all", "Inventory.vbp"}, "n\n");
+    EXPECT_EQ(no.status, 0);
+    EXPECT_NE(no.out.find("Are you sure you want to remove code added by Brindle from this "
+                          "project? [y/N]"),
+              std::string::npos)
+        << no.out;
+    EXPECT_NE(no.out.find("not answered Yes; left as it was"), std::string::npos);
+    EXPECT_EQ(Snapshot(folder()), added);
+
+    const auto yes =
+        RunBrindleOnTerminal(folder(), settings(), {"remove-code-all", "Inventory.vbp"}, "y\n");
+    EXPECT_EQ(yes.status, 0) << yes.out;
+    EXPECT_EQ(Snapshot(folder()), original);
+}
+
 TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
     const std::vector<std::vector<std::string>> cases = {
         {"add-module-header", "modMain.bas", "Gone.bas"},

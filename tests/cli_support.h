@@ -53,6 +53,29 @@ inline BrindleRun RunBrindle(const std::filesystem::path& folder,
     return run;
 }
 
+// Runs brindle as RunBrindle does, but on a terminal of its own (through script(1)) to which
+// `typed` is typed; what the terminal shows comes back as `out`.
+inline BrindleRun RunBrindleOnTerminal(const std::filesystem::path& folder,
+                                       const std::filesystem::path& settings,
+                                       const std::vector<std::string>& args,
+                                       const std::string& typed) {
+    std::string inner = ShellQuote(BRINDLE_EXE);
+    for (const auto& arg : args) {
+        inner += " " + ShellQuote(arg);
+    }
+    const auto shown = folder.parent_path() / (folder.filename().string() + ".tty");
+    const std::string command =
+        "cd " + ShellQuote(folder.string()) + " && printf %s " + ShellQuote(typed) +
+        " | BRINDLE_SETTINGS=" + ShellQuote(settings.string()) + " script -qec " +
+        ShellQuote(inner) + " /dev/null >" + ShellQuote(shown.string()) + " 2>&1";
+    const int wait = std::system(command.c_str());
+    BrindleRun run;
+    run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+    run.out = ReadBytes(shown);
+    std::filesystem::remove(shown);
+    return run;
+}
+
 // Every regular file below `folder`, by its path relative to it, with its bytes.
 inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
     std::map<std::string, std::string> files;
