@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "host/CodePage.h"
 #include "host/ModuleFile.h"
 #include "host/ProjectFile.h"
 
@@ -112,6 +113,14 @@ void LoadGroup(const fs::path& file, std::string_view text, ProjectLoader& loade
 }
 
 }  // namespace
+
+void CheckCodePage(int codePage) {
+    try {
+        host::ToUtf8("A", codePage);
+    } catch (...) {
+        throw InputError("code page " + std::to_string(codePage) + " is not one Brindle knows");
+    }
+}
 
 std::string Label(const fs::path& path) {
     const auto absolute = fs::absolute(path).lexically_normal();

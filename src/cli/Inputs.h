@@ -49,6 +49,9 @@ Inputs LoadModules(const std::vector<std::string>& files, int codePage);
 // LoadProblem. A module file named by several projects of a group is loaded by the first.
 Inputs LoadProjects(const std::string& file, int codePage);
 
+// Raises InputError for a code page that Brindle cannot convert text to.
+void CheckCodePage(int codePage);
+
 // How a path is shown: relative to the current folder when it lies below it.
 std::string Label(const std::filesystem::path& path);
 

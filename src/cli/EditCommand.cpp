@@ -1,0 +1,307 @@
+#include "cli/EditCommand.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "cli/Inputs.h"
+#include "cli/RunLog.h"
+#include "cli/Selection.h"
+#include "cli/Session.h"
+#include "cli/UnifiedDiff.h"
+#include "host/CodePage.h"
+#include "host/ModuleFile.h"
+#include "host/ProjectFile.h"
+
+namespace fs = std::filesystem;
+
+namespace brindle::cli {
+namespace {
+
+constexpr std::string_view kCodeWindow = "Code Window";
+constexpr std::string_view kProjectWindow = "Project Window Project";
+
+std::string_view Caption(Command command) {
+    switch (command) {
+        case Command::AddModuleHeader:
+            return "Add Module Header";
+        case Command::AddHeaders:
+            return "Add Header(s) to Selected Procedures";
+        case Command::AddErrorHandlers:
+            return "Add Error Handler(s) to Selected Procedures";
+        case Command::RemoveMarkers:
+            return "Remove Brindle Markers from Selection";
+        case Command::RemoveCode:
+            return "Remove Code Added by Brindle from Selection";
+        case Command::AddAll:
+            return "Add Headers And Error Handlers to Entire Project";
+        case Command::RemoveMarkersAll:
+            return "Remove All Code Markers from Entire Project";
+        case Command::RemoveCodeAll:
+            return "Remove All Code Added by Brindle from Entire Project";
+        case Command::Options:
+            return "Brindle Options...";
+        case Command::Procedures:
+            break;
+    }
+    return "";
+}
+
+Progress ProgressOf(const Request& request) {
+    return request.quiet ? Progress::Quiet : Progress::Shown;
+}
+
+// Selects what the command works on in a module's code pane, just before the click.
+using Selector = std::function<void(CodeModule& module)>;
+
+void SelectWholeModule(CodeModule& module) {
+    const auto lines = module.CountOfLines();
+    const auto last = lines > 0 ? static_cast<std::int32_t>(module.Lines(lines, 1).size()) : 0;
+    module.CodePane().SetSelection(1, 1, std::max(lines, 1), last + 1);
+}
+
+Selector SelectProcedure(std::string name, vbext_ProcKind kind) {
+    return [name = std::move(name), kind](CodeModule& module) {
+        const auto start = module.ProcStartLine(name, kind);
+        const auto last = start + module.ProcCountLines(name, kind) - 1;
+        const auto length = static_cast<std::int32_t>(module.Lines(last, 1).size());
+        module.CodePane().SetSelection(start, 1, last, length + 1);
+    };
+}
+
+struct PlannedClick {
+    LoadedModule* module;
+    Selector select;
+};
+
+class EditRun {
+public:
+    EditRun(const Request& request, const Streams& io)
+        : request_(request), io_(io), log_(io.err, ProgressOf(request)) {}
+
+    int Execute() {
+        CheckCodePage(request_.codepage);
+        CheckConfirmation();
+        inputs_ = IsProjectCommand(request_.command)
+                      ? LoadProjects(request_.files.front(), request_.codepage)
+                      : LoadModules(request_.files, request_.codepage);
+        const auto clicks = PlanClicks();  // before anything changes: a bad selection is exit 2
+        for (const auto& problem : inputs_.problems) {
+            log_.Problem(problem.subject, problem.text);
+        }
+        Session session(log_, SessionSetupFor());
+        for (const auto& project : inputs_.projects) {
+            session.Ide().AddProject(project.project);
+        }
+        session.Connect();
+        if (IsProjectCommand(request_.command)) {
+            RunOnProjects(session);
+        } else {
+            RunOnModules(session, clicks);
+        }
+        Finish();
+        session.Disconnect();
+        return log_.Failures() > 0 ? 1 : 0;
+    }
+
+private:
+    void CheckConfirmation() const {
+        if (Asks(request_.command) && !request_.yes && !request_.diff && !io_.terminal) {
+            throw InputError(std::string(CommandName(request_.command)) +
+                             " asks for confirmation before it changes code, and there is no "
+                             "terminal to ask on; nothing was changed. Run it with --yes, or with "
+                             "--diff to see what it would change.");
+        }
+    }
+
+    SessionSetup SessionSetupFor() const {
+        SessionSetup setup;
+        const bool ask = !request_.yes && !request_.diff;
+        setup.confirmation = ask ? Confirmation::AskOnTerminal : Confirmation::Yes;
+        setup.terminalIn = &io_.in;
+        setup.terminalOut = &io_.err;
+        return setup;
+    }
+
+    std::vector<PlannedClick> PlanClicks() {
+        std::vector<PlannedClick> clicks;
+        if (IsProjectCommand(request_.command)) {
+            return clicks;
+        }
+        for (auto& module : inputs_.projects.front().modules) {
+            if (request_.proc) {
+                PlanProcedureClicks(module, *request_.proc, clicks);
+            } else if (request_.select) {
+                clicks.push_back({&module, PlanSelection(module, *request_.select)});
+            } else {
+                clicks.push_back({&module, SelectWholeModule});
+            }
+        }
+        return clicks;
+    }
+
+    static Selector PlanSelection(LoadedModule& module, const std::string& text) {
+        const auto spec = ParseSelection(text);
+        if (!spec) {
+            throw InputError("--select " + text + ": expected LINE[:COL][-LINE[:COL]]");
+        }
+        const auto placed = PlaceSelection(*spec, module.component->CodeModule());
+        if (!placed.selection) {
+            throw InputError(module.label + ": --select " + text + ": " + placed.problem);
+        }
+        return [selection = *placed.selection](CodeModule& code) {
+            code.CodePane().SetSelection(selection.startLine, selection.startColumn,
+                                         selection.endLine, selection.endColumn);
+        };
+    }
+
+    static void PlanProcedureClicks(LoadedModule& module, const std::string& name,
+                                    std::vector<PlannedClick>& clicks) {
+        const auto before = clicks.size();
+        for (const auto& info : module.component->Code()->Procedures()) {
+            if (host::ToUtf8(info.procedure.name, module.component->CodePage()) == name ||
+                EqualsIgnoringCase(info.procedure.name, name)) {
+                clicks.push_back(
+                    {&module, SelectProcedure(info.procedure.name, info.procedure.kind)});
+            }
+        }
+        if (clicks.size() == before) {
+            throw InputError(module.label + ": no procedure named " + name +
+                             " (brindle procedures lists them)");
+        }
+    }
+
+    static bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+        const auto lower = [](char c) {
+            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        };
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(),
+                          [&](char x, char y) { return lower(x) == lower(y); });
+    }
+
+    void RunOnModules(Session& session, const std::vector<PlannedClick>& clicks) {
+        std::vector<std::string> labels;
+        for (const auto& click : clicks) {
+            labels.push_back(click.module->label);
+        }
+        log_.Expect(labels);
+        for (std::size_t i = 0; i < clicks.size(); ++i) {
+            auto& module = *clicks[i].module;
+            log_.Seek(i);
+            log_.SetCurrent(module.label);
+            auto& code = module.component->CodeModule();
+            if (!IgnoreStep(&log_, [&] { clicks[i].select(code); })) {
+                continue;
+            }
+            session.Ide().OpenCodeWindow(code.CodePane());
+            if (!ClickAndCheck(session, kCodeWindow, module.label)) {
+                return;
+            }
+        }
+    }
+
+    void RunOnProjects(Session& session) {
+        std::vector<std::string> labels;
+        for (const auto& project : inputs_.projects) {
+            for (const auto& module : project.modules) {
+                labels.push_back(module.label);
+            }
+        }
+        log_.Expect(labels);
+        std::size_t done = 0;
+        for (auto& project : inputs_.projects) {
+            log_.Seek(done);
+            log_.SetCurrent(project.label);
+            done += project.modules.size();
+            session.Ide().SetActiveVBProject(project.project.get());
+            if (!request_.yes && !request_.diff && inputs_.projects.size() > 1) {
+                io_.err << "Project " << project.label << ":\n";  // whose question follows
+            }
+            if (!ClickAndCheck(session, kProjectWindow, project.label)) {
+                return;
+            }
+        }
+    }
+
+    // False when the run cannot go on.
+    bool ClickAndCheck(Session& session, std::string_view bar, const std::string& subject) {
+        switch (session.Click(bar, Caption(request_.command))) {
+            case Session::ClickResult::Done:
+                return true;
+            case Session::ClickResult::Declined:
+                log_.Note(subject + ": not answered Yes; left as it was");
+                return true;
+            case Session::ClickResult::NoButton:
+                log_.Problem(subject, "the add-in did not connect, so nothing was done");
+                return false;
+        }
+        return false;
+    }
+
+    void Finish() {
+        int changed = 0;
+        for (auto& project : inputs_.projects) {
+            for (auto& module : project.modules) {
+                const auto bytes = module.component->Serialize();
+                if (bytes == module.original) {
+                    continue;
+                }
+                if (request_.diff) {
+                    io_.out << UnifiedDiff(module.label, module.original, bytes);
+                    ++changed;
+                } else if (Save(module)) {
+                    ++changed;
+                }
+            }
+        }
+        io_.out << std::flush;
+        Summarize(changed);
+    }
+
+    // Writes the module unless its file changed since it was loaded or is read-only.
+    bool Save(LoadedModule& module) {
+        const auto& path = module.component->FilePath();
+        try {
+            if (host::ReadFileBytes(path) != module.original) {
+                log_.Problem(module.label, "changed on disk while Brindle worked; not written");
+                return false;
+            }
+            if ((fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none) {
+                log_.Problem(module.label, "the file is read-only; not written");
+                return false;
+            }
+            module.component->Save();
+            return true;
+        } catch (const host::ModuleFileError& e) {
+            log_.Problem(module.label, "not written: " + e.Detail());
+        } catch (const std::exception& e) {
+            log_.Problem(module.label, std::string("not written: ") + e.what());
+        }
+        return false;
+    }
+
+    void Summarize(int changed) {
+        const auto modules = std::to_string(changed) + (changed == 1 ? " module" : " modules");
+        if (changed == 0) {
+            log_.Note("nothing to change");
+        } else if (request_.diff) {
+            log_.Note(modules + " would change; nothing written");
+        } else {
+            log_.Note(modules + " changed");
+        }
+    }
+
+    const Request& request_;
+    const Streams& io_;
+    RunLog log_;
+    Inputs inputs_;
+};
+
+}  // namespace
+
+int RunEdit(const Request& request, const Streams& streams) {
+    return EditRun(request, streams).Execute();
+}
+
+}  // namespace brindle::cli
