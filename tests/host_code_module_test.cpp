@@ -243,12 +243,20 @@ TEST(CodeModuleIndex, EditsAnswerAsAFreshScan) {
                 "    ByVal b As Long) As Long\r\n    " + name + " = a + b\r\nEnd Function\r\n";
     }
     const std::vector<std::string> pieces = {
-        "' comment",         "",
-        "    x = 1",         "    On Error GoTo ErrHandler\r\n    Exit Function\r\nErrHandler:",
-        "' note _",          "Sub Inserted()\r\nEnd Sub",
-        "End Function",      "#If A Then",
-        "Private y As Long", "    s = \"End Function\" ' End Function",
-        "Dim z: z = 1",      "    Call Foo(a, _"};
+        "' comment",
+        "",
+        "    x = 1",
+        "    On Error GoTo ErrHandler\r\n    Exit Function\r\nErrHandler:",
+        "' note _",
+        "Sub Inserted()\r\nEnd Sub",
+        "End Function",
+        "#If A Then",
+        "Private y As Long",
+        "    s = \"End Function\" ' End Function",
+        "Dim z: z = 1",
+        "    Call Foo(a, _",
+        "    Err.Raise 5, _\r\n        \"Source\"",
+        "' swallows _\r\nEnd Function"};
     MemoryProject project;
     auto& module = *project.AddComponent("M", vbext_ct_StdModule, code).Code();
     std::mt19937 random(7);

@@ -290,19 +290,16 @@ std::vector<SourceLine> MemoryCodeModule::AttributesOfInertLines(std::int32_t li
 // leaves the module's structure alone: the index only moves the lines below it.
 bool MemoryCodeModule::ShiftIndexForInsert(std::int32_t line,
                                            const std::vector<SourceLine>& added) {
-    if (!indexValid_ ||
-        (line > 1 && EndsWithContinuationMark(lines_[static_cast<std::size_t>(line) - 2].text))) {
+    if (!indexValid_ || ContinuesIntoLine(line)) {
         return false;
     }
-    bool statements = false;
+    std::vector<std::string_view> texts;
+    texts.reserve(added.size());
     for (const SourceLine& piece : added) {
-        LineRole role = ClassifyLine(piece.text, parent_.CodePage());
-        if (role == LineRole::Structural || EndsWithContinuationMark(piece.text)) {
-            return false;
-        }
-        statements = statements || role == LineRole::Statements;
+        texts.push_back(piece.text);
     }
-    if (statements && !InsideBody(line)) {
+    LineRole role = ClassifyRun(texts, parent_.CodePage());
+    if (role == LineRole::Structural || (role == LineRole::Statements && !InsideBody(line))) {
         return false;
     }
     Shift(line, static_cast<std::int32_t>(added.size()));
@@ -310,20 +307,26 @@ bool MemoryCodeModule::ShiftIndexForInsert(std::int32_t line,
 }
 
 bool MemoryCodeModule::ShiftIndexForDelete(std::int32_t line, std::int32_t count) {
-    if (!indexValid_ ||
-        (line > 1 && EndsWithContinuationMark(lines_[static_cast<std::size_t>(line) - 2].text))) {
+    if (!indexValid_ || ContinuesIntoLine(line)) {
         return false;
     }
+    std::vector<std::string_view> texts;
+    texts.reserve(static_cast<std::size_t>(count));
     for (std::int32_t l = line; l < line + count; ++l) {
-        const std::string& text = lines_[static_cast<std::size_t>(l) - 1].text;
-        LineRole role = ClassifyLine(text, parent_.CodePage());
-        if (role == LineRole::Structural || EndsWithContinuationMark(text) ||
-            (role == LineRole::Statements && !InsideBody(l))) {
-            return false;
-        }
+        texts.push_back(lines_[static_cast<std::size_t>(l) - 1].text);
+    }
+    LineRole role = ClassifyRun(texts, parent_.CodePage());
+    if (role == LineRole::Structural ||
+        (role == LineRole::Statements && !(InsideBody(line) && InsideBody(line + count - 1)))) {
+        return false;
     }
     Shift(line + count, -count);
     return true;
+}
+
+// Whether the line above `line` continues its statement onto it.
+bool MemoryCodeModule::ContinuesIntoLine(std::int32_t line) const {
+    return line > 1 && EndsWithContinuationMark(lines_[static_cast<std::size_t>(line) - 2].text);
 }
 
 // Whether a statement at `line` stands between a procedure's declaration and its End

@@ -112,6 +112,7 @@ private:
     bool ShiftIndexForInsert(std::int32_t line, const std::vector<SourceLine>& added);
     bool ShiftIndexForDelete(std::int32_t line, std::int32_t count);
     bool InsideBody(std::int32_t line) const;
+    bool ContinuesIntoLine(std::int32_t line) const;
     void Shift(std::int32_t from, std::int32_t delta);
 
     MemoryComponent& parent_;

@@ -784,4 +784,26 @@ bool EndsWithContinuationMark(std::string_view line) {
     return p != std::string_view::npos && line[p] == '_' && (p == 0 || IsBlank(At(line, p - 1)));
 }
 
+LineRole ClassifyRun(const std::vector<std::string_view>& lines, int codePage) {
+    LineRole run = LineRole::Inert;
+    std::string logical;
+    for (std::string_view line : lines) {
+        if (EndsWithContinuationMark(line)) {
+            logical.append(line.substr(0, LastNonBlank(line)));
+            logical += ' ';
+            continue;
+        }
+        logical.append(line);
+        LineRole role = ClassifyLine(logical, codePage);
+        logical.clear();
+        if (role == LineRole::Structural) {
+            return role;
+        }
+        if (role == LineRole::Statements) {
+            run = role;
+        }
+    }
+    return logical.empty() ? run : LineRole::Structural;
+}
+
 }  // namespace brindle::host

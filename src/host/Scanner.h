@@ -76,4 +76,8 @@ LineRole ClassifyLine(std::string_view line, int codePage = 1252);
 // start): a continuation mark, or something that may be one.
 bool EndsWithContinuationMark(std::string_view line);
 
+// The role of a run of whole logical lines, each read with its continued lines joined:
+// Structural when any of them is, or when the run ends inside a continued statement.
+LineRole ClassifyRun(const std::vector<std::string_view>& lines, int codePage = 1252);
+
 }  // namespace brindle::host
