@@ -18,10 +18,6 @@ namespace fs = std::filesystem;
 namespace brindle::test {
 namespace {
 
-// Projects whose modules hold more than this are left to the benchmarks, to keep the suite
-// quick under the sanitizers.
-constexpr std::uintmax_t kLargestProjectBytes = 256 * 1024;
-
 bool HasExtension(const fs::path& file, const std::string& extension) {
     auto ext = file.extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(),
@@ -40,14 +36,6 @@ std::vector<fs::path> ModulesOf(const fs::path& project) {
         }
     }
     return modules;
-}
-
-std::uintmax_t Bytes(const std::vector<fs::path>& files) {
-    std::uintmax_t total = 0;
-    for (const auto& file : files) {
-        total += fs::file_size(file);
-    }
-    return total;
 }
 
 std::map<fs::path, std::string> Contents(const std::vector<fs::path>& files) {
@@ -75,8 +63,7 @@ protected:
     std::vector<fs::path> Projects() const {
         std::vector<fs::path> projects;
         for (const auto& entry : fs::recursive_directory_iterator(corpus())) {
-            if (HasExtension(entry.path(), ".vbp") &&
-                Bytes(ModulesOf(entry.path())) <= kLargestProjectBytes) {
+            if (HasExtension(entry.path(), ".vbp")) {
                 projects.push_back(entry.path());
             }
         }
