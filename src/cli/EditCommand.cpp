@@ -141,11 +141,11 @@ private:
     }
 
     static Selector PlanSelection(LoadedModule& module, const std::string& text) {
-        const auto spec = ParseSelection(text);
-        if (!spec) {
+        const auto range = ParseSelection(text);
+        if (!range) {
             throw InputError("--select " + text + ": expected LINE[:COL][-LINE[:COL]]");
         }
-        const auto placed = PlaceSelection(*spec, module.component->CodeModule());
+        const auto placed = PlaceSelection(*range, module.component->CodeModule());
         if (!placed.selection) {
             throw InputError(module.label + ": --select " + text + ": " + placed.problem);
         }

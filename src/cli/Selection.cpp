@@ -59,33 +59,33 @@ std::string CheckPosition(const TextPosition& position, const CodeModule& module
 
 }  // namespace
 
-std::optional<SelectionSpec> ParseSelection(std::string_view text) {
+std::optional<SelectionRange> ParseSelection(std::string_view text) {
     const auto dash = text.find('-');
     const auto start = ParsePosition(text.substr(0, dash));
     if (!start) {
         return std::nullopt;
     }
     if (dash == std::string_view::npos) {
-        return SelectionSpec{*start, *start};
+        return SelectionRange{*start, *start};
     }
     const auto end = ParsePosition(text.substr(dash + 1));
     if (!end) {
         return std::nullopt;
     }
-    return SelectionSpec{*start, *end};
+    return SelectionRange{*start, *end};
 }
 
-PlacedSelection PlaceSelection(const SelectionSpec& spec, const CodeModule& module) {
-    for (const auto* position : {&spec.start, &spec.end}) {
+PlacedSelection PlaceSelection(const SelectionRange& range, const CodeModule& module) {
+    for (const auto* position : {&range.start, &range.end}) {
         if (auto problem = CheckPosition(*position, module); !problem.empty()) {
             return {std::nullopt, problem};
         }
     }
     PaneSelection selection;
-    selection.startLine = spec.start.line;
-    selection.startColumn = spec.start.column.value_or(1);
-    selection.endLine = spec.end.line;
-    selection.endColumn = spec.end.column.value_or(LineLength(module, spec.end.line) + 1);
+    selection.startLine = range.start.line;
+    selection.startColumn = range.start.column.value_or(1);
+    selection.endLine = range.end.line;
+    selection.endColumn = range.end.column.value_or(LineLength(module, range.end.line) + 1);
     const bool backwards =
         selection.endLine < selection.startLine ||
         (selection.endLine == selection.startLine && selection.endColumn < selection.startColumn);

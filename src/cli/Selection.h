@@ -17,13 +17,13 @@ struct TextPosition {
     std::optional<std::int32_t> column;  // none: the line is taken whole
 };
 
-struct SelectionSpec {
+struct SelectionRange {
     TextPosition start;
     TextPosition end;
 };
 
 // Nothing when the text is not of that form.
-std::optional<SelectionSpec> ParseSelection(std::string_view text);
+std::optional<SelectionRange> ParseSelection(std::string_view text);
 
 // The four values a code pane's SetSelection takes. A start without a column begins at column
 // 1, an end without a column ends after its line's last character.
@@ -39,6 +39,6 @@ struct PlacedSelection {
     std::optional<PaneSelection> selection;
     std::string problem;
 };
-PlacedSelection PlaceSelection(const SelectionSpec& spec, const CodeModule& module);
+PlacedSelection PlaceSelection(const SelectionRange& range, const CodeModule& module);
 
 }  // namespace brindle::cli
