@@ -1,5 +1,7 @@
 #include "addin/Brindle.h"
 
+#include "addin/Buttons.h"
+
 #include <array>
 #include <string>
 #include <utility>
@@ -165,24 +167,23 @@ void Brindle::OnConnection(VBE& VBInst, std::int32_t ConnectMode, AddIn* /*AddIn
 }
 
 void Brindle::ConnectButtons() {
+    using namespace buttons;
     static const std::array<ButtonRow, 10> kButtons = {{
-        {"Add Module Header", "Code Window", true, &Brindle::mcbAddModHdr, &Brindle::gevtAddModHdr},
-        {"Add Header(s) to Selected Procedures", "Code Window", false, &Brindle::mcbAddHeaders,
-         &Brindle::gevtAddHeaders},
-        {"Add Error Handler(s) to Selected Procedures", "Code Window", false,
-         &Brindle::mcbAddErrHandlers, &Brindle::gevtAddErrHandlers},
-        {"Remove Brindle Markers from Selection", "Code Window", true,
-         &Brindle::mcbRemoveCodeMarkers, &Brindle::gevtRemoveCodeMarkers},
-        {"Remove Code Added by Brindle from Selection", "Code Window", false,
-         &Brindle::mcbRemoveAll, &Brindle::gevtRemoveAll},
-        {"Brindle Options...", "Code Window", true, &Brindle::mcbOptions, &Brindle::gevtOptions},
-        {"Close All Windows", "Tools", true, &Brindle::mcbCloseAllWins, &Brindle::gevtCloseAllWins},
-        {"Add Headers And Error Handlers to Entire Project", "Project Window Project", true,
-         &Brindle::mcbAddAllToProj, &Brindle::gevtAddAllToProj},
-        {"Remove All Code Markers from Entire Project", "Project Window Project", true,
+        {kAddModHdr, kCodeWindowBar, true, &Brindle::mcbAddModHdr, &Brindle::gevtAddModHdr},
+        {kAddHeaders, kCodeWindowBar, false, &Brindle::mcbAddHeaders, &Brindle::gevtAddHeaders},
+        {kAddErrHandlers, kCodeWindowBar, false, &Brindle::mcbAddErrHandlers,
+         &Brindle::gevtAddErrHandlers},
+        {kRemoveCodeMarkers, kCodeWindowBar, true, &Brindle::mcbRemoveCodeMarkers,
+         &Brindle::gevtRemoveCodeMarkers},
+        {kRemoveAll, kCodeWindowBar, false, &Brindle::mcbRemoveAll, &Brindle::gevtRemoveAll},
+        {kOptions, kCodeWindowBar, true, &Brindle::mcbOptions, &Brindle::gevtOptions},
+        {kCloseAllWins, kToolsBar, true, &Brindle::mcbCloseAllWins, &Brindle::gevtCloseAllWins},
+        {kAddAllToProj, kProjectWindowBar, true, &Brindle::mcbAddAllToProj,
+         &Brindle::gevtAddAllToProj},
+        {kRemoveCodeMarkersFromProj, kProjectWindowBar, true,
          &Brindle::mcbRemoveCodeMarkersFromProj, &Brindle::gevtRemoveCodeMarkersFromProj},
-        {"Remove All Code Added by Brindle from Entire Project", "Project Window Project", false,
-         &Brindle::mcbRemoveAllFromProj, &Brindle::gevtRemoveAllFromProj},
+        {kRemoveAllFromProj, kProjectWindowBar, false, &Brindle::mcbRemoveAllFromProj,
+         &Brindle::gevtRemoveAllFromProj},
     }};
     for (const ButtonRow& row : kButtons) {
         std::shared_ptr<CommandBarControl>& control = this->*row.control;

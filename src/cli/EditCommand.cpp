@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "addin/Buttons.h"
 #include "cli/Inputs.h"
 #include "cli/RunLog.h"
 #include "cli/Selection.h"
@@ -18,29 +19,27 @@ namespace fs = std::filesystem;
 namespace brindle::cli {
 namespace {
 
-constexpr std::string_view kCodeWindow = "Code Window";
-constexpr std::string_view kProjectWindow = "Project Window Project";
-
 std::string_view Caption(Command command) {
+    using namespace buttons;
     switch (command) {
         case Command::AddModuleHeader:
-            return "Add Module Header";
+            return kAddModHdr;
         case Command::AddHeaders:
-            return "Add Header(s) to Selected Procedures";
+            return kAddHeaders;
         case Command::AddErrorHandlers:
-            return "Add Error Handler(s) to Selected Procedures";
+            return kAddErrHandlers;
         case Command::RemoveMarkers:
-            return "Remove Brindle Markers from Selection";
+            return kRemoveCodeMarkers;
         case Command::RemoveCode:
-            return "Remove Code Added by Brindle from Selection";
+            return kRemoveAll;
         case Command::AddAll:
-            return "Add Headers And Error Handlers to Entire Project";
+            return kAddAllToProj;
         case Command::RemoveMarkersAll:
-            return "Remove All Code Markers from Entire Project";
+            return kRemoveCodeMarkersFromProj;
         case Command::RemoveCodeAll:
-            return "Remove All Code Added by Brindle from Entire Project";
+            return kRemoveAllFromProj;
         case Command::Options:
-            return "Brindle Options...";
+            return kOptions;
         case Command::Procedures:
             break;
     }
@@ -195,7 +194,7 @@ private:
                 continue;
             }
             session.Ide().OpenCodeWindow(code.CodePane());
-            if (!ClickAndCheck(session, kCodeWindow, module.label)) {
+            if (!ClickAndCheck(session, buttons::kCodeWindowBar, module.label)) {
                 return;
             }
         }
@@ -218,7 +217,7 @@ private:
             if (!request_.yes && !request_.diff && inputs_.projects.size() > 1) {
                 io_.err << "Project " << project.label << ":\n";  // whose question follows
             }
-            if (!ClickAndCheck(session, kProjectWindow, project.label)) {
+            if (!ClickAndCheck(session, buttons::kProjectWindowBar, project.label)) {
                 return;
             }
         }

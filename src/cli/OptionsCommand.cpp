@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "addin/Buttons.h"
 #include "cli/RunLog.h"
 #include "cli/Session.h"
 #include "cli/Table.h"
@@ -77,7 +78,7 @@ int RunOptions(const Request& request, const Streams& io) {
     };
     Session session(log, setup);
     session.Connect();
-    session.Click("Code Window", "Brindle Options...");
+    session.Click(buttons::kCodeWindowBar, buttons::kOptions);
     session.Disconnect();
     if (!shown) {
         log.Problem("options", "the add-in did not connect; the options were not shown");
