@@ -1,5 +1,5 @@
-// The code module, its pane and its members as the core uses them: lines, edits, spans after
-// edits, selection, Find, conversions and failures.
+// The code module and its pane as the core uses them: lines, edits, selection, Find, code pages
+// and the IDE's error numbers; and the index after edits against a fresh scan.
 
 #include <gtest/gtest.h>
 
@@ -32,16 +32,6 @@ constexpr std::string_view kModule =
     "End Property\r\n"
     "\r\n";
 
-// The number and source of the failure `call` raises; 0 when it raises none.
-std::pair<std::int32_t, std::string> Failure(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const VbError& e) {
-        return {e.Number(), e.Source()};
-    }
-    return {0, ""};
-}
-
 struct Selection {
     std::int32_t startLine, startColumn, endLine, endColumn;
     bool operator==(const Selection&) const = default;
@@ -51,186 +41,175 @@ std::ostream& operator<<(std::ostream& out, const Selection& s) {
     return out << s.startLine << "," << s.startColumn << " - " << s.endLine << "," << s.endColumn;
 }
 
+Selection Selected(CodeModule& module) {
+    Selection s{};
+    module.CodePane().GetSelection(s.startLine, s.startColumn, s.endLine, s.endColumn);
+    return s;
+}
+
+void Select(CodeModule& module, Selection s) {
+    module.CodePane().SetSelection(s.startLine, s.startColumn, s.endLine, s.endColumn);
+}
+
 class CodeModuleTest : public ::testing::Test {
 protected:
-    Selection Selected() {
-        Selection s{};
-        module.CodePane().GetSelection(s.startLine, s.startColumn, s.endLine, s.endColumn);
-        return s;
-    }
-    void Select(Selection s) {
-        module.CodePane().SetSelection(s.startLine, s.startColumn, s.endLine, s.endColumn);
-    }
-
     MemoryProject project;
     MemoryComponent& component = project.AddComponent("Counter", vbext_ct_ClassModule, kModule);
     CodeModule& module = component.CodeModule();
 };
 
-TEST_F(CodeModuleTest, LinesAndSpans) {
-    EXPECT_EQ(module.CountOfLines(), 16);
-    EXPECT_EQ(module.Lines(5, 1), "Public Sub Increment()");
-    EXPECT_EQ(module.Lines(6, 2), "    mCount = mCount + 1\r\nEnd Sub");
-    EXPECT_EQ(module.Lines(17, 0), "");
-    EXPECT_EQ(module.ProcStartLine("increment", vbext_pk_Proc), 3);
-    EXPECT_EQ(module.ProcBodyLine("Increment", vbext_pk_Proc), 5);
-    EXPECT_EQ(module.ProcCountLines("Increment", vbext_pk_Proc), 5);
-    EXPECT_EQ(module.ProcStartLine("Count", vbext_pk_Get), 8);
-    EXPECT_EQ(module.ProcStartLine("Count", vbext_pk_Let), 12);
-    EXPECT_EQ(module.ProcCountLines("Count", vbext_pk_Let), 5);
-    vbext_ProcKind kind = vbext_pk_Get;
-    EXPECT_EQ(module.ProcOfLine(2, kind), "");
-    EXPECT_EQ(kind, vbext_pk_Proc);
-    EXPECT_EQ(module.ProcOfLine(12, kind), "Count");
-    EXPECT_EQ(kind, vbext_pk_Let);
+// Text is broken at CR LF, lone CR and lone LF. A trailing break adds an empty line when
+// inserted, but not in the text a component is made from.
+TEST_F(CodeModuleTest, LinesAndInsertedText) {
     EXPECT_EQ(&module.Parent(), &component);
     EXPECT_EQ(&module.CodePane().CodeModule(), &module);
-}
-
-TEST_F(CodeModuleTest, InsertLinesBreaksTextAtEveryKindOfBreak) {
+    EXPECT_EQ(module.CountOfLines(), 16);
+    EXPECT_EQ(module.Lines(6, 2), "    mCount = mCount + 1\r\nEnd Sub");
+    EXPECT_EQ(module.Lines(17, 0), "");
     module.InsertLines(6, "    ' one\r\n    ' two\r    ' three\n");
-    EXPECT_EQ(module.Lines(6, 4), "    ' one\r\n    ' two\r\n    ' three\r\n");
-    EXPECT_EQ(module.ProcCountLines("Increment", vbext_pk_Proc), 9);
-    EXPECT_EQ(module.ProcBodyLine("Count", vbext_pk_Get), 13);
-    module.DeleteLines(6, 4);
-    EXPECT_EQ(module.ProcBodyLine("Count", vbext_pk_Get), 9);
+    EXPECT_EQ(module.Lines(5, 6),
+              "Public Sub Increment()\r\n    ' one\r\n    ' two\r\n    ' three\r\n\r\n"
+              "    mCount = mCount + 1");
     module.InsertLines(1, "");
     EXPECT_EQ(module.Lines(1, 2), "\r\nOption Explicit");
     module.InsertLines(module.CountOfLines() + 1, "' appended");
     EXPECT_EQ(module.Lines(module.CountOfLines(), 1), "' appended");
-    EXPECT_EQ(module.ProcCountLines("Count", vbext_pk_Let), 6);
+    EXPECT_EQ(module.CountOfLines(), 22);
+
+    CodeModule& made = project.AddComponent("M", vbext_ct_StdModule, "a\nb\rc\r\n").CodeModule();
+    EXPECT_EQ(VisibleText(made), "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(project.AddComponent("E", vbext_ct_StdModule, "").CodeModule().CountOfLines(), 0);
 }
 
-TEST_F(CodeModuleTest, OutOfRangeAndBadArgumentsRaiseTheIdesNumbers) {
-    using Result = std::pair<std::int32_t, std::string>;
-    vbext_ProcKind kind = vbext_pk_Proc;
-    EXPECT_EQ(Failure([&] { module.Lines(0, 1); }), Result(9, "VBIDE.CodeModule.Lines"));
-    EXPECT_EQ(Failure([&] { module.Lines(16, 2); }), Result(9, "VBIDE.CodeModule.Lines"));
-    EXPECT_EQ(Failure([&] { module.Lines(1, -1); }), Result(5, "VBIDE.CodeModule.Lines"));
-    EXPECT_EQ(Failure([&] { module.InsertLines(18, "x"); }),
-              Result(9, "VBIDE.CodeModule.InsertLines"));
-    EXPECT_EQ(Failure([&] { module.DeleteLines(17, 1); }),
-              Result(9, "VBIDE.CodeModule.DeleteLines"));
-    EXPECT_EQ(Failure([&] { module.DeleteLines(15, 3); }),
-              Result(9, "VBIDE.CodeModule.DeleteLines"));
-    EXPECT_EQ(Failure([&] { module.DeleteLines(1, 0); }),
-              Result(5, "VBIDE.CodeModule.DeleteLines"));
-    EXPECT_EQ(Failure([&] { module.ProcOfLine(0, kind); }),
-              Result(9, "VBIDE.CodeModule.ProcOfLine"));
-    EXPECT_EQ(Failure([&] { module.ProcOfLine(17, kind); }),
-              Result(9, "VBIDE.CodeModule.ProcOfLine"));
-    EXPECT_EQ(Failure([&] { module.ProcStartLine("Nothing", vbext_pk_Proc); }),
-              Result(35, "VBIDE.CodeModule.ProcStartLine"));
-    EXPECT_EQ(Failure([&] { module.ProcCountLines("Count", vbext_pk_Set); }),
-              Result(35, "VBIDE.CodeModule.ProcCountLines"));
-    EXPECT_EQ(Failure([&] { module.ProcBodyLine("Count", static_cast<vbext_ProcKind>(7)); }),
-              Result(5, "VBIDE.CodeModule.ProcBodyLine"));
-    EXPECT_EQ(Failure([&] { module.Members().Item(0); }), Result(9, "VBIDE.Members.Item"));
-    EXPECT_EQ(Failure([&] { project.VBComponents().Item(2); }),
-              Result(9, "VBIDE.VBComponents.Item"));
+TEST_F(CodeModuleTest, BadArgumentsRaiseTheIdesNumbersAndChangeNothing) {
     auto& resources = project.AddComponentWithoutCode("Resources", vbext_ct_ResFile);
-    EXPECT_EQ(Failure([&] { resources.CodeModule(); }), Result(91, "VBIDE.VBComponent.CodeModule"));
-    EXPECT_EQ(module.CountOfLines(), 16) << "a failed edit changes nothing";
+    // The line after the last is a place to select; an end before the start is swapped.
+    Select(module, {1, 1, 17, 1});
+    EXPECT_EQ(Selected(module), (Selection{1, 1, 17, 1}));
+    Select(module, {9, 4, 2, 3});
+    vbext_ProcKind kind = vbext_pk_Proc;
+    std::int32_t line = 1, column = 1;
+    const struct {
+        std::function<void()> call;
+        std::int32_t number;
+        std::string_view source;
+    } cases[] = {
+        {[&] { module.Lines(0, 1); }, 9, "CodeModule.Lines"},
+        {[&] { module.Lines(16, 2); }, 9, "CodeModule.Lines"},
+        {[&] { module.Lines(1, -1); }, 5, "CodeModule.Lines"},
+        {[&] { module.InsertLines(18, "x"); }, 9, "CodeModule.InsertLines"},
+        {[&] { module.DeleteLines(17, 1); }, 9, "CodeModule.DeleteLines"},
+        {[&] { module.DeleteLines(15, 3); }, 9, "CodeModule.DeleteLines"},
+        {[&] { module.DeleteLines(1, 0); }, 5, "CodeModule.DeleteLines"},
+        {[&] { module.ProcOfLine(0, kind); }, 9, "CodeModule.ProcOfLine"},
+        {[&] { module.ProcOfLine(17, kind); }, 9, "CodeModule.ProcOfLine"},
+        {[&] { module.ProcStartLine("Nothing", vbext_pk_Proc); }, 35, "CodeModule.ProcStartLine"},
+        {[&] { module.ProcCountLines("Count", vbext_pk_Set); }, 35, "CodeModule.ProcCountLines"},
+        {[&] { module.ProcBodyLine("Count", static_cast<vbext_ProcKind>(7)); }, 5,
+         "CodeModule.ProcBodyLine"},
+        {[&] { module.Find("", line, column, line, column); }, 5, "CodeModule.Find"},
+        {[&] { module.Members().Item(0); }, 9, "Members.Item"},
+        {[&] { project.VBComponents().Item(3); }, 9, "VBComponents.Item"},
+        {[&] { resources.CodeModule(); }, 91, "VBComponent.CodeModule"},
+        {[&] { module.CodePane().SetSelection(1, 1, 18, 1); }, 9, "CodePane.SetSelection"},
+        {[&] { module.CodePane().SetSelection(0, 1, 1, 1); }, 9, "CodePane.SetSelection"},
+        {[&] { module.CodePane().SetSelection(1, 0, 1, 1); }, 5, "CodePane.SetSelection"},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.call();
+            ADD_FAILURE() << c.source << " raised nothing";
+        } catch (const VbError& e) {
+            EXPECT_EQ(e.Number(), c.number) << c.source;
+            EXPECT_EQ(e.Source(), "VBIDE." + std::string(c.source));
+        }
+    }
+    EXPECT_EQ(module.CountOfLines(), 16);
+    EXPECT_EQ(Selected(module), (Selection{2, 3, 9, 4}));
 }
 
-TEST_F(CodeModuleTest, SelectionMovesWithInsertionsAndDeletionsAbove) {
-    Select({6, 5, 7, 8});
-    module.InsertLines(2, "' a\r\n' b");
-    EXPECT_EQ(Selected(), (Selection{8, 5, 9, 8}));
-    module.InsertLines(8, "' at the start line");
-    EXPECT_EQ(Selected(), (Selection{9, 5, 10, 8}));
-    module.DeleteLines(1, 3);
-    EXPECT_EQ(Selected(), (Selection{6, 5, 7, 8}));
-    module.InsertLines(8, "' below");
-    module.DeleteLines(9, 1);
-    EXPECT_EQ(Selected(), (Selection{6, 5, 7, 8}));
+// The selection stays on its text: edits above move it, edits inside widen or shrink it, edits
+// below leave it. Deleting the lines that hold its end brings the end to the start of what
+// follows.
+TEST_F(CodeModuleTest, SelectionFollowsItsTextThroughEdits) {
+    const struct {
+        Selection select;  // made before the edit unless all zero
+        std::int32_t line;
+        std::string_view inserted;
+        std::int32_t deleted;
+        Selection after;
+    } steps[] = {
+        {{6, 5, 7, 8}, 2, "' a\r\n' b", 0, {8, 5, 9, 8}},
+        {{}, 8, "' at the start line", 0, {9, 5, 10, 8}},
+        {{}, 1, "", 3, {6, 5, 7, 8}},
+        {{}, 8, "' below", 0, {6, 5, 7, 8}},
+        {{}, 9, "", 1, {6, 5, 7, 8}},
+        {{5, 1, 11, 13}, 7, "    ' one\r\n    ' two", 0, {5, 1, 13, 13}},
+        {{}, 13, "    ' before the end line", 0, {5, 1, 14, 13}},
+        {{}, 7, "", 3, {5, 1, 11, 13}},
+        {{}, 10, "", 4, {5, 1, 10, 1}},
+        {{}, 4, "", 3, {4, 1, 7, 1}},
+    };
+    for (const auto& step : steps) {
+        if (step.select.startLine != 0) {
+            Select(module, step.select);
+        }
+        if (step.deleted > 0) {
+            module.DeleteLines(step.line, step.deleted);
+        } else {
+            module.InsertLines(step.line, step.inserted);
+        }
+        EXPECT_EQ(Selected(module), step.after) << "edit at line " << step.line;
+    }
 }
 
-TEST_F(CodeModuleTest, SelectionWidensAndShrinksWithEditsInside) {
-    Select({5, 1, 11, 13});
-    module.InsertLines(7, "    ' one\r\n    ' two");
-    EXPECT_EQ(Selected(), (Selection{5, 1, 13, 13}));
-    module.InsertLines(13, "    ' before the end line");
-    EXPECT_EQ(Selected(), (Selection{5, 1, 14, 13}));
-    module.DeleteLines(7, 3);
-    EXPECT_EQ(Selected(), (Selection{5, 1, 11, 13}));
-    // Deleting the lines that hold the selection's end brings it to the start of what follows.
-    module.DeleteLines(10, 4);
-    EXPECT_EQ(Selected(), (Selection{5, 1, 10, 1}));
-    module.DeleteLines(4, 3);
-    EXPECT_EQ(Selected(), (Selection{4, 1, 7, 1}));
+// A match begins at or after the start position and may run to the module's end, whatever end
+// is passed in; a failed search leaves the position alone.
+TEST_F(CodeModuleTest, FindFromTheStartToTheModulesEnd) {
+    const struct {
+        std::string_view target;
+        std::int32_t line, column;
+        bool wholeWord, matchCase;
+        Selection found;  // all zero: not found
+    } cases[] = {
+        {"mcount", 1, 1, false, false, {2, 9, 2, 15}},
+        {"mcount", 2, 10, false, false, {6, 5, 6, 11}},
+        {"MCOUNT", 6, 6, false, false, {6, 14, 6, 20}},
+        {"MCOUNT", 1, 1, false, true, {}},
+        {"mCount", 1, 1, false, true, {2, 9, 2, 15}},
+        {"count", 1, 1, true, false, {9, 21, 9, 26}},
+        {"End", 16, 1, false, false, {}},
+    };
+    for (const auto& c : cases) {
+        Selection s{c.line, c.column, 1, 1};
+        bool found = module.Find(c.target, s.startLine, s.startColumn, s.endLine, s.endColumn,
+                                 c.wholeWord, c.matchCase);
+        EXPECT_EQ(found, c.found.startLine != 0) << c.target << " from " << c.line;
+        EXPECT_EQ(s, (found ? c.found : Selection{c.line, c.column, 1, 1}))
+            << c.target << " from " << c.line;
+    }
 }
 
-TEST_F(CodeModuleTest, SetSelectionTakesTheLineAfterTheLast) {
-    Select({1, 1, module.CountOfLines() + 1, 1});
-    EXPECT_EQ(Selected(), (Selection{1, 1, 17, 1}));
-    Select({9, 4, 2, 3});
-    EXPECT_EQ(Selected(), (Selection{2, 3, 9, 4}));
-    using Result = std::pair<std::int32_t, std::string>;
-    EXPECT_EQ(Failure([&] { Select({1, 1, 18, 1}); }), Result(9, "VBIDE.CodePane.SetSelection"));
-    EXPECT_EQ(Failure([&] { Select({0, 1, 1, 1}); }), Result(9, "VBIDE.CodePane.SetSelection"));
-    EXPECT_EQ(Failure([&] { Select({1, 0, 1, 1}); }), Result(5, "VBIDE.CodePane.SetSelection"));
-    EXPECT_EQ(Selected(), (Selection{2, 3, 9, 4}));
-}
-
-TEST_F(CodeModuleTest, FindSearchesToTheModulesEndWhateverEndIsPassed) {
-    std::int32_t sl = 1, sc = 1, el = 1, ec = 1;
-    ASSERT_TRUE(module.Find("mcount", sl, sc, el, ec));
-    EXPECT_EQ((Selection{sl, sc, el, ec}), (Selection{2, 9, 2, 15}));
-    // A match must begin at or after the start position.
-    sc = 10;
-    el = ec = 1;
-    ASSERT_TRUE(module.Find("mcount", sl, sc, el, ec));
-    EXPECT_EQ((Selection{sl, sc, el, ec}), (Selection{6, 5, 6, 11}));
-    sl = 6, sc = 6;
-    ASSERT_TRUE(module.Find("MCOUNT", sl, sc, el, ec));
-    EXPECT_EQ((Selection{sl, sc, el, ec}), (Selection{6, 14, 6, 20}));
-    sl = 1, sc = 1;
-    EXPECT_FALSE(module.Find("MCOUNT", sl, sc, el, ec, false, true));
-    EXPECT_EQ((Selection{sl, sc, el, ec}), (Selection{1, 1, 6, 20})) << "untouched";
-    ASSERT_TRUE(module.Find("mCount", sl, sc, el, ec, false, true));
-    EXPECT_EQ(sl, 2);
-    sl = 1, sc = 1;
-    ASSERT_TRUE(module.Find("count", sl, sc, el, ec, true));
-    EXPECT_EQ((Selection{sl, sc, el, ec}), (Selection{9, 21, 9, 26}));
-    sl = 16, sc = 1;
-    EXPECT_FALSE(module.Find("End", sl, sc, el, ec));
-    EXPECT_EQ(Failure([&] { module.Find("", sl, sc, el, ec); }).first, 5);
-}
-
-TEST(CodeModuleBytes, FindFoldsOnlyAsciiLettersAndNeverASecondByte) {
+// Find folds only ASCII letters and never a second byte; FromUnicode gives the module's code
+// page, with "?" for what it cannot hold.
+TEST(CodeModuleCodePages, FindAndFromUnicode) {
     MemoryProject project;
     auto& western = project.AddComponent("W", vbext_ct_StdModule, "' caf\xC9 caf\xE9\r\n");
     std::int32_t sl = 1, sc = 1, el = 1, ec = 1;
     ASSERT_TRUE(western.CodeModule().Find("CAF\xE9", sl, sc, el, ec));
     EXPECT_EQ(sc, 8);
+    EXPECT_EQ(western.CodeModule().FromUnicode(
+                  "Ren\xC3\xA9 \xE2\x82\xAC \xCE\xA9 \xF0\x9F\x98\x80 x bad \xC3 byte"),
+              "Ren\xE9 \x80 ? ? x bad ? byte");
     // "ア" is 0x83 0x41 in Shift-JIS: its second byte is no "A".
     auto& japanese = project.AddComponent("J", vbext_ct_StdModule, "' \x83\x41 a\r\n");
     japanese.SetCodePage(932);
     sl = 1, sc = 1;
     ASSERT_TRUE(japanese.CodeModule().Find("A", sl, sc, el, ec));
     EXPECT_EQ(sc, 6);
-}
-
-TEST(CodeModuleBytes, FromUnicodeGivesTheModulesCodePage) {
-    MemoryProject project;
-    auto& component = project.AddComponent("M", vbext_ct_StdModule, "");
-    CodeModule& module = component.CodeModule();
-    EXPECT_EQ(module.FromUnicode("Ren\xC3\xA9 \xE2\x82\xAC \xCE\xA9 \xF0\x9F\x98\x80 x"),
-              "Ren\xE9 \x80 ? ? x");
-    EXPECT_EQ(module.FromUnicode("bad \xC3 byte"), "bad ? byte");
-    component.SetCodePage(932);
-    EXPECT_EQ(module.FromUnicode("\xE3\x82\xA2\xE2\x82\xAC"), "\x83\x41?");
-    component.SetCodePage(65001);
-    EXPECT_EQ(module.FromUnicode("Ren\xC3\xA9"), "Ren\xC3\xA9");
-    EXPECT_EQ(module.CountOfLines(), 0);
-}
-
-TEST(CodeModuleText, VisibleTextEndsEveryLineWithCrLf) {
-    MemoryProject project;
-    CodeModule& module = project.AddComponent("M", vbext_ct_StdModule, "a\nb\rc\r\n").CodeModule();
-    EXPECT_EQ(module.CountOfLines(), 3);
-    EXPECT_EQ(VisibleText(module), "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(japanese.CodeModule().FromUnicode("\xE3\x82\xA2\xE2\x82\xAC"), "\x83\x41?");
+    japanese.SetCodePage(65001);
+    EXPECT_EQ(japanese.CodeModule().FromUnicode("Ren\xC3\xA9"), "Ren\xC3\xA9");
 }
 
 // After any edit the index answers as a fresh scan of the same text does, whether it followed
@@ -257,37 +236,34 @@ TEST(CodeModuleIndex, EditsAnswerAsAFreshScan) {
         "    Call Foo(a, _",
         "    Err.Raise 5, _\r\n        \"Source\"",
         "' swallows _\r\nEnd Function"};
+    auto describe = [](MemoryCodeModule& m) {
+        std::vector<std::string> text;
+        for (const ProcedureInfo& info : m.Procedures()) {
+            const Procedure& p = info.procedure;
+            text.push_back(p.name + " " + std::to_string(p.startLine) + " " +
+                           std::to_string(p.bodyLine) + " " + std::to_string(p.declLastLine) + " " +
+                           std::to_string(p.endLine) + " " + std::to_string(info.lastLine));
+        }
+        for (const DeclaredMember& member : m.DeclaredMembers()) {
+            text.push_back(member.name + " " + std::to_string(member.line));
+        }
+        return text;
+    };
     MemoryProject project;
     auto& module = *project.AddComponent("M", vbext_ct_StdModule, code).Code();
     std::mt19937 random(7);
+    auto pick = [&](auto n) {
+        return std::uniform_int_distribution<decltype(n)>(0, n - 1)(random);
+    };
     for (int step = 0; step < 400; ++step) {
-        auto pick = [&](std::size_t n) {
-            return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
-        };
-        auto line =
-            static_cast<std::int32_t>(pick(static_cast<std::size_t>(module.CountOfLines()))) + 1;
+        std::int32_t line = pick(module.CountOfLines()) + 1;
         if (pick(3) == 0 && module.CountOfLines() > 20) {
-            module.DeleteLines(line, std::min<std::int32_t>(static_cast<std::int32_t>(pick(3)) + 1,
-                                                            module.CountOfLines() - line + 1));
+            module.DeleteLines(line, std::min(pick(3) + 1, module.CountOfLines() - line + 1));
         } else {
             module.InsertLines(line, pieces[pick(pieces.size())]);
         }
         MemoryProject fresh;
         auto& expected = *fresh.AddComponent("M", vbext_ct_StdModule, VisibleText(module)).Code();
-        auto describe = [](MemoryCodeModule& m) {
-            std::vector<std::string> text;
-            for (const ProcedureInfo& info : m.Procedures()) {
-                const Procedure& p = info.procedure;
-                text.push_back(p.name + " " + std::to_string(p.startLine) + " " +
-                               std::to_string(p.bodyLine) + " " + std::to_string(p.declLastLine) +
-                               " " + std::to_string(p.endLine) + " " +
-                               std::to_string(info.lastLine));
-            }
-            for (const DeclaredMember& member : m.DeclaredMembers()) {
-                text.push_back(member.name + " " + std::to_string(member.line));
-            }
-            return text;
-        };
         ASSERT_EQ(describe(module), describe(expected)) << "after step " << step;
     }
 }

@@ -67,6 +67,7 @@ protected:
     TempDir dir;
 };
 
+// Member attributes stay hidden right after their declaration, wherever edits move it.
 TEST_F(ModuleFileTest, TheCodePaneShowsNeitherHeaderNorMemberAttributes) {
     auto form = LoadModuleFile(Write("frmMain.frm", kForm));
     EXPECT_EQ(form->Name(), "frmMain");
@@ -78,11 +79,18 @@ TEST_F(ModuleFileTest, TheCodePaneShowsNeitherHeaderNorMemberAttributes) {
               "Public Property Get Text( _\r\n    ) As String\r\n"
               "    Text = \"caf\xE9\"\r\nEnd Property\r\n");
     EXPECT_EQ(code.ProcBodyLine("Text", vbext_pk_Get), 4);
-    EXPECT_EQ(code.Members().Item("timer")->Type(), vbext_mt_Variable);
+
+    code.InsertLines(1, "' Module header\r\n' -------------");
+    code.InsertLines(code.ProcBodyLine("Text", vbext_pk_Get), "' Procedure header");
+    code.InsertLines(code.ProcBodyLine("Text", vbext_pk_Get) + 2, "    On Error GoTo Failed");
+    std::string expected(kForm);
+    expected.insert(expected.find("Option Explicit"), "' Module header\r\n' -------------\r\n");
+    expected.insert(expected.find("Public Property Get"), "' Procedure header\r\n");
+    expected.insert(expected.find("    Text = "), "    On Error GoTo Failed\r\n");
+    EXPECT_EQ(form->Serialize(), expected);
 
     auto cls = ParseModule(kClass, "Thing.cls");
     EXPECT_EQ(cls->Name(), "cThing");
-    EXPECT_EQ(cls->Type(), vbext_ct_ClassModule);
     EXPECT_EQ(cls->CodeModule().Lines(1, 1), "") << "a blank first line is code";
     EXPECT_EQ(cls->CodeModule().CountOfLines(), 3);
 }
@@ -97,24 +105,8 @@ TEST_F(ModuleFileTest, TypeComesFromTheExtensionAndTheDesigner) {
     EXPECT_EQ(ParseModule(kForm, "x.dsr")->Type(), vbext_ct_ActiveXDesigner);
     EXPECT_EQ(ParseModule(kForm, "x.txt")->Type(), vbext_ct_VBForm);
     EXPECT_EQ(ParseModule(kClass, "x")->Type(), vbext_ct_ClassModule);
+    EXPECT_EQ(ParseModule(kClass, "Thing.cls")->Type(), vbext_ct_ClassModule);
     EXPECT_EQ(ParseModule("Attribute VB_Name = \"M\"\r\n", "x.bas")->Type(), vbext_ct_StdModule);
-}
-
-TEST_F(ModuleFileTest, MemberAttributesFollowTheirDeclarationWhereverEditsMoveIt) {
-    auto form = ParseModule(kForm, "frmMain.frm");
-    CodeModule& code = form->CodeModule();
-    code.InsertLines(1, "' Module header\r\n' -------------");
-    std::int32_t body = code.ProcBodyLine("Text", vbext_pk_Get);
-    code.InsertLines(body, "' Procedure header");
-    code.InsertLines(code.ProcBodyLine("Text", vbext_pk_Get) + 2, "    On Error GoTo Failed");
-    std::string expected(kForm);
-    auto insertBefore = [&](std::string_view anchor, std::string_view text) {
-        expected.insert(expected.find(anchor), text);
-    };
-    insertBefore("Option Explicit", "' Module header\r\n' -------------\r\n");
-    insertBefore("Public Property Get", "' Procedure header\r\n");
-    insertBefore("    Text = ", "    On Error GoTo Failed\r\n");
-    EXPECT_EQ(form->Serialize(), expected);
 }
 
 // Deleting a declaration takes its member's attributes with it; deleting a comment that an
@@ -155,52 +147,58 @@ TEST_F(ModuleFileTest, EachLineKeepsItsBreak) {
 }
 
 TEST_F(ModuleFileTest, BytesAboveAsciiAreKeptAndTheCodePageIsFound) {
-    std::string western = "Attribute VB_Name = \"M\"\r\n' caf\xE9 \x80\r\n";
-    std::string utf8 = "Attribute VB_Name = \"M\"\r\n' caf\xC3\xA9\r\n";
-    std::string japanese = "Attribute VB_Name = \"M\"\r\n' \x83\x5C\x83\x5F\r\n";
-    auto w = LoadModuleFile(Write("w.bas", western));
-    auto u = LoadModuleFile(Write("u.bas", utf8));
-    auto j = LoadModuleFile(Write("j.bas", japanese), 932);
-    auto bom = ParseModule("\xEF\xBB\xBF" + std::string("Attribute VB_Name = \"B\"\r\n"), "b.bas");
-    EXPECT_EQ(w->CodePage(), 1252);
-    EXPECT_EQ(u->CodePage(), 65001);
-    EXPECT_EQ(j->CodePage(), 932);
-    EXPECT_EQ(bom->CodePage(), 65001);
-    EXPECT_EQ(bom->Name(), "B");
-    EXPECT_EQ(w->Serialize(), western);
-    EXPECT_EQ(u->Serialize(), utf8);
-    EXPECT_EQ(j->Serialize(), japanese);
-    EXPECT_EQ(u->CodeModule().FromUnicode("\xC3\xA9"), "\xC3\xA9");
+    const struct {
+        std::string bytes;
+        int given, found;
+    } cases[] = {
+        {"Attribute VB_Name = \"M\"\r\n' caf\xE9 \x80\r\n", kDetectCodePage, 1252},
+        {"Attribute VB_Name = \"M\"\r\n' caf\xC3\xA9\r\n", kDetectCodePage, 65001},
+        {"\xEF\xBB\xBF"
+         "Attribute VB_Name = \"M\"\r\n",
+         kDetectCodePage, 65001},
+        {"Attribute VB_Name = \"M\"\r\n' \x83\x5C\x83\x5F\r\n", 932, 932},
+    };
+    for (const auto& c : cases) {
+        auto module = LoadModuleFile(Write("M.bas", c.bytes), c.given);
+        EXPECT_EQ(module->Name(), "M") << c.bytes;
+        EXPECT_EQ(module->CodePage(), c.found) << c.bytes;
+        EXPECT_EQ(module->Serialize(), c.bytes);
+    }
+    auto utf8 = LoadModuleFile(Write("M.bas", cases[1].bytes));
+    EXPECT_EQ(utf8->CodeModule().FromUnicode("\xC3\xA9"), "\xC3\xA9");
 }
 
 TEST_F(ModuleFileTest, WhatIsNoModuleFailsClearly) {
-    auto failure = [&](const fs::path& file) {
-        try {
-            LoadModuleFile(file);
-        } catch (const ModuleFileError& e) {
-            return std::make_tuple(e.Why(), e.Number(), e.Detail());
-        }
-        return std::make_tuple(ModuleFileError::Reason::Unwritable, 0, std::string());
-    };
     using R = ModuleFileError::Reason;
-    EXPECT_EQ(failure(Write("notes.bas", "Just some text\r\nOption Explicit\r\n")),
-              std::make_tuple(R::NotAModule, 321,
-                              std::string("not a VB6 module: no Attribute VB_Name in its header")));
-    EXPECT_EQ(failure(Write("picture.frm", std::string("VERSION 5.00\r\n\0\x01\x02", 17))),
-              std::make_tuple(R::NotAModule, 321, std::string("not a VB6 module: binary content")));
-    EXPECT_EQ(failure(Write("empty.bas", "")),
-              std::make_tuple(R::NotAModule, 321,
-                              std::string("not a VB6 module: no Attribute VB_Name in its header")));
-    EXPECT_EQ(std::get<0>(failure(dir.path() / "missing.bas")), R::NotFound);
-    EXPECT_EQ(std::get<1>(failure(dir.path() / "missing.bas")), 53);
     fs::create_directory(dir.path() / "folder.bas");
-    EXPECT_EQ(std::get<0>(failure(dir.path() / "folder.bas")), R::Unreadable);
-    try {
-        LoadModuleFile(dir.path() / "missing.bas");
-    } catch (const ModuleFileError& e) {
-        EXPECT_EQ(e.Message(), (dir.path() / "missing.bas").string() + ": no such file");
-        EXPECT_EQ(e.Source(), "ModuleFile.Load");
-        EXPECT_EQ(e.Description(), "File not found");
+    const std::string noName = "not a VB6 module: no Attribute VB_Name in its header";
+    const struct {
+        fs::path file;
+        R reason;
+        std::int32_t number;
+        std::string description, detail;
+    } cases[] = {
+        {Write("notes.bas", "Just some text\r\nOption Explicit\r\n"), R::NotAModule, 321,
+         "Invalid file format", noName},
+        {Write("empty.bas", ""), R::NotAModule, 321, "Invalid file format", noName},
+        {Write("picture.frm", std::string("VERSION 5.00\r\n\0\x01\x02", 17)), R::NotAModule, 321,
+         "Invalid file format", "not a VB6 module: binary content"},
+        {dir.path() / "missing.bas", R::NotFound, 53, "File not found", "no such file"},
+        {dir.path() / "folder.bas", R::Unreadable, 75, "Path/File access error", ""},
+    };
+    for (const auto& c : cases) {
+        try {
+            LoadModuleFile(c.file);
+            ADD_FAILURE() << c.file;
+        } catch (const ModuleFileError& e) {
+            EXPECT_EQ(e.Why(), c.reason) << c.file;
+            EXPECT_EQ(e.Number(), c.number) << c.file;
+            EXPECT_EQ(e.Source(), "ModuleFile.Load");
+            EXPECT_EQ(e.Description(), c.description);
+            if (!c.detail.empty()) {
+                EXPECT_EQ(e.Message(), c.file.string() + ": " + c.detail);
+            }
+        }
     }
 }
 

@@ -1,7 +1,10 @@
+// Project and group files: what they name, and where those files are on disk.
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "host/ProjectFile.h"
 #include "support/TestPaths.h"
@@ -33,89 +36,81 @@ const char* const kProject =
     "[VBCompiler]\r\n"
     "Module=NotAComponent\r\n";
 
-TEST(ProjectFileParsing, ComponentsInFileOrderWithNamesAndWithoutTheOtherKeys) {
+// Keys are found in any letter case and with blanks around the "Name; path" separator; keys
+// that name no code module, and any section after the first, are left out.
+TEST(ProjectFileParsing, ComponentsInFileOrderWithNamesAndLines) {
     const auto contents = ParseProjectFile(kProject);
     EXPECT_EQ(contents.name, "Inventory");
-    ASSERT_EQ(contents.entries.size(), 7u);
-    const std::vector<std::string> keys = {"Form",         "Module",       "class",   "UserControl",
-                                           "PropertyPage", "UserDocument", "Designer"};
-    const std::vector<std::string> paths = {
-        "frmMain.frm",        "Code\\modMain.bas", "Code\\Widget.cls", "Controls\\Gauge.ctl",
-        "Pages\\pgGauge.pag", "Doc.dob",           "Report.dsr"};
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        EXPECT_EQ(contents.entries[i].key, keys[i]);
-        EXPECT_EQ(contents.entries[i].path, paths[i]);
+    std::vector<std::string> entries;
+    for (const ProjectEntry& entry : contents.entries) {
+        entries.push_back(std::to_string(entry.line) + " " + entry.key + "|" + entry.name + "|" +
+                          entry.path);
     }
-    EXPECT_EQ(contents.entries[0].name, "");
-    EXPECT_EQ(contents.entries[1].name, "modMain");
-    EXPECT_EQ(contents.entries[2].name, "CWidget");
-    EXPECT_EQ(contents.entries[1].line, 5);
-}
+    EXPECT_EQ(entries, (std::vector<std::string>{
+                           "4 Form||frmMain.frm", "5 Module|modMain|Code\\modMain.bas",
+                           "6 class|CWidget|Code\\Widget.cls", "7 UserControl||Controls\\Gauge.ctl",
+                           "10 PropertyPage||Pages\\pgGauge.pag", "11 UserDocument||Doc.dob",
+                           "12 Designer||Report.dsr"}));
 
-TEST(ProjectFileParsing, AcceptsLineFeedsAndAMissingName) {
-    const auto contents = ParseProjectFile("Type=OleDll\nClass=A; A.cls\n");
-    EXPECT_EQ(contents.name, "");
-    ASSERT_EQ(contents.entries.size(), 1u);
-    EXPECT_EQ(contents.entries[0].path, "A.cls");
-}
+    const auto bare = ParseProjectFile("Type=OleDll\nClass=A; A.cls\n");
+    EXPECT_EQ(bare.name, "");
+    ASSERT_EQ(bare.entries.size(), 1u);
+    EXPECT_EQ(bare.entries[0].path, "A.cls");
 
-TEST(ProjectFileParsing, RefusesWhatIsNoProjectFile) {
-    EXPECT_THROW(ParseProjectFile("Attribute VB_Name = \"Module1\"\r\nOption Explicit\r\n"),
-                 ProjectFileError);
-    EXPECT_THROW(ParseProjectFile(std::string("Type=Exe\r\n\0\x01\x02", 13)), ProjectFileError);
-    EXPECT_THROW(ParseProjectFile("Name=\"NoType\"\r\nForm=a.frm\r\n"), ProjectFileError);
-    EXPECT_THROW(ParseProjectFile(""), ProjectFileError);
+    for (const std::string& text :
+         {std::string("Attribute VB_Name = \"Module1\"\r\nOption Explicit\r\n"),
+          std::string("Type=Exe\r\n\0\x01\x02", 13),
+          std::string("Name=\"NoType\"\r\nForm=a.frm\r\n"), std::string()}) {
+        EXPECT_THROW(ParseProjectFile(text), ProjectFileError) << text;
+    }
 }
 
 TEST(GroupFileParsing, ProjectsInFileOrderWithTheStartupProjectMarked) {
-    const auto projects = ParseGroupFile(
-        "VBGROUP 5.0\r\nProject=..\\Lib\\Lib.vbp\r\nStartupProject=App.vbp\r\nProject=x.vbp\r\n");
-    ASSERT_EQ(projects.size(), 3u);
-    EXPECT_EQ(projects[0].path, "..\\Lib\\Lib.vbp");
-    EXPECT_FALSE(projects[0].startup);
-    EXPECT_EQ(projects[1].path, "App.vbp");
-    EXPECT_TRUE(projects[1].startup);
-    EXPECT_EQ(projects[2].line, 4);
+    std::vector<std::string> projects;
+    for (const GroupEntry& project :
+         ParseGroupFile("VBGROUP 5.0\r\nProject=..\\Lib\\Lib.vbp\r\n"
+                        "StartupProject=App.vbp\r\nProject=x.vbp\r\n")) {
+        projects.push_back(std::to_string(project.line) + " " + project.path +
+                           (project.startup ? " startup" : ""));
+    }
+    EXPECT_EQ(projects,
+              (std::vector<std::string>{"2 ..\\Lib\\Lib.vbp", "3 App.vbp startup", "4 x.vbp"}));
     EXPECT_THROW(ParseGroupFile("Type=Exe\r\nProject=a.vbp\r\n"), ProjectFileError);
 }
 
-class PathResolution : public ::testing::Test {
-protected:
-    void SetUp() override {
-        WriteBytes(root() / "App" / "App.vbp", "Type=Exe\r\n");
-        WriteBytes(root() / "Shared" / "Lib" / "MLibs.bas", "x");
-        WriteBytes(root() / "Twice" / "a.bas", "1");
-        WriteBytes(root() / "Twice" / "A.BAS", "2");
-    }
-    fs::path root() const { return temp.path(); }
-    fs::path app() const { return root() / "App"; }
+// The exact path first; otherwise each folder and the file without regard to letter case.
+TEST(ProjectPaths, ResolveFromTheProjectsFolder) {
     TempDir temp;
-};
-
-TEST_F(PathResolution, ExactPathWithBackslashesAndParentFolders) {
-    const auto found = ResolveProjectPath(app(), "..\\Shared\\Lib\\MLibs.bas");
-    EXPECT_EQ(found.status, PathStatus::Found);
-    EXPECT_EQ(found.path, (root() / "Shared" / "Lib" / "MLibs.bas").lexically_normal());
-}
-
-TEST_F(PathResolution, FindsEachFolderAndTheFileIgnoringCase) {
-    const auto found = ResolveProjectPath(app(), "..\\shared\\LIB\\mlibs.BAS");
-    EXPECT_EQ(found.status, PathStatus::Found);
-    EXPECT_EQ(found.path, (root() / "Shared" / "Lib" / "MLibs.bas").lexically_normal());
-    EXPECT_EQ(ResolveProjectPath(app(), ".\\App.VBP").path, (app() / "App.vbp"));
-}
-
-TEST_F(PathResolution, ReportsMissingAmbiguousAndAbsolutePaths) {
-    const auto missing = ResolveProjectPath(app(), "..\\Shared\\Gone\\x.bas");
-    EXPECT_EQ(missing.status, PathStatus::Missing);
-    EXPECT_EQ(missing.path, (root() / "Shared" / "Gone").lexically_normal());
-    EXPECT_NE(DescribeResolution(missing, "..\\Shared\\Gone\\x.bas").find("no such file"),
+    const fs::path root = temp.path();
+    WriteBytes(root / "App" / "App.vbp", "Type=Exe\r\n");
+    WriteBytes(root / "Shared" / "Lib" / "MLibs.bas", "x");
+    WriteBytes(root / "Twice" / "a.bas", "1");
+    WriteBytes(root / "Twice" / "A.BAS", "2");
+    const struct {
+        std::string_view path;
+        PathStatus status;
+        fs::path found;  // as far as it was found; empty: not checked
+    } cases[] = {
+        {"..\\Shared\\Lib\\MLibs.bas", PathStatus::Found, "Shared/Lib/MLibs.bas"},
+        {"..\\shared\\LIB\\mlibs.BAS", PathStatus::Found, "Shared/Lib/MLibs.bas"},
+        {".\\App.VBP", PathStatus::Found, "App/App.vbp"},
+        {"..\\twice\\a.bas", PathStatus::Found, "Twice/a.bas"},
+        {"..\\Shared\\Gone\\x.bas", PathStatus::Missing, "Shared/Gone"},
+        {"..\\Twice\\A.bas", PathStatus::Ambiguous, ""},
+        {"C:\\Code\\a.bas", PathStatus::Absolute, ""},
+        {"\\\\server\\share\\a.bas", PathStatus::Absolute, ""},
+    };
+    for (const auto& c : cases) {
+        const auto resolved = ResolveProjectPath(root / "App", c.path);
+        EXPECT_EQ(resolved.status, c.status) << c.path;
+        if (!c.found.empty()) {
+            EXPECT_EQ(resolved.path, (root / c.found).lexically_normal()) << c.path;
+        }
+    }
+    EXPECT_NE(DescribeResolution(ResolveProjectPath(root / "App", "..\\Shared\\Gone\\x.bas"),
+                                 "..\\Shared\\Gone\\x.bas")
+                  .find("no such file"),
               std::string::npos);
-
-    EXPECT_EQ(ResolveProjectPath(app(), "..\\twice\\a.bas").status, PathStatus::Found);
-    EXPECT_EQ(ResolveProjectPath(app(), "..\\Twice\\A.bas").status, PathStatus::Ambiguous);
-    EXPECT_EQ(ResolveProjectPath(app(), "C:\\Code\\a.bas").status, PathStatus::Absolute);
-    EXPECT_EQ(ResolveProjectPath(app(), "\\\\server\\share\\a.bas").status, PathStatus::Absolute);
 }
 
 // Every project of the corpus parses, and every component it names is found, except the one
