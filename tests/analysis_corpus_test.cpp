@@ -29,21 +29,6 @@ const std::regex kParameter(
     R"((?:[ \t]*=[ \t]*.+)?[ \t]*$)",
     std::regex::icase);
 
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    }
-    return text;
-}
-
-// Every procedure, as the whole module selected gives them.
-ProcList AllProcedures(CodeModule& module) {
-    const std::int32_t last = module.CountOfLines();
-    const auto lastColumn = static_cast<std::int32_t>(module.Lines(last, 1).size()) + 1;
-    module.CodePane().SetSelection(1, 1, last, lastColumn);
-    return GetSelectedProcs(module);
-}
-
 void CheckProcedure(host::MemoryCodeModule& module, const ProcInfo& proc) {
     SCOPED_TRACE(proc.gsProcName);
     std::int32_t lineCount = 0;
@@ -51,14 +36,14 @@ void CheckProcedure(host::MemoryCodeModule& module, const ProcInfo& proc) {
     const std::string declaration = GetProcDeclLine(module, body, lineCount);
     std::smatch words;
     ASSERT_TRUE(std::regex_search(declaration, words, kDeclaration)) << declaration;
-    EXPECT_EQ(Upper(ProcedureTypeOf(declaration)), Upper(words[1].str())) << declaration;
+    EXPECT_TRUE(EqualsNoCase(ProcedureTypeOf(declaration), words[1].str())) << declaration;
 
-    AddinFields fields;
-    std::string scoped = ExpandKeyword(fields, "TypedScopedProcedureName", module, nullptr, body);
-    if (!scoped.empty() && std::string_view("$%&!#@").find(scoped.back()) != std::string::npos) {
-        scoped.pop_back();  // a type character, as in Command$()
-    }
-    EXPECT_TRUE(Upper(scoped).ends_with(Upper(proc.gsProcName))) << declaration;
+    // The scoped name ends in the procedure's own, maybe with a type character as in Command$().
+    const std::string scoped =
+        ExpandKeyword(AddinFields{}, "TypedScopedProcedureName", module, nullptr, body);
+    EXPECT_TRUE(
+        std::regex_search(scoped, std::regex(proc.gsProcName + "[$%&!#@]?$", std::regex::icase)))
+        << declaration;
 
     std::vector<std::string> parms;
     const std::int32_t count = GetParms(declaration, parms);
@@ -91,7 +76,8 @@ TEST(Corpus, EveryProcedureIsReadAsItsDeclarationSays) {
         if (module == nullptr || module->CountOfLines() == 0) {
             continue;
         }
-        const ProcList procs = AllProcedures(*module);
+        module->CodePane().SetSelection(1, 1, module->CountOfLines() + 1, 1);  // all of it
+        const ProcList procs = GetSelectedProcs(*module);
         ProcList distinct;  // a procedure declared under #If and #Else counts once
         for (const host::ProcedureInfo& info : module->Procedures()) {
             distinct.TryAdd({info.procedure.name, info.procedure.kind});

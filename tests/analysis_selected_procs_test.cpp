@@ -10,6 +10,8 @@
 namespace brindle {
 namespace {
 
+using Keys = std::vector<std::string>;
+
 constexpr std::string_view kCode =
     "Option Explicit\r\n"                          // 1
     "Private mValue As Long\r\n"                   // 2
@@ -26,52 +28,39 @@ constexpr std::string_view kCode =
     "Function Twice(ByVal n As Long) As Long\r\n"  // 13
     "End Function\r\n";                            // 14
 
-class Selection : public ::testing::Test {
-protected:
+TEST(SelectedProcs, EachTouchedProcedureOnceInModuleOrder) {
     host::MemoryProject project;
     CodeModule& code = project.AddComponent("Module1", vbext_ct_StdModule, kCode).CodeModule();
-
-    std::vector<std::string> Selected(std::int32_t startLine, std::int32_t startColumn,
-                                      std::int32_t endLine, std::int32_t endColumn) {
-        code.CodePane().SetSelection(startLine, startColumn, endLine, endColumn);
-        std::vector<std::string> keys;
+    struct Case {
+        std::int32_t startLine, startColumn, endLine, endColumn;
+        Keys keys;
+    };
+    const Case cases[] = {{5, 3, 5, 3, {"Hello_0"}},
+                          {4, 1, 4, 1, {"Hello_0"}},  // the comment above belongs to the procedure
+                          {2, 1, 2, 1, {}},
+                          {1, 1, 2, 5, {}},
+                          {1, 1, 5, 2, {"Hello_0"}},
+                          {1, 1, 14, 13, {"Hello_0", "Value_3", "Value_1", "Twice_0"}},
+                          {9, 1, 10, 5, {"Value_3", "Value_1"}},
+                          // An end at column 1 of a later line is pulled back to the end of the
+                          // line above; line 7, blank, opens the span of the property below.
+                          {5, 1, 7, 1, {"Hello_0"}},
+                          {5, 1, 8, 1, {"Hello_0", "Value_3"}},
+                          {8, 1, 8, 1, {"Value_3"}}};
+    for (const auto& c : cases) {
+        code.CodePane().SetSelection(c.startLine, c.startColumn, c.endLine, c.endColumn);
+        Keys keys;
         for (const ProcInfo& info : GetSelectedProcs(code)) {
             keys.push_back(ProcList::KeyOf(info));
         }
-        return keys;
+        EXPECT_EQ(keys, c.keys) << c.startLine << ":" << c.startColumn << "-" << c.endLine << ":"
+                                << c.endColumn;
     }
-};
-
-using Keys = std::vector<std::string>;
-
-TEST_F(Selection, ACaretGivesTheProcedureThatHoldsIt) {
-    EXPECT_EQ(Selected(5, 3, 5, 3), Keys{"Hello_0"});
-    EXPECT_EQ(Selected(4, 1, 4, 1), Keys{"Hello_0"});
-    EXPECT_EQ(Selected(2, 1, 2, 1), Keys{});
-}
-
-TEST_F(Selection, AnEndAtColumnOneOfALaterLineIsPulledBack) {
-    // Line 7, blank, opens the span of the property below.
-    EXPECT_EQ(Selected(5, 1, 7, 1), Keys{"Hello_0"});
-    EXPECT_EQ(Selected(5, 1, 8, 1), (Keys{"Hello_0", "Value_3"}));
-    std::int32_t startLine = 0, startColumn = 0, endLine = 0, endColumn = 0;
-    GetSelection(code.CodePane(), startLine, startColumn, endLine, endColumn);
-    EXPECT_EQ(endLine, 7);
-    EXPECT_EQ(endColumn, 0);
-
     code.CodePane().SetSelection(4, 1, 6, 1);
+    std::int32_t startLine = 0, startColumn = 0, endLine = 0, endColumn = 0;
     GetSelection(code.CodePane(), startLine, startColumn, endLine, endColumn);
     EXPECT_EQ(endLine, 5);
     EXPECT_EQ(endColumn, 11);
-
-    EXPECT_EQ(Selected(8, 1, 8, 1), Keys{"Value_3"});
-}
-
-TEST_F(Selection, EachTouchedProcedureOnceInModuleOrder) {
-    EXPECT_EQ(Selected(1, 1, 5, 2), Keys{"Hello_0"});
-    EXPECT_EQ(Selected(1, 1, 14, 13), (Keys{"Hello_0", "Value_3", "Value_1", "Twice_0"}));
-    EXPECT_EQ(Selected(9, 1, 10, 5), (Keys{"Value_3", "Value_1"}));
-    EXPECT_EQ(Selected(1, 1, 2, 5), Keys{});
 }
 
 TEST(ProcList, KeysIgnoreCaseAndTheFirstEntryStays) {
@@ -81,7 +70,7 @@ TEST(ProcList, KeysIgnoreCaseAndTheFirstEntryStays) {
     EXPECT_FALSE(list.TryAdd({"VALUE", vbext_pk_Get}));
     try {
         list.Add({"value", vbext_pk_Let});
-        FAIL() << "no failure";
+        ADD_FAILURE() << "no failure";
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number(), 457);
     }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -25,13 +26,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path CasesDir() {
-    return test::SourceDir() / "tests" / "data" / "codegen";
-}
-
 std::vector<fs::path> Cases() {
     std::vector<fs::path> cases;
-    for (const auto& entry : fs::directory_iterator(CasesDir())) {
+    for (const auto& entry : fs::directory_iterator(test::SourceDir() / "tests/data/codegen")) {
         if (entry.is_directory()) {
             cases.push_back(entry.path());
         }
@@ -40,6 +37,7 @@ std::vector<fs::path> Cases() {
     return cases;
 }
 
+// The file of the folder named `stem`, whatever its extension.
 fs::path FileNamed(const fs::path& folder, const std::string& stem) {
     for (const auto& entry : fs::directory_iterator(folder)) {
         if (entry.path().stem() == stem) {
@@ -54,11 +52,10 @@ void RunCommand(const std::string& line, AddinFields& fields, CodeModule& module
     std::istringstream words(line);
     std::string word;
     words >> word;
-    if (word == "markers") {
-        words >> word;
-        fields.mbAddCodeMarkers = word == "on";
-    } else if (word == "select" && line == "select all") {
-        module.CodePane().SetSelection(1, 1, module.CountOfLines() + 1, 1);
+    if (line == "markers on" || line == "markers off") {
+        fields.mbAddCodeMarkers = line == "markers on";
+    } else if (line == "select all") {
+        test::SelectAll(module);
     } else if (word == "select") {
         std::int32_t sl = 0, sc = 0, el = 0, ec = 0;
         words >> sl >> sc >> el >> ec;
@@ -81,21 +78,20 @@ void RunCommand(const std::string& line, AddinFields& fields, CodeModule& module
 class Golden : public ::testing::TestWithParam<fs::path> {};
 
 TEST_P(Golden, SavedFileMatchesTheExpectedBytes) {
-    const auto folder = GetParam();
-    const auto input = FileNamed(folder, "input");
+    const auto input = FileNamed(GetParam(), "input");
     test::TempDir dir;
     const auto file = dir.path() / ("Module" + input.extension().string());
     test::WriteBytes(file, test::ReadBytes(input));
 
     auto component = host::LoadModuleFile(file);
     auto fields = test::CodegenFields(test::Markers::Off);
-    std::ifstream commands(folder / "command");
+    std::ifstream commands(GetParam() / "command");
     for (std::string line; std::getline(commands, line);) {
         SCOPED_TRACE(line);
         RunCommand(line, fields, component->CodeModule());
     }
     component->Save();
-    EXPECT_EQ(test::ReadBytes(file), test::ReadBytes(FileNamed(folder, "expected")));
+    EXPECT_EQ(test::ReadBytes(file), test::ReadBytes(FileNamed(GetParam(), "expected")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Golden, ::testing::ValuesIn(Cases()),

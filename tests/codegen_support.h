@@ -3,16 +3,22 @@
 // project of our in-memory host, line access and a generator of large realistic modules.
 
 #include <cstdint>
-#include <memory>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "codegen/Insertion.h"
 #include "host/MemoryProject.h"
 #include "host/model/Vbide.h"
 #include "templates/AddinFields.h"
 
 namespace brindle::test {
+
+using Lines = std::vector<std::string>;
+
+inline const std::string kBegin(kBeginMarker);
+inline const std::string kEnd(kEndMarker);
 
 enum class Markers { Off, On };
 
@@ -34,57 +40,64 @@ inline AddinFields CodegenFields(Markers markers) {
     return fields;
 }
 
+// One line per template, without markers: "' header <name>", "' H" and "' F".
+inline AddinFields OneLineFields() {
+    auto fields = CodegenFields(Markers::Off);
+    fields.msProcHdrTmplt = "' header %ProcedureName%\n";
+    fields.msErrHdrTmplt = "' H\n";
+    fields.msErrFtrTmplt = "' F\n";
+    return fields;
+}
+
+inline Lines LinesOf(CodeModule& module) {
+    Lines lines;
+    for (std::int32_t i = 1; i <= module.CountOfLines(); ++i) {
+        lines.push_back(module.Lines(i, 1));
+    }
+    return lines;
+}
+
+inline Lines Concat(std::initializer_list<Lines> parts) {
+    Lines all;
+    for (const auto& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+// The whole module, as the project-wide commands select it: to the start of the line past the
+// last one.
+inline void SelectAll(CodeModule& module) {
+    module.CodePane().SetSelection(1, 1, module.CountOfLines() + 1, 1);
+}
+
 // A one-module project: the module and its pane as the commands see them.
 class ModuleUnderTest {
 public:
     explicit ModuleUnderTest(std::string_view code, vbext_ComponentType type = vbext_ct_StdModule)
-        : component_(project_.AddComponent("Module1", type, code)) {}
+        : module_(project_.AddComponent("Module1", type, code).CodeModule()) {}
+    // The lines joined by CR LF.
+    explicit ModuleUnderTest(const Lines& lines) : ModuleUnderTest(Joined(lines)) {}
 
-    CodeModule& module() { return component_.CodeModule(); }
-    host::MemoryComponent& component() { return component_; }
-
-    std::vector<std::string> lines() {
-        std::vector<std::string> result;
-        for (std::int32_t i = 1; i <= module().CountOfLines(); ++i) {
-            result.push_back(module().Lines(i, 1));
-        }
-        return result;
-    }
-
-    std::string line(std::int32_t number) { return module().Lines(number, 1); }
-
+    CodeModule& module() { return module_; }
+    Lines lines() { return LinesOf(module_); }
     void Select(std::int32_t startLine, std::int32_t startColumn, std::int32_t endLine,
                 std::int32_t endColumn) {
-        module().CodePane().SetSelection(startLine, startColumn, endLine, endColumn);
-    }
-
-    // The whole module, as the project-wide commands select it.
-    void SelectAll() {
-        const auto last = module().CountOfLines();
-        Select(1, 1, last, static_cast<std::int32_t>(line(last).size()) + 1);
+        module_.CodePane().SetSelection(startLine, startColumn, endLine, endColumn);
     }
 
 private:
-    host::MemoryProject project_;
-    host::MemoryComponent& component_;
-};
-
-inline std::vector<std::string> SplitLines(std::string_view text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const auto end = text.find('\n', start);
-        if (end == std::string_view::npos) {
-            if (start < text.size()) {
-                lines.emplace_back(text.substr(start));
-            }
-            break;
+    static std::string Joined(const Lines& lines) {
+        std::string text;
+        for (const auto& line : lines) {
+            text += line + "\r\n";
         }
-        lines.emplace_back(text.substr(start, end - start));
-        start = end + 1;
+        return text;
     }
-    return lines;
-}
+
+    host::MemoryProject project_;
+    CodeModule& module_;
+};
 
 // A standard module of `procedures` procedures in the shapes real code has: comment blocks
 // above declarations, blank lines, Subs without a scope keyword, Functions, property
@@ -92,62 +105,40 @@ inline std::vector<std::string> SplitLines(std::string_view text) {
 // an exit statement and a label in the body, and conditional code inside bodies. Lines are
 // joined by CR LF.
 inline std::string GeneratedModule(int procedures) {
-    std::string code =
-        "Option Explicit\r\n"
-        "Private Declare Function GetTickCount Lib \"kernel32\" () As Long\r\n"
-        "Private m_Value As Long\r\n"
-        "Private m_Target As Object\r\n"
-        "Public Event Changed()\r\n";
-    for (int i = 0; i < procedures; ++i) {
-        const auto n = std::to_string(i);
-        code += "\r\n";
-        switch (i % 7) {
-            case 0:
-                code += "' Runs step " + n + ".\r\n' Second comment line.\r\n";
-                code += "Public Sub Step" + n +
-                        "(ByVal Count As Long, Optional Name As String = \"a, b\")\r\n";
-                code +=
-                    "    Dim i As Long\r\n    For i = 1 To Count\r\n        m_Value = m_Value + "
-                    "i\r\n    Next\r\nEnd Sub\r\n";
-                break;
-            case 1:
-                code += "Private Function Compute" + n + "(ByVal a As Long, _\r\n";
-                code += "        ByVal b As Long) As Long\r\n";
-                code += "    If a = 0 Then Exit Function\r\n    Compute" + n +
-                        " = a * b ' End Function\r\nEnd Function\r\n";
-                break;
-            case 2:
-                code += "Public Property Get Value" + n + "() As Long\r\n    Value" + n +
-                        " = m_Value\r\nEnd Property\r\n\r\n";
-                code += "Public Property Let Value" + n +
-                        "(ByVal NewValue As Long)\r\n    m_Value = NewValue\r\n    RaiseEvent "
-                        "Changed\r\nEnd Property\r\n";
-                break;
-            case 3:
-                code += "Sub Plain" + n + "()\r\n#If DEBUG_BUILD Then\r\n    Debug.Print \"" + n +
-                        "\"\r\n#Else\r\n    m_Value = 0\r\n#End If\r\nEnd Sub\r\n";
-                break;
-            case 4:
-                code += "#If VBA7 Then\r\n";
-                code += "Private Function Handle" + n + "(ByVal hWnd As LongPtr) As LongPtr\r\n";
-                code += "#Else\r\n";
-                code += "Private Function Handle" + n + "(ByVal hWnd As Long) As Long\r\n";
-                code += "#End If\r\n";
-                code += "    Handle" + n + " = hWnd\r\nEnd Function\r\n";
-                break;
-            case 5:
-                code += "Friend Static Function Counter" + n +
-                        "() As Long\r\n    Dim Calls As Long\r\n    Calls = Calls + 1\r\n";
-                code += "    Counter" + n +
-                        " = Calls\r\n    Exit Function\r\nDone:\r\n    Counter" + n +
-                        " = -1\r\nEnd Function\r\n";
-                break;
-            default:
-                code += "    ' An indented comment does not belong to the header block.\r\n";
-                code += "Private Property Set Target" + n +
-                        "(ByVal Value As Object)\r\n    Set m_Target = Value\r\nEnd Property\r\n";
-                break;
+    // "@" stands for the procedure's number.
+    static constexpr const char* kShapes[] = {
+        "' Runs step @.\n' Second comment line.\n"
+        "Public Sub Step@(ByVal Count As Long, Optional Name As String = \"a, b\")\n"
+        "    Dim i As Long\n    For i = 1 To Count\n        m_Value = m_Value + i\n    Next\n"
+        "End Sub\n",
+        "Private Function Compute@(ByVal a As Long, _\n        ByVal b As Long) As Long\n"
+        "    If a = 0 Then Exit Function\n    Compute@ = a * b ' End Function\nEnd Function\n",
+        "Public Property Get Value@() As Long\n    Value@ = m_Value\nEnd Property\n\n"
+        "Public Property Let Value@(ByVal NewValue As Long)\n    m_Value = NewValue\n"
+        "    RaiseEvent Changed\nEnd Property\n",
+        "Sub Plain@()\n#If DEBUG_BUILD Then\n    Debug.Print \"@\"\n#Else\n    m_Value = 0\n"
+        "#End If\nEnd Sub\n",
+        "#If VBA7 Then\nPrivate Function Handle@(ByVal hWnd As LongPtr) As LongPtr\n#Else\n"
+        "Private Function Handle@(ByVal hWnd As Long) As Long\n#End If\n    Handle@ = hWnd\n"
+        "End Function\n",
+        "Friend Static Function Counter@() As Long\n    Dim Calls As Long\n    Calls = Calls + 1\n"
+        "    Counter@ = Calls\n    Exit Function\nDone:\n    Counter@ = -1\nEnd Function\n",
+        "    ' An indented comment does not belong to the header block.\n"
+        "Private Property Set Target@(ByVal Value As Object)\n    Set m_Target = Value\n"
+        "End Property\n"};
+    std::string code;
+    const auto append = [&code](std::string_view text, const std::string& number) {
+        for (const char c : text) {
+            code += c == '@' ? number : c == '\n' ? std::string("\r\n") : std::string(1, c);
         }
+    };
+    append(
+        "Option Explicit\nPrivate Declare Function GetTickCount Lib \"kernel32\" () As Long\n"
+        "Private m_Value As Long\nPrivate m_Target As Object\nPublic Event Changed()\n",
+        "");
+    for (int i = 0; i < procedures; ++i) {
+        append("\n", "");
+        append(kShapes[i % 7], std::to_string(i));
     }
     return code;
 }

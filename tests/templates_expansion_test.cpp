@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <regex>
 #include <string>
 
 #include "host/MemoryProject.h"
@@ -15,18 +16,14 @@ namespace brindle {
 namespace {
 
 constexpr std::string_view kCode =
-    "Option Explicit\r\n"                                               // 1
-    "Public Function Area(ByVal w As Long, _\r\n"                       // 2
-    "                     Optional ByVal h As Long = 1) As Long()\r\n"  // 3
-    "End Function\r\n"                                                  // 4
-    "Sub Main()\r\n"                                                    // 5
-    "End Sub\r\n"                                                       // 6
-    "Public Property Get Name() As String\r\n"                          // 7
-    "End Property\r\n"                                                  // 8
+    "Option Explicit\r\n"                                                               // 1
+    "Public Function Area(ByVal w As Long, _\r\n"                                       // 2
+    "                     Optional ByVal h As Long = 1) As Long()\r\nEnd Function\r\n"  // 3-4
+    "Sub Main()\r\nEnd Sub\r\n"                                                         // 5-6
+    "Public Property Get Name() As String\r\nEnd Property\r\n"                          // 7-8
     "Private Sub Note(Optional s As String = \"%Author%, 50%\", ParamArray Items() As Variant)\r\n"
-    "End Sub\r\n"                                          // 10
-    "Sub Pad(ByVal  Width As Long,  Optional   Fill)\r\n"  // 11
-    "End Sub\r\n";                                         // 12
+    "End Sub\r\n"                                                      // 10
+    "Sub Pad(byval  Width As Long,  OPTIONAL   Fill)\r\nEnd Sub\r\n";  // 11-12
 
 std::chrono::system_clock::time_point LocalNoon(int year, int month, int day) {
     std::tm date{};
@@ -38,6 +35,22 @@ std::chrono::system_clock::time_point LocalNoon(int year, int month, int day) {
     return std::chrono::system_clock::from_time_t(std::mktime(&date));
 }
 
+// BuildCode below finds every reference through GetKeyword.
+TEST(GetKeyword, StartsAtPositionOne) {
+    std::int32_t start = 0;
+    std::int32_t end = 0;
+    EXPECT_EQ(GetKeyword("%Date% %Date%", 2, start, end), "Date");
+    EXPECT_EQ(start, 8);
+    EXPECT_EQ(end, 13);
+    try {
+        GetKeyword("%Date%", 0, start, end);
+        ADD_FAILURE() << "no failure";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), 5);
+        EXPECT_TRUE(e.Source().starts_with("Brindle.GetKeyword | "));
+    }
+}
+
 class Expansion : public ::testing::Test {
 protected:
     host::MemoryProject project;
@@ -45,100 +58,59 @@ protected:
     AddinFields fields;
 
     void SetUp() override {
-        fields.msAuthor = "Ann";
+        fields.msAuthor = "Zo\xC3\xAB \xE5\x90\x8D";  // Zoë and a character Windows-1252 lacks
         fields.clock = [] { return LocalNoon(2024, 3, 17); };
     }
     std::string Date() { return ExpandKeyword(fields, "Date", code, nullptr, 1); }
-    // Expands `tmplt` for the procedure declared at `line`.
-    std::string For(const std::string& tmplt, std::string_view name, std::int32_t line) {
-        const auto member = code.Members().Item(name);
+    // Expands `tmplt` for the procedure declared at `line`, or for the module.
+    std::string For(const std::string& tmplt, const char* procedure = nullptr,
+                    std::int32_t line = 1) {
+        const auto member = procedure == nullptr ? nullptr : code.Members().Item(procedure);
         return BuildCode(fields, tmplt, code, member.get(), line);
-    }
-    std::string ForModule(const std::string& tmplt) {
-        return BuildCode(fields, tmplt, code, nullptr, 1);
     }
 };
 
-TEST(GetKeyword, FindsTheNextReferenceToOneOfTheEightNames) {
-    std::int32_t start = 0;
-    std::int32_t end = 0;
-    EXPECT_EQ(GetKeyword("by %author% on", 1, start, end), "author");
-    EXPECT_EQ(start, 4);
-    EXPECT_EQ(end, 11);
-    EXPECT_EQ(GetKeyword("%Note%Date%", 1, start, end), "Date");
-    EXPECT_EQ(start, 6);
-    EXPECT_EQ(GetKeyword("%%DATE%", 1, start, end), "DATE");
-    EXPECT_EQ(start, 2);
-    EXPECT_EQ(GetKeyword("%Date% %Date%", 2, start, end), "Date");
-    EXPECT_EQ(start, 8);
-}
-
-TEST(GetKeyword, LeavesEverythingElse) {
-    std::int32_t start = -7;
-    std::int32_t end = -7;
-    for (const char* text : {"", "50%", "% Date %", "%Dates%", "%%", "%Date", "100% %ModuleName"}) {
-        EXPECT_EQ(GetKeyword(text, 1, start, end), "") << text;
-    }
-    EXPECT_EQ(GetKeyword("%Date%", 7, start, end), "");
-    EXPECT_EQ(start, -7);
-    try {
-        GetKeyword("%Date%", 0, start, end);
-        FAIL() << "no failure";
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.Number(), 5);
-        EXPECT_EQ(e.Source().rfind("Brindle.GetKeyword | ", 0), 0u);
-    }
-}
-
-TEST_F(Expansion, TextWithoutReferencesLosesOnlyItsLastLineBreak) {
-    EXPECT_EQ(ForModule(""), "");
-    EXPECT_EQ(ForModule("' a\n' b\n"), "' a\n' b");
-    EXPECT_EQ(ForModule("' a\n\n"), "' a\n");
-    EXPECT_EQ(ForModule("' 100% sure, 50% % done\n"), "' 100% sure, 50% % done");
-}
-
-TEST_F(Expansion, EveryReferenceIsReplacedAndOthersStay) {
+TEST_F(Expansion, EveryReferenceIsReplacedOthersStayAndTheLastLineBreakGoes) {
+    struct Case {
+        const char* tmplt;
+        const char* procedure;
+        std::int32_t line;
+        std::string expected;
+    };
     const std::string date = Date();
-    EXPECT_EQ(ForModule("%date% %DATE% %Date%\n"), date + " " + date + " " + date);
-    EXPECT_EQ(ForModule("% Date % %Dates% %Note%Date%\n"), "% Date % %Dates% %Note" + date);
-    EXPECT_EQ(ForModule("%%Date%\n"), "%" + date);
-    EXPECT_EQ(ForModule("' %ModuleName% by %Author%, %ModuleName%\n"),
-              "' Geometry by Ann, Geometry");
-}
-
-TEST_F(Expansion, ProcedureKeywordsComeFromTheDeclaration) {
-    EXPECT_EQ(For("%ProcedureName%|%ProcedureType%|%TypedScopedProcedureName%\n", "Area", 2),
-              "Area|Function|Public Function Area");
-    EXPECT_EQ(For("%ProcedureType%\n", "Main", 5), "Sub");
-    EXPECT_EQ(For("%ProcedureType% %ProcedureName%\n", "Name", 7), "Property Name");
-}
-
-TEST_F(Expansion, ParametersTakeOneCommentLineEach) {
-    EXPECT_EQ(For("' Parameters:%Parameters%\n", "Area", 2),
-              "' Parameters:\r\n'\tByVal w As Long\r\n'\tOptional ByVal h As Long = 1");
-    EXPECT_EQ(For("' In:%ParameterNames% (all)\n", "Area", 2), "' In:\r\n'\tw\r\n'\th (all)");
-    EXPECT_EQ(For("'%Parameters%\n", "Note", 9),
-              "'\r\n'\tOptional s As String = \"%Author%, 50%\"\r\n'\tParamArray Items() As "
-              "Variant");
-    EXPECT_EQ(For("'%ParameterNames%\n", "Note", 9), "'\r\n'\ts\r\n'\tItems()");
-    EXPECT_EQ(For("'%ParameterNames%\n", "Pad", 11), "'\r\n'\tWidth\r\n'\tFill");
-    EXPECT_EQ(For("' None:%Parameters%%ParameterNames%.\n", "Main", 5), "' None:.");
-}
-
-TEST_F(Expansion, TheModuleHeaderHasNoProcedure) {
-    EXPECT_EQ(ForModule("[%ProcedureName%][%ProcedureType%][%TypedScopedProcedureName%]"
-                        "[%Parameters%][%ParameterNames%]\n"),
-              "[][Sub][][][]");
-}
-
-TEST_F(Expansion, AValueThatCannotBeComputedIsEmpty) {
-    EXPECT_EQ(BuildCode(fields, "[%ProcedureType%][%ModuleName%]\n", code, nullptr, 99),
-              "[][Geometry]");
-}
-
-TEST_F(Expansion, AuthorAndDateGoInInTheModulesCodePage) {
-    fields.msAuthor = "Zo\xC3\xAB \xE5\x90\x8D";  // Zoë and a character Windows-1252 lacks
-    EXPECT_EQ(ForModule("%Author%\n"), "Zo\xEB ?");
+    const Case cases[] = {
+        {"", nullptr, 1, ""},
+        {"' a\n' b\n", nullptr, 1, "' a\n' b"},
+        {"' a\n\n", nullptr, 1, "' a\n"},
+        {"' 100% sure, 50% % done\n", nullptr, 1, "' 100% sure, 50% % done"},
+        {"%date% %DATE%\n", nullptr, 1, date + " " + date},
+        {"% Date % %Dates% %Note%Date%\n", nullptr, 1, "% Date % %Dates% %Note" + date},
+        {"%%Date%\n", nullptr, 1, "%" + date},
+        {"by %author% on\n", nullptr, 1, "by Zo\xEB ? on"},
+        {"' %%, %Date, 100% %ModuleName\n", nullptr, 1, "' %%, %Date, 100% %ModuleName"},
+        // Text goes in in the module's code page.
+        {"' %ModuleName% by %Author%, %ModuleName%\n", nullptr, 1,
+         "' Geometry by Zo\xEB ?, Geometry"},
+        {"[%ProcedureName%][%ProcedureType%][%TypedScopedProcedureName%][%Parameters%]"
+         "[%ParameterNames%]\n",
+         nullptr, 1, "[][Sub][][][]"},
+        {"[%ProcedureType%][%ModuleName%]\n", nullptr, 99, "[][Geometry]"},  // no such line
+        {"%ProcedureName%|%ProcedureType%|%TypedScopedProcedureName%\n", "Area", 2,
+         "Area|Function|Public Function Area"},
+        {"%ProcedureType%\n", "Main", 5, "Sub"},
+        {"%ProcedureType% %ProcedureName%\n", "Name", 7, "Property Name"},
+        // One comment line per parameter; a value is never searched for references.
+        {"' Parameters:%Parameters%\n", "Area", 2,
+         "' Parameters:\r\n'\tByVal w As Long\r\n'\tOptional ByVal h As Long = 1"},
+        {"' In:%ParameterNames% (all)\n", "Area", 2, "' In:\r\n'\tw\r\n'\th (all)"},
+        {"'%Parameters%\n", "Note", 9,
+         "'\r\n'\tOptional s As String = \"%Author%, 50%\"\r\n'\tParamArray Items() As Variant"},
+        {"'%ParameterNames%\n", "Note", 9, "'\r\n'\ts\r\n'\tItems()"},
+        {"'%ParameterNames%\n", "Pad", 11, "'\r\n'\tWidth\r\n'\tFill"},
+        {"' None:%Parameters%%ParameterNames%.\n", "Main", 5, "' None:."}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(For(c.tmplt, c.procedure, c.line), c.expected) << c.tmplt;
+    }
 }
 
 TEST_F(Expansion, TheDateIsTodaysShortDate) {
@@ -150,26 +122,26 @@ TEST_F(Expansion, TheDateIsTodaysShortDate) {
     EXPECT_NE(Date(), march17);
 }
 
+// The header jumps to a label that the footer defines after the Exit statement of the
+// procedure's kind.
 TEST_F(Expansion, TheDefaultErrorHandlerFitsEveryKindOfProcedure) {
     const std::string folder = (test::SourceDir() / "Templates").string() + "/";
     host::TemplateFileReader files;
     LoadTemplates(files, "", "", folder + "StandardVBErrHeader.txt",
                   folder + "StandardVBErrFooter.txt", fields);
     const std::string header = For(fields.msErrHdrTmplt, "Area", 2);
-    const std::string goTo = "On Error GoTo ";
-    const std::size_t at = header.find(goTo);
-    ASSERT_NE(at, std::string::npos) << header;
-    const std::string label = header.substr(at + goTo.size());
-
-    const std::string footer = For(fields.msErrFtrTmplt, "Area", 2);
-    const std::size_t exit = footer.find("Exit Function\n");
-    const std::size_t labelLine = footer.find("\n" + label + ":\n");
-    ASSERT_NE(exit, std::string::npos) << footer;
-    ASSERT_NE(labelLine, std::string::npos) << footer;
-    EXPECT_LT(exit, labelLine);
-    EXPECT_NE(footer.find("Err.Raise Err.Number, \"Geometry.Area"), std::string::npos);
-    EXPECT_NE(For(fields.msErrFtrTmplt, "Main", 5).find("Exit Sub\n"), std::string::npos);
-    EXPECT_NE(For(fields.msErrFtrTmplt, "Name", 7).find("Exit Property\n"), std::string::npos);
+    std::smatch label;
+    ASSERT_TRUE(std::regex_search(header, label, std::regex("On Error GoTo (\\w+)"))) << header;
+    const std::tuple<const char*, std::int32_t, std::string> cases[] = {
+        {"Area", 2, "Function"}, {"Main", 5, "Sub"}, {"Name", 7, "Property"}};
+    for (const auto& [procedure, line, type] : cases) {
+        const std::string footer = For(fields.msErrFtrTmplt, procedure, line);
+        const auto exit = footer.find("Exit " + type + "\n");
+        EXPECT_NE(exit, std::string::npos) << footer;
+        EXPECT_LT(exit, footer.find("\n" + label[1].str() + ":\n")) << footer;
+    }
+    EXPECT_NE(For(fields.msErrFtrTmplt, "Area", 2).find("Err.Raise Err.Number, \"Geometry.Area"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -4,9 +4,12 @@
 #include <QSettings>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <tuple>
 
 #include "host/SettingsFile.h"
+#include "host/TemplateFileReader.h"
 #include "host/model/VbError.h"
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"
@@ -16,6 +19,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using host::SettingsFile;
+using host::TemplateFileReader;
+using namespace std::string_literals;
+
+auto Tied(const AddinFields& f) {
+    return std::tie(f.msModHdrFname, f.msProcHdrFname, f.msErrHdrFname, f.msErrFtrFname, f.msAuthor,
+                    f.mbAddCodeMarkers, f.msLastDir, f.mbDisableSplash);
+}
 
 class Options : public ::testing::Test {
 protected:
@@ -32,67 +42,58 @@ protected:
         LoadOptions(store, fields);
         return fields;
     }
+    void Save(const AddinFields& fields) {
+        SettingsFile store(file);
+        SaveOptions(store, fields);
+    }
     std::string Stored(const char* section, const char* key) {
         return SettingsFile(file).GetSetting(kAppName, section, key, "<absent>");
     }
 };
 
-TEST_F(Options, AnEmptyStoreGivesTheDefaults) {
+TEST_F(Options, AnEmptyStoreGivesTheDefaultsWhichSaveAsTextUnderTheirSectionsAndKeys) {
     const AddinFields fields = Load();
-    EXPECT_EQ(fields.msModHdrFname, ".\\Templates\\StandardVBModuleHeader.txt");
-    EXPECT_EQ(fields.msProcHdrFname, ".\\Templates\\StandardVBProcedureHeader.txt");
-    EXPECT_EQ(fields.msErrHdrFname, ".\\Templates\\StandardVBErrHeader.txt");
-    EXPECT_EQ(fields.msErrFtrFname, ".\\Templates\\StandardVBErrFooter.txt");
-    EXPECT_EQ(fields.msAuthor, "J. R. Tollard");
-    EXPECT_TRUE(fields.mbAddCodeMarkers);
-    EXPECT_EQ(fields.msLastDir, "C:\\");
-    EXPECT_FALSE(fields.mbDisableSplash);
+    EXPECT_EQ(Tied(fields), std::make_tuple(".\\Templates\\StandardVBModuleHeader.txt"s,
+                                            ".\\Templates\\StandardVBProcedureHeader.txt"s,
+                                            ".\\Templates\\StandardVBErrHeader.txt"s,
+                                            ".\\Templates\\StandardVBErrFooter.txt"s,
+                                            "J. R. Tollard"s, true, "C:\\"s, false));
+    Save(fields);
+    QSettings ini(QString::fromStdString(file.string()), QSettings::IniFormat);
+    EXPECT_EQ(ini.value("Options/Add Code Markers").toString(), "True");
+    EXPECT_EQ(ini.value("Options/Disable Splash").toString(), "False");
+    EXPECT_EQ(ini.value("Options/Error Footer Template Filename").toString(),
+              ".\\Templates\\StandardVBErrFooter.txt");
+    EXPECT_EQ(ini.value("State/Last Directory").toString(), "C:\\");
+    EXPECT_EQ(ini.childGroups(), (QStringList{"Options", "State"}));
 }
 
+// As the host language converts text. A text that is no Boolean gives the default (Add Code
+// Markers on, Disable Splash off), the rest still loads, and saving keeps that text: it was
+// never read from it. A value the user chose is written.
 TEST_F(Options, BooleansReadAsTheHostLanguageConvertsText) {
-    for (const char* text : {"false", "FALSE", "0", " 0 ", "0.0"}) {
+    const std::pair<const char*, std::optional<bool>> cases[] = {
+        {"false", false},      {"FALSE", false},    {"0", false},          {" 0 ", false},
+        {"0.0", false},        {"True", true},      {"tRUE", true},        {"-1", true},
+        {"1", true},           {"2.5", true},       {"yes", std::nullopt}, {"", std::nullopt},
+        {"nan", std::nullopt}, {"1x", std::nullopt}};
+    AddinFields fields;
+    for (const auto& [text, value] : cases) {
         Store("Options", "Add Code Markers", text);
-        EXPECT_FALSE(Load().mbAddCodeMarkers) << text;
-    }
-    for (const char* text : {"True", "tRUE", "-1", "1", "2.5"}) {
         Store("Options", "Disable Splash", text);
-        EXPECT_TRUE(Load().mbDisableSplash) << text;
-    }
-}
-
-TEST_F(Options, ABooleanThatIsNoBooleanTakesItsDefaultAndTheRestStillLoads) {
-    for (const char* text : {"yes", "", "nan", "1x"}) {
-        Store("Options", "Add Code Markers", "False");
-        Store("Options", "Add Code Markers", text);
         Store("State", "Last Directory", "D:\\Projects\\");
-        Store("Options", "Disable Splash", "True");
-        const AddinFields fields = Load();
-        EXPECT_TRUE(fields.mbAddCodeMarkers) << text;
+        fields = Load();
+        EXPECT_EQ(fields.mbAddCodeMarkers, value.value_or(true)) << text;
+        EXPECT_EQ(fields.mbDisableSplash, value.value_or(false)) << text;
         EXPECT_EQ(fields.msLastDir, "D:\\Projects\\") << text;
-        EXPECT_TRUE(fields.mbDisableSplash) << text;
+        Save(fields);
+        const std::string saved = !value ? text : *value ? "True" : "False";
+        EXPECT_EQ(Stored("Options", "Add Code Markers"), saved) << text;
+        EXPECT_EQ(Stored("Options", "Disable Splash"), saved) << text;
     }
-}
-
-TEST_F(Options, SavingNeverReplacesAnUnreadableTextWithOneNotReadFromIt) {
-    Store("Options", "Add Code Markers", "yes");
-    Store("Options", "Disable Splash", "maybe");
-    Store("State", "Last Directory", "/home/me/vb");
-    AddinFields fields = Load();
-    {
-        SettingsFile store(file);
-        SaveOptions(store, fields);
-    }
-    EXPECT_EQ(Stored("Options", "Add Code Markers"), "yes");
-    EXPECT_EQ(Stored("Options", "Disable Splash"), "maybe");
-    EXPECT_EQ(Stored("State", "Last Directory"), "/home/me/vb");
-
-    // A value the user chose in the dialog is written.
     fields.mbAddCodeMarkers = false;
     fields.mbDisableSplash = true;
-    {
-        SettingsFile store(file);
-        SaveOptions(store, fields);
-    }
+    Save(fields);
     EXPECT_EQ(Stored("Options", "Add Code Markers"), "False");
     EXPECT_EQ(Stored("Options", "Disable Splash"), "True");
 }
@@ -105,39 +106,12 @@ TEST_F(Options, SaveThenLoadRestoresEveryField) {
     saved.msErrFtrFname = "  spaced  ";
     saved.msAuthor = "Zoë \"Q\" O'Brien; #1 = @dev";
     saved.mbAddCodeMarkers = false;
-    saved.msLastDir = "C:\\";
+    saved.msLastDir = "/home/me/vb";
     saved.mbDisableSplash = true;
-    {
-        SettingsFile store(file);
-        SaveOptions(store, saved);
-    }
-    const AddinFields loaded = Load();
-    EXPECT_EQ(loaded.msModHdrFname, saved.msModHdrFname);
-    EXPECT_EQ(loaded.msProcHdrFname, saved.msProcHdrFname);
-    EXPECT_EQ(loaded.msErrHdrFname, saved.msErrHdrFname);
-    EXPECT_EQ(loaded.msErrFtrFname, saved.msErrFtrFname);
-    EXPECT_EQ(loaded.msAuthor, saved.msAuthor);
-    EXPECT_EQ(loaded.mbAddCodeMarkers, saved.mbAddCodeMarkers);
-    EXPECT_EQ(loaded.msLastDir, saved.msLastDir);
-    EXPECT_EQ(loaded.mbDisableSplash, saved.mbDisableSplash);
-}
+    Save(saved);
+    EXPECT_EQ(Tied(Load()), Tied(saved));
 
-TEST_F(Options, TheFileHoldsTextUnderTheTablesSectionsAndKeys) {
-    AddinFields fields = Load();
-    {
-        SettingsFile store(file);
-        SaveOptions(store, fields);
-    }
-    QSettings ini(QString::fromStdString(file.string()), QSettings::IniFormat);
-    EXPECT_EQ(ini.value("Options/Add Code Markers").toString(), "True");
-    EXPECT_EQ(ini.value("Options/Disable Splash").toString(), "False");
-    EXPECT_EQ(ini.value("Options/Error Footer Template Filename").toString(),
-              ".\\Templates\\StandardVBErrFooter.txt");
-    EXPECT_EQ(ini.value("State/Last Directory").toString(), "C:\\");
-    EXPECT_EQ(ini.childGroups(), (QStringList{"Options", "State"}));
-}
-
-TEST_F(Options, AHandEditedValueWithABareCommaIsReadWhole) {
+    // A hand-edited value with a bare comma is read whole.
     test::WriteBytes(file, "[Options]\nAuthor=Smith, John\n");
     EXPECT_EQ(Load().msAuthor, "Smith, John");
 }
@@ -147,7 +121,7 @@ ino_t Inode(const fs::path& path) {
     return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
 }
 
-TEST_F(Options, TheFileIsWrittenOnlyWhenATextChanges) {
+TEST_F(Options, TheFileIsWrittenOnlyWhenATextChangesAndAFailureToWriteRaises75) {
     SettingsFile store(file);
     store.SaveSetting(kAppName, "Options", "Author", "Ann");
     const ino_t written = Inode(file);
@@ -156,14 +130,12 @@ TEST_F(Options, TheFileIsWrittenOnlyWhenATextChanges) {
     EXPECT_EQ(Inode(file), written);
     store.SaveSetting(kAppName, "Options", "Author", "Bob");
     EXPECT_NE(Inode(file), written);
-}
 
-TEST_F(Options, AFileThatCannotBeWrittenRaises75) {
     test::WriteBytes(dir.path() / "plain", "not a folder");
-    SettingsFile store(dir.path() / "plain" / "settings.ini");
+    SettingsFile unwritable(dir.path() / "plain" / "settings.ini");
     try {
-        store.SaveSetting(kAppName, "Options", "Author", "Ann");
-        FAIL() << "no failure";
+        unwritable.SaveSetting(kAppName, "Options", "Author", "Ann");
+        ADD_FAILURE() << "no failure";
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number(), 75);
     }
@@ -173,6 +145,105 @@ TEST(SettingsFileLocation, TheEnvironmentNamesTheFile) {
     const char* named = std::getenv("BRINDLE_SETTINGS");
     ASSERT_NE(named, nullptr);
     EXPECT_EQ(SettingsFile().FileName(), fs::path(named));
+}
+
+// Runs a test from a folder of its own, as a user starting Brindle there.
+class InFolder {
+public:
+    explicit InFolder(const fs::path& folder) : previous_(fs::current_path()) {
+        fs::current_path(folder);
+    }
+    ~InFolder() { fs::current_path(previous_); }
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+
+private:
+    fs::path previous_;
+};
+
+class Loading : public ::testing::Test {
+protected:
+    test::TempDir work;
+    test::TempDir installed;
+    InFolder inWork{work.path()};
+    TemplateFileReader files{{installed.path()}};
+    AddinFields fields;
+};
+
+// Lines end at CR or CR LF, a lone LF stays inside its line, and every other byte is kept.
+TEST_F(Loading, EachLineEndsInOneLineFeed) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a\r\nb\r\nc\r\n", "a\nb\nc\n"},
+        {"a\r\nb\r\nc", "a\nb\nc\n"},
+        {"a\r\nb\r\n\r\n", "a\nb\n\n"},
+        {"a\rb\r", "a\nb\n"},
+        {"a\r\r\nb", "a\n\nb\n"},
+        {"", ""},
+        {"a\nb", "a\nb\n"},
+        {"a\nb\n", "a\nb\n\n"},
+        {"a\n\r\nb", "a\n\nb\n"},
+        {"' Caf\xE9 \x80\t%Author%\r\n", "' Caf\xE9 \x80\t%Author%\n"}};
+    for (const auto& [bytes, text] : cases) {
+        test::WriteBytes(work.path() / "t.txt", bytes);
+        LoadTemplates(files, "t.txt", "", "", "", fields);
+        EXPECT_EQ(fields.msModHdrTmplt, text) << testing::PrintToString(bytes);
+    }
+}
+
+TEST_F(Loading, AnUnreadableFileLeavesItsTemplateEmptyAndTheNextIsRead) {
+    test::WriteBytes(work.path() / "three.txt", "3\r\n");
+    test::WriteBytes(work.path() / "four.txt", "4\r\n");
+    fs::create_directory(work.path() / "folder.txt");
+    fields.msModHdrTmplt = "old";
+    fields.msProcHdrTmplt = "old";
+    LoadTemplates(files, "missing.txt", "folder.txt", "three.txt", "four.txt", fields);
+    EXPECT_EQ(fields.msModHdrTmplt, "");
+    EXPECT_EQ(fields.msProcHdrTmplt, "");
+    EXPECT_EQ(fields.msErrHdrTmplt, "3\n");
+    EXPECT_EQ(fields.msErrFtrTmplt, "4\n");
+    LoadTemplates(files, "", "", "", "", fields);
+    EXPECT_EQ(fields.msErrFtrTmplt, "");
+}
+
+TEST_F(Loading, BackslashesSeparateFoldersAndTheCurrentFolderComesFirst) {
+    test::WriteBytes(work.path() / "Templates" / "StandardVBErrHeader.txt", "local\r\n");
+    test::WriteBytes(installed.path() / "StandardVBErrHeader.txt", "installed\r\n");
+    test::WriteBytes(installed.path() / "StandardVBErrFooter.txt", "installed footer\r\n");
+    LoadTemplates(files, kDefaultModHdrFname, kDefaultProcHdrFname, kDefaultErrHdrFname,
+                  kDefaultErrFtrFname, fields);
+    EXPECT_EQ(fields.msModHdrTmplt, "");
+    EXPECT_EQ(fields.msErrHdrTmplt, "local\n");
+    EXPECT_EQ(fields.msErrFtrTmplt, "installed footer\n");
+}
+
+TEST_F(Loading, OnlyTheTemplatesFolderIsLookedUpInTheInstalledFolders) {
+    test::WriteBytes(installed.path() / "Custom.txt", "x\r\n");
+    test::WriteBytes(installed.path() / "Sub" / "Custom.txt", "y\r\n");
+    EXPECT_FALSE(files.Read("Custom.txt"));
+    EXPECT_FALSE(files.Read(".\\Other\\Custom.txt"));
+    EXPECT_EQ(files.Read("templates\\Sub\\Custom.txt"), "y\r\n");
+    EXPECT_EQ(files.Read((installed.path() / "Custom.txt").string()), "x\r\n");
+    EXPECT_FALSE(files.Read(".\\Templates"));
+}
+
+// From a folder without templates, the defaults load: comments, or an error handler, with
+// CR LF line ends.
+TEST_F(Loading, TheDefaultsAreFoundFromAnyFolder) {
+    TemplateFileReader defaults;
+    LoadTemplates(defaults, kDefaultModHdrFname, kDefaultProcHdrFname, kDefaultErrHdrFname,
+                  kDefaultErrFtrFname, fields);
+    for (const auto* text : {&fields.msModHdrTmplt, &fields.msProcHdrTmplt, &fields.msErrHdrTmplt,
+                             &fields.msErrFtrTmplt}) {
+        EXPECT_NE(*text, "");
+    }
+    for (const char* name : {"StandardVBModuleHeader.txt", "StandardVBProcedureHeader.txt",
+                             "StandardVBErrHeader.txt", "StandardVBErrFooter.txt"}) {
+        const std::string bytes = test::ReadBytes(test::SourceDir() / "Templates" / name);
+        EXPECT_TRUE(bytes.ends_with("\r\n")) << name;
+        for (std::size_t i = 1; i < bytes.size(); ++i) {
+            EXPECT_FALSE(bytes[i] == '\n' && bytes[i - 1] != '\r') << name << " has a bare LF";
+        }
+    }
 }
 
 }  // namespace
