@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
+#include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "addin/Brindle.h"
@@ -27,16 +28,18 @@ public:
 struct AddedControl {
     std::string caption;
     bool beginGroup;
-    bool visible;
+    bool visible = true;
+    bool operator==(const AddedControl&) const = default;
+    friend void PrintTo(const AddedControl& c, std::ostream* out) {
+        *out << (c.beginGroup ? "| " : "") << c.caption << (c.visible ? "" : " (hidden)");
+    }
 };
 
 class Connection : public ::testing::Test {
 protected:
     Connection() {
-        const auto folder = dir.path() / "Templates";
-        std::filesystem::create_directories(folder);
-        test::WriteBytes(folder / "module.txt", "' %ModuleName%\r\n");
-        SetOption("Module Header Filename", (folder / "module.txt").string());
+        test::WriteBytes(dir.path() / "module.txt", "' %ModuleName%\r\n");
+        SetOption("Module Header Filename", (dir.path() / "module.txt").string());
     }
 
     void SetOption(std::string_view key, std::string_view value) {
@@ -47,7 +50,7 @@ protected:
     }
 
     // The controls after the host's own entries of a bar.
-    std::vector<AddedControl> Added(MemoryVBE& vbe, std::string_view barName) {
+    static std::vector<AddedControl> Added(MemoryVBE& vbe, std::string_view barName) {
         MemoryVBE fresh;
         const std::int32_t own = fresh.CommandBars().Item(barName)->Controls().Count();
         CommandBarControls& controls = vbe.CommandBars().Item(barName)->Controls();
@@ -58,14 +61,12 @@ protected:
         }
         return added;
     }
-
-    static bool AllHidden(const std::vector<AddedControl>& controls) {
-        return std::none_of(controls.begin(), controls.end(),
-                            [](const AddedControl& control) { return control.visible; });
-    }
-    static bool AllVisible(const std::vector<AddedControl>& controls) {
-        return std::all_of(controls.begin(), controls.end(),
-                           [](const AddedControl& control) { return control.visible; });
+    static std::vector<bool> Visible(MemoryVBE& vbe, std::string_view barName) {
+        std::vector<bool> visible;
+        for (const AddedControl& control : Added(vbe, barName)) {
+            visible.push_back(control.visible);
+        }
+        return visible;
     }
 
     test::TempDir dir;
@@ -76,49 +77,30 @@ protected:
     ui::HeadlessWindows windows;
 };
 
-TEST_F(Connection, TenButtonsOnThreeBarsInTheirGroupsEachWithItsEventSource) {
+TEST_F(Connection, TenButtonsOnThreeBarsInTheirGroups) {
+    // Template files that are missing or unnamed do not stop the connection.
+    SetOption("Procedure Header Template Filename", (dir.path() / "nowhere.txt").string());
+    SetOption("Error Footer Template Filename", "");
     MemoryVBE vbe;
     Brindle addin(settings, templates, windows, &sink);
     vbe.Connect(addin, ext_cm_AfterStartup);
 
-    const std::vector<AddedControl> codeWindow = Added(vbe, "Code Window");
-    ASSERT_EQ(codeWindow.size(), 6u);
-    const std::vector<std::pair<std::string, bool>> expected = {
-        {"Add Module Header", true},
-        {"Add Header(s) to Selected Procedures", false},
-        {"Add Error Handler(s) to Selected Procedures", false},
-        {"Remove Brindle Markers from Selection", true},
-        {"Remove Code Added by Brindle from Selection", false},
-        {"Brindle Options...", true}};
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(codeWindow[i].caption, expected[i].first);
-        EXPECT_EQ(codeWindow[i].beginGroup, expected[i].second) << expected[i].first;
-        EXPECT_TRUE(codeWindow[i].visible);
-    }
-
-    const std::vector<AddedControl> tools = Added(vbe, "Tools");
-    ASSERT_EQ(tools.size(), 1u);
-    EXPECT_EQ(tools[0].caption, "Close All Windows");
-    EXPECT_TRUE(tools[0].beginGroup);
-
-    const std::vector<AddedControl> project = Added(vbe, "Project Window Project");
-    ASSERT_EQ(project.size(), 3u);
-    EXPECT_EQ(project[0].caption, "Add Headers And Error Handlers to Entire Project");
-    EXPECT_EQ(project[1].caption, "Remove All Code Markers from Entire Project");
-    EXPECT_EQ(project[2].caption, "Remove All Code Added by Brindle from Entire Project");
-    EXPECT_TRUE(project[0].beginGroup);
-    EXPECT_TRUE(project[1].beginGroup);
-    EXPECT_FALSE(project[2].beginGroup);
-
-    for (const EventSourceField* field :
-         {&addin.gevtAddModHdr, &addin.gevtAddHeaders, &addin.gevtAddErrHandlers,
-          &addin.gevtRemoveAll, &addin.gevtRemoveCodeMarkers, &addin.gevtOptions,
-          &addin.gevtCloseAllWins, &addin.gevtAddAllToProj, &addin.gevtRemoveCodeMarkersFromProj,
-          &addin.gevtRemoveAllFromProj}) {
-        EXPECT_TRUE(*field);
-    }
+    EXPECT_EQ(Added(vbe, "Code Window"),
+              (std::vector<AddedControl>{{"Add Module Header", true},
+                                         {"Add Header(s) to Selected Procedures", false},
+                                         {"Add Error Handler(s) to Selected Procedures", false},
+                                         {"Remove Brindle Markers from Selection", true},
+                                         {"Remove Code Added by Brindle from Selection", false},
+                                         {"Brindle Options...", true}}));
+    EXPECT_EQ(Added(vbe, "Tools"), (std::vector<AddedControl>{{"Close All Windows", true}}));
+    EXPECT_EQ(Added(vbe, "Project Window Project"),
+              (std::vector<AddedControl>{
+                  {"Add Headers And Error Handlers to Entire Project", true},
+                  {"Remove All Code Markers from Entire Project", true},
+                  {"Remove All Code Added by Brindle from Entire Project", false}}));
     EXPECT_EQ(addin.Fields().msModHdrTmplt, "' %ModuleName%\n");
-    EXPECT_TRUE(sink.reported.empty());
+    EXPECT_EQ(addin.Fields().msProcHdrTmplt, "");
+    EXPECT_EQ(addin.Fields().msErrFtrTmplt, "");
 
     vbe.Shutdown();
     EXPECT_TRUE(Added(vbe, "Code Window").empty()) << "temporary controls go with the host";
@@ -146,20 +128,6 @@ TEST_F(Connection, ModeTwoLoadsOptionsAndTemplatesButMakesNoButtonsAndStillSaves
     EXPECT_TRUE(sink.reported.empty()) << "controls never made are nothing to hide";
 }
 
-TEST_F(Connection, MissingTemplateFilesDoNotStopTheConnection) {
-    SetOption("Module Header Filename", (dir.path() / "nowhere.txt").string());
-    SetOption("Error Footer Template Filename", "");
-    MemoryVBE vbe;
-    Brindle addin(settings, templates, windows, &sink);
-    vbe.Connect(addin, ext_cm_Startup);
-    EXPECT_TRUE(vbe.IsConnected(addin));
-    EXPECT_EQ(Added(vbe, "Code Window").size(), 6u);
-    EXPECT_EQ(Added(vbe, "Project Window Project").size(), 3u);
-    EXPECT_EQ(addin.Fields().msModHdrTmplt, "");
-    EXPECT_EQ(addin.Fields().msErrFtrTmplt, "");
-    vbe.Shutdown();
-}
-
 TEST_F(Connection, WithoutAToolsBarTheAddinDisconnectsItselfAfterTheSixCodeWindowButtons) {
     MemoryVBE vbe({.toolsBar = false});
     Brindle addin(settings, templates, windows, &sink);
@@ -167,9 +135,7 @@ TEST_F(Connection, WithoutAToolsBarTheAddinDisconnectsItselfAfterTheSixCodeWindo
 
     EXPECT_FALSE(vbe.IsConnected(addin));
     EXPECT_FALSE(vbe.Addins().Item("Visual Basic Brindle").Connect());
-    const std::vector<AddedControl> codeWindow = Added(vbe, "Code Window");
-    EXPECT_EQ(codeWindow.size(), 6u);
-    EXPECT_TRUE(AllHidden(codeWindow));
+    EXPECT_EQ(Visible(vbe, "Code Window"), std::vector<bool>(6, false));
     EXPECT_TRUE(Added(vbe, "Project Window Project").empty());
     EXPECT_FALSE(vbe.Click("Add Module Header"));
 
@@ -188,7 +154,7 @@ TEST_F(Connection, AFailedConnectionWithoutAnAddinListEntryCleansUpByItselfAndSt
     vbe.Connect(addin, ext_cm_AfterStartup);
 
     EXPECT_TRUE(vbe.IsConnected(addin));
-    EXPECT_TRUE(AllHidden(Added(vbe, "Code Window")));
+    EXPECT_EQ(Visible(vbe, "Code Window"), std::vector<bool>(6, false));
     EXPECT_EQ(StoredOption("Author"), "J. R. Tollard");
     ASSERT_EQ(sink.reported.size(), 2u);
     EXPECT_EQ(sink.reported[0].Source(), "Brindle.OnConnection");
@@ -204,9 +170,9 @@ TEST_F(Connection, ASecondDisconnectionFindsNothingToHideAndSavesTheOptionsAgain
     vbe.Connect(addin, ext_cm_AfterStartup);
     vbe.Addins().Item("Visual Basic Brindle").SetConnect(false);
     vbe.Addins().Update();
-    EXPECT_TRUE(AllHidden(Added(vbe, "Code Window")));
-    EXPECT_TRUE(AllHidden(Added(vbe, "Tools")));
-    EXPECT_TRUE(AllHidden(Added(vbe, "Project Window Project")));
+    EXPECT_EQ(Visible(vbe, "Code Window"), std::vector<bool>(6, false));
+    EXPECT_EQ(Visible(vbe, "Tools"), std::vector<bool>{false});
+    EXPECT_EQ(Visible(vbe, "Project Window Project"), std::vector<bool>(3, false));
 
     SetOption("Author", "Changed Meanwhile");
     CustomArgs custom;
@@ -217,38 +183,35 @@ TEST_F(Connection, ASecondDisconnectionFindsNothingToHideAndSavesTheOptionsAgain
     // Connecting the same object again makes ten new buttons; the old ones stay hidden.
     vbe.Addins().Item("Visual Basic Brindle").SetConnect(true);
     vbe.Addins().Update();
-    const std::vector<AddedControl> codeWindow = Added(vbe, "Code Window");
-    ASSERT_EQ(codeWindow.size(), 12u);
-    EXPECT_TRUE(AllHidden({codeWindow.begin(), codeWindow.begin() + 6}));
-    EXPECT_TRUE(AllVisible({codeWindow.begin() + 6, codeWindow.end()}));
+    std::vector<bool> expected(6, false);
+    expected.resize(12, true);
+    EXPECT_EQ(Visible(vbe, "Code Window"), expected);
     vbe.Shutdown();
 }
 
 TEST_F(Connection, StartupCompleteShowsTheSplashUnlessDisabledAndLoadsTheStatusWindowHidden) {
-    {
+    const auto connect = [&](ext_ConnectMode mode) {
+        ui::HeadlessWindows own;
         MemoryVBE vbe;
-        Brindle addin(settings, templates, windows, &sink);
-        vbe.Connect(addin, ext_cm_Startup);
-        EXPECT_EQ(windows.SplashesShown(), 1);
-        EXPECT_TRUE(windows.Status().loaded);
-        EXPECT_FALSE(windows.Status().visible);
+        Brindle addin(settings, templates, own, &sink);
+        vbe.Connect(addin, mode);
+        const auto seen = std::pair{own.SplashesShown(), own.Status()};
         vbe.Shutdown();
-    }
-    SetOption("Disable Splash", "True");
-    ui::HeadlessWindows quiet;
-    MemoryVBE vbe;
-    Brindle addin(settings, templates, quiet, &sink);
-    vbe.Connect(addin, ext_cm_Startup);
-    EXPECT_EQ(quiet.SplashesShown(), 0);
-    EXPECT_TRUE(quiet.Status().loaded);
+        return seen;
+    };
+    auto [splashes, status] = connect(ext_cm_Startup);
+    EXPECT_EQ(splashes, 1);
+    EXPECT_TRUE(status.loaded);
+    EXPECT_FALSE(status.visible);
 
-    ui::HeadlessWindows later;
-    MemoryVBE afterStartup;
-    Brindle connectedLater(settings, templates, later, &sink);
-    afterStartup.Connect(connectedLater, ext_cm_AfterStartup);
-    EXPECT_FALSE(later.Status().loaded) << "no start-up notice, so nothing is loaded yet";
-    afterStartup.Shutdown();
-    vbe.Shutdown();
+    std::tie(splashes, status) = connect(ext_cm_AfterStartup);
+    EXPECT_EQ(splashes, 0);
+    EXPECT_FALSE(status.loaded) << "no start-up notice, so nothing is loaded yet";
+
+    SetOption("Disable Splash", "True");
+    std::tie(splashes, status) = connect(ext_cm_Startup);
+    EXPECT_EQ(splashes, 0);
+    EXPECT_TRUE(status.loaded);
 }
 
 }  // namespace

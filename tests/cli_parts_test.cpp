@@ -19,33 +19,28 @@ std::variant<Request, Exit> Parse(std::vector<const char*> args) {
     return ParseCommandLine(static_cast<int>(args.size()), args.data());
 }
 
-TEST(CommandLineParsing, CommandsTakeTheirFilesAndFlags) {
-    const auto parsed =
-        Parse({"add-headers", "modMain.bas", "--proc", "Main", "-y", "--codepage", "1251"});
-    ASSERT_TRUE(std::holds_alternative<Request>(parsed));
-    const auto& request = std::get<Request>(parsed);
-    EXPECT_EQ(request.command, Command::AddHeaders);
-    EXPECT_EQ(request.files, std::vector<std::string>{"modMain.bas"});
-    EXPECT_EQ(request.proc, "Main");
-    EXPECT_FALSE(request.select);
+// The flags that the end-to-end tests leave at their defaults.
+TEST(CommandLineParsing, ShortAndRarelyUsedFlagsReachTheRequest) {
+    const auto request =
+        std::get<Request>(Parse({"add-headers", "m.bas", "-y", "--codepage", "1251"}));
     EXPECT_TRUE(request.yes);
-    EXPECT_FALSE(request.diff);
     EXPECT_EQ(request.codepage, 1251);
-
     const auto options =
-        std::get<Request>(Parse({"options", "--markers", "off", "--splash", "on"}));
-    EXPECT_EQ(options.options.markers, false);
-    EXPECT_EQ(options.options.splash, true);
-    EXPECT_FALSE(options.options.author);
-    EXPECT_TRUE(options.options.Any());
+        std::get<Request>(Parse({"options", "--markers", "off", "--splash", "on"})).options;
+    EXPECT_EQ(options.markers, false);
+    EXPECT_EQ(options.splash, true);
+    EXPECT_FALSE(options.author);
     EXPECT_FALSE(std::get<Request>(Parse({"options"})).options.Any());
 }
 
-TEST(CommandLineParsing, HelpExitsWithZeroAndMistakesWithTwo) {
-    const auto help = std::get<Exit>(Parse({"remove-code-all", "--help"}));
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("Example:\n  brindle remove-code-all"), std::string::npos);
-    EXPECT_NE(help.out.find("group file"), std::string::npos);
+TEST(CommandLineParsing, HelpWithAnExampleExitsWithZeroAndMistakesWithTwo) {
+    for (const std::string command :
+         {"add-module-header", "add-headers", "add-error-handlers", "remove-markers", "remove-code",
+          "add-all", "remove-markers-all", "remove-code-all", "procedures", "options"}) {
+        const auto help = std::get<Exit>(Parse({command.c_str(), "--help"}));
+        EXPECT_EQ(help.status, 0);
+        EXPECT_NE(help.out.find("Example:\n  brindle " + command), std::string::npos) << help.out;
+    }
 
     for (const auto& args :
          std::vector<std::vector<const char*>>{{},
@@ -61,25 +56,10 @@ TEST(CommandLineParsing, HelpExitsWithZeroAndMistakesWithTwo) {
     }
 }
 
-TEST(Selections, ParseLinesColumnsAndRanges) {
-    const auto line = ParseSelection("12");
-    ASSERT_TRUE(line);
-    EXPECT_EQ(line->start.line, 12);
-    EXPECT_FALSE(line->start.column);
-    EXPECT_EQ(line->end.line, 12);
-
-    const auto range = ParseSelection("3:5-10:2");
-    ASSERT_TRUE(range);
-    EXPECT_EQ(range->start.column, 5);
-    EXPECT_EQ(range->end.line, 10);
-    EXPECT_EQ(range->end.column, 2);
-
+TEST(Selections, ALineWithoutAColumnIsTakenWholeAndMustLieInTheModule) {
     for (const char* bad : {"", "0", "a", "3-", "-3", "3:", "3:0", "1-2-3", "2 - 4", "1:x"}) {
         EXPECT_FALSE(ParseSelection(bad)) << bad;
     }
-}
-
-TEST(Selections, ALineWithoutAColumnIsTakenWholeAndMustLieInTheModule) {
     host::MemoryProject project;
     auto& module = project
                        .AddComponent("Module1", vbext_ct_StdModule,
@@ -99,7 +79,7 @@ TEST(Selections, ALineWithoutAColumnIsTakenWholeAndMustLieInTheModule) {
     EXPECT_FALSE(PlaceSelection(*ParseSelection("3:5-3:2"), module).selection);
 }
 
-TEST(UnifiedDiffs, KeepEachLinesOwnBreakAndMarkAMissingLastBreak) {
+TEST(UnifiedDiffs, KeepEachLinesOwnBreakAndGiveChangesFarApartHunksOfTheirOwn) {
     EXPECT_EQ(UnifiedDiff("m.bas", "a\r\nb\r\n", "a\r\nb\r\n"), "");
     EXPECT_EQ(UnifiedDiff("m.bas", "a\r\nb\r\n", "a\r\nx\r\nb\r\n"),
               "--- a/m.bas\n+++ b/m.bas\n@@ -1,2 +1,3 @@\n a\r\n+x\r\n b\r\n");
@@ -108,24 +88,16 @@ TEST(UnifiedDiffs, KeepEachLinesOwnBreakAndMarkAMissingLastBreak) {
     EXPECT_EQ(UnifiedDiff("m.bas", "a\r\nb", "a\r\nc"),
               "--- a/m.bas\n+++ b/m.bas\n@@ -1,2 +1,2 @@\n a\r\n-b\n\\ No newline at end of "
               "file\n+c\n\\ No newline at end of file\n");
-}
 
-TEST(UnifiedDiffs, ChangesFarApartGetHunksOfTheirOwn) {
     std::string before;
+    std::string after;
     for (int i = 1; i <= 20; ++i) {
         before += "line " + std::to_string(i) + "\r\n";
+        after += (i == 2 || i == 8 || i == 17 ? "changed " : "line ") + std::to_string(i) + "\r\n";
     }
-    auto near = before;
-    near.replace(near.find("line 2\r\n"), 8, "two\r\n");
-    near.replace(near.find("line 8\r\n"), 8, "eight\r\n");
-    auto far = near;
-    far.replace(far.find("line 17\r\n"), 9, "seventeen\r\n");
-
-    const auto one = UnifiedDiff("m.bas", before, near);
-    EXPECT_NE(one.find("@@ -1,11 +1,11 @@\n"), std::string::npos) << one;
-    const auto two = UnifiedDiff("m.bas", before, far);
-    EXPECT_NE(two.find("@@ -1,11 +1,11 @@\n"), std::string::npos) << two;
-    EXPECT_NE(two.find("@@ -14,7 +14,7 @@\n"), std::string::npos) << two;
+    const auto diff = UnifiedDiff("m.bas", before, after);
+    EXPECT_NE(diff.find("@@ -1,11 +1,11 @@\n"), std::string::npos) << diff;
+    EXPECT_NE(diff.find("@@ -14,7 +14,7 @@\n"), std::string::npos) << diff;
 }
 
 }  // namespace

@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,51 +31,32 @@ inline std::string ShellQuote(const std::string& text) {
     return quoted + "'";
 }
 
-// Runs brindle in `folder` without a terminal (standard input is empty), with its settings in
-// `settings`, so that the user's own settings are never touched.
+// Runs brindle in `folder` with its settings in `settings`, so that the user's own settings are
+// never touched. Without `typed` it has no terminal (standard input is empty). With it, brindle
+// gets a terminal of its own (through script(1)) on which `typed` is typed, and `out` is what
+// the terminal shows.
 inline BrindleRun RunBrindle(const std::filesystem::path& folder,
                              const std::filesystem::path& settings,
-                             const std::vector<std::string>& args) {
+                             const std::vector<std::string>& args,
+                             const std::optional<std::string>& typed = std::nullopt) {
+    std::string brindle = ShellQuote(BRINDLE_EXE);
+    for (const auto& arg : args) {
+        brindle += " " + ShellQuote(arg);
+    }
     const auto out = folder.parent_path() / (folder.filename().string() + ".out");
     const auto err = folder.parent_path() / (folder.filename().string() + ".err");
-    std::string command = "cd " + ShellQuote(folder.string()) +
-                          " && BRINDLE_SETTINGS=" + ShellQuote(settings.string()) + " " +
-                          ShellQuote(BRINDLE_EXE);
-    for (const auto& arg : args) {
-        command += " " + ShellQuote(arg);
-    }
-    command += " <" + ShellQuote("/dev/null") + " >" + ShellQuote(out.string()) + " 2>" +
-               ShellQuote(err.string());
+    const std::string command = "cd " + ShellQuote(folder.string()) + " && " +
+                                (typed ? "printf %s " + ShellQuote(*typed) + " | " : "") +
+                                "BRINDLE_SETTINGS=" + ShellQuote(settings.string()) + " " +
+                                (typed ? "script -qec " + ShellQuote(brindle) + " /dev/null >" +
+                                             ShellQuote(out.string()) + " 2>&1"
+                                       : brindle + " </dev/null >" + ShellQuote(out.string()) +
+                                             " 2>" + ShellQuote(err.string()));
     const int wait = std::system(command.c_str());
-    BrindleRun run;
-    run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
-    run.out = ReadBytes(out);
-    run.err = ReadBytes(err);
+    BrindleRun run{WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, ReadBytes(out),
+                   typed ? "" : ReadBytes(err)};
     std::filesystem::remove(out);
     std::filesystem::remove(err);
-    return run;
-}
-
-// Runs brindle as RunBrindle does, but on a terminal of its own (through script(1)) to which
-// `typed` is typed; what the terminal shows comes back as `out`.
-inline BrindleRun RunBrindleOnTerminal(const std::filesystem::path& folder,
-                                       const std::filesystem::path& settings,
-                                       const std::vector<std::string>& args,
-                                       const std::string& typed) {
-    std::string inner = ShellQuote(BRINDLE_EXE);
-    for (const auto& arg : args) {
-        inner += " " + ShellQuote(arg);
-    }
-    const auto shown = folder.parent_path() / (folder.filename().string() + ".tty");
-    const std::string command =
-        "cd " + ShellQuote(folder.string()) + " && printf %s " + ShellQuote(typed) +
-        " | BRINDLE_SETTINGS=" + ShellQuote(settings.string()) + " script -qec " +
-        ShellQuote(inner) + " /dev/null >" + ShellQuote(shown.string()) + " 2>&1";
-    const int wait = std::system(command.c_str());
-    BrindleRun run;
-    run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
-    run.out = ReadBytes(shown);
-    std::filesystem::remove(shown);
     return run;
 }
 
@@ -98,36 +82,20 @@ inline void CopyFolder(const std::filesystem::path& from, const std::filesystem:
     }
 }
 
-// The lines of a file, without their CR LF.
-inline std::vector<std::string> SplitLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n') {
-            if (!line.empty() && line.back() == '\r') {
-                line.pop_back();
-            }
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line += bytes[i];
-        }
-    }
-    if (!line.empty()) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
+// How many lines of `bytes`, without their line breaks, are `wanted`.
 inline int CountLines(const std::string& bytes, const std::string& wanted) {
     int count = 0;
-    for (const auto& line : SplitLines(bytes)) {
-        count += line == wanted ? 1 : 0;
+    std::istringstream in(bytes);
+    for (std::string line; std::getline(in, line);) {
+        count += line == wanted || line == wanted + "\r" ? 1 : 0;
     }
     return count;
 }
 
-inline const char* const kBeginMarker = "' [Brindle Begin]";
-inline const char* const kEndMarker = "' [Brindle End]";
+inline const std::string kBeginMarker = "' [Brindle Begin]";
+
+inline std::string WithoutMarkerLines(const std::string& bytes) {
+    return std::regex_replace(bytes, std::regex("' \\[Brindle (Begin|End)\\]\r?\n"), "");
+}
 
 }  // namespace brindle::test
