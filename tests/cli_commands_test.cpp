@@ -135,7 +135,7 @@ TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
         {{"add-headers", "modMain.bas", "--proc", "NoSuchProc"}, "no procedure named NoSuchProc"},
         {{"add-headers", "modMain.bas", "--proc", "Main", "--select", "1"}, "excludes"},
         {{"add-all", "Inventory.vbp", "--yes", "--codepage", "4242"}, "code page 4242"},
-        {{"add-everything", "Inventory.vbp"}, "--help"},
+        {{"add-everything", "Inventory.vbp"}, "brindle: unknown command 'add-everything'"},
         {{"remove-code-all", "Inventory.vbp"}, "--yes"},
         {{"add-all", "Inventory.vbp"}, "--yes"},
         {{"remove-markers", "modMain.bas", "--select", "1-5"}, "--yes"},

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <array>
 #include <sstream>
 
@@ -98,18 +99,30 @@ public:
     }
 
     std::variant<Request, Exit> Parse(int argc, const char* const* argv) {
+        if (argc > 1 && argv[1][0] != '-' && !IsCommand(argv[1])) {
+            return Exit{2, "",
+                        "brindle: unknown command '" + std::string(argv[1]) +
+                            "'\nRun 'brindle --help' for the commands.\n"};
+        }
         try {
             app_.parse(argc, argv);
         } catch (const CLI::ParseError& e) {
             std::ostringstream out;
             std::ostringstream err;
             const int status = app_.exit(e, out, err);
-            return Exit{status == 0 ? 0 : 2, out.str(), err.str()};
+            const std::string message = err.str();
+            return Exit{status == 0 ? 0 : 2, out.str(),
+                        message.empty() ? message : "brindle: " + message};
         }
         return Finish();
     }
 
 private:
+    static bool IsCommand(std::string_view word) {
+        return std::any_of(kCommands.begin(), kCommands.end(),
+                           [&](const CommandInfo& info) { return info.name == word; });
+    }
+
     void Add(const CommandInfo& info) {
         CLI::App* sub = app_.add_subcommand(info.name, info.description);
         sub->footer(Footer(info));
