@@ -12,9 +12,13 @@ namespace fs = std::filesystem;
 
 namespace brindle::test {
 
-fs::path SourceDir() { return BRINDLE_SOURCE_DIR; }
+fs::path SourceDir() {
+    return BRINDLE_SOURCE_DIR;
+}
 
-fs::path CorpusDir() { return BRINDLE_CORPUS_DIR; }
+fs::path CorpusDir() {
+    return BRINDLE_CORPUS_DIR;
+}
 
 std::vector<fs::path> CorpusModules() {
     static const std::array<std::string, 7> kExtensions = {".bas", ".cls", ".frm", ".ctl",

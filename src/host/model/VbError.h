@@ -15,17 +15,17 @@ namespace brindle {
 
 // The run-time error numbers the system raises.
 enum class Err : std::int32_t {
-    InvalidCall = 5,            // "Invalid procedure call or argument"
-    Overflow = 6,               // "Overflow"
-    OutOfMemory = 7,            // "Out of memory"
-    SubscriptOutOfRange = 9,    // "Subscript out of range"
-    TypeMismatch = 13,          // "Type mismatch"
-    SubNotDefined = 35,         // "Sub or Function not defined"
-    InternalError = 51,         // "Internal error"
-    FileNotFound = 53,          // "File not found"
-    PathFileAccess = 75,        // "Path/File access error"
-    ObjectNotSet = 91,          // "Object variable or With block variable not set"
-    DuplicateKey = 457,         // "This key is already associated with an element of this collection"
+    InvalidCall = 5,          // "Invalid procedure call or argument"
+    Overflow = 6,             // "Overflow"
+    OutOfMemory = 7,          // "Out of memory"
+    SubscriptOutOfRange = 9,  // "Subscript out of range"
+    TypeMismatch = 13,        // "Type mismatch"
+    SubNotDefined = 35,       // "Sub or Function not defined"
+    InternalError = 51,       // "Internal error"
+    FileNotFound = 53,        // "File not found"
+    PathFileAccess = 75,      // "Path/File access error"
+    ObjectNotSet = 91,        // "Object variable or With block variable not set"
+    DuplicateKey = 457,       // "This key is already associated with an element of this collection"
 };
 
 // The host language's description of an error number.
@@ -55,9 +55,7 @@ public:
     const char* what() const noexcept override { return what_.c_str(); }
 
 private:
-    void Compose() {
-        what_ = source_ + ": " + description_ + " (" + std::to_string(number_) + ")";
-    }
+    void Compose() { what_ = source_ + ": " + description_ + " (" + std::to_string(number_) + ")"; }
 
     std::int32_t number_;
     std::string description_;
@@ -105,16 +103,26 @@ decltype(auto) PassOn(std::string_view qualifiedName, Body&& body) {
 
 inline std::string_view Describe(Err number) noexcept {
     switch (number) {
-        case Err::InvalidCall: return "Invalid procedure call or argument";
-        case Err::Overflow: return "Overflow";
-        case Err::OutOfMemory: return "Out of memory";
-        case Err::SubscriptOutOfRange: return "Subscript out of range";
-        case Err::TypeMismatch: return "Type mismatch";
-        case Err::SubNotDefined: return "Sub or Function not defined";
-        case Err::InternalError: return "Internal error";
-        case Err::FileNotFound: return "File not found";
-        case Err::PathFileAccess: return "Path/File access error";
-        case Err::ObjectNotSet: return "Object variable or With block variable not set";
+        case Err::InvalidCall:
+            return "Invalid procedure call or argument";
+        case Err::Overflow:
+            return "Overflow";
+        case Err::OutOfMemory:
+            return "Out of memory";
+        case Err::SubscriptOutOfRange:
+            return "Subscript out of range";
+        case Err::TypeMismatch:
+            return "Type mismatch";
+        case Err::SubNotDefined:
+            return "Sub or Function not defined";
+        case Err::InternalError:
+            return "Internal error";
+        case Err::FileNotFound:
+            return "File not found";
+        case Err::PathFileAccess:
+            return "Path/File access error";
+        case Err::ObjectNotSet:
+            return "Object variable or With block variable not set";
         case Err::DuplicateKey:
             return "This key is already associated with an element of this collection";
     }
