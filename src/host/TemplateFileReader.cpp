@@ -45,10 +45,20 @@ std::optional<fs::path> InsideTemplatesFolder(const fs::path& relative) {
     return rest.empty() ? std::nullopt : std::optional<fs::path>(rest);
 }
 
+// The installed templates beside the running executable; empty when it cannot be told.
+fs::path BesideExecutable() {
+    std::error_code error;
+    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    if (error) {
+        return {};
+    }
+    return (executable.parent_path() / BRINDLE_TEMPLATE_DIR_FROM_BIN).lexically_normal();
+}
+
 }  // namespace
 
 TemplateFileReader::TemplateFileReader()
-    : TemplateFileReader({BRINDLE_TEMPLATE_DIR, BRINDLE_SOURCE_TEMPLATE_DIR}) {}
+    : TemplateFileReader({BesideExecutable(), BRINDLE_TEMPLATE_DIR, BRINDLE_SOURCE_TEMPLATE_DIR}) {}
 
 TemplateFileReader::TemplateFileReader(std::vector<fs::path> templateFolders)
     : templateFolders_(std::move(templateFolders)) {}
@@ -59,7 +69,7 @@ std::optional<fs::path> TemplateFileReader::FromTemplateFolders(const fs::path& 
         return std::nullopt;
     }
     for (const fs::path& folder : templateFolders_) {
-        if (Exists(folder / *rest)) {
+        if (!folder.empty() && Exists(folder / *rest)) {
             return folder / *rest;
         }
     }

@@ -16,7 +16,8 @@ namespace brindle::host {
 // "Templates", the rest of it is looked up in the template folders, in order.
 class TemplateFileReader : public TemplateFiles {
 public:
-    // The installed templates, then the source tree's (for running from a build folder).
+    // The templates installed beside the executable, those of the configured install prefix,
+    // then the source tree's (for running from a build folder).
     TemplateFileReader();
     explicit TemplateFileReader(std::vector<std::filesystem::path> templateFolders);
 
