@@ -319,6 +319,21 @@ TEST_F(Commands, AFailureInOneProcedureOrComponentDoesNotStopTheRest) {
     EXPECT_FALSE(windows.Status().visible);
 }
 
+// A form without code is common; the project removals have nothing to do there.
+TEST_F(Commands, ProjectRemovalsPassOverAModuleWithoutCodeLines) {
+    auto second = std::make_shared<MemoryProject>("Project2");
+    MemoryComponent& empty = second->AddComponent("frmAbout", vbext_ct_VBForm, "");
+    vbe.AddProject(second);
+    vbe.SetActiveVBProject(second.get());
+    for (const char* caption : {"Remove All Code Markers from Entire Project",
+                                "Remove All Code Added by Brindle from Entire Project"}) {
+        vbe.Click(caption);
+        EXPECT_EQ(Text(empty), "") << caption;
+        EXPECT_EQ(Selection(empty), (Selected{1, 1, 1, 2})) << caption;
+    }
+    EXPECT_TRUE(sink.reported.empty()) << sink.reported.front().what();
+}
+
 // A click let in by the status window's pass over pending messages would start a second
 // command on a half-done module.
 TEST_F(Commands, AClickDuringARunningCommandIsIgnoredAndReported) {

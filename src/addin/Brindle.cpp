@@ -2,6 +2,7 @@
 
 #include "addin/Buttons.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <utility>
@@ -484,8 +485,9 @@ void Brindle::RemoveFromComponent(VBComponent& component, const ProjectCommand& 
     IgnoreStep(sink_, [&] {
         CodeModule& module = component.CodeModule();
         const std::int32_t lines = module.CountOfLines();
-        const std::string lastLine = module.Lines(lines, 1);
-        const std::int32_t endLine = markersOnly ? lines + 1 : lines;
+        // A module without code lines (a form with none) has nothing to remove, not a failure.
+        const std::string lastLine = lines > 0 ? module.Lines(lines, 1) : std::string();
+        const std::int32_t endLine = std::max(markersOnly ? lines + 1 : lines, 1);
         module.CodePane().SetSelection(1, 1, endLine, LengthOf(lastLine) + 1);
     });
     IgnoreStep(sink_, [&] {
