@@ -90,7 +90,8 @@ void BM_AddModuleHeaderHeadersAndErrHandlers(benchmark::State& state) {
 }
 BENCHMARK(BM_AddModuleHeaderHeadersAndErrHandlers)->Apply(Sizes);
 
-void BM_RemoveCode(benchmark::State& state) {
+// Times `removal` over a whole module that holds everything the additions put in.
+void RunRemoval(benchmark::State& state, void (*removal)(CodeModule&)) {
     const auto fields = test::CodegenFields(test::Markers::On);
     RunOnFreshModules(
         state,
@@ -98,19 +99,16 @@ void BM_RemoveCode(benchmark::State& state) {
             AddEverything(fields, module);
             SelectWholeModule(module);
         },
-        [](CodeModule& module) { RemoveCode(module); });
+        removal);
+}
+
+void BM_RemoveCode(benchmark::State& state) {
+    RunRemoval(state, RemoveCode);
 }
 BENCHMARK(BM_RemoveCode)->Apply(Sizes);
 
 void BM_RemoveCodeMarkers(benchmark::State& state) {
-    const auto fields = test::CodegenFields(test::Markers::On);
-    RunOnFreshModules(
-        state,
-        [&](CodeModule& module) {
-            AddEverything(fields, module);
-            SelectWholeModule(module);
-        },
-        [](CodeModule& module) { RemoveCodeMarkers(module); });
+    RunRemoval(state, RemoveCodeMarkers);
 }
 BENCHMARK(BM_RemoveCodeMarkers)->Apply(Sizes);
 

@@ -14,30 +14,25 @@ struct Position {
     std::int32_t column = 0;
 };
 
-struct Selection {
+// A selection, or a match of Find: where it starts and where it ends.
+struct Range {
     std::int32_t startLine = 0;
     std::int32_t startColumn = 0;
     std::int32_t endLine = 0;
     std::int32_t endColumn = 0;
 };
 
-struct Match {
-    std::int32_t line = 0;
-    std::int32_t column = 0;
-    std::int32_t endLine = 0;
-    std::int32_t endColumn = 0;
-};
-
-Selection ReadSelection(CodeModule& module) {
-    Selection s;
+Range ReadSelection(CodeModule& module) {
+    Range s;
     GetSelection(module.CodePane(), s.startLine, s.startColumn, s.endLine, s.endColumn);
     return s;
 }
 
 // The marker text anywhere in a line at or after `from`, without regard to case.
-std::optional<Match> FindFrom(CodeModule& module, std::string_view marker, Position from) {
-    Match m{from.line, from.column, 1, 1};
-    if (!module.Find(marker, m.line, m.column, m.endLine, m.endColumn, false, false, false)) {
+std::optional<Range> FindFrom(CodeModule& module, std::string_view marker, Position from) {
+    Range m{from.line, from.column, 1, 1};
+    if (!module.Find(marker, m.startLine, m.startColumn, m.endLine, m.endColumn, false, false,
+                     false)) {
         return std::nullopt;
     }
     return m;
@@ -47,7 +42,7 @@ std::optional<Match> FindFrom(CodeModule& module, std::string_view marker, Posit
 // start, as read afresh, or from `deletedAt` when that lies below it. The lines above
 // `deletedAt` are unchanged and were searched already, so both find the same next match; the
 // second keeps a run over a whole module linear.
-Position ResumeAfterDeletion(const Selection& selection, std::int32_t deletedAt) {
+Position ResumeAfterDeletion(const Range& selection, std::int32_t deletedAt) {
     if (deletedAt > selection.startLine) {
         return {deletedAt, 1};
     }
@@ -64,10 +59,10 @@ void RemoveMarkerLines(CodeModule& module, std::string_view marker) {
         if (!match || match->endLine > selection.endLine) {
             return;
         }
-        if (EqualsNoCase(module.Lines(match->line, 1), marker)) {
-            module.DeleteLines(match->line, 1);
+        if (EqualsNoCase(module.Lines(match->startLine, 1), marker)) {
+            module.DeleteLines(match->startLine, 1);
             selection = ReadSelection(module);
-            from = ResumeAfterDeletion(selection, match->line);
+            from = ResumeAfterDeletion(selection, match->startLine);
         } else {
             from = {match->endLine, match->endColumn};
         }
@@ -92,13 +87,13 @@ void RemoveCode(CodeModule& module) {
             if (!begin || begin->endLine > selection.endLine) {
                 return;
             }
-            const auto end = FindFrom(module, kEndMarker, {begin->line, begin->column});
+            const auto end = FindFrom(module, kEndMarker, {begin->startLine, begin->startColumn});
             if (!end || end->endLine > selection.endLine) {
                 return;
             }
-            module.DeleteLines(begin->line, end->line - begin->line + 1);
+            module.DeleteLines(begin->startLine, end->startLine - begin->startLine + 1);
             selection = ReadSelection(module);
-            from = ResumeAfterDeletion(selection, begin->line);
+            from = ResumeAfterDeletion(selection, begin->startLine);
         }
     });
 }
