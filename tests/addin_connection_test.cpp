@@ -10,6 +10,7 @@
 #include "host/Ide.h"
 #include "host/SettingsFile.h"
 #include "host/TemplateFileReader.h"
+#include "support/RecordingSink.h"
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"
 #include "ui/Headless.h"
@@ -17,13 +18,9 @@
 namespace brindle {
 namespace {
 
-using host::MemoryVBE;
+using test::RecordingSink;
 
-class RecordingSink : public Diagnostics {
-public:
-    void Report(const VbError& failure) override { reported.push_back(failure); }
-    std::vector<VbError> reported;
-};
+using host::MemoryVBE;
 
 struct AddedControl {
     std::string caption;

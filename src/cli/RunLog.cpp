@@ -34,9 +34,17 @@ void RunLog::Report(const VbError& failure) {
          << std::flush;
 }
 
+void RunLog::Warn(std::string_view module, std::string_view text) {
+    if (module.empty() && !warned_.emplace(text).second) {
+        return;
+    }
+    // The module's file as the user named it, rather than its name inside the file.
+    Problem(module.empty() || current_.empty() ? module : current_, text);
+}
+
 void RunLog::Problem(std::string_view subject, std::string_view text) {
     ++failures_;
-    err_ << "brindle: " << subject << ": " << text << '\n' << std::flush;
+    err_ << "brindle: " << subject << (subject.empty() ? "" : ": ") << text << '\n' << std::flush;
 }
 
 void RunLog::Note(std::string_view text) {

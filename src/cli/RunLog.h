@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "host/model/Diagnostics.h"
@@ -30,6 +31,9 @@ public:
 
     // A failure that the add-in ignored.
     void Report(const VbError& failure) override;
+    // Counts as a failure. One that concerns the whole command is told once a run, however
+    // many modules the command is run on.
+    void Warn(std::string_view module, std::string_view text) override;
     // A failure found by the command line itself, about `subject` (a module or project).
     void Problem(std::string_view subject, std::string_view text);
     // Information that is no failure (skipped when quiet).
@@ -44,6 +48,7 @@ private:
     std::size_t done_ = 0;
     std::string current_;
     int failures_ = 0;
+    std::unordered_set<std::string> warned_;
 };
 
 }  // namespace brindle::cli

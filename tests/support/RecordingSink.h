@@ -1,0 +1,32 @@
+#pragma once
+// A host's diagnostics sink that keeps what it is told, for tests to look at.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/model/Diagnostics.h"
+
+namespace brindle::test {
+
+class RecordingSink : public Diagnostics {
+public:
+    void Report(const VbError& failure) override { reported.push_back(failure); }
+    // "module: text", or the text alone when it concerns no module.
+    void Warn(std::string_view module, std::string_view text) override {
+        warnings.push_back(module.empty() ? std::string(text)
+                                          : std::string(module) + ": " + std::string(text));
+    }
+    std::vector<std::string> Sources() const {
+        std::vector<std::string> sources;
+        for (const VbError& failure : reported) {
+            sources.push_back(failure.Source());
+        }
+        return sources;
+    }
+
+    std::vector<VbError> reported;
+    std::vector<std::string> warnings;
+};
+
+}  // namespace brindle::test
