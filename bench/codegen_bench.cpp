@@ -38,7 +38,7 @@ void AddEverything(const AddinFields& fields, CodeModule& module) {
     AddModuleHeader(fields, module);
     SelectWholeModule(module);
     AddHeaders(fields, module);
-    AddErrHandlers(fields, module);
+    AddErrHandlers(fields, module, nullptr);
 }
 
 // Runs `step` on a fresh module per iteration; `prepare` runs untimed before it.
@@ -79,7 +79,7 @@ BENCHMARK(BM_AddHeaders)->Apply(Sizes);
 void BM_AddErrHandlers(benchmark::State& state) {
     const auto fields = test::CodegenFields(test::Markers::On);
     RunOnFreshModules(state, SelectWholeModule,
-                      [&](CodeModule& module) { AddErrHandlers(fields, module); });
+                      [&](CodeModule& module) { AddErrHandlers(fields, module, nullptr); });
 }
 BENCHMARK(BM_AddErrHandlers)->Apply(Sizes);
 
@@ -91,7 +91,7 @@ void BM_AddModuleHeaderHeadersAndErrHandlers(benchmark::State& state) {
 BENCHMARK(BM_AddModuleHeaderHeadersAndErrHandlers)->Apply(Sizes);
 
 // Times `removal` over a whole module that holds everything the additions put in.
-void RunRemoval(benchmark::State& state, void (*removal)(CodeModule&)) {
+void RunRemoval(benchmark::State& state, void (*removal)(CodeModule&, Diagnostics*)) {
     const auto fields = test::CodegenFields(test::Markers::On);
     RunOnFreshModules(
         state,
@@ -99,7 +99,7 @@ void RunRemoval(benchmark::State& state, void (*removal)(CodeModule&)) {
             AddEverything(fields, module);
             SelectWholeModule(module);
         },
-        removal);
+        [&](CodeModule& module) { removal(module, nullptr); });
 }
 
 void BM_RemoveCode(benchmark::State& state) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <regex>
@@ -71,7 +72,7 @@ const Source kClass{
      {"Name", "Property", "Public Property Let Name(ByVal value As String)", "    mName = value"}}};
 const Source kForm{
     "Form1", "", {{"Form_Load", "Sub", "Private Sub Form_Load()", "    Caption = 1"}}};
-// Its first Sub has no End: adding error handlers fails there.
+// Its first Sub has no End: it gets no error handler.
 constexpr std::string_view kBroken = "Sub Broken()\r\n    x = 1\r\n\r\nSub Fine()\r\nEnd Sub\r\n";
 
 using Texts = std::array<std::string, 3>;  // of Module1, Class1 and Form1
@@ -278,8 +279,9 @@ TEST_F(Commands, CloseAllWindowsClosesEveryCodeAndDesignerWindowAndNothingElse) 
     EXPECT_FALSE(windows.Status().visible);
 }
 
-// Failures reach the host with the chain of operations they passed through.
-TEST_F(Commands, AFailureInOneProcedureOrComponentDoesNotStopTheRest) {
+// Failures reach the host with the chain of operations they passed through; what a command
+// found and left as it was reaches it as a warning.
+TEST_F(Commands, AFailureOrWarningInOneProcedureOrComponentDoesNotStopTheRest) {
     auto second = std::make_shared<MemoryProject>("Project2");
     MemoryComponent& broken = second->AddComponent("Broken", vbext_ct_StdModule, kBroken);
     second->AddComponentWithoutCode("Resources", vbext_ct_ResFile);
@@ -290,23 +292,46 @@ TEST_F(Commands, AFailureInOneProcedureOrComponentDoesNotStopTheRest) {
 
     Select(broken, 1, 5);
     vbe.Click("Add Error Handler(s) to Selected Procedures");
+    EXPECT_NE(Text(broken).find("Sub Fine()\r\n" + Marked("    On Error GoTo Failed\r\n")),
+              std::string::npos);
     EXPECT_FALSE(windows.Status().visible);
     vbe.Click("Add Headers And Error Handlers to Entire Project");
     EXPECT_EQ(messages.size(), 4u) << "every component gets its status message";
-    EXPECT_NE(Text(broken).find("' Procedure Fine"), std::string::npos)
-        << "steps before the failing one stand";
-    EXPECT_EQ(Selection(broken), (Selected{1, 1, 1, 2})) << "steps after the failing one run";
+    EXPECT_NE(Text(broken).find("' Procedure Fine"), std::string::npos);
+    EXPECT_EQ(Selection(broken), (Selected{1, 1, 1, 2})) << "steps after the warning run";
     EXPECT_NE(Text(good).find("' Module Good"), std::string::npos);
     EXPECT_NE(Text(good).find("On Error GoTo Failed"), std::string::npos);
     EXPECT_EQ(Text(*module), kModule.Text()) << "only the active project";
-    ASSERT_EQ(sink.reported.size(), 3u) << "one from the pane, two from the project";
-    for (const VbError& failure : {sink.reported[0], sink.reported[1]}) {
-        EXPECT_TRUE(
-            failure.Source().starts_with("Brindle.AddErrHandlers | Brindle.AddErrHandlerToProc | "))
-            << failure.Source();
-    }
-    EXPECT_EQ(sink.reported[2].Number(), 91) << "the resource file has no code";
+    const std::string warning = "Broken: Sub Broken, line 1: no End Sub; no error handler added";
+    const std::string afterHeaders =
+        "Broken: Sub Broken, line 7: no End Sub; no error handler added";
+    EXPECT_EQ(sink.warnings, (std::vector<std::string>{warning, afterHeaders}));
+    ASSERT_EQ(sink.reported.size(), 1u);
+    EXPECT_EQ(sink.reported[0].Number(), 91) << "the resource file has no code";
     EXPECT_FALSE(windows.Status().visible);
+}
+
+// A template that gives no text is told of once per command. Headers still go in without its
+// text; an error handler needs both of its templates, and no procedure gets half of one.
+TEST_F(Commands, ATemplateWithoutTextIsToldOfOnceAndNoHalfErrorHandlerGoesIn) {
+    const auto footer = dir.path() / "Error Footer Template Filename.txt";
+    std::filesystem::remove(footer);
+    test::WriteBytes(dir.path() / "Procedure Header Template Filename.txt", "");
+    windows.Setup().fillOptions = [](frmOptions&) { return DialogButton::OK; };
+    vbe.Click("Brindle Options...");  // reads the templates again
+    Select(*module, 1, 9);
+    vbe.Click("Add Error Handler(s) to Selected Procedures");
+    EXPECT_EQ(Text(*module), kModule.Text());
+    vbe.Click("Add Headers And Error Handlers to Entire Project");
+    EXPECT_EQ(Text(*module).find("On Error"), std::string::npos);
+    EXPECT_NE(Text(*module).find(Marked("\r\n") + "Public Sub Main()"), std::string::npos);
+    const std::string missing = "the error footer template \"" + footer.string() +
+                                "\" is missing, unreadable or empty; no error handlers added";
+    const std::string empty = "the procedure header template \"" +
+                              (dir.path() / "Procedure Header Template Filename.txt").string() +
+                              "\" is missing, unreadable or empty; procedure headers added "
+                              "without its text";
+    EXPECT_EQ(sink.warnings, (std::vector<std::string>{missing, empty, missing}));
 }
 
 // A form without code is common; the project removals have nothing to do there.

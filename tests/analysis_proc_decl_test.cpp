@@ -28,12 +28,18 @@ TEST(DeclLine, JoinsContinuationLinesAsTheyStand) {
         "Sub Three(a, _\r\n"
         "\r\n"
         "Sub Four(a,_\r\n"
+        "b)\r\n"
+        "Sub Five() ' see my_\r\n"
+        "Sub Six(a,\t_\r\n"
         "b)\r\n");
+    // Only a blank before the underscore makes it a continuation.
     const std::tuple<std::int32_t, const char*, std::int32_t> cases[] = {
         {1, "Sub One(a As Long)", 1},
         {2, "Public Function Two(ByVal a As Long,                     ByVal b As Long) As Long", 2},
         {4, "Sub Three(a, ", 2},
-        {6, "Sub Four(a,b)", 2}};
+        {6, "Sub Four(a,_", 1},
+        {8, "Sub Five() ' see my_", 1},
+        {9, "Sub Six(a,\tb)", 2}};
     for (const auto& [line, declaration, lines] : cases) {
         std::int32_t count = 0;
         EXPECT_EQ(GetProcDeclLine(m.code, line, count), declaration) << line;
@@ -93,10 +99,13 @@ TEST(LastLine, TheEndStatementOfTheProceduresKindOutsideCommentsAndStrings) {
         "End Property\r\nPublic Property Let Name(ByVal v As String)\r\n"    // 12-13
         "    Rem End Property\r\n  End Property\r\n"                         // 14-15
         "Private Sub OneLine(): End Sub\r\nPrivate Function Last()\r\n"      // 16-17
-        "End Function\r\n\r\n\r\n");                                         // 18-20
+        "End Function\r\nProperty Get Status()\r\nEnd Function\r\n"          // 18-20
+        "Sub Split()\r\nEnd _\r\n  Sub\r\n"                                  // 21-23
+        "Sub Tail(): End Sub\r\n\r\n\r\n");                                  // 24-26
     const std::tuple<const char*, vbext_ProcKind, std::int32_t> cases[] = {
-        {"Main", vbext_pk_Proc, 5}, {"F", vbext_pk_Proc, 9},        {"Name", vbext_pk_Get, 12},
-        {"Name", vbext_pk_Let, 15}, {"OneLine", vbext_pk_Proc, 16}, {"last", vbext_pk_Proc, 18}};
+        {"Main", vbext_pk_Proc, 5},  {"F", vbext_pk_Proc, 9},        {"Name", vbext_pk_Get, 12},
+        {"Name", vbext_pk_Let, 15},  {"OneLine", vbext_pk_Proc, 16}, {"last", vbext_pk_Proc, 18},
+        {"Status", vbext_pk_Get, 0}, {"Split", vbext_pk_Proc, 22},   {"Tail", vbext_pk_Proc, 24}};
     for (const auto& [name, kind, line] : cases) {
         EXPECT_EQ(GetProcLastLineNum(m.code, name, kind), line) << name << " " << kind;
     }

@@ -171,8 +171,8 @@ TEST_F(ExampleProject, BadComponentsAndFailuresAreReportedAndEveryOtherModuleIsD
              "brindle: Inventory.vbp: line 36: Classes\\CGone.cls: no such file",
              "brindle: notes.txt: not a VB6 module",
              "brindle: frmMain.frm: the file is read-only; not written",
-             "[3/5] " + kAddingAll + "frmMain", "brindle: modBroken.bas: error ",
-             ", in Brindle.AddErrHandlers | Brindle.AddErrHandlerToProc | "}) {
+             "[3/5] " + kAddingAll + "frmMain", "brindle: modBroken.bas: Sub NeverEnds, line ",
+             ": no End Sub; no error handler added\n"}) {
         EXPECT_NE(run.err.find(message), std::string::npos) << message << "\n" << run.err;
     }
     for (const std::string file : {"frmMain.frm", "notes.txt", "Inventory.vbp", "modMain.bas",
@@ -180,6 +180,53 @@ TEST_F(ExampleProject, BadComponentsAndFailuresAreReportedAndEveryOtherModuleIsD
         const bool left = file == "frmMain.frm" || file == "notes.txt" || file == "Inventory.vbp";
         EXPECT_EQ(File(file) == before.at(file), left) << file;
     }
+}
+
+// What a command found and left as it was is told with its module and makes the exit status 1;
+// what it could do is done and written.
+TEST_F(ExampleProject, WhatACommandLeavesAsItWasIsToldWithItsModule) {
+    const std::string header = "Attribute VB_Name = \"modMarks\"\r\n";
+    const std::string kept = "' [Brindle Begin]\r\n' cut in half\r\nSub A()\r\nEnd Sub\r\n";
+    const std::string sub = "Sub B()\r\n    x = 1 ' [Brindle End] is what we write\r\nEnd Sub\r\n";
+    WriteBytes(folder() / "modMarks.bas",
+               header + kept + "' [Brindle Begin]\r\n' Header B\r\n' [Brindle End]\r\n" + sub);
+    WriteBytes(folder() / "modTwice.bas",
+               "Attribute VB_Name = \"modTwice\"\r\n#If Win64 Then\r\nSub Go()\r\nEnd Sub\r\n"
+               "#Else\r\nSub Go()\r\nEnd Sub\r\n#End If\r\n");
+    WriteBytes(folder() / "modEmpty.bas", "Attribute VB_Name = \"modEmpty\"\r\n");
+
+    const auto removed = Run({"remove-code", "modMarks.bas", "--yes"});
+    EXPECT_EQ(removed.status, 1);
+    EXPECT_NE(removed.err.find("brindle: modMarks.bas: line 1: a begin marker without its end "
+                               "marker; left as it is\n"),
+              std::string::npos)
+        << removed.err;
+    EXPECT_EQ(File("modMarks.bas"), header + kept + sub);
+
+    const auto twice = Run({"add-headers", "modTwice.bas", "--proc", "go"});
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_NE(twice.err.find("brindle: modTwice.bas: Go, line "), std::string::npos) << twice.err;
+    EXPECT_NE(twice.err.find(": another definition, not reached; --proc works on the first one, "
+                             "at line "),
+              std::string::npos);
+    EXPECT_EQ(CountLines(File("modTwice.bas"), "' Procedure:   Go"), 1);
+
+    for (const std::string command : {"add-headers", "add-error-handlers"}) {
+        const auto empty = Run({command, "modEmpty.bas"});
+        EXPECT_EQ(empty.status, 0) << empty.err;
+        EXPECT_NE(empty.err.find("nothing to change"), std::string::npos) << empty.err;
+    }
+
+    // A template that cannot be read is told of once however many modules the run is on.
+    ASSERT_EQ(Run({"options", "--module-header-template", "Gone.txt"}).status, 0);
+    const auto headers = Run({"add-module-header", "modMain.bas", "CStockItem.cls"});
+    EXPECT_EQ(headers.status, 1);
+    const std::string missing = "brindle: the module header template \"" +
+                                (folder() / "Gone.txt").string() +
+                                "\" is missing, unreadable or empty; module headers added "
+                                "without its text\n";
+    EXPECT_NE(headers.err.find(missing), std::string::npos) << headers.err;
+    EXPECT_EQ(headers.err.find(missing), headers.err.rfind(missing));
 }
 
 TEST_F(ExampleProject, ModuleCommandsWorkOnEachNamedModuleOnceOrOnTheNamedLinesOrProcedure) {

@@ -19,6 +19,7 @@
 #include "codegen/ModuleCommands.h"
 #include "codegen_support.h"
 #include "host/ModuleFile.h"
+#include "support/RecordingSink.h"
 #include "support/TestPaths.h"
 
 namespace brindle {
@@ -48,7 +49,8 @@ fs::path FileNamed(const fs::path& folder, const std::string& stem) {
     return {};
 }
 
-void RunCommand(const std::string& line, AddinFields& fields, CodeModule& module) {
+void RunCommand(const std::string& line, AddinFields& fields, CodeModule& module,
+                Diagnostics& sink) {
     std::istringstream words(line);
     std::string word;
     words >> word;
@@ -65,11 +67,11 @@ void RunCommand(const std::string& line, AddinFields& fields, CodeModule& module
     } else if (word == "AddHeaders") {
         AddHeaders(fields, module);
     } else if (word == "AddErrHandlers") {
-        AddErrHandlers(fields, module);
+        AddErrHandlers(fields, module, &sink);
     } else if (word == "RemoveCodeMarkers") {
-        RemoveCodeMarkers(module);
+        RemoveCodeMarkers(module, &sink);
     } else if (word == "RemoveCode") {
-        RemoveCode(module);
+        RemoveCode(module, &sink);
     } else if (!word.empty()) {
         ADD_FAILURE() << "unknown command line: " << line;
     }
@@ -85,11 +87,13 @@ TEST_P(Golden, SavedFileMatchesTheExpectedBytes) {
 
     auto component = host::LoadModuleFile(file);
     auto fields = test::CodegenFields(test::Markers::Off);
+    test::RecordingSink sink;
     std::ifstream commands(GetParam() / "command");
     for (std::string line; std::getline(commands, line);) {
         SCOPED_TRACE(line);
-        RunCommand(line, fields, component->CodeModule());
+        RunCommand(line, fields, component->CodeModule(), sink);
     }
+    EXPECT_EQ(sink.warnings, std::vector<std::string>{});
     component->Save();
     EXPECT_EQ(test::ReadBytes(file), test::ReadBytes(FileNamed(GetParam(), "expected")));
 }

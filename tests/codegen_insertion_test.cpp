@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "codegen/Insertion.h"
 #include "codegen_support.h"
 #include "host/model/VbError.h"
+#include "support/RecordingSink.h"
 
 namespace brindle {
 namespace {
@@ -57,8 +61,17 @@ TEST(Placement, HeadersGoAboveTheCommentBlockAndErrorHeadersWhereTheBodyBegins) 
         {"EmptyCommentCounts", proc, "Dim x\r\n'\r\nSub A()\r\nEnd Sub\r\n", "A", 2},
         {"DeclarationOnLineOne", proc, "Sub A()\r\nEnd Sub\r\n", "A", 1},
         {"OnlyCommentsAbove", proc, "' one\r\n' two\r\nSub A()\r\nEnd Sub\r\n", "A", 1},
-        {"AboveAMarkedHeader", proc,
-         "Dim x\r\n' [Brindle Begin]\r\n' A\r\n' [Brindle End]\r\nSub A()\r\nEnd Sub\r\n", "A", 2},
+        {"BelowAnEarlierBlock", proc,
+         "Option Explicit\r\n' [Brindle Begin]\r\n' Module1\r\n' [Brindle End]\r\n' Runs A\r\n"
+         "Sub A()\r\nEnd Sub\r\n",
+         "A", 5},
+        {"AboveTheIfOfAlternativeDeclarations", proc,
+         "Dim x\r\n' The window's handle\r\n#If VBA7 Then\r\n' 64-bit\r\n"
+         "Private Function Handle() As LongPtr\r\n#Else\r\nPrivate Function Handle() As Long\r\n"
+         "#End If\r\n    Handle = 0\r\nEnd Function\r\n",
+         "Handle", 2},
+        {"InsideTheIfOfAWholeConditionalProcedure", proc,
+         "#If DEBUG_BUILD Then\r\nSub Trace()\r\nEnd Sub\r\n#End If\r\n", "Trace", 2},
         {"AlternativeDeclarationsWithElseIfContinuationsAndComments", err,
          "#If Win64 Then\r\nPublic Sub Send(ByVal h As LongLong, _\r\n    ByVal n As Long)\r\n"
          "#ElseIf VBA7 Then ' 32-bit Office\r\n' the pointer-sized handle\r\n"
@@ -85,58 +98,83 @@ TEST(ErrHandlerPlacement, EachCallAddsOneToTheMethodEvenWhenAnEventSharesItsName
     ModuleUnderTest m(
         "Public Event Connect()\r\n\r\nPublic Sub Connect()\r\n    x = 1\r\nEnd Sub\r\n",
         vbext_ct_ClassModule);
-    AddErrHandlerToProc(test::OneLineFields(), m.module(), "Connect", vbext_pk_Proc);
-    AddErrHandlerToProc(test::OneLineFields(), m.module(), "Connect", vbext_pk_Proc);
+    AddErrHandlerToProc(test::OneLineFields(), m.module(), "Connect", vbext_pk_Proc, nullptr);
+    AddErrHandlerToProc(test::OneLineFields(), m.module(), "Connect", vbext_pk_Proc, nullptr);
     EXPECT_EQ(m.lines(), (Lines{"Public Event Connect()", "", "Public Sub Connect()", "' H", "' H",
                                 "    x = 1", "' F", "' F", "End Sub"}));
 }
 
-// A failure leaves the module as it was, with no half error handler, and passes on its chain.
-TEST(ErrHandlerPlacement, AFailureLeavesTheModuleAsItWas) {
-    using Add = void (*)(const AddinFields&, CodeModule&, std::string_view, vbext_ProcKind);
+TEST(ErrHandlerPlacement, TheFooterGoesAboveAnEndStatementSplitOverLines) {
+    ModuleUnderTest m("Sub Split()\r\n    x = 1\r\nEnd _\r\n  Sub\r\n");
+    AddErrHandlerToProc(test::OneLineFields(), m.module(), "Split", vbext_pk_Proc, nullptr);
+    EXPECT_EQ(m.lines(), (Lines{"Sub Split()", "' H", "    x = 1", "' F", "End _", "  Sub"}));
+}
+
+// Where a header below the declaration and a footer above the End statement would not enclose
+// the body as written, the procedure is told of and left as it is; without both templates no
+// procedure gets a handler, and the command tells why. The next procedure is still whole.
+TEST(ErrHandlerPlacement, NoHandlerGoesInHalfOrWhereItWouldNotEncloseTheBody) {
     struct Case {
-        const char* name;
         const char* code;
-        Add add;
         const char* procedure;
         vbext_ProcKind kind;
-        std::int32_t number;  // 0: any
-        const char* source;
-        const char* errHeader = nullptr;  // the usual template
+        const char* warning;  // null: none
+        const char* errHeader = "' H\n";
+        const char* errFooter = "' F\n";
     };
     const Case cases[] = {
-        // No End statement is found, and the footer would go at line 0.
-        {"EndStatementSplitOverTwoLines", "Sub Split()\r\n    x = 1\r\nEnd _\r\nSub\r\n",
-         AddErrHandlerToProc, "Split", vbext_pk_Proc, 9, "Brindle.AddErrHandlerToProc | "},
-        // The End statement shares the declaration's line, above the error header.
-        {"OneLineProcedure", "Sub Short(): x = 1: End Sub\r\n", AddErrHandlerToProc, "Short",
-         vbext_pk_Proc, 0, "Brindle.AddErrHandlerToProc | "},
-        // A header of comments below it belongs to the next procedure.
-        {"OneLineProcedureCommentHeader", "Sub Short(): x = 1: End Sub\r\n", AddErrHandlerToProc,
-         "Short", vbext_pk_Proc, 5, "Brindle.AddErrHandlerToProc | ", "' handler\n"},
-        {"UnknownProcedure", "Sub A()\r\nEnd Sub\r\n", AddErrHandlerToProc, "Missing",
-         vbext_pk_Proc, 35, "Brindle.AddErrHandlerToProc | VBIDE."},
-        {"UnknownKind", "Sub A()\r\nEnd Sub\r\n", AddHeaderToProc, "A", vbext_pk_Get, 35,
-         "Brindle.AddHeaderToProc | VBIDE."}};
+        {"Sub Short(): x = 1: End Sub\r\n", "Short", vbext_pk_Proc,
+         "Sub Short, line 1: its End Sub shares the declaration's line"},
+        {"Private Property Get StatusText() As String\r\n    StatusText = m_Text\r\nEnd "
+         "Function\r\n",
+         "StatusText", vbext_pk_Get, "Property Get StatusText, line 1: no End Property"},
+        {"Sub NeverEnds()\r\n    Beep\r\n", "NeverEnds", vbext_pk_Proc,
+         "Sub NeverEnds, line 1: no End Sub"},
+        {"Sub Early(): x = 1\r\n    y = 2\r\nEnd Sub\r\n", "Early", vbext_pk_Proc,
+         "Sub Early, line 1: other statements share the declaration's line"},
+        {"Function Late() As Long\r\n    Late = 1: End _\r\n    Function\r\n", "Late",
+         vbext_pk_Proc,
+         "Function Late, line 1: other statements share line 2 with its End Function"},
+        {"Sub A()\r\nEnd Sub\r\n", "A", vbext_pk_Proc, nullptr, ""},
+        {"Sub A()\r\nEnd Sub\r\n", "A", vbext_pk_Proc, nullptr, "' H\n", ""}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.code);
         ModuleUnderTest m(std::string(c.code) + "\r\nSub Last()\r\nEnd Sub\r\n");
         const auto before = m.lines();
-        auto fields = CodegenFields(Markers::On);
-        if (c.errHeader != nullptr) {
-            fields.msErrHdrTmplt = c.errHeader;
+        auto fields = test::OneLineFields();
+        fields.msErrHdrTmplt = c.errHeader;
+        fields.msErrFtrTmplt = c.errFooter;
+        test::RecordingSink sink;
+        AddErrHandlerToProc(fields, m.module(), c.procedure, c.kind, &sink);
+        EXPECT_EQ(m.lines(), before);
+        std::vector<std::string> expected;
+        if (c.warning != nullptr) {
+            expected.push_back(std::string("Module1: ") + c.warning + "; no error handler added");
         }
+        EXPECT_EQ(sink.warnings, expected);
+        AddErrHandlerToProc(test::OneLineFields(), m.module(), "Last", vbext_pk_Proc, nullptr);
+        EXPECT_EQ(m.lines().size(), before.size() + 2);
+    }
+}
+
+// A failure leaves the module as it was and passes on its chain.
+TEST(ErrHandlerPlacement, AFailureLeavesTheModuleAsItWas) {
+    ModuleUnderTest m("Sub A()\r\nEnd Sub\r\n");
+    const auto before = m.lines();
+    const auto fields = CodegenFields(Markers::On);
+    for (const auto& [add, source] : std::vector<std::pair<std::function<void()>, std::string>>{
+             {[&] { AddErrHandlerToProc(fields, m.module(), "Missing", vbext_pk_Proc, nullptr); },
+              "Brindle.AddErrHandlerToProc | VBIDE."},
+             {[&] { AddHeaderToProc(fields, m.module(), "A", vbext_pk_Get); },
+              "Brindle.AddHeaderToProc | VBIDE."}}) {
         try {
-            c.add(fields, m.module(), c.procedure, c.kind);
+            add();
             ADD_FAILURE() << "no failure";
         } catch (const VbError& e) {
-            EXPECT_TRUE(c.number == 0 || e.Number() == c.number) << e.Number();
-            EXPECT_TRUE(e.Source().starts_with(c.source)) << e.Source();
+            EXPECT_EQ(e.Number(), 35);
+            EXPECT_TRUE(e.Source().starts_with(source)) << e.Source();
         }
         EXPECT_EQ(m.lines(), before);
-        // The module is still whole: the next procedure gets its handler as usual.
-        AddErrHandlerToProc(test::OneLineFields(), m.module(), "Last", vbext_pk_Proc);
-        EXPECT_EQ(m.lines().size(), before.size() + 2);
     }
 }
 

@@ -48,6 +48,25 @@ TEST(ModuleHeader, GoesBelowAFirstLineThatMentionsOptionExplicitAndElseAtTheTop)
     }
 }
 
+// Many modules have no declarations: the first procedure follows Option Explicit, or the hidden
+// header, directly. Its header goes below the module header, never above it.
+TEST(ModuleHeader, StaysFirstWhenTheFirstProcedureFollowsDirectly) {
+    auto fields = CodegenFields(Markers::On);
+    fields.msModHdrTmplt = "' Module\n";
+    fields.msProcHdrTmplt = "' header %ProcedureName%\n";
+    const Lines headers = {kBegin, "' Module", kEnd, kBegin, "' header A", kEnd};
+    for (const bool optionExplicit : {true, false}) {
+        ModuleUnderTest m(std::string(optionExplicit ? "Option Explicit\r\n" : "") +
+                          "Sub A()\r\nEnd Sub\r\n");
+        AddModuleHeader(fields, m.module());
+        test::SelectAll(m.module());
+        AddHeaders(fields, m.module());
+        EXPECT_EQ(m.lines(), Concat({optionExplicit ? Lines{"Option Explicit"} : Lines{},
+                                     headers,
+                                     {"Sub A()", "End Sub"}}));
+    }
+}
+
 TEST(SelectedProcedures, EveryTouchedProcedureOnceAndNoOther) {
     ModuleUnderTest m(
         "Sub First()\r\nEnd Sub\r\nProperty Get Size() As Long\r\n    Size = 1\r\nEnd Property\r\n"
@@ -56,7 +75,7 @@ TEST(SelectedProcedures, EveryTouchedProcedureOnceAndNoOther) {
     // From inside the Get to inside the Let: two entries of one property member. The selection
     // grows with the lines inserted inside it, so the headers follow.
     m.Select(4, 3, 7, 3);
-    AddErrHandlers(test::OneLineFields(), m.module());
+    AddErrHandlers(test::OneLineFields(), m.module(), nullptr);
     AddHeaders(test::OneLineFields(), m.module());
     EXPECT_EQ(m.lines(),
               (Lines{"Sub First()", "End Sub", "' header Size", "Property Get Size() As Long",
@@ -66,23 +85,30 @@ TEST(SelectedProcedures, EveryTouchedProcedureOnceAndNoOther) {
 }
 
 TEST(SelectedProcedures, AFailureEndsTheRunAfterTheProceduresBeforeIt) {
-    ModuleUnderTest m(
-        "Sub One()\r\nEnd Sub\r\n\r\n"
-        "Sub Two()\r\nEnd _\r\nSub\r\n\r\n"  // an End statement split over two lines
-        "Sub Three()\r\nEnd Sub\r\n");
+    // The last declaration goes on past the module's last line.
+    ModuleUnderTest m("Sub One()\r\nEnd Sub\r\n\r\nSub Two(ByVal a As Long, _");
     test::SelectAll(m.module());
     try {
-        AddErrHandlers(test::OneLineFields(), m.module());
+        AddErrHandlers(test::OneLineFields(), m.module(), nullptr);
         ADD_FAILURE() << "no failure";
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number(), 9);
         EXPECT_TRUE(
             e.Source().starts_with("Brindle.AddErrHandlers | Brindle.AddErrHandlerToProc | "
-                                   "Brindle.InsertErrFooter | VBIDE."))
+                                   "Brindle.GetProcDeclLine | VBIDE."))
             << e.Source();
     }
-    EXPECT_EQ(m.lines(), (Lines{"Sub One()", "' H", "' F", "End Sub", "", "Sub Two()", "End _",
-                                "Sub", "", "Sub Three()", "End Sub"}));
+    EXPECT_EQ(m.lines(),
+              (Lines{"Sub One()", "' H", "' F", "End Sub", "", "Sub Two(ByVal a As Long, _"}));
+}
+
+// A module without code lines has nothing to select and nothing to change.
+TEST(SelectedProcedures, AModuleWithoutCodeLinesGetsNothing) {
+    ModuleUnderTest m("");
+    m.Select(1, 1, 1, 1);
+    AddHeaders(test::OneLineFields(), m.module());
+    AddErrHandlers(test::OneLineFields(), m.module(), nullptr);
+    EXPECT_EQ(m.module().CountOfLines(), 0);
 }
 
 }  // namespace

@@ -1,79 +1,143 @@
-// Removal of marker lines and of marked blocks within the selection.
+// Removal of marker lines and of marked blocks within the selection: what each removal leaves,
+// and what it reports, for every layout of markers that real code holds.
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "codegen/ModuleCommands.h"
 #include "codegen_support.h"
+#include "support/RecordingSink.h"
 
 namespace brindle {
 namespace {
 
 using test::Lines;
 using test::ModuleUnderTest;
+using Warnings = std::vector<std::string>;
 
 const std::string B(kBeginMarker);
 const std::string E(kEndMarker);
+
+std::string Begin(int line) {
+    return "Module1: line " + std::to_string(line) +
+           ": a begin marker without its end marker; left as it is";
+}
+std::string End(int line) {
+    return "Module1: line " + std::to_string(line) +
+           ": an end marker without its begin marker; left as it is";
+}
+std::string Inside(int first, int last) {
+    return "Module1: lines " + std::to_string(first) + " to " + std::to_string(last) +
+           ": a marked block with other marker lines inside; its markers are left as they are";
+}
+std::string Outside(int first, int last) {
+    return "Module1: lines " + std::to_string(first) + " to " + std::to_string(last) +
+           ": a marked block that reaches outside the selection; left as it is";
+}
 
 struct Selection {
     std::int32_t startLine, startColumn, endLine, endColumn;
 };
 
+struct Removed {
+    Lines lines;
+    Warnings warnings = {};
+};
+
 struct Case {
     const char* name;
     Lines code;
-    Lines afterRemoveCode;
-    Lines afterRemoveCodeMarkers;
+    Removed byRemoveCode;
+    Removed byRemoveCodeMarkers;
     Selection selection = {};  // none: the whole module
 };
 
-// A marker line is exactly a marker, in any case. RemoveCode pairs each Begin with the next End
-// found anywhere in a line, and blocks do not nest.
+// Only a begin marker line whose next marker line is an end marker line opens a block; a marker
+// line is one that holds a marker alone, blanks and tabs around it allowed, in any case.
 const Case kCases[] = {
     {"ThreeBlocks",
      {"Option Explicit", B, "' Module header", E, "Sub A()", B, "    On Error GoTo ErrHandler", E,
       "    x = 1", B, "    Exit Sub", "ErrHandler:", E, "End Sub"},
-     {"Option Explicit", "Sub A()", "    x = 1", "End Sub"},
-     {"Option Explicit", "' Module header", "Sub A()", "    On Error GoTo ErrHandler", "    x = 1",
-      "    Exit Sub", "ErrHandler:", "End Sub"}},
-    {"AnyCase",
-     {"a", "' [brindle begin]", "b", "' [BRINDLE END]", "c"},
-     {"a", "c"},
-     {"a", "b", "c"}},
-    {"LinesThatMerelyHoldAMarker",
-     {B, "x = 1", E, "  " + B, "y = 2 " + E + " kept", B, "z = 3", E},
-     {},
-     {"x = 1", "  " + B, "y = 2 " + E + " kept", "z = 3"}},
-    {"BeginAndEndOnOneLine", {"a", B + " " + E, "b"}, {"a", "b"}, {"a", B + " " + E, "b"}},
-    {"UnpairedMarkersStay",
-     {E, "keep 1", B, "gone 1", B, "gone 2", E, "keep 2", E, "keep 3", B, "keep 4"},
-     {E, "keep 1", "keep 2", E, "keep 3", B, "keep 4"},
-     {"keep 1", "gone 1", "gone 2", "keep 2", "keep 3", "keep 4"}},
-    {"SelectionStartsInsideTheFirstMarker",
+     {{"Option Explicit", "Sub A()", "    x = 1", "End Sub"}},
+     {{"Option Explicit", "' Module header", "Sub A()", "    On Error GoTo ErrHandler", "    x = 1",
+       "    Exit Sub", "ErrHandler:", "End Sub"}}},
+    {"IndentedAndInAnyCase",
+     {"a", "    ' [brindle begin]", "b", "\t' [BRINDLE END] \t", "c"},
+     {{"a", "c"}},
+     {{"a", "b", "c"}}},
+    {"MarkerTextAfterCodeInAStringOrALongerComment",
+     {"Sub A()", "    x = 1 ' [Brindle Begin] is what we write", "    s = \"" + E + "\"", "End Sub",
+      "' " + B + " and " + E, "Sub B()", B, "    On Error GoTo H", E, "End Sub"},
+     {{"Sub A()", "    x = 1 ' [Brindle Begin] is what we write", "    s = \"" + E + "\"",
+       "End Sub", "' " + B + " and " + E, "Sub B()", "End Sub"}},
+     {{"Sub A()", "    x = 1 ' [Brindle Begin] is what we write", "    s = \"" + E + "\"",
+       "End Sub", "' " + B + " and " + E, "Sub B()", "    On Error GoTo H", "End Sub"}}},
+    {"BeginAndEndOnOneLine",
+     {"a", B + " " + E, "b"},
+     {{"a", B + " " + E, "b"}},
+     {{"a", B + " " + E, "b"}}},
+    // What is left after a removal of markers cut a block in half: the procedure between the
+    // lone begin marker and the next block stays.
+    {"BeginWithoutEnd",
+     {B, "' Header A", "Sub A()", "    x = 1", "End Sub", B, "' Header B", E, "Sub B()", "End Sub"},
+     {{B, "' Header A", "Sub A()", "    x = 1", "End Sub", "Sub B()", "End Sub"}, {Begin(1)}},
+     {{B, "' Header A", "Sub A()", "    x = 1", "End Sub", "' Header B", "Sub B()", "End Sub"},
+      {Begin(1)}}},
+    {"EndWithoutBegin",
+     {"Sub A()", "    x = 1", E, "End Sub", B, "' Header B", E, "Sub B()", "End Sub"},
+     {{"Sub A()", "    x = 1", E, "End Sub", "Sub B()", "End Sub"}, {End(3)}},
+     {{"Sub A()", "    x = 1", E, "End Sub", "' Header B", "Sub B()", "End Sub"}, {End(3)}}},
+    {"NestedAndUnpaired",
+     {E, "keep 1", B, "keep 2", B, "gone", E, "keep 3", E, "keep 4", B, "keep 5"},
+     {{E, "keep 1", B, "keep 2", "keep 3", E, "keep 4", B, "keep 5"},
+      {End(1), Inside(3, 6), Begin(8)}},
+     {{E, "keep 1", B, "keep 2", "gone", "keep 3", E, "keep 4", B, "keep 5"},
+      {End(1), Inside(3, 7), Begin(9)}}},
+    {"AdjacentBlocksToTheLastLine", {B, "a", E, B, "b", E, B, E}, {{}}, {{"a", "b"}}},
+    {"NoMarkers",
+     {"Option Explicit", "' [Brindle]", "Sub A()", "End Sub"},
+     {{"Option Explicit", "' [Brindle]", "Sub A()", "End Sub"}},
+     {{"Option Explicit", "' [Brindle]", "Sub A()", "End Sub"}}},
+    // A selection that starts after the first character of a marker line does not hold it.
+    {"SelectionStartsAfterTheFirstMarkersStart",
      {B, "a", E, B, "b", E, B, "c", E},
-     {B, "a", E, B, "c", E},
-     {B, "a", "b", B, "c", E},
+     {{B, "a", E, B, "c", E}, {Outside(1, 3)}},
+     {{B, "a", E, "b", B, "c", E}, {Outside(1, 3)}},
      {1, 2, 6, 16}},
     {"BlockEndsBelowTheSelection",
      {B, "a", E, B, "b", E, B, "c", E},
-     {B, "b", E, B, "c", E},
-     {"a", "b", E, B, "c", E},
+     {{B, "b", E, B, "c", E}, {Outside(1, 3)}},
+     {{"a", B, "b", E, B, "c", E}, {Outside(2, 4)}},
      {1, 1, 5, 2}},
     {"SelectionDraggedToTheStartOfTheNextLine",
      {"x", B, "a", E, "y"},
-     {"x", B, "a", E, "y"},
-     {"x", "a", E, "y"},
+     {{"x", B, "a", E, "y"}, {Outside(2, 4)}},
+     {{"x", B, "a", E, "y"}, {Outside(2, 4)}},
      {1, 1, 4, 1}},
-    {"NoMarkers",
-     {"Option Explicit", "' [Brindle]", "Sub A()", "End Sub"},
-     {"Option Explicit", "' [Brindle]", "Sub A()", "End Sub"},
-     {"Option Explicit", "' [Brindle]", "Sub A()", "End Sub"}},
-    {"MarkersToTheLastLine", {B, "b", E, B, E}, {}, {"b"}}};
+    {"SelectionInsideABlock",
+     {"x", B, "a", "b", E, "y"},
+     {{"x", B, "a", "b", E, "y"}, {Outside(2, 5)}},
+     {{"x", B, "a", "b", E, "y"}, {Outside(2, 5)}},
+     {3, 1, 4, 2}},
+    // Once the selection's lines are deleted the selection is empty: the search ends with it,
+    // and the block that moved up into its place stays.
+    {"SelectionOfABlockDirectlyAboveAnother",
+     {B, "a", E, B, "b", E},
+     {{B, "b", E}},
+     {{"a", B, "b", E}},
+     {1, 1, 4, 1}},
+    {"SelectionOfOneOfTwoAdjacentBeginMarkers",
+     {"x", B, B, "a", E, "y"},
+     {{"x", B, B, "a", E, "y"}, {Begin(2)}},
+     {{"x", B, B, "a", E, "y"}, {Begin(2)}},
+     {2, 1, 3, 1}}};
 
-TEST(Removal, TakesWhatTheSelectionHolds) {
+TEST(Removal, TakesOnlyWholeWellFormedBlocksInTheSelectionAndReportsTheRest) {
     for (const auto& c : kCases) {
         for (const bool code : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (code ? ": RemoveCode" : ": RemoveCodeMarkers"));
             ModuleUnderTest m(c.code);
             if (c.selection.startLine == 0) {
                 test::SelectAll(m.module());
@@ -81,9 +145,11 @@ TEST(Removal, TakesWhatTheSelectionHolds) {
                 m.Select(c.selection.startLine, c.selection.startColumn, c.selection.endLine,
                          c.selection.endColumn);
             }
-            code ? RemoveCode(m.module()) : RemoveCodeMarkers(m.module());
-            EXPECT_EQ(m.lines(), code ? c.afterRemoveCode : c.afterRemoveCodeMarkers)
-                << c.name << (code ? ": RemoveCode" : ": RemoveCodeMarkers");
+            test::RecordingSink sink;
+            code ? RemoveCode(m.module(), &sink) : RemoveCodeMarkers(m.module(), &sink);
+            const auto& expected = code ? c.byRemoveCode : c.byRemoveCodeMarkers;
+            EXPECT_EQ(m.lines(), expected.lines);
+            EXPECT_EQ(sink.warnings, expected.warnings);
         }
     }
 }

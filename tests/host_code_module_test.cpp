@@ -129,8 +129,9 @@ TEST_F(CodeModuleTest, BadArgumentsRaiseTheIdesNumbersAndChangeNothing) {
 }
 
 // The selection stays on its text: edits above move it, edits inside widen or shrink it, edits
-// below leave it. Deleting the lines that hold its end brings the end to the start of what
-// follows.
+// below leave it. Deleting the lines that hold its end brings the end to the end of the line
+// above them; an end at column 1 of the line after them holds nothing of it and goes too. A
+// selection that lay wholly in them is left empty, its end before its start.
 TEST_F(CodeModuleTest, SelectionFollowsItsTextThroughEdits) {
     const struct {
         Selection select;  // made before the edit unless all zero
@@ -147,8 +148,11 @@ TEST_F(CodeModuleTest, SelectionFollowsItsTextThroughEdits) {
         {{5, 1, 11, 13}, 7, "    ' one\r\n    ' two", 0, {5, 1, 13, 13}},
         {{}, 13, "    ' before the end line", 0, {5, 1, 14, 13}},
         {{}, 7, "", 3, {5, 1, 11, 13}},
-        {{}, 10, "", 4, {5, 1, 10, 1}},
-        {{}, 4, "", 3, {4, 1, 7, 1}},
+        {{}, 10, "", 4, {5, 1, 9, 18}},
+        {{}, 4, "", 3, {4, 1, 6, 18}},
+        {{3, 2, 5, 1}, 3, "", 2, {3, 1, 2, 0}},
+        {{}, 3, "' inserted where it was", 0, {4, 1, 2, 0}},
+        {{1, 1, 2, 1}, 1, "", 1, {1, 1, 0, 1}},
     };
     for (const auto& step : steps) {
         if (step.select.startLine != 0) {

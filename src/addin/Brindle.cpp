@@ -56,12 +56,22 @@ struct Brindle::ButtonRow {
     EventSourceField Brindle::*events;
 };
 
+// The templates a command inserts text from, as a set of bits.
+enum TemplateUse : unsigned {
+    kNoTemplate = 0,
+    kModuleHeaderTemplate = 1,
+    kProcedureHeaderTemplate = 2,
+    kErrorHandlerTemplates = 4,
+    kEveryTemplate = 7,
+};
+
 struct Brindle::PaneCommand {
     std::string_view handler;
     std::string_view confirmTitle;  // empty: the command asks nothing
     std::string_view confirmPrompt;
     std::string_view status;
-    void (*work)(const AddinFields& fields, CodeModule& module);
+    unsigned templates;
+    void (*work)(const AddinFields& fields, CodeModule& module, Diagnostics* sink);
 };
 
 struct Brindle::ProjectCommand {
@@ -297,40 +307,63 @@ frmMsg& Brindle::Msg() {
 // ---- Commands on the active code pane ----
 
 void Brindle::gevtAddModHdr_Click(CommandBarControl&, bool&, bool&) {
-    static constexpr PaneCommand kCommand{
-        "gevtAddModHdr_Click", "", "", "Adding module header to ",
-        [](const AddinFields& fields, CodeModule& module) { AddModuleHeader(fields, module); }};
+    static constexpr PaneCommand kCommand{"gevtAddModHdr_Click",
+                                          "",
+                                          "",
+                                          "Adding module header to ",
+                                          kModuleHeaderTemplate,
+                                          [](const AddinFields& fields, CodeModule& module,
+                                             Diagnostics*) { AddModuleHeader(fields, module); }};
     RunPaneCommand(kCommand);
 }
 
 void Brindle::gevtAddHeaders_Click(CommandBarControl&, bool&, bool&) {
-    static constexpr PaneCommand kCommand{
-        "gevtAddHeaders_Click", "", "", "Adding procedure header(s) to ",
-        [](const AddinFields& fields, CodeModule& module) { AddHeaders(fields, module); }};
+    static constexpr PaneCommand kCommand{"gevtAddHeaders_Click",
+                                          "",
+                                          "",
+                                          "Adding procedure header(s) to ",
+                                          kProcedureHeaderTemplate,
+                                          [](const AddinFields& fields, CodeModule& module,
+                                             Diagnostics*) { AddHeaders(fields, module); }};
     RunPaneCommand(kCommand);
 }
 
 void Brindle::gevtAddErrHandlers_Click(CommandBarControl&, bool&, bool&) {
     static constexpr PaneCommand kCommand{
-        "gevtAddErrHandlers_Click", "", "", "Adding error handler(s) to ",
-        [](const AddinFields& fields, CodeModule& module) { AddErrHandlers(fields, module); }};
+        "gevtAddErrHandlers_Click",
+        "",
+        "",
+        "Adding error handler(s) to ",
+        kErrorHandlerTemplates,
+        [](const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
+            AddErrHandlers(fields, module, sink);
+        }};
     RunPaneCommand(kCommand);
 }
 
 void Brindle::gevtRemoveCodeMarkers_Click(CommandBarControl&, bool&, bool&) {
     static constexpr PaneCommand kCommand{
-        "gevtRemoveCodeMarkers_Click", "Remove Code Markers", kRemoveMarkersFromSelectionPrompt,
+        "gevtRemoveCodeMarkers_Click",
+        "Remove Code Markers",
+        kRemoveMarkersFromSelectionPrompt,
         "Removing Brindle markers from ",
-        [](const AddinFields&, CodeModule& module) { RemoveCodeMarkers(module); }};
+        kNoTemplate,
+        [](const AddinFields&, CodeModule& module, Diagnostics* sink) {
+            RemoveCodeMarkers(module, sink);
+        }};
     RunPaneCommand(kCommand);
 }
 
 void Brindle::gevtRemoveAll_Click(CommandBarControl&, bool&, bool&) {
     static constexpr PaneCommand kCommand{
-        "gevtRemoveAll_Click", "Remove Code Added by Brindle from Selection",
+        "gevtRemoveAll_Click",
+        "Remove Code Added by Brindle from Selection",
         "Are you sure you want to remove code added by Brindle from selected text?",
         "Removing code added by Brindle from ",
-        [](const AddinFields&, CodeModule& module) { RemoveCode(module); }};
+        kNoTemplate,
+        [](const AddinFields&, CodeModule& module, Diagnostics* sink) {
+            RemoveCode(module, sink);
+        }};
     RunPaneCommand(kCommand);
 }
 
@@ -358,9 +391,40 @@ void Brindle::RunPaneCommand(const PaneCommand& command) {
     IgnoreStep(sink_, [&] {
         Msg().SetMessage(std::string(command.status) + heldPane().CodeModule().Parent().Name());
     });
-    IgnoreStep(sink_, [&] { command.work(*this, heldPane().CodeModule()); });
+    WarnOfTemplatesWithoutText(command.templates);
+    IgnoreStep(sink_, [&] { command.work(*this, heldPane().CodeModule(), sink_); });
     pane = nullptr;
     IgnoreStep(sink_, [&] { Msg().Hide(); });
+}
+
+// Once per command, for each template it uses that gave no text. Headers still go in, as empty
+// as their template; an error handler needs both of its templates: without either, none goes in.
+void Brindle::WarnOfTemplatesWithoutText(unsigned templates) {
+    struct Template {
+        TemplateUse use;
+        std::string_view title;
+        const std::string AddinFields::*path;
+        const std::string AddinFields::*text;
+        std::string_view consequence;
+    };
+    static constexpr Template kTemplates[] = {
+        {kModuleHeaderTemplate, "module header", &AddinFields::msModHdrFname,
+         &AddinFields::msModHdrTmplt, "module headers added without its text"},
+        {kProcedureHeaderTemplate, "procedure header", &AddinFields::msProcHdrFname,
+         &AddinFields::msProcHdrTmplt, "procedure headers added without its text"},
+        {kErrorHandlerTemplates, "error header", &AddinFields::msErrHdrFname,
+         &AddinFields::msErrHdrTmplt, "no error handlers added"},
+        {kErrorHandlerTemplates, "error footer", &AddinFields::msErrFtrFname,
+         &AddinFields::msErrFtrTmplt, "no error handlers added"},
+    };
+    const AddinFields& fields = *this;
+    for (const Template& t : kTemplates) {
+        if ((templates & t.use) != 0 && (fields.*t.text).empty()) {
+            WarnTo(sink_, "",
+                   "the " + std::string(t.title) + " template \"" + fields.*t.path +
+                       "\" is missing, unreadable or empty; " + std::string(t.consequence));
+        }
+    }
 }
 
 bool Brindle::Confirm(std::string_view prompt, std::string_view title) {
@@ -435,6 +499,8 @@ void Brindle::RunProjectCommand(const ProjectCommand& command) {
     if (!Confirm(command.confirmPrompt, command.confirmTitle)) {
         return;
     }
+    WarnOfTemplatesWithoutText(command.work == ProjectCommand::Work::AddAll ? kEveryTemplate
+                                                                            : kNoTemplate);
     VBProject* project = nullptr;
     std::int32_t count = 0;
     IgnoreStep(sink_, [&] {
@@ -476,7 +542,7 @@ void Brindle::AddAllToComponent(VBComponent& component) {
     });
     // AddErrHandlers reads the selection again; the host has widened it over the headers.
     IgnoreStep(sink_, [&] { AddHeaders(fields, component.CodeModule()); });
-    IgnoreStep(sink_, [&] { AddErrHandlers(fields, component.CodeModule()); });
+    IgnoreStep(sink_, [&] { AddErrHandlers(fields, component.CodeModule(), sink_); });
     IgnoreStep(sink_, [&] { component.CodeModule().CodePane().SetSelection(1, 1, 1, 2); });
 }
 
@@ -492,9 +558,9 @@ void Brindle::RemoveFromComponent(VBComponent& component, const ProjectCommand& 
     });
     IgnoreStep(sink_, [&] {
         if (markersOnly) {
-            RemoveCodeMarkers(component.CodeModule());
+            RemoveCodeMarkers(component.CodeModule(), sink_);
         } else {
-            RemoveCode(component.CodeModule());
+            RemoveCode(component.CodeModule(), sink_);
         }
     });
     IgnoreStep(sink_, [&] { component.CodeModule().CodePane().SetSelection(1, 1, 1, 2); });

@@ -87,6 +87,7 @@ private:
     void AddAllToComponent(VBComponent& component);
     void RemoveFromComponent(VBComponent& component, const ProjectCommand& command);
     bool Confirm(std::string_view prompt, std::string_view title);
+    void WarnOfTemplatesWithoutText(unsigned templates);
 
     void mfrmOptions_OptionsApplied();
     void ApplyOptions();

@@ -1,5 +1,6 @@
 #include "analysis/ProcDecl.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -78,6 +79,25 @@ std::vector<std::string> SplitParameterText(std::string_view text) {
     return pieces;
 }
 
+// VB continues a statement only on a blank and an underscore ("my_" ends a word).
+bool EndsWithContinuation(std::string_view trimmed) {
+    const auto size = trimmed.size();
+    return size > 0 && trimmed.back() == '_' && (size == 1 || IsBlank(trimmed[size - 2]));
+}
+
+// A line's code with the statement it continues onto, the blanks around the break made one;
+// the code alone when it does not continue.
+std::string JoinedWith(const std::string& code, std::string_view continued) {
+    const std::string_view trimmed = TrimTrailingSpaces(code);
+    if (!EndsWithContinuation(trimmed)) {
+        return code;
+    }
+    const auto head = trimmed.substr(0, trimmed.find_last_not_of(" \t_") + 1);
+    const auto tail =
+        continued.substr(std::min(continued.find_first_not_of(" \t"), continued.size()));
+    return std::string(head) + " " + std::string(tail);
+}
+
 bool IsBlankText(std::string_view text) {
     return text.find_first_not_of(" \t") == std::string_view::npos;
 }
@@ -122,7 +142,7 @@ std::string GetProcDeclLine(CodeModule& module, const std::int32_t& line, std::i
         for (;;) {
             const std::string text = module.Lines(current, 1);
             const std::string_view trimmed = TrimTrailingSpaces(text);
-            if (trimmed.empty() || trimmed.back() != '_') {
+            if (!EndsWithContinuation(trimmed)) {
                 declaration.append(trimmed);
                 break;
             }
@@ -166,6 +186,21 @@ std::string ProcedureTypeOf(std::string_view declaration) {
     return "Sub";
 }
 
+std::string GetStatementCode(CodeModule& module, std::int32_t line) {
+    return PassOn("Brindle.GetStatementCode", [&] {
+        std::vector<std::string> codes;
+        do {
+            codes.push_back(GetNonCommentPartOfLine(module.Lines(line, 1)));
+        } while (EndsWithContinuation(TrimTrailingSpaces(codes.back())) &&
+                 ++line <= module.CountOfLines());
+        std::string statement;
+        for (auto code = codes.rbegin(); code != codes.rend(); ++code) {
+            statement = JoinedWith(*code, statement);
+        }
+        return statement;
+    });
+}
+
 std::int32_t GetProcLastLineNum(CodeModule& module, std::string_view name, vbext_ProcKind kind) {
     return PassOn("Brindle.GetProcLastLineNum", [&] {
         std::int32_t line =
@@ -176,15 +211,19 @@ std::int32_t GetProcLastLineNum(CodeModule& module, std::string_view name, vbext
             const std::int32_t body = module.ProcBodyLine(name, vbext_pk_Proc);
             target = "End " + ProcedureTypeOf(GetProcDeclLine(module, body, count));
         }
+        // Up to the declaration's own line, where a procedure written on one line ends. A line
+        // is read with the lines it continues onto, so an End statement split over lines is
+        // found on its first.
         const std::int32_t bodyLine = module.ProcBodyLine(name, kind);
-        for (;;) {
-            if (ContainsNoCase(GetNonCommentPartOfLine(module.Lines(line, 1)), target)) {
+        std::string statement;
+        for (; line >= bodyLine; --line) {
+            const std::string code = GetNonCommentPartOfLine(module.Lines(line, 1));
+            statement = JoinedWith(code, statement);
+            if (ContainsNoCase(statement, target)) {
                 return line;
             }
-            if (--line <= bodyLine) {
-                return std::int32_t{0};
-            }
         }
+        return std::int32_t{0};
     });
 }
 

@@ -10,8 +10,8 @@
 
 namespace brindle {
 
-// The declaration statement that begins at `line`, continuation lines joined; `lineCount`
-// receives the number of lines it occupies.
+// The declaration statement that begins at `line`, continuation lines (a blank and an
+// underscore at the end) joined; `lineCount` receives the number of lines it occupies.
 std::string GetProcDeclLine(CodeModule& module, const std::int32_t& line, std::int32_t& lineCount);
 
 // The parameter declarations of a declaration statement, as written, from index 0 on; returns
@@ -19,7 +19,12 @@ std::string GetProcDeclLine(CodeModule& module, const std::int32_t& line, std::i
 // commas inside brackets or string literals do not separate; a list never closed raises 5.
 std::int32_t GetParms(std::string_view declaration, std::vector<std::string>& parms);
 
-// The line of the procedure's End statement, or 0 when none is found.
+// The code of the statement that begins at `line`, comments left out, with the lines it
+// continues onto joined and the blanks around each break made one.
+std::string GetStatementCode(CodeModule& module, std::int32_t line);
+
+// The line of the procedure's End statement, searched from the bottom of its span up to its
+// declaration's line, or 0 when none is found.
 std::int32_t GetProcLastLineNum(CodeModule& module, std::string_view name, vbext_ProcKind kind);
 
 // "Sub", "Function" or "Property", decided from the declaration's leading words (optional

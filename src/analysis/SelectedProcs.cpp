@@ -53,6 +53,8 @@ ProcList GetSelectedProcs(CodeModule& module) {
     CodePane& pane = module.CodePane();
     GetSelection(pane, startLine, startColumn, endLine, endColumn);
     ProcList procs;
+    // The line past the last one, where a selection may end, belongs to no procedure.
+    endLine = std::min(endLine, pane.CodeModule().CountOfLines());
     for (std::int32_t line = startLine; line <= endLine; ++line) {
         ProcInfo info;
         info.gsProcName = pane.CodeModule().ProcOfLine(line, info.geProcKind);

@@ -71,6 +71,8 @@ Selector SelectProcedure(std::string name, vbext_ProcKind kind) {
 struct PlannedClick {
     LoadedModule* module;
     Selector select;
+    std::function<void()> afterwards;     // tells what the click could not reach; may be empty
+    vbext_ProcKind kind = vbext_pk_Proc;  // of the procedure that --proc selects
 };
 
 class EditRun {
@@ -131,9 +133,9 @@ private:
             if (request_.proc) {
                 PlanProcedureClicks(module, *request_.proc, clicks);
             } else if (request_.select) {
-                clicks.push_back({&module, PlanSelection(module, *request_.select)});
+                clicks.push_back({&module, PlanSelection(module, *request_.select), {}, {}});
             } else {
-                clicks.push_back({&module, SelectWholeModule});
+                clicks.push_back({&module, SelectWholeModule, {}, {}});
             }
         }
         return clicks;
@@ -154,19 +156,52 @@ private:
         };
     }
 
-    static void PlanProcedureClicks(LoadedModule& module, const std::string& name,
-                                    std::vector<PlannedClick>& clicks) {
+    // One click for each kind of the procedure. A module may define it twice (whole procedures
+    // under #If and #Else): the IDE finds the first by name, and the second is told of.
+    void PlanProcedureClicks(LoadedModule& module, const std::string& name,
+                             std::vector<PlannedClick>& clicks) {
         const auto before = clicks.size();
         for (const auto& info : module.component->Code()->Procedures()) {
-            if (host::ToUtf8(info.procedure.name, module.component->CodePage()) == name ||
-                EqualsIgnoringCase(info.procedure.name, name)) {
-                clicks.push_back(
-                    {&module, SelectProcedure(info.procedure.name, info.procedure.kind)});
+            const auto& proc = info.procedure;
+            if (!Names(module, proc.name, name)) {
+                continue;
+            }
+            const auto planned =
+                std::find_if(clicks.begin() + static_cast<std::ptrdiff_t>(before), clicks.end(),
+                             [&](const PlannedClick& click) { return click.kind == proc.kind; });
+            if (planned == clicks.end()) {
+                clicks.push_back({&module, SelectProcedure(proc.name, proc.kind), {}, proc.kind});
+            } else {
+                planned->afterwards = [this, &module, procName = proc.name, kind = proc.kind] {
+                    ReportUnreached(module, procName, kind);
+                };
             }
         }
         if (clicks.size() == before) {
             throw InputError(module.label + ": no procedure named " + name +
                              " (brindle procedures lists them)");
+        }
+    }
+
+    static bool Names(const LoadedModule& module, const std::string& procName,
+                      const std::string& name) {
+        return host::ToUtf8(procName, module.component->CodePage()) == name ||
+               EqualsIgnoringCase(procName, name);
+    }
+
+    void ReportUnreached(LoadedModule& module, const std::string& procName, vbext_ProcKind kind) {
+        std::vector<std::int32_t> lines;
+        for (const auto& info : module.component->Code()->Procedures()) {
+            if (info.procedure.kind == kind && EqualsIgnoringCase(info.procedure.name, procName)) {
+                lines.push_back(info.procedure.bodyLine);
+            }
+        }
+        const auto shown = host::ToUtf8(procName, module.component->CodePage());
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            log_.Problem(module.label, shown + ", line " + std::to_string(lines[i]) +
+                                           ": another definition, not reached; --proc works on "
+                                           "the first one, at line " +
+                                           std::to_string(lines[0]));
         }
     }
 
@@ -196,6 +231,9 @@ private:
             session.Ide().OpenCodeWindow(code.CodePane());
             if (!ClickAndCheck(session, buttons::kCodeWindowBar, module.label)) {
                 return;
+            }
+            if (clicks[i].afterwards) {
+                clicks[i].afterwards();
             }
         }
     }

@@ -40,14 +40,15 @@ int RunProcedures(const Request& request, const Streams& io) {
     auto& code = *component.Code();
     std::vector<std::vector<std::string>> rows = {
         {"Name", "Kind", "Start", "Body", "Lines", "End", "Member"}};
+    // Each procedure's own lines: a name defined twice (whole procedures under #If and #Else)
+    // shows both definitions, where a lookup by name finds the first.
     for (const auto& info : code.Procedures()) {
         const auto& proc = info.procedure;
-        const auto end = code.ProcEndLine(proc.name, proc.kind);
         rows.push_back({host::ToUtf8(proc.name, component.CodePage()), KindName(proc.kind),
-                        std::to_string(code.ProcStartLine(proc.name, proc.kind)),
-                        std::to_string(code.ProcBodyLine(proc.name, proc.kind)),
-                        std::to_string(code.ProcCountLines(proc.name, proc.kind)),
-                        end > 0 ? std::to_string(end) : "-", MemberTypeName(info.memberType)});
+                        std::to_string(proc.startLine), std::to_string(proc.bodyLine),
+                        std::to_string(info.lastLine - proc.startLine + 1),
+                        proc.endLine > 0 ? std::to_string(proc.endLine) : "-",
+                        MemberTypeName(info.memberType)});
     }
     PrintColumns(rows, io.out);
     return 0;

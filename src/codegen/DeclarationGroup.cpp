@@ -154,4 +154,13 @@ std::int32_t FirstBodyLine(CodeModule& module, std::string_view declaration,
     return afterDeclaration;
 }
 
+std::int32_t OpeningIfOfAlternatives(CodeModule& module, std::int32_t line, std::int32_t above) {
+    if (above < 1 || DirectiveOf(module.Lines(above, 1)) != Directive::If) {
+        return 0;
+    }
+    std::int32_t count = 0;
+    const auto declaration = GetProcDeclLine(module, line, count);
+    return FirstBodyLine(module, declaration, line + count) != line + count ? above : 0;
+}
+
 }  // namespace brindle

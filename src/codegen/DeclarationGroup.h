@@ -30,4 +30,8 @@ std::string DeclaredProcName(std::string_view statement);
 std::int32_t FirstBodyLine(CodeModule& module, std::string_view declaration,
                            std::int32_t afterDeclaration);
 
+// `above` when it is the #If line that opens alternative declarations of the procedure
+// declared at `line` (comment lines may stand between them); 0 otherwise.
+std::int32_t OpeningIfOfAlternatives(CodeModule& module, std::int32_t line, std::int32_t above);
+
 }  // namespace brindle

@@ -1,7 +1,9 @@
 #include "codegen/Insertion.h"
 
+#include <optional>
 #include <utility>
 
+#include "analysis/LineHelpers.h"
 #include "analysis/ProcDecl.h"
 #include "codegen/DeclarationGroup.h"
 #include "codegen/TextCompare.h"
@@ -51,17 +53,87 @@ InsertedLines PlaceErrHeader(const AddinFields& fields, CodeModule& module, std:
 }
 
 void PlaceErrFooter(const AddinFields& fields, CodeModule& module, std::string_view name,
-                    vbext_ProcKind kind, const Member& member, const InsertedLines& header) {
+                    vbext_ProcKind kind, const Member& member) {
     const auto bodyLine = module.ProcBodyLine(name, kind);
     auto footer = BuildCode(fields, fields.msErrFtrTmplt, module, &member, bodyLine);
-    const auto endLine = GetProcLastLineNum(module, name, kind);
-    if (endLine > 0 && endLine < header.first + header.count) {
-        // A procedure written on one line: its End statement stands above the header.
-        throw VbError(static_cast<std::int32_t>(Err::InvalidCall),
-                      "The procedure ends on its declaration line: no room for an error handler",
-                      "VBBrindle");
+    InsertErrFooter(fields, module, std::move(footer), GetProcLastLineNum(module, name, kind));
+}
+
+// The first line of the comment lines (an apostrophe in the first column) directly above
+// `line`, or `line` when there are none. A marker line ends them: nothing goes above an earlier
+// generated block.
+std::int32_t TopOfCommentLines(CodeModule& module, std::int32_t line) {
+    auto above = line - 1;
+    while (above >= 1) {
+        const auto text = module.Lines(above, 1);
+        if (!StartsWithApostrophe(text) || IsMarkerLine(text)) {
+            break;
+        }
+        --above;
     }
-    InsertErrFooter(fields, module, std::move(footer), endLine);
+    return above + 1;
+}
+
+std::string EndStatementOf(vbext_ProcKind kind, std::string_view declaration) {
+    return "End " + (kind == vbext_pk_Proc ? ProcedureTypeOf(declaration) : "Property");
+}
+
+// "Sub Main", "Property Get Name".
+std::string ProcedureLabel(vbext_ProcKind kind, std::string_view name,
+                           std::string_view declaration) {
+    static constexpr std::string_view kAccessors[] = {"", " Let", " Set", " Get"};
+    const auto accessor = kind >= vbext_pk_Let && kind <= vbext_pk_Get ? kAccessors[kind] : "";
+    return ProcedureTypeOf(declaration) + std::string(accessor) + " " + std::string(name);
+}
+
+bool HoldsStatementSeparator(std::string_view code) {
+    bool inString = false;
+    for (const char c : code) {
+        if (c == '"') {
+            inString = !inString;
+        } else if (c == ':' && !inString) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Why the procedure offers no place for an error handler, in words; nothing when it does. Each
+// reason is one where a header below the declaration and a footer above the End statement
+// would not enclose the body as written.
+std::optional<std::string> NoPlaceForHandler(CodeModule& module, std::string_view name,
+                                             vbext_ProcKind kind, std::int32_t bodyLine,
+                                             std::string_view declaration, std::int32_t count) {
+    const auto end = EndStatementOf(kind, declaration);
+    const auto endLine = GetProcLastLineNum(module, name, kind);
+    if (endLine == 0) {
+        return "no " + end;
+    }
+    if (endLine < FirstBodyLine(module, declaration, bodyLine + count)) {
+        return "its " + end + " shares the declaration's line";
+    }
+    if (HoldsStatementSeparator(GetNonCommentPartOfLine(declaration))) {
+        return std::string("other statements share the declaration's line");
+    }
+    const auto endCode = GetStatementCode(module, endLine);
+    if (endCode.substr(0, FindNoCase(endCode, end)).find_first_not_of(" \t") != std::string::npos) {
+        return "other statements share line " + std::to_string(endLine) + " with its " + end;
+    }
+    return std::nullopt;
+}
+
+// Tells the sink when the procedure offers no place for an error handler; true when it does.
+bool HasPlaceForHandler(CodeModule& module, std::string_view name, vbext_ProcKind kind,
+                        std::int32_t bodyLine, Diagnostics* sink) {
+    std::int32_t count = 0;
+    const auto declaration = GetProcDeclLine(module, bodyLine, count);
+    const auto why = NoPlaceForHandler(module, name, kind, bodyLine, declaration, count);
+    if (why) {
+        WarnTo(sink, module.ToUnicode(module.Parent().Name()),
+               module.ToUnicode(ProcedureLabel(kind, name, declaration)) + ", line " +
+                   std::to_string(bodyLine) + ": " + *why + "; no error handler added");
+    }
+    return !why;
 }
 
 std::shared_ptr<const Member> MemberOf(CodeModule& module, std::string_view name) {
@@ -109,11 +181,11 @@ std::string MarkedText(const AddinFields& fields, std::string text) {
 void InsertProcHeader(const AddinFields& fields, CodeModule& module, std::string text,
                       std::int32_t line) {
     PassOn("Brindle.InsertProcHeader", [&] {
-        auto above = line - 1;
-        while (above >= 1 && StartsWithApostrophe(module.Lines(above, 1))) {
-            --above;
+        auto at = TopOfCommentLines(module, line);
+        if (const auto opening = OpeningIfOfAlternatives(module, line, at - 1)) {
+            at = TopOfCommentLines(module, opening);
         }
-        module.InsertLines(above + 1, MarkedText(fields, std::move(text)));
+        module.InsertLines(at, MarkedText(fields, std::move(text)));
     });
 }
 
@@ -139,17 +211,23 @@ void AddHeaderToProc(const AddinFields& fields, CodeModule& module, std::string_
 }
 
 void AddErrHandlerToProc(const AddinFields& fields, CodeModule& module, std::string_view name,
-                         vbext_ProcKind kind) {
+                         vbext_ProcKind kind, Diagnostics* sink) {
     PassOn("Brindle.AddErrHandlerToProc", [&] {
+        if (!HasErrHandlerTemplates(fields)) {
+            return;
+        }
         const auto bodyLine = module.ProcBodyLine(name, kind);
         const auto member = ProcedureMemberOf(module, name);
         if (!IsProcedureMember(*member)) {
             return;
         }
+        if (!HasPlaceForHandler(module, name, kind, bodyLine, sink)) {
+            return;
+        }
         auto text = BuildCode(fields, fields.msErrHdrTmplt, module, member.get(), bodyLine);
         const auto header = PlaceErrHeader(fields, module, std::move(text), bodyLine);
         try {
-            PlaceErrFooter(fields, module, name, kind, *member, header);
+            PlaceErrFooter(fields, module, name, kind, *member);
         } catch (...) {
             TakeOut(module, header);
             throw;

@@ -5,20 +5,19 @@
 #include <string>
 #include <string_view>
 
+#include "codegen/Markers.h"
+#include "host/model/Diagnostics.h"
 #include "host/model/Vbide.h"
 #include "templates/AddinFields.h"
 
 namespace brindle {
-
-inline constexpr std::string_view kBeginMarker = "' [Brindle Begin]";
-inline constexpr std::string_view kEndMarker = "' [Brindle End]";
 
 // The text between the two marker lines, joined by CR LF, when the Add Code Markers option is
 // on; the text itself when it is off.
 std::string MarkedText(const AddinFields& fields, std::string text);
 
 // Above the declaration that begins at `line` and above the comment lines (first column "'")
-// directly over it.
+// directly over it, up to a marker line; above the #If line of alternative declarations.
 void InsertProcHeader(const AddinFields& fields, CodeModule& module, std::string text,
                       std::int32_t line);
 // Directly below the declaration statement that begins at `line`, or below the #End If that
@@ -31,9 +30,17 @@ void InsertErrFooter(const AddinFields& fields, CodeModule& module, std::string 
 
 void AddHeaderToProc(const AddinFields& fields, CodeModule& module, std::string_view name,
                      vbext_ProcKind kind);
-// Only for a method or property member. When the footer cannot be placed, the header is taken
-// out again before the failure is passed on.
+
+// Whether both error-handler templates give text; without either, no error handler goes in.
+inline bool HasErrHandlerTemplates(const AddinFields& fields) {
+    return !fields.msErrHdrTmplt.empty() && !fields.msErrFtrTmplt.empty();
+}
+// Only for a method or property member, and only with both templates. A procedure whose
+// header and footer would not enclose its body (no matching End statement, one written on one
+// line, other statements beside its declaration or End statement) is told to `sink` and left
+// as it is. When the footer cannot be placed, the header is taken out again before the failure
+// is passed on.
 void AddErrHandlerToProc(const AddinFields& fields, CodeModule& module, std::string_view name,
-                         vbext_ProcKind kind);
+                         vbext_ProcKind kind, Diagnostics* sink);
 
 }  // namespace brindle

@@ -30,10 +30,10 @@ void AddHeaders(const AddinFields& fields, CodeModule& module) {
     });
 }
 
-void AddErrHandlers(const AddinFields& fields, CodeModule& module) {
+void AddErrHandlers(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
     PassOn("Brindle.AddErrHandlers", [&] {
         for (const auto& proc : GetSelectedProcs(module)) {
-            AddErrHandlerToProc(fields, module, proc.gsProcName, proc.geProcKind);
+            AddErrHandlerToProc(fields, module, proc.gsProcName, proc.geProcKind, sink);
         }
     });
 }

@@ -1,101 +1,133 @@
-#include <optional>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "analysis/SelectedProcs.h"
-#include "codegen/Insertion.h"
+#include "codegen/Markers.h"
 #include "codegen/ModuleCommands.h"
-#include "codegen/TextCompare.h"
+#include "host/model/Diagnostics.h"
 #include "host/model/VbError.h"
 
 namespace brindle {
 namespace {
 
-struct Position {
-    std::int32_t line = 0;
-    std::int32_t column = 0;
-};
-
-// A selection, or a match of Find: where it starts and where it ends.
-struct Range {
+struct Selection {
     std::int32_t startLine = 0;
     std::int32_t startColumn = 0;
     std::int32_t endLine = 0;
     std::int32_t endColumn = 0;
+
+    // A marker whose text begins before the selection's start column on its first line is
+    // not selected.
+    bool Holds(const MarkerLine& marker) const {
+        const bool afterStart =
+            marker.line > startLine || (marker.line == startLine && marker.column >= startColumn);
+        return afterStart && marker.line <= endLine;
+    }
+    bool Holds(const MarkedBlock& block) const { return Holds(block.begin) && Holds(block.end); }
+    bool Touches(const MarkedBlock& block) const {
+        return block.begin.line <= endLine && block.end.line >= startLine;
+    }
 };
 
-Range ReadSelection(CodeModule& module) {
-    Range s;
+Selection ReadSelection(CodeModule& module) {
+    Selection s;
     GetSelection(module.CodePane(), s.startLine, s.startColumn, s.endLine, s.endColumn);
     return s;
 }
 
-// The marker text anywhere in a line at or after `from`, without regard to case.
-std::optional<Range> FindFrom(CodeModule& module, std::string_view marker, Position from) {
-    Range m{from.line, from.column, 1, 1};
-    if (!module.Find(marker, m.startLine, m.startColumn, m.endLine, m.endColumn, false, false,
-                     false)) {
-        return std::nullopt;
-    }
-    return m;
-}
-
-// Where the search goes on after lines from `deletedAt` on were deleted: from the selection's
-// start, as read afresh, or from `deletedAt` when that lies below it. The lines above
-// `deletedAt` are unchanged and were searched already, so both find the same next match; the
-// second keeps a run over a whole module linear.
-Position ResumeAfterDeletion(const Range& selection, std::int32_t deletedAt) {
-    if (deletedAt > selection.startLine) {
-        return {deletedAt, 1};
-    }
-    return {selection.startLine, selection.startColumn};
-}
-
-// One pass of RemoveCodeMarkers: deletes every line within the selection that is exactly
-// `marker`. A line that merely holds the text is passed over.
-void RemoveMarkerLines(CodeModule& module, std::string_view marker) {
-    auto selection = ReadSelection(module);
-    Position from{selection.startLine, selection.startColumn};
-    while (from.line <= selection.endLine) {
-        const auto match = FindFrom(module, marker, from);
-        if (!match || match->endLine > selection.endLine) {
+// What a removal left as it was and why, told to the sink in line order once the removal ends,
+// however it ends. Every line it names is above the deletions that follow it, so it still
+// holds when told.
+class LeftAsItWas {
+public:
+    LeftAsItWas(CodeModule& module, Diagnostics* sink) : module_(module), sink_(sink) {}
+    ~LeftAsItWas() {
+        if (warnings_.empty() || sink_ == nullptr) {
             return;
         }
-        if (EqualsNoCase(module.Lines(match->startLine, 1), marker)) {
-            module.DeleteLines(match->startLine, 1);
-            selection = ReadSelection(module);
-            from = ResumeAfterDeletion(selection, match->startLine);
-        } else {
-            from = {match->endLine, match->endColumn};
+        std::stable_sort(warnings_.begin(), warnings_.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::string module;
+        try {
+            module = module_.Parent().Name();
+        } catch (...) {
         }
+        for (const auto& [line, text] : warnings_) {
+            WarnTo(sink_, module, text);
+        }
+    }
+    LeftAsItWas(const LeftAsItWas&) = delete;
+    LeftAsItWas& operator=(const LeftAsItWas&) = delete;
+
+    void Broken(const BrokenMarkers& broken, const Selection& selection) {
+        if (selection.Holds(broken.first) || selection.Holds(broken.last)) {
+            warnings_.emplace_back(broken.first.line, Describe(broken));
+        }
+    }
+    void Cut(const MarkedBlock& block) {
+        warnings_.emplace_back(block.begin.line,
+                               "lines " + std::to_string(block.begin.line) + " to " +
+                                   std::to_string(block.end.line) +
+                                   ": a marked block that reaches outside the selection; left as "
+                                   "it is");
+    }
+
+private:
+    CodeModule& module_;
+    Diagnostics* sink_;
+    std::vector<std::pair<std::int32_t, std::string>> warnings_;
+};
+
+enum class Take { Markers, Blocks };
+
+void Delete(CodeModule& module, const MarkedBlock& block, Take take) {
+    if (take == Take::Blocks) {
+        module.DeleteLines(block.begin.line, block.end.line - block.begin.line + 1);
+    } else {
+        module.DeleteLines(block.end.line, 1);
+        module.DeleteLines(block.begin.line, 1);
+    }
+}
+
+// One pass over the module's marker lines, top down. Only a well-formed block that lies wholly
+// in the selection goes (or its two markers); every other marker line stays and, within the
+// selection, is reported. The markers outside the selection are read only to pair those in it.
+void RemoveMarked(CodeModule& module, Take take, Diagnostics* sink) {
+    LeftAsItWas left(module, sink);
+    auto selection = ReadSelection(module);
+    MarkerPairing pairing;
+    std::int32_t from = 1;
+    while (const auto marker = NextMarkerLine(module, from)) {
+        from = marker->line + 1;
+        const auto step = pairing.Feed(*marker);
+        if (step.broken) {
+            left.Broken(*step.broken, selection);
+        }
+        if (!step.block) {
+            continue;
+        }
+        if (selection.Holds(*step.block)) {
+            Delete(module, *step.block, take);
+            selection = ReadSelection(module);
+            from = step.block->begin.line;
+        } else if (selection.Touches(*step.block)) {
+            left.Cut(*step.block);
+        }
+    }
+    for (const auto& broken : pairing.Finish()) {
+        left.Broken(broken, selection);
     }
 }
 
 }  // namespace
 
-void RemoveCodeMarkers(CodeModule& module) {
-    PassOn("Brindle.RemoveCodeMarkers", [&] {
-        RemoveMarkerLines(module, kBeginMarker);
-        RemoveMarkerLines(module, kEndMarker);
-    });
+void RemoveCodeMarkers(CodeModule& module, Diagnostics* sink) {
+    PassOn("Brindle.RemoveCodeMarkers", [&] { RemoveMarked(module, Take::Markers, sink); });
 }
 
-void RemoveCode(CodeModule& module) {
-    PassOn("Brindle.RemoveCode", [&] {
-        auto selection = ReadSelection(module);
-        Position from{selection.startLine, selection.startColumn};
-        while (from.line <= selection.endLine) {
-            const auto begin = FindFrom(module, kBeginMarker, from);
-            if (!begin || begin->endLine > selection.endLine) {
-                return;
-            }
-            const auto end = FindFrom(module, kEndMarker, {begin->startLine, begin->startColumn});
-            if (!end || end->endLine > selection.endLine) {
-                return;
-            }
-            module.DeleteLines(begin->startLine, end->startLine - begin->startLine + 1);
-            selection = ReadSelection(module);
-            from = ResumeAfterDeletion(selection, begin->startLine);
-        }
-    });
+void RemoveCode(CodeModule& module, Diagnostics* sink) {
+    PassOn("Brindle.RemoveCode", [&] { RemoveMarked(module, Take::Blocks, sink); });
 }
 
 }  // namespace brindle

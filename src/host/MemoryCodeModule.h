@@ -86,6 +86,7 @@ public:
               bool matchCase = false, bool patternSearch = false) override;
 
     std::string FromUnicode(std::string_view utf8) const override;
+    std::string ToUnicode(std::string_view text) const override;
 
     // Beyond the IDE's model, for our own front ends and tests.
 

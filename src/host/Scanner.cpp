@@ -453,7 +453,11 @@ private:
         }
         if (i == 0 && IsWord(Tok(0), "End")) {
             if (IsAnyWord(1, {"Sub", "Function", "Property"})) {
-                return Of(StmtKind::ProcEnd);
+                Stmt s = Of(StmtKind::ProcEnd);
+                s.keyword = IsWord(Tok(1), "Sub")        ? ProcKeyword::Sub
+                            : IsWord(Tok(1), "Function") ? ProcKeyword::Function
+                                                         : ProcKeyword::Property;
+                return s;
             }
             if (IsAnyWord(1, {"Enum", "Type"})) {
                 return Of(StmtKind::BlockEnd);
@@ -593,9 +597,13 @@ private:
 
     void InProcedure(const Stmt& s, std::int32_t first, std::int32_t last) {
         if (s.kind == StmtKind::ProcEnd) {
+            // An End statement of another kind closes the span all the same, but is no End
+            // statement of this procedure.
             Procedure& p = index_.procedures[open_->index];
-            p.endLine = first;
-            p.endLastLine = last;
+            if (s.keyword == p.keyword) {
+                p.endLine = first;
+                p.endLastLine = last;
+            }
             anchor_ = last;
             open_.reset();
         } else if (s.kind == StmtKind::ProcDecl && !IsAlternativeDeclaration()) {

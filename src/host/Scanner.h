@@ -24,7 +24,7 @@ struct Procedure {
     std::int32_t startLine = 0;     // first line of the span
     std::int32_t bodyLine = 0;      // where the (first) declaration statement begins
     std::int32_t declLastLine = 0;  // last line of that declaration statement
-    std::int32_t endLine = 0;       // where the End statement begins; 0 when there is none
+    std::int32_t endLine = 0;       // where its End statement begins; 0 when none matches its kind
     std::int32_t endLastLine = 0;   // last line of the End statement; 0 when there is none
 };
 

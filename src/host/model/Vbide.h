@@ -114,6 +114,8 @@ public:
     // Converts UTF-8 text (from the settings) into this module's code page; a character with no
     // byte there becomes "?".
     virtual std::string FromUnicode(std::string_view utf8) const = 0;
+    // Converts text of this module (a name, a line) into UTF-8, to tell the user.
+    virtual std::string ToUnicode(std::string_view text) const = 0;
 };
 
 class CodePane {

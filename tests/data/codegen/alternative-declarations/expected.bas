@@ -7,6 +7,10 @@ Private Declare PtrSafe Function GetDC Lib "user32" (ByVal hWnd As LongPtr) As L
 Private Declare Function GetDC Lib "user32" (ByVal hWnd As Long) As Long
 #End If
 
+'----
+' WindowDC (Function)
+' Parameters:
+'	ByVal hWnd As LongPtr
 #If VBA7 Then
 Public Function WindowDC(ByVal hWnd As LongPtr) As LongPtr
 #Else
@@ -19,6 +23,11 @@ ErrHandler:
     Err.Raise Err.Number, "mdWindow.WindowDC", Err.Description
 End Function
 
+'----
+' Post (Sub)
+' Parameters:
+'	ByVal hWnd As LongLong
+'	ByVal Msg As Long
 #If Win64 Then
 Public Sub Post(ByVal hWnd As LongLong, _
                 ByVal Msg As Long)
@@ -38,6 +47,10 @@ ErrHandler:
 End Sub
 
 #If DEBUG_BUILD Then
+'----
+' Trace (Sub)
+' Parameters:
+'	ByVal Text As String
 Private Sub Trace(ByVal Text As String)
     On Error GoTo ErrHandler
     Debug.Print Text
