@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "analysis/SelectedProcs.h"
 #include "cli/CommandLine.h"
 #include "cli/Selection.h"
 #include "cli/UnifiedDiff.h"
@@ -65,11 +67,14 @@ TEST(Selections, ALineWithoutAColumnIsTakenWholeAndMustLieInTheModule) {
                        .AddComponent("Module1", vbext_ct_StdModule,
                                      "Option Explicit\r\n\r\nSub Main()\r\nEnd Sub\r\n")
                        .CodeModule();
-    const auto whole = PlaceSelection(*ParseSelection("1-3"), module);
+    // To the start of the next line, which the add-in reads as the end of line 2, empty as it is.
+    const auto whole = PlaceSelection(*ParseSelection("1-2"), module);
     ASSERT_TRUE(whole.selection);
-    EXPECT_EQ(whole.selection->startColumn, 1);
-    EXPECT_EQ(whole.selection->endLine, 3);
-    EXPECT_EQ(whole.selection->endColumn, 11);  // after "Sub Main()"
+    const auto& s = *whole.selection;
+    module.CodePane().SetSelection(s.startLine, s.startColumn, s.endLine, s.endColumn);
+    std::array<std::int32_t, 4> read{};
+    GetSelection(module.CodePane(), read[0], read[1], read[2], read[3]);
+    EXPECT_EQ(read, (std::array<std::int32_t, 4>{1, 1, 2, 0}));
 
     EXPECT_TRUE(PlaceSelection(*ParseSelection("4:8"), module).selection);
     EXPECT_NE(PlaceSelection(*ParseSelection("5"), module).problem.find("last line, 4"),

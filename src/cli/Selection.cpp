@@ -92,6 +92,12 @@ PlacedSelection PlaceSelection(const SelectionRange& range, const CodeModule& mo
     if (backwards) {
         return {std::nullopt, "the selection ends before it starts"};
     }
+    if (!range.end.column) {
+        // To the start of the next line, as whole lines are selected by dragging: the end line
+        // counts even when it is empty.
+        ++selection.endLine;
+        selection.endColumn = 1;
+    }
     return {selection, {}};
 }
 

@@ -26,7 +26,7 @@ struct SelectionRange {
 std::optional<SelectionRange> ParseSelection(std::string_view text);
 
 // The four values a code pane's SetSelection takes. A start without a column begins at column
-// 1, an end without a column ends after its line's last character.
+// 1, an end without a column at the start of the line after it, so that its line is taken whole.
 struct PaneSelection {
     std::int32_t startLine = 1;
     std::int32_t startColumn = 1;
