@@ -73,10 +73,11 @@ TEST_F(Options, AnEmptyStoreGivesTheDefaultsWhichSaveAsTextUnderTheirSectionsAnd
 // never read from it. A value the user chose is written.
 TEST_F(Options, BooleansReadAsTheHostLanguageConvertsText) {
     const std::pair<const char*, std::optional<bool>> cases[] = {
-        {"false", false},      {"FALSE", false},    {"0", false},          {" 0 ", false},
-        {"0.0", false},        {"True", true},      {"tRUE", true},        {"-1", true},
-        {"1", true},           {"2.5", true},       {"yes", std::nullopt}, {"", std::nullopt},
-        {"nan", std::nullopt}, {"1x", std::nullopt}};
+        {"false", false},      {"FALSE", false},     {"0", false},           {" 0 ", false},
+        {"0.0", false},        {"True", true},       {"tRUE", true},         {"-1", true},
+        {"1", true},           {"2.5", true},        {"yes", std::nullopt},  {"", std::nullopt},
+        {"nan", std::nullopt}, {"1x", std::nullopt}, {"&H0", false},         {"&o1", true},
+        {"&HfF", true},        {"&H", std::nullopt}, {"&H-1", std::nullopt}, {"&O8", std::nullopt}};
     AddinFields fields;
     for (const auto& [text, value] : cases) {
         Store("Options", "Add Code Markers", text);

@@ -52,6 +52,34 @@ std::optional<double> ParseNumber(std::string_view text) {
     return value;
 }
 
+int RadixOf(char letter) {
+    switch (letter) {
+        case 'H':
+        case 'h':
+            return 16;
+        case 'O':
+        case 'o':
+            return 8;
+        default:
+            return 0;
+    }
+}
+
+// A whole number as the host language writes one in hexadecimal ("&HFF") or octal ("&O17").
+std::optional<double> ParseRadixNumber(std::string_view text) {
+    const int base = text.size() > 2 && text[0] == '&' ? RadixOf(text[1]) : 0;
+    if (base == 0) {
+        return std::nullopt;
+    }
+    const char* end = text.data() + text.size();
+    unsigned long long value = 0;
+    const auto [stop, error] = std::from_chars(text.data() + 2, end, value, base);
+    if (error != std::errc() || stop != end) {
+        return std::nullopt;
+    }
+    return static_cast<double>(value);
+}
+
 // As the host language converts text to a Boolean: True or False in any case, or a number
 // (0 is False). Nothing for any other text.
 std::optional<bool> ParseBoolean(std::string_view text) {
@@ -63,6 +91,9 @@ std::optional<bool> ParseBoolean(std::string_view text) {
         return false;
     }
     if (const std::optional<double> number = ParseNumber(text)) {
+        return *number != 0;
+    }
+    if (const std::optional<double> number = ParseRadixNumber(text)) {
         return *number != 0;
     }
     return std::nullopt;
