@@ -33,23 +33,24 @@ constexpr std::array<CommandInfo, 10> kCommands = {{
      "whole module without --select or --proc).",
      "brindle add-error-handlers frmMain.frm --select 6-20"},
     {Command::RemoveMarkers, "remove-markers",
-     "Deletes Brindle's marker lines within the selection; the code between them stays, and "
-     "Brindle can no longer remove it. Asks first.",
+     "Deletes the marker lines of each whole marked block within the selection; the code "
+     "between them stays, and Brindle can no longer remove it. Asks first.",
      "brindle remove-markers modMain.bas --select 1-40 --yes"},
     {Command::RemoveCode, "remove-code",
-     "Deletes everything Brindle added between marker lines within the selection, the marker "
-     "lines with it. Asks first.",
+     "Deletes each whole marked block within the selection, its marker lines with it. Broken "
+     "markers are left as they are and reported. Asks first.",
      "brindle remove-code modMain.bas --yes"},
     {Command::AddAll, "add-all",
      "Adds a module header to every module, and a procedure header and an error handler to "
      "every procedure, in each project. Asks first.",
      "brindle add-all Inventory.vbp --yes"},
     {Command::RemoveMarkersAll, "remove-markers-all",
-     "Deletes every Brindle marker line in each project; the code between them stays. Asks "
-     "first.",
+     "Deletes the marker lines of every whole marked block in each project; the code between "
+     "them stays. Asks first.",
      "brindle remove-markers-all Inventory.vbp --yes"},
     {Command::RemoveCodeAll, "remove-code-all",
-     "Deletes everything Brindle added between marker lines in each project. Asks first.",
+     "Deletes every whole marked block in each project. Broken markers are left as they are "
+     "and reported. Asks first.",
      "brindle remove-code-all Inventory.vbp --diff"},
     {Command::Procedures, "procedures",
      "Lists the module's procedures as Brindle sees them: name, kind, start line, body line, "
