@@ -50,7 +50,7 @@ public:
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         std::string module;
         try {
-            module = module_.Parent().Name();
+            module = module_.ToUnicode(module_.Parent().Name());
         } catch (...) {
         }
         for (const auto& [line, text] : warnings_) {
