@@ -12,6 +12,7 @@
 #include "host/MemoryProject.h"
 #include "host/SettingsFile.h"
 #include "host/TemplateFileReader.h"
+#include "support/RecordingSink.h"
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"
 #include "ui/Headless.h"
@@ -91,18 +92,7 @@ std::string Question(std::string_view title, std::string_view prompt, std::int32
     return std::string(title) + ": " + std::string(prompt) + " (" + std::to_string(buttons) + ")";
 }
 
-class RecordingSink : public Diagnostics {
-public:
-    void Report(const VbError& failure) override { reported.push_back(failure); }
-    std::vector<std::string> Sources() const {
-        std::vector<std::string> sources;
-        for (const VbError& failure : reported) {
-            sources.push_back(failure.Source());
-        }
-        return sources;
-    }
-    std::vector<VbError> reported;
-};
+using test::RecordingSink;
 
 class Commands : public ::testing::Test {
 protected:

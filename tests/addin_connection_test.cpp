@@ -10,6 +10,7 @@
 #include "host/Ide.h"
 #include "host/SettingsFile.h"
 #include "host/TemplateFileReader.h"
+#include "support/RecordingSink.h"
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"
 #include "ui/Headless.h"
@@ -19,11 +20,7 @@ namespace {
 
 using host::MemoryVBE;
 
-class RecordingSink : public Diagnostics {
-public:
-    void Report(const VbError& failure) override { reported.push_back(failure); }
-    std::vector<VbError> reported;
-};
+using test::RecordingSink;
 
 struct AddedControl {
     std::string caption;

@@ -5,15 +5,12 @@
 
 #include "host/model/Diagnostics.h"
 #include "host/model/VbError.h"
+#include "support/RecordingSink.h"
 
 namespace brindle {
 namespace {
 
-class RecordingSink : public Diagnostics {
-public:
-    void Report(const VbError& failure) override { reported.push_back(failure); }
-    std::vector<VbError> reported;
-};
+using test::RecordingSink;
 
 TEST(FailureConvention, PassOnPutsEachOperationBeforeTheSourceOutermostFirst) {
     try {
