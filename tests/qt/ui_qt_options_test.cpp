@@ -13,15 +13,18 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "addin/Brindle.h"
 #include "host/Ide.h"
 #include "host/SettingsFile.h"
 #include "host/TemplateFileReader.h"
+#include "support/RecordingSink.h"
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"
 #include "ui/qt/QtWindows.h"
@@ -30,12 +33,6 @@ namespace fs = std::filesystem;
 
 namespace brindle::ui::qt {
 namespace {
-
-class RecordingSink : public Diagnostics {
-public:
-    void Report(const VbError& failure) override { reported.push_back(failure.what()); }
-    std::vector<std::string> reported;
-};
 
 QString Native(const fs::path& path) {
     return QDir::toNativeSeparators(QString::fromStdString(path.string()));
@@ -100,7 +97,7 @@ struct Workbench {
     test::TempDir dir;
     host::SettingsFile settings{dir.path() / "settings.ini"};
     host::TemplateFileReader templates{std::vector<fs::path>{test::SourceDir() / "Templates"}};
-    RecordingSink sink;
+    test::RecordingSink sink;
     host::MemoryVBE vbe;
     QtWindows windows;
     Brindle addin{settings, templates, windows, &sink};
@@ -284,87 +281,67 @@ private slots:
     }
 
     void templateButtonFillsItsBoxAndLastDir_data() {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("row");         // of the Templates tab
         QTest::addColumn<QString>("chosen");  // empty: the file dialog is cancelled
         QTest::addColumn<QString>("lastDir");
-        QTest::newRow("a file in its folder") << "cmdLoadModHdrTmplt"
-                                              << "txtModHdrFname"
-                                              << "mine/Header.txt"
+        QTest::newRow("a file in its folder") << 0 << "mine/Header.txt"
                                               << "mine/";
-        QTest::newRow("letter case counts") << "cmdLoadErrFtrTmplt"
-                                            << "txtErrFtrFname"
-                                            << "foot.TXT/foot.txt"
+        QTest::newRow("letter case counts") << 1 << "foot.TXT/foot.txt"
                                             << "foot.TXT/";
-        QTest::newRow("a folder of the same name before it") << "cmdLoadProcHdrTmplt"
-                                                             << "txtProcHdrFname"
-                                                             << "proc.txt/proc.txt"
+        QTest::newRow("a folder of the same name before it") << 2 << "p.txt/p.txt"
                                                              << "";
-        QTest::newRow("the name ending a longer folder name") << "cmdLoadErrHdrTmplt"
-                                                              << "txtErrHdrFname"
-                                                              << "myerr.txt/err.txt"
-                                                              << "myerr.txt/";
-        QTest::newRow("cancelled") << "cmdLoadModHdrTmplt"
-                                   << "txtModHdrFname"
-                                   << ""
-                                   << "";
+        QTest::newRow("the name ending a longer folder name") << 3 << "my.txt/y.txt"
+                                                              << "my.txt/";
+        QTest::newRow("cancelled") << 0 << ""
+                                   << "start/";
     }
 
+    // A chosen file fills the box and sets LastDir; Cancel in the options dialog keeps the
+    // options but not the dialog's LastDir, where the next file dialog starts; OK applies it.
     void templateButtonFillsItsBoxAndLastDir() {
-        QFETCH(QString, button);
-        QFETCH(QString, box);
+        QFETCH(int, row);
         QFETCH(QString, chosen);
         QFETCH(QString, lastDir);
+        const std::array<std::pair<const char*, const char*>, 4> rows = {{
+            {"cmdLoadModHdrTmplt", "txtModHdrFname"},
+            {"cmdLoadProcHdrTmplt", "txtProcHdrFname"},
+            {"cmdLoadErrHdrTmplt", "txtErrHdrFname"},
+            {"cmdLoadErrFtrTmplt", "txtErrFtrFname"},
+        }};
+        const auto [button, box] = rows.at(static_cast<std::size_t>(row));
         Workbench bench;
         const fs::path file = bench.dir.path() / chosen.toStdString();
         if (!chosen.isEmpty()) {
             bench.Write(file, "' chosen\r\n");
         }
-        const std::string storedDir = bench.dir.path().string() + "\\start\\";
-        QString before;
-        bench.WithOptions([&](QDialog& form) {
-            auto& text = Control<QLineEdit>(form, box.toLatin1().constData());
-            before = text.text();
-            bench.windows.Answers().SetNextFileChoice(chosen.isEmpty() ? FileChoice()
-                                                                       : FileChoice(Native(file)));
-            Click(Control<QPushButton>(form, button.toLatin1().constData()));
-            auto& dialog = Control<QFileDialog>(form, "cdlOpenFiles");
-            QCOMPARE(dialog.directory().absolutePath(),
-                     QString::fromStdString((bench.dir.path() / "start").string()));
-            QCOMPARE(dialog.nameFilters(), QStringList({"Text (*.txt)", "All Files (*.*)"}));
-            QCOMPARE(dialog.defaultSuffix(), QString("txt"));
-            QCOMPARE(text.text(), chosen.isEmpty() ? before : Native(file));
-            Click(Control<QPushButton>(form, "cmdOK"));
-        });
-        const QString expected =
-            chosen.isEmpty()
-                ? QString::fromStdString(storedDir)
-                : QDir::toNativeSeparators(QString::fromStdString(bench.dir.path().string()) + "/" +
-                                           lastDir);
-        QCOMPARE(QString::fromStdString(bench.Fields().msLastDir), expected);
-        QVERIFY(bench.sink.reported.empty());
-    }
-
-    void lastDirStaysInTheDialogAfterCancelAndReachesTheOptionsWithOk() {
-        Workbench bench;
-        bench.Write("chosen/Header.txt", "' chosen\r\n");
-        const QString chosenDir = Native(bench.dir.path() / "chosen") + QDir::separator();
+        const std::string stored = bench.dir.path().string() + "\\start\\";
+        const QString folder = Native(bench.dir.path() / lastDir.toStdString());
+        // Clicks the button with the file dialog's answer given; where the dialog started.
         const auto choose = [&](QDialog& form, FileChoice choice) {
             bench.windows.Answers().SetNextFileChoice(std::move(choice));
-            Click(Control<QPushButton>(form, "cmdLoadModHdrTmplt"));
+            Click(Control<QPushButton>(form, button));
             return Control<QFileDialog>(form, "cdlOpenFiles").directory().absolutePath();
         };
+        QString before;
         bench.WithOptions([&](QDialog& form) {
-            choose(form, Native(bench.dir.path() / "chosen/Header.txt"));
+            before = Control<QLineEdit>(form, box).text();
+            const FileChoice choice = chosen.isEmpty() ? FileChoice() : Native(file);
+            QCOMPARE(choose(form, choice), Native(bench.dir.path() / "start"));
+            auto& dialog = Control<QFileDialog>(form, "cdlOpenFiles");
+            QCOMPARE(dialog.nameFilters(), QStringList({"Text (*.txt)", "All Files (*.*)"}));
+            QCOMPARE(dialog.defaultSuffix(), QString("txt"));
+            QCOMPARE(Control<QLineEdit>(form, box).text(), choice.value_or(before));
             Click(Control<QPushButton>(form, "cmdCancel"));
         });
-        QCOMPARE(bench.Fields().msLastDir, bench.dir.path().string() + "\\start\\");
-        QCOMPARE(bench.Fields().msModHdrFname, (bench.dir.path() / "module.txt").string());
+        QCOMPARE(bench.Fields().msLastDir, stored);
         bench.WithOptions([&](QDialog& form) {
-            QCOMPARE(choose(form, std::nullopt) + QDir::separator(), chosenDir);
+            QCOMPARE(choose(form, std::nullopt), QDir(folder).absolutePath());
+            QCOMPARE(Control<QLineEdit>(form, box).text(), before);
             Click(Control<QPushButton>(form, "cmdOK"));
         });
-        QCOMPARE(QString::fromStdString(bench.Fields().msLastDir), chosenDir);
+        QCOMPARE(QString::fromStdString(bench.Fields().msLastDir),
+                 chosen.isEmpty() ? QString::fromStdString(stored) : folder);
+        QVERIFY(bench.sink.reported.empty());
     }
 };
 

@@ -33,23 +33,26 @@ QPixmap Canvas(QSize size, qreal devicePixelRatio) {
     return pixmap;
 }
 
-// Two amber marker bars with indented code lines between them: what Brindle puts in.
+// Two amber marker bars with indented code lines between them: what Brindle puts in. The
+// box is 16 units high, so that at 1 pixel a unit every edge falls on a pixel.
 void DrawEmblem(QPainter& painter, QRectF box) {
     const qreal unit = box.height() / 16;
     painter.setPen(Qt::NoPen);
     painter.setBrush(kAmber);
-    painter.drawRoundedRect(QRectF(box.left(), box.top(), box.width(), 2 * unit), unit, unit);
-    painter.drawRoundedRect(QRectF(box.left(), box.bottom() - 2 * unit, box.width(), 2 * unit),
-                            unit, unit);
+    for (qreal top : {0.0, 14.0}) {
+        painter.drawRoundedRect(QRectF(box.left(), box.top() + top * unit, box.width(), 2 * unit),
+                                unit, unit);
+    }
     QColor line = kMist;
-    line.setAlphaF(0.85f);
+    line.setAlphaF(0.9f);
     painter.setBrush(line);
-    const std::array<qreal, 3> widths = {0.78, 0.55, 0.68};
-    for (std::size_t i = 0; i < widths.size(); ++i) {
-        const qreal top = box.top() + (4.2 + 3.4 * static_cast<qreal>(i)) * unit;
-        painter.drawRoundedRect(
-            QRectF(box.left() + 3 * unit, top, (box.width() - 3 * unit) * widths[i], 1.6 * unit),
-            0.8 * unit, 0.8 * unit);
+    struct CodeLine {
+        qreal top, indent, length;  // in units, the length as a share of the width
+    };
+    for (const CodeLine& code : {CodeLine{5, 3, 0.8}, CodeLine{9, 6, 0.55}}) {
+        painter.drawRoundedRect(QRectF(box.left() + code.indent * unit, box.top() + code.top * unit,
+                                       box.width() * code.length, 2 * unit),
+                                unit, unit);
     }
 }
 
@@ -109,7 +112,7 @@ QPixmap LogoPicture(qreal devicePixelRatio) {
     painter.setBrush(fill);
     painter.drawRoundedRect(panel, 4, 4);
 
-    DrawEmblem(painter, QRectF(9, 7, 20, 18));
+    DrawEmblem(painter, QRectF(9, 8, 20, 16));
     painter.setPen(Qt::white);
     painter.setFont(Face(19, true));
     painter.drawText(QRectF(38, 0, kLogoSize.width() - 44, kLogoSize.height()),
@@ -128,7 +131,7 @@ QPixmap SplashPicture(qreal devicePixelRatio) {
     painter.fillRect(whole, fill);
     DrawStreaks(painter, kSplashSize);
 
-    DrawEmblem(painter, QRectF(40, 44, 54, 46));
+    DrawEmblem(painter, QRectF(40, 44, 56, 48));
     painter.setPen(Qt::white);
     painter.setFont(Face(54, true));
     painter.drawText(QPointF(110, 88), QStringLiteral("Brindle"));

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "ui/qt/WinUtils.h"
+
 namespace brindle::ui::qt {
 namespace {
 
@@ -73,6 +75,7 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, std::string_view pro
                                             std::int32_t buttons, std::string_view title) {
     auto box = std::make_unique<QMessageBox>(owner);
     box->setObjectName(QStringLiteral("MsgBox"));
+    FixedDialogFrame(*box);
     box->setIcon(IconOf(buttons));
     box->setWindowTitle(PlainLines(title));
     box->setTextFormat(Qt::PlainText);

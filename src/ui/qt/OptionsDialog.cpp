@@ -60,6 +60,7 @@ public:
     explicit OptionsForm(QWidget* owner) : QDialog(owner) {
         setObjectName(QStringLiteral("frmOptions"));
         setWindowTitle(QStringLiteral("Brindle Options"));
+        FixedDialogFrame(*this);
 
         tabOptions = Named<QTabWidget>("tabOptions");
         tabOptions->addTab(GeneralTab(), QStringLiteral("General"));

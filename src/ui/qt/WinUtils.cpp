@@ -55,6 +55,11 @@ QRect PixelsOf(const QWidget& widget, const TwipRect& twips) {
     return {pixels.x, pixels.y, pixels.cx, pixels.cy};
 }
 
+void FixedDialogFrame(QWidget& dialog) {
+    dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint);
+}
+
 void CentreOnScreen(QWidget& window) {
     const QScreen* screen = ScreenOf(window);
     if (screen == nullptr) {

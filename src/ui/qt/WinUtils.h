@@ -36,6 +36,9 @@ double TwipsPerPixelY(const QWidget& widget);
 // A place in twips as pixels of the widget's screen.
 QRect PixelsOf(const QWidget& widget, const TwipRect& twips);
 
+// A fixed dialog: a title and a close button, nothing to minimise or maximise.
+void FixedDialogFrame(QWidget& dialog);
+
 // Puts the window at half of (screen size minus window size) of the screen it will appear on
 // (its parent's, else the primary one); its size stays.
 void CentreOnScreen(QWidget& window);
