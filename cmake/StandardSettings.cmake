@@ -14,9 +14,10 @@ if(BRINDLE_SANITIZE)
     target_link_options(brindle_sanitizers INTERFACE -fsanitize=address,undefined)
 endif()
 
-# brindle_library(NAME FOLDER [DEPS...]): a static library of every .cpp in FOLDER.
+# brindle_library(NAME FOLDER [DEPS...]): a static library of every .cpp in FOLDER; a subfolder
+# with sources is a library of its own.
 function(brindle_library name folder)
-    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+    file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PRIVATE brindle_warnings PUBLIC brindle_sanitizers ${ARGN})

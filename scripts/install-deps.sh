@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what building and testing Brindle needs, from Debian 12's packages. Does nothing
-# when everything is there already.
+# Installs what building and testing Brindle needs, from Debian 12's packages, and the
+# packages named as arguments. Does nothing when everything is there already.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
           libbenchmark-dev libcli11-dev libdtl-dev clang-format)
+packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

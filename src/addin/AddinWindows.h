@@ -14,14 +14,30 @@
 
 namespace brindle {
 
+// The button-and-icon value of a message box: the sum of one button set, one icon and one
+// default button.
 enum VbMsgBoxStyle : std::int32_t {
+    vbOKOnly = 0,
+    vbOKCancel = 1,
+    vbAbortRetryIgnore = 2,
+    vbYesNoCancel = 3,
     vbYesNo = 4,
+    vbRetryCancel = 5,
+    vbCritical = 16,
+    vbQuestion = 32,
     vbExclamation = 48,
+    vbInformation = 64,
+    vbDefaultButton1 = 0,
+    vbDefaultButton2 = 256,
+    vbDefaultButton3 = 512,
 };
 
 enum VbMsgBoxResult : std::int32_t {
     vbOK = 1,
     vbCancel = 2,
+    vbAbort = 3,
+    vbRetry = 4,
+    vbIgnore = 5,
     vbYes = 6,
     vbNo = 7,
 };

@@ -1,0 +1,342 @@
+#include "ui/qt/OptionsDialog.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/qt/DialogAnswers.h"
+#include "ui/qt/WinUtils.h"
+
+namespace brindle::ui::qt {
+namespace {
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// One row of the Templates tab: its button, its text box and the control value it edits.
+struct TemplateRow {
+    const char* button;
+    const char* caption;
+    const char* box;
+    std::string OptionsControls::*value;
+};
+
+constexpr std::array<TemplateRow, 4> kTemplateRows = {{
+    {"cmdLoadModHdrTmplt", "Module Header ...", "txtModHdrFname", &OptionsControls::txtModHdrFname},
+    {"cmdLoadProcHdrTmplt", "Procedure Header ...", "txtProcHdrFname",
+     &OptionsControls::txtProcHdrFname},
+    {"cmdLoadErrHdrTmplt", "Error Handler Header ...", "txtErrHdrFname",
+     &OptionsControls::txtErrHdrFname},
+    {"cmdLoadErrFtrTmplt", "Error Handler Footer ...", "txtErrFtrFname",
+     &OptionsControls::txtErrFtrFname},
+}};
+
+template <class Widget, class... Args>
+Widget* Named(const char* name, Args&&... args) {
+    auto* widget = new Widget(std::forward<Args>(args)...);
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+class OptionsForm final : public QDialog {
+public:
+    explicit OptionsForm(QWidget* owner) : QDialog(owner) {
+        setObjectName(QStringLiteral("frmOptions"));
+        setWindowTitle(QStringLiteral("Brindle Options"));
+        FixedDialogFrame(*this);
+
+        tabOptions = Named<QTabWidget>("tabOptions");
+        tabOptions->addTab(GeneralTab(), QStringLiteral("General"));
+        tabOptions->addTab(TemplatesTab(), QStringLiteral("Templates"));
+        tabOptions->setCurrentIndex(0);
+
+        cmdOK = Named<QPushButton>("cmdOK", QStringLiteral("OK"));
+        cmdOK->setDefault(true);
+        cmdCancel = Named<QPushButton>("cmdCancel", QStringLiteral("Cancel"));
+        auto* bottom = new QHBoxLayout;
+        bottom->addWidget(
+            Named<QLabel>("lblHelp", QStringLiteral("Press F1 for help on VB Brindle")));
+        bottom->addStretch();
+        bottom->addWidget(cmdOK);
+        bottom->addWidget(cmdCancel);
+
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(tabOptions);
+        layout->addLayout(bottom);
+        layout->setSizeConstraint(QLayout::SetFixedSize);
+        adjustSize();
+    }
+
+    // Escape and the window's close button come here.
+    void reject() override {
+        if (onCancel) {
+            onCancel();
+        } else {
+            QDialog::reject();
+        }
+    }
+
+    // The one file dialog of the form, made when a template button first needs it.
+    QFileDialog& OpenFiles() {
+        if (cdlOpenFiles == nullptr) {
+            cdlOpenFiles = Named<QFileDialog>("cdlOpenFiles", this);
+            cdlOpenFiles->setAcceptMode(QFileDialog::AcceptOpen);
+            cdlOpenFiles->setFileMode(QFileDialog::ExistingFile);
+            cdlOpenFiles->setNameFilters(
+                {QStringLiteral("Text (*.txt)"), QStringLiteral("All Files (*.*)")});
+            cdlOpenFiles->setDefaultSuffix(QStringLiteral("txt"));
+        }
+        return *cdlOpenFiles;
+    }
+
+    QTabWidget* tabOptions;
+    QLineEdit* txtAuthor = nullptr;
+    QCheckBox* chkCodeMarkers = nullptr;
+    QCheckBox* chkDisableSplash = nullptr;
+    std::array<QPushButton*, 4> templateButtons{};
+    std::array<QLineEdit*, 4> templateBoxes{};
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+    QFileDialog* cdlOpenFiles = nullptr;
+    std::function<void()> onCancel;
+
+private:
+    QWidget* GeneralTab() {
+        auto* tab = new QWidget;
+        auto* grid = new QGridLayout(tab);
+        auto* label = Named<QLabel>("Label1", QStringLiteral("Author"));
+        txtAuthor = Named<QLineEdit>("txtAuthor");
+        label->setBuddy(txtAuthor);
+        chkCodeMarkers = Named<QCheckBox>(
+            "chkCodeMarkers",
+            QStringLiteral("Add Code Markers (Allows for removal of code added by Brindle)"));
+        chkDisableSplash = Named<QCheckBox>("chkDisableSplash",
+                                            QStringLiteral("Disable splash screen on startup"));
+        grid->addWidget(label, 0, 0);
+        grid->addWidget(txtAuthor, 0, 1);
+        grid->addWidget(chkCodeMarkers, 1, 0, 1, 2);
+        grid->addWidget(chkDisableSplash, 2, 0, 1, 2);
+        grid->setRowStretch(3, 1);
+        return tab;
+    }
+
+    QWidget* TemplatesTab() {
+        auto* tab = new QWidget;
+        auto* grid = new QGridLayout(tab);
+        for (std::size_t i = 0; i < kTemplateRows.size(); ++i) {
+            const TemplateRow& row = kTemplateRows[i];
+            templateButtons[i] = Named<QPushButton>(row.button, QString::fromLatin1(row.caption));
+            templateBoxes[i] = Named<QLineEdit>(row.box);
+            templateBoxes[i]->setMinimumWidth(320);
+            grid->addWidget(templateButtons[i], static_cast<int>(i), 0);
+            grid->addWidget(templateBoxes[i], static_cast<int>(i), 1);
+        }
+        grid->setRowStretch(static_cast<int>(kTemplateRows.size()), 1);
+        return tab;
+    }
+};
+
+// Where the file dialog starts: LastDir as stored (a backslash separates folders there too),
+// else the current folder when LastDir names no folder here.
+QString StartFolder(const std::string& lastDir) {
+    QString folder = FromUtf8(lastDir);
+#ifndef Q_OS_WIN
+    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
+#endif
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        return QDir::currentPath();
+    }
+    return QDir(folder).absolutePath();
+}
+
+bool IsSeparator(QChar c) {
+    return c == QLatin1Char('/') || c == QLatin1Char('\\');
+}
+
+// The path up to the first place where the file's name stands, letter case counting: the
+// folder with its separator. Only a whole folder name counts, so a name that ends a longer
+// folder name ("at.txt" for "t.txt") does not cut the path inside that folder's name.
+std::optional<QString> FolderOf(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    if (name.isEmpty()) {
+        return std::nullopt;
+    }
+    for (qsizetype at = path.indexOf(name, 0, Qt::CaseSensitive); at >= 0;
+         at = path.indexOf(name, at + 1, Qt::CaseSensitive)) {
+        if (at == 0 || IsSeparator(path[at - 1])) {
+            return path.left(at);
+        }
+    }
+    return std::nullopt;
+}
+
+class QtOptions final : public frmOptions {
+public:
+    QtOptions(QWidget* owner, DialogAnswers* answers, Diagnostics* sink)
+        : frmOptions(sink), owner_(owner), answers_(answers), sink_(sink) {}
+    ~QtOptions() override {
+        delete form_.data();
+        busy_ = 0;
+        DeleteClosed();
+    }
+    QtOptions(const QtOptions&) = delete;
+    QtOptions& operator=(const QtOptions&) = delete;
+
+    OptionsControls& Controls() override {
+        Load();
+        return controls_;
+    }
+
+    void ShowModal() override {
+        Load();
+        Push();
+        ++busy_;
+        form_->exec();
+        --busy_;
+        if (form_) {
+            Unload();
+        }
+        DeleteClosed();
+    }
+
+    void Unload() override {
+        if (!form_) {
+            return;
+        }
+        OptionsForm* form = form_;
+        form_ = nullptr;
+        form->done(QDialog::Rejected);
+        // Inside the form's own event or modal loop it goes when that has returned.
+        closing_.emplace_back(form);
+        DeleteClosed();
+    }
+
+private:
+    // Form_Load: the controls start afresh and the dialog is centred on the screen.
+    void Load() {
+        if (form_) {
+            return;
+        }
+        PassOn("frmOptions.Form_Load", [&] {
+            controls_ = OptionsControls{};
+            form_ = new OptionsForm(owner_);
+            Connect(*form_);
+            CentreOnScreen(*form_);
+        });
+    }
+
+    void Connect(OptionsForm& form) {
+        QObject::connect(form.txtAuthor, &QLineEdit::textChanged, &form,
+                         [this](const QString& text) { controls_.txtAuthor = text.toStdString(); });
+        QObject::connect(form.chkCodeMarkers, &QCheckBox::toggled, &form,
+                         [this](bool on) { controls_.chkCodeMarkers = on ? 1 : 0; });
+        QObject::connect(form.chkDisableSplash, &QCheckBox::toggled, &form,
+                         [this](bool on) { controls_.chkDisableSplash = on ? 1 : 0; });
+        for (std::size_t i = 0; i < kTemplateRows.size(); ++i) {
+            QLineEdit* box = form.templateBoxes[i];
+            std::string OptionsControls::*value = kTemplateRows[i].value;
+            QObject::connect(
+                box, &QLineEdit::textChanged, &form,
+                [this, value](const QString& text) { controls_.*value = text.toStdString(); });
+            QObject::connect(form.templateButtons[i], &QPushButton::clicked, &form,
+                             [this, box] { FromForm([&] { ChooseTemplate(*box); }); });
+        }
+        QObject::connect(form.cmdOK, &QPushButton::clicked, &form,
+                         [this] { FromForm([&] { cmdOK_Click(); }); });
+        QObject::connect(form.cmdCancel, &QPushButton::clicked, &form,
+                         [this] { FromForm([&] { cmdCancel_Click(); }); });
+        form.onCancel = [this] { FromForm([&] { cmdCancel_Click(); }); };
+    }
+
+    // The values the add-in put into the controls, onto the form.
+    void Push() {
+        const OptionsControls values = controls_;
+        form_->txtAuthor->setText(FromUtf8(values.txtAuthor));
+        form_->chkCodeMarkers->setChecked(values.chkCodeMarkers == 1);
+        form_->chkDisableSplash->setChecked(values.chkDisableSplash == 1);
+        for (std::size_t i = 0; i < kTemplateRows.size(); ++i) {
+            form_->templateBoxes[i]->setText(FromUtf8(values.*kTemplateRows[i].value));
+        }
+    }
+
+    // A template button: a chosen file fills the box and its folder becomes LastDir; a
+    // cancelled dialog changes nothing.
+    void ChooseTemplate(QLineEdit& box) {
+        IgnoreStep(sink_, [&] {
+            QFileDialog& dialog = form_->OpenFiles();
+            dialog.setDirectory(StartFolder(LastDir()));
+            const FileChoice chosen = Ask(dialog);
+            if (!chosen) {
+                return;
+            }
+            const QString path = QDir::toNativeSeparators(*chosen);
+            box.setText(path);
+            if (const std::optional<QString> folder = FolderOf(path)) {
+                SetLastDir(folder->toStdString());
+            }
+        });
+    }
+
+    FileChoice Ask(QFileDialog& dialog) {
+        if (answers_ != nullptr) {
+            if (std::optional<FileChoice> given = answers_->TakeNextFileChoice()) {
+                return *given;
+            }
+        }
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return std::nullopt;
+        }
+        return dialog.selectedFiles().front();
+    }
+
+    // Runs a handler of the form's events; a form unloaded meanwhile is deleted afterwards.
+    template <class Handler>
+    void FromForm(Handler&& handler) {
+        ++busy_;
+        handler();
+        --busy_;
+        DeleteClosed();
+    }
+
+    void DeleteClosed() {
+        if (busy_ == 0) {
+            for (const QPointer<OptionsForm>& form : std::exchange(closing_, {})) {
+                delete form.data();
+            }
+        }
+    }
+
+    QPointer<QWidget> owner_;
+    DialogAnswers* answers_;
+    Diagnostics* sink_;
+    QPointer<OptionsForm> form_;
+    std::vector<QPointer<OptionsForm>> closing_;
+    OptionsControls controls_;
+    int busy_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<frmOptions> MakeOptionsDialog(QWidget* owner, DialogAnswers* answers,
+                                              Diagnostics* sink) {
+    return std::make_unique<QtOptions>(owner, answers, sink);
+}
+
+}  // namespace brindle::ui::qt

@@ -1,0 +1,20 @@
+#pragma once
+// The options dialog in Qt: two tabs of controls that mirror OptionsControls, and one file
+// dialog for the four template buttons.
+
+#include <memory>
+
+#include "addin/AddinWindows.h"
+
+class QWidget;
+
+namespace brindle::ui::qt {
+
+class DialogAnswers;
+
+// The form is made at each load, as a dialog of the owner's when there is one. A template
+// button's file dialog takes its answer from `answers` when one is given in advance there.
+std::unique_ptr<frmOptions> MakeOptionsDialog(QWidget* owner, DialogAnswers* answers,
+                                              Diagnostics* sink);
+
+}  // namespace brindle::ui::qt

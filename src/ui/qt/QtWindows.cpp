@@ -1,0 +1,32 @@
+#include "ui/qt/QtWindows.h"
+
+#include "ui/qt/MessageBox.h"
+#include "ui/qt/OptionsDialog.h"
+#include "ui/qt/SplashWindow.h"
+#include "ui/qt/StatusWindow.h"
+
+namespace brindle::ui::qt {
+
+std::unique_ptr<frmMsg> QtWindows::CreateMsg(Diagnostics* sink) {
+    return MakeStatusWindow(owner_, sink);
+}
+
+std::shared_ptr<frmSplash> QtWindows::CreateSplash() {
+    return MakeSplashWindow(owner_);
+}
+
+std::unique_ptr<frmOptions> QtWindows::CreateOptions(Diagnostics* sink) {
+    return MakeOptionsDialog(owner_, &answers_, sink);
+}
+
+VbMsgBoxResult QtWindows::MsgBox(std::string_view prompt, std::int32_t buttons,
+                                 std::string_view title) {
+    const std::unique_ptr<QMessageBox> box = MakeMessageBox(owner_, prompt, buttons, title);
+    if (const std::optional<VbMsgBoxResult> given = answers_.TakeNextAnswer()) {
+        return *given;
+    }
+    box->exec();
+    return AnswerOf(*box);
+}
+
+}  // namespace brindle::ui::qt

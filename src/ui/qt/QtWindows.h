@@ -1,0 +1,35 @@
+#pragma once
+// The add-in's windows in Qt Widgets, for the desktop workbench.
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+#include <string_view>
+
+#include "addin/AddinWindows.h"
+#include "ui/qt/DialogAnswers.h"
+
+namespace brindle::ui::qt {
+
+class QtWindows final : public AddinWindows {
+public:
+    // The windows belong to `owner` when there is one: they appear on its screen and above
+    // it. The object must outlive the windows it made; `owner` may go first.
+    explicit QtWindows(QWidget* owner = nullptr) : owner_(owner) {}
+
+    std::unique_ptr<frmMsg> CreateMsg(Diagnostics* sink) override;
+    std::shared_ptr<frmSplash> CreateSplash() override;
+    std::unique_ptr<frmOptions> CreateOptions(Diagnostics* sink) override;
+    // Shows the box modally, unless an answer was given in advance.
+    VbMsgBoxResult MsgBox(std::string_view prompt, std::int32_t buttons,
+                          std::string_view title) override;
+
+    // Where tests and scripted hosts answer the file dialogs and message boxes in advance.
+    DialogAnswers& Answers() { return answers_; }
+
+private:
+    QPointer<QWidget> owner_;
+    DialogAnswers answers_;
+};
+
+}  // namespace brindle::ui::qt

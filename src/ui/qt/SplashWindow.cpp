@@ -1,0 +1,68 @@
+#include "ui/qt/SplashWindow.h"
+
+#include <QPainter>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include "ui/qt/Artwork.h"
+#include "ui/qt/WinUtils.h"
+
+namespace brindle::ui::qt {
+namespace {
+
+constexpr TwipRect kClientArea{0, 0, 7170, 5385};
+constexpr int kLifetimeMs = 3000;
+
+// Clicks and keys do nothing: only the timer closes it.
+class SplashForm final : public QWidget {
+public:
+    explicit SplashForm(QWidget* owner)
+        : QWidget(owner, Qt::SplashScreen | Qt::FramelessWindowHint) {
+        setObjectName(QStringLiteral("frmSplash"));
+        setAttribute(Qt::WA_DeleteOnClose);
+        setFixedSize(PixelsOf(*this, kClientArea).size());
+
+        auto* timer = new QTimer(this);
+        timer->setObjectName(QStringLiteral("Timer1"));
+        timer->setInterval(kLifetimeMs);
+        connect(timer, &QTimer::timeout, this, [this, timer] {
+            timer->stop();
+            close();
+        });
+        timer->start();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        const qreal ratio = devicePixelRatioF();
+        if (picture_.isNull() || picture_.devicePixelRatio() != ratio) {
+            picture_ = SplashPicture(ratio);
+        }
+        QPainter(this).drawPixmap(0, 0, picture_);
+    }
+
+private:
+    QPixmap picture_;
+};
+
+class QtSplash final : public frmSplash {
+public:
+    explicit QtSplash(QWidget* owner) : owner_(owner) {}
+    void Show() override {
+        auto* form = new SplashForm(owner_);
+        CentreOnScreen(*form);
+        form->show();
+    }
+
+private:
+    QPointer<QWidget> owner_;
+};
+
+}  // namespace
+
+std::shared_ptr<frmSplash> MakeSplashWindow(QWidget* owner) {
+    return std::make_shared<QtSplash>(owner);
+}
+
+}  // namespace brindle::ui::qt

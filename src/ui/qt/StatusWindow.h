@@ -1,0 +1,16 @@
+#pragma once
+// The status window in Qt: a slim frameless bar with the logo and one bold line of text that
+// stays above the other windows while a command works.
+
+#include <memory>
+
+#include "addin/AddinWindows.h"
+
+class QWidget;
+
+namespace brindle::ui::qt {
+
+// The window is made at its first load, as a window of the owner's when there is one.
+std::unique_ptr<frmMsg> MakeStatusWindow(QWidget* owner, Diagnostics* sink);
+
+}  // namespace brindle::ui::qt

@@ -1,0 +1,264 @@
+// The status window, the splash window, StayOnTop and the message box, on the offscreen
+// platform.
+
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QtTest>
+#include <set>
+#include <vector>
+
+#include "support/RecordingSink.h"
+#include "ui/qt/Artwork.h"
+#include "ui/qt/MessageBox.h"
+#include "ui/qt/QtWindows.h"
+#include "ui/qt/WinUtils.h"
+
+Q_DECLARE_METATYPE(brindle::ui::qt::TwipRect)
+Q_DECLARE_METATYPE(brindle::ui::qt::PixelRect)
+
+namespace brindle::ui::qt {
+namespace {
+
+QWidget* TopLevel(const char* name) {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String(name)) {
+            return widget;
+        }
+    }
+    return nullptr;
+}
+
+QPoint Centred(const QWidget& window) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    return {(screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2};
+}
+
+QRect Twips(const QWidget& widget, int left, int top, int width, int height) {
+    const double x = TwipsPerPixelX(widget);
+    const double y = TwipsPerPixelY(widget);
+    return {qRound(left / x), qRound(top / y), qRound(width / x), qRound(height / y)};
+}
+
+// A picture drawn with some care has more than a handful of colours.
+int Colours(const QPixmap& picture) {
+    const QImage image = picture.toImage();
+    std::set<QRgb> seen;
+    for (int y = 0; y < image.height(); y += 2) {
+        for (int x = 0; x < image.width(); x += 2) {
+            seen.insert(image.pixel(x, y));
+        }
+    }
+    return static_cast<int>(seen.size());
+}
+
+}  // namespace
+
+class WindowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void statusWindowLoadsHiddenOnTopAndItsMessageShowsOnceInPlace() {
+        test::RecordingSink sink;
+        QtWindows windows;
+        std::unique_ptr<frmMsg> status = windows.CreateMsg(&sink);
+        status->Load();
+        QWidget* form = TopLevel("frmMsg");
+        QVERIFY(form != nullptr);
+        QVERIFY(!form->isVisible());
+        const Qt::WindowFlags flags = form->windowFlags();
+        QVERIFY(flags.testFlag(Qt::FramelessWindowHint));
+        QVERIFY(flags.testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);  // no taskbar entry
+
+        QCOMPARE(form->size(), Twips(*form, 0, 0, 10605, 525).size());
+        QCOMPARE(form->size(), QSize(707, 35));
+        auto* image = form->findChild<QLabel*>("Image1");
+        auto* label = form->findChild<QLabel*>("lblMsg");
+        QVERIFY(image && label);
+        QCOMPARE(image->geometry(), Twips(*form, 30, 30, 2310, 480));
+        QCOMPARE(image->pixmap().deviceIndependentSize().toSize(), kLogoSize);
+        QVERIFY(Colours(image->pixmap()) > 20);
+        QCOMPARE(label->geometry(), Twips(*form, 2490, 180, 8025, 255));
+        QVERIFY(label->font().bold());
+        QCOMPARE(label->font().pointSizeF(), 8.25);
+        QCOMPARE(label->text(), QString());
+
+        // The pass over pending events lets a waiting event in before the setter returns.
+        bool delivered = false;
+        QTimer::singleShot(0, [&] { delivered = true; });
+        status->SetMessage("Adding module header to <Module1>");
+        QVERIFY(delivered);
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->pos(), Centred(*form));
+        QCOMPARE(label->text(), QString("Adding module header to <Module1>"));
+
+        form->move(40, 60);
+        status->SetMessage("");
+        QCOMPARE(form->pos(), QPoint(40, 60));
+        QCOMPARE(label->text(), QString());
+        status->Hide();
+        QVERIFY(!form->isVisible());
+        status->SetMessage("Closing all windows...");
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->pos(), QPoint(40, 60));
+        QVERIFY(TopLevel("frmMsg") == form);  // loaded once
+
+        status->SetMessage(std::string(300, 'M'));
+        QVERIFY(label->text().endsWith(QChar(0x2026)));
+        QVERIFY(sink.reported.empty());
+        status.reset();
+        QVERIFY(TopLevel("frmMsg") == nullptr);
+    }
+
+    void splashClosesItselfWhenItsTimerFiresAndOnlyThen() {
+        QtWindows windows;
+        windows.CreateSplash()->Show();  // nothing keeps the object: the window lives on
+        QPointer<QWidget> form = TopLevel("frmSplash");
+        QVERIFY(form != nullptr);
+        QVERIFY(form->isVisible());
+        const Qt::WindowFlags flags = form->windowFlags();
+        QVERIFY(flags.testFlag(Qt::FramelessWindowHint));
+        QVERIFY(!flags.testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(flags & Qt::WindowType_Mask, Qt::SplashScreen);
+        QCOMPARE(form->size(), Twips(*form, 0, 0, 7170, 5385).size());
+        QCOMPARE(form->pos(), Centred(*form));
+        QCOMPARE(SplashPicture().size(), kSplashSize);
+        QVERIFY(Colours(SplashPicture()) > 50);
+
+        auto* timer = form->findChild<QTimer*>("Timer1");
+        QVERIFY(timer != nullptr);
+        QCOMPARE(timer->interval(), 3000);
+        QVERIFY(timer->isActive());
+
+        QTest::mouseClick(form, Qt::LeftButton);
+        QTest::keyClick(form, Qt::Key_Escape);
+        QTest::keyClick(form, Qt::Key_Return);
+        QVERIFY(form->isVisible());
+        QVERIFY(timer->isActive());
+
+        QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+        QVERIFY(!timer->isActive());
+        QVERIFY(!form->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(form.isNull());
+    }
+
+    void stayOnTopArithmetic_data() {
+        QTest::addColumn<TwipRect>("twips");
+        QTest::addColumn<double>("perPixel");
+        QTest::addColumn<PixelRect>("pixels");  // all zero: an overflow
+        QTest::newRow("1500 twips at 15 a pixel")
+            << TwipRect{1500, 1500, 3000, 450} << 15.0 << PixelRect{100, 100, 200, 30};
+        QTest::newRow("halfway goes to even")
+            << TwipRect{337.5, 562.5, -37.5, 7.5} << 15.0 << PixelRect{22, 38, -2, 0};
+        QTest::newRow("10 twips a pixel at 144 dots per inch")
+            << TwipRect{1500, 15, 4, 6} << 10.0 << PixelRect{150, 2, 0, 1};
+        QTest::newRow("ends of the range") << TwipRect{32767 * 15.0, -32768 * 15.0, 0, 0} << 15.0
+                                           << PixelRect{32767, -32768, 0, 0};
+        QTest::newRow("32767.5 rounds to 32768: overflow")
+            << TwipRect{0, 32767.5 * 15, 0, 0} << 15.0 << PixelRect{};
+        QTest::newRow("below the range: overflow")
+            << TwipRect{0, 0, -32769 * 15.0, 0} << 15.0 << PixelRect{};
+    }
+
+    void stayOnTopArithmetic() {
+        QFETCH(TwipRect, twips);
+        QFETCH(double, perPixel);
+        QFETCH(PixelRect, pixels);
+        if (pixels == PixelRect{}) {
+            try {
+                ToPixels(twips, perPixel, perPixel);
+                QFAIL("no overflow");
+            } catch (const VbError& e) {
+                QCOMPARE(e.Number(), 6);
+            }
+        } else {
+            QVERIFY(ToPixels(twips, perPixel, perPixel) == pixels);
+        }
+    }
+
+    void stayOnTopKeepsPlaceAndVisibilityAndFailsBeforeTouchingTheWindow() {
+        QWidget window(nullptr, Qt::Tool | Qt::FramelessWindowHint);
+        window.resize(200, 100);
+        window.move(30, 40);
+        window.show();
+        for (bool onTop : {true, false, true}) {
+            StayOnTop(window, onTop);
+            QCOMPARE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+            QVERIFY(window.isVisible());
+            QCOMPARE(window.pos(), QPoint(30, 40));
+            QCOMPARE(window.size(), QSize(200, 100));
+        }
+        window.hide();
+        StayOnTop(window, false);
+        QVERIFY(!window.isVisible());
+        QVERIFY(!window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+        window.move(40000, 40);
+        try {
+            StayOnTop(window, true);
+            QFAIL("no overflow");
+        } catch (const VbError& e) {
+            QCOMPARE(e.Number(), 6);
+            QCOMPARE(e.Source(), std::string("WinUtils.StayOnTop | "));
+        }
+        QVERIFY(!window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    }
+
+    void messageBoxButtons_data() {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("byDefault");
+        QTest::addColumn<int>("escape");
+        QTest::newRow("52: the confirmations")
+            << 52 << int(QMessageBox::Yes | QMessageBox::No) << int(QMessageBox::Warning)
+            << int(QMessageBox::Yes) << int(QMessageBox::No);
+        QTest::newRow("OK and Cancel, question, the second the default")
+            << int(vbOKCancel + vbQuestion + vbDefaultButton2)
+            << int(QMessageBox::Ok | QMessageBox::Cancel) << int(QMessageBox::Question)
+            << int(QMessageBox::Cancel) << int(QMessageBox::Cancel);
+    }
+
+    void messageBoxButtons() {
+        QFETCH(int, style);
+        QFETCH(int, buttons);
+        QFETCH(int, icon);
+        QFETCH(int, byDefault);
+        QFETCH(int, escape);
+        const auto box = MakeMessageBox(nullptr, "first line \r\nsecond line.\r\n\r\nSure?", style,
+                                        "Remove Code Markers");
+        QCOMPARE(box->text(), QString("first line \nsecond line.\n\nSure?"));
+        QCOMPARE(box->windowTitle(), QString("Remove Code Markers"));
+        QCOMPARE(int(box->icon()), icon);
+        QCOMPARE(int(box->standardButtons()), buttons);
+        QVERIFY(box->defaultButton() == box->button(QMessageBox::StandardButton(byDefault)));
+        QVERIFY(box->escapeButton() == box->button(QMessageBox::StandardButton(escape)));
+    }
+
+    void messageBoxAnswers() {
+        const auto answer = [](Qt::Key key) {
+            const auto box = MakeMessageBox(nullptr, "Sure?", 52, "Title");
+            box->show();
+            QTest::keyClick(box.get(), key);
+            return AnswerOf(*box);
+        };
+        QCOMPARE(answer(Qt::Key_Escape), vbNo);
+        QCOMPARE(answer(Qt::Key_Return), vbYes);
+
+        // An answer given in advance is taken instead of showing the box, once.
+        QtWindows windows;
+        windows.Answers().SetNextAnswer(vbYes);
+        QCOMPARE(windows.MsgBox("Sure?", 52, "Title"), vbYes);
+        QVERIFY(!windows.Answers().TakeNextAnswer());
+    }
+};
+
+}  // namespace brindle::ui::qt
+
+QTEST_MAIN(brindle::ui::qt::WindowsTest)
+#include "ui_qt_windows_test.moc"
