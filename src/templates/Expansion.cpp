@@ -113,7 +113,10 @@ std::string ValueOf(const AddinFields& fields, std::string_view keyword, CodeMod
         return module.FromUnicode(fields.msAuthor);
     }
     if (EqualsNoCase(keyword, "Date")) {
-        return module.FromUnicode(ShortDate(fields.clock()));
+        if (!fields.todayText) {
+            fields.todayText = ShortDate(fields.clock());
+        }
+        return module.FromUnicode(*fields.todayText);
     }
     return {};
 }
