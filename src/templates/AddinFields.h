@@ -22,7 +22,7 @@ struct AddinFields {
     std::string msLastDir;
     bool mbDisableSplash = false;
 
-    // Template texts: the bytes of each file's lines, each followed by LF.
+    // Template texts: each file's lines in UTF-8, each followed by LF.
     std::string msModHdrTmplt;
     std::string msProcHdrTmplt;
     std::string msErrHdrTmplt;

@@ -126,7 +126,7 @@ std::string ValueOf(const AddinFields& fields, std::string_view keyword, CodeMod
 std::string BuildCode(const AddinFields& fields, const std::string& tmplt, CodeModule& module,
                       const Member* member, std::int32_t line) {
     return PassOn("Brindle.BuildCode", [&] {
-        std::string code = tmplt;
+        std::string code = module.FromUnicode(tmplt);
         std::int32_t start = 0;
         std::int32_t end = 0;
         std::string keyword = GetKeyword(code, 1, start, end);
