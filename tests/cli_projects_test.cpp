@@ -23,8 +23,8 @@ using Files = std::map<fs::path, std::string>;
 // The module files a project names that exist, with their bytes.
 Files ModulesOf(const fs::path& project) {
     Files modules;
-    for (const auto& entry : host::ParseProjectFile(host::ReadFileBytes(project)).entries) {
-        const auto found = host::ResolveProjectPath(project.parent_path(), entry.path);
+    for (const auto& entry : host::ParseProjectFile(host::ReadFileBytes(project), 1252).entries) {
+        const auto found = host::ResolveProjectPath(project.parent_path(), entry.path, 1252);
         if (found.status == host::PathStatus::Found) {
             modules[found.path] = ReadBytes(found.path);
         }

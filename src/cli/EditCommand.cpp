@@ -9,6 +9,7 @@
 #include "cli/RunLog.h"
 #include "cli/Selection.h"
 #include "cli/Session.h"
+#include "cli/StoredCodePage.h"
 #include "cli/UnifiedDiff.h"
 #include "host/CodePage.h"
 #include "host/ModuleFile.h"
@@ -76,15 +77,18 @@ struct PlannedClick {
 class EditRun {
 public:
     EditRun(const Request& request, const Streams& io)
-        : request_(request), io_(io), log_(io.err, ProgressOf(request)) {}
+        : request_(request),
+          io_(io),
+          codePage_(CodePageOf(request)),
+          log_(io.err, ProgressOf(request), codePage_) {}
 
     int Execute() {
-        CheckCodePage(request_.codepage);
-        CheckConfirmation();
+        CheckCodePage(codePage_);
         inputs_ = IsProjectCommand(request_.command)
-                      ? LoadProjects(request_.files.front(), request_.codepage)
-                      : LoadModules(request_.files, request_.codepage);
+                      ? LoadProjects(request_.files.front(), codePage_)
+                      : LoadModules(request_.files, codePage_);
         const auto clicks = PlanClicks();  // before anything changes: a bad selection is exit 2
+        CheckConfirmation();               // after them: a missing file is told first
         for (const auto& problem : inputs_.problems) {
             log_.Problem(problem.subject, problem.text);
         }
@@ -98,8 +102,10 @@ public:
         } else {
             RunOnModules(session, clicks);
         }
-        Finish();
-        session.Disconnect();
+        const bool written = Finish() > 0 && !request_.diff;
+        session.Disconnect(written ? "the options were not saved; the modules themselves were "
+                                     "written"
+                                   : "the options were not saved");
         return log_.Failures() > 0 ? 1 : 0;
     }
 
@@ -115,6 +121,7 @@ private:
 
     SessionSetup SessionSetupFor() const {
         SessionSetup setup;
+        setup.codePage = codePage_;
         const bool ask = !request_.yes && !request_.diff;
         setup.confirmation = ask ? Confirmation::AskOnTerminal : Confirmation::Yes;
         setup.terminalIn = &io_.in;
@@ -154,12 +161,13 @@ private:
         };
     }
 
+    // `name` is in UTF-8, as typed.
     static void PlanProcedureClicks(LoadedModule& module, const std::string& name,
                                     std::vector<PlannedClick>& clicks) {
         const auto before = clicks.size();
         for (const auto& info : module.component->Code()->Procedures()) {
-            if (host::ToUtf8(info.procedure.name, module.component->CodePage()) == name ||
-                EqualsIgnoringCase(info.procedure.name, name)) {
+            const auto shown = host::ToUtf8(info.procedure.name, module.component->CodePage());
+            if (host::EqualsIgnoringCase(shown, name)) {
                 clicks.push_back(
                     {&module, SelectProcedure(info.procedure.name, info.procedure.kind)});
             }
@@ -168,15 +176,6 @@ private:
             throw InputError(module.label + ": no procedure named " + name +
                              " (brindle procedures lists them)");
         }
-    }
-
-    static bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-        const auto lower = [](char c) {
-            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        return a.size() == b.size() &&
-               std::equal(a.begin(), a.end(), b.begin(),
-                          [&](char x, char y) { return lower(x) == lower(y); });
     }
 
     void RunOnModules(Session& session, const std::vector<PlannedClick>& clicks) {
@@ -238,7 +237,8 @@ private:
         return false;
     }
 
-    void Finish() {
+    // Writes or diffs the modules that changed; how many they are.
+    int Finish() {
         int changed = 0;
         for (auto& project : inputs_.projects) {
             for (auto& module : project.modules) {
@@ -247,7 +247,7 @@ private:
                     continue;
                 }
                 if (request_.diff) {
-                    io_.out << UnifiedDiff(module.label, module.original, bytes);
+                    io_.out << UnifiedDiff(module.diffName, module.original, bytes);
                     ++changed;
                 } else if (Save(module)) {
                     ++changed;
@@ -256,6 +256,7 @@ private:
         }
         io_.out << std::flush;
         Summarize(changed);
+        return changed;
     }
 
     // Writes the module unless its file changed since it was loaded or is read-only.
@@ -293,6 +294,7 @@ private:
 
     const Request& request_;
     const Streams& io_;
+    int codePage_;
     RunLog log_;
     Inputs inputs_;
 };
