@@ -181,24 +181,48 @@ protected:
     AddinFields fields;
 };
 
-// Lines end at CR or CR LF, a lone LF stays inside its line, and every other byte is kept.
+// Lines end at CR or CR LF, and a lone LF stays inside its line.
 TEST_F(Loading, EachLineEndsInOneLineFeed) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"a\r\nb\r\nc\r\n", "a\nb\nc\n"},
-        {"a\r\nb\r\nc", "a\nb\nc\n"},
-        {"a\r\nb\r\n\r\n", "a\nb\n\n"},
-        {"a\rb\r", "a\nb\n"},
-        {"a\r\r\nb", "a\n\nb\n"},
-        {"", ""},
-        {"a\nb", "a\nb\n"},
-        {"a\nb\n", "a\nb\n\n"},
-        {"a\n\r\nb", "a\n\nb\n"},
-        {"' Caf\xE9 \x80\t%Author%\r\n", "' Caf\xC3\xA9 \xE2\x82\xAC\t%Author%\n"}};
+    const std::pair<const char*, const char*> cases[] = {{"a\r\nb\r\nc\r\n", "a\nb\nc\n"},
+                                                         {"a\r\nb\r\nc", "a\nb\nc\n"},
+                                                         {"a\r\nb\r\n\r\n", "a\nb\n\n"},
+                                                         {"a\rb\r", "a\nb\n"},
+                                                         {"a\r\r\nb", "a\n\nb\n"},
+                                                         {"", ""},
+                                                         {"a\nb", "a\nb\n"},
+                                                         {"a\nb\n", "a\nb\n\n"},
+                                                         {"a\n\r\nb", "a\n\nb\n"}};
     for (const auto& [bytes, text] : cases) {
         test::WriteBytes(work.path() / "t.txt", bytes);
         LoadTemplates(files, "t.txt", "", "", "", fields);
         EXPECT_EQ(fields.msModHdrTmplt, text) << testing::PrintToString(bytes);
     }
+}
+
+// UTF-8 after its byte order mark or when valid, UTF-16 after its mark, otherwise the code
+// page; the mark is dropped.
+TEST_F(Loading, TextIsReadInTheEncodingItWasSavedIn) {
+    const std::tuple<int, std::string, std::string> cases[] = {
+        {1252, "' Zo\xC3\xAB\r\n", "' Zo\xC3\xAB\n"},
+        {1252, "\xEF\xBB\xBF' Zo\xC3\xAB\r\n", "' Zo\xC3\xAB\n"},
+        {1252, "' Zo\xEB\r\n", "' Zo\xC3\xAB\n"},
+        {1252, "\xFF\xFE'\0 \0Z\0o\0\xEB\0\r\0\n\0"s, "' Zo\xC3\xAB\n"},
+        {1252, "\xFE\xFF\0'\0 \0Z\0o\0\xEB\0\r\0\n"s, "' Zo\xC3\xAB\n"},
+        {932, "' \x8E\x9E\x8C\x76\r\n", "' \xE6\x99\x82\xE8\xA8\x88\n"},
+        {932, "\xEF\xBB\xBF", ""}};
+    std::vector<std::string> warnings;
+    for (const auto& [codePage, bytes, text] : cases) {
+        files.SetCodePage(codePage, [&](std::string_view w) { warnings.emplace_back(w); });
+        test::WriteBytes(work.path() / "t.txt", bytes);
+        LoadTemplates(files, "t.txt", "", "", "", fields);
+        EXPECT_EQ(fields.msModHdrTmplt, text) << testing::PrintToString(bytes);
+    }
+    // The characters the code page lacks are told once a file, each once.
+    test::WriteBytes(work.path() / "zoe.txt", "' Zo\xC3\xAB \xE2\x82\xAC\xC3\xAB\r\n");
+    LoadTemplates(files, "zoe.txt", "zoe.txt", "t.txt", "", fields);
+    EXPECT_EQ(warnings, std::vector<std::string>{"template zoe.txt: code page 932 lacks these "
+                                                 "characters, each is written as \"?\": "
+                                                 "\xC3\xAB\xE2\x82\xAC"});
 }
 
 TEST_F(Loading, AnUnreadableFileLeavesItsTemplateEmptyAndTheNextIsRead) {
