@@ -109,8 +109,8 @@ std::string ReadInput(const fs::path& path, int codePage) {
     CheckExists(path, codePage);
     try {
         return host::ReadFileBytes(path);
-    } catch (const host::ProjectFileError&) {
-        throw InputError(Label(path, codePage) + ": cannot be read");
+    } catch (const host::ProjectFileError& e) {
+        throw InputError(Label(path, codePage) + ": " + e.what());
     }
 }
 

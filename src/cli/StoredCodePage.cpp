@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/Inputs.h"
+#include "host/CodePage.h"
 #include "host/SettingsFile.h"
 #include "templates/OptionStore.h"
 
@@ -20,12 +21,12 @@ int StoredCodePage(SettingsStore& store) {
         store.GetSetting(kAppName, kSection, kKey, std::to_string(kDefaultCodePage));
     int codePage = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), codePage);
-    if (error != std::errc() || end != text.data() + text.size()) {
+    if (error != std::errc() || end != text.data() + text.size() ||
+        !host::IsModuleCodePage(codePage)) {
         throw InputError("the settings hold \"" + text +
-                         "\" as the code page, which is no number; set it with brindle options "
-                         "--codepage N");
+                         "\" as the default code page, which is not one Brindle knows; change "
+                         "it with brindle options --codepage N");
     }
-    CheckCodePage(codePage);
     return codePage;
 }
 

@@ -276,15 +276,15 @@ std::string DescribeResolution(const ResolvedPath& resolved, std::string_view pa
 std::string ReadFileBytes(const fs::path& file) {
     std::error_code error;
     if (fs::is_directory(file, error)) {
-        throw ProjectFileError(file.string() + ": is a folder");
+        throw ProjectFileError("is a folder");
     }
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        throw ProjectFileError(file.string() + ": cannot be read");
+        throw ProjectFileError("cannot be read");
     }
     std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) {
-        throw ProjectFileError(file.string() + ": cannot be read");
+        throw ProjectFileError("cannot be read");
     }
     return bytes;
 }

@@ -71,7 +71,8 @@ ResolvedPath ResolveProjectPath(const std::filesystem::path& folder, std::string
 // A one-line description in UTF-8 of a failed resolution of `path`, for messages.
 std::string DescribeResolution(const ResolvedPath& resolved, std::string_view path, int codePage);
 
-// Reads a whole file's bytes. Raises ProjectFileError when it cannot.
+// Reads a whole file's bytes. Raises ProjectFileError, saying why but not naming the file (the
+// caller names it as its user sees it), when it cannot.
 std::string ReadFileBytes(const std::filesystem::path& file);
 
 }  // namespace brindle::host
