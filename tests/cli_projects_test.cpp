@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli_support.h"
-#include "host/ProjectFile.h"
+#include "host/files/ProjectFile.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;

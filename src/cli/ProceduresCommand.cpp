@@ -5,7 +5,7 @@
 
 #include "cli/Inputs.h"
 #include "cli/Table.h"
-#include "host/CodePage.h"
+#include "host/vb6/CodePage.h"
 
 namespace brindle::cli {
 namespace {

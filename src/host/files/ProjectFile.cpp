@@ -1,4 +1,4 @@
-#include "host/ProjectFile.h"
+#include "host/files/ProjectFile.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "host/TemplateFileReader.h"
+#include "host/files/TemplateFileReader.h"
 
 #include <algorithm>
 #include <cctype>
