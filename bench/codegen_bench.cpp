@@ -10,7 +10,7 @@
 
 #include "../tests/codegen_support.h"
 #include "codegen/ModuleCommands.h"
-#include "host/MemoryProject.h"
+#include "host/ide/MemoryProject.h"
 
 namespace brindle {
 namespace {

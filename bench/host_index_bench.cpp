@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/MemoryProject.h"
+#include "host/ide/MemoryProject.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "addin/Brindle.h"
-#include "host/Ide.h"
-#include "host/SettingsFile.h"
-#include "host/TemplateFileReader.h"
+#include "host/files/SettingsFile.h"
+#include "host/files/TemplateFileReader.h"
+#include "host/ide/Ide.h"
 #include "support/RecordingSink.h"
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"

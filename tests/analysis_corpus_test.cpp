@@ -7,8 +7,8 @@
 #include "analysis/LineHelpers.h"
 #include "analysis/ProcDecl.h"
 #include "analysis/SelectedProcs.h"
-#include "host/MemoryProject.h"
-#include "host/ModuleFile.h"
+#include "host/files/ModuleFile.h"
+#include "host/ide/MemoryProject.h"
 #include "support/TestPaths.h"
 #include "templates/Expansion.h"
 

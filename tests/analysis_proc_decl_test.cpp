@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "analysis/ProcDecl.h"
-#include "host/MemoryProject.h"
+#include "host/ide/MemoryProject.h"
 #include "host/model/VbError.h"
 
 namespace brindle {

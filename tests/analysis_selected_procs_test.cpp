@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "analysis/SelectedProcs.h"
-#include "host/MemoryProject.h"
+#include "host/ide/MemoryProject.h"
 #include "host/model/VbError.h"
 
 namespace brindle {

@@ -11,7 +11,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Selection.h"
 #include "cli/UnifiedDiff.h"
-#include "host/MemoryProject.h"
+#include "host/ide/MemoryProject.h"
 
 namespace brindle::cli {
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "cli_support.h"
-#include "host/CodePage.h"
-#include "host/ProjectFile.h"
+#include "host/files/ProjectFile.h"
+#include "host/vb6/CodePage.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;

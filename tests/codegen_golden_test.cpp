@@ -18,7 +18,7 @@
 
 #include "codegen/ModuleCommands.h"
 #include "codegen_support.h"
-#include "host/ModuleFile.h"
+#include "host/files/ModuleFile.h"
 #include "support/RecordingSink.h"
 #include "support/TestPaths.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "codegen/Insertion.h"
-#include "host/MemoryProject.h"
+#include "host/ide/MemoryProject.h"
 #include "host/model/Vbide.h"
 #include "templates/AddinFields.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/ModuleFile.h"
+#include "host/files/ModuleFile.h"
 #include "support/TestPaths.h"
 
 namespace brindle::host {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/Ide.h"
-#include "host/MemoryProject.h"
+#include "host/ide/Ide.h"
+#include "host/ide/MemoryProject.h"
 #include "host/model/VbError.h"
 
 namespace brindle::host {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/LineStore.h"
+#include "host/ide/LineStore.h"
 
 namespace brindle::host {
 namespace {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "host/ModuleFile.h"
+#include "host/files/ModuleFile.h"
 #include "support/TestPaths.h"
 
 namespace brindle::host {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/ProjectFile.h"
+#include "host/files/ProjectFile.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;

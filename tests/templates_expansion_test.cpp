@@ -5,8 +5,8 @@
 #include <regex>
 #include <string>
 
-#include "host/MemoryProject.h"
-#include "host/TemplateFileReader.h"
+#include "host/files/TemplateFileReader.h"
+#include "host/ide/MemoryProject.h"
 #include "host/model/VbError.h"
 #include "support/TestPaths.h"
 #include "templates/Expansion.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <tuple>
 
-#include "host/SettingsFile.h"
-#include "host/TemplateFileReader.h"
+#include "host/files/SettingsFile.h"
+#include "host/files/TemplateFileReader.h"
 #include "host/model/VbError.h"
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"

@@ -11,9 +11,9 @@
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
 #include "cli/UnifiedDiff.h"
-#include "host/CodePage.h"
-#include "host/ModuleFile.h"
-#include "host/ProjectFile.h"
+#include "host/files/ModuleFile.h"
+#include "host/files/ProjectFile.h"
+#include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;
 

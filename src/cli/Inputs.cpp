@@ -2,9 +2,9 @@
 
 #include <set>
 
-#include "host/CodePage.h"
-#include "host/ModuleFile.h"
-#include "host/ProjectFile.h"
+#include "host/files/ModuleFile.h"
+#include "host/files/ProjectFile.h"
+#include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;
 

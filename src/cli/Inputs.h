@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/MemoryProject.h"
+#include "host/ide/MemoryProject.h"
 
 namespace brindle::cli {
 

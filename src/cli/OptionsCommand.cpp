@@ -8,7 +8,7 @@
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
 #include "cli/Table.h"
-#include "host/CodePage.h"
+#include "host/vb6/CodePage.h"
 #include "templates/OptionStore.h"
 
 namespace fs = std::filesystem;

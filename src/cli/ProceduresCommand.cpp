@@ -6,7 +6,7 @@
 #include "cli/Inputs.h"
 #include "cli/StoredCodePage.h"
 #include "cli/Table.h"
-#include "host/CodePage.h"
+#include "host/vb6/CodePage.h"
 
 namespace brindle::cli {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "host/CodePage.h"
+#include "host/vb6/CodePage.h"
 
 namespace brindle::cli {
 

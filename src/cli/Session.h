@@ -9,9 +9,9 @@
 
 #include "addin/AddinWindows.h"
 #include "addin/Brindle.h"
-#include "host/Ide.h"
-#include "host/SettingsFile.h"
-#include "host/TemplateFileReader.h"
+#include "host/files/SettingsFile.h"
+#include "host/files/TemplateFileReader.h"
+#include "host/ide/Ide.h"
 #include "ui/Headless.h"
 
 namespace brindle::cli {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "cli/Inputs.h"
-#include "host/CodePage.h"
-#include "host/SettingsFile.h"
+#include "host/files/SettingsFile.h"
+#include "host/vb6/CodePage.h"
 #include "templates/OptionStore.h"
 
 namespace brindle::cli {

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <vector>
 
-#include "host/SourceLine.h"
+#include "host/ide/SourceLine.h"
 
 namespace brindle::host {
 

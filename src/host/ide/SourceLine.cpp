@@ -1,4 +1,4 @@
-#include "host/SourceLine.h"
+#include "host/ide/SourceLine.h"
 
 namespace brindle::host {
 

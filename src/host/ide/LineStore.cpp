@@ -1,4 +1,4 @@
-#include "host/LineStore.h"
+#include "host/ide/LineStore.h"
 
 #include <algorithm>
 #include <iterator>

@@ -8,10 +8,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/LineStore.h"
-#include "host/Scanner.h"
-#include "host/SourceLine.h"
+#include "host/ide/LineStore.h"
+#include "host/ide/SourceLine.h"
 #include "host/model/Vbide.h"
+#include "host/vb6/Scanner.h"
 
 namespace brindle::host {
 

@@ -1,4 +1,4 @@
-#include "host/SettingsFile.h"
+#include "host/files/SettingsFile.h"
 
 #include <QSettings>
 #include <QString>

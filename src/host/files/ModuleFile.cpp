@@ -1,4 +1,4 @@
-#include "host/ModuleFile.h"
+#include "host/files/ModuleFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "host/CodePage.h"
+#include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "host/Ide.h"
+#include "host/ide/Ide.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,11 +1,11 @@
-#include "host/MemoryCodeModule.h"
+#include "host/ide/MemoryCodeModule.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "host/CodePage.h"
-#include "host/MemoryProject.h"
+#include "host/ide/MemoryProject.h"
 #include "host/model/VbError.h"
+#include "host/vb6/CodePage.h"
 
 namespace brindle::host {
 

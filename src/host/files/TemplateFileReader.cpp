@@ -1,4 +1,4 @@
-#include "host/TemplateFileReader.h"
+#include "host/files/TemplateFileReader.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "host/CodePage.h"
+#include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;
 

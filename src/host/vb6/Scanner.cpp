@@ -1,11 +1,11 @@
-#include "host/Scanner.h"
+#include "host/vb6/Scanner.h"
 
 #include <algorithm>
 #include <optional>
 #include <unordered_set>
 #include <utility>
 
-#include "host/CodePage.h"
+#include "host/vb6/CodePage.h"
 
 namespace brindle::host {
 

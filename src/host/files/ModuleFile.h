@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/MemoryProject.h"
+#include "host/ide/MemoryProject.h"
 #include "host/model/VbError.h"
 #include "host/model/Vbide.h"
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "host/MemoryCodeModule.h"
-#include "host/SourceLine.h"
+#include "host/ide/MemoryCodeModule.h"
+#include "host/ide/SourceLine.h"
 #include "host/model/Vbide.h"
 
 namespace brindle::host {

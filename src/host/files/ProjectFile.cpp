@@ -1,4 +1,4 @@
-#include "host/ProjectFile.h"
+#include "host/files/ProjectFile.h"
 
 #include <algorithm>
 #include <array>
@@ -8,7 +8,7 @@
 #include <optional>
 #include <system_error>
 
-#include "host/CodePage.h"
+#include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;
 

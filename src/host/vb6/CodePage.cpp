@@ -1,4 +1,4 @@
-#include "host/CodePage.h"
+#include "host/vb6/CodePage.h"
 
 #include <iconv.h>
 

@@ -1,4 +1,4 @@
-#include "host/MemoryProject.h"
+#include "host/ide/MemoryProject.h"
 
 #include <algorithm>
 #include <utility>
