@@ -91,7 +91,8 @@ void BM_AddModuleHeaderHeadersAndErrHandlers(benchmark::State& state) {
 BENCHMARK(BM_AddModuleHeaderHeadersAndErrHandlers)->Apply(Sizes);
 
 // Times `removal` over a whole module that holds everything the additions put in.
-void RunRemoval(benchmark::State& state, void (*removal)(CodeModule&, Diagnostics*)) {
+void RunRemoval(benchmark::State& state,
+                void (*removal)(const AddinFields&, CodeModule&, Diagnostics*)) {
     const auto fields = test::CodegenFields(test::Markers::On);
     RunOnFreshModules(
         state,
@@ -99,7 +100,7 @@ void RunRemoval(benchmark::State& state, void (*removal)(CodeModule&, Diagnostic
             AddEverything(fields, module);
             SelectWholeModule(module);
         },
-        [&](CodeModule& module) { removal(module, nullptr); });
+        [&](CodeModule& module) { removal(fields, module, nullptr); });
 }
 
 void BM_RemoveCode(benchmark::State& state) {

@@ -69,9 +69,9 @@ void RunCommand(const std::string& line, AddinFields& fields, CodeModule& module
     } else if (word == "AddErrHandlers") {
         AddErrHandlers(fields, module, &sink);
     } else if (word == "RemoveCodeMarkers") {
-        RemoveCodeMarkers(module, &sink);
+        RemoveCodeMarkers(fields, module, &sink);
     } else if (word == "RemoveCode") {
-        RemoveCode(module, &sink);
+        RemoveCode(fields, module, &sink);
     } else if (!word.empty()) {
         ADD_FAILURE() << "unknown command line: " << line;
     }

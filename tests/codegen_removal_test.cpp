@@ -146,7 +146,7 @@ TEST(Removal, TakesOnlyWholeWellFormedBlocksInTheSelectionAndReportsTheRest) {
                          c.selection.endColumn);
             }
             test::RecordingSink sink;
-            code ? RemoveCode(m.module(), &sink) : RemoveCodeMarkers(m.module(), &sink);
+            code ? RemoveCode({}, m.module(), &sink) : RemoveCodeMarkers({}, m.module(), &sink);
             const auto& expected = code ? c.byRemoveCode : c.byRemoveCodeMarkers;
             EXPECT_EQ(m.lines(), expected.lines);
             EXPECT_EQ(sink.warnings, expected.warnings);

@@ -157,7 +157,7 @@ TEST_P(RoundTrip, RemovalTakesOutExactlyWhatTheAdditionsPutIn) {
     auto unmarked = host::ParseModule(test::ReadBytes(file), file);
     test::SelectAll(unmarked->CodeModule());
     test::RecordingSink sink;
-    RemoveCodeMarkers(unmarked->CodeModule(), &sink);
+    RemoveCodeMarkers({}, unmarked->CodeModule(), &sink);
     EXPECT_EQ(LinesOf(unmarked->CodeModule()), bare);
 
     auto markersOff = host::ParseModule(bytes, file);
@@ -165,7 +165,7 @@ TEST_P(RoundTrip, RemovalTakesOutExactlyWhatTheAdditionsPutIn) {
     EXPECT_EQ(LinesOf(markersOff->CodeModule()), bare);
 
     test::SelectAll(module);
-    RemoveCode(module, &sink);
+    RemoveCode({}, module, &sink);
     EXPECT_EQ(sink.warnings, std::vector<std::string>{});
     EXPECT_EQ(LinesOf(module), original);
     component->Save();

@@ -349,8 +349,8 @@ void Brindle::gevtRemoveCodeMarkers_Click(CommandBarControl&, bool&, bool&) {
         kRemoveMarkersFromSelectionPrompt,
         "Removing Brindle markers from ",
         kNoTemplate,
-        [](const AddinFields&, CodeModule& module, Diagnostics* sink) {
-            RemoveCodeMarkers(module, sink);
+        [](const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
+            RemoveCodeMarkers(fields, module, sink);
         }};
     RunPaneCommand(kCommand);
 }
@@ -362,8 +362,8 @@ void Brindle::gevtRemoveAll_Click(CommandBarControl&, bool&, bool&) {
         "Are you sure you want to remove code added by Brindle from selected text?",
         "Removing code added by Brindle from ",
         kNoTemplate,
-        [](const AddinFields&, CodeModule& module, Diagnostics* sink) {
-            RemoveCode(module, sink);
+        [](const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
+            RemoveCode(fields, module, sink);
         }};
     RunPaneCommand(kCommand);
 }
@@ -559,9 +559,9 @@ void Brindle::RemoveFromComponent(VBComponent& component, const ProjectCommand& 
     });
     IgnoreStep(sink_, [&] {
         if (markersOnly) {
-            RemoveCodeMarkers(component.CodeModule(), sink_);
+            RemoveCodeMarkers(*this, component.CodeModule(), sink_);
         } else {
-            RemoveCode(component.CodeModule(), sink_);
+            RemoveCode(*this, component.CodeModule(), sink_);
         }
     });
     IgnoreStep(sink_, [&] { component.CodeModule().CodePane().SetSelection(1, 1, 1, 2); });

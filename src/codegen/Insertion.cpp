@@ -78,9 +78,7 @@ std::string EndStatementOf(vbext_ProcKind kind, std::string_view declaration) {
     return "End " + (kind == vbext_pk_Proc ? ProcedureTypeOf(declaration) : "Property");
 }
 
-// "Sub Main", "Property Get Name".
-std::string ProcedureLabel(vbext_ProcKind kind, std::string_view name,
-                           std::string_view declaration) {
+std::string LabelOf(vbext_ProcKind kind, std::string_view name, std::string_view declaration) {
     static constexpr std::string_view kAccessors[] = {"", " Let", " Set", " Get"};
     const auto accessor = kind >= vbext_pk_Let && kind <= vbext_pk_Get ? kAccessors[kind] : "";
     return ProcedureTypeOf(declaration) + std::string(accessor) + " " + std::string(name);
@@ -98,12 +96,11 @@ bool HoldsStatementSeparator(std::string_view code) {
     return false;
 }
 
-// Why the procedure offers no place for an error handler, in words; nothing when it does. Each
-// reason is one where a header below the declaration and a footer above the End statement
-// would not enclose the body as written.
-std::optional<std::string> NoPlaceForHandler(CodeModule& module, std::string_view name,
-                                             vbext_ProcKind kind, std::int32_t bodyLine,
-                                             std::string_view declaration, std::int32_t count) {
+// Each reason is one where a header below the declaration and a footer above the End
+// statement would not enclose the body as written.
+std::optional<std::string> NoPlaceFor(CodeModule& module, std::string_view name,
+                                      vbext_ProcKind kind, std::int32_t bodyLine,
+                                      std::string_view declaration, std::int32_t count) {
     const auto end = EndStatementOf(kind, declaration);
     const auto endLine = GetProcLastLineNum(module, name, kind);
     if (endLine == 0) {
@@ -127,10 +124,10 @@ bool HasPlaceForHandler(CodeModule& module, std::string_view name, vbext_ProcKin
                         std::int32_t bodyLine, Diagnostics* sink) {
     std::int32_t count = 0;
     const auto declaration = GetProcDeclLine(module, bodyLine, count);
-    const auto why = NoPlaceForHandler(module, name, kind, bodyLine, declaration, count);
+    const auto why = NoPlaceFor(module, name, kind, bodyLine, declaration, count);
     if (why) {
         WarnTo(sink, module.ToUnicode(module.Parent().Name()),
-               module.ToUnicode(ProcedureLabel(kind, name, declaration)) + ", line " +
+               module.ToUnicode(LabelOf(kind, name, declaration)) + ", line " +
                    std::to_string(bodyLine) + ": " + *why + "; no error handler added");
     }
     return !why;
@@ -149,8 +146,21 @@ bool IsProcedureMember(const Member& member) {
     return type == vbext_mt_Method || type == vbext_mt_Property;
 }
 
-// The procedure's own member. A class may declare an event of the same name as one of its
-// methods (a Connect method and a Connect event); the lookup by name can give the event.
+}  // namespace
+
+std::string ProcedureLabel(CodeModule& module, std::string_view name, vbext_ProcKind kind) {
+    std::int32_t count = 0;
+    return LabelOf(kind, name, GetProcDeclLine(module, module.ProcBodyLine(name, kind), count));
+}
+
+std::optional<std::string> NoPlaceForHandler(CodeModule& module, std::string_view name,
+                                             vbext_ProcKind kind) {
+    const auto bodyLine = module.ProcBodyLine(name, kind);
+    std::int32_t count = 0;
+    const auto declaration = GetProcDeclLine(module, bodyLine, count);
+    return NoPlaceFor(module, name, kind, bodyLine, declaration, count);
+}
+
 std::shared_ptr<const Member> ProcedureMemberOf(CodeModule& module, std::string_view name) {
     auto member = MemberOf(module, name);
     if (IsProcedureMember(*member)) {
@@ -165,8 +175,6 @@ std::shared_ptr<const Member> ProcedureMemberOf(CodeModule& module, std::string_
     }
     return member;
 }
-
-}  // namespace
 
 std::string MarkedText(const AddinFields& fields, std::string text) {
     if (!fields.mbAddCodeMarkers) {

@@ -2,6 +2,8 @@
 // Marked insertion and placement of generated text for one procedure.
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +29,17 @@ void InsertErrHeader(const AddinFields& fields, CodeModule& module, std::string 
 // At `line`, the line of the End statement, which moves down below it.
 void InsertErrFooter(const AddinFields& fields, CodeModule& module, std::string text,
                      std::int32_t line);
+
+// The procedure's own member: a class may declare an event of the same name as one of its
+// methods, and the lookup by name can give the event. Raises 91 when there is no such member.
+std::shared_ptr<const Member> ProcedureMemberOf(CodeModule& module, std::string_view name);
+
+// "Sub Main", "Property Get Name", in the module's code page.
+std::string ProcedureLabel(CodeModule& module, std::string_view name, vbext_ProcKind kind);
+
+// Why the procedure offers no place for an error handler, in words; nothing when it does.
+std::optional<std::string> NoPlaceForHandler(CodeModule& module, std::string_view name,
+                                             vbext_ProcKind kind);
 
 void AddHeaderToProc(const AddinFields& fields, CodeModule& module, std::string_view name,
                      vbext_ProcKind kind);

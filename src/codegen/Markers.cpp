@@ -56,18 +56,23 @@ std::optional<MarkerLine> NextMarkerLine(CodeModule& module, std::int32_t line) 
 }
 
 std::string Describe(const BrokenMarkers& broken) {
-    const auto where = Lines(broken.first, broken.last) + ": ";
+    const auto where = Lines(broken.first, broken.last) + ": " + std::string(ProblemOf(broken));
+    if (broken.problem == BrokenMarkers::Problem::MarkersInside) {
+        return where + "; its markers are left as they are";
+    }
+    return where + "; left as it is";
+}
+
+std::string_view ProblemOf(const BrokenMarkers& broken) {
     switch (broken.problem) {
         case BrokenMarkers::Problem::BeginWithoutEnd:
-            return where + "a begin marker without its end marker; left as it is";
+            return "a begin marker without its end marker";
         case BrokenMarkers::Problem::EndWithoutBegin:
-            return where + "an end marker without its begin marker; left as it is";
+            return "an end marker without its begin marker";
         case BrokenMarkers::Problem::MarkersInside:
-            return where +
-                   "a marked block with other marker lines inside; its markers are left as they "
-                   "are";
+            break;
     }
-    return where;
+    return "a marked block with other marker lines inside";
 }
 
 MarkerPairing::Step MarkerPairing::Feed(const MarkerLine& marker) {

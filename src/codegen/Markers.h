@@ -52,6 +52,8 @@ struct BrokenMarkers {
 // In words for the user, with the lines: "line 40: a begin marker without its end marker; left
 // as it is".
 std::string Describe(const BrokenMarkers& broken);
+// The problem alone: "a begin marker without its end marker".
+std::string_view ProblemOf(const BrokenMarkers& broken);
 
 // Pairs the marker lines of a module, fed top down, into well-formed blocks. A begin marker
 // followed by another begin marker waits on a stack for an end marker that no block claims: the

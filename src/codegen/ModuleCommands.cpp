@@ -3,15 +3,69 @@
 #include <utility>
 
 #include "analysis/SelectedProcs.h"
+#include "codegen/GeneratedCode.h"
 #include "codegen/Insertion.h"
 #include "codegen/TextCompare.h"
 #include "host/model/VbError.h"
 #include "templates/Expansion.h"
 
 namespace brindle {
+namespace {
+
+enum class Piece { Header, ErrorHandler };
+
+bool HasPiece(const GeneratedCode& code, CodeModule& module, std::size_t proc, Piece piece) {
+    if (piece == Piece::Header) {
+        return code.Has(BlockRole::ProcedureHeader, proc);
+    }
+    return code.Has(BlockRole::ErrorHeader, proc) || code.Has(BlockRole::ErrorFooter, proc) ||
+           HasOnErrorStatement(module, code.procedures[proc]);
+}
+
+std::optional<std::size_t> IndexOf(const std::vector<ProcSpan>& procs, const ProcInfo& info) {
+    for (std::size_t p = 0; p < procs.size(); ++p) {
+        if (procs[p].kind == info.geProcKind && EqualsNoCase(procs[p].name, info.gsProcName)) {
+            return p;
+        }
+    }
+    return std::nullopt;
+}
+
+// The selected procedures that get the piece: not those the user keeps Brindle away from, nor,
+// with Skip Existing, those that have it already. Decided before anything is inserted.
+ProcList ProceduresFor(const AddinFields& fields, CodeModule& module, Piece piece) {
+    auto selected = GetSelectedProcs(module);
+    if (!fields.mbSkipExisting && !MayExclude(fields, module)) {
+        return selected;
+    }
+    const auto code = fields.mbSkipExisting
+                          ? MapGeneratedCode(fields, module)
+                          : GeneratedCode{ModuleProcedures(module), {}, {}};
+    const auto exclusions = FindExclusions(fields, module, code.procedures);
+    ProcList kept;
+    for (const auto& proc : selected) {
+        if (exclusions.Excludes(proc.gsProcName, proc.geProcKind, code.procedures)) {
+            continue;
+        }
+        const auto index = IndexOf(code.procedures, proc);
+        if (fields.mbSkipExisting && index && HasPiece(code, module, *index, piece)) {
+            continue;
+        }
+        kept.TryAdd(proc);
+    }
+    return kept;
+}
+
+}  // namespace
 
 void AddModuleHeader(const AddinFields& fields, CodeModule& module) {
     PassOn("Brindle.AddModuleHeader", [&] {
+        if (MayExclude(fields, module) && ModuleExclusion(module, ModuleProcedures(module))) {
+            return;
+        }
+        if (fields.mbSkipExisting && MapGeneratedCode(fields, module).Has(BlockRole::ModuleHeader)) {
+            return;
+        }
         std::int32_t at = 1;
         // An empty module has no first line to look at; its header becomes its first line.
         if (module.CountOfLines() > 0 && ContainsNoCase(module.Lines(1, 1), "Option Explicit")) {
@@ -24,7 +78,7 @@ void AddModuleHeader(const AddinFields& fields, CodeModule& module) {
 
 void AddHeaders(const AddinFields& fields, CodeModule& module) {
     PassOn("Brindle.AddHeaders", [&] {
-        for (const auto& proc : GetSelectedProcs(module)) {
+        for (const auto& proc : ProceduresFor(fields, module, Piece::Header)) {
             AddHeaderToProc(fields, module, proc.gsProcName, proc.geProcKind);
         }
     });
@@ -32,7 +86,7 @@ void AddHeaders(const AddinFields& fields, CodeModule& module) {
 
 void AddErrHandlers(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
     PassOn("Brindle.AddErrHandlers", [&] {
-        for (const auto& proc : GetSelectedProcs(module)) {
+        for (const auto& proc : ProceduresFor(fields, module, Piece::ErrorHandler)) {
             AddErrHandlerToProc(fields, module, proc.gsProcName, proc.geProcKind, sink);
         }
     });

@@ -7,11 +7,17 @@
 
 namespace brindle {
 
-// At line 1, or at line 2 when the first line mentions Option Explicit. Each call adds one more.
+// The module and procedures that the user keeps Brindle away from ("' brindle: skip", excluded
+// procedure names) are passed over by every command here.
+
+// At line 1, or at line 2 when the first line mentions Option Explicit. Each call adds one more,
+// unless Skip Existing is on and the module has a marked module header.
 void AddModuleHeader(const AddinFields& fields, CodeModule& module);
 // For every procedure the selection of the module's pane touches, in line order. A failure ends
 // the run; what was inserted for the procedures before it stays. A procedure that cannot take
-// an error handler is told to `sink` and passed over.
+// an error handler is told to `sink` and passed over. With Skip Existing, a procedure with a
+// marked header gets no header, and one with a marked error handler or an On Error statement
+// of its own no error handler.
 void AddHeaders(const AddinFields& fields, CodeModule& module);
 void AddErrHandlers(const AddinFields& fields, CodeModule& module, Diagnostics* sink);
 
@@ -19,7 +25,7 @@ void AddErrHandlers(const AddinFields& fields, CodeModule& module, Diagnostics* 
 // line is an end marker line): RemoveCodeMarkers deletes its two marker lines, RemoveCode the
 // whole block. Every other marker line stays, and those in the selection are told to `sink`,
 // as are blocks that reach outside it.
-void RemoveCodeMarkers(CodeModule& module, Diagnostics* sink);
-void RemoveCode(CodeModule& module, Diagnostics* sink);
+void RemoveCodeMarkers(const AddinFields& fields, CodeModule& module, Diagnostics* sink);
+void RemoveCode(const AddinFields& fields, CodeModule& module, Diagnostics* sink);
 
 }  // namespace brindle

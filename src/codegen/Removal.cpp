@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "analysis/SelectedProcs.h"
+#include "codegen/GeneratedCode.h"
 #include "codegen/Markers.h"
 #include "codegen/ModuleCommands.h"
 #include "host/model/Diagnostics.h"
@@ -79,6 +80,42 @@ private:
     std::vector<std::pair<std::int32_t, std::string>> warnings_;
 };
 
+// The procedures and blocks that the user keeps the removals away from, read before anything
+// is deleted. A removal takes out only whole blocks, so the pairing of the others stays as it
+// was: the n-th block the removal meets is the n-th block found here.
+class LeftAlone {
+public:
+    LeftAlone(const AddinFields& fields, CodeModule& module) {
+        if (!MayExclude(fields, module)) {
+            return;
+        }
+        code_ = MapGeneratedCode(fields, module);
+        exclusions_ = FindExclusions(fields, module, code_.procedures);
+    }
+
+    bool Module() const { return exclusions_.module.has_value(); }
+    bool Block(std::size_t n) const {
+        if (n >= code_.blocks.size() || !code_.blocks[n].proc) {
+            return false;
+        }
+        const auto proc = *code_.blocks[n].proc;
+        return proc < exclusions_.procs.size() && exclusions_.procs[proc].has_value();
+    }
+    // Whether the line lies in a procedure left alone, as the module stands now.
+    bool Holds(CodeModule& module, std::int32_t line) const {
+        if (exclusions_.procs.empty()) {
+            return false;
+        }
+        auto kind = vbext_pk_Proc;
+        const auto name = module.ProcOfLine(line, kind);
+        return !name.empty() && exclusions_.Excludes(name, kind, code_.procedures);
+    }
+
+private:
+    GeneratedCode code_;
+    Exclusions exclusions_;
+};
+
 enum class Take { Markers, Blocks };
 
 void Delete(CodeModule& module, const MarkedBlock& block, Take take) {
@@ -93,18 +130,23 @@ void Delete(CodeModule& module, const MarkedBlock& block, Take take) {
 // One pass over the module's marker lines, top down. Only a well-formed block that lies wholly
 // in the selection goes (or its two markers); every other marker line stays and, within the
 // selection, is reported. The markers outside the selection are read only to pair those in it.
-void RemoveMarked(CodeModule& module, Take take, Diagnostics* sink) {
+void RemoveMarked(const AddinFields& fields, CodeModule& module, Take take, Diagnostics* sink) {
+    const LeftAlone alone(fields, module);
+    if (alone.Module()) {
+        return;
+    }
     LeftAsItWas left(module, sink);
     auto selection = ReadSelection(module);
     MarkerPairing pairing;
     std::int32_t from = 1;
+    std::size_t blocks = 0;
     while (const auto marker = NextMarkerLine(module, from)) {
         from = marker->line + 1;
         const auto step = pairing.Feed(*marker);
-        if (step.broken) {
+        if (step.broken && !alone.Holds(module, step.broken->first.line)) {
             left.Broken(*step.broken, selection);
         }
-        if (!step.block) {
+        if (!step.block || alone.Block(blocks++)) {
             continue;
         }
         if (selection.Holds(*step.block)) {
@@ -116,18 +158,21 @@ void RemoveMarked(CodeModule& module, Take take, Diagnostics* sink) {
         }
     }
     for (const auto& broken : pairing.Finish()) {
-        left.Broken(broken, selection);
+        if (!alone.Holds(module, broken.first.line)) {
+            left.Broken(broken, selection);
+        }
     }
 }
 
 }  // namespace
 
-void RemoveCodeMarkers(CodeModule& module, Diagnostics* sink) {
-    PassOn("Brindle.RemoveCodeMarkers", [&] { RemoveMarked(module, Take::Markers, sink); });
+void RemoveCodeMarkers(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
+    PassOn("Brindle.RemoveCodeMarkers",
+           [&] { RemoveMarked(fields, module, Take::Markers, sink); });
 }
 
-void RemoveCode(CodeModule& module, Diagnostics* sink) {
-    PassOn("Brindle.RemoveCode", [&] { RemoveMarked(module, Take::Blocks, sink); });
+void RemoveCode(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
+    PassOn("Brindle.RemoveCode", [&] { RemoveMarked(fields, module, Take::Blocks, sink); });
 }
 
 }  // namespace brindle

@@ -21,6 +21,11 @@ struct AddinFields {
     bool mbAddCodeMarkers = false;
     std::string msLastDir;
     bool mbDisableSplash = false;
+    // Beyond the eight: leave out a header or error handler where one stands already.
+    bool mbSkipExisting = false;
+    // Procedure name patterns that no command touches ("*_Click, Class_Terminate"); read from
+    // the settings, never written.
+    std::string msExcludedProcs;
 
     // Template texts: each file's lines in UTF-8, each followed by LF.
     std::string msModHdrTmplt;

@@ -20,11 +20,6 @@ constexpr std::array<std::string_view, 8> kKeywords = {
     "ModuleName", "ProcedureName",  "ProcedureType", "TypedScopedProcedureName",
     "Parameters", "ParameterNames", "Author",        "Date"};
 
-bool IsKeyword(std::string_view name) {
-    return std::any_of(kKeywords.begin(), kKeywords.end(),
-                       [&](std::string_view k) { return EqualsNoCase(name, k); });
-}
-
 std::int32_t ToPosition(std::size_t index) {
     return static_cast<std::int32_t>(index + 1);
 }
@@ -123,6 +118,11 @@ std::string ValueOf(const AddinFields& fields, std::string_view keyword, CodeMod
 
 }  // namespace
 
+bool IsTemplateKeyword(std::string_view name) {
+    return std::any_of(kKeywords.begin(), kKeywords.end(),
+                       [&](std::string_view k) { return EqualsNoCase(name, k); });
+}
+
 std::string BuildCode(const AddinFields& fields, const std::string& tmplt, CodeModule& module,
                       const Member* member, std::int32_t line) {
     return PassOn("Brindle.BuildCode", [&] {
@@ -159,7 +159,7 @@ std::string GetKeyword(std::string_view text, std::int32_t start, std::int32_t& 
                 return std::string();
             }
             const std::string_view name = text.substr(open + 1, close - open - 1);
-            if (IsKeyword(name)) {
+            if (IsTemplateKeyword(name)) {
                 keywordStart = ToPosition(open);
                 keywordEnd = ToPosition(close);
                 return std::string(name);

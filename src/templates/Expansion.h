@@ -15,6 +15,9 @@ namespace brindle {
 std::string BuildCode(const AddinFields& fields, const std::string& tmplt, CodeModule& module,
                       const Member* member, std::int32_t line);
 
+// Whether `name` is one of the eight keywords, in any letter case.
+bool IsTemplateKeyword(std::string_view name);
+
 // The next keyword reference at or after `start` (1-based): its name as written, or "".
 std::string GetKeyword(std::string_view text, std::int32_t start, std::int32_t& keywordStart,
                        std::int32_t& keywordEnd);

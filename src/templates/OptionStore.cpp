@@ -23,9 +23,12 @@ constexpr std::string_view kAuthorKey = "Author";
 constexpr std::string_view kMarkersKey = "Add Code Markers";
 constexpr std::string_view kLastDirKey = "Last Directory";
 constexpr std::string_view kSplashKey = "Disable Splash";
+constexpr std::string_view kSkipExistingKey = "Skip Existing";
+constexpr std::string_view kExcludedProcsKey = "Excluded Procedures";
 
 constexpr bool kMarkersDefault = true;
 constexpr bool kSplashDefault = false;
+constexpr bool kSkipExistingDefault = false;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -153,6 +156,8 @@ void LoadOptions(SettingsStore& store, AddinFields& fields) {
         fields.mbAddCodeMarkers = ReadBoolean(store, kMarkersKey, kMarkersDefault);
         fields.msLastDir = ReadText(store, kState, kLastDirKey, kDefaultLastDir);
         fields.mbDisableSplash = ReadBoolean(store, kSplashKey, kSplashDefault);
+        fields.mbSkipExisting = ReadBoolean(store, kSkipExistingKey, kSkipExistingDefault);
+        fields.msExcludedProcs = ReadText(store, kOptions, kExcludedProcsKey, "");
     });
 }
 
@@ -166,6 +171,7 @@ void SaveOptions(SettingsStore& store, const AddinFields& fields) {
         WriteBoolean(store, kMarkersKey, fields.mbAddCodeMarkers, kMarkersDefault);
         store.SaveSetting(kAppName, kState, kLastDirKey, fields.msLastDir);
         WriteBoolean(store, kSplashKey, fields.mbDisableSplash, kSplashDefault);
+        WriteBoolean(store, kSkipExistingKey, fields.mbSkipExisting, kSkipExistingDefault);
     });
 }
 

@@ -17,10 +17,11 @@ inline constexpr const char* kDefaultErrFtrFname = ".\\Templates\\StandardVBErrF
 inline constexpr const char* kDefaultAuthor = "J. R. Tollard";
 inline constexpr const char* kDefaultLastDir = "C:\\";
 
-// Reads the eight options, each with its default when absent. A Boolean whose text is not a
+// Reads the eight options, then "Skip Existing" and "Excluded Procedures" (the patterns are only
+// read: nothing edits them), each with its default when absent. A Boolean whose text is not a
 // Boolean takes its default and the remaining keys load all the same.
 void LoadOptions(SettingsStore& store, AddinFields& fields);
-// Writes the eight options; Booleans as "True" or "False". A stored Boolean text is kept while
+// Writes the eight options and "Skip Existing"; Booleans as "True" or "False". A stored Boolean text is kept while
 // it reads as the field's value, or could not be read and the field holds the default it
 // loaded as.
 void SaveOptions(SettingsStore& store, const AddinFields& fields);

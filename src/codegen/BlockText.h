@@ -1,0 +1,58 @@
+#pragma once
+// The text inside a marked block, against what the templates and options give for it now.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "codegen/GeneratedCode.h"
+#include "host/model/Vbide.h"
+#include "templates/AddinFields.h"
+
+namespace brindle {
+
+// Stands for the Date keyword's value in expected lines: a date is no reason to call a block
+// out of date.
+inline constexpr std::string_view kDateHole = "\x01";
+
+// The lines that the host's InsertLines makes of `text` (broken at CR LF, lone CR and lone
+// LF); at least one.
+std::vector<std::string> InsertedLines(std::string_view text);
+
+// The lines between the block's two markers.
+std::vector<std::string> InnerLines(CodeModule& module, const MarkedBlock& block);
+
+// The template a block of `role` is made from; Other has none.
+const std::string* TemplateOf(const AddinFields& fields, BlockRole role);
+
+// What a block of `role` holds between its markers when made now, for `proc` (null for the
+// module header). The Date keyword gives `date` (module code page), or kDateHole.
+std::vector<std::string> ExpectedLines(const AddinFields& fields, CodeModule& module,
+                                       BlockRole role, const ProcSpan* proc,
+                                       const std::optional<std::string>& date = std::nullopt);
+
+// Whether `lines` are `expected`, any text on one line standing for each kDateHole.
+bool SameApartFromDate(const std::vector<std::string>& expected,
+                       const std::vector<std::string>& lines);
+
+// How many of the expected lines occur among `lines`.
+int Likeness(const std::vector<std::string>& expected, const std::vector<std::string>& lines);
+
+// The value a block's lines show for `keyword`: read from the first of them that a line of the
+// role's template naming the keyword describes, the template's other keywords standing for any
+// text. Nothing when no line fits.
+std::optional<std::string> KeywordValueIn(const AddinFields& fields, CodeModule& module,
+                                          BlockRole role, std::string_view keyword,
+                                          const std::vector<std::string>& lines);
+
+// The names between two "%" in a template's text that are no keyword ("%ProcName%"), with the
+// line of the template each stands on. Only names of letters, digits and underscores count, so
+// "50% to 100%" is text.
+struct UnknownKeyword {
+    std::string name;
+    int line = 0;
+};
+std::vector<UnknownKeyword> UnknownKeywords(std::string_view tmplt);
+
+}  // namespace brindle

@@ -1,0 +1,448 @@
+#include "codegen/GeneratedCode.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "analysis/LineHelpers.h"
+#include "analysis/ProcDecl.h"
+#include "codegen/BlockText.h"
+#include "codegen/DeclarationGroup.h"
+#include "codegen/TextCompare.h"
+
+namespace brindle {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool IsCommentLine(std::string_view line) {
+    return TrimBlanks(line).starts_with('\'');
+}
+
+bool IsBlankOrComment(std::string_view line) {
+    return TrimBlanks(GetNonCommentPartOfLine(line)).empty();
+}
+
+bool IsOptionStatement(std::string_view line) {
+    const auto code = TrimBlanks(GetNonCommentPartOfLine(line));
+    return code.size() > 7 && EqualsNoCase(code.substr(0, 7), "Option ");
+}
+
+// Removes `word` (any case) from the front of `text`, and the blanks after it.
+bool TakeWord(std::string_view& text, std::string_view word) {
+    if (text.size() < word.size() || !EqualsNoCase(text.substr(0, word.size()), word)) {
+        return false;
+    }
+    text = TrimBlanks(text.substr(word.size()));
+    return true;
+}
+
+// The procedures of the module, from the host's answers for each line.
+class ProcedureReader {
+public:
+    explicit ProcedureReader(CodeModule& module) : module_(module) {}
+
+    std::vector<ProcSpan> Read() {
+        std::vector<ProcSpan> procs;
+        const auto count = module_.CountOfLines();
+        std::string last;
+        auto lastKind = vbext_pk_Proc;
+        for (std::int32_t line = 1; line <= count; ++line) {
+            auto kind = vbext_pk_Proc;
+            auto name = module_.ProcOfLine(line, kind);
+            if (name.empty() || (EqualsNoCase(name, last) && kind == lastKind)) {
+                continue;
+            }
+            last = name;
+            lastKind = kind;
+            const bool seen = std::any_of(procs.begin(), procs.end(), [&](const ProcSpan& p) {
+                return p.kind == kind && EqualsNoCase(p.name, name);
+            });
+            if (!seen) {
+                procs.push_back(Span(std::move(name), kind));
+                line = std::max(line, procs.back().lastLine);
+            }
+        }
+        return procs;
+    }
+
+private:
+    ProcSpan Span(std::string name, vbext_ProcKind kind) {
+        ProcSpan span;
+        span.kind = kind;
+        span.startLine = module_.ProcStartLine(name, kind);
+        span.bodyLine = module_.ProcBodyLine(name, kind);
+        span.lastLine = span.startLine + module_.ProcCountLines(name, kind) - 1;
+        std::int32_t count = 0;
+        const auto declaration = GetProcDeclLine(module_, span.bodyLine, count);
+        span.firstBodyLine = FirstBodyLine(module_, declaration, span.bodyLine + count);
+        const auto opening = OpeningIfOfAlternatives(module_, span.bodyLine, span.bodyLine - 1);
+        span.topLine = opening != 0 ? opening : span.bodyLine;
+        span.endLine = GetProcLastLineNum(module_, name, kind);
+        span.name = std::move(name);
+        return span;
+    }
+
+    CodeModule& module_;
+};
+
+class BlockMapper {
+public:
+    BlockMapper(const AddinFields& fields, CodeModule& module, GeneratedCode& code)
+        : fields_(fields), module_(module), code_(code) {}
+
+    void Map() {
+        ReadBlocks();
+        for (std::size_t p = 0; p < code_.procedures.size(); ++p) {
+            MarkHeaders(p);
+            MarkErrorBlocks(p);
+        }
+        MarkModuleHeader();
+    }
+
+private:
+    void ReadBlocks() {
+        MarkerPairing pairing;
+        std::int32_t from = 1;
+        while (const auto marker = NextMarkerLine(module_, from)) {
+            from = marker->line + 1;
+            const auto step = pairing.Feed(*marker);
+            if (step.broken) {
+                code_.broken.push_back(*step.broken);
+            }
+            if (step.block) {
+                code_.blocks.push_back({*step.block, BlockRole::Other, ProcAt(step.block->begin.line)});
+                byEnd_[step.block->end.line] = code_.blocks.size() - 1;
+            }
+        }
+        for (const auto& broken : pairing.Finish()) {
+            code_.broken.push_back(broken);
+        }
+        std::stable_sort(code_.broken.begin(), code_.broken.end(),
+                         [](const auto& a, const auto& b) { return a.first.line < b.first.line; });
+    }
+
+    std::optional<std::size_t> ProcAt(std::int32_t line) const {
+        const auto& procs = code_.procedures;
+        for (std::size_t p = 0; p < procs.size(); ++p) {
+            if (line >= procs[p].startLine && line <= procs[p].lastLine) {
+                return p;
+            }
+        }
+        return std::nullopt;
+    }
+
+    // Upwards from the declaration: comment lines, and whole blocks, each a header.
+    void MarkHeaders(std::size_t p) {
+        auto line = code_.procedures[p].topLine - 1;
+        while (line >= 1) {
+            const auto block = byEnd_.find(line);
+            if (block != byEnd_.end()) {
+                auto& found = code_.blocks[block->second];
+                found.role = BlockRole::ProcedureHeader;
+                found.proc = p;
+                line = found.block.begin.line - 1;
+                continue;
+            }
+            const auto text = module_.Lines(line, 1);
+            if (!IsCommentLine(text) || IsMarkerLine(text)) {
+                break;
+            }
+            --line;
+        }
+    }
+
+    // The first block of the body when only blank and comment lines stand above it, the last
+    // when only such lines stand below it.
+    void MarkErrorBlocks(std::size_t p) {
+        const auto& proc = code_.procedures[p];
+        const auto bottom = proc.endLine != 0 ? proc.endLine : proc.lastLine + 1;
+        std::vector<std::size_t> inside;
+        for (std::size_t b = 0; b < code_.blocks.size(); ++b) {
+            const auto& block = code_.blocks[b].block;
+            if (block.begin.line >= proc.firstBodyLine && block.end.line < bottom) {
+                inside.push_back(b);
+            }
+        }
+        if (inside.empty()) {
+            return;
+        }
+        auto& first = code_.blocks[inside.front()];
+        auto& last = code_.blocks[inside.back()];
+        const bool opens = OnlyBlankOrComment(proc.firstBodyLine, first.block.begin.line);
+        const bool closes = OnlyBlankOrComment(last.block.end.line + 1, bottom);
+        if (inside.size() == 1 && opens && closes) {
+            first.role = Resembles(BlockRole::ErrorHeader, BlockRole::ErrorFooter, first, &proc);
+            return;
+        }
+        if (opens) {
+            first.role = BlockRole::ErrorHeader;
+        }
+        if (closes) {
+            last.role = BlockRole::ErrorFooter;
+        }
+    }
+
+    // The first block, when only blank lines, comments and Option statements precede it. Above
+    // the first procedure, the top one of several headers; a lone one is the header that its
+    // text resembles more.
+    void MarkModuleHeader() {
+        if (code_.blocks.empty()) {
+            return;
+        }
+        auto& first = code_.blocks.front();
+        for (auto line = 1; line < first.block.begin.line; ++line) {
+            const auto text = module_.Lines(line, 1);
+            if (!IsBlankOrComment(text) && !IsOptionStatement(text)) {
+                return;
+            }
+        }
+        const bool aboveDeclaration =
+            !first.proc || first.block.end.line < code_.procedures[*first.proc].topLine;
+        if (first.role == BlockRole::Other && aboveDeclaration) {
+            first.role = BlockRole::ModuleHeader;
+            first.proc.reset();
+            return;
+        }
+        if (first.role != BlockRole::ProcedureHeader) {
+            return;
+        }
+        const bool stacked = code_.blocks.size() > 1 &&
+                             code_.blocks[1].role == BlockRole::ProcedureHeader &&
+                             code_.blocks[1].proc == first.proc;
+        const auto& proc = code_.procedures[*first.proc];
+        if (stacked ||
+            Resembles(BlockRole::ProcedureHeader, BlockRole::ModuleHeader, first, &proc) ==
+                BlockRole::ModuleHeader) {
+            first.role = BlockRole::ModuleHeader;
+            first.proc.reset();
+        }
+    }
+
+    bool OnlyBlankOrComment(std::int32_t from, std::int32_t before) const {
+        for (auto line = from; line < before; ++line) {
+            if (!IsBlankOrComment(module_.Lines(line, 1))) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // `other` when the block is more like what `other`'s template gives, else `role`.
+    BlockRole Resembles(BlockRole role, BlockRole other, const GeneratedBlock& block,
+                        const ProcSpan* proc) const {
+        const auto lines = InnerLines(module_, block.block);
+        const auto like = [&](BlockRole r) {
+            try {
+                return Likeness(ExpectedLines(fields_, module_, r,
+                                              r == BlockRole::ModuleHeader ? nullptr : proc),
+                                lines);
+            } catch (...) {
+                return 0;
+            }
+        };
+        return like(other) > like(role) ? other : role;
+    }
+
+    const AddinFields& fields_;
+    CodeModule& module_;
+    GeneratedCode& code_;
+    std::map<std::int32_t, std::size_t> byEnd_;  // end marker line -> block
+};
+
+// The line of a skip comment among the comment lines directly above the procedure's
+// declaration; 0 when there is none.
+std::int32_t SkipCommentAbove(CodeModule& module, const ProcSpan& proc) {
+    for (auto line = proc.topLine - 1; line >= 1; --line) {
+        const auto text = module.Lines(line, 1);
+        if (!IsCommentLine(text)) {
+            break;
+        }
+        if (IsSkipComment(text)) {
+            return line;
+        }
+    }
+    return 0;
+}
+
+std::int32_t TopOfCommentsAbove(CodeModule& module, const ProcSpan& proc) {
+    auto line = proc.topLine;
+    while (line > 1 && IsCommentLine(module.Lines(line - 1, 1))) {
+        --line;
+    }
+    return line;
+}
+
+char Fold(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+bool MatchFrom(std::string_view pattern, std::string_view name) {
+    if (pattern.empty()) {
+        return name.empty();
+    }
+    if (pattern.front() == '*') {
+        for (std::size_t skip = 0; skip <= name.size(); ++skip) {
+            if (MatchFrom(pattern.substr(1), name.substr(skip))) {
+                return true;
+            }
+        }
+        return false;
+    }
+    if (name.empty() || (pattern.front() != '?' && Fold(pattern.front()) != Fold(name.front()))) {
+        return false;
+    }
+    return MatchFrom(pattern.substr(1), name.substr(1));
+}
+
+}  // namespace
+
+std::vector<ProcSpan> ModuleProcedures(CodeModule& module) {
+    return ProcedureReader(module).Read();
+}
+
+bool GeneratedCode::Has(BlockRole role, std::optional<std::size_t> proc) const {
+    return std::any_of(blocks.begin(), blocks.end(), [&](const GeneratedBlock& block) {
+        return block.role == role && block.proc == proc;
+    });
+}
+
+GeneratedCode MapGeneratedCode(const AddinFields& fields, CodeModule& module) {
+    GeneratedCode code;
+    code.procedures = ModuleProcedures(module);
+    BlockMapper(fields, module, code).Map();
+    return code;
+}
+
+bool HasOnErrorStatement(CodeModule& module, const ProcSpan& proc) {
+    const auto last = proc.endLine != 0 ? proc.endLine - 1 : proc.lastLine;
+    for (auto line = proc.firstBodyLine; line <= last; ++line) {
+        const auto code = GetNonCommentPartOfLine(module.Lines(line, 1));
+        std::size_t from = 0;
+        while (from <= code.size()) {
+            const auto colon = std::min(code.find(':', from), code.size());
+            auto statement = TrimBlanks(std::string_view(code).substr(from, colon - from));
+            if (TakeWord(statement, "On ") && TakeWord(statement, "Error")) {
+                return true;
+            }
+            from = colon + 1;
+        }
+    }
+    return false;
+}
+
+bool IsSkipComment(std::string_view line) {
+    auto text = TrimBlanks(line);
+    if (!text.starts_with('\'')) {
+        return false;
+    }
+    text = TrimBlanks(text.substr(1));
+    if (!TakeWord(text, "brindle") || !TakeWord(text, ":") || !TakeWord(text, "skip")) {
+        return false;
+    }
+    return text.empty();
+}
+
+std::optional<std::string> ModuleExclusion(CodeModule& module,
+                                           const std::vector<ProcSpan>& procedures) {
+    const auto before = procedures.empty() ? module.CountOfLines() + 1
+                                           : TopOfCommentsAbove(module, procedures.front());
+    for (std::int32_t line = 1; line < before; ++line) {
+        if (IsSkipComment(module.Lines(line, 1))) {
+            return "line " + std::to_string(line) + ": ' brindle: skip";
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ProcedureExclusion(const AddinFields& fields, CodeModule& module,
+                                              const ProcSpan& proc) {
+    if (const auto line = SkipCommentAbove(module, proc)) {
+        return "line " + std::to_string(line) + ": ' brindle: skip";
+    }
+    const auto name = module.ToUnicode(proc.name);
+    for (const auto& pattern : ExcludedProcPatterns(fields)) {
+        if (MatchesNamePattern(pattern, name)) {
+            return "its name matches the excluded procedures' pattern " + pattern;
+        }
+    }
+    return std::nullopt;
+}
+
+bool Exclusions::Excludes(std::string_view name, vbext_ProcKind kind,
+                          const std::vector<ProcSpan>& procedures) const {
+    if (module) {
+        return true;
+    }
+    for (std::size_t p = 0; p < procs.size() && p < procedures.size(); ++p) {
+        if (procs[p] && procedures[p].kind == kind && EqualsNoCase(procedures[p].name, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+Exclusions FindExclusions(const AddinFields& fields, CodeModule& module,
+                          const std::vector<ProcSpan>& procedures) {
+    Exclusions exclusions;
+    if (!MayExclude(fields, module)) {
+        return exclusions;
+    }
+    exclusions.module = ModuleExclusion(module, procedures);
+    for (const auto& proc : procedures) {
+        exclusions.procs.push_back(ProcedureExclusion(fields, module, proc));
+    }
+    return exclusions;
+}
+
+bool MayExclude(const AddinFields& fields, CodeModule& module) {
+    if (!ExcludedProcPatterns(fields).empty()) {
+        return true;
+    }
+    std::int32_t line = 1;
+    while (line <= module.CountOfLines()) {
+        std::int32_t column = 1;
+        std::int32_t endLine = 0;
+        std::int32_t endColumn = 0;
+        if (!module.Find("brindle", line, column, endLine, endColumn, false, false, false)) {
+            return false;
+        }
+        if (IsSkipComment(module.Lines(line, 1))) {
+            return true;
+        }
+        ++line;
+    }
+    return false;
+}
+
+bool MatchesNamePattern(std::string_view pattern, std::string_view name) {
+    return MatchFrom(pattern, name);
+}
+
+std::vector<std::string> ExcludedProcPatterns(const AddinFields& fields) {
+    std::vector<std::string> patterns;
+    std::string_view rest = fields.msExcludedProcs;
+    while (!rest.empty()) {
+        const auto comma = std::min(rest.find(','), rest.size());
+        const auto pattern = TrimBlanks(rest.substr(0, comma));
+        if (!pattern.empty()) {
+            patterns.emplace_back(pattern);
+        }
+        rest = rest.substr(std::min(comma + 1, rest.size()));
+    }
+    return patterns;
+}
+
+}  // namespace brindle

@@ -1,0 +1,95 @@
+#pragma once
+// What Brindle finds of its own in a module: its procedures, its marked blocks told apart as
+// the module header or a procedure's header, error header or footer, and what the user keeps
+// Brindle away from (a "' brindle: skip" comment, an excluded procedure name).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "codegen/Markers.h"
+#include "host/model/Vbide.h"
+#include "templates/AddinFields.h"
+
+namespace brindle {
+
+// One procedure as the host answers for it, in module order.
+struct ProcSpan {
+    std::string name;  // in the module's code page
+    vbext_ProcKind kind = vbext_pk_Proc;
+    std::int32_t startLine = 0;      // first line of its span
+    std::int32_t topLine = 0;        // its declaration, or the #If over alternative ones
+    std::int32_t bodyLine = 0;       // its declaration
+    std::int32_t firstBodyLine = 0;  // the first line after the declaration (or alternatives)
+    std::int32_t endLine = 0;        // its End statement; 0 when none
+    std::int32_t lastLine = 0;       // last line of its span
+};
+
+// Every procedure the host can address by name and kind; a second definition of a name (under
+// #If and #Else) is left out, as the host reaches only the first.
+std::vector<ProcSpan> ModuleProcedures(CodeModule& module);
+
+enum class BlockRole { ModuleHeader, ProcedureHeader, ErrorHeader, ErrorFooter, Other };
+
+struct GeneratedBlock {
+    MarkedBlock block;
+    BlockRole role = BlockRole::Other;
+    std::optional<std::size_t> proc;  // the procedure it stands in or above
+};
+
+// A module's marked blocks, by where they stand: the module header is the first block that
+// only blank lines, comments and Option statements precede; a procedure's headers stand
+// directly above its declaration and the comment lines over it; its error header opens its
+// body and its footer closes it, with nothing but blank and comment lines between. A block
+// that could be either of two (a module header directly above the first procedure) is taken
+// for the one whose template it resembles more.
+struct GeneratedCode {
+    std::vector<ProcSpan> procedures;
+    std::vector<GeneratedBlock> blocks;  // top down
+    std::vector<BrokenMarkers> broken;   // top down
+
+    bool Has(BlockRole role, std::optional<std::size_t> proc = std::nullopt) const;
+};
+
+GeneratedCode MapGeneratedCode(const AddinFields& fields, CodeModule& module);
+
+// Whether the procedure traps errors itself: an On Error statement among its own lines.
+bool HasOnErrorStatement(CodeModule& module, const ProcSpan& proc);
+
+// A line "' brindle: skip", in any letter case and spacing.
+bool IsSkipComment(std::string_view line);
+
+// Why Brindle keeps away from the whole module ("line 3: ' brindle: skip"); nothing when it does
+// not. The comment counts in the declarations section and above the first procedure, short of
+// the comment lines directly above its declaration.
+std::optional<std::string> ModuleExclusion(CodeModule& module,
+                                           const std::vector<ProcSpan>& procedures);
+// Why Brindle keeps away from the procedure: a skip comment in the comment lines directly above
+// its declaration, or a name that matches one of the excluded procedure patterns.
+std::optional<std::string> ProcedureExclusion(const AddinFields& fields, CodeModule& module,
+                                              const ProcSpan& proc);
+
+// What a command leaves alone in a module, and why: the whole module, or each procedure
+// (parallel to the procedures it was found for).
+struct Exclusions {
+    std::optional<std::string> module;
+    std::vector<std::optional<std::string>> procs;
+
+    bool Excludes(std::string_view name, vbext_ProcKind kind,
+                  const std::vector<ProcSpan>& procedures) const;
+};
+// Empty, without reading the module, when there is no excluded procedure pattern and no skip
+// comment in it.
+Exclusions FindExclusions(const AddinFields& fields, CodeModule& module,
+                          const std::vector<ProcSpan>& procedures);
+// Whether the module may hold anything that FindExclusions looks for.
+bool MayExclude(const AddinFields& fields, CodeModule& module);
+
+// Whether `name` (UTF-8) matches a pattern of "*" and "?", letters compared without case.
+bool MatchesNamePattern(std::string_view pattern, std::string_view name);
+// The patterns of the Excluded Procedures option: separated by commas, blanks around ignored.
+std::vector<std::string> ExcludedProcPatterns(const AddinFields& fields);
+
+}  // namespace brindle

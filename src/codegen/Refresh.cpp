@@ -1,0 +1,279 @@
+#include "codegen/Refresh.h"
+
+#include <algorithm>
+
+#include "analysis/LineHelpers.h"
+#include "analysis/ProcDecl.h"
+#include "codegen/BlockText.h"
+#include "codegen/GeneratedCode.h"
+#include "codegen/Insertion.h"
+#include "codegen/TextCompare.h"
+#include "host/model/VbError.h"
+#include "templates/Expansion.h"
+
+namespace brindle {
+namespace {
+
+std::string_view TitleOf(BlockRole role) {
+    switch (role) {
+        case BlockRole::ModuleHeader:
+            return "module header";
+        case BlockRole::ProcedureHeader:
+            return "procedure header";
+        case BlockRole::ErrorHeader:
+            return "error header";
+        case BlockRole::ErrorFooter:
+            return "error footer";
+        case BlockRole::Other:
+            break;
+    }
+    return "marked block";
+}
+
+const std::string& TemplatePathOf(const AddinFields& fields, BlockRole role) {
+    switch (role) {
+        case BlockRole::ModuleHeader:
+            return fields.msModHdrFname;
+        case BlockRole::ProcedureHeader:
+            return fields.msProcHdrFname;
+        case BlockRole::ErrorHeader:
+            return fields.msErrHdrFname;
+        default:
+            return fields.msErrFtrFname;
+    }
+}
+
+// The blocks a command may look at: those of a role, outside what the user keeps Brindle away
+// from.
+struct Subject {
+    const GeneratedBlock& block;
+    const ProcSpan* proc;
+};
+
+std::vector<Subject> Subjects(const GeneratedCode& code, const Exclusions& exclusions) {
+    std::vector<Subject> subjects;
+    for (const auto& block : code.blocks) {
+        const bool left = block.proc && *block.proc < exclusions.procs.size() &&
+                          exclusions.procs[*block.proc].has_value();
+        if (!left) {
+            subjects.push_back({block, block.proc ? &code.procedures[*block.proc] : nullptr});
+        }
+    }
+    return subjects;
+}
+
+std::string NewText(const AddinFields& fields, CodeModule& module, const Subject& subject,
+                    const std::optional<std::string>& date) {
+    AddinFields dated = fields;
+    if (date) {
+        dated.todayText = module.ToUnicode(*date);
+    }
+    const auto& tmplt = *TemplateOf(fields, subject.block.role);
+    if (subject.proc == nullptr) {
+        return BuildCode(dated, tmplt, module, nullptr, 1);
+    }
+    const auto& proc = *subject.proc;
+    const auto member = ProcedureMemberOf(module, proc.name);
+    return BuildCode(dated, tmplt, module, member.get(),
+                     module.ProcBodyLine(proc.name, proc.kind));
+}
+
+void Refresh(const AddinFields& fields, CodeModule& module, const Subject& subject) {
+    const auto& block = subject.block;
+    const auto old = InnerLines(module, block.block);
+    if (SameApartFromDate(ExpectedLines(fields, module, block.role, subject.proc), old)) {
+        return;
+    }
+    const auto date = KeywordValueIn(fields, module, block.role, "Date", old);
+    auto text = NewText(fields, module, subject, date);
+    const auto first = block.block.begin.line + 1;
+    if (!old.empty()) {
+        module.DeleteLines(first, static_cast<std::int32_t>(old.size()));
+    }
+    module.InsertLines(first, text);
+}
+
+// "Sub Main", in UTF-8.
+std::string Shown(CodeModule& module, const ProcSpan& proc) {
+    return module.ToUnicode(ProcedureLabel(module, proc.name, proc.kind));
+}
+
+std::string_view Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The kind an Exit statement among the line's statements leaves ("Sub"), or "".
+std::string ExitKindIn(std::string_view line) {
+    const auto code = GetNonCommentPartOfLine(line);
+    std::size_t from = 0;
+    while (from <= code.size()) {
+        const auto colon = std::min(code.find(':', from), code.size());
+        const auto statement = Trimmed(std::string_view(code).substr(from, colon - from));
+        for (const std::string_view kind : {"Sub", "Function", "Property"}) {
+            const auto exit = "Exit " + std::string(kind);
+            if (statement.size() >= exit.size() &&
+                EqualsNoCase(statement.substr(0, exit.size()), exit) &&
+                Trimmed(statement.substr(exit.size())).empty()) {
+                return std::string(kind);
+            }
+        }
+        from = colon + 1;
+    }
+    return {};
+}
+
+class Checker {
+public:
+    Checker(const AddinFields& fields, CodeModule& module, const CheckRules& rules)
+        : fields_(fields), module_(module), rules_(rules) {}
+
+    std::vector<Finding> Run() {
+        const auto code = MapGeneratedCode(fields_, module_);
+        const auto exclusions = FindExclusions(fields_, module_, code.procedures);
+        if (exclusions.module) {
+            return {};
+        }
+        for (const auto& broken : code.broken) {
+            if (!InLeftProcedure(broken.first.line, code, exclusions)) {
+                Add(broken.first.line, "markers", std::string(ProblemOf(broken)));
+            }
+        }
+        if (rules_.moduleHeader && !code.Has(BlockRole::ModuleHeader)) {
+            Add(1, "module-header", "no marked module header");
+        }
+        for (std::size_t p = 0; p < code.procedures.size(); ++p) {
+            if (p >= exclusions.procs.size() || !exclusions.procs[p]) {
+                CheckProcedure(code, p);
+            }
+        }
+        for (const auto& subject : Subjects(code, exclusions)) {
+            CheckBlock(subject);
+        }
+        std::stable_sort(findings_.begin(), findings_.end(),
+                         [](const Finding& a, const Finding& b) { return a.line < b.line; });
+        return std::move(findings_);
+    }
+
+private:
+    bool InLeftProcedure(std::int32_t line, const GeneratedCode& code,
+                         const Exclusions& exclusions) const {
+        auto kind = vbext_pk_Proc;
+        const auto name = module_.ProcOfLine(line, kind);
+        return !name.empty() && exclusions.Excludes(name, kind, code.procedures);
+    }
+
+    void CheckProcedure(const GeneratedCode& code, std::size_t p) {
+        const auto& proc = code.procedures[p];
+        if (rules_.header && !code.Has(BlockRole::ProcedureHeader, p)) {
+            Add(proc.bodyLine, "header", Shown(module_, proc) + " has no marked procedure header");
+        }
+        const bool handled = code.Has(BlockRole::ErrorHeader, p) ||
+                             code.Has(BlockRole::ErrorFooter, p) ||
+                             HasOnErrorStatement(module_, proc);
+        if (rules_.handler && !handled) {
+            auto text = Shown(module_, proc) + " has no error handler";
+            if (const auto why = NoPlaceForHandler(module_, proc.name, proc.kind)) {
+                text += ", and Brindle cannot add one: " + *why;
+            }
+            Add(proc.bodyLine, "handler", text);
+        }
+    }
+
+    void CheckBlock(const Subject& subject) {
+        const auto& block = subject.block;
+        if (subject.proc != nullptr && block.role != BlockRole::ProcedureHeader) {
+            CheckExits(*subject.proc, block);
+        }
+        if (block.role == BlockRole::ProcedureHeader) {
+            CheckName(*subject.proc, block);
+        }
+        const auto* tmplt = TemplateOf(fields_, block.role);
+        if (rules_.stale && tmplt != nullptr && !tmplt->empty() &&
+            !SameApartFromDate(ExpectedLines(fields_, module_, block.role, subject.proc),
+                               InnerLines(module_, block.block))) {
+            Add(block.block.begin.line, "stale",
+                "a marked " + std::string(TitleOf(block.role)) +
+                    " that the templates and options in use would make otherwise (brindle "
+                    "refresh rewrites it)");
+        }
+    }
+
+    // Within the procedure's body only: the Exit statements of its error handler.
+    void CheckExits(const ProcSpan& proc, const GeneratedBlock& block) {
+        std::int32_t count = 0;
+        const auto want = proc.kind == vbext_pk_Proc
+                              ? ProcedureTypeOf(GetProcDeclLine(module_, proc.bodyLine, count))
+                              : std::string("Property");
+        for (auto line = block.block.begin.line + 1; line < block.block.end.line; ++line) {
+            const auto kind = ExitKindIn(module_.Lines(line, 1));
+            if (!kind.empty() && kind != want) {
+                Add(line, "exit",
+                    "Exit " + kind + " in the marked " + std::string(TitleOf(block.role)) +
+                        " of " + Shown(module_, proc) + " (it is a " + want + " now)");
+            }
+        }
+    }
+
+    void CheckName(const ProcSpan& proc, const GeneratedBlock& block) {
+        const auto named = KeywordValueIn(fields_, module_, BlockRole::ProcedureHeader,
+                                          "ProcedureName", InnerLines(module_, block.block));
+        if (named && !named->empty() && !EqualsNoCase(*named, proc.name)) {
+            Add(block.block.begin.line, "name",
+                "the marked procedure header names " + module_.ToUnicode(*named) + ", not " +
+                    Shown(module_, proc));
+        }
+    }
+
+    void Add(std::int32_t line, std::string rule, std::string text) {
+        findings_.push_back({line, std::move(rule), std::move(text)});
+    }
+
+    const AddinFields& fields_;
+    CodeModule& module_;
+    const CheckRules& rules_;
+    std::vector<Finding> findings_;
+};
+
+}  // namespace
+
+void RefreshModule(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
+    PassOn("Brindle.RefreshModule", [&] {
+        const auto code = MapGeneratedCode(fields, module);
+        const auto exclusions = FindExclusions(fields, module, code.procedures);
+        if (exclusions.module) {
+            return;
+        }
+        const auto moduleName = module.ToUnicode(module.Parent().Name());
+        for (const auto& broken : code.broken) {
+            WarnTo(sink, moduleName, Describe(broken));
+        }
+        auto subjects = Subjects(code, exclusions);
+        // From the bottom up: a rewritten block moves nothing above it.
+        for (auto subject = subjects.rbegin(); subject != subjects.rend(); ++subject) {
+            const auto role = subject->block.role;
+            const auto* tmplt = TemplateOf(fields, role);
+            if (tmplt == nullptr) {
+                continue;
+            }
+            if (tmplt->empty()) {
+                WarnTo(sink, "",
+                       "the " + std::string(TitleOf(role)) + " template \"" +
+                           TemplatePathOf(fields, role) +
+                           "\" is missing, unreadable or empty; its blocks were left as they are");
+                continue;
+            }
+            Refresh(fields, module, *subject);
+        }
+    });
+}
+
+std::vector<Finding> CheckModule(const AddinFields& fields, CodeModule& module,
+                                 const CheckRules& rules) {
+    return PassOn("Brindle.CheckModule", [&] { return Checker(fields, module, rules).Run(); });
+}
+
+}  // namespace brindle

@@ -1,0 +1,44 @@
+#pragma once
+// Bringing generated code up to date, and checking a module for what Brindle would add or mend.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/model/Diagnostics.h"
+#include "host/model/Vbide.h"
+#include "templates/AddinFields.h"
+
+namespace brindle {
+
+// Rewrites the lines between the markers of every module header, procedure header, error
+// header and footer of the module with what the templates and options give now (after a
+// template change, a new author, a renamed procedure). A block that differs only in its date
+// stays; a rewritten one keeps the date it showed where a line of the new template that holds
+// the Date keyword fits one of its lines. Adds nothing where there is no block, leaves the
+// marker lines, other blocks and what the user keeps Brindle away from as they are. A template
+// that gives no text leaves its blocks alone, and is told to `sink` once; so are broken
+// markers.
+void RefreshModule(const AddinFields& fields, CodeModule& module, Diagnostics* sink);
+
+struct CheckRules {
+    bool moduleHeader = true;  // a module without a marked module header
+    bool header = true;        // a procedure without a marked procedure header
+    bool handler = true;       // a procedure without a marked error handler or On Error
+    bool stale = false;        // a block that differs from what would be made now
+};
+
+struct Finding {
+    std::int32_t line = 0;  // of the code module
+    std::string rule;       // "module-header", "header", "handler", "markers", "exit", "name",
+                            // "stale"
+    std::string text;       // UTF-8
+};
+
+// What the module lacks under `rules`, and what is wrong with its generated code (broken
+// markers, an error handler's Exit statement of another kind than its procedure, a header
+// naming another procedure), in line order. Reads only.
+std::vector<Finding> CheckModule(const AddinFields& fields, CodeModule& module,
+                                 const CheckRules& rules);
+
+}  // namespace brindle
