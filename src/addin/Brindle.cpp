@@ -569,6 +569,20 @@ void Brindle::RemoveFromComponent(VBComponent& component, const ProjectCommand& 
 
 // ---- Options ----
 
+void Brindle::ReloadOptions(const std::function<void()>& changeSettings) {
+    IgnoreStep(sink_, [&] { SaveOptions(settings_, *this); });
+    if (changeSettings) {
+        IgnoreStep(sink_, changeSettings);
+    }
+    IgnoreStep(sink_, [&] {
+        PassOn("Brindle.ReloadOptions", [&] {
+            LoadOptions(settings_, *this);
+            LoadTemplates(templateFiles_, msModHdrFname, msProcHdrFname, msErrHdrFname,
+                          msErrFtrFname, *this);
+        });
+    });
+}
+
 void Brindle::gevtOptions_Click(CommandBarControl&, bool&, bool&) {
     CommandGuard guard(*this, "gevtOptions_Click");
     if (!guard) {
@@ -583,6 +597,7 @@ void Brindle::gevtOptions_Click(CommandBarControl&, bool&, bool&) {
     IgnoreStep(sink_, [&] { controls().txtAuthor = msAuthor; });
     IgnoreStep(sink_, [&] { controls().chkCodeMarkers = mbAddCodeMarkers ? 1 : 0; });
     IgnoreStep(sink_, [&] { controls().chkDisableSplash = mbDisableSplash ? 1 : 0; });
+    IgnoreStep(sink_, [&] { controls().chkSkipExisting = mbSkipExisting ? 1 : 0; });
     IgnoreStep(sink_, [&] { controls().txtModHdrFname = msModHdrFname; });
     IgnoreStep(sink_, [&] { controls().txtProcHdrFname = msProcHdrFname; });
     IgnoreStep(sink_, [&] { controls().txtErrHdrFname = msErrHdrFname; });
@@ -608,6 +623,7 @@ void Brindle::ApplyOptions() {
         msAuthor = controls.txtAuthor;
         mbAddCodeMarkers = controls.chkCodeMarkers == 1;
         mbDisableSplash = controls.chkDisableSplash == 1;
+        mbSkipExisting = controls.chkSkipExisting == 1;
         msModHdrFname = controls.txtModHdrFname;
         msProcHdrFname = controls.txtProcHdrFname;
         msErrHdrFname = controls.txtErrHdrFname;

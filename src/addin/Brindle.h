@@ -3,6 +3,7 @@
 // the commands behind them.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,8 +52,13 @@ public:
     EventSourceField gevtRemoveCodeMarkersFromProj;
     EventSourceField gevtRemoveAllFromProj;
 
-    // The options and template texts as they stand.
+    // The options and template texts as they stand; hosts run the operations that have no
+    // button (refresh, check) with them.
     const AddinFields& Fields() const { return *this; }
+    // For a host whose settings store answers otherwise from now on (it opened a project with
+    // team settings): saves the options through the store as it answers now, lets
+    // `changeSettings` change it, then loads the options and templates again.
+    void ReloadOptions(const std::function<void()>& changeSettings);
 
 private:
     struct ButtonRow;

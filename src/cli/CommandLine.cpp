@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <filesystem>
 #include <optional>
 #include <sstream>
 
@@ -22,7 +23,7 @@ struct CommandInfo {
     const char* example;
 };
 
-constexpr std::array<CommandInfo, 10> kCommands = {{
+constexpr std::array<CommandInfo, 12> kCommands = {{
     {Command::AddModuleHeader, "add-module-header",
      "Adds the module header to each module: at the top, or below an Option Explicit first line.",
      "brindle add-module-header modMain.bas CStockItem.cls"},
@@ -62,6 +63,15 @@ constexpr std::array<CommandInfo, 10> kCommands = {{
      "Prints the options and where they are kept, or changes those given as the options "
      "dialog's OK does.",
      "brindle options --author \"Ada Byron\" --markers on"},
+    {Command::Check, "check",
+     "Reports, as path:line: message, each module without a marked module header, each "
+     "procedure without a marked header or error handler, broken generated code and unknown "
+     "template keywords; exits with 1 when it found any. Writes nothing, asks nothing.",
+     "brindle check Inventory.vbp --require header,handler"},
+    {Command::Refresh, "refresh",
+     "Rewrites every marked block with what the templates and options give now; adds nothing "
+     "where there is no block. Asks first.",
+     "brindle refresh Inventory.vbp --diff"},
 }};
 
 const CommandInfo& Info(Command command) {
@@ -75,7 +85,8 @@ const CommandInfo& Info(Command command) {
 
 std::string Footer(const CommandInfo& info) {
     std::string footer = std::string("Example:\n  ") + info.example;
-    if (IsProjectCommand(info.command)) {
+    if (IsProjectCommand(info.command) || info.command == Command::Check ||
+        info.command == Command::Refresh) {
         footer += "\n\nA group file (.vbg) runs the command on each of its projects in turn.";
     }
     if (info.command == Command::Options) {
@@ -136,16 +147,20 @@ private:
             case Command::AddModuleHeader:
                 sub->add_option("module", request_.files, "module files (.bas .cls .frm ...)")
                     ->required();
+                AddSkipExisting(sub);
                 break;
             case Command::AddHeaders:
             case Command::AddErrorHandlers:
                 AddModule(sub, SelectBy::LinesOrProc);
+                AddSkipExisting(sub);
                 break;
             case Command::RemoveMarkers:
             case Command::RemoveCode:
                 AddModule(sub, SelectBy::Lines);
                 break;
             case Command::AddAll:
+                AddSkipExisting(sub);
+                [[fallthrough]];
             case Command::RemoveMarkersAll:
             case Command::RemoveCodeAll:
                 sub->add_option("project", project_, "project (.vbp) or group (.vbg) file")
@@ -158,6 +173,13 @@ private:
             case Command::Options:
                 AddOptionFlags(sub);
                 return;
+            case Command::Check:
+                AddFiles(sub);
+                AddCheckFlags(sub);
+                return;
+            case Command::Refresh:
+                AddFiles(sub);
+                break;
         }
         AddCommonFlags(sub, info.command);
     }
@@ -175,6 +197,66 @@ private:
                 ->type_name("NAME")
                 ->excludes(select);
         }
+    }
+
+    void AddFiles(CLI::App* sub) {
+        sub->add_option("files", request_.files,
+                        "a project (.vbp) or group (.vbg) file, or module files")
+            ->required();
+    }
+
+    void AddSkipExisting(CLI::App* sub) {
+        sub->add_flag("--skip-existing", request_.skipExisting,
+                      "leave out a header or error handler where one stands already (a marked "
+                      "one, or an On Error statement of the procedure's own)");
+    }
+
+    void AddCheckFlags(CLI::App* sub) {
+        sub->add_option("--require", require_,
+                        "which of these count as findings: module-header, header, handler "
+                        "(default: all three)")
+            ->type_name("LIST")
+            ->check(CLI::Validator(
+                [](const std::string& value) {
+                    return RequiredRules(value) ? std::string()
+                                                : std::string(
+                                                      "must list module-header, header or "
+                                                      "handler, separated by commas");
+                },
+                ""));
+        sub->add_flag("--stale", request_.stale,
+                      "also report marked blocks that the templates and options in use would "
+                      "make otherwise (the date apart)");
+        sub->add_option("--format", format_, "text (path:line: message) or json")
+            ->type_name("text|json")
+            ->check(CLI::IsMember({"text", "json"}));
+        sub->add_flag("-q,--quiet", request_.quiet, "no summary on standard error");
+        AddCodePage(sub);
+    }
+
+    struct Rules {
+        bool moduleHeader = false;
+        bool header = false;
+        bool handler = false;
+    };
+
+    static std::optional<Rules> RequiredRules(const std::string& list) {
+        Rules rules;
+        std::istringstream in(list);
+        for (std::string word; std::getline(in, word, ',');) {
+            word.erase(0, std::min(word.find_first_not_of(' '), word.size()));
+            word.erase(std::min(word.find_last_not_of(' ') + 1, word.size()));
+            if (word == "module-header") {
+                rules.moduleHeader = true;
+            } else if (word == "header") {
+                rules.header = true;
+            } else if (word == "handler") {
+                rules.handler = true;
+            } else if (!word.empty()) {
+                return std::nullopt;
+            }
+        }
+        return rules;
     }
 
     void AddCommonFlags(CLI::App* sub, Command command) {
@@ -224,6 +306,11 @@ private:
             ->type_name("on|off")
             ->check(OnOff());
         sub->add_option("--splash", splash_, "show the splash window at the IDE's start")
+            ->type_name("on|off")
+            ->check(OnOff());
+        sub->add_option("--skip-existing", skipExisting_,
+                        "skip procedures that already have one (a header, an error handler) "
+                        "and modules that have a header")
             ->type_name("on|off")
             ->check(OnOff());
         AddTemplate(sub, "--module-header-template", moduleHeader_);
@@ -292,6 +379,13 @@ private:
         if (request_.command == Command::Options) {
             CollectOptions(sub);
         }
+        if (Given(sub, "--require") > 0) {
+            const auto rules = RequiredRules(require_).value_or(Rules{});
+            request_.requireModuleHeader = rules.moduleHeader;
+            request_.requireHeader = rules.header;
+            request_.requireHandler = rules.handler;
+        }
+        request_.json = format_ == "json";
     }
 
     void CollectOptions(CLI::App& sub) {
@@ -304,6 +398,9 @@ private:
         }
         if (Given(sub, "--splash") > 0) {
             changes.splash = OnOffValue(splash_);
+        }
+        if (Given(sub, "--skip-existing") > 0) {
+            changes.skipExisting = OnOffValue(skipExisting_);
         }
         changes.codepage = request_.codepage;
         const auto take = [&sub](const char* name, const std::string& value,
@@ -329,6 +426,9 @@ private:
     std::string author_;
     std::string markers_;
     std::string splash_;
+    std::string skipExisting_;
+    std::string require_;
+    std::string format_ = "text";
     std::string moduleHeader_;
     std::string procedureHeader_;
     std::string errorHeader_;
@@ -353,6 +453,7 @@ bool Asks(Command command) {
         case Command::AddAll:
         case Command::RemoveMarkersAll:
         case Command::RemoveCodeAll:
+        case Command::Refresh:
             return true;
         default:
             return false;
@@ -362,6 +463,20 @@ bool Asks(Command command) {
 bool IsProjectCommand(Command command) {
     return command == Command::AddAll || command == Command::RemoveMarkersAll ||
            command == Command::RemoveCodeAll;
+}
+
+bool OnProject(const Request& request) {
+    if (IsProjectCommand(request.command)) {
+        return true;
+    }
+    if ((request.command != Command::Check && request.command != Command::Refresh) ||
+        request.files.size() != 1) {
+        return false;
+    }
+    std::string extension = std::filesystem::path(request.files.front()).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".vbp" || extension == ".vbg";
 }
 
 }  // namespace brindle::cli

@@ -19,6 +19,8 @@ enum class Command {
     RemoveCodeAll,
     Procedures,
     Options,
+    Check,
+    Refresh,
 };
 
 // The options command's changes; an empty field is left as it is.
@@ -27,6 +29,7 @@ struct OptionChanges {
     std::optional<std::string> author;
     std::optional<bool> markers;
     std::optional<bool> splash;
+    std::optional<bool> skipExisting;
     std::optional<std::string> moduleHeaderTemplate;
     std::optional<std::string> procedureHeaderTemplate;
     std::optional<std::string> errorHeaderTemplate;
@@ -34,7 +37,7 @@ struct OptionChanges {
     std::optional<int> codepage;  // the command line's default
 
     bool Any() const {
-        return reset || author || markers || splash || moduleHeaderTemplate ||
+        return reset || author || markers || splash || skipExisting || moduleHeaderTemplate ||
                procedureHeaderTemplate || errorHeaderTemplate || errorFooterTemplate || codepage;
     }
 };
@@ -48,7 +51,15 @@ struct Request {
     bool diff = false;
     bool quiet = false;
     std::optional<int> codepage;  // as given; without it the stored default
+    bool skipExisting = false;    // the adding commands' --skip-existing
     OptionChanges options;
+
+    // check
+    bool requireModuleHeader = true;
+    bool requireHeader = true;
+    bool requireHandler = true;
+    bool stale = false;
+    bool json = false;
 };
 
 // The command line asked for help, or was wrong: print `text` and exit with `status`.
@@ -67,5 +78,8 @@ const char* CommandName(Command command);
 bool Asks(Command command);
 // Whether the command works on a project or group file rather than on modules.
 bool IsProjectCommand(Command command);
+// Whether the request works on a project or group file: a project command, or check and
+// refresh given one.
+bool OnProject(const Request& request);
 
 }  // namespace brindle::cli

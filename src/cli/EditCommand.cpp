@@ -11,8 +11,10 @@
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
 #include "cli/UnifiedDiff.h"
+#include "codegen/Refresh.h"
 #include "host/files/ModuleFile.h"
 #include "host/files/ProjectFile.h"
+#include "host/model/SettingsKeys.h"
 #include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;
@@ -42,10 +44,17 @@ std::string_view Caption(Command command) {
         case Command::Options:
             return kOptions;
         case Command::Procedures:
+        case Command::Check:
+        case Command::Refresh:
             break;
     }
     return "";
 }
+
+constexpr std::string_view kRefreshTitle = "Refresh Brindle Code";
+constexpr std::string_view kRefreshPrompt =
+    "Are you sure you want Brindle to rewrite the code it added \r\n"
+    "with what the templates and options give now?";
 
 Progress ProgressOf(const Request& request) {
     return request.quiet ? Progress::Quiet : Progress::Shown;
@@ -86,20 +95,22 @@ public:
 
     int Execute() {
         CheckCodePage(codePage_);
-        inputs_ = IsProjectCommand(request_.command)
-                      ? LoadProjects(request_.files.front(), codePage_)
-                      : LoadModules(request_.files, codePage_);
+        inputs_ = OnProject(request_) ? LoadProjects(request_.files.front(), codePage_)
+                                      : LoadModules(request_.files, codePage_);
         const auto clicks = PlanClicks();  // before anything changes: a bad selection is exit 2
         CheckConfirmation();               // after them: a missing file is told first
         for (const auto& problem : inputs_.problems) {
             log_.Problem(problem.subject, problem.text);
         }
+        NoteIgnored(inputs_.ignored, log_);
         Session session(log_, SessionSetupFor());
         for (const auto& project : inputs_.projects) {
             session.Ide().AddProject(project.project);
         }
         session.Connect();
-        if (IsProjectCommand(request_.command)) {
+        if (request_.command == Command::Refresh) {
+            Refresh(session);
+        } else if (IsProjectCommand(request_.command)) {
             RunOnProjects(session);
         } else {
             RunOnModules(session, clicks);
@@ -128,12 +139,16 @@ private:
         setup.confirmation = ask ? Confirmation::AskOnTerminal : Confirmation::Yes;
         setup.terminalIn = &io_.in;
         setup.terminalOut = &io_.err;
+        setup.teamFile = TeamSettingsFor(request_.files);
+        if (request_.skipExisting) {
+            setup.overrides[std::string(settings::kSkipExistingKey)] = "True";
+        }
         return setup;
     }
 
     std::vector<PlannedClick> PlanClicks() {
         std::vector<PlannedClick> clicks;
-        if (IsProjectCommand(request_.command)) {
+        if (OnProject(request_) || request_.command == Command::Refresh) {
             return clicks;
         }
         for (auto& module : inputs_.projects.front().modules) {
@@ -257,6 +272,28 @@ private:
             if (!ClickAndCheck(session, buttons::kProjectWindowBar, project.label)) {
                 return;
             }
+        }
+    }
+
+    // Not a button of the add-in: the host runs the operation on each module itself.
+    void Refresh(Session& session) {
+        std::vector<LoadedModule*> modules;
+        std::vector<std::string> labels;
+        for (auto& project : inputs_.projects) {
+            for (auto& module : project.modules) {
+                modules.push_back(&module);
+                labels.push_back(module.label);
+            }
+        }
+        if (!session.Confirm(kRefreshPrompt, kRefreshTitle)) {
+            log_.Note("not answered Yes; left as it was");
+            return;
+        }
+        log_.Expect(labels);
+        for (auto* module : modules) {
+            auto& code = module->component->CodeModule();
+            log_.Status("Refreshing Brindle code in " + module->component->Name());
+            IgnoreStep(&log_, [&] { RefreshModule(session.Fields(), code, &log_); });
         }
     }
 

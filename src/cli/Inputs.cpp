@@ -2,7 +2,11 @@
 
 #include <set>
 
+#include "cli/RunLog.h"
+
+#include "host/files/IgnoreFile.h"
 #include "host/files/ModuleFile.h"
+#include "host/files/TeamSettings.h"
 #include "host/files/ProjectFile.h"
 #include "host/vb6/CodePage.h"
 
@@ -36,6 +40,7 @@ public:
 
     // Raises ProjectFileError when the file is no project file.
     void Load(const fs::path& file) {
+        ignore_ = host::IgnoreFile::Beside(file);
         const auto contents = host::ParseProjectFile(host::ReadFileBytes(file), codePage_);
         const auto name = contents.name.empty() ? file.stem().string() : contents.name;
         LoadedProject loaded{
@@ -73,6 +78,10 @@ private:
                                "; the other modules are done");
             return;
         }
+        if (ignore_ && ignore_->Why(found.path)) {
+            ++inputs_.ignored;
+            return;
+        }
         if (!loaded_.insert(Canonical(found.path)).second) {
             return;  // a module shared by projects of a group is done once, by the first
         }
@@ -93,6 +102,7 @@ private:
     int codePage_;
     Inputs& inputs_;
     std::set<fs::path> loaded_;
+    std::optional<host::IgnoreFile> ignore_;
 };
 
 void CheckExists(const fs::path& path, int codePage) {
@@ -115,6 +125,21 @@ std::string ReadInput(const fs::path& path, int codePage) {
 }
 
 }  // namespace
+
+std::optional<fs::path> TeamSettingsFor(const std::vector<std::string>& files) {
+    if (files.empty()) {
+        return std::nullopt;
+    }
+    std::error_code error;
+    return host::FindTeamSettings(fs::absolute(files.front(), error).parent_path());
+}
+
+void NoteIgnored(int ignored, RunLog& log) {
+    if (ignored > 0) {
+        log.Note(std::to_string(ignored) + (ignored == 1 ? " module" : " modules") +
+                 " left out by " + std::string(host::kIgnoreFileName));
+    }
+}
 
 void CheckCodePage(int codePage) {
     if (!host::IsModuleCodePage(codePage)) {

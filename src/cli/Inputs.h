@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -39,6 +40,7 @@ struct LoadProblem {
 struct Inputs {
     std::vector<LoadedProject> projects;
     std::vector<LoadProblem> problems;
+    int ignored = 0;  // modules that a project's .brindleignore leaves out
 };
 
 // The module files named on the command line, each once, in one project. A file that is
@@ -47,8 +49,17 @@ Inputs LoadModules(const std::vector<std::string>& files, int codePage);
 
 // A project file, or each project of a group file. A missing or unreadable project or group
 // file raises InputError; a component or a group's project that cannot be loaded is a
-// LoadProblem. A module file named by several projects of a group is loaded by the first.
+// LoadProblem. A module file named by several projects of a group is loaded by the first. A
+// module that the .brindleignore beside its project file names is not loaded, only counted.
 Inputs LoadProjects(const std::string& file, int codePage);
+
+// The team settings for the files a command names: the brindle.ini in the folder of the first
+// of them, or in the nearest folder above.
+std::optional<std::filesystem::path> TeamSettingsFor(const std::vector<std::string>& files);
+
+class RunLog;
+// Tells how many modules a .brindleignore left out, when any.
+void NoteIgnored(int ignored, RunLog& log);
 
 // Raises InputError for a code page that Brindle cannot convert text to.
 void CheckCodePage(int codePage);

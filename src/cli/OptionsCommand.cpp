@@ -8,6 +8,8 @@
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
 #include "cli/Table.h"
+#include "host/files/TeamSettings.h"
+#include "host/model/SettingsKeys.h"
 #include "host/vb6/CodePage.h"
 #include "templates/OptionStore.h"
 
@@ -31,6 +33,7 @@ void Reset(frmOptions& dialog) {
     controls.txtAuthor = kDefaultAuthor;
     controls.chkCodeMarkers = 1;
     controls.chkDisableSplash = 0;
+    controls.chkSkipExisting = 0;
     controls.txtModHdrFname = kDefaultModHdrFname;
     controls.txtProcHdrFname = kDefaultProcHdrFname;
     controls.txtErrHdrFname = kDefaultErrHdrFname;
@@ -49,6 +52,9 @@ void Apply(const OptionChanges& changes, OptionsControls& controls,
     }
     if (changes.splash) {
         controls.chkDisableSplash = *changes.splash ? 0 : 1;
+    }
+    if (changes.skipExisting) {
+        controls.chkSkipExisting = *changes.skipExisting ? 1 : 0;
     }
     const auto take = [&](const std::optional<std::string>& path, std::string& box) {
         if (!path) {
@@ -72,30 +78,69 @@ std::string OnOff(bool on) {
 }
 
 struct Shown {
-    OptionsControls controls;
-    std::string lastDir;
+    AddinFields fields;  // as the commands run here take them
     int codePage = kDefaultCodePage;
     std::string settingsFile;
+    std::string teamFile;
 };
 
-void Print(const Shown& shown, const host::TemplateFileReader& reader, std::ostream& out) {
-    const auto& controls = shown.controls;
-    const auto templateRow = [&](const char* name, const std::string& path) {
+// Each row's value, and where it comes from when that is the team's brindle.ini.
+void Print(const Shown& shown, host::LayeredSettings& layers,
+           const host::TemplateFileReader& reader, std::ostream& out) {
+    const auto& fields = shown.fields;
+    const auto from = [&](std::string_view key) {
+        return layers.OriginOf(settings::kOptions, key) == host::SettingOrigin::Team
+                   ? std::string("(from brindle.ini)")
+                   : std::string();
+    };
+    const auto row = [&](const char* name, const std::string& value, std::string_view key) {
+        auto origin = from(key);
+        return origin.empty() ? std::vector<std::string>{name, value}
+                              : std::vector<std::string>{name, value, origin};
+    };
+    const auto templateRow = [&](const char* name, const std::string& path, std::string_view key) {
         const auto found = Found(reader, path);
-        return std::vector<std::string>{name, path,
-                                        "-> " + (found ? found->string() : "not found")};
+        std::vector<std::string> cells{name, path, "-> " + (found ? found->string() : "not found")};
+        if (auto origin = from(key); !origin.empty()) {
+            cells.push_back(origin);
+        }
+        return cells;
     };
     PrintColumns({{"settings-file", shown.settingsFile},
-                  {"author", controls.txtAuthor},
-                  {"markers", OnOff(controls.chkCodeMarkers == 1)},
-                  {"splash", OnOff(controls.chkDisableSplash != 1)},
+                  {"team-settings", shown.teamFile.empty() ? "none" : shown.teamFile},
+                  {"author", fields.msAuthor},
+                  row("markers", OnOff(fields.mbAddCodeMarkers), settings::kMarkersKey),
+                  {"splash", OnOff(!fields.mbDisableSplash)},
+                  row("skip-existing", OnOff(fields.mbSkipExisting), settings::kSkipExistingKey),
+                  row("excluded-procedures", fields.msExcludedProcs, settings::kExcludedProcsKey),
                   {"codepage", std::to_string(shown.codePage)},
-                  templateRow("module-header-template", controls.txtModHdrFname),
-                  templateRow("procedure-header-template", controls.txtProcHdrFname),
-                  templateRow("error-header-template", controls.txtErrHdrFname),
-                  templateRow("error-footer-template", controls.txtErrFtrFname),
-                  {"last-directory", shown.lastDir}},
+                  templateRow("module-header-template", fields.msModHdrFname, settings::kModHdrKey),
+                  templateRow("procedure-header-template", fields.msProcHdrFname,
+                              settings::kProcHdrKey),
+                  templateRow("error-header-template", fields.msErrHdrFname, settings::kErrHdrKey),
+                  templateRow("error-footer-template", fields.msErrFtrFname, settings::kErrFtrKey),
+                  {"last-directory", fields.msLastDir}},
                  out);
+}
+
+// A change to a value that the team's brindle.ini gives is kept in the user's own settings,
+// where it applies outside this folder's projects.
+void WarnOfTeamValues(const OptionChanges& changes, host::LayeredSettings& layers, RunLog& log) {
+    const std::pair<bool, std::string_view> changed[] = {
+        {changes.markers.has_value(), settings::kMarkersKey},
+        {changes.skipExisting.has_value(), settings::kSkipExistingKey},
+        {changes.moduleHeaderTemplate.has_value(), settings::kModHdrKey},
+        {changes.procedureHeaderTemplate.has_value(), settings::kProcHdrKey},
+        {changes.errorHeaderTemplate.has_value(), settings::kErrHdrKey},
+        {changes.errorFooterTemplate.has_value(), settings::kErrFtrKey},
+    };
+    for (const auto& [given, key] : changed) {
+        if (given && layers.OriginOf(settings::kOptions, key) == host::SettingOrigin::Team) {
+            log.Warning("\"" + std::string(key) + "\" is set by " +
+                        layers.TeamFile().string() +
+                        ", which applies here; your own setting was changed for elsewhere");
+        }
+    }
 }
 
 // The code page as it is to be kept: the one given, the default after --reset, or the stored
@@ -127,15 +172,16 @@ int RunOptions(const Request& request, const Streams& io) {
         log.Warning(problem);
     }
     host::TemplateFileReader reader;
-    std::optional<Shown> shown;
+    bool filled = false;
     SessionSetup setup;
     setup.codePage = codePage;
+    setup.teamFile = host::FindTeamSettings(fs::current_path());
     setup.fillOptions = [&](frmOptions& dialog) {
         if (changes.reset) {
             Reset(dialog);
         }
         Apply(changes, dialog.Controls(), reader, log);
-        shown = Shown{dialog.Controls(), dialog.LastDir(), codePage, {}};
+        filled = true;
         return changes.Any() ? DialogButton::OK : DialogButton::Cancel;
     };
     Session session(log, setup);
@@ -146,13 +192,20 @@ int RunOptions(const Request& request, const Streams& io) {
         IgnoreStep(&log, [&] { StoreCodePage(session.Settings(), codePage); });
     }
     session.Disconnect();
-    if (!shown) {
+    if (!filled) {
         log.Problem("options", "the add-in did not connect; the options were not shown");
         return 1;
     }
-    shown->settingsFile =
+    WarnOfTeamValues(changes, session.Layers(), log);
+    Shown shown;
+    LoadOptions(session.Layers(), shown.fields);
+    shown.codePage = codePage;
+    shown.settingsFile =
         host::ShownAsUtf8(fs::absolute(session.Settings().FileName()).string(), codePage);
-    Print(*shown, reader, io.out);
+    if (setup.teamFile) {
+        shown.teamFile = host::ShownAsUtf8(setup.teamFile->string(), codePage);
+    }
+    Print(shown, session.Layers(), reader, io.out);
     return log.Failures() > 0 ? 1 : 0;
 }
 

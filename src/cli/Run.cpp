@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "cli/CheckCommand.h"
 #include "cli/EditCommand.h"
 #include "cli/Inputs.h"
 #include "cli/OptionsCommand.h"
@@ -16,6 +17,8 @@ int Run(const Request& request, const Streams& streams) {
                 return RunProcedures(request, streams);
             case Command::Options:
                 return RunOptions(request, streams);
+            case Command::Check:
+                return RunCheck(request, streams);
             default:
                 return RunEdit(request, streams);
         }

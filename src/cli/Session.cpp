@@ -5,7 +5,14 @@
 
 namespace brindle::cli {
 
-Session::Session(RunLog& log, SessionSetup setup) : log_(log), setup_(std::move(setup)) {
+Session::Session(RunLog& log, SessionSetup setup)
+    : log_(log), setup_(std::move(setup)), layers_(settings_), readOnly_(layers_) {
+    if (setup_.teamFile) {
+        layers_.SetTeam(host::OpenTeamSettings(*setup_.teamFile), *setup_.teamFile);
+    }
+    for (const auto& [key, value] : setup_.overrides) {
+        layers_.Override(key, value);
+    }
     auto& windows = windows_.Setup();
     windows.onMessage = [this](std::string_view message) { log_.Status(message); };
     windows.fillOptions = setup_.fillOptions;
@@ -14,7 +21,8 @@ Session::Session(RunLog& log, SessionSetup setup) : log_(log), setup_(std::move(
     };
     templates_.SetCodePage(setup_.codePage,
                            [this](std::string_view warning) { log_.Warning(warning); });
-    addin_ = std::make_unique<Brindle>(settings_, templates_, windows_, &log_);
+    SettingsStore& store = setup_.saveOptions ? static_cast<SettingsStore&>(layers_) : readOnly_;
+    addin_ = std::make_unique<Brindle>(store, templates_, windows_, &log_);
 }
 
 Session::~Session() {
@@ -43,6 +51,10 @@ void Session::Disconnect(const std::string& afterword) {
 
 std::string Session::SettingsLabel() const {
     return "settings file " + Label(settings_.FileName(), setup_.codePage);
+}
+
+bool Session::Confirm(std::string_view prompt, std::string_view title) {
+    return Answer(prompt, vbYesNo + vbExclamation, title) == vbYes;
 }
 
 VbMsgBoxResult Session::Answer(std::string_view prompt, std::int32_t buttons,

@@ -2,7 +2,10 @@
 // One run of the add-in in our headless IDE: the settings and template files, the windows,
 // the add-in connected in command-line mode, and clicks on its buttons.
 
+#include <filesystem>
 #include <functional>
+#include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -10,6 +13,7 @@
 #include "addin/AddinWindows.h"
 #include "addin/Brindle.h"
 #include "host/files/SettingsFile.h"
+#include "host/files/TeamSettings.h"
 #include "host/files/TemplateFileReader.h"
 #include "host/ide/Ide.h"
 #include "ui/Headless.h"
@@ -17,6 +21,21 @@
 namespace brindle::cli {
 
 class RunLog;
+
+// Answers as the store below does and writes nothing.
+class ReadOnlySettings final : public SettingsStore {
+public:
+    explicit ReadOnlySettings(SettingsStore& store) : store_(store) {}
+    std::string GetSetting(std::string_view appName, std::string_view section, std::string_view key,
+                           std::string_view fallback) override {
+        return store_.GetSetting(appName, section, key, fallback);
+    }
+    void SaveSetting(std::string_view, std::string_view, std::string_view,
+                     std::string_view) override {}
+
+private:
+    SettingsStore& store_;
+};
 
 // How the add-in's confirmations are answered.
 enum class Confirmation { Yes, AskOnTerminal };
@@ -27,6 +46,11 @@ struct SessionSetup {
     std::istream* terminalIn = nullptr;
     std::ostream* terminalOut = nullptr;
     ui::OptionsFiller fillOptions;
+    // The team's brindle.ini over the user's settings, and values for this run over both
+    // ("Options" keys).
+    std::optional<std::filesystem::path> teamFile;
+    std::map<std::string, std::string> overrides;
+    bool saveOptions = true;  // false: the add-in's options are never written
 };
 
 class Session {
@@ -38,6 +62,9 @@ public:
 
     host::MemoryVBE& Ide() { return vbe_; }
     host::SettingsFile& Settings() { return settings_; }
+    host::LayeredSettings& Layers() { return layers_; }
+    // The add-in's options and templates as it loaded them.
+    const AddinFields& Fields() const { return addin_->Fields(); }
     host::TemplateFileReader& Templates() { return templates_; }
 
     // Connects the add-in as the IDE does for a command line (mode 3).
@@ -46,6 +73,8 @@ public:
     // Clicks the add-in's button. NoButton when the add-in has no such button (it did not
     // connect); Declined when a confirmation was not answered Yes.
     ClickResult Click(std::string_view commandBar, std::string_view caption);
+    // Puts a question of the host's own, answered as the add-in's confirmations are.
+    bool Confirm(std::string_view prompt, std::string_view title);
     // Disconnects the add-in, which saves its options; happens once. A failure to save them is
     // reported against the settings file, followed by `afterword`.
     void Disconnect(const std::string& afterword = "the options were not saved");
@@ -59,6 +88,8 @@ private:
     RunLog& log_;
     SessionSetup setup_;
     host::SettingsFile settings_;
+    host::LayeredSettings layers_;
+    ReadOnlySettings readOnly_;
     host::TemplateFileReader templates_;
     ui::HeadlessWindows windows_;
     host::MemoryVBE vbe_;

@@ -7,24 +7,24 @@
 #include <system_error>
 
 #include "analysis/LineHelpers.h"
+#include "host/model/SettingsKeys.h"
 #include "host/model/VbError.h"
 
 namespace brindle {
 namespace {
 
-constexpr std::string_view kOptions = "Options";
-constexpr std::string_view kState = "State";
-
-constexpr std::string_view kModHdrKey = "Module Header Filename";
-constexpr std::string_view kProcHdrKey = "Procedure Header Template Filename";
-constexpr std::string_view kErrHdrKey = "Error Header Template Filename";
-constexpr std::string_view kErrFtrKey = "Error Footer Template Filename";
-constexpr std::string_view kAuthorKey = "Author";
-constexpr std::string_view kMarkersKey = "Add Code Markers";
-constexpr std::string_view kLastDirKey = "Last Directory";
-constexpr std::string_view kSplashKey = "Disable Splash";
-constexpr std::string_view kSkipExistingKey = "Skip Existing";
-constexpr std::string_view kExcludedProcsKey = "Excluded Procedures";
+using settings::kAuthorKey;
+using settings::kErrFtrKey;
+using settings::kErrHdrKey;
+using settings::kExcludedProcsKey;
+using settings::kLastDirKey;
+using settings::kMarkersKey;
+using settings::kModHdrKey;
+using settings::kOptions;
+using settings::kProcHdrKey;
+using settings::kSkipExistingKey;
+using settings::kSplashKey;
+using settings::kState;
 
 constexpr bool kMarkersDefault = true;
 constexpr bool kSplashDefault = false;

@@ -156,6 +156,7 @@ private slots:
                 {"chkCodeMarkers", "Add Code Markers (Allows for removal of code added by Brindle)",
                  0, 1, 0},
                 {"chkDisableSplash", "Disable splash screen on startup", 0, 2, 0},
+                {"chkSkipExisting", "Skip procedures that already have one", 0, 3, 0},
                 {"cmdLoadModHdrTmplt", "Module Header ...", 1, 0, 0},
                 {"txtModHdrFname", nullptr, 1, 0, 1},
                 {"cmdLoadProcHdrTmplt", "Procedure Header ...", 1, 1, 0},
@@ -213,6 +214,7 @@ private slots:
             QCOMPARE(author.text(), QString("Ann Author"));
             QVERIFY(Control<QCheckBox>(form, "chkCodeMarkers").isChecked());
             QVERIFY(!Control<QCheckBox>(form, "chkDisableSplash").isChecked());
+            QVERIFY(!Control<QCheckBox>(form, "chkSkipExisting").isChecked());
             QCOMPARE(Control<QLineEdit>(form, "txtModHdrFname").text(),
                      QString::fromStdString((bench.dir.path() / "module.txt").string()));
             // The stored defaults, as the user sees them.
@@ -222,6 +224,7 @@ private slots:
             Type(author, "Bea Builder");
             Click(Control<QCheckBox>(form, "chkCodeMarkers"));
             Click(Control<QCheckBox>(form, "chkDisableSplash"));
+            Click(Control<QCheckBox>(form, "chkSkipExisting"));
             Type(Control<QLineEdit>(form, "txtProcHdrFname"),
                  QString::fromStdString((bench.dir.path() / "proc.txt").string()));
             bench.Write("module.txt", "' Changed %ModuleName%\r\n");
@@ -231,6 +234,7 @@ private slots:
         QCOMPARE(fields.msAuthor, std::string("Bea Builder"));
         QVERIFY(!fields.mbAddCodeMarkers);
         QVERIFY(fields.mbDisableSplash);
+        QVERIFY(fields.mbSkipExisting);
         QCOMPARE(fields.msProcHdrFname, (bench.dir.path() / "proc.txt").string());
         QCOMPARE(fields.msErrHdrFname, std::string(".\\Templates\\StandardVBErrHeader.txt"));
         QCOMPARE(fields.msModHdrTmplt, std::string("' Changed %ModuleName%\n"));
@@ -242,6 +246,7 @@ private slots:
             QCOMPARE(Control<QLineEdit>(form, "txtAuthor").text(), QString("Bea Builder"));
             QVERIFY(!Control<QCheckBox>(form, "chkCodeMarkers").isChecked());
             QVERIFY(Control<QCheckBox>(form, "chkDisableSplash").isChecked());
+            QVERIFY(Control<QCheckBox>(form, "chkSkipExisting").isChecked());
             QCOMPARE(Control<QTabWidget>(form, "tabOptions").currentIndex(), 0);
         });
     }

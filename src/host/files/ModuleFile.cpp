@@ -546,6 +546,39 @@ void WriteFileAtomically(const fs::path& file, std::string_view bytes) {
     temporary.Keep();
 }
 
+FileLines::FileLines(const MemoryComponent& component) {
+    const auto& header = component.Layout().header;
+    auto line = static_cast<std::int32_t>(
+        header.empty() ? MinimalHeader(component.Name(), component.Type()).size() : header.size());
+    if (const MemoryCodeModule* code = component.Code()) {
+        fileLines_.reserve(code->StoredLines().size());
+        for (const CodeLine& stored : code->StoredLines()) {
+            fileLines_.push_back(++line);
+            line += stored.attributes ? static_cast<std::int32_t>(stored.attributes->size()) : 0;
+        }
+    }
+    first_ = fileLines_.empty() ? line + 1 : fileLines_.front();
+}
+
+std::int32_t FileLines::FileLineOf(std::int32_t line) const {
+    if (line < 1) {
+        return first_ - 1;
+    }
+    const auto count = static_cast<std::int32_t>(fileLines_.size());
+    if (line > count) {
+        return (count == 0 ? first_ - 1 : fileLines_.back()) + (line - count);
+    }
+    return fileLines_[static_cast<std::size_t>(line - 1)];
+}
+
+std::optional<std::int32_t> FileLines::CodeLineOf(std::int32_t line) const {
+    const auto found = std::lower_bound(fileLines_.begin(), fileLines_.end(), line);
+    if (found == fileLines_.end() || *found != line) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(found - fileLines_.begin()) + 1;
+}
+
 // --- MemoryComponent's file ---
 
 std::string MemoryComponent::Serialize() const {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/ide/MemoryProject.h"
 #include "host/model/VbError.h"
@@ -52,6 +53,24 @@ std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes,
 // Reads and parses the file; the component remembers the path. Raises ModuleFileError.
 std::unique_ptr<MemoryComponent> LoadModuleFile(const std::filesystem::path& file,
                                                 int codePage = kDetectCodePage);
+
+// Where the code pane's lines stand in the module's file, which holds above and between them
+// what the pane hides: the header (a form's designer block too) and member attribute lines.
+// As the component is when made; an edit of its code afterwards needs a new one.
+class FileLines {
+public:
+    explicit FileLines(const MemoryComponent& component);
+    // The file's line for code line `line` (1-based). Line 0 and a line past the last give the
+    // line before the first code line and the line after the last.
+    std::int32_t FileLineOf(std::int32_t line) const;
+    // The code line on the file's line `line`; nothing for a hidden line or one outside the
+    // file.
+    std::optional<std::int32_t> CodeLineOf(std::int32_t line) const;
+
+private:
+    std::vector<std::int32_t> fileLines_;  // of each code line
+    std::int32_t first_ = 1;               // of code line 1
+};
 
 // Replaces the file's content: a temporary file beside it, renamed over it, with the old file's
 // permissions (a symbolic link is followed). Raises ModuleFileError (Unwritable).

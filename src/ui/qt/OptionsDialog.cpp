@@ -110,6 +110,7 @@ public:
     QLineEdit* txtAuthor = nullptr;
     QCheckBox* chkCodeMarkers = nullptr;
     QCheckBox* chkDisableSplash = nullptr;
+    QCheckBox* chkSkipExisting = nullptr;
     std::array<QPushButton*, 4> templateButtons{};
     std::array<QLineEdit*, 4> templateBoxes{};
     QPushButton* cmdOK;
@@ -129,11 +130,14 @@ private:
             QStringLiteral("Add Code Markers (Allows for removal of code added by Brindle)"));
         chkDisableSplash = Named<QCheckBox>("chkDisableSplash",
                                             QStringLiteral("Disable splash screen on startup"));
+        chkSkipExisting = Named<QCheckBox>(
+            "chkSkipExisting", QStringLiteral("Skip procedures that already have one"));
         grid->addWidget(label, 0, 0);
         grid->addWidget(txtAuthor, 0, 1);
         grid->addWidget(chkCodeMarkers, 1, 0, 1, 2);
         grid->addWidget(chkDisableSplash, 2, 0, 1, 2);
-        grid->setRowStretch(3, 1);
+        grid->addWidget(chkSkipExisting, 3, 0, 1, 2);
+        grid->setRowStretch(4, 1);
         return tab;
     }
 
@@ -249,6 +253,8 @@ private:
                          [this](bool on) { controls_.chkCodeMarkers = on ? 1 : 0; });
         QObject::connect(form.chkDisableSplash, &QCheckBox::toggled, &form,
                          [this](bool on) { controls_.chkDisableSplash = on ? 1 : 0; });
+        QObject::connect(form.chkSkipExisting, &QCheckBox::toggled, &form,
+                         [this](bool on) { controls_.chkSkipExisting = on ? 1 : 0; });
         for (std::size_t i = 0; i < kTemplateRows.size(); ++i) {
             QLineEdit* box = form.templateBoxes[i];
             std::string OptionsControls::*value = kTemplateRows[i].value;
@@ -271,6 +277,7 @@ private:
         form_->txtAuthor->setText(FromUtf8(values.txtAuthor));
         form_->chkCodeMarkers->setChecked(values.chkCodeMarkers == 1);
         form_->chkDisableSplash->setChecked(values.chkDisableSplash == 1);
+        form_->chkSkipExisting->setChecked(values.chkSkipExisting == 1);
         for (std::size_t i = 0; i < kTemplateRows.size(); ++i) {
             form_->templateBoxes[i]->setText(FromUtf8(values.*kTemplateRows[i].value));
         }
