@@ -390,6 +390,7 @@ TEST_F(Commands, OptionsShowTheCurrentValuesOnlyOkAppliesThemAndTheDisconnection
         controls.txtAuthor = "Bea Builder";
         controls.chkCodeMarkers = 0;
         controls.chkDisableSplash = 1;
+        controls.chkSkipExisting = 1;
         controls.txtModHdrFname = other.string();
         dialog.SetLastDir("D:\\Chosen\\");
         return button;
@@ -406,6 +407,7 @@ TEST_F(Commands, OptionsShowTheCurrentValuesOnlyOkAppliesThemAndTheDisconnection
     EXPECT_EQ(shownDirs, (std::vector<std::string>{"C:\\", "D:\\Chosen\\"}))
         << "the dialog keeps its last directory even on Cancel";
     EXPECT_TRUE(addin.Fields().mbDisableSplash);
+    EXPECT_TRUE(addin.Fields().mbSkipExisting);
     EXPECT_EQ(addin.Fields().msLastDir, "D:\\Chosen\\");
 
     // The next command takes the new author, template and markers setting.
@@ -427,6 +429,7 @@ TEST_F(Commands, OptionsShowTheCurrentValuesOnlyOkAppliesThemAndTheDisconnection
     EXPECT_EQ(addin.Fields().msAuthor, "Bea Builder");
     EXPECT_EQ(settings.GetSetting(kAppName, "Options", "Author", ""), "Bea Builder");
     EXPECT_EQ(settings.GetSetting(kAppName, "Options", "Add Code Markers", ""), "False");
+    EXPECT_EQ(settings.GetSetting(kAppName, "Options", "Skip Existing", ""), "True");
     EXPECT_TRUE(sink.reported.empty());
 }
 

@@ -125,6 +125,22 @@ TEST_F(Connection, ModeTwoLoadsOptionsAndTemplatesButMakesNoButtonsAndStillSaves
     EXPECT_TRUE(sink.reported.empty()) << "controls never made are nothing to hide";
 }
 
+// A host that opens a project with team settings: what the add-in holds is saved through the
+// store as it was, then read from the store as it is now.
+TEST_F(Connection, ReloadingTheOptionsSavesThemFirstAndReadsTheChangedStore) {
+    MemoryVBE vbe;
+    Brindle addin(settings, templates, windows, &sink);
+    vbe.Connect(addin, ext_cm_External);
+    addin.ReloadOptions([&] {
+        EXPECT_EQ(StoredOption("Author"), "(none)") << "nothing changed, nothing written";
+        SetOption("Skip Existing", "True");
+        SetOption("Module Header Filename", "");
+    });
+    EXPECT_TRUE(addin.Fields().mbSkipExisting);
+    EXPECT_EQ(addin.Fields().msModHdrTmplt, "");
+    EXPECT_TRUE(sink.reported.empty());
+}
+
 TEST_F(Connection, WithoutAToolsBarTheAddinDisconnectsItselfAfterTheSixCodeWindowButtons) {
     MemoryVBE vbe({.toolsBar = false});
     Brindle addin(settings, templates, windows, &sink);

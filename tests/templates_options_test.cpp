@@ -24,7 +24,7 @@ using namespace std::string_literals;
 
 auto Tied(const AddinFields& f) {
     return std::tie(f.msModHdrFname, f.msProcHdrFname, f.msErrHdrFname, f.msErrFtrFname, f.msAuthor,
-                    f.mbAddCodeMarkers, f.msLastDir, f.mbDisableSplash);
+                    f.mbAddCodeMarkers, f.msLastDir, f.mbDisableSplash, f.mbSkipExisting);
 }
 
 class Options : public ::testing::Test {
@@ -61,7 +61,7 @@ TEST_F(Options, AnEmptyStoreGivesTheDefaultsWhichSaveAsTextUnderTheirSectionsAnd
                                             ".\\Templates\\StandardVBProcedureHeader.txt"s,
                                             ".\\Templates\\StandardVBErrHeader.txt"s,
                                             ".\\Templates\\StandardVBErrFooter.txt"s,
-                                            "J. R. Tollard"s, true, "C:\\"s, false));
+                                            "J. R. Tollard"s, true, "C:\\"s, false, false));
     SaveOptions(store, fields);
     EXPECT_FALSE(fs::exists(file));
 
@@ -120,8 +120,10 @@ TEST_F(Options, SaveThenLoadRestoresEveryField) {
     saved.mbAddCodeMarkers = false;
     saved.msLastDir = "/home/me/vb";
     saved.mbDisableSplash = true;
+    saved.mbSkipExisting = true;
     Save(saved);
     EXPECT_EQ(Tied(Load()), Tied(saved));
+    EXPECT_EQ(Stored("Options", "Skip Existing"), "True");
 
     // A hand-edited value with a bare comma is read whole.
     test::WriteBytes(file, "[Options]\nAuthor=Smith, John\n");

@@ -127,8 +127,9 @@ IgnoreFile::IgnoreFile(fs::path folder, std::string_view text) : folder_(std::mo
 }
 
 std::optional<IgnoreFile> IgnoreFile::Beside(const fs::path& projectFile) {
-    const fs::path file = projectFile.parent_path() / kIgnoreFileName;
     std::error_code error;
+    const fs::path folder = fs::absolute(projectFile, error).lexically_normal().parent_path();
+    const fs::path file = folder / kIgnoreFileName;
     if (!fs::is_regular_file(file, error)) {
         return std::nullopt;
     }
@@ -137,7 +138,7 @@ std::optional<IgnoreFile> IgnoreFile::Beside(const fs::path& projectFile) {
     if (in.bad()) {
         return std::nullopt;
     }
-    return IgnoreFile(projectFile.parent_path(), text);
+    return IgnoreFile(folder, text);
 }
 
 std::optional<std::string> IgnoreFile::Why(const fs::path& module) const {

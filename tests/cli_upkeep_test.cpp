@@ -1,0 +1,314 @@
+// Keeping a code base in shape, end to end: brindle check, --skip-existing, a team's brindle.ini,
+// exclusions by comment, by name and by .brindleignore, and brindle refresh.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cli_support.h"
+#include "support/TestPaths.h"
+
+namespace fs = std::filesystem;
+
+namespace brindle::test {
+namespace {
+
+// Lines joined by CR LF, each ended by one.
+std::string Crlf(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) {
+        text += line + "\r\n";
+    }
+    return text;
+}
+
+const std::string kModuleTemplate = "' Module %ModuleName%\r\n";
+const std::string kProcTemplate = "' Procedure %ProcedureName%, %Date%\r\n";
+const std::string kErrHdrTemplate = "    On Error GoTo Handler\r\n";
+const std::string kErrFtrTemplate =
+    "    Exit %ProcedureType%\r\nHandler:\r\n    Err.Raise Err.Number\r\n";
+
+// A project folder with a team's brindle.ini that names its own templates.
+class Upkeep : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(folder() / "T");
+        Write("T/module.txt", kModuleTemplate);
+        Write("T/proc.txt", kProcTemplate);
+        Write("T/errhdr.txt", kErrHdrTemplate);
+        Write("T/errftr.txt", kErrFtrTemplate);
+        Write("brindle.ini", "[Options]\n"
+                             "Module Header Filename=T\\module.txt\n"
+                             "Procedure Header Template Filename=T\\proc.txt\n"
+                             "Error Header Template Filename=T\\errhdr.txt\n"
+                             "Error Footer Template Filename=T\\errftr.txt\n"
+                             "Excluded Procedures=Form_*, *Callback\n");
+    }
+
+    fs::path folder() const { return temp.path() / "Shop"; }
+    void Write(const std::string& name, const std::string& bytes) const {
+        fs::create_directories((folder() / name).parent_path());
+        WriteBytes(folder() / name, bytes);
+    }
+    void WriteModule(const std::string& file, const std::vector<std::string>& code) const {
+        const auto name = fs::path(file).stem().string();
+        Write(file, Crlf({"Attribute VB_Name = \"" + name + "\""}) + Crlf(code));
+    }
+    void WriteProject(const std::vector<std::string>& modules) const {
+        std::string text = "Type=Exe\r\n";
+        for (const auto& module : modules) {
+            auto name = fs::path(module).stem().string();
+            std::replace(name.begin(), name.end(), '/', '\\');
+            text += "Module=" + name + "; " + module + "\r\n";
+        }
+        Write("Shop.vbp", text + "Name=\"Shop\"\r\n");
+    }
+    std::string File(const std::string& name) const { return ReadBytes(folder() / name); }
+    BrindleRun Run(const std::vector<std::string>& args) const {
+        return RunBrindle(folder(), temp.path() / "settings.ini", args);
+    }
+
+    TempDir temp;
+};
+
+// Every kind of finding, at the line the file on disk has it on (the hidden attribute lines
+// counted), and what --require, --stale and --format json make of them.
+TEST_F(Upkeep, CheckReportsEachFindingAtItsFileLine) {
+    Write("T/module.txt", "' Module %ModuleName% %ProcName%\r\n");
+    WriteModule("Checks.bas", {
+                                  "Option Explicit",                             // 2
+                                  "' [Brindle Begin]",                           // 3
+                                  "' Module Checks %ProcName%",                  // 4
+                                  "' [Brindle End]",                             // 5
+                                  "",                                            // 6
+                                  "' [Brindle Begin]",                           // 7
+                                  "' Procedure OldName, 01/02/03",               // 8
+                                  "' [Brindle End]",                             // 9
+                                  "Public Function Renamed() As Long",           // 10
+                                  "Attribute Renamed.VB_Description = \"Sum\"",  // 11
+                                  "' [Brindle Begin]",                           // 12
+                                  "    On Error GoTo Handler",                   // 13
+                                  "' [Brindle End]",                             // 14
+                                  "    Renamed = 1",                             // 15
+                                  "' [Brindle Begin]",                           // 16
+                                  "    Exit Sub",                                // 17
+                                  "Handler:",                                    // 18
+                                  "    Err.Raise Err.Number",                    // 19
+                                  "' [Brindle End]",                             // 20
+                                  "End Function",                                // 21
+                                  "",                                            // 22
+                                  "Sub Bare()",                                  // 23
+                                  "End Sub",                                     // 24
+                                  "' [Brindle Begin]",                           // 25
+                                  "Sub Trapping()",                              // 26
+                                  "    On Error Resume Next",                    // 27
+                                  "End Sub",                                     // 28
+                                  "'  Brindle :SKIP",                            // 29
+                                  "Sub Skipped()",                               // 30
+                                  "End Sub",                                     // 31
+                                  "Sub Form_Load()",                             // 32
+                                  "End Sub",                                     // 33
+                              });
+    const std::string keyword =
+        "T/module.txt:1: %ProcName% is no template keyword; it stays in the text as it is\n";
+    const std::string findings =
+        "Checks.bas:7: the marked procedure header names OldName, not Function Renamed\n"
+        "Checks.bas:17: Exit Sub in the marked error footer of Function Renamed (it is a "
+        "Function now)\n"
+        "Checks.bas:23: Sub Bare has no marked procedure header\n"
+        "Checks.bas:23: Sub Bare has no error handler\n"
+        "Checks.bas:25: a begin marker without its end marker\n"
+        "Checks.bas:26: Sub Trapping has no marked procedure header\n";
+    const auto before = File("Checks.bas");
+    const auto all = Run({"check", "Checks.bas"});
+    EXPECT_EQ(all.status, 1) << all.err;
+    EXPECT_EQ(all.out, keyword + findings);
+    EXPECT_NE(all.err.find("brindle: 7 findings in 1 module\n"), std::string::npos) << all.err;
+    EXPECT_EQ(File("Checks.bas"), before);
+
+    const auto handlers = Run({"check", "Checks.bas", "--require", "handler", "-q"});
+    EXPECT_EQ(handlers.out.find("marked procedure header\n"), std::string::npos) << handlers.out;
+    EXPECT_NE(handlers.out.find("Checks.bas:23: Sub Bare has no error handler\n"),
+              std::string::npos);
+    EXPECT_EQ(handlers.err, "");
+
+    const auto stale = Run({"check", "Checks.bas", "--stale"});
+    for (const auto* line :
+         {"Checks.bas:7: a marked procedure header that the templates and options in use would "
+          "make otherwise",
+          "Checks.bas:16: a marked error footer that the templates"}) {
+        EXPECT_NE(stale.out.find(line), std::string::npos) << stale.out;
+    }
+
+    const auto json = Run({"check", "Checks.bas", "--format", "json"});
+    EXPECT_EQ(json.status, 1);
+    const auto document = nlohmann::json::parse(json.out);
+    ASSERT_EQ(document["findings"].size(), 7u);
+    EXPECT_EQ(document["findings"][4],
+              nlohmann::json({{"file", "Checks.bas"},
+                              {"line", 23},
+                              {"rule", "handler"},
+                              {"message", "Sub Bare has no error handler"}}));
+    EXPECT_EQ(document["modules"], 1);
+
+    // After add-all and with the template mended, nothing is left; usage errors are 2.
+    Write("T/module.txt", "' Module %ModuleName%\r\n");
+    WriteModule("Clean.bas", {"Option Explicit", "Sub Main()", "End Sub"});
+    ASSERT_EQ(Run({"add-module-header", "Clean.bas"}).status, 0);
+    ASSERT_EQ(Run({"add-headers", "Clean.bas"}).status, 0);
+    ASSERT_EQ(Run({"add-error-handlers", "Clean.bas"}).status, 0);
+    const auto clean = Run({"check", "Clean.bas", "--stale"});
+    EXPECT_EQ(clean.status, 0) << clean.out << clean.err;
+    EXPECT_EQ(clean.out, "");
+    EXPECT_EQ(Run({"check", "Clean.bas", "--format", "json"}).out,
+              "{\n  \"findings\": [],\n  \"ignored\": 0,\n  \"modules\": 1\n}\n");
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"check", "Clean.bas", "--require", "headers"},
+             {"check", "Clean.bas", "--format", "xml"},
+             {"check", "Missing.bas"},
+             {"check"}}) {
+        EXPECT_EQ(Run(args).status, 2) << args.back();
+    }
+}
+
+// With --skip-existing a second add-all changes nothing; a procedure that traps errors itself,
+// or has a marked handler or header, gets none.
+TEST_F(Upkeep, SkipExistingAddsOnlyWhatIsMissing) {
+    WriteModule("Half.bas", {
+                                "Option Explicit",
+                                "Sub Trapping()",
+                                "    On Error Resume Next",
+                                "End Sub",
+                                "Sub Marked()",
+                                "' [Brindle Begin]",
+                                "    On Error GoTo Handler",
+                                "' [Brindle End]",
+                                "End Sub",
+                                "Sub Bare()",
+                                "End Sub",
+                            });
+    WriteModule("Other.bas", {"Sub Main()", "End Sub"});
+    WriteProject({"Half.bas", "Other.bas"});
+    const auto handlers = Run({"add-error-handlers", "Half.bas", "--skip-existing", "-q"});
+    ASSERT_EQ(handlers.status, 0) << handlers.err;
+    EXPECT_EQ(CountLines(File("Half.bas"), "    On Error GoTo Handler"), 2);
+    EXPECT_NE(File("Half.bas").find("Sub Bare()\r\n' [Brindle Begin]\r\n    On Error GoTo Handler"),
+              std::string::npos);
+
+    ASSERT_EQ(Run({"add-all", "Shop.vbp", "--yes", "--skip-existing", "-q"}).status, 0);
+    EXPECT_EQ(Run({"check", "Shop.vbp"}).status, 0);
+    const auto once = Snapshot(folder());
+    const auto twice = Run({"add-all", "Shop.vbp", "--yes", "--skip-existing"});
+    EXPECT_EQ(twice.status, 0);
+    EXPECT_NE(twice.err.find("brindle: nothing to change\n"), std::string::npos) << twice.err;
+    EXPECT_EQ(Snapshot(folder()), once);
+
+    // As a team setting, and shown as one.
+    Write("brindle.ini", File("brindle.ini") + "Skip Existing=True\n");
+    const auto options = Run({"options"}).out;
+    EXPECT_TRUE(std::regex_search(options, std::regex("\nskip-existing +on +\\(from brindle.ini\\)\n")))
+        << options;
+    EXPECT_TRUE(Run({"add-headers", "Other.bas"}).err.ends_with("brindle: nothing to change\n"));
+}
+
+// A skip comment above a procedure or in the declarations, a name that a team's pattern
+// excludes, and a module that .brindleignore names: no command touches them.
+TEST_F(Upkeep, ExclusionsKeepEveryCommandAway) {
+    WriteModule("Mixed.bas", {
+                                 "Option Explicit",
+                                 "Sub Form_Load()",
+                                 "End Sub",
+                                 "' Called from Windows",
+                                 "' brindle: skip",
+                                 "Sub Hook()",
+                                 "' [Brindle Begin]",
+                                 "    On Error GoTo Handler",
+                                 "' [Brindle End]",
+                                 "End Sub",
+                                 "Sub TimerCallback()",
+                                 "End Sub",
+                                 "Sub Done()",
+                                 "End Sub",
+                             });
+    WriteModule("Whole.bas", {"Option Explicit", "' brindle: skip", "", "Sub Main()", "End Sub"});
+    WriteModule("Legacy/Old.bas", {"Sub Main()", "End Sub"});
+    Write(".brindleignore", "# generated and legacy code\nlegacy/*.bas\n");
+    WriteProject({"Mixed.bas", "Whole.bas", "Legacy/Old.bas"});
+    const auto original = Snapshot(folder());
+
+    const auto added = Run({"add-all", "Shop.vbp", "--yes", "-q"});
+    ASSERT_EQ(added.status, 0) << added.err;
+    const auto mixed = File("Mixed.bas");
+    // The module header, Hook's own block and Done's three.
+    EXPECT_EQ(CountLines(mixed, kBeginMarker), 5);
+    EXPECT_NE(mixed.find("' [Brindle End]\r\nSub Done()"), std::string::npos);
+    EXPECT_NE(mixed.find("Sub Form_Load()\r\nEnd Sub\r\n' Called"), std::string::npos);
+    EXPECT_EQ(File("Whole.bas"), original.at("Whole.bas"));
+    EXPECT_EQ(File("Legacy/Old.bas"), original.at("Legacy/Old.bas"));
+
+    const auto checked = Run({"check", "Shop.vbp"});
+    EXPECT_EQ(checked.status, 0) << checked.out;
+    EXPECT_NE(checked.err.find("brindle: 1 module left out by .brindleignore\n"),
+              std::string::npos)
+        << checked.err;
+
+    Write("T/proc.txt", "' Changed %ProcedureName%\r\n");
+    ASSERT_EQ(Run({"refresh", "Shop.vbp", "--yes", "-q"}).status, 0);
+    EXPECT_NE(File("Mixed.bas").find("' Changed Done\r\n"), std::string::npos);
+
+    Write("T/proc.txt", kProcTemplate);
+    ASSERT_EQ(Run({"remove-code-all", "Shop.vbp", "--yes", "-q"}).status, 0);
+    EXPECT_EQ(Snapshot(folder()), original);
+}
+
+// After a template change every block is rewritten as add-all would write it now, its date
+// kept; a module without blocks gets none.
+TEST_F(Upkeep, RefreshRewritesEveryBlockAndAddsNone) {
+    WriteModule("Shop.bas", {"Option Explicit", "", "Public Function Total(ByVal n As Long) As Long",
+                             "    Total = n", "End Function", "", "Private Sub Reset()",
+                             "End Sub"});
+    WriteModule("Bare.bas", {"Sub Main()", "End Sub"});
+    const auto bare = File("Bare.bas");
+    WriteProject({"Shop.bas"});
+    const auto original = File("Shop.bas");
+    ASSERT_EQ(Run({"add-all", "Shop.vbp", "--yes", "-q"}).status, 0);
+    // An old date, which the refresh keeps.
+    Write("Shop.bas",
+          std::regex_replace(File("Shop.bas"), std::regex("Total, [^\r]*"), "Total, 1999"));
+
+    Write("T/proc.txt", "' ---\r\n' Procedure %ProcedureName%, %Date%\r\n' By %Author%\r\n");
+    Write("T/errftr.txt", "    Exit %ProcedureType%\r\nHandler:\r\n    Err.Raise 5\r\n");
+    EXPECT_EQ(Run({"refresh", "Shop.vbp", "Bare.bas", "--yes"}).status, 2);  // project or modules
+    const auto diff = Run({"refresh", "Shop.vbp", "--diff"});
+    ASSERT_EQ(diff.status, 0) << diff.err;
+    ASSERT_EQ(Run({"refresh", "Shop.vbp", "--yes", "-q"}).status, 0);
+    const auto result = File("Shop.bas");
+    EXPECT_EQ(CountLines(result, "' By J. R. Tollard"), 2);
+    EXPECT_EQ(CountLines(result, "    Err.Raise 5"), 2);
+    EXPECT_NE(result.find("' Procedure Total, 1999\r\n"), std::string::npos) << result;
+
+    // What add-all gives now with the new templates, the dates apart.
+    Write("Again.bas", original);
+    WriteProject({"Again.bas"});
+    ASSERT_EQ(Run({"add-all", "Shop.vbp", "--yes", "-q"}).status, 0);
+    const auto fresh = std::regex_replace(File("Again.bas"), std::regex("Total, [^\r]*"),
+                                          "Total, 1999");
+    EXPECT_EQ(WithoutMarkerLines(result), WithoutMarkerLines(fresh));
+    EXPECT_EQ(result, fresh);
+
+    const auto again = Run({"refresh", "Shop.bas", "Bare.bas", "--yes"});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_NE(again.err.find("brindle: nothing to change\n"), std::string::npos) << again.err;
+    EXPECT_EQ(File("Bare.bas"), bare);
+    EXPECT_EQ(Run({"refresh", "Shop.bas"}).status, 2);  // asks, and has no terminal
+}
+
+}  // namespace
+}  // namespace brindle::test

@@ -1,0 +1,123 @@
+// The host's part in keeping a code base in shape: .brindleignore patterns, a team's
+// brindle.ini laid over the user's settings, and file lines of the code pane's lines.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "host/files/IgnoreFile.h"
+#include "host/files/ModuleFile.h"
+#include "host/files/SettingsFile.h"
+#include "host/files/TeamSettings.h"
+#include "host/model/SettingsKeys.h"
+#include "support/TestPaths.h"
+
+namespace fs = std::filesystem;
+
+namespace brindle::host {
+namespace {
+
+TEST(IgnorePatterns, MatchAsGitDoesWithFoldersAndLetterCaseAsOnWindows) {
+    struct Case {
+        const char* pattern;
+        const char* path;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"Forms/Legacy*.frm", "Forms/LegacyOrders.frm", true},
+        {"Forms/Legacy*.frm", "forms/legacy.FRM", true},
+        {"Forms/Legacy*.frm", "Old/Forms/Legacy.frm", false},  // a "/" anchors it
+        {"/Legacy.frm", "Legacy.frm", true},
+        {"Forms\\Legacy?.frm", "Forms/Legacy2.frm", true},  // folders as project files write them
+        {"Legacy?.frm", "Forms/Legacy22.frm", false},
+        {"*.frm", "Deep/Down/Here.frm", true},  // no "/": any depth
+        {"*.frm", "Here.frm.bak", false},
+        {"**/Generated/*", "Generated/Types.bas", true},
+        {"**/Generated/*", "A/B/Generated/Types.bas", true},
+        {"**/Generated/*", "A/Generated.bas", false},
+        {"Generated/", "A/Generated/Deep/Types.bas", true},  // a folder takes what is below it
+        {"mod[A-C]*.bas", "Src/modBilling.bas", true},
+        {"mod[!A-C]*.bas", "Src/modBilling.bas", false},
+        {"mod[!A-C]*.bas", "Src/modZeta.bas", true},
+        {"a/**/b.bas", "a/b.bas", true},
+        {"a/**/b.bas", "a/x/y/b.bas", true},
+        {"[unclosed.bas", "[unclosed.bas", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MatchesPathPattern(c.pattern, c.path), c.matches) << c.pattern << " " << c.path;
+    }
+
+    const IgnoreFile file("/p", "# legacy code\n\n  Old/*  \r\n*.dsr\n");
+    EXPECT_EQ(file.Why("/p/Old/modOld.bas"), "Old/*");
+    EXPECT_EQ(file.Why("/p/Designers/Report.dsr"), "*.dsr");
+    EXPECT_FALSE(file.Why("/p/modMain.bas"));
+    EXPECT_FALSE(file.Why("/elsewhere/Old/modOld.bas"));
+}
+
+// What the team's file holds wins; saving it writes nothing to the user's file, while a value
+// of the user's own is saved there.
+TEST(TeamSettings, LieOverTheUsersOwnAndAreNeverWrittenIntoThem) {
+    test::TempDir dir;
+    fs::create_directories(dir.path() / "proj" / "sub" / "Templates");
+    test::WriteBytes(dir.path() / "proj" / "sub" / "Templates" / "Head.txt", "' %ModuleName%\n");
+    const auto ini = dir.path() / "proj" / "sub" / "brindle.ini";
+    test::WriteBytes(ini, "[options]\r\nmodule header filename=Templates\\Head.txt\r\n"
+                          "Procedure Header Template Filename=Nowhere\\P.txt\r\n"
+                          "Add Code Markers=False ; off for everyone\r\nAuthor=Not shared\r\n");
+    EXPECT_EQ(FindTeamSettings(dir.path() / "proj" / "sub" / "Templates"), ini);
+    EXPECT_FALSE(FindTeamSettings(dir.path() / "proj"));
+
+    SettingsFile user(dir.path() / "user.ini");
+    LayeredSettings layers(user);
+    layers.SetTeam(OpenTeamSettings(ini), ini);
+    layers.Override(settings::kSkipExistingKey, "True");
+    const auto get = [&](std::string_view key) {
+        return layers.GetSetting(settings::kApp, settings::kOptions, key, "default");
+    };
+    EXPECT_EQ(get(settings::kModHdrKey),
+              (dir.path() / "proj" / "sub" / "Templates" / "Head.txt").string());
+    EXPECT_EQ(get(settings::kProcHdrKey), "Nowhere\\P.txt");  // no such file: as written
+    EXPECT_EQ(get(settings::kMarkersKey), "False");
+    EXPECT_EQ(get(settings::kAuthorKey), "default");  // not a key a team shares
+    EXPECT_EQ(get(settings::kSkipExistingKey), "True");
+    EXPECT_EQ(layers.OriginOf(settings::kOptions, settings::kMarkersKey), SettingOrigin::Team);
+    EXPECT_EQ(layers.OriginOf(settings::kOptions, settings::kAuthorKey), SettingOrigin::User);
+    EXPECT_EQ(layers.OriginOf(settings::kOptions, settings::kSkipExistingKey),
+              SettingOrigin::CommandLine);
+
+    layers.SaveSetting(settings::kApp, settings::kOptions, settings::kMarkersKey, "False");
+    layers.SaveSetting(settings::kApp, settings::kOptions, settings::kSkipExistingKey, "True");
+    EXPECT_FALSE(fs::exists(dir.path() / "user.ini"));
+    layers.SaveSetting(settings::kApp, settings::kOptions, settings::kMarkersKey, "True");
+    EXPECT_EQ(user.GetSetting(settings::kApp, settings::kOptions, settings::kMarkersKey, ""),
+              "True");
+    EXPECT_EQ(get(settings::kMarkersKey), "False");
+
+    layers.SetTeam(nullptr, ini);
+    EXPECT_EQ(get(settings::kMarkersKey), "True");
+    EXPECT_TRUE(layers.TeamFile().empty());
+}
+
+TEST(FileLines, CountTheHiddenHeaderAndAttributeLines) {
+    const auto component = ParseModule(
+        "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1\r\nEND\r\nAttribute VB_Name = \"C\"\r\n"
+        "Option Explicit\r\n"                                      // file 6, code 1
+        "Public Property Get Name() As String\r\n"                 // 7, 2
+        "Attribute Name.VB_UserMemId = 0\r\n"                      // 8, hidden
+        "Attribute Name.VB_Description = \"The name\"\r\n"         // 9, hidden
+        "End Property\r\n",                                        // 10, 3
+        "C.cls");
+    const FileLines lines(*component);
+    EXPECT_EQ(lines.FileLineOf(0), 5);
+    EXPECT_EQ(lines.FileLineOf(1), 6);
+    EXPECT_EQ(lines.FileLineOf(2), 7);
+    EXPECT_EQ(lines.FileLineOf(3), 10);
+    EXPECT_EQ(lines.FileLineOf(4), 11);
+    EXPECT_EQ(lines.CodeLineOf(10), 3);
+    EXPECT_FALSE(lines.CodeLineOf(8));
+    EXPECT_FALSE(lines.CodeLineOf(2));
+}
+
+}  // namespace
+}  // namespace brindle::host
