@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <regex>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -44,12 +44,13 @@ protected:
         Write("T/proc.txt", kProcTemplate);
         Write("T/errhdr.txt", kErrHdrTemplate);
         Write("T/errftr.txt", kErrFtrTemplate);
-        Write("brindle.ini", "[Options]\n"
-                             "Module Header Filename=T\\module.txt\n"
-                             "Procedure Header Template Filename=T\\proc.txt\n"
-                             "Error Header Template Filename=T\\errhdr.txt\n"
-                             "Error Footer Template Filename=T\\errftr.txt\n"
-                             "Excluded Procedures=Form_*, *Callback\n");
+        Write("brindle.ini",
+              "[Options]\n"
+              "Module Header Filename=T\\module.txt\n"
+              "Procedure Header Template Filename=T\\proc.txt\n"
+              "Error Header Template Filename=T\\errhdr.txt\n"
+              "Error Footer Template Filename=T\\errftr.txt\n"
+              "Excluded Procedures=Form_*, *Callback\n");
     }
 
     fs::path folder() const { return temp.path() / "Shop"; }
@@ -169,11 +170,11 @@ TEST_F(Upkeep, CheckReportsEachFindingAtItsFileLine) {
     EXPECT_EQ(clean.out, "");
     EXPECT_EQ(Run({"check", "Clean.bas", "--format", "json"}).out,
               "{\n  \"findings\": [],\n  \"ignored\": 0,\n  \"modules\": 1\n}\n");
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"check", "Clean.bas", "--require", "headers"},
-             {"check", "Clean.bas", "--format", "xml"},
-             {"check", "Missing.bas"},
-             {"check"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"check", "Clean.bas", "--require", "headers"},
+                                               {"check", "Clean.bas", "--format", "xml"},
+                                               {"check", "Missing.bas"},
+                                               {"check"}}) {
         EXPECT_EQ(Run(args).status, 2) << args.back();
     }
 }
@@ -213,7 +214,8 @@ TEST_F(Upkeep, SkipExistingAddsOnlyWhatIsMissing) {
     // As a team setting, and shown as one.
     Write("brindle.ini", File("brindle.ini") + "Skip Existing=True\n");
     const auto options = Run({"options"}).out;
-    EXPECT_TRUE(std::regex_search(options, std::regex("\nskip-existing +on +\\(from brindle.ini\\)\n")))
+    EXPECT_TRUE(
+        std::regex_search(options, std::regex("\nskip-existing +on +\\(from brindle.ini\\)\n")))
         << options;
     EXPECT_TRUE(Run({"add-headers", "Other.bas"}).err.ends_with("brindle: nothing to change\n"));
 }
@@ -255,8 +257,7 @@ TEST_F(Upkeep, ExclusionsKeepEveryCommandAway) {
 
     const auto checked = Run({"check", "Shop.vbp"});
     EXPECT_EQ(checked.status, 0) << checked.out;
-    EXPECT_NE(checked.err.find("brindle: 1 module left out by .brindleignore\n"),
-              std::string::npos)
+    EXPECT_NE(checked.err.find("brindle: 1 module left out by .brindleignore\n"), std::string::npos)
         << checked.err;
 
     Write("T/proc.txt", "' Changed %ProcedureName%\r\n");
@@ -271,9 +272,9 @@ TEST_F(Upkeep, ExclusionsKeepEveryCommandAway) {
 // After a template change every block is rewritten as add-all would write it now, its date
 // kept; a module without blocks gets none.
 TEST_F(Upkeep, RefreshRewritesEveryBlockAndAddsNone) {
-    WriteModule("Shop.bas", {"Option Explicit", "", "Public Function Total(ByVal n As Long) As Long",
-                             "    Total = n", "End Function", "", "Private Sub Reset()",
-                             "End Sub"});
+    WriteModule("Shop.bas",
+                {"Option Explicit", "", "Public Function Total(ByVal n As Long) As Long",
+                 "    Total = n", "End Function", "", "Private Sub Reset()", "End Sub"});
     WriteModule("Bare.bas", {"Sub Main()", "End Sub"});
     const auto bare = File("Bare.bas");
     WriteProject({"Shop.bas"});
@@ -298,8 +299,8 @@ TEST_F(Upkeep, RefreshRewritesEveryBlockAndAddsNone) {
     Write("Again.bas", original);
     WriteProject({"Again.bas"});
     ASSERT_EQ(Run({"add-all", "Shop.vbp", "--yes", "-q"}).status, 0);
-    const auto fresh = std::regex_replace(File("Again.bas"), std::regex("Total, [^\r]*"),
-                                          "Total, 1999");
+    const auto fresh =
+        std::regex_replace(File("Again.bas"), std::regex("Total, [^\r]*"), "Total, 1999");
     EXPECT_EQ(WithoutMarkerLines(result), WithoutMarkerLines(fresh));
     EXPECT_EQ(result, fresh);
 

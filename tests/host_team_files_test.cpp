@@ -62,9 +62,10 @@ TEST(TeamSettings, LieOverTheUsersOwnAndAreNeverWrittenIntoThem) {
     fs::create_directories(dir.path() / "proj" / "sub" / "Templates");
     test::WriteBytes(dir.path() / "proj" / "sub" / "Templates" / "Head.txt", "' %ModuleName%\n");
     const auto ini = dir.path() / "proj" / "sub" / "brindle.ini";
-    test::WriteBytes(ini, "[options]\r\nmodule header filename=Templates\\Head.txt\r\n"
-                          "Procedure Header Template Filename=Nowhere\\P.txt\r\n"
-                          "Add Code Markers=False ; off for everyone\r\nAuthor=Not shared\r\n");
+    test::WriteBytes(ini,
+                     "[options]\r\nmodule header filename=Templates\\Head.txt\r\n"
+                     "Procedure Header Template Filename=Nowhere\\P.txt\r\n"
+                     "Add Code Markers=False ; off for everyone\r\nAuthor=Not shared\r\n");
     EXPECT_EQ(FindTeamSettings(dir.path() / "proj" / "sub" / "Templates"), ini);
     EXPECT_FALSE(FindTeamSettings(dir.path() / "proj"));
 
@@ -102,11 +103,11 @@ TEST(TeamSettings, LieOverTheUsersOwnAndAreNeverWrittenIntoThem) {
 TEST(FileLines, CountTheHiddenHeaderAndAttributeLines) {
     const auto component = ParseModule(
         "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1\r\nEND\r\nAttribute VB_Name = \"C\"\r\n"
-        "Option Explicit\r\n"                                      // file 6, code 1
-        "Public Property Get Name() As String\r\n"                 // 7, 2
-        "Attribute Name.VB_UserMemId = 0\r\n"                      // 8, hidden
-        "Attribute Name.VB_Description = \"The name\"\r\n"         // 9, hidden
-        "End Property\r\n",                                        // 10, 3
+        "Option Explicit\r\n"                               // file 6, code 1
+        "Public Property Get Name() As String\r\n"          // 7, 2
+        "Attribute Name.VB_UserMemId = 0\r\n"               // 8, hidden
+        "Attribute Name.VB_Description = \"The name\"\r\n"  // 9, hidden
+        "End Property\r\n",                                 // 10, 3
         "C.cls");
     const FileLines lines(*component);
     EXPECT_EQ(lines.FileLineOf(0), 5);

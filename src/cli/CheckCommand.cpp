@@ -49,10 +49,9 @@ void CheckTemplates(Session& session, const Request& request, int codePage, RunL
                         "blocks");
         }
         for (const auto& unknown : UnknownKeywords(*text)) {
-            findings.push_back({Label(session.Templates().Resolve(*path), codePage), unknown.line,
-                                "keyword",
-                                "%" + unknown.name +
-                                    "% is no template keyword; it stays in the text as it is"});
+            findings.push_back(
+                {Label(session.Templates().Resolve(*path), codePage), unknown.line, "keyword",
+                 "%" + unknown.name + "% is no template keyword; it stays in the text as it is"});
         }
     }
 }
@@ -63,8 +62,7 @@ void PrintText(const std::vector<Reported>& findings, std::ostream& out) {
     }
 }
 
-void PrintJson(const std::vector<Reported>& findings, int modules, int ignored,
-               std::ostream& out) {
+void PrintJson(const std::vector<Reported>& findings, int modules, int ignored, std::ostream& out) {
     auto list = nlohmann::json::array();
     for (const auto& finding : findings) {
         list.push_back({{"file", finding.file},
@@ -126,8 +124,8 @@ int RunCheck(const Request& request, const Streams& io) {
     io.out << std::flush;
     NoteIgnored(inputs.ignored, log);
     const auto count = std::to_string(findings.size());
-    log.Note((findings.empty() ? std::string("no findings") : count + " finding" +
-                                                                 (findings.size() == 1 ? "" : "s")) +
+    log.Note((findings.empty() ? std::string("no findings")
+                               : count + " finding" + (findings.size() == 1 ? "" : "s")) +
              " in " + std::to_string(modules) + (modules == 1 ? " module" : " modules"));
     return findings.empty() && log.Failures() == 0 ? 0 : 1;
 }

@@ -6,8 +6,8 @@
 
 #include "host/files/IgnoreFile.h"
 #include "host/files/ModuleFile.h"
-#include "host/files/TeamSettings.h"
 #include "host/files/ProjectFile.h"
+#include "host/files/TeamSettings.h"
 #include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;

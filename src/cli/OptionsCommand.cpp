@@ -106,22 +106,23 @@ void Print(const Shown& shown, host::LayeredSettings& layers,
         }
         return cells;
     };
-    PrintColumns({{"settings-file", shown.settingsFile},
-                  {"team-settings", shown.teamFile.empty() ? "none" : shown.teamFile},
-                  {"author", fields.msAuthor},
-                  row("markers", OnOff(fields.mbAddCodeMarkers), settings::kMarkersKey),
-                  {"splash", OnOff(!fields.mbDisableSplash)},
-                  row("skip-existing", OnOff(fields.mbSkipExisting), settings::kSkipExistingKey),
-                  row("excluded-procedures", fields.msExcludedProcs.empty() ? "none" : fields.msExcludedProcs,
-                      settings::kExcludedProcsKey),
-                  {"codepage", std::to_string(shown.codePage)},
-                  templateRow("module-header-template", fields.msModHdrFname, settings::kModHdrKey),
-                  templateRow("procedure-header-template", fields.msProcHdrFname,
-                              settings::kProcHdrKey),
-                  templateRow("error-header-template", fields.msErrHdrFname, settings::kErrHdrKey),
-                  templateRow("error-footer-template", fields.msErrFtrFname, settings::kErrFtrKey),
-                  {"last-directory", fields.msLastDir}},
-                 out);
+    PrintColumns(
+        {{"settings-file", shown.settingsFile},
+         {"team-settings", shown.teamFile.empty() ? "none" : shown.teamFile},
+         {"author", fields.msAuthor},
+         row("markers", OnOff(fields.mbAddCodeMarkers), settings::kMarkersKey),
+         {"splash", OnOff(!fields.mbDisableSplash)},
+         row("skip-existing", OnOff(fields.mbSkipExisting), settings::kSkipExistingKey),
+         row("excluded-procedures",
+             fields.msExcludedProcs.empty() ? "none" : fields.msExcludedProcs,
+             settings::kExcludedProcsKey),
+         {"codepage", std::to_string(shown.codePage)},
+         templateRow("module-header-template", fields.msModHdrFname, settings::kModHdrKey),
+         templateRow("procedure-header-template", fields.msProcHdrFname, settings::kProcHdrKey),
+         templateRow("error-header-template", fields.msErrHdrFname, settings::kErrHdrKey),
+         templateRow("error-footer-template", fields.msErrFtrFname, settings::kErrFtrKey),
+         {"last-directory", fields.msLastDir}},
+        out);
 }
 
 // A change to a value that the team's brindle.ini gives is kept in the user's own settings,
@@ -137,8 +138,7 @@ void WarnOfTeamValues(const OptionChanges& changes, host::LayeredSettings& layer
     };
     for (const auto& [given, key] : changed) {
         if (given && layers.OriginOf(settings::kOptions, key) == host::SettingOrigin::Team) {
-            log.Warning("\"" + std::string(key) + "\" is set by " +
-                        layers.TeamFile().string() +
+            log.Warning("\"" + std::string(key) + "\" is set by " + layers.TeamFile().string() +
                         ", which applies here; your own setting was changed for elsewhere");
         }
     }

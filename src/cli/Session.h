@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 

@@ -25,8 +25,8 @@ struct LinePattern {
 
 // Matches the holes from `hole` on, the piece before it already matched up to `at`; the
 // shortest text for each hole first. `values` receives what each hole stood for.
-bool MatchFrom(const LinePattern& pattern, std::string_view line, std::size_t hole,
-               std::size_t at, std::vector<std::string_view>& values) {
+bool MatchFrom(const LinePattern& pattern, std::string_view line, std::size_t hole, std::size_t at,
+               std::vector<std::string_view>& values) {
     if (hole == pattern.holes.size()) {
         return at == line.size();
     }
@@ -190,8 +190,9 @@ std::optional<std::string> KeywordValueIn(const AddinFields& fields, CodeModule&
     }
     for (const auto& templateLine : InsertedLines(module.FromUnicode(*tmplt))) {
         const auto pattern = TemplateLinePattern(templateLine);
-        const auto hole = std::find_if(pattern.holes.begin(), pattern.holes.end(),
-                                       [&](const auto& name) { return EqualsNoCase(name, keyword); });
+        const auto hole =
+            std::find_if(pattern.holes.begin(), pattern.holes.end(),
+                         [&](const auto& name) { return EqualsNoCase(name, keyword); });
         if (hole == pattern.holes.end()) {
             continue;
         }
@@ -212,9 +213,8 @@ std::vector<UnknownKeyword> UnknownKeywords(std::string_view tmplt) {
     for (std::size_t i = 0; i < tmplt.size(); ++i) {
         const char c = tmplt[i];
         if (c == '%') {
-            const auto name = open == std::string_view::npos
-                                  ? std::string_view()
-                                  : tmplt.substr(open + 1, i - open - 1);
+            const auto name = open == std::string_view::npos ? std::string_view()
+                                                             : tmplt.substr(open + 1, i - open - 1);
             if (!name.empty() && !IsTemplateKeyword(name)) {
                 unknown.push_back({std::string(name), line});
             }

@@ -123,7 +123,8 @@ private:
                 code_.broken.push_back(*step.broken);
             }
             if (step.block) {
-                code_.blocks.push_back({*step.block, BlockRole::Other, ProcAt(step.block->begin.line)});
+                code_.blocks.push_back(
+                    {*step.block, BlockRole::Other, ProcAt(step.block->begin.line)});
                 byEnd_[step.block->end.line] = code_.blocks.size() - 1;
             }
         }
@@ -223,9 +224,8 @@ private:
                              code_.blocks[1].role == BlockRole::ProcedureHeader &&
                              code_.blocks[1].proc == first.proc;
         const auto& proc = code_.procedures[*first.proc];
-        if (stacked ||
-            Resembles(BlockRole::ProcedureHeader, BlockRole::ModuleHeader, first, &proc) ==
-                BlockRole::ModuleHeader) {
+        if (stacked || Resembles(BlockRole::ProcedureHeader, BlockRole::ModuleHeader, first,
+                                 &proc) == BlockRole::ModuleHeader) {
             first.role = BlockRole::ModuleHeader;
             first.proc.reset();
         }

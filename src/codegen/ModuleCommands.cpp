@@ -38,9 +38,8 @@ ProcList ProceduresFor(const AddinFields& fields, CodeModule& module, Piece piec
     if (!fields.mbSkipExisting && !MayExclude(fields, module)) {
         return selected;
     }
-    const auto code = fields.mbSkipExisting
-                          ? MapGeneratedCode(fields, module)
-                          : GeneratedCode{ModuleProcedures(module), {}, {}};
+    const auto code = fields.mbSkipExisting ? MapGeneratedCode(fields, module)
+                                            : GeneratedCode{ModuleProcedures(module), {}, {}};
     const auto exclusions = FindExclusions(fields, module, code.procedures);
     ProcList kept;
     for (const auto& proc : selected) {
@@ -63,7 +62,8 @@ void AddModuleHeader(const AddinFields& fields, CodeModule& module) {
         if (MayExclude(fields, module) && ModuleExclusion(module, ModuleProcedures(module))) {
             return;
         }
-        if (fields.mbSkipExisting && MapGeneratedCode(fields, module).Has(BlockRole::ModuleHeader)) {
+        if (fields.mbSkipExisting &&
+            MapGeneratedCode(fields, module).Has(BlockRole::ModuleHeader)) {
             return;
         }
         std::int32_t at = 1;

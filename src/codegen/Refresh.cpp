@@ -74,8 +74,7 @@ std::string NewText(const AddinFields& fields, CodeModule& module, const Subject
     }
     const auto& proc = *subject.proc;
     const auto member = ProcedureMemberOf(module, proc.name);
-    return BuildCode(dated, tmplt, module, member.get(),
-                     module.ProcBodyLine(proc.name, proc.kind));
+    return BuildCode(dated, tmplt, module, member.get(), module.ProcBodyLine(proc.name, proc.kind));
 }
 
 void Refresh(const AddinFields& fields, CodeModule& module, const Subject& subject) {
@@ -212,8 +211,8 @@ private:
             const auto kind = ExitKindIn(module_.Lines(line, 1));
             if (!kind.empty() && kind != want) {
                 Add(line, "exit",
-                    "Exit " + kind + " in the marked " + std::string(TitleOf(block.role)) +
-                        " of " + Shown(module_, proc) + " (it is a " + want + " now)");
+                    "Exit " + kind + " in the marked " + std::string(TitleOf(block.role)) + " of " +
+                        Shown(module_, proc) + " (it is a " + want + " now)");
             }
         }
     }

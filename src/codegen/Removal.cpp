@@ -167,8 +167,7 @@ void RemoveMarked(const AddinFields& fields, CodeModule& module, Take take, Diag
 }  // namespace
 
 void RemoveCodeMarkers(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
-    PassOn("Brindle.RemoveCodeMarkers",
-           [&] { RemoveMarked(fields, module, Take::Markers, sink); });
+    PassOn("Brindle.RemoveCodeMarkers", [&] { RemoveMarked(fields, module, Take::Markers, sink); });
 }
 
 void RemoveCode(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {

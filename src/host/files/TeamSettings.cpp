@@ -15,7 +15,9 @@ namespace brindle::host {
 namespace {
 
 // What no stored text is: tells an absent key from any value.
-constexpr std::string_view kAbsent = "\x01" "absent";
+constexpr std::string_view kAbsent =
+    "\x01"
+    "absent";
 
 constexpr std::array<std::string_view, 4> kTemplateKeys = {
     settings::kModHdrKey, settings::kProcHdrKey, settings::kErrHdrKey, settings::kErrFtrKey};
@@ -46,9 +48,8 @@ std::string TeamTemplatePath(const fs::path& teamFile, const std::string& path) 
 
 std::string Folded(std::string_view text) {
     std::string folded(text);
-    std::transform(folded.begin(), folded.end(), folded.begin(), [](unsigned char c) {
-        return static_cast<char>(std::tolower(c));
-    });
+    std::transform(folded.begin(), folded.end(), folded.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return folded;
 }
 

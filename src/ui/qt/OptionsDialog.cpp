@@ -130,8 +130,8 @@ private:
             QStringLiteral("Add Code Markers (Allows for removal of code added by Brindle)"));
         chkDisableSplash = Named<QCheckBox>("chkDisableSplash",
                                             QStringLiteral("Disable splash screen on startup"));
-        chkSkipExisting = Named<QCheckBox>(
-            "chkSkipExisting", QStringLiteral("Skip procedures that already have one"));
+        chkSkipExisting = Named<QCheckBox>("chkSkipExisting",
+                                           QStringLiteral("Skip procedures that already have one"));
         grid->addWidget(label, 0, 0);
         grid->addWidget(txtAuthor, 0, 1);
         grid->addWidget(chkCodeMarkers, 1, 0, 1, 2);
