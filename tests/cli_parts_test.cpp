@@ -39,7 +39,8 @@ TEST(CommandLineParsing, ShortAndRarelyUsedFlagsReachTheRequest) {
 TEST(CommandLineParsing, HelpWithAnExampleExitsWithZeroAndMistakesWithTwo) {
     for (const std::string command :
          {"add-module-header", "add-headers", "add-error-handlers", "remove-markers", "remove-code",
-          "add-all", "remove-markers-all", "remove-code-all", "procedures", "options"}) {
+          "add-all", "remove-markers-all", "remove-code-all", "procedures", "options", "check",
+          "refresh"}) {
         const auto help = std::get<Exit>(Parse({command.c_str(), "--help"}));
         EXPECT_EQ(help.status, 0);
         EXPECT_NE(help.out.find("Example:\n  brindle " + command), std::string::npos) << help.out;
