@@ -1,5 +1,6 @@
 #include "codegen/DeclarationGroup.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <vector>
 
@@ -14,16 +15,6 @@ enum class Directive { None, If, ElseIf, Else, EndIf, Other };
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t';
-}
-
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && IsSpace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsSpace(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 // The words before the first "(", split at spaces and tabs.
@@ -57,7 +48,7 @@ bool IsOneOf(std::string_view word, std::initializer_list<std::string_view> opti
 
 Directive DirectiveOf(std::string_view line) {
     const std::string code = GetNonCommentPartOfLine(line);
-    const auto trimmed = Trimmed(code);
+    const auto trimmed = TrimBlanks(code);
     if (trimmed.empty() || trimmed.front() != '#') {
         return Directive::None;
     }
@@ -81,11 +72,22 @@ Directive DirectiveOf(std::string_view line) {
     return Directive::Other;
 }
 
+}  // namespace
+
 bool IsBlankOrComment(std::string_view line) {
-    return Trimmed(GetNonCommentPartOfLine(line)).empty();
+    return TrimBlanks(GetNonCommentPartOfLine(line)).empty();
 }
 
-}  // namespace
+std::vector<std::string_view> StatementsOf(std::string_view code) {
+    std::vector<std::string_view> statements;
+    std::size_t from = 0;
+    while (from <= code.size()) {
+        const auto colon = std::min(code.find(':', from), code.size());
+        statements.push_back(TrimBlanks(code.substr(from, colon - from)));
+        from = colon + 1;
+    }
+    return statements;
+}
 
 std::string DeclaredProcName(std::string_view statement) {
     const std::string code = GetNonCommentPartOfLine(statement);

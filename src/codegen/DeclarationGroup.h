@@ -15,10 +15,17 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/model/Vbide.h"
 
 namespace brindle {
+
+// Whether the line holds nothing but blanks and a comment.
+bool IsBlankOrComment(std::string_view line);
+// The statements of a line's code (comment left out), split at its colons, without the blanks
+// around each.
+std::vector<std::string_view> StatementsOf(std::string_view code);
 
 // The name a Sub, Function or Property statement declares (type suffix removed), or "" when
 // the statement declares no procedure.

@@ -13,26 +13,8 @@
 namespace brindle {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 bool IsCommentLine(std::string_view line) {
     return TrimBlanks(line).starts_with('\'');
-}
-
-bool IsBlankOrComment(std::string_view line) {
-    return TrimBlanks(GetNonCommentPartOfLine(line)).empty();
 }
 
 bool IsOptionStatement(std::string_view line) {
@@ -330,14 +312,10 @@ bool HasOnErrorStatement(CodeModule& module, const ProcSpan& proc) {
     const auto last = proc.endLine != 0 ? proc.endLine - 1 : proc.lastLine;
     for (auto line = proc.firstBodyLine; line <= last; ++line) {
         const auto code = GetNonCommentPartOfLine(module.Lines(line, 1));
-        std::size_t from = 0;
-        while (from <= code.size()) {
-            const auto colon = std::min(code.find(':', from), code.size());
-            auto statement = TrimBlanks(std::string_view(code).substr(from, colon - from));
+        for (auto statement : StatementsOf(code)) {
             if (TakeWord(statement, "On ") && TakeWord(statement, "Error")) {
                 return true;
             }
-            from = colon + 1;
         }
     }
     return false;

@@ -5,6 +5,7 @@
 #include "analysis/LineHelpers.h"
 #include "analysis/ProcDecl.h"
 #include "codegen/BlockText.h"
+#include "codegen/DeclarationGroup.h"
 #include "codegen/GeneratedCode.h"
 #include "codegen/Insertion.h"
 #include "codegen/TextCompare.h"
@@ -97,30 +98,18 @@ std::string Shown(CodeModule& module, const ProcSpan& proc) {
     return module.ToUnicode(ProcedureLabel(module, proc.name, proc.kind));
 }
 
-std::string_view Trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // The kind an Exit statement among the line's statements leaves ("Sub"), or "".
 std::string ExitKindIn(std::string_view line) {
     const auto code = GetNonCommentPartOfLine(line);
-    std::size_t from = 0;
-    while (from <= code.size()) {
-        const auto colon = std::min(code.find(':', from), code.size());
-        const auto statement = Trimmed(std::string_view(code).substr(from, colon - from));
+    for (const auto statement : StatementsOf(code)) {
         for (const std::string_view kind : {"Sub", "Function", "Property"}) {
             const auto exit = "Exit " + std::string(kind);
             if (statement.size() >= exit.size() &&
                 EqualsNoCase(statement.substr(0, exit.size()), exit) &&
-                Trimmed(statement.substr(exit.size())).empty()) {
+                TrimBlanks(statement.substr(exit.size())).empty()) {
                 return std::string(kind);
             }
         }
-        from = colon + 1;
     }
     return {};
 }

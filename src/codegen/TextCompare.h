@@ -23,4 +23,13 @@ inline bool ContainsNoCase(std::string_view text, std::string_view part) {
            part.empty();
 }
 
+// Without the blanks and tabs around it.
+inline std::string_view TrimBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 }  // namespace brindle
