@@ -117,14 +117,16 @@ private:
                          [](const auto& a, const auto& b) { return a.first.line < b.first.line; });
     }
 
+    // Spans ascend and do not overlap.
     std::optional<std::size_t> ProcAt(std::int32_t line) const {
         const auto& procs = code_.procedures;
-        for (std::size_t p = 0; p < procs.size(); ++p) {
-            if (line >= procs[p].startLine && line <= procs[p].lastLine) {
-                return p;
-            }
+        const auto after =
+            std::upper_bound(procs.begin(), procs.end(), line,
+                             [](std::int32_t l, const ProcSpan& p) { return l < p.startLine; });
+        if (after == procs.begin() || line > std::prev(after)->lastLine) {
+            return std::nullopt;
         }
-        return std::nullopt;
+        return static_cast<std::size_t>(std::prev(after) - procs.begin());
     }
 
     // Upwards from the declaration: comment lines, and whole blocks, each a header.
@@ -152,11 +154,14 @@ private:
     void MarkErrorBlocks(std::size_t p) {
         const auto& proc = code_.procedures[p];
         const auto bottom = proc.endLine != 0 ? proc.endLine : proc.lastLine + 1;
+        // Blocks ascend by their begin markers.
+        const auto from = std::lower_bound(
+            code_.blocks.begin(), code_.blocks.end(), proc.firstBodyLine,
+            [](const GeneratedBlock& b, std::int32_t l) { return b.block.begin.line < l; });
         std::vector<std::size_t> inside;
-        for (std::size_t b = 0; b < code_.blocks.size(); ++b) {
-            const auto& block = code_.blocks[b].block;
-            if (block.begin.line >= proc.firstBodyLine && block.end.line < bottom) {
-                inside.push_back(b);
+        for (auto b = from; b != code_.blocks.end() && b->block.begin.line < bottom; ++b) {
+            if (b->block.end.line < bottom) {
+                inside.push_back(static_cast<std::size_t>(b - code_.blocks.begin()));
             }
         }
         if (inside.empty()) {
