@@ -51,11 +51,6 @@ std::string_view Caption(Command command) {
     return "";
 }
 
-constexpr std::string_view kRefreshTitle = "Refresh Brindle Code";
-constexpr std::string_view kRefreshPrompt =
-    "Are you sure you want Brindle to rewrite the code it added \r\n"
-    "with what the templates and options give now?";
-
 Progress ProgressOf(const Request& request) {
     return request.quiet ? Progress::Quiet : Progress::Shown;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/model/Diagnostics.h"
@@ -10,6 +11,12 @@
 #include "templates/AddinFields.h"
 
 namespace brindle {
+
+// What a host names its own Refresh command and asks before it runs it.
+inline constexpr std::string_view kRefreshTitle = "Refresh Brindle Code";
+inline constexpr std::string_view kRefreshPrompt =
+    "Are you sure you want Brindle to rewrite the code it added \r\n"
+    "with what the templates and options give now?";
 
 // Rewrites the lines between the markers of every module header, procedure header, error
 // header and footer of the module with what the templates and options give now (after a
