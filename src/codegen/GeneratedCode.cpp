@@ -18,7 +18,8 @@ bool IsCommentLine(std::string_view line) {
 }
 
 bool IsOptionStatement(std::string_view line) {
-    const auto code = TrimBlanks(GetNonCommentPartOfLine(line));
+    const auto statement = GetNonCommentPartOfLine(line);
+    const auto code = TrimBlanks(statement);
     return code.size() > 7 && EqualsNoCase(code.substr(0, 7), "Option ");
 }
 
