@@ -138,8 +138,9 @@ void WarnOfTeamValues(const OptionChanges& changes, host::LayeredSettings& layer
     };
     for (const auto& [given, key] : changed) {
         if (given && layers.OriginOf(settings::kOptions, key) == host::SettingOrigin::Team) {
-            log.Warning("\"" + std::string(key) + "\" is set by " + layers.TeamFile().string() +
-                        ", which applies here; your own setting was changed for elsewhere");
+            std::string text(1, '"');
+            text.append(key).append("\" is set by ").append(layers.TeamFile().string());
+            log.Warning(text + ", which applies here; your own setting was changed for elsewhere");
         }
     }
 }
