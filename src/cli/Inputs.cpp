@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "host/files/FileSystem.h"
 #include "host/files/ModuleFile.h"
 #include "host/files/ProjectFile.h"
 #include "host/vb6/CodePage.h"
@@ -37,7 +38,7 @@ public:
     // Raises ProjectFileError when the file is no project file.
     void Load(const fs::path& file) {
         const auto contents = host::ParseProjectFile(host::ReadFileBytes(file), codePage_);
-        const auto name = contents.name.empty() ? file.stem().string() : contents.name;
+        const auto name = contents.name.empty() ? host::TextOf(file.stem()) : contents.name;
         LoadedProject loaded{
             std::make_shared<host::MemoryProject>(name), Label(file, codePage_), {}};
         for (const auto& entry : contents.entries) {
@@ -126,18 +127,20 @@ std::string Label(const fs::path& path, int codePage) {
     const auto absolute = fs::absolute(path).lexically_normal();
     const auto relative = absolute.lexically_relative(fs::current_path());
     const bool below = !relative.empty() && *relative.begin() != "..";
-    return host::ShownAsUtf8((below ? relative : absolute).string(), codePage);
+    return host::ShownAsUtf8(host::TextOf(below ? relative : absolute), codePage);
 }
 
 std::string DiffName(const fs::path& path) {
-    return fs::absolute(path).lexically_normal().lexically_relative(fs::current_path()).string();
+    return host::TextOf(
+        fs::absolute(path).lexically_normal().lexically_relative(fs::current_path()));
 }
 
 Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
     Inputs inputs;
     LoadedProject loaded{std::make_shared<host::MemoryProject>(), "", {}};
     std::set<fs::path> seen;
-    for (const auto& file : files) {
+    for (const auto& name : files) {
+        const fs::path file = host::PathOf(name);
         CheckExists(file, codePage);
         if (!seen.insert(Canonical(file)).second) {
             continue;
@@ -152,7 +155,8 @@ Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
     return inputs;
 }
 
-Inputs LoadProjects(const std::string& file, int codePage) {
+Inputs LoadProjects(const std::string& name, int codePage) {
+    const fs::path file = host::PathOf(name);
     const auto text = ReadInput(file, codePage);
     Inputs inputs;
     ProjectLoader loader(codePage, inputs);

@@ -8,6 +8,7 @@
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
 #include "cli/Table.h"
+#include "host/files/FileSystem.h"
 #include "host/vb6/CodePage.h"
 #include "templates/OptionStore.h"
 
@@ -75,7 +76,8 @@ struct Shown {
     OptionsControls controls;
     std::string lastDir;
     int codePage = kDefaultCodePage;
-    std::string settingsFile;
+    std::string settings;  // the file, or the registry key
+    bool settingsInFile = true;
 };
 
 void Print(const Shown& shown, const host::TemplateFileReader& reader, std::ostream& out) {
@@ -83,9 +85,9 @@ void Print(const Shown& shown, const host::TemplateFileReader& reader, std::ostr
     const auto templateRow = [&](const char* name, const std::string& path) {
         const auto found = Found(reader, path);
         return std::vector<std::string>{name, path,
-                                        "-> " + (found ? found->string() : "not found")};
+                                        "-> " + (found ? host::TextOf(*found) : "not found")};
     };
-    PrintColumns({{"settings-file", shown.settingsFile},
+    PrintColumns({{shown.settingsInFile ? "settings-file" : "settings-key", shown.settings},
                   {"author", controls.txtAuthor},
                   {"markers", OnOff(controls.chkCodeMarkers == 1)},
                   {"splash", OnOff(controls.chkDisableSplash != 1)},
@@ -135,7 +137,7 @@ int RunOptions(const Request& request, const Streams& io) {
             Reset(dialog);
         }
         Apply(changes, dialog.Controls(), reader, log);
-        shown = Shown{dialog.Controls(), dialog.LastDir(), codePage, {}};
+        shown = Shown{dialog.Controls(), dialog.LastDir(), codePage, {}, true};
         return changes.Any() ? DialogButton::OK : DialogButton::Cancel;
     };
     Session session(log, setup);
@@ -150,8 +152,8 @@ int RunOptions(const Request& request, const Streams& io) {
         log.Problem("options", "the add-in did not connect; the options were not shown");
         return 1;
     }
-    shown->settingsFile =
-        host::ShownAsUtf8(fs::absolute(session.Settings().FileName()).string(), codePage);
+    shown->settings = session.SettingsLabel(false);
+    shown->settingsInFile = session.Settings().IsFile();
     Print(*shown, reader, io.out);
     return log.Failures() > 0 ? 1 : 0;
 }
