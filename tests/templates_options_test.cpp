@@ -144,7 +144,8 @@ TEST_P(Options, ATextIsWrittenOnlyWhenItChangesAndAFailureToWriteRaises75) {
     store.SaveSetting(kAppName, "Options", "Author", "Ann");
     EXPECT_EQ(Stored("Options", "Author"), "Ann");
     if (store.IsFile()) {
-        const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24);
+        const auto old = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                                  std::chrono::hours(24));
         fs::last_write_time(file, old);
         store.SaveSetting(kAppName, "Options", "Author", "Ann");
         EXPECT_EQ(fs::last_write_time(file), old);

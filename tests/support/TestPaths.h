@@ -7,6 +7,9 @@
 
 namespace brindle::test {
 
+// Whether paths are those of Windows (the tests then run there, or under Wine).
+constexpr bool kOnWindows = std::filesystem::path::preferred_separator == '\\';
+
 std::filesystem::path SourceDir();
 std::filesystem::path CorpusDir();
 // Every VB6 module file (.bas .cls .frm .ctl .pag .dob .dsr) under the corpus, sorted.

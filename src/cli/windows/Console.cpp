@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <shellapi.h>
 #include <windows.h>
 
 #include <cstdio>

@@ -25,7 +25,7 @@ std::optional<std::string> EnvironmentValue(const char* name);
 // Gives `file` (no link) the bytes: a temporary file beside it, written, flushed to disk and
 // renamed over it, with the old file's permissions or attributes. Raises ModuleFileError
 // (Unwritable) naming `shown`.
-void ReplaceFile(const std::filesystem::path& file, std::string_view bytes,
-                 const std::filesystem::path& shown);
+void ReplaceFileContents(const std::filesystem::path& file, std::string_view bytes,
+                         const std::filesystem::path& shown);
 
 }  // namespace brindle::host

@@ -151,7 +151,8 @@ std::string LowerHex(unsigned value) {
 std::string EscapeValue(std::string_view value) {
     static constexpr std::string_view kControls = "\a\b\f\n\r\t\v";
     static constexpr std::string_view kLetters = "abfnrtv";
-    const std::string text = value.starts_with('@') ? "@" + std::string(value) : std::string(value);
+    std::string text(value.starts_with('@') ? 1 : 0, '@');
+    text += value;
     std::string out;
     bool quote = false;
     bool escapeHexDigit = false;
@@ -160,7 +161,8 @@ std::string EscapeValue(std::string_view value) {
         const bool afterHex = std::exchange(escapeHexDigit, false);
         const auto control = c == '\0' ? std::string_view::npos : kControls.find(c);
         if (afterHex && HexValue(c) >= 0) {
-            out += "\\x" + LowerHex(static_cast<unsigned char>(c));
+            out += "\\x";
+            out += LowerHex(static_cast<unsigned char>(c));
         } else if (c == '\0') {
             out += "\\0";
             escapeHexDigit = true;
@@ -171,14 +173,16 @@ std::string EscapeValue(std::string_view value) {
             out += '\\';
             out += c;
         } else if (static_cast<unsigned char>(c) <= 0x1F) {
-            out += "\\x" + LowerHex(static_cast<unsigned char>(c));
+            out += "\\x";
+            out += LowerHex(static_cast<unsigned char>(c));
             escapeHexDigit = true;
         } else {
             out += c;
         }
     }
     if (quote || (!out.empty() && (out.front() == ' ' || out.back() == ' '))) {
-        return "\"" + out + "\"";
+        out.insert(out.begin(), '"');
+        out += '"';
     }
     return out;
 }
@@ -283,7 +287,8 @@ std::optional<std::string> UnescapeValue(std::string_view raw) {
         if (item.starts_with("@@")) {
             item.erase(0, 1);
         }
-        joined += (k == 0 ? "" : ", ") + item;
+        joined += k == 0 ? "" : ", ";
+        joined += item;
     }
     return joined;
 }
@@ -409,7 +414,9 @@ std::string IniFile::LineBreak() const {
 }
 
 void IniFile::SetValue(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string line = EscapeKey(key) + "=" + EscapeValue(value);
+    std::string line = EscapeKey(key);
+    line += '=';
+    line += EscapeValue(value);
     const std::string lineBreak = LineBreak();
     if (const Entry* entry = Find(section, key)) {
         std::size_t end = entry->end;
@@ -429,7 +436,10 @@ void IniFile::SetValue(std::string_view section, std::string_view key, std::stri
         if (!text_.empty()) {
             text_ += lineBreak;
         }
-        text_ += "[" + EscapeKey(section) + "]" + lineBreak + line + lineBreak;
+        for (const std::string& part :
+             {std::string("["), EscapeKey(section), std::string("]"), lineBreak, line, lineBreak}) {
+            text_ += part;
+        }
     }
     Parse();
 }

@@ -461,7 +461,7 @@ void WriteFileAtomically(const fs::path& file, std::string_view bytes) {
                                   "cannot follow the link: " + error.message());
         }
     }
-    ReplaceFile(target, bytes, file);
+    ReplaceFileContents(target, bytes, file);
 }
 
 // --- MemoryComponent's file ---

@@ -100,7 +100,7 @@ std::optional<std::string> EnvironmentValue(const char* name) {
     return std::string(value);
 }
 
-void ReplaceFile(const fs::path& file, std::string_view bytes, const fs::path& shown) {
+void ReplaceFileContents(const fs::path& file, std::string_view bytes, const fs::path& shown) {
     struct stat old {};
     bool exists = ::stat(file.c_str(), &old) == 0;
     TemporaryFile temporary(file, shown);

@@ -134,7 +134,7 @@ std::optional<std::string> EnvironmentValue(const char* name) {
 }
 
 // The old file's attributes (hidden, archive, ...) carry over; a read-only file is not replaced.
-void ReplaceFile(const fs::path& file, std::string_view bytes, const fs::path& shown) {
+void ReplaceFileContents(const fs::path& file, std::string_view bytes, const fs::path& shown) {
     const std::wstring target = Win32Path(file);
     DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {

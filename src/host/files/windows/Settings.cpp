@@ -48,7 +48,7 @@ public:
         IniFile ini = Load();
         ini.SetValue(group, name, text);
         try {
-            ReplaceFile(file_, ini.Text(), file_);
+            ReplaceFileContents(file_, ini.Text(), file_);
         } catch (const ModuleFileError&) {
             Raise(Err::PathFileAccess, kApplication);
         }
