@@ -39,7 +39,7 @@ inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& 
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
         if (entry.is_regular_file()) {
-            files[entry.path().lexically_relative(folder).string()] = ReadBytes(entry.path());
+            files[Generic(entry.path().lexically_relative(folder))] = ReadBytes(entry.path());
         }
     }
     return files;

@@ -12,12 +12,6 @@ namespace fs = std::filesystem;
 namespace brindle::cli {
 namespace {
 
-fs::path Canonical(const fs::path& path) {
-    std::error_code error;
-    auto canonical = fs::weakly_canonical(path, error);
-    return error ? fs::absolute(path).lexically_normal() : canonical;
-}
-
 // Loads one module file. Raises ModuleFileError, or InputError for a file whose bytes the
 // host could not give back exactly (it is then left alone rather than rewritten).
 LoadedModule LoadModule(const fs::path& path, int codePage, host::MemoryProject& project) {
@@ -74,7 +68,7 @@ private:
                                "; the other modules are done");
             return;
         }
-        if (!loaded_.insert(Canonical(found.path)).second) {
+        if (!loaded_.insert(host::FileIdentity(found.path)).second) {
             return;  // a module shared by projects of a group is done once, by the first
         }
         try {
@@ -93,7 +87,7 @@ private:
 
     int codePage_;
     Inputs& inputs_;
-    std::set<fs::path> loaded_;
+    std::set<std::string> loaded_;
 };
 
 void CheckExists(const fs::path& path, int codePage) {
@@ -131,18 +125,21 @@ std::string Label(const fs::path& path, int codePage) {
 }
 
 std::string DiffName(const fs::path& path) {
-    return host::TextOf(
-        fs::absolute(path).lexically_normal().lexically_relative(fs::current_path()));
+    const auto name = fs::absolute(path)
+                          .lexically_normal()
+                          .lexically_relative(fs::current_path())
+                          .generic_u8string();
+    return {name.begin(), name.end()};
 }
 
 Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
     Inputs inputs;
     LoadedProject loaded{std::make_shared<host::MemoryProject>(), "", {}};
-    std::set<fs::path> seen;
+    std::set<std::string> seen;
     for (const auto& name : files) {
         const fs::path file = host::PathOf(name);
         CheckExists(file, codePage);
-        if (!seen.insert(Canonical(file)).second) {
+        if (!seen.insert(host::FileIdentity(file)).second) {
             continue;
         }
         try {

@@ -28,6 +28,11 @@ private:
     std::filesystem::path path_;
 };
 
+// A path in UTF-8 with "/" between its parts, as the tests name files.
+std::string Generic(const std::filesystem::path& path);
+// The path that UTF-8 text names.
+std::filesystem::path PathOf(const std::string& utf8);
+
 std::string ReadBytes(const std::filesystem::path& file);
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 

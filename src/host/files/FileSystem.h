@@ -16,6 +16,10 @@ std::filesystem::path PathOf(std::string_view text);
 // copied from Windows may have in its code page.
 std::string TextOf(const std::filesystem::path& path);
 
+// What tells files apart: two paths give the same text when they lead to the same file,
+// through links and "..", and on Windows in any letter case.
+std::string FileIdentity(const std::filesystem::path& path);
+
 // The running executable; empty when it cannot be told.
 std::filesystem::path ExecutableFile();
 

@@ -86,6 +86,12 @@ std::string TextOf(const fs::path& path) {
     return path.string();
 }
 
+std::string FileIdentity(const fs::path& path) {
+    std::error_code error;
+    const fs::path canonical = fs::weakly_canonical(path, error);
+    return (error ? fs::absolute(path).lexically_normal() : canonical).string();
+}
+
 fs::path ExecutableFile() {
     std::error_code error;
     fs::path executable = fs::read_symlink("/proc/self/exe", error);

@@ -109,6 +109,29 @@ std::string TextOf(const fs::path& path) {
     return Narrow(path.native());
 }
 
+// The volume and the file's index on it; where the file cannot be opened, its full path in
+// capitals.
+std::string FileIdentity(const fs::path& path) {
+    const std::wstring name = Win32Path(path);
+    const HANDLE file =
+        CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known =
+        file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &information) != FALSE;
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    if (known) {
+        return std::to_string(information.dwVolumeSerialNumber) + ":" +
+               std::to_string(information.nFileIndexHigh) + ":" +
+               std::to_string(information.nFileIndexLow);
+    }
+    std::wstring upper = name;
+    CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    return Narrow(upper);
+}
+
 fs::path ExecutableFile() {
     std::wstring name(MAX_PATH, L'\0');
     for (;;) {
