@@ -230,6 +230,24 @@ TEST_F(ModuleFileTest, SaveWritesOnlyWhatChangedInPlaceAndKeepsPermissions) {
     EXPECT_FALSE(module->Save());
 }
 
+// Past the 260 characters that old Windows programs stop at, in folders named in any script.
+TEST_F(ModuleFileTest, LongPathsAndNamesInAnyScriptLoadAndSave) {
+    fs::path folder = dir.path();
+    for (const char* name : {"Überlänge Projekte", "表示と報告", "Отчёты за год"}) {
+        for (int level = 0; level < 7; ++level) {
+            folder /= test::PathOf(std::string(name) + " " + std::to_string(level));
+        }
+    }
+    ASSERT_GT(folder.native().size(), 300u);
+    fs::create_directories(folder);
+    const fs::path file = folder / test::PathOf("Modül.bas");
+    WriteBytes(file, "Attribute VB_Name = \"M\"\r\n");
+    auto module = LoadModuleFile(file);
+    module->CodeModule().InsertLines(1, "' added");
+    EXPECT_TRUE(module->Save());
+    EXPECT_EQ(ReadBytes(file), "Attribute VB_Name = \"M\"\r\n' added\r\n");
+}
+
 TEST_F(ModuleFileTest, SavingThroughALinkReplacesTheFileItNames) {
     if (test::kOnWindows) {
         GTEST_SKIP() << "a symbolic link on Windows needs a privilege that tests do not have";
