@@ -7,14 +7,30 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "host/vb6/windows/Wide.h"
 
 namespace brindle::cli {
 
-// Text mode would turn each LF of a diff into CR LF; a console shows LF alone as a line end.
+namespace {
+
+UINT previousOutputCodePage = 0;
+
+void RestoreOutputCodePage() {
+    SetConsoleOutputCP(previousOutputCodePage);
+}
+
+}  // namespace
+
+// The console's code page is given back at exit. Text mode would turn each LF of a diff into
+// CR LF; a console shows LF alone as a line end.
 std::vector<std::string> OpenConsole(int argc, const char* const* argv) {
-    SetConsoleOutputCP(CP_UTF8);
+    previousOutputCodePage = GetConsoleOutputCP();
+    if (previousOutputCodePage != 0 && previousOutputCodePage != CP_UTF8 &&
+        SetConsoleOutputCP(CP_UTF8) != FALSE) {
+        std::atexit(RestoreOutputCodePage);
+    }
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     int count = 0;
