@@ -16,14 +16,6 @@
 
 namespace brindle::test {
 
-inline std::string ShellQuote(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
 // Runs brindle in `folder` with its settings in `settings`, so that the user's own settings are
 // never touched. Without `typed` it has no terminal (standard input is empty). With it, brindle
 // gets a terminal of its own on which `typed` is typed, and `out` is what the terminal shows.

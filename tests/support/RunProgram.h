@@ -14,6 +14,15 @@ struct BrindleRun {
     std::string err;
 };
 
+// Text as one word of a POSIX shell.
+inline std::string ShellQuote(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
 // Runs `program` with `args` in `folder`, BRINDLE_SETTINGS naming `settings`. Without `typed`
 // standard input is empty; with it the program gets a terminal on which `typed` is typed, and
 // `out` is what the terminal shows (see CanTypeOnATerminal).

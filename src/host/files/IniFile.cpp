@@ -353,13 +353,6 @@ bool ReadLine(std::string_view data, std::size_t& pos, Line& line) {
     return i > start;
 }
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-        return lower(x) == lower(y);
-    });
-}
-
 }  // namespace
 
 IniFile::IniFile(std::string text) : text_(std::move(text)) {
@@ -378,9 +371,9 @@ void IniFile::Parse() {
             const std::size_t close = content.find(']');
             const std::string_view name =
                 Trim(content.substr(1, close == std::string_view::npos ? content.npos : close - 1));
-            section = EqualsIgnoringAsciiCase(name, "general")    ? std::string()
-                      : EqualsIgnoringAsciiCase(name, "%general") ? std::string("general")
-                                                                  : UnescapeKey(name);
+            section = EqualsIgnoringCase(name, "general")    ? std::string()
+                      : EqualsIgnoringCase(name, "%general") ? std::string("general")
+                                                             : UnescapeKey(name);
             entries_.push_back({section, {}, line.begin, line.end, {}});
         } else if (line.equals != std::string_view::npos) {
             const std::size_t equals = line.equals - line.begin;

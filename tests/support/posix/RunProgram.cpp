@@ -7,17 +7,6 @@
 #include "support/TestPaths.h"
 
 namespace brindle::test {
-namespace {
-
-std::string ShellQuote(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-}  // namespace
 
 // The terminal is script(1)'s.
 BrindleRun RunProgram(const std::filesystem::path& program, const std::filesystem::path& folder,
