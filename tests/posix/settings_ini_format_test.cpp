@@ -99,6 +99,7 @@ TEST(IniFormat, HandWrittenFilesReadAsQtReadsThem) {
         {"[Command%20Line]\nCode%20Page=936\n", "Command Line/Code Page"},
         {"[Other%20App]\nSection\\Key=v\n", "Other App/Section/Key"},
         {"[Options]\nAuthor=Zo\xC3\xAB\n", "Options/Author"},
+        {"\xEF\xBB\xBF[Options]\r\nAuthor=Bom\r\n", "Options/Author"},
     };
     test::TempDir dir;
     int number = 0;

@@ -362,7 +362,7 @@ IniFile::IniFile(std::string text) : text_(std::move(text)) {
 void IniFile::Parse() {
     entries_.clear();
     std::string section;
-    std::size_t pos = 0;
+    std::size_t pos = text_.starts_with("\xEF\xBB\xBF") ? 3 : 0;  // as an editor may save it
     Line line;
     while (ReadLine(text_, pos, line)) {
         const std::string_view content =
