@@ -18,11 +18,26 @@ if(BRINDLE_SANITIZE)
     target_link_options(brindle_sanitizers INTERFACE -fsanitize=address,undefined)
 endif()
 
-# brindle_library(NAME FOLDER [DEPS...]): a static library of every .cpp in FOLDER; a subfolder
-# with sources is a library of its own.
+# brindle_library(NAME FOLDER [DEPS...]): a static library of every .cpp in FOLDER and in its
+# subfolder of this platform (posix or windows); any other subfolder with sources is a library
+# of its own.
 function(brindle_library name folder)
-    file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+    file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp ${folder}/${BRINDLE_PLATFORM}/*.cpp)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PRIVATE brindle_warnings PUBLIC brindle_sanitizers ${ARGN})
+endfunction()
+
+# brindle_host_headers(TARGET FOLDER): a header-only library of the build machine's
+# /usr/include/FOLDER for a cross build, without the rest of /usr/include: its folder alone is
+# linked into an include folder of the build.
+function(brindle_host_headers target folder)
+    set(staged ${CMAKE_BINARY_DIR}/host-headers/${folder})
+    if(NOT EXISTS /usr/include/${folder})
+        message(FATAL_ERROR "/usr/include/${folder} is missing: scripts/install-deps.sh installs it")
+    endif()
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/host-headers)
+    file(CREATE_LINK /usr/include/${folder} ${staged} SYMBOLIC)
+    add_library(${target} INTERFACE IMPORTED)
+    target_include_directories(${target} SYSTEM INTERFACE ${CMAKE_BINARY_DIR}/host-headers)
 endfunction()

@@ -166,12 +166,16 @@ TEST(ProjectsFromEveryLocale, AreFoundAndTheirNamesShownInUtf8) {
         };
         TempDir temp;
         const auto root = temp.path() / "work";
-        const auto project = root / locale.folder;
-        WriteBytes(project / "Code" / (locale.module + ".bas"), module(locale.module));
-        WriteBytes(project / bytes(locale.folder) / bytes(locale.copied + ".bas"),
-                   module(locale.copied));
+        const auto project = root / PathOf(locale.folder);
+        const auto file = project / "Code" / PathOf(locale.module + ".bas");
+        WriteBytes(file, module(locale.module));
+        // Windows names every file in Unicode, whatever code page a copy came from.
+        const auto copied = kOnWindows
+                                ? PathOf(locale.folder) / PathOf(locale.copied + ".bas")
+                                : fs::path(bytes(locale.folder)) / bytes(locale.copied + ".bas");
+        WriteBytes(project / copied, module(locale.copied));
         WriteBytes(
-            project / (locale.folder + ".vbp"),
+            project / PathOf(locale.folder + ".vbp"),
             bytes("Type=Exe\r\nModule=" + locale.module + "; code\\" + locale.module +
                   ".BAS\r\nModule=" + locale.copied + "; " + locale.folder + "\\" + locale.copied +
                   ".bas\r\nModule=Gone; " + locale.module + "\\Gone.bas\r\n"));
@@ -193,21 +197,20 @@ TEST(ProjectsFromEveryLocale, AreFoundAndTheirNamesShownInUtf8) {
         const auto added = run({"add-all", "Group.vbg", "--yes"});
         EXPECT_EQ(added.status, 1);
         for (const std::string& message :
-             {"brindle: " + locale.folder + "/" + locale.folder + ".vbp: line 4: " + locale.module +
-                  "\\Gone.bas: no such file",
+             {"brindle: " + locale.folder + (kOnWindows ? "\\" : "/") + locale.folder +
+                  ".vbp: line 4: " + locale.module + "\\Gone.bas: no such file",
               "[1/2] Adding module header, procedure headers, and error handlers to " +
                   locale.module + "\n",
               "[2/2] Adding module header, procedure headers, and error handlers to " +
                   locale.copied + "\n"}) {
             EXPECT_NE(added.err.find(message), std::string::npos) << message << "\n" << added.err;
         }
-        const auto file = project / "Code" / (locale.module + ".bas");
         EXPECT_EQ(CountLines(ReadBytes(file), bytes("' Module:   " + locale.module)), 1);
 
-        const auto listed = run({"procedures", (file.lexically_relative(root)).string()});
+        const auto listed = run({"procedures", Generic(file.lexically_relative(root))});
         EXPECT_TRUE(listed.out.find("\n" + locale.procedure + "  ") != std::string::npos)
             << listed.out;
-        const auto handler = run({"add-error-handlers", file.lexically_relative(root).string(),
+        const auto handler = run({"add-error-handlers", Generic(file.lexically_relative(root)),
                                   "--proc", locale.procedure});
         EXPECT_EQ(handler.status, 0) << handler.err;
         EXPECT_EQ(CountLines(ReadBytes(file), "    On Error GoTo BrindleErrorHandler"), 2);

@@ -2,8 +2,6 @@
 // Running the built brindle executable in a folder, as a user's shell would, and looking at
 // the files it leaves.
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -13,56 +11,19 @@
 #include <string>
 #include <vector>
 
+#include "support/RunProgram.h"
 #include "support/TestPaths.h"
 
 namespace brindle::test {
 
-struct BrindleRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-inline std::string ShellQuote(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
 // Runs brindle in `folder` with its settings in `settings`, so that the user's own settings are
 // never touched. Without `typed` it has no terminal (standard input is empty). With it, brindle
-// gets a terminal of its own (through script(1)) on which `typed` is typed, and `out` is what
-// the terminal shows.
+// gets a terminal of its own on which `typed` is typed, and `out` is what the terminal shows.
 inline BrindleRun RunBrindle(const std::filesystem::path& folder,
                              const std::filesystem::path& settings,
                              const std::vector<std::string>& args,
                              const std::optional<std::string>& typed = std::nullopt) {
-    std::string brindle = ShellQuote(BRINDLE_EXE);
-// GCC 12 at -O3 sees a false overlap (-Wrestrict) inside std::string when a literal is put
-// before a temporary string.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
-    for (const auto& arg : args) {
-        brindle += " " + ShellQuote(arg);
-    }
-#pragma GCC diagnostic pop
-    const auto out = folder.parent_path() / (folder.filename().string() + ".out");
-    const auto err = folder.parent_path() / (folder.filename().string() + ".err");
-    const std::string command = "cd " + ShellQuote(folder.string()) + " && " +
-                                (typed ? "printf %s " + ShellQuote(*typed) + " | " : "") +
-                                "BRINDLE_SETTINGS=" + ShellQuote(settings.string()) + " " +
-                                (typed ? "script -qec " + ShellQuote(brindle) + " /dev/null >" +
-                                             ShellQuote(out.string()) + " 2>&1"
-                                       : brindle + " </dev/null >" + ShellQuote(out.string()) +
-                                             " 2>" + ShellQuote(err.string()));
-    const int wait = std::system(command.c_str());
-    BrindleRun run{WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, ReadBytes(out),
-                   typed ? "" : ReadBytes(err)};
-    std::filesystem::remove(out);
-    std::filesystem::remove(err);
-    return run;
+    return RunProgram(BRINDLE_EXE, folder, settings, args, typed);
 }
 
 // Every regular file below `folder`, by its path relative to it, with its bytes.
@@ -70,7 +31,7 @@ inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& 
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
         if (entry.is_regular_file()) {
-            files[entry.path().lexically_relative(folder).string()] = ReadBytes(entry.path());
+            files[Generic(entry.path().lexically_relative(folder))] = ReadBytes(entry.path());
         }
     }
     return files;

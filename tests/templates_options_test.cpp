@@ -1,16 +1,17 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <QSettings>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <tuple>
 
+#include "host/files/FileSystem.h"
 #include "host/files/SettingsFile.h"
 #include "host/files/TemplateFileReader.h"
 #include "host/model/VbError.h"
+#include "support/Stores.h"
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"
 
@@ -27,34 +28,45 @@ auto Tied(const AddinFields& f) {
                     f.mbAddCodeMarkers, f.msLastDir, f.mbDisableSplash, f.mbSkipExisting);
 }
 
-class Options : public ::testing::Test {
+// Every test runs against each store of the platform: the INI file, and on Windows the
+// registry.
+class Options : public ::testing::TestWithParam<std::string> {
 protected:
-    test::TempDir dir;
-    fs::path file = dir.path() / "settings.ini";
+    Options() { test::ClearStores(); }
+    ~Options() override { test::ClearStores(); }
 
-    // Stores texts as a user editing the file would leave them.
+    test::TempDir dir;
+    SettingsFile store{test::OpenStore(GetParam(), dir.path())};
+
+    // Stores texts as a user editing the store would leave them.
     void Store(const char* section, const char* key, const char* text) {
-        SettingsFile(file).SaveSetting(kAppName, section, key, text);
+        SettingsFile(test::OpenStore(GetParam(), dir.path()))
+            .SaveSetting(kAppName, section, key, text);
     }
     AddinFields Load() {
-        SettingsFile store(file);
+        SettingsFile fresh(test::OpenStore(GetParam(), dir.path()));
         AddinFields fields;
-        LoadOptions(store, fields);
+        LoadOptions(fresh, fields);
         return fields;
     }
     void Save(const AddinFields& fields) {
-        SettingsFile store(file);
-        SaveOptions(store, fields);
+        SettingsFile fresh(test::OpenStore(GetParam(), dir.path()));
+        SaveOptions(fresh, fields);
     }
     std::string Stored(const char* section, const char* key) {
-        return SettingsFile(file).GetSetting(kAppName, section, key, "<absent>");
+        return SettingsFile(test::OpenStore(GetParam(), dir.path()))
+            .GetSetting(kAppName, section, key, "<absent>");
     }
 };
 
+INSTANTIATE_TEST_SUITE_P(Stores, Options, testing::ValuesIn(test::StoreKinds()),
+                         [](const auto& store) {
+                             return store.param == "registry" ? "Registry" : "IniFile";
+                         });
+
 // Values that did not change since they were loaded are not written: saving the defaults an
 // empty store gave leaves it empty.
-TEST_F(Options, AnEmptyStoreGivesTheDefaultsWhichSaveAsTextUnderTheirSectionsAndKeys) {
-    SettingsFile store(file);
+TEST_P(Options, AnEmptyStoreGivesTheDefaultsWhichSaveAsTextUnderTheirSectionsAndKeys) {
     AddinFields fields;
     LoadOptions(store, fields);
     EXPECT_EQ(Tied(fields), std::make_tuple(".\\Templates\\StandardVBModuleHeader.txt"s,
@@ -63,27 +75,25 @@ TEST_F(Options, AnEmptyStoreGivesTheDefaultsWhichSaveAsTextUnderTheirSectionsAnd
                                             ".\\Templates\\StandardVBErrFooter.txt"s,
                                             "J. R. Tollard"s, true, "C:\\"s, false, false));
     SaveOptions(store, fields);
-    EXPECT_FALSE(fs::exists(file));
+    EXPECT_FALSE(fs::exists(dir.path() / "settings.ini"));
+    EXPECT_EQ(Stored("Options", "Author"), "<absent>");
 
     fields.mbAddCodeMarkers = false;
     fields.mbDisableSplash = true;
     fields.msLastDir = "D:\\";
     SaveOptions(store, fields);
-    QSettings ini(QString::fromStdString(file.string()), QSettings::IniFormat);
-    EXPECT_EQ(ini.value("Options/Add Code Markers").toString(), "False");
-    EXPECT_EQ(ini.value("Options/Disable Splash").toString(), "True");
-    EXPECT_EQ(ini.value("State/Last Directory").toString(), "D:\\");
-    EXPECT_EQ(ini.childGroups(), (QStringList{"Options", "State"}));
-    EXPECT_EQ(ini.childKeys(), QStringList{});
-    ini.beginGroup("Options");
-    EXPECT_EQ(ini.childKeys(), (QStringList{"Add Code Markers", "Disable Splash"}));
+    EXPECT_EQ(Stored("Options", "Add Code Markers"), "False");
+    EXPECT_EQ(Stored("Options", "Disable Splash"), "True");
+    EXPECT_EQ(Stored("State", "Last Directory"), "D:\\");
+    EXPECT_EQ(Stored("Options", "Author"), "<absent>");
+    EXPECT_EQ(Stored("State", "Disable Splash"), "<absent>");
 }
 
 // As the host language converts text. A text that is no Boolean gives the default (Add Code
 // Markers on, Disable Splash off), the rest still loads, and saving keeps that text: it was
 // never read from it. Saving keeps a text that reads as the value too. A value the user chose
 // is written.
-TEST_F(Options, BooleansReadAsTheHostLanguageConvertsText) {
+TEST_P(Options, BooleansReadAsTheHostLanguageConvertsText) {
     const std::pair<const char*, std::optional<bool>> cases[] = {
         {"false", false},      {"FALSE", false},     {"0", false},           {" 0 ", false},
         {"0.0", false},        {"True", true},       {"tRUE", true},         {"-1", true},
@@ -110,13 +120,13 @@ TEST_F(Options, BooleansReadAsTheHostLanguageConvertsText) {
     EXPECT_EQ(Stored("Options", "Disable Splash"), "True");
 }
 
-TEST_F(Options, SaveThenLoadRestoresEveryField) {
+TEST_P(Options, SaveThenLoadRestoresEveryField) {
     AddinFields saved;
     saved.msModHdrFname = "";
     saved.msProcHdrFname = "/opt/team/Proc Header.txt";
     saved.msErrHdrFname = "..\\shared\\Err, Header.txt";
     saved.msErrFtrFname = "  spaced  ";
-    saved.msAuthor = "Zoë \"Q\" O'Brien; #1 = @dev";
+    saved.msAuthor = "Zo\xC3\xAB \"Q\" O'Brien; #1 = @dev \xE6\x97\xA5\xE6\x9C\xAC";
     saved.mbAddCodeMarkers = false;
     saved.msLastDir = "/home/me/vb";
     saved.mbDisableSplash = true;
@@ -125,25 +135,25 @@ TEST_F(Options, SaveThenLoadRestoresEveryField) {
     EXPECT_EQ(Tied(Load()), Tied(saved));
     EXPECT_EQ(Stored("Options", "Skip Existing"), "True");
 
-    // A hand-edited value with a bare comma is read whole.
-    test::WriteBytes(file, "[Options]\nAuthor=Smith, John\n");
-    EXPECT_EQ(Load().msAuthor, "Smith, John");
+    // Another application's settings are its own.
+    store.SaveSetting("Other App", "Options", "Author", "Other");
+    EXPECT_EQ(Stored("Options", "Author"), saved.msAuthor);
+    EXPECT_EQ(store.GetSetting("Other App", "Options", "Author", ""), "Other");
 }
 
-ino_t Inode(const fs::path& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
-}
-
-TEST_F(Options, TheFileIsWrittenOnlyWhenATextChangesAndAFailureToWriteRaises75) {
-    SettingsFile store(file);
+TEST_P(Options, ATextIsWrittenOnlyWhenItChangesAndAFailureToWriteRaises75) {
+    const fs::path file = dir.path() / "settings.ini";
     store.SaveSetting(kAppName, "Options", "Author", "Ann");
-    const ino_t written = Inode(file);
-    ASSERT_NE(written, 0u);
-    store.SaveSetting(kAppName, "Options", "Author", "Ann");
-    EXPECT_EQ(Inode(file), written);
-    store.SaveSetting(kAppName, "Options", "Author", "Bob");
-    EXPECT_NE(Inode(file), written);
+    EXPECT_EQ(Stored("Options", "Author"), "Ann");
+    if (store.IsFile()) {
+        const auto old = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                                  std::chrono::hours(24));
+        fs::last_write_time(file, old);
+        store.SaveSetting(kAppName, "Options", "Author", "Ann");
+        EXPECT_EQ(fs::last_write_time(file), old);
+        store.SaveSetting(kAppName, "Options", "Author", "Bob");
+        EXPECT_NE(fs::last_write_time(file), old);
+    }
 
     test::WriteBytes(dir.path() / "plain", "not a folder");
     SettingsFile unwritable(dir.path() / "plain" / "settings.ini");
@@ -155,10 +165,19 @@ TEST_F(Options, TheFileIsWrittenOnlyWhenATextChangesAndAFailureToWriteRaises75) 
     }
 }
 
-TEST(SettingsFileLocation, TheEnvironmentNamesTheFile) {
+// A hand-edited value with a bare comma is read whole.
+TEST(SettingsFile, AValueWithABareCommaIsReadWhole) {
+    test::TempDir dir;
+    test::WriteBytes(dir.path() / "settings.ini", "[Options]\nAuthor=Smith, John\n");
+    SettingsFile store(dir.path() / "settings.ini");
+    EXPECT_EQ(store.GetSetting(kAppName, "Options", "Author", ""), "Smith, John");
+}
+
+TEST(SettingsFile, TheEnvironmentNamesTheFile) {
     const char* named = std::getenv("BRINDLE_SETTINGS");
     ASSERT_NE(named, nullptr);
-    EXPECT_EQ(SettingsFile().FileName(), fs::path(named));
+    EXPECT_TRUE(SettingsFile().IsFile());
+    EXPECT_EQ(fs::absolute(host::PathOf(SettingsFile().Location())), fs::absolute(named));
 }
 
 // Runs a test from a folder of its own, as a user starting Brindle there.
@@ -260,7 +279,7 @@ TEST_F(Loading, OnlyTheTemplatesFolderIsLookedUpInTheInstalledFolders) {
     EXPECT_FALSE(files.Read("Custom.txt"));
     EXPECT_FALSE(files.Read(".\\Other\\Custom.txt"));
     EXPECT_EQ(files.Read("templates\\Sub\\Custom.txt"), "y\r\n");
-    EXPECT_EQ(files.Read((installed.path() / "Custom.txt").string()), "x\r\n");
+    EXPECT_EQ(files.Read(host::TextOf(installed.path() / "Custom.txt")), "x\r\n");
     EXPECT_FALSE(files.Read(".\\Templates"));
 }
 

@@ -1,5 +1,5 @@
 #include "cli/Main.h"
 
 int main(int argc, char** argv) {
-    return brindle::cli::Main(argc, argv);
+    return brindle::cli::ConsoleMain(argc, argv);
 }

@@ -4,6 +4,7 @@
 
 #include "cli/RunLog.h"
 
+#include "host/files/FileSystem.h"
 #include "host/files/IgnoreFile.h"
 #include "host/files/ModuleFile.h"
 #include "host/files/ProjectFile.h"
@@ -14,12 +15,6 @@ namespace fs = std::filesystem;
 
 namespace brindle::cli {
 namespace {
-
-fs::path Canonical(const fs::path& path) {
-    std::error_code error;
-    auto canonical = fs::weakly_canonical(path, error);
-    return error ? fs::absolute(path).lexically_normal() : canonical;
-}
 
 // Loads one module file. Raises ModuleFileError, or InputError for a file whose bytes the
 // host could not give back exactly (it is then left alone rather than rewritten).
@@ -42,7 +37,7 @@ public:
     void Load(const fs::path& file) {
         ignore_ = host::IgnoreFile::Beside(file);
         const auto contents = host::ParseProjectFile(host::ReadFileBytes(file), codePage_);
-        const auto name = contents.name.empty() ? file.stem().string() : contents.name;
+        const auto name = contents.name.empty() ? host::TextOf(file.stem()) : contents.name;
         LoadedProject loaded{
             std::make_shared<host::MemoryProject>(name), Label(file, codePage_), {}};
         for (const auto& entry : contents.entries) {
@@ -82,7 +77,7 @@ private:
             ++inputs_.ignored;
             return;
         }
-        if (!loaded_.insert(Canonical(found.path)).second) {
+        if (!loaded_.insert(host::FileIdentity(found.path)).second) {
             return;  // a module shared by projects of a group is done once, by the first
         }
         try {
@@ -101,7 +96,7 @@ private:
 
     int codePage_;
     Inputs& inputs_;
-    std::set<fs::path> loaded_;
+    std::set<std::string> loaded_;
     std::optional<host::IgnoreFile> ignore_;
 };
 
@@ -151,20 +146,25 @@ std::string Label(const fs::path& path, int codePage) {
     const auto absolute = fs::absolute(path).lexically_normal();
     const auto relative = absolute.lexically_relative(fs::current_path());
     const bool below = !relative.empty() && *relative.begin() != "..";
-    return host::ShownAsUtf8((below ? relative : absolute).string(), codePage);
+    return host::ShownAsUtf8(host::TextOf(below ? relative : absolute), codePage);
 }
 
 std::string DiffName(const fs::path& path) {
-    return fs::absolute(path).lexically_normal().lexically_relative(fs::current_path()).string();
+    const auto name = fs::absolute(path)
+                          .lexically_normal()
+                          .lexically_relative(fs::current_path())
+                          .generic_u8string();
+    return {name.begin(), name.end()};
 }
 
 Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
     Inputs inputs;
     LoadedProject loaded{std::make_shared<host::MemoryProject>(), "", {}};
-    std::set<fs::path> seen;
-    for (const auto& file : files) {
+    std::set<std::string> seen;
+    for (const auto& name : files) {
+        const fs::path file = host::PathOf(name);
         CheckExists(file, codePage);
-        if (!seen.insert(Canonical(file)).second) {
+        if (!seen.insert(host::FileIdentity(file)).second) {
             continue;
         }
         try {
@@ -177,7 +177,8 @@ Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
     return inputs;
 }
 
-Inputs LoadProjects(const std::string& file, int codePage) {
+Inputs LoadProjects(const std::string& name, int codePage) {
+    const fs::path file = host::PathOf(name);
     const auto text = ReadInput(file, codePage);
     Inputs inputs;
     ProjectLoader loader(codePage, inputs);

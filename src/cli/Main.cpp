@@ -1,10 +1,11 @@
 #include "cli/Main.h"
 
-#include <unistd.h>
-
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "cli/CommandLine.h"
+#include "cli/Console.h"
 #include "cli/Run.h"
 
 namespace brindle::cli {
@@ -16,8 +17,16 @@ int Main(int argc, const char* const* argv) {
         std::cerr << exit->err;
         return exit->status;
     }
-    const bool terminal = isatty(STDIN_FILENO) == 1 && isatty(STDERR_FILENO) == 1;
-    return Run(std::get<Request>(parsed), {std::cin, std::cout, std::cerr, terminal});
+    return Run(std::get<Request>(parsed), {std::cin, std::cout, std::cerr, IsTerminal()});
+}
+
+int ConsoleMain(int argc, const char* const* argv) {
+    const std::vector<std::string> arguments = OpenConsole(argc, argv);
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments) {
+        pointers.push_back(argument.c_str());
+    }
+    return Main(static_cast<int>(pointers.size()), pointers.data());
 }
 
 }  // namespace brindle::cli

@@ -4,6 +4,11 @@
 
 namespace brindle::cli {
 
+// The arguments are UTF-8.
 int Main(int argc, const char* const* argv);
+
+// Main of a process started from a console: sets the console up and takes the arguments as
+// the platform gives them.
+int ConsoleMain(int argc, const char* const* argv);
 
 }  // namespace brindle::cli

@@ -8,6 +8,7 @@
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
 #include "cli/Table.h"
+#include "host/files/FileSystem.h"
 #include "host/files/TeamSettings.h"
 #include "host/model/SettingsKeys.h"
 #include "host/vb6/CodePage.h"
@@ -80,7 +81,8 @@ std::string OnOff(bool on) {
 struct Shown {
     AddinFields fields;  // as the commands run here take them
     int codePage = kDefaultCodePage;
-    std::string settingsFile;
+    std::string settings;  // the file, or the registry key
+    bool settingsInFile = true;
     std::string teamFile;
 };
 
@@ -100,14 +102,15 @@ void Print(const Shown& shown, host::LayeredSettings& layers,
     };
     const auto templateRow = [&](const char* name, const std::string& path, std::string_view key) {
         const auto found = Found(reader, path);
-        std::vector<std::string> cells{name, path, "-> " + (found ? found->string() : "not found")};
+        std::vector<std::string> cells{name, path,
+                                       "-> " + (found ? host::TextOf(*found) : "not found")};
         if (auto origin = from(key); !origin.empty()) {
             cells.push_back(origin);
         }
         return cells;
     };
     PrintColumns(
-        {{"settings-file", shown.settingsFile},
+        {{shown.settingsInFile ? "settings-file" : "settings-key", shown.settings},
          {"team-settings", shown.teamFile.empty() ? "none" : shown.teamFile},
          {"author", fields.msAuthor},
          row("markers", OnOff(fields.mbAddCodeMarkers), settings::kMarkersKey),
@@ -127,7 +130,8 @@ void Print(const Shown& shown, host::LayeredSettings& layers,
 
 // A change to a value that the team's brindle.ini gives is kept in the user's own settings,
 // where it applies outside this folder's projects.
-void WarnOfTeamValues(const OptionChanges& changes, host::LayeredSettings& layers, RunLog& log) {
+void WarnOfTeamValues(const OptionChanges& changes, host::LayeredSettings& layers, int codePage,
+                      RunLog& log) {
     const std::pair<bool, std::string_view> changed[] = {
         {changes.markers.has_value(), settings::kMarkersKey},
         {changes.skipExisting.has_value(), settings::kSkipExistingKey},
@@ -139,7 +143,8 @@ void WarnOfTeamValues(const OptionChanges& changes, host::LayeredSettings& layer
     for (const auto& [given, key] : changed) {
         if (given && layers.OriginOf(settings::kOptions, key) == host::SettingOrigin::Team) {
             std::string text(1, '"');
-            text.append(key).append("\" is set by ").append(layers.TeamFile().string());
+            text.append(key).append("\" is set by ");
+            text.append(host::ShownAsUtf8(host::TextOf(layers.TeamFile()), codePage));
             log.Warning(text + ", which applies here; your own setting was changed for elsewhere");
         }
     }
@@ -198,14 +203,14 @@ int RunOptions(const Request& request, const Streams& io) {
         log.Problem("options", "the add-in did not connect; the options were not shown");
         return 1;
     }
-    WarnOfTeamValues(changes, session.Layers(), log);
+    WarnOfTeamValues(changes, session.Layers(), codePage, log);
     Shown shown;
     LoadOptions(session.Layers(), shown.fields);
     shown.codePage = codePage;
-    shown.settingsFile =
-        host::ShownAsUtf8(fs::absolute(session.Settings().FileName()).string(), codePage);
+    shown.settings = session.SettingsLabel(false);
+    shown.settingsInFile = session.Settings().IsFile();
     if (setup.teamFile) {
-        shown.teamFile = host::ShownAsUtf8(setup.teamFile->string(), codePage);
+        shown.teamFile = host::ShownAsUtf8(host::TextOf(*setup.teamFile), codePage);
     }
     Print(shown, session.Layers(), reader, io.out);
     return log.Failures() > 0 ? 1 : 0;

@@ -1,7 +1,14 @@
 #include "cli/Session.h"
 
+#include <filesystem>
+
 #include "cli/Inputs.h"
 #include "cli/RunLog.h"
+
+#include "host/files/FileSystem.h"
+#include "host/vb6/CodePage.h"
+
+namespace fs = std::filesystem;
 
 namespace brindle::cli {
 
@@ -49,8 +56,15 @@ void Session::Disconnect(const std::string& afterword) {
     }
 }
 
-std::string Session::SettingsLabel() const {
-    return "settings file " + Label(settings_.FileName(), setup_.codePage);
+std::string Session::SettingsLabel(bool named) const {
+    if (!settings_.IsFile()) {
+        return (named ? "settings " : "") + settings_.Location();
+    }
+    const fs::path file = host::PathOf(settings_.Location());
+    if (!named) {
+        return host::ShownAsUtf8(host::TextOf(fs::absolute(file)), setup_.codePage);
+    }
+    return "settings file " + Label(file, setup_.codePage);
 }
 
 bool Session::Confirm(std::string_view prompt, std::string_view title) {

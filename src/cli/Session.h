@@ -79,8 +79,9 @@ public:
     // reported against the settings file, followed by `afterword`.
     void Disconnect(const std::string& afterword = "the options were not saved");
 
-    // How the settings file is named in messages.
-    std::string SettingsLabel() const;
+    // How the settings are named in messages: "settings file " and the file as a user named it,
+    // or "settings " and the registry key. Without `named`, the absolute file or the key alone.
+    std::string SettingsLabel(bool named = true) const;
 
 private:
     VbMsgBoxResult Answer(std::string_view prompt, std::int32_t buttons, std::string_view title);

@@ -52,6 +52,15 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ignored);
 }
 
+std::string Generic(const fs::path& path) {
+    const std::u8string text = path.generic_u8string();
+    return {text.begin(), text.end()};
+}
+
+fs::path PathOf(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 std::string ReadBytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {

@@ -7,6 +7,9 @@
 
 namespace brindle::test {
 
+// Whether paths are those of Windows (the tests then run there, or under Wine).
+constexpr bool kOnWindows = std::filesystem::path::preferred_separator == '\\';
+
 std::filesystem::path SourceDir();
 std::filesystem::path CorpusDir();
 // Every VB6 module file (.bas .cls .frm .ctl .pag .dob .dsr) under the corpus, sorted.
@@ -24,6 +27,11 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// A path in UTF-8 with "/" between its parts, as the tests name files.
+std::string Generic(const std::filesystem::path& path);
+// The path that UTF-8 text names.
+std::filesystem::path PathOf(const std::string& utf8);
 
 std::string ReadBytes(const std::filesystem::path& file);
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes);

@@ -1,18 +1,13 @@
 #include "host/files/ModuleFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
+#include "host/files/FileSystem.h"
 #include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;
@@ -383,65 +378,6 @@ std::vector<std::string> MinimalHeader(const std::string& name, vbext_ComponentT
     return header;
 }
 
-[[noreturn]] void FailWrite(const fs::path& file, std::string_view what, int error) {
-    throw ModuleFileError(ModuleFileError::Reason::Unwritable, file,
-                          std::string(what) + ": " + std::strerror(error));
-}
-
-// A file descriptor closed with the object; the temporary file is removed unless kept.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const fs::path& beside) {
-        std::string hidden(".");
-        hidden += beside.filename().string();
-        hidden += ".XXXXXX";
-        std::string pattern = (beside.parent_path() / hidden).string();
-        name_.assign(pattern.begin(), pattern.end());
-        name_.push_back('\0');
-        fd_ = ::mkstemp(name_.data());
-        if (fd_ < 0) {
-            FailWrite(beside, "cannot create a temporary file beside it", errno);
-        }
-    }
-    ~TemporaryFile() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        if (!kept_) {
-            ::unlink(name_.data());
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    int Descriptor() const { return fd_; }
-    const char* Name() const { return name_.data(); }
-    int Close() {
-        int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-    void Keep() { kept_ = true; }
-
-private:
-    std::vector<char> name_;
-    int fd_ = -1;
-    bool kept_ = false;
-};
-
-void WriteAll(int fd, std::string_view bytes, const fs::path& file) {
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            FailWrite(file, "cannot write", errno);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
 }  // namespace
 
 ModuleFileError::ModuleFileError(Reason reason, fs::path path, std::string detail)
@@ -452,11 +388,11 @@ ModuleFileError::ModuleFileError(Reason reason, fs::path path, std::string detai
       detail_(std::move(detail)) {}
 
 std::string ModuleFileError::Message() const {
-    return path_.string() + ": " + detail_;
+    return TextOf(path_) + ": " + detail_;
 }
 
 std::optional<vbext_ComponentType> ModuleTypeOfExtension(const fs::path& file) {
-    std::string ext = file.extension().string();
+    std::string ext = TextOf(file.extension());
     std::transform(ext.begin(), ext.end(), ext.begin(), LowerAscii);
     static constexpr std::pair<std::string_view, vbext_ComponentType> kTypes[] = {
         {".bas", vbext_ct_StdModule},      {".cls", vbext_ct_ClassModule},
@@ -521,29 +457,11 @@ void WriteFileAtomically(const fs::path& file, std::string_view bytes) {
     if (fs::symlink_status(file, error).type() == fs::file_type::symlink) {
         target = fs::canonical(file, error);
         if (error) {
-            FailWrite(file, "cannot follow the link", error.value());
+            throw ModuleFileError(ModuleFileError::Reason::Unwritable, file,
+                                  "cannot follow the link: " + error.message());
         }
     }
-    struct stat old {};
-    bool exists = ::stat(target.c_str(), &old) == 0;
-    TemporaryFile temporary(target);
-    WriteAll(temporary.Descriptor(), bytes, file);
-    mode_t mode = exists ? (old.st_mode & 07777) : 0;
-    if (!exists) {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = static_cast<mode_t>(0666 & ~mask);
-    }
-    if (::fchmod(temporary.Descriptor(), mode) != 0 || ::fsync(temporary.Descriptor()) != 0) {
-        FailWrite(file, "cannot write", errno);
-    }
-    if (temporary.Close() != 0) {
-        FailWrite(file, "cannot write", errno);
-    }
-    if (::rename(temporary.Name(), target.c_str()) != 0) {
-        FailWrite(file, "cannot replace", errno);
-    }
-    temporary.Keep();
+    ReplaceFileContents(target, bytes, file);
 }
 
 FileLines::FileLines(const MemoryComponent& component) {

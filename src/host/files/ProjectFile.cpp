@@ -8,6 +8,7 @@
 #include <optional>
 #include <system_error>
 
+#include "host/files/FileSystem.h"
 #include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;
@@ -206,7 +207,7 @@ std::vector<fs::path> MatchesIgnoringCase(const fs::path& folder, std::string_vi
     std::vector<fs::path> matches;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (EqualsIgnoringCase(it->path().filename().string(), name)) {
+        if (EqualsIgnoringCase(TextOf(it->path().filename()), name)) {
             matches.push_back(it->path());
         }
     }
@@ -214,29 +215,44 @@ std::vector<fs::path> MatchesIgnoringCase(const fs::path& folder, std::string_vi
     return matches;
 }
 
+// Where a rooted path starts on this platform, as Windows takes it: its drive or server, or the
+// root of the folder's drive; nothing where paths have no drives (it is not reachable there).
+std::optional<fs::path> RootOf(const fs::path& folder, std::string_view path) {
+    const fs::path rooted = PathOf(path);
+    if (rooted.has_root_name() || (rooted.has_root_directory() && folder.has_root_name())) {
+        return folder / rooted.root_path();
+    }
+    return std::nullopt;
+}
+
 ResolvedPath Resolve(const fs::path& folder, std::string_view path, int codePage) {
+    fs::path start = folder.empty() ? fs::path(".") : folder;
     if (IsWindowsAbsolute(path)) {
-        return {PathStatus::Absolute, {}};
+        const auto root = RootOf(fs::absolute(start), path);
+        if (!root) {
+            return {PathStatus::Absolute, {}};
+        }
+        path.remove_prefix(std::min(path.size(), TextOf(PathOf(path).root_path()).size()));
+        start = *root;
     }
     const auto segments = SplitSegments(path, codePage);
-    const fs::path start = folder.empty() ? fs::path(".") : folder;
     fs::path exact = start;
     for (const auto& segment : segments) {
-        exact /= segment;
+        exact /= PathOf(segment);
     }
     if (Exists(exact)) {
         return {PathStatus::Found, exact.lexically_normal()};
     }
     fs::path current = start;
     for (const auto& segment : segments) {
-        if (segment == ".." || Exists(current / segment)) {
-            current /= segment;
+        if (segment == ".." || Exists(current / PathOf(segment))) {
+            current /= PathOf(segment);
             continue;
         }
         const auto matches = MatchesIgnoringCase(current, segment);
         if (matches.size() != 1) {
             const auto status = matches.empty() ? PathStatus::Missing : PathStatus::Ambiguous;
-            return {status, (current / segment).lexically_normal()};
+            return {status, (current / PathOf(segment)).lexically_normal()};
         }
         current = matches.front();
     }
@@ -259,7 +275,7 @@ ResolvedPath ResolveProjectPath(const fs::path& folder, std::string_view path, i
 
 std::string DescribeResolution(const ResolvedPath& resolved, std::string_view path, int codePage) {
     const std::string named = ToUtf8(path, codePage);
-    const std::string found = ShownAsUtf8(resolved.path.string(), codePage);
+    const std::string found = ShownAsUtf8(TextOf(resolved.path), codePage);
     switch (resolved.status) {
         case PathStatus::Found:
             return named + " is " + found;

@@ -1,43 +1,45 @@
 #pragma once
-// The per-user settings store: an INI file through QSettings, every value kept as text.
+// The per-user settings store, every value kept as text: the INI file that BRINDLE_SETTINGS
+// names, or else the user's own store (an INI file on Linux, the registry on Windows).
 
-#include <QString>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "host/files/SettingsBackend.h"
 #include "host/model/Runtime.h"
-
-class QSettings;
 
 namespace brindle::host {
 
 class SettingsFile : public SettingsStore {
 public:
-    // The file that BRINDLE_SETTINGS names, or else the user's own settings file of the
-    // application "VBBrindle".
+    // The file that BRINDLE_SETTINGS names, or else the user's own settings of the application
+    // "VBBrindle".
     SettingsFile();
     explicit SettingsFile(const std::filesystem::path& file);
+    explicit SettingsFile(std::unique_ptr<SettingsBackend> backend);
     ~SettingsFile() override;
     SettingsFile(const SettingsFile&) = delete;
     SettingsFile& operator=(const SettingsFile&) = delete;
 
-    // Sections of another application than "VBBrindle" are kept under a group of its name.
+    // Sections of another application than "VBBrindle" are kept under its name.
     std::string GetSetting(std::string_view appName, std::string_view section, std::string_view key,
                            std::string_view fallback) override;
-    // Writes the file at once, and only when the value changes: neither a text equal to the
-    // stored one nor, for an absent key, the fallback that GetSetting gave for it. Raises 75
-    // when it cannot write.
+    // Writes at once, and only when the value changes: neither a text equal to the stored one
+    // nor, for an absent key, the fallback that GetSetting gave for it. Raises 75 when it
+    // cannot write.
     void SaveSetting(std::string_view appName, std::string_view section, std::string_view key,
                      std::string_view value) override;
 
-    std::filesystem::path FileName() const;
+    // Where the settings are, in UTF-8: the file's path, or the registry key.
+    std::string Location() const;
+    bool IsFile() const;
 
 private:
-    std::unique_ptr<QSettings> settings_;
-    std::map<QString, QString> fallbacks_;  // what GetSetting gave for absent keys
+    std::unique_ptr<SettingsBackend> backend_;
+    std::map<std::string, std::string> fallbacks_;  // what GetSetting gave for absent keys
 };
 
 }  // namespace brindle::host

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "host/files/FileSystem.h"
 #include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;
@@ -16,7 +17,7 @@ namespace {
 fs::path NativePath(std::string_view path) {
     std::string native(path);
     std::replace(native.begin(), native.end(), '\\', '/');
-    return fs::path(native);
+    return PathOf(native);
 }
 
 bool Exists(const fs::path& path) {
@@ -37,7 +38,7 @@ std::optional<fs::path> InsideTemplatesFolder(const fs::path& relative) {
     while (part != relative.end() && *part == ".") {
         ++part;
     }
-    if (part == relative.end() || !IsTemplatesFolder(part->string())) {
+    if (part == relative.end() || !IsTemplatesFolder(TextOf(*part))) {
         return std::nullopt;
     }
     fs::path rest;
@@ -49,9 +50,8 @@ std::optional<fs::path> InsideTemplatesFolder(const fs::path& relative) {
 
 // The installed templates beside the running executable; empty when it cannot be told.
 fs::path BesideExecutable() {
-    std::error_code error;
-    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
-    if (error) {
+    const fs::path executable = ExecutableFile();
+    if (executable.empty()) {
         return {};
     }
     return (executable.parent_path() / BRINDLE_TEMPLATE_DIR_FROM_BIN).lexically_normal();

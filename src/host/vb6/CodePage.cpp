@@ -1,94 +1,21 @@
 #include "host/vb6/CodePage.h"
 
-#include <iconv.h>
-
-#include <QByteArrayView>
-#include <QString>
 #include <algorithm>
-#include <cerrno>
-#include <cstdint>
-#include <map>
-#include <memory>
 #include <string>
-#include <utility>
 
 #include "host/model/VbError.h"
+#include "host/vb6/Transcoding.h"
 
 namespace brindle::host {
 
 namespace {
 
-std::string IconvName(int codePage) {
-    switch (codePage) {
-        case kUtf8CodePage:
-            return "UTF-8";
-        case kUtf16LeCodePage:
-            return "UTF-16LE";
-        case kUtf16BeCodePage:
-            return "UTF-16BE";
-        default:
-            return "CP" + std::to_string(codePage);
-    }
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// An open conversion, closed with the object.
-class Conversion {
-public:
-    Conversion(int from, int to) {
-        handle_ = iconv_open(IconvName(to).c_str(), IconvName(from).c_str());
-        if (handle_ == Invalid()) {
-            Raise(Err::InvalidCall, "CodePage." + IconvName(from == kUtf8CodePage ? to : from));
-        }
-    }
-    ~Conversion() { iconv_close(handle_); }
-    Conversion(const Conversion&) = delete;
-    Conversion& operator=(const Conversion&) = delete;
+}  // namespace
 
-    // Converts `input`; `onBad` is given the unconvertible bytes at the front of what is left
-    // and returns how many of them to skip, after it appended its replacement to the output.
-    template <class OnBad>
-    std::string Run(std::string_view input, OnBad onBad) {
-        iconv(handle_, nullptr, nullptr, nullptr, nullptr);
-        std::string output;
-        char* in = const_cast<char*>(input.data());
-        std::size_t inLeft = input.size();
-        char buffer[4096];
-        while (inLeft > 0) {
-            char* out = buffer;
-            std::size_t outLeft = sizeof buffer;
-            std::size_t result = iconv(handle_, &in, &inLeft, &out, &outLeft);
-            output.append(buffer, static_cast<std::size_t>(out - buffer));
-            if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
-                std::size_t skip = onBad(std::string_view(in, inLeft), output);
-                in += skip;
-                inLeft -= skip;
-                iconv(handle_, nullptr, nullptr, nullptr, nullptr);
-            }
-        }
-        return output;
-    }
-
-private:
-    static iconv_t Invalid() { return reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1)); }
-    iconv_t handle_;
-};
-
-// The conversion from one code page to another, opened at its first use on this thread.
-Conversion& ConversionOf(int from, int to) {
-    thread_local std::map<std::pair<int, int>, std::unique_ptr<Conversion>> open;
-    auto& conversion = open[{from, to}];
-    if (!conversion) {
-        try {
-            conversion = std::make_unique<Conversion>(from, to);
-        } catch (...) {
-            open.erase({from, to});
-            throw;
-        }
-    }
-    return *conversion;
-}
-
-// The length of the UTF-8 sequence at the front of `rest`, or 1 for a byte that begins none.
 std::size_t Utf8SequenceLength(std::string_view rest) {
     auto lead = static_cast<unsigned char>(rest[0]);
     std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
@@ -103,27 +30,16 @@ std::size_t Utf8SequenceLength(std::string_view rest) {
     return valid;
 }
 
-QString ToQString(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
 std::string FromUtf8(std::string_view utf8, int codePage) {
-    return ConversionOf(kUtf8CodePage, codePage)
-        .Run(utf8, [](std::string_view rest, std::string& output) {
-            output += '?';
-            return Utf8SequenceLength(rest);
-        });
+    return Transcode(utf8, kUtf8CodePage, codePage, [](std::string_view rest, std::string& output) {
+        output += '?';
+        return Utf8SequenceLength(rest);
+    });
 }
 
 std::string MissingFrom(std::string_view utf8, int codePage) {
     std::string missing;
-    ConversionOf(kUtf8CodePage, codePage).Run(utf8, [&](std::string_view rest, std::string&) {
+    Transcode(utf8, kUtf8CodePage, codePage, [&](std::string_view rest, std::string&) {
         const std::size_t length = Utf8SequenceLength(rest);
         const std::string_view character = rest.substr(0, length);
         if (missing.find(character) == std::string::npos) {
@@ -135,11 +51,10 @@ std::string MissingFrom(std::string_view utf8, int codePage) {
 }
 
 std::string ToUtf8(std::string_view bytes, int codePage) {
-    return ConversionOf(codePage, kUtf8CodePage)
-        .Run(bytes, [](std::string_view, std::string& output) {
-            output += "\xEF\xBF\xBD";
-            return std::size_t{1};
-        });
+    return Transcode(bytes, codePage, kUtf8CodePage, [](std::string_view, std::string& output) {
+        output += "\xEF\xBF\xBD";
+        return std::size_t{1};
+    });
 }
 
 bool IsModuleCodePage(int codePage) {
@@ -151,8 +66,28 @@ bool IsModuleCodePage(int codePage) {
     }
 }
 
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view text) {
-    return QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf8();
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = Utf8SequenceLength(text.substr(i));
+        const bool whole = length == (lead >= 0xF0 ? 4u : lead >= 0xE0 ? 3u : 2u);
+        if (lead < 0xC2 || lead > 0xF4 || !whole) {
+            return false;
+        }
+        const auto second = static_cast<unsigned char>(text[i + 1]);
+        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
+            (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
 }
 
 std::string ShownAsUtf8(std::string_view text, int codePage) {
@@ -161,7 +96,7 @@ std::string ShownAsUtf8(std::string_view text, int codePage) {
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (IsValidUtf8(a) && IsValidUtf8(b)) {
-        return ToQString(a).compare(ToQString(b), Qt::CaseInsensitive) == 0;
+        return EqualsIgnoringCaseUtf8(a, b);
     }
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return LowerAscii(x) == LowerAscii(y);

@@ -1,6 +1,6 @@
 #pragma once
-// Conversions between UTF-8 and a module's Windows code page. The conversions stay open for the
-// life of the thread, so converting many short texts costs no more than converting one long one.
+// Conversions between UTF-8 and a module's Windows code page, through the operating system's
+// tables of those code pages (Transcoding.h).
 
 #include <string>
 #include <string_view>
@@ -27,6 +27,10 @@ std::string ToUtf8(std::string_view bytes, int codePage);
 bool IsModuleCodePage(int codePage);
 
 bool IsValidUtf8(std::string_view text);
+
+// The length of the UTF-8 sequence at the front of `rest` (not empty), as far as it is whole; 1
+// for a byte that begins none.
+std::size_t Utf8SequenceLength(std::string_view rest);
 
 // Text that may be UTF-8 already (a name on disk) or bytes of `codePage` (a name from inside a
 // VB6 file), as UTF-8 for a user: valid UTF-8 stays as it is, anything else is decoded.

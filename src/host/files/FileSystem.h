@@ -1,0 +1,35 @@
+#pragma once
+// What files on disk look like on this platform: paths as UTF-8 text, the running executable,
+// the environment, and replacing a file's bytes safely. One implementation per platform.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brindle::host {
+
+// The path that a name in UTF-8 names. On Linux any bytes are a name as they are.
+std::filesystem::path PathOf(std::string_view text);
+
+// A path as a user sees it, in UTF-8. On Linux the bytes of the name as they are, which a name
+// copied from Windows may have in its code page.
+std::string TextOf(const std::filesystem::path& path);
+
+// What tells files apart: two paths give the same text when they lead to the same file,
+// through links and "..", and on Windows in any letter case.
+std::string FileIdentity(const std::filesystem::path& path);
+
+// The running executable; empty when it cannot be told.
+std::filesystem::path ExecutableFile();
+
+// An environment variable in UTF-8; nothing when it is unset or empty.
+std::optional<std::string> EnvironmentValue(const char* name);
+
+// Gives `file` (no link) the bytes: a temporary file beside it, written, flushed to disk and
+// renamed over it, with the old file's permissions or attributes. Raises ModuleFileError
+// (Unwritable) naming `shown`.
+void ReplaceFileContents(const std::filesystem::path& file, std::string_view bytes,
+                         const std::filesystem::path& shown);
+
+}  // namespace brindle::host

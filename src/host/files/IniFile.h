@@ -1,0 +1,45 @@
+#pragma once
+// The text of an INI file as QSettings writes and reads it, so that one settings file means the
+// same to Brindle wherever it runs, with or without Qt: sections and keys escaped as %XX and
+// %UXXXX, values in UTF-8 with backslash escapes and in quotes where they need them. Editing a
+// value keeps every other line of the file, comments included.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brindle::host {
+
+class IniFile {
+public:
+    explicit IniFile(std::string text = {});
+
+    // The value of `key` in `section`, letter case ignored; for a key given more than once, the
+    // last. Nothing when there is none. A list (values separated by bare commas) is joined by
+    // ", ".
+    std::optional<std::string> Value(std::string_view section, std::string_view key) const;
+    // Replaces the key's value, or adds the key at the end of its section, or the section at
+    // the end of the file.
+    void SetValue(std::string_view section, std::string_view key, std::string_view value);
+
+    const std::string& Text() const { return text_; }
+
+private:
+    struct Entry {
+        std::string section;  // unescaped
+        std::string key;      // unescaped; empty for a section's header line
+        std::size_t begin = 0;
+        std::size_t end = 0;  // of the line, without its line break
+        std::string value;    // as it stands in the file
+    };
+
+    void Parse();
+    const Entry* Find(std::string_view section, std::string_view key) const;
+    std::string LineBreak() const;
+
+    std::string text_;
+    std::vector<Entry> entries_;
+};
+
+}  // namespace brindle::host

@@ -1,0 +1,132 @@
+#include "host/files/FileSystem.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+#include <vector>
+
+#include "host/files/ModuleFile.h"
+
+namespace fs = std::filesystem;
+
+namespace brindle::host {
+namespace {
+
+[[noreturn]] void FailWrite(const fs::path& file, std::string_view what, int error) {
+    throw ModuleFileError(ModuleFileError::Reason::Unwritable, file,
+                          std::string(what) + ": " + std::strerror(error));
+}
+
+// A file descriptor closed with the object; the temporary file is removed unless kept.
+class TemporaryFile {
+public:
+    TemporaryFile(const fs::path& beside, const fs::path& shown) {
+        std::string hidden(".");
+        hidden += beside.filename().string();
+        hidden += ".XXXXXX";
+        std::string pattern = (beside.parent_path() / hidden).string();
+        name_.assign(pattern.begin(), pattern.end());
+        name_.push_back('\0');
+        fd_ = ::mkstemp(name_.data());
+        if (fd_ < 0) {
+            FailWrite(shown, "cannot create a temporary file beside it", errno);
+        }
+    }
+    ~TemporaryFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        if (!kept_) {
+            ::unlink(name_.data());
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    int Descriptor() const { return fd_; }
+    const char* Name() const { return name_.data(); }
+    int Close() {
+        int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+    void Keep() { kept_ = true; }
+
+private:
+    std::vector<char> name_;
+    int fd_ = -1;
+    bool kept_ = false;
+};
+
+void WriteAll(int fd, std::string_view bytes, const fs::path& shown) {
+    while (!bytes.empty()) {
+        ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            FailWrite(shown, "cannot write", errno);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+}  // namespace
+
+fs::path PathOf(std::string_view text) {
+    return fs::path(std::string(text));
+}
+
+std::string TextOf(const fs::path& path) {
+    return path.string();
+}
+
+std::string FileIdentity(const fs::path& path) {
+    std::error_code error;
+    const fs::path canonical = fs::weakly_canonical(path, error);
+    return (error ? fs::absolute(path).lexically_normal() : canonical).string();
+}
+
+fs::path ExecutableFile() {
+    std::error_code error;
+    fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::path() : executable;
+}
+
+std::optional<std::string> EnvironmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') {
+        return std::nullopt;
+    }
+    return std::string(value);
+}
+
+void ReplaceFileContents(const fs::path& file, std::string_view bytes, const fs::path& shown) {
+    struct stat old {};
+    bool exists = ::stat(file.c_str(), &old) == 0;
+    TemporaryFile temporary(file, shown);
+    WriteAll(temporary.Descriptor(), bytes, shown);
+    mode_t mode = exists ? (old.st_mode & 07777) : 0;
+    if (!exists) {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = static_cast<mode_t>(0666 & ~mask);
+    }
+    if (::fchmod(temporary.Descriptor(), mode) != 0 || ::fsync(temporary.Descriptor()) != 0) {
+        FailWrite(shown, "cannot write", errno);
+    }
+    if (temporary.Close() != 0) {
+        FailWrite(shown, "cannot write", errno);
+    }
+    if (::rename(temporary.Name(), file.c_str()) != 0) {
+        FailWrite(shown, "cannot replace", errno);
+    }
+    temporary.Keep();
+}
+
+}  // namespace brindle::host

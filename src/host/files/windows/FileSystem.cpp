@@ -1,0 +1,183 @@
+#include "host/files/FileSystem.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <random>
+#include <system_error>
+
+#include "host/files/ModuleFile.h"
+#include "host/vb6/windows/Wide.h"
+
+namespace fs = std::filesystem;
+
+namespace brindle::host {
+namespace {
+
+// The system's words for a failure, without the line break it ends with.
+std::string Describe(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring words(text, length);
+    LocalFree(text);
+    while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' ||
+                              words.back() == L'.' || words.back() == L' ')) {
+        words.pop_back();
+    }
+    return words.empty() ? "error " + std::to_string(error) : Narrow(words);
+}
+
+[[noreturn]] void FailWrite(const fs::path& shown, std::string_view what) {
+    const DWORD error = GetLastError();
+    throw ModuleFileError(ModuleFileError::Reason::Unwritable, shown,
+                          std::string(what) + ": " + Describe(error));
+}
+
+// The path in the form that the wide Win32 file functions take at any length: absolute, and
+// beyond the old limit of 260 characters with the \\?\ prefix.
+std::wstring Win32Path(const fs::path& path) {
+    std::error_code error;
+    std::wstring full = fs::absolute(path, error).lexically_normal().make_preferred().native();
+    if (full.size() < MAX_PATH - 12 || full.starts_with(L"\\\\?\\")) {
+        return full;
+    }
+    return full.starts_with(L"\\\\") ? L"\\\\?\\UNC\\" + full.substr(2) : L"\\\\?\\" + full;
+}
+
+// A new file beside another, closed with the object and removed unless kept.
+class TemporaryFile {
+public:
+    TemporaryFile(const fs::path& beside, const fs::path& shown, DWORD attributes) {
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && handle_ == INVALID_HANDLE_VALUE; ++attempt) {
+            name_ = Win32Path(beside.parent_path() / (L"." + beside.filename().native() + L"." +
+                                                      std::to_wstring(random() % 1000000)));
+            handle_ = CreateFileW(name_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes,
+                                  nullptr);
+            if (handle_ == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
+                break;
+            }
+        }
+        if (handle_ == INVALID_HANDLE_VALUE) {
+            FailWrite(shown, "cannot create a temporary file beside it");
+        }
+    }
+    ~TemporaryFile() {
+        Close();
+        if (!kept_) {
+            DeleteFileW(name_.c_str());
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    HANDLE Handle() const { return handle_; }
+    const std::wstring& Name() const { return name_; }
+    bool Close() {
+        const bool closed = handle_ == INVALID_HANDLE_VALUE || CloseHandle(handle_) != FALSE;
+        handle_ = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+    void Keep() { kept_ = true; }
+
+private:
+    std::wstring name_;
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    bool kept_ = false;
+};
+
+void WriteAll(HANDLE handle, std::string_view bytes, const fs::path& shown) {
+    while (!bytes.empty()) {
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (WriteFile(handle, bytes.data(), chunk, &written, nullptr) == FALSE) {
+            FailWrite(shown, "cannot write");
+        }
+        bytes.remove_prefix(written);
+    }
+}
+
+}  // namespace
+
+fs::path PathOf(std::string_view text) {
+    return fs::path(Widen(text));
+}
+
+std::string TextOf(const fs::path& path) {
+    return Narrow(path.native());
+}
+
+// The volume and the file's index on it; where the file cannot be opened, its full path in
+// capitals.
+std::string FileIdentity(const fs::path& path) {
+    const std::wstring name = Win32Path(path);
+    const HANDLE file =
+        CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known =
+        file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &information) != FALSE;
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    if (known) {
+        return std::to_string(information.dwVolumeSerialNumber) + ":" +
+               std::to_string(information.nFileIndexHigh) + ":" +
+               std::to_string(information.nFileIndexLow);
+    }
+    std::wstring upper = name;
+    CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    return Narrow(upper);
+}
+
+fs::path ExecutableFile() {
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < name.size()) {
+            name.resize(length);
+            return fs::path(name);
+        }
+        name.resize(name.size() * 2);
+    }
+}
+
+std::optional<std::string> EnvironmentValue(const char* name) {
+    const wchar_t* value = _wgetenv(Widen(name).c_str());
+    if (value == nullptr || *value == L'\0') {
+        return std::nullopt;
+    }
+    return Narrow(value);
+}
+
+// The old file's attributes (hidden, archive, ...) carry over; a read-only file is not replaced.
+void ReplaceFileContents(const fs::path& file, std::string_view bytes, const fs::path& shown) {
+    const std::wstring target = Win32Path(file);
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        attributes = FILE_ATTRIBUTE_NORMAL;
+    } else if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        FailWrite(shown, "cannot replace");
+    }
+    attributes &= FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                  FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    TemporaryFile temporary(file, shown, attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes);
+    WriteAll(temporary.Handle(), bytes, shown);
+    if (FlushFileBuffers(temporary.Handle()) == FALSE || !temporary.Close()) {
+        FailWrite(shown, "cannot write");
+    }
+    if (MoveFileExW(temporary.Name().c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == FALSE) {
+        FailWrite(shown, "cannot replace");
+    }
+    temporary.Keep();
+}
+
+}  // namespace brindle::host

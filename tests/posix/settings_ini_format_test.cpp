@@ -1,0 +1,131 @@
+// The INI files that Brindle writes without Qt (on Windows) are the files QSettings writes, and
+// it reads what QSettings reads: one settings file means the same on every platform.
+
+#include <gtest/gtest.h>
+
+#include <QSettings>
+#include <QStringList>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/files/IniFile.h"
+#include "support/TestPaths.h"
+
+namespace brindle {
+namespace {
+
+namespace fs = std::filesystem;
+using host::IniFile;
+
+// Sections and keys with the characters that need escaping, values with those that need
+// quotes or escapes, UTF-8 beyond Latin-1 and beyond the BMP.
+const std::vector<std::pair<std::string, std::string>> kValues = {
+    {"Options/Module Header Filename", ".\\Templates\\StandardVBModuleHeader.txt"},
+    {"Options/Author",
+     "Zo\xC3\xAB \"Q\" O'Brien; #1 = @dev, \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"},
+    {"Options/Lead", "  lead and trail  "},
+    {"Options/At", "@at"},
+    {"Options/AtAt", "@@twice"},
+    {"Options/Empty", ""},
+    {"Options/Controls",
+     "a\tb\x01z\r\nd\x7F"
+     "e\\"},
+    {"State/Last Directory", "C:\\"},
+    {"Command Line/Code Page", "932"},
+    {"Other App/Section/K\xC3\xA4y \xE6\x97\xA5", "v"},
+    {"Options/Key=[x]%;#", "semi;colon"},
+};
+
+std::pair<std::string, std::string> Split(const std::string& path) {
+    const auto slash = path.find('/');
+    return {path.substr(0, slash), path.substr(slash + 1)};
+}
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string ReadWithQt(QSettings& settings, const std::string& path) {
+    const QVariant value = settings.value(Q(path));
+    if (!value.isValid()) {
+        return "<absent>";
+    }
+    return (value.typeId() == QMetaType::QStringList ? value.toStringList().join(", ")
+                                                     : value.toString())
+        .toStdString();
+}
+
+TEST(IniFormat, WhatQtWritesIsReadAndWhatIsWrittenQtReads) {
+    test::TempDir dir;
+    const fs::path byQt = dir.path() / "qt.ini";
+    {
+        QSettings settings(Q(byQt.string()), QSettings::IniFormat);
+        for (const auto& [path, value] : kValues) {
+            settings.setValue(Q(path), Q(value));
+        }
+    }
+    const IniFile read(test::ReadBytes(byQt));
+    IniFile written;
+    for (const auto& [path, value] : kValues) {
+        const auto [section, key] = Split(path);
+        EXPECT_EQ(read.Value(section, key), value) << path;
+        written.SetValue(section, key, value);
+    }
+    test::WriteBytes(dir.path() / "ours.ini", written.Text());
+    QSettings settings(Q((dir.path() / "ours.ini").string()), QSettings::IniFormat);
+    EXPECT_EQ(settings.status(), QSettings::NoError);
+    for (const auto& [path, value] : kValues) {
+        EXPECT_EQ(ReadWithQt(settings, path), value) << path;
+    }
+}
+
+// Files edited by hand, read by both alike.
+TEST(IniFormat, HandWrittenFilesReadAsQtReadsThem) {
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"[Options]\nAuthor = Hand Written  \n", "Options/Author"},
+        {"[Options]\nAuthor=Smith, John\n", "Options/Author"},
+        {"[Options]\nAuthor=\"a, b\" , c\n", "Options/Author"},
+        {"[Options]\nAuthor=a ; comment\n", "Options/Author"},
+        {"; comment\n[Options]\r\nAuthor=1\r\nAuthor=2\r\n", "Options/Author"},
+        {"[Options]\nModule Header Filename=x\n", "Options/Module Header Filename"},
+        {"[Options]\nAuthor=a\\qb\\x41\\101\\t\n", "Options/Author"},
+        {"[Options]\nAuthor=\"quoted \\\"inner\\\" ; x\"\n", "Options/Author"},
+        {"[Options]\nAuthor=@String(abc)\n", "Options/Author"},
+        {"[Options]\nAuthor=@Invalid()\n", "Options/Author"},
+        {"[Options]\nAuthor=@@at\n", "Options/Author"},
+        {"[Options]\nAuthor=a\\\nb\n", "Options/Author"},
+        {"[State]\nLast Directory=C:\\\\Temp\\\\\n", "State/Last Directory"},
+        {"[Command%20Line]\nCode%20Page=936\n", "Command Line/Code Page"},
+        {"[Other%20App]\nSection\\Key=v\n", "Other App/Section/Key"},
+        {"[Options]\nAuthor=Zo\xC3\xAB\n", "Options/Author"},
+        {"\xEF\xBB\xBF[Options]\r\nAuthor=Bom\r\n", "Options/Author"},
+    };
+    test::TempDir dir;
+    int number = 0;
+    for (const auto& [text, path] : files) {
+        // A file of its own each: QSettings keeps what it read of a file for the process.
+        const fs::path file = dir.path() / (std::to_string(++number) + ".ini");
+        test::WriteBytes(file, text);
+        QSettings settings(Q(file.string()), QSettings::IniFormat);
+        const auto [section, key] = Split(path);
+        EXPECT_EQ(IniFile(text).Value(section, key).value_or("<absent>"),
+                  ReadWithQt(settings, path))
+            << text;
+    }
+}
+
+// A value changes in place; comments, other sections and the line ends stay.
+TEST(IniFormat, EditingKeepsEveryOtherLine) {
+    IniFile ini("; kept\r\n[Options]\r\nAuthor=Ann ; note\r\nOther=1\r\n\r\n[State]\r\nX=1\r\n");
+    ini.SetValue("options", "author", "Bob");
+    ini.SetValue("Options", "Disable Splash", "True");
+    ini.SetValue("Command Line", "Code Page", "932");
+    EXPECT_EQ(ini.Text(),
+              "; kept\r\n[Options]\r\nauthor=Bob ; note\r\nOther=1\r\nDisable%20Splash=True\r\n\r\n"
+              "[State]\r\nX=1\r\n\r\n[Command%20Line]\r\nCode%20Page=932\r\n");
+    EXPECT_EQ(ini.Value("OPTIONS", "Author"), "Bob");
+}
+
+}  // namespace
+}  // namespace brindle
