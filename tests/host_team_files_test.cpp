@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/files/IgnoreFile.h"
+#include "host/files/IniFile.h"
 #include "host/files/ModuleFile.h"
 #include "host/files/SettingsFile.h"
 #include "host/files/TeamSettings.h"
@@ -55,18 +56,20 @@ TEST(IgnorePatterns, MatchAsGitDoesWithFoldersAndLetterCaseAsOnWindows) {
     EXPECT_FALSE(file.Why("/elsewhere/Old/modOld.bas"));
 }
 
-// What the team's file holds wins; saving it writes nothing to the user's file, while a value
-// of the user's own is saved there.
+// What the team's file holds wins, read as written by hand (a backslash is a backslash);
+// saving it writes nothing to the user's file, while a value of the user's own is saved there.
 TEST(TeamSettings, LieOverTheUsersOwnAndAreNeverWrittenIntoThem) {
     test::TempDir dir;
-    fs::create_directories(dir.path() / "proj" / "sub" / "Templates");
-    test::WriteBytes(dir.path() / "proj" / "sub" / "Templates" / "Head.txt", "' %ModuleName%\n");
+    const auto templates = dir.path() / "proj" / "sub" / test::PathOf("Vorl\xC3\xA4ge");
+    test::WriteBytes(templates / "Head.txt", "' %ModuleName%\n");
     const auto ini = dir.path() / "proj" / "sub" / "brindle.ini";
     test::WriteBytes(ini,
-                     "[options]\r\nmodule header filename=Templates\\Head.txt\r\n"
-                     "Procedure Header Template Filename=Nowhere\\P.txt\r\n"
-                     "Add Code Markers=False ; off for everyone\r\nAuthor=Not shared\r\n");
-    EXPECT_EQ(FindTeamSettings(dir.path() / "proj" / "sub" / "Templates"), ini);
+                     "\xEF\xBB\xBF# shared\r\n[options]\r\n"
+                     "module header filename=Vorl\xC3\xA4ge\\Head.txt\r\n"
+                     "  Procedure Header Template Filename = Nowhere\\new.txt\r\n"
+                     "Add Code Markers=False ; off for everyone\r\nAuthor=Not shared\r\n"
+                     "Excluded Procedures=*_Click, Class_Terminate\r\n");
+    EXPECT_EQ(FindTeamSettings(templates), ini);
     EXPECT_FALSE(FindTeamSettings(dir.path() / "proj"));
 
     SettingsFile user(dir.path() / "user.ini");

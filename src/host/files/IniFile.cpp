@@ -355,12 +355,16 @@ bool ReadLine(std::string_view data, std::size_t& pos, Line& line) {
 
 }  // namespace
 
-IniFile::IniFile(std::string text) : text_(std::move(text)) {
+IniFile::IniFile(std::string text, IniForm form) : text_(std::move(text)), form_(form) {
     Parse();
 }
 
 void IniFile::Parse() {
     entries_.clear();
+    if (form_ == IniForm::Plain) {
+        ParsePlain();
+        return;
+    }
     std::string section;
     std::size_t pos = text_.starts_with("\xEF\xBB\xBF") ? 3 : 0;  // as an editor may save it
     Line line;
@@ -383,6 +387,30 @@ void IniFile::Parse() {
     }
 }
 
+void IniFile::ParsePlain() {
+    std::string section;
+    for (std::size_t begin = text_.starts_with("\xEF\xBB\xBF") ? 3 : 0; begin < text_.size();) {
+        const std::size_t end = std::min(text_.find_first_of("\r\n", begin), text_.size());
+        const std::string_view line = Trim(std::string_view(text_).substr(begin, end - begin));
+        const std::size_t equals = line.find('=');
+        if (line.starts_with('[')) {
+            section = Trim(line.substr(1, line.find(']') - 1));
+            entries_.push_back({section, {}, begin, end, {}});
+        } else if (!line.starts_with(';') && !line.starts_with('#') && equals != line.npos) {
+            std::string_view value = line.substr(equals + 1);
+            for (std::size_t at = value.find(';'); at != value.npos; at = value.find(';', at + 1)) {
+                if (at > 0 && (value[at - 1] == ' ' || value[at - 1] == '\t')) {
+                    value = value.substr(0, at);
+                    break;
+                }
+            }
+            entries_.push_back({section, std::string(Trim(line.substr(0, equals))), begin, end,
+                                std::string(Trim(value))});
+        }
+        begin = end + 1;
+    }
+}
+
 const IniFile::Entry* IniFile::Find(std::string_view section, std::string_view key) const {
     for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
         if (!it->key.empty() && EqualsIgnoringCase(it->section, section) &&
@@ -395,7 +423,10 @@ const IniFile::Entry* IniFile::Find(std::string_view section, std::string_view k
 
 std::optional<std::string> IniFile::Value(std::string_view section, std::string_view key) const {
     const Entry* entry = Find(section, key);
-    return entry == nullptr ? std::nullopt : UnescapeValue(entry->value);
+    if (entry == nullptr) {
+        return std::nullopt;
+    }
+    return form_ == IniForm::Plain ? entry->value : UnescapeValue(entry->value);
 }
 
 std::string IniFile::LineBreak() const {
@@ -407,9 +438,10 @@ std::string IniFile::LineBreak() const {
 }
 
 void IniFile::SetValue(std::string_view section, std::string_view key, std::string_view value) {
-    std::string line = EscapeKey(key);
+    const bool plain = form_ == IniForm::Plain;
+    std::string line = plain ? std::string(key) : EscapeKey(key);
     line += '=';
-    line += EscapeValue(value);
+    line += plain ? std::string(value) : EscapeValue(value);
     const std::string lineBreak = LineBreak();
     if (const Entry* entry = Find(section, key)) {
         std::size_t end = entry->end;
@@ -430,7 +462,8 @@ void IniFile::SetValue(std::string_view section, std::string_view key, std::stri
             text_ += lineBreak;
         }
         for (const std::string& part :
-             {std::string("["), EscapeKey(section), std::string("]"), lineBreak, line, lineBreak}) {
+             {std::string("["), plain ? std::string(section) : EscapeKey(section), std::string("]"),
+              lineBreak, line, lineBreak}) {
             text_ += part;
         }
     }

@@ -1,8 +1,10 @@
 #pragma once
 // The text of an INI file as QSettings writes and reads it, so that one settings file means the
 // same to Brindle wherever it runs, with or without Qt: sections and keys escaped as %XX and
-// %UXXXX, values in UTF-8 with backslash escapes and in quotes where they need them. Editing a
-// value keeps every other line of the file, comments included.
+// %UXXXX, values in UTF-8 with backslash escapes and in quotes where they need them. Or, in the
+// plain form, as a person writes one and Windows reads it: a line an entry, every character as
+// it stands (a backslash is a backslash). Editing a value keeps every other line of the file,
+// comments included.
 
 #include <optional>
 #include <string>
@@ -11,9 +13,13 @@
 
 namespace brindle::host {
 
+// Plain: sections, keys and values as written, without the blanks around them; a line that
+// starts with ";" or "#" is a comment, and so is what follows a ";" after a blank in a value.
+enum class IniForm { QSettings, Plain };
+
 class IniFile {
 public:
-    explicit IniFile(std::string text = {});
+    explicit IniFile(std::string text = {}, IniForm form = IniForm::QSettings);
 
     // The value of `key` in `section`, letter case ignored; for a key given more than once, the
     // last. Nothing when there is none. A list (values separated by bare commas) is joined by
@@ -31,14 +37,16 @@ private:
         std::string key;      // unescaped; empty for a section's header line
         std::size_t begin = 0;
         std::size_t end = 0;  // of the line, without its line break
-        std::string value;    // as it stands in the file
+        std::string value;    // as it stands in the file; in the plain form, the value
     };
 
     void Parse();
+    void ParsePlain();
     const Entry* Find(std::string_view section, std::string_view key) const;
     std::string LineBreak() const;
 
     std::string text_;
+    IniForm form_;
     std::vector<Entry> entries_;
 };
 

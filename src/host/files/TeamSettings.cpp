@@ -4,9 +4,9 @@
 #include <array>
 #include <system_error>
 
-#include <ini.h>
-
-#include <cctype>
+#include "host/files/FileSystem.h"
+#include "host/files/IniFile.h"
+#include "host/files/ProjectFile.h"
 #include "host/model/SettingsKeys.h"
 
 namespace fs = std::filesystem;
@@ -38,44 +38,38 @@ bool IsTeamKey(std::string_view appName, std::string_view section, std::string_v
 std::string TeamTemplatePath(const fs::path& teamFile, const std::string& path) {
     std::string native = path;
     std::replace(native.begin(), native.end(), '\\', '/');
-    const fs::path candidate = teamFile.parent_path() / native;
+    const fs::path relative = PathOf(native);
+    const fs::path candidate = teamFile.parent_path() / relative;
     std::error_code error;
-    if (native.empty() || fs::path(native).is_absolute() || !fs::exists(candidate, error)) {
+    if (native.empty() || relative.is_absolute() || !fs::exists(candidate, error)) {
         return path;
     }
-    return fs::absolute(candidate, error).lexically_normal().string();
+    return TextOf(fs::absolute(candidate, error).lexically_normal());
 }
 
-std::string Folded(std::string_view text) {
-    std::string folded(text);
-    std::transform(folded.begin(), folded.end(), folded.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return folded;
+std::string TextOfFile(const fs::path& file) {
+    try {
+        return ReadFileBytes(file);
+    } catch (const ProjectFileError&) {
+        return {};
+    }
 }
 
 // An INI file written by hand, read as it stands: a backslash is a backslash, sections and
 // keys are found in any letter case, as Windows reads INI files. Never written.
-class IniFile final : public SettingsStore {
+class TeamFile final : public SettingsStore {
 public:
-    explicit IniFile(const fs::path& file) {
-        ini_parse(file.string().c_str(), &IniFile::Take, this);
-    }
+    explicit TeamFile(const fs::path& file) : ini_(TextOfFile(file), IniForm::Plain) {}
 
     std::string GetSetting(std::string_view /*appName*/, std::string_view section,
                            std::string_view key, std::string_view fallback) override {
-        const auto found = values_.find(Folded(section) + '\n' + Folded(key));
-        return found == values_.end() ? std::string(fallback) : found->second;
+        return ini_.Value(section, key).value_or(std::string(fallback));
     }
     void SaveSetting(std::string_view, std::string_view, std::string_view,
                      std::string_view) override {}
 
 private:
-    static int Take(void* self, const char* section, const char* key, const char* value) {
-        static_cast<IniFile*>(self)->values_[Folded(section) + '\n' + Folded(key)] = value;
-        return 1;
-    }
-
-    std::map<std::string, std::string> values_;
+    IniFile ini_;
 };
 
 }  // namespace
@@ -94,7 +88,7 @@ std::optional<fs::path> FindTeamSettings(const fs::path& folder) {
 }
 
 std::unique_ptr<SettingsStore> OpenTeamSettings(const fs::path& file) {
-    return std::make_unique<IniFile>(file);
+    return std::make_unique<TeamFile>(file);
 }
 
 LayeredSettings::LayeredSettings(SettingsStore& user) : user_(user) {}
