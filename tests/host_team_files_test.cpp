@@ -44,6 +44,9 @@ TEST(IgnorePatterns, MatchAsGitDoesWithFoldersAndLetterCaseAsOnWindows) {
         {"a/**/b.bas", "a/b.bas", true},
         {"a/**/b.bas", "a/x/y/b.bas", true},
         {"[unclosed.bas", "[unclosed.bas", true},
+        {"\xC3\x84*.bas", "Forms/\xC3\xA4pfel.bas", true},  // any letter's case, as on Windows
+        {"Legacy?.frm", "Legacy\xC3\x84.frm", true},        // one character, two bytes
+        {"[\xC3\xA4\xC3\xB6]x.bas", "\xC3\x96x.bas", true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MatchesPathPattern(c.pattern, c.path), c.matches) << c.pattern << " " << c.path;
@@ -54,6 +57,13 @@ TEST(IgnorePatterns, MatchAsGitDoesWithFoldersAndLetterCaseAsOnWindows) {
     EXPECT_EQ(file.Why("/p/Designers/Report.dsr"), "*.dsr");
     EXPECT_FALSE(file.Why("/p/modMain.bas"));
     EXPECT_FALSE(file.Why("/elsewhere/Old/modOld.bas"));
+
+    // The folder is told as the system tells files apart: on Windows in any letter case.
+    test::TempDir dir;
+    fs::create_directories(dir.path() / "Proj" / "Old");
+    const IgnoreFile real(dir.path() / "Proj", "old/*\n");
+    EXPECT_TRUE(real.Why(dir.path() / "Proj" / "Old" / "x.bas"));
+    EXPECT_EQ(real.Why(dir.path() / "PROJ" / "Old" / "x.bas").has_value(), test::kOnWindows);
 }
 
 // What the team's file holds wins, read as written by hand (a backslash is a backslash);
@@ -79,10 +89,10 @@ TEST(TeamSettings, LieOverTheUsersOwnAndAreNeverWrittenIntoThem) {
     const auto get = [&](std::string_view key) {
         return layers.GetSetting(settings::kApp, settings::kOptions, key, "default");
     };
-    EXPECT_EQ(get(settings::kModHdrKey),
-              (dir.path() / "proj" / "sub" / "Templates" / "Head.txt").string());
-    EXPECT_EQ(get(settings::kProcHdrKey), "Nowhere\\P.txt");  // no such file: as written
+    EXPECT_EQ(test::PathOf(get(settings::kModHdrKey)), templates / "Head.txt");
+    EXPECT_EQ(get(settings::kProcHdrKey), "Nowhere\\new.txt");  // no such file: as written
     EXPECT_EQ(get(settings::kMarkersKey), "False");
+    EXPECT_EQ(get(settings::kExcludedProcsKey), "*_Click, Class_Terminate");
     EXPECT_EQ(get(settings::kAuthorKey), "default");  // not a key a team shares
     EXPECT_EQ(get(settings::kSkipExistingKey), "True");
     EXPECT_EQ(layers.OriginOf(settings::kOptions, settings::kMarkersKey), SettingOrigin::Team);
@@ -101,6 +111,10 @@ TEST(TeamSettings, LieOverTheUsersOwnAndAreNeverWrittenIntoThem) {
     layers.SetTeam(nullptr, ini);
     EXPECT_EQ(get(settings::kMarkersKey), "True");
     EXPECT_TRUE(layers.TeamFile().empty());
+
+    IniFile plain("[Options]\r\nA=1\r\n", IniForm::Plain);
+    plain.SetValue("options", "Path", "C:\\T\\new.txt");
+    EXPECT_EQ(plain.Text(), "[Options]\r\nA=1\r\nPath=C:\\T\\new.txt\r\n");
 }
 
 TEST(FileLines, CountTheHiddenHeaderAndAttributeLines) {

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <filesystem>
 #include <optional>
 #include <sstream>
+
+#include "host/files/FileSystem.h"
+#include "host/vb6/CodePage.h"
 
 #ifndef BRINDLE_VERSION
 #define BRINDLE_VERSION "0"
@@ -473,10 +475,9 @@ bool OnProject(const Request& request) {
         request.files.size() != 1) {
         return false;
     }
-    std::string extension = std::filesystem::path(request.files.front()).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".vbp" || extension == ".vbg";
+    const auto extension = host::TextOf(host::PathOf(request.files.front()).extension());
+    return host::EqualsIgnoringCase(extension, ".vbp") ||
+           host::EqualsIgnoringCase(extension, ".vbg");
 }
 
 }  // namespace brindle::cli

@@ -126,7 +126,7 @@ std::optional<fs::path> TeamSettingsFor(const std::vector<std::string>& files) {
         return std::nullopt;
     }
     std::error_code error;
-    return host::FindTeamSettings(fs::absolute(files.front(), error).parent_path());
+    return host::FindTeamSettings(fs::absolute(host::PathOf(files.front()), error).parent_path());
 }
 
 void NoteIgnored(int ignored, RunLog& log) {

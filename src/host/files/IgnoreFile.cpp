@@ -1,10 +1,12 @@
 #include "host/files/IgnoreFile.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <system_error>
+
+#include "host/files/FileSystem.h"
+#include "host/files/ProjectFile.h"
+#include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;
 
@@ -13,6 +15,27 @@ namespace {
 
 char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The character at the front of `text` (not empty): its UTF-8 sequence, or a byte.
+std::string_view FirstCharacter(std::string_view text) {
+    return text.substr(0, Utf8SequenceLength(text));
+}
+
+// Letter case ignored, as Windows compares file names.
+bool SameCharacter(std::string_view a, std::string_view b) {
+    if (a.size() == 1 && b.size() == 1) {
+        return Lower(a.front()) == Lower(b.front());
+    }
+    return EqualsIgnoringCase(a, b);
+}
+
+// UTF-8's byte order is the characters' order.
+bool InRange(std::string_view low, std::string_view high, std::string_view c) {
+    if (low.size() == 1 && high.size() == 1 && c.size() == 1) {
+        return Lower(c.front()) >= Lower(low.front()) && Lower(c.front()) <= Lower(high.front());
+    }
+    return low <= c && c <= high;
 }
 
 std::vector<std::string_view> Split(std::string_view path) {
@@ -28,20 +51,22 @@ std::vector<std::string_view> Split(std::string_view path) {
     return parts;
 }
 
-// "[...]" at the start of `pattern`: whether it takes `c`, and its length; 0 for a "[" that
-// opens no class, which then stands for itself.
-std::size_t MatchClass(std::string_view pattern, char c, bool& takes) {
+// "[...]" at the start of `pattern`: whether it takes the character `c`, and its length; 0 for
+// a "[" that opens no class, which then stands for itself.
+std::size_t MatchClass(std::string_view pattern, std::string_view c, bool& takes) {
     std::size_t i = 1;
     const bool negated = i < pattern.size() && (pattern[i] == '!' || pattern[i] == '^');
     i += negated ? 1 : 0;
     bool found = false;
     for (bool first = true; i < pattern.size() && (first || pattern[i] != ']'); first = false) {
-        if (i + 2 < pattern.size() && pattern[i + 1] == '-' && pattern[i + 2] != ']') {
-            found = found || (Lower(c) >= Lower(pattern[i]) && Lower(c) <= Lower(pattern[i + 2]));
-            i += 3;
+        const auto item = FirstCharacter(pattern.substr(i));
+        i += item.size();
+        if (i + 1 < pattern.size() && pattern[i] == '-' && pattern[i + 1] != ']') {
+            const auto last = FirstCharacter(pattern.substr(i + 1));
+            found = found || InRange(item, last, c);
+            i += 1 + last.size();
         } else {
-            found = found || Lower(c) == Lower(pattern[i]);
-            ++i;
+            found = found || SameCharacter(item, c);
         }
     }
     if (i >= pattern.size()) {
@@ -66,14 +91,16 @@ bool MatchName(std::string_view pattern, std::string_view name) {
     if (name.empty()) {
         return false;
     }
+    const auto c = FirstCharacter(name);
     if (pattern.front() == '[') {
         bool takes = false;
-        if (const auto length = MatchClass(pattern, name.front(), takes)) {
-            return takes && MatchName(pattern.substr(length), name.substr(1));
+        if (const auto length = MatchClass(pattern, c, takes)) {
+            return takes && MatchName(pattern.substr(length), name.substr(c.size()));
         }
     }
-    const bool same = pattern.front() == '?' || Lower(pattern.front()) == Lower(name.front());
-    return same && MatchName(pattern.substr(1), name.substr(1));
+    const auto literal = FirstCharacter(pattern);
+    const bool same = literal == "?" || SameCharacter(literal, c);
+    return same && MatchName(pattern.substr(literal.size()), name.substr(c.size()));
 }
 
 // Whether the pattern's parts match the leading parts of the path, all of them when `whole`.
@@ -103,6 +130,23 @@ std::string Normalized(std::string_view pattern) {
     return text;
 }
 
+// The file's path below the folder whose identity is given, its parts in UTF-8 joined by "/";
+// nothing when it lies outside. The folder is told as the system tells files apart, so that a
+// path that names it in another letter case on Windows, or through a link, is below it too.
+std::optional<std::string> PathBelow(const std::string& folder, const fs::path& file) {
+    std::error_code error;
+    fs::path at = fs::absolute(file, error).lexically_normal();
+    std::string below;
+    while (at.has_relative_path()) {
+        below = TextOf(at.filename()) + (below.empty() ? "" : "/") + below;
+        at = at.parent_path();
+        if (FileIdentity(at) == folder) {
+            return below;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 bool MatchesPathPattern(std::string_view pattern, std::string_view path) {
@@ -116,7 +160,8 @@ bool MatchesPathPattern(std::string_view pattern, std::string_view path) {
     return !parts.empty() && MatchParts(parts, 0, Split(path), 0, false);
 }
 
-IgnoreFile::IgnoreFile(fs::path folder, std::string_view text) : folder_(std::move(folder)) {
+IgnoreFile::IgnoreFile(fs::path folder, std::string_view text)
+    : folder_(std::move(folder)), identity_(FileIdentity(folder_)) {
     std::istringstream lines{std::string(text)};
     for (std::string line; std::getline(lines, line);) {
         const auto pattern = Normalized(line);
@@ -133,24 +178,23 @@ std::optional<IgnoreFile> IgnoreFile::Beside(const fs::path& projectFile) {
     if (!fs::is_regular_file(file, error)) {
         return std::nullopt;
     }
-    std::ifstream in(file, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
+    try {
+        return IgnoreFile(folder, ReadFileBytes(file));
+    } catch (const ProjectFileError&) {
         return std::nullopt;
     }
-    return IgnoreFile(folder, text);
 }
 
 std::optional<std::string> IgnoreFile::Why(const fs::path& module) const {
-    std::error_code error;
-    const auto base = fs::absolute(folder_, error).lexically_normal();
-    const auto relative = fs::absolute(module, error).lexically_normal().lexically_relative(base);
-    if (relative.empty() || *relative.begin() == "..") {
+    if (patterns_.empty()) {
         return std::nullopt;
     }
-    const auto path = relative.generic_string();
+    const auto path = PathBelow(identity_, module);
+    if (!path) {
+        return std::nullopt;
+    }
     for (const auto& pattern : patterns_) {
-        if (MatchesPathPattern(pattern, path)) {
+        if (MatchesPathPattern(pattern, *path)) {
             return pattern;
         }
     }

@@ -17,7 +17,8 @@ inline constexpr std::string_view kIgnoreFileName = ".brindleignore";
 // one of the characters listed ("[!...]" one not listed), "**" any number of folders. A
 // pattern without a "/" matches a file or folder name at any depth; one with a "/" matches the
 // path from the project's folder ("/" at its start changes nothing). A pattern that matches a
-// folder leaves out everything below it. Letter case is ignored, as on Windows.
+// folder leaves out everything below it. Letter case is ignored, as on Windows; "?" and a class
+// take one character, whatever its length in UTF-8.
 class IgnoreFile {
 public:
     IgnoreFile(std::filesystem::path folder, std::string_view text);
@@ -32,6 +33,7 @@ public:
 
 private:
     std::filesystem::path folder_;
+    std::string identity_;  // of the folder, as FileIdentity tells it
     std::vector<std::string> patterns_;
 };
 
