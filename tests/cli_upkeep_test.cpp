@@ -118,7 +118,8 @@ TEST_F(Upkeep, CheckReportsEachFindingAtItsFileLine) {
                                   "End Sub",                                     // 33
                               });
     const std::string keyword =
-        "T/module.txt:1: %ProcName% is no template keyword; it stays in the text as it is\n";
+        std::string(kOnWindows ? "T\\module.txt" : "T/module.txt") +
+        ":1: %ProcName% is no template keyword; it stays in the text as it is\n";
     const std::string findings =
         "Checks.bas:7: the marked procedure header names OldName, not Function Renamed\n"
         "Checks.bas:17: Exit Sub in the marked error footer of Function Renamed (it is a "
