@@ -43,13 +43,18 @@ else
 fi
 (cd "$dir" && zip -qr "$name.zip" "$name")
 
-# End to end under Wine, from the unpacked zip, in a folder without templates: add-all, then
-# remove-code-all gives back every byte. The settings are Wine's registry's.
+# End to end under Wine, from the unpacked zip, in a folder without the default templates:
+# add-all, check, then remove-code-all gives back every byte. The settings are Wine's
+# registry's, and a team's brindle.ini beside the project names its own module header (with a
+# backslash, as written by hand).
 unzip -q "$dir/$name.zip" -d "$work"
 exe="$work/$name/brindle.exe"
 key='HKCU\Software\VB and VBA Program Settings\VBBrindle\Options'
 cp -r examples "$work/original"
-cp -r examples "$work/Inventory"
+mkdir "$work/original/Team"
+printf "' Team header of %%ModuleName%% by %%Author%%\r\n" >"$work/original/Team/Header.txt"
+printf '[Options]\r\nModule Header Filename=Team\\Header.txt\r\n' >"$work/original/brindle.ini"
+cp -r "$work/original" "$work/Inventory"
 cd "$work/Inventory"
 unset BRINDLE_SETTINGS
 wine reg add "$key" /v Author /t REG_SZ /d "Ann from the registry" /f >/dev/null
@@ -58,11 +63,22 @@ grep -q '^settings-key  *HKEY_CURRENT_USER\\Software\\VB and VBA Program Setting
     "$work/options.txt"
 grep -q '^author  *Ann from the registry$' "$work/options.txt"
 wine reg query "$key" /v "Disable Splash" | tr -d '\r' | grep -q 'REG_SZ *True'
+grep -q '^team-settings  *Z:.*\\Inventory\\brindle.ini$' "$work/options.txt"
+grep -q '^module-header-template .*\\Inventory\\Team\\Header.txt .*(from brindle.ini)$' \
+    "$work/options.txt"
+status=0
+wine "$exe" check Inventory.vbp --quiet >/dev/null || status=$?
+if [ "$status" -ne 1 ]; then
+    echo "brindle check before add-all exited with $status, not 1 for its findings" >&2
+    exit 1
+fi
 wine "$exe" add-all Inventory.vbp --yes --quiet
-grep -q "' Author:   Ann from the registry" modMain.bas
+grep -q "' Team header of modMain by Ann from the registry" modMain.bas
 grep -q "' \[Brindle Begin\]" frmMain.frm
+wine "$exe" check Inventory.vbp --format json | tr -d '\r' | grep -q '"findings": \[\]'
 wine "$exe" remove-code-all Inventory.vbp --yes --quiet
 diff -r ../original .
-echo "brindle.exe under Wine gave every file back byte for byte, its settings in the registry."
+echo "brindle.exe under Wine gave every file back byte for byte, its settings in the registry"
+echo "and the team's brindle.ini."
 echo "$dir/$name.zip"
 echo "The Windows build, its tests and checks took $((SECONDS - start)) s."
