@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "host/vb6/CodePage.h"
 #include "workbench/DesignBlock.h"
@@ -332,7 +333,20 @@ void CodeWindow::LinesChanged(std::int32_t first, const std::vector<host::CodeLi
         return;
     }
     const auto removedCount = static_cast<std::int32_t>(removed.size());
-    ReplaceEditorLines(first, removedCount, added, module_.CountOfLines() - added + removedCount);
+    if (frozen_) {
+        Pending& p = pending_;
+        if (p.first == 0) {
+            p = {first, first + removedCount, first + removedCount};
+        }
+        // Both ends in the module's numbering before this change, then after it.
+        const std::int32_t end = std::max(p.newEnd, first + removedCount);
+        p.oldEnd = end - (p.newEnd - p.oldEnd);
+        p.first = std::min(p.first, first);
+        p.newEnd = end + added - removedCount;
+    } else {
+        ReplaceEditorLines(first, removedCount, added,
+                           module_.CountOfLines() - added + removedCount);
+    }
     caretTimer_->start();
     if (onEdited) {
         onEdited();
@@ -364,6 +378,19 @@ void CodeWindow::ReplaceEditorLines(std::int32_t first, std::int32_t removed, st
     editor_->SendScintilla(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(text.size()),
                            text.c_str());
     applying_ = false;
+}
+
+void CodeWindow::Freeze(bool frozen) {
+    frozen_ = frozen;
+    editor_->setReadOnly(frozen);
+    if (frozen || pending_.first == 0) {
+        return;
+    }
+    const Pending p = std::exchange(pending_, {});
+    const int top = editor_->firstVisibleLine();
+    ReplaceEditorLines(p.first, p.oldEnd - p.first, p.newEnd - p.first,
+                       module_.CountOfLines() - (p.newEnd - p.oldEnd));
+    editor_->setFirstVisibleLine(top);
 }
 
 void CodeWindow::RefreshLine(std::int32_t line) {
@@ -414,7 +441,9 @@ void CodeWindow::SelectionFromPane() {
 
 bool CodeWindow::Undo() {
     lastLine_ = -1;
+    Freeze(true);
     const std::int32_t line = history_.Undo();
+    Freeze(false);
     if (line > 0) {
         GoToLine(line);
     }
@@ -423,7 +452,9 @@ bool CodeWindow::Undo() {
 
 bool CodeWindow::Redo() {
     lastLine_ = -1;
+    Freeze(true);
     const std::int32_t line = history_.Redo();
+    Freeze(false);
     if (line > 0) {
         GoToLine(line);
     }

@@ -34,11 +34,13 @@ public:
     host::MemoryComponent& Component() const { return component_; }
     QsciScintilla& Editor() const;
 
-    // The editor's selection into the module's code pane, and back. While an add-in command
-    // runs the pane's selection is the add-in's: the editor's does not follow into it.
+    // The editor's selection into the module's code pane, and back.
     void SelectionToPane();
     void SelectionFromPane();
-    void Freeze(bool frozen) { frozen_ = frozen; }
+    // While an add-in command runs the pane's selection is the add-in's, and the editor, read
+    // only, shows the module's changes all at once when the command is over: many edits of a
+    // large module cost one change of the editor's text.
+    void Freeze(bool frozen);
 
     // Shows the module's lines decoded from another code page.
     void SetCodePage(int codePage);
@@ -112,6 +114,13 @@ private:
     bool selecting_ = false;  // the pane's selection is being shown in the editor
     bool choosing_ = false;   // the combo boxes are being filled
     bool frozen_ = false;
+    // The lines changed while frozen: from `first`, up to `oldEnd` as the editor has them and
+    // up to `newEnd` as the module has them (both one past); no change when first is 0.
+    struct Pending {
+        std::int32_t first = 0;
+        std::int32_t oldEnd = 0;
+        std::int32_t newEnd = 0;
+    } pending_;
     bool lastDeleting_ = false;
     int lastLine_ = -1;
 };

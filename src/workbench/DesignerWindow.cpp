@@ -57,9 +57,20 @@ private:
 
     static int Pixels(double twips) { return static_cast<int>(twips / kTwipsPerPixel + 0.5); }
 
+    // The caption as the form shows it: "&&" is an ampersand, a lone "&" marks the access key.
     static std::string Caption(const DesignItem& item) {
         const std::string caption = item.Text("caption");
-        return caption.empty() ? item.name : caption;
+        if (caption.empty()) {
+            return item.name;
+        }
+        std::string shown;
+        for (std::size_t i = 0; i < caption.size(); ++i) {
+            if (caption[i] == '&' && i + 1 < caption.size()) {
+                ++i;
+            }
+            shown += caption[i];
+        }
+        return shown;
     }
 
     void DrawChildren(QPainter& painter, const DesignItem& parent, QPoint origin) const {
@@ -89,8 +100,10 @@ private:
             fill = QColor(0xdd, 0xdd, 0xdd);
         }
         painter.fillRect(box, fill);
-        painter.setPen(QColor(0x60, 0x60, 0x60));
-        painter.drawRect(box.adjusted(0, 0, -1, -1));
+        if (type != "label") {
+            painter.setPen(QColor(0x60, 0x60, 0x60));
+            painter.drawRect(box.adjusted(0, 0, -1, -1));
+        }
         painter.setPen(Qt::black);
         const QString text = Shown(type == "textbox" ? item.name : Caption(item), codePage_);
         const int align = type == "commandbutton" ? Qt::AlignCenter : Qt::AlignLeft;

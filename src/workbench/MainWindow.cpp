@@ -8,6 +8,7 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -169,6 +170,9 @@ MainWindow::~MainWindow() {
 void MainWindow::BuildDocks() {
     tree_->setObjectName(QStringLiteral("projectTree"));
     tree_->setHeaderHidden(true);
+    // Long names scroll rather than end in an ellipsis.
+    tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree_->header()->setStretchLastSection(false);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { TreeMenu(at); });
@@ -192,7 +196,7 @@ void MainWindow::BuildDocks() {
     output->setObjectName(QStringLiteral("outputDock"));
     output->setWidget(output_);
     addDockWidget(Qt::BottomDockWidgetArea, output);
-    resizeDocks({projects}, {260}, Qt::Horizontal);
+    resizeDocks({projects}, {280}, Qt::Horizontal);
     resizeDocks({output}, {150}, Qt::Vertical);
 }
 

@@ -24,26 +24,25 @@ constexpr auto kContinuation = static_cast<char>(VbStyle::Continuation);
 // What the VB6 editor shows in its keyword colour.
 const std::unordered_set<std::string>& Keywords() {
     static const std::unordered_set<std::string> words = {
-        "addressof",  "alias",   "and",      "any",      "as",      "attribute",  "base",
-        "binary",     "boolean", "byref",    "byte",     "byval",   "call",       "case",
-        "cbool",      "cbyte",   "ccur",     "cdate",    "cdbl",    "cdec",       "cint",
-        "clng",       "close",   "compare",  "const",    "csng",    "cstr",       "currency",
-        "cvar",       "date",    "debug",    "decimal",  "declare", "defbool",    "defbyte",
-        "defcur",     "defdate", "defdbl",   "defdec",   "defint",  "deflng",     "defobj",
-        "defsng",     "defstr",  "defvar",   "dim",      "do",      "double",     "each",
-        "else",       "elseif",  "empty",    "end",      "enum",    "eqv",        "erase",
-        "error",      "event",   "exit",     "explicit", "false",   "for",        "friend",
-        "function",   "get",     "global",   "gosub",    "goto",    "if",         "imp",
-        "implements", "in",      "input",    "integer",  "is",      "let",        "lib",
-        "like",       "load",    "lock",     "long",     "loop",    "lset",       "me",
-        "mod",        "new",     "next",     "not",      "nothing", "null",       "object",
-        "on",         "open",    "option",   "optional", "or",      "paramarray", "preserve",
-        "print",      "private", "property", "public",   "put",     "raiseevent", "randomize",
-        "redim",      "resume",  "return",   "rset",     "seek",    "select",     "set",
-        "single",     "static",  "step",     "stop",     "string",  "sub",        "text",
-        "then",       "to",      "true",     "type",     "typeof",  "unload",     "unlock",
-        "until",      "variant", "wend",     "while",    "with",    "withevents", "write",
-        "xor"};
+        "addressof",  "alias",    "and",        "any",       "as",      "attribute",  "base",
+        "boolean",    "byref",    "byte",       "byval",     "call",    "case",       "cbool",
+        "cbyte",      "ccur",     "cdate",      "cdbl",      "cdec",    "cint",       "clng",
+        "close",      "compare",  "const",      "csng",      "cstr",    "currency",   "cvar",
+        "date",       "decimal",  "declare",    "defbool",   "defbyte", "defcur",     "defdate",
+        "defdbl",     "defdec",   "defint",     "deflng",    "defobj",  "defsng",     "defstr",
+        "defvar",     "dim",      "do",         "double",    "each",    "else",       "elseif",
+        "empty",      "end",      "enum",       "eqv",       "erase",   "error",      "event",
+        "exit",       "explicit", "false",      "for",       "friend",  "function",   "get",
+        "global",     "gosub",    "goto",       "if",        "imp",     "implements", "in",
+        "input",      "integer",  "is",         "let",       "lib",     "like",       "lock",
+        "long",       "loop",     "lset",       "me",        "mod",     "new",        "next",
+        "not",        "nothing",  "null",       "object",    "on",      "open",       "option",
+        "optional",   "or",       "paramarray", "preserve",  "print",   "private",    "property",
+        "public",     "put",      "raiseevent", "randomize", "redim",   "resume",     "return",
+        "rset",       "seek",     "select",     "set",       "single",  "static",     "step",
+        "stop",       "string",   "sub",        "then",      "to",      "true",       "type",
+        "typeof",     "unlock",   "until",      "variant",   "wend",    "while",      "with",
+        "withevents", "write",    "xor"};
     return words;
 }
 
