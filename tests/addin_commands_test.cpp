@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -151,7 +152,11 @@ protected:
     MemoryComponent* cls = nullptr;
     MemoryComponent* form = nullptr;
     host::MemoryVBE vbe;
-    Brindle addin{settings, templates, windows, &sink};
+    int dates = 0;  // how often the add-in asked the clock
+    Brindle addin{settings, templates, windows, &sink, [this] {
+                      ++dates;
+                      return std::chrono::system_clock::now();
+                  }};
 };
 
 struct Row {
@@ -423,6 +428,21 @@ TEST_F(Commands, OptionsShowTheCurrentValuesOnlyOkAppliesThemAndTheDisconnection
     EXPECT_EQ(settings.GetSetting(kAppName, "Options", "Author", ""), "Bea Builder");
     EXPECT_EQ(settings.GetSetting(kAppName, "Options", "Add Code Markers", ""), "False");
     EXPECT_TRUE(sink.reported.empty());
+}
+
+// Building the user's locale for the date costs more than an insertion: it is done once for
+// each command, however many headers show the date.
+TEST_F(Commands, TheDateIsWorkedOutOnceForEachCommand) {
+    test::WriteBytes(dir.path() / "Procedure Header Template Filename.txt",
+                     "' %ProcedureName% of %Date%, %date%\r\n");
+    windows.Setup().fillOptions = [](frmOptions&) { return DialogButton::OK; };
+    vbe.Click("Brindle Options...");  // OK loads the templates again
+    for (int command = 1; command <= 2; ++command) {
+        Select(*module, 1, module->CodeModule().CountOfLines());
+        vbe.Click("Add Header(s) to Selected Procedures");
+        EXPECT_EQ(dates, command);
+    }
+    EXPECT_EQ(Text(*module).find("%Date%"), std::string::npos);
 }
 
 // The event-source fields behave as the host's WithEvents fields: a field delivers the clicks

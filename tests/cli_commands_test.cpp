@@ -121,20 +121,25 @@ TEST_F(ExampleProject, OnATerminalTheQuestionIsAskedAndOnlyYesProceeds) {
     EXPECT_EQ(Snapshot(folder()), original);
 }
 
-// A question without a terminal is refused as an input error.
+// A question without a terminal is refused as an input error, after what is wrong with the
+// files or the selection has been told.
 TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"add-module-header", "modMain.bas", "Gone.bas"}, "brindle: Gone.bas: no such file\n"},
         {{"add-headers", "Inventory.vbp"}, "Inventory.vbp: not a VB6 module"},
-        {{"add-all", "modMain.bas", "--yes"}, "modMain.bas: is a module"},
-        {{"add-all", "Gone.vbp", "--yes"}, "Gone.vbp: no such file"},
+        {{"add-all", "modMain.bas"}, "modMain.bas: is a module"},
+        {{"remove-code-all", "Gone.vbp"}, "Gone.vbp: no such file"},
         {{"add-all", "Controls", "--yes"}, "Controls: is a folder"},
-        {{"add-headers", "modMain.bas", "--select", "500"}, "past the module's last line, 69"},
+        {{"remove-markers", "modMain.bas", "--select", "500"}, "past the module's last line, 69"},
         {{"add-headers", "modMain.bas", "--select", "9-3"}, "ends before it starts"},
         {{"add-headers", "modMain.bas", "--select", "three"}, "--select three: expected"},
         {{"add-headers", "modMain.bas", "--proc", "NoSuchProc"}, "no procedure named NoSuchProc"},
         {{"add-headers", "modMain.bas", "--proc", "Main", "--select", "1"}, "excludes"},
         {{"add-all", "Inventory.vbp", "--yes", "--codepage", "4242"}, "code page 4242"},
+        {{"procedures", "modMain.bas", "--codepage", "1200"}, "code page 1200"},
+        {{"add-headers", "modMain.bas", "--yes"}, "--yes"},
+        {{"options", "--author", "Ann\nAuthor"}, "control character"},
+        {{"options", "--codepage", "4242"}, "code page 4242"},
         {{"add-everything", "Inventory.vbp"}, "brindle: unknown command 'add-everything'"},
         {{"remove-code-all", "Inventory.vbp"}, "--yes"},
         {{"add-all", "Inventory.vbp"}, "--yes"},
@@ -221,10 +226,9 @@ TEST_F(ExampleProject, WhatACommandLeavesAsItWasIsToldWithItsModule) {
     ASSERT_EQ(Run({"options", "--module-header-template", "Gone.txt"}).status, 0);
     const auto headers = Run({"add-module-header", "modMain.bas", "CStockItem.cls"});
     EXPECT_EQ(headers.status, 1);
-    const std::string missing = "brindle: the module header template \"" +
-                                (folder() / "Gone.txt").string() +
-                                "\" is missing, unreadable or empty; module headers added "
-                                "without its text\n";
+    const std::string missing =
+        "brindle: the module header template \"Gone.txt\" is missing, unreadable or empty; module "
+        "headers added without its text\n";
     EXPECT_NE(headers.err.find(missing), std::string::npos) << headers.err;
     EXPECT_EQ(headers.err.find(missing), headers.err.rfind(missing));
 }
@@ -266,23 +270,131 @@ TEST_F(ExampleProject, ProceduresAreListedAsTheHostSeesThem) {
               "Adjust    Proc  39     40    4      42   Method\n");
 }
 
-TEST_F(ExampleProject, OptionsAreShownChangedAndUsedByTheNextRun) {
-    const auto shown = Run({"options"});
-    ASSERT_EQ(shown.status, 0) << shown.err;
-    EXPECT_NE(shown.out.find("author                     J. R. Tollard\n"), std::string::npos)
-        << shown.out;
-    EXPECT_NE(shown.out.find("markers                    on\n"), std::string::npos);
+// A diff names the files from where it was made, so patch -p1 applies it there.
+TEST_F(ExampleProject, ADiffMadeOutsideTheProjectFolderAppliesWithPatch) {
+    if (std::system("command -v patch >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "no patch(1)";
+    }
+    const auto settings = temp.path() / "settings.ini";
+    const auto diff =
+        RunBrindle(temp.path(), settings, {"add-all", "Inventory/Inventory.vbp", "--diff"});
+    ASSERT_EQ(diff.status, 0) << diff.err;
+    WriteBytes(temp.path() / "added.patch", diff.out);
+    ASSERT_EQ(std::system(
+                  ("cd " + ShellQuote(temp.path().string()) + " && patch -p1 --quiet <added.patch")
+                      .c_str()),
+              0);
+    CopyFolder(SourceDir() / "examples", temp.path() / "Direct");
+    ASSERT_EQ(
+        RunBrindle(temp.path() / "Direct", settings, {"add-all", "Inventory.vbp", "--yes"}).status,
+        0);
+    EXPECT_EQ(Snapshot(folder()), Snapshot(temp.path() / "Direct"));
 
-    const auto changed = Run({"options", "--author", "Zo\xC3\xAB Example", "--markers", "off"});
+    // From beside the project the names climb out of the current folder.
+    const auto beside = RunBrindle(temp.path() / "Direct", settings,
+                                   {"remove-code", "../Inventory/modMain.bas", "--diff"});
+    EXPECT_TRUE(beside.out.starts_with("--- a/../Inventory/modMain.bas\n")) << beside.out;
+}
+
+// The options are shown and changed, and the settings file is written only when a value
+// changes; a failure to write it names it.
+TEST_F(ExampleProject, SettingsAreWrittenOnlyWhenAnOptionChanges) {
+    const auto settings = temp.path() / "settings.ini";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"add-all", "Inventory.vbp", "--diff"},
+          {"options"},
+          {"options", "--author", "J. R. Tollard", "--markers", "ON"},
+          {"add-module-header", "modMain.bas"},
+          {"remove-code", "modMain.bas", "--yes"}}) {
+        EXPECT_EQ(Run(args).status, 0);
+        EXPECT_FALSE(fs::exists(settings)) << args.front();
+    }
+    const auto changed = Run({"options", "--author", "Zo\xC3\xAB", "--markers", "off", "--splash",
+                              "Off", "--codepage", "1250"});
     ASSERT_EQ(changed.status, 0) << changed.err;
     EXPECT_NE(changed.out.find("markers                    off\n"), std::string::npos);
-    EXPECT_NE(Run({"options"}).out.find("author                     Zo\xC3\xAB Example\n"),
-              std::string::npos);
-
-    // The author reaches the module in its own code page, and no marker line comes with it.
-    ASSERT_EQ(Run({"add-module-header", "modMain.bas"}).status, 0);
-    EXPECT_NE(File("modMain.bas").find("' Author:   Zo\xEB Example\r\n"), std::string::npos);
+    const auto written = ReadBytes(settings);
+    const auto time = fs::last_write_time(settings);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"add-all", "Inventory.vbp", "--diff"},
+          {"options"},
+          {"options", "--author", "Zo\xC3\xAB"},
+          {"add-module-header", "modMain.bas"}}) {
+        EXPECT_EQ(Run(args).status, 0);
+        EXPECT_EQ(ReadBytes(settings), written) << args.front();
+        EXPECT_EQ(fs::last_write_time(settings), time) << args.front();
+    }
+    // The next run takes the author, in the modules' code page, and no marker line.
+    EXPECT_NE(File("modMain.bas").find("' Author:   Zo\xEB\r\n"), std::string::npos);
     EXPECT_EQ(CountLines(File("modMain.bas"), kBeginMarker), 0);
+
+    const auto reset = Run({"options", "--reset"});
+    EXPECT_EQ(reset.status, 0) << reset.err;
+    EXPECT_EQ(Run({"options"}).out, reset.out);
+    for (const std::string& row : std::vector<std::string>{
+             "author                     J. R. Tollard\n", "splash                     on\n",
+             "codepage                   1252\n",
+             "settings-file              " + settings.string() + "\n"}) {
+        EXPECT_NE(reset.out.find(row), std::string::npos) << row << reset.out;
+    }
+
+    WriteBytes(temp.path() / "plain", "not a folder");
+    const auto failed = RunBrindle(folder(), temp.path() / "plain" / "settings.ini",
+                                   {"options", "--author", "Bob"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("brindle: settings file " +
+                              (temp.path() / "plain" / "settings.ini").string() + ": error 75, "),
+              std::string::npos)
+        << failed.err;
+    EXPECT_NE(failed.err.find("; the options were not saved\n"), std::string::npos);
+}
+
+// A template is text: UTF-8 with or without a byte order mark, or the code page's own bytes.
+// It reaches each module in the module's code page, a character the code page lacks as "?".
+TEST_F(ExampleProject, TemplatesAreTextInWhateverEncodingTheyWereSaved) {
+    WriteBytes(folder() / "Templates" / "Bom.txt", "\xEF\xBB\xBF' F\xC3\xBCr %ModuleName%\r\n");
+    WriteBytes(folder() / "Templates" / "Utf8.txt", "' F\xC3\xBCr %ProcedureName%\r\n");
+    WriteBytes(folder() / "Templates" / "Ansi.txt", "' F\xFCr\r\n");
+    // Kept as typed and looked for as it will be at each use: no warning for these.
+    const auto set =
+        Run({"options", "--module-header-template", "Templates\\Bom.txt",
+             "--procedure-header-template", ".\\Templates\\Utf8.txt", "--error-header-template",
+             "Templates/Ansi.txt", "--error-footer-template", "Gone.txt"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    EXPECT_NE(set.out.find("module-header-template     Templates\\Bom.txt"), std::string::npos)
+        << set.out;
+    EXPECT_NE(set.out.find("-> " + (folder() / "Templates" / "Bom.txt").string() + "\n"),
+              std::string::npos);
+    EXPECT_TRUE(
+        std::regex_search(set.out, std::regex("error-footer-template +Gone.txt +-> not found\n")));
+    EXPECT_EQ(set.err.find("warning"), set.err.rfind("warning")) << set.err;
+    EXPECT_NE(set.err.find("warning: no template file Gone.txt"), std::string::npos);
+    // Without an error footer no error handler would go in at all.
+    ASSERT_EQ(
+        Run({"options", "--error-footer-template", ".\\Templates\\StandardVBErrFooter.txt"}).status,
+        0);
+
+    ASSERT_EQ(Run({"add-error-handlers", "modMain.bas", "--proc", "Main"}).status, 0);
+    ASSERT_EQ(Run({"add-all", "Inventory.vbp", "--yes", "-q"}).status, 0);
+    EXPECT_EQ(CountLines(File("CStockItem.cls"), "' F\xFCr CStockItem"), 1);
+    EXPECT_EQ(CountLines(File("CStockItem.cls"), "' F\xFCr Adjust"), 1);
+    EXPECT_EQ(CountLines(File("modMain.bas"), "' F\xFCr"), 6);
+
+    // Code page 1251 has no "\xC3\xBC": one warning for each UTF-8 template. The other one is
+    // taken to be in 1251.
+    ASSERT_EQ(Run({"remove-code-all", "Inventory.vbp", "--yes"}).status, 0);
+    const auto cyrillic = Run({"add-all", "Inventory.vbp", "--yes", "--codepage", "1251"});
+    ASSERT_EQ(cyrillic.status, 0) << cyrillic.err;
+    EXPECT_EQ(CountLines(File("modMain.bas"), "' F?r modMain"), 1);
+    EXPECT_EQ(CountLines(File("modMain.bas"), "' F\xFCr"), 5);
+    for (const char* name : {"Templates\\Bom.txt", ".\\Templates\\Utf8.txt"}) {
+        const std::string warning = "brindle: warning: template " + std::string(name) +
+                                    ": code page 1251 lacks these characters, each is written "
+                                    "as \"?\": \xC3\xBC\n";
+        EXPECT_NE(cyrillic.err.find(warning), std::string::npos) << cyrillic.err;
+        EXPECT_EQ(cyrillic.err.find(warning), cyrillic.err.rfind(warning));
+    }
+    EXPECT_EQ(cyrillic.err.find("Ansi.txt"), std::string::npos);
 }
 
 }  // namespace

@@ -24,9 +24,10 @@ std::variant<Request, Exit> Parse(std::vector<const char*> args) {
 // The flags that the end-to-end tests leave at their defaults.
 TEST(CommandLineParsing, ShortAndRarelyUsedFlagsReachTheRequest) {
     const auto request =
-        std::get<Request>(Parse({"add-headers", "m.bas", "-y", "--codepage", "1251"}));
+        std::get<Request>(Parse({"remove-code", "m.bas", "-y", "--codepage", "1251"}));
     EXPECT_TRUE(request.yes);
     EXPECT_EQ(request.codepage, 1251);
+    EXPECT_FALSE(std::get<Request>(Parse({"remove-code", "m.bas"})).codepage);
     const auto options =
         std::get<Request>(Parse({"options", "--markers", "off", "--splash", "on"})).options;
     EXPECT_EQ(options.markers, false);

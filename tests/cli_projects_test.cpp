@@ -11,6 +11,7 @@
 
 #include "cli_support.h"
 #include "host/files/ProjectFile.h"
+#include "host/vb6/CodePage.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;
@@ -23,8 +24,8 @@ using Files = std::map<fs::path, std::string>;
 // The module files a project names that exist, with their bytes.
 Files ModulesOf(const fs::path& project) {
     Files modules;
-    for (const auto& entry : host::ParseProjectFile(host::ReadFileBytes(project)).entries) {
-        const auto found = host::ResolveProjectPath(project.parent_path(), entry.path);
+    for (const auto& entry : host::ParseProjectFile(host::ReadFileBytes(project), 1252).entries) {
+        const auto found = host::ResolveProjectPath(project.parent_path(), entry.path, 1252);
         if (found.status == host::PathStatus::Found) {
             modules[found.path] = ReadBytes(found.path);
         }
@@ -138,6 +139,82 @@ TEST(GroupFile, SharedModulesAreDoneOnceAndAMissingProjectStopsNothing) {
 
     EXPECT_EQ(RunBrindle(shop, settings, {"remove-code-all", "Shop.vbg", "--yes"}).status, 1);
     EXPECT_EQ(Snapshot(shop), before);
+}
+
+// A group and its project as a machine of each locale writes them: the files name folders,
+// components and procedures in its code page. Checked out here, the files are named in UTF-8,
+// but for one that was copied byte for byte from Windows.
+TEST(ProjectsFromEveryLocale, AreFoundAndTheirNamesShownInUtf8) {
+    const struct {
+        int codePage;
+        std::string folder, module, procedure, copied;
+    } locales[] = {
+        {932, "表示", "時計", "開始", "ソフト"},  // 表 and ソ end in the byte of a backslash
+        {936, "报表", "时钟", "开始", "设置"},
+        {1251, "Отчёты", "Модуль", "Старт", "Настройки"},
+        {1252, "Relatórios", "Relatório", "Início", "Configuração"},
+    };
+    for (const auto& locale : locales) {
+        SCOPED_TRACE(locale.codePage);
+        const auto bytes = [&](const std::string& utf8) {
+            return host::FromUtf8(utf8, locale.codePage);
+        };
+        const auto module = [&](const std::string& name) {
+            return bytes("Attribute VB_Name = \"" + name +
+                         "\"\r\nOption Explicit\r\n\r\nPublic Sub " + locale.procedure +
+                         "()\r\n    Debug.Print \"" + name + "\"\r\nEnd Sub\r\n");
+        };
+        TempDir temp;
+        const auto root = temp.path() / "work";
+        const auto project = root / locale.folder;
+        WriteBytes(project / "Code" / (locale.module + ".bas"), module(locale.module));
+        WriteBytes(project / bytes(locale.folder) / bytes(locale.copied + ".bas"),
+                   module(locale.copied));
+        WriteBytes(
+            project / (locale.folder + ".vbp"),
+            bytes("Type=Exe\r\nModule=" + locale.module + "; code\\" + locale.module +
+                  ".BAS\r\nModule=" + locale.copied + "; " + locale.folder + "\\" + locale.copied +
+                  ".bas\r\nModule=Gone; " + locale.module + "\\Gone.bas\r\n"));
+        WriteBytes(root / "Group.vbg", bytes("VBGROUP 5.0\r\nStartupProject=" + locale.folder +
+                                             "\\" + locale.folder + ".vbp\r\n"));
+        const auto before = Snapshot(root);
+        const auto settings = temp.path() / "settings.ini";
+        // The code page is given, or kept as the default by the options command.
+        std::vector<std::string> codePage = {"--codepage", std::to_string(locale.codePage)};
+        if (locale.codePage == 932) {
+            ASSERT_EQ(RunBrindle(root, settings, {"options", "--codepage", "932"}).status, 0);
+            codePage.clear();
+        }
+        const auto run = [&](std::vector<std::string> args) {
+            args.insert(args.end(), codePage.begin(), codePage.end());
+            return RunBrindle(root, settings, args);
+        };
+
+        const auto added = run({"add-all", "Group.vbg", "--yes"});
+        EXPECT_EQ(added.status, 1);
+        for (const std::string& message :
+             {"brindle: " + locale.folder + "/" + locale.folder + ".vbp: line 4: " + locale.module +
+                  "\\Gone.bas: no such file",
+              "[1/2] Adding module header, procedure headers, and error handlers to " +
+                  locale.module + "\n",
+              "[2/2] Adding module header, procedure headers, and error handlers to " +
+                  locale.copied + "\n"}) {
+            EXPECT_NE(added.err.find(message), std::string::npos) << message << "\n" << added.err;
+        }
+        const auto file = project / "Code" / (locale.module + ".bas");
+        EXPECT_EQ(CountLines(ReadBytes(file), bytes("' Module:   " + locale.module)), 1);
+
+        const auto listed = run({"procedures", (file.lexically_relative(root)).string()});
+        EXPECT_TRUE(listed.out.find("\n" + locale.procedure + "  ") != std::string::npos)
+            << listed.out;
+        const auto handler = run({"add-error-handlers", file.lexically_relative(root).string(),
+                                  "--proc", locale.procedure});
+        EXPECT_EQ(handler.status, 0) << handler.err;
+        EXPECT_EQ(CountLines(ReadBytes(file), "    On Error GoTo BrindleErrorHandler"), 2);
+
+        EXPECT_EQ(run({"remove-code-all", "Group.vbg", "--yes"}).status, 1);
+        EXPECT_EQ(Snapshot(root), before);
+    }
 }
 
 }  // namespace

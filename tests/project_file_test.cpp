@@ -39,7 +39,7 @@ const char* const kProject =
 // Keys are found in any letter case and with blanks around the "Name; path" separator; keys
 // that name no code module, and any section after the first, are left out.
 TEST(ProjectFileParsing, ComponentsInFileOrderWithNamesAndLines) {
-    const auto contents = ParseProjectFile(kProject);
+    const auto contents = ParseProjectFile(kProject, 1252);
     EXPECT_EQ(contents.name, "Inventory");
     std::vector<std::string> entries;
     for (const ProjectEntry& entry : contents.entries) {
@@ -52,7 +52,7 @@ TEST(ProjectFileParsing, ComponentsInFileOrderWithNamesAndLines) {
                            "10 PropertyPage||Pages\\pgGauge.pag", "11 UserDocument||Doc.dob",
                            "12 Designer||Report.dsr"}));
 
-    const auto bare = ParseProjectFile("Type=OleDll\nClass=A; A.cls\n");
+    const auto bare = ParseProjectFile("Type=OleDll\nClass=A; A.cls\n", 1252);
     EXPECT_EQ(bare.name, "");
     ASSERT_EQ(bare.entries.size(), 1u);
     EXPECT_EQ(bare.entries[0].path, "A.cls");
@@ -61,7 +61,7 @@ TEST(ProjectFileParsing, ComponentsInFileOrderWithNamesAndLines) {
          {std::string("Attribute VB_Name = \"Module1\"\r\nOption Explicit\r\n"),
           std::string("Type=Exe\r\n\0\x01\x02", 13),
           std::string("Name=\"NoType\"\r\nForm=a.frm\r\n"), std::string()}) {
-        EXPECT_THROW(ParseProjectFile(text), ProjectFileError) << text;
+        EXPECT_THROW(ParseProjectFile(text, 1252), ProjectFileError) << text;
     }
 }
 
@@ -101,14 +101,14 @@ TEST(ProjectPaths, ResolveFromTheProjectsFolder) {
         {"\\\\server\\share\\a.bas", PathStatus::Absolute, ""},
     };
     for (const auto& c : cases) {
-        const auto resolved = ResolveProjectPath(root / "App", c.path);
+        const auto resolved = ResolveProjectPath(root / "App", c.path, 1252);
         EXPECT_EQ(resolved.status, c.status) << c.path;
         if (!c.found.empty()) {
             EXPECT_EQ(resolved.path, (root / c.found).lexically_normal()) << c.path;
         }
     }
-    EXPECT_NE(DescribeResolution(ResolveProjectPath(root / "App", "..\\Shared\\Gone\\x.bas"),
-                                 "..\\Shared\\Gone\\x.bas")
+    EXPECT_NE(DescribeResolution(ResolveProjectPath(root / "App", "..\\Shared\\Gone\\x.bas", 1252),
+                                 "..\\Shared\\Gone\\x.bas", 1252)
                   .find("no such file"),
               std::string::npos);
 }
@@ -127,11 +127,11 @@ TEST(ProjectFileCorpus, EveryProjectParsesAndItsComponentsResolve) {
             continue;
         }
         ++projects;
-        const auto contents = ParseProjectFile(ReadFileBytes(entry.path()));
+        const auto contents = ParseProjectFile(ReadFileBytes(entry.path()), 1252);
         EXPECT_FALSE(contents.name.empty()) << entry.path();
         for (const auto& component : contents.entries) {
             ++components;
-            const auto found = ResolveProjectPath(entry.path().parent_path(), component.path);
+            const auto found = ResolveProjectPath(entry.path().parent_path(), component.path, 1252);
             if (found.status != PathStatus::Found) {
                 missing.push_back(component.path);
             }

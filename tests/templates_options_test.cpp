@@ -51,26 +51,38 @@ protected:
     }
 };
 
+// Values that did not change since they were loaded are not written: saving the defaults an
+// empty store gave leaves it empty.
 TEST_F(Options, AnEmptyStoreGivesTheDefaultsWhichSaveAsTextUnderTheirSectionsAndKeys) {
-    const AddinFields fields = Load();
+    SettingsFile store(file);
+    AddinFields fields;
+    LoadOptions(store, fields);
     EXPECT_EQ(Tied(fields), std::make_tuple(".\\Templates\\StandardVBModuleHeader.txt"s,
                                             ".\\Templates\\StandardVBProcedureHeader.txt"s,
                                             ".\\Templates\\StandardVBErrHeader.txt"s,
                                             ".\\Templates\\StandardVBErrFooter.txt"s,
                                             "J. R. Tollard"s, true, "C:\\"s, false));
-    Save(fields);
+    SaveOptions(store, fields);
+    EXPECT_FALSE(fs::exists(file));
+
+    fields.mbAddCodeMarkers = false;
+    fields.mbDisableSplash = true;
+    fields.msLastDir = "D:\\";
+    SaveOptions(store, fields);
     QSettings ini(QString::fromStdString(file.string()), QSettings::IniFormat);
-    EXPECT_EQ(ini.value("Options/Add Code Markers").toString(), "True");
-    EXPECT_EQ(ini.value("Options/Disable Splash").toString(), "False");
-    EXPECT_EQ(ini.value("Options/Error Footer Template Filename").toString(),
-              ".\\Templates\\StandardVBErrFooter.txt");
-    EXPECT_EQ(ini.value("State/Last Directory").toString(), "C:\\");
+    EXPECT_EQ(ini.value("Options/Add Code Markers").toString(), "False");
+    EXPECT_EQ(ini.value("Options/Disable Splash").toString(), "True");
+    EXPECT_EQ(ini.value("State/Last Directory").toString(), "D:\\");
     EXPECT_EQ(ini.childGroups(), (QStringList{"Options", "State"}));
+    EXPECT_EQ(ini.childKeys(), QStringList{});
+    ini.beginGroup("Options");
+    EXPECT_EQ(ini.childKeys(), (QStringList{"Add Code Markers", "Disable Splash"}));
 }
 
 // As the host language converts text. A text that is no Boolean gives the default (Add Code
 // Markers on, Disable Splash off), the rest still loads, and saving keeps that text: it was
-// never read from it. A value the user chose is written.
+// never read from it. Saving keeps a text that reads as the value too. A value the user chose
+// is written.
 TEST_F(Options, BooleansReadAsTheHostLanguageConvertsText) {
     const std::pair<const char*, std::optional<bool>> cases[] = {
         {"false", false},      {"FALSE", false},     {"0", false},           {" 0 ", false},
@@ -88,9 +100,8 @@ TEST_F(Options, BooleansReadAsTheHostLanguageConvertsText) {
         EXPECT_EQ(fields.mbDisableSplash, value.value_or(false)) << text;
         EXPECT_EQ(fields.msLastDir, "D:\\Projects\\") << text;
         Save(fields);
-        const std::string saved = !value ? text : *value ? "True" : "False";
-        EXPECT_EQ(Stored("Options", "Add Code Markers"), saved) << text;
-        EXPECT_EQ(Stored("Options", "Disable Splash"), saved) << text;
+        EXPECT_EQ(Stored("Options", "Add Code Markers"), text);
+        EXPECT_EQ(Stored("Options", "Disable Splash"), text);
     }
     fields.mbAddCodeMarkers = false;
     fields.mbDisableSplash = true;
@@ -171,24 +182,48 @@ protected:
     AddinFields fields;
 };
 
-// Lines end at CR or CR LF, a lone LF stays inside its line, and every other byte is kept.
+// Lines end at CR or CR LF, and a lone LF stays inside its line.
 TEST_F(Loading, EachLineEndsInOneLineFeed) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"a\r\nb\r\nc\r\n", "a\nb\nc\n"},
-        {"a\r\nb\r\nc", "a\nb\nc\n"},
-        {"a\r\nb\r\n\r\n", "a\nb\n\n"},
-        {"a\rb\r", "a\nb\n"},
-        {"a\r\r\nb", "a\n\nb\n"},
-        {"", ""},
-        {"a\nb", "a\nb\n"},
-        {"a\nb\n", "a\nb\n\n"},
-        {"a\n\r\nb", "a\n\nb\n"},
-        {"' Caf\xE9 \x80\t%Author%\r\n", "' Caf\xE9 \x80\t%Author%\n"}};
+    const std::pair<const char*, const char*> cases[] = {{"a\r\nb\r\nc\r\n", "a\nb\nc\n"},
+                                                         {"a\r\nb\r\nc", "a\nb\nc\n"},
+                                                         {"a\r\nb\r\n\r\n", "a\nb\n\n"},
+                                                         {"a\rb\r", "a\nb\n"},
+                                                         {"a\r\r\nb", "a\n\nb\n"},
+                                                         {"", ""},
+                                                         {"a\nb", "a\nb\n"},
+                                                         {"a\nb\n", "a\nb\n\n"},
+                                                         {"a\n\r\nb", "a\n\nb\n"}};
     for (const auto& [bytes, text] : cases) {
         test::WriteBytes(work.path() / "t.txt", bytes);
         LoadTemplates(files, "t.txt", "", "", "", fields);
         EXPECT_EQ(fields.msModHdrTmplt, text) << testing::PrintToString(bytes);
     }
+}
+
+// UTF-8 after its byte order mark or when valid, UTF-16 after its mark, otherwise the code
+// page; the mark is dropped.
+TEST_F(Loading, TextIsReadInTheEncodingItWasSavedIn) {
+    const std::tuple<int, std::string, std::string> cases[] = {
+        {1252, "' Zo\xC3\xAB\r\n", "' Zo\xC3\xAB\n"},
+        {1252, "\xEF\xBB\xBF' Zo\xC3\xAB\r\n", "' Zo\xC3\xAB\n"},
+        {1252, "' Zo\xEB\r\n", "' Zo\xC3\xAB\n"},
+        {1252, "\xFF\xFE'\0 \0Z\0o\0\xEB\0\r\0\n\0"s, "' Zo\xC3\xAB\n"},
+        {1252, "\xFE\xFF\0'\0 \0Z\0o\0\xEB\0\r\0\n"s, "' Zo\xC3\xAB\n"},
+        {932, "' \x8E\x9E\x8C\x76\r\n", "' \xE6\x99\x82\xE8\xA8\x88\n"},
+        {932, "\xEF\xBB\xBF", ""}};
+    std::vector<std::string> warnings;
+    for (const auto& [codePage, bytes, text] : cases) {
+        files.SetCodePage(codePage, [&](std::string_view w) { warnings.emplace_back(w); });
+        test::WriteBytes(work.path() / "t.txt", bytes);
+        LoadTemplates(files, "t.txt", "", "", "", fields);
+        EXPECT_EQ(fields.msModHdrTmplt, text) << testing::PrintToString(bytes);
+    }
+    // The characters the code page lacks are told once a file, each once.
+    test::WriteBytes(work.path() / "zoe.txt", "' Zo\xC3\xAB \xE2\x82\xAC\xC3\xAB\r\n");
+    LoadTemplates(files, "zoe.txt", "zoe.txt", "t.txt", "", fields);
+    EXPECT_EQ(warnings, std::vector<std::string>{"template zoe.txt: code page 932 lacks these "
+                                                 "characters, each is written as \"?\": "
+                                                 "\xC3\xAB\xE2\x82\xAC"});
 }
 
 TEST_F(Loading, AnUnreadableFileLeavesItsTemplateEmptyAndTheNextIsRead) {

@@ -92,6 +92,7 @@ public:
         entered_ = !addin.commandRunning_;
         if (entered_) {
             addin.commandRunning_ = true;
+            addin.todayText.reset();
             return;
         }
         IgnoreStep(addin.sink_, [&] {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <optional>
 #include <sstream>
 
 #ifndef BRINDLE_VERSION
@@ -57,7 +59,8 @@ constexpr std::array<CommandInfo, 10> kCommands = {{
      "line count, End line and member type. Line numbers are those that --select uses.",
      "brindle procedures modMain.bas"},
     {Command::Options, "options",
-     "Prints the eight options, or changes those given as the options dialog's OK does.",
+     "Prints the options and where they are kept, or changes those given as the options "
+     "dialog's OK does.",
      "brindle options --author \"Ada Byron\" --markers on"},
 }};
 
@@ -78,7 +81,8 @@ std::string Footer(const CommandInfo& info) {
     if (info.command == Command::Options) {
         footer +=
             "\n\nThe options are kept in the file that BRINDLE_SETTINGS names, or else in your "
-            "own settings file.";
+            "own settings file; a relative template path is looked for in the current folder, "
+            "then among the installed templates.";
     }
     return footer;
 }
@@ -155,7 +159,7 @@ private:
                 AddOptionFlags(sub);
                 return;
         }
-        AddCommonFlags(sub);
+        AddCommonFlags(sub, info.command);
     }
 
     enum class SelectBy { Lines, LinesOrProc };
@@ -173,18 +177,21 @@ private:
         }
     }
 
-    void AddCommonFlags(CLI::App* sub) {
-        sub->add_flag("-y,--yes", request_.yes, "answer Yes to the confirmation");
+    void AddCommonFlags(CLI::App* sub, Command command) {
+        if (Asks(command)) {
+            sub->add_flag("-y,--yes", request_.yes, "answer Yes to the confirmation");
+        }
         sub->add_flag("--diff", request_.diff,
                       "print a unified diff of every module that would change; write nothing");
         sub->add_flag("-q,--quiet", request_.quiet, "no progress messages");
         AddCodePage(sub);
     }
 
-    void AddCodePage(CLI::App* sub) {
-        sub->add_option("--codepage", request_.codepage,
-                        "Windows code page of the module files (default 1252); text from the "
-                        "options is written in it")
+    void AddCodePage(CLI::App* sub, const char* help =
+                                        "Windows code page of the project and module files "
+                                        "(default: as 'brindle options' shows, else 1252); "
+                                        "text from the options and templates is written in it") {
+        sub->add_option("--codepage", codepage_, help)
             ->type_name("N")
             ->check(CLI::Validator(
                 [](const std::string& value) {
@@ -197,7 +204,22 @@ private:
     }
 
     void AddOptionFlags(CLI::App* sub) {
-        sub->add_option("--author", author_, "the Author keyword's value")->type_name("TEXT");
+        sub->add_flag("--reset", request_.options.reset,
+                      "restore the defaults (before any other change given)");
+        sub->add_option("--author", author_, "the Author keyword's value")
+            ->type_name("TEXT")
+            ->check(CLI::Validator(
+                [](const std::string& value) {
+                    // A line break would put a bare code line into every module header.
+                    const bool control = std::any_of(value.begin(), value.end(), [](char c) {
+                        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+                    });
+                    return control ? std::string(
+                                         "must not hold a line break, tab or another "
+                                         "control character")
+                                   : std::string();
+                },
+                ""));
         sub->add_option("--markers", markers_, "wrap insertions in marker lines")
             ->type_name("on|off")
             ->check(OnOff());
@@ -208,13 +230,25 @@ private:
         AddTemplate(sub, "--procedure-header-template", procedureHeader_);
         AddTemplate(sub, "--error-header-template", errorHeader_);
         AddTemplate(sub, "--error-footer-template", errorFooter_);
+        AddCodePage(sub,
+                    "the code page that the other commands take when they are given no "
+                    "--codepage");
+    }
+
+    // "on" or "off" in any letter case; nothing for any other text.
+    static std::optional<bool> OnOffValue(std::string value) {
+        std::transform(value.begin(), value.end(), value.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (value == "on" || value == "off") {
+            return value == "on";
+        }
+        return std::nullopt;
     }
 
     static CLI::Validator OnOff() {
         return CLI::Validator(
             [](const std::string& value) {
-                return value == "on" || value == "off" ? std::string()
-                                                       : std::string("must be on or off");
+                return OnOffValue(value) ? std::string() : std::string("must be on or off");
             },
             "");
     }
@@ -252,6 +286,9 @@ private:
         if (Given(sub, "--proc") > 0) {
             request_.proc = proc_;
         }
+        if (Given(sub, "--codepage") > 0) {
+            request_.codepage = codepage_;
+        }
         if (request_.command == Command::Options) {
             CollectOptions(sub);
         }
@@ -263,11 +300,12 @@ private:
             changes.author = author_;
         }
         if (Given(sub, "--markers") > 0) {
-            changes.markers = markers_ == "on";
+            changes.markers = OnOffValue(markers_);
         }
         if (Given(sub, "--splash") > 0) {
-            changes.splash = splash_ == "on";
+            changes.splash = OnOffValue(splash_);
         }
+        changes.codepage = request_.codepage;
         const auto take = [&sub](const char* name, const std::string& value,
                                  std::optional<std::string>& target) {
             if (Given(sub, name) > 0) {
@@ -287,6 +325,7 @@ private:
     std::string project_;
     std::string select_;
     std::string proc_;
+    int codepage_ = 0;
     std::string author_;
     std::string markers_;
     std::string splash_;

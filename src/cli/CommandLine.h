@@ -23,6 +23,7 @@ enum class Command {
 
 // The options command's changes; an empty field is left as it is.
 struct OptionChanges {
+    bool reset = false;  // the defaults first, then the changes given
     std::optional<std::string> author;
     std::optional<bool> markers;
     std::optional<bool> splash;
@@ -30,10 +31,11 @@ struct OptionChanges {
     std::optional<std::string> procedureHeaderTemplate;
     std::optional<std::string> errorHeaderTemplate;
     std::optional<std::string> errorFooterTemplate;
+    std::optional<int> codepage;  // the command line's default
 
     bool Any() const {
-        return author || markers || splash || moduleHeaderTemplate || procedureHeaderTemplate ||
-               errorHeaderTemplate || errorFooterTemplate;
+        return reset || author || markers || splash || moduleHeaderTemplate ||
+               procedureHeaderTemplate || errorHeaderTemplate || errorFooterTemplate || codepage;
     }
 };
 
@@ -45,7 +47,7 @@ struct Request {
     bool yes = false;
     bool diff = false;
     bool quiet = false;
-    int codepage = 1252;
+    std::optional<int> codepage;  // as given; without it the stored default
     OptionChanges options;
 };
 

@@ -9,6 +9,7 @@
 #include "cli/RunLog.h"
 #include "cli/Selection.h"
 #include "cli/Session.h"
+#include "cli/StoredCodePage.h"
 #include "cli/UnifiedDiff.h"
 #include "host/files/ModuleFile.h"
 #include "host/files/ProjectFile.h"
@@ -78,15 +79,18 @@ struct PlannedClick {
 class EditRun {
 public:
     EditRun(const Request& request, const Streams& io)
-        : request_(request), io_(io), log_(io.err, ProgressOf(request)) {}
+        : request_(request),
+          io_(io),
+          codePage_(CodePageOf(request)),
+          log_(io.err, ProgressOf(request), codePage_) {}
 
     int Execute() {
-        CheckCodePage(request_.codepage);
-        CheckConfirmation();
+        CheckCodePage(codePage_);
         inputs_ = IsProjectCommand(request_.command)
-                      ? LoadProjects(request_.files.front(), request_.codepage)
-                      : LoadModules(request_.files, request_.codepage);
+                      ? LoadProjects(request_.files.front(), codePage_)
+                      : LoadModules(request_.files, codePage_);
         const auto clicks = PlanClicks();  // before anything changes: a bad selection is exit 2
+        CheckConfirmation();               // after them: a missing file is told first
         for (const auto& problem : inputs_.problems) {
             log_.Problem(problem.subject, problem.text);
         }
@@ -100,8 +104,10 @@ public:
         } else {
             RunOnModules(session, clicks);
         }
-        Finish();
-        session.Disconnect();
+        const bool written = Finish() > 0 && !request_.diff;
+        session.Disconnect(written ? "the options were not saved; the modules themselves were "
+                                     "written"
+                                   : "the options were not saved");
         return log_.Failures() > 0 ? 1 : 0;
     }
 
@@ -117,6 +123,7 @@ private:
 
     SessionSetup SessionSetupFor() const {
         SessionSetup setup;
+        setup.codePage = codePage_;
         const bool ask = !request_.yes && !request_.diff;
         setup.confirmation = ask ? Confirmation::AskOnTerminal : Confirmation::Yes;
         setup.terminalIn = &io_.in;
@@ -156,8 +163,9 @@ private:
         };
     }
 
-    // One click for each kind of the procedure. A module may define it twice (whole procedures
-    // under #If and #Else): the IDE finds the first by name, and the second is told of.
+    // One click for each kind of the procedure; `name` is in UTF-8, as typed. A module may define
+    // it twice (whole procedures under #If and #Else): the IDE finds the first by name, and the
+    // second is told of.
     void PlanProcedureClicks(LoadedModule& module, const std::string& name,
                              std::vector<PlannedClick>& clicks) {
         const auto before = clicks.size();
@@ -185,14 +193,14 @@ private:
 
     static bool Names(const LoadedModule& module, const std::string& procName,
                       const std::string& name) {
-        return host::ToUtf8(procName, module.component->CodePage()) == name ||
-               EqualsIgnoringCase(procName, name);
+        return host::EqualsIgnoringCase(host::ToUtf8(procName, module.component->CodePage()), name);
     }
 
     void ReportUnreached(LoadedModule& module, const std::string& procName, vbext_ProcKind kind) {
         std::vector<std::int32_t> lines;
         for (const auto& info : module.component->Code()->Procedures()) {
-            if (info.procedure.kind == kind && EqualsIgnoringCase(info.procedure.name, procName)) {
+            if (info.procedure.kind == kind &&
+                host::EqualsIgnoringCase(info.procedure.name, procName)) {
                 lines.push_back(info.procedure.bodyLine);
             }
         }
@@ -203,15 +211,6 @@ private:
                                            "the first one, at line " +
                                            std::to_string(lines[0]));
         }
-    }
-
-    static bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-        const auto lower = [](char c) {
-            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        return a.size() == b.size() &&
-               std::equal(a.begin(), a.end(), b.begin(),
-                          [&](char x, char y) { return lower(x) == lower(y); });
     }
 
     void RunOnModules(Session& session, const std::vector<PlannedClick>& clicks) {
@@ -276,7 +275,8 @@ private:
         return false;
     }
 
-    void Finish() {
+    // Writes or diffs the modules that changed; how many they are.
+    int Finish() {
         int changed = 0;
         for (auto& project : inputs_.projects) {
             for (auto& module : project.modules) {
@@ -285,7 +285,7 @@ private:
                     continue;
                 }
                 if (request_.diff) {
-                    io_.out << UnifiedDiff(module.label, module.original, bytes);
+                    io_.out << UnifiedDiff(module.diffName, module.original, bytes);
                     ++changed;
                 } else if (Save(module)) {
                     ++changed;
@@ -294,6 +294,7 @@ private:
         }
         io_.out << std::flush;
         Summarize(changed);
+        return changed;
     }
 
     // Writes the module unless its file changed since it was loaded or is read-only.
@@ -331,6 +332,7 @@ private:
 
     const Request& request_;
     const Streams& io_;
+    int codePage_;
     RunLog log_;
     Inputs inputs_;
 };

@@ -23,11 +23,11 @@ LoadedModule LoadModule(const fs::path& path, int codePage, host::MemoryProject&
     auto component = host::LoadModuleFile(path, codePage);
     auto original = host::ReadFileBytes(path);
     if (component->Serialize() != original) {
-        throw InputError(Label(path) +
+        throw InputError(Label(path, codePage) +
                          ": Brindle cannot keep this file's bytes exactly; it is left alone");
     }
     auto& added = project.Add(std::move(component));
-    return {&added, Label(path), std::move(original)};
+    return {&added, Label(path, codePage), DiffName(path), std::move(original)};
 }
 
 class ProjectLoader {
@@ -36,22 +36,41 @@ public:
 
     // Raises ProjectFileError when the file is no project file.
     void Load(const fs::path& file) {
-        const auto contents = host::ParseProjectFile(host::ReadFileBytes(file));
+        const auto contents = host::ParseProjectFile(host::ReadFileBytes(file), codePage_);
         const auto name = contents.name.empty() ? file.stem().string() : contents.name;
-        LoadedProject loaded{std::make_shared<host::MemoryProject>(name), Label(file), {}};
+        LoadedProject loaded{
+            std::make_shared<host::MemoryProject>(name), Label(file, codePage_), {}};
         for (const auto& entry : contents.entries) {
             LoadEntry(file, entry, loaded);
         }
         inputs_.projects.push_back(std::move(loaded));
     }
 
+    void LoadGroup(const fs::path& file, std::string_view text) {
+        for (const auto& entry : host::ParseGroupFile(text)) {
+            const auto found = host::ResolveProjectPath(file.parent_path(), entry.path, codePage_);
+            const auto where = Label(file, codePage_) + ": line " + std::to_string(entry.line);
+            if (found.status != host::PathStatus::Found) {
+                Problem(where, host::DescribeResolution(found, entry.path, codePage_) +
+                                   "; the other projects are done");
+                continue;
+            }
+            try {
+                Load(found.path);
+            } catch (const host::ProjectFileError& e) {
+                Problem(Label(found.path, codePage_),
+                        std::string(e.what()) + "; the other projects are done");
+            }
+        }
+    }
+
 private:
     void LoadEntry(const fs::path& file, const host::ProjectEntry& entry, LoadedProject& project) {
         const auto where = project.label + ": line " + std::to_string(entry.line);
-        const auto found = host::ResolveProjectPath(file.parent_path(), entry.path);
+        const auto found = host::ResolveProjectPath(file.parent_path(), entry.path, codePage_);
         if (found.status != host::PathStatus::Found) {
-            Problem(where,
-                    host::DescribeResolution(found, entry.path) + "; the other modules are done");
+            Problem(where, host::DescribeResolution(found, entry.path, codePage_) +
+                               "; the other modules are done");
             return;
         }
         if (!loaded_.insert(Canonical(found.path)).second) {
@@ -60,7 +79,8 @@ private:
         try {
             project.modules.push_back(LoadModule(found.path, codePage_, *project.project));
         } catch (const host::ModuleFileError& e) {
-            Problem(Label(found.path), e.Detail() + "; left alone, the other modules are done");
+            Problem(Label(found.path, codePage_),
+                    e.Detail() + "; left alone, the other modules are done");
         } catch (const InputError& e) {
             Problem(where, e.what());
         }
@@ -75,58 +95,42 @@ private:
     std::set<fs::path> loaded_;
 };
 
-void CheckExists(const fs::path& path) {
+void CheckExists(const fs::path& path, int codePage) {
     std::error_code error;
     if (!fs::exists(path, error)) {
-        throw InputError(Label(path) + ": no such file");
+        throw InputError(Label(path, codePage) + ": no such file");
     }
     if (fs::is_directory(path, error)) {
-        throw InputError(Label(path) + ": is a folder");
+        throw InputError(Label(path, codePage) + ": is a folder");
     }
 }
 
-std::string ReadInput(const fs::path& path) {
-    CheckExists(path);
+std::string ReadInput(const fs::path& path, int codePage) {
+    CheckExists(path, codePage);
     try {
         return host::ReadFileBytes(path);
     } catch (const host::ProjectFileError& e) {
-        throw InputError(e.what());
-    }
-}
-
-void LoadGroup(const fs::path& file, std::string_view text, ProjectLoader& loader, Inputs& inputs) {
-    for (const auto& entry : host::ParseGroupFile(text)) {
-        const auto found = host::ResolveProjectPath(file.parent_path(), entry.path);
-        const auto where = Label(file) + ": line " + std::to_string(entry.line);
-        if (found.status != host::PathStatus::Found) {
-            inputs.problems.push_back({where, host::DescribeResolution(found, entry.path) +
-                                                  "; the other projects are done"});
-            continue;
-        }
-        try {
-            loader.Load(found.path);
-        } catch (const host::ProjectFileError& e) {
-            inputs.problems.push_back(
-                {Label(found.path), std::string(e.what()) + "; the other projects are done"});
-        }
+        throw InputError(Label(path, codePage) + ": " + e.what());
     }
 }
 
 }  // namespace
 
 void CheckCodePage(int codePage) {
-    try {
-        host::ToUtf8("A", codePage);
-    } catch (...) {
+    if (!host::IsModuleCodePage(codePage)) {
         throw InputError("code page " + std::to_string(codePage) + " is not one Brindle knows");
     }
 }
 
-std::string Label(const fs::path& path) {
+std::string Label(const fs::path& path, int codePage) {
     const auto absolute = fs::absolute(path).lexically_normal();
     const auto relative = absolute.lexically_relative(fs::current_path());
     const bool below = !relative.empty() && *relative.begin() != "..";
-    return below ? relative.string() : absolute.string();
+    return host::ShownAsUtf8((below ? relative : absolute).string(), codePage);
+}
+
+std::string DiffName(const fs::path& path) {
+    return fs::absolute(path).lexically_normal().lexically_relative(fs::current_path()).string();
 }
 
 Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
@@ -134,14 +138,14 @@ Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
     LoadedProject loaded{std::make_shared<host::MemoryProject>(), "", {}};
     std::set<fs::path> seen;
     for (const auto& file : files) {
-        CheckExists(file);
+        CheckExists(file, codePage);
         if (!seen.insert(Canonical(file)).second) {
             continue;
         }
         try {
             loaded.modules.push_back(LoadModule(file, codePage, *loaded.project));
         } catch (const host::ModuleFileError& e) {
-            throw InputError(Label(file) + ": " + e.Detail());
+            throw InputError(Label(file, codePage) + ": " + e.Detail());
         }
     }
     inputs.projects.push_back(std::move(loaded));
@@ -149,21 +153,21 @@ Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
 }
 
 Inputs LoadProjects(const std::string& file, int codePage) {
-    const auto text = ReadInput(file);
+    const auto text = ReadInput(file, codePage);
     Inputs inputs;
     ProjectLoader loader(codePage, inputs);
     try {
         if (host::IsGroupFileText(text)) {
-            LoadGroup(file, text, loader, inputs);
+            loader.LoadGroup(file, text);
         } else if (host::ModuleTypeOfExtension(file)) {
-            throw InputError(Label(file) +
+            throw InputError(Label(file, codePage) +
                              ": is a module; this command takes a project (.vbp) or group (.vbg) "
                              "file");
         } else {
             loader.Load(file);
         }
     } catch (const host::ProjectFileError& e) {
-        throw InputError(Label(file) + ": " + e.what());
+        throw InputError(Label(file, codePage) + ": " + e.what());
     }
     return inputs;
 }

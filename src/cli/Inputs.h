@@ -19,7 +19,8 @@ public:
 
 struct LoadedModule {
     host::MemoryComponent* component = nullptr;
-    std::string label;     // the file as the user sees it, for messages and diffs
+    std::string label;     // the file as the user sees it, in UTF-8, for messages
+    std::string diffName;  // the file relative to the current folder, for diffs
     std::string original;  // the bytes as loaded
 };
 
@@ -52,7 +53,11 @@ Inputs LoadProjects(const std::string& file, int codePage);
 // Raises InputError for a code page that Brindle cannot convert text to.
 void CheckCodePage(int codePage);
 
-// How a path is shown: relative to the current folder when it lies below it.
-std::string Label(const std::filesystem::path& path);
+// How a path is shown in messages: relative to the current folder when it lies below it, in
+// UTF-8 (a name in other bytes is taken to be in `codePage`).
+std::string Label(const std::filesystem::path& path, int codePage);
+
+// How a diff names a file: relative to the current folder, with "../" where needed.
+std::string DiffName(const std::filesystem::path& path);
 
 }  // namespace brindle::cli

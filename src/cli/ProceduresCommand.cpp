@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/Inputs.h"
+#include "cli/StoredCodePage.h"
 #include "cli/Table.h"
 #include "host/vb6/CodePage.h"
 
@@ -31,8 +32,9 @@ const char* MemberTypeName(vbext_MemberType type) {
 }  // namespace
 
 int RunProcedures(const Request& request, const Streams& io) {
-    CheckCodePage(request.codepage);
-    auto inputs = LoadModules(request.files, request.codepage);
+    const int codePage = CodePageOf(request);
+    CheckCodePage(codePage);
+    auto inputs = LoadModules(request.files, codePage);
     auto& component = *inputs.projects.front().modules.front().component;
     if (component.Code() == nullptr) {
         throw InputError(inputs.projects.front().modules.front().label + ": has no code");

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "host/vb6/CodePage.h"
+
 namespace brindle::cli {
 
-RunLog::RunLog(std::ostream& err, Progress progress) : err_(err), progress_(progress) {}
+RunLog::RunLog(std::ostream& err, Progress progress, int codePage)
+    : err_(err), progress_(progress), codePage_(codePage) {}
 
 void RunLog::Expect(std::vector<std::string> modules) {
     modules_ = std::move(modules);
@@ -16,21 +19,26 @@ void RunLog::Status(std::string_view message) {
     ++done_;
     if (done_ <= modules_.size()) {
         current_ = modules_[done_ - 1];
+        afterword_.clear();
     }
     if (progress_ == Progress::Shown) {
         const auto total = std::max(done_, modules_.size());
-        err_ << "[" << done_ << "/" << total << "] " << message << '\n' << std::flush;
+        err_ << "[" << done_ << "/" << total << "] " << host::ToUtf8(message, codePage_) << '\n'
+             << std::flush;
     }
 }
 
-void RunLog::SetCurrent(std::string module) {
+void RunLog::SetCurrent(std::string module, std::string afterword) {
     current_ = std::move(module);
+    afterword_ = std::move(afterword);
 }
 
 void RunLog::Report(const VbError& failure) {
     ++failures_;
     err_ << "brindle: " << (current_.empty() ? "" : current_ + ": ") << "error " << failure.Number()
-         << ", " << failure.Description() << ", in " << failure.Source() << '\n'
+         << ", " << host::ToUtf8(failure.Description(), codePage_) << ", in "
+         << host::ToUtf8(failure.Source(), codePage_) << (afterword_.empty() ? "" : "; ")
+         << afterword_ << '\n'
          << std::flush;
 }
 
@@ -51,6 +59,10 @@ void RunLog::Note(std::string_view text) {
     if (progress_ == Progress::Shown) {
         err_ << "brindle: " << text << '\n' << std::flush;
     }
+}
+
+void RunLog::Warning(std::string_view text) {
+    err_ << "brindle: warning: " << text << '\n' << std::flush;
 }
 
 }  // namespace brindle::cli

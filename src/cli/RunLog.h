@@ -1,6 +1,7 @@
 #pragma once
 // What a run tells its user on standard error: progress as "[i/n] message", and each failure
 // with the module it concerned and its source chain. Counts the failures for the exit status.
+// Texts from the add-in hold names in the modules' code page; they are shown in UTF-8.
 
 #include <cstddef>
 #include <ostream>
@@ -17,17 +18,18 @@ enum class Progress { Shown, Quiet };
 
 class RunLog final : public Diagnostics {
 public:
-    RunLog(std::ostream& err, Progress progress);
+    RunLog(std::ostream& err, Progress progress, int codePage);
 
     // The modules that the coming status messages concern, one per message, in order; a
     // failure reported after the i-th message concerns the i-th of them.
     void Expect(std::vector<std::string> modules);
     // The next status message is the one after the first `done` of them.
     void Seek(std::size_t done) { done_ = done; }
-    // One status message of the add-in, as UTF-8.
+    // One status message of the add-in.
     void Status(std::string_view message);
-    // The module that what follows concerns, until the next status message.
-    void SetCurrent(std::string module);
+    // The module that what follows concerns, until the next status message, and what a failure
+    // then also says (empty: nothing).
+    void SetCurrent(std::string module, std::string afterword = {});
 
     // A failure that the add-in ignored.
     void Report(const VbError& failure) override;
@@ -38,15 +40,19 @@ public:
     void Problem(std::string_view subject, std::string_view text);
     // Information that is no failure (skipped when quiet).
     void Note(std::string_view text);
+    // Something the user should know that is no failure (shown even when quiet).
+    void Warning(std::string_view text);
 
     int Failures() const { return failures_; }
 
 private:
     std::ostream& err_;
     Progress progress_;
+    int codePage_;
     std::vector<std::string> modules_;
     std::size_t done_ = 0;
     std::string current_;
+    std::string afterword_;
     int failures_ = 0;
     std::unordered_set<std::string> warned_;
 };

@@ -1,5 +1,6 @@
 #include "cli/Session.h"
 
+#include "cli/Inputs.h"
 #include "cli/RunLog.h"
 
 namespace brindle::cli {
@@ -11,6 +12,8 @@ Session::Session(RunLog& log, SessionSetup setup) : log_(log), setup_(std::move(
     windows.answer = [this](std::string_view prompt, std::int32_t buttons, std::string_view title) {
         return Answer(prompt, buttons, title);
     };
+    templates_.SetCodePage(setup_.codePage,
+                           [this](std::string_view warning) { log_.Warning(warning); });
     addin_ = std::make_unique<Brindle>(settings_, templates_, windows_, &log_);
 }
 
@@ -30,8 +33,16 @@ Session::ClickResult Session::Click(std::string_view commandBar, std::string_vie
     return declined_ ? ClickResult::Declined : ClickResult::Done;
 }
 
-void Session::Disconnect() {
-    vbe_.Shutdown();
+void Session::Disconnect(const std::string& afterword) {
+    if (!disconnected_) {
+        disconnected_ = true;
+        log_.SetCurrent(SettingsLabel(), afterword);
+        vbe_.Shutdown();
+    }
+}
+
+std::string Session::SettingsLabel() const {
+    return "settings file " + Label(settings_.FileName(), setup_.codePage);
 }
 
 VbMsgBoxResult Session::Answer(std::string_view prompt, std::int32_t buttons,

@@ -22,6 +22,7 @@ class RunLog;
 enum class Confirmation { Yes, AskOnTerminal };
 
 struct SessionSetup {
+    int codePage = 1252;  // of the modules, and of templates that are not UTF-8
     Confirmation confirmation = Confirmation::Yes;
     std::istream* terminalIn = nullptr;
     std::ostream* terminalOut = nullptr;
@@ -36,6 +37,8 @@ public:
     Session& operator=(const Session&) = delete;
 
     host::MemoryVBE& Ide() { return vbe_; }
+    host::SettingsFile& Settings() { return settings_; }
+    host::TemplateFileReader& Templates() { return templates_; }
 
     // Connects the add-in as the IDE does for a command line (mode 3).
     void Connect();
@@ -43,8 +46,12 @@ public:
     // Clicks the add-in's button. NoButton when the add-in has no such button (it did not
     // connect); Declined when a confirmation was not answered Yes.
     ClickResult Click(std::string_view commandBar, std::string_view caption);
-    // Disconnects the add-in, which saves its options; happens once.
-    void Disconnect();
+    // Disconnects the add-in, which saves its options; happens once. A failure to save them is
+    // reported against the settings file, followed by `afterword`.
+    void Disconnect(const std::string& afterword = "the options were not saved");
+
+    // How the settings file is named in messages.
+    std::string SettingsLabel() const;
 
 private:
     VbMsgBoxResult Answer(std::string_view prompt, std::int32_t buttons, std::string_view title);
@@ -57,6 +64,7 @@ private:
     host::MemoryVBE vbe_;
     std::unique_ptr<Brindle> addin_;
     bool declined_ = false;
+    bool disconnected_ = false;
 };
 
 }  // namespace brindle::cli

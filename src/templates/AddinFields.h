@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace brindle {
@@ -21,7 +22,7 @@ struct AddinFields {
     std::string msLastDir;
     bool mbDisableSplash = false;
 
-    // Template texts: the bytes of each file's lines, each followed by LF.
+    // Template texts: each file's lines in UTF-8, each followed by LF.
     std::string msModHdrTmplt;
     std::string msProcHdrTmplt;
     std::string msErrHdrTmplt;
@@ -29,6 +30,9 @@ struct AddinFields {
 
     // Today, for the Date keyword; replaceable in tests.
     Clock clock = [] { return std::chrono::system_clock::now(); };
+    // The Date keyword's text, worked out at its first use: building the user's locale costs
+    // far more than an insertion. The add-in forgets it when a command starts.
+    mutable std::optional<std::string> todayText;
 };
 
 }  // namespace brindle

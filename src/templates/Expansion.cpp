@@ -113,7 +113,10 @@ std::string ValueOf(const AddinFields& fields, std::string_view keyword, CodeMod
         return module.FromUnicode(fields.msAuthor);
     }
     if (EqualsNoCase(keyword, "Date")) {
-        return module.FromUnicode(ShortDate(fields.clock()));
+        if (!fields.todayText) {
+            fields.todayText = ShortDate(fields.clock());
+        }
+        return module.FromUnicode(*fields.todayText);
     }
     return {};
 }
@@ -123,7 +126,7 @@ std::string ValueOf(const AddinFields& fields, std::string_view keyword, CodeMod
 std::string BuildCode(const AddinFields& fields, const std::string& tmplt, CodeModule& module,
                       const Member* member, std::int32_t line) {
     return PassOn("Brindle.BuildCode", [&] {
-        std::string code = tmplt;
+        std::string code = module.FromUnicode(tmplt);
         std::int32_t start = 0;
         std::int32_t end = 0;
         std::string keyword = GetKeyword(code, 1, start, end);

@@ -10,7 +10,8 @@
 
 namespace brindle {
 
-// `member` is null for the module header.
+// `member` is null for the module header. The template's UTF-8 text is converted into the
+// module's code page.
 std::string BuildCode(const AddinFields& fields, const std::string& tmplt, CodeModule& module,
                       const Member* member, std::int32_t line);
 

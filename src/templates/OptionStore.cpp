@@ -109,16 +109,15 @@ bool ReadBoolean(SettingsStore& store, std::string_view key, bool fallback) {
     return ParseBoolean(ReadText(store, kOptions, key, BooleanText(fallback))).value_or(fallback);
 }
 
-// A stored text that is no Boolean already loads as the default: while the field holds the
-// default it stays, so the user's own text is not replaced by one never read from it.
+// A stored text that reads as the value already stays as the user wrote it ("-1", "true"). A
+// stored text that is no Boolean loads as the default: while the field holds the default it
+// stays too, so the user's own text is not replaced by one never read from it.
 void WriteBoolean(SettingsStore& store, std::string_view key, bool value, bool fallback) {
-    if (value == fallback) {
-        const std::string stored = ReadText(store, kOptions, key, BooleanText(fallback));
-        if (!ParseBoolean(stored)) {
-            return;
-        }
+    const std::optional<bool> stored =
+        ParseBoolean(ReadText(store, kOptions, key, BooleanText(fallback)));
+    if (stored.value_or(fallback) != value) {
+        store.SaveSetting(kAppName, kOptions, key, BooleanText(value));
     }
-    store.SaveSetting(kAppName, kOptions, key, BooleanText(value));
 }
 
 // Lines end at CR or CR LF; a lone LF stays inside its line. Each line gets one LF.

@@ -20,8 +20,9 @@ inline constexpr const char* kDefaultLastDir = "C:\\";
 // Reads the eight options, each with its default when absent. A Boolean whose text is not a
 // Boolean takes its default and the remaining keys load all the same.
 void LoadOptions(SettingsStore& store, AddinFields& fields);
-// Writes the eight options; Booleans as "True" or "False". A stored Boolean text that could not
-// be read is kept while its field holds the default it loaded as.
+// Writes the eight options; Booleans as "True" or "False". A stored Boolean text is kept while
+// it reads as the field's value, or could not be read and the field holds the default it
+// loaded as.
 void SaveOptions(SettingsStore& store, const AddinFields& fields);
 // Sets the four template texts from the files: each line followed by one LF. A file that cannot
 // be read leaves its text empty.

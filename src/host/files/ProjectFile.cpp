@@ -2,24 +2,18 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <system_error>
 
+#include "host/vb6/CodePage.h"
+
 namespace fs = std::filesystem;
 
 namespace brindle::host {
 namespace {
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Lower(x) == Lower(y); });
-}
 
 std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
@@ -76,20 +70,27 @@ constexpr std::array<std::string_view, 7> kComponentKeys = {
 
 bool IsComponentKey(std::string_view key) {
     return std::any_of(kComponentKeys.begin(), kComponentKeys.end(),
-                       [key](std::string_view k) { return EqualsNoCase(k, key); });
+                       [key](std::string_view k) { return EqualsIgnoringCase(k, key); });
 }
 
-bool IsIdentifier(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-               c == '_' || static_cast<unsigned char>(c) >= 0x80;
-    });
+// The second byte of a double-byte character may be any byte from 0x40 up.
+bool IsIdentifier(std::string_view text, int codePage) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (IsLeadByte(c, codePage)) {
+            ++i;
+        } else if (!std::isalnum(c) && c != '_' && c < 0x80) {
+            return false;
+        }
+    }
+    return !text.empty();
 }
 
-ProjectEntry MakeEntry(std::string_view key, std::string_view value, int line) {
+ProjectEntry MakeEntry(std::string_view key, std::string_view value, int line, int codePage) {
     ProjectEntry entry{std::string(key), {}, {}, line};
     const auto semicolon = value.find(';');
-    if (semicolon != std::string_view::npos && IsIdentifier(Trim(value.substr(0, semicolon)))) {
+    if (semicolon != std::string_view::npos &&
+        IsIdentifier(Trim(value.substr(0, semicolon)), codePage)) {
         entry.name = std::string(Trim(value.substr(0, semicolon)));
         value = value.substr(semicolon + 1);
     }
@@ -103,7 +104,7 @@ bool IsSectionHeader(std::string_view line) {
 
 }  // namespace
 
-ProjectFileContents ParseProjectFile(std::string_view text) {
+ProjectFileContents ParseProjectFile(std::string_view text, int codePage) {
     if (text.find('\0') != std::string_view::npos) {
         throw ProjectFileError("binary content, not a VB6 project file");
     }
@@ -124,12 +125,12 @@ ProjectFileContents ParseProjectFile(std::string_view text) {
             throw ProjectFileError("line " + std::to_string(number) +
                                    " is not a Key=Value line, not a VB6 project file");
         }
-        if (EqualsNoCase(pair->key, "Type")) {
+        if (EqualsIgnoringCase(pair->key, "Type")) {
             sawType = true;
-        } else if (EqualsNoCase(pair->key, "Name")) {
+        } else if (EqualsIgnoringCase(pair->key, "Name")) {
             contents.name = std::string(Unquote(pair->value));
         } else if (IsComponentKey(pair->key)) {
-            contents.entries.push_back(MakeEntry(pair->key, pair->value, number));
+            contents.entries.push_back(MakeEntry(pair->key, pair->value, number, codePage));
         }
     }
     if (!sawType) {
@@ -141,7 +142,7 @@ ProjectFileContents ParseProjectFile(std::string_view text) {
 bool IsGroupFileText(std::string_view text) {
     const auto lines = SplitLines(text.substr(0, 64));
     const auto first = lines.empty() ? std::string_view{} : Trim(lines.front());
-    return first.size() >= 7 && EqualsNoCase(first.substr(0, 7), "VBGROUP");
+    return first.size() >= 7 && EqualsIgnoringCase(first.substr(0, 7), "VBGROUP");
 }
 
 std::vector<GroupEntry> ParseGroupFile(std::string_view text) {
@@ -156,8 +157,8 @@ std::vector<GroupEntry> ParseGroupFile(std::string_view text) {
         if (!pair) {
             continue;
         }
-        const bool startup = EqualsNoCase(pair->key, "StartupProject");
-        if (startup || EqualsNoCase(pair->key, "Project")) {
+        const bool startup = EqualsIgnoringCase(pair->key, "StartupProject");
+        if (startup || EqualsIgnoringCase(pair->key, "Project")) {
             projects.push_back({std::string(Unquote(pair->value)), startup, number});
         }
     }
@@ -166,17 +167,22 @@ std::vector<GroupEntry> ParseGroupFile(std::string_view text) {
 
 namespace {
 
-std::vector<std::string> SplitSegments(std::string_view path) {
+// A backslash that is the second byte of a double-byte character separates nothing.
+std::vector<std::string> SplitSegments(std::string_view path, int codePage) {
     std::vector<std::string> segments;
     std::string current;
-    for (const char c : path) {
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const char c = path[i];
         if (c == '\\' || c == '/') {
             if (!current.empty() && current != ".") {
                 segments.push_back(current);
             }
             current.clear();
-        } else {
-            current += c;
+            continue;
+        }
+        current += c;
+        if (IsLeadByte(static_cast<unsigned char>(c), codePage) && i + 1 < path.size()) {
+            current += path[++i];
         }
     }
     if (!current.empty() && current != ".") {
@@ -200,7 +206,7 @@ std::vector<fs::path> MatchesIgnoringCase(const fs::path& folder, std::string_vi
     std::vector<fs::path> matches;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (EqualsNoCase(it->path().filename().string(), name)) {
+        if (EqualsIgnoringCase(it->path().filename().string(), name)) {
             matches.push_back(it->path());
         }
     }
@@ -208,13 +214,11 @@ std::vector<fs::path> MatchesIgnoringCase(const fs::path& folder, std::string_vi
     return matches;
 }
 
-}  // namespace
-
-ResolvedPath ResolveProjectPath(const fs::path& folder, std::string_view path) {
+ResolvedPath Resolve(const fs::path& folder, std::string_view path, int codePage) {
     if (IsWindowsAbsolute(path)) {
         return {PathStatus::Absolute, {}};
     }
-    const auto segments = SplitSegments(path);
+    const auto segments = SplitSegments(path, codePage);
     const fs::path start = folder.empty() ? fs::path(".") : folder;
     fs::path exact = start;
     for (const auto& segment : segments) {
@@ -239,16 +243,30 @@ ResolvedPath ResolveProjectPath(const fs::path& folder, std::string_view path) {
     return {PathStatus::Found, current.lexically_normal()};
 }
 
-std::string DescribeResolution(const ResolvedPath& resolved, std::string_view path) {
-    const std::string named(path);
+}  // namespace
+
+ResolvedPath ResolveProjectPath(const fs::path& folder, std::string_view path, int codePage) {
+    const std::string decoded = ToUtf8(path, codePage);
+    const ResolvedPath resolved = Resolve(folder, decoded, kUtf8CodePage);
+    if (resolved.status != PathStatus::Found && decoded != path) {
+        ResolvedPath raw = Resolve(folder, path, codePage);
+        if (raw.status == PathStatus::Found) {
+            return raw;
+        }
+    }
+    return resolved;
+}
+
+std::string DescribeResolution(const ResolvedPath& resolved, std::string_view path, int codePage) {
+    const std::string named = ToUtf8(path, codePage);
+    const std::string found = ShownAsUtf8(resolved.path.string(), codePage);
     switch (resolved.status) {
         case PathStatus::Found:
-            return named + " is " + resolved.path.string();
+            return named + " is " + found;
         case PathStatus::Missing:
             return named + ": no such file";
         case PathStatus::Ambiguous:
-            return named + ": several files match it in different letter case (" +
-                   resolved.path.string() + ")";
+            return named + ": several files match it in different letter case (" + found + ")";
         case PathStatus::Absolute:
             return named + ": an absolute Windows path, not reachable from the project's folder";
     }
@@ -258,15 +276,15 @@ std::string DescribeResolution(const ResolvedPath& resolved, std::string_view pa
 std::string ReadFileBytes(const fs::path& file) {
     std::error_code error;
     if (fs::is_directory(file, error)) {
-        throw ProjectFileError(file.string() + ": is a folder");
+        throw ProjectFileError("is a folder");
     }
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        throw ProjectFileError(file.string() + ": cannot be read");
+        throw ProjectFileError("cannot be read");
     }
     std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) {
-        throw ProjectFileError(file.string() + ": cannot be read");
+        throw ProjectFileError("cannot be read");
     }
     return bytes;
 }

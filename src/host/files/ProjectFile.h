@@ -1,6 +1,7 @@
 #pragma once
 // VB6 project (.vbp) and group (.vbg) files: what they name, and where those files are on disk.
-// Brindle reads these files and never rewrites them.
+// Brindle reads these files and never rewrites them. They are in the ANSI code page of the
+// machine that saved them, so the names in them are too.
 
 #include <filesystem>
 #include <stdexcept>
@@ -15,7 +16,7 @@ namespace brindle::host {
 struct ProjectEntry {
     std::string key;   // as the file spells it
     std::string name;  // the "Name; path" form's name, empty for the path-only keys
-    std::string path;  // as written: Windows separators, relative to the project file
+    std::string path;  // as written: code page bytes, Windows separators, relative to the file
     int line = 0;      // 1-based line of the project file, for messages
 };
 
@@ -39,7 +40,7 @@ public:
 // The component lines of a project file's main section, in order. Keys that name no code
 // module (References, Objects, RelatedDoc, ResFile32, ...) are left out. Raises
 // ProjectFileError for text that is not a project file.
-ProjectFileContents ParseProjectFile(std::string_view text);
+ProjectFileContents ParseProjectFile(std::string_view text, int codePage);
 
 // The Project= and StartupProject= lines of a group file, in order.
 std::vector<GroupEntry> ParseGroupFile(std::string_view text);
@@ -60,14 +61,18 @@ struct ResolvedPath {
 };
 
 // Finds the file a project names: the path is relative to `folder` and separated by
-// backslashes (or slashes). When the exact path does not exist, each folder and the file are
-// looked up without regard to letter case, one level at a time.
-ResolvedPath ResolveProjectPath(const std::filesystem::path& folder, std::string_view path);
+// backslashes (or slashes). It is decoded from `codePage` into the UTF-8 names of the file
+// system; where that finds nothing, its bytes are tried as they are, for files copied byte for
+// byte from Windows. When the exact path does not exist, each folder and the file are looked up
+// without regard to letter case, one level at a time.
+ResolvedPath ResolveProjectPath(const std::filesystem::path& folder, std::string_view path,
+                                int codePage);
 
-// A one-line description of a failed resolution, for messages.
-std::string DescribeResolution(const ResolvedPath& resolved, std::string_view path);
+// A one-line description in UTF-8 of a failed resolution of `path`, for messages.
+std::string DescribeResolution(const ResolvedPath& resolved, std::string_view path, int codePage);
 
-// Reads a whole file's bytes. Raises ProjectFileError when it cannot.
+// Reads a whole file's bytes. Raises ProjectFileError, saying why but not naming the file (the
+// caller names it as its user sees it), when it cannot.
 std::string ReadFileBytes(const std::filesystem::path& file);
 
 }  // namespace brindle::host

@@ -55,8 +55,13 @@ SettingsFile::~SettingsFile() = default;
 
 std::string SettingsFile::GetSetting(std::string_view appName, std::string_view section,
                                      std::string_view key, std::string_view fallback) {
-    const QVariant value = settings_->value(KeyPath(appName, section, key));
-    return value.isValid() ? ToUtf8(AsText(value)) : std::string(fallback);
+    const QString path = KeyPath(appName, section, key);
+    const QVariant value = settings_->value(path);
+    if (value.isValid()) {
+        return ToUtf8(AsText(value));
+    }
+    fallbacks_[path] = ToQString(fallback);
+    return std::string(fallback);
 }
 
 void SettingsFile::SaveSetting(std::string_view appName, std::string_view section,
@@ -64,7 +69,11 @@ void SettingsFile::SaveSetting(std::string_view appName, std::string_view sectio
     const QString path = KeyPath(appName, section, key);
     const QVariant stored = settings_->value(path);
     const QString text = ToQString(value);
-    if (stored.typeId() == QMetaType::QString && stored.toString() == text) {
+    const auto fallback = fallbacks_.find(path);
+    const bool unchanged = stored.isValid()
+                               ? AsText(stored) == text
+                               : fallback != fallbacks_.end() && fallback->second == text;
+    if (unchanged) {
         return;
     }
     settings_->setValue(path, text);

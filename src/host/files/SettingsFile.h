@@ -1,7 +1,9 @@
 #pragma once
 // The per-user settings store: an INI file through QSettings, every value kept as text.
 
+#include <QString>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,7 +27,9 @@ public:
     // Sections of another application than "VBBrindle" are kept under a group of its name.
     std::string GetSetting(std::string_view appName, std::string_view section, std::string_view key,
                            std::string_view fallback) override;
-    // Writes the file at once, and only when the text changes; raises 75 when it cannot.
+    // Writes the file at once, and only when the value changes: neither a text equal to the
+    // stored one nor, for an absent key, the fallback that GetSetting gave for it. Raises 75
+    // when it cannot write.
     void SaveSetting(std::string_view appName, std::string_view section, std::string_view key,
                      std::string_view value) override;
 
@@ -33,6 +37,7 @@ public:
 
 private:
     std::unique_ptr<QSettings> settings_;
+    std::map<QString, QString> fallbacks_;  // what GetSetting gave for absent keys
 };
 
 }  // namespace brindle::host

@@ -6,6 +6,8 @@
 #include <iterator>
 #include <system_error>
 
+#include "host/vb6/CodePage.h"
+
 namespace fs = std::filesystem;
 
 namespace brindle::host {
@@ -55,6 +57,19 @@ fs::path BesideExecutable() {
     return (executable.parent_path() / BRINDLE_TEMPLATE_DIR_FROM_BIN).lexically_normal();
 }
 
+std::string DecodeTemplate(std::string_view bytes, int codePage) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        return ToUtf8(bytes.substr(3), kUtf8CodePage);
+    }
+    if (bytes.starts_with("\xFF\xFE")) {
+        return ToUtf8(bytes.substr(2), kUtf16LeCodePage);
+    }
+    if (bytes.starts_with("\xFE\xFF")) {
+        return ToUtf8(bytes.substr(2), kUtf16BeCodePage);
+    }
+    return ShownAsUtf8(bytes, codePage);
+}
+
 }  // namespace
 
 TemplateFileReader::TemplateFileReader()
@@ -97,11 +112,31 @@ std::optional<std::string> TemplateFileReader::Read(std::string_view path) {
     if (!in.is_open()) {
         return std::nullopt;
     }
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) {
         return std::nullopt;
     }
-    return bytes;
+    std::string text = DecodeTemplate(bytes, codePage_);
+    WarnOfMissingCharacters(path, text);
+    return text;
+}
+
+void TemplateFileReader::SetCodePage(int codePage, Warn warn) {
+    codePage_ = codePage;
+    warn_ = std::move(warn);
+    warned_.clear();
+}
+
+void TemplateFileReader::WarnOfMissingCharacters(std::string_view path, std::string_view text) {
+    if (!warn_ || warned_.contains(path)) {
+        return;
+    }
+    const std::string missing = MissingFrom(text, codePage_);
+    if (!missing.empty()) {
+        warned_.emplace(path);
+        warn_("template " + std::string(path) + ": code page " + std::to_string(codePage_) +
+              " lacks these characters, each is written as \"?\": " + missing);
+    }
 }
 
 }  // namespace brindle::host

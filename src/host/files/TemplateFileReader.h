@@ -1,8 +1,11 @@
 #pragma once
-// Reads template files for the add-in, finding the default templates wherever Brindle runs.
+// Reads template files for the add-in, finding the default templates wherever Brindle runs,
+// and gives their text in UTF-8 whatever the editor that saved them.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +24,14 @@ public:
     TemplateFileReader();
     explicit TemplateFileReader(std::vector<std::filesystem::path> templateFolders);
 
+    // A file with a byte order mark is read in its encoding (UTF-8 or UTF-16), one without as
+    // UTF-8 when it is valid UTF-8, otherwise in the code page; the mark is dropped.
     std::optional<std::string> Read(std::string_view path) override;
+
+    using Warn = std::function<void(std::string_view text)>;
+    // The code page of templates that are not UTF-8, which is also the one they are written in.
+    // Characters of a template that it lacks (they become "?") are told to `warn`, once a file.
+    void SetCodePage(int codePage, Warn warn = {});
 
     // The file a path leads to; empty for the empty path. Where no candidate exists, the path
     // from the current directory.
@@ -30,8 +40,12 @@ public:
 private:
     std::optional<std::filesystem::path> FromTemplateFolders(
         const std::filesystem::path& relative) const;
+    void WarnOfMissingCharacters(std::string_view path, std::string_view text);
 
     std::vector<std::filesystem::path> templateFolders_;
+    int codePage_ = 1252;
+    Warn warn_;
+    std::set<std::string, std::less<>> warned_;
 };
 
 }  // namespace brindle::host

@@ -22,8 +22,8 @@ public:
 class TemplateFiles {
 public:
     virtual ~TemplateFiles() = default;
-    // The file's bytes; nothing when it cannot be opened or read (missing, empty path, a
-    // folder, no permission). The path is used as stored: backslashes separate folders.
+    // The file's text in UTF-8; nothing when it cannot be opened or read (missing, empty path,
+    // a folder, no permission). The path is used as stored: backslashes separate folders.
     virtual std::optional<std::string> Read(std::string_view path) = 0;
 };
 

@@ -2,9 +2,15 @@
 
 #include <iconv.h>
 
+#include <QByteArrayView>
+#include <QString>
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "host/model/VbError.h"
 
@@ -13,7 +19,16 @@ namespace brindle::host {
 namespace {
 
 std::string IconvName(int codePage) {
-    return codePage == kUtf8CodePage ? "UTF-8" : "CP" + std::to_string(codePage);
+    switch (codePage) {
+        case kUtf8CodePage:
+            return "UTF-8";
+        case kUtf16LeCodePage:
+            return "UTF-16LE";
+        case kUtf16BeCodePage:
+            return "UTF-16BE";
+        default:
+            return "CP" + std::to_string(codePage);
+    }
 }
 
 // An open conversion, closed with the object.
@@ -33,6 +48,7 @@ public:
     // and returns how many of them to skip, after it appended its replacement to the output.
     template <class OnBad>
     std::string Run(std::string_view input, OnBad onBad) {
+        iconv(handle_, nullptr, nullptr, nullptr, nullptr);
         std::string output;
         char* in = const_cast<char*>(input.data());
         std::size_t inLeft = input.size();
@@ -57,6 +73,21 @@ private:
     iconv_t handle_;
 };
 
+// The conversion from one code page to another, opened at its first use on this thread.
+Conversion& ConversionOf(int from, int to) {
+    thread_local std::map<std::pair<int, int>, std::unique_ptr<Conversion>> open;
+    auto& conversion = open[{from, to}];
+    if (!conversion) {
+        try {
+            conversion = std::make_unique<Conversion>(from, to);
+        } catch (...) {
+            open.erase({from, to});
+            throw;
+        }
+    }
+    return *conversion;
+}
+
 // The length of the UTF-8 sequence at the front of `rest`, or 1 for a byte that begins none.
 std::size_t Utf8SequenceLength(std::string_view rest) {
     auto lead = static_cast<unsigned char>(rest[0]);
@@ -72,22 +103,69 @@ std::size_t Utf8SequenceLength(std::string_view rest) {
     return valid;
 }
 
+QString ToQString(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 }  // namespace
 
 std::string FromUtf8(std::string_view utf8, int codePage) {
-    Conversion conversion(kUtf8CodePage, codePage);
-    return conversion.Run(utf8, [](std::string_view rest, std::string& output) {
-        output += '?';
-        return Utf8SequenceLength(rest);
+    return ConversionOf(kUtf8CodePage, codePage)
+        .Run(utf8, [](std::string_view rest, std::string& output) {
+            output += '?';
+            return Utf8SequenceLength(rest);
+        });
+}
+
+std::string MissingFrom(std::string_view utf8, int codePage) {
+    std::string missing;
+    ConversionOf(kUtf8CodePage, codePage).Run(utf8, [&](std::string_view rest, std::string&) {
+        const std::size_t length = Utf8SequenceLength(rest);
+        const std::string_view character = rest.substr(0, length);
+        if (missing.find(character) == std::string::npos) {
+            missing += character;
+        }
+        return length;
     });
+    return missing;
 }
 
 std::string ToUtf8(std::string_view bytes, int codePage) {
-    Conversion conversion(codePage, kUtf8CodePage);
-    return conversion.Run(bytes, [](std::string_view, std::string& output) {
-        output += "\xEF\xBF\xBD";
-        return std::size_t{1};
-    });
+    return ConversionOf(codePage, kUtf8CodePage)
+        .Run(bytes, [](std::string_view, std::string& output) {
+            output += "\xEF\xBF\xBD";
+            return std::size_t{1};
+        });
+}
+
+bool IsModuleCodePage(int codePage) {
+    constexpr std::string_view kAscii = "Attribute VB_Name = \"A\\b_1\" ' ~\r\n";
+    try {
+        return FromUtf8(kAscii, codePage) == kAscii && ToUtf8(kAscii, codePage) == kAscii;
+    } catch (const VbError&) {
+        return false;
+    }
+}
+
+bool IsValidUtf8(std::string_view text) {
+    return QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf8();
+}
+
+std::string ShownAsUtf8(std::string_view text, int codePage) {
+    return IsValidUtf8(text) ? std::string(text) : ToUtf8(text, codePage);
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (IsValidUtf8(a) && IsValidUtf8(b)) {
+        return ToQString(a).compare(ToQString(b), Qt::CaseInsensitive) == 0;
+    }
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return LowerAscii(x) == LowerAscii(y);
+           });
 }
 
 bool IsDoubleByteCodePage(int codePage) {

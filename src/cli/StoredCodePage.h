@@ -1,0 +1,21 @@
+#pragma once
+// The command line's own setting, kept in the add-in's settings file beside its eight options:
+// the code page that commands take when they are given no --codepage.
+
+#include "cli/CommandLine.h"
+#include "host/model/Runtime.h"
+
+namespace brindle::cli {
+
+inline constexpr int kDefaultCodePage = 1252;
+
+// The stored code page, or 1252 when none is stored. Raises InputError for a stored text that
+// is no code page Brindle knows.
+int StoredCodePage(SettingsStore& store);
+// Writes it only when it differs from the stored one.
+void StoreCodePage(SettingsStore& store, int codePage);
+
+// The code page a command works in: its --codepage, else the stored one, else 1252.
+int CodePageOf(const Request& request);
+
+}  // namespace brindle::cli
