@@ -1,7 +1,10 @@
 #include "workbench/AddinHost.h"
 
+#include <charconv>
+
 #include "addin/Buttons.h"
 #include "host/vb6/CodePage.h"
+#include "templates/OptionStore.h"
 #include "workbench/OutputWindow.h"
 #include "workbench/Workspace.h"
 
@@ -53,6 +56,16 @@ void AddinHost::Unload() {
     Addins& addins = vbe_.Addins();
     addins.Item(kAddinDescription).SetConnect(false);
     addins.Update();
+}
+
+int AddinHost::DefaultCodePage() {
+    const std::string text = settings_.GetSetting(kAppName, host::kDefaultCodePageSection,
+                                                  host::kDefaultCodePageKey, "1252");
+    int codePage = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), codePage);
+    const bool known = error == std::errc() && end == text.data() + text.size() &&
+                       host::IsModuleCodePage(codePage);
+    return known ? codePage : 1252;
 }
 
 void AddinHost::Shutdown() {

@@ -66,6 +66,10 @@ public:
     // Disconnects every add-in; happens once.
     void Shutdown();
 
+    // The code page the command line takes by default (`brindle options --codepage`), 1252
+    // when none is stored or the stored one is unknown.
+    int DefaultCodePage();
+
 private:
     std::vector<std::string> ModulesConcerned(std::string_view bar);
 

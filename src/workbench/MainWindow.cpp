@@ -478,7 +478,8 @@ bool MainWindow::Open(const QStringList& paths) {
         return true;
     }
     const bool project = paths.size() == 1 && host::IsProjectOrGroupFile(first);
-    const int codePage = settings_.CodePage(first);
+    const int codePage =
+        settings_.HasCodePage(first) ? settings_.CodePage(first) : host_->DefaultCodePage();
     progress_->setValue(0);
     progress_->show();
     const auto progress = [this](std::size_t done, std::size_t total) {

@@ -272,9 +272,10 @@ private slots:
         Bench bench("");
         const fs::path folder = bench.dir.path() / "jp";
         fs::create_directories(folder);
-        // "在庫" (stock), "表示" (show: its second byte is a backslash), "在庫管理".
+        // "在庫" (stock), "表示" (show: its second byte is a backslash), "モジュール" (module:
+        // a second byte is "[").
         const std::string stock = "\x8d\xdd\x8c\xc9", show = "\x95\x5c\x8e\xa6",
-                          module = stock + "\x8a\xc7\x97\x9d";
+                          module = "\x83\x82\x83\x57\x83\x85\x81\x5b\x83\x8b";
         const std::string bas = "Attribute VB_Name = \"" + module + "\"\r\nOption Explicit\r\n' " +
                                 stock + "\r\nPublic Sub " + show + "()\r\n    MsgBox \"" + stock +
                                 "\"\r\nEnd Sub\r\n";
@@ -285,7 +286,7 @@ private slots:
         QVERIFY(bench.window.Open({Q(folder / "Stock.vbp")}));
         QTreeWidgetItem* project = bench.window.ProjectTree().topLevelItem(0);
         QCOMPARE(project->text(0), QStringLiteral("在庫 (Stock.vbp)"));
-        QCOMPARE(project->child(0)->child(0)->text(0), QStringLiteral("在庫管理 (Mod1.bas)"));
+        QCOMPARE(project->child(0)->child(0)->text(0), QStringLiteral("モジュール (Mod1.bas)"));
 
         CodeWindow& code = bench.Code(module);
         QCOMPARE(code.Editor().text(), QStringLiteral("Option Explicit\n' 在庫\nPublic Sub 表示()\n"

@@ -5,6 +5,7 @@
 
 #include "host/files/ModuleFile.h"
 #include "host/files/ProjectFile.h"
+#include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;
 
@@ -17,13 +18,13 @@ fs::path Canonical(const fs::path& path) {
     return error ? fs::absolute(path).lexically_normal() : canonical;
 }
 
-void CheckExists(const fs::path& path) {
+void CheckExists(const fs::path& path, int codePage) {
     std::error_code error;
     if (!fs::exists(path, error)) {
-        throw LoadError(Label(path) + ": no such file");
+        throw LoadError(Label(path, codePage) + ": no such file");
     }
     if (fs::is_directory(path, error)) {
-        throw LoadError(Label(path) + ": is a folder");
+        throw LoadError(Label(path, codePage) + ": is a folder");
     }
 }
 
@@ -33,11 +34,11 @@ LoadedModule LoadModule(const fs::path& path, int codePage, MemoryProject& proje
     auto component = LoadModuleFile(path, codePage);
     auto original = ReadFileBytes(path);
     if (component->Serialize() != original) {
-        throw LoadError(Label(path) +
+        throw LoadError(Label(path, codePage) +
                         ": Brindle cannot keep this file's bytes exactly; it is left alone");
     }
     auto& added = project.Add(std::move(component));
-    return {&added, Label(path), std::move(original)};
+    return {&added, Label(path, codePage), DiffName(path), std::move(original)};
 }
 
 // Reads the project and group files first, so that the modules to load are known and counted,
@@ -49,10 +50,12 @@ public:
 
     // Raises ProjectFileError when the file is no project file.
     void PlanProject(const fs::path& file) {
-        const auto contents = ParseProjectFile(ReadFileBytes(file));
+        const auto contents = ParseProjectFile(ReadFileBytes(file), codePage_);
         const auto name = contents.name.empty() ? file.stem().string() : contents.name;
-        loaded_.projects.push_back(
-            {std::make_shared<MemoryProject>(name), fs::absolute(file), Label(file), {}});
+        loaded_.projects.push_back({std::make_shared<MemoryProject>(name),
+                                    fs::absolute(file),
+                                    Label(file, codePage_),
+                                    {}});
         const std::size_t project = loaded_.projects.size() - 1;
         for (const auto& entry : contents.entries) {
             PlanEntry(file, entry, project);
@@ -61,17 +64,18 @@ public:
 
     void PlanGroup(const fs::path& file, std::string_view text) {
         for (const auto& entry : ParseGroupFile(text)) {
-            const auto found = ResolveProjectPath(file.parent_path(), entry.path);
-            const auto where = Label(file) + ": line " + std::to_string(entry.line);
+            const auto found = ResolveProjectPath(file.parent_path(), entry.path, codePage_);
+            const auto where = Label(file, codePage_) + ": line " + std::to_string(entry.line);
             if (found.status != PathStatus::Found) {
-                Problem(where,
-                        DescribeResolution(found, entry.path) + "; the other projects are done");
+                Problem(where, DescribeResolution(found, entry.path, codePage_) +
+                                   "; the other projects are done");
                 continue;
             }
             try {
                 PlanProject(found.path);
             } catch (const ProjectFileError& e) {
-                Problem(Label(found.path), std::string(e.what()) + "; the other projects are done");
+                Problem(Label(found.path, codePage_),
+                        std::string(e.what()) + "; the other projects are done");
             }
         }
     }
@@ -84,7 +88,7 @@ public:
             try {
                 project.modules.push_back(LoadModule(module.path, codePage_, *project.project));
             } catch (const ModuleFileError& e) {
-                Problem(Label(module.path),
+                Problem(Label(module.path, codePage_),
                         e.Detail() + "; left alone, the other modules are done");
             } catch (const LoadError& e) {
                 Problem(module.where, e.what());
@@ -102,12 +106,14 @@ private:
     };
 
     void PlanEntry(const fs::path& file, const ProjectEntry& entry, std::size_t project) {
-        const auto where = Label(file) + ": line " + std::to_string(entry.line);
-        const auto found = ResolveProjectPath(file.parent_path(), entry.path);
+        const auto where = loaded_.projects[project].label + ": line " + std::to_string(entry.line);
+        const auto found = ResolveProjectPath(file.parent_path(), entry.path, codePage_);
         if (found.status != PathStatus::Found) {
-            Problem(where, DescribeResolution(found, entry.path) + "; the other modules are done");
+            Problem(where, DescribeResolution(found, entry.path, codePage_) +
+                               "; the other modules are done");
             return;
         }
+        // A module shared by projects of a group is done once, by the first.
         if (seen_.insert(Canonical(found.path)).second) {
             planned_.push_back({found.path, project, where});
         }
@@ -127,16 +133,20 @@ private:
     const LoadProgress& progress_;
     Loaded loaded_;
     std::vector<Planned> planned_;
-    std::set<fs::path> seen_;  // a module shared by projects of a group is done once
+    std::set<fs::path> seen_;
 };
 
 }  // namespace
 
-std::string Label(const fs::path& path) {
+std::string Label(const fs::path& path, int codePage) {
     const auto absolute = fs::absolute(path).lexically_normal();
     const auto relative = absolute.lexically_relative(fs::current_path());
     const bool below = !relative.empty() && *relative.begin() != "..";
-    return below ? relative.string() : absolute.string();
+    return ShownAsUtf8((below ? relative : absolute).string(), codePage);
+}
+
+std::string DiffName(const fs::path& path) {
+    return fs::absolute(path).lexically_normal().lexically_relative(fs::current_path()).string();
 }
 
 bool IsProjectOrGroupFile(const fs::path& file) {
@@ -152,14 +162,14 @@ Loaded LoadModules(const std::vector<fs::path>& files, int codePage, const LoadP
         if (progress) {
             progress(i, files.size());
         }
-        CheckExists(files[i]);
+        CheckExists(files[i], codePage);
         if (!seen.insert(Canonical(files[i])).second) {
             continue;
         }
         try {
             project.modules.push_back(LoadModule(files[i], codePage, *project.project));
         } catch (const ModuleFileError& e) {
-            throw LoadError(Label(files[i]) + ": " + e.Detail());
+            throw LoadError(Label(files[i], codePage) + ": " + e.Detail());
         }
     }
     if (progress) {
@@ -169,21 +179,21 @@ Loaded LoadModules(const std::vector<fs::path>& files, int codePage, const LoadP
 }
 
 Loaded LoadProjects(const fs::path& file, int codePage, const LoadProgress& progress) {
-    CheckExists(file);
+    CheckExists(file, codePage);
     ProjectLoader loader(codePage, progress);
     try {
         const auto text = ReadFileBytes(file);
         if (IsGroupFileText(text)) {
             loader.PlanGroup(file, text);
         } else if (ModuleTypeOfExtension(file)) {
-            throw LoadError(Label(file) +
+            throw LoadError(Label(file, codePage) +
                             ": is a module; this command takes a project (.vbp) or group (.vbg) "
                             "file");
         } else {
             loader.PlanProject(file);
         }
     } catch (const ProjectFileError& e) {
-        throw LoadError(Label(file) + ": " + e.what());
+        throw LoadError(Label(file, codePage) + ": " + e.what());
     }
     return loader.Load();
 }
@@ -196,7 +206,7 @@ SaveResult SaveModule(LoadedModule& module) {
     const auto& path = module.component->FilePath();
     try {
         if (ReadFileBytes(path) != module.original) {
-            return {false, "changed on disk since it was read; not written"};
+            return {false, "changed on disk while Brindle worked; not written"};
         }
         if ((fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none) {
             return {false, "the file is read-only; not written"};

@@ -23,14 +23,15 @@ public:
 
 struct LoadedModule {
     MemoryComponent* component = nullptr;
-    std::string label;     // the file as the user sees it, for messages and diffs
+    std::string label;     // the file as the user sees it, in UTF-8, for messages
+    std::string diffName;  // the file relative to the current folder, for diffs
     std::string original;  // the file's bytes when loaded or last saved
 };
 
 struct LoadedProject {
     std::shared_ptr<MemoryProject> project;
     std::filesystem::path file;         // the project file; empty for modules named one by one
-    std::string label;                  // the project file as the user sees it
+    std::string label;                  // the project file as the user sees it, in UTF-8
     std::vector<LoadedModule> modules;  // in the project's order
 };
 
@@ -63,8 +64,12 @@ Loaded LoadProjects(const std::filesystem::path& file, int codePage,
 // Whether the file names a project or group rather than a module, by its extension.
 bool IsProjectOrGroupFile(const std::filesystem::path& file);
 
-// How a path is shown: relative to the current folder when it lies below it.
-std::string Label(const std::filesystem::path& path);
+// How a path is shown in messages: relative to the current folder when it lies below it, in
+// UTF-8 (a name in other bytes is taken to be in `codePage`).
+std::string Label(const std::filesystem::path& path, int codePage);
+
+// How a diff names a file: relative to the current folder, with "../" where needed.
+std::string DiffName(const std::filesystem::path& path);
 
 // Writes the module when its bytes differ from those loaded, unless its file changed on disk
 // since (someone else's work is not overwritten) or is read-only. An empty text when it was
