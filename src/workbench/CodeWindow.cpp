@@ -214,7 +214,7 @@ void CodeWindow::SetCodePage(int codePage) {
     const std::string text = DisplayLines(module_, codePage_, 1, module_.CountOfLines(), false);
     editor_->SendText(Sci::SCI_SETTEXT, 0, text);
     applying_ = false;
-    editor_->setMarginWidth(0, QString(QString::number(editor_->Lines()).size() + 2, '0'));
+    editor_->setMarginWidth(0, QString(QString::number(editor_->Lines()).size() + 1, '9'));
     procsVersion_ = ~std::uint64_t{0};
     SelectionFromPane();
 }

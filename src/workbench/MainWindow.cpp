@@ -132,7 +132,7 @@ MainWindow::MainWindow(WorkbenchSettings& settings, QWidget* parent)
 
     note_->setObjectName(QStringLiteral("statusNote"));
     statusBar()->addWidget(note_, 1);
-    progress_->setMaximumWidth(240);
+    progress_->setFixedWidth(260);
     progress_->setTextVisible(true);
     progress_->hide();
     statusBar()->addPermanentWidget(progress_);

@@ -1,7 +1,7 @@
 // Shows the workbench in one scene, for looking at it on a screen, and saves a screenshot of
 // the whole screen (ImageMagick's import) at the moment the scene is complete:
 //   workbench_gallery SCENE PROJECT OUTPUT.png [MODULE [LINE]]
-// SCENE: main, menu, options, status, designer, addins, splash, tools.
+// SCENE: main, menu, options, status, designer, addins, splash, tools, opening.
 
 #include <Qsci/qsciscintilla.h>
 
@@ -26,6 +26,7 @@ using namespace brindle::workbench;
 namespace {
 
 QString output;
+bool shot = false;
 
 // Lets the window system catch up for a while, then takes the screenshot.
 void Shoot(int milliseconds = 700) {
@@ -35,6 +36,7 @@ void Shoot(int milliseconds = 700) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     QProcess::execute(QStringLiteral("import"), {"-window", "root", output});
+    shot = true;
 }
 
 host::MemoryComponent* Find(MainWindow& window, const QString& name) {
@@ -78,6 +80,10 @@ int main(int argc, char** argv) {
     if (scene == "splash") {
         window.FinishStartup();
     }
+    if (scene == "opening") {
+        // The progress of a large project, while it opens.
+        QTimer::singleShot(30, [] { Shoot(0); });
+    }
     window.Open({QString::fromLocal8Bit(argv[2])});
     host::MemoryComponent* component = Find(window, moduleName);
     CodeWindow* code = nullptr;
@@ -86,7 +92,11 @@ int main(int argc, char** argv) {
         code->GoToLine(line);
     }
 
-    if (scene == "main" || scene == "splash") {
+    if (scene == "opening") {
+        if (!shot) {
+            Shoot(0);  // it opened too fast for its progress to be seen
+        }
+    } else if (scene == "main" || scene == "splash") {
         Shoot(scene == "splash" ? 1200 : 700);
     } else if (scene == "menu" && code != nullptr) {
         code->Editor().setSelection(line + 1, 0, line + 9, 0);
@@ -104,12 +114,8 @@ int main(int argc, char** argv) {
         window.Host().Click(buttons::kCodeWindowBar, buttons::kOptions);
     } else if (scene == "status") {
         window.Host().Windows().Answers().SetNextAnswer(vbYes);
-        bool shot = false;
         // The first pass over pending events that the status window makes takes the picture.
-        QTimer::singleShot(0, [&shot] {
-            Shoot(400);
-            shot = true;
-        });
+        QTimer::singleShot(0, [] { Shoot(400); });
         window.Host().Click(buttons::kProjectWindowBar, buttons::kAddAllToProj);
         if (!shot) {
             Shoot();
