@@ -440,20 +440,18 @@ void CodeWindow::SelectionFromPane() {
 // ---- Undo, Find, places ----
 
 bool CodeWindow::Undo() {
-    lastLine_ = -1;
-    Freeze(true);
-    const std::int32_t line = history_.Undo();
-    Freeze(false);
-    if (line > 0) {
-        GoToLine(line);
-    }
-    return line > 0;
+    return Replay(&host::UndoHistory::Undo);
 }
 
 bool CodeWindow::Redo() {
+    return Replay(&host::UndoHistory::Redo);
+}
+
+// The history's step comes into the editor in one change, and the caret goes to its place.
+bool CodeWindow::Replay(std::int32_t (host::UndoHistory::*apply)()) {
     lastLine_ = -1;
     Freeze(true);
-    const std::int32_t line = history_.Redo();
+    const std::int32_t line = (history_.*apply)();
     Freeze(false);
     if (line > 0) {
         GoToLine(line);

@@ -85,6 +85,7 @@ private:
     std::string EditorLine(int line) const;
     std::string EncodedLines(int first, int count, const char* separator);
     void StartStep(bool deleting, int line, int lastLine);
+    bool Replay(std::int32_t (host::UndoHistory::*apply)());
 
     void BuildFindBar();
     void FillCombos();

@@ -681,11 +681,31 @@ QMdiSubWindow* MainWindow::AddView(QWidget* widget, std::shared_ptr<Window>& ide
     return sub;
 }
 
+// The view of the component that is open already, brought to the front; null when none is.
+QWidget* MainWindow::Shown(std::map<const host::MemoryComponent*, View>& views,
+                           const host::MemoryComponent& component) {
+    const auto found = views.find(&component);
+    if (found == views.end() || !found->second.sub) {
+        return nullptr;
+    }
+    mdi_->setActiveSubWindow(found->second.sub);
+    return found->second.sub->widget();
+}
+
+// What our IDE calls when the add-in closes the component's window: the view closes too.
+std::function<void()> MainWindow::Closer(std::map<const host::MemoryComponent*, View>& views,
+                                         const host::MemoryComponent& component) {
+    return [&views, key = &component] {
+        const auto found = views.find(key);
+        if (found != views.end() && found->second.sub) {
+            found->second.sub->close();
+        }
+    };
+}
+
 CodeWindow* MainWindow::OpenCodeWindow(host::MemoryComponent& component) {
-    if (const auto found = codeViews_.find(&component);
-        found != codeViews_.end() && found->second.sub) {
-        mdi_->setActiveSubWindow(found->second.sub);
-        return static_cast<CodeWindow*>(found->second.sub->widget());
+    if (QWidget* shown = Shown(codeViews_, component)) {
+        return static_cast<CodeWindow*>(shown);
     }
     OpenModule* module = workspace_.ModuleOf(component);
     if (module == nullptr || !module->history) {
@@ -702,38 +722,24 @@ CodeWindow* MainWindow::OpenCodeWindow(host::MemoryComponent& component) {
             [this](int line, int index) {
                 caret_->setText(QStringLiteral("Ln %1, Col %2").arg(line + 1).arg(index + 1));
             });
-    const host::MemoryComponent* key = &component;
-    std::shared_ptr<Window> ideWindow =
-        host_->Ide().OpenCodeWindow(component.CodeModule().CodePane(), [this, key] {
-            const auto found = codeViews_.find(key);
-            if (found != codeViews_.end() && found->second.sub) {
-                found->second.sub->close();
-            }
-        });
+    std::shared_ptr<Window> ideWindow = host_->Ide().OpenCodeWindow(
+        component.CodeModule().CodePane(), Closer(codeViews_, component));
     AddView(window, ideWindow, codeViews_, component);
     ShowMarks();
     return window;
 }
 
 DesignerWindow* MainWindow::OpenDesigner(host::MemoryComponent& component) {
-    if (const auto found = designViews_.find(&component);
-        found != designViews_.end() && found->second.sub) {
-        mdi_->setActiveSubWindow(found->second.sub);
-        return static_cast<DesignerWindow*>(found->second.sub->widget());
+    if (QWidget* shown = Shown(designViews_, component)) {
+        return static_cast<DesignerWindow*>(shown);
     }
     const OpenProject* project = workspace_.ProjectOf(component);
     if (project == nullptr) {
         return nullptr;
     }
     auto* window = new DesignerWindow(component, project->codePage);
-    const host::MemoryComponent* key = &component;
     std::shared_ptr<Window> ideWindow =
-        host_->Ide().OpenDesigner(Utf8(window->windowTitle()), [this, key] {
-            const auto found = designViews_.find(key);
-            if (found != designViews_.end() && found->second.sub) {
-                found->second.sub->close();
-            }
-        });
+        host_->Ide().OpenDesigner(Utf8(window->windowTitle()), Closer(designViews_, component));
     AddView(window, ideWindow, designViews_, component);
     return window;
 }

@@ -95,6 +95,10 @@ private:
     QMdiSubWindow* AddView(QWidget* widget, std::shared_ptr<Window>& ideWindow,
                            std::map<const host::MemoryComponent*, View>& views,
                            const host::MemoryComponent& component);
+    QWidget* Shown(std::map<const host::MemoryComponent*, View>& views,
+                   const host::MemoryComponent& component);
+    std::function<void()> Closer(std::map<const host::MemoryComponent*, View>& views,
+                                 const host::MemoryComponent& component);
     void Activated(QMdiSubWindow* sub);
     void AfterClick();
     void Edited();

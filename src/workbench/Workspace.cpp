@@ -60,25 +60,22 @@ OpenProject* Workspace::ProjectOf(const VBProject* project) const {
 }
 
 OpenProject* Workspace::ProjectOf(const host::MemoryComponent& component) const {
-    for (const auto& open : projects_) {
-        for (const auto& module : open->modules) {
-            if (module->loaded.component == &component) {
-                return open.get();
-            }
-        }
-    }
-    return nullptr;
+    return Find(component).first;
 }
 
 OpenModule* Workspace::ModuleOf(const host::MemoryComponent& component) const {
+    return Find(component).second;
+}
+
+std::pair<OpenProject*, OpenModule*> Workspace::Find(const host::MemoryComponent& component) const {
     for (const auto& open : projects_) {
         for (const auto& module : open->modules) {
             if (module->loaded.component == &component) {
-                return module.get();
+                return {open.get(), module.get()};
             }
         }
     }
-    return nullptr;
+    return {};
 }
 
 OpenProject* Workspace::Opened(const fs::path& file) const {

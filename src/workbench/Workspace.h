@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/files/ProjectLoader.h"
@@ -64,6 +65,8 @@ public:
     void EndCommand();
 
 private:
+    std::pair<OpenProject*, OpenModule*> Find(const host::MemoryComponent& component) const;
+
     std::vector<std::unique_ptr<OpenProject>> projects_;
 };
 
