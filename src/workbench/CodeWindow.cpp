@@ -267,14 +267,20 @@ void CodeWindow::EditorModified(int position, int type, int linesAdded) {
     }
     const int line = editor_->LineOf(position);
     pushing_ = true;
-    if ((type & Sci::SC_MOD_INSERTTEXT) != 0) {
-        StartStep(false, line, line + linesAdded);
-        InsertedInEditor(line, linesAdded);
-    } else {
-        StartStep(true, line, line);
-        DeletedInEditor(line, -linesAdded);
-    }
+    const bool done = IgnoreStep(sink, [&] {
+        if ((type & Sci::SC_MOD_INSERTTEXT) != 0) {
+            StartStep(false, line, line + linesAdded);
+            InsertedInEditor(line, linesAdded);
+        } else {
+            StartStep(true, line, line);
+            DeletedInEditor(line, -linesAdded);
+        }
+    });
     pushing_ = false;
+    if (!done) {
+        // The module is the truth: the editor shows it again (not while Scintilla is telling).
+        QTimer::singleShot(0, this, [this] { SetCodePage(codePage_); });
+    }
     if (onEdited) {
         onEdited();
     }
@@ -412,9 +418,11 @@ void CodeWindow::SelectionToPane() {
             module_.CountOfLines() == 0 ? 1 : ModuleColumn(EditorLine(line), offset, codePage_);
         return std::pair<std::int32_t, std::int32_t>(line + 1, column);
     };
-    const auto [anchorLine, anchorColumn] = place(editor_->Send(Sci::SCI_GETANCHOR));
-    const auto [caretLine, caretColumn] = place(editor_->Send(Sci::SCI_GETCURRENTPOS));
-    module_.CodePane().SetSelection(anchorLine, anchorColumn, caretLine, caretColumn);
+    IgnoreStep(sink, [&] {
+        const auto [anchorLine, anchorColumn] = place(editor_->Send(Sci::SCI_GETANCHOR));
+        const auto [caretLine, caretColumn] = place(editor_->Send(Sci::SCI_GETCURRENTPOS));
+        module_.CodePane().SetSelection(anchorLine, anchorColumn, caretLine, caretColumn);
+    });
 }
 
 void CodeWindow::SelectionFromPane() {

@@ -12,6 +12,7 @@
 
 #include "host/ide/MemoryProject.h"
 #include "host/ide/UndoHistory.h"
+#include "host/model/Diagnostics.h"
 
 class QComboBox;
 class QCheckBox;
@@ -66,6 +67,9 @@ public:
     std::function<void(QPoint)> onContextMenu;
     std::function<void(const QString&)> onWarning;
     std::function<void()> onEdited;
+    // Where a failure to carry the editor's change into the module goes; the editor then
+    // shows the module again.
+    Diagnostics* sink = nullptr;
 
 private:
     struct ProcEntry {

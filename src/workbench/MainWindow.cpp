@@ -470,6 +470,7 @@ bool MainWindow::Open(const QStringList& paths) {
         const fs::path file = PathOf(path);
         if (OpenProject* open = workspace_.Opened(file)) {
             SelectProject(open);
+            ShowOpened(*open, file);
             continue;
         }
         modules.push_back(file);
@@ -492,7 +493,7 @@ bool MainWindow::Open(const QStringList& paths) {
     try {
         loaded = project ? host::LoadProjects(first, codePage, progress)
                          : host::LoadModules(modules, codePage, progress);
-    } catch (const host::LoadError& e) {
+    } catch (const std::exception& e) {
         progress_->hide();
         output_->Problem("", e.what());
         return false;
@@ -526,6 +527,17 @@ bool MainWindow::Open(const QStringList& paths) {
         OpenCodeWindow(added.front()->modules.front()->Component());
     }
     return !added.empty();
+}
+
+// A module file that is open already comes to the front in its code window.
+void MainWindow::ShowOpened(const OpenProject& project, const fs::path& file) {
+    for (const auto& module : project.modules) {
+        std::error_code error;
+        if (module->Component().Code() != nullptr &&
+            fs::equivalent(module->Component().FilePath(), file, error)) {
+            OpenCodeWindow(module->Component());
+        }
+    }
 }
 
 void MainWindow::RebuildTree() {
@@ -718,6 +730,7 @@ CodeWindow* MainWindow::OpenCodeWindow(host::MemoryComponent& component) {
         output_->Warn(host::ToUtf8(component.Name(), component.CodePage()), Utf8(text));
     };
     window->onEdited = [this] { Edited(); };
+    window->sink = output_;
     connect(&window->Editor(), &QsciScintilla::cursorPositionChanged, this,
             [this](int line, int index) {
                 caret_->setText(QStringLiteral("Ln %1, Col %2").arg(line + 1).arg(index + 1));

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -103,6 +104,7 @@ private:
     void AfterClick();
     void Edited();
     void ShowMarks();
+    void ShowOpened(const OpenProject& project, const std::filesystem::path& file);
     void RebuildTree();
     void TreeMenu(const QPoint& at);
     void ItemOpened(QTreeWidgetItem* item);

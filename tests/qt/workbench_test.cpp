@@ -112,8 +112,17 @@ private slots:
     // menus, the workbench's own entries first and then the add-in's in their groups.
     void projectOpensAndTheCommandBarsAreMenus() {
         Bench bench;
+        const auto splash = [] {
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            return std::count_if(windows.begin(), windows.end(), [](const QWidget* window) {
+                return window->objectName() == "frmSplash" && window->isVisible();
+            });
+        };
         bench.window.BeginStartup();
+        QVERIFY(bench.window.Host().Loaded());
+        QCOMPARE(splash(), 0);  // not before the start-up is complete
         bench.window.FinishStartup();
+        QCOMPARE(splash(), 1);
         QTreeWidget& tree = bench.window.ProjectTree();
         QCOMPARE(tree.topLevelItemCount(), 1);
         QTreeWidgetItem* project = tree.topLevelItem(0);
