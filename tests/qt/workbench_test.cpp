@@ -20,6 +20,7 @@
 
 #include "addin/Buttons.h"
 #include "host/ide/MemoryProject.h"
+#include "host/vb6/CodePage.h"
 #include "support/TestPaths.h"
 #include "workbench/CodeWindow.h"
 #include "workbench/Dialogs.h"
@@ -182,7 +183,7 @@ private slots:
         QTest::keyClick(&code.Editor(), Qt::Key_Return);
         QCOMPARE(component.Code()->Lines(3, 2).substr(0, 9), std::string("' typed\r\n"));
         ShowsItsModule(code);
-        bench.window.Undo();
+        QTest::keyClick(&code.Editor(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(component.Serialize(), changed);
         ShowsItsModule(code);
 
@@ -333,6 +334,35 @@ private slots:
         QVERIFY2(last.startsWith("Error 91 |") && last.contains("Brindle.gevtAddModHdr_Click"),
                  qPrintable(last));
         QVERIFY(bench.window.StatusNote().contains("Output window"));
+    }
+
+    // Editor offsets (UTF-8 bytes) against module columns (the code page's bytes), both ways;
+    // a column inside a two-byte character goes to its start.
+    void columnsAndOffsets_data() {
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("back");
+        QTest::newRow("ASCII") << 1252 << QByteArray("Dim x") << 5 << 4 << 5;
+        QTest::newRow("Western") << 1252 << QByteArray("' caf\xe9 au") << 7 << 7 << 7;
+        QTest::newRow("past the end") << 1252 << QByteArray("ab") << 9 << 2 << 3;
+        QTest::newRow("Shift-JIS") << 932 << QByteArray("' \x95\x5c\x8e\xa6 x") << 7 << 8 << 7;
+        QTest::newRow("inside a character")
+            << 932 << QByteArray("' \x95\x5c\x8e\xa6") << 4 << 2 << 3;
+    }
+    void columnsAndOffsets() {
+        QFETCH(int, codePage);
+        QFETCH(QByteArray, line);
+        QFETCH(int, column);
+        QFETCH(int, offset);
+        QFETCH(int, back);
+        QCOMPARE(Utf8Offset(line.toStdString(), column, codePage), offset);
+        bool lossy = false;
+        const std::string utf8 = host::ToUtf8(line.toStdString(), codePage);
+        QCOMPARE(ModuleColumn(utf8, offset, codePage), back);
+        QCOMPARE(Encode(utf8, codePage, lossy), line.toStdString());
+        QVERIFY(!lossy);
     }
 
     // The colours of VB6 text: one row per kind of token.
