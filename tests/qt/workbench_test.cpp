@@ -334,6 +334,15 @@ private slots:
         QVERIFY2(last.startsWith("Error 91 |") && last.contains("Brindle.gevtAddModHdr_Click"),
                  qPrintable(last));
         QVERIFY(bench.window.StatusNote().contains("Output window"));
+
+        // What a command leaves as it was is told with its module.
+        CodeWindow& code = bench.Code("modMain");
+        code.Editor().insertAt("' [Brindle Begin]\n", 3, 0);
+        code.Editor().selectAll(true);
+        bench.window.Host().Windows().Answers().SetNextAnswer(vbYes);
+        Trigger(*bench.window.CodeWindowMenu(), buttons::kRemoveCodeMarkers);
+        QVERIFY2(bench.window.Output().Entries().last().startsWith("Warning | modMain | line 4"),
+                 qPrintable(bench.window.Output().Entries().last()));
     }
 
     // Editor offsets (UTF-8 bytes) against module columns (the code page's bytes), both ways;
