@@ -675,11 +675,11 @@ QMdiSubWindow* MainWindow::AddView(QWidget* widget, std::shared_ptr<Window>& ide
     QMdiSubWindow* sub = mdi_->addSubWindow(widget);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowTitle(widget->windowTitle());
-    views[&component] = {sub, ideWindow};
-    connect(sub, &QObject::destroyed, this, [this, &views, key = &component, sub] {
+    views[&component] = {sub, sub, ideWindow};
+    connect(sub, &QObject::destroyed, this, [&views, key = &component](QObject* destroyed) {
         const auto found = views.find(key);
-        if (found == views.end() || (found->second.sub && found->second.sub != sub)) {
-            return;
+        if (found == views.end() || found->second.object != destroyed) {
+            return;  // a view opened again meanwhile
         }
         const std::shared_ptr<Window> window = found->second.ideWindow;
         views.erase(found);

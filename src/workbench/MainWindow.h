@@ -86,6 +86,7 @@ protected:
 private:
     struct View {
         QPointer<QMdiSubWindow> sub;
+        const QObject* object;  // the same, to know it again while it is being destroyed
         std::shared_ptr<Window> ideWindow;
     };
 
