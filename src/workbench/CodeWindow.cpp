@@ -375,7 +375,10 @@ void CodeWindow::ReplaceEditorLines(std::int32_t first, std::int32_t removed, st
         text = DisplayLines(module_, codePage_, first, added, true);
     } else if (index > 0) {
         start = editor_->LineEnd(index - 1);
-        text = added > 0 ? "\n" + DisplayLines(module_, codePage_, first, added, false) : "";
+        if (added > 0) {
+            text = '\n';
+            text += DisplayLines(module_, codePage_, first, added, false);
+        }
     } else {
         text = DisplayLines(module_, codePage_, first, added, false);
     }

@@ -126,11 +126,9 @@ std::string StyleLine(std::string_view line, bool& inComment) {
     inComment = false;
     const std::size_t first = line.find_first_not_of(" \t");
     if (first != std::string_view::npos && line[first] == '#') {
-        const std::size_t comment = line.find('\'');
-        std::fill(styles.begin(),
-                  styles.begin() + static_cast<std::ptrdiff_t>(std::min(comment, line.size())),
-                  kDirective);
-        return comment == std::string_view::npos ? styles : commentFrom(comment);
+        const std::size_t comment = std::min(line.find('\''), line.size());
+        styles.replace(0, comment, comment, kDirective);
+        return comment == line.size() ? styles : commentFrom(comment);
     }
     bool statementStart = true;
     std::size_t i = 0;
