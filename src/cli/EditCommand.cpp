@@ -331,24 +331,11 @@ private:
 
     // Writes the module unless its file changed since it was loaded or is read-only.
     bool Save(LoadedModule& module) {
-        const auto& path = module.component->FilePath();
-        try {
-            if (host::ReadFileBytes(path) != module.original) {
-                log_.Problem(module.label, "changed on disk while Brindle worked; not written");
-                return false;
-            }
-            if ((fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none) {
-                log_.Problem(module.label, "the file is read-only; not written");
-                return false;
-            }
-            module.component->Save();
-            return true;
-        } catch (const host::ModuleFileError& e) {
-            log_.Problem(module.label, "not written: " + e.Detail());
-        } catch (const std::exception& e) {
-            log_.Problem(module.label, std::string("not written: ") + e.what());
+        const host::SaveResult result = host::SaveModule(module);
+        if (!result.problem.empty()) {
+            log_.Problem(module.label, result.problem);
         }
-        return false;
+        return result.written;
     }
 
     void Summarize(int changed) {

@@ -252,6 +252,7 @@ void MemoryCodeModule::InsertLines(std::int32_t line, std::string_view text) {
     lines_.Insert(static_cast<std::size_t>(line) - 1, std::move(fresh));
     ++version_;
     pane_.LinesInserted(line, count);
+    Notify(line, {}, count);
 }
 
 void MemoryCodeModule::DeleteLines(std::int32_t startLine, std::int32_t count) {
@@ -263,6 +264,9 @@ void MemoryCodeModule::DeleteLines(std::int32_t startLine, std::int32_t count) {
     if (!ShiftIndexForDelete(startLine, count)) {
         indexValid_ = false;
     }
+    // What listeners are told: the deleted lines, with the line that may take their attributes.
+    const std::int32_t from = std::max(startLine - 1, 1);
+    std::vector<CodeLine> removed = CopyLines(from, std::min(count + 1, CountOfLines() - from + 1));
     std::vector<SourceLine> kept = AttributesOfInertLines(startLine, count);
     lines_.Erase(static_cast<std::size_t>(startLine) - 1, static_cast<std::size_t>(count));
     if (!kept.empty() && !lines_.empty()) {
@@ -276,6 +280,91 @@ void MemoryCodeModule::DeleteLines(std::int32_t startLine, std::int32_t count) {
     }
     ++version_;
     pane_.LinesDeleted(startLine, count);
+    if (!listeners_.empty()) {
+        const bool carried = !kept.empty() && !lines_.empty();
+        if (!carried) {
+            if (startLine > 1) {
+                removed.erase(removed.begin());
+            }
+            removed.resize(static_cast<std::size_t>(count));
+        }
+        Notify(carried ? from : startLine, removed, carried ? 1 : 0);
+    }
+}
+
+void MemoryCodeModule::ReplaceLine(std::int32_t line, std::string_view text) {
+    CheckLine(line, CountOfLines(), "ReplaceLine");
+    if (text.find_first_of("\r\n") != std::string_view::npos) {
+        Fail(Err::InvalidCall, "CodeModule", "ReplaceLine");
+    }
+    CodeLine& stored = lines_[static_cast<std::size_t>(line) - 1];
+    const auto role = [&](std::string_view t) { return ClassifyRun({t}, parent_.CodePage()); };
+    const LineRole before = role(stored.text);
+    const LineRole after = role(text);
+    const bool keepsIndex =
+        indexValid_ && !ContinuesIntoLine(line) &&
+        ((before == LineRole::Inert && after == LineRole::Inert) ||
+         (before != LineRole::Structural && after != LineRole::Structural && InsideBody(line)));
+    if (!keepsIndex) {
+        indexValid_ = false;
+    }
+    std::vector<CodeLine> removed = CopyLines(line, 1);
+    stored.text = text;
+    ++version_;
+    Notify(line, removed, 1);
+}
+
+void MemoryCodeModule::RestoreLines(std::int32_t first, std::int32_t count,
+                                    std::vector<CodeLine> lines) {
+    CheckLine(first, CountOfLines() + 1, "RestoreLines");
+    if (count < 0 || first + count - 1 > CountOfLines()) {
+        Fail(Err::SubscriptOutOfRange, "CodeModule", "RestoreLines");
+    }
+    std::vector<CodeLine> removed;
+    removed.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t line = first; line < first + count; ++line) {
+        removed.push_back(std::move(lines_[static_cast<std::size_t>(line) - 1]));
+    }
+    const auto added = static_cast<std::int32_t>(lines.size());
+    indexValid_ = false;
+    lines_.Erase(static_cast<std::size_t>(first) - 1, static_cast<std::size_t>(count));
+    if (count > 0) {
+        pane_.LinesDeleted(first, count);
+    }
+    lines_.Insert(static_cast<std::size_t>(first) - 1, std::move(lines));
+    if (added > 0) {
+        pane_.LinesInserted(first, added);
+    }
+    ++version_;
+    Notify(first, removed, added);
+}
+
+void MemoryCodeModule::AddListener(LineListener& listener) {
+    listeners_.push_back(&listener);
+}
+
+void MemoryCodeModule::RemoveListener(LineListener& listener) {
+    std::erase(listeners_, &listener);
+}
+
+std::vector<CodeLine> MemoryCodeModule::CopyLines(std::int32_t first, std::int32_t count) const {
+    std::vector<CodeLine> copies;
+    if (listeners_.empty()) {
+        return copies;
+    }
+    for (std::int32_t line = first; line < first + count; ++line) {
+        copies.push_back(CopyOf(lines_[static_cast<std::size_t>(line) - 1]));
+    }
+    return copies;
+}
+
+void MemoryCodeModule::Notify(std::int32_t first, const std::vector<CodeLine>& removed,
+                              std::int32_t added) {
+    // A listener may remove itself while it is told.
+    const std::vector<LineListener*> listeners = listeners_;
+    for (LineListener* listener : listeners) {
+        listener->LinesChanged(first, removed, added);
+    }
 }
 
 // Attribute lines hang on the line above them in the file, normally their member's

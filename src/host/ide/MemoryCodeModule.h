@@ -62,6 +62,15 @@ struct ProcedureInfo {
     vbext_MemberType memberType = vbext_mt_Method;
 };
 
+// Told of every change of a module's lines once it is made, for views and undo histories.
+class LineListener {
+public:
+    virtual ~LineListener() = default;
+    // The `removed` lines that stood from line `first` on gave way to `added` lines there.
+    virtual void LinesChanged(std::int32_t first, const std::vector<CodeLine>& removed,
+                              std::int32_t added) = 0;
+};
+
 class MemoryCodeModule final : public CodeModule {
 public:
     MemoryCodeModule(MemoryComponent& parent, std::vector<CodeLine> lines);
@@ -97,6 +106,16 @@ public:
     // The module's members as the scanner found them, in declaration order.
     const std::vector<DeclaredMember>& DeclaredMembers();
 
+    // Replaces the text of one line; its line break and attribute lines stay.
+    void ReplaceLine(std::int32_t line, std::string_view text);
+    // Puts `lines` in place of the `count` lines from `first` on, attribute lines and breaks
+    // as given: how an undo history takes an edit back exactly.
+    void RestoreLines(std::int32_t first, std::int32_t count, std::vector<CodeLine> lines);
+
+    // Listeners must stay alive until they are removed.
+    void AddListener(LineListener& listener);
+    void RemoveListener(LineListener& listener);
+
     // Drops the index, for a change the module cannot see (its code page).
     void Rescan() { indexValid_ = false; }
 
@@ -115,12 +134,15 @@ private:
     bool InsideBody(std::int32_t line) const;
     bool ContinuesIntoLine(std::int32_t line) const;
     void Shift(std::int32_t from, std::int32_t delta);
+    std::vector<CodeLine> CopyLines(std::int32_t first, std::int32_t count) const;
+    void Notify(std::int32_t first, const std::vector<CodeLine>& removed, std::int32_t added);
 
     MemoryComponent& parent_;
     LineStore lines_;
     MemoryCodePane pane_;
     MemoryMembers members_;
     std::uint64_t version_ = 0;
+    std::vector<LineListener*> listeners_;
 
     mutable ModuleIndex index_;
     mutable bool indexValid_ = false;

@@ -16,6 +16,14 @@ std::string_view BreakBytes(LineBreak lineBreak) {
     return {};
 }
 
+CodeLine CopyOf(const CodeLine& line) {
+    CodeLine copy{line.text, line.lineBreak, nullptr};
+    if (line.attributes) {
+        copy.attributes = std::make_unique<std::vector<SourceLine>>(*line.attributes);
+    }
+    return copy;
+}
+
 std::vector<SourceLine> SplitLines(std::string_view text) {
     std::vector<SourceLine> lines;
     std::size_t begin = 0;

@@ -27,6 +27,9 @@ struct CodeLine {
     std::unique_ptr<std::vector<SourceLine>> attributes;
 };
 
+// A copy of the line with its attribute lines.
+CodeLine CopyOf(const CodeLine& line);
+
 // Breaks `text` at CR LF, lone CR and lone LF; each piece keeps the break that ended it. A
 // final break does not start another piece; the empty text gives no pieces.
 std::vector<SourceLine> SplitLines(std::string_view text);

@@ -1,0 +1,85 @@
+#pragma once
+// Opening what a user names (module files, or a project or group file with its modules) into
+// in-memory projects, and saving a module back as its file was: shared by every front end.
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/ide/MemoryProject.h"
+
+namespace brindle::host {
+
+// A file named by the user that cannot be opened at all: missing, a folder, not a project or
+// not a module. Nothing was loaded.
+class LoadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct LoadedModule {
+    MemoryComponent* component = nullptr;
+    std::string label;     // the file as the user sees it, in UTF-8, for messages
+    std::string diffName;  // the file relative to the current folder, for diffs
+    std::string original;  // the file's bytes when loaded or last saved
+};
+
+struct LoadedProject {
+    std::shared_ptr<MemoryProject> project;
+    std::filesystem::path file;         // the project file; empty for modules named one by one
+    std::string label;                  // the project file as the user sees it, in UTF-8
+    std::vector<LoadedModule> modules;  // in the project's order
+};
+
+// A component or project that could not be loaded; the others are loaded all the same.
+struct LoadProblem {
+    std::string subject;
+    std::string text;
+};
+
+struct Loaded {
+    std::vector<LoadedProject> projects;
+    std::vector<LoadProblem> problems;
+    int ignored = 0;  // modules that a project's .brindleignore leaves out
+};
+
+// Told before each module file is read, and once more when all are: `done` of `total`.
+using LoadProgress = std::function<void(std::size_t done, std::size_t total)>;
+
+// The module files, each once, in one project. A file that is missing or is no VB6 module
+// raises LoadError.
+Loaded LoadModules(const std::vector<std::filesystem::path>& files, int codePage,
+                   const LoadProgress& progress = {});
+
+// A project file, or each project of a group file. A missing or unreadable project or group
+// file, or a module file, raises LoadError; a component or a group's project that cannot be
+// loaded is a LoadProblem. A module file named by several projects of a group is loaded by the
+// first. A module that the .brindleignore beside its project file names is not loaded, only
+// counted.
+Loaded LoadProjects(const std::filesystem::path& file, int codePage,
+                    const LoadProgress& progress = {});
+
+// Whether the file names a project or group rather than a module, by its extension.
+bool IsProjectOrGroupFile(const std::filesystem::path& file);
+
+// How a path is shown in messages: relative to the current folder when it lies below it, in
+// UTF-8 (a name in other bytes is taken to be in `codePage`).
+std::string Label(const std::filesystem::path& path, int codePage);
+
+// How a diff names a file: relative to the current folder, with "../" where needed.
+std::string DiffName(const std::filesystem::path& path);
+
+// Writes the module when its bytes differ from those loaded, unless its file changed on disk
+// since (someone else's work is not overwritten) or is read-only. An empty text when it was
+// written or had nothing to write, else what kept it from being written.
+struct SaveResult {
+    bool written = false;
+    std::string problem;
+};
+SaveResult SaveModule(LoadedModule& module);
+
+}  // namespace brindle::host
