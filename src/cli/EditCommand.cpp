@@ -3,19 +3,16 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "addin/Buttons.h"
 #include "cli/Inputs.h"
+#include "cli/ModuleStream.h"
 #include "cli/RunLog.h"
 #include "cli/Selection.h"
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
-#include "cli/UnifiedDiff.h"
-#include "host/files/ModuleFile.h"
-#include "host/files/ProjectFile.h"
 #include "host/vb6/CodePage.h"
-
-namespace fs = std::filesystem;
 
 namespace brindle::cli {
 namespace {
@@ -86,25 +83,44 @@ public:
 
     int Execute() {
         CheckCodePage(codePage_);
-        inputs_ = IsProjectCommand(request_.command)
-                      ? LoadProjects(request_.files.front(), codePage_)
-                      : LoadModules(request_.files, codePage_);
+        const bool onProjects = IsProjectCommand(request_.command);
+        if (onProjects) {
+            projectInputs_ = SurveyProjects(request_.files.front(), codePage_);
+        } else {
+            inputs_ = LoadModules(request_.files, codePage_);
+        }
         const auto clicks = PlanClicks();  // before anything changes: a bad selection is exit 2
         CheckConfirmation();               // after them: a missing file is told first
-        for (const auto& problem : inputs_.problems) {
+        for (const auto& problem : onProjects ? projectInputs_.problems : inputs_.problems) {
             log_.Problem(problem.subject, problem.text);
         }
+        ModuleFinisher finisher(
+            request_.diff ? ModuleFinisher::Work::Diff : ModuleFinisher::Work::Write, io_.out);
+        std::optional<ModuleStream> stream;
+        if (onProjects) {
+            stream.emplace(ProjectModules(), codePage_, request_.command == Command::AddAll,
+                           finisher);
+        }
         Session session(log_, SessionSetupFor());
-        for (const auto& project : inputs_.projects) {
-            session.Ide().AddProject(project.project);
+        if (onProjects) {
+            AddStreamedProjects(session, *stream);
+        } else {
+            for (const auto& project : inputs_.projects) {
+                session.Ide().AddProject(project.project);
+            }
         }
         session.Connect();
-        if (IsProjectCommand(request_.command)) {
-            RunOnProjects(session);
+        if (onProjects) {
+            RunOnProjects(session, *stream);
         } else {
             RunOnModules(session, clicks);
+            for (auto& module : inputs_.projects.front().modules) {
+                finisher.Add(ModuleFinisher::Job{module.component, nullptr,
+                                                 std::move(module.original), module.label,
+                                                 module.diffName, module.component->FilePath()});
+            }
         }
-        const bool written = Finish() > 0 && !request_.diff;
+        const bool written = Finish(finisher) > 0 && !request_.diff;
         session.Disconnect(written ? "the options were not saved; the modules themselves were "
                                      "written"
                                    : "the options were not saved");
@@ -237,24 +253,45 @@ private:
         }
     }
 
-    void RunOnProjects(Session& session) {
+    std::vector<ModuleEntry> ProjectModules() const {
+        std::vector<ModuleEntry> modules;
+        for (const auto& project : projectInputs_.projects) {
+            modules.insert(modules.end(), project.modules.begin(), project.modules.end());
+        }
+        return modules;
+    }
+
+    void AddStreamedProjects(Session& session, ModuleStream& stream) {
+        std::size_t first = 0;
+        for (const auto& project : projectInputs_.projects) {
+            streamed_.push_back(std::make_shared<StreamedProject>(project.name, stream, first,
+                                                                  project.modules.size()));
+            session.Ide().AddProject(streamed_.back());
+            first += project.modules.size();
+        }
+    }
+
+    void RunOnProjects(Session& session, ModuleStream& stream) {
         std::vector<std::string> labels;
-        for (const auto& project : inputs_.projects) {
+        for (const auto& project : projectInputs_.projects) {
             for (const auto& module : project.modules) {
                 labels.push_back(module.label);
             }
         }
         log_.Expect(labels);
         std::size_t done = 0;
-        for (auto& project : inputs_.projects) {
+        for (std::size_t p = 0; p < projectInputs_.projects.size(); ++p) {
+            const auto& project = projectInputs_.projects[p];
             log_.Seek(done);
             log_.SetCurrent(project.label);
             done += project.modules.size();
-            session.Ide().SetActiveVBProject(project.project.get());
-            if (!request_.yes && !request_.diff && inputs_.projects.size() > 1) {
+            session.Ide().SetActiveVBProject(streamed_[p].get());
+            if (!request_.yes && !request_.diff && projectInputs_.projects.size() > 1) {
                 io_.err << "Project " << project.label << ":\n";  // whose question follows
             }
-            if (!ClickAndCheck(session, buttons::kProjectWindowBar, project.label)) {
+            const bool goOn = ClickAndCheck(session, buttons::kProjectWindowBar, project.label);
+            stream.Pass(done);
+            if (!goOn) {
                 return;
             }
         }
@@ -275,48 +312,18 @@ private:
         return false;
     }
 
-    // Writes or diffs the modules that changed; how many they are.
-    int Finish() {
+    // Tells what became of the modules; how many changed.
+    int Finish(ModuleFinisher& finisher) {
         int changed = 0;
-        for (auto& project : inputs_.projects) {
-            for (auto& module : project.modules) {
-                const auto bytes = module.component->Serialize();
-                if (bytes == module.original) {
-                    continue;
-                }
-                if (request_.diff) {
-                    io_.out << UnifiedDiff(module.diffName, module.original, bytes);
-                    ++changed;
-                } else if (Save(module)) {
-                    ++changed;
-                }
+        for (const auto& outcome : finisher.Outcomes()) {
+            changed += outcome.changed ? 1 : 0;
+            if (!outcome.problem.empty()) {
+                log_.Problem(outcome.subject, outcome.problem);
             }
         }
         io_.out << std::flush;
         Summarize(changed);
         return changed;
-    }
-
-    // Writes the module unless its file changed since it was loaded or is read-only.
-    bool Save(LoadedModule& module) {
-        const auto& path = module.component->FilePath();
-        try {
-            if (host::ReadFileBytes(path) != module.original) {
-                log_.Problem(module.label, "changed on disk while Brindle worked; not written");
-                return false;
-            }
-            if ((fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none) {
-                log_.Problem(module.label, "the file is read-only; not written");
-                return false;
-            }
-            module.component->Save();
-            return true;
-        } catch (const host::ModuleFileError& e) {
-            log_.Problem(module.label, "not written: " + e.Detail());
-        } catch (const std::exception& e) {
-            log_.Problem(module.label, std::string("not written: ") + e.what());
-        }
-        return false;
     }
 
     void Summarize(int changed) {
@@ -334,7 +341,9 @@ private:
     const Streams& io_;
     int codePage_;
     RunLog log_;
-    Inputs inputs_;
+    Inputs inputs_;                // of the commands on modules
+    ProjectInputs projectInputs_;  // of the commands on projects
+    std::vector<std::shared_ptr<StreamedProject>> streamed_;
 };
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include "cli/Inputs.h"
 
+#include <future>
+#include <optional>
 #include <set>
 
+#include "cli/Background.h"
 #include "host/files/ModuleFile.h"
 #include "host/files/ProjectFile.h"
 #include "host/vb6/CodePage.h"
@@ -17,36 +20,21 @@ fs::path Canonical(const fs::path& path) {
     return error ? fs::absolute(path).lexically_normal() : canonical;
 }
 
-// Loads one module file. Raises ModuleFileError, or InputError for a file whose bytes the
-// host could not give back exactly (it is then left alone rather than rewritten).
-LoadedModule LoadModule(const fs::path& path, int codePage, host::MemoryProject& project) {
-    auto component = host::LoadModuleFile(path, codePage);
-    auto original = host::ReadFileBytes(path);
-    if (component->Serialize() != original) {
-        throw InputError(Label(path, codePage) +
-                         ": Brindle cannot keep this file's bytes exactly; it is left alone");
-    }
-    auto& added = project.Add(std::move(component));
-    return {&added, Label(path, codePage), DiffName(path), std::move(original)};
-}
-
-class ProjectLoader {
+class ProjectSurvey {
 public:
-    ProjectLoader(int codePage, Inputs& inputs) : codePage_(codePage), inputs_(inputs) {}
+    explicit ProjectSurvey(int codePage) : codePage_(codePage) {}
 
     // Raises ProjectFileError when the file is no project file.
-    void Load(const fs::path& file) {
+    void Project(const fs::path& file) {
         const auto contents = host::ParseProjectFile(host::ReadFileBytes(file), codePage_);
         const auto name = contents.name.empty() ? file.stem().string() : contents.name;
-        LoadedProject loaded{
-            std::make_shared<host::MemoryProject>(name), Label(file, codePage_), {}};
+        projects_.push_back({name, Label(file, codePage_), {}});
         for (const auto& entry : contents.entries) {
-            LoadEntry(file, entry, loaded);
+            Entry(file, entry);
         }
-        inputs_.projects.push_back(std::move(loaded));
     }
 
-    void LoadGroup(const fs::path& file, std::string_view text) {
+    void Group(const fs::path& file, std::string_view text) {
         for (const auto& entry : host::ParseGroupFile(text)) {
             const auto found = host::ResolveProjectPath(file.parent_path(), entry.path, codePage_);
             const auto where = Label(file, codePage_) + ": line " + std::to_string(entry.line);
@@ -56,7 +44,7 @@ public:
                 continue;
             }
             try {
-                Load(found.path);
+                Project(found.path);
             } catch (const host::ProjectFileError& e) {
                 Problem(Label(found.path, codePage_),
                         std::string(e.what()) + "; the other projects are done");
@@ -64,35 +52,70 @@ public:
         }
     }
 
+    // Reads and checks the module files on several threads; what was found, in order.
+    ProjectInputs Finish() {
+        QThreadPool pool;
+        SizePool(pool);
+        std::vector<std::future<std::string>> names(items_.size());
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            if (items_[i].module) {
+                names[i] = Start(pool, [path = items_[i].module->path] {
+                    return host::CheckModule(host::ReadModuleFile(path), path);
+                });
+            }
+        }
+        ProjectInputs inputs;
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            auto& item = items_[i];
+            if (!item.module) {
+                inputs.problems.push_back(std::move(item.problem));
+                continue;
+            }
+            try {
+                item.module->name = names[i].get();
+                projects_[item.project].modules.push_back(std::move(*item.module));
+            } catch (const host::ModuleFileError& e) {
+                inputs.problems.push_back(
+                    {item.module->label, e.Detail() + "; left alone, the other modules are done"});
+            }
+        }
+        inputs.projects = std::move(projects_);
+        return inputs;
+    }
+
 private:
-    void LoadEntry(const fs::path& file, const host::ProjectEntry& entry, LoadedProject& project) {
-        const auto where = project.label + ": line " + std::to_string(entry.line);
+    // What the project files name, in order: a module file to check, or a problem.
+    struct Item {
+        std::size_t project = 0;
+        std::optional<ModuleEntry> module;
+        LoadProblem problem;
+    };
+
+    void Entry(const fs::path& file, const host::ProjectEntry& entry) {
+        const auto where = projects_.back().label + ": line " + std::to_string(entry.line);
         const auto found = host::ResolveProjectPath(file.parent_path(), entry.path, codePage_);
         if (found.status != host::PathStatus::Found) {
             Problem(where, host::DescribeResolution(found, entry.path, codePage_) +
                                "; the other modules are done");
             return;
         }
-        if (!loaded_.insert(Canonical(found.path)).second) {
+        if (!seen_.insert(Canonical(found.path)).second) {
             return;  // a module shared by projects of a group is done once, by the first
         }
-        try {
-            project.modules.push_back(LoadModule(found.path, codePage_, *project.project));
-        } catch (const host::ModuleFileError& e) {
-            Problem(Label(found.path, codePage_),
-                    e.Detail() + "; left alone, the other modules are done");
-        } catch (const InputError& e) {
-            Problem(where, e.what());
-        }
+        items_.push_back(
+            {projects_.size() - 1,
+             ModuleEntry{found.path, "", Label(found.path, codePage_), DiffName(found.path), where},
+             {}});
     }
 
     void Problem(std::string subject, std::string text) {
-        inputs_.problems.push_back({std::move(subject), std::move(text)});
+        items_.push_back({0, std::nullopt, {std::move(subject), std::move(text)}});
     }
 
     int codePage_;
-    Inputs& inputs_;
-    std::set<fs::path> loaded_;
+    std::vector<ProjectEntries> projects_;
+    std::vector<Item> items_;
+    std::set<fs::path> seen_;
 };
 
 void CheckExists(const fs::path& path, int codePage) {
@@ -133,6 +156,17 @@ std::string DiffName(const fs::path& path) {
     return fs::absolute(path).lexically_normal().lexically_relative(fs::current_path()).string();
 }
 
+ModuleFile LoadModule(const fs::path& path, int codePage) {
+    auto original = host::ReadModuleFile(path);
+    auto component = host::ParseModule(original, path, codePage);
+    component->SetFilePath(path);
+    if (!host::SerializesTo(*component, original)) {
+        throw InputError(Label(path, codePage) +
+                         ": Brindle cannot keep this file's bytes exactly; it is left alone");
+    }
+    return {std::move(component), std::move(original)};
+}
+
 Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
     Inputs inputs;
     LoadedProject loaded{std::make_shared<host::MemoryProject>(), "", {}};
@@ -143,7 +177,10 @@ Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
             continue;
         }
         try {
-            loaded.modules.push_back(LoadModule(file, codePage, *loaded.project));
+            auto [component, original] = LoadModule(file, codePage);
+            auto& added = loaded.project->Add(std::move(component));
+            loaded.modules.push_back(
+                {&added, Label(file, codePage), DiffName(file), std::move(original)});
         } catch (const host::ModuleFileError& e) {
             throw InputError(Label(file, codePage) + ": " + e.Detail());
         }
@@ -152,24 +189,23 @@ Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
     return inputs;
 }
 
-Inputs LoadProjects(const std::string& file, int codePage) {
+ProjectInputs SurveyProjects(const std::string& file, int codePage) {
     const auto text = ReadInput(file, codePage);
-    Inputs inputs;
-    ProjectLoader loader(codePage, inputs);
+    ProjectSurvey survey(codePage);
     try {
         if (host::IsGroupFileText(text)) {
-            loader.LoadGroup(file, text);
+            survey.Group(file, text);
         } else if (host::ModuleTypeOfExtension(file)) {
             throw InputError(Label(file, codePage) +
                              ": is a module; this command takes a project (.vbp) or group (.vbg) "
                              "file");
         } else {
-            loader.Load(file);
+            survey.Project(file);
         }
     } catch (const host::ProjectFileError& e) {
         throw InputError(Label(file, codePage) + ": " + e.what());
     }
-    return inputs;
+    return survey.Finish();
 }
 
 }  // namespace brindle::cli

@@ -45,10 +45,41 @@ struct Inputs {
 // missing or is no VB6 module raises InputError.
 Inputs LoadModules(const std::vector<std::string>& files, int codePage);
 
-// A project file, or each project of a group file. A missing or unreadable project or group
-// file raises InputError; a component or a group's project that cannot be loaded is a
-// LoadProblem. A module file named by several projects of a group is loaded by the first.
-Inputs LoadProjects(const std::string& file, int codePage);
+// A module file of a project, found and checked but not loaded.
+struct ModuleEntry {
+    std::filesystem::path path;
+    std::string name;      // Attribute VB_Name, in the module's code page
+    std::string label;     // as LoadedModule's
+    std::string diffName;  // as LoadedModule's
+    std::string where;     // the project file and its line that name the module
+};
+
+struct ProjectEntries {
+    std::string name;
+    std::string label;                 // the project file as the user sees it
+    std::vector<ModuleEntry> modules;  // in the project's order
+};
+
+struct ProjectInputs {
+    std::vector<ProjectEntries> projects;
+    std::vector<LoadProblem> problems;
+};
+
+// A project file, or each project of a group file, with the module files that would load;
+// the files are read and their headers checked (on several threads), but nothing is kept. A
+// missing or unreadable project or group file raises InputError; a component or a group's
+// project that cannot be loaded is a LoadProblem. A module file named by several projects of
+// a group goes to the first.
+ProjectInputs SurveyProjects(const std::string& file, int codePage);
+
+// A module file and the bytes it was loaded from. Raises ModuleFileError, or InputError for a
+// file whose bytes the host could not give back exactly (it is then left alone rather than
+// rewritten).
+struct ModuleFile {
+    std::unique_ptr<host::MemoryComponent> component;
+    std::string original;
+};
+ModuleFile LoadModule(const std::filesystem::path& path, int codePage);
 
 // Raises InputError for a code page that Brindle cannot convert text to.
 void CheckCodePage(int codePage);

@@ -523,7 +523,7 @@ std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::p
     return component;
 }
 
-std::unique_ptr<MemoryComponent> LoadModuleFile(const fs::path& file, int codePage) {
+std::string ReadModuleFile(const fs::path& file) {
     std::error_code error;
     if (!fs::exists(file, error)) {
         throw ModuleFileError(ModuleFileError::Reason::NotFound, file, "no such file");
@@ -535,7 +535,11 @@ std::unique_ptr<MemoryComponent> LoadModuleFile(const fs::path& file, int codePa
     if (!bytes) {
         throw ModuleFileError(ModuleFileError::Reason::Unreadable, file, "cannot be read");
     }
-    auto component = ParseModule(*bytes, file, codePage);
+    return std::move(*bytes);
+}
+
+std::unique_ptr<MemoryComponent> LoadModuleFile(const fs::path& file, int codePage) {
+    auto component = ParseModule(ReadModuleFile(file), file, codePage);
     component->SetFilePath(file);
     return component;
 }

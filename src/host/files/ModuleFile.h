@@ -53,6 +53,9 @@ std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes,
 // returns the module's name.
 std::string CheckModule(std::string_view bytes, const std::filesystem::path& file);
 
+// The file's bytes. Raises ModuleFileError (NotFound, Unreadable).
+std::string ReadModuleFile(const std::filesystem::path& file);
+
 // Reads and parses the file; the component remembers the path. Raises ModuleFileError.
 std::unique_ptr<MemoryComponent> LoadModuleFile(const std::filesystem::path& file,
                                                 int codePage = kDetectCodePage);
