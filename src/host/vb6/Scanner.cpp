@@ -766,6 +766,18 @@ ModuleIndex ScanModule(const std::vector<std::string_view>& lines, int codePage)
 }
 
 LineRole ClassifyLine(std::string_view line, int codePage) {
+    // Blank and comment lines, most of what gets inserted, need no lexing.
+    std::size_t first = 0;
+    while (first < line.size() && (IsBlank(At(line, first)) || At(line, first) == 0)) {
+        ++first;
+    }
+    if (first == line.size()) {
+        return LineRole::Inert;
+    }
+    if (line[first] == '\'') {
+        return CommentContinues(line, static_cast<std::ptrdiff_t>(first)) ? LineRole::Structural
+                                                                          : LineRole::Inert;
+    }
     Tokens tokens;
     LineLexer lexer(codePage, tokens);
     if (lexer.Lex(line, 1).continues) {
