@@ -117,7 +117,7 @@ done <"$table"
 # How the time grows with the size, for each pair of sizes ten times apart.
 echo
 for command in "${commands[@]}"; do
-    awk -v c="$command" '$3 == c { lines[n] = $1; took[n] = $5; n++ }
+    awk -v c="$command" -v n=0 '$3 == c { lines[n] = $1; took[n] = $5; n++ }
         END { for (i = 1; i < n; i++) printf "%s: %d lines take %.1f times as long as %d lines\n",
               c, lines[i], took[i] / took[i - 1], lines[i - 1] }' "$table"
 done
