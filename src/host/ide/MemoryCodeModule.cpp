@@ -1,6 +1,7 @@
 #include "host/ide/MemoryCodeModule.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "host/ide/MemoryProject.h"
@@ -17,6 +18,10 @@ namespace {
 
 char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+char UpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 std::string LowerKey(std::string_view name) {
@@ -90,7 +95,21 @@ public:
 
     // Where the first match at or after byte `from` begins, or npos.
     std::size_t From(std::size_t from, bool matchCase, bool wholeWord) const {
+        // A first byte that is no letter has no other case to look for: it is found at
+        // memchr's speed.
+        const char first = target_.front();
+        const bool plain = matchCase || LowerAscii(first) == UpperAscii(first);
         for (std::size_t at = from; at + target_.size() <= text_.size(); ++at) {
+            if (plain) {
+                const void* found = std::memchr(text_.data() + at, first, text_.size() - at);
+                if (found == nullptr) {
+                    break;
+                }
+                at = static_cast<std::size_t>(static_cast<const char*>(found) - text_.data());
+                if (at + target_.size() > text_.size()) {
+                    break;
+                }
+            }
             if (!IsTrail(at) && Matches(at, matchCase) && (!wholeWord || IsWholeWord(at))) {
                 return at;
             }
@@ -525,9 +544,14 @@ bool MemoryCodeModule::Find(std::string_view target, std::int32_t& startLine,
         return false;
     }
     std::int32_t column = std::max(startColumn, 1);
-    for (std::int32_t line = std::max(startLine, 1); line <= CountOfLines(); ++line, column = 1) {
-        const std::string& text = lines_[static_cast<std::size_t>(line) - 1].text;
-        std::size_t at = LineSearch(text, target, parent_.CodePage())
+    std::int32_t line = std::max(startLine, 1);
+    if (line > CountOfLines()) {
+        return false;
+    }
+    const int codePage = parent_.CodePage();
+    auto stored = lines_.At(static_cast<std::size_t>(line) - 1);
+    for (; line <= CountOfLines(); ++line, ++stored, column = 1) {
+        std::size_t at = LineSearch(stored->text, target, codePage)
                              .From(static_cast<std::size_t>(column) - 1, matchCase, wholeWord);
         if (at != std::string_view::npos) {
             startLine = endLine = line;
