@@ -54,12 +54,11 @@ public:
 
     // Reads and checks the module files on several threads; what was found, in order.
     ProjectInputs Finish() {
-        QThreadPool pool;
-        SizePool(pool);
+        Workers workers;
         std::vector<std::future<std::string>> names(items_.size());
         for (std::size_t i = 0; i < items_.size(); ++i) {
             if (items_[i].module) {
-                names[i] = Start(pool, [path = items_[i].module->path] {
+                names[i] = Start(workers, [path = items_[i].module->path] {
                     return host::CheckModule(host::ReadModuleFile(path), path);
                 });
             }

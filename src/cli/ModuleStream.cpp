@@ -18,7 +18,7 @@ namespace {
 constexpr std::size_t kLoadedAhead = 4;
 constexpr std::size_t kBeingWritten = 8;
 // Writing waits on the disk more than on a processor.
-constexpr int kWriters = 4;
+constexpr unsigned kWriters = 4;
 
 ModuleOutcome LeftAlone(std::string subject, std::string problem) {
     return {false, std::move(subject), std::move(problem)};
@@ -28,17 +28,14 @@ ModuleOutcome LeftAlone(std::string subject, std::string problem) {
 
 // --- ModuleFinisher ---
 
-ModuleFinisher::ModuleFinisher(Work work, std::ostream& out) : work_(work), out_(out) {
-    SizePool(pool_, kWriters);
-}
+ModuleFinisher::ModuleFinisher(Work work, std::ostream& out)
+    : work_(work), out_(out), workers_(kWriters) {}
 
-ModuleFinisher::~ModuleFinisher() {
-    pool_.waitForDone();
-}
+ModuleFinisher::~ModuleFinisher() = default;
 
 void ModuleFinisher::Add(Job job) {
     auto shared = std::make_shared<Job>(std::move(job));
-    pending_.push_back(Start(pool_, [this, shared] { return Finish(*shared); }));
+    pending_.push_back(Start(workers_, [this, shared] { return Finish(*shared); }));
     Collect(kBeingWritten);
 }
 
@@ -106,13 +103,10 @@ ModuleStream::ModuleStream(std::vector<ModuleEntry> entries, int codePage, bool 
       finisher_(finisher),
       loads_(entries_.size()),
       taken_(entries_.size()) {
-    SizePool(pool_);
     LoadAhead(0);
 }
 
-ModuleStream::~ModuleStream() {
-    pool_.waitForDone();
-}
+ModuleStream::~ModuleStream() = default;
 
 host::MemoryComponent* ModuleStream::Take(std::size_t index) {
     if (index < passed_) {
@@ -150,7 +144,7 @@ void ModuleStream::LoadAhead(std::size_t from) {
     const std::size_t end = std::min(entries_.size(), from + kLoadedAhead + 1);
     for (std::size_t i = from; i < end; ++i) {
         if (!loads_[i].valid() && !taken_[i]) {
-            loads_[i] = Start(pool_, [this, i] { return Load(entries_[i]); });
+            loads_[i] = Start(workers_, [this, i] { return Load(entries_[i]); });
         }
     }
 }

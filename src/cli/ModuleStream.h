@@ -4,7 +4,6 @@
 // diffed, on other threads just behind it. Only the few modules in between are in memory, and
 // the add-in itself works on one thread, as in the IDE.
 
-#include <QThreadPool>
 #include <cstddef>
 #include <deque>
 #include <filesystem>
@@ -15,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/Background.h"
 #include "cli/Inputs.h"
 #include "host/ide/MemoryProject.h"
 #include "host/model/Vbide.h"
@@ -66,7 +66,7 @@ private:
     std::ostream& out_;
     std::deque<std::future<Finished>> pending_;
     std::vector<ModuleOutcome> done_;
-    QThreadPool pool_;
+    Workers workers_;  // last: its threads end before what they work on goes
 };
 
 class ModuleStream {
@@ -101,7 +101,7 @@ private:
     std::vector<std::future<Loaded>> loads_;
     std::vector<std::optional<Loaded>> taken_;
     std::size_t passed_ = 0;  // entries before it were passed
-    QThreadPool pool_;
+    Workers workers_;         // last: its threads end before what they work on goes
 };
 
 // A project whose components are the stream's entries from `first` on: each is reached once,
