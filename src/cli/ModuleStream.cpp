@@ -19,6 +19,7 @@ constexpr std::size_t kLoadedAhead = 4;
 constexpr std::size_t kBeingWritten = 8;
 // Writing waits on the disk more than on a processor.
 constexpr unsigned kWriters = 4;
+constexpr std::size_t kHeldDiffs = 32 << 20;
 
 ModuleOutcome LeftAlone(std::string subject, std::string problem) {
     return {false, std::move(subject), std::move(problem)};
@@ -48,6 +49,8 @@ void ModuleFinisher::Add(ModuleOutcome outcome) {
 
 std::vector<ModuleOutcome> ModuleFinisher::Outcomes() {
     Collect(0);
+    out_ << heldDiffs_;
+    heldDiffs_.clear();
     return std::move(done_);
 }
 
@@ -57,7 +60,13 @@ void ModuleFinisher::Collect(std::size_t keep) {
             pending_.front().wait_for(std::chrono::seconds(0)) == std::future_status::ready)) {
         auto [outcome, diff] = pending_.front().get();
         pending_.pop_front();
-        out_ << diff;
+        if (!printing_ && heldDiffs_.size() + diff.size() <= kHeldDiffs) {
+            heldDiffs_ += diff;
+        } else {
+            printing_ = true;
+            out_ << heldDiffs_ << diff;
+            heldDiffs_ = std::string();
+        }
         done_.push_back(std::move(outcome));
     }
 }

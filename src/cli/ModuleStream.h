@@ -29,7 +29,9 @@ struct ModuleOutcome {
 };
 
 // Compares modules with the bytes they were loaded from and writes those that changed, or
-// prints their diffs in the order the modules came, on other threads.
+// prints their diffs in the order the modules came, on other threads. The diffs are held back
+// until the end, so that they follow the progress as they always did, unless they grow so
+// large that holding them would cost more memory than the modules themselves.
 class ModuleFinisher {
 public:
     enum class Work { Write, Diff };
@@ -59,14 +61,16 @@ private:
     Finished Finish(Job& job) const;
     ModuleOutcome Write(const Job& job, const std::string& bytes) const;
     // Takes the outcomes at the front that are ready, and more until no more than `keep` are
-    // pending; prints their diffs.
+    // pending; holds or prints their diffs.
     void Collect(std::size_t keep);
 
     Work work_;
     std::ostream& out_;
     std::deque<std::future<Finished>> pending_;
     std::vector<ModuleOutcome> done_;
-    Workers workers_;  // last: its threads end before what they work on goes
+    std::string heldDiffs_;
+    bool printing_ = false;  // the diffs grew too large to hold: each is printed when ready
+    Workers workers_;        // last: its threads end before what they work on goes
 };
 
 class ModuleStream {
