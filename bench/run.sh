@@ -5,11 +5,13 @@
 #   bash bench/run.sh [LINES...]        projects of 10000 100000 1000000 lines unless given
 #
 # RUNS (default 5) runs of each command; SEED (default 1) chooses the projects; WORK names a
-# folder for them (default: a temporary folder, removed at the end). Each command runs on a
+# folder for them (default: a temporary folder, removed at the end); BRINDLE names a brindle to
+# time instead of the one this script builds in build-bench (Release). Each command runs on a
 # fresh copy of its project; the copy is timed too, and "x copy" is the median of the command's
 # time over its copy's. add-all runs on the generated project, the removals on the project as
-# add-all left it. Builds brindle in build-bench (Release).
+# add-all left it.
 set -euo pipefail
+[ -z "${BRINDLE:-}" ] || BRINDLE="$(realpath "$BRINDLE")"
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 export LC_ALL=C  # for this script's own numbers; brindle runs in the UTF-8 locale below
@@ -22,7 +24,7 @@ sizes=("$@")
 scripts/install-deps.sh time locales
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLE_BUILD_TESTS=OFF >/dev/null
 cmake --build build-bench --target brindle generate_project >/dev/null
-brindle="$root/build-bench/apps/brindle"
+brindle="${BRINDLE:-$root/build-bench/apps/brindle}"
 generate="$root/build-bench/bench/generate_project"
 
 # A new user's UTF-8 locale: en_US.UTF-8, generated when it is missing and we may, else C.UTF-8.
@@ -102,7 +104,9 @@ for lines in "${sizes[@]}"; do
 done
 
 echo
-echo "brindle on generated VB6 projects: Release build, locale $utf8, $runs runs each, medians"
+build="Release build"
+[ -z "${BRINDLE:-}" ] || build="$brindle"
+echo "brindle on generated VB6 projects: $build, locale $utf8, $runs runs each, medians"
 echo "(x copy: the command's time over cp -r of the tree it ran on, median of the pairs;"
 echo " the removals run on the project as add-all left it; peak: the largest of the runs)"
 echo
