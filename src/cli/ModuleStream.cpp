@@ -71,35 +71,36 @@ void ModuleFinisher::Collect(std::size_t keep) {
     }
 }
 
+// A failure here concerns this module alone: the others are still done.
 ModuleFinisher::Finished ModuleFinisher::Finish(Job& job) const {
-    const host::MemoryComponent& component = job.owned ? *job.owned : *job.component;
-    if (host::SerializesTo(component, job.original)) {
-        return {};
+    try {
+        const host::MemoryComponent& component = job.owned ? *job.owned : *job.component;
+        if (host::SerializesTo(component, job.original)) {
+            return {};
+        }
+        const std::string bytes = component.Serialize();
+        job.owned.reset();
+        if (work_ == Work::Diff) {
+            return {{true, {}, {}}, UnifiedDiff(job.diffName, job.original, bytes)};
+        }
+        return {Write(job, bytes), {}};
+    } catch (const host::ModuleFileError& e) {
+        return {LeftAlone(job.label, "not written: " + e.Detail()), {}};
+    } catch (const std::exception& e) {
+        return {LeftAlone(job.label, std::string("not written: ") + e.what()), {}};
     }
-    const std::string bytes = component.Serialize();
-    job.owned.reset();
-    if (work_ == Work::Diff) {
-        return {{true, {}, {}}, UnifiedDiff(job.diffName, job.original, bytes)};
-    }
-    return {Write(job, bytes), {}};
 }
 
 // Writes the module unless its file changed since it was loaded or is read-only.
 ModuleOutcome ModuleFinisher::Write(const Job& job, const std::string& bytes) const {
-    try {
-        if (host::ReadFileBytes(job.path) != job.original) {
-            return LeftAlone(job.label, "changed on disk while Brindle worked; not written");
-        }
-        if ((fs::status(job.path).permissions() & fs::perms::owner_write) == fs::perms::none) {
-            return LeftAlone(job.label, "the file is read-only; not written");
-        }
-        host::WriteFileAtomically(job.path, bytes);
-        return {true, {}, {}};
-    } catch (const host::ModuleFileError& e) {
-        return LeftAlone(job.label, "not written: " + e.Detail());
-    } catch (const std::exception& e) {
-        return LeftAlone(job.label, std::string("not written: ") + e.what());
+    if (host::ReadFileBytes(job.path) != job.original) {
+        return LeftAlone(job.label, "changed on disk while Brindle worked; not written");
     }
+    if ((fs::status(job.path).permissions() & fs::perms::owner_write) == fs::perms::none) {
+        return LeftAlone(job.label, "the file is read-only; not written");
+    }
+    host::WriteFileAtomically(job.path, bytes);
+    return {true, {}, {}};
 }
 
 // --- ModuleStream ---
