@@ -49,12 +49,12 @@ else
 fi
 export BRINDLE_SETTINGS="$work/settings.ini"
 
-# Runs a command in folder $1 under GNU time; appends "seconds peak-KB" to file $2.
+# Runs a command in folder $1 under GNU time; appends "seconds peak-KB cpu-seconds" to file $2.
 timed() {
     local folder="$1" out="$2" start end
     shift 2
     start=$EPOCHREALTIME
-    if ! (cd "$folder" && LC_ALL="$utf8" /usr/bin/time -f %M -o "$work/peak" "$@" \
+    if ! (cd "$folder" && LC_ALL="$utf8" /usr/bin/time -f "%M %U %S" -o "$work/peak" "$@" \
         >/dev/null 2>"$work/stderr"); then
         echo "failed in $folder: $*" >&2
         tail -n 20 "$work/stderr" >&2
@@ -62,7 +62,7 @@ timed() {
     fi
     end=$EPOCHREALTIME
     echo "$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", e - s }') \
-$(tail -n 1 "$work/peak")" >>"$out"
+$(tail -n 1 "$work/peak" | awk '{ print $1, $2 + $3 }')" >>"$out"
 }
 
 group() { echo "$1" | sed ':a;s/\B[0-9]\{3\}\>/,&/;ta'; }
@@ -96,10 +96,11 @@ for lines in "${sizes[@]}"; do
     for command in "${commands[@]}"; do
         copy="$(cut -d' ' -f1 "$work/$command.copy" | median)"
         took="$(cut -d' ' -f1 "$work/$command.run" | median)"
-        ratio="$(paste -d' ' "$work/$command.copy" "$work/$command.run" |
-            awk '{ print $3 / $1 }' | median)"
+        ratio="$(paste -d' ' <(cut -d' ' -f1 "$work/$command.copy") \
+            <(cut -d' ' -f1 "$work/$command.run") | awk '{ print $2 / $1 }' | median)"
         peak="$(cut -d' ' -f2 "$work/$command.run" | sort -g | tail -n 1)"
-        echo "$actual $modules $command $copy $took $ratio $peak" >>"$table"
+        cpu="$(cut -d' ' -f3 "$work/$command.run" | median)"
+        echo "$actual $modules $command $copy $took $ratio $peak $cpu" >>"$table"
     done
 done
 
@@ -108,20 +109,23 @@ build="Release build"
 [ -z "${BRINDLE:-}" ] || build="$brindle"
 echo "brindle on generated VB6 projects: $build, locale $utf8, $runs runs each, medians"
 echo "(x copy: the command's time over cp -r of the tree it ran on, median of the pairs;"
-echo " the removals run on the project as add-all left it; peak: the largest of the runs)"
+echo " the removals run on the project as add-all left it; peak: the largest of the runs;"
+echo " cpu: user and system seconds of all brindle's threads)"
 echo
-printf '%10s %8s  %-20s %8s %10s %8s %9s\n' lines modules command "copy s" "brindle s" \
-    "x copy" "peak MB"
-while read -r actual modules command copy took ratio peak; do
-    printf "%10s %8s  %-20s %8.3f %10.3f %8.1f %9.1f\n" "$(group "$actual")" "$modules" \
+printf '%10s %8s  %-20s %8s %10s %8s %9s %7s\n' lines modules command "copy s" "brindle s" \
+    "x copy" "peak MB" "cpu s"
+while read -r actual modules command copy took ratio peak cpu; do
+    printf "%10s %8s  %-20s %8.3f %10.3f %8.1f %9.1f %7.2f\n" "$(group "$actual")" "$modules" \
         "$command" "$copy" "$took" "$ratio" \
-        "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')"
+        "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$cpu"
 done <"$table"
 
-# How the time grows with the size, for each pair of sizes ten times apart.
+# How the time (and the processor time) grows from each size to the next.
 echo
 for command in "${commands[@]}"; do
-    awk -v c="$command" -v n=0 '$3 == c { lines[n] = $1; took[n] = $5; n++ }
-        END { for (i = 1; i < n; i++) printf "%s: %d lines take %.1f times as long as %d lines\n",
-              c, lines[i], took[i] / took[i - 1], lines[i - 1] }' "$table"
+    awk -v c="$command" -v n=0 '$3 == c { lines[n] = $1; took[n] = $5; cpu[n] = $8; n++ }
+        END { for (i = 1; i < n; i++)
+              printf "%s: %d lines take %.1f times as long as %d lines (cpu %.1f times)\n",
+                     c, lines[i], took[i] / took[i - 1], lines[i - 1], cpu[i] / cpu[i - 1] }' \
+        "$table"
 done
