@@ -185,6 +185,9 @@ TEST_F(CodeModuleTest, FindFromTheStartToTheModulesEnd) {
         {"mCount", 1, 1, false, true, {2, 9, 2, 15}},
         {"count", 1, 1, true, false, {9, 21, 9, 26}},
         {"End", 16, 1, false, false, {}},
+        // A first byte that is no letter: the second " = m" is the match, in any case.
+        {" = MCOUNT", 6, 12, false, false, {10, 10, 10, 19}},
+        {"(byval", 9, 25, false, false, {13, 26, 13, 32}},
     };
     for (const auto& c : cases) {
         Selection s{c.line, c.column, 1, 1};

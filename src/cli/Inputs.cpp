@@ -1,7 +1,11 @@
 #include "cli/Inputs.h"
 
+#include <future>
+
+#include "cli/Background.h"
 #include "cli/RunLog.h"
 #include "host/files/IgnoreFile.h"
+#include "host/files/ModuleFile.h"
 #include "host/files/TeamSettings.h"
 #include "host/vb6/CodePage.h"
 
@@ -38,12 +42,49 @@ Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
     }
 }
 
-Inputs LoadProjects(const std::string& file, int codePage) {
+std::vector<ModuleEntry> ProjectInputs::Modules() const {
+    std::vector<ModuleEntry> modules;
+    for (const auto& project : projects) {
+        modules.insert(modules.end(), project.modules.begin(), project.modules.end());
+    }
+    return modules;
+}
+
+// Each planned module file is read and its header checked on the workers; those that pass
+// keep their place, the others are told of in the same order.
+ProjectInputs SurveyProjects(const std::string& file, int codePage) {
+    host::ProjectPlan plan;
     try {
-        return host::LoadProjects(file, codePage);
+        plan = host::PlanProjects(file, codePage);
     } catch (const host::LoadError& e) {
         throw InputError(e.what());
     }
+    Workers workers;
+    std::vector<std::vector<std::future<std::string>>> names(plan.projects.size());
+    for (std::size_t p = 0; p < plan.projects.size(); ++p) {
+        for (const auto& module : plan.projects[p].modules) {
+            names[p].push_back(Start(workers, [path = module.path] {
+                return host::CheckModule(host::ReadModuleFile(path), path);
+            }));
+        }
+    }
+    ProjectInputs inputs{{}, std::move(plan.problems), plan.ignored};
+    for (std::size_t p = 0; p < plan.projects.size(); ++p) {
+        auto& planned = plan.projects[p];
+        auto& project = inputs.projects.emplace_back(
+            ProjectEntries{std::move(planned.name), std::move(planned.label), {}});
+        for (std::size_t m = 0; m < planned.modules.size(); ++m) {
+            auto& module = planned.modules[m];
+            try {
+                auto name = names[p][m].get();
+                project.modules.push_back({std::move(module), std::move(name)});
+            } catch (const host::ModuleFileError& e) {
+                inputs.problems.push_back(
+                    {module.label, e.Detail() + "; left alone, the other modules are done"});
+            }
+        }
+    }
+    return inputs;
 }
 
 }  // namespace brindle::cli

@@ -1,6 +1,8 @@
 #pragma once
 // Loading what a command names: module files, or a project or group file with its modules, as
-// every front end loads them; here a file that cannot be loaded at all is a usage error.
+// every front end loads them; here a file that cannot be loaded at all is a usage error. A
+// project command does not load its project: it surveys the modules, which are then streamed
+// (ModuleStream.h).
 
 #include <filesystem>
 #include <optional>
@@ -29,11 +31,31 @@ using Inputs = host::Loaded;
 // missing or is no VB6 module raises InputError.
 Inputs LoadModules(const std::vector<std::string>& files, int codePage);
 
-// A project file, or each project of a group file. A missing or unreadable project or group
-// file raises InputError; a component or a group's project that cannot be loaded is a
-// LoadProblem. A module file named by several projects of a group is loaded by the first. A
-// module that the .brindleignore beside its project file names is not loaded, only counted.
-Inputs LoadProjects(const std::string& file, int codePage);
+// A module file of a project, found and checked but not loaded.
+struct ModuleEntry : host::PlannedModule {
+    std::string name;  // Attribute VB_Name, in the module's code page
+};
+
+struct ProjectEntries {
+    std::string name;
+    std::string label;                 // the project file as the user sees it
+    std::vector<ModuleEntry> modules;  // in the project's order
+};
+
+struct ProjectInputs {
+    std::vector<ProjectEntries> projects;
+    std::vector<LoadProblem> problems;
+    int ignored = 0;  // modules that a project's .brindleignore leaves out
+
+    // Every project's modules, in order.
+    std::vector<ModuleEntry> Modules() const;
+};
+
+// The modules that the host's plan of a project or group file would load; the files are read
+// and their headers checked (on several threads), but nothing is kept. A missing or unreadable
+// project or group file raises InputError; a component or a group's project that cannot be
+// found, and a module file that is no VB6 module, is a LoadProblem.
+ProjectInputs SurveyProjects(const std::string& file, int codePage);
 
 // The team settings for the files a command names: the brindle.ini in the folder of the first
 // of them, or in the nearest folder above.

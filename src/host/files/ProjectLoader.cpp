@@ -30,38 +30,20 @@ void CheckExists(const fs::path& path, int codePage) {
     }
 }
 
-// Reads one module file. Raises ModuleFileError, or LoadError for a file whose bytes the host
-// could not give back exactly (it is then left alone rather than rewritten).
-LoadedModule LoadModule(const fs::path& path, int codePage, MemoryProject& project) {
-    auto component = LoadModuleFile(path, codePage);
-    auto original = ReadFileBytes(path);
-    if (component->Serialize() != original) {
-        throw LoadError(Label(path, codePage) +
-                        ": Brindle cannot keep this file's bytes exactly; it is left alone");
-    }
-    auto& added = project.Add(std::move(component));
-    return {&added, Label(path, codePage), DiffName(path), std::move(original)};
-}
-
-// Reads the project and group files first, so that the modules to load are known and counted,
-// then the modules.
-class ProjectLoader {
+// Reads the project and group files, so that the modules to load are known and counted
+// before any is read.
+class ProjectPlanner {
 public:
-    ProjectLoader(int codePage, const LoadProgress& progress)
-        : codePage_(codePage), progress_(progress) {}
+    explicit ProjectPlanner(int codePage) : codePage_(codePage) {}
 
     // Raises ProjectFileError when the file is no project file.
     void PlanProject(const fs::path& file) {
         const auto contents = ParseProjectFile(ReadFileBytes(file), codePage_);
         ignore_ = IgnoreFile::Beside(file);
         const auto name = contents.name.empty() ? file.stem().string() : contents.name;
-        loaded_.projects.push_back({std::make_shared<MemoryProject>(name),
-                                    fs::absolute(file),
-                                    Label(file, codePage_),
-                                    {}});
-        const std::size_t project = loaded_.projects.size() - 1;
+        plan_.projects.push_back({name, fs::absolute(file), Label(file, codePage_), {}});
         for (const auto& entry : contents.entries) {
-            PlanEntry(file, entry, project);
+            PlanEntry(file, entry);
         }
     }
 
@@ -83,33 +65,12 @@ public:
         }
     }
 
-    Loaded Load() {
-        for (std::size_t i = 0; i < planned_.size(); ++i) {
-            Tell(i);
-            const Planned& module = planned_[i];
-            LoadedProject& project = loaded_.projects[module.project];
-            try {
-                project.modules.push_back(LoadModule(module.path, codePage_, *project.project));
-            } catch (const ModuleFileError& e) {
-                Problem(Label(module.path, codePage_),
-                        e.Detail() + "; left alone, the other modules are done");
-            } catch (const LoadError& e) {
-                Problem(module.where, e.what());
-            }
-        }
-        Tell(planned_.size());
-        return std::move(loaded_);
-    }
+    ProjectPlan Plan() { return std::move(plan_); }
 
 private:
-    struct Planned {
-        fs::path path;
-        std::size_t project;
-        std::string where;
-    };
-
-    void PlanEntry(const fs::path& file, const ProjectEntry& entry, std::size_t project) {
-        const auto where = loaded_.projects[project].label + ": line " + std::to_string(entry.line);
+    void PlanEntry(const fs::path& file, const ProjectEntry& entry) {
+        auto& project = plan_.projects.back();
+        const auto where = project.label + ": line " + std::to_string(entry.line);
         const auto found = ResolveProjectPath(file.parent_path(), entry.path, codePage_);
         if (found.status != PathStatus::Found) {
             Problem(where, DescribeResolution(found, entry.path, codePage_) +
@@ -117,32 +78,30 @@ private:
             return;
         }
         if (ignore_ && ignore_->Why(found.path)) {
-            ++loaded_.ignored;
+            ++plan_.ignored;
             return;
         }
         // A module shared by projects of a group is done once, by the first.
         if (seen_.insert(Canonical(found.path)).second) {
-            planned_.push_back({found.path, project, where});
-        }
-    }
-
-    void Tell(std::size_t done) const {
-        if (progress_) {
-            progress_(done, planned_.size());
+            project.modules.push_back(
+                {found.path, Label(found.path, codePage_), DiffName(found.path), where});
         }
     }
 
     void Problem(std::string subject, std::string text) {
-        loaded_.problems.push_back({std::move(subject), std::move(text)});
+        plan_.problems.push_back({std::move(subject), std::move(text)});
     }
 
     int codePage_;
-    const LoadProgress& progress_;
-    Loaded loaded_;
-    std::vector<Planned> planned_;
+    ProjectPlan plan_;
     std::set<fs::path> seen_;
     std::optional<IgnoreFile> ignore_;  // the .brindleignore beside the project being read
 };
+
+LoadedModule Added(ExactModule module, const fs::path& path, int codePage, MemoryProject& project) {
+    auto& added = project.Add(std::move(module.component));
+    return {&added, Label(path, codePage), DiffName(path), std::move(module.original)};
+}
 
 }  // namespace
 
@@ -175,7 +134,8 @@ Loaded LoadModules(const std::vector<fs::path>& files, int codePage, const LoadP
             continue;
         }
         try {
-            project.modules.push_back(LoadModule(files[i], codePage, *project.project));
+            project.modules.push_back(
+                Added(LoadExactly(files[i], codePage), files[i], codePage, *project.project));
         } catch (const ModuleFileError& e) {
             throw LoadError(Label(files[i], codePage) + ": " + e.Detail());
         }
@@ -186,47 +146,96 @@ Loaded LoadModules(const std::vector<fs::path>& files, int codePage, const LoadP
     return loaded;
 }
 
-Loaded LoadProjects(const fs::path& file, int codePage, const LoadProgress& progress) {
+ProjectPlan PlanProjects(const fs::path& file, int codePage) {
     CheckExists(file, codePage);
-    ProjectLoader loader(codePage, progress);
+    ProjectPlanner planner(codePage);
     try {
         const auto text = ReadFileBytes(file);
         if (IsGroupFileText(text)) {
-            loader.PlanGroup(file, text);
+            planner.PlanGroup(file, text);
         } else if (ModuleTypeOfExtension(file)) {
             throw LoadError(Label(file, codePage) +
                             ": is a module; this command takes a project (.vbp) or group (.vbg) "
                             "file");
         } else {
-            loader.PlanProject(file);
+            planner.PlanProject(file);
         }
     } catch (const ProjectFileError& e) {
         throw LoadError(Label(file, codePage) + ": " + e.what());
     }
-    return loader.Load();
+    return planner.Plan();
 }
 
-SaveResult SaveModule(LoadedModule& module) {
-    const auto bytes = module.component->Serialize();
-    if (bytes == module.original) {
-        return {};
+Loaded LoadProjects(const fs::path& file, int codePage, const LoadProgress& progress) {
+    ProjectPlan plan = PlanProjects(file, codePage);
+    Loaded loaded{{}, std::move(plan.problems), plan.ignored};
+    std::size_t total = 0;
+    for (const auto& project : plan.projects) {
+        total += project.modules.size();
     }
-    const auto& path = module.component->FilePath();
+    std::size_t done = 0;
+    for (const auto& planned : plan.projects) {
+        auto& project = loaded.projects.emplace_back(LoadedProject{
+            std::make_shared<MemoryProject>(planned.name), planned.file, planned.label, {}});
+        for (const auto& module : planned.modules) {
+            if (progress) {
+                progress(done++, total);
+            }
+            try {
+                project.modules.push_back(Added(LoadExactly(module.path, codePage), module.path,
+                                                codePage, *project.project));
+            } catch (const ModuleFileError& e) {
+                loaded.problems.push_back(
+                    {module.label, e.Detail() + "; left alone, the other modules are done"});
+            } catch (const LoadError& e) {
+                loaded.problems.push_back({module.where, e.what()});
+            }
+        }
+    }
+    if (progress) {
+        progress(total, total);
+    }
+    return loaded;
+}
+
+ExactModule LoadExactly(const fs::path& path, int codePage) {
+    auto original = ReadModuleFile(path);
+    auto component = ParseModule(original, path, codePage);
+    component->SetFilePath(path);
+    if (!SerializesTo(*component, original)) {
+        throw LoadError(Label(path, codePage) +
+                        ": Brindle cannot keep this file's bytes exactly; it is left alone");
+    }
+    return {std::move(component), std::move(original)};
+}
+
+SaveResult WriteModule(const fs::path& path, std::string_view original, std::string_view bytes) {
     try {
-        if (ReadFileBytes(path) != module.original) {
+        if (ReadFileBytes(path) != original) {
             return {false, "changed on disk while Brindle worked; not written"};
         }
         if ((fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none) {
             return {false, "the file is read-only; not written"};
         }
-        module.component->SaveAs(path);
-        module.original = bytes;
+        WriteFileAtomically(path, bytes);
         return {true, {}};
     } catch (const ModuleFileError& e) {
         return {false, "not written: " + e.Detail()};
     } catch (const std::exception& e) {
         return {false, std::string("not written: ") + e.what()};
     }
+}
+
+SaveResult SaveModule(LoadedModule& module) {
+    auto bytes = module.component->Serialize();
+    if (bytes == module.original) {
+        return {};
+    }
+    const SaveResult result = WriteModule(module.component->FilePath(), module.original, bytes);
+    if (result.written) {
+        module.original = std::move(bytes);
+    }
+    return result;
 }
 
 }  // namespace brindle::host

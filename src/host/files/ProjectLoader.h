@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/ide/MemoryProject.h"
@@ -55,13 +56,47 @@ using LoadProgress = std::function<void(std::size_t done, std::size_t total)>;
 Loaded LoadModules(const std::vector<std::filesystem::path>& files, int codePage,
                    const LoadProgress& progress = {});
 
-// A project file, or each project of a group file. A missing or unreadable project or group
-// file, or a module file, raises LoadError; a component or a group's project that cannot be
-// loaded is a LoadProblem. A module file named by several projects of a group is loaded by the
-// first. A module that the .brindleignore beside its project file names is not loaded, only
-// counted.
+// A module file that a project names, found but not yet read.
+struct PlannedModule {
+    std::filesystem::path path;
+    std::string label;     // as LoadedModule's
+    std::string diffName;  // as LoadedModule's
+    std::string where;     // the project file and its line that name the module
+};
+
+struct PlannedProject {
+    std::string name;                    // the project's Name, or its file's stem
+    std::filesystem::path file;          // the project file
+    std::string label;                   // the project file as the user sees it, in UTF-8
+    std::vector<PlannedModule> modules;  // in the project's order
+};
+
+struct ProjectPlan {
+    std::vector<PlannedProject> projects;
+    std::vector<LoadProblem> problems;  // of components and projects that were not found
+    int ignored = 0;                    // as Loaded's
+};
+
+// A project file, or each project of a group file, and the module files each would load: the
+// project and group files are read, the module files are not. A missing or unreadable project
+// or group file raises LoadError; a component or a group's project that cannot be found is a
+// LoadProblem. A module file named by several projects of a group goes to the first. A module
+// that the .brindleignore beside its project file names is left out, only counted.
+ProjectPlan PlanProjects(const std::filesystem::path& file, int codePage);
+
+// The planned projects, each module loaded; raises as PlanProjects, and a module that cannot
+// be loaded is a LoadProblem.
 Loaded LoadProjects(const std::filesystem::path& file, int codePage,
                     const LoadProgress& progress = {});
+
+// A module file and the bytes it was read from. Raises ModuleFileError, or LoadError for a
+// file whose bytes the host could not give back exactly (it is then left alone rather than
+// rewritten).
+struct ExactModule {
+    std::unique_ptr<MemoryComponent> component;
+    std::string original;
+};
+ExactModule LoadExactly(const std::filesystem::path& path, int codePage);
 
 // Whether the file names a project or group rather than a module, by its extension.
 bool IsProjectOrGroupFile(const std::filesystem::path& file);
@@ -73,13 +108,19 @@ std::string Label(const std::filesystem::path& path, int codePage);
 // How a diff names a file: relative to the current folder, with "../" where needed.
 std::string DiffName(const std::filesystem::path& path);
 
-// Writes the module when its bytes differ from those loaded, unless its file changed on disk
-// since (someone else's work is not overwritten) or is read-only. An empty text when it was
-// written or had nothing to write, else what kept it from being written.
+// What became of a module to be saved: written, or why not (empty when nothing kept it).
 struct SaveResult {
     bool written = false;
     std::string problem;
 };
+
+// Writes `bytes` over the module file unless the file no longer holds `original` (someone
+// else's work is not overwritten) or is read-only.
+SaveResult WriteModule(const std::filesystem::path& path, std::string_view original,
+                       std::string_view bytes);
+
+// Writes the module when its bytes differ from those loaded, as WriteModule does, and takes
+// them as its new original once written.
 SaveResult SaveModule(LoadedModule& module);
 
 }  // namespace brindle::host
