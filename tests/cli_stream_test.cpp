@@ -140,5 +140,37 @@ TEST_F(StreamedModules, AModuleThatNoLongerLoadsIsLeftAlone) {
               "not a VB6 module: binary content; left alone, the other modules are done");
 }
 
+// As check and refresh walk a project themselves: each module with code once, in order, let go
+// behind them and never written; one that no longer loads is passed over and told of.
+TEST_F(StreamedModules, ForEachGivesEachModuleThatStillLoadsInOrder) {
+    WriteBytes(File(7), std::string("MZ\0\0", 4));
+    std::ostringstream out;
+    ModuleFinisher finisher(ModuleFinisher::Work::Release, out);
+    std::vector<std::size_t> reached;
+    {
+        ModuleStream stream(inputs.projects.front().modules, 1252, true, finisher);
+        stream.ForEach(
+            [&](std::size_t i, const ModuleEntry& entry, host::MemoryComponent& component) {
+                EXPECT_EQ(entry.label, Entry(i).label);
+                EXPECT_EQ(component.Name(), "mod" + std::to_string(i));
+                component.CodeModule().InsertLines(1, "' not kept");
+                reached.push_back(i);
+            });
+    }
+    const auto outcomes = finisher.Outcomes();
+    std::vector<std::size_t> expected;
+    for (std::size_t i = 0; i < kModules; ++i) {
+        if (i != 7) {
+            expected.push_back(i);
+            EXPECT_EQ(ReadBytes(File(i)), Module(i)) << i;
+        }
+        EXPECT_FALSE(outcomes[i].changed) << i;
+    }
+    EXPECT_EQ(reached, expected);
+    EXPECT_EQ(outcomes[7].subject, Entry(7).label);
+    EXPECT_NE(outcomes[7].problem, "");
+    EXPECT_EQ(out.str(), "");
+}
+
 }  // namespace
 }  // namespace brindle::cli
