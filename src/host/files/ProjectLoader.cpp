@@ -98,9 +98,10 @@ private:
     std::optional<IgnoreFile> ignore_;  // the .brindleignore beside the project being read
 };
 
-LoadedModule Added(ExactModule module, const fs::path& path, int codePage, MemoryProject& project) {
+LoadedModule Added(ExactModule module, std::string label, std::string diffName,
+                   MemoryProject& project) {
     auto& added = project.Add(std::move(module.component));
-    return {&added, Label(path, codePage), DiffName(path), std::move(module.original)};
+    return {&added, std::move(label), std::move(diffName), std::move(module.original)};
 }
 
 }  // namespace
@@ -134,8 +135,9 @@ Loaded LoadModules(const std::vector<fs::path>& files, int codePage, const LoadP
             continue;
         }
         try {
-            project.modules.push_back(
-                Added(LoadExactly(files[i], codePage), files[i], codePage, *project.project));
+            project.modules.push_back(Added(LoadExactly(files[i], codePage),
+                                            Label(files[i], codePage), DiffName(files[i]),
+                                            *project.project));
         } catch (const ModuleFileError& e) {
             throw LoadError(Label(files[i], codePage) + ": " + e.Detail());
         }
@@ -182,8 +184,8 @@ Loaded LoadProjects(const fs::path& file, int codePage, const LoadProgress& prog
                 progress(done++, total);
             }
             try {
-                project.modules.push_back(Added(LoadExactly(module.path, codePage), module.path,
-                                                codePage, *project.project));
+                project.modules.push_back(Added(LoadExactly(module.path, codePage), module.label,
+                                                module.diffName, *project.project));
             } catch (const ModuleFileError& e) {
                 loaded.problems.push_back(
                     {module.label, e.Detail() + "; left alone, the other modules are done"});
