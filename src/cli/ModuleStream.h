@@ -1,8 +1,9 @@
 #pragma once
 // A project command's modules go through in a stream: loaded on other threads just ahead of the
-// add-in's walk over the project's components, and compared with their files, then written or
-// diffed, on other threads just behind it. Only the few modules in between are in memory, and
-// the add-in itself works on one thread, as in the IDE.
+// add-in's walk over the project's components (or the command line's own, for check and
+// refresh), and compared with their files, then written or diffed, on other threads just behind
+// it. Only the few modules in between are in memory, and the add-in itself works on one thread,
+// as in the IDE.
 
 #include <cstddef>
 #include <deque>
