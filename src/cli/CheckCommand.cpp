@@ -117,12 +117,12 @@ int RunCheck(const Request& request, const Streams& io) {
     session.Disconnect();
 
     if (request.json) {
-        PrintJson(findings, modules, inputs.ignored, io.out);
+        PrintJson(findings, modules, inputs.Ignored(), io.out);
     } else {
         PrintText(findings, io.out);
     }
     io.out << std::flush;
-    NoteIgnored(inputs.ignored, log);
+    NoteIgnored(inputs.Ignored(), log);
     const auto count = std::to_string(findings.size());
     log.Note((findings.empty() ? std::string("no findings")
                                : count + " finding" + (findings.size() == 1 ? "" : "s")) +

@@ -97,7 +97,7 @@ public:
         for (const auto& problem : inputs_.problems) {
             log_.Problem(problem.subject, problem.text);
         }
-        NoteIgnored(inputs_.ignored, log_);
+        NoteIgnored(inputs_.Ignored(), log_);
         Session session(log_, SessionSetupFor());
         for (const auto& project : inputs_.projects) {
             session.Ide().AddProject(project.project);

@@ -58,6 +58,7 @@ public:
         loaded_.projects.push_back({std::make_shared<MemoryProject>(name),
                                     fs::absolute(file),
                                     Label(file, codePage_),
+                                    {},
                                     {}});
         const std::size_t project = loaded_.projects.size() - 1;
         for (const auto& entry : contents.entries) {
@@ -116,8 +117,8 @@ private:
                                "; the other modules are done");
             return;
         }
-        if (ignore_ && ignore_->Why(found.path)) {
-            ++loaded_.ignored;
+        if (auto pattern = ignore_ ? ignore_->Why(found.path) : std::nullopt) {
+            loaded_.projects[project].ignored.push_back({found.path, std::move(*pattern)});
             return;
         }
         // A module shared by projects of a group is done once, by the first.
@@ -146,6 +147,14 @@ private:
 
 }  // namespace
 
+int Loaded::Ignored() const {
+    std::size_t ignored = 0;
+    for (const LoadedProject& project : projects) {
+        ignored += project.ignored.size();
+    }
+    return static_cast<int>(ignored);
+}
+
 std::string Label(const fs::path& path, int codePage) {
     const auto absolute = fs::absolute(path).lexically_normal();
     const auto relative = absolute.lexically_relative(fs::current_path());
@@ -163,7 +172,7 @@ bool IsProjectOrGroupFile(const fs::path& file) {
 
 Loaded LoadModules(const std::vector<fs::path>& files, int codePage, const LoadProgress& progress) {
     Loaded loaded;
-    loaded.projects.push_back({std::make_shared<MemoryProject>(), {}, "", {}});
+    loaded.projects.push_back({std::make_shared<MemoryProject>(), {}, "", {}, {}});
     LoadedProject& project = loaded.projects.back();
     std::set<fs::path> seen;
     for (std::size_t i = 0; i < files.size(); ++i) {

@@ -28,11 +28,18 @@ struct LoadedModule {
     std::string original;  // the file's bytes when loaded or last saved
 };
 
+// A module that the .brindleignore beside its project file leaves out: not loaded.
+struct IgnoredModule {
+    std::filesystem::path file;
+    std::string pattern;  // the pattern that leaves it out
+};
+
 struct LoadedProject {
     std::shared_ptr<MemoryProject> project;
     std::filesystem::path file;         // the project file; empty for modules named one by one
     std::string label;                  // the project file as the user sees it, in UTF-8
     std::vector<LoadedModule> modules;  // in the project's order
+    std::vector<IgnoredModule> ignored;
 };
 
 // A component or project that could not be loaded; the others are loaded all the same.
@@ -44,7 +51,9 @@ struct LoadProblem {
 struct Loaded {
     std::vector<LoadedProject> projects;
     std::vector<LoadProblem> problems;
-    int ignored = 0;  // modules that a project's .brindleignore leaves out
+
+    // How many modules the projects' .brindleignore files left out.
+    int Ignored() const;
 };
 
 // Told before each module file is read, and once more when all are: `done` of `total`.
@@ -59,7 +68,7 @@ Loaded LoadModules(const std::vector<std::filesystem::path>& files, int codePage
 // file, or a module file, raises LoadError; a component or a group's project that cannot be
 // loaded is a LoadProblem. A module file named by several projects of a group is loaded by the
 // first. A module that the .brindleignore beside its project file names is not loaded, only
-// counted.
+// listed.
 Loaded LoadProjects(const std::filesystem::path& file, int codePage,
                     const LoadProgress& progress = {});
 
