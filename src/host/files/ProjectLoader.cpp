@@ -118,7 +118,8 @@ private:
             return;
         }
         if (auto pattern = ignore_ ? ignore_->Why(found.path) : std::nullopt) {
-            loaded_.projects[project].ignored.push_back({found.path, std::move(*pattern)});
+            loaded_.projects[project].ignored.push_back(
+                {fs::absolute(found.path), std::move(*pattern)});
             return;
         }
         // A module shared by projects of a group is done once, by the first.

@@ -30,8 +30,8 @@ struct LoadedModule {
 
 // A module that the .brindleignore beside its project file leaves out: not loaded.
 struct IgnoredModule {
-    std::filesystem::path file;
-    std::string pattern;  // the pattern that leaves it out
+    std::filesystem::path file;  // absolute
+    std::string pattern;         // the pattern that leaves it out
 };
 
 struct LoadedProject {
