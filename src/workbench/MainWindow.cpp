@@ -452,14 +452,13 @@ void MainWindow::AddRefresh(QMenu& menu, std::string_view bar) {
     });
 }
 
-// The progress bar of the status bar, shown from now on until it is hidden.
+// The progress bar of the status bar, shown from the first progress told until it is hidden.
 host::LoadProgress MainWindow::ShowProgress(const QString& format) {
-    progress_->setValue(0);
-    progress_->setFormat(format);
-    progress_->show();
-    return [this](std::size_t done, std::size_t total) {
+    return [this, format](std::size_t done, std::size_t total) {
+        progress_->setFormat(format);
         progress_->setMaximum(static_cast<int>(total));
         progress_->setValue(static_cast<int>(done));
+        progress_->show();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
 }
