@@ -51,6 +51,12 @@ shoot() {  # NAME SCENE PROJECT [MODULE [LINE]]
     echo "$out/$name.png"
 }
 example="$work/example/Inventory.vbp"
+# The example kept in shape by a team: its settings, a module left out, a module and
+# procedures that Brindle leaves alone.
+cp -r examples "$work/team"
+printf '[Options]\r\nExcluded Procedures=*_Click, Form_*\r\n' >"$work/team/brindle.ini"
+printf '# legacy\nControls/*\n' >"$work/team/.brindleignore"
+sed -i "0,/^Option Explicit/s//Option Explicit\r\n' brindle: skip/" "$work/team/CStockItem.cls"
 shoot workbench-main main "$example" modMain 30
 shoot workbench-menu menu "$example" modMain 50
 shoot workbench-tools tools "$example" modMain 30
@@ -59,6 +65,8 @@ shoot workbench-status status "$example" modMain 30
 shoot workbench-designer designer "$example" frmMain
 shoot workbench-addins addins "$example" modMain 30
 shoot workbench-splash splash "$example" modMain 30
+shoot workbench-skipped skipped "$work/team/Inventory.vbp" modMain 30
+shoot workbench-project-menu projectmenu "$example" modMain 30
 if [ $# -ge 3 ]; then
     cp -r "$(dirname "$2")" "$work/large"
     large="$work/large/$(basename "$2")"

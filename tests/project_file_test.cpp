@@ -142,7 +142,8 @@ TEST(ProjectPlan, PlannedOnceThenLoaded) {
     }
     EXPECT_EQ(planned, (std::vector<fs::path>{"Shared.bas", "Binary.bas"}));
     EXPECT_TRUE(plan.projects[1].modules.empty());
-    EXPECT_EQ(plan.ignored, 1);
+    ASSERT_EQ(plan.projects[0].ignored.size(), 1U);
+    EXPECT_EQ(plan.projects[0].ignored[0].pattern, "Old.bas");
     ASSERT_EQ(plan.problems.size(), 1U);
     EXPECT_NE(plan.problems[0].subject.find("A.vbp: line 5"), std::string::npos);
 
@@ -153,7 +154,7 @@ TEST(ProjectPlan, PlannedOnceThenLoaded) {
     ASSERT_EQ(loaded.projects.size(), 2U);
     ASSERT_EQ(loaded.projects[0].modules.size(), 1U);
     EXPECT_EQ(loaded.projects[0].modules[0].original, module);
-    EXPECT_EQ(loaded.ignored, 1);
+    EXPECT_EQ(loaded.Ignored(), 1);
     ASSERT_EQ(loaded.problems.size(), 2U);
     EXPECT_NE(loaded.problems[1].text.find("binary content"), std::string::npos);
 }

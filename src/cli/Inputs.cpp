@@ -68,7 +68,7 @@ ProjectInputs SurveyProjects(const std::string& file, int codePage) {
             }));
         }
     }
-    ProjectInputs inputs{{}, std::move(plan.problems), plan.ignored};
+    ProjectInputs inputs{{}, std::move(plan.problems), plan.Ignored()};
     for (std::size_t p = 0; p < plan.projects.size(); ++p) {
         auto& planned = plan.projects[p];
         auto& project = inputs.projects.emplace_back(

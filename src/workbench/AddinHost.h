@@ -5,6 +5,7 @@
 // delivers them.
 
 #include <QWidget>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,7 +13,9 @@
 #include <vector>
 
 #include "addin/Brindle.h"
+#include "host/files/ProjectLoader.h"
 #include "host/files/SettingsFile.h"
+#include "host/files/TeamSettings.h"
 #include "host/files/TemplateFileReader.h"
 #include "host/ide/Ide.h"
 #include "ui/qt/QtWindows.h"
@@ -33,7 +36,8 @@ inline constexpr std::string_view kCloseProject = "Close Project";
 
 class AddinHost {
 public:
-    // The add-in's settings are those the command line uses; `owner` owns its windows.
+    // The add-in's settings are those the command line uses, under the team settings of the
+    // active project; `owner` owns its windows.
     AddinHost(QWidget* owner, OutputWindow& output, Workspace& workspace);
     ~AddinHost();
     AddinHost(const AddinHost&) = delete;
@@ -56,6 +60,18 @@ public:
     void Click(std::string_view bar, std::string_view caption);
     std::function<void(bool starting)> around;
 
+    // Not a button of the add-in but the host's own command, run as a click is: asks first,
+    // reads the options and templates again, then rewrites the marked blocks of the active
+    // pane's module (for the code window's bar) or of every module of the active project (for
+    // the project window's bar).
+    void Refresh(std::string_view bar, const host::LoadProgress& progress = {});
+
+    // The team settings (a brindle.ini) that the add-in's options are taken from, or none.
+    // The options are saved and read again when the file changes, or when `reread`; true
+    // then.
+    bool UseTeamSettings(const std::optional<std::filesystem::path>& file, bool reread = false);
+    const std::filesystem::path& TeamFile() const { return layers_.TeamFile(); }
+
     // The visible controls of a bar in order: caption, and whether a group begins there.
     struct Entry {
         std::string caption;
@@ -71,15 +87,20 @@ public:
     int DefaultCodePage();
 
 private:
-    std::vector<std::string> ModulesConcerned(std::string_view bar);
+    std::vector<VBComponent*> ComponentsConcerned(std::string_view bar);
+    void Run(std::string_view step, const std::vector<VBComponent*>& concerned,
+             const std::function<void()>& work);
+    void KeepTeamValues();
 
     OutputWindow& output_;
     Workspace& workspace_;
     host::SettingsFile settings_;
+    host::LayeredSettings layers_{settings_};
     host::TemplateFileReader templates_;
     ui::qt::QtWindows windows_;
     host::MemoryVBE vbe_;
     std::unique_ptr<Brindle> addin_;
+    bool running_ = false;
 };
 
 }  // namespace brindle::workbench

@@ -103,6 +103,8 @@ std::size_t ObjectOf(const std::vector<std::string>& objects, const std::string&
     return best;
 }
 
+}  // namespace
+
 QString KindSuffix(vbext_ProcKind kind) {
     switch (kind) {
         case vbext_pk_Get:
@@ -116,8 +118,6 @@ QString KindSuffix(vbext_ProcKind kind) {
     }
     return {};
 }
-
-}  // namespace
 
 CodeWindow::CodeWindow(host::MemoryComponent& component, host::UndoHistory& history, int codePage,
                        QWidget* parent)

@@ -24,6 +24,9 @@ namespace brindle::workbench {
 
 class CodeEditor;
 
+// How a property's Get, Let and Set are told apart after its name: " [Get]".
+QString KindSuffix(vbext_ProcKind kind);
+
 class CodeWindow final : public QWidget, private host::LineListener {
 public:
     CodeWindow(host::MemoryComponent& component, host::UndoHistory& history, int codePage,

@@ -23,11 +23,14 @@
 #include <utility>
 
 #include "addin/Buttons.h"
+#include "codegen/Refresh.h"
+#include "host/files/IgnoreFile.h"
 #include "host/vb6/CodePage.h"
 #include "workbench/CodeWindow.h"
 #include "workbench/DesignBlock.h"
 #include "workbench/DesignerWindow.h"
 #include "workbench/Dialogs.h"
+#include "workbench/Skipped.h"
 
 namespace fs = std::filesystem;
 
@@ -37,6 +40,8 @@ namespace {
 constexpr const char* kTitle = "Brindle Workbench";
 constexpr int kComponentRole = Qt::UserRole;
 constexpr int kProjectRole = Qt::UserRole + 1;
+constexpr int kLineRole = Qt::UserRole + 2;     // a skipped procedure's declaration
+constexpr int kVersionRole = Qt::UserRole + 3;  // of the module when its skipped were shown
 
 QString Qt8(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -82,6 +87,20 @@ QString ProjectText(const OpenProject& project) {
         return name;
     }
     return name + " (" + QString::fromStdString(project.file.filename().string()) + ")";
+}
+
+// Grey and italic, with the icon's disabled look, for what Brindle's commands leave alone.
+void ShowAsSkipped(QTreeWidgetItem& item, bool skipped, const QIcon& icon) {
+    item.setData(0, Qt::ForegroundRole,
+                 skipped
+                     ? QVariant(QApplication::palette().color(QPalette::Disabled, QPalette::Text))
+                     : QVariant());
+    if (!icon.isNull()) {
+        item.setIcon(0, skipped ? QIcon(icon.pixmap(16, QIcon::Disabled)) : icon);
+    }
+    QFont font = item.font(0);
+    font.setItalic(skipped);
+    item.setFont(0, font);
 }
 
 // Own entries of a bar go by caption; "&" in a caption is shown as it is.
@@ -394,6 +413,7 @@ std::unique_ptr<QMenu> MainWindow::CodeWindowMenu() {
                           editor->selectAll(true);
                       }
                   }}});
+    AddRefresh(*menu, buttons::kCodeWindowBar);
     const bool selected = editor != nullptr && editor->hasSelectedText();
     for (QAction* action : menu->actions()) {
         if (action->text() == Qt8(kCut) || action->text() == Qt8(kCopy)) {
@@ -413,7 +433,34 @@ std::unique_ptr<QMenu> MainWindow::ProjectMenu(OpenProject& project) {
         {{std::string(kSaveProject), [this, held] { SaveModules(workspace_.Unsaved(held)); }},
          {std::string(kCloseProject), [this, held] { CloseProject(held); }},
          {std::string(kCodePage), [this, held] { ChooseCodePage(held); }}});
+    AddRefresh(*menu, buttons::kProjectWindowBar);
     return menu;
+}
+
+// The host's own Refresh, in a group of its own after the add-in's entries while it is loaded:
+// it rewrites blocks with the add-in's options and templates.
+void MainWindow::AddRefresh(QMenu& menu, std::string_view bar) {
+    if (!host_->Loaded()) {
+        return;
+    }
+    menu.addSeparator();
+    menu.addAction(Qt8(kRefreshTitle), this, [this, bar] {
+        const bool project = bar == buttons::kProjectWindowBar;
+        host_->Refresh(bar, project ? ShowProgress(QStringLiteral("Refreshing %v of %m"))
+                                    : host::LoadProgress());
+        progress_->hide();
+    });
+}
+
+// The progress bar of the status bar, shown from the first progress told until it is hidden.
+host::LoadProgress MainWindow::ShowProgress(const QString& format) {
+    return [this, format](std::size_t done, std::size_t total) {
+        progress_->setFormat(format);
+        progress_->setMaximum(static_cast<int>(total));
+        progress_->setValue(static_cast<int>(done));
+        progress_->show();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
 }
 
 QMenu& MainWindow::ToolsMenu() {
@@ -437,18 +484,20 @@ void MainWindow::Edited() {
 }
 
 void MainWindow::ShowMarks() {
-    if (!workspace_.Refresh()) {
-        return;
-    }
-    for (QTreeWidgetItemIterator it(tree_); *it != nullptr; ++it) {
+    const bool marks = workspace_.Refresh();
+    for (QTreeWidgetItem* item : ModuleItems()) {
+        ShowSkipped(*item);
         auto* component = reinterpret_cast<host::MemoryComponent*>(
-            (*it)->data(0, kComponentRole).value<quintptr>());
-        if (const OpenModule* module = component ? workspace_.ModuleOf(*component) : nullptr) {
-            (*it)->setText(0, ComponentText(*module));
-            QFont font = (*it)->font(0);
+            item->data(0, kComponentRole).value<quintptr>());
+        if (const OpenModule* module = workspace_.ModuleOf(*component); module && marks) {
+            item->setText(0, ComponentText(*module));
+            QFont font = item->font(0);
             font.setBold(module->modified);
-            (*it)->setFont(0, font);
+            item->setFont(0, font);
         }
+    }
+    if (!marks) {
+        return;
     }
     for (const auto& [component, view] : codeViews_) {
         if (const OpenModule* module = workspace_.ModuleOf(*component); module && view.sub) {
@@ -481,14 +530,7 @@ bool MainWindow::Open(const QStringList& paths) {
     const bool project = paths.size() == 1 && host::IsProjectOrGroupFile(first);
     const int codePage =
         settings_.HasCodePage(first) ? settings_.CodePage(first) : host_->DefaultCodePage();
-    progress_->setValue(0);
-    progress_->show();
-    const auto progress = [this](std::size_t done, std::size_t total) {
-        progress_->setMaximum(static_cast<int>(total));
-        progress_->setValue(static_cast<int>(done));
-        progress_->setFormat(QStringLiteral("Opening %v of %m"));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    };
+    const host::LoadProgress progress = ShowProgress(QStringLiteral("Opening %v of %m"));
     host::Loaded loaded;
     try {
         loaded = project ? host::LoadProjects(first, codePage, progress)
@@ -503,7 +545,11 @@ bool MainWindow::Open(const QStringList& paths) {
         output_->Problem(problem.subject, problem.text);
     }
     std::vector<OpenProject*> added = workspace_.Add(std::move(loaded), codePage);
+    // A group's projects take the group's team settings, as the command line does.
+    const std::optional<fs::path> teamFile =
+        host::FindTeamSettings(fs::absolute(project ? first : modules.front()).parent_path());
     for (OpenProject* open : added) {
+        open->teamFile = teamFile;
         if (!open->file.empty() && settings_.HasCodePage(open->file)) {
             workspace_.SetCodePage(*open, settings_.CodePage(open->file));
         }
@@ -511,13 +557,22 @@ bool MainWindow::Open(const QStringList& paths) {
             open->project->SetName("Files");
         }
         host_->Ide().AddProject(open->project);
-        output_->Note(Utf8(QStringLiteral("Opened %1: %2 modules, code page %3")
-                               .arg(Qt8(open->label.empty() ? open->project->Name() : open->label))
-                               .arg(open->modules.size())
-                               .arg(open->codePage)));
+        QString opened = QStringLiteral("Opened %1: %2 modules, code page %3")
+                             .arg(Qt8(open->label.empty() ? open->project->Name() : open->label))
+                             .arg(open->modules.size())
+                             .arg(open->codePage);
+        if (!open->ignored.empty()) {
+            opened += QStringLiteral("; %1 left out by %2")
+                          .arg(open->ignored.size())
+                          .arg(Qt8(host::kIgnoreFileName));
+        }
+        output_->Note(Utf8(opened));
     }
     if (project) {
         settings_.AddRecentProject(first);
+    }
+    if (!added.empty()) {
+        FollowTeamSettings(added.front(), true);  // before the tree shows what they skip
     }
     RebuildTree();
     if (!added.empty()) {
@@ -547,47 +602,128 @@ void MainWindow::RebuildTree() {
         projectItem->setData(0, kProjectRole,
                              QVariant::fromValue(reinterpret_cast<quintptr>(project.get())));
         projectItem->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
-        for (const Folder& folder : Folders()) {
-            std::vector<const OpenModule*> inside;
-            for (const auto& module : project->modules) {
-                const auto type = module->Component().Type();
-                if (std::find(folder.types.begin(), folder.types.end(), type) !=
-                    folder.types.end()) {
-                    inside.push_back(module.get());
-                }
-            }
-            if (inside.empty()) {
-                continue;
-            }
-            std::sort(inside.begin(), inside.end(), [](const OpenModule* a, const OpenModule* b) {
-                return QString::compare(ComponentText(*a), ComponentText(*b), Qt::CaseInsensitive) <
-                       0;
-            });
-            auto* folderItem = new QTreeWidgetItem(projectItem, {QString::fromLatin1(folder.name)});
-            folderItem->setData(0, kProjectRole,
-                                QVariant::fromValue(reinterpret_cast<quintptr>(project.get())));
-            folderItem->setIcon(0, style()->standardIcon(QStyle::SP_DirClosedIcon));
-            for (const OpenModule* module : inside) {
-                auto* item = new QTreeWidgetItem(folderItem, {ComponentText(*module)});
-                item->setData(0, kProjectRole,
-                              QVariant::fromValue(reinterpret_cast<quintptr>(project.get())));
-                item->setData(
-                    0, kComponentRole,
-                    QVariant::fromValue(reinterpret_cast<quintptr>(&module->Component())));
-                item->setIcon(0, style()->standardIcon(QStyle::SP_FileIcon));
-                if (module->modified) {
-                    QFont font = item->font(0);
-                    font.setBold(true);
-                    item->setFont(0, font);
-                }
-            }
-        }
+        AddModuleItems(*projectItem, *project);
+        AddIgnoredItems(*projectItem, *project);
         projectItem->setExpanded(true);
         for (int i = 0; i < projectItem->childCount(); ++i) {
             projectItem->child(i)->setExpanded(project->modules.size() < 200);
         }
     }
+    for (QTreeWidgetItem* item : ModuleItems()) {
+        ShowSkipped(*item);
+    }
     UpdateTitle();
+}
+
+QTreeWidgetItem* MainWindow::FolderItem(QTreeWidgetItem& projectItem, const QString& name) {
+    auto* folder = new QTreeWidgetItem(&projectItem, {name});
+    folder->setData(0, kProjectRole, projectItem.data(0, kProjectRole));
+    folder->setIcon(0, style()->standardIcon(QStyle::SP_DirClosedIcon));
+    return folder;
+}
+
+void MainWindow::AddModuleItems(QTreeWidgetItem& projectItem, const OpenProject& project) {
+    for (const Folder& folder : Folders()) {
+        std::vector<const OpenModule*> inside;
+        for (const auto& module : project.modules) {
+            const auto type = module->Component().Type();
+            if (std::find(folder.types.begin(), folder.types.end(), type) != folder.types.end()) {
+                inside.push_back(module.get());
+            }
+        }
+        if (inside.empty()) {
+            continue;
+        }
+        std::sort(inside.begin(), inside.end(), [](const OpenModule* a, const OpenModule* b) {
+            return QString::compare(ComponentText(*a), ComponentText(*b), Qt::CaseInsensitive) < 0;
+        });
+        QTreeWidgetItem* folderItem = FolderItem(projectItem, QString::fromLatin1(folder.name));
+        for (const OpenModule* module : inside) {
+            auto* item = new QTreeWidgetItem(folderItem, {ComponentText(*module)});
+            item->setData(0, kProjectRole, projectItem.data(0, kProjectRole));
+            item->setData(0, kComponentRole,
+                          QVariant::fromValue(reinterpret_cast<quintptr>(&module->Component())));
+            item->setIcon(0, style()->standardIcon(QStyle::SP_FileIcon));
+            if (module->modified) {
+                QFont font = item->font(0);
+                font.setBold(true);
+                item->setFont(0, font);
+            }
+        }
+    }
+}
+
+// The modules that the .brindleignore beside the project leaves out: not opened, shown so
+// that the user knows why they are missing.
+void MainWindow::AddIgnoredItems(QTreeWidgetItem& projectItem, const OpenProject& project) {
+    if (project.ignored.empty()) {
+        return;
+    }
+    QTreeWidgetItem* folder = FolderItem(projectItem, QStringLiteral("Ignored"));
+    folder->setToolTip(0, QStringLiteral("Modules that %1 leaves out: not opened, and no "
+                                         "command touches them")
+                              .arg(Qt8(host::kIgnoreFileName)));
+    for (const host::IgnoredModule& ignored : project.ignored) {
+        const fs::path relative = ignored.file.lexically_relative(project.file.parent_path());
+        auto* item = new QTreeWidgetItem(
+            folder, {Qt8(host::ShownAsUtf8(relative.generic_string(), project.codePage))});
+        item->setData(0, kProjectRole, projectItem.data(0, kProjectRole));
+        item->setToolTip(0, QStringLiteral("Left out by %1: %2")
+                                .arg(Qt8(host::kIgnoreFileName), Qt8(ignored.pattern)));
+        ShowAsSkipped(*item, true, style()->standardIcon(QStyle::SP_FileIcon));
+    }
+}
+
+// The module items of the tree, without the procedure items below them.
+std::vector<QTreeWidgetItem*> MainWindow::ModuleItems() const {
+    std::vector<QTreeWidgetItem*> items;
+    for (QTreeWidgetItemIterator it(tree_); *it != nullptr; ++it) {
+        if ((*it)->data(0, kComponentRole).value<quintptr>() != 0 &&
+            (*it)->data(0, kLineRole).toInt() == 0) {
+            items.push_back(*it);
+        }
+    }
+    return items;
+}
+
+// Greys the module item, or lists its skipped procedures below it, with the reason as a tooltip.
+// Looked at again only when its module changed since.
+void MainWindow::ShowSkipped(QTreeWidgetItem& item) {
+    auto* component =
+        reinterpret_cast<host::MemoryComponent*>(item.data(0, kComponentRole).value<quintptr>());
+    if (component->Code() == nullptr) {
+        return;
+    }
+    const auto version = static_cast<qulonglong>(component->Code()->Version());
+    if (item.data(0, kVersionRole).isValid() &&
+        item.data(0, kVersionRole).toULongLong() == version) {
+        return;
+    }
+    item.setData(0, kVersionRole, version);
+    const Skipped skipped = FindSkipped(host_->Addin().Fields(), *component);
+    ShowAsSkipped(item, skipped.module.has_value(), style()->standardIcon(QStyle::SP_FileIcon));
+    if (skipped.module) {
+        item.setToolTip(
+            0, QStringLiteral("Brindle leaves this module alone: ") + Qt8(*skipped.module));
+    } else {
+        item.setToolTip(0, skipped.procedures.empty()
+                               ? QString()
+                               : QStringLiteral("Brindle leaves %1 of its procedures alone")
+                                     .arg(skipped.procedures.size()));
+    }
+    const bool expanded = item.isExpanded();
+    qDeleteAll(item.takeChildren());
+    for (const SkippedProcedure& procedure : skipped.procedures) {
+        auto* child =
+            new QTreeWidgetItem(&item, {Qt8(procedure.name) + KindSuffix(procedure.kind)});
+        child->setData(0, kProjectRole, item.data(0, kProjectRole));
+        child->setData(0, kComponentRole, item.data(0, kComponentRole));
+        child->setData(0, kLineRole, procedure.line);
+        child->setToolTip(
+            0, QStringLiteral("Brindle leaves this procedure alone: ") + Qt8(procedure.why));
+        ShowAsSkipped(*child, true, {});
+    }
+    item.setExpanded(expanded);
 }
 
 void MainWindow::SelectProject(OpenProject* project) {
@@ -600,6 +736,29 @@ void MainWindow::SelectProject(OpenProject* project) {
         item->setFont(0, font);
     }
     UpdateTitle();
+    FollowTeamSettings(project, false);
+}
+
+// The add-in takes the team settings of the active project, since its project commands work
+// on that project and its code window commands on a module that a code window's activation
+// made the active project's.
+void MainWindow::FollowTeamSettings(const OpenProject* project, bool reread) {
+    const std::optional<fs::path> file = project != nullptr ? project->teamFile : std::nullopt;
+    const bool had = !host_->TeamFile().empty();
+    if (!host_->UseTeamSettings(file, reread)) {
+        return;
+    }
+    if (file) {
+        output_->Note(Utf8(QStringLiteral("Team settings of %1: %2")
+                               .arg(Qt8(host::ToUtf8(project->project->Name(), project->codePage)),
+                                    Qt8(host::Label(*file, project->codePage)))));
+    } else if (had) {
+        output_->Note("No team settings apply now: your own options do");
+    }
+    for (QTreeWidgetItem* item : ModuleItems()) {
+        item->setData(0, kVersionRole, QVariant());
+        ShowSkipped(*item);
+    }
 }
 
 OpenProject* MainWindow::ActiveProject() const {
@@ -627,7 +786,10 @@ void MainWindow::ItemOpened(QTreeWidgetItem* item) {
         reinterpret_cast<host::MemoryComponent*>(item->data(0, kComponentRole).value<quintptr>());
     if (component != nullptr) {
         if (component->Code() != nullptr) {
-            OpenCodeWindow(*component);
+            CodeWindow* window = OpenCodeWindow(*component);
+            if (const int line = item->data(0, kLineRole).toInt(); window != nullptr && line > 0) {
+                window->GoToLine(line);
+            }
         } else {
             OpenDesigner(*component);
         }
@@ -934,9 +1096,7 @@ bool MainWindow::CloseProject(OpenProject* project) {
     host_->Ide().RemoveProject(*project->project);
     workspace_.Close(*project);
     RebuildTree();
-    if (!workspace_.Projects().empty()) {
-        SelectProject(workspace_.Projects().front().get());
-    }
+    SelectProject(workspace_.Projects().empty() ? nullptr : workspace_.Projects().front().get());
     return true;
 }
 

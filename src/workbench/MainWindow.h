@@ -107,9 +107,19 @@ private:
     void ShowMarks();
     void ShowOpened(const OpenProject& project, const std::filesystem::path& file);
     void RebuildTree();
+    QTreeWidgetItem* FolderItem(QTreeWidgetItem& projectItem, const QString& name);
+    void AddModuleItems(QTreeWidgetItem& projectItem, const OpenProject& project);
+    void AddIgnoredItems(QTreeWidgetItem& projectItem, const OpenProject& project);
+    std::vector<QTreeWidgetItem*> ModuleItems() const;
+    void ShowSkipped(QTreeWidgetItem& item);
+    void AddRefresh(QMenu& menu, std::string_view bar);
+    host::LoadProgress ShowProgress(const QString& format);
     void TreeMenu(const QPoint& at);
     void ItemOpened(QTreeWidgetItem* item);
+    // Makes the project the active one, whose team settings the add-in takes.
     void SelectProject(OpenProject* project);
+    // The add-in takes the project's team settings: read again when `reread`.
+    void FollowTeamSettings(const OpenProject* project, bool reread);
     OpenProject* ActiveProject() const;
     host::MemoryComponent* ChosenComponent() const;
     bool SaveModules(const std::vector<OpenModule*>& modules);

@@ -29,6 +29,7 @@ std::vector<OpenProject*> Workspace::Add(host::Loaded loaded, int codePage) {
         open->project = std::move(project.project);
         open->file = std::move(project.file);
         open->label = std::move(project.label);
+        open->ignored = std::move(project.ignored);
         open->codePage = codePage;
         for (host::LoadedModule& module : project.modules) {
             auto openModule = std::make_unique<OpenModule>();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +31,10 @@ struct OpenProject {
     std::string label;
     int codePage = 1252;
     std::vector<std::unique_ptr<OpenModule>> modules;
+    std::vector<host::IgnoredModule> ignored;  // left out by the .brindleignore beside it
+    // The brindle.ini found beside the project or group file (or the module files) it was
+    // opened from, or in a folder above.
+    std::optional<std::filesystem::path> teamFile;
 };
 
 class Workspace {

@@ -1,7 +1,8 @@
 // Shows the workbench in one scene, for looking at it on a screen, and saves a screenshot of
 // the whole screen (ImageMagick's import) at the moment the scene is complete:
 //   workbench_gallery SCENE PROJECT OUTPUT.png [MODULE [LINE]]
-// SCENE: main, menu, options, status, designer, addins, splash, tools, opening.
+// SCENE: main, menu, options, status, designer, addins, splash, tools, opening, skipped,
+// projectmenu.
 
 #include <Qsci/qsciscintilla.h>
 
@@ -12,6 +13,8 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QTimer>
+#include <QToolTip>
+#include <QTreeWidget>
 #include <QWidget>
 #include <cstdio>
 #include <string>
@@ -104,6 +107,29 @@ int main(int argc, char** argv) {
         std::unique_ptr<QMenu> menu = window.CodeWindowMenu();
         const QPoint at = code->Editor().viewport()->mapToGlobal(QPoint(260, 160));
         menu->popup(at);
+        Shoot();
+    } else if (scene == "skipped") {
+        // What Brindle leaves alone, every item unfolded, with the tooltip of the last one.
+        QTreeWidget& tree = window.ProjectTree();
+        tree.expandAll();
+        QTreeWidgetItem* last = nullptr;
+        for (QTreeWidgetItemIterator it(&tree); *it != nullptr; ++it) {
+            if ((*it)->font(0).italic()) {
+                last = *it;
+            }
+        }
+        Shoot(300);
+        if (last != nullptr) {
+            tree.setCurrentItem(last);
+            const QRect place = tree.visualItemRect(last);
+            QToolTip::showText(tree.viewport()->mapToGlobal(place.center()), last->toolTip(0),
+                               &tree);
+        }
+        Shoot();
+    } else if (scene == "projectmenu") {
+        QTreeWidget& tree = window.ProjectTree();
+        std::unique_ptr<QMenu> menu = window.ProjectMenu(*window.Work().Projects().front());
+        menu->popup(tree.viewport()->mapToGlobal(QPoint(60, 12)));
         Shoot();
     } else if (scene == "tools") {
         QMenu& tools = window.ToolsMenu();

@@ -7,11 +7,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
 #include <filesystem>
@@ -19,7 +21,10 @@
 #include <string>
 
 #include "addin/Buttons.h"
+#include "codegen/Refresh.h"
+#include "host/files/SettingsFile.h"
 #include "host/ide/MemoryProject.h"
+#include "host/model/SettingsKeys.h"
 #include "host/vb6/CodePage.h"
 #include "support/TestPaths.h"
 #include "workbench/CodeWindow.h"
@@ -98,6 +103,16 @@ void ShowsItsModule(CodeWindow& code) {
              DisplayLines(module, code.Component().CodePage(), 1, module.CountOfLines(), false));
 }
 
+// The first item of the project window with that text.
+QTreeWidgetItem* TreeItem(QTreeWidget& tree, const QString& text) {
+    for (QTreeWidgetItemIterator it(&tree); *it != nullptr; ++it) {
+        if ((*it)->text(0) == text) {
+            return *it;
+        }
+    }
+    return nullptr;
+}
+
 void Settle() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
@@ -142,16 +157,17 @@ private slots:
         const QString mod(kAddModHdr.data()), headers(kAddHeaders.data()),
             handlers(kAddErrHandlers.data()), markers(kRemoveCodeMarkers.data()),
             code(kRemoveAll.data()), options(kOptions.data());
+        const QString refresh(kRefreshTitle.data());
         QCOMPARE(Texts(*bench.window.CodeWindowMenu()),
                  QStringList({"Cut", "Copy", "Paste", "Select All", "-", mod, headers, handlers,
-                              "-", markers, code, "-", options}));
+                              "-", markers, code, "-", options, "-", refresh}));
         QCOMPARE(Texts(bench.window.ToolsMenu()),
                  QStringList({"Code Page...", "-", QString(kCloseAllWins.data())}));
         QCOMPARE(Texts(*bench.window.ProjectMenu(*bench.window.Work().Projects().front())),
                  QStringList({"Save Project", "Close Project", "Code Page...", "-",
                               QString(kAddAllToProj.data()), "-",
                               QString(kRemoveCodeMarkersFromProj.data()),
-                              QString(kRemoveAllFromProj.data())}));
+                              QString(kRemoveAllFromProj.data()), "-", refresh}));
     }
 
     // An add-in command on the selected lines changes the module and the editor alike; Undo
@@ -263,7 +279,7 @@ private slots:
         QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 4);
         manage(true, false);
         QVERIFY(bench.window.Host().Loaded());
-        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 13);
+        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 15);
         QCOMPARE(Texts(bench.window.ToolsMenu()).size(), 3);
         QVERIFY(!bench.settings.LoadOnStartup());
         manage(false, true);
@@ -272,7 +288,7 @@ private slots:
         QCOMPARE(Texts(bench.window.ToolsMenu()), QStringList({"Code Page..."}));
         QVERIFY(bench.settings.LoadOnStartup());
         manage(true, true);
-        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 13);
+        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 15);
     }
 
     // A project in code page 932: its names and text show as Japanese, an edited line is
@@ -343,6 +359,142 @@ private slots:
         Trigger(*bench.window.CodeWindowMenu(), buttons::kRemoveCodeMarkers);
         QVERIFY2(bench.window.Output().Entries().last().startsWith("Warning | modMain | line 4"),
                  qPrintable(bench.window.Output().Entries().last()));
+    }
+
+    // A team's brindle.ini (its own module header template, *_Click excluded, Skip Existing),
+    // a .brindleignore and a skip comment: the project window shows what is left alone and
+    // why, and Add All takes the team's template and leaves those alone. The team's values
+    // win over the options dialog, are not written into the user's own settings, and follow
+    // the active project.
+    void teamSettingsAndWhatIsSkipped() {
+        const fs::path user = qgetenv("BRINDLE_SETTINGS").toStdString();
+        host::SettingsFile(user).SaveSetting(settings::kApp, "Options", "Author", "Ann Author");
+        Bench bench("");
+        const fs::path ex = bench.dir.path() / "ex";
+        fs::create_directories(ex / "team");
+        test::WriteBytes(ex / "team" / "Module.txt", "' Team module %ModuleName%\r\n");
+        test::WriteBytes(ex / "brindle.ini",
+                         "[Options]\r\nModule Header Filename=team\\Module.txt\r\n"
+                         "Excluded Procedures=*_Click\r\nSkip Existing=True\r\n");
+        test::WriteBytes(ex / ".brindleignore", "# legacy\nControls/*\n");
+        std::string cls = bench.File("CStockItem.cls");
+        cls.insert(cls.find("Option Explicit\r\n") + 17, "' brindle: skip\r\n");
+        test::WriteBytes(ex / "CStockItem.cls", cls);
+        QVERIFY(bench.window.Open({Q(ex / "Inventory.vbp")}));
+
+        QTreeWidget& tree = bench.window.ProjectTree();
+        const std::pair<QString, QString> skipped[] = {
+            {"Controls/ctlGauge.ctl", "Left out by .brindleignore: Controls/*"},
+            {"CStockItem (CStockItem.cls)",
+             "Brindle leaves this module alone: line 2: ' brindle: skip"},
+            {"cmdAdjust_Click",
+             "Brindle leaves this procedure alone: its name matches the "
+             "excluded procedures' pattern *_Click"},
+        };
+        for (const auto& [text, why] : skipped) {
+            QTreeWidgetItem* item = TreeItem(tree, text);
+            QVERIFY2(item != nullptr, qPrintable(text));
+            QCOMPARE(item->toolTip(0), why);
+            QVERIFY(item->font(0).italic());
+        }
+        QVERIFY(!TreeItem(tree, "modMain (modMain.bas)")->font(0).italic());
+        QVERIFY(bench.window.Output().Entries().join('\n').contains(
+            "3 modules, code page 1252; 1 left out by .brindleignore"));
+
+        bench.window.BeginStartup();
+        auto& answers = bench.window.Host().Windows().Answers();
+        host::MemoryComponent& form = bench.Component("frmMain");
+        const std::string formBefore = form.Serialize();
+        const std::string classBefore = bench.Component("CStockItem").Serialize();
+        answers.SetNextAnswer(vbYes);
+        Trigger(*bench.window.ProjectMenu(*bench.window.Work().Projects().front()),
+                buttons::kAddAllToProj);
+        QVERIFY(bench.Component("modMain").Serialize().find("' Team module modMain\r\n") !=
+                std::string::npos);
+        QVERIFY(form.Serialize() != formBefore);
+        QVERIFY(form.Serialize().find("Private Sub cmdAdjust_Click()\r\n    If Not") !=
+                std::string::npos);
+        QCOMPARE(bench.Component("CStockItem").Serialize(), classBefore);
+
+        // A skip comment typed above a procedure shows in the tree; activating it goes there.
+        CodeWindow& code = bench.Code("modMain");
+        int line = 0;
+        while (!code.Editor().text(line).startsWith("Public Function FormatPrice")) {
+            ++line;
+        }
+        code.Editor().insertAt("' brindle: skip\n", line, 0);
+        QTRY_VERIFY(TreeItem(tree, "FormatPrice") != nullptr);
+        QCOMPARE(TreeItem(tree, "modMain (modMain.bas) *")->toolTip(0),
+                 QStringLiteral("Brindle leaves 1 of its procedures alone"));
+        emit tree.itemActivated(TreeItem(tree, "FormatPrice"), 0);
+        int caret = 0;
+        int index = 0;
+        code.Editor().getCursorPosition(&caret, &index);
+        QCOMPARE(caret, line + 1);
+
+        // Skip Existing turned off in the options dialog: the team's value applies here still.
+        QTimer::singleShot(0, [] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->objectName() == "frmOptions" && widget->isVisible()) {
+                    widget->findChild<QCheckBox*>("chkSkipExisting")->setChecked(false);
+                    widget->findChild<QPushButton*>("cmdOK")->click();
+                }
+            }
+        });
+        Trigger(*bench.window.CodeWindowMenu(), buttons::kOptions);
+        QVERIFY(bench.window.Host().Addin().Fields().mbSkipExisting);
+        QVERIFY2(bench.window.Output().Entries().last().contains("\"Skip Existing\" is set by " +
+                                                                 Q(ex / "brindle.ini")),
+                 qPrintable(bench.window.Output().Entries().last()));
+
+        // Another project, from a folder without team settings, takes the user's own.
+        const fs::path other = bench.dir.path() / "other";
+        fs::create_directories(other);
+        test::WriteBytes(other / "Other.bas", "Attribute VB_Name = \"Other\"\r\n");
+        QVERIFY(bench.window.Open({Q(other / "Other.bas")}));
+        const AddinFields& fields = bench.window.Host().Addin().Fields();
+        QCOMPARE(fields.msExcludedProcs, std::string());
+        QVERIFY(!fields.mbSkipExisting);
+        bench.window.ProjectMenu(*bench.window.Work().Projects().front());
+        QCOMPARE(fields.msExcludedProcs, std::string("*_Click"));
+        bench.window.Host().Unload();
+        QCOMPARE(host::SettingsFile(user).GetSetting(settings::kApp, "Options", "Author", ""),
+                 std::string("Ann Author"));
+        QVERIFY(test::ReadBytes(user).find("Module.txt") == std::string::npos);
+    }
+
+    // Refresh after a template change rewrites the blocks; No leaves the code as it is, and
+    // Undo takes a module's refresh back in one step.
+    void refreshRewritesWhatATemplateChangeAltered() {
+        Bench bench("");
+        const fs::path ex = bench.dir.path() / "ex";
+        test::WriteBytes(ex / "Proc.txt", "' Procedure %ProcedureName%\r\n");
+        test::WriteBytes(ex / "brindle.ini",
+                         "[Options]\r\nProcedure Header Template Filename=Proc.txt\r\n");
+        QVERIFY(bench.window.Open({Q(ex / "Inventory.vbp")}));
+        bench.window.BeginStartup();
+        host::MemoryComponent& module = bench.Component("modMain");
+        CodeWindow& code = bench.Code("modMain");
+        code.Editor().setSelection(53, 0, 64, 12);  // LevelOf
+        Trigger(*bench.window.CodeWindowMenu(), buttons::kAddHeaders);
+        const std::string added = module.Serialize();
+        QVERIFY(added.find("' Procedure LevelOf\r\n") != std::string::npos);
+
+        test::WriteBytes(ex / "Proc.txt", "' Procedure %ProcedureName%, changed\r\n");
+        auto& answers = bench.window.Host().Windows().Answers();
+        answers.SetNextAnswer(vbNo);
+        Trigger(*bench.window.CodeWindowMenu(), kRefreshTitle);
+        QCOMPARE(module.Serialize(), added);
+        answers.SetNextAnswer(vbYes);
+        Trigger(*bench.window.ProjectMenu(*bench.window.Work().Projects().front()), kRefreshTitle);
+        QVERIFY(module.Serialize().find("' Procedure LevelOf, changed\r\n") != std::string::npos);
+        ShowsItsModule(code);
+        QVERIFY2(bench.window.Output().Entries().last().contains("1 of 4 module(s) rewritten"),
+                 qPrintable(bench.window.Output().Entries().last()));
+        QCOMPARE(code.History().UndoName(), std::string(kRefreshTitle));
+        bench.window.Undo();
+        QCOMPARE(module.Serialize(), added);
+        ShowsItsModule(code);
     }
 
     // Editor offsets (UTF-8 bytes) against module columns (the code page's bytes), both ways;

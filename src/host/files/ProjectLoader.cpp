@@ -41,7 +41,7 @@ public:
         const auto contents = ParseProjectFile(ReadFileBytes(file), codePage_);
         ignore_ = IgnoreFile::Beside(file);
         const auto name = contents.name.empty() ? file.stem().string() : contents.name;
-        plan_.projects.push_back({name, fs::absolute(file), Label(file, codePage_), {}});
+        plan_.projects.push_back({name, fs::absolute(file), Label(file, codePage_), {}, {}});
         for (const auto& entry : contents.entries) {
             PlanEntry(file, entry);
         }
@@ -77,8 +77,8 @@ private:
                                "; the other modules are done");
             return;
         }
-        if (ignore_ && ignore_->Why(found.path)) {
-            ++plan_.ignored;
+        if (auto pattern = ignore_ ? ignore_->Why(found.path) : std::nullopt) {
+            project.ignored.push_back({fs::absolute(found.path), std::move(*pattern)});
             return;
         }
         // A module shared by projects of a group is done once, by the first.
@@ -98,6 +98,15 @@ private:
     std::optional<IgnoreFile> ignore_;  // the .brindleignore beside the project being read
 };
 
+template <class Project>
+int IgnoredIn(const std::vector<Project>& projects) {
+    std::size_t ignored = 0;
+    for (const Project& project : projects) {
+        ignored += project.ignored.size();
+    }
+    return static_cast<int>(ignored);
+}
+
 LoadedModule Added(ExactModule module, std::string label, std::string diffName,
                    MemoryProject& project) {
     auto& added = project.Add(std::move(module.component));
@@ -105,6 +114,14 @@ LoadedModule Added(ExactModule module, std::string label, std::string diffName,
 }
 
 }  // namespace
+
+int Loaded::Ignored() const {
+    return IgnoredIn(projects);
+}
+
+int ProjectPlan::Ignored() const {
+    return IgnoredIn(projects);
+}
 
 std::string Label(const fs::path& path, int codePage) {
     const auto absolute = fs::absolute(path).lexically_normal();
@@ -123,7 +140,7 @@ bool IsProjectOrGroupFile(const fs::path& file) {
 
 Loaded LoadModules(const std::vector<fs::path>& files, int codePage, const LoadProgress& progress) {
     Loaded loaded;
-    loaded.projects.push_back({std::make_shared<MemoryProject>(), {}, "", {}});
+    loaded.projects.push_back({std::make_shared<MemoryProject>(), {}, "", {}, {}});
     LoadedProject& project = loaded.projects.back();
     std::set<fs::path> seen;
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -170,15 +187,19 @@ ProjectPlan PlanProjects(const fs::path& file, int codePage) {
 
 Loaded LoadProjects(const fs::path& file, int codePage, const LoadProgress& progress) {
     ProjectPlan plan = PlanProjects(file, codePage);
-    Loaded loaded{{}, std::move(plan.problems), plan.ignored};
+    Loaded loaded{{}, std::move(plan.problems)};
     std::size_t total = 0;
     for (const auto& project : plan.projects) {
         total += project.modules.size();
     }
     std::size_t done = 0;
-    for (const auto& planned : plan.projects) {
-        auto& project = loaded.projects.emplace_back(LoadedProject{
-            std::make_shared<MemoryProject>(planned.name), planned.file, planned.label, {}});
+    for (auto& planned : plan.projects) {
+        auto& project = loaded.projects.emplace_back(
+            LoadedProject{std::make_shared<MemoryProject>(planned.name),
+                          planned.file,
+                          planned.label,
+                          {},
+                          std::move(planned.ignored)});
         for (const auto& module : planned.modules) {
             if (progress) {
                 progress(done++, total);

@@ -29,11 +29,18 @@ struct LoadedModule {
     std::string original;  // the file's bytes when loaded or last saved
 };
 
+// A module that the .brindleignore beside its project file leaves out: not loaded.
+struct IgnoredModule {
+    std::filesystem::path file;  // absolute
+    std::string pattern;         // the pattern that leaves it out
+};
+
 struct LoadedProject {
     std::shared_ptr<MemoryProject> project;
     std::filesystem::path file;         // the project file; empty for modules named one by one
     std::string label;                  // the project file as the user sees it, in UTF-8
     std::vector<LoadedModule> modules;  // in the project's order
+    std::vector<IgnoredModule> ignored;
 };
 
 // A component or project that could not be loaded; the others are loaded all the same.
@@ -45,7 +52,9 @@ struct LoadProblem {
 struct Loaded {
     std::vector<LoadedProject> projects;
     std::vector<LoadProblem> problems;
-    int ignored = 0;  // modules that a project's .brindleignore leaves out
+
+    // How many modules the projects' .brindleignore files left out.
+    int Ignored() const;
 };
 
 // Told before each module file is read, and once more when all are: `done` of `total`.
@@ -69,19 +78,22 @@ struct PlannedProject {
     std::filesystem::path file;          // the project file
     std::string label;                   // the project file as the user sees it, in UTF-8
     std::vector<PlannedModule> modules;  // in the project's order
+    std::vector<IgnoredModule> ignored;
 };
 
 struct ProjectPlan {
     std::vector<PlannedProject> projects;
     std::vector<LoadProblem> problems;  // of components and projects that were not found
-    int ignored = 0;                    // as Loaded's
+
+    // As Loaded's.
+    int Ignored() const;
 };
 
 // A project file, or each project of a group file, and the module files each would load: the
 // project and group files are read, the module files are not. A missing or unreadable project
 // or group file raises LoadError; a component or a group's project that cannot be found is a
 // LoadProblem. A module file named by several projects of a group goes to the first. A module
-// that the .brindleignore beside its project file names is left out, only counted.
+// that the .brindleignore beside its project file names is left out, only listed.
 ProjectPlan PlanProjects(const std::filesystem::path& file, int codePage);
 
 // The planned projects, each module loaded; raises as PlanProjects, and a module that cannot
