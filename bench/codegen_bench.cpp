@@ -9,8 +9,10 @@
 #include <string>
 
 #include "../tests/codegen_support.h"
+#include "analysis/SelectedProcs.h"
 #include "codegen/ModuleCommands.h"
 #include "host/ide/MemoryProject.h"
+#include "templates/Expansion.h"
 
 namespace brindle {
 namespace {
@@ -89,6 +91,30 @@ void BM_AddModuleHeaderHeadersAndErrHandlers(benchmark::State& state) {
         state, [](CodeModule&) {}, [&](CodeModule& module) { AddEverything(fields, module); });
 }
 BENCHMARK(BM_AddModuleHeaderHeadersAndErrHandlers)->Apply(Sizes);
+
+// The list of procedures a whole-module selection touches, as AddHeaders and AddErrHandlers
+// build it: one question per procedure, not one per line.
+void BM_GetSelectedProcs(benchmark::State& state) {
+    RunOnFreshModules(state, SelectWholeModule, [](CodeModule& module) {
+        benchmark::DoNotOptimize(GetSelectedProcs(module));
+    });
+}
+BENCHMARK(BM_GetSelectedProcs)->Apply(Sizes);
+
+// A procedure header for every procedure, expanded but not inserted: keywords, the declaration
+// read with its continuations, the text in the module's code page.
+void BM_BuildCode(benchmark::State& state) {
+    const auto fields = test::CodegenFields(test::Markers::On);
+    RunOnFreshModules(state, SelectWholeModule, [&](CodeModule& module) {
+        for (const auto& proc : GetSelectedProcs(module)) {
+            const auto line = module.ProcBodyLine(proc.gsProcName, proc.geProcKind);
+            const auto member = module.Members().Item(proc.gsProcName);
+            benchmark::DoNotOptimize(
+                BuildCode(fields, fields.msProcHdrTmplt, module, member.get(), line));
+        }
+    });
+}
+BENCHMARK(BM_BuildCode)->Apply(Sizes);
 
 // Times `removal` over a whole module that holds everything the additions put in.
 void RunRemoval(benchmark::State& state,

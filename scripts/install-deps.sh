@@ -3,7 +3,8 @@
 # packages named as arguments. Does nothing when everything is there already.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev libdtl-dev nlohmann-json3-dev clang-format)
+          libbenchmark-dev libcli11-dev libdtl-dev nlohmann-json3-dev clang-format
+          libqscintilla2-qt6-dev)
 packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do

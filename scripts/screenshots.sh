@@ -1,24 +1,30 @@
 #!/usr/bin/env bash
-# Shows each of the add-in's Qt windows on a virtual screen with a window manager and takes a
-# screenshot of the whole screen, to look at as a user would:
-#   scripts/screenshots.sh [DIR]      PNG files into DIR (default build/screenshots)
+# Shows each of the add-in's Qt windows, then the workbench in its scenes (on a copy of the
+# example project), on a virtual screen with a window manager, and takes a screenshot of the
+# whole screen each time, to look at as a user would:
+#   scripts/screenshots.sh [DIR [PROJECT MODULE]]
+# PNG files go into DIR (default build/screenshots); PROJECT, a large project of your own, is
+# also shown with its MODULE's code window, copied first so that nothing of it changes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out="${1:-build/screenshots}"
+out="$(realpath -m "${1:-build/screenshots}")"
 scripts/install-deps.sh xvfb imagemagick openbox fonts-dejavu-core
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target window_gallery
+cmake --build build --target window_gallery workbench_gallery
 mkdir -p "$out"
 
 # Xvfb picks a free display and writes its number into the file.
 displayfile="$(mktemp)"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
+work="$(mktemp -d)"
+cp -r examples "$work/example"
+export BRINDLE_SETTINGS="$work/settings.ini" BRINDLE_WORKBENCH_SETTINGS="$work/workbench.ini"
+Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
 xvfb=$!
 wm=""
 stop() {
     if [ -n "$wm" ]; then kill "$wm" 2>/dev/null || true; wait "$wm" 2>/dev/null || true; fi
     kill "$xvfb" 2>/dev/null || true
-    rm -f "$displayfile"
+    rm -rf "$displayfile" "$work"
 }
 trap stop EXIT
 for _ in $(seq 50); do [ -s "$displayfile" ] && break; sleep 0.1; done
@@ -35,3 +41,36 @@ for window in options templates status splash question; do
     wait "$app" || true
     echo "$out/$window.png"
 done
+
+gallery="$PWD/build/tests/qt/workbench_gallery"
+shoot() {  # NAME SCENE PROJECT [MODULE [LINE]]
+    local name="$1"
+    shift
+    (cd "$(dirname "$2")" && "$gallery" "$1" "$(basename "$2")" "$out/$name.png" "${@:3}") \
+        || echo "workbench_gallery $1 failed" >&2
+    echo "$out/$name.png"
+}
+example="$work/example/Inventory.vbp"
+# The example kept in shape by a team: its settings, a module left out, a module and
+# procedures that Brindle leaves alone.
+cp -r examples "$work/team"
+printf '[Options]\r\nExcluded Procedures=*_Click, Form_*\r\n' >"$work/team/brindle.ini"
+printf '# legacy\nControls/*\n' >"$work/team/.brindleignore"
+sed -i "0,/^Option Explicit/s//Option Explicit\r\n' brindle: skip/" "$work/team/CStockItem.cls"
+shoot workbench-main main "$example" modMain 30
+shoot workbench-menu menu "$example" modMain 50
+shoot workbench-tools tools "$example" modMain 30
+shoot workbench-options options "$example" modMain 30
+shoot workbench-status status "$example" modMain 30
+shoot workbench-designer designer "$example" frmMain
+shoot workbench-addins addins "$example" modMain 30
+shoot workbench-splash splash "$example" modMain 30
+shoot workbench-skipped skipped "$work/team/Inventory.vbp" modMain 30
+shoot workbench-project-menu projectmenu "$example" modMain 30
+if [ $# -ge 3 ]; then
+    cp -r "$(dirname "$2")" "$work/large"
+    large="$work/large/$(basename "$2")"
+    shoot large-opening opening "$large"
+    shoot large-main main "$large" "$3" 15000
+    shoot large-status status "$large" "$3"
+fi

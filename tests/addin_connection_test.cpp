@@ -126,13 +126,21 @@ TEST_F(Connection, ModeTwoLoadsOptionsAndTemplatesButMakesNoButtonsAndStillSaves
 }
 
 // A host that opens a project with team settings: what the add-in holds is saved through the
-// store as it was, then read from the store as it is now.
+// store as it was, then read from the store as it is now. Before it connects it holds only
+// defaults, which must not overwrite the user's options.
 TEST_F(Connection, ReloadingTheOptionsSavesThemFirstAndReadsTheChangedStore) {
+    SetOption("Author", "Ann Author");
     MemoryVBE vbe;
     Brindle addin(settings, templates, windows, &sink);
+    addin.ReloadOptions([&] { SetOption("Add Code Markers", "False"); });
+    EXPECT_EQ(StoredOption("Author"), "Ann Author");
+    EXPECT_EQ(addin.Fields().msAuthor, "Ann Author");
+    EXPECT_EQ(addin.Fields().msModHdrTmplt, "' %ModuleName%\n");
+
     vbe.Connect(addin, ext_cm_External);
     addin.ReloadOptions([&] {
-        EXPECT_EQ(StoredOption("Author"), "(none)") << "nothing changed, nothing written";
+        EXPECT_EQ(StoredOption("Author"), "Ann Author") << "nothing changed, nothing written";
+        EXPECT_EQ(StoredOption("Add Code Markers"), "False");
         SetOption("Skip Existing", "True");
         SetOption("Module Header Filename", "");
     });

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "host/files/ModuleFile.h"
 #include "host/ide/MemoryProject.h"
+#include "host/ide/UndoHistory.h"
 #include "host/model/VbError.h"
 
 namespace brindle::host {
@@ -183,6 +185,9 @@ TEST_F(CodeModuleTest, FindFromTheStartToTheModulesEnd) {
         {"mCount", 1, 1, false, true, {2, 9, 2, 15}},
         {"count", 1, 1, true, false, {9, 21, 9, 26}},
         {"End", 16, 1, false, false, {}},
+        // A first byte that is no letter: the second " = m" is the match, in any case.
+        {" = MCOUNT", 6, 12, false, false, {10, 10, 10, 19}},
+        {"(byval", 9, 25, false, false, {13, 26, 13, 32}},
     };
     for (const auto& c : cases) {
         Selection s{c.line, c.column, 1, 1};
@@ -217,7 +222,7 @@ TEST(CodeModuleCodePages, FindAndFromUnicode) {
 }
 
 // After any edit the index answers as a fresh scan of the same text does, whether it followed
-// the edit or was rebuilt.
+// the edit, still owes it to the procedures below, or was rebuilt.
 TEST(CodeModuleIndex, EditsAnswerAsAFreshScan) {
     std::string code = "Option Explicit\r\nPrivate mValue As Long\r\n";
     for (int i = 0; i < 12; ++i) {
@@ -260,21 +265,82 @@ TEST(CodeModuleIndex, EditsAnswerAsAFreshScan) {
     };
     MemoryProject project;
     auto& module = *project.AddComponent("M", vbext_ct_StdModule, code).Code();
+    UndoHistory history(module, 1000);
     std::mt19937 random(7);
     auto pick = [&](auto n) {
         return std::uniform_int_distribution<decltype(n)>(0, n - 1)(random);
     };
+    const std::string original = VisibleText(module);
     for (int step = 0; step < 400; ++step) {
         std::int32_t line = pick(module.CountOfLines()) + 1;
-        if (pick(3) == 0 && module.CountOfLines() > 20) {
+        history.CloseStep();
+        if (pick(4) == 0 && module.CountOfLines() > 20) {
             module.DeleteLines(line, std::min(pick(3) + 1, module.CountOfLines() - line + 1));
+        } else if (pick(3) == 0) {
+            module.ReplaceLine(line, SplitLines(pieces[pick(pieces.size())] + "\n").front().text);
         } else {
             module.InsertLines(line, pieces[pick(pieces.size())]);
         }
         MemoryProject fresh;
         auto& expected = *fresh.AddComponent("M", vbext_ct_StdModule, VisibleText(module)).Code();
-        ASSERT_EQ(describe(module), describe(expected)) << "after step " << step;
+        // Questions that leave the moves the index owes in place, so that edits pile up on
+        // them: a procedure's first line and the line above it. Now and then the whole index.
+        const auto procedures = expected.Procedures();
+        const std::int32_t start =
+            procedures.empty() ? 1 : procedures[pick(procedures.size())].procedure.startLine;
+        for (const std::int32_t probe : {std::max(start - 1, 1), start}) {
+            vbext_ProcKind kind = vbext_pk_Get;
+            vbext_ProcKind expectedKind = vbext_pk_Get;
+            ASSERT_EQ(module.ProcOfLine(probe, kind), expected.ProcOfLine(probe, expectedKind))
+                << "line " << probe << " after step " << step;
+            ASSERT_EQ(kind, expectedKind);
+        }
+        if (step % 8 == 7) {
+            ASSERT_EQ(describe(module), describe(expected)) << "after step " << step;
+        }
     }
+    const std::string edited = VisibleText(module);
+    while (history.CanUndo()) {
+        history.Undo();
+    }
+    EXPECT_EQ(VisibleText(module), original);
+    while (history.CanRedo()) {
+        history.Redo();
+    }
+    EXPECT_EQ(VisibleText(module), edited);
+}
+
+// Undo puts back every byte of a command's step: the lines, their breaks and the member
+// attribute lines that a deletion dropped or moved. Edits outside a step run together until
+// the step is closed.
+TEST(CodeModuleUndo, StepsComeBackByteForByte) {
+    const std::string file =
+        "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\n"
+        "Attribute VB_Name = \"C\"\r\n"
+        "' note\r\nAttribute mNote.VB_VarHelpID = -1\r\n"
+        "Public Property Get Item() As Long\r\nAttribute Item.VB_UserMemId = 0\r\n"
+        "End Property\n\r\n";
+    auto component = ParseModule(file, "C.cls", 1252);
+    auto& module = *component->Code();
+    UndoHistory history(module);
+    history.BeginStep("Remove Code");
+    module.DeleteLines(1, 1);  // its attribute line moves to the line below
+    module.DeleteLines(1, 1);  // the declaration goes with its attribute
+    module.InsertLines(1, "' [Brindle Begin]");
+    history.EndStep();
+    module.ReplaceLine(2, "End Sub");
+    module.ReplaceLine(2, "End Function");
+    EXPECT_EQ(history.UndoName(), "Typing");
+    EXPECT_EQ(history.Undo(), 2);
+    EXPECT_EQ(history.UndoName(), "Remove Code");
+    EXPECT_EQ(history.Undo(), 1);
+    EXPECT_EQ(component->Serialize(), file);
+    EXPECT_FALSE(history.CanUndo());
+    history.Redo();
+    EXPECT_EQ(VisibleText(module), "' [Brindle Begin]\r\nEnd Property\r\n\r\n");
+    history.Redo();
+    EXPECT_EQ(module.Lines(2, 1), "End Function");
+    EXPECT_THROW(module.ReplaceLine(1, "a\r\nb"), VbError);
 }
 
 }  // namespace

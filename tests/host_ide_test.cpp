@@ -164,6 +164,15 @@ TEST(IdeAddins, DisconnectedWhileConnectingAndUnlisted) {
     EXPECT_TRUE(unlisted.IsConnected(addin));
     unlisted.Shutdown();
     EXPECT_EQ(addin.calls, (std::vector<std::string>{"connect 3 unlisted", "disconnect 0"}));
+
+    // While the environment starts, start-up add-ins hear that it is complete only at its end.
+    MemoryVBE starting({.startingUp = true});
+    NotingAddin early;
+    starting.Connect(early, ext_cm_Startup);
+    EXPECT_EQ(early.calls, (std::vector<std::string>{"connect 1 listed"}));
+    starting.CompleteStartup();
+    starting.CompleteStartup();
+    EXPECT_EQ(early.calls, (std::vector<std::string>{"connect 1 listed", "startup complete"}));
 }
 
 TEST(IdeWindows, ClosingAWindowTakesItOutOfTheListAndLeavesNoPaneActive) {
@@ -177,7 +186,8 @@ TEST(IdeWindows, ClosingAWindowTakesItOutOfTheListAndLeavesNoPaneActive) {
     EXPECT_EQ(vbe.ActiveVBProject(), project.get());
     EXPECT_EQ(vbe.ActiveCodePane(), nullptr);
 
-    auto moduleWindow = vbe.OpenCodeWindow(module.CodeModule().CodePane());
+    int viewsClosed = 0;
+    auto moduleWindow = vbe.OpenCodeWindow(module.CodeModule().CodePane(), [&] { ++viewsClosed; });
     vbe.OpenDesigner("Form1 (Form)");
     auto formWindow = vbe.OpenCodeWindow(form.CodeModule().CodePane());
     EXPECT_EQ(vbe.OpenCodeWindow(form.CodeModule().CodePane()), formWindow);
@@ -188,6 +198,8 @@ TEST(IdeWindows, ClosingAWindowTakesItOutOfTheListAndLeavesNoPaneActive) {
     EXPECT_EQ(formWindow->Type(), vbext_wt_CodeWindow);
 
     moduleWindow->Close();
+    moduleWindow->Close();
+    EXPECT_EQ(viewsClosed, 1);
     EXPECT_EQ(vbe.ActiveCodePane(), &form.CodeModule().CodePane());
     formWindow->Close();
     formWindow->Close();
@@ -201,6 +213,18 @@ TEST(IdeWindows, ClosingAWindowTakesItOutOfTheListAndLeavesNoPaneActive) {
     EXPECT_EQ(vbe.ActiveVBProject(), project.get());
     vbe.SetActiveVBProject(other.get());
     EXPECT_EQ(vbe.ActiveVBProject(), other.get());
+    vbe.RemoveProject(*other);
+    EXPECT_EQ(vbe.ActiveVBProject(), project.get());
+    vbe.RemoveProject(*project);
+    EXPECT_EQ(vbe.ActiveVBProject(), nullptr);
+
+    // A front end's own bars and windows.
+    MemoryVBE own({.bars = {{"Code Window", {"Cut", "Select All"}}},
+                   .toolWindows = {{vbext_wt_ProjectWindow, "Project"}}});
+    EXPECT_EQ(Captions(own.CommandBars().Item("Code Window")->Controls()),
+              (std::vector<std::string>{"Cut", "Select All"}));
+    EXPECT_EQ(own.CommandBars().Item("Tools"), nullptr);
+    EXPECT_EQ(Captions(own.Windows()), (std::vector<std::string>{"Project"}));
 }
 
 }  // namespace

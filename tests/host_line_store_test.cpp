@@ -56,6 +56,10 @@ TEST(LineStore, EditsAcrossBlocksKeepOrderAndIndexes) {
         if (!model.empty()) {
             std::size_t probe = pick(model.size() - 1);
             ASSERT_EQ(store[probe].text, model[probe]) << "step " << step;
+            auto walk = store.At(probe);
+            for (std::size_t i = probe; i < std::min(model.size(), probe + 300); ++i, ++walk) {
+                ASSERT_EQ(walk->text, model[i]) << "step " << step << ", from " << probe;
+            }
         }
     }
     EXPECT_EQ(Texts(store), model);

@@ -1,4 +1,5 @@
-// Project and group files: what they name, and where those files are on disk.
+// Project and group files: what they name, where those files are on disk, and the plan of a
+// project's modules that every front end loads or streams.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 
 #include "host/files/FileSystem.h"
 #include "host/files/ProjectFile.h"
+#include "host/files/ProjectLoader.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;
@@ -127,6 +129,50 @@ TEST(ProjectPaths, ResolveFromTheProjectsFolder) {
                                  "..\\Shared\\Gone\\x.bas", 1252)
                   .find("no such file"),
               std::string::npos);
+}
+
+// The plan reads the project and group files only: a module that two projects of a group name
+// goes to the first, one that .brindleignore names is only counted and one not found is a
+// problem. Loading the plan reads the modules: one that is no VB6 module is a problem too.
+TEST(ProjectPlan, PlannedOnceThenLoaded) {
+    TempDir temp;
+    const fs::path root = temp.path();
+    const std::string module = "Attribute VB_Name = \"Shared\"\r\nSub Main()\r\nEnd Sub\r\n";
+    WriteBytes(root / "Shared.bas", module);
+    WriteBytes(root / "A" / "Old.bas", module);
+    WriteBytes(root / "A" / "Binary.bas", std::string("MZ\0\0", 4));
+    WriteBytes(root / "A" / ".brindleignore", "Old.bas\n");
+    WriteBytes(root / "A" / "A.vbp",
+               "Type=Exe\r\nModule=Shared; ..\\Shared.bas\r\nModule=Old; Old.bas\r\n"
+               "Module=Binary; Binary.bas\r\nModule=Gone; Gone.bas\r\nName=\"Alpha\"\r\n");
+    WriteBytes(root / "B" / "B.vbp", "Type=Exe\r\nModule=Shared; ..\\Shared.bas\r\n");
+    WriteBytes(root / "All.vbg", "VBGROUP 5.0\r\nStartupProject=A\\A.vbp\r\nProject=B\\B.vbp\r\n");
+
+    const auto plan = PlanProjects(root / "All.vbg", 1252);
+    ASSERT_EQ(plan.projects.size(), 2U);
+    EXPECT_EQ(plan.projects[0].name, "Alpha");
+    EXPECT_EQ(plan.projects[1].name, "B");
+    std::vector<fs::path> planned;
+    for (const auto& entry : plan.projects[0].modules) {
+        planned.push_back(entry.path.filename());
+    }
+    EXPECT_EQ(planned, (std::vector<fs::path>{"Shared.bas", "Binary.bas"}));
+    EXPECT_TRUE(plan.projects[1].modules.empty());
+    ASSERT_EQ(plan.projects[0].ignored.size(), 1U);
+    EXPECT_EQ(plan.projects[0].ignored[0].pattern, "Old.bas");
+    ASSERT_EQ(plan.problems.size(), 1U);
+    EXPECT_NE(plan.problems[0].subject.find("A.vbp: line 5"), std::string::npos);
+
+    std::vector<std::size_t> told;
+    const auto loaded = LoadProjects(root / "All.vbg", 1252,
+                                     [&](std::size_t done, std::size_t) { told.push_back(done); });
+    EXPECT_EQ(told, (std::vector<std::size_t>{0, 1, 2}));
+    ASSERT_EQ(loaded.projects.size(), 2U);
+    ASSERT_EQ(loaded.projects[0].modules.size(), 1U);
+    EXPECT_EQ(loaded.projects[0].modules[0].original, module);
+    EXPECT_EQ(loaded.Ignored(), 1);
+    ASSERT_EQ(loaded.problems.size(), 2U);
+    EXPECT_NE(loaded.problems[1].text.find("binary content"), std::string::npos);
 }
 
 // Every project of the corpus parses, and every component it names is found, except the one

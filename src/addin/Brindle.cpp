@@ -157,6 +157,7 @@ void Brindle::OnConnection(VBE& VBInst, std::int32_t ConnectMode, AddIn* /*AddIn
                            CustomArgs& /*custom*/) {
     const bool connected = IgnoreStep(sink_, [&] {
         mVBE = &VBInst;
+        connected_ = true;
         LoadOptions(settings_, *this);
         IgnoreStep(sink_, [&] {
             LoadTemplates(templateFiles_, msModHdrFname, msProcHdrFname, msErrHdrFname,
@@ -233,6 +234,7 @@ std::shared_ptr<CommandBarControl> Brindle::AddToCommandBar(std::string_view cap
 
 void Brindle::OnDisconnection(std::int32_t /*RemoveMode*/, CustomArgs& /*custom*/) {
     RemoveCommandBarControls();
+    connected_ = false;
 }
 
 void Brindle::RemoveCommandBarControls() {
@@ -570,7 +572,11 @@ void Brindle::RemoveFromComponent(VBComponent& component, const ProjectCommand& 
 // ---- Options ----
 
 void Brindle::ReloadOptions(const std::function<void()>& changeSettings) {
-    IgnoreStep(sink_, [&] { SaveOptions(settings_, *this); });
+    // Unconnected, the fields hold the defaults or what the disconnection saved: nothing of
+    // the user's to save, and defaults must not overwrite the user's options.
+    if (connected_) {
+        IgnoreStep(sink_, [&] { SaveOptions(settings_, *this); });
+    }
     if (changeSettings) {
         IgnoreStep(sink_, changeSettings);
     }

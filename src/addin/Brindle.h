@@ -56,8 +56,8 @@ public:
     // button (refresh, check) with them.
     const AddinFields& Fields() const { return *this; }
     // For a host whose settings store answers otherwise from now on (it opened a project with
-    // team settings): saves the options through the store as it answers now, lets
-    // `changeSettings` change it, then loads the options and templates again.
+    // team settings): while connected, saves the options through the store as it answers now;
+    // then lets `changeSettings` change it, and loads the options and templates again.
     void ReloadOptions(const std::function<void()>& changeSettings);
 
 private:
@@ -103,6 +103,7 @@ private:
     AddinWindows& windows_;
     Diagnostics* sink_;
     bool commandRunning_ = false;
+    bool connected_ = false;
 
     VBE* mVBE = nullptr;
     std::unique_ptr<frmMsg> mfrmMsg;

@@ -55,12 +55,19 @@ ProcList GetSelectedProcs(CodeModule& module) {
     ProcList procs;
     // The line past the last one, where a selection may end, belongs to no procedure.
     endLine = std::min(endLine, pane.CodeModule().CountOfLines());
+    CodeModule& code = pane.CodeModule();
     for (std::int32_t line = startLine; line <= endLine; ++line) {
         ProcInfo info;
-        info.gsProcName = pane.CodeModule().ProcOfLine(line, info.geProcKind);
-        if (!info.gsProcName.empty()) {
-            procs.TryAdd(std::move(info));  // a procedure met before keeps its place
+        info.gsProcName = code.ProcOfLine(line, info.geProcKind);
+        if (info.gsProcName.empty()) {
+            continue;
         }
+        // The rest of the procedure's span holds nothing else. A second definition of the name
+        // (under #If) is not the span the host gives for it, and is walked line by line.
+        const auto spanEnd = code.ProcStartLine(info.gsProcName, info.geProcKind) +
+                             code.ProcCountLines(info.gsProcName, info.geProcKind) - 1;
+        procs.TryAdd(std::move(info));  // a procedure met before keeps its place
+        line = std::max(line, spanEnd);
     }
     return procs;
 }

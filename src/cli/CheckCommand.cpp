@@ -3,8 +3,10 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <optional>
 
 #include "cli/Inputs.h"
+#include "cli/ModuleStream.h"
 #include "cli/RunLog.h"
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
@@ -75,16 +77,60 @@ void PrintJson(const std::vector<Reported>& findings, int modules, int ignored, 
     out << document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
 
+// What the modules give, in order; a project's modules are streamed past the checks.
+class ModuleChecks {
+public:
+    ModuleChecks(const Request& request, Session& session, RunLog& log)
+        : request_(request), session_(session), log_(log) {}
+
+    void Check(const std::string& label, host::MemoryComponent& component) {
+        ++modules_;
+        log_.SetCurrent(label);
+        std::vector<Finding> found;
+        if (!IgnoreStep(&log_, [&] {
+                found = CheckModule(session_.Fields(), component.CodeModule(), RulesOf(request_));
+            })) {
+            return;
+        }
+        const host::FileLines lines(component);
+        for (auto& finding : found) {
+            findings_.push_back({label, lines.FileLineOf(finding.line), std::move(finding.rule),
+                                 std::move(finding.text)});
+        }
+    }
+
+    std::vector<Reported>& Findings() { return findings_; }
+    int Modules() const { return modules_; }
+
+private:
+    const Request& request_;
+    Session& session_;
+    RunLog& log_;
+    std::vector<Reported> findings_;
+    int modules_ = 0;
+};
+
 }  // namespace
 
 int RunCheck(const Request& request, const Streams& io) {
     const int codePage = CodePageOf(request);
     CheckCodePage(codePage);
     RunLog log(io.err, request.quiet ? Progress::Quiet : Progress::Shown, codePage);
-    auto inputs = OnProject(request) ? LoadProjects(request.files.front(), codePage)
-                                     : LoadModules(request.files, codePage);
-    for (const auto& problem : inputs.problems) {
+    const bool onProject = OnProject(request);
+    Inputs inputs;
+    ProjectInputs projects;
+    if (onProject) {
+        projects = SurveyProjects(request.files.front(), codePage);
+    } else {
+        inputs = LoadModules(request.files, codePage);
+    }
+    for (const auto& problem : onProject ? projects.problems : inputs.problems) {
         log.Problem(problem.subject, problem.text);
+    }
+    ModuleFinisher finisher(ModuleFinisher::Work::Release, io.out);
+    std::optional<ModuleStream> stream;
+    if (onProject) {
+        stream.emplace(projects.Modules(), codePage, true, finisher);
     }
     SessionSetup setup;
     setup.codePage = codePage;
@@ -93,36 +139,34 @@ int RunCheck(const Request& request, const Streams& io) {
     Session session(log, setup);
     session.Connect();
 
-    std::vector<Reported> findings;
-    CheckTemplates(session, request, codePage, log, findings);
-    int modules = 0;
-    for (auto& project : inputs.projects) {
-        for (auto& module : project.modules) {
-            ++modules;
-            log.SetCurrent(module.label);
-            std::vector<Finding> found;
-            if (!IgnoreStep(&log, [&] {
-                    found = CheckModule(session.Fields(), module.component->CodeModule(),
-                                        RulesOf(request));
-                })) {
-                continue;
-            }
-            const host::FileLines lines(*module.component);
-            for (auto& finding : found) {
-                findings.push_back({module.label, lines.FileLineOf(finding.line),
-                                    std::move(finding.rule), std::move(finding.text)});
-            }
+    ModuleChecks checks(request, session, log);
+    CheckTemplates(session, request, codePage, log, checks.Findings());
+    if (stream) {
+        stream->ForEach(
+            [&](std::size_t, const ModuleEntry& entry, host::MemoryComponent& component) {
+                checks.Check(entry.label, component);
+            });
+    } else {
+        for (auto& module : inputs.projects.front().modules) {
+            checks.Check(module.label, *module.component);
+        }
+    }
+    for (const auto& outcome : finisher.Outcomes()) {
+        if (!outcome.problem.empty()) {
+            log.Problem(outcome.subject, outcome.problem);
         }
     }
     session.Disconnect();
 
+    const auto& findings = checks.Findings();
+    const int modules = checks.Modules();
     if (request.json) {
-        PrintJson(findings, modules, inputs.ignored, io.out);
+        PrintJson(findings, modules, projects.ignored, io.out);
     } else {
         PrintText(findings, io.out);
     }
     io.out << std::flush;
-    NoteIgnored(inputs.ignored, log);
+    NoteIgnored(projects.ignored, log);
     const auto count = std::to_string(findings.size());
     log.Note((findings.empty() ? std::string("no findings")
                                : count + " finding" + (findings.size() == 1 ? "" : "s")) +

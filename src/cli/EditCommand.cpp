@@ -3,17 +3,16 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "addin/Buttons.h"
 #include "cli/Inputs.h"
+#include "cli/ModuleStream.h"
 #include "cli/RunLog.h"
 #include "cli/Selection.h"
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
-#include "cli/UnifiedDiff.h"
 #include "codegen/Refresh.h"
-#include "host/files/ModuleFile.h"
-#include "host/files/ProjectFile.h"
 #include "host/model/SettingsKeys.h"
 #include "host/vb6/CodePage.h"
 
@@ -73,6 +72,16 @@ Selector SelectProcedure(std::string name, vbext_ProcKind kind) {
     };
 }
 
+template <class Module>
+std::vector<std::string> LabelsOf(const std::vector<Module>& modules) {
+    std::vector<std::string> labels;
+    labels.reserve(modules.size());
+    for (const auto& module : modules) {
+        labels.push_back(module.label);
+    }
+    return labels;
+}
+
 struct PlannedClick {
     LoadedModule* module;
     Selector select;
@@ -90,27 +99,44 @@ public:
 
     int Execute() {
         CheckCodePage(codePage_);
-        inputs_ = OnProject(request_) ? LoadProjects(request_.files.front(), codePage_)
-                                      : LoadModules(request_.files, codePage_);
+        const bool onProject = OnProject(request_);
+        if (onProject) {
+            projects_ = SurveyProjects(request_.files.front(), codePage_);
+        } else {
+            inputs_ = LoadModules(request_.files, codePage_);
+        }
         const auto clicks = PlanClicks();  // before anything changes: a bad selection is exit 2
         CheckConfirmation();               // after them: a missing file is told first
-        for (const auto& problem : inputs_.problems) {
+        for (const auto& problem : onProject ? projects_.problems : inputs_.problems) {
             log_.Problem(problem.subject, problem.text);
         }
-        NoteIgnored(inputs_.ignored, log_);
+        NoteIgnored(projects_.ignored, log_);
+        ModuleFinisher finisher(
+            request_.diff ? ModuleFinisher::Work::Diff : ModuleFinisher::Work::Write, io_.out);
+        std::optional<ModuleStream> stream;
+        if (onProject) {
+            stream.emplace(projects_.Modules(), codePage_, IndexesAhead(), finisher);
+        }
         Session session(log_, SessionSetupFor());
-        for (const auto& project : inputs_.projects) {
-            session.Ide().AddProject(project.project);
+        if (onProject) {
+            AddStreamedProjects(session, *stream);
+        } else {
+            for (const auto& project : inputs_.projects) {
+                session.Ide().AddProject(project.project);
+            }
         }
         session.Connect();
         if (request_.command == Command::Refresh) {
-            Refresh(session);
-        } else if (IsProjectCommand(request_.command)) {
-            RunOnProjects(session);
+            Refresh(session, stream ? &*stream : nullptr);
+        } else if (onProject) {
+            RunOnProjects(session, *stream);
         } else {
             RunOnModules(session, clicks);
         }
-        const bool written = Finish() > 0 && !request_.diff;
+        if (!onProject) {
+            HandOver(finisher);
+        }
+        const bool written = Finish(finisher) > 0 && !request_.diff;
         session.Disconnect(written ? "the options were not saved; the modules themselves were "
                                      "written"
                                    : "the options were not saved");
@@ -247,48 +273,65 @@ private:
         }
     }
 
-    void RunOnProjects(Session& session) {
-        std::vector<std::string> labels;
-        for (const auto& project : inputs_.projects) {
-            for (const auto& module : project.modules) {
-                labels.push_back(module.label);
-            }
+    // Whether each module's procedures are worth finding while it is loaded, off the add-in's
+    // thread: the commands that look at every procedure.
+    bool IndexesAhead() const {
+        return request_.command == Command::AddAll || request_.command == Command::Refresh;
+    }
+
+    void AddStreamedProjects(Session& session, ModuleStream& stream) {
+        std::size_t first = 0;
+        for (const auto& project : projects_.projects) {
+            streamed_.push_back(std::make_shared<StreamedProject>(project.name, stream, first,
+                                                                  project.modules.size()));
+            session.Ide().AddProject(streamed_.back());
+            first += project.modules.size();
         }
-        log_.Expect(labels);
+    }
+
+    void RunOnProjects(Session& session, ModuleStream& stream) {
+        log_.Expect(LabelsOf(projects_.Modules()));
         std::size_t done = 0;
-        for (auto& project : inputs_.projects) {
+        for (std::size_t p = 0; p < projects_.projects.size(); ++p) {
+            const auto& project = projects_.projects[p];
             log_.Seek(done);
             log_.SetCurrent(project.label);
             done += project.modules.size();
-            session.Ide().SetActiveVBProject(project.project.get());
-            if (!request_.yes && !request_.diff && inputs_.projects.size() > 1) {
+            session.Ide().SetActiveVBProject(streamed_[p].get());
+            if (!request_.yes && !request_.diff && projects_.projects.size() > 1) {
                 io_.err << "Project " << project.label << ":\n";  // whose question follows
             }
-            if (!ClickAndCheck(session, buttons::kProjectWindowBar, project.label)) {
+            const bool goOn = ClickAndCheck(session, buttons::kProjectWindowBar, project.label);
+            stream.Pass(done);
+            if (!goOn) {
                 return;
             }
         }
     }
 
-    // Not a button of the add-in: the host runs the operation on each module itself.
-    void Refresh(Session& session) {
-        std::vector<LoadedModule*> modules;
-        std::vector<std::string> labels;
-        for (auto& project : inputs_.projects) {
-            for (auto& module : project.modules) {
-                modules.push_back(&module);
-                labels.push_back(module.label);
-            }
-        }
+    // Not a button of the add-in: the host runs the operation on each module itself, streamed
+    // for a project.
+    void Refresh(Session& session, ModuleStream* stream) {
         if (!session.Confirm(kRefreshPrompt, kRefreshTitle)) {
             log_.Note("not answered Yes; left as it was");
             return;
         }
-        log_.Expect(labels);
-        for (auto* module : modules) {
-            auto& code = module->component->CodeModule();
-            log_.Status("Refreshing Brindle code in " + module->component->Name());
-            IgnoreStep(&log_, [&] { RefreshModule(session.Fields(), code, &log_); });
+        const auto refresh = [&](std::size_t i, host::MemoryComponent& component) {
+            log_.Seek(i);
+            log_.Status("Refreshing Brindle code in " + component.Name());
+            IgnoreStep(&log_,
+                       [&] { RefreshModule(session.Fields(), component.CodeModule(), &log_); });
+        };
+        if (stream) {
+            log_.Expect(LabelsOf(projects_.Modules()));
+            stream->ForEach([&](std::size_t i, const ModuleEntry&,
+                                host::MemoryComponent& component) { refresh(i, component); });
+            return;
+        }
+        const auto& modules = inputs_.projects.front().modules;
+        log_.Expect(LabelsOf(modules));
+        for (std::size_t i = 0; i < modules.size(); ++i) {
+            refresh(i, *modules[i].component);
         }
     }
 
@@ -307,48 +350,27 @@ private:
         return false;
     }
 
-    // Writes or diffs the modules that changed; how many they are.
-    int Finish() {
+    // The modules named one by one go to the finisher once every click is done.
+    void HandOver(ModuleFinisher& finisher) {
+        for (auto& module : inputs_.projects.front().modules) {
+            finisher.Add(ModuleFinisher::Job{module.component, nullptr, std::move(module.original),
+                                             module.label, module.diffName,
+                                             module.component->FilePath()});
+        }
+    }
+
+    // Tells what became of the modules; how many changed.
+    int Finish(ModuleFinisher& finisher) {
         int changed = 0;
-        for (auto& project : inputs_.projects) {
-            for (auto& module : project.modules) {
-                const auto bytes = module.component->Serialize();
-                if (bytes == module.original) {
-                    continue;
-                }
-                if (request_.diff) {
-                    io_.out << UnifiedDiff(module.diffName, module.original, bytes);
-                    ++changed;
-                } else if (Save(module)) {
-                    ++changed;
-                }
+        for (const auto& outcome : finisher.Outcomes()) {
+            changed += outcome.changed ? 1 : 0;
+            if (!outcome.problem.empty()) {
+                log_.Problem(outcome.subject, outcome.problem);
             }
         }
         io_.out << std::flush;
         Summarize(changed);
         return changed;
-    }
-
-    // Writes the module unless its file changed since it was loaded or is read-only.
-    bool Save(LoadedModule& module) {
-        const auto& path = module.component->FilePath();
-        try {
-            if (host::ReadFileBytes(path) != module.original) {
-                log_.Problem(module.label, "changed on disk while Brindle worked; not written");
-                return false;
-            }
-            if ((fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none) {
-                log_.Problem(module.label, "the file is read-only; not written");
-                return false;
-            }
-            module.component->Save();
-            return true;
-        } catch (const host::ModuleFileError& e) {
-            log_.Problem(module.label, "not written: " + e.Detail());
-        } catch (const std::exception& e) {
-            log_.Problem(module.label, std::string("not written: ") + e.what());
-        }
-        return false;
     }
 
     void Summarize(int changed) {
@@ -366,7 +388,9 @@ private:
     const Streams& io_;
     int codePage_;
     RunLog log_;
-    Inputs inputs_;
+    Inputs inputs_;           // of the commands on modules
+    ProjectInputs projects_;  // of the commands on projects
+    std::vector<std::shared_ptr<StreamedProject>> streamed_;
 };
 
 }  // namespace

@@ -1,125 +1,18 @@
 #include "cli/Inputs.h"
 
-#include <set>
+#include <future>
 
+#include "cli/Background.h"
 #include "cli/RunLog.h"
-
 #include "host/files/FileSystem.h"
 #include "host/files/IgnoreFile.h"
 #include "host/files/ModuleFile.h"
-#include "host/files/ProjectFile.h"
 #include "host/files/TeamSettings.h"
 #include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;
 
 namespace brindle::cli {
-namespace {
-
-// Loads one module file. Raises ModuleFileError, or InputError for a file whose bytes the
-// host could not give back exactly (it is then left alone rather than rewritten).
-LoadedModule LoadModule(const fs::path& path, int codePage, host::MemoryProject& project) {
-    auto component = host::LoadModuleFile(path, codePage);
-    auto original = host::ReadFileBytes(path);
-    if (component->Serialize() != original) {
-        throw InputError(Label(path, codePage) +
-                         ": Brindle cannot keep this file's bytes exactly; it is left alone");
-    }
-    auto& added = project.Add(std::move(component));
-    return {&added, Label(path, codePage), DiffName(path), std::move(original)};
-}
-
-class ProjectLoader {
-public:
-    ProjectLoader(int codePage, Inputs& inputs) : codePage_(codePage), inputs_(inputs) {}
-
-    // Raises ProjectFileError when the file is no project file.
-    void Load(const fs::path& file) {
-        ignore_ = host::IgnoreFile::Beside(file);
-        const auto contents = host::ParseProjectFile(host::ReadFileBytes(file), codePage_);
-        const auto name = contents.name.empty() ? host::TextOf(file.stem()) : contents.name;
-        LoadedProject loaded{
-            std::make_shared<host::MemoryProject>(name), Label(file, codePage_), {}};
-        for (const auto& entry : contents.entries) {
-            LoadEntry(file, entry, loaded);
-        }
-        inputs_.projects.push_back(std::move(loaded));
-    }
-
-    void LoadGroup(const fs::path& file, std::string_view text) {
-        for (const auto& entry : host::ParseGroupFile(text)) {
-            const auto found = host::ResolveProjectPath(file.parent_path(), entry.path, codePage_);
-            const auto where = Label(file, codePage_) + ": line " + std::to_string(entry.line);
-            if (found.status != host::PathStatus::Found) {
-                Problem(where, host::DescribeResolution(found, entry.path, codePage_) +
-                                   "; the other projects are done");
-                continue;
-            }
-            try {
-                Load(found.path);
-            } catch (const host::ProjectFileError& e) {
-                Problem(Label(found.path, codePage_),
-                        std::string(e.what()) + "; the other projects are done");
-            }
-        }
-    }
-
-private:
-    void LoadEntry(const fs::path& file, const host::ProjectEntry& entry, LoadedProject& project) {
-        const auto where = project.label + ": line " + std::to_string(entry.line);
-        const auto found = host::ResolveProjectPath(file.parent_path(), entry.path, codePage_);
-        if (found.status != host::PathStatus::Found) {
-            Problem(where, host::DescribeResolution(found, entry.path, codePage_) +
-                               "; the other modules are done");
-            return;
-        }
-        if (ignore_ && ignore_->Why(found.path)) {
-            ++inputs_.ignored;
-            return;
-        }
-        if (!loaded_.insert(host::FileIdentity(found.path)).second) {
-            return;  // a module shared by projects of a group is done once, by the first
-        }
-        try {
-            project.modules.push_back(LoadModule(found.path, codePage_, *project.project));
-        } catch (const host::ModuleFileError& e) {
-            Problem(Label(found.path, codePage_),
-                    e.Detail() + "; left alone, the other modules are done");
-        } catch (const InputError& e) {
-            Problem(where, e.what());
-        }
-    }
-
-    void Problem(std::string subject, std::string text) {
-        inputs_.problems.push_back({std::move(subject), std::move(text)});
-    }
-
-    int codePage_;
-    Inputs& inputs_;
-    std::set<std::string> loaded_;
-    std::optional<host::IgnoreFile> ignore_;
-};
-
-void CheckExists(const fs::path& path, int codePage) {
-    std::error_code error;
-    if (!fs::exists(path, error)) {
-        throw InputError(Label(path, codePage) + ": no such file");
-    }
-    if (fs::is_directory(path, error)) {
-        throw InputError(Label(path, codePage) + ": is a folder");
-    }
-}
-
-std::string ReadInput(const fs::path& path, int codePage) {
-    CheckExists(path, codePage);
-    try {
-        return host::ReadFileBytes(path);
-    } catch (const host::ProjectFileError& e) {
-        throw InputError(Label(path, codePage) + ": " + e.what());
-    }
-}
-
-}  // namespace
 
 std::optional<fs::path> TeamSettingsFor(const std::vector<std::string>& files) {
     if (files.empty()) {
@@ -142,58 +35,59 @@ void CheckCodePage(int codePage) {
     }
 }
 
-std::string Label(const fs::path& path, int codePage) {
-    const auto absolute = fs::absolute(path).lexically_normal();
-    const auto relative = absolute.lexically_relative(fs::current_path());
-    const bool below = !relative.empty() && *relative.begin() != "..";
-    return host::ShownAsUtf8(host::TextOf(below ? relative : absolute), codePage);
-}
-
-std::string DiffName(const fs::path& path) {
-    const auto name = fs::absolute(path)
-                          .lexically_normal()
-                          .lexically_relative(fs::current_path())
-                          .generic_u8string();
-    return {name.begin(), name.end()};
-}
-
 Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
-    Inputs inputs;
-    LoadedProject loaded{std::make_shared<host::MemoryProject>(), "", {}};
-    std::set<std::string> seen;
-    for (const auto& name : files) {
-        const fs::path file = host::PathOf(name);
-        CheckExists(file, codePage);
-        if (!seen.insert(host::FileIdentity(file)).second) {
-            continue;
-        }
-        try {
-            loaded.modules.push_back(LoadModule(file, codePage, *loaded.project));
-        } catch (const host::ModuleFileError& e) {
-            throw InputError(Label(file, codePage) + ": " + e.Detail());
+    std::vector<fs::path> paths;
+    for (const auto& file : files) {
+        paths.push_back(host::PathOf(file));
+    }
+    try {
+        return host::LoadModules(paths, codePage);
+    } catch (const host::LoadError& e) {
+        throw InputError(e.what());
+    }
+}
+
+std::vector<ModuleEntry> ProjectInputs::Modules() const {
+    std::vector<ModuleEntry> modules;
+    for (const auto& project : projects) {
+        modules.insert(modules.end(), project.modules.begin(), project.modules.end());
+    }
+    return modules;
+}
+
+// Each planned module file is read and its header checked on the workers; those that pass
+// keep their place, the others are told of in the same order.
+ProjectInputs SurveyProjects(const std::string& file, int codePage) {
+    host::ProjectPlan plan;
+    try {
+        plan = host::PlanProjects(host::PathOf(file), codePage);
+    } catch (const host::LoadError& e) {
+        throw InputError(e.what());
+    }
+    Workers workers;
+    std::vector<std::vector<std::future<std::string>>> names(plan.projects.size());
+    for (std::size_t p = 0; p < plan.projects.size(); ++p) {
+        for (const auto& module : plan.projects[p].modules) {
+            names[p].push_back(Start(workers, [path = module.path] {
+                return host::CheckModule(host::ReadModuleFile(path), path);
+            }));
         }
     }
-    inputs.projects.push_back(std::move(loaded));
-    return inputs;
-}
-
-Inputs LoadProjects(const std::string& name, int codePage) {
-    const fs::path file = host::PathOf(name);
-    const auto text = ReadInput(file, codePage);
-    Inputs inputs;
-    ProjectLoader loader(codePage, inputs);
-    try {
-        if (host::IsGroupFileText(text)) {
-            loader.LoadGroup(file, text);
-        } else if (host::ModuleTypeOfExtension(file)) {
-            throw InputError(Label(file, codePage) +
-                             ": is a module; this command takes a project (.vbp) or group (.vbg) "
-                             "file");
-        } else {
-            loader.Load(file);
+    ProjectInputs inputs{{}, std::move(plan.problems), plan.Ignored()};
+    for (std::size_t p = 0; p < plan.projects.size(); ++p) {
+        auto& planned = plan.projects[p];
+        auto& project = inputs.projects.emplace_back(
+            ProjectEntries{std::move(planned.name), std::move(planned.label), {}});
+        for (std::size_t m = 0; m < planned.modules.size(); ++m) {
+            auto& module = planned.modules[m];
+            try {
+                auto name = names[p][m].get();
+                project.modules.push_back({std::move(module), std::move(name)});
+            } catch (const host::ModuleFileError& e) {
+                inputs.problems.push_back(
+                    {module.label, e.Detail() + "; left alone, the other modules are done"});
+            }
         }
-    } catch (const host::ProjectFileError& e) {
-        throw InputError(Label(file, codePage) + ": " + e.what());
     }
     return inputs;
 }

@@ -1,14 +1,16 @@
 #pragma once
-// Loading what a command names: module files, or a project or group file with its modules.
+// Loading what a command names: module files, or a project or group file with its modules, as
+// every front end loads them; here a file that cannot be loaded at all is a usage error. A
+// project command does not load its project: it surveys the modules, which are then streamed
+// (ModuleStream.h).
 
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "host/ide/MemoryProject.h"
+#include "host/files/ProjectLoader.h"
 
 namespace brindle::cli {
 
@@ -18,40 +20,42 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct LoadedModule {
-    host::MemoryComponent* component = nullptr;
-    std::string label;     // the file as the user sees it, in UTF-8, for messages
-    std::string diffName;  // the file relative to the current folder, for diffs
-    std::string original;  // the bytes as loaded
-};
-
-struct LoadedProject {
-    std::shared_ptr<host::MemoryProject> project;
-    std::string label;                  // the project file as the user sees it
-    std::vector<LoadedModule> modules;  // in the project's order
-};
-
-// A component or project that could not be loaded; the others are done all the same.
-struct LoadProblem {
-    std::string subject;
-    std::string text;
-};
-
-struct Inputs {
-    std::vector<LoadedProject> projects;
-    std::vector<LoadProblem> problems;
-    int ignored = 0;  // modules that a project's .brindleignore leaves out
-};
+using host::DiffName;
+using host::Label;
+using host::LoadedModule;
+using host::LoadedProject;
+using host::LoadProblem;
+using Inputs = host::Loaded;
 
 // The module files named on the command line, each once, in one project. A file that is
 // missing or is no VB6 module raises InputError.
 Inputs LoadModules(const std::vector<std::string>& files, int codePage);
 
-// A project file, or each project of a group file. A missing or unreadable project or group
-// file raises InputError; a component or a group's project that cannot be loaded is a
-// LoadProblem. A module file named by several projects of a group is loaded by the first. A
-// module that the .brindleignore beside its project file names is not loaded, only counted.
-Inputs LoadProjects(const std::string& file, int codePage);
+// A module file of a project, found and checked but not loaded.
+struct ModuleEntry : host::PlannedModule {
+    std::string name;  // Attribute VB_Name, in the module's code page
+};
+
+struct ProjectEntries {
+    std::string name;
+    std::string label;                 // the project file as the user sees it
+    std::vector<ModuleEntry> modules;  // in the project's order
+};
+
+struct ProjectInputs {
+    std::vector<ProjectEntries> projects;
+    std::vector<LoadProblem> problems;
+    int ignored = 0;  // modules that a project's .brindleignore leaves out
+
+    // Every project's modules, in order.
+    std::vector<ModuleEntry> Modules() const;
+};
+
+// The modules that the host's plan of a project or group file would load; the files are read
+// and their headers checked (on several threads), but nothing is kept. A missing or unreadable
+// project or group file raises InputError; a component or a group's project that cannot be
+// found, and a module file that is no VB6 module, is a LoadProblem.
+ProjectInputs SurveyProjects(const std::string& file, int codePage);
 
 // The team settings for the files a command names: the brindle.ini in the folder of the first
 // of them, or in the nearest folder above.
@@ -63,12 +67,5 @@ void NoteIgnored(int ignored, RunLog& log);
 
 // Raises InputError for a code page that Brindle cannot convert text to.
 void CheckCodePage(int codePage);
-
-// How a path is shown in messages: relative to the current folder when it lies below it, in
-// UTF-8 (a name in other bytes is taken to be in `codePage`).
-std::string Label(const std::filesystem::path& path, int codePage);
-
-// How a diff names a file: relative to the current folder, with "../" where needed.
-std::string DiffName(const std::filesystem::path& path);
 
 }  // namespace brindle::cli

@@ -11,8 +11,8 @@
 namespace brindle::cli {
 namespace {
 
-constexpr const char* kSection = "Command Line";
-constexpr const char* kKey = "Code Page";
+constexpr std::string_view kSection = host::kDefaultCodePageSection;
+constexpr std::string_view kKey = host::kDefaultCodePageKey;
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "host/files/FileSystem.h"
+#include "host/files/ProjectFile.h"
 #include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;
@@ -103,11 +104,19 @@ bool IsBlockWord(std::string_view text, std::string_view word) {
     return StartsWithWord(text, word) && TrimLeft(text.substr(word.size())).substr(0, 1) != "=";
 }
 
+std::string_view LineText(const SourceLine& line) {
+    return line.text;
+}
+std::string_view LineText(std::string_view line) {
+    return line;
+}
+
 // The lines of the header, which the code pane does not show: VERSION, BEGIN ... END (any
 // nesting of Begin/End and BeginProperty/EndProperty), Object=, and the module's attributes.
+template <class Line>
 class HeaderReader {
 public:
-    explicit HeaderReader(const std::vector<SourceLine>& lines) : lines_(lines) {}
+    explicit HeaderReader(const std::vector<Line>& lines) : lines_(lines) {}
 
     // The number of header lines at the front.
     std::size_t Length() {
@@ -127,7 +136,7 @@ public:
 
 private:
     std::string_view Text(std::size_t i) const {
-        std::string_view text = TrimLeft(lines_[i].text);
+        std::string_view text = TrimLeft(LineText(lines_[i]));
         return i == 0 ? WithoutBom(text) : text;
     }
 
@@ -188,7 +197,7 @@ private:
         name_ = std::string(value);
     }
 
-    const std::vector<SourceLine>& lines_;
+    const std::vector<Line>& lines_;
     std::string name_;
 };
 
@@ -305,24 +314,19 @@ std::optional<std::string> ReadFile(const fs::path& file) {
     if (!fs::is_regular_file(file, error)) {
         return std::nullopt;
     }
-    std::ifstream in(file, std::ios::binary);
-    std::string bytes;
     try {
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } catch (const std::ios_base::failure&) {
+        return ReadFileBytes(file);
+    } catch (const ProjectFileError&) {
         return std::nullopt;
     }
-    if (!in.good() && !in.eof()) {
-        return std::nullopt;
-    }
-    return bytes;
 }
 
-// Writes the lines, each followed by its break; a line without one gets the dominant break,
-// and the very last line gets a break only when the file ended with one.
+// Hands the lines to `sink`, each followed by its break; a line without one gets the dominant
+// break, and the very last line gets a break only when the file ended with one.
+template <class Sink>
 class Writer {
 public:
-    explicit Writer(const FileLayout& layout) : layout_(layout) {}
+    Writer(const FileLayout& layout, Sink& sink) : layout_(layout), sink_(sink) {}
 
     void Line(std::string_view text, LineBreak lineBreak) {
         Flush(false);
@@ -331,26 +335,23 @@ public:
         hasPending_ = true;
     }
 
-    std::string Finish() {
-        Flush(true);
-        return std::move(out_);
-    }
+    void Finish() { Flush(true); }
 
 private:
     void Flush(bool last) {
         if (!hasPending_) {
             return;
         }
-        out_ += pending_;
+        sink_(pending_);
         if (!last || layout_.endsWithBreak) {
-            out_ += BreakBytes(pendingBreak_ == LineBreak::None ? layout_.dominantBreak
-                                                                : pendingBreak_);
+            sink_(BreakBytes(pendingBreak_ == LineBreak::None ? layout_.dominantBreak
+                                                              : pendingBreak_));
         }
         hasPending_ = false;
     }
 
     const FileLayout& layout_;
-    std::string out_;
+    Sink& sink_;
     std::string_view pending_;
     LineBreak pendingBreak_ = LineBreak::None;
     bool hasPending_ = false;
@@ -407,19 +408,43 @@ std::optional<vbext_ComponentType> ModuleTypeOfExtension(const fs::path& file) {
     return std::nullopt;
 }
 
-std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::path& file,
-                                             int codePage) {
+namespace {
+
+void CheckNotBinary(std::string_view bytes, const fs::path& file) {
     if (bytes.find('\0') != std::string_view::npos) {
         throw ModuleFileError(ModuleFileError::Reason::NotAModule, file,
                               "not a VB6 module: binary content");
     }
-    std::vector<SourceLine> lines = SplitLines(bytes);
+}
+
+// The number of header lines and the module's name; raises NotAModule for a header without
+// Attribute VB_Name.
+template <class Line>
+std::pair<std::size_t, std::string> ReadHeader(const std::vector<Line>& lines,
+                                               const fs::path& file) {
     HeaderReader reader(lines);
     std::size_t headerEnd = reader.Length();
     if (!reader.HasName()) {
         throw ModuleFileError(ModuleFileError::Reason::NotAModule, file,
                               "not a VB6 module: no Attribute VB_Name in its header");
     }
+    return {headerEnd, reader.Name()};
+}
+
+}  // namespace
+
+std::string CheckModule(std::string_view bytes, const fs::path& file) {
+    CheckNotBinary(bytes, file);
+    std::vector<std::string_view> lines;
+    ForEachLine(bytes, [&lines](std::string_view line, LineBreak) { lines.push_back(line); });
+    return ReadHeader(lines, file).second;
+}
+
+std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::path& file,
+                                             int codePage) {
+    CheckNotBinary(bytes, file);
+    std::vector<SourceLine> lines = SplitLines(bytes);
+    auto [headerEnd, name] = ReadHeader(lines, file);
     FileLayout layout;
     layout.dominantBreak = DominantBreak(lines);
     layout.endsWithBreak = !bytes.empty() && (bytes.back() == '\r' || bytes.back() == '\n');
@@ -429,12 +454,12 @@ std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::p
     vbext_ComponentType type = TypeOf(file, layout.header);
     std::vector<CodeLine> code = CodeLinesAfter(lines, headerEnd, layout.header);
     auto component =
-        std::make_unique<MemoryComponent>(reader.Name(), type, std::move(code), std::move(layout));
+        std::make_unique<MemoryComponent>(name, type, std::move(code), std::move(layout));
     component->SetCodePage(codePage == kDetectCodePage ? DetectCodePage(bytes) : codePage);
     return component;
 }
 
-std::unique_ptr<MemoryComponent> LoadModuleFile(const fs::path& file, int codePage) {
+std::string ReadModuleFile(const fs::path& file) {
     std::error_code error;
     if (!fs::exists(file, error)) {
         throw ModuleFileError(ModuleFileError::Reason::NotFound, file, "no such file");
@@ -446,7 +471,11 @@ std::unique_ptr<MemoryComponent> LoadModuleFile(const fs::path& file, int codePa
     if (!bytes) {
         throw ModuleFileError(ModuleFileError::Reason::Unreadable, file, "cannot be read");
     }
-    auto component = ParseModule(*bytes, file, codePage);
+    return std::move(*bytes);
+}
+
+std::unique_ptr<MemoryComponent> LoadModuleFile(const fs::path& file, int codePage) {
+    auto component = ParseModule(ReadModuleFile(file), file, codePage);
     component->SetFilePath(file);
     return component;
 }
@@ -499,20 +528,26 @@ std::optional<std::int32_t> FileLines::CodeLineOf(std::int32_t line) const {
 
 // --- MemoryComponent's file ---
 
-std::string MemoryComponent::Serialize() const {
-    Writer writer(layout_);
+namespace {
+
+// The component's file, piece by piece: header, then every line of the code pane followed by
+// its attribute lines.
+template <class Sink>
+void WriteComponent(const MemoryComponent& component, Sink& sink) {
+    const FileLayout& layout = component.Layout();
+    Writer writer(layout, sink);
     std::vector<std::string> synthesized;
-    if (layout_.header.empty()) {
-        synthesized = MinimalHeader(name_, type_);
+    if (layout.header.empty()) {
+        synthesized = MinimalHeader(component.Name(), component.Type());
         for (const std::string& line : synthesized) {
             writer.Line(line, LineBreak::None);
         }
     }
-    for (const SourceLine& line : layout_.header) {
+    for (const SourceLine& line : layout.header) {
         writer.Line(line.text, line.lineBreak);
     }
-    if (code_) {
-        for (const CodeLine& line : code_->StoredLines()) {
+    if (const MemoryCodeModule* code = component.Code()) {
+        for (const CodeLine& line : code->StoredLines()) {
             writer.Line(line.text, line.lineBreak);
             if (line.attributes) {
                 for (const SourceLine& attribute : *line.attributes) {
@@ -521,7 +556,26 @@ std::string MemoryComponent::Serialize() const {
             }
         }
     }
-    return writer.Finish();
+    writer.Finish();
+}
+
+}  // namespace
+
+bool SerializesTo(const MemoryComponent& component, std::string_view bytes) {
+    bool same = true;
+    auto compare = [&](std::string_view piece) {
+        same = same && bytes.substr(0, piece.size()) == piece;
+        bytes.remove_prefix(same ? piece.size() : 0);
+    };
+    WriteComponent(component, compare);
+    return same && bytes.empty();
+}
+
+std::string MemoryComponent::Serialize() const {
+    std::string bytes;
+    auto append = [&bytes](std::string_view piece) { bytes += piece; };
+    WriteComponent(*this, append);
+    return bytes;
 }
 
 bool MemoryComponent::Save() {

@@ -50,6 +50,13 @@ std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes,
                                              const std::filesystem::path& file,
                                              int codePage = kDetectCodePage);
 
+// Raises what ParseModule would raise for these bytes, without making the component, and
+// returns the module's name.
+std::string CheckModule(std::string_view bytes, const std::filesystem::path& file);
+
+// The file's bytes. Raises ModuleFileError (NotFound, Unreadable).
+std::string ReadModuleFile(const std::filesystem::path& file);
+
 // Reads and parses the file; the component remembers the path. Raises ModuleFileError.
 std::unique_ptr<MemoryComponent> LoadModuleFile(const std::filesystem::path& file,
                                                 int codePage = kDetectCodePage);
@@ -71,6 +78,10 @@ private:
     std::vector<std::int32_t> fileLines_;  // of each code line
     std::int32_t first_ = 1;               // of code line 1
 };
+
+// Whether the component's file would hold exactly `bytes`: Serialize() == bytes, without making
+// the copy.
+bool SerializesTo(const MemoryComponent& component, std::string_view bytes);
 
 // Replaces the file's content: a temporary file beside it, renamed over it, with the old file's
 // permissions (a symbolic link is followed). Raises ModuleFileError (Unwritable).

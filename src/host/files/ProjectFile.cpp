@@ -298,7 +298,15 @@ std::string ReadFileBytes(const fs::path& file) {
     if (!in) {
         throw ProjectFileError("cannot be read");
     }
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // In one read of the size the file has now, then whatever it grew by meanwhile.
+    const auto size = fs::file_size(file, error);
+    std::string bytes(error ? 0 : size, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    char more[4096];
+    while (in.read(more, sizeof more) || in.gcount() > 0) {
+        bytes.append(more, static_cast<std::size_t>(in.gcount()));
+    }
     if (in.bad()) {
         throw ProjectFileError("cannot be read");
     }

@@ -13,6 +13,11 @@
 
 namespace brindle::host {
 
+// Where the command line keeps the code page its commands take without --codepage; the
+// workbench opens a project in it when no code page of the project's own is set.
+inline constexpr std::string_view kDefaultCodePageSection = "Command Line";
+inline constexpr std::string_view kDefaultCodePageKey = "Code Page";
+
 class SettingsFile : public SettingsStore {
 public:
     // The file that BRINDLE_SETTINGS names, or else the user's own settings of the application

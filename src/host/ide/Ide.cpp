@@ -206,7 +206,7 @@ private:
 
 class MemoryCommandBar final : public CommandBar {
 public:
-    MemoryCommandBar(std::string name, std::initializer_list<std::string_view> entries)
+    MemoryCommandBar(std::string name, const std::vector<std::string>& entries)
         : name_(std::move(name)) {
         for (std::string_view caption : entries) {
             controls_.Add(msoControlButton, std::nullopt, std::nullopt, std::nullopt, false)
@@ -226,22 +226,12 @@ private:
 
 class MemoryCommandBars final : public brindle::CommandBars {
 public:
-    explicit MemoryCommandBars(bool toolsBar) {
-        bars_.push_back(std::make_unique<MemoryCommandBar>(
-            "Code Window",
-            std::initializer_list<std::string_view>{
-                "Cut", "Copy", "Paste", "List Properties/Methods", "Quick Info", "Toggle",
-                "Definition", "Last Position", "Object Browser", "Add Watch...", "Hide"}));
-        if (toolsBar) {
-            bars_.push_back(std::make_unique<MemoryCommandBar>(
-                "Tools", std::initializer_list<std::string_view>{"Add Procedure...",
-                                                                 "Procedure Attributes...",
-                                                                 "Menu Editor...", "Options..."}));
+    MemoryCommandBars(const std::vector<BarSetup>& bars, bool toolsBar) {
+        for (const BarSetup& bar : bars) {
+            if (toolsBar || !SameText(bar.name, "Tools")) {
+                bars_.push_back(std::make_unique<MemoryCommandBar>(bar.name, bar.entries));
+            }
         }
-        bars_.push_back(std::make_unique<MemoryCommandBar>(
-            "Project Window Project", std::initializer_list<std::string_view>{
-                                          "View Code", "View Object", "Properties...", "Add",
-                                          "Save Project", "Print...", "Dockable", "Hide"}));
     }
 
     CommandBar* Item(std::string_view name) override {
@@ -362,7 +352,24 @@ public:
         CustomArgs custom;
         addin.OnConnection(vbe_, mode, entry, custom);
         if (mode == ext_cm_Startup && IsConnected(addin)) {
-            addin.OnStartupComplete(custom);
+            if (startingUp_) {
+                waitingForStartup_.push_back(&addin);
+            } else {
+                addin.OnStartupComplete(custom);
+            }
+        }
+    }
+
+    void SetStartingUp(bool startingUp) { startingUp_ = startingUp; }
+
+    void CompleteStartup() {
+        startingUp_ = false;
+        const auto waiting = std::exchange(waitingForStartup_, {});
+        for (IDTExtensibility* addin : waiting) {
+            if (IsConnected(*addin)) {
+                CustomArgs custom;
+                addin->OnStartupComplete(custom);
+            }
         }
     }
 
@@ -399,18 +406,32 @@ private:
     VBE& vbe_;
     std::vector<std::unique_ptr<MemoryAddIn>> entries_;
     std::vector<IDTExtensibility*> connected_;
+    bool startingUp_ = false;
+    std::vector<IDTExtensibility*> waitingForStartup_;
 };
 
 // ---- The environment ----
 
+std::vector<BarSetup> IdeBars() {
+    return {
+        {"Code Window",
+         {"Cut", "Copy", "Paste", "List Properties/Methods", "Quick Info", "Toggle", "Definition",
+          "Last Position", "Object Browser", "Add Watch...", "Hide"}},
+        {"Tools", {"Add Procedure...", "Procedure Attributes...", "Menu Editor...", "Options..."}},
+        {"Project Window Project",
+         {"View Code", "View Object", "Properties...", "Add", "Save Project", "Print...",
+          "Dockable", "Hide"}}};
+}
+
 MemoryVBE::MemoryVBE(IdeSetup setup)
     : windows_(std::make_unique<MemoryWindows>()),
-      commandBars_(std::make_unique<MemoryCommandBars>(setup.toolsBar)),
+      commandBars_(std::make_unique<MemoryCommandBars>(setup.bars, setup.toolsBar)),
       events_(std::make_unique<MemoryEvents>()),
       addins_(std::make_unique<MemoryAddins>(*this, setup.addins)) {
-    OpenWindow(vbext_wt_ProjectWindow, "Project");
-    OpenWindow(vbext_wt_PropertyWindow, "Properties");
-    OpenWindow(vbext_wt_Immediate, "Immediate");
+    for (auto& [type, caption] : setup.toolWindows) {
+        OpenWindow(type, std::move(caption));
+    }
+    addins_->SetStartingUp(setup.startingUp);
 }
 
 MemoryVBE::~MemoryVBE() = default;
@@ -445,6 +466,13 @@ VBProject& MemoryVBE::AddProject(std::shared_ptr<VBProject> project) {
     return *projects_.back();
 }
 
+void MemoryVBE::RemoveProject(const VBProject& project) {
+    std::erase_if(projects_, [&](const auto& held) { return held.get() == &project; });
+    if (activeProject_ == &project) {
+        activeProject_ = projects_.empty() ? nullptr : projects_.front().get();
+    }
+}
+
 void MemoryVBE::SetActiveVBProject(VBProject* project) {
     const bool known = std::any_of(projects_.begin(), projects_.end(),
                                    [&](const auto& held) { return held.get() == project; });
@@ -458,13 +486,17 @@ void MemoryVBE::SetActiveCodePane(brindle::CodePane* pane) {
     activePane_ = pane;
 }
 
-std::shared_ptr<Window> MemoryVBE::OpenCodeWindow(brindle::CodePane& pane) {
+std::shared_ptr<Window> MemoryVBE::OpenCodeWindow(brindle::CodePane& pane,
+                                                  std::function<void()> onClose) {
     std::shared_ptr<Window> window = windows_->FindCodeWindow(pane);
     if (!window) {
         window = windows_->Open(vbext_wt_CodeWindow, pane.CodeModule().Parent().Name() + " (Code)",
-                                &pane, [this](MemoryWindow& closed) {
+                                &pane, [this, onClose](MemoryWindow& closed) {
                                     if (closed.Pane() == activePane_) {
                                         activePane_ = nullptr;
+                                    }
+                                    if (onClose) {
+                                        onClose();
                                     }
                                 });
     }
@@ -472,8 +504,13 @@ std::shared_ptr<Window> MemoryVBE::OpenCodeWindow(brindle::CodePane& pane) {
     return window;
 }
 
-std::shared_ptr<Window> MemoryVBE::OpenDesigner(std::string caption) {
-    return OpenWindow(vbext_wt_Designer, std::move(caption));
+std::shared_ptr<Window> MemoryVBE::OpenDesigner(std::string caption,
+                                                std::function<void()> onClose) {
+    return windows_->Open(vbext_wt_Designer, std::move(caption), nullptr, [onClose](MemoryWindow&) {
+        if (onClose) {
+            onClose();
+        }
+    });
 }
 
 std::shared_ptr<Window> MemoryVBE::OpenWindow(vbext_WindowType type, std::string caption) {
@@ -490,6 +527,10 @@ void MemoryVBE::Connect(IDTExtensibility& addin, ext_ConnectMode mode,
 
 bool MemoryVBE::IsConnected(const IDTExtensibility& addin) const {
     return addins_->IsConnected(addin);
+}
+
+void MemoryVBE::CompleteStartup() {
+    addins_->CompleteStartup();
 }
 
 bool MemoryVBE::Click(std::string_view caption) {

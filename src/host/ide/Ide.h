@@ -3,9 +3,11 @@
 // pane, the window list, the command bars with their controls and click events, and the
 // add-in list through which add-ins are connected and disconnected as the IDE does it.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "host/model/Extensibility.h"
@@ -16,12 +18,31 @@ namespace brindle::host {
 
 inline constexpr std::string_view kBrindleAddinDescription = "Visual Basic Brindle";
 
-// What the environment is built with. Tests leave things out to see how an add-in copes.
+// A command bar and the host's own entries on it.
+struct BarSetup {
+    std::string name;
+    std::vector<std::string> entries;
+};
+
+// The IDE's own bars: "Code Window", "Tools" and "Project Window Project" with their entries.
+std::vector<BarSetup> IdeBars();
+
+// What the environment is built with. Tests leave things out to see how an add-in copes; a
+// front end puts in its own entries and windows.
 struct IdeSetup {
-    // The bars besides "Code Window" and "Project Window Project".
+    std::vector<BarSetup> bars = IdeBars();
+    // Leaves out the bar named "Tools".
     bool toolsBar = true;
     // The descriptions of the installed add-ins, as the add-in list shows them.
     std::vector<std::string> addins = {std::string(kBrindleAddinDescription)};
+    // The windows open from the start, which are neither code windows nor designers.
+    std::vector<std::pair<vbext_WindowType, std::string>> toolWindows = {
+        {vbext_wt_ProjectWindow, "Project"},
+        {vbext_wt_PropertyWindow, "Properties"},
+        {vbext_wt_Immediate, "Immediate"}};
+    // While the environment starts, add-ins connected at start-up are told that it is complete
+    // only by CompleteStartup.
+    bool startingUp = false;
 };
 
 class MemoryWindows;
@@ -31,8 +52,7 @@ class MemoryAddins;
 
 class MemoryVBE final : public VBE {
 public:
-    // Opens with the project window, the properties window and the immediate window, and the
-    // bars "Code Window", "Tools" and "Project Window Project", each with entries of its own.
+    // Opens with the setup's tool windows and bars.
     explicit MemoryVBE(IdeSetup setup = {});
     // Calls no add-in: a host shuts down (which disconnects them) before it goes.
     ~MemoryVBE() override;
@@ -48,15 +68,20 @@ public:
 
     // The first project added becomes the active one.
     VBProject& AddProject(std::shared_ptr<VBProject> project);
+    // The windows of its modules must be closed first. When it was the active project, the
+    // first one left becomes active.
+    void RemoveProject(const VBProject& project);
     // Null leaves no project active. A project must have been added.
     void SetActiveVBProject(VBProject* project);
     // Null leaves no pane active. The pane belongs to a module of an added project.
     void SetActiveCodePane(brindle::CodePane* pane);
 
     // Opens the pane's code window (or finds it open) and makes the pane the active one.
-    // Closing the window leaves no pane active when it was the active one.
-    std::shared_ptr<Window> OpenCodeWindow(brindle::CodePane& pane);
-    std::shared_ptr<Window> OpenDesigner(std::string caption);
+    // Closing the window leaves no pane active when it was the active one, and then calls
+    // `onClose` (given when the window opened), so that a front end closes its view.
+    std::shared_ptr<Window> OpenCodeWindow(brindle::CodePane& pane,
+                                           std::function<void()> onClose = {});
+    std::shared_ptr<Window> OpenDesigner(std::string caption, std::function<void()> onClose = {});
     std::shared_ptr<Window> OpenWindow(vbext_WindowType type, std::string caption);
 
     // Connects an add-in as the IDE does: it becomes the object behind its entry in the add-in
@@ -66,6 +91,9 @@ public:
     void Connect(IDTExtensibility& addin, ext_ConnectMode mode,
                  std::string_view description = kBrindleAddinDescription);
     bool IsConnected(const IDTExtensibility& addin) const;
+    // Ends the start-up: each add-in connected in ext_cm_Startup mode meanwhile, and still
+    // connected, receives OnStartupComplete. Happens once.
+    void CompleteStartup();
 
     // Clicks the visible control of that caption (the last one made when several are), on the
     // named bar or on any bar. False when there is none.

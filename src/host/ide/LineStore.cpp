@@ -1,6 +1,7 @@
 #include "host/ide/LineStore.h"
 
 #include <algorithm>
+#include <bit>
 #include <iterator>
 #include <utility>
 
@@ -8,7 +9,7 @@ namespace brindle::host {
 
 namespace {
 
-constexpr std::size_t kBlockLines = 256;
+constexpr std::size_t kBlockLines = 64;
 
 }  // namespace
 
@@ -26,10 +27,24 @@ CodeLine& LineStore::operator[](std::size_t index) {
     return blocks_[block][line];
 }
 
+LineStore::const_iterator LineStore::At(std::size_t index) const {
+    auto [block, line] = Locate(index);
+    return {&blocks_, block, line};
+}
+
+// Descends the tree to the last block whose lines all lie before `index`.
 std::pair<std::size_t, std::size_t> LineStore::Locate(std::size_t index) const {
-    auto after = std::upper_bound(firsts_.begin(), firsts_.end(), index);
-    auto block = static_cast<std::size_t>(after - firsts_.begin()) - 1;
-    return {block, index - firsts_[block]};
+    std::size_t block = 0;  // 1-based node: blocks before it hold fewer than index + 1 lines
+    std::size_t before = index;
+    std::size_t step = std::bit_floor(blocks_.size());
+    for (; step > 0; step /= 2) {
+        const std::size_t next = block + step;
+        if (next <= blocks_.size() && tree_[next] <= before) {
+            block = next;
+            before -= tree_[next];
+        }
+    }
+    return {block, before};
 }
 
 void LineStore::Insert(std::size_t index, std::vector<CodeLine> lines) {
@@ -40,7 +55,7 @@ void LineStore::Insert(std::size_t index, std::vector<CodeLine> lines) {
     std::size_t at = 0;
     if (blocks_.empty()) {
         blocks_.emplace_back();
-        firsts_.push_back(0);
+        RebuildTree();
     } else if (index == size_) {
         block = blocks_.size() - 1;
         at = blocks_[block].size();
@@ -53,8 +68,9 @@ void LineStore::Insert(std::size_t index, std::vector<CodeLine> lines) {
     size_ += lines.size();
     if (target.size() > 2 * kBlockLines) {
         Split(block);
+    } else {
+        Resized(block, static_cast<std::ptrdiff_t>(lines.size()));
     }
-    Renumber(block);
 }
 
 void LineStore::Erase(std::size_t index, std::size_t count) {
@@ -68,9 +84,10 @@ void LineStore::Erase(std::size_t index, std::size_t count) {
         count -= n;
         if (lines.empty()) {
             blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(block));
-            firsts_.erase(firsts_.begin() + static_cast<std::ptrdiff_t>(block));
+            RebuildTree();
+        } else {
+            Resized(block, -static_cast<std::ptrdiff_t>(n));
         }
-        Renumber(block);
     }
 }
 
@@ -88,13 +105,23 @@ void LineStore::Split(std::size_t block) {
     position = blocks_.erase(position);
     blocks_.insert(position, std::make_move_iterator(parts.begin()),
                    std::make_move_iterator(parts.end()));
-    firsts_.resize(blocks_.size());
+    RebuildTree();
 }
 
-void LineStore::Renumber(std::size_t fromBlock) {
-    firsts_.resize(blocks_.size());
-    for (std::size_t b = fromBlock; b < blocks_.size(); ++b) {
-        firsts_[b] = b == 0 ? 0 : firsts_[b - 1] + blocks_[b - 1].size();
+void LineStore::Resized(std::size_t block, std::ptrdiff_t by) {
+    for (std::size_t node = block + 1; node <= blocks_.size(); node += node & (~node + 1)) {
+        tree_[node] = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(tree_[node]) + by);
+    }
+}
+
+void LineStore::RebuildTree() {
+    tree_.assign(blocks_.size() + 1, 0);
+    for (std::size_t node = 1; node <= blocks_.size(); ++node) {
+        tree_[node] += blocks_[node - 1].size();
+        const std::size_t parent = node + (node & (~node + 1));
+        if (parent <= blocks_.size()) {
+            tree_[parent] += tree_[node];
+        }
     }
 }
 

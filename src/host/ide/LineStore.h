@@ -1,6 +1,8 @@
 #pragma once
 // The lines of a code module, kept in blocks so that inserting or deleting a few lines in a
-// module of tens of thousands costs little, while reading a line by number stays cheap.
+// module of tens of thousands costs little, while reading a line by number stays cheap: a
+// Fenwick tree over the blocks' sizes finds a line's block, and follows an edit, in a number
+// of steps that grows with the logarithm of the number of blocks.
 
 #include <cstddef>
 #include <iterator>
@@ -48,24 +50,28 @@ public:
 
     private:
         friend class LineStore;
-        const_iterator(const std::vector<std::vector<CodeLine>>* blocks, std::size_t block)
-            : blocks_(blocks), block_(block) {}
+        const_iterator(const std::vector<std::vector<CodeLine>>* blocks, std::size_t block,
+                       std::size_t line = 0)
+            : blocks_(blocks), block_(block), line_(line) {}
         const std::vector<std::vector<CodeLine>>* blocks_ = nullptr;
         std::size_t block_ = 0;
         std::size_t line_ = 0;
     };
 
     const_iterator begin() const { return {&blocks_, 0}; }
+    // At the line `index` (0-based, below size()).
+    const_iterator At(std::size_t index) const;
     const_iterator end() const { return {&blocks_, blocks_.size()}; }
 
 private:
     // The block that holds line `index`, and the index within it.
     std::pair<std::size_t, std::size_t> Locate(std::size_t index) const;
     void Split(std::size_t block);
-    void Renumber(std::size_t fromBlock);
+    void Resized(std::size_t block, std::ptrdiff_t by);
+    void RebuildTree();
 
     std::vector<std::vector<CodeLine>> blocks_;  // none empty
-    std::vector<std::size_t> firsts_;            // the index of each block's first line
+    std::vector<std::size_t> tree_;  // Fenwick tree of the blocks' sizes, 1-based: tree_[0] unused
     std::size_t size_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "host/ide/MemoryCodeModule.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "host/ide/MemoryProject.h"
@@ -19,18 +20,21 @@ char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string ProcKey(std::string_view name, vbext_ProcKind kind) {
+char UpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string LowerKey(std::string_view name) {
     std::string key(name);
     std::transform(key.begin(), key.end(), key.begin(), LowerAscii);
-    key += '\x01';
-    key += static_cast<char>('0' + kind);
     return key;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
-           });
+std::string ProcKey(std::string_view name, vbext_ProcKind kind) {
+    std::string key = LowerKey(name);
+    key += '\x01';
+    key += static_cast<char>('0' + kind);
+    return key;
 }
 
 class MemoryMember final : public Member {
@@ -43,6 +47,20 @@ private:
     std::string name_;
     vbext_MemberType type_;
 };
+
+void MoveProcedure(Procedure& p, std::int32_t delta) {
+    p.startLine += delta;
+    p.bodyLine += delta;
+    p.declLastLine += delta;
+    if (p.endLine != 0) {
+        p.endLine += delta;
+        p.endLastLine += delta;
+    }
+}
+
+void MoveMember(DeclaredMember& m, std::int32_t delta) {
+    m.line += delta;
+}
 
 // The lines InsertLines adds for `text`: a trailing break adds an empty line, and the empty
 // text is one empty line.
@@ -77,7 +95,21 @@ public:
 
     // Where the first match at or after byte `from` begins, or npos.
     std::size_t From(std::size_t from, bool matchCase, bool wholeWord) const {
+        // A first byte that is no letter has no other case to look for: it is found at
+        // memchr's speed.
+        const char first = target_.front();
+        const bool plain = matchCase || LowerAscii(first) == UpperAscii(first);
         for (std::size_t at = from; at + target_.size() <= text_.size(); ++at) {
+            if (plain) {
+                const void* found = std::memchr(text_.data() + at, first, text_.size() - at);
+                if (found == nullptr) {
+                    break;
+                }
+                at = static_cast<std::size_t>(static_cast<const char*>(found) - text_.data());
+                if (at + target_.size() > text_.size()) {
+                    break;
+                }
+            }
             if (!IsTrail(at) && Matches(at, matchCase) && (!wholeWord || IsWholeWord(at))) {
                 return at;
             }
@@ -179,21 +211,23 @@ void MemoryCodePane::LinesDeleted(std::int32_t line, std::int32_t count) {
 
 // --- Members ---
 
+// Names and types only: they need none of the lines that edits move.
 std::int32_t MemoryMembers::Count() const {
-    return static_cast<std::int32_t>(module_.DeclaredMembers().size());
+    return static_cast<std::int32_t>(module_.Index().members.size());
 }
 
 std::shared_ptr<const Member> MemoryMembers::Item(std::string_view name) const {
-    for (const DeclaredMember& m : module_.DeclaredMembers()) {
-        if (SameName(m.name, name)) {
-            return std::make_shared<MemoryMember>(m.name, m.type);
-        }
+    const auto& members = module_.Index().members;
+    const auto found = module_.memberByName_.find(LowerKey(name));
+    if (found == module_.memberByName_.end()) {
+        Fail(Err::InvalidCall, "Members", "Item");
     }
-    Fail(Err::InvalidCall, "Members", "Item");
+    const DeclaredMember& m = members[found->second];
+    return std::make_shared<MemoryMember>(m.name, m.type);
 }
 
 std::shared_ptr<const Member> MemoryMembers::Item(std::int32_t index) const {
-    const auto& members = module_.DeclaredMembers();
+    const auto& members = module_.Index().members;
     if (index < 1 || static_cast<std::size_t>(index) > members.size()) {
         Fail(Err::SubscriptOutOfRange, "Members", "Item");
     }
@@ -252,6 +286,7 @@ void MemoryCodeModule::InsertLines(std::int32_t line, std::string_view text) {
     lines_.Insert(static_cast<std::size_t>(line) - 1, std::move(fresh));
     ++version_;
     pane_.LinesInserted(line, count);
+    Notify(line, {}, count);
 }
 
 void MemoryCodeModule::DeleteLines(std::int32_t startLine, std::int32_t count) {
@@ -263,6 +298,9 @@ void MemoryCodeModule::DeleteLines(std::int32_t startLine, std::int32_t count) {
     if (!ShiftIndexForDelete(startLine, count)) {
         indexValid_ = false;
     }
+    // What listeners are told: the deleted lines, with the line that may take their attributes.
+    const std::int32_t from = std::max(startLine - 1, 1);
+    std::vector<CodeLine> removed = CopyLines(from, std::min(count + 1, CountOfLines() - from + 1));
     std::vector<SourceLine> kept = AttributesOfInertLines(startLine, count);
     lines_.Erase(static_cast<std::size_t>(startLine) - 1, static_cast<std::size_t>(count));
     if (!kept.empty() && !lines_.empty()) {
@@ -276,6 +314,91 @@ void MemoryCodeModule::DeleteLines(std::int32_t startLine, std::int32_t count) {
     }
     ++version_;
     pane_.LinesDeleted(startLine, count);
+    if (!listeners_.empty()) {
+        const bool carried = !kept.empty() && !lines_.empty();
+        if (!carried) {
+            if (startLine > 1) {
+                removed.erase(removed.begin());
+            }
+            removed.resize(static_cast<std::size_t>(count));
+        }
+        Notify(carried ? from : startLine, removed, carried ? 1 : 0);
+    }
+}
+
+void MemoryCodeModule::ReplaceLine(std::int32_t line, std::string_view text) {
+    CheckLine(line, CountOfLines(), "ReplaceLine");
+    if (text.find_first_of("\r\n") != std::string_view::npos) {
+        Fail(Err::InvalidCall, "CodeModule", "ReplaceLine");
+    }
+    CodeLine& stored = lines_[static_cast<std::size_t>(line) - 1];
+    const auto role = [&](std::string_view t) { return ClassifyRun({t}, parent_.CodePage()); };
+    const LineRole before = role(stored.text);
+    const LineRole after = role(text);
+    const bool keepsIndex =
+        indexValid_ && !ContinuesIntoLine(line) &&
+        ((before == LineRole::Inert && after == LineRole::Inert) ||
+         (before != LineRole::Structural && after != LineRole::Structural && InsideBody(line)));
+    if (!keepsIndex) {
+        indexValid_ = false;
+    }
+    std::vector<CodeLine> removed = CopyLines(line, 1);
+    stored.text = text;
+    ++version_;
+    Notify(line, removed, 1);
+}
+
+void MemoryCodeModule::RestoreLines(std::int32_t first, std::int32_t count,
+                                    std::vector<CodeLine> lines) {
+    CheckLine(first, CountOfLines() + 1, "RestoreLines");
+    if (count < 0 || first + count - 1 > CountOfLines()) {
+        Fail(Err::SubscriptOutOfRange, "CodeModule", "RestoreLines");
+    }
+    std::vector<CodeLine> removed;
+    removed.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t line = first; line < first + count; ++line) {
+        removed.push_back(std::move(lines_[static_cast<std::size_t>(line) - 1]));
+    }
+    const auto added = static_cast<std::int32_t>(lines.size());
+    indexValid_ = false;
+    lines_.Erase(static_cast<std::size_t>(first) - 1, static_cast<std::size_t>(count));
+    if (count > 0) {
+        pane_.LinesDeleted(first, count);
+    }
+    lines_.Insert(static_cast<std::size_t>(first) - 1, std::move(lines));
+    if (added > 0) {
+        pane_.LinesInserted(first, added);
+    }
+    ++version_;
+    Notify(first, removed, added);
+}
+
+void MemoryCodeModule::AddListener(LineListener& listener) {
+    listeners_.push_back(&listener);
+}
+
+void MemoryCodeModule::RemoveListener(LineListener& listener) {
+    std::erase(listeners_, &listener);
+}
+
+std::vector<CodeLine> MemoryCodeModule::CopyLines(std::int32_t first, std::int32_t count) const {
+    std::vector<CodeLine> copies;
+    if (listeners_.empty()) {
+        return copies;
+    }
+    for (std::int32_t line = first; line < first + count; ++line) {
+        copies.push_back(CopyOf(lines_[static_cast<std::size_t>(line) - 1]));
+    }
+    return copies;
+}
+
+void MemoryCodeModule::Notify(std::int32_t first, const std::vector<CodeLine>& removed,
+                              std::int32_t added) {
+    // A listener may remove itself while it is told.
+    const std::vector<LineListener*> listeners = listeners_;
+    for (LineListener* listener : listeners) {
+        listener->LinesChanged(first, removed, added);
+    }
 }
 
 // Attribute lines hang on the line above them in the file, normally their member's
@@ -341,45 +464,71 @@ bool MemoryCodeModule::ContinuesIntoLine(std::int32_t line) const {
 // Whether a statement at `line` stands between a procedure's declaration and its End
 // statement (on the End line, it goes before it).
 bool MemoryCodeModule::InsideBody(std::int32_t line) const {
-    const auto& procs = index_.procedures;
-    auto next = std::upper_bound(procs.begin(), procs.end(), line - 1,
-                                 [](std::int32_t l, const Procedure& p) { return l < p.bodyLine; });
-    if (next == procs.begin()) {
+    const std::size_t next = FirstProcedure(&Procedure::bodyLine, line);
+    if (next == 0) {
         return false;
     }
-    const Procedure& p = *(next - 1);
-    return p.endLine != 0 && p.declLastLine < line && line <= p.endLine;
+    const Procedure& p = index_.procedures[next - 1];
+    const std::int32_t owed = owedProcedures_.To(next - 1);
+    return p.endLine != 0 && p.declLastLine + owed < line && line <= p.endLine + owed;
 }
 
-// Moves every line of the index at or below `from` by `delta`.
+// The first procedure whose `field` line lies at or below `line`, as the lines are now.
+std::size_t MemoryCodeModule::FirstProcedure(std::int32_t Procedure::*field,
+                                             std::int32_t line) const {
+    const auto& procs = index_.procedures;
+    std::size_t low = 0;
+    std::size_t high = procs.size();
+    while (low < high) {
+        const std::size_t mid = low + (high - low) / 2;
+        if (procs[mid].*field + owedProcedures_.To(mid) < line) {
+            low = mid + 1;
+        } else {
+            high = mid;
+        }
+    }
+    return low;
+}
+
+// Moves every line of the index at or below `from` by `delta`. Procedures and members are in
+// line order: those wholly above `from` stay, the one `from` falls in and the next are moved
+// field by field, and every one after them owes the move until it is asked for, so that edits
+// made top down cost no walk over the rest of the module.
 void MemoryCodeModule::Shift(std::int32_t from, std::int32_t delta) {
-    auto move = [&](std::int32_t& line) {
+    auto& procs = index_.procedures;
+    const auto move = [&](std::int32_t& line) {
         if (line >= from) {
             line += delta;
         }
     };
-    // Procedures and members are in line order: those wholly above `from` stay.
-    auto& procs = index_.procedures;
-    auto proc = std::upper_bound(procs.begin(), procs.end(), from - 1,
-                                 [](std::int32_t l, const Procedure& p) { return l < p.bodyLine; });
-    for (proc = proc == procs.begin() ? proc : proc - 1; proc != procs.end(); ++proc) {
-        if (proc->startLine > from) {
-            proc->startLine += delta;
+    const std::size_t after = FirstProcedure(&Procedure::bodyLine, from);
+    const std::size_t first = after == 0 ? 0 : after - 1;
+    const std::size_t uniform = std::min(procs.size(), after + 1);
+    owedProcedures_.Settle(procs, uniform, MoveProcedure);
+    for (std::size_t i = first; i < uniform; ++i) {
+        Procedure& p = procs[i];
+        if (p.startLine > from) {
+            p.startLine += delta;
         }
-        move(proc->bodyLine);
-        move(proc->declLastLine);
-        if (proc->endLine != 0) {
-            move(proc->endLine);
-            move(proc->endLastLine);
+        move(p.bodyLine);
+        move(p.declLastLine);
+        if (p.endLine != 0) {
+            move(p.endLine);
+            move(p.endLastLine);
         }
     }
+    owedProcedures_.Owe(procs, uniform, delta, MoveProcedure);
     auto& members = index_.members;
-    auto member =
-        std::lower_bound(members.begin(), members.end(), from,
-                         [](const DeclaredMember& m, std::int32_t l) { return m.line < l; });
-    for (; member != members.end(); ++member) {
-        member->line += delta;
+    std::size_t member = 0;
+    for (std::size_t high = members.size(); member < high;) {
+        const std::size_t mid = member + (high - member) / 2;
+        if (members[mid].line + owedMembers_.To(mid) < from) {
+            member = mid + 1;
+        } else {
+            high = mid;
+        }
     }
+    owedMembers_.Owe(members, member, delta, MoveMember);
     index_.lineCount += delta;
 }
 
@@ -390,10 +539,16 @@ const ModuleIndex& MemoryCodeModule::Index() const {
             scanner.Feed(line.text);
         }
         index_ = scanner.Finish();
+        owedProcedures_ = {};
+        owedMembers_ = {};
         byName_.clear();
         for (std::size_t i = 0; i < index_.procedures.size(); ++i) {
             const Procedure& p = index_.procedures[i];
             byName_.emplace(ProcKey(p.name, p.kind), i);
+        }
+        memberByName_.clear();
+        for (std::size_t i = 0; i < index_.members.size(); ++i) {
+            memberByName_.emplace(LowerKey(index_.members[i].name), i);
         }
         indexValid_ = true;
     }
@@ -405,12 +560,15 @@ const Procedure& MemoryCodeModule::Find(std::string_view name, vbext_ProcKind ki
     if (kind < vbext_pk_Proc || kind > vbext_pk_Get) {
         Fail(Err::InvalidCall, "CodeModule", operation);
     }
-    const ModuleIndex& index = Index();
+    auto& procs = Index().procedures;
     auto found = byName_.find(ProcKey(name, kind));
     if (found == byName_.end()) {
         Fail(Err::SubNotDefined, "CodeModule", operation);
     }
-    return index.procedures[found->second];
+    // The next one too: its start ends this one's span.
+    owedProcedures_.Settle(index_.procedures, std::min(procs.size(), found->second + 2),
+                           MoveProcedure);
+    return procs[found->second];
 }
 
 std::int32_t MemoryCodeModule::ProcStartLine(std::string_view name, vbext_ProcKind kind) {
@@ -434,19 +592,18 @@ std::int32_t MemoryCodeModule::ProcEndLine(std::string_view name, vbext_ProcKind
 std::string MemoryCodeModule::ProcOfLine(std::int32_t line, vbext_ProcKind& kind) {
     CheckLine(line, CountOfLines(), "ProcOfLine");
     const auto& procs = Index().procedures;
-    auto next =
-        std::upper_bound(procs.begin(), procs.end(), line,
-                         [](std::int32_t l, const Procedure& p) { return l < p.startLine; });
-    if (next == procs.begin()) {
+    const std::size_t next = FirstProcedure(&Procedure::startLine, line + 1);
+    if (next == 0) {
         kind = vbext_pk_Proc;
         return {};
     }
-    kind = (next - 1)->kind;
-    return (next - 1)->name;
+    kind = procs[next - 1].kind;
+    return procs[next - 1].name;
 }
 
 std::vector<ProcedureInfo> MemoryCodeModule::Procedures() {
     const ModuleIndex& index = Index();
+    owedProcedures_.Settle(index_.procedures, index.procedures.size(), MoveProcedure);
     std::vector<ProcedureInfo> result;
     result.reserve(index.procedures.size());
     for (std::size_t i = 0; i < index.procedures.size(); ++i) {
@@ -459,7 +616,9 @@ std::vector<ProcedureInfo> MemoryCodeModule::Procedures() {
 }
 
 const std::vector<DeclaredMember>& MemoryCodeModule::DeclaredMembers() {
-    return Index().members;
+    const ModuleIndex& index = Index();
+    owedMembers_.Settle(index_.members, index.members.size(), MoveMember);
+    return index.members;
 }
 
 bool MemoryCodeModule::Find(std::string_view target, std::int32_t& startLine,
@@ -474,9 +633,14 @@ bool MemoryCodeModule::Find(std::string_view target, std::int32_t& startLine,
         return false;
     }
     std::int32_t column = std::max(startColumn, 1);
-    for (std::int32_t line = std::max(startLine, 1); line <= CountOfLines(); ++line, column = 1) {
-        const std::string& text = lines_[static_cast<std::size_t>(line) - 1].text;
-        std::size_t at = LineSearch(text, target, parent_.CodePage())
+    std::int32_t line = std::max(startLine, 1);
+    if (line > CountOfLines()) {
+        return false;
+    }
+    const int codePage = parent_.CodePage();
+    auto stored = lines_.At(static_cast<std::size_t>(line) - 1);
+    for (; line <= CountOfLines(); ++line, ++stored, column = 1) {
+        std::size_t at = LineSearch(stored->text, target, codePage)
                              .From(static_cast<std::size_t>(column) - 1, matchCase, wholeWord);
         if (at != std::string_view::npos) {
             startLine = endLine = line;

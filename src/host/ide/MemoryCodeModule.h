@@ -44,6 +44,36 @@ private:
     Position end_;
 };
 
+// Lines that the items of an index from `from` on owe: they stand `delta` lines further down
+// than they say.
+struct OwedShift {
+    std::size_t from = static_cast<std::size_t>(-1);
+    std::int32_t delta = 0;
+
+    std::int32_t To(std::size_t i) const { return i >= from ? delta : 0; }
+    // Pays what the items before `end` owe.
+    template <class Item, class Move>
+    void Settle(std::vector<Item>& items, std::size_t end, Move move) {
+        for (; from < end; ++from) {
+            move(items[from], delta);
+        }
+    }
+    // The items from `begin` on move `more` lines further; those before it owe nothing after.
+    template <class Item, class Move>
+    void Owe(std::vector<Item>& items, std::size_t begin, std::int32_t more, Move move) {
+        Settle(items, begin, move);
+        if (delta == 0 || from >= items.size()) {
+            from = begin;
+            delta = more;
+            return;
+        }
+        for (std::size_t i = begin; i < from; ++i) {
+            move(items[i], more);
+        }
+        delta += more;
+    }
+};
+
 class MemoryMembers final : public Members {
 public:
     explicit MemoryMembers(MemoryCodeModule& module) : module_(module) {}
@@ -60,6 +90,15 @@ struct ProcedureInfo {
     Procedure procedure;
     std::int32_t lastLine = 0;
     vbext_MemberType memberType = vbext_mt_Method;
+};
+
+// Told of every change of a module's lines once it is made, for views and undo histories.
+class LineListener {
+public:
+    virtual ~LineListener() = default;
+    // The `removed` lines that stood from line `first` on gave way to `added` lines there.
+    virtual void LinesChanged(std::int32_t first, const std::vector<CodeLine>& removed,
+                              std::int32_t added) = 0;
 };
 
 class MemoryCodeModule final : public CodeModule {
@@ -97,6 +136,16 @@ public:
     // The module's members as the scanner found them, in declaration order.
     const std::vector<DeclaredMember>& DeclaredMembers();
 
+    // Replaces the text of one line; its line break and attribute lines stay.
+    void ReplaceLine(std::int32_t line, std::string_view text);
+    // Puts `lines` in place of the `count` lines from `first` on, attribute lines and breaks
+    // as given: how an undo history takes an edit back exactly.
+    void RestoreLines(std::int32_t first, std::int32_t count, std::vector<CodeLine> lines);
+
+    // Listeners must stay alive until they are removed.
+    void AddListener(LineListener& listener);
+    void RemoveListener(LineListener& listener);
+
     // Drops the index, for a change the module cannot see (its code page).
     void Rescan() { indexValid_ = false; }
 
@@ -113,18 +162,27 @@ private:
     bool ShiftIndexForInsert(std::int32_t line, const std::vector<SourceLine>& added);
     bool ShiftIndexForDelete(std::int32_t line, std::int32_t count);
     bool InsideBody(std::int32_t line) const;
+    std::size_t FirstProcedure(std::int32_t Procedure::*field, std::int32_t line) const;
     bool ContinuesIntoLine(std::int32_t line) const;
     void Shift(std::int32_t from, std::int32_t delta);
+    std::vector<CodeLine> CopyLines(std::int32_t first, std::int32_t count) const;
+    void Notify(std::int32_t first, const std::vector<CodeLine>& removed, std::int32_t added);
+
+    friend class MemoryMembers;
 
     MemoryComponent& parent_;
     LineStore lines_;
     MemoryCodePane pane_;
     MemoryMembers members_;
     std::uint64_t version_ = 0;
+    std::vector<LineListener*> listeners_;
 
     mutable ModuleIndex index_;
     mutable bool indexValid_ = false;
-    mutable std::unordered_map<std::string, std::size_t> byName_;
+    mutable std::unordered_map<std::string, std::size_t> byName_;        // procedures
+    mutable std::unordered_map<std::string, std::size_t> memberByName_;  // the first of a name
+    mutable OwedShift owedProcedures_;
+    mutable OwedShift owedMembers_;
 };
 
 }  // namespace brindle::host

@@ -2,7 +2,9 @@
 // Physical lines of a module file: bytes of the file's own code page and the break that ended
 // each line, kept so that a file is written back exactly as it was read.
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,8 +29,48 @@ struct CodeLine {
     std::unique_ptr<std::vector<SourceLine>> attributes;
 };
 
+// A copy of the line with its attribute lines.
+CodeLine CopyOf(const CodeLine& line);
+
 // Breaks `text` at CR LF, lone CR and lone LF; each piece keeps the break that ended it. A
 // final break does not start another piece; the empty text gives no pieces.
 std::vector<SourceLine> SplitLines(std::string_view text);
+
+// The same pieces, handed to `take(std::string_view piece, LineBreak lineBreak)` in order.
+template <class Take>
+void ForEachLine(std::string_view text, Take take) {
+    const char* const first = text.data();
+    const char* const last = first + text.size();
+    // The next CR and the next LF, each looked for again only once it has been passed.
+    const auto next = [last](const char* from, char c) {
+        const void* found = std::memchr(from, c, static_cast<std::size_t>(last - from));
+        return found != nullptr ? static_cast<const char*>(found) : last;
+    };
+    const char* cr = next(first, '\r');
+    const char* lf = next(first, '\n');
+    const char* begin = first;
+    while (begin < last) {
+        if (cr < begin) {
+            cr = next(begin, '\r');
+        }
+        if (lf < begin) {
+            lf = next(begin, '\n');
+        }
+        const char* end = std::min(cr, lf);
+        const std::string_view piece(begin, static_cast<std::size_t>(end - begin));
+        if (end == last) {
+            take(piece, LineBreak::None);
+            return;
+        }
+        const char* after = end + 1;
+        LineBreak lineBreak = LineBreak::Lf;
+        if (*end == '\r') {
+            lineBreak = after < last && *after == '\n' ? LineBreak::CrLf : LineBreak::Cr;
+            after += lineBreak == LineBreak::CrLf ? 1 : 0;
+        }
+        take(piece, lineBreak);
+        begin = after;
+    }
+}
 
 }  // namespace brindle::host

@@ -1,6 +1,7 @@
 #include "host/vb6/CodePage.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 #include "host/model/VbError.h"
@@ -12,6 +13,29 @@ namespace {
 
 char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Whether ASCII text is the same bytes in `codePage` (not so in UTF-16, nor where "~" or "+"
+// begin escapes), found at the first use on this thread. An unknown code page raises 5.
+bool KeepsAscii(int codePage) {
+    thread_local std::map<int, bool> known;
+    if (const auto found = known.find(codePage); found != known.end()) {
+        return found->second;
+    }
+    std::string ascii = "\t\n\r";
+    for (char c = ' '; c < '\x7F'; ++c) {
+        ascii += c;
+    }
+    const auto skip = [](std::string_view, std::string&) { return std::size_t{1}; };
+    const bool keeps = Transcode(ascii, kUtf8CodePage, codePage, skip) == ascii &&
+                       Transcode(ascii, codePage, kUtf8CodePage, skip) == ascii;
+    known.emplace(codePage, keeps);
+    return keeps;
 }
 
 }  // namespace
@@ -31,6 +55,9 @@ std::size_t Utf8SequenceLength(std::string_view rest) {
 }
 
 std::string FromUtf8(std::string_view utf8, int codePage) {
+    if (IsAscii(utf8) && KeepsAscii(codePage)) {
+        return std::string(utf8);
+    }
     return Transcode(utf8, kUtf8CodePage, codePage, [](std::string_view rest, std::string& output) {
         output += '?';
         return Utf8SequenceLength(rest);
@@ -51,6 +78,9 @@ std::string MissingFrom(std::string_view utf8, int codePage) {
 }
 
 std::string ToUtf8(std::string_view bytes, int codePage) {
+    if (IsAscii(bytes) && KeepsAscii(codePage)) {
+        return std::string(bytes);
+    }
     return Transcode(bytes, codePage, kUtf8CodePage, [](std::string_view, std::string& output) {
         output += "\xEF\xBF\xBD";
         return std::size_t{1};

@@ -94,7 +94,8 @@ struct LexOutcome {
 // Splits one physical line into tokens, appended to the tokens of its logical line.
 class LineLexer {
 public:
-    LineLexer(int codePage, std::vector<Token>& tokens) : codePage_(codePage), tokens_(tokens) {}
+    LineLexer(int codePage, std::vector<Token>& tokens)
+        : codePage_(codePage), doubleByte_(IsDoubleByteCodePage(codePage)), tokens_(tokens) {}
 
     LexOutcome Lex(std::string_view text, std::int32_t line) {
         text_ = text;
@@ -212,7 +213,7 @@ private:
         std::size_t j = i;
         while (j < text_.size()) {
             unsigned char c = At(text_, j);
-            if (IsLeadByte(c, codePage_) && j + 1 < text_.size()) {
+            if (doubleByte_ && IsLeadByte(c, codePage_) && j + 1 < text_.size()) {
                 j += 2;
             } else if (IsWordChar(c)) {
                 ++j;
@@ -308,6 +309,7 @@ private:
     }
 
     int codePage_;
+    bool doubleByte_;
     std::vector<Token>& tokens_;
     std::string_view text_;
     std::int32_t line_ = 0;
@@ -766,6 +768,18 @@ ModuleIndex ScanModule(const std::vector<std::string_view>& lines, int codePage)
 }
 
 LineRole ClassifyLine(std::string_view line, int codePage) {
+    // Blank and comment lines, most of what gets inserted, need no lexing.
+    std::size_t first = 0;
+    while (first < line.size() && (IsBlank(At(line, first)) || At(line, first) == 0)) {
+        ++first;
+    }
+    if (first == line.size()) {
+        return LineRole::Inert;
+    }
+    if (line[first] == '\'') {
+        return CommentContinues(line, static_cast<std::ptrdiff_t>(first)) ? LineRole::Structural
+                                                                          : LineRole::Inert;
+    }
     Tokens tokens;
     LineLexer lexer(codePage, tokens);
     if (lexer.Lex(line, 1).continues) {

@@ -8,7 +8,7 @@
 namespace brindle::ui::qt {
 
 std::unique_ptr<frmMsg> QtWindows::CreateMsg(Diagnostics* sink) {
-    return MakeStatusWindow(owner_, sink);
+    return MakeStatusWindow(owner_, sink, statusObserver_);
 }
 
 std::shared_ptr<frmSplash> QtWindows::CreateSplash() {

@@ -3,8 +3,10 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "addin/AddinWindows.h"
 #include "ui/qt/DialogAnswers.h"
@@ -27,9 +29,15 @@ public:
     // Where tests and scripted hosts answer the file dialogs and message boxes in advance.
     DialogAnswers& Answers() { return answers_; }
 
+    // Told of each status message as a status window made afterwards shows it.
+    void ObserveStatus(std::function<void(std::string_view message)> observer) {
+        statusObserver_ = std::move(observer);
+    }
+
 private:
     QPointer<QWidget> owner_;
     DialogAnswers answers_;
+    std::function<void(std::string_view message)> statusObserver_;
 };
 
 }  // namespace brindle::ui::qt

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QWidget>
+#include <utility>
 
 #include "ui/qt/Artwork.h"
 #include "ui/qt/WinUtils.h"
@@ -70,7 +71,8 @@ private:
 
 class QtMsg final : public frmMsg {
 public:
-    QtMsg(QWidget* owner, Diagnostics* sink) : frmMsg(sink), owner_(owner), sink_(sink) {}
+    QtMsg(QWidget* owner, Diagnostics* sink, MessageObserver observer)
+        : frmMsg(sink), owner_(owner), sink_(sink), observer_(std::move(observer)) {}
     ~QtMsg() override { delete form_.data(); }
     QtMsg(const QtMsg&) = delete;
     QtMsg& operator=(const QtMsg&) = delete;
@@ -87,6 +89,9 @@ protected:
     void SetLabel(std::string_view text) override {
         LoadWindow();
         form_->SetText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        if (observer_) {
+            observer_(text);
+        }
     }
     bool IsVisible() const override { return form_ && form_->isVisible(); }
     void ShowWindow() override {
@@ -111,14 +116,16 @@ protected:
 private:
     QPointer<QWidget> owner_;
     Diagnostics* sink_;
+    MessageObserver observer_;
     QPointer<MsgForm> form_;
     bool placed_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<frmMsg> MakeStatusWindow(QWidget* owner, Diagnostics* sink) {
-    return std::make_unique<QtMsg>(owner, sink);
+std::unique_ptr<frmMsg> MakeStatusWindow(QWidget* owner, Diagnostics* sink,
+                                         MessageObserver observer) {
+    return std::make_unique<QtMsg>(owner, sink, std::move(observer));
 }
 
 }  // namespace brindle::ui::qt

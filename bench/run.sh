@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Times whole runs of brindle's three project commands on generated VB6 projects against cp -r
+# of the same trees, and prints a table: median seconds, the ratio to the copy, peak memory.
+#
+#   bash bench/run.sh [LINES...]        projects of 10000 100000 1000000 lines unless given
+#
+# RUNS (default 5) runs of each command; SEED (default 1) chooses the projects; WORK names a
+# folder for them (default: a temporary folder, removed at the end); BRINDLE names a brindle to
+# time instead of the one this script builds in build-bench (Release). Each command runs on a
+# fresh copy of its project; the copy is timed too, and "x copy" is the median of the command's
+# time over its copy's. add-all runs on the generated project, the removals on the project as
+# add-all left it.
+set -euo pipefail
+[ -z "${BRINDLE:-}" ] || BRINDLE="$(realpath "$BRINDLE")"
+cd "$(dirname "$0")/.."
+root="$(pwd)"
+export LC_ALL=C  # for this script's own numbers; brindle runs in the UTF-8 locale below
+
+runs="${RUNS:-5}"
+seed="${SEED:-1}"
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || sizes=(10000 100000 1000000)
+
+scripts/install-deps.sh time locales
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLE_BUILD_TESTS=OFF >/dev/null
+cmake --build build-bench --target brindle generate_project >/dev/null
+brindle="${BRINDLE:-$root/build-bench/apps/brindle}"
+generate="$root/build-bench/bench/generate_project"
+
+# A new user's UTF-8 locale: en_US.UTF-8, generated when it is missing and we may, else C.UTF-8.
+has_locale() { locale -a 2>/dev/null | grep -qix "$1"; }
+utf8=en_US.UTF-8
+if ! has_locale 'en_US.utf-\?8'; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    if [ -f /etc/locale.gen ] && command -v locale-gen >/dev/null; then
+        $sudo sed -i 's/^# *\(en_US.UTF-8 UTF-8\)/\1/' /etc/locale.gen || true
+        $sudo locale-gen >/dev/null || true
+    fi
+    has_locale 'en_US.utf-\?8' || utf8=C.UTF-8
+fi
+
+if [ -n "${WORK:-}" ]; then
+    work="$WORK"
+    mkdir -p "$work"
+else
+    work="$(mktemp -d)"
+    trap 'rm -rf "$work"' EXIT
+fi
+export BRINDLE_SETTINGS="$work/settings.ini"
+
+# Runs a command in folder $1 under GNU time; appends "seconds peak-KB cpu-seconds" to file $2.
+timed() {
+    local folder="$1" out="$2" start end
+    shift 2
+    start=$EPOCHREALTIME
+    if ! (cd "$folder" && LC_ALL="$utf8" /usr/bin/time -f "%M %U %S" -o "$work/peak" "$@" \
+        >/dev/null 2>"$work/stderr"); then
+        echo "failed in $folder: $*" >&2
+        tail -n 20 "$work/stderr" >&2
+        exit 1
+    fi
+    end=$EPOCHREALTIME
+    echo "$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", e - s }') \
+$(tail -n 1 "$work/peak" | awk '{ print $1, $2 + $3 }')" >>"$out"
+}
+
+group() { echo "$1" | sed ':a;s/\B[0-9]\{3\}\>/,&/;ta'; }
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+commands=(add-all remove-markers-all remove-code-all)
+table="$work/table"
+: >"$table"
+for lines in "${sizes[@]}"; do
+    generated="$work/generated-$lines"
+    added="$work/added-$lines"
+    rm -rf "$generated" "$added"
+    summary="$("$generate" "$lines" "$generated" "$seed")"
+    modules="${summary%% modules*}"
+    actual="$(echo "$summary" | sed 's/.* modules, \([0-9]*\) lines.*/\1/')"
+    cp -r "$generated" "$added"
+    (cd "$added" && LC_ALL="$utf8" "$brindle" add-all Project.vbp --yes --quiet)
+    for command in "${commands[@]}"; do
+        rm -f "$work/$command.copy" "$work/$command.run"
+    done
+    for ((run = 1; run <= runs; run++)); do
+        for command in "${commands[@]}"; do
+            source="$added"
+            [ "$command" = add-all ] && source="$generated"
+            rm -rf "$work/copy"
+            timed "$work" "$work/$command.copy" cp -r "$source" "$work/copy"
+            timed "$work/copy" "$work/$command.run" "$brindle" "$command" Project.vbp --yes
+        done
+    done
+    rm -rf "$work/copy"
+    for command in "${commands[@]}"; do
+        copy="$(cut -d' ' -f1 "$work/$command.copy" | median)"
+        took="$(cut -d' ' -f1 "$work/$command.run" | median)"
+        ratio="$(paste -d' ' <(cut -d' ' -f1 "$work/$command.copy") \
+            <(cut -d' ' -f1 "$work/$command.run") | awk '{ print $2 / $1 }' | median)"
+        peak="$(cut -d' ' -f2 "$work/$command.run" | sort -g | tail -n 1)"
+        cpu="$(cut -d' ' -f3 "$work/$command.run" | median)"
+        echo "$actual $modules $command $copy $took $ratio $peak $cpu" >>"$table"
+    done
+done
+
+echo
+build="Release build"
+[ -z "${BRINDLE:-}" ] || build="$brindle"
+echo "brindle on generated VB6 projects: $build, locale $utf8, $runs runs each, medians"
+echo "(x copy: the command's time over cp -r of the tree it ran on, median of the pairs;"
+echo " the removals run on the project as add-all left it; peak: the largest of the runs;"
+echo " cpu: user and system seconds of all brindle's threads)"
+echo
+printf '%10s %8s  %-20s %8s %10s %8s %9s %7s\n' lines modules command "copy s" "brindle s" \
+    "x copy" "peak MB" "cpu s"
+while read -r actual modules command copy took ratio peak cpu; do
+    printf "%10s %8s  %-20s %8.3f %10.3f %8.1f %9.1f %7.2f\n" "$(group "$actual")" "$modules" \
+        "$command" "$copy" "$took" "$ratio" \
+        "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$cpu"
+done <"$table"
+
+# How the time (and the processor time) grows from each size to the next.
+echo
+for command in "${commands[@]}"; do
+    awk -v c="$command" -v n=0 '$3 == c { lines[n] = $1; took[n] = $5; cpu[n] = $8; n++ }
+        END { for (i = 1; i < n; i++)
+              printf "%s: %d lines take %.1f times as long as %d lines (cpu %.1f times)\n",
+                     c, lines[i], took[i] / took[i - 1], lines[i - 1], cpu[i] / cpu[i - 1] }' \
+        "$table"
+done

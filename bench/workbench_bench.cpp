@@ -1,0 +1,67 @@
+// A code window on a module of 30,000 lines, on the offscreen platform: a keystroke, and an
+// add-in command over the whole module followed by its Undo, with the editor following both.
+
+#include <benchmark/benchmark.h>
+
+#include <Qsci/qsciscintilla.h>
+#include <QApplication>
+
+#include "../tests/codegen_support.h"
+#include "addin/Buttons.h"
+#include "support/TestPaths.h"
+#include "workbench/CodeWindow.h"
+#include "workbench/MainWindow.h"
+
+namespace brindle::workbench {
+namespace {
+
+struct Bench {
+    Bench() {
+        std::string text = "Attribute VB_Name = \"Big\"\r\nOption Explicit\r\n";
+        text += test::GeneratedModule(3900);
+        test::WriteBytes(dir.path() / "Big.bas", text);
+        window.Open({QString::fromStdString((dir.path() / "Big.bas").string())});
+        window.Host().Load(false);
+        window.show();
+        code = window.ActiveCodeWindow();
+    }
+
+    test::TempDir dir;
+    WorkbenchSettings settings{QString::fromStdString((dir.path() / "workbench.ini").string())};
+    MainWindow window{settings};
+    CodeWindow* code = nullptr;
+};
+
+void Keystroke(benchmark::State& state) {
+    Bench bench;
+    int index = 0;
+    for (auto _ : state) {
+        bench.code->Editor().insertAt(QStringLiteral("x"), 15000, index++);
+        QCoreApplication::processEvents();
+    }
+    state.counters["lines"] = bench.code->Editor().lines();
+}
+BENCHMARK(Keystroke)->Unit(benchmark::kMillisecond);
+
+void ErrorHandlersOverTheModuleThenUndo(benchmark::State& state) {
+    Bench bench;
+    for (auto _ : state) {
+        bench.code->Editor().selectAll(true);
+        bench.window.Host().Click(buttons::kCodeWindowBar, buttons::kAddErrHandlers);
+        bench.window.Undo();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(ErrorHandlersOverTheModuleThenUndo)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace brindle::workbench
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

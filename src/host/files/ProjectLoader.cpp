@@ -1,0 +1,263 @@
+#include "host/files/ProjectLoader.h"
+
+#include <optional>
+#include <set>
+#include <utility>
+
+#include "host/files/FileSystem.h"
+#include "host/files/IgnoreFile.h"
+#include "host/files/ModuleFile.h"
+#include "host/files/ProjectFile.h"
+#include "host/vb6/CodePage.h"
+
+namespace fs = std::filesystem;
+
+namespace brindle::host {
+namespace {
+
+void CheckExists(const fs::path& path, int codePage) {
+    std::error_code error;
+    if (!fs::exists(path, error)) {
+        throw LoadError(Label(path, codePage) + ": no such file");
+    }
+    if (fs::is_directory(path, error)) {
+        throw LoadError(Label(path, codePage) + ": is a folder");
+    }
+}
+
+// Reads the project and group files, so that the modules to load are known and counted
+// before any is read.
+class ProjectPlanner {
+public:
+    explicit ProjectPlanner(int codePage) : codePage_(codePage) {}
+
+    // Raises ProjectFileError when the file is no project file.
+    void PlanProject(const fs::path& file) {
+        const auto contents = ParseProjectFile(ReadFileBytes(file), codePage_);
+        ignore_ = IgnoreFile::Beside(file);
+        const auto name = contents.name.empty() ? TextOf(file.stem()) : contents.name;
+        plan_.projects.push_back({name, fs::absolute(file), Label(file, codePage_), {}, {}});
+        for (const auto& entry : contents.entries) {
+            PlanEntry(file, entry);
+        }
+    }
+
+    void PlanGroup(const fs::path& file, std::string_view text) {
+        for (const auto& entry : ParseGroupFile(text)) {
+            const auto found = ResolveProjectPath(file.parent_path(), entry.path, codePage_);
+            const auto where = Label(file, codePage_) + ": line " + std::to_string(entry.line);
+            if (found.status != PathStatus::Found) {
+                Problem(where, DescribeResolution(found, entry.path, codePage_) +
+                                   "; the other projects are done");
+                continue;
+            }
+            try {
+                PlanProject(found.path);
+            } catch (const ProjectFileError& e) {
+                Problem(Label(found.path, codePage_),
+                        std::string(e.what()) + "; the other projects are done");
+            }
+        }
+    }
+
+    ProjectPlan Plan() { return std::move(plan_); }
+
+private:
+    void PlanEntry(const fs::path& file, const ProjectEntry& entry) {
+        auto& project = plan_.projects.back();
+        const auto where = project.label + ": line " + std::to_string(entry.line);
+        const auto found = ResolveProjectPath(file.parent_path(), entry.path, codePage_);
+        if (found.status != PathStatus::Found) {
+            Problem(where, DescribeResolution(found, entry.path, codePage_) +
+                               "; the other modules are done");
+            return;
+        }
+        if (auto pattern = ignore_ ? ignore_->Why(found.path) : std::nullopt) {
+            project.ignored.push_back({fs::absolute(found.path), std::move(*pattern)});
+            return;
+        }
+        // A module shared by projects of a group is done once, by the first.
+        if (seen_.insert(FileIdentity(found.path)).second) {
+            project.modules.push_back(
+                {found.path, Label(found.path, codePage_), DiffName(found.path), where});
+        }
+    }
+
+    void Problem(std::string subject, std::string text) {
+        plan_.problems.push_back({std::move(subject), std::move(text)});
+    }
+
+    int codePage_;
+    ProjectPlan plan_;
+    std::set<std::string> seen_;        // FileIdentity of each module planned
+    std::optional<IgnoreFile> ignore_;  // the .brindleignore beside the project being read
+};
+
+template <class Project>
+int IgnoredIn(const std::vector<Project>& projects) {
+    std::size_t ignored = 0;
+    for (const Project& project : projects) {
+        ignored += project.ignored.size();
+    }
+    return static_cast<int>(ignored);
+}
+
+LoadedModule Added(ExactModule module, std::string label, std::string diffName,
+                   MemoryProject& project) {
+    auto& added = project.Add(std::move(module.component));
+    return {&added, std::move(label), std::move(diffName), std::move(module.original)};
+}
+
+}  // namespace
+
+int Loaded::Ignored() const {
+    return IgnoredIn(projects);
+}
+
+int ProjectPlan::Ignored() const {
+    return IgnoredIn(projects);
+}
+
+std::string Label(const fs::path& path, int codePage) {
+    const auto absolute = fs::absolute(path).lexically_normal();
+    const auto relative = absolute.lexically_relative(fs::current_path());
+    const bool below = !relative.empty() && *relative.begin() != "..";
+    return ShownAsUtf8(TextOf(below ? relative : absolute), codePage);
+}
+
+std::string DiffName(const fs::path& path) {
+    const auto name = fs::absolute(path)
+                          .lexically_normal()
+                          .lexically_relative(fs::current_path())
+                          .generic_u8string();
+    return {name.begin(), name.end()};
+}
+
+bool IsProjectOrGroupFile(const fs::path& file) {
+    return !ModuleTypeOfExtension(file).has_value();
+}
+
+Loaded LoadModules(const std::vector<fs::path>& files, int codePage, const LoadProgress& progress) {
+    Loaded loaded;
+    loaded.projects.push_back({std::make_shared<MemoryProject>(), {}, "", {}, {}});
+    LoadedProject& project = loaded.projects.back();
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (progress) {
+            progress(i, files.size());
+        }
+        CheckExists(files[i], codePage);
+        if (!seen.insert(FileIdentity(files[i])).second) {
+            continue;
+        }
+        try {
+            project.modules.push_back(Added(LoadExactly(files[i], codePage),
+                                            Label(files[i], codePage), DiffName(files[i]),
+                                            *project.project));
+        } catch (const ModuleFileError& e) {
+            throw LoadError(Label(files[i], codePage) + ": " + e.Detail());
+        }
+    }
+    if (progress) {
+        progress(files.size(), files.size());
+    }
+    return loaded;
+}
+
+ProjectPlan PlanProjects(const fs::path& file, int codePage) {
+    CheckExists(file, codePage);
+    ProjectPlanner planner(codePage);
+    try {
+        const auto text = ReadFileBytes(file);
+        if (IsGroupFileText(text)) {
+            planner.PlanGroup(file, text);
+        } else if (ModuleTypeOfExtension(file)) {
+            throw LoadError(Label(file, codePage) +
+                            ": is a module; this command takes a project (.vbp) or group (.vbg) "
+                            "file");
+        } else {
+            planner.PlanProject(file);
+        }
+    } catch (const ProjectFileError& e) {
+        throw LoadError(Label(file, codePage) + ": " + e.what());
+    }
+    return planner.Plan();
+}
+
+Loaded LoadProjects(const fs::path& file, int codePage, const LoadProgress& progress) {
+    ProjectPlan plan = PlanProjects(file, codePage);
+    Loaded loaded{{}, std::move(plan.problems)};
+    std::size_t total = 0;
+    for (const auto& project : plan.projects) {
+        total += project.modules.size();
+    }
+    std::size_t done = 0;
+    for (auto& planned : plan.projects) {
+        auto& project = loaded.projects.emplace_back(
+            LoadedProject{std::make_shared<MemoryProject>(planned.name),
+                          planned.file,
+                          planned.label,
+                          {},
+                          std::move(planned.ignored)});
+        for (const auto& module : planned.modules) {
+            if (progress) {
+                progress(done++, total);
+            }
+            try {
+                project.modules.push_back(Added(LoadExactly(module.path, codePage), module.label,
+                                                module.diffName, *project.project));
+            } catch (const ModuleFileError& e) {
+                loaded.problems.push_back(
+                    {module.label, e.Detail() + "; left alone, the other modules are done"});
+            } catch (const LoadError& e) {
+                loaded.problems.push_back({module.where, e.what()});
+            }
+        }
+    }
+    if (progress) {
+        progress(total, total);
+    }
+    return loaded;
+}
+
+ExactModule LoadExactly(const fs::path& path, int codePage) {
+    auto original = ReadModuleFile(path);
+    auto component = ParseModule(original, path, codePage);
+    component->SetFilePath(path);
+    if (!SerializesTo(*component, original)) {
+        throw LoadError(Label(path, codePage) +
+                        ": Brindle cannot keep this file's bytes exactly; it is left alone");
+    }
+    return {std::move(component), std::move(original)};
+}
+
+SaveResult WriteModule(const fs::path& path, std::string_view original, std::string_view bytes) {
+    try {
+        if (ReadFileBytes(path) != original) {
+            return {false, "changed on disk while Brindle worked; not written"};
+        }
+        if ((fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none) {
+            return {false, "the file is read-only; not written"};
+        }
+        WriteFileAtomically(path, bytes);
+        return {true, {}};
+    } catch (const ModuleFileError& e) {
+        return {false, "not written: " + e.Detail()};
+    } catch (const std::exception& e) {
+        return {false, std::string("not written: ") + e.what()};
+    }
+}
+
+SaveResult SaveModule(LoadedModule& module) {
+    auto bytes = module.component->Serialize();
+    if (bytes == module.original) {
+        return {};
+    }
+    const SaveResult result = WriteModule(module.component->FilePath(), module.original, bytes);
+    if (result.written) {
+        module.original = std::move(bytes);
+    }
+    return result;
+}
+
+}  // namespace brindle::host

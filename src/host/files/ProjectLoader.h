@@ -1,0 +1,138 @@
+#pragma once
+// Opening what a user names (module files, or a project or group file with its modules) into
+// in-memory projects, and saving a module back as its file was: shared by every front end.
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/ide/MemoryProject.h"
+
+namespace brindle::host {
+
+// A file named by the user that cannot be opened at all: missing, a folder, not a project or
+// not a module. Nothing was loaded.
+class LoadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct LoadedModule {
+    MemoryComponent* component = nullptr;
+    std::string label;     // the file as the user sees it, in UTF-8, for messages
+    std::string diffName;  // the file relative to the current folder, for diffs
+    std::string original;  // the file's bytes when loaded or last saved
+};
+
+// A module that the .brindleignore beside its project file leaves out: not loaded.
+struct IgnoredModule {
+    std::filesystem::path file;  // absolute
+    std::string pattern;         // the pattern that leaves it out
+};
+
+struct LoadedProject {
+    std::shared_ptr<MemoryProject> project;
+    std::filesystem::path file;         // the project file; empty for modules named one by one
+    std::string label;                  // the project file as the user sees it, in UTF-8
+    std::vector<LoadedModule> modules;  // in the project's order
+    std::vector<IgnoredModule> ignored;
+};
+
+// A component or project that could not be loaded; the others are loaded all the same.
+struct LoadProblem {
+    std::string subject;
+    std::string text;
+};
+
+struct Loaded {
+    std::vector<LoadedProject> projects;
+    std::vector<LoadProblem> problems;
+
+    // How many modules the projects' .brindleignore files left out.
+    int Ignored() const;
+};
+
+// Told before each module file is read, and once more when all are: `done` of `total`.
+using LoadProgress = std::function<void(std::size_t done, std::size_t total)>;
+
+// The module files, each once, in one project. A file that is missing or is no VB6 module
+// raises LoadError.
+Loaded LoadModules(const std::vector<std::filesystem::path>& files, int codePage,
+                   const LoadProgress& progress = {});
+
+// A module file that a project names, found but not yet read.
+struct PlannedModule {
+    std::filesystem::path path;
+    std::string label;     // as LoadedModule's
+    std::string diffName;  // as LoadedModule's
+    std::string where;     // the project file and its line that name the module
+};
+
+struct PlannedProject {
+    std::string name;                    // the project's Name, or its file's stem
+    std::filesystem::path file;          // the project file
+    std::string label;                   // the project file as the user sees it, in UTF-8
+    std::vector<PlannedModule> modules;  // in the project's order
+    std::vector<IgnoredModule> ignored;
+};
+
+struct ProjectPlan {
+    std::vector<PlannedProject> projects;
+    std::vector<LoadProblem> problems;  // of components and projects that were not found
+
+    // As Loaded's.
+    int Ignored() const;
+};
+
+// A project file, or each project of a group file, and the module files each would load: the
+// project and group files are read, the module files are not. A missing or unreadable project
+// or group file raises LoadError; a component or a group's project that cannot be found is a
+// LoadProblem. A module file named by several projects of a group goes to the first. A module
+// that the .brindleignore beside its project file names is left out, only listed.
+ProjectPlan PlanProjects(const std::filesystem::path& file, int codePage);
+
+// The planned projects, each module loaded; raises as PlanProjects, and a module that cannot
+// be loaded is a LoadProblem.
+Loaded LoadProjects(const std::filesystem::path& file, int codePage,
+                    const LoadProgress& progress = {});
+
+// A module file and the bytes it was read from. Raises ModuleFileError, or LoadError for a
+// file whose bytes the host could not give back exactly (it is then left alone rather than
+// rewritten).
+struct ExactModule {
+    std::unique_ptr<MemoryComponent> component;
+    std::string original;
+};
+ExactModule LoadExactly(const std::filesystem::path& path, int codePage);
+
+// Whether the file names a project or group rather than a module, by its extension.
+bool IsProjectOrGroupFile(const std::filesystem::path& file);
+
+// How a path is shown in messages: relative to the current folder when it lies below it, in
+// UTF-8 (a name in other bytes is taken to be in `codePage`).
+std::string Label(const std::filesystem::path& path, int codePage);
+
+// How a diff names a file: relative to the current folder, with "../" where needed.
+std::string DiffName(const std::filesystem::path& path);
+
+// What became of a module to be saved: written, or why not (empty when nothing kept it).
+struct SaveResult {
+    bool written = false;
+    std::string problem;
+};
+
+// Writes `bytes` over the module file unless the file no longer holds `original` (someone
+// else's work is not overwritten) or is read-only.
+SaveResult WriteModule(const std::filesystem::path& path, std::string_view original,
+                       std::string_view bytes);
+
+// Writes the module when its bytes differ from those loaded, as WriteModule does, and takes
+// them as its new original once written.
+SaveResult SaveModule(LoadedModule& module);
+
+}  // namespace brindle::host

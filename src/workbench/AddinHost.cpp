@@ -1,0 +1,219 @@
+#include "workbench/AddinHost.h"
+
+#include <charconv>
+
+#include "addin/Buttons.h"
+#include "codegen/Refresh.h"
+#include "host/model/SettingsKeys.h"
+#include "host/vb6/CodePage.h"
+#include "templates/OptionStore.h"
+#include "workbench/OutputWindow.h"
+#include "workbench/Workspace.h"
+
+namespace brindle::workbench {
+namespace {
+
+host::IdeSetup WorkbenchIde() {
+    host::IdeSetup setup;
+    setup.bars = {
+        {std::string(buttons::kCodeWindowBar),
+         {std::string(kCut), std::string(kCopy), std::string(kPaste), std::string(kSelectAll)}},
+        {std::string(buttons::kToolsBar), {std::string(kCodePage)}},
+        {std::string(buttons::kProjectWindowBar),
+         {std::string(kSaveProject), std::string(kCloseProject), std::string(kCodePage)}}};
+    setup.toolWindows = {{vbext_wt_ProjectWindow, "Project"}, {vbext_wt_Immediate, "Output"}};
+    setup.startingUp = true;
+    return setup;
+}
+
+// A component's name as the user reads it.
+std::string Shown(const VBComponent& component) {
+    const auto* memory = dynamic_cast<const host::MemoryComponent*>(&component);
+    return host::ToUtf8(component.Name(), memory != nullptr ? memory->CodePage() : 1252);
+}
+
+}  // namespace
+
+AddinHost::AddinHost(QWidget* owner, OutputWindow& output, Workspace& workspace)
+    : output_(output), workspace_(workspace), windows_(owner), vbe_(WorkbenchIde()) {
+    windows_.ObserveStatus([this](std::string_view message) { output_.Status(message); });
+    addin_ = std::make_unique<Brindle>(layers_, templates_, windows_, &output_);
+    // What the project window shows as skipped follows the options before the add-in loads.
+    addin_->ReloadOptions({});
+}
+
+AddinHost::~AddinHost() {
+    Shutdown();
+}
+
+void AddinHost::Load(bool atStartup) {
+    if (Loaded()) {
+        return;
+    }
+    vbe_.Connect(*addin_, atStartup ? ext_cm_Startup : ext_cm_AfterStartup);
+}
+
+void AddinHost::Unload() {
+    if (!Loaded()) {
+        return;
+    }
+    Addins& addins = vbe_.Addins();
+    addins.Item(kAddinDescription).SetConnect(false);
+    addins.Update();
+}
+
+int AddinHost::DefaultCodePage() {
+    const std::string text = settings_.GetSetting(kAppName, host::kDefaultCodePageSection,
+                                                  host::kDefaultCodePageKey, "1252");
+    int codePage = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), codePage);
+    const bool known = error == std::errc() && end == text.data() + text.size() &&
+                       host::IsModuleCodePage(codePage);
+    return known ? codePage : 1252;
+}
+
+void AddinHost::Shutdown() {
+    vbe_.Shutdown();
+}
+
+std::vector<AddinHost::Entry> AddinHost::Entries(std::string_view bar) {
+    std::vector<Entry> entries;
+    CommandBar* found = vbe_.CommandBars().Item(bar);
+    if (found == nullptr) {
+        return entries;
+    }
+    CommandBarControls& controls = found->Controls();
+    for (std::int32_t i = 1; i <= controls.Count(); ++i) {
+        const std::shared_ptr<CommandBarControl> control = controls.Item(i);
+        if (control->Visible()) {
+            entries.push_back({control->Caption(), control->BeginGroup()});
+        }
+    }
+    return entries;
+}
+
+// The components the coming status messages name, in order: the active pane's for a code
+// window command, the active project's for a project command.
+std::vector<VBComponent*> AddinHost::ComponentsConcerned(std::string_view bar) {
+    std::vector<VBComponent*> components;
+    if (bar == buttons::kCodeWindowBar) {
+        if (CodePane* pane = vbe_.ActiveCodePane()) {
+            components.push_back(&pane->CodeModule().Parent());
+        }
+    } else if (bar == buttons::kProjectWindowBar) {
+        if (VBProject* project = vbe_.ActiveVBProject()) {
+            VBComponents& all = project->VBComponents();
+            for (std::int32_t i = 1; i <= all.Count(); ++i) {
+                components.push_back(&all.Item(i));
+            }
+        }
+    }
+    return components;
+}
+
+void AddinHost::Run(std::string_view step, const std::vector<VBComponent*>& concerned,
+                    const std::function<void()>& work) {
+    running_ = true;
+    if (around) {
+        around(true);
+    }
+    std::vector<std::string> names;
+    for (const VBComponent* component : concerned) {
+        names.push_back(Shown(*component));
+    }
+    output_.Expect(std::move(names));
+    workspace_.BeginCommand(std::string(step));
+    work();
+    workspace_.EndCommand();
+    output_.Expect({});
+    if (around) {
+        around(false);
+    }
+    running_ = false;
+}
+
+void AddinHost::Click(std::string_view bar, std::string_view caption) {
+    Run(caption, ComponentsConcerned(bar), [&] { vbe_.Click(bar, caption); });
+    if (caption == buttons::kOptions) {
+        KeepTeamValues();
+    }
+}
+
+void AddinHost::Refresh(std::string_view bar, const host::LoadProgress& progress) {
+    if (running_) {
+        // The status window of a command lets a click in while it is drawn.
+        output_.Problem(kRefreshTitle, "another command is running; nothing was refreshed");
+        return;
+    }
+    if (windows_.MsgBox(kRefreshPrompt, vbYesNo + vbExclamation, kRefreshTitle) != vbYes) {
+        return;
+    }
+    addin_->ReloadOptions({});  // the templates as they are now, after a change to them
+    std::vector<VBComponent*> modules = ComponentsConcerned(bar);
+    std::erase_if(modules, [](VBComponent* component) {
+        const auto* memory = dynamic_cast<host::MemoryComponent*>(component);
+        return memory == nullptr || memory->Code() == nullptr;
+    });
+    int rewritten = 0;
+    Run(kRefreshTitle, modules, [&] {
+        addin_->Fields().todayText.reset();  // it may be another day since the last command
+        for (std::size_t i = 0; i < modules.size(); ++i) {
+            if (progress) {
+                progress(i, modules.size());
+            }
+            output_.Status("Refreshing Brindle code in " + Shown(*modules[i]));
+            const host::MemoryCodeModule& code =
+                *static_cast<host::MemoryComponent*>(modules[i])->Code();
+            const std::uint64_t version = code.Version();
+            IgnoreStep(&output_, [&] {
+                RefreshModule(addin_->Fields(), modules[i]->CodeModule(), &output_);
+            });
+            rewritten += code.Version() != version ? 1 : 0;
+        }
+        if (progress) {
+            progress(modules.size(), modules.size());
+        }
+    });
+    output_.Note(std::string(kRefreshTitle) + ": " + std::to_string(rewritten) + " of " +
+                 std::to_string(modules.size()) + " module(s) rewritten");
+}
+
+bool AddinHost::UseTeamSettings(const std::optional<std::filesystem::path>& file, bool reread) {
+    const std::filesystem::path wanted = file.value_or(std::filesystem::path());
+    if (wanted == layers_.TeamFile() && !reread) {
+        return false;
+    }
+    addin_->ReloadOptions(
+        [&] { layers_.SetTeam(file ? host::OpenTeamSettings(*file) : nullptr, wanted); });
+    return true;
+}
+
+// The options dialog may have changed a value that the team settings give: the user's own
+// settings keep it for elsewhere, and the team's value applies here again.
+void AddinHost::KeepTeamValues() {
+    if (layers_.TeamFile().empty()) {
+        return;
+    }
+    const AddinFields chosen = addin_->Fields();
+    addin_->ReloadOptions({});
+    const AddinFields& now = addin_->Fields();
+    const std::pair<std::string_view, bool> rows[] = {
+        {settings::kModHdrKey, chosen.msModHdrFname != now.msModHdrFname},
+        {settings::kProcHdrKey, chosen.msProcHdrFname != now.msProcHdrFname},
+        {settings::kErrHdrKey, chosen.msErrHdrFname != now.msErrHdrFname},
+        {settings::kErrFtrKey, chosen.msErrFtrFname != now.msErrFtrFname},
+        {settings::kMarkersKey, chosen.mbAddCodeMarkers != now.mbAddCodeMarkers},
+        {settings::kSkipExistingKey, chosen.mbSkipExisting != now.mbSkipExisting},
+    };
+    for (const auto& [key, changed] : rows) {
+        if (changed) {
+            std::string text(1, '"');
+            text.append(key).append("\" is set by ").append(layers_.TeamFile().string());
+            output_.Warn({}, text +
+                                 ", which applies to this project; your own setting was "
+                                 "changed for elsewhere");
+        }
+    }
+}
+
+}  // namespace brindle::workbench

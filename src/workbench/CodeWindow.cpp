@@ -1,0 +1,640 @@
+#include "workbench/CodeWindow.h"
+
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+#include <Qsci/qsciscintilla.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "host/vb6/CodePage.h"
+#include "workbench/DesignBlock.h"
+#include "workbench/EditorText.h"
+#include "workbench/VbLexer.h"
+
+namespace brindle::workbench {
+
+using Sci = QsciScintillaBase;
+
+// The editor, with the context menu left to the window's owner.
+class CodeEditor final : public QsciScintilla {
+public:
+    explicit CodeEditor(QWidget* parent) : QsciScintilla(parent) {}
+
+    long Send(unsigned int message, long wParam = 0, long lParam = 0) const {
+        return SendScintilla(message, static_cast<unsigned long>(wParam), lParam);
+    }
+    long SendText(unsigned int message, long wParam, const std::string& text) const {
+        return SendScintilla(message, static_cast<uintptr_t>(wParam), text.c_str());
+    }
+    int Lines() const { return static_cast<int>(Send(Sci::SCI_GETLINECOUNT)); }
+    int LineOf(long position) const {
+        return static_cast<int>(Send(Sci::SCI_LINEFROMPOSITION, position));
+    }
+    long LineStart(int line) const { return Send(Sci::SCI_POSITIONFROMLINE, line); }
+    long LineEnd(int line) const { return Send(Sci::SCI_GETLINEENDPOSITION, line); }
+
+    std::function<void(QPoint)> onContextMenu;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        if (onContextMenu) {
+            onContextMenu(event->globalPos());
+        }
+    }
+};
+
+namespace {
+
+constexpr const char* kGeneral = "(General)";
+constexpr const char* kDeclarations = "(Declarations)";
+
+// The object a component's own events are named after.
+std::string OwnObject(vbext_ComponentType type) {
+    switch (type) {
+        case vbext_ct_VBForm:
+            return "Form";
+        case vbext_ct_VBMDIForm:
+            return "MDIForm";
+        case vbext_ct_ClassModule:
+            return "Class";
+        case vbext_ct_UserControl:
+            return "UserControl";
+        case vbext_ct_PropPage:
+            return "PropertyPage";
+        case vbext_ct_DocObject:
+            return "UserDocument";
+        default:
+            return {};
+    }
+}
+
+bool StartsWithObject(const std::string& procedure, const std::string& object) {
+    if (procedure.size() <= object.size() + 1 || procedure[object.size()] != '_') {
+        return false;
+    }
+    return std::equal(object.begin(), object.end(), procedure.begin(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+// The object a procedure belongs to by its name (the longest that fits), 0 for (General).
+std::size_t ObjectOf(const std::vector<std::string>& objects, const std::string& name) {
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < objects.size(); ++i) {
+        if (StartsWithObject(name, objects[i]) &&
+            (best == 0 || objects[i].size() > objects[best].size())) {
+            best = i;
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+QString KindSuffix(vbext_ProcKind kind) {
+    switch (kind) {
+        case vbext_pk_Get:
+            return QStringLiteral(" [Get]");
+        case vbext_pk_Let:
+            return QStringLiteral(" [Let]");
+        case vbext_pk_Set:
+            return QStringLiteral(" [Set]");
+        case vbext_pk_Proc:
+            break;
+    }
+    return {};
+}
+
+CodeWindow::CodeWindow(host::MemoryComponent& component, host::UndoHistory& history, int codePage,
+                       QWidget* parent)
+    : QWidget(parent),
+      component_(component),
+      module_(*component.Code()),
+      history_(history),
+      codePage_(codePage),
+      editor_(new CodeEditor(this)),
+      objects_(new QComboBox(this)),
+      procedures_(new QComboBox(this)),
+      caretTimer_(new QTimer(this)) {
+    setObjectName(QStringLiteral("codeWindow"));
+    setWindowTitle(QString::fromStdString(host::ToUtf8(component.Name(), codePage)) + " (Code)");
+    objects_->setObjectName(QStringLiteral("cboObjects"));
+    procedures_->setObjectName(QStringLiteral("cboProcedures"));
+    editor_->setObjectName(QStringLiteral("codeEditor"));
+
+    editor_->setUtf8(true);
+    editor_->setEolMode(QsciScintilla::EolUnix);
+    editor_->Send(Sci::SCI_SETPASTECONVERTENDINGS, 1);
+    editor_->Send(Sci::SCI_SETUNDOCOLLECTION, 0);  // the module's history undoes
+    for (QsciCommand::Command command : {QsciCommand::Undo, QsciCommand::Redo}) {
+        QsciCommand* bound = editor_->standardCommands()->find(command);
+        bound->setKey(0);
+        bound->setAlternateKey(0);
+    }
+    editor_->setLexer(new VbLexer(editor_));
+    editor_->setMarginType(0, QsciScintilla::NumberMargin);
+    editor_->setMarginLineNumbers(0, true);
+    editor_->setMarginsForegroundColor(QColor(0x60, 0x60, 0x60));
+    editor_->setMarginsBackgroundColor(QColor(0xf0, 0xf0, 0xf0));
+    editor_->setMarginWidth(1, 4);
+    editor_->setCaretLineVisible(true);
+    editor_->setCaretLineBackgroundColor(QColor(0xf4, 0xf7, 0xff));
+    editor_->setTabWidth(4);
+    editor_->setIndentationsUseTabs(false);
+    editor_->setAutoIndent(true);
+    editor_->setBraceMatching(QsciScintilla::NoBraceMatch);
+    editor_->setWrapMode(QsciScintilla::WrapNone);
+    editor_->setSelectionBackgroundColor(QColor(0x33, 0x66, 0xcc));
+    editor_->setSelectionForegroundColor(Qt::white);
+    editor_->onContextMenu = [this](QPoint at) {
+        if (onContextMenu) {
+            onContextMenu(at);
+        }
+    };
+
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(0, 0, 0, 2);
+    bar->addWidget(objects_, 1);
+    bar->addWidget(procedures_, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->addLayout(bar);
+    layout->addWidget(editor_, 1);
+    BuildFindBar();
+    layout->addWidget(findBar_);
+
+    SetCodePage(codePage);
+    module_.AddListener(*this);
+
+    caretTimer_->setSingleShot(true);
+    caretTimer_->setInterval(120);
+    connect(caretTimer_, &QTimer::timeout, this, [this] { ShowCaretPlace(); });
+    connect(editor_, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int position, int type, const char*, int, int linesAdded, int, int, int, int,
+                   int) { EditorModified(position, type, linesAdded); });
+    connect(editor_, &QsciScintilla::selectionChanged, this, [this] { SelectionToPane(); });
+    connect(editor_, &QsciScintilla::cursorPositionChanged, this, [this] {
+        SelectionToPane();
+        caretTimer_->start();
+    });
+    connect(objects_, &QComboBox::activated, this, [this](int index) { ObjectChosen(index); });
+    connect(procedures_, &QComboBox::activated, this,
+            [this](int index) { ProcedureChosen(index); });
+    FillCombos();
+    ShowCaretPlace();
+}
+
+CodeWindow::~CodeWindow() {
+    module_.RemoveListener(*this);
+}
+
+QsciScintilla& CodeWindow::Editor() const {
+    return *editor_;
+}
+
+void CodeWindow::SetCodePage(int codePage) {
+    codePage_ = codePage;
+    const QSignalBlocker blocker(editor_);
+    applying_ = true;
+    const std::string text = DisplayLines(module_, codePage_, 1, module_.CountOfLines(), false);
+    editor_->SendText(Sci::SCI_SETTEXT, 0, text);
+    applying_ = false;
+    editor_->setMarginWidth(0, QString(QString::number(editor_->Lines()).size() + 1, '9'));
+    procsVersion_ = ~std::uint64_t{0};
+    SelectionFromPane();
+}
+
+// ---- The editor's changes into the module ----
+
+std::string CodeWindow::EditorLine(int line) const {
+    const long start = editor_->LineStart(line);
+    const long end = editor_->LineEnd(line);
+    const QByteArray bytes = editor_->bytes(static_cast<int>(start), static_cast<int>(end));
+    return std::string(bytes.constData(), static_cast<std::size_t>(end - start));
+}
+
+// The editor's lines `first` .. `first` + `count` - 1 in the module's code page, joined by
+// `separator`. A character the code page lacks becomes "?", and the user is told.
+std::string CodeWindow::EncodedLines(int first, int count, const char* separator) {
+    std::string text;
+    for (int line = first; line < first + count; ++line) {
+        bool lossy = false;
+        if (line > first) {
+            text += separator;
+        }
+        text += Encode(EditorLine(line), codePage_, lossy);
+        if (lossy) {
+            if (onWarning) {
+                onWarning(QStringLiteral("line %1: a character that code page %2 cannot hold "
+                                         "was written as \"?\"")
+                              .arg(line + 1)
+                              .arg(codePage_));
+            }
+            QTimer::singleShot(0, this, [this, line] { RefreshLine(line + 1); });
+        }
+    }
+    return text;
+}
+
+// An edit of the user's runs on into the step of the one before while it goes on where that
+// one ended, in the same direction.
+void CodeWindow::StartStep(bool deleting, int line, int lastLine) {
+    if (deleting != lastDeleting_ || (line != lastLine_ && line != lastLine_ + 1)) {
+        history_.CloseStep();
+    }
+    lastDeleting_ = deleting;
+    lastLine_ = lastLine;
+}
+
+void CodeWindow::EditorModified(int position, int type, int linesAdded) {
+    if (applying_ || (type & (Sci::SC_MOD_INSERTTEXT | Sci::SC_MOD_DELETETEXT)) == 0) {
+        return;
+    }
+    const int line = editor_->LineOf(position);
+    pushing_ = true;
+    const bool done = IgnoreStep(sink, [&] {
+        if ((type & Sci::SC_MOD_INSERTTEXT) != 0) {
+            StartStep(false, line, line + linesAdded);
+            InsertedInEditor(line, linesAdded);
+        } else {
+            StartStep(true, line, line);
+            DeletedInEditor(line, -linesAdded);
+        }
+    });
+    pushing_ = false;
+    if (!done) {
+        // The module is the truth: the editor shows it again (not while Scintilla is telling).
+        QTimer::singleShot(0, this, [this] { SetCodePage(codePage_); });
+    }
+    if (onEdited) {
+        onEdited();
+    }
+}
+
+// Editor lines `line` .. `line` + `linesAdded` now stand for module line `line` + 1. The
+// module line that kept its text whole stays as it was, with its attribute lines.
+void CodeWindow::InsertedInEditor(int line, int linesAdded) {
+    const std::int32_t at = line + 1;
+    if (module_.CountOfLines() == 0) {
+        module_.InsertLines(1, EncodedLines(0, linesAdded + 1, "\r\n"));
+        return;
+    }
+    const std::string old = module_.Lines(at, 1);
+    if (linesAdded > 0 &&
+        EditorLine(line + linesAdded) == DisplayLines(module_, codePage_, at, 1, false)) {
+        module_.InsertLines(at, EncodedLines(line, linesAdded, "\r\n"));
+        return;
+    }
+    const std::string first = EncodedLines(line, 1, "");
+    if (first != old) {
+        module_.ReplaceLine(at, first);
+    }
+    if (linesAdded > 0) {
+        module_.InsertLines(at + 1, EncodedLines(line + 1, linesAdded, "\r\n"));
+    }
+}
+
+// Module lines `line` + 1 .. `line` + 1 + `linesRemoved` became editor line `line`.
+void CodeWindow::DeletedInEditor(int line, int linesRemoved) {
+    const std::int32_t at = line + 1;
+    if (module_.CountOfLines() == 0) {
+        return;
+    }
+    const std::string merged = EditorLine(line);
+    if (linesRemoved > 0 &&
+        merged == DisplayLines(module_, codePage_, at + linesRemoved, 1, false) &&
+        merged != DisplayLines(module_, codePage_, at, 1, false)) {
+        module_.DeleteLines(at, linesRemoved);
+        return;
+    }
+    const std::string text = EncodedLines(line, 1, "");
+    if (text != module_.Lines(at, 1)) {
+        module_.ReplaceLine(at, text);
+    }
+    if (linesRemoved > 0) {
+        module_.DeleteLines(at + 1, linesRemoved);
+    }
+}
+
+// ---- The module's changes into the editor ----
+
+void CodeWindow::LinesChanged(std::int32_t first, const std::vector<host::CodeLine>& removed,
+                              std::int32_t added) {
+    if (pushing_) {
+        return;
+    }
+    const auto removedCount = static_cast<std::int32_t>(removed.size());
+    if (frozen_) {
+        Pending& p = pending_;
+        if (p.first == 0) {
+            p = {first, first + removedCount, first + removedCount};
+        }
+        // Both ends in the module's numbering before this change, then after it.
+        const std::int32_t end = std::max(p.newEnd, first + removedCount);
+        p.oldEnd = end - (p.newEnd - p.oldEnd);
+        p.first = std::min(p.first, first);
+        p.newEnd = end + added - removedCount;
+    } else {
+        ReplaceEditorLines(first, removedCount, added,
+                           module_.CountOfLines() - added + removedCount);
+    }
+    caretTimer_->start();
+    if (onEdited) {
+        onEdited();
+    }
+}
+
+// Puts module lines `first` .. `first` + `added` - 1 in place of the `removed` editor lines
+// from `first` on; the module had `countBefore` lines, the editor as many (or one empty line).
+void CodeWindow::ReplaceEditorLines(std::int32_t first, std::int32_t removed, std::int32_t added,
+                                    std::int32_t countBefore) {
+    const int index = first - 1;
+    long start = 0;
+    long end = editor_->Send(Sci::SCI_GETLENGTH);
+    std::string text;
+    if (countBefore == 0) {
+        text = DisplayLines(module_, codePage_, first, added, false);
+    } else if (index + removed < countBefore) {
+        start = editor_->LineStart(index);
+        end = editor_->LineStart(index + removed);
+        text = DisplayLines(module_, codePage_, first, added, true);
+    } else if (index > 0) {
+        start = editor_->LineEnd(index - 1);
+        if (added > 0) {
+            text = '\n';
+            text += DisplayLines(module_, codePage_, first, added, false);
+        }
+    } else {
+        text = DisplayLines(module_, codePage_, first, added, false);
+    }
+    applying_ = true;
+    editor_->Send(Sci::SCI_SETTARGETRANGE, start, end);
+    editor_->SendScintilla(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(text.size()),
+                           text.c_str());
+    applying_ = false;
+}
+
+void CodeWindow::Freeze(bool frozen) {
+    frozen_ = frozen;
+    editor_->setReadOnly(frozen);
+    if (frozen || pending_.first == 0) {
+        return;
+    }
+    const Pending p = std::exchange(pending_, {});
+    const int top = editor_->firstVisibleLine();
+    ReplaceEditorLines(p.first, p.oldEnd - p.first, p.newEnd - p.first,
+                       module_.CountOfLines() - (p.newEnd - p.oldEnd));
+    editor_->setFirstVisibleLine(top);
+}
+
+void CodeWindow::RefreshLine(std::int32_t line) {
+    if (line >= 1 && line <= module_.CountOfLines()) {
+        ReplaceEditorLines(line, 1, 1, module_.CountOfLines());
+    }
+}
+
+// ---- Selection ----
+
+void CodeWindow::SelectionToPane() {
+    if (selecting_ || applying_ || frozen_) {
+        return;
+    }
+    const auto place = [this](long position) {
+        const int line = editor_->LineOf(position);
+        const auto offset = static_cast<std::int32_t>(position - editor_->LineStart(line));
+        const std::int32_t column =
+            module_.CountOfLines() == 0 ? 1 : ModuleColumn(EditorLine(line), offset, codePage_);
+        return std::pair<std::int32_t, std::int32_t>(line + 1, column);
+    };
+    IgnoreStep(sink, [&] {
+        const auto [anchorLine, anchorColumn] = place(editor_->Send(Sci::SCI_GETANCHOR));
+        const auto [caretLine, caretColumn] = place(editor_->Send(Sci::SCI_GETCURRENTPOS));
+        module_.CodePane().SetSelection(anchorLine, anchorColumn, caretLine, caretColumn);
+    });
+}
+
+void CodeWindow::SelectionFromPane() {
+    std::int32_t startLine = 1, startColumn = 1, endLine = 1, endColumn = 1;
+    module_.CodePane().GetSelection(startLine, startColumn, endLine, endColumn);
+    const auto position = [this](std::int32_t line, std::int32_t column) -> long {
+        if (line < 1) {
+            return 0;
+        }
+        if (line > module_.CountOfLines()) {
+            return editor_->Send(Sci::SCI_GETLENGTH);
+        }
+        const long start = editor_->LineStart(line - 1);
+        const long length = editor_->LineEnd(line - 1) - start;
+        return start +
+               std::min<long>(length, Utf8Offset(module_.Lines(line, 1), column, codePage_));
+    };
+    selecting_ = true;
+    editor_->Send(Sci::SCI_SETSEL, position(startLine, startColumn), position(endLine, endColumn));
+    selecting_ = false;
+}
+
+// ---- Undo, Find, places ----
+
+bool CodeWindow::Undo() {
+    return Replay(&host::UndoHistory::Undo);
+}
+
+bool CodeWindow::Redo() {
+    return Replay(&host::UndoHistory::Redo);
+}
+
+// The history's step comes into the editor in one change, and the caret goes to its place.
+bool CodeWindow::Replay(std::int32_t (host::UndoHistory::*apply)()) {
+    lastLine_ = -1;
+    Freeze(true);
+    const std::int32_t line = (history_.*apply)();
+    Freeze(false);
+    if (line > 0) {
+        GoToLine(line);
+    }
+    return line > 0;
+}
+
+void CodeWindow::GoToLine(std::int32_t line) {
+    const int index = std::clamp(line - 1, 0, editor_->Lines() - 1);
+    editor_->setCursorPosition(index, 0);
+    editor_->Send(Sci::SCI_ENSUREVISIBLE, index);
+    editor_->setFirstVisibleLine(std::max(0, index - 3));
+    history_.CloseStep();
+}
+
+void CodeWindow::BuildFindBar() {
+    findBar_ = new QWidget(this);
+    findBar_->setObjectName(QStringLiteral("findBar"));
+    findText_ = new QLineEdit(findBar_);
+    findText_->setObjectName(QStringLiteral("findText"));
+    findText_->setPlaceholderText(QStringLiteral("Find what"));
+    matchCase_ = new QCheckBox(QStringLiteral("Match case"), findBar_);
+    wholeWord_ = new QCheckBox(QStringLiteral("Whole word"), findBar_);
+    auto* next = new QPushButton(QStringLiteral("Find Next"), findBar_);
+    auto* previous = new QPushButton(QStringLiteral("Previous"), findBar_);
+    auto* close = new QToolButton(findBar_);
+    close->setText(QStringLiteral("\u00d7"));
+    close->setAutoRaise(true);
+    auto* layout = new QHBoxLayout(findBar_);
+    layout->setContentsMargins(0, 2, 0, 0);
+    layout->addWidget(findText_, 1);
+    layout->addWidget(matchCase_);
+    layout->addWidget(wholeWord_);
+    layout->addWidget(next);
+    layout->addWidget(previous);
+    layout->addWidget(close);
+    findBar_->hide();
+    connect(findText_, &QLineEdit::returnPressed, this, [this] { FindNext(true); });
+    connect(next, &QPushButton::clicked, this, [this] { FindNext(true); });
+    connect(previous, &QPushButton::clicked, this, [this] { FindNext(false); });
+    connect(close, &QToolButton::clicked, this, [this] {
+        findBar_->hide();
+        editor_->setFocus();
+    });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), findBar_);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, close, &QToolButton::click);
+}
+
+void CodeWindow::ShowFind() {
+    if (editor_->hasSelectedText() && !editor_->selectedText().contains('\n')) {
+        findText_->setText(editor_->selectedText());
+    }
+    findBar_->show();
+    findText_->setFocus();
+    findText_->selectAll();
+}
+
+bool CodeWindow::FindNext(bool forward) {
+    const QString text = findText_->text();
+    if (text.isEmpty()) {
+        ShowFind();
+        return false;
+    }
+    int line = -1;
+    int index = -1;
+    if (!forward && editor_->hasSelectedText()) {
+        int endLine = 0;
+        int endIndex = 0;
+        editor_->getSelection(&line, &index, &endLine, &endIndex);
+    }
+    const bool found = editor_->findFirst(text, false, matchCase_->isChecked(),
+                                          wholeWord_->isChecked(), true, forward, line, index);
+    findText_->setStyleSheet(found ? QString() : QStringLiteral("background: #ffd6d6"));
+    return found;
+}
+
+// ---- The two drop-downs ----
+
+void CodeWindow::FillCombos() {
+    objectNames_ = {kGeneral};
+    const std::string own = OwnObject(component_.Type());
+    if (!own.empty()) {
+        objectNames_.push_back(own);
+    }
+    if (const auto block = ReadDesignBlock(component_.Layout())) {
+        std::vector<std::string> controls = ControlNames(block->root);
+        controls.erase(controls.begin());  // the root goes by its type's object name
+        std::sort(controls.begin(), controls.end());
+        controls.erase(std::unique(controls.begin(), controls.end()), controls.end());
+        objectNames_.insert(objectNames_.end(), controls.begin(), controls.end());
+    }
+    const QSignalBlocker blocker(objects_);
+    objects_->clear();
+    for (const std::string& name : objectNames_) {
+        objects_->addItem(QString::fromStdString(host::ToUtf8(name, codePage_)));
+    }
+}
+
+void CodeWindow::FillProcedures() {
+    if (procsVersion_ == module_.Version()) {
+        return;
+    }
+    procsVersion_ = module_.Version();
+    procs_.clear();
+    for (const host::ProcedureInfo& info : module_.Procedures()) {
+        procs_.push_back({info.procedure.name, info.procedure.kind, info.procedure.bodyLine});
+    }
+}
+
+void CodeWindow::ShowCaretPlace() {
+    FillProcedures();
+    int line = 0;
+    int index = 0;
+    editor_->getCursorPosition(&line, &index);
+    vbext_ProcKind kind = vbext_pk_Proc;
+    std::string name;
+    if (line + 1 <= module_.CountOfLines()) {
+        name = module_.ProcOfLine(line + 1, kind);
+    }
+    const std::size_t object = name.empty() ? 0 : ObjectOf(objectNames_, name);
+    choosing_ = true;
+    objects_->setCurrentIndex(static_cast<int>(object));
+    ObjectChosen(-1);
+    for (int i = 0; i < procedures_->count(); ++i) {
+        const int proc = procedures_->itemData(i).toInt();
+        if (proc >= 0 && procs_[static_cast<std::size_t>(proc)].name == name &&
+            procs_[static_cast<std::size_t>(proc)].kind == kind) {
+            procedures_->setCurrentIndex(i);
+        }
+    }
+    choosing_ = false;
+}
+
+// Fills the procedures of the chosen object; a choice of the user's moves to its first one.
+void CodeWindow::ObjectChosen(int index) {
+    FillProcedures();
+    const auto object = static_cast<std::size_t>(std::max(objects_->currentIndex(), 0));
+    const QSignalBlocker blocker(procedures_);
+    procedures_->clear();
+    if (object == 0) {
+        procedures_->addItem(QString::fromLatin1(kDeclarations), -1);
+    }
+    std::vector<std::pair<QString, int>> entries;
+    for (std::size_t i = 0; i < procs_.size(); ++i) {
+        if (ObjectOf(objectNames_, procs_[i].name) != object) {
+            continue;
+        }
+        std::string shown = procs_[i].name;
+        if (object != 0) {
+            shown = shown.substr(objectNames_[object].size() + 1);
+        }
+        entries.emplace_back(
+            QString::fromStdString(host::ToUtf8(shown, codePage_)) + KindSuffix(procs_[i].kind),
+            static_cast<int>(i));
+    }
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return a.first.compare(b.first, Qt::CaseInsensitive) < 0;
+    });
+    for (const auto& [text, proc] : entries) {
+        procedures_->addItem(text, proc);
+    }
+    if (index >= 0 && !choosing_ && procedures_->count() > 0) {
+        ProcedureChosen(0);
+    }
+}
+
+void CodeWindow::ProcedureChosen(int index) {
+    const int proc = procedures_->itemData(index).toInt();
+    const std::int32_t line = proc < 0 ? 1 : procs_[static_cast<std::size_t>(proc)].line;
+    GoToLine(line);
+    editor_->setFocus();
+}
+
+}  // namespace brindle::workbench

@@ -1,0 +1,78 @@
+#pragma once
+// The projects open in the workbench: the in-memory projects loaded as the command line loads
+// them, each module with the bytes it was read with and its undo history, and each project
+// with the code page its text is shown in.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/files/ProjectLoader.h"
+#include "host/ide/UndoHistory.h"
+
+namespace brindle::workbench {
+
+struct OpenModule {
+    host::LoadedModule loaded;
+    std::unique_ptr<host::UndoHistory> history;  // null for a component without code
+    bool modified = false;  // its bytes differ from those on disk when read or saved
+    std::uint64_t checkedVersion = 0;
+
+    host::MemoryComponent& Component() const { return *loaded.component; }
+};
+
+struct OpenProject {
+    std::shared_ptr<host::MemoryProject> project;
+    std::filesystem::path file;  // the project file; empty for modules opened one by one
+    std::string label;
+    int codePage = 1252;
+    std::vector<std::unique_ptr<OpenModule>> modules;
+    std::vector<host::IgnoredModule> ignored;  // left out by the .brindleignore beside it
+    // The brindle.ini found beside the project or group file (or the module files) it was
+    // opened from, or in a folder above.
+    std::optional<std::filesystem::path> teamFile;
+};
+
+class Workspace {
+public:
+    Workspace() = default;
+    ~Workspace();
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+
+    // Takes what was loaded; the projects come after those open already.
+    std::vector<OpenProject*> Add(host::Loaded loaded, int codePage);
+    // Histories and views of the project must be let go of first.
+    void Close(const OpenProject& project);
+
+    const std::vector<std::unique_ptr<OpenProject>>& Projects() const { return projects_; }
+    OpenProject* ProjectOf(const VBProject* project) const;
+    OpenProject* ProjectOf(const host::MemoryComponent& component) const;
+    OpenModule* ModuleOf(const host::MemoryComponent& component) const;
+    // The open project of that file, or the open module file's project.
+    OpenProject* Opened(const std::filesystem::path& file) const;
+
+    // Shows the project's text in another code page. Its bytes stay as they are.
+    void SetCodePage(OpenProject& project, int codePage);
+
+    // Looks again at each module that changed since it was last looked at; true when some
+    // module's modified mark changed.
+    bool Refresh();
+    // The modified modules, of one project or of all, after a Refresh.
+    std::vector<OpenModule*> Unsaved(const OpenProject* project = nullptr);
+
+    // Every module's edits until EndCommand are one step of its history.
+    void BeginCommand(const std::string& name);
+    void EndCommand();
+
+private:
+    std::pair<OpenProject*, OpenModule*> Find(const host::MemoryComponent& component) const;
+
+    std::vector<std::unique_ptr<OpenProject>> projects_;
+};
+
+}  // namespace brindle::workbench

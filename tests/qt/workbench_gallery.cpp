@@ -1,0 +1,163 @@
+// Shows the workbench in one scene, for looking at it on a screen, and saves a screenshot of
+// the whole screen (ImageMagick's import) at the moment the scene is complete:
+//   workbench_gallery SCENE PROJECT OUTPUT.png [MODULE [LINE]]
+// SCENE: main, menu, options, status, designer, addins, splash, tools, opening, skipped,
+// projectmenu.
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QTimer>
+#include <QToolTip>
+#include <QTreeWidget>
+#include <QWidget>
+#include <cstdio>
+#include <string>
+
+#include "addin/Buttons.h"
+#include "workbench/CodeWindow.h"
+#include "workbench/MainWindow.h"
+
+using namespace brindle;
+using namespace brindle::workbench;
+
+namespace {
+
+QString output;
+bool shot = false;
+
+// Lets the window system catch up for a while, then takes the screenshot.
+void Shoot(int milliseconds = 700) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    QProcess::execute(QStringLiteral("import"), {"-window", "root", output});
+    shot = true;
+}
+
+host::MemoryComponent* Find(MainWindow& window, const QString& name) {
+    for (const auto& project : window.Work().Projects()) {
+        for (const auto& module : project->modules) {
+            if (QString::fromStdString(module->Component().Name()) == name || name.isEmpty()) {
+                return &module->Component();
+            }
+        }
+    }
+    return nullptr;
+}
+
+// The dialog on top when it is there, answered once it is on the screenshot.
+void ShootDialogThen(std::function<void(QWidget&)> close) {
+    QTimer::singleShot(300, [close] {
+        Shoot();
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            close(*dialog);
+        }
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: workbench_gallery SCENE PROJECT OUTPUT.png [MODULE [LINE]]\n");
+        return 2;
+    }
+    const QString scene = QString::fromLocal8Bit(argv[1]);
+    output = QString::fromLocal8Bit(argv[3]);
+    const QString moduleName = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QString();
+    const int line = argc > 5 ? std::stoi(argv[5]) : 1;
+
+    WorkbenchSettings settings;
+    MainWindow window(settings);
+    window.BeginStartup();
+    window.show();
+    if (scene == "splash") {
+        window.FinishStartup();
+    }
+    if (scene == "opening") {
+        // The progress of a large project, while it opens.
+        QTimer::singleShot(30, [] { Shoot(0); });
+    }
+    window.Open({QString::fromLocal8Bit(argv[2])});
+    host::MemoryComponent* component = Find(window, moduleName);
+    CodeWindow* code = nullptr;
+    if (component != nullptr && component->Code() != nullptr && scene != "designer") {
+        code = window.OpenCodeWindow(*component);
+        code->GoToLine(line);
+    }
+
+    if (scene == "opening") {
+        if (!shot) {
+            Shoot(0);  // it opened too fast for its progress to be seen
+        }
+    } else if (scene == "main" || scene == "splash") {
+        Shoot(scene == "splash" ? 1200 : 700);
+    } else if (scene == "menu" && code != nullptr) {
+        code->Editor().setSelection(line + 1, 0, line + 9, 0);
+        Shoot(300);
+        std::unique_ptr<QMenu> menu = window.CodeWindowMenu();
+        const QPoint at = code->Editor().viewport()->mapToGlobal(QPoint(260, 160));
+        menu->popup(at);
+        Shoot();
+    } else if (scene == "skipped") {
+        // What Brindle leaves alone, every item unfolded, with the tooltip of the last one.
+        QTreeWidget& tree = window.ProjectTree();
+        tree.expandAll();
+        QTreeWidgetItem* last = nullptr;
+        for (QTreeWidgetItemIterator it(&tree); *it != nullptr; ++it) {
+            if ((*it)->font(0).italic()) {
+                last = *it;
+            }
+        }
+        Shoot(300);
+        if (last != nullptr) {
+            tree.setCurrentItem(last);
+            const QRect place = tree.visualItemRect(last);
+            QToolTip::showText(tree.viewport()->mapToGlobal(place.center()), last->toolTip(0),
+                               &tree);
+        }
+        Shoot();
+    } else if (scene == "projectmenu") {
+        QTreeWidget& tree = window.ProjectTree();
+        std::unique_ptr<QMenu> menu = window.ProjectMenu(*window.Work().Projects().front());
+        menu->popup(tree.viewport()->mapToGlobal(QPoint(60, 12)));
+        Shoot();
+    } else if (scene == "tools") {
+        QMenu& tools = window.ToolsMenu();
+        window.menuBar()->setActiveAction(tools.menuAction());
+        Shoot();
+    } else if (scene == "options") {
+        ShootDialogThen([](QWidget& dialog) { static_cast<QDialog&>(dialog).reject(); });
+        window.Host().Click(buttons::kCodeWindowBar, buttons::kOptions);
+    } else if (scene == "status") {
+        window.Host().Windows().Answers().SetNextAnswer(vbYes);
+        // The first pass over pending events that the status window makes takes the picture.
+        QTimer::singleShot(0, [] { Shoot(400); });
+        window.Host().Click(buttons::kProjectWindowBar, buttons::kAddAllToProj);
+        if (!shot) {
+            Shoot();
+        }
+    } else if (scene == "designer" && component != nullptr) {
+        window.OpenDesigner(*component);
+        Shoot();
+    } else if (scene == "addins") {
+        ShootDialogThen([](QWidget& dialog) { static_cast<QDialog&>(dialog).reject(); });
+        window.ShowAddInManager();
+    } else {
+        std::fprintf(stderr, "unknown scene or module\n");
+        return 2;
+    }
+    // Nothing is saved: the scene's changes are dropped.
+    window.Host().Windows().Answers().SetNextAnswer(vbNo);
+    window.close();
+    return 0;
+}

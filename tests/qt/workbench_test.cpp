@@ -1,0 +1,564 @@
+// The workbench on the offscreen platform, driven as a user would: a project opened, lines
+// selected, the add-in's entries of the menus triggered, Undo and Redo, saving, the question
+// about unsaved modules, the Add-In Manager, code page 932 and a failure in the output window.
+// Modal dialogs are answered in advance.
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "addin/Buttons.h"
+#include "codegen/Refresh.h"
+#include "host/files/SettingsFile.h"
+#include "host/ide/MemoryProject.h"
+#include "host/model/SettingsKeys.h"
+#include "host/vb6/CodePage.h"
+#include "support/TestPaths.h"
+#include "workbench/CodeWindow.h"
+#include "workbench/Dialogs.h"
+#include "workbench/EditorText.h"
+#include "workbench/MainWindow.h"
+#include "workbench/VbLexer.h"
+
+namespace fs = std::filesystem;
+
+namespace brindle::workbench {
+namespace {
+
+QString Q(const fs::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+// The example project copied into a temporary folder, opened in a shown main window.
+struct Bench {
+    explicit Bench(const std::string& project = "Inventory.vbp") {
+        fs::copy(test::SourceDir() / "examples", dir.path() / "ex", fs::copy_options::recursive);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        if (!project.empty()) {
+            QVERIFY(window.Open({Q(dir.path() / "ex" / project)}));
+        }
+    }
+
+    host::MemoryComponent& Component(const std::string& name) {
+        for (const auto& project : window.Work().Projects()) {
+            for (const auto& module : project->modules) {
+                if (module->Component().Name() == name) {
+                    return module->Component();
+                }
+            }
+        }
+        throw std::runtime_error("no component " + name);
+    }
+    CodeWindow& Code(const std::string& name) {
+        CodeWindow* code = window.OpenCodeWindow(Component(name));
+        if (code == nullptr) {
+            throw std::runtime_error("no code window for " + name);
+        }
+        return *code;
+    }
+    std::string File(const std::string& name) { return test::ReadBytes(dir.path() / "ex" / name); }
+
+    test::TempDir dir;
+    WorkbenchSettings settings{Q(dir.path() / "workbench.ini")};
+    MainWindow window{settings};
+};
+
+QStringList Texts(const QMenu& menu) {
+    QStringList texts;
+    for (const QAction* action : menu.actions()) {
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    return texts;
+}
+
+void Trigger(QMenu& menu, std::string_view caption) {
+    for (QAction* action : menu.actions()) {
+        if (action->text() ==
+            QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()))) {
+            action->trigger();
+            return;
+        }
+    }
+    QFAIL(qPrintable("no entry " + QString::fromUtf8(caption.data())));
+}
+
+// What the editor shows against what the module holds, line for line.
+void ShowsItsModule(CodeWindow& code) {
+    const host::MemoryCodeModule& module = *code.Component().Code();
+    QCOMPARE(code.Editor().text().toStdString(),
+             DisplayLines(module, code.Component().CodePage(), 1, module.CountOfLines(), false));
+}
+
+// The first item of the project window with that text.
+QTreeWidgetItem* TreeItem(QTreeWidget& tree, const QString& text) {
+    for (QTreeWidgetItemIterator it(&tree); *it != nullptr; ++it) {
+        if ((*it)->text(0) == text) {
+            return *it;
+        }
+    }
+    return nullptr;
+}
+
+void Settle() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+class WorkbenchTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The project window groups the components as the IDE does; the three command bars are the
+    // menus, the workbench's own entries first and then the add-in's in their groups.
+    void projectOpensAndTheCommandBarsAreMenus() {
+        Bench bench;
+        const auto splash = [] {
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            return std::count_if(windows.begin(), windows.end(), [](const QWidget* window) {
+                return window->objectName() == "frmSplash" && window->isVisible();
+            });
+        };
+        bench.window.BeginStartup();
+        QVERIFY(bench.window.Host().Loaded());
+        QCOMPARE(splash(), 0);  // not before the start-up is complete
+        bench.window.FinishStartup();
+        QCOMPARE(splash(), 1);
+        QTreeWidget& tree = bench.window.ProjectTree();
+        QCOMPARE(tree.topLevelItemCount(), 1);
+        QTreeWidgetItem* project = tree.topLevelItem(0);
+        QCOMPARE(project->text(0), QStringLiteral("Inventory (Inventory.vbp)"));
+        QStringList folders;
+        for (int i = 0; i < project->childCount(); ++i) {
+            folders << project->child(i)->text(0) + ": " + project->child(i)->child(0)->text(0);
+        }
+        QCOMPARE(folders,
+                 QStringList({"Forms: frmMain (frmMain.frm)", "Modules: modMain (modMain.bas)",
+                              "Class Modules: CStockItem (CStockItem.cls)",
+                              "User Controls: ctlGauge (ctlGauge.ctl)"}));
+
+        bench.Code("modMain");
+        using namespace buttons;
+        const QString mod(kAddModHdr.data()), headers(kAddHeaders.data()),
+            handlers(kAddErrHandlers.data()), markers(kRemoveCodeMarkers.data()),
+            code(kRemoveAll.data()), options(kOptions.data());
+        const QString refresh(kRefreshTitle.data());
+        QCOMPARE(Texts(*bench.window.CodeWindowMenu()),
+                 QStringList({"Cut", "Copy", "Paste", "Select All", "-", mod, headers, handlers,
+                              "-", markers, code, "-", options, "-", refresh}));
+        QCOMPARE(Texts(bench.window.ToolsMenu()),
+                 QStringList({"Code Page...", "-", QString(kCloseAllWins.data())}));
+        QCOMPARE(Texts(*bench.window.ProjectMenu(*bench.window.Work().Projects().front())),
+                 QStringList({"Save Project", "Close Project", "Code Page...", "-",
+                              QString(kAddAllToProj.data()), "-",
+                              QString(kRemoveCodeMarkersFromProj.data()),
+                              QString(kRemoveAllFromProj.data()), "-", refresh}));
+    }
+
+    // An add-in command on the selected lines changes the module and the editor alike; Undo
+    // takes the whole command back byte for byte and Redo replays it; typing undoes as usual.
+    void contextMenuCommandUndoAndRedo() {
+        Bench bench;
+        bench.window.BeginStartup();
+        host::MemoryComponent& component = bench.Component("modMain");
+        const std::string original = component.Serialize();
+        CodeWindow& code = bench.Code("modMain");
+        code.Editor().setSelection(53, 0, 64, 12);  // LevelOf
+        Trigger(*bench.window.CodeWindowMenu(), buttons::kAddErrHandlers);
+        const std::string changed = component.Serialize();
+        QVERIFY(changed != original);
+        QVERIFY(code.Editor().text().contains("BrindleErrorHandler"));
+        ShowsItsModule(code);
+        QCOMPARE(code.History().UndoName(), std::string(buttons::kAddErrHandlers));
+
+        bench.window.Undo();
+        QCOMPARE(component.Serialize(), original);
+        ShowsItsModule(code);
+        bench.window.Redo();
+        QCOMPARE(component.Serialize(), changed);
+        ShowsItsModule(code);
+
+        code.Editor().setCursorPosition(2, 0);
+        code.Editor().setFocus();
+        QTest::keyClicks(&code.Editor(), "' typed");
+        QTest::keyClick(&code.Editor(), Qt::Key_Return);
+        QCOMPARE(component.Code()->Lines(3, 2).substr(0, 9), std::string("' typed\r\n"));
+        ShowsItsModule(code);
+        QTest::keyClick(&code.Editor(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(component.Serialize(), changed);
+        ShowsItsModule(code);
+
+        // The drop-downs follow the caret, and a choice moves it.
+        code.Editor().setCursorPosition(57, 4);
+        QTRY_COMPARE(code.Procedures().currentText(), QStringLiteral("LevelOf"));
+        QCOMPARE(code.Objects().currentText(), QStringLiteral("(General)"));
+    }
+
+    // Saving writes what the command line writes for the same command, only for the modules
+    // that changed; a file changed on disk meanwhile is reported and left as it is.
+    void saveWritesWhatTheCommandLineWrites() {
+        Bench bench;
+        bench.window.BeginStartup();
+        fs::copy(bench.dir.path() / "ex", bench.dir.path() / "cli", fs::copy_options::recursive);
+        QProcess brindle;
+        brindle.setWorkingDirectory(Q(bench.dir.path() / "cli"));
+        brindle.start(QStringLiteral(BRINDLE_EXE),
+                      {"add-error-handlers", "modMain.bas", "--select", "54-65", "--quiet"});
+        QVERIFY(brindle.waitForFinished(30000));
+        QCOMPARE(brindle.exitCode(), 0);
+
+        CodeWindow& code = bench.Code("modMain");
+        code.Editor().setSelection(53, 0, 64, 12);
+        Trigger(*bench.window.CodeWindowMenu(), buttons::kAddErrHandlers);
+        const std::string form = bench.File("frmMain.frm");
+        bench.window.SaveAll();
+        QCOMPARE(bench.File("modMain.bas"),
+                 test::ReadBytes(bench.dir.path() / "cli" / "modMain.bas"));
+        QCOMPARE(bench.File("frmMain.frm"), form);
+
+        code.Editor().insertAt("' mine", 1, 0);
+        test::WriteBytes(bench.dir.path() / "ex" / "modMain.bas", "theirs");
+        bench.window.SaveAll();
+        QCOMPARE(bench.File("modMain.bas"), std::string("theirs"));
+        QVERIFY(bench.window.Output().Entries().last().contains("changed on disk"));
+    }
+
+    // Closing with unsaved modules asks first: Cancel keeps the project, Discard closes it
+    // unsaved, Save writes before the window closes.
+    void unsavedModulesAreAskedAbout() {
+        Bench bench;
+        auto& answers = bench.window.Host().Windows().Answers();
+        const std::string original = bench.File("CStockItem.cls");
+        bench.Code("CStockItem").Editor().insertAt("' changed\n", 0, 0);
+        answers.SetNextAnswer(vbCancel);
+        QVERIFY(!bench.window.CloseProject());
+        QCOMPARE(bench.window.Work().Projects().size(), std::size_t{1});
+        answers.SetNextAnswer(vbNo);
+        QVERIFY(bench.window.CloseProject());
+        Settle();
+        QVERIFY(bench.window.Work().Projects().empty());
+        QVERIFY(bench.window.Windows().empty());
+        QCOMPARE(bench.File("CStockItem.cls"), original);
+
+        QVERIFY(bench.window.Open({Q(bench.dir.path() / "ex" / "Inventory.vbp")}));
+        bench.Code("CStockItem").Editor().insertAt("' changed\n", 0, 0);
+        answers.SetNextAnswer(vbYes);
+        QVERIFY(bench.window.close());
+        QVERIFY(bench.File("CStockItem.cls") != original);
+    }
+
+    // The Add-In Manager connects and disconnects the add-in: its entries come and go, and
+    // Load on Startup is kept in the workbench's settings.
+    void addInManagerLoadsAndUnloads() {
+        Bench bench;
+        bench.Code("modMain");
+        const auto manage = [&](bool loaded, bool onStartup) {
+            bench.window.runDialog = [&](QDialog& dialog) {
+                auto& manager = dynamic_cast<AddInManager&>(dialog);
+                manager.SetLoaded(loaded);
+                manager.SetLoadOnStartup(onStartup);
+                return int(QDialog::Accepted);
+            };
+            bench.window.ShowAddInManager();
+        };
+        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 4);
+        manage(true, false);
+        QVERIFY(bench.window.Host().Loaded());
+        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 15);
+        QCOMPARE(Texts(bench.window.ToolsMenu()).size(), 3);
+        QVERIFY(!bench.settings.LoadOnStartup());
+        manage(false, true);
+        QVERIFY(!bench.window.Host().Loaded());
+        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 4);
+        QCOMPARE(Texts(bench.window.ToolsMenu()), QStringList({"Code Page..."}));
+        QVERIFY(bench.settings.LoadOnStartup());
+        manage(true, true);
+        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 15);
+    }
+
+    // A project in code page 932: its names and text show as Japanese, an edited line is
+    // written in Shift-JIS and every other byte stays; a character Shift-JIS lacks becomes "?"
+    // and is told of.
+    void shiftJisProjectShowsItsTextAndKeepsItsBytes() {
+        Bench bench("");
+        const fs::path folder = bench.dir.path() / "jp";
+        fs::create_directories(folder);
+        // "在庫" (stock), "表示" (show: its second byte is a backslash), "モジュール" (module:
+        // a second byte is "[").
+        const std::string stock = "\x8d\xdd\x8c\xc9", show = "\x95\x5c\x8e\xa6",
+                          module = "\x83\x82\x83\x57\x83\x85\x81\x5b\x83\x8b";
+        const std::string bas = "Attribute VB_Name = \"" + module + "\"\r\nOption Explicit\r\n' " +
+                                stock + "\r\nPublic Sub " + show + "()\r\n    MsgBox \"" + stock +
+                                "\"\r\nEnd Sub\r\n";
+        test::WriteBytes(folder / "Mod1.bas", bas);
+        test::WriteBytes(folder / "Stock.vbp", "Type=Exe\r\nModule=" + module +
+                                                   "; Mod1.bas\r\nName=\"" + stock + "\"\r\n");
+        bench.settings.SetCodePage(folder / "Stock.vbp", 932);
+        QVERIFY(bench.window.Open({Q(folder / "Stock.vbp")}));
+        QTreeWidgetItem* project = bench.window.ProjectTree().topLevelItem(0);
+        QCOMPARE(project->text(0), QStringLiteral("在庫 (Stock.vbp)"));
+        QCOMPARE(project->child(0)->child(0)->text(0), QStringLiteral("モジュール (Mod1.bas)"));
+
+        CodeWindow& code = bench.Code(module);
+        QCOMPARE(code.Editor().text(), QStringLiteral("Option Explicit\n' 在庫\nPublic Sub 表示()\n"
+                                                      "    MsgBox \"在庫\"\nEnd Sub"));
+        code.Editor().setCursorPosition(2, 0);
+        QTRY_COMPARE(code.Procedures().currentText(), QStringLiteral("表示"));
+        code.Editor().insertAt(QStringLiteral("' 表示する\n"), 3, 0);
+        bench.window.SaveAll();
+        std::string expected = bas;
+        expected.insert(expected.find("    MsgBox"), "' " + show + "\x82\xb7\x82\xe9\r\n");
+        QCOMPARE(test::ReadBytes(folder / "Mod1.bas"), expected);
+
+        code.Editor().insertAt(QStringLiteral("é"), 0, 0);
+        QCOMPARE(code.Component().Code()->Lines(1, 1), std::string("?Option Explicit"));
+        QVERIFY(bench.window.Output().Entries().last().contains("cannot hold"));
+        QTRY_COMPARE(code.Editor().text(0), QStringLiteral("?Option Explicit\n"));
+    }
+
+    // What the add-in reports reaches the output window, with its source chain, and the
+    // status bar; Close All Windows leaves the project and output windows open.
+    void failuresShowAndCloseAllWindows() {
+        Bench bench;
+        bench.window.BeginStartup();
+        bench.Code("modMain");
+        bench.window.OpenDesigner(bench.Component("frmMain"));
+        QCOMPARE(bench.window.Windows().size(), std::size_t{2});
+        Trigger(bench.window.ToolsMenu(), buttons::kCloseAllWins);
+        Settle();
+        QVERIFY(bench.window.Windows().empty());
+        QVERIFY(bench.window.findChild<QDockWidget*>("projectDock")->isVisible());
+        QVERIFY(bench.window.findChild<QDockWidget*>("outputDock")->isVisible());
+
+        bench.window.Host().Click(buttons::kCodeWindowBar, buttons::kAddModHdr);
+        const QString last = bench.window.Output().Entries().last();
+        QVERIFY2(last.startsWith("Error 91 |") && last.contains("Brindle.gevtAddModHdr_Click"),
+                 qPrintable(last));
+        QVERIFY(bench.window.StatusNote().contains("Output window"));
+
+        // What a command leaves as it was is told with its module.
+        CodeWindow& code = bench.Code("modMain");
+        code.Editor().insertAt("' [Brindle Begin]\n", 3, 0);
+        code.Editor().selectAll(true);
+        bench.window.Host().Windows().Answers().SetNextAnswer(vbYes);
+        Trigger(*bench.window.CodeWindowMenu(), buttons::kRemoveCodeMarkers);
+        QVERIFY2(bench.window.Output().Entries().last().startsWith("Warning | modMain | line 4"),
+                 qPrintable(bench.window.Output().Entries().last()));
+    }
+
+    // A team's brindle.ini (its own module header template, *_Click excluded, Skip Existing),
+    // a .brindleignore and a skip comment: the project window shows what is left alone and
+    // why, and Add All takes the team's template and leaves those alone. The team's values
+    // win over the options dialog, are not written into the user's own settings, and follow
+    // the active project.
+    void teamSettingsAndWhatIsSkipped() {
+        const fs::path user = qgetenv("BRINDLE_SETTINGS").toStdString();
+        host::SettingsFile(user).SaveSetting(settings::kApp, "Options", "Author", "Ann Author");
+        Bench bench("");
+        const fs::path ex = bench.dir.path() / "ex";
+        fs::create_directories(ex / "team");
+        test::WriteBytes(ex / "team" / "Module.txt", "' Team module %ModuleName%\r\n");
+        test::WriteBytes(ex / "brindle.ini",
+                         "[Options]\r\nModule Header Filename=team\\Module.txt\r\n"
+                         "Excluded Procedures=*_Click\r\nSkip Existing=True\r\n");
+        test::WriteBytes(ex / ".brindleignore", "# legacy\nControls/*\n");
+        std::string cls = bench.File("CStockItem.cls");
+        cls.insert(cls.find("Option Explicit\r\n") + 17, "' brindle: skip\r\n");
+        test::WriteBytes(ex / "CStockItem.cls", cls);
+        QVERIFY(bench.window.Open({Q(ex / "Inventory.vbp")}));
+
+        QTreeWidget& tree = bench.window.ProjectTree();
+        const std::pair<QString, QString> skipped[] = {
+            {"Controls/ctlGauge.ctl", "Left out by .brindleignore: Controls/*"},
+            {"CStockItem (CStockItem.cls)",
+             "Brindle leaves this module alone: line 2: ' brindle: skip"},
+            {"cmdAdjust_Click",
+             "Brindle leaves this procedure alone: its name matches the "
+             "excluded procedures' pattern *_Click"},
+        };
+        for (const auto& [text, why] : skipped) {
+            QTreeWidgetItem* item = TreeItem(tree, text);
+            QVERIFY2(item != nullptr, qPrintable(text));
+            QCOMPARE(item->toolTip(0), why);
+            QVERIFY(item->font(0).italic());
+        }
+        QVERIFY(!TreeItem(tree, "modMain (modMain.bas)")->font(0).italic());
+        QVERIFY(bench.window.Output().Entries().join('\n').contains(
+            "3 modules, code page 1252; 1 left out by .brindleignore"));
+
+        bench.window.BeginStartup();
+        auto& answers = bench.window.Host().Windows().Answers();
+        host::MemoryComponent& form = bench.Component("frmMain");
+        const std::string formBefore = form.Serialize();
+        const std::string classBefore = bench.Component("CStockItem").Serialize();
+        answers.SetNextAnswer(vbYes);
+        Trigger(*bench.window.ProjectMenu(*bench.window.Work().Projects().front()),
+                buttons::kAddAllToProj);
+        QVERIFY(bench.Component("modMain").Serialize().find("' Team module modMain\r\n") !=
+                std::string::npos);
+        QVERIFY(form.Serialize() != formBefore);
+        QVERIFY(form.Serialize().find("Private Sub cmdAdjust_Click()\r\n    If Not") !=
+                std::string::npos);
+        QCOMPARE(bench.Component("CStockItem").Serialize(), classBefore);
+
+        // A skip comment typed above a procedure shows in the tree; activating it goes there.
+        CodeWindow& code = bench.Code("modMain");
+        int line = 0;
+        while (!code.Editor().text(line).startsWith("Public Function FormatPrice")) {
+            ++line;
+        }
+        code.Editor().insertAt("' brindle: skip\n", line, 0);
+        QTRY_VERIFY(TreeItem(tree, "FormatPrice") != nullptr);
+        QCOMPARE(TreeItem(tree, "modMain (modMain.bas) *")->toolTip(0),
+                 QStringLiteral("Brindle leaves 1 of its procedures alone"));
+        emit tree.itemActivated(TreeItem(tree, "FormatPrice"), 0);
+        int caret = 0;
+        int index = 0;
+        code.Editor().getCursorPosition(&caret, &index);
+        QCOMPARE(caret, line + 1);
+
+        // Skip Existing turned off in the options dialog: the team's value applies here still.
+        QTimer::singleShot(0, [] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->objectName() == "frmOptions" && widget->isVisible()) {
+                    widget->findChild<QCheckBox*>("chkSkipExisting")->setChecked(false);
+                    widget->findChild<QPushButton*>("cmdOK")->click();
+                }
+            }
+        });
+        Trigger(*bench.window.CodeWindowMenu(), buttons::kOptions);
+        QVERIFY(bench.window.Host().Addin().Fields().mbSkipExisting);
+        QVERIFY2(bench.window.Output().Entries().last().contains("\"Skip Existing\" is set by " +
+                                                                 Q(ex / "brindle.ini")),
+                 qPrintable(bench.window.Output().Entries().last()));
+
+        // Another project, from a folder without team settings, takes the user's own.
+        const fs::path other = bench.dir.path() / "other";
+        fs::create_directories(other);
+        test::WriteBytes(other / "Other.bas", "Attribute VB_Name = \"Other\"\r\n");
+        QVERIFY(bench.window.Open({Q(other / "Other.bas")}));
+        const AddinFields& fields = bench.window.Host().Addin().Fields();
+        QCOMPARE(fields.msExcludedProcs, std::string());
+        QVERIFY(!fields.mbSkipExisting);
+        bench.window.ProjectMenu(*bench.window.Work().Projects().front());
+        QCOMPARE(fields.msExcludedProcs, std::string("*_Click"));
+        bench.window.Host().Unload();
+        QCOMPARE(host::SettingsFile(user).GetSetting(settings::kApp, "Options", "Author", ""),
+                 std::string("Ann Author"));
+        QVERIFY(test::ReadBytes(user).find("Module.txt") == std::string::npos);
+    }
+
+    // Refresh after a template change rewrites the blocks; No leaves the code as it is, and
+    // Undo takes a module's refresh back in one step.
+    void refreshRewritesWhatATemplateChangeAltered() {
+        Bench bench("");
+        const fs::path ex = bench.dir.path() / "ex";
+        test::WriteBytes(ex / "Proc.txt", "' Procedure %ProcedureName%\r\n");
+        test::WriteBytes(ex / "brindle.ini",
+                         "[Options]\r\nProcedure Header Template Filename=Proc.txt\r\n");
+        QVERIFY(bench.window.Open({Q(ex / "Inventory.vbp")}));
+        bench.window.BeginStartup();
+        host::MemoryComponent& module = bench.Component("modMain");
+        CodeWindow& code = bench.Code("modMain");
+        code.Editor().setSelection(53, 0, 64, 12);  // LevelOf
+        Trigger(*bench.window.CodeWindowMenu(), buttons::kAddHeaders);
+        const std::string added = module.Serialize();
+        QVERIFY(added.find("' Procedure LevelOf\r\n") != std::string::npos);
+
+        test::WriteBytes(ex / "Proc.txt", "' Procedure %ProcedureName%, changed\r\n");
+        auto& answers = bench.window.Host().Windows().Answers();
+        answers.SetNextAnswer(vbNo);
+        Trigger(*bench.window.CodeWindowMenu(), kRefreshTitle);
+        QCOMPARE(module.Serialize(), added);
+        answers.SetNextAnswer(vbYes);
+        Trigger(*bench.window.ProjectMenu(*bench.window.Work().Projects().front()), kRefreshTitle);
+        QVERIFY(module.Serialize().find("' Procedure LevelOf, changed\r\n") != std::string::npos);
+        ShowsItsModule(code);
+        QVERIFY2(bench.window.Output().Entries().last().contains("1 of 4 module(s) rewritten"),
+                 qPrintable(bench.window.Output().Entries().last()));
+        QCOMPARE(code.History().UndoName(), std::string(kRefreshTitle));
+        bench.window.Undo();
+        QCOMPARE(module.Serialize(), added);
+        ShowsItsModule(code);
+    }
+
+    // Editor offsets (UTF-8 bytes) against module columns (the code page's bytes), both ways;
+    // a column inside a two-byte character goes to its start.
+    void columnsAndOffsets_data() {
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("back");
+        QTest::newRow("ASCII") << 1252 << QByteArray("Dim x") << 5 << 4 << 5;
+        QTest::newRow("Western") << 1252 << QByteArray("' caf\xe9 au") << 7 << 7 << 7;
+        QTest::newRow("past the end") << 1252 << QByteArray("ab") << 9 << 2 << 3;
+        QTest::newRow("Shift-JIS") << 932 << QByteArray("' \x95\x5c\x8e\xa6 x") << 7 << 8 << 7;
+        QTest::newRow("inside a character")
+            << 932 << QByteArray("' \x95\x5c\x8e\xa6") << 4 << 2 << 3;
+    }
+    void columnsAndOffsets() {
+        QFETCH(int, codePage);
+        QFETCH(QByteArray, line);
+        QFETCH(int, column);
+        QFETCH(int, offset);
+        QFETCH(int, back);
+        QCOMPARE(Utf8Offset(line.toStdString(), column, codePage), offset);
+        bool lossy = false;
+        const std::string utf8 = host::ToUtf8(line.toStdString(), codePage);
+        QCOMPARE(ModuleColumn(utf8, offset, codePage), back);
+        QCOMPARE(Encode(utf8, codePage, lossy), line.toStdString());
+        QVERIFY(!lossy);
+    }
+
+    // The colours of VB6 text: one row per kind of token.
+    void lexerStyles_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("continuedComment");
+        QTest::addColumn<QString>("styles");
+        QTest::addColumn<bool>("carries");
+        // 0 default, 1 keyword, 2 comment, 3 string, 4 number, 5 directive, 6 continuation
+        QTest::newRow("keywords") << "Dim x As Long" << false << "1110001101111" << false;
+        QTest::newRow("string and number")
+            << "s = \"a\"\"b\" & &HFF" << false << "00003333330004444" << false;
+        QTest::newRow("Rem at a statement's start")
+            << "x = 1: Rem note _" << false << "00004002222222222" << true;
+        QTest::newRow("Rem elsewhere is a name") << "Call Rem" << false << "11110000" << false;
+        QTest::newRow("comment carried on") << "End Sub" << true << "2222222" << false;
+        QTest::newRow("directive") << "#If VBA7 Then ' x" << false << "55555555555555222" << false;
+        QTest::newRow("continuation") << "Call F(a, _" << false << "11110000006" << false;
+    }
+    void lexerStyles() {
+        QFETCH(QString, line);
+        QFETCH(bool, continuedComment);
+        QFETCH(QString, styles);
+        QFETCH(bool, carries);
+        bool inComment = continuedComment;
+        std::string shown;
+        for (const char style : StyleLine(line.toStdString(), inComment)) {
+            shown += static_cast<char>('0' + style);
+        }
+        QCOMPARE(QString::fromStdString(shown), styles);
+        QCOMPARE(inComment, carries);
+    }
+};
+
+}  // namespace brindle::workbench
+
+QTEST_MAIN(brindle::workbench::WorkbenchTest)
+#include "workbench_test.moc"
