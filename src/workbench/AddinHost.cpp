@@ -4,6 +4,7 @@
 
 #include "addin/Buttons.h"
 #include "codegen/Refresh.h"
+#include "host/files/FileSystem.h"
 #include "host/model/SettingsKeys.h"
 #include "host/vb6/CodePage.h"
 #include "templates/OptionStore.h"
@@ -208,7 +209,7 @@ void AddinHost::KeepTeamValues() {
     for (const auto& [key, changed] : rows) {
         if (changed) {
             std::string text(1, '"');
-            text.append(key).append("\" is set by ").append(layers_.TeamFile().string());
+            text.append(key).append("\" is set by ").append(host::TextOf(layers_.TeamFile()));
             output_.Warn({}, text +
                                  ", which applies to this project; your own setting was "
                                  "changed for elsewhere");

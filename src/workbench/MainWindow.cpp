@@ -24,6 +24,7 @@
 
 #include "addin/Buttons.h"
 #include "codegen/Refresh.h"
+#include "host/files/FileSystem.h"
 #include "host/files/IgnoreFile.h"
 #include "host/vb6/CodePage.h"
 #include "workbench/CodeWindow.h"
@@ -52,7 +53,7 @@ std::string Utf8(const QString& text) {
 }
 
 fs::path PathOf(const QString& file) {
-    return fs::path(file.toStdString());
+    return host::PathOf(Utf8(file));
 }
 
 // The folders of the project window, in the IDE's order.
@@ -77,7 +78,8 @@ const std::vector<Folder>& Folders() {
 QString ComponentText(const OpenModule& module) {
     const host::MemoryComponent& component = module.Component();
     const QString name = Qt8(host::ToUtf8(component.Name(), component.CodePage()));
-    const QString file = QString::fromStdString(component.FilePath().filename().string());
+    const QString file =
+        Qt8(host::ShownAsUtf8(host::TextOf(component.FilePath().filename()), component.CodePage()));
     return name + " (" + file + ")" + (module.modified ? " *" : "");
 }
 
@@ -86,7 +88,8 @@ QString ProjectText(const OpenProject& project) {
     if (project.file.empty()) {
         return name;
     }
-    return name + " (" + QString::fromStdString(project.file.filename().string()) + ")";
+    return name + " (" +
+           Qt8(host::ShownAsUtf8(host::TextOf(project.file.filename()), project.codePage)) + ")";
 }
 
 // Grey and italic, with the icon's disabled look, for what Brindle's commands leave alone.
@@ -587,9 +590,8 @@ bool MainWindow::Open(const QStringList& paths) {
 // A module file that is open already comes to the front in its code window.
 void MainWindow::ShowOpened(const OpenProject& project, const fs::path& file) {
     for (const auto& module : project.modules) {
-        std::error_code error;
         if (module->Component().Code() != nullptr &&
-            fs::equivalent(module->Component().FilePath(), file, error)) {
+            host::SameFile(module->Component().FilePath(), file)) {
             OpenCodeWindow(module->Component());
         }
     }
@@ -666,7 +668,7 @@ void MainWindow::AddIgnoredItems(QTreeWidgetItem& projectItem, const OpenProject
     for (const host::IgnoredModule& ignored : project.ignored) {
         const fs::path relative = ignored.file.lexically_relative(project.file.parent_path());
         auto* item = new QTreeWidgetItem(
-            folder, {Qt8(host::ShownAsUtf8(relative.generic_string(), project.codePage))});
+            folder, {Qt8(host::ShownAsUtf8(host::TextOf(relative), project.codePage))});
         item->setData(0, kProjectRole, projectItem.data(0, kProjectRole));
         item->setToolTip(0, QStringLiteral("Left out by %1: %2")
                                 .arg(Qt8(host::kIgnoreFileName), Qt8(ignored.pattern)));

@@ -1,7 +1,8 @@
 #include "workbench/WorkbenchSettings.h"
 
 #include <QUrl>
-#include <cstdlib>
+
+#include "host/files/FileSystem.h"
 
 namespace brindle::workbench {
 namespace {
@@ -10,18 +11,21 @@ constexpr int kRecentProjects = 8;
 constexpr int kDefaultCodePage = 1252;
 
 std::unique_ptr<QSettings> OpenDefault() {
-    const char* file = std::getenv("BRINDLE_WORKBENCH_SETTINGS");
-    if (file != nullptr && *file != '\0') {
-        return std::make_unique<QSettings>(QString::fromLocal8Bit(file), QSettings::IniFormat);
+    if (const auto file = host::EnvironmentValue("BRINDLE_WORKBENCH_SETTINGS")) {
+        return std::make_unique<QSettings>(QString::fromStdString(*file), QSettings::IniFormat);
     }
     return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                        QStringLiteral("Brindle"), QStringLiteral("Workbench"));
 }
 
+// How a project file is named in the settings: absolute, in UTF-8.
+QString Named(const std::filesystem::path& file) {
+    return QString::fromStdString(host::TextOf(std::filesystem::absolute(file).lexically_normal()));
+}
+
 // A path as one key: its slashes would make groups of it.
 QString CodePageKey(const std::filesystem::path& file) {
-    const QString path =
-        QString::fromStdString(std::filesystem::absolute(file).lexically_normal().string());
+    const QString path = Named(file);
     return QStringLiteral("CodePages/") + QString::fromLatin1(QUrl::toPercentEncoding(path));
 }
 
@@ -37,8 +41,7 @@ QStringList WorkbenchSettings::RecentProjects() const {
 }
 
 void WorkbenchSettings::AddRecentProject(const std::filesystem::path& file) {
-    const QString path =
-        QString::fromStdString(std::filesystem::absolute(file).lexically_normal().string());
+    const QString path = Named(file);
     QStringList recent = RecentProjects();
     recent.removeAll(path);
     recent.prepend(path);

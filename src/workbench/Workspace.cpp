@@ -3,17 +3,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "host/files/FileSystem.h"
+
 namespace fs = std::filesystem;
 
 namespace brindle::workbench {
-namespace {
-
-bool SameFile(const fs::path& a, const fs::path& b) {
-    std::error_code error;
-    return fs::equivalent(a, b, error);
-}
-
-}  // namespace
 
 Workspace::~Workspace() {
     // Histories listen to their modules: they go first.
@@ -81,11 +75,11 @@ std::pair<OpenProject*, OpenModule*> Workspace::Find(const host::MemoryComponent
 
 OpenProject* Workspace::Opened(const fs::path& file) const {
     for (const auto& open : projects_) {
-        if (!open->file.empty() && SameFile(open->file, file)) {
+        if (!open->file.empty() && host::SameFile(open->file, file)) {
             return open.get();
         }
         for (const auto& module : open->modules) {
-            if (SameFile(module->Component().FilePath(), file)) {
+            if (host::SameFile(module->Component().FilePath(), file)) {
                 return open.get();
             }
         }

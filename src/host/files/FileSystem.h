@@ -20,6 +20,11 @@ std::string TextOf(const std::filesystem::path& path);
 // through links and "..", and on Windows in any letter case.
 std::string FileIdentity(const std::filesystem::path& path);
 
+// Whether two paths lead to the same file, as FileIdentity tells.
+inline bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    return FileIdentity(a) == FileIdentity(b);
+}
+
 // The running executable; empty when it cannot be told.
 std::filesystem::path ExecutableFile();
 
