@@ -11,6 +11,7 @@
 #include "cli/Inputs.h"
 #include "cli/ModuleStream.h"
 #include "cli/UnifiedDiff.h"
+#include "host/files/FileSystem.h"
 #include "host/model/VbError.h"
 #include "support/TestPaths.h"
 
@@ -56,7 +57,7 @@ protected:
             project += "Module=mod" + std::to_string(i) + "; mod" + std::to_string(i) + ".bas\r\n";
         }
         WriteBytes(temp.path() / "P.vbp", project);
-        inputs = SurveyProjects((temp.path() / "P.vbp").string(), 1252);
+        inputs = SurveyProjects(host::TextOf(temp.path() / "P.vbp"), 1252);
         ASSERT_EQ(inputs.projects.size(), 1U);
         ASSERT_EQ(inputs.projects.front().modules.size(), kModules);
     }

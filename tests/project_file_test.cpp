@@ -131,9 +131,10 @@ TEST(ProjectPaths, ResolveFromTheProjectsFolder) {
               std::string::npos);
 }
 
-// The plan reads the project and group files only: a module that two projects of a group name
-// goes to the first, one that .brindleignore names is only counted and one not found is a
-// problem. Loading the plan reads the modules: one that is no VB6 module is a problem too.
+// The plan reads the project and group files only: a module that two projects of a group name,
+// in any letter case, goes to the first, one that .brindleignore names is only counted and one not
+// found is a problem. Loading the plan reads the modules: one that is no VB6 module is a problem
+// too.
 TEST(ProjectPlan, PlannedOnceThenLoaded) {
     TempDir temp;
     const fs::path root = temp.path();
@@ -145,7 +146,7 @@ TEST(ProjectPlan, PlannedOnceThenLoaded) {
     WriteBytes(root / "A" / "A.vbp",
                "Type=Exe\r\nModule=Shared; ..\\Shared.bas\r\nModule=Old; Old.bas\r\n"
                "Module=Binary; Binary.bas\r\nModule=Gone; Gone.bas\r\nName=\"Alpha\"\r\n");
-    WriteBytes(root / "B" / "B.vbp", "Type=Exe\r\nModule=Shared; ..\\Shared.bas\r\n");
+    WriteBytes(root / "B" / "B.vbp", "Type=Exe\r\nModule=Shared; ..\\SHARED.BAS\r\n");
     WriteBytes(root / "All.vbg", "VBGROUP 5.0\r\nStartupProject=A\\A.vbp\r\nProject=B\\B.vbp\r\n");
 
     const auto plan = PlanProjects(root / "All.vbg", 1252);
