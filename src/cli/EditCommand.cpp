@@ -98,17 +98,27 @@ public:
             log_.Problem(problem.subject, problem.text);
         }
         NoteIgnored(inputs_.ignored, log_);
+        log_.MapLines([this](std::string_view label, std::int32_t line) {
+            const auto* module = ModuleLabelled(label);
+            return module == nullptr ? 0 : host::FileLines(*module->component).FileLineOf(line);
+        });
         Session session(log_, SessionSetupFor());
         for (const auto& project : inputs_.projects) {
             session.Ide().AddProject(project.project);
         }
         session.Connect();
+        WarnOfUnmarkedAdditions(session);
         if (request_.command == Command::Refresh) {
             Refresh(session);
         } else if (IsProjectCommand(request_.command)) {
             RunOnProjects(session);
         } else {
             RunOnModules(session, clicks);
+        }
+        if (declined_) {
+            // Always the first question, asked before anything changed.
+            log_.Problem("", "not answered Yes; nothing was changed");
+            return 1;
         }
         const bool written = Finish() > 0 && !request_.diff;
         session.Disconnect(written ? "the options were not saved; the modules themselves were "
@@ -134,6 +144,7 @@ private:
         setup.confirmation = ask ? Confirmation::AskOnTerminal : Confirmation::Yes;
         setup.terminalIn = &io_.in;
         setup.terminalOut = &io_.err;
+        setup.questionAbout = QuestionAbout();
         setup.teamFile = TeamSettingsFor(request_.files);
         if (request_.skipExisting) {
             setup.overrides[std::string(settings::kSkipExistingKey)] = "True";
@@ -150,7 +161,7 @@ private:
             if (request_.proc) {
                 PlanProcedureClicks(module, *request_.proc, clicks);
             } else if (request_.select) {
-                clicks.push_back({&module, PlanSelection(module, *request_.select), {}, {}});
+                clicks.push_back({&module, PlanSelection(module), {}, {}});
             } else {
                 clicks.push_back({&module, SelectWholeModule, {}, {}});
             }
@@ -158,12 +169,23 @@ private:
         return clicks;
     }
 
-    static Selector PlanSelection(LoadedModule& module, const std::string& text) {
-        const auto range = ParseSelection(text);
+    Selector PlanSelection(LoadedModule& module) const {
+        const auto& text = *request_.select;
+        auto range = ParseSelection(text);
         if (!range) {
             throw InputError("--select " + text + ": expected LINE[:COL][-LINE[:COL]]");
         }
-        const auto placed = PlaceSelection(*range, module.component->CodeModule());
+        auto& target = module.component->CodeModule();
+        if (request_.fileLines) {
+            const auto inCode =
+                FromFileLines(*range, host::FileLines(*module.component), target.CountOfLines());
+            if (!inCode.range) {
+                throw InputError(module.label + ": --select " + text +
+                                 " --lines file: " + inCode.problem);
+            }
+            range = inCode.range;
+        }
+        const auto placed = PlaceSelection(*range, target);
         if (!placed.selection) {
             throw InputError(module.label + ": --select " + text + ": " + placed.problem);
         }
@@ -207,19 +229,21 @@ private:
     }
 
     void ReportUnreached(LoadedModule& module, const std::string& procName, vbext_ProcKind kind) {
+        const host::FileLines fileLines(*module.component);
         std::vector<std::int32_t> lines;
         for (const auto& info : module.component->Code()->Procedures()) {
             if (info.procedure.kind == kind &&
                 host::EqualsIgnoringCase(info.procedure.name, procName)) {
-                lines.push_back(info.procedure.bodyLine);
+                lines.push_back(fileLines.FileLineOf(info.procedure.bodyLine));
             }
         }
         const auto shown = host::ToUtf8(procName, module.component->CodePage());
         for (std::size_t i = 1; i < lines.size(); ++i) {
-            log_.Problem(module.label, shown + ", line " + std::to_string(lines[i]) +
-                                           ": another definition, not reached; --proc works on "
-                                           "the first one, at line " +
-                                           std::to_string(lines[0]));
+            log_.ProblemAt(module.label, lines[i],
+                           shown +
+                               ": another definition, not reached; --proc works on the first "
+                               "one, at line " +
+                               std::to_string(lines[0]));
         }
     }
 
@@ -261,9 +285,6 @@ private:
             log_.SetCurrent(project.label);
             done += project.modules.size();
             session.Ide().SetActiveVBProject(project.project.get());
-            if (!request_.yes && !request_.diff && inputs_.projects.size() > 1) {
-                io_.err << "Project " << project.label << ":\n";  // whose question follows
-            }
             if (!ClickAndCheck(session, buttons::kProjectWindowBar, project.label)) {
                 return;
             }
@@ -281,7 +302,7 @@ private:
             }
         }
         if (!session.Confirm(kRefreshPrompt, kRefreshTitle)) {
-            log_.Note("not answered Yes; left as it was");
+            declined_ = true;
             return;
         }
         log_.Expect(labels);
@@ -298,8 +319,8 @@ private:
             case Session::ClickResult::Done:
                 return true;
             case Session::ClickResult::Declined:
-                log_.Note(subject + ": not answered Yes; left as it was");
-                return true;
+                declined_ = true;
+                return false;
             case Session::ClickResult::NoButton:
                 log_.Problem(subject, "the add-in did not connect, so nothing was done");
                 return false;
@@ -307,9 +328,11 @@ private:
         return false;
     }
 
-    // Writes or diffs the modules that changed; how many they are.
+    // Writes or diffs the modules that changed and sums up what was done in them; how many
+    // they are.
     int Finish() {
         int changed = 0;
+        Tally done;
         for (auto& project : inputs_.projects) {
             for (auto& module : project.modules) {
                 const auto bytes = module.component->Serialize();
@@ -318,14 +341,15 @@ private:
                 }
                 if (request_.diff) {
                     io_.out << UnifiedDiff(module.diffName, module.original, bytes);
-                    ++changed;
-                } else if (Save(module)) {
-                    ++changed;
+                } else if (!Save(module)) {
+                    continue;
                 }
+                ++changed;
+                done += log_.TallyOf(module.label);
             }
         }
         io_.out << std::flush;
-        Summarize(changed);
+        log_.Note(Summarize(changed, done, request_.diff ? Outcome::Diffed : Outcome::Written));
         return changed;
     }
 
@@ -351,15 +375,62 @@ private:
         return false;
     }
 
-    void Summarize(int changed) {
-        const auto modules = std::to_string(changed) + (changed == 1 ? " module" : " modules");
-        if (changed == 0) {
-            log_.Note("nothing to change");
-        } else if (request_.diff) {
-            log_.Note(modules + " would change; nothing written");
-        } else {
-            log_.Note(modules + " changed");
+    // Without markers nothing that an adding command puts in can be told from the user's own
+    // code later.
+    void WarnOfUnmarkedAdditions(Session& session) {
+        const bool adds = request_.command == Command::AddModuleHeader ||
+                          request_.command == Command::AddHeaders ||
+                          request_.command == Command::AddErrorHandlers ||
+                          request_.command == Command::AddAll;
+        if (adds && !session.Fields().mbAddCodeMarkers) {
+            log_.Warning(
+                "markers are off, so what this adds has no marker lines and Brindle cannot "
+                "remove it later ('brindle options --markers on' turns them on)");
         }
+    }
+
+    // What the question that the command asks is about, in the command line's own words; the
+    // add-in's question speaks of the selection or the project as the IDE has them.
+    std::string QuestionAbout() const {
+        const auto about = std::string(CommandName(request_.command)) + " works on ";
+        if (OnProject(request_)) {
+            return about + "every module of " + Label(request_.files.front(), codePage_);
+        }
+        std::vector<std::string> labels;
+        for (const auto& module : inputs_.projects.front().modules) {
+            labels.push_back(module.label);
+        }
+        if (request_.proc) {
+            return about + "the procedure " + *request_.proc + " in " + labels.front();
+        }
+        if (request_.select) {
+            return about + (request_.fileLines ? "file lines " : "lines ") + *request_.select +
+                   " of " + labels.front();
+        }
+        if (labels.size() == 1) {
+            return about + "the whole module " + labels.front();
+        }
+        constexpr std::size_t kNamed = 5;
+        std::string named;
+        for (std::size_t i = 0; i < labels.size() && i < kNamed; ++i) {
+            named += (i == 0 ? "" : ", ") + labels[i];
+        }
+        if (labels.size() > kNamed) {
+            named += " and " + std::to_string(labels.size() - kNamed) + " more";
+        }
+        return about + "the whole module of each of " + std::to_string(labels.size()) +
+               " modules: " + named;
+    }
+
+    const LoadedModule* ModuleLabelled(std::string_view label) const {
+        for (const auto& project : inputs_.projects) {
+            for (const auto& module : project.modules) {
+                if (module.label == label) {
+                    return &module;
+                }
+            }
+        }
+        return nullptr;
     }
 
     const Request& request_;
@@ -367,6 +438,7 @@ private:
     int codePage_;
     RunLog log_;
     Inputs inputs_;
+    bool declined_ = false;
 };
 
 }  // namespace

@@ -15,6 +15,12 @@ namespace fs = std::filesystem;
 namespace brindle::cli {
 namespace {
 
+// The file, and the line the failure is at when there is one: "Inventory.vbp:12".
+std::string Where(const fs::path& file, const host::ProjectFileError& failure, int codePage) {
+    const auto line = failure.Line();
+    return Label(file, codePage) + (line > 0 ? ":" + std::to_string(line) : "");
+}
+
 fs::path Canonical(const fs::path& path) {
     std::error_code error;
     auto canonical = fs::weakly_canonical(path, error);
@@ -54,7 +60,7 @@ public:
     void LoadGroup(const fs::path& file, std::string_view text) {
         for (const auto& entry : host::ParseGroupFile(text)) {
             const auto found = host::ResolveProjectPath(file.parent_path(), entry.path, codePage_);
-            const auto where = Label(file, codePage_) + ": line " + std::to_string(entry.line);
+            const auto where = Label(file, codePage_) + ":" + std::to_string(entry.line);
             if (found.status != host::PathStatus::Found) {
                 Problem(where, host::DescribeResolution(found, entry.path, codePage_) +
                                    "; the other projects are done");
@@ -63,7 +69,7 @@ public:
             try {
                 Load(found.path);
             } catch (const host::ProjectFileError& e) {
-                Problem(Label(found.path, codePage_),
+                Problem(Where(found.path, e, codePage_),
                         std::string(e.what()) + "; the other projects are done");
             }
         }
@@ -71,7 +77,7 @@ public:
 
 private:
     void LoadEntry(const fs::path& file, const host::ProjectEntry& entry, LoadedProject& project) {
-        const auto where = project.label + ": line " + std::to_string(entry.line);
+        const auto where = project.label + ":" + std::to_string(entry.line);
         const auto found = host::ResolveProjectPath(file.parent_path(), entry.path, codePage_);
         if (found.status != host::PathStatus::Found) {
             Problem(where, host::DescribeResolution(found, entry.path, codePage_) +
@@ -120,7 +126,7 @@ std::string ReadInput(const fs::path& path, int codePage) {
     try {
         return host::ReadFileBytes(path);
     } catch (const host::ProjectFileError& e) {
-        throw InputError(Label(path, codePage) + ": " + e.what());
+        throw InputError(Where(path, e, codePage) + ": " + e.what());
     }
 }
 
@@ -192,7 +198,7 @@ Inputs LoadProjects(const std::string& file, int codePage) {
             loader.Load(file);
         }
     } catch (const host::ProjectFileError& e) {
-        throw InputError(Label(file, codePage) + ": " + e.what());
+        throw InputError(Where(file, e, codePage) + ": " + e.what());
     }
     return inputs;
 }
