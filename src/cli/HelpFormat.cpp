@@ -9,6 +9,7 @@ namespace {
 constexpr int kNarrowest = 40;
 constexpr int kWidest = 100;
 constexpr std::size_t kNameColumn = 30;
+constexpr std::size_t kUsageIndent = 7;  // below what follows "Usage: "
 
 // Greedy: as many words on each line as fit; a word longer than the line gets one of its own.
 void WrapLine(std::string_view line, std::size_t width, const std::string& indent,
@@ -66,6 +67,11 @@ public:
     std::string make_description(const CLI::App* app) const override {
         const auto text = app->get_description();
         return text.empty() ? text : Wrap(text, width_) + "\n\n";
+    }
+
+    std::string make_usage(const CLI::App* app, std::string name) const override {
+        const auto usage = CLI::Formatter::make_usage(app, std::move(name));
+        return Wrap(usage.substr(0, usage.find_last_not_of('\n') + 1), width_, kUsageIndent) + "\n";
     }
 
     std::string make_footer(const CLI::App* app) const override {

@@ -89,6 +89,11 @@ CodeRange FromFileLines(const SelectionRange& range, const host::FileLines& line
     if (range.end.line < range.start.line) {
         return {std::nullopt, "the selection ends before it starts"};
     }
+    if (start == 0 && codeLines > 0) {
+        return {std::nullopt, "file line " + std::to_string(range.start.line) +
+                                  " is past the module's last code line, at file line " +
+                                  std::to_string(lines.FileLineOf(codeLines))};
+    }
     if (start == 0 || end == 0 || start > end) {
         const auto span = range.start.line == range.end.line
                               ? "file line " + std::to_string(range.start.line) + " holds"
