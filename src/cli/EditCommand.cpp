@@ -6,6 +6,7 @@
 
 #include "addin/Buttons.h"
 #include "cli/Inputs.h"
+#include "cli/QuestionAbout.h"
 #include "cli/RunLog.h"
 #include "cli/Selection.h"
 #include "cli/Session.h"
@@ -144,7 +145,14 @@ private:
         setup.confirmation = ask ? Confirmation::AskOnTerminal : Confirmation::Yes;
         setup.terminalIn = &io_.in;
         setup.terminalOut = &io_.err;
-        setup.questionAbout = QuestionAbout();
+        std::vector<std::string> modules;
+        for (const auto& project : inputs_.projects) {
+            for (const auto& module : project.modules) {
+                modules.push_back(module.label);
+            }
+        }
+        setup.questionAbout =
+            QuestionAbout(request_, modules, Label(request_.files.front(), codePage_));
         setup.teamFile = TeamSettingsFor(request_.files);
         if (request_.skipExisting) {
             setup.overrides[std::string(settings::kSkipExistingKey)] = "True";
@@ -387,39 +395,6 @@ private:
                 "markers are off, so what this adds has no marker lines and Brindle cannot "
                 "remove it later ('brindle options --markers on' turns them on)");
         }
-    }
-
-    // What the question that the command asks is about, in the command line's own words; the
-    // add-in's question speaks of the selection or the project as the IDE has them.
-    std::string QuestionAbout() const {
-        const auto about = std::string(CommandName(request_.command)) + " works on ";
-        if (OnProject(request_)) {
-            return about + "every module of " + Label(request_.files.front(), codePage_);
-        }
-        std::vector<std::string> labels;
-        for (const auto& module : inputs_.projects.front().modules) {
-            labels.push_back(module.label);
-        }
-        if (request_.proc) {
-            return about + "the procedure " + *request_.proc + " in " + labels.front();
-        }
-        if (request_.select) {
-            return about + (request_.fileLines ? "file lines " : "lines ") + *request_.select +
-                   " of " + labels.front();
-        }
-        if (labels.size() == 1) {
-            return about + "the whole module " + labels.front();
-        }
-        constexpr std::size_t kNamed = 5;
-        std::string named;
-        for (std::size_t i = 0; i < labels.size() && i < kNamed; ++i) {
-            named += (i == 0 ? "" : ", ") + labels[i];
-        }
-        if (labels.size() > kNamed) {
-            named += " and " + std::to_string(labels.size() - kNamed) + " more";
-        }
-        return about + "the whole module of each of " + std::to_string(labels.size()) +
-               " modules: " + named;
     }
 
     const LoadedModule* ModuleLabelled(std::string_view label) const {
