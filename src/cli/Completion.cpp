@@ -16,7 +16,7 @@ struct Flag {
     bool path = false;                 // a value that names a file
 };
 
-struct CommandSpec {
+struct CommandShape {
     std::string name;
     std::string help;
     std::vector<Flag> flags;
@@ -78,16 +78,16 @@ std::string FilesOf(const std::string& positional) {
     return {};
 }
 
-CommandSpec SpecOf(const CLI::App& app) {
-    CommandSpec spec{app.get_name(), Summary(app.get_description()), {}, {}};
+CommandShape ShapeOf(const CLI::App& app) {
+    CommandShape shape{app.get_name(), Summary(app.get_description()), {}, {}};
     for (const CLI::Option* option : app.get_options()) {
         if (option->nonpositional()) {
-            spec.flags.push_back(FlagOf(*option));
+            shape.flags.push_back(FlagOf(*option));
         } else {
-            spec.files = FilesOf(option->get_name());
+            shape.files = FilesOf(option->get_name());
         }
     }
-    return spec;
+    return shape;
 }
 
 // "'text'", with each quote in it closed, escaped and opened again.
@@ -115,7 +115,7 @@ std::vector<std::string> NamesOf(const std::vector<Flag>& flags) {
     return names;
 }
 
-std::string Bash(const CommandSpec& main, const std::vector<CommandSpec>& commands) {
+std::string Bash(const CommandShape& main, const std::vector<CommandShape>& commands) {
     std::string script =
         "# bash completion for brindle; made by brindle --generate complete-bash\n"
         "_brindle_files() {\n"
@@ -187,28 +187,28 @@ std::string ZshText(std::string_view text) {
 }
 
 std::string ZshFlags(const std::vector<Flag>& flags, std::string_view indent) {
-    std::string specs;
+    std::string arguments;
     for (const auto& flag : flags) {
         for (const auto& name : flag.names) {
-            std::string spec = name;
+            std::string argument = name;
             if (flag.takesValue) {
-                spec += name.starts_with("--") ? "=" : "+";
+                argument += name.starts_with("--") ? "=" : "+";
             }
-            spec += "[" + ZshText(flag.help) + "]";
+            argument += "[" + ZshText(flag.help) + "]";
             if (!flag.choices.empty()) {
-                spec += ":value:(" + Joined(flag.choices) + ")";
+                argument += ":value:(" + Joined(flag.choices) + ")";
             } else if (flag.path) {
-                spec += ":file:_files";
+                argument += ":file:_files";
             } else if (flag.takesValue) {
-                spec += ":value: ";
+                argument += ":value: ";
             }
-            specs += std::string(indent) + Quoted(spec) + " \\\n";
+            arguments += std::string(indent) + Quoted(argument) + " \\\n";
         }
     }
-    return specs;
+    return arguments;
 }
 
-std::string Zsh(const CommandSpec& main, const std::vector<CommandSpec>& commands) {
+std::string Zsh(const CommandShape& main, const std::vector<CommandShape>& commands) {
     std::string script =
         "#compdef brindle\n"
         "# zsh completion for brindle; made by brindle --generate complete-zsh\n"
@@ -263,7 +263,7 @@ std::string FishFlags(const std::vector<Flag>& flags, const std::string& conditi
     return lines;
 }
 
-std::string Fish(const CommandSpec& main, const std::vector<CommandSpec>& commands) {
+std::string Fish(const CommandShape& main, const std::vector<CommandShape>& commands) {
     std::string script =
         "# fish completion for brindle; made by brindle --generate complete-fish\n"
         "function __brindle_files\n"
@@ -296,10 +296,10 @@ std::string Fish(const CommandSpec& main, const std::vector<CommandSpec>& comman
 }  // namespace
 
 std::optional<std::string> CompletionScript(const CLI::App& app, std::string_view kind) {
-    const auto main = SpecOf(app);
-    std::vector<CommandSpec> commands;
+    const auto main = ShapeOf(app);
+    std::vector<CommandShape> commands;
     for (const CLI::App* sub : app.get_subcommands({})) {
-        commands.push_back(SpecOf(*sub));
+        commands.push_back(ShapeOf(*sub));
     }
     if (kind == "complete-bash") {
         return Bash(main, commands);
