@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cli_support.h"
@@ -40,6 +43,7 @@ protected:
     std::map<std::string, std::string> original;
 };
 
+// Each run that changes code ends with what it did, counted.
 TEST_F(ExampleProject, AddAllWritesWhatItsDiffShowsAndRemoveCodeAllGivesBackEveryByte) {
     // --diff needs no answer: it writes nothing.
     const auto diff = Run({"add-all", "Inventory.vbp", "--diff"});
@@ -50,7 +54,10 @@ TEST_F(ExampleProject, AddAllWritesWhatItsDiffShowsAndRemoveCodeAllGivesBackEver
                   std::string::npos)
             << module;
     }
-    EXPECT_NE(diff.err.find("4 modules would change; nothing written"), std::string::npos);
+    EXPECT_TRUE(
+        diff.err.ends_with("brindle: 4 modules: 4 module headers, 22 procedure headers, "
+                           "22 error handlers would be added; nothing written\n"))
+        << diff.err;
     std::ptrdiff_t plus = 0;
     std::istringstream in(diff.out);
     for (std::string line; std::getline(in, line);) {
@@ -61,6 +68,9 @@ TEST_F(ExampleProject, AddAllWritesWhatItsDiffShowsAndRemoveCodeAllGivesBackEver
     ASSERT_EQ(added.status, 0) << added.err;
     EXPECT_NE(added.err.find("[1/4] " + kAddingAll + "modMain\n"), std::string::npos) << added.err;
     EXPECT_NE(added.err.find("[4/4] " + kAddingAll + "ctlGauge\n"), std::string::npos);
+    EXPECT_TRUE(
+        added.err.ends_with("brindle: 4 modules: 4 module headers, 22 procedure headers, "
+                            "22 error handlers added\n"));
     EXPECT_EQ(File("Inventory.vbp"), original["Inventory.vbp"]);
     const auto once = Snapshot(folder());
     std::ptrdiff_t lines = 0;
@@ -69,7 +79,10 @@ TEST_F(ExampleProject, AddAllWritesWhatItsDiffShowsAndRemoveCodeAllGivesBackEver
                  std::count(original[module].begin(), original[module].end(), '\n');
     }
     EXPECT_EQ(lines, plus);
-    ASSERT_EQ(Run({"remove-code-all", "Inventory.vbp", "--yes"}).status, 0);
+    const auto removed = Run({"remove-code-all", "Inventory.vbp", "--yes"});
+    ASSERT_EQ(removed.status, 0);
+    EXPECT_TRUE(removed.err.ends_with("brindle: 4 modules: 70 marked blocks removed\n"))
+        << removed.err;
     EXPECT_EQ(Snapshot(folder()), original);
 
     // Nothing looks for earlier copies: a second run adds everything again.
@@ -93,6 +106,8 @@ TEST_F(ExampleProject, RemoveMarkersAllKeepsEveryGeneratedLineAndLeavesNothingTo
 
     const auto removed = Run({"remove-markers-all", "Inventory.vbp", "--yes"});
     ASSERT_EQ(removed.status, 0) << removed.err;
+    EXPECT_TRUE(removed.err.ends_with("brindle: 4 modules: 140 marker lines removed\n"))
+        << removed.err;
     EXPECT_EQ(Snapshot(folder()), expected);
 
     const auto again = Run({"remove-code-all", "Inventory.vbp", "--yes"});
@@ -101,23 +116,52 @@ TEST_F(ExampleProject, RemoveMarkersAllKeepsEveryGeneratedLineAndLeavesNothingTo
     EXPECT_EQ(Snapshot(folder()), expected);
 }
 
-TEST_F(ExampleProject, OnATerminalTheQuestionIsAskedAndOnlyYesProceeds) {
+// One command, one question, with what it is about; No changes nothing and exits with 1, which
+// a script tells from "nothing to change" (0).
+TEST_F(ExampleProject, OnATerminalOneQuestionIsAskedAndOnlyYesProceeds) {
     if (const auto why = NoTerminalToTypeOn()) {
         GTEST_SKIP() << *why;
     }
     ASSERT_EQ(Run({"add-all", "Inventory.vbp", "--yes", "-q"}).status, 0);
     const auto added = Snapshot(folder());
-    const auto no = Run({"remove-code-all", "Inventory.vbp"}, "n\n");
-    EXPECT_EQ(no.status, 0);
-    EXPECT_NE(no.out.find("Are you sure you want to remove code added by Brindle from this "
-                          "project? [y/N]"),
-              std::string::npos)
-        << no.out;
-    EXPECT_NE(no.out.find("not answered Yes; left as it was"), std::string::npos);
-    EXPECT_EQ(Snapshot(folder()), added);
+    const std::string project =
+        "Remove Code Added by Brindle from Entire Project\r\nAre you sure "
+        "you want to remove code added by Brindle from this project?";
+    const std::string selection =
+        "Remove Code Added by Brindle from Selection\r\nAre you sure "
+        "you want to remove code added by Brindle from selected text?";
+    const std::vector<std::tuple<std::vector<std::string>, std::string, std::string>> cases = {
+        {{"remove-code-all", "Inventory.vbp"},
+         "brindle: remove-code-all works on every module of Inventory.vbp\r\n",
+         project},
+        {{"remove-code", "modMain.bas", "CStockItem.cls"},
+         "brindle: remove-code works on the whole module of each of 2 modules: modMain.bas, "
+         "CStockItem.cls\r\n",
+         selection},
+        {{"remove-markers", "modMain.bas"},
+         "brindle: remove-markers works on the whole module modMain.bas\r\n",
+         "Remove Code Markers\r\nRemoving code markers from selected code"},
+        {{"remove-code", "CStockItem.cls", "--proc", "Quantity"},
+         "brindle: remove-code works on the procedure Quantity in CStockItem.cls\r\n",
+         selection},
+        {{"remove-code", "frmMain.frm", "--select", "80-90", "--lines", "file"},
+         "brindle: remove-code works on file lines 80-90 of frmMain.frm\r\n",
+         selection},
+    };
+    for (const auto& [args, about, question] : cases) {
+        const auto no = Run(args, "n\n");
+        EXPECT_EQ(no.status, 1) << no.out;
+        EXPECT_NE(no.out.find(about + question), std::string::npos) << no.out;
+        EXPECT_TRUE(no.out.ends_with("brindle: not answered Yes; nothing was changed\r\n"))
+            << no.out;
+        EXPECT_EQ(Snapshot(folder()), added);
+    }
 
-    const auto yes = Run({"remove-code-all", "Inventory.vbp"}, "y\n");
+    const auto yes = Run(
+        {"remove-code", "modMain.bas", "CStockItem.cls", "frmMain.frm", "Controls/ctlGauge.ctl"},
+        "y\n");
     EXPECT_EQ(yes.status, 0) << yes.out;
+    EXPECT_EQ(yes.out.find("Are you sure"), yes.out.rfind("Are you sure"));
     EXPECT_EQ(Snapshot(folder()), original);
 }
 
@@ -173,11 +217,12 @@ TEST_F(ExampleProject, BadComponentsAndFailuresAreReportedAndEveryOtherModuleIsD
     const auto run = Run({"add-all", "Inventory.vbp", "--yes"});
     EXPECT_EQ(run.status, 1);
     for (const std::string& message : std::vector<std::string>{
-             "brindle: Inventory.vbp: line 36: Classes\\CGone.cls: no such file",
+             "brindle: Inventory.vbp:36: Classes\\CGone.cls: no such file",
              "brindle: notes.txt: not a VB6 module",
              "brindle: frmMain.frm: the file is read-only; not written",
-             "[3/5] " + kAddingAll + "frmMain", "brindle: modBroken.bas: Sub NeverEnds, line ",
-             ": no End Sub; no error handler added\n"}) {
+             "[3/5] " + kAddingAll + "frmMain",
+             // Below the module header and its own procedure header.
+             "brindle: modBroken.bas:23: Sub NeverEnds: no End Sub; no error handler added\n"}) {
         EXPECT_NE(run.err.find(message), std::string::npos) << message << "\n" << run.err;
     }
     for (const std::string file : {"frmMain.frm", "notes.txt", "Inventory.vbp", "modMain.bas",
@@ -187,8 +232,8 @@ TEST_F(ExampleProject, BadComponentsAndFailuresAreReportedAndEveryOtherModuleIsD
     }
 }
 
-// What a command found and left as it was is told with its module and makes the exit status 1;
-// what it could do is done and written.
+// What a command found and left as it was is told at its module's file line and makes the exit
+// status 1; what it could do is done and written.
 TEST_F(ExampleProject, WhatACommandLeavesAsItWasIsToldWithItsModule) {
     const std::string header = "Attribute VB_Name = \"modMarks\"\r\n";
     const std::string kept = "' [Brindle Begin]\r\n' cut in half\r\nSub A()\r\nEnd Sub\r\n";
@@ -202,18 +247,19 @@ TEST_F(ExampleProject, WhatACommandLeavesAsItWasIsToldWithItsModule) {
 
     const auto removed = Run({"remove-code", "modMarks.bas", "--yes"});
     EXPECT_EQ(removed.status, 1);
-    EXPECT_NE(removed.err.find("brindle: modMarks.bas: line 1: a begin marker without its end "
-                               "marker; left as it is\n"),
+    EXPECT_NE(removed.err.find("brindle: modMarks.bas:2: a begin marker without its end marker; "
+                               "left as it is\n"),
               std::string::npos)
         << removed.err;
     EXPECT_EQ(File("modMarks.bas"), header + kept + sub);
 
     const auto twice = Run({"add-headers", "modTwice.bas", "--proc", "go"});
     EXPECT_EQ(twice.status, 1);
-    EXPECT_NE(twice.err.find("brindle: modTwice.bas: Go, line "), std::string::npos) << twice.err;
-    EXPECT_NE(twice.err.find(": another definition, not reached; --proc works on the first one, "
-                             "at line "),
-              std::string::npos);
+    // At their lines once the header is in.
+    EXPECT_NE(twice.err.find("brindle: modTwice.bas:16: Go: another definition, not reached; "
+                             "--proc works on the first one, at line 13\n"),
+              std::string::npos)
+        << twice.err;
     EXPECT_EQ(CountLines(File("modTwice.bas"), "' Procedure:   Go"), 1);
 
     for (const std::string command : {"add-headers", "add-error-handlers"}) {
@@ -233,41 +279,135 @@ TEST_F(ExampleProject, WhatACommandLeavesAsItWasIsToldWithItsModule) {
     EXPECT_EQ(headers.err.find(missing), headers.err.rfind(missing));
 }
 
+// Every module command takes any number of modules, each done once; --select and --proc take
+// one, and --proc works for the removals too.
 TEST_F(ExampleProject, ModuleCommandsWorkOnEachNamedModuleOnceOrOnTheNamedLinesOrProcedure) {
-    // Line 31 is Sub Main's declaration, 43 ElapsedSince's End Function.
-    ASSERT_EQ(Run({"add-error-handlers", "modMain.bas", "--select", "31:5-43"}).status, 0);
-    EXPECT_EQ(CountLines(File("modMain.bas"), "    On Error GoTo BrindleErrorHandler"), 2);
-
-    const auto proc = Run({"add-headers", "CStockItem.cls", "--proc", "quantity"});
-    ASSERT_EQ(proc.status, 0) << proc.err;
-    EXPECT_EQ(CountLines(File("CStockItem.cls"), "' Procedure:   Quantity"), 2);  // Get and Let
-    EXPECT_EQ(CountLines(File("CStockItem.cls"), "' Procedure:   Code"), 0);
-
-    const auto headers =
-        Run({"add-module-header", "modMain.bas", "Controls/ctlGauge.ctl", "./modMain.bas"});
+    const std::vector<std::string> modules = {"modMain.bas", "CStockItem.cls", "frmMain.frm",
+                                              "Controls/ctlGauge.ctl", "./modMain.bas"};
+    const auto with = [&](std::vector<std::string> args) {
+        args.insert(args.end(), modules.begin(), modules.end());
+        return Run(args);
+    };
+    const auto headers = with({"add-module-header"});
     ASSERT_EQ(headers.status, 0) << headers.err;
-    EXPECT_EQ(CountLines(File("modMain.bas"), "' Module:   modMain"), 1);
-    EXPECT_EQ(CountLines(File("Controls/ctlGauge.ctl"), "' Module:   ctlGauge"), 1);
-    EXPECT_TRUE(headers.err.starts_with("[1/2] Adding module header to modMain\n")) << headers.err;
+    EXPECT_TRUE(headers.err.starts_with("[1/4] Adding module header to modMain\n")) << headers.err;
+    EXPECT_TRUE(headers.err.ends_with("brindle: 4 modules: 4 module headers added\n"));
+    const auto handlers = with({"add-error-handlers"});
+    EXPECT_TRUE(handlers.err.ends_with("brindle: 4 modules: 22 error handlers added\n"))
+        << handlers.err;
+    EXPECT_EQ(CountLines(File("CStockItem.cls"), "    On Error GoTo BrindleErrorHandler"), 7);
+    EXPECT_TRUE(with({"add-headers", "-q"}).err.empty());
+    EXPECT_EQ(CountLines(File("frmMain.frm"), "' Procedure:   Form_Load"), 1);
+    const auto all = Snapshot(folder());
 
-    for (const std::string module : {"CStockItem.cls", "modMain.bas", "Controls/ctlGauge.ctl"}) {
-        ASSERT_EQ(Run({"remove-code", module, "--yes", "-q"}).status, 0);
+    const auto proc = Run({"remove-code", "CStockItem.cls", "--proc", "quantity", "--yes"});
+    ASSERT_EQ(proc.status, 0) << proc.err;
+    EXPECT_TRUE(proc.err.ends_with("brindle: 1 module: 6 marked blocks removed\n")) << proc.err;
+    EXPECT_EQ(CountLines(File("CStockItem.cls"), "' Procedure:   Quantity"), 0);  // Get and Let
+    EXPECT_EQ(CountLines(File("CStockItem.cls"), "' Procedure:   Code"), 2);
+    ASSERT_EQ(Run({"add-headers", "CStockItem.cls", "--proc", "Quantity", "-q"}).status, 0);
+    ASSERT_EQ(Run({"add-error-handlers", "CStockItem.cls", "--proc", "Quantity", "-q"}).status, 0);
+    EXPECT_EQ(Snapshot(folder()), all);
+
+    ASSERT_EQ(with({"remove-markers", "--yes", "-q"}).status, 0);
+    EXPECT_EQ(CountLines(File("modMain.bas"), kBeginMarker), 0);
+    ASSERT_EQ(with({"remove-code", "--yes"}).status, 0);
+    EXPECT_EQ(CountLines(File("modMain.bas"), "' Procedure:   Main"), 1);  // no markers left
+
+    for (const std::string option : {"--select", "--proc"}) {
+        const auto two = Run({"add-headers", "modMain.bas", "CStockItem.cls", option, "1"});
+        EXPECT_EQ(two.status, 2);
+        EXPECT_EQ(two.err,
+                  "brindle: add-headers: " + option + " works on one module; 2 were given\n");
     }
-    EXPECT_EQ(Snapshot(folder()), original);
 }
 
-TEST_F(ExampleProject, ProceduresAreListedAsTheHostSeesThem) {
-    const auto run = Run({"procedures", "CStockItem.cls"});
+// --lines file reads --select as an editor numbers the file: on a form below its designer block
+// and on a class with attribute lines, the same lines as the code pane's numbers give. Messages
+// name lines the same way.
+TEST_F(ExampleProject, FileLinesSelectAndNameWhatAnEditorShowsAtThem) {
+    struct Case {
+        std::string module;
+        std::string fileLines;
+        std::string codeLines;
+    };
+    for (const auto& [module, fileLines, codeLines] : std::vector<Case>{
+             {"frmMain.frm", "94-97", "23-26"},  // mCurrent_QuantityChanged
+             {"frmMain.frm", "1-80", "1-9"},     // from the designer block into Form_Load
+             {"frmMain.frm", "85:9-86:5", "14:9-15:5"},
+             {"CStockItem.cls", "34-36", "20-21"},  // from Quantity's attribute line
+             {"CStockItem.cls", "24-25", "11-11"},  // to Code's attribute line
+             {"CStockItem.cls", "10-200", "1-42"}}) {
+        const auto byFile =
+            Run({"add-error-handlers", module, "--select", fileLines, "--lines", "file", "--diff"});
+        EXPECT_EQ(byFile.status, 0) << byFile.err;
+        EXPECT_FALSE(byFile.out.empty()) << fileLines;
+        EXPECT_EQ(byFile.out,
+                  Run({"add-error-handlers", module, "--select", codeLines, "--diff"}).out)
+            << module << " " << fileLines;
+    }
+    for (const auto& [lines, problem] : std::vector<std::pair<std::string, std::string>>{
+             {"1-8", "file lines 1 to 8 hold no code"},
+             {"25:1-25:9", "file line 25 holds no code"},
+             {"300", "file line 300 is past the module's last code line, at file line 57"},
+             {"30-20", "the selection ends before it starts"}}) {
+        const auto run =
+            Run({"add-headers", "CStockItem.cls", "--select", lines, "--lines", "file"});
+        EXPECT_EQ(run.status, 2) << lines;
+        EXPECT_NE(run.err.find("CStockItem.cls: --select " + lines + " --lines file: " + problem),
+                  std::string::npos)
+            << run.err;
+    }
+
+    // A marker that the removal leaves is told at its line in the file.
+    auto form = File("frmMain.frm");
+    form.insert(form.find("Private Sub Form_Unload"), "' [Brindle Begin]\r\n");
+    auto cls = File("CStockItem.cls");
+    cls.insert(cls.find("    Quantity = mQuantity\r\n"), "' [Brindle End]\r\n");
+    WriteBytes(folder() / "frmMain.frm", form);
+    WriteBytes(folder() / "CStockItem.cls", cls);
+    const auto removed = Run({"remove-code", "frmMain.frm", "CStockItem.cls", "--yes"});
+    EXPECT_EQ(removed.status, 1);
+    for (const std::string message :
+         {"brindle: frmMain.frm:99: a begin marker without its end marker; left as it is\n",
+          "brindle: CStockItem.cls:35: an end marker without its begin marker; left as it is\n"}) {
+        EXPECT_NE(removed.err.find(message), std::string::npos) << removed.err;
+    }
+}
+
+// Sub or Function, the lines of the code and of the file; as a table, and as JSON.
+TEST_F(ExampleProject, ProceduresAreListedWithTheLinesOfTheCodeAndOfTheFile) {
+    const auto run = Run({"procedures", "CStockItem.cls", "modMain.bas"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out,
-              "Name      Kind  Start  Body  Lines  End  Member\n"
-              "Code      Get   10     11    4      13   Property\n"
-              "Code      Let   14     15    4      17   Property\n"
-              "Quantity  Get   18     19    4      21   Property\n"
-              "Quantity  Let   22     23    8      29   Property\n"
-              "Supplier  Get   30     32    5      34   Property\n"
-              "Supplier  Set   35     36    4      38   Property\n"
-              "Adjust    Proc  39     40    4      42   Method\n");
+    EXPECT_TRUE(run.out.starts_with(
+        "CStockItem.cls:\n"
+        "Name      Kind  Start  Body  Lines  End  Member    File-Start  File-Body  File-End\n"
+        "Code      Get   10     11    4      13   Property  23          24         27\n"
+        "Code      Let   14     15    4      17   Property  28          29         31\n"
+        "Quantity  Get   18     19    4      21   Property  32          33         36\n"))
+        << run.out;
+    EXPECT_NE(run.out.find("Adjust    Sub   39     40    4      42   Method    54          55"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("\n\nmodMain.bas:\nName "), std::string::npos);
+    EXPECT_NE(run.out.find("\nElapsedSince  Function  "), std::string::npos) << run.out;
+
+    const auto json = nlohmann::json::parse(Run({"procedures", "CStockItem.cls", "--json"}).out);
+    ASSERT_EQ(json["modules"].size(), 1u);
+    EXPECT_EQ(json["modules"][0]["file"], "CStockItem.cls");
+    EXPECT_EQ(json["modules"][0]["procedures"][2], nlohmann::json({{"name", "Quantity"},
+                                                                   {"kind", "Get"},
+                                                                   {"member", "Property"},
+                                                                   {"start", 18},
+                                                                   {"body", 19},
+                                                                   {"lines", 4},
+                                                                   {"end", 21},
+                                                                   {"fileStart", 32},
+                                                                   {"fileBody", 33},
+                                                                   {"fileEnd", 36}}));
+    WriteBytes(folder() / "modOpen.bas", "Attribute VB_Name = \"modOpen\"\r\nSub Open()\r\n");
+    const auto open = nlohmann::json::parse(Run({"procedures", "modOpen.bas", "--json"}).out);
+    EXPECT_TRUE(open["modules"][0]["procedures"][0]["end"].is_null());
+    EXPECT_TRUE(open["modules"][0]["procedures"][0]["fileEnd"].is_null());
 }
 
 // A diff names the files from where it was made, so patch -p1 applies it there.
@@ -327,6 +467,13 @@ TEST_F(ExampleProject, SettingsAreWrittenOnlyWhenAnOptionChanges) {
     // The next run takes the author, in the modules' code page, and no marker line.
     EXPECT_NE(File("modMain.bas").find("' Author:   Zo\xEB\r\n"), std::string::npos);
     EXPECT_EQ(CountLines(File("modMain.bas"), kBeginMarker), 0);
+    // Which Brindle can never take out again: the adding commands say so, once a run.
+    const auto unmarked = Run({"add-all", "Inventory.vbp", "--diff"});
+    const std::string warning =
+        "brindle: warning: markers are off, so what this adds has no marker lines and Brindle "
+        "cannot remove it later";
+    EXPECT_NE(unmarked.err.find(warning), std::string::npos) << unmarked.err;
+    EXPECT_EQ(unmarked.err.find(warning), unmarked.err.rfind(warning));
 
     const auto reset = Run({"options", "--reset"});
     EXPECT_EQ(reset.status, 0) << reset.err;

@@ -128,7 +128,7 @@ TEST(GroupFile, SharedModulesAreDoneOnceAndAMissingProjectStopsNothing) {
 
     const auto added = RunBrindle(shop, settings, {"add-all", "Shop.vbg", "--yes"});
     EXPECT_EQ(added.status, 1);
-    EXPECT_NE(added.err.find("brindle: Shop.vbg: line 4: Gone\\Gone.vbp: no such file"),
+    EXPECT_NE(added.err.find("brindle: Shop.vbg:4: Gone\\Gone.vbp: no such file"),
               std::string::npos)
         << added.err;
     EXPECT_NE(added.err.find("[5/5] Adding module header, procedure headers, and error handlers "
@@ -198,7 +198,7 @@ TEST(ProjectsFromEveryLocale, AreFoundAndTheirNamesShownInUtf8) {
         EXPECT_EQ(added.status, 1);
         for (const std::string& message :
              {"brindle: " + locale.folder + (kOnWindows ? "\\" : "/") + locale.folder +
-                  ".vbp: line 4: " + locale.module + "\\Gone.bas: no such file",
+                  ".vbp:4: " + locale.module + "\\Gone.bas: no such file",
               "[1/2] Adding module header, procedure headers, and error handlers to " +
                   locale.module + "\n",
               "[2/2] Adding module header, procedure headers, and error handlers to " +

@@ -310,24 +310,28 @@ frmMsg& Brindle::Msg() {
 // ---- Commands on the active code pane ----
 
 void Brindle::gevtAddModHdr_Click(CommandBarControl&, bool&, bool&) {
-    static constexpr PaneCommand kCommand{"gevtAddModHdr_Click",
-                                          "",
-                                          "",
-                                          "Adding module header to ",
-                                          kModuleHeaderTemplate,
-                                          [](const AddinFields& fields, CodeModule& module,
-                                             Diagnostics*) { AddModuleHeader(fields, module); }};
+    static constexpr PaneCommand kCommand{
+        "gevtAddModHdr_Click",
+        "",
+        "",
+        "Adding module header to ",
+        kModuleHeaderTemplate,
+        [](const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
+            AddModuleHeader(fields, module, sink);
+        }};
     RunPaneCommand(kCommand);
 }
 
 void Brindle::gevtAddHeaders_Click(CommandBarControl&, bool&, bool&) {
-    static constexpr PaneCommand kCommand{"gevtAddHeaders_Click",
-                                          "",
-                                          "",
-                                          "Adding procedure header(s) to ",
-                                          kProcedureHeaderTemplate,
-                                          [](const AddinFields& fields, CodeModule& module,
-                                             Diagnostics*) { AddHeaders(fields, module); }};
+    static constexpr PaneCommand kCommand{
+        "gevtAddHeaders_Click",
+        "",
+        "",
+        "Adding procedure header(s) to ",
+        kProcedureHeaderTemplate,
+        [](const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
+            AddHeaders(fields, module, sink);
+        }};
     RunPaneCommand(kCommand);
 }
 
@@ -538,13 +542,13 @@ void Brindle::RunProjectCommand(const ProjectCommand& command) {
 
 void Brindle::AddAllToComponent(VBComponent& component) {
     const AddinFields& fields = *this;
-    IgnoreStep(sink_, [&] { AddModuleHeader(fields, component.CodeModule()); });
+    IgnoreStep(sink_, [&] { AddModuleHeader(fields, component.CodeModule(), sink_); });
     IgnoreStep(sink_, [&] {
         CodeModule& module = component.CodeModule();
         module.CodePane().SetSelection(1, 1, module.CountOfLines() + 1, 1);
     });
     // AddErrHandlers reads the selection again; the host has widened it over the headers.
-    IgnoreStep(sink_, [&] { AddHeaders(fields, component.CodeModule()); });
+    IgnoreStep(sink_, [&] { AddHeaders(fields, component.CodeModule(), sink_); });
     IgnoreStep(sink_, [&] { AddErrHandlers(fields, component.CodeModule(), sink_); });
     IgnoreStep(sink_, [&] { component.CodeModule().CodePane().SetSelection(1, 1, 1, 2); });
 }

@@ -8,6 +8,8 @@
 #include <optional>
 #include <sstream>
 
+#include "cli/Completion.h"
+#include "cli/HelpFormat.h"
 #include "host/files/FileSystem.h"
 #include "host/vb6/CodePage.h"
 
@@ -30,21 +32,24 @@ constexpr std::array<CommandInfo, 12> kCommands = {{
      "Adds the module header to each module: at the top, or below an Option Explicit first line.",
      "brindle add-module-header modMain.bas CStockItem.cls"},
     {Command::AddHeaders, "add-headers",
-     "Adds a procedure header above each procedure that the selection touches (the whole module "
-     "without --select or --proc).",
-     "brindle add-headers modMain.bas --proc LevelOf"},
+     "Adds a procedure header above each procedure of each module (of the one module, only "
+     "those that --select or --proc names).",
+     "brindle add-headers *.bas\nbrindle add-headers modMain.bas --proc LevelOf"},
     {Command::AddErrorHandlers, "add-error-handlers",
-     "Adds an error handler to each Sub, Function and Property that the selection touches (the "
-     "whole module without --select or --proc).",
-     "brindle add-error-handlers frmMain.frm --select 6-20"},
+     "Adds an error handler to each Sub, Function and Property of each module (of the one "
+     "module, only those that --select or --proc names).",
+     "brindle add-error-handlers *.bas *.cls\n"
+     "brindle add-error-handlers frmMain.frm --select 40-62 --lines file"},
     {Command::RemoveMarkers, "remove-markers",
-     "Deletes the marker lines of each whole marked block within the selection; the code "
-     "between them stays, and Brindle can no longer remove it. Asks first.",
+     "Deletes the marker lines of each whole marked block in each module (of the one module, "
+     "within --select or --proc); the code between them stays, and Brindle can no longer remove "
+     "it. Asks first.",
      "brindle remove-markers modMain.bas --select 1-40 --yes"},
     {Command::RemoveCode, "remove-code",
-     "Deletes each whole marked block within the selection, its marker lines with it. Broken "
-     "markers are left as they are and reported. Asks first.",
-     "brindle remove-code modMain.bas --yes"},
+     "Deletes each whole marked block in each module (of the one module, within --select or "
+     "--proc), its marker lines with it. Broken markers are left as they are and reported. Asks "
+     "first.",
+     "brindle remove-code *.bas --yes\nbrindle remove-code CStockItem.cls --proc Quantity"},
     {Command::AddAll, "add-all",
      "Adds a module header to every module, and a procedure header and an error handler to "
      "every procedure, in each project. Asks first.",
@@ -58,17 +63,19 @@ constexpr std::array<CommandInfo, 12> kCommands = {{
      "and reported. Asks first.",
      "brindle remove-code-all Inventory.vbp --diff"},
     {Command::Procedures, "procedures",
-     "Lists the module's procedures as Brindle sees them: name, kind, start line, body line, "
-     "line count, End line and member type. Line numbers are those that --select uses.",
-     "brindle procedures modMain.bas"},
+     "Lists the procedures of each module as Brindle sees them: name, kind (Sub, Function, Get, "
+     "Let, Set), start line, body line, line count, End line and member type in the code's "
+     "lines, which --select takes, then the start, body and End lines in the file.",
+     "brindle procedures modMain.bas\nbrindle procedures *.bas --json"},
     {Command::Options, "options",
      "Prints the options and where they are kept, or changes those given as the options "
      "dialog's OK does.",
      "brindle options --author \"Ada Byron\" --markers on"},
     {Command::Check, "check",
-     "Reports, as path:line: message, each module without a marked module header, each "
-     "procedure without a marked header or error handler, broken generated code and unknown "
-     "template keywords; exits with 1 when it found any. Writes nothing, asks nothing.",
+     "Reports what Brindle would add or mend (each module without a marked module header, each "
+     "procedure without a marked header or error handler, broken generated code, unknown "
+     "template keywords) as path:line: message; exits with 1 when it found any. Writes nothing, "
+     "asks nothing.",
      "brindle check Inventory.vbp --require header,handler"},
     {Command::Refresh, "refresh",
      "Rewrites every marked block with what the templates and options give now; adds nothing "
@@ -86,7 +93,13 @@ const CommandInfo& Info(Command command) {
 }
 
 std::string Footer(const CommandInfo& info) {
-    std::string footer = std::string("Example:\n  ") + info.example;
+    const std::string examples = info.example;
+    // "$ " marks an example for help2man, which sets it apart in the manual page.
+    std::string footer =
+        examples.find('\n') == std::string::npos ? "Example:\n  $ " : "Examples:\n  $ ";
+    for (const char c : examples) {
+        footer += c == '\n' ? std::string("\n  $ ") : std::string(1, c);
+    }
     if (IsProjectCommand(info.command) || info.command == Command::Check ||
         info.command == Command::Refresh) {
         footer += "\n\nA group file (.vbg) runs the command on each of its projects in turn.";
@@ -101,22 +114,35 @@ std::string Footer(const CommandInfo& info) {
 }
 
 const char* const kSelectHelp =
-    "LINE[:COL][-LINE[:COL]], in the lines that 'brindle procedures' numbers; a line without a "
-    "column is taken whole";
+    "LINE[:COL][-LINE[:COL]], in the code's lines (as 'brindle procedures' numbers them first), "
+    "or in the file's with --lines file; a line without a column is taken whole";
+
+const char* const kMainFooter =
+    "Run 'brindle COMMAND --help' for a command's flags and examples, 'brindle --help-all' for "
+    "those of every command.\n"
+    "\n"
+    "Exit status: 0 when every step worked or there was nothing to do; 1 when a step failed, "
+    "something was found and left as it was, or a question was not answered Yes (nothing was "
+    "changed then); 2 for a usage or input error (nothing was changed).";
 
 class Parser {
 public:
-    Parser()
+    explicit Parser(int width)
         : app_("Puts standard boilerplate into VB6 source and takes it out again.", "brindle") {
+        app_.formatter(MakeHelpFormatter(width));
         app_.require_subcommand(1);
+        app_.set_help_all_flag("--help-all", "Print the help of every command and exit");
         app_.set_version_flag("--version", std::string("brindle ") + BRINDLE_VERSION);
-        app_.footer("Run 'brindle COMMAND --help' for a command's flags and an example.");
+        app_.footer(kMainFooter);
         for (const auto& info : kCommands) {
             Add(info);
         }
     }
 
     std::variant<Request, Exit> Parse(int argc, const char* const* argv) {
+        if (argc == 3 && std::string_view(argv[1]) == "--generate") {
+            return Generate(argv[2]);
+        }
         if (argc > 1 && argv[1][0] != '-' && !IsCommand(argv[1])) {
             return Exit{2, "",
                         "brindle: unknown command '" + std::string(argv[1]) +
@@ -136,6 +162,15 @@ public:
     }
 
 private:
+    // A completion script, for the build to install.
+    std::variant<Request, Exit> Generate(std::string_view what) const {
+        if (auto script = CompletionScript(app_, what)) {
+            return Exit{0, *script, ""};
+        }
+        return Exit{2, "",
+                    "brindle: --generate takes complete-bash, complete-zsh or complete-fish\n"};
+    }
+
     static bool IsCommand(std::string_view word) {
         return std::any_of(kCommands.begin(), kCommands.end(),
                            [&](const CommandInfo& info) { return info.name == word; });
@@ -143,33 +178,37 @@ private:
 
     void Add(const CommandInfo& info) {
         CLI::App* sub = app_.add_subcommand(info.name, info.description);
+        sub->group("Commands");
+        sub->set_help_all_flag();
         sub->footer(Footer(info));
         subcommands_.push_back({info.command, sub});
         switch (info.command) {
             case Command::AddModuleHeader:
-                sub->add_option("module", request_.files, "module files (.bas .cls .frm ...)")
-                    ->required();
+                AddModules(sub);
                 AddSkipExisting(sub);
                 break;
             case Command::AddHeaders:
             case Command::AddErrorHandlers:
-                AddModule(sub, SelectBy::LinesOrProc);
+                AddModules(sub);
+                AddSelection(sub);
                 AddSkipExisting(sub);
                 break;
             case Command::RemoveMarkers:
             case Command::RemoveCode:
-                AddModule(sub, SelectBy::Lines);
+                AddModules(sub);
+                AddSelection(sub);
                 break;
             case Command::AddAll:
                 AddSkipExisting(sub);
                 [[fallthrough]];
             case Command::RemoveMarkersAll:
             case Command::RemoveCodeAll:
-                sub->add_option("project", project_, "project (.vbp) or group (.vbg) file")
+                sub->add_option("PROJECT", project_, "project (.vbp) or group (.vbg) file")
                     ->required();
                 break;
             case Command::Procedures:
-                sub->add_option("module", module_, "module file")->required();
+                AddModules(sub);
+                AddFormat(sub);
                 AddCodePage(sub);
                 return;
             case Command::Options:
@@ -186,23 +225,37 @@ private:
         AddCommonFlags(sub, info.command);
     }
 
-    enum class SelectBy { Lines, LinesOrProc };
+    void AddModules(CLI::App* sub) {
+        sub->add_option("MODULE", request_.files, "module files (.bas .cls .frm .ctl ...)")
+            ->required();
+    }
 
-    void AddModule(CLI::App* sub, SelectBy selectBy) {
-        sub->add_option("module", module_, "module file (.bas .cls .frm .ctl ...)")->required();
+    // Of one module.
+    void AddSelection(CLI::App* sub) {
         auto* select = sub->add_option("--select", select_, kSelectHelp);
         select->type_name("SEL");
-        if (selectBy == SelectBy::LinesOrProc) {
-            sub->add_option("--proc", proc_,
-                            "the lines of the named procedure (each of a "
-                            "property's Get, Let and Set)")
-                ->type_name("NAME")
-                ->excludes(select);
-        }
+        sub->add_option("--lines", lines_,
+                        "what --select numbers: the code's lines (code, the default) or the "
+                        "file's, as editors, grep -n and compilers number them (file)")
+            ->type_name("code|file")
+            ->check(OneOf("code", "file"))
+            ->needs(select);
+        sub->add_option("--proc", proc_,
+                        "the lines of the named procedure (each of a property's Get, Let and "
+                        "Set)")
+            ->type_name("NAME")
+            ->excludes(select);
+    }
+
+    void AddFormat(CLI::App* sub) {
+        auto* format = sub->add_option("--format", format_, "text or json")
+                           ->type_name("text|json")
+                           ->check(OneOf("text", "json"));
+        sub->add_flag("--json", json_, "the same as --format json")->excludes(format);
     }
 
     void AddFiles(CLI::App* sub) {
-        sub->add_option("files", request_.files,
+        sub->add_option("FILE", request_.files,
                         "a project (.vbp) or group (.vbg) file, or module files")
             ->required();
     }
@@ -229,9 +282,7 @@ private:
         sub->add_flag("--stale", request_.stale,
                       "also report marked blocks that the templates and options in use would "
                       "make otherwise (the date apart)");
-        sub->add_option("--format", format_, "text (path:line: message) or json")
-            ->type_name("text|json")
-            ->check(CLI::IsMember({"text", "json"}));
+        AddFormat(sub);
         sub->add_flag("-q,--quiet", request_.quiet, "no summary on standard error");
         AddCodePage(sub);
     }
@@ -342,16 +393,31 @@ private:
             "");
     }
 
+    static CLI::Validator OneOf(std::string first, std::string second) {
+        return CLI::Validator(
+            [first, second](const std::string& value) {
+                return value == first || value == second ? std::string()
+                                                         : "must be " + first + " or " + second;
+            },
+            "");
+    }
+
     static void AddTemplate(CLI::App* sub, const char* name, std::string& target) {
         sub->add_option(name, target, "template file")->type_name("PATH");
     }
 
-    Request Finish() {
+    std::variant<Request, Exit> Finish() {
         for (const auto& [command, sub] : subcommands_) {
             if (sub->parsed()) {
                 request_.command = command;
                 Collect(*sub);
             }
+        }
+        if ((request_.select || request_.proc) && request_.files.size() > 1) {
+            return Exit{2, "",
+                        "brindle: " + std::string(CommandName(request_.command)) + ": " +
+                            (request_.select ? "--select" : "--proc") + " works on one module; " +
+                            std::to_string(request_.files.size()) + " were given\n"};
         }
         return request_;
     }
@@ -363,9 +429,6 @@ private:
     }
 
     void Collect(CLI::App& sub) {
-        if (!module_.empty()) {
-            request_.files.push_back(module_);
-        }
         if (!project_.empty()) {
             request_.files.push_back(project_);
         }
@@ -387,7 +450,8 @@ private:
             request_.requireHeader = rules.header;
             request_.requireHandler = rules.handler;
         }
-        request_.json = format_ == "json";
+        request_.json = json_ || format_ == "json";
+        request_.fileLines = lines_ == "file";
     }
 
     void CollectOptions(CLI::App& sub) {
@@ -420,7 +484,6 @@ private:
     CLI::App app_;
     std::vector<std::pair<Command, CLI::App*>> subcommands_;
     Request request_;
-    std::string module_;
     std::string project_;
     std::string select_;
     std::string proc_;
@@ -431,6 +494,8 @@ private:
     std::string skipExisting_;
     std::string require_;
     std::string format_ = "text";
+    bool json_ = false;
+    std::string lines_ = "code";
     std::string moduleHeader_;
     std::string procedureHeader_;
     std::string errorHeader_;
@@ -439,8 +504,8 @@ private:
 
 }  // namespace
 
-std::variant<Request, Exit> ParseCommandLine(int argc, const char* const* argv) {
-    Parser parser;
+std::variant<Request, Exit> ParseCommandLine(int argc, const char* const* argv, int width) {
+    Parser parser(width);
     return parser.Parse(argc, argv);
 }
 

@@ -46,6 +46,7 @@ struct Request {
     Command command = Command::Procedures;
     std::vector<std::string> files;  // the modules, or the one project or group file
     std::optional<std::string> select;
+    bool fileLines = false;  // --select numbers the lines of the file, not of the code
     std::optional<std::string> proc;
     bool yes = false;
     bool diff = false;
@@ -59,7 +60,8 @@ struct Request {
     bool requireHeader = true;
     bool requireHandler = true;
     bool stale = false;
-    bool json = false;
+
+    bool json = false;  // check and procedures
 };
 
 // The command line asked for help, or was wrong: print `text` and exit with `status`.
@@ -69,7 +71,8 @@ struct Exit {
     std::string err;  // for standard error (usage errors)
 };
 
-std::variant<Request, Exit> ParseCommandLine(int argc, const char* const* argv);
+// Help is wrapped to `width` columns.
+std::variant<Request, Exit> ParseCommandLine(int argc, const char* const* argv, int width = 80);
 
 // The command's name as typed ("add-headers").
 const char* CommandName(Command command);

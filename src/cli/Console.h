@@ -13,4 +13,7 @@ std::vector<std::string> OpenConsole(int argc, const char* const* argv);
 // Whether standard input and standard error are both a terminal.
 bool IsTerminal();
 
+// The width of the terminal that standard output shows on, in columns; 0 when it is none.
+int TerminalWidth();
+
 }  // namespace brindle::cli

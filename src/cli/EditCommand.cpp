@@ -8,11 +8,13 @@
 #include "addin/Buttons.h"
 #include "cli/Inputs.h"
 #include "cli/ModuleStream.h"
+#include "cli/QuestionAbout.h"
 #include "cli/RunLog.h"
 #include "cli/Selection.h"
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
 #include "codegen/Refresh.h"
+#include "host/files/ModuleFile.h"
 #include "host/model/SettingsKeys.h"
 #include "host/vb6/CodePage.h"
 
@@ -117,6 +119,11 @@ public:
         if (onProject) {
             stream.emplace(projects_.Modules(), codePage_, IndexesAhead(), finisher);
         }
+        log_.MapLines([this, &stream](std::string_view label, std::int32_t line) {
+            const auto* component = stream ? stream->InHand(label) : ModuleLabelled(label);
+            return component == nullptr ? std::int32_t{0}
+                                        : host::FileLines(*component).FileLineOf(line);
+        });
         Session session(log_, SessionSetupFor());
         if (onProject) {
             AddStreamedProjects(session, *stream);
@@ -126,12 +133,18 @@ public:
             }
         }
         session.Connect();
+        WarnOfUnmarkedAdditions(session);
         if (request_.command == Command::Refresh) {
             Refresh(session, stream ? &*stream : nullptr);
         } else if (onProject) {
             RunOnProjects(session, *stream);
         } else {
             RunOnModules(session, clicks);
+        }
+        if (declined_) {
+            // Always the first question, asked before anything changed.
+            log_.Problem("", "not answered Yes; nothing was changed");
+            return 1;
         }
         if (!onProject) {
             HandOver(finisher);
@@ -160,6 +173,14 @@ private:
         setup.confirmation = ask ? Confirmation::AskOnTerminal : Confirmation::Yes;
         setup.terminalIn = &io_.in;
         setup.terminalOut = &io_.err;
+        std::vector<std::string> modules;
+        for (const auto& project : inputs_.projects) {
+            for (const auto& module : project.modules) {
+                modules.push_back(module.label);
+            }
+        }
+        setup.questionAbout =
+            QuestionAbout(request_, modules, Label(request_.files.front(), codePage_));
         setup.teamFile = TeamSettingsFor(request_.files);
         if (request_.skipExisting) {
             setup.overrides[std::string(settings::kSkipExistingKey)] = "True";
@@ -176,7 +197,7 @@ private:
             if (request_.proc) {
                 PlanProcedureClicks(module, *request_.proc, clicks);
             } else if (request_.select) {
-                clicks.push_back({&module, PlanSelection(module, *request_.select), {}, {}});
+                clicks.push_back({&module, PlanSelection(module), {}, {}});
             } else {
                 clicks.push_back({&module, SelectWholeModule, {}, {}});
             }
@@ -184,12 +205,23 @@ private:
         return clicks;
     }
 
-    static Selector PlanSelection(LoadedModule& module, const std::string& text) {
-        const auto range = ParseSelection(text);
+    Selector PlanSelection(LoadedModule& module) const {
+        const auto& text = *request_.select;
+        auto range = ParseSelection(text);
         if (!range) {
             throw InputError("--select " + text + ": expected LINE[:COL][-LINE[:COL]]");
         }
-        const auto placed = PlaceSelection(*range, module.component->CodeModule());
+        auto& target = module.component->CodeModule();
+        if (request_.fileLines) {
+            const auto inCode =
+                FromFileLines(*range, host::FileLines(*module.component), target.CountOfLines());
+            if (!inCode.range) {
+                throw InputError(module.label + ": --select " + text +
+                                 " --lines file: " + inCode.problem);
+            }
+            range = inCode.range;
+        }
+        const auto placed = PlaceSelection(*range, target);
         if (!placed.selection) {
             throw InputError(module.label + ": --select " + text + ": " + placed.problem);
         }
@@ -233,19 +265,21 @@ private:
     }
 
     void ReportUnreached(LoadedModule& module, const std::string& procName, vbext_ProcKind kind) {
+        const host::FileLines fileLines(*module.component);
         std::vector<std::int32_t> lines;
         for (const auto& info : module.component->Code()->Procedures()) {
             if (info.procedure.kind == kind &&
                 host::EqualsIgnoringCase(info.procedure.name, procName)) {
-                lines.push_back(info.procedure.bodyLine);
+                lines.push_back(fileLines.FileLineOf(info.procedure.bodyLine));
             }
         }
         const auto shown = host::ToUtf8(procName, module.component->CodePage());
         for (std::size_t i = 1; i < lines.size(); ++i) {
-            log_.Problem(module.label, shown + ", line " + std::to_string(lines[i]) +
-                                           ": another definition, not reached; --proc works on "
-                                           "the first one, at line " +
-                                           std::to_string(lines[0]));
+            log_.ProblemAt(module.label, lines[i],
+                           shown +
+                               ": another definition, not reached; --proc works on the first "
+                               "one, at line " +
+                               std::to_string(lines[0]));
         }
     }
 
@@ -298,9 +332,6 @@ private:
             log_.SetCurrent(project.label);
             done += project.modules.size();
             session.Ide().SetActiveVBProject(streamed_[p].get());
-            if (!request_.yes && !request_.diff && projects_.projects.size() > 1) {
-                io_.err << "Project " << project.label << ":\n";  // whose question follows
-            }
             const bool goOn = ClickAndCheck(session, buttons::kProjectWindowBar, project.label);
             stream.Pass(done);
             if (!goOn) {
@@ -313,7 +344,7 @@ private:
     // for a project.
     void Refresh(Session& session, ModuleStream* stream) {
         if (!session.Confirm(kRefreshPrompt, kRefreshTitle)) {
-            log_.Note("not answered Yes; left as it was");
+            declined_ = true;
             return;
         }
         const auto refresh = [&](std::size_t i, host::MemoryComponent& component) {
@@ -341,8 +372,8 @@ private:
             case Session::ClickResult::Done:
                 return true;
             case Session::ClickResult::Declined:
-                log_.Note(subject + ": not answered Yes; left as it was");
-                return true;
+                declined_ = true;
+                return false;
             case Session::ClickResult::NoButton:
                 log_.Problem(subject, "the add-in did not connect, so nothing was done");
                 return false;
@@ -359,29 +390,48 @@ private:
         }
     }
 
-    // Tells what became of the modules; how many changed.
+    // Tells what became of the modules and sums up what was done in those that changed; how
+    // many they are.
     int Finish(ModuleFinisher& finisher) {
         int changed = 0;
+        Tally done;
         for (const auto& outcome : finisher.Outcomes()) {
-            changed += outcome.changed ? 1 : 0;
+            if (outcome.changed) {
+                ++changed;
+                done += log_.TallyOf(outcome.label);
+            }
             if (!outcome.problem.empty()) {
                 log_.Problem(outcome.subject, outcome.problem);
             }
         }
         io_.out << std::flush;
-        Summarize(changed);
+        log_.Note(Summarize(changed, done, request_.diff ? Outcome::Diffed : Outcome::Written));
         return changed;
     }
 
-    void Summarize(int changed) {
-        const auto modules = std::to_string(changed) + (changed == 1 ? " module" : " modules");
-        if (changed == 0) {
-            log_.Note("nothing to change");
-        } else if (request_.diff) {
-            log_.Note(modules + " would change; nothing written");
-        } else {
-            log_.Note(modules + " changed");
+    // Without markers nothing that an adding command puts in can be told from the user's own
+    // code later.
+    void WarnOfUnmarkedAdditions(Session& session) {
+        const bool adds = request_.command == Command::AddModuleHeader ||
+                          request_.command == Command::AddHeaders ||
+                          request_.command == Command::AddErrorHandlers ||
+                          request_.command == Command::AddAll;
+        if (adds && !session.Fields().mbAddCodeMarkers) {
+            log_.Warning(
+                "markers are off, so what this adds has no marker lines and Brindle cannot "
+                "remove it later ('brindle options --markers on' turns them on)");
         }
+    }
+
+    const host::MemoryComponent* ModuleLabelled(std::string_view label) const {
+        for (const auto& project : inputs_.projects) {
+            for (const auto& module : project.modules) {
+                if (module.label == label) {
+                    return module.component;
+                }
+            }
+        }
+        return nullptr;
     }
 
     const Request& request_;
@@ -391,6 +441,7 @@ private:
     Inputs inputs_;           // of the commands on modules
     ProjectInputs projects_;  // of the commands on projects
     std::vector<std::shared_ptr<StreamedProject>> streamed_;
+    bool declined_ = false;
 };
 
 }  // namespace

@@ -6,12 +6,13 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
+#include "cli/HelpFormat.h"
 #include "cli/Run.h"
 
 namespace brindle::cli {
 
 int Main(int argc, const char* const* argv) {
-    auto parsed = ParseCommandLine(argc, argv);
+    auto parsed = ParseCommandLine(argc, argv, HelpWidth());
     if (auto* exit = std::get_if<Exit>(&parsed)) {
         std::cout << exit->out;
         std::cerr << exit->err;

@@ -20,7 +20,7 @@ constexpr unsigned kWriters = 4;
 constexpr std::size_t kHeldDiffs = 32 << 20;
 
 ModuleOutcome LeftAlone(std::string subject, std::string problem) {
-    return {false, std::move(subject), std::move(problem)};
+    return {false, std::move(subject), std::move(problem), {}};
 }
 
 }  // namespace
@@ -79,10 +79,10 @@ ModuleFinisher::Finished ModuleFinisher::Finish(Job& job) const {
         const std::string bytes = component.Serialize();
         job.owned.reset();
         if (work_ == Work::Diff) {
-            return {{true, {}, {}}, UnifiedDiff(job.diffName, job.original, bytes)};
+            return {{true, {}, {}, job.label}, UnifiedDiff(job.diffName, job.original, bytes)};
         }
         const host::SaveResult saved = host::WriteModule(job.path, job.original, bytes);
-        return {saved.problem.empty() ? ModuleOutcome{saved.written, {}, {}}
+        return {saved.problem.empty() ? ModuleOutcome{saved.written, {}, {}, job.label}
                                       : LeftAlone(job.label, saved.problem),
                 {}};
     } catch (const host::ModuleFileError& e) {
@@ -118,6 +118,16 @@ host::MemoryComponent* ModuleStream::Take(std::size_t index) {
         taken = loads_[index].get();
     }
     return taken->component.get();
+}
+
+const host::MemoryComponent* ModuleStream::InHand(std::string_view label) const {
+    // Taking an entry passes those before it, so the ones in hand start at passed_.
+    for (std::size_t i = passed_; i < taken_.size() && taken_[i]; ++i) {
+        if (entries_[i].label == label) {
+            return taken_[i]->component.get();
+        }
+    }
+    return nullptr;
 }
 
 void ModuleStream::Pass(std::size_t end) {

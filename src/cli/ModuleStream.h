@@ -14,6 +14,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/Background.h"
@@ -28,6 +29,7 @@ struct ModuleOutcome {
     bool changed = false;  // written, or its diff printed
     std::string subject;   // what a problem concerns: the module, or the project line naming it
     std::string problem;   // why the module was left as it was; empty when nothing went wrong
+    std::string label;     // the module, as the user named it
 };
 
 // Compares modules with the bytes they were loaded from and writes those that changed (as the
@@ -89,6 +91,8 @@ public:
     // The component of entry `index`, once loaded; null for an entry that was passed. Every
     // entry before it is passed.
     host::MemoryComponent* Take(std::size_t index);
+    // The component taken and not yet passed whose entry is labelled so; null when none is.
+    const host::MemoryComponent* InHand(std::string_view label) const;
     // Hands every entry before `end` that was taken to the finisher.
     void Pass(std::size_t end);
     // Takes each entry not yet passed in turn, hands its component to `work` unless it has no

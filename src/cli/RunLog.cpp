@@ -50,6 +50,34 @@ void RunLog::Warn(std::string_view module, std::string_view text) {
     Problem(module.empty() || current_.empty() ? module : current_, text);
 }
 
+void RunLog::WarnAt(std::string_view module, const CodePlace& place, std::string_view text) {
+    const auto line = lineMap_ && !current_.empty() ? lineMap_(current_, place.line) : 0;
+    if (line == 0) {
+        Warn(module, Describe(place) + ": " + std::string(text));
+        return;
+    }
+    std::string where(place.subject);
+    where += where.empty() ? "" : ": ";
+    if (place.lastLine > place.line) {
+        where += "lines " + std::to_string(line) + " to " +
+                 std::to_string(lineMap_(current_, place.lastLine)) + ": ";
+    }
+    ProblemAt(current_, line, where + std::string(text));
+}
+
+void RunLog::Did(Work work) {
+    tallies_[current_].Add(work);
+}
+
+Tally RunLog::TallyOf(const std::string& module) const {
+    const auto found = tallies_.find(module);
+    return found == tallies_.end() ? Tally{} : found->second;
+}
+
+void RunLog::ProblemAt(std::string_view file, std::int32_t line, std::string_view text) {
+    Problem(std::string(file) + ":" + std::to_string(line), text);
+}
+
 void RunLog::Problem(std::string_view subject, std::string_view text) {
     ++failures_;
     err_ << "brindle: " << subject << (subject.empty() ? "" : ": ") << text << '\n' << std::flush;

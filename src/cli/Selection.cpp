@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "host/files/ModuleFile.h"
 #include "host/model/Vbide.h"
 
 namespace brindle::cli {
@@ -57,7 +58,57 @@ std::string CheckPosition(const TextPosition& position, const CodeModule& module
     return {};
 }
 
+// The first code line whose file line is `line` or below it (`below`), or the last one whose
+// file line is `line` or above it; 0 when there is none.
+std::int32_t CodeLineNear(const host::FileLines& lines, std::int32_t codeLines, std::int32_t line,
+                          bool below) {
+    std::int32_t low = 1;
+    std::int32_t high = codeLines;
+    // The first code line whose file line lies past `line` (or at it, when looking below).
+    while (low <= high) {
+        const auto middle = low + (high - low) / 2;
+        const auto fileLine = lines.FileLineOf(middle);
+        if (fileLine > line || (below && fileLine == line)) {
+            high = middle - 1;
+        } else {
+            low = middle + 1;
+        }
+    }
+    if (below) {
+        return low <= codeLines ? low : 0;
+    }
+    return low - 1;
+}
+
 }  // namespace
+
+CodeRange FromFileLines(const SelectionRange& range, const host::FileLines& lines,
+                        std::int32_t codeLines) {
+    const auto start = CodeLineNear(lines, codeLines, range.start.line, true);
+    const auto end = CodeLineNear(lines, codeLines, range.end.line, false);
+    if (range.end.line < range.start.line) {
+        return {std::nullopt, "the selection ends before it starts"};
+    }
+    if (start == 0 && codeLines > 0) {
+        return {std::nullopt, "file line " + std::to_string(range.start.line) +
+                                  " is past the module's last code line, at file line " +
+                                  std::to_string(lines.FileLineOf(codeLines))};
+    }
+    if (start == 0 || end == 0 || start > end) {
+        const auto span = range.start.line == range.end.line
+                              ? "file line " + std::to_string(range.start.line) + " holds"
+                              : "file lines " + std::to_string(range.start.line) + " to " +
+                                    std::to_string(range.end.line) + " hold";
+        return {std::nullopt, span +
+                                  " no code: the code pane hides the file's header, a form's "
+                                  "designer block and attribute lines"};
+    }
+    const auto keep = [&](const TextPosition& position, std::int32_t codeLine) {
+        const bool same = lines.FileLineOf(codeLine) == position.line;
+        return TextPosition{codeLine, same ? position.column : std::nullopt};
+    };
+    return {SelectionRange{keep(range.start, start), keep(range.end, end)}, {}};
+}
 
 std::optional<SelectionRange> ParseSelection(std::string_view text) {
     const auto dash = text.find('-');

@@ -1,5 +1,5 @@
 #pragma once
-// The --select argument: LINE[:COL][-LINE[:COL]] in a module's visible lines.
+// The --select argument: LINE[:COL][-LINE[:COL]] in a module's code lines, or in its file's.
 
 #include <cstdint>
 #include <optional>
@@ -8,7 +8,10 @@
 
 namespace brindle {
 class CodeModule;
+namespace host {
+class FileLines;
 }
+}  // namespace brindle
 
 namespace brindle::cli {
 
@@ -40,5 +43,16 @@ struct PlacedSelection {
     std::string problem;
 };
 PlacedSelection PlaceSelection(const SelectionRange& range, const CodeModule& module);
+
+// The range in the code's lines for one in the lines of the module's file. A start on a line
+// that the code pane hides (the file's header, a form's designer block, a member attribute
+// line) moves down to the next code line, an end on one up to the code line before it; a
+// position that moves loses its column. `codeLines` is the module's count of code lines.
+struct CodeRange {
+    std::optional<SelectionRange> range;
+    std::string problem;
+};
+CodeRange FromFileLines(const SelectionRange& range, const host::FileLines& lines,
+                        std::int32_t codeLines);
 
 }  // namespace brindle::cli

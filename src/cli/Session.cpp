@@ -74,9 +74,18 @@ bool Session::Confirm(std::string_view prompt, std::string_view title) {
 VbMsgBoxResult Session::Answer(std::string_view prompt, std::int32_t buttons,
                                std::string_view title) {
     VbMsgBoxResult answer = vbYes;
-    if (setup_.confirmation == Confirmation::AskOnTerminal && setup_.terminalIn != nullptr &&
-        setup_.terminalOut != nullptr) {
+    const bool question = (buttons & 0xF) == vbYesNo;
+    if (question && answered_) {
+        answer = *answered_;
+    } else if (setup_.confirmation == Confirmation::AskOnTerminal && setup_.terminalIn != nullptr &&
+               setup_.terminalOut != nullptr) {
+        if (!setup_.questionAbout.empty()) {
+            *setup_.terminalOut << "brindle: " << setup_.questionAbout << '\n';
+        }
         answer = ui::AskOnTerminal(*setup_.terminalIn, *setup_.terminalOut)(prompt, buttons, title);
+        if (question) {
+            answered_ = answer;
+        }
     }
     declined_ = declined_ || answer != vbYes;
     return answer;

@@ -37,7 +37,8 @@ private:
     SettingsStore& store_;
 };
 
-// How the add-in's confirmations are answered.
+// How the add-in's confirmations are answered. On the terminal the first question is asked and
+// its answer holds for the rest of the run: one command, one question.
 enum class Confirmation { Yes, AskOnTerminal };
 
 struct SessionSetup {
@@ -45,6 +46,8 @@ struct SessionSetup {
     Confirmation confirmation = Confirmation::Yes;
     std::istream* terminalIn = nullptr;
     std::ostream* terminalOut = nullptr;
+    // Shown above the question: what the command works on, in the command line's words.
+    std::string questionAbout;
     ui::OptionsFiller fillOptions;
     // The team's brindle.ini over the user's settings, and values for this run over both
     // ("Options" keys).
@@ -96,6 +99,7 @@ private:
     host::MemoryVBE vbe_;
     std::unique_ptr<Brindle> addin_;
     bool declined_ = false;
+    std::optional<VbMsgBoxResult> answered_;
     bool disconnected_ = false;
 };
 

@@ -126,9 +126,9 @@ bool HasPlaceForHandler(CodeModule& module, std::string_view name, vbext_ProcKin
     const auto declaration = GetProcDeclLine(module, bodyLine, count);
     const auto why = NoPlaceFor(module, name, kind, bodyLine, declaration, count);
     if (why) {
-        WarnTo(sink, module.ToUnicode(module.Parent().Name()),
-               module.ToUnicode(LabelOf(kind, name, declaration)) + ", line " +
-                   std::to_string(bodyLine) + ": " + *why + "; no error handler added");
+        const auto label = module.ToUnicode(LabelOf(kind, name, declaration));
+        WarnTo(sink, module.ToUnicode(module.Parent().Name()), CodePlace{label, bodyLine, 0},
+               *why + "; no error handler added");
     }
     return !why;
 }
@@ -240,6 +240,7 @@ void AddErrHandlerToProc(const AddinFields& fields, CodeModule& module, std::str
             TakeOut(module, header);
             throw;
         }
+        TellDone(sink, Work::ErrorHandlerAdded);
     });
 }
 

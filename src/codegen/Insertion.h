@@ -51,8 +51,8 @@ inline bool HasErrHandlerTemplates(const AddinFields& fields) {
 // Only for a method or property member, and only with both templates. A procedure whose
 // header and footer would not enclose its body (no matching End statement, one written on one
 // line, other statements beside its declaration or End statement) is told to `sink` and left
-// as it is. When the footer cannot be placed, the header is taken out again before the failure
-// is passed on.
+// as it is; a handler added is told to it too. When the footer cannot be placed, the header is
+// taken out again before the failure is passed on.
 void AddErrHandlerToProc(const AddinFields& fields, CodeModule& module, std::string_view name,
                          vbext_ProcKind kind, Diagnostics* sink);
 

@@ -16,13 +16,6 @@ std::string_view WithoutBlanksAround(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-std::string Lines(const MarkerLine& first, const MarkerLine& last) {
-    if (first.line == last.line) {
-        return "line " + std::to_string(first.line);
-    }
-    return "lines " + std::to_string(first.line) + " to " + std::to_string(last.line);
-}
-
 }  // namespace
 
 MarkerKind MarkerKindOf(std::string_view line) {
@@ -55,12 +48,12 @@ std::optional<MarkerLine> NextMarkerLine(CodeModule& module, std::int32_t line) 
     return std::nullopt;
 }
 
-std::string Describe(const BrokenMarkers& broken) {
-    const auto where = Lines(broken.first, broken.last) + ": " + std::string(ProblemOf(broken));
-    if (broken.problem == BrokenMarkers::Problem::MarkersInside) {
-        return where + "; its markers are left as they are";
-    }
-    return where + "; left as it is";
+void WarnOfBroken(Diagnostics* sink, std::string_view module, const BrokenMarkers& broken) {
+    const CodePlace place{{}, broken.first.line, broken.last.line};
+    const auto left = broken.problem == BrokenMarkers::Problem::MarkersInside
+                          ? "; its markers are left as they are"
+                          : "; left as it is";
+    WarnTo(sink, module, place, std::string(ProblemOf(broken)) + left);
 }
 
 std::string_view ProblemOf(const BrokenMarkers& broken) {

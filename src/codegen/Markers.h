@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/model/Diagnostics.h"
 #include "host/model/Vbide.h"
 
 namespace brindle {
@@ -49,9 +50,9 @@ struct BrokenMarkers {
     MarkerLine last;  // MarkersInside: the end marker that closes `first`; otherwise `first`
 };
 
-// In words for the user, with the lines: "line 40: a begin marker without its end marker; left
-// as it is".
-std::string Describe(const BrokenMarkers& broken);
+// Tells the sink of them, at their lines: "a begin marker without its end marker; left as it
+// is".
+void WarnOfBroken(Diagnostics* sink, std::string_view module, const BrokenMarkers& broken);
 // The problem alone: "a begin marker without its end marker".
 std::string_view ProblemOf(const BrokenMarkers& broken);
 

@@ -57,7 +57,7 @@ ProcList ProceduresFor(const AddinFields& fields, CodeModule& module, Piece piec
 
 }  // namespace
 
-void AddModuleHeader(const AddinFields& fields, CodeModule& module) {
+void AddModuleHeader(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
     PassOn("Brindle.AddModuleHeader", [&] {
         if (MayExclude(fields, module) && ModuleExclusion(module, ModuleProcedures(module))) {
             return;
@@ -73,13 +73,15 @@ void AddModuleHeader(const AddinFields& fields, CodeModule& module) {
         }
         auto text = BuildCode(fields, fields.msModHdrTmplt, module, nullptr, 1);
         module.InsertLines(at, MarkedText(fields, std::move(text)));
+        TellDone(sink, Work::ModuleHeaderAdded);
     });
 }
 
-void AddHeaders(const AddinFields& fields, CodeModule& module) {
+void AddHeaders(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
     PassOn("Brindle.AddHeaders", [&] {
         for (const auto& proc : ProceduresFor(fields, module, Piece::Header)) {
             AddHeaderToProc(fields, module, proc.gsProcName, proc.geProcKind);
+            TellDone(sink, Work::ProcedureHeaderAdded);
         }
     });
 }

@@ -78,11 +78,12 @@ std::string NewText(const AddinFields& fields, CodeModule& module, const Subject
     return BuildCode(dated, tmplt, module, member.get(), module.ProcBodyLine(proc.name, proc.kind));
 }
 
-void Refresh(const AddinFields& fields, CodeModule& module, const Subject& subject) {
+// Whether the block was rewritten.
+bool Refresh(const AddinFields& fields, CodeModule& module, const Subject& subject) {
     const auto& block = subject.block;
     const auto old = InnerLines(module, block.block);
     if (SameApartFromDate(ExpectedLines(fields, module, block.role, subject.proc), old)) {
-        return;
+        return false;
     }
     const auto date = KeywordValueIn(fields, module, block.role, "Date", old);
     auto text = NewText(fields, module, subject, date);
@@ -91,6 +92,7 @@ void Refresh(const AddinFields& fields, CodeModule& module, const Subject& subje
         module.DeleteLines(first, static_cast<std::int32_t>(old.size()));
     }
     module.InsertLines(first, text);
+    return true;
 }
 
 // "Sub Main", in UTF-8.
@@ -237,7 +239,7 @@ void RefreshModule(const AddinFields& fields, CodeModule& module, Diagnostics* s
         }
         const auto moduleName = module.ToUnicode(module.Parent().Name());
         for (const auto& broken : code.broken) {
-            WarnTo(sink, moduleName, Describe(broken));
+            WarnOfBroken(sink, moduleName, broken);
         }
         auto subjects = Subjects(code, exclusions);
         // From the bottom up: a rewritten block moves nothing above it.
@@ -254,7 +256,9 @@ void RefreshModule(const AddinFields& fields, CodeModule& module, Diagnostics* s
                            "\" is missing, unreadable or empty; its blocks were left as they are");
                 continue;
             }
-            Refresh(fields, module, *subject);
+            if (Refresh(fields, module, *subject)) {
+                TellDone(sink, Work::BlockRewritten);
+            }
         }
     });
 }

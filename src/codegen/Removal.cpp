@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -48,14 +49,19 @@ public:
             return;
         }
         std::stable_sort(warnings_.begin(), warnings_.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+                         [](const Left& a, const Left& b) { return a.line < b.line; });
         std::string module;
         try {
             module = module_.ToUnicode(module_.Parent().Name());
         } catch (...) {
         }
-        for (const auto& [line, text] : warnings_) {
-            WarnTo(sink_, module, text);
+        for (const auto& warning : warnings_) {
+            if (warning.broken) {
+                WarnOfBroken(sink_, module, *warning.broken);
+            } else {
+                WarnTo(sink_, module, CodePlace{{}, warning.line, warning.lastLine},
+                       "a marked block that reaches outside the selection; left as it is");
+            }
         }
     }
     LeftAsItWas(const LeftAsItWas&) = delete;
@@ -63,21 +69,22 @@ public:
 
     void Broken(const BrokenMarkers& broken, const Selection& selection) {
         if (selection.Holds(broken.first) || selection.Holds(broken.last)) {
-            warnings_.emplace_back(broken.first.line, Describe(broken));
+            warnings_.push_back({broken.first.line, broken.last.line, broken});
         }
     }
     void Cut(const MarkedBlock& block) {
-        warnings_.emplace_back(block.begin.line,
-                               "lines " + std::to_string(block.begin.line) + " to " +
-                                   std::to_string(block.end.line) +
-                                   ": a marked block that reaches outside the selection; left as "
-                                   "it is");
+        warnings_.push_back({block.begin.line, block.end.line, std::nullopt});
     }
 
 private:
+    struct Left {
+        std::int32_t line;
+        std::int32_t lastLine;
+        std::optional<BrokenMarkers> broken;  // none: a block the selection cuts
+    };
     CodeModule& module_;
     Diagnostics* sink_;
-    std::vector<std::pair<std::int32_t, std::string>> warnings_;
+    std::vector<Left> warnings_;
 };
 
 // The procedures and blocks that the user keeps the removals away from, read before anything
@@ -118,12 +125,14 @@ private:
 
 enum class Take { Markers, Blocks };
 
-void Delete(CodeModule& module, const MarkedBlock& block, Take take) {
+void Delete(CodeModule& module, const MarkedBlock& block, Take take, Diagnostics* sink) {
     if (take == Take::Blocks) {
         module.DeleteLines(block.begin.line, block.end.line - block.begin.line + 1);
+        TellDone(sink, Work::BlockRemoved);
     } else {
         module.DeleteLines(block.end.line, 1);
         module.DeleteLines(block.begin.line, 1);
+        TellDone(sink, Work::MarkersRemoved);
     }
 }
 
@@ -150,7 +159,7 @@ void RemoveMarked(const AddinFields& fields, CodeModule& module, Take take, Diag
             continue;
         }
         if (selection.Holds(*step.block)) {
-            Delete(module, *step.block, take);
+            Delete(module, *step.block, take, sink);
             selection = ReadSelection(module);
             from = step.block->begin.line;
         } else if (selection.Touches(*step.block)) {

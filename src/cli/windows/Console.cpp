@@ -50,4 +50,12 @@ bool IsTerminal() {
     return _isatty(_fileno(stdin)) != 0 && _isatty(_fileno(stderr)) != 0;
 }
 
+int TerminalWidth() {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info) == FALSE) {
+        return 0;
+    }
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 }  // namespace brindle::cli

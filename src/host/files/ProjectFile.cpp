@@ -123,8 +123,7 @@ ProjectFileContents ParseProjectFile(std::string_view text, int codePage) {
         }
         const auto pair = SplitKeyValue(line);
         if (!pair) {
-            throw ProjectFileError("line " + std::to_string(number) +
-                                   " is not a Key=Value line, not a VB6 project file");
+            throw ProjectFileError("not a Key=Value line, so not a VB6 project file", number);
         }
         if (EqualsIgnoringCase(pair->key, "Type")) {
             sawType = true;

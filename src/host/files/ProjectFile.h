@@ -3,6 +3,7 @@
 // Brindle reads these files and never rewrites them. They are in the ANSI code page of the
 // machine that saved them, so the names in them are too.
 
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -34,7 +35,13 @@ struct GroupEntry {
 // Raised for a file that is not a project or group file, or cannot be read.
 class ProjectFileError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ProjectFileError(const std::string& what, std::int32_t line = 0)
+        : std::runtime_error(what), line_(line) {}
+    // The line of the file it is about; 0 when it is about the whole file.
+    std::int32_t Line() const noexcept { return line_; }
+
+private:
+    std::int32_t line_;
 };
 
 // The component lines of a project file's main section, in order. Keys that name no code

@@ -15,6 +15,12 @@ namespace fs = std::filesystem;
 namespace brindle::host {
 namespace {
 
+// The file, and the line the failure is at when there is one: "Inventory.vbp:12".
+std::string Where(const fs::path& file, const ProjectFileError& failure, int codePage) {
+    const auto line = failure.Line();
+    return Label(file, codePage) + (line > 0 ? ":" + std::to_string(line) : "");
+}
+
 void CheckExists(const fs::path& path, int codePage) {
     std::error_code error;
     if (!fs::exists(path, error)) {
@@ -45,7 +51,7 @@ public:
     void PlanGroup(const fs::path& file, std::string_view text) {
         for (const auto& entry : ParseGroupFile(text)) {
             const auto found = ResolveProjectPath(file.parent_path(), entry.path, codePage_);
-            const auto where = Label(file, codePage_) + ": line " + std::to_string(entry.line);
+            const auto where = Label(file, codePage_) + ":" + std::to_string(entry.line);
             if (found.status != PathStatus::Found) {
                 Problem(where, DescribeResolution(found, entry.path, codePage_) +
                                    "; the other projects are done");
@@ -54,7 +60,7 @@ public:
             try {
                 PlanProject(found.path);
             } catch (const ProjectFileError& e) {
-                Problem(Label(found.path, codePage_),
+                Problem(Where(found.path, e, codePage_),
                         std::string(e.what()) + "; the other projects are done");
             }
         }
@@ -65,7 +71,7 @@ public:
 private:
     void PlanEntry(const fs::path& file, const ProjectEntry& entry) {
         auto& project = plan_.projects.back();
-        const auto where = project.label + ": line " + std::to_string(entry.line);
+        const auto where = project.label + ":" + std::to_string(entry.line);
         const auto found = ResolveProjectPath(file.parent_path(), entry.path, codePage_);
         if (found.status != PathStatus::Found) {
             Problem(where, DescribeResolution(found, entry.path, codePage_) +
@@ -179,7 +185,7 @@ ProjectPlan PlanProjects(const fs::path& file, int codePage) {
             planner.PlanProject(file);
         }
     } catch (const ProjectFileError& e) {
-        throw LoadError(Label(file, codePage) + ": " + e.what());
+        throw LoadError(Where(file, e, codePage) + ": " + e.what());
     }
     return planner.Plan();
 }

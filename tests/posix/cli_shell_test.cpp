@@ -1,0 +1,150 @@
+// brindle as a shell sees it: help as wide as the terminal, and the manual page and completion
+// scripts that `cmake --install` puts beside it, tried in the shells they are for.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli_support.h"
+#include "support/TestPaths.h"
+
+namespace fs = std::filesystem;
+
+namespace brindle::test {
+namespace {
+
+// What `command` prints on standard output, run by sh in `folder`.
+std::string Shell(const fs::path& folder, const std::string& command) {
+    const auto line = "cd " + ShellQuote(folder.string()) + " && " + command;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(line.c_str(), "r"), pclose);
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) {
+        out.append(buffer, n);
+    }
+    return out;
+}
+
+bool Has(const std::string& program) {
+    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::size_t Widest(const std::string& text) {
+    std::size_t widest = 0;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        widest = std::max(widest, line.size());
+    }
+    return widest;
+}
+
+TEST(Help, IsAsWideAsColumnsSaysAndEightyColumnsWithoutATerminal) {
+    TempDir temp;
+    const auto brindle = ShellQuote(BRINDLE_EXE);
+    const auto plain = Shell(temp.path(), "env -u COLUMNS " + brindle + " --help");
+    EXPECT_NE(plain.find("Usage: brindle [OPTIONS] COMMAND"), std::string::npos) << plain;
+    EXPECT_EQ(Widest(plain), 80u) << plain;
+    EXPECT_EQ(Widest(Shell(temp.path(), "COLUMNS=60 " + brindle + " --help")), 60u);
+}
+
+// The install of this build into a prefix of its own, with a folder of VB6 files to complete.
+class Installed : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto install = ShellQuote(BRINDLE_CMAKE) + " --install " +
+                             ShellQuote(BRINDLE_BUILD_DIR) + " --prefix " +
+                             ShellQuote(prefix().string()) + " >/dev/null";
+        ASSERT_EQ(std::system(install.c_str()), 0);
+        fs::create_directories(work() / "Forms");
+        for (const char* file : {"modMain.bas", "OLD.BAS", "Inventory.vbp", "notes.txt"}) {
+            WriteBytes(work() / file, "");
+        }
+    }
+    fs::path prefix() const { return temp.path() / "prefix"; }
+    fs::path work() const { return temp.path() / "work"; }
+    std::string Script(const std::string& path) const {
+        return ShellQuote((prefix() / "share" / path).string());
+    }
+
+    TempDir temp;
+};
+
+TEST_F(Installed, ManualPageTellsEveryCommand) {
+#ifndef BRINDLE_MAN_PAGE
+    GTEST_SKIP() << "built without help2man";
+#endif
+    const auto page = ReadBytes(prefix() / "share/man/man1/brindle.1");
+    EXPECT_NE(page.find(".TH BRINDLE \"1\""), std::string::npos) << page.substr(0, 400);
+    EXPECT_NE(page.find("brindle \\- puts standard boilerplate into VB6 source"),
+              std::string::npos);
+    for (const char* command : {"add-module-header", "add-headers", "add-error-handlers",
+                                "remove-markers", "remove-code", "add-all", "remove-markers-all",
+                                "remove-code-all", "procedures", "options", "check", "refresh"}) {
+        EXPECT_NE(page.find(".SS \"brindle " + std::string(command) + ":\""), std::string::npos)
+            << command;
+    }
+    EXPECT_NE(page.find("Exit status"), std::string::npos);
+}
+
+// What the shell offers for the words typed so far: commands, a flag's values, and files by
+// their extension (directories too, to go into), letter case ignored.
+struct Completion {
+    std::string typed;
+    std::string offered;
+};
+const std::vector<Completion> kCompletions = {
+    {"brindle add-h", "add-headers"},
+    {"brindle options --markers ", "off on"},
+    {"brindle procedures --format ", "json text"},
+    {"brindle add-headers --lines ", "code file"},
+    {"brindle add-headers ", "Forms/ OLD.BAS modMain.bas"},
+    {"brindle add-all ", "Forms/ Inventory.vbp"},
+    {"brindle check --st", "--stale"},
+};
+
+TEST_F(Installed, BashCompletesCommandsFlagValuesAndFiles) {
+    for (const auto& [typed, offered] : kCompletions) {
+        // The words as bash splits them, the last one empty after a blank.
+        const auto script = "source " + Script("bash-completion/completions/brindle") +
+                            "; COMP_WORDS=(" + typed + (typed.ends_with(' ') ? "''" : "") +
+                            "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _brindle; "
+                            "printf '%s\\n' \"${COMPREPLY[@]}\" | LC_ALL=C sort | paste -sd ' '";
+        auto out = Shell(work(), "bash -c " + ShellQuote(script));
+        out.erase(out.find_last_not_of('\n') + 1);
+        // bash adds the slash of a directory itself (complete -o filenames).
+        const auto expected = std::regex_replace(offered, std::regex("/"), "");
+        EXPECT_EQ(out, expected) << typed;
+        EXPECT_FALSE(out.empty());
+    }
+}
+
+TEST_F(Installed, FishCompletesCommandsFlagValuesAndFiles) {
+    if (!Has("fish")) {
+        GTEST_SKIP() << "no fish";
+    }
+    for (const auto& [typed, offered] : kCompletions) {
+        const auto script = "source " + Script("fish/vendor_completions.d/brindle.fish") +
+                            "; complete -C " + ShellQuote(typed) +
+                            " | cut -f1 | LC_ALL=C sort | paste -sd ' '";
+        auto out = Shell(work(), "fish --no-config -c " + ShellQuote(script));
+        out.erase(out.find_last_not_of('\n') + 1);
+        EXPECT_EQ(out, offered) << typed;
+    }
+}
+
+TEST_F(Installed, ZshLoadsItsCompletion) {
+    if (!Has("zsh")) {
+        GTEST_SKIP() << "no zsh";
+    }
+    const auto file = Script("zsh/site-functions/_brindle");
+    EXPECT_EQ(Shell(work(), "head -1 " + file), "#compdef brindle\n");
+    EXPECT_EQ(std::system(("zsh -n " + file).c_str()), 0);
+}
+
+}  // namespace
+}  // namespace brindle::test
