@@ -241,14 +241,6 @@ private slots:
         QCOMPARE(fields.msProcHdrTmplt, std::string("' Procedure %ProcName%\n"));
         QVERIFY(!fields.msErrHdrTmplt.empty());  // the default, found among the templates
         QVERIFY(bench.sink.reported.empty());
-
-        bench.WithOptions([](QDialog& form) {
-            QCOMPARE(Control<QLineEdit>(form, "txtAuthor").text(), QString("Bea Builder"));
-            QVERIFY(!Control<QCheckBox>(form, "chkCodeMarkers").isChecked());
-            QVERIFY(Control<QCheckBox>(form, "chkDisableSplash").isChecked());
-            QVERIFY(Control<QCheckBox>(form, "chkSkipExisting").isChecked());
-            QCOMPARE(Control<QTabWidget>(form, "tabOptions").currentIndex(), 0);
-        });
     }
 
     void everyOtherWayOutAppliesNothing_data() {
@@ -278,8 +270,7 @@ private slots:
         QCOMPARE(bench.Fields().msAuthor, std::string("Ann Author"));
         QVERIFY(bench.Fields().mbAddCodeMarkers);
         QCOMPARE(bench.Fields().msModHdrTmplt, std::string("' Module %ModuleName%\n"));
-        bench.WithOptions([](QDialog& form) {
-            QCOMPARE(Control<QLineEdit>(form, "txtAuthor").text(), QString("Ann Author"));
+        bench.WithOptions([](QDialog& form) {  // opens on its first tab again
             QCOMPARE(Control<QTabWidget>(form, "tabOptions").currentIndex(), 0);
         });
         QVERIFY(bench.sink.reported.empty());
