@@ -339,18 +339,22 @@ TEST_F(Commands, ATemplateWithoutTextIsToldOfOnceAndNoHalfErrorHandlerGoesIn) {
     EXPECT_EQ(sink.warnings, (std::vector<std::string>{missing, empty, missing}));
 }
 
-// A form without code is common; the project removals have nothing to do there.
-TEST_F(Commands, ProjectRemovalsPassOverAModuleWithoutCodeLines) {
+// A form without code is common: the commands on its pane and the project removals have
+// nothing to do there.
+TEST_F(Commands, AModuleWithoutCodeLinesIsPassedOver) {
     auto second = std::make_shared<MemoryProject>("Project2");
     MemoryComponent& empty = second->AddComponent("frmAbout", vbext_ct_VBForm, "");
     vbe.AddProject(second);
     vbe.SetActiveVBProject(second.get());
-    for (const char* caption : {"Remove All Code Markers from Entire Project",
-                                "Remove All Code Added by Brindle from Entire Project"}) {
+    Select(empty, 1, 0);
+    for (const char* caption :
+         {"Add Header(s) to Selected Procedures", "Add Error Handler(s) to Selected Procedures",
+          "Remove All Code Markers from Entire Project",
+          "Remove All Code Added by Brindle from Entire Project"}) {
         vbe.Click(caption);
         EXPECT_EQ(Text(empty), "") << caption;
-        EXPECT_EQ(Selection(empty), (Selected{1, 1, 1, 2})) << caption;
     }
+    EXPECT_EQ(Selection(empty), (Selected{1, 1, 1, 2}));
     EXPECT_TRUE(sink.reported.empty()) << sink.reported.front().what();
 }
 
