@@ -133,11 +133,9 @@ void CheckProcedure(host::MemoryCodeModule& module, const ProcInfo& proc) {
             << "parameter " << i << " of " << declaration;
     }
 
-    // The host accepts any End statement; only the one of the declaration's kind counts.
-    const std::int32_t end = module.ProcEndLine(proc.gsProcName, proc.geProcKind);
-    const bool endFits = end != 0 && ContainsNoCase(GetNonCommentPartOfLine(module.Lines(end, 1)),
-                                                    "End " + words[1].str());
-    EXPECT_EQ(GetProcLastLineNum(module, proc.gsProcName, proc.geProcKind), endFits ? end : 0);
+    // Only an End statement of the declaration's kind counts, as in the spans above.
+    EXPECT_EQ(GetProcLastLineNum(module, proc.gsProcName, proc.geProcKind),
+              module.ProcEndLine(proc.gsProcName, proc.geProcKind));
 }
 
 // Each module gives back its bytes unedited; its spans hold together; each attribute line hangs
