@@ -3,7 +3,6 @@
 #include <memory>
 #include <ostream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "addin/Brindle.h"
@@ -209,29 +208,27 @@ TEST_F(Connection, ASecondDisconnectionFindsNothingToHideAndSavesTheOptionsAgain
     vbe.Shutdown();
 }
 
+// Without a start-up notice (connected after start-up) nothing is loaded yet.
 TEST_F(Connection, StartupCompleteShowsTheSplashUnlessDisabledAndLoadsTheStatusWindowHidden) {
-    const auto connect = [&](ext_ConnectMode mode) {
+    const struct {
+        ext_ConnectMode mode;
+        const char* disableSplash;
+        int splashes;
+        bool loaded;
+    } cases[] = {{ext_cm_Startup, "False", 1, true},
+                 {ext_cm_AfterStartup, "False", 0, false},
+                 {ext_cm_Startup, "True", 0, true}};
+    for (const auto& c : cases) {
+        SetOption("Disable Splash", c.disableSplash);
         ui::HeadlessWindows own;
         MemoryVBE vbe;
         Brindle addin(settings, templates, own, &sink);
-        vbe.Connect(addin, mode);
-        const auto seen = std::pair{own.SplashesShown(), own.Status()};
+        vbe.Connect(addin, c.mode);
+        EXPECT_EQ(own.SplashesShown(), c.splashes) << c.mode << c.disableSplash;
+        EXPECT_EQ(own.Status().loaded, c.loaded) << c.mode << c.disableSplash;
+        EXPECT_FALSE(own.Status().visible);
         vbe.Shutdown();
-        return seen;
-    };
-    auto [splashes, status] = connect(ext_cm_Startup);
-    EXPECT_EQ(splashes, 1);
-    EXPECT_TRUE(status.loaded);
-    EXPECT_FALSE(status.visible);
-
-    std::tie(splashes, status) = connect(ext_cm_AfterStartup);
-    EXPECT_EQ(splashes, 0);
-    EXPECT_FALSE(status.loaded) << "no start-up notice, so nothing is loaded yet";
-
-    SetOption("Disable Splash", "True");
-    std::tie(splashes, status) = connect(ext_cm_Startup);
-    EXPECT_EQ(splashes, 0);
-    EXPECT_TRUE(status.loaded);
+    }
 }
 
 }  // namespace

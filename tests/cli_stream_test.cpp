@@ -101,44 +101,37 @@ protected:
     ProjectInputs inputs;
 };
 
-TEST_F(StreamedModules, EachIsReachedOnceInOrderAndOnlyTheChangedAreWritten) {
-    std::ostringstream out;
-    const auto outcomes = Walk(ModuleFinisher::Work::Write, out);
-    ASSERT_EQ(outcomes.size(), kModules);
-    for (std::size_t i = 0; i < kModules; ++i) {
-        EXPECT_EQ(outcomes[i].changed, i % 2 == 1) << i;
-        EXPECT_EQ(outcomes[i].problem, "") << i;
-        EXPECT_EQ(ReadBytes(File(i)), Edited(i)) << i;
-    }
-    EXPECT_EQ(out.str(), "");
-}
-
-TEST_F(StreamedModules, DiffsComeInTheModulesOrderAndNothingIsWritten) {
-    std::ostringstream out;
-    const auto outcomes = Walk(ModuleFinisher::Work::Diff, out);
-    std::string diffs;
-    for (std::size_t i = 0; i < kModules; ++i) {
-        EXPECT_EQ(outcomes[i].changed, i % 2 == 1) << i;
-        EXPECT_EQ(ReadBytes(File(i)), Module(i));
-        diffs += UnifiedDiff(Entry(i).diffName, Module(i), Edited(i));
-    }
-    EXPECT_EQ(out.str(), diffs);
-}
-
-// A file that changed into something else after the command began comes as a component
-// without code; it is told of once the command is done, and the others are done.
-TEST_F(StreamedModules, AModuleThatNoLongerLoadsIsLeftAlone) {
+// Only the changed modules are written, or diffed in the modules' order with nothing written. A
+// file that changed into something else after the command began comes as a component without
+// code; it is told of once the command is done, and the others are done.
+TEST_F(StreamedModules, EachIsReachedOnceInOrderAndOnlyTheChangedAreWrittenOrDiffed) {
     const std::string binary("MZ\0\0", 4);
-    WriteBytes(File(7), binary);
-    std::ostringstream out;
-    const auto outcomes = Walk(ModuleFinisher::Work::Write, out, 7);
-    for (std::size_t i = 0; i < kModules; ++i) {
-        EXPECT_EQ(outcomes[i].changed, i % 2 == 1 && i != 7) << i;
-        EXPECT_EQ(ReadBytes(File(i)), i == 7 ? binary : Edited(i)) << i;
+    for (const auto& [work, broken] : {std::pair{ModuleFinisher::Work::Write, kModules},
+                                       std::pair{ModuleFinisher::Work::Diff, kModules},
+                                       std::pair{ModuleFinisher::Work::Write, std::size_t{7}}}) {
+        SCOPED_TRACE(broken);
+        const bool diff = work == ModuleFinisher::Work::Diff;
+        for (std::size_t i = 0; i < kModules; ++i) {
+            WriteBytes(File(i), i == broken ? binary : Module(i));
+        }
+        std::ostringstream out;
+        const auto outcomes = Walk(work, out, broken);
+        ASSERT_EQ(outcomes.size(), kModules);
+        std::string diffs;
+        for (std::size_t i = 0; i < kModules; ++i) {
+            EXPECT_EQ(outcomes[i].changed, i % 2 == 1 && i != broken) << i;
+            EXPECT_EQ(outcomes[i].problem == "", i != broken) << i;
+            const auto kept = i == broken ? binary : Module(i);
+            EXPECT_EQ(ReadBytes(File(i)), diff || i == broken ? kept : Edited(i)) << i;
+            diffs += diff ? UnifiedDiff(Entry(i).diffName, Module(i), Edited(i)) : "";
+        }
+        EXPECT_EQ(out.str(), diffs);
+        if (broken < kModules) {
+            EXPECT_EQ(outcomes[broken].subject, Entry(broken).label);
+            EXPECT_EQ(outcomes[broken].problem,
+                      "not a VB6 module: binary content; left alone, the other modules are done");
+        }
     }
-    EXPECT_EQ(outcomes[7].subject, Entry(7).label);
-    EXPECT_EQ(outcomes[7].problem,
-              "not a VB6 module: binary content; left alone, the other modules are done");
 }
 
 // As check and refresh walk a project themselves: each module with code once, in order, let go

@@ -102,14 +102,5 @@ TEST(SelectedProcedures, AFailureEndsTheRunAfterTheProceduresBeforeIt) {
               (Lines{"Sub One()", "' H", "' F", "End Sub", "", "Sub Two(ByVal a As Long, _"}));
 }
 
-// A module without code lines has nothing to select and nothing to change.
-TEST(SelectedProcedures, AModuleWithoutCodeLinesGetsNothing) {
-    ModuleUnderTest m("");
-    m.Select(1, 1, 1, 1);
-    AddHeaders(test::OneLineFields(), m.module());
-    AddErrHandlers(test::OneLineFields(), m.module(), nullptr);
-    EXPECT_EQ(m.module().CountOfLines(), 0);
-}
-
 }  // namespace
 }  // namespace brindle

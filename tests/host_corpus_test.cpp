@@ -1,18 +1,26 @@
-// Every module of the corpus of real VB6 projects: loaded, scanned, edited and written back.
+// Every module of the corpus of real VB6 projects: loaded, scanned, its procedures read as their
+// declarations say, edited and written back.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "analysis/LineHelpers.h"
+#include "analysis/ProcDecl.h"
+#include "analysis/SelectedProcs.h"
 #include "host/files/ModuleFile.h"
 #include "support/TestPaths.h"
+#include "templates/Expansion.h"
 
-namespace brindle::host {
+namespace brindle {
 namespace {
+
+using namespace host;
 
 namespace fs = std::filesystem;
 
@@ -85,6 +93,51 @@ void CheckSpans(MemoryCodeModule& module, const std::vector<ProcedureInfo>& proc
     }
 }
 
+// What a declaration says of itself: scope, Static, the keyword, Get/Let/Set, the name.
+const std::regex kDeclaration(
+    R"(^[ \t]*(?:(?:Public|Private|Friend|Global)[ \t]+)?(?:Static[ \t]+)?)"
+    R"((Sub|Function|Property)[ \t]+(?:(?:Get|Let|Set)[ \t]+)?([A-Za-z_][A-Za-z0-9_\x80-\xFF]*))",
+    std::regex::icase);
+
+// One parameter declaration, as the language allows it.
+const std::regex kParameter(
+    R"(^[ \t]*(?:Optional[ \t]+)?(?:(?:ByVal|ByRef)[ \t]+)?(?:ParamArray[ \t]+)?)"
+    R"([A-Za-z][A-Za-z0-9_\x80-\xFF]*[$%&!#@]?(?:\(\))?)"
+    R"((?:[ \t]+As[ \t]+(?:New[ \t]+)?[A-Za-z][A-Za-z0-9_.]*(?:[ \t]*\*[ \t]*[0-9]+)?)?)"
+    R"((?:[ \t]*=[ \t]*.+)?[ \t]*$)",
+    std::regex::icase);
+
+void CheckProcedure(host::MemoryCodeModule& module, const ProcInfo& proc) {
+    SCOPED_TRACE(proc.gsProcName);
+    std::int32_t lineCount = 0;
+    const std::int32_t body = module.ProcBodyLine(proc.gsProcName, proc.geProcKind);
+    const std::string declaration = GetProcDeclLine(module, body, lineCount);
+    std::smatch words;
+    ASSERT_TRUE(std::regex_search(declaration, words, kDeclaration)) << declaration;
+    EXPECT_TRUE(EqualsNoCase(ProcedureTypeOf(declaration), words[1].str())) << declaration;
+
+    // The scoped name ends in the procedure's own, maybe with a type character as in Command$().
+    const std::string scoped =
+        ExpandKeyword(AddinFields{}, "TypedScopedProcedureName", module, nullptr, body);
+    EXPECT_TRUE(
+        std::regex_search(scoped, std::regex(proc.gsProcName + "[$%&!#@]?$", std::regex::icase)))
+        << declaration;
+
+    std::vector<std::string> parms;
+    const std::int32_t count = GetParms(declaration, parms);
+    const std::size_t open = declaration.find('(');
+    const bool emptyList = declaration.compare(open, 2, "()") == 0;
+    EXPECT_EQ(count == 0, emptyList) << declaration;
+    for (std::int32_t i = 0; i < count; ++i) {
+        EXPECT_TRUE(std::regex_match(parms[static_cast<std::size_t>(i)], kParameter))
+            << "parameter " << i << " of " << declaration;
+    }
+
+    // Only an End statement of the declaration's kind counts, as in the spans above.
+    EXPECT_EQ(GetProcLastLineNum(module, proc.gsProcName, proc.geProcKind),
+              module.ProcEndLine(proc.gsProcName, proc.geProcKind));
+}
+
 // Each module gives back its bytes unedited; its spans hold together; each attribute line hangs
 // on a line that declares a member of the attribute's name (the IDE writes them right after the
 // declaration), and comes back there after lines are inserted around every declaration.
@@ -103,6 +156,17 @@ TEST(Corpus, EveryModuleLoadsScansAndSavesExactly) {
         const std::vector<ProcedureInfo> procs = module.Procedures();
         procedures += procs.size();
         CheckSpans(module, procs);
+        // As the analysis reads them, with the whole module selected.
+        module.CodePane().SetSelection(1, 1, module.CountOfLines() + 1, 1);
+        const ProcList selected = GetSelectedProcs(module);
+        ProcList distinct;  // a procedure declared under #If and #Else counts once
+        for (const ProcedureInfo& info : procs) {
+            distinct.TryAdd({info.procedure.name, info.procedure.kind});
+        }
+        EXPECT_EQ(selected.size(), distinct.size());
+        for (const ProcInfo& proc : selected) {
+            CheckProcedure(module, proc);
+        }
 
         const auto before = AttributedLines(module);
         for (const auto& [declaration, attributes] : before) {
@@ -131,4 +195,4 @@ TEST(Corpus, EveryModuleLoadsScansAndSavesExactly) {
 }
 
 }  // namespace
-}  // namespace brindle::host
+}  // namespace brindle

@@ -7,7 +7,6 @@
 
 #include "host/files/TemplateFileReader.h"
 #include "host/ide/MemoryProject.h"
-#include "host/model/VbError.h"
 #include "support/TestPaths.h"
 #include "templates/Expansion.h"
 #include "templates/OptionStore.h"
@@ -33,22 +32,6 @@ std::chrono::system_clock::time_point LocalNoon(int year, int month, int day) {
     date.tm_hour = 12;
     date.tm_isdst = -1;
     return std::chrono::system_clock::from_time_t(std::mktime(&date));
-}
-
-// BuildCode below finds every reference through GetKeyword.
-TEST(GetKeyword, StartsAtPositionOne) {
-    std::int32_t start = 0;
-    std::int32_t end = 0;
-    EXPECT_EQ(GetKeyword("%Date% %Date%", 2, start, end), "Date");
-    EXPECT_EQ(start, 8);
-    EXPECT_EQ(end, 13);
-    try {
-        GetKeyword("%Date%", 0, start, end);
-        ADD_FAILURE() << "no failure";
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.Number(), 5);
-        EXPECT_TRUE(e.Source().starts_with("Brindle.GetKeyword | "));
-    }
 }
 
 class Expansion : public ::testing::Test {

@@ -205,10 +205,23 @@ private slots:
         });
     }
 
-    void okAppliesTheControlsAndReloadsTheTemplates() {
+    void onlyOkApplies_data() {
+        QTest::addColumn<int>("way");
+        QTest::newRow("Enter is OK") << 0;
+        QTest::newRow("Cancel") << 1;
+        QTest::newRow("Escape") << 2;
+        QTest::newRow("the window's close button") << 3;
+    }
+
+    // The dialog shows the current options. OK applies the controls and reads the templates
+    // again; every other way out leaves both as they were. It opens on its first tab again.
+    void onlyOkApplies() {
+        QFETCH(int, way);
+        const bool ok = way == 0;
         Workbench bench;
-        QCOMPARE(bench.Fields().msModHdrTmplt, std::string("' Module %ModuleName%\n"));
         bench.Write("proc.txt", "' Procedure %ProcName%\r\n");
+        const std::string proc = (bench.dir.path() / "proc.txt").string();
+        const std::string procBefore = bench.Fields().msProcHdrTmplt;
         bench.WithOptions([&](QDialog& form) {
             auto& author = Control<QLineEdit>(form, "txtAuthor");
             QCOMPARE(author.text(), QString("Ann Author"));
@@ -222,64 +235,36 @@ private slots:
                      QString(".\\Templates\\StandardVBErrHeader.txt"));
 
             Type(author, "Bea Builder");
-            Click(Control<QCheckBox>(form, "chkCodeMarkers"));
-            Click(Control<QCheckBox>(form, "chkDisableSplash"));
-            Click(Control<QCheckBox>(form, "chkSkipExisting"));
-            Type(Control<QLineEdit>(form, "txtProcHdrFname"),
-                 QString::fromStdString((bench.dir.path() / "proc.txt").string()));
+            for (const char* box : {"chkCodeMarkers", "chkDisableSplash", "chkSkipExisting"}) {
+                Click(Control<QCheckBox>(form, box));
+            }
+            Type(Control<QLineEdit>(form, "txtProcHdrFname"), QString::fromStdString(proc));
             bench.Write("module.txt", "' Changed %ModuleName%\r\n");
-            QTest::keyClick(&author, Qt::Key_Return);  // Enter is OK
-        });
-        const AddinFields& fields = bench.Fields();
-        QCOMPARE(fields.msAuthor, std::string("Bea Builder"));
-        QVERIFY(!fields.mbAddCodeMarkers);
-        QVERIFY(fields.mbDisableSplash);
-        QVERIFY(fields.mbSkipExisting);
-        QCOMPARE(fields.msProcHdrFname, (bench.dir.path() / "proc.txt").string());
-        QCOMPARE(fields.msErrHdrFname, std::string(".\\Templates\\StandardVBErrHeader.txt"));
-        QCOMPARE(fields.msModHdrTmplt, std::string("' Changed %ModuleName%\n"));
-        QCOMPARE(fields.msProcHdrTmplt, std::string("' Procedure %ProcName%\n"));
-        QVERIFY(!fields.msErrHdrTmplt.empty());  // the default, found among the templates
-        QVERIFY(bench.sink.reported.empty());
-
-        bench.WithOptions([](QDialog& form) {
-            QCOMPARE(Control<QLineEdit>(form, "txtAuthor").text(), QString("Bea Builder"));
-            QVERIFY(!Control<QCheckBox>(form, "chkCodeMarkers").isChecked());
-            QVERIFY(Control<QCheckBox>(form, "chkDisableSplash").isChecked());
-            QVERIFY(Control<QCheckBox>(form, "chkSkipExisting").isChecked());
-            QCOMPARE(Control<QTabWidget>(form, "tabOptions").currentIndex(), 0);
-        });
-    }
-
-    void everyOtherWayOutAppliesNothing_data() {
-        QTest::addColumn<int>("way");
-        QTest::newRow("Cancel") << 0;
-        QTest::newRow("Escape") << 1;
-        QTest::newRow("the window's close button") << 2;
-    }
-
-    void everyOtherWayOutAppliesNothing() {
-        QFETCH(int, way);
-        Workbench bench;
-        bench.WithOptions([&](QDialog& form) {
-            Type(Control<QLineEdit>(form, "txtAuthor"), "Bea Builder");
-            Click(Control<QCheckBox>(form, "chkCodeMarkers"));
+            if (ok) {
+                QTest::keyClick(&author, Qt::Key_Return);
+                return;
+            }
             Control<QTabWidget>(form, "tabOptions").setCurrentIndex(1);
-            bench.Write("module.txt", "' Changed\r\n");
-            if (way == 0) {
+            if (way == 1) {
                 Click(Control<QPushButton>(form, "cmdCancel"));
-            } else if (way == 1) {
+            } else if (way == 2) {
                 QTest::keyClick(&form, Qt::Key_Escape);
             } else {
                 form.close();
             }
             QVERIFY(!form.isVisible());
         });
-        QCOMPARE(bench.Fields().msAuthor, std::string("Ann Author"));
-        QVERIFY(bench.Fields().mbAddCodeMarkers);
-        QCOMPARE(bench.Fields().msModHdrTmplt, std::string("' Module %ModuleName%\n"));
+        const AddinFields& fields = bench.Fields();
+        QCOMPARE(fields.msAuthor, std::string(ok ? "Bea Builder" : "Ann Author"));
+        QCOMPARE(fields.mbAddCodeMarkers, !ok);
+        QCOMPARE(fields.mbDisableSplash, ok);
+        QCOMPARE(fields.mbSkipExisting, ok);
+        QCOMPARE(fields.msModHdrTmplt,
+                 std::string(ok ? "' Changed %ModuleName%\n" : "' Module %ModuleName%\n"));
+        QCOMPARE(fields.msProcHdrTmplt, ok ? std::string("' Procedure %ProcName%\n") : procBefore);
+        QCOMPARE(fields.msErrHdrFname, std::string(".\\Templates\\StandardVBErrHeader.txt"));
+        QVERIFY(!fields.msErrHdrTmplt.empty());  // the default, found among the templates
         bench.WithOptions([](QDialog& form) {
-            QCOMPARE(Control<QLineEdit>(form, "txtAuthor").text(), QString("Ann Author"));
             QCOMPARE(Control<QTabWidget>(form, "tabOptions").currentIndex(), 0);
         });
         QVERIFY(bench.sink.reported.empty());

@@ -172,9 +172,18 @@ private slots:
 
     // An add-in command on the selected lines changes the module and the editor alike; Undo
     // takes the whole command back byte for byte and Redo replays it; typing undoes as usual.
-    void contextMenuCommandUndoAndRedo() {
+    // Saving writes what the command line writes for the same command, only for the modules
+    // that changed; a file changed on disk meanwhile is reported and left as it is.
+    void contextMenuCommandUndoRedoAndSave() {
         Bench bench;
         bench.window.BeginStartup();
+        fs::copy(bench.dir.path() / "ex", bench.dir.path() / "cli", fs::copy_options::recursive);
+        QProcess brindle;
+        brindle.setWorkingDirectory(Q(bench.dir.path() / "cli"));
+        brindle.start(QStringLiteral(BRINDLE_EXE),
+                      {"add-error-handlers", "modMain.bas", "--select", "54-65", "--quiet"});
+        QVERIFY(brindle.waitForFinished(30000));
+        QCOMPARE(brindle.exitCode(), 0);
         host::MemoryComponent& component = bench.Component("modMain");
         const std::string original = component.Serialize();
         CodeWindow& code = bench.Code("modMain");
@@ -192,6 +201,11 @@ private slots:
         bench.window.Redo();
         QCOMPARE(component.Serialize(), changed);
         ShowsItsModule(code);
+        const std::string form = bench.File("frmMain.frm");
+        bench.window.SaveAll();
+        QCOMPARE(bench.File("modMain.bas"),
+                 test::ReadBytes(bench.dir.path() / "cli" / "modMain.bas"));
+        QCOMPARE(bench.File("frmMain.frm"), form);
 
         code.Editor().setCursorPosition(2, 0);
         code.Editor().setFocus();
@@ -207,29 +221,6 @@ private slots:
         code.Editor().setCursorPosition(57, 4);
         QTRY_COMPARE(code.Procedures().currentText(), QStringLiteral("LevelOf"));
         QCOMPARE(code.Objects().currentText(), QStringLiteral("(General)"));
-    }
-
-    // Saving writes what the command line writes for the same command, only for the modules
-    // that changed; a file changed on disk meanwhile is reported and left as it is.
-    void saveWritesWhatTheCommandLineWrites() {
-        Bench bench;
-        bench.window.BeginStartup();
-        fs::copy(bench.dir.path() / "ex", bench.dir.path() / "cli", fs::copy_options::recursive);
-        QProcess brindle;
-        brindle.setWorkingDirectory(Q(bench.dir.path() / "cli"));
-        brindle.start(QStringLiteral(BRINDLE_EXE),
-                      {"add-error-handlers", "modMain.bas", "--select", "54-65", "--quiet"});
-        QVERIFY(brindle.waitForFinished(30000));
-        QCOMPARE(brindle.exitCode(), 0);
-
-        CodeWindow& code = bench.Code("modMain");
-        code.Editor().setSelection(53, 0, 64, 12);
-        Trigger(*bench.window.CodeWindowMenu(), buttons::kAddErrHandlers);
-        const std::string form = bench.File("frmMain.frm");
-        bench.window.SaveAll();
-        QCOMPARE(bench.File("modMain.bas"),
-                 test::ReadBytes(bench.dir.path() / "cli" / "modMain.bas"));
-        QCOMPARE(bench.File("frmMain.frm"), form);
 
         code.Editor().insertAt("' mine", 1, 0);
         test::WriteBytes(bench.dir.path() / "ex" / "modMain.bas", "theirs");
