@@ -17,8 +17,12 @@ namespace {
 
 // The file, and the line the failure is at when there is one: "Inventory.vbp:12".
 std::string Where(const fs::path& file, const ProjectFileError& failure, int codePage) {
-    const auto line = failure.Line();
-    return Label(file, codePage) + (line > 0 ? ":" + std::to_string(line) : "");
+    auto where = Label(file, codePage);
+    if (failure.Line() > 0) {
+        where += ':';
+        where += std::to_string(failure.Line());
+    }
+    return where;
 }
 
 void CheckExists(const fs::path& path, int codePage) {
