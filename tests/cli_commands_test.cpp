@@ -25,34 +25,26 @@ const std::vector<std::string> kModules = {"modMain.bas", "CStockItem.cls", "frm
                                            "Controls/ctlGauge.ctl"};
 const std::string kAddingAll = "Adding module header, procedure headers, and error handlers to ";
 
-class ExampleProject : public ::testing::Test {
+class ExampleProject : public UserFolder {
 protected:
+    ExampleProject() : UserFolder("Inventory") {}
     void SetUp() override {
         CopyFolder(SourceDir() / "examples", folder());
         original = Snapshot(folder());
     }
 
-    fs::path folder() const { return temp.path() / "Inventory"; }
-    std::string File(const std::string& name) const { return ReadBytes(folder() / name); }
-    BrindleRun Run(const std::vector<std::string>& args,
-                   const std::optional<std::string>& typed = std::nullopt) const {
-        return RunBrindle(folder(), temp.path() / "settings.ini", args, typed);
-    }
-
-    TempDir temp;
     std::map<std::string, std::string> original;
 };
 
-// Each run that changes code ends with what it did, counted.
-TEST_F(ExampleProject, AddAllWritesWhatItsDiffShowsAndRemoveCodeAllGivesBackEveryByte) {
+// Each run that changes code ends with what it did, counted. remove-code-all gives back every
+// byte; remove-markers-all keeps every generated line, and leaves nothing to remove.
+TEST_F(ExampleProject, AddAllWritesWhatItsDiffShowsAndTheRemovalsTakeOutItsCodeOrItsMarkers) {
     // --diff needs no answer: it writes nothing.
     const auto diff = Run({"add-all", "Inventory.vbp", "--diff"});
     ASSERT_EQ(diff.status, 0) << diff.err;
     EXPECT_EQ(Snapshot(folder()), original);
     for (const auto& module : kModules) {
-        EXPECT_NE(diff.out.find("--- a/" + module + "\n+++ b/" + module + "\n@@ "),
-                  std::string::npos)
-            << module;
+        EXPECT_TRUE(Has(diff.out, "--- a/" + module + "\n+++ b/" + module + "\n@@ "));
     }
     EXPECT_TRUE(
         diff.err.ends_with("brindle: 4 modules: 4 module headers, 22 procedure headers, "
@@ -66,8 +58,8 @@ TEST_F(ExampleProject, AddAllWritesWhatItsDiffShowsAndRemoveCodeAllGivesBackEver
 
     const auto added = Run({"add-all", "Inventory.vbp", "--yes"});
     ASSERT_EQ(added.status, 0) << added.err;
-    EXPECT_NE(added.err.find("[1/4] " + kAddingAll + "modMain\n"), std::string::npos) << added.err;
-    EXPECT_NE(added.err.find("[4/4] " + kAddingAll + "ctlGauge\n"), std::string::npos);
+    EXPECT_TRUE(Has(added.err, "[1/4] " + kAddingAll + "modMain\n"));
+    EXPECT_TRUE(Has(added.err, "[4/4] " + kAddingAll + "ctlGauge\n"));
     EXPECT_TRUE(
         added.err.ends_with("brindle: 4 modules: 4 module headers, 22 procedure headers, "
                             "22 error handlers added\n"));
@@ -87,32 +79,20 @@ TEST_F(ExampleProject, AddAllWritesWhatItsDiffShowsAndRemoveCodeAllGivesBackEver
 
     // Nothing looks for earlier copies: a second run adds everything again.
     ASSERT_EQ(Run({"add-all", "Inventory.vbp", "--yes", "-q"}).status, 0);
-    ASSERT_EQ(Run({"add-all", "Inventory.vbp", "--yes", "-q"}).status, 0);
-    for (const auto& module : kModules) {
-        EXPECT_EQ(CountLines(File(module), kBeginMarker),
-                  2 * CountLines(once.at(module), kBeginMarker));
-    }
-    ASSERT_EQ(Run({"remove-code-all", "Inventory.vbp", "--yes", "-q"}).status, 0);
-    EXPECT_EQ(Snapshot(folder()), original);
-}
-
-TEST_F(ExampleProject, RemoveMarkersAllKeepsEveryGeneratedLineAndLeavesNothingToRemove) {
     ASSERT_EQ(Run({"add-all", "Inventory.vbp", "--yes", "--quiet"}).status, 0);
     auto expected = Snapshot(folder());
     for (auto& [name, bytes] : expected) {
+        EXPECT_EQ(CountLines(bytes, kBeginMarker), 2 * CountLines(once.at(name), kBeginMarker));
         bytes = WithoutMarkerLines(bytes);
     }
-    ASSERT_NE(expected, Snapshot(folder()));
-
-    const auto removed = Run({"remove-markers-all", "Inventory.vbp", "--yes"});
-    ASSERT_EQ(removed.status, 0) << removed.err;
-    EXPECT_TRUE(removed.err.ends_with("brindle: 4 modules: 140 marker lines removed\n"))
-        << removed.err;
+    const auto unmarked = Run({"remove-markers-all", "Inventory.vbp", "--yes"});
+    ASSERT_EQ(unmarked.status, 0) << unmarked.err;
+    EXPECT_TRUE(unmarked.err.ends_with("brindle: 4 modules: 280 marker lines removed\n"))
+        << unmarked.err;
     EXPECT_EQ(Snapshot(folder()), expected);
-
     const auto again = Run({"remove-code-all", "Inventory.vbp", "--yes"});
     EXPECT_EQ(again.status, 0);
-    EXPECT_NE(again.err.find("nothing to change"), std::string::npos);
+    EXPECT_TRUE(Has(again.err, "nothing to change"));
     EXPECT_EQ(Snapshot(folder()), expected);
 }
 
@@ -151,7 +131,7 @@ TEST_F(ExampleProject, OnATerminalOneQuestionIsAskedAndOnlyYesProceeds) {
     for (const auto& [args, about, question] : cases) {
         const auto no = Run(args, "n\n");
         EXPECT_EQ(no.status, 1) << no.out;
-        EXPECT_NE(no.out.find(about + question), std::string::npos) << no.out;
+        EXPECT_TRUE(Has(no.out, about + question));
         EXPECT_TRUE(no.out.ends_with("brindle: not answered Yes; nothing was changed\r\n"))
             << no.out;
         EXPECT_EQ(Snapshot(folder()), added);
@@ -179,6 +159,10 @@ TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
         {{"add-headers", "modMain.bas", "--select", "three"}, "--select three: expected"},
         {{"add-headers", "modMain.bas", "--proc", "NoSuchProc"}, "no procedure named NoSuchProc"},
         {{"add-headers", "modMain.bas", "--proc", "Main", "--select", "1"}, "excludes"},
+        {{"add-headers", "modMain.bas", "CStockItem.cls", "--proc", "Main"},
+         "brindle: add-headers: --proc works on one module; 2 were given\n"},
+        {{"add-headers", "modMain.bas", "CStockItem.cls", "--select", "1"},
+         "brindle: add-headers: --select works on one module; 2 were given\n"},
         {{"add-all", "Inventory.vbp", "--yes", "--codepage", "4242"}, "code page 4242"},
         {{"procedures", "modMain.bas", "--codepage", "1200"}, "code page 1200"},
         {{"add-headers", "modMain.bas", "--yes"}, "--yes"},
@@ -193,22 +177,22 @@ TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
     for (const auto& [args, message] : cases) {
         const auto run = Run(args);
         EXPECT_EQ(run.status, 2) << message;
-        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+        EXPECT_TRUE(Has(run.err, message));
     }
     EXPECT_EQ(Snapshot(folder()), original);
-    EXPECT_FALSE(fs::exists(temp.path() / "settings.ini"));
+    EXPECT_FALSE(fs::exists(settings()));
 }
 
 // In a project, what cannot be done is reported and every other module is still done.
 TEST_F(ExampleProject, BadComponentsAndFailuresAreReportedAndEveryOtherModuleIsDone) {
-    WriteBytes(folder() / "notes.txt", "Shopping list\r\n- tea\r\n");
-    WriteBytes(folder() / "modBroken.bas",
-               "Attribute VB_Name = \"modBroken\"\r\nOption Explicit\r\n\r\n"
-               "Sub NeverEnds()\r\n    Beep\r\n\r\nSub Last()\r\nEnd Sub\r\n");
-    WriteBytes(folder() / "Inventory.vbp", original["Inventory.vbp"] +
-                                               "Class=CGone; Classes\\CGone.cls\r\n"
-                                               "Module=modNotes; notes.txt\r\n"
-                                               "Module=modBroken; modBroken.bas\r\n");
+    Write("notes.txt", "Shopping list\r\n- tea\r\n");
+    Write("modBroken.bas",
+          "Attribute VB_Name = \"modBroken\"\r\nOption Explicit\r\n\r\n"
+          "Sub NeverEnds()\r\n    Beep\r\n\r\nSub Last()\r\nEnd Sub\r\n");
+    Write("Inventory.vbp", original["Inventory.vbp"] +
+                               "Class=CGone; Classes\\CGone.cls\r\n"
+                               "Module=modNotes; notes.txt\r\n"
+                               "Module=modBroken; modBroken.bas\r\n");
     fs::permissions(folder() / "frmMain.frm",
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
@@ -223,7 +207,7 @@ TEST_F(ExampleProject, BadComponentsAndFailuresAreReportedAndEveryOtherModuleIsD
              "[3/5] " + kAddingAll + "frmMain",
              // Below the module header and its own procedure header.
              "brindle: modBroken.bas:23: Sub NeverEnds: no End Sub; no error handler added\n"}) {
-        EXPECT_NE(run.err.find(message), std::string::npos) << message << "\n" << run.err;
+        EXPECT_TRUE(Has(run.err, message));
     }
     for (const std::string file : {"frmMain.frm", "notes.txt", "Inventory.vbp", "modMain.bas",
                                    "CStockItem.cls", "Controls/ctlGauge.ctl", "modBroken.bas"}) {
@@ -238,34 +222,44 @@ TEST_F(ExampleProject, WhatACommandLeavesAsItWasIsToldWithItsModule) {
     const std::string header = "Attribute VB_Name = \"modMarks\"\r\n";
     const std::string kept = "' [Brindle Begin]\r\n' cut in half\r\nSub A()\r\nEnd Sub\r\n";
     const std::string sub = "Sub B()\r\n    x = 1 ' [Brindle End] is what we write\r\nEnd Sub\r\n";
-    WriteBytes(folder() / "modMarks.bas",
-               header + kept + "' [Brindle Begin]\r\n' Header B\r\n' [Brindle End]\r\n" + sub);
-    WriteBytes(folder() / "modTwice.bas",
-               "Attribute VB_Name = \"modTwice\"\r\n#If Win64 Then\r\nSub Go()\r\nEnd Sub\r\n"
-               "#Else\r\nSub Go()\r\nEnd Sub\r\n#End If\r\n");
-    WriteBytes(folder() / "modEmpty.bas", "Attribute VB_Name = \"modEmpty\"\r\n");
+    Write("modMarks.bas",
+          header + kept + "' [Brindle Begin]\r\n' Header B\r\n' [Brindle End]\r\n" + sub);
+    Write("modTwice.bas",
+          "Attribute VB_Name = \"modTwice\"\r\n#If Win64 Then\r\nSub Go()\r\nEnd Sub\r\n"
+          "#Else\r\nSub Go()\r\nEnd Sub\r\n#End If\r\n");
+    Write("modEmpty.bas", "Attribute VB_Name = \"modEmpty\"\r\n");
+    // A marker that the removal leaves is told at its line in the file, which on a form and a
+    // class counts the lines that the code pane hides.
+    auto form = File("frmMain.frm");
+    form.insert(form.find("Private Sub Form_Unload"), "' [Brindle Begin]\r\n");
+    Write("frmMain.frm", form);
+    auto cls = File("CStockItem.cls");
+    cls.insert(cls.find("    Quantity = mQuantity\r\n"), "' [Brindle End]\r\n");
+    Write("CStockItem.cls", cls);
 
-    const auto removed = Run({"remove-code", "modMarks.bas", "--yes"});
+    const auto removed =
+        Run({"remove-code", "modMarks.bas", "frmMain.frm", "CStockItem.cls", "--yes"});
     EXPECT_EQ(removed.status, 1);
-    EXPECT_NE(removed.err.find("brindle: modMarks.bas:2: a begin marker without its end marker; "
-                               "left as it is\n"),
-              std::string::npos)
-        << removed.err;
+    for (const std::string message :
+         {"brindle: modMarks.bas:2: a begin marker without its end marker; left as it is\n",
+          "brindle: frmMain.frm:99: a begin marker without its end marker; left as it is\n",
+          "brindle: CStockItem.cls:35: an end marker without its begin marker; left as it is\n"}) {
+        EXPECT_TRUE(Has(removed.err, message));
+    }
     EXPECT_EQ(File("modMarks.bas"), header + kept + sub);
 
     const auto twice = Run({"add-headers", "modTwice.bas", "--proc", "go"});
     EXPECT_EQ(twice.status, 1);
     // At their lines once the header is in.
-    EXPECT_NE(twice.err.find("brindle: modTwice.bas:16: Go: another definition, not reached; "
-                             "--proc works on the first one, at line 13\n"),
-              std::string::npos)
-        << twice.err;
-    EXPECT_EQ(CountLines(File("modTwice.bas"), "' Procedure:   Go"), 1);
+    EXPECT_TRUE(Has(twice.err,
+                    "brindle: modTwice.bas:16: Go: another definition, not reached; --proc works "
+                    "on the first one, at line 13\n"));
+    EXPECT_EQ(Count("modTwice.bas", "' Procedure:   Go"), 1);
 
     for (const std::string command : {"add-headers", "add-error-handlers"}) {
         const auto empty = Run({command, "modEmpty.bas"});
         EXPECT_EQ(empty.status, 0) << empty.err;
-        EXPECT_NE(empty.err.find("nothing to change"), std::string::npos) << empty.err;
+        EXPECT_TRUE(Has(empty.err, "nothing to change"));
     }
 
     // A template that cannot be read is told of once however many modules the run is on.
@@ -275,12 +269,11 @@ TEST_F(ExampleProject, WhatACommandLeavesAsItWasIsToldWithItsModule) {
     const std::string missing =
         "brindle: the module header template \"Gone.txt\" is missing, unreadable or empty; module "
         "headers added without its text\n";
-    EXPECT_NE(headers.err.find(missing), std::string::npos) << headers.err;
-    EXPECT_EQ(headers.err.find(missing), headers.err.rfind(missing));
+    EXPECT_TRUE(HasOnce(headers.err, missing));
 }
 
-// Every module command takes any number of modules, each done once; --select and --proc take
-// one, and --proc works for the removals too.
+// Every module command takes any number of modules, each done once; --proc works for the
+// removals too.
 TEST_F(ExampleProject, ModuleCommandsWorkOnEachNamedModuleOnceOrOnTheNamedLinesOrProcedure) {
     const std::vector<std::string> modules = {"modMain.bas", "CStockItem.cls", "frmMain.frm",
                                               "Controls/ctlGauge.ctl", "./modMain.bas"};
@@ -295,31 +288,24 @@ TEST_F(ExampleProject, ModuleCommandsWorkOnEachNamedModuleOnceOrOnTheNamedLinesO
     const auto handlers = with({"add-error-handlers"});
     EXPECT_TRUE(handlers.err.ends_with("brindle: 4 modules: 22 error handlers added\n"))
         << handlers.err;
-    EXPECT_EQ(CountLines(File("CStockItem.cls"), "    On Error GoTo BrindleErrorHandler"), 7);
+    EXPECT_EQ(Count("CStockItem.cls", "    On Error GoTo BrindleErrorHandler"), 7);
     EXPECT_TRUE(with({"add-headers", "-q"}).err.empty());
-    EXPECT_EQ(CountLines(File("frmMain.frm"), "' Procedure:   Form_Load"), 1);
+    EXPECT_EQ(Count("frmMain.frm", "' Procedure:   Form_Load"), 1);
     const auto all = Snapshot(folder());
 
-    const auto proc = Run({"remove-code", "CStockItem.cls", "--proc", "quantity", "--yes"});
+    const auto proc = Run({"remove-code", "CStockItem.cls", "--proc", "quantity", "-y"});
     ASSERT_EQ(proc.status, 0) << proc.err;
     EXPECT_TRUE(proc.err.ends_with("brindle: 1 module: 6 marked blocks removed\n")) << proc.err;
-    EXPECT_EQ(CountLines(File("CStockItem.cls"), "' Procedure:   Quantity"), 0);  // Get and Let
-    EXPECT_EQ(CountLines(File("CStockItem.cls"), "' Procedure:   Code"), 2);
+    EXPECT_EQ(Count("CStockItem.cls", "' Procedure:   Quantity"), 0);  // Get and Let
+    EXPECT_EQ(Count("CStockItem.cls", "' Procedure:   Code"), 2);
     ASSERT_EQ(Run({"add-headers", "CStockItem.cls", "--proc", "Quantity", "-q"}).status, 0);
     ASSERT_EQ(Run({"add-error-handlers", "CStockItem.cls", "--proc", "Quantity", "-q"}).status, 0);
     EXPECT_EQ(Snapshot(folder()), all);
 
     ASSERT_EQ(with({"remove-markers", "--yes", "-q"}).status, 0);
-    EXPECT_EQ(CountLines(File("modMain.bas"), kBeginMarker), 0);
+    EXPECT_EQ(Count("modMain.bas", kBeginMarker), 0);
     ASSERT_EQ(with({"remove-code", "--yes"}).status, 0);
-    EXPECT_EQ(CountLines(File("modMain.bas"), "' Procedure:   Main"), 1);  // no markers left
-
-    for (const std::string option : {"--select", "--proc"}) {
-        const auto two = Run({"add-headers", "modMain.bas", "CStockItem.cls", option, "1"});
-        EXPECT_EQ(two.status, 2);
-        EXPECT_EQ(two.err,
-                  "brindle: add-headers: " + option + " works on one module; 2 were given\n");
-    }
+    EXPECT_EQ(Count("modMain.bas", "' Procedure:   Main"), 1);  // no markers left
 }
 
 // --lines file reads --select as an editor numbers the file: on a form below its designer block
@@ -354,24 +340,8 @@ TEST_F(ExampleProject, FileLinesSelectAndNameWhatAnEditorShowsAtThem) {
         const auto run =
             Run({"add-headers", "CStockItem.cls", "--select", lines, "--lines", "file"});
         EXPECT_EQ(run.status, 2) << lines;
-        EXPECT_NE(run.err.find("CStockItem.cls: --select " + lines + " --lines file: " + problem),
-                  std::string::npos)
-            << run.err;
-    }
-
-    // A marker that the removal leaves is told at its line in the file.
-    auto form = File("frmMain.frm");
-    form.insert(form.find("Private Sub Form_Unload"), "' [Brindle Begin]\r\n");
-    auto cls = File("CStockItem.cls");
-    cls.insert(cls.find("    Quantity = mQuantity\r\n"), "' [Brindle End]\r\n");
-    WriteBytes(folder() / "frmMain.frm", form);
-    WriteBytes(folder() / "CStockItem.cls", cls);
-    const auto removed = Run({"remove-code", "frmMain.frm", "CStockItem.cls", "--yes"});
-    EXPECT_EQ(removed.status, 1);
-    for (const std::string message :
-         {"brindle: frmMain.frm:99: a begin marker without its end marker; left as it is\n",
-          "brindle: CStockItem.cls:35: an end marker without its begin marker; left as it is\n"}) {
-        EXPECT_NE(removed.err.find(message), std::string::npos) << removed.err;
+        EXPECT_TRUE(
+            Has(run.err, "CStockItem.cls: --select " + lines + " --lines file: " + problem));
     }
 }
 
@@ -386,28 +356,20 @@ TEST_F(ExampleProject, ProceduresAreListedWithTheLinesOfTheCodeAndOfTheFile) {
         "Code      Let   14     15    4      17   Property  28          29         31\n"
         "Quantity  Get   18     19    4      21   Property  32          33         36\n"))
         << run.out;
-    EXPECT_NE(run.out.find("Adjust    Sub   39     40    4      42   Method    54          55"),
-              std::string::npos);
-    EXPECT_NE(run.out.find("\n\nmodMain.bas:\nName "), std::string::npos);
-    EXPECT_NE(run.out.find("\nElapsedSince  Function  "), std::string::npos) << run.out;
+    EXPECT_TRUE(Has(run.out, "Adjust    Sub   39     40    4      42   Method    54          55"));
+    EXPECT_TRUE(Has(run.out, "\n\nmodMain.bas:\nName "));
+    EXPECT_TRUE(Has(run.out, "\nElapsedSince  Function  "));
 
-    const auto json = nlohmann::json::parse(Run({"procedures", "CStockItem.cls", "--json"}).out);
-    ASSERT_EQ(json["modules"].size(), 1u);
+    Write("modOpen.bas", "Attribute VB_Name = \"modOpen\"\r\nSub Open()\r\n");
+    const auto json =
+        nlohmann::json::parse(Run({"procedures", "CStockItem.cls", "modOpen.bas", "--json"}).out);
+    ASSERT_EQ(json["modules"].size(), 2u);
     EXPECT_EQ(json["modules"][0]["file"], "CStockItem.cls");
-    EXPECT_EQ(json["modules"][0]["procedures"][2], nlohmann::json({{"name", "Quantity"},
-                                                                   {"kind", "Get"},
-                                                                   {"member", "Property"},
-                                                                   {"start", 18},
-                                                                   {"body", 19},
-                                                                   {"lines", 4},
-                                                                   {"end", 21},
-                                                                   {"fileStart", 32},
-                                                                   {"fileBody", 33},
-                                                                   {"fileEnd", 36}}));
-    WriteBytes(folder() / "modOpen.bas", "Attribute VB_Name = \"modOpen\"\r\nSub Open()\r\n");
-    const auto open = nlohmann::json::parse(Run({"procedures", "modOpen.bas", "--json"}).out);
-    EXPECT_TRUE(open["modules"][0]["procedures"][0]["end"].is_null());
-    EXPECT_TRUE(open["modules"][0]["procedures"][0]["fileEnd"].is_null());
+    EXPECT_EQ(json["modules"][0]["procedures"][2], nlohmann::json::parse(R"({
+        "name": "Quantity", "kind": "Get", "member": "Property", "start": 18, "body": 19,
+        "lines": 4, "end": 21, "fileStart": 32, "fileBody": 33, "fileEnd": 36})"));
+    EXPECT_TRUE(json["modules"][1]["procedures"][0]["end"].is_null());
+    EXPECT_TRUE(json["modules"][1]["procedures"][0]["fileEnd"].is_null());
 }
 
 // A diff names the files from where it was made, so patch -p1 applies it there.
@@ -415,9 +377,8 @@ TEST_F(ExampleProject, ADiffMadeOutsideTheProjectFolderAppliesWithPatch) {
     if (kOnWindows || std::system("command -v patch >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "no patch(1) here (there is none on Windows)";
     }
-    const auto settings = temp.path() / "settings.ini";
     const auto diff =
-        RunBrindle(temp.path(), settings, {"add-all", "Inventory/Inventory.vbp", "--diff"});
+        RunBrindle(temp.path(), settings(), {"add-all", "Inventory/Inventory.vbp", "--diff"});
     ASSERT_EQ(diff.status, 0) << diff.err;
     WriteBytes(temp.path() / "added.patch", diff.out);
     ASSERT_EQ(std::system(
@@ -425,13 +386,13 @@ TEST_F(ExampleProject, ADiffMadeOutsideTheProjectFolderAppliesWithPatch) {
                       .c_str()),
               0);
     CopyFolder(SourceDir() / "examples", temp.path() / "Direct");
-    ASSERT_EQ(
-        RunBrindle(temp.path() / "Direct", settings, {"add-all", "Inventory.vbp", "--yes"}).status,
-        0);
+    ASSERT_EQ(RunBrindle(temp.path() / "Direct", settings(), {"add-all", "Inventory.vbp", "--yes"})
+                  .status,
+              0);
     EXPECT_EQ(Snapshot(folder()), Snapshot(temp.path() / "Direct"));
 
     // From beside the project the names climb out of the current folder.
-    const auto beside = RunBrindle(temp.path() / "Direct", settings,
+    const auto beside = RunBrindle(temp.path() / "Direct", settings(),
                                    {"remove-code", "../Inventory/modMain.bas", "--diff"});
     EXPECT_TRUE(beside.out.starts_with("--- a/../Inventory/modMain.bas\n")) << beside.out;
 }
@@ -439,7 +400,6 @@ TEST_F(ExampleProject, ADiffMadeOutsideTheProjectFolderAppliesWithPatch) {
 // The options are shown and changed, and the settings file is written only when a value
 // changes; a failure to write it names it.
 TEST_F(ExampleProject, SettingsAreWrittenOnlyWhenAnOptionChanges) {
-    const auto settings = temp.path() / "settings.ini";
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"add-all", "Inventory.vbp", "--diff"},
           {"options"},
@@ -447,33 +407,30 @@ TEST_F(ExampleProject, SettingsAreWrittenOnlyWhenAnOptionChanges) {
           {"add-module-header", "modMain.bas"},
           {"remove-code", "modMain.bas", "--yes"}}) {
         EXPECT_EQ(Run(args).status, 0);
-        EXPECT_FALSE(fs::exists(settings)) << args.front();
+        EXPECT_FALSE(fs::exists(settings())) << args.front();
     }
     const auto changed = Run({"options", "--author", "Zo\xC3\xAB", "--markers", "off", "--splash",
                               "Off", "--codepage", "1250"});
     ASSERT_EQ(changed.status, 0) << changed.err;
-    EXPECT_NE(changed.out.find("markers                    off\n"), std::string::npos);
-    const auto written = ReadBytes(settings);
-    const auto time = fs::last_write_time(settings);
+    EXPECT_TRUE(Has(changed.out, "markers                    off\n"));
+    const auto written = ReadBytes(settings());
+    const auto time = fs::last_write_time(settings());
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"add-all", "Inventory.vbp", "--diff"},
           {"options"},
           {"options", "--author", "Zo\xC3\xAB"},
           {"add-module-header", "modMain.bas"}}) {
         EXPECT_EQ(Run(args).status, 0);
-        EXPECT_EQ(ReadBytes(settings), written) << args.front();
-        EXPECT_EQ(fs::last_write_time(settings), time) << args.front();
+        EXPECT_EQ(ReadBytes(settings()), written) << args.front();
+        EXPECT_EQ(fs::last_write_time(settings()), time) << args.front();
     }
     // The next run takes the author, in the modules' code page, and no marker line.
-    EXPECT_NE(File("modMain.bas").find("' Author:   Zo\xEB\r\n"), std::string::npos);
-    EXPECT_EQ(CountLines(File("modMain.bas"), kBeginMarker), 0);
+    EXPECT_EQ(Count("modMain.bas", "' Author:   Zo\xEB"), 1);
+    EXPECT_EQ(Count("modMain.bas", kBeginMarker), 0);
     // Which Brindle can never take out again: the adding commands say so, once a run.
-    const auto unmarked = Run({"add-all", "Inventory.vbp", "--diff"});
-    const std::string warning =
-        "brindle: warning: markers are off, so what this adds has no marker lines and Brindle "
-        "cannot remove it later";
-    EXPECT_NE(unmarked.err.find(warning), std::string::npos) << unmarked.err;
-    EXPECT_EQ(unmarked.err.find(warning), unmarked.err.rfind(warning));
+    EXPECT_TRUE(HasOnce(Run({"add-all", "Inventory.vbp", "--diff"}).err,
+                        "brindle: warning: markers are off, so what this adds has no marker lines "
+                        "and Brindle cannot remove it later"));
 
     const auto reset = Run({"options", "--reset"});
     EXPECT_EQ(reset.status, 0) << reset.err;
@@ -481,41 +438,38 @@ TEST_F(ExampleProject, SettingsAreWrittenOnlyWhenAnOptionChanges) {
     for (const std::string& row : std::vector<std::string>{
              "author                     J. R. Tollard\n", "splash                     on\n",
              "codepage                   1252\n",
-             "settings-file              " + settings.string() + "\n"}) {
-        EXPECT_NE(reset.out.find(row), std::string::npos) << row << reset.out;
+             "settings-file              " + settings().string() + "\n"}) {
+        EXPECT_TRUE(Has(reset.out, row));
     }
 
     WriteBytes(temp.path() / "plain", "not a folder");
     const auto failed = RunBrindle(folder(), temp.path() / "plain" / "settings.ini",
                                    {"options", "--author", "Bob"});
     EXPECT_EQ(failed.status, 1);
-    EXPECT_NE(failed.err.find("brindle: settings file " +
-                              (temp.path() / "plain" / "settings.ini").string() + ": error 75, "),
-              std::string::npos)
-        << failed.err;
-    EXPECT_NE(failed.err.find("; the options were not saved\n"), std::string::npos);
+    EXPECT_TRUE(Has(failed.err, "brindle: settings file " +
+                                    (temp.path() / "plain" / "settings.ini").string() +
+                                    ": error 75, "));
+    EXPECT_TRUE(Has(failed.err, "; the options were not saved\n"));
 }
 
 // A template is text: UTF-8 with or without a byte order mark, or the code page's own bytes.
 // It reaches each module in the module's code page, a character the code page lacks as "?".
 TEST_F(ExampleProject, TemplatesAreTextInWhateverEncodingTheyWereSaved) {
-    WriteBytes(folder() / "Templates" / "Bom.txt", "\xEF\xBB\xBF' F\xC3\xBCr %ModuleName%\r\n");
-    WriteBytes(folder() / "Templates" / "Utf8.txt", "' F\xC3\xBCr %ProcedureName%\r\n");
-    WriteBytes(folder() / "Templates" / "Ansi.txt", "' F\xFCr\r\n");
+    Write("Templates/Bom.txt", "\xEF\xBB\xBF' F\xC3\xBCr %ModuleName%\r\n");
+    Write("Templates/Utf8.txt", "' F\xC3\xBCr %ProcedureName%\r\n");
+    Write("Templates/Ansi.txt", "' F\xFCr\r\n");
     // Kept as typed and looked for as it will be at each use: no warning for these.
     const auto set =
         Run({"options", "--module-header-template", "Templates\\Bom.txt",
              "--procedure-header-template", ".\\Templates\\Utf8.txt", "--error-header-template",
              "Templates/Ansi.txt", "--error-footer-template", "Gone.txt"});
     ASSERT_EQ(set.status, 0) << set.err;
-    EXPECT_NE(set.out.find("module-header-template     Templates\\Bom.txt"), std::string::npos)
-        << set.out;
-    EXPECT_NE(set.out.find("-> " + (folder() / "Templates" / "Bom.txt").string() + "\n"),
-              std::string::npos);
+    EXPECT_TRUE(Has(set.out, "module-header-template     Templates\\Bom.txt"));
+    EXPECT_TRUE(Has(set.out, "-> " + (folder() / "Templates" / "Bom.txt").string() + "\n"));
     EXPECT_TRUE(
         std::regex_search(set.out, std::regex("error-footer-template +Gone.txt +-> not found\n")));
-    EXPECT_EQ(set.err.find("warning"), set.err.rfind("warning")) << set.err;
-    EXPECT_NE(set.err.find("warning: no template file Gone.txt"), std::string::npos);
+    EXPECT_TRUE(HasOnce(set.err, "warning"));
+    EXPECT_TRUE(Has(set.err, "warning: no template file Gone.txt"));
     // Without an error footer no error handler would go in at all.
     ASSERT_EQ(
         Run({"options", "--error-footer-template", ".\\Templates\\StandardVBErrFooter.txt"}).status,
@@ -523,25 +477,24 @@ TEST_F(ExampleProject, TemplatesAreTextInWhateverEncodingTheyWereSaved) {
 
     ASSERT_EQ(Run({"add-error-handlers", "modMain.bas", "--proc", "Main"}).status, 0);
     ASSERT_EQ(Run({"add-all", "Inventory.vbp", "--yes", "-q"}).status, 0);
-    EXPECT_EQ(CountLines(File("CStockItem.cls"), "' F\xFCr CStockItem"), 1);
-    EXPECT_EQ(CountLines(File("CStockItem.cls"), "' F\xFCr Adjust"), 1);
-    EXPECT_EQ(CountLines(File("modMain.bas"), "' F\xFCr"), 6);
+    EXPECT_EQ(Count("CStockItem.cls", "' F\xFCr CStockItem"), 1);
+    EXPECT_EQ(Count("CStockItem.cls", "' F\xFCr Adjust"), 1);
+    EXPECT_EQ(Count("modMain.bas", "' F\xFCr"), 6);
 
     // Code page 1251 has no "\xC3\xBC": one warning for each UTF-8 template. The other one is
     // taken to be in 1251.
     ASSERT_EQ(Run({"remove-code-all", "Inventory.vbp", "--yes"}).status, 0);
     const auto cyrillic = Run({"add-all", "Inventory.vbp", "--yes", "--codepage", "1251"});
     ASSERT_EQ(cyrillic.status, 0) << cyrillic.err;
-    EXPECT_EQ(CountLines(File("modMain.bas"), "' F?r modMain"), 1);
-    EXPECT_EQ(CountLines(File("modMain.bas"), "' F\xFCr"), 5);
+    EXPECT_EQ(Count("modMain.bas", "' F?r modMain"), 1);
+    EXPECT_EQ(Count("modMain.bas", "' F\xFCr"), 5);
     for (const char* name : {"Templates\\Bom.txt", ".\\Templates\\Utf8.txt"}) {
         const std::string warning = "brindle: warning: template " + std::string(name) +
                                     ": code page 1251 lacks these characters, each is written "
                                     "as \"?\": \xC3\xBC\n";
-        EXPECT_NE(cyrillic.err.find(warning), std::string::npos) << cyrillic.err;
-        EXPECT_EQ(cyrillic.err.find(warning), cyrillic.err.rfind(warning));
+        EXPECT_TRUE(HasOnce(cyrillic.err, warning));
     }
-    EXPECT_EQ(cyrillic.err.find("Ansi.txt"), std::string::npos);
+    EXPECT_FALSE(Has(cyrillic.err, "Ansi.txt"));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // Running the built brindle executable in a folder, as a user's shell would, and looking at
 // the files it leaves.
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -9,6 +11,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/RunProgram.h"
@@ -57,6 +60,48 @@ inline int CountLines(const std::string& bytes, const std::string& wanted) {
     }
     return count;
 }
+
+// Whether `text` holds `part`; when it does not, the text is shown.
+inline ::testing::AssertionResult Has(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
+}
+
+// Whether `text` holds `part` exactly once.
+inline ::testing::AssertionResult HasOnce(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos && text.find(part) == text.rfind(part)) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "not once \"" << part << "\" in:\n" << text;
+}
+
+// A user's folder in a temporary one that also holds the settings file of the runs.
+class UserFolder : public ::testing::Test {
+protected:
+    explicit UserFolder(std::string name) : name_(std::move(name)) {}
+
+    std::filesystem::path folder() const { return temp.path() / name_; }
+    std::filesystem::path settings() const { return temp.path() / "settings.ini"; }
+    std::string File(const std::string& name) const { return ReadBytes(folder() / name); }
+    // How many lines of the file are `wanted`.
+    int Count(const std::string& name, const std::string& wanted) const {
+        return CountLines(File(name), wanted);
+    }
+    void Write(const std::string& name, const std::string& bytes) const {
+        WriteBytes(folder() / name, bytes);
+    }
+    BrindleRun Run(const std::vector<std::string>& args,
+                   const std::optional<std::string>& typed = std::nullopt) const {
+        return RunBrindle(folder(), settings(), args, typed);
+    }
+
+    TempDir temp;
+
+private:
+    std::string name_;
+};
 
 inline const std::string kBeginMarker = "' [Brindle Begin]";
 
