@@ -176,34 +176,5 @@ TEST(ProjectPlan, PlannedOnceThenLoaded) {
     EXPECT_NE(loaded.problems[1].text.find("binary content"), std::string::npos);
 }
 
-// Every project of the corpus parses, and every component it names is found, except the one
-// file that its authors left out of their repository.
-TEST(ProjectFileCorpus, EveryProjectParsesAndItsComponentsResolve) {
-    if (!fs::exists(test::CorpusDir())) {
-        GTEST_SKIP() << "no corpus";
-    }
-    int projects = 0;
-    int components = 0;
-    std::vector<std::string> missing;
-    for (const auto& entry : fs::recursive_directory_iterator(test::CorpusDir())) {
-        if (entry.path().extension() != ".vbp") {
-            continue;
-        }
-        ++projects;
-        const auto contents = ParseProjectFile(ReadFileBytes(entry.path()), 1252);
-        EXPECT_FALSE(contents.name.empty()) << entry.path();
-        for (const auto& component : contents.entries) {
-            ++components;
-            const auto found = ResolveProjectPath(entry.path().parent_path(), component.path, 1252);
-            if (found.status != PathStatus::Found) {
-                missing.push_back(component.path);
-            }
-        }
-    }
-    EXPECT_GT(projects, 50);
-    EXPECT_GT(components, 300);
-    EXPECT_EQ(missing, std::vector<std::string>{"cCommonDialog.cls"});
-}
-
 }  // namespace
 }  // namespace brindle::host

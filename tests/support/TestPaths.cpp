@@ -1,7 +1,6 @@
 #include "support/TestPaths.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <fstream>
 #include <iterator>
@@ -20,24 +19,27 @@ fs::path CorpusDir() {
     return BRINDLE_CORPUS_DIR;
 }
 
-std::vector<fs::path> CorpusModules() {
-    static const std::array<std::string, 7> kExtensions = {".bas", ".cls", ".frm", ".ctl",
-                                                           ".pag", ".dob", ".dsr"};
+std::vector<fs::path> FilesEndingIn(const std::vector<std::string>& extensions,
+                                    const fs::path& folder) {
     std::vector<fs::path> files;
-    if (!fs::exists(CorpusDir())) {
+    if (!fs::exists(folder)) {
         return files;
     }
-    for (const auto& entry : fs::recursive_directory_iterator(CorpusDir())) {
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         std::string ext = entry.path().extension().string();
         std::transform(ext.begin(), ext.end(), ext.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         if (entry.is_regular_file() &&
-            std::find(kExtensions.begin(), kExtensions.end(), ext) != kExtensions.end()) {
+            std::find(extensions.begin(), extensions.end(), ext) != extensions.end()) {
             files.push_back(entry.path());
         }
     }
     std::sort(files.begin(), files.end());
     return files;
+}
+
+std::vector<fs::path> CorpusModules() {
+    return FilesEndingIn({".bas", ".cls", ".frm", ".ctl", ".pag", ".dob", ".dsr"}, CorpusDir());
 }
 
 TempDir::TempDir() {

@@ -12,6 +12,10 @@ constexpr bool kOnWindows = std::filesystem::path::preferred_separator == '\\';
 
 std::filesystem::path SourceDir();
 std::filesystem::path CorpusDir();
+// Every file below `folder` whose extension is one of `extensions` (lower case, with the dot)
+// in any letter case, sorted.
+std::vector<std::filesystem::path> FilesEndingIn(const std::vector<std::string>& extensions,
+                                                 const std::filesystem::path& folder);
 // Every VB6 module file (.bas .cls .frm .ctl .pag .dob .dsr) under the corpus, sorted.
 std::vector<std::filesystem::path> CorpusModules();
 
