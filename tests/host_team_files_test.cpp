@@ -1,5 +1,5 @@
-// The host's part in keeping a code base in shape: .brindleignore patterns, a team's
-// brindle.ini laid over the user's settings, and file lines of the code pane's lines.
+// The host's part in keeping a code base in shape: .brindleignore patterns, and a team's
+// brindle.ini laid over the user's settings.
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,6 @@
 
 #include "host/files/IgnoreFile.h"
 #include "host/files/IniFile.h"
-#include "host/files/ModuleFile.h"
 #include "host/files/SettingsFile.h"
 #include "host/files/TeamSettings.h"
 #include "host/model/SettingsKeys.h"
@@ -115,26 +114,6 @@ TEST(TeamSettings, LieOverTheUsersOwnAndAreNeverWrittenIntoThem) {
     IniFile plain("[Options]\r\nA=1\r\n", IniForm::Plain);
     plain.SetValue("options", "Path", "C:\\T\\new.txt");
     EXPECT_EQ(plain.Text(), "[Options]\r\nA=1\r\nPath=C:\\T\\new.txt\r\n");
-}
-
-TEST(FileLines, CountTheHiddenHeaderAndAttributeLines) {
-    const auto component = ParseModule(
-        "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1\r\nEND\r\nAttribute VB_Name = \"C\"\r\n"
-        "Option Explicit\r\n"                               // file 6, code 1
-        "Public Property Get Name() As String\r\n"          // 7, 2
-        "Attribute Name.VB_UserMemId = 0\r\n"               // 8, hidden
-        "Attribute Name.VB_Description = \"The name\"\r\n"  // 9, hidden
-        "End Property\r\n",                                 // 10, 3
-        "C.cls");
-    const FileLines lines(*component);
-    EXPECT_EQ(lines.FileLineOf(0), 5);
-    EXPECT_EQ(lines.FileLineOf(1), 6);
-    EXPECT_EQ(lines.FileLineOf(2), 7);
-    EXPECT_EQ(lines.FileLineOf(3), 10);
-    EXPECT_EQ(lines.FileLineOf(4), 11);
-    EXPECT_EQ(lines.CodeLineOf(10), 3);
-    EXPECT_FALSE(lines.CodeLineOf(8));
-    EXPECT_FALSE(lines.CodeLineOf(2));
 }
 
 }  // namespace
