@@ -64,9 +64,10 @@ INSTANTIATE_TEST_SUITE_P(Stores, Options, testing::ValuesIn(test::StoreKinds()),
                              return store.param == "registry" ? "Registry" : "IniFile";
                          });
 
-// Values that did not change since they were loaded are not written: saving the defaults an
-// empty store gave leaves it empty.
-TEST_P(Options, AnEmptyStoreGivesTheDefaultsWhichSaveAsTextUnderTheirSectionsAndKeys) {
+// An empty store gives the defaults, and saving them leaves it empty: a value is written only
+// when it changed since it was loaded, as text under its section and key. Every field loads as
+// it was saved, and another application's settings are its own.
+TEST_P(Options, OnlyChangedValuesAreSavedAndEveryFieldLoadsAsSaved) {
     AddinFields fields;
     LoadOptions(store, fields);
     EXPECT_EQ(Tied(fields), std::make_tuple(".\\Templates\\StandardVBModuleHeader.txt"s,
@@ -87,6 +88,23 @@ TEST_P(Options, AnEmptyStoreGivesTheDefaultsWhichSaveAsTextUnderTheirSectionsAnd
     EXPECT_EQ(Stored("State", "Last Directory"), "D:\\");
     EXPECT_EQ(Stored("Options", "Author"), "<absent>");
     EXPECT_EQ(Stored("State", "Disable Splash"), "<absent>");
+
+    AddinFields saved;
+    saved.msModHdrFname = "";
+    saved.msProcHdrFname = "/opt/team/Proc Header.txt";
+    saved.msErrHdrFname = "..\\shared\\Err, Header.txt";
+    saved.msErrFtrFname = "  spaced  ";
+    saved.msAuthor = "Zo\xC3\xAB \"Q\" O'Brien; #1 = @dev \xE6\x97\xA5\xE6\x9C\xAC";
+    saved.mbAddCodeMarkers = false;
+    saved.msLastDir = "/home/me/vb";
+    saved.mbDisableSplash = true;
+    saved.mbSkipExisting = true;
+    Save(saved);
+    EXPECT_EQ(Tied(Load()), Tied(saved));
+    EXPECT_EQ(Stored("Options", "Skip Existing"), "True");
+    store.SaveSetting("Other App", "Options", "Author", "Other");
+    EXPECT_EQ(Stored("Options", "Author"), saved.msAuthor);
+    EXPECT_EQ(store.GetSetting("Other App", "Options", "Author", ""), "Other");
 }
 
 // As the host language converts text. A text that is no Boolean gives the default (Add Code
@@ -120,64 +138,12 @@ TEST_P(Options, BooleansReadAsTheHostLanguageConvertsText) {
     EXPECT_EQ(Stored("Options", "Disable Splash"), "True");
 }
 
-TEST_P(Options, SaveThenLoadRestoresEveryField) {
-    AddinFields saved;
-    saved.msModHdrFname = "";
-    saved.msProcHdrFname = "/opt/team/Proc Header.txt";
-    saved.msErrHdrFname = "..\\shared\\Err, Header.txt";
-    saved.msErrFtrFname = "  spaced  ";
-    saved.msAuthor = "Zo\xC3\xAB \"Q\" O'Brien; #1 = @dev \xE6\x97\xA5\xE6\x9C\xAC";
-    saved.mbAddCodeMarkers = false;
-    saved.msLastDir = "/home/me/vb";
-    saved.mbDisableSplash = true;
-    saved.mbSkipExisting = true;
-    Save(saved);
-    EXPECT_EQ(Tied(Load()), Tied(saved));
-    EXPECT_EQ(Stored("Options", "Skip Existing"), "True");
-
-    // Another application's settings are its own.
-    store.SaveSetting("Other App", "Options", "Author", "Other");
-    EXPECT_EQ(Stored("Options", "Author"), saved.msAuthor);
-    EXPECT_EQ(store.GetSetting("Other App", "Options", "Author", ""), "Other");
-}
-
-TEST_P(Options, ATextIsWrittenOnlyWhenItChangesAndAFailureToWriteRaises75) {
-    const fs::path file = dir.path() / "settings.ini";
-    store.SaveSetting(kAppName, "Options", "Author", "Ann");
-    EXPECT_EQ(Stored("Options", "Author"), "Ann");
-    if (store.IsFile()) {
-        const auto old = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
-                                                                  std::chrono::hours(24));
-        fs::last_write_time(file, old);
-        store.SaveSetting(kAppName, "Options", "Author", "Ann");
-        EXPECT_EQ(fs::last_write_time(file), old);
-        store.SaveSetting(kAppName, "Options", "Author", "Bob");
-        EXPECT_NE(fs::last_write_time(file), old);
-    }
-
-    test::WriteBytes(dir.path() / "plain", "not a folder");
-    SettingsFile unwritable(dir.path() / "plain" / "settings.ini");
-    try {
-        unwritable.SaveSetting(kAppName, "Options", "Author", "Ann");
-        ADD_FAILURE() << "no failure";
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.Number(), 75);
-    }
-}
-
 // A hand-edited value with a bare comma is read whole.
 TEST(SettingsFile, AValueWithABareCommaIsReadWhole) {
     test::TempDir dir;
     test::WriteBytes(dir.path() / "settings.ini", "[Options]\nAuthor=Smith, John\n");
     SettingsFile store(dir.path() / "settings.ini");
     EXPECT_EQ(store.GetSetting(kAppName, "Options", "Author", ""), "Smith, John");
-}
-
-TEST(SettingsFile, TheEnvironmentNamesTheFile) {
-    const char* named = std::getenv("BRINDLE_SETTINGS");
-    ASSERT_NE(named, nullptr);
-    EXPECT_TRUE(SettingsFile().IsFile());
-    EXPECT_EQ(fs::absolute(host::PathOf(SettingsFile().Location())), fs::absolute(named));
 }
 
 // Runs a test from a folder of its own, as a user starting Brindle there.
@@ -203,28 +169,20 @@ protected:
     AddinFields fields;
 };
 
-// Lines end at CR or CR LF, and a lone LF stays inside its line.
-TEST_F(Loading, EachLineEndsInOneLineFeed) {
-    const std::pair<const char*, const char*> cases[] = {{"a\r\nb\r\nc\r\n", "a\nb\nc\n"},
-                                                         {"a\r\nb\r\nc", "a\nb\nc\n"},
-                                                         {"a\r\nb\r\n\r\n", "a\nb\n\n"},
-                                                         {"a\rb\r", "a\nb\n"},
-                                                         {"a\r\r\nb", "a\n\nb\n"},
-                                                         {"", ""},
-                                                         {"a\nb", "a\nb\n"},
-                                                         {"a\nb\n", "a\nb\n\n"},
-                                                         {"a\n\r\nb", "a\n\nb\n"}};
-    for (const auto& [bytes, text] : cases) {
-        test::WriteBytes(work.path() / "t.txt", bytes);
-        LoadTemplates(files, "t.txt", "", "", "", fields);
-        EXPECT_EQ(fields.msModHdrTmplt, text) << testing::PrintToString(bytes);
-    }
-}
-
-// UTF-8 after its byte order mark or when valid, UTF-16 after its mark, otherwise the code
-// page; the mark is dropped.
-TEST_F(Loading, TextIsReadInTheEncodingItWasSavedIn) {
+// Lines end at CR or CR LF, and a lone LF stays inside its line. The text is UTF-8 after its
+// byte order mark or when valid, UTF-16 after its mark, otherwise in the code page; the mark is
+// dropped.
+TEST_F(Loading, TextIsReadInTheEncodingItWasSavedInEachLineEndedByOneLineFeed) {
     const std::tuple<int, std::string, std::string> cases[] = {
+        {1252, "a\r\nb\r\nc\r\n", "a\nb\nc\n"},
+        {1252, "a\r\nb\r\nc", "a\nb\nc\n"},
+        {1252, "a\r\nb\r\n\r\n", "a\nb\n\n"},
+        {1252, "a\rb\r", "a\nb\n"},
+        {1252, "a\r\r\nb", "a\n\nb\n"},
+        {1252, "", ""},
+        {1252, "a\nb", "a\nb\n"},
+        {1252, "a\nb\n", "a\nb\n\n"},
+        {1252, "a\n\r\nb", "a\n\nb\n"},
         {1252, "' Zo\xC3\xAB\r\n", "' Zo\xC3\xAB\n"},
         {1252, "\xEF\xBB\xBF' Zo\xC3\xAB\r\n", "' Zo\xC3\xAB\n"},
         {1252, "' Zo\xEB\r\n", "' Zo\xC3\xAB\n"},
@@ -262,7 +220,9 @@ TEST_F(Loading, AnUnreadableFileLeavesItsTemplateEmptyAndTheNextIsRead) {
     EXPECT_EQ(fields.msErrFtrTmplt, "");
 }
 
-TEST_F(Loading, BackslashesSeparateFoldersAndTheCurrentFolderComesFirst) {
+// Backslashes separate folders; the current folder comes first, and only the Templates folder
+// is looked up in the installed folders.
+TEST_F(Loading, TheCurrentFolderComesFirstThenTheInstalledTemplatesFolder) {
     test::WriteBytes(work.path() / "Templates" / "StandardVBErrHeader.txt", "local\r\n");
     test::WriteBytes(installed.path() / "StandardVBErrHeader.txt", "installed\r\n");
     test::WriteBytes(installed.path() / "StandardVBErrFooter.txt", "installed footer\r\n");
@@ -271,9 +231,7 @@ TEST_F(Loading, BackslashesSeparateFoldersAndTheCurrentFolderComesFirst) {
     EXPECT_EQ(fields.msModHdrTmplt, "");
     EXPECT_EQ(fields.msErrHdrTmplt, "local\n");
     EXPECT_EQ(fields.msErrFtrTmplt, "installed footer\n");
-}
 
-TEST_F(Loading, OnlyTheTemplatesFolderIsLookedUpInTheInstalledFolders) {
     test::WriteBytes(installed.path() / "Custom.txt", "x\r\n");
     test::WriteBytes(installed.path() / "Sub" / "Custom.txt", "y\r\n");
     EXPECT_FALSE(files.Read("Custom.txt"));
