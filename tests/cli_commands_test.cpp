@@ -141,7 +141,7 @@ TEST_F(ExampleProject, OnATerminalOneQuestionIsAskedAndOnlyYesProceeds) {
         {"remove-code", "modMain.bas", "CStockItem.cls", "frmMain.frm", "Controls/ctlGauge.ctl"},
         "y\n");
     EXPECT_EQ(yes.status, 0) << yes.out;
-    EXPECT_EQ(yes.out.find("Are you sure"), yes.out.rfind("Are you sure"));
+    EXPECT_TRUE(HasOnce(yes.out, "Are you sure"));
     EXPECT_EQ(Snapshot(folder()), original);
 }
 

@@ -43,14 +43,13 @@ TEST(CommandLineParsing, HelpWithAnExampleExitsWithZeroAndMistakesWithTwo) {
         EXPECT_NE(all.find("\nbrindle " + command + ":\n"), std::string::npos) << command;
     }
 
-    for (const auto& args : std::vector<std::vector<const char*>>{
-             {"add-headers"},
-             {"remove-markers", "m.bas", "--proc", "M", "--select", "1"},
-             {"options", "--markers", "maybe"},
-             {"add-all", "p.vbp", "--codepage", "-3"},
-             {"procedures", "m.bas", "--format", "xml"},
-             {"add-headers", "m.bas", "--lines", "file"},
-             {"--generate", "complete-tcsh"}}) {
+    for (const auto& args :
+         std::vector<std::vector<const char*>>{{"add-headers"},
+                                               {"options", "--markers", "maybe"},
+                                               {"add-all", "p.vbp", "--codepage", "-3"},
+                                               {"procedures", "m.bas", "--format", "xml"},
+                                               {"add-headers", "m.bas", "--lines", "file"},
+                                               {"--generate", "complete-tcsh"}}) {
         const auto parsed = Parse(args);
         ASSERT_TRUE(std::holds_alternative<Exit>(parsed)) << args[0];
         EXPECT_EQ(std::get<Exit>(parsed).status, 2);
