@@ -175,15 +175,14 @@ TEST_F(ModuleFileTest, WhatIsNoModuleFailsClearly) {
         fs::path file;
         R reason;
         std::int32_t number;
-        std::string description, detail;
+        std::string detail;
     } cases[] = {
-        {Write("notes.bas", "Just some text\r\nOption Explicit\r\n"), R::NotAModule, 321,
-         "Invalid file format", noName},
-        {Write("empty.bas", ""), R::NotAModule, 321, "Invalid file format", noName},
+        {Write("notes.bas", "Just some text\r\nOption Explicit\r\n"), R::NotAModule, 321, noName},
+        {Write("empty.bas", ""), R::NotAModule, 321, noName},
         {Write("picture.frm", std::string("VERSION 5.00\r\n\0\x01\x02", 17)), R::NotAModule, 321,
-         "Invalid file format", "not a VB6 module: binary content"},
-        {dir.path() / "missing.bas", R::NotFound, 53, "File not found", "no such file"},
-        {dir.path() / "folder.bas", R::Unreadable, 75, "Path/File access error", ""},
+         "not a VB6 module: binary content"},
+        {dir.path() / "missing.bas", R::NotFound, 53, "no such file"},
+        {dir.path() / "folder.bas", R::Unreadable, 75, ""},
     };
     for (const auto& c : cases) {
         try {
@@ -193,7 +192,6 @@ TEST_F(ModuleFileTest, WhatIsNoModuleFailsClearly) {
             EXPECT_EQ(e.Why(), c.reason) << c.file;
             EXPECT_EQ(e.Number(), c.number) << c.file;
             EXPECT_EQ(e.Source(), "ModuleFile.Load");
-            EXPECT_EQ(e.Description(), c.description);
             if (!c.detail.empty()) {
                 EXPECT_EQ(e.Message(), c.file.string() + ": " + c.detail);
             }
