@@ -120,7 +120,7 @@ public:
             stream.emplace(projects_.Modules(), codePage_, IndexesAhead(), finisher);
         }
         log_.MapLines([this, &stream](std::string_view label, std::int32_t line) {
-            const auto* component = stream ? stream->InHand(label) : ModuleLabelled(label);
+            const auto* component = stream ? stream->InHand(label) : ComponentLabelled(label);
             return component == nullptr ? std::int32_t{0}
                                         : host::FileLines(*component).FileLineOf(line);
         });
@@ -423,7 +423,7 @@ private:
         }
     }
 
-    const host::MemoryComponent* ModuleLabelled(std::string_view label) const {
+    const host::MemoryComponent* ComponentLabelled(std::string_view label) const {
         for (const auto& project : inputs_.projects) {
             for (const auto& module : project.modules) {
                 if (module.label == label) {
