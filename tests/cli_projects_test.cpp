@@ -79,9 +79,11 @@ TEST(CorpusProjects, AddAllThenARemovalTakesOutItsCodeOrItsMarkers) {
             for (auto& [file, bytes] : before) {
                 bytes = WithoutMarkerLines(ReadBytes(file));
             }
-            EXPECT_EQ(run(project, "remove-markers-all").status, 0);
+            const auto removed = run(project, "remove-markers-all");
+            EXPECT_EQ(removed.status, 0) << removed.err;
         } else {
-            EXPECT_EQ(run(project, "remove-code-all").status, missing.size() > missed ? 1 : 0);
+            const auto removed = run(project, "remove-code-all");
+            EXPECT_EQ(removed.status, missing.size() > missed ? 1 : 0) << removed.err;
         }
         EXPECT_EQ(Differing(before), std::vector<fs::path>{});
     }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <system_error>
+
 #include "host/files/FileSystem.h"
 #include "host/vb6/windows/Wide.h"
 #include "support/TestPaths.h"
@@ -61,6 +63,7 @@ BrindleRun RunProgram(const std::filesystem::path& program, const std::filesyste
     const auto out = folder.parent_path() / (folder.filename().native() + L".out");
     const auto err = folder.parent_path() / (folder.filename().native() + L".err");
     BrindleRun run;
+    std::string notStarted;
     {
         Inherited in(L"NUL", GENERIC_READ, OPEN_EXISTING);
         Inherited output(out.native(), GENERIC_WRITE, CREATE_ALWAYS);
@@ -73,10 +76,22 @@ BrindleRun RunProgram(const std::filesystem::path& program, const std::filesyste
         startup.hStdError = error.Get();
         PROCESS_INFORMATION process{};
         SetEnvironmentVariableW(L"BRINDLE_SETTINGS", settings.native().c_str());
-        const bool started =
-            CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                           folder.native().c_str(), &startup, &process) != FALSE;
-        if (started) {
+        // Wine has been seen, once in many runs on a busy machine, to fail to start a process
+        // that then started; one that cannot start fails every attempt, and says why.
+        DWORD failure = 0;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                               folder.native().c_str(), &startup, &process) != FALSE) {
+                failure = 0;
+                break;
+            }
+            failure = GetLastError();
+            Sleep(500);
+        }
+        if (failure != 0) {
+            notStarted = "could not start " + program.string() + ": " +
+                         std::system_category().message(static_cast<int>(failure));
+        } else {
             WaitForSingleObject(process.hProcess, INFINITE);
             DWORD code = 0;
             GetExitCodeProcess(process.hProcess, &code);
@@ -86,7 +101,7 @@ BrindleRun RunProgram(const std::filesystem::path& program, const std::filesyste
         }
     }
     run.out = ReadBytes(out);
-    run.err = ReadBytes(err);
+    run.err = notStarted + ReadBytes(err);
     std::filesystem::remove(out);
     std::filesystem::remove(err);
     return run;
