@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <system_error>
+#include <variant>
 
 #include "host/files/FileSystem.h"
 #include "host/vb6/windows/Wide.h"
@@ -31,6 +32,11 @@ std::wstring Quote(const std::wstring& argument) {
     return quoted + L"\"";
 }
 
+// The system's words for an error.
+std::string Describe(DWORD error) {
+    return std::system_category().message(static_cast<int>(error));
+}
+
 // A file handle that the program inherits, closed with the object.
 class Inherited {
 public:
@@ -38,15 +44,52 @@ public:
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         handle_ = CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                               disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        failure_ = handle_ == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     }
     ~Inherited() { CloseHandle(handle_); }
     Inherited(const Inherited&) = delete;
     Inherited& operator=(const Inherited&) = delete;
     HANDLE Get() const { return handle_; }
+    // Why it could not be opened; 0 when it is open.
+    DWORD Failure() const { return failure_; }
 
 private:
     HANDLE handle_;
+    DWORD failure_;
 };
+
+// Runs `command` in `folder` with its output and errors going to the files `out` and `err`,
+// and waits for it: its exit status, or why it could not be started.
+std::variant<int, std::string> StartAndWait(std::wstring command,
+                                            const std::filesystem::path& folder,
+                                            const std::filesystem::path& out,
+                                            const std::filesystem::path& err) {
+    Inherited in(L"NUL", GENERIC_READ, OPEN_EXISTING);
+    Inherited output(out.native(), GENERIC_WRITE, CREATE_ALWAYS);
+    Inherited error(err.native(), GENERIC_WRITE, CREATE_ALWAYS);
+    for (const auto& file : {&in, &output, &error}) {
+        if (file->Failure() != 0) {
+            return "could not open its standard handles: " + Describe(file->Failure());
+        }
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in.Get();
+    startup.hStdOutput = output.Get();
+    startup.hStdError = error.Get();
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                       folder.native().c_str(), &startup, &process) == FALSE) {
+        return "could not start: " + Describe(GetLastError());
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
 
 }  // namespace
 
@@ -62,46 +105,22 @@ BrindleRun RunProgram(const std::filesystem::path& program, const std::filesyste
     }
     const auto out = folder.parent_path() / (folder.filename().native() + L".out");
     const auto err = folder.parent_path() / (folder.filename().native() + L".err");
+    SetEnvironmentVariableW(L"BRINDLE_SETTINGS", settings.native().c_str());
+    // Wine has been seen, once in many runs on a busy machine, to fail to run a program that
+    // ran the next time; one that cannot run fails every attempt, and says why.
+    auto result = StartAndWait(command, folder, out, err);
+    for (int attempt = 1; attempt < 3 && std::holds_alternative<std::string>(result); ++attempt) {
+        Sleep(500);
+        result = StartAndWait(command, folder, out, err);
+    }
     BrindleRun run;
-    std::string notStarted;
-    {
-        Inherited in(L"NUL", GENERIC_READ, OPEN_EXISTING);
-        Inherited output(out.native(), GENERIC_WRITE, CREATE_ALWAYS);
-        Inherited error(err.native(), GENERIC_WRITE, CREATE_ALWAYS);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = in.Get();
-        startup.hStdOutput = output.Get();
-        startup.hStdError = error.Get();
-        PROCESS_INFORMATION process{};
-        SetEnvironmentVariableW(L"BRINDLE_SETTINGS", settings.native().c_str());
-        // Wine has been seen, once in many runs on a busy machine, to fail to start a process
-        // that then started; one that cannot start fails every attempt, and says why.
-        DWORD failure = 0;
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                               folder.native().c_str(), &startup, &process) != FALSE) {
-                failure = 0;
-                break;
-            }
-            failure = GetLastError();
-            Sleep(500);
-        }
-        if (failure != 0) {
-            notStarted = "could not start " + program.string() + ": " +
-                         std::system_category().message(static_cast<int>(failure));
-        } else {
-            WaitForSingleObject(process.hProcess, INFINITE);
-            DWORD code = 0;
-            GetExitCodeProcess(process.hProcess, &code);
-            run.status = static_cast<int>(code);
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
+    if (const auto* status = std::get_if<int>(&result)) {
+        run.status = *status;
+    } else {
+        run.err = program.string() + ": " + std::get<std::string>(result) + "\n";
     }
     run.out = ReadBytes(out);
-    run.err = notStarted + ReadBytes(err);
+    run.err += ReadBytes(err);
     std::filesystem::remove(out);
     std::filesystem::remove(err);
     return run;
