@@ -51,9 +51,7 @@ std::vector<fs::path> Differing(const Files& files) {
 // file that its authors left out of their repository is missing. remove-code-all gives back every
 // byte; in a few, remove-markers-all keeps every generated line instead.
 TEST(CorpusProjects, AddAllThenARemovalTakesOutItsCodeOrItsMarkers) {
-    if (!fs::exists(CorpusDir())) {
-        GTEST_SKIP() << "no corpus";
-    }
+    BRINDLE_NEEDS_CORPUS();
     TempDir temp;
     const auto corpus = temp.path() / "corpus";
     CopyFolder(CorpusDir(), corpus);

@@ -142,8 +142,9 @@ void CheckProcedure(host::MemoryCodeModule& module, const ProcInfo& proc) {
 // on a line that declares a member of the attribute's name (the IDE writes them right after the
 // declaration), and comes back there after lines are inserted around every declaration.
 TEST(Corpus, EveryModuleLoadsScansAndSavesExactly) {
+    BRINDLE_NEEDS_CORPUS();
     const std::vector<fs::path> modules = test::CorpusModules();
-    ASSERT_GT(modules.size(), 100u) << "the corpus is missing";
+    ASSERT_GT(modules.size(), 100u) << "the corpus is incomplete";
     std::size_t procedures = 0;
     std::size_t attributed = 0;
     for (const fs::path& file : modules) {

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
+#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -17,6 +19,19 @@ fs::path SourceDir() {
 
 fs::path CorpusDir() {
     return BRINDLE_CORPUS_DIR;
+}
+
+std::string MissingCorpus() {
+    if (!CorpusModules().empty()) {
+        return {};
+    }
+    return "needs the corpus of real VB6 projects in " + Generic(CorpusDir()) +
+           " (the shared folder beside the repository), which is not there";
+}
+
+bool CorpusRequired() {
+    const char* required = std::getenv("BRINDLE_REQUIRE_CORPUS");
+    return required != nullptr && *required != '\0' && std::string_view(required) != "0";
 }
 
 std::vector<fs::path> FilesEndingIn(const std::vector<std::string>& extensions,

@@ -12,6 +12,12 @@ constexpr bool kOnWindows = std::filesystem::path::preferred_separator == '\\';
 
 std::filesystem::path SourceDir();
 std::filesystem::path CorpusDir();
+// Why the corpus of real projects cannot be used (it is not beside the repository, as in a
+// fresh clone); empty when it can.
+std::string MissingCorpus();
+// Whether a missing corpus fails the tests that need it instead of skipping them: where
+// BRINDLE_REQUIRE_CORPUS is set, as CI sets it.
+bool CorpusRequired();
 // Every file below `folder` whose extension is one of `extensions` (lower case, with the dot)
 // in any letter case, sorted.
 std::vector<std::filesystem::path> FilesEndingIn(const std::vector<std::string>& extensions,
@@ -41,3 +47,14 @@ std::string ReadBytes(const std::filesystem::path& file);
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 
 }  // namespace brindle::test
+
+// Skips the test that needs the corpus when it is missing, or fails it where it is required.
+#define BRINDLE_NEEDS_CORPUS()                                                 \
+    do {                                                                       \
+        if (const auto why = ::brindle::test::MissingCorpus(); !why.empty()) { \
+            if (::brindle::test::CorpusRequired()) {                           \
+                FAIL() << why;                                                 \
+            }                                                                  \
+            GTEST_SKIP() << why;                                               \
+        }                                                                      \
+    } while (false)
