@@ -150,6 +150,10 @@ void AddinHost::Refresh(std::string_view bar, const host::LoadProgress& progress
         return;
     }
     addin_->ReloadOptions({});  // the templates as they are now, after a change to them
+    for (const auto& [path, refusal] : addin_->Fields().templateRefusals) {
+        output_.Warn({}, "the template \"" + path + "\" is refused: " + refusal.why +
+                             "; its blocks are left as they are");
+    }
     std::vector<VBComponent*> modules = ComponentsConcerned(bar);
     std::erase_if(modules, [](VBComponent* component) {
         const auto* memory = dynamic_cast<host::MemoryComponent*>(component);
