@@ -222,10 +222,16 @@ TEST_F(Upkeep, BrokenTemplatesAreToldOfAndRefusedOnesNeverGoIn) {
         EXPECT_TRUE(HasOnce(added.err, told));
         if (row.status == 2) {
             EXPECT_EQ(Snapshot(folder()), before);
+            EXPECT_EQ(Run({"refresh", "Shop.vbp", "--yes"}).status, 2);
             EXPECT_EQ(Run({"remove-code-all", "Shop.vbp", "--yes"}).status, 0);
         } else {
             EXPECT_FALSE(Has(File("One.bas"), "' [Brindle Begin]\r\n' [Brindle End]"));
             EXPECT_EQ(Count("Two.bas", "' %ProcName%"), row.bytes && !row.bytes->empty() ? 1 : 0);
+        }
+        if (Has(row.finding, "keyword")) {
+            const auto refreshed = Run({"refresh", "Shop.vbp", "--yes"});
+            EXPECT_EQ(refreshed.status, 1);
+            EXPECT_TRUE(HasOnce(refreshed.err, "T" + sep + row.file + row.finding));
         }
         const auto check = Run({"check", "Shop.vbp", "--format", "json"});
         EXPECT_EQ(check.status, 1);
