@@ -489,7 +489,7 @@ private slots:
     }
 
     // A template holding a marker line is refused: nothing goes in from it, and the output
-    // window says why.
+    // window says why, at a command and at Refresh.
     void aRefusedTemplateInsertsNothing() {
         Bench bench("");
         const fs::path ex = bench.dir.path() / "ex";
@@ -505,6 +505,12 @@ private slots:
         QCOMPARE(module.Serialize(), before);
         const QString told = bench.window.Output().Entries().join('\n');
         QVERIFY2(told.contains("is refused: its line 2 is a marker line"), qPrintable(told));
+        bench.window.Host().Windows().Answers().SetNextAnswer(vbYes);
+        Trigger(*bench.window.CodeWindowMenu(), kRefreshTitle);
+        QCOMPARE(module.Serialize(), before);
+        QVERIFY(bench.window.Output().Entries().join('\n').contains(
+            "is a marker line, which would break the marked blocks it goes into; its blocks are "
+            "left as they are"));
     }
 
     // Editor offsets (UTF-8 bytes) against module columns (the code page's bytes), both ways;
