@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <regex>
 #include <string>
@@ -23,6 +24,7 @@ namespace brindle {
 namespace {
 
 using test::RecordingSink;
+using namespace std::string_literals;
 
 using host::MemoryComponent;
 using host::MemoryProject;
@@ -316,28 +318,69 @@ TEST_F(Commands, AFailureOrWarningInOneProcedureOrComponentDoesNotStopTheRest) {
     EXPECT_FALSE(windows.Status().visible);
 }
 
-// A template that gives no text is told of once per command. Headers still go in without its
-// text; an error handler needs both of its templates, and no procedure gets half of one.
-TEST_F(Commands, ATemplateWithoutTextIsToldOfOnceAndNoHalfErrorHandlerGoesIn) {
-    const auto footer = dir.path() / "Error Footer Template Filename.txt";
-    std::filesystem::remove(footer);
-    test::WriteBytes(dir.path() / "Procedure Header Template Filename.txt", "");
+// A template that gives no text, or that is refused, is told of once per command and nothing
+// goes in from it: no empty marked block, and no half error handler. A keyword that does not
+// exist is told of at its line, and goes in as it stands.
+struct BrokenTemplate {
+    std::string name;
+    std::string key;                   // of the template's path in the settings
+    std::optional<std::string> bytes;  // nothing: no file
+    std::string warning;               // after the template's title and path
+    Texts after;                       // of Module1 after adding everything to it
+    friend void PrintTo(const BrokenTemplate& row, std::ostream* out) { *out << row.name; }
+};
+
+class BrokenTemplates : public Commands, public ::testing::WithParamInterface<BrokenTemplate> {};
+
+TEST_P(BrokenTemplates, AreToldOfOnceAndNothingGoesInFromThem) {
+    const BrokenTemplate& row = GetParam();
+    const auto file = dir.path() / (row.key + ".txt");
+    std::filesystem::remove(file);
+    if (row.bytes) {
+        test::WriteBytes(file, *row.bytes);
+    }
     windows.Setup().fillOptions = [](frmOptions&) { return DialogButton::OK; };
     vbe.Click("Brindle Options...");  // reads the templates again
     Select(*module, 1, 9);
+    vbe.Click("Add Module Header");
+    vbe.Click("Add Header(s) to Selected Procedures");
     vbe.Click("Add Error Handler(s) to Selected Procedures");
-    EXPECT_EQ(Text(*module), kModule.Text());
-    vbe.Click("Add Headers And Error Handlers to Entire Project");
-    EXPECT_EQ(Text(*module).find("On Error"), std::string::npos);
-    EXPECT_NE(Text(*module).find(Marked("\r\n") + "Public Sub Main()"), std::string::npos);
-    const std::string missing = "the error footer template \"" + footer.string() +
-                                "\" is missing, unreadable or empty; no error handlers added";
-    const std::string empty = "the procedure header template \"" +
-                              (dir.path() / "Procedure Header Template Filename.txt").string() +
-                              "\" is missing, unreadable or empty; procedure headers added "
-                              "without its text";
-    EXPECT_EQ(sink.warnings, (std::vector<std::string>{missing, empty, missing}));
+    EXPECT_EQ(Text(*module), row.after[0]);
+    ASSERT_EQ(sink.warnings.size(), 1u) << ::testing::PrintToString(sink.warnings);
+    EXPECT_TRUE(sink.warnings[0].ends_with(row.warning)) << sink.warnings[0];
+    EXPECT_NE(sink.warnings[0].find("template \"" + file.string() + "\""), std::string::npos);
 }
+
+const std::string kNoErrHandlers = kModule.Text(true, true, false);
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, BrokenTemplates,
+    ::testing::Values(
+        BrokenTemplate{"MissingFooter", "Error Footer Template Filename", std::nullopt,
+                       " is missing, unreadable or empty; no error handlers added",
+                       Module(kNoErrHandlers)},
+        BrokenTemplate{"EmptyHeader", "Procedure Header Template Filename", "",
+                       " is missing, unreadable or empty; no procedure headers added",
+                       Module(kModule.Text(true, false, true))},
+        BrokenTemplate{"MarkerLine", "Error Header Template Filename",
+                       "    On Error GoTo Failed\r\n  ' [brindle END]  \r\n",
+                       " is refused: its line 2 is a marker line, which would break the marked "
+                       "blocks it goes into; no error handlers added",
+                       Module(kNoErrHandlers)},
+        BrokenTemplate{"Utf16WithoutMark", "Module Header Filename", "'\0 \0M\0\r\0\n\0"s,
+                       " is refused: it looks like UTF-16 without a byte order mark; save it as "
+                       "UTF-8, or as UTF-16 with a byte order mark; no module headers added",
+                       Module(kModule.Text(false, true, true))},
+        BrokenTemplate{"NulBytes", "Module Header Filename", "' Module\0\0 of ours\r\n"s,
+                       " is refused: it holds NUL bytes, so it is no text; no module headers added",
+                       Module(kModule.Text(false, true, true))},
+        BrokenTemplate{"UnknownKeyword", "Procedure Header Template Filename",
+                       "' Procedure %ProcedureName%\r\n' %ProcName%\r\n",
+                       ", line 2: %ProcName% is no template keyword; it stays in the text as it is",
+                       Module(std::regex_replace(kModule.Text(true, true, true),
+                                                 std::regex("(' Procedure \\w+\r\n)"),
+                                                 "$1' %ProcName%\r\n"))}),
+    [](const auto& row) { return row.param.name; });
 
 // A form without code is common: the commands on its pane and the project removals have
 // nothing to do there.

@@ -267,8 +267,8 @@ TEST_F(ExampleProject, WhatACommandLeavesAsItWasIsToldWithItsModule) {
     const auto headers = Run({"add-module-header", "modMain.bas", "CStockItem.cls"});
     EXPECT_EQ(headers.status, 1);
     const std::string missing =
-        "brindle: the module header template \"Gone.txt\" is missing, unreadable or empty; module "
-        "headers added without its text\n";
+        "brindle: the module header template \"Gone.txt\" is missing, unreadable or empty; no "
+        "module headers added\n";
     EXPECT_TRUE(HasOnce(headers.err, missing));
 }
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace brindle::test {
 namespace {
@@ -163,6 +165,98 @@ TEST_F(Upkeep, CheckReportsEachFindingAtItsFileLine) {
                                                {"check"}}) {
         EXPECT_EQ(Run(args).status, 2) << args.back();
     }
+}
+
+// A template that is no text, or holds a marker line, never goes in: a command that would
+// insert from it stops before any module changes (2), and check reports it. One that is missing
+// or empty adds nothing, and an unknown keyword goes in as it stands: each is told once (1).
+TEST_F(Upkeep, BrokenTemplatesAreToldOfAndRefusedOnesNeverGoIn) {
+    struct Row {
+        std::string file;
+        std::optional<std::string> bytes;  // nothing: no file
+        int status;
+        std::string told;     // on standard error by add-all; {file}: the template's file
+        std::string finding;  // of check, after the file's name
+    };
+    const std::string sep = kOnWindows ? "\\" : "/";
+    const std::vector<Row> rows = {
+        {"module.txt", "'\0 \0M\0\r\0\n\0"s, 2,
+         "module.txt: the module header template is refused: it looks like UTF-16 without a byte "
+         "order mark; save it as UTF-8, or as UTF-16 with a byte order mark; nothing was changed\n",
+         ":1: the module header template is refused: it looks like UTF-16"},
+        {"errftr.txt", "    Exit Sub\r\nHandler:\0\r\n"s, 2,
+         "errftr.txt: the error footer template is refused: it holds NUL bytes, so it is no text",
+         ":1: the error footer template is refused: it holds NUL bytes"},
+        {"errhdr.txt", "    On Error GoTo Handler\r\n\t' [BRINDLE END]\r\n", 2,
+         "errhdr.txt: the error header template is refused: its line 2 is a marker line",
+         ":2: the error header template is refused: its line 2 is a marker line"},
+        {"proc.txt", "' %ProcedureName%\r\n' %ProcName%\r\n", 1,
+         "brindle: the procedure header template \"{file}\", line 2: %ProcName% is no "
+         "template keyword; it stays in the text as it is\n",
+         ":2: %ProcName% is no template keyword"},
+        {"proc.txt", std::nullopt, 1,
+         "brindle: the procedure header template \"T\\proc.txt\" is missing, unreadable or empty; "
+         "no procedure headers added\n",
+         ":1: the procedure header template is missing"},
+        {"module.txt", "", 1,
+         "brindle: the module header template \"{file}\" is missing, unreadable or empty; "
+         "no module headers added\n",
+         ":1: the module header template is empty; nothing goes in from it"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.told);
+        SetUp();
+        fs::remove(folder() / "T" / row.file);
+        if (row.bytes) {
+            Write("T/" + row.file, *row.bytes);
+        }
+        WriteModule("One.bas", {"Option Explicit", "Sub Main()", "End Sub"});
+        WriteModule("Two.bas", {"Function Two() As Long", "End Function"});
+        WriteProject({"One.bas", "Two.bas"});
+        const auto before = Snapshot(folder());
+        const auto added = Run({"add-all", "Shop.vbp", "--yes"});
+        EXPECT_EQ(added.status, row.status);
+        // A team's template path is taken from its folder when the file is there.
+        const auto told = std::regex_replace(row.told, std::regex("\\{file\\}"),
+                                             (folder() / "T" / row.file).string());
+        EXPECT_TRUE(HasOnce(added.err, told));
+        if (row.status == 2) {
+            EXPECT_EQ(Snapshot(folder()), before);
+            EXPECT_EQ(Run({"refresh", "Shop.vbp", "--yes"}).status, 2);
+            EXPECT_EQ(Run({"remove-code-all", "Shop.vbp", "--yes"}).status, 0);
+        } else {
+            EXPECT_FALSE(Has(File("One.bas"), "' [Brindle Begin]\r\n' [Brindle End]"));
+            EXPECT_EQ(Count("Two.bas", "' %ProcName%"), row.bytes && !row.bytes->empty() ? 1 : 0);
+        }
+        if (Has(row.finding, "keyword")) {
+            const auto refreshed = Run({"refresh", "Shop.vbp", "--yes"});
+            EXPECT_EQ(refreshed.status, 1);
+            EXPECT_TRUE(HasOnce(refreshed.err, "T" + sep + row.file + row.finding));
+        }
+        const auto check = Run({"check", "Shop.vbp", "--format", "json"});
+        EXPECT_EQ(check.status, 1);
+        const auto findings = nlohmann::json::parse(check.out)["findings"];
+        EXPECT_TRUE(Has(findings[0]["file"].get<std::string>() + ":" +
+                            std::to_string(findings[0]["line"].get<int>()) + ": " +
+                            findings[0]["message"].get<std::string>(),
+                        "T" + sep + row.file + row.finding));
+        EXPECT_EQ(findings[0]["rule"], Has(row.finding, "keyword") ? "keyword" : "template");
+        fs::remove_all(folder());
+    }
+}
+
+// An author that the modules' code page cannot hold is written with "?", and told once.
+TEST_F(Upkeep, AnAuthorTheCodePageLacksIsToldOnce) {
+    Write("T/module.txt", "' %ModuleName% by %Author%\r\n");
+    WriteModule("One.bas", {"Sub Main()", "End Sub"});
+    WriteModule("Two.bas", {"Sub Main()", "End Sub"});
+    ASSERT_EQ(Run({"options", "--author", "Zo\xC3\xAB \xC5\xA6"}).status, 0);
+    const auto added = Run({"add-module-header", "One.bas", "Two.bas"});
+    EXPECT_EQ(added.status, 0);
+    EXPECT_TRUE(HasOnce(added.err,
+                        "brindle: warning: author Zo\xC3\xAB \xC5\xA6: code page 1252 lacks these "
+                        "characters, each is written as \"?\": \xC5\xA6\n"));
+    EXPECT_EQ(Count("Two.bas", "' Two by Zo\xEB ?"), 1);
 }
 
 // With --skip-existing a second add-all changes nothing; a procedure that traps errors itself,

@@ -36,7 +36,7 @@ TEST(ModuleHeader, GoesBelowAFirstLineThatMentionsOptionExplicitAndElseAtTheTop)
         {"OptionExplicitOnTheSecondLine", "Option Base 1\r\nOption Explicit\r\n", Markers::Off,
          Concat({header, {"Option Base 1", "Option Explicit"}})},
         {"EmptyModule", "", Markers::On, Concat({{kBegin}, header, {kEnd}})},
-        {"EmptyTemplate", "Dim x\r\n", Markers::On, {kBegin, "", kEnd, "Dim x"}, ""}};
+        {"EmptyTemplateAddsNothing", "Dim x\r\n", Markers::On, {"Dim x"}, ""}};
     for (const auto& c : cases) {
         ModuleUnderTest m(c.code);
         auto fields = CodegenFields(c.markers);

@@ -205,6 +205,37 @@ TEST_F(Loading, TextIsReadInTheEncodingItWasSavedInEachLineEndedByOneLineFeed) {
                                                  "\xC3\xAB\xE2\x82\xAC"});
 }
 
+// A file that is no text would reach every module as it is: it is refused, with the reason,
+// and its template stays empty. Once mended, it is read again.
+TEST_F(Loading, AFileThatIsNoTextIsRefusedWithTheReason) {
+    const std::string utf16 =
+        "it looks like UTF-16 without a byte order mark; save it as UTF-8, "
+        "or as UTF-16 with a byte order mark";
+    const std::pair<std::string, std::string> cases[] = {
+        {"' a\0b\r\n"s, "it holds NUL bytes, so it is no text"},
+        {"'\0 \0a\0\r\0\n\0"s, utf16},
+        {"\0'\0 \0a"s, utf16},
+        {"\xEF\xBB\xBF' \xFF\r\n",
+         "it starts with the byte order mark of UTF-8 but is no valid UTF-8"},
+        {"\xEF\xBB\xBF'\0 \0"s, utf16},
+        {"\xFF\xFE'\0a"s,
+         "it starts with the byte order mark of UTF-16 LE but is no valid UTF-16 LE"},
+        {"\xFF\xFE'\0\0\0"s, "it holds NUL characters, so it is no text"},
+    };
+    for (const auto& [bytes, why] : cases) {
+        test::WriteBytes(work.path() / "t.txt", bytes);
+        fields.msModHdrTmplt = "old";
+        LoadTemplates(files, "t.txt", "", "", "", fields);
+        EXPECT_EQ(fields.msModHdrTmplt, "") << testing::PrintToString(bytes);
+        ASSERT_TRUE(fields.templateRefusals.contains("t.txt")) << testing::PrintToString(bytes);
+        EXPECT_EQ(fields.templateRefusals.at("t.txt").why, why);
+    }
+    test::WriteBytes(work.path() / "t.txt", "' a\r\n");
+    LoadTemplates(files, "t.txt", "missing.txt", "", "", fields);
+    EXPECT_EQ(fields.msModHdrTmplt, "' a\n");
+    EXPECT_TRUE(fields.templateRefusals.empty());
+}
+
 TEST_F(Loading, AnUnreadableFileLeavesItsTemplateEmptyAndTheNextIsRead) {
     test::WriteBytes(work.path() / "three.txt", "3\r\n");
     test::WriteBytes(work.path() / "four.txt", "4\r\n");

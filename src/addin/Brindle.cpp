@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "codegen/BlockText.h"
 #include "codegen/ModuleCommands.h"
 #include "host/model/VbError.h"
 #include "templates/OptionStore.h"
@@ -159,10 +160,7 @@ void Brindle::OnConnection(VBE& VBInst, std::int32_t ConnectMode, AddIn* /*AddIn
         mVBE = &VBInst;
         connected_ = true;
         LoadOptions(settings_, *this);
-        IgnoreStep(sink_, [&] {
-            LoadTemplates(templateFiles_, msModHdrFname, msProcHdrFname, msErrHdrFname,
-                          msErrFtrFname, *this);
-        });
+        IgnoreStep(sink_, [&] { LoadTemplateTexts(); });
         mfrmOptions = windows_.CreateOptions(sink_);
         if (!mfrmOptions) {
             RaiseNotSet(HandlerSource("OnConnection"));
@@ -398,15 +396,16 @@ void Brindle::RunPaneCommand(const PaneCommand& command) {
     IgnoreStep(sink_, [&] {
         Msg().SetMessage(std::string(command.status) + heldPane().CodeModule().Parent().Name());
     });
-    WarnOfTemplatesWithoutText(command.templates);
+    WarnOfTemplateProblems(command.templates);
     IgnoreStep(sink_, [&] { command.work(*this, heldPane().CodeModule(), sink_); });
     pane = nullptr;
     IgnoreStep(sink_, [&] { Msg().Hide(); });
 }
 
-// Once per command, for each template it uses that gave no text. Headers still go in, as empty
-// as their template; an error handler needs both of its templates: without either, none goes in.
-void Brindle::WarnOfTemplatesWithoutText(unsigned templates) {
+// Once per command, for each template it uses that gave no text, and each unknown keyword of
+// one that did. Nothing goes in from a template without text: no empty marked block, and no
+// error handler without both of its templates. An unknown keyword goes in as it stands.
+void Brindle::WarnOfTemplateProblems(unsigned templates) {
     struct Template {
         TemplateUse use;
         std::string_view title;
@@ -416,9 +415,9 @@ void Brindle::WarnOfTemplatesWithoutText(unsigned templates) {
     };
     static constexpr Template kTemplates[] = {
         {kModuleHeaderTemplate, "module header", &AddinFields::msModHdrFname,
-         &AddinFields::msModHdrTmplt, "module headers added without its text"},
+         &AddinFields::msModHdrTmplt, "no module headers added"},
         {kProcedureHeaderTemplate, "procedure header", &AddinFields::msProcHdrFname,
-         &AddinFields::msProcHdrTmplt, "procedure headers added without its text"},
+         &AddinFields::msProcHdrTmplt, "no procedure headers added"},
         {kErrorHandlerTemplates, "error header", &AddinFields::msErrHdrFname,
          &AddinFields::msErrHdrTmplt, "no error handlers added"},
         {kErrorHandlerTemplates, "error footer", &AddinFields::msErrFtrFname,
@@ -426,10 +425,24 @@ void Brindle::WarnOfTemplatesWithoutText(unsigned templates) {
     };
     const AddinFields& fields = *this;
     for (const Template& t : kTemplates) {
-        if ((templates & t.use) != 0 && (fields.*t.text).empty()) {
+        if ((templates & t.use) == 0) {
+            continue;
+        }
+        const std::string named =
+            "the " + std::string(t.title) + " template \"" + fields.*t.path + "\"";
+        const auto refused = fields.templateRefusals.find(fields.*t.path);
+        if (refused != fields.templateRefusals.end()) {
+            WarnTo(
+                sink_, "",
+                named + " is refused: " + refused->second.why + "; " + std::string(t.consequence));
+        } else if ((fields.*t.text).empty()) {
             WarnTo(sink_, "",
-                   "the " + std::string(t.title) + " template \"" + fields.*t.path +
-                       "\" is missing, unreadable or empty; " + std::string(t.consequence));
+                   named + " is missing, unreadable or empty; " + std::string(t.consequence));
+        }
+        for (const UnknownKeyword& unknown : UnknownKeywords(fields.*t.text)) {
+            WarnTo(sink_, "",
+                   named + ", line " + std::to_string(unknown.line) + ": %" + unknown.name +
+                       "% is no template keyword; it stays in the text as it is");
         }
     }
 }
@@ -506,8 +519,8 @@ void Brindle::RunProjectCommand(const ProjectCommand& command) {
     if (!Confirm(command.confirmPrompt, command.confirmTitle)) {
         return;
     }
-    WarnOfTemplatesWithoutText(command.work == ProjectCommand::Work::AddAll ? kEveryTemplate
-                                                                            : kNoTemplate);
+    WarnOfTemplateProblems(command.work == ProjectCommand::Work::AddAll ? kEveryTemplate
+                                                                        : kNoTemplate);
     VBProject* project = nullptr;
     std::int32_t count = 0;
     IgnoreStep(sink_, [&] {
@@ -575,6 +588,12 @@ void Brindle::RemoveFromComponent(VBComponent& component, const ProjectCommand& 
 
 // ---- Options ----
 
+void Brindle::LoadTemplateTexts() {
+    LoadTemplates(templateFiles_, msModHdrFname, msProcHdrFname, msErrHdrFname, msErrFtrFname,
+                  *this);
+    RefuseTemplatesWithMarkerLines(*this);
+}
+
 void Brindle::ReloadOptions(const std::function<void()>& changeSettings) {
     // Unconnected, the fields hold the defaults or what the disconnection saved: nothing of
     // the user's to save, and defaults must not overwrite the user's options.
@@ -587,8 +606,7 @@ void Brindle::ReloadOptions(const std::function<void()>& changeSettings) {
     IgnoreStep(sink_, [&] {
         PassOn("Brindle.ReloadOptions", [&] {
             LoadOptions(settings_, *this);
-            LoadTemplates(templateFiles_, msModHdrFname, msProcHdrFname, msErrHdrFname,
-                          msErrFtrFname, *this);
+            LoadTemplateTexts();
         });
     });
 }
@@ -639,8 +657,7 @@ void Brindle::ApplyOptions() {
         msErrHdrFname = controls.txtErrHdrFname;
         msErrFtrFname = controls.txtErrFtrFname;
         msLastDir = mfrmOptions->LastDir();
-        LoadTemplates(templateFiles_, msModHdrFname, msProcHdrFname, msErrHdrFname, msErrFtrFname,
-                      *this);
+        LoadTemplateTexts();
     });
 }
 

@@ -93,10 +93,13 @@ private:
     void AddAllToComponent(VBComponent& component);
     void RemoveFromComponent(VBComponent& component, const ProjectCommand& command);
     bool Confirm(std::string_view prompt, std::string_view title);
-    void WarnOfTemplatesWithoutText(unsigned templates);
+    void WarnOfTemplateProblems(unsigned templates);
 
     void mfrmOptions_OptionsApplied();
     void ApplyOptions();
+    // The four template texts from their files; one that is no text, or holds a marker line,
+    // is refused and left empty.
+    void LoadTemplateTexts();
 
     SettingsStore& settings_;
     TemplateFiles& templateFiles_;

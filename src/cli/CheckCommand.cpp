@@ -10,6 +10,7 @@
 #include "cli/RunLog.h"
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
+#include "cli/TemplateChecks.h"
 #include "codegen/BlockText.h"
 #include "codegen/Refresh.h"
 #include "host/files/ModuleFile.h"
@@ -55,6 +56,14 @@ void CheckTemplates(Session& session, const Request& request, int codePage, RunL
                 {Label(session.Templates().Resolve(*path), codePage), unknown.line, "keyword",
                  "%" + unknown.name + "% is no template keyword; it stays in the text as it is"});
         }
+    }
+}
+
+// Each template of the options that gives no text: refused, missing, unreadable or empty.
+void CheckTemplateFiles(Session& session, int codePage, std::vector<Reported>& findings) {
+    for (auto& problem : TemplateProblems(session, codePage)) {
+        findings.push_back(
+            {std::move(problem.file), problem.line, "template", std::move(problem.text)});
     }
 }
 
@@ -140,6 +149,7 @@ int RunCheck(const Request& request, const Streams& io) {
     session.Connect();
 
     ModuleChecks checks(request, session, log);
+    CheckTemplateFiles(session, codePage, checks.Findings());
     CheckTemplates(session, request, codePage, log, checks.Findings());
     if (stream) {
         stream->ForEach(

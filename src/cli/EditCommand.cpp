@@ -13,6 +13,7 @@
 #include "cli/Selection.h"
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
+#include "cli/TemplateChecks.h"
 #include "codegen/Refresh.h"
 #include "host/files/ModuleFile.h"
 #include "host/model/SettingsKeys.h"
@@ -133,6 +134,7 @@ public:
             }
         }
         session.Connect();
+        CheckTemplates(session);
         WarnOfUnmarkedAdditions(session);
         if (request_.command == Command::Refresh) {
             Refresh(session, stream ? &*stream : nullptr);
@@ -407,6 +409,12 @@ private:
         io_.out << std::flush;
         log_.Note(Summarize(changed, done, request_.diff ? Outcome::Diffed : Outcome::Written));
         return changed;
+    }
+
+    // Before any click: a refused template stops the run, before anything changed.
+    void CheckTemplates(Session& session) {
+        RefuseBrokenTemplates(request_.command, session, codePage_);
+        WarnOfTemplateText(request_.command, session, codePage_, log_);
     }
 
     // Without markers nothing that an adding command puts in can be told from the user's own

@@ -230,4 +230,25 @@ std::vector<UnknownKeyword> UnknownKeywords(std::string_view tmplt) {
     return unknown;
 }
 
+int MarkerLineIn(std::string_view tmplt) {
+    const auto lines = InsertedLines(tmplt);
+    const auto marker = std::find_if(lines.begin(), lines.end(), IsMarkerLine);
+    return marker == lines.end() ? 0 : static_cast<int>(marker - lines.begin()) + 1;
+}
+
+void RefuseTemplatesWithMarkerLines(AddinFields& fields) {
+    for (const auto& [path, text] : {std::pair{&fields.msModHdrFname, &fields.msModHdrTmplt},
+                                     std::pair{&fields.msProcHdrFname, &fields.msProcHdrTmplt},
+                                     std::pair{&fields.msErrHdrFname, &fields.msErrHdrTmplt},
+                                     std::pair{&fields.msErrFtrFname, &fields.msErrFtrTmplt}}) {
+        if (const int line = MarkerLineIn(*text); line > 0) {
+            text->clear();
+            fields.templateRefusals[*path] = {
+                "its line " + std::to_string(line) +
+                    " is a marker line, which would break the marked blocks it goes into",
+                line};
+        }
+    }
+}
+
 }  // namespace brindle

@@ -55,4 +55,12 @@ struct UnknownKeyword {
 };
 std::vector<UnknownKeyword> UnknownKeywords(std::string_view tmplt);
 
+// The first line of a template's text that is a marker line (1-based); 0 when none.
+int MarkerLineIn(std::string_view tmplt);
+
+// Empties each template whose text holds a marker line and says why in
+// `fields.templateRefusals`: the blocks it went into would no longer pair, and a removal would
+// take out only part of what it put in.
+void RefuseTemplatesWithMarkerLines(AddinFields& fields);
+
 }  // namespace brindle

@@ -59,6 +59,9 @@ ProcList ProceduresFor(const AddinFields& fields, CodeModule& module, Piece piec
 
 void AddModuleHeader(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
     PassOn("Brindle.AddModuleHeader", [&] {
+        if (fields.msModHdrTmplt.empty()) {
+            return;  // no empty marked block
+        }
         if (MayExclude(fields, module) && ModuleExclusion(module, ModuleProcedures(module))) {
             return;
         }
@@ -79,6 +82,9 @@ void AddModuleHeader(const AddinFields& fields, CodeModule& module, Diagnostics*
 
 void AddHeaders(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
     PassOn("Brindle.AddHeaders", [&] {
+        if (fields.msProcHdrTmplt.empty()) {
+            return;
+        }
         for (const auto& proc : ProceduresFor(fields, module, Piece::Header)) {
             AddHeaderToProc(fields, module, proc.gsProcName, proc.geProcKind);
             TellDone(sink, Work::ProcedureHeaderAdded);

@@ -13,13 +13,14 @@ namespace brindle {
 // Each piece of work done is told to `sink` (Diagnostics::Did), as are the warnings below.
 
 // At line 1, or at line 2 when the first line mentions Option Explicit. Each call adds one more,
-// unless Skip Existing is on and the module has a marked module header.
+// unless Skip Existing is on and the module has a marked module header. Nothing without
+// template text.
 void AddModuleHeader(const AddinFields& fields, CodeModule& module, Diagnostics* sink = nullptr);
 // For every procedure the selection of the module's pane touches, in line order. A failure ends
 // the run; what was inserted for the procedures before it stays. A procedure that cannot take
 // an error handler is told to `sink` and passed over. With Skip Existing, a procedure with a
 // marked header gets no header, and one with a marked error handler or an On Error statement
-// of its own no error handler.
+// of its own no error handler. Nothing without template text.
 void AddHeaders(const AddinFields& fields, CodeModule& module, Diagnostics* sink = nullptr);
 void AddErrHandlers(const AddinFields& fields, CodeModule& module, Diagnostics* sink);
 

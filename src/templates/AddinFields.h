@@ -4,12 +4,19 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
 namespace brindle {
 
 using Clock = std::function<std::chrono::system_clock::time_point()>;
+
+// Why a template's text is not used: its file is no text, or it holds a marker line.
+struct TemplateRefusal {
+    std::string why;
+    int line = 0;  // of the template the reason is at; 0 for the whole file
+};
 
 struct AddinFields {
     // Options, as stored in the settings (UTF-8).
@@ -32,6 +39,8 @@ struct AddinFields {
     std::string msProcHdrTmplt;
     std::string msErrHdrTmplt;
     std::string msErrFtrTmplt;
+    // The templates refused (their text left empty), by their path as the options hold it.
+    std::map<std::string, TemplateRefusal> templateRefusals;
 
     // Today, for the Date keyword; replaceable in tests.
     Clock clock = [] { return std::chrono::system_clock::now(); };

@@ -187,10 +187,13 @@ void LoadTemplates(TemplateFiles& files, const std::string& modHdrFname,
     for (const auto& [path, text] : templates) {
         text->clear();
     }
+    fields.templateRefusals.clear();
     for (const auto& [path, text] : templates) {
         try {
             if (const std::optional<std::string> bytes = files.Read(*path)) {
                 *text = TemplateText(*bytes);
+            } else if (std::string why = files.WhyRefused(*path); !why.empty()) {
+                fields.templateRefusals[*path] = {std::move(why), 0};
             }
         } catch (...) {
             // An unreadable file leaves its template empty; the next one is still read.

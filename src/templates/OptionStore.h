@@ -26,7 +26,8 @@ void LoadOptions(SettingsStore& store, AddinFields& fields);
 // default it loaded as.
 void SaveOptions(SettingsStore& store, const AddinFields& fields);
 // Sets the four template texts from the files: each line followed by one LF. A file that cannot
-// be read leaves its text empty.
+// be read leaves its text empty; one the files refuse as no text also, and says why in
+// `fields.templateRefusals`.
 void LoadTemplates(TemplateFiles& files, const std::string& modHdrFname,
                    const std::string& procHdrFname, const std::string& errHdrFname,
                    const std::string& errFtrFname, AddinFields& fields);

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "addin/Buttons.h"
+#include "codegen/BlockText.h"
 #include "codegen/Refresh.h"
 #include "host/files/FileSystem.h"
 #include "host/model/SettingsKeys.h"
@@ -150,6 +151,7 @@ void AddinHost::Refresh(std::string_view bar, const host::LoadProgress& progress
         return;
     }
     addin_->ReloadOptions({});  // the templates as they are now, after a change to them
+    WarnOfTemplates();
     std::vector<VBComponent*> modules = ComponentsConcerned(bar);
     std::erase_if(modules, [](VBComponent* component) {
         const auto* memory = dynamic_cast<host::MemoryComponent*>(component);
@@ -177,6 +179,26 @@ void AddinHost::Refresh(std::string_view bar, const host::LoadProgress& progress
     });
     output_.Note(std::string(kRefreshTitle) + ": " + std::to_string(rewritten) + " of " +
                  std::to_string(modules.size()) + " module(s) rewritten");
+}
+
+// Refresh is no button of the add-in: the host tells what the add-in's commands tell of the
+// templates.
+void AddinHost::WarnOfTemplates() {
+    const AddinFields& fields = addin_->Fields();
+    for (const auto& [path, refusal] : fields.templateRefusals) {
+        output_.Warn({}, "the template \"" + path + "\" is refused: " + refusal.why +
+                             "; its blocks are left as they are");
+    }
+    for (const auto& [path, text] : {std::pair{&fields.msModHdrFname, &fields.msModHdrTmplt},
+                                     std::pair{&fields.msProcHdrFname, &fields.msProcHdrTmplt},
+                                     std::pair{&fields.msErrHdrFname, &fields.msErrHdrTmplt},
+                                     std::pair{&fields.msErrFtrFname, &fields.msErrFtrTmplt}}) {
+        for (const UnknownKeyword& unknown : UnknownKeywords(*text)) {
+            output_.Warn({}, "the template \"" + *path + "\", line " +
+                                 std::to_string(unknown.line) + ": %" + unknown.name +
+                                 "% is no template keyword; it stays in the text as it is");
+        }
+    }
 }
 
 bool AddinHost::UseTeamSettings(const std::optional<std::filesystem::path>& file, bool reread) {

@@ -91,6 +91,7 @@ private:
     void Run(std::string_view step, const std::vector<VBComponent*>& concerned,
              const std::function<void()>& work);
     void KeepTeamValues();
+    void WarnOfTemplates();
 
     OutputWindow& output_;
     Workspace& workspace_;

@@ -488,6 +488,31 @@ private slots:
         ShowsItsModule(code);
     }
 
+    // A template holding a marker line is refused: nothing goes in from it, and the output
+    // window says why, at a command and at Refresh.
+    void aRefusedTemplateInsertsNothing() {
+        Bench bench("");
+        const fs::path ex = bench.dir.path() / "ex";
+        test::WriteBytes(ex / "Proc.txt", "' Procedure %ProcedureName%\r\n' [Brindle End]\r\n");
+        test::WriteBytes(ex / "brindle.ini",
+                         "[Options]\r\nProcedure Header Template Filename=Proc.txt\r\n");
+        QVERIFY(bench.window.Open({Q(ex / "Inventory.vbp")}));
+        bench.window.BeginStartup();
+        host::MemoryComponent& module = bench.Component("modMain");
+        const std::string before = module.Serialize();
+        bench.Code("modMain").Editor().setSelection(53, 0, 64, 12);  // LevelOf
+        Trigger(*bench.window.CodeWindowMenu(), buttons::kAddHeaders);
+        QCOMPARE(module.Serialize(), before);
+        const QString told = bench.window.Output().Entries().join('\n');
+        QVERIFY2(told.contains("is refused: its line 2 is a marker line"), qPrintable(told));
+        bench.window.Host().Windows().Answers().SetNextAnswer(vbYes);
+        Trigger(*bench.window.CodeWindowMenu(), kRefreshTitle);
+        QCOMPARE(module.Serialize(), before);
+        QVERIFY(bench.window.Output().Entries().join('\n').contains(
+            "is a marker line, which would break the marked blocks it goes into; its blocks are "
+            "left as they are"));
+    }
+
     // Editor offsets (UTF-8 bytes) against module columns (the code page's bytes), both ways;
     // a column inside a two-byte character goes to its start.
     void columnsAndOffsets_data() {

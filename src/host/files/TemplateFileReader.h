@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -25,8 +26,11 @@ public:
     explicit TemplateFileReader(std::vector<std::filesystem::path> templateFolders);
 
     // A file with a byte order mark is read in its encoding (UTF-8 or UTF-16), one without as
-    // UTF-8 when it is valid UTF-8, otherwise in the code page; the mark is dropped.
+    // UTF-8 when it is valid UTF-8, otherwise in the code page; the mark is dropped. A file that
+    // is no text (NUL bytes, UTF-16 without a mark, invalid in its encoding) gives nothing, and
+    // WhyRefused says why.
     std::optional<std::string> Read(std::string_view path) override;
+    std::string WhyRefused(std::string_view path) override;
 
     using Warn = std::function<void(std::string_view text)>;
     // The code page of templates that are not UTF-8, which is also the one they are written in.
@@ -46,6 +50,7 @@ private:
     int codePage_ = 1252;
     Warn warn_;
     std::set<std::string, std::less<>> warned_;
+    std::map<std::string, std::string, std::less<>> refused_;
 };
 
 }  // namespace brindle::host

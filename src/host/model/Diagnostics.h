@@ -46,10 +46,10 @@ public:
     virtual ~Diagnostics() = default;
     // A failure an entry point ignored, with its whole source chain.
     virtual void Report(const VbError& failure) = 0;
-    // No failure of the add-in, but the user must hear of it: a template that gave no text,
-    // and (through WarnAt) a broken marker or a procedure that cannot take an error handler.
-    // `module` is the name of the component it concerns, empty when it concerns the whole
-    // command; `text` says what and why.
+    // No failure of the add-in, but the user must hear of it: a template that gave no text or
+    // was refused, a template keyword that does not exist, and (through WarnAt) a broken marker or
+    // a procedure that cannot take an error handler. `module` is the name of the component it
+    // concerns, empty when it concerns the whole command; `text` says what and why.
     virtual void Warn(std::string_view module, std::string_view text) = 0;
     // A warning about lines of the module's code ("a begin marker without its end marker; left
     // as it is"). A host that shows lines otherwise (as lines of the module's file) tells it

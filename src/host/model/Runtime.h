@@ -25,6 +25,10 @@ public:
     // The file's text in UTF-8; nothing when it cannot be opened or read (missing, empty path,
     // a folder, no permission). The path is used as stored: backslashes separate folders.
     virtual std::optional<std::string> Read(std::string_view path) = 0;
+    // Why the last Read of `path` gave nothing though the file was read: it is no text in an
+    // encoding the host knows ("holds NUL bytes"). Empty when it gave text, or the file is
+    // missing or unreadable.
+    virtual std::string WhyRefused(std::string_view /*path*/) { return {}; }
 };
 
 }  // namespace brindle
