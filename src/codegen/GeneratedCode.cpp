@@ -101,7 +101,7 @@ private:
         std::int32_t from = 1;
         while (const auto marker = NextMarkerLine(module_, from)) {
             from = marker->line + 1;
-            const auto step = pairing.Feed(*marker);
+            const auto step = pairing.Feed(module_, *marker);
             if (step.broken) {
                 code_.broken.push_back(*step.broken);
             }
