@@ -347,11 +347,8 @@ bool HasOnErrorStatement(CodeModule& module, const ProcSpan& proc) {
 
 bool IsSkipComment(std::string_view line) {
     auto text = CommentText(line);
-    if (!text || !TakeWord(*text, "brindle") || !TakeWord(*text, ":") ||
-        !StartsWithWord(*text, "skip")) {
-        return false;
-    }
-    return true;
+    return text && TakeWord(*text, "brindle") && TakeWord(*text, ":") &&
+           StartsWithWord(*text, "skip");
 }
 
 std::vector<std::int32_t> SkipCommentsOfNothing(CodeModule& module,
