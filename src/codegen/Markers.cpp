@@ -45,7 +45,7 @@ Bound BoundOn(std::string_view line) {
 }
 
 // "the End of Sub Main", "the declaration of Property Get Name".
-std::string Describe(CodeModule& module, std::int32_t line, Bound bound) {
+std::string BoundText(CodeModule& module, std::int32_t line, Bound bound) {
     std::string what;
     try {
         auto kind = vbext_pk_Proc;
@@ -79,9 +79,9 @@ std::optional<std::string> AcrossProcedures(CodeModule& module, const MarkedBloc
     if (first == 0) {
         return std::nullopt;
     }
-    auto text = Describe(module, first, firstBound);
+    auto text = BoundText(module, first, firstBound);
     if (last != first) {
-        text += " and " + Describe(module, last, lastBound);
+        text += " and " + BoundText(module, last, lastBound);
     }
     return text;
 }
