@@ -80,8 +80,9 @@ std::optional<std::string> AcrossProcedures(CodeModule& module, const MarkedBloc
         return std::nullopt;
     }
     auto text = BoundText(module, first, firstBound);
-    if (last != first) {
-        text += " and " + BoundText(module, last, lastBound);
+    // Alternative declarations under #If name one procedure twice.
+    if (auto other = BoundText(module, last, lastBound); other != text) {
+        text += " and " + other;
     }
     return text;
 }
