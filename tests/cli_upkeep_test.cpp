@@ -184,6 +184,11 @@ TEST_F(Upkeep, CheckFindsWhatBrokeTheCodeUnderARuleOfItsOwn) {
           "    Exit Sub", "Handler:", e, b, "    Exit Sub", "Handler:", e, "End Sub"},
          {"15 duplicate: a second label Handler in Sub A, so the module does not compile (a "
           "marked error handler added twice)"}},
+        {"LabelOfTheProceduresOwnAndOfAMarkedErrorHandler",
+         {"Sub A()", "    On Error GoTo Handler", "Handler:", b, "    Exit Sub", "Handler:", e,
+          "End Sub"},
+         {"7 duplicate: a second label Handler in Sub A, so the module does not compile (one of "
+          "them in a marked block)"}},
         {"ProcedureHeaderAddedTwice",
          {"Private x As Long", b, "' Procedure A, 1999", e, b, "' Procedure A, 2000", e, "Sub A()",
           "End Sub"},

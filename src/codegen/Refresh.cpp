@@ -293,11 +293,15 @@ private:
                 continue;
             }
             const auto [first, fresh] = seen.emplace(Folded(label), line);
-            if (!fresh && (InBlock(code, line) || InBlock(code, first->second))) {
+            const int marked =
+                (InBlock(code, line) ? 1 : 0) + (InBlock(code, first->second) ? 1 : 0);
+            if (!fresh && marked > 0) {
                 Add(line, "duplicate",
                     "a second label " + module_.ToUnicode(std::string(label)) + " in " +
-                        Shown(module_, proc) +
-                        ", so the module does not compile (a marked error handler added twice)");
+                        Shown(module_, proc) + ", so the module does not compile (" +
+                        (marked == 2 ? "a marked error handler added twice"
+                                     : "one of them in a marked block") +
+                        ")");
             }
         }
     }
