@@ -259,6 +259,121 @@ TEST_F(Upkeep, AnAuthorTheCodePageLacksIsToldOnce) {
     EXPECT_EQ(Count("Two.bas", "' Two by Zo\xEB ?"), 1);
 }
 
+// What no longer compiles, or is not what it seems, and what Brindle would take out with code:
+// each found at its file line under a rule of its own, whatever --require asks for.
+TEST_F(Upkeep, CheckFindsWhatBrokeTheCodeUnderARuleOfItsOwn) {
+    const std::string b = "' [Brindle Begin]";
+    const std::string e = "' [Brindle End]";
+    struct Row {
+        const char* name;
+        std::vector<std::string> code;   // file lines from 2 on
+        std::vector<std::string> found;  // "line rule: message", the --require rules left out
+    };
+    const Row rows[] = {
+        {"BlockAcrossTwoProcedures",
+         {"Sub A()", b, "    x = 1", "End Sub", "Sub B()", e, "End Sub"},
+         {"3 markers: a marked block across the End of Sub A and the declaration of Sub B"}},
+        {"ErrorHandlerAddedTwice",
+         {"Sub A()", b, "    On Error GoTo Handler", e, b, "    On Error GoTo Handler", e, b,
+          "    Exit Sub", "Handler:", e, b, "    Exit Sub", "Handler:", e, "End Sub"},
+         {"15 duplicate: a second label Handler in Sub A, so the module does not compile (a "
+          "marked error handler added twice)"}},
+        {"LabelOfTheProceduresOwnAndOfAMarkedErrorHandler",
+         {"Sub A()", "    On Error GoTo Handler", "Handler:", b, "    Exit Sub", "Handler:", e,
+          "End Sub"},
+         {"7 duplicate: a second label Handler in Sub A, so the module does not compile (one of "
+          "them in a marked block)"}},
+        {"ProcedureHeaderAddedTwice",
+         {"Private x As Long", b, "' Procedure A, 1999", e, b, "' Procedure A, 2000", e, "Sub A()",
+          "End Sub"},
+         {"6 duplicate: a second marked procedure header above Sub A"}},
+        {"ProcedureHeaderTakenForTheModuleHeader",
+         {"Option Explicit", b, "' Procedure Main, 1999", e, b, "' Procedure Main, 2000", e,
+          "Sub Main()", "End Sub"},
+         {"3 role: the marked block taken for the module header reads as the procedure header "
+          "of Sub Main"}},
+        {"SkipCommentAboveABlankLine",
+         {"Sub A()", "End Sub", "' brindle: skip (called through AddressOf)", "", "Sub B()",
+          "End Sub"},
+         {"4 skip: a skip comment above no procedure keeps Brindle from nothing: only comment "
+          "lines may stand between it and the declaration"}},
+        {"SkipCommentInABody",
+         {"Sub A()", "    REM brindle: skip", "End Sub"},
+         {"3 skip: a skip comment above no procedure keeps Brindle from nothing: only comment "
+          "lines may stand between it and the declaration"}},
+        {"RemSkipCommentWithAReason",
+         {"Sub A()", "End Sub", "Rem  Brindle : SKIP\tcalled through AddressOf", "Sub B()", b,
+          "End Sub"},
+         {}},
+        {"NoSkipCommentButAWordThatStartsSo",
+         {"' brindle: skipped", "Sub A()", b, "End Sub"},
+         {"4 markers: a begin marker without its end marker"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteModule("Row.bas", row.code);
+        const auto run = Run({"check", "Row.bas", "--json", "-q"});
+        EXPECT_EQ(run.status, 1) << run.err;
+        std::vector<std::string> found;
+        const auto document = nlohmann::json::parse(run.out);
+        for (const auto& finding : document["findings"]) {
+            const auto rule = finding["rule"].get<std::string>();
+            if (rule != "module-header" && rule != "header" && rule != "handler") {
+                found.push_back(std::to_string(finding["line"].get<int>()) + " " + rule + ": " +
+                                finding["message"].get<std::string>());
+            }
+        }
+        EXPECT_EQ(found, row.found);
+    }
+
+    // Neither refresh nor a removal touches a block across procedures.
+    WriteModule("Row.bas", rows[0].code);
+    const auto before = File("Row.bas");
+    for (const std::string command : {"refresh", "remove-code", "remove-markers"}) {
+        const auto run = Run({command, "Row.bas", "--yes", "-q"});
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_TRUE(Has(run.err,
+                        "Row.bas:3: lines 3 to 7: a marked block across the End of Sub "
+                        "A and the declaration of Sub B; left as it is\n"));
+        EXPECT_EQ(File("Row.bas"), before) << command;
+    }
+}
+
+// A component that is missing or no module is a finding of the JSON too; a run that checked no
+// module, or that no rule was asked of, cannot pass.
+TEST_F(Upkeep, CheckThatMissesAComponentOrChecksNothingFails) {
+    WriteModule("Main.bas", {"Sub Main()", "End Sub"});
+    Write("Notes.cls", "just some notes\r\n");
+    Write("Shop.vbp",
+          "Type=Exe\r\nModule=Main; Main.bas\r\nModule=Gone; Gone.bas\r\n"
+          "Class=Notes; Notes.cls\r\n");
+    const auto json = Run({"check", "Shop.vbp", "--json", "--require", "header", "-q"});
+    EXPECT_EQ(json.status, 1);
+    std::vector<std::string> missing;
+    const auto document = nlohmann::json::parse(json.out);
+    for (const auto& finding : document["findings"]) {
+        if (finding["rule"] == "missing") {
+            missing.push_back(finding["file"].get<std::string>() + ":" +
+                              std::to_string(finding["line"].get<int>()));
+        }
+    }
+    EXPECT_EQ(missing, (std::vector<std::string>{"Shop.vbp:3", "Notes.cls:1"})) << json.out;
+
+    Write("Shop.vbp", "Type=Exe\r\nModule=Main; Main.bas\r\n");
+    Write(".brindleignore", "*.bas\n");
+    const auto ignored = Run({"check", "Shop.vbp"});
+    EXPECT_EQ(ignored.status, 1);
+    EXPECT_TRUE(Has(ignored.err,
+                    "brindle: no module was checked: .brindleignore leaves out "
+                    "every one\n"));
+
+    const auto nothing = Run({"check", "Main.bas", "--require", ""});
+    EXPECT_EQ(nothing.status, 1);
+    EXPECT_TRUE(Has(nothing.err,
+                    "brindle: --require lists no rule, so no module was checked for "
+                    "what it lacks\n"));
+}
+
 // With --skip-existing a second add-all changes nothing; a procedure that traps errors itself,
 // or has a marked handler or header, gets none.
 TEST_F(Upkeep, SkipExistingAddsOnlyWhatIsMissing) {

@@ -32,6 +32,10 @@ std::string Inside(int first, int last) {
     return "Module1: lines " + std::to_string(first) + " to " + std::to_string(last) +
            ": a marked block with other marker lines inside; its markers are left as they are";
 }
+std::string Across(int first, int last, const std::string& what) {
+    return "Module1: lines " + std::to_string(first) + " to " + std::to_string(last) +
+           ": a marked block across " + what + "; left as it is";
+}
 std::string Outside(int first, int last) {
     return "Module1: lines " + std::to_string(first) + " to " + std::to_string(last) +
            ": a marked block that reaches outside the selection; left as it is";
@@ -95,6 +99,32 @@ const Case kCases[] = {
       {End(1), Inside(3, 6), Begin(8)}},
      {{E, "keep 1", B, "keep 2", "gone", "keep 3", E, "keep 4", B, "keep 5"},
       {End(1), Inside(3, 7), Begin(9)}}},
+    // Brindle never writes a block across a procedure's bounds: markers that would enclose its
+    // declaration or End statement stay, with what they enclose.
+    {"AcrossTheEndOfOneProcedureAndTheDeclarationOfTheNext",
+     {"Sub A()", B, "    x = 1", "End Sub", "", "Private Function B() As Long", E, "End Function",
+      "Sub C()", B, "' Footer", E, "End Sub"},
+     {{"Sub A()", B, "    x = 1", "End Sub", "", "Private Function B() As Long", E, "End Function",
+       "Sub C()", "End Sub"},
+      {Across(2, 7, "the End of Sub A and the declaration of Function B")}},
+     {{"Sub A()", B, "    x = 1", "End Sub", "", "Private Function B() As Long", E, "End Function",
+       "Sub C()", "' Footer", "End Sub"},
+      {Across(2, 7, "the End of Sub A and the declaration of Function B")}}},
+    {"FromTheDeclarationsIntoAlternativeDeclarations",
+     {"Option Explicit", B, "#If VBA7 Then", "Function F() As LongPtr", "#Else",
+      "Function F() As Long", "#End If", E, "End Function"},
+     {{"Option Explicit", B, "#If VBA7 Then", "Function F() As LongPtr", "#Else",
+       "Function F() As Long", "#End If", E, "End Function"},
+      {Across(2, 8, "the declaration of Function F")}},
+     {{"Option Explicit", B, "#If VBA7 Then", "Function F() As LongPtr", "#Else",
+       "Function F() As Long", "#End If", E, "End Function"},
+      {Across(2, 8, "the declaration of Function F")}}},
+    {"OverTheEndOfAProcedureOnly",
+     {"Sub A()", B, "    Exit Sub", "End Sub", "", E, "Sub B()", "End Sub"},
+     {{"Sub A()", B, "    Exit Sub", "End Sub", "", E, "Sub B()", "End Sub"},
+      {Across(2, 6, "the End of Sub A")}},
+     {{"Sub A()", B, "    Exit Sub", "End Sub", "", E, "Sub B()", "End Sub"},
+      {Across(2, 6, "the End of Sub A")}}},
     {"AdjacentBlocksToTheLastLine", {B, "a", E, B, "b", E, B, E}, {{}}, {{"a", "b"}}},
     {"NoMarkers",
      {"Option Explicit", "' [Brindle]", "Sub A()", "End Sub"},

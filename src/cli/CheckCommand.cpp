@@ -67,6 +67,31 @@ void CheckTemplateFiles(Session& session, int codePage, std::vector<Reported>& f
     }
 }
 
+// A project's component that was not checked (missing, no module, unreadable), for the JSON:
+// at the line of the project file that names it when the subject gives one ("Shop.vbp:4"),
+// else at the first line of the file itself.
+Reported NotChecked(const std::string& subject, const std::string& text) {
+    const auto colon = subject.rfind(':');
+    const auto number = colon == std::string::npos ? std::string() : subject.substr(colon + 1);
+    const bool line = !number.empty() && number.size() < 9 &&
+                      number.find_first_not_of("0123456789") == std::string::npos;
+    if (line) {
+        return {subject.substr(0, colon), std::stoi(number), "missing", text};
+    }
+    return {subject, 1, "missing", text};
+}
+
+// Says why a run that checked nothing, or no requirement, cannot pass.
+void ReportNothingChecked(const Request& request, int modules, int ignored, RunLog& log) {
+    if (modules == 0) {
+        log.Problem("", ignored > 0 ? "no module was checked: .brindleignore leaves out every one"
+                                    : "no module was checked");
+    }
+    if (!request.requireModuleHeader && !request.requireHeader && !request.requireHandler) {
+        log.Problem("", "--require lists no rule, so no module was checked for what it lacks");
+    }
+}
+
 void PrintText(const std::vector<Reported>& findings, std::ostream& out) {
     for (const auto& finding : findings) {
         out << finding.file << ':' << finding.line << ": " << finding.text << '\n';
@@ -133,8 +158,10 @@ int RunCheck(const Request& request, const Streams& io) {
     } else {
         inputs = LoadModules(request.files, codePage);
     }
+    std::vector<Reported> notChecked;
     for (const auto& problem : onProject ? projects.problems : inputs.problems) {
         log.Problem(problem.subject, problem.text);
+        notChecked.push_back(NotChecked(problem.subject, problem.text));
     }
     ModuleFinisher finisher(ModuleFinisher::Work::Release, io.out);
     std::optional<ModuleStream> stream;
@@ -164,6 +191,7 @@ int RunCheck(const Request& request, const Streams& io) {
     for (const auto& outcome : finisher.Outcomes()) {
         if (!outcome.problem.empty()) {
             log.Problem(outcome.subject, outcome.problem);
+            notChecked.push_back(NotChecked(outcome.subject, outcome.problem));
         }
     }
     session.Disconnect();
@@ -171,12 +199,14 @@ int RunCheck(const Request& request, const Streams& io) {
     const auto& findings = checks.Findings();
     const int modules = checks.Modules();
     if (request.json) {
-        PrintJson(findings, modules, projects.ignored, io.out);
+        notChecked.insert(notChecked.end(), findings.begin(), findings.end());
+        PrintJson(notChecked, modules, projects.ignored, io.out);
     } else {
         PrintText(findings, io.out);
     }
     io.out << std::flush;
     NoteIgnored(projects.ignored, log);
+    ReportNothingChecked(request, modules, projects.ignored, log);
     const auto count = std::to_string(findings.size());
     log.Note((findings.empty() ? std::string("no findings")
                                : count + " finding" + (findings.size() == 1 ? "" : "s")) +

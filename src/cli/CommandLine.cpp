@@ -73,9 +73,10 @@ constexpr std::array<CommandInfo, 12> kCommands = {{
      "brindle options --author \"Ada Byron\" --markers on"},
     {Command::Check, "check",
      "Reports what Brindle would add or mend (each module without a marked module header, each "
-     "procedure without a marked header or error handler, broken generated code, unknown "
-     "template keywords) as path:line: message; exits with 1 when it found any. Writes nothing, "
-     "asks nothing.",
+     "procedure without a marked header or error handler, broken generated code, generated "
+     "code that no longer compiles, skip comments that apply to nothing, unknown template "
+     "keywords) as path:line: message; exits with 1 when it found any or checked no module. "
+     "Writes nothing, asks nothing.",
      "brindle check Inventory.vbp --require header,handler"},
     {Command::Refresh, "refresh",
      "Rewrites every marked block with what the templates and options give now; adds nothing "

@@ -17,6 +17,24 @@ bool IsCommentLine(std::string_view line) {
     return TrimBlanks(line).starts_with('\'');
 }
 
+// Whether `text` starts with `word` (any case) followed by its end, a blank or a tab.
+bool StartsWithWord(std::string_view text, std::string_view word) {
+    return text.size() >= word.size() && EqualsNoCase(text.substr(0, word.size()), word) &&
+           (text.size() == word.size() || text[word.size()] == ' ' || text[word.size()] == '\t');
+}
+
+// The text of a line that is a comment as a whole ("'" or Rem), without the blanks around it.
+std::optional<std::string_view> CommentText(std::string_view line) {
+    const auto text = TrimBlanks(line);
+    if (text.starts_with('\'')) {
+        return TrimBlanks(text.substr(1));
+    }
+    if (StartsWithWord(text, "Rem")) {
+        return TrimBlanks(text.substr(3));
+    }
+    return std::nullopt;
+}
+
 bool IsOptionStatement(std::string_view line) {
     const auto statement = GetNonCommentPartOfLine(line);
     const auto code = TrimBlanks(statement);
@@ -101,7 +119,7 @@ private:
         std::int32_t from = 1;
         while (const auto marker = NextMarkerLine(module_, from)) {
             from = marker->line + 1;
-            const auto step = pairing.Feed(*marker);
+            const auto step = pairing.Feed(module_, *marker);
             if (step.broken) {
                 code_.broken.push_back(*step.broken);
             }
@@ -255,7 +273,7 @@ private:
 std::int32_t SkipCommentAbove(CodeModule& module, const ProcSpan& proc) {
     for (auto line = proc.topLine - 1; line >= 1; --line) {
         const auto text = module.Lines(line, 1);
-        if (!IsCommentLine(text)) {
+        if (!CommentText(text)) {
             break;
         }
         if (IsSkipComment(text)) {
@@ -267,7 +285,7 @@ std::int32_t SkipCommentAbove(CodeModule& module, const ProcSpan& proc) {
 
 std::int32_t TopOfCommentsAbove(CodeModule& module, const ProcSpan& proc) {
     auto line = proc.topLine;
-    while (line > 1 && IsCommentLine(module.Lines(line - 1, 1))) {
+    while (line > 1 && CommentText(module.Lines(line - 1, 1))) {
         --line;
     }
     return line;
@@ -328,15 +346,37 @@ bool HasOnErrorStatement(CodeModule& module, const ProcSpan& proc) {
 }
 
 bool IsSkipComment(std::string_view line) {
-    auto text = TrimBlanks(line);
-    if (!text.starts_with('\'')) {
-        return false;
+    auto text = CommentText(line);
+    return text && TakeWord(*text, "brindle") && TakeWord(*text, ":") &&
+           StartsWithWord(*text, "skip");
+}
+
+std::vector<std::int32_t> SkipCommentsOfNothing(CodeModule& module,
+                                                const std::vector<ProcSpan>& procedures) {
+    std::vector<std::int32_t> lines;
+    if (procedures.empty()) {
+        return lines;
     }
-    text = TrimBlanks(text.substr(1));
-    if (!TakeWord(text, "brindle") || !TakeWord(text, ":") || !TakeWord(text, "skip")) {
-        return false;
+    std::size_t next = 0;  // the first procedure declared below the line
+    auto line = TopOfCommentsAbove(module, procedures.front());
+    while (line <= module.CountOfLines()) {
+        std::int32_t column = 1;
+        std::int32_t endLine = 0;
+        std::int32_t endColumn = 0;
+        if (!module.Find("brindle", line, column, endLine, endColumn, false, false, false)) {
+            break;
+        }
+        if (IsSkipComment(module.Lines(line, 1))) {
+            while (next < procedures.size() && procedures[next].topLine <= line) {
+                ++next;
+            }
+            if (next == procedures.size() || line < TopOfCommentsAbove(module, procedures[next])) {
+                lines.push_back(line);
+            }
+        }
+        ++line;
     }
-    return text.empty();
+    return lines;
 }
 
 std::optional<std::string> ModuleExclusion(CodeModule& module,

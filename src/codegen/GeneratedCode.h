@@ -58,8 +58,14 @@ GeneratedCode MapGeneratedCode(const AddinFields& fields, CodeModule& module);
 // Whether the procedure traps errors itself: an On Error statement among its own lines.
 bool HasOnErrorStatement(CodeModule& module, const ProcSpan& proc);
 
-// A line "' brindle: skip", in any letter case and spacing.
+// A line "' brindle: skip" or "Rem brindle: skip", in any letter case and spacing, with or
+// without a reason after a blank ("' brindle: skip (called through AddressOf)").
 bool IsSkipComment(std::string_view line);
+// The lines of the skip comments that keep Brindle from nothing: below the declarations
+// section, and not among the comment lines directly above a procedure's declaration (a blank
+// line or code follows them).
+std::vector<std::int32_t> SkipCommentsOfNothing(CodeModule& module,
+                                                const std::vector<ProcSpan>& procedures);
 
 // Why Brindle keeps away from the whole module ("line 3: ' brindle: skip"); nothing when it does
 // not. The comment counts in the declarations section and above the first procedure, short of

@@ -1,6 +1,10 @@
 #include "codegen/Markers.h"
 
+#include "analysis/LineHelpers.h"
+#include "codegen/DeclarationGroup.h"
+#include "codegen/Insertion.h"
 #include "codegen/TextCompare.h"
+#include "host/model/VbError.h"
 
 namespace brindle {
 namespace {
@@ -14,6 +18,73 @@ std::string_view WithoutBlanksAround(std::string_view text) {
         return {};
     }
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+enum class Bound { None, Declaration, End };
+
+bool IsProcedureEnd(std::string_view statement) {
+    if (statement.size() < 4 || !EqualsNoCase(statement.substr(0, 4), "End ")) {
+        return false;
+    }
+    const auto what = TrimBlanks(statement.substr(4));
+    return EqualsNoCase(what, "Sub") || EqualsNoCase(what, "Function") ||
+           EqualsNoCase(what, "Property");
+}
+
+Bound BoundOn(std::string_view line) {
+    const auto code = GetNonCommentPartOfLine(line);
+    for (const auto statement : StatementsOf(code)) {
+        if (!DeclaredProcName(statement).empty()) {
+            return Bound::Declaration;
+        }
+        if (IsProcedureEnd(statement)) {
+            return Bound::End;
+        }
+    }
+    return Bound::None;
+}
+
+// "the End of Sub Main", "the declaration of Property Get Name".
+std::string BoundText(CodeModule& module, std::int32_t line, Bound bound) {
+    std::string what;
+    try {
+        auto kind = vbext_pk_Proc;
+        const auto name = module.ProcOfLine(line, kind);
+        what = module.ToUnicode(name.empty() ? std::string(TrimBlanks(module.Lines(line, 1)))
+                                             : ProcedureLabel(module, name, kind));
+    } catch (const VbError&) {
+        what = "line " + std::to_string(line);
+    }
+    return (bound == Bound::End ? "the End of " : "the declaration of ") + what;
+}
+
+// What of procedures' bounds the lines between the block's markers hold; nothing when none.
+std::optional<std::string> AcrossProcedures(CodeModule& module, const MarkedBlock& block) {
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    auto firstBound = Bound::None;
+    auto lastBound = Bound::None;
+    for (auto line = block.begin.line + 1; line < block.end.line; ++line) {
+        const auto bound = BoundOn(module.Lines(line, 1));
+        if (bound == Bound::None) {
+            continue;
+        }
+        if (first == 0) {
+            first = line;
+            firstBound = bound;
+        }
+        last = line;
+        lastBound = bound;
+    }
+    if (first == 0) {
+        return std::nullopt;
+    }
+    auto text = BoundText(module, first, firstBound);
+    // Alternative declarations under #If name one procedure twice.
+    if (auto other = BoundText(module, last, lastBound); other != text) {
+        text += " and " + other;
+    }
+    return text;
 }
 
 }  // namespace
@@ -56,12 +127,14 @@ void WarnOfBroken(Diagnostics* sink, std::string_view module, const BrokenMarker
     WarnTo(sink, module, place, std::string(ProblemOf(broken)) + left);
 }
 
-std::string_view ProblemOf(const BrokenMarkers& broken) {
+std::string ProblemOf(const BrokenMarkers& broken) {
     switch (broken.problem) {
         case BrokenMarkers::Problem::BeginWithoutEnd:
             return "a begin marker without its end marker";
         case BrokenMarkers::Problem::EndWithoutBegin:
             return "an end marker without its begin marker";
+        case BrokenMarkers::Problem::AcrossProcedures:
+            return "a marked block across " + broken.across;
         case BrokenMarkers::Problem::MarkersInside:
             break;
     }
@@ -80,10 +153,22 @@ MarkerPairing::Step MarkerPairing::Feed(const MarkerLine& marker) {
         open_.reset();
     } else if (!unclosed_.empty()) {
         step.broken =
-            BrokenMarkers{BrokenMarkers::Problem::MarkersInside, unclosed_.back(), marker};
+            BrokenMarkers{BrokenMarkers::Problem::MarkersInside, unclosed_.back(), marker, {}};
         unclosed_.pop_back();
     } else {
-        step.broken = BrokenMarkers{BrokenMarkers::Problem::EndWithoutBegin, marker, marker};
+        step.broken = BrokenMarkers{BrokenMarkers::Problem::EndWithoutBegin, marker, marker, {}};
+    }
+    return step;
+}
+
+MarkerPairing::Step MarkerPairing::Feed(CodeModule& module, const MarkerLine& marker) {
+    auto step = Feed(marker);
+    if (step.block) {
+        if (auto across = AcrossProcedures(module, *step.block)) {
+            step.broken = BrokenMarkers{BrokenMarkers::Problem::AcrossProcedures, step.block->begin,
+                                        step.block->end, std::move(*across)};
+            step.block.reset();
+        }
     }
     return step;
 }
@@ -95,7 +180,7 @@ std::vector<BrokenMarkers> MarkerPairing::Finish() {
     }
     std::vector<BrokenMarkers> broken;
     for (const auto& begin : unclosed_) {
-        broken.push_back({BrokenMarkers::Problem::BeginWithoutEnd, begin, begin});
+        broken.push_back({BrokenMarkers::Problem::BeginWithoutEnd, begin, begin, {}});
     }
     unclosed_.clear();
     return broken;

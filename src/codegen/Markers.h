@@ -42,19 +42,25 @@ struct MarkedBlock {
     MarkerLine end;
 };
 
-// Marker lines that belong to no well-formed block.
+// Marker lines that belong to no well-formed block. Brindle never writes a block across a
+// procedure's bounds, so a pair of markers whose lines hold a procedure's declaration or End
+// statement is no block of its own: taking it out would take code with it.
 struct BrokenMarkers {
-    enum class Problem { BeginWithoutEnd, EndWithoutBegin, MarkersInside };
+    enum class Problem { BeginWithoutEnd, EndWithoutBegin, MarkersInside, AcrossProcedures };
     Problem problem = Problem::BeginWithoutEnd;
     MarkerLine first;
-    MarkerLine last;  // MarkersInside: the end marker that closes `first`; otherwise `first`
+    // MarkersInside, AcrossProcedures: the end marker that closes `first`; otherwise `first`
+    MarkerLine last;
+    // AcrossProcedures: the first and last bound it holds, in UTF-8 ("the End of Sub A and the
+    // declaration of Sub B")
+    std::string across;
 };
 
 // Tells the sink of them, at their lines: "a begin marker without its end marker; left as it
 // is".
 void WarnOfBroken(Diagnostics* sink, std::string_view module, const BrokenMarkers& broken);
 // The problem alone: "a begin marker without its end marker".
-std::string_view ProblemOf(const BrokenMarkers& broken);
+std::string ProblemOf(const BrokenMarkers& broken);
 
 // Pairs the marker lines of a module, fed top down, into well-formed blocks. A begin marker
 // followed by another begin marker waits on a stack for an end marker that no block claims: the
@@ -67,6 +73,9 @@ public:
         std::optional<BrokenMarkers> broken;
     };
     Step Feed(const MarkerLine& marker);
+    // The same, with a block across a procedure's bounds in the module as it stands now given
+    // as broken markers instead. Every part that pairs a module's markers feeds them here.
+    Step Feed(CodeModule& module, const MarkerLine& marker);
     // No more marker lines: each begin marker still waiting is broken, top down.
     std::vector<BrokenMarkers> Finish();
 

@@ -1,6 +1,8 @@
 #include "codegen/Refresh.h"
 
 #include <algorithm>
+#include <cctype>
+#include <map>
 
 #include "analysis/LineHelpers.h"
 #include "analysis/ProcDecl.h"
@@ -116,6 +118,40 @@ std::string ExitKindIn(std::string_view line) {
     return {};
 }
 
+// The label that opens the line ("BrindleErrorHandler" of "BrindleErrorHandler:"), or "".
+std::string_view LabelOn(std::string_view line) {
+    const auto text = TrimBlanks(line);
+    const auto isNamePart = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return std::isalnum(u) != 0 || c == '_' || u >= 0x80;
+    };
+    if (text.empty() || std::isdigit(static_cast<unsigned char>(text.front())) != 0) {
+        return {};
+    }
+    std::size_t end = 0;
+    while (end < text.size() && isNamePart(text[end])) {
+        ++end;
+    }
+    const auto rest = TrimBlanks(text.substr(end));
+    if (end == 0 || !rest.starts_with(':') || rest.starts_with(":=")) {
+        return {};
+    }
+    const auto name = text.substr(0, end);
+    for (const std::string_view statement :
+         {"Else", "End", "Exit", "Loop", "Next", "Resume", "Return", "Stop", "Wend", "Do", "Rem"}) {
+        if (EqualsNoCase(name, statement)) {
+            return {};
+        }
+    }
+    return name;
+}
+
+std::string Folded(std::string_view text) {
+    std::string folded(text);
+    std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
+    return folded;
+}
+
 class Checker {
 public:
     Checker(const AddinFields& fields, CodeModule& module, const CheckRules& rules)
@@ -132,16 +168,27 @@ public:
                 Add(broken.first.line, "markers", std::string(ProblemOf(broken)));
             }
         }
-        if (rules_.moduleHeader && !code.Has(BlockRole::ModuleHeader)) {
+        const bool mistaken = CheckModuleHeaderRole(code);
+        if (rules_.moduleHeader && (mistaken || !code.Has(BlockRole::ModuleHeader))) {
             Add(1, "module-header", "no marked module header");
         }
         for (std::size_t p = 0; p < code.procedures.size(); ++p) {
             if (p >= exclusions.procs.size() || !exclusions.procs[p]) {
                 CheckProcedure(code, p);
+                CheckLabels(code, p);
             }
         }
-        for (const auto& subject : Subjects(code, exclusions)) {
+        const auto subjects = Subjects(code, exclusions);
+        for (const auto& subject : subjects) {
             CheckBlock(subject);
+        }
+        CheckHeadersOfOneProcedure(subjects);
+        for (const auto line : SkipCommentsOfNothing(module_, code.procedures)) {
+            if (!InLeftProcedure(line, code, exclusions)) {
+                Add(line, "skip",
+                    "a skip comment above no procedure keeps Brindle from nothing: only comment "
+                    "lines may stand between it and the declaration");
+            }
         }
         std::stable_sort(findings_.begin(), findings_.end(),
                          [](const Finding& a, const Finding& b) { return a.line < b.line; });
@@ -216,6 +263,85 @@ private:
                 "the marked procedure header names " + module_.ToUnicode(*named) + ", not " +
                     Shown(module_, proc));
         }
+    }
+
+    // A second header above one procedure: add-headers run twice.
+    void CheckHeadersOfOneProcedure(const std::vector<Subject>& subjects) {
+        std::vector<const ProcSpan*> seen;
+        for (const auto& subject : subjects) {
+            if (subject.block.role != BlockRole::ProcedureHeader || subject.proc == nullptr) {
+                continue;
+            }
+            if (std::find(seen.begin(), seen.end(), subject.proc) != seen.end()) {
+                Add(subject.block.block.begin.line, "duplicate",
+                    "a second marked procedure header above " + Shown(module_, *subject.proc));
+            }
+            seen.push_back(subject.proc);
+        }
+    }
+
+    // A label defined twice in a procedure does not compile; with one of them in a marked
+    // block, an error handler was most likely added twice.
+    void CheckLabels(const GeneratedCode& code, std::size_t p) {
+        const auto& proc = code.procedures[p];
+        const auto last = proc.endLine != 0 ? proc.endLine - 1 : proc.lastLine;
+        std::map<std::string, std::int32_t> seen;
+        for (auto line = proc.firstBodyLine; line <= last; ++line) {
+            const auto text = module_.Lines(line, 1);
+            const auto label = LabelOn(text);
+            if (label.empty()) {
+                continue;
+            }
+            const auto [first, fresh] = seen.emplace(Folded(label), line);
+            const int marked =
+                (InBlock(code, line) ? 1 : 0) + (InBlock(code, first->second) ? 1 : 0);
+            if (!fresh && marked > 0) {
+                Add(line, "duplicate",
+                    "a second label " + module_.ToUnicode(std::string(label)) + " in " +
+                        Shown(module_, proc) + ", so the module does not compile (" +
+                        (marked == 2 ? "a marked error handler added twice"
+                                     : "one of them in a marked block") +
+                        ")");
+            }
+        }
+    }
+
+    static bool InBlock(const GeneratedCode& code, std::int32_t line) {
+        return std::any_of(code.blocks.begin(), code.blocks.end(), [&](const GeneratedBlock& b) {
+            return b.block.begin.line < line && line < b.block.end.line;
+        });
+    }
+
+    // Whether the block taken for the module header reads as the first procedure's header
+    // rather than as a module header (two procedure headers above a module's first procedure,
+    // and no module header); it is reported.
+    bool CheckModuleHeaderRole(const GeneratedCode& code) {
+        const auto header =
+            std::find_if(code.blocks.begin(), code.blocks.end(),
+                         [](const GeneratedBlock& b) { return b.role == BlockRole::ModuleHeader; });
+        if (header == code.blocks.end() || code.procedures.empty() ||
+            fields_.msModHdrTmplt.empty() || fields_.msProcHdrTmplt.empty()) {
+            return false;
+        }
+        const auto& first = code.procedures.front();
+        const auto lines = InnerLines(module_, header->block);
+        int asModule = 0;
+        int asProcedure = 0;
+        try {
+            asModule =
+                Likeness(ExpectedLines(fields_, module_, BlockRole::ModuleHeader, nullptr), lines);
+            asProcedure = Likeness(
+                ExpectedLines(fields_, module_, BlockRole::ProcedureHeader, &first), lines);
+        } catch (const VbError&) {
+            return false;
+        }
+        if (asProcedure <= asModule) {
+            return false;
+        }
+        Add(header->block.begin.line, "role",
+            "the marked block taken for the module header reads as the procedure header of " +
+                Shown(module_, first));
+        return true;
     }
 
     void Add(std::int32_t line, std::string rule, std::string text) {

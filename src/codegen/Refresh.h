@@ -38,13 +38,15 @@ struct CheckRules {
 struct Finding {
     std::int32_t line = 0;  // of the code module
     std::string rule;       // "module-header", "header", "handler", "markers", "exit", "name",
-                            // "stale"
+                            // "duplicate", "role", "skip", "stale"
     std::string text;       // UTF-8
 };
 
 // What the module lacks under `rules`, and what is wrong with its generated code (broken
 // markers, an error handler's Exit statement of another kind than its procedure, a header
-// naming another procedure), in line order. Reads only.
+// naming another procedure, a second header or error handler of one procedure, a procedure
+// header taken for the module header, a skip comment that keeps Brindle from nothing), in line
+// order. Reads only.
 std::vector<Finding> CheckModule(const AddinFields& fields, CodeModule& module,
                                  const CheckRules& rules);
 

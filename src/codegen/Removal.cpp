@@ -151,7 +151,7 @@ void RemoveMarked(const AddinFields& fields, CodeModule& module, Take take, Diag
     std::size_t blocks = 0;
     while (const auto marker = NextMarkerLine(module, from)) {
         from = marker->line + 1;
-        const auto step = pairing.Feed(*marker);
+        const auto step = pairing.Feed(module, *marker);
         if (step.broken && !alone.Holds(module, step.broken->first.line)) {
             left.Broken(*step.broken, selection);
         }
