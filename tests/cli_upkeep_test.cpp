@@ -242,7 +242,7 @@ TEST_F(Upkeep, ExclusionsKeepEveryCommandAway) {
     EXPECT_EQ(checked.status, 0) << checked.out;
     EXPECT_TRUE(Has(checked.err, "brindle: 1 module left out by .brindleignore\n"));
 
-    Write("T/proc.txt", "' Changed %ProcedureName%\r\n");
+    Write("T/proc.txt", kProcTemplate + "' Changed %ProcedureName%\r\n");
     ASSERT_EQ(Run({"refresh", "Shop.vbp", "--yes", "-q"}).status, 0);
     EXPECT_EQ(Count("Mixed.bas", "' Changed Done"), 1);
 
@@ -267,7 +267,9 @@ TEST_F(Upkeep, RefreshRewritesEveryBlockAndAddsNone) {
           std::regex_replace(File("Shop.bas"), std::regex("Total, [^\r]*"), "Total, 1999"));
 
     Write("T/proc.txt", "' ---\r\n' Procedure %ProcedureName%, %Date%\r\n' By %Author%\r\n");
-    Write("T/errftr.txt", "    Exit %ProcedureType%\r\nHandler:\r\n    Err.Raise 5\r\n");
+    Write("T/errftr.txt",
+          "    Exit %ProcedureType%\r\nHandler:\r\n    Debug.Print \"%ProcedureName%\"\r\n"
+          "    Err.Raise Err.Number\r\n");
     EXPECT_EQ(Run({"refresh", "Shop.vbp", "Bare.bas", "--yes"}).status, 2);  // project or modules
     const auto diff = Run({"refresh", "Shop.vbp", "--diff"});
     ASSERT_EQ(diff.status, 0) << diff.err;
@@ -279,7 +281,7 @@ TEST_F(Upkeep, RefreshRewritesEveryBlockAndAddsNone) {
         << refreshed.err;
     const auto result = File("Shop.bas");
     EXPECT_EQ(CountLines(result, "' By J. R. Tollard"), 2);
-    EXPECT_EQ(CountLines(result, "    Err.Raise 5"), 2);
+    EXPECT_EQ(CountLines(result, "    Debug.Print \"Reset\""), 1);
     EXPECT_TRUE(Has(result, "' Procedure Total, 1999\r\n"));
 
     // What add-all gives now with the new templates, the dates apart.
