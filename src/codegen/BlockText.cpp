@@ -129,12 +129,16 @@ std::size_t ParameterLength(std::string_view text, bool nameOnly) {
     return at;
 }
 
+// How far a pattern reaches: to the line's end; to anywhere, what follows being left over; or
+// beyond it, the line stopping short of the end of the last piece.
+enum class Reach { Whole, Prefix, Cut };
+
 // How holes match. Loosely each takes any text. Strictly, a Date hole takes only a date's
 // characters with a digit among them, and a parameter's hole one parameter, so that what
-// follows them is told apart. `whole`: the pattern must reach the line's end.
+// follows them is told apart.
 struct Matching {
     const std::string* dateMarks = nullptr;  // strictly, when set
-    bool whole = true;
+    Reach reach = Reach::Whole;
 
     bool TakesDateOnly(const LinePattern& pattern, std::size_t hole) const {
         return dateMarks != nullptr && EqualsNoCase(pattern.holes[hole], "Date");
@@ -146,6 +150,13 @@ struct Matching {
         return std::isdigit(static_cast<unsigned char>(c)) != 0 ||
                dateMarks->find(c) != std::string::npos;
     }
+    // Whether `rest`, what follows a hole on the line, fits the piece after it.
+    bool Fits(std::string_view rest, std::string_view piece, bool last) const {
+        if (last && reach == Reach::Cut) {
+            return rest.size() < piece.size() && piece.starts_with(rest);
+        }
+        return rest.starts_with(piece) && (!last || reach == Reach::Prefix || rest == piece);
+    }
 };
 
 // Matches the holes from `hole` on, the piece before it already matched up to `at`; the
@@ -154,10 +165,10 @@ struct Matching {
 std::size_t MatchFrom(const LinePattern& pattern, std::string_view line, std::size_t hole,
                       std::size_t at, std::vector<std::string_view>& values, const Matching& how) {
     if (hole == pattern.holes.size()) {
-        return !how.whole || at == line.size() ? at : kNoMatch;
+        return how.reach == Reach::Prefix || at == line.size() ? at : kNoMatch;
     }
     const std::string& next = pattern.pieces[hole + 1];
-    const bool last = how.whole && hole + 1 == pattern.holes.size();
+    const bool last = hole + 1 == pattern.holes.size();
     const bool date = how.TakesDateOnly(pattern, hole);
     auto from = at;
     auto to = line.size();
@@ -169,19 +180,20 @@ std::size_t MatchFrom(const LinePattern& pattern, std::string_view line, std::si
         }
         from = to = at + length;
     }
-    for (auto end = from; end <= to && end + next.size() <= line.size(); ++end) {
+    for (auto end = from; end <= to && end <= line.size(); ++end) {
         if (date && end > at && !how.IsDateChar(line[end - 1])) {
             break;
         }
-        if ((last && end + next.size() != line.size()) ||
-            line.compare(end, next.size(), next) != 0) {
+        if (!how.Fits(line.substr(end), next, last)) {
             continue;
         }
         values[hole] = line.substr(at, end - at);
         if (date && !HasDigit(values[hole])) {
             continue;
         }
-        const auto done = MatchFrom(pattern, line, hole + 1, end + next.size(), values, how);
+        const auto done = last && how.reach == Reach::Cut
+                              ? line.size()
+                              : MatchFrom(pattern, line, hole + 1, end + next.size(), values, how);
         if (done != kNoMatch) {
             return done;
         }
@@ -192,10 +204,14 @@ std::size_t MatchFrom(const LinePattern& pattern, std::string_view line, std::si
 std::size_t MatchEnd(const LinePattern& pattern, std::string_view line,
                      std::vector<std::string_view>& values, const Matching& how) {
     values.assign(pattern.holes.size(), {});
-    if (!line.starts_with(pattern.pieces.front())) {
+    const auto& first = pattern.pieces.front();
+    if (pattern.holes.empty() && how.reach == Reach::Cut) {
+        return how.Fits(line, first, true) ? line.size() : kNoMatch;
+    }
+    if (!line.starts_with(first)) {
         return kNoMatch;
     }
-    return MatchFrom(pattern, line, 0, pattern.pieces.front().size(), values, how);
+    return MatchFrom(pattern, line, 0, first.size(), values, how);
 }
 
 bool Match(const LinePattern& pattern, std::string_view line,
@@ -338,6 +354,7 @@ std::string Join(const LinePattern& pattern, const std::vector<std::string_view>
 // How an old line fits an expected one, the better the higher.
 enum class Fit {
     None,
+    Grown,         // the template has put more text at the line's end
     ShapeAndTail,  // keyword values differ, and the user wrote more after the line
     Shape,         // keyword values differ
     EqualAndTail,  // the user wrote more after the line
@@ -353,29 +370,36 @@ struct Pairing {
 Pairing PairOf(const ShapedLine& want, std::string_view line, const std::string& dateMarks) {
     Pairing pair;
     std::vector<std::string_view> values;
-    const auto fits = [&](const LinePattern& pattern, bool whole) {
-        const auto end = MatchEnd(pattern, line, values, Matching{&dateMarks, whole});
+    const auto fits = [&](const LinePattern& pattern, Reach reach) {
+        const auto end = MatchEnd(pattern, line, values, Matching{&dateMarks, reach});
         pair.tail = end == kNoMatch ? std::string_view() : line.substr(end);
         return end != kNoMatch;
     };
     const auto& shape = want.shape;
-    if (fits(want.text, true) || (!shape.pieces.back().empty() && fits(want.text, false))) {
+    const bool endsFixed = !shape.pieces.back().empty();
+    if (fits(want.text, Reach::Whole) || (endsFixed && fits(want.text, Reach::Prefix))) {
         pair.fit = pair.tail.empty() ? Fit::Equal : Fit::EqualAndTail;
         pair.dates = values;
         return pair;
     }
     // A parameter's text ends where its declaration ends, so what follows it is the user's too.
-    const bool tails = !shape.pieces.back().empty() ||
-                       (!shape.holes.empty() && IsMultiLineKeyword(shape.holes.back()));
-    if (fits(shape, true) || (tails && fits(shape, false))) {
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            if (EqualsNoCase(shape.holes[i], "Date")) {
-                pair.dates.push_back(values[i]);
-            }
+    const bool tails =
+        endsFixed || (!shape.holes.empty() && IsMultiLineKeyword(shape.holes.back()));
+    if (fits(shape, Reach::Whole) || (tails && fits(shape, Reach::Prefix))) {
+        pair.fit = pair.tail.empty() ? Fit::Shape : Fit::ShapeAndTail;
+    } else if (endsFixed && fits(shape, Reach::Cut)) {
+        pair.fit = Fit::Grown;
+    } else {
+        return pair;
+    }
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (EqualsNoCase(shape.holes[i], "Date")) {
+            pair.dates.push_back(values[i]);
         }
-        const bool same =
-            line.substr(0, line.size() - pair.tail.size()) == Join(want.text, pair.dates, {});
-        pair.fit = same ? Fit::EqualAndTail : pair.tail.empty() ? Fit::Shape : Fit::ShapeAndTail;
+    }
+    if (pair.fit == Fit::ShapeAndTail &&
+        line.substr(0, line.size() - pair.tail.size()) == Join(want.text, pair.dates, {})) {
+        pair.fit = Fit::EqualAndTail;
     }
     return pair;
 }
