@@ -152,6 +152,9 @@ TEST(Refresh, KeepsWhatPeopleWroteAndCheckAgrees) {
         {"a renamed parameter with a note", with(4, {"'\tByVal X As Long   the number"}),
          renewed(with(4, {"'\tByVal Y As Integer   the number"})), "", "Ann Author",
          "Function Halve(ByVal Y As Integer) As Long"},
+        {"a renamed procedure with a note", with(1, {"' Procedure: Halve (the fast way)"}),
+         renewed(with(1, {"' Procedure: Half (the fast way)"})), "", "Ann Author",
+         "Function Half(ByVal X As Long) As Long"},
         {"a new parameter", filled, added(renewed(filled), 5, "'\tOptional Z = \"a\""), "",
          "Ann Author", "Function Halve(ByVal X As Long, Optional Z = \"a\") As Long"},
         {"the filled line renamed in the template",
@@ -195,7 +198,8 @@ TEST(Refresh, KeepsWhatPeopleWroteAndCheckAgrees) {
         fields.msAuthor = c.author;
         const auto before = m.lines();
 
-        const auto findings = CheckModule(fields, m.module(), {false, false, false, true});
+        auto findings = CheckModule(fields, m.module(), {false, false, false, true});
+        std::erase_if(findings, [](const Finding& f) { return f.rule != "stale"; });
         const bool same = c.refreshed.empty() && c.warning.empty();
         EXPECT_EQ(findings.size(), same ? 0u : 1u);
         test::RecordingSink sink;

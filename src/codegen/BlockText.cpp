@@ -129,13 +129,27 @@ std::size_t ParameterLength(std::string_view text, bool nameOnly) {
     return at;
 }
 
+// How much of `text` the value of `keyword` takes where its form tells (a name, a kind of
+// procedure, a parameter); nothing for a value of any text.
+std::optional<std::size_t> FormLength(std::string_view keyword, std::string_view text) {
+    if (IsMultiLineKeyword(keyword)) {
+        return ParameterLength(text, EqualsNoCase(keyword, "ParameterNames"));
+    }
+    for (const std::string_view word : {"ModuleName", "ProcedureName", "ProcedureType"}) {
+        if (EqualsNoCase(keyword, word)) {
+            return WordEnd(text, 0);
+        }
+    }
+    return std::nullopt;
+}
+
 // How far a pattern reaches: to the line's end; to anywhere, what follows being left over; or
 // beyond it, the line stopping short of the end of the last piece.
 enum class Reach { Whole, Prefix, Cut };
 
 // How holes match. Loosely each takes any text. Strictly, a Date hole takes only a date's
-// characters with a digit among them, and a parameter's hole one parameter, so that what
-// follows them is told apart.
+// characters with a digit among them, and a hole whose value has a form (a name, a parameter)
+// only that, so that what follows them is told apart.
 struct Matching {
     const std::string* dateMarks = nullptr;  // strictly, when set
     Reach reach = Reach::Whole;
@@ -143,8 +157,10 @@ struct Matching {
     bool TakesDateOnly(const LinePattern& pattern, std::size_t hole) const {
         return dateMarks != nullptr && EqualsNoCase(pattern.holes[hole], "Date");
     }
-    bool TakesParameterOnly(const LinePattern& pattern, std::size_t hole) const {
-        return dateMarks != nullptr && IsMultiLineKeyword(pattern.holes[hole]);
+    // How much of `text` the hole takes when its value has a form of its own.
+    std::optional<std::size_t> FormOf(const LinePattern& pattern, std::size_t hole,
+                                      std::string_view text) const {
+        return dateMarks == nullptr ? std::nullopt : FormLength(pattern.holes[hole], text);
     }
     bool IsDateChar(char c) const {
         return std::isdigit(static_cast<unsigned char>(c)) != 0 ||
@@ -172,13 +188,11 @@ std::size_t MatchFrom(const LinePattern& pattern, std::string_view line, std::si
     const bool date = how.TakesDateOnly(pattern, hole);
     auto from = at;
     auto to = line.size();
-    if (how.TakesParameterOnly(pattern, hole)) {
-        const auto length =
-            ParameterLength(line.substr(at), EqualsNoCase(pattern.holes[hole], "ParameterNames"));
-        if (length == 0) {
+    if (const auto length = how.FormOf(pattern, hole, line.substr(at))) {
+        if (*length == 0) {
             return kNoMatch;
         }
-        from = to = at + length;
+        from = to = at + *length;
     }
     for (auto end = from; end <= to && end <= line.size(); ++end) {
         if (date && end > at && !how.IsDateChar(line[end - 1])) {
@@ -382,9 +396,9 @@ Pairing PairOf(const ShapedLine& want, std::string_view line, const std::string&
         pair.dates = values;
         return pair;
     }
-    // A parameter's text ends where its declaration ends, so what follows it is the user's too.
+    // A value with a form of its own ends where its form ends: what follows is the user's too.
     const bool tails =
-        endsFixed || (!shape.holes.empty() && IsMultiLineKeyword(shape.holes.back()));
+        endsFixed || (!shape.holes.empty() && FormLength(shape.holes.back(), {}).has_value());
     if (fits(shape, Reach::Whole) || (tails && fits(shape, Reach::Prefix))) {
         pair.fit = pair.tail.empty() ? Fit::Shape : Fit::ShapeAndTail;
     } else if (endsFixed && fits(shape, Reach::Cut)) {
