@@ -67,6 +67,14 @@ std::size_t BlanksEnd(std::string_view text, std::size_t at) {
     return at;
 }
 
+// A name, with the character that gives its type ("Name$").
+std::size_t NameEnd(std::string_view text, std::size_t at) {
+    const auto end = WordEnd(text, at);
+    const bool typed = end > at && end < text.size() &&
+                       std::string_view("%&!#@$").find(text[end]) != std::string_view::npos;
+    return typed ? end + 1 : end;
+}
+
 // Where the word at `at` ends when it is `word`, else `at`.
 std::size_t WordIs(std::string_view text, std::size_t at, std::string_view word) {
     const auto end = WordEnd(text, at);
@@ -86,14 +94,11 @@ std::size_t ParameterLength(std::string_view text, bool nameOnly) {
         }
         at = next;
     }
-    const auto name = WordEnd(text, at);
+    const auto name = NameEnd(text, at);
     if (name == at) {
         return 0;
     }
     at = name;
-    if (at < text.size() && std::string_view("%&!#@$").find(text[at]) != std::string_view::npos) {
-        ++at;
-    }
     if (text.substr(at).starts_with("()")) {
         at += 2;
     }
@@ -137,7 +142,7 @@ std::optional<std::size_t> FormLength(std::string_view keyword, std::string_view
     }
     for (const std::string_view word : {"ModuleName", "ProcedureName", "ProcedureType"}) {
         if (EqualsNoCase(keyword, word)) {
-            return WordEnd(text, 0);
+            return NameEnd(text, 0);
         }
     }
     return std::nullopt;
