@@ -373,7 +373,8 @@ std::string Join(const LinePattern& pattern, const std::vector<std::string_view>
 // How an old line fits an expected one, the better the higher.
 enum class Fit {
     None,
-    Grown,         // the template has put more text at the line's end
+    Grown,         // the template has put more text at the line's end (a blank line is the
+                   // user's)
     ShapeAndTail,  // keyword values differ, and the user wrote more after the line
     Shape,         // keyword values differ
     EqualAndTail,  // the user wrote more after the line
@@ -406,7 +407,7 @@ Pairing PairOf(const ShapedLine& want, std::string_view line, const std::string&
         endsFixed || (!shape.holes.empty() && FormLength(shape.holes.back(), {}).has_value());
     if (fits(shape, Reach::Whole) || (tails && fits(shape, Reach::Prefix))) {
         pair.fit = pair.tail.empty() ? Fit::Shape : Fit::ShapeAndTail;
-    } else if (endsFixed && fits(shape, Reach::Cut)) {
+    } else if (endsFixed && !TrimBlanks(line).empty() && fits(shape, Reach::Cut)) {
         pair.fit = Fit::Grown;
     } else {
         return pair;
