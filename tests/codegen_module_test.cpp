@@ -1,12 +1,15 @@
-// The module header, and headers and error handlers for the procedures a selection touches.
+// The module header, and headers and error handlers for the procedures a selection touches;
+// bringing marked blocks up to date.
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "codegen/ModuleCommands.h"
+#include "codegen/Refresh.h"
 #include "codegen_support.h"
 #include "host/model/VbError.h"
+#include "support/RecordingSink.h"
 
 namespace brindle {
 namespace {
@@ -100,6 +103,117 @@ TEST(SelectedProcedures, AFailureEndsTheRunAfterTheProceduresBeforeIt) {
     }
     EXPECT_EQ(m.lines(),
               (Lines{"Sub One()", "' H", "' F", "End Sub", "", "Sub Two(ByVal a As Long, _"}));
+}
+
+// What people wrote in a procedure header stays through a refresh, at its template line; a
+// header the template in use has no place for is left and told at its line. check --stale
+// calls a header stale exactly when the refresh would change or leave it.
+TEST(Refresh, KeepsWhatPeopleWroteAndCheckAgrees) {
+    const std::string usual =
+        "'---\n' Procedure: %ProcedureName%\n' Purpose:\n' Parameters:%Parameters%\n"
+        "' Returns:\n' Author: %Author%, %Date%\n'---\n";
+    const Lines filled = {"'---",
+                          "' Procedure: Halve",
+                          "' Purpose: Halves X",
+                          "' Parameters:",
+                          "'\tByVal X As Long",
+                          "' Returns: X / 2, rounded down",
+                          "' Author: Old Name, 01/02/2024",
+                          "'---"};
+    const auto with = [&](std::size_t at, const Lines& lines) {
+        Lines changed = filled;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            changed[at + i] = lines[i];
+        }
+        return changed;
+    };
+    const auto added = [](Lines lines, std::size_t at, const std::string& line) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
+        return lines;
+    };
+    const auto renewed = [](Lines lines) {
+        lines[6] = "' Author: Ann Author, 01/02/2024";
+        return lines;
+    };
+    struct Case {
+        const char* name;
+        Lines block;          // between the markers, the first on line 2
+        Lines refreshed;      // empty: left as it is
+        std::string warning;  // "" for none
+        const char* author = "Ann Author";
+        std::string declaration = "Function Halve(ByVal X As Long) As Long";
+        std::string tmplt = {};  // the usual one
+    };
+    const Case cases[] = {
+        {"filled in, after an author change", filled, renewed(filled), ""},
+        {"filled in, nothing else changed", filled, {}, "", "Old Name"},
+        {"a line added inside", added(filled, 3, "'          (rounding down)"),
+         added(renewed(filled), 3, "'          (rounding down)"), ""},
+        {"a renamed parameter with a note", with(4, {"'\tByVal X As Long   the number"}),
+         renewed(with(4, {"'\tByVal Y As Integer   the number"})), "", "Ann Author",
+         "Function Halve(ByVal Y As Integer) As Long"},
+        {"a renamed procedure with a note", with(1, {"' Procedure: Halve (the fast way)"}),
+         renewed(with(1, {"' Procedure: Half (the fast way)"})), "", "Ann Author",
+         "Function Half(ByVal X As Long) As Long"},
+        {"a new parameter", filled, added(renewed(filled), 5, "'\tOptional Z = \"a\""), "",
+         "Ann Author", "Function Halve(ByVal X As Long, Optional Z = \"a\") As Long"},
+        {"the filled line renamed in the template",
+         filled,
+         {},
+         "Module1: Function Halve, line 5: text in the marked procedure header that the template "
+         "in use has no place for; the block is left as it is",
+         "Ann Author",
+         "Function Halve(ByVal X As Long) As Long",
+         "'---\n' Procedure: %ProcedureName%\n' Summary:\n' Parameters:%Parameters%\n"
+         "' Returns:\n' Author: %Author%, %Date%\n'---\n"},
+        {"text after a trailing date",
+         {"' Created 01/02/2024 (UTC)"},
+         {},
+         "Module1: Function Halve, line 3: text in the marked procedure header that the template "
+         "in use has no place for; the block is left as it is",
+         "Ann Author",
+         "Function Halve(ByVal X As Long) As Long",
+         "' Created %Date%\n"},
+        {"text put after a trailing date",
+         {"' Created 01/02/2024"},
+         {"' Created 01/02/2024 (UTC)"},
+         "",
+         "Ann Author",
+         "Function Halve(ByVal X As Long) As Long",
+         "' Created %Date% (UTC)\n"},
+        {"a trailing date alone",
+         {"' Created 01/02/2024"},
+         {},
+         "",
+         "Ann Author",
+         "Function Halve(ByVal X As Long) As Long",
+         "' Created %Date%\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModuleUnderTest m(Concat(
+            {{"Private m_Count As Long", kBegin}, c.block, {kEnd, c.declaration, "End Function"}}));
+        auto fields = CodegenFields(Markers::On);
+        fields.msProcHdrTmplt = c.tmplt.empty() ? usual : c.tmplt;
+        fields.msAuthor = c.author;
+        const auto before = m.lines();
+
+        auto findings = CheckModule(fields, m.module(), {false, false, false, true});
+        std::erase_if(findings, [](const Finding& f) { return f.rule != "stale"; });
+        const bool same = c.refreshed.empty() && c.warning.empty();
+        EXPECT_EQ(findings.size(), same ? 0u : 1u);
+        test::RecordingSink sink;
+        RefreshModule(fields, m.module(), &sink);
+        EXPECT_EQ(sink.warnings, c.warning.empty() ? Lines{} : Lines{c.warning});
+        EXPECT_EQ(m.lines(), c.refreshed.empty() ? before
+                                                 : Concat({{"Private m_Count As Long", kBegin},
+                                                           c.refreshed,
+                                                           {kEnd, c.declaration, "End Function"}}));
+        if (!c.warning.empty() && !findings.empty()) {
+            EXPECT_TRUE(c.warning.find(", line " + std::to_string(findings[0].line) + ":") !=
+                        std::string::npos);
+        }
+    }
 }
 
 }  // namespace

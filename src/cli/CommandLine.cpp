@@ -79,8 +79,8 @@ constexpr std::array<CommandInfo, 12> kCommands = {{
      "Writes nothing, asks nothing.",
      "brindle check Inventory.vbp --require header,handler"},
     {Command::Refresh, "refresh",
-     "Rewrites every marked block with what the templates and options give now; adds nothing "
-     "where there is no block. Asks first.",
+     "Rewrites every marked block with what the templates and options give now, keeping what "
+     "people wrote in it; adds nothing where there is no block. Asks first.",
      "brindle refresh Inventory.vbp --diff"},
 }};
 
@@ -282,7 +282,7 @@ private:
                 ""));
         sub->add_flag("--stale", request_.stale,
                       "also report marked blocks that the templates and options in use would "
-                      "make otherwise (the date apart)");
+                      "make otherwise (their dates and what people wrote in them apart)");
         AddFormat(sub);
         sub->add_flag("-q,--quiet", request_.quiet, "no summary on standard error");
         AddCodePage(sub);

@@ -1,6 +1,7 @@
 #pragma once
 // The text inside a marked block, against what the templates and options give for it now.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,14 +28,26 @@ std::vector<std::string> InnerLines(CodeModule& module, const MarkedBlock& block
 const std::string* TemplateOf(const AddinFields& fields, BlockRole role);
 
 // What a block of `role` holds between its markers when made now, for `proc` (null for the
-// module header). The Date keyword gives `date` (module code page), or kDateHole.
+// module header), each date given as kDateHole.
 std::vector<std::string> ExpectedLines(const AddinFields& fields, CodeModule& module,
-                                       BlockRole role, const ProcSpan* proc,
-                                       const std::optional<std::string>& date = std::nullopt);
+                                       BlockRole role, const ProcSpan* proc);
 
-// Whether `lines` are `expected`, any text on one line standing for each kDateHole.
-bool SameApartFromDate(const std::vector<std::string>& expected,
-                       const std::vector<std::string>& lines);
+// What a refresh makes of a block whose lines between the markers are `old`. Text that a person
+// typed after a template line's fixed part, and lines added inside the block, are kept at their
+// template line; each date the block shows is kept. Refresh and check --stale both follow it.
+struct BlockPlan {
+    enum class Kind {
+        Unchanged,  // the block is as the template in use makes it, its dates and the user's
+                    // text apart
+        NewLines,   // `lines` replace the old ones
+        Left,       // old line `left` (0-based) holds text the template in use has no place for
+    };
+    Kind kind = Kind::Unchanged;
+    std::vector<std::string> lines;
+    std::size_t left = 0;
+};
+BlockPlan PlanBlock(const AddinFields& fields, CodeModule& module, BlockRole role,
+                    const ProcSpan* proc, const std::vector<std::string>& old);
 
 // How many of the expected lines occur among `lines`.
 int Likeness(const std::vector<std::string>& expected, const std::vector<std::string>& lines);

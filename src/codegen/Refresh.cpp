@@ -65,41 +65,41 @@ std::vector<Subject> Subjects(const GeneratedCode& code, const Exclusions& exclu
     return subjects;
 }
 
-std::string NewText(const AddinFields& fields, CodeModule& module, const Subject& subject,
-                    const std::optional<std::string>& date) {
-    AddinFields dated = fields;
-    if (date) {
-        dated.todayText = module.ToUnicode(*date);
-    }
-    const auto& tmplt = *TemplateOf(fields, subject.block.role);
-    if (subject.proc == nullptr) {
-        return BuildCode(dated, tmplt, module, nullptr, 1);
-    }
-    const auto& proc = *subject.proc;
-    const auto member = ProcedureMemberOf(module, proc.name);
-    return BuildCode(dated, tmplt, module, member.get(), module.ProcBodyLine(proc.name, proc.kind));
+// "Sub Main", in UTF-8.
+std::string Shown(CodeModule& module, const ProcSpan& proc) {
+    return module.ToUnicode(ProcedureLabel(module, proc.name, proc.kind));
+}
+
+std::string NoPlaceFor(BlockRole role) {
+    return "text in the marked " + std::string(TitleOf(role)) +
+           " that the template in use has no place for";
 }
 
 // Whether the block was rewritten.
-bool Refresh(const AddinFields& fields, CodeModule& module, const Subject& subject) {
+bool Refresh(const AddinFields& fields, CodeModule& module, const Subject& subject,
+             Diagnostics* sink) {
     const auto& block = subject.block;
     const auto old = InnerLines(module, block.block);
-    if (SameApartFromDate(ExpectedLines(fields, module, block.role, subject.proc), old)) {
+    const auto plan = PlanBlock(fields, module, block.role, subject.proc, old);
+    const auto first = block.block.begin.line + 1;
+    if (plan.kind == BlockPlan::Kind::Left) {
+        const auto label = subject.proc ? Shown(module, *subject.proc) : std::string();
+        const auto line = first + static_cast<std::int32_t>(plan.left);
+        WarnTo(sink, module.ToUnicode(module.Parent().Name()), CodePlace{label, line, 0},
+               NoPlaceFor(block.role) + "; the block is left as it is");
+    }
+    if (plan.kind != BlockPlan::Kind::NewLines) {
         return false;
     }
-    const auto date = KeywordValueIn(fields, module, block.role, "Date", old);
-    auto text = NewText(fields, module, subject, date);
-    const auto first = block.block.begin.line + 1;
+    std::string text;
+    for (std::size_t i = 0; i < plan.lines.size(); ++i) {
+        text += (i == 0 ? "" : "\r\n") + plan.lines[i];
+    }
     if (!old.empty()) {
         module.DeleteLines(first, static_cast<std::int32_t>(old.size()));
     }
     module.InsertLines(first, text);
     return true;
-}
-
-// "Sub Main", in UTF-8.
-std::string Shown(CodeModule& module, const ProcSpan& proc) {
-    return module.ToUnicode(ProcedureLabel(module, proc.name, proc.kind));
 }
 
 // The kind an Exit statement among the line's statements leaves ("Sub"), or "".
@@ -229,13 +229,23 @@ private:
             CheckName(*subject.proc, block);
         }
         const auto* tmplt = TemplateOf(fields_, block.role);
-        if (rules_.stale && tmplt != nullptr && !tmplt->empty() &&
-            !SameApartFromDate(ExpectedLines(fields_, module_, block.role, subject.proc),
-                               InnerLines(module_, block.block))) {
+        if (rules_.stale && tmplt != nullptr && !tmplt->empty()) {
+            CheckStale(subject);
+        }
+    }
+
+    void CheckStale(const Subject& subject) {
+        const auto& block = subject.block;
+        const auto plan =
+            PlanBlock(fields_, module_, block.role, subject.proc, InnerLines(module_, block.block));
+        if (plan.kind == BlockPlan::Kind::NewLines) {
             Add(block.block.begin.line, "stale",
                 "a marked " + std::string(TitleOf(block.role)) +
                     " that the templates and options in use would make otherwise (brindle "
                     "refresh rewrites it)");
+        } else if (plan.kind == BlockPlan::Kind::Left) {
+            Add(block.block.begin.line + 1 + static_cast<std::int32_t>(plan.left), "stale",
+                NoPlaceFor(block.role) + " (brindle refresh leaves the block as it is)");
         }
     }
 
@@ -382,7 +392,7 @@ void RefreshModule(const AddinFields& fields, CodeModule& module, Diagnostics* s
                            "\" is missing, unreadable or empty; its blocks were left as they are");
                 continue;
             }
-            if (Refresh(fields, module, *subject)) {
+            if (Refresh(fields, module, *subject, sink)) {
                 TellDone(sink, Work::BlockRewritten);
             }
         }

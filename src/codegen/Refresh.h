@@ -20,12 +20,12 @@ inline constexpr std::string_view kRefreshPrompt =
 
 // Rewrites the lines between the markers of every module header, procedure header, error
 // header and footer of the module with what the templates and options give now (after a
-// template change, a new author, a renamed procedure). A block that differs only in its date
-// stays; a rewritten one keeps the date it showed where a line of the new template that holds
-// the Date keyword fits one of its lines. Adds nothing where there is no block, leaves the
-// marker lines, other blocks and what the user keeps Brindle away from as they are. A template
-// that gives no text leaves its blocks alone, and is told to `sink` once; so are broken
-// markers.
+// template change, a new author, a renamed procedure), as PlanBlock plans it: what a person
+// wrote in a block is kept, a block that differs only in its dates stays, and a block with
+// text the template in use has no place for is left and told to `sink` at that line. Adds
+// nothing where there is no block, leaves the marker lines, other blocks and what the user
+// keeps Brindle away from as they are. A template that gives no text leaves its blocks alone,
+// and is told to `sink` once; so are broken markers.
 void RefreshModule(const AddinFields& fields, CodeModule& module, Diagnostics* sink);
 
 struct CheckRules {
