@@ -166,7 +166,7 @@ int RunCheck(const Request& request, const Streams& io) {
         PrintText(findings, io.out);
     }
     io.out << std::flush;
-    NoteIgnored(projects.ignored, log);
+    NoteIgnored(projects, log);
     const auto count = std::to_string(findings.size());
     log.Note((findings.empty() ? std::string("no findings")
                                : count + " finding" + (findings.size() == 1 ? "" : "s")) +
