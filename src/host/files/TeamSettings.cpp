@@ -5,6 +5,8 @@
 #include <charconv>
 #include <system_error>
 
+#include <dtl/dtl.hpp>
+
 #include "host/files/FileSystem.h"
 #include "host/files/IniFile.h"
 #include "host/files/ProjectFile.h"
@@ -114,39 +116,28 @@ std::optional<int> CodePageIn(std::string_view text) {
     return codePage;
 }
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Edits (an exchange of neighbours counting as one) that turn one name into the other, letter
-// case ignored.
+// Inserts and deletions that turn one name into the other, letter case ignored.
 std::size_t Distance(std::string_view a, std::string_view b) {
-    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-    for (std::size_t i = 0; i <= a.size(); ++i) {
-        for (std::size_t j = 0; j <= b.size(); ++j) {
-            if (i == 0 || j == 0) {
-                d[i][j] = i + j;
-                continue;
-            }
-            const std::size_t change = Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1;
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + change});
-            if (i > 1 && j > 1 && Lower(a[i - 1]) == Lower(b[j - 2]) &&
-                Lower(a[i - 2]) == Lower(b[j - 1])) {
-                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-            }
-        }
-    }
-    return d[a.size()][b.size()];
+    const auto lower = [](std::string_view text) {
+        std::string lowered(text);
+        std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        });
+        return lowered;
+    };
+    dtl::Diff<char, std::string> diff(lower(a), lower(b));
+    diff.onOnlyEditDistance();
+    diff.compose();
+    return static_cast<std::size_t>(diff.getEditDistance());
 }
 
-// The candidate nearest to `name`, when no more than a third of its letters differ.
+// The candidate nearest to `name`, when the two share most of their letters.
 std::optional<std::string_view> Nearest(std::string_view name, const auto& candidates) {
     std::optional<std::string_view> best;
     std::size_t bestDistance = 0;
     for (const std::string_view candidate : candidates) {
         const std::size_t distance = Distance(name, candidate);
-        if (distance * 3 <= std::max(name.size(), candidate.size()) &&
-            (!best || distance < bestDistance)) {
+        if (distance * 3 <= name.size() + candidate.size() && (!best || distance < bestDistance)) {
             best = candidate;
             bestDistance = distance;
         }
