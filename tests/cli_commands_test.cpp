@@ -428,9 +428,11 @@ TEST_F(ExampleProject, SettingsAreWrittenOnlyWhenAnOptionChanges) {
     EXPECT_EQ(Count("modMain.bas", "' Author:   Zo\xEB"), 1);
     EXPECT_EQ(Count("modMain.bas", kBeginMarker), 0);
     // Which Brindle can never take out again: the adding commands say so, once a run.
-    EXPECT_TRUE(HasOnce(Run({"add-all", "Inventory.vbp", "--diff"}).err,
-                        "brindle: warning: markers are off, so what this adds has no marker lines "
-                        "and Brindle cannot remove it later"));
+    const auto unmarked = Run({"add-all", "Inventory.vbp", "--diff"}).err;
+    EXPECT_TRUE(HasOnce(unmarked, "brindle: warning: markers are off in your settings file "));
+    EXPECT_TRUE(Has(unmarked,
+                    " ('brindle options --markers on' turns them on), so what this adds "
+                    "has no marker lines and Brindle cannot remove it later"));
 
     const auto reset = Run({"options", "--reset"});
     EXPECT_EQ(reset.status, 0) << reset.err;

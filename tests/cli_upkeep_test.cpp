@@ -460,6 +460,102 @@ TEST_F(Upkeep, ExclusionsKeepEveryCommandAway) {
     EXPECT_EQ(Snapshot(folder()), original);
 }
 
+// A team's file that is wrong says so: one that cannot be taken stops the command before it
+// writes anything, one that holds what is not ours is warned of and the run goes on.
+TEST_F(Upkeep, TeamFilesThatAreWrongSaySo) {
+    WriteModule("Shop.bas", {"Option Explicit", "Sub Main()", "End Sub"});
+    WriteProject({"Shop.bas"});
+    const auto shared = File("brindle.ini");
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : shared + "Skip Existing=On\n") {
+        utf16 += std::string{c, '\0'};
+    }
+    struct Case {
+        std::string ini;
+        int status;
+        std::string err;
+    };
+    const Case cases[] = {
+        {utf16, 0, ""},
+        {"\xEF\xBB\xBF" + shared, 0, ""},
+        {std::string("MZ\x90\0\x03\0\0\0", 8), 2,
+         "brindle: brindle.ini: is no text file; team settings are read in UTF-8, UTF-16 or the "
+         "code page\n"},
+        {shared + "Add Code Markers=maybe\n", 2,
+         "brindle: brindle.ini:7: \"maybe\" is no value for Add Code Markers: True or False (or "
+         "1/0, yes/no, on/off)\n"},
+        {"[Command Line]\nCode Page=66\n" + shared, 2,
+         "brindle: brindle.ini:2: \"66\" is no code page Brindle knows, for Code Page in [Command "
+         "Line]\n"},
+        {shared + "[Optoins]\nSkip Existing=True\n", 0,
+         "brindle: warning: brindle.ini:7: unknown section [Optoins]; did you mean [Options]?\n"},
+    };
+    const auto original = File("Shop.bas");
+    for (const Case& c : cases) {
+        Write("brindle.ini", c.ini);
+        const auto run = Run({"add-all", "Shop.vbp", "--yes", "-q"});
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_TRUE(Has(run.err, c.err));
+        EXPECT_EQ(File("Shop.bas") == original, c.status == 2) << c.ini;
+        Write("Shop.bas", original);
+    }
+    // The UTF-16 file's Skip Existing applies.
+    Write("brindle.ini", utf16);
+    const auto options = Run({"options"});
+    EXPECT_TRUE(
+        std::regex_search(options.out, std::regex("\nskip-existing +on +\\(from brindle.ini\\)\n")))
+        << options.out;
+
+    // Markers off: the warning says where, and how to turn them on there.
+    Write("brindle.ini", shared + "Add Code Markers=no\n");
+    EXPECT_TRUE(HasOnce(Run({"add-all", "Shop.vbp", "--diff"}).err,
+                        "brindle: warning: markers are off in brindle.ini (Add Code Markers=True "
+                        "there turns them on), so what this adds has no marker lines"));
+}
+
+// A Japanese team's code page in its brindle.ini applies to everyone on the tree; --codepage
+// still wins for one run.
+TEST_F(Upkeep, TheTeamsCodePageAppliesWithoutAFlag) {
+    // A procedure named in Japanese, in code page 932.
+    const std::string name = "\x93\xFA\x95\x74";  // 日付
+    WriteModule("Shop.bas", {"Sub " + name + "()", "End Sub"});
+    WriteProject({"Shop.bas"});
+    Write("brindle.ini", File("brindle.ini") + "[Command Line]\nCode Page=932\n");
+    const auto listed = Run({"procedures", "Shop.bas"});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_TRUE(Has(listed.out, "\xE6\x97\xA5\xE4\xBB\x98"));
+    EXPECT_FALSE(
+        Has(Run({"procedures", "Shop.bas", "--codepage", "1252"}).out, "\xE6\x97\xA5\xE4\xBB\x98"));
+    const auto options = Run({"options", "--codepage", "1251"});
+    EXPECT_TRUE(
+        std::regex_search(options.out, std::regex("\ncodepage +932 +\\(from brindle.ini\\)\n")))
+        << options.out;
+    EXPECT_TRUE(Has(options.err, "\"Code Page\" is set by "));
+    EXPECT_TRUE(Has(ReadBytes(settings()), "Code%20Page=1251"));  // the user's own, for elsewhere
+    ASSERT_EQ(Run({"add-all", "Shop.vbp", "--yes", "-q"}).status, 0);
+    EXPECT_TRUE(Has(File("Shop.bas"), "' Procedure " + name + ", "));
+}
+
+// The nearest .brindleignore above the project applies, in UTF-16 too; "!" takes a module
+// back, and a pattern that cannot be read is warned of at its line.
+TEST_F(Upkeep, IgnoreFileAboveTheProject) {
+    Write("App/Keep.bas", Crlf({"Attribute VB_Name = \"Keep\"", "Sub Main()", "End Sub"}));
+    Write("App/Old.bas", Crlf({"Attribute VB_Name = \"Old\"", "Sub Main()", "End Sub"}));
+    Write("App/App.vbp", "Type=Exe\r\nModule=Keep; Keep.bas\r\nModule=Old; Old.bas\r\n");
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("App/*.bas\r\n!App/Keep.bas\r\nmod[AB\r\n")) {
+        utf16 += std::string{c, '\0'};
+    }
+    Write(".brindleignore", utf16);
+    const auto checked = Run({"check", "App/App.vbp"});
+    EXPECT_TRUE(Has(checked.err,
+                    "brindle: warning: .brindleignore:3: the pattern \"mod[AB\" has a \"[\" that "
+                    "is not closed; it is ignored\n"));
+    EXPECT_TRUE(Has(checked.err, "brindle: 1 module left out by .brindleignore\n"));
+    EXPECT_TRUE(Has(checked.out, "App/Keep.bas:"));
+    EXPECT_FALSE(Has(checked.out, "App/Old.bas:"));
+}
+
 // After a template change every block is rewritten as add-all would write it now, its date
 // kept; a module without blocks gets none.
 TEST_F(Upkeep, RefreshRewritesEveryBlockAndAddsNone) {

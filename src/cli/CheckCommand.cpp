@@ -205,7 +205,7 @@ int RunCheck(const Request& request, const Streams& io) {
         PrintText(findings, io.out);
     }
     io.out << std::flush;
-    NoteIgnored(projects.ignored, log);
+    NoteIgnored(projects, log);
     ReportNothingChecked(request, modules, projects.ignored, log);
     const auto count = std::to_string(findings.size());
     log.Note((findings.empty() ? std::string("no findings")

@@ -85,6 +85,21 @@ std::vector<std::string> LabelsOf(const std::vector<Module>& modules) {
     return labels;
 }
 
+// Where the markers were turned off, and how to turn them on there.
+std::string WhereMarkersAreOff(Session& session, int codePage) {
+    auto& layers = session.Layers();
+    switch (layers.OriginOf(settings::kOptions, settings::kMarkersKey)) {
+        case host::SettingOrigin::Team:
+            return "in " + Label(layers.TeamFile(), codePage) + " (" +
+                   std::string(settings::kMarkersKey) + "=True there turns them on)";
+        case host::SettingOrigin::CommandLine:
+            return "for this run";
+        case host::SettingOrigin::User:
+            break;
+    }
+    return "in your " + session.SettingsLabel() + " ('brindle options --markers on' turns them on)";
+}
+
 struct PlannedClick {
     LoadedModule* module;
     Selector select;
@@ -113,7 +128,7 @@ public:
         for (const auto& problem : onProject ? projects_.problems : inputs_.problems) {
             log_.Problem(problem.subject, problem.text);
         }
-        NoteIgnored(projects_.ignored, log_);
+        NoteIgnored(projects_, log_);
         ModuleFinisher finisher(
             request_.diff ? ModuleFinisher::Work::Diff : ModuleFinisher::Work::Write, io_.out);
         std::optional<ModuleStream> stream;
@@ -425,9 +440,9 @@ private:
                           request_.command == Command::AddErrorHandlers ||
                           request_.command == Command::AddAll;
         if (adds && !session.Fields().mbAddCodeMarkers) {
-            log_.Warning(
-                "markers are off, so what this adds has no marker lines and Brindle cannot "
-                "remove it later ('brindle options --markers on' turns them on)");
+            log_.Warning("markers are off " + WhereMarkersAreOff(session, codePage_) +
+                         ", so what this adds has no marker lines and Brindle cannot remove it "
+                         "later");
         }
     }
 

@@ -22,7 +22,11 @@ std::optional<fs::path> TeamSettingsFor(const std::vector<std::string>& files) {
     return host::FindTeamSettings(fs::absolute(host::PathOf(files.front()), error).parent_path());
 }
 
-void NoteIgnored(int ignored, RunLog& log) {
+void NoteIgnored(const ProjectInputs& projects, RunLog& log) {
+    for (const auto& warning : projects.warnings) {
+        log.Warning(warning);
+    }
+    const int ignored = projects.ignored;
     if (ignored > 0) {
         log.Note(std::to_string(ignored) + (ignored == 1 ? " module" : " modules") +
                  " left out by " + std::string(host::kIgnoreFileName));
@@ -73,7 +77,7 @@ ProjectInputs SurveyProjects(const std::string& file, int codePage) {
             }));
         }
     }
-    ProjectInputs inputs{{}, std::move(plan.problems), plan.Ignored()};
+    ProjectInputs inputs{{}, std::move(plan.problems), plan.Ignored(), std::move(plan.warnings)};
     for (std::size_t p = 0; p < plan.projects.size(); ++p) {
         auto& planned = plan.projects[p];
         auto& project = inputs.projects.emplace_back(

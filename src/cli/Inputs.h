@@ -45,7 +45,8 @@ struct ProjectEntries {
 struct ProjectInputs {
     std::vector<ProjectEntries> projects;
     std::vector<LoadProblem> problems;
-    int ignored = 0;  // modules that a project's .brindleignore leaves out
+    int ignored = 0;                    // modules that a project's .brindleignore leaves out
+    std::vector<std::string> warnings;  // of .brindleignore patterns that are ignored
 
     // Every project's modules, in order.
     std::vector<ModuleEntry> Modules() const;
@@ -62,8 +63,9 @@ ProjectInputs SurveyProjects(const std::string& file, int codePage);
 std::optional<std::filesystem::path> TeamSettingsFor(const std::vector<std::string>& files);
 
 class RunLog;
-// Tells how many modules a .brindleignore left out, when any.
-void NoteIgnored(int ignored, RunLog& log);
+// Tells how many modules a .brindleignore left out, when any, and warns of its patterns that
+// are ignored.
+void NoteIgnored(const ProjectInputs& projects, RunLog& log);
 
 // Raises InputError for a code page that Brindle cannot convert text to.
 void CheckCodePage(int codePage);

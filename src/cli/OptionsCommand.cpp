@@ -81,6 +81,7 @@ std::string OnOff(bool on) {
 struct Shown {
     AddinFields fields;  // as the commands run here take them
     int codePage = kDefaultCodePage;
+    bool codePageFromTeam = false;
     std::string settings;  // the file, or the registry key
     bool settingsInFile = true;
     std::string teamFile;
@@ -119,13 +120,23 @@ void Print(const Shown& shown, host::LayeredSettings& layers,
          row("excluded-procedures",
              fields.msExcludedProcs.empty() ? "none" : fields.msExcludedProcs,
              settings::kExcludedProcsKey),
-         {"codepage", std::to_string(shown.codePage)},
+         shown.codePageFromTeam
+             ? std::vector<std::string>{"codepage", std::to_string(shown.codePage),
+                                        "(from brindle.ini)"}
+             : std::vector<std::string>{"codepage", std::to_string(shown.codePage)},
          templateRow("module-header-template", fields.msModHdrFname, settings::kModHdrKey),
          templateRow("procedure-header-template", fields.msProcHdrFname, settings::kProcHdrKey),
          templateRow("error-header-template", fields.msErrHdrFname, settings::kErrHdrKey),
          templateRow("error-footer-template", fields.msErrFtrFname, settings::kErrFtrKey),
          {"last-directory", fields.msLastDir}},
         out);
+}
+
+void WarnOfTeamValue(std::string_view key, const fs::path& teamFile, int codePage, RunLog& log) {
+    std::string text(1, '"');
+    text.append(key).append("\" is set by ");
+    text.append(host::ShownAsUtf8(host::TextOf(teamFile), codePage));
+    log.Warning(text + ", which applies here; your own setting was changed for elsewhere");
 }
 
 // A change to a value that the team's brindle.ini gives is kept in the user's own settings,
@@ -142,10 +153,7 @@ void WarnOfTeamValues(const OptionChanges& changes, host::LayeredSettings& layer
     };
     for (const auto& [given, key] : changed) {
         if (given && layers.OriginOf(settings::kOptions, key) == host::SettingOrigin::Team) {
-            std::string text(1, '"');
-            text.append(key).append("\" is set by ");
-            text.append(host::ShownAsUtf8(host::TextOf(layers.TeamFile()), codePage));
-            log.Warning(text + ", which applies here; your own setting was changed for elsewhere");
+            WarnOfTeamValue(key, layers.TeamFile(), codePage, log);
         }
     }
 }
@@ -161,7 +169,7 @@ int NewCodePage(const OptionChanges& changes, std::string& problem) {
         return kDefaultCodePage;
     }
     try {
-        return CodePageOf({});
+        return UserCodePage();
     } catch (const InputError& e) {
         problem = e.what();
         return kDefaultCodePage;
@@ -174,7 +182,8 @@ int RunOptions(const Request& request, const Streams& io) {
     const auto& changes = request.options;
     std::string problem;
     const int codePage = NewCodePage(changes, problem);
-    RunLog log(io.err, Progress::Quiet, codePage);
+    const std::optional<int> teamCodePage = TeamCodePage({});
+    RunLog log(io.err, Progress::Quiet, teamCodePage.value_or(codePage));
     if (!problem.empty()) {
         log.Warning(problem);
     }
@@ -204,9 +213,13 @@ int RunOptions(const Request& request, const Streams& io) {
         return 1;
     }
     WarnOfTeamValues(changes, session.Layers(), codePage, log);
+    if (changes.codepage && teamCodePage) {
+        WarnOfTeamValue(host::kDefaultCodePageKey, session.Layers().TeamFile(), codePage, log);
+    }
     Shown shown;
     LoadOptions(session.Layers(), shown.fields);
-    shown.codePage = codePage;
+    shown.codePage = teamCodePage.value_or(codePage);
+    shown.codePageFromTeam = teamCodePage.has_value();
     shown.settings = session.SettingsLabel(false);
     shown.settingsInFile = session.Settings().IsFile();
     if (setup.teamFile) {

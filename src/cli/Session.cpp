@@ -14,9 +14,7 @@ namespace brindle::cli {
 
 Session::Session(RunLog& log, SessionSetup setup)
     : log_(log), setup_(std::move(setup)), layers_(settings_), readOnly_(layers_) {
-    if (setup_.teamFile) {
-        layers_.SetTeam(host::OpenTeamSettings(*setup_.teamFile), *setup_.teamFile);
-    }
+    UseTeamSettings();
     for (const auto& [key, value] : setup_.overrides) {
         layers_.Override(key, value);
     }
@@ -30,6 +28,22 @@ Session::Session(RunLog& log, SessionSetup setup)
                            [this](std::string_view warning) { log_.Warning(warning); });
     SettingsStore& store = setup_.saveOptions ? static_cast<SettingsStore&>(layers_) : readOnly_;
     addin_ = std::make_unique<Brindle>(store, templates_, windows_, &log_);
+}
+
+// A team file that cannot be taken stops the command before anything is written.
+void Session::UseTeamSettings() {
+    if (!setup_.teamFile) {
+        return;
+    }
+    try {
+        auto team = host::ReadTeamSettings(*setup_.teamFile, setup_.codePage);
+        for (const auto& warning : team.warnings) {
+            log_.Warning(warning);
+        }
+        layers_.SetTeam(std::move(team.store), *setup_.teamFile);
+    } catch (const host::TeamSettingsError& e) {
+        throw InputError(e.what());
+    }
 }
 
 Session::~Session() {

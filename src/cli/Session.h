@@ -87,6 +87,7 @@ public:
     std::string SettingsLabel(bool named = true) const;
 
 private:
+    void UseTeamSettings();
     VbMsgBoxResult Answer(std::string_view prompt, std::int32_t buttons, std::string_view title);
 
     RunLog& log_;

@@ -1,10 +1,12 @@
 #include "cli/StoredCodePage.h"
 
 #include <charconv>
+#include <filesystem>
 #include <string>
 
 #include "cli/Inputs.h"
 #include "host/files/SettingsFile.h"
+#include "host/files/TeamSettings.h"
 #include "host/vb6/CodePage.h"
 #include "templates/OptionStore.h"
 
@@ -37,12 +39,33 @@ void StoreCodePage(SettingsStore& store, int codePage) {
     }
 }
 
+int UserCodePage() {
+    host::SettingsFile settings;
+    return StoredCodePage(settings);
+}
+
+std::optional<int> TeamCodePage(const Request& request) {
+    const auto file = request.files.empty()
+                          ? host::FindTeamSettings(std::filesystem::current_path())
+                          : TeamSettingsFor(request.files);
+    if (!file) {
+        return std::nullopt;
+    }
+    try {
+        return host::ReadTeamSettings(*file, kDefaultCodePage).codePage;
+    } catch (const host::TeamSettingsError& e) {
+        throw InputError(e.what());
+    }
+}
+
 int CodePageOf(const Request& request) {
     if (request.codepage) {
         return *request.codepage;
     }
-    host::SettingsFile settings;
-    return StoredCodePage(settings);
+    if (const auto team = TeamCodePage(request)) {
+        return *team;
+    }
+    return UserCodePage();
 }
 
 }  // namespace brindle::cli

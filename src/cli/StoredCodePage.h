@@ -2,6 +2,8 @@
 // The command line's own setting, kept in the add-in's settings file beside its eight options:
 // the code page that commands take when they are given no --codepage.
 
+#include <optional>
+
 #include "cli/CommandLine.h"
 #include "host/model/Runtime.h"
 
@@ -15,7 +17,16 @@ int StoredCodePage(SettingsStore& store);
 // Writes it only when it differs from the stored one.
 void StoreCodePage(SettingsStore& store, int codePage);
 
-// The code page a command works in: its --codepage, else the stored one, else 1252.
+// The user's own: the stored code page of the user's settings file, or 1252.
+int UserCodePage();
+
+// The code page that the team's brindle.ini for the files the request names (for none, the
+// current folder's) gives in [Command Line]. Raises InputError for a team file that cannot be
+// taken.
+std::optional<int> TeamCodePage(const Request& request);
+
+// The code page a command works in: its --codepage, else the team's, else the stored one, else
+// 1252.
 int CodePageOf(const Request& request);
 
 }  // namespace brindle::cli

@@ -64,7 +64,16 @@ void AddinHost::Unload() {
     addins.Update();
 }
 
-int AddinHost::DefaultCodePage() {
+int AddinHost::DefaultCodePage(const std::optional<std::filesystem::path>& teamFile) {
+    if (teamFile) {
+        try {
+            if (const auto team = host::ReadTeamSettings(*teamFile, 1252).codePage) {
+                return *team;
+            }
+        } catch (const host::TeamSettingsError&) {
+            // Told when the add-in takes the team settings.
+        }
+    }
     const std::string text = settings_.GetSetting(kAppName, host::kDefaultCodePageSection,
                                                   host::kDefaultCodePageKey, "1252");
     int codePage = 0;
@@ -201,14 +210,34 @@ void AddinHost::WarnOfTemplates() {
     }
 }
 
-bool AddinHost::UseTeamSettings(const std::optional<std::filesystem::path>& file, bool reread) {
+bool AddinHost::UseTeamSettings(const std::optional<std::filesystem::path>& file, bool reread,
+                                int codePage) {
     const std::filesystem::path wanted = file.value_or(std::filesystem::path());
-    if (wanted == layers_.TeamFile() && !reread) {
+    if (wanted == teamWanted_ && !reread) {
         return false;
     }
-    addin_->ReloadOptions(
-        [&] { layers_.SetTeam(file ? host::OpenTeamSettings(*file) : nullptr, wanted); });
+    teamWanted_ = wanted;
+    auto team = ReadTeam(file, codePage);
+    addin_->ReloadOptions([&] { layers_.SetTeam(std::move(team), wanted); });
     return true;
+}
+
+// A file that cannot be taken is shown, and the user's own options apply meanwhile.
+std::unique_ptr<SettingsStore> AddinHost::ReadTeam(const std::optional<std::filesystem::path>& file,
+                                                   int codePage) {
+    if (!file) {
+        return nullptr;
+    }
+    try {
+        auto team = host::ReadTeamSettings(*file, codePage);
+        for (const auto& warning : team.warnings) {
+            output_.Warn({}, warning);
+        }
+        return std::move(team.store);
+    } catch (const host::TeamSettingsError& e) {
+        output_.Problem("", std::string(e.what()) + "; your own options apply until it is fixed");
+        return nullptr;
+    }
 }
 
 // The options dialog may have changed a value that the team settings give: the user's own

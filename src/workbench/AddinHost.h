@@ -68,8 +68,10 @@ public:
 
     // The team settings (a brindle.ini) that the add-in's options are taken from, or none.
     // The options are saved and read again when the file changes, or when `reread`; true
-    // then.
-    bool UseTeamSettings(const std::optional<std::filesystem::path>& file, bool reread = false);
+    // then. A file that is not in UTF-8 or UTF-16 is read in `codePage` (unless it names its
+    // own); what is wrong in it is shown in the output window.
+    bool UseTeamSettings(const std::optional<std::filesystem::path>& file, bool reread = false,
+                         int codePage = 1252);
     const std::filesystem::path& TeamFile() const { return layers_.TeamFile(); }
 
     // The visible controls of a bar in order: caption, and whether a group begins there.
@@ -82,9 +84,10 @@ public:
     // Disconnects every add-in; happens once.
     void Shutdown();
 
-    // The code page the command line takes by default (`brindle options --codepage`), 1252
+    // The code page the command line takes by default: the team's (`Code Page` in the
+    // [Command Line] of its brindle.ini), else the user's (`brindle options --codepage`), 1252
     // when none is stored or the stored one is unknown.
-    int DefaultCodePage();
+    int DefaultCodePage(const std::optional<std::filesystem::path>& teamFile = std::nullopt);
 
 private:
     std::vector<VBComponent*> ComponentsConcerned(std::string_view bar);
@@ -92,6 +95,8 @@ private:
              const std::function<void()>& work);
     void KeepTeamValues();
     void WarnOfTemplates();
+    std::unique_ptr<SettingsStore> ReadTeam(const std::optional<std::filesystem::path>& file,
+                                            int codePage);
 
     OutputWindow& output_;
     Workspace& workspace_;
@@ -102,6 +107,7 @@ private:
     host::MemoryVBE vbe_;
     std::unique_ptr<Brindle> addin_;
     bool running_ = false;
+    std::filesystem::path teamWanted_;  // the team file last asked for, taken or not
 };
 
 }  // namespace brindle::workbench

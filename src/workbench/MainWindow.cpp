@@ -531,8 +531,11 @@ bool MainWindow::Open(const QStringList& paths) {
         return true;
     }
     const bool project = paths.size() == 1 && host::IsProjectOrGroupFile(first);
+    // A group's projects take the group's team settings, as the command line does.
+    const std::optional<fs::path> teamFile =
+        host::FindTeamSettings(fs::absolute(project ? first : modules.front()).parent_path());
     const int codePage =
-        settings_.HasCodePage(first) ? settings_.CodePage(first) : host_->DefaultCodePage();
+        settings_.HasCodePage(first) ? settings_.CodePage(first) : host_->DefaultCodePage(teamFile);
     const host::LoadProgress progress = ShowProgress(QStringLiteral("Opening %v of %m"));
     host::Loaded loaded;
     try {
@@ -547,10 +550,10 @@ bool MainWindow::Open(const QStringList& paths) {
     for (const host::LoadProblem& problem : loaded.problems) {
         output_->Problem(problem.subject, problem.text);
     }
+    for (const std::string& warning : loaded.warnings) {
+        output_->Warn({}, warning);
+    }
     std::vector<OpenProject*> added = workspace_.Add(std::move(loaded), codePage);
-    // A group's projects take the group's team settings, as the command line does.
-    const std::optional<fs::path> teamFile =
-        host::FindTeamSettings(fs::absolute(project ? first : modules.front()).parent_path());
     for (OpenProject* open : added) {
         open->teamFile = teamFile;
         if (!open->file.empty() && settings_.HasCodePage(open->file)) {
@@ -747,10 +750,10 @@ void MainWindow::SelectProject(OpenProject* project) {
 void MainWindow::FollowTeamSettings(const OpenProject* project, bool reread) {
     const std::optional<fs::path> file = project != nullptr ? project->teamFile : std::nullopt;
     const bool had = !host_->TeamFile().empty();
-    if (!host_->UseTeamSettings(file, reread)) {
+    if (!host_->UseTeamSettings(file, reread, project != nullptr ? project->codePage : 1252)) {
         return;
     }
-    if (file) {
+    if (file && !host_->TeamFile().empty()) {
         output_->Note(Utf8(QStringLiteral("Team settings of %1: %2")
                                .arg(Qt8(host::ToUtf8(project->project->Name(), project->codePage)),
                                     Qt8(host::Label(*file, project->codePage)))));

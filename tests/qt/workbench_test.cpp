@@ -366,8 +366,9 @@ private slots:
         test::WriteBytes(ex / "team" / "Module.txt", "' Team module %ModuleName%\r\n");
         test::WriteBytes(ex / "brindle.ini",
                          "[Options]\r\nModule Header Filename=team\\Module.txt\r\n"
-                         "Excluded Procedures=*_Click\r\nSkip Existing=True\r\n");
-        test::WriteBytes(ex / ".brindleignore", "# legacy\nControls/*\n");
+                         "Excluded Procedures=*_Click\r\nSkip Existing=True\r\nColour=Red\r\n"
+                         "[Command Line]\r\nCode Page=1251\r\n");
+        test::WriteBytes(ex / ".brindleignore", "# legacy\nControls/*\nmod[\n");
         std::string cls = bench.File("CStockItem.cls");
         cls.insert(cls.find("Option Explicit\r\n") + 17, "' brindle: skip\r\n");
         test::WriteBytes(ex / "CStockItem.cls", cls);
@@ -389,8 +390,11 @@ private slots:
             QVERIFY(item->font(0).italic());
         }
         QVERIFY(!TreeItem(tree, "modMain (modMain.bas)")->font(0).italic());
-        QVERIFY(bench.window.Output().Entries().join('\n').contains(
-            "3 modules, code page 1252; 1 left out by .brindleignore"));
+        const QString opened = bench.window.Output().Entries().join('\n');
+        QVERIFY2(opened.contains("3 modules, code page 1251; 1 left out by .brindleignore"),
+                 qPrintable(opened));
+        QVERIFY(opened.contains("brindle.ini:5: unknown key \"Colour\" in [Options]"));
+        QVERIFY(opened.contains(".brindleignore:3: the pattern \"mod[\""));
 
         bench.window.BeginStartup();
         auto& answers = bench.window.Host().Windows().Answers();
@@ -438,11 +442,16 @@ private slots:
                                                                  Q(ex / "brindle.ini")),
                  qPrintable(bench.window.Output().Entries().last()));
 
-        // Another project, from a folder without team settings, takes the user's own.
+        // Another project, whose team settings cannot be taken, takes the user's own.
         const fs::path other = bench.dir.path() / "other";
         fs::create_directories(other);
         test::WriteBytes(other / "Other.bas", "Attribute VB_Name = \"Other\"\r\n");
+        // Its own team file cannot be taken: said in the output window.
+        test::WriteBytes(other / "brindle.ini", "[Options]\r\nSkip Existing=maybe\r\n");
         QVERIFY(bench.window.Open({Q(other / "Other.bas")}));
+        QVERIFY(bench.window.Output().Entries().join('\n').contains(
+            ":2: \"maybe\" is no value for Skip Existing: True or False (or 1/0, yes/no, on/off); "
+            "your own options apply until it is fixed"));
         const AddinFields& fields = bench.window.Host().Addin().Fields();
         QCOMPARE(fields.msExcludedProcs, std::string());
         QVERIFY(!fields.mbSkipExisting);

@@ -6,6 +6,8 @@
 
 #include "host/files/FileSystem.h"
 #include "host/files/ProjectFile.h"
+#include "host/files/ProjectLoader.h"
+#include "host/files/TeamText.h"
 #include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;
@@ -147,42 +149,103 @@ std::optional<std::string> PathBelow(const std::string& folder, const fs::path& 
     return std::nullopt;
 }
 
+// The parts of a pattern as it is matched: one without a "/" matches at any depth.
+std::vector<std::string_view> PatternParts(std::string_view text) {
+    const bool anchored = text.find('/') < text.find_last_not_of('/');
+    auto parts = Split(text);
+    if (!anchored && !parts.empty()) {
+        parts.insert(parts.begin(), "**");
+    }
+    return parts;
+}
+
+// Whether a "[" opens no class: such a pattern is ignored.
+bool HasUnclosedClass(std::string_view pattern) {
+    for (std::size_t i = 0; i < pattern.size();) {
+        bool takes = false;
+        if (pattern[i] != '[') {
+            ++i;
+        } else if (const auto length = MatchClass(pattern.substr(i), "x", takes)) {
+            i += length;
+        } else {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 bool MatchesPathPattern(std::string_view pattern, std::string_view path) {
     const std::string text = Normalized(pattern);
-    const bool anchored = text.find('/') < text.find_last_not_of('/');
-    auto parts = Split(text);
-    if (!anchored) {
-        parts.insert(parts.begin(), "**");
-    }
+    const auto parts = PatternParts(text);
     // A folder that matches leaves out everything below it.
     return !parts.empty() && MatchParts(parts, 0, Split(path), 0, false);
 }
 
-IgnoreFile::IgnoreFile(fs::path folder, std::string_view text)
+IgnoreFile::IgnoreFile(fs::path folder, std::string_view text, std::string label)
     : folder_(std::move(folder)), identity_(FileIdentity(folder_)) {
     std::istringstream lines{std::string(text)};
+    int number = 0;
     for (std::string line; std::getline(lines, line);) {
-        const auto pattern = Normalized(line);
-        if (!pattern.empty() && pattern.front() != '#') {
-            patterns_.push_back(pattern);
+        ++number;
+        auto pattern = Normalized(line);
+        if (pattern.empty() || pattern.front() == '#') {
+            continue;
+        }
+        const bool negated = pattern.front() == '!';
+        pattern.erase(0, negated ? 1 : 0);
+        if (HasUnclosedClass(pattern)) {
+            warnings_.push_back(label + ":" + std::to_string(number) + ": the pattern \"" +
+                                Normalized(line) +
+                                "\" has a \"[\" that is not closed; it is ignored");
+            continue;
+        }
+        const bool foldersOnly = pattern.ends_with('/');
+        if (!Split(pattern).empty()) {
+            patterns_.push_back({std::move(pattern), negated, foldersOnly});
         }
     }
 }
 
-std::optional<IgnoreFile> IgnoreFile::Beside(const fs::path& projectFile) {
+std::optional<IgnoreFile> IgnoreFile::Nearest(const fs::path& projectFile, int codePage) {
     std::error_code error;
-    const fs::path folder = fs::absolute(projectFile, error).lexically_normal().parent_path();
+    fs::path folder = fs::absolute(projectFile, error).lexically_normal().parent_path();
+    for (; !fs::is_regular_file(folder / kIgnoreFileName, error); folder = folder.parent_path()) {
+        if (folder == folder.parent_path() || folder.empty()) {
+            return std::nullopt;
+        }
+    }
     const fs::path file = folder / kIgnoreFileName;
-    if (!fs::is_regular_file(file, error)) {
-        return std::nullopt;
-    }
+    const std::string label = Label(file, codePage);
+    std::string bytes;
     try {
-        return IgnoreFile(folder, ReadFileBytes(file));
-    } catch (const ProjectFileError&) {
+        bytes = ReadFileBytes(file);
+    } catch (const ProjectFileError& e) {
+        throw LoadError(label + ": " + e.what());
+    }
+    const auto text = DecodeTeamText(bytes, codePage);
+    if (!text) {
+        throw LoadError(label + ": is no text file; " + std::string(kIgnoreFileName) +
+                        " is read in UTF-8, UTF-16 or the code page");
+    }
+    return IgnoreFile(folder, *text, label);
+}
+
+// The last pattern that matches the path, when it is no "!" pattern.
+std::optional<std::string> IgnoreFile::Decision(const std::vector<std::string_view>& path,
+                                                bool folder) const {
+    const Pattern* last = nullptr;
+    for (const Pattern& pattern : patterns_) {
+        if ((folder || !pattern.foldersOnly) &&
+            MatchParts(PatternParts(pattern.text), 0, path, 0, true)) {
+            last = &pattern;
+        }
+    }
+    if (last == nullptr || last->negated) {
         return std::nullopt;
     }
+    return last->text;
 }
 
 std::optional<std::string> IgnoreFile::Why(const fs::path& module) const {
@@ -193,8 +256,13 @@ std::optional<std::string> IgnoreFile::Why(const fs::path& module) const {
     if (!path) {
         return std::nullopt;
     }
-    for (const auto& pattern : patterns_) {
-        if (MatchesPathPattern(pattern, *path)) {
+    // Each folder on the way down, then the file: what a folder leaves out no pattern takes
+    // back.
+    const auto parts = Split(*path);
+    for (std::size_t length = 1; length <= parts.size(); ++length) {
+        const std::vector<std::string_view> prefix(
+            parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(length));
+        if (auto pattern = Decision(prefix, length < parts.size())) {
             return pattern;
         }
     }

@@ -378,25 +378,28 @@ void IniFile::Parse() {
             section = EqualsIgnoringCase(name, "general")    ? std::string()
                       : EqualsIgnoringCase(name, "%general") ? std::string("general")
                                                              : UnescapeKey(name);
-            entries_.push_back({section, {}, line.begin, line.end, {}});
+            entries_.push_back({section, {}, line.begin, line.end, {}, 0});
         } else if (line.equals != std::string_view::npos) {
             const std::size_t equals = line.equals - line.begin;
             entries_.push_back({section, UnescapeKey(Trim(content.substr(0, equals))), line.begin,
-                                line.end, std::string(content.substr(equals + 1))});
+                                line.end, std::string(content.substr(equals + 1)), 0});
         }
     }
 }
 
 void IniFile::ParsePlain() {
+    others_.clear();
     std::string section;
+    int number = 1;
     for (std::size_t begin = text_.starts_with("\xEF\xBB\xBF") ? 3 : 0; begin < text_.size();) {
         const std::size_t end = std::min(text_.find_first_of("\r\n", begin), text_.size());
         const std::string_view line = Trim(std::string_view(text_).substr(begin, end - begin));
         const std::size_t equals = line.find('=');
+        const bool says = !line.empty() && !line.starts_with(';') && !line.starts_with('#');
         if (line.starts_with('[')) {
             section = Trim(line.substr(1, line.find(']') - 1));
-            entries_.push_back({section, {}, begin, end, {}});
-        } else if (!line.starts_with(';') && !line.starts_with('#') && equals != line.npos) {
+            entries_.push_back({section, {}, begin, end, {}, number});
+        } else if (says && equals != line.npos) {
             std::string_view value = line.substr(equals + 1);
             for (std::size_t at = value.find(';'); at != value.npos; at = value.find(';', at + 1)) {
                 if (at > 0 && (value[at - 1] == ' ' || value[at - 1] == '\t')) {
@@ -405,10 +408,27 @@ void IniFile::ParsePlain() {
                 }
             }
             entries_.push_back({section, std::string(Trim(line.substr(0, equals))), begin, end,
-                                std::string(Trim(value))});
+                                std::string(Trim(value)), number});
+        } else if (says) {
+            others_.push_back({Item::Kind::Other, section, std::string(line), {}, number});
         }
+        // A CR LF ends one line: the LF is counted.
+        const bool crlf = text_.compare(end, 2, "\r\n") == 0;
+        number += end < text_.size() && !crlf ? 1 : 0;
         begin = end + 1;
     }
+}
+
+std::vector<IniFile::Item> IniFile::Items() const {
+    std::vector<Item> items;
+    for (const Entry& entry : entries_) {
+        const auto kind = entry.key.empty() ? Item::Kind::Section : Item::Kind::Entry;
+        items.push_back({kind, entry.section, entry.key, entry.value, entry.line});
+    }
+    items.insert(items.end(), others_.begin(), others_.end());
+    std::stable_sort(items.begin(), items.end(),
+                     [](const Item& a, const Item& b) { return a.line < b.line; });
+    return items;
 }
 
 const IniFile::Entry* IniFile::Find(std::string_view section, std::string_view key) const {

@@ -31,6 +31,18 @@ public:
 
     const std::string& Text() const { return text_; }
 
+    // The plain form's lines that say something, in order, with their line numbers: section
+    // headers, entries, and lines that are neither (nor comments nor blank).
+    struct Item {
+        enum class Kind { Section, Entry, Other };
+        Kind kind = Kind::Entry;
+        std::string section;
+        std::string key;  // the line as written for Other
+        std::string value;
+        int line = 0;
+    };
+    std::vector<Item> Items() const;
+
 private:
     struct Entry {
         std::string section;  // unescaped
@@ -38,6 +50,7 @@ private:
         std::size_t begin = 0;
         std::size_t end = 0;  // of the line, without its line break
         std::string value;    // as it stands in the file; in the plain form, the value
+        int line = 0;         // plain form only
     };
 
     void Parse();
@@ -48,6 +61,7 @@ private:
     std::string text_;
     IniForm form_;
     std::vector<Entry> entries_;
+    std::vector<Item> others_;  // plain form only
 };
 
 }  // namespace brindle::host

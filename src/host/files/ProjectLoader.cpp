@@ -44,7 +44,11 @@ public:
     // Raises ProjectFileError when the file is no project file.
     void PlanProject(const fs::path& file) {
         const auto contents = ParseProjectFile(ReadFileBytes(file), codePage_);
-        ignore_ = IgnoreFile::Beside(file);
+        ignore_ = IgnoreFile::Nearest(file, codePage_);
+        if (ignore_ && warnedOf_.insert(FileIdentity(ignore_->Folder())).second) {
+            const auto& warnings = ignore_->Warnings();
+            plan_.warnings.insert(plan_.warnings.end(), warnings.begin(), warnings.end());
+        }
         const auto name = contents.name.empty() ? TextOf(file.stem()) : contents.name;
         plan_.projects.push_back({name, fs::absolute(file), Label(file, codePage_), {}, {}});
         for (const auto& entry : contents.entries) {
@@ -100,7 +104,8 @@ private:
     int codePage_;
     ProjectPlan plan_;
     std::set<std::string> seen_;        // FileIdentity of each module planned
-    std::optional<IgnoreFile> ignore_;  // the .brindleignore beside the project being read
+    std::optional<IgnoreFile> ignore_;  // the .brindleignore of the project being read
+    std::set<std::string> warnedOf_;    // FileIdentity of the folder of each .brindleignore read
 };
 
 template <class Project>
@@ -196,7 +201,7 @@ ProjectPlan PlanProjects(const fs::path& file, int codePage) {
 
 Loaded LoadProjects(const fs::path& file, int codePage, const LoadProgress& progress) {
     ProjectPlan plan = PlanProjects(file, codePage);
-    Loaded loaded{{}, std::move(plan.problems)};
+    Loaded loaded{{}, std::move(plan.problems), std::move(plan.warnings)};
     std::size_t total = 0;
     for (const auto& project : plan.projects) {
         total += project.modules.size();

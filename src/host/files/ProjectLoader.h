@@ -29,7 +29,7 @@ struct LoadedModule {
     std::string original;  // the file's bytes when loaded or last saved
 };
 
-// A module that the .brindleignore beside its project file leaves out: not loaded.
+// A module that the .brindleignore of its project leaves out: not loaded.
 struct IgnoredModule {
     std::filesystem::path file;  // absolute
     std::string pattern;         // the pattern that leaves it out
@@ -52,6 +52,7 @@ struct LoadProblem {
 struct Loaded {
     std::vector<LoadedProject> projects;
     std::vector<LoadProblem> problems;
+    std::vector<std::string> warnings;  // of .brindleignore patterns that are ignored
 
     // How many modules the projects' .brindleignore files left out.
     int Ignored() const;
@@ -84,6 +85,7 @@ struct PlannedProject {
 struct ProjectPlan {
     std::vector<PlannedProject> projects;
     std::vector<LoadProblem> problems;  // of components and projects that were not found
+    std::vector<std::string> warnings;  // as Loaded's
 
     // As Loaded's.
     int Ignored() const;
@@ -93,7 +95,8 @@ struct ProjectPlan {
 // project and group files are read, the module files are not. A missing or unreadable project
 // or group file raises LoadError; a component or a group's project that cannot be found is a
 // LoadProblem. A module file named by several projects of a group goes to the first. A module
-// that the .brindleignore beside its project file names is left out, only listed.
+// that the .brindleignore of its project (IgnoreFile::Nearest) names is left out, only listed;
+// a .brindleignore that cannot be read or is no text raises LoadError.
 ProjectPlan PlanProjects(const std::filesystem::path& file, int codePage);
 
 // The planned projects, each module loaded; raises as PlanProjects, and a module that cannot

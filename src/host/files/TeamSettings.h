@@ -6,8 +6,10 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/model/Runtime.h"
 
@@ -18,9 +20,29 @@ inline constexpr std::string_view kTeamSettingsName = "brindle.ini";
 // The brindle.ini in `folder`, or in the nearest folder above it; nothing when there is none.
 std::optional<std::filesystem::path> FindTeamSettings(const std::filesystem::path& folder);
 
-// The team settings file as a settings store that reads its INI text as it stands (a file that
-// cannot be read holds nothing) and writes nothing.
-std::unique_ptr<SettingsStore> OpenTeamSettings(const std::filesystem::path& file);
+// A team's file that cannot be taken: unreadable, no text, or a value that is wrong. The message
+// names the file, and the line where there is one.
+class TeamSettingsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The team's file, read and checked.
+struct TeamSettings {
+    // Its INI text as it stands, as a settings store that writes nothing. The Booleans are
+    // given as "True" or "False", whichever way the file writes them.
+    std::unique_ptr<SettingsStore> store;
+    // "file:line: text" of each line that is not ours (with the nearest known name) or that
+    // holds what stays each user's own.
+    std::vector<std::string> warnings;
+    std::optional<int> codePage;  // [Command Line] Code Page
+};
+
+// Reads the file in its encoding (UTF-8, UTF-16, else `codePage` unless the file names a code
+// page of its own). Raises TeamSettingsError for a file that cannot be read or is no text, a
+// Boolean that is not True/False, 1/0, yes/no or on/off (any case), and a code page Brindle
+// does not know.
+TeamSettings ReadTeamSettings(const std::filesystem::path& file, int codePage);
 
 enum class SettingOrigin { User, Team, CommandLine };
 

@@ -1,0 +1,17 @@
+#pragma once
+// The text of a file that a team writes by hand beside its code (brindle.ini, .brindleignore),
+// in whatever encoding the editor saved it.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brindle::host {
+
+// The file's text in UTF-8: UTF-8 with or without a byte order mark, UTF-16 with one, or
+// UTF-16 without one when every other byte is NUL (as ASCII text in it is); other bytes that
+// are not UTF-8 are read in `codePage`. Nothing when the bytes are no text: NUL bytes of no
+// UTF-16, or control characters other than tabs, line and page breaks.
+std::optional<std::string> DecodeTeamText(std::string_view bytes, int codePage);
+
+}  // namespace brindle::host
