@@ -7,6 +7,7 @@
 
 #include "addin/Buttons.h"
 #include "cli/Inputs.h"
+#include "cli/Interruption.h"
 #include "cli/ModuleStream.h"
 #include "cli/QuestionAbout.h"
 #include "cli/RunLog.h"
@@ -100,6 +101,7 @@ public:
           log_(io.err, ProgressOf(request), codePage_) {}
 
     int Execute() {
+        WatchInterruptions();
         CheckCodePage(codePage_);
         const bool onProject = OnProject(request_);
         if (onProject) {
@@ -153,6 +155,9 @@ public:
         session.Disconnect(written ? "the options were not saved; the modules themselves were "
                                      "written"
                                    : "the options were not saved");
+        if (Interrupted()) {
+            return TellInterrupted();
+        }
         return log_.Failures() > 0 ? 1 : 0;
     }
 
@@ -334,7 +339,7 @@ private:
             session.Ide().SetActiveVBProject(streamed_[p].get());
             const bool goOn = ClickAndCheck(session, buttons::kProjectWindowBar, project.label);
             stream.Pass(done);
-            if (!goOn) {
+            if (!goOn || Interrupted()) {
                 return;
             }
         }
@@ -383,6 +388,10 @@ private:
 
     // The modules named one by one go to the finisher once every click is done.
     void HandOver(ModuleFinisher& finisher) {
+        DeferInterruptions();
+        if (Interrupted()) {
+            return;
+        }
         for (auto& module : inputs_.projects.front().modules) {
             finisher.Add(ModuleFinisher::Job{module.component, nullptr, std::move(module.original),
                                              module.label, module.diffName,
@@ -399,6 +408,7 @@ private:
             if (outcome.changed) {
                 ++changed;
                 done += log_.TallyOf(outcome.label);
+                changedModules_.push_back(outcome.label);
             }
             if (!outcome.problem.empty()) {
                 log_.Problem(outcome.subject, outcome.problem);
@@ -407,6 +417,25 @@ private:
         io_.out << std::flush;
         log_.Note(Summarize(changed, done, request_.diff ? Outcome::Diffed : Outcome::Written));
         return changed;
+    }
+
+    // Which modules were written before the signal; the others are as they were.
+    int TellInterrupted() {
+        if (request_.diff || changedModules_.empty()) {
+            log_.Problem("", "interrupted; no module was written");
+            return InterruptedStatus();
+        }
+        const auto count = changedModules_.size();
+        std::string text =
+            "interrupted; " +
+            (count == 1 ? std::string("1 module was written, the others are ")
+                        : std::to_string(count) + " modules were written, the others are ") +
+            "as they were:";
+        for (const auto& label : changedModules_) {
+            text += "\n  " + label;
+        }
+        log_.Problem("", text);
+        return InterruptedStatus();
     }
 
     // Without markers nothing that an adding command puts in can be told from the user's own
@@ -441,6 +470,7 @@ private:
     Inputs inputs_;           // of the commands on modules
     ProjectInputs projects_;  // of the commands on projects
     std::vector<std::shared_ptr<StreamedProject>> streamed_;
+    std::vector<std::string> changedModules_;  // written, or diffed
     bool declined_ = false;
 };
 

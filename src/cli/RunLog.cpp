@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "cli/Interruption.h"
 #include "host/vb6/CodePage.h"
 
 namespace brindle::cli {
@@ -34,6 +35,10 @@ void RunLog::SetCurrent(std::string module, std::string afterword) {
 }
 
 void RunLog::Report(const VbError& failure) {
+    if (Interrupted()) {
+        // The add-in's walk cut short: the modules it still reaches are abandoned.
+        return;
+    }
     ++failures_;
     err_ << "brindle: " << (current_.empty() ? "" : current_ + ": ") << "error " << failure.Number()
          << ", " << host::ToUtf8(failure.Description(), codePage_) << ", in "
