@@ -197,12 +197,16 @@ private:
             case Command::RemoveCode:
                 AddModules(sub);
                 AddSelection(sub);
+                AddIgnoreExclusions(sub);
                 break;
-            case Command::AddAll:
-                AddSkipExisting(sub);
-                [[fallthrough]];
             case Command::RemoveMarkersAll:
             case Command::RemoveCodeAll:
+                AddIgnoreExclusions(sub);
+                [[fallthrough]];
+            case Command::AddAll:
+                if (info.command == Command::AddAll) {
+                    AddSkipExisting(sub);
+                }
                 sub->add_option("PROJECT", project_, "project (.vbp) or group (.vbg) file")
                     ->required();
                 break;
@@ -264,6 +268,12 @@ private:
         sub->add_flag("--skip-existing", request_.skipExisting,
                       "leave out a header or error handler where one stands already (a marked "
                       "one, or an On Error statement of the procedure's own)");
+    }
+
+    void AddIgnoreExclusions(CLI::App* sub) {
+        sub->add_flag("--ignore-exclusions", request_.ignoreExclusions,
+                      "take out what skip comments, excluded procedure names and .brindleignore "
+                      "keep Brindle from as well, in this run");
     }
 
     void AddCheckFlags(CLI::App* sub) {

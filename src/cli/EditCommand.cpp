@@ -105,7 +105,9 @@ public:
         CheckCodePage(codePage_);
         const bool onProject = OnProject(request_);
         if (onProject) {
-            projects_ = SurveyProjects(request_.files.front(), codePage_);
+            projects_ =
+                SurveyProjects(request_.files.front(), codePage_, !request_.ignoreExclusions);
+            CountIgnoredBlocks();
         } else {
             inputs_ = LoadModules(request_.files, codePage_);
         }
@@ -190,6 +192,7 @@ private:
         if (request_.skipExisting) {
             setup.overrides[std::string(settings::kSkipExistingKey)] = "True";
         }
+        setup.ignoreExclusions = request_.ignoreExclusions;
         return setup;
     }
 
@@ -416,7 +419,36 @@ private:
         }
         io_.out << std::flush;
         log_.Note(Summarize(changed, done, request_.diff ? Outcome::Diffed : Outcome::Written));
+        NoteLeftBlocks();
         return changed;
+    }
+
+    bool Removes() const {
+        return request_.command == Command::RemoveMarkers ||
+               request_.command == Command::RemoveCode ||
+               request_.command == Command::RemoveMarkersAll ||
+               request_.command == Command::RemoveCodeAll;
+    }
+
+    // The removals leave the modules that .brindleignore names as they are; their blocks are
+    // counted for the summary from the files, which are not written.
+    void CountIgnoredBlocks() {
+        if (Removes()) {
+            ignoredBlocks_ = MarkedBlocksIn(projects_.ignoredFiles, codePage_);
+        }
+    }
+
+    // Leaving what the user excludes is what was asked for, no failure; but the summary says
+    // so, lest "removed" read as "all gone".
+    void NoteLeftBlocks() {
+        if (!Removes() || Interrupted()) {
+            return;
+        }
+        const auto left = SummarizeLeft(log_.Total(), ignoredBlocks_,
+                                        request_.diff ? Outcome::Diffed : Outcome::Written);
+        if (!left.empty()) {
+            log_.Note(left);
+        }
     }
 
     // Which modules were written before the signal; the others are as they were.
@@ -471,6 +503,7 @@ private:
     ProjectInputs projects_;  // of the commands on projects
     std::vector<std::shared_ptr<StreamedProject>> streamed_;
     std::vector<std::string> changedModules_;  // written, or diffed
+    int ignoredBlocks_ = 0;                    // in the modules that .brindleignore left out
     bool declined_ = false;
 };
 

@@ -4,6 +4,7 @@
 
 #include "cli/Background.h"
 #include "cli/RunLog.h"
+#include "codegen/Markers.h"
 #include "host/files/FileSystem.h"
 #include "host/files/IgnoreFile.h"
 #include "host/files/ModuleFile.h"
@@ -57,10 +58,10 @@ std::vector<ModuleEntry> ProjectInputs::Modules() const {
 
 // Each planned module file is read and its header checked on the workers; those that pass
 // keep their place, the others are told of in the same order.
-ProjectInputs SurveyProjects(const std::string& file, int codePage) {
+ProjectInputs SurveyProjects(const std::string& file, int codePage, bool ignoreFiles) {
     host::ProjectPlan plan;
     try {
-        plan = host::PlanProjects(host::PathOf(file), codePage);
+        plan = host::PlanProjects(host::PathOf(file), codePage, ignoreFiles);
     } catch (const host::LoadError& e) {
         throw InputError(e.what());
     }
@@ -73,11 +74,14 @@ ProjectInputs SurveyProjects(const std::string& file, int codePage) {
             }));
         }
     }
-    ProjectInputs inputs{{}, std::move(plan.problems), plan.Ignored()};
+    ProjectInputs inputs{{}, std::move(plan.problems), plan.Ignored(), {}};
     for (std::size_t p = 0; p < plan.projects.size(); ++p) {
         auto& planned = plan.projects[p];
         auto& project = inputs.projects.emplace_back(
             ProjectEntries{std::move(planned.name), std::move(planned.label), {}});
+        for (const auto& ignored : planned.ignored) {
+            inputs.ignoredFiles.push_back(ignored.file);
+        }
         for (std::size_t m = 0; m < planned.modules.size(); ++m) {
             auto& module = planned.modules[m];
             try {
@@ -90,6 +94,43 @@ ProjectInputs SurveyProjects(const std::string& file, int codePage) {
         }
     }
     return inputs;
+}
+
+namespace {
+
+int MarkedBlocksIn(const fs::path& file, int codePage) {
+    try {
+        auto module = host::LoadExactly(file, codePage);
+        if (module.component->Code() == nullptr) {
+            return 0;
+        }
+        auto& code = module.component->CodeModule();
+        MarkerPairing pairing;
+        int blocks = 0;
+        for (auto marker = NextMarkerLine(code, 1); marker;
+             marker = NextMarkerLine(code, marker->line + 1)) {
+            blocks += pairing.Feed(*marker).block ? 1 : 0;
+        }
+        return blocks;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+}  // namespace
+
+int MarkedBlocksIn(const std::vector<fs::path>& files, int codePage) {
+    Workers workers;
+    std::vector<std::future<int>> counts;
+    for (const auto& file : files) {
+        counts.push_back(
+            Start(workers, [file, codePage] { return MarkedBlocksIn(file, codePage); }));
+    }
+    int blocks = 0;
+    for (auto& count : counts) {
+        blocks += count.get();
+    }
+    return blocks;
 }
 
 }  // namespace brindle::cli

@@ -72,6 +72,7 @@ void RunLog::WarnAt(std::string_view module, const CodePlace& place, std::string
 
 void RunLog::Did(Work work) {
     tallies_[current_].Add(work);
+    total_.Add(work);
 }
 
 Tally RunLog::TallyOf(const std::string& module) const {

@@ -63,6 +63,8 @@ public:
     int Failures() const { return failures_; }
     // What was done in the module.
     Tally TallyOf(const std::string& module) const;
+    // What was done in every module, written or not.
+    const Tally& Total() const { return total_; }
 
 private:
     std::ostream& err_;
@@ -76,6 +78,7 @@ private:
     std::unordered_set<std::string> warned_;
     LineMap lineMap_;
     std::map<std::string, Tally> tallies_;
+    Tally total_;
 };
 
 }  // namespace brindle::cli

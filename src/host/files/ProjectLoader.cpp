@@ -39,12 +39,13 @@ void CheckExists(const fs::path& path, int codePage) {
 // before any is read.
 class ProjectPlanner {
 public:
-    explicit ProjectPlanner(int codePage) : codePage_(codePage) {}
+    ProjectPlanner(int codePage, bool ignoreFiles)
+        : codePage_(codePage), ignoreFiles_(ignoreFiles) {}
 
     // Raises ProjectFileError when the file is no project file.
     void PlanProject(const fs::path& file) {
         const auto contents = ParseProjectFile(ReadFileBytes(file), codePage_);
-        ignore_ = IgnoreFile::Beside(file);
+        ignore_ = ignoreFiles_ ? IgnoreFile::Beside(file) : std::nullopt;
         const auto name = contents.name.empty() ? TextOf(file.stem()) : contents.name;
         plan_.projects.push_back({name, fs::absolute(file), Label(file, codePage_), {}, {}});
         for (const auto& entry : contents.entries) {
@@ -98,6 +99,7 @@ private:
     }
 
     int codePage_;
+    bool ignoreFiles_;
     ProjectPlan plan_;
     std::set<std::string> seen_;        // FileIdentity of each module planned
     std::optional<IgnoreFile> ignore_;  // the .brindleignore beside the project being read
@@ -174,9 +176,9 @@ Loaded LoadModules(const std::vector<fs::path>& files, int codePage, const LoadP
     return loaded;
 }
 
-ProjectPlan PlanProjects(const fs::path& file, int codePage) {
+ProjectPlan PlanProjects(const fs::path& file, int codePage, bool ignoreFiles) {
     CheckExists(file, codePage);
-    ProjectPlanner planner(codePage);
+    ProjectPlanner planner(codePage, ignoreFiles);
     try {
         const auto text = ReadFileBytes(file);
         if (IsGroupFileText(text)) {

@@ -93,8 +93,9 @@ struct ProjectPlan {
 // project and group files are read, the module files are not. A missing or unreadable project
 // or group file raises LoadError; a component or a group's project that cannot be found is a
 // LoadProblem. A module file named by several projects of a group goes to the first. A module
-// that the .brindleignore beside its project file names is left out, only listed.
-ProjectPlan PlanProjects(const std::filesystem::path& file, int codePage);
+// that the .brindleignore beside its project file names is left out, only listed; with
+// `ignoreFiles` false no .brindleignore is read.
+ProjectPlan PlanProjects(const std::filesystem::path& file, int codePage, bool ignoreFiles = true);
 
 // The planned projects, each module loaded; raises as PlanProjects, and a module that cannot
 // be loaded is a LoadProblem.
