@@ -213,6 +213,9 @@ VBComponent& StreamedProject::Components::Item(std::int32_t index) {
         Raise(Err::SubscriptOutOfRange, "VBIDE.VBComponents.Item");
     }
     auto* component = stream_.Take(first_ + static_cast<std::size_t>(index) - 1);
+    if (component == nullptr && Interrupted()) {
+        Raise(Err::InvalidCall, kInterruptedSource);
+    }
     if (component == nullptr) {
         Raise(Err::InvalidCall, "VBIDE.VBComponents.Item");
     }

@@ -35,9 +35,8 @@ void RunLog::SetCurrent(std::string module, std::string afterword) {
 }
 
 void RunLog::Report(const VbError& failure) {
-    if (Interrupted()) {
-        // The add-in's walk cut short: the modules it still reaches are abandoned.
-        return;
+    if (failure.Source() == kInterruptedSource) {
+        return;  // the add-in's walk cut short
     }
     ++failures_;
     err_ << "brindle: " << (current_.empty() ? "" : current_ + ": ") << "error " << failure.Number()

@@ -42,7 +42,7 @@ public:
     using LineMap = std::function<std::int32_t(std::string_view module, std::int32_t line)>;
     void MapLines(LineMap map) { lineMap_ = std::move(map); }
 
-    // A failure that the add-in ignored; not told once the run is interrupted.
+    // A failure that the add-in ignored (but the walk cut short by an interruption).
     void Report(const VbError& failure) override;
     // Counts as a failure. One that concerns the whole command is told once a run, however
     // many modules the command is run on.

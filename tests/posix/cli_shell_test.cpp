@@ -182,53 +182,60 @@ pid_t StartBrindle(const fs::path& folder, const fs::path& settings,
     return pid;
 }
 
+// Ctrl-C (130) and SIGTERM (143), sent once the first module was written, however long that
+// takes: every module is as it was or wholly written, and named when written.
 TEST(Interruption, LeavesEveryModuleWholeAndNoTemporaryFile) {
     TempDir temp;
-    const auto work = temp.path() / "work";
-    const auto modules = WriteMarkedProject(work, 300);
-    const auto before = Snapshot(work);
-    CopyFolder(work, temp.path() / "done");
+    const auto project = temp.path() / "project";
+    const auto modules = WriteMarkedProject(project, 300);
+    const auto before = Snapshot(project);
+    CopyFolder(project, temp.path() / "done");
     ASSERT_EQ(RunBrindle(temp.path() / "done", temp.path() / "s.ini",
                          {"remove-code-all", "Big.vbp", "--yes", "-q"})
                   .status,
               0);
     const auto after = Snapshot(temp.path() / "done");
 
-    const pid_t pid =
-        StartBrindle(work, temp.path() / "s.ini", {"remove-code-all", "Big.vbp", "--yes"});
-    ASSERT_GT(pid, 0);
-    // Interrupted once the first module was written, however long that takes.
-    int status = 0;
-    pid_t ended = 0;
-    while ((ended = waitpid(pid, &status, WNOHANG)) == 0 &&
-           ReadBytes(work / modules.front()) == before.at(modules.front())) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (ended == 0) {
-        ASSERT_EQ(kill(pid, SIGINT), 0);
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    }
-    const auto err = ReadBytes(work / "err.txt");
-    if (ended != 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
-        GTEST_SKIP() << "the run ended before it could be interrupted";
-    }
-    ASSERT_TRUE(WIFEXITED(status)) << err;
-    EXPECT_EQ(WEXITSTATUS(status), 130) << err;
-    EXPECT_TRUE(test::Has(err, "brindle: interrupted; "));
-
-    int written = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(work)) {
-        EXPECT_FALSE(entry.path().string().ends_with(".brindle-tmp")) << entry.path();
-    }
-    for (const auto& module : modules) {
-        const auto bytes = ReadBytes(work / module);
-        EXPECT_TRUE(bytes == before.at(module) || bytes == after.at(module)) << module;
-        if (bytes == after.at(module)) {
-            ++written;
-            EXPECT_TRUE(test::Has(err, "\n  " + module + "\n")) << module;
+    for (const auto& [number, expected] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        SCOPED_TRACE(expected);
+        const auto work = temp.path() / std::to_string(number);
+        CopyFolder(project, work);
+        const pid_t pid =
+            StartBrindle(work, temp.path() / "s.ini", {"remove-code-all", "Big.vbp", "--yes"});
+        ASSERT_GT(pid, 0);
+        int status = 0;
+        pid_t ended = 0;
+        while ((ended = waitpid(pid, &status, WNOHANG)) == 0 &&
+               ReadBytes(work / modules.front()) == before.at(modules.front())) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
+        if (ended == 0) {
+            ASSERT_EQ(kill(pid, number), 0);
+            ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        }
+        const auto err = ReadBytes(work / "err.txt");
+        if (ended != 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+            GTEST_SKIP() << "the run ended before it could be interrupted";
+        }
+        ASSERT_TRUE(WIFEXITED(status)) << err;
+        EXPECT_EQ(WEXITSTATUS(status), expected) << err;
+        EXPECT_TRUE(test::Has(err, "brindle: interrupted; "));
+        EXPECT_EQ(err.find("error "), std::string::npos) << err;
+
+        for (const auto& entry : fs::recursive_directory_iterator(work)) {
+            EXPECT_FALSE(entry.path().string().ends_with(".brindle-tmp")) << entry.path();
+        }
+        int written = 0;
+        for (const auto& module : modules) {
+            const auto bytes = ReadBytes(work / module);
+            EXPECT_TRUE(bytes == before.at(module) || bytes == after.at(module)) << module;
+            if (bytes == after.at(module)) {
+                ++written;
+                EXPECT_TRUE(test::Has(err, "\n  " + module + "\n")) << module;
+            }
+        }
+        EXPECT_GE(written, 1);
     }
-    EXPECT_GE(written, 1);
 }
 
 }  // namespace
