@@ -47,10 +47,12 @@ bool FirstLookAt(const fs::path& folder) {
 
 std::string TemporaryName(const fs::path& file, std::string_view random) {
     std::string name(".");
-    name += TextOf(file.filename());
-    name += "." + std::to_string(ThisProcess()) + "-";
-    name += random;
-    name += kTemporarySuffix;
+    name.append(TextOf(file.filename()))
+        .append(".")
+        .append(std::to_string(ThisProcess()))
+        .append("-")
+        .append(random)
+        .append(kTemporarySuffix);
     return name;
 }
 
