@@ -1,6 +1,7 @@
 #include "cli/Inputs.h"
 
 #include <future>
+#include <set>
 
 #include "cli/Background.h"
 #include "cli/RunLog.h"
@@ -56,6 +57,32 @@ std::vector<ModuleEntry> ProjectInputs::Modules() const {
     return modules;
 }
 
+namespace {
+
+// Each once, and none that another project of the group does not leave out.
+std::vector<fs::path> IgnoredFiles(const host::ProjectPlan& plan) {
+    if (plan.Ignored() == 0) {
+        return {};
+    }
+    std::set<std::string> seen;
+    for (const auto& project : plan.projects) {
+        for (const auto& module : project.modules) {
+            seen.insert(host::FileIdentity(module.path));
+        }
+    }
+    std::vector<fs::path> files;
+    for (const auto& project : plan.projects) {
+        for (const auto& ignored : project.ignored) {
+            if (seen.insert(host::FileIdentity(ignored.file)).second) {
+                files.push_back(ignored.file);
+            }
+        }
+    }
+    return files;
+}
+
+}  // namespace
+
 // Each planned module file is read and its header checked on the workers; those that pass
 // keep their place, the others are told of in the same order.
 ProjectInputs SurveyProjects(const std::string& file, int codePage, bool ignoreFiles) {
@@ -74,14 +101,11 @@ ProjectInputs SurveyProjects(const std::string& file, int codePage, bool ignoreF
             }));
         }
     }
-    ProjectInputs inputs{{}, std::move(plan.problems), plan.Ignored(), {}};
+    ProjectInputs inputs{{}, std::move(plan.problems), plan.Ignored(), IgnoredFiles(plan)};
     for (std::size_t p = 0; p < plan.projects.size(); ++p) {
         auto& planned = plan.projects[p];
         auto& project = inputs.projects.emplace_back(
             ProjectEntries{std::move(planned.name), std::move(planned.label), {}});
-        for (const auto& ignored : planned.ignored) {
-            inputs.ignoredFiles.push_back(ignored.file);
-        }
         for (std::size_t m = 0; m < planned.modules.size(); ++m) {
             auto& module = planned.modules[m];
             try {
