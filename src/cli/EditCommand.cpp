@@ -101,7 +101,7 @@ public:
           log_(io.err, ProgressOf(request), codePage_) {}
 
     int Execute() {
-        WatchInterruptions();
+        const InterruptionWatch watch;
         CheckCodePage(codePage_);
         const bool onProject = OnProject(request_);
         if (onProject) {

@@ -8,8 +8,15 @@
 
 namespace brindle::cli {
 
-// Installs the handlers; the signals still end the process until DeferInterruptions().
-void WatchInterruptions();
+// Installs the handlers for its life; the signals still end the process until
+// DeferInterruptions(). Once it goes they do as they did before, and nothing is noted.
+class InterruptionWatch {
+public:
+    InterruptionWatch();
+    ~InterruptionWatch();
+    InterruptionWatch(const InterruptionWatch&) = delete;
+    InterruptionWatch& operator=(const InterruptionWatch&) = delete;
+};
 // From now on a signal is noted rather than ending the process.
 void DeferInterruptions();
 // Whether a signal was noted.

@@ -25,16 +25,33 @@ extern "C" void OnSignal(int number) {
     noted.compare_exchange_strong(none, number);
 }
 
+constexpr int kSignals[] = {SIGINT, SIGTERM};
+struct sigaction before[2];
+
 }  // namespace
 
-void WatchInterruptions() {
+// A signal the process was started to ignore (a job in the background of a script) stays
+// ignored.
+InterruptionWatch::InterruptionWatch() {
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     // Blocking calls go on where they were; the run looks at the flag between modules.
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int i = 0; i < 2; ++i) {
+        sigaction(kSignals[i], nullptr, &before[i]);
+        if (before[i].sa_handler != SIG_IGN) {
+            sigaction(kSignals[i], &action, nullptr);
+        }
+    }
+}
+
+InterruptionWatch::~InterruptionWatch() {
+    for (int i = 0; i < 2; ++i) {
+        sigaction(kSignals[i], &before[i], nullptr);
+    }
+    deferring.store(false);
+    noted.store(0);
 }
 
 void DeferInterruptions() {

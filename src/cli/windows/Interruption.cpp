@@ -25,8 +25,14 @@ BOOL WINAPI OnControl(DWORD event) {
 
 }  // namespace
 
-void WatchInterruptions() {
+InterruptionWatch::InterruptionWatch() {
     SetConsoleCtrlHandler(OnControl, TRUE);
+}
+
+InterruptionWatch::~InterruptionWatch() {
+    SetConsoleCtrlHandler(OnControl, FALSE);
+    deferring.store(false);
+    noted.store(false);
 }
 
 void DeferInterruptions() {
