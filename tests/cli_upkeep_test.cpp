@@ -264,7 +264,7 @@ TEST_F(Upkeep, ExclusionsKeepEveryCommandAway) {
     EXPECT_EQ(markers.status, 0) << markers.err;
     EXPECT_TRUE(markers.err.ends_with(
         "brindle: nothing to change\nbrindle: 1 marked block left in code that a ' brindle: skip "
-        "comment keeps out (--ignore-exclusions takes them too)\n"))
+        "comment keeps out (--ignore-exclusions takes it too)\n"))
         << markers.err;
 
     const auto all = Run({"remove-code-all", "Shop.vbp", "--yes", "--ignore-exclusions"});

@@ -96,7 +96,8 @@ std::string SummarizeLeft(const Tally& tally, int ignored, Outcome outcome) {
     } else {
         text += ": " + why;
     }
-    return text + " (--ignore-exclusions takes them too)";
+    return text + (total == 1 ? " (--ignore-exclusions takes it too)"
+                              : " (--ignore-exclusions takes them too)");
 }
 
 }  // namespace brindle::cli
