@@ -251,6 +251,8 @@ TEST_F(Upkeep, ExclusionsKeepEveryCommandAway) {
     EXPECT_EQ(Count("Mixed.bas", "' Changed Done"), 1);
 
     Write("T/proc.txt", kProcTemplate);
+    EXPECT_TRUE(Has(Run({"remove-code-all", "Shop.vbp", "--diff"}).err,
+                    "brindle: 3 marked blocks would be left: 1 in code"));
     const auto removed = Run({"remove-code-all", "Shop.vbp", "--yes"});
     EXPECT_EQ(removed.status, 0) << removed.err;
     EXPECT_TRUE(removed.err.ends_with(
