@@ -413,7 +413,8 @@ TEST_F(Upkeep, SkipExistingAddsOnlyWhatIsMissing) {
 }
 
 // A skip comment above a procedure or in the declarations, a name that a team's pattern
-// excludes, and a module that .brindleignore names: no command touches them.
+// excludes, and a module that .brindleignore names: no command touches them, and the removals
+// count what they left there. --ignore-exclusions takes that too.
 TEST_F(Upkeep, ExclusionsKeepEveryCommandAway) {
     WriteModule("Mixed.bas", {
                                  "Option Explicit",
@@ -427,12 +428,15 @@ TEST_F(Upkeep, ExclusionsKeepEveryCommandAway) {
                                  "' [Brindle End]",
                                  "End Sub",
                                  "Sub TimerCallback()",
+                                 "' [Brindle Begin]",
+                                 "' [Brindle End]",
                                  "End Sub",
                                  "Sub Done()",
                                  "End Sub",
                              });
     WriteModule("Whole.bas", {"Option Explicit", "' brindle: skip", "", "Sub Main()", "End Sub"});
-    WriteModule("Legacy/Old.bas", {"Sub Main()", "End Sub"});
+    WriteModule("Legacy/Old.bas",
+                {"' [Brindle Begin]", "' [Brindle End]", "Sub Main()", "End Sub"});
     Write(".brindleignore", "# generated and legacy code\nlegacy/*.bas\n");
     WriteProject({"Mixed.bas", "Whole.bas", "Legacy/Old.bas"});
     const auto original = Snapshot(folder());
@@ -440,8 +444,8 @@ TEST_F(Upkeep, ExclusionsKeepEveryCommandAway) {
     const auto added = Run({"add-all", "Shop.vbp", "--yes", "-q"});
     ASSERT_EQ(added.status, 0) << added.err;
     const auto mixed = File("Mixed.bas");
-    // The module header, Hook's own block and Done's three.
-    EXPECT_EQ(CountLines(mixed, kBeginMarker), 5);
+    // The module header, Hook's and TimerCallback's own blocks and Done's three.
+    EXPECT_EQ(CountLines(mixed, kBeginMarker), 6);
     EXPECT_TRUE(Has(mixed, "' [Brindle End]\r\nSub Done()"));
     EXPECT_TRUE(Has(mixed, "Sub Form_Load()\r\nEnd Sub\r\n' Called"));
     EXPECT_EQ(File("Whole.bas"), original.at("Whole.bas"));
@@ -456,8 +460,30 @@ TEST_F(Upkeep, ExclusionsKeepEveryCommandAway) {
     EXPECT_EQ(Count("Mixed.bas", "' Changed Done"), 1);
 
     Write("T/proc.txt", kProcTemplate);
-    ASSERT_EQ(Run({"remove-code-all", "Shop.vbp", "--yes", "-q"}).status, 0);
+    EXPECT_TRUE(Has(Run({"remove-code-all", "Shop.vbp", "--diff"}).err,
+                    "brindle: 3 marked blocks would be left: 1 in code"));
+    const auto removed = Run({"remove-code-all", "Shop.vbp", "--yes"});
+    EXPECT_EQ(removed.status, 0) << removed.err;
+    EXPECT_TRUE(removed.err.ends_with(
+        "brindle: 3 marked blocks left: 1 in code that a ' brindle: skip comment keeps out, 1 in "
+        "procedures that an excluded name pattern matches, 1 in modules that .brindleignore "
+        "leaves out (--ignore-exclusions takes them too)\n"))
+        << removed.err;
     EXPECT_EQ(Snapshot(folder()), original);
+
+    const auto markers = Run({"remove-markers", "Mixed.bas", "--proc", "Hook", "--yes"});
+    EXPECT_EQ(markers.status, 0) << markers.err;
+    EXPECT_TRUE(markers.err.ends_with(
+        "brindle: nothing to change\nbrindle: 1 marked block left in code that a ' brindle: skip "
+        "comment keeps out (--ignore-exclusions takes it too)\n"))
+        << markers.err;
+
+    const auto all = Run({"remove-code-all", "Shop.vbp", "--yes", "--ignore-exclusions"});
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_TRUE(all.err.ends_with("brindle: 2 modules: 3 marked blocks removed\n")) << all.err;
+    EXPECT_EQ(CountLines(File("Mixed.bas"), kBeginMarker), 0);
+    EXPECT_EQ(File("Legacy/Old.bas"),
+              Crlf({"Attribute VB_Name = \"Old\"", "Sub Main()", "End Sub"}));
 }
 
 // A team's file that is wrong says so: one that cannot be taken stops the command before it

@@ -184,5 +184,75 @@ TEST(Removal, TakesOnlyWholeWellFormedBlocksInTheSelectionAndReportsTheRest) {
     }
 }
 
+struct LeftCase {
+    const char* name;
+    Lines code;
+    const char* excluded;  // the Excluded Procedures option
+    int skipped;           // blocks left for a skip comment
+    int byName;            // blocks left for an excluded name
+    int removed;
+    Selection selection = {};  // none: the whole module
+};
+
+const LeftCase kLeftCases[] = {
+    {"SkipCommentAboveAProcedure",
+     {B, "' Header A", E, "' brindle: skip", "Sub A()", B, "    On Error GoTo H", E, "End Sub",
+      "Sub B()", B, "    On Error GoTo H", E, "End Sub"},
+     "",
+     2,
+     0,
+     1},
+    {"ExcludedNameCountsBeforeASkipComment",
+     {"' brindle: skip", "Sub Form_Load()", B, "    On Error GoTo H", E, "End Sub",
+      "Sub Timer_Callback()", B, "    On Error GoTo H", E, "End Sub"},
+     "Form_*, *Callback",
+     0,
+     2,
+     0},
+    {"SkipCommentInTheDeclarations",
+     {"Option Explicit", "' brindle: skip", B, "' Module header", E, "Sub A()", B, "    x = 1", E,
+      "End Sub"},
+     "",
+     2,
+     0,
+     0},
+    {"OnlyWhatTheSelectionHolds",
+     {"Option Explicit", "' brindle: skip", B, "' Module header", E, "Sub A()", B, "    x = 1", E,
+      "End Sub"},
+     "",
+     1,
+     0,
+     0,
+     {6, 1, 10, 8}},
+    {"NothingExcluded", {B, "' Header", E, "Sub A()", "End Sub"}, "Form_*", 0, 0, 1},
+};
+
+// What a removal leaves because the user keeps Brindle from it is counted by why, for a host's
+// summary; with the exclusions ignored it goes too.
+TEST(Removal, CountsTheBlocksItLeavesForTheExclusionsByWhy) {
+    for (const auto& c : kLeftCases) {
+        for (const bool ignore : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (ignore ? ": exclusions ignored" : ""));
+            ModuleUnderTest m(c.code);
+            if (c.selection.startLine == 0) {
+                test::SelectAll(m.module());
+            } else {
+                m.Select(c.selection.startLine, c.selection.startColumn, c.selection.endLine,
+                         c.selection.endColumn);
+            }
+            AddinFields fields;
+            fields.msExcludedProcs = c.excluded;
+            fields.mbIgnoreExclusions = ignore;
+            test::RecordingSink sink;
+            RemoveCode(fields, m.module(), &sink);
+            EXPECT_EQ(sink.Count(Work::BlockLeftSkipped), ignore ? 0 : c.skipped);
+            EXPECT_EQ(sink.Count(Work::BlockLeftExcluded), ignore ? 0 : c.byName);
+            EXPECT_EQ(sink.Count(Work::BlockRemoved),
+                      ignore ? c.removed + c.skipped + c.byName : c.removed);
+            EXPECT_TRUE(sink.warnings.empty());
+        }
+    }
+}
+
 }  // namespace
 }  // namespace brindle

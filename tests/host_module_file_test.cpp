@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "host/files/FileSystem.h"
 #include "host/files/ModuleFile.h"
 #include "support/TestPaths.h"
 
@@ -226,6 +227,36 @@ TEST_F(ModuleFileTest, SaveWritesOnlyWhatChangedInPlaceAndKeepsPermissions) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
         << "no temporary file is left";
     EXPECT_FALSE(module->Save());
+}
+
+// A killed run leaves its temporary file; the next save beside it removes that one, and never a
+// file of a process that still runs (two runs at once) or one that is not ours.
+TEST_F(ModuleFileTest, SaveRemovesTheTemporaryFilesOfEndedRunsAlone) {
+    fs::path file = Write("cThing.cls", kClass);
+    const std::string running = "." + std::to_string(ThisProcess()) + "-a1B2c3.brindle-tmp";
+    const std::vector<std::string> kept{".cThing.cls" + running, ".cOther.cls" + running,
+                                        ".cThing.cls.x1-a1B2c3.brindle-tmp",
+                                        "cThing.cls.4194301-a1B2c3.tmp"};
+    const std::vector<std::string> removed{".cThing.cls.4194301-a1B2c3.brindle-tmp",
+                                           ".cOther.frm.4194301-zz.brindle-tmp"};
+    ASSERT_FALSE(ProcessRuns(4194301));
+    for (const auto& name : kept) {
+        WriteBytes(dir.path() / name, "kept");
+    }
+    for (const auto& name : removed) {
+        WriteBytes(dir.path() / name, "left");
+    }
+    auto module = LoadModuleFile(file);
+    module->CodeModule().InsertLines(2, "' note");
+    EXPECT_TRUE(module->Save());
+    for (const auto& name : kept) {
+        EXPECT_TRUE(fs::exists(dir.path() / name)) << name;
+    }
+    for (const auto& name : removed) {
+        EXPECT_FALSE(fs::exists(dir.path() / name)) << name;
+    }
+    EXPECT_EQ(TemporaryName(file, "R4nd0m"),
+              ".cThing.cls." + std::to_string(ThisProcess()) + "-R4nd0m.brindle-tmp");
 }
 
 // Past the 260 characters that old Windows programs stop at, in folders named in any script.

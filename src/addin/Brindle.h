@@ -55,6 +55,8 @@ public:
     // The options and template texts as they stand; hosts run the operations that have no
     // button (refresh, check) with them.
     const AddinFields& Fields() const { return *this; }
+    // For the host's run: see AddinFields::mbIgnoreExclusions.
+    void IgnoreExclusions(bool ignore) { mbIgnoreExclusions = ignore; }
     // For a host whose settings store answers otherwise from now on (it opened a project with
     // team settings): while connected, saves the options through the store as it answers now;
     // then lets `changeSettings` change it, and loads the options and templates again.

@@ -61,7 +61,8 @@ constexpr std::array<CommandInfo, 12> kCommands = {{
     {Command::RemoveCodeAll, "remove-code-all",
      "Deletes every whole marked block in each project. Broken markers are left as they are "
      "and reported. Asks first.",
-     "brindle remove-code-all Inventory.vbp --diff"},
+     "brindle remove-code-all Inventory.vbp --diff\n"
+     "brindle remove-code-all Inventory.vbp --ignore-exclusions --yes"},
     {Command::Procedures, "procedures",
      "Lists the procedures of each module as Brindle sees them: name, kind (Sub, Function, Get, "
      "Let, Set), start line, body line, line count, End line and member type in the code's "
@@ -124,7 +125,8 @@ const char* const kMainFooter =
     "\n"
     "Exit status: 0 when every step worked or there was nothing to do; 1 when a step failed, "
     "something was found and left as it was, or a question was not answered Yes (nothing was "
-    "changed then); 2 for a usage or input error (nothing was changed).";
+    "changed then); 2 for a usage or input error (nothing was changed); 130 or 143 when Ctrl-C or "
+    "SIGTERM interrupted it (each module is as it was or wholly written).";
 
 class Parser {
 public:
@@ -198,12 +200,17 @@ private:
             case Command::RemoveCode:
                 AddModules(sub);
                 AddSelection(sub);
+                AddIgnoreExclusions(sub, "skip comments and excluded procedure names");
                 break;
-            case Command::AddAll:
-                AddSkipExisting(sub);
-                [[fallthrough]];
             case Command::RemoveMarkersAll:
             case Command::RemoveCodeAll:
+                AddIgnoreExclusions(sub,
+                                    "skip comments, excluded procedure names and .brindleignore");
+                [[fallthrough]];
+            case Command::AddAll:
+                if (info.command == Command::AddAll) {
+                    AddSkipExisting(sub);
+                }
                 sub->add_option("PROJECT", project_, "project (.vbp) or group (.vbg) file")
                     ->required();
                 break;
@@ -265,6 +272,11 @@ private:
         sub->add_flag("--skip-existing", request_.skipExisting,
                       "leave out a header or error handler where one stands already (a marked "
                       "one, or an On Error statement of the procedure's own)");
+    }
+
+    void AddIgnoreExclusions(CLI::App* sub, const std::string& exclusions) {
+        sub->add_flag("--ignore-exclusions", request_.ignoreExclusions,
+                      "take out what " + exclusions + " keep Brindle from as well, in this run");
     }
 
     void AddCheckFlags(CLI::App* sub) {

@@ -51,8 +51,9 @@ struct Request {
     bool yes = false;
     bool diff = false;
     bool quiet = false;
-    std::optional<int> codepage;  // as given; without it the stored default
-    bool skipExisting = false;    // the adding commands' --skip-existing
+    std::optional<int> codepage;    // as given; without it the stored default
+    bool skipExisting = false;      // the adding commands' --skip-existing
+    bool ignoreExclusions = false;  // the removals' --ignore-exclusions
     OptionChanges options;
 
     // check

@@ -7,6 +7,7 @@
 
 #include "addin/Buttons.h"
 #include "cli/Inputs.h"
+#include "cli/Interruption.h"
 #include "cli/ModuleStream.h"
 #include "cli/QuestionAbout.h"
 #include "cli/RunLog.h"
@@ -116,10 +117,13 @@ public:
           log_(io.err, ProgressOf(request), codePage_) {}
 
     int Execute() {
+        const InterruptionWatch watch;
         CheckCodePage(codePage_);
         const bool onProject = OnProject(request_);
         if (onProject) {
-            projects_ = SurveyProjects(request_.files.front(), codePage_);
+            projects_ =
+                SurveyProjects(request_.files.front(), codePage_, !request_.ignoreExclusions);
+            CountIgnoredBlocks();
         } else {
             inputs_ = LoadModules(request_.files, codePage_);
         }
@@ -170,6 +174,9 @@ public:
         session.Disconnect(written ? "the options were not saved; the modules themselves were "
                                      "written"
                                    : "the options were not saved");
+        if (Interrupted()) {
+            return TellInterrupted();
+        }
         return log_.Failures() > 0 ? 1 : 0;
     }
 
@@ -202,6 +209,7 @@ private:
         if (request_.skipExisting) {
             setup.overrides[std::string(settings::kSkipExistingKey)] = "True";
         }
+        setup.ignoreExclusions = request_.ignoreExclusions;
         return setup;
     }
 
@@ -351,7 +359,7 @@ private:
             session.Ide().SetActiveVBProject(streamed_[p].get());
             const bool goOn = ClickAndCheck(session, buttons::kProjectWindowBar, project.label);
             stream.Pass(done);
-            if (!goOn) {
+            if (!goOn || Interrupted()) {
                 return;
             }
         }
@@ -400,6 +408,10 @@ private:
 
     // The modules named one by one go to the finisher once every click is done.
     void HandOver(ModuleFinisher& finisher) {
+        DeferInterruptions();
+        if (Interrupted()) {
+            return;
+        }
         for (auto& module : inputs_.projects.front().modules) {
             finisher.Add(ModuleFinisher::Job{module.component, nullptr, std::move(module.original),
                                              module.label, module.diffName,
@@ -416,6 +428,7 @@ private:
             if (outcome.changed) {
                 ++changed;
                 done += log_.TallyOf(outcome.label);
+                changedModules_.push_back(outcome.label);
             }
             if (!outcome.problem.empty()) {
                 log_.Problem(outcome.subject, outcome.problem);
@@ -423,6 +436,7 @@ private:
         }
         io_.out << std::flush;
         log_.Note(Summarize(changed, done, request_.diff ? Outcome::Diffed : Outcome::Written));
+        NoteLeftBlocks();
         return changed;
     }
 
@@ -430,6 +444,53 @@ private:
     void CheckTemplates(Session& session) {
         RefuseBrokenTemplates(request_.command, session, codePage_);
         WarnOfTemplateText(request_.command, session, codePage_, log_);
+    }
+
+    bool Removes() const {
+        return request_.command == Command::RemoveMarkers ||
+               request_.command == Command::RemoveCode ||
+               request_.command == Command::RemoveMarkersAll ||
+               request_.command == Command::RemoveCodeAll;
+    }
+
+    // The removals leave the modules that .brindleignore names as they are; their blocks are
+    // counted for the summary from the files, which are not written.
+    void CountIgnoredBlocks() {
+        if (Removes()) {
+            ignoredBlocks_ = MarkedBlocksIn(projects_.ignoredFiles, codePage_);
+        }
+    }
+
+    // Leaving what the user excludes is what was asked for, no failure; but the summary says
+    // so, lest "removed" read as "all gone".
+    void NoteLeftBlocks() {
+        if (!Removes() || Interrupted()) {
+            return;
+        }
+        const auto left = SummarizeLeft(log_.Total(), ignoredBlocks_,
+                                        request_.diff ? Outcome::Diffed : Outcome::Written);
+        if (!left.empty()) {
+            log_.Note(left);
+        }
+    }
+
+    // Which modules were written before the signal; the others are as they were.
+    int TellInterrupted() {
+        if (request_.diff || changedModules_.empty()) {
+            log_.Problem("", "interrupted; no module was written");
+            return InterruptedStatus();
+        }
+        const auto count = changedModules_.size();
+        std::string text =
+            "interrupted; " +
+            (count == 1 ? std::string("1 module was written, the others are ")
+                        : std::to_string(count) + " modules were written, the others are ") +
+            "as they were:";
+        for (const auto& label : changedModules_) {
+            text += "\n  " + label;
+        }
+        log_.Problem("", text);
+        return InterruptedStatus();
     }
 
     // Without markers nothing that an adding command puts in can be told from the user's own
@@ -464,6 +525,8 @@ private:
     Inputs inputs_;           // of the commands on modules
     ProjectInputs projects_;  // of the commands on projects
     std::vector<std::shared_ptr<StreamedProject>> streamed_;
+    std::vector<std::string> changedModules_;  // written, or diffed
+    int ignoredBlocks_ = 0;                    // in the modules that .brindleignore left out
     bool declined_ = false;
 };
 

@@ -1,9 +1,11 @@
 #include "cli/Inputs.h"
 
 #include <future>
+#include <set>
 
 #include "cli/Background.h"
 #include "cli/RunLog.h"
+#include "codegen/Markers.h"
 #include "host/files/FileSystem.h"
 #include "host/files/IgnoreFile.h"
 #include "host/files/ModuleFile.h"
@@ -59,12 +61,38 @@ std::vector<ModuleEntry> ProjectInputs::Modules() const {
     return modules;
 }
 
+namespace {
+
+// Each once, and none that another project of the group does not leave out.
+std::vector<fs::path> IgnoredFiles(const host::ProjectPlan& plan) {
+    if (plan.Ignored() == 0) {
+        return {};
+    }
+    std::set<std::string> seen;
+    for (const auto& project : plan.projects) {
+        for (const auto& module : project.modules) {
+            seen.insert(host::FileIdentity(module.path));
+        }
+    }
+    std::vector<fs::path> files;
+    for (const auto& project : plan.projects) {
+        for (const auto& ignored : project.ignored) {
+            if (seen.insert(host::FileIdentity(ignored.file)).second) {
+                files.push_back(ignored.file);
+            }
+        }
+    }
+    return files;
+}
+
+}  // namespace
+
 // Each planned module file is read and its header checked on the workers; those that pass
 // keep their place, the others are told of in the same order.
-ProjectInputs SurveyProjects(const std::string& file, int codePage) {
+ProjectInputs SurveyProjects(const std::string& file, int codePage, bool ignoreFiles) {
     host::ProjectPlan plan;
     try {
-        plan = host::PlanProjects(host::PathOf(file), codePage);
+        plan = host::PlanProjects(host::PathOf(file), codePage, ignoreFiles);
     } catch (const host::LoadError& e) {
         throw InputError(e.what());
     }
@@ -77,7 +105,8 @@ ProjectInputs SurveyProjects(const std::string& file, int codePage) {
             }));
         }
     }
-    ProjectInputs inputs{{}, std::move(plan.problems), plan.Ignored(), std::move(plan.warnings)};
+    ProjectInputs inputs{
+        {}, std::move(plan.problems), plan.Ignored(), IgnoredFiles(plan), std::move(plan.warnings)};
     for (std::size_t p = 0; p < plan.projects.size(); ++p) {
         auto& planned = plan.projects[p];
         auto& project = inputs.projects.emplace_back(
@@ -94,6 +123,43 @@ ProjectInputs SurveyProjects(const std::string& file, int codePage) {
         }
     }
     return inputs;
+}
+
+namespace {
+
+int MarkedBlocksIn(const fs::path& file, int codePage) {
+    try {
+        auto module = host::LoadExactly(file, codePage);
+        if (module.component->Code() == nullptr) {
+            return 0;
+        }
+        auto& code = module.component->CodeModule();
+        MarkerPairing pairing;
+        int blocks = 0;
+        for (auto marker = NextMarkerLine(code, 1); marker;
+             marker = NextMarkerLine(code, marker->line + 1)) {
+            blocks += pairing.Feed(*marker).block ? 1 : 0;
+        }
+        return blocks;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+}  // namespace
+
+int MarkedBlocksIn(const std::vector<fs::path>& files, int codePage) {
+    Workers workers;
+    std::vector<std::future<int>> counts;
+    for (const auto& file : files) {
+        counts.push_back(
+            Start(workers, [file, codePage] { return MarkedBlocksIn(file, codePage); }));
+    }
+    int blocks = 0;
+    for (auto& count : counts) {
+        blocks += count.get();
+    }
+    return blocks;
 }
 
 }  // namespace brindle::cli

@@ -45,8 +45,9 @@ struct ProjectEntries {
 struct ProjectInputs {
     std::vector<ProjectEntries> projects;
     std::vector<LoadProblem> problems;
-    int ignored = 0;                    // modules that a project's .brindleignore leaves out
-    std::vector<std::string> warnings;  // of .brindleignore patterns that are ignored
+    int ignored = 0;  // modules that a project's .brindleignore leaves out
+    std::vector<std::filesystem::path> ignoredFiles;  // those modules, in the projects' order
+    std::vector<std::string> warnings;                // of .brindleignore patterns that are ignored
 
     // Every project's modules, in order.
     std::vector<ModuleEntry> Modules() const;
@@ -55,8 +56,13 @@ struct ProjectInputs {
 // The modules that the host's plan of a project or group file would load; the files are read
 // and their headers checked (on several threads), but nothing is kept. A missing or unreadable
 // project or group file raises InputError; a component or a group's project that cannot be
-// found, and a module file that is no VB6 module, is a LoadProblem.
-ProjectInputs SurveyProjects(const std::string& file, int codePage);
+// found, and a module file that is no VB6 module, is a LoadProblem. With `ignoreFiles` false no
+// .brindleignore leaves a module out.
+ProjectInputs SurveyProjects(const std::string& file, int codePage, bool ignoreFiles = true);
+
+// How many well-formed marked blocks the module files hold, their marker lines paired as a
+// removal pairs them; a file that cannot be loaded counts none. Nothing is written.
+int MarkedBlocksIn(const std::vector<std::filesystem::path>& files, int codePage);
 
 // The team settings for the files a command names: the brindle.ini in the folder of the first
 // of them, or in the nearest folder above.

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "cli/Background.h"
+#include "cli/Interruption.h"
 #include "cli/UnifiedDiff.h"
 #include "host/files/ModuleFile.h"
 #include "host/files/ProjectLoader.h"
@@ -73,7 +74,8 @@ void ModuleFinisher::Collect(std::size_t keep) {
 ModuleFinisher::Finished ModuleFinisher::Finish(Job& job) const {
     try {
         const host::MemoryComponent& component = job.owned ? *job.owned : *job.component;
-        if (work_ == Work::Release || host::SerializesTo(component, job.original)) {
+        if (work_ == Work::Release || Interrupted() ||
+            host::SerializesTo(component, job.original)) {
             return {};
         }
         const std::string bytes = component.Serialize();
@@ -108,7 +110,9 @@ ModuleStream::ModuleStream(std::vector<ModuleEntry> entries, int codePage, bool 
 ModuleStream::~ModuleStream() = default;
 
 host::MemoryComponent* ModuleStream::Take(std::size_t index) {
-    if (index < passed_) {
+    // The user's answer, when a question was put, is in: from here on modules are written.
+    DeferInterruptions();
+    if (index < passed_ || Interrupted()) {
         return nullptr;
     }
     Pass(index);
@@ -137,7 +141,9 @@ void ModuleStream::Pass(std::size_t end) {
         if (!taken) {
             continue;
         }
-        if (taken->leftAlone) {
+        if (Interrupted()) {
+            // Abandoned: its file stays as it was.
+        } else if (taken->leftAlone) {
             finisher_.Add(std::move(*taken->leftAlone));
         } else {
             const auto& entry = entries_[passed_];
@@ -152,6 +158,9 @@ void ModuleStream::Pass(std::size_t end) {
 void ModuleStream::ForEach(const Work& work) {
     for (std::size_t i = passed_; i < entries_.size(); ++i) {
         auto* component = Take(i);
+        if (component == nullptr) {
+            break;
+        }
         if (component->Code() != nullptr) {
             work(i, entries_[i], *component);
         }
@@ -204,6 +213,9 @@ VBComponent& StreamedProject::Components::Item(std::int32_t index) {
         Raise(Err::SubscriptOutOfRange, "VBIDE.VBComponents.Item");
     }
     auto* component = stream_.Take(first_ + static_cast<std::size_t>(index) - 1);
+    if (component == nullptr && Interrupted()) {
+        Raise(Err::InvalidCall, kInterruptedSource);
+    }
     if (component == nullptr) {
         Raise(Err::InvalidCall, "VBIDE.VBComponents.Item");
     }

@@ -88,15 +88,17 @@ public:
     ModuleStream& operator=(const ModuleStream&) = delete;
 
     const ModuleEntry& Entry(std::size_t index) const { return entries_[index]; }
-    // The component of entry `index`, once loaded; null for an entry that was passed. Every
-    // entry before it is passed.
+    // The component of entry `index`, once loaded; null for an entry that was passed, and for
+    // every entry once the run was interrupted. Every entry before it is passed; once the run
+    // was interrupted, passing abandons a module rather than handing it to the finisher.
     host::MemoryComponent* Take(std::size_t index);
     // The component taken and not yet passed whose entry is labelled so; null when none is.
     const host::MemoryComponent* InHand(std::string_view label) const;
     // Hands every entry before `end` that was taken to the finisher.
     void Pass(std::size_t end);
     // Takes each entry not yet passed in turn, hands its component to `work` unless it has no
-    // code (a module that no longer loads, which the finisher tells of), and passes it.
+    // code (a module that no longer loads, which the finisher tells of), and passes it; stops
+    // when the run is interrupted.
     using Work = std::function<void(std::size_t index, const ModuleEntry& entry,
                                     host::MemoryComponent& component)>;
     void ForEach(const Work& work);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "cli/Interruption.h"
 #include "host/vb6/CodePage.h"
 
 namespace brindle::cli {
@@ -34,6 +35,9 @@ void RunLog::SetCurrent(std::string module, std::string afterword) {
 }
 
 void RunLog::Report(const VbError& failure) {
+    if (failure.Source() == kInterruptedSource) {
+        return;  // the add-in's walk cut short
+    }
     ++failures_;
     err_ << "brindle: " << (current_.empty() ? "" : current_ + ": ") << "error " << failure.Number()
          << ", " << host::ToUtf8(failure.Description(), codePage_) << ", in "
@@ -67,6 +71,7 @@ void RunLog::WarnAt(std::string_view module, const CodePlace& place, std::string
 
 void RunLog::Did(Work work) {
     tallies_[current_].Add(work);
+    total_.Add(work);
 }
 
 Tally RunLog::TallyOf(const std::string& module) const {

@@ -42,7 +42,7 @@ public:
     using LineMap = std::function<std::int32_t(std::string_view module, std::int32_t line)>;
     void MapLines(LineMap map) { lineMap_ = std::move(map); }
 
-    // A failure that the add-in ignored.
+    // A failure that the add-in ignored (but the walk cut short by an interruption).
     void Report(const VbError& failure) override;
     // Counts as a failure. One that concerns the whole command is told once a run, however
     // many modules the command is run on.
@@ -63,6 +63,8 @@ public:
     int Failures() const { return failures_; }
     // What was done in the module.
     Tally TallyOf(const std::string& module) const;
+    // What was done in every module, written or not.
+    const Tally& Total() const { return total_; }
 
 private:
     std::ostream& err_;
@@ -76,6 +78,7 @@ private:
     std::unordered_set<std::string> warned_;
     LineMap lineMap_;
     std::map<std::string, Tally> tallies_;
+    Tally total_;
 };
 
 }  // namespace brindle::cli

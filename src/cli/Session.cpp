@@ -28,6 +28,7 @@ Session::Session(RunLog& log, SessionSetup setup)
                            [this](std::string_view warning) { log_.Warning(warning); });
     SettingsStore& store = setup_.saveOptions ? static_cast<SettingsStore&>(layers_) : readOnly_;
     addin_ = std::make_unique<Brindle>(store, templates_, windows_, &log_);
+    addin_->IgnoreExclusions(setup_.ignoreExclusions);
 }
 
 // A team file that cannot be taken stops the command before anything is written.

@@ -53,7 +53,8 @@ struct SessionSetup {
     // ("Options" keys).
     std::optional<std::filesystem::path> teamFile;
     std::map<std::string, std::string> overrides;
-    bool saveOptions = true;  // false: the add-in's options are never written
+    bool saveOptions = true;        // false: the add-in's options are never written
+    bool ignoreExclusions = false;  // see AddinFields::mbIgnoreExclusions
 };
 
 class Session {

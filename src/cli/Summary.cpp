@@ -28,6 +28,11 @@ std::string Counted(int count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+struct Left {
+    int count;
+    const char* where;
+};
+
 }  // namespace
 
 Tally& Tally::operator+=(const Tally& other) {
@@ -63,6 +68,36 @@ std::string Summarize(int modules, const Tally& tally, Outcome outcome) {
         text = counted + ": " + text + " " + verb;
     }
     return outcome == Outcome::Written ? text : text + "; nothing written";
+}
+
+std::string SummarizeLeft(const Tally& tally, int ignored, Outcome outcome) {
+    const Left reasons[] = {
+        {tally.Count(Work::BlockLeftSkipped), "in code that a ' brindle: skip comment keeps out"},
+        {tally.Count(Work::BlockLeftExcluded),
+         "in procedures that an excluded name pattern matches"},
+        {ignored, "in modules that .brindleignore leaves out"},
+    };
+    int total = 0;
+    std::string why;
+    int met = 0;
+    for (const Left& reason : reasons) {
+        if (reason.count > 0) {
+            total += reason.count;
+            why += (met++ == 0 ? "" : ", ") + std::to_string(reason.count) + " " + reason.where;
+        }
+    }
+    if (total == 0) {
+        return {};
+    }
+    std::string text = Counted(total, "marked block", "marked blocks");
+    text += outcome == Outcome::Written ? " left" : " would be left";
+    if (met == 1) {
+        text += why.substr(why.find(' '));
+    } else {
+        text += ": " + why;
+    }
+    return text + (total == 1 ? " (--ignore-exclusions takes it too)"
+                              : " (--ignore-exclusions takes them too)");
 }
 
 }  // namespace brindle::cli

@@ -16,12 +16,17 @@ public:
     int Count(Work work) const { return counts_[static_cast<std::size_t>(work)]; }
 
 private:
-    std::array<int, 6> counts_{};
+    std::array<int, 8> counts_{};
 };
 
 enum class Outcome { Written, Diffed };
 
 // The summary of a run that changed `modules` modules; "nothing to change" when it changed none.
 std::string Summarize(int modules, const Tally& tally, Outcome outcome);
+
+// The marked blocks a removal left because the user keeps Brindle from them, counted by why
+// ("5 marked blocks left in modules .brindleignore leaves out (--ignore-exclusions takes them
+// too)"); empty when it left none. `ignored`: those in the modules a .brindleignore left out.
+std::string SummarizeLeft(const Tally& tally, int ignored, Outcome outcome);
 
 }  // namespace brindle::cli

@@ -93,20 +93,36 @@ private:
 class LeftAlone {
 public:
     LeftAlone(const AddinFields& fields, CodeModule& module) {
-        if (!MayExclude(fields, module)) {
+        if (fields.mbIgnoreExclusions || !MayExclude(fields, module)) {
             return;
         }
         code_ = MapGeneratedCode(fields, module);
         exclusions_ = FindExclusions(fields, module, code_.procedures);
+        const auto patterns = ExcludedProcPatterns(fields);
+        for (const auto& proc : code_.procedures) {
+            excludedName_.push_back(NameExcluded(patterns, module.ToUnicode(proc.name)));
+        }
     }
 
     bool Module() const { return exclusions_.module.has_value(); }
-    bool Block(std::size_t n) const {
+    // Tells the sink of each well-formed block in the selection, when the whole module is left.
+    void TellLeft(const Selection& selection, Diagnostics* sink) const {
+        for (const auto& block : code_.blocks) {
+            if (selection.Holds(block.block)) {
+                TellDone(sink, Work::BlockLeftSkipped);
+            }
+        }
+    }
+    // Why the n-th block is left, as the work a host counts; nothing when it is not.
+    std::optional<Work> Block(std::size_t n) const {
         if (n >= code_.blocks.size() || !code_.blocks[n].proc) {
-            return false;
+            return std::nullopt;
         }
         const auto proc = *code_.blocks[n].proc;
-        return proc < exclusions_.procs.size() && exclusions_.procs[proc].has_value();
+        if (proc >= exclusions_.procs.size() || !exclusions_.procs[proc]) {
+            return std::nullopt;
+        }
+        return excludedName_[proc] ? Work::BlockLeftExcluded : Work::BlockLeftSkipped;
     }
     // Whether the line lies in a procedure left alone, as the module stands now.
     bool Holds(CodeModule& module, std::int32_t line) const {
@@ -119,8 +135,16 @@ public:
     }
 
 private:
+    // An excluded name counts before a skip comment beside it.
+    static bool NameExcluded(const std::vector<std::string>& patterns, const std::string& name) {
+        return std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
+            return MatchesNamePattern(pattern, name);
+        });
+    }
+
     GeneratedCode code_;
     Exclusions exclusions_;
+    std::vector<bool> excludedName_;  // parallel to code_.procedures
 };
 
 enum class Take { Markers, Blocks };
@@ -142,6 +166,7 @@ void Delete(CodeModule& module, const MarkedBlock& block, Take take, Diagnostics
 void RemoveMarked(const AddinFields& fields, CodeModule& module, Take take, Diagnostics* sink) {
     const LeftAlone alone(fields, module);
     if (alone.Module()) {
+        alone.TellLeft(ReadSelection(module), sink);
         return;
     }
     LeftAsItWas left(module, sink);
@@ -155,7 +180,13 @@ void RemoveMarked(const AddinFields& fields, CodeModule& module, Take take, Diag
         if (step.broken && !alone.Holds(module, step.broken->first.line)) {
             left.Broken(*step.broken, selection);
         }
-        if (!step.block || alone.Block(blocks++)) {
+        if (!step.block) {
+            continue;
+        }
+        if (const auto why = alone.Block(blocks++)) {
+            if (selection.Holds(*step.block)) {
+                TellDone(sink, *why);
+            }
             continue;
         }
         if (selection.Holds(*step.block)) {

@@ -33,6 +33,9 @@ struct AddinFields {
     // Procedure name patterns that no command touches ("*_Click, Class_Terminate"); read from
     // the settings, never written.
     std::string msExcludedProcs;
+    // Set by a host for one run: the removals take out even what skip comments and excluded
+    // procedure names keep them from. Never read from or written to the settings.
+    bool mbIgnoreExclusions = false;
 
     // Template texts: each file's lines in UTF-8, each followed by LF.
     std::string msModHdrTmplt;

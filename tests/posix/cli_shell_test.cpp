@@ -1,13 +1,19 @@
-// brindle as a shell sees it: help as wide as the terminal, and the manual page and completion
-// scripts that `cmake --install` puts beside it, tried in the shells they are for.
+// brindle as a shell sees it: help as wide as the terminal, the manual page and completion
+// scripts that `cmake --install` puts beside it, tried in the shells they are for, and Ctrl-C
+// in the middle of a project command.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli_support.h"
@@ -132,6 +138,103 @@ TEST_F(Installed, EveryShellCompletesCommandsFlagValuesAndFiles) {
     EXPECT_EQ(Shell(work(), "head -1 " + zsh), "#compdef brindle\n");
     if (Has("zsh")) {
         EXPECT_EQ(std::system(("zsh -n " + zsh).c_str()), 0);
+    }
+}
+
+// A project of `count` modules full of marked blocks, large enough that removing them takes a
+// while; the modules in the project's order.
+std::vector<std::string> WriteMarkedProject(const fs::path& folder, int count) {
+    std::vector<std::string> modules;
+    std::string project = "Type=Exe\r\n";
+    for (int m = 0; m < count; ++m) {
+        const auto name = "mod" + std::to_string(m);
+        std::string code = "Attribute VB_Name = \"" + name + "\"\r\nOption Explicit\r\n";
+        for (int p = 0; p < 80; ++p) {
+            code += "' [Brindle Begin]\r\n' Procedure " + std::to_string(p) +
+                    "\r\n' [Brindle End]\r\nPublic Sub P" + std::to_string(p) +
+                    "()\r\n' [Brindle Begin]\r\nOn Error GoTo Handler\r\n' [Brindle End]\r\n"
+                    "    Debug.Print " +
+                    std::to_string(p) + "\r\nEnd Sub\r\n";
+        }
+        modules.push_back("Modules/" + name + ".bas");
+        WriteBytes(folder / modules.back(), code);
+        project += "Module=" + name + "; Modules\\" + name + ".bas\r\n";
+    }
+    WriteBytes(folder / "Big.vbp", project);
+    return modules;
+}
+
+// Starts brindle in `folder` with its output into files there; its process id.
+pid_t StartBrindle(const fs::path& folder, const fs::path& settings,
+                   const std::vector<std::string>& args) {
+    std::vector<std::string> words{BRINDLE_EXE};
+    words.insert(words.end(), args.begin(), args.end());
+    std::string line = "cd " + ShellQuote(folder.string()) +
+                       " && exec env BRINDLE_SETTINGS=" + ShellQuote(settings.string());
+    for (const auto& word : words) {
+        line += " " + ShellQuote(word);
+    }
+    line += " </dev/null >out.txt 2>err.txt";
+    const char* argv[] = {"sh", "-c", line.c_str(), nullptr};
+    pid_t pid = 0;
+    EXPECT_EQ(
+        posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ), 0);
+    return pid;
+}
+
+// Ctrl-C (130) and SIGTERM (143), sent once the first module was written, however long that
+// takes: every module is as it was or wholly written, and named when written.
+TEST(Interruption, LeavesEveryModuleWholeAndNoTemporaryFile) {
+    TempDir temp;
+    const auto project = temp.path() / "project";
+    const auto modules = WriteMarkedProject(project, 300);
+    const auto before = Snapshot(project);
+    CopyFolder(project, temp.path() / "done");
+    ASSERT_EQ(RunBrindle(temp.path() / "done", temp.path() / "s.ini",
+                         {"remove-code-all", "Big.vbp", "--yes", "-q"})
+                  .status,
+              0);
+    const auto after = Snapshot(temp.path() / "done");
+
+    for (const auto& [number, expected] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        SCOPED_TRACE(expected);
+        const auto work = temp.path() / std::to_string(number);
+        CopyFolder(project, work);
+        const pid_t pid =
+            StartBrindle(work, temp.path() / "s.ini", {"remove-code-all", "Big.vbp", "--yes"});
+        ASSERT_GT(pid, 0);
+        int status = 0;
+        pid_t ended = 0;
+        while ((ended = waitpid(pid, &status, WNOHANG)) == 0 &&
+               ReadBytes(work / modules.front()) == before.at(modules.front())) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (ended == 0) {
+            ASSERT_EQ(kill(pid, number), 0);
+            ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        }
+        const auto err = ReadBytes(work / "err.txt");
+        if (ended != 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+            GTEST_SKIP() << "the run ended before it could be interrupted";
+        }
+        ASSERT_TRUE(WIFEXITED(status)) << err;
+        EXPECT_EQ(WEXITSTATUS(status), expected) << err;
+        EXPECT_TRUE(test::Has(err, "brindle: interrupted; "));
+        EXPECT_EQ(err.find("error "), std::string::npos) << err;
+
+        for (const auto& entry : fs::recursive_directory_iterator(work)) {
+            EXPECT_FALSE(entry.path().string().ends_with(".brindle-tmp")) << entry.path();
+        }
+        int written = 0;
+        for (const auto& module : modules) {
+            const auto bytes = ReadBytes(work / module);
+            EXPECT_TRUE(bytes == before.at(module) || bytes == after.at(module)) << module;
+            if (bytes == after.at(module)) {
+                ++written;
+                EXPECT_TRUE(test::Has(err, "\n  " + module + "\n")) << module;
+            }
+        }
+        EXPECT_GE(written, 1);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A host's diagnostics sink that keeps what it is told, for tests to look at.
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,10 @@ public:
         warnings.push_back(module.empty() ? std::string(text)
                                           : std::string(module) + ": " + std::string(text));
     }
+    void Did(Work work) override { done.push_back(work); }
+    int Count(Work work) const {
+        return static_cast<int>(std::count(done.begin(), done.end(), work));
+    }
     std::vector<std::string> Sources() const {
         std::vector<std::string> sources;
         for (const VbError& failure : reported) {
@@ -27,6 +32,7 @@ public:
 
     std::vector<VbError> reported;
     std::vector<std::string> warnings;
+    std::vector<Work> done;
 };
 
 }  // namespace brindle::test

@@ -2,6 +2,7 @@
 // What files on disk look like on this platform: paths as UTF-8 text, the running executable,
 // the environment, and replacing a file's bytes safely. One implementation per platform.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -33,8 +34,23 @@ std::optional<std::string> EnvironmentValue(const char* name);
 
 // Gives `file` (no link) the bytes: a temporary file beside it, written, flushed to disk and
 // renamed over it, with the old file's permissions or attributes. Raises ModuleFileError
-// (Unwritable) naming `shown`.
+// (Unwritable) naming `shown`. The temporary file is named ".NAME.PID-RANDOM.brindle-tmp"
+// (TemporaryName), so that a person can tell it and "*.brindle-tmp" in a .gitignore matches.
 void ReplaceFileContents(const std::filesystem::path& file, std::string_view bytes,
                          const std::filesystem::path& shown);
+
+inline constexpr std::string_view kTemporarySuffix = ".brindle-tmp";
+
+// ".NAME.PID-" and `random` and the suffix, for `file` named NAME.
+std::string TemporaryName(const std::filesystem::path& file, std::string_view random);
+
+// Removes the temporary files in the folder of `file` that a process no longer running left
+// there (a run that was killed), once a run for each folder. A file of a process that still
+// runs is never touched, nor one this function cannot read the process of.
+void RemoveLeftTemporaries(const std::filesystem::path& file);
+
+// This process, and whether the process of that id runs (when it cannot be told: true).
+std::uint64_t ThisProcess();
+bool ProcessRuns(std::uint64_t id);
 
 }  // namespace brindle::host

@@ -490,6 +490,7 @@ void WriteFileAtomically(const fs::path& file, std::string_view bytes) {
                                   "cannot follow the link: " + error.message());
         }
     }
+    RemoveLeftTemporaries(target);
     ReplaceFileContents(target, bytes, file);
 }
 

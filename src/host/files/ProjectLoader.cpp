@@ -39,12 +39,13 @@ void CheckExists(const fs::path& path, int codePage) {
 // before any is read.
 class ProjectPlanner {
 public:
-    explicit ProjectPlanner(int codePage) : codePage_(codePage) {}
+    ProjectPlanner(int codePage, bool ignoreFiles)
+        : codePage_(codePage), ignoreFiles_(ignoreFiles) {}
 
     // Raises ProjectFileError when the file is no project file.
     void PlanProject(const fs::path& file) {
         const auto contents = ParseProjectFile(ReadFileBytes(file), codePage_);
-        ignore_ = IgnoreFile::Nearest(file, codePage_);
+        ignore_ = ignoreFiles_ ? IgnoreFile::Nearest(file, codePage_) : std::nullopt;
         if (ignore_ && warnedOf_.insert(FileIdentity(ignore_->Folder())).second) {
             const auto& warnings = ignore_->Warnings();
             plan_.warnings.insert(plan_.warnings.end(), warnings.begin(), warnings.end());
@@ -102,6 +103,7 @@ private:
     }
 
     int codePage_;
+    bool ignoreFiles_;
     ProjectPlan plan_;
     std::set<std::string> seen_;        // FileIdentity of each module planned
     std::optional<IgnoreFile> ignore_;  // the .brindleignore of the project being read
@@ -179,9 +181,9 @@ Loaded LoadModules(const std::vector<fs::path>& files, int codePage, const LoadP
     return loaded;
 }
 
-ProjectPlan PlanProjects(const fs::path& file, int codePage) {
+ProjectPlan PlanProjects(const fs::path& file, int codePage, bool ignoreFiles) {
     CheckExists(file, codePage);
-    ProjectPlanner planner(codePage);
+    ProjectPlanner planner(codePage, ignoreFiles);
     try {
         const auto text = ReadFileBytes(file);
         if (IsGroupFileText(text)) {

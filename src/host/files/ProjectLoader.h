@@ -96,8 +96,9 @@ struct ProjectPlan {
 // or group file raises LoadError; a component or a group's project that cannot be found is a
 // LoadProblem. A module file named by several projects of a group goes to the first. A module
 // that the .brindleignore of its project (IgnoreFile::Nearest) names is left out, only listed;
-// a .brindleignore that cannot be read or is no text raises LoadError.
-ProjectPlan PlanProjects(const std::filesystem::path& file, int codePage);
+// a .brindleignore that cannot be read or is no text raises LoadError. With `ignoreFiles` false
+// no .brindleignore is read.
+ProjectPlan PlanProjects(const std::filesystem::path& file, int codePage, bool ignoreFiles = true);
 
 // The planned projects, each module loaded; raises as PlanProjects, and a module that cannot
 // be loaded is a LoadProblem.

@@ -38,6 +38,10 @@ enum class Work {
     MarkersRemoved,  // the two marker lines of one block
     BlockRemoved,    // one marked block, markers included
     BlockRewritten,  // the lines between one block's markers
+    // A well-formed marked block that a removal left as it was because the user keeps Brindle
+    // from it: by a "' brindle: skip" comment, or by an excluded procedure name.
+    BlockLeftSkipped,
+    BlockLeftExcluded,
 };
 
 // Provided by the host. The add-in shows no failure itself; the host decides what a user sees.

@@ -1,6 +1,7 @@
 #include "host/files/FileSystem.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,13 +27,10 @@ namespace {
 class TemporaryFile {
 public:
     TemporaryFile(const fs::path& beside, const fs::path& shown) {
-        std::string hidden(".");
-        hidden += beside.filename().string();
-        hidden += ".XXXXXX";
-        std::string pattern = (beside.parent_path() / hidden).string();
+        std::string pattern = (beside.parent_path() / TemporaryName(beside, "XXXXXX")).string();
         name_.assign(pattern.begin(), pattern.end());
         name_.push_back('\0');
-        fd_ = ::mkstemp(name_.data());
+        fd_ = ::mkstemps(name_.data(), static_cast<int>(kTemporarySuffix.size()));
         if (fd_ < 0) {
             FailWrite(shown, "cannot create a temporary file beside it", errno);
         }
@@ -104,6 +102,18 @@ std::optional<std::string> EnvironmentValue(const char* name) {
         return std::nullopt;
     }
     return std::string(value);
+}
+
+std::uint64_t ThisProcess() {
+    return static_cast<std::uint64_t>(::getpid());
+}
+
+bool ProcessRuns(std::uint64_t id) {
+    const auto pid = static_cast<pid_t>(id);
+    if (pid <= 0 || static_cast<std::uint64_t>(pid) != id) {
+        return true;
+    }
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
 }
 
 void ReplaceFileContents(const fs::path& file, std::string_view bytes, const fs::path& shown) {

@@ -52,8 +52,8 @@ public:
     TemporaryFile(const fs::path& beside, const fs::path& shown, DWORD attributes) {
         std::random_device random;
         for (int attempt = 0; attempt < 100 && handle_ == INVALID_HANDLE_VALUE; ++attempt) {
-            name_ = Win32Path(beside.parent_path() / (L"." + beside.filename().native() + L"." +
-                                                      std::to_wstring(random() % 1000000)));
+            const auto name = TemporaryName(beside, std::to_string(random() % 1000000));
+            name_ = Win32Path(beside.parent_path() / PathOf(name));
             handle_ = CreateFileW(name_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes,
                                   nullptr);
             if (handle_ == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
@@ -154,6 +154,20 @@ std::optional<std::string> EnvironmentValue(const char* name) {
         return std::nullopt;
     }
     return Narrow(value);
+}
+
+std::uint64_t ThisProcess() {
+    return GetCurrentProcessId();
+}
+
+bool ProcessRuns(std::uint64_t id) {
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+    if (process == nullptr) {
+        return GetLastError() != ERROR_INVALID_PARAMETER;
+    }
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
 }
 
 // The old file's attributes (hidden, archive, ...) carry over; a read-only file is not replaced.
