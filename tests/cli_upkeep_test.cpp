@@ -631,7 +631,8 @@ TEST_F(Upkeep, RefreshRewritesEveryBlockAndAddsNone) {
 }
 
 // What people write in a procedure header stays through a new author and a refresh, and check
-// --stale does not count it; a template with no place for it leaves the header, told once.
+// --stale does not count it; a template with no place for it leaves the header, told once,
+// unless --overwrite asks for the template's lines.
 TEST_F(Upkeep, RefreshKeepsWhatPeopleWrote) {
     Write("T/proc.txt",
           "'---\r\n' Procedure: %ProcedureName%\r\n' Purpose:\r\n' Parameters:%Parameters%\r\n"
@@ -668,6 +669,13 @@ TEST_F(Upkeep, RefreshKeepsWhatPeopleWrote) {
     const auto found = Run({"check", "Half.bas", "--stale", "--require", "header", "-q"});
     EXPECT_EQ(found.status, 1);
     EXPECT_EQ(found.out, place + noPlace + " (brindle refresh leaves the block as it is)\n");
+
+    // Asked to, the template's line takes the place of what it has no place for; the rest of
+    // what people wrote stays.
+    const auto overwritten = Run({"refresh", "Half.bas", "--yes", "--overwrite"});
+    EXPECT_EQ(overwritten.status, 0) << overwritten.err;
+    EXPECT_EQ(File("Half.bas"),
+              std::regex_replace(kept, std::regex("' Purpose: Halves X"), "' Summary:"));
 }
 
 }  // namespace

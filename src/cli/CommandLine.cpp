@@ -228,6 +228,10 @@ private:
                 return;
             case Command::Refresh:
                 AddFiles(sub);
+                sub->add_flag("--overwrite", request_.overwrite,
+                              "where a template's own text changed, replace the lines of a block "
+                              "that it has no place for instead of leaving the block (what people "
+                              "wrote there is lost; elsewhere it is kept)");
                 break;
         }
         AddCommonFlags(sub, info.command);

@@ -54,6 +54,7 @@ struct Request {
     std::optional<int> codepage;    // as given; without it the stored default
     bool skipExisting = false;      // the adding commands' --skip-existing
     bool ignoreExclusions = false;  // the removals' --ignore-exclusions
+    bool overwrite = false;         // refresh's --overwrite
     OptionChanges options;
 
     // check

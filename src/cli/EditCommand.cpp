@@ -375,19 +375,33 @@ private:
         const auto refresh = [&](std::size_t i, host::MemoryComponent& component) {
             log_.Seek(i);
             log_.Status("Refreshing Brindle code in " + component.Name());
-            IgnoreStep(&log_,
-                       [&] { RefreshModule(session.Fields(), component.CodeModule(), &log_); });
+            const auto unplaced = request_.overwrite ? Unplaced::Replace : Unplaced::Leave;
+            IgnoreStep(&log_, [&] {
+                RefreshModule(session.Fields(), component.CodeModule(), &log_, unplaced);
+            });
         };
         if (stream) {
             log_.Expect(LabelsOf(projects_.Modules()));
             stream->ForEach([&](std::size_t i, const ModuleEntry&,
                                 host::MemoryComponent& component) { refresh(i, component); });
-            return;
+        } else {
+            const auto& modules = inputs_.projects.front().modules;
+            log_.Expect(LabelsOf(modules));
+            for (std::size_t i = 0; i < modules.size(); ++i) {
+                refresh(i, *modules[i].component);
+            }
         }
-        const auto& modules = inputs_.projects.front().modules;
-        log_.Expect(LabelsOf(modules));
-        for (std::size_t i = 0; i < modules.size(); ++i) {
-            refresh(i, *modules[i].component);
+        NoteLeftUnplaced();
+    }
+
+    // A template whose own text changed leaves every block it made: say how to apply it.
+    void NoteLeftUnplaced() {
+        const int left = log_.Total().Count(Work::BlockLeftUnplaced);
+        if (left > 0) {
+            log_.Note(std::to_string(left) +
+                      (left == 1 ? " marked block was" : " marked blocks were") +
+                      " left as they are; if the text that the templates have no place for is "
+                      "an older template's, 'brindle refresh --overwrite' replaces it");
         }
     }
 

@@ -16,7 +16,7 @@ public:
     int Count(Work work) const { return counts_[static_cast<std::size_t>(work)]; }
 
 private:
-    std::array<int, 8> counts_{};
+    std::array<int, static_cast<std::size_t>(Work::BlockLeftUnplaced) + 1> counts_{};
 };
 
 enum class Outcome { Written, Diffed };

@@ -474,8 +474,8 @@ std::vector<Pair> Align(const std::vector<ShapedLine>& want, const std::vector<s
 class PlanBuilder {
 public:
     PlanBuilder(const std::vector<ShapedLine>& want, const std::vector<std::string>& old,
-                std::string_view date)
-        : want_(want), old_(old), date_(date) {}
+                std::string_view date, Unplaced unplaced)
+        : want_(want), old_(old), date_(date), unplaced_(unplaced) {}
 
     BlockPlan Build(const std::vector<Pair>& pairs) {
         for (const auto& pair : pairs) {
@@ -497,8 +497,11 @@ public:
 private:
     bool UpTo(std::size_t old, std::size_t want) {
         if (old_at_ < old && want_at_ < want) {
-            plan_ = {BlockPlan::Kind::Left, {}, old_at_};
-            return false;
+            if (unplaced_ == Unplaced::Leave) {
+                plan_ = {BlockPlan::Kind::Left, {}, old_at_};
+                return false;
+            }
+            old_at_ = old;
         }
         for (; old_at_ < old; ++old_at_) {
             plan_.lines.push_back(old_[old_at_]);
@@ -512,6 +515,7 @@ private:
     const std::vector<ShapedLine>& want_;
     const std::vector<std::string>& old_;
     std::string_view date_;
+    Unplaced unplaced_;
     std::size_t old_at_ = 0;
     std::size_t want_at_ = 0;
     BlockPlan plan_;
@@ -568,7 +572,7 @@ std::vector<std::string> ExpectedLines(const AddinFields& fields, CodeModule& mo
 }
 
 BlockPlan PlanBlock(const AddinFields& fields, CodeModule& module, BlockRole role,
-                    const ProcSpan* proc, const std::vector<std::string>& old) {
+                    const ProcSpan* proc, const std::vector<std::string>& old, Unplaced unplaced) {
     const auto want = ShapedLines(fields, module, role, proc);
     const auto today = ExpandKeyword(fields, "Date", module, nullptr, 1);
     const auto pairs = Align(want, old, DateMarks(today));
@@ -580,7 +584,7 @@ BlockPlan PlanBlock(const AddinFields& fields, CodeModule& module, BlockRole rol
             break;
         }
     }
-    return PlanBuilder(want, old, date).Build(pairs);
+    return PlanBuilder(want, old, date, unplaced).Build(pairs);
 }
 
 int Likeness(const std::vector<std::string>& expected, const std::vector<std::string>& lines) {

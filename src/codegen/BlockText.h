@@ -46,8 +46,12 @@ struct BlockPlan {
     std::vector<std::string> lines;
     std::size_t left = 0;
 };
+// What becomes of old lines that the template in use has no place for, where the template gives
+// other lines at the same place: the block is left, or they give way to the template's lines.
+enum class Unplaced { Leave, Replace };
 BlockPlan PlanBlock(const AddinFields& fields, CodeModule& module, BlockRole role,
-                    const ProcSpan* proc, const std::vector<std::string>& old);
+                    const ProcSpan* proc, const std::vector<std::string>& old,
+                    Unplaced unplaced = Unplaced::Leave);
 
 // How many of the expected lines occur among `lines`.
 int Likeness(const std::vector<std::string>& expected, const std::vector<std::string>& lines);

@@ -77,16 +77,17 @@ std::string NoPlaceFor(BlockRole role) {
 
 // Whether the block was rewritten.
 bool Refresh(const AddinFields& fields, CodeModule& module, const Subject& subject,
-             Diagnostics* sink) {
+             Diagnostics* sink, Unplaced unplaced) {
     const auto& block = subject.block;
     const auto old = InnerLines(module, block.block);
-    const auto plan = PlanBlock(fields, module, block.role, subject.proc, old);
+    const auto plan = PlanBlock(fields, module, block.role, subject.proc, old, unplaced);
     const auto first = block.block.begin.line + 1;
     if (plan.kind == BlockPlan::Kind::Left) {
         const auto label = subject.proc ? Shown(module, *subject.proc) : std::string();
         const auto line = first + static_cast<std::int32_t>(plan.left);
         WarnTo(sink, module.ToUnicode(module.Parent().Name()), CodePlace{label, line, 0},
                NoPlaceFor(block.role) + "; the block is left as it is");
+        TellDone(sink, Work::BlockLeftUnplaced);
     }
     if (plan.kind != BlockPlan::Kind::NewLines) {
         return false;
@@ -366,7 +367,8 @@ private:
 
 }  // namespace
 
-void RefreshModule(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
+void RefreshModule(const AddinFields& fields, CodeModule& module, Diagnostics* sink,
+                   Unplaced unplaced) {
     PassOn("Brindle.RefreshModule", [&] {
         const auto code = MapGeneratedCode(fields, module);
         const auto exclusions = FindExclusions(fields, module, code.procedures);
@@ -392,7 +394,7 @@ void RefreshModule(const AddinFields& fields, CodeModule& module, Diagnostics* s
                            "\" is missing, unreadable or empty; its blocks were left as they are");
                 continue;
             }
-            if (Refresh(fields, module, *subject, sink)) {
+            if (Refresh(fields, module, *subject, sink, unplaced)) {
                 TellDone(sink, Work::BlockRewritten);
             }
         }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "codegen/BlockText.h"
 #include "host/model/Diagnostics.h"
 #include "host/model/Vbide.h"
 #include "templates/AddinFields.h"
@@ -25,8 +26,10 @@ inline constexpr std::string_view kRefreshPrompt =
 // text the template in use has no place for is left and told to `sink` at that line. Adds
 // nothing where there is no block, leaves the marker lines, other blocks and what the user
 // keeps Brindle away from as they are. A template that gives no text leaves its blocks alone,
-// and is told to `sink` once; so are broken markers.
-void RefreshModule(const AddinFields& fields, CodeModule& module, Diagnostics* sink);
+// and is told to `sink` once; so are broken markers. With Unplaced::Replace such text gives way
+// to the template's lines instead, which a user asks for after changing a template's own text.
+void RefreshModule(const AddinFields& fields, CodeModule& module, Diagnostics* sink,
+                   Unplaced unplaced = Unplaced::Leave);
 
 struct CheckRules {
     bool moduleHeader = true;  // a module without a marked module header

@@ -42,6 +42,8 @@ enum class Work {
     // from it: by a "' brindle: skip" comment, or by an excluded procedure name.
     BlockLeftSkipped,
     BlockLeftExcluded,
+    // A block that refresh left because the template in use has no place for text in it.
+    BlockLeftUnplaced,
 };
 
 // Provided by the host. The add-in shows no failure itself; the host decides what a user sees.
