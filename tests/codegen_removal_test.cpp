@@ -43,6 +43,15 @@ std::string Outside(int first, int last) {
 
 struct Selection {
     std::int32_t startLine, startColumn, endLine, endColumn;
+
+    // No start line: the whole module.
+    void SelectIn(ModuleUnderTest& m) const {
+        if (startLine == 0) {
+            test::SelectAll(m.module());
+        } else {
+            m.Select(startLine, startColumn, endLine, endColumn);
+        }
+    }
 };
 
 struct Removed {
@@ -169,12 +178,7 @@ TEST(Removal, TakesOnlyWholeWellFormedBlocksInTheSelectionAndReportsTheRest) {
         for (const bool code : {true, false}) {
             SCOPED_TRACE(std::string(c.name) + (code ? ": RemoveCode" : ": RemoveCodeMarkers"));
             ModuleUnderTest m(c.code);
-            if (c.selection.startLine == 0) {
-                test::SelectAll(m.module());
-            } else {
-                m.Select(c.selection.startLine, c.selection.startColumn, c.selection.endLine,
-                         c.selection.endColumn);
-            }
+            c.selection.SelectIn(m);
             test::RecordingSink sink;
             code ? RemoveCode({}, m.module(), &sink) : RemoveCodeMarkers({}, m.module(), &sink);
             const auto& expected = code ? c.byRemoveCode : c.byRemoveCodeMarkers;
@@ -234,12 +238,7 @@ TEST(Removal, CountsTheBlocksItLeavesForTheExclusionsByWhy) {
         for (const bool ignore : {false, true}) {
             SCOPED_TRACE(std::string(c.name) + (ignore ? ": exclusions ignored" : ""));
             ModuleUnderTest m(c.code);
-            if (c.selection.startLine == 0) {
-                test::SelectAll(m.module());
-            } else {
-                m.Select(c.selection.startLine, c.selection.startColumn, c.selection.endLine,
-                         c.selection.endColumn);
-            }
+            c.selection.SelectIn(m);
             AddinFields fields;
             fields.msExcludedProcs = c.excluded;
             fields.mbIgnoreExclusions = ignore;

@@ -210,13 +210,13 @@ IgnoreFile::IgnoreFile(fs::path folder, std::string_view text, std::string label
 
 std::optional<IgnoreFile> IgnoreFile::Nearest(const fs::path& projectFile, int codePage) {
     std::error_code error;
-    fs::path folder = fs::absolute(projectFile, error).lexically_normal().parent_path();
-    for (; !fs::is_regular_file(folder / kIgnoreFileName, error); folder = folder.parent_path()) {
-        if (folder == folder.parent_path() || folder.empty()) {
-            return std::nullopt;
-        }
+    const auto found = NearestFile(
+        fs::absolute(projectFile, error).lexically_normal().parent_path(), kIgnoreFileName);
+    if (!found) {
+        return std::nullopt;
     }
-    const fs::path file = folder / kIgnoreFileName;
+    const fs::path& file = *found;
+    const fs::path folder = file.parent_path();
     const std::string label = Label(file, codePage);
     std::string bytes;
     try {

@@ -285,16 +285,7 @@ int OwnCodePage(std::string_view bytes, int codePage) {
 }  // namespace
 
 std::optional<fs::path> FindTeamSettings(const fs::path& folder) {
-    std::error_code error;
-    for (fs::path at = fs::absolute(folder, error).lexically_normal();; at = at.parent_path()) {
-        const fs::path file = at / kTeamSettingsName;
-        if (fs::is_regular_file(file, error)) {
-            return file;
-        }
-        if (at == at.parent_path() || at.empty()) {
-            return std::nullopt;
-        }
-    }
+    return NearestFile(folder, kTeamSettingsName);
 }
 
 TeamSettings ReadTeamSettings(const fs::path& file, int codePage) {

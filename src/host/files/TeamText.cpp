@@ -1,6 +1,7 @@
 #include "host/files/TeamText.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "host/vb6/CodePage.h"
 
@@ -64,6 +65,21 @@ std::optional<std::string> DecodeTeamText(std::string_view bytes, int codePage) 
         return std::nullopt;
     }
     return text;
+}
+
+std::optional<std::filesystem::path> NearestFile(const std::filesystem::path& folder,
+                                                 std::string_view name) {
+    std::error_code error;
+    for (auto at = std::filesystem::absolute(folder, error).lexically_normal();;
+         at = at.parent_path()) {
+        const auto file = at / name;
+        if (std::filesystem::is_regular_file(file, error)) {
+            return file;
+        }
+        if (at == at.parent_path() || at.empty()) {
+            return std::nullopt;
+        }
+    }
 }
 
 }  // namespace brindle::host

@@ -2,6 +2,7 @@
 // The text of a file that a team writes by hand beside its code (brindle.ini, .brindleignore),
 // in whatever encoding the editor saved it.
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,5 +14,9 @@ namespace brindle::host {
 // are not UTF-8 are read in `codePage`. Nothing when the bytes are no text: NUL bytes of no
 // UTF-16, or control characters other than tabs, line and page breaks.
 std::optional<std::string> DecodeTeamText(std::string_view bytes, int codePage);
+
+// The file called `name` in `folder`, or in the nearest folder above it that has one.
+std::optional<std::filesystem::path> NearestFile(const std::filesystem::path& folder,
+                                                 std::string_view name);
 
 }  // namespace brindle::host
