@@ -1,0 +1,83 @@
+#include "util/Text.h"
+
+#include <algorithm>
+
+namespace brindle {
+namespace {
+
+constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kWhitespace = " \t\n\v\f\r";
+
+std::string_view TrimLeading(std::string_view text, std::string_view characters) {
+    return text.substr(std::min(text.find_first_not_of(characters), text.size()));
+}
+
+std::string_view TrimTrailing(std::string_view text, std::string_view characters) {
+    const std::size_t last = text.find_last_not_of(characters);
+    return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
+}
+
+bool SameNoCase(char x, char y) {
+    return LowerAscii(x) == LowerAscii(y);
+}
+
+}  // namespace
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+char UpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return LowerAscii(c); });
+    return lower;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), SameNoCase);
+}
+
+std::size_t FindNoCase(std::string_view text, std::string_view target, std::size_t from) {
+    if (from > text.size()) {
+        return std::string_view::npos;
+    }
+    const auto hit = std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(),
+                                 target.begin(), target.end(), SameNoCase);
+    return hit == text.end() && !target.empty() ? std::string_view::npos
+                                                : static_cast<std::size_t>(hit - text.begin());
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view target) {
+    return FindNoCase(text, target) != std::string_view::npos;
+}
+
+std::string_view TrimSpaces(std::string_view text) {
+    return TrimTrailingSpaces(TrimLeading(text, " "));
+}
+
+std::string_view TrimTrailingSpaces(std::string_view text) {
+    return TrimTrailing(text, " ");
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    return TrimTrailingBlanks(TrimLeadingBlanks(text));
+}
+
+std::string_view TrimLeadingBlanks(std::string_view text) {
+    return TrimLeading(text, kBlanks);
+}
+
+std::string_view TrimTrailingBlanks(std::string_view text) {
+    return TrimTrailing(text, kBlanks);
+}
+
+std::string_view TrimWhitespace(std::string_view text) {
+    return TrimTrailing(TrimLeading(text, kWhitespace), kWhitespace);
+}
+
+}  // namespace brindle

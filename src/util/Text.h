@@ -1,0 +1,34 @@
+#pragma once
+// Text as bytes: letter case of the ASCII letters, and trimming by the rule each caller needs.
+// Bytes above 127 belong to a file's own code page and compare as they are.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace brindle {
+
+char LowerAscii(char c);
+char UpperAscii(char c);
+std::string LowerAscii(std::string_view text);
+
+// Text comparison as the host language does it (Option Compare Text), for the ASCII letters
+// that keywords and markers consist of.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+// Position of `target` in `text` at or after `from`, or npos.
+std::size_t FindNoCase(std::string_view text, std::string_view target, std::size_t from = 0);
+bool ContainsNoCase(std::string_view text, std::string_view target);
+
+// Without the space characters around it; tabs stay.
+std::string_view TrimSpaces(std::string_view text);
+std::string_view TrimTrailingSpaces(std::string_view text);
+
+// Without the blanks and tabs around it, before it or after it.
+std::string_view TrimBlanks(std::string_view text);
+std::string_view TrimLeadingBlanks(std::string_view text);
+std::string_view TrimTrailingBlanks(std::string_view text);
+
+// Without the white space around it: blanks, tabs, line and form feeds, carriage returns.
+std::string_view TrimWhitespace(std::string_view text);
+
+}  // namespace brindle
