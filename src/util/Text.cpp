@@ -33,8 +33,7 @@ char UpperAscii(char c) {
 
 std::string LowerAscii(std::string_view text) {
     std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return LowerAscii(c); });
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return LowerAscii(c); });
     return lower;
 }
 
@@ -74,6 +73,10 @@ std::string_view TrimLeadingBlanks(std::string_view text) {
 
 std::string_view TrimTrailingBlanks(std::string_view text) {
     return TrimTrailing(text, kBlanks);
+}
+
+bool IsWhitespace(char c) {
+    return kWhitespace.find(c) != std::string_view::npos;
 }
 
 std::string_view TrimWhitespace(std::string_view text) {

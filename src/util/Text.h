@@ -28,7 +28,9 @@ std::string_view TrimBlanks(std::string_view text);
 std::string_view TrimLeadingBlanks(std::string_view text);
 std::string_view TrimTrailingBlanks(std::string_view text);
 
-// Without the white space around it: blanks, tabs, line and form feeds, carriage returns.
+// Blanks, tabs, line and form feeds, carriage returns.
+bool IsWhitespace(char c);
+// Without the white space around it.
 std::string_view TrimWhitespace(std::string_view text);
 
 }  // namespace brindle

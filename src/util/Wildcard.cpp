@@ -3,6 +3,16 @@
 #include "util/Text.h"
 
 namespace brindle {
+namespace {
+
+std::optional<WildcardStep> SameByte(std::string_view pattern, std::string_view name) {
+    if (pattern.front() != '?' && LowerAscii(pattern.front()) != LowerAscii(name.front())) {
+        return std::nullopt;
+    }
+    return WildcardStep{1, 1};
+}
+
+}  // namespace
 
 bool MatchWildcard(std::string_view pattern, std::string_view name, const WildcardItem& item) {
     if (pattern.empty()) {
@@ -24,15 +34,7 @@ bool MatchWildcard(std::string_view pattern, std::string_view name, const Wildca
 }
 
 bool MatchWildcard(std::string_view pattern, std::string_view name) {
-    return MatchWildcard(pattern, name,
-                         [](std::string_view pattern,
-                            std::string_view name) -> std::optional<WildcardStep> {
-                             if (pattern.front() != '?' &&
-                                 LowerAscii(pattern.front()) != LowerAscii(name.front())) {
-                                 return std::nullopt;
-                             }
-                             return WildcardStep{1, 1};
-                         });
+    return MatchWildcard(pattern, name, SameByte);
 }
 
 }  // namespace brindle

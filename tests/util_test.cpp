@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "util/Text.h"
+#include "util/Unicode.h"
+#include "util/Wildcard.h"
+
+namespace brindle {
+namespace {
+
+// Each caller trims by its own rule; the rules differ in tabs and line ends.
+TEST(Trim, EachRuleRemovesItsOwnCharacters) {
+    struct Case {
+        std::string_view (*trim)(std::string_view);
+        std::string_view text;
+        std::string_view expected;
+    };
+    const Case cases[] = {
+        {TrimSpaces, "  a b \t ", "a b \t"},
+        {TrimSpaces, "\t a ", "\t a"},
+        {TrimTrailingSpaces, "  a  ", "  a"},
+        {TrimBlanks, " \ta b\t ", "a b"},
+        {TrimBlanks, " a\r\n", "a\r\n"},
+        {TrimLeadingBlanks, "\t a \t", "a \t"},
+        {TrimTrailingBlanks, "\t a \t", "\t a"},
+        {TrimWhitespace, "\v\f \ta\r\n", "a"},
+        {TrimSpaces, "   ", ""},
+        {TrimBlanks, " \t ", ""},
+        {TrimWhitespace, "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.trim(c.text), c.expected) << '"' << c.text << '"';
+    }
+}
+
+// Only ASCII letters fold: other bytes belong to a code page.
+TEST(NoCase, FoldsAsciiLettersOnly) {
+    EXPECT_EQ(LowerAscii("Brindle \xC4Z[@]"), "brindle \xC4z[@]");
+    EXPECT_EQ(UpperAscii('q'), 'Q');
+    EXPECT_TRUE(EqualsNoCase("END SUB", "End Sub"));
+    EXPECT_FALSE(EqualsNoCase("\xC4", "\xE4"));
+    EXPECT_FALSE(EqualsNoCase("End", "End "));
+    EXPECT_EQ(FindNoCase("x = 1: rem note", "REM"), 7U);
+    EXPECT_EQ(FindNoCase("rem rem", "REM", 1), 4U);
+    EXPECT_EQ(FindNoCase("abc", "", 3), 3U);
+    EXPECT_EQ(FindNoCase("abc", "a", 4), std::string_view::npos);
+    EXPECT_TRUE(ContainsNoCase("' [Brindle Begin]", "[BRINDLE BEGIN]"));
+}
+
+TEST(Wildcard, MatchesBytesWithoutCase) {
+    struct Case {
+        std::string_view pattern;
+        std::string_view name;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"*", "", true},
+        {"Form_*", "form_Load", true},
+        {"?", "", false},
+        {"Get?", "GetX", true},
+        {"Get?", "Get", false},
+        {"*_Click", "cmd_click", true},
+        {"*_Click", "Click", false},
+        {"a*b*c", "aXbYbZc", true},
+        {"\xC4*", "\xE4x", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MatchWildcard(c.pattern, c.name), c.matches) << c.pattern << " " << c.name;
+    }
+}
+
+// U+00E4, U+20AC and U+1F600 (a surrogate pair) and back; what is no character is U+FFFD.
+TEST(Utf16, ConvertsWithSurrogatePairs) {
+    const std::string utf8 = "a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80";
+    const std::u16string units = u"a\u00E4\u20AC\xD83D\xDE00";
+    EXPECT_EQ(Utf16FromUtf8(utf8), units);
+    EXPECT_EQ(Utf8FromUtf16(units), utf8);
+    EXPECT_EQ(Utf16FromUtf8("a\xFF\xC3"), u"a\xFFFD\xFFFD");
+    EXPECT_EQ(Utf8FromUtf16(u"\xD83Dx\xDE00"), "\xEF\xBF\xBDx\xEF\xBF\xBD");
+
+    EXPECT_EQ(BytesFromUtf16(u"A\xD83D\xDE00", false), std::string("A\0\x3D\xD8\x00\xDE", 6));
+    EXPECT_EQ(BytesFromUtf16(u"A", true), std::string("\0A", 2));
+    EXPECT_EQ(Utf16FromBytes(std::string("\0A\xD8\x3D\xDE\x00", 6), true), u"A\xD83D\xDE00");
+    EXPECT_FALSE(Utf16FromBytes("A", false));                         // odd length
+    EXPECT_FALSE(Utf16FromBytes(std::string("\x00\xDE", 2), false));  // lone low surrogate
+    EXPECT_FALSE(Utf16FromBytes(std::string("\x3D\xD8", 2), false));  // lone high surrogate
+}
+
+}  // namespace
+}  // namespace brindle
