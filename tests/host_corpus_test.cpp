@@ -16,6 +16,7 @@
 #include "host/files/ModuleFile.h"
 #include "support/TestPaths.h"
 #include "templates/Expansion.h"
+#include "util/Text.h"
 
 namespace brindle {
 namespace {

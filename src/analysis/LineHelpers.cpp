@@ -4,13 +4,10 @@
 #include <array>
 
 #include "host/model/VbError.h"
+#include "util/Text.h"
 
 namespace brindle {
 namespace {
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -71,40 +68,6 @@ std::size_t CommentStart(std::string_view line) {
 }
 
 }  // namespace
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
-           });
-}
-
-std::size_t FindNoCase(std::string_view text, std::string_view target, std::size_t from) {
-    if (from > text.size()) {
-        return std::string_view::npos;
-    }
-    const auto hit =
-        std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), target.begin(),
-                    target.end(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-    return hit == text.end() && !target.empty() ? std::string_view::npos
-                                                : static_cast<std::size_t>(hit - text.begin());
-}
-
-bool ContainsNoCase(std::string_view text, std::string_view target) {
-    return FindNoCase(text, target) != std::string_view::npos;
-}
-
-std::string_view TrimSpaces(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-std::string_view TrimTrailingSpaces(std::string_view text) {
-    const std::size_t last = text.find_last_not_of(' ');
-    return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
-}
 
 std::string GetNonCommentPartOfLine(std::string_view line) {
     return PassOn("Brindle.GetNonCommentPartOfLine",

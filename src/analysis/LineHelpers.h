@@ -22,15 +22,4 @@ std::int32_t SplitString(std::string_view text, std::string_view separator,
 // Optional, ByVal, ByRef, As, ParamArray in any case, spaces around allowed.
 bool IsParmListKeyword(std::string_view word);
 
-// Text comparison as the host language does it (Option Compare Text), for the ASCII letters
-// that keywords and markers consist of; other bytes compare as they are.
-bool EqualsNoCase(std::string_view a, std::string_view b);
-// Position of `target` in `text` at or after `from`, or npos.
-std::size_t FindNoCase(std::string_view text, std::string_view target, std::size_t from = 0);
-bool ContainsNoCase(std::string_view text, std::string_view target);
-
-// Removes leading and trailing space characters; tabs stay.
-std::string_view TrimSpaces(std::string_view text);
-std::string_view TrimTrailingSpaces(std::string_view text);
-
 }  // namespace brindle

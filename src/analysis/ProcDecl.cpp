@@ -6,6 +6,7 @@
 
 #include "analysis/LineHelpers.h"
 #include "host/model/VbError.h"
+#include "util/Text.h"
 
 namespace brindle {
 namespace {

@@ -3,25 +3,15 @@
 #include <algorithm>
 
 #include "host/model/VbError.h"
+#include "util/Text.h"
 
 namespace brindle {
-namespace {
-
-std::string FoldCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return text;
-}
-
-}  // namespace
-
 std::string ProcList::KeyOf(const ProcInfo& info) {
     return info.gsProcName + "_" + std::to_string(static_cast<std::int32_t>(info.geProcKind));
 }
 
 bool ProcList::TryAdd(ProcInfo info) {
-    if (!keys_.insert(FoldCase(KeyOf(info))).second) {
+    if (!keys_.insert(LowerAscii(KeyOf(info))).second) {
         return false;
     }
     entries_.push_back(std::move(info));

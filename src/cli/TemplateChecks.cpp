@@ -14,6 +14,7 @@
 #include "codegen/BlockText.h"
 #include "host/vb6/CodePage.h"
 #include "templates/Expansion.h"
+#include "util/Text.h"
 
 namespace fs = std::filesystem;
 

@@ -7,9 +7,9 @@
 
 #include "analysis/LineHelpers.h"
 #include "codegen/Insertion.h"
-#include "codegen/TextCompare.h"
 #include "host/model/VbError.h"
 #include "templates/Expansion.h"
+#include "util/Text.h"
 
 namespace brindle {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "analysis/LineHelpers.h"
 #include "analysis/ProcDecl.h"
-#include "codegen/TextCompare.h"
+#include "util/Text.h"
 
 namespace brindle {
 namespace {

@@ -1,14 +1,14 @@
 #include "codegen/GeneratedCode.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 
 #include "analysis/LineHelpers.h"
 #include "analysis/ProcDecl.h"
 #include "codegen/BlockText.h"
 #include "codegen/DeclarationGroup.h"
-#include "codegen/TextCompare.h"
+#include "util/Text.h"
+#include "util/Wildcard.h"
 
 namespace brindle {
 namespace {
@@ -291,28 +291,6 @@ std::int32_t TopOfCommentsAbove(CodeModule& module, const ProcSpan& proc) {
     return line;
 }
 
-char Fold(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool MatchFrom(std::string_view pattern, std::string_view name) {
-    if (pattern.empty()) {
-        return name.empty();
-    }
-    if (pattern.front() == '*') {
-        for (std::size_t skip = 0; skip <= name.size(); ++skip) {
-            if (MatchFrom(pattern.substr(1), name.substr(skip))) {
-                return true;
-            }
-        }
-        return false;
-    }
-    if (name.empty() || (pattern.front() != '?' && Fold(pattern.front()) != Fold(name.front()))) {
-        return false;
-    }
-    return MatchFrom(pattern.substr(1), name.substr(1));
-}
-
 }  // namespace
 
 std::vector<ProcSpan> ModuleProcedures(CodeModule& module) {
@@ -398,7 +376,7 @@ std::optional<std::string> ProcedureExclusion(const AddinFields& fields, CodeMod
     }
     const auto name = module.ToUnicode(proc.name);
     for (const auto& pattern : ExcludedProcPatterns(fields)) {
-        if (MatchesNamePattern(pattern, name)) {
+        if (MatchWildcard(pattern, name)) {
             return "its name matches the excluded procedures' pattern " + pattern;
         }
     }
@@ -449,10 +427,6 @@ bool MayExclude(const AddinFields& fields, CodeModule& module) {
         ++line;
     }
     return false;
-}
-
-bool MatchesNamePattern(std::string_view pattern, std::string_view name) {
-    return MatchFrom(pattern, name);
 }
 
 std::vector<std::string> ExcludedProcPatterns(const AddinFields& fields) {

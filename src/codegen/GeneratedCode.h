@@ -93,8 +93,6 @@ Exclusions FindExclusions(const AddinFields& fields, CodeModule& module,
 // Whether the module may hold anything that FindExclusions looks for.
 bool MayExclude(const AddinFields& fields, CodeModule& module);
 
-// Whether `name` (UTF-8) matches a pattern of "*" and "?", letters compared without case.
-bool MatchesNamePattern(std::string_view pattern, std::string_view name);
 // The patterns of the Excluded Procedures option: separated by commas, blanks around ignored.
 std::vector<std::string> ExcludedProcPatterns(const AddinFields& fields);
 

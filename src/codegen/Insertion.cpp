@@ -6,9 +6,9 @@
 #include "analysis/LineHelpers.h"
 #include "analysis/ProcDecl.h"
 #include "codegen/DeclarationGroup.h"
-#include "codegen/TextCompare.h"
 #include "host/model/VbError.h"
 #include "templates/Expansion.h"
+#include "util/Text.h"
 
 namespace brindle {
 namespace {

@@ -3,8 +3,8 @@
 #include "analysis/LineHelpers.h"
 #include "codegen/DeclarationGroup.h"
 #include "codegen/Insertion.h"
-#include "codegen/TextCompare.h"
 #include "host/model/VbError.h"
+#include "util/Text.h"
 
 namespace brindle {
 namespace {

@@ -5,9 +5,9 @@
 #include "analysis/SelectedProcs.h"
 #include "codegen/GeneratedCode.h"
 #include "codegen/Insertion.h"
-#include "codegen/TextCompare.h"
 #include "host/model/VbError.h"
 #include "templates/Expansion.h"
+#include "util/Text.h"
 
 namespace brindle {
 namespace {

@@ -10,9 +10,9 @@
 #include "codegen/DeclarationGroup.h"
 #include "codegen/GeneratedCode.h"
 #include "codegen/Insertion.h"
-#include "codegen/TextCompare.h"
 #include "host/model/VbError.h"
 #include "templates/Expansion.h"
+#include "util/Text.h"
 
 namespace brindle {
 namespace {
@@ -145,12 +145,6 @@ std::string_view LabelOn(std::string_view line) {
         }
     }
     return name;
-}
-
-std::string Folded(std::string_view text) {
-    std::string folded(text);
-    std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
-    return folded;
 }
 
 class Checker {
@@ -303,7 +297,7 @@ private:
             if (label.empty()) {
                 continue;
             }
-            const auto [first, fresh] = seen.emplace(Folded(label), line);
+            const auto [first, fresh] = seen.emplace(LowerAscii(label), line);
             const int marked =
                 (InBlock(code, line) ? 1 : 0) + (InBlock(code, first->second) ? 1 : 0);
             if (!fresh && marked > 0) {

@@ -9,6 +9,7 @@
 #include "codegen/ModuleCommands.h"
 #include "host/model/Diagnostics.h"
 #include "host/model/VbError.h"
+#include "util/Wildcard.h"
 
 namespace brindle {
 namespace {
@@ -138,7 +139,7 @@ private:
     // An excluded name counts before a skip comment beside it.
     static bool NameExcluded(const std::vector<std::string>& patterns, const std::string& name) {
         return std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
-            return MatchesNamePattern(pattern, name);
+            return MatchWildcard(pattern, name);
         });
     }
 

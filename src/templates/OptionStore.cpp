@@ -9,6 +9,7 @@
 #include "analysis/LineHelpers.h"
 #include "host/model/SettingsKeys.h"
 #include "host/model/VbError.h"
+#include "util/Text.h"
 
 namespace brindle {
 namespace {
