@@ -9,15 +9,14 @@
 #include "host/files/ProjectLoader.h"
 #include "host/files/TeamText.h"
 #include "host/vb6/CodePage.h"
+#include "util/Text.h"
+#include "util/Unicode.h"
+#include "util/Wildcard.h"
 
 namespace fs = std::filesystem;
 
 namespace brindle::host {
 namespace {
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // The character at the front of `text` (not empty): its UTF-8 sequence, or a byte.
 std::string_view FirstCharacter(std::string_view text) {
@@ -27,7 +26,7 @@ std::string_view FirstCharacter(std::string_view text) {
 // Letter case ignored, as Windows compares file names.
 bool SameCharacter(std::string_view a, std::string_view b) {
     if (a.size() == 1 && b.size() == 1) {
-        return Lower(a.front()) == Lower(b.front());
+        return LowerAscii(a.front()) == LowerAscii(b.front());
     }
     return EqualsIgnoringCase(a, b);
 }
@@ -35,7 +34,8 @@ bool SameCharacter(std::string_view a, std::string_view b) {
 // UTF-8's byte order is the characters' order.
 bool InRange(std::string_view low, std::string_view high, std::string_view c) {
     if (low.size() == 1 && high.size() == 1 && c.size() == 1) {
-        return Lower(c.front()) >= Lower(low.front()) && Lower(c.front()) <= Lower(high.front());
+        return LowerAscii(c.front()) >= LowerAscii(low.front()) &&
+               LowerAscii(c.front()) <= LowerAscii(high.front());
     }
     return low <= c && c <= high;
 }
@@ -78,31 +78,22 @@ std::size_t MatchClass(std::string_view pattern, std::string_view c, bool& takes
     return i + 1;
 }
 
-bool MatchName(std::string_view pattern, std::string_view name) {
-    if (pattern.empty()) {
-        return name.empty();
-    }
-    if (pattern.front() == '*') {
-        for (std::size_t skip = 0; skip <= name.size(); ++skip) {
-            if (MatchName(pattern.substr(1), name.substr(skip))) {
-                return true;
-            }
-        }
-        return false;
-    }
-    if (name.empty()) {
-        return false;
-    }
+// One item of a name's pattern: a class, "?" or a character, each taking one character.
+std::optional<WildcardStep> MatchItem(std::string_view pattern, std::string_view name) {
     const auto c = FirstCharacter(name);
     if (pattern.front() == '[') {
         bool takes = false;
         if (const auto length = MatchClass(pattern, c, takes)) {
-            return takes && MatchName(pattern.substr(length), name.substr(c.size()));
+            return takes ? std::optional(WildcardStep{length, c.size()}) : std::nullopt;
         }
     }
     const auto literal = FirstCharacter(pattern);
     const bool same = literal == "?" || SameCharacter(literal, c);
-    return same && MatchName(pattern.substr(literal.size()), name.substr(c.size()));
+    return same ? std::optional(WildcardStep{literal.size(), c.size()}) : std::nullopt;
+}
+
+bool MatchName(std::string_view pattern, std::string_view name) {
+    return MatchWildcard(pattern, name, MatchItem);
 }
 
 // Whether the pattern's parts match the leading parts of the path, all of them when `whole`.

@@ -4,83 +4,13 @@
 #include <utility>
 
 #include "host/vb6/CodePage.h"
+#include "util/Text.h"
+#include "util/Unicode.h"
 
 namespace brindle::host {
 namespace {
 
 constexpr std::string_view kHex = "0123456789ABCDEF";
-
-// UTF-16, which QSettings escapes unit by unit; a byte that is not UTF-8 becomes U+FFFD.
-std::u16string Utf16Of(std::string_view utf8) {
-    std::u16string units;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const std::size_t length = Utf8SequenceLength(utf8.substr(i));
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        char32_t code = lead < 0x80 ? lead : 0xFFFD;
-        if (length > 1 && IsValidUtf8(utf8.substr(i, length))) {
-            code = lead & (length == 2 ? 0x1Fu : length == 3 ? 0x0Fu : 0x07u);
-            for (std::size_t k = 1; k < length; ++k) {
-                code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
-            }
-        }
-        if (code > 0xFFFF) {
-            units += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
-            units += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            units += static_cast<char16_t>(code);
-        }
-        i += length;
-    }
-    return units;
-}
-
-void AppendUtf8(char32_t code, std::string& out) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// A lone surrogate becomes U+FFFD.
-std::string Utf8Of(std::u16string_view units) {
-    std::string out;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        char32_t code = units[i];
-        const bool high = code >= 0xD800 && code <= 0xDBFF;
-        if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (units[++i] - 0xDC00);
-        } else if (code >= 0xD800 && code <= 0xDFFF) {
-            code = 0xFFFD;
-        }
-        AppendUtf8(code, out);
-    }
-    return out;
-}
-
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsSpace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsSpace(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 int HexValue(char c) {
     const auto digit = kHex.find(static_cast<char>(c >= 'a' && c <= 'f' ? c - 'a' + 'A' : c));
@@ -94,7 +24,7 @@ bool IsAsciiLetterOrDigit(char16_t c) {
 // "/" as "\", letters, digits and "_-." as they are, anything else as %XX or %UXXXX.
 std::string EscapeKey(std::string_view key) {
     std::string out;
-    for (const char16_t unit : Utf16Of(key)) {
+    for (const char16_t unit : Utf16FromUtf8(key)) {
         if (unit == '/') {
             out += '\\';
         } else if (IsAsciiLetterOrDigit(unit) || unit == '_' || unit == '-' || unit == '.') {
@@ -110,7 +40,7 @@ std::string EscapeKey(std::string_view key) {
 }
 
 std::string UnescapeKey(std::string_view escaped) {
-    const std::u16string key = Utf16Of(escaped);
+    const std::u16string key = Utf16FromUtf8(escaped);
     std::u16string out;
     for (std::size_t i = 0; i < key.size();) {
         if (key[i] == '\\') {
@@ -132,7 +62,7 @@ std::string UnescapeKey(std::string_view escaped) {
             i = first + digits;
         }
     }
-    return Utf8Of(out);
+    return Utf8FromUtf16(out);
 }
 
 std::string LowerHex(unsigned value) {
@@ -262,7 +192,7 @@ std::optional<std::string> UnescapeValue(std::string_view raw) {
             while (j < raw.size() && raw[j] != '\\' && raw[j] != '"' && raw[j] != ',') {
                 ++j;
             }
-            current += Utf16Of(raw.substr(i, j - i));
+            current += Utf16FromUtf8(raw.substr(i, j - i));
             i = j;
         }
     }
@@ -273,7 +203,7 @@ std::optional<std::string> UnescapeValue(std::string_view raw) {
 
     std::string joined;
     for (std::size_t k = 0; k < items.size(); ++k) {
-        std::string item = Utf8Of(items[k]);
+        std::string item = Utf8FromUtf16(items[k]);
         if (item.starts_with('@') && item.ends_with(')')) {
             if (item == "@Invalid()" && items.size() == 1) {
                 return std::nullopt;
@@ -304,7 +234,7 @@ struct Line {
 
 bool ReadLine(std::string_view data, std::size_t& pos, Line& line) {
     std::size_t start = pos;
-    while (start < data.size() && IsSpace(data[start])) {
+    while (start < data.size() && IsWhitespace(data[start])) {
         ++start;
     }
     std::size_t i = start;
@@ -336,7 +266,7 @@ bool ReadLine(std::string_view data, std::size_t& pos, Line& line) {
                 while (i < data.size() && data[i] != '\n' && data[i] != '\r') {
                     ++i;
                 }
-                while (i < data.size() && IsSpace(data[i])) {
+                while (i < data.size() && IsWhitespace(data[i])) {
                     ++i;
                 }
                 start = i;
@@ -373,16 +303,16 @@ void IniFile::Parse() {
             std::string_view(text_).substr(line.begin, line.end - line.begin);
         if (content.front() == '[') {
             const std::size_t close = content.find(']');
-            const std::string_view name =
-                Trim(content.substr(1, close == std::string_view::npos ? content.npos : close - 1));
+            const std::string_view name = TrimWhitespace(
+                content.substr(1, close == std::string_view::npos ? content.npos : close - 1));
             section = EqualsIgnoringCase(name, "general")    ? std::string()
                       : EqualsIgnoringCase(name, "%general") ? std::string("general")
                                                              : UnescapeKey(name);
             entries_.push_back({section, {}, line.begin, line.end, {}, 0});
         } else if (line.equals != std::string_view::npos) {
             const std::size_t equals = line.equals - line.begin;
-            entries_.push_back({section, UnescapeKey(Trim(content.substr(0, equals))), line.begin,
-                                line.end, std::string(content.substr(equals + 1)), 0});
+            entries_.push_back({section, UnescapeKey(TrimWhitespace(content.substr(0, equals))),
+                                line.begin, line.end, std::string(content.substr(equals + 1)), 0});
         }
     }
 }
@@ -393,11 +323,12 @@ void IniFile::ParsePlain() {
     int number = 1;
     for (std::size_t begin = text_.starts_with("\xEF\xBB\xBF") ? 3 : 0; begin < text_.size();) {
         const std::size_t end = std::min(text_.find_first_of("\r\n", begin), text_.size());
-        const std::string_view line = Trim(std::string_view(text_).substr(begin, end - begin));
+        const std::string_view line =
+            TrimWhitespace(std::string_view(text_).substr(begin, end - begin));
         const std::size_t equals = line.find('=');
         const bool says = !line.empty() && !line.starts_with(';') && !line.starts_with('#');
         if (line.starts_with('[')) {
-            section = Trim(line.substr(1, line.find(']') - 1));
+            section = TrimWhitespace(line.substr(1, line.find(']') - 1));
             entries_.push_back({section, {}, begin, end, {}, number});
         } else if (says && equals != line.npos) {
             std::string_view value = line.substr(equals + 1);
@@ -407,8 +338,8 @@ void IniFile::ParsePlain() {
                     break;
                 }
             }
-            entries_.push_back({section, std::string(Trim(line.substr(0, equals))), begin, end,
-                                std::string(Trim(value)), number});
+            entries_.push_back({section, std::string(TrimWhitespace(line.substr(0, equals))), begin,
+                                end, std::string(TrimWhitespace(value)), number});
         } else if (says) {
             others_.push_back({Item::Kind::Other, section, std::string(line), {}, number});
         }

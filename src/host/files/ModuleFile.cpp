@@ -10,6 +10,7 @@
 #include "host/files/FileSystem.h"
 #include "host/files/ProjectFile.h"
 #include "host/vb6/CodePage.h"
+#include "util/Text.h"
 
 namespace fs = std::filesystem;
 
@@ -37,42 +38,15 @@ std::string DescriptionOf(ModuleFileError::Reason reason) {
     return std::string(Describe(static_cast<Err>(NumberOf(reason))));
 }
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool StartsWithWord(std::string_view text, std::string_view word) {
-    if (text.size() < word.size()) {
+    if (!EqualsNoCase(text.substr(0, word.size()), word)) {
         return false;
-    }
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (LowerAscii(text[i]) != LowerAscii(word[i])) {
-            return false;
-        }
     }
     if (text.size() == word.size()) {
         return true;
     }
     char next = text[word.size()];
     return !(std::isalnum(static_cast<unsigned char>(next)) || next == '_' || next == '.');
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view TrimLeft(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    return text;
-}
-
-std::string_view TrimRight(std::string_view text) {
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 std::string_view WithoutBom(std::string_view text) {
@@ -84,7 +58,7 @@ bool IsMemberAttribute(std::string_view line) {
     if (!StartsWithWord(line, "Attribute")) {
         return false;
     }
-    std::string_view rest = TrimLeft(line.substr(9));
+    std::string_view rest = TrimLeadingBlanks(line.substr(9));
     std::size_t dot = rest.find('.');
     if (dot == 0 || dot == std::string_view::npos) {
         return false;
@@ -101,7 +75,8 @@ bool IsMemberAttribute(std::string_view line) {
 
 // Whether `text` starts with `word` and what follows is not "=" (a property of that name).
 bool IsBlockWord(std::string_view text, std::string_view word) {
-    return StartsWithWord(text, word) && TrimLeft(text.substr(word.size())).substr(0, 1) != "=";
+    return StartsWithWord(text, word) &&
+           TrimLeadingBlanks(text.substr(word.size())).substr(0, 1) != "=";
 }
 
 std::string_view LineText(const SourceLine& line) {
@@ -136,7 +111,7 @@ public:
 
 private:
     std::string_view Text(std::size_t i) const {
-        std::string_view text = TrimLeft(LineText(lines_[i]));
+        std::string_view text = TrimLeadingBlanks(LineText(lines_[i]));
         return i == 0 ? WithoutBom(text) : text;
     }
 
@@ -146,17 +121,18 @@ private:
         std::string_view text = Text(i);
         if (text.empty()) {
             std::size_t next = i;
-            while (next < lines_.size() && TrimRight(Text(next)).empty()) {
+            while (next < lines_.size() && TrimTrailingBlanks(Text(next)).empty()) {
                 ++next;
             }
             return next < lines_.size() && HeaderItemEnd(next) != next ? next : i;
         }
         if (StartsWithWord(text, "VERSION") ||
-            (StartsWithWord(text, "Object") && TrimLeft(text.substr(6)).substr(0, 1) == "=")) {
+            (StartsWithWord(text, "Object") &&
+             TrimLeadingBlanks(text.substr(6)).substr(0, 1) == "=")) {
             return i + 1;
         }
         if (StartsWithWord(text, "Attribute") && !IsMemberAttribute(text)) {
-            ReadName(TrimLeft(text.substr(9)));
+            ReadName(TrimLeadingBlanks(text.substr(9)));
             return i + 1;
         }
         if (IsBlockWord(text, "Begin")) {
@@ -169,7 +145,7 @@ private:
     std::size_t BlockEnd(std::size_t i) const {
         int depth = 0;
         for (; i < lines_.size(); ++i) {
-            std::string_view text = TrimRight(Text(i));
+            std::string_view text = TrimTrailingBlanks(Text(i));
             if (IsBlockWord(text, "Begin") || IsBlockWord(text, "BeginProperty")) {
                 ++depth;
             } else if (IsBlockWord(text, "End") || IsBlockWord(text, "EndProperty")) {
@@ -185,11 +161,11 @@ private:
         if (!StartsWithWord(attribute, "VB_Name")) {
             return;
         }
-        std::string_view value = TrimLeft(attribute.substr(7));
+        std::string_view value = TrimLeadingBlanks(attribute.substr(7));
         if (value.empty() || value.front() != '=') {
             return;
         }
-        value = TrimRight(TrimLeft(value.substr(1)));
+        value = TrimTrailingBlanks(TrimLeadingBlanks(value.substr(1)));
         if (value.size() >= 2 && value.front() == '"') {
             std::size_t close = value.find('"', 1);
             value = value.substr(1, (close == std::string_view::npos ? value.size() : close) - 1);
@@ -251,14 +227,14 @@ int DetectCodePage(std::string_view bytes) {
 
 std::optional<vbext_ComponentType> TypeOfHeader(const std::vector<SourceLine>& header) {
     for (const SourceLine& line : header) {
-        std::string_view text = TrimLeft(WithoutBom(line.text));
+        std::string_view text = TrimLeadingBlanks(WithoutBom(line.text));
         if (StartsWithWord(text, "VERSION") && text.find("CLASS") != std::string_view::npos) {
             return vbext_ct_ClassModule;
         }
         if (!IsBlockWord(text, "Begin")) {
             continue;
         }
-        std::string_view kind = TrimLeft(text.substr(5));
+        std::string_view kind = TrimLeadingBlanks(text.substr(5));
         static constexpr std::pair<std::string_view, vbext_ComponentType> kDesigners[] = {
             {"VB.Form", vbext_ct_VBForm},
             {"VB.MDIForm", vbext_ct_VBMDIForm},
@@ -393,8 +369,7 @@ std::string ModuleFileError::Message() const {
 }
 
 std::optional<vbext_ComponentType> ModuleTypeOfExtension(const fs::path& file) {
-    std::string ext = TextOf(file.extension());
-    std::transform(ext.begin(), ext.end(), ext.begin(), LowerAscii);
+    const std::string ext = LowerAscii(TextOf(file.extension()));
     static constexpr std::pair<std::string_view, vbext_ComponentType> kTypes[] = {
         {".bas", vbext_ct_StdModule},      {".cls", vbext_ct_ClassModule},
         {".frm", vbext_ct_VBForm},         {".ctl", vbext_ct_UserControl},

@@ -10,23 +10,15 @@
 
 #include "host/files/FileSystem.h"
 #include "host/vb6/CodePage.h"
+#include "util/Text.h"
 
 namespace fs = std::filesystem;
 
 namespace brindle::host {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 std::string_view Unquote(std::string_view text) {
-    text = Trim(text);
+    text = TrimBlanks(text);
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
         return text.substr(1, text.size() - 2);
     }
@@ -63,7 +55,7 @@ std::optional<KeyValue> SplitKeyValue(std::string_view line) {
     if (equals == std::string_view::npos) {
         return std::nullopt;
     }
-    return KeyValue{Trim(line.substr(0, equals)), line.substr(equals + 1)};
+    return KeyValue{TrimBlanks(line.substr(0, equals)), line.substr(equals + 1)};
 }
 
 constexpr std::array<std::string_view, 7> kComponentKeys = {
@@ -91,8 +83,8 @@ ProjectEntry MakeEntry(std::string_view key, std::string_view value, int line, i
     ProjectEntry entry{std::string(key), {}, {}, line};
     const auto semicolon = value.find(';');
     if (semicolon != std::string_view::npos &&
-        IsIdentifier(Trim(value.substr(0, semicolon)), codePage)) {
-        entry.name = std::string(Trim(value.substr(0, semicolon)));
+        IsIdentifier(TrimBlanks(value.substr(0, semicolon)), codePage)) {
+        entry.name = std::string(TrimBlanks(value.substr(0, semicolon)));
         value = value.substr(semicolon + 1);
     }
     entry.path = std::string(Unquote(value));
@@ -114,7 +106,7 @@ ProjectFileContents ParseProjectFile(std::string_view text, int codePage) {
     int number = 0;
     for (const auto raw : SplitLines(text)) {
         ++number;
-        const auto line = Trim(raw);
+        const auto line = TrimBlanks(raw);
         if (IsSectionHeader(line)) {
             break;  // later sections belong to compilers and add-ins
         }
@@ -141,7 +133,7 @@ ProjectFileContents ParseProjectFile(std::string_view text, int codePage) {
 
 bool IsGroupFileText(std::string_view text) {
     const auto lines = SplitLines(text.substr(0, 64));
-    const auto first = lines.empty() ? std::string_view{} : Trim(lines.front());
+    const auto first = lines.empty() ? std::string_view{} : TrimBlanks(lines.front());
     return first.size() >= 7 && EqualsIgnoringCase(first.substr(0, 7), "VBGROUP");
 }
 
@@ -153,7 +145,7 @@ std::vector<GroupEntry> ParseGroupFile(std::string_view text) {
     int number = 0;
     for (const auto raw : SplitLines(text)) {
         ++number;
-        const auto pair = SplitKeyValue(Trim(raw));
+        const auto pair = SplitKeyValue(TrimBlanks(raw));
         if (!pair) {
             continue;
         }

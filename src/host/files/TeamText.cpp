@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "host/vb6/CodePage.h"
+#include "util/Unicode.h"
 
 namespace brindle::host {
 namespace {

@@ -8,6 +8,8 @@
 
 #include "host/files/FileSystem.h"
 #include "host/vb6/CodePage.h"
+#include "util/Text.h"
+#include "util/Unicode.h"
 
 namespace fs = std::filesystem;
 
@@ -26,10 +28,7 @@ bool Exists(const fs::path& path) {
 }
 
 bool IsTemplatesFolder(const std::string& name) {
-    constexpr std::string_view kName = "templates";
-    return std::equal(name.begin(), name.end(), kName.begin(), kName.end(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == b;
-    });
+    return EqualsNoCase(name, "Templates");
 }
 
 // What follows the leading "Templates" folder of a relative path, or nothing.

@@ -7,6 +7,7 @@
 #include "host/ide/MemoryProject.h"
 #include "host/model/VbError.h"
 #include "host/vb6/CodePage.h"
+#include "util/Text.h"
 
 namespace brindle::host {
 
@@ -16,22 +17,8 @@ namespace {
     Raise(number, "VBIDE." + std::string(object) + "." + std::string(operation));
 }
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-char UpperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string LowerKey(std::string_view name) {
-    std::string key(name);
-    std::transform(key.begin(), key.end(), key.begin(), LowerAscii);
-    return key;
-}
-
 std::string ProcKey(std::string_view name, vbext_ProcKind kind) {
-    std::string key = LowerKey(name);
+    std::string key = LowerAscii(name);
     key += '\x01';
     key += static_cast<char>('0' + kind);
     return key;
@@ -218,7 +205,7 @@ std::int32_t MemoryMembers::Count() const {
 
 std::shared_ptr<const Member> MemoryMembers::Item(std::string_view name) const {
     const auto& members = module_.Index().members;
-    const auto found = module_.memberByName_.find(LowerKey(name));
+    const auto found = module_.memberByName_.find(LowerAscii(name));
     if (found == module_.memberByName_.end()) {
         Fail(Err::InvalidCall, "Members", "Item");
     }
@@ -548,7 +535,7 @@ const ModuleIndex& MemoryCodeModule::Index() const {
         }
         memberByName_.clear();
         for (std::size_t i = 0; i < index_.members.size(); ++i) {
-            memberByName_.emplace(LowerKey(index_.members[i].name), i);
+            memberByName_.emplace(LowerAscii(index_.members[i].name), i);
         }
         indexValid_ = true;
     }

@@ -4,22 +4,9 @@
 #include <utility>
 
 #include "host/model/VbError.h"
+#include "util/Text.h"
 
 namespace brindle::host {
-
-namespace {
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
-           });
-}
-
-}  // namespace
 
 std::vector<CodeLine> CodeLinesFromText(std::string_view code) {
     std::vector<CodeLine> lines;
@@ -87,7 +74,7 @@ MemoryComponent& MemoryComponents::Add(std::unique_ptr<MemoryComponent> componen
 
 MemoryComponent* MemoryComponents::Find(std::string_view name) {
     for (auto& component : components_) {
-        if (SameName(component->Name(), name)) {
+        if (EqualsNoCase(component->Name(), name)) {
             return component.get();
         }
     }

@@ -6,14 +6,12 @@
 
 #include "host/model/VbError.h"
 #include "host/vb6/Transcoding.h"
+#include "util/Text.h"
+#include "util/Unicode.h"
 
 namespace brindle::host {
 
 namespace {
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
@@ -39,20 +37,6 @@ bool KeepsAscii(int codePage) {
 }
 
 }  // namespace
-
-std::size_t Utf8SequenceLength(std::string_view rest) {
-    auto lead = static_cast<unsigned char>(rest[0]);
-    std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
-                         : lead >= 0xE0 && lead <= 0xEF ? 3
-                         : lead >= 0xC2 && lead <= 0xDF ? 2
-                                                        : 1;
-    std::size_t valid = 1;
-    while (valid < length && valid < rest.size() &&
-           (static_cast<unsigned char>(rest[valid]) & 0xC0) == 0x80) {
-        ++valid;
-    }
-    return valid;
-}
 
 std::string FromUtf8(std::string_view utf8, int codePage) {
     if (IsAscii(utf8) && KeepsAscii(codePage)) {
@@ -96,30 +80,6 @@ bool IsModuleCodePage(int codePage) {
     }
 }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool IsValidUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        const std::size_t length = Utf8SequenceLength(text.substr(i));
-        const bool whole = length == (lead >= 0xF0 ? 4u : lead >= 0xE0 ? 3u : 2u);
-        if (lead < 0xC2 || lead > 0xF4 || !whole) {
-            return false;
-        }
-        const auto second = static_cast<unsigned char>(text[i + 1]);
-        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
-            (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F)) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
 std::string ShownAsUtf8(std::string_view text, int codePage) {
     return IsValidUtf8(text) ? std::string(text) : ToUtf8(text, codePage);
 }
@@ -128,9 +88,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (IsValidUtf8(a) && IsValidUtf8(b)) {
         return EqualsIgnoringCaseUtf8(a, b);
     }
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
-           });
+    return EqualsNoCase(a, b);
 }
 
 bool IsDoubleByteCodePage(int codePage) {

@@ -26,12 +26,6 @@ std::string ToUtf8(std::string_view bytes, int codePage);
 // Whether `codePage` is one that module files can be in: known, and ASCII in it is ASCII.
 bool IsModuleCodePage(int codePage);
 
-bool IsValidUtf8(std::string_view text);
-
-// The length of the UTF-8 sequence at the front of `rest` (not empty), as far as it is whole; 1
-// for a byte that begins none.
-std::size_t Utf8SequenceLength(std::string_view rest);
-
 // Text that may be UTF-8 already (a name on disk) or bytes of `codePage` (a name from inside a
 // VB6 file), as UTF-8 for a user: valid UTF-8 stays as it is, anything else is decoded.
 std::string ShownAsUtf8(std::string_view text, int codePage);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "host/vb6/CodePage.h"
+#include "util/Text.h"
 
 namespace brindle::host {
 
@@ -29,22 +30,6 @@ bool IsWordChar(unsigned char c) {
 
 unsigned char At(std::string_view text, std::size_t i) {
     return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
-}
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool IEquals(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
-           });
-}
-
-std::string LowerKey(std::string_view name) {
-    std::string key(name);
-    std::transform(key.begin(), key.end(), key.begin(), LowerAscii);
-    return key;
 }
 
 // Position of the last non-blank byte, or npos.
@@ -79,7 +64,7 @@ struct Token {
 };
 
 bool IsWord(const Token& t, std::string_view word) {
-    return t.kind == TokenKind::Word && !t.bracketed && IEquals(t.text, word);
+    return t.kind == TokenKind::Word && !t.bracketed && EqualsNoCase(t.text, word);
 }
 
 bool IsPunct(const Token& t, std::string_view punct) {
@@ -683,7 +668,7 @@ private:
     void AddMember(std::string_view name, vbext_MemberType type, std::int32_t line) {
         // One member per name and type: the accessors of a property, or declarations repeated
         // under #If ... #Else, are one member; an event and a method of one name are two.
-        if (memberKeys_.insert(LowerKey(name) + static_cast<char>('0' + type)).second) {
+        if (memberKeys_.insert(LowerAscii(name) + static_cast<char>('0' + type)).second) {
             index_.members.push_back({std::string(name), type, line});
         }
     }

@@ -8,6 +8,7 @@
 #include "host/model/VbError.h"
 #include "host/vb6/CodePage.h"
 #include "host/vb6/windows/Wide.h"
+#include "util/Unicode.h"
 
 namespace brindle::host {
 namespace {
@@ -21,42 +22,14 @@ bool IsKnown(int codePage) {
            IsValidCodePage(static_cast<UINT>(codePage)) != FALSE;
 }
 
-bool IsSurrogate(wchar_t unit) {
-    return unit >= 0xD800 && unit <= 0xDFFF;
-}
-
 // UTF-16 from bytes in either order; nothing for an odd length or a lone surrogate.
 std::optional<std::wstring> DecodeUtf16(std::string_view bytes, bool bigEndian) {
-    if (bytes.size() % 2 != 0) {
-        return std::nullopt;
-    }
-    std::wstring wide;
-    for (std::size_t i = 0; i < bytes.size(); i += 2) {
-        const auto first = static_cast<unsigned char>(bytes[i]);
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        wide += static_cast<wchar_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
-    }
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        const bool high = wide[i] >= 0xD800 && wide[i] <= 0xDBFF;
-        const bool pairs =
-            high && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF;
-        if (IsSurrogate(wide[i]) && !pairs) {
-            return std::nullopt;
-        }
-        i += pairs ? 1 : 0;
-    }
-    return wide;
+    const auto units = Utf16FromBytes(bytes, bigEndian);
+    return units ? std::optional(std::wstring(units->begin(), units->end())) : std::nullopt;
 }
 
 std::string EncodeUtf16(std::wstring_view wide, bool bigEndian) {
-    std::string bytes;
-    for (const wchar_t unit : wide) {
-        const auto high = static_cast<char>((unit >> 8) & 0xFF);
-        const auto low = static_cast<char>(unit & 0xFF);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
-    }
-    return bytes;
+    return BytesFromUtf16(std::u16string(wide.begin(), wide.end()), bigEndian);
 }
 
 // The text of `bytes` in `codePage`; nothing when a byte sequence is no character of it.
