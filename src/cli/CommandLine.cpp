@@ -12,6 +12,7 @@
 #include "cli/HelpFormat.h"
 #include "host/files/FileSystem.h"
 #include "host/vb6/CodePage.h"
+#include "util/Text.h"
 
 #ifndef BRINDLE_VERSION
 #define BRINDLE_VERSION "0"
@@ -393,9 +394,8 @@ private:
     }
 
     // "on" or "off" in any letter case; nothing for any other text.
-    static std::optional<bool> OnOffValue(std::string value) {
-        std::transform(value.begin(), value.end(), value.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    static std::optional<bool> OnOffValue(std::string_view text) {
+        const std::string value = LowerAscii(text);
         if (value == "on" || value == "off") {
             return value == "on";
         }

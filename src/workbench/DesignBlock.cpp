@@ -4,33 +4,19 @@
 #include <charconv>
 #include <string_view>
 
+#include "util/Text.h"
+
 namespace brindle::workbench {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return lower;
-}
-
 // The first word of the line in lower case, and what follows it.
 std::pair<std::string, std::string_view> Keyword(std::string_view line) {
-    line = Trim(line);
+    line = TrimBlanks(line);
     const std::size_t space = line.find_first_of(" \t");
     if (space == std::string_view::npos) {
-        return {Lower(line), {}};
+        return {LowerAscii(line), {}};
     }
-    return {Lower(line.substr(0, space)), Trim(line.substr(space))};
+    return {LowerAscii(line.substr(0, space)), TrimBlanks(line.substr(space))};
 }
 
 DesignItem ItemOf(std::string_view rest) {
@@ -38,7 +24,7 @@ DesignItem ItemOf(std::string_view rest) {
     const std::size_t space = rest.find_first_of(" \t");
     item.type = std::string(rest.substr(0, space));
     if (space != std::string_view::npos) {
-        item.name = std::string(Trim(rest.substr(space)));
+        item.name = std::string(TrimBlanks(rest.substr(space)));
     }
     return item;
 }
@@ -48,12 +34,12 @@ void AddProperty(DesignItem& item, std::string_view line) {
     if (equals == std::string_view::npos) {
         return;
     }
-    std::string_view value = Trim(line.substr(equals + 1));
+    std::string_view value = TrimBlanks(line.substr(equals + 1));
     // A value may carry the IDE's comment: "-1  'True".
     if (!value.empty() && value.front() != '"') {
-        value = Trim(value.substr(0, value.find('\'')));
+        value = TrimBlanks(value.substr(0, value.find('\'')));
     }
-    item.properties[Lower(Trim(line.substr(0, equals)))] = std::string(value);
+    item.properties[LowerAscii(TrimBlanks(line.substr(0, equals)))] = std::string(value);
 }
 
 void CollectNames(const DesignItem& item, std::vector<std::string>& names) {
