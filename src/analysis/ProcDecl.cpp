@@ -94,13 +94,11 @@ std::string JoinedWith(const std::string& code, std::string_view continued) {
         return code;
     }
     const auto head = trimmed.substr(0, trimmed.find_last_not_of(" \t_") + 1);
-    const auto tail =
-        continued.substr(std::min(continued.find_first_not_of(" \t"), continued.size()));
-    return std::string(head) + " " + std::string(tail);
+    return std::string(head) + " " + std::string(TrimLeadingBlanks(continued));
 }
 
 bool IsBlankText(std::string_view text) {
-    return text.find_first_not_of(" \t") == std::string_view::npos;
+    return TrimLeadingBlanks(text).empty();
 }
 
 // The words of a text separated by spaces and tabs, at most `limit` of them.

@@ -314,9 +314,8 @@ private:
     static std::optional<Rules> RequiredRules(const std::string& list) {
         Rules rules;
         std::istringstream in(list);
-        for (std::string word; std::getline(in, word, ',');) {
-            word.erase(0, std::min(word.find_first_not_of(' '), word.size()));
-            word.erase(std::min(word.find_last_not_of(' ') + 1, word.size()));
+        for (std::string item; std::getline(in, item, ',');) {
+            const std::string_view word = TrimSpaces(item);
             if (word == "module-header") {
                 rules.moduleHeader = true;
             } else if (word == "header") {

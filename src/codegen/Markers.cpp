@@ -12,14 +12,6 @@ namespace {
 // What both markers begin with: one search finds either.
 constexpr std::string_view kMarkerStem = "' [Brindle ";
 
-std::string_view WithoutBlanksAround(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 enum class Bound { None, Declaration, End };
 
 bool IsProcedureEnd(std::string_view statement) {
@@ -90,7 +82,7 @@ std::optional<std::string> AcrossProcedures(CodeModule& module, const MarkedBloc
 }  // namespace
 
 MarkerKind MarkerKindOf(std::string_view line) {
-    const auto text = WithoutBlanksAround(line);
+    const auto text = TrimBlanks(line);
     if (EqualsNoCase(text, kBeginMarker)) {
         return MarkerKind::Begin;
     }

@@ -15,6 +15,7 @@
 #include "host/files/TeamText.h"
 #include "host/model/SettingsKeys.h"
 #include "host/vb6/CodePage.h"
+#include "util/Text.h"
 
 namespace fs = std::filesystem;
 
@@ -118,14 +119,7 @@ std::optional<int> CodePageIn(std::string_view text) {
 
 // Inserts and deletions that turn one name into the other, letter case ignored.
 std::size_t Distance(std::string_view a, std::string_view b) {
-    const auto lower = [](std::string_view text) {
-        std::string lowered(text);
-        std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        });
-        return lowered;
-    };
-    dtl::Diff<char, std::string> diff(lower(a), lower(b));
+    dtl::Diff<char, std::string> diff(LowerAscii(a), LowerAscii(b));
     diff.onOnlyEditDistance();
     diff.compose();
     return static_cast<std::size_t>(diff.getEditDistance());

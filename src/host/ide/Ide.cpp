@@ -5,19 +5,13 @@
 #include <utility>
 
 #include "host/model/VbError.h"
+#include "util/Text.h"
 
 namespace brindle::host {
 
 namespace {
 
 constexpr std::string_view kSource = "VBIDE";
-
-bool SameText(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
 
 // ---- Windows ----
 
@@ -228,7 +222,7 @@ class MemoryCommandBars final : public brindle::CommandBars {
 public:
     MemoryCommandBars(const std::vector<BarSetup>& bars, bool toolsBar) {
         for (const BarSetup& bar : bars) {
-            if (toolsBar || !SameText(bar.name, "Tools")) {
+            if (toolsBar || !EqualsNoCase(bar.name, "Tools")) {
                 bars_.push_back(std::make_unique<MemoryCommandBar>(bar.name, bar.entries));
             }
         }
@@ -236,7 +230,7 @@ public:
 
     CommandBar* Item(std::string_view name) override {
         for (const auto& bar : bars_) {
-            if (SameText(bar->Name(), name)) {
+            if (EqualsNoCase(bar->Name(), name)) {
                 return bar.get();
             }
         }
@@ -246,7 +240,7 @@ public:
     std::shared_ptr<MemoryControl> FindVisible(std::string_view bar,
                                                std::string_view caption) const {
         for (const auto& held : bars_) {
-            if (bar.empty() || SameText(held->Name(), bar)) {
+            if (bar.empty() || EqualsNoCase(held->Name(), bar)) {
                 if (auto control = held->Entries().FindVisible(caption)) {
                     return control;
                 }
@@ -394,7 +388,7 @@ public:
 private:
     MemoryAddIn* Find(std::string_view description) const {
         for (const auto& entry : entries_) {
-            if (SameText(entry->Description(), description)) {
+            if (EqualsNoCase(entry->Description(), description)) {
                 return entry.get();
             }
         }
