@@ -8,8 +8,13 @@
 
 namespace brindle {
 
-char LowerAscii(char c);
-char UpperAscii(char c);
+// Inline: scanning and searching call them for every byte.
+constexpr char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+constexpr char UpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 std::string LowerAscii(std::string_view text);
 
 // Text comparison as the host language does it (Option Compare Text), for the ASCII letters
