@@ -106,8 +106,4 @@ QStringList OutputWindow::Entries() const {
     return entries;
 }
 
-void OutputWindow::Clear() {
-    list_->clear();
-}
-
 }  // namespace brindle::workbench
