@@ -33,7 +33,7 @@ constexpr std::string_view kAddAllPrompt =
 
 // The source of a failure raised by the add-in's own code: the handler's name for an entry
 // point, the component's name inside an operation that puts its own name before it.
-constexpr std::string_view kComponent = "VBBrindle";
+constexpr std::string_view kComponent = kAddinComponent;
 
 [[noreturn]] void RaiseNotSet(std::string_view source) {
     Raise(Err::ObjectNotSet, std::string(source));

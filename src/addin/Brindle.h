@@ -11,6 +11,7 @@
 
 #include "addin/AddinWindows.h"
 #include "addin/EventSourceField.h"
+#include "host/model/AddinName.h"
 #include "host/model/Diagnostics.h"
 #include "host/model/Extensibility.h"
 #include "host/model/Office.h"
@@ -19,9 +20,6 @@
 #include "templates/AddinFields.h"
 
 namespace brindle {
-
-// The name under which the add-in is registered and finds itself in the host's add-in list.
-inline constexpr std::string_view kAddinDescription = "Visual Basic Brindle";
 
 class Brindle : public IDTExtensibility, private AddinFields {
 public:

@@ -4,11 +4,13 @@
 
 #include <string_view>
 
+#include "host/model/IdeBars.h"
+
 namespace brindle::buttons {
 
-inline constexpr std::string_view kCodeWindowBar = "Code Window";
-inline constexpr std::string_view kToolsBar = "Tools";
-inline constexpr std::string_view kProjectWindowBar = "Project Window Project";
+using brindle::kCodeWindowBar;
+using brindle::kProjectWindowBar;
+using brindle::kToolsBar;
 
 inline constexpr std::string_view kAddModHdr = "Add Module Header";
 inline constexpr std::string_view kAddHeaders = "Add Header(s) to Selected Procedures";

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "addin/Brindle.h"
+#include "ui/qt/QtText.h"
 
 namespace brindle::workbench {
 namespace {
@@ -61,10 +62,7 @@ AddInManager::AddInManager(bool loaded, bool loadOnStartup, QWidget* parent)
     list_->setRootIsDecorated(false);
     list_->header()->setStretchLastSection(true);
     list_->setColumnWidth(0, 260);
-    auto* item = new QTreeWidgetItem(
-        list_, {QString::fromLatin1(kAddinDescription.data(),
-                                    static_cast<qsizetype>(kAddinDescription.size())),
-                QString()});
+    auto* item = new QTreeWidgetItem(list_, {ui::qt::ToQString(kAddinDescription), QString()});
     list_->setCurrentItem(item);
     loaded_->setObjectName(QStringLiteral("chkLoaded"));
     onStartup_->setObjectName(QStringLiteral("chkLoadOnStartup"));

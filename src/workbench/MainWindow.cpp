@@ -27,6 +27,7 @@
 #include "host/files/FileSystem.h"
 #include "host/files/IgnoreFile.h"
 #include "host/vb6/CodePage.h"
+#include "ui/qt/QtText.h"
 #include "workbench/CodeWindow.h"
 #include "workbench/DesignBlock.h"
 #include "workbench/DesignerWindow.h"
@@ -38,15 +39,13 @@ namespace fs = std::filesystem;
 namespace brindle::workbench {
 namespace {
 
+using ui::qt::ToQString;
+
 constexpr const char* kTitle = "Brindle Workbench";
 constexpr int kComponentRole = Qt::UserRole;
 constexpr int kProjectRole = Qt::UserRole + 1;
 constexpr int kLineRole = Qt::UserRole + 2;     // a skipped procedure's declaration
 constexpr int kVersionRole = Qt::UserRole + 3;  // of the module when its skipped were shown
-
-QString Qt8(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 std::string Utf8(const QString& text) {
     return text.toUtf8().toStdString();
@@ -77,19 +76,20 @@ const std::vector<Folder>& Folders() {
 
 QString ComponentText(const OpenModule& module) {
     const host::MemoryComponent& component = module.Component();
-    const QString name = Qt8(host::ToUtf8(component.Name(), component.CodePage()));
-    const QString file =
-        Qt8(host::ShownAsUtf8(host::TextOf(component.FilePath().filename()), component.CodePage()));
+    const QString name = ToQString(host::ToUtf8(component.Name(), component.CodePage()));
+    const QString file = ToQString(
+        host::ShownAsUtf8(host::TextOf(component.FilePath().filename()), component.CodePage()));
     return name + " (" + file + ")" + (module.modified ? " *" : "");
 }
 
 QString ProjectText(const OpenProject& project) {
-    const QString name = Qt8(host::ToUtf8(project.project->Name(), project.codePage));
+    const QString name = ToQString(host::ToUtf8(project.project->Name(), project.codePage));
     if (project.file.empty()) {
         return name;
     }
     return name + " (" +
-           Qt8(host::ShownAsUtf8(host::TextOf(project.file.filename()), project.codePage)) + ")";
+           ToQString(host::ShownAsUtf8(host::TextOf(project.file.filename()), project.codePage)) +
+           ")";
 }
 
 // Grey and italic, with the icon's disabled look, for what Brindle's commands leave alone.
@@ -108,7 +108,7 @@ void ShowAsSkipped(QTreeWidgetItem& item, bool skipped, const QIcon& icon) {
 
 // Own entries of a bar go by caption; "&" in a caption is shown as it is.
 QString MenuText(const std::string& caption) {
-    return Qt8(caption).replace('&', QStringLiteral("&&"));
+    return ToQString(caption).replace('&', QStringLiteral("&&"));
 }
 
 }  // namespace
@@ -164,7 +164,7 @@ MainWindow::MainWindow(WorkbenchSettings& settings, QWidget* parent)
         for (const auto& project : workspace_.Projects()) {
             for (const auto& open : project->modules) {
                 const host::MemoryComponent& component = open->Component();
-                if (Qt8(host::ToUtf8(component.Name(), component.CodePage())) == module &&
+                if (ToQString(host::ToUtf8(component.Name(), component.CodePage())) == module &&
                     open->Component().Code() != nullptr) {
                     OpenCodeWindow(open->Component());
                     return;
@@ -305,8 +305,8 @@ void MainWindow::BuildMenus() {
     });
     connect(edit, &QMenu::aboutToShow, this, [this] {
         CodeWindow* window = ActiveCodeWindow();
-        const QString undoName = window ? Qt8(window->History().UndoName()) : QString();
-        const QString redoName = window ? Qt8(window->History().RedoName()) : QString();
+        const QString undoName = window ? ToQString(window->History().UndoName()) : QString();
+        const QString redoName = window ? ToQString(window->History().RedoName()) : QString();
         undo_->setText(undoName.isEmpty() ? QStringLiteral("&Undo")
                                           : QStringLiteral("&Undo ") + MenuText(Utf8(undoName)));
         redo_->setText(redoName.isEmpty() ? QStringLiteral("&Redo")
@@ -419,7 +419,7 @@ std::unique_ptr<QMenu> MainWindow::CodeWindowMenu() {
     AddRefresh(*menu, buttons::kCodeWindowBar);
     const bool selected = editor != nullptr && editor->hasSelectedText();
     for (QAction* action : menu->actions()) {
-        if (action->text() == Qt8(kCut) || action->text() == Qt8(kCopy)) {
+        if (action->text() == ToQString(kCut) || action->text() == ToQString(kCopy)) {
             action->setEnabled(selected);
         }
     }
@@ -447,7 +447,7 @@ void MainWindow::AddRefresh(QMenu& menu, std::string_view bar) {
         return;
     }
     menu.addSeparator();
-    menu.addAction(Qt8(kRefreshTitle), this, [this, bar] {
+    menu.addAction(ToQString(kRefreshTitle), this, [this, bar] {
         const bool project = bar == buttons::kProjectWindowBar;
         host_->Refresh(bar, project ? ShowProgress(QStringLiteral("Refreshing %v of %m"))
                                     : host::LoadProgress());
@@ -563,14 +563,15 @@ bool MainWindow::Open(const QStringList& paths) {
             open->project->SetName("Files");
         }
         host_->Ide().AddProject(open->project);
-        QString opened = QStringLiteral("Opened %1: %2 modules, code page %3")
-                             .arg(Qt8(open->label.empty() ? open->project->Name() : open->label))
-                             .arg(open->modules.size())
-                             .arg(open->codePage);
+        QString opened =
+            QStringLiteral("Opened %1: %2 modules, code page %3")
+                .arg(ToQString(open->label.empty() ? open->project->Name() : open->label))
+                .arg(open->modules.size())
+                .arg(open->codePage);
         if (!open->ignored.empty()) {
             opened += QStringLiteral("; %1 left out by %2")
                           .arg(open->ignored.size())
-                          .arg(Qt8(host::kIgnoreFileName));
+                          .arg(ToQString(host::kIgnoreFileName));
         }
         output_->Note(Utf8(opened));
     }
@@ -667,14 +668,14 @@ void MainWindow::AddIgnoredItems(QTreeWidgetItem& projectItem, const OpenProject
     QTreeWidgetItem* folder = FolderItem(projectItem, QStringLiteral("Ignored"));
     folder->setToolTip(0, QStringLiteral("Modules that %1 leaves out: not opened, and no "
                                          "command touches them")
-                              .arg(Qt8(host::kIgnoreFileName)));
+                              .arg(ToQString(host::kIgnoreFileName)));
     for (const host::IgnoredModule& ignored : project.ignored) {
         const fs::path relative = ignored.file.lexically_relative(project.file.parent_path());
         auto* item = new QTreeWidgetItem(
-            folder, {Qt8(host::ShownAsUtf8(host::TextOf(relative), project.codePage))});
+            folder, {ToQString(host::ShownAsUtf8(host::TextOf(relative), project.codePage))});
         item->setData(0, kProjectRole, projectItem.data(0, kProjectRole));
         item->setToolTip(0, QStringLiteral("Left out by %1: %2")
-                                .arg(Qt8(host::kIgnoreFileName), Qt8(ignored.pattern)));
+                                .arg(ToQString(host::kIgnoreFileName), ToQString(ignored.pattern)));
         ShowAsSkipped(*item, true, style()->standardIcon(QStyle::SP_FileIcon));
     }
 }
@@ -709,7 +710,7 @@ void MainWindow::ShowSkipped(QTreeWidgetItem& item) {
     ShowAsSkipped(item, skipped.module.has_value(), style()->standardIcon(QStyle::SP_FileIcon));
     if (skipped.module) {
         item.setToolTip(
-            0, QStringLiteral("Brindle leaves this module alone: ") + Qt8(*skipped.module));
+            0, QStringLiteral("Brindle leaves this module alone: ") + ToQString(*skipped.module));
     } else {
         item.setToolTip(0, skipped.procedures.empty()
                                ? QString()
@@ -720,12 +721,12 @@ void MainWindow::ShowSkipped(QTreeWidgetItem& item) {
     qDeleteAll(item.takeChildren());
     for (const SkippedProcedure& procedure : skipped.procedures) {
         auto* child =
-            new QTreeWidgetItem(&item, {Qt8(procedure.name) + KindSuffix(procedure.kind)});
+            new QTreeWidgetItem(&item, {ToQString(procedure.name) + KindSuffix(procedure.kind)});
         child->setData(0, kProjectRole, item.data(0, kProjectRole));
         child->setData(0, kComponentRole, item.data(0, kComponentRole));
         child->setData(0, kLineRole, procedure.line);
         child->setToolTip(
-            0, QStringLiteral("Brindle leaves this procedure alone: ") + Qt8(procedure.why));
+            0, QStringLiteral("Brindle leaves this procedure alone: ") + ToQString(procedure.why));
         ShowAsSkipped(*child, true, {});
     }
     item.setExpanded(expanded);
@@ -754,9 +755,10 @@ void MainWindow::FollowTeamSettings(const OpenProject* project, bool reread) {
         return;
     }
     if (file && !host_->TeamFile().empty()) {
-        output_->Note(Utf8(QStringLiteral("Team settings of %1: %2")
-                               .arg(Qt8(host::ToUtf8(project->project->Name(), project->codePage)),
-                                    Qt8(host::Label(*file, project->codePage)))));
+        output_->Note(
+            Utf8(QStringLiteral("Team settings of %1: %2")
+                     .arg(ToQString(host::ToUtf8(project->project->Name(), project->codePage)),
+                          ToQString(host::Label(*file, project->codePage)))));
     } else if (had) {
         output_->Note("No team settings apply now: your own options do");
     }
@@ -1066,7 +1068,7 @@ bool MainWindow::AskToSave(const std::vector<OpenModule*>& modules) {
     }
     QStringList files;
     for (const OpenModule* module : modules) {
-        files << Qt8(module->loaded.label);
+        files << ToQString(module->loaded.label);
     }
     switch (AskAboutUnsaved(this, files, host_->Windows().Answers())) {
         case UnsavedAnswer::Save:
@@ -1207,8 +1209,8 @@ void MainWindow::UpdateTitle() {
     const OpenProject* project = ActiveProject();
     setWindowTitle(project == nullptr
                        ? QString::fromLatin1(kTitle)
-                       : Qt8(host::ToUtf8(project->project->Name(), project->codePage)) + " - " +
-                             QString::fromLatin1(kTitle));
+                       : ToQString(host::ToUtf8(project->project->Name(), project->codePage)) +
+                             " - " + QString::fromLatin1(kTitle));
 }
 
 void MainWindow::ShowTrouble(const QString& text) {

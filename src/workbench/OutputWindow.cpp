@@ -8,12 +8,12 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "ui/qt/QtText.h"
+
 namespace brindle::workbench {
 namespace {
 
-QString Text(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
+using ui::qt::ToQString;
 
 enum Column { kTime, kKind, kModule, kText, kSource, kColumns };
 
@@ -58,23 +58,23 @@ void OutputWindow::Status(std::string_view) {
 }
 
 void OutputWindow::Report(const VbError& failure) {
-    Add(QStringLiteral("Error %1").arg(failure.Number()), Text(current_),
-        Text(failure.Description()), Text(failure.Source()));
+    Add(QStringLiteral("Error %1").arg(failure.Number()), ToQString(current_),
+        ToQString(failure.Description()), ToQString(failure.Source()));
 }
 
 void OutputWindow::Warn(std::string_view module, std::string_view text) {
-    Add(QStringLiteral("Warning"), Text(module.empty() ? std::string_view(current_) : module),
-        Text(text), {});
+    Add(QStringLiteral("Warning"), ToQString(module.empty() ? std::string_view(current_) : module),
+        ToQString(text), {});
 }
 
 void OutputWindow::Problem(std::string_view subject, std::string_view text) {
-    Add(QStringLiteral("Problem"), Text(subject), Text(text), {});
+    Add(QStringLiteral("Problem"), ToQString(subject), ToQString(text), {});
 }
 
 void OutputWindow::Note(std::string_view text) {
-    auto* item =
-        new QTreeWidgetItem(QStringList{QTime::currentTime().toString(QStringLiteral("HH:mm:ss")),
-                                        QStringLiteral("Note"), QString(), Text(text), QString()});
+    auto* item = new QTreeWidgetItem(
+        QStringList{QTime::currentTime().toString(QStringLiteral("HH:mm:ss")),
+                    QStringLiteral("Note"), QString(), ToQString(text), QString()});
     list_->addTopLevelItem(item);
     list_->scrollToItem(item);
 }
@@ -104,10 +104,6 @@ QStringList OutputWindow::Entries() const {
                        .join(QStringLiteral(" | "));
     }
     return entries;
-}
-
-void OutputWindow::Clear() {
-    list_->clear();
 }
 
 }  // namespace brindle::workbench

@@ -37,7 +37,6 @@ public:
 
     // Every entry as one line of text: "kind | module | text | source".
     QStringList Entries() const;
-    void Clear();
 
     // Told of each failure, warning and problem in one short line, for the status bar.
     std::function<void(const QString&)> onTrouble;

@@ -37,8 +37,6 @@ public:
     bool Tabbed() const;
     void SetTabbed(bool tabbed);
 
-    QString FileName() const { return settings_->fileName(); }
-
 private:
     std::unique_ptr<QSettings> settings_;
 };

@@ -4,6 +4,7 @@
 #include <functional>
 #include <utility>
 
+#include "host/model/IdeBars.h"
 #include "host/model/VbError.h"
 #include "util/Text.h"
 
@@ -407,14 +408,14 @@ private:
 // ---- The environment ----
 
 std::vector<BarSetup> IdeBars() {
-    return {
-        {"Code Window",
-         {"Cut", "Copy", "Paste", "List Properties/Methods", "Quick Info", "Toggle", "Definition",
-          "Last Position", "Object Browser", "Add Watch...", "Hide"}},
-        {"Tools", {"Add Procedure...", "Procedure Attributes...", "Menu Editor...", "Options..."}},
-        {"Project Window Project",
-         {"View Code", "View Object", "Properties...", "Add", "Save Project", "Print...",
-          "Dockable", "Hide"}}};
+    return {{std::string(kCodeWindowBar),
+             {"Cut", "Copy", "Paste", "List Properties/Methods", "Quick Info", "Toggle",
+              "Definition", "Last Position", "Object Browser", "Add Watch...", "Hide"}},
+            {std::string(kToolsBar),
+             {"Add Procedure...", "Procedure Attributes...", "Menu Editor...", "Options..."}},
+            {std::string(kProjectWindowBar),
+             {"View Code", "View Object", "Properties...", "Add", "Save Project", "Print...",
+              "Dockable", "Hide"}}};
 }
 
 MemoryVBE::MemoryVBE(IdeSetup setup)

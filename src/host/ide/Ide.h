@@ -10,13 +10,12 @@
 #include <utility>
 #include <vector>
 
+#include "host/model/AddinName.h"
 #include "host/model/Extensibility.h"
 #include "host/model/Office.h"
 #include "host/model/Vbide.h"
 
 namespace brindle::host {
-
-inline constexpr std::string_view kBrindleAddinDescription = "Visual Basic Brindle";
 
 // A command bar and the host's own entries on it.
 struct BarSetup {
@@ -34,7 +33,7 @@ struct IdeSetup {
     // Leaves out the bar named "Tools".
     bool toolsBar = true;
     // The descriptions of the installed add-ins, as the add-in list shows them.
-    std::vector<std::string> addins = {std::string(kBrindleAddinDescription)};
+    std::vector<std::string> addins = {std::string(kAddinDescription)};
     // The windows open from the start, which are neither code windows nor designers.
     std::vector<std::pair<vbext_WindowType, std::string>> toolWindows = {
         {vbext_wt_ProjectWindow, "Project"},
@@ -89,7 +88,7 @@ public:
     // ext_cm_Startup mode it then receives OnStartupComplete, if it is still connected. The
     // add-in object must stay alive while it is connected.
     void Connect(IDTExtensibility& addin, ext_ConnectMode mode,
-                 std::string_view description = kBrindleAddinDescription);
+                 std::string_view description = kAddinDescription);
     bool IsConnected(const IDTExtensibility& addin) const;
     // Ends the start-up: each add-in connected in ext_cm_Startup mode meanwhile, and still
     // connected, receives OnStartupComplete. Happens once.

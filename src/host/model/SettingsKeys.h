@@ -4,9 +4,11 @@
 
 #include <string_view>
 
+#include "host/model/AddinName.h"
+
 namespace brindle::settings {
 
-inline constexpr std::string_view kApp = "VBBrindle";
+inline constexpr std::string_view kApp = kAddinComponent;
 inline constexpr std::string_view kOptions = "Options";
 inline constexpr std::string_view kState = "State";
 

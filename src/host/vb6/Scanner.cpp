@@ -744,14 +744,6 @@ ModuleIndex Scanner::Finish() {
     return s.builder.Finish(s.line);
 }
 
-ModuleIndex ScanModule(const std::vector<std::string_view>& lines, int codePage) {
-    Scanner scanner(codePage);
-    for (std::string_view line : lines) {
-        scanner.Feed(line);
-    }
-    return scanner.Finish();
-}
-
 LineRole ClassifyLine(std::string_view line, int codePage) {
     // Blank and comment lines, most of what gets inserted, need no lexing.
     std::size_t first = 0;

@@ -61,8 +61,6 @@ private:
     std::unique_ptr<State> state_;
 };
 
-ModuleIndex ScanModule(const std::vector<std::string_view>& lines, int codePage = 1252);
-
 // What one line holds when read on its own, for deciding whether an edit can leave the
 // structure of the module alone.
 enum class LineRole : std::uint8_t {

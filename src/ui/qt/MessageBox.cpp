@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/qt/QtText.h"
 #include "ui/qt/WinUtils.h"
 
 namespace brindle::ui::qt {
@@ -63,7 +64,7 @@ const ButtonSet& ButtonsOf(std::int32_t style) {
 }
 
 QString PlainLines(std::string_view text) {
-    QString lines = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QString lines = ToQString(text);
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return lines;

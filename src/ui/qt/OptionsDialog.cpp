@@ -21,14 +21,11 @@
 #include <vector>
 
 #include "ui/qt/DialogAnswers.h"
+#include "ui/qt/QtText.h"
 #include "ui/qt/WinUtils.h"
 
 namespace brindle::ui::qt {
 namespace {
-
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // One row of the Templates tab: its button, its text box and the control value it edits.
 struct TemplateRow {
@@ -160,7 +157,7 @@ private:
 // Where the file dialog starts: LastDir as stored (a backslash separates folders there too),
 // else the current folder when LastDir names no folder here.
 QString StartFolder(const std::string& lastDir) {
-    QString folder = FromUtf8(lastDir);
+    QString folder = ToQString(lastDir);
 #ifndef Q_OS_WIN
     folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
 #endif
@@ -274,12 +271,12 @@ private:
     // The values the add-in put into the controls, onto the form.
     void Push() {
         const OptionsControls values = controls_;
-        form_->txtAuthor->setText(FromUtf8(values.txtAuthor));
+        form_->txtAuthor->setText(ToQString(values.txtAuthor));
         form_->chkCodeMarkers->setChecked(values.chkCodeMarkers == 1);
         form_->chkDisableSplash->setChecked(values.chkDisableSplash == 1);
         form_->chkSkipExisting->setChecked(values.chkSkipExisting == 1);
         for (std::size_t i = 0; i < kTemplateRows.size(); ++i) {
-            form_->templateBoxes[i]->setText(FromUtf8(values.*kTemplateRows[i].value));
+            form_->templateBoxes[i]->setText(ToQString(values.*kTemplateRows[i].value));
         }
     }
 

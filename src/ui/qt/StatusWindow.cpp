@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "ui/qt/Artwork.h"
+#include "ui/qt/QtText.h"
 #include "ui/qt/WinUtils.h"
 
 namespace brindle::ui::qt {
@@ -88,7 +89,7 @@ protected:
     }
     void SetLabel(std::string_view text) override {
         LoadWindow();
-        form_->SetText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        form_->SetText(ToQString(text));
         if (observer_) {
             observer_(text);
         }

@@ -6,16 +6,12 @@
 #include <QVariant>
 
 #include "host/files/SettingsBackend.h"
+#include "host/model/SettingsKeys.h"
 #include "host/model/VbError.h"
+#include "host/vb6/posix/QtText.h"
 
 namespace brindle::host {
 namespace {
-
-constexpr const char* kApplication = "VBBrindle";
-
-QString ToQString(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 // A value edited by hand may hold a bare comma, which the INI reader turns into a list.
 QString AsText(const QVariant& value) {
@@ -43,7 +39,7 @@ public:
         settings_->setValue(KeyPath(appName, section, key), ToQString(text));
         settings_->sync();
         if (settings_->status() == QSettings::AccessError) {
-            Raise(Err::PathFileAccess, kApplication);
+            Raise(Err::PathFileAccess, std::string(settings::kApp));
         }
     }
 
@@ -55,7 +51,7 @@ private:
     static QString KeyPath(std::string_view appName, std::string_view section,
                            std::string_view key) {
         QString path = ToQString(section) + "/" + ToQString(key);
-        return appName == kApplication ? path : ToQString(appName) + "/" + path;
+        return appName == settings::kApp ? path : ToQString(appName) + "/" + path;
     }
 
     std::unique_ptr<QSettings> settings_;
@@ -69,8 +65,9 @@ std::unique_ptr<SettingsBackend> OpenSettingsFile(const std::filesystem::path& f
 }
 
 std::unique_ptr<SettingsBackend> OpenUserSettings() {
-    return std::make_unique<QtSettings>(std::make_unique<QSettings>(
-        QSettings::IniFormat, QSettings::UserScope, kApplication, kApplication));
+    return std::make_unique<QtSettings>(
+        std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                    ToQString(settings::kApp), ToQString(settings::kApp)));
 }
 
 }  // namespace brindle::host

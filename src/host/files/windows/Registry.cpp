@@ -4,13 +4,12 @@
 
 #include <cstring>
 
+#include "host/model/SettingsKeys.h"
 #include "host/model/VbError.h"
 #include "host/vb6/windows/Wide.h"
 
 namespace brindle::host {
 namespace {
-
-constexpr const char* kApplication = "VBBrindle";
 
 // An open registry key, closed with the object.
 class Key {
@@ -84,12 +83,12 @@ void RegistrySettings::Write(std::string_view appName, std::string_view section,
                        reinterpret_cast<const BYTE*>(value.c_str()),
                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     if (!written) {
-        Raise(Err::PathFileAccess, kApplication);
+        Raise(Err::PathFileAccess, std::string(settings::kApp));
     }
 }
 
 std::string RegistrySettings::Location() const {
-    return "HKEY_CURRENT_USER\\" + Narrow(root_) + "\\" + kApplication;
+    return "HKEY_CURRENT_USER\\" + Narrow(root_) + "\\" + std::string(settings::kApp);
 }
 
 }  // namespace brindle::host

@@ -12,6 +12,7 @@
 #include "host/files/ModuleFile.h"
 #include "host/files/SettingsBackend.h"
 #include "host/files/windows/Registry.h"
+#include "host/model/SettingsKeys.h"
 #include "host/model/VbError.h"
 #include "host/vb6/windows/Wide.h"
 
@@ -20,13 +21,11 @@ namespace fs = std::filesystem;
 namespace brindle::host {
 namespace {
 
-constexpr const char* kApplication = "VBBrindle";
-
 // Sections of another application than "VBBrindle" are kept under a section of its name, the
 // key behind the section's name, as QSettings keeps them.
 std::pair<std::string, std::string> IniPath(std::string_view appName, std::string_view section,
                                             std::string_view key) {
-    if (appName == kApplication) {
+    if (appName == settings::kApp) {
         return {std::string(section), std::string(key)};
     }
     return {std::string(appName), std::string(section) + "/" + std::string(key)};
@@ -50,7 +49,7 @@ public:
         try {
             ReplaceFileContents(file_, ini.Text(), file_);
         } catch (const ModuleFileError&) {
-            Raise(Err::PathFileAccess, kApplication);
+            Raise(Err::PathFileAccess, std::string(settings::kApp));
         }
     }
 

@@ -11,6 +11,7 @@
 
 #include "host/model/VbError.h"
 #include "host/vb6/CodePage.h"
+#include "host/vb6/posix/QtText.h"
 
 namespace brindle::host {
 namespace {
@@ -81,10 +82,6 @@ Conversion& ConversionOf(int from, int to) {
         }
     }
     return *conversion;
-}
-
-QString ToQString(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 }  // namespace

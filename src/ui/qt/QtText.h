@@ -1,0 +1,13 @@
+#pragma once
+// Our text is UTF-8 in standard strings; Qt's is QString.
+
+#include <QString>
+#include <string_view>
+
+namespace brindle::ui::qt {
+
+inline QString ToQString(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+}  // namespace brindle::ui::qt
