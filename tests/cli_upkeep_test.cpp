@@ -578,8 +578,8 @@ TEST_F(Upkeep, IgnoreFileAboveTheProject) {
                     "brindle: warning: .brindleignore:3: the pattern \"mod[AB\" has a \"[\" that "
                     "is not closed; it is ignored\n"));
     EXPECT_TRUE(Has(checked.err, "brindle: 1 module left out by .brindleignore\n"));
-    EXPECT_TRUE(Has(checked.out, "App/Keep.bas:"));
-    EXPECT_FALSE(Has(checked.out, "App/Old.bas:"));
+    EXPECT_TRUE(Has(checked.out, "Keep.bas:"));
+    EXPECT_FALSE(Has(checked.out, "Old.bas:"));
 }
 
 // After a template change every block is rewritten as add-all would write it now, its date
