@@ -1,6 +1,7 @@
 # Fails when a core file includes anything but the standard library, the object model
 # interfaces, the text helpers and other core folders (no Qt, no host implementation, no ui, no
-# system headers), or when a text helper includes anything but the standard library.
+# system headers), or when the object model or a text helper includes anything but the standard
+# library.
 set(failures "")
 
 # The includes of the files in src/FOLDER that name neither a standard header nor, quoted, a
@@ -28,8 +29,9 @@ function(check_folder folder allowed)
 endfunction()
 
 foreach(folder analysis templates codegen addin)
-    check_folder(${folder} "^(host/model|util|analysis|templates|codegen|addin)/")
+    check_folder(${folder} "^(model|util|analysis|templates|codegen|addin)/")
 endforeach()
+check_folder(model "^model/")
 check_folder(util "^util/")
 
 if(failures)

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "analysis/LineHelpers.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 
 namespace brindle {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "analysis/ProcDecl.h"
 #include "host/ide/MemoryProject.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 
 namespace brindle {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "analysis/SelectedProcs.h"
 #include "host/ide/MemoryProject.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 
 namespace brindle {
 namespace {

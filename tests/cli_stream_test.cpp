@@ -12,7 +12,7 @@
 #include "cli/ModuleStream.h"
 #include "cli/UnifiedDiff.h"
 #include "host/files/FileSystem.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;

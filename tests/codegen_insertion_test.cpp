@@ -9,7 +9,7 @@
 
 #include "codegen/Insertion.h"
 #include "codegen_support.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 #include "support/RecordingSink.h"
 
 namespace brindle {

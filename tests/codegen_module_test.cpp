@@ -8,7 +8,7 @@
 #include "codegen/ModuleCommands.h"
 #include "codegen/Refresh.h"
 #include "codegen_support.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 #include "support/RecordingSink.h"
 
 namespace brindle {

@@ -10,7 +10,7 @@
 
 #include "codegen/Insertion.h"
 #include "host/ide/MemoryProject.h"
-#include "host/model/Vbide.h"
+#include "model/Vbide.h"
 #include "templates/AddinFields.h"
 
 namespace brindle::test {

@@ -3,8 +3,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "host/model/Diagnostics.h"
-#include "host/model/VbError.h"
+#include "model/Diagnostics.h"
+#include "model/VbError.h"
 #include "support/RecordingSink.h"
 
 namespace brindle {

@@ -11,7 +11,7 @@
 #include "host/files/ModuleFile.h"
 #include "host/ide/MemoryProject.h"
 #include "host/ide/UndoHistory.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 
 namespace brindle::host {
 namespace {

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "host/model/VbError.h"
 #include "host/vb6/CodePage.h"
+#include "model/VbError.h"
 #include "support/TestPaths.h"
 
 namespace brindle::host {

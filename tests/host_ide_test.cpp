@@ -9,7 +9,7 @@
 
 #include "host/ide/Ide.h"
 #include "host/ide/MemoryProject.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 
 namespace brindle::host {
 namespace {

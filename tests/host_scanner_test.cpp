@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host/ide/MemoryProject.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 
 namespace brindle::host {
 namespace {

@@ -12,7 +12,7 @@
 #include "host/files/ProjectLoader.h"
 #include "host/files/SettingsFile.h"
 #include "host/files/TeamSettings.h"
-#include "host/model/SettingsKeys.h"
+#include "model/SettingsKeys.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;

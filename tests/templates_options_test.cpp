@@ -10,7 +10,7 @@
 #include "host/files/FileSystem.h"
 #include "host/files/SettingsFile.h"
 #include "host/files/TemplateFileReader.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 #include "support/Stores.h"
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <utility>
 
-#include "host/model/Diagnostics.h"
+#include "model/Diagnostics.h"
 
 namespace brindle {
 

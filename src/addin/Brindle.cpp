@@ -10,7 +10,7 @@
 
 #include "codegen/BlockText.h"
 #include "codegen/ModuleCommands.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 #include "templates/OptionStore.h"
 
 namespace brindle {

@@ -11,12 +11,12 @@
 
 #include "addin/AddinWindows.h"
 #include "addin/EventSourceField.h"
-#include "host/model/AddinName.h"
-#include "host/model/Diagnostics.h"
-#include "host/model/Extensibility.h"
-#include "host/model/Office.h"
-#include "host/model/Runtime.h"
-#include "host/model/Vbide.h"
+#include "model/AddinName.h"
+#include "model/Diagnostics.h"
+#include "model/Extensibility.h"
+#include "model/Office.h"
+#include "model/Runtime.h"
+#include "model/Vbide.h"
 #include "templates/AddinFields.h"
 
 namespace brindle {

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "host/model/IdeBars.h"
+#include "model/IdeBars.h"
 
 namespace brindle::buttons {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <utility>
 
-#include "host/model/Office.h"
+#include "model/Office.h"
 
 namespace brindle {
 

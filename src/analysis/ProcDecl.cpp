@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "analysis/LineHelpers.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 #include "util/Text.h"
 
 namespace brindle {

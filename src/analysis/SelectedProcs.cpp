@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 #include "util/Text.h"
 
 namespace brindle {

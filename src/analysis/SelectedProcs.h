@@ -8,7 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "host/model/Vbide.h"
+#include "model/Vbide.h"
 
 namespace brindle {
 

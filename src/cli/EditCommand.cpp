@@ -17,8 +17,8 @@
 #include "cli/TemplateChecks.h"
 #include "codegen/Refresh.h"
 #include "host/files/ModuleFile.h"
-#include "host/model/SettingsKeys.h"
 #include "host/vb6/CodePage.h"
+#include "model/SettingsKeys.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 #include "cli/UnifiedDiff.h"
 #include "host/files/ModuleFile.h"
 #include "host/files/ProjectLoader.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 
 namespace brindle::cli {
 namespace {

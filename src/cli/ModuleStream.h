@@ -20,7 +20,7 @@
 #include "cli/Background.h"
 #include "cli/Inputs.h"
 #include "host/ide/MemoryProject.h"
-#include "host/model/Vbide.h"
+#include "model/Vbide.h"
 
 namespace brindle::cli {
 

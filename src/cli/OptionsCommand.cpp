@@ -10,8 +10,8 @@
 #include "cli/Table.h"
 #include "host/files/FileSystem.h"
 #include "host/files/TeamSettings.h"
-#include "host/model/SettingsKeys.h"
 #include "host/vb6/CodePage.h"
+#include "model/SettingsKeys.h"
 #include "templates/OptionStore.h"
 
 namespace fs = std::filesystem;

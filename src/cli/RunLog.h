@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "cli/Summary.h"
-#include "host/model/Diagnostics.h"
+#include "model/Diagnostics.h"
 
 namespace brindle::cli {
 

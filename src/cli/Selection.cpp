@@ -3,7 +3,7 @@
 #include <charconv>
 
 #include "host/files/ModuleFile.h"
-#include "host/model/Vbide.h"
+#include "model/Vbide.h"
 
 namespace brindle::cli {
 namespace {

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "cli/CommandLine.h"
-#include "host/model/Runtime.h"
+#include "model/Runtime.h"
 
 namespace brindle::cli {
 

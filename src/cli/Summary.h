@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "host/model/Diagnostics.h"
+#include "model/Diagnostics.h"
 
 namespace brindle::cli {
 

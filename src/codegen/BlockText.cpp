@@ -7,7 +7,7 @@
 
 #include "analysis/LineHelpers.h"
 #include "codegen/Insertion.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 #include "templates/Expansion.h"
 #include "util/Text.h"
 

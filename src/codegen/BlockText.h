@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "codegen/GeneratedCode.h"
-#include "host/model/Vbide.h"
+#include "model/Vbide.h"
 #include "templates/AddinFields.h"
 
 namespace brindle {

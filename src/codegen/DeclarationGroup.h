@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/model/Vbide.h"
+#include "model/Vbide.h"
 
 namespace brindle {
 

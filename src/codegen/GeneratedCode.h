@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "codegen/Markers.h"
-#include "host/model/Vbide.h"
+#include "model/Vbide.h"
 #include "templates/AddinFields.h"
 
 namespace brindle {

@@ -6,7 +6,7 @@
 #include "analysis/LineHelpers.h"
 #include "analysis/ProcDecl.h"
 #include "codegen/DeclarationGroup.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 #include "templates/Expansion.h"
 #include "util/Text.h"
 

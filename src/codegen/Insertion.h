@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "codegen/Markers.h"
-#include "host/model/Diagnostics.h"
-#include "host/model/Vbide.h"
+#include "model/Diagnostics.h"
+#include "model/Vbide.h"
 #include "templates/AddinFields.h"
 
 namespace brindle {

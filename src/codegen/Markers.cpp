@@ -3,7 +3,7 @@
 #include "analysis/LineHelpers.h"
 #include "codegen/DeclarationGroup.h"
 #include "codegen/Insertion.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 #include "util/Text.h"
 
 namespace brindle {

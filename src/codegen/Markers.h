@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "host/model/Diagnostics.h"
-#include "host/model/Vbide.h"
+#include "model/Diagnostics.h"
+#include "model/Vbide.h"
 
 namespace brindle {
 

@@ -5,7 +5,7 @@
 #include "analysis/SelectedProcs.h"
 #include "codegen/GeneratedCode.h"
 #include "codegen/Insertion.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 #include "templates/Expansion.h"
 #include "util/Text.h"
 

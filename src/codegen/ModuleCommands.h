@@ -1,8 +1,8 @@
 #pragma once
 // Work on one whole module: module header, batch insertion over the selection, removal.
 
-#include "host/model/Diagnostics.h"
-#include "host/model/Vbide.h"
+#include "model/Diagnostics.h"
+#include "model/Vbide.h"
 #include "templates/AddinFields.h"
 
 namespace brindle {

@@ -10,7 +10,7 @@
 #include "codegen/DeclarationGroup.h"
 #include "codegen/GeneratedCode.h"
 #include "codegen/Insertion.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 #include "templates/Expansion.h"
 #include "util/Text.h"
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "codegen/BlockText.h"
-#include "host/model/Diagnostics.h"
-#include "host/model/Vbide.h"
+#include "model/Diagnostics.h"
+#include "model/Vbide.h"
 #include "templates/AddinFields.h"
 
 namespace brindle {

@@ -7,8 +7,8 @@
 #include "codegen/GeneratedCode.h"
 #include "codegen/Markers.h"
 #include "codegen/ModuleCommands.h"
-#include "host/model/Diagnostics.h"
-#include "host/model/VbError.h"
+#include "model/Diagnostics.h"
+#include "model/VbError.h"
 #include "util/Wildcard.h"
 
 namespace brindle {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 
 namespace brindle {
 

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "host/model/AddinName.h"
+#include "model/AddinName.h"
 
 namespace brindle::settings {
 

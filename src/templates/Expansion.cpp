@@ -11,7 +11,7 @@
 
 #include "analysis/LineHelpers.h"
 #include "analysis/ProcDecl.h"
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 #include "util/Text.h"
 
 namespace brindle {

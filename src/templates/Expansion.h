@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/model/Vbide.h"
+#include "model/Vbide.h"
 #include "templates/AddinFields.h"
 
 namespace brindle {

@@ -7,8 +7,8 @@
 #include <system_error>
 
 #include "analysis/LineHelpers.h"
-#include "host/model/SettingsKeys.h"
-#include "host/model/VbError.h"
+#include "model/SettingsKeys.h"
+#include "model/VbError.h"
 #include "util/Text.h"
 
 namespace brindle {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/model/Runtime.h"
+#include "model/Runtime.h"
 #include "templates/AddinFields.h"
 
 namespace brindle {

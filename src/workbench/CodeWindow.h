@@ -12,7 +12,7 @@
 
 #include "host/ide/MemoryProject.h"
 #include "host/ide/UndoHistory.h"
-#include "host/model/Diagnostics.h"
+#include "model/Diagnostics.h"
 
 class QComboBox;
 class QCheckBox;

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/model/Diagnostics.h"
+#include "model/Diagnostics.h"
 
 class QTreeWidget;
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/model/Diagnostics.h"
+#include "model/Diagnostics.h"
 
 namespace brindle::test {
 

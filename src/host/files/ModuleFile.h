@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "host/ide/MemoryProject.h"
-#include "host/model/VbError.h"
-#include "host/model/Vbide.h"
+#include "model/VbError.h"
+#include "model/Vbide.h"
 
 namespace brindle::host {
 

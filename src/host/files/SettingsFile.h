@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "host/files/SettingsBackend.h"
-#include "host/model/Runtime.h"
+#include "model/Runtime.h"
 
 namespace brindle::host {
 

@@ -13,8 +13,8 @@
 #include "host/files/ProjectLoader.h"
 #include "host/files/SettingsFile.h"
 #include "host/files/TeamText.h"
-#include "host/model/SettingsKeys.h"
 #include "host/vb6/CodePage.h"
+#include "model/SettingsKeys.h"
 #include "util/Text.h"
 
 namespace fs = std::filesystem;

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/model/Runtime.h"
+#include "model/Runtime.h"
 
 namespace brindle::host {
 

@@ -4,8 +4,8 @@
 #include <functional>
 #include <utility>
 
-#include "host/model/IdeBars.h"
-#include "host/model/VbError.h"
+#include "model/IdeBars.h"
+#include "model/VbError.h"
 #include "util/Text.h"
 
 namespace brindle::host {

@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "host/model/AddinName.h"
-#include "host/model/Extensibility.h"
-#include "host/model/Office.h"
-#include "host/model/Vbide.h"
+#include "model/AddinName.h"
+#include "model/Extensibility.h"
+#include "model/Office.h"
+#include "model/Vbide.h"
 
 namespace brindle::host {
 

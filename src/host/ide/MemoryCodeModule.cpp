@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "host/ide/MemoryProject.h"
-#include "host/model/VbError.h"
 #include "host/vb6/CodePage.h"
+#include "model/VbError.h"
 #include "util/Text.h"
 
 namespace brindle::host {

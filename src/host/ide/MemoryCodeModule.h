@@ -10,8 +10,8 @@
 
 #include "host/ide/LineStore.h"
 #include "host/ide/SourceLine.h"
-#include "host/model/Vbide.h"
 #include "host/vb6/Scanner.h"
+#include "model/Vbide.h"
 
 namespace brindle::host {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 #include "util/Text.h"
 
 namespace brindle::host {

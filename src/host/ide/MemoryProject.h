@@ -11,7 +11,7 @@
 
 #include "host/ide/MemoryCodeModule.h"
 #include "host/ide/SourceLine.h"
-#include "host/model/Vbide.h"
+#include "model/Vbide.h"
 
 namespace brindle::host {
 

@@ -4,8 +4,8 @@
 #include <map>
 #include <string>
 
-#include "host/model/VbError.h"
 #include "host/vb6/Transcoding.h"
+#include "model/VbError.h"
 #include "util/Text.h"
 #include "util/Unicode.h"
 

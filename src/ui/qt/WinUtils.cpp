@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "host/model/VbError.h"
+#include "model/VbError.h"
 
 namespace brindle::ui::qt {
 namespace {

@@ -6,9 +6,9 @@
 #include <QVariant>
 
 #include "host/files/SettingsBackend.h"
-#include "host/model/SettingsKeys.h"
-#include "host/model/VbError.h"
 #include "host/vb6/posix/QtText.h"
+#include "model/SettingsKeys.h"
+#include "model/VbError.h"
 
 namespace brindle::host {
 namespace {

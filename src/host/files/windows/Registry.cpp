@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "host/model/SettingsKeys.h"
-#include "host/model/VbError.h"
 #include "host/vb6/windows/Wide.h"
+#include "model/SettingsKeys.h"
+#include "model/VbError.h"
 
 namespace brindle::host {
 namespace {

@@ -12,9 +12,9 @@
 #include "host/files/ModuleFile.h"
 #include "host/files/SettingsBackend.h"
 #include "host/files/windows/Registry.h"
-#include "host/model/SettingsKeys.h"
-#include "host/model/VbError.h"
 #include "host/vb6/windows/Wide.h"
+#include "model/SettingsKeys.h"
+#include "model/VbError.h"
 
 namespace fs = std::filesystem;
 

@@ -9,9 +9,9 @@
 #include <memory>
 #include <utility>
 
-#include "host/model/VbError.h"
 #include "host/vb6/CodePage.h"
 #include "host/vb6/posix/QtText.h"
+#include "model/VbError.h"
 
 namespace brindle::host {
 namespace {

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "host/model/VbError.h"
 #include "host/vb6/CodePage.h"
 #include "host/vb6/windows/Wide.h"
+#include "model/VbError.h"
 #include "util/Unicode.h"
 
 namespace brindle::host {
