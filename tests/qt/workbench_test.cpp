@@ -63,6 +63,18 @@ struct Bench {
         }
         throw std::runtime_error("no component " + name);
     }
+    // Opens the example with a team's brindle.ini that names `procTemplate` as the procedure
+    // header template, starts up, and selects LevelOf in modMain's code window.
+    void OpenWithProcedureTemplate(const std::string& procTemplate) {
+        const fs::path ex = dir.path() / "ex";
+        test::WriteBytes(ex / "Proc.txt", procTemplate);
+        test::WriteBytes(ex / "brindle.ini",
+                         "[Options]\r\nProcedure Header Template Filename=Proc.txt\r\n");
+        QVERIFY(window.Open({Q(ex / "Inventory.vbp")}));
+        window.BeginStartup();
+        Code("modMain").Editor().setSelection(53, 0, 64, 12);  // LevelOf
+    }
+
     CodeWindow& Code(const std::string& name) {
         CodeWindow* code = window.OpenCodeWindow(Component(name));
         if (code == nullptr) {
@@ -468,14 +480,9 @@ private slots:
     void refreshRewritesWhatATemplateChangeAltered() {
         Bench bench("");
         const fs::path ex = bench.dir.path() / "ex";
-        test::WriteBytes(ex / "Proc.txt", "' Procedure %ProcedureName%\r\n");
-        test::WriteBytes(ex / "brindle.ini",
-                         "[Options]\r\nProcedure Header Template Filename=Proc.txt\r\n");
-        QVERIFY(bench.window.Open({Q(ex / "Inventory.vbp")}));
-        bench.window.BeginStartup();
+        bench.OpenWithProcedureTemplate("' Procedure %ProcedureName%\r\n");
         host::MemoryComponent& module = bench.Component("modMain");
         CodeWindow& code = bench.Code("modMain");
-        code.Editor().setSelection(53, 0, 64, 12);  // LevelOf
         Trigger(*bench.window.CodeWindowMenu(), buttons::kAddHeaders);
         const std::string added = module.Serialize();
         QVERIFY(added.find("' Procedure LevelOf\r\n") != std::string::npos);
@@ -501,15 +508,9 @@ private slots:
     // window says why, at a command and at Refresh.
     void aRefusedTemplateInsertsNothing() {
         Bench bench("");
-        const fs::path ex = bench.dir.path() / "ex";
-        test::WriteBytes(ex / "Proc.txt", "' Procedure %ProcedureName%\r\n' [Brindle End]\r\n");
-        test::WriteBytes(ex / "brindle.ini",
-                         "[Options]\r\nProcedure Header Template Filename=Proc.txt\r\n");
-        QVERIFY(bench.window.Open({Q(ex / "Inventory.vbp")}));
-        bench.window.BeginStartup();
+        bench.OpenWithProcedureTemplate("' Procedure %ProcedureName%\r\n' [Brindle End]\r\n");
         host::MemoryComponent& module = bench.Component("modMain");
         const std::string before = module.Serialize();
-        bench.Code("modMain").Editor().setSelection(53, 0, 64, 12);  // LevelOf
         Trigger(*bench.window.CodeWindowMenu(), buttons::kAddHeaders);
         QCOMPARE(module.Serialize(), before);
         const QString told = bench.window.Output().Entries().join('\n');
