@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "../tests/codegen_support.h"
+#include "../tests/codegen/codegen_support.h"
 #include "analysis/SelectedProcs.h"
 #include "codegen/ModuleCommands.h"
 #include "host/ide/MemoryProject.h"

@@ -6,7 +6,7 @@
 #include <Qsci/qsciscintilla.h>
 #include <QApplication>
 
-#include "../tests/codegen_support.h"
+#include "../tests/codegen/codegen_support.h"
 #include "addin/Buttons.h"
 #include "support/TestPaths.h"
 #include "workbench/CodeWindow.h"

@@ -34,7 +34,7 @@ wm=$!
 sleep 1
 
 for window in options templates status splash question; do
-    build/tests/qt/window_gallery "$window" 3 &
+    build/tests/window_gallery "$window" 3 &
     app=$!
     sleep 1.5
     import -window root "$out/$window.png"
@@ -42,7 +42,7 @@ for window in options templates status splash question; do
     echo "$out/$window.png"
 done
 
-gallery="$PWD/build/tests/qt/workbench_gallery"
+gallery="$PWD/build/tests/workbench_gallery"
 shoot() {  # NAME SCENE PROJECT [MODULE [LINE]]
     local name="$1"
     shift

@@ -13,7 +13,7 @@
 #include <tuple>
 #include <vector>
 
-#include "cli_support.h"
+#include "cli/cli_support.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli_support.h"
+#include "cli/cli_support.h"
 #include "host/files/ProjectFile.h"
 #include "host/vb6/CodePage.h"
 #include "support/TestPaths.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "cli_support.h"
+#include "cli/cli_support.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;

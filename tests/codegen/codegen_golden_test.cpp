@@ -1,6 +1,6 @@
 // Golden cases: a module file, the commands run on it, and the file as it must be saved.
 //
-// Each folder under tests/data/codegen holds input.<ext>, expected.<ext> and `command`, whose
+// Each folder under tests/codegen/data holds input.<ext>, expected.<ext> and `command`, whose
 // lines are run in order:
 //   markers on | markers off       the Add Code Markers option for what follows
 //   select all                     the whole module, as the project-wide commands select it
@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "codegen/ModuleCommands.h"
-#include "codegen_support.h"
+#include "codegen/codegen_support.h"
 #include "host/files/ModuleFile.h"
 #include "support/RecordingSink.h"
 #include "support/TestPaths.h"
@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 
 std::vector<fs::path> Cases() {
     std::vector<fs::path> cases;
-    for (const auto& entry : fs::directory_iterator(test::SourceDir() / "tests/data/codegen")) {
+    for (const auto& entry : fs::directory_iterator(test::SourceDir() / "tests/codegen/data")) {
         if (entry.is_directory()) {
             cases.push_back(entry.path());
         }

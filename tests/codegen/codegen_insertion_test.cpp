@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "codegen/Insertion.h"
-#include "codegen_support.h"
+#include "codegen/codegen_support.h"
 #include "model/VbError.h"
 #include "support/RecordingSink.h"
 

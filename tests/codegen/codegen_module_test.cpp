@@ -7,7 +7,7 @@
 
 #include "codegen/ModuleCommands.h"
 #include "codegen/Refresh.h"
-#include "codegen_support.h"
+#include "codegen/codegen_support.h"
 #include "model/VbError.h"
 #include "support/RecordingSink.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "codegen/ModuleCommands.h"
-#include "codegen_support.h"
+#include "codegen/codegen_support.h"
 #include "support/RecordingSink.h"
 
 namespace brindle {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "codegen/ModuleCommands.h"
-#include "codegen_support.h"
+#include "codegen/codegen_support.h"
 #include "host/files/ModuleFile.h"
 #include "support/RecordingSink.h"
 #include "support/TestPaths.h"

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "cli_support.h"
+#include "cli/cli_support.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;
