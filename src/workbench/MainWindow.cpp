@@ -33,6 +33,7 @@
 #include "workbench/DesignerWindow.h"
 #include "workbench/Dialogs.h"
 #include "workbench/Skipped.h"
+#include "workbench/WorkbenchName.h"
 
 namespace fs = std::filesystem;
 
@@ -41,7 +42,6 @@ namespace {
 
 using ui::qt::ToQString;
 
-constexpr const char* kTitle = "Brindle Workbench";
 constexpr int kComponentRole = Qt::UserRole;
 constexpr int kProjectRole = Qt::UserRole + 1;
 constexpr int kLineRole = Qt::UserRole + 2;     // a skipped procedure's declaration
@@ -124,7 +124,7 @@ MainWindow::MainWindow(WorkbenchSettings& settings, QWidget* parent)
       progress_(new QProgressBar),
       marksTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("mainWindow"));
-    setWindowTitle(QString::fromLatin1(kTitle));
+    setWindowTitle(WorkbenchName());
     host_ = std::make_unique<AddinHost>(this, *output_, workspace_);
     host_->around = [this](bool starting) {
         if (starting) {
@@ -351,13 +351,13 @@ void MainWindow::BuildMenus() {
     connect(window, &QMenu::aboutToShow, this, [this, window] { ShowWindowMenu(*window); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(QStringLiteral("&About Brindle Workbench"), this, [this] {
+    help->addAction(QStringLiteral("&About ") + WorkbenchName(), this, [this] {
         QMessageBox::about(
-            this, QStringLiteral("About Brindle Workbench"),
-            QStringLiteral("<b>Brindle Workbench</b> %1<br><br>A VB6 workbench that hosts the "
+            this, QStringLiteral("About ") + WorkbenchName(),
+            QStringLiteral("<b>%1</b> %2<br><br>A VB6 workbench that hosts the "
                            "Visual Basic Brindle add-in: module headers, procedure headers and "
                            "error handlers from your templates, put in and taken out again.")
-                .arg(QStringLiteral(BRINDLE_VERSION)));
+                .arg(WorkbenchName(), QStringLiteral(BRINDLE_VERSION)));
     });
 }
 
@@ -1208,9 +1208,9 @@ void MainWindow::OpenRecent(const QString& path) {
 void MainWindow::UpdateTitle() {
     const OpenProject* project = ActiveProject();
     setWindowTitle(project == nullptr
-                       ? QString::fromLatin1(kTitle)
+                       ? WorkbenchName()
                        : ToQString(host::ToUtf8(project->project->Name(), project->codePage)) +
-                             " - " + QString::fromLatin1(kTitle));
+                             " - " + WorkbenchName());
 }
 
 void MainWindow::ShowTrouble(const QString& text) {
