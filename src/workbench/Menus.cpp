@@ -27,7 +27,7 @@ namespace {
 
 using ui::qt::ToQString;
 
-// Own entries of a bar go by caption; "&" in a caption is shown as it is.
+// "&" in a caption or a file name is shown as it is, not as the mark of a shortcut key.
 QString MenuText(const QString& caption) {
     return QString(caption).replace('&', QStringLiteral("&&"));
 }
@@ -316,7 +316,8 @@ void Menus::ShowRecent(QMenu& menu) {
     int number = 1;
     for (const QString& path : recent) {
         auto* action = new QAction(
-            QStringLiteral("&%1 %2").arg(number++).arg(QFileInfo(path).fileName()), &menu);
+            QStringLiteral("&%1 %2").arg(number++).arg(MenuText(QFileInfo(path).fileName())),
+            &menu);
         action->setToolTip(path);
         action->setStatusTip(path);
         action->setProperty("recent", true);
