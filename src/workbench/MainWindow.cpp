@@ -233,16 +233,7 @@ bool MainWindow::Open(const QStringList& paths) {
         return false;
     }
     const fs::path first = PathOf(paths.front());
-    std::vector<fs::path> modules;
-    for (const QString& path : paths) {
-        const fs::path file = PathOf(path);
-        if (OpenProject* open = workspace_.Opened(file)) {
-            SelectProject(open);
-            ShowOpened(*open, file);
-            continue;
-        }
-        modules.push_back(file);
-    }
+    const std::vector<fs::path> modules = NotOpenYet(paths);
     if (modules.empty()) {
         return true;
     }
@@ -252,44 +243,14 @@ bool MainWindow::Open(const QStringList& paths) {
         host::FindTeamSettings(fs::absolute(project ? first : modules.front()).parent_path());
     const int codePage =
         settings_.HasCodePage(first) ? settings_.CodePage(first) : host_->DefaultCodePage(teamFile);
-    const host::LoadProgress progress = ShowProgress(QStringLiteral("Opening %v of %m"));
-    host::Loaded loaded;
-    try {
-        loaded = project ? host::LoadProjects(first, codePage, progress)
-                         : host::LoadModules(modules, codePage, progress);
-    } catch (const std::exception& e) {
-        progress_->hide();
-        output_->Problem("", e.what());
+    std::optional<host::Loaded> loaded =
+        Load(project ? std::vector<fs::path>{first} : modules, project, codePage);
+    if (!loaded) {
         return false;
     }
-    progress_->hide();
-    for (const host::LoadProblem& problem : loaded.problems) {
-        output_->Problem(problem.subject, problem.text);
-    }
-    for (const std::string& warning : loaded.warnings) {
-        output_->Warn({}, warning);
-    }
-    std::vector<OpenProject*> added = workspace_.Add(std::move(loaded), codePage);
+    std::vector<OpenProject*> added = workspace_.Add(std::move(*loaded), codePage);
     for (OpenProject* open : added) {
-        open->teamFile = teamFile;
-        if (!open->file.empty() && settings_.HasCodePage(open->file)) {
-            workspace_.SetCodePage(*open, settings_.CodePage(open->file));
-        }
-        if (open->file.empty()) {
-            open->project->SetName("Files");
-        }
-        host_->Ide().AddProject(open->project);
-        QString opened =
-            QStringLiteral("Opened %1: %2 modules, code page %3")
-                .arg(ToQString(open->label.empty() ? open->project->Name() : open->label))
-                .arg(open->modules.size())
-                .arg(open->codePage);
-        if (!open->ignored.empty()) {
-            opened += QStringLiteral("; %1 left out by %2")
-                          .arg(open->ignored.size())
-                          .arg(ToQString(host::kIgnoreFileName));
-        }
-        output_->Note(Utf8(opened));
+        Adopt(*open, teamFile);
     }
     if (project) {
         settings_.AddRecentProject(first);
@@ -305,6 +266,67 @@ bool MainWindow::Open(const QStringList& paths) {
         OpenCodeWindow(added.front()->modules.front()->Component());
     }
     return !added.empty();
+}
+
+// The files of `paths` that are not open yet; those that are come to the front.
+std::vector<fs::path> MainWindow::NotOpenYet(const QStringList& paths) {
+    std::vector<fs::path> files;
+    for (const QString& path : paths) {
+        const fs::path file = PathOf(path);
+        if (OpenProject* open = workspace_.Opened(file)) {
+            SelectProject(open);
+            ShowOpened(*open, file);
+            continue;
+        }
+        files.push_back(file);
+    }
+    return files;
+}
+
+// The project or group file (the one file of `files`), or the module files, with the progress
+// shown; what went wrong is told in the output window, and nothing when nothing could be read.
+std::optional<host::Loaded> MainWindow::Load(const std::vector<fs::path>& files, bool project,
+                                             int codePage) {
+    const host::LoadProgress progress = ShowProgress(QStringLiteral("Opening %v of %m"));
+    host::Loaded loaded;
+    try {
+        loaded = project ? host::LoadProjects(files.front(), codePage, progress)
+                         : host::LoadModules(files, codePage, progress);
+    } catch (const std::exception& e) {
+        progress_->hide();
+        output_->Problem("", e.what());
+        return std::nullopt;
+    }
+    progress_->hide();
+    for (const host::LoadProblem& problem : loaded.problems) {
+        output_->Problem(problem.subject, problem.text);
+    }
+    for (const std::string& warning : loaded.warnings) {
+        output_->Warn({}, warning);
+    }
+    return loaded;
+}
+
+// A project just loaded: its team settings, its code page, its place in our IDE, and a note.
+void MainWindow::Adopt(OpenProject& open, const std::optional<fs::path>& teamFile) {
+    open.teamFile = teamFile;
+    if (!open.file.empty() && settings_.HasCodePage(open.file)) {
+        workspace_.SetCodePage(open, settings_.CodePage(open.file));
+    }
+    if (open.file.empty()) {
+        open.project->SetName("Files");
+    }
+    host_->Ide().AddProject(open.project);
+    QString opened = QStringLiteral("Opened %1: %2 modules, code page %3")
+                         .arg(ToQString(open.label.empty() ? open.project->Name() : open.label))
+                         .arg(open.modules.size())
+                         .arg(open.codePage);
+    if (!open.ignored.empty()) {
+        opened += QStringLiteral("; %1 left out by %2")
+                      .arg(open.ignored.size())
+                      .arg(ToQString(host::kIgnoreFileName));
+    }
+    output_->Note(Utf8(opened));
 }
 
 // A module file that is open already comes to the front in its code window.

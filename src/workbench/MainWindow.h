@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "workbench/AddinHost.h"
@@ -91,6 +92,10 @@ private:
     void AfterClick();
     void Edited();
     void ShowMarks();
+    std::vector<std::filesystem::path> NotOpenYet(const QStringList& paths);
+    std::optional<host::Loaded> Load(const std::vector<std::filesystem::path>& files, bool project,
+                                     int codePage);
+    void Adopt(OpenProject& open, const std::optional<std::filesystem::path>& teamFile);
     void ShowOpened(const OpenProject& project, const std::filesystem::path& file);
     void RebuildTree();
     void OpenFromTree(host::MemoryComponent& component, int line);
