@@ -17,6 +17,9 @@ constexpr char UpperAscii(char c) {
 }
 std::string LowerAscii(std::string_view text);
 
+// Whether every byte is below 128.
+bool IsAscii(std::string_view text);
+
 // Text comparison as the host language does it (Option Compare Text), for the ASCII letters
 // that keywords and markers consist of.
 bool EqualsNoCase(std::string_view a, std::string_view b);

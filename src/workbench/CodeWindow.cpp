@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "host/vb6/CodePage.h"
+#include "util/Text.h"
 #include "workbench/DesignBlock.h"
 #include "workbench/EditorText.h"
 #include "workbench/VbLexer.h"
@@ -85,10 +86,7 @@ bool StartsWithObject(const std::string& procedure, const std::string& object) {
     if (procedure.size() <= object.size() + 1 || procedure[object.size()] != '_') {
         return false;
     }
-    return std::equal(object.begin(), object.end(), procedure.begin(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) ==
-               std::tolower(static_cast<unsigned char>(b));
-    });
+    return EqualsNoCase(std::string_view(procedure).substr(0, object.size()), object);
 }
 
 // The object a procedure belongs to by its name (the longest that fits), 0 for (General).

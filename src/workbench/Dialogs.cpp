@@ -15,6 +15,7 @@
 
 #include "addin/Brindle.h"
 #include "ui/qt/QtText.h"
+#include "workbench/WorkbenchName.h"
 
 namespace brindle::workbench {
 namespace {
@@ -150,7 +151,7 @@ void CodePageDialog::SetCodePage(int codePage) {
 
 UnsavedAnswer AskAboutUnsaved(QWidget* parent, const QStringList& files,
                               ui::qt::DialogAnswers& answers) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Brindle Workbench"),
+    QMessageBox box(QMessageBox::Warning, WorkbenchName(),
                     QStringLiteral("Save changes to the following files?"),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
     box.setObjectName(QStringLiteral("unsavedQuestion"));

@@ -3,16 +3,9 @@
 #include <algorithm>
 
 #include "host/vb6/CodePage.h"
+#include "util/Text.h"
 
 namespace brindle::workbench {
-namespace {
-
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-}  // namespace
 
 std::string DisplayLines(const host::MemoryCodeModule& module, int codePage, std::int32_t first,
                          std::int32_t count, bool trailingBreaks) {

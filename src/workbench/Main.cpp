@@ -5,13 +5,14 @@
 #include <QTimer>
 
 #include "workbench/MainWindow.h"
+#include "workbench/WorkbenchName.h"
 #include "workbench/WorkbenchSettings.h"
 
 namespace brindle::workbench {
 
 int Main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Brindle Workbench"));
+    QApplication::setApplicationName(WorkbenchName());
     QApplication::setApplicationVersion(QStringLiteral(BRINDLE_VERSION));
     WorkbenchSettings settings;
     MainWindow window(settings);

@@ -1,37 +1,38 @@
 #pragma once
 // The workbench's main window: the project window, the code and designer windows, the output
-// window, and menus of which three are the command bars the add-in puts its buttons on.
+// window, and menus of which three are the command bars the add-in puts its buttons on. It
+// wires them together, opens, saves and closes projects and keeps the title.
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QStringList>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
-#include <string_view>
+#include <optional>
 #include <vector>
 
 #include "workbench/AddinHost.h"
+#include "workbench/Menus.h"
 #include "workbench/OutputWindow.h"
 #include "workbench/WorkbenchSettings.h"
 #include "workbench/Workspace.h"
 
 class QDialog;
 class QLabel;
-class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QProgressBar;
+class QTimer;
 class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace brindle::workbench {
 
 class CodeWindow;
 class DesignerWindow;
+class ProjectWindow;
+class WindowList;
 
-class MainWindow final : public QMainWindow {
+class MainWindow final : public QMainWindow, private MenuCommands {
 public:
     explicit MainWindow(WorkbenchSettings& settings, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -45,14 +46,14 @@ public:
 
     // A project or group file, or module files; what cannot be opened is told in the output
     // window. False when nothing was opened.
-    bool Open(const QStringList& paths);
+    bool Open(const QStringList& paths) override;
 
     // Saves the modules of the active window (or the project window's choice), or all.
-    void Save();
-    void SaveAll();
+    void Save() override;
+    void SaveAll() override;
     // Closes the active project, asking about its unsaved modules first; false when the user
     // cancelled or a module could not be saved.
-    bool CloseProject(OpenProject* project = nullptr);
+    bool CloseProject(OpenProject* project = nullptr) override;
 
     CodeWindow* OpenCodeWindow(host::MemoryComponent& component);
     DesignerWindow* OpenDesigner(host::MemoryComponent& component);
@@ -61,20 +62,21 @@ public:
     std::vector<QMdiSubWindow*> Windows() const;
 
     // The context menus as they would be shown now: the "Code Window" command bar, the
-    // "Project Window Project" bar for a project; and the Tools menu, the "Tools" bar.
+    // "Project Window Project" bar for a project (which becomes the active one); and the
+    // Tools menu, the "Tools" bar.
     std::unique_ptr<QMenu> CodeWindowMenu();
     std::unique_ptr<QMenu> ProjectMenu(OpenProject& project);
     QMenu& ToolsMenu();
 
-    void Undo();
-    void Redo();
-    void ShowAddInManager();
-    void ChooseCodePage(OpenProject* project = nullptr);
+    void Undo() override;
+    void Redo() override;
+    void ShowAddInManager() override;
+    void ChooseCodePage(OpenProject* project = nullptr) override;
 
     AddinHost& Host() { return *host_; }
     Workspace& Work() { return workspace_; }
     OutputWindow& Output() { return *output_; }
-    QTreeWidget& ProjectTree() { return *tree_; }
+    QTreeWidget& ProjectTree();
     QString StatusNote() const;
 
     // How the workbench's own modal dialogs are run: exec() unless a test fills them in.
@@ -84,50 +86,32 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    struct View {
-        QPointer<QMdiSubWindow> sub;
-        const QObject* object;  // the same, to know it again while it is being destroyed
-        std::shared_ptr<Window> ideWindow;
-    };
-
-    void BuildMenus();
     void BuildDocks();
-    void FillFromBar(QMenu& menu, std::string_view bar,
-                     const std::map<std::string, std::function<void()>, std::less<>>& own);
-    QMdiSubWindow* AddView(QWidget* widget, std::shared_ptr<Window>& ideWindow,
-                           std::map<const host::MemoryComponent*, View>& views,
-                           const host::MemoryComponent& component);
-    QWidget* Shown(std::map<const host::MemoryComponent*, View>& views,
-                   const host::MemoryComponent& component);
-    std::function<void()> Closer(std::map<const host::MemoryComponent*, View>& views,
-                                 const host::MemoryComponent& component);
-    void Activated(QMdiSubWindow* sub);
+    void BuildStatusBar();
+    void Wire();
     void AfterClick();
     void Edited();
     void ShowMarks();
+    std::vector<std::filesystem::path> NotOpenYet(const QStringList& paths);
+    std::optional<host::Loaded> Load(const std::vector<std::filesystem::path>& files, bool project,
+                                     int codePage);
+    void Adopt(OpenProject& open, const std::optional<std::filesystem::path>& teamFile);
     void ShowOpened(const OpenProject& project, const std::filesystem::path& file);
     void RebuildTree();
-    QTreeWidgetItem* FolderItem(QTreeWidgetItem& projectItem, const QString& name);
-    void AddModuleItems(QTreeWidgetItem& projectItem, const OpenProject& project);
-    void AddIgnoredItems(QTreeWidgetItem& projectItem, const OpenProject& project);
-    std::vector<QTreeWidgetItem*> ModuleItems() const;
-    void ShowSkipped(QTreeWidgetItem& item);
-    void AddRefresh(QMenu& menu, std::string_view bar);
-    host::LoadProgress ShowProgress(const QString& format);
-    void TreeMenu(const QPoint& at);
-    void ItemOpened(QTreeWidgetItem* item);
+    void OpenFromTree(host::MemoryComponent& component, int line);
+    void OpenFromOutput(const QString& module);
     // Makes the project the active one, whose team settings the add-in takes.
     void SelectProject(OpenProject* project);
     // The add-in takes the project's team settings: read again when `reread`.
     void FollowTeamSettings(const OpenProject* project, bool reread);
     OpenProject* ActiveProject() const;
-    host::MemoryComponent* ChosenComponent() const;
+    host::MemoryComponent* ChosenComponent() const override;
+    void SaveProject(OpenProject& project) override;
+    void SaveComponent(host::MemoryComponent& component) override;
     bool SaveModules(const std::vector<OpenModule*>& modules);
     bool AskToSave(const std::vector<OpenModule*>& modules);
-    void CloseViewsOf(const OpenProject& project);
-    void OpenRecent(const QString& path);
-    void ShowRecent(QMenu& menu);
-    void ShowWindowMenu(QMenu& menu);
+    host::LoadProgress ShowProgress(const QString& format) override;
+    void HideProgress() override;
     void ShowTrouble(const QString& text);
     void UpdateTitle();
     int RunDialog(QDialog& dialog);
@@ -136,18 +120,13 @@ private:
     Workspace workspace_;
     OutputWindow* output_;
     std::unique_ptr<AddinHost> host_;
-    QMdiArea* mdi_;
-    QTreeWidget* tree_;
-    QMenu* toolsMenu_ = nullptr;
-    QAction* undo_ = nullptr;
-    QAction* redo_ = nullptr;
+    WindowList* windows_ = nullptr;
+    ProjectWindow* projects_ = nullptr;
+    Menus* menus_ = nullptr;
     QLabel* note_;
     QLabel* caret_;
     QProgressBar* progress_;
     QTimer* marksTimer_;
-    std::map<const host::MemoryComponent*, View> codeViews_;
-    std::map<const host::MemoryComponent*, View> designViews_;
-    bool closing_ = false;
 };
 
 }  // namespace brindle::workbench

@@ -10,6 +10,8 @@
 #include <string>
 #include <unordered_set>
 
+#include "util/Text.h"
+
 namespace brindle::workbench {
 namespace {
 
@@ -63,21 +65,14 @@ bool IsWordPart(char c) {
     return IsWordStart(c) || IsDigit(c) || c == '_';
 }
 
-std::string Lower(std::string_view word) {
-    std::string lower(word);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return lower;
-}
-
 // Where the line's continuation mark stands (a "_" after a blank, or first on the line, with
 // only blanks after it), or npos.
 std::size_t ContinuationMark(std::string_view line) {
-    const std::size_t last = line.find_last_not_of(" \t");
-    if (last == std::string_view::npos || line[last] != '_') {
+    const std::string_view kept = TrimTrailingBlanks(line);
+    if (kept.empty() || kept.back() != '_') {
         return std::string_view::npos;
     }
+    const std::size_t last = kept.size() - 1;
     return last == 0 || IsBlank(line[last - 1]) ? last : std::string_view::npos;
 }
 
@@ -124,8 +119,7 @@ std::string StyleLine(std::string_view line, bool& inComment) {
         return commentFrom(0);
     }
     inComment = false;
-    const std::size_t first = line.find_first_not_of(" \t");
-    if (first != std::string_view::npos && line[first] == '#') {
+    if (TrimLeadingBlanks(line).starts_with('#')) {
         const std::size_t comment = std::min(line.find('\''), line.size());
         styles.replace(0, comment, comment, kDirective);
         return comment == line.size() ? styles : commentFrom(comment);
@@ -160,7 +154,7 @@ std::string StyleLine(std::string_view line, bool& inComment) {
             while (end < line.size() && IsWordPart(line[end])) {
                 ++end;
             }
-            const std::string word = Lower(line.substr(i, end - i));
+            const std::string word = LowerAscii(line.substr(i, end - i));
             if (word == "rem" && statementStart) {
                 return commentFrom(i);
             }

@@ -47,6 +47,8 @@ TEST(NoCase, FoldsAsciiLettersOnly) {
     EXPECT_EQ(FindNoCase("abc", "", 3), 3U);
     EXPECT_EQ(FindNoCase("abc", "a", 4), std::string_view::npos);
     EXPECT_TRUE(ContainsNoCase("' [Brindle Begin]", "[BRINDLE BEGIN]"));
+    EXPECT_TRUE(IsAscii("Option Explicit\r\n\x7F"));
+    EXPECT_FALSE(IsAscii("' caf\xE9"));
 }
 
 TEST(Wildcard, MatchesBytesWithoutCase) {

@@ -12,6 +12,7 @@
 #include <QDockWidget>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -180,6 +181,20 @@ private slots:
                               QString(kAddAllToProj.data()), "-",
                               QString(kRemoveCodeMarkersFromProj.data()),
                               QString(kRemoveAllFromProj.data()), "-", refresh}));
+    }
+
+    // The File menu lists the projects opened, by file name as it is, and opens one again.
+    void recentProjectsInTheFileMenu() {
+        Bench bench("");
+        const fs::path ex = bench.dir.path() / "ex";
+        fs::copy_file(ex / "Inventory.vbp", ex / "Stock&Sales.vbp");
+        QVERIFY(bench.window.Open({Q(ex / "Stock&Sales.vbp")}));
+        QVERIFY(bench.window.CloseProject());
+        QMenu* file = bench.window.menuBar()->actions().front()->menu();
+        emit file->aboutToShow();
+        QVERIFY2(Texts(*file).contains("&1 Stock&&Sales.vbp"), qPrintable(Texts(*file).join('|')));
+        Trigger(*file, "&1 Stock&&Sales.vbp");
+        QCOMPARE(bench.window.Work().Projects().size(), std::size_t{1});
     }
 
     // An add-in command on the selected lines changes the module and the editor alike; Undo

@@ -1,6 +1,5 @@
 #include "host/vb6/CodePage.h"
 
-#include <algorithm>
 #include <map>
 #include <string>
 
@@ -12,11 +11,6 @@
 namespace brindle::host {
 
 namespace {
-
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 // Whether ASCII text is the same bytes in `codePage` (not so in UTF-16, nor where "~" or "+"
 // begin escapes), found at the first use on this thread. An unknown code page raises 5.

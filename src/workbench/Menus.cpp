@@ -1,0 +1,335 @@
+#include "workbench/Menus.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QAction>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <optional>
+
+#include "addin/Buttons.h"
+#include "codegen/Refresh.h"
+#include "ui/qt/QtText.h"
+#include "workbench/AddinHost.h"
+#include "workbench/CodeWindow.h"
+#include "workbench/DesignBlock.h"
+#include "workbench/WindowList.h"
+#include "workbench/WorkbenchName.h"
+#include "workbench/WorkbenchSettings.h"
+
+namespace brindle::workbench {
+namespace {
+
+using ui::qt::ToQString;
+
+// "&" in a caption or a file name is shown as it is, not as the mark of a shortcut key.
+QString MenuText(const QString& caption) {
+    return QString(caption).replace('&', QStringLiteral("&&"));
+}
+
+}  // namespace
+
+Menus::Menus(QMainWindow& window, MenuCommands& commands, AddinHost& host, WindowList& windows,
+             WorkbenchSettings& settings)
+    : QObject(&window),
+      window_(window),
+      commands_(commands),
+      host_(host),
+      windows_(windows),
+      settings_(settings) {
+    BuildFileMenu();
+    BuildEditMenu();
+    BuildViewMenu();
+
+    toolsMenu_ = window_.menuBar()->addMenu(QStringLiteral("&Tools"));
+    toolsMenu_->setObjectName(QStringLiteral("toolsMenu"));
+    connect(toolsMenu_, &QMenu::aboutToShow, this, [this] { ToolsMenu(); });
+
+    QMenu* addins = window_.menuBar()->addMenu(QStringLiteral("&Add-Ins"));
+    addins->addAction(QStringLiteral("&Add-In Manager..."), this,
+                      [this] { commands_.ShowAddInManager(); });
+
+    QMenu* list = window_.menuBar()->addMenu(QStringLiteral("&Window"));
+    connect(list, &QMenu::aboutToShow, this, [this, list] { windows_.FillWindowMenu(*list); });
+
+    BuildHelpMenu();
+}
+
+void Menus::BuildFileMenu() {
+    QMenu* file = window_.menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(QStringLiteral("&Open Project..."), QKeySequence::Open, this, [this] {
+        std::optional<QString> chosen;
+        if (auto given = host_.Windows().Answers().TakeNextFileChoice()) {
+            chosen = *given;
+        } else {
+            const QString name = QFileDialog::getOpenFileName(
+                &window_, QStringLiteral("Open Project"), QString(),
+                QStringLiteral("VB Projects (*.vbp *.vbg);;All Files (*)"));
+            if (!name.isEmpty()) {
+                chosen = name;
+            }
+        }
+        if (chosen) {
+            commands_.Open({*chosen});
+        }
+    });
+    file->addAction(QStringLiteral("Open &File..."), this, [this] {
+        QStringList chosen;
+        if (auto given = host_.Windows().Answers().TakeNextFileChoice()) {
+            if (*given) {
+                chosen << **given;
+            }
+        } else {
+            chosen = QFileDialog::getOpenFileNames(
+                &window_, QStringLiteral("Open File"), QString(),
+                QStringLiteral("VB Files (*.bas *.cls *.frm *.ctl *.pag *.dob *.dsr);;All Files "
+                               "(*)"));
+        }
+        commands_.Open(chosen);
+    });
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Save"), QKeySequence::Save, this,
+                    [this] { commands_.Save(); });
+    file->addAction(QStringLiteral("Save A&ll"), QKeySequence(QStringLiteral("Ctrl+Shift+S")), this,
+                    [this] { commands_.SaveAll(); });
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Close Project"), this,
+                    [this] { commands_.CloseProject(nullptr); });
+    QAction* recentEnd = file->addSeparator();
+    recentEnd->setObjectName(QStringLiteral("recentEnd"));
+    file->addAction(QStringLiteral("E&xit"), QKeySequence(QStringLiteral("Alt+Q")), this,
+                    [this] { window_.close(); });
+    connect(file, &QMenu::aboutToShow, this, [this, file] { ShowRecent(*file); });
+}
+
+void Menus::BuildEditMenu() {
+    QMenu* edit = window_.menuBar()->addMenu(QStringLiteral("&Edit"));
+    undo_ = edit->addAction(QStringLiteral("&Undo"), QKeySequence::Undo, this,
+                            [this] { commands_.Undo(); });
+    redo_ = edit->addAction(QStringLiteral("&Redo"), this, [this] { commands_.Redo(); });
+    redo_->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
+    edit->addSeparator();
+    const auto onEditor = [this](void (QsciScintilla::*operation)()) {
+        return [this, operation] {
+            if (CodeWindow* window = windows_.ActiveCodeWindow()) {
+                (window->Editor().*operation)();
+            }
+        };
+    };
+    edit->addAction(QStringLiteral("Cu&t"), onEditor(&QsciScintilla::cut));
+    edit->addAction(QStringLiteral("&Copy"), onEditor(&QsciScintilla::copy));
+    edit->addAction(QStringLiteral("&Paste"), onEditor(&QsciScintilla::paste));
+    edit->addAction(QStringLiteral("Select &All"), [this] {
+        if (CodeWindow* window = windows_.ActiveCodeWindow()) {
+            window->Editor().selectAll(true);
+        }
+    });
+    edit->addSeparator();
+    edit->addAction(QStringLiteral("&Find..."), QKeySequence::Find, this, [this] {
+        if (CodeWindow* window = windows_.ActiveCodeWindow()) {
+            window->ShowFind();
+        }
+    });
+    edit->addAction(QStringLiteral("Find &Next"), QKeySequence::FindNext, this, [this] {
+        if (CodeWindow* window = windows_.ActiveCodeWindow()) {
+            window->FindNext(true);
+        }
+    });
+    edit->addAction(QStringLiteral("Find Pre&vious"), QKeySequence::FindPrevious, this, [this] {
+        if (CodeWindow* window = windows_.ActiveCodeWindow()) {
+            window->FindNext(false);
+        }
+    });
+    connect(edit, &QMenu::aboutToShow, this, [this] { ShowUndoNames(); });
+    connect(edit, &QMenu::aboutToHide, this, [this] {
+        undo_->setEnabled(true);
+        redo_->setEnabled(true);
+    });
+}
+
+// Undo and Redo name the step they take back or replay, and are off without one.
+void Menus::ShowUndoNames() {
+    CodeWindow* window = windows_.ActiveCodeWindow();
+    const QString undoName = window ? ToQString(window->History().UndoName()) : QString();
+    const QString redoName = window ? ToQString(window->History().RedoName()) : QString();
+    undo_->setText(undoName.isEmpty() ? QStringLiteral("&Undo")
+                                      : QStringLiteral("&Undo ") + MenuText(undoName));
+    redo_->setText(redoName.isEmpty() ? QStringLiteral("&Redo")
+                                      : QStringLiteral("&Redo ") + MenuText(redoName));
+    undo_->setEnabled(!undoName.isEmpty());
+    redo_->setEnabled(!redoName.isEmpty());
+}
+
+void Menus::BuildViewMenu() {
+    QMenu* view = window_.menuBar()->addMenu(QStringLiteral("&View"));
+    view->addAction(QStringLiteral("&Code"), QKeySequence(Qt::Key_F7), this, [this] {
+        if (host::MemoryComponent* component = commands_.ChosenComponent();
+            component && component->Code()) {
+            windows_.OpenCodeWindow(*component);
+        }
+    });
+    view->addAction(QStringLiteral("O&bject"), QKeySequence(QStringLiteral("Shift+F7")), this,
+                    [this] {
+                        if (host::MemoryComponent* component = commands_.ChosenComponent()) {
+                            windows_.OpenDesigner(*component);
+                        }
+                    });
+    view->addSeparator();
+    for (QDockWidget* dock : window_.findChildren<QDockWidget*>()) {
+        QAction* toggle = dock->toggleViewAction();
+        toggle->setShortcut(dock->objectName() == QLatin1String("projectDock")
+                                ? QKeySequence(QStringLiteral("Ctrl+R"))
+                                : QKeySequence(QStringLiteral("Ctrl+G")));
+        view->addAction(toggle);
+    }
+}
+
+void Menus::BuildHelpMenu() {
+    QMenu* help = window_.menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&About ") + WorkbenchName(), this, [this] {
+        QMessageBox::about(
+            &window_, QStringLiteral("About ") + WorkbenchName(),
+            QStringLiteral("<b>%1</b> %2<br><br>A VB6 workbench that hosts the "
+                           "Visual Basic Brindle add-in: module headers, procedure headers and "
+                           "error handlers from your templates, put in and taken out again.")
+                .arg(WorkbenchName(), QStringLiteral(BRINDLE_VERSION)));
+    });
+}
+
+// ---- Command bars as menus ----
+
+void Menus::FillFromBar(QMenu& menu, std::string_view bar,
+                        const std::map<std::string, std::function<void()>, std::less<>>& own) {
+    menu.clear();
+    for (const AddinHost::Entry& entry : host_.Entries(bar)) {
+        if (entry.beginGroup && !menu.isEmpty()) {
+            menu.addSeparator();
+        }
+        QAction* action = menu.addAction(MenuText(ToQString(entry.caption)));
+        const auto found = own.find(entry.caption);
+        if (found != own.end()) {
+            connect(action, &QAction::triggered, this, found->second);
+        } else {
+            connect(action, &QAction::triggered, this,
+                    [this, bar = std::string(bar), caption = entry.caption] {
+                        host_.Click(bar, caption);
+                    });
+        }
+    }
+}
+
+std::unique_ptr<QMenu> Menus::CodeWindowMenu() {
+    auto menu = std::make_unique<QMenu>(&window_);
+    menu->setObjectName(QStringLiteral("codeWindowMenu"));
+    CodeWindow* window = windows_.ActiveCodeWindow();
+    QsciScintilla* editor = window != nullptr ? &window->Editor() : nullptr;
+    const auto on = [editor](void (QsciScintilla::*operation)()) {
+        return [editor, operation] {
+            if (editor != nullptr) {
+                (editor->*operation)();
+            }
+        };
+    };
+    FillFromBar(*menu, buttons::kCodeWindowBar,
+                {{std::string(kCut), on(&QsciScintilla::cut)},
+                 {std::string(kCopy), on(&QsciScintilla::copy)},
+                 {std::string(kPaste), on(&QsciScintilla::paste)},
+                 {std::string(kSelectAll), [editor] {
+                      if (editor != nullptr) {
+                          editor->selectAll(true);
+                      }
+                  }}});
+    AddRefresh(*menu, buttons::kCodeWindowBar);
+    const bool selected = editor != nullptr && editor->hasSelectedText();
+    for (QAction* action : menu->actions()) {
+        if (action->text() == ToQString(kCut) || action->text() == ToQString(kCopy)) {
+            action->setEnabled(selected);
+        }
+    }
+    return menu;
+}
+
+std::unique_ptr<QMenu> Menus::ProjectMenu(OpenProject& project) {
+    auto menu = std::make_unique<QMenu>(&window_);
+    menu->setObjectName(QStringLiteral("projectMenu"));
+    OpenProject* held = &project;
+    FillFromBar(*menu, buttons::kProjectWindowBar,
+                {{std::string(kSaveProject), [this, held] { commands_.SaveProject(*held); }},
+                 {std::string(kCloseProject), [this, held] { commands_.CloseProject(held); }},
+                 {std::string(kCodePage), [this, held] { commands_.ChooseCodePage(held); }}});
+    AddRefresh(*menu, buttons::kProjectWindowBar);
+    return menu;
+}
+
+std::unique_ptr<QMenu> Menus::ComponentMenu(host::MemoryComponent& component) {
+    auto menu = std::make_unique<QMenu>(&window_);
+    QAction* code = menu->addAction(QStringLiteral("View Code"),
+                                    [this, &component] { windows_.OpenCodeWindow(component); });
+    code->setEnabled(component.Code() != nullptr);
+    QAction* object = menu->addAction(QStringLiteral("View Object"),
+                                      [this, &component] { windows_.OpenDesigner(component); });
+    object->setEnabled(ReadDesignBlock(component.Layout()).has_value());
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Save"),
+                    [this, &component] { commands_.SaveComponent(component); });
+    return menu;
+}
+
+// The host's own Refresh, in a group of its own after the add-in's entries while it is loaded:
+// it rewrites blocks with the add-in's options and templates.
+void Menus::AddRefresh(QMenu& menu, std::string_view bar) {
+    if (!host_.Loaded()) {
+        return;
+    }
+    menu.addSeparator();
+    menu.addAction(ToQString(kRefreshTitle), this, [this, bar] {
+        const bool project = bar == buttons::kProjectWindowBar;
+        host_.Refresh(bar, project ? commands_.ShowProgress(QStringLiteral("Refreshing %v of %m"))
+                                   : host::LoadProgress());
+        commands_.HideProgress();
+    });
+}
+
+QMenu& Menus::ToolsMenu() {
+    FillFromBar(*toolsMenu_, buttons::kToolsBar,
+                {{std::string(kCodePage), [this] { commands_.ChooseCodePage(nullptr); }}});
+    return *toolsMenu_;
+}
+
+// ---- Recent projects ----
+
+void Menus::ShowRecent(QMenu& menu) {
+    for (QAction* action : menu.actions()) {
+        if (action->property("recent").toBool()) {
+            menu.removeAction(action);
+            action->deleteLater();
+        }
+    }
+    QAction* end = menu.findChild<QAction*>(QStringLiteral("recentEnd"));
+    const QStringList recent = settings_.RecentProjects();
+    int number = 1;
+    for (const QString& path : recent) {
+        auto* action = new QAction(
+            QStringLiteral("&%1 %2").arg(number++).arg(MenuText(QFileInfo(path).fileName())),
+            &menu);
+        action->setToolTip(path);
+        action->setStatusTip(path);
+        action->setProperty("recent", true);
+        connect(action, &QAction::triggered, this, [this, path] { commands_.Open({path}); });
+        menu.insertAction(end, action);
+    }
+    if (!recent.isEmpty()) {
+        auto* separator = new QAction(&menu);
+        separator->setSeparator(true);
+        separator->setProperty("recent", true);
+        menu.insertAction(end, separator);
+    }
+}
+
+}  // namespace brindle::workbench
