@@ -36,7 +36,7 @@ constexpr std::string_view kAddAllPrompt =
 constexpr std::string_view kComponent = kAddinComponent;
 
 [[noreturn]] void RaiseNotSet(std::string_view source) {
-    Raise(Err::ObjectNotSet, std::string(source));
+    Raise(Err::ObjectNotSet, source);
 }
 
 std::string HandlerSource(std::string_view handler) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "model/AddinName.h"
 #include "model/VbError.h"
 #include "util/Text.h"
 
@@ -78,7 +79,7 @@ std::int32_t SplitString(std::string_view text, std::string_view separator,
                          std::vector<std::string>& pieces) {
     return PassOn("Brindle.SplitString", [&] {
         if (separator.empty()) {
-            Raise(Err::InvalidCall, "VBBrindle");
+            Raise(Err::InvalidCall, kAddinComponent);
         }
         std::vector<std::string> found;
         std::size_t p = 0;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "analysis/LineHelpers.h"
+#include "model/AddinName.h"
 #include "model/VbError.h"
 #include "util/Text.h"
 
@@ -47,7 +48,7 @@ std::size_t ClosingBracket(std::string_view declaration, std::size_t open) {
             return i;
         }
     }
-    Raise(Err::InvalidCall, "VBBrindle");
+    Raise(Err::InvalidCall, kAddinComponent);
 }
 
 // Cuts at commas outside brackets and string literals. A piece is the text between two commas;

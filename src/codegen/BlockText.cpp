@@ -7,6 +7,7 @@
 
 #include "analysis/LineHelpers.h"
 #include "codegen/Insertion.h"
+#include "model/AddinName.h"
 #include "model/VbError.h"
 #include "templates/Expansion.h"
 #include "util/Text.h"
@@ -326,7 +327,7 @@ std::vector<ShapedLine> ShapedLines(const AddinFields& fields, CodeModule& modul
                                     const ProcSpan* proc) {
     const std::string* tmplt = TemplateOf(fields, role);
     if (tmplt == nullptr) {
-        Raise(Err::InvalidCall, "VBBrindle");
+        Raise(Err::InvalidCall, kAddinComponent);
     }
     std::shared_ptr<const Member> member;
     std::int32_t bodyLine = 1;
