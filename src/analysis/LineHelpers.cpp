@@ -10,14 +10,6 @@
 namespace brindle {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 bool IsRemAt(std::string_view line, std::size_t i) {
     return EqualsNoCase(line.substr(i, 3), "Rem") && (i + 3 == line.size() || line[i + 3] == ' ');
 }

@@ -62,7 +62,7 @@ std::size_t WordEnd(std::string_view text, std::size_t at) {
 }
 
 std::size_t BlanksEnd(std::string_view text, std::size_t at) {
-    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) {
+    while (at < text.size() && IsBlank(text[at])) {
         ++at;
     }
     return at;
