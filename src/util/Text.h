@@ -19,14 +19,6 @@ constexpr char UpperAscii(char c) {
 }
 std::string LowerAscii(std::string_view text);
 
-constexpr bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-// A blank or a tab: what separates the words of a statement.
-constexpr bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 // Text comparison as the host language does it (Option Compare Text), for the ASCII letters
 // that keywords and markers consist of.
 bool EqualsNoCase(std::string_view a, std::string_view b);
@@ -45,6 +37,14 @@ std::string_view TrimTrailingBlanks(std::string_view text);
 // The words of a text separated by blanks and tabs, the first `limit` of them.
 std::vector<std::string_view> BlankSeparatedWords(
     std::string_view text, std::size_t limit = std::numeric_limits<std::size_t>::max());
+
+constexpr bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+// A blank or a tab: what separates the words of a statement.
+constexpr bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Blanks, tabs, line and form feeds, carriage returns.
 bool IsWhitespace(char c);
