@@ -36,7 +36,7 @@ constexpr std::string_view kAddAllPrompt =
 constexpr std::string_view kComponent = kAddinComponent;
 
 [[noreturn]] void RaiseNotSet(std::string_view source) {
-    Raise(Err::ObjectNotSet, std::string(source));
+    Raise(Err::ObjectNotSet, source);
 }
 
 std::string HandlerSource(std::string_view handler) {
@@ -55,7 +55,36 @@ struct Brindle::ButtonRow {
     bool beginGroup;
     std::shared_ptr<CommandBarControl> Brindle::*control;
     EventSourceField Brindle::*events;
+    void (Brindle::*click)(CommandBarControl& control, bool& handled, bool& cancelDefault);
 };
+
+std::span<const Brindle::ButtonRow> Brindle::Buttons() {
+    using namespace buttons;
+    static constexpr ButtonRow kButtons[] = {
+        {kAddModHdr, kCodeWindowBar, true, &Brindle::mcbAddModHdr, &Brindle::gevtAddModHdr,
+         &Brindle::gevtAddModHdr_Click},
+        {kAddHeaders, kCodeWindowBar, false, &Brindle::mcbAddHeaders, &Brindle::gevtAddHeaders,
+         &Brindle::gevtAddHeaders_Click},
+        {kAddErrHandlers, kCodeWindowBar, false, &Brindle::mcbAddErrHandlers,
+         &Brindle::gevtAddErrHandlers, &Brindle::gevtAddErrHandlers_Click},
+        {kRemoveCodeMarkers, kCodeWindowBar, true, &Brindle::mcbRemoveCodeMarkers,
+         &Brindle::gevtRemoveCodeMarkers, &Brindle::gevtRemoveCodeMarkers_Click},
+        {kRemoveAll, kCodeWindowBar, false, &Brindle::mcbRemoveAll, &Brindle::gevtRemoveAll,
+         &Brindle::gevtRemoveAll_Click},
+        {kOptions, kCodeWindowBar, true, &Brindle::mcbOptions, &Brindle::gevtOptions,
+         &Brindle::gevtOptions_Click},
+        {kCloseAllWins, kToolsBar, true, &Brindle::mcbCloseAllWins, &Brindle::gevtCloseAllWins,
+         &Brindle::gevtCloseAllWins_Click},
+        {kAddAllToProj, kProjectWindowBar, true, &Brindle::mcbAddAllToProj,
+         &Brindle::gevtAddAllToProj, &Brindle::gevtAddAllToProj_Click},
+        {kRemoveCodeMarkersFromProj, kProjectWindowBar, true,
+         &Brindle::mcbRemoveCodeMarkersFromProj, &Brindle::gevtRemoveCodeMarkersFromProj,
+         &Brindle::gevtRemoveCodeMarkersFromProj_Click},
+        {kRemoveAllFromProj, kProjectWindowBar, false, &Brindle::mcbRemoveAllFromProj,
+         &Brindle::gevtRemoveAllFromProj, &Brindle::gevtRemoveAllFromProj_Click},
+    };
+    return kButtons;
+}
 
 // The templates a command inserts text from, as a set of bits.
 enum TemplateUse : unsigned {
@@ -118,35 +147,18 @@ private:
     bool entered_ = false;
 };
 
-namespace {
-
-template <auto Handler>
-CommandBarEvents::ClickHandler Bind(Brindle* addin) {
-    return [addin](CommandBarControl& control, bool& handled, bool& cancelDefault) {
-        (addin->*Handler)(control, handled, cancelDefault);
-    };
-}
-
-}  // namespace
-
 Brindle::Brindle(SettingsStore& settings, TemplateFiles& templateFiles, AddinWindows& windows,
                  Diagnostics* sink, Clock today)
-    : gevtAddModHdr(Bind<&Brindle::gevtAddModHdr_Click>(this)),
-      gevtAddHeaders(Bind<&Brindle::gevtAddHeaders_Click>(this)),
-      gevtAddErrHandlers(Bind<&Brindle::gevtAddErrHandlers_Click>(this)),
-      gevtRemoveAll(Bind<&Brindle::gevtRemoveAll_Click>(this)),
-      gevtRemoveCodeMarkers(Bind<&Brindle::gevtRemoveCodeMarkers_Click>(this)),
-      gevtOptions(Bind<&Brindle::gevtOptions_Click>(this)),
-      gevtCloseAllWins(Bind<&Brindle::gevtCloseAllWins_Click>(this)),
-      gevtAddAllToProj(Bind<&Brindle::gevtAddAllToProj_Click>(this)),
-      gevtRemoveCodeMarkersFromProj(Bind<&Brindle::gevtRemoveCodeMarkersFromProj_Click>(this)),
-      gevtRemoveAllFromProj(Bind<&Brindle::gevtRemoveAllFromProj_Click>(this)),
-      settings_(settings),
-      templateFiles_(templateFiles),
-      windows_(windows),
-      sink_(sink) {
+    : settings_(settings), templateFiles_(templateFiles), windows_(windows), sink_(sink) {
     if (today) {
         clock = std::move(today);
+    }
+    for (const ButtonRow& row : Buttons()) {
+        (this->*row.events)
+            .SetHandler([this, click = row.click](CommandBarControl& control, bool& handled,
+                                                  bool& cancelDefault) {
+                (this->*click)(control, handled, cancelDefault);
+            });
     }
 }
 
@@ -178,25 +190,7 @@ void Brindle::OnConnection(VBE& VBInst, std::int32_t ConnectMode, AddIn* /*AddIn
 }
 
 void Brindle::ConnectButtons() {
-    using namespace buttons;
-    static const std::array<ButtonRow, 10> kButtons = {{
-        {kAddModHdr, kCodeWindowBar, true, &Brindle::mcbAddModHdr, &Brindle::gevtAddModHdr},
-        {kAddHeaders, kCodeWindowBar, false, &Brindle::mcbAddHeaders, &Brindle::gevtAddHeaders},
-        {kAddErrHandlers, kCodeWindowBar, false, &Brindle::mcbAddErrHandlers,
-         &Brindle::gevtAddErrHandlers},
-        {kRemoveCodeMarkers, kCodeWindowBar, true, &Brindle::mcbRemoveCodeMarkers,
-         &Brindle::gevtRemoveCodeMarkers},
-        {kRemoveAll, kCodeWindowBar, false, &Brindle::mcbRemoveAll, &Brindle::gevtRemoveAll},
-        {kOptions, kCodeWindowBar, true, &Brindle::mcbOptions, &Brindle::gevtOptions},
-        {kCloseAllWins, kToolsBar, true, &Brindle::mcbCloseAllWins, &Brindle::gevtCloseAllWins},
-        {kAddAllToProj, kProjectWindowBar, true, &Brindle::mcbAddAllToProj,
-         &Brindle::gevtAddAllToProj},
-        {kRemoveCodeMarkersFromProj, kProjectWindowBar, true,
-         &Brindle::mcbRemoveCodeMarkersFromProj, &Brindle::gevtRemoveCodeMarkersFromProj},
-        {kRemoveAllFromProj, kProjectWindowBar, false, &Brindle::mcbRemoveAllFromProj,
-         &Brindle::gevtRemoveAllFromProj},
-    }};
-    for (const ButtonRow& row : kButtons) {
+    for (const ButtonRow& row : Buttons()) {
         std::shared_ptr<CommandBarControl>& control = this->*row.control;
         control = AddToCommandBar(row.caption, row.commandBar);
         if (!control) {
@@ -236,21 +230,18 @@ void Brindle::OnDisconnection(std::int32_t /*RemoveMode*/, CustomArgs& /*custom*
 }
 
 void Brindle::RemoveCommandBarControls() {
-    const std::array<std::shared_ptr<CommandBarControl>*, 10> controls = {
-        &mcbAddModHdr,         &mcbAddHeaders,   &mcbAddErrHandlers,
-        &mcbOptions,           &mcbCloseAllWins, &mcbRemoveAll,
-        &mcbRemoveCodeMarkers, &mcbAddAllToProj, &mcbRemoveCodeMarkersFromProj,
-        &mcbRemoveAllFromProj};
-    // A control that was never made is nothing to hide, not a failure.
-    for (std::shared_ptr<CommandBarControl>* control : controls) {
+    // A control that was never made is nothing to hide, not a failure. A hidden control's
+    // event source is let go, so that no click reaches a disconnected add-in.
+    for (const ButtonRow& row : Buttons()) {
         IgnoreStep(sink_, [&] {
-            if (*control) {
-                (*control)->SetVisible(false);
+            if (const auto& control = this->*row.control) {
+                control->SetVisible(false);
             }
         });
     }
-    for (std::shared_ptr<CommandBarControl>* control : controls) {
-        control->reset();
+    for (const ButtonRow& row : Buttons()) {
+        (this->*row.control).reset();
+        this->*row.events = nullptr;
     }
     IgnoreStep(sink_, [&] {
         if (mfrmOptions) {

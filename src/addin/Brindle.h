@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -37,8 +38,8 @@ public:
     void OnStartupComplete(CustomArgs& custom) override;
     void OnAddInsUpdate(CustomArgs& custom) override;
 
-    // The event sources of the ten buttons, in the order of the buttons' table. While a field
-    // holds a source, its clicks reach the handler named after the field.
+    // The event sources of the ten buttons. While a field holds a source, its clicks reach the
+    // handler named after the field; the buttons' table pairs them.
     EventSourceField gevtAddModHdr;
     EventSourceField gevtAddHeaders;
     EventSourceField gevtAddErrHandlers;
@@ -70,6 +71,9 @@ private:
         std::string_view caption, std::string_view commandBar,
         std::optional<std::int32_t> before = std::nullopt);
     void RemoveCommandBarControls();
+    // Each button's caption, bar and group, and the members named after it: its control, its
+    // event source and its click handler. The one list of the ten, in the order they are added.
+    static std::span<const ButtonRow> Buttons();
     void DisconnectAddIn();
     void ConnectButtons();
     frmMsg& Msg();

@@ -14,9 +14,12 @@ class EventSourceField {
 public:
     using Handler = CommandBarEvents::ClickHandler;
 
-    explicit EventSourceField(Handler handler) : handler_(std::move(handler)) {}
+    EventSourceField() = default;
     EventSourceField(const EventSourceField&) = delete;
     EventSourceField& operator=(const EventSourceField&) = delete;
+
+    // The handler the clicks of the sources held from now on reach.
+    void SetHandler(Handler handler) { handler_ = std::move(handler); }
 
     EventSourceField& operator=(std::shared_ptr<CommandBarEvents> source) {
         binding_ = std::make_shared<Handler>(handler_);

@@ -3,19 +3,12 @@
 #include <algorithm>
 #include <array>
 
+#include "model/AddinName.h"
 #include "model/VbError.h"
 #include "util/Text.h"
 
 namespace brindle {
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 bool IsRemAt(std::string_view line, std::size_t i) {
     return EqualsNoCase(line.substr(i, 3), "Rem") && (i + 3 == line.size() || line[i + 3] == ' ');
@@ -78,7 +71,7 @@ std::int32_t SplitString(std::string_view text, std::string_view separator,
                          std::vector<std::string>& pieces) {
     return PassOn("Brindle.SplitString", [&] {
         if (separator.empty()) {
-            Raise(Err::InvalidCall, "VBBrindle");
+            Raise(Err::InvalidCall, kAddinComponent);
         }
         std::vector<std::string> found;
         std::size_t p = 0;

@@ -5,15 +5,12 @@
 #include <optional>
 
 #include "analysis/LineHelpers.h"
+#include "model/AddinName.h"
 #include "model/VbError.h"
 #include "util/Text.h"
 
 namespace brindle {
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 // The "(" that opens the parameter list: the first one outside string literals and before any
 // comment.
@@ -47,7 +44,7 @@ std::size_t ClosingBracket(std::string_view declaration, std::size_t open) {
             return i;
         }
     }
-    Raise(Err::InvalidCall, "VBBrindle");
+    Raise(Err::InvalidCall, kAddinComponent);
 }
 
 // Cuts at commas outside brackets and string literals. A piece is the text between two commas;
@@ -101,26 +98,6 @@ bool IsBlankText(std::string_view text) {
     return TrimLeadingBlanks(text).empty();
 }
 
-// The words of a text separated by spaces and tabs, at most `limit` of them.
-std::vector<std::string_view> LeadingWords(std::string_view text, std::size_t limit) {
-    std::vector<std::string_view> words;
-    std::size_t i = 0;
-    while (words.size() < limit) {
-        while (i < text.size() && IsBlank(text[i])) {
-            ++i;
-        }
-        if (i == text.size()) {
-            break;
-        }
-        const std::size_t start = i;
-        while (i < text.size() && !IsBlank(text[i])) {
-            ++i;
-        }
-        words.push_back(text.substr(start, i - start));
-    }
-    return words;
-}
-
 bool IsModifier(std::string_view word) {
     static constexpr std::array<std::string_view, 6> kModifiers = {"Public", "Private", "Friend",
                                                                    "Global", "Static",  "Declare"};
@@ -171,7 +148,7 @@ std::int32_t GetParms(std::string_view declaration, std::vector<std::string>& pa
 
 std::string ProcedureTypeOf(std::string_view declaration) {
     constexpr std::size_t kMostWords = 5;  // scope, Static or Declare, and the keyword
-    for (std::string_view word : LeadingWords(declaration, kMostWords)) {
+    for (std::string_view word : BlankSeparatedWords(declaration, kMostWords)) {
         if (IsModifier(word)) {
             continue;
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/AddinName.h"
 #include "model/VbError.h"
 #include "util/Text.h"
 
@@ -20,7 +21,7 @@ bool ProcList::TryAdd(ProcInfo info) {
 
 void ProcList::Add(ProcInfo info) {
     if (!TryAdd(std::move(info))) {
-        Raise(Err::DuplicateKey, "VBBrindle");
+        Raise(Err::DuplicateKey, kAddinComponent);
     }
 }
 

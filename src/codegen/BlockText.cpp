@@ -7,6 +7,7 @@
 
 #include "analysis/LineHelpers.h"
 #include "codegen/Insertion.h"
+#include "model/AddinName.h"
 #include "model/VbError.h"
 #include "templates/Expansion.h"
 #include "util/Text.h"
@@ -61,7 +62,7 @@ std::size_t WordEnd(std::string_view text, std::size_t at) {
 }
 
 std::size_t BlanksEnd(std::string_view text, std::size_t at) {
-    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) {
+    while (at < text.size() && IsBlank(text[at])) {
         ++at;
     }
     return at;
@@ -326,7 +327,7 @@ std::vector<ShapedLine> ShapedLines(const AddinFields& fields, CodeModule& modul
                                     const ProcSpan* proc) {
     const std::string* tmplt = TemplateOf(fields, role);
     if (tmplt == nullptr) {
-        Raise(Err::InvalidCall, "VBBrindle");
+        Raise(Err::InvalidCall, kAddinComponent);
     }
     std::shared_ptr<const Member> member;
     std::int32_t bodyLine = 1;

@@ -13,28 +13,9 @@ namespace {
 
 enum class Directive { None, If, ElseIf, Else, EndIf, Other };
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// The words before the first "(", split at spaces and tabs.
+// The words before the first "(".
 std::vector<std::string_view> LeadingWords(std::string_view code) {
-    code = code.substr(0, code.find('('));
-    std::vector<std::string_view> words;
-    std::size_t i = 0;
-    while (i < code.size()) {
-        while (i < code.size() && IsSpace(code[i])) {
-            ++i;
-        }
-        const std::size_t start = i;
-        while (i < code.size() && !IsSpace(code[i])) {
-            ++i;
-        }
-        if (i > start) {
-            words.push_back(code.substr(start, i - start));
-        }
-    }
-    return words;
+    return BlankSeparatedWords(code.substr(0, code.find('(')));
 }
 
 bool IsOneOf(std::string_view word, std::initializer_list<std::string_view> options) {

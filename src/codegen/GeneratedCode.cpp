@@ -20,7 +20,7 @@ bool IsCommentLine(std::string_view line) {
 // Whether `text` starts with `word` (any case) followed by its end, a blank or a tab.
 bool StartsWithWord(std::string_view text, std::string_view word) {
     return text.size() >= word.size() && EqualsNoCase(text.substr(0, word.size()), word) &&
-           (text.size() == word.size() || text[word.size()] == ' ' || text[word.size()] == '\t');
+           (text.size() == word.size() || IsBlank(text[word.size()]));
 }
 
 // The text of a line that is a comment as a whole ("'" or Rem), without the blanks around it.
@@ -329,6 +329,28 @@ bool IsSkipComment(std::string_view line) {
            StartsWithWord(*text, "skip");
 }
 
+namespace {
+
+// The first line at or after `line` that is a skip comment. The host's search passes over the
+// lines that do not mention the word at all, which are most.
+std::optional<std::int32_t> NextSkipComment(CodeModule& module, std::int32_t line) {
+    while (line <= module.CountOfLines()) {
+        std::int32_t column = 1;
+        std::int32_t endLine = 0;
+        std::int32_t endColumn = 0;
+        if (!module.Find("brindle", line, column, endLine, endColumn, false, false, false)) {
+            return std::nullopt;
+        }
+        if (IsSkipComment(module.Lines(line, 1))) {
+            return line;
+        }
+        ++line;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::vector<std::int32_t> SkipCommentsOfNothing(CodeModule& module,
                                                 const std::vector<ProcSpan>& procedures) {
     std::vector<std::int32_t> lines;
@@ -336,23 +358,14 @@ std::vector<std::int32_t> SkipCommentsOfNothing(CodeModule& module,
         return lines;
     }
     std::size_t next = 0;  // the first procedure declared below the line
-    auto line = TopOfCommentsAbove(module, procedures.front());
-    while (line <= module.CountOfLines()) {
-        std::int32_t column = 1;
-        std::int32_t endLine = 0;
-        std::int32_t endColumn = 0;
-        if (!module.Find("brindle", line, column, endLine, endColumn, false, false, false)) {
-            break;
+    for (auto line = NextSkipComment(module, TopOfCommentsAbove(module, procedures.front())); line;
+         line = NextSkipComment(module, *line + 1)) {
+        while (next < procedures.size() && procedures[next].topLine <= *line) {
+            ++next;
         }
-        if (IsSkipComment(module.Lines(line, 1))) {
-            while (next < procedures.size() && procedures[next].topLine <= line) {
-                ++next;
-            }
-            if (next == procedures.size() || line < TopOfCommentsAbove(module, procedures[next])) {
-                lines.push_back(line);
-            }
+        if (next == procedures.size() || *line < TopOfCommentsAbove(module, procedures[next])) {
+            lines.push_back(*line);
         }
-        ++line;
     }
     return lines;
 }
@@ -413,20 +426,7 @@ bool MayExclude(const AddinFields& fields, CodeModule& module) {
     if (!ExcludedProcPatterns(fields).empty()) {
         return true;
     }
-    std::int32_t line = 1;
-    while (line <= module.CountOfLines()) {
-        std::int32_t column = 1;
-        std::int32_t endLine = 0;
-        std::int32_t endColumn = 0;
-        if (!module.Find("brindle", line, column, endLine, endColumn, false, false, false)) {
-            return false;
-        }
-        if (IsSkipComment(module.Lines(line, 1))) {
-            return true;
-        }
-        ++line;
-    }
-    return false;
+    return NextSkipComment(module, 1).has_value();
 }
 
 std::vector<std::string> ExcludedProcPatterns(const AddinFields& fields) {

@@ -6,6 +6,7 @@
 #include "analysis/LineHelpers.h"
 #include "analysis/ProcDecl.h"
 #include "codegen/DeclarationGroup.h"
+#include "model/AddinName.h"
 #include "model/VbError.h"
 #include "templates/Expansion.h"
 #include "util/Text.h"
@@ -136,7 +137,7 @@ bool HasPlaceForHandler(CodeModule& module, std::string_view name, vbext_ProcKin
 std::shared_ptr<const Member> MemberOf(CodeModule& module, std::string_view name) {
     auto member = module.Members().Item(name);
     if (!member) {
-        Raise(Err::ObjectNotSet, "VBBrindle");
+        Raise(Err::ObjectNotSet, kAddinComponent);
     }
     return member;
 }

@@ -63,8 +63,8 @@ private:
     std::string what_;
 };
 
-[[noreturn]] inline void Raise(Err number, std::string source) {
-    throw VbError(number, std::move(source));
+[[noreturn]] inline void Raise(Err number, std::string_view source) {
+    throw VbError(number, std::string(source));
 }
 
 // Turns whatever escaped from a body into a VbError, so that every failure follows one

@@ -11,6 +11,7 @@
 
 #include "analysis/LineHelpers.h"
 #include "analysis/ProcDecl.h"
+#include "model/AddinName.h"
 #include "model/VbError.h"
 #include "util/Text.h"
 
@@ -72,7 +73,7 @@ std::string ShortDate(std::chrono::system_clock::time_point now) {
     const std::time_t time = std::chrono::system_clock::to_time_t(now);
     const std::tm* local = std::localtime(&time);
     if (local == nullptr) {
-        Raise(Err::InvalidCall, "VBBrindle");
+        Raise(Err::InvalidCall, kAddinComponent);
     }
     std::ostringstream out;
     out.imbue(UserLocale());
@@ -87,7 +88,7 @@ std::string ValueOf(const AddinFields& fields, std::string_view keyword, CodeMod
     }
     if (EqualsNoCase(keyword, "ProcedureName")) {
         if (member == nullptr) {
-            Raise(Err::ObjectNotSet, "VBBrindle");
+            Raise(Err::ObjectNotSet, kAddinComponent);
         }
         return member->Name();
     }
@@ -149,7 +150,7 @@ std::string GetKeyword(std::string_view text, std::int32_t start, std::int32_t& 
                        std::int32_t& keywordEnd) {
     return PassOn("Brindle.GetKeyword", [&] {
         if (start < 1) {
-            Raise(Err::InvalidCall, "VBBrindle");
+            Raise(Err::InvalidCall, kAddinComponent);
         }
         std::size_t from = static_cast<std::size_t>(start - 1);
         for (;;) {

@@ -31,10 +31,6 @@ constexpr bool kMarkersDefault = true;
 constexpr bool kSplashDefault = false;
 constexpr bool kSkipExistingDefault = false;
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 std::string_view BooleanText(bool value) {
     return value ? "True" : "False";
 }

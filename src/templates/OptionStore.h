@@ -2,13 +2,16 @@
 // Persistence of the options and loading of the four template files.
 
 #include <string>
+#include <string_view>
 
 #include "model/Runtime.h"
+#include "model/SettingsKeys.h"
 #include "templates/AddinFields.h"
 
 namespace brindle {
 
-inline constexpr const char* kAppName = "VBBrindle";
+// The application the options are kept under in the settings store.
+inline constexpr std::string_view kAppName = settings::kApp;
 
 inline constexpr const char* kDefaultModHdrFname = ".\\Templates\\StandardVBModuleHeader.txt";
 inline constexpr const char* kDefaultProcHdrFname = ".\\Templates\\StandardVBProcedureHeader.txt";

@@ -1,9 +1,10 @@
 #include "ui/Headless.h"
 
-#include <algorithm>
 #include <istream>
 #include <ostream>
 #include <utility>
+
+#include "util/Text.h"
 
 namespace brindle::ui {
 
@@ -95,9 +96,7 @@ private:
 
 bool IsYes(std::string line) {
     std::erase_if(line, [](char c) { return c == ' ' || c == '\t' || c == '\r'; });
-    std::transform(line.begin(), line.end(), line.begin(),
-                   [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; });
-    return line == "y" || line == "yes";
+    return EqualsNoCase(line, "y") || EqualsNoCase(line, "yes");
 }
 
 std::string TerminalText(std::string_view text) {

@@ -72,6 +72,25 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
     return TrimTrailing(text, kBlanks);
 }
 
+std::vector<std::string_view> BlankSeparatedWords(std::string_view text, std::size_t limit) {
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (words.size() < limit) {
+        while (i < text.size() && IsBlank(text[i])) {
+            ++i;
+        }
+        if (i == text.size()) {
+            break;
+        }
+        const std::size_t start = i;
+        while (i < text.size() && !IsBlank(text[i])) {
+            ++i;
+        }
+        words.push_back(text.substr(start, i - start));
+    }
+    return words;
+}
+
 bool IsWhitespace(char c) {
     return kWhitespace.find(c) != std::string_view::npos;
 }

@@ -3,8 +3,10 @@
 // Bytes above 127 belong to a file's own code page and compare as they are.
 
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace brindle {
 
@@ -35,6 +37,17 @@ std::string_view TrimTrailingSpaces(std::string_view text);
 std::string_view TrimBlanks(std::string_view text);
 std::string_view TrimLeadingBlanks(std::string_view text);
 std::string_view TrimTrailingBlanks(std::string_view text);
+// The words of a text separated by blanks and tabs, the first `limit` of them.
+std::vector<std::string_view> BlankSeparatedWords(
+    std::string_view text, std::size_t limit = std::numeric_limits<std::size_t>::max());
+
+constexpr bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+// A blank or a tab: what separates the words of a statement.
+constexpr bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Blanks, tabs, line and form feeds, carriage returns.
 bool IsWhitespace(char c);

@@ -192,6 +192,8 @@ TEST_F(Connection, ASecondDisconnectionFindsNothingToHideAndSavesTheOptionsAgain
     EXPECT_EQ(Visible(vbe, "Code Window"), std::vector<bool>(6, false));
     EXPECT_EQ(Visible(vbe, "Tools"), std::vector<bool>{false});
     EXPECT_EQ(Visible(vbe, "Project Window Project"), std::vector<bool>(3, false));
+    EXPECT_FALSE(addin.gevtAddModHdr) << "no click reaches a disconnected add-in";
+    EXPECT_FALSE(addin.gevtRemoveAllFromProj);
 
     SetOption("Author", "Changed Meanwhile");
     CustomArgs custom;
@@ -205,6 +207,8 @@ TEST_F(Connection, ASecondDisconnectionFindsNothingToHideAndSavesTheOptionsAgain
     std::vector<bool> expected(6, false);
     expected.resize(12, true);
     EXPECT_EQ(Visible(vbe, "Code Window"), expected);
+    EXPECT_TRUE(vbe.Click("Tools", "Close All Windows"));
+    EXPECT_TRUE(windows.Status().loaded) << "the new button reaches its command";
     vbe.Shutdown();
 }
 

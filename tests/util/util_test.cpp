@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "util/Text.h"
 #include "util/Unicode.h"
@@ -33,6 +34,14 @@ TEST(Trim, EachRuleRemovesItsOwnCharacters) {
     for (const Case& c : cases) {
         EXPECT_EQ(c.trim(c.text), c.expected) << '"' << c.text << '"';
     }
+}
+
+TEST(Words, AreSeparatedByBlanksAndTabsOnly) {
+    using Words = std::vector<std::string_view>;
+    EXPECT_EQ(BlankSeparatedWords(" \tPublic  Static\tSub a\r"),
+              (Words{"Public", "Static", "Sub", "a\r"}));
+    EXPECT_EQ(BlankSeparatedWords("a b c", 2), (Words{"a", "b"}));
+    EXPECT_TRUE(BlankSeparatedWords(" \t ").empty());
 }
 
 // Only ASCII letters fold: other bytes belong to a code page.
