@@ -9,7 +9,7 @@
 #include "cli/StoredCodePage.h"
 #include "cli/Table.h"
 #include "host/files/FileSystem.h"
-#include "host/files/TeamSettings.h"
+#include "host/settings/TeamSettings.h"
 #include "host/vb6/CodePage.h"
 #include "model/SettingsKeys.h"
 #include "templates/OptionStore.h"

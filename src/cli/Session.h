@@ -12,10 +12,10 @@
 
 #include "addin/AddinWindows.h"
 #include "addin/Brindle.h"
-#include "host/files/SettingsFile.h"
-#include "host/files/TeamSettings.h"
 #include "host/files/TemplateFileReader.h"
 #include "host/ide/Ide.h"
+#include "host/settings/SettingsFile.h"
+#include "host/settings/TeamSettings.h"
 #include "ui/Headless.h"
 
 namespace brindle::cli {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "cli/Inputs.h"
-#include "host/files/SettingsFile.h"
-#include "host/files/TeamSettings.h"
+#include "host/settings/SettingsFile.h"
+#include "host/settings/TeamSettings.h"
 #include "host/vb6/CodePage.h"
 #include "templates/OptionStore.h"
 

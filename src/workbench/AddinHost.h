@@ -14,10 +14,10 @@
 
 #include "addin/Brindle.h"
 #include "host/files/ProjectLoader.h"
-#include "host/files/SettingsFile.h"
-#include "host/files/TeamSettings.h"
 #include "host/files/TemplateFileReader.h"
 #include "host/ide/Ide.h"
+#include "host/settings/SettingsFile.h"
+#include "host/settings/TeamSettings.h"
 #include "ui/qt/QtWindows.h"
 
 namespace brindle::workbench {

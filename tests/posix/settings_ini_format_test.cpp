@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/files/IniFile.h"
+#include "host/settings/IniFile.h"
 #include "support/TestPaths.h"
 
 namespace brindle {

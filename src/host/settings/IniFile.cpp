@@ -1,4 +1,4 @@
-#include "host/files/IniFile.h"
+#include "host/settings/IniFile.h"
 
 #include <algorithm>
 #include <utility>

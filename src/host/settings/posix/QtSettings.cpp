@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 
-#include "host/files/SettingsBackend.h"
+#include "host/settings/SettingsBackend.h"
 #include "host/vb6/posix/QtText.h"
 #include "model/SettingsKeys.h"
 #include "model/VbError.h"

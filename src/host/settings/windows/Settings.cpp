@@ -8,10 +8,10 @@
 #include <system_error>
 
 #include "host/files/FileSystem.h"
-#include "host/files/IniFile.h"
 #include "host/files/ModuleFile.h"
-#include "host/files/SettingsBackend.h"
-#include "host/files/windows/Registry.h"
+#include "host/settings/IniFile.h"
+#include "host/settings/SettingsBackend.h"
+#include "host/settings/windows/Registry.h"
 #include "host/vb6/windows/Wide.h"
 #include "model/SettingsKeys.h"
 #include "model/VbError.h"
