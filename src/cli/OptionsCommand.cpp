@@ -205,7 +205,7 @@ int RunOptions(const Request& request, const Streams& io) {
     session.Click(buttons::kCodeWindowBar, buttons::kOptions);
     if (problem.empty()) {
         log.SetCurrent(session.SettingsLabel(), "the code page was not saved");
-        IgnoreStep(&log, [&] { StoreCodePage(session.Settings(), codePage); });
+        IgnoreStep(&log, [&] { host::StoreDefaultCodePage(session.Settings(), codePage); });
     }
     session.Disconnect();
     if (!filled) {
