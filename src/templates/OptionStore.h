@@ -2,13 +2,15 @@
 // Persistence of the options and loading of the four template files.
 
 #include <string>
+#include <string_view>
 
+#include "model/AddinName.h"
 #include "model/Runtime.h"
 #include "templates/AddinFields.h"
 
 namespace brindle {
 
-inline constexpr const char* kAppName = "VBBrindle";
+inline constexpr std::string_view kAppName = kAddinComponent;
 
 inline constexpr const char* kDefaultModHdrFname = ".\\Templates\\StandardVBModuleHeader.txt";
 inline constexpr const char* kDefaultProcHdrFname = ".\\Templates\\StandardVBProcedureHeader.txt";
