@@ -372,24 +372,20 @@ private:
             declined_ = true;
             return;
         }
-        const auto refresh = [&](std::size_t i, host::MemoryComponent& component) {
-            log_.Seek(i);
-            log_.Status("Refreshing Brindle code in " + component.Name());
-            const auto unplaced = request_.overwrite ? Unplaced::Replace : Unplaced::Leave;
-            IgnoreStep(&log_, [&] {
-                RefreshModule(session.Fields(), component.CodeModule(), &log_, unplaced);
-            });
-        };
+        host::ComponentList components;
         if (stream) {
             log_.Expect(LabelsOf(projects_.Modules()));
-            stream->ForEach([&](std::size_t i, const ModuleEntry&,
-                                host::MemoryComponent& component) { refresh(i, component); });
+            components = {projects_.Modules().size(),
+                          [&](std::size_t i) { return stream->Take(i); }};
         } else {
             const auto& modules = inputs_.projects.front().modules;
             log_.Expect(LabelsOf(modules));
-            for (std::size_t i = 0; i < modules.size(); ++i) {
-                refresh(i, *modules[i].component);
-            }
+            components = {modules.size(), [&](std::size_t i) { return modules[i].component; }};
+        }
+        const auto unplaced = request_.overwrite ? Unplaced::Replace : Unplaced::Leave;
+        session.Addin().Refresh(components, unplaced, [&](std::size_t i) { log_.Seek(i); });
+        if (stream) {
+            stream->Pass(components.count);
         }
         NoteLeftUnplaced();
     }

@@ -9,7 +9,7 @@
 #include "host/files/FileSystem.h"
 #include "host/files/IgnoreFile.h"
 #include "host/files/ModuleFile.h"
-#include "host/files/TeamSettings.h"
+#include "host/settings/TeamSettings.h"
 #include "host/vb6/CodePage.h"
 
 namespace fs = std::filesystem;

@@ -9,7 +9,7 @@
 #include "cli/StoredCodePage.h"
 #include "cli/Table.h"
 #include "host/files/FileSystem.h"
-#include "host/files/TeamSettings.h"
+#include "host/settings/TeamSettings.h"
 #include "host/vb6/CodePage.h"
 #include "model/SettingsKeys.h"
 #include "templates/OptionStore.h"
@@ -205,7 +205,7 @@ int RunOptions(const Request& request, const Streams& io) {
     session.Click(buttons::kCodeWindowBar, buttons::kOptions);
     if (problem.empty()) {
         log.SetCurrent(session.SettingsLabel(), "the code page was not saved");
-        IgnoreStep(&log, [&] { StoreCodePage(session.Settings(), codePage); });
+        IgnoreStep(&log, [&] { host::StoreDefaultCodePage(session.Settings(), codePage); });
     }
     session.Disconnect();
     if (!filled) {

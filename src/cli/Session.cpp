@@ -12,39 +12,30 @@ namespace fs = std::filesystem;
 
 namespace brindle::cli {
 
-Session::Session(RunLog& log, SessionSetup setup)
-    : log_(log), setup_(std::move(setup)), layers_(settings_), readOnly_(layers_) {
-    UseTeamSettings();
-    for (const auto& [key, value] : setup_.overrides) {
-        layers_.Override(key, value);
-    }
+// A team file that cannot be taken stops the command before anything is written.
+Session::Session(RunLog& log, SessionSetup setup) try
+    : log_(log), setup_(std::move(setup)), session_(windows_, &log_, OptionsOf(setup_)) {
     auto& windows = windows_.Setup();
     windows.onMessage = [this](std::string_view message) { log_.Status(message); };
     windows.fillOptions = setup_.fillOptions;
     windows.answer = [this](std::string_view prompt, std::int32_t buttons, std::string_view title) {
         return Answer(prompt, buttons, title);
     };
-    templates_.SetCodePage(setup_.codePage,
-                           [this](std::string_view warning) { log_.Warning(warning); });
-    SettingsStore& store = setup_.saveOptions ? static_cast<SettingsStore&>(layers_) : readOnly_;
-    addin_ = std::make_unique<Brindle>(store, templates_, windows_, &log_);
-    addin_->IgnoreExclusions(setup_.ignoreExclusions);
+} catch (const host::TeamSettingsError& e) {
+    throw InputError(e.what());
 }
 
-// A team file that cannot be taken stops the command before anything is written.
-void Session::UseTeamSettings() {
-    if (!setup_.teamFile) {
-        return;
-    }
-    try {
-        auto team = host::ReadTeamSettings(*setup_.teamFile, setup_.codePage);
-        for (const auto& warning : team.warnings) {
-            log_.Warning(warning);
-        }
-        layers_.SetTeam(std::move(team.store), *setup_.teamFile);
-    } catch (const host::TeamSettingsError& e) {
-        throw InputError(e.what());
-    }
+host::SessionOptions Session::OptionsOf(const SessionSetup& setup) {
+    host::SessionOptions options;
+    options.codePage = setup.codePage;
+    options.teamFile = setup.teamFile;
+    options.overrides = setup.overrides;
+    options.saveOptions = setup.saveOptions;
+    options.ignoreExclusions = setup.ignoreExclusions;
+    options.teamWarning = [this](std::string_view warning) { log_.Warning(warning); };
+    options.templateWarning = options.teamWarning;
+    options.status = [this](std::string_view message) { log_.Status(message); };
+    return options;
 }
 
 Session::~Session() {
@@ -52,12 +43,12 @@ Session::~Session() {
 }
 
 void Session::Connect() {
-    vbe_.Connect(*addin_, ext_cm_CommandLine);
+    Ide().Connect(session_.Addin(), ext_cm_CommandLine);
 }
 
 Session::ClickResult Session::Click(std::string_view commandBar, std::string_view caption) {
     declined_ = false;
-    if (!vbe_.Click(commandBar, caption)) {
+    if (!Ide().Click(commandBar, caption)) {
         return ClickResult::NoButton;
     }
     return declined_ ? ClickResult::Declined : ClickResult::Done;
@@ -67,15 +58,16 @@ void Session::Disconnect(const std::string& afterword) {
     if (!disconnected_) {
         disconnected_ = true;
         log_.SetCurrent(SettingsLabel(), afterword);
-        vbe_.Shutdown();
+        Ide().Shutdown();
     }
 }
 
 std::string Session::SettingsLabel(bool named) const {
-    if (!settings_.IsFile()) {
-        return (named ? "settings " : "") + settings_.Location();
+    const host::SettingsFile& settings = session_.Settings();
+    if (!settings.IsFile()) {
+        return (named ? "settings " : "") + settings.Location();
     }
-    const fs::path file = host::PathOf(settings_.Location());
+    const fs::path file = host::PathOf(settings.Location());
     if (!named) {
         return host::ShownAsUtf8(host::TextOf(fs::absolute(file)), setup_.codePage);
     }

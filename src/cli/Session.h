@@ -12,30 +12,12 @@
 
 #include "addin/AddinWindows.h"
 #include "addin/Brindle.h"
-#include "host/files/SettingsFile.h"
-#include "host/files/TeamSettings.h"
-#include "host/files/TemplateFileReader.h"
-#include "host/ide/Ide.h"
+#include "host/session/AddinSession.h"
 #include "ui/Headless.h"
 
 namespace brindle::cli {
 
 class RunLog;
-
-// Answers as the store below does and writes nothing.
-class ReadOnlySettings final : public SettingsStore {
-public:
-    explicit ReadOnlySettings(SettingsStore& store) : store_(store) {}
-    std::string GetSetting(std::string_view appName, std::string_view section, std::string_view key,
-                           std::string_view fallback) override {
-        return store_.GetSetting(appName, section, key, fallback);
-    }
-    void SaveSetting(std::string_view, std::string_view, std::string_view,
-                     std::string_view) override {}
-
-private:
-    SettingsStore& store_;
-};
 
 // How the add-in's confirmations are answered. On the terminal the first question is asked and
 // its answer holds for the rest of the run: one command, one question.
@@ -64,12 +46,13 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    host::MemoryVBE& Ide() { return vbe_; }
-    host::SettingsFile& Settings() { return settings_; }
-    host::LayeredSettings& Layers() { return layers_; }
+    host::MemoryVBE& Ide() { return session_.Ide(); }
+    host::SettingsFile& Settings() { return session_.Settings(); }
+    host::LayeredSettings& Layers() { return session_.Layers(); }
     // The add-in's options and templates as it loaded them.
-    const AddinFields& Fields() const { return addin_->Fields(); }
-    host::TemplateFileReader& Templates() { return templates_; }
+    const AddinFields& Fields() const { return session_.Addin().Fields(); }
+    host::TemplateFileReader& Templates() { return session_.Templates(); }
+    host::AddinSession& Addin() { return session_; }
 
     // Connects the add-in as the IDE does for a command line (mode 3).
     void Connect();
@@ -88,18 +71,13 @@ public:
     std::string SettingsLabel(bool named = true) const;
 
 private:
-    void UseTeamSettings();
+    host::SessionOptions OptionsOf(const SessionSetup& setup);
     VbMsgBoxResult Answer(std::string_view prompt, std::int32_t buttons, std::string_view title);
 
     RunLog& log_;
     SessionSetup setup_;
-    host::SettingsFile settings_;
-    host::LayeredSettings layers_;
-    ReadOnlySettings readOnly_;
-    host::TemplateFileReader templates_;
     ui::HeadlessWindows windows_;
-    host::MemoryVBE vbe_;
-    std::unique_ptr<Brindle> addin_;
+    host::AddinSession session_;
     bool declined_ = false;
     std::optional<VbMsgBoxResult> answered_;
     bool disconnected_ = false;

@@ -1,41 +1,22 @@
 #include "cli/StoredCodePage.h"
 
-#include <charconv>
 #include <filesystem>
 #include <string>
 
 #include "cli/Inputs.h"
-#include "host/files/SettingsFile.h"
-#include "host/files/TeamSettings.h"
-#include "host/vb6/CodePage.h"
-#include "templates/OptionStore.h"
+#include "host/session/AddinSession.h"
+#include "host/settings/SettingsFile.h"
+#include "host/settings/TeamSettings.h"
 
 namespace brindle::cli {
-namespace {
-
-constexpr std::string_view kSection = host::kDefaultCodePageSection;
-constexpr std::string_view kKey = host::kDefaultCodePageKey;
-
-}  // namespace
 
 int StoredCodePage(SettingsStore& store) {
-    const std::string text =
-        store.GetSetting(kAppName, kSection, kKey, std::to_string(kDefaultCodePage));
-    int codePage = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), codePage);
-    if (error != std::errc() || end != text.data() + text.size() ||
-        !host::IsModuleCodePage(codePage)) {
-        throw InputError("the settings hold \"" + text +
+    try {
+        return host::StoredDefaultCodePage(store);
+    } catch (const host::UnknownCodePage& e) {
+        throw InputError("the settings hold \"" + e.Text() +
                          "\" as the default code page, which is not one Brindle knows; change "
                          "it with brindle options --codepage N");
-    }
-    return codePage;
-}
-
-void StoreCodePage(SettingsStore& store, int codePage) {
-    const std::string text = std::to_string(codePage);
-    if (store.GetSetting(kAppName, kSection, kKey, std::to_string(kDefaultCodePage)) != text) {
-        store.SaveSetting(kAppName, kSection, kKey, text);
     }
 }
 

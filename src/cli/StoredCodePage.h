@@ -14,8 +14,6 @@ inline constexpr int kDefaultCodePage = 1252;
 // The stored code page, or 1252 when none is stored. Raises InputError for a stored text that
 // is no code page Brindle knows.
 int StoredCodePage(SettingsStore& store);
-// Writes it only when it differs from the stored one.
-void StoreCodePage(SettingsStore& store, int codePage);
 
 // The user's own: the stored code page of the user's settings file, or 1252.
 int UserCodePage();

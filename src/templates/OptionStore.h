@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/AddinName.h"
 #include "model/Runtime.h"
 #include "model/SettingsKeys.h"
 #include "templates/AddinFields.h"

@@ -1,14 +1,11 @@
 #include "workbench/AddinHost.h"
 
-#include <charconv>
-
 #include "addin/Buttons.h"
 #include "codegen/BlockText.h"
 #include "codegen/Refresh.h"
 #include "host/files/FileSystem.h"
 #include "host/vb6/CodePage.h"
 #include "model/SettingsKeys.h"
-#include "templates/OptionStore.h"
 #include "workbench/OutputWindow.h"
 #include "workbench/Workspace.h"
 
@@ -36,12 +33,26 @@ std::string Shown(const VBComponent& component) {
 
 }  // namespace
 
+namespace {
+
+host::SessionOptions WorkbenchSession(OutputWindow& output) {
+    host::SessionOptions options;
+    options.ide = WorkbenchIde();
+    options.teamWarning = [&output](std::string_view warning) { output.Warn({}, warning); };
+    options.status = [&output](std::string_view message) { output.Status(message); };
+    return options;
+}
+
+}  // namespace
+
 AddinHost::AddinHost(QWidget* owner, OutputWindow& output, Workspace& workspace)
-    : output_(output), workspace_(workspace), windows_(owner), vbe_(WorkbenchIde()) {
+    : output_(output),
+      workspace_(workspace),
+      windows_(owner),
+      session_(windows_, &output_, WorkbenchSession(output_)) {
     windows_.ObserveStatus([this](std::string_view message) { output_.Status(message); });
-    addin_ = std::make_unique<Brindle>(layers_, templates_, windows_, &output_);
     // What the project window shows as skipped follows the options before the add-in loads.
-    addin_->ReloadOptions({});
+    session_.Addin().ReloadOptions({});
 }
 
 AddinHost::~AddinHost() {
@@ -52,44 +63,25 @@ void AddinHost::Load(bool atStartup) {
     if (Loaded()) {
         return;
     }
-    vbe_.Connect(*addin_, atStartup ? ext_cm_Startup : ext_cm_AfterStartup);
+    Ide().Connect(session_.Addin(), atStartup ? ext_cm_Startup : ext_cm_AfterStartup);
 }
 
 void AddinHost::Unload() {
     if (!Loaded()) {
         return;
     }
-    Addins& addins = vbe_.Addins();
+    Addins& addins = Ide().Addins();
     addins.Item(kAddinDescription).SetConnect(false);
     addins.Update();
 }
 
-int AddinHost::DefaultCodePage(const std::optional<std::filesystem::path>& teamFile) {
-    if (teamFile) {
-        try {
-            if (const auto team = host::ReadTeamSettings(*teamFile, 1252).codePage) {
-                return *team;
-            }
-        } catch (const host::TeamSettingsError&) {
-            // Told when the add-in takes the team settings.
-        }
-    }
-    const std::string text = settings_.GetSetting(kAppName, host::kDefaultCodePageSection,
-                                                  host::kDefaultCodePageKey, "1252");
-    int codePage = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), codePage);
-    const bool known = error == std::errc() && end == text.data() + text.size() &&
-                       host::IsModuleCodePage(codePage);
-    return known ? codePage : 1252;
-}
-
 void AddinHost::Shutdown() {
-    vbe_.Shutdown();
+    Ide().Shutdown();
 }
 
 std::vector<AddinHost::Entry> AddinHost::Entries(std::string_view bar) {
     std::vector<Entry> entries;
-    CommandBar* found = vbe_.CommandBars().Item(bar);
+    CommandBar* found = Ide().CommandBars().Item(bar);
     if (found == nullptr) {
         return entries;
     }
@@ -108,11 +100,11 @@ std::vector<AddinHost::Entry> AddinHost::Entries(std::string_view bar) {
 std::vector<VBComponent*> AddinHost::ComponentsConcerned(std::string_view bar) {
     std::vector<VBComponent*> components;
     if (bar == buttons::kCodeWindowBar) {
-        if (CodePane* pane = vbe_.ActiveCodePane()) {
+        if (CodePane* pane = Ide().ActiveCodePane()) {
             components.push_back(&pane->CodeModule().Parent());
         }
     } else if (bar == buttons::kProjectWindowBar) {
-        if (VBProject* project = vbe_.ActiveVBProject()) {
+        if (VBProject* project = Ide().ActiveVBProject()) {
             VBComponents& all = project->VBComponents();
             for (std::int32_t i = 1; i <= all.Count(); ++i) {
                 components.push_back(&all.Item(i));
@@ -144,7 +136,7 @@ void AddinHost::Run(std::string_view step, const std::vector<VBComponent*>& conc
 }
 
 void AddinHost::Click(std::string_view bar, std::string_view caption) {
-    Run(caption, ComponentsConcerned(bar), [&] { vbe_.Click(bar, caption); });
+    Run(caption, ComponentsConcerned(bar), [&] { Ide().Click(bar, caption); });
     if (caption == buttons::kOptions) {
         KeepTeamValues();
     }
@@ -159,29 +151,21 @@ void AddinHost::Refresh(std::string_view bar, const host::LoadProgress& progress
     if (windows_.MsgBox(kRefreshPrompt, vbYesNo + vbExclamation, kRefreshTitle) != vbYes) {
         return;
     }
-    addin_->ReloadOptions({});  // the templates as they are now, after a change to them
+    session_.Addin().ReloadOptions({});  // the templates as they are now, after a change to them
     WarnOfTemplates();
     std::vector<VBComponent*> modules = ComponentsConcerned(bar);
     std::erase_if(modules, [](VBComponent* component) {
         const auto* memory = dynamic_cast<host::MemoryComponent*>(component);
         return memory == nullptr || memory->Code() == nullptr;
     });
-    int rewritten = 0;
+    std::size_t rewritten = 0;
     Run(kRefreshTitle, modules, [&] {
-        addin_->Fields().todayText.reset();  // it may be another day since the last command
-        for (std::size_t i = 0; i < modules.size(); ++i) {
+        const host::ComponentList list{modules.size(), [&](std::size_t i) { return modules[i]; }};
+        rewritten = session_.Refresh(list, Unplaced::Leave, [&](std::size_t i) {
             if (progress) {
                 progress(i, modules.size());
             }
-            output_.Status("Refreshing Brindle code in " + Shown(*modules[i]));
-            const host::MemoryCodeModule& code =
-                *static_cast<host::MemoryComponent*>(modules[i])->Code();
-            const std::uint64_t version = code.Version();
-            IgnoreStep(&output_, [&] {
-                RefreshModule(addin_->Fields(), modules[i]->CodeModule(), &output_);
-            });
-            rewritten += code.Version() != version ? 1 : 0;
-        }
+        });
         if (progress) {
             progress(modules.size(), modules.size());
         }
@@ -193,7 +177,7 @@ void AddinHost::Refresh(std::string_view bar, const host::LoadProgress& progress
 // Refresh is no button of the add-in: the host tells what the add-in's commands tell of the
 // templates.
 void AddinHost::WarnOfTemplates() {
-    const AddinFields& fields = addin_->Fields();
+    const AddinFields& fields = session_.Addin().Fields();
     for (const auto& [path, refusal] : fields.templateRefusals) {
         output_.Warn({}, "the template \"" + path + "\" is refused: " + refusal.why +
                              "; its blocks are left as they are");
@@ -218,7 +202,7 @@ bool AddinHost::UseTeamSettings(const std::optional<std::filesystem::path>& file
     }
     teamWanted_ = wanted;
     auto team = ReadTeam(file, codePage);
-    addin_->ReloadOptions([&] { layers_.SetTeam(std::move(team), wanted); });
+    session_.SetTeam(std::move(team), wanted);
     return true;
 }
 
@@ -229,11 +213,7 @@ std::unique_ptr<SettingsStore> AddinHost::ReadTeam(const std::optional<std::file
         return nullptr;
     }
     try {
-        auto team = host::ReadTeamSettings(*file, codePage);
-        for (const auto& warning : team.warnings) {
-            output_.Warn({}, warning);
-        }
-        return std::move(team.store);
+        return session_.ReadTeam(*file, codePage);
     } catch (const host::TeamSettingsError& e) {
         output_.Problem("", std::string(e.what()) + "; your own options apply until it is fixed");
         return nullptr;
@@ -243,12 +223,13 @@ std::unique_ptr<SettingsStore> AddinHost::ReadTeam(const std::optional<std::file
 // The options dialog may have changed a value that the team settings give: the user's own
 // settings keep it for elsewhere, and the team's value applies here again.
 void AddinHost::KeepTeamValues() {
-    if (layers_.TeamFile().empty()) {
+    if (TeamFile().empty()) {
         return;
     }
-    const AddinFields chosen = addin_->Fields();
-    addin_->ReloadOptions({});
-    const AddinFields& now = addin_->Fields();
+    Brindle& addin = session_.Addin();
+    const AddinFields chosen = addin.Fields();
+    addin.ReloadOptions({});
+    const AddinFields& now = addin.Fields();
     const std::pair<std::string_view, bool> rows[] = {
         {settings::kModHdrKey, chosen.msModHdrFname != now.msModHdrFname},
         {settings::kProcHdrKey, chosen.msProcHdrFname != now.msProcHdrFname},
@@ -260,7 +241,7 @@ void AddinHost::KeepTeamValues() {
     for (const auto& [key, changed] : rows) {
         if (changed) {
             std::string text(1, '"');
-            text.append(key).append("\" is set by ").append(host::TextOf(layers_.TeamFile()));
+            text.append(key).append("\" is set by ").append(host::TextOf(TeamFile()));
             output_.Warn({}, text +
                                  ", which applies to this project; your own setting was "
                                  "changed for elsewhere");

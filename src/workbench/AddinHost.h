@@ -14,10 +14,7 @@
 
 #include "addin/Brindle.h"
 #include "host/files/ProjectLoader.h"
-#include "host/files/SettingsFile.h"
-#include "host/files/TeamSettings.h"
-#include "host/files/TemplateFileReader.h"
-#include "host/ide/Ide.h"
+#include "host/session/AddinSession.h"
 #include "ui/qt/QtWindows.h"
 
 namespace brindle::workbench {
@@ -43,16 +40,16 @@ public:
     AddinHost(const AddinHost&) = delete;
     AddinHost& operator=(const AddinHost&) = delete;
 
-    host::MemoryVBE& Ide() { return vbe_; }
+    host::MemoryVBE& Ide() { return session_.Ide(); }
     ui::qt::QtWindows& Windows() { return windows_; }
-    const Brindle& Addin() const { return *addin_; }
+    const Brindle& Addin() const { return session_.Addin(); }
 
-    bool Loaded() const { return vbe_.IsConnected(*addin_); }
+    bool Loaded() const { return session_.Ide().IsConnected(session_.Addin()); }
     // At start-up (told that it is complete by CompleteStartup), or later.
     void Load(bool atStartup);
     // Disconnects the add-in, which hides its buttons and saves its options.
     void Unload();
-    void CompleteStartup() { vbe_.CompleteStartup(); }
+    void CompleteStartup() { Ide().CompleteStartup(); }
 
     // Clicks the visible control of that caption on the bar, as the IDE delivers a click:
     // every module's edits in it become one step of its history, and what is reported is told
@@ -72,7 +69,7 @@ public:
     // own); what is wrong in it is shown in the output window.
     bool UseTeamSettings(const std::optional<std::filesystem::path>& file, bool reread = false,
                          int codePage = 1252);
-    const std::filesystem::path& TeamFile() const { return layers_.TeamFile(); }
+    const std::filesystem::path& TeamFile() const { return session_.Layers().TeamFile(); }
 
     // The visible controls of a bar in order: caption, and whether a group begins there.
     struct Entry {
@@ -87,7 +84,9 @@ public:
     // The code page the command line takes by default: the team's (`Code Page` in the
     // [Command Line] of its brindle.ini), else the user's (`brindle options --codepage`), 1252
     // when none is stored or the stored one is unknown.
-    int DefaultCodePage(const std::optional<std::filesystem::path>& teamFile = std::nullopt);
+    int DefaultCodePage(const std::optional<std::filesystem::path>& teamFile = std::nullopt) {
+        return session_.DefaultCodePage(teamFile);
+    }
 
 private:
     std::vector<VBComponent*> ComponentsConcerned(std::string_view bar);
@@ -100,12 +99,8 @@ private:
 
     OutputWindow& output_;
     Workspace& workspace_;
-    host::SettingsFile settings_;
-    host::LayeredSettings layers_{settings_};
-    host::TemplateFileReader templates_;
     ui::qt::QtWindows windows_;
-    host::MemoryVBE vbe_;
-    std::unique_ptr<Brindle> addin_;
+    host::AddinSession session_;
     bool running_ = false;
     std::filesystem::path teamWanted_;  // the team file last asked for, taken or not
 };

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "addin/Brindle.h"
-#include "host/files/SettingsFile.h"
 #include "host/files/TemplateFileReader.h"
 #include "host/ide/Ide.h"
+#include "host/settings/SettingsFile.h"
 #include "support/RecordingSink.h"
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"

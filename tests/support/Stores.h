@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/files/SettingsBackend.h"
+#include "host/settings/SettingsBackend.h"
 
 namespace brindle::test {
 

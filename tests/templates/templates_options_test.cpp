@@ -8,8 +8,8 @@
 #include <tuple>
 
 #include "host/files/FileSystem.h"
-#include "host/files/SettingsFile.h"
 #include "host/files/TemplateFileReader.h"
+#include "host/settings/SettingsFile.h"
 #include "model/VbError.h"
 #include "support/Stores.h"
 #include "support/TestPaths.h"

@@ -23,8 +23,8 @@
 
 #include "addin/Buttons.h"
 #include "codegen/Refresh.h"
-#include "host/files/SettingsFile.h"
 #include "host/ide/MemoryProject.h"
+#include "host/settings/SettingsFile.h"
 #include "host/vb6/CodePage.h"
 #include "model/SettingsKeys.h"
 #include "support/TestPaths.h"

@@ -8,10 +8,10 @@
 
 #include "host/files/FileSystem.h"
 #include "host/files/IgnoreFile.h"
-#include "host/files/IniFile.h"
 #include "host/files/ProjectLoader.h"
-#include "host/files/SettingsFile.h"
-#include "host/files/TeamSettings.h"
+#include "host/settings/IniFile.h"
+#include "host/settings/SettingsFile.h"
+#include "host/settings/TeamSettings.h"
 #include "model/SettingsKeys.h"
 #include "support/TestPaths.h"
 

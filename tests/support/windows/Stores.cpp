@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "host/files/windows/Registry.h"
+#include "host/settings/windows/Registry.h"
 #include "support/Stores.h"
 
 namespace brindle::test {

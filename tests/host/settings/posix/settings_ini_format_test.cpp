@@ -1,15 +1,19 @@
-// The INI files that Brindle writes without Qt (on Windows) are the files QSettings writes, and
-// it reads what QSettings reads: one settings file means the same on every platform.
+// The INI files that Brindle writes without Qt are the files QSettings writes, and it reads what
+// QSettings reads: one settings file means the same on every platform, and a user's file that
+// an older Brindle wrote through QSettings stays in use.
 
 #include <gtest/gtest.h>
 
 #include <QSettings>
 #include <QStringList>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "host/files/IniFile.h"
+#include "host/settings/IniFile.h"
+#include "host/settings/SettingsBackend.h"
+#include "model/SettingsKeys.h"
 #include "support/TestPaths.h"
 
 namespace brindle {
@@ -78,6 +82,45 @@ TEST(IniFormat, WhatQtWritesIsReadAndWhatIsWrittenQtReads) {
     for (const auto& [path, value] : kValues) {
         EXPECT_EQ(ReadWithQt(settings, path), value) << path;
     }
+}
+
+// The settings store keeps a file that QSettings wrote: it reads every value, and what it
+// writes into the file QSettings reads with all the rest. A new file has QSettings' line breaks.
+TEST(IniFormat, TheStoreKeepsAFileThatQtWrote) {
+    test::TempDir dir;
+    const fs::path file = dir.path() / "VBBrindle.ini";
+    {
+        QSettings settings(Q(file.string()), QSettings::IniFormat);
+        for (const auto& [path, value] : kValues) {
+            settings.setValue(Q(path), Q(value));
+        }
+    }
+    const auto store = host::OpenSettingsFile(file);
+    for (const auto& [path, value] : kValues) {
+        const auto [section, key] = Split(path);
+        EXPECT_EQ(store->Read(settings::kApp, section, key), value) << path;
+    }
+    store->Write(settings::kApp, "Options", "Author", "Zo\xC3\xAB, \"new\"");
+    store->Write(settings::kApp, "Options", "Added Key", "50% off");
+    store->Write("Other App", "Section", "K\xC3\xA4y \xE6\x97\xA5", "w");
+    QSettings settings(Q(file.string()), QSettings::IniFormat);
+    EXPECT_EQ(ReadWithQt(settings, "Options/Author"), "Zo\xC3\xAB, \"new\"");
+    EXPECT_EQ(ReadWithQt(settings, "Options/Added Key"), "50% off");
+    EXPECT_EQ(ReadWithQt(settings, "Other App/Section/K\xC3\xA4y \xE6\x97\xA5"), "w");
+    EXPECT_EQ(ReadWithQt(settings, "Options/Lead"), "  lead and trail  ");
+    EXPECT_EQ(ReadWithQt(settings, "Command Line/Code Page"), "932");
+
+    const fs::path fresh = dir.path() / "new" / "VBBrindle.ini";
+    host::OpenSettingsFile(fresh)->Write(settings::kApp, "Command Line", "Code Page", "932");
+    EXPECT_EQ(test::ReadBytes(fresh), "[Command%20Line]\nCode%20Page=932\n");
+}
+
+// The user's own settings are the file where QSettings keeps the application's.
+TEST(IniFormat, TheUsersFileIsTheOneQtUses) {
+    test::TempDir dir;
+    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, "VBBrindle", "VBBrindle");
+    EXPECT_EQ(host::OpenUserSettings()->Location(), settings.fileName().toStdString());
 }
 
 // Files edited by hand, read by both alike.

@@ -1,4 +1,4 @@
-#include "host/files/SettingsFile.h"
+#include "host/settings/SettingsFile.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "host/files/windows/Registry.h"
+#include "host/settings/windows/Registry.h"
 
 #include <windows.h>
 

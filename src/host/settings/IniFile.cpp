@@ -1,4 +1,4 @@
-#include "host/files/IniFile.h"
+#include "host/settings/IniFile.h"
 
 #include <algorithm>
 #include <utility>
@@ -285,7 +285,8 @@ bool ReadLine(std::string_view data, std::size_t& pos, Line& line) {
 
 }  // namespace
 
-IniFile::IniFile(std::string text, IniForm form) : text_(std::move(text)), form_(form) {
+IniFile::IniFile(std::string text, IniForm form, std::string_view lineBreak)
+    : text_(std::move(text)), form_(form), newLineBreak_(lineBreak) {
     Parse();
 }
 
@@ -383,7 +384,7 @@ std::optional<std::string> IniFile::Value(std::string_view section, std::string_
 std::string IniFile::LineBreak() const {
     const std::size_t at = text_.find_first_of("\r\n");
     if (at == std::string::npos) {
-        return "\r\n";
+        return newLineBreak_;
     }
     return text_.compare(at, 2, "\r\n") == 0 ? "\r\n" : std::string(1, text_[at]);
 }

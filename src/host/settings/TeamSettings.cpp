@@ -1,4 +1,4 @@
-#include "host/files/TeamSettings.h"
+#include "host/settings/TeamSettings.h"
 
 #include <algorithm>
 #include <array>
@@ -8,11 +8,11 @@
 #include <dtl/dtl.hpp>
 
 #include "host/files/FileSystem.h"
-#include "host/files/IniFile.h"
 #include "host/files/ProjectFile.h"
 #include "host/files/ProjectLoader.h"
-#include "host/files/SettingsFile.h"
 #include "host/files/TeamText.h"
+#include "host/settings/IniFile.h"
+#include "host/settings/SettingsFile.h"
 #include "host/vb6/CodePage.h"
 #include "model/SettingsKeys.h"
 #include "util/Text.h"

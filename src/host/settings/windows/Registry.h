@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/files/SettingsBackend.h"
+#include "host/settings/SettingsBackend.h"
 
 namespace brindle::host {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/files/SettingsBackend.h"
+#include "host/settings/SettingsBackend.h"
 #include "model/Runtime.h"
 
 namespace brindle::host {

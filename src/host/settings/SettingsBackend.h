@@ -1,7 +1,7 @@
 #pragma once
-// Where the settings' texts are kept: one implementation per platform. On Linux an INI file
-// through QSettings; on Windows the registry, as the IDE's own settings functions keep them,
-// or an INI file that QSettings reads the same.
+// Where the settings' texts are kept: an INI file of QSettings' format on every platform
+// (through IniFile, without Qt), and on Windows the registry, as the IDE's own settings
+// functions keep them.
 
 #include <filesystem>
 #include <memory>

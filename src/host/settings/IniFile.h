@@ -19,7 +19,9 @@ enum class IniForm { QSettings, Plain };
 
 class IniFile {
 public:
-    explicit IniFile(std::string text = {}, IniForm form = IniForm::QSettings);
+    // `lineBreak` is what SetValue ends lines with in a text that has no line break yet.
+    explicit IniFile(std::string text = {}, IniForm form = IniForm::QSettings,
+                     std::string_view lineBreak = "\r\n");
 
     // The value of `key` in `section`, letter case ignored; for a key given more than once, the
     // last. Nothing when there is none. A list (values separated by bare commas) is joined by
@@ -60,6 +62,7 @@ private:
 
     std::string text_;
     IniForm form_;
+    std::string newLineBreak_;
     std::vector<Entry> entries_;
     std::vector<Item> others_;  // plain form only
 };
