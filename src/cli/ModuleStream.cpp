@@ -124,6 +124,14 @@ host::MemoryComponent* ModuleStream::Take(std::size_t index) {
     return taken->component.get();
 }
 
+VBComponent* ModuleStream::Reach(std::size_t index) {
+    auto* component = Take(index);
+    if (component == nullptr && Interrupted()) {
+        Raise(Err::InvalidCall, kInterruptedSource);
+    }
+    return component;
+}
+
 const host::MemoryComponent* ModuleStream::InHand(std::string_view label) const {
     // Taking an entry passes those before it, so the ones in hand start at passed_.
     for (std::size_t i = passed_; i < taken_.size() && taken_[i]; ++i) {
@@ -200,26 +208,6 @@ ModuleStream::Loaded ModuleStream::Load(const ModuleEntry& entry) const {
             entry.name, type.value_or(vbext_ct_StdModule), std::nullopt);
     }
     return loaded;
-}
-
-// --- StreamedProject ---
-
-StreamedProject::StreamedProject(std::string name, ModuleStream& stream, std::size_t first,
-                                 std::size_t count)
-    : name_(std::move(name)), components_(stream, first, count) {}
-
-VBComponent& StreamedProject::Components::Item(std::int32_t index) {
-    if (index < 1 || static_cast<std::size_t>(index) > count_) {
-        Raise(Err::SubscriptOutOfRange, "VBIDE.VBComponents.Item");
-    }
-    auto* component = stream_.Take(first_ + static_cast<std::size_t>(index) - 1);
-    if (component == nullptr && Interrupted()) {
-        Raise(Err::InvalidCall, kInterruptedSource);
-    }
-    if (component == nullptr) {
-        Raise(Err::InvalidCall, "VBIDE.VBComponents.Item");
-    }
-    return *component;
 }
 
 }  // namespace brindle::cli

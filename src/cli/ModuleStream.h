@@ -20,6 +20,7 @@
 #include "cli/Background.h"
 #include "cli/Inputs.h"
 #include "host/ide/MemoryProject.h"
+#include "host/ide/StreamedProject.h"
 #include "model/Vbide.h"
 
 namespace brindle::cli {
@@ -78,7 +79,7 @@ private:
     Workers workers_;        // last: its threads end before what they work on goes
 };
 
-class ModuleStream {
+class ModuleStream final : public host::ComponentSource {
 public:
     // `index` asks for each module's procedures to be found while it is loaded.
     ModuleStream(std::vector<ModuleEntry> entries, int codePage, bool index,
@@ -92,6 +93,8 @@ public:
     // every entry once the run was interrupted. Every entry before it is passed; once the run
     // was interrupted, passing abandons a module rather than handing it to the finisher.
     host::MemoryComponent* Take(std::size_t index);
+    // Take for a streamed project: once the run was interrupted it raises kInterruptedSource.
+    VBComponent* Reach(std::size_t index) override;
     // The component taken and not yet passed whose entry is labelled so; null when none is.
     const host::MemoryComponent* InHand(std::string_view label) const;
     // Hands every entry before `end` that was taken to the finisher.
@@ -122,31 +125,7 @@ private:
     Workers workers_;         // last: its threads end before what they work on goes
 };
 
-// A project whose components are the stream's entries from `first` on: each is reached once,
-// in order, as the add-in's project commands walk them.
-class StreamedProject final : public VBProject {
-public:
-    StreamedProject(std::string name, ModuleStream& stream, std::size_t first, std::size_t count);
-
-    std::string Name() const override { return name_; }
-    brindle::VBComponents& VBComponents() override { return components_; }
-
-private:
-    class Components final : public brindle::VBComponents {
-    public:
-        Components(ModuleStream& stream, std::size_t first, std::size_t count)
-            : stream_(stream), first_(first), count_(count) {}
-        std::int32_t Count() const override { return static_cast<std::int32_t>(count_); }
-        // An index out of range raises 9; a component passed already raises 5.
-        VBComponent& Item(std::int32_t index) override;
-
-    private:
-        ModuleStream& stream_;
-        std::size_t first_;
-        std::size_t count_;
-    };
-    std::string name_;
-    Components components_;
-};
+// The add-in walks the stream's entries as projects of the host's.
+using host::StreamedProject;
 
 }  // namespace brindle::cli
