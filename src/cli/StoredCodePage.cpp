@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "cli/Inputs.h"
+#include "cli/stream/Inputs.h"
 #include "host/files/SettingsFile.h"
 #include "host/files/TeamSettings.h"
 #include "host/vb6/CodePage.h"

@@ -1,4 +1,4 @@
-#include "cli/CommandLine.h"
+#include "cli/args/CommandLine.h"
 
 #include <CLI/CLI.hpp>
 
@@ -8,8 +8,8 @@
 #include <optional>
 #include <sstream>
 
-#include "cli/Completion.h"
-#include "cli/HelpFormat.h"
+#include "cli/args/Completion.h"
+#include "cli/args/HelpFormat.h"
 #include "host/files/FileSystem.h"
 #include "host/vb6/CodePage.h"
 #include "util/Text.h"

@@ -1,4 +1,4 @@
-#include "cli/Completion.h"
+#include "cli/args/Completion.h"
 
 #include <vector>
 

@@ -1,10 +1,10 @@
-#include "cli/HelpFormat.h"
+#include "cli/args/HelpFormat.h"
 
 #include <algorithm>
 #include <charconv>
 #include <sstream>
 
-#include "cli/Console.h"
+#include "cli/args/Console.h"
 #include "host/files/FileSystem.h"
 
 namespace brindle::cli {

@@ -1,16 +1,16 @@
-#include "cli/CheckCommand.h"
+#include "cli/commands/CheckCommand.h"
 
 #include <nlohmann/json.hpp>
 
 #include <array>
 #include <optional>
 
-#include "cli/Inputs.h"
-#include "cli/ModuleStream.h"
-#include "cli/RunLog.h"
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
-#include "cli/TemplateChecks.h"
+#include "cli/commands/TemplateChecks.h"
+#include "cli/report/RunLog.h"
+#include "cli/stream/Inputs.h"
+#include "cli/stream/ModuleStream.h"
 #include "codegen/BlockText.h"
 #include "codegen/Refresh.h"
 #include "host/files/ModuleFile.h"

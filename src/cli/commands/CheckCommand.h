@@ -2,8 +2,8 @@
 // The check command: what Brindle would add or mend, as path:line: message or as JSON, without
 // writing anything or asking anything.
 
-#include "cli/CommandLine.h"
-#include "cli/Run.h"
+#include "cli/args/CommandLine.h"
+#include "cli/commands/Run.h"
 
 namespace brindle::cli {
 

@@ -1,4 +1,4 @@
-#include "cli/EditCommand.h"
+#include "cli/commands/EditCommand.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -6,15 +6,15 @@
 #include <optional>
 
 #include "addin/Buttons.h"
-#include "cli/Inputs.h"
-#include "cli/Interruption.h"
-#include "cli/ModuleStream.h"
-#include "cli/QuestionAbout.h"
-#include "cli/RunLog.h"
-#include "cli/Selection.h"
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
-#include "cli/TemplateChecks.h"
+#include "cli/commands/Selection.h"
+#include "cli/commands/TemplateChecks.h"
+#include "cli/report/QuestionAbout.h"
+#include "cli/report/RunLog.h"
+#include "cli/stream/Inputs.h"
+#include "cli/stream/Interruption.h"
+#include "cli/stream/ModuleStream.h"
 #include "codegen/Refresh.h"
 #include "host/files/ModuleFile.h"
 #include "host/vb6/CodePage.h"

@@ -2,8 +2,8 @@
 // The commands that change code: they load the modules or projects, click the add-in's button
 // for each, and write the modules that changed (or print their diff).
 
-#include "cli/CommandLine.h"
-#include "cli/Run.h"
+#include "cli/args/CommandLine.h"
+#include "cli/commands/Run.h"
 
 namespace brindle::cli {
 

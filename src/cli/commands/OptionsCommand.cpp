@@ -1,13 +1,13 @@
-#include "cli/OptionsCommand.h"
+#include "cli/commands/OptionsCommand.h"
 
 #include <filesystem>
 
 #include "addin/Buttons.h"
-#include "cli/Inputs.h"
-#include "cli/RunLog.h"
 #include "cli/Session.h"
 #include "cli/StoredCodePage.h"
-#include "cli/Table.h"
+#include "cli/report/RunLog.h"
+#include "cli/report/Table.h"
+#include "cli/stream/Inputs.h"
 #include "host/files/FileSystem.h"
 #include "host/files/TeamSettings.h"
 #include "host/vb6/CodePage.h"

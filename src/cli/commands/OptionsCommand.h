@@ -2,8 +2,8 @@
 // The options command: prints the add-in's eight options, or changes them through its options
 // dialog as OK does; they are saved when the add-in disconnects.
 
-#include "cli/CommandLine.h"
-#include "cli/Run.h"
+#include "cli/args/CommandLine.h"
+#include "cli/commands/Run.h"
 
 namespace brindle::cli {
 

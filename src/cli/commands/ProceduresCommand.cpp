@@ -1,13 +1,13 @@
-#include "cli/ProceduresCommand.h"
+#include "cli/commands/ProceduresCommand.h"
 
 #include <nlohmann/json.hpp>
 
 #include <string>
 #include <vector>
 
-#include "cli/Inputs.h"
 #include "cli/StoredCodePage.h"
-#include "cli/Table.h"
+#include "cli/report/Table.h"
+#include "cli/stream/Inputs.h"
 #include "host/files/ModuleFile.h"
 #include "host/vb6/CodePage.h"
 

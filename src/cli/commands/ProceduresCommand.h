@@ -1,8 +1,8 @@
 #pragma once
 // The procedures command: one line per procedure of a module, as the host sees it.
 
-#include "cli/CommandLine.h"
-#include "cli/Run.h"
+#include "cli/args/CommandLine.h"
+#include "cli/commands/Run.h"
 
 namespace brindle::cli {
 

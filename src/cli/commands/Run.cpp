@@ -1,12 +1,12 @@
-#include "cli/Run.h"
+#include "cli/commands/Run.h"
 
 #include <exception>
 
-#include "cli/CheckCommand.h"
-#include "cli/EditCommand.h"
-#include "cli/Inputs.h"
-#include "cli/OptionsCommand.h"
-#include "cli/ProceduresCommand.h"
+#include "cli/commands/CheckCommand.h"
+#include "cli/commands/EditCommand.h"
+#include "cli/commands/OptionsCommand.h"
+#include "cli/commands/ProceduresCommand.h"
+#include "cli/stream/Inputs.h"
 
 namespace brindle::cli {
 

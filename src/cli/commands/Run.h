@@ -4,7 +4,7 @@
 #include <istream>
 #include <ostream>
 
-#include "cli/CommandLine.h"
+#include "cli/args/CommandLine.h"
 
 namespace brindle::cli {
 

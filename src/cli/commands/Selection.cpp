@@ -1,4 +1,4 @@
-#include "cli/Selection.h"
+#include "cli/commands/Selection.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "cli/TemplateChecks.h"
+#include "cli/commands/TemplateChecks.h"
 
 #include <algorithm>
 #include <array>
@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "analysis/LineHelpers.h"
-#include "cli/Inputs.h"
-#include "cli/RunLog.h"
 #include "cli/Session.h"
+#include "cli/report/RunLog.h"
+#include "cli/stream/Inputs.h"
 #include "codegen/BlockText.h"
 #include "host/vb6/CodePage.h"
 #include "templates/Expansion.h"

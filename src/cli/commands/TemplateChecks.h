@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/CommandLine.h"
+#include "cli/args/CommandLine.h"
 
 namespace brindle::cli {
 

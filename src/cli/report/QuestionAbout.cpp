@@ -1,4 +1,4 @@
-#include "cli/QuestionAbout.h"
+#include "cli/report/QuestionAbout.h"
 
 namespace brindle::cli {
 

@@ -1,9 +1,9 @@
-#include "cli/RunLog.h"
+#include "cli/report/RunLog.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "cli/Interruption.h"
+#include "cli/stream/Interruption.h"
 #include "host/vb6/CodePage.h"
 
 namespace brindle::cli {

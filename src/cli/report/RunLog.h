@@ -15,7 +15,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "cli/Summary.h"
+#include "cli/report/Summary.h"
 #include "model/Diagnostics.h"
 
 namespace brindle::cli {

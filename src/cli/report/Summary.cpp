@@ -1,4 +1,4 @@
-#include "cli/Summary.h"
+#include "cli/report/Summary.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "cli/Table.h"
+#include "cli/report/Table.h"
 
 #include <algorithm>
 

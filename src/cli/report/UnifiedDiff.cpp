@@ -1,4 +1,4 @@
-#include "cli/UnifiedDiff.h"
+#include "cli/report/UnifiedDiff.h"
 
 #include <dtl/dtl.hpp>
 

@@ -1,4 +1,4 @@
-#include "cli/Background.h"
+#include "cli/stream/Background.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "cli/Inputs.h"
+#include "cli/stream/Inputs.h"
 
 #include <future>
 #include <set>
 
-#include "cli/Background.h"
-#include "cli/RunLog.h"
+#include "cli/report/RunLog.h"
+#include "cli/stream/Background.h"
 #include "codegen/Markers.h"
 #include "host/files/FileSystem.h"
 #include "host/files/IgnoreFile.h"

@@ -1,10 +1,10 @@
-#include "cli/ModuleStream.h"
+#include "cli/stream/ModuleStream.h"
 
 #include <utility>
 
-#include "cli/Background.h"
-#include "cli/Interruption.h"
-#include "cli/UnifiedDiff.h"
+#include "cli/report/UnifiedDiff.h"
+#include "cli/stream/Background.h"
+#include "cli/stream/Interruption.h"
 #include "host/files/ModuleFile.h"
 #include "host/files/ProjectLoader.h"
 #include "model/VbError.h"

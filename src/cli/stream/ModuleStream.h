@@ -17,8 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/Background.h"
-#include "cli/Inputs.h"
+#include "cli/stream/Background.h"
+#include "cli/stream/Inputs.h"
 #include "host/ide/MemoryProject.h"
 #include "host/ide/StreamedProject.h"
 #include "model/Vbide.h"

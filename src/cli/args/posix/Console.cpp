@@ -1,4 +1,4 @@
-#include "cli/Console.h"
+#include "cli/args/Console.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "cli/Console.h"
+#include "cli/args/Console.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -1,4 +1,4 @@
-#include "cli/Interruption.h"
+#include "cli/stream/Interruption.h"
 
 #include <signal.h>
 
