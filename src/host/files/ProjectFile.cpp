@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <system_error>
@@ -278,30 +277,6 @@ std::string DescribeResolution(const ResolvedPath& resolved, std::string_view pa
             return named + ": an absolute Windows path, not reachable from the project's folder";
     }
     return named;
-}
-
-std::string ReadFileBytes(const fs::path& file) {
-    std::error_code error;
-    if (fs::is_directory(file, error)) {
-        throw ProjectFileError("is a folder");
-    }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        throw ProjectFileError("cannot be read");
-    }
-    // In one read of the size the file has now, then whatever it grew by meanwhile.
-    const auto size = fs::file_size(file, error);
-    std::string bytes(error ? 0 : size, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    char more[4096];
-    while (in.read(more, sizeof more) || in.gcount() > 0) {
-        bytes.append(more, static_cast<std::size_t>(in.gcount()));
-    }
-    if (in.bad()) {
-        throw ProjectFileError("cannot be read");
-    }
-    return bytes;
 }
 
 }  // namespace brindle::host
