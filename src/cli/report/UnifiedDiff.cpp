@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "host/ide/SourceLine.h"
+
 namespace brindle::cli {
 namespace {
 
@@ -14,19 +16,9 @@ constexpr std::size_t kContext = 3;
 // Lines with their own CR LF, CR or LF; the last one may have none.
 std::vector<std::string_view> SplitKeepingBreaks(std::string_view text) {
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            ++i;
-        } else if (text[i] != '\r' && text[i] != '\n') {
-            continue;
-        }
-        lines.push_back(text.substr(start, i + 1 - start));
-        start = i + 1;
-    }
-    if (start < text.size()) {
-        lines.push_back(text.substr(start));
-    }
+    host::ForEachLine(text, [&lines](std::string_view line, host::LineBreak lineBreak) {
+        lines.emplace_back(line.data(), line.size() + host::BreakBytes(lineBreak).size());
+    });
     return lines;
 }
 

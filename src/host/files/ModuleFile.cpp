@@ -395,9 +395,7 @@ std::pair<std::size_t, std::string> ReadHeader(const std::vector<Line>& lines,
 
 std::string CheckModule(std::string_view bytes, const fs::path& file) {
     CheckNotBinary(bytes, file);
-    std::vector<std::string_view> lines;
-    ForEachLine(bytes, [&lines](std::string_view line, LineBreak) { lines.push_back(line); });
-    return ReadHeader(lines, file).second;
+    return ReadHeader(LineTexts(bytes), file).second;
 }
 
 std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::path& file,

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "host/files/FileSystem.h"
+#include "host/ide/SourceLine.h"
 #include "host/vb6/CodePage.h"
 #include "util/Text.h"
 
@@ -22,26 +23,6 @@ std::string_view Unquote(std::string_view text) {
         return text.substr(1, text.size() - 2);
     }
     return text;
-}
-
-// Splits at CR LF, lone CR and lone LF; a final line break gives no empty last line.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') {
-            continue;
-        }
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            ++i;
-        }
-        start = i + 1;
-    }
-    if (start < text.size()) {
-        lines.push_back(text.substr(start));
-    }
-    return lines;
 }
 
 struct KeyValue {
@@ -103,7 +84,7 @@ ProjectFileContents ParseProjectFile(std::string_view text, int codePage) {
     ProjectFileContents contents;
     bool sawType = false;
     int number = 0;
-    for (const auto raw : SplitLines(text)) {
+    for (const auto raw : LineTexts(text)) {
         ++number;
         const auto line = TrimBlanks(raw);
         if (IsSectionHeader(line)) {
@@ -131,7 +112,7 @@ ProjectFileContents ParseProjectFile(std::string_view text, int codePage) {
 }
 
 bool IsGroupFileText(std::string_view text) {
-    const auto lines = SplitLines(text.substr(0, 64));
+    const auto lines = LineTexts(text.substr(0, 64));
     const auto first = lines.empty() ? std::string_view{} : TrimBlanks(lines.front());
     return first.size() >= 7 && EqualsIgnoringCase(first.substr(0, 7), "VBGROUP");
 }
@@ -142,7 +123,7 @@ std::vector<GroupEntry> ParseGroupFile(std::string_view text) {
     }
     std::vector<GroupEntry> projects;
     int number = 0;
-    for (const auto raw : SplitLines(text)) {
+    for (const auto raw : LineTexts(text)) {
         ++number;
         const auto pair = SplitKeyValue(TrimBlanks(raw));
         if (!pair) {
