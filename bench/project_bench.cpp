@@ -12,8 +12,8 @@
 #include <string>
 
 #include "ProjectGenerator.h"
-#include "cli/CommandLine.h"
-#include "cli/Run.h"
+#include "cli/args/CommandLine.h"
+#include "cli/commands/Run.h"
 
 namespace fs = std::filesystem;
 

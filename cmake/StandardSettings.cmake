@@ -18,14 +18,20 @@ if(BRINDLE_SANITIZE)
     target_link_options(brindle_sanitizers INTERFACE -fsanitize=address,undefined)
 endif()
 
-# brindle_library(NAME FOLDER [DEPS...]): a static library of every .cpp in FOLDER and in its
-# subfolder of this platform (posix or windows); any other subfolder with sources is a library
-# of its own.
+# brindle_library(NAME FOLDER [DEPS...] [ROOMS ROOM...]): a static library of every .cpp in
+# FOLDER, in each of its ROOMS (subfolders that belong to it) and in the subfolder of this
+# platform (posix or windows) of each; any other subfolder with sources is a library of its own.
 function(brindle_library name folder)
-    file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp ${folder}/${BRINDLE_PLATFORM}/*.cpp)
+    cmake_parse_arguments(PARSE_ARGV 2 arg "" "" ROOMS)
+    set(patterns ${folder}/*.cpp ${folder}/${BRINDLE_PLATFORM}/*.cpp)
+    foreach(room IN LISTS arg_ROOMS)
+        list(APPEND patterns ${folder}/${room}/*.cpp ${folder}/${room}/${BRINDLE_PLATFORM}/*.cpp)
+    endforeach()
+    file(GLOB sources CONFIGURE_DEPENDS ${patterns})
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} PRIVATE brindle_warnings PUBLIC brindle_sanitizers ${ARGN})
+    target_link_libraries(${name} PRIVATE brindle_warnings PUBLIC brindle_sanitizers
+                          ${arg_UNPARSED_ARGUMENTS})
 endfunction()
 
 # brindle_host_headers(TARGET FOLDER): a header-only library of the build machine's

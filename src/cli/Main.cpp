@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/CommandLine.h"
-#include "cli/Console.h"
-#include "cli/HelpFormat.h"
-#include "cli/Run.h"
+#include "cli/args/CommandLine.h"
+#include "cli/args/Console.h"
+#include "cli/args/HelpFormat.h"
+#include "cli/commands/Run.h"
 
 namespace brindle::cli {
 

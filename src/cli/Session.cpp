@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "cli/Inputs.h"
-#include "cli/RunLog.h"
+#include "cli/report/RunLog.h"
+#include "cli/stream/Inputs.h"
 
 #include "host/files/FileSystem.h"
 #include "host/vb6/CodePage.h"

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "cli/Inputs.h"
+#include "cli/stream/Inputs.h"
 #include "host/session/AddinSession.h"
 #include "host/settings/SettingsFile.h"
 #include "host/settings/TeamSettings.h"

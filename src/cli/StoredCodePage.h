@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "cli/CommandLine.h"
+#include "cli/args/CommandLine.h"
 #include "model/Runtime.h"
 
 namespace brindle::cli {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "analysis/SelectedProcs.h"
-#include "cli/CommandLine.h"
-#include "cli/Selection.h"
-#include "cli/UnifiedDiff.h"
+#include "cli/args/CommandLine.h"
+#include "cli/commands/Selection.h"
+#include "cli/report/UnifiedDiff.h"
 #include "host/ide/MemoryProject.h"
 
 namespace brindle::cli {

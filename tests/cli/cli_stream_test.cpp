@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/Inputs.h"
-#include "cli/ModuleStream.h"
-#include "cli/UnifiedDiff.h"
+#include "cli/report/UnifiedDiff.h"
+#include "cli/stream/Inputs.h"
+#include "cli/stream/ModuleStream.h"
 #include "host/files/FileSystem.h"
 #include "model/VbError.h"
 #include "support/TestPaths.h"

@@ -1,10 +1,12 @@
 #pragma once
 // What files on disk look like on this platform: paths as UTF-8 text, the running executable,
-// the environment, and replacing a file's bytes safely. One implementation per platform.
+// the environment, and reading and replacing a file's bytes safely. One implementation per
+// platform, over a portable part (FileSystem.cpp, Temporaries.cpp).
 
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,30 @@ std::filesystem::path ExecutableFile();
 
 // An environment variable in UTF-8; nothing when it is unset or empty.
 std::optional<std::string> EnvironmentValue(const char* name);
+
+// A file that cannot be read, or whose text is not what it should be. The text says why but
+// does not name the file: the caller names it as its user sees it.
+class FileError : public std::runtime_error {
+public:
+    explicit FileError(const std::string& what, std::int32_t line = 0)
+        : std::runtime_error(what), line_(line) {}
+    // The line of the file it is about; 0 when it is about the whole file.
+    std::int32_t Line() const noexcept { return line_; }
+
+private:
+    std::int32_t line_;
+};
+
+// A whole file's bytes. Raises FileError when it cannot.
+std::string ReadFileBytes(const std::filesystem::path& file);
+
+// Replaces the file's bytes through ReplaceFileContents, after the temporaries a killed run
+// left beside it (RemoveLeftTemporaries); a symbolic link is followed. Raises ModuleFileError
+// (Unwritable).
+void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+
+// WriteFileAtomically, unless the file holds these bytes already; whether it wrote.
+bool WriteFileWhenChanged(const std::filesystem::path& file, std::string_view bytes);
 
 // Gives `file` (no link) the bytes: a temporary file beside it, written, flushed to disk and
 // renamed over it, with the old file's permissions or attributes. Raises ModuleFileError

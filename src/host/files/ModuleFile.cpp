@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <fstream>
 #include <iterator>
 #include <system_error>
 
 #include "host/files/FileSystem.h"
-#include "host/files/ProjectFile.h"
 #include "host/vb6/CodePage.h"
 #include "util/Text.h"
 
@@ -284,19 +282,6 @@ std::vector<CodeLine> CodeLinesAfter(std::vector<SourceLine>& lines, std::size_t
     return code;
 }
 
-// The file's bytes; nothing for what is not a readable regular file.
-std::optional<std::string> ReadFile(const fs::path& file) {
-    std::error_code error;
-    if (!fs::is_regular_file(file, error)) {
-        return std::nullopt;
-    }
-    try {
-        return ReadFileBytes(file);
-    } catch (const ProjectFileError&) {
-        return std::nullopt;
-    }
-}
-
 // Hands the lines to `sink`, each followed by its break; a line without one gets the dominant
 // break, and the very last line gets a break only when the file ended with one.
 template <class Sink>
@@ -410,9 +395,7 @@ std::pair<std::size_t, std::string> ReadHeader(const std::vector<Line>& lines,
 
 std::string CheckModule(std::string_view bytes, const fs::path& file) {
     CheckNotBinary(bytes, file);
-    std::vector<std::string_view> lines;
-    ForEachLine(bytes, [&lines](std::string_view line, LineBreak) { lines.push_back(line); });
-    return ReadHeader(lines, file).second;
+    return ReadHeader(LineTexts(bytes), file).second;
 }
 
 std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::path& file,
@@ -442,31 +425,20 @@ std::string ReadModuleFile(const fs::path& file) {
     if (fs::is_directory(file, error)) {
         throw ModuleFileError(ModuleFileError::Reason::Unreadable, file, "is a folder");
     }
-    std::optional<std::string> bytes = ReadFile(file);
-    if (!bytes) {
-        throw ModuleFileError(ModuleFileError::Reason::Unreadable, file, "cannot be read");
+    // A device or a pipe is no module, and reading one may never end.
+    if (fs::is_regular_file(file, error)) {
+        try {
+            return ReadFileBytes(file);
+        } catch (const FileError&) {
+        }
     }
-    return std::move(*bytes);
+    throw ModuleFileError(ModuleFileError::Reason::Unreadable, file, "cannot be read");
 }
 
 std::unique_ptr<MemoryComponent> LoadModuleFile(const fs::path& file, int codePage) {
     auto component = ParseModule(ReadModuleFile(file), file, codePage);
     component->SetFilePath(file);
     return component;
-}
-
-void WriteFileAtomically(const fs::path& file, std::string_view bytes) {
-    std::error_code error;
-    fs::path target = file;
-    if (fs::symlink_status(file, error).type() == fs::file_type::symlink) {
-        target = fs::canonical(file, error);
-        if (error) {
-            throw ModuleFileError(ModuleFileError::Reason::Unwritable, file,
-                                  "cannot follow the link: " + error.message());
-        }
-    }
-    RemoveLeftTemporaries(target);
-    ReplaceFileContents(target, bytes, file);
 }
 
 FileLines::FileLines(const MemoryComponent& component) {
@@ -566,11 +538,7 @@ bool MemoryComponent::Save() {
 }
 
 bool MemoryComponent::SaveAs(const fs::path& file) {
-    std::string bytes = Serialize();
-    bool write = ReadFile(file) != bytes;
-    if (write) {
-        WriteFileAtomically(file, bytes);
-    }
+    const bool write = WriteFileWhenChanged(file, Serialize());
     filePath_ = file;
     savedVersion_ = code_ ? code_->Version() : 0;
     return write;

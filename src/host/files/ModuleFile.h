@@ -83,8 +83,4 @@ private:
 // the copy.
 bool SerializesTo(const MemoryComponent& component, std::string_view bytes);
 
-// Replaces the file's content: a temporary file beside it, renamed over it, with the old file's
-// permissions (a symbolic link is followed). Raises ModuleFileError (Unwritable).
-void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
-
 }  // namespace brindle::host

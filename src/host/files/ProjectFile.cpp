@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <system_error>
 
 #include "host/files/FileSystem.h"
+#include "host/ide/SourceLine.h"
 #include "host/vb6/CodePage.h"
 #include "util/Text.h"
 
@@ -23,26 +23,6 @@ std::string_view Unquote(std::string_view text) {
         return text.substr(1, text.size() - 2);
     }
     return text;
-}
-
-// Splits at CR LF, lone CR and lone LF; a final line break gives no empty last line.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') {
-            continue;
-        }
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            ++i;
-        }
-        start = i + 1;
-    }
-    if (start < text.size()) {
-        lines.push_back(text.substr(start));
-    }
-    return lines;
 }
 
 struct KeyValue {
@@ -104,7 +84,7 @@ ProjectFileContents ParseProjectFile(std::string_view text, int codePage) {
     ProjectFileContents contents;
     bool sawType = false;
     int number = 0;
-    for (const auto raw : SplitLines(text)) {
+    for (const auto raw : LineTexts(text)) {
         ++number;
         const auto line = TrimBlanks(raw);
         if (IsSectionHeader(line)) {
@@ -132,7 +112,7 @@ ProjectFileContents ParseProjectFile(std::string_view text, int codePage) {
 }
 
 bool IsGroupFileText(std::string_view text) {
-    const auto lines = SplitLines(text.substr(0, 64));
+    const auto lines = LineTexts(text.substr(0, 64));
     const auto first = lines.empty() ? std::string_view{} : TrimBlanks(lines.front());
     return first.size() >= 7 && EqualsIgnoringCase(first.substr(0, 7), "VBGROUP");
 }
@@ -143,7 +123,7 @@ std::vector<GroupEntry> ParseGroupFile(std::string_view text) {
     }
     std::vector<GroupEntry> projects;
     int number = 0;
-    for (const auto raw : SplitLines(text)) {
+    for (const auto raw : LineTexts(text)) {
         ++number;
         const auto pair = SplitKeyValue(TrimBlanks(raw));
         if (!pair) {
@@ -278,30 +258,6 @@ std::string DescribeResolution(const ResolvedPath& resolved, std::string_view pa
             return named + ": an absolute Windows path, not reachable from the project's folder";
     }
     return named;
-}
-
-std::string ReadFileBytes(const fs::path& file) {
-    std::error_code error;
-    if (fs::is_directory(file, error)) {
-        throw ProjectFileError("is a folder");
-    }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        throw ProjectFileError("cannot be read");
-    }
-    // In one read of the size the file has now, then whatever it grew by meanwhile.
-    const auto size = fs::file_size(file, error);
-    std::string bytes(error ? 0 : size, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    char more[4096];
-    while (in.read(more, sizeof more) || in.gcount() > 0) {
-        bytes.append(more, static_cast<std::size_t>(in.gcount()));
-    }
-    if (in.bad()) {
-        throw ProjectFileError("cannot be read");
-    }
-    return bytes;
 }
 
 }  // namespace brindle::host

@@ -5,10 +5,11 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "host/files/FileSystem.h"
 
 namespace brindle::host {
 
@@ -33,16 +34,7 @@ struct GroupEntry {
 };
 
 // Raised for a file that is not a project or group file, or cannot be read.
-class ProjectFileError : public std::runtime_error {
-public:
-    explicit ProjectFileError(const std::string& what, std::int32_t line = 0)
-        : std::runtime_error(what), line_(line) {}
-    // The line of the file it is about; 0 when it is about the whole file.
-    std::int32_t Line() const noexcept { return line_; }
-
-private:
-    std::int32_t line_;
-};
+using ProjectFileError = FileError;
 
 // The component lines of a project file's main section, in order. Keys that name no code
 // module (References, Objects, RelatedDoc, ResFile32, ...) are left out. Raises
@@ -77,9 +69,5 @@ ResolvedPath ResolveProjectPath(const std::filesystem::path& folder, std::string
 
 // A one-line description in UTF-8 of a failed resolution of `path`, for messages.
 std::string DescribeResolution(const ResolvedPath& resolved, std::string_view path, int codePage);
-
-// Reads a whole file's bytes. Raises ProjectFileError, saying why but not naming the file (the
-// caller names it as its user sees it), when it cannot.
-std::string ReadFileBytes(const std::filesystem::path& file);
 
 }  // namespace brindle::host

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "host/files/FileSystem.h"
@@ -177,12 +175,10 @@ std::optional<std::string> TemplateFileReader::Read(std::string_view path) {
     if (file.empty() || !fs::is_regular_file(file, error)) {
         return std::nullopt;
     }
-    std::ifstream in(file, std::ios::binary);
-    if (!in.is_open()) {
-        return std::nullopt;
-    }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
+    std::string bytes;
+    try {
+        bytes = ReadFileBytes(file);
+    } catch (const FileError&) {
         return std::nullopt;
     }
     Decoded decoded = DecodeTemplate(bytes, codePage_);

@@ -35,4 +35,10 @@ std::vector<SourceLine> SplitLines(std::string_view text) {
     return lines;
 }
 
+std::vector<std::string_view> LineTexts(std::string_view text) {
+    std::vector<std::string_view> lines;
+    ForEachLine(text, [&lines](std::string_view piece, LineBreak) { lines.push_back(piece); });
+    return lines;
+}
+
 }  // namespace brindle::host

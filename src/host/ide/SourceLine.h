@@ -36,6 +36,9 @@ CodeLine CopyOf(const CodeLine& line);
 // final break does not start another piece; the empty text gives no pieces.
 std::vector<SourceLine> SplitLines(std::string_view text);
 
+// The same pieces' text alone, without their breaks.
+std::vector<std::string_view> LineTexts(std::string_view text);
+
 // The same pieces, handed to `take(std::string_view piece, LineBreak lineBreak)` in order.
 template <class Take>
 void ForEachLine(std::string_view text, Take take) {

@@ -1,0 +1,564 @@
+#include "cli/args/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <optional>
+#include <sstream>
+
+#include "cli/args/Completion.h"
+#include "cli/args/HelpFormat.h"
+#include "host/files/FileSystem.h"
+#include "host/vb6/CodePage.h"
+#include "util/Text.h"
+
+#ifndef BRINDLE_VERSION
+#define BRINDLE_VERSION "0"
+#endif
+
+namespace brindle::cli {
+namespace {
+
+struct CommandInfo {
+    Command command;
+    const char* name;
+    const char* description;
+    const char* example;
+};
+
+constexpr std::array<CommandInfo, 12> kCommands = {{
+    {Command::AddModuleHeader, "add-module-header",
+     "Adds the module header to each module: at the top, or below an Option Explicit first line.",
+     "brindle add-module-header modMain.bas CStockItem.cls"},
+    {Command::AddHeaders, "add-headers",
+     "Adds a procedure header above each procedure of each module (of the one module, only "
+     "those that --select or --proc names).",
+     "brindle add-headers *.bas\nbrindle add-headers modMain.bas --proc LevelOf"},
+    {Command::AddErrorHandlers, "add-error-handlers",
+     "Adds an error handler to each Sub, Function and Property of each module (of the one "
+     "module, only those that --select or --proc names).",
+     "brindle add-error-handlers *.bas *.cls\n"
+     "brindle add-error-handlers frmMain.frm --select 40-62 --lines file"},
+    {Command::RemoveMarkers, "remove-markers",
+     "Deletes the marker lines of each whole marked block in each module (of the one module, "
+     "within --select or --proc); the code between them stays, and Brindle can no longer remove "
+     "it. Asks first.",
+     "brindle remove-markers modMain.bas --select 1-40 --yes"},
+    {Command::RemoveCode, "remove-code",
+     "Deletes each whole marked block in each module (of the one module, within --select or "
+     "--proc), its marker lines with it. Broken markers are left as they are and reported. Asks "
+     "first.",
+     "brindle remove-code *.bas --yes\nbrindle remove-code CStockItem.cls --proc Quantity"},
+    {Command::AddAll, "add-all",
+     "Adds a module header to every module, and a procedure header and an error handler to "
+     "every procedure, in each project. Asks first.",
+     "brindle add-all Inventory.vbp --yes"},
+    {Command::RemoveMarkersAll, "remove-markers-all",
+     "Deletes the marker lines of every whole marked block in each project; the code between "
+     "them stays. Asks first.",
+     "brindle remove-markers-all Inventory.vbp --yes"},
+    {Command::RemoveCodeAll, "remove-code-all",
+     "Deletes every whole marked block in each project. Broken markers are left as they are "
+     "and reported. Asks first.",
+     "brindle remove-code-all Inventory.vbp --diff\n"
+     "brindle remove-code-all Inventory.vbp --ignore-exclusions --yes"},
+    {Command::Procedures, "procedures",
+     "Lists the procedures of each module as Brindle sees them: name, kind (Sub, Function, Get, "
+     "Let, Set), start line, body line, line count, End line and member type in the code's "
+     "lines, which --select takes, then the start, body and End lines in the file.",
+     "brindle procedures modMain.bas\nbrindle procedures *.bas --json"},
+    {Command::Options, "options",
+     "Prints the options and where they are kept, or changes those given as the options "
+     "dialog's OK does.",
+     "brindle options --author \"Ada Byron\" --markers on"},
+    {Command::Check, "check",
+     "Reports what Brindle would add or mend (each module without a marked module header, each "
+     "procedure without a marked header or error handler, broken generated code, generated "
+     "code that no longer compiles, skip comments that apply to nothing, unknown template "
+     "keywords) as path:line: message; exits with 1 when it found any or checked no module. "
+     "Writes nothing, asks nothing.",
+     "brindle check Inventory.vbp --require header,handler"},
+    {Command::Refresh, "refresh",
+     "Rewrites every marked block with what the templates and options give now, keeping what "
+     "people wrote in it; adds nothing where there is no block. Asks first.",
+     "brindle refresh Inventory.vbp --diff"},
+}};
+
+const CommandInfo& Info(Command command) {
+    for (const auto& info : kCommands) {
+        if (info.command == command) {
+            return info;
+        }
+    }
+    return kCommands.front();
+}
+
+std::string Footer(const CommandInfo& info) {
+    const std::string examples = info.example;
+    // "$ " marks an example for help2man, which sets it apart in the manual page.
+    std::string footer =
+        examples.find('\n') == std::string::npos ? "Example:\n  $ " : "Examples:\n  $ ";
+    for (const char c : examples) {
+        footer += c == '\n' ? std::string("\n  $ ") : std::string(1, c);
+    }
+    if (IsProjectCommand(info.command) || info.command == Command::Check ||
+        info.command == Command::Refresh) {
+        footer += "\n\nA group file (.vbg) runs the command on each of its projects in turn.";
+    }
+    if (info.command == Command::Options) {
+        footer +=
+            "\n\nThe options are kept in the file that BRINDLE_SETTINGS names, or else in your "
+            "own settings file; a relative template path is looked for in the current folder, "
+            "then among the installed templates.";
+    }
+    return footer;
+}
+
+const char* const kSelectHelp =
+    "LINE[:COL][-LINE[:COL]], in the code's lines (as 'brindle procedures' numbers them first), "
+    "or in the file's with --lines file; a line without a column is taken whole";
+
+const char* const kMainFooter =
+    "Run 'brindle COMMAND --help' for a command's flags and examples, 'brindle --help-all' for "
+    "those of every command.\n"
+    "\n"
+    "Exit status: 0 when every step worked or there was nothing to do; 1 when a step failed, "
+    "something was found and left as it was, or a question was not answered Yes (nothing was "
+    "changed then); 2 for a usage or input error (nothing was changed); 130 or 143 when Ctrl-C or "
+    "SIGTERM interrupted it (each module is as it was or wholly written).";
+
+class Parser {
+public:
+    explicit Parser(int width)
+        : app_("Puts standard boilerplate into VB6 source and takes it out again.", "brindle") {
+        app_.formatter(MakeHelpFormatter(width));
+        app_.require_subcommand(1);
+        app_.set_help_all_flag("--help-all", "Print the help of every command and exit");
+        app_.set_version_flag("--version", std::string("brindle ") + BRINDLE_VERSION);
+        app_.footer(kMainFooter);
+        for (const auto& info : kCommands) {
+            Add(info);
+        }
+    }
+
+    std::variant<Request, Exit> Parse(int argc, const char* const* argv) {
+        if (argc == 3 && std::string_view(argv[1]) == "--generate") {
+            return Generate(argv[2]);
+        }
+        if (argc > 1 && argv[1][0] != '-' && !IsCommand(argv[1])) {
+            return Exit{2, "",
+                        "brindle: unknown command '" + std::string(argv[1]) +
+                            "'\nRun 'brindle --help' for the commands.\n"};
+        }
+        try {
+            app_.parse(argc, argv);
+        } catch (const CLI::ParseError& e) {
+            std::ostringstream out;
+            std::ostringstream err;
+            const int status = app_.exit(e, out, err);
+            const std::string message = err.str();
+            return Exit{status == 0 ? 0 : 2, out.str(),
+                        message.empty() ? message : "brindle: " + message};
+        }
+        return Finish();
+    }
+
+private:
+    // A completion script, for the build to install.
+    std::variant<Request, Exit> Generate(std::string_view what) const {
+        if (auto script = CompletionScript(app_, what)) {
+            return Exit{0, *script, ""};
+        }
+        return Exit{2, "",
+                    "brindle: --generate takes complete-bash, complete-zsh or complete-fish\n"};
+    }
+
+    static bool IsCommand(std::string_view word) {
+        return std::any_of(kCommands.begin(), kCommands.end(),
+                           [&](const CommandInfo& info) { return info.name == word; });
+    }
+
+    void Add(const CommandInfo& info) {
+        CLI::App* sub = app_.add_subcommand(info.name, info.description);
+        sub->group("Commands");
+        sub->set_help_all_flag();
+        sub->footer(Footer(info));
+        subcommands_.push_back({info.command, sub});
+        switch (info.command) {
+            case Command::AddModuleHeader:
+                AddModules(sub);
+                AddSkipExisting(sub);
+                break;
+            case Command::AddHeaders:
+            case Command::AddErrorHandlers:
+                AddModules(sub);
+                AddSelection(sub);
+                AddSkipExisting(sub);
+                break;
+            case Command::RemoveMarkers:
+            case Command::RemoveCode:
+                AddModules(sub);
+                AddSelection(sub);
+                AddIgnoreExclusions(sub, "skip comments and excluded procedure names");
+                break;
+            case Command::RemoveMarkersAll:
+            case Command::RemoveCodeAll:
+                AddIgnoreExclusions(sub,
+                                    "skip comments, excluded procedure names and .brindleignore");
+                [[fallthrough]];
+            case Command::AddAll:
+                if (info.command == Command::AddAll) {
+                    AddSkipExisting(sub);
+                }
+                sub->add_option("PROJECT", project_, "project (.vbp) or group (.vbg) file")
+                    ->required();
+                break;
+            case Command::Procedures:
+                AddModules(sub);
+                AddFormat(sub);
+                AddCodePage(sub);
+                return;
+            case Command::Options:
+                AddOptionFlags(sub);
+                return;
+            case Command::Check:
+                AddFiles(sub);
+                AddCheckFlags(sub);
+                return;
+            case Command::Refresh:
+                AddFiles(sub);
+                sub->add_flag("--overwrite", request_.overwrite,
+                              "where a template's own text changed, replace the lines of a block "
+                              "that it has no place for instead of leaving the block (what people "
+                              "wrote there is lost; elsewhere it is kept)");
+                break;
+        }
+        AddCommonFlags(sub, info.command);
+    }
+
+    void AddModules(CLI::App* sub) {
+        sub->add_option("MODULE", request_.files, "module files (.bas .cls .frm .ctl ...)")
+            ->required();
+    }
+
+    // Of one module.
+    void AddSelection(CLI::App* sub) {
+        auto* select = sub->add_option("--select", select_, kSelectHelp);
+        select->type_name("SEL");
+        sub->add_option("--lines", lines_,
+                        "what --select numbers: the code's lines (code, the default) or the "
+                        "file's, as editors, grep -n and compilers number them (file)")
+            ->type_name("code|file")
+            ->check(OneOf("code", "file"))
+            ->needs(select);
+        sub->add_option("--proc", proc_,
+                        "the lines of the named procedure (each of a property's Get, Let and "
+                        "Set)")
+            ->type_name("NAME")
+            ->excludes(select);
+    }
+
+    void AddFormat(CLI::App* sub) {
+        auto* format = sub->add_option("--format", format_, "text or json")
+                           ->type_name("text|json")
+                           ->check(OneOf("text", "json"));
+        sub->add_flag("--json", json_, "the same as --format json")->excludes(format);
+    }
+
+    void AddFiles(CLI::App* sub) {
+        sub->add_option("FILE", request_.files,
+                        "a project (.vbp) or group (.vbg) file, or module files")
+            ->required();
+    }
+
+    void AddSkipExisting(CLI::App* sub) {
+        sub->add_flag("--skip-existing", request_.skipExisting,
+                      "leave out a header or error handler where one stands already (a marked "
+                      "one, or an On Error statement of the procedure's own)");
+    }
+
+    void AddIgnoreExclusions(CLI::App* sub, const std::string& exclusions) {
+        sub->add_flag("--ignore-exclusions", request_.ignoreExclusions,
+                      "take out what " + exclusions + " keep Brindle from as well, in this run");
+    }
+
+    void AddCheckFlags(CLI::App* sub) {
+        sub->add_option("--require", require_,
+                        "which of these count as findings: module-header, header, handler "
+                        "(default: all three)")
+            ->type_name("LIST")
+            ->check(CLI::Validator(
+                [](const std::string& value) {
+                    return RequiredRules(value) ? std::string()
+                                                : std::string(
+                                                      "must list module-header, header or "
+                                                      "handler, separated by commas");
+                },
+                ""));
+        sub->add_flag("--stale", request_.stale,
+                      "also report marked blocks that the templates and options in use would "
+                      "make otherwise (their dates and what people wrote in them apart)");
+        AddFormat(sub);
+        sub->add_flag("-q,--quiet", request_.quiet, "no summary on standard error");
+        AddCodePage(sub);
+    }
+
+    struct Rules {
+        bool moduleHeader = false;
+        bool header = false;
+        bool handler = false;
+    };
+
+    static std::optional<Rules> RequiredRules(const std::string& list) {
+        Rules rules;
+        std::istringstream in(list);
+        for (std::string item; std::getline(in, item, ',');) {
+            const std::string_view word = TrimSpaces(item);
+            if (word == "module-header") {
+                rules.moduleHeader = true;
+            } else if (word == "header") {
+                rules.header = true;
+            } else if (word == "handler") {
+                rules.handler = true;
+            } else if (!word.empty()) {
+                return std::nullopt;
+            }
+        }
+        return rules;
+    }
+
+    void AddCommonFlags(CLI::App* sub, Command command) {
+        if (Asks(command)) {
+            sub->add_flag("-y,--yes", request_.yes, "answer Yes to the confirmation");
+        }
+        sub->add_flag("--diff", request_.diff,
+                      "print a unified diff of every module that would change; write nothing");
+        sub->add_flag("-q,--quiet", request_.quiet, "no progress messages");
+        AddCodePage(sub);
+    }
+
+    void AddCodePage(CLI::App* sub, const char* help =
+                                        "Windows code page of the project and module files "
+                                        "(default: as 'brindle options' shows, else 1252); "
+                                        "text from the options and templates is written in it") {
+        sub->add_option("--codepage", codepage_, help)
+            ->type_name("N")
+            ->check(CLI::Validator(
+                [](const std::string& value) {
+                    return value.find_first_not_of("0123456789") == std::string::npos &&
+                                   !value.empty() && value.size() < 6
+                               ? std::string()
+                               : std::string("must be a code page number, such as 1252");
+                },
+                ""));
+    }
+
+    void AddOptionFlags(CLI::App* sub) {
+        sub->add_flag("--reset", request_.options.reset,
+                      "restore the defaults (before any other change given)");
+        sub->add_option("--author", author_, "the Author keyword's value")
+            ->type_name("TEXT")
+            ->check(CLI::Validator(
+                [](const std::string& value) {
+                    // A line break would put a bare code line into every module header.
+                    const bool control = std::any_of(value.begin(), value.end(), [](char c) {
+                        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+                    });
+                    return control ? std::string(
+                                         "must not hold a line break, tab or another "
+                                         "control character")
+                                   : std::string();
+                },
+                ""));
+        sub->add_option("--markers", markers_, "wrap insertions in marker lines")
+            ->type_name("on|off")
+            ->check(OnOff());
+        sub->add_option("--splash", splash_, "show the splash window at the IDE's start")
+            ->type_name("on|off")
+            ->check(OnOff());
+        sub->add_option("--skip-existing", skipExisting_,
+                        "skip procedures that already have one (a header, an error handler) "
+                        "and modules that have a header")
+            ->type_name("on|off")
+            ->check(OnOff());
+        AddTemplate(sub, "--module-header-template", moduleHeader_);
+        AddTemplate(sub, "--procedure-header-template", procedureHeader_);
+        AddTemplate(sub, "--error-header-template", errorHeader_);
+        AddTemplate(sub, "--error-footer-template", errorFooter_);
+        AddCodePage(sub,
+                    "the code page that the other commands take when they are given no "
+                    "--codepage");
+    }
+
+    // "on" or "off" in any letter case; nothing for any other text.
+    static std::optional<bool> OnOffValue(std::string_view text) {
+        const std::string value = LowerAscii(text);
+        if (value == "on" || value == "off") {
+            return value == "on";
+        }
+        return std::nullopt;
+    }
+
+    static CLI::Validator OnOff() {
+        return CLI::Validator(
+            [](const std::string& value) {
+                return OnOffValue(value) ? std::string() : std::string("must be on or off");
+            },
+            "");
+    }
+
+    static CLI::Validator OneOf(std::string first, std::string second) {
+        return CLI::Validator(
+            [first, second](const std::string& value) {
+                return value == first || value == second ? std::string()
+                                                         : "must be " + first + " or " + second;
+            },
+            "");
+    }
+
+    static void AddTemplate(CLI::App* sub, const char* name, std::string& target) {
+        sub->add_option(name, target, "template file")->type_name("PATH");
+    }
+
+    std::variant<Request, Exit> Finish() {
+        for (const auto& [command, sub] : subcommands_) {
+            if (sub->parsed()) {
+                request_.command = command;
+                Collect(*sub);
+            }
+        }
+        if ((request_.select || request_.proc) && request_.files.size() > 1) {
+            return Exit{2, "",
+                        "brindle: " + std::string(CommandName(request_.command)) + ": " +
+                            (request_.select ? "--select" : "--proc") + " works on one module; " +
+                            std::to_string(request_.files.size()) + " were given\n"};
+        }
+        return request_;
+    }
+
+    // How often the option was given; 0 when the command has no such option.
+    static std::size_t Given(CLI::App& sub, const char* name) {
+        const CLI::Option* option = sub.get_option_no_throw(name);
+        return option == nullptr ? 0 : option->count();
+    }
+
+    void Collect(CLI::App& sub) {
+        if (!project_.empty()) {
+            request_.files.push_back(project_);
+        }
+        if (Given(sub, "--select") > 0) {
+            request_.select = select_;
+        }
+        if (Given(sub, "--proc") > 0) {
+            request_.proc = proc_;
+        }
+        if (Given(sub, "--codepage") > 0) {
+            request_.codepage = codepage_;
+        }
+        if (request_.command == Command::Options) {
+            CollectOptions(sub);
+        }
+        if (Given(sub, "--require") > 0) {
+            const auto rules = RequiredRules(require_).value_or(Rules{});
+            request_.requireModuleHeader = rules.moduleHeader;
+            request_.requireHeader = rules.header;
+            request_.requireHandler = rules.handler;
+        }
+        request_.json = json_ || format_ == "json";
+        request_.fileLines = lines_ == "file";
+    }
+
+    void CollectOptions(CLI::App& sub) {
+        auto& changes = request_.options;
+        if (Given(sub, "--author") > 0) {
+            changes.author = author_;
+        }
+        if (Given(sub, "--markers") > 0) {
+            changes.markers = OnOffValue(markers_);
+        }
+        if (Given(sub, "--splash") > 0) {
+            changes.splash = OnOffValue(splash_);
+        }
+        if (Given(sub, "--skip-existing") > 0) {
+            changes.skipExisting = OnOffValue(skipExisting_);
+        }
+        changes.codepage = request_.codepage;
+        const auto take = [&sub](const char* name, const std::string& value,
+                                 std::optional<std::string>& target) {
+            if (Given(sub, name) > 0) {
+                target = value;
+            }
+        };
+        take("--module-header-template", moduleHeader_, changes.moduleHeaderTemplate);
+        take("--procedure-header-template", procedureHeader_, changes.procedureHeaderTemplate);
+        take("--error-header-template", errorHeader_, changes.errorHeaderTemplate);
+        take("--error-footer-template", errorFooter_, changes.errorFooterTemplate);
+    }
+
+    CLI::App app_;
+    std::vector<std::pair<Command, CLI::App*>> subcommands_;
+    Request request_;
+    std::string project_;
+    std::string select_;
+    std::string proc_;
+    int codepage_ = 0;
+    std::string author_;
+    std::string markers_;
+    std::string splash_;
+    std::string skipExisting_;
+    std::string require_;
+    std::string format_ = "text";
+    bool json_ = false;
+    std::string lines_ = "code";
+    std::string moduleHeader_;
+    std::string procedureHeader_;
+    std::string errorHeader_;
+    std::string errorFooter_;
+};
+
+}  // namespace
+
+std::variant<Request, Exit> ParseCommandLine(int argc, const char* const* argv, int width) {
+    Parser parser(width);
+    return parser.Parse(argc, argv);
+}
+
+const char* CommandName(Command command) {
+    return Info(command).name;
+}
+
+bool Asks(Command command) {
+    switch (command) {
+        case Command::RemoveMarkers:
+        case Command::RemoveCode:
+        case Command::AddAll:
+        case Command::RemoveMarkersAll:
+        case Command::RemoveCodeAll:
+        case Command::Refresh:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsProjectCommand(Command command) {
+    return command == Command::AddAll || command == Command::RemoveMarkersAll ||
+           command == Command::RemoveCodeAll;
+}
+
+bool OnProject(const Request& request) {
+    if (IsProjectCommand(request.command)) {
+        return true;
+    }
+    if ((request.command != Command::Check && request.command != Command::Refresh) ||
+        request.files.size() != 1) {
+        return false;
+    }
+    const auto extension = host::TextOf(host::PathOf(request.files.front()).extension());
+    return host::EqualsIgnoringCase(extension, ".vbp") ||
+           host::EqualsIgnoringCase(extension, ".vbg");
+}
+
+}  // namespace brindle::cli

@@ -1,0 +1,61 @@
+#include "cli/args/Console.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "host/vb6/windows/Wide.h"
+
+namespace brindle::cli {
+
+namespace {
+
+UINT previousOutputCodePage = 0;
+
+void RestoreOutputCodePage() {
+    SetConsoleOutputCP(previousOutputCodePage);
+}
+
+}  // namespace
+
+// The console's code page is given back at exit. Text mode would turn each LF of a diff into
+// CR LF; a console shows LF alone as a line end.
+std::vector<std::string> OpenConsole(int argc, const char* const* argv) {
+    previousOutputCodePage = GetConsoleOutputCP();
+    if (previousOutputCodePage != 0 && previousOutputCodePage != CP_UTF8 &&
+        SetConsoleOutputCP(CP_UTF8) != FALSE) {
+        std::atexit(RestoreOutputCodePage);
+    }
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) {
+        return {argv, argv + argc};
+    }
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) {
+        arguments.push_back(host::Narrow(wide[i]));
+    }
+    LocalFree(wide);
+    return arguments;
+}
+
+bool IsTerminal() {
+    return _isatty(_fileno(stdin)) != 0 && _isatty(_fileno(stderr)) != 0;
+}
+
+int TerminalWidth() {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info) == FALSE) {
+        return 0;
+    }
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
+}  // namespace brindle::cli

@@ -1,0 +1,549 @@
+#include "cli/commands/EditCommand.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+#include "addin/Buttons.h"
+#include "cli/Session.h"
+#include "cli/StoredCodePage.h"
+#include "cli/commands/Selection.h"
+#include "cli/commands/TemplateChecks.h"
+#include "cli/report/QuestionAbout.h"
+#include "cli/report/RunLog.h"
+#include "cli/stream/Inputs.h"
+#include "cli/stream/Interruption.h"
+#include "cli/stream/ModuleStream.h"
+#include "codegen/Refresh.h"
+#include "host/files/ModuleFile.h"
+#include "host/vb6/CodePage.h"
+#include "model/SettingsKeys.h"
+
+namespace fs = std::filesystem;
+
+namespace brindle::cli {
+namespace {
+
+std::string_view Caption(Command command) {
+    using namespace buttons;
+    switch (command) {
+        case Command::AddModuleHeader:
+            return kAddModHdr;
+        case Command::AddHeaders:
+            return kAddHeaders;
+        case Command::AddErrorHandlers:
+            return kAddErrHandlers;
+        case Command::RemoveMarkers:
+            return kRemoveCodeMarkers;
+        case Command::RemoveCode:
+            return kRemoveAll;
+        case Command::AddAll:
+            return kAddAllToProj;
+        case Command::RemoveMarkersAll:
+            return kRemoveCodeMarkersFromProj;
+        case Command::RemoveCodeAll:
+            return kRemoveAllFromProj;
+        case Command::Options:
+            return kOptions;
+        case Command::Procedures:
+        case Command::Check:
+        case Command::Refresh:
+            break;
+    }
+    return "";
+}
+
+Progress ProgressOf(const Request& request) {
+    return request.quiet ? Progress::Quiet : Progress::Shown;
+}
+
+// Selects what the command works on in a module's code pane, just before the click.
+using Selector = std::function<void(CodeModule& module)>;
+
+void SelectWholeModule(CodeModule& module) {
+    const auto lines = module.CountOfLines();
+    const auto last = lines > 0 ? static_cast<std::int32_t>(module.Lines(lines, 1).size()) : 0;
+    module.CodePane().SetSelection(1, 1, std::max(lines, 1), last + 1);
+}
+
+Selector SelectProcedure(std::string name, vbext_ProcKind kind) {
+    return [name = std::move(name), kind](CodeModule& module) {
+        const auto start = module.ProcStartLine(name, kind);
+        const auto last = start + module.ProcCountLines(name, kind) - 1;
+        const auto length = static_cast<std::int32_t>(module.Lines(last, 1).size());
+        module.CodePane().SetSelection(start, 1, last, length + 1);
+    };
+}
+
+template <class Module>
+std::vector<std::string> LabelsOf(const std::vector<Module>& modules) {
+    std::vector<std::string> labels;
+    labels.reserve(modules.size());
+    for (const auto& module : modules) {
+        labels.push_back(module.label);
+    }
+    return labels;
+}
+
+// Where the markers were turned off, and how to turn them on there.
+std::string WhereMarkersAreOff(Session& session, int codePage) {
+    auto& layers = session.Layers();
+    switch (layers.OriginOf(settings::kOptions, settings::kMarkersKey)) {
+        case host::SettingOrigin::Team:
+            return "in " + Label(layers.TeamFile(), codePage) + " (" +
+                   std::string(settings::kMarkersKey) + "=True there turns them on)";
+        case host::SettingOrigin::CommandLine:
+            return "for this run";
+        case host::SettingOrigin::User:
+            break;
+    }
+    return "in your " + session.SettingsLabel() + " ('brindle options --markers on' turns them on)";
+}
+
+struct PlannedClick {
+    LoadedModule* module;
+    Selector select;
+    std::function<void()> afterwards;     // tells what the click could not reach; may be empty
+    vbext_ProcKind kind = vbext_pk_Proc;  // of the procedure that --proc selects
+};
+
+class EditRun {
+public:
+    EditRun(const Request& request, const Streams& io)
+        : request_(request),
+          io_(io),
+          codePage_(CodePageOf(request)),
+          log_(io.err, ProgressOf(request), codePage_) {}
+
+    int Execute() {
+        const InterruptionWatch watch;
+        CheckCodePage(codePage_);
+        const bool onProject = OnProject(request_);
+        if (onProject) {
+            projects_ =
+                SurveyProjects(request_.files.front(), codePage_, !request_.ignoreExclusions);
+            CountIgnoredBlocks();
+        } else {
+            inputs_ = LoadModules(request_.files, codePage_);
+        }
+        const auto clicks = PlanClicks();  // before anything changes: a bad selection is exit 2
+        CheckConfirmation();               // after them: a missing file is told first
+        for (const auto& problem : onProject ? projects_.problems : inputs_.problems) {
+            log_.Problem(problem.subject, problem.text);
+        }
+        NoteIgnored(projects_, log_);
+        ModuleFinisher finisher(
+            request_.diff ? ModuleFinisher::Work::Diff : ModuleFinisher::Work::Write, io_.out);
+        std::optional<ModuleStream> stream;
+        if (onProject) {
+            stream.emplace(projects_.Modules(), codePage_, IndexesAhead(), finisher);
+        }
+        log_.MapLines([this, &stream](std::string_view label, std::int32_t line) {
+            const auto* component = stream ? stream->InHand(label) : ComponentLabelled(label);
+            return component == nullptr ? std::int32_t{0}
+                                        : host::FileLines(*component).FileLineOf(line);
+        });
+        Session session(log_, SessionSetupFor());
+        if (onProject) {
+            AddStreamedProjects(session, *stream);
+        } else {
+            for (const auto& project : inputs_.projects) {
+                session.Ide().AddProject(project.project);
+            }
+        }
+        session.Connect();
+        CheckTemplates(session);
+        WarnOfUnmarkedAdditions(session);
+        if (request_.command == Command::Refresh) {
+            Refresh(session, stream ? &*stream : nullptr);
+        } else if (onProject) {
+            RunOnProjects(session, *stream);
+        } else {
+            RunOnModules(session, clicks);
+        }
+        if (declined_) {
+            // Always the first question, asked before anything changed.
+            log_.Problem("", "not answered Yes; nothing was changed");
+            return 1;
+        }
+        if (!onProject) {
+            HandOver(finisher);
+        }
+        const bool written = Finish(finisher) > 0 && !request_.diff;
+        session.Disconnect(written ? "the options were not saved; the modules themselves were "
+                                     "written"
+                                   : "the options were not saved");
+        if (Interrupted()) {
+            return TellInterrupted();
+        }
+        return log_.Failures() > 0 ? 1 : 0;
+    }
+
+private:
+    void CheckConfirmation() const {
+        if (Asks(request_.command) && !request_.yes && !request_.diff && !io_.terminal) {
+            throw InputError(std::string(CommandName(request_.command)) +
+                             " asks for confirmation before it changes code, and there is no "
+                             "terminal to ask on; nothing was changed. Run it with --yes, or with "
+                             "--diff to see what it would change.");
+        }
+    }
+
+    SessionSetup SessionSetupFor() const {
+        SessionSetup setup;
+        setup.codePage = codePage_;
+        const bool ask = !request_.yes && !request_.diff;
+        setup.confirmation = ask ? Confirmation::AskOnTerminal : Confirmation::Yes;
+        setup.terminalIn = &io_.in;
+        setup.terminalOut = &io_.err;
+        std::vector<std::string> modules;
+        for (const auto& project : inputs_.projects) {
+            for (const auto& module : project.modules) {
+                modules.push_back(module.label);
+            }
+        }
+        setup.questionAbout =
+            QuestionAbout(request_, modules, Label(request_.files.front(), codePage_));
+        setup.teamFile = TeamSettingsFor(request_.files);
+        if (request_.skipExisting) {
+            setup.overrides[std::string(settings::kSkipExistingKey)] = "True";
+        }
+        setup.ignoreExclusions = request_.ignoreExclusions;
+        return setup;
+    }
+
+    std::vector<PlannedClick> PlanClicks() {
+        std::vector<PlannedClick> clicks;
+        if (OnProject(request_) || request_.command == Command::Refresh) {
+            return clicks;
+        }
+        for (auto& module : inputs_.projects.front().modules) {
+            if (request_.proc) {
+                PlanProcedureClicks(module, *request_.proc, clicks);
+            } else if (request_.select) {
+                clicks.push_back({&module, PlanSelection(module), {}, {}});
+            } else {
+                clicks.push_back({&module, SelectWholeModule, {}, {}});
+            }
+        }
+        return clicks;
+    }
+
+    Selector PlanSelection(LoadedModule& module) const {
+        const auto& text = *request_.select;
+        auto range = ParseSelection(text);
+        if (!range) {
+            throw InputError("--select " + text + ": expected LINE[:COL][-LINE[:COL]]");
+        }
+        auto& target = module.component->CodeModule();
+        if (request_.fileLines) {
+            const auto inCode =
+                FromFileLines(*range, host::FileLines(*module.component), target.CountOfLines());
+            if (!inCode.range) {
+                throw InputError(module.label + ": --select " + text +
+                                 " --lines file: " + inCode.problem);
+            }
+            range = inCode.range;
+        }
+        const auto placed = PlaceSelection(*range, target);
+        if (!placed.selection) {
+            throw InputError(module.label + ": --select " + text + ": " + placed.problem);
+        }
+        return [selection = *placed.selection](CodeModule& code) {
+            code.CodePane().SetSelection(selection.startLine, selection.startColumn,
+                                         selection.endLine, selection.endColumn);
+        };
+    }
+
+    // One click for each kind of the procedure; `name` is in UTF-8, as typed. A module may define
+    // it twice (whole procedures under #If and #Else): the IDE finds the first by name, and the
+    // second is told of.
+    void PlanProcedureClicks(LoadedModule& module, const std::string& name,
+                             std::vector<PlannedClick>& clicks) {
+        const auto before = clicks.size();
+        for (const auto& info : module.component->Code()->Procedures()) {
+            const auto& proc = info.procedure;
+            if (!Names(module, proc.name, name)) {
+                continue;
+            }
+            const auto planned =
+                std::find_if(clicks.begin() + static_cast<std::ptrdiff_t>(before), clicks.end(),
+                             [&](const PlannedClick& click) { return click.kind == proc.kind; });
+            if (planned == clicks.end()) {
+                clicks.push_back({&module, SelectProcedure(proc.name, proc.kind), {}, proc.kind});
+            } else {
+                planned->afterwards = [this, &module, procName = proc.name, kind = proc.kind] {
+                    ReportUnreached(module, procName, kind);
+                };
+            }
+        }
+        if (clicks.size() == before) {
+            throw InputError(module.label + ": no procedure named " + name +
+                             " (brindle procedures lists them)");
+        }
+    }
+
+    static bool Names(const LoadedModule& module, const std::string& procName,
+                      const std::string& name) {
+        return host::EqualsIgnoringCase(host::ToUtf8(procName, module.component->CodePage()), name);
+    }
+
+    void ReportUnreached(LoadedModule& module, const std::string& procName, vbext_ProcKind kind) {
+        const host::FileLines fileLines(*module.component);
+        std::vector<std::int32_t> lines;
+        for (const auto& info : module.component->Code()->Procedures()) {
+            if (info.procedure.kind == kind &&
+                host::EqualsIgnoringCase(info.procedure.name, procName)) {
+                lines.push_back(fileLines.FileLineOf(info.procedure.bodyLine));
+            }
+        }
+        const auto shown = host::ToUtf8(procName, module.component->CodePage());
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            log_.ProblemAt(module.label, lines[i],
+                           shown +
+                               ": another definition, not reached; --proc works on the first "
+                               "one, at line " +
+                               std::to_string(lines[0]));
+        }
+    }
+
+    void RunOnModules(Session& session, const std::vector<PlannedClick>& clicks) {
+        std::vector<std::string> labels;
+        for (const auto& click : clicks) {
+            labels.push_back(click.module->label);
+        }
+        log_.Expect(labels);
+        for (std::size_t i = 0; i < clicks.size(); ++i) {
+            auto& module = *clicks[i].module;
+            log_.Seek(i);
+            log_.SetCurrent(module.label);
+            auto& code = module.component->CodeModule();
+            if (!IgnoreStep(&log_, [&] { clicks[i].select(code); })) {
+                continue;
+            }
+            session.Ide().OpenCodeWindow(code.CodePane());
+            if (!ClickAndCheck(session, buttons::kCodeWindowBar, module.label)) {
+                return;
+            }
+            if (clicks[i].afterwards) {
+                clicks[i].afterwards();
+            }
+        }
+    }
+
+    // Whether each module's procedures are worth finding while it is loaded, off the add-in's
+    // thread: the commands that look at every procedure.
+    bool IndexesAhead() const {
+        return request_.command == Command::AddAll || request_.command == Command::Refresh;
+    }
+
+    void AddStreamedProjects(Session& session, ModuleStream& stream) {
+        std::size_t first = 0;
+        for (const auto& project : projects_.projects) {
+            streamed_.push_back(std::make_shared<StreamedProject>(project.name, stream, first,
+                                                                  project.modules.size()));
+            session.Ide().AddProject(streamed_.back());
+            first += project.modules.size();
+        }
+    }
+
+    void RunOnProjects(Session& session, ModuleStream& stream) {
+        log_.Expect(LabelsOf(projects_.Modules()));
+        std::size_t done = 0;
+        for (std::size_t p = 0; p < projects_.projects.size(); ++p) {
+            const auto& project = projects_.projects[p];
+            log_.Seek(done);
+            log_.SetCurrent(project.label);
+            done += project.modules.size();
+            session.Ide().SetActiveVBProject(streamed_[p].get());
+            const bool goOn = ClickAndCheck(session, buttons::kProjectWindowBar, project.label);
+            stream.Pass(done);
+            if (!goOn || Interrupted()) {
+                return;
+            }
+        }
+    }
+
+    // Not a button of the add-in: the host runs the operation on each module itself, streamed
+    // for a project.
+    void Refresh(Session& session, ModuleStream* stream) {
+        if (!session.Confirm(kRefreshPrompt, kRefreshTitle)) {
+            declined_ = true;
+            return;
+        }
+        host::ComponentList components;
+        if (stream) {
+            log_.Expect(LabelsOf(projects_.Modules()));
+            components = {projects_.Modules().size(),
+                          [&](std::size_t i) { return stream->Take(i); }};
+        } else {
+            const auto& modules = inputs_.projects.front().modules;
+            log_.Expect(LabelsOf(modules));
+            components = {modules.size(), [&](std::size_t i) { return modules[i].component; }};
+        }
+        const auto unplaced = request_.overwrite ? Unplaced::Replace : Unplaced::Leave;
+        session.Addin().Refresh(components, unplaced, [&](std::size_t i) { log_.Seek(i); });
+        if (stream) {
+            stream->Pass(components.count);
+        }
+        NoteLeftUnplaced();
+    }
+
+    // A template whose own text changed leaves every block it made: say how to apply it.
+    void NoteLeftUnplaced() {
+        const int left = log_.Total().Count(Work::BlockLeftUnplaced);
+        if (left > 0) {
+            log_.Note(std::to_string(left) +
+                      (left == 1 ? " marked block was" : " marked blocks were") +
+                      " left as they are; if the text that the templates have no place for is "
+                      "an older template's, 'brindle refresh --overwrite' replaces it");
+        }
+    }
+
+    // False when the run cannot go on.
+    bool ClickAndCheck(Session& session, std::string_view bar, const std::string& subject) {
+        switch (session.Click(bar, Caption(request_.command))) {
+            case Session::ClickResult::Done:
+                return true;
+            case Session::ClickResult::Declined:
+                declined_ = true;
+                return false;
+            case Session::ClickResult::NoButton:
+                log_.Problem(subject, "the add-in did not connect, so nothing was done");
+                return false;
+        }
+        return false;
+    }
+
+    // The modules named one by one go to the finisher once every click is done.
+    void HandOver(ModuleFinisher& finisher) {
+        DeferInterruptions();
+        if (Interrupted()) {
+            return;
+        }
+        for (auto& module : inputs_.projects.front().modules) {
+            finisher.Add(ModuleFinisher::Job{module.component, nullptr, std::move(module.original),
+                                             module.label, module.diffName,
+                                             module.component->FilePath()});
+        }
+    }
+
+    // Tells what became of the modules and sums up what was done in those that changed; how
+    // many they are.
+    int Finish(ModuleFinisher& finisher) {
+        int changed = 0;
+        Tally done;
+        for (const auto& outcome : finisher.Outcomes()) {
+            if (outcome.changed) {
+                ++changed;
+                done += log_.TallyOf(outcome.label);
+                changedModules_.push_back(outcome.label);
+            }
+            if (!outcome.problem.empty()) {
+                log_.Problem(outcome.subject, outcome.problem);
+            }
+        }
+        io_.out << std::flush;
+        log_.Note(Summarize(changed, done, request_.diff ? Outcome::Diffed : Outcome::Written));
+        NoteLeftBlocks();
+        return changed;
+    }
+
+    // Before any click: a refused template stops the run, before anything changed.
+    void CheckTemplates(Session& session) {
+        RefuseBrokenTemplates(request_.command, session, codePage_);
+        WarnOfTemplateText(request_.command, session, codePage_, log_);
+    }
+
+    bool Removes() const {
+        return request_.command == Command::RemoveMarkers ||
+               request_.command == Command::RemoveCode ||
+               request_.command == Command::RemoveMarkersAll ||
+               request_.command == Command::RemoveCodeAll;
+    }
+
+    // The removals leave the modules that .brindleignore names as they are; their blocks are
+    // counted for the summary from the files, which are not written.
+    void CountIgnoredBlocks() {
+        if (Removes()) {
+            ignoredBlocks_ = MarkedBlocksIn(projects_.ignoredFiles, codePage_);
+        }
+    }
+
+    // Leaving what the user excludes is what was asked for, no failure; but the summary says
+    // so, lest "removed" read as "all gone".
+    void NoteLeftBlocks() {
+        if (!Removes() || Interrupted()) {
+            return;
+        }
+        const auto left = SummarizeLeft(log_.Total(), ignoredBlocks_,
+                                        request_.diff ? Outcome::Diffed : Outcome::Written);
+        if (!left.empty()) {
+            log_.Note(left);
+        }
+    }
+
+    // Which modules were written before the signal; the others are as they were.
+    int TellInterrupted() {
+        if (request_.diff || changedModules_.empty()) {
+            log_.Problem("", "interrupted; no module was written");
+            return InterruptedStatus();
+        }
+        const auto count = changedModules_.size();
+        std::string text =
+            "interrupted; " +
+            (count == 1 ? std::string("1 module was written, the others are ")
+                        : std::to_string(count) + " modules were written, the others are ") +
+            "as they were:";
+        for (const auto& label : changedModules_) {
+            text += "\n  " + label;
+        }
+        log_.Problem("", text);
+        return InterruptedStatus();
+    }
+
+    // Without markers nothing that an adding command puts in can be told from the user's own
+    // code later.
+    void WarnOfUnmarkedAdditions(Session& session) {
+        const bool adds = request_.command == Command::AddModuleHeader ||
+                          request_.command == Command::AddHeaders ||
+                          request_.command == Command::AddErrorHandlers ||
+                          request_.command == Command::AddAll;
+        if (adds && !session.Fields().mbAddCodeMarkers) {
+            log_.Warning("markers are off " + WhereMarkersAreOff(session, codePage_) +
+                         ", so what this adds has no marker lines and Brindle cannot remove it "
+                         "later");
+        }
+    }
+
+    const host::MemoryComponent* ComponentLabelled(std::string_view label) const {
+        for (const auto& project : inputs_.projects) {
+            for (const auto& module : project.modules) {
+                if (module.label == label) {
+                    return module.component;
+                }
+            }
+        }
+        return nullptr;
+    }
+
+    const Request& request_;
+    const Streams& io_;
+    int codePage_;
+    RunLog log_;
+    Inputs inputs_;           // of the commands on modules
+    ProjectInputs projects_;  // of the commands on projects
+    std::vector<std::shared_ptr<StreamedProject>> streamed_;
+    std::vector<std::string> changedModules_;  // written, or diffed
+    int ignoredBlocks_ = 0;                    // in the modules that .brindleignore left out
+    bool declined_ = false;
+};
+
+}  // namespace
+
+int RunEdit(const Request& request, const Streams& streams) {
+    return EditRun(request, streams).Execute();
+}
+
+}  // namespace brindle::cli

@@ -1,0 +1,165 @@
+#include "cli/stream/Inputs.h"
+
+#include <future>
+#include <set>
+
+#include "cli/report/RunLog.h"
+#include "cli/stream/Background.h"
+#include "codegen/Markers.h"
+#include "host/files/FileSystem.h"
+#include "host/files/IgnoreFile.h"
+#include "host/files/ModuleFile.h"
+#include "host/settings/TeamSettings.h"
+#include "host/vb6/CodePage.h"
+
+namespace fs = std::filesystem;
+
+namespace brindle::cli {
+
+std::optional<fs::path> TeamSettingsFor(const std::vector<std::string>& files) {
+    if (files.empty()) {
+        return std::nullopt;
+    }
+    std::error_code error;
+    return host::FindTeamSettings(fs::absolute(host::PathOf(files.front()), error).parent_path());
+}
+
+void NoteIgnored(const ProjectInputs& projects, RunLog& log) {
+    for (const auto& warning : projects.warnings) {
+        log.Warning(warning);
+    }
+    const int ignored = projects.ignored;
+    if (ignored > 0) {
+        log.Note(std::to_string(ignored) + (ignored == 1 ? " module" : " modules") +
+                 " left out by " + std::string(host::kIgnoreFileName));
+    }
+}
+
+void CheckCodePage(int codePage) {
+    if (!host::IsModuleCodePage(codePage)) {
+        throw InputError("code page " + std::to_string(codePage) + " is not one Brindle knows");
+    }
+}
+
+Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
+    std::vector<fs::path> paths;
+    for (const auto& file : files) {
+        paths.push_back(host::PathOf(file));
+    }
+    try {
+        return host::LoadModules(paths, codePage);
+    } catch (const host::LoadError& e) {
+        throw InputError(e.what());
+    }
+}
+
+std::vector<ModuleEntry> ProjectInputs::Modules() const {
+    std::vector<ModuleEntry> modules;
+    for (const auto& project : projects) {
+        modules.insert(modules.end(), project.modules.begin(), project.modules.end());
+    }
+    return modules;
+}
+
+namespace {
+
+// Each once, and none that another project of the group does not leave out.
+std::vector<fs::path> IgnoredFiles(const host::ProjectPlan& plan) {
+    if (plan.Ignored() == 0) {
+        return {};
+    }
+    std::set<std::string> seen;
+    for (const auto& project : plan.projects) {
+        for (const auto& module : project.modules) {
+            seen.insert(host::FileIdentity(module.path));
+        }
+    }
+    std::vector<fs::path> files;
+    for (const auto& project : plan.projects) {
+        for (const auto& ignored : project.ignored) {
+            if (seen.insert(host::FileIdentity(ignored.file)).second) {
+                files.push_back(ignored.file);
+            }
+        }
+    }
+    return files;
+}
+
+}  // namespace
+
+// Each planned module file is read and its header checked on the workers; those that pass
+// keep their place, the others are told of in the same order.
+ProjectInputs SurveyProjects(const std::string& file, int codePage, bool ignoreFiles) {
+    host::ProjectPlan plan;
+    try {
+        plan = host::PlanProjects(host::PathOf(file), codePage, ignoreFiles);
+    } catch (const host::LoadError& e) {
+        throw InputError(e.what());
+    }
+    Workers workers;
+    std::vector<std::vector<std::future<std::string>>> names(plan.projects.size());
+    for (std::size_t p = 0; p < plan.projects.size(); ++p) {
+        for (const auto& module : plan.projects[p].modules) {
+            names[p].push_back(Start(workers, [path = module.path] {
+                return host::CheckModule(host::ReadModuleFile(path), path);
+            }));
+        }
+    }
+    ProjectInputs inputs{
+        {}, std::move(plan.problems), plan.Ignored(), IgnoredFiles(plan), std::move(plan.warnings)};
+    for (std::size_t p = 0; p < plan.projects.size(); ++p) {
+        auto& planned = plan.projects[p];
+        auto& project = inputs.projects.emplace_back(
+            ProjectEntries{std::move(planned.name), std::move(planned.label), {}});
+        for (std::size_t m = 0; m < planned.modules.size(); ++m) {
+            auto& module = planned.modules[m];
+            try {
+                auto name = names[p][m].get();
+                project.modules.push_back({std::move(module), std::move(name)});
+            } catch (const host::ModuleFileError& e) {
+                inputs.problems.push_back(
+                    {module.label, e.Detail() + "; left alone, the other modules are done"});
+            }
+        }
+    }
+    return inputs;
+}
+
+namespace {
+
+int MarkedBlocksIn(const fs::path& file, int codePage) {
+    try {
+        auto module = host::LoadExactly(file, codePage);
+        if (module.component->Code() == nullptr) {
+            return 0;
+        }
+        auto& code = module.component->CodeModule();
+        MarkerPairing pairing;
+        int blocks = 0;
+        for (auto marker = NextMarkerLine(code, 1); marker;
+             marker = NextMarkerLine(code, marker->line + 1)) {
+            blocks += pairing.Feed(*marker).block ? 1 : 0;
+        }
+        return blocks;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+}  // namespace
+
+int MarkedBlocksIn(const std::vector<fs::path>& files, int codePage) {
+    Workers workers;
+    std::vector<std::future<int>> counts;
+    for (const auto& file : files) {
+        counts.push_back(
+            Start(workers, [file, codePage] { return MarkedBlocksIn(file, codePage); }));
+    }
+    int blocks = 0;
+    for (auto& count : counts) {
+        blocks += count.get();
+    }
+    return blocks;
+}
+
+}  // namespace brindle::cli
