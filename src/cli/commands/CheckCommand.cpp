@@ -5,8 +5,8 @@
 #include <array>
 #include <optional>
 
-#include "cli/Session.h"
-#include "cli/StoredCodePage.h"
+#include "cli/commands/Session.h"
+#include "cli/commands/StoredCodePage.h"
 #include "cli/commands/TemplateChecks.h"
 #include "cli/report/RunLog.h"
 #include "cli/stream/Inputs.h"

@@ -6,9 +6,9 @@
 #include <optional>
 
 #include "addin/Buttons.h"
-#include "cli/Session.h"
-#include "cli/StoredCodePage.h"
 #include "cli/commands/Selection.h"
+#include "cli/commands/Session.h"
+#include "cli/commands/StoredCodePage.h"
 #include "cli/commands/TemplateChecks.h"
 #include "cli/report/QuestionAbout.h"
 #include "cli/report/RunLog.h"

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "addin/Buttons.h"
-#include "cli/Session.h"
-#include "cli/StoredCodePage.h"
+#include "cli/commands/Session.h"
+#include "cli/commands/StoredCodePage.h"
 #include "cli/report/RunLog.h"
 #include "cli/report/Table.h"
 #include "cli/stream/Inputs.h"

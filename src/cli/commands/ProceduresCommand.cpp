@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/StoredCodePage.h"
+#include "cli/commands/StoredCodePage.h"
 #include "cli/report/Table.h"
 #include "cli/stream/Inputs.h"
 #include "host/files/ModuleFile.h"

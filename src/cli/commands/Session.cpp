@@ -1,4 +1,4 @@
-#include "cli/Session.h"
+#include "cli/commands/Session.h"
 
 #include <filesystem>
 

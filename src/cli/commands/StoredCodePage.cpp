@@ -1,4 +1,4 @@
-#include "cli/StoredCodePage.h"
+#include "cli/commands/StoredCodePage.h"
 
 #include <filesystem>
 #include <string>

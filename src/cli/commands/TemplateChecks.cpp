@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "analysis/LineHelpers.h"
-#include "cli/Session.h"
+#include "cli/commands/Session.h"
 #include "cli/report/RunLog.h"
 #include "cli/stream/Inputs.h"
 #include "codegen/BlockText.h"
