@@ -610,10 +610,10 @@ void Brindle::gevtOptions_Click(CommandBarControl&, bool&, bool&) {
     IgnoreStep(sink_, [&] { controls().chkCodeMarkers = mbAddCodeMarkers ? 1 : 0; });
     IgnoreStep(sink_, [&] { controls().chkDisableSplash = mbDisableSplash ? 1 : 0; });
     IgnoreStep(sink_, [&] { controls().chkSkipExisting = mbSkipExisting ? 1 : 0; });
-    IgnoreStep(sink_, [&] { controls().txtModHdrFname = msModHdrFname; });
-    IgnoreStep(sink_, [&] { controls().txtProcHdrFname = msProcHdrFname; });
-    IgnoreStep(sink_, [&] { controls().txtErrHdrFname = msErrHdrFname; });
-    IgnoreStep(sink_, [&] { controls().txtErrFtrFname = msErrFtrFname; });
+    const AddinFields& fields = *this;
+    for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
+        IgnoreStep(sink_, [&] { controls().*kTemplateBoxes[i] = fields.*kTemplateSlots[i].path; });
+    }
     IgnoreStep(sink_, [&] {
         if (!mfrmOptions) {
             RaiseNotSet(HandlerSource("gevtOptions_Click"));
@@ -636,10 +636,10 @@ void Brindle::ApplyOptions() {
         mbAddCodeMarkers = controls.chkCodeMarkers == 1;
         mbDisableSplash = controls.chkDisableSplash == 1;
         mbSkipExisting = controls.chkSkipExisting == 1;
-        msModHdrFname = controls.txtModHdrFname;
-        msProcHdrFname = controls.txtProcHdrFname;
-        msErrHdrFname = controls.txtErrHdrFname;
-        msErrFtrFname = controls.txtErrFtrFname;
+        AddinFields& fields = *this;
+        for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
+            fields.*kTemplateSlots[i].path = controls.*kTemplateBoxes[i];
+        }
         msLastDir = mfrmOptions->LastDir();
         LoadTemplateTexts();
     });
