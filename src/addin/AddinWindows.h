@@ -3,6 +3,7 @@
 // options dialog and the message box. The host supplies them through AddinWindows; the parts
 // that are the same on every toolkit (the order of the steps, the events) live here.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <utility>
 
 #include "model/Diagnostics.h"
+#include "templates/AddinFields.h"
 
 namespace brindle {
 
@@ -91,6 +93,11 @@ struct OptionsControls {
     std::string txtErrHdrFname;
     std::string txtErrFtrFname;
 };
+
+// The box of each of kTemplateSlots, in their order.
+inline constexpr std::array<std::string OptionsControls::*, kTemplateSlots.size()> kTemplateBoxes =
+    {&OptionsControls::txtModHdrFname, &OptionsControls::txtProcHdrFname,
+     &OptionsControls::txtErrHdrFname, &OptionsControls::txtErrFtrFname};
 
 enum class DialogButton { OK, Cancel };
 

@@ -397,38 +397,31 @@ void Brindle::RunPaneCommand(const PaneCommand& command) {
 // one that did. Nothing goes in from a template without text: no empty marked block, and no
 // error handler without both of its templates. An unknown keyword goes in as it stands.
 void Brindle::WarnOfTemplateProblems(unsigned templates) {
-    struct Template {
+    // What each of kTemplateSlots is used for, and what becomes of a command without it.
+    struct Use {
         TemplateUse use;
-        std::string_view title;
-        const std::string AddinFields::*path;
-        const std::string AddinFields::*text;
         std::string_view consequence;
     };
-    static constexpr Template kTemplates[] = {
-        {kModuleHeaderTemplate, "module header", &AddinFields::msModHdrFname,
-         &AddinFields::msModHdrTmplt, "no module headers added"},
-        {kProcedureHeaderTemplate, "procedure header", &AddinFields::msProcHdrFname,
-         &AddinFields::msProcHdrTmplt, "no procedure headers added"},
-        {kErrorHandlerTemplates, "error header", &AddinFields::msErrHdrFname,
-         &AddinFields::msErrHdrTmplt, "no error handlers added"},
-        {kErrorHandlerTemplates, "error footer", &AddinFields::msErrFtrFname,
-         &AddinFields::msErrFtrTmplt, "no error handlers added"},
-    };
+    static constexpr std::array<Use, kTemplateSlots.size()> kUses = {{
+        {kModuleHeaderTemplate, "no module headers added"},
+        {kProcedureHeaderTemplate, "no procedure headers added"},
+        {kErrorHandlerTemplates, "no error handlers added"},
+        {kErrorHandlerTemplates, "no error handlers added"},
+    }};
     const AddinFields& fields = *this;
-    for (const Template& t : kTemplates) {
-        if ((templates & t.use) == 0) {
+    for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
+        const TemplateSlot& t = kTemplateSlots[i];
+        if ((templates & kUses[i].use) == 0) {
             continue;
         }
+        const std::string consequence(kUses[i].consequence);
         const std::string named =
             "the " + std::string(t.title) + " template \"" + fields.*t.path + "\"";
         const auto refused = fields.templateRefusals.find(fields.*t.path);
         if (refused != fields.templateRefusals.end()) {
-            WarnTo(
-                sink_, "",
-                named + " is refused: " + refused->second.why + "; " + std::string(t.consequence));
+            WarnTo(sink_, "", named + " is refused: " + refused->second.why + "; " + consequence);
         } else if ((fields.*t.text).empty()) {
-            WarnTo(sink_, "",
-                   named + " is missing, unreadable or empty; " + std::string(t.consequence));
+            WarnTo(sink_, "", named + " is missing, unreadable or empty; " + consequence);
         }
         for (const UnknownKeyword& unknown : UnknownKeywords(fields.*t.text)) {
             WarnTo(sink_, "",
@@ -617,10 +610,10 @@ void Brindle::gevtOptions_Click(CommandBarControl&, bool&, bool&) {
     IgnoreStep(sink_, [&] { controls().chkCodeMarkers = mbAddCodeMarkers ? 1 : 0; });
     IgnoreStep(sink_, [&] { controls().chkDisableSplash = mbDisableSplash ? 1 : 0; });
     IgnoreStep(sink_, [&] { controls().chkSkipExisting = mbSkipExisting ? 1 : 0; });
-    IgnoreStep(sink_, [&] { controls().txtModHdrFname = msModHdrFname; });
-    IgnoreStep(sink_, [&] { controls().txtProcHdrFname = msProcHdrFname; });
-    IgnoreStep(sink_, [&] { controls().txtErrHdrFname = msErrHdrFname; });
-    IgnoreStep(sink_, [&] { controls().txtErrFtrFname = msErrFtrFname; });
+    const AddinFields& fields = *this;
+    for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
+        IgnoreStep(sink_, [&] { controls().*kTemplateBoxes[i] = fields.*kTemplateSlots[i].path; });
+    }
     IgnoreStep(sink_, [&] {
         if (!mfrmOptions) {
             RaiseNotSet(HandlerSource("gevtOptions_Click"));
@@ -643,10 +636,10 @@ void Brindle::ApplyOptions() {
         mbAddCodeMarkers = controls.chkCodeMarkers == 1;
         mbDisableSplash = controls.chkDisableSplash == 1;
         mbSkipExisting = controls.chkSkipExisting == 1;
-        msModHdrFname = controls.txtModHdrFname;
-        msProcHdrFname = controls.txtProcHdrFname;
-        msErrHdrFname = controls.txtErrHdrFname;
-        msErrFtrFname = controls.txtErrFtrFname;
+        AddinFields& fields = *this;
+        for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
+            fields.*kTemplateSlots[i].path = controls.*kTemplateBoxes[i];
+        }
         msLastDir = mfrmOptions->LastDir();
         LoadTemplateTexts();
     });

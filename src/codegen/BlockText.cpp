@@ -547,20 +547,15 @@ std::vector<std::string> InnerLines(CodeModule& module, const MarkedBlock& block
     return lines;
 }
 
+const TemplateSlot* SlotOf(BlockRole role) {
+    // The roles of templates come in the order of kTemplateSlots.
+    static_assert(static_cast<std::size_t>(BlockRole::Other) == kTemplateSlots.size());
+    return role == BlockRole::Other ? nullptr : &kTemplateSlots[static_cast<std::size_t>(role)];
+}
+
 const std::string* TemplateOf(const AddinFields& fields, BlockRole role) {
-    switch (role) {
-        case BlockRole::ModuleHeader:
-            return &fields.msModHdrTmplt;
-        case BlockRole::ProcedureHeader:
-            return &fields.msProcHdrTmplt;
-        case BlockRole::ErrorHeader:
-            return &fields.msErrHdrTmplt;
-        case BlockRole::ErrorFooter:
-            return &fields.msErrFtrTmplt;
-        case BlockRole::Other:
-            break;
-    }
-    return nullptr;
+    const TemplateSlot* slot = SlotOf(role);
+    return slot == nullptr ? nullptr : &(fields.*slot->text);
 }
 
 std::vector<std::string> ExpectedLines(const AddinFields& fields, CodeModule& module,
@@ -656,13 +651,11 @@ int MarkerLineIn(std::string_view tmplt) {
 }
 
 void RefuseTemplatesWithMarkerLines(AddinFields& fields) {
-    for (const auto& [path, text] : {std::pair{&fields.msModHdrFname, &fields.msModHdrTmplt},
-                                     std::pair{&fields.msProcHdrFname, &fields.msProcHdrTmplt},
-                                     std::pair{&fields.msErrHdrFname, &fields.msErrHdrTmplt},
-                                     std::pair{&fields.msErrFtrFname, &fields.msErrFtrTmplt}}) {
-        if (const int line = MarkerLineIn(*text); line > 0) {
-            text->clear();
-            fields.templateRefusals[*path] = {
+    for (const TemplateSlot& slot : kTemplateSlots) {
+        std::string& text = fields.*slot.text;
+        if (const int line = MarkerLineIn(text); line > 0) {
+            text.clear();
+            fields.templateRefusals[fields.*slot.path] = {
                 "its line " + std::to_string(line) +
                     " is a marker line, which would break the marked blocks it goes into",
                 line};

@@ -25,6 +25,7 @@ std::vector<std::string> InsertedLines(std::string_view text);
 std::vector<std::string> InnerLines(CodeModule& module, const MarkedBlock& block);
 
 // The template a block of `role` is made from; Other has none.
+const TemplateSlot* SlotOf(BlockRole role);
 const std::string* TemplateOf(const AddinFields& fields, BlockRole role);
 
 // What a block of `role` holds between its markers when made now, for `proc` (null for the

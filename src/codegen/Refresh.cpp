@@ -18,32 +18,8 @@ namespace brindle {
 namespace {
 
 std::string_view TitleOf(BlockRole role) {
-    switch (role) {
-        case BlockRole::ModuleHeader:
-            return "module header";
-        case BlockRole::ProcedureHeader:
-            return "procedure header";
-        case BlockRole::ErrorHeader:
-            return "error header";
-        case BlockRole::ErrorFooter:
-            return "error footer";
-        case BlockRole::Other:
-            break;
-    }
-    return "marked block";
-}
-
-const std::string& TemplatePathOf(const AddinFields& fields, BlockRole role) {
-    switch (role) {
-        case BlockRole::ModuleHeader:
-            return fields.msModHdrFname;
-        case BlockRole::ProcedureHeader:
-            return fields.msProcHdrFname;
-        case BlockRole::ErrorHeader:
-            return fields.msErrHdrFname;
-        default:
-            return fields.msErrFtrFname;
-    }
+    const TemplateSlot* slot = SlotOf(role);
+    return slot == nullptr ? "marked block" : slot->title;
 }
 
 // The blocks a command may look at: those of a role, outside what the user keeps Brindle away
@@ -384,7 +360,7 @@ void RefreshModule(const AddinFields& fields, CodeModule& module, Diagnostics* s
             if (tmplt->empty()) {
                 WarnTo(sink, "",
                        "the " + std::string(TitleOf(role)) + " template \"" +
-                           TemplatePathOf(fields, role) +
+                           fields.*SlotOf(role)->path +
                            "\" is missing, unreadable or empty; its blocks were left as they are");
                 continue;
             }

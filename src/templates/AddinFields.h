@@ -2,11 +2,15 @@
 // The option and template fields of the add-in object, which the operations of the templates
 // and codegen subsystems read.
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "model/SettingsKeys.h"
 
 namespace brindle {
 
@@ -51,5 +55,32 @@ struct AddinFields {
     // far more than an insertion. The add-in forgets it when a command starts.
     mutable std::optional<std::string> todayText;
 };
+
+inline constexpr const char* kDefaultModHdrFname = ".\\Templates\\StandardVBModuleHeader.txt";
+inline constexpr const char* kDefaultProcHdrFname = ".\\Templates\\StandardVBProcedureHeader.txt";
+inline constexpr const char* kDefaultErrHdrFname = ".\\Templates\\StandardVBErrHeader.txt";
+inline constexpr const char* kDefaultErrFtrFname = ".\\Templates\\StandardVBErrFooter.txt";
+
+// One of the four templates: what the user reads it as, where the settings keep its file, the
+// fields of its file and its text, and the file it has by default.
+struct TemplateSlot {
+    std::string_view title;  // "module header"
+    std::string_view key;
+    std::string AddinFields::*path;
+    std::string AddinFields::*text;
+    const char* defaultFile;
+};
+
+// The four templates, in the order every list of them keeps.
+inline constexpr std::array<TemplateSlot, 4> kTemplateSlots = {{
+    {"module header", settings::kModHdrKey, &AddinFields::msModHdrFname,
+     &AddinFields::msModHdrTmplt, kDefaultModHdrFname},
+    {"procedure header", settings::kProcHdrKey, &AddinFields::msProcHdrFname,
+     &AddinFields::msProcHdrTmplt, kDefaultProcHdrFname},
+    {"error header", settings::kErrHdrKey, &AddinFields::msErrHdrFname, &AddinFields::msErrHdrTmplt,
+     kDefaultErrHdrFname},
+    {"error footer", settings::kErrFtrKey, &AddinFields::msErrFtrFname, &AddinFields::msErrFtrTmplt,
+     kDefaultErrFtrFname},
+}};
 
 }  // namespace brindle

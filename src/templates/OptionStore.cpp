@@ -15,14 +15,10 @@ namespace brindle {
 namespace {
 
 using settings::kAuthorKey;
-using settings::kErrFtrKey;
-using settings::kErrHdrKey;
 using settings::kExcludedProcsKey;
 using settings::kLastDirKey;
 using settings::kMarkersKey;
-using settings::kModHdrKey;
 using settings::kOptions;
-using settings::kProcHdrKey;
 using settings::kSkipExistingKey;
 using settings::kSplashKey;
 using settings::kState;
@@ -145,10 +141,9 @@ std::string TemplateText(std::string_view bytes) {
 
 void LoadOptions(SettingsStore& store, AddinFields& fields) {
     PassOn("Brindle.LoadOptions", [&] {
-        fields.msModHdrFname = ReadText(store, kOptions, kModHdrKey, kDefaultModHdrFname);
-        fields.msProcHdrFname = ReadText(store, kOptions, kProcHdrKey, kDefaultProcHdrFname);
-        fields.msErrHdrFname = ReadText(store, kOptions, kErrHdrKey, kDefaultErrHdrFname);
-        fields.msErrFtrFname = ReadText(store, kOptions, kErrFtrKey, kDefaultErrFtrFname);
+        for (const TemplateSlot& slot : kTemplateSlots) {
+            fields.*slot.path = ReadText(store, kOptions, slot.key, slot.defaultFile);
+        }
         fields.msAuthor = ReadText(store, kOptions, kAuthorKey, kDefaultAuthor);
         fields.mbAddCodeMarkers = ReadBoolean(store, kMarkersKey, kMarkersDefault);
         fields.msLastDir = ReadText(store, kState, kLastDirKey, kDefaultLastDir);
@@ -160,10 +155,9 @@ void LoadOptions(SettingsStore& store, AddinFields& fields) {
 
 void SaveOptions(SettingsStore& store, const AddinFields& fields) {
     PassOn("Brindle.SaveOptions", [&] {
-        store.SaveSetting(kAppName, kOptions, kModHdrKey, fields.msModHdrFname);
-        store.SaveSetting(kAppName, kOptions, kProcHdrKey, fields.msProcHdrFname);
-        store.SaveSetting(kAppName, kOptions, kErrHdrKey, fields.msErrHdrFname);
-        store.SaveSetting(kAppName, kOptions, kErrFtrKey, fields.msErrFtrFname);
+        for (const TemplateSlot& slot : kTemplateSlots) {
+            store.SaveSetting(kAppName, kOptions, slot.key, fields.*slot.path);
+        }
         store.SaveSetting(kAppName, kOptions, kAuthorKey, fields.msAuthor);
         WriteBoolean(store, kMarkersKey, fields.mbAddCodeMarkers, kMarkersDefault);
         store.SaveSetting(kAppName, kState, kLastDirKey, fields.msLastDir);
@@ -175,22 +169,20 @@ void SaveOptions(SettingsStore& store, const AddinFields& fields) {
 void LoadTemplates(TemplateFiles& files, const std::string& modHdrFname,
                    const std::string& procHdrFname, const std::string& errHdrFname,
                    const std::string& errFtrFname, AddinFields& fields) {
-    const std::array<std::pair<const std::string*, std::string*>, 4> templates = {{
-        {&modHdrFname, &fields.msModHdrTmplt},
-        {&procHdrFname, &fields.msProcHdrTmplt},
-        {&errHdrFname, &fields.msErrHdrTmplt},
-        {&errFtrFname, &fields.msErrFtrTmplt},
-    }};
-    for (const auto& [path, text] : templates) {
-        text->clear();
+    // In the order of kTemplateSlots.
+    const std::array<const std::string*, 4> paths = {&modHdrFname, &procHdrFname, &errHdrFname,
+                                                     &errFtrFname};
+    for (const TemplateSlot& slot : kTemplateSlots) {
+        (fields.*slot.text).clear();
     }
     fields.templateRefusals.clear();
-    for (const auto& [path, text] : templates) {
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = *paths[i];
         try {
-            if (const std::optional<std::string> bytes = files.Read(*path)) {
-                *text = TemplateText(*bytes);
-            } else if (std::string why = files.WhyRefused(*path); !why.empty()) {
-                fields.templateRefusals[*path] = {std::move(why), 0};
+            if (const std::optional<std::string> bytes = files.Read(path)) {
+                fields.*kTemplateSlots[i].text = TemplateText(*bytes);
+            } else if (std::string why = files.WhyRefused(path); !why.empty()) {
+                fields.templateRefusals[path] = {std::move(why), 0};
             }
         } catch (...) {
             // An unreadable file leaves its template empty; the next one is still read.

@@ -14,10 +14,6 @@ namespace brindle {
 // The application the options are kept under in the settings store.
 inline constexpr std::string_view kAppName = settings::kApp;
 
-inline constexpr const char* kDefaultModHdrFname = ".\\Templates\\StandardVBModuleHeader.txt";
-inline constexpr const char* kDefaultProcHdrFname = ".\\Templates\\StandardVBProcedureHeader.txt";
-inline constexpr const char* kDefaultErrHdrFname = ".\\Templates\\StandardVBErrHeader.txt";
-inline constexpr const char* kDefaultErrFtrFname = ".\\Templates\\StandardVBErrFooter.txt";
 inline constexpr const char* kDefaultAuthor = "J. R. Tollard";
 inline constexpr const char* kDefaultLastDir = "C:\\";
 

@@ -44,6 +44,9 @@ std::vector<std::string_view> BlankSeparatedWords(
 constexpr bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
+constexpr bool IsDigit(unsigned char c) {
+    return IsDigit(static_cast<char>(c));
+}
 // A blank or a tab: what separates the words of a statement.
 constexpr bool IsBlank(char c) {
     return c == ' ' || c == '\t';

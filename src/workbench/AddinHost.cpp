@@ -182,12 +182,9 @@ void AddinHost::WarnOfTemplates() {
         output_.Warn({}, "the template \"" + path + "\" is refused: " + refusal.why +
                              "; its blocks are left as they are");
     }
-    for (const auto& [path, text] : {std::pair{&fields.msModHdrFname, &fields.msModHdrTmplt},
-                                     std::pair{&fields.msProcHdrFname, &fields.msProcHdrTmplt},
-                                     std::pair{&fields.msErrHdrFname, &fields.msErrHdrTmplt},
-                                     std::pair{&fields.msErrFtrFname, &fields.msErrFtrTmplt}}) {
-        for (const UnknownKeyword& unknown : UnknownKeywords(*text)) {
-            output_.Warn({}, "the template \"" + *path + "\", line " +
+    for (const TemplateSlot& slot : kTemplateSlots) {
+        for (const UnknownKeyword& unknown : UnknownKeywords(fields.*slot.text)) {
+            output_.Warn({}, "the template \"" + fields.*slot.path + "\", line " +
                                  std::to_string(unknown.line) + ": %" + unknown.name +
                                  "% is no template keyword; it stays in the text as it is");
         }
@@ -230,14 +227,12 @@ void AddinHost::KeepTeamValues() {
     const AddinFields chosen = addin.Fields();
     addin.ReloadOptions({});
     const AddinFields& now = addin.Fields();
-    const std::pair<std::string_view, bool> rows[] = {
-        {settings::kModHdrKey, chosen.msModHdrFname != now.msModHdrFname},
-        {settings::kProcHdrKey, chosen.msProcHdrFname != now.msProcHdrFname},
-        {settings::kErrHdrKey, chosen.msErrHdrFname != now.msErrHdrFname},
-        {settings::kErrFtrKey, chosen.msErrFtrFname != now.msErrFtrFname},
-        {settings::kMarkersKey, chosen.mbAddCodeMarkers != now.mbAddCodeMarkers},
-        {settings::kSkipExistingKey, chosen.mbSkipExisting != now.mbSkipExisting},
-    };
+    std::vector<std::pair<std::string_view, bool>> rows;
+    for (const TemplateSlot& slot : kTemplateSlots) {
+        rows.emplace_back(slot.key, chosen.*slot.path != now.*slot.path);
+    }
+    rows.emplace_back(settings::kMarkersKey, chosen.mbAddCodeMarkers != now.mbAddCodeMarkers);
+    rows.emplace_back(settings::kSkipExistingKey, chosen.mbSkipExisting != now.mbSkipExisting);
     for (const auto& [key, changed] : rows) {
         if (changed) {
             std::string text(1, '"');

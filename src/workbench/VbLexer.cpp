@@ -48,14 +48,6 @@ const std::unordered_set<std::string>& Keywords() {
     return words;
 }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 bool IsWordStart(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
            static_cast<unsigned char>(c) >= 0x80;

@@ -30,30 +30,22 @@ CheckRules RulesOf(const Request& request) {
             request.stale};
 }
 
-// Each template's path and text.
-std::array<std::pair<const std::string*, const std::string*>, 4> TemplatesOf(
-    const AddinFields& fields) {
-    return {{
-        {&fields.msModHdrFname, &fields.msModHdrTmplt},
-        {&fields.msProcHdrFname, &fields.msProcHdrTmplt},
-        {&fields.msErrHdrFname, &fields.msErrHdrTmplt},
-        {&fields.msErrFtrFname, &fields.msErrFtrTmplt},
-    }};
-}
-
 // Each keyword of a template that does not exist, at its line in the template's file. With
 // --stale, each template that gives no text is told.
 void CheckTemplates(Session& session, const Request& request, int codePage, RunLog& log,
                     std::vector<Reported>& findings) {
-    for (const auto& [path, text] : TemplatesOf(session.Fields())) {
-        if (request.stale && text->empty()) {
-            log.Warning("the template \"" + *path +
+    const AddinFields& fields = session.Fields();
+    for (const TemplateSlot& slot : kTemplateSlots) {
+        const std::string& path = fields.*slot.path;
+        const std::string& text = fields.*slot.text;
+        if (request.stale && text.empty()) {
+            log.Warning("the template \"" + path +
                         "\" is missing, unreadable or empty; --stale does not look at its "
                         "blocks");
         }
-        for (const auto& unknown : UnknownKeywords(*text)) {
+        for (const auto& unknown : UnknownKeywords(text)) {
             findings.push_back(
-                {Label(session.Templates().Resolve(*path), codePage), unknown.line, "keyword",
+                {Label(session.Templates().Resolve(path), codePage), unknown.line, "keyword",
                  "%" + unknown.name + "% is no template keyword; it stays in the text as it is"});
         }
     }

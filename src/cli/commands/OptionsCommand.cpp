@@ -1,6 +1,11 @@
 #include "cli/commands/OptionsCommand.h"
 
+#include <array>
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "addin/Buttons.h"
 #include "cli/commands/Session.h"
@@ -29,16 +34,27 @@ std::optional<fs::path> Found(const host::TemplateFileReader& reader, const std:
     return fs::absolute(file, error).lexically_normal();
 }
 
+// For each of kTemplateSlots: its row in the list of the options, and its change.
+struct TemplateOption {
+    const char* name;
+    std::optional<std::string> OptionChanges::*change;
+};
+constexpr std::array<TemplateOption, kTemplateSlots.size()> kTemplateOptions = {{
+    {"module-header-template", &OptionChanges::moduleHeaderTemplate},
+    {"procedure-header-template", &OptionChanges::procedureHeaderTemplate},
+    {"error-header-template", &OptionChanges::errorHeaderTemplate},
+    {"error-footer-template", &OptionChanges::errorFooterTemplate},
+}};
+
 void Reset(frmOptions& dialog) {
     auto& controls = dialog.Controls();
     controls.txtAuthor = kDefaultAuthor;
     controls.chkCodeMarkers = 1;
     controls.chkDisableSplash = 0;
     controls.chkSkipExisting = 0;
-    controls.txtModHdrFname = kDefaultModHdrFname;
-    controls.txtProcHdrFname = kDefaultProcHdrFname;
-    controls.txtErrHdrFname = kDefaultErrHdrFname;
-    controls.txtErrFtrFname = kDefaultErrFtrFname;
+    for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
+        controls.*kTemplateBoxes[i] = kTemplateSlots[i].defaultFile;
+    }
     dialog.SetLastDir(kDefaultLastDir);
 }
 
@@ -68,10 +84,9 @@ void Apply(const OptionChanges& changes, OptionsControls& controls,
                         "template will be empty until there is one");
         }
     };
-    take(changes.moduleHeaderTemplate, controls.txtModHdrFname);
-    take(changes.procedureHeaderTemplate, controls.txtProcHdrFname);
-    take(changes.errorHeaderTemplate, controls.txtErrHdrFname);
-    take(changes.errorFooterTemplate, controls.txtErrFtrFname);
+    for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
+        take(changes.*kTemplateOptions[i].change, controls.*kTemplateBoxes[i]);
+    }
 }
 
 std::string OnOff(bool on) {
@@ -110,26 +125,25 @@ void Print(const Shown& shown, host::LayeredSettings& layers,
         }
         return cells;
     };
-    PrintColumns(
-        {{shown.settingsInFile ? "settings-file" : "settings-key", shown.settings},
-         {"team-settings", shown.teamFile.empty() ? "none" : shown.teamFile},
-         {"author", fields.msAuthor},
-         row("markers", OnOff(fields.mbAddCodeMarkers), settings::kMarkersKey),
-         {"splash", OnOff(!fields.mbDisableSplash)},
-         row("skip-existing", OnOff(fields.mbSkipExisting), settings::kSkipExistingKey),
-         row("excluded-procedures",
-             fields.msExcludedProcs.empty() ? "none" : fields.msExcludedProcs,
-             settings::kExcludedProcsKey),
-         shown.codePageFromTeam
-             ? std::vector<std::string>{"codepage", std::to_string(shown.codePage),
-                                        "(from brindle.ini)"}
-             : std::vector<std::string>{"codepage", std::to_string(shown.codePage)},
-         templateRow("module-header-template", fields.msModHdrFname, settings::kModHdrKey),
-         templateRow("procedure-header-template", fields.msProcHdrFname, settings::kProcHdrKey),
-         templateRow("error-header-template", fields.msErrHdrFname, settings::kErrHdrKey),
-         templateRow("error-footer-template", fields.msErrFtrFname, settings::kErrFtrKey),
-         {"last-directory", fields.msLastDir}},
-        out);
+    std::vector<std::vector<std::string>> rows = {
+        {shown.settingsInFile ? "settings-file" : "settings-key", shown.settings},
+        {"team-settings", shown.teamFile.empty() ? "none" : shown.teamFile},
+        {"author", fields.msAuthor},
+        row("markers", OnOff(fields.mbAddCodeMarkers), settings::kMarkersKey),
+        {"splash", OnOff(!fields.mbDisableSplash)},
+        row("skip-existing", OnOff(fields.mbSkipExisting), settings::kSkipExistingKey),
+        row("excluded-procedures", fields.msExcludedProcs.empty() ? "none" : fields.msExcludedProcs,
+            settings::kExcludedProcsKey),
+        shown.codePageFromTeam
+            ? std::vector<std::string>{"codepage", std::to_string(shown.codePage),
+                                       "(from brindle.ini)"}
+            : std::vector<std::string>{"codepage", std::to_string(shown.codePage)}};
+    for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
+        rows.push_back(templateRow(kTemplateOptions[i].name, fields.*kTemplateSlots[i].path,
+                                   kTemplateSlots[i].key));
+    }
+    rows.push_back({"last-directory", fields.msLastDir});
+    PrintColumns(rows, out);
 }
 
 void WarnOfTeamValue(std::string_view key, const fs::path& teamFile, int codePage, RunLog& log) {
@@ -143,14 +157,14 @@ void WarnOfTeamValue(std::string_view key, const fs::path& teamFile, int codePag
 // where it applies outside this folder's projects.
 void WarnOfTeamValues(const OptionChanges& changes, host::LayeredSettings& layers, int codePage,
                       RunLog& log) {
-    const std::pair<bool, std::string_view> changed[] = {
+    std::vector<std::pair<bool, std::string_view>> changed = {
         {changes.markers.has_value(), settings::kMarkersKey},
         {changes.skipExisting.has_value(), settings::kSkipExistingKey},
-        {changes.moduleHeaderTemplate.has_value(), settings::kModHdrKey},
-        {changes.procedureHeaderTemplate.has_value(), settings::kProcHdrKey},
-        {changes.errorHeaderTemplate.has_value(), settings::kErrHdrKey},
-        {changes.errorFooterTemplate.has_value(), settings::kErrFtrKey},
     };
+    for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
+        changed.emplace_back((changes.*kTemplateOptions[i].change).has_value(),
+                             kTemplateSlots[i].key);
+    }
     for (const auto& [given, key] : changed) {
         if (given && layers.OriginOf(settings::kOptions, key) == host::SettingOrigin::Team) {
             WarnOfTeamValue(key, layers.TeamFile(), codePage, log);

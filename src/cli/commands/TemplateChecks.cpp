@@ -21,21 +21,8 @@ namespace fs = std::filesystem;
 namespace brindle::cli {
 namespace {
 
-struct TemplateRow {
-    std::string_view title;
-    const std::string AddinFields::*path;
-    const std::string AddinFields::*text;
-};
-
-constexpr std::array<TemplateRow, 4> kTemplates = {{
-    {"module header", &AddinFields::msModHdrFname, &AddinFields::msModHdrTmplt},
-    {"procedure header", &AddinFields::msProcHdrFname, &AddinFields::msProcHdrTmplt},
-    {"error header", &AddinFields::msErrHdrFname, &AddinFields::msErrHdrTmplt},
-    {"error footer", &AddinFields::msErrFtrFname, &AddinFields::msErrFtrTmplt},
-}};
-
 // Which of the four templates the command inserts text from.
-std::array<bool, 4> UsedBy(Command command) {
+std::array<bool, kTemplateSlots.size()> UsedBy(Command command) {
     switch (command) {
         case Command::AddModuleHeader:
             return {true, false, false, false};
@@ -56,7 +43,7 @@ std::string FileOf(Session& session, const std::string& path, int codePage) {
 }
 
 // Why a template that was not refused gives no text; nothing when it gives some.
-std::optional<TemplateProblem> NoText(Session& session, const TemplateRow& row, int codePage) {
+std::optional<TemplateProblem> NoText(Session& session, const TemplateSlot& row, int codePage) {
     const AddinFields& fields = session.Fields();
     const std::string& path = fields.*row.path;
     const std::string title = "the " + std::string(row.title) + " template ";
@@ -94,8 +81,8 @@ std::vector<TemplateProblem> ProblemsOf(Session& session, int codePage,
                                         const std::array<bool, 4>& used) {
     std::vector<TemplateProblem> problems;
     const AddinFields& fields = session.Fields();
-    for (std::size_t i = 0; i < kTemplates.size(); ++i) {
-        const TemplateRow& row = kTemplates[i];
+    for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
+        const TemplateSlot& row = kTemplateSlots[i];
         if (!used[i]) {
             continue;
         }
@@ -135,18 +122,18 @@ void WarnOfTemplateText(Command command, Session& session, int codePage, RunLog&
     const auto used = UsedBy(command);
     const AddinFields& fields = session.Fields();
     bool namesAuthor = false;
-    for (std::size_t i = 0; i < kTemplates.size(); ++i) {
+    for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
         if (!used[i]) {
             continue;
         }
-        const std::string& text = fields.*kTemplates[i].text;
+        const std::string& text = fields.*kTemplateSlots[i].text;
         namesAuthor = namesAuthor || NamesAuthor(text);
         if (command != Command::Refresh) {
             continue;  // the add-in tells of them at its click
         }
         for (const auto& unknown : UnknownKeywords(text)) {
             log.ProblemAt(
-                FileOf(session, fields.*kTemplates[i].path, codePage), unknown.line,
+                FileOf(session, fields.*kTemplateSlots[i].path, codePage), unknown.line,
                 "%" + unknown.name + "% is no template keyword; it stays in the text as it is");
         }
     }

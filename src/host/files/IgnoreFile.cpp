@@ -209,12 +209,7 @@ std::optional<IgnoreFile> IgnoreFile::Nearest(const fs::path& projectFile, int c
     const fs::path& file = *found;
     const fs::path folder = file.parent_path();
     const std::string label = Label(file, codePage);
-    std::string bytes;
-    try {
-        bytes = ReadFileBytes(file);
-    } catch (const ProjectFileError& e) {
-        throw LoadError(label + ": " + e.what());
-    }
+    const std::string bytes = ReadTeamBytes<LoadError>(file, label);
     const auto text = DecodeTeamText(bytes, codePage);
     if (!text) {
         throw LoadError(label + ": is no text file; " + std::string(kIgnoreFileName) +

@@ -1,8 +1,6 @@
 // The settings in an INI file of QSettings' format, on every platform: the file that
 // BRINDLE_SETTINGS names, and on Linux the user's own.
 
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "host/files/FileSystem.h"
@@ -87,11 +85,11 @@ private:
         if (!fs::exists(file_, error) && !error) {
             return std::string();
         }
-        std::ifstream in(file_, std::ios::binary);
-        if (!in) {
+        try {
+            return ReadFileBytes(file_);
+        } catch (const FileError&) {
             return std::nullopt;
         }
-        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
     fs::path file_;

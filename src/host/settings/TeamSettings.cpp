@@ -284,12 +284,7 @@ std::optional<fs::path> FindTeamSettings(const fs::path& folder) {
 
 TeamSettings ReadTeamSettings(const fs::path& file, int codePage) {
     const std::string label = Label(file, codePage);
-    std::string bytes;
-    try {
-        bytes = ReadFileBytes(file);
-    } catch (const ProjectFileError& e) {
-        throw TeamSettingsError(label + ": " + e.what());
-    }
+    const std::string bytes = ReadTeamBytes<TeamSettingsError>(file, label);
     auto text = DecodeTeamText(bytes, OwnCodePage(bytes, codePage));
     if (!text) {
         throw TeamSettingsError(label +

@@ -12,11 +12,9 @@ namespace brindle::host {
 
 namespace {
 
-bool IsBlank(unsigned char c) {
+// Wider than util's IsBlank: here control characters other than NUL are blanks too.
+bool IsBlankOrControl(unsigned char c) {
     return c == ' ' || c == '\t' || (c < 0x20 && c != 0);
-}
-bool IsDigit(unsigned char c) {
-    return c >= '0' && c <= '9';
 }
 bool IsLetter(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -35,7 +33,7 @@ unsigned char At(std::string_view text, std::size_t i) {
 // Position of the last non-blank byte, or npos.
 std::size_t LastNonBlank(std::string_view text) {
     std::size_t p = text.size();
-    while (p > 0 && IsBlank(At(text, p - 1))) {
+    while (p > 0 && IsBlankOrControl(At(text, p - 1))) {
         --p;
     }
     return p == 0 ? std::string_view::npos : p - 1;
@@ -51,7 +49,7 @@ bool CommentContinues(std::string_view text, std::ptrdiff_t commentStart) {
     if (p == 0) {
         return commentStart < 0;
     }
-    return IsBlank(At(text, p - 1)) && static_cast<std::ptrdiff_t>(p) - 1 > commentStart;
+    return IsBlankOrControl(At(text, p - 1)) && static_cast<std::ptrdiff_t>(p) - 1 > commentStart;
 }
 
 enum class TokenKind : std::uint8_t { Word, Number, String, Date, Punct };
@@ -88,7 +86,7 @@ public:
         firstOfLine_ = tokens_.size();
         std::size_t i = 0;
         while (i < text.size()) {
-            if (IsBlank(At(text, i)) || At(text, i) == 0) {
+            if (IsBlankOrControl(At(text, i)) || At(text, i) == 0) {
                 ++i;
             } else if (std::optional<std::size_t> next = LexToken(i)) {
                 i = *next;
@@ -135,7 +133,7 @@ private:
     // Whether the word just lexed, ending at `end`, is Rem starting a comment statement.
     bool IsRemStatement(std::size_t end) const {
         return IsWord(tokens_.back(), "Rem") && AtStatementStart(tokens_.size() - 1) &&
-               (end >= text_.size() || IsBlank(At(text_, end)));
+               (end >= text_.size() || IsBlankOrControl(At(text_, end)));
     }
 
     bool StartsNumber(std::size_t i) const {
@@ -284,7 +282,7 @@ private:
             const Token& last = tokens_.back();
             if (last.kind == TokenKind::Word && !last.bracketed && last.text == "_") {
                 auto offset = static_cast<std::size_t>(last.text.data() - text_.data());
-                if (offset == 0 || IsBlank(At(text_, offset - 1))) {
+                if (offset == 0 || IsBlankOrControl(At(text_, offset - 1))) {
                     tokens_.pop_back();
                     return {true, false};
                 }
@@ -747,7 +745,7 @@ ModuleIndex Scanner::Finish() {
 LineRole ClassifyLine(std::string_view line, int codePage) {
     // Blank and comment lines, most of what gets inserted, need no lexing.
     std::size_t first = 0;
-    while (first < line.size() && (IsBlank(At(line, first)) || At(line, first) == 0)) {
+    while (first < line.size() && (IsBlankOrControl(At(line, first)) || At(line, first) == 0)) {
         ++first;
     }
     if (first == line.size()) {
@@ -780,7 +778,8 @@ LineRole ClassifyLine(std::string_view line, int codePage) {
 
 bool EndsWithContinuationMark(std::string_view line) {
     std::size_t p = LastNonBlank(line);
-    return p != std::string_view::npos && line[p] == '_' && (p == 0 || IsBlank(At(line, p - 1)));
+    return p != std::string_view::npos && line[p] == '_' &&
+           (p == 0 || IsBlankOrControl(At(line, p - 1)));
 }
 
 LineRole ClassifyRun(const std::vector<std::string_view>& lines, int codePage) {

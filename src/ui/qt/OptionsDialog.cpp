@@ -27,22 +27,19 @@
 namespace brindle::ui::qt {
 namespace {
 
-// One row of the Templates tab: its button, its text box and the control value it edits.
+// One row of the Templates tab: its button and its text box, in the order of kTemplateSlots
+// and of kTemplateBoxes, the control values they edit.
 struct TemplateRow {
     const char* button;
     const char* caption;
     const char* box;
-    std::string OptionsControls::*value;
 };
 
-constexpr std::array<TemplateRow, 4> kTemplateRows = {{
-    {"cmdLoadModHdrTmplt", "Module Header ...", "txtModHdrFname", &OptionsControls::txtModHdrFname},
-    {"cmdLoadProcHdrTmplt", "Procedure Header ...", "txtProcHdrFname",
-     &OptionsControls::txtProcHdrFname},
-    {"cmdLoadErrHdrTmplt", "Error Handler Header ...", "txtErrHdrFname",
-     &OptionsControls::txtErrHdrFname},
-    {"cmdLoadErrFtrTmplt", "Error Handler Footer ...", "txtErrFtrFname",
-     &OptionsControls::txtErrFtrFname},
+constexpr std::array<TemplateRow, kTemplateSlots.size()> kTemplateRows = {{
+    {"cmdLoadModHdrTmplt", "Module Header ...", "txtModHdrFname"},
+    {"cmdLoadProcHdrTmplt", "Procedure Header ...", "txtProcHdrFname"},
+    {"cmdLoadErrHdrTmplt", "Error Handler Header ...", "txtErrHdrFname"},
+    {"cmdLoadErrFtrTmplt", "Error Handler Footer ...", "txtErrFtrFname"},
 }};
 
 template <class Widget, class... Args>
@@ -254,7 +251,7 @@ private:
                          [this](bool on) { controls_.chkSkipExisting = on ? 1 : 0; });
         for (std::size_t i = 0; i < kTemplateRows.size(); ++i) {
             QLineEdit* box = form.templateBoxes[i];
-            std::string OptionsControls::*value = kTemplateRows[i].value;
+            std::string OptionsControls::*value = kTemplateBoxes[i];
             QObject::connect(
                 box, &QLineEdit::textChanged, &form,
                 [this, value](const QString& text) { controls_.*value = text.toStdString(); });
@@ -276,7 +273,7 @@ private:
         form_->chkDisableSplash->setChecked(values.chkDisableSplash == 1);
         form_->chkSkipExisting->setChecked(values.chkSkipExisting == 1);
         for (std::size_t i = 0; i < kTemplateRows.size(); ++i) {
-            form_->templateBoxes[i]->setText(ToQString(values.*kTemplateRows[i].value));
+            form_->templateBoxes[i]->setText(ToQString(values.*kTemplateBoxes[i]));
         }
     }
 

@@ -50,6 +50,14 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// kValues, written by QSettings; the file is complete when this returns.
+void WriteWithQt(const fs::path& file) {
+    QSettings settings(Q(file.string()), QSettings::IniFormat);
+    for (const auto& [path, value] : kValues) {
+        settings.setValue(Q(path), Q(value));
+    }
+}
+
 std::string ReadWithQt(QSettings& settings, const std::string& path) {
     const QVariant value = settings.value(Q(path));
     if (!value.isValid()) {
@@ -63,12 +71,7 @@ std::string ReadWithQt(QSettings& settings, const std::string& path) {
 TEST(IniFormat, WhatQtWritesIsReadAndWhatIsWrittenQtReads) {
     test::TempDir dir;
     const fs::path byQt = dir.path() / "qt.ini";
-    {
-        QSettings settings(Q(byQt.string()), QSettings::IniFormat);
-        for (const auto& [path, value] : kValues) {
-            settings.setValue(Q(path), Q(value));
-        }
-    }
+    WriteWithQt(byQt);
     const IniFile read(test::ReadBytes(byQt));
     IniFile written;
     for (const auto& [path, value] : kValues) {
@@ -89,12 +92,7 @@ TEST(IniFormat, WhatQtWritesIsReadAndWhatIsWrittenQtReads) {
 TEST(IniFormat, TheStoreKeepsAFileThatQtWrote) {
     test::TempDir dir;
     const fs::path file = dir.path() / "VBBrindle.ini";
-    {
-        QSettings settings(Q(file.string()), QSettings::IniFormat);
-        for (const auto& [path, value] : kValues) {
-            settings.setValue(Q(path), Q(value));
-        }
-    }
+    WriteWithQt(file);
     const auto store = host::OpenSettingsFile(file);
     for (const auto& [path, value] : kValues) {
         const auto [section, key] = Split(path);
