@@ -373,6 +373,8 @@ TEST(AutomationDouble, AClickReachesEveryAdvisedSink) {
     ASSERT_TRUE(ide.vbe.Click("Code Window", "Go"));
     EXPECT_EQ(first.clicks.size(), 1u);
     EXPECT_EQ(second.clicks.size(), 2u);
+    Do(control.get(), L"Delete");
+    EXPECT_FALSE(ide.vbe.Click("Go"));
     EXPECT_EQ(point->Unadvise(secondCookie), S_OK);
     point->Release();
     points->Release();
@@ -394,7 +396,14 @@ TEST(AutomationDouble, TheAddinListAnswersByProgId) {
     EXPECT_EQ(Text(byProgId.get(), L"ProgId"), L"VBBrindle.Brindle");
     Put(byProgId.get(), L"Connect", true);
     EXPECT_TRUE(ide.vbe.Addins().Item(kAddinDescription).Connect());
+
+    std::vector<std::string> told;
+    automation.OnUpdate([&](const AddinEntry& addin, bool connect) {
+        told.push_back(addin.progId + (connect ? " on" : " off"));
+    });
+    Put(entry, L"Connect", false);
     Do(addins.get(), L"Update");
+    EXPECT_EQ(told, std::vector<std::string>{"VBBrindle.Brindle off"});
 }
 
 TEST(AutomationDouble, CallsAreCountedByMemberName) {

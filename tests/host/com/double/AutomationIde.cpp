@@ -6,7 +6,7 @@
 namespace brindle::test {
 
 AutomationIde::AutomationIde(host::MemoryVBE& vbe, IdeKind kind, std::vector<AddinEntry> addins)
-    : state_(std::make_shared<State>(State{vbe, kind, std::move(addins), {}, {}})),
+    : state_(std::make_shared<State>(State{vbe, kind, std::move(addins), {}, {}, {}})),
       vbe_(automation::NewVbe(state_)) {}
 
 AutomationIde::~AutomationIde() {
@@ -32,6 +32,10 @@ IDispatch* AutomationIde::AddIn(std::string_view progId) {
         }
     }
     return nullptr;
+}
+
+void AutomationIde::OnUpdate(std::function<void(const AddinEntry& entry, bool connect)> handler) {
+    state_->onUpdate = std::move(handler);
 }
 
 const CallCounts& AutomationIde::Calls() const {

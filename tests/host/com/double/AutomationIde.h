@@ -7,6 +7,7 @@
 #include <oaidl.h>
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -53,6 +54,11 @@ public:
     // The add-in list's entry of that ProgID, as OnConnection receives it; null when the list
     // has none.
     IDispatch* AddIn(std::string_view progId);
+
+    // Addins.Update calls `handler` with every entry and its Connect, after our IDE has acted
+    // on the add-ins it connected itself: an add-in connected through COM is the caller's to
+    // disconnect (OnDisconnection) or connect, as the IDE would.
+    void OnUpdate(std::function<void(const AddinEntry& entry, bool connect)> handler);
 
     const CallCounts& Calls() const;
     void ResetCalls();

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -28,6 +29,7 @@ struct AutomationIde::State {
     std::vector<AddinEntry> addins;
     CallCounts calls;
     std::map<const CodePane*, std::int32_t> topLines;
+    std::function<void(const AddinEntry&, bool connect)> onUpdate;
 
     void Count(std::string_view member);
 };

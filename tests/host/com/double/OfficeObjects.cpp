@@ -35,7 +35,7 @@ public:
 
 private:
     std::span<const Row> Rows() const override {
-        static constexpr std::array<Row, 6> kRows = {{
+        static constexpr std::array<Row, 7> kRows = {{
             {"Caption", 1, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
                  call.ReturnText(Wide(As<ControlObject>(self).control_->Caption()));
@@ -59,6 +59,12 @@ private:
             {"Visible", 3, kPut, 1, 1,
              [](DispatchBase& self, Call& call) {
                  As<ControlObject>(self).control_->SetVisible(call.Bool(0));
+             }},
+            // Delete([Temporary])
+            {"Delete", 4, kMethod, 0, 1,
+             [](DispatchBase& self, Call&) {
+                 auto& control = As<ControlObject>(self);
+                 control.Ide().vbe.DeleteControl(*control.control_);
              }},
         }};
         return kRows;
@@ -483,6 +489,18 @@ private:
         Raise(Err::SubscriptOutOfRange, "VBIDE");
     }
 
+    // Our IDE acts on the add-ins it connected itself; the caller on those it connected.
+    void Update() {
+        State& ide = Ide();
+        ide.vbe.Addins().Update();
+        if (!ide.onUpdate) {
+            return;
+        }
+        for (const AddinEntry& entry : ide.addins) {
+            ide.onUpdate(entry, ide.vbe.Addins().Item(entry.description).Connect());
+        }
+    }
+
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 3> kRows = {{
             {"Item", DISPID_VALUE, kMethod, 1, 1,
@@ -495,7 +513,7 @@ private:
                  call.Return(static_cast<std::int32_t>(As<AddinsObject>(self).Ide().addins.size()));
              }},
             {"Update", 2, kMethod, 0, 0,
-             [](DispatchBase& self, Call&) { As<AddinsObject>(self).Ide().vbe.Addins().Update(); }},
+             [](DispatchBase& self, Call&) { As<AddinsObject>(self).Update(); }},
         }};
         return kRows;
     }
