@@ -270,6 +270,35 @@ TEST(AutomationDouble, FailuresAnswerAsTheIdeDoes) {
         }
     }
     EXPECT_EQ(ide.component->CodeModule().CountOfLines(), 8);
+
+    // A put whose value is not named DISPID_PROPERTYPUT.
+    AutomationIde automation(ide.vbe, IdeKind::Vb6);
+    Object pane = Get(automation.Vbe(), L"ActiveCodePane");
+    DISPID topLine = 0;
+    auto* name = const_cast<LPOLESTR>(L"TopLine");
+    ASSERT_EQ(pane->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &topLine), S_OK);
+    Arg value(2);
+    DISPPARAMS params{&value.v, nullptr, 1, 0};
+    EXPECT_EQ(pane->Invoke(topLine, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
+                           nullptr, nullptr, nullptr),
+              DISP_E_PARAMNOTFOUND);
+    Put(pane.get(), L"TopLine", 99);
+    EXPECT_EQ(Long(pane.get(), L"TopLine"), 8);
+}
+
+// One thing of the IDE is one object while it is held, as callers compare them.
+TEST(AutomationDouble, OneThingIsOneObject) {
+    Ide ide;
+    AutomationIde automation(ide.vbe, IdeKind::Vb6);
+    Object pane = Get(automation.Vbe(), L"ActiveCodePane");
+    Object again = Get(automation.Vbe(), L"ActiveCodePane");
+    EXPECT_EQ(pane.get(), again.get());
+    Object module = Get(pane.get(), L"CodeModule");
+    Object parent = Get(module.get(), L"Parent");
+    Object project = Get(automation.Vbe(), L"ActiveVBProject");
+    Object components = Get(project.get(), L"VBComponents");
+    Object first = Get(components.get(), L"Item", {1});
+    EXPECT_EQ(parent.get(), first.get());
 }
 
 TEST(AutomationDouble, OnlyTheVb6IdeHasMembers) {

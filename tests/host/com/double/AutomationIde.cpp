@@ -6,7 +6,7 @@
 namespace brindle::test {
 
 AutomationIde::AutomationIde(host::MemoryVBE& vbe, IdeKind kind, std::vector<AddinEntry> addins)
-    : state_(std::make_shared<State>(State{vbe, kind, std::move(addins), {}, {}, {}})),
+    : state_(std::make_shared<State>(vbe, kind, std::move(addins))),
       vbe_(automation::NewVbe(state_)) {}
 
 AutomationIde::~AutomationIde() {

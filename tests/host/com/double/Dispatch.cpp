@@ -216,6 +216,17 @@ void Call::ReturnObject(IDispatch* object) {
 
 // ---- DispatchBase ----
 
+DispatchBase::~DispatchBase() {
+    if (key_) {
+        state_->objects.erase(*key_);
+    }
+}
+
+void DispatchBase::Remember(const State::Key& key) {
+    key_ = key;
+    state_->objects.emplace(key, this);
+}
+
 HRESULT DispatchBase::QueryInterface(REFIID iid, void** object) {
     if (object == nullptr) {
         return E_POINTER;
@@ -299,6 +310,10 @@ HRESULT DispatchBase::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS
                             given.rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
     if (given.cNamedArgs != 0 && !namedValue) {
         return DISP_E_NONAMEDARGS;
+    }
+    // As the system's own dispatch: the value of a put is named, or it is missing.
+    if ((row->kinds & kPut) != 0 && !namedValue) {
+        return DISP_E_PARAMNOTFOUND;
     }
     if (given.cArgs < row->minArgs || given.cArgs > row->maxArgs) {
         return DISP_E_BADPARAMCOUNT;

@@ -14,6 +14,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <typeindex>
+#include <utility>
 
 #include "host/com/double/AutomationIde.h"
 
@@ -22,14 +24,25 @@
 
 namespace brindle::test {
 
+namespace automation {
+class DispatchBase;
+}
+
 // What every object of one AutomationIde shares.
 struct AutomationIde::State {
+    // An object of the double by its type and the thing of our IDE it shows.
+    using Key = std::pair<std::type_index, const void*>;
+
+    State(host::MemoryVBE& ide, IdeKind ideKind, std::vector<AddinEntry> entries)
+        : vbe(ide), kind(ideKind), addins(std::move(entries)) {}
+
     host::MemoryVBE& vbe;
     IdeKind kind;
     std::vector<AddinEntry> addins;
     CallCounts calls;
     std::map<const CodePane*, std::int32_t> topLines;
     std::function<void(const AddinEntry&, bool connect)> onUpdate;
+    std::map<Key, automation::DispatchBase*> objects;
 
     void Count(std::string_view member);
 };
@@ -97,9 +110,12 @@ inline constexpr GUID kIidDoubleObject = {
 class DispatchBase : public IDispatch {
 public:
     explicit DispatchBase(std::shared_ptr<State> state) : state_(std::move(state)) {}
-    virtual ~DispatchBase() = default;
+    virtual ~DispatchBase();
     DispatchBase(const DispatchBase&) = delete;
     DispatchBase& operator=(const DispatchBase&) = delete;
+
+    // Handed out again for the same key while it lives.
+    void Remember(const State::Key& key);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -132,7 +148,22 @@ protected:
 private:
     std::shared_ptr<State> state_;
     std::atomic<ULONG> references_{1};
+    std::optional<State::Key> key_;
 };
+
+// The IDE hands out one object for one thing for as long as a caller holds it, so that callers
+// may compare objects by identity. A new reference.
+template <class Object, class... Args>
+IDispatch* Shared(const std::shared_ptr<State>& state, const void* thing, Args&&... args) {
+    const State::Key key{std::type_index(typeid(Object)), thing};
+    if (const auto it = state->objects.find(key); it != state->objects.end()) {
+        it->second->AddRef();
+        return it->second;
+    }
+    auto* object = new Object(state, std::forward<Args>(args)...);
+    object->Remember(key);
+    return object;
+}
 
 // The object a row's `run` is given, as the type whose table holds the row.
 template <class Self>

@@ -154,8 +154,9 @@ std::span<const DispatchBase::Row> ProjectObject::Rows() const {
         {"VBComponents", 2, kGet, 0, 0,
          [](DispatchBase& self, Call& call) {
              auto& project = As<ProjectObject>(self);
-             call.ReturnObject(
-                 new ComponentsObject(project.SharedState(), project.project_.VBComponents()));
+             call.ReturnObject(Shared<ComponentsObject>(project.SharedState(),
+                                                        &project.project_.VBComponents(),
+                                                        project.project_.VBComponents()));
          }},
     }};
     return kRows;
@@ -191,7 +192,7 @@ private:
 };
 
 IDispatch* NewComponent(const std::shared_ptr<State>& state, VBComponent& component) {
-    return new ComponentObject(state, component);
+    return Shared<ComponentObject>(state, &component, component);
 }
 
 // ---- Code modules ----
@@ -412,6 +413,11 @@ private:
     std::shared_ptr<const Member> member_;
 };
 
+IDispatch* NewMember(const std::shared_ptr<State>& state, const CodeModule& module,
+                     const std::shared_ptr<const Member>& member) {
+    return Shared<MemberObject>(state, member.get(), module, member);
+}
+
 class MembersObject final : public DispatchBase {
 public:
     MembersObject(std::shared_ptr<State> state, CodeModule& module)
@@ -431,7 +437,7 @@ private:
              [](DispatchBase& self, Call& call) {
                  auto& members = As<MembersObject>(self);
                  call.ReturnObject(
-                     new MemberObject(members.SharedState(), members.module_, members.Item(call)));
+                     NewMember(members.SharedState(), members.module_, members.Item(call)));
              }},
             {"Count", 1, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
@@ -445,7 +451,7 @@ private:
 };
 
 IDispatch* NewMembers(const std::shared_ptr<State>& state, CodeModule& module) {
-    return new MembersObject(state, module);
+    return Shared<MembersObject>(state, &module.Members(), module);
 }
 
 // ---- Windows ----
@@ -483,6 +489,10 @@ private:
     std::shared_ptr<Window> window_;
 };
 
+IDispatch* NewWindow(const std::shared_ptr<State>& state, const std::shared_ptr<Window>& window) {
+    return Shared<WindowObject>(state, window.get(), window);
+}
+
 class WindowsObject final : public DispatchBase {
 public:
     using DispatchBase::DispatchBase;
@@ -509,7 +519,7 @@ private:
             {"Item", DISPID_VALUE, kMethod, 1, 1,
              [](DispatchBase& self, Call& call) {
                  auto& windows = As<WindowsObject>(self);
-                 call.ReturnObject(new WindowObject(windows.SharedState(), windows.Item(call)));
+                 call.ReturnObject(NewWindow(windows.SharedState(), windows.Item(call)));
              }},
             {"Count", 1, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
@@ -523,19 +533,19 @@ private:
 }  // namespace
 
 IDispatch* NewVbe(const std::shared_ptr<State>& state) {
-    return new VbeObject(state);
+    return Shared<VbeObject>(state, &state->vbe);
 }
 IDispatch* NewProject(const std::shared_ptr<State>& state, VBProject& project) {
-    return new ProjectObject(state, project);
+    return Shared<ProjectObject>(state, &project, project);
 }
 IDispatch* NewCodeModule(const std::shared_ptr<State>& state, CodeModule& module) {
-    return new CodeModuleObject(state, module);
+    return Shared<CodeModuleObject>(state, &module, module);
 }
 IDispatch* NewCodePane(const std::shared_ptr<State>& state, CodePane& pane) {
-    return new CodePaneObject(state, pane);
+    return Shared<CodePaneObject>(state, &pane, pane);
 }
 IDispatch* NewWindows(const std::shared_ptr<State>& state) {
-    return new WindowsObject(state);
+    return Shared<WindowsObject>(state, &state->vbe.Windows());
 }
 
 }  // namespace brindle::test::automation

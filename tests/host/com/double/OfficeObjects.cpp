@@ -73,6 +73,11 @@ private:
     std::shared_ptr<CommandBarControl> control_;
 };
 
+IDispatch* NewControl(const std::shared_ptr<State>& state,
+                      const std::shared_ptr<CommandBarControl>& control) {
+    return Shared<ControlObject>(state, control.get(), control);
+}
+
 class ControlsObject final : public DispatchBase {
 public:
     ControlsObject(std::shared_ptr<State> state, CommandBarControls& controls)
@@ -108,7 +113,7 @@ private:
             {"Item", DISPID_VALUE, kGet, 1, 1,
              [](DispatchBase& self, Call& call) {
                  auto& controls = As<ControlsObject>(self);
-                 call.ReturnObject(new ControlObject(controls.SharedState(), controls.Item(call)));
+                 call.ReturnObject(NewControl(controls.SharedState(), controls.Item(call)));
              }},
             {"Count", 1, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
@@ -117,7 +122,7 @@ private:
             {"Add", 2, kMethod, 0, 5,
              [](DispatchBase& self, Call& call) {
                  auto& controls = As<ControlsObject>(self);
-                 call.ReturnObject(new ControlObject(controls.SharedState(), controls.Add(call)));
+                 call.ReturnObject(NewControl(controls.SharedState(), controls.Add(call)));
              }},
         }};
         return kRows;
@@ -141,7 +146,8 @@ private:
             {"Controls", 2, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
                  auto& bar = As<CommandBarObject>(self);
-                 call.ReturnObject(new ControlsObject(bar.SharedState(), bar.bar_.Controls()));
+                 call.ReturnObject(Shared<ControlsObject>(bar.SharedState(), &bar.bar_.Controls(),
+                                                          bar.bar_.Controls()));
              }},
         }};
         return kRows;
@@ -149,6 +155,10 @@ private:
 
     CommandBar& bar_;
 };
+
+IDispatch* NewCommandBar(const std::shared_ptr<State>& state, CommandBar& bar) {
+    return Shared<CommandBarObject>(state, &bar, bar);
+}
 
 class CommandBarsObject final : public DispatchBase {
 public:
@@ -170,7 +180,7 @@ private:
             {"Item", DISPID_VALUE, kGet, 1, 1,
              [](DispatchBase& self, Call& call) {
                  auto& bars = As<CommandBarsObject>(self);
-                 call.ReturnObject(new CommandBarObject(bars.SharedState(), bars.Item(call)));
+                 call.ReturnObject(NewCommandBar(bars.SharedState(), bars.Item(call)));
              }},
         }};
         return kRows;
@@ -376,7 +386,7 @@ private:
         for (IDispatch* sink : sinks) {
             std::array<VARIANT, 3> args{};
             args[2].vt = VT_DISPATCH;
-            args[2].pdispVal = new ControlObject(SharedState(), control_);
+            args[2].pdispVal = NewControl(SharedState(), control_);
             args[1].vt = VT_BYREF | VT_BOOL;
             args[1].pboolVal = &handledFlag;
             args[0].vt = VT_BYREF | VT_BOOL;
@@ -522,16 +532,16 @@ private:
 }  // namespace
 
 IDispatch* NewCommandBars(const std::shared_ptr<State>& state) {
-    return new CommandBarsObject(state);
+    return Shared<CommandBarsObject>(state, &state->vbe.CommandBars());
 }
 IDispatch* NewEvents(const std::shared_ptr<State>& state) {
-    return new EventsObject(state);
+    return Shared<EventsObject>(state, &state->vbe.Events());
 }
 IDispatch* NewAddins(const std::shared_ptr<State>& state) {
-    return new AddinsObject(state);
+    return Shared<AddinsObject>(state, &state->vbe.Addins());
 }
 IDispatch* NewAddIn(const std::shared_ptr<State>& state, std::size_t index) {
-    return new AddInObject(state, index);
+    return Shared<AddInObject>(state, &state->addins[index], index);
 }
 
 }  // namespace brindle::test::automation
