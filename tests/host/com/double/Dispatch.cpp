@@ -306,6 +306,10 @@ HRESULT DispatchBase::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS
     }
     DISPPARAMS none{};
     const DISPPARAMS& given = params != nullptr ? *params : none;
+    if ((given.cArgs != 0 && given.rgvarg == nullptr) ||
+        (given.cNamedArgs != 0 && given.rgdispidNamedArgs == nullptr)) {
+        return E_INVALIDARG;
+    }
     const bool namedValue = (flags & kPut) != 0 && given.cNamedArgs == 1 &&
                             given.rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
     if (given.cNamedArgs != 0 && !namedValue) {
