@@ -22,9 +22,11 @@ namespace brindle::test {
 // The VB6 IDE, or Office's VBA editor, whose code module has no Members (error 438).
 enum class IdeKind { Vb6, Vba };
 
+// Every call an add-in makes of the double: each Invoke under its member's name, and the
+// lookups and event connections under "GetIDsOfNames", "Advise" and "Unadvise".
 struct CallCounts {
-    std::map<std::string, int, std::less<>> byMember;  // Invokes, by the member's name
-    int total = 0;                                     // every Invoke, Advise and Unadvise
+    std::map<std::string, int, std::less<>> byMember;
+    int total = 0;
 
     int Of(std::string_view member) const {
         const auto it = byMember.find(member);

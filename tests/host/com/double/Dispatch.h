@@ -63,7 +63,6 @@ class Call {
 public:
     Call(const DISPPARAMS& params, VARIANT* result) : params_(params), result_(result) {}
 
-    std::size_t Count() const { return params_.cArgs; }
     // Given, and not an optional argument left out (VT_ERROR DISP_E_PARAMNOTFOUND).
     bool Has(std::size_t i) const;
 
@@ -74,7 +73,7 @@ public:
     std::optional<std::u16string> OptionalText(std::size_t i) const;
     // Whether the argument is text rather than a number (an Item's name or index).
     bool IsText(std::size_t i) const;
-    // Borrowed; raises 13 (Type mismatch) when the argument holds no object.
+    // Borrowed; an argument that holds no object answers DISP_E_TYPEMISMATCH.
     IUnknown* Object(std::size_t i) const;
 
     // A Long passed by reference: its value now, and written back later.
