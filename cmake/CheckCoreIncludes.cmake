@@ -2,7 +2,7 @@
 # interfaces, the text helpers and other core folders (no Qt, no host implementation, no ui, no
 # system headers), or when the object model or a text helper includes anything but the standard
 # library; or when the settings or the add-in session include Qt, the windows, a front end or a
-# layer above their own.
+# layer above their own; or when a file in src includes the tests' automation double of the IDE.
 set(failures "")
 
 # The includes of the files in src/FOLDER that name neither a standard header nor, quoted, a
@@ -43,6 +43,15 @@ check_folder(util "^util/")
 check_folder(host/settings "^(model|util|host/(vb6|files|settings))/" "^Q")
 check_folder(host/session
     "^(model|util|analysis|templates|codegen|addin|host/(vb6|ide|files|settings|session))/" "^Q")
+
+# The IDE's automation double (tests/host/com/double) is the tests' alone: nothing in src sees it.
+file(GLOB_RECURSE sources "${ROOT}/src/*.h" "${ROOT}/src/*.cpp")
+foreach(file ${sources})
+    file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"host/com/double/")
+    foreach(line ${includes})
+        list(APPEND failures "${file}: ${line}")
+    endforeach()
+endforeach()
 
 if(failures)
     list(JOIN failures "\n" text)

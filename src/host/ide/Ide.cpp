@@ -195,6 +195,10 @@ public:
         std::erase_if(list_, [](const auto& control) { return control->Temporary(); });
     }
 
+    bool Remove(const CommandBarControl& control) {
+        return std::erase_if(list_, [&](const auto& held) { return held.get() == &control; }) != 0;
+    }
+
 private:
     std::vector<std::shared_ptr<MemoryControl>> list_;
 };
@@ -254,6 +258,11 @@ public:
         for (const auto& bar : bars_) {
             bar->Entries().DropTemporary();
         }
+    }
+
+    bool Remove(const CommandBarControl& control) {
+        return std::any_of(bars_.begin(), bars_.end(),
+                           [&](const auto& bar) { return bar->Entries().Remove(control); });
     }
 
 private:
@@ -539,6 +548,12 @@ bool MemoryVBE::Click(std::string_view commandBar, std::string_view caption) {
     }
     control->Click();
     return true;
+}
+
+void MemoryVBE::DeleteControl(const CommandBarControl& control) {
+    if (!commandBars_->Remove(control)) {
+        Raise(Err::InvalidCall, std::string(kSource));
+    }
 }
 
 void MemoryVBE::Shutdown() {

@@ -94,6 +94,10 @@ public:
     // connected, receives OnStartupComplete. Happens once.
     void CompleteStartup();
 
+    // Takes the control off its bar, as the control's Delete does; a control no bar holds
+    // raises 5.
+    void DeleteControl(const CommandBarControl& control);
+
     // Clicks the visible control of that caption (the last one made when several are), on the
     // named bar or on any bar. False when there is none.
     bool Click(std::string_view caption);

@@ -65,6 +65,13 @@ TEST(IdeCommandBars, ControlsGoAtTheEndOrBeforeAPositionAndTemporaryOnesGoAtShut
     EXPECT_THROW(controls.Add(msoControlButton, std::nullopt, std::nullopt, 99, true), VbError);
     EXPECT_THROW(controls.Item(0), VbError);
 
+    auto deleted = controls.Add(msoControlButton, std::nullopt, std::nullopt, std::nullopt, false);
+    deleted->SetCaption("Deleted");
+    vbe.DeleteControl(*deleted);
+    EXPECT_EQ(Captions(controls), expected);
+    EXPECT_FALSE(vbe.Click("Deleted"));
+    EXPECT_THROW(vbe.DeleteControl(*deleted), VbError);
+
     vbe.Shutdown();
     expected = own;
     expected.push_back("Kept");

@@ -1,0 +1,76 @@
+#pragma once
+// The IDE's object model as automation objects over our in-memory IDE: what the real IDE hands
+// an add-in at OnConnection, answering by name through IDispatch with the real object model's
+// members, argument orders and types, for testing the add-in's COM side under Wine. Every
+// Invoke is counted by member name.
+
+#include <oaidl.h>
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "host/ide/Ide.h"
+
+namespace brindle::test {
+
+// The VB6 IDE, or Office's VBA editor, whose code module has no Members (error 438).
+enum class IdeKind { Vb6, Vba };
+
+// Every call an add-in makes of the double: each Invoke under its member's name, and the
+// lookups and event connections under "GetIDsOfNames", "Advise" and "Unadvise".
+struct CallCounts {
+    std::map<std::string, int, std::less<>> byMember;
+    int total = 0;
+
+    int Of(std::string_view member) const {
+        const auto it = byMember.find(member);
+        return it == byMember.end() ? 0 : it->second;
+    }
+};
+
+// An entry of the add-in list: its ProgID and its description in our in-memory list.
+struct AddinEntry {
+    std::string progId;
+    std::string description;
+};
+
+class AutomationIde {
+public:
+    // The IDE must outlive this object and every automation object handed out. `addins` are
+    // the add-in list's entries, by ProgID, over the IDE's list of descriptions.
+    AutomationIde(host::MemoryVBE& vbe, IdeKind kind,
+                  std::vector<AddinEntry> addins = {
+                      {"VBBrindle.Brindle", std::string(kAddinDescription)}});
+    ~AutomationIde();
+    AutomationIde(const AutomationIde&) = delete;
+    AutomationIde& operator=(const AutomationIde&) = delete;
+
+    // Both are held by this object; a caller that keeps one takes a reference of its own.
+    IDispatch* Vbe();
+    // The add-in list's entry of that ProgID, as OnConnection receives it; null when the list
+    // has none.
+    IDispatch* AddIn(std::string_view progId);
+
+    // Addins.Update calls `handler` with every entry and its Connect, after our IDE has acted
+    // on the add-ins it connected itself: an add-in connected through COM is the caller's to
+    // disconnect (OnDisconnection) or connect, as the IDE would.
+    void OnUpdate(std::function<void(const AddinEntry& entry, bool connect)> handler);
+
+    const CallCounts& Calls() const;
+    void ResetCalls();
+
+    struct State;
+
+private:
+    std::shared_ptr<State> state_;
+    IDispatch* vbe_ = nullptr;
+    std::map<std::string, IDispatch*, std::less<>> addinObjects_;
+};
+
+}  // namespace brindle::test

@@ -1,0 +1,355 @@
+#include "host/com/double/Dispatch.h"
+
+#include <climits>
+#include <cwctype>
+#include <exception>
+
+#include "host/vb6/CodePage.h"
+#include "model/VbError.h"
+#include "util/Unicode.h"
+
+namespace brindle::test {
+
+void AutomationIde::State::Count(std::string_view member) {
+    const auto it = calls.byMember.find(member);
+    if (it == calls.byMember.end()) {
+        calls.byMember.emplace(std::string(member), 1);
+    } else {
+        ++it->second;
+    }
+    ++calls.total;
+}
+
+namespace automation {
+
+namespace {
+
+// The real IDE's text is in the system's code page; ours is UTF-8 or 1252 bytes.
+constexpr int kSystemCodePage = 1252;
+
+const VARIANT& Deref(const VARIANT& v) {
+    return v.vt == (VT_BYREF | VT_VARIANT) ? *v.pvarVal : v;
+}
+
+BSTR NewBstr(std::u16string_view text) {
+    return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
+                             static_cast<UINT>(text.size()));
+}
+
+bool SameName(const char* ours, const OLECHAR* theirs) {
+    for (; *ours != '\0' && *theirs != L'\0'; ++ours, ++theirs) {
+        if (std::towlower(static_cast<wint_t>(static_cast<unsigned char>(*ours))) !=
+            std::towlower(static_cast<wint_t>(*theirs))) {
+            return false;
+        }
+    }
+    return *ours == '\0' && *theirs == L'\0';
+}
+
+// As VB raises it: FACILITY_CONTROL and the error number.
+SCODE ScodeOf(std::int32_t number) {
+    if (number < 0) {
+        return number;
+    }
+    return static_cast<SCODE>(0x800A0000u | static_cast<std::uint32_t>(number & 0xFFFF));
+}
+
+void Fill(EXCEPINFO* exception, const VbError& error) {
+    if (exception == nullptr) {
+        return;
+    }
+    *exception = EXCEPINFO{};
+    exception->scode = ScodeOf(error.Number());
+    exception->bstrDescription = NewBstr(Wide(error.Description()));
+    exception->bstrSource = NewBstr(Wide(error.Source()));
+}
+
+}  // namespace
+
+std::u16string Wide(std::string_view text) {
+    return Utf16FromUtf8(host::ShownAsUtf8(text, kSystemCodePage));
+}
+
+std::string Narrow(std::u16string_view text) {
+    return Utf8FromUtf16(text);
+}
+
+// ---- Call ----
+
+VARIANT& Call::Raw(std::size_t i) const {
+    if (i >= params_.cArgs) {
+        throw ArgumentError{i, DISP_E_PARAMNOTFOUND};
+    }
+    return params_.rgvarg[params_.cArgs - 1 - i];
+}
+
+bool Call::Has(std::size_t i) const {
+    if (i >= params_.cArgs) {
+        return false;
+    }
+    const VARIANT& v = Deref(Raw(i));
+    return !(v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND);
+}
+
+VARIANT Call::Converted(std::size_t i, VARTYPE type) const {
+    if (!Has(i)) {
+        throw ArgumentError{i, DISP_E_PARAMNOTFOUND};
+    }
+    VARIANT value;
+    VariantInit(&value);
+    HRESULT hr = VariantCopyInd(&value, &Raw(i));
+    VARIANT converted;
+    VariantInit(&converted);
+    if (hr == S_OK) {
+        hr = VariantChangeType(&converted, &value, 0, type);
+    }
+    VariantClear(&value);
+    if (hr != S_OK) {
+        throw ArgumentError{i, hr == DISP_E_OVERFLOW ? hr : DISP_E_TYPEMISMATCH};
+    }
+    return converted;
+}
+
+std::int32_t Call::Long(std::size_t i) const {
+    return Converted(i, VT_I4).lVal;
+}
+
+std::optional<std::int32_t> Call::OptionalLong(std::size_t i) const {
+    return Has(i) ? std::optional(Long(i)) : std::nullopt;
+}
+
+bool Call::Bool(std::size_t i, bool fallback) const {
+    return Has(i) ? Converted(i, VT_BOOL).boolVal != VARIANT_FALSE : fallback;
+}
+
+std::u16string Call::Text(std::size_t i) const {
+    VARIANT text = Converted(i, VT_BSTR);
+    std::u16string result(reinterpret_cast<const char16_t*>(text.bstrVal),
+                          SysStringLen(text.bstrVal));
+    VariantClear(&text);
+    return result;
+}
+
+std::optional<std::u16string> Call::OptionalText(std::size_t i) const {
+    return Has(i) ? std::optional(Text(i)) : std::nullopt;
+}
+
+bool Call::IsText(std::size_t i) const {
+    const VARIANT& v = Deref(Raw(i));
+    return v.vt == VT_BSTR || v.vt == (VT_BYREF | VT_BSTR);
+}
+
+IUnknown* Call::Object(std::size_t i) const {
+    const VARIANT& v = Deref(Raw(i));
+    switch (v.vt) {
+        case VT_DISPATCH:
+            return v.pdispVal;
+        case VT_UNKNOWN:
+            return v.punkVal;
+        case VT_BYREF | VT_DISPATCH:
+            return *v.ppdispVal;
+        case VT_BYREF | VT_UNKNOWN:
+            return *v.ppunkVal;
+        default:
+            throw ArgumentError{i, DISP_E_TYPEMISMATCH};
+    }
+}
+
+std::int32_t Call::ByRefLong(std::size_t i) const {
+    const VARIANT& v = Raw(i);
+    if (v.vt != (VT_BYREF | VT_I4) && v.vt != (VT_BYREF | VT_I2) &&
+        v.vt != (VT_BYREF | VT_VARIANT)) {
+        throw ArgumentError{i, DISP_E_TYPEMISMATCH};
+    }
+    return Long(i);
+}
+
+void Call::WriteLong(std::size_t i, std::int32_t value) {
+    VARIANT& v = Raw(i);
+    if (v.vt == (VT_BYREF | VT_I4)) {
+        *v.plVal = value;
+    } else if (v.vt == (VT_BYREF | VT_I2)) {
+        if (value < SHRT_MIN || value > SHRT_MAX) {
+            throw ArgumentError{i, DISP_E_OVERFLOW};
+        }
+        *v.piVal = static_cast<SHORT>(value);
+    } else if (v.vt == (VT_BYREF | VT_VARIANT)) {
+        VariantClear(v.pvarVal);
+        v.pvarVal->vt = VT_I4;
+        v.pvarVal->lVal = value;
+    } else {
+        throw ArgumentError{i, DISP_E_TYPEMISMATCH};
+    }
+}
+
+void Call::Return(std::int32_t value) {
+    if (result_ != nullptr) {
+        result_->vt = VT_I4;
+        result_->lVal = value;
+    }
+}
+
+void Call::ReturnBool(bool value) {
+    if (result_ != nullptr) {
+        result_->vt = VT_BOOL;
+        result_->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    }
+}
+
+void Call::ReturnText(std::u16string_view text) {
+    if (result_ != nullptr) {
+        result_->vt = VT_BSTR;
+        result_->bstrVal = NewBstr(text);
+    }
+}
+
+void Call::ReturnObject(IDispatch* object) {
+    if (result_ == nullptr) {
+        if (object != nullptr) {
+            object->Release();
+        }
+        return;
+    }
+    result_->vt = VT_DISPATCH;
+    result_->pdispVal = object;
+}
+
+// ---- DispatchBase ----
+
+DispatchBase::~DispatchBase() {
+    if (key_) {
+        state_->objects.erase(*key_);
+    }
+}
+
+void DispatchBase::Remember(const State::Key& key) {
+    key_ = key;
+    state_->objects.emplace(key, this);
+}
+
+HRESULT DispatchBase::QueryInterface(REFIID iid, void** object) {
+    if (object == nullptr) {
+        return E_POINTER;
+    }
+    *object = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIidDoubleObject) {
+        *object = static_cast<DispatchBase*>(this);
+    } else {
+        *object = OtherInterface(iid);
+    }
+    if (*object == nullptr) {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG DispatchBase::AddRef() {
+    return ++references_;
+}
+
+ULONG DispatchBase::Release() {
+    const ULONG left = --references_;
+    if (left == 0) {
+        delete this;
+    }
+    return left;
+}
+
+HRESULT DispatchBase::GetTypeInfoCount(UINT* count) {
+    if (count == nullptr) {
+        return E_POINTER;
+    }
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT DispatchBase::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (info != nullptr) {
+        *info = nullptr;
+    }
+    return DISP_E_BADINDEX;
+}
+
+HRESULT DispatchBase::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (names == nullptr || ids == nullptr || count == 0) {
+        return E_INVALIDARG;
+    }
+    Ide().Count("GetIDsOfNames");
+    for (UINT i = 0; i < count; ++i) {
+        ids[i] = DISPID_UNKNOWN;
+    }
+    for (const Row& row : Rows()) {
+        if (SameName(row.name, names[0])) {
+            ids[0] = row.id;
+            // Named arguments are not answered: the callers pass theirs in order.
+            return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+        }
+    }
+    return DISP_E_UNKNOWNNAME;
+}
+
+HRESULT DispatchBase::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
+                             VARIANT* result, EXCEPINFO* exception, UINT* argError) {
+    if (iid != IID_NULL) {
+        return DISP_E_UNKNOWNINTERFACE;
+    }
+    const Row* row = nullptr;
+    for (const Row& candidate : Rows()) {
+        if (candidate.id == id && (candidate.kinds & flags) != 0) {
+            row = &candidate;
+            break;
+        }
+    }
+    if (row == nullptr) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    DISPPARAMS none{};
+    const DISPPARAMS& given = params != nullptr ? *params : none;
+    if ((given.cArgs != 0 && given.rgvarg == nullptr) ||
+        (given.cNamedArgs != 0 && given.rgdispidNamedArgs == nullptr)) {
+        return E_INVALIDARG;
+    }
+    const bool namedValue = (flags & kPut) != 0 && given.cNamedArgs == 1 &&
+                            given.rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
+    if (given.cNamedArgs != 0 && !namedValue) {
+        return DISP_E_NONAMEDARGS;
+    }
+    // As the system's own dispatch: the value of a put is named, or it is missing.
+    if ((row->kinds & kPut) != 0 && !namedValue) {
+        return DISP_E_PARAMNOTFOUND;
+    }
+    if (given.cArgs < row->minArgs || given.cArgs > row->maxArgs) {
+        return DISP_E_BADPARAMCOUNT;
+    }
+    Ide().Count(row->name);
+    if (result != nullptr) {
+        VariantInit(result);
+    }
+    Call call(given, result);
+    try {
+        row->run(*this, call);
+        return S_OK;
+    } catch (const ArgumentError& error) {
+        if (result != nullptr) {
+            VariantClear(result);
+        }
+        if (argError != nullptr && error.index < given.cArgs) {
+            *argError = given.cArgs - 1 - static_cast<UINT>(error.index);
+        }
+        return error.result;
+    } catch (...) {
+        if (result != nullptr) {
+            VariantClear(result);
+        }
+        try {
+            RethrowAsVbError();
+        } catch (const VbError& error) {
+            Fill(exception, error);
+        }
+        return DISP_E_EXCEPTION;
+    }
+}
+
+}  // namespace automation
+}  // namespace brindle::test

@@ -1,0 +1,191 @@
+#pragma once
+// The machinery every automation object of the double shares: reference counting, answering
+// by name from one table of members per object type, the arguments of one Invoke, and our
+// failures turned into DISP_E_EXCEPTION with an EXCEPINFO.
+
+#include <oaidl.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <typeindex>
+#include <utility>
+
+#include "host/com/double/AutomationIde.h"
+
+// COM interfaces have no virtual destructor: an object deletes itself in its Release.
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+namespace brindle::test {
+
+namespace automation {
+class DispatchBase;
+}
+
+// What every object of one AutomationIde shares.
+struct AutomationIde::State {
+    // An object of the double by its type and the thing of our IDE it shows.
+    using Key = std::pair<std::type_index, const void*>;
+
+    State(host::MemoryVBE& ide, IdeKind ideKind, std::vector<AddinEntry> entries)
+        : vbe(ide), kind(ideKind), addins(std::move(entries)) {}
+
+    host::MemoryVBE& vbe;
+    IdeKind kind;
+    std::vector<AddinEntry> addins;
+    CallCounts calls;
+    std::map<const CodePane*, std::int32_t> topLines;
+    std::function<void(const AddinEntry&, bool connect)> onUpdate;
+    std::map<Key, automation::DispatchBase*> objects;
+
+    void Count(std::string_view member);
+};
+
+namespace automation {
+
+using State = AutomationIde::State;
+
+// An argument that does not fit: Invoke answers `result` and points puArgErr at it.
+struct ArgumentError {
+    std::size_t index;  // in the order the arguments are written
+    HRESULT result;
+};
+
+// The arguments of one Invoke in the order they are written (DISPPARAMS holds them reversed),
+// and its result.
+class Call {
+public:
+    Call(const DISPPARAMS& params, VARIANT* result) : params_(params), result_(result) {}
+
+    // Given, and not an optional argument left out (VT_ERROR DISP_E_PARAMNOTFOUND).
+    bool Has(std::size_t i) const;
+
+    std::int32_t Long(std::size_t i) const;
+    std::optional<std::int32_t> OptionalLong(std::size_t i) const;
+    bool Bool(std::size_t i, bool fallback = false) const;
+    std::u16string Text(std::size_t i) const;
+    std::optional<std::u16string> OptionalText(std::size_t i) const;
+    // Whether the argument is text rather than a number (an Item's name or index).
+    bool IsText(std::size_t i) const;
+    // Borrowed; an argument that holds no object answers DISP_E_TYPEMISMATCH.
+    IUnknown* Object(std::size_t i) const;
+
+    // A Long passed by reference: its value now, and written back later.
+    std::int32_t ByRefLong(std::size_t i) const;
+    void WriteLong(std::size_t i, std::int32_t value);
+
+    void Return(std::int32_t value);
+    void ReturnBool(bool value);
+    void ReturnText(std::u16string_view text);
+    // Takes over the reference; null returns Nothing.
+    void ReturnObject(IDispatch* object);
+
+private:
+    VARIANT& Raw(std::size_t i) const;
+    VARIANT Converted(std::size_t i, VARTYPE type) const;
+
+    const DISPPARAMS& params_;
+    VARIANT* result_;
+};
+
+// The kinds of Invoke a member answers, as the IDE's type library declares it.
+enum Kind : WORD {
+    kMethod = DISPATCH_METHOD,
+    kGet = DISPATCH_PROPERTYGET,
+    kPut = DISPATCH_PROPERTYPUT,
+};
+
+// Recognises our own objects among the arguments a caller passes back.
+// {6A1F3C52-2B7E-4C1D-9F0A-5E3B8D7C4A21}
+inline constexpr GUID kIidDoubleObject = {
+    0x6a1f3c52, 0x2b7e, 0x4c1d, {0x9f, 0x0a, 0x5e, 0x3b, 0x8d, 0x7c, 0x4a, 0x21}};
+
+class DispatchBase : public IDispatch {
+public:
+    explicit DispatchBase(std::shared_ptr<State> state) : state_(std::move(state)) {}
+    virtual ~DispatchBase();
+    DispatchBase(const DispatchBase&) = delete;
+    DispatchBase& operator=(const DispatchBase&) = delete;
+
+    // Handed out again for the same key while it lives.
+    void Remember(const State::Key& key);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
+                                            DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
+                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                                     UINT* argError) override;
+
+protected:
+    struct Row {
+        const char* name;
+        DISPID id;
+        WORD kinds;
+        unsigned minArgs;
+        unsigned maxArgs;
+        void (*run)(DispatchBase& self, Call& call);
+    };
+    virtual std::span<const Row> Rows() const = 0;
+    // Further interfaces of an object (a connection point container).
+    virtual void* OtherInterface(REFIID) { return nullptr; }
+
+    State& Ide() const { return *state_; }
+    const std::shared_ptr<State>& SharedState() const { return state_; }
+
+private:
+    std::shared_ptr<State> state_;
+    std::atomic<ULONG> references_{1};
+    std::optional<State::Key> key_;
+};
+
+// The IDE hands out one object for one thing for as long as a caller holds it, so that callers
+// may compare objects by identity. A new reference.
+template <class Object, class... Args>
+IDispatch* Shared(const std::shared_ptr<State>& state, const void* thing, Args&&... args) {
+    const State::Key key{std::type_index(typeid(Object)), thing};
+    if (const auto it = state->objects.find(key); it != state->objects.end()) {
+        it->second->AddRef();
+        return it->second;
+    }
+    auto* object = new Object(state, std::forward<Args>(args)...);
+    object->Remember(key);
+    return object;
+}
+
+// The object a row's `run` is given, as the type whose table holds the row.
+template <class Self>
+Self& As(DispatchBase& self) {
+    return static_cast<Self&>(self);
+}
+
+// Our object behind an argument, or null when it is someone else's or of another type.
+template <class Object>
+Object* Ours(IUnknown* unknown) {
+    void* ours = nullptr;
+    if (unknown == nullptr || unknown->QueryInterface(kIidDoubleObject, &ours) != S_OK) {
+        return nullptr;
+    }
+    auto* base = static_cast<DispatchBase*>(ours);
+    base->Release();
+    return dynamic_cast<Object*>(base);
+}
+
+// Text of our IDE that is no module's (a project's name, a caption): UTF-8, or bytes of the
+// system's code page.
+std::u16string Wide(std::string_view text);
+std::string Narrow(std::u16string_view text);
+
+}  // namespace automation
+}  // namespace brindle::test

@@ -1,0 +1,547 @@
+// The command bars and their controls, the controls' event sources with their connection
+// point, and the add-in list.
+
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/com/double/Objects.h"
+#include "host/vb6/CodePage.h"
+#include "model/VbError.h"
+
+namespace brindle::test::automation {
+
+namespace {
+
+constexpr std::string_view kSource = "Office";
+
+// _dispCommandBarControlEvents, the source interface of a control's event source.
+constexpr GUID kIidCommandBarControlEvents = {
+    0x0002E131, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr DISPID kDispidClick = 1;
+
+// ---- Command bars and controls ----
+
+class ControlObject final : public DispatchBase {
+public:
+    ControlObject(std::shared_ptr<State> state, std::shared_ptr<CommandBarControl> control)
+        : DispatchBase(std::move(state)), control_(std::move(control)) {}
+
+    const std::shared_ptr<CommandBarControl>& Control() const { return control_; }
+
+private:
+    std::span<const Row> Rows() const override {
+        static constexpr std::array<Row, 7> kRows = {{
+            {"Caption", 1, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
+                 call.ReturnText(Wide(As<ControlObject>(self).control_->Caption()));
+             }},
+            {"Caption", 1, kPut, 1, 1,
+             [](DispatchBase& self, Call& call) {
+                 As<ControlObject>(self).control_->SetCaption(Narrow(call.Text(0)));
+             }},
+            {"BeginGroup", 2, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
+                 call.ReturnBool(As<ControlObject>(self).control_->BeginGroup());
+             }},
+            {"BeginGroup", 2, kPut, 1, 1,
+             [](DispatchBase& self, Call& call) {
+                 As<ControlObject>(self).control_->SetBeginGroup(call.Bool(0));
+             }},
+            {"Visible", 3, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
+                 call.ReturnBool(As<ControlObject>(self).control_->Visible());
+             }},
+            {"Visible", 3, kPut, 1, 1,
+             [](DispatchBase& self, Call& call) {
+                 As<ControlObject>(self).control_->SetVisible(call.Bool(0));
+             }},
+            // Delete([Temporary])
+            {"Delete", 4, kMethod, 0, 1,
+             [](DispatchBase& self, Call&) {
+                 auto& control = As<ControlObject>(self);
+                 control.Ide().vbe.DeleteControl(*control.control_);
+             }},
+        }};
+        return kRows;
+    }
+
+    std::shared_ptr<CommandBarControl> control_;
+};
+
+IDispatch* NewControl(const std::shared_ptr<State>& state,
+                      const std::shared_ptr<CommandBarControl>& control) {
+    return Shared<ControlObject>(state, control.get(), control);
+}
+
+class ControlsObject final : public DispatchBase {
+public:
+    ControlsObject(std::shared_ptr<State> state, CommandBarControls& controls)
+        : DispatchBase(std::move(state)), controls_(controls) {}
+
+private:
+    // By 1-based index, or by caption.
+    std::shared_ptr<CommandBarControl> Item(const Call& call) {
+        if (!call.IsText(0)) {
+            return controls_.Item(call.Long(0));
+        }
+        const std::string caption = Narrow(call.Text(0));
+        for (std::int32_t i = 1; i <= controls_.Count(); ++i) {
+            auto control = controls_.Item(i);
+            if (host::EqualsIgnoringCase(Narrow(Wide(control->Caption())), caption)) {
+                return control;
+            }
+        }
+        Raise(Err::InvalidCall, kSource);
+    }
+
+    // Add([Type], [Id], [Parameter], [Before], [Temporary])
+    std::shared_ptr<CommandBarControl> Add(const Call& call) {
+        const auto parameter = call.OptionalText(2);
+        return controls_.Add(static_cast<MsoControlType>(call.OptionalLong(0).value_or(1)),
+                             call.OptionalLong(1),
+                             parameter ? std::optional(Narrow(*parameter)) : std::nullopt,
+                             call.OptionalLong(3), call.Bool(4));
+    }
+
+    std::span<const Row> Rows() const override {
+        static constexpr std::array<Row, 3> kRows = {{
+            {"Item", DISPID_VALUE, kGet, 1, 1,
+             [](DispatchBase& self, Call& call) {
+                 auto& controls = As<ControlsObject>(self);
+                 call.ReturnObject(NewControl(controls.SharedState(), controls.Item(call)));
+             }},
+            {"Count", 1, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
+                 call.Return(As<ControlsObject>(self).controls_.Count());
+             }},
+            {"Add", 2, kMethod, 0, 5,
+             [](DispatchBase& self, Call& call) {
+                 auto& controls = As<ControlsObject>(self);
+                 call.ReturnObject(NewControl(controls.SharedState(), controls.Add(call)));
+             }},
+        }};
+        return kRows;
+    }
+
+    CommandBarControls& controls_;
+};
+
+class CommandBarObject final : public DispatchBase {
+public:
+    CommandBarObject(std::shared_ptr<State> state, CommandBar& bar)
+        : DispatchBase(std::move(state)), bar_(bar) {}
+
+private:
+    std::span<const Row> Rows() const override {
+        static constexpr std::array<Row, 2> kRows = {{
+            {"Name", 1, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
+                 call.ReturnText(Wide(As<CommandBarObject>(self).bar_.Name()));
+             }},
+            {"Controls", 2, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
+                 auto& bar = As<CommandBarObject>(self);
+                 call.ReturnObject(Shared<ControlsObject>(bar.SharedState(), &bar.bar_.Controls(),
+                                                          bar.bar_.Controls()));
+             }},
+        }};
+        return kRows;
+    }
+
+    CommandBar& bar_;
+};
+
+IDispatch* NewCommandBar(const std::shared_ptr<State>& state, CommandBar& bar) {
+    return Shared<CommandBarObject>(state, &bar, bar);
+}
+
+class CommandBarsObject final : public DispatchBase {
+public:
+    using DispatchBase::DispatchBase;
+
+private:
+    // By name; a name the host has no bar of raises 5, as Office does.
+    CommandBar& Item(const Call& call) {
+        CommandBar* bar =
+            call.IsText(0) ? Ide().vbe.CommandBars().Item(Narrow(call.Text(0))) : nullptr;
+        if (bar == nullptr) {
+            Raise(Err::InvalidCall, kSource);
+        }
+        return *bar;
+    }
+
+    std::span<const Row> Rows() const override {
+        static constexpr std::array<Row, 1> kRows = {{
+            {"Item", DISPID_VALUE, kGet, 1, 1,
+             [](DispatchBase& self, Call& call) {
+                 auto& bars = As<CommandBarsObject>(self);
+                 call.ReturnObject(NewCommandBar(bars.SharedState(), bars.Item(call)));
+             }},
+        }};
+        return kRows;
+    }
+};
+
+// ---- A control's event source: its own connection point container and connection point ----
+
+class ConnectionPoints final : public IEnumConnectionPoints {
+public:
+    explicit ConnectionPoints(IConnectionPoint* point, ULONG position = 0)
+        : point_(point), position_(position) {
+        point_->AddRef();
+    }
+    virtual ~ConnectionPoints() { point_->Release(); }
+    ConnectionPoints(const ConnectionPoints&) = delete;
+    ConnectionPoints& operator=(const ConnectionPoints&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        *object = nullptr;
+        if (iid != IID_IUnknown && iid != IID_IEnumConnectionPoints) {
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IEnumConnectionPoints*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** points,
+                                   ULONG* fetched) override {
+        if (points == nullptr || (count > 1 && fetched == nullptr)) {
+            return E_POINTER;
+        }
+        ULONG given = 0;
+        if (count > 0 && position_ == 0) {
+            points[0] = point_;
+            point_->AddRef();
+            position_ = 1;
+            given = 1;
+        }
+        if (fetched != nullptr) {
+            *fetched = given;
+        }
+        return given == count ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+        const bool enough = position_ + count <= 1;
+        position_ = enough ? position_ + count : 1;
+        return enough ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override {
+        position_ = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** copy) override {
+        if (copy == nullptr) {
+            return E_POINTER;
+        }
+        *copy = new ConnectionPoints(point_, position_);
+        return S_OK;
+    }
+
+private:
+    IConnectionPoint* point_;
+    ULONG position_;
+    std::atomic<ULONG> references_{1};
+};
+
+class CommandBarEventsObject final : public DispatchBase,
+                                     public IConnectionPointContainer,
+                                     public IConnectionPoint {
+public:
+    CommandBarEventsObject(std::shared_ptr<State> state, std::shared_ptr<CommandBarControl> control,
+                           std::shared_ptr<CommandBarEvents> source)
+        : DispatchBase(std::move(state)), control_(std::move(control)), source_(std::move(source)) {
+        // A click under way holds the source of each control it was delivered to, so the
+        // handler may outlive this object: it asks first.
+        source_->OnClick([this, alive = std::weak_ptr<char>(alive_)](
+                             CommandBarControl&, bool& handled, bool& cancelDefault) {
+            if (!alive.expired()) {
+                Fire(handled, cancelDefault);
+            }
+        });
+    }
+    ~CommandBarEventsObject() override {
+        for (const auto& sink : sinks_) {
+            sink.second->Release();
+        }
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        return DispatchBase::QueryInterface(iid, object);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return DispatchBase::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return DispatchBase::Release(); }
+
+    // IConnectionPointContainer
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
+        if (points == nullptr) {
+            return E_POINTER;
+        }
+        *points = new ConnectionPoints(this);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
+        if (point == nullptr) {
+            return E_POINTER;
+        }
+        *point = nullptr;
+        if (iid != kIidCommandBarControlEvents) {
+            return CONNECT_E_NOCONNECTION;
+        }
+        *point = this;
+        AddRef();
+        return S_OK;
+    }
+
+    // IConnectionPoint
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
+        if (iid == nullptr) {
+            return E_POINTER;
+        }
+        *iid = kIidCommandBarControlEvents;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE
+    GetConnectionPointContainer(IConnectionPointContainer** container) override {
+        if (container == nullptr) {
+            return E_POINTER;
+        }
+        *container = this;
+        AddRef();
+        return S_OK;
+    }
+    // The sink must answer to the source interface, as the IDE asks it.
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
+        if (sink == nullptr || cookie == nullptr) {
+            return E_POINTER;
+        }
+        Ide().Count("Advise");
+        void* events = nullptr;
+        if (sink->QueryInterface(kIidCommandBarControlEvents, &events) != S_OK ||
+            events == nullptr) {
+            *cookie = 0;
+            return CONNECT_E_CANNOTCONNECT;
+        }
+        *cookie = ++lastCookie_;
+        sinks_.emplace_back(*cookie, static_cast<IDispatch*>(events));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
+        Ide().Count("Unadvise");
+        for (auto it = sinks_.begin(); it != sinks_.end(); ++it) {
+            if (it->first == cookie) {
+                IDispatch* sink = it->second;
+                sinks_.erase(it);
+                sink->Release();
+                return S_OK;
+            }
+        }
+        return CONNECT_E_NOCONNECTION;
+    }
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override {
+        if (connections != nullptr) {
+            *connections = nullptr;
+        }
+        return E_NOTIMPL;
+    }
+
+private:
+    void* OtherInterface(REFIID iid) override {
+        if (iid == IID_IConnectionPointContainer) {
+            return static_cast<IConnectionPointContainer*>(this);
+        }
+        if (iid == IID_IConnectionPoint) {
+            return static_cast<IConnectionPoint*>(this);
+        }
+        return nullptr;
+    }
+
+    // Click(CommandBarControl, handled, CancelDefault) to every sink, the two flags by
+    // reference and passed on from one sink to the next.
+    void Fire(bool& handled, bool& cancelDefault) {
+        AddRef();  // a sink may let go of this source while it is told
+        std::vector<IDispatch*> sinks;
+        for (const auto& sink : sinks_) {
+            sink.second->AddRef();
+            sinks.push_back(sink.second);
+        }
+        VARIANT_BOOL handledFlag = handled ? VARIANT_TRUE : VARIANT_FALSE;
+        VARIANT_BOOL cancelFlag = cancelDefault ? VARIANT_TRUE : VARIANT_FALSE;
+        for (IDispatch* sink : sinks) {
+            std::array<VARIANT, 3> args{};
+            args[2].vt = VT_DISPATCH;
+            args[2].pdispVal = NewControl(SharedState(), control_);
+            args[1].vt = VT_BYREF | VT_BOOL;
+            args[1].pboolVal = &handledFlag;
+            args[0].vt = VT_BYREF | VT_BOOL;
+            args[0].pboolVal = &cancelFlag;
+            DISPPARAMS params{args.data(), nullptr, 3, 0};
+            // The IDE does not look at what a sink answers.
+            sink->Invoke(kDispidClick, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                         nullptr, nullptr, nullptr);
+            VariantClear(&args[2]);
+            sink->Release();
+        }
+        handled = handledFlag != VARIANT_FALSE;
+        cancelDefault = cancelFlag != VARIANT_FALSE;
+        Release();
+    }
+
+    std::span<const Row> Rows() const override { return {}; }
+
+    std::shared_ptr<CommandBarControl> control_;
+    std::shared_ptr<CommandBarEvents> source_;
+    std::vector<std::pair<DWORD, IDispatch*>> sinks_;
+    DWORD lastCookie_ = 0;
+    std::shared_ptr<char> alive_ = std::make_shared<char>();
+};
+
+class EventsObject final : public DispatchBase {
+public:
+    using DispatchBase::DispatchBase;
+
+private:
+    // CommandBarEvents(CommandBarControl): the control must be one of ours.
+    IDispatch* CommandBarEventsOf(const Call& call) {
+        auto* control = Ours<ControlObject>(call.Object(0));
+        if (control == nullptr) {
+            Raise(Err::TypeMismatch, kSource);
+        }
+        auto source = Ide().vbe.Events().CommandBarEvents(*control->Control());
+        return static_cast<DispatchBase*>(
+            new CommandBarEventsObject(SharedState(), control->Control(), std::move(source)));
+    }
+
+    std::span<const Row> Rows() const override {
+        static constexpr std::array<Row, 1> kRows = {{
+            {"CommandBarEvents", 1, kGet, 1, 1,
+             [](DispatchBase& self, Call& call) {
+                 call.ReturnObject(As<EventsObject>(self).CommandBarEventsOf(call));
+             }},
+        }};
+        return kRows;
+    }
+};
+
+// ---- The add-in list ----
+
+class AddInObject final : public DispatchBase {
+public:
+    AddInObject(std::shared_ptr<State> state, std::size_t index)
+        : DispatchBase(std::move(state)), index_(index) {}
+
+private:
+    const AddinEntry& Entry() const { return Ide().addins[index_]; }
+    brindle::AddIn& InList() const { return Ide().vbe.Addins().Item(Entry().description); }
+
+    std::span<const Row> Rows() const override {
+        static constexpr std::array<Row, 4> kRows = {{
+            {"Description", 1, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
+                 call.ReturnText(Wide(As<AddInObject>(self).InList().Description()));
+             }},
+            {"ProgId", 2, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
+                 call.ReturnText(Wide(As<AddInObject>(self).Entry().progId));
+             }},
+            {"Connect", 3, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
+                 call.ReturnBool(As<AddInObject>(self).InList().Connect());
+             }},
+            {"Connect", 3, kPut, 1, 1,
+             [](DispatchBase& self, Call& call) {
+                 As<AddInObject>(self).InList().SetConnect(call.Bool(0));
+             }},
+        }};
+        return kRows;
+    }
+
+    std::size_t index_;
+};
+
+class AddinsObject final : public DispatchBase {
+public:
+    using DispatchBase::DispatchBase;
+
+private:
+    // By 1-based index, or by ProgID without regard to case.
+    std::size_t Index(const Call& call) const {
+        const auto& entries = Ide().addins;
+        if (!call.IsText(0)) {
+            const std::int32_t index = call.Long(0);
+            if (index < 1 || static_cast<std::size_t>(index) > entries.size()) {
+                Raise(Err::SubscriptOutOfRange, "VBIDE");
+            }
+            return static_cast<std::size_t>(index - 1);
+        }
+        const std::string progId = Narrow(call.Text(0));
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (host::EqualsIgnoringCase(entries[i].progId, progId)) {
+                return i;
+            }
+        }
+        Raise(Err::SubscriptOutOfRange, "VBIDE");
+    }
+
+    // Our IDE acts on the add-ins it connected itself; the caller on those it connected.
+    void Update() {
+        State& ide = Ide();
+        ide.vbe.Addins().Update();
+        if (!ide.onUpdate) {
+            return;
+        }
+        for (const AddinEntry& entry : ide.addins) {
+            ide.onUpdate(entry, ide.vbe.Addins().Item(entry.description).Connect());
+        }
+    }
+
+    std::span<const Row> Rows() const override {
+        static constexpr std::array<Row, 3> kRows = {{
+            {"Item", DISPID_VALUE, kMethod, 1, 1,
+             [](DispatchBase& self, Call& call) {
+                 auto& addins = As<AddinsObject>(self);
+                 call.ReturnObject(NewAddIn(addins.SharedState(), addins.Index(call)));
+             }},
+            {"Count", 1, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
+                 call.Return(static_cast<std::int32_t>(As<AddinsObject>(self).Ide().addins.size()));
+             }},
+            {"Update", 2, kMethod, 0, 0,
+             [](DispatchBase& self, Call&) { As<AddinsObject>(self).Update(); }},
+        }};
+        return kRows;
+    }
+};
+
+}  // namespace
+
+IDispatch* NewCommandBars(const std::shared_ptr<State>& state) {
+    return Shared<CommandBarsObject>(state, &state->vbe.CommandBars());
+}
+IDispatch* NewEvents(const std::shared_ptr<State>& state) {
+    return Shared<EventsObject>(state, &state->vbe.Events());
+}
+IDispatch* NewAddins(const std::shared_ptr<State>& state) {
+    return Shared<AddinsObject>(state, &state->vbe.Addins());
+}
+IDispatch* NewAddIn(const std::shared_ptr<State>& state, std::size_t index) {
+    return Shared<AddInObject>(state, &state->addins[index], index);
+}
+
+}  // namespace brindle::test::automation
