@@ -1,8 +1,8 @@
 # Fails when a core file includes anything but the standard library, the object model
 # interfaces, the text helpers and other core folders (no Qt, no host implementation, no ui, no
 # system headers), or when the object model or a text helper includes anything but the standard
-# library; or when the settings or the add-in session include Qt, the windows, a front end or a
-# layer above their own; or when a file in src includes the tests' automation double of the IDE.
+# library; or when a floor of the host includes one above it, the settings or the add-in session
+# include Qt, the windows or a front end, or a front end includes the other's rooms; or when a file in src includes the tests' automation double of the IDE.
 set(failures "")
 
 # The includes of the files in src/FOLDER that name neither a standard header nor, quoted, a
@@ -39,6 +39,17 @@ foreach(folder analysis templates codegen addin)
 endforeach()
 check_folder(model "^model/")
 check_folder(util "^util/")
+# The host's floors include only those below them; the system's headers they may.
+set(system "^$")
+check_folder(host/vb6 "^(model|util|host/vb6)/" ${system})
+check_folder(host/ide "^(model|util|host/(vb6|ide))/" ${system})
+check_folder(host/files "^(model|util|host/(vb6|ide|files))/" ${system})
+# The windows stand on the add-in; neither front end sees the other's rooms.
+set(core "model/|util/|analysis/|templates/|codegen/|addin/")
+set(host "host/(vb6|ide|files|settings|session)/")
+check_folder(ui "^(${core}|ui/)" ${system})
+check_folder(cli "^(${core}|${host}|ui/[^/]+$|cli/)" "^Q")
+check_folder(workbench "^(${core}|${host}|ui/|workbench/)" ${system})
 # Outside the core, below both front ends: no Qt ("Q..." headers), no windows, no terminal.
 check_folder(host/settings "^(model|util|host/(vb6|files|settings))/" "^Q")
 check_folder(host/session
