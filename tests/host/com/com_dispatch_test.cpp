@@ -120,5 +120,92 @@ TEST_F(ComDispatch, RegExpReplaces) {
     EXPECT_TRUE(pattern.Call("Test", {"x9"}).Bool());
 }
 
+// An automation object of the test's own, for what no object of the system does: writing
+// back by-reference arguments and raising with an EXCEPINFO of its choosing.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class Pane final : public IDispatch {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        *object = iid == IID_IUnknown || iid == IID_IDispatch ? this : nullptr;
+        return *object != nullptr ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
+                                            DISPID* ids) override {
+        const std::wstring name = names[0];
+        ids[0] = name == L"GetSelection" ? 1
+                 : name == L"RaiseText"  ? 2
+                 : name == L"RaiseCode"  ? 3
+                                         : -1;
+        return ids[0] == -1 ? DISP_E_UNKNOWNNAME : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
+                                     EXCEPINFO* info, UINT*) override {
+        if (id == 1) {
+            // The first argument is the last in rgvarg.
+            for (UINT i = 0; i < params->cArgs; ++i) {
+                VARIANT& arg = params->rgvarg[params->cArgs - 1 - i];
+                if (arg.vt == (VT_I4 | VT_BYREF)) {
+                    *arg.plVal = *arg.plVal * 10 + static_cast<LONG>(i);
+                } else if (arg.vt == (VT_BOOL | VT_BYREF)) {
+                    *arg.pboolVal = *arg.pboolVal ? VARIANT_FALSE : VARIANT_TRUE;
+                }
+            }
+            return S_OK;
+        }
+        *info = EXCEPINFO{};
+        if (id == 2) {
+            info->scode = static_cast<SCODE>(0x800A0009);
+            info->bstrDescription = SysAllocString(L"Line 99 is past the end");
+            info->bstrSource = SysAllocString(L"Host.Lines");
+        } else {
+            info->wCode = 35;
+        }
+        return DISP_E_EXCEPTION;
+    }
+};
+#pragma GCC diagnostic pop
+
+TEST_F(ComDispatch, WritesBackByReferenceArguments) {
+    Pane pane;
+    const Object object(DispatchPtr::Share(&pane), 1252);
+    std::int32_t a = 1, b = 2, c = 3;
+    bool flag = false;
+    object.Call("GetSelection", {ByRef<std::int32_t>{a}, ByRef<std::int32_t>{b}, 7,
+                                 ByRef<bool>{flag}, ByRef<std::int32_t>{c}});
+    EXPECT_EQ(a, 10);
+    EXPECT_EQ(b, 21);
+    EXPECT_TRUE(flag);
+    EXPECT_EQ(c, 34);
+}
+
+TEST_F(ComDispatch, TakesNumberDescriptionAndSourceFromTheException) {
+    Pane pane;
+    const Object object(DispatchPtr::Share(&pane), 1252);
+    try {
+        object.Call("RaiseText");
+        FAIL();
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), 9);
+        EXPECT_EQ(e.Description(), "Line 99 is past the end");
+        EXPECT_EQ(e.Source(), "Host.Lines");
+    }
+    try {
+        object.Call("RaiseCode");
+        FAIL();
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), 35);
+        EXPECT_EQ(e.Description(), "Sub or Function not defined");
+        EXPECT_EQ(e.Source(), "RaiseCode");
+    }
+}
+
 }  // namespace
 }  // namespace brindle::host::com
