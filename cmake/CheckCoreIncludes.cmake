@@ -1,8 +1,8 @@
 # Fails when a core file includes anything but the standard library, the object model
 # interfaces, the text helpers and other core folders (no Qt, no host implementation, no ui, no
 # system headers), or when the object model or a text helper includes anything but the standard
-# library; or when the settings or the add-in session include Qt, the windows, a front end or a
-# layer above their own.
+# library; or when the settings, the add-in session or the object model over automation include
+# Qt, the windows, a front end or a layer above their own.
 set(failures "")
 
 # The includes of the files in src/FOLDER that name neither a standard header nor, quoted, a
@@ -43,6 +43,9 @@ check_folder(util "^util/")
 check_folder(host/settings "^(model|util|host/(vb6|files|settings))/" "^Q")
 check_folder(host/session
     "^(model|util|analysis|templates|codegen|addin|host/(vb6|ide|files|settings|session))/" "^Q")
+# The object model over automation: the model, the text helpers and the VB6 text, Win32 and
+# COM headers, no Qt.
+check_folder(host/com "^(model|util|host/(vb6|com))/" "^Q")
 
 if(failures)
     list(JOIN failures "\n" text)
