@@ -2,10 +2,13 @@
 // The wrappers of the IDE's objects, one class per interface of the model, each holding the
 // automation object it calls. Inside this folder only.
 
+#include <cstddef>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <typeindex>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -21,11 +24,12 @@ public:
     virtual ~Wrapper() = default;
 };
 
-// One wrapper per IDE object, found again by the object's identity, so that the references
-// the model hands out stay valid while the connection lasts. The IDE hands out the same
-// object for the same thing, so this holds as many wrappers as the user's projects have
-// things the add-in reached.
-class Registry {
+// The wrappers of the IDE's objects that the add-in reaches during one call of the IDE (a click,
+// a notification), one per object, found again by the object's identity: the references the
+// model hands out stay valid until the outermost call is over. The IDE may hand out a new
+// object each time it is asked, and the add-in keeps nothing it reached from one call to the
+// next, so the wrappers go then.
+class Registry : public std::enable_shared_from_this<Registry> {
 public:
     explicit Registry(int codePage) : codePage_(codePage) {}
 
@@ -41,8 +45,19 @@ public:
         return static_cast<T&>(*found->second);
     }
 
+    // Between the two the call goes on; calls may nest (a click while a command waits).
+    void Enter() { ++depth_; }
+    void Leave() {
+        if (--depth_ == 0) {
+            wrappers_.clear();
+        }
+    }
+
+    std::size_t Size() const { return wrappers_.size(); }
+
 private:
     int codePage_;
+    int depth_ = 0;
     std::map<std::pair<IUnknown*, std::type_index>, std::unique_ptr<Wrapper>> wrappers_;
 };
 

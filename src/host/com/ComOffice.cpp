@@ -66,6 +66,14 @@ IDispatch* DispatchOf(VARIANT* argument) {
     return nullptr;
 }
 
+struct Entered {
+    explicit Entered(Registry& registry) : registry_(registry) { registry_.Enter(); }
+    ~Entered() { registry_.Leave(); }
+    Entered(const Entered&) = delete;
+    Entered& operator=(const Entered&) = delete;
+    Registry& registry_;
+};
+
 // The object the IDE calls for each click: it answers IDispatch and the connection point's
 // interface, and hands Click (DISPID 1) to the handler. The IDE may hold it after we let go,
 // so it lives by its own reference count and forgets the handler when it is cut off.
@@ -74,7 +82,8 @@ IDispatch* DispatchOf(VARIANT* argument) {
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class ClickSink final : public IDispatch {
 public:
-    ClickSink(IID source, int codePage) : source_(source), codePage_(codePage) {}
+    ClickSink(IID source, std::shared_ptr<Registry> registry)
+        : source_(source), registry_(std::move(registry)) {}
 
     void SetHandler(CommandBarEvents::ClickHandler handler) { handler_ = std::move(handler); }
 
@@ -153,7 +162,9 @@ private:
         bool handledFlag = handled != nullptr && *handled != VARIANT_FALSE;
         bool cancelFlag = cancelDefault != nullptr && *cancelDefault != VARIANT_FALSE;
         try {
-            ComControl clicked(Object(DispatchPtr::Share(control), codePage_));
+            // What the command reaches of the IDE is let go when the outermost click is over.
+            const Entered entered(*registry_);
+            ComControl clicked(Object(DispatchPtr::Share(control), registry_->CodePage()));
             // A copy: the handler may let go of the event source, which clears handler_.
             const CommandBarEvents::ClickHandler handler = handler_;
             handler(clicked, handledFlag, cancelFlag);
@@ -185,7 +196,7 @@ private:
 
     std::atomic<ULONG> references_{1};
     IID source_;
-    int codePage_;
+    std::shared_ptr<Registry> registry_;
     CommandBarEvents::ClickHandler handler_;
 };
 #pragma GCC diagnostic pop
@@ -232,10 +243,11 @@ IConnectionPoint* ClickPointOf(const Object& events, IID& source) {
 // long as this object lives.
 class ComCommandBarEvents final : public CommandBarEvents {
 public:
-    explicit ComCommandBarEvents(Object events) : events_(std::move(events)) {
+    ComCommandBarEvents(Object events, std::shared_ptr<Registry> registry)
+        : events_(std::move(events)) {
         IID source{};
         point_ = ClickPointOf(events_, source);
-        sink_ = new ClickSink(source, events_.CodePage());
+        sink_ = new ClickSink(source, std::move(registry));
         const HRESULT result = point_->Advise(sink_, &cookie_);
         if (FAILED(result)) {
             sink_->Release();
@@ -344,7 +356,7 @@ std::shared_ptr<CommandBarEvents> ComEvents::CommandBarEvents(CommandBarControl&
         Raise(Err::TypeMismatch, "VBIDE.Events.CommandBarEvents");
     }
     return std::make_shared<ComCommandBarEvents>(
-        object_.Call("CommandBarEvents", {ours->Self()}).AsObject());
+        object_.Call("CommandBarEvents", {ours->Self()}).AsObject(), registry_.shared_from_this());
 }
 
 // --- Add-ins ---

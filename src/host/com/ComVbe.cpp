@@ -54,9 +54,21 @@ int SystemCodePage() {
 // --- ComVbe ---
 
 ComVbe::ComVbe(DispatchPtr vbe, int codePage)
-    : vbe_(std::move(vbe), codePage), registry_(std::make_unique<Registry>(codePage)) {}
+    : vbe_(std::move(vbe), codePage), registry_(std::make_shared<Registry>(codePage)) {}
 
 ComVbe::~ComVbe() = default;
+
+ComVbe::Reach::Reach(ComVbe& vbe) : registry_(vbe.registry_) {
+    registry_->Enter();
+}
+
+ComVbe::Reach::~Reach() {
+    registry_->Leave();
+}
+
+std::size_t ComVbe::Held() const {
+    return registry_->Size();
+}
 
 brindle::CodePane* ComVbe::ActiveCodePane() {
     const Value pane = vbe_.Get("ActiveCodePane");
@@ -68,20 +80,29 @@ VBProject* ComVbe::ActiveVBProject() {
     return project.IsObject() ? &registry_->Wrap<ComProject>(project.AsObject()) : nullptr;
 }
 
+// The environment's lists live as long as it does.
+template <class T>
+T& ComVbe::List(std::unique_ptr<T>& list, std::string_view name) {
+    if (!list) {
+        list = std::make_unique<T>(*registry_, vbe_.Get(name).AsObject());
+    }
+    return *list;
+}
+
 brindle::Windows& ComVbe::Windows() {
-    return registry_->Wrap<ComWindows>(vbe_.Get("Windows").AsObject());
+    return List(windows_, "Windows");
 }
 
 brindle::CommandBars& ComVbe::CommandBars() {
-    return registry_->Wrap<ComCommandBars>(vbe_.Get("CommandBars").AsObject());
+    return List(commandBars_, "CommandBars");
 }
 
 brindle::Events& ComVbe::Events() {
-    return registry_->Wrap<ComEvents>(vbe_.Get("Events").AsObject());
+    return List(events_, "Events");
 }
 
 brindle::Addins& ComVbe::Addins() {
-    return registry_->Wrap<ComAddins>(vbe_.Get("Addins").AsObject());
+    return List(addins_, "Addins");
 }
 
 AddIn& ComVbe::WrapAddIn(DispatchPtr addIn) {

@@ -3,7 +3,9 @@
 // VBA editor: every member is called by name through IDispatch, as the objects that
 // OnConnection hands over offer them.
 
+#include <cstddef>
 #include <memory>
+#include <string_view>
 
 #include "host/com/Dispatch.h"
 #include "model/Office.h"
@@ -12,6 +14,10 @@
 namespace brindle::host::com {
 
 class Registry;
+class ComWindows;
+class ComCommandBars;
+class ComEvents;
+class ComAddins;
 
 // The code page the IDE converts its strings with: the system's ANSI code page.
 int SystemCodePage();
@@ -34,9 +40,32 @@ public:
     // The add-in list's entry that OnConnection hands over with VBInst.
     AddIn& WrapAddIn(DispatchPtr addIn);
 
+    // One call of the IDE into the add-in (a notification; a click holds its own): what the
+    // add-in reaches of the IDE meanwhile is let go when the outermost call is over.
+    class Reach {
+    public:
+        explicit Reach(ComVbe& vbe);
+        ~Reach();
+        Reach(const Reach&) = delete;
+        Reach& operator=(const Reach&) = delete;
+
+    private:
+        std::shared_ptr<Registry> registry_;
+    };
+
+    // How many of the IDE's objects the add-in holds now, beside the environment's lists.
+    std::size_t Held() const;
+
 private:
+    template <class T>
+    T& List(std::unique_ptr<T>& list, std::string_view name);
+
     Object vbe_;
-    std::unique_ptr<Registry> registry_;
+    std::shared_ptr<Registry> registry_;
+    std::unique_ptr<ComWindows> windows_;
+    std::unique_ptr<ComCommandBars> commandBars_;
+    std::unique_ptr<ComEvents> events_;
+    std::unique_ptr<ComAddins> addins_;
 };
 
 }  // namespace brindle::host::com

@@ -130,9 +130,8 @@ BSTR NewBstr(std::string_view text, int codePage) {
     return bstr;
 }
 
-// A DISPID per type of object and member name: the IDE's objects of one type share their
-// DISPIDs, and asking for them costs a call each time. An object without type information is
-// asked every time.
+// A DISPID per type of object and member name (in lower case): the IDE's objects of one type
+// share their DISPIDs, and asking for them costs a call each time.
 class IdCache {
 public:
     bool Find(const GUID& type, const std::wstring& name, DISPID& id) {
@@ -151,9 +150,7 @@ public:
 
 private:
     static std::pair<std::string, std::wstring> Key(const GUID& type, const std::wstring& name) {
-        std::wstring folded = name;
-        CharLowerBuffW(folded.data(), static_cast<DWORD>(folded.size()));
-        return {std::string(reinterpret_cast<const char*>(&type), sizeof type), folded};
+        return {std::string(reinterpret_cast<const char*>(&type), sizeof type), name};
     }
     std::mutex mutex_;
     std::map<std::pair<std::string, std::wstring>, DISPID> ids_;
@@ -315,27 +312,47 @@ Object Value::AsObject() const {
 
 // --- Object ---
 
+struct Object::Names {
+    bool typeAsked = false;
+    bool typed = false;
+    GUID type{};
+    std::map<std::wstring, DISPID> ids;
+};
+
+Object::Object(DispatchPtr object, int codePage)
+    : object_(std::move(object)), codePage_(codePage), names_(std::make_shared<Names>()) {}
+
+// Asked once per object and name, and once per type of object where the type is known.
 DISPID Object::IdOf(std::string_view name) const {
     if (!object_) {
         throw VbError(Err::ObjectNotSet, std::string(name));
     }
     const std::u16string units = Utf16FromUtf8(name);
     std::wstring wide(units.begin(), units.end());
-    GUID type{};
-    const bool typed = TypeOf(object_.Get(), type);
+    std::wstring folded = wide;
+    CharLowerBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    Names& names = *names_;
+    if (const auto known = names.ids.find(folded); known != names.ids.end()) {
+        return known->second;
+    }
+    if (!names.typeAsked) {
+        names.typed = TypeOf(object_.Get(), names.type);
+        names.typeAsked = true;
+    }
     DISPID id = DISPID_UNKNOWN;
-    if (typed && Ids().Find(type, wide, id)) {
-        return id;
+    if (!(names.typed && Ids().Find(names.type, folded, id))) {
+        LPOLESTR asked[] = {wide.data()};
+        const HRESULT result =
+            object_.Get()->GetIDsOfNames(IID_NULL, asked, 1, LOCALE_USER_DEFAULT, &id);
+        if (FAILED(result)) {
+            throw ErrorOf(result == DISP_E_UNKNOWNNAME ? DISP_E_MEMBERNOTFOUND : result, nullptr,
+                          name);
+        }
+        if (names.typed) {
+            Ids().Add(names.type, folded, id);
+        }
     }
-    LPOLESTR names[] = {wide.data()};
-    const HRESULT result =
-        object_.Get()->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(result)) {
-        throw ErrorOf(result == DISP_E_UNKNOWNNAME ? DISP_E_MEMBERNOTFOUND : result, nullptr, name);
-    }
-    if (typed) {
-        Ids().Add(type, wide, id);
-    }
+    names.ids.emplace(std::move(folded), id);
     return id;
 }
 
@@ -416,8 +433,9 @@ Value Object::Invoke(std::string_view name, WORD flags, std::initializer_list<Ar
     VARIANT result;
     VariantInit(&result);
     EXCEPINFO info{};
-    const HRESULT hr = object_.Get()->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                             &result, &info, nullptr);
+    const HRESULT hr =
+        object_.Get()->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                              flags == DISPATCH_PROPERTYPUT ? nullptr : &result, &info, nullptr);
     for (std::size_t i = 0; i < given.size(); ++i) {
         const Arg& arg = *given[given.size() - 1 - i];
         if (arg.kind_ == Arg::Kind::LongRef) {

@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "model/VbError.h"
 
@@ -102,7 +104,7 @@ private:
 class Object {
 public:
     Object() = default;
-    Object(DispatchPtr object, int codePage) : object_(std::move(object)), codePage_(codePage) {}
+    Object(DispatchPtr object, int codePage);
 
     const DispatchPtr& Pointer() const { return object_; }
     int CodePage() const { return codePage_; }
@@ -121,8 +123,11 @@ private:
     Value Invoke(std::string_view name, WORD flags, std::initializer_list<Arg> args) const;
     DISPID IdOf(std::string_view name) const;
 
+    // The DISPIDs this object gave, shared by the copies of this handle.
+    struct Names;
     DispatchPtr object_;
     int codePage_ = 0;
+    std::shared_ptr<Names> names_;
 };
 
 // The VbError that VB raises for a failed call of `member`: the number from EXCEPINFO's wCode

@@ -139,6 +139,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
                                             DISPID* ids) override {
+        ++asked;
         const std::wstring name = names[0];
         ids[0] = name == L"GetSelection" ? 1
                  : name == L"RaiseText"  ? 2
@@ -170,6 +171,8 @@ public:
         }
         return DISP_E_EXCEPTION;
     }
+
+    int asked = 0;  // GetIDsOfNames
 };
 #pragma GCC diagnostic pop
 
@@ -184,6 +187,18 @@ TEST_F(ComDispatch, WritesBackByReferenceArguments) {
     EXPECT_EQ(b, 21);
     EXPECT_TRUE(flag);
     EXPECT_EQ(c, 34);
+}
+
+// An object without type information is asked for a name's DISPID once per handle and copies.
+TEST_F(ComDispatch, AsksForEachNameOnce) {
+    Pane pane;
+    const Object object(DispatchPtr::Share(&pane), 1252);
+    const Object copy = object;
+    std::int32_t line = 0;
+    object.Call("GetSelection", {ByRef<std::int32_t>{line}});
+    copy.Call("getselection", {ByRef<std::int32_t>{line}});
+    EXPECT_EQ(pane.asked, 1);
+    EXPECT_EQ(line, 0);
 }
 
 TEST_F(ComDispatch, TakesNumberDescriptionAndSourceFromTheException) {
