@@ -8,11 +8,17 @@
 #include <memory>
 #include <string>
 
+#include "addin/Brindle.h"
 #include "host/com/ComVbe.h"
 #include "host/com/double/AutomationIde.h"
+#include "host/files/TemplateFileReader.h"
 #include "host/ide/Ide.h"
 #include "host/ide/MemoryProject.h"
+#include "host/settings/SettingsFile.h"
 #include "model/AddinName.h"
+#include "model/SettingsKeys.h"
+#include "support/TestPaths.h"
+#include "ui/Headless.h"
 
 namespace brindle::host::com {
 namespace {
@@ -201,6 +207,49 @@ TEST_P(ComModel, ListsWindowsAndAddins) {
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number(), 9);
     }
+}
+
+// The add-in itself over the model: connected as the in-process server does it, a click on its
+// button in the IDE adds an error handler to the selected procedure, and disconnection hides
+// its buttons.
+TEST_P(ComModel, TheAddinWorksThroughIt) {
+    test::TempDir dir;
+    test::WriteBytes(dir.path() / "header.txt", "On Error GoTo Fail_%ProcedureName%");
+    test::WriteBytes(dir.path() / "footer.txt", "Fail_%ProcedureName%:");
+    SettingsFile settings(dir.path() / "settings.ini");
+    settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrHdrKey,
+                         (dir.path() / "header.txt").string());
+    settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrFtrKey,
+                         (dir.path() / "footer.txt").string());
+    TemplateFileReader templates{std::vector<std::filesystem::path>{}};
+    ui::HeadlessWindows windows;
+    Brindle addin(settings, templates, windows, nullptr);
+
+    ComVbe& vbe = Model();
+    CustomArgs custom;
+    {
+        const ComVbe::Reach reach(vbe);
+        addin.OnConnection(
+            vbe, ext_cm_AfterStartup,
+            &vbe.WrapAddIn(DispatchPtr::Share(automation->AddIn("VBBrindle.Brindle"))), custom);
+    }
+    ide.component->CodeModule().CodePane().SetSelection(4, 1, 4, 1);
+    ASSERT_TRUE(ide.vbe.Click("Code Window", "Add Error Handler(s) to Selected Procedures"));
+    EXPECT_EQ(ide.component->CodeModule().Lines(4, 9),
+              "Public Sub Go()\r\n"
+              "' [Brindle Begin]\r\n"
+              "On Error GoTo Fail_Go\r\n"
+              "' [Brindle End]\r\n"
+              "' [Brindle Begin]\r\n"
+              "Fail_Go:\r\n"
+              "' [Brindle End]\r\n"
+              "End Sub\r\n");
+    EXPECT_EQ(vbe.Held(), 0u);
+    {
+        const ComVbe::Reach reach(vbe);
+        addin.OnDisconnection(ext_dm_UserClosed, custom);
+    }
+    EXPECT_FALSE(ide.vbe.Click("Code Window", "Add Error Handler(s) to Selected Procedures"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Editors, ComModel, ::testing::Values(IdeKind::Vb6, IdeKind::Vba),
