@@ -206,6 +206,10 @@ std::string ComCodeModule::ProcOfLine(std::int32_t line, vbext_ProcKind& kind) {
 bool ComCodeModule::Find(std::string_view target, std::int32_t& startLine,
                          std::int32_t& startColumn, std::int32_t& endLine, std::int32_t& endColumn,
                          bool wholeWord, bool matchCase, bool patternSearch) {
+    // The model searches to the module's end whatever end is passed (callers pass 1, 1); the
+    // IDE searches up to the end given, and reads -1 as the end of the module and of the line.
+    endLine = -1;
+    endColumn = -1;
     return object_
         .Call("Find", {target, ByRef<std::int32_t>{startLine}, ByRef<std::int32_t>{startColumn},
                        ByRef<std::int32_t>{endLine}, ByRef<std::int32_t>{endColumn}, wholeWord,

@@ -184,6 +184,14 @@ bool TypeOf(IDispatch* object, GUID& type) {
     return known;
 }
 
+// What a callee may have left in an EXCEPINFO, also when it did not report an exception.
+void FreeStrings(EXCEPINFO& info) {
+    SysFreeString(info.bstrDescription);
+    SysFreeString(info.bstrSource);
+    SysFreeString(info.bstrHelpFile);
+    info.bstrDescription = info.bstrSource = info.bstrHelpFile = nullptr;
+}
+
 // Clears the VARIANTs of a call's arguments when it ends.
 struct ClearedArguments {
     std::vector<VARIANT>& variants;
@@ -446,6 +454,9 @@ Value Object::Invoke(std::string_view name, WORD flags, std::initializer_list<Ar
     }
     if (FAILED(hr)) {
         VariantClear(&result);
+        if (hr != DISP_E_EXCEPTION) {
+            FreeStrings(info);
+        }
         throw ErrorOf(hr, hr == DISP_E_EXCEPTION ? &info : nullptr, name);
     }
     return Value(result, std::string(name), codePage_);
@@ -471,10 +482,7 @@ VbError ErrorOf(HRESULT result, EXCEPINFO* info, std::string_view member) {
         if (info->bstrSource != nullptr && SysStringLen(info->bstrSource) > 0) {
             source = Utf8Of(info->bstrSource);
         }
-        SysFreeString(info->bstrDescription);
-        SysFreeString(info->bstrSource);
-        SysFreeString(info->bstrHelpFile);
-        info->bstrDescription = info->bstrSource = info->bstrHelpFile = nullptr;
+        FreeStrings(*info);
     }
     if (description.empty()) {
         description = DescriptionOf(number, result);
