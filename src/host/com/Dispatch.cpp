@@ -192,16 +192,6 @@ void FreeStrings(EXCEPINFO& info) {
     info.bstrDescription = info.bstrSource = info.bstrHelpFile = nullptr;
 }
 
-// Clears the VARIANTs of a call's arguments when it ends.
-struct ClearedArguments {
-    std::vector<VARIANT>& variants;
-    ~ClearedArguments() {
-        for (VARIANT& variant : variants) {
-            VariantClear(&variant);
-        }
-    }
-};
-
 }  // namespace
 
 // --- DispatchPtr ---
@@ -376,26 +366,54 @@ Value Object::Call(std::string_view name, std::initializer_list<Arg> args) const
     return Invoke(name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args);
 }
 
-Value Object::Invoke(std::string_view name, WORD flags, std::initializer_list<Arg> args) const {
-    const DISPID id = IdOf(name);
-    std::vector<const Arg*> given;
-    for (const Arg& arg : args) {
-        given.push_back(&arg);
+// The arguments of one call as VARIANTs, the last first, trailing missing ones left out, with
+// the storage that by-reference ones point into; cleared when the call is over.
+class CallArguments {
+public:
+    CallArguments(std::initializer_list<Arg> args, int codePage) {
+        for (const Arg& arg : args) {
+            given_.push_back(&arg);
+        }
+        while (!given_.empty() && given_.back()->kind_ == Arg::Kind::Missing) {
+            given_.pop_back();
+        }
+        variants_.resize(given_.size());
+        longs_.resize(given_.size());
+        bools_.resize(given_.size());
+        for (VARIANT& variant : variants_) {
+            VariantInit(&variant);
+        }
+        for (std::size_t i = 0; i < given_.size(); ++i) {
+            Fill(variants_[i], i, codePage);
+        }
     }
-    while (!given.empty() && given.back()->kind_ == Arg::Kind::Missing) {
-        given.pop_back();
+    ~CallArguments() {
+        for (VARIANT& variant : variants_) {
+            VariantClear(&variant);
+        }
     }
-    // Reserved up front: by-reference VARIANTs point into these vectors.
-    std::vector<VARIANT> variants(given.size());
-    std::vector<LONG> longs(given.size());
-    std::vector<VARIANT_BOOL> bools(given.size());
-    for (VARIANT& variant : variants) {
-        VariantInit(&variant);
+    CallArguments(const CallArguments&) = delete;
+    CallArguments& operator=(const CallArguments&) = delete;
+
+    VARIANT* Variants() { return variants_.data(); }
+    UINT Count() const { return static_cast<UINT>(variants_.size()); }
+
+    void WriteBack() const {
+        for (std::size_t i = 0; i < given_.size(); ++i) {
+            const Arg& arg = Given(i);
+            if (arg.kind_ == Arg::Kind::LongRef) {
+                *arg.longRef_ = longs_[i];
+            } else if (arg.kind_ == Arg::Kind::BoolRef) {
+                *arg.boolRef_ = bools_[i] != VARIANT_FALSE;
+            }
+        }
     }
-    const ClearedArguments cleared{variants};
-    for (std::size_t i = 0; i < given.size(); ++i) {
-        const Arg& arg = *given[given.size() - 1 - i];
-        VARIANT& variant = variants[i];
+
+private:
+    const Arg& Given(std::size_t i) const { return *given_[given_.size() - 1 - i]; }
+
+    void Fill(VARIANT& variant, std::size_t i, int codePage) {
+        const Arg& arg = Given(i);
         switch (arg.kind_) {
             case Arg::Kind::Long:
                 variant.vt = VT_I4;
@@ -406,8 +424,8 @@ Value Object::Invoke(std::string_view name, WORD flags, std::initializer_list<Ar
                 variant.boolVal = arg.bool_ ? VARIANT_TRUE : VARIANT_FALSE;
                 break;
             case Arg::Kind::Text:
+                variant.bstrVal = NewBstr(arg.text_, codePage);
                 variant.vt = VT_BSTR;
-                variant.bstrVal = NewBstr(arg.text_, codePage_);
                 break;
             case Arg::Kind::Object:
                 variant.vt = VT_DISPATCH;
@@ -421,19 +439,29 @@ Value Object::Invoke(std::string_view name, WORD flags, std::initializer_list<Ar
                 variant.scode = DISP_E_PARAMNOTFOUND;
                 break;
             case Arg::Kind::LongRef:
-                longs[i] = *arg.longRef_;
+                longs_[i] = *arg.longRef_;
                 variant.vt = VT_I4 | VT_BYREF;
-                variant.plVal = &longs[i];
+                variant.plVal = &longs_[i];
                 break;
             case Arg::Kind::BoolRef:
-                bools[i] = *arg.boolRef_ ? VARIANT_TRUE : VARIANT_FALSE;
+                bools_[i] = *arg.boolRef_ ? VARIANT_TRUE : VARIANT_FALSE;
                 variant.vt = VT_BOOL | VT_BYREF;
-                variant.pboolVal = &bools[i];
+                variant.pboolVal = &bools_[i];
                 break;
         }
     }
+
+    std::vector<const Arg*> given_;
+    std::vector<VARIANT> variants_;
+    std::vector<LONG> longs_;
+    std::vector<VARIANT_BOOL> bools_;
+};
+
+Value Object::Invoke(std::string_view name, WORD flags, std::initializer_list<Arg> args) const {
+    const DISPID id = IdOf(name);
+    CallArguments arguments(args, codePage_);
     DISPID putId = DISPID_PROPERTYPUT;
-    DISPPARAMS params{variants.data(), nullptr, static_cast<UINT>(variants.size()), 0};
+    DISPPARAMS params{arguments.Variants(), nullptr, arguments.Count(), 0};
     if (flags == DISPATCH_PROPERTYPUT) {
         params.rgdispidNamedArgs = &putId;
         params.cNamedArgs = 1;
@@ -444,14 +472,7 @@ Value Object::Invoke(std::string_view name, WORD flags, std::initializer_list<Ar
     const HRESULT hr =
         object_.Get()->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
                               flags == DISPATCH_PROPERTYPUT ? nullptr : &result, &info, nullptr);
-    for (std::size_t i = 0; i < given.size(); ++i) {
-        const Arg& arg = *given[given.size() - 1 - i];
-        if (arg.kind_ == Arg::Kind::LongRef) {
-            *arg.longRef_ = longs[i];
-        } else if (arg.kind_ == Arg::Kind::BoolRef) {
-            *arg.boolRef_ = bools[i] != VARIANT_FALSE;
-        }
-    }
+    arguments.WriteBack();
     if (FAILED(hr)) {
         VariantClear(&result);
         if (hr != DISP_E_EXCEPTION) {

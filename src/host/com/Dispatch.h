@@ -41,6 +41,7 @@ private:
 };
 
 class Object;
+class CallArguments;
 
 // An optional argument left out.
 struct Missing {};
@@ -65,7 +66,7 @@ public:
     Arg(ByRef<bool> ref) : kind_(Kind::BoolRef), boolRef_(&ref.value) {}
 
 private:
-    friend class Object;
+    friend class CallArguments;
     enum class Kind { Long, Bool, Text, Object, Missing, LongRef, BoolRef };
     Kind kind_;
     std::int32_t long_ = 0;
