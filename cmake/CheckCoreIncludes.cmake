@@ -1,8 +1,10 @@
 # Fails when a core file includes anything but the standard library, the object model
 # interfaces, the text helpers and other core folders (no Qt, no host implementation, no ui, no
 # system headers), or when the object model or a text helper includes anything but the standard
-# library; or when a floor of the host includes one above it, the settings or the add-in session
-# include Qt, the windows or a front end, or a front end includes the other's rooms; or when a file in src includes the tests' automation double of the IDE.
+# library; or when a floor of the host includes one above it; or when the settings, the add-in
+# session or the object model over automation include Qt, the windows or a front end; or when a
+# front end includes the other's rooms; or when a file in src includes the tests' automation
+# double of the IDE.
 set(failures "")
 
 # The includes of the files in src/FOLDER that name neither a standard header nor, quoted, a
@@ -54,6 +56,9 @@ check_folder(workbench "^(${core}|${host}|ui/|workbench/)" ${system})
 check_folder(host/settings "^(model|util|host/(vb6|files|settings))/" "^Q")
 check_folder(host/session
     "^(model|util|analysis|templates|codegen|addin|host/(vb6|ide|files|settings|session))/" "^Q")
+# The object model over automation: the model, the text helpers and the VB6 text, Win32 and
+# COM headers, no Qt.
+check_folder(host/com "^(model|util|host/(vb6|com))/" "^Q")
 
 # The IDE's automation double (tests/host/com/double) is the tests' alone: nothing in src sees it.
 file(GLOB_RECURSE sources "${ROOT}/src/*.h" "${ROOT}/src/*.cpp")

@@ -1,0 +1,257 @@
+#pragma once
+// The wrappers of the IDE's objects, one class per interface of the model, each holding the
+// automation object it calls. Inside this folder only.
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <typeindex>
+#include <typeinfo>
+#include <utility>
+#include <vector>
+
+#include "host/com/Dispatch.h"
+#include "host/vb6/Scanner.h"
+#include "model/Office.h"
+#include "model/Vbide.h"
+
+namespace brindle::host::com {
+
+class Wrapper {
+public:
+    virtual ~Wrapper() = default;
+};
+
+// The wrappers of the IDE's objects that the add-in reaches during one call of the IDE (a click,
+// a notification), one per object, found again by the object's identity: the references the
+// model hands out stay valid until the outermost call is over. The IDE may hand out a new
+// object each time it is asked, and the add-in keeps nothing it reached from one call to the
+// next, so the wrappers go then.
+class Registry : public std::enable_shared_from_this<Registry> {
+public:
+    explicit Registry(int codePage) : codePage_(codePage) {}
+
+    int CodePage() const { return codePage_; }
+
+    template <class T>
+    T& Wrap(Object object) {
+        const auto key = std::make_pair(object.Pointer().Identity(), std::type_index(typeid(T)));
+        auto found = wrappers_.find(key);
+        if (found == wrappers_.end()) {
+            found = wrappers_.emplace(key, std::make_unique<T>(*this, std::move(object))).first;
+        }
+        return static_cast<T&>(*found->second);
+    }
+
+    // Between the two the call goes on; calls may nest (a click while a command waits).
+    void Enter() { ++depth_; }
+    void Leave() {
+        if (--depth_ == 0) {
+            wrappers_.clear();
+        }
+    }
+
+    std::size_t Size() const { return wrappers_.size(); }
+
+private:
+    int codePage_;
+    int depth_ = 0;
+    std::map<std::pair<IUnknown*, std::type_index>, std::unique_ptr<Wrapper>> wrappers_;
+};
+
+// A wrapper of one object, reached through the registry.
+class Wrapped : public Wrapper {
+public:
+    Wrapped(Registry& registry, Object object) : registry_(registry), object_(std::move(object)) {}
+    const Object& Self() const { return object_; }
+
+protected:
+    Registry& registry_;
+    Object object_;
+};
+
+class ComCodeModule;
+
+class ComProject final : public VBProject, public Wrapped {
+public:
+    using Wrapped::Wrapped;
+    std::string Name() const override;
+    brindle::VBComponents& VBComponents() override;
+};
+
+class ComComponents final : public VBComponents, public Wrapped {
+public:
+    using Wrapped::Wrapped;
+    std::int32_t Count() const override;
+    VBComponent& Item(std::int32_t index) override;
+};
+
+class ComComponent final : public VBComponent, public Wrapped {
+public:
+    using Wrapped::Wrapped;
+    std::string Name() const override;
+    vbext_ComponentType Type() const override;
+    brindle::CodeModule& CodeModule() override;
+
+private:
+    ComCodeModule* code_ = nullptr;
+};
+
+// The members of a module: the IDE's own list where it has one. The VBA editor has none (it
+// raises 438); there our own reading of the module's text stands in, with the types the IDE
+// would give.
+class ComMembers final : public Members {
+public:
+    explicit ComMembers(ComCodeModule& module) : module_(module) {}
+    std::int32_t Count() const override;
+    std::shared_ptr<const Member> Item(std::string_view name) const override;
+    std::shared_ptr<const Member> Item(std::int32_t index) const override;
+
+private:
+    // Null in the VBA editor.
+    std::optional<Object> Listed() const;
+    std::vector<DeclaredMember> Scanned() const;
+
+    ComCodeModule& module_;
+    mutable bool unlisted_ = false;
+};
+
+class ComCodeModule final : public CodeModule, public Wrapped {
+public:
+    ComCodeModule(Registry& registry, Object object)
+        : Wrapped(registry, std::move(object)), members_(*this) {}
+
+    brindle::VBComponent& Parent() override;
+    brindle::CodePane& CodePane() override;
+    brindle::Members& Members() override { return members_; }
+
+    std::int32_t CountOfLines() const override;
+    std::string Lines(std::int32_t startLine, std::int32_t count) const override;
+    void InsertLines(std::int32_t line, std::string_view text) override;
+    void DeleteLines(std::int32_t startLine, std::int32_t count = 1) override;
+
+    std::int32_t ProcStartLine(std::string_view name, vbext_ProcKind kind) override;
+    std::int32_t ProcBodyLine(std::string_view name, vbext_ProcKind kind) override;
+    std::int32_t ProcCountLines(std::string_view name, vbext_ProcKind kind) override;
+    std::string ProcOfLine(std::int32_t line, vbext_ProcKind& kind) override;
+
+    bool Find(std::string_view target, std::int32_t& startLine, std::int32_t& startColumn,
+              std::int32_t& endLine, std::int32_t& endColumn, bool wholeWord = false,
+              bool matchCase = false, bool patternSearch = false) override;
+
+    std::string FromUnicode(std::string_view utf8) const override;
+    std::string ToUnicode(std::string_view text) const override;
+
+    // Beyond the model.
+    std::int32_t CountOfDeclarationLines() const;
+    void ReplaceLine(std::int32_t line, std::string_view text);
+
+private:
+    ComMembers members_;
+};
+
+class ComCodePane final : public CodePane, public Wrapped {
+public:
+    using Wrapped::Wrapped;
+    brindle::CodeModule& CodeModule() override;
+    void GetSelection(std::int32_t& startLine, std::int32_t& startColumn, std::int32_t& endLine,
+                      std::int32_t& endColumn) const override;
+    void SetSelection(std::int32_t startLine, std::int32_t startColumn, std::int32_t endLine,
+                      std::int32_t endColumn) override;
+
+    // Beyond the model.
+    std::int32_t TopLine() const;
+    void SetTopLine(std::int32_t line);
+};
+
+class ComWindow final : public Window {
+public:
+    explicit ComWindow(Object object) : object_(std::move(object)) {}
+    std::string Caption() const override;
+    vbext_WindowType Type() const override;
+    bool Visible() const override;
+    void SetVisible(bool visible) override;
+    void Close() override;
+
+private:
+    Object object_;
+};
+
+class ComWindows final : public Windows, public Wrapped {
+public:
+    using Wrapped::Wrapped;
+    std::int32_t Count() const override;
+    std::shared_ptr<Window> Item(std::int32_t index) override;
+};
+
+class ComControl final : public CommandBarControl {
+public:
+    explicit ComControl(Object object) : object_(std::move(object)) {}
+    const Object& Self() const { return object_; }
+
+    std::string Caption() const override;
+    void SetCaption(std::string_view caption) override;
+    bool BeginGroup() const override;
+    void SetBeginGroup(bool beginGroup) override;
+    bool Visible() const override;
+    void SetVisible(bool visible) override;
+
+    // Beyond the model.
+    void Delete();
+
+private:
+    Object object_;
+};
+
+class ComControls final : public CommandBarControls, public Wrapped {
+public:
+    using Wrapped::Wrapped;
+    std::int32_t Count() const override;
+    std::shared_ptr<CommandBarControl> Item(std::int32_t index) override;
+    std::shared_ptr<CommandBarControl> Add(MsoControlType type, std::optional<std::int32_t> id,
+                                           std::optional<std::string> parameter,
+                                           std::optional<std::int32_t> before,
+                                           bool temporary) override;
+};
+
+class ComCommandBar final : public CommandBar, public Wrapped {
+public:
+    using Wrapped::Wrapped;
+    std::string Name() const override;
+    CommandBarControls& Controls() override;
+};
+
+class ComCommandBars final : public CommandBars, public Wrapped {
+public:
+    using Wrapped::Wrapped;
+    CommandBar* Item(std::string_view name) override;
+};
+
+class ComEvents final : public Events, public Wrapped {
+public:
+    using Wrapped::Wrapped;
+    std::shared_ptr<brindle::CommandBarEvents> CommandBarEvents(
+        CommandBarControl& control) override;
+};
+
+class ComAddIn final : public AddIn, public Wrapped {
+public:
+    using Wrapped::Wrapped;
+    std::string Description() const override;
+    bool Connect() const override;
+    void SetConnect(bool connect) override;
+
+    // Beyond the model.
+    std::string ProgId() const;
+};
+
+class ComAddins final : public Addins, public Wrapped {
+public:
+    using Wrapped::Wrapped;
+    AddIn& Item(std::string_view name) override;
+    void Update() override;
+};
+
+}  // namespace brindle::host::com

@@ -1,0 +1,397 @@
+// Command bars, their click events and the add-in list over the IDE's automation objects.
+#include <ocidl.h>
+#include <oleauto.h>
+#include <olectl.h>
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/com/ComObjects.h"
+#include "host/vb6/CodePage.h"
+#include "model/VbError.h"
+
+namespace brindle::host::com {
+namespace {
+
+// The source interface of the IDE's CommandBarEvents, _dispCommandBarControlEvents.
+constexpr IID kCommandBarControlEvents = {
+    0x0002E131, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr DISPID kClick = 1;
+
+// What Office raises for a bar it lacks.
+bool MeansNoSuchBar(const VbError& e) {
+    return e.Number() == static_cast<std::int32_t>(Err::InvalidCall) ||
+           e.Number() == static_cast<std::int32_t>(Err::SubscriptOutOfRange);
+}
+
+// The argument `index` from the end of a call's positional arguments, by reference or not.
+VARIANT* ArgumentAt(DISPPARAMS* params, UINT fromFirst) {
+    if (params == nullptr || fromFirst >= params->cArgs) {
+        return nullptr;
+    }
+    return &params->rgvarg[params->cArgs - 1 - fromFirst];
+}
+
+VARIANT_BOOL* BoolRefOf(VARIANT* argument) {
+    if (argument == nullptr) {
+        return nullptr;
+    }
+    if (argument->vt == (VT_BOOL | VT_BYREF)) {
+        return argument->pboolVal;
+    }
+    if (argument->vt == (VT_VARIANT | VT_BYREF) && argument->pvarVal != nullptr &&
+        argument->pvarVal->vt == VT_BOOL) {
+        return &argument->pvarVal->boolVal;
+    }
+    return nullptr;
+}
+
+IDispatch* DispatchOf(VARIANT* argument) {
+    if (argument == nullptr) {
+        return nullptr;
+    }
+    if (argument->vt == VT_DISPATCH) {
+        return argument->pdispVal;
+    }
+    if (argument->vt == (VT_DISPATCH | VT_BYREF) && argument->ppdispVal != nullptr) {
+        return *argument->ppdispVal;
+    }
+    if (argument->vt == (VT_VARIANT | VT_BYREF) && argument->pvarVal != nullptr &&
+        argument->pvarVal->vt == VT_DISPATCH) {
+        return argument->pvarVal->pdispVal;
+    }
+    return nullptr;
+}
+
+struct Entered {
+    explicit Entered(Registry& registry) : registry_(registry) { registry_.Enter(); }
+    ~Entered() { registry_.Leave(); }
+    Entered(const Entered&) = delete;
+    Entered& operator=(const Entered&) = delete;
+    Registry& registry_;
+};
+
+// The object the IDE calls for each click: it answers IDispatch and the connection point's
+// interface, and hands Click (DISPID 1) to the handler. The IDE may hold it after we let go,
+// so it lives by its own reference count and forgets the handler when it is cut off.
+// COM objects go by Release, never by a delete through their interface.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class ClickSink final : public IDispatch {
+public:
+    ClickSink(IID source, std::shared_ptr<Registry> registry)
+        : source_(source), registry_(std::move(registry)) {}
+
+    void SetHandler(CommandBarEvents::ClickHandler handler) { handler_ = std::move(handler); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == source_) {
+            *object = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (count != nullptr) {
+            *count = 0;
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (info != nullptr) {
+            *info = nullptr;
+        }
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override {
+        if (names == nullptr || ids == nullptr) {
+            return E_POINTER;
+        }
+        HRESULT result = S_OK;
+        for (UINT i = 0; i < count; ++i) {
+            const bool click = i == 0 && lstrcmpiW(names[i], L"Click") == 0;
+            ids[i] = click ? kClick : DISPID_UNKNOWN;
+            result = click ? result : DISP_E_UNKNOWNNAME;
+        }
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* info, UINT*) override {
+        if (id != kClick) {
+            return DISP_E_MEMBERNOTFOUND;
+        }
+        if (result != nullptr) {
+            VariantInit(result);
+        }
+        IDispatch* control = DispatchOf(ArgumentAt(params, 0));
+        VARIANT_BOOL* handled = BoolRefOf(ArgumentAt(params, 1));
+        VARIANT_BOOL* cancelDefault = BoolRefOf(ArgumentAt(params, 2));
+        if (control == nullptr || !handler_) {
+            return S_OK;
+        }
+        // The handler may let go of the event source, and the IDE then of this sink.
+        AddRef();
+        const HRESULT outcome = Click(control, handled, cancelDefault, info);
+        Release();
+        return outcome;
+    }
+
+private:
+    ~ClickSink() = default;
+
+    HRESULT Click(IDispatch* control, VARIANT_BOOL* handled, VARIANT_BOOL* cancelDefault,
+                  EXCEPINFO* info) {
+        bool handledFlag = handled != nullptr && *handled != VARIANT_FALSE;
+        bool cancelFlag = cancelDefault != nullptr && *cancelDefault != VARIANT_FALSE;
+        try {
+            // What the command reaches of the IDE is let go when the outermost click is over.
+            const Entered entered(*registry_);
+            ComControl clicked(Object(DispatchPtr::Share(control), registry_->CodePage()));
+            // A copy: the handler may let go of the event source, which clears handler_.
+            const CommandBarEvents::ClickHandler handler = handler_;
+            handler(clicked, handledFlag, cancelFlag);
+        } catch (const VbError& e) {
+            return Failed(e, info);
+        } catch (...) {
+            return Failed(VbError(Err::InternalError, "Brindle"), info);
+        }
+        if (handled != nullptr) {
+            *handled = handledFlag ? VARIANT_TRUE : VARIANT_FALSE;
+        }
+        if (cancelDefault != nullptr) {
+            *cancelDefault = cancelFlag ? VARIANT_TRUE : VARIANT_FALSE;
+        }
+        return S_OK;
+    }
+
+    static HRESULT Failed(const VbError& e, EXCEPINFO* info) {
+        if (info != nullptr) {
+            *info = EXCEPINFO{};
+            info->scode = static_cast<SCODE>(0x800A0000u | static_cast<unsigned>(e.Number()));
+            const std::wstring description = Widen(e.Description(), kUtf8CodePage);
+            const std::wstring source = Widen(e.Source(), kUtf8CodePage);
+            info->bstrDescription = SysAllocString(description.c_str());
+            info->bstrSource = SysAllocString(source.c_str());
+        }
+        return DISP_E_EXCEPTION;
+    }
+
+    std::atomic<ULONG> references_{1};
+    IID source_;
+    std::shared_ptr<Registry> registry_;
+    CommandBarEvents::ClickHandler handler_;
+};
+#pragma GCC diagnostic pop
+
+// The connection point of the click events: _dispCommandBarControlEvents when the object
+// offers it, or else its only one.
+IConnectionPoint* ClickPointOf(const Object& events, IID& source) {
+    IConnectionPointContainer* container = nullptr;
+    HRESULT result = events.Pointer().Get()->QueryInterface(IID_IConnectionPointContainer,
+                                                            reinterpret_cast<void**>(&container));
+    if (FAILED(result)) {
+        throw ErrorOf(result, nullptr, "CommandBarEvents");
+    }
+    IEnumConnectionPoints* points = nullptr;
+    result = container->EnumConnectionPoints(&points);
+    container->Release();
+    if (FAILED(result)) {
+        throw ErrorOf(result, nullptr, "CommandBarEvents");
+    }
+    std::vector<IConnectionPoint*> offered;
+    IConnectionPoint* point = nullptr;
+    while (points->Next(1, &point, nullptr) == S_OK) {
+        offered.push_back(point);
+    }
+    points->Release();
+    IConnectionPoint* chosen = nullptr;
+    for (IConnectionPoint* each : offered) {
+        IID iid{};
+        if (chosen == nullptr && SUCCEEDED(each->GetConnectionInterface(&iid)) &&
+            (iid == kCommandBarControlEvents || offered.size() == 1)) {
+            chosen = each;
+            source = iid;
+        } else {
+            each->Release();
+        }
+    }
+    if (chosen == nullptr) {
+        throw ErrorOf(CONNECT_E_NOCONNECTION, nullptr, "CommandBarEvents");
+    }
+    return chosen;
+}
+
+// One control's click events: the sink advised on the event source's connection point for as
+// long as this object lives.
+class ComCommandBarEvents final : public CommandBarEvents {
+public:
+    ComCommandBarEvents(Object events, std::shared_ptr<Registry> registry)
+        : events_(std::move(events)) {
+        IID source{};
+        point_ = ClickPointOf(events_, source);
+        sink_ = new ClickSink(source, std::move(registry));
+        const HRESULT result = point_->Advise(sink_, &cookie_);
+        if (FAILED(result)) {
+            sink_->Release();
+            point_->Release();
+            throw ErrorOf(result, nullptr, "CommandBarEvents");
+        }
+    }
+    ~ComCommandBarEvents() override {
+        sink_->SetHandler(nullptr);
+        point_->Unadvise(cookie_);
+        sink_->Release();
+        point_->Release();
+    }
+    ComCommandBarEvents(const ComCommandBarEvents&) = delete;
+    ComCommandBarEvents& operator=(const ComCommandBarEvents&) = delete;
+
+    void OnClick(ClickHandler handler) override { sink_->SetHandler(std::move(handler)); }
+
+private:
+    Object events_;
+    IConnectionPoint* point_ = nullptr;
+    ClickSink* sink_ = nullptr;
+    DWORD cookie_ = 0;
+};
+
+}  // namespace
+
+// --- Controls ---
+
+std::string ComControl::Caption() const {
+    return object_.Get("Caption").Text();
+}
+
+void ComControl::SetCaption(std::string_view caption) {
+    object_.Put("Caption", caption);
+}
+
+bool ComControl::BeginGroup() const {
+    return object_.Get("BeginGroup").Bool();
+}
+
+void ComControl::SetBeginGroup(bool beginGroup) {
+    object_.Put("BeginGroup", beginGroup);
+}
+
+bool ComControl::Visible() const {
+    return object_.Get("Visible").Bool();
+}
+
+void ComControl::SetVisible(bool visible) {
+    object_.Put("Visible", visible);
+}
+
+void ComControl::Delete() {
+    object_.Call("Delete");
+}
+
+std::int32_t ComControls::Count() const {
+    return object_.Get("Count").Long();
+}
+
+std::shared_ptr<CommandBarControl> ComControls::Item(std::int32_t index) {
+    return std::make_shared<ComControl>(object_.Call("Item", {index}).AsObject());
+}
+
+std::shared_ptr<CommandBarControl> ComControls::Add(MsoControlType type,
+                                                    std::optional<std::int32_t> id,
+                                                    std::optional<std::string> parameter,
+                                                    std::optional<std::int32_t> before,
+                                                    bool temporary) {
+    const Arg idArg = id ? Arg(*id) : Arg(Missing{});
+    const Arg parameterArg = parameter ? Arg(*parameter) : Arg(Missing{});
+    const Arg beforeArg = before ? Arg(*before) : Arg(Missing{});
+    return std::make_shared<ComControl>(
+        object_.Call("Add", {std::int32_t{type}, idArg, parameterArg, beforeArg, temporary})
+            .AsObject());
+}
+
+// --- Bars ---
+
+std::string ComCommandBar::Name() const {
+    return object_.Get("Name").Text();
+}
+
+CommandBarControls& ComCommandBar::Controls() {
+    return registry_.Wrap<ComControls>(object_.Get("Controls").AsObject());
+}
+
+CommandBar* ComCommandBars::Item(std::string_view name) {
+    try {
+        const Value bar = object_.Call("Item", {name});
+        return bar.IsObject() ? &registry_.Wrap<ComCommandBar>(bar.AsObject()) : nullptr;
+    } catch (const VbError& e) {
+        if (MeansNoSuchBar(e)) {
+            return nullptr;
+        }
+        throw;
+    }
+}
+
+// --- Events ---
+
+std::shared_ptr<CommandBarEvents> ComEvents::CommandBarEvents(CommandBarControl& control) {
+    const auto* ours = dynamic_cast<const ComControl*>(&control);
+    if (ours == nullptr) {
+        Raise(Err::TypeMismatch, "VBIDE.Events.CommandBarEvents");
+    }
+    return std::make_shared<ComCommandBarEvents>(
+        object_.Call("CommandBarEvents", {ours->Self()}).AsObject(), registry_.shared_from_this());
+}
+
+// --- Add-ins ---
+
+std::string ComAddIn::Description() const {
+    return object_.Get("Description").Text();
+}
+
+bool ComAddIn::Connect() const {
+    return object_.Get("Connect").Bool();
+}
+
+void ComAddIn::SetConnect(bool connect) {
+    object_.Put("Connect", connect);
+}
+
+std::string ComAddIn::ProgId() const {
+    return object_.Get("ProgId").Text();
+}
+
+// The list is searched by description, as the model asks; the IDE's Item knows only ProgIDs
+// and indexes.
+AddIn& ComAddins::Item(std::string_view name) {
+    const std::int32_t count = object_.Get("Count").Long();
+    for (std::int32_t i = 1; i <= count; ++i) {
+        Object entry = object_.Call("Item", {i}).AsObject();
+        if (EqualsIgnoringCase(entry.Get("Description").Text(), name)) {
+            return registry_.Wrap<ComAddIn>(std::move(entry));
+        }
+    }
+    Raise(Err::SubscriptOutOfRange, "VBIDE.Addins.Item");
+}
+
+void ComAddins::Update() {
+    object_.Call("Update");
+}
+
+}  // namespace brindle::host::com

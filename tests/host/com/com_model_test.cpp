@@ -1,0 +1,261 @@
+// Our object model over automation, against the automation double of the IDE over our
+// in-memory IDE: what the model reads and does must land in the IDE behind the double.
+#include <objbase.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "addin/Brindle.h"
+#include "host/com/ComVbe.h"
+#include "host/com/double/AutomationIde.h"
+#include "host/files/TemplateFileReader.h"
+#include "host/ide/Ide.h"
+#include "host/ide/MemoryProject.h"
+#include "host/settings/SettingsFile.h"
+#include "model/AddinName.h"
+#include "model/SettingsKeys.h"
+#include "support/TestPaths.h"
+#include "ui/Headless.h"
+
+namespace brindle::host::com {
+namespace {
+
+using test::AutomationIde;
+using test::IdeKind;
+
+// "modMain" in code page 1251: a comment in Russian, a Sub and a Property Get.
+struct Ide {
+    Ide() {
+        project = std::make_shared<MemoryProject>("Inventory");
+        component = &project->AddComponent("modMain", vbext_ct_StdModule,
+                                           "Option Explicit\r\n"
+                                           "' \xCF\xF0\xE8\xE2\xE5\xF2\r\n"
+                                           "\r\n"
+                                           "Public Sub Go()\r\n"
+                                           "End Sub\r\n"
+                                           "\r\n"
+                                           "Public Property Get Size() As Long\r\n"
+                                           "End Property\r\n");
+        component->SetCodePage(1251);
+        project->AddComponentWithoutCode("Resources", vbext_ct_ResFile);
+        vbe.AddProject(project);
+        vbe.OpenCodeWindow(component->CodeModule().CodePane());
+    }
+    MemoryVBE vbe;
+    std::shared_ptr<MemoryProject> project;
+    MemoryComponent* component = nullptr;
+};
+
+class ComModel : public ::testing::TestWithParam<IdeKind> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    }
+    void TearDown() override {
+        model.reset();
+        automation.reset();
+        CoUninitialize();
+    }
+    ComVbe& Model() {
+        automation = std::make_unique<AutomationIde>(ide.vbe, GetParam());
+        model = std::make_unique<ComVbe>(DispatchPtr::Share(automation->Vbe()), 1251);
+        return *model;
+    }
+
+    Ide ide;
+    std::unique_ptr<AutomationIde> automation;
+    std::unique_ptr<ComVbe> model;
+};
+
+TEST_P(ComModel, ReadsAndEditsTheActiveModule) {
+    ComVbe& vbe = Model();
+    const ComVbe::Reach reach(vbe);
+    CodePane* pane = vbe.ActiveCodePane();
+    ASSERT_NE(pane, nullptr);
+    CodeModule& module = pane->CodeModule();
+    EXPECT_EQ(module.Parent().Name(), "modMain");
+    EXPECT_EQ(module.CountOfLines(), 8);
+    EXPECT_EQ(module.Lines(2, 1), "' \xCF\xF0\xE8\xE2\xE5\xF2");
+    EXPECT_EQ(module.ToUnicode(module.Lines(2, 1)), "' Привет");
+
+    module.InsertLines(5, "    ' \xE4\xE0\n    Beep");
+    CodeModule& stored = ide.component->CodeModule();
+    EXPECT_EQ(stored.Lines(5, 2), "    ' \xE4\xE0\r\n    Beep");
+    module.DeleteLines(5);
+    EXPECT_EQ(stored.Lines(5, 1), "    Beep");
+
+    EXPECT_EQ(module.ProcBodyLine("Go", vbext_pk_Proc), 4);
+    EXPECT_EQ(module.ProcStartLine("Size", vbext_pk_Get), 7);
+    EXPECT_EQ(module.ProcCountLines("Size", vbext_pk_Get), 3);
+    vbext_ProcKind kind = vbext_pk_Proc;
+    EXPECT_EQ(module.ProcOfLine(8, kind), "Size");
+    EXPECT_EQ(kind, vbext_pk_Get);
+    try {
+        module.ProcBodyLine("Size", vbext_pk_Let);
+        ADD_FAILURE() << "a Property Let that is not there was found";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), 35);
+    }
+
+    std::int32_t startLine = 1, startColumn = 1, endLine = 1, endColumn = 1;
+    EXPECT_TRUE(module.Find("beep", startLine, startColumn, endLine, endColumn));
+    EXPECT_EQ(startLine, 5);
+    EXPECT_EQ(startColumn, 5);
+    EXPECT_EQ(endColumn, 9);
+
+    pane->SetSelection(4, 1, 5, 3);
+    pane->GetSelection(startLine, startColumn, endLine, endColumn);
+    EXPECT_EQ(startLine, 4);
+    EXPECT_EQ(endLine, 5);
+    EXPECT_EQ(endColumn, 3);
+    EXPECT_EQ(&pane->CodeModule(), &module);
+}
+
+TEST_P(ComModel, FindsComponentsAndTheirCode) {
+    ComVbe& vbe = Model();
+    const ComVbe::Reach reach(vbe);
+    VBProject* project = vbe.ActiveVBProject();
+    ASSERT_NE(project, nullptr);
+    EXPECT_EQ(project->Name(), "Inventory");
+    VBComponents& components = project->VBComponents();
+    ASSERT_EQ(components.Count(), 2);
+    EXPECT_EQ(components.Item(1).CodeModule().CountOfLines(), 8);
+    EXPECT_EQ(components.Item(2).Type(), vbext_ct_ResFile);
+    try {
+        components.Item(2).CodeModule();
+        ADD_FAILURE() << "a resource file has code";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), 91);
+    }
+    EXPECT_THROW(components.Item(3), VbError);
+}
+
+// The VBA editor has no Members: our reading of the module gives the same answers, and the
+// editor is asked once.
+TEST_P(ComModel, TellsMembersInBothEditors) {
+    ComVbe& vbe = Model();
+    const ComVbe::Reach reach(vbe);
+    Members& members = vbe.ActiveCodePane()->CodeModule().Members();
+    EXPECT_EQ(members.Count(), 2);
+    EXPECT_EQ(members.Item("size")->Type(), vbext_mt_Property);
+    EXPECT_EQ(members.Item("Go")->Type(), vbext_mt_Method);
+    EXPECT_EQ(members.Item(2)->Name(), "Size");
+    EXPECT_THROW(members.Item("Missing"), VbError);
+    EXPECT_EQ(automation->Calls().Of("Members"), GetParam() == IdeKind::Vba ? 1 : 5);
+}
+
+TEST_P(ComModel, ClicksReachTheHandlerUntilTheEventSourceGoes) {
+    ComVbe& vbe = Model();
+    std::shared_ptr<CommandBarEvents> events;
+    int clicks = 0;
+    {
+        const ComVbe::Reach reach(vbe);
+        EXPECT_EQ(vbe.CommandBars().Item("No Such Bar"), nullptr);
+        CommandBar* bar = vbe.CommandBars().Item("Code Window");
+        ASSERT_NE(bar, nullptr);
+        const auto before = bar->Controls().Count();
+        auto control =
+            bar->Controls().Add(msoControlButton, std::nullopt, std::nullopt, std::nullopt, true);
+        control->SetCaption("Add \xC6");
+        control->SetBeginGroup(true);
+        EXPECT_EQ(bar->Controls().Count(), before + 1);
+        EXPECT_TRUE(control->BeginGroup());
+        events = vbe.Events().CommandBarEvents(*control);
+        events->OnClick([&](CommandBarControl& clicked, bool& handled, bool& cancelDefault) {
+            ++clicks;
+            EXPECT_EQ(clicked.Caption(), "Add \xC6");
+            EXPECT_TRUE(vbe.ActiveCodePane() != nullptr);
+            handled = true;
+            cancelDefault = true;
+        });
+    }
+    EXPECT_EQ(vbe.Held(), 0u);
+    EXPECT_TRUE(ide.vbe.Click("Code Window", "Add Ж"));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(vbe.Held(), 0u);
+    events.reset();
+    EXPECT_TRUE(ide.vbe.Click("Code Window", "Add Ж"));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_P(ComModel, ListsWindowsAndAddins) {
+    ComVbe& vbe = Model();
+    const ComVbe::Reach reach(vbe);
+    Windows& windows = vbe.Windows();
+    const std::int32_t count = windows.Count();
+    ASSERT_GT(count, 0);
+    std::shared_ptr<Window> code;
+    for (std::int32_t i = 1; i <= count; ++i) {
+        if (windows.Item(i)->Type() == vbext_wt_CodeWindow) {
+            code = windows.Item(i);
+        }
+    }
+    ASSERT_TRUE(code);
+    code->Close();
+    EXPECT_EQ(windows.Count(), count - 1);
+    EXPECT_EQ(vbe.ActiveCodePane(), nullptr);
+
+    AddIn& entry = vbe.Addins().Item(kAddinDescription);
+    EXPECT_EQ(entry.Description(), kAddinDescription);
+    EXPECT_FALSE(entry.Connect());
+    try {
+        vbe.Addins().Item("No Such Add-in");
+        ADD_FAILURE() << "an add-in that is not installed was found";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), 9);
+    }
+}
+
+// The add-in itself over the model: connected as the in-process server does it, a click on its
+// button in the IDE adds an error handler to the selected procedure, and disconnection hides
+// its buttons.
+TEST_P(ComModel, TheAddinWorksThroughIt) {
+    test::TempDir dir;
+    test::WriteBytes(dir.path() / "header.txt", "On Error GoTo Fail_%ProcedureName%");
+    test::WriteBytes(dir.path() / "footer.txt", "Fail_%ProcedureName%:");
+    SettingsFile settings(dir.path() / "settings.ini");
+    settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrHdrKey,
+                         (dir.path() / "header.txt").string());
+    settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrFtrKey,
+                         (dir.path() / "footer.txt").string());
+    TemplateFileReader templates{std::vector<std::filesystem::path>{}};
+    ui::HeadlessWindows windows;
+    Brindle addin(settings, templates, windows, nullptr);
+
+    ComVbe& vbe = Model();
+    CustomArgs custom;
+    {
+        const ComVbe::Reach reach(vbe);
+        addin.OnConnection(
+            vbe, ext_cm_AfterStartup,
+            &vbe.WrapAddIn(DispatchPtr::Share(automation->AddIn("VBBrindle.Brindle"))), custom);
+    }
+    ide.component->CodeModule().CodePane().SetSelection(4, 1, 4, 1);
+    ASSERT_TRUE(ide.vbe.Click("Code Window", "Add Error Handler(s) to Selected Procedures"));
+    EXPECT_EQ(ide.component->CodeModule().Lines(4, 9),
+              "Public Sub Go()\r\n"
+              "' [Brindle Begin]\r\n"
+              "On Error GoTo Fail_Go\r\n"
+              "' [Brindle End]\r\n"
+              "' [Brindle Begin]\r\n"
+              "Fail_Go:\r\n"
+              "' [Brindle End]\r\n"
+              "End Sub\r\n");
+    EXPECT_EQ(vbe.Held(), 0u);
+    {
+        const ComVbe::Reach reach(vbe);
+        addin.OnDisconnection(ext_dm_UserClosed, custom);
+    }
+    EXPECT_FALSE(ide.vbe.Click("Code Window", "Add Error Handler(s) to Selected Procedures"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Editors, ComModel, ::testing::Values(IdeKind::Vb6, IdeKind::Vba),
+                         [](const auto& param) {
+                             return std::string(param.param == IdeKind::Vb6 ? "Vb6" : "Vba");
+                         });
+
+}  // namespace
+}  // namespace brindle::host::com
