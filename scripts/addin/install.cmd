@@ -5,10 +5,13 @@ rem uninstall.cmd takes both registrations away again.
 setlocal
 set "here=%~dp0"
 call :regsvr32s
-"%regsvr32_32%" /s /n /i:user "%here%x86\VBBrindle.dll" || goto failed
-if defined regsvr32_64 (
-    "%regsvr32_64%" /s /n /i:user "%here%x64\VBBrindle.dll" || goto failed
-)
+"%regsvr32_32%" /s /n /i:user "%here%x86\VBBrindle.dll"
+if errorlevel 1 goto failed
+if not defined regsvr32_64 goto done
+"%regsvr32_64%" /s /n /i:user "%here%x64\VBBrindle.dll"
+if errorlevel 1 goto failed
+
+:done
 echo Brindle is installed for %USERNAME%: restart the VB6 IDE and Office to load it.
 exit /b 0
 

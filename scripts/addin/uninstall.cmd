@@ -4,10 +4,13 @@ setlocal
 set "here=%~dp0"
 set "status=0"
 call :regsvr32s
-"%regsvr32_32%" /s /u /n /i:user "%here%x86\VBBrindle.dll" || set "status=1"
-if defined regsvr32_64 (
-    "%regsvr32_64%" /s /u /n /i:user "%here%x64\VBBrindle.dll" || set "status=1"
-)
+"%regsvr32_32%" /s /u /n /i:user "%here%x86\VBBrindle.dll"
+if errorlevel 1 set "status=1"
+if not defined regsvr32_64 goto done
+"%regsvr32_64%" /s /u /n /i:user "%here%x64\VBBrindle.dll"
+if errorlevel 1 set "status=1"
+
+:done
 if "%status%"=="0" (
     echo Brindle is uninstalled for %USERNAME%.
 ) else (
