@@ -329,6 +329,14 @@ TEST_F(Server, DllInstallKnowsOnlyTheUser) {
     ExpectNoKeyLeft();
 }
 
+// regsvr32 without /n needs no administrator either: it registers for the current user.
+TEST_F(Server, PlainRegsvr32RegistersForTheUserToo) {
+    ASSERT_EQ(Regsvr32(L""), 0u);
+    ExpectEveryKey();
+    ASSERT_EQ(Regsvr32(L"/u"), 0u);
+    ExpectNoKeyLeft();
+}
+
 TEST_F(Server, AnotherClassIsNotAvailable) {
     using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
     void* factory = nullptr;
