@@ -287,6 +287,26 @@ TEST_F(Server, RegisteredPerUserItIsCreatedFromItsProgIdAndUnregisteredLeavesNoK
     EXPECT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
     EXPECT_EQ(extensibility->OnDisconnection(1, nullptr), S_OK);
     EXPECT_EQ(extensibility->OnBeginShutdown(nullptr), S_OK);
+    // The same through Invoke, arguments last first.
+    VARIANT arguments[4];
+    for (VARIANT& argument : arguments) {
+        VariantInit(&argument);
+    }
+    arguments[3].vt = VT_DISPATCH;
+    arguments[3].pdispVal = dispatch;
+    arguments[2].vt = VT_I4;
+    arguments[2].lVal = 1;
+    DISPPARAMS connection{arguments, nullptr, 4, 0};
+    EXPECT_EQ(static_cast<std::uint32_t>(dispatch->Invoke(1, IID_NULL, 0, DISPATCH_METHOD,
+                                                          &connection, nullptr, nullptr, nullptr)),
+              0x800A01ADu);
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    EXPECT_EQ(dispatch->Invoke(4, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(dispatch->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(dispatch->Invoke(9, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              DISP_E_MEMBERNOTFOUND);
 
     dispatch->Release();
     extensibility->Release();
