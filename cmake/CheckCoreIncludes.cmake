@@ -69,6 +69,18 @@ foreach(file ${sources})
     endforeach()
 endforeach()
 
+# The DLL: the host below it and the windows, never Qt; nothing includes it.
+check_folder(dll "^(model|util|addin|host/(vb6|files|settings|session|com)|ui|dll)/" "^Q")
+file(GLOB_RECURSE everything "${ROOT}/src/*.h" "${ROOT}/src/*.cpp")
+foreach(file ${everything})
+    if(NOT file MATCHES "/src/dll/")
+        file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"dll/")
+        if(includes)
+            list(APPEND failures "${file}: ${includes}")
+        endif()
+    endif()
+endforeach()
+
 if(failures)
     list(JOIN failures "\n" text)
     message(FATAL_ERROR "Files include what their layer must not see:\n${text}")

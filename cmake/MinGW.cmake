@@ -3,8 +3,11 @@
 #   cmake -S . -B build-windows -G Ninja --toolchain cmake/MinGW.cmake
 # Tests run under Wine when it is installed.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(BRINDLE_MINGW x86_64-w64-mingw32)
+# cmake/MinGW32.cmake sets these for 32-bit Windows first.
+if(NOT BRINDLE_MINGW)
+    set(CMAKE_SYSTEM_PROCESSOR x86_64)
+    set(BRINDLE_MINGW x86_64-w64-mingw32)
+endif()
 set(CMAKE_C_COMPILER ${BRINDLE_MINGW}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${BRINDLE_MINGW}-g++-posix)
 set(CMAKE_RC_COMPILER ${BRINDLE_MINGW}-windres)

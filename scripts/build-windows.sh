@@ -1,16 +1,30 @@
 #!/usr/bin/env bash
 # Cross-builds brindle.exe for 64-bit Windows with MinGW-w64 (warnings as errors), runs every
 # test under Wine, runs the example project through the packed brindle.exe under Wine with its
-# settings in Wine's registry, and packs build-windows/brindle-VERSION-win64.zip. Installs the
-# cross compiler and Wine from Debian's packages when they are missing. Needs no display.
+# settings in Wine's registry, and packs build-windows/brindle-VERSION-win64.zip. Builds the
+# add-in's VBBrindle.dll for 32-bit Windows too (build-windows32, the DLL and its tests alone),
+# runs its tests under 32-bit Wine, and packs both DLLs in build-windows/brindle-addin-VERSION-win.zip.
+# Installs the cross compilers and Wine from Debian's packages when they are missing. Needs no
+# display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix googletest wine wine64 zip unzip
+# Wine's 32-bit half, for the 32-bit DLL, needs Debian's i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo dpkg --add-architecture i386
+fi
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine \
+    wine64 wine32:i386 zip unzip
 dir=build-windows
 cmake -S . -B "$dir" -G Ninja --toolchain cmake/MinGW.cmake -DCMAKE_BUILD_TYPE=Release \
     -DBRINDLE_WERROR=ON
 cmake --build "$dir"
+dir32=build-windows32
+cmake -S . -B "$dir32" -G Ninja --toolchain cmake/MinGW32.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DBRINDLE_WERROR=ON
+cmake --build "$dir32" --target VBBrindle dll_server_test
 
 # Wine in a fresh prefix of its own, without a display and without the Mono and Gecko prompts.
 work="$(mktemp -d)"
@@ -42,6 +56,41 @@ else
     echo "note: the repository has no LICENSE file; the zip holds none"
 fi
 (cd "$dir" && zip -qr "$name.zip" "$name")
+
+# The 32-bit DLL's tests, under 32-bit Wine in the same prefix.
+rm -rf "$dir32/tests/results"
+ctest --test-dir "$dir32" -R '^dll_' --output-on-failure
+
+# The add-in's zip: each DLL with the templates beside it, the scripts that register both per
+# user (with CR LF, for cmd), and the README.
+addin="brindle-addin-$version-win"
+rm -rf "${dir:?}/$addin" "$dir/$addin.zip"
+cmake --install "$dir" --prefix "$dir/$addin/x64" --component addin >/dev/null
+cmake --install "$dir32" --prefix "$dir/$addin/x86" --component addin >/dev/null
+for script in install.cmd uninstall.cmd; do
+    sed 's/$/\r/' "scripts/addin/$script" >"$dir/$addin/$script"
+done
+cp README.md "$dir/$addin/"
+(cd "$dir" && zip -qr "$addin.zip" "$addin")
+
+# install.cmd and uninstall.cmd under Wine, from the unpacked zip: the add-in in the add-in
+# lists of the VB6 IDE and of both VBA editors, and gone again.
+unzip -q "$dir/$addin.zip" -d "$work"
+addins=('HKCU\Software\Microsoft\Visual Basic\6.0\Addins\VBBrindle.Brindle'
+        'HKCU\Software\Microsoft\VBA\VBE\6.0\Addins\VBBrindle.Brindle'
+        'HKCU\Software\Microsoft\VBA\VBE\6.0\Addins64\VBBrindle.Brindle')
+(cd "$work/$addin" && wine cmd /c install.cmd)
+for key in "${addins[@]}"; do
+    wine reg query "$key" /v FriendlyName | tr -d '\r' | grep -q 'REG_SZ *Visual Basic Brindle'
+done
+(cd "$work/$addin" && wine cmd /c uninstall.cmd)
+for key in "${addins[@]}" 'HKCU\Software\Classes\VBBrindle.Brindle'; do
+    if wine reg query "$key" >/dev/null 2>&1; then
+        echo "uninstall.cmd left $key" >&2
+        exit 1
+    fi
+done
+echo "install.cmd and uninstall.cmd registered the add-in for both bitnesses and left nothing."
 
 # End to end under Wine, from the unpacked zip, in a folder without the default templates:
 # add-all, check, then remove-code-all gives back every byte. The settings are Wine's
@@ -81,4 +130,5 @@ diff -r ../original .
 echo "brindle.exe under Wine gave every file back byte for byte, its settings in the registry"
 echo "and the team's brindle.ini."
 echo "$dir/$name.zip"
+echo "$dir/$addin.zip"
 echo "The Windows build, its tests and checks took $((SECONDS - start)) s."

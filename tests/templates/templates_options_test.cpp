@@ -272,6 +272,21 @@ TEST_F(Loading, TheCurrentFolderComesFirstThenTheInstalledTemplatesFolder) {
     EXPECT_FALSE(files.Read(".\\Templates"));
 }
 
+// A DLL in another program's current folder: a relative path missing there is looked for
+// beside the DLL, the default templates in its Templates folder; the current folder still
+// comes first.
+TEST_F(Loading, BesideADllARelativePathMissingHereIsLookedForBesideIt) {
+    TemplateFileReader beside = TemplateFileReader::Beside(installed.path());
+    test::WriteBytes(installed.path() / "Templates" / "StandardVBErrHeader.txt", "dll\r\n");
+    test::WriteBytes(installed.path() / "Team" / "Header.txt", "team\r\n");
+    test::WriteBytes(work.path() / "Team" / "Footer.txt", "here\r\n");
+    test::WriteBytes(installed.path() / "Team" / "Footer.txt", "dll footer\r\n");
+    EXPECT_EQ(beside.Read(kDefaultErrHdrFname), "dll\r\n");
+    EXPECT_EQ(beside.Read("Team\\Header.txt"), "team\r\n");
+    EXPECT_EQ(beside.Read("Team\\Footer.txt"), "here\r\n");
+    EXPECT_FALSE(beside.Read("Team\\Missing.txt"));
+}
+
 // From a folder without templates, the defaults load: comments, or an error handler, with
 // CR LF line ends.
 TEST_F(Loading, TheDefaultsAreFoundFromAnyFolder) {

@@ -39,7 +39,11 @@ std::string ReadFileBytes(const fs::path& file) {
     }
     // In one read of the size the file has now, then whatever it grew by meanwhile.
     const auto size = fs::file_size(file, error);
-    std::string bytes(error ? 0 : size, '\0');
+    std::string bytes;
+    if (!error && size > bytes.max_size()) {  // a 32-bit program cannot hold it
+        throw FileError("is too large to read");
+    }
+    bytes.assign(error ? 0 : static_cast<std::size_t>(size), '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
     char more[4096];

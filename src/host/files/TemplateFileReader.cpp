@@ -144,6 +144,12 @@ TemplateFileReader::TemplateFileReader()
 TemplateFileReader::TemplateFileReader(std::vector<fs::path> templateFolders)
     : templateFolders_(std::move(templateFolders)) {}
 
+TemplateFileReader TemplateFileReader::Beside(const fs::path& folder) {
+    TemplateFileReader reader({folder / "Templates"});
+    reader.besideFolder_ = folder;
+    return reader;
+}
+
 std::optional<fs::path> TemplateFileReader::FromTemplateFolders(const fs::path& relative) const {
     const std::optional<fs::path> rest = InsideTemplatesFolder(relative);
     if (!rest) {
@@ -164,6 +170,9 @@ fs::path TemplateFileReader::Resolve(std::string_view path) const {
     const fs::path native = NativePath(path);
     if (native.is_absolute() || Exists(native)) {
         return native;
+    }
+    if (!besideFolder_.empty() && Exists(besideFolder_ / native)) {
+        return besideFolder_ / native;
     }
     return FromTemplateFolders(native).value_or(native);
 }

@@ -24,6 +24,10 @@ public:
     // then the source tree's (for running from a build folder).
     TemplateFileReader();
     explicit TemplateFileReader(std::vector<std::filesystem::path> templateFolders);
+    // For a DLL loaded into another program, whose current directory is that program's: a
+    // relative path not found from the current directory is looked for from `folder`, where the
+    // default templates are installed (in its Templates folder).
+    static TemplateFileReader Beside(const std::filesystem::path& folder);
 
     // A file with a byte order mark is read in its encoding (UTF-8 or UTF-16), one without as
     // UTF-8 when it is valid UTF-8, otherwise in the code page; the mark is dropped. A file that
@@ -47,6 +51,7 @@ private:
     void WarnOfMissingCharacters(std::string_view path, std::string_view text);
 
     std::vector<std::filesystem::path> templateFolders_;
+    std::filesystem::path besideFolder_;
     int codePage_ = 1252;
     Warn warn_;
     std::set<std::string, std::less<>> warned_;

@@ -11,82 +11,23 @@
 namespace brindle::host {
 namespace {
 
-// Answers as the store below does and writes nothing.
-class ReadOnlySettings final : public SettingsStore {
-public:
-    explicit ReadOnlySettings(SettingsStore& store) : store_(store) {}
-    std::string GetSetting(std::string_view appName, std::string_view section, std::string_view key,
-                           std::string_view fallback) override {
-        return store_.GetSetting(appName, section, key, fallback);
-    }
-    void SaveSetting(std::string_view, std::string_view, std::string_view,
-                     std::string_view) override {}
-
-private:
-    SettingsStore& store_;
-};
-
 constexpr int kFallbackCodePage = 1252;
 
 }  // namespace
 
 AddinSession::AddinSession(AddinWindows& windows, Diagnostics* sink, SessionOptions options)
-    : options_(std::move(options)), sink_(sink), vbe_(options_.ide) {
-    if (options_.teamFile) {
-        auto team = ReadTeam(*options_.teamFile, options_.codePage);
-        layers_.SetTeam(std::move(team), *options_.teamFile);
-    }
-    for (const auto& [key, value] : options_.overrides) {
-        layers_.Override(key, value);
-    }
-    templates_.SetCodePage(options_.codePage, options_.templateWarning);
-    if (!options_.saveOptions) {
-        readOnly_ = std::make_unique<ReadOnlySettings>(layers_);
-    }
-    SettingsStore& store = readOnly_ ? *readOnly_ : static_cast<SettingsStore&>(layers_);
-    addin_ = std::make_unique<Brindle>(store, templates_, windows, sink_);
-    addin_->IgnoreExclusions(options_.ignoreExclusions);
-}
+    : options_(std::move(options)),
+      sink_(sink),
+      vbe_(options_.ide),
+      hosted_(windows, sink, options_) {}
 
 AddinSession::~AddinSession() {
     vbe_.Shutdown();
 }
 
-std::unique_ptr<SettingsStore> AddinSession::ReadTeam(const std::filesystem::path& file,
-                                                      int codePage) {
-    auto team = ReadTeamSettings(file, codePage);
-    for (const auto& warning : team.warnings) {
-        if (options_.teamWarning) {
-            options_.teamWarning(warning);
-        }
-    }
-    return std::move(team.store);
-}
-
-void AddinSession::SetTeam(std::unique_ptr<SettingsStore> team, const std::filesystem::path& file) {
-    addin_->ReloadOptions([&] { layers_.SetTeam(std::move(team), file); });
-}
-
-int AddinSession::DefaultCodePage(const std::optional<std::filesystem::path>& teamFile) {
-    if (teamFile) {
-        try {
-            if (const auto team = ReadTeamSettings(*teamFile, kFallbackCodePage).codePage) {
-                return *team;
-            }
-        } catch (const TeamSettingsError&) {
-            // Told when the add-in takes the team settings.
-        }
-    }
-    try {
-        return StoredDefaultCodePage(settings_);
-    } catch (const UnknownCodePage&) {
-        return kFallbackCodePage;
-    }
-}
-
 std::size_t AddinSession::Refresh(const ComponentList& components, Unplaced unplaced,
                                   const std::function<void(std::size_t index)>& starting) {
-    addin_->Fields().todayText.reset();  // it may be another day since the last command
+    Addin().Fields().todayText.reset();  // it may be another day since the last command
     std::size_t changed = 0;
     for (std::size_t i = 0; i < components.count; ++i) {
         VBComponent* component = components.at(i);
@@ -105,7 +46,7 @@ std::size_t AddinSession::Refresh(const ComponentList& components, Unplaced unpl
         }
         const std::uint64_t version = memory->Code()->Version();
         IgnoreStep(sink_, [&] {
-            RefreshModule(addin_->Fields(), component->CodeModule(), sink_, unplaced);
+            RefreshModule(Addin().Fields(), component->CodeModule(), sink_, unplaced);
         });
         if (memory->Code()->Version() != version) {
             ++changed;

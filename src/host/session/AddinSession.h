@@ -1,7 +1,7 @@
 #pragma once
-// The add-in as every front end runs it: the user's settings with a team's brindle.ini laid
-// over them, the template files, our IDE in memory and the add-in object in it. A front end
-// brings its windows (headless, Qt, the real IDE's) and where its reports go.
+// The add-in as the front ends over our IDE in memory run it: the add-in with its settings and
+// templates (HostedAddin.h), and our IDE with the add-in in it. A front end brings its windows
+// (headless or Qt) and where its reports go.
 
 #include <cstddef>
 #include <filesystem>
@@ -18,25 +18,15 @@
 #include "codegen/BlockText.h"
 #include "host/files/TemplateFileReader.h"
 #include "host/ide/Ide.h"
+#include "host/session/HostedAddin.h"
 #include "host/settings/SettingsFile.h"
 #include "host/settings/TeamSettings.h"
 #include "model/Diagnostics.h"
 
 namespace brindle::host {
 
-struct SessionOptions {
+struct SessionOptions : AddinOptions {
     IdeSetup ide;
-    int codePage = 1252;  // of templates that are not UTF-8, and of a team file that names none
-    // Laid over the user's settings from the start; values for this session over both
-    // ("Options" keys).
-    std::optional<std::filesystem::path> teamFile;
-    std::map<std::string, std::string> overrides;
-    bool saveOptions = true;        // false: the add-in's options are never written
-    bool ignoreExclusions = false;  // see AddinFields::mbIgnoreExclusions
-    // What the team's file warns of, a line each; and the characters of a template that the
-    // code page lacks, once a file.
-    std::function<void(std::string_view text)> teamWarning;
-    std::function<void(std::string_view text)> templateWarning;
     // Each module as a refresh comes to it: "Refreshing Brindle code in NAME" (the name in the
     // module's code page).
     std::function<void(std::string_view message)> status;
@@ -59,24 +49,24 @@ public:
 
     MemoryVBE& Ide() { return vbe_; }
     const MemoryVBE& Ide() const { return vbe_; }
-    Brindle& Addin() { return *addin_; }
-    const Brindle& Addin() const { return *addin_; }
-    SettingsFile& Settings() { return settings_; }
-    const SettingsFile& Settings() const { return settings_; }
-    LayeredSettings& Layers() { return layers_; }
-    const LayeredSettings& Layers() const { return layers_; }
-    TemplateFileReader& Templates() { return templates_; }
+    Brindle& Addin() { return hosted_.Addin(); }
+    const Brindle& Addin() const { return hosted_.Addin(); }
+    SettingsFile& Settings() { return hosted_.Settings(); }
+    const SettingsFile& Settings() const { return hosted_.Settings(); }
+    LayeredSettings& Layers() { return hosted_.Layers(); }
+    const LayeredSettings& Layers() const { return hosted_.Layers(); }
+    TemplateFileReader& Templates() { return hosted_.Templates(); }
 
-    // The team's file read in `codePage` (unless it names its own), its warnings told. Raises
-    // TeamSettingsError for a file that cannot be taken.
-    std::unique_ptr<SettingsStore> ReadTeam(const std::filesystem::path& file, int codePage);
-    // Lays `team` (read from `file`; null for none) over the user's settings: the add-in saves
-    // its options first and reads them again after.
-    void SetTeam(std::unique_ptr<SettingsStore> team, const std::filesystem::path& file);
-
-    // The code page a project opens in when it has none of its own: the team's, else the
-    // user's default; 1252 when neither is stored or can be taken.
-    int DefaultCodePage(const std::optional<std::filesystem::path>& teamFile);
+    // See HostedAddin.
+    std::unique_ptr<SettingsStore> ReadTeam(const std::filesystem::path& file, int codePage) {
+        return hosted_.ReadTeam(file, codePage);
+    }
+    void SetTeam(std::unique_ptr<SettingsStore> team, const std::filesystem::path& file) {
+        hosted_.SetTeam(std::move(team), file);
+    }
+    int DefaultCodePage(const std::optional<std::filesystem::path>& teamFile) {
+        return hosted_.DefaultCodePage(teamFile);
+    }
 
     // Rewrites the marked blocks of each component with code, in turn, with the add-in's
     // templates and options (RefreshModule). `starting` is told of each first. A failure in one
@@ -87,12 +77,8 @@ public:
 private:
     SessionOptions options_;
     Diagnostics* sink_;
-    SettingsFile settings_;
-    LayeredSettings layers_{settings_};
-    std::unique_ptr<SettingsStore> readOnly_;
-    TemplateFileReader templates_;
     MemoryVBE vbe_;
-    std::unique_ptr<Brindle> addin_;
+    HostedAddin hosted_;  // after the IDE, so that the add-in goes first
 };
 
 // The code page the user stored as the default of the command line ("Code Page" in [Command

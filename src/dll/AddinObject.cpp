@@ -1,0 +1,214 @@
+#include "dll/AddinObject.h"
+
+#include <cwchar>
+#include <exception>
+#include <new>
+
+#include "dll/Names.h"
+#include "dll/Server.h"
+#include "host/vb6/windows/Wide.h"
+#include "model/VbError.h"
+
+namespace brindle::dll {
+
+const IID* const kIidExtensibilityVb6 = nullptr;
+
+namespace {
+
+enum Notification : DISPID {
+    kOnConnection = 1,
+    kOnDisconnection = 2,
+    kOnAddInsUpdate = 3,
+    kOnStartupComplete = 4,
+    kOnBeginShutdown = 5,
+};
+
+struct Named {
+    const wchar_t* name;
+    DISPID id;
+};
+
+constexpr Named kNotifications[] = {
+    {L"OnConnection", kOnConnection},       {L"OnDisconnection", kOnDisconnection},
+    {L"OnAddInsUpdate", kOnAddInsUpdate},   {L"OnStartupComplete", kOnStartupComplete},
+    {L"OnBeginShutdown", kOnBeginShutdown},
+};
+
+// A failure told to the IDE as VB tells its run-time errors: 0x800A0000 | number.
+HRESULT HResultOf(const VbError& failure) {
+    return static_cast<HRESULT>(0x800A0000u | (static_cast<unsigned>(failure.Number()) & 0xFFFFu));
+}
+
+// Runs `step` so that nothing escapes to the IDE but an HRESULT.
+template <class Step>
+HRESULT Guarded(Step&& step) {
+    try {
+        step();
+        return S_OK;
+    } catch (const VbError& failure) {
+        return HResultOf(failure);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+// Argument `index` (from the first) of an IDispatch call as the type `type`; DISPPARAMS holds
+// them last first.
+HRESULT Argument(const DISPPARAMS& params, UINT index, VARTYPE type, VARIANT& out) {
+    if (index >= params.cArgs) {
+        return DISP_E_BADPARAMCOUNT;
+    }
+    VariantInit(&out);
+    return VariantChangeType(&out, &params.rgvarg[params.cArgs - 1 - index], 0, type);
+}
+
+HRESULT InvokeConnection(AddinObject& object, const DISPPARAMS& params) {
+    VARIANT application;
+    VARIANT mode;
+    HRESULT result = Argument(params, 0, VT_DISPATCH, application);
+    if (SUCCEEDED(result)) {
+        result = Argument(params, 1, VT_I4, mode);
+        if (SUCCEEDED(result)) {
+            result = object.OnConnection(application.pdispVal, mode.lVal, nullptr, nullptr);
+        }
+        VariantClear(&application);
+    }
+    return result;
+}
+
+}  // namespace
+
+AddinObject::AddinObject() {
+    ObjectMade();
+}
+
+AddinObject::~AddinObject() {
+    ObjectGone();
+}
+
+HRESULT AddinObject::QueryInterface(REFIID iid, void** out) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+        IsEqualIID(iid, kIidExtensibility2)) {
+        *out = static_cast<IDTExtensibility2*>(this);
+    } else if (kIidExtensibilityVb6 != nullptr && IsEqualIID(iid, *kIidExtensibilityVb6)) {
+        *out = static_cast<IDTExtensibilityVb6*>(this);
+    } else {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG AddinObject::AddRef() {
+    return ++references_;
+}
+
+ULONG AddinObject::Release() {
+    const ULONG left = --references_;
+    if (left == 0) {
+        delete this;
+    }
+    return left;
+}
+
+HRESULT AddinObject::GetTypeInfoCount(UINT* count) {
+    if (count == nullptr) {
+        return E_POINTER;
+    }
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT AddinObject::GetTypeInfo(UINT /*index*/, LCID /*locale*/, ITypeInfo** info) {
+    if (info != nullptr) {
+        *info = nullptr;
+    }
+    return DISP_E_BADINDEX;
+}
+
+HRESULT AddinObject::GetIDsOfNames(REFIID /*iid*/, LPOLESTR* names, UINT count, LCID /*locale*/,
+                                   DISPID* ids) {
+    if (names == nullptr || ids == nullptr) {
+        return E_POINTER;
+    }
+    HRESULT result = S_OK;
+    for (UINT i = 0; i < count; ++i) {
+        ids[i] = DISPID_UNKNOWN;
+        if (i > 0) {
+            result = DISP_E_UNKNOWNNAME;  // the notifications have no named arguments
+            continue;
+        }
+        for (const Named& known : kNotifications) {
+            if (_wcsicmp(names[i], known.name) == 0) {
+                ids[i] = known.id;
+            }
+        }
+        if (ids[i] == DISPID_UNKNOWN) {
+            result = DISP_E_UNKNOWNNAME;
+        }
+    }
+    return result;
+}
+
+HRESULT AddinObject::Invoke(DISPID id, REFIID /*iid*/, LCID /*locale*/, WORD flags,
+                            DISPPARAMS* params, VARIANT* result, EXCEPINFO* /*exception*/,
+                            UINT* /*argumentError*/) {
+    if ((flags & DISPATCH_METHOD) == 0) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    if (params == nullptr) {
+        return E_POINTER;
+    }
+    if (result != nullptr) {
+        VariantInit(result);
+    }
+    switch (id) {
+        case kOnConnection:
+            return InvokeConnection(*this, *params);
+        case kOnDisconnection: {
+            VARIANT mode;
+            const HRESULT converted = Argument(*params, 0, VT_I4, mode);
+            return FAILED(converted) ? converted : OnDisconnection(mode.lVal, nullptr);
+        }
+        case kOnAddInsUpdate:
+            return OnAddInsUpdate(nullptr);
+        case kOnStartupComplete:
+            return OnStartupComplete(nullptr);
+        case kOnBeginShutdown:
+            return OnBeginShutdown(nullptr);
+        default:
+            return DISP_E_MEMBERNOTFOUND;
+    }
+}
+
+HRESULT AddinObject::OnConnection(IDispatch* Application, LONG ConnectMode,
+                                  IDispatch* /*AddInInst*/, SAFEARRAY** /*custom*/) {
+    if (Application == nullptr) {
+        return E_INVALIDARG;
+    }
+    return Guarded([&] { session_.Connect(Application, ConnectMode); });
+}
+
+HRESULT AddinObject::OnDisconnection(LONG RemoveMode, SAFEARRAY** /*custom*/) {
+    return Guarded([&] { session_.Disconnect(RemoveMode); });
+}
+
+HRESULT AddinObject::OnAddInsUpdate(SAFEARRAY** /*custom*/) {
+    return Guarded([&] { session_.AddInsUpdate(); });
+}
+
+HRESULT AddinObject::OnStartupComplete(SAFEARRAY** /*custom*/) {
+    return Guarded([&] { session_.StartupComplete(); });
+}
+
+HRESULT AddinObject::OnBeginShutdown(SAFEARRAY** /*custom*/) {
+    return S_OK;
+}
+
+}  // namespace brindle::dll

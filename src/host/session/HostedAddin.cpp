@@ -1,0 +1,78 @@
+#include "host/session/HostedAddin.h"
+
+#include "host/session/AddinSession.h"
+
+namespace brindle::host {
+namespace {
+
+// Answers as the store below does and writes nothing.
+class ReadOnlySettings final : public SettingsStore {
+public:
+    explicit ReadOnlySettings(SettingsStore& store) : store_(store) {}
+    std::string GetSetting(std::string_view appName, std::string_view section, std::string_view key,
+                           std::string_view fallback) override {
+        return store_.GetSetting(appName, section, key, fallback);
+    }
+    void SaveSetting(std::string_view, std::string_view, std::string_view,
+                     std::string_view) override {}
+
+private:
+    SettingsStore& store_;
+};
+
+constexpr int kFallbackCodePage = 1252;
+
+}  // namespace
+
+HostedAddin::HostedAddin(AddinWindows& windows, Diagnostics* sink, const AddinOptions& options,
+                         TemplateFileReader templates)
+    : teamWarning_(options.teamWarning), templates_(std::move(templates)) {
+    if (options.teamFile) {
+        auto team = ReadTeam(*options.teamFile, options.codePage);
+        layers_.SetTeam(std::move(team), *options.teamFile);
+    }
+    for (const auto& [key, value] : options.overrides) {
+        layers_.Override(key, value);
+    }
+    templates_.SetCodePage(options.codePage, options.templateWarning);
+    if (!options.saveOptions) {
+        readOnly_ = std::make_unique<ReadOnlySettings>(layers_);
+    }
+    SettingsStore& store = readOnly_ ? *readOnly_ : static_cast<SettingsStore&>(layers_);
+    addin_ = std::make_unique<Brindle>(store, templates_, windows, sink);
+    addin_->IgnoreExclusions(options.ignoreExclusions);
+}
+
+std::unique_ptr<SettingsStore> HostedAddin::ReadTeam(const std::filesystem::path& file,
+                                                     int codePage) {
+    auto team = ReadTeamSettings(file, codePage);
+    for (const auto& warning : team.warnings) {
+        if (teamWarning_) {
+            teamWarning_(warning);
+        }
+    }
+    return std::move(team.store);
+}
+
+void HostedAddin::SetTeam(std::unique_ptr<SettingsStore> team, const std::filesystem::path& file) {
+    addin_->ReloadOptions([&] { layers_.SetTeam(std::move(team), file); });
+}
+
+int HostedAddin::DefaultCodePage(const std::optional<std::filesystem::path>& teamFile) {
+    if (teamFile) {
+        try {
+            if (const auto team = ReadTeamSettings(*teamFile, kFallbackCodePage).codePage) {
+                return *team;
+            }
+        } catch (const TeamSettingsError&) {
+            // Told when the add-in takes the team settings.
+        }
+    }
+    try {
+        return StoredDefaultCodePage(settings_);
+    } catch (const UnknownCodePage&) {
+        return kFallbackCodePage;
+    }
+}
+
+}  // namespace brindle::host

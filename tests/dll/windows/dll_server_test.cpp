@@ -1,0 +1,370 @@
+// VBBrindle.dll as the IDEs meet it: registered per user by regsvr32 /n /i:user, every key in
+// place for the IDEs of its bitness, created from its ProgID, answering the add-in interfaces,
+// unloadable once released, and gone without a trace when unregistered. Built and run for both
+// bitnesses (build-windows and build-windows32).
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <oaidl.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "host/vb6/windows/Wide.h"
+
+namespace brindle::test {
+
+// As the VBA editor declares it; the test's own copy, so that a change of the DLL's is caught.
+// Outside the anonymous namespace: an interface no class of this program implements would let
+// the optimiser take its calls for unreachable.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+struct IDTExtensibility2 : IDispatch {
+    virtual HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* Application, LONG ConnectMode,
+                                                   IDispatch* AddInInst, SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnDisconnection(LONG RemoveMode, SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) = 0;
+};
+
+#pragma GCC diagnostic pop
+
+}  // namespace brindle::test
+
+namespace brindle {
+namespace {
+
+using test::IDTExtensibility2;
+
+constexpr bool k64 = sizeof(void*) == 8;
+const std::wstring kClsid = L"{08C9F92E-DE4B-47BC-AAB8-EB040F4B07BC}";
+const std::wstring kClassKey = L"Software\\Classes\\CLSID\\" + kClsid;
+const std::wstring kProgIdKey = L"Software\\Classes\\VBBrindle.Brindle";
+const IID kIidExtensibility2 = {
+    0xB65AD801, 0xABAF, 0x11D0, {0xBB, 0x8B, 0x00, 0xA0, 0xC9, 0x0F, 0x27, 0x44}};
+// Where each bitness's class registration is seen: HKCU\Software\Classes\CLSID is kept apart
+// for 32-bit and 64-bit programs.
+constexpr REGSAM kOwnView = k64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+constexpr REGSAM kOtherView = k64 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+
+using Data = std::variant<std::wstring, DWORD>;
+
+struct Expected {
+    std::wstring key;
+    std::wstring name;
+    Data data;
+    REGSAM view;
+};
+
+std::wstring DllPath() {
+    std::wstring path = host::Widen(BRINDLE_DLL);
+    if (path.starts_with(L"/")) {  // the build's path, seen from Wine's drive of the root
+        path = L"Z:" + path;
+    }
+    for (wchar_t& c : path) {
+        c = c == L'/' ? L'\\' : c;
+    }
+    wchar_t full[MAX_PATH];
+    GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+std::vector<std::wstring> AddinKeys() {
+    if (k64) {
+        return {L"Software\\Microsoft\\VBA\\VBE\\6.0\\Addins64\\VBBrindle.Brindle"};
+    }
+    return {L"Software\\Microsoft\\Visual Basic\\6.0\\Addins\\VBBrindle.Brindle",
+            L"Software\\Microsoft\\VBA\\VBE\\6.0\\Addins\\VBBrindle.Brindle"};
+}
+
+std::vector<Expected> ExpectedValues() {
+    const std::wstring description = L"Visual Basic Brindle";
+    std::vector<Expected> values = {
+        {kClassKey, L"", description, kOwnView},
+        {kClassKey + L"\\ProgID", L"", std::wstring(L"VBBrindle.Brindle"), kOwnView},
+        {kClassKey + L"\\InprocServer32", L"", DllPath(), kOwnView},
+        {kClassKey + L"\\InprocServer32", L"ThreadingModel", std::wstring(L"Apartment"), kOwnView},
+        {kProgIdKey, L"", description, 0},
+        {kProgIdKey + L"\\CLSID", L"", kClsid, 0},
+    };
+    for (const std::wstring& key : AddinKeys()) {
+        values.push_back({key, L"FriendlyName", description, 0});
+        values.push_back({key, L"Description", description, 0});
+        values.push_back({key, L"LoadBehavior", DWORD{3}, 0});
+        if (key.find(L"Visual Basic") != std::wstring::npos) {
+            values.push_back({key, L"CommandLineSafe", DWORD{0}, 0});
+        }
+    }
+    return values;
+}
+
+bool KeyExists(const std::wstring& key, REGSAM view) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | view, &opened) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(opened);
+    return true;
+}
+
+std::optional<Data> ReadValue(const std::wstring& key, const std::wstring& name, REGSAM view) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | view, &opened) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    DWORD type = 0;
+    BYTE bytes[2048] = {};
+    DWORD size = sizeof bytes - sizeof(wchar_t);
+    const LSTATUS status = RegQueryValueExW(opened, name.empty() ? nullptr : name.c_str(), nullptr,
+                                            &type, bytes, &size);
+    RegCloseKey(opened);
+    if (status != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    if (type == REG_DWORD) {
+        DWORD number = 0;
+        memcpy(&number, bytes, sizeof number);
+        return number;
+    }
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes));
+}
+
+void WriteText(const std::wstring& key, const std::wstring& name, const std::wstring& text,
+               REGSAM view) {
+    HKEY created = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view,
+                              nullptr, &created, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(created, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(created);
+}
+
+void DeleteKey(const std::wstring& key, REGSAM view) {
+    const auto split = key.rfind(L'\\');
+    HKEY parent = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key.substr(0, split).c_str(), 0, KEY_ALL_ACCESS | view,
+                      &parent) == ERROR_SUCCESS) {
+        RegDeleteTreeW(parent, key.substr(split + 1).c_str());
+        RegCloseKey(parent);
+    }
+}
+
+// regsvr32 of the test's own bitness (System32 is SysWOW64 for a 32-bit program), silent.
+DWORD Regsvr32(const std::wstring& arguments) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(system) + L"\\regsvr32.exe\" /s " + arguments +
+                           L" \"" + DllPath() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return GetLastError();
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+bool UnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// Creates the class from its ProgID as the IDEs do, through COM. Wine's HKEY_CLASSES_ROOT shows
+// no user's classes, which Windows lays over it: there the test follows the user's keys itself
+// (ProgID, class, DLL) to the same DllGetClassObject.
+HRESULT CreateFromProgId(IUnknown** object) {
+    CLSID clsid{};
+    const HRESULT found = CLSIDFromProgID(L"VBBrindle.Brindle", &clsid);
+    if (found == S_OK || !UnderWine()) {
+        return FAILED(found) ? found
+                             : CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                                reinterpret_cast<void**>(object));
+    }
+    const auto clsidText = ReadValue(kProgIdKey + L"\\CLSID", L"", 0);
+    const auto dll = ReadValue(kClassKey + L"\\InprocServer32", L"", kOwnView);
+    if (!clsidText || !dll) {
+        return REGDB_E_CLASSNOTREG;
+    }
+    if (CLSIDFromString(std::get<std::wstring>(*clsidText).c_str(), &clsid) != S_OK) {
+        return REGDB_E_CLASSNOTREG;
+    }
+    const HMODULE module = LoadLibraryW(std::get<std::wstring>(*dll).c_str());
+    if (module == nullptr) {
+        return REGDB_E_CLASSNOTREG;
+    }
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    const auto get = reinterpret_cast<GetClassObject>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    IClassFactory* factory = nullptr;
+    HRESULT result = get(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    if (result == S_OK) {
+        result = factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(object));
+        factory->Release();
+    }
+    FreeLibrary(module);  // the test holds the DLL loaded besides
+    return result;
+}
+
+class Server : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        module_ = LoadLibraryW(DllPath().c_str());
+        ASSERT_NE(module_, nullptr) << "cannot load " << BRINDLE_DLL;
+    }
+    void TearDown() override {
+        Regsvr32(L"/u /n /i:user");
+        if (module_ != nullptr) {
+            FreeLibrary(module_);
+        }
+        CoUninitialize();
+    }
+
+    template <class Function>
+    Function Export(const char* name) {
+        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+    }
+    HRESULT CanUnloadNow() { return Export<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow")(); }
+
+    void ExpectEveryKey() {
+        for (const Expected& value : ExpectedValues()) {
+            const auto read = ReadValue(value.key, value.name, value.view);
+            ASSERT_TRUE(read) << host::Narrow(value.key) << " " << host::Narrow(value.name);
+            EXPECT_EQ(*read, value.data)
+                << host::Narrow(value.key) << " " << host::Narrow(value.name);
+        }
+    }
+    void ExpectNoKeyLeft() {
+        EXPECT_FALSE(KeyExists(kClassKey, kOwnView));
+        EXPECT_FALSE(KeyExists(kProgIdKey, 0));
+        for (const std::wstring& key : AddinKeys()) {
+            EXPECT_FALSE(KeyExists(key, 0)) << host::Narrow(key);
+        }
+    }
+
+    HMODULE module_ = nullptr;
+};
+
+TEST_F(Server, RegisteredPerUserItIsCreatedFromItsProgIdAndUnregisteredLeavesNoKey) {
+    ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
+    ExpectEveryKey();
+
+    IUnknown* object = nullptr;
+    const HRESULT created = CreateFromProgId(&object);
+    ASSERT_EQ(created, S_OK) << std::hex << static_cast<std::uint32_t>(created);
+    IDTExtensibility2* extensibility = nullptr;
+    EXPECT_EQ(object->QueryInterface(kIidExtensibility2, reinterpret_cast<void**>(&extensibility)),
+              S_OK);
+    IDispatch* dispatch = nullptr;
+    EXPECT_EQ(object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)), S_OK);
+    EXPECT_EQ(CanUnloadNow(), S_FALSE);
+
+    // By name, as a late-bound caller finds the notifications.
+    LPOLESTR name = const_cast<LPOLESTR>(L"OnStartupComplete");
+    DISPID id = 0;
+    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+    EXPECT_EQ(id, DISPID{4});
+    // Driving the add-in against the automation double of the IDE goes here, once the object
+    // model over IDispatch is in the build; until then no IDE can be taken over, and the
+    // connection tells the IDE so ("ActiveX component can't create object", 429).
+    EXPECT_EQ(
+        static_cast<std::uint32_t>(extensibility->OnConnection(dispatch, 1, nullptr, nullptr)),
+        0x800A01ADu);
+    EXPECT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
+    EXPECT_EQ(extensibility->OnDisconnection(1, nullptr), S_OK);
+    EXPECT_EQ(extensibility->OnBeginShutdown(nullptr), S_OK);
+    // The same through Invoke, arguments last first.
+    VARIANT arguments[4];
+    for (VARIANT& argument : arguments) {
+        VariantInit(&argument);
+    }
+    arguments[3].vt = VT_DISPATCH;
+    arguments[3].pdispVal = dispatch;
+    arguments[2].vt = VT_I4;
+    arguments[2].lVal = 1;
+    DISPPARAMS connection{arguments, nullptr, 4, 0};
+    EXPECT_EQ(static_cast<std::uint32_t>(dispatch->Invoke(1, IID_NULL, 0, DISPATCH_METHOD,
+                                                          &connection, nullptr, nullptr, nullptr)),
+              0x800A01ADu);
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    EXPECT_EQ(dispatch->Invoke(4, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(dispatch->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(dispatch->Invoke(9, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              DISP_E_MEMBERNOTFOUND);
+
+    dispatch->Release();
+    extensibility->Release();
+    object->Release();
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+
+    ASSERT_EQ(Regsvr32(L"/u /n /i:user"), 0u);
+    ExpectNoKeyLeft();
+}
+
+// The ProgID is shared by both bitnesses: the one unregistered first leaves it to the other.
+TEST_F(Server, UnregisteringLeavesTheOtherBitnessItsRegistration) {
+    const std::wstring other = L"C:\\Other\\VBBrindle.dll";
+    WriteText(kClassKey + L"\\InprocServer32", L"", other, kOtherView);
+    if (ReadValue(kClassKey + L"\\InprocServer32", L"", kOwnView) == Data(other)) {
+        DeleteKey(kClassKey, kOtherView);
+        GTEST_SKIP() << "this registry keeps no separate 32-bit and 64-bit class keys";
+    }
+    ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
+    ExpectEveryKey();
+    EXPECT_EQ(ReadValue(kClassKey + L"\\InprocServer32", L"", kOtherView), Data(other));
+
+    ASSERT_EQ(Regsvr32(L"/u /n /i:user"), 0u);
+    EXPECT_FALSE(KeyExists(kClassKey, kOwnView));
+    EXPECT_TRUE(KeyExists(kProgIdKey, 0));
+    EXPECT_EQ(ReadValue(kClassKey + L"\\InprocServer32", L"", kOtherView), Data(other));
+    DeleteKey(kClassKey, kOtherView);
+    DeleteKey(kProgIdKey, 0);
+}
+
+TEST_F(Server, DllInstallKnowsOnlyTheUser) {
+    using Install = HRESULT(STDAPICALLTYPE*)(BOOL, LPCWSTR);
+    const auto install = Export<Install>("DllInstall");
+    ASSERT_NE(install, nullptr);
+    EXPECT_EQ(install(TRUE, L"machine"), E_INVALIDARG);
+    ExpectNoKeyLeft();
+    EXPECT_EQ(install(TRUE, L"USER"), S_OK);
+    ExpectEveryKey();
+    EXPECT_EQ(install(FALSE, L"user"), S_OK);
+    ExpectNoKeyLeft();
+}
+
+// regsvr32 without /n needs no administrator either: it registers for the current user.
+TEST_F(Server, PlainRegsvr32RegistersForTheUserToo) {
+    ASSERT_EQ(Regsvr32(L""), 0u);
+    ExpectEveryKey();
+    ASSERT_EQ(Regsvr32(L"/u"), 0u);
+    ExpectNoKeyLeft();
+}
+
+TEST_F(Server, AnotherClassIsNotAvailable) {
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    void* factory = nullptr;
+    EXPECT_EQ(
+        Export<GetClassObject>("DllGetClassObject")(IID_IDispatch, IID_IClassFactory, &factory),
+        CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(factory, nullptr);
+}
+
+}  // namespace
+}  // namespace brindle
