@@ -34,8 +34,9 @@ public:
     // The button pressed in the next message box. Without one, a visited box is answered
     // No, else Cancel, else OK.
     void SetNextAnswer(VbMsgBoxResult answer) { nextAnswer_ = answer; }
-    // The visit may read and change the dialog's controls and press its buttons; an options
-    // dialog it leaves open is then cancelled, so that no one has to close it.
+    // The visit may read and change the dialog's controls, press its buttons and post it
+    // keys; an options dialog still open once what it posted is handled is then cancelled,
+    // so that no one has to close it.
     void SetNextVisit(DialogVisit visit) { nextVisit_ = std::move(visit); }
 
     std::optional<FileChoice> TakeNextFileChoice() { return std::exchange(nextFile_, {}); }

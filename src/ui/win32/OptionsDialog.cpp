@@ -79,6 +79,7 @@ constexpr RECT kTabPlace{8, 8, 472, 206};
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr UINT kVisitMessage = WM_APP + 1;
+constexpr UINT kVisitEndMessage = WM_APP + 2;
 constexpr int kTabCount = 2;
 constexpr const wchar_t* kTabNames[kTabCount] = {L"General", L"Templates"};
 constexpr wchar_t kFilter[] = L"Text (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
@@ -251,6 +252,9 @@ public:
             }
             case kVisitMessage:
                 Visit();
+                return 0;
+            case kVisitEndMessage:
+                cmdCancel_Click();
                 return 0;
             default:
                 return DefWindowProcW(window, message, wParam, lParam);
@@ -445,14 +449,15 @@ private:
         return Utf8(path);
     }
 
-    // The visit given in advance; a form it leaves open is cancelled.
+    // The visit given in advance. What it posts (keys, clicks) is handled first; a form
+    // still open then is cancelled.
     void Visit() {
         DialogVisit visit = std::exchange(visit_, {});
         if (visit && form_ != nullptr) {
             visit(form_);
         }
         if (form_ != nullptr) {
-            cmdCancel_Click();
+            PostMessageW(form_, kVisitEndMessage, 0, 0);
         }
     }
 
