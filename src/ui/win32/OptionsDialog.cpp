@@ -19,7 +19,7 @@ namespace brindle::ui::win32 {
 
 // Places within a tab's page, or below the tabs within the client area.
 const std::array<OptionsControl, 16> kOptionsControls = {{
-    {"Label1", 1001, L"Static", L"Author", 0, 0, 0, {12, 15, 68, 32}},
+    {"Label1", 1001, L"Static", L"Author", 0, 0, 0, {12, 12, 68, 35}},
     {"txtAuthor", 1002, L"Edit", nullptr, 0, 0, 1, {76, 12, 436, 35}},
     {"chkCodeMarkers",
      1003,
@@ -67,15 +67,15 @@ const std::array<OptionsControl, 16> kOptionsControls = {{
      0,
      {12, 114, 172, 139}},
     {"txtErrFtrFname", 1017, L"Edit", nullptr, 1, 3, 1, {180, 115, 436, 138}},
-    {"lblHelp", 1020, L"Static", L"Press F1 for help on VB Brindle", -1, 0, 0, {12, 223, 290, 240}},
-    {"cmdOK", IDOK, L"Button", L"OK", -1, 0, 1, {310, 217, 388, 243}},
-    {"cmdCancel", IDCANCEL, L"Button", L"Cancel", -1, 0, 2, {394, 217, 472, 243}},
+    {"lblHelp", 1020, L"Static", L"Press F1 for help on VB Brindle", -1, 0, 0, {12, 207, 290, 233}},
+    {"cmdOK", IDOK, L"Button", L"OK", -1, 0, 1, {310, 207, 388, 233}},
+    {"cmdCancel", IDCANCEL, L"Button", L"Cancel", -1, 0, 2, {394, 207, 472, 233}},
 }};
 
 namespace {
 
-constexpr SIZE kClientSize{480, 252};
-constexpr RECT kTabPlace{8, 8, 472, 206};
+constexpr SIZE kClientSize{480, 242};
+constexpr RECT kTabPlace{8, 8, 472, 196};
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr UINT kVisitMessage = WM_APP + 1;
@@ -123,7 +123,7 @@ DWORD StyleOf(const OptionsControl& control) {
         return WS_TABSTOP | ES_AUTOHSCROLL;
     }
     if (kind == L"Static") {
-        return SS_LEFT | SS_NOPREFIX;
+        return SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE;  // centred on its row
     }
     if (control.id == IDOK) {
         return WS_TABSTOP | BS_DEFPUSHBUTTON;

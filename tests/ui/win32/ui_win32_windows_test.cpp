@@ -42,9 +42,9 @@ bool Topmost(HWND window) {
     return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
-// A client area of so many twips, in pixels of the window.
+// A client area of so many twips, in pixels of the window, halves rounded to even as VB does.
 LONG Pixels(HWND window, double twips) {
-    return static_cast<LONG>(std::lround(twips / TwipsPerPixel(window)));
+    return static_cast<LONG>(std::nearbyint(twips / TwipsPerPixel(window)));
 }
 
 bool delivered = false;
