@@ -90,6 +90,7 @@ VbMsgBoxResult ShowMessageBox(HWND owner, std::string_view prompt, std::int32_t 
         pending = &given;
         timer = SetTimer(nullptr, 0, 10, Answer);
     }
+    const WindowScope scope;
     const int pressed = MessageBoxW(owner, Wide(prompt).c_str(), caption.c_str(),
                                     MessageBoxStyle(buttons, owner != nullptr));
     if (timer != 0) {

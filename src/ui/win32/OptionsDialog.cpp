@@ -215,6 +215,9 @@ public:
                 }
                 break;
             }
+            if (form_ != nullptr && SwitchTab(message)) {
+                continue;
+            }
             if (form_ == nullptr || !IsDialogMessageW(form_, &message)) {
                 TranslateMessage(&message);
                 DispatchMessageW(&message);
@@ -275,7 +278,7 @@ private:
     }
 
     void Create() {
-        const PerMonitorDpi awareness;
+        const WindowScope scope;
         INITCOMMONCONTROLSEX common{sizeof(common), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&common);
         const wchar_t* formClass =
@@ -361,10 +364,29 @@ private:
         DeleteObject(old);
     }
 
+    // Ctrl+Tab and Ctrl+Shift+Tab turn to the next and the previous tab, as in the system's
+    // own dialogs with tabs.
+    bool SwitchTab(const MSG& message) {
+        if (message.message != WM_KEYDOWN || message.wParam != VK_TAB ||
+            GetKeyState(VK_CONTROL) >= 0 ||
+            (message.hwnd != form_ && !IsChild(form_, message.hwnd))) {
+            return false;
+        }
+        const int step = GetKeyState(VK_SHIFT) < 0 ? kTabCount - 1 : 1;
+        const auto current = static_cast<int>(SendMessageW(Tabs(), TCM_GETCURSEL, 0, 0));
+        ShowTab((current + step) % kTabCount);
+        return true;
+    }
+
     void ShowTab(int tab) {
         TabCtrl_SetCurSel(Tabs(), tab);
         for (int i = 0; i < kTabCount; ++i) {
             ShowWindow(Page(i), i == tab ? SW_SHOW : SW_HIDE);
+        }
+        // The keyboard never stays on a control that is no longer shown.
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(form_, focus) && !IsWindowVisible(focus)) {
+            SetFocus(Tabs());
         }
     }
 
@@ -437,6 +459,7 @@ private:
         dialog.lpstrDefExt = setup.defaultExt.c_str();
         dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                        OFN_NOCHANGEDIR;
+        const WindowScope scope;
         if (!GetOpenFileNameW(&dialog)) {
             if (const DWORD failure = CommDlgExtendedError()) {
                 throw VbError(static_cast<std::int32_t>(Err::InternalError),

@@ -80,7 +80,7 @@ class Win32Splash final : public frmSplash {
 public:
     // Form_Load starts Timer1.
     void Show() override {
-        const PerMonitorDpi awareness;
+        const WindowScope scope;
         const wchar_t* name =
             WindowClass(L"BrindleSplash", SplashProcedure, GetSysColorBrush(COLOR_BTNFACE));
         HWND window = CreateWindowExW(kExStyle, name, L"", kStyle, 0, 0, 100, 100, nullptr, nullptr,

@@ -157,7 +157,7 @@ protected:
 
 private:
     void Create() {
-        const PerMonitorDpi awareness;
+        const WindowScope scope;
         const wchar_t* name =
             WindowClass(L"BrindleMsg", MsgProcedure, GetSysColorBrush(COLOR_BTNFACE));
         HWND window = CreateWindowExW(kExStyle, name, L"", kStyle, 0, 0, 100, 30, nullptr, nullptr,

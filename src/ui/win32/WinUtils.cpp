@@ -33,6 +33,25 @@ std::vector<std::wstring>& RegisteredClasses() {
     return classes;
 }
 
+HANDLE& ManifestHandle() {
+    static HANDLE manifest = nullptr;
+    return manifest;
+}
+
+// The activation context of the module's manifest for isolation-aware code, made once.
+HANDLE ModuleManifest() {
+    HANDLE& manifest = ManifestHandle();
+    if (manifest == nullptr) {
+        ACTCTXW context{};
+        context.cbSize = sizeof(context);
+        context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        context.hModule = OwnModule();
+        context.lpResourceName = MAKEINTRESOURCEW(2);
+        manifest = CreateActCtxW(&context);
+    }
+    return manifest;
+}
+
 }  // namespace
 
 PixelRect ToPixels(const TwipRect& twips, double twipsPerPixelX, double twipsPerPixelY) {
@@ -144,14 +163,21 @@ void RaiseLastError(const char* what) {
     throw VbError(static_cast<std::int32_t>(HRESULT_FROM_WIN32(code)), Utf8(text), what);
 }
 
-PerMonitorDpi::PerMonitorDpi()
+WindowScope::WindowScope()
     : previous_(SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
     if (previous_ == nullptr) {
         previous_ = SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
     }
+    HANDLE manifest = ModuleManifest();
+    if (manifest != INVALID_HANDLE_VALUE && !ActivateActCtx(manifest, &activation_)) {
+        activation_ = 0;
+    }
 }
 
-PerMonitorDpi::~PerMonitorDpi() {
+WindowScope::~WindowScope() {
+    if (activation_ != 0) {
+        DeactivateActCtx(0, activation_);
+    }
     if (previous_ != nullptr) {
         SetThreadDpiAwarenessContext(previous_);
     }
@@ -182,6 +208,11 @@ void ReleaseWindowClasses() {
         UnregisterClassW(name.c_str(), OwnModule());
     }
     RegisteredClasses().clear();
+    HANDLE& manifest = ManifestHandle();
+    if (manifest != nullptr && manifest != INVALID_HANDLE_VALUE) {
+        ReleaseActCtx(manifest);
+    }
+    manifest = nullptr;
 }
 
 }  // namespace brindle::ui::win32

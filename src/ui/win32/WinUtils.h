@@ -60,22 +60,25 @@ HINSTANCE OwnModule();
 [[noreturn]] void RaiseLastError(const char* what);
 
 // While it lives, windows made on this thread scale with the dots per inch of their monitor,
-// whatever the host process chose for its own windows.
-class PerMonitorDpi {
+// whatever the host process chose for its own windows, and take the common controls that the
+// module's own manifest names (resource 2, as a DLL carries it; none: the process's).
+class WindowScope {
 public:
-    PerMonitorDpi();
-    ~PerMonitorDpi();
-    PerMonitorDpi(const PerMonitorDpi&) = delete;
-    PerMonitorDpi& operator=(const PerMonitorDpi&) = delete;
+    WindowScope();
+    ~WindowScope();
+    WindowScope(const WindowScope&) = delete;
+    WindowScope& operator=(const WindowScope&) = delete;
 
 private:
     DPI_AWARENESS_CONTEXT previous_;
+    ULONG_PTR activation_ = 0;
 };
 
 // A window class of ours, registered at first use in OwnModule(); `procedure` is its window
 // procedure. Returns the class's name.
 const wchar_t* WindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background);
-// Unregisters the classes that WindowClass registered, before the module goes away.
+// Unregisters the classes that WindowClass registered and lets go of the module's manifest,
+// before the module goes away.
 void ReleaseWindowClasses();
 
 }  // namespace brindle::ui::win32
