@@ -21,22 +21,15 @@ thread_local PendingAnswer* pending = nullptr;
 
 // The message box of this thread with the title, once it is shown.
 HWND FindBox(const std::wstring& title) {
-    std::pair<const std::wstring*, HWND> search{&title, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM found) -> BOOL {
-            auto* wanted = reinterpret_cast<std::pair<const std::wstring*, HWND>*>(found);
-            wchar_t name[16] = {};
-            GetClassNameW(window, name, 16);
-            if (std::wstring_view(name) == L"#32770" && IsWindowVisible(window) &&
-                TextOf(window) == *wanted->first) {
-                wanted->second = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.second;
+    for (HWND window : ThreadWindows()) {
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (std::wstring_view(name) == L"#32770" && IsWindowVisible(window) &&
+            TextOf(window) == title) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 bool Offers(HWND box, int id) {

@@ -485,18 +485,12 @@ private:
     }
 
     void DisableOthers() {
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND window, LPARAM self) -> BOOL {
-                auto* options = reinterpret_cast<Win32Options*>(self);
-                if (window != options->form_ && IsWindowVisible(window) &&
-                    IsWindowEnabled(window)) {
-                    EnableWindow(window, FALSE);
-                    options->disabled_.push_back(window);
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(this));
+        for (HWND window : ThreadWindows()) {
+            if (window != form_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
+                EnableWindow(window, FALSE);
+                disabled_.push_back(window);
+            }
+        }
     }
 
     // Before the form goes, so that the window below it is activated again.

@@ -33,6 +33,11 @@ std::vector<std::wstring>& RegisteredClasses() {
     return classes;
 }
 
+BOOL CALLBACK Collect(HWND window, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+
 HANDLE& ManifestHandle() {
     static HANDLE manifest = nullptr;
     return manifest;
@@ -136,6 +141,18 @@ void StayOnTop(HWND form, bool onTop) {
             RaiseLastError("SetWindowPos");
         }
     });
+}
+
+std::vector<HWND> ThreadWindows() {
+    std::vector<HWND> windows;
+    EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::vector<HWND> ChildWindows(HWND parent) {
+    std::vector<HWND> windows;
+    EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&windows));
+    return windows;
 }
 
 HINSTANCE OwnModule() {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace brindle::ui::win32 {
 
@@ -52,6 +53,10 @@ void CentreOnScreen(HWND window);
 // with an overflow before it is touched. Failures leave with "WinUtils.StayOnTop" put before
 // their source.
 void StayOnTop(HWND form, bool onTop);
+
+// The top-level windows of this thread, and every window below `parent`.
+std::vector<HWND> ThreadWindows();
+std::vector<HWND> ChildWindows(HWND parent);
 
 // The module these windows live in (the add-in's DLL, or the program that links them).
 HINSTANCE OwnModule();

@@ -24,6 +24,7 @@
 #include "ui/win32/ScreenTest.h"
 #include "ui/win32/Win32Windows.h"
 #include "ui/win32/WinText.h"
+#include "ui/win32/WinUtils.h"
 
 namespace fs = std::filesystem;
 
@@ -152,14 +153,7 @@ TEST_F(Win32Options, EveryControlOnItsTabInItsRowWithItsCaption) {
         EXPECT_NEAR(frame.top + frame.bottom, monitor.rcMonitor.top + monitor.rcMonitor.bottom, 1);
 
         // Every window on the form or its pages is one of the table's, the tabs or a page.
-        std::vector<HWND> children;
-        EnumChildWindows(
-            form,
-            [](HWND child, LPARAM all) -> BOOL {
-                reinterpret_cast<std::vector<HWND>*>(all)->push_back(child);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&children));
+        std::vector<HWND> children = ChildWindows(form);
         std::erase_if(children, [&](HWND child) {
             HWND parent = GetParent(child);
             return parent != form && parent != Page(form, 0) && parent != Page(form, 1);

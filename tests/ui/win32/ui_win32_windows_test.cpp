@@ -236,13 +236,9 @@ TEST_F(Win32Screen, MessageBoxOffersItsButtonsAndAnswersThePressedOne) {
             for (const auto& [left, id] : placed) {
                 offered.push_back(id);
             }
-            EnumChildWindows(
-                box,
-                [](HWND child, LPARAM all) -> BOOL {
-                    *reinterpret_cast<std::wstring*>(all) += TextOf(child) + L"|";
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&text));
+            for (HWND child : ChildWindows(box)) {
+                text += TextOf(child) + L"|";
+            }
         });
         EXPECT_EQ(windows.MsgBox(prompt, row.style, title), row.answer);
         EXPECT_EQ(Utf8(caption), title);
