@@ -357,10 +357,7 @@ private:
         for (const OptionsControl& control : kOptionsControls) {
             place(Control(control), control.place);
         }
-        RECT client{0, 0, Scaled(kClientSize.cx, dpi), Scaled(kClientSize.cy, dpi)};
-        AdjustWindowRectExForDpi(&client, kStyle, FALSE, kExStyle, dpi);
-        SetWindowPos(form_, nullptr, 0, 0, client.right - client.left, client.bottom - client.top,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetClientSize(form_, {Scaled(kClientSize.cx, dpi), Scaled(kClientSize.cy, dpi)});
         DeleteObject(old);
     }
 

@@ -20,10 +20,8 @@ std::set<HWND>& OpenSplashes() {
 }
 
 void Resize(HWND window, UINT dpi) {
-    RECT client = PixelsOf(kClientArea, dpi);
-    AdjustWindowRectExForDpi(&client, kStyle, FALSE, kExStyle, dpi);
-    SetWindowPos(window, nullptr, 0, 0, client.right - client.left, client.bottom - client.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT client = PixelsOf(kClientArea, dpi);
+    SetClientSize(window, {client.right, client.bottom});
 }
 
 // Drawn off screen first, so the picture never flickers.

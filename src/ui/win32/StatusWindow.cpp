@@ -33,10 +33,8 @@ struct MsgState {
         const RECT area = PixelsOf(kLblMsg, dpi);
         SetWindowPos(label, nullptr, area.left, area.top, area.right - area.left,
                      area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        RECT client = PixelsOf(kClientArea, dpi);
-        AdjustWindowRectExForDpi(&client, kStyle, FALSE, kExStyle, dpi);
-        SetWindowPos(window, nullptr, 0, 0, client.right - client.left, client.bottom - client.top,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT client = PixelsOf(kClientArea, dpi);
+        SetClientSize(window, {client.right, client.bottom});
     }
 };
 

@@ -83,6 +83,16 @@ RECT PixelsOf(const TwipRect& twips, UINT dpi) {
     return {pixels.x, pixels.y, pixels.x + pixels.cx, pixels.y + pixels.cy};
 }
 
+void SetClientSize(HWND window, SIZE size) {
+    RECT frame{};
+    RECT client{};
+    GetWindowRect(window, &frame);
+    GetClientRect(window, &client);
+    SetWindowPos(window, nullptr, 0, 0, size.cx + (frame.right - frame.left) - client.right,
+                 size.cy + (frame.bottom - frame.top) - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 HFONT MessageFont(UINT dpi, bool bold, double pointSize, const wchar_t* face) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);

@@ -39,6 +39,10 @@ int Scaled(int pixels96, UINT dpi);
 // A place in twips as pixels at `dpi`, relative to the client area.
 RECT PixelsOf(const TwipRect& twips, UINT dpi);
 
+// Sizes the window so that its client area is `size`, keeping its place; the frame is
+// measured on the window as it is drawn now.
+void SetClientSize(HWND window, SIZE size);
+
 // The system's message font at `dpi`; `pointSize` (when above 0) and `bold` change it, and
 // `face` (when not empty) replaces its face. The caller deletes it.
 HFONT MessageFont(UINT dpi, bool bold = false, double pointSize = 0, const wchar_t* face = L"");

@@ -192,6 +192,20 @@ TEST_F(Win32Options, EveryControlOnItsTabInItsRowWithItsCaption) {
             }
         }
         EXPECT_TRUE(GetWindowLongPtrW(Find(form, "cmdOK"), GWL_STYLE) & BS_DEFPUSHBUTTON);
+
+        // Moved to a monitor of twice the dots per inch, everything is laid out twice as large.
+        const UINT dpi = DpiOf(form);
+        RECT client{};
+        GetClientRect(form, &client);
+        RECT suggested = ScreenRect(form);
+        SendMessageW(form, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT larger{};
+        GetClientRect(form, &larger);
+        EXPECT_EQ(larger.right, 2 * client.right);
+        EXPECT_EQ(larger.bottom, 2 * client.bottom);
+        const RECT ok = ScreenRect(Find(form, "cmdOK"));
+        EXPECT_EQ(ok.right - ok.left, Scaled(78, 2 * dpi));
     });
 }
 
@@ -208,7 +222,11 @@ TEST_P(Win32OptionsWays, OnlyOkApplies) {
     bench.Write("proc.txt", "' Procedure %ProcName%\r\n");
     const std::string proc = (bench.dir.path() / "proc.txt").string();
     const std::string procBefore = bench.Fields().msProcHdrTmplt;
+    // The IDE's main window takes no input while the dialog is open, and does again after.
+    HWND ide = CreateWindowExW(0, L"STATIC", L"IDE", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                               100, nullptr, nullptr, nullptr, nullptr);
     bench.WithOptions([&](HWND form) {
+        EXPECT_FALSE(IsWindowEnabled(ide));
         EXPECT_EQ(Text(form, "txtAuthor"), "Ann Author");
         EXPECT_TRUE(Checked(form, "chkCodeMarkers"));
         EXPECT_FALSE(Checked(form, "chkDisableSplash"));
@@ -253,6 +271,8 @@ TEST_P(Win32OptionsWays, OnlyOkApplies) {
         EXPECT_EQ(SendMessageW(GetDlgItem(form, kTabOptionsId), TCM_GETCURSEL, 0, 0), 0);
         EXPECT_TRUE(IsWindowVisible(Page(form, 0)));
     });
+    EXPECT_TRUE(IsWindowEnabled(ide));
+    DestroyWindow(ide);
     EXPECT_TRUE(bench.sink.reported.empty());
 }
 

@@ -118,6 +118,16 @@ TEST_F(Win32Screen, StatusWindowLoadsHiddenOnTopAndItsMessageShowsOnceInPlace) {
     EXPECT_EQ(ScreenRect(form).top, 60);
     EXPECT_TRUE(Topmost(form));
     EXPECT_EQ(FindWindowExW(nullptr, form, L"BrindleMsg", nullptr), nullptr);  // loaded once
+    // Moved to a monitor of twice the dots per inch, the window is twice as large.
+    RECT suggested = ScreenRect(form);
+    const UINT dpi = DpiOf(form);
+    SendMessageW(form, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(ClientRect(form).right, static_cast<LONG>(std::nearbyint(10605 * 2 * dpi / 1440.0)));
+    RECT labelPlace = ScreenRect(label);
+    EXPECT_EQ(labelPlace.right - labelPlace.left,
+              static_cast<LONG>(std::nearbyint(8025 * 2 * dpi / 1440.0)));
+
     EXPECT_TRUE(sink.reported.empty());
     status.reset();
     EXPECT_FALSE(IsWindow(form));
