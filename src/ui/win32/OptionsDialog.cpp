@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <uxtheme.h>
+#include <vsstyle.h>
 
 #include <optional>
 #include <string>
@@ -161,15 +162,47 @@ Win32Options* OptionsOf(HWND window) {
 
 LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// With visual styles a page shows the tab's own body behind its controls, as the system's
+// property pages do; without them, the dialog's colour.
+bool PaintBody(HWND page, HDC dc) {
+    if (!IsAppThemed()) {
+        return false;
+    }
+    HTHEME theme = OpenThemeData(page, L"TAB");
+    if (theme == nullptr) {
+        return false;
+    }
+    RECT area{};
+    GetClientRect(page, &area);
+    DrawThemeBackground(theme, dc, TABP_BODY, 0, &area, nullptr);
+    CloseThemeData(theme);
+    return true;
+}
+
 // A tab's page hands its controls' notifications to the form.
 LRESULT CALLBACK PageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
         case WM_NOTIFY:
             return SendMessageW(GetParent(window), message, wParam, lParam);
+        case WM_ERASEBKGND:
+            if (PaintBody(window, reinterpret_cast<HDC>(wParam))) {
+                return 1;
+            }
+            break;
+        case WM_PRINTCLIENT:  // themed check boxes draw their parent's background first
+            PaintBody(window, reinterpret_cast<HDC>(wParam));
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            if (IsAppThemed()) {
+                SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+                return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+            }
+            break;
         default:
-            return DefWindowProcW(window, message, wParam, lParam);
+            break;
     }
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 class Win32Options final : public frmOptions {
@@ -300,8 +333,7 @@ private:
             item.pszText = const_cast<wchar_t*>(kTabNames[i]);
             SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(i),
                          reinterpret_cast<LPARAM>(&item));
-            HWND page = Child(form, pageClass, L"", 0, kFirstPageId + i, WS_EX_CONTROLPARENT);
-            EnableThemeDialogTexture(page, ETDT_ENABLETAB);
+            Child(form, pageClass, L"", 0, kFirstPageId + i, WS_EX_CONTROLPARENT);
         }
         for (const OptionsControl& control : kOptionsControls) {
             Child(control.tab < 0 ? form : Page(control.tab), control.windowClass,
