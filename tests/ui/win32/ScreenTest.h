@@ -8,14 +8,18 @@
 
 namespace brindle::ui::win32 {
 
+// Asked once: Wine without a display takes a while to find that it has none.
 inline bool CanMakeWindows() {
-    HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
-                                 nullptr);
-    if (probe == nullptr) {
-        return false;
-    }
-    DestroyWindow(probe);
-    return true;
+    static const bool can = [] {
+        HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                     nullptr, nullptr);
+        if (probe == nullptr) {
+            return false;
+        }
+        DestroyWindow(probe);
+        return true;
+    }();
+    return can;
 }
 
 class ScreenTest : public testing::Test {
