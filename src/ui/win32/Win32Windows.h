@@ -30,6 +30,9 @@ public:
     VbMsgBoxResult MsgBox(std::string_view prompt, std::int32_t buttons,
                           std::string_view title) override;
 
+    // The IDE's main window, once the add-in knows it (VBE.MainWindow.hWnd at connection).
+    void SetOwner(HWND owner) { owner_ = owner; }
+
     // Where tests and scripted hosts answer the file dialogs and message boxes in advance.
     DialogAnswers& Answers() { return answers_; }
 
