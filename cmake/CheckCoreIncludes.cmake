@@ -34,6 +34,9 @@ function(check_folder folder allowed)
     set(failures "${failures}" PARENT_SCOPE)
 endfunction()
 
+# The Win32 windows: the add-in's window interfaces and the system's headers, no Qt, no host.
+check_folder(ui/win32 "^(model|util|addin|ui/win32)/" "^Q")
+
 foreach(folder analysis templates codegen addin)
     check_folder(${folder} "^(model|util|analysis|templates|codegen|addin)/")
 endforeach()
@@ -43,8 +46,6 @@ check_folder(util "^util/")
 check_folder(host/settings "^(model|util|host/(vb6|files|settings))/" "^Q")
 check_folder(host/session
     "^(model|util|analysis|templates|codegen|addin|host/(vb6|ide|files|settings|session))/" "^Q")
-# The Win32 windows: the add-in's window interfaces and the system's headers, no Qt, no host.
-check_folder(ui/win32 "^(model|util|addin|ui/win32)/" "^Q")
 
 if(failures)
     list(JOIN failures "\n" text)

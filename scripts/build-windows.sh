@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix googletest wine wine64 zip unzip xvfb
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix googletest wine wine64 zip unzip
 dir=build-windows
 cmake -S . -B "$dir" -G Ninja --toolchain cmake/MinGW.cmake -DCMAKE_BUILD_TYPE=Release \
     -DBRINDLE_WERROR=ON
@@ -31,6 +31,7 @@ grep -ho '<testcase name="[^"]*"[^>]*classname="[^"]*"\|<skipped message="[^"]*"
     "$dir"/tests/results/*.xml | grep -B1 '<skipped' | sed -n 's/.*name="\([^"]*\)".*classname="\([^"]*\)"/skipped under Wine: \2.\1/p; s/<skipped message="\(.*&#x0A;\)\{0,1\}\(.*\)"/    \2/p' || true
 
 # The Win32 windows' suites, skipped above for want of a screen, once more on a virtual one.
+scripts/install-deps.sh xvfb
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
