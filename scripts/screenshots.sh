@@ -5,8 +5,51 @@
 #   scripts/screenshots.sh [DIR [PROJECT MODULE]]
 # PNG files go into DIR (default build/screenshots); PROJECT, a large project of your own, is
 # also shown with its MODULE's code window, copied first so that nothing of it changes.
+#   scripts/screenshots.sh --win32 [DIR]
+# cross-builds the Win32 windows instead, runs their tests under Wine on the virtual screen
+# (headless Wine skips them) and shows each window there, into DIR (default
+# build-windows/screenshots).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" = "--win32" ]; then
+    out="$(realpath -m "${2:-build-windows/screenshots}")"
+    scripts/install-deps.sh xvfb imagemagick openbox g++-mingw-w64-x86-64-posix googletest \
+        wine wine64
+    cmake -S . -B build-windows -G Ninja --toolchain cmake/MinGW.cmake \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build-windows --target win32_window_gallery ui_win32_windows_test \
+        ui_win32_options_test
+    mkdir -p "$out"
+    work="$(mktemp -d)"
+    export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+    xvfb=$!
+    wm=""
+    stop() {
+        wineserver -k 2>/dev/null || true
+        if [ -n "$wm" ]; then kill "$wm" 2>/dev/null || true; wait "$wm" 2>/dev/null || true; fi
+        kill "$xvfb" 2>/dev/null || true
+        rm -rf "$work"
+    }
+    trap stop EXIT
+    for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+    export DISPLAY=":$(head -n 1 "$work/display")"
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    ctest --test-dir build-windows -R '^ui_win32_' --output-on-failure
+    for window in options templates status splash question; do
+        wine build-windows/tests/win32_window_gallery.exe "$window" 4 &
+        app=$!
+        sleep 2.5
+        import -window root "$out/win32-$window.png"
+        wait "$app" || true
+        echo "$out/win32-$window.png"
+    done
+    exit 0
+fi
 out="$(realpath -m "${1:-build/screenshots}")"
 scripts/install-deps.sh xvfb imagemagick openbox fonts-dejavu-core
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

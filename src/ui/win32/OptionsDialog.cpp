@@ -1,0 +1,560 @@
+#include "ui/win32/OptionsDialog.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <uxtheme.h>
+#include <vsstyle.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/win32/DialogAnswers.h"
+#include "ui/win32/WinText.h"
+#include "ui/win32/WinUtils.h"
+
+namespace brindle::ui::win32 {
+
+// Places within a tab's page, or below the tabs within the client area.
+const std::array<OptionsControl, 16> kOptionsControls = {{
+    {"Label1", 1001, L"Static", L"Author", 0, 0, 0, {12, 12, 68, 35}},
+    {"txtAuthor", 1002, L"Edit", nullptr, 0, 0, 1, {76, 12, 436, 35}},
+    {"chkCodeMarkers",
+     1003,
+     L"Button",
+     L"Add Code Markers (Allows for removal of code added by Brindle)",
+     0,
+     1,
+     0,
+     {12, 48, 436, 68}},
+    {"chkDisableSplash",
+     1004,
+     L"Button",
+     L"Disable splash screen on startup",
+     0,
+     2,
+     0,
+     {12, 76, 436, 96}},
+    {"chkSkipExisting",
+     1005,
+     L"Button",
+     L"Skip procedures that already have one",
+     0,
+     3,
+     0,
+     {12, 104, 436, 124}},
+    {"cmdLoadModHdrTmplt", 1010, L"Button", L"Module Header ...", 1, 0, 0, {12, 12, 172, 37}},
+    {"txtModHdrFname", 1011, L"Edit", nullptr, 1, 0, 1, {180, 13, 436, 36}},
+    {"cmdLoadProcHdrTmplt", 1012, L"Button", L"Procedure Header ...", 1, 1, 0, {12, 46, 172, 71}},
+    {"txtProcHdrFname", 1013, L"Edit", nullptr, 1, 1, 1, {180, 47, 436, 70}},
+    {"cmdLoadErrHdrTmplt",
+     1014,
+     L"Button",
+     L"Error Handler Header ...",
+     1,
+     2,
+     0,
+     {12, 80, 172, 105}},
+    {"txtErrHdrFname", 1015, L"Edit", nullptr, 1, 2, 1, {180, 81, 436, 104}},
+    {"cmdLoadErrFtrTmplt",
+     1016,
+     L"Button",
+     L"Error Handler Footer ...",
+     1,
+     3,
+     0,
+     {12, 114, 172, 139}},
+    {"txtErrFtrFname", 1017, L"Edit", nullptr, 1, 3, 1, {180, 115, 436, 138}},
+    {"lblHelp", 1020, L"Static", L"Press F1 for help on VB Brindle", -1, 0, 0, {12, 207, 290, 233}},
+    {"cmdOK", IDOK, L"Button", L"OK", -1, 0, 1, {310, 207, 388, 233}},
+    {"cmdCancel", IDCANCEL, L"Button", L"Cancel", -1, 0, 2, {394, 207, 472, 233}},
+}};
+
+namespace {
+
+constexpr SIZE kClientSize{480, 242};
+constexpr RECT kTabPlace{8, 8, 472, 196};
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr UINT kVisitMessage = WM_APP + 1;
+constexpr UINT kVisitEndMessage = WM_APP + 2;
+constexpr int kTabCount = 2;
+constexpr const wchar_t* kTabNames[kTabCount] = {L"General", L"Templates"};
+constexpr wchar_t kFilter[] = L"Text (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
+constexpr const wchar_t* kDefaultExt = L"txt";
+
+// What each control edits in OptionsControls.
+struct Binding {
+    int id;
+    std::string OptionsControls::*text;
+    std::int32_t OptionsControls::*check;
+    int box;  // for a template button: the id of the text box it fills
+};
+
+constexpr std::array<Binding, 12> kBindings = {{
+    {1002, &OptionsControls::txtAuthor, nullptr, 0},
+    {1003, nullptr, &OptionsControls::chkCodeMarkers, 0},
+    {1004, nullptr, &OptionsControls::chkDisableSplash, 0},
+    {1005, nullptr, &OptionsControls::chkSkipExisting, 0},
+    {1011, &OptionsControls::txtModHdrFname, nullptr, 0},
+    {1013, &OptionsControls::txtProcHdrFname, nullptr, 0},
+    {1015, &OptionsControls::txtErrHdrFname, nullptr, 0},
+    {1017, &OptionsControls::txtErrFtrFname, nullptr, 0},
+    {1010, nullptr, nullptr, 1011},
+    {1012, nullptr, nullptr, 1013},
+    {1014, nullptr, nullptr, 1015},
+    {1016, nullptr, nullptr, 1017},
+}};
+
+const Binding* BindingOf(int id) {
+    for (const Binding& binding : kBindings) {
+        if (binding.id == id) {
+            return &binding;
+        }
+    }
+    return nullptr;
+}
+
+DWORD StyleOf(const OptionsControl& control) {
+    const std::wstring_view kind = control.windowClass;
+    if (kind == L"Edit") {
+        return WS_TABSTOP | ES_AUTOHSCROLL;
+    }
+    if (kind == L"Static") {
+        return SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE;  // centred on its row
+    }
+    if (control.id == IDOK) {
+        return WS_TABSTOP | BS_DEFPUSHBUTTON;
+    }
+    const Binding* binding = BindingOf(control.id);
+    return WS_TABSTOP | (binding != nullptr && binding->check ? BS_AUTOCHECKBOX : BS_PUSHBUTTON);
+}
+
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+// The path up to the first place where the file's name stands, letter case counting: the
+// folder with its separator. Only a whole folder name counts, so a name that ends a longer
+// folder name ("at.txt" for "t.txt") does not cut the path inside that folder's name.
+std::optional<std::string> FolderOf(const std::string& path) {
+    const std::size_t last = path.find_last_of("/\\");
+    const std::string name = last == std::string::npos ? path : path.substr(last + 1);
+    if (name.empty()) {
+        return std::nullopt;
+    }
+    for (std::size_t at = path.find(name); at != std::string::npos; at = path.find(name, at + 1)) {
+        if (at == 0 || IsSeparator(path[at - 1])) {
+            return path.substr(0, at);
+        }
+    }
+    return std::nullopt;
+}
+
+class Win32Options;
+
+Win32Options* OptionsOf(HWND window) {
+    return reinterpret_cast<Win32Options*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// With visual styles a page shows the tab's own body behind its controls, as the system's
+// property pages do; without them, the dialog's colour.
+bool PaintBody(HWND page, HDC dc) {
+    if (!IsAppThemed()) {
+        return false;
+    }
+    HTHEME theme = OpenThemeData(page, L"TAB");
+    if (theme == nullptr) {
+        return false;
+    }
+    RECT area{};
+    GetClientRect(page, &area);
+    DrawThemeBackground(theme, dc, TABP_BODY, 0, &area, nullptr);
+    CloseThemeData(theme);
+    return true;
+}
+
+// A tab's page hands its controls' notifications to the form.
+LRESULT CALLBACK PageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+            return SendMessageW(GetParent(window), message, wParam, lParam);
+        case WM_ERASEBKGND:
+            if (PaintBody(window, reinterpret_cast<HDC>(wParam))) {
+                return 1;
+            }
+            break;
+        case WM_PRINTCLIENT:  // themed check boxes draw their parent's background first
+            PaintBody(window, reinterpret_cast<HDC>(wParam));
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            if (IsAppThemed()) {
+                SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+                return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+            }
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class Win32Options final : public frmOptions {
+public:
+    Win32Options(DialogAnswers* answers, Diagnostics* sink)
+        : frmOptions(sink), answers_(answers), sink_(sink) {}
+    ~Win32Options() override {
+        EnableOthers();
+        if (form_ != nullptr) {
+            DestroyWindow(std::exchange(form_, nullptr));
+        }
+        DeleteObject(font_);
+    }
+    Win32Options(const Win32Options&) = delete;
+    Win32Options& operator=(const Win32Options&) = delete;
+
+    OptionsControls& Controls() override {
+        Load();
+        return controls_;
+    }
+
+    // Modal as the host language shows a form without an owner: the thread's other windows
+    // take no input until the form has closed.
+    void ShowModal() override {
+        Load();
+        Push();
+        DisableOthers();
+        ShowWindow(form_, SW_SHOWNORMAL);
+        SetForegroundWindow(form_);
+        SetFocus(GetDlgItem(Page(0), kOptionsControls[1].id));
+        if (answers_ != nullptr) {
+            if (DialogVisit visit = answers_->TakeNextVisit()) {
+                visit_ = std::move(visit);
+                PostMessageW(form_, kVisitMessage, 0, 0);
+            }
+        }
+        MSG message;
+        while (form_ != nullptr) {
+            const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+            if (got == 0 || got == -1) {
+                if (got == 0) {
+                    PostQuitMessage(static_cast<int>(message.wParam));
+                }
+                break;
+            }
+            if (form_ != nullptr && SwitchTab(message)) {
+                continue;
+            }
+            if (form_ == nullptr || !IsDialogMessageW(form_, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+        Unload();
+    }
+
+    void Unload() override {
+        EnableOthers();
+        if (form_ != nullptr) {
+            DestroyWindow(std::exchange(form_, nullptr));
+        }
+    }
+
+    LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+            case WM_COMMAND:
+                Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+                return 0;
+            case WM_NOTIFY:
+                if (reinterpret_cast<const NMHDR*>(lParam)->code == TCN_SELCHANGE) {
+                    ShowTab(TabCtrl_GetCurSel(Tabs()));
+                }
+                return 0;
+            case WM_CLOSE:  // the window's close button and Alt+F4 cancel
+                cmdCancel_Click();
+                return 0;
+            case WM_DPICHANGED: {
+                const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+                SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                Layout(HIWORD(wParam));
+                return 0;
+            }
+            case kVisitMessage:
+                Visit();
+                return 0;
+            case kVisitEndMessage:
+                cmdCancel_Click();
+                return 0;
+            default:
+                return DefWindowProcW(window, message, wParam, lParam);
+        }
+    }
+
+private:
+    // Form_Load: the controls start afresh and the dialog is centred on the screen.
+    void Load() {
+        if (form_ != nullptr) {
+            return;
+        }
+        PassOn("frmOptions.Form_Load", [&] {
+            controls_ = OptionsControls{};
+            Create();
+            CentreOnScreen(form_);
+        });
+    }
+
+    void Create() {
+        const WindowScope scope;
+        INITCOMMONCONTROLSEX common{sizeof(common), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&common);
+        const wchar_t* formClass =
+            WindowClass(L"BrindleOptions", FormProcedure, GetSysColorBrush(COLOR_BTNFACE));
+        const wchar_t* pageClass =
+            WindowClass(L"BrindleOptionsPage", PageProcedure, GetSysColorBrush(COLOR_BTNFACE));
+        HWND form = CreateWindowExW(kExStyle, formClass, L"Brindle Options", kStyle, 0, 0, 100, 100,
+                                    nullptr, nullptr, OwnModule(), nullptr);
+        if (form == nullptr) {
+            RaiseLastError("CreateWindowExW");
+        }
+        form_ = form;
+        SetWindowLongPtrW(form, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+
+        HWND tabs = Child(form, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, kTabOptionsId);
+        for (int i = 0; i < kTabCount; ++i) {
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = const_cast<wchar_t*>(kTabNames[i]);
+            SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(&item));
+            Child(form, pageClass, L"", 0, kFirstPageId + i, WS_EX_CONTROLPARENT);
+        }
+        for (const OptionsControl& control : kOptionsControls) {
+            Child(control.tab < 0 ? form : Page(control.tab), control.windowClass,
+                  control.caption != nullptr ? control.caption : L"", StyleOf(control), control.id,
+                  control.windowClass == std::wstring_view(L"Edit") ? WS_EX_CLIENTEDGE : 0);
+        }
+        Layout(DpiOf(form));
+        ShowTab(0);
+    }
+
+    HWND Child(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
+               DWORD exStyle = 0) {
+        HWND child = CreateWindowExW(
+            exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), OwnModule(), nullptr);
+        if (child == nullptr) {
+            RaiseLastError("CreateWindowExW");
+        }
+        return child;
+    }
+
+    HWND Tabs() const { return GetDlgItem(form_, kTabOptionsId); }
+    HWND Page(int tab) const { return GetDlgItem(form_, kFirstPageId + tab); }
+    HWND Control(const OptionsControl& control) const {
+        return GetDlgItem(control.tab < 0 ? form_ : Page(control.tab), control.id);
+    }
+    HWND ControlById(int id) const {
+        for (const OptionsControl& control : kOptionsControls) {
+            if (control.id == id) {
+                return Control(control);
+            }
+        }
+        return nullptr;
+    }
+
+    // Every place and the font at the window's dots per inch.
+    void Layout(UINT dpi) {
+        HFONT old = std::exchange(font_, MessageFont(dpi));
+        const auto place = [&](HWND window, const RECT& at) {
+            SetWindowPos(window, nullptr, Scaled(at.left, dpi), Scaled(at.top, dpi),
+                         Scaled(at.right - at.left, dpi), Scaled(at.bottom - at.top, dpi),
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+        };
+        place(Tabs(), kTabPlace);
+        RECT pages{Scaled(kTabPlace.left, dpi), Scaled(kTabPlace.top, dpi),
+                   Scaled(kTabPlace.right, dpi), Scaled(kTabPlace.bottom, dpi)};
+        SendMessageW(Tabs(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&pages));
+        for (int i = 0; i < kTabCount; ++i) {
+            SetWindowPos(Page(i), HWND_TOP, pages.left, pages.top, pages.right - pages.left,
+                         pages.bottom - pages.top, SWP_NOACTIVATE);
+        }
+        for (const OptionsControl& control : kOptionsControls) {
+            place(Control(control), control.place);
+        }
+        SetClientSize(form_, {Scaled(kClientSize.cx, dpi), Scaled(kClientSize.cy, dpi)});
+        DeleteObject(old);
+    }
+
+    // Ctrl+Tab and Ctrl+Shift+Tab turn to the next and the previous tab, as in the system's
+    // own dialogs with tabs.
+    bool SwitchTab(const MSG& message) {
+        if (message.message != WM_KEYDOWN || message.wParam != VK_TAB ||
+            GetKeyState(VK_CONTROL) >= 0 ||
+            (message.hwnd != form_ && !IsChild(form_, message.hwnd))) {
+            return false;
+        }
+        const int step = GetKeyState(VK_SHIFT) < 0 ? kTabCount - 1 : 1;
+        const auto current = static_cast<int>(SendMessageW(Tabs(), TCM_GETCURSEL, 0, 0));
+        ShowTab((current + step) % kTabCount);
+        return true;
+    }
+
+    void ShowTab(int tab) {
+        TabCtrl_SetCurSel(Tabs(), tab);
+        for (int i = 0; i < kTabCount; ++i) {
+            ShowWindow(Page(i), i == tab ? SW_SHOW : SW_HIDE);
+        }
+        // The keyboard never stays on a control that is no longer shown.
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(form_, focus) && !IsWindowVisible(focus)) {
+            SetFocus(Tabs());
+        }
+    }
+
+    // The values the add-in put into the controls, onto the form.
+    void Push() {
+        const OptionsControls values = controls_;
+        for (const Binding& binding : kBindings) {
+            HWND control = ControlById(binding.id);
+            if (binding.text != nullptr) {
+                SetWindowTextW(control, Wide(values.*binding.text).c_str());
+            } else if (binding.check != nullptr) {
+                SendMessageW(control, BM_SETCHECK,
+                             values.*binding.check == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+            }
+        }
+        controls_ = values;
+    }
+
+    void Command(int id, int code, HWND control) {
+        const Binding* binding = BindingOf(id);
+        if (binding != nullptr && binding->text != nullptr && code == EN_CHANGE) {
+            controls_.*binding->text = Utf8(TextOf(control));
+        } else if (binding != nullptr && binding->check != nullptr && code == BN_CLICKED) {
+            controls_.*binding->check =
+                SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+        } else if (binding != nullptr && binding->box != 0 && code == BN_CLICKED) {
+            ChooseTemplate(ControlById(binding->box));
+        } else if (id == IDOK && code == BN_CLICKED) {
+            cmdOK_Click();
+        } else if (id == IDCANCEL && code == BN_CLICKED) {
+            cmdCancel_Click();
+        }
+    }
+
+    // A template button: a chosen file fills the box and its folder becomes LastDir; a
+    // cancelled dialog changes nothing.
+    void ChooseTemplate(HWND box) {
+        IgnoreStep(sink_, [&] {
+            const std::optional<std::string> chosen = AskFile();
+            if (!chosen) {
+                return;
+            }
+            SetWindowTextW(box, Wide(*chosen).c_str());
+            if (const std::optional<std::string> folder = FolderOf(*chosen)) {
+                SetLastDir(*folder);
+            }
+        });
+    }
+
+    // cdlOpenFiles, made afresh each time with the same set-up. The host's current folder
+    // stays, as relative template paths are read from it.
+    std::optional<std::string> AskFile() {
+        FileDialogSetup setup{Wide(LastDir()), std::wstring(kFilter, std::size(kFilter) - 1),
+                              kDefaultExt};
+        if (answers_ != nullptr) {
+            if (std::optional<FileChoice> given = answers_->TakeNextFileChoice()) {
+                answers_->NoteFileDialog(std::move(setup));
+                return *given;
+            }
+        }
+        std::wstring path(32768, L'\0');
+        OPENFILENAMEW dialog{};
+        dialog.lStructSize = sizeof(dialog);
+        dialog.hwndOwner = form_;
+        dialog.lpstrFilter = setup.filter.c_str();
+        dialog.nFilterIndex = 1;
+        dialog.lpstrFile = path.data();
+        dialog.nMaxFile = static_cast<DWORD>(path.size());
+        dialog.lpstrInitialDir = setup.initialDir.empty() ? nullptr : setup.initialDir.c_str();
+        dialog.lpstrDefExt = setup.defaultExt.c_str();
+        dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                       OFN_NOCHANGEDIR;
+        const WindowScope scope;
+        if (!GetOpenFileNameW(&dialog)) {
+            if (const DWORD failure = CommDlgExtendedError()) {
+                throw VbError(static_cast<std::int32_t>(Err::InternalError),
+                              "The file dialog failed with code " + std::to_string(failure),
+                              "GetOpenFileNameW");
+            }
+            return std::nullopt;
+        }
+        path.resize(wcslen(path.c_str()));
+        return Utf8(path);
+    }
+
+    // The visit given in advance. What it posts (keys, clicks) is handled first; a form
+    // still open then is cancelled.
+    void Visit() {
+        DialogVisit visit = std::exchange(visit_, {});
+        if (visit && form_ != nullptr) {
+            visit(form_);
+        }
+        if (form_ != nullptr) {
+            PostMessageW(form_, kVisitEndMessage, 0, 0);
+        }
+    }
+
+    void DisableOthers() {
+        for (HWND window : ThreadWindows()) {
+            if (window != form_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
+                EnableWindow(window, FALSE);
+                disabled_.push_back(window);
+            }
+        }
+    }
+
+    // Before the form goes, so that the window below it is activated again.
+    void EnableOthers() {
+        for (HWND window : std::exchange(disabled_, {})) {
+            if (IsWindow(window)) {
+                EnableWindow(window, TRUE);
+            }
+        }
+    }
+
+    DialogAnswers* answers_;
+    Diagnostics* sink_;
+    HWND form_ = nullptr;
+    HFONT font_ = nullptr;
+    OptionsControls controls_;
+    std::vector<HWND> disabled_;
+    DialogVisit visit_;
+};
+
+LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Win32Options* options = OptionsOf(window);
+    if (options == nullptr || message == WM_NCDESTROY) {
+        if (message == WM_NCDESTROY) {
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return options->Handle(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+std::unique_ptr<frmOptions> MakeOptionsDialog(DialogAnswers* answers, Diagnostics* sink) {
+    return std::make_unique<Win32Options>(answers, sink);
+}
+
+}  // namespace brindle::ui::win32

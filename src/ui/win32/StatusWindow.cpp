@@ -1,0 +1,190 @@
+#include "ui/win32/StatusWindow.h"
+
+#include <utility>
+
+#include "ui/win32/Artwork.h"
+#include "ui/win32/WinText.h"
+#include "ui/win32/WinUtils.h"
+
+namespace brindle::ui::win32 {
+namespace {
+
+// Sizes in twips.
+constexpr TwipRect kClientArea{0, 0, 10605, 525};
+constexpr TwipRect kImage1{30, 30, 2310, 480};
+constexpr TwipRect kLblMsg{2490, 180, 8025, 255};
+constexpr TwipRect kShape1{60, 30, 10530, 480};
+constexpr double kLabelPoints = 8.25;
+constexpr COLORREF kOutline = RGB(0x22, 0x56, 0x7c);
+constexpr DWORD kStyle = WS_POPUP | WS_DLGFRAME;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
+
+// The window's own state, kept with it.
+struct MsgState {
+    HWND label = nullptr;
+    HFONT font = nullptr;
+
+    ~MsgState() { DeleteObject(font); }
+
+    void Layout(HWND window, UINT dpi) {
+        HFONT old = std::exchange(font, MessageFont(dpi, true, kLabelPoints));
+        SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        DeleteObject(old);
+        const RECT area = PixelsOf(kLblMsg, dpi);
+        SetWindowPos(label, nullptr, area.left, area.top, area.right - area.left,
+                     area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT client = PixelsOf(kClientArea, dpi);
+        SetClientSize(window, {client.right, client.bottom});
+    }
+};
+
+MsgState* StateOf(HWND window) {
+    return reinterpret_cast<MsgState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void Paint(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    const UINT dpi = DpiOf(window);
+    const RECT image = PixelsOf(kImage1, dpi);
+    DrawLogo(dc, {image.left, image.top}, dpi);
+    // Shape1: the outline round the content.
+    const RECT shape = PixelsOf(kShape1, dpi);
+    HPEN pen = CreatePen(PS_SOLID, 1, kOutline);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, shape.left, shape.top, shape.right, shape.bottom);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+    EndPaint(window, &paint);
+}
+
+LRESULT CALLBACK MsgProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MsgState* state = StateOf(window);
+    switch (message) {
+        case WM_PAINT:
+            Paint(window);
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        case WM_DPICHANGED:
+            if (state != nullptr) {
+                const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+                SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                state->Layout(window, HIWORD(wParam));
+                InvalidateRect(window, nullptr, TRUE);
+            }
+            return 0;
+        case WM_CLOSE:
+            return 0;  // only the add-in hides it
+        case WM_NCDESTROY:
+            delete state;
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class Win32Msg final : public frmMsg {
+public:
+    Win32Msg(Diagnostics* sink, MessageObserver observer)
+        : frmMsg(sink), sink_(sink), observer_(std::move(observer)) {}
+    ~Win32Msg() override {
+        if (window_ != nullptr) {
+            DestroyWindow(window_);
+        }
+    }
+    Win32Msg(const Win32Msg&) = delete;
+    Win32Msg& operator=(const Win32Msg&) = delete;
+
+protected:
+    // Form_Load: the window goes on top; when it cannot, it works all the same.
+    void LoadWindow() override {
+        if (window_ != nullptr) {
+            return;
+        }
+        Create();
+        IgnoreStep(sink_, [&] { StayOnTop(window_, true); });
+    }
+    void SetLabel(std::string_view text) override {
+        LoadWindow();
+        if (!SetWindowTextW(Label(), Wide(text).c_str())) {
+            RaiseLastError("SetWindowTextW");
+        }
+        if (observer_) {
+            observer_(text);
+        }
+    }
+    bool IsVisible() const override { return window_ != nullptr && IsWindowVisible(window_); }
+    void ShowWindow() override {
+        LoadWindow();
+        if (!placed_) {
+            CentreOnScreen(window_);
+            placed_ = true;
+        }
+        ::ShowWindow(window_, SW_SHOWNOACTIVATE);
+    }
+    void Refresh() override {
+        LoadWindow();
+        RedrawWindow(window_, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+    void HideWindow() override {
+        if (window_ != nullptr) {
+            ::ShowWindow(window_, SW_HIDE);
+        }
+    }
+    // VB's DoEvents: every message waiting now is handled; a quit request stays for the
+    // host's own loop.
+    void DoEvents() override {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+
+private:
+    void Create() {
+        const WindowScope scope;
+        const wchar_t* name =
+            WindowClass(L"BrindleMsg", MsgProcedure, GetSysColorBrush(COLOR_BTNFACE));
+        HWND window = CreateWindowExW(kExStyle, name, L"", kStyle, 0, 0, 100, 30, nullptr, nullptr,
+                                      OwnModule(), nullptr);
+        if (window == nullptr) {
+            RaiseLastError("CreateWindowExW");
+        }
+        auto* state = new MsgState;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+        state->label = CreateWindowExW(
+            0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 0,
+            10, 10, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLblMsgId)), OwnModule(),
+            nullptr);
+        state->Layout(window, DpiOf(window));
+        window_ = window;
+    }
+
+    HWND Label() const { return GetDlgItem(window_, kLblMsgId); }
+
+    Diagnostics* sink_;
+    MessageObserver observer_;
+    HWND window_ = nullptr;
+    bool placed_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<frmMsg> MakeStatusWindow(Diagnostics* sink, MessageObserver observer) {
+    return std::make_unique<Win32Msg>(sink, std::move(observer));
+}
+
+}  // namespace brindle::ui::win32

@@ -1,0 +1,245 @@
+#include "ui/win32/WinUtils.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "model/VbError.h"
+#include "ui/win32/WinText.h"
+
+namespace brindle::ui::win32 {
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+constexpr UINT kDefaultDpi = 96;
+
+std::int16_t ToInteger(double value) {
+    // The default rounding mode rounds a value exactly halfway to the even neighbour.
+    const double rounded = std::nearbyint(value);
+    if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
+          rounded <= std::numeric_limits<std::int16_t>::max())) {
+        Raise(Err::Overflow, "");
+    }
+    return static_cast<std::int16_t>(rounded);
+}
+
+int ToPoints(double pointSize, UINT dpi) {
+    return -static_cast<int>(std::lround(pointSize * dpi / 72.0));
+}
+
+std::vector<std::wstring>& RegisteredClasses() {
+    static std::vector<std::wstring> classes;
+    return classes;
+}
+
+BOOL CALLBACK Collect(HWND window, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+
+HANDLE& ManifestHandle() {
+    static HANDLE manifest = nullptr;
+    return manifest;
+}
+
+// The activation context of the module's manifest for isolation-aware code, made once.
+HANDLE ModuleManifest() {
+    HANDLE& manifest = ManifestHandle();
+    if (manifest == nullptr) {
+        ACTCTXW context{};
+        context.cbSize = sizeof(context);
+        context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        context.hModule = OwnModule();
+        context.lpResourceName = MAKEINTRESOURCEW(2);
+        manifest = CreateActCtxW(&context);
+    }
+    return manifest;
+}
+
+}  // namespace
+
+PixelRect ToPixels(const TwipRect& twips, double twipsPerPixelX, double twipsPerPixelY) {
+    return {ToInteger(twips.left / twipsPerPixelX), ToInteger(twips.top / twipsPerPixelY),
+            ToInteger(twips.width / twipsPerPixelX), ToInteger(twips.height / twipsPerPixelY)};
+}
+
+UINT DpiOf(HWND window) {
+    const UINT dpi = window != nullptr ? GetDpiForWindow(window) : 0;
+    return dpi != 0 ? dpi : kDefaultDpi;
+}
+
+double TwipsPerPixel(HWND window) {
+    return kTwipsPerInch / DpiOf(window);
+}
+
+int Scaled(int pixels96, UINT dpi) {
+    return MulDiv(pixels96, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
+}
+
+RECT PixelsOf(const TwipRect& twips, UINT dpi) {
+    const double perPixel = kTwipsPerInch / dpi;
+    const PixelRect pixels = ToPixels(twips, perPixel, perPixel);
+    return {pixels.x, pixels.y, pixels.x + pixels.cx, pixels.y + pixels.cy};
+}
+
+void SetClientSize(HWND window, SIZE size) {
+    RECT frame{};
+    RECT client{};
+    GetWindowRect(window, &frame);
+    GetClientRect(window, &client);
+    SetWindowPos(window, nullptr, 0, 0, size.cx + (frame.right - frame.left) - client.right,
+                 size.cy + (frame.bottom - frame.top) - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HFONT MessageFont(UINT dpi, bool bold, double pointSize, const wchar_t* face) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    LOGFONTW font{};
+    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0, dpi)) {
+        font = metrics.lfMessageFont;
+    } else if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+        font = metrics.lfMessageFont;
+        font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
+    } else {
+        font.lfHeight = ToPoints(9, dpi);
+        wcscpy_s(font.lfFaceName, L"Segoe UI");
+    }
+    if (pointSize > 0) {
+        font.lfHeight = ToPoints(pointSize, dpi);
+    }
+    if (bold) {
+        font.lfWeight = FW_BOLD;
+    }
+    if (face != nullptr && *face != L'\0') {
+        wcsncpy_s(font.lfFaceName, face, _TRUNCATE);
+    }
+    return CreateFontIndirectW(&font);
+}
+
+void CentreOnScreen(HWND window) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    RECT frame{};
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor) ||
+        !GetWindowRect(window, &frame)) {
+        return;
+    }
+    const RECT& area = monitor.rcMonitor;
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    SetWindowPos(window, nullptr, area.left + (area.right - area.left - width) / 2,
+                 area.top + (area.bottom - area.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void StayOnTop(HWND form, bool onTop) {
+    PassOn("WinUtils.StayOnTop", [&] {
+        RECT frame{};
+        if (!GetWindowRect(form, &frame)) {
+            RaiseLastError("GetWindowRect");
+        }
+        const double perPixel = TwipsPerPixel(form);
+        const PixelRect place =
+            ToPixels({frame.left * perPixel, frame.top * perPixel,
+                      (frame.right - frame.left) * perPixel, (frame.bottom - frame.top) * perPixel},
+                     perPixel, perPixel);
+        // Not activated: the status window must not take the keyboard from the code window.
+        if (!SetWindowPos(form, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, place.x, place.y, place.cx,
+                          place.cy, SWP_NOACTIVATE)) {
+            RaiseLastError("SetWindowPos");
+        }
+    });
+}
+
+std::vector<HWND> ThreadWindows() {
+    std::vector<HWND> windows;
+    EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::vector<HWND> ChildWindows(HWND parent) {
+    std::vector<HWND> windows;
+    EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+HINSTANCE OwnModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCWSTR>(&OwnModule), &module);
+    return module;
+}
+
+void RaiseLastError(const char* what) {
+    const DWORD code = GetLastError();
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    std::wstring text = length != 0 ? std::wstring(buffer, length) : std::wstring();
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
+        text.pop_back();
+    }
+    if (text.empty()) {
+        text = L"Windows error " + std::to_wstring(code);
+    }
+    throw VbError(static_cast<std::int32_t>(HRESULT_FROM_WIN32(code)), Utf8(text), what);
+}
+
+WindowScope::WindowScope()
+    : previous_(SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
+    if (previous_ == nullptr) {
+        previous_ = SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+    }
+    HANDLE manifest = ModuleManifest();
+    if (manifest != INVALID_HANDLE_VALUE && !ActivateActCtx(manifest, &activation_)) {
+        activation_ = 0;
+    }
+}
+
+WindowScope::~WindowScope() {
+    if (activation_ != 0) {
+        DeactivateActCtx(0, activation_);
+    }
+    if (previous_ != nullptr) {
+        SetThreadDpiAwarenessContext(previous_);
+    }
+}
+
+const wchar_t* WindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background) {
+    for (const std::wstring& known : RegisteredClasses()) {
+        if (known == name) {
+            return name;
+        }
+    }
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = OwnModule();
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        RaiseLastError("RegisterClassExW");
+    }
+    RegisteredClasses().emplace_back(name);
+    return name;
+}
+
+void ReleaseWindowClasses() {
+    for (const std::wstring& name : RegisteredClasses()) {
+        UnregisterClassW(name.c_str(), OwnModule());
+    }
+    RegisteredClasses().clear();
+    HANDLE& manifest = ManifestHandle();
+    if (manifest != nullptr && manifest != INVALID_HANDLE_VALUE) {
+        ReleaseActCtx(manifest);
+    }
+    manifest = nullptr;
+}
+
+}  // namespace brindle::ui::win32

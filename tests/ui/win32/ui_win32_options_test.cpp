@@ -1,0 +1,348 @@
+// The Win32 options dialog hosted by the add-in on our IDE: what it shows, what OK applies,
+// what every other way out leaves alone, and LastDir. The dialog is shown for real and
+// driven through its own controls by visits given in advance.
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "addin/Brindle.h"
+#include "host/files/TemplateFileReader.h"
+#include "host/ide/Ide.h"
+#include "host/settings/SettingsFile.h"
+#include "support/RecordingSink.h"
+#include "support/TestPaths.h"
+#include "templates/OptionStore.h"
+#include "ui/win32/OptionsDialog.h"
+#include "ui/win32/ScreenTest.h"
+#include "ui/win32/Win32Windows.h"
+#include "ui/win32/WinText.h"
+#include "ui/win32/WinUtils.h"
+
+namespace fs = std::filesystem;
+
+namespace brindle::ui::win32 {
+namespace {
+
+const OptionsControl& Named(std::string_view name) {
+    for (const OptionsControl& control : kOptionsControls) {
+        if (control.name == name) {
+            return control;
+        }
+    }
+    throw std::runtime_error("no control " + std::string(name));
+}
+
+HWND Page(HWND form, int tab) {
+    return GetDlgItem(form, kFirstPageId + tab);
+}
+
+HWND Find(HWND form, std::string_view name) {
+    const OptionsControl& control = Named(name);
+    return GetDlgItem(control.tab < 0 ? form : Page(form, control.tab), control.id);
+}
+
+std::string Text(HWND form, std::string_view name) {
+    return Utf8(TextOf(Find(form, name)));
+}
+
+bool Checked(HWND form, std::string_view name) {
+    return SendMessageW(Find(form, name), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Click(HWND form, std::string_view name) {
+    SendMessageW(Find(form, name), BM_CLICK, 0, 0);
+}
+
+void Type(HWND form, std::string_view name, const std::string& text) {
+    SetWindowTextW(Find(form, name), Wide(text).c_str());
+}
+
+// Turns to a tab as a click on it would.
+void ShowTab(HWND form, int tab) {
+    SendMessageW(GetDlgItem(form, kTabOptionsId), TCM_SETCURFOCUS, static_cast<WPARAM>(tab), 0);
+}
+
+RECT ScreenRect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+// The add-in connected to our IDE with the Win32 windows, its options in a settings file of
+// its own and its templates in a temporary folder.
+struct Workbench {
+    Workbench() {
+        Write("module.txt", "' Module %ModuleName%\r\n");
+        Save("Module Header Filename", (dir.path() / "module.txt").string());
+        Save("Author", "Ann Author");
+        Save("Add Code Markers", "True");
+        settings.SaveSetting(kAppName, "State", "Last Directory",
+                             dir.path().string() + "\\start\\");
+        fs::create_directories(dir.path() / "start");
+        vbe.Connect(addin, ext_cm_AfterStartup);
+    }
+    ~Workbench() { vbe.Shutdown(); }
+
+    void Write(const fs::path& name, const std::string& text) {
+        fs::create_directories((dir.path() / name).parent_path());
+        test::WriteBytes(dir.path() / name, text);
+    }
+    void Save(std::string_view key, std::string_view value) {
+        settings.SaveSetting(kAppName, "Options", key, value);
+    }
+
+    // Opens the dialog with the Options button and runs `act` on it once it is shown; a
+    // dialog that `act` leaves open is cancelled.
+    void WithOptions(const std::function<void(HWND form)>& act) {
+        bool shown = false;
+        windows.Answers().SetNextVisit([&](HWND form) {
+            shown = IsWindowVisible(form) != FALSE;
+            act(form);
+        });
+        ASSERT_TRUE(vbe.Click("Brindle Options..."));
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(FindWindowW(L"BrindleOptions", nullptr), nullptr);  // unloaded
+    }
+
+    const AddinFields& Fields() const { return addin.Fields(); }
+
+    test::TempDir dir;
+    host::SettingsFile settings{dir.path() / "settings.ini"};
+    host::TemplateFileReader templates{std::vector<fs::path>{test::SourceDir() / "Templates"}};
+    test::RecordingSink sink;
+    host::MemoryVBE vbe;
+    Win32Windows windows;
+    Brindle addin{settings, templates, windows, &sink};
+};
+
+using Win32Options = ScreenTest;
+
+TEST_F(Win32Options, EveryControlOnItsTabInItsRowWithItsCaption) {
+    Workbench bench;
+    bench.WithOptions([](HWND form) {
+        EXPECT_EQ(Utf8(TextOf(form)), "Brindle Options");
+        EXPECT_EQ(GetWindowLongPtrW(form, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+        HWND tabs = GetDlgItem(form, kTabOptionsId);
+        ASSERT_NE(tabs, nullptr);
+        ASSERT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
+        for (int tab = 0; tab < 2; ++tab) {
+            wchar_t name[32] = {};
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = name;
+            item.cchTextMax = 32;
+            SendMessageW(tabs, TCM_GETITEMW, static_cast<WPARAM>(tab),
+                         reinterpret_cast<LPARAM>(&item));
+            EXPECT_EQ(std::wstring(name), tab == 0 ? L"General" : L"Templates");
+        }
+        EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 0);
+        // Centred on its screen at load.
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        GetMonitorInfoW(MonitorFromWindow(form, MONITOR_DEFAULTTONEAREST), &monitor);
+        const RECT frame = ScreenRect(form);
+        EXPECT_NEAR(frame.left + frame.right, monitor.rcMonitor.left + monitor.rcMonitor.right, 1);
+        EXPECT_NEAR(frame.top + frame.bottom, monitor.rcMonitor.top + monitor.rcMonitor.bottom, 1);
+
+        // Every window on the form or its pages is one of the table's, the tabs or a page.
+        std::vector<HWND> children = ChildWindows(form);
+        std::erase_if(children, [&](HWND child) {
+            HWND parent = GetParent(child);
+            return parent != form && parent != Page(form, 0) && parent != Page(form, 1);
+        });
+        EXPECT_EQ(children.size(), kOptionsControls.size() + 3);
+
+        const RECT tabArea = ScreenRect(tabs);
+        for (const OptionsControl& row : kOptionsControls) {
+            SCOPED_TRACE(row.name);
+            ShowTab(form, std::max(row.tab, 0));
+            HWND control = Find(form, row.name);
+            ASSERT_NE(control, nullptr);
+            EXPECT_TRUE(IsWindowVisible(control));
+            wchar_t windowClass[32] = {};
+            GetClassNameW(control, windowClass, 32);
+            EXPECT_EQ(_wcsicmp(windowClass, row.windowClass), 0);
+            EXPECT_EQ(TextOf(control), row.caption != nullptr ? row.caption : TextOf(control));
+            const RECT a = ScreenRect(control);
+            if (row.tab < 0) {
+                EXPECT_GT(a.top, tabArea.bottom);
+            } else {
+                EXPECT_FALSE(IsWindowVisible(Page(form, 1 - row.tab)));
+            }
+            for (const OptionsControl& other : kOptionsControls) {
+                if (other.tab != row.tab) {
+                    continue;
+                }
+                const RECT b = ScreenRect(Find(form, other.name));
+                if (other.row > row.row) {
+                    EXPECT_GT(b.top, a.top) << other.name;
+                }
+                if (other.row == row.row && other.column > row.column) {
+                    EXPECT_GE(b.left, a.right) << other.name;
+                    EXPECT_LE(std::abs((b.top + b.bottom) - (a.top + a.bottom)), 4) << other.name;
+                }
+            }
+        }
+        EXPECT_TRUE(GetWindowLongPtrW(Find(form, "cmdOK"), GWL_STYLE) & BS_DEFPUSHBUTTON);
+
+        // Moved to a monitor of twice the dots per inch, everything is laid out twice as large.
+        const UINT dpi = DpiOf(form);
+        RECT client{};
+        GetClientRect(form, &client);
+        RECT suggested = ScreenRect(form);
+        SendMessageW(form, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT larger{};
+        GetClientRect(form, &larger);
+        EXPECT_EQ(larger.right, 2 * client.right);
+        EXPECT_EQ(larger.bottom, 2 * client.bottom);
+        const RECT ok = ScreenRect(Find(form, "cmdOK"));
+        EXPECT_EQ(ok.right - ok.left, Scaled(78, 2 * dpi));
+    });
+}
+
+enum class Way { Enter, CancelButton, Escape, CloseButton };
+
+class Win32OptionsWays : public ScreenTestWithParam<Way> {};
+
+// The dialog shows the current options. OK applies the controls and reads the templates
+// again; every other way out leaves both as they were. It opens on its first tab again.
+TEST_P(Win32OptionsWays, OnlyOkApplies) {
+    const Way way = GetParam();
+    const bool ok = way == Way::Enter;
+    Workbench bench;
+    bench.Write("proc.txt", "' Procedure %ProcName%\r\n");
+    const std::string proc = (bench.dir.path() / "proc.txt").string();
+    const std::string procBefore = bench.Fields().msProcHdrTmplt;
+    // The IDE's main window takes no input while the dialog is open, and does again after.
+    HWND ide = CreateWindowExW(0, L"STATIC", L"IDE", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                               100, nullptr, nullptr, nullptr, nullptr);
+    bench.WithOptions([&](HWND form) {
+        EXPECT_FALSE(IsWindowEnabled(ide));
+        EXPECT_EQ(Text(form, "txtAuthor"), "Ann Author");
+        EXPECT_TRUE(Checked(form, "chkCodeMarkers"));
+        EXPECT_FALSE(Checked(form, "chkDisableSplash"));
+        EXPECT_FALSE(Checked(form, "chkSkipExisting"));
+        EXPECT_EQ(Text(form, "txtModHdrFname"), (bench.dir.path() / "module.txt").string());
+        EXPECT_EQ(Text(form, "txtErrHdrFname"), ".\\Templates\\StandardVBErrHeader.txt");
+
+        Type(form, "txtAuthor", "Bea Bj\xC3\xB8rn \xE2\x80\x93 \xE6\x97\xA5");
+        for (const char* box : {"chkCodeMarkers", "chkDisableSplash", "chkSkipExisting"}) {
+            Click(form, box);
+        }
+        Type(form, "txtProcHdrFname", proc);
+        bench.Write("module.txt", "' Changed %ModuleName%\r\n");
+        HWND author = Find(form, "txtAuthor");
+        SetFocus(author);
+        switch (way) {
+            case Way::Enter:
+                PostMessageW(author, WM_KEYDOWN, VK_RETURN, 0);
+                break;
+            case Way::CancelButton:
+                ShowTab(form, 1);
+                Click(form, "cmdCancel");
+                break;
+            case Way::Escape:
+                PostMessageW(author, WM_KEYDOWN, VK_ESCAPE, 0);
+                break;
+            case Way::CloseButton:
+                SendMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+                break;
+        }
+    });
+    const AddinFields& fields = bench.Fields();
+    EXPECT_EQ(fields.msAuthor,
+              ok ? "Bea Bj\xC3\xB8rn \xE2\x80\x93 \xE6\x97\xA5" : std::string("Ann Author"));
+    EXPECT_EQ(fields.mbAddCodeMarkers, !ok);
+    EXPECT_EQ(fields.mbDisableSplash, ok);
+    EXPECT_EQ(fields.mbSkipExisting, ok);
+    EXPECT_EQ(fields.msModHdrTmplt, ok ? "' Changed %ModuleName%\n" : "' Module %ModuleName%\n");
+    EXPECT_EQ(fields.msProcHdrTmplt, ok ? std::string("' Procedure %ProcName%\n") : procBefore);
+    EXPECT_EQ(fields.msErrHdrFname, ".\\Templates\\StandardVBErrHeader.txt");
+    bench.WithOptions([](HWND form) {
+        EXPECT_EQ(SendMessageW(GetDlgItem(form, kTabOptionsId), TCM_GETCURSEL, 0, 0), 0);
+        EXPECT_TRUE(IsWindowVisible(Page(form, 0)));
+    });
+    EXPECT_TRUE(IsWindowEnabled(ide));
+    DestroyWindow(ide);
+    EXPECT_TRUE(bench.sink.reported.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWayOut, Win32OptionsWays,
+                         testing::Values(Way::Enter, Way::CancelButton, Way::Escape,
+                                         Way::CloseButton));
+
+struct TemplateCase {
+    const char* what;
+    int row;             // of the Templates tab
+    const char* chosen;  // nullptr: the file dialog is cancelled
+    const char* lastDir;
+};
+
+// A chosen file fills the box and sets LastDir; Cancel in the options dialog keeps the
+// options but not the dialog's LastDir, where the next file dialog starts; OK applies it.
+TEST_F(Win32Options, TemplateButtonFillsItsBoxAndLastDir) {
+    const std::vector<TemplateCase> cases = {
+        {"a file in its folder", 0, "mine\\Header.txt", "mine\\"},
+        {"letter case counts", 1, "foot.TXT\\foot.txt", "foot.TXT\\"},
+        {"a folder of the same name before it", 2, "p.txt\\p.txt", ""},
+        {"the name ending a longer folder name", 3, "my.txt\\y.txt", "my.txt\\"},
+        {"beyond the code page", 0, "K\xC3\xB8\xE6\x97\xA5\\H\xC3\xA9.txt",
+         "K\xC3\xB8\xE6\x97\xA5\\"},
+        {"cancelled", 0, nullptr, "start\\"},
+    };
+    const std::array<std::pair<const char*, const char*>, 4> rows = {{
+        {"cmdLoadModHdrTmplt", "txtModHdrFname"},
+        {"cmdLoadProcHdrTmplt", "txtProcHdrFname"},
+        {"cmdLoadErrHdrTmplt", "txtErrHdrFname"},
+        {"cmdLoadErrFtrTmplt", "txtErrFtrFname"},
+    }};
+    for (const TemplateCase& row : cases) {
+        SCOPED_TRACE(row.what);
+        const auto [button, box] = rows.at(static_cast<std::size_t>(row.row));
+        Workbench bench;
+        const std::string base = bench.dir.path().string() + "\\";
+        const std::string stored = base + "start\\";
+        const std::string folder = base + row.lastDir;
+        // Clicks the button with the file dialog's answer given.
+        const auto choose = [&](HWND form, FileChoice choice) {
+            bench.windows.Answers().SetNextFileChoice(std::move(choice));
+            ShowTab(form, 1);
+            Click(form, button);
+            return bench.windows.Answers().LastFileDialog();
+        };
+        std::string before;
+        bench.WithOptions([&](HWND form) {
+            before = Text(form, box);
+            const FileChoice choice =
+                row.chosen != nullptr ? FileChoice(base + row.chosen) : std::nullopt;
+            const FileDialogSetup setup = choose(form, choice);
+            EXPECT_EQ(Utf8(setup.initialDir), stored);
+            // Each text and pattern ends in a NUL; GetOpenFileNameW adds the last one.
+            constexpr wchar_t kFilter[] = L"Text (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
+            EXPECT_EQ(setup.filter, std::wstring(kFilter, std::size(kFilter) - 1));
+            EXPECT_EQ(setup.defaultExt, L"txt");
+            EXPECT_EQ(Text(form, box), choice.value_or(before));
+            Click(form, "cmdCancel");
+        });
+        EXPECT_EQ(bench.Fields().msLastDir, stored);
+        bench.WithOptions([&](HWND form) {
+            EXPECT_EQ(Utf8(choose(form, std::nullopt).initialDir), row.chosen ? folder : stored);
+            EXPECT_EQ(Text(form, box), before);
+            Click(form, "cmdOK");
+        });
+        EXPECT_EQ(bench.Fields().msLastDir, row.chosen ? folder : stored);
+        EXPECT_TRUE(bench.sink.reported.empty());
+    }
+}
+
+}  // namespace
+}  // namespace brindle::ui::win32
