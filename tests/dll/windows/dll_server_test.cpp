@@ -568,6 +568,28 @@ TEST_P(Buttons, EachDoesThroughTheDllWhatItDoesInOurHost) {
     EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
+// Disconnected and connected again, as the Add-In Manager does it, the add-in's buttons come
+// back once: a click does its work once, through the IDE of the new connection.
+TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
+    const EnvironmentGuard answer(L"BRINDLE_HEADLESS_ANSWER", L"yes");
+    const Workspace workspace;
+    host::MemoryVBE ide;
+    workspace.Open(ide);
+    AutomationIde automation(ide, Kind());
+    IDTExtensibility2* addin = Create();
+    ASSERT_NE(addin, nullptr);
+    IDispatch* entry = automation.AddIn("VBBrindle.Brindle");
+    ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(), entry, nullptr), S_OK);
+    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+    EXPECT_FALSE(ide.Click(buttons::kAddErrHandlers));
+    ASSERT_EQ(addin->OnConnection(automation.Vbe(), 0, entry, nullptr), S_OK);
+    ASSERT_TRUE(ide.Click(buttons::kAddErrHandlers));
+    const Outcome through = OutcomeOf(ide);
+    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+    addin->Release();
+    EXPECT_EQ(through, InOurHost(workspace, {buttons::kAddErrHandlers, false, true}, Mode()));
+}
+
 // Connected from outside the IDE's menus (ext_cm_External) the add-in makes no buttons.
 TEST_P(Buttons, AnExternalConnectionMakesNone) {
     const Workspace workspace;
