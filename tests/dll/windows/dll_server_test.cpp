@@ -582,7 +582,21 @@ TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
     ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(), entry, nullptr), S_OK);
     EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
     EXPECT_FALSE(ide.Click(buttons::kAddErrHandlers));
-    ASSERT_EQ(addin->OnConnection(automation.Vbe(), 0, entry, nullptr), S_OK);
+    // This time late-bound, as a script would: through Invoke, arguments last first.
+    VARIANT arguments[4];
+    for (VARIANT& argument : arguments) {
+        VariantInit(&argument);
+    }
+    arguments[3].vt = VT_DISPATCH;
+    arguments[3].pdispVal = automation.Vbe();
+    arguments[2].vt = VT_I4;
+    arguments[2].lVal = 0;  // ext_cm_AfterStartup
+    arguments[1].vt = VT_DISPATCH;
+    arguments[1].pdispVal = entry;
+    DISPPARAMS connection{arguments, nullptr, 4, 0};
+    ASSERT_EQ(
+        addin->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &connection, nullptr, nullptr, nullptr),
+        S_OK);
     ASSERT_TRUE(ide.Click(buttons::kAddErrHandlers));
     const Outcome through = OutcomeOf(ide);
     EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
