@@ -562,6 +562,9 @@ TEST_P(Buttons, EachDoesThroughTheDllWhatItDoesInOurHost) {
         addin->Release();
 
         EXPECT_EQ(through.files != before.files, row.changesCode);
+        if (row.caption == buttons::kAddModHdr) {  // the user's templates and author were read
+            EXPECT_NE(through.files.front().find("' Author:   Ann\r\n"), std::string::npos);
+        }
         const Outcome ours = InOurHost(workspace, row, Mode());
         EXPECT_EQ(through, ours);
     }
