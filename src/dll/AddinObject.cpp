@@ -64,14 +64,33 @@ HRESULT Argument(const DISPPARAMS& params, UINT index, VARTYPE type, VARIANT& ou
     return VariantChangeType(&out, &params.rgvarg[params.cArgs - 1 - index], 0, type);
 }
 
+// An object argument that may be Nothing, empty or left out: all three are null.
+HRESULT ObjectArgument(const DISPPARAMS& params, UINT index, VARIANT& out) {
+    VariantInit(&out);
+    if (index < params.cArgs) {
+        const VARTYPE type = params.rgvarg[params.cArgs - 1 - index].vt;
+        if (type == VT_EMPTY || type == VT_NULL || type == VT_ERROR) {
+            out.vt = VT_DISPATCH;
+            out.pdispVal = nullptr;
+            return S_OK;
+        }
+    }
+    return Argument(params, index, VT_DISPATCH, out);
+}
+
 HRESULT InvokeConnection(AddinObject& object, const DISPPARAMS& params) {
     VARIANT application;
     VARIANT mode;
+    VARIANT addIn;
     HRESULT result = Argument(params, 0, VT_DISPATCH, application);
     if (SUCCEEDED(result)) {
         result = Argument(params, 1, VT_I4, mode);
         if (SUCCEEDED(result)) {
-            result = object.OnConnection(application.pdispVal, mode.lVal, nullptr, nullptr);
+            result = ObjectArgument(params, 2, addIn);
+        }
+        if (SUCCEEDED(result)) {
+            result = object.OnConnection(application.pdispVal, mode.lVal, addIn.pdispVal, nullptr);
+            VariantClear(&addIn);
         }
         VariantClear(&application);
     }
@@ -187,12 +206,12 @@ HRESULT AddinObject::Invoke(DISPID id, REFIID /*iid*/, LCID /*locale*/, WORD fla
     }
 }
 
-HRESULT AddinObject::OnConnection(IDispatch* Application, LONG ConnectMode,
-                                  IDispatch* /*AddInInst*/, SAFEARRAY** /*custom*/) {
+HRESULT AddinObject::OnConnection(IDispatch* Application, LONG ConnectMode, IDispatch* AddInInst,
+                                  SAFEARRAY** /*custom*/) {
     if (Application == nullptr) {
         return E_INVALIDARG;
     }
-    return Guarded([&] { session_.Connect(Application, ConnectMode); });
+    return Guarded([&] { session_.Connect(Application, AddInInst, ConnectMode); });
 }
 
 HRESULT AddinObject::OnDisconnection(LONG RemoveMode, SAFEARRAY** /*custom*/) {

@@ -6,8 +6,10 @@
 
 #include "dll/Server.h"
 #include "dll/WrapVbe.h"
+#include "host/files/FileSystem.h"
 #include "host/vb6/windows/Wide.h"
 #include "model/Extensibility.h"
+#include "util/Text.h"
 
 namespace brindle::dll {
 namespace {
@@ -27,9 +29,28 @@ private:
     }
 };
 
+// Whether the headless windows confirm: BRINDLE_HEADLESS_ANSWER=yes answers every question
+// Yes and closes the options dialog with OK as it stands. Read at each question, so that a
+// test host can change it between clicks; it goes with the headless windows.
+bool AnswerYes() {
+    const auto answer = host::EnvironmentValue("BRINDLE_HEADLESS_ANSWER");
+    return answer && EqualsNoCase(*answer, "yes");
+}
+
+ui::HeadlessSetup StandInSetup() {
+    ui::HeadlessSetup setup;
+    setup.answer = [](std::string_view, std::int32_t, std::string_view) {
+        return AnswerYes() ? vbYes : vbNo;
+    };
+    setup.fillOptions = [](frmOptions&) {
+        return AnswerYes() ? DialogButton::OK : DialogButton::Cancel;
+    };
+    return setup;
+}
+
 }  // namespace
 
-DllSession::DllSession() : sink_(std::make_unique<DebugOutputSink>()) {}
+DllSession::DllSession() : windows_(StandInSetup()), sink_(std::make_unique<DebugOutputSink>()) {}
 
 DllSession::~DllSession() = default;
 
@@ -42,31 +63,36 @@ host::HostedAddin& DllSession::Addin() {
     return *addin_;
 }
 
-void DllSession::Connect(IDispatch* application, LONG connectMode) {
+template <class Step>
+void DllSession::Notify(Step&& step) {
+    if (addin_ && !ides_.empty()) {
+        const host::com::ComVbe::Reach reach(*ides_.back());
+        CustomArgs custom;
+        step(addin_->Addin(), custom);
+    }
+}
+
+void DllSession::Connect(IDispatch* application, IDispatch* addIn, LONG connectMode) {
+    // Kept before the add-in sees it: a failed connection may leave event sources behind.
     ides_.push_back(WrapVbe(application));
+    host::com::ComVbe& vbe = *ides_.back();
+    const host::com::ComVbe::Reach reach(vbe);
+    AddIn* entry =
+        addIn == nullptr ? nullptr : &vbe.WrapAddIn(host::com::DispatchPtr::Share(addIn));
     CustomArgs custom;
-    Addin().Addin().OnConnection(*ides_.back(), connectMode, nullptr, custom);
+    Addin().Addin().OnConnection(vbe, connectMode, entry, custom);
 }
 
 void DllSession::Disconnect(LONG removeMode) {
-    if (addin_) {
-        CustomArgs custom;
-        addin_->Addin().OnDisconnection(removeMode, custom);
-    }
+    Notify([&](Brindle& addin, CustomArgs& custom) { addin.OnDisconnection(removeMode, custom); });
 }
 
 void DllSession::StartupComplete() {
-    if (addin_) {
-        CustomArgs custom;
-        addin_->Addin().OnStartupComplete(custom);
-    }
+    Notify([](Brindle& addin, CustomArgs& custom) { addin.OnStartupComplete(custom); });
 }
 
 void DllSession::AddInsUpdate() {
-    if (addin_) {
-        CustomArgs custom;
-        addin_->Addin().OnAddInsUpdate(custom);
-    }
+    Notify([](Brindle& addin, CustomArgs& custom) { addin.OnAddInsUpdate(custom); });
 }
 
 }  // namespace brindle::dll

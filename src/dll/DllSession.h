@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "host/com/ComVbe.h"
 #include "host/session/HostedAddin.h"
-#include "model/Vbide.h"
 #include "ui/Headless.h"
 
 namespace brindle::dll {
@@ -22,21 +22,27 @@ public:
     DllSession& operator=(const DllSession&) = delete;
 
     // Raise VbError for what the add-in cannot take over from the IDE; the add-in's own
-    // failures end inside it, as in every host.
-    void Connect(IDispatch* application, LONG connectMode);
+    // failures end inside it, as in every host. `addIn` (the add-in list's entry) may be null.
+    // Each runs in a ComVbe::Reach: what the add-in reached of the IDE is let go at its end.
+    void Connect(IDispatch* application, IDispatch* addIn, LONG connectMode);
     void Disconnect(LONG removeMode);
     void StartupComplete();
     void AddInsUpdate();
 
 private:
     host::HostedAddin& Addin();
+    // Runs `step` on the add-in inside a Reach of the IDE it was connected to last; nothing
+    // before the first connection.
+    template <class Step>
+    void Notify(Step&& step);
 
-    // Until the native windows are in the build, the headless ones stand in.
+    // Until the native windows are in the build, the headless ones stand in; they answer as
+    // BRINDLE_HEADLESS_ANSWER says (see DllSession.cpp).
     ui::HeadlessWindows windows_;
     std::unique_ptr<Diagnostics> sink_;
     // Every IDE object model the add-in was connected to; the add-in's event sources may still
     // refer to an earlier one. The add-in goes first.
-    std::vector<std::unique_ptr<VBE>> ides_;
+    std::vector<std::unique_ptr<host::com::ComVbe>> ides_;
     std::unique_ptr<host::HostedAddin> addin_;
 };
 

@@ -6,12 +6,13 @@
 
 #include <memory>
 
-#include "model/Vbide.h"
+#include "host/com/ComVbe.h"
 
 namespace brindle::dll {
 
-// Holds a reference to `application` for as long as the result lives. Raises VbError when it
-// cannot be wrapped.
-std::unique_ptr<VBE> WrapVbe(IDispatch* application);
+// Holds a reference to `application` for as long as the result lives; text crosses in the
+// system's ANSI code page, as the IDE converts it. Raises VbError 438 for an object that is no
+// VBE (Office's Application, say), before the add-in touches it.
+std::unique_ptr<host::com::ComVbe> WrapVbe(IDispatch* application);
 
 }  // namespace brindle::dll

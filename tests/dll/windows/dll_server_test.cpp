@@ -1,7 +1,8 @@
 // VBBrindle.dll as the IDEs meet it: registered per user by regsvr32 /n /i:user, every key in
 // place for the IDEs of its bitness, created from its ProgID, answering the add-in interfaces,
-// unloadable once released, and gone without a trace when unregistered. Built and run for both
-// bitnesses (build-windows and build-windows32).
+// unloadable once released, and gone without a trace when unregistered; connected to the
+// automation double of each IDE, its ten buttons clicked there do what they do in our own host.
+// Built and run for both bitnesses (build-windows and build-windows32).
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -9,12 +10,25 @@
 #include <oaidl.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <variant>
 #include <vector>
 
+#include "addin/Buttons.h"
+#include "host/com/double/AutomationIde.h"
+#include "host/files/ModuleFile.h"
+#include "host/ide/Ide.h"
+#include "host/ide/MemoryProject.h"
+#include "host/session/AddinSession.h"
+#include "host/settings/SettingsFile.h"
 #include "host/vb6/windows/Wide.h"
+#include "model/SettingsKeys.h"
+#include "support/TestPaths.h"
+#include "ui/Headless.h"
 
 namespace brindle::test {
 
@@ -278,12 +292,11 @@ TEST_F(Server, RegisteredPerUserItIsCreatedFromItsProgIdAndUnregisteredLeavesNoK
     DISPID id = 0;
     EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
     EXPECT_EQ(id, DISPID{4});
-    // Driving the add-in against the automation double of the IDE goes here, once the object
-    // model over IDispatch is in the build; until then no IDE can be taken over, and the
-    // connection tells the IDE so ("ActiveX component can't create object", 429).
+    // An Application that is no VBE is refused ("Object doesn't support this property or
+    // method", 438); the buttons below drive the add-in over the automation double.
     EXPECT_EQ(
         static_cast<std::uint32_t>(extensibility->OnConnection(dispatch, 1, nullptr, nullptr)),
-        0x800A01ADu);
+        0x800A01B6u);
     EXPECT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
     EXPECT_EQ(extensibility->OnDisconnection(1, nullptr), S_OK);
     EXPECT_EQ(extensibility->OnBeginShutdown(nullptr), S_OK);
@@ -299,7 +312,7 @@ TEST_F(Server, RegisteredPerUserItIsCreatedFromItsProgIdAndUnregisteredLeavesNoK
     DISPPARAMS connection{arguments, nullptr, 4, 0};
     EXPECT_EQ(static_cast<std::uint32_t>(dispatch->Invoke(1, IID_NULL, 0, DISPATCH_METHOD,
                                                           &connection, nullptr, nullptr, nullptr)),
-              0x800A01ADu);
+              0x800A01B6u);
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     EXPECT_EQ(dispatch->Invoke(4, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
               S_OK);
@@ -365,6 +378,363 @@ TEST_F(Server, AnotherClassIsNotAvailable) {
         CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(factory, nullptr);
 }
+
+// --- The add-in over the automation double, button by button ---
+
+using test::AutomationIde;
+using test::IdeKind;
+
+constexpr LONG kStartup = 1;  // ext_cm_Startup
+constexpr LONG kExternal = 2;
+constexpr LONG kCommandLine = 3;
+constexpr LONG kUserClosed = 1;  // ext_dm_UserClosed
+
+// Sets an environment variable of this process, which the DLL shares, until destroyed; empty
+// text unsets it.
+class EnvironmentGuard {
+public:
+    EnvironmentGuard(const wchar_t* name, const std::wstring& value) : name_(name) {
+        if (const wchar_t* old = _wgetenv(name)) {
+            old_ = old;
+        }
+        Set(value);
+    }
+    ~EnvironmentGuard() { Set(old_.value_or(L"")); }
+    EnvironmentGuard(const EnvironmentGuard&) = delete;
+    EnvironmentGuard& operator=(const EnvironmentGuard&) = delete;
+
+private:
+    void Set(const std::wstring& value) { _wputenv_s(name_, value.c_str()); }
+    const wchar_t* name_;
+    std::optional<std::wstring> old_;
+};
+
+void SelectAll(host::MemoryVBE& ide) {
+    CodePane* pane = ide.ActiveCodePane();
+    ASSERT_NE(pane, nullptr);
+    pane->SetSelection(1, 1, pane->CodeModule().CountOfLines(), 1);
+}
+
+// Two modules of the example project with the shipped templates named in the user's settings.
+struct Workspace {
+    Workspace() {
+        const auto examples = test::SourceDir() / "examples";
+        const auto templates = test::SourceDir() / "Templates";
+        for (const char* name : {"modMain.bas", "CStockItem.cls"}) {
+            std::filesystem::copy_file(examples / name, dir.path() / name);
+        }
+        host::SettingsFile store(settings);
+        const std::pair<std::string_view, const char*> files[] = {
+            {settings::kModHdrKey, "StandardVBModuleHeader.txt"},
+            {settings::kProcHdrKey, "StandardVBProcedureHeader.txt"},
+            {settings::kErrHdrKey, "StandardVBErrHeader.txt"},
+            {settings::kErrFtrKey, "StandardVBErrFooter.txt"},
+        };
+        for (const auto& [key, file] : files) {
+            store.SaveSetting(settings::kApp, settings::kOptions, key,
+                              test::Generic(templates / file));
+        }
+        store.SaveSetting(settings::kApp, settings::kOptions, settings::kAuthorKey, "Ann");
+    }
+
+    // The project in `ide`, modMain's code window open and all of its code selected.
+    void Open(host::MemoryVBE& ide) const {
+        auto project = std::make_shared<host::MemoryProject>("Inventory");
+        host::MemoryComponent& main =
+            project->Add(host::LoadModuleFile(dir.path() / "modMain.bas"));
+        project->Add(host::LoadModuleFile(dir.path() / "CStockItem.cls"));
+        ide.AddProject(project);
+        CodePane& pane = main.CodeModule().CodePane();
+        ide.OpenCodeWindow(pane);
+        SelectAll(ide);
+    }
+
+    test::TempDir dir;
+    std::filesystem::path settings = dir.path() / "settings.ini";
+    EnvironmentGuard settingsFile{L"BRINDLE_SETTINGS", host::Widen(test::Generic(settings))};
+};
+
+// What a run of the IDE left: each module's file and how many windows are open.
+struct Outcome {
+    std::vector<std::string> files;
+    std::int32_t windows = 0;
+    bool operator==(const Outcome&) const = default;
+};
+
+Outcome OutcomeOf(host::MemoryVBE& ide) {
+    Outcome outcome;
+    VBComponents& components = ide.ActiveVBProject()->VBComponents();
+    for (std::int32_t i = 1; i <= components.Count(); ++i) {
+        outcome.files.push_back(
+            dynamic_cast<host::MemoryComponent&>(components.Item(i)).Serialize());
+    }
+    outcome.windows = ide.Windows().Count();
+    return outcome;
+}
+
+struct ButtonRow {
+    std::string_view caption;
+    bool afterAddAll;  // the project's code added first, with the add-all button
+    bool changesCode;
+};
+
+const ButtonRow kButtons[] = {
+    {buttons::kAddModHdr, false, true},
+    {buttons::kAddHeaders, false, true},
+    {buttons::kAddErrHandlers, false, true},
+    {buttons::kRemoveCodeMarkers, true, true},
+    {buttons::kRemoveAll, true, true},
+    {buttons::kOptions, false, false},
+    {buttons::kCloseAllWins, false, false},
+    {buttons::kAddAllToProj, false, true},
+    {buttons::kRemoveCodeMarkersFromProj, true, true},
+    {buttons::kRemoveAllFromProj, true, true},
+};
+
+// The same clicks in our own host: the in-memory IDE with the add-in, the same settings and
+// every question answered Yes.
+Outcome InOurHost(const Workspace& workspace, const ButtonRow& row, LONG mode) {
+    ui::HeadlessSetup setup;
+    setup.answer = ui::FixedAnswer(vbYes);
+    setup.fillOptions = [](frmOptions&) { return DialogButton::OK; };
+    ui::HeadlessWindows windows(setup);
+    host::SessionOptions options;
+    options.saveOptions = false;
+    host::AddinSession session(windows, nullptr, options);
+    workspace.Open(session.Ide());
+    session.Ide().Connect(session.Addin(), static_cast<ext_ConnectMode>(mode));
+    session.Ide().CompleteStartup();
+    if (row.afterAddAll) {
+        EXPECT_TRUE(session.Ide().Click(buttons::kAddAllToProj));
+        SelectAll(session.Ide());
+    }
+    EXPECT_TRUE(session.Ide().Click(row.caption));
+    return OutcomeOf(session.Ide());
+}
+
+class Buttons : public Server, public ::testing::WithParamInterface<std::tuple<IdeKind, LONG>> {
+protected:
+    IdeKind Kind() const { return std::get<0>(GetParam()); }
+    LONG Mode() const { return std::get<1>(GetParam()); }
+
+    void SetUp() override {
+        Server::SetUp();
+        ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
+    }
+
+    // A new add-in object from the ProgID, as the IDE makes it.
+    IDTExtensibility2* Create() {
+        IUnknown* object = nullptr;
+        EXPECT_EQ(CreateFromProgId(&object), S_OK);
+        IDTExtensibility2* addin = nullptr;
+        if (object != nullptr) {
+            object->QueryInterface(kIidExtensibility2, reinterpret_cast<void**>(&addin));
+            object->Release();
+        }
+        return addin;
+    }
+};
+
+TEST_P(Buttons, EachDoesThroughTheDllWhatItDoesInOurHost) {
+    const EnvironmentGuard answer(L"BRINDLE_HEADLESS_ANSWER", L"yes");
+    for (const ButtonRow& row : kButtons) {
+        SCOPED_TRACE(std::string(row.caption));
+        const Workspace workspace;
+        host::MemoryVBE ide;
+        workspace.Open(ide);
+        AutomationIde automation(ide, Kind());
+        IDTExtensibility2* addin = Create();
+        ASSERT_NE(addin, nullptr);
+        ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(),
+                                      automation.AddIn("VBBrindle.Brindle"), nullptr),
+                  S_OK);
+        EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
+        if (row.afterAddAll) {
+            ASSERT_TRUE(ide.Click(buttons::kAddAllToProj));
+            SelectAll(ide);
+        }
+        const Outcome before = OutcomeOf(ide);
+        // The click reaches the DLL's sink through the double's connection point, after
+        // OnConnection returned.
+        ASSERT_TRUE(ide.Click(row.caption));
+        const Outcome through = OutcomeOf(ide);
+        EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+        addin->Release();
+
+        EXPECT_EQ(through.files != before.files, row.changesCode);
+        if (row.caption == buttons::kAddModHdr) {  // the user's templates and author were read
+            EXPECT_NE(through.files.front().find("' Author:   Ann\r\n"), std::string::npos);
+        }
+        const Outcome ours = InOurHost(workspace, row, Mode());
+        EXPECT_EQ(through, ours);
+    }
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+// Disconnected and connected again, as the Add-In Manager does it, the add-in's buttons come
+// back once: a click does its work once, through the IDE of the new connection.
+TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
+    const EnvironmentGuard answer(L"BRINDLE_HEADLESS_ANSWER", L"yes");
+    const Workspace workspace;
+    host::MemoryVBE ide;
+    workspace.Open(ide);
+    AutomationIde automation(ide, Kind());
+    IDTExtensibility2* addin = Create();
+    ASSERT_NE(addin, nullptr);
+    IDispatch* entry = automation.AddIn("VBBrindle.Brindle");
+    ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(), entry, nullptr), S_OK);
+    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+    EXPECT_FALSE(ide.Click(buttons::kAddErrHandlers));
+    // This time late-bound, as a script would: through Invoke, arguments last first.
+    VARIANT arguments[4];
+    for (VARIANT& argument : arguments) {
+        VariantInit(&argument);
+    }
+    arguments[3].vt = VT_DISPATCH;
+    arguments[3].pdispVal = automation.Vbe();
+    arguments[2].vt = VT_I4;
+    arguments[2].lVal = 0;  // ext_cm_AfterStartup
+    arguments[1].vt = VT_DISPATCH;
+    arguments[1].pdispVal = entry;
+    DISPPARAMS connection{arguments, nullptr, 4, 0};
+    ASSERT_EQ(
+        addin->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &connection, nullptr, nullptr, nullptr),
+        S_OK);
+    ASSERT_TRUE(ide.Click(buttons::kAddErrHandlers));
+    const Outcome through = OutcomeOf(ide);
+    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+    addin->Release();
+    EXPECT_EQ(through, InOurHost(workspace, {buttons::kAddErrHandlers, false, true}, Mode()));
+}
+
+// Connected from outside the IDE's menus (ext_cm_External) the add-in makes no buttons.
+TEST_P(Buttons, AnExternalConnectionMakesNone) {
+    const Workspace workspace;
+    host::MemoryVBE ide;
+    workspace.Open(ide);
+    AutomationIde automation(ide, Kind());
+    IDTExtensibility2* addin = Create();
+    ASSERT_NE(addin, nullptr);
+    ASSERT_EQ(addin->OnConnection(automation.Vbe(), kExternal,
+                                  automation.AddIn("VBBrindle.Brindle"), nullptr),
+              S_OK);
+    for (const ButtonRow& row : kButtons) {
+        EXPECT_FALSE(ide.Click(row.caption)) << row.caption;
+    }
+    EXPECT_EQ(automation.Calls().Of("Advise"), 0);
+    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+    addin->Release();
+}
+
+// An Application that is no VBE is refused with VB's 438 before anything is made, and the
+// object goes as it came.
+TEST_P(Buttons, AConnectionToNoVbeFailsAndLeavesNothing) {
+    const Workspace workspace;
+    host::MemoryVBE ide;
+    workspace.Open(ide);
+    AutomationIde automation(ide, Kind());
+    const Outcome before = OutcomeOf(ide);
+    IDTExtensibility2* addin = Create();
+    ASSERT_NE(addin, nullptr);
+    IDispatch* notVbe = automation.AddIn("VBBrindle.Brindle");
+    automation.ResetCalls();
+    EXPECT_EQ(static_cast<std::uint32_t>(addin->OnConnection(notVbe, Mode(), notVbe, nullptr)),
+              0x800A01B6u);
+    EXPECT_EQ(automation.Calls().Of("Advise"), 0);
+    EXPECT_EQ(automation.Calls().total, automation.Calls().Of("GetIDsOfNames"));
+    for (const ButtonRow& row : kButtons) {
+        EXPECT_FALSE(ide.Click(row.caption)) << row.caption;
+    }
+    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+    addin->Release();
+    EXPECT_EQ(OutcomeOf(ide), before);
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+// The user's settings key of the add-in, which the test sets aside and puts back.
+const std::wstring kSettingsKey = L"Software\\VB and VBA Program Settings\\VBBrindle";
+const std::wstring kSetAside = L"Software\\VBBrindle test set-aside";
+
+void CopyKey(const std::wstring& from, const std::wstring& to) {
+    HKEY source = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, from.c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS) {
+        return;
+    }
+    HKEY target = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &target, nullptr) == ERROR_SUCCESS) {
+        RegCopyTreeW(source, nullptr, target);
+        RegCloseKey(target);
+    }
+    RegCloseKey(source);
+}
+
+class SettingsSetAside {
+public:
+    SettingsSetAside() {
+        had_ = KeyExists(kSettingsKey, 0);
+        DeleteKey(kSetAside, 0);
+        if (had_) {
+            CopyKey(kSettingsKey, kSetAside);
+        }
+        DeleteKey(kSettingsKey, 0);
+    }
+    ~SettingsSetAside() {
+        DeleteKey(kSettingsKey, 0);
+        if (had_) {
+            CopyKey(kSetAside, kSettingsKey);
+            DeleteKey(kSetAside, 0);
+        }
+    }
+    SettingsSetAside(const SettingsSetAside&) = delete;
+    SettingsSetAside& operator=(const SettingsSetAside&) = delete;
+
+private:
+    bool had_ = false;
+};
+
+// Disconnected, the add-in takes its buttons away and saves its options in the registry, where
+// the VB6 IDE's add-ins keep theirs.
+TEST_P(Buttons, DisconnectedTheyAreGoneAndTheOptionsAreInTheRegistry) {
+    const SettingsSetAside setAside;
+    const EnvironmentGuard noFile(L"BRINDLE_SETTINGS", L"");
+    {
+        host::SettingsFile registry;
+        registry.SaveSetting(settings::kApp, settings::kOptions, settings::kAuthorKey, "Ann");
+    }
+    const std::wstring options = kSettingsKey + L"\\Options";
+    ASSERT_EQ(ReadValue(options, L"Author", 0), Data(std::wstring(L"Ann")));
+
+    host::MemoryVBE ide;
+    const Workspace workspace;
+    const EnvironmentGuard stillNoFile(L"BRINDLE_SETTINGS", L"");
+    workspace.Open(ide);
+    AutomationIde automation(ide, Kind());
+    IDTExtensibility2* addin = Create();
+    ASSERT_NE(addin, nullptr);
+    ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(), automation.AddIn("VBBrindle.Brindle"),
+                                  nullptr),
+              S_OK);
+    ASSERT_TRUE(ide.Click(buttons::kAddModHdr));
+    // What the add-in read at its connection is what it saves at the end.
+    DeleteKey(options, 0);
+    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+    for (const ButtonRow& row : kButtons) {
+        EXPECT_FALSE(ide.Click(row.caption)) << row.caption;
+    }
+    EXPECT_EQ(ReadValue(options, L"Author", 0), Data(std::wstring(L"Ann")));
+    addin->Release();
+}
+
+INSTANTIATE_TEST_SUITE_P(Ides, Buttons,
+                         ::testing::Combine(::testing::Values(IdeKind::Vb6, IdeKind::Vba),
+                                            ::testing::Values(kStartup, kCommandLine)),
+                         [](const auto& param) {
+                             return std::string(std::get<0>(param.param) == IdeKind::Vb6 ? "Vb6"
+                                                                                         : "Vba") +
+                                    (std::get<1>(param.param) == kStartup ? "Startup"
+                                                                          : "CommandLine");
+                         });
 
 }  // namespace
 }  // namespace brindle
