@@ -58,6 +58,8 @@ enum vbext_ComponentType : std::int32_t {
     vbext_ct_DocObject = 9,
     vbext_ct_RelatedDocument = 10,
     vbext_ct_ActiveXDesigner = 11,
+    // The VBA editor's only: a document's own module (ThisWorkbook, Sheet1, ThisDocument).
+    vbext_ct_Document = 100,
 };
 
 class CodeModule;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/com/Dispatch.h"
+#include "host/com/Editor.h"
 #include "host/vb6/Scanner.h"
 #include "model/Office.h"
 #include "model/Vbide.h"
@@ -223,10 +224,15 @@ public:
     CommandBarControls& Controls() override;
 };
 
+// The bars by the VB6 IDE's names, which the model uses, asked of the editor by its own.
 class ComCommandBars final : public CommandBars, public Wrapped {
 public:
-    using Wrapped::Wrapped;
+    ComCommandBars(Registry& registry, Object object, Editor editor)
+        : Wrapped(registry, std::move(object)), editor_(editor) {}
     CommandBar* Item(std::string_view name) override;
+
+private:
+    Editor editor_;
 };
 
 class ComEvents final : public Events, public Wrapped {

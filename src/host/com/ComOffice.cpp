@@ -338,7 +338,7 @@ CommandBarControls& ComCommandBar::Controls() {
 
 CommandBar* ComCommandBars::Item(std::string_view name) {
     try {
-        const Value bar = object_.Call("Item", {name});
+        const Value bar = object_.Call("Item", {BarNameIn(editor_, name)});
         return bar.IsObject() ? &registry_.Wrap<ComCommandBar>(bar.AsObject()) : nullptr;
     } catch (const VbError& e) {
         if (MeansNoSuchBar(e)) {

@@ -94,7 +94,11 @@ brindle::Windows& ComVbe::Windows() {
 }
 
 brindle::CommandBars& ComVbe::CommandBars() {
-    return List(commandBars_, "CommandBars");
+    if (!commandBars_) {
+        commandBars_ = std::make_unique<ComCommandBars>(
+            *registry_, vbe_.Get("CommandBars").AsObject(), WhichEditor());
+    }
+    return *commandBars_;
 }
 
 brindle::Events& ComVbe::Events() {
@@ -103,6 +107,13 @@ brindle::Events& ComVbe::Events() {
 
 brindle::Addins& ComVbe::Addins() {
     return List(addins_, "Addins");
+}
+
+Editor ComVbe::WhichEditor() {
+    if (!editor_) {
+        editor_ = EditorOf(vbe_);
+    }
+    return *editor_;
 }
 
 AddIn& ComVbe::WrapAddIn(DispatchPtr addIn) {

@@ -5,9 +5,11 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "host/com/Dispatch.h"
+#include "host/com/Editor.h"
 #include "model/Office.h"
 #include "model/Vbide.h"
 
@@ -37,6 +39,9 @@ public:
     brindle::Events& Events() override;
     brindle::Addins& Addins() override;
 
+    // The IDE that answers, asked once.
+    Editor WhichEditor();
+
     // The add-in list's entry that OnConnection hands over with VBInst.
     AddIn& WrapAddIn(DispatchPtr addIn);
 
@@ -61,6 +66,7 @@ private:
     T& List(std::unique_ptr<T>& list, std::string_view name);
 
     Object vbe_;
+    std::optional<Editor> editor_;
     std::shared_ptr<Registry> registry_;
     std::unique_ptr<ComWindows> windows_;
     std::unique_ptr<ComCommandBars> commandBars_;

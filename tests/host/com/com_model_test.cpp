@@ -9,6 +9,7 @@
 #include <string>
 
 #include "addin/Brindle.h"
+#include "addin/Buttons.h"
 #include "host/com/ComVbe.h"
 #include "host/com/double/AutomationIde.h"
 #include "host/files/TemplateFileReader.h"
@@ -16,7 +17,9 @@
 #include "host/ide/MemoryProject.h"
 #include "host/settings/SettingsFile.h"
 #include "model/AddinName.h"
+#include "model/IdeBars.h"
 #include "model/SettingsKeys.h"
+#include "support/RecordingSink.h"
 #include "support/TestPaths.h"
 #include "ui/Headless.h"
 
@@ -250,6 +253,96 @@ TEST_P(ComModel, TheAddinWorksThroughIt) {
         addin.OnDisconnection(ext_dm_UserClosed, custom);
     }
     EXPECT_FALSE(ide.vbe.Click("Code Window", "Add Error Handler(s) to Selected Procedures"));
+}
+
+// Each editor names the project window's context menu its own way; the model asks by the VB6
+// IDE's names in both.
+TEST_P(ComModel, FindsTheBarsOfEachEditorByItsOwnNames) {
+    ComVbe& vbe = Model();
+    const ComVbe::Reach reach(vbe);
+    const bool vba = GetParam() == IdeKind::Vba;
+    EXPECT_EQ(vbe.WhichEditor(), vba ? Editor::Vba : Editor::Vb6);
+    struct Row {
+        std::string_view asked;
+        std::string_view vb6;
+        std::string_view vba;
+    };
+    for (const Row& row :
+         {Row{kCodeWindowBar, "Code Window", "Code Window"}, Row{kToolsBar, "Tools", "Tools"},
+          Row{kProjectWindowBar, "Project Window Project", "Project Window"}}) {
+        CommandBar* bar = vbe.CommandBars().Item(row.asked);
+        ASSERT_NE(bar, nullptr) << row.asked;
+        EXPECT_EQ(bar->Name(), vba ? row.vba : row.vb6);
+    }
+    EXPECT_EQ(automation->Calls().Of("FullName"), 1);
+}
+
+// The add-in connected through the model, its message boxes answered Yes, its failures kept.
+struct Connected {
+    Connected(ComVbe& vbe, IDispatch* addIn)
+        : settings(dir.path() / "settings.ini"),
+          windows(ui::HeadlessSetup{.answer = ui::FixedAnswer(vbYes)}) {
+        test::WriteBytes(dir.path() / "header.txt", "On Error GoTo Fail_%ProcedureName%");
+        settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrHdrKey,
+                             (dir.path() / "header.txt").string());
+        addin = std::make_unique<Brindle>(settings, templates, windows, &sink);
+        const ComVbe::Reach reach(vbe);
+        addin->OnConnection(vbe, ext_cm_AfterStartup, &vbe.WrapAddIn(DispatchPtr::Share(addIn)),
+                            custom);
+    }
+    test::TempDir dir;
+    SettingsFile settings;
+    TemplateFileReader templates{std::vector<std::filesystem::path>{}};
+    ui::HeadlessWindows windows;
+    test::RecordingSink sink;
+    std::unique_ptr<Brindle> addin;
+    CustomArgs custom;
+};
+
+// The VBA editor's document modules (100) and user forms (3) are modules with code: the project
+// commands treat them as they treat a class.
+TEST_P(ComModel, ProjectCommandsTakeDocumentsAndUserForms) {
+    MemoryComponent& document =
+        ide.project->AddComponent("ThisWorkbook", vbext_ct_Document,
+                                  "Private Sub Workbook_Open()\r\n    Beep\r\nEnd Sub\r\n");
+    MemoryComponent& form = ide.project->AddComponent(
+        "UserForm1", vbext_ct_MSForm, "Private Sub UserForm_Click()\r\nEnd Sub\r\n");
+    ComVbe& vbe = Model();
+    Connected connected(vbe, automation->AddIn("VBBrindle.Brindle"));
+
+    ASSERT_TRUE(ide.vbe.Click(kProjectWindowBar, buttons::kAddAllToProj));
+    EXPECT_NE(document.CodeModule()
+                  .Lines(1, document.CodeModule().CountOfLines())
+                  .find("On Error GoTo Fail_Workbook_Open"),
+              std::string::npos);
+    EXPECT_NE(form.CodeModule()
+                  .Lines(1, form.CodeModule().CountOfLines())
+                  .find("On Error GoTo Fail_UserForm_Click"),
+              std::string::npos);
+    ASSERT_TRUE(ide.vbe.Click(kProjectWindowBar, buttons::kRemoveAllFromProj));
+    EXPECT_EQ(document.CodeModule().Lines(1, document.CodeModule().CountOfLines()),
+              "Private Sub Workbook_Open()\r\n    Beep\r\nEnd Sub");
+    EXPECT_EQ(vbe.Held(), 0u);
+}
+
+// A project locked for viewing in the VBA editor refuses its components: a project command
+// tells it once and changes nothing. The VB6 IDE locks no project.
+TEST_P(ComModel, ALockedProjectIsToldOnceAndLeftAsItIs) {
+    automation = std::make_unique<AutomationIde>(ide.vbe, GetParam());
+    automation->Lock("Inventory");
+    model = std::make_unique<ComVbe>(DispatchPtr::Share(automation->Vbe()), 1251);
+    Connected connected(*model, automation->AddIn("VBBrindle.Brindle"));
+    const std::string before = ide.component->CodeModule().Lines(1, 8);
+
+    ASSERT_TRUE(ide.vbe.Click(kProjectWindowBar, buttons::kAddAllToProj));
+    if (GetParam() == IdeKind::Vba) {
+        ASSERT_EQ(connected.sink.reported.size(), 1u);
+        EXPECT_EQ(connected.sink.reported[0].Number(), 50289);
+        EXPECT_EQ(ide.component->CodeModule().Lines(1, 8), before);
+    } else {
+        EXPECT_NE(ide.component->CodeModule().Lines(1, 8), before);
+    }
+    EXPECT_EQ(model->Held(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Editors, ComModel, ::testing::Values(IdeKind::Vb6, IdeKind::Vba),

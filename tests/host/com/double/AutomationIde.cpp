@@ -38,6 +38,10 @@ void AutomationIde::OnUpdate(std::function<void(const AddinEntry& entry, bool co
     state_->onUpdate = std::move(handler);
 }
 
+void AutomationIde::Lock(std::string_view project) {
+    state_->locked.emplace(project);
+}
+
 const CallCounts& AutomationIde::Calls() const {
     return state_->calls;
 }

@@ -19,7 +19,9 @@
 
 namespace brindle::test {
 
-// The VB6 IDE, or Office's VBA editor, whose code module has no Members (error 438).
+// The VB6 IDE, or Office's VBA editor: its VBE has no FullName and answers Version "7.01", its
+// code module has no Members (error 438), its project window's context menu is "Project
+// Window", and its components include documents (type 100).
 enum class IdeKind { Vb6, Vba };
 
 // Every call an add-in makes of the double: each Invoke under its member's name, and the
@@ -61,6 +63,10 @@ public:
     // on the add-ins it connected itself: an add-in connected through COM is the caller's to
     // disconnect (OnDisconnection) or connect, as the IDE would.
     void OnUpdate(std::function<void(const AddinEntry& entry, bool connect)> handler);
+
+    // Locks the project of that name for viewing, as a password does in the VBA editor: its
+    // VBComponents raises 50289 from then on. The VB6 IDE locks no project.
+    void Lock(std::string_view project);
 
     const CallCounts& Calls() const;
     void ResetCalls();

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,6 +42,8 @@ struct AutomationIde::State {
     std::vector<AddinEntry> addins;
     CallCounts calls;
     std::map<const CodePane*, std::int32_t> topLines;
+    // Projects locked for viewing, by name (the VBA editor's protection).
+    std::set<std::string, std::less<>> locked;
     std::function<void(const AddinEntry&, bool connect)> onUpdate;
     std::map<Key, automation::DispatchBase*> objects;
 

@@ -16,6 +16,8 @@ namespace brindle::test::automation {
 namespace {
 
 constexpr std::string_view kSource = "VBIDE";
+// What the VBA editor raises for the components of a project locked for viewing.
+constexpr std::int32_t kProjectProtected = 50289;
 
 [[noreturn]] void NotSupported() {
     throw VbError(438, "Object doesn't support this property or method", std::string(kSource));
@@ -55,7 +57,7 @@ public:
 
 private:
     std::span<const Row> Rows() const override {
-        static constexpr std::array<Row, 7> kRows = {{
+        static constexpr std::array<Row, 8> kRows = {{
             {"Version", 1, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
                  call.ReturnText(As<VbeObject>(self).Ide().kind == IdeKind::Vb6 ? u"6.00"
@@ -88,6 +90,14 @@ private:
             {"Addins", 7, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
                  call.ReturnObject(NewAddins(As<VbeObject>(self).SharedState()));
+             }},
+            // The VB6 IDE's path; the VBA editor's VBE has no FullName.
+            {"FullName", 8, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
+                 if (As<VbeObject>(self).Ide().kind == IdeKind::Vba) {
+                     NotSupported();
+                 }
+                 call.ReturnText(u"C:\\Program Files\\Microsoft Visual Studio\\VB98\\VB6.EXE");
              }},
         }};
         return kRows;
@@ -154,6 +164,12 @@ std::span<const DispatchBase::Row> ProjectObject::Rows() const {
         {"VBComponents", 2, kGet, 0, 0,
          [](DispatchBase& self, Call& call) {
              auto& project = As<ProjectObject>(self);
+             if (project.Ide().kind == IdeKind::Vba &&
+                 project.Ide().locked.contains(project.project_.Name())) {
+                 throw VbError(kProjectProtected,
+                               "Can't perform operation since the project is protected",
+                               std::string(kSource));
+             }
              call.ReturnObject(Shared<ComponentsObject>(project.SharedState(),
                                                         &project.project_.VBComponents(),
                                                         project.project_.VBComponents()));

@@ -11,6 +11,7 @@
 
 #include "host/com/double/Objects.h"
 #include "host/vb6/CodePage.h"
+#include "model/IdeBars.h"
 #include "model/VbError.h"
 
 namespace brindle::test::automation {
@@ -23,6 +24,22 @@ constexpr std::string_view kSource = "Office";
 constexpr GUID kIidCommandBarControlEvents = {
     0x0002E131, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr DISPID kDispidClick = 1;
+
+// The VBA editor's one context menu of its project window, which our IDE names as VB6 does.
+constexpr std::string_view kVbaProjectWindowBar = "Project Window";
+
+// The editor's name of one of our IDE's bars, and back.
+std::string BarNameOf(IdeKind kind, std::string_view ours) {
+    return std::string(kind == IdeKind::Vba && ours == kProjectWindowBar ? kVbaProjectWindowBar
+                                                                         : ours);
+}
+std::string OurBarName(IdeKind kind, std::string_view editors) {
+    if (kind == IdeKind::Vba && editors == kProjectWindowBar) {
+        return {};
+    }
+    return std::string(kind == IdeKind::Vba && editors == kVbaProjectWindowBar ? kProjectWindowBar
+                                                                               : editors);
+}
 
 // ---- Command bars and controls ----
 
@@ -141,7 +158,8 @@ private:
         static constexpr std::array<Row, 2> kRows = {{
             {"Name", 1, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
-                 call.ReturnText(Wide(As<CommandBarObject>(self).bar_.Name()));
+                 auto& bar = As<CommandBarObject>(self);
+                 call.ReturnText(Wide(BarNameOf(bar.Ide().kind, bar.bar_.Name())));
              }},
             {"Controls", 2, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
@@ -165,10 +183,10 @@ public:
     using DispatchBase::DispatchBase;
 
 private:
-    // By name; a name the host has no bar of raises 5, as Office does.
+    // By the editor's name; a name the editor has no bar of raises 5, as Office does.
     CommandBar& Item(const Call& call) {
-        CommandBar* bar =
-            call.IsText(0) ? Ide().vbe.CommandBars().Item(Narrow(call.Text(0))) : nullptr;
+        const std::string name = call.IsText(0) ? OurBarName(Ide().kind, Narrow(call.Text(0))) : "";
+        CommandBar* bar = name.empty() ? nullptr : Ide().vbe.CommandBars().Item(name);
         if (bar == nullptr) {
             Raise(Err::InvalidCall, kSource);
         }

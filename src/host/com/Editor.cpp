@@ -1,0 +1,33 @@
+#include "host/com/Editor.h"
+
+#include "model/IdeBars.h"
+#include "model/VbError.h"
+
+namespace brindle::host::com {
+namespace {
+
+constexpr std::int32_t kObjectLacksMember = 438;
+constexpr std::string_view kVbaProjectWindowBar = "Project Window";
+
+}  // namespace
+
+Editor EditorOf(const Object& vbe) {
+    try {
+        vbe.Get("FullName");
+        return Editor::Vb6;
+    } catch (const VbError& e) {
+        if (e.Number() != kObjectLacksMember) {
+            throw;
+        }
+        return Editor::Vba;
+    }
+}
+
+std::string_view BarNameIn(Editor editor, std::string_view name) {
+    if (editor == Editor::Vba && name == kProjectWindowBar) {
+        return kVbaProjectWindowBar;
+    }
+    return name;
+}
+
+}  // namespace brindle::host::com
