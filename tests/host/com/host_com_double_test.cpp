@@ -301,7 +301,9 @@ TEST(AutomationDouble, OneThingIsOneObject) {
     EXPECT_EQ(parent.get(), first.get());
 }
 
-TEST(AutomationDouble, OnlyTheVb6IdeHasMembers) {
+// Each editor as it answers: the VBA editor has no Members and no VBE.FullName, another
+// Version, and its own name for the project window's context menu.
+TEST(AutomationDouble, EachEditorAnswersAsItsOwn) {
     Ide ide;
     AutomationIde vb6(ide.vbe, IdeKind::Vb6);
     Object module = ide.Module(vb6);
@@ -320,6 +322,28 @@ TEST(AutomationDouble, OnlyTheVb6IdeHasMembers) {
     EXPECT_EQ(answer.exception.scode, SCODE(0x800A01B6));
     EXPECT_EQ(std::wstring(answer.exception.bstrDescription),
               L"Object doesn't support this property or method");
+
+    EXPECT_EQ(Text(vb6.Vbe(), L"Version"), L"6.00");
+    EXPECT_EQ(Text(vba.Vbe(), L"Version"), L"7.01");
+    EXPECT_FALSE(Text(vb6.Vbe(), L"FullName").empty());
+    Answer fullName;
+    Invoke(fullName, vba.Vbe(), L"FullName", kGet, {});
+    EXPECT_EQ(fullName.exception.scode, SCODE(0x800A01B6));
+
+    struct Row {
+        AutomationIde& automation;
+        const wchar_t* found;
+        const wchar_t* missing;
+    };
+    for (const Row& row : {Row{vb6, L"Project Window Project", L"Project Window"},
+                           Row{vba, L"Project Window", L"Project Window Project"}}) {
+        Object bars = Get(row.automation.Vbe(), L"CommandBars");
+        Object bar = Get(bars.get(), L"Item", {row.found});
+        EXPECT_EQ(Text(bar.get(), L"Name"), row.found);
+        Answer missing;
+        Invoke(missing, bars.get(), L"Item", kGet, {row.missing});
+        EXPECT_EQ(missing.exception.scode, SCODE(0x800A0005)) << row.missing;
+    }
 }
 
 // A sink of _dispCommandBarControlEvents that notes each Click and marks it handled.
