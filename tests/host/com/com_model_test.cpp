@@ -283,8 +283,11 @@ struct Connected {
         : settings(dir.path() / "settings.ini"),
           windows(ui::HeadlessSetup{.answer = ui::FixedAnswer(vbYes)}) {
         test::WriteBytes(dir.path() / "header.txt", "On Error GoTo Fail_%ProcedureName%");
+        test::WriteBytes(dir.path() / "footer.txt", "Fail_%ProcedureName%:");
         settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrHdrKey,
                              (dir.path() / "header.txt").string());
+        settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrFtrKey,
+                             (dir.path() / "footer.txt").string());
         addin = std::make_unique<Brindle>(settings, templates, windows, &sink);
         const ComVbe::Reach reach(vbe);
         addin->OnConnection(vbe, ext_cm_AfterStartup, &vbe.WrapAddIn(DispatchPtr::Share(addIn)),
