@@ -1,5 +1,7 @@
 #include "host/com/Editor.h"
 
+#include <cstdint>
+
 #include "model/IdeBars.h"
 #include "model/VbError.h"
 
