@@ -62,6 +62,9 @@ public:
     // disconnect (OnDisconnection) or connect, as the IDE would.
     void OnUpdate(std::function<void(const AddinEntry& entry, bool connect)> handler);
 
+    // The window VBE.MainWindow.HWnd answers; none (0) until set. The caller keeps it alive.
+    void SetMainWindow(HWND window);
+
     const CallCounts& Calls() const;
     void ResetCalls();
 

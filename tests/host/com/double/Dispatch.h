@@ -43,6 +43,7 @@ struct AutomationIde::State {
     std::map<const CodePane*, std::int32_t> topLines;
     std::function<void(const AddinEntry&, bool connect)> onUpdate;
     std::map<Key, automation::DispatchBase*> objects;
+    HWND mainWindow = nullptr;
 
     void Count(std::string_view member);
 };
