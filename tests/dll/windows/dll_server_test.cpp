@@ -1,8 +1,9 @@
 // VBBrindle.dll as the IDEs meet it: registered per user by regsvr32 /n /i:user, every key in
 // place for the IDEs of its bitness, created from its ProgID, answering the add-in interfaces,
 // unloadable once released, and gone without a trace when unregistered; connected to the
-// automation double of each IDE, its ten buttons clicked there do what they do in our own host.
-// Built and run for both bitnesses (build-windows and build-windows32).
+// automation double of each IDE, its ten buttons clicked there do what they do in our own host,
+// with the add-in's real windows answered as a user would. Built and run for both bitnesses
+// (build-windows and build-windows32); what needs windows is skipped where Wine has no screen.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "addin/Buttons.h"
+#include "dll/windows/DialogPresser.h"
 #include "host/com/double/AutomationIde.h"
 #include "host/files/ModuleFile.h"
 #include "host/ide/Ide.h"
@@ -29,6 +31,7 @@
 #include "model/SettingsKeys.h"
 #include "support/TestPaths.h"
 #include "ui/Headless.h"
+#include "ui/win32/ScreenTest.h"
 
 namespace brindle::test {
 
@@ -476,19 +479,20 @@ struct ButtonRow {
     std::string_view caption;
     bool afterAddAll;  // the project's code added first, with the add-all button
     bool changesCode;
+    bool asks;  // a message box asks before anything is changed
 };
 
 const ButtonRow kButtons[] = {
-    {buttons::kAddModHdr, false, true},
-    {buttons::kAddHeaders, false, true},
-    {buttons::kAddErrHandlers, false, true},
-    {buttons::kRemoveCodeMarkers, true, true},
-    {buttons::kRemoveAll, true, true},
-    {buttons::kOptions, false, false},
-    {buttons::kCloseAllWins, false, false},
-    {buttons::kAddAllToProj, false, true},
-    {buttons::kRemoveCodeMarkersFromProj, true, true},
-    {buttons::kRemoveAllFromProj, true, true},
+    {buttons::kAddModHdr, false, true, false},
+    {buttons::kAddHeaders, false, true, false},
+    {buttons::kAddErrHandlers, false, true, false},
+    {buttons::kRemoveCodeMarkers, true, true, true},
+    {buttons::kRemoveAll, true, true, true},
+    {buttons::kOptions, false, false, false},
+    {buttons::kCloseAllWins, false, false, false},
+    {buttons::kAddAllToProj, false, true, true},
+    {buttons::kRemoveCodeMarkersFromProj, true, true, true},
+    {buttons::kRemoveAllFromProj, true, true, true},
 };
 
 // The same clicks in our own host: the in-memory IDE with the add-in, the same settings and
@@ -512,6 +516,27 @@ Outcome InOurHost(const Workspace& workspace, const ButtonRow& row, LONG mode) {
     return OutcomeOf(session.Ide());
 }
 
+// The IDE's main window, as the double's VBE.MainWindow.HWnd hands it over.
+class MainWindow {
+public:
+    MainWindow()
+        : window_(CreateWindowExW(0, L"STATIC", L"Inventory - IDE",
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 900, 640, nullptr,
+                                  nullptr, nullptr, nullptr)) {}
+    ~MainWindow() {
+        if (window_ != nullptr) {
+            DestroyWindow(window_);
+        }
+    }
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    HWND Get() const { return window_; }
+
+private:
+    HWND window_;
+};
+
 class Buttons : public Server, public ::testing::WithParamInterface<std::tuple<IdeKind, LONG>> {
 protected:
     IdeKind Kind() const { return std::get<0>(GetParam()); }
@@ -533,34 +558,64 @@ protected:
         }
         return addin;
     }
-};
 
-TEST_P(Buttons, EachDoesThroughTheDllWhatItDoesInOurHost) {
-    const EnvironmentGuard answer(L"BRINDLE_HEADLESS_ANSWER", L"yes");
-    for (const ButtonRow& row : kButtons) {
-        SCOPED_TRACE(std::string(row.caption));
-        const Workspace workspace;
+    // The files before and after the row's click through the DLL, its windows answered by
+    // `presser` (the add-all before it answered Yes); the add-in is gone afterwards.
+    std::pair<Outcome, Outcome> ClickThroughDll(const ButtonRow& row, const Workspace& workspace,
+                                                test::DialogPresser& presser, int answer,
+                                                int optionsAnswer) {
         host::MemoryVBE ide;
         workspace.Open(ide);
+        const MainWindow main;
         AutomationIde automation(ide, Kind());
+        automation.SetMainWindow(main.Get());
         IDTExtensibility2* addin = Create();
-        ASSERT_NE(addin, nullptr);
-        ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(),
+        if (addin == nullptr) {
+            ADD_FAILURE() << "no add-in object";
+            return {};
+        }
+        EXPECT_EQ(addin->OnConnection(automation.Vbe(), Mode(),
                                       automation.AddIn("VBBrindle.Brindle"), nullptr),
                   S_OK);
         EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
+        presser.Press(IDYES, IDOK);
         if (row.afterAddAll) {
-            ASSERT_TRUE(ide.Click(buttons::kAddAllToProj));
+            EXPECT_TRUE(ide.Click(buttons::kAddAllToProj));
             SelectAll(ide);
         }
         const Outcome before = OutcomeOf(ide);
+        presser.Press(answer, optionsAnswer);
+        presser.Forget();
         // The click reaches the DLL's sink through the double's connection point, after
         // OnConnection returned.
-        ASSERT_TRUE(ide.Click(row.caption));
+        EXPECT_TRUE(ide.Click(row.caption));
         const Outcome through = OutcomeOf(ide);
+        EXPECT_EQ(presser.MessageBoxes(), row.asks ? 1 : 0);
+        if (row.asks) {
+            EXPECT_EQ(presser.LastOwner(), main.Get()) << "the box belongs to the IDE's window";
+        }
+        EXPECT_EQ(presser.OptionsDialogs(), row.caption == buttons::kOptions ? 1 : 0);
         EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
         addin->Release();
+        return {before, through};
+    }
+};
 
+#define BRINDLE_NEEDS_SCREEN()                                                       \
+    do {                                                                             \
+        if (!ui::win32::CanMakeWindows()) {                                          \
+            GTEST_SKIP() << "no screen to make windows on (Wine without a display)"; \
+        }                                                                            \
+    } while (false)
+
+TEST_P(Buttons, EachDoesThroughTheDllWhatItDoesInOurHost) {
+    BRINDLE_NEEDS_SCREEN();
+    test::DialogPresser presser;
+    ASSERT_TRUE(presser.Installed());
+    for (const ButtonRow& row : kButtons) {
+        SCOPED_TRACE(std::string(row.caption));
+        const Workspace workspace;
+        const auto [before, through] = ClickThroughDll(row, workspace, presser, IDYES, IDOK);
         EXPECT_EQ(through.files != before.files, row.changesCode);
         if (row.caption == buttons::kAddModHdr) {  // the user's templates and author were read
             EXPECT_NE(through.files.front().find("' Author:   Ann\r\n"), std::string::npos);
@@ -571,10 +626,27 @@ TEST_P(Buttons, EachDoesThroughTheDllWhatItDoesInOurHost) {
     EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
+// Answered No, each question leaves every module byte for byte as it was; the options dialog
+// cancelled changes nothing either.
+TEST_P(Buttons, AnsweredNoTheyLeaveTheCodeAsItWas) {
+    BRINDLE_NEEDS_SCREEN();
+    test::DialogPresser presser;
+    ASSERT_TRUE(presser.Installed());
+    for (const ButtonRow& row : kButtons) {
+        if (!row.asks && row.caption != buttons::kOptions) {
+            continue;
+        }
+        SCOPED_TRACE(std::string(row.caption));
+        const Workspace workspace;
+        const auto [before, through] = ClickThroughDll(row, workspace, presser, IDNO, IDCANCEL);
+        EXPECT_EQ(through, before);
+    }
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
 // Disconnected and connected again, as the Add-In Manager does it, the add-in's buttons come
 // back once: a click does its work once, through the IDE of the new connection.
 TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
-    const EnvironmentGuard answer(L"BRINDLE_HEADLESS_ANSWER", L"yes");
     const Workspace workspace;
     host::MemoryVBE ide;
     workspace.Open(ide);
@@ -604,7 +676,8 @@ TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
     const Outcome through = OutcomeOf(ide);
     EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
     addin->Release();
-    EXPECT_EQ(through, InOurHost(workspace, {buttons::kAddErrHandlers, false, true}, Mode()));
+    EXPECT_EQ(through,
+              InOurHost(workspace, {buttons::kAddErrHandlers, false, true, false}, Mode()));
 }
 
 // Connected from outside the IDE's menus (ext_cm_External) the add-in makes no buttons.
