@@ -11,6 +11,7 @@
 #include <oaidl.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -642,6 +643,39 @@ TEST_P(Buttons, AnsweredNoTheyLeaveTheCodeAsItWas) {
         EXPECT_EQ(through, before);
     }
     EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+// Not a test: the windows of a session, each left on screen a while and announced on the
+// standard output, for a look or a screenshot (--gtest_also_run_disabled_tests).
+TEST_F(Server, DISABLED_Gallery) {
+    BRINDLE_NEEDS_SCREEN();
+    ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
+    constexpr UINT kLinger = 4000;
+    test::DialogPresser presser;
+    presser.Linger(kLinger);
+    const Workspace workspace;
+    host::MemoryVBE ide;
+    workspace.Open(ide);
+    const MainWindow main;
+    AutomationIde automation(ide, IdeKind::Vb6);
+    automation.SetMainWindow(main.Get());
+    IUnknown* object = nullptr;
+    ASSERT_EQ(CreateFromProgId(&object), S_OK);
+    IDTExtensibility2* addin = nullptr;
+    object->QueryInterface(kIidExtensibility2, reinterpret_cast<void**>(&addin));
+    object->Release();
+    ASSERT_NE(addin, nullptr);
+    ASSERT_EQ(addin->OnConnection(automation.Vbe(), kStartup, automation.AddIn("VBBrindle.Brindle"),
+                                  nullptr),
+              S_OK);
+    EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
+    std::printf("showing splash\n");
+    std::fflush(stdout);
+    test::DialogPresser::Pump(kLinger);
+    EXPECT_TRUE(ide.Click(buttons::kAddAllToProj));
+    EXPECT_TRUE(ide.Click(buttons::kOptions));
+    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+    addin->Release();
 }
 
 // Disconnected and connected again, as the Add-In Manager does it, the add-in's buttons come
