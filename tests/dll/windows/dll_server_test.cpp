@@ -383,6 +383,37 @@ TEST_F(Server, AnotherClassIsNotAvailable) {
     EXPECT_EQ(factory, nullptr);
 }
 
+// What Explorer and the IDE's loader read of the file: its version information, and its own
+// manifest for common controls 6 (resource 2), which leaves the dots per inch to the process.
+TEST_F(Server, TheDllCarriesItsVersionAndManifest) {
+    const std::wstring path = DllPath();
+    std::vector<BYTE> info(GetFileVersionInfoSizeW(path.c_str(), nullptr));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    const std::pair<const wchar_t*, std::wstring> values[] = {
+        {L"FileDescription", L"Visual Basic Brindle"},
+        {L"InternalName", L"VBBrindle"},
+        {L"OriginalFilename", L"VBBrindle.dll"},
+        {L"FileVersion", host::Widen(BRINDLE_VERSION)},
+    };
+    for (const auto& [name, expected] : values) {
+        const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+        wchar_t* text = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(
+            VerQueryValueW(info.data(), query.c_str(), reinterpret_cast<void**>(&text), &length))
+            << host::Narrow(name);
+        EXPECT_EQ(std::wstring(text), expected);
+    }
+
+    const HRSRC found = FindResourceW(module_, MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module_, found)));
+    const std::string manifest(bytes, SizeofResource(module_, found));
+    EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
+}
+
 // --- The add-in over the automation double, button by button ---
 
 using test::AutomationIde;
