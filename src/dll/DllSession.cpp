@@ -2,14 +2,14 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "dll/Server.h"
 #include "dll/WrapVbe.h"
-#include "host/files/FileSystem.h"
 #include "host/vb6/windows/Wide.h"
 #include "model/Extensibility.h"
-#include "util/Text.h"
+#include "model/VbError.h"
 
 namespace brindle::dll {
 namespace {
@@ -29,35 +29,37 @@ private:
     }
 };
 
-// Whether the headless windows confirm: BRINDLE_HEADLESS_ANSWER=yes answers every question
-// Yes and closes the options dialog with OK as it stands. Read at each question, so that a
-// test host can change it between clicks; it goes with the headless windows.
-bool AnswerYes() {
-    const auto answer = host::EnvironmentValue("BRINDLE_HEADLESS_ANSWER");
-    return answer && EqualsNoCase(*answer, "yes");
-}
-
-ui::HeadlessSetup StandInSetup() {
-    ui::HeadlessSetup setup;
-    setup.answer = [](std::string_view, std::int32_t, std::string_view) {
-        return AnswerYes() ? vbYes : vbNo;
-    };
-    setup.fillOptions = [](frmOptions&) {
-        return AnswerYes() ? DialogButton::OK : DialogButton::Cancel;
-    };
-    return setup;
+// The IDE's main window, which owns the add-in's message boxes; none where the IDE does not
+// say (VBE.MainWindow.HWnd) or names no window.
+HWND MainWindowOf(IDispatch* application) {
+    try {
+        const host::com::Object vbe(host::com::DispatchPtr::Share(application),
+                                    host::com::SystemCodePage());
+        // A handle crosses as a Long; on 64-bit Windows it is the sign-extended 32 bits.
+        const std::int32_t handle = vbe.Get("MainWindow").AsObject().Get("HWnd").Long();
+        const auto window = reinterpret_cast<HWND>(static_cast<std::intptr_t>(handle));
+        return IsWindow(window) ? window : nullptr;
+    } catch (const VbError&) {
+        return nullptr;
+    }
 }
 
 }  // namespace
 
-DllSession::DllSession() : windows_(StandInSetup()), sink_(std::make_unique<DebugOutputSink>()) {}
+DllSession::DllSession()
+    : windows_(std::make_unique<ui::win32::Win32Windows>()),
+      sink_(std::make_unique<DebugOutputSink>()) {}
 
-DllSession::~DllSession() = default;
+DllSession::~DllSession() {
+    addin_.reset();
+    ides_.clear();
+    windows_.reset();
+}
 
 host::HostedAddin& DllSession::Addin() {
     if (!addin_) {
         addin_ = std::make_unique<host::HostedAddin>(
-            windows_, sink_.get(), host::AddinOptions{},
+            *windows_, sink_.get(), host::AddinOptions{},
             host::TemplateFileReader::Beside(ModuleFile().parent_path()));
     }
     return *addin_;
@@ -75,6 +77,7 @@ void DllSession::Notify(Step&& step) {
 void DllSession::Connect(IDispatch* application, IDispatch* addIn, LONG connectMode) {
     // Kept before the add-in sees it: a failed connection may leave event sources behind.
     ides_.push_back(WrapVbe(application));
+    windows_->SetOwner(MainWindowOf(application));
     host::com::ComVbe& vbe = *ides_.back();
     const host::com::ComVbe::Reach reach(vbe);
     AddIn* entry =

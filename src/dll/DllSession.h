@@ -1,7 +1,7 @@
 #pragma once
 // The add-in as the DLL runs it inside the real IDE: the session every host builds (settings in
 // the registry key brindle.exe uses, the templates, the add-in), over the IDE that OnConnection
-// hands over, with the add-in's windows.
+// hands over, with the add-in's Win32 windows, owned by the IDE's main window.
 
 #include <oaidl.h>
 
@@ -10,7 +10,7 @@
 
 #include "host/com/ComVbe.h"
 #include "host/session/HostedAddin.h"
-#include "ui/Headless.h"
+#include "ui/win32/Win32Windows.h"
 
 namespace brindle::dll {
 
@@ -36,9 +36,9 @@ private:
     template <class Step>
     void Notify(Step&& step);
 
-    // Until the native windows are in the build, the headless ones stand in; they answer as
-    // BRINDLE_HEADLESS_ANSWER says (see DllSession.cpp).
-    ui::HeadlessWindows windows_;
+    // The windows go last: the add-in may still close its status window as it goes, and the
+    // last set of windows takes the window classes with it.
+    std::unique_ptr<ui::win32::Win32Windows> windows_;
     std::unique_ptr<Diagnostics> sink_;
     // Every IDE object model the add-in was connected to; the add-in's event sources may still
     // refer to an earlier one. The add-in goes first.

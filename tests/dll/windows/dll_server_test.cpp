@@ -1,8 +1,9 @@
 // VBBrindle.dll as the IDEs meet it: registered per user by regsvr32 /n /i:user, every key in
 // place for the IDEs of its bitness, created from its ProgID, answering the add-in interfaces,
 // unloadable once released, and gone without a trace when unregistered; connected to the
-// automation double of each IDE, its ten buttons clicked there do what they do in our own host.
-// Built and run for both bitnesses (build-windows and build-windows32).
+// automation double of each IDE, its ten buttons clicked there do what they do in our own host,
+// with the add-in's real windows answered as a user would. Built and run for both bitnesses
+// (build-windows and build-windows32); what needs windows is skipped where Wine has no screen.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <oaidl.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "addin/Buttons.h"
+#include "dll/windows/DialogPresser.h"
 #include "host/com/double/AutomationIde.h"
 #include "host/files/ModuleFile.h"
 #include "host/ide/Ide.h"
@@ -29,6 +32,7 @@
 #include "model/SettingsKeys.h"
 #include "support/TestPaths.h"
 #include "ui/Headless.h"
+#include "ui/win32/ScreenTest.h"
 
 namespace brindle::test {
 
@@ -379,6 +383,37 @@ TEST_F(Server, AnotherClassIsNotAvailable) {
     EXPECT_EQ(factory, nullptr);
 }
 
+// What Explorer and the IDE's loader read of the file: its version information, and its own
+// manifest for common controls 6 (resource 2), which leaves the dots per inch to the process.
+TEST_F(Server, TheDllCarriesItsVersionAndManifest) {
+    const std::wstring path = DllPath();
+    std::vector<BYTE> info(GetFileVersionInfoSizeW(path.c_str(), nullptr));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    const std::pair<const wchar_t*, std::wstring> values[] = {
+        {L"FileDescription", L"Visual Basic Brindle"},
+        {L"InternalName", L"VBBrindle"},
+        {L"OriginalFilename", L"VBBrindle.dll"},
+        {L"FileVersion", host::Widen(BRINDLE_VERSION)},
+    };
+    for (const auto& [name, expected] : values) {
+        const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+        wchar_t* text = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(
+            VerQueryValueW(info.data(), query.c_str(), reinterpret_cast<void**>(&text), &length))
+            << host::Narrow(name);
+        EXPECT_EQ(std::wstring(text), expected);
+    }
+
+    const HRSRC found = FindResourceW(module_, MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module_, found)));
+    const std::string manifest(bytes, SizeofResource(module_, found));
+    EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
+}
+
 // --- The add-in over the automation double, button by button ---
 
 using test::AutomationIde;
@@ -476,19 +511,20 @@ struct ButtonRow {
     std::string_view caption;
     bool afterAddAll;  // the project's code added first, with the add-all button
     bool changesCode;
+    bool asks;  // a message box asks before anything is changed
 };
 
 const ButtonRow kButtons[] = {
-    {buttons::kAddModHdr, false, true},
-    {buttons::kAddHeaders, false, true},
-    {buttons::kAddErrHandlers, false, true},
-    {buttons::kRemoveCodeMarkers, true, true},
-    {buttons::kRemoveAll, true, true},
-    {buttons::kOptions, false, false},
-    {buttons::kCloseAllWins, false, false},
-    {buttons::kAddAllToProj, false, true},
-    {buttons::kRemoveCodeMarkersFromProj, true, true},
-    {buttons::kRemoveAllFromProj, true, true},
+    {buttons::kAddModHdr, false, true, false},
+    {buttons::kAddHeaders, false, true, false},
+    {buttons::kAddErrHandlers, false, true, false},
+    {buttons::kRemoveCodeMarkers, true, true, true},
+    {buttons::kRemoveAll, true, true, true},
+    {buttons::kOptions, false, false, false},
+    {buttons::kCloseAllWins, false, false, false},
+    {buttons::kAddAllToProj, false, true, true},
+    {buttons::kRemoveCodeMarkersFromProj, true, true, true},
+    {buttons::kRemoveAllFromProj, true, true, true},
 };
 
 // The same clicks in our own host: the in-memory IDE with the add-in, the same settings and
@@ -512,6 +548,27 @@ Outcome InOurHost(const Workspace& workspace, const ButtonRow& row, LONG mode) {
     return OutcomeOf(session.Ide());
 }
 
+// The IDE's main window, as the double's VBE.MainWindow.HWnd hands it over.
+class MainWindow {
+public:
+    MainWindow()
+        : window_(CreateWindowExW(0, L"STATIC", L"Inventory - IDE",
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 900, 640, nullptr,
+                                  nullptr, nullptr, nullptr)) {}
+    ~MainWindow() {
+        if (window_ != nullptr) {
+            DestroyWindow(window_);
+        }
+    }
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    HWND Get() const { return window_; }
+
+private:
+    HWND window_;
+};
+
 class Buttons : public Server, public ::testing::WithParamInterface<std::tuple<IdeKind, LONG>> {
 protected:
     IdeKind Kind() const { return std::get<0>(GetParam()); }
@@ -533,34 +590,64 @@ protected:
         }
         return addin;
     }
-};
 
-TEST_P(Buttons, EachDoesThroughTheDllWhatItDoesInOurHost) {
-    const EnvironmentGuard answer(L"BRINDLE_HEADLESS_ANSWER", L"yes");
-    for (const ButtonRow& row : kButtons) {
-        SCOPED_TRACE(std::string(row.caption));
-        const Workspace workspace;
+    // The files before and after the row's click through the DLL, its windows answered by
+    // `presser` (the add-all before it answered Yes); the add-in is gone afterwards.
+    std::pair<Outcome, Outcome> ClickThroughDll(const ButtonRow& row, const Workspace& workspace,
+                                                test::DialogPresser& presser, int answer,
+                                                int optionsAnswer) {
         host::MemoryVBE ide;
         workspace.Open(ide);
+        const MainWindow main;
         AutomationIde automation(ide, Kind());
+        automation.SetMainWindow(main.Get());
         IDTExtensibility2* addin = Create();
-        ASSERT_NE(addin, nullptr);
-        ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(),
+        if (addin == nullptr) {
+            ADD_FAILURE() << "no add-in object";
+            return {};
+        }
+        EXPECT_EQ(addin->OnConnection(automation.Vbe(), Mode(),
                                       automation.AddIn("VBBrindle.Brindle"), nullptr),
                   S_OK);
         EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
+        presser.Press(IDYES, IDOK);
         if (row.afterAddAll) {
-            ASSERT_TRUE(ide.Click(buttons::kAddAllToProj));
+            EXPECT_TRUE(ide.Click(buttons::kAddAllToProj));
             SelectAll(ide);
         }
         const Outcome before = OutcomeOf(ide);
+        presser.Press(answer, optionsAnswer);
+        presser.Forget();
         // The click reaches the DLL's sink through the double's connection point, after
         // OnConnection returned.
-        ASSERT_TRUE(ide.Click(row.caption));
+        EXPECT_TRUE(ide.Click(row.caption));
         const Outcome through = OutcomeOf(ide);
+        EXPECT_EQ(presser.MessageBoxes(), row.asks ? 1 : 0);
+        if (row.asks) {
+            EXPECT_EQ(presser.LastOwner(), main.Get()) << "the box belongs to the IDE's window";
+        }
+        EXPECT_EQ(presser.OptionsDialogs(), row.caption == buttons::kOptions ? 1 : 0);
         EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
         addin->Release();
+        return {before, through};
+    }
+};
 
+#define BRINDLE_NEEDS_SCREEN()                                                       \
+    do {                                                                             \
+        if (!ui::win32::CanMakeWindows()) {                                          \
+            GTEST_SKIP() << "no screen to make windows on (Wine without a display)"; \
+        }                                                                            \
+    } while (false)
+
+TEST_P(Buttons, EachDoesThroughTheDllWhatItDoesInOurHost) {
+    BRINDLE_NEEDS_SCREEN();
+    test::DialogPresser presser;
+    ASSERT_TRUE(presser.Installed());
+    for (const ButtonRow& row : kButtons) {
+        SCOPED_TRACE(std::string(row.caption));
+        const Workspace workspace;
+        const auto [before, through] = ClickThroughDll(row, workspace, presser, IDYES, IDOK);
         EXPECT_EQ(through.files != before.files, row.changesCode);
         if (row.caption == buttons::kAddModHdr) {  // the user's templates and author were read
             EXPECT_NE(through.files.front().find("' Author:   Ann\r\n"), std::string::npos);
@@ -571,10 +658,60 @@ TEST_P(Buttons, EachDoesThroughTheDllWhatItDoesInOurHost) {
     EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
+// Answered No, each question leaves every module byte for byte as it was; the options dialog
+// cancelled changes nothing either.
+TEST_P(Buttons, AnsweredNoTheyLeaveTheCodeAsItWas) {
+    BRINDLE_NEEDS_SCREEN();
+    test::DialogPresser presser;
+    ASSERT_TRUE(presser.Installed());
+    for (const ButtonRow& row : kButtons) {
+        if (!row.asks && row.caption != buttons::kOptions) {
+            continue;
+        }
+        SCOPED_TRACE(std::string(row.caption));
+        const Workspace workspace;
+        const auto [before, through] = ClickThroughDll(row, workspace, presser, IDNO, IDCANCEL);
+        EXPECT_EQ(through, before);
+    }
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+// Not a test: the windows of a session, each left on screen a while and announced on the
+// standard output, for a look or a screenshot (--gtest_also_run_disabled_tests).
+TEST_F(Server, DISABLED_Gallery) {
+    BRINDLE_NEEDS_SCREEN();
+    ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
+    constexpr UINT kLinger = 4000;
+    test::DialogPresser presser;
+    presser.Linger(kLinger);
+    const Workspace workspace;
+    host::MemoryVBE ide;
+    workspace.Open(ide);
+    const MainWindow main;
+    AutomationIde automation(ide, IdeKind::Vb6);
+    automation.SetMainWindow(main.Get());
+    IUnknown* object = nullptr;
+    ASSERT_EQ(CreateFromProgId(&object), S_OK);
+    IDTExtensibility2* addin = nullptr;
+    object->QueryInterface(kIidExtensibility2, reinterpret_cast<void**>(&addin));
+    object->Release();
+    ASSERT_NE(addin, nullptr);
+    ASSERT_EQ(addin->OnConnection(automation.Vbe(), kStartup, automation.AddIn("VBBrindle.Brindle"),
+                                  nullptr),
+              S_OK);
+    EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
+    std::printf("showing splash\n");
+    std::fflush(stdout);
+    test::DialogPresser::Pump(kLinger);
+    EXPECT_TRUE(ide.Click(buttons::kAddAllToProj));
+    EXPECT_TRUE(ide.Click(buttons::kOptions));
+    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+    addin->Release();
+}
+
 // Disconnected and connected again, as the Add-In Manager does it, the add-in's buttons come
 // back once: a click does its work once, through the IDE of the new connection.
 TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
-    const EnvironmentGuard answer(L"BRINDLE_HEADLESS_ANSWER", L"yes");
     const Workspace workspace;
     host::MemoryVBE ide;
     workspace.Open(ide);
@@ -604,7 +741,8 @@ TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
     const Outcome through = OutcomeOf(ide);
     EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
     addin->Release();
-    EXPECT_EQ(through, InOurHost(workspace, {buttons::kAddErrHandlers, false, true}, Mode()));
+    EXPECT_EQ(through,
+              InOurHost(workspace, {buttons::kAddErrHandlers, false, true, false}, Mode()));
 }
 
 // Connected from outside the IDE's menus (ext_cm_External) the add-in makes no buttons.

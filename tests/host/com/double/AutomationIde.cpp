@@ -46,6 +46,10 @@ const CallCounts& AutomationIde::Calls() const {
     return state_->calls;
 }
 
+void AutomationIde::SetMainWindow(HWND window) {
+    state_->mainWindow = window;
+}
+
 void AutomationIde::ResetCalls() {
     state_->calls = {};
 }

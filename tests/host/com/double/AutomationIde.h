@@ -68,6 +68,9 @@ public:
     // VBComponents raises 50289 from then on. The VB6 IDE locks no project.
     void Lock(std::string_view project);
 
+    // The window VBE.MainWindow.HWnd answers; none (0) until set. The caller keeps it alive.
+    void SetMainWindow(HWND window);
+
     const CallCounts& Calls() const;
     void ResetCalls();
 

@@ -46,6 +46,7 @@ struct AutomationIde::State {
     std::set<std::string, std::less<>> locked;
     std::function<void(const AddinEntry&, bool connect)> onUpdate;
     std::map<Key, automation::DispatchBase*> objects;
+    HWND mainWindow = nullptr;
 
     void Count(std::string_view member);
 };

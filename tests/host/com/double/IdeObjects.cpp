@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "host/com/double/Objects.h"
@@ -48,6 +49,7 @@ vbext_ProcKind ProcKind(const Call& call, std::size_t i) {
 
 IDispatch* NewComponent(const std::shared_ptr<State>& state, VBComponent& component);
 IDispatch* NewMembers(const std::shared_ptr<State>& state, CodeModule& module);
+IDispatch* NewMainWindow(const std::shared_ptr<State>& state);
 
 // ---- VBE ----
 
@@ -57,7 +59,7 @@ public:
 
 private:
     std::span<const Row> Rows() const override {
-        static constexpr std::array<Row, 8> kRows = {{
+        static constexpr std::array<Row, 9> kRows = {{
             {"Version", 1, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
                  call.ReturnText(As<VbeObject>(self).Ide().kind == IdeKind::Vb6 ? u"6.00"
@@ -98,6 +100,10 @@ private:
                      NotSupported();
                  }
                  call.ReturnText(u"C:\\Program Files\\Microsoft Visual Studio\\VB98\\VB6.EXE");
+             }},
+            {"MainWindow", 9, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
+                 call.ReturnObject(NewMainWindow(As<VbeObject>(self).SharedState()));
              }},
         }};
         return kRows;
@@ -507,6 +513,37 @@ private:
 
 IDispatch* NewWindow(const std::shared_ptr<State>& state, const std::shared_ptr<Window>& window) {
     return Shared<WindowObject>(state, window.get(), window);
+}
+
+// The IDE's main window: its handle is the test's window, when it set one.
+class MainWindowObject final : public DispatchBase {
+public:
+    using DispatchBase::DispatchBase;
+
+private:
+    std::span<const Row> Rows() const override {
+        static constexpr std::array<Row, 3> kRows = {{
+            {"Caption", 1, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
+                 wchar_t text[256] = {};
+                 GetWindowTextW(As<MainWindowObject>(self).Ide().mainWindow, text, 256);
+                 call.ReturnText(reinterpret_cast<const char16_t*>(text));
+             }},
+            {"Type", 2, kGet, 0, 0,
+             [](DispatchBase&, Call& call) { call.Return(vbext_wt_MainWindow); }},
+            {"HWnd", 5, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
+                 // A window handle fits a Long in both bitnesses, as the IDE hands it over.
+                 call.Return(static_cast<std::int32_t>(
+                     reinterpret_cast<std::intptr_t>(As<MainWindowObject>(self).Ide().mainWindow)));
+             }},
+        }};
+        return kRows;
+    }
+};
+
+IDispatch* NewMainWindow(const std::shared_ptr<State>& state) {
+    return Shared<MainWindowObject>(state, &state->mainWindow);
 }
 
 class WindowsObject final : public DispatchBase {

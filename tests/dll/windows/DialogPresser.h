@@ -1,0 +1,154 @@
+#pragma once
+// Answers the add-in's modal windows as a user would, from outside the DLL: while it lives, a
+// CBT hook of this thread sees each window as it is activated, and on a message box or the
+// options dialog it presses the button the test asked for. The press is posted, so that the
+// window's own modal loop handles it as it would a click.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string_view>
+#include <utility>
+
+namespace brindle::test {
+
+class DialogPresser {
+public:
+    DialogPresser() {
+        current = this;
+        hook_ = SetWindowsHookExW(WH_CBT, Activated, nullptr, GetCurrentThreadId());
+    }
+    ~DialogPresser() {
+        if (hook_ != nullptr) {
+            UnhookWindowsHookEx(hook_);
+        }
+        current = nullptr;
+    }
+    DialogPresser(const DialogPresser&) = delete;
+    DialogPresser& operator=(const DialogPresser&) = delete;
+
+    bool Installed() const { return hook_ != nullptr; }
+    // The buttons pressed from now on: IDYES or IDNO in a message box, IDOK or IDCANCEL in the
+    // options dialog.
+    void Press(int messageBoxButton, int optionsButton) {
+        boxButton_ = messageBoxButton;
+        optionsButton_ = optionsButton;
+    }
+    // For a look at the windows: each dialog is answered `ms` later, and the status window
+    // stays `ms` on screen when it first shows; each is announced on the standard output.
+    void Linger(UINT ms) { lingerMs_ = ms; }
+
+    // What was answered since the last call, and the owner of the last message box.
+    void Forget() { seen_ = {}; }
+    int MessageBoxes() const { return seen_.boxes; }
+    int OptionsDialogs() const { return seen_.dialogs; }
+    HWND LastOwner() const { return seen_.owner; }
+
+    // Handles this thread's window messages for `ms`, so that what is shown stays painted.
+    static void Pump(UINT ms) {
+        const ULONGLONG end = GetTickCount64() + ms;
+        while (GetTickCount64() < end) {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            Sleep(10);
+        }
+    }
+
+private:
+    struct Seen {
+        int boxes = 0;
+        int dialogs = 0;
+        HWND owner = nullptr;
+        HWND last = nullptr;
+    };
+
+    static LRESULT CALLBACK Activated(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_ACTIVATE && current != nullptr) {
+            current->Answer(reinterpret_cast<HWND>(wParam));
+        } else if (code == HCBT_CREATEWND && current != nullptr && current->lingerMs_ != 0) {
+            const auto* created = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
+            if (!IS_INTRESOURCE(created->lpcs->lpszClass) &&
+                std::wstring_view(created->lpcs->lpszClass) == L"BrindleMsg") {
+                // Loaded first, shown later: watched until it shows.
+                current->status_ = reinterpret_cast<HWND>(wParam);
+                SetTimer(nullptr, 0, 10, StayOnScreen);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static void Announce(const char* what) {
+        std::printf("showing %s\n", what);
+        std::fflush(stdout);
+    }
+
+    static void CALLBACK StayOnScreen(HWND, UINT, UINT_PTR timer, DWORD) {
+        if (current == nullptr || !IsWindow(current->status_)) {
+            KillTimer(nullptr, timer);
+            return;
+        }
+        if (IsWindowVisible(current->status_)) {
+            KillTimer(nullptr, timer);
+            current->status_ = nullptr;
+            Announce("status");
+            Pump(current->lingerMs_);
+        }
+    }
+
+    static void CALLBACK PressLater(HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        if (current != nullptr && current->pending_ != nullptr) {
+            Post(std::exchange(current->pending_, nullptr), current->pendingButton_);
+        }
+    }
+
+    static void Post(HWND window, int button) {
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
+    }
+
+    void Answer(HWND window) {
+        if (window == seen_.last) {  // activated again, the press is on its way
+            return;
+        }
+        wchar_t name[32] = {};
+        GetClassNameW(window, name, 32);
+        int button = 0;
+        const char* kind = "options";
+        if (std::wstring_view(name) == L"#32770") {
+            ++seen_.boxes;
+            seen_.owner = GetWindow(window, GW_OWNER);
+            button = boxButton_;
+            kind = "message box";
+        } else if (std::wstring_view(name) == L"BrindleOptions") {
+            ++seen_.dialogs;
+            button = optionsButton_;
+        } else {
+            return;
+        }
+        seen_.last = window;
+        if (lingerMs_ == 0) {
+            Post(window, button);
+            return;
+        }
+        Announce(kind);
+        pending_ = window;
+        pendingButton_ = button;
+        SetTimer(nullptr, 0, lingerMs_, PressLater);
+    }
+
+    static inline thread_local DialogPresser* current = nullptr;
+    HHOOK hook_ = nullptr;
+    int boxButton_ = IDYES;
+    int optionsButton_ = IDOK;
+    UINT lingerMs_ = 0;
+    HWND pending_ = nullptr;
+    HWND status_ = nullptr;
+    int pendingButton_ = 0;
+    Seen seen_;
+};
+
+}  // namespace brindle::test
