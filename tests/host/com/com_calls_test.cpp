@@ -37,7 +37,10 @@ constexpr int kCodePage = 1252;
 
 // The ceilings of one command, a + b * procedures + c * modules: for all its calls (a
 // procedure's edits, lookups and members), and for those that read the text (Lines,
-// CountOfLines, Find), which a module of many lines must not multiply.
+// CountOfLines, Find), which a module of many lines must not multiply. Adding to a whole
+// project costs about 45 calls a procedure: some 15 for each of its three blocks (the member
+// and its lines looked up, the place found, the lines inserted and counted); the text is read
+// once a module and each edit's lines once more.
 struct Ceiling {
     int fixed, perProcedure, perModule;
     int Of(int procedures, int modules) const {
