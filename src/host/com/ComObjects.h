@@ -3,10 +3,12 @@
 // automation object it calls. Inside this folder only.
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <typeindex>
 #include <typeinfo>
 #include <utility>
@@ -46,8 +48,13 @@ public:
         return static_cast<T&>(*found->second);
     }
 
-    // Between the two the call goes on; calls may nest (a click while a command waits).
-    void Enter() { ++depth_; }
+    // Between the two the call goes on; calls may nest (a click while a command waits). Each
+    // call, nested ones too, starts from what the IDE says now: what wrappers read before is
+    // forgotten.
+    void Enter() {
+        ++depth_;
+        ++generation_;
+    }
     void Leave() {
         if (--depth_ == 0) {
             wrappers_.clear();
@@ -56,9 +63,16 @@ public:
 
     std::size_t Size() const { return wrappers_.size(); }
 
+    // Grows when a call begins and when the add-in edits a module through any wrapper: what a
+    // wrapper read of a module holds while this stays the same. The IDE may hand out several
+    // objects for one module, so an edit through one leaves the others to read again.
+    std::uint64_t Generation() const { return generation_; }
+    void Edited() { ++generation_; }
+
 private:
     int codePage_;
     int depth_ = 0;
+    std::uint64_t generation_ = 0;
     std::map<std::pair<IUnknown*, std::type_index>, std::unique_ptr<Wrapper>> wrappers_;
 };
 
@@ -74,6 +88,25 @@ protected:
 };
 
 class ComCodeModule;
+
+// What the add-in read of one module, kept while only its own edits through the same wrapper
+// changed the module: every call of the IDE is slow on a large module, and the core asks for
+// the same lines, counts and procedures many times within one command.
+struct ModuleMemo {
+    std::uint64_t generation = 0;
+    // The module's lines, all read in one call; an empty optional is a line the add-in wrote,
+    // read back when asked (the IDE may lay it out its own way).
+    std::optional<std::vector<std::optional<std::string>>> lines;
+    bool linesUnkept = false;  // the IDE's lines did not split as counted; ask it each time
+    std::optional<std::int32_t> declarationLines;
+    std::map<std::int32_t, std::pair<std::string, vbext_ProcKind>> procOfLine;
+    // By which of ProcStartLine, ProcBodyLine, ProcCountLines, the name and the kind.
+    std::map<std::tuple<int, std::string, vbext_ProcKind>, std::int32_t> procLines;
+    std::optional<std::int32_t> memberCount;
+    std::map<std::string, std::shared_ptr<const Member>, std::less<>> memberByName;
+    std::map<std::int32_t, std::shared_ptr<const Member>> memberByIndex;
+    std::optional<std::vector<DeclaredMember>> scanned;
+};
 
 class ComProject final : public VBProject, public Wrapped {
 public:
@@ -113,7 +146,7 @@ public:
 private:
     // Null in the VBA editor.
     std::optional<Object> Listed() const;
-    std::vector<DeclaredMember> Scanned() const;
+    const std::vector<DeclaredMember>& Scanned() const;
 
     ComCodeModule& module_;
     mutable bool unlisted_ = false;
@@ -149,7 +182,27 @@ public:
     std::int32_t CountOfDeclarationLines() const;
     void ReplaceLine(std::int32_t line, std::string_view text);
 
+    // What was read of the module since anything else could have changed it.
+    ModuleMemo& Memo() const;
+
 private:
+    using KnownLines = std::vector<std::optional<std::string>>;
+    // The lines read, or null when they cannot be kept.
+    KnownLines* Known() const;
+    // Whether lines `first` to `last` are all read now (one call at most).
+    bool ReadBack(std::int32_t first, std::int32_t last) const;
+    std::int32_t ProcLine(int which, std::string_view member, std::string_view name,
+                          vbext_ProcKind kind);
+    std::optional<bool> FindKnown(std::string_view target, std::int32_t& startLine,
+                                  std::int32_t& startColumn, std::int32_t& endLine,
+                                  std::int32_t& endColumn, bool matchCase) const;
+    // After an edit of the add-in's own: `edit` made the same change in the lines kept, or
+    // returned false when it could not.
+    template <class Edit>
+    void Edited(Edit edit);
+    void Forget();
+
+    mutable ModuleMemo memo_;
     ComMembers members_;
 };
 

@@ -2,12 +2,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "host/com/ComObjects.h"
 #include "host/vb6/CodePage.h"
 #include "model/VbError.h"
+#include "util/Text.h"
 
 namespace brindle::host::com {
 namespace {
@@ -171,47 +174,271 @@ brindle::CodePane& ComCodeModule::CodePane() {
     return registry_.Wrap<ComCodePane>(object_.Get("CodePane").AsObject());
 }
 
+ModuleMemo& ComCodeModule::Memo() const {
+    if (memo_.generation != registry_.Generation()) {
+        memo_ = ModuleMemo{};
+        memo_.generation = registry_.Generation();
+    }
+    return memo_;
+}
+
+ComCodeModule::KnownLines* ComCodeModule::Known() const {
+    ModuleMemo& memo = Memo();
+    if (!memo.lines && !memo.linesUnkept) {
+        const std::int32_t count = object_.Get("CountOfLines").Long();
+        KnownLines lines;
+        if (count > 0) {
+            const std::string text = object_.Call("Lines", {1, count}).Text();
+            for (std::string_view line : SplitLines(text)) {
+                lines.emplace_back(std::string(line));
+            }
+        }
+        if (static_cast<std::int32_t>(lines.size()) == count) {
+            memo.lines = std::move(lines);
+        } else {
+            memo.linesUnkept = true;
+        }
+    }
+    return memo.lines ? &*memo.lines : nullptr;
+}
+
+bool ComCodeModule::ReadBack(std::int32_t first, std::int32_t last) const {
+    KnownLines* lines = Known();
+    if (lines == nullptr) {
+        return false;
+    }
+    const auto unread = [&](std::int32_t line) {
+        return !(*lines)[static_cast<std::size_t>(line - 1)];
+    };
+    while (first <= last && !unread(first)) {
+        ++first;
+    }
+    while (last >= first && !unread(last)) {
+        --last;
+    }
+    if (first > last) {
+        return true;
+    }
+    const std::string text = object_.Call("Lines", {first, last - first + 1}).Text();
+    const auto read = SplitLines(text);
+    if (static_cast<std::int32_t>(read.size()) != last - first + 1) {
+        memo_.lines.reset();
+        memo_.linesUnkept = true;
+        return false;
+    }
+    for (std::int32_t line = first; line <= last; ++line) {
+        (*lines)[static_cast<std::size_t>(line - 1)] =
+            std::string(read[static_cast<std::size_t>(line - first)]);
+    }
+    return true;
+}
+
 std::int32_t ComCodeModule::CountOfLines() const {
+    if (const KnownLines* lines = Known()) {
+        return static_cast<std::int32_t>(lines->size());
+    }
     return object_.Get("CountOfLines").Long();
 }
 
 std::int32_t ComCodeModule::CountOfDeclarationLines() const {
-    return object_.Get("CountOfDeclarationLines").Long();
+    ModuleMemo& memo = Memo();
+    if (!memo.declarationLines) {
+        memo.declarationLines = object_.Get("CountOfDeclarationLines").Long();
+    }
+    return *memo.declarationLines;
 }
 
+// Lines out of the module's range are the IDE's to refuse.
 std::string ComCodeModule::Lines(std::int32_t startLine, std::int32_t count) const {
-    return object_.Call("Lines", {startLine, count}).Text();
+    const KnownLines* lines = Known();
+    const std::int32_t last = startLine + count - 1;
+    if (lines == nullptr || count < 1 || startLine < 1 ||
+        last > static_cast<std::int32_t>(lines->size()) || !ReadBack(startLine, last)) {
+        return object_.Call("Lines", {startLine, count}).Text();
+    }
+    std::string text;
+    for (std::int32_t line = startLine; line <= last; ++line) {
+        if (line > startLine) {
+            text += "\r\n";
+        }
+        text += *(*lines)[static_cast<std::size_t>(line - 1)];
+    }
+    return text;
 }
 
+template <class Edit>
+void ComCodeModule::Edited(Edit edit) {
+    ModuleMemo& memo = Memo();
+    std::optional<KnownLines> lines;
+    if (memo.lines && edit(*memo.lines)) {
+        lines = std::move(memo.lines);
+    }
+    registry_.Edited();
+    memo_ = ModuleMemo{};
+    memo_.generation = registry_.Generation();
+    memo_.lines = std::move(lines);
+}
+
+// A failed edit may have changed the module or not.
+void ComCodeModule::Forget() {
+    Edited([](KnownLines&) { return false; });
+}
+
+namespace {
+
+// Whether `line` to `line + count - 1` are lines of the module.
+bool InRange(const std::vector<std::optional<std::string>>& lines, std::int32_t line,
+             std::int32_t count) {
+    return line >= 1 && count >= 1 && line + count - 1 <= static_cast<std::int32_t>(lines.size());
+}
+
+// Where the text holds no line break but CR LF, the IDE makes one line of each piece.
+bool BreaksOnlyAtCrLf(std::string_view text) {
+    std::size_t breaks = 0;
+    for (char c : text) {
+        breaks += c == '\r' || c == '\n' ? 1 : 0;
+    }
+    return breaks == 2 * (SplitLines(text).size() - 1);
+}
+
+}  // namespace
+
+// Text broken at CR LF alone goes in as one line a piece; how the IDE breaks other text is its
+// own, so it is asked how many lines there are now.
 void ComCodeModule::InsertLines(std::int32_t line, std::string_view text) {
-    object_.Call("InsertLines", {line, text});
+    try {
+        object_.Call("InsertLines", {line, text});
+    } catch (...) {
+        Forget();
+        throw;
+    }
+    Edited([&](KnownLines& lines) {
+        const auto count = static_cast<std::int32_t>(lines.size());
+        if (line < 1 || line > count + 1) {
+            return false;
+        }
+        const std::int32_t added = !text.empty() && BreaksOnlyAtCrLf(text)
+                                       ? static_cast<std::int32_t>(SplitLines(text).size())
+                                       : object_.Get("CountOfLines").Long() - count;
+        if (added < 0) {
+            return false;
+        }
+        lines.insert(lines.begin() + (line - 1), static_cast<std::size_t>(added), std::nullopt);
+        return true;
+    });
 }
 
 void ComCodeModule::DeleteLines(std::int32_t startLine, std::int32_t count) {
-    object_.Call("DeleteLines", {startLine, count});
+    try {
+        object_.Call("DeleteLines", {startLine, count});
+    } catch (...) {
+        Forget();
+        throw;
+    }
+    Edited([&](KnownLines& lines) {
+        if (!InRange(lines, startLine, count)) {
+            return false;
+        }
+        const auto first = lines.begin() + (startLine - 1);
+        lines.erase(first, first + count);
+        return true;
+    });
 }
 
 void ComCodeModule::ReplaceLine(std::int32_t line, std::string_view text) {
-    object_.Call("ReplaceLine", {line, text});
+    try {
+        object_.Call("ReplaceLine", {line, text});
+    } catch (...) {
+        Forget();
+        throw;
+    }
+    Edited([&](KnownLines& lines) {
+        if (!InRange(lines, line, 1) || text.find_first_of("\r\n") != std::string_view::npos) {
+            return false;
+        }
+        lines[static_cast<std::size_t>(line - 1)].reset();
+        return true;
+    });
+}
+
+// A procedure's lines are asked again and again while the module stays the same; a failure
+// (no such procedure) is the IDE's to tell each time.
+std::int32_t ComCodeModule::ProcLine(int which, std::string_view member, std::string_view name,
+                                     vbext_ProcKind kind) {
+    ModuleMemo& memo = Memo();
+    auto key = std::make_tuple(which, std::string(name), kind);
+    if (const auto found = memo.procLines.find(key); found != memo.procLines.end()) {
+        return found->second;
+    }
+    const auto generation = registry_.Generation();
+    const std::int32_t line = object_.Call(member, {name, std::int32_t{kind}}).Long();
+    if (registry_.Generation() == generation) {
+        memo.procLines.emplace(std::move(key), line);
+    }
+    return line;
 }
 
 std::int32_t ComCodeModule::ProcStartLine(std::string_view name, vbext_ProcKind kind) {
-    return object_.Call("ProcStartLine", {name, std::int32_t{kind}}).Long();
+    return ProcLine(0, "ProcStartLine", name, kind);
 }
 
 std::int32_t ComCodeModule::ProcBodyLine(std::string_view name, vbext_ProcKind kind) {
-    return object_.Call("ProcBodyLine", {name, std::int32_t{kind}}).Long();
+    return ProcLine(1, "ProcBodyLine", name, kind);
 }
 
 std::int32_t ComCodeModule::ProcCountLines(std::string_view name, vbext_ProcKind kind) {
-    return object_.Call("ProcCountLines", {name, std::int32_t{kind}}).Long();
+    return ProcLine(2, "ProcCountLines", name, kind);
 }
 
 std::string ComCodeModule::ProcOfLine(std::int32_t line, vbext_ProcKind& kind) {
+    ModuleMemo& memo = Memo();
+    if (const auto found = memo.procOfLine.find(line); found != memo.procOfLine.end()) {
+        kind = found->second.second;
+        return found->second.first;
+    }
+    const auto generation = registry_.Generation();
     std::int32_t written = kind;
     std::string name = object_.Call("ProcOfLine", {line, ByRef<std::int32_t>{written}}).Text();
     kind = static_cast<vbext_ProcKind>(written);
+    if (registry_.Generation() == generation) {
+        memo.procOfLine.emplace(line, std::make_pair(name, kind));
+    }
     return name;
+}
+
+// The search the core makes most, for a word in any letter case, runs over the lines read. A
+// line with other than ASCII might match in the IDE's own letter case rules (or a code page of
+// two-byte characters count columns otherwise): from there the IDE searches.
+std::optional<bool> ComCodeModule::FindKnown(std::string_view target, std::int32_t& startLine,
+                                             std::int32_t& startColumn, std::int32_t& endLine,
+                                             std::int32_t& endColumn, bool matchCase) const {
+    const KnownLines* lines = Known();
+    if (lines == nullptr || IsDoubleByteCodePage(registry_.CodePage()) || startLine < 1 ||
+        startColumn < 1 || startLine > static_cast<std::int32_t>(lines->size()) ||
+        !ReadBack(startLine, static_cast<std::int32_t>(lines->size()))) {
+        return std::nullopt;
+    }
+    std::int32_t column = startColumn;
+    for (std::int32_t line = startLine; line <= static_cast<std::int32_t>(lines->size());
+         ++line, column = 1) {
+        const std::string_view text = *(*lines)[static_cast<std::size_t>(line - 1)];
+        const std::size_t from = std::min(static_cast<std::size_t>(column - 1), text.size());
+        const std::size_t at = matchCase ? text.find(target, from) : FindNoCase(text, target, from);
+        const std::string_view before =
+            text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from);
+        if (!matchCase && !IsAscii(before)) {
+            startLine = line;
+            startColumn = column;
+            return std::nullopt;
+        }
+        if (at != std::string_view::npos) {
+            startLine = endLine = line;
+            startColumn = static_cast<std::int32_t>(at) + 1;
+            endColumn = startColumn + static_cast<std::int32_t>(target.size());
+            return true;
+        }
+    }
+    return false;
 }
 
 bool ComCodeModule::Find(std::string_view target, std::int32_t& startLine,
@@ -221,6 +448,14 @@ bool ComCodeModule::Find(std::string_view target, std::int32_t& startLine,
     // IDE searches up to the end given, and reads -1 as the end of the module and of the line.
     endLine = -1;
     endColumn = -1;
+    const bool printable =
+        std::all_of(target.begin(), target.end(), [](char c) { return c >= ' ' && c <= '~'; });
+    if (!target.empty() && printable && !wholeWord && !patternSearch) {
+        if (const auto found =
+                FindKnown(target, startLine, startColumn, endLine, endColumn, matchCase)) {
+            return *found;
+        }
+    }
     return object_
         .Call("Find", {target, ByRef<std::int32_t>{startLine}, ByRef<std::int32_t>{startColumn},
                        ByRef<std::int32_t>{endLine}, ByRef<std::int32_t>{endColumn}, wholeWord,
@@ -252,47 +487,73 @@ std::optional<Object> ComMembers::Listed() const {
     return std::nullopt;
 }
 
-std::vector<DeclaredMember> ComMembers::Scanned() const {
-    const std::int32_t count = module_.CountOfLines();
-    const std::string text = count > 0 ? module_.Lines(1, count) : std::string();
-    Scanner scanner(module_.Self().CodePage());
-    if (count > 0) {
-        for (std::string_view line : SplitLines(text)) {
-            scanner.Feed(line);
+// Read once while the module stays the same, from the lines the module keeps.
+const std::vector<DeclaredMember>& ComMembers::Scanned() const {
+    ModuleMemo& memo = module_.Memo();
+    if (!memo.scanned) {
+        const std::int32_t count = module_.CountOfLines();
+        Scanner scanner(module_.Self().CodePage());
+        if (count > 0) {
+            const std::string text = module_.Lines(1, count);
+            for (std::string_view line : SplitLines(text)) {
+                scanner.Feed(line);
+            }
         }
+        module_.Memo().scanned = scanner.Finish().members;
     }
-    return scanner.Finish().members;
+    return *module_.Memo().scanned;
 }
 
 std::int32_t ComMembers::Count() const {
-    if (auto listed = Listed()) {
-        return listed->Get("Count").Long();
+    ModuleMemo& memo = module_.Memo();
+    if (!memo.memberCount) {
+        auto listed = Listed();
+        memo.memberCount =
+            listed ? listed->Get("Count").Long() : static_cast<std::int32_t>(Scanned().size());
     }
-    return static_cast<std::int32_t>(Scanned().size());
+    return *memo.memberCount;
 }
 
 std::shared_ptr<const Member> ComMembers::Item(std::string_view name) const {
+    auto& known = module_.Memo().memberByName;
+    if (const auto found = known.find(name); found != known.end()) {
+        return found->second;
+    }
+    std::shared_ptr<const Member> member;
     if (auto listed = Listed()) {
-        return MemberOf(listed->Call("Item", {name}).AsObject());
-    }
-    for (DeclaredMember& member : Scanned()) {
-        if (EqualsIgnoringCase(member.name, name)) {
-            return std::make_shared<ListedMember>(std::move(member.name), member.type);
+        member = MemberOf(listed->Call("Item", {name}).AsObject());
+    } else {
+        const auto& scanned = Scanned();
+        const auto found = std::find_if(scanned.begin(), scanned.end(), [&](const auto& m) {
+            return EqualsIgnoringCase(m.name, name);
+        });
+        if (found == scanned.end()) {
+            Raise(Err::InvalidCall, "VBIDE.Members.Item");
         }
+        member = std::make_shared<ListedMember>(found->name, found->type);
     }
-    Raise(Err::InvalidCall, "VBIDE.Members.Item");
+    module_.Memo().memberByName.emplace(std::string(name), member);
+    return member;
 }
 
 std::shared_ptr<const Member> ComMembers::Item(std::int32_t index) const {
+    auto& known = module_.Memo().memberByIndex;
+    if (const auto found = known.find(index); found != known.end()) {
+        return found->second;
+    }
+    std::shared_ptr<const Member> member;
     if (auto listed = Listed()) {
-        return MemberOf(listed->Call("Item", {index}).AsObject());
+        member = MemberOf(listed->Call("Item", {index}).AsObject());
+    } else {
+        const auto& scanned = Scanned();
+        if (index < 1 || index > static_cast<std::int32_t>(scanned.size())) {
+            Raise(Err::SubscriptOutOfRange, "VBIDE.Members.Item");
+        }
+        const DeclaredMember& found = scanned[static_cast<std::size_t>(index - 1)];
+        member = std::make_shared<ListedMember>(found.name, found.type);
     }
-    std::vector<DeclaredMember> members = Scanned();
-    if (index < 1 || index > static_cast<std::int32_t>(members.size())) {
-        Raise(Err::SubscriptOutOfRange, "VBIDE.Members.Item");
-    }
-    DeclaredMember& member = members[static_cast<std::size_t>(index - 1)];
-    return std::make_shared<ListedMember>(std::move(member.name), member.type);
+    module_.Memo().memberByIndex.emplace(index, member);
+    return member;
 }
 
 // --- Code panes ---

@@ -150,6 +150,46 @@ TEST_P(ComModel, TellsMembersInBothEditors) {
     EXPECT_EQ(automation->Calls().Of("Members"), GetParam() == IdeKind::Vba ? 1 : 5);
 }
 
+// Within one call of the IDE a module's text is read once; the add-in's own edits are laid
+// over what was read and the lines it wrote are read back, a search passes to the IDE at a
+// line that is not ASCII, and the next call reads afresh.
+TEST_P(ComModel, ReadsAModuleOnceUntilTheCallIsOver) {
+    ComVbe& vbe = Model();
+    const ComVbe::Reach reach(vbe);
+    CodeModule& module = vbe.ActiveCodePane()->CodeModule();
+    automation->ResetCalls();
+    EXPECT_EQ(module.Lines(4, 2), "Public Sub Go()\r\nEnd Sub");
+    EXPECT_EQ(module.CountOfLines(), 8);
+    EXPECT_EQ(module.Lines(8, 1), "End Property");
+    EXPECT_EQ(automation->Calls().Of("Lines"), 1);
+
+    module.InsertLines(5, "    Beep\n    Beep");
+    module.InsertLines(1, "' a\r\n' b");
+    module.DeleteLines(2);
+    EXPECT_THROW(module.DeleteLines(40), VbError);
+    CodeModule& stored = ide.component->CodeModule();
+    EXPECT_EQ(module.CountOfLines(), stored.CountOfLines());
+    EXPECT_EQ(module.Lines(1, module.CountOfLines()), stored.Lines(1, stored.CountOfLines()));
+
+    std::int32_t startLine = 4, startColumn = 1, endLine = 1, endColumn = 1;
+    const int finds = automation->Calls().Of("Find");
+    EXPECT_TRUE(module.Find("sub", startLine, startColumn, endLine, endColumn));
+    EXPECT_EQ(startLine, 5);
+    EXPECT_EQ(automation->Calls().Of("Find"), finds);
+    EXPECT_TRUE(module.Find("SIZE", startLine = 1, startColumn = 1, endLine, endColumn));
+    EXPECT_EQ(startLine, 10);
+    EXPECT_EQ(startColumn, 21);
+    EXPECT_EQ(endColumn, 25);
+    EXPECT_EQ(automation->Calls().Of("Find"), finds + 1);
+
+    const int counts = automation->Calls().Of("CountOfLines");
+    {
+        const ComVbe::Reach click(vbe);
+        module.CountOfLines();
+    }
+    EXPECT_EQ(automation->Calls().Of("CountOfLines"), counts + 1);
+}
+
 TEST_P(ComModel, ClicksReachTheHandlerUntilTheEventSourceGoes) {
     ComVbe& vbe = Model();
     std::shared_ptr<CommandBarEvents> events;
