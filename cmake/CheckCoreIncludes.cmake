@@ -37,7 +37,7 @@ function(check_folder folder allowed)
 endfunction()
 
 # The Win32 windows: the add-in's window interfaces and the system's headers, no Qt, no host.
-check_folder(ui/win32 "^(model|util|addin|ui/win32)/" "^Q")
+check_folder(ui/win32 "^(model/|util/|addin/|ui/win32/|ui/[^/]+$)" "^Q")
 
 foreach(folder analysis templates codegen addin)
     check_folder(${folder} "^(model|util|analysis|templates|codegen|addin)/")

@@ -11,7 +11,6 @@
 namespace brindle::ui::qt {
 namespace {
 
-constexpr TwipRect kClientArea{0, 0, 7170, 5385};
 constexpr int kLifetimeMs = 3000;
 
 // Clicks and keys do nothing: only the timer closes it.
@@ -21,7 +20,7 @@ public:
         : QWidget(owner, Qt::SplashScreen | Qt::FramelessWindowHint) {
         setObjectName(QStringLiteral("frmSplash"));
         setAttribute(Qt::WA_DeleteOnClose);
-        setFixedSize(PixelsOf(*this, kClientArea).size());
+        setFixedSize(PixelsOf(*this, kSplashClientArea).size());
 
         auto* timer = new QTimer(this);
         timer->setObjectName(QStringLiteral("Timer1"));

@@ -16,10 +16,6 @@ namespace brindle::ui::qt {
 namespace {
 
 // Sizes in twips.
-constexpr TwipRect kClientArea{0, 0, 10605, 525};
-constexpr TwipRect kImage1{30, 30, 2310, 480};
-constexpr TwipRect kLblMsg{2490, 180, 8025, 255};
-constexpr TwipRect kShape1{60, 30, 10530, 480};
 
 // The label's face on Windows, else a sans serif of the same weight that Debian has.
 QFont MessageFont() {
@@ -36,16 +32,16 @@ public:
     explicit MsgForm(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint) {
         setObjectName(QStringLiteral("frmMsg"));
         setAttribute(Qt::WA_ShowWithoutActivating);
-        setFixedSize(PixelsOf(*this, kClientArea).size());
+        setFixedSize(PixelsOf(*this, kStatusClientArea).size());
 
         auto* image = new QLabel(this);
         image->setObjectName(QStringLiteral("Image1"));
-        image->setGeometry(PixelsOf(*this, kImage1));
+        image->setGeometry(PixelsOf(*this, kStatusImage));
         image->setPixmap(LogoPicture(devicePixelRatioF()));
 
         label_ = new QLabel(this);
         label_->setObjectName(QStringLiteral("lblMsg"));
-        label_->setGeometry(PixelsOf(*this, kLblMsg));
+        label_->setGeometry(PixelsOf(*this, kStatusLabel));
         label_->setFont(MessageFont());
         label_->setTextFormat(Qt::PlainText);
         label_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -63,7 +59,7 @@ protected:
         QPainter painter(this);
         painter.setPen(QPen(QColor(0x22, 0x56, 0x7c), 1));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(PixelsOf(*this, kShape1).adjusted(0, 0, -1, -1));
+        painter.drawRect(PixelsOf(*this, kStatusShape).adjusted(0, 0, -1, -1));
     }
 
 private:

@@ -11,18 +11,6 @@
 namespace brindle::ui::qt {
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
-
-std::int16_t ToInteger(double value) {
-    // The default rounding mode rounds a value exactly halfway to the even neighbour.
-    const double rounded = std::nearbyint(value);
-    if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
-          rounded <= std::numeric_limits<std::int16_t>::max())) {
-        Raise(Err::Overflow, "");
-    }
-    return static_cast<std::int16_t>(rounded);
-}
-
 // A window with an owner appears on the owner's screen.
 const QScreen* ScreenOf(const QWidget& widget) {
     const QWidget* parent = widget.parentWidget();
@@ -34,11 +22,6 @@ double TwipsPerPixel(double dotsPerInch) {
 }
 
 }  // namespace
-
-PixelRect ToPixels(const TwipRect& twips, double twipsPerPixelX, double twipsPerPixelY) {
-    return {ToInteger(twips.left / twipsPerPixelX), ToInteger(twips.top / twipsPerPixelY),
-            ToInteger(twips.width / twipsPerPixelX), ToInteger(twips.height / twipsPerPixelY)};
-}
 
 double TwipsPerPixelX(const QWidget& widget) {
     const QScreen* screen = ScreenOf(widget);

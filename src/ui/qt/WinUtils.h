@@ -4,31 +4,12 @@
 
 #include <cstdint>
 
+#include "ui/Twips.h"
+
 class QRect;
 class QWidget;
 
 namespace brindle::ui::qt {
-
-// A window's place in twips, as the forms of the add-in give it.
-struct TwipRect {
-    double left = 0;
-    double top = 0;
-    double width = 0;
-    double height = 0;
-};
-
-// The same place in whole pixels, each a 16-bit signed value.
-struct PixelRect {
-    std::int16_t x = 0;
-    std::int16_t y = 0;
-    std::int16_t cx = 0;
-    std::int16_t cy = 0;
-    bool operator==(const PixelRect&) const = default;
-};
-
-// Divides each value by the twips of a pixel and rounds to the nearest whole number, a value
-// exactly halfway to the even one. A result outside the 16-bit range raises an overflow.
-PixelRect ToPixels(const TwipRect& twips, double twipsPerPixelX, double twipsPerPixelY);
 
 // 1440 divided by the logical dots per inch of the widget's screen: 15 at 96 dots per inch.
 double TwipsPerPixelX(const QWidget& widget);

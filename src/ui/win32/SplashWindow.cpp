@@ -8,7 +8,6 @@
 namespace brindle::ui::win32 {
 namespace {
 
-constexpr TwipRect kClientArea{0, 0, 7170, 5385};
 constexpr UINT kLifetimeMs = 3000;
 constexpr UINT_PTR kTimer1 = 1;
 constexpr DWORD kStyle = WS_POPUP | WS_DLGFRAME;
@@ -20,7 +19,7 @@ std::set<HWND>& OpenSplashes() {
 }
 
 void Resize(HWND window, UINT dpi) {
-    const RECT client = PixelsOf(kClientArea, dpi);
+    const RECT client = PixelsOf(kSplashClientArea, dpi);
     SetClientSize(window, {client.right, client.bottom});
 }
 

@@ -10,10 +10,6 @@ namespace brindle::ui::win32 {
 namespace {
 
 // Sizes in twips.
-constexpr TwipRect kClientArea{0, 0, 10605, 525};
-constexpr TwipRect kImage1{30, 30, 2310, 480};
-constexpr TwipRect kLblMsg{2490, 180, 8025, 255};
-constexpr TwipRect kShape1{60, 30, 10530, 480};
 constexpr double kLabelPoints = 8.25;
 constexpr COLORREF kOutline = RGB(0x22, 0x56, 0x7c);
 constexpr DWORD kStyle = WS_POPUP | WS_DLGFRAME;
@@ -30,10 +26,10 @@ struct MsgState {
         HFONT old = std::exchange(font, MessageFont(dpi, true, kLabelPoints));
         SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         DeleteObject(old);
-        const RECT area = PixelsOf(kLblMsg, dpi);
+        const RECT area = PixelsOf(kStatusLabel, dpi);
         SetWindowPos(label, nullptr, area.left, area.top, area.right - area.left,
                      area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        const RECT client = PixelsOf(kClientArea, dpi);
+        const RECT client = PixelsOf(kStatusClientArea, dpi);
         SetClientSize(window, {client.right, client.bottom});
     }
 };
@@ -46,10 +42,10 @@ void Paint(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     const UINT dpi = DpiOf(window);
-    const RECT image = PixelsOf(kImage1, dpi);
+    const RECT image = PixelsOf(kStatusImage, dpi);
     DrawLogo(dc, {image.left, image.top}, dpi);
     // Shape1: the outline round the content.
-    const RECT shape = PixelsOf(kShape1, dpi);
+    const RECT shape = PixelsOf(kStatusShape, dpi);
     HPEN pen = CreatePen(PS_SOLID, 1, kOutline);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));

@@ -11,18 +11,7 @@
 namespace brindle::ui::win32 {
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
 constexpr UINT kDefaultDpi = 96;
-
-std::int16_t ToInteger(double value) {
-    // The default rounding mode rounds a value exactly halfway to the even neighbour.
-    const double rounded = std::nearbyint(value);
-    if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
-          rounded <= std::numeric_limits<std::int16_t>::max())) {
-        Raise(Err::Overflow, "");
-    }
-    return static_cast<std::int16_t>(rounded);
-}
 
 int ToPoints(double pointSize, UINT dpi) {
     return -static_cast<int>(std::lround(pointSize * dpi / 72.0));
@@ -58,11 +47,6 @@ HANDLE ModuleManifest() {
 }
 
 }  // namespace
-
-PixelRect ToPixels(const TwipRect& twips, double twipsPerPixelX, double twipsPerPixelY) {
-    return {ToInteger(twips.left / twipsPerPixelX), ToInteger(twips.top / twipsPerPixelY),
-            ToInteger(twips.width / twipsPerPixelX), ToInteger(twips.height / twipsPerPixelY)};
-}
 
 UINT DpiOf(HWND window) {
     const UINT dpi = window != nullptr ? GetDpiForWindow(window) : 0;

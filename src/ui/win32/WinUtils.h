@@ -8,28 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "ui/Twips.h"
+
 namespace brindle::ui::win32 {
-
-// A window's place in twips, as the forms of the add-in give it.
-struct TwipRect {
-    double left = 0;
-    double top = 0;
-    double width = 0;
-    double height = 0;
-};
-
-// The same place in whole pixels, each a 16-bit signed value.
-struct PixelRect {
-    std::int16_t x = 0;
-    std::int16_t y = 0;
-    std::int16_t cx = 0;
-    std::int16_t cy = 0;
-    bool operator==(const PixelRect&) const = default;
-};
-
-// Divides each value by the twips of a pixel and rounds to the nearest whole number, a value
-// exactly halfway to the even one. A result outside the 16-bit range raises an overflow.
-PixelRect ToPixels(const TwipRect& twips, double twipsPerPixelX, double twipsPerPixelY);
 
 // The window's dots per inch (96 when it has none of its own), and 1440 divided by them.
 UINT DpiOf(HWND window);

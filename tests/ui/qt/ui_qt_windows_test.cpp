@@ -17,8 +17,8 @@
 #include "ui/qt/QtWindows.h"
 #include "ui/qt/WinUtils.h"
 
-Q_DECLARE_METATYPE(brindle::ui::qt::TwipRect)
-Q_DECLARE_METATYPE(brindle::ui::qt::PixelRect)
+Q_DECLARE_METATYPE(brindle::ui::TwipRect)
+Q_DECLARE_METATYPE(brindle::ui::PixelRect)
 
 namespace brindle::ui::qt {
 namespace {
