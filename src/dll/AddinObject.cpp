@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <exception>
 #include <new>
+#include <string>
 
 #include "dll/Names.h"
 #include "dll/Server.h"
@@ -39,13 +40,49 @@ HRESULT HResultOf(const VbError& failure) {
     return static_cast<HRESULT>(0x800A0000u | (static_cast<unsigned>(failure.Number()) & 0xFFFFu));
 }
 
-// Runs `step` so that nothing escapes to the IDE but an HRESULT.
+// Leaves the failure's description and source where the IDE looks for them after a failed call
+// (GetErrorInfo), so that its message names the add-in's own reason.
+void TellErrorInfo(const VbError& failure) {
+    ICreateErrorInfo* made = nullptr;
+    if (FAILED(CreateErrorInfo(&made))) {
+        return;
+    }
+    const std::wstring description = host::Widen(failure.Description());
+    const std::wstring source = host::Widen(failure.Source());
+    made->SetGUID(kIidExtensibility2);
+    made->SetDescription(const_cast<LPOLESTR>(description.c_str()));
+    made->SetSource(const_cast<LPOLESTR>(source.c_str()));
+    IErrorInfo* info = nullptr;
+    if (SUCCEEDED(made->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+        SetErrorInfo(0, info);
+        info->Release();
+    }
+    made->Release();
+}
+
+// A failed notification called by name: its error information as the caller's EXCEPINFO.
+HRESULT AsException(HRESULT result, EXCEPINFO* exception) {
+    IErrorInfo* info = nullptr;
+    if (SUCCEEDED(result) || exception == nullptr || GetErrorInfo(0, &info) != S_OK) {
+        return result;
+    }
+    *exception = EXCEPINFO{};
+    exception->scode = result;
+    info->GetDescription(&exception->bstrDescription);
+    info->GetSource(&exception->bstrSource);
+    info->Release();
+    return DISP_E_EXCEPTION;
+}
+
+// Runs `step` so that nothing escapes to the IDE but an HRESULT and its error information.
 template <class Step>
 HRESULT Guarded(Step&& step) {
+    SetErrorInfo(0, nullptr);
     try {
         step();
         return S_OK;
     } catch (const VbError& failure) {
+        TellErrorInfo(failure);
         return HResultOf(failure);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
@@ -116,6 +153,8 @@ HRESULT AddinObject::QueryInterface(REFIID iid, void** out) {
         *out = static_cast<IDTExtensibility2*>(this);
     } else if (kIidExtensibilityVb6 != nullptr && IsEqualIID(iid, *kIidExtensibilityVb6)) {
         *out = static_cast<IDTExtensibilityVb6*>(this);
+    } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
+        *out = static_cast<ISupportErrorInfo*>(this);
     } else {
         *out = nullptr;
         return E_NOINTERFACE;
@@ -176,8 +215,20 @@ HRESULT AddinObject::GetIDsOfNames(REFIID /*iid*/, LPOLESTR* names, UINT count, 
 }
 
 HRESULT AddinObject::Invoke(DISPID id, REFIID /*iid*/, LCID /*locale*/, WORD flags,
-                            DISPPARAMS* params, VARIANT* result, EXCEPINFO* /*exception*/,
+                            DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                             UINT* /*argumentError*/) {
+    return AsException(InvokeNotification(id, flags, params, result), exception);
+}
+
+HRESULT AddinObject::InterfaceSupportsErrorInfo(REFIID iid) {
+    return IsEqualIID(iid, kIidExtensibility2) ||
+                   (kIidExtensibilityVb6 != nullptr && IsEqualIID(iid, *kIidExtensibilityVb6))
+               ? S_OK
+               : S_FALSE;
+}
+
+HRESULT AddinObject::InvokeNotification(DISPID id, WORD flags, DISPPARAMS* params,
+                                        VARIANT* result) {
     if ((flags & DISPATCH_METHOD) == 0) {
         return DISP_E_MEMBERNOTFOUND;
     }

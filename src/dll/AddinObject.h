@@ -14,7 +14,9 @@ namespace brindle::dll {
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-class AddinObject final : public IDTExtensibility2, public IDTExtensibilityVb6 {
+class AddinObject final : public IDTExtensibility2,
+                          public IDTExtensibilityVb6,
+                          public ISupportErrorInfo {
 public:
     AddinObject();
     ~AddinObject();
@@ -35,6 +37,9 @@ public:
                                      DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                      UINT* argumentError) override;
 
+    // ISupportErrorInfo: a failed notification leaves its reason for GetErrorInfo.
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
+
     // Both add-in interfaces
     HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* Application, LONG ConnectMode,
                                            IDispatch* AddInInst, SAFEARRAY** custom) override;
@@ -44,6 +49,8 @@ public:
     HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) override;
 
 private:
+    HRESULT InvokeNotification(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result);
+
     std::atomic<ULONG> references_{1};
 
 #pragma GCC diagnostic pop

@@ -4,30 +4,19 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "dll/Server.h"
 #include "dll/WrapVbe.h"
 #include "host/vb6/windows/Wide.h"
+#include "model/AddinName.h"
 #include "model/Extensibility.h"
 #include "model/VbError.h"
 
 namespace brindle::dll {
 namespace {
-
-// The add-in keeps its failures to itself, as in the IDE it must; a debugger or DebugView
-// still sees them.
-class DebugOutputSink final : public Diagnostics {
-public:
-    void Report(const VbError& failure) override { Tell(failure.what()); }
-    void Warn(std::string_view module, std::string_view text) override {
-        Tell(std::string(module) + ": " + std::string(text));
-    }
-
-private:
-    static void Tell(const std::string& text) {
-        OutputDebugStringW(host::Widen("VBBrindle: " + text + "\n").c_str());
-    }
-};
 
 // The IDE's main window, which owns the add-in's message boxes; none where the IDE does not
 // say (VBE.MainWindow.HWnd) or names no window.
@@ -46,9 +35,48 @@ HWND MainWindowOf(IDispatch* application) {
 
 }  // namespace
 
+// What the add-in ignored or warned about during one call of the IDE, kept to be shown to the
+// user in one message box when the call is over; a debugger or DebugView sees each at once.
+class DllSession::NoticeSink final : public Diagnostics {
+public:
+    void Report(const VbError& failure) override {
+        failed_ = true;
+        Note(failure.what());
+    }
+    void Warn(std::string_view module, std::string_view text) override {
+        Note(module.empty() ? std::string(text) : std::string(module) + ": " + std::string(text));
+    }
+
+    // The notices since the last time, one a line and at most kShown of them; empty when
+    // there were none.
+    std::string Take(bool& failed) {
+        std::string text;
+        for (std::size_t i = 0; i < notes_.size() && i < kShown; ++i) {
+            text += notes_[i] + "\n";
+        }
+        if (notes_.size() > kShown) {
+            text += "... and " + std::to_string(notes_.size() - kShown) + " more.\n";
+        }
+        failed = std::exchange(failed_, false);
+        notes_.clear();
+        return text;
+    }
+
+private:
+    static constexpr std::size_t kShown = 15;
+
+    void Note(std::string text) {
+        OutputDebugStringW(host::Widen("VBBrindle: " + text + "\n").c_str());
+        notes_.push_back(std::move(text));
+    }
+
+    std::vector<std::string> notes_;
+    bool failed_ = false;
+};
+
 DllSession::DllSession()
     : windows_(std::make_unique<ui::win32::Win32Windows>()),
-      sink_(std::make_unique<DebugOutputSink>()) {}
+      sink_(std::make_unique<NoticeSink>()) {}
 
 DllSession::~DllSession() {
     addin_.reset();
@@ -79,11 +107,24 @@ void DllSession::Connect(IDispatch* application, IDispatch* addIn, LONG connectM
     ides_.push_back(WrapVbe(application));
     windows_->SetOwner(MainWindowOf(application));
     host::com::ComVbe& vbe = *ides_.back();
+    vbe.WhenCallsEnd([this] { ShowNotices(); });
     const host::com::ComVbe::Reach reach(vbe);
     AddIn* entry =
         addIn == nullptr ? nullptr : &vbe.WrapAddIn(host::com::DispatchPtr::Share(addIn));
     CustomArgs custom;
     Addin().Addin().OnConnection(vbe, connectMode, entry, custom);
+}
+
+void DllSession::ShowNotices() noexcept {
+    try {
+        bool failed = false;
+        const std::string text = sink_->Take(failed);
+        if (!text.empty()) {
+            windows_->MsgBox(text, failed ? vbCritical : vbExclamation, kAddinDescription);
+        }
+    } catch (...) {
+        // Nothing is left to tell it to.
+    }
 }
 
 void DllSession::Disconnect(LONG removeMode) {

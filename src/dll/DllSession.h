@@ -30,7 +30,12 @@ public:
     void AddInsUpdate();
 
 private:
+    class NoticeSink;
+
     host::HostedAddin& Addin();
+    // What the add-in ignored or warned about during the call of the IDE now over, in a
+    // message box owned by the IDE's main window.
+    void ShowNotices() noexcept;
     // Runs `step` on the add-in inside a Reach of the IDE it was connected to last; nothing
     // before the first connection.
     template <class Step>
@@ -39,7 +44,7 @@ private:
     // The windows go last: the add-in may still close its status window as it goes, and the
     // last set of windows takes the window classes with it.
     std::unique_ptr<ui::win32::Win32Windows> windows_;
-    std::unique_ptr<Diagnostics> sink_;
+    std::unique_ptr<NoticeSink> sink_;
     // Every IDE object model the add-in was connected to; the add-in's event sources may still
     // refer to an earlier one. The add-in goes first.
     std::vector<std::unique_ptr<host::com::ComVbe>> ides_;

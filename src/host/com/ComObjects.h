@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -58,8 +59,13 @@ public:
     void Leave() {
         if (--depth_ == 0) {
             wrappers_.clear();
+            if (whenOver_) {
+                whenOver_();
+            }
         }
     }
+    // Runs when each outermost call is over; it must not throw.
+    void WhenOver(std::function<void()> hook) { whenOver_ = std::move(hook); }
 
     std::size_t Size() const { return wrappers_.size(); }
 
@@ -73,6 +79,7 @@ private:
     int codePage_;
     int depth_ = 0;
     std::uint64_t generation_ = 0;
+    std::function<void()> whenOver_;
     std::map<std::pair<IUnknown*, std::type_index>, std::unique_ptr<Wrapper>> wrappers_;
 };
 

@@ -69,6 +69,10 @@ ComVbe::Reach::~Reach() {
     registry_->Leave();
 }
 
+void ComVbe::WhenCallsEnd(std::function<void()> hook) {
+    registry_->WhenOver(std::move(hook));
+}
+
 std::size_t ComVbe::Held() const {
     return registry_->Size();
 }

@@ -4,6 +4,7 @@
 // OnConnection hands over offer them.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -47,6 +48,10 @@ public:
 
     // One call of the IDE into the add-in (a notification; a click holds its own): what the
     // add-in reaches of the IDE meanwhile is let go when the outermost call is over.
+    // Runs when each outermost call of the IDE into the add-in (a click, a notification) is
+    // over, with what it reached let go; it must not throw.
+    void WhenCallsEnd(std::function<void()> hook);
+
     class Reach {
     public:
         explicit Reach(ComVbe& vbe);

@@ -121,7 +121,8 @@ private:
         if (std::wstring_view(name) == L"#32770") {
             ++seen_.boxes;
             seen_.owner = GetWindow(window, GW_OWNER);
-            button = boxButton_;
+            // A box that only tells something has its OK alone.
+            button = GetDlgItem(window, boxButton_) != nullptr ? boxButton_ : IDOK;
             kind = "message box";
         } else if (std::wstring_view(name) == L"BrindleOptions") {
             ++seen_.dialogs;

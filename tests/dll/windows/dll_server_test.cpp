@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -511,7 +512,8 @@ struct ButtonRow {
     std::string_view caption;
     bool afterAddAll;  // the project's code added first, with the add-all button
     bool changesCode;
-    bool asks;  // a message box asks before anything is changed
+    bool asks;        // a message box asks before anything is changed
+    int notices = 0;  // message boxes that tell what the command left and why
 };
 
 const ButtonRow kButtons[] = {
@@ -622,8 +624,8 @@ protected:
         // OnConnection returned.
         EXPECT_TRUE(ide.Click(row.caption));
         const Outcome through = OutcomeOf(ide);
-        EXPECT_EQ(presser.MessageBoxes(), row.asks ? 1 : 0);
-        if (row.asks) {
+        EXPECT_EQ(presser.MessageBoxes(), (row.asks ? 1 : 0) + row.notices);
+        if (row.asks || row.notices > 0) {
             EXPECT_EQ(presser.LastOwner(), main.Get()) << "the box belongs to the IDE's window";
         }
         EXPECT_EQ(presser.OptionsDialogs(), row.caption == buttons::kOptions ? 1 : 0);
@@ -778,6 +780,18 @@ TEST_P(Buttons, AConnectionToNoVbeFailsAndLeavesNothing) {
     automation.ResetCalls();
     EXPECT_EQ(static_cast<std::uint32_t>(addin->OnConnection(notVbe, Mode(), notVbe, nullptr)),
               0x800A01B6u);
+    // The IDE's message names the reason, as VB's own errors do.
+    IErrorInfo* info = nullptr;
+    ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+    BSTR description = nullptr;
+    BSTR source = nullptr;
+    info->GetDescription(&description);
+    info->GetSource(&source);
+    EXPECT_STREQ(description, L"Object doesn't support this property or method");
+    EXPECT_STREQ(source, L"VBBrindle.WrapVbe");
+    SysFreeString(description);
+    SysFreeString(source);
+    info->Release();
     EXPECT_EQ(automation.Calls().Of("Advise"), 0);
     EXPECT_EQ(automation.Calls().total, automation.Calls().Of("GetIDsOfNames"));
     for (const ButtonRow& row : kButtons) {
@@ -787,6 +801,23 @@ TEST_P(Buttons, AConnectionToNoVbeFailsAndLeavesNothing) {
     addin->Release();
     EXPECT_EQ(OutcomeOf(ide), before);
     EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+// What a command leaves as it was and why reaches the user: once the click is over, in one
+// message box that the IDE's window owns.
+TEST_P(Buttons, AWarningOfACommandIsShownWhenItsClickIsOver) {
+    BRINDLE_NEEDS_SCREEN();
+    const Workspace workspace;
+    {
+        std::ofstream broken(workspace.dir.path() / "modMain.bas",
+                             std::ios::binary | std::ios::app);
+        broken << "' [Brindle Begin]\r\n";
+    }
+    test::DialogPresser presser;
+    ASSERT_TRUE(presser.Installed());
+    const ButtonRow row{buttons::kRemoveCodeMarkersFromProj, false, false, true, 1};
+    const auto [before, through] = ClickThroughDll(row, workspace, presser, IDYES, IDOK);
+    EXPECT_EQ(through, before);
 }
 
 // The user's settings key of the add-in, which the test sets aside and puts back.
@@ -853,6 +884,8 @@ TEST_P(Buttons, DisconnectedTheyAreGoneAndTheOptionsAreInTheRegistry) {
     ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(), automation.AddIn("VBBrindle.Brindle"),
                                   nullptr),
               S_OK);
+    // The templates are not beside this DLL: the click tells the user so.
+    const test::DialogPresser presser;
     ASSERT_TRUE(ide.Click(buttons::kAddModHdr));
     // What the add-in read at its connection is what it saves at the end.
     DeleteKey(options, 0);
