@@ -9,30 +9,22 @@
 #include <cstdio>
 #include <string>
 
-#include "templates/OptionStore.h"
+#include "support/Gallery.h"
 #include "ui/qt/QtWindows.h"
 
 using namespace brindle;
 
 namespace {
 
-void ShowOptions(ui::qt::QtWindows& windows, int tab) {
-    std::unique_ptr<frmOptions> dialog = windows.CreateOptions(nullptr);
-    OptionsControls& controls = dialog->Controls();
-    controls.txtAuthor = "Ann Author";
-    controls.chkCodeMarkers = 1;
-    controls.txtModHdrFname = kDefaultModHdrFname;
-    controls.txtProcHdrFname = kDefaultProcHdrFname;
-    controls.txtErrHdrFname = kDefaultErrHdrFname;
-    controls.txtErrFtrFname = kDefaultErrFtrFname;
-    QTimer::singleShot(0, [tab] {
+// Turns the options dialog, once shown, to its Templates tab.
+void TurnToTemplates() {
+    QTimer::singleShot(0, [] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (auto* tabs = window->findChild<QTabWidget*>("tabOptions")) {
-                tabs->setCurrentIndex(tab);
+                tabs->setCurrentIndex(1);
             }
         }
     });
-    dialog->ShowModal();
 }
 
 }  // namespace
@@ -48,26 +40,13 @@ int main(int argc, char** argv) {
 
     ui::qt::QtWindows windows;
     std::unique_ptr<frmMsg> status;
-    if (window == "options" || window == "templates") {
-        ShowOptions(windows, window == "options" ? 0 : 1);
-        return 0;
-    }
-    if (window == "status") {
-        status = windows.CreateMsg(nullptr);
-        status->Load();
-        status->SetMessage("Adding error handler(s) to modInventory");
-    } else if (window == "splash") {
-        windows.CreateSplash()->Show();
-    } else if (window == "question") {
-        windows.MsgBox(
-            "Removing code markers from this project will prevent Brindle \r\n"
-            "from being able to remove the code it's added up to now.\r\n\r\n"
-            "Are you sure you want to remove Brindle code markers?",
-            vbYesNo + vbExclamation, "Remove Code Markers");
-        return 0;
-    } else {
+    const std::optional<bool> stays = test::ShowInGallery(windows, window, status, TurnToTemplates);
+    if (!stays) {
         std::fprintf(stderr, "usage: window_gallery options|templates|status|splash|question\n");
         return 2;
+    }
+    if (!*stays) {
+        return 0;
     }
     return QApplication::exec();
 }

@@ -17,6 +17,7 @@
 #include "host/files/TemplateFileReader.h"
 #include "host/ide/Ide.h"
 #include "host/settings/SettingsFile.h"
+#include "support/OptionsBench.h"
 #include "support/RecordingSink.h"
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"
@@ -78,27 +79,7 @@ RECT ScreenRect(HWND window) {
 
 // The add-in connected to our IDE with the Win32 windows, its options in a settings file of
 // its own and its templates in a temporary folder.
-struct Workbench {
-    Workbench() {
-        Write("module.txt", "' Module %ModuleName%\r\n");
-        Save("Module Header Filename", (dir.path() / "module.txt").string());
-        Save("Author", "Ann Author");
-        Save("Add Code Markers", "True");
-        settings.SaveSetting(kAppName, "State", "Last Directory",
-                             dir.path().string() + "\\start\\");
-        fs::create_directories(dir.path() / "start");
-        vbe.Connect(addin, ext_cm_AfterStartup);
-    }
-    ~Workbench() { vbe.Shutdown(); }
-
-    void Write(const fs::path& name, const std::string& text) {
-        fs::create_directories((dir.path() / name).parent_path());
-        test::WriteBytes(dir.path() / name, text);
-    }
-    void Save(std::string_view key, std::string_view value) {
-        settings.SaveSetting(kAppName, "Options", key, value);
-    }
-
+struct Workbench : test::OptionsBench<Win32Windows> {
     // Opens the dialog with the Options button and runs `act` on it once it is shown; a
     // dialog that `act` leaves open is cancelled.
     void WithOptions(const std::function<void(HWND form)>& act) {
@@ -111,16 +92,6 @@ struct Workbench {
         EXPECT_TRUE(shown);
         EXPECT_EQ(FindWindowW(L"BrindleOptions", nullptr), nullptr);  // unloaded
     }
-
-    const AddinFields& Fields() const { return addin.Fields(); }
-
-    test::TempDir dir;
-    host::SettingsFile settings{dir.path() / "settings.ini"};
-    host::TemplateFileReader templates{std::vector<fs::path>{test::SourceDir() / "Templates"}};
-    test::RecordingSink sink;
-    host::MemoryVBE vbe;
-    Win32Windows windows;
-    Brindle addin{settings, templates, windows, &sink};
 };
 
 using Win32Options = ScreenTest;

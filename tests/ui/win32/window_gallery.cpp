@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "templates/OptionStore.h"
+#include "support/Gallery.h"
 #include "ui/win32/OptionsDialog.h"
 #include "ui/win32/Win32Windows.h"
 
@@ -27,21 +27,6 @@ void CALLBACK ShowTemplatesTab(HWND, UINT, UINT_PTR timer, DWORD) {
     }
 }
 
-void ShowOptions(ui::win32::Win32Windows& windows, bool templates) {
-    std::unique_ptr<frmOptions> dialog = windows.CreateOptions(nullptr);
-    OptionsControls& controls = dialog->Controls();
-    controls.txtAuthor = "Ann Author";
-    controls.chkCodeMarkers = 1;
-    controls.txtModHdrFname = kDefaultModHdrFname;
-    controls.txtProcHdrFname = kDefaultProcHdrFname;
-    controls.txtErrHdrFname = kDefaultErrHdrFname;
-    controls.txtErrFtrFname = kDefaultErrFtrFname;
-    if (templates) {
-        SetTimer(nullptr, 0, 10, ShowTemplatesTab);
-    }
-    dialog->ShowModal();
-}
-
 void CALLBACK End(HWND, UINT, UINT_PTR, DWORD) {
     ExitProcess(0);
 }
@@ -55,27 +40,15 @@ int main(int argc, char** argv) {
 
     ui::win32::Win32Windows windows;
     std::unique_ptr<frmMsg> status;
-    if (window == "options" || window == "templates") {
-        ShowOptions(windows, window == "templates");
-        return 0;
-    }
-    if (window == "status") {
-        status = windows.CreateMsg(nullptr);
-        status->Load();
-        status->SetMessage("Adding error handler(s) to modInventory");
-    } else if (window == "splash") {
-        windows.CreateSplash()->Show();
-    } else if (window == "question") {
-        windows.MsgBox(
-            "Removing code markers from this project will prevent Brindle \r\n"
-            "from being able to remove the code it's added up to now.\r\n\r\n"
-            "Are you sure you want to remove Brindle code markers?",
-            vbYesNo + vbExclamation, "Remove Code Markers");
-        return 0;
-    } else {
+    const std::optional<bool> stays = test::ShowInGallery(
+        windows, window, status, [] { SetTimer(nullptr, 0, 10, ShowTemplatesTab); });
+    if (!stays) {
         std::fprintf(stderr,
                      "usage: win32_window_gallery options|templates|status|splash|question\n");
         return 2;
+    }
+    if (!*stays) {
+        return 0;
     }
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
