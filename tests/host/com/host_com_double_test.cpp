@@ -2,8 +2,6 @@
 // drives the real IDE, checked against our in-memory IDE behind it.
 
 #include <gtest/gtest.h>
-#include <ocidl.h>
-#include <olectl.h>
 
 #include <initializer_list>
 #include <memory>
@@ -13,9 +11,6 @@
 #include "host/com/double/AutomationIde.h"
 #include "host/ide/Ide.h"
 #include "host/ide/MemoryProject.h"
-
-// COM interfaces have no virtual destructor: the sinks here live on the stack.
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
 namespace brindle::test {
 namespace {
@@ -41,25 +36,6 @@ struct Arg {
     Arg(const wchar_t* text) : v{} {
         v.vt = VT_BSTR;
         v.bstrVal = SysAllocString(text);
-    }
-    Arg(LONG* ref) : v{} {
-        v.vt = VT_BYREF | VT_I4;
-        v.plVal = ref;
-    }
-    Arg(VARIANT* ref) : v{} {
-        v.vt = VT_BYREF | VT_VARIANT;
-        v.pvarVal = ref;
-    }
-    Arg(IDispatch* object) : v{} {
-        v.vt = VT_DISPATCH;
-        v.pdispVal = object;
-        object->AddRef();
-    }
-    static Arg Missing() {
-        Arg arg(0);
-        arg.v.vt = VT_ERROR;
-        arg.v.scode = DISP_E_PARAMNOTFOUND;
-        return arg;
     }
 };
 
@@ -132,12 +108,6 @@ LONG Long(IDispatch* object, const wchar_t* name, std::vector<Arg> args = {}) {
     return answer.value.lVal;
 }
 
-void Do(IDispatch* object, const wchar_t* name, std::vector<Arg> args = {}) {
-    Answer answer;
-    Invoke(answer, object, name, DISPATCH_METHOD, std::move(args));
-    EXPECT_EQ(answer.hr, S_OK);
-}
-
 void Put(IDispatch* object, const wchar_t* name, Arg value) {
     Answer answer;
     Invoke(answer, object, name, DISPATCH_PROPERTYPUT, {value});
@@ -172,66 +142,6 @@ struct Ide {
     std::shared_ptr<host::MemoryProject> project;
     host::MemoryComponent* component = nullptr;
 };
-
-TEST(AutomationDouble, LinesGoInAndOutInTheModulesCodePage) {
-    Ide ide;
-    AutomationIde automation(ide.vbe, IdeKind::Vb6);
-    Object module = ide.Module(automation);
-    ASSERT_TRUE(module);
-
-    EXPECT_EQ(Text(module.get(), L"Lines", {1, 2}),
-              L"Option Explicit\r\n' \u041f\u0440\u0438\u0432\u0435\u0442");
-    Do(module.get(), L"InsertLines", {3, L"' \u0401\u0436\r\nDim \u0431 As Long"});
-    EXPECT_EQ(ide.component->CodeModule().Lines(3, 2), "' \xA8\xE6\r\nDim \xE1 As Long");
-    Do(module.get(), L"ReplaceLine", {4, L"Dim \u0434 As Long"});
-    EXPECT_EQ(ide.component->CodeModule().Lines(4, 1), "Dim \xE4 As Long");
-    Do(module.get(), L"DeleteLines", {3});
-    Do(module.get(), L"DeleteLines", {3, 1});
-    EXPECT_EQ(Long(module.get(), L"CountOfLines"), 8);
-    // The comment above the first procedure is part of it.
-    EXPECT_EQ(Long(module.get(), L"CountOfDeclarationLines"), 1);
-
-    Object project = Get(automation.Vbe(), L"ActiveVBProject");
-    Object components = Get(project.get(), L"VBComponents");
-    EXPECT_EQ(Long(components.get(), L"Count"), 1);
-    Object byName = Get(components.get(), L"Item", {L"MODMAIN"});
-    EXPECT_EQ(Long(byName.get(), L"Type"), vbext_ct_StdModule);
-    Object parent = Get(module.get(), L"Parent");
-    EXPECT_EQ(Text(parent.get(), L"Name"), L"modMain");
-}
-
-TEST(AutomationDouble, ByReferenceArgumentsAreWrittenBack) {
-    Ide ide;
-    AutomationIde automation(ide.vbe, IdeKind::Vb6);
-    Object module = ide.Module(automation);
-    ASSERT_TRUE(module);
-
-    LONG kind = 0;
-    EXPECT_EQ(Text(module.get(), L"ProcOfLine", {7, &kind}), L"Size");
-    EXPECT_EQ(kind, vbext_pk_Get);
-    EXPECT_EQ(Long(module.get(), L"ProcBodyLine", {L"size", vbext_pk_Get}), 7);
-
-    ide.component->CodeModule().CodePane().SetSelection(4, 2, 5, 3);
-    Object pane = Get(module.get(), L"CodePane");
-    LONG bounds[4] = {};
-    Do(pane.get(), L"GetSelection", {&bounds[0], &bounds[1], &bounds[2], &bounds[3]});
-    EXPECT_EQ((std::vector<LONG>{bounds[0], bounds[1], bounds[2], bounds[3]}),
-              (std::vector<LONG>{4, 2, 5, 3}));
-
-    // As VB passes Variants: each by reference to a Variant.
-    VARIANT found[4] = {};
-    for (VARIANT& bound : found) {
-        bound.vt = VT_I4;
-        bound.lVal = 1;
-    }
-    Answer answer;
-    Invoke(answer, module.get(), L"Find", DISPATCH_METHOD,
-           {L"sub go", &found[0], &found[1], &found[2], &found[3], Arg::Missing(), false});
-    ASSERT_EQ(answer.hr, S_OK);
-    EXPECT_EQ(answer.value.boolVal, VARIANT_TRUE);
-    EXPECT_EQ((std::vector<LONG>{found[0].lVal, found[1].lVal, found[2].lVal, found[3].lVal}),
-              (std::vector<LONG>{4, 8, 4, 14}));
-}
 
 // Our failures reach the caller as the IDE raises them; a caller's own mistakes as COM answers.
 TEST(AutomationDouble, FailuresAnswerAsTheIdeDoes) {
@@ -345,134 +255,5 @@ TEST(AutomationDouble, EachEditorAnswersAsItsOwn) {
         EXPECT_EQ(missing.exception.scode, SCODE(0x800A0005)) << row.missing;
     }
 }
-
-// A sink of _dispCommandBarControlEvents that notes each Click and marks it handled.
-class ClickSink final : public IDispatch {
-public:
-    virtual ~ClickSink() = default;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != events) {
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
-                                     EXCEPINFO*, UINT*) override {
-        if (id != 1 || params->cArgs != 3 || params->rgvarg[2].vt != VT_DISPATCH ||
-            params->rgvarg[1].vt != (VT_BYREF | VT_BOOL) ||
-            params->rgvarg[0].vt != (VT_BYREF | VT_BOOL)) {
-            clicks.push_back(L"wrong arguments");
-            return DISP_E_BADVARTYPE;
-        }
-        clicks.push_back(Text(params->rgvarg[2].pdispVal, L"Caption") +
-                         (*params->rgvarg[1].pboolVal ? L" handled" : L""));
-        *params->rgvarg[1].pboolVal = VARIANT_TRUE;
-        return S_OK;
-    }
-
-    IID events{};
-    ULONG references = 0;
-    std::vector<std::wstring> clicks;
-};
-
-TEST(AutomationDouble, AClickReachesEveryAdvisedSink) {
-    Ide ide;
-    AutomationIde automation(ide.vbe, IdeKind::Vb6);
-    Object bars = Get(automation.Vbe(), L"CommandBars");
-    Object bar = Get(bars.get(), L"Item", {L"Code Window"});
-    Object controls = Get(bar.get(), L"Controls");
-    Object control =
-        Get(controls.get(), L"Add", {1, Arg::Missing(), Arg::Missing(), Arg::Missing(), true});
-    Put(control.get(), L"Caption", L"Go");
-    Object events = Get(automation.Vbe(), L"Events");
-    Object source = Get(events.get(), L"CommandBarEvents", {control.get()});
-    ASSERT_TRUE(source);
-
-    IConnectionPointContainer* container = nullptr;
-    ASSERT_EQ(
-        source->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
-        S_OK);
-    IEnumConnectionPoints* points = nullptr;
-    ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
-    IConnectionPoint* point = nullptr;
-    ULONG fetched = 0;
-    ASSERT_EQ(points->Next(1, &point, &fetched), S_OK);
-    EXPECT_EQ(points->Next(1, &point, &fetched), S_FALSE);
-    ClickSink first;
-    ClickSink second;
-    ASSERT_EQ(point->GetConnectionInterface(&first.events), S_OK);
-    second.events = first.events;
-    DWORD firstCookie = 0;
-    DWORD secondCookie = 0;
-    ASSERT_EQ(point->Advise(&first, &firstCookie), S_OK);
-    ASSERT_EQ(point->Advise(&second, &secondCookie), S_OK);
-
-    ASSERT_TRUE(ide.vbe.Click("Code Window", "Go"));
-    EXPECT_EQ(first.clicks, std::vector<std::wstring>{L"Go"});
-    EXPECT_EQ(second.clicks, std::vector<std::wstring>{L"Go handled"});
-
-    EXPECT_EQ(point->Unadvise(firstCookie), S_OK);
-    EXPECT_EQ(point->Unadvise(firstCookie), CONNECT_E_NOCONNECTION);
-    ASSERT_TRUE(ide.vbe.Click("Code Window", "Go"));
-    EXPECT_EQ(first.clicks.size(), 1u);
-    EXPECT_EQ(second.clicks.size(), 2u);
-    Do(control.get(), L"Delete");
-    EXPECT_FALSE(ide.vbe.Click("Go"));
-    EXPECT_EQ(point->Unadvise(secondCookie), S_OK);
-    point->Release();
-    points->Release();
-    container->Release();
-    EXPECT_EQ(first.references, 0u);
-    EXPECT_EQ(second.references, 0u);
-}
-
-TEST(AutomationDouble, TheAddinListAnswersByProgId) {
-    Ide ide;
-    AutomationIde automation(ide.vbe, IdeKind::Vb6);
-    IDispatch* entry = automation.AddIn("VBBrindle.Brindle");
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(automation.AddIn("Nobody.Nothing"), nullptr);
-    EXPECT_EQ(Text(entry, L"Description"), L"Visual Basic Brindle");
-
-    Object addins = Get(automation.Vbe(), L"Addins");
-    Object byProgId = Get(addins.get(), L"Item", {L"vbbrindle.brindle"});
-    EXPECT_EQ(Text(byProgId.get(), L"ProgId"), L"VBBrindle.Brindle");
-    Put(byProgId.get(), L"Connect", true);
-    EXPECT_TRUE(ide.vbe.Addins().Item(kAddinDescription).Connect());
-
-    std::vector<std::string> told;
-    automation.OnUpdate([&](const AddinEntry& addin, bool connect) {
-        told.push_back(addin.progId + (connect ? " on" : " off"));
-    });
-    Put(entry, L"Connect", false);
-    Do(addins.get(), L"Update");
-    EXPECT_EQ(told, std::vector<std::string>{"VBBrindle.Brindle off"});
-}
-
-TEST(AutomationDouble, CallsAreCountedByMemberName) {
-    Ide ide;
-    AutomationIde automation(ide.vbe, IdeKind::Vb6);
-    Object module = ide.Module(automation);
-    ASSERT_TRUE(module);
-    automation.ResetCalls();
-    Text(module.get(), L"Lines", {1, 1});
-    Text(module.get(), L"lines", {2, 1});
-    Long(module.get(), L"CountOfLines");
-    EXPECT_EQ(automation.Calls().Of("Lines"), 2);
-    EXPECT_EQ(automation.Calls().Of("CountOfLines"), 1);
-    EXPECT_EQ(automation.Calls().Of("GetIDsOfNames"), 3);
-    EXPECT_EQ(automation.Calls().total, 6);
-}
-
 }  // namespace
 }  // namespace brindle::test
