@@ -57,7 +57,9 @@ protected:
             project += "Module=mod" + std::to_string(i) + "; mod" + std::to_string(i) + ".bas\r\n";
         }
         WriteBytes(temp.path() / "P.vbp", project);
-        inputs = SurveyProjects(host::TextOf(temp.path() / "P.vbp"), 1252);
+        cli::Request request;
+        request.files = {host::TextOf(temp.path() / "P.vbp")};
+        inputs = SurveyProjects(request, 1252);
         ASSERT_EQ(inputs.projects.size(), 1U);
         ASSERT_EQ(inputs.projects.front().modules.size(), kModules);
     }
