@@ -151,28 +151,28 @@ TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"add-module-header", "modMain.bas", "Gone.bas"}, "brindle: Gone.bas: no such file\n"},
         {{"add-headers", "Inventory.vbp"}, "Inventory.vbp: not a VB6 module"},
-        {{"add-all", "modMain.bas"}, "modMain.bas: is a module"},
+        {{"add-all", "modMain.bas", "Inventory.vbp"}, "--yes"},
         {{"remove-code-all", "Gone.vbp"}, "Gone.vbp: no such file"},
         {{"add-all", "Controls", "--yes"}, "Controls: is a folder"},
         {{"remove-markers", "modMain.bas", "--select", "500"}, "past the module's last line, 69"},
         {{"add-headers", "modMain.bas", "--select", "9-3"}, "ends before it starts"},
         {{"add-headers", "modMain.bas", "--select", "three"}, "--select three: expected"},
         {{"add-headers", "modMain.bas", "--proc", "NoSuchProc"}, "no procedure named NoSuchProc"},
-        {{"add-headers", "modMain.bas", "--proc", "Main", "--select", "1"}, "excludes"},
+        {{"add-headers", "modMain.bas", "--proc", "Main", "--select", "1"},
+         " cannot be given together\nRun 'brindle help add-headers' for its flags.\n"},
         {{"add-headers", "modMain.bas", "CStockItem.cls", "--proc", "Main"},
          "brindle: add-headers: --proc works on one module; 2 were given\n"},
         {{"add-headers", "modMain.bas", "CStockItem.cls", "--select", "1"},
          "brindle: add-headers: --select works on one module; 2 were given\n"},
         {{"add-all", "Inventory.vbp", "--yes", "--codepage", "4242"}, "code page 4242"},
         {{"procedures", "modMain.bas", "--codepage", "1200"}, "code page 1200"},
-        {{"add-headers", "modMain.bas", "--yes"}, "--yes"},
         {{"options", "--author", "Ann\nAuthor"}, "control character"},
         {{"options", "--codepage", "4242"}, "code page 4242"},
         {{"add-everything", "Inventory.vbp"}, "brindle: unknown command 'add-everything'"},
         {{"remove-code-all", "Inventory.vbp"}, "--yes"},
         {{"add-all", "Inventory.vbp"}, "--yes"},
         {{"remove-markers", "modMain.bas", "--select", "1-5"}, "--yes"},
-        {{}, "--help"},
+        {{}, "brindle: a command is required\nRun 'brindle help' for the commands.\n"},
     };
     for (const auto& [args, message] : cases) {
         const auto run = Run(args);
@@ -201,12 +201,12 @@ TEST_F(ExampleProject, BadComponentsAndFailuresAreReportedAndEveryOtherModuleIsD
     const auto run = Run({"add-all", "Inventory.vbp", "--yes"});
     EXPECT_EQ(run.status, 1);
     for (const std::string& message : std::vector<std::string>{
-             "brindle: Inventory.vbp:36: Classes\\CGone.cls: no such file",
+             "Inventory.vbp:36: Classes\\CGone.cls: no such file",
              "brindle: notes.txt: not a VB6 module",
              "brindle: frmMain.frm: the file is read-only; not written",
              "[3/5] " + kAddingAll + "frmMain",
              // Below the module header and its own procedure header.
-             "brindle: modBroken.bas:23: Sub NeverEnds: no End Sub; no error handler added\n"}) {
+             "modBroken.bas:23: Sub NeverEnds: no End Sub; no error handler added\n"}) {
         EXPECT_TRUE(Has(run.err, message));
     }
     for (const std::string file : {"frmMain.frm", "notes.txt", "Inventory.vbp", "modMain.bas",
@@ -241,9 +241,9 @@ TEST_F(ExampleProject, WhatACommandLeavesAsItWasIsToldWithItsModule) {
         Run({"remove-code", "modMarks.bas", "frmMain.frm", "CStockItem.cls", "--yes"});
     EXPECT_EQ(removed.status, 1);
     for (const std::string message :
-         {"brindle: modMarks.bas:2: a begin marker without its end marker; left as it is\n",
-          "brindle: frmMain.frm:99: a begin marker without its end marker; left as it is\n",
-          "brindle: CStockItem.cls:35: an end marker without its begin marker; left as it is\n"}) {
+         {"modMarks.bas:2: a begin marker without its end marker; left as it is\n",
+          "frmMain.frm:99: a begin marker without its end marker; left as it is\n",
+          "CStockItem.cls:35: an end marker without its begin marker; left as it is\n"}) {
         EXPECT_TRUE(Has(removed.err, message));
     }
     EXPECT_EQ(File("modMarks.bas"), header + kept + sub);
@@ -252,7 +252,7 @@ TEST_F(ExampleProject, WhatACommandLeavesAsItWasIsToldWithItsModule) {
     EXPECT_EQ(twice.status, 1);
     // At their lines once the header is in.
     EXPECT_TRUE(Has(twice.err,
-                    "brindle: modTwice.bas:16: Go: another definition, not reached; --proc works "
+                    "modTwice.bas:16: Go: another definition, not reached; --proc works "
                     "on the first one, at line 13\n"));
     EXPECT_EQ(Count("modTwice.bas", "' Procedure:   Go"), 1);
 

@@ -508,13 +508,13 @@ TEST_F(Upkeep, TeamFilesThatAreWrongSaySo) {
          "brindle: brindle.ini: is no text file; team settings are read in UTF-8, UTF-16 or the "
          "code page\n"},
         {shared + "Add Code Markers=maybe\n", 2,
-         "brindle: brindle.ini:7: \"maybe\" is no value for Add Code Markers: True or False (or "
+         "brindle.ini:7: \"maybe\" is no value for Add Code Markers: True or False (or "
          "1/0, yes/no, on/off)\n"},
         {"[Command Line]\nCode Page=66\n" + shared, 2,
-         "brindle: brindle.ini:2: \"66\" is no code page Brindle knows, for Code Page in [Command "
+         "brindle.ini:2: \"66\" is no code page Brindle knows, for Code Page in [Command "
          "Line]\n"},
         {shared + "[Optoins]\nSkip Existing=True\n", 0,
-         "brindle: warning: brindle.ini:7: unknown section [Optoins]; did you mean [Options]?\n"},
+         "warning: brindle.ini:7: unknown section [Optoins]; did you mean [Options]?\n"},
     };
     const auto original = File("Shop.bas");
     for (const Case& c : cases) {
@@ -575,7 +575,7 @@ TEST_F(Upkeep, IgnoreFileAboveTheProject) {
     Write(".brindleignore", utf16);
     const auto checked = Run({"check", "App/App.vbp"});
     EXPECT_TRUE(Has(checked.err,
-                    "brindle: warning: .brindleignore:3: the pattern \"mod[AB\" has a \"[\" that "
+                    "warning: .brindleignore:3: the pattern \"mod[AB\" has a \"[\" that "
                     "is not closed; it is ignored\n"));
     EXPECT_TRUE(Has(checked.err, "brindle: 1 module left out by .brindleignore\n"));
     EXPECT_TRUE(Has(checked.out, "Keep.bas:"));
@@ -601,7 +601,12 @@ TEST_F(Upkeep, RefreshRewritesEveryBlockAndAddsNone) {
     Write("T/errftr.txt",
           "    Exit %ProcedureType%\r\nHandler:\r\n    Debug.Print \"%ProcedureName%\"\r\n"
           "    Err.Raise Err.Number\r\n");
-    EXPECT_EQ(Run({"refresh", "Shop.vbp", "Bare.bas", "--yes"}).status, 2);  // project or modules
+    // A project and a module beside it, each under its team settings.
+    const auto both = Run({"refresh", "Shop.vbp", "Bare.bas", "--diff", "--exit-code"});
+    EXPECT_EQ(both.status, 1) << both.err;
+    EXPECT_TRUE(Has(both.out, "Shop.bas"));
+    EXPECT_FALSE(Has(both.out, "Bare.bas"));
+    EXPECT_TRUE(Has(both.err, "refresh would change 1 module"));
     const auto diff = Run({"refresh", "Shop.vbp", "--diff"});
     ASSERT_EQ(diff.status, 0) << diff.err;
     const auto refreshed = Run({"refresh", "Shop.vbp", "--yes"});

@@ -53,8 +53,10 @@ bool IsProject(const std::string& file) {
 // when the project cannot be read, which the part tells when it is done.
 std::vector<std::string> ModulesOf(const Request& part) {
     std::vector<std::string> modules;
+    const int codePage = CodePageOf(part);
+    CheckCodePage(codePage);
     try {
-        const auto plan = host::PlanProjects(host::PathOf(part.files.front()), CodePageOf(part));
+        const auto plan = host::PlanProjects(host::PathOf(part.files.front()), codePage);
         for (const auto& project : plan.projects) {
             for (const auto& module : project.modules) {
                 modules.push_back(host::FileIdentity(module.path));
@@ -63,7 +65,6 @@ std::vector<std::string> ModulesOf(const Request& part) {
                 modules.push_back(host::FileIdentity(ignored.file));
             }
         }
-    } catch (const InputError&) {
     } catch (const host::LoadError&) {
     }
     return modules;

@@ -82,4 +82,7 @@ private:
     Tally total_;
 };
 
+// Whether a message's subject is a place in a file, "path:line".
+bool AtLine(std::string_view subject);
+
 }  // namespace brindle::cli

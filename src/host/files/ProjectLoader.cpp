@@ -9,6 +9,7 @@
 #include "host/files/ModuleFile.h"
 #include "host/files/ProjectFile.h"
 #include "host/vb6/CodePage.h"
+#include "util/Text.h"
 
 namespace fs = std::filesystem;
 
@@ -81,6 +82,11 @@ private:
     void PlanEntry(const fs::path& file, const ProjectEntry& entry) {
         auto& project = plan_.projects.back();
         const auto where = project.label + ":" + std::to_string(entry.line);
+        if (TrimBlanks(entry.path).empty()) {
+            // It would lead to the project's own folder.
+            Problem(where, entry.key + "= names no file; the other modules are done");
+            return;
+        }
         const auto found = ResolveProjectPath(file.parent_path(), entry.path, codePage_);
         if (found.status != PathStatus::Found) {
             Problem(where, DescribeResolution(found, entry.path, codePage_) +
@@ -138,8 +144,8 @@ int ProjectPlan::Ignored() const {
 std::string Label(const fs::path& path, int codePage) {
     const auto absolute = fs::absolute(path).lexically_normal();
     const auto relative = absolute.lexically_relative(fs::current_path());
-    const bool below = !relative.empty() && *relative.begin() != "..";
-    return ShownAsUtf8(TextOf(below ? relative : absolute), codePage);
+    // Empty on another drive, which no relative path reaches.
+    return ShownAsUtf8(TextOf(relative.empty() ? absolute : relative), codePage);
 }
 
 std::string DiffName(const fs::path& path) {

@@ -109,7 +109,7 @@ const std::vector<Completion> kCompletions = {
     {"brindle procedures --format ", "json text"},
     {"brindle add-headers --lines ", "code file"},
     {"brindle add-headers ", "Forms/ OLD.BAS modMain.bas"},
-    {"brindle add-all ", "Forms/ Inventory.vbp"},
+    {"brindle add-all ", "Forms/ Inventory.vbp OLD.BAS modMain.bas"},
     {"brindle check --st", "--stale"},
 };
 
