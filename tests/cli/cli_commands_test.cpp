@@ -145,6 +145,28 @@ TEST_F(ExampleProject, OnATerminalOneQuestionIsAskedAndOnlyYesProceeds) {
     EXPECT_EQ(Snapshot(folder()), original);
 }
 
+// -q and --codepage may stand before the command, and every command takes --yes.
+TEST_F(ExampleProject, ScriptsMayPassTheSameFlagsToEveryCommand) {
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"check", "Inventory.vbp"},
+          {"procedures", "modMain.bas"},
+          {"add-module-header", "modMain.bas"},
+          {"options"}}) {
+        // Before the options command, --codepage would read as a new default.
+        std::vector<std::string> args = {"-q"};
+        if (command.front() != "options") {
+            args.insert(args.end(), {"--codepage", "1252"});
+        }
+        args.insert(args.end(), command.begin(), command.end());
+        args.push_back("--yes");
+        const auto run = Run(args);
+        EXPECT_LT(run.status, 2) << run.err;
+        EXPECT_EQ(run.err, "") << command.front();
+    }
+    EXPECT_EQ(Count("modMain.bas", kBeginMarker),
+              CountLines(original.at("modMain.bas"), kBeginMarker) + 1);
+}
+
 // A question without a terminal is refused as an input error, after what is wrong with the
 // files or the selection has been told.
 TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
@@ -173,6 +195,17 @@ TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
         {{"add-all", "Inventory.vbp"}, "--yes"},
         {{"remove-markers", "modMain.bas", "--select", "1-5"}, "--yes"},
         {{}, "brindle: a command is required\nRun 'brindle help' for the commands.\n"},
+        // The argument parser's own words become ours.
+        {{"check", "Inventory.vbp", "--require", "header", "--require", "handler"},
+         "brindle: check: --require is given 2 times; give it once\n"
+         "Run 'brindle help check' for its flags.\n"},
+        {{"check", "Inventory.vbp", "--stale", "-x"}, "brindle: check: unexpected argument: -x\n"},
+        {{"procedures", "modMain.bas", "-q"}, "brindle: procedures: unexpected argument: -q\n"},
+        {{"add-all", "-q"}, "brindle: add-all: FILE is missing"},
+        {{"options", "--author"}, "brindle: options: --author needs a value (TEXT)\n"},
+        {{"add-all", "Inventory.vbp", "--exit-code", "--yes"},
+         "brindle: add-all: --exit-code works only with --diff\n"},
+        {{"--codepage", "1252", "options"}, "to keep a default, put it after 'options'"},
     };
     for (const auto& [args, message] : cases) {
         const auto run = Run(args);

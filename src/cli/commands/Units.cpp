@@ -71,7 +71,8 @@ std::vector<std::string> ModulesOf(const Request& part) {
 }
 
 // A module is done once a run: by the first project that holds it, else as named. Tells of the
-// listed modules that no project holds (a project file listed is no module).
+// listed modules that no project holds; other files listed (the project's own, a README) are
+// passed over.
 void DoEachOnce(std::vector<Request>& parts, const std::vector<std::string>& listed, bool limited,
                 RunLog& log) {
     std::set<std::string> held;
