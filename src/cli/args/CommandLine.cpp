@@ -127,8 +127,9 @@ const char* const kMainFooter =
     "those of every command.\n"
     "\n"
     "Exit status: 0 when every step worked or there was nothing to do; 1 when a step failed, "
-    "something was found and left as it was, or a question was not answered Yes (nothing was "
-    "changed then); 2 for a usage or input error (nothing was changed); 130 or 143 when Ctrl-C or "
+    "something was found and left as it was, a question was not answered Yes (nothing was "
+    "changed then) or --diff --exit-code would change something; 2 for a usage or input error "
+    "(nothing was changed); 130 or 143 when Ctrl-C or "
     "SIGTERM interrupted it (each module is as it was or wholly written).";
 
 // The argument parser's message in plain words of ours, lower-case.
