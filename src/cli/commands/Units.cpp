@@ -49,20 +49,25 @@ bool IsProject(const std::string& file) {
     return host::IsProjectOrGroupFile(host::PathOf(file));
 }
 
-// The module files of a project part, those that .brindleignore leaves out included; none
-// when the project cannot be read, which the part tells when it is done.
-std::vector<std::string> ModulesOf(const Request& part) {
-    std::vector<std::string> modules;
+// The module files of a project part, and those that its .brindleignore leaves out; none when
+// the project cannot be read, which the part tells when it is done.
+struct HeldModules {
+    std::vector<std::string> done;
+    std::vector<std::string> ignored;
+};
+
+HeldModules ModulesOf(const Request& part) {
+    HeldModules modules;
     const int codePage = CodePageOf(part);
     CheckCodePage(codePage);
     try {
         const auto plan = host::PlanProjects(host::PathOf(part.files.front()), codePage);
         for (const auto& project : plan.projects) {
             for (const auto& module : project.modules) {
-                modules.push_back(host::FileIdentity(module.path));
+                modules.done.push_back(host::FileIdentity(module.path));
             }
             for (const auto& ignored : project.ignored) {
-                modules.push_back(host::FileIdentity(ignored.file));
+                modules.ignored.push_back(host::FileIdentity(ignored.file));
             }
         }
     } catch (const host::LoadError&) {
@@ -75,18 +80,24 @@ std::vector<std::string> ModulesOf(const Request& part) {
 // passed over.
 void DoEachOnce(std::vector<Request>& parts, const std::vector<std::string>& listed, bool limited,
                 RunLog& log) {
-    std::set<std::string> held;
+    if (parts.size() < 2 && !limited) {
+        return;
+    }
+    std::set<std::string> done;
+    std::set<std::string> held;  // done, or left out by a .brindleignore
     for (auto& part : parts) {
         if (OnProject(part)) {
-            part.doneBefore.assign(held.begin(), held.end());
+            part.doneBefore.assign(done.begin(), done.end());
             const auto modules = ModulesOf(part);
-            held.insert(modules.begin(), modules.end());
+            done.insert(modules.done.begin(), modules.done.end());
+            held.insert(modules.done.begin(), modules.done.end());
+            held.insert(modules.ignored.begin(), modules.ignored.end());
         }
     }
     for (auto& part : parts) {
         if (!OnProject(part)) {
             std::erase_if(part.files, [&](const std::string& file) {
-                return held.contains(host::FileIdentity(host::PathOf(file)));
+                return done.contains(host::FileIdentity(host::PathOf(file)));
             });
         }
     }

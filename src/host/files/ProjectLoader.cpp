@@ -1,5 +1,7 @@
 #include "host/files/ProjectLoader.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <set>
 #include <utility>
@@ -143,9 +145,15 @@ int ProjectPlan::Ignored() const {
 
 std::string Label(const fs::path& path, int codePage) {
     const auto absolute = fs::absolute(path).lexically_normal();
-    const auto relative = absolute.lexically_relative(fs::current_path());
-    // Empty on another drive, which no relative path reaches.
-    return ShownAsUtf8(TextOf(relative.empty() ? absolute : relative), codePage);
+    const auto current = fs::current_path();
+    const auto relative = absolute.lexically_relative(current);
+    // Empty on another drive; a path that climbs to the root shares no folder with the current
+    // one, and reads better whole.
+    const auto up = std::count(relative.begin(), relative.end(), fs::path(".."));
+    const auto below = current.relative_path();
+    const auto depth = std::distance(below.begin(), below.end());
+    const bool whole = relative.empty() || (up > 0 && up >= depth);
+    return ShownAsUtf8(TextOf(whole ? absolute : relative), codePage);
 }
 
 std::string DiffName(const fs::path& path) {

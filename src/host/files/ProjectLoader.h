@@ -118,7 +118,8 @@ ExactModule LoadExactly(const std::filesystem::path& path, int codePage);
 bool IsProjectOrGroupFile(const std::filesystem::path& file);
 
 // How a path is shown in messages: relative to the current folder, as a diff names it ("../"
-// where needed), in UTF-8 (a name in other bytes is taken to be in `codePage`).
+// where needed), unless only the root is shared with it, in UTF-8 (a name in other bytes is
+// taken to be in `codePage`).
 std::string Label(const std::filesystem::path& path, int codePage);
 
 // How a diff names a file: relative to the current folder, with "../" where needed.
