@@ -235,7 +235,7 @@ TEST_F(ExampleProject, BadComponentsAndFailuresAreReportedAndEveryOtherModuleIsD
     EXPECT_EQ(run.status, 1);
     for (const std::string& message : std::vector<std::string>{
              "Inventory.vbp:36: Classes\\CGone.cls: no such file",
-             "brindle: notes.txt: not a VB6 module",
+             "Inventory.vbp:37: notes.txt: not a VB6 module",
              "brindle: frmMain.frm: the file is read-only; not written",
              "[3/5] " + kAddingAll + "frmMain",
              // Below the module header and its own procedure header.

@@ -129,9 +129,11 @@ TEST_F(StreamedModules, EachIsReachedOnceInOrderAndOnlyTheChangedAreWrittenOrDif
         }
         EXPECT_EQ(out.str(), diffs);
         if (broken < kModules) {
-            EXPECT_EQ(outcomes[broken].subject, Entry(broken).label);
+            EXPECT_EQ(outcomes[broken].subject, Entry(broken).where);
             EXPECT_EQ(outcomes[broken].problem,
-                      "not a VB6 module: binary content; left alone, the other modules are done");
+                      Entry(broken).label +
+                          ": not a VB6 module: binary content; left alone, the other modules are "
+                          "done");
         }
     }
 }
@@ -163,7 +165,7 @@ TEST_F(StreamedModules, ForEachGivesEachModuleThatStillLoadsInOrder) {
         EXPECT_FALSE(outcomes[i].changed) << i;
     }
     EXPECT_EQ(reached, expected);
-    EXPECT_EQ(outcomes[7].subject, Entry(7).label);
+    EXPECT_EQ(outcomes[7].subject, Entry(7).where);
     EXPECT_NE(outcomes[7].problem, "");
     EXPECT_EQ(out.str(), "");
 }

@@ -136,8 +136,10 @@ ProjectInputs SurveyProjects(const Request& request, int codePage, bool ignoreFi
                 auto name = names[p][m].get();
                 project.modules.push_back({std::move(module), std::move(name)});
             } catch (const host::ModuleFileError& e) {
-                inputs.problems.push_back(
-                    {module.label, e.Detail() + "; left alone, the other modules are done"});
+                // At the project's line that names it.
+                inputs.problems.push_back({module.where, module.label + ": " + e.Detail() +
+                                                             "; left alone, the other modules are "
+                                                             "done"});
             }
         }
     }
