@@ -145,34 +145,67 @@ TEST_F(ExampleProject, OnATerminalOneQuestionIsAskedAndOnlyYesProceeds) {
     EXPECT_EQ(Snapshot(folder()), original);
 }
 
+// -q and --codepage may stand before the command, and every command takes --yes.
+TEST_F(ExampleProject, ScriptsMayPassTheSameFlagsToEveryCommand) {
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"check", "Inventory.vbp"},
+          {"procedures", "modMain.bas"},
+          {"add-module-header", "modMain.bas"},
+          {"options"}}) {
+        // Before the options command, --codepage would read as a new default.
+        std::vector<std::string> args = {"-q"};
+        if (command.front() != "options") {
+            args.insert(args.end(), {"--codepage", "1252"});
+        }
+        args.insert(args.end(), command.begin(), command.end());
+        args.push_back("--yes");
+        const auto run = Run(args);
+        EXPECT_LT(run.status, 2) << run.err;
+        EXPECT_EQ(run.err, "") << command.front();
+    }
+    EXPECT_EQ(Count("modMain.bas", kBeginMarker),
+              CountLines(original.at("modMain.bas"), kBeginMarker) + 1);
+}
+
 // A question without a terminal is refused as an input error, after what is wrong with the
 // files or the selection has been told.
 TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"add-module-header", "modMain.bas", "Gone.bas"}, "brindle: Gone.bas: no such file\n"},
         {{"add-headers", "Inventory.vbp"}, "Inventory.vbp: not a VB6 module"},
-        {{"add-all", "modMain.bas"}, "modMain.bas: is a module"},
+        {{"add-all", "modMain.bas", "Inventory.vbp"}, "--yes"},
         {{"remove-code-all", "Gone.vbp"}, "Gone.vbp: no such file"},
         {{"add-all", "Controls", "--yes"}, "Controls: is a folder"},
         {{"remove-markers", "modMain.bas", "--select", "500"}, "past the module's last line, 69"},
         {{"add-headers", "modMain.bas", "--select", "9-3"}, "ends before it starts"},
         {{"add-headers", "modMain.bas", "--select", "three"}, "--select three: expected"},
         {{"add-headers", "modMain.bas", "--proc", "NoSuchProc"}, "no procedure named NoSuchProc"},
-        {{"add-headers", "modMain.bas", "--proc", "Main", "--select", "1"}, "excludes"},
+        {{"add-headers", "modMain.bas", "--proc", "Main", "--select", "1"},
+         " cannot be given together\nRun 'brindle help add-headers' for its flags.\n"},
         {{"add-headers", "modMain.bas", "CStockItem.cls", "--proc", "Main"},
          "brindle: add-headers: --proc works on one module; 2 were given\n"},
         {{"add-headers", "modMain.bas", "CStockItem.cls", "--select", "1"},
          "brindle: add-headers: --select works on one module; 2 were given\n"},
         {{"add-all", "Inventory.vbp", "--yes", "--codepage", "4242"}, "code page 4242"},
         {{"procedures", "modMain.bas", "--codepage", "1200"}, "code page 1200"},
-        {{"add-headers", "modMain.bas", "--yes"}, "--yes"},
         {{"options", "--author", "Ann\nAuthor"}, "control character"},
         {{"options", "--codepage", "4242"}, "code page 4242"},
         {{"add-everything", "Inventory.vbp"}, "brindle: unknown command 'add-everything'"},
         {{"remove-code-all", "Inventory.vbp"}, "--yes"},
         {{"add-all", "Inventory.vbp"}, "--yes"},
         {{"remove-markers", "modMain.bas", "--select", "1-5"}, "--yes"},
-        {{}, "--help"},
+        {{}, "brindle: a command is required\nRun 'brindle help' for the commands.\n"},
+        // The argument parser's own words become ours.
+        {{"check", "Inventory.vbp", "--require", "header", "--require", "handler"},
+         "brindle: check: --require is given 2 times; give it once\n"
+         "Run 'brindle help check' for its flags.\n"},
+        {{"check", "Inventory.vbp", "--stale", "-x"}, "brindle: check: unexpected argument: -x\n"},
+        {{"procedures", "modMain.bas", "-q"}, "brindle: procedures: unexpected argument: -q\n"},
+        {{"add-all", "-q"}, "brindle: add-all: FILE is missing"},
+        {{"options", "--author"}, "brindle: options: --author needs a value (TEXT)\n"},
+        {{"add-all", "Inventory.vbp", "--exit-code", "--yes"},
+         "brindle: add-all: --exit-code works only with --diff\n"},
+        {{"--codepage", "1252", "options"}, "to keep a default, put it after 'options'"},
     };
     for (const auto& [args, message] : cases) {
         const auto run = Run(args);
@@ -201,12 +234,12 @@ TEST_F(ExampleProject, BadComponentsAndFailuresAreReportedAndEveryOtherModuleIsD
     const auto run = Run({"add-all", "Inventory.vbp", "--yes"});
     EXPECT_EQ(run.status, 1);
     for (const std::string& message : std::vector<std::string>{
-             "brindle: Inventory.vbp:36: Classes\\CGone.cls: no such file",
-             "brindle: notes.txt: not a VB6 module",
+             "Inventory.vbp:36: Classes\\CGone.cls: no such file",
+             "Inventory.vbp:37: notes.txt: not a VB6 module",
              "brindle: frmMain.frm: the file is read-only; not written",
              "[3/5] " + kAddingAll + "frmMain",
              // Below the module header and its own procedure header.
-             "brindle: modBroken.bas:23: Sub NeverEnds: no End Sub; no error handler added\n"}) {
+             "modBroken.bas:23: Sub NeverEnds: no End Sub; no error handler added\n"}) {
         EXPECT_TRUE(Has(run.err, message));
     }
     for (const std::string file : {"frmMain.frm", "notes.txt", "Inventory.vbp", "modMain.bas",
@@ -241,9 +274,9 @@ TEST_F(ExampleProject, WhatACommandLeavesAsItWasIsToldWithItsModule) {
         Run({"remove-code", "modMarks.bas", "frmMain.frm", "CStockItem.cls", "--yes"});
     EXPECT_EQ(removed.status, 1);
     for (const std::string message :
-         {"brindle: modMarks.bas:2: a begin marker without its end marker; left as it is\n",
-          "brindle: frmMain.frm:99: a begin marker without its end marker; left as it is\n",
-          "brindle: CStockItem.cls:35: an end marker without its begin marker; left as it is\n"}) {
+         {"modMarks.bas:2: a begin marker without its end marker; left as it is\n",
+          "frmMain.frm:99: a begin marker without its end marker; left as it is\n",
+          "CStockItem.cls:35: an end marker without its begin marker; left as it is\n"}) {
         EXPECT_TRUE(Has(removed.err, message));
     }
     EXPECT_EQ(File("modMarks.bas"), header + kept + sub);
@@ -252,7 +285,7 @@ TEST_F(ExampleProject, WhatACommandLeavesAsItWasIsToldWithItsModule) {
     EXPECT_EQ(twice.status, 1);
     // At their lines once the header is in.
     EXPECT_TRUE(Has(twice.err,
-                    "brindle: modTwice.bas:16: Go: another definition, not reached; --proc works "
+                    "modTwice.bas:16: Go: another definition, not reached; --proc works "
                     "on the first one, at line 13\n"));
     EXPECT_EQ(Count("modTwice.bas", "' Procedure:   Go"), 1);
 

@@ -149,9 +149,9 @@ TEST(ProjectsFromEveryLocale, AreFoundAndTheirNamesShownInUtf8) {
         const auto added = run({"add-all", "Group.vbg", "--yes"});
         EXPECT_EQ(added.status, 1);
         for (const std::string& message :
-             {"brindle: " + locale.folder + (kOnWindows ? "\\" : "/") + locale.folder +
+             {locale.folder + (kOnWindows ? "\\" : "/") + locale.folder +
                   ".vbp:4: " + locale.module + "\\Gone.bas: no such file",
-              std::string("brindle: Group.vbg:4: Gone\\Gone.vbp: no such file"),
+              std::string("Group.vbg:4: Gone\\Gone.vbp: no such file"),
               "[1/2] Adding module header, procedure headers, and error handlers to " +
                   locale.module + "\n",
               "[2/2] Adding module header, procedure headers, and error handlers to " +

@@ -57,7 +57,9 @@ protected:
             project += "Module=mod" + std::to_string(i) + "; mod" + std::to_string(i) + ".bas\r\n";
         }
         WriteBytes(temp.path() / "P.vbp", project);
-        inputs = SurveyProjects(host::TextOf(temp.path() / "P.vbp"), 1252);
+        cli::Request request;
+        request.files = {host::TextOf(temp.path() / "P.vbp")};
+        inputs = SurveyProjects(request, 1252);
         ASSERT_EQ(inputs.projects.size(), 1U);
         ASSERT_EQ(inputs.projects.front().modules.size(), kModules);
     }
@@ -127,9 +129,11 @@ TEST_F(StreamedModules, EachIsReachedOnceInOrderAndOnlyTheChangedAreWrittenOrDif
         }
         EXPECT_EQ(out.str(), diffs);
         if (broken < kModules) {
-            EXPECT_EQ(outcomes[broken].subject, Entry(broken).label);
+            EXPECT_EQ(outcomes[broken].subject, Entry(broken).where);
             EXPECT_EQ(outcomes[broken].problem,
-                      "not a VB6 module: binary content; left alone, the other modules are done");
+                      Entry(broken).label +
+                          ": not a VB6 module: binary content; left alone, the other modules are "
+                          "done");
         }
     }
 }
@@ -161,7 +165,7 @@ TEST_F(StreamedModules, ForEachGivesEachModuleThatStillLoadsInOrder) {
         EXPECT_FALSE(outcomes[i].changed) << i;
     }
     EXPECT_EQ(reached, expected);
-    EXPECT_EQ(outcomes[7].subject, Entry(7).label);
+    EXPECT_EQ(outcomes[7].subject, Entry(7).where);
     EXPECT_NE(outcomes[7].problem, "");
     EXPECT_EQ(out.str(), "");
 }

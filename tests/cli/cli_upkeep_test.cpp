@@ -346,7 +346,7 @@ TEST_F(Upkeep, CheckThatMissesAComponentOrChecksNothingFails) {
     Write("Notes.cls", "just some notes\r\n");
     Write("Shop.vbp",
           "Type=Exe\r\nModule=Main; Main.bas\r\nModule=Gone; Gone.bas\r\n"
-          "Class=Notes; Notes.cls\r\n");
+          "Class=Notes; Notes.cls\r\nForm=\r\n");
     const auto json = Run({"check", "Shop.vbp", "--json", "--require", "header", "-q"});
     EXPECT_EQ(json.status, 1);
     std::vector<std::string> missing;
@@ -357,7 +357,9 @@ TEST_F(Upkeep, CheckThatMissesAComponentOrChecksNothingFails) {
                               std::to_string(finding["line"].get<int>()));
         }
     }
-    EXPECT_EQ(missing, (std::vector<std::string>{"Shop.vbp:3", "Notes.cls:1"})) << json.out;
+    EXPECT_EQ(missing, (std::vector<std::string>{"Shop.vbp:3", "Shop.vbp:5", "Shop.vbp:4"}))
+        << json.out;
+    EXPECT_TRUE(Has(json.err, "Shop.vbp:5: Form= names no file; the other modules are done\n"));
 
     Write("Shop.vbp", "Type=Exe\r\nModule=Main; Main.bas\r\n");
     Write(".brindleignore", "*.bas\n");
@@ -372,6 +374,97 @@ TEST_F(Upkeep, CheckThatMissesAComponentOrChecksNothingFails) {
     EXPECT_TRUE(Has(nothing.err,
                     "brindle: --require lists no rule, so no module was checked for "
                     "what it lacks\n"));
+}
+
+// Several projects in one run, and modules beside them: each under the brindle.ini and the
+// .brindleignore that apply to it, each module done once, one summary, one exit status.
+TEST_F(Upkeep, SeveralProjectsInOneRunKeepTheirOwnTeamSettings) {
+    WriteModule("Shop.bas", {"Sub Sell()", "End Sub"});
+    WriteProject({"Shop.bas"});
+    for (const std::string name : {"Keep", "Skip", "Loose"}) {
+        WriteModule("Other/" + name + ".bas", {"Sub " + name + "Now()", "End Sub"});
+    }
+    Write("Other/Other.vbp", "Type=Exe\r\nModule=Keep; Keep.bas\r\nModule=Skip; Skip.bas\r\n");
+    Write("Other/brindle.ini", "[Options]\nModule Header Filename=other.txt\n");
+    Write("Other/other.txt", "' Other %ModuleName%\r\n");
+    Write("Other/.brindleignore", "Skip.bas\n");
+    const auto skipped = File("Other/Skip.bas");
+
+    // Named from a folder beside them, as a diff names them.
+    const auto outside =
+        RunBrindle(folder() / "Other", settings(), {"check", "../Shop.vbp", "Loose.bas"});
+    EXPECT_TRUE(Has(outside.out, "../Shop.bas:2: Sub Sell has no error handler\n"));
+    EXPECT_TRUE(Has(outside.out, "Loose.bas:2: no marked module header\n"));
+    const auto pending = Run({"add-all", "Shop.vbp", "Other/Other.vbp", "Other/Loose.bas",
+                              "Shop.bas", "--diff", "--exit-code"});
+    EXPECT_EQ(pending.status, 1) << pending.err;
+    EXPECT_TRUE(Has(pending.err,
+                    "brindle: add-all would change 3 modules; run it without "
+                    "--diff to make the change\n"));
+    const auto added = Run({"add-all", "Shop.vbp", "Other/Other.vbp", "Other/Loose.bas", "Shop.bas",
+                            "--yes", "--skip-existing"});
+    EXPECT_EQ(added.status, 0) << added.err;
+    EXPECT_TRUE(Has(added.err,
+                    "brindle: 3 modules: 3 module headers, 3 procedure headers, 3 "
+                    "error handlers added\n"));
+    EXPECT_EQ(Count("Shop.bas", "' Module Shop"), 1);
+    EXPECT_EQ(Count("Other/Keep.bas", "' Other Keep"), 1);
+    EXPECT_EQ(Count("Other/Loose.bas", "' Other Loose"), 1);
+    EXPECT_EQ(File("Other/Skip.bas"), skipped);
+
+    const auto again = Run({"add-all", "Shop.vbp", "Other/Other.vbp", "Other/Loose.bas",
+                            "--skip-existing", "--diff", "--exit-code"});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, "");
+    const auto checked = Run({"check", "Other/Other.vbp", "Shop.vbp", "Other/Loose.bas"});
+    EXPECT_EQ(checked.status, 0) << checked.out;
+    EXPECT_TRUE(Has(checked.err, "brindle: no findings in 3 modules\n"));
+}
+
+// --files-from limits a run to the modules listed, under each project's settings and
+// .brindleignore; without a project the modules listed are those named.
+TEST_F(Upkeep, FilesFromLimitsARunToTheModulesListed) {
+    for (const std::string name : {"A", "B", "C"}) {
+        WriteModule(name + ".bas", {"Sub " + name + "Now()", "End Sub"});
+    }
+    WriteProject({"A.bas", "B.bas", "C.bas", "Gone.bas"});
+    Write(".brindleignore", "C.bas\n");
+    Write("staged.txt", "A.bas\r\nC.bas\r\nStray.bas\r\nShop.vbp\r\n\r\n");
+    Write("none.txt", "");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::vector<std::string> checked;  // the modules with findings
+        std::string said;
+    } cases[] = {
+        {{"check", "Shop.vbp", "--files-from", "staged.txt"},
+         1,
+         {"A.bas"},
+         "brindle: warning: Stray.bas: listed in --files-from but in no project given; left "
+         "out\n"},
+        {{"check", "Shop.vbp", "--files-from", "none.txt"},
+         0,
+         {},
+         "brindle: no module of the list was checked\n"},
+        {{"check", "--files-from", "none.txt"}, 0, {}, "nothing to check"},
+        {{"check", "--files-from", "staged.txt"}, 2, {}, "brindle: Stray.bas: no such file\n"},
+        {{"check", "Shop.vbp", "--files-from", "absent.txt"}, 2, {}, "--files-from absent.txt"},
+    };
+    for (const auto& [args, status, checked, said] : cases) {
+        const auto run = Run(args);
+        EXPECT_EQ(run.status, status) << run.err;
+        EXPECT_TRUE(Has(run.err, said));
+        EXPECT_EQ(run.err.find("Gone.bas"), std::string::npos) << run.err;
+        for (const std::string name : {"A.bas", "B.bas", "C.bas"}) {
+            const bool found = std::find(checked.begin(), checked.end(), name) != checked.end();
+            EXPECT_EQ(run.out.find(name + ":") != std::string::npos, found) << name << run.out;
+        }
+    }
+    Write("modules.txt", "A.bas\nB.bas\n");
+    const auto named = Run({"add-all", "--files-from", "modules.txt", "--yes", "-q"});
+    EXPECT_EQ(named.status, 0) << named.err;
+    EXPECT_EQ(Count("A.bas", "' Module A") + Count("B.bas", "' Module B"), 2);
+    EXPECT_EQ(Count("C.bas", "' Module C"), 0);
 }
 
 // With --skip-existing a second add-all changes nothing; a procedure that traps errors itself,
@@ -508,13 +601,13 @@ TEST_F(Upkeep, TeamFilesThatAreWrongSaySo) {
          "brindle: brindle.ini: is no text file; team settings are read in UTF-8, UTF-16 or the "
          "code page\n"},
         {shared + "Add Code Markers=maybe\n", 2,
-         "brindle: brindle.ini:7: \"maybe\" is no value for Add Code Markers: True or False (or "
+         "brindle.ini:7: \"maybe\" is no value for Add Code Markers: True or False (or "
          "1/0, yes/no, on/off)\n"},
         {"[Command Line]\nCode Page=66\n" + shared, 2,
-         "brindle: brindle.ini:2: \"66\" is no code page Brindle knows, for Code Page in [Command "
+         "brindle.ini:2: \"66\" is no code page Brindle knows, for Code Page in [Command "
          "Line]\n"},
         {shared + "[Optoins]\nSkip Existing=True\n", 0,
-         "brindle: warning: brindle.ini:7: unknown section [Optoins]; did you mean [Options]?\n"},
+         "warning: brindle.ini:7: unknown section [Optoins]; did you mean [Options]?\n"},
     };
     const auto original = File("Shop.bas");
     for (const Case& c : cases) {
@@ -575,7 +668,7 @@ TEST_F(Upkeep, IgnoreFileAboveTheProject) {
     Write(".brindleignore", utf16);
     const auto checked = Run({"check", "App/App.vbp"});
     EXPECT_TRUE(Has(checked.err,
-                    "brindle: warning: .brindleignore:3: the pattern \"mod[AB\" has a \"[\" that "
+                    "warning: .brindleignore:3: the pattern \"mod[AB\" has a \"[\" that "
                     "is not closed; it is ignored\n"));
     EXPECT_TRUE(Has(checked.err, "brindle: 1 module left out by .brindleignore\n"));
     EXPECT_TRUE(Has(checked.out, "Keep.bas:"));
@@ -601,7 +694,12 @@ TEST_F(Upkeep, RefreshRewritesEveryBlockAndAddsNone) {
     Write("T/errftr.txt",
           "    Exit %ProcedureType%\r\nHandler:\r\n    Debug.Print \"%ProcedureName%\"\r\n"
           "    Err.Raise Err.Number\r\n");
-    EXPECT_EQ(Run({"refresh", "Shop.vbp", "Bare.bas", "--yes"}).status, 2);  // project or modules
+    // A project and a module beside it, each under its team settings.
+    const auto both = Run({"refresh", "Shop.vbp", "Bare.bas", "--diff", "--exit-code"});
+    EXPECT_EQ(both.status, 1) << both.err;
+    EXPECT_TRUE(Has(both.out, "Shop.bas"));
+    EXPECT_FALSE(Has(both.out, "Bare.bas"));
+    EXPECT_TRUE(Has(both.err, "refresh would change 1 module"));
     const auto diff = Run({"refresh", "Shop.vbp", "--diff"});
     ASSERT_EQ(diff.status, 0) << diff.err;
     const auto refreshed = Run({"refresh", "Shop.vbp", "--yes"});

@@ -6,6 +6,7 @@
 #include <array>
 #include <cctype>
 #include <optional>
+#include <regex>
 #include <sstream>
 
 #include "cli/args/Completion.h"
@@ -103,9 +104,10 @@ std::string Footer(const CommandInfo& info) {
     for (const char c : examples) {
         footer += c == '\n' ? std::string("\n  $ ") : std::string(1, c);
     }
-    if (IsProjectCommand(info.command) || info.command == Command::Check ||
-        info.command == Command::Refresh) {
-        footer += "\n\nA group file (.vbg) runs the command on each of its projects in turn.";
+    if (TakesProjects(info.command)) {
+        footer +=
+            "\n\nA group file (.vbg) runs the command on each of its projects in turn; several "
+            "projects, groups and modules may be named, each under its own team settings.";
     }
     if (info.command == Command::Options) {
         footer +=
@@ -125,9 +127,44 @@ const char* const kMainFooter =
     "those of every command.\n"
     "\n"
     "Exit status: 0 when every step worked or there was nothing to do; 1 when a step failed, "
-    "something was found and left as it was, or a question was not answered Yes (nothing was "
-    "changed then); 2 for a usage or input error (nothing was changed); 130 or 143 when Ctrl-C or "
+    "something was found and left as it was, a question was not answered Yes (nothing was "
+    "changed then) or --diff --exit-code would change something; 2 for a usage or input error "
+    "(nothing was changed); 130 or 143 when Ctrl-C or "
     "SIGTERM interrupted it (each module is as it was or wholly written).";
+
+// The argument parser's message in plain words of ours, lower-case.
+std::string InOurWords(const std::string& message) {
+    struct Rewording {
+        std::regex pattern;
+        const char* replacement;
+    };
+    static const std::array<Rewording, 10> kRewordings = {{
+        {std::regex("^A subcommand is required$"), "a command is required"},
+        {std::regex("^(\\S+) is required$"), "$1 is missing"},
+        {std::regex("^The following arguments? (was|were) not expected: (.*)$"),
+         "unexpected argument: $2"},
+        {std::regex("^(\\S+): At Most 1 required but received (\\d+)$"),
+         "$1 is given $2 times; give it once"},
+        {std::regex("^(\\S+): At Most (\\d+) required but received (\\d+)$"),
+         "$1 takes at most $2 values; $3 were given"},
+        {std::regex("^(\\S+): At least (\\d+) required but received (\\d+)$"),
+         "$1 takes at least $2 values; $3 were given"},
+        {std::regex("^(\\S+): \\d+ required (\\S+) missing$"), "$1 needs a value ($2)"},
+        {std::regex("^(\\S+) requires (\\S+)$"), "$1 works only with $2"},
+        {std::regex("^(\\S+) excludes (\\S+)$"), "$1 and $2 cannot be given together"},
+        {std::regex("^Could not convert: (\\S+) = (.*)$"), "$1 cannot take \"$2\""},
+    }};
+    for (const auto& rewording : kRewordings) {
+        if (std::regex_match(message, rewording.pattern)) {
+            return std::regex_replace(message, rewording.pattern, rewording.replacement);
+        }
+    }
+    std::string text = message;
+    if (!text.empty() && (text.size() < 2 || LowerAscii(text[1]) == text[1])) {
+        text[0] = LowerAscii(text[0]);  // not in "PROJECT"
+    }
+    return text;
+}
 
 class Parser {
 public:
@@ -138,6 +175,9 @@ public:
         app_.set_help_all_flag("--help-all", "Print the help of every command and exit");
         app_.set_version_flag("--version", std::string("brindle ") + BRINDLE_VERSION);
         app_.footer(kMainFooter);
+        // Before the command too, so that a script can put them first.
+        app_.add_flag("-q,--quiet", quietBefore_, "no progress messages or summary");
+        AddCodePage(&app_);
         for (const auto& info : kCommands) {
             Add(info);
         }
@@ -147,20 +187,30 @@ public:
         if (argc == 3 && std::string_view(argv[1]) == "--generate") {
             return Generate(argv[2]);
         }
-        if (argc > 1 && argv[1][0] != '-' && !IsCommand(argv[1])) {
-            return Exit{2, "",
-                        "brindle: unknown command '" + std::string(argv[1]) +
-                            "'\nRun 'brindle --help' for the commands.\n"};
+        std::vector<const char*> words(argv, argv + argc);
+        if (argc > 1 && std::string_view(argv[1]) == "help") {
+            // "brindle help" and "brindle help COMMAND" are the two --help.
+            words.erase(words.begin() + 1);
+            words.push_back("--help");
+        }
+        const int count = static_cast<int>(words.size());
+        if (count > 1 && words[1][0] != '-' && !IsCommand(words[1])) {
+            return Exit{
+                2, "",
+                "brindle: unknown command '" + std::string(words[1]) + "'\n" + Hint(nullptr)};
         }
         try {
-            app_.parse(argc, argv);
-        } catch (const CLI::ParseError& e) {
+            app_.parse(count, words.data());
+        } catch (const CLI::Success& e) {
             std::ostringstream out;
             std::ostringstream err;
-            const int status = app_.exit(e, out, err);
-            const std::string message = err.str();
-            return Exit{status == 0 ? 0 : 2, out.str(),
-                        message.empty() ? message : "brindle: " + message};
+            app_.exit(e, out, err);
+            return Exit{0, out.str(), err.str()};
+        } catch (const CLI::ParseError& e) {
+            const CLI::App* sub = ParsedCommand();
+            return Exit{2, "",
+                        "brindle: " + (sub == nullptr ? "" : sub->get_name() + ": ") +
+                            InOurWords(e.what()) + "\n" + Hint(sub)};
         }
         return Finish();
     }
@@ -173,6 +223,21 @@ private:
         }
         return Exit{2, "",
                     "brindle: --generate takes complete-bash, complete-zsh or complete-fish\n"};
+    }
+
+    // The command being parsed when the parser stopped; null before one.
+    const CLI::App* ParsedCommand() const {
+        for (const auto& [command, sub] : subcommands_) {
+            if (sub->parsed()) {
+                return sub;
+            }
+        }
+        return nullptr;
+    }
+
+    static std::string Hint(const CLI::App* sub) {
+        return sub == nullptr ? "Run 'brindle help' for the commands.\n"
+                              : "Run 'brindle help " + sub->get_name() + "' for its flags.\n";
     }
 
     static bool IsCommand(std::string_view word) {
@@ -212,16 +277,17 @@ private:
                 if (info.command == Command::AddAll) {
                     AddSkipExisting(sub);
                 }
-                sub->add_option("PROJECT", project_, "project (.vbp) or group (.vbg) file")
-                    ->required();
+                AddFiles(sub);
                 break;
             case Command::Procedures:
                 AddModules(sub);
                 AddFormat(sub);
                 AddCodePage(sub);
+                AddYes(sub, info.command);
                 return;
             case Command::Options:
                 AddOptionFlags(sub);
+                AddYes(sub, info.command);
                 return;
             case Command::Check:
                 AddFiles(sub);
@@ -267,10 +333,16 @@ private:
         sub->add_flag("--json", json_, "the same as --format json")->excludes(format);
     }
 
+    // Several projects and groups, modules beside them, or the modules that a list names.
     void AddFiles(CLI::App* sub) {
         sub->add_option("FILE", request_.files,
-                        "a project (.vbp) or group (.vbg) file, or module files")
-            ->required();
+                        "project (.vbp) and group (.vbg) files, and module files");
+        sub->add_option("--files-from", filesFrom_,
+                        "work only on the modules that this file lists, one path a line, "
+                        "relative to the current folder ('-': standard input); those that no "
+                        "project given holds are told of, and without a project they are the "
+                        "modules to work on")
+            ->type_name("FILE");
     }
 
     void AddSkipExisting(CLI::App* sub) {
@@ -303,6 +375,7 @@ private:
         AddFormat(sub);
         sub->add_flag("-q,--quiet", request_.quiet, "no summary on standard error");
         AddCodePage(sub);
+        AddYes(sub, Command::Check);
     }
 
     struct Rules {
@@ -329,21 +402,30 @@ private:
         return rules;
     }
 
+    // Every command takes it, so that a script may pass it to each.
+    void AddYes(CLI::App* sub, Command command) {
+        sub->add_flag("-y,--yes", request_.yes,
+                      Asks(command) ? "answer Yes to the confirmation"
+                                    : "accepted and ignored: this command asks nothing");
+    }
+
     void AddCommonFlags(CLI::App* sub, Command command) {
-        if (Asks(command)) {
-            sub->add_flag("-y,--yes", request_.yes, "answer Yes to the confirmation");
-        }
-        sub->add_flag("--diff", request_.diff,
-                      "print a unified diff of every module that would change; write nothing");
+        AddYes(sub, command);
+        auto* diff =
+            sub->add_flag("--diff", request_.diff,
+                          "print a unified diff of every module that would change; write nothing");
+        sub->add_flag("--exit-code", request_.exitCode,
+                      "with --diff, exit with 1 when something would change")
+            ->needs(diff);
         sub->add_flag("-q,--quiet", request_.quiet, "no progress messages");
         AddCodePage(sub);
     }
 
-    void AddCodePage(CLI::App* sub, const char* help =
+    void AddCodePage(CLI::App* app, const char* help =
                                         "Windows code page of the project and module files "
                                         "(default: as 'brindle options' shows, else 1252); "
                                         "text from the options and templates is written in it") {
-        sub->add_option("--codepage", codepage_, help)
+        app->add_option("--codepage", codepage_, help)
             ->type_name("N")
             ->check(CLI::Validator(
                 [](const std::string& value) {
@@ -427,6 +509,22 @@ private:
             if (sub->parsed()) {
                 request_.command = command;
                 Collect(*sub);
+                if (request_.files.empty() && !request_.filesFrom &&
+                    sub->get_option_no_throw("FILE")) {
+                    return Exit{2, "",
+                                "brindle: " + sub->get_name() +
+                                    ": FILE is missing: name a project, group or module, or "
+                                    "give --files-from\n" +
+                                    Hint(sub)};
+                }
+                if (command == Command::Options && Given(app_, "--codepage") > 0) {
+                    // Before the command it names the run's code page; the options command
+                    // would keep it as the default, which only a --codepage after it asks.
+                    return Exit{2, "",
+                                "brindle: options: --codepage before the command names the "
+                                "code page of a run; to keep a default, put it after 'options'\n" +
+                                    Hint(sub)};
+                }
             }
         }
         if ((request_.select || request_.proc) && request_.files.size() > 1) {
@@ -439,22 +537,23 @@ private:
     }
 
     // How often the option was given; 0 when the command has no such option.
-    static std::size_t Given(CLI::App& sub, const char* name) {
+    static std::size_t Given(const CLI::App& sub, const char* name) {
         const CLI::Option* option = sub.get_option_no_throw(name);
         return option == nullptr ? 0 : option->count();
     }
 
     void Collect(CLI::App& sub) {
-        if (!project_.empty()) {
-            request_.files.push_back(project_);
+        if (Given(sub, "--files-from") > 0) {
+            request_.filesFrom = filesFrom_;
         }
+        request_.quiet = request_.quiet || quietBefore_;
         if (Given(sub, "--select") > 0) {
             request_.select = select_;
         }
         if (Given(sub, "--proc") > 0) {
             request_.proc = proc_;
         }
-        if (Given(sub, "--codepage") > 0) {
+        if (Given(sub, "--codepage") > 0 || Given(app_, "--codepage") > 0) {
             request_.codepage = codepage_;
         }
         if (request_.command == Command::Options) {
@@ -500,7 +599,8 @@ private:
     CLI::App app_;
     std::vector<std::pair<Command, CLI::App*>> subcommands_;
     Request request_;
-    std::string project_;
+    std::string filesFrom_;
+    bool quietBefore_ = false;
     std::string select_;
     std::string proc_;
     int codepage_ = 0;
@@ -548,12 +648,12 @@ bool IsProjectCommand(Command command) {
            command == Command::RemoveCodeAll;
 }
 
+bool TakesProjects(Command command) {
+    return IsProjectCommand(command) || command == Command::Check || command == Command::Refresh;
+}
+
 bool OnProject(const Request& request) {
-    if (IsProjectCommand(request.command)) {
-        return true;
-    }
-    if ((request.command != Command::Check && request.command != Command::Refresh) ||
-        request.files.size() != 1) {
+    if (!TakesProjects(request.command) || request.files.size() != 1) {
         return false;
     }
     const auto extension = host::TextOf(host::PathOf(request.files.front()).extension());

@@ -44,12 +44,20 @@ struct OptionChanges {
 
 struct Request {
     Command command = Command::Procedures;
-    std::vector<std::string> files;  // the modules, or the one project or group file
+    std::vector<std::string> files;  // modules, project and group files, as named
+    std::optional<std::string>
+        filesFrom;  // the file that lists the modules to work on ("-": stdin)
+    // The modules that --files-from lists, by host::FileIdentity; a run on projects is limited
+    // to them. Filled in when the list is read.
+    std::optional<std::vector<std::string>> only;
+    // Modules that an earlier part of the run does, by host::FileIdentity: left out of this one.
+    std::vector<std::string> doneBefore;
     std::optional<std::string> select;
     bool fileLines = false;  // --select numbers the lines of the file, not of the code
     std::optional<std::string> proc;
     bool yes = false;
     bool diff = false;
+    bool exitCode = false;  // with --diff: exit with 1 when something would change
     bool quiet = false;
     std::optional<int> codepage;    // as given; without it the stored default
     bool skipExisting = false;      // the adding commands' --skip-existing
@@ -81,10 +89,11 @@ const char* CommandName(Command command);
 
 // Whether the command asks for confirmation before it works.
 bool Asks(Command command);
-// Whether the command works on a project or group file rather than on modules.
+// Whether the command works on whole projects (its button is the project window's).
 bool IsProjectCommand(Command command);
-// Whether the request works on a project or group file: a project command, or check and
-// refresh given one.
+// Whether the command takes project and group files (and modules beside them).
+bool TakesProjects(Command command);
+// Whether the request works on one project or group file rather than on modules.
 bool OnProject(const Request& request);
 
 }  // namespace brindle::cli

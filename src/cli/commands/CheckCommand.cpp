@@ -2,12 +2,14 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
 #include "cli/commands/Session.h"
 #include "cli/commands/StoredCodePage.h"
 #include "cli/commands/TemplateChecks.h"
+#include "cli/commands/Units.h"
 #include "cli/report/RunLog.h"
 #include "cli/stream/Inputs.h"
 #include "cli/stream/ModuleStream.h"
@@ -136,9 +138,17 @@ private:
     int modules_ = 0;
 };
 
-}  // namespace
+// What one part of the run found.
+struct PartFindings {
+    std::vector<Reported> notChecked;
+    std::vector<Reported> findings;
+    int modules = 0;
+    int ignored = 0;
+    int failures = 0;
+};
 
-int RunCheck(const Request& request, const Streams& io) {
+// One part of the run: a project or group, or modules under one team's settings.
+PartFindings CheckPart(const Request& request, const Streams& io) {
     const int codePage = CodePageOf(request);
     CheckCodePage(codePage);
     RunLog log(io.err, request.quiet ? Progress::Quiet : Progress::Shown, codePage);
@@ -146,14 +156,14 @@ int RunCheck(const Request& request, const Streams& io) {
     Inputs inputs;
     ProjectInputs projects;
     if (onProject) {
-        projects = SurveyProjects(request.files.front(), codePage);
+        projects = SurveyProjects(request, codePage);
     } else {
         inputs = LoadModules(request.files, codePage);
     }
-    std::vector<Reported> notChecked;
+    PartFindings part;
     for (const auto& problem : onProject ? projects.problems : inputs.problems) {
         log.Problem(problem.subject, problem.text);
-        notChecked.push_back(NotChecked(problem.subject, problem.text));
+        part.notChecked.push_back(NotChecked(problem.subject, problem.text));
     }
     ModuleFinisher finisher(ModuleFinisher::Work::Release, io.out);
     std::optional<ModuleStream> stream;
@@ -183,27 +193,68 @@ int RunCheck(const Request& request, const Streams& io) {
     for (const auto& outcome : finisher.Outcomes()) {
         if (!outcome.problem.empty()) {
             log.Problem(outcome.subject, outcome.problem);
-            notChecked.push_back(NotChecked(outcome.subject, outcome.problem));
+            part.notChecked.push_back(NotChecked(outcome.subject, outcome.problem));
         }
     }
     session.Disconnect();
+    NoteIgnored(projects, log);
+    part.findings = std::move(checks.Findings());
+    part.modules = checks.Modules();
+    part.ignored = projects.ignored;
+    part.failures = log.Failures();
+    return part;
+}
 
-    const auto& findings = checks.Findings();
-    const int modules = checks.Modules();
+// A finding that several parts give (a template they share) is told once.
+void AddUnseen(std::vector<Reported>& to, std::vector<Reported>& from) {
+    for (auto& finding : from) {
+        const bool seen = std::any_of(to.begin(), to.end(), [&](const Reported& other) {
+            return other.file == finding.file && other.line == finding.line &&
+                   other.rule == finding.rule && other.text == finding.text;
+        });
+        if (!seen) {
+            to.push_back(std::move(finding));
+        }
+    }
+}
+
+}  // namespace
+
+int RunCheck(const Request& request, const Streams& io) {
+    RunLog log(io.err, request.quiet ? Progress::Quiet : Progress::Shown, kDefaultCodePage);
+    const auto parts = SplitRun(request, io.in, log);
+    if (parts.empty()) {
+        log.Note("nothing to check: --files-from lists no module");
+        return log.Failures() > 0 ? 1 : 0;
+    }
+    PartFindings all;
+    for (const auto& part : parts) {
+        auto found = CheckPart(part, io);
+        AddUnseen(all.notChecked, found.notChecked);
+        AddUnseen(all.findings, found.findings);
+        all.modules += found.modules;
+        all.ignored += found.ignored;
+        all.failures += found.failures;
+    }
+    const auto& findings = all.findings;
+    const int modules = all.modules;
     if (request.json) {
-        notChecked.insert(notChecked.end(), findings.begin(), findings.end());
-        PrintJson(notChecked, modules, projects.ignored, io.out);
+        all.notChecked.insert(all.notChecked.end(), findings.begin(), findings.end());
+        PrintJson(all.notChecked, modules, all.ignored, io.out);
     } else {
         PrintText(findings, io.out);
     }
     io.out << std::flush;
-    NoteIgnored(projects, log);
-    ReportNothingChecked(request, modules, projects.ignored, log);
+    if (!request.filesFrom) {
+        ReportNothingChecked(request, modules, all.ignored, log);
+    } else if (modules == 0) {
+        log.Note("no module of the list was checked");
+    }
     const auto count = std::to_string(findings.size());
     log.Note((findings.empty() ? std::string("no findings")
                                : count + " finding" + (findings.size() == 1 ? "" : "s")) +
              " in " + std::to_string(modules) + (modules == 1 ? " module" : " modules"));
-    return findings.empty() && log.Failures() == 0 ? 0 : 1;
+    return findings.empty() && all.failures + log.Failures() == 0 ? 0 : 1;
 }
 
 }  // namespace brindle::cli

@@ -10,12 +10,14 @@
 #include "cli/commands/Session.h"
 #include "cli/commands/StoredCodePage.h"
 #include "cli/commands/TemplateChecks.h"
+#include "cli/commands/Units.h"
 #include "cli/report/QuestionAbout.h"
 #include "cli/report/RunLog.h"
 #include "cli/stream/Inputs.h"
 #include "cli/stream/Interruption.h"
 #include "cli/stream/ModuleStream.h"
 #include "codegen/Refresh.h"
+#include "host/files/FileSystem.h"
 #include "host/files/ModuleFile.h"
 #include "host/vb6/CodePage.h"
 #include "model/SettingsKeys.h"
@@ -108,76 +110,97 @@ struct PlannedClick {
     vbext_ProcKind kind = vbext_pk_Proc;  // of the procedure that --proc selects
 };
 
+// What the parts of one run share: one question, one summary, one exit status.
+struct RunTotals {
+    std::string questionAbout;  // of the whole run, when it has several parts
+    bool answeredYes = false;   // the question, asked by an earlier part
+    int changed = 0;            // modules written, or diffed
+    Tally done;                 // in the modules changed
+    Tally total;                // in every module
+    int ignoredBlocks = 0;      // in the modules that .brindleignore left out
+    std::vector<std::string> changedModules;
+};
+
+// One part of a run: a project or group, or modules under one team's settings.
 class EditRun {
 public:
-    EditRun(const Request& request, const Streams& io)
+    EditRun(const Request& request, const Streams& io, RunTotals& totals)
         : request_(request),
           io_(io),
+          totals_(totals),
           codePage_(CodePageOf(request)),
           log_(io.err, ProgressOf(request), codePage_) {}
 
-    int Execute() {
-        const InterruptionWatch watch;
+    // Everything that may stop the run before anything changed: what cannot be loaded, a bad
+    // selection, a question without a terminal, team settings or a template that cannot be
+    // taken. Raises InputError.
+    void Prepare() {
         CheckCodePage(codePage_);
-        const bool onProject = OnProject(request_);
-        if (onProject) {
-            projects_ =
-                SurveyProjects(request_.files.front(), codePage_, !request_.ignoreExclusions);
+        onProject_ = OnProject(request_);
+        if (onProject_) {
+            projects_ = SurveyProjects(request_, codePage_, !request_.ignoreExclusions);
             CountIgnoredBlocks();
         } else {
             inputs_ = LoadModules(request_.files, codePage_);
         }
-        const auto clicks = PlanClicks();  // before anything changes: a bad selection is exit 2
-        CheckConfirmation();               // after them: a missing file is told first
-        for (const auto& problem : onProject ? projects_.problems : inputs_.problems) {
+        clicks_ = PlanClicks();  // before anything changes: a bad selection is exit 2
+        CheckConfirmation();     // after them: a missing file is told first
+        for (const auto& problem : onProject_ ? projects_.problems : inputs_.problems) {
             log_.Problem(problem.subject, problem.text);
         }
         NoteIgnored(projects_, log_);
-        ModuleFinisher finisher(
-            request_.diff ? ModuleFinisher::Work::Diff : ModuleFinisher::Work::Write, io_.out);
-        std::optional<ModuleStream> stream;
-        if (onProject) {
-            stream.emplace(projects_.Modules(), codePage_, IndexesAhead(), finisher);
+        finisher_.emplace(request_.diff ? ModuleFinisher::Work::Diff : ModuleFinisher::Work::Write,
+                          io_.out);
+        if (onProject_) {
+            stream_.emplace(projects_.Modules(), codePage_, IndexesAhead(), *finisher_);
         }
-        log_.MapLines([this, &stream](std::string_view label, std::int32_t line) {
-            const auto* component = stream ? stream->InHand(label) : ComponentLabelled(label);
+        log_.MapLines([this](std::string_view label, std::int32_t line) {
+            const auto* component = stream_ ? stream_->InHand(label) : ComponentLabelled(label);
             return component == nullptr ? std::int32_t{0}
                                         : host::FileLines(*component).FileLineOf(line);
         });
-        Session session(log_, SessionSetupFor());
-        if (onProject) {
-            AddStreamedProjects(session, *stream);
+        session_.emplace(log_, SessionSetupFor());
+        if (onProject_) {
+            AddStreamedProjects(*session_, *stream_);
         } else {
             for (const auto& project : inputs_.projects) {
-                session.Ide().AddProject(project.project);
+                session_->Ide().AddProject(project.project);
             }
         }
-        session.Connect();
-        CheckTemplates(session);
-        WarnOfUnmarkedAdditions(session);
+        session_->Connect();
+        CheckTemplates(*session_);
+        WarnOfUnmarkedAdditions(*session_);
+    }
+
+    enum class Result { Done, Failed, Declined };
+
+    // Does the work and adds what it did to the totals.
+    Result Work() {
+        Session& session = *session_;
+        if (totals_.answeredYes) {
+            session.AnsweredYesBefore();
+        }
         if (request_.command == Command::Refresh) {
-            Refresh(session, stream ? &*stream : nullptr);
-        } else if (onProject) {
-            RunOnProjects(session, *stream);
+            Refresh(session, stream_ ? &*stream_ : nullptr);
+        } else if (onProject_) {
+            RunOnProjects(session, *stream_);
+        } else if (IsProjectCommand(request_.command)) {
+            RunOnModulesAsProject(session);
         } else {
-            RunOnModules(session, clicks);
+            RunOnModules(session, clicks_);
         }
         if (declined_) {
-            // Always the first question, asked before anything changed.
-            log_.Problem("", "not answered Yes; nothing was changed");
-            return 1;
+            return Result::Declined;
         }
-        if (!onProject) {
-            HandOver(finisher);
+        totals_.answeredYes = true;
+        if (!onProject_) {
+            HandOver(*finisher_);
         }
-        const bool written = Finish(finisher) > 0 && !request_.diff;
+        const bool written = Finish(*finisher_) > 0 && !request_.diff;
         session.Disconnect(written ? "the options were not saved; the modules themselves were "
                                      "written"
                                    : "the options were not saved");
-        if (Interrupted()) {
-            return TellInterrupted();
-        }
-        return log_.Failures() > 0 ? 1 : 0;
+        return log_.Failures() > 0 ? Result::Failed : Result::Done;
     }
 
 private:
@@ -204,7 +227,9 @@ private:
             }
         }
         setup.questionAbout =
-            QuestionAbout(request_, modules, Label(request_.files.front(), codePage_));
+            totals_.questionAbout.empty()
+                ? QuestionAbout(request_, modules, Label(request_.files.front(), codePage_))
+                : totals_.questionAbout;
         setup.teamFile = TeamSettingsFor(request_.files);
         if (request_.skipExisting) {
             setup.overrides[std::string(settings::kSkipExistingKey)] = "True";
@@ -215,7 +240,7 @@ private:
 
     std::vector<PlannedClick> PlanClicks() {
         std::vector<PlannedClick> clicks;
-        if (OnProject(request_) || request_.command == Command::Refresh) {
+        if (OnProject(request_) || TakesProjects(request_.command)) {
             return clicks;
         }
         for (auto& module : inputs_.projects.front().modules) {
@@ -365,6 +390,15 @@ private:
         }
     }
 
+    // A project command on modules named one by one: the project that holds them.
+    void RunOnModulesAsProject(Session& session) {
+        auto& project = inputs_.projects.front();
+        log_.Expect(LabelsOf(project.modules));
+        log_.SetCurrent(Label(request_.files.front(), codePage_));
+        session.Ide().SetActiveVBProject(project.project.get());
+        ClickAndCheck(session, buttons::kProjectWindowBar, log_.Current());
+    }
+
     // Not a button of the add-in: the host runs the operation on each module itself, streamed
     // for a project.
     void Refresh(Session& session, ModuleStream* stream) {
@@ -386,18 +420,6 @@ private:
         session.Addin().Refresh(components, unplaced, [&](std::size_t i) { log_.Seek(i); });
         if (stream) {
             stream->Pass(components.count);
-        }
-        NoteLeftUnplaced();
-    }
-
-    // A template whose own text changed leaves every block it made: say how to apply it.
-    void NoteLeftUnplaced() {
-        const int left = log_.Total().Count(Work::BlockLeftUnplaced);
-        if (left > 0) {
-            log_.Note(std::to_string(left) +
-                      (left == 1 ? " marked block was" : " marked blocks were") +
-                      " left as they are; if the text that the templates have no place for is "
-                      "an older template's, 'brindle refresh --overwrite' replaces it");
         }
     }
 
@@ -429,24 +451,24 @@ private:
         }
     }
 
-    // Tells what became of the modules and sums up what was done in those that changed; how
-    // many they are.
+    // Tells what became of the modules and adds what was done in those that changed to the
+    // totals; how many they are.
     int Finish(ModuleFinisher& finisher) {
         int changed = 0;
-        Tally done;
         for (const auto& outcome : finisher.Outcomes()) {
             if (outcome.changed) {
                 ++changed;
-                done += log_.TallyOf(outcome.label);
-                changedModules_.push_back(outcome.label);
+                totals_.done += log_.TallyOf(outcome.label);
+                totals_.changedModules.push_back(outcome.label);
             }
             if (!outcome.problem.empty()) {
                 log_.Problem(outcome.subject, outcome.problem);
             }
         }
         io_.out << std::flush;
-        log_.Note(Summarize(changed, done, request_.diff ? Outcome::Diffed : Outcome::Written));
-        NoteLeftBlocks();
+        totals_.changed += changed;
+        totals_.total += log_.Total();
+        totals_.ignoredBlocks += ignoredBlocks_;
         return changed;
     }
 
@@ -469,38 +491,6 @@ private:
         if (Removes()) {
             ignoredBlocks_ = MarkedBlocksIn(projects_.ignoredFiles, codePage_);
         }
-    }
-
-    // Leaving what the user excludes is what was asked for, no failure; but the summary says
-    // so, lest "removed" read as "all gone".
-    void NoteLeftBlocks() {
-        if (!Removes() || Interrupted()) {
-            return;
-        }
-        const auto left = SummarizeLeft(log_.Total(), ignoredBlocks_,
-                                        request_.diff ? Outcome::Diffed : Outcome::Written);
-        if (!left.empty()) {
-            log_.Note(left);
-        }
-    }
-
-    // Which modules were written before the signal; the others are as they were.
-    int TellInterrupted() {
-        if (request_.diff || changedModules_.empty()) {
-            log_.Problem("", "interrupted; no module was written");
-            return InterruptedStatus();
-        }
-        const auto count = changedModules_.size();
-        std::string text =
-            "interrupted; " +
-            (count == 1 ? std::string("1 module was written, the others are ")
-                        : std::to_string(count) + " modules were written, the others are ") +
-            "as they were:";
-        for (const auto& label : changedModules_) {
-            text += "\n  " + label;
-        }
-        log_.Problem("", text);
-        return InterruptedStatus();
     }
 
     // Without markers nothing that an adding command puts in can be told from the user's own
@@ -530,20 +520,129 @@ private:
 
     const Request& request_;
     const Streams& io_;
+    RunTotals& totals_;
     int codePage_;
     RunLog log_;
+    bool onProject_ = false;
     Inputs inputs_;           // of the commands on modules
     ProjectInputs projects_;  // of the commands on projects
+    std::vector<PlannedClick> clicks_;
     std::vector<std::shared_ptr<StreamedProject>> streamed_;
-    std::vector<std::string> changedModules_;  // written, or diffed
-    int ignoredBlocks_ = 0;                    // in the modules that .brindleignore left out
+    int ignoredBlocks_ = 0;  // in the modules that .brindleignore left out
     bool declined_ = false;
+    // In this order, so that each goes before what it works with.
+    std::optional<ModuleFinisher> finisher_;
+    std::optional<ModuleStream> stream_;
+    std::optional<Session> session_;
 };
+
+bool Removes(Command command) {
+    return command == Command::RemoveMarkers || command == Command::RemoveCode ||
+           command == Command::RemoveMarkersAll || command == Command::RemoveCodeAll;
+}
+
+// The question of a run of several parts names each file given.
+std::string QuestionAboutParts(const Request& request, const std::vector<Request>& parts) {
+    if (parts.size() < 2) {
+        return {};
+    }
+    std::vector<std::string> named;
+    for (const auto& part : parts) {
+        for (const auto& file : part.files) {
+            named.push_back(Label(host::PathOf(file), kDefaultCodePage));
+        }
+    }
+    return QuestionAboutFiles(request, named);
+}
+
+// The line that ends the run: what it did in every part, and what it left.
+void SumUp(const Request& request, const RunTotals& totals, RunLog& log) {
+    const auto outcome = request.diff ? Outcome::Diffed : Outcome::Written;
+    log.Note(Summarize(totals.changed, totals.done, outcome));
+    if (Removes(request.command) && !Interrupted()) {
+        // Leaving what the user excludes is what was asked for, no failure; but the summary
+        // says so, lest "removed" read as "all gone".
+        const auto left = SummarizeLeft(totals.total, totals.ignoredBlocks, outcome);
+        if (!left.empty()) {
+            log.Note(left);
+        }
+    }
+    // A template whose own text changed leaves every block it made: say how to apply it.
+    const int unplaced = totals.total.Count(Work::BlockLeftUnplaced);
+    if (request.command == Command::Refresh && unplaced > 0) {
+        log.Note(std::to_string(unplaced) +
+                 (unplaced == 1 ? " marked block was" : " marked blocks were") +
+                 " left as they are; if the text that the templates have no place for is "
+                 "an older template's, 'brindle refresh --overwrite' replaces it");
+    }
+    if (request.diff && request.exitCode && totals.changed > 0) {
+        log.Problem("", std::string(CommandName(request.command)) + " would change " +
+                            std::to_string(totals.changed) +
+                            (totals.changed == 1 ? " module" : " modules") +
+                            "; run it without --diff to make the change");
+    }
+}
+
+// Which modules were written before the signal; the others are as they were.
+int TellInterrupted(const Request& request, const RunTotals& totals, RunLog& log) {
+    const auto& written = totals.changedModules;
+    if (request.diff || written.empty()) {
+        log.Problem("", "interrupted; no module was written");
+        return InterruptedStatus();
+    }
+    const auto count = written.size();
+    std::string text =
+        "interrupted; " +
+        (count == 1 ? std::string("1 module was written, the others are ")
+                    : std::to_string(count) + " modules were written, the others are ") +
+        "as they were:";
+    for (const auto& label : written) {
+        text += "\n  " + label;
+    }
+    log.Problem("", text);
+    return InterruptedStatus();
+}
 
 }  // namespace
 
 int RunEdit(const Request& request, const Streams& streams) {
-    return EditRun(request, streams).Execute();
+    const InterruptionWatch watch;
+    RunLog log(streams.err, ProgressOf(request), kDefaultCodePage);
+    const auto parts = SplitRun(request, streams.in, log);
+    if (parts.empty()) {
+        log.Note("nothing to change: --files-from lists no module");
+        return log.Failures() > 0 ? 1 : 0;
+    }
+    RunTotals totals;
+    totals.questionAbout = QuestionAboutParts(request, parts);
+    // Every part is prepared before any works, so that what stops the run stops it before
+    // anything changed.
+    std::vector<std::unique_ptr<EditRun>> runs;
+    for (const auto& part : parts) {
+        runs.push_back(std::make_unique<EditRun>(part, streams, totals));
+        runs.back()->Prepare();
+    }
+    int status = log.Failures() > 0 ? 1 : 0;
+    for (auto& run : runs) {
+        switch (run->Work()) {
+            case EditRun::Result::Declined:
+                // Always the first question, asked before anything changed.
+                log.Problem("", "not answered Yes; nothing was changed");
+                return 1;
+            case EditRun::Result::Failed:
+                status = 1;
+                break;
+            case EditRun::Result::Done:
+                break;
+        }
+        run.reset();
+        if (Interrupted()) {
+            return TellInterrupted(request, totals, log);
+        }
+    }
+    SumUp(request, totals, log);
+    const bool pending = request.diff && request.exitCode && totals.changed > 0;
+    return pending ? 1 : status;
 }
 
 }  // namespace brindle::cli

@@ -6,6 +6,7 @@
 #include "cli/commands/EditCommand.h"
 #include "cli/commands/OptionsCommand.h"
 #include "cli/commands/ProceduresCommand.h"
+#include "cli/report/RunLog.h"
 #include "cli/stream/Inputs.h"
 
 namespace brindle::cli {
@@ -23,7 +24,10 @@ int Run(const Request& request, const Streams& streams) {
                 return RunEdit(request, streams);
         }
     } catch (const InputError& e) {
-        streams.err << "brindle: " << e.what() << '\n';
+        const std::string_view text = e.what();
+        const auto place = text.find(": ");
+        const bool atLine = place != std::string_view::npos && AtLine(text.substr(0, place));
+        streams.err << (atLine ? "" : "brindle: ") << text << '\n';
         return 2;
     } catch (const std::exception& e) {
         streams.err << "brindle: stopped by an unexpected failure, nothing more was written: "

@@ -68,8 +68,12 @@ std::string Session::SettingsLabel(bool named) const {
         return (named ? "settings " : "") + settings.Location();
     }
     const fs::path file = host::PathOf(settings.Location());
-    if (!named) {
-        return host::ShownAsUtf8(host::TextOf(fs::absolute(file)), setup_.codePage);
+    const auto relative = fs::absolute(file).lexically_relative(fs::current_path());
+    // Kept outside the project, so named in full unless below the current folder.
+    const bool below = !relative.empty() && *relative.begin() != "..";
+    if (!named || !below) {
+        return (named ? "settings file " : "") +
+               host::ShownAsUtf8(host::TextOf(fs::absolute(file)), setup_.codePage);
     }
     return "settings file " + Label(file, setup_.codePage);
 }

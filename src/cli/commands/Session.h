@@ -60,6 +60,8 @@ public:
     // Clicks the add-in's button. NoButton when the add-in has no such button (it did not
     // connect); Declined when a confirmation was not answered Yes.
     ClickResult Click(std::string_view commandBar, std::string_view caption);
+    // The run's question was answered Yes before this session: it is not asked again.
+    void AnsweredYesBefore() { answered_ = vbYes; }
     // Puts a question of the host's own, answered as the add-in's confirmations are.
     bool Confirm(std::string_view prompt, std::string_view title);
     // Disconnects the add-in, which saves its options; happens once. A failure to save them is

@@ -1,6 +1,22 @@
 #include "cli/report/QuestionAbout.h"
 
 namespace brindle::cli {
+namespace {
+
+// The first few, and how many more.
+std::string Listed(const std::vector<std::string>& names) {
+    constexpr std::size_t kNamed = 5;
+    std::string listed;
+    for (std::size_t i = 0; i < names.size() && i < kNamed; ++i) {
+        listed += (i == 0 ? "" : ", ") + names[i];
+    }
+    if (names.size() > kNamed) {
+        listed += " and " + std::to_string(names.size() - kNamed) + " more";
+    }
+    return listed;
+}
+
+}  // namespace
 
 std::string QuestionAbout(const Request& request, const std::vector<std::string>& modules,
                           const std::string& file) {
@@ -21,16 +37,13 @@ std::string QuestionAbout(const Request& request, const std::vector<std::string>
     if (modules.size() == 1) {
         return about + "the whole module " + modules.front();
     }
-    constexpr std::size_t kNamed = 5;
-    std::string named;
-    for (std::size_t i = 0; i < modules.size() && i < kNamed; ++i) {
-        named += (i == 0 ? "" : ", ") + modules[i];
-    }
-    if (modules.size() > kNamed) {
-        named += " and " + std::to_string(modules.size() - kNamed) + " more";
-    }
     return about + "the whole module of each of " + std::to_string(modules.size()) +
-           " modules: " + named;
+           " modules: " + Listed(modules);
+}
+
+std::string QuestionAboutFiles(const Request& request, const std::vector<std::string>& files) {
+    return std::string(CommandName(request.command)) + " works on every module of each of " +
+           std::to_string(files.size()) + " files: " + Listed(files);
 }
 
 }  // namespace brindle::cli

@@ -16,4 +16,8 @@ namespace brindle::cli {
 std::string QuestionAbout(const Request& request, const std::vector<std::string>& modules,
                           const std::string& file);
 
+// For a run on several files: "add-all works on every module of each of 3 files: A.vbp,
+// B.vbp, modMain.bas".
+std::string QuestionAboutFiles(const Request& request, const std::vector<std::string>& files);
+
 }  // namespace brindle::cli

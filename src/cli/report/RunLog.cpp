@@ -85,7 +85,18 @@ void RunLog::ProblemAt(std::string_view file, std::int32_t line, std::string_vie
 
 void RunLog::Problem(std::string_view subject, std::string_view text) {
     ++failures_;
-    err_ << "brindle: " << subject << (subject.empty() ? "" : ": ") << text << '\n' << std::flush;
+    // "path:line: text" as compilers write it, which editors and CI take.
+    err_ << (AtLine(subject) ? "" : "brindle: ") << subject << (subject.empty() ? "" : ": ") << text
+         << '\n'
+         << std::flush;
+}
+
+bool AtLine(std::string_view subject) {
+    const auto colon = subject.rfind(':');
+    const auto number =
+        colon == std::string_view::npos ? std::string_view() : subject.substr(colon + 1);
+    return colon > 0 && !number.empty() &&
+           number.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 void RunLog::Note(std::string_view text) {

@@ -36,6 +36,7 @@ public:
     // The module that what follows concerns, until the next status message, and what a failure
     // then also says (empty: nothing).
     void SetCurrent(std::string module, std::string afterword = {});
+    const std::string& Current() const { return current_; }
 
     // The line of a module's file for a line of its code as it stands now, for the module as
     // the user named it; 0 when there is none.
@@ -80,5 +81,8 @@ private:
     std::map<std::string, Tally> tallies_;
     Tally total_;
 };
+
+// Whether a message's subject is a place in a file, "path:line".
+bool AtLine(std::string_view subject);
 
 }  // namespace brindle::cli

@@ -85,17 +85,36 @@ std::vector<fs::path> IgnoredFiles(const host::ProjectPlan& plan) {
     return files;
 }
 
+// Keeps of the plan only the modules that the request leaves to it.
+void Limit(host::ProjectPlan& plan, const Request& request) {
+    const std::set<std::string> done(request.doneBefore.begin(), request.doneBefore.end());
+    std::set<std::string> kept;
+    if (request.only) {
+        kept.insert(request.only->begin(), request.only->end());
+        plan.problems.clear();
+    }
+    const auto outside = [&](const fs::path& file) {
+        const auto identity = host::FileIdentity(file);
+        return done.contains(identity) || (request.only && !kept.contains(identity));
+    };
+    for (auto& project : plan.projects) {
+        std::erase_if(project.modules, [&](const auto& module) { return outside(module.path); });
+        std::erase_if(project.ignored, [&](const auto& module) { return outside(module.file); });
+    }
+}
+
 }  // namespace
 
 // Each planned module file is read and its header checked on the workers; those that pass
 // keep their place, the others are told of in the same order.
-ProjectInputs SurveyProjects(const std::string& file, int codePage, bool ignoreFiles) {
+ProjectInputs SurveyProjects(const Request& request, int codePage, bool ignoreFiles) {
     host::ProjectPlan plan;
     try {
-        plan = host::PlanProjects(host::PathOf(file), codePage, ignoreFiles);
+        plan = host::PlanProjects(host::PathOf(request.files.front()), codePage, ignoreFiles);
     } catch (const host::LoadError& e) {
         throw InputError(e.what());
     }
+    Limit(plan, request);
     Workers workers;
     std::vector<std::vector<std::future<std::string>>> names(plan.projects.size());
     for (std::size_t p = 0; p < plan.projects.size(); ++p) {
@@ -117,8 +136,10 @@ ProjectInputs SurveyProjects(const std::string& file, int codePage, bool ignoreF
                 auto name = names[p][m].get();
                 project.modules.push_back({std::move(module), std::move(name)});
             } catch (const host::ModuleFileError& e) {
-                inputs.problems.push_back(
-                    {module.label, e.Detail() + "; left alone, the other modules are done"});
+                // At the project's line that names it.
+                inputs.problems.push_back({module.where, module.label + ": " + e.Detail() +
+                                                             "; left alone, the other modules are "
+                                                             "done"});
             }
         }
     }

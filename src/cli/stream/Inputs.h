@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/args/CommandLine.h"
 #include "host/files/ProjectLoader.h"
 
 namespace brindle::cli {
@@ -57,8 +58,10 @@ struct ProjectInputs {
 // and their headers checked (on several threads), but nothing is kept. A missing or unreadable
 // project or group file raises InputError; a component or a group's project that cannot be
 // found, and a module file that is no VB6 module, is a LoadProblem. With `ignoreFiles` false no
-// .brindleignore leaves a module out.
-ProjectInputs SurveyProjects(const std::string& file, int codePage, bool ignoreFiles = true);
+// .brindleignore leaves a module out. The request's `only` limits the modules (and those left
+// out) to the files it holds, and what cannot be found is then not told; its `doneBefore` are
+// left out.
+ProjectInputs SurveyProjects(const Request& request, int codePage, bool ignoreFiles = true);
 
 // How many well-formed marked blocks the module files hold, their marker lines paired as a
 // removal pairs them; a file that cannot be loaded counts none. Nothing is written.

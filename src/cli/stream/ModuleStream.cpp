@@ -197,8 +197,9 @@ ModuleStream::Loaded ModuleStream::Load(const ModuleEntry& entry) const {
         loaded.component = std::move(component);
         loaded.original = std::move(original);
     } catch (const host::ModuleFileError& e) {
-        loaded.leftAlone =
-            LeftAlone(entry.label, e.Detail() + "; left alone, the other modules are done");
+        // At the project's line that names it.
+        loaded.leftAlone = LeftAlone(entry.where, entry.label + ": " + e.Detail() +
+                                                      "; left alone, the other modules are done");
     } catch (const host::LoadError& e) {
         loaded.leftAlone = LeftAlone(entry.where, e.what());
     }

@@ -1,5 +1,7 @@
 #include "host/files/ProjectLoader.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <set>
 #include <utility>
@@ -9,6 +11,7 @@
 #include "host/files/ModuleFile.h"
 #include "host/files/ProjectFile.h"
 #include "host/vb6/CodePage.h"
+#include "util/Text.h"
 
 namespace fs = std::filesystem;
 
@@ -81,6 +84,11 @@ private:
     void PlanEntry(const fs::path& file, const ProjectEntry& entry) {
         auto& project = plan_.projects.back();
         const auto where = project.label + ":" + std::to_string(entry.line);
+        if (TrimBlanks(entry.path).empty()) {
+            // It would lead to the project's own folder.
+            Problem(where, entry.key + "= names no file; the other modules are done");
+            return;
+        }
         const auto found = ResolveProjectPath(file.parent_path(), entry.path, codePage_);
         if (found.status != PathStatus::Found) {
             Problem(where, DescribeResolution(found, entry.path, codePage_) +
@@ -137,9 +145,15 @@ int ProjectPlan::Ignored() const {
 
 std::string Label(const fs::path& path, int codePage) {
     const auto absolute = fs::absolute(path).lexically_normal();
-    const auto relative = absolute.lexically_relative(fs::current_path());
-    const bool below = !relative.empty() && *relative.begin() != "..";
-    return ShownAsUtf8(TextOf(below ? relative : absolute), codePage);
+    const auto current = fs::current_path();
+    const auto relative = absolute.lexically_relative(current);
+    // Empty on another drive; a path that climbs to the root shares no folder with the current
+    // one, and reads better whole.
+    const auto up = std::count(relative.begin(), relative.end(), fs::path(".."));
+    const auto below = current.relative_path();
+    const auto depth = std::distance(below.begin(), below.end());
+    const bool whole = relative.empty() || (up > 0 && up >= depth);
+    return ShownAsUtf8(TextOf(whole ? absolute : relative), codePage);
 }
 
 std::string DiffName(const fs::path& path) {

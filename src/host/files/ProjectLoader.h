@@ -117,8 +117,9 @@ ExactModule LoadExactly(const std::filesystem::path& path, int codePage);
 // Whether the file names a project or group rather than a module, by its extension.
 bool IsProjectOrGroupFile(const std::filesystem::path& file);
 
-// How a path is shown in messages: relative to the current folder when it lies below it, in
-// UTF-8 (a name in other bytes is taken to be in `codePage`).
+// How a path is shown in messages: relative to the current folder, as a diff names it ("../"
+// where needed), unless only the root is shared with it, in UTF-8 (a name in other bytes is
+// taken to be in `codePage`).
 std::string Label(const std::filesystem::path& path, int codePage);
 
 // How a diff names a file: relative to the current folder, with "../" where needed.

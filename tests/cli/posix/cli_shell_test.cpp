@@ -109,7 +109,7 @@ const std::vector<Completion> kCompletions = {
     {"brindle procedures --format ", "json text"},
     {"brindle add-headers --lines ", "code file"},
     {"brindle add-headers ", "Forms/ OLD.BAS modMain.bas"},
-    {"brindle add-all ", "Forms/ Inventory.vbp"},
+    {"brindle add-all ", "Forms/ Inventory.vbp OLD.BAS modMain.bas"},
     {"brindle check --st", "--stale"},
 };
 
@@ -139,6 +139,29 @@ TEST_F(Installed, EveryShellCompletesCommandsFlagValuesAndFiles) {
     if (Has("zsh")) {
         EXPECT_EQ(std::system(("zsh -n " + zsh).c_str()), 0);
     }
+}
+
+// A hook passes the staged files on standard input: only those are checked, and a diff that
+// would change something fails the hook.
+TEST(Hook, ChecksTheModulesListedOnStandardInput) {
+    TempDir temp;
+    const auto work = temp.path() / "work";
+    CopyFolder(SourceDir() / "examples", work);
+    const auto brindle = "BRINDLE_SETTINGS=" + ShellQuote((temp.path() / "s.ini").string()) + " " +
+                         ShellQuote(BRINDLE_EXE);
+    const auto listed = Shell(work, "printf 'modMain.bas\\nREADME.md\\nStray.bas\\n' | " + brindle +
+                                        " check Inventory.vbp --files-from - 2>err; echo $?");
+    EXPECT_TRUE(listed.starts_with("modMain.bas:2: no marked module header\n")) << listed;
+    EXPECT_EQ(listed.find("frmMain.frm"), std::string::npos) << listed;
+    EXPECT_TRUE(listed.ends_with("\n1\n")) << listed;
+    EXPECT_EQ(ReadBytes(work / "err"),
+              "brindle: warning: Stray.bas: listed in --files-from but in no project given; left "
+              "out\nbrindle: 11 findings in 1 module\n");
+    const auto pending = Shell(work, "printf 'modMain.bas\\n' | " + brindle +
+                                         " add-all Inventory.vbp --files-from - --diff "
+                                         "--exit-code -q; echo $?");
+    EXPECT_TRUE(pending.starts_with("--- a/modMain.bas\n")) << pending;
+    EXPECT_TRUE(pending.ends_with("\n1\n")) << pending;
 }
 
 // A project of `count` modules full of marked blocks, large enough that removing them takes a
