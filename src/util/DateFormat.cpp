@@ -83,9 +83,11 @@ std::string DateFormatProblem(std::string_view format) {
     if (Expand(PatternOf(format), {}).has_value()) {
         return {};
     }
-    return "\"" + std::string(format) +
-           "\" is no date format: give Short Date, ISO, or a pattern of d, dd, m, mm, yy and yyyy "
-           "with other characters that are no letters or digits between them (dd.mm.yyyy)";
+    std::string problem(1, '"');
+    problem.append(format).append(
+        "\" is no date format: give Short Date, ISO, or a pattern of d, dd, m, mm, yy and yyyy "
+        "with other characters that are no letters or digits between them (dd.mm.yyyy)");
+    return problem;
 }
 
 std::string FormatDate(std::string_view format, CalendarDate date) {

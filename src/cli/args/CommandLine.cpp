@@ -118,8 +118,8 @@ std::string Footer(const CommandInfo& info) {
 }
 
 const char* const kSelectHelp =
-    "the lines LINE[:COL][-LINE[:COL]] to work on, in the code's lines (as 'brindle procedures' "
-    "numbers them first), or in the file's with --lines file; a line without a column is taken "
+    "the lines LINE[:COL][-LINE[:COL]] to work on (in the code's lines, as 'brindle procedures' "
+    "numbers them first, or in the file's with --lines file); a line without a column is taken "
     "whole";
 
 const char* const kMainFooter =

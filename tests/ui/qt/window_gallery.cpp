@@ -10,6 +10,7 @@
 #include <string>
 
 #include "templates/OptionStore.h"
+#include "util/DateFormat.h"
 #include "ui/qt/QtWindows.h"
 
 using namespace brindle;
@@ -21,6 +22,7 @@ void ShowOptions(ui::qt::QtWindows& windows, int tab) {
     OptionsControls& controls = dialog->Controls();
     controls.txtAuthor = "Ann Author";
     controls.chkCodeMarkers = 1;
+    controls.txtDateFormat = kDefaultDateFormat;
     controls.txtModHdrFname = kDefaultModHdrFname;
     controls.txtProcHdrFname = kDefaultProcHdrFname;
     controls.txtErrHdrFname = kDefaultErrHdrFname;
