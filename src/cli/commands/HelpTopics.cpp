@@ -95,8 +95,8 @@ constexpr std::array<Entry, 6> kEnvironment = {{
      "Your login name, for the default author when the system tells no full name for your "
      "account."},
     {"LC_ALL, LANG",
-     "Not read: messages are in English and %Date% follows the Date Format option, whatever "
-     "the locale."},
+     "Change nothing that brindle writes: %Date% follows the Date Format option, and the "
+     "code page of the modules is the one the options or --codepage give."},
 }};
 
 constexpr std::array<Entry, 5> kFiles = {{
