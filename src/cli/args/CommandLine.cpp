@@ -192,19 +192,16 @@ private:
     // `brindle help [TOPIC]`: the program's help, a command's, or a topic's.
     void AddHelp() {
         std::vector<std::string> names;
-        std::string topics;
+        std::string description = "Prints the help of the program, of a command, or of a topic:";
         for (const auto& topic : topics_) {
             names.push_back(topic.name);
-            topics += ", " + topic.name + " (" + topic.summary + ")";
+            description += " " + topic.name + " (" + topic.summary + "),";
         }
+        description.back() = '.';
         for (const auto& info : kCommands) {
             names.emplace_back(info.name);
         }
-        help_ =
-            app_.add_subcommand("help",
-                                "Prints the help of the program, of a command, or of "
-                                "a topic: " +
-                                    topics.substr(std::min<std::size_t>(2, topics.size())) + ".");
+        help_ = app_.add_subcommand("help", description);
         help_->group("Commands");
         help_->footer("Example:\n  $ brindle help templates");
         help_->add_option("TOPIC", topic_, "a command, or a topic")
