@@ -20,8 +20,8 @@ namespace brindle::ui::win32 {
 
 // Places within a tab's page, or below the tabs within the client area.
 const std::array<OptionsControl, 18> kOptionsControls = {{
-    {"Label1", 1001, L"Static", L"Author", 0, 0, 0, {12, 12, 68, 35}},
-    {"txtAuthor", 1002, L"Edit", nullptr, 0, 0, 1, {76, 12, 436, 35}},
+    {"Label1", 1001, L"Static", L"Author", 0, 0, 0, {12, 12, 96, 35}},
+    {"txtAuthor", 1002, L"Edit", nullptr, 0, 0, 1, {104, 12, 436, 35}},
     {"chkCodeMarkers",
      1003,
      L"Button",

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "templates/OptionStore.h"
-#include "util/DateFormat.h"
 #include "ui/qt/QtWindows.h"
+#include "util/DateFormat.h"
 
 using namespace brindle;
 

@@ -14,6 +14,7 @@
 #include "templates/OptionStore.h"
 #include "ui/win32/OptionsDialog.h"
 #include "ui/win32/Win32Windows.h"
+#include "util/DateFormat.h"
 
 using namespace brindle;
 
@@ -31,6 +32,7 @@ void ShowOptions(ui::win32::Win32Windows& windows, bool templates) {
     std::unique_ptr<frmOptions> dialog = windows.CreateOptions(nullptr);
     OptionsControls& controls = dialog->Controls();
     controls.txtAuthor = "Ann Author";
+    controls.txtDateFormat = kDefaultDateFormat;
     controls.chkCodeMarkers = 1;
     controls.txtModHdrFname = kDefaultModHdrFname;
     controls.txtProcHdrFname = kDefaultProcHdrFname;
