@@ -3,6 +3,7 @@
 // page describe, so that the two cannot drift apart.
 
 #include <array>
+#include <string>
 #include <string_view>
 
 namespace brindle {
@@ -37,6 +38,13 @@ inline constexpr std::array<TemplateKeyword, 8> kTemplateKeywords = {{
     {"Date", "today's date in the Date Format option (Short Date: mm/dd/yy)", "the same",
      "' Created: %Date%", "' Created: 03/17/24"},
 }};
+
+// The keyword as a template refers to it: "%ModuleName%".
+inline std::string ReferenceTo(const TemplateKeyword& keyword) {
+    std::string reference(1, '%');
+    reference.append(keyword.name).push_back('%');
+    return reference;
+}
 
 // How a literal "%" is written, for the help beside the list.
 inline constexpr std::string_view kLiteralPercent =

@@ -73,7 +73,7 @@ TEST(CommandLineParsing, HelpTellsEveryTemplateKeyword) {
     EXPECT_EQ(templates.status, 0);
     const auto manual = ManualSections();
     for (const TemplateKeyword& keyword : kTemplateKeywords) {
-        const std::string reference = "%" + std::string(keyword.name) + "%";
+        const std::string reference = ReferenceTo(keyword);
         EXPECT_TRUE(IsTemplateKeyword(keyword.name));
         EXPECT_NE(templates.out.find("\n" + reference + "\n  In a module header: "),
                   std::string::npos)

@@ -128,7 +128,7 @@ TEST_F(Expansion, TheDateFollowsTheDateFormat) {
 // Each keyword that the help lists is one the expansion knows and gives a value for.
 TEST_F(Expansion, EveryListedKeywordExpands) {
     for (const TemplateKeyword& keyword : kTemplateKeywords) {
-        const std::string reference = "%" + std::string(keyword.name) + "%";
+        const std::string reference = ReferenceTo(keyword);
         EXPECT_TRUE(IsTemplateKeyword(keyword.name)) << keyword.name;
         const std::string value = For(reference + "\n", "Area", 2);
         EXPECT_FALSE(value.empty()) << keyword.name;

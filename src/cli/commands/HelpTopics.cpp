@@ -39,7 +39,7 @@ std::string TemplatesHelp(int width) {
     const auto columns = static_cast<std::size_t>(std::clamp(width, 40, 100));  // as the help
     std::string out = "Template keywords\n\n" + Wrap(kTemplatesIntro, columns) + "\n\n";
     for (const TemplateKeyword& keyword : kTemplateKeywords) {
-        out += "%" + std::string(keyword.name) + "%\n";
+        out += ReferenceTo(keyword) + "\n";
         out +=
             "  " + Wrap("In a module header: " + std::string(keyword.inModule), columns, 4) + "\n";
         out +=
@@ -69,7 +69,7 @@ std::string Roff(std::string_view text, bool lineStart = true) {
 std::string KeywordSection() {
     std::string out = "[TEMPLATE KEYWORDS]\n" + Roff(kTemplatesIntro) + "\n";
     for (const TemplateKeyword& keyword : kTemplateKeywords) {
-        out += ".TP\n.B %" + std::string(keyword.name) + "%\n";
+        out += ".TP\n.B " + ReferenceTo(keyword) + "\n";
         out += "In a module header: " + Roff(keyword.inModule) + ".\n.br\n";
         out += "In a procedure: " + Roff(keyword.inProcedure) + ".\n.br\n";
         out += "Example:\n.nf\n" + Roff(Indented(keyword.exampleLine, "    ")) + ".fi\ngives:\n";
