@@ -1,6 +1,7 @@
-# Makes brindle's manual page (with help2man, from `brindle --help-all`) and its completion
-# scripts for bash, zsh and fish (from `brindle --generate`), under OUT in the folders they are
-# installed to. Run as: cmake -DBRINDLE=<exe> -DOUT=<dir> [-DHELP2MAN=<exe>] -P GenerateDocs.cmake
+# Makes brindle's manual page (with help2man, from `brindle --help-all` and the sections that
+# `brindle --generate man-include` gives: template keywords, environment, files, exit status)
+# and its completion scripts for bash, zsh and fish (from `brindle --generate`), under OUT in
+# the folders they are installed to. Run as: cmake -DBRINDLE=<exe> -DOUT=<dir> [-DHELP2MAN=<exe>] -P GenerateDocs.cmake
 set(ENV{COLUMNS} 80)
 
 function(generate kind file)
@@ -19,7 +20,14 @@ generate(complete-fish share/fish/vendor_completions.d/brindle.fish)
 
 if(HELP2MAN)
     file(MAKE_DIRECTORY "${OUT}/share/man/man1")
+    set(include "${OUT}/brindle.h2m")
+    execute_process(COMMAND "${BRINDLE}" --generate man-include
+        OUTPUT_FILE "${include}" RESULT_VARIABLE failed)
+    if(failed)
+        message(FATAL_ERROR "brindle --generate man-include failed: ${failed}")
+    endif()
     execute_process(COMMAND "${HELP2MAN}" --no-info --section=1 --help-option=--help-all
+            "--include=${include}"
             "--name=puts standard boilerplate into VB6 source and takes it out again"
             "--output=${OUT}/share/man/man1/brindle.1" "${BRINDLE}"
         RESULT_VARIABLE failed)

@@ -79,11 +79,7 @@ name="brindle-$version-win64"
 rm -rf "$dir/$name" "$dir/$name.zip"
 cmake --install "$dir" --prefix "$dir/$name" >/dev/null
 cp README.md "$dir/$name/"
-if [ -f LICENSE ]; then
-    cp LICENSE "$dir/$name/"
-else
-    echo "note: the repository has no LICENSE file; the zip holds none"
-fi
+test -f "$dir/$name/LICENSE"
 (cd "$dir" && zip -qr "$name.zip" "$name")
 
 # The 32-bit DLL's tests, under 32-bit Wine in the same prefix.
@@ -91,7 +87,7 @@ rm -rf "$dir32/tests/results"
 ctest --test-dir "$dir32" -R '^dll_' --output-on-failure
 
 # The add-in's zip: each DLL with the templates beside it, the scripts that register both per
-# user (with CR LF, for cmd), and the README.
+# user (with CR LF, for cmd), the README and the license.
 addin="brindle-addin-$version-win"
 rm -rf "${dir:?}/$addin" "$dir/$addin.zip"
 cmake --install "$dir" --prefix "$dir/$addin/x64" --component addin >/dev/null
@@ -99,7 +95,7 @@ cmake --install "$dir32" --prefix "$dir/$addin/x86" --component addin >/dev/null
 for script in install.cmd uninstall.cmd; do
     sed 's/$/\r/' "scripts/addin/$script" >"$dir/$addin/$script"
 done
-cp README.md "$dir/$addin/"
+cp README.md LICENSE "$dir/$addin/"
 (cd "$dir" && zip -qr "$addin.zip" "$addin")
 
 # install.cmd and uninstall.cmd under Wine, from the unpacked zip: the add-in in the add-in

@@ -2,10 +2,11 @@
 # Installs what building and testing Brindle needs, from Debian 12's packages, and the
 # packages named as arguments. Does nothing when everything is there already.
 set -euo pipefail
-# help2man makes the manual page; bash, zsh and fish try the completion scripts.
+# help2man makes the manual page; bash, zsh and fish try the completion scripts; pre-commit
+# and git run the repository's hooks.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
           libbenchmark-dev libcli11-dev libdtl-dev nlohmann-json3-dev clang-format
-          libqscintilla2-qt6-dev help2man zsh fish)
+          libqscintilla2-qt6-dev help2man zsh fish pre-commit git)
 packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do

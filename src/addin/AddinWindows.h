@@ -88,6 +88,7 @@ struct OptionsControls {
     std::int32_t chkCodeMarkers = 0;
     std::int32_t chkDisableSplash = 0;
     std::int32_t chkSkipExisting = 0;
+    std::string txtDateFormat;
     std::string txtModHdrFname;
     std::string txtProcHdrFname;
     std::string txtErrHdrFname;

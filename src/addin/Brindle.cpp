@@ -610,6 +610,7 @@ void Brindle::gevtOptions_Click(CommandBarControl&, bool&, bool&) {
     IgnoreStep(sink_, [&] { controls().chkCodeMarkers = mbAddCodeMarkers ? 1 : 0; });
     IgnoreStep(sink_, [&] { controls().chkDisableSplash = mbDisableSplash ? 1 : 0; });
     IgnoreStep(sink_, [&] { controls().chkSkipExisting = mbSkipExisting ? 1 : 0; });
+    IgnoreStep(sink_, [&] { controls().txtDateFormat = msDateFormat; });
     const AddinFields& fields = *this;
     for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
         IgnoreStep(sink_, [&] { controls().*kTemplateBoxes[i] = fields.*kTemplateSlots[i].path; });
@@ -636,6 +637,7 @@ void Brindle::ApplyOptions() {
         mbAddCodeMarkers = controls.chkCodeMarkers == 1;
         mbDisableSplash = controls.chkDisableSplash == 1;
         mbSkipExisting = controls.chkSkipExisting == 1;
+        msDateFormat = controls.txtDateFormat;
         AddinFields& fields = *this;
         for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
             fields.*kTemplateSlots[i].path = controls.*kTemplateBoxes[i];

@@ -2,17 +2,24 @@
 
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/args/CommandLine.h"
 #include "cli/args/Console.h"
 #include "cli/args/HelpFormat.h"
+#include "cli/commands/HelpTopics.h"
 #include "cli/commands/Run.h"
 
 namespace brindle::cli {
 
 int Main(int argc, const char* const* argv) {
-    auto parsed = ParseCommandLine(argc, argv, HelpWidth());
+    if (argc == 3 && std::string_view(argv[1]) == "--generate" &&
+        std::string_view(argv[2]) == "man-include") {
+        std::cout << ManualSections();  // help2man's --include file, for the build
+        return 0;
+    }
+    auto parsed = ParseCommandLine(argc, argv, HelpWidth(), HelpTopics());
     if (auto* exit = std::get_if<Exit>(&parsed)) {
         std::cout << exit->out;
         std::cerr << exit->err;

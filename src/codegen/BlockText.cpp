@@ -29,10 +29,10 @@ struct LinePattern {
 
 constexpr std::size_t kNoMatch = std::string_view::npos;
 
-// Besides digits, what a date may show: separators, blanks, and the other characters of today's
-// date in the user's format.
+// Besides digits, what a date may show: the separators of any Date Format (a block keeps the
+// date it was written with in another), blanks, and the other characters of today's date.
 std::string DateMarks(std::string_view today) {
-    std::string marks = "/.- \t";
+    std::string marks = "/.-_ \t";
     for (const char c : today) {
         if (std::isdigit(static_cast<unsigned char>(c)) == 0) {
             marks += c;

@@ -21,6 +21,8 @@ inline constexpr std::string_view kMarkersKey = "Add Code Markers";
 inline constexpr std::string_view kLastDirKey = "Last Directory";
 inline constexpr std::string_view kSplashKey = "Disable Splash";
 inline constexpr std::string_view kSkipExistingKey = "Skip Existing";
+// "Short Date", "ISO" or a pattern such as "dd.mm.yyyy", for the Date keyword.
+inline constexpr std::string_view kDateFormatKey = "Date Format";
 // Procedure name patterns, separated by commas: "*_Click, Class_Terminate".
 inline constexpr std::string_view kExcludedProcsKey = "Excluded Procedures";
 

@@ -34,6 +34,8 @@ struct AddinFields {
     bool mbDisableSplash = false;
     // Beyond the eight: leave out a header or error handler where one stands already.
     bool mbSkipExisting = false;
+    // How the Date keyword writes today: "Short Date", "ISO" or a pattern (DateFormat.h).
+    std::string msDateFormat = "Short Date";
     // Procedure name patterns that no command touches ("*_Click, Class_Terminate"); read from
     // the settings, never written.
     std::string msExcludedProcs;
@@ -51,8 +53,8 @@ struct AddinFields {
 
     // Today, for the Date keyword; replaceable in tests.
     Clock clock = [] { return std::chrono::system_clock::now(); };
-    // The Date keyword's text, worked out at its first use: building the user's locale costs
-    // far more than an insertion. The add-in forgets it when a command starts.
+    // The Date keyword's text, worked out at its first use. The add-in forgets it when a
+    // command starts.
     mutable std::optional<std::string> todayText;
 };
 

@@ -1,26 +1,19 @@
 #include "templates/Expansion.h"
 
 #include <algorithm>
-#include <array>
 #include <ctime>
-#include <iomanip>
-#include <locale>
-#include <sstream>
-#include <stdexcept>
 #include <vector>
 
 #include "analysis/LineHelpers.h"
 #include "analysis/ProcDecl.h"
 #include "model/AddinName.h"
 #include "model/VbError.h"
+#include "templates/Keywords.h"
+#include "util/DateFormat.h"
 #include "util/Text.h"
 
 namespace brindle {
 namespace {
-
-constexpr std::array<std::string_view, 8> kKeywords = {
-    "ModuleName", "ProcedureName",  "ProcedureType", "TypedScopedProcedureName",
-    "Parameters", "ParameterNames", "Author",        "Date"};
 
 std::int32_t ToPosition(std::size_t index) {
     return static_cast<std::int32_t>(index + 1);
@@ -60,25 +53,15 @@ std::string ParameterLines(CodeModule& module, std::int32_t line, ParmPart part)
     return value;
 }
 
-std::locale UserLocale() {
-    try {
-        return std::locale("");
-    } catch (const std::runtime_error&) {
-        return std::locale::classic();
-    }
-}
-
-// The local date of `now` in the user's short date format (UTF-8).
-std::string ShortDate(std::chrono::system_clock::time_point now) {
-    const std::time_t time = std::chrono::system_clock::to_time_t(now);
+// The local date of `now` in the Date Format option.
+std::string Today(const AddinFields& fields) {
+    const std::time_t time = std::chrono::system_clock::to_time_t(fields.clock());
     const std::tm* local = std::localtime(&time);
     if (local == nullptr) {
         Raise(Err::InvalidCall, kAddinComponent);
     }
-    std::ostringstream out;
-    out.imbue(UserLocale());
-    out << std::put_time(local, "%x");
-    return out.str();
+    return FormatDate(fields.msDateFormat,
+                      {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday});
 }
 
 std::string ValueOf(const AddinFields& fields, std::string_view keyword, CodeModule& module,
@@ -111,7 +94,7 @@ std::string ValueOf(const AddinFields& fields, std::string_view keyword, CodeMod
     }
     if (EqualsNoCase(keyword, "Date")) {
         if (!fields.todayText) {
-            fields.todayText = ShortDate(fields.clock());
+            fields.todayText = Today(fields);
         }
         return module.FromUnicode(*fields.todayText);
     }
@@ -121,8 +104,8 @@ std::string ValueOf(const AddinFields& fields, std::string_view keyword, CodeMod
 }  // namespace
 
 bool IsTemplateKeyword(std::string_view name) {
-    return std::any_of(kKeywords.begin(), kKeywords.end(),
-                       [&](std::string_view k) { return EqualsNoCase(name, k); });
+    return std::any_of(kTemplateKeywords.begin(), kTemplateKeywords.end(),
+                       [&](const TemplateKeyword& k) { return EqualsNoCase(name, k.name); });
 }
 
 std::string BuildCode(const AddinFields& fields, const std::string& tmplt, CodeModule& module,

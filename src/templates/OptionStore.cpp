@@ -9,12 +9,14 @@
 #include "analysis/LineHelpers.h"
 #include "model/SettingsKeys.h"
 #include "model/VbError.h"
+#include "util/DateFormat.h"
 #include "util/Text.h"
 
 namespace brindle {
 namespace {
 
 using settings::kAuthorKey;
+using settings::kDateFormatKey;
 using settings::kExcludedProcsKey;
 using settings::kLastDirKey;
 using settings::kMarkersKey;
@@ -150,6 +152,7 @@ void LoadOptions(SettingsStore& store, AddinFields& fields) {
         fields.mbDisableSplash = ReadBoolean(store, kSplashKey, kSplashDefault);
         fields.mbSkipExisting = ReadBoolean(store, kSkipExistingKey, kSkipExistingDefault);
         fields.msExcludedProcs = ReadText(store, kOptions, kExcludedProcsKey, "");
+        fields.msDateFormat = ReadText(store, kOptions, kDateFormatKey, kDefaultDateFormat);
     });
 }
 
@@ -163,6 +166,7 @@ void SaveOptions(SettingsStore& store, const AddinFields& fields) {
         store.SaveSetting(kAppName, kState, kLastDirKey, fields.msLastDir);
         WriteBoolean(store, kSplashKey, fields.mbDisableSplash, kSplashDefault);
         WriteBoolean(store, kSkipExistingKey, fields.mbSkipExisting, kSkipExistingDefault);
+        store.SaveSetting(kAppName, kOptions, kDateFormatKey, fields.msDateFormat);
     });
 }
 

@@ -14,7 +14,8 @@ namespace brindle {
 // The application the options are kept under in the settings store.
 inline constexpr std::string_view kAppName = settings::kApp;
 
-inline constexpr const char* kDefaultAuthor = "J. R. Tollard";
+// The author where the settings hold none; a host's store answers with the user's own name.
+inline constexpr const char* kDefaultAuthor = "";
 inline constexpr const char* kDefaultLastDir = "C:\\";
 
 // Reads the eight options, then "Skip Existing" and "Excluded Procedures" (the patterns are only

@@ -233,6 +233,7 @@ void AddinHost::KeepTeamValues() {
     }
     rows.emplace_back(settings::kMarkersKey, chosen.mbAddCodeMarkers != now.mbAddCodeMarkers);
     rows.emplace_back(settings::kSkipExistingKey, chosen.mbSkipExisting != now.mbSkipExisting);
+    rows.emplace_back(settings::kDateFormatKey, chosen.msDateFormat != now.msDateFormat);
     for (const auto& [key, changed] : rows) {
         if (changed) {
             std::string text(1, '"');

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/cli_support.h"
+#include "host/files/FileSystem.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;
@@ -436,7 +437,7 @@ TEST_F(ExampleProject, SettingsAreWrittenOnlyWhenAnOptionChanges) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"add-all", "Inventory.vbp", "--diff"},
           {"options"},
-          {"options", "--author", "J. R. Tollard", "--markers", "ON"},
+          {"options", "--author", host::UserName(), "--markers", "ON"},
           {"add-module-header", "modMain.bas"},
           {"remove-code", "modMain.bas", "--yes"}}) {
         EXPECT_EQ(Run(args).status, 0);
@@ -471,8 +472,8 @@ TEST_F(ExampleProject, SettingsAreWrittenOnlyWhenAnOptionChanges) {
     EXPECT_EQ(reset.status, 0) << reset.err;
     EXPECT_EQ(Run({"options"}).out, reset.out);
     for (const std::string& row : std::vector<std::string>{
-             "author                     J. R. Tollard\n", "splash                     on\n",
-             "codepage                   1252\n",
+             "author                     " + host::UserName() + "\n",
+             "splash                     on\n", "codepage                   1252\n",
              "settings-file              " + settings().string() + "\n"}) {
         EXPECT_TRUE(Has(reset.out, row));
     }

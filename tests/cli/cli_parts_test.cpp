@@ -11,9 +11,12 @@
 
 #include "analysis/SelectedProcs.h"
 #include "cli/args/CommandLine.h"
+#include "cli/commands/HelpTopics.h"
 #include "cli/commands/Selection.h"
 #include "cli/report/UnifiedDiff.h"
 #include "host/ide/MemoryProject.h"
+#include "templates/Expansion.h"
+#include "templates/Keywords.h"
 
 namespace brindle::cli {
 namespace {
@@ -55,6 +58,39 @@ TEST(CommandLineParsing, HelpWithAnExampleExitsWithZeroAndMistakesWithTwo) {
         EXPECT_EQ(std::get<Exit>(parsed).status, 2);
         EXPECT_FALSE(std::get<Exit>(parsed).err.empty());
     }
+}
+
+// `brindle help templates` and the manual page's section list every keyword the expansion
+// knows, with what it gives and an example; `brindle help COMMAND` is that command's help.
+TEST(CommandLineParsing, HelpTellsEveryTemplateKeyword) {
+    const auto help = [](std::vector<const char*> args) {
+        args.insert(args.begin(), "brindle");
+        const auto parsed =
+            ParseCommandLine(static_cast<int>(args.size()), args.data(), 60, HelpTopics());
+        return std::get<Exit>(parsed);
+    };
+    const auto templates = help({"help", "templates"});
+    EXPECT_EQ(templates.status, 0);
+    const auto manual = ManualSections();
+    for (const TemplateKeyword& keyword : kTemplateKeywords) {
+        const std::string reference = ReferenceTo(keyword);
+        EXPECT_TRUE(IsTemplateKeyword(keyword.name));
+        EXPECT_NE(templates.out.find("\n" + reference + "\n  In a module header: "),
+                  std::string::npos)
+            << reference << templates.out;
+        EXPECT_NE(manual.find(".B " + reference + "\n"), std::string::npos) << reference;
+    }
+    const auto flowing = std::regex_replace(templates.out, std::regex("\\s+"), " ");
+    EXPECT_NE(flowing.find("%%Date% gives a \"%\" and the date"), std::string::npos);
+    for (const char* section :
+         {"[TEMPLATE KEYWORDS]", "[ENVIRONMENT]\n", "[FILES]\n", "[EXIT STATUS]\n",
+          ".B BRINDLE_SETTINGS\n", ".B brindle.ini\n", ".B .brindleignore\n", ".B 143\n",
+          "\n    ' Module: %ModuleName%\n"}) {
+        EXPECT_NE(manual.find(section), std::string::npos) << section;
+    }
+    EXPECT_NE(help({"help", "refresh"}).out.find("Usage: brindle refresh"), std::string::npos);
+    EXPECT_NE(help({"help"}).out.find("'brindle help templates'"), std::string::npos);
+    EXPECT_EQ(help({"help", "colours"}).status, 2);
 }
 
 TEST(Selections, ALineWithoutAColumnIsTakenWholeAndMustLieInTheModule) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/cli_support.h"
+#include "host/files/FileSystem.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;
@@ -709,7 +710,7 @@ TEST_F(Upkeep, RefreshRewritesEveryBlockAndAddsNone) {
     EXPECT_TRUE(refreshed.err.ends_with("brindle: 1 module: 4 marked blocks rewritten\n"))
         << refreshed.err;
     const auto result = File("Shop.bas");
-    EXPECT_EQ(CountLines(result, "' By J. R. Tollard"), 2);
+    EXPECT_EQ(CountLines(result, "' By " + host::UserName()), 2);
     EXPECT_EQ(CountLines(result, "    Debug.Print \"Reset\""), 1);
     EXPECT_TRUE(Has(result, "' Procedure Total, 1999\r\n"));
 
@@ -726,6 +727,48 @@ TEST_F(Upkeep, RefreshRewritesEveryBlockAndAddsNone) {
     EXPECT_TRUE(Has(again.err, "brindle: nothing to change\n"));
     EXPECT_EQ(File("Bare.bas"), bare);
     EXPECT_EQ(Run({"refresh", "Shop.bas"}).status, 2);  // asks, and has no terminal
+}
+
+// %Date% follows the Date Format: Short Date by default, the user's own option, a team's over
+// it; a format that is none is refused where it is given. Refresh keeps the date a block shows
+// in the format it was written with, also when it rewrites the block.
+TEST_F(Upkeep, DatesFollowTheDateFormatAndRefreshKeepsTheirs) {
+    WriteModule("Half.bas", {"Option Explicit", "", "Public Sub Halve()", "End Sub"});
+    const auto header = [&](const char* date) {
+        return std::regex("' Procedure Halve, " + std::string(date) + "\r\n");
+    };
+    const auto added = [&](const char* date) {
+        EXPECT_EQ(Run({"remove-code", "Half.bas", "--yes"}).status, 0);
+        EXPECT_EQ(Run({"add-headers", "Half.bas"}).status, 0);
+        return std::regex_search(File("Half.bas"), header(date));
+    };
+    const char* const shortDate = "\\d\\d/\\d\\d/\\d\\d";
+    const char* const iso = "\\d{4}-\\d\\d-\\d\\d";
+    EXPECT_TRUE(added(shortDate)) << File("Half.bas");
+
+    EXPECT_EQ(Run({"options", "--date-format", "dd.mmm"}).status, 2);
+    const auto isoSet = Run({"options", "--date-format", "ISO"});
+    ASSERT_EQ(isoSet.status, 0) << isoSet.err;
+    EXPECT_TRUE(Has(isoSet.out, "date-format                ISO\n")) << isoSet.out;
+    const auto written = File("Half.bas");
+    EXPECT_EQ(Run({"refresh", "Half.bas", "--yes"}).status, 0);
+    EXPECT_EQ(File("Half.bas"), written);  // the old date, in its own format, stays
+    EXPECT_TRUE(added(iso)) << File("Half.bas");
+
+    Write("brindle.ini", File("brindle.ini") + "Date Format=dd.mm.yyyy\n");
+    EXPECT_TRUE(std::regex_search(
+        Run({"options"}).out, std::regex("date-format +dd\\.mm\\.yyyy +\\(from brindle.ini\\)")));
+    Write("T/proc.txt", kProcTemplate + "' Purpose:\r\n");
+    const auto refreshed = Run({"refresh", "Half.bas", "--yes"});
+    EXPECT_EQ(refreshed.status, 0) << refreshed.err;
+    EXPECT_TRUE(std::regex_search(File("Half.bas"), header(iso))) << File("Half.bas");
+    EXPECT_TRUE(Has(File("Half.bas"), "' Purpose:\r\n"));
+    EXPECT_TRUE(added("\\d\\d\\.\\d\\d\\.\\d{4}")) << File("Half.bas");
+
+    Write("brindle.ini", File("brindle.ini") + "Date Format=yyyy/q\n");
+    const auto refused = Run({"check", "Half.bas"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_TRUE(Has(refused.err, "brindle.ini:8: \"yyyy/q\" is no date format")) << refused.err;
 }
 
 // What people write in a procedure header stays through a new author and a refresh, and check

@@ -7,6 +7,7 @@
 
 #include "addin/AddinWindows.h"
 #include "templates/OptionStore.h"
+#include "util/DateFormat.h"
 
 namespace brindle::test {
 
@@ -23,6 +24,7 @@ std::optional<bool> ShowInGallery(AddinWindows& windows, std::string_view name,
         OptionsControls& controls = dialog->Controls();
         controls.txtAuthor = "Ann Author";
         controls.chkCodeMarkers = 1;
+        controls.txtDateFormat = kDefaultDateFormat;
         controls.txtModHdrFname = kDefaultModHdrFname;
         controls.txtProcHdrFname = kDefaultProcHdrFname;
         controls.txtErrHdrFname = kDefaultErrHdrFname;

@@ -9,7 +9,9 @@
 #include "host/ide/MemoryProject.h"
 #include "support/TestPaths.h"
 #include "templates/Expansion.h"
+#include "templates/Keywords.h"
 #include "templates/OptionStore.h"
+#include "util/DateFormat.h"
 
 namespace brindle {
 namespace {
@@ -96,11 +98,42 @@ TEST_F(Expansion, EveryReferenceIsReplacedOthersStayAndTheLastLineBreakGoes) {
     }
 }
 
-TEST_F(Expansion, TheDateIsTodaysShortDate) {
-    const std::string march17 = Date();
-    EXPECT_NE(march17.find("17"), std::string::npos) << march17;
-    EXPECT_NE(march17.find('3'), std::string::npos) << march17;
-    EXPECT_EQ(march17.find(':'), std::string::npos) << march17;
+// Short Date is mm/dd/yy whatever the locale; ISO and patterns as given; a format that is none
+// is told and gives Short Date.
+TEST_F(Expansion, TheDateFollowsTheDateFormat) {
+    struct Case {
+        const char* format;
+        const char* date;
+        bool known;
+    };
+    const Case cases[] = {{"Short Date", "03/17/24", true},
+                          {"short date", "03/17/24", true},
+                          {"", "03/17/24", true},
+                          {"ISO", "2024-03-17", true},
+                          {"dd.mm.yyyy", "17.03.2024", true},
+                          {"d/m/yy", "17/3/24", true},
+                          {"YYYY_MM_DD", "2024_03_17", true},
+                          {"dd mmm yyyy", "03/17/24", false},
+                          {"dd.mm.2024", "03/17/24", false},
+                          {"Today", "03/17/24", false},
+                          {"- / -", "03/17/24", false}};
+    for (const auto& c : cases) {
+        fields.msDateFormat = c.format;
+        fields.todayText.reset();
+        EXPECT_EQ(Date(), c.date) << c.format;
+        EXPECT_EQ(DateFormatProblem(c.format).empty(), c.known) << c.format;
+    }
+}
+
+// Each keyword that the help lists is one the expansion knows and gives a value for.
+TEST_F(Expansion, EveryListedKeywordExpands) {
+    for (const TemplateKeyword& keyword : kTemplateKeywords) {
+        const std::string reference = ReferenceTo(keyword);
+        EXPECT_TRUE(IsTemplateKeyword(keyword.name)) << keyword.name;
+        const std::string value = For(reference + "\n", "Area", 2);
+        EXPECT_FALSE(value.empty()) << keyword.name;
+        EXPECT_EQ(value.find('%'), std::string::npos) << keyword.name;
+    }
 }
 
 // The header jumps to a label that the footer defines after the Exit statement of the

@@ -74,7 +74,7 @@ TEST_P(Options, OnlyChangedValuesAreSavedAndEveryFieldLoadsAsSaved) {
                                             ".\\Templates\\StandardVBProcedureHeader.txt"s,
                                             ".\\Templates\\StandardVBErrHeader.txt"s,
                                             ".\\Templates\\StandardVBErrFooter.txt"s,
-                                            "J. R. Tollard"s, true, "C:\\"s, false, false));
+                                            host::UserName(), true, "C:\\"s, false, false));
     SaveOptions(store, fields);
     EXPECT_FALSE(fs::exists(dir.path() / "settings.ini"));
     EXPECT_EQ(Stored("Options", "Author"), "<absent>");

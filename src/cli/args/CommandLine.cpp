@@ -13,6 +13,7 @@
 #include "cli/args/HelpFormat.h"
 #include "host/files/FileSystem.h"
 #include "host/vb6/CodePage.h"
+#include "util/DateFormat.h"
 #include "util/Text.h"
 
 #ifndef BRINDLE_VERSION
@@ -119,12 +120,13 @@ std::string Footer(const CommandInfo& info) {
 }
 
 const char* const kSelectHelp =
-    "LINE[:COL][-LINE[:COL]], in the code's lines (as 'brindle procedures' numbers them first), "
-    "or in the file's with --lines file; a line without a column is taken whole";
+    "the lines LINE[:COL][-LINE[:COL]] to work on (in the code's lines, as 'brindle procedures' "
+    "numbers them first, or in the file's with --lines file); a line without a column is taken "
+    "whole";
 
 const char* const kMainFooter =
     "Run 'brindle COMMAND --help' for a command's flags and examples, 'brindle --help-all' for "
-    "those of every command.\n"
+    "those of every command, 'brindle help templates' for the keywords a template may hold.\n"
     "\n"
     "Exit status: 0 when every step worked or there was nothing to do; 1 when a step failed, "
     "something was found and left as it was, a question was not answered Yes (nothing was "
@@ -168,8 +170,10 @@ std::string InOurWords(const std::string& message) {
 
 class Parser {
 public:
-    explicit Parser(int width)
-        : app_("Puts standard boilerplate into VB6 source and takes it out again.", "brindle") {
+    Parser(int width, std::vector<HelpTopic> topics)
+        : app_("Puts standard boilerplate into VB6 source and takes it out again.", "brindle"),
+          width_(width),
+          topics_(std::move(topics)) {
         app_.formatter(MakeHelpFormatter(width));
         app_.require_subcommand(1);
         app_.set_help_all_flag("--help-all", "Print the help of every command and exit");
@@ -181,6 +185,7 @@ public:
         for (const auto& info : kCommands) {
             Add(info);
         }
+        AddHelp();
     }
 
     std::variant<Request, Exit> Parse(int argc, const char* const* argv) {
@@ -212,6 +217,9 @@ public:
                         "brindle: " + (sub == nullptr ? "" : sub->get_name() + ": ") +
                             InOurWords(e.what()) + "\n" + Hint(sub)};
         }
+        if (help_->parsed()) {
+            return Help();
+        }
         return Finish();
     }
 
@@ -241,8 +249,44 @@ private:
     }
 
     static bool IsCommand(std::string_view word) {
-        return std::any_of(kCommands.begin(), kCommands.end(),
+        return word == "help" ||
+               std::any_of(kCommands.begin(), kCommands.end(),
                            [&](const CommandInfo& info) { return info.name == word; });
+    }
+
+    // `brindle help [TOPIC]`: the program's help, a command's, or a topic's.
+    void AddHelp() {
+        std::vector<std::string> names;
+        std::string description = "Prints the help of the program, of a command, or of a topic:";
+        for (const auto& topic : topics_) {
+            names.push_back(topic.name);
+            description += " " + topic.name + " (" + topic.summary + "),";
+        }
+        description.back() = '.';
+        for (const auto& info : kCommands) {
+            names.emplace_back(info.name);
+        }
+        help_ = app_.add_subcommand("help", description);
+        help_->group("Commands");
+        help_->footer("Example:\n  $ brindle help templates");
+        help_->add_option("TOPIC", topic_, "a command, or a topic")
+            ->type_name("TOPIC")
+            ->check(CLI::IsMember(names));
+    }
+
+    Exit Help() const {
+        for (const auto& topic : topics_) {
+            if (topic.name == topic_) {
+                return Exit{0, topic.text(width_), ""};
+            }
+        }
+        for (const auto& [command, sub] : subcommands_) {
+            if (sub->get_name() == topic_) {
+                return Exit{0, sub->help("brindle"), ""};
+            }
+        }
+        return Exit{
+            0, app_.get_formatter()->make_help(&app_, "brindle", CLI::AppFormatMode::Normal), ""};
     }
 
     void Add(const CommandInfo& info) {
@@ -360,7 +404,7 @@ private:
         sub->add_option("--require", require_,
                         "which of these count as findings: module-header, header, handler "
                         "(default: all three)")
-            ->type_name("LIST")
+            ->type_name("module-header,header,handler")
             ->check(CLI::Validator(
                 [](const std::string& value) {
                     return RequiredRules(value) ? std::string()
@@ -465,6 +509,11 @@ private:
                         "and modules that have a header")
             ->type_name("on|off")
             ->check(OnOff());
+        sub->add_option("--date-format", dateFormat_,
+                        "how the Date keyword writes today: 'Short Date' (mm/dd/yy), ISO "
+                        "(yyyy-mm-dd) or a pattern of d, dd, m, mm, yy, yyyy (dd.mm.yyyy)")
+            ->type_name("FORMAT")
+            ->check(CLI::Validator(DateFormatProblem, ""));
         AddTemplate(sub, "--module-header-template", moduleHeader_);
         AddTemplate(sub, "--procedure-header-template", procedureHeader_);
         AddTemplate(sub, "--error-header-template", errorHeader_);
@@ -590,6 +639,7 @@ private:
                 target = value;
             }
         };
+        take("--date-format", dateFormat_, changes.dateFormat);
         take("--module-header-template", moduleHeader_, changes.moduleHeaderTemplate);
         take("--procedure-header-template", procedureHeader_, changes.procedureHeaderTemplate);
         take("--error-header-template", errorHeader_, changes.errorHeaderTemplate);
@@ -597,6 +647,10 @@ private:
     }
 
     CLI::App app_;
+    int width_;
+    std::vector<HelpTopic> topics_;
+    CLI::App* help_ = nullptr;
+    std::string topic_;
     std::vector<std::pair<Command, CLI::App*>> subcommands_;
     Request request_;
     std::string filesFrom_;
@@ -608,6 +662,7 @@ private:
     std::string markers_;
     std::string splash_;
     std::string skipExisting_;
+    std::string dateFormat_;
     std::string require_;
     std::string format_ = "text";
     bool json_ = false;
@@ -620,8 +675,9 @@ private:
 
 }  // namespace
 
-std::variant<Request, Exit> ParseCommandLine(int argc, const char* const* argv, int width) {
-    Parser parser(width);
+std::variant<Request, Exit> ParseCommandLine(int argc, const char* const* argv, int width,
+                                             std::vector<HelpTopic> topics) {
+    Parser parser(width, std::move(topics));
     return parser.Parse(argc, argv);
 }
 

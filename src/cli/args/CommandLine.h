@@ -1,6 +1,7 @@
 #pragma once
 // What the user asked for on the command line.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -30,6 +31,7 @@ struct OptionChanges {
     std::optional<bool> markers;
     std::optional<bool> splash;
     std::optional<bool> skipExisting;
+    std::optional<std::string> dateFormat;
     std::optional<std::string> moduleHeaderTemplate;
     std::optional<std::string> procedureHeaderTemplate;
     std::optional<std::string> errorHeaderTemplate;
@@ -37,8 +39,9 @@ struct OptionChanges {
     std::optional<int> codepage;  // the command line's default
 
     bool Any() const {
-        return reset || author || markers || splash || skipExisting || moduleHeaderTemplate ||
-               procedureHeaderTemplate || errorHeaderTemplate || errorFooterTemplate || codepage;
+        return reset || author || markers || splash || skipExisting || dateFormat ||
+               moduleHeaderTemplate || procedureHeaderTemplate || errorHeaderTemplate ||
+               errorFooterTemplate || codepage;
     }
 };
 
@@ -81,8 +84,16 @@ struct Exit {
     std::string err;  // for standard error (usage errors)
 };
 
-// Help is wrapped to `width` columns.
-std::variant<Request, Exit> ParseCommandLine(int argc, const char* const* argv, int width = 80);
+// A subject of `brindle help` beside the commands ("templates").
+struct HelpTopic {
+    std::string name;
+    std::string summary;
+    std::function<std::string(int width)> text;
+};
+
+// Help is wrapped to `width` columns; `brindle help TOPIC` prints one of `topics`.
+std::variant<Request, Exit> ParseCommandLine(int argc, const char* const* argv, int width = 80,
+                                             std::vector<HelpTopic> topics = {});
 
 // The command's name as typed ("add-headers").
 const char* CommandName(Command command);

@@ -13,6 +13,7 @@ struct Flag {
     std::string help;
     bool takesValue = false;
     std::vector<std::string> choices;  // of a value, when it is one of a few words
+    bool list = false;                 // the value is several of the choices, separated by commas
     bool path = false;                 // a value that names a file
 };
 
@@ -23,11 +24,24 @@ struct CommandShape {
     std::string files;  // the extensions of the files it takes, "bas|cls"; empty: none
 };
 
-// One short line for a menu: up to the first full stop, semicolon, colon or parenthesis, and
-// no more than fits beside a name.
+// Where the first clause of a help text ends: at a full stop, semicolon or colon followed by a
+// blank, or at a blank before a parenthesis; a colon or bracket within a word (LINE[:COL])
+// belongs to it.
+std::size_t ClauseEnd(const std::string& help) {
+    for (std::size_t i = 0; i + 1 < help.size(); ++i) {
+        const bool stop =
+            (help[i] == '.' || help[i] == ';' || help[i] == ':') && help[i + 1] == ' ';
+        if (stop || (help[i] == ' ' && help[i + 1] == '(')) {
+            return i;
+        }
+    }
+    return help.ends_with('.') ? help.size() - 1 : help.size();
+}
+
+// One short line for a menu: the first clause, and no more than fits beside a name.
 std::string Summary(const std::string& help) {
-    constexpr std::size_t kLongest = 60;
-    auto summary = help.substr(0, help.find_first_of(".;:("));
+    constexpr std::size_t kLongest = 64;
+    auto summary = help.substr(0, ClauseEnd(help));
     summary.erase(summary.find_last_not_of(' ') + 1);
     if (summary.size() > kLongest) {
         summary = summary.substr(0, summary.rfind(' ', kLongest - 3)) + "...";
@@ -60,6 +74,9 @@ Flag FlagOf(const CLI::Option& option) {
     const auto type = option.get_type_name();
     if (type.find('|') != std::string::npos) {
         flag.choices = Split(type, '|');
+    } else if (type.find(',') != std::string::npos) {
+        flag.choices = Split(type, ',');
+        flag.list = true;
     }
     flag.path = type == "PATH";
     return flag;
@@ -140,7 +157,13 @@ std::string Bash(const CommandShape& main, const std::vector<CommandShape>& comm
         std::string values;
         std::vector<std::string> free;
         for (const auto& flag : command.flags) {
-            if (!flag.choices.empty()) {
+            if (flag.list) {
+                // After the last comma, with what stands before it kept.
+                values += "                " + Joined(flag.names, "|") +
+                          ") COMPREPLY=($(compgen -P \"${cur%${cur##*,}}\" -W " +
+                          Quoted(Joined(flag.choices)) +
+                          " -- \"${cur##*,}\")); compopt -o nospace; return ;;\n";
+            } else if (!flag.choices.empty()) {
                 values += "                " + Joined(flag.names, "|") +
                           ") COMPREPLY=($(compgen -W " + Quoted(Joined(flag.choices)) +
                           " -- \"$cur\")); return ;;\n";
@@ -195,7 +218,9 @@ std::string ZshFlags(const std::vector<Flag>& flags, std::string_view indent) {
                 argument += name.starts_with("--") ? "=" : "+";
             }
             argument += "[" + ZshText(flag.help) + "]";
-            if (!flag.choices.empty()) {
+            if (flag.list) {
+                argument += ":value:_sequence compadd - " + Joined(flag.choices);
+            } else if (!flag.choices.empty()) {
                 argument += ":value:(" + Joined(flag.choices) + ")";
             } else if (flag.path) {
                 argument += ":file:_files";
@@ -251,7 +276,9 @@ std::string FishFlags(const std::vector<Flag>& flags, const std::string& conditi
         for (const auto& name : flag.names) {
             line += name.starts_with("--") ? " -l " + name.substr(2) : " -s " + name.substr(1);
         }
-        if (!flag.choices.empty()) {
+        if (flag.list) {
+            line += " -x -a " + Quoted("(__brindle_list " + Joined(flag.choices) + ")");
+        } else if (!flag.choices.empty()) {
             line += " -x -a " + Quoted(Joined(flag.choices));
         } else if (flag.path) {
             line += " -r -F";
@@ -273,6 +300,14 @@ std::string Fish(const CommandShape& main, const std::vector<CommandShape>& comm
         "        else if string match -qir -- '\\.('$argv[1]')$' $file\n"
         "            echo $file\n"
         "        end\n"
+        "    end\n"
+        "end\n"
+        "\n"
+        "# Each value after the last comma of what is typed, what stands before it kept.\n"
+        "function __brindle_list\n"
+        "    set -l before (string replace -r '[^,]*$' '' -- (commandline -ct))\n"
+        "    for value in $argv\n"
+        "        echo $before$value\n"
         "    end\n"
         "end\n"
         "\n"

@@ -74,7 +74,23 @@ public:
         if (is_positional) {
             return Row(make_option_usage(opt), make_option_desc(opt));
         }
-        return Row(make_option_name(opt, false) + make_option_opts(opt), make_option_desc(opt));
+        // The flags it needs or excludes go into the description, so that the name column
+        // (and the manual page's tag) holds the flag and its value alone.
+        std::string name = make_option_name(opt, false);
+        if (opt->get_type_size() != 0 && !opt->get_type_name().empty()) {
+            name += " " + get_label(opt->get_type_name());
+        }
+        if (opt->get_type_size() != 0 && !opt->get_default_str().empty()) {
+            name += "=" + opt->get_default_str();
+        }
+        std::string description = make_option_desc(opt);
+        for (const CLI::Option* other : opt->get_needs()) {
+            description += "; needs " + other->get_name();
+        }
+        for (const CLI::Option* other : opt->get_excludes()) {
+            description += "; not with " + other->get_name();
+        }
+        return Row(name, description);
     }
 
     std::string make_subcommand(const CLI::App* sub) const override {

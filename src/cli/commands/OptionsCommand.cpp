@@ -18,6 +18,7 @@
 #include "host/vb6/CodePage.h"
 #include "model/SettingsKeys.h"
 #include "templates/OptionStore.h"
+#include "util/DateFormat.h"
 
 namespace fs = std::filesystem;
 
@@ -48,10 +49,11 @@ constexpr std::array<TemplateOption, kTemplateSlots.size()> kTemplateOptions = {
 
 void Reset(frmOptions& dialog) {
     auto& controls = dialog.Controls();
-    controls.txtAuthor = kDefaultAuthor;
+    controls.txtAuthor = host::UserName();
     controls.chkCodeMarkers = 1;
     controls.chkDisableSplash = 0;
     controls.chkSkipExisting = 0;
+    controls.txtDateFormat = kDefaultDateFormat;
     for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
         controls.*kTemplateBoxes[i] = kTemplateSlots[i].defaultFile;
     }
@@ -72,6 +74,9 @@ void Apply(const OptionChanges& changes, OptionsControls& controls,
     }
     if (changes.skipExisting) {
         controls.chkSkipExisting = *changes.skipExisting ? 1 : 0;
+    }
+    if (changes.dateFormat) {
+        controls.txtDateFormat = *changes.dateFormat;
     }
     const auto take = [&](const std::optional<std::string>& path, std::string& box) {
         if (!path) {
@@ -132,6 +137,7 @@ void Print(const Shown& shown, host::LayeredSettings& layers,
         row("markers", OnOff(fields.mbAddCodeMarkers), settings::kMarkersKey),
         {"splash", OnOff(!fields.mbDisableSplash)},
         row("skip-existing", OnOff(fields.mbSkipExisting), settings::kSkipExistingKey),
+        row("date-format", fields.msDateFormat, settings::kDateFormatKey),
         row("excluded-procedures", fields.msExcludedProcs.empty() ? "none" : fields.msExcludedProcs,
             settings::kExcludedProcsKey),
         shown.codePageFromTeam
@@ -160,6 +166,7 @@ void WarnOfTeamValues(const OptionChanges& changes, host::LayeredSettings& layer
     std::vector<std::pair<bool, std::string_view>> changed = {
         {changes.markers.has_value(), settings::kMarkersKey},
         {changes.skipExisting.has_value(), settings::kSkipExistingKey},
+        {changes.dateFormat.has_value(), settings::kDateFormatKey},
     };
     for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
         changed.emplace_back((changes.*kTemplateOptions[i].change).has_value(),

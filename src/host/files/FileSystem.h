@@ -34,6 +34,10 @@ std::filesystem::path ExecutableFile();
 // An environment variable in UTF-8; nothing when it is unset or empty.
 std::optional<std::string> EnvironmentValue(const char* name);
 
+// The user's name as the system knows it, in UTF-8: the account's full name (the GECOS field on
+// Linux, the display name on Windows), else the login name; empty when neither can be told.
+std::string UserName();
+
 // A file that cannot be read, or whose text is not what it should be. The text says why but
 // does not name the file: the caller names it as its user sees it.
 class FileError : public std::runtime_error {

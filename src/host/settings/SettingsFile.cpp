@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "host/files/FileSystem.h"
+#include "model/SettingsKeys.h"
 
 namespace brindle::host {
 namespace {
@@ -38,6 +39,13 @@ std::string SettingsFile::GetSetting(std::string_view appName, std::string_view 
                                      std::string_view key, std::string_view fallback) {
     if (auto value = backend_->Read(appName, section, key)) {
         return std::move(*value);
+    }
+    std::string userName;
+    if (fallback.empty() && appName == settings::kApp && section == settings::kOptions &&
+        key == settings::kAuthorKey) {
+        // No author chosen, and none by default: the user's own name, as the system knows it.
+        userName = UserName();
+        fallback = userName;
     }
     fallbacks_[KeyPath(appName, section, key)] = std::string(fallback);
     return std::string(fallback);

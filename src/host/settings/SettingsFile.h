@@ -29,7 +29,9 @@ public:
     SettingsFile(const SettingsFile&) = delete;
     SettingsFile& operator=(const SettingsFile&) = delete;
 
-    // Sections of another application than "VBBrindle" are kept under its name.
+    // Sections of another application than "VBBrindle" are kept under its name. An author never
+    // stored, asked for with an empty fallback (the add-in's default), is the user's name as
+    // the system knows it.
     std::string GetSetting(std::string_view appName, std::string_view section, std::string_view key,
                            std::string_view fallback) override;
     // Writes at once, and only when the value changes: neither a text equal to the stored one

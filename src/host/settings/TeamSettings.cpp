@@ -15,6 +15,7 @@
 #include "host/settings/SettingsFile.h"
 #include "host/vb6/CodePage.h"
 #include "model/SettingsKeys.h"
+#include "util/DateFormat.h"
 #include "util/Text.h"
 
 namespace fs = std::filesystem;
@@ -29,8 +30,9 @@ constexpr std::string_view kAbsent =
 
 constexpr std::array<std::string_view, 4> kTemplateKeys = {
     settings::kModHdrKey, settings::kProcHdrKey, settings::kErrHdrKey, settings::kErrFtrKey};
-constexpr std::array<std::string_view, 3> kOtherTeamKeys = {
-    settings::kMarkersKey, settings::kSkipExistingKey, settings::kExcludedProcsKey};
+constexpr std::array<std::string_view, 4> kOtherTeamKeys = {
+    settings::kMarkersKey, settings::kSkipExistingKey, settings::kExcludedProcsKey,
+    settings::kDateFormatKey};
 
 bool IsOneOf(std::string_view key, const auto& keys) {
     return std::find(keys.begin(), keys.end(), key) != keys.end();
@@ -56,7 +58,7 @@ std::string TeamTemplatePath(const fs::path& teamFile, const std::string& path) 
 }
 
 // What a key of the team's file is to Brindle.
-enum class Use { Text, Boolean, CodePage, UsersOwn };
+enum class Use { Text, Boolean, DateFormat, CodePage, UsersOwn };
 
 struct KnownKey {
     std::string_view section;
@@ -64,7 +66,7 @@ struct KnownKey {
     Use use;
 };
 
-constexpr std::array<KnownKey, 11> kKnownKeys = {{
+constexpr std::array<KnownKey, 12> kKnownKeys = {{
     {settings::kOptions, settings::kModHdrKey, Use::Text},
     {settings::kOptions, settings::kProcHdrKey, Use::Text},
     {settings::kOptions, settings::kErrHdrKey, Use::Text},
@@ -72,6 +74,7 @@ constexpr std::array<KnownKey, 11> kKnownKeys = {{
     {settings::kOptions, settings::kMarkersKey, Use::Boolean},
     {settings::kOptions, settings::kSkipExistingKey, Use::Boolean},
     {settings::kOptions, settings::kExcludedProcsKey, Use::Text},
+    {settings::kOptions, settings::kDateFormatKey, Use::DateFormat},
     {settings::kOptions, settings::kAuthorKey, Use::UsersOwn},
     {settings::kOptions, settings::kSplashKey, Use::UsersOwn},
     {settings::kState, settings::kLastDirKey, Use::UsersOwn},
@@ -218,6 +221,8 @@ public:
         } else if (known->use == Use::Boolean && !StrictBoolean(item.value)) {
             Fail(item, Quoted(item.value) + " is no value for " + std::string(known->key) +
                            ": True or False (or 1/0, yes/no, on/off)");
+        } else if (known->use == Use::DateFormat && !DateFormatProblem(item.value).empty()) {
+            Fail(item, DateFormatProblem(item.value) + ", for " + std::string(known->key));
         } else if (known->use == Use::CodePage) {
             read_.codePage = CodePageIn(item.value);
             if (!read_.codePage) {

@@ -49,7 +49,8 @@ enum class SettingOrigin { User, Team, CommandLine };
 // The settings store a host gives the add-in. A key answers from the command line's values,
 // else from the team's file, else from the user's own store. The team's file gives only the
 // keys a team shares: the four template paths (a relative one is taken from the file's folder
-// when a file is there), the markers, Skip Existing and the excluded procedures. Saving a value
+// when a file is there), the markers, Skip Existing, the excluded procedures and the Date
+// Format. Saving a value
 // that a layer above the user's gives already writes nothing; any other value goes to the
 // user's store.
 class LayeredSettings final : public SettingsStore {

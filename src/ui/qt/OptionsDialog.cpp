@@ -105,6 +105,7 @@ public:
     QCheckBox* chkCodeMarkers = nullptr;
     QCheckBox* chkDisableSplash = nullptr;
     QCheckBox* chkSkipExisting = nullptr;
+    QLineEdit* txtDateFormat = nullptr;
     std::array<QPushButton*, 4> templateButtons{};
     std::array<QLineEdit*, 4> templateBoxes{};
     QPushButton* cmdOK;
@@ -131,7 +132,13 @@ private:
         grid->addWidget(chkCodeMarkers, 1, 0, 1, 2);
         grid->addWidget(chkDisableSplash, 2, 0, 1, 2);
         grid->addWidget(chkSkipExisting, 3, 0, 1, 2);
-        grid->setRowStretch(4, 1);
+        auto* dateLabel = Named<QLabel>("lblDateFormat", QStringLiteral("Date Format"));
+        txtDateFormat = Named<QLineEdit>("txtDateFormat");
+        txtDateFormat->setPlaceholderText(QStringLiteral("Short Date, ISO or dd.mm.yyyy"));
+        dateLabel->setBuddy(txtDateFormat);
+        grid->addWidget(dateLabel, 4, 0);
+        grid->addWidget(txtDateFormat, 4, 1);
+        grid->setRowStretch(5, 1);
         return tab;
     }
 
@@ -249,6 +256,9 @@ private:
                          [this](bool on) { controls_.chkDisableSplash = on ? 1 : 0; });
         QObject::connect(form.chkSkipExisting, &QCheckBox::toggled, &form,
                          [this](bool on) { controls_.chkSkipExisting = on ? 1 : 0; });
+        QObject::connect(
+            form.txtDateFormat, &QLineEdit::textChanged, &form,
+            [this](const QString& text) { controls_.txtDateFormat = text.toStdString(); });
         for (std::size_t i = 0; i < kTemplateRows.size(); ++i) {
             QLineEdit* box = form.templateBoxes[i];
             std::string OptionsControls::*value = kTemplateBoxes[i];
@@ -272,6 +282,7 @@ private:
         form_->chkCodeMarkers->setChecked(values.chkCodeMarkers == 1);
         form_->chkDisableSplash->setChecked(values.chkDisableSplash == 1);
         form_->chkSkipExisting->setChecked(values.chkSkipExisting == 1);
+        form_->txtDateFormat->setText(ToQString(values.txtDateFormat));
         for (std::size_t i = 0; i < kTemplateRows.size(); ++i) {
             form_->templateBoxes[i]->setText(ToQString(values.*kTemplateBoxes[i]));
         }

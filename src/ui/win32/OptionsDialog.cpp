@@ -19,9 +19,9 @@
 namespace brindle::ui::win32 {
 
 // Places within a tab's page, or below the tabs within the client area.
-const std::array<OptionsControl, 16> kOptionsControls = {{
-    {"Label1", 1001, L"Static", L"Author", 0, 0, 0, {12, 12, 68, 35}},
-    {"txtAuthor", 1002, L"Edit", nullptr, 0, 0, 1, {76, 12, 436, 35}},
+const std::array<OptionsControl, 18> kOptionsControls = {{
+    {"Label1", 1001, L"Static", L"Author", 0, 0, 0, {12, 12, 96, 35}},
+    {"txtAuthor", 1002, L"Edit", nullptr, 0, 0, 1, {104, 12, 436, 35}},
     {"chkCodeMarkers",
      1003,
      L"Button",
@@ -46,6 +46,8 @@ const std::array<OptionsControl, 16> kOptionsControls = {{
      3,
      0,
      {12, 104, 436, 124}},
+    {"lblDateFormat", 1006, L"Static", L"Date Format", 0, 4, 0, {12, 132, 96, 155}},
+    {"txtDateFormat", 1007, L"Edit", nullptr, 0, 4, 1, {104, 132, 436, 155}},
     {"cmdLoadModHdrTmplt", 1010, L"Button", L"Module Header ...", 1, 0, 0, {12, 12, 172, 37}},
     {"txtModHdrFname", 1011, L"Edit", nullptr, 1, 0, 1, {180, 13, 436, 36}},
     {"cmdLoadProcHdrTmplt", 1012, L"Button", L"Procedure Header ...", 1, 1, 0, {12, 46, 172, 71}},
@@ -94,11 +96,12 @@ struct Binding {
     int box;  // for a template button: the id of the text box it fills
 };
 
-constexpr std::array<Binding, 12> kBindings = {{
+constexpr std::array<Binding, 13> kBindings = {{
     {1002, &OptionsControls::txtAuthor, nullptr, 0},
     {1003, nullptr, &OptionsControls::chkCodeMarkers, 0},
     {1004, nullptr, &OptionsControls::chkDisableSplash, 0},
     {1005, nullptr, &OptionsControls::chkSkipExisting, 0},
+    {1007, &OptionsControls::txtDateFormat, nullptr, 0},
     {1011, &OptionsControls::txtModHdrFname, nullptr, 0},
     {1013, &OptionsControls::txtProcHdrFname, nullptr, 0},
     {1015, &OptionsControls::txtErrHdrFname, nullptr, 0},

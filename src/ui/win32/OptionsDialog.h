@@ -32,7 +32,7 @@ inline constexpr int kTabOptionsId = 1000;
 // The page of each tab is a child window with id kFirstPageId + its index.
 inline constexpr int kFirstPageId = 1100;
 
-extern const std::array<OptionsControl, 16> kOptionsControls;
+extern const std::array<OptionsControl, 18> kOptionsControls;
 
 // A template button's file dialog takes its answer from `answers` when one is given there.
 std::unique_ptr<frmOptions> MakeOptionsDialog(DialogAnswers* answers, Diagnostics* sink);

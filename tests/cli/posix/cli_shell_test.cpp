@@ -95,6 +95,14 @@ TEST_F(Installed, ManualPageTellsEveryCommand) {
             << command;
     }
     EXPECT_NE(page.find("Exit status"), std::string::npos);
+    for (const char* section :
+         {".SH \"TEMPLATE KEYWORDS\"", ".SH ENVIRONMENT", ".SH FILES", ".SH \"EXIT STATUS\"",
+          ".B %TypedScopedProcedureName%", ".B BRINDLE_SETTINGS"}) {
+        EXPECT_NE(page.find(section), std::string::npos) << section;
+    }
+    // Each flag's description beside it, not what it excludes.
+    EXPECT_EQ(page.find("Excludes:"), std::string::npos);
+    EXPECT_NE(page.find("the lines LINE[:COL][\\-LINE[:COL]] to work on"), std::string::npos);
 }
 
 // What the shell offers for the words typed so far: commands, a flag's values, and files by
@@ -111,6 +119,8 @@ const std::vector<Completion> kCompletions = {
     {"brindle add-headers ", "Forms/ OLD.BAS modMain.bas"},
     {"brindle add-all ", "Forms/ Inventory.vbp OLD.BAS modMain.bas"},
     {"brindle check --st", "--stale"},
+    {"brindle check --require ", "handler header module-header"},
+    {"brindle check --require header,h", "header,handler header,header"},
 };
 
 // bash is always there; fish and zsh are tried where they are installed.

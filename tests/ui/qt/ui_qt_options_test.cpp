@@ -128,6 +128,8 @@ private slots:
                  0, 1, 0},
                 {"chkDisableSplash", "Disable splash screen on startup", 0, 2, 0},
                 {"chkSkipExisting", "Skip procedures that already have one", 0, 3, 0},
+                {"lblDateFormat", "Date Format", 0, 4, 0},
+                {"txtDateFormat", nullptr, 0, 4, 1},
                 {"cmdLoadModHdrTmplt", "Module Header ...", 1, 0, 0},
                 {"txtModHdrFname", nullptr, 1, 0, 1},
                 {"cmdLoadProcHdrTmplt", "Procedure Header ...", 1, 1, 0},
@@ -205,6 +207,9 @@ private slots:
             QCOMPARE(Control<QLineEdit>(form, "txtErrHdrFname").text(),
                      QString(".\\Templates\\StandardVBErrHeader.txt"));
 
+            auto& dateFormat = Control<QLineEdit>(form, "txtDateFormat");
+            QCOMPARE(dateFormat.text(), QString("Short Date"));
+            Type(dateFormat, "ISO");
             Type(author, "Bea Builder");
             for (const char* box : {"chkCodeMarkers", "chkDisableSplash", "chkSkipExisting"}) {
                 Click(Control<QCheckBox>(form, box));
@@ -227,6 +232,7 @@ private slots:
         });
         const AddinFields& fields = bench.Fields();
         QCOMPARE(fields.msAuthor, std::string(ok ? "Bea Builder" : "Ann Author"));
+        QCOMPARE(fields.msDateFormat, std::string(ok ? "ISO" : "Short Date"));
         QCOMPARE(fields.mbAddCodeMarkers, !ok);
         QCOMPARE(fields.mbDisableSplash, ok);
         QCOMPARE(fields.mbSkipExisting, ok);

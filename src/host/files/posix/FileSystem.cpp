@@ -1,6 +1,7 @@
 #include "host/files/FileSystem.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -102,6 +103,31 @@ std::optional<std::string> EnvironmentValue(const char* name) {
         return std::nullopt;
     }
     return std::string(value);
+}
+
+std::string UserName() {
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr) {
+        // The GECOS field: the full name, then office and telephone after commas.
+        const std::string_view gecos = found->pw_gecos == nullptr ? "" : found->pw_gecos;
+        const std::string_view full = gecos.substr(0, gecos.find(','));
+        if (!full.empty()) {
+            return std::string(full);
+        }
+        if (found->pw_name != nullptr && *found->pw_name != '\0') {
+            return found->pw_name;
+        }
+    }
+    for (const char* name : {"USER", "LOGNAME"}) {
+        if (auto value = EnvironmentValue(name)) {
+            return *value;
+        }
+    }
+    return {};
 }
 
 std::uint64_t ThisProcess() {

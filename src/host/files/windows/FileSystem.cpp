@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#define SECURITY_WIN32
+#include <security.h>
+
 #include <cstdlib>
 #include <random>
 #include <system_error>
@@ -154,6 +157,22 @@ std::optional<std::string> EnvironmentValue(const char* name) {
         return std::nullopt;
     }
     return Narrow(value);
+}
+
+std::string UserName() {
+    std::wstring name(256, L'\0');
+    ULONG length = static_cast<ULONG>(name.size());
+    if (GetUserNameExW(NameDisplay, name.data(), &length) && length > 0) {
+        name.resize(length);
+        return Narrow(name);
+    }
+    DWORD size = static_cast<DWORD>(name.size());
+    name.assign(size, L'\0');
+    if (GetUserNameW(name.data(), &size) && size > 1) {
+        name.resize(size - 1);  // the count includes the closing null
+        return Narrow(name);
+    }
+    return {};
 }
 
 std::uint64_t ThisProcess() {
