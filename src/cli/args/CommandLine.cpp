@@ -193,11 +193,6 @@ public:
             return Generate(argv[2]);
         }
         std::vector<const char*> words(argv, argv + argc);
-        if (argc > 1 && std::string_view(argv[1]) == "help") {
-            // "brindle help" and "brindle help COMMAND" are the two --help.
-            words.erase(words.begin() + 1);
-            words.push_back("--help");
-        }
         const int count = static_cast<int>(words.size());
         if (count > 1 && words[1][0] != '-' && !IsCommand(words[1])) {
             return Exit{
