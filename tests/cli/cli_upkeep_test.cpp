@@ -123,7 +123,7 @@ TEST_F(Upkeep, CheckReportsEachFindingAtItsFileLine) {
     const auto all = Run({"check", "Checks.bas"});
     EXPECT_EQ(all.status, 1) << all.err;
     EXPECT_EQ(all.out, keyword + findings);
-    EXPECT_TRUE(Has(all.err, "brindle: 7 findings in 1 module\n"));
+    EXPECT_TRUE(Has(all.err, "brindle: 1 finding in the templates, 6 findings in 1 module\n"));
     EXPECT_EQ(File("Checks.bas"), before);
 
     const auto handlers = Run({"check", "Checks.bas", "--require", "handler", "-q"});
@@ -144,7 +144,8 @@ TEST_F(Upkeep, CheckReportsEachFindingAtItsFileLine) {
     const auto document = nlohmann::json::parse(json.out);
     ASSERT_EQ(document["findings"].size(), 7u);
     EXPECT_EQ(document["findings"][4], nlohmann::json::parse(R"({"file": "Checks.bas", "line": 23,
-        "rule": "handler", "message": "Sub Bare has no error handler"})"));
+        "rule": "handler", "severity": "warning", "procedure": "Sub Bare",
+        "message": "Sub Bare has no error handler"})"));
     EXPECT_EQ(document["modules"], 1);
 
     // After add-all and with the template mended, nothing is left; usage errors are 2.
@@ -156,8 +157,9 @@ TEST_F(Upkeep, CheckReportsEachFindingAtItsFileLine) {
     const auto clean = Run({"check", "Clean.bas", "--stale"});
     EXPECT_EQ(clean.status, 0) << clean.out << clean.err;
     EXPECT_EQ(clean.out, "");
-    EXPECT_EQ(Run({"check", "Clean.bas", "--format", "json"}).out,
-              "{\n  \"findings\": [],\n  \"ignored\": 0,\n  \"modules\": 1\n}\n");
+    EXPECT_EQ(nlohmann::json::parse(Run({"check", "Clean.bas", "--format", "json"}).out),
+              nlohmann::json::parse(R"({"findings": [], "errors": [], "counts": {}, "modules": 1,
+                  "ignored": 0, "baselined": 0})"));
     for (const auto& args :
          std::vector<std::vector<std::string>>{{"check", "Clean.bas", "--require", "headers"},
                                                {"check", "Clean.bas", "--format", "xml"},
@@ -233,14 +235,17 @@ TEST_F(Upkeep, BrokenTemplatesAreToldOfAndRefusedOnesNeverGoIn) {
             EXPECT_EQ(refreshed.status, 1);
             EXPECT_TRUE(HasOnce(refreshed.err, "T" + sep + row.file + row.finding));
         }
+        // A template that gives no text is an error of the run, an unknown keyword a finding.
         const auto check = Run({"check", "Shop.vbp", "--format", "json"});
         EXPECT_EQ(check.status, 1);
-        const auto findings = nlohmann::json::parse(check.out)["findings"];
-        EXPECT_TRUE(Has(findings[0]["file"].get<std::string>() + ":" +
-                            std::to_string(findings[0]["line"].get<int>()) + ": " +
-                            findings[0]["message"].get<std::string>(),
+        const auto document = nlohmann::json::parse(check.out);
+        const bool keyword = Has(row.finding, "keyword");
+        const auto first = document[keyword ? "findings" : "errors"][0];
+        EXPECT_TRUE(Has(first["file"].get<std::string>() + ":" +
+                            std::to_string(first["line"].get<int>()) + ": " +
+                            first["message"].get<std::string>(),
                         "T" + sep + row.file + row.finding));
-        EXPECT_EQ(findings[0]["rule"], Has(row.finding, "keyword") ? "keyword" : "template");
+        EXPECT_EQ(document["errors"].empty(), keyword);
         fs::remove_all(folder());
     }
 }
@@ -339,7 +344,7 @@ TEST_F(Upkeep, CheckFindsWhatBrokeTheCodeUnderARuleOfItsOwn) {
     }
 }
 
-// A component that is missing or no module is a finding of the JSON too; a run that checked no
+// A component that is missing or no module is an error of the JSON; a run that checked no
 // module, or that no rule was asked of, cannot pass.
 TEST_F(Upkeep, CheckThatMissesAComponentOrChecksNothingFails) {
     WriteModule("Main.bas", {"Sub Main()", "End Sub"});
@@ -351,13 +356,11 @@ TEST_F(Upkeep, CheckThatMissesAComponentOrChecksNothingFails) {
     EXPECT_EQ(json.status, 1);
     std::vector<std::string> missing;
     const auto document = nlohmann::json::parse(json.out);
-    for (const auto& finding : document["findings"]) {
-        if (finding["rule"] == "missing") {
-            missing.push_back(finding["file"].get<std::string>() + ":" +
-                              std::to_string(finding["line"].get<int>()));
-        }
+    for (const auto& error : document["errors"]) {
+        missing.push_back(error["file"].get<std::string>() + ":" +
+                          std::to_string(error["line"].get<int>()));
     }
-    EXPECT_EQ(missing, (std::vector<std::string>{"Shop.vbp:3", "Notes.cls:1"})) << json.out;
+    EXPECT_EQ(missing, (std::vector<std::string>{"Shop.vbp:3", "Notes.cls:0"})) << json.out;
 
     Write("Shop.vbp", "Type=Exe\r\nModule=Main; Main.bas\r\n");
     Write(".brindleignore", "*.bas\n");
