@@ -16,6 +16,7 @@
 #include "codegen/BlockText.h"
 #include "codegen/Insertion.h"
 #include "codegen/Refresh.h"
+#include "host/files/FileSystem.h"
 #include "host/files/ModuleFile.h"
 
 namespace brindle::cli {
@@ -177,15 +178,26 @@ void ApplyBaseline(std::optional<Baseline>& baseline, bool update,
     }
 }
 
+// The baseline that --baseline names: read, or empty for --update-baseline to fill.
+std::optional<Baseline> BaselineOf(const Request& request) {
+    if (!request.baseline) {
+        return std::nullopt;
+    }
+    if (request.updateBaseline) {
+        return Baseline(*request.baseline);
+    }
+    try {
+        return Baseline::Read(*request.baseline);
+    } catch (const host::FileError& e) {
+        throw InputError(*request.baseline + ": " + e.what());
+    }
+}
+
 int Check(const Request& request, const Streams& io) {
     const int codePage = CodePageOf(request);
     CheckCodePage(codePage);
     RunLog log(io.err, request.quiet ? Progress::Quiet : Progress::Shown, codePage);
-    std::optional<Baseline> baseline;
-    if (request.baseline) {
-        baseline = request.updateBaseline ? Baseline(*request.baseline)
-                                          : Baseline::Read(*request.baseline);
-    }
+    auto baseline = BaselineOf(request);
     const bool onProject = OnProject(request);
     Inputs inputs;
     ProjectInputs projects;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "cli/stream/Inputs.h"
 #include "host/files/FileSystem.h"
 
 namespace brindle::cli {
@@ -41,15 +40,15 @@ Baseline Baseline::Read(const std::string& file) {
     try {
         bytes = host::ReadFileBytes(host::PathOf(file));
     } catch (const host::FileError& e) {
-        throw InputError(file + ": the baseline cannot be read: " + e.what() +
-                         " (--update-baseline writes it)");
+        throw host::FileError(std::string("the baseline cannot be read: ") + e.what() +
+                              " (--update-baseline writes it)");
     }
     const auto document = json::parse(bytes, nullptr, false);
     const bool valid =
         document.is_object() && document.contains("findings") && document["findings"].is_array() &&
         std::all_of(document["findings"].begin(), document["findings"].end(), IsEntry);
     if (!valid) {
-        throw InputError(file + ": no baseline of brindle check (--update-baseline writes one)");
+        throw host::FileError("no baseline of brindle check (--update-baseline writes one)");
     }
     for (const auto& entry : document["findings"]) {
         const auto procedure =

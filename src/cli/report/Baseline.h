@@ -19,7 +19,8 @@ public:
     // An empty baseline kept in `file`.
     explicit Baseline(const std::string& file);
 
-    // The baseline in `file`. Raises InputError when it cannot be read or is no baseline.
+    // The baseline in `file`. Raises host::FileError, which does not name the file, when it
+    // cannot be read or is no baseline.
     static Baseline Read(const std::string& file);
 
     // Holds each of the findings, and nothing else.
