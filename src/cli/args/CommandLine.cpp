@@ -77,9 +77,12 @@ constexpr std::array<CommandInfo, 12> kCommands = {{
      "Reports what Brindle would add or mend (each module without a marked module header, each "
      "procedure without a marked header or error handler, broken generated code, generated "
      "code that no longer compiles, skip comments that apply to nothing, unknown template "
-     "keywords) as path:line: message; exits with 1 when it found any or checked no module. "
-     "Writes nothing, asks nothing.",
-     "brindle check Inventory.vbp --require header,handler"},
+     "keywords) as path:line: message, JSON, GitHub annotations or SARIF; exits with 1 when it "
+     "found any the baseline does not hold, or checked no module. Writes nothing but the "
+     "baseline, asks nothing.",
+     "brindle check Inventory.vbp --require header,handler\n"
+     "brindle check Inventory.vbp --format github\n"
+     "brindle check Inventory.vbp --baseline brindle-baseline.json --update-baseline"},
     {Command::Refresh, "refresh",
      "Rewrites every marked block with what the templates and options give now, keeping what "
      "people wrote in it; adds nothing where there is no block. Asks first.",

@@ -40,7 +40,7 @@ Baseline Baseline::Read(const std::string& file) {
     try {
         bytes = host::ReadFileBytes(host::PathOf(file));
     } catch (const host::FileError& e) {
-        throw host::FileError(std::string("the baseline cannot be read: ") + e.what() +
+        throw host::FileError(std::string("the baseline ") + e.what() +
                               " (--update-baseline writes it)");
     }
     const auto document = json::parse(bytes, nullptr, false);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <filesystem>
 #include <map>
 
@@ -140,8 +141,9 @@ void PrintGithub(const CheckResults& results, std::ostream& out) {
 std::string UriOf(const std::string& path) {
     const auto generic = host::PathOf(path).generic_u8string();
     std::string text(generic.begin(), generic.end());
-    std::string uri = host::PathOf(path).is_absolute() ? "file://" : "";
-    if (!uri.empty() && !text.starts_with('/')) {
+    const bool absolute = host::PathOf(path).is_absolute();
+    std::string uri = absolute ? "file://" : "";
+    if (absolute && !text.starts_with('/')) {
         uri += '/';  // C:/...
     }
     constexpr std::string_view kKept = "-._~/!$&'()*+;=@";
@@ -150,7 +152,7 @@ std::string UriOf(const std::string& path) {
         const auto byte = static_cast<unsigned char>(c);
         if (std::isalnum(byte) != 0 && byte < 0x80) {
             uri += c;
-        } else if (kKept.find(c) != std::string_view::npos || (c == ':' && !uri.empty())) {
+        } else if (kKept.find(c) != std::string_view::npos || (c == ':' && absolute)) {
             uri += c;
         } else {
             uri += '%';
