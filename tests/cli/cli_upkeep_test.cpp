@@ -499,8 +499,8 @@ TEST_F(Upkeep, EachReportFormatGivesTheSameFindingsAndErrors) {
     }
 }
 
-// The JSON report has the shape the README gives, when it found something and when a file
-// cannot even be loaded (2): a script always gets a document to read.
+// The JSON report has the shape the README gives, when it found something and when a file or the
+// team's settings cannot even be loaded (2): a script always gets a document to read.
 TEST_F(Upkeep, CheckJsonHasTheDocumentedShape) {
     using Json = nlohmann::json;
     const auto expectShape = [](const Json& value,
@@ -548,6 +548,13 @@ TEST_F(Upkeep, CheckJsonHasTheDocumentedShape) {
         }
         EXPECT_EQ(document["errors"].size(), 1u);
     }
+    // A team file that cannot be taken: the error at its line.
+    Write("Team/brindle.ini", "[Options]\nAdd Code Markers=maybe\n");
+    WriteModule("Team/Main.bas", {"Sub Main()", "End Sub"});
+    const auto team = Json::parse(Run({"check", "Team/Main.bas", "--json", "-q"}).out);
+    EXPECT_EQ(team["errors"][0]["line"], 2) << team;
+    EXPECT_TRUE(Has(team["errors"][0]["file"].get<std::string>(), "brindle.ini"));
+
     const auto document = Json::parse(Run({"check", "Shop.vbp", "--json", "-q"}).out);
     EXPECT_EQ(document["counts"], Json::parse(R"({"header": 1, "handler": 1, "markers": 1,
         "module-header": 1})"));

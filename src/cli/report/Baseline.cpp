@@ -20,6 +20,13 @@ fs::path AbsoluteOf(const std::string& file) {
     return fs::absolute(host::PathOf(file), error).lexically_normal();
 }
 
+// The text as the file keeps it: a name that is no UTF-8 (one copied from Windows, on Linux)
+// with its odd bytes replaced, as they are when written.
+std::string AsWritten(const std::string& text) {
+    return json::parse(json(text).dump(-1, ' ', false, json::error_handler_t::replace))
+        .get<std::string>();
+}
+
 // One entry of the file: {"file", "procedure", "rule", "count"}; false when it is none.
 bool IsEntry(const json& entry) {
     return entry.is_object() && entry.contains("file") && entry["file"].is_string() &&
@@ -108,7 +115,7 @@ Baseline::Key Baseline::KeyOf(const CheckFinding& finding) const {
     const auto relative = file.lexically_relative(host::PathOf(folder_));
     auto text = host::TextOf(relative.empty() ? file : relative);
     std::replace(text.begin(), text.end(), '\\', '/');
-    return {text, finding.procedure, finding.rule};
+    return {AsWritten(text), AsWritten(finding.procedure), finding.rule};
 }
 
 }  // namespace brindle::cli
