@@ -1,8 +1,5 @@
 #include "cli/commands/CheckCommand.h"
 
-#include <nlohmann/json.hpp>
-
-#include <array>
 #include <optional>
 
 #include "cli/commands/Session.h"
@@ -170,6 +167,7 @@ void ApplyBaseline(std::optional<Baseline>& baseline, bool update,
         UpdateBaseline(*baseline, findings, log);
     }
     int gone = 0;
+    results.baseline = true;
     results.findings = baseline->NewOf(findings, results.known, gone);
     if (gone > 0) {
         log.Note(std::to_string(gone) + (gone == 1 ? " finding" : " findings") +

@@ -266,14 +266,15 @@ std::string CheckSummary(const CheckResults& results) {
         std::count_if(results.findings.begin(), results.findings.end(),
                       [](const CheckFinding& finding) { return finding.inTemplate; }));
     const auto inModules = results.findings.size() - inTemplates;
+    const std::string_view one = results.baseline ? "new finding" : "finding";
     std::string summary;
     if (inTemplates > 0) {
-        summary = Counted(inTemplates, "finding") + " in the templates, ";
+        summary = Counted(inTemplates, one) + " in the templates, ";
     }
-    summary += inModules == 0 ? std::string("no findings") : Counted(inModules, "finding");
+    summary += inModules == 0 ? "no " + std::string(one) + "s" : Counted(inModules, one);
     summary += " in " + Counted(static_cast<std::size_t>(results.modules), "module");
-    if (results.known > 0) {
-        summary += " (" + std::to_string(results.known) + " more in the baseline)";
+    if (results.baseline) {
+        summary += " (" + std::to_string(results.known) + " in the baseline)";
     }
     return summary;
 }

@@ -30,9 +30,10 @@ struct CheckError {
 struct CheckResults {
     std::vector<CheckFinding> findings;  // those reported: not in the baseline
     std::vector<CheckError> errors;
-    int modules = 0;  // checked
-    int ignored = 0;  // left out by .brindleignore
-    int known = 0;    // findings the baseline holds
+    int modules = 0;        // checked
+    int ignored = 0;        // left out by .brindleignore
+    bool baseline = false;  // whether a baseline left findings out
+    int known = 0;          // findings the baseline holds
 };
 
 // "error" for code that no longer compiles or markers Brindle cannot pair, else "warning".
@@ -42,8 +43,8 @@ std::string_view SeverityOf(std::string_view rule);
 // standard error as they happen.
 void PrintCheckReport(const CheckResults& results, std::string_view format, std::ostream& out);
 
-// "no findings in 4 modules", "2 findings in the templates, 12 findings in 4 modules (30 more
-// in the baseline)".
+// "no findings in 4 modules", "2 findings in the templates, 12 findings in 4 modules"; with a
+// baseline "3 new findings in 4 modules (30 in the baseline)".
 std::string CheckSummary(const CheckResults& results);
 
 }  // namespace brindle::cli
