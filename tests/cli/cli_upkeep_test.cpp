@@ -715,6 +715,72 @@ TEST_F(Upkeep, BaselineKeepsKnownFindingsAcrossMovedLines) {
     EXPECT_EQ(Run({"check", "Shop.vbp", "--update-baseline"}).status, 2);
 }
 
+// Several projects in one run give one report and take one baseline: the findings of every
+// part, a template they share told once, and what each part could not check among the errors.
+TEST_F(Upkeep, OneReportAndOneBaselineForEveryPartOfARun) {
+    Write("T/module.txt", "' Module %ModuleName% %Nothing%\r\n");
+    WriteModule("Shop.bas", {"Sub Sell()", "End Sub"});
+    Write("Shop.vbp", "Type=Exe\r\nModule=Shop; Shop.bas\r\nModule=Gone; Gone.bas\r\n");
+    WriteModule("Other/Keep.bas", {"Sub Keep()", "End Sub"});
+    Write("Other/Other.vbp", "Type=Exe\r\nModule=Keep; Keep.bas\r\nModule=Lost; Lost.bas\r\n");
+    const std::string other = kOnWindows ? "Other\\" : "Other/";
+    const std::vector<std::string> projects = {"check", "Shop.vbp", "Other/Other.vbp", "-q"};
+    const auto with = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), projects.begin(), projects.end());
+        return more;
+    };
+
+    const auto json = Run(with({"--format", "json"}));
+    EXPECT_EQ(json.status, 1);
+    const auto document = nlohmann::json::parse(json.out);
+    std::map<std::string, int> files;
+    for (const auto& finding : document["findings"]) {
+        ++files[finding["file"].get<std::string>()];
+    }
+    const std::string keyword = kOnWindows ? "T\\module.txt" : "T/module.txt";
+    EXPECT_EQ(files,
+              (std::map<std::string, int>{{keyword, 1}, {"Shop.bas", 3}, {other + "Keep.bas", 3}}))
+        << json.out;
+    std::vector<std::string> errors;
+    for (const auto& error : document["errors"]) {
+        errors.push_back(error["file"].get<std::string>() + ":" +
+                         std::to_string(error["line"].get<int>()));
+    }
+    EXPECT_EQ(errors, (std::vector<std::string>{"Shop.vbp:3", other + "Other.vbp:3"}));
+    EXPECT_EQ(document["modules"], 2);
+
+    // Not written while a part misses a module; written once both are whole, then honoured.
+    EXPECT_EQ(Run(with({"--baseline", "base.json", "--update-baseline"})).status, 1);
+    EXPECT_FALSE(fs::exists(folder() / "base.json"));
+    Write("Shop.vbp", "Type=Exe\r\nModule=Shop; Shop.bas\r\n");
+    Write("Other/Other.vbp", "Type=Exe\r\nModule=Keep; Keep.bas\r\n");
+    EXPECT_EQ(Run(with({"--baseline", "base.json", "--update-baseline"})).status, 0);
+    const auto known = Run({"check", "Shop.vbp", "Other/Other.vbp", "--baseline", "base.json"});
+    EXPECT_EQ(known.status, 0) << known.out;
+    EXPECT_TRUE(Has(known.err, "no new findings in 2 modules (7 in the baseline)\n")) << known.err;
+
+    // A run that --files-from limits honours the baseline, says nothing of the modules it left
+    // out, and cannot rewrite it.
+    Write("staged.txt", "Shop.bas\n");
+    const auto staged = Run({"check", "Shop.vbp", "Other/Other.vbp", "--baseline", "base.json",
+                             "--files-from", "staged.txt"});
+    EXPECT_EQ(staged.status, 0) << staged.err;
+    EXPECT_FALSE(Has(staged.err, "no longer found")) << staged.err;
+    const auto before = File("base.json");
+    EXPECT_EQ(
+        Run(with({"--baseline", "base.json", "--update-baseline", "--files-from", "staged.txt"}))
+            .status,
+        2);
+    EXPECT_EQ(File("base.json"), before);
+
+    // A template both parts lack is told once.
+    fs::remove(folder() / "T" / "proc.txt");
+    const auto lacking = Run({"check", "Shop.vbp", "Other/Other.vbp", "--format", "json"});
+    EXPECT_EQ(lacking.status, 1);
+    EXPECT_EQ(nlohmann::json::parse(lacking.out)["errors"].size(), 1u) << lacking.out;
+    EXPECT_EQ(lacking.err.find("proc.txt"), lacking.err.rfind("proc.txt")) << lacking.err;
+}
+
 // With --skip-existing a second add-all changes nothing; a procedure that traps errors itself,
 // or has a marked handler or header, gets none.
 TEST_F(Upkeep, SkipExistingAddsOnlyWhatIsMissing) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 
 #include "cli/commands/Session.h"
 #include "cli/commands/StoredCodePage.h"
@@ -49,10 +50,14 @@ void CheckTemplates(Session& session, const Request& request, int codePage, RunL
 }
 
 // Each template of the options that gives no text: refused, missing, unreadable or empty. It
-// fails the run as a file that cannot be checked does.
-void CheckTemplateFiles(Session& session, int codePage, RunLog& log) {
+// fails the run as a file that cannot be checked does, once however many parts of the run use
+// it (`told`).
+void CheckTemplateFiles(Session& session, int codePage, RunLog& log, std::set<std::string>& told) {
     for (const auto& problem : TemplateProblems(session, codePage)) {
-        log.ProblemAt(problem.file, problem.line, problem.text);
+        if (told.insert(problem.file + ":" + std::to_string(problem.line) + ": " + problem.text)
+                .second) {
+            log.ProblemAt(problem.file, problem.line, problem.text);
+        }
     }
 }
 
@@ -150,7 +155,8 @@ struct PartFindings {
 };
 
 // One part of the run: a project or group, or modules under one team's settings.
-PartFindings CheckPart(const Request& request, const Streams& io) {
+PartFindings CheckPart(const Request& request, const Streams& io,
+                       std::set<std::string>& toldTemplates) {
     const int codePage = CodePageOf(request);
     CheckCodePage(codePage);
     RunLog log(io.err, request.quiet ? Progress::Quiet : Progress::Shown, codePage);
@@ -178,7 +184,7 @@ PartFindings CheckPart(const Request& request, const Streams& io) {
     session.Connect();
 
     ModuleChecks checks(request, session, log);
-    CheckTemplateFiles(session, codePage, log);
+    CheckTemplateFiles(session, codePage, log, toldTemplates);
     CheckTemplates(session, request, codePage, log, checks.Findings());
     if (stream) {
         stream->ForEach(
@@ -284,8 +290,9 @@ int Check(const Request& request, const Streams& io) {
     auto baseline = BaselineOf(request);
     const auto parts = SplitRun(request, io.in, log);
     PartFindings all;
+    std::set<std::string> toldTemplates;
     for (const auto& part : parts) {
-        auto found = CheckPart(part, io);
+        auto found = CheckPart(part, io, toldTemplates);
         AddUnseen(all.findings, found.findings);
         AddUnseen(all.errors, found.errors);
         all.modules += found.modules;
