@@ -195,6 +195,13 @@ public:
         if (argc == 3 && std::string_view(argv[1]) == "--generate") {
             return Generate(argv[2]);
         }
+        if (argc == 3 && std::string_view(argv[1]) == "help") {
+            for (const auto& topic : topics_) {
+                if (topic.name == argv[2]) {
+                    return Exit{0, topic.text(width_), ""};
+                }
+            }
+        }
         std::vector<const char*> words(argv, argv + argc);
         if (argc > 1 && std::string_view(argv[1]) == "help") {
             // "brindle help" and "brindle help COMMAND" are the two --help.
