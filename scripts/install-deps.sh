@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
           libbenchmark-dev libcli11-dev libdtl-dev nlohmann-json3-dev clang-format
           libqscintilla2-qt6-dev help2man zsh fish pre-commit git)
+# npm fetches the validator of check's SARIF log; one that came with another Node.js will do.
+command -v npm >/dev/null || packages+=(npm)
 packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -124,7 +126,7 @@ TEST_F(Upkeep, CheckReportsEachFindingAtItsFileLine) {
     const auto all = Run({"check", "Checks.bas"});
     EXPECT_EQ(all.status, 1) << all.err;
     EXPECT_EQ(all.out, keyword + findings);
-    EXPECT_TRUE(Has(all.err, "brindle: 7 findings in 1 module\n"));
+    EXPECT_TRUE(Has(all.err, "brindle: 1 finding in the templates, 6 findings in 1 module\n"));
     EXPECT_EQ(File("Checks.bas"), before);
 
     const auto handlers = Run({"check", "Checks.bas", "--require", "handler", "-q"});
@@ -145,7 +147,8 @@ TEST_F(Upkeep, CheckReportsEachFindingAtItsFileLine) {
     const auto document = nlohmann::json::parse(json.out);
     ASSERT_EQ(document["findings"].size(), 7u);
     EXPECT_EQ(document["findings"][4], nlohmann::json::parse(R"({"file": "Checks.bas", "line": 23,
-        "rule": "handler", "message": "Sub Bare has no error handler"})"));
+        "rule": "handler", "severity": "warning", "procedure": "Sub Bare",
+        "message": "Sub Bare has no error handler"})"));
     EXPECT_EQ(document["modules"], 1);
 
     // After add-all and with the template mended, nothing is left; usage errors are 2.
@@ -157,8 +160,9 @@ TEST_F(Upkeep, CheckReportsEachFindingAtItsFileLine) {
     const auto clean = Run({"check", "Clean.bas", "--stale"});
     EXPECT_EQ(clean.status, 0) << clean.out << clean.err;
     EXPECT_EQ(clean.out, "");
-    EXPECT_EQ(Run({"check", "Clean.bas", "--format", "json"}).out,
-              "{\n  \"findings\": [],\n  \"ignored\": 0,\n  \"modules\": 1\n}\n");
+    EXPECT_EQ(nlohmann::json::parse(Run({"check", "Clean.bas", "--format", "json"}).out),
+              nlohmann::json::parse(R"({"findings": [], "errors": [], "counts": {}, "modules": 1,
+                  "ignored": 0, "baselined": 0})"));
     for (const auto& args :
          std::vector<std::vector<std::string>>{{"check", "Clean.bas", "--require", "headers"},
                                                {"check", "Clean.bas", "--format", "xml"},
@@ -234,14 +238,17 @@ TEST_F(Upkeep, BrokenTemplatesAreToldOfAndRefusedOnesNeverGoIn) {
             EXPECT_EQ(refreshed.status, 1);
             EXPECT_TRUE(HasOnce(refreshed.err, "T" + sep + row.file + row.finding));
         }
+        // A template that gives no text is an error of the run, an unknown keyword a finding.
         const auto check = Run({"check", "Shop.vbp", "--format", "json"});
         EXPECT_EQ(check.status, 1);
-        const auto findings = nlohmann::json::parse(check.out)["findings"];
-        EXPECT_TRUE(Has(findings[0]["file"].get<std::string>() + ":" +
-                            std::to_string(findings[0]["line"].get<int>()) + ": " +
-                            findings[0]["message"].get<std::string>(),
+        const auto document = nlohmann::json::parse(check.out);
+        const bool keyword = Has(row.finding, "keyword");
+        const auto first = document[keyword ? "findings" : "errors"][0];
+        EXPECT_TRUE(Has(first["file"].get<std::string>() + ":" +
+                            std::to_string(first["line"].get<int>()) + ": " +
+                            first["message"].get<std::string>(),
                         "T" + sep + row.file + row.finding));
-        EXPECT_EQ(findings[0]["rule"], Has(row.finding, "keyword") ? "keyword" : "template");
+        EXPECT_EQ(document["errors"].empty(), keyword);
         fs::remove_all(folder());
     }
 }
@@ -340,7 +347,7 @@ TEST_F(Upkeep, CheckFindsWhatBrokeTheCodeUnderARuleOfItsOwn) {
     }
 }
 
-// A component that is missing or no module is a finding of the JSON too; a run that checked no
+// A component that is missing or no module is an error of the JSON; a run that checked no
 // module, or that no rule was asked of, cannot pass.
 TEST_F(Upkeep, CheckThatMissesAComponentOrChecksNothingFails) {
     WriteModule("Main.bas", {"Sub Main()", "End Sub"});
@@ -352,11 +359,9 @@ TEST_F(Upkeep, CheckThatMissesAComponentOrChecksNothingFails) {
     EXPECT_EQ(json.status, 1);
     std::vector<std::string> missing;
     const auto document = nlohmann::json::parse(json.out);
-    for (const auto& finding : document["findings"]) {
-        if (finding["rule"] == "missing") {
-            missing.push_back(finding["file"].get<std::string>() + ":" +
-                              std::to_string(finding["line"].get<int>()));
-        }
+    for (const auto& error : document["errors"]) {
+        missing.push_back(error["file"].get<std::string>() + ":" +
+                          std::to_string(error["line"].get<int>()));
     }
     EXPECT_EQ(missing, (std::vector<std::string>{"Shop.vbp:3", "Shop.vbp:5", "Shop.vbp:4"}))
         << json.out;
@@ -466,6 +471,314 @@ TEST_F(Upkeep, FilesFromLimitsARunToTheModulesListed) {
     EXPECT_EQ(named.status, 0) << named.err;
     EXPECT_EQ(Count("A.bas", "' Module A") + Count("B.bas", "' Module B"), 2);
     EXPECT_EQ(Count("C.bas", "' Module C"), 0);
+}
+
+// One set of findings and errors, as each report format gives it: every finding at its file line
+// with its severity, every file that could not be checked as an error (the text format tells
+// errors on standard error).
+TEST_F(Upkeep, EachReportFormatGivesTheSameFindingsAndErrors) {
+    Write("T/module.txt", "' Module %ModuleName% %Nothing%\r\n");
+    WriteModule("Checks.bas", {"Sub Bare()", "End Sub", kBeginMarker, "Sub Handled()",
+                               "    On Error Resume Next", "End Sub"});
+    Write("Shop.vbp", "Type=Exe\r\nModule=Checks; Checks.bas\r\nModule=Gone; Gone.bas\r\n");
+    const std::string keyword =
+        std::string(kOnWindows ? "T\\module.txt" : "T/module.txt") +
+        ":1: %Nothing% is no template keyword; it stays in the text as it is";
+    const std::vector<std::string> findings = {
+        "warning " + keyword,
+        "warning Checks.bas:2: no marked module header",
+        "warning Checks.bas:2: Sub Bare has no marked procedure header",
+        "warning Checks.bas:2: Sub Bare has no error handler",
+        "error Checks.bas:4: a begin marker without its end marker",
+        "warning Checks.bas:5: Sub Handled has no marked procedure header",
+    };
+    const std::string error = "Shop.vbp:3: Gone.bas: no such file; the other modules are done";
+
+    struct Found {
+        std::vector<std::string> findings;  // "severity file:line: message"
+        std::vector<std::string> errors;    // "file:line: message"
+    };
+    const auto place = [](const auto& file, const auto& line, const auto& message) {
+        return std::string(file) + ":" + std::to_string(line) + ": " + std::string(message);
+    };
+    const auto fromJson = [&](const std::string& out) {
+        Found found;
+        const auto document = nlohmann::json::parse(out);
+        for (const auto& f : document["findings"]) {
+            found.findings.push_back(f["severity"].get<std::string>() + " " +
+                                     place(f["file"].get<std::string>(), f["line"].get<int>(),
+                                           f["message"].get<std::string>()));
+        }
+        for (const auto& e : document["errors"]) {
+            found.errors.push_back(place(e["file"].get<std::string>(), e["line"].get<int>(),
+                                         e["message"].get<std::string>()));
+        }
+        return found;
+    };
+    const auto fromSarif = [&](const std::string& out) {
+        Found found;
+        const auto run = nlohmann::json::parse(out)["runs"][0];
+        const auto where = [&](const nlohmann::json& location) {
+            const auto& physical = location["physicalLocation"];
+            return std::make_pair(physical["artifactLocation"]["uri"].get<std::string>(),
+                                  physical["region"]["startLine"].get<int>());
+        };
+        for (const auto& r : run["results"]) {
+            const auto [uri, line] = where(r["locations"][0]);
+            const auto& rule = run["tool"]["driver"]["rules"][r["ruleIndex"].get<std::size_t>()];
+            EXPECT_EQ(rule["id"], r["ruleId"]);
+            found.findings.push_back(r["level"].get<std::string>() + " " +
+                                     place(uri, line, r["message"]["text"].get<std::string>()));
+        }
+        for (const auto& n : run["invocations"][0]["toolExecutionNotifications"]) {
+            const auto [uri, line] = where(n["locations"][0]);
+            found.errors.push_back(place(uri, line, n["message"]["text"].get<std::string>()));
+        }
+        return found;
+    };
+    const auto fromGithub = [&](const std::string& out) {
+        Found found;
+        const std::regex annotation(
+            "::(warning|error) file=([^,]*),line=(\\d+),title=([^:]*)::(.*)");
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
+            std::smatch m;
+            EXPECT_TRUE(std::regex_match(line, m, annotation)) << line;
+            const auto file = std::regex_replace(m[2].str(), std::regex("%3A"), ":");
+            const auto message = std::regex_replace(m[5].str(), std::regex("%25"), "%");
+            if (m[4] == "brindle") {
+                found.errors.push_back(place(file, std::stoi(m[3].str()), message));
+            } else {
+                found.findings.push_back(m[1].str() + " " +
+                                         place(file, std::stoi(m[3].str()), message));
+            }
+        }
+        return found;
+    };
+    const auto fromText = [&](const std::string& out) {
+        Found found;
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
+            found.findings.push_back(line);
+        }
+        return found;
+    };
+    struct Row {
+        const char* format;
+        std::function<Found(const std::string&)> read;
+    };
+    const std::vector<Row> rows = {
+        {"text", fromText}, {"json", fromJson}, {"github", fromGithub}, {"sarif", fromSarif}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.format);
+        const auto run = Run({"check", "Shop.vbp", "--format", row.format});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(Has(run.err, "brindle: 1 finding in the templates, 5 findings in 1 module\n"));
+        const auto found = row.read(run.out);
+        if (row.format == std::string("text")) {
+            auto plain = findings;
+            for (auto& line : plain) {
+                line = line.substr(line.find(' ') + 1);
+            }
+            EXPECT_EQ(found.findings, plain);
+            EXPECT_TRUE(Has(run.err, error));
+        } else {
+            auto shown = findings;
+            if (row.format == std::string("sarif")) {
+                shown[0] = "warning T/module.txt" + keyword.substr(12);  // a URI
+            }
+            EXPECT_EQ(found.findings, shown);
+            EXPECT_EQ(found.errors, std::vector<std::string>{error});
+        }
+    }
+}
+
+// The JSON report has the shape the README gives, when it found something and when a file or the
+// team's settings cannot even be loaded (2): a script always gets a document to read.
+TEST_F(Upkeep, CheckJsonHasTheDocumentedShape) {
+    using Json = nlohmann::json;
+    const auto expectShape = [](const Json& value,
+                                const std::map<std::string, Json::value_t>& shape) {
+        ASSERT_TRUE(value.is_object()) << value;
+        for (const auto& [key, type] : shape) {
+            ASSERT_TRUE(value.contains(key)) << key << " in " << value;
+            const auto is = value[key].type();
+            const bool number =
+                is == Json::value_t::number_unsigned || is == Json::value_t::number_integer;
+            EXPECT_TRUE(is == type || (number && type == Json::value_t::number_integer) ||
+                        (key == "procedure" && is == Json::value_t::null))
+                << key << " in " << value;
+        }
+        EXPECT_EQ(value.size(), shape.size()) << value;
+    };
+    const auto s = Json::value_t::string;
+    const auto n = Json::value_t::number_integer;
+    const auto a = Json::value_t::array;
+    const auto o = Json::value_t::object;
+    WriteModule("Main.bas", {"Sub Main()", "End Sub", "' [Brindle End]"});
+    Write("Shop.vbp", "Type=Exe\r\nModule=Main; Main.bas\r\nModule=Gone; Gone.bas\r\n");
+    for (const auto& file : {"Shop.vbp", "Missing.vbp"}) {
+        SCOPED_TRACE(file);
+        const auto run = Run({"check", file, "--json", "-q"});
+        EXPECT_EQ(run.status, file == std::string("Shop.vbp") ? 1 : 2);
+        const auto document = Json::parse(run.out);
+        expectShape(document, {{"findings", a},
+                               {"errors", a},
+                               {"counts", o},
+                               {"modules", n},
+                               {"ignored", n},
+                               {"baselined", n}});
+        for (const auto& finding : document["findings"]) {
+            expectShape(finding, {{"file", s},
+                                  {"line", n},
+                                  {"rule", s},
+                                  {"severity", s},
+                                  {"procedure", s},
+                                  {"message", s}});
+            EXPECT_TRUE(finding["severity"] == "error" || finding["severity"] == "warning");
+        }
+        for (const auto& error : document["errors"]) {
+            expectShape(error, {{"file", s}, {"line", n}, {"message", s}});
+        }
+        EXPECT_EQ(document["errors"].size(), 1u);
+    }
+    // A team file that cannot be taken: the error at its line.
+    Write("Team/brindle.ini", "[Options]\nAdd Code Markers=maybe\n");
+    WriteModule("Team/Main.bas", {"Sub Main()", "End Sub"});
+    const auto team = Json::parse(Run({"check", "Team/Main.bas", "--json", "-q"}).out);
+    EXPECT_EQ(team["errors"][0]["line"], 2) << team;
+    EXPECT_TRUE(Has(team["errors"][0]["file"].get<std::string>(), "brindle.ini"));
+
+    const auto document = Json::parse(Run({"check", "Shop.vbp", "--json", "-q"}).out);
+    EXPECT_EQ(document["counts"], Json::parse(R"({"header": 1, "handler": 1, "markers": 1,
+        "module-header": 1})"));
+    EXPECT_EQ(document["findings"][0]["procedure"], nullptr);  // the module header
+    EXPECT_EQ(document["findings"][1]["procedure"], "Sub Main");
+}
+
+// A baseline written by one run is honoured by the next after lines moved above the procedures,
+// from another folder too; what is new is reported, a second finding of a rule in one procedure
+// included. A baseline is never written from a run that could not check every file.
+TEST_F(Upkeep, BaselineKeepsKnownFindingsAcrossMovedLines) {
+    const std::vector<std::string> twice = {
+        "Sub A()",  "    On Error GoTo Handler", "Handler:", kBeginMarker, "    Exit Sub",
+        "Handler:", "' [Brindle End]",           "End Sub"};
+    WriteModule("Old.bas", twice);
+    Write("Shop.vbp", "Type=Exe\r\nModule=Old; Old.bas\r\n");
+    const auto written = Run({"check", "Shop.vbp", "--baseline", "base.json", "--update-baseline"});
+    EXPECT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(written.out, "");
+    EXPECT_EQ(nlohmann::json::parse(File("base.json")), nlohmann::json::parse(R"({"version": 1,
+        "findings": [
+          {"file": "Old.bas", "procedure": null, "rule": "module-header", "count": 1},
+          {"file": "Old.bas", "procedure": "Sub A", "rule": "duplicate", "count": 1},
+          {"file": "Old.bas", "procedure": "Sub A", "rule": "header", "count": 1}]})"));
+
+    auto moved = twice;
+    moved.insert(moved.begin(), {"Option Explicit", "Private Count As Long", ""});
+    WriteModule("Old.bas", moved);
+    const auto known = Run({"check", "Shop.vbp", "--baseline", "base.json"});
+    EXPECT_EQ(known.status, 0) << known.out;
+    EXPECT_EQ(known.out, "");
+    EXPECT_TRUE(Has(known.err, "no new findings in 1 module (3 in the baseline)\n"));
+    fs::create_directories(folder() / "sub");
+    const auto elsewhere = RunBrindle(folder() / "sub", settings(),
+                                      {"check", "../Shop.vbp", "--baseline", "../base.json"});
+    EXPECT_EQ(elsewhere.status, 0) << elsewhere.out;
+
+    moved.insert(moved.end() - 2, {"Handler:"});
+    moved.insert(moved.end(), {"Sub B()", "    On Error Resume Next", "End Sub"});
+    WriteModule("Old.bas", moved);
+    const auto fresh = Run({"check", "Shop.vbp", "--baseline", "base.json", "--format", "json"});
+    EXPECT_EQ(fresh.status, 1);
+    std::vector<std::string> reported;
+    const auto document = nlohmann::json::parse(fresh.out);
+    for (const auto& finding : document["findings"]) {
+        reported.push_back(finding["procedure"].get<std::string>() + " " +
+                           finding["rule"].get<std::string>() + " " +
+                           std::to_string(finding["line"].get<int>()));
+    }
+    EXPECT_EQ(reported, (std::vector<std::string>{"Sub A duplicate 11", "Sub B header 14"}))
+        << fresh.out << fresh.err;
+
+    const auto before = File("base.json");
+    Write("Shop.vbp", "Type=Exe\r\nModule=Old; Old.bas\r\nModule=Gone; Gone.bas\r\n");
+    const auto refused = Run({"check", "Shop.vbp", "--baseline", "base.json", "--update-baseline"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(Has(refused.err, "base.json: the baseline was not written"));
+    EXPECT_EQ(File("base.json"), before);
+
+    Write("base.json", "{\"findings\": [{\"file\": \"Old.bas\"}]}");
+    const auto broken = Run({"check", "Shop.vbp", "--baseline", "base.json"});
+    EXPECT_EQ(broken.status, 2);
+    EXPECT_TRUE(Has(broken.err, "base.json: no baseline of brindle check"));
+    EXPECT_EQ(Run({"check", "Shop.vbp", "--update-baseline"}).status, 2);
+}
+
+// Several projects in one run give one report and take one baseline: the findings of every
+// part, a template they share told once, and what each part could not check among the errors.
+TEST_F(Upkeep, OneReportAndOneBaselineForEveryPartOfARun) {
+    Write("T/module.txt", "' Module %ModuleName% %Nothing%\r\n");
+    WriteModule("Shop.bas", {"Sub Sell()", "End Sub"});
+    Write("Shop.vbp", "Type=Exe\r\nModule=Shop; Shop.bas\r\nModule=Gone; Gone.bas\r\n");
+    WriteModule("Other/Keep.bas", {"Sub Keep()", "End Sub"});
+    Write("Other/Other.vbp", "Type=Exe\r\nModule=Keep; Keep.bas\r\nModule=Lost; Lost.bas\r\n");
+    const std::string other = kOnWindows ? "Other\\" : "Other/";
+    const std::vector<std::string> projects = {"check", "Shop.vbp", "Other/Other.vbp", "-q"};
+    const auto with = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), projects.begin(), projects.end());
+        return more;
+    };
+
+    const auto json = Run(with({"--format", "json"}));
+    EXPECT_EQ(json.status, 1);
+    const auto document = nlohmann::json::parse(json.out);
+    std::map<std::string, int> files;
+    for (const auto& finding : document["findings"]) {
+        ++files[finding["file"].get<std::string>()];
+    }
+    const std::string keyword = kOnWindows ? "T\\module.txt" : "T/module.txt";
+    EXPECT_EQ(files,
+              (std::map<std::string, int>{{keyword, 1}, {"Shop.bas", 3}, {other + "Keep.bas", 3}}))
+        << json.out;
+    std::vector<std::string> errors;
+    for (const auto& error : document["errors"]) {
+        errors.push_back(error["file"].get<std::string>() + ":" +
+                         std::to_string(error["line"].get<int>()));
+    }
+    EXPECT_EQ(errors, (std::vector<std::string>{"Shop.vbp:3", other + "Other.vbp:3"}));
+    EXPECT_EQ(document["modules"], 2);
+
+    // Not written while a part misses a module; written once both are whole, then honoured.
+    EXPECT_EQ(Run(with({"--baseline", "base.json", "--update-baseline"})).status, 1);
+    EXPECT_FALSE(fs::exists(folder() / "base.json"));
+    Write("Shop.vbp", "Type=Exe\r\nModule=Shop; Shop.bas\r\n");
+    Write("Other/Other.vbp", "Type=Exe\r\nModule=Keep; Keep.bas\r\n");
+    EXPECT_EQ(Run(with({"--baseline", "base.json", "--update-baseline"})).status, 0);
+    const auto known = Run({"check", "Shop.vbp", "Other/Other.vbp", "--baseline", "base.json"});
+    EXPECT_EQ(known.status, 0) << known.out;
+    EXPECT_TRUE(Has(known.err, "no new findings in 2 modules (7 in the baseline)\n")) << known.err;
+
+    // A run that --files-from limits honours the baseline, says nothing of the modules it left
+    // out, and cannot rewrite it.
+    Write("staged.txt", "Shop.bas\n");
+    const auto staged = Run({"check", "Shop.vbp", "Other/Other.vbp", "--baseline", "base.json",
+                             "--files-from", "staged.txt"});
+    EXPECT_EQ(staged.status, 0) << staged.err;
+    EXPECT_FALSE(Has(staged.err, "no longer found")) << staged.err;
+    const auto before = File("base.json");
+    EXPECT_EQ(
+        Run(with({"--baseline", "base.json", "--update-baseline", "--files-from", "staged.txt"}))
+            .status,
+        2);
+    EXPECT_EQ(File("base.json"), before);
+
+    // A template both parts lack is told once.
+    fs::remove(folder() / "T" / "proc.txt");
+    const auto lacking = Run({"check", "Shop.vbp", "Other/Other.vbp", "--format", "json"});
+    EXPECT_EQ(lacking.status, 1);
+    EXPECT_EQ(nlohmann::json::parse(lacking.out)["errors"].size(), 1u) << lacking.out;
+    EXPECT_EQ(lacking.err.find("proc.txt"), lacking.err.rfind("proc.txt")) << lacking.err;
 }
 
 // With --skip-existing a second add-all changes nothing; a procedure that traps errors itself,

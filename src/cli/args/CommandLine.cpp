@@ -79,9 +79,12 @@ constexpr std::array<CommandInfo, 12> kCommands = {{
      "Reports what Brindle would add or mend (each module without a marked module header, each "
      "procedure without a marked header or error handler, broken generated code, generated "
      "code that no longer compiles, skip comments that apply to nothing, unknown template "
-     "keywords) as path:line: message; exits with 1 when it found any or checked no module. "
-     "Writes nothing, asks nothing.",
-     "brindle check Inventory.vbp --require header,handler"},
+     "keywords) as path:line: message, JSON, GitHub annotations or SARIF; exits with 1 when it "
+     "found any the baseline does not hold, or checked no module. Writes nothing but the "
+     "baseline, asks nothing.",
+     "brindle check Inventory.vbp --require header,handler\n"
+     "brindle check Inventory.vbp --format github\n"
+     "brindle check Inventory.vbp --baseline brindle-baseline.json --update-baseline"},
     {Command::Refresh, "refresh",
      "Rewrites every marked block with what the templates and options give now, keeping what "
      "people wrote in it; adds nothing where there is no block. Asks first.",
@@ -191,6 +194,13 @@ public:
     std::variant<Request, Exit> Parse(int argc, const char* const* argv) {
         if (argc == 3 && std::string_view(argv[1]) == "--generate") {
             return Generate(argv[2]);
+        }
+        if (argc == 3 && std::string_view(argv[1]) == "help") {
+            for (const auto& topic : topics_) {
+                if (topic.name == argv[2]) {
+                    return Exit{0, topic.text(width_), ""};
+                }
+            }
         }
         std::vector<const char*> words(argv, argv + argc);
         const int count = static_cast<int>(words.size());
@@ -411,10 +421,29 @@ private:
         sub->add_flag("--stale", request_.stale,
                       "also report marked blocks that the templates and options in use would "
                       "make otherwise (their dates and what people wrote in them apart)");
-        AddFormat(sub);
+        AddReportFlags(sub);
         sub->add_flag("-q,--quiet", request_.quiet, "no summary on standard error");
         AddCodePage(sub);
         AddYes(sub, Command::Check);
+    }
+
+    // check's report and baseline.
+    void AddReportFlags(CLI::App* sub) {
+        auto* format =
+            sub->add_option("--format", request_.format,
+                            "text (path:line: message), json, github (workflow annotations of "
+                            "GitHub Actions) or sarif (SARIF 2.1.0, for code scanning)")
+                ->type_name("text|json|github|sarif")
+                ->check(OneOf({"text", "json", "github", "sarif"}));
+        sub->add_flag("--json", json_, "the same as --format json")->excludes(format);
+        auto* baseline = sub->add_option("--baseline", baseline_,
+                                         "report only the findings that this baseline file does "
+                                         "not hold; it names each by module, procedure and rule, "
+                                         "not by line, so moved lines stay known")
+                             ->type_name("FILE");
+        sub->add_flag("--update-baseline", request_.updateBaseline,
+                      "write every finding of this run into the --baseline file, and pass")
+            ->needs(baseline);
     }
 
     struct Rules {
@@ -544,6 +573,20 @@ private:
             "");
     }
 
+    static CLI::Validator OneOf(std::vector<std::string> words) {
+        std::string listed;
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            listed += (i == 0 ? "" : i + 1 == words.size() ? " or " : ", ") + words[i];
+        }
+        return CLI::Validator(
+            [words, listed](const std::string& value) {
+                return std::find(words.begin(), words.end(), value) != words.end()
+                           ? std::string()
+                           : "must be " + listed;
+            },
+            "");
+    }
+
     static void AddTemplate(CLI::App* sub, const char* name, std::string& target) {
         sub->add_option(name, target, "template file")->type_name("PATH");
     }
@@ -609,7 +652,13 @@ private:
             request_.requireHeader = rules.header;
             request_.requireHandler = rules.handler;
         }
-        request_.json = json_ || format_ == "json";
+        if (Given(sub, "--baseline") > 0) {
+            request_.baseline = baseline_;
+        }
+        if (json_) {
+            request_.format = "json";
+        }
+        request_.json = json_ || format_ == "json" || request_.format == "json";
         request_.fileLines = lines_ == "file";
     }
 
@@ -660,6 +709,7 @@ private:
     std::string dateFormat_;
     std::string require_;
     std::string format_ = "text";
+    std::string baseline_;
     bool json_ = false;
     std::string lines_ = "code";
     std::string moduleHeader_;

@@ -73,6 +73,9 @@ struct Request {
     bool requireHeader = true;
     bool requireHandler = true;
     bool stale = false;
+    std::string format = "text";          // text, json, github or sarif
+    std::optional<std::string> baseline;  // the baseline file
+    bool updateBaseline = false;
 
     bool json = false;  // check and procedures
 };

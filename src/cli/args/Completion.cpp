@@ -78,7 +78,7 @@ Flag FlagOf(const CLI::Option& option) {
         flag.choices = Split(type, ',');
         flag.list = true;
     }
-    flag.path = type == "PATH";
+    flag.path = type == "PATH" || type == "FILE";
     return flag;
 }
 

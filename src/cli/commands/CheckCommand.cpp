@@ -1,31 +1,26 @@
 #include "cli/commands/CheckCommand.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
-#include <array>
 #include <optional>
+#include <set>
 
 #include "cli/commands/Session.h"
 #include "cli/commands/StoredCodePage.h"
 #include "cli/commands/TemplateChecks.h"
 #include "cli/commands/Units.h"
+#include "cli/report/Baseline.h"
+#include "cli/report/CheckReport.h"
 #include "cli/report/RunLog.h"
 #include "cli/stream/Inputs.h"
 #include "cli/stream/ModuleStream.h"
 #include "codegen/BlockText.h"
+#include "codegen/Insertion.h"
 #include "codegen/Refresh.h"
+#include "host/files/FileSystem.h"
 #include "host/files/ModuleFile.h"
 
 namespace brindle::cli {
 namespace {
-
-struct Reported {
-    std::string file;  // as the user sees it
-    std::int32_t line = 0;
-    std::string rule;
-    std::string text;
-};
 
 CheckRules RulesOf(const Request& request) {
     return {request.requireModuleHeader, request.requireHeader, request.requireHandler,
@@ -35,7 +30,7 @@ CheckRules RulesOf(const Request& request) {
 // Each keyword of a template that does not exist, at its line in the template's file. With
 // --stale, each template that gives no text is told.
 void CheckTemplates(Session& session, const Request& request, int codePage, RunLog& log,
-                    std::vector<Reported>& findings) {
+                    std::vector<CheckFinding>& findings) {
     const AddinFields& fields = session.Fields();
     for (const TemplateSlot& slot : kTemplateSlots) {
         const std::string& path = fields.*slot.path;
@@ -47,32 +42,48 @@ void CheckTemplates(Session& session, const Request& request, int codePage, RunL
         }
         for (const auto& unknown : UnknownKeywords(text)) {
             findings.push_back(
-                {Label(session.Templates().Resolve(path), codePage), unknown.line, "keyword",
-                 "%" + unknown.name + "% is no template keyword; it stays in the text as it is"});
+                {Label(session.Templates().Resolve(path), codePage), unknown.line, "keyword", "",
+                 "%" + unknown.name + "% is no template keyword; it stays in the text as it is",
+                 true});
         }
     }
 }
 
-// Each template of the options that gives no text: refused, missing, unreadable or empty.
-void CheckTemplateFiles(Session& session, int codePage, std::vector<Reported>& findings) {
-    for (auto& problem : TemplateProblems(session, codePage)) {
-        findings.push_back(
-            {std::move(problem.file), problem.line, "template", std::move(problem.text)});
+// Each template of the options that gives no text: refused, missing, unreadable or empty. It
+// fails the run as a file that cannot be checked does, once however many parts of the run use
+// it (`told`).
+void CheckTemplateFiles(Session& session, int codePage, RunLog& log, std::set<std::string>& told) {
+    for (const auto& problem : TemplateProblems(session, codePage)) {
+        if (told.insert(problem.file + ":" + std::to_string(problem.line) + ": " + problem.text)
+                .second) {
+            log.ProblemAt(problem.file, problem.line, problem.text);
+        }
     }
 }
 
-// A project's component that was not checked (missing, no module, unreadable), for the JSON:
-// at the line of the project file that names it when the subject gives one ("Shop.vbp:4"),
-// else at the first line of the file itself.
-Reported NotChecked(const std::string& subject, const std::string& text) {
+// A failure of the run as the reports give it: at the line of a file when its subject, or else
+// its text, begins with one ("Shop.vbp:4", "brindle.ini:3: ..."), at the whole file when the
+// subject is a file, else about the run.
+CheckError ErrorOf(std::string subject, std::string text) {
+    if (subject.empty()) {
+        const auto end = text.find(": ");
+        if (end == std::string::npos) {
+            return {"", 0, std::move(text)};
+        }
+        auto error = ErrorOf(text.substr(0, end), "");
+        if (error.line == 0) {
+            return {"", 0, std::move(text)};
+        }
+        error.message = text.substr(end + 2);
+        return error;
+    }
     const auto colon = subject.rfind(':');
     const auto number = colon == std::string::npos ? std::string() : subject.substr(colon + 1);
-    const bool line = !number.empty() && number.size() < 9 &&
-                      number.find_first_not_of("0123456789") == std::string::npos;
-    if (line) {
-        return {subject.substr(0, colon), std::stoi(number), "missing", text};
+    if (!number.empty() && number.size() < 9 &&
+        number.find_first_not_of("0123456789") == std::string::npos) {
+        return {subject.substr(0, colon), std::stoi(number), std::move(text)};
     }
-    return {subject, 1, "missing", text};
+    return {std::move(subject), 0, std::move(text)};
 }
 
 // Says why a run that checked nothing, or no requirement, cannot pass.
@@ -86,25 +97,6 @@ void ReportNothingChecked(const Request& request, int modules, int ignored, RunL
     }
 }
 
-void PrintText(const std::vector<Reported>& findings, std::ostream& out) {
-    for (const auto& finding : findings) {
-        out << finding.file << ':' << finding.line << ": " << finding.text << '\n';
-    }
-}
-
-void PrintJson(const std::vector<Reported>& findings, int modules, int ignored, std::ostream& out) {
-    auto list = nlohmann::json::array();
-    for (const auto& finding : findings) {
-        list.push_back({{"file", finding.file},
-                        {"line", finding.line},
-                        {"rule", finding.rule},
-                        {"message", finding.text}});
-    }
-    const nlohmann::json document = {
-        {"findings", list}, {"modules", modules}, {"ignored", ignored}};
-    out << document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
-}
-
 // What the modules give, in order; a project's modules are streamed past the checks.
 class ModuleChecks {
 public:
@@ -115,40 +107,56 @@ public:
         ++modules_;
         log_.SetCurrent(label);
         std::vector<Finding> found;
+        std::vector<std::string> procedures;
         if (!IgnoreStep(&log_, [&] {
-                found = CheckModule(session_.Fields(), component.CodeModule(), RulesOf(request_));
+                auto& module = component.CodeModule();
+                found = CheckModule(session_.Fields(), module, RulesOf(request_));
+                for (const auto& finding : found) {
+                    procedures.push_back(ProcedureAt(module, finding));
+                }
             })) {
             return;
         }
         const host::FileLines lines(component);
-        for (auto& finding : found) {
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            auto& finding = found[i];
             findings_.push_back({label, lines.FileLineOf(finding.line), std::move(finding.rule),
-                                 std::move(finding.text)});
+                                 std::move(procedures[i]), std::move(finding.text)});
         }
     }
 
-    std::vector<Reported>& Findings() { return findings_; }
+    std::vector<CheckFinding>& Findings() { return findings_; }
     int Modules() const { return modules_; }
 
 private:
+    // "Sub Main", "Property Get Name": the procedure whose lines hold the finding (the comments
+    // above it included); empty for the module's declarations and the module header.
+    static std::string ProcedureAt(CodeModule& module, const Finding& finding) {
+        auto kind = vbext_pk_Proc;
+        const auto name =
+            finding.rule == "module-header" ? std::string() : module.ProcOfLine(finding.line, kind);
+        return name.empty() ? name : module.ToUnicode(ProcedureLabel(module, name, kind));
+    }
+
     const Request& request_;
     Session& session_;
     RunLog& log_;
-    std::vector<Reported> findings_;
+    std::vector<CheckFinding> findings_;
     int modules_ = 0;
 };
 
-// What one part of the run found.
+// What one part of the run found, and what it could not check.
 struct PartFindings {
-    std::vector<Reported> notChecked;
-    std::vector<Reported> findings;
+    std::vector<CheckFinding> findings;
+    std::vector<CheckError> errors;
     int modules = 0;
     int ignored = 0;
     int failures = 0;
 };
 
 // One part of the run: a project or group, or modules under one team's settings.
-PartFindings CheckPart(const Request& request, const Streams& io) {
+PartFindings CheckPart(const Request& request, const Streams& io,
+                       std::set<std::string>& toldTemplates) {
     const int codePage = CodePageOf(request);
     CheckCodePage(codePage);
     RunLog log(io.err, request.quiet ? Progress::Quiet : Progress::Shown, codePage);
@@ -160,10 +168,8 @@ PartFindings CheckPart(const Request& request, const Streams& io) {
     } else {
         inputs = LoadModules(request.files, codePage);
     }
-    PartFindings part;
     for (const auto& problem : onProject ? projects.problems : inputs.problems) {
         log.Problem(problem.subject, problem.text);
-        part.notChecked.push_back(NotChecked(problem.subject, problem.text));
     }
     ModuleFinisher finisher(ModuleFinisher::Work::Release, io.out);
     std::optional<ModuleStream> stream;
@@ -178,7 +184,7 @@ PartFindings CheckPart(const Request& request, const Streams& io) {
     session.Connect();
 
     ModuleChecks checks(request, session, log);
-    CheckTemplateFiles(session, codePage, checks.Findings());
+    CheckTemplateFiles(session, codePage, log, toldTemplates);
     CheckTemplates(session, request, codePage, log, checks.Findings());
     if (stream) {
         stream->ForEach(
@@ -193,68 +199,144 @@ PartFindings CheckPart(const Request& request, const Streams& io) {
     for (const auto& outcome : finisher.Outcomes()) {
         if (!outcome.problem.empty()) {
             log.Problem(outcome.subject, outcome.problem);
-            part.notChecked.push_back(NotChecked(outcome.subject, outcome.problem));
         }
     }
     session.Disconnect();
     NoteIgnored(projects, log);
+    PartFindings part;
     part.findings = std::move(checks.Findings());
+    for (const auto& told : log.Problems()) {
+        part.errors.push_back(ErrorOf(told.subject, told.text));
+    }
     part.modules = checks.Modules();
     part.ignored = projects.ignored;
     part.failures = log.Failures();
     return part;
 }
 
-// A finding that several parts give (a template they share) is told once.
-void AddUnseen(std::vector<Reported>& to, std::vector<Reported>& from) {
-    for (auto& finding : from) {
-        const bool seen = std::any_of(to.begin(), to.end(), [&](const Reported& other) {
-            return other.file == finding.file && other.line == finding.line &&
-                   other.rule == finding.rule && other.text == finding.text;
-        });
-        if (!seen) {
-            to.push_back(std::move(finding));
+// What several parts give alike (a template they share) is reported once.
+template <typename Item>
+void AddUnseen(std::vector<Item>& to, std::vector<Item>& from) {
+    for (auto& item : from) {
+        if (std::find(to.begin(), to.end(), item) == to.end()) {
+            to.push_back(std::move(item));
         }
     }
 }
 
-}  // namespace
-
-int RunCheck(const Request& request, const Streams& io) {
-    RunLog log(io.err, request.quiet ? Progress::Quiet : Progress::Shown, kDefaultCodePage);
-    const auto parts = SplitRun(request, io.in, log);
-    if (parts.empty()) {
-        log.Note("nothing to check: --files-from lists no module");
-        return log.Failures() > 0 ? 1 : 0;
+// With --update-baseline the baseline takes every finding of the run, unless a file could not
+// be checked: its findings would drop out of the baseline and fail the next run.
+void UpdateBaseline(Baseline& baseline, const std::vector<CheckFinding>& findings, bool complete,
+                    RunLog& log) {
+    if (!complete) {
+        log.Problem(baseline.File(),
+                    "the baseline was not written, as not every file could be checked");
+        return;
     }
+    baseline.Take(findings);
+    bool wrote = false;
+    log.SetCurrent(baseline.File());
+    if (IgnoreStep(&log, [&] { wrote = baseline.Write(); })) {
+        log.Note(baseline.File() + (wrote ? ": baseline written with " : ": baseline kept, with ") +
+                 std::to_string(findings.size()) +
+                 (findings.size() == 1 ? " finding" : " findings"));
+    }
+}
+
+// The findings to report: those the baseline does not hold, when there is one. A run limited
+// by --files-from sees only some modules, so it does not tell what the baseline holds of others.
+void ApplyBaseline(std::optional<Baseline>& baseline, const Request& request,
+                   std::vector<CheckFinding> findings, CheckResults& results, bool complete,
+                   RunLog& log) {
+    if (!baseline) {
+        results.findings = std::move(findings);
+        return;
+    }
+    if (request.updateBaseline) {
+        UpdateBaseline(*baseline, findings, complete, log);
+    }
+    int gone = 0;
+    results.baseline = true;
+    results.findings = baseline->NewOf(findings, results.known, gone);
+    if (gone > 0 && !request.filesFrom) {
+        log.Note(std::to_string(gone) + (gone == 1 ? " finding" : " findings") +
+                 " of the baseline no longer found; --update-baseline drops " +
+                 (gone == 1 ? "it" : "them"));
+    }
+}
+
+// The baseline that --baseline names: read, or empty for --update-baseline to fill. Updating it
+// from a run that --files-from limits would drop the findings of every module not listed.
+std::optional<Baseline> BaselineOf(const Request& request) {
+    if (!request.baseline) {
+        return std::nullopt;
+    }
+    if (request.updateBaseline && request.filesFrom) {
+        throw InputError("--update-baseline checks every module; --files-from leaves some out");
+    }
+    if (request.updateBaseline) {
+        return Baseline(*request.baseline);
+    }
+    try {
+        return Baseline::Read(*request.baseline);
+    } catch (const host::FileError& e) {
+        throw InputError(*request.baseline + ": " + e.what());
+    }
+}
+
+// Checks each part of the run and reports what they found, together, once.
+int Check(const Request& request, const Streams& io) {
+    RunLog log(io.err, request.quiet ? Progress::Quiet : Progress::Shown, kDefaultCodePage);
+    auto baseline = BaselineOf(request);
+    const auto parts = SplitRun(request, io.in, log);
     PartFindings all;
+    std::set<std::string> toldTemplates;
     for (const auto& part : parts) {
-        auto found = CheckPart(part, io);
-        AddUnseen(all.notChecked, found.notChecked);
+        auto found = CheckPart(part, io, toldTemplates);
         AddUnseen(all.findings, found.findings);
+        AddUnseen(all.errors, found.errors);
         all.modules += found.modules;
         all.ignored += found.ignored;
         all.failures += found.failures;
     }
-    const auto& findings = all.findings;
-    const int modules = all.modules;
-    if (request.json) {
-        all.notChecked.insert(all.notChecked.end(), findings.begin(), findings.end());
-        PrintJson(all.notChecked, modules, all.ignored, io.out);
-    } else {
-        PrintText(findings, io.out);
-    }
-    io.out << std::flush;
-    if (!request.filesFrom) {
-        ReportNothingChecked(request, modules, all.ignored, log);
-    } else if (modules == 0) {
+    if (parts.empty()) {
+        log.Note("nothing to check: --files-from lists no module");
+    } else if (!request.filesFrom) {
+        ReportNothingChecked(request, all.modules, all.ignored, log);
+    } else if (all.modules == 0) {
         log.Note("no module of the list was checked");
     }
-    const auto count = std::to_string(findings.size());
-    log.Note((findings.empty() ? std::string("no findings")
-                               : count + " finding" + (findings.size() == 1 ? "" : "s")) +
-             " in " + std::to_string(modules) + (modules == 1 ? " module" : " modules"));
-    return findings.empty() && all.failures + log.Failures() == 0 ? 0 : 1;
+    CheckResults results;
+    results.modules = all.modules;
+    results.ignored = all.ignored;
+    ApplyBaseline(baseline, request, std::move(all.findings), results,
+                  all.failures + log.Failures() == 0, log);
+    results.errors = std::move(all.errors);
+    for (const auto& told : log.Problems()) {
+        results.errors.push_back(ErrorOf(told.subject, told.text));
+    }
+    PrintCheckReport(results, request.format, io.out);
+    io.out << std::flush;
+    if (!parts.empty()) {
+        log.Note(CheckSummary(results));
+    }
+    return results.findings.empty() && all.failures + log.Failures() == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+// A script that reads a report gets one even when the run cannot start, with the reason in it.
+int RunCheck(const Request& request, const Streams& io) {
+    try {
+        return Check(request, io);
+    } catch (const InputError& e) {
+        if (request.format != "text") {
+            CheckResults results;
+            results.errors.push_back(ErrorOf("", e.what()));
+            PrintCheckReport(results, request.format, io.out);
+        }
+        throw;
+    }
 }
 
 }  // namespace brindle::cli

@@ -39,6 +39,8 @@ void RunLog::Report(const VbError& failure) {
         return;  // the add-in's walk cut short
     }
     ++failures_;
+    problems_.push_back({current_, "error " + std::to_string(failure.Number()) + ", " +
+                                       host::ToUtf8(failure.Description(), codePage_)});
     err_ << "brindle: " << (current_.empty() ? "" : current_ + ": ") << "error " << failure.Number()
          << ", " << host::ToUtf8(failure.Description(), codePage_) << ", in "
          << host::ToUtf8(failure.Source(), codePage_) << (afterword_.empty() ? "" : "; ")
@@ -85,6 +87,7 @@ void RunLog::ProblemAt(std::string_view file, std::int32_t line, std::string_vie
 
 void RunLog::Problem(std::string_view subject, std::string_view text) {
     ++failures_;
+    problems_.push_back({std::string(subject), std::string(text)});
     // "path:line: text" as compilers write it, which editors and CI take.
     err_ << (AtLine(subject) ? "" : "brindle: ") << subject << (subject.empty() ? "" : ": ") << text
          << '\n'

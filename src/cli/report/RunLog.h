@@ -62,6 +62,13 @@ public:
     void Warning(std::string_view text);
 
     int Failures() const { return failures_; }
+    // Each failure told, in order: what it concerns ("path:line", a module, a project, or
+    // empty) and what it says.
+    struct Told {
+        std::string subject;
+        std::string text;
+    };
+    const std::vector<Told>& Problems() const { return problems_; }
     // What was done in the module.
     Tally TallyOf(const std::string& module) const;
     // What was done in every module, written or not.
@@ -76,6 +83,7 @@ private:
     std::string current_;
     std::string afterword_;
     int failures_ = 0;
+    std::vector<Told> problems_;
     std::unordered_set<std::string> warned_;
     LineMap lineMap_;
     std::map<std::string, Tally> tallies_;

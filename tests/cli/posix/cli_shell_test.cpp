@@ -121,6 +121,9 @@ const std::vector<Completion> kCompletions = {
     {"brindle check --st", "--stale"},
     {"brindle check --require ", "handler header module-header"},
     {"brindle check --require header,h", "header,handler header,header"},
+    {"brindle check --format ", "github json sarif text"},
+    {"brindle check --baseline n", "notes.txt"},
+    {"brindle add-all --files-from n", "notes.txt"},
 };
 
 // bash is always there; fish and zsh are tried where they are installed.

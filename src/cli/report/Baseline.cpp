@@ -1,0 +1,121 @@
+#include "cli/report/Baseline.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "host/files/FileSystem.h"
+
+namespace brindle::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+constexpr int kVersion = 1;
+
+fs::path AbsoluteOf(const std::string& file) {
+    std::error_code error;
+    return fs::absolute(host::PathOf(file), error).lexically_normal();
+}
+
+// The text as the file keeps it: a name that is no UTF-8 (one copied from Windows, on Linux)
+// with its odd bytes replaced, as they are when written.
+std::string AsWritten(const std::string& text) {
+    return json::parse(json(text).dump(-1, ' ', false, json::error_handler_t::replace))
+        .get<std::string>();
+}
+
+// One entry of the file: {"file", "procedure", "rule", "count"}; false when it is none.
+bool IsEntry(const json& entry) {
+    return entry.is_object() && entry.contains("file") && entry["file"].is_string() &&
+           entry.contains("rule") && entry["rule"].is_string() && entry.contains("procedure") &&
+           (entry["procedure"].is_string() || entry["procedure"].is_null()) &&
+           entry.contains("count") && entry["count"].is_number_integer() &&
+           entry["count"].get<int>() > 0;
+}
+
+}  // namespace
+
+Baseline::Baseline(const std::string& file)
+    : file_(file), folder_(host::TextOf(AbsoluteOf(file).parent_path())) {}
+
+Baseline Baseline::Read(const std::string& file) {
+    Baseline baseline(file);
+    std::string bytes;
+    try {
+        bytes = host::ReadFileBytes(host::PathOf(file));
+    } catch (const host::FileError& e) {
+        throw host::FileError(std::string("the baseline ") + e.what() +
+                              " (--update-baseline writes it)");
+    }
+    const auto document = json::parse(bytes, nullptr, false);
+    const bool valid =
+        document.is_object() && document.contains("findings") && document["findings"].is_array() &&
+        std::all_of(document["findings"].begin(), document["findings"].end(), IsEntry);
+    if (!valid) {
+        throw host::FileError("no baseline of brindle check (--update-baseline writes one)");
+    }
+    for (const auto& entry : document["findings"]) {
+        const auto procedure =
+            entry["procedure"].is_null() ? std::string() : entry["procedure"].get<std::string>();
+        baseline.counts_[{entry["file"].get<std::string>(), procedure,
+                          entry["rule"].get<std::string>()}] += entry["count"].get<int>();
+    }
+    return baseline;
+}
+
+void Baseline::Take(const std::vector<CheckFinding>& findings) {
+    counts_.clear();
+    for (const auto& finding : findings) {
+        ++counts_[KeyOf(finding)];
+    }
+}
+
+bool Baseline::Write() const {
+    auto entries = json::array();
+    for (const auto& [key, count] : counts_) {
+        const auto& [file, procedure, rule] = key;
+        entries.push_back({{"file", file},
+                           {"procedure", procedure.empty() ? json(nullptr) : json(procedure)},
+                           {"rule", rule},
+                           {"count", count}});
+    }
+    const json document = {{"version", kVersion}, {"findings", entries}};
+    return host::WriteFileWhenChanged(
+        host::PathOf(file_), document.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
+}
+
+std::vector<CheckFinding> Baseline::NewOf(const std::vector<CheckFinding>& findings, int& known,
+                                          int& gone) const {
+    auto left = counts_;
+    std::vector<CheckFinding> fresh;
+    known = 0;
+    for (const auto& finding : findings) {
+        const auto found = left.find(KeyOf(finding));
+        if (found != left.end() && found->second > 0) {
+            --found->second;
+            ++known;
+        } else {
+            fresh.push_back(finding);
+        }
+    }
+    gone = 0;
+    for (const auto& entry : left) {
+        gone += entry.second;
+    }
+    return fresh;
+}
+
+// The file relative to the baseline's folder, with "/" between names on every platform, so that
+// the baseline holds the same whatever folder check is run from.
+Baseline::Key Baseline::KeyOf(const CheckFinding& finding) const {
+    const auto file = AbsoluteOf(finding.file);
+    const auto relative = file.lexically_relative(host::PathOf(folder_));
+    auto text = host::TextOf(relative.empty() ? file : relative);
+    std::replace(text.begin(), text.end(), '\\', '/');
+    return {AsWritten(text), AsWritten(finding.procedure), finding.rule};
+}
+
+}  // namespace brindle::cli

@@ -1,0 +1,282 @@
+#include "cli/report/CheckReport.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <filesystem>
+#include <map>
+
+#include "host/files/FileSystem.h"
+
+#ifndef BRINDLE_VERSION
+#define BRINDLE_VERSION "0"
+#endif
+
+namespace brindle::cli {
+namespace {
+
+using json = nlohmann::ordered_json;
+
+struct Rule {
+    std::string_view id;
+    std::string_view name;  // for SARIF
+    std::string_view severity;
+    std::string_view description;
+};
+
+constexpr std::array<Rule, 11> kRules{{
+    {"module-header", "MissingModuleHeader", "warning", "A module has no marked module header."},
+    {"header", "MissingProcedureHeader", "warning", "A procedure has no marked procedure header."},
+    {"handler", "MissingErrorHandler", "warning",
+     "A procedure has no marked error handler and no On Error statement of its own."},
+    {"markers", "BrokenMarkers", "error",
+     "A marker line without its partner, or a marked block across procedures."},
+    {"exit", "WrongExitStatement", "error",
+     "An Exit statement in a marked error handler of another kind than its procedure; the "
+     "module does not compile."},
+    {"name", "HeaderOfAnotherProcedure", "warning",
+     "A marked procedure header names another procedure."},
+    {"duplicate", "AddedTwice", "error",
+     "A second marked header above one procedure, or a label defined twice in a procedure."},
+    {"role", "ModuleHeaderReadsAsProcedureHeader", "warning",
+     "The marked block taken for the module header reads as a procedure header."},
+    {"skip", "SkipCommentOfNothing", "warning",
+     "A skip comment that stands above no procedure and so keeps Brindle from nothing."},
+    {"stale", "StaleBlock", "warning",
+     "A marked block that the templates and options in use would make otherwise."},
+    {"keyword", "UnknownTemplateKeyword", "warning",
+     "A template holds a keyword that does not exist; it goes into the code as it stands."},
+}};
+
+std::string NotUtf8Replaced(const json& document) {
+    return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+json ProcedureOf(const CheckFinding& finding) {
+    return finding.procedure.empty() ? json(nullptr) : json(finding.procedure);
+}
+
+void PrintJson(const CheckResults& results, std::ostream& out) {
+    auto findings = json::array();
+    std::map<std::string, int> counts;
+    for (const auto& finding : results.findings) {
+        findings.push_back({{"file", finding.file},
+                            {"line", finding.line},
+                            {"rule", finding.rule},
+                            {"severity", SeverityOf(finding.rule)},
+                            {"procedure", ProcedureOf(finding)},
+                            {"message", finding.message}});
+        ++counts[finding.rule];
+    }
+    auto errors = json::array();
+    for (const auto& error : results.errors) {
+        errors.push_back({{"file", error.file}, {"line", error.line}, {"message", error.message}});
+    }
+    const json document = {{"findings", findings},       {"errors", errors},
+                           {"counts", counts},           {"modules", results.modules},
+                           {"ignored", results.ignored}, {"baselined", results.known}};
+    out << NotUtf8Replaced(document);
+}
+
+// What a workflow command's value or property may not hold as it is.
+std::string Escaped(std::string_view text, bool property) {
+    std::string escaped;
+    for (const char c : text) {
+        switch (c) {
+            case '%':
+                escaped += "%25";
+                break;
+            case '\r':
+                escaped += "%0D";
+                break;
+            case '\n':
+                escaped += "%0A";
+                break;
+            case ':':
+                escaped += property ? "%3A" : ":";
+                break;
+            case ',':
+                escaped += property ? "%2C" : ",";
+                break;
+            default:
+                escaped += c;
+        }
+    }
+    return escaped;
+}
+
+void Annotate(std::string_view level, const std::string& file, std::int32_t line,
+              std::string_view title, std::string_view message, std::ostream& out) {
+    std::vector<std::string> properties;
+    if (!file.empty()) {
+        properties.push_back("file=" + Escaped(file, true));
+    }
+    if (!file.empty() && line > 0) {
+        properties.push_back("line=" + std::to_string(line));
+    }
+    if (!title.empty()) {
+        properties.push_back("title=" + Escaped(title, true));
+    }
+    out << "::" << level;
+    for (std::size_t i = 0; i < properties.size(); ++i) {
+        out << (i == 0 ? " " : ",") << properties[i];
+    }
+    out << "::" << Escaped(message, false) << '\n';
+}
+
+void PrintGithub(const CheckResults& results, std::ostream& out) {
+    for (const auto& error : results.errors) {
+        Annotate("error", error.file, error.line, "brindle", error.message, out);
+    }
+    for (const auto& finding : results.findings) {
+        Annotate(SeverityOf(finding.rule), finding.file, finding.line, "brindle " + finding.rule,
+                 finding.message, out);
+    }
+}
+
+// A URI reference for a path: a relative path stays relative (to the current folder, which
+// %SRCROOT% names), an absolute one becomes a file URI.
+std::string UriOf(const std::string& path) {
+    const auto generic = host::PathOf(path).generic_u8string();
+    std::string text(generic.begin(), generic.end());
+    const bool absolute = host::PathOf(path).is_absolute();
+    std::string uri = absolute ? "file://" : "";
+    if (absolute && !text.starts_with('/')) {
+        uri += '/';  // C:/...
+    }
+    constexpr std::string_view kKept = "-._~/!$&'()*+;=@";
+    constexpr char kHex[] = "0123456789ABCDEF";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) != 0 && byte < 0x80) {
+            uri += c;
+        } else if (kKept.find(c) != std::string_view::npos || (c == ':' && absolute)) {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += kHex[byte >> 4];
+            uri += kHex[byte & 0xF];
+        }
+    }
+    return uri;
+}
+
+json LocationOf(const std::string& file, std::int32_t line) {
+    json artifact = {{"uri", UriOf(file)}};
+    if (!host::PathOf(file).is_absolute()) {
+        artifact["uriBaseId"] = "%SRCROOT%";
+    }
+    json physical = {{"artifactLocation", artifact}};
+    if (line > 0) {
+        physical["region"] = {{"startLine", line}};
+    }
+    return {{"physicalLocation", physical}};
+}
+
+json SarifRules() {
+    auto rules = json::array();
+    for (const auto& rule : kRules) {
+        rules.push_back({{"id", rule.id},
+                         {"name", rule.name},
+                         {"shortDescription", {{"text", rule.description}}},
+                         {"defaultConfiguration", {{"level", rule.severity}}}});
+    }
+    return rules;
+}
+
+json SarifResult(const CheckFinding& finding) {
+    const auto rule = std::find_if(kRules.begin(), kRules.end(),
+                                   [&](const Rule& r) { return r.id == finding.rule; });
+    auto location = LocationOf(finding.file, finding.line);
+    if (!finding.procedure.empty()) {
+        location["logicalLocations"] = {{{"name", finding.procedure}, {"kind", "function"}}};
+    }
+    json result = {{"ruleId", finding.rule},
+                   {"level", SeverityOf(finding.rule)},
+                   {"message", {{"text", finding.message}}},
+                   {"locations", {location}}};
+    if (rule != kRules.end()) {
+        result["ruleIndex"] = rule - kRules.begin();
+    }
+    return result;
+}
+
+void PrintSarif(const CheckResults& results, std::ostream& out) {
+    auto findings = json::array();
+    for (const auto& finding : results.findings) {
+        findings.push_back(SarifResult(finding));
+    }
+    auto notifications = json::array();
+    for (const auto& error : results.errors) {
+        json notification = {{"level", "error"}, {"message", {{"text", error.message}}}};
+        if (!error.file.empty()) {
+            notification["locations"] = {LocationOf(error.file, error.line)};
+        }
+        notifications.push_back(notification);
+    }
+    std::string root = UriOf(host::TextOf(std::filesystem::current_path()));
+    root += root.ends_with('/') ? "" : "/";
+    const json driver = {
+        {"name", "brindle"}, {"version", BRINDLE_VERSION}, {"rules", SarifRules()}};
+    const json run = {{"tool", {{"driver", driver}}},
+                      {"originalUriBaseIds", {{"%SRCROOT%", {{"uri", root}}}}},
+                      {"invocations",
+                       {{{"executionSuccessful", results.errors.empty()},
+                         {"toolExecutionNotifications", notifications}}}},
+                      {"results", findings}};
+    const json document = {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
+                           {"version", "2.1.0"},
+                           {"runs", {run}}};
+    out << NotUtf8Replaced(document);
+}
+
+std::string Counted(std::size_t count, std::string_view one) {
+    return std::to_string(count) + " " + std::string(one) + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
+std::string_view SeverityOf(std::string_view rule) {
+    for (const auto& known : kRules) {
+        if (known.id == rule) {
+            return known.severity;
+        }
+    }
+    return "warning";
+}
+
+void PrintCheckReport(const CheckResults& results, std::string_view format, std::ostream& out) {
+    if (format == "json") {
+        PrintJson(results, out);
+    } else if (format == "github") {
+        PrintGithub(results, out);
+    } else if (format == "sarif") {
+        PrintSarif(results, out);
+    } else {
+        for (const auto& finding : results.findings) {
+            out << finding.file << ':' << finding.line << ": " << finding.message << '\n';
+        }
+    }
+}
+
+std::string CheckSummary(const CheckResults& results) {
+    const auto inTemplates = static_cast<std::size_t>(
+        std::count_if(results.findings.begin(), results.findings.end(),
+                      [](const CheckFinding& finding) { return finding.inTemplate; }));
+    const auto inModules = results.findings.size() - inTemplates;
+    const std::string_view one = results.baseline ? "new finding" : "finding";
+    std::string summary;
+    if (inTemplates > 0) {
+        summary = Counted(inTemplates, one) + " in the templates, ";
+    }
+    summary += inModules == 0 ? "no " + std::string(one) + "s" : Counted(inModules, one);
+    summary += " in " + Counted(static_cast<std::size_t>(results.modules), "module");
+    if (results.baseline) {
+        summary += " (" + std::to_string(results.known) + " in the baseline)";
+    }
+    return summary;
+}
+
+}  // namespace brindle::cli
