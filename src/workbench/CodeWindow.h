@@ -131,6 +131,7 @@ private:
     } pending_;
     bool lastDeleting_ = false;
     int lastLine_ = -1;
+    std::uint64_t lastAction_ = 0;  // the editor's action the last edit belonged to
 };
 
 }  // namespace brindle::workbench
