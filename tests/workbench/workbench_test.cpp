@@ -583,6 +583,15 @@ private slots:
         QCOMPARE(bench.window.NextStepName(false), std::string(buttons::kAddAllToProj));
         bench.window.Redo();
         QCOMPARE(modules(), after);
+        // An edit after it in one module stands in the way until it is undone there.
+        bench.Code("CStockItem").Editor().insertAt("' later\n", 0, 0);
+        closeAll();
+        bench.window.Undo();
+        QCOMPARE(modules()[0], after[0]);
+        QVERIFY(bench.window.Output().Entries().last().contains("changed after"));
+        bench.Code("CStockItem");
+        bench.window.Undo();
+        QCOMPARE(modules(), after);
         bench.window.Undo();
         QCOMPARE(modules(), before);
         CodeWindow& reopened = bench.Code("modMain");
