@@ -429,6 +429,10 @@ void CodeWindow::ReplaceEditorLines(std::int32_t first, std::int32_t removed, st
 void CodeWindow::Freeze(bool frozen) {
     frozen_ = frozen;
     editor_->setReadOnly(frozen);
+    if (frozen) {
+        const int row = CaretLine() - editor_->firstVisibleLine();
+        caretRow_ = row >= 0 && row < editor_->Send(Sci::SCI_LINESONSCREEN) ? row : -1;
+    }
     if (frozen || pending_.first == 0) {
         return;
     }
@@ -437,6 +441,18 @@ void CodeWindow::Freeze(bool frozen) {
     ReplaceEditorLines(p.first, p.oldEnd - p.first, p.newEnd - p.first,
                        module_.CountOfLines() - (p.newEnd - p.oldEnd));
     editor_->setFirstVisibleLine(top);
+}
+
+void CodeWindow::Thaw() {
+    Freeze(false);
+    SelectionFromPane();
+    if (caretRow_ >= 0) {
+        editor_->setFirstVisibleLine(std::max(0, CaretLine() - caretRow_));
+    }
+}
+
+int CodeWindow::CaretLine() const {
+    return editor_->LineOf(editor_->Send(Sci::SCI_GETCURRENTPOS));
 }
 
 void CodeWindow::RefreshLine(std::int32_t line) {

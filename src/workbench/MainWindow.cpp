@@ -212,8 +212,7 @@ void MainWindow::BeforeClick() {
 
 void MainWindow::AfterClick() {
     for (CodeWindow* window : CodeWindows()) {
-        window->Freeze(false);
-        window->SelectionFromPane();
+        window->Thaw();
     }
     Edited();
 }

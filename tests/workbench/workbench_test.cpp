@@ -543,6 +543,7 @@ private slots:
         const std::vector<std::string> before = modules();
         CodeWindow& main = bench.Code("modMain");
         main.Editor().setSelection(14, 12, 14, 22);
+        main.Editor().setFirstVisibleLine(10);
         const auto keepsSelection = [&](CodeWindow& code) {
             QCOMPARE(code.Editor().selectedText(), QStringLiteral("StockLevel"));
             int line = 0, index = 0;
@@ -557,6 +558,7 @@ private slots:
             QVERIFY(after[i] != before[i]);
         }
         keepsSelection(main);
+        QCOMPARE(main.Editor().firstVisibleLine(), 10 + 9);  // with the module header above
 
         CodeWindow& item = bench.Code("CStockItem");
         QVERIFY(!item.Editor().hasSelectedText());
