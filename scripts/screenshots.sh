@@ -110,6 +110,9 @@ shoot workbench-addins addins "$example" modMain 30
 shoot workbench-splash splash "$example" modMain 30
 shoot workbench-skipped skipped "$work/team/Inventory.vbp" modMain 30
 shoot workbench-project-menu projectmenu "$example" modMain 30
+for scene in projecttyped projectstep projectundone; do
+    shoot "workbench-$scene" "$scene" "$example" modMain 16
+done
 if [ $# -ge 3 ]; then
     cp -r "$(dirname "$2")" "$work/large"
     large="$work/large/$(basename "$2")"

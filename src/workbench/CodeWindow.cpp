@@ -7,7 +7,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
@@ -49,12 +52,44 @@ public:
 
     std::function<void(QPoint)> onContextMenu;
 
+    // One action of the user's may change the text twice (typing over a selection deletes it,
+    // then inserts): the number of the one running, 0 between them.
+    std::uint64_t Action() const { return action_; }
+
+    void paste() override {
+        Act([this] { QsciScintilla::paste(); });
+    }
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override {
         if (onContextMenu) {
             onContextMenu(event->globalPos());
         }
     }
+    void keyPressEvent(QKeyEvent* event) override {
+        Act([&] { QsciScintilla::keyPressEvent(event); });
+    }
+    void inputMethodEvent(QInputMethodEvent* event) override {
+        Act([&] { QsciScintilla::inputMethodEvent(event); });
+    }
+    void dropEvent(QDropEvent* event) override {
+        Act([&] { QsciScintilla::dropEvent(event); });
+    }
+
+private:
+    template <class Work>
+    void Act(Work work) {
+        if (action_ != 0) {
+            work();
+            return;
+        }
+        action_ = ++actions_;
+        work();
+        action_ = 0;
+    }
+
+    std::uint64_t action_ = 0;
+    std::uint64_t actions_ = 0;
 };
 
 namespace {
@@ -252,7 +287,11 @@ std::string CodeWindow::EncodedLines(int first, int count, const char* separator
 // An edit of the user's runs on into the step of the one before while it goes on where that
 // one ended, in the same direction.
 void CodeWindow::StartStep(bool deleting, int line, int lastLine) {
-    if (deleting != lastDeleting_ || (line != lastLine_ && line != lastLine_ + 1)) {
+    const std::uint64_t action = editor_->Action();
+    const bool sameAction = action != 0 && action == lastAction_;
+    lastAction_ = action;
+    if (!sameAction &&
+        (deleting != lastDeleting_ || (line != lastLine_ && line != lastLine_ + 1))) {
         history_.CloseStep();
     }
     lastDeleting_ = deleting;
@@ -390,6 +429,10 @@ void CodeWindow::ReplaceEditorLines(std::int32_t first, std::int32_t removed, st
 void CodeWindow::Freeze(bool frozen) {
     frozen_ = frozen;
     editor_->setReadOnly(frozen);
+    if (frozen) {
+        const int row = CaretLine() - editor_->firstVisibleLine();
+        caretRow_ = row >= 0 && row < editor_->Send(Sci::SCI_LINESONSCREEN) ? row : -1;
+    }
     if (frozen || pending_.first == 0) {
         return;
     }
@@ -398,6 +441,18 @@ void CodeWindow::Freeze(bool frozen) {
     ReplaceEditorLines(p.first, p.oldEnd - p.first, p.newEnd - p.first,
                        module_.CountOfLines() - (p.newEnd - p.oldEnd));
     editor_->setFirstVisibleLine(top);
+}
+
+void CodeWindow::Thaw() {
+    Freeze(false);
+    SelectionFromPane();
+    if (caretRow_ >= 0) {
+        editor_->setFirstVisibleLine(std::max(0, CaretLine() - caretRow_));
+    }
+}
+
+int CodeWindow::CaretLine() const {
+    return editor_->LineOf(editor_->Send(Sci::SCI_GETCURRENTPOS));
 }
 
 void CodeWindow::RefreshLine(std::int32_t line) {
@@ -459,6 +514,7 @@ bool CodeWindow::Redo() {
 // The history's step comes into the editor in one change, and the caret goes to its place.
 bool CodeWindow::Replay(std::int32_t (host::UndoHistory::*apply)()) {
     lastLine_ = -1;
+    lastAction_ = 0;
     Freeze(true);
     const std::int32_t line = (history_.*apply)();
     Freeze(false);

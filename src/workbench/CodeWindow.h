@@ -45,6 +45,9 @@ public:
     // only, shows the module's changes all at once when the command is over: many edits of a
     // large module cost one change of the editor's text.
     void Freeze(bool frozen);
+    // After a command: Freeze(false), the pane's selection shown, and the caret's line at the
+    // height on the screen it had before.
+    void Thaw();
 
     // Shows the module's lines decoded from another code page.
     void SetCodePage(int codePage);
@@ -89,6 +92,7 @@ private:
     void ReplaceEditorLines(std::int32_t first, std::int32_t removed, std::int32_t added,
                             std::int32_t countBefore);
     void RefreshLine(std::int32_t line);
+    int CaretLine() const;
     std::string EditorLine(int line) const;
     std::string EncodedLines(int first, int count, const char* separator);
     void StartStep(bool deleting, int line, int lastLine);
@@ -131,6 +135,8 @@ private:
     } pending_;
     bool lastDeleting_ = false;
     int lastLine_ = -1;
+    int caretRow_ = -1;  // the caret's line on the screen when frozen; -1 when it was off it
+    std::uint64_t lastAction_ = 0;  // the editor's action the last edit belonged to
 };
 
 }  // namespace brindle::workbench

@@ -98,12 +98,7 @@ void MainWindow::BuildStatusBar() {
 void MainWindow::Wire() {
     host_->around = [this](bool starting) {
         if (starting) {
-            if (CodeWindow* active = ActiveCodeWindow()) {
-                active->SelectionToPane();
-            }
-            for (CodeWindow* window : CodeWindows()) {
-                window->Freeze(true);
-            }
+            BeforeClick();
         } else {
             AfterClick();
         }
@@ -206,10 +201,18 @@ void MainWindow::HideProgress() {
 
 // ---- After an add-in command ----
 
+void MainWindow::BeforeClick() {
+    if (CodeWindow* active = ActiveCodeWindow()) {
+        active->SelectionToPane();
+    }
+    for (CodeWindow* window : CodeWindows()) {
+        window->Freeze(true);
+    }
+}
+
 void MainWindow::AfterClick() {
     for (CodeWindow* window : CodeWindows()) {
-        window->Freeze(false);
-        window->SelectionFromPane();
+        window->Thaw();
     }
     Edited();
 }
@@ -219,11 +222,10 @@ void MainWindow::Edited() {
 }
 
 void MainWindow::ShowMarks() {
-    const bool marks = workspace_.Refresh();
-    projects_->ShowMarks(marks);
-    if (marks) {
-        windows_->ShowModified();
-    }
+    // Both from the flags as they are now: a Refresh elsewhere may have changed them.
+    workspace_.Refresh();
+    projects_->ShowMarks(true);
+    windows_->ShowModified();
 }
 
 // ---- Opening ----
@@ -412,17 +414,49 @@ host::MemoryComponent* MainWindow::ChosenComponent() const {
 // ---- Undo ----
 
 void MainWindow::Undo() {
-    if (CodeWindow* window = ActiveCodeWindow()) {
-        window->Undo();
-        Edited();
-    }
+    UndoOrRedo(true);
 }
 
 void MainWindow::Redo() {
-    if (CodeWindow* window = ActiveCodeWindow()) {
-        window->Redo();
-        Edited();
+    UndoOrRedo(false);
+}
+
+// The project window in focus stands for no code window.
+OpenModule* MainWindow::ActiveModule() const {
+    CodeWindow* window = projects_->hasFocus() ? nullptr : ActiveCodeWindow();
+    return window != nullptr ? workspace_.ModuleOf(window->Component()) : nullptr;
+}
+
+std::string MainWindow::NextStepName(bool undo) {
+    OpenModule* module = ActiveModule();
+    return (undo ? workspace_.NextUndo(module) : workspace_.NextRedo(module)).name;
+}
+
+void MainWindow::UndoOrRedo(bool undo) {
+    OpenModule* module = ActiveModule();
+    const Workspace::NextStep next =
+        undo ? workspace_.NextUndo(module) : workspace_.NextRedo(module);
+    if (next.blocker != nullptr) {
+        const host::MemoryComponent& component = next.blocker->Component();
+        output_->Warn(host::ToUtf8(component.Name(), component.CodePage()),
+                      undo ? "changed after \"" + next.name +
+                                 "\": undo its later edits first to take the command back in "
+                                 "every module"
+                           : "has edits undone after \"" + next.name +
+                                 "\": redo them first to replay the command in every module");
+    } else if (next.project != nullptr) {
+        BeforeClick();
+        workspace_.Apply(next, undo);
+        AfterClick();
+    } else if (next.module != nullptr) {
+        CodeWindow* window = ActiveCodeWindow();
+        if (undo) {
+            window->Undo();
+        } else {
+            window->Redo();
+        }
     }
+    Edited();
 }
 
 // ---- Saving and closing ----

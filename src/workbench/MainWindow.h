@@ -68,8 +68,11 @@ public:
     std::unique_ptr<QMenu> ProjectMenu(OpenProject& project);
     QMenu& ToolsMenu();
 
+    // Edit > Undo and Redo: the active code window's module, a project command in every
+    // module it changed, or the last project command when no code window is active.
     void Undo() override;
     void Redo() override;
+    std::string NextStepName(bool undo) override;
     void ShowAddInManager() override;
     void ChooseCodePage(OpenProject* project = nullptr) override;
 
@@ -89,7 +92,10 @@ private:
     void BuildDocks();
     void BuildStatusBar();
     void Wire();
+    void BeforeClick();
     void AfterClick();
+    void UndoOrRedo(bool undo);
+    OpenModule* ActiveModule() const;
     void Edited();
     void ShowMarks();
     std::vector<std::filesystem::path> NotOpenYet(const QStringList& paths);

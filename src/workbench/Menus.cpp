@@ -155,9 +155,8 @@ void Menus::BuildEditMenu() {
 
 // Undo and Redo name the step they take back or replay, and are off without one.
 void Menus::ShowUndoNames() {
-    CodeWindow* window = windows_.ActiveCodeWindow();
-    const QString undoName = window ? ToQString(window->History().UndoName()) : QString();
-    const QString redoName = window ? ToQString(window->History().RedoName()) : QString();
+    const QString undoName = ToQString(commands_.NextStepName(true));
+    const QString redoName = ToQString(commands_.NextStepName(false));
     undo_->setText(undoName.isEmpty() ? QStringLiteral("&Undo")
                                       : QStringLiteral("&Undo ") + MenuText(undoName));
     redo_->setText(redoName.isEmpty() ? QStringLiteral("&Redo")

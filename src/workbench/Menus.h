@@ -38,6 +38,8 @@ public:
     virtual bool CloseProject(OpenProject* project) = 0;
     virtual void Undo() = 0;
     virtual void Redo() = 0;
+    // The name of the step that Undo (or Redo) would take; empty when there is none.
+    virtual std::string NextStepName(bool undo) = 0;
     virtual void ShowAddInManager() = 0;
     virtual void ChooseCodePage(OpenProject* project) = 0;
     // The component of the active window, or the project window's choice.

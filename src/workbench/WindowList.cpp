@@ -76,6 +76,7 @@ CodeWindow* WindowList::OpenCodeWindow(host::MemoryComponent& component) {
     if (module == nullptr || !module->history) {
         return nullptr;
     }
+    module->shown = true;
     const OpenProject* project = workspace_.ProjectOf(component);
     auto* window = new CodeWindow(component, *module->history, project->codePage);
     window->onContextMenu = [this](QPoint at) {
@@ -98,6 +99,7 @@ CodeWindow* WindowList::OpenCodeWindow(host::MemoryComponent& component) {
     std::shared_ptr<Window> ideWindow =
         ide_.OpenCodeWindow(component.CodeModule().CodePane(), Closer(codeViews_, component));
     AddView(window, ideWindow, codeViews_, component);
+    window->SelectionFromPane();  // the editor forgets it while it is first laid out
     if (onCodeWindowOpened) {
         onCodeWindowOpened();
     }

@@ -20,6 +20,7 @@ struct OpenModule {
     host::LoadedModule loaded;
     std::unique_ptr<host::UndoHistory> history;  // null for a component without code
     bool modified = false;  // its bytes differ from those on disk when read or saved
+    bool shown = false;     // its code window was opened
     std::uint64_t checkedVersion = 0;
 
     host::MemoryComponent& Component() const { return *loaded.component; }
@@ -37,9 +38,16 @@ struct OpenProject {
     std::optional<std::filesystem::path> teamFile;
 };
 
+// A project command or refresh in the project-wide history: its step in each module it
+// changed, by the module history's own number for it.
+struct ProjectStep {
+    std::string name;
+    std::vector<std::pair<OpenModule*, std::uint64_t>> parts;
+};
+
 class Workspace {
 public:
-    Workspace() = default;
+    Workspace();
     ~Workspace();
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
@@ -65,14 +73,39 @@ public:
     // The modified modules, of one project or of all, after a Refresh.
     std::vector<OpenModule*> Unsaved(const OpenProject* project = nullptr);
 
-    // Every module's edits until EndCommand are one step of its history.
+    // Every module's edits until EndCommand are one step of its history, and together one
+    // step of the project-wide history. Each code pane's selection is the user's again after
+    // it, moved with the lines inserted or deleted above it.
     void BeginCommand(const std::string& name);
     void EndCommand();
 
+    // What Undo (or Redo) would take in `module`, the active code window's or null: the
+    // module's last step, or the last project command's when the module has none. A project
+    // command is taken back (replayed) in every module it changed at once.
+    struct NextStep {
+        std::string name;                      // empty when there is nothing to do
+        OpenModule* module = nullptr;          // a step of this module's alone
+        const ProjectStep* project = nullptr;  // or a project command's
+        // The module changed since the project command, which stands in its way; or null.
+        const OpenModule* blocker = nullptr;
+    };
+    NextStep NextUndo(OpenModule* module);
+    NextStep NextRedo(OpenModule* module);
+    // Takes back or replays a project command that nothing stands in the way of.
+    void Apply(const NextStep& step, bool undo);
+
 private:
+    struct Command;
+
     std::pair<OpenProject*, OpenModule*> Find(const host::MemoryComponent& component) const;
+    std::vector<OpenModule*> CodeModules() const;
+    NextStep Next(OpenModule* module, bool undo);
+    void DropStaleRedo();
 
     std::vector<std::unique_ptr<OpenProject>> projects_;
+    std::unique_ptr<Command> command_;  // while one runs
+    std::vector<ProjectStep> done_;     // the project-wide history, the last step last
+    std::vector<ProjectStep> undone_;
 };
 
 }  // namespace brindle::workbench

@@ -2,13 +2,14 @@
 // the whole screen (ImageMagick's import) at the moment the scene is complete:
 //   workbench_gallery SCENE PROJECT OUTPUT.png [MODULE [LINE]]
 // SCENE: main, menu, options, status, designer, addins, splash, tools, opening, skipped,
-// projectmenu.
+// projectmenu, projecttyped, projectstep, projectundone.
 
 #include <Qsci/qsciscintilla.h>
 
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -146,6 +147,31 @@ int main(int argc, char** argv) {
         if (!shot) {
             Shoot();
         }
+    } else if (scene.startsWith("project") && scene != "projectmenu" && code != nullptr) {
+        // A word of the line selected, Add All, then: typing over the word, or a second
+        // module opened and the Edit menu from the project window, or that menu's Undo.
+        code->Editor().setSelection(line - 1, 4, line - 1, 12);
+        window.Host().Windows().Answers().SetNextAnswer(vbYes);
+        window.Host().Click(buttons::kProjectWindowBar, buttons::kAddAllToProj);
+        if (scene == "projecttyped") {
+            code->Editor().setFocus();
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+            QApplication::sendEvent(&code->Editor(), &key);
+        } else {
+            for (const auto& module : window.Work().Projects().front()->modules) {
+                if (&module->Component() != component && module->Component().Code() != nullptr) {
+                    window.OpenCodeWindow(module->Component());
+                    break;
+                }
+            }
+            window.ProjectTree().setFocus();
+            if (scene == "projectundone") {
+                window.Undo();
+            }
+            QMenu* edit = window.menuBar()->actions().at(1)->menu();
+            window.menuBar()->setActiveAction(edit->menuAction());
+        }
+        Shoot();
     } else if (scene == "designer" && component != nullptr) {
         window.OpenDesigner(*component);
         Shoot();

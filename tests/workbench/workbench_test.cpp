@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QMdiSubWindow>
@@ -517,6 +518,120 @@ private slots:
         bench.window.Undo();
         QCOMPARE(module.Serialize(), added);
         ShowsItsModule(code);
+    }
+
+    // Add All over several modules: a code window keeps the user's selection on its text, a
+    // module opened afterwards has its caret at the top and a tab marked as the tree marks it,
+    // and typing replaces nothing. One Undo takes the command out of every module, from a code
+    // window or from none, one Redo puts it back; an edit after the Undo ends that Redo.
+    void projectCommandIsOneStepAndKeepsSelections() {
+        Bench bench;
+        bench.window.BeginStartup();
+        const auto modules = [&] {
+            std::vector<std::string> all;
+            for (const char* name : {"modMain", "CStockItem", "frmMain"}) {
+                all.push_back(bench.Component(name).Serialize());
+            }
+            return all;
+        };
+        const auto closeAll = [&] {
+            for (QMdiSubWindow* sub : bench.window.Windows()) {
+                sub->close();
+            }
+            Settle();
+        };
+        const std::vector<std::string> before = modules();
+        CodeWindow& main = bench.Code("modMain");
+        main.Editor().setSelection(14, 12, 14, 22);
+        main.Editor().setFirstVisibleLine(10);
+        const auto keepsSelection = [&](CodeWindow& code) {
+            QCOMPARE(code.Editor().selectedText(), QStringLiteral("StockLevel"));
+            int line = 0, index = 0;
+            code.Editor().getCursorPosition(&line, &index);
+            QCOMPARE(code.Editor().text(line), QStringLiteral("Public Enum StockLevel\n"));
+        };
+        bench.window.Host().Windows().Answers().SetNextAnswer(vbYes);
+        Trigger(*bench.window.ProjectMenu(*bench.window.Work().Projects().front()),
+                buttons::kAddAllToProj);
+        const std::vector<std::string> after = modules();
+        for (std::size_t i = 0; i < after.size(); ++i) {
+            QVERIFY(after[i] != before[i]);
+        }
+        keepsSelection(main);
+        QCOMPARE(main.Editor().firstVisibleLine(), 10 + 9);  // with the module header above
+
+        CodeWindow& item = bench.Code("CStockItem");
+        QVERIFY(!item.Editor().hasSelectedText());
+        int line = -1, index = -1;
+        item.Editor().getCursorPosition(&line, &index);
+        QCOMPARE(line, 0);
+        QCOMPARE(index, 0);
+        QTRY_VERIFY(TreeItem(bench.window.ProjectTree(), "CStockItem (CStockItem.cls) *"));
+        QCOMPARE(bench.window.Windows().back()->windowTitle(),
+                 QStringLiteral("CStockItem (Code) *"));
+        const QString top = item.Editor().text(0);
+        item.Editor().setFocus();
+        QTest::keyClicks(&item.Editor(), "x");
+        QCOMPARE(item.Editor().text(0), "x" + top);
+        bench.window.Undo();
+        QCOMPARE(modules(), after);
+
+        QCOMPARE(bench.window.NextStepName(true), std::string(buttons::kAddAllToProj));
+        bench.window.Undo();
+        QCOMPARE(modules(), before);
+        ShowsItsModule(item);
+        keepsSelection(main);
+        closeAll();
+        QCOMPARE(bench.window.NextStepName(false), std::string(buttons::kAddAllToProj));
+        bench.window.Redo();
+        QCOMPARE(modules(), after);
+        // An edit after it in one module stands in the way until it is undone there.
+        bench.Code("CStockItem").Editor().insertAt("' later\n", 0, 0);
+        closeAll();
+        bench.window.Undo();
+        QCOMPARE(modules()[0], after[0]);
+        QVERIFY(bench.window.Output().Entries().last().contains("changed after"));
+        bench.Code("CStockItem");
+        bench.window.Undo();
+        QCOMPARE(modules(), after);
+        bench.window.Undo();
+        QCOMPARE(modules(), before);
+        CodeWindow& reopened = bench.Code("modMain");
+        Settle();
+        keepsSelection(reopened);
+
+        bench.Code("CStockItem").Editor().insertAt("' mine\n", 0, 0);
+        closeAll();
+        QCOMPARE(bench.window.NextStepName(false), std::string());
+        QVERIFY(!bench.window.Work().ModuleOf(bench.Component("modMain"))->history->CanRedo());
+    }
+
+    // Typing or pasting over a selection is one step, as the IDE has it.
+    void replacingASelectionIsOneStep_data() {
+        QTest::addColumn<bool>("paste");
+        QTest::newRow("typed") << false;
+        QTest::newRow("pasted") << true;
+    }
+    void replacingASelectionIsOneStep() {
+        QFETCH(bool, paste);
+        Bench bench;
+        host::MemoryComponent& component = bench.Component("modMain");
+        const std::string original = component.Serialize();
+        CodeWindow& code = bench.Code("modMain");
+        code.Editor().setFocus();
+        code.Editor().setSelection(14, 12, 14, 22);
+        if (paste) {
+            QApplication::clipboard()->setText(QStringLiteral("Level"));
+            QTest::keyClick(&code.Editor(), Qt::Key_V, Qt::ControlModifier);
+        } else {
+            QTest::keyClicks(&code.Editor(), "Level");
+        }
+        QCOMPARE(code.Editor().text(14), QStringLiteral("Public Enum Level\n"));
+        const std::string replaced = component.Serialize();
+        bench.window.Undo();
+        QCOMPARE(component.Serialize(), original);
+        bench.window.Redo();
+        QCOMPARE(component.Serialize(), replaced);
     }
 
     // A template holding a marker line is refused: nothing goes in from it, and the output

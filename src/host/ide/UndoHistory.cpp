@@ -1,5 +1,6 @@
 #include "host/ide/UndoHistory.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace brindle::host {
@@ -47,6 +48,16 @@ std::string UndoHistory::RedoName() const {
     return redo_.empty() ? std::string() : redo_.back().name;
 }
 
+bool UndoHistory::HoldsUndo(std::uint64_t id) const {
+    return std::any_of(undo_.begin(), undo_.end(),
+                       [id](const Step& step) { return step.id == id; });
+}
+
+bool UndoHistory::HoldsRedo(std::uint64_t id) const {
+    return std::any_of(redo_.begin(), redo_.end(),
+                       [id](const Step& step) { return step.id == id; });
+}
+
 std::int32_t UndoHistory::Undo() {
     return Apply(undo_, redo_, Applying::Undo);
 }
@@ -63,7 +74,7 @@ std::int32_t UndoHistory::Apply(std::vector<Step>& from, std::vector<Step>& to, 
     }
     Step step = std::move(from.back());
     from.pop_back();
-    to.push_back({step.name, {}});
+    to.push_back({step.name, {}, step.id});
     open_ = false;
     applying_ = applying;
     std::int32_t first = 0;
@@ -88,14 +99,18 @@ void UndoHistory::LinesChanged(std::int32_t first, const std::vector<CodeLine>& 
     }
     redo_.clear();
     if (depth_ > 0 && !started_) {
-        undo_.push_back({name_, {}});
+        Push(name_);
         started_ = true;
     } else if (depth_ == 0 && !open_) {
-        undo_.push_back({kTyping, {}});
+        Push(kTyping);
         open_ = true;
     }
     undo_.back().edits.push_back(std::move(edit));
     Trim();
+}
+
+void UndoHistory::Push(std::string name) {
+    undo_.push_back({std::move(name), {}, ++lastId_});
 }
 
 void UndoHistory::Trim() {

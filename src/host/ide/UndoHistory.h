@@ -33,6 +33,14 @@ public:
     // The name of the step that Undo or Redo would take; empty when there is none.
     std::string UndoName() const;
     std::string RedoName() const;
+    // Each step is known by a number of its own, kept when it is taken back or replayed, so
+    // that a front end can tie the steps of several modules together; 0 when there is none.
+    std::uint64_t UndoId() const { return undo_.empty() ? 0 : undo_.back().id; }
+    std::uint64_t RedoId() const { return redo_.empty() ? 0 : redo_.back().id; }
+    bool HoldsUndo(std::uint64_t id) const;
+    bool HoldsRedo(std::uint64_t id) const;
+    // Forgets what Redo would replay, as an edit does.
+    void DropRedo() { redo_.clear(); }
     // Take back the last step, or replay the last one taken back. The first line the step
     // touched, or 0 when there was nothing to do.
     std::int32_t Undo();
@@ -50,11 +58,13 @@ private:
     struct Step {
         std::string name;
         std::vector<Edit> edits;
+        std::uint64_t id = 0;
     };
     enum class Applying { Nothing, Undo, Redo };
 
     std::int32_t Apply(std::vector<Step>& from, std::vector<Step>& to, Applying applying);
     void Trim();
+    void Push(std::string name);
 
     MemoryCodeModule& module_;
     std::size_t limit_;
@@ -65,6 +75,7 @@ private:
     bool started_ = false;  // BeginStep's step was made
     std::string name_;      // of the step that BeginStep asked for
     Applying applying_ = Applying::Nothing;
+    std::uint64_t lastId_ = 0;
 };
 
 }  // namespace brindle::host
