@@ -195,13 +195,6 @@ public:
         if (argc == 3 && std::string_view(argv[1]) == "--generate") {
             return Generate(argv[2]);
         }
-        if (argc == 3 && std::string_view(argv[1]) == "help") {
-            for (const auto& topic : topics_) {
-                if (topic.name == argv[2]) {
-                    return Exit{0, topic.text(width_), ""};
-                }
-            }
-        }
         std::vector<const char*> words(argv, argv + argc);
         const int count = static_cast<int>(words.size());
         if (count > 1 && words[1][0] != '-' && !IsCommand(words[1])) {
