@@ -9,10 +9,13 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "host/files/FileSystem.h"
 #include "host/files/IgnoreFile.h"
+#include "host/files/ModuleFile.h"
 #include "host/vb6/CodePage.h"
 #include "ui/qt/QtText.h"
 #include "workbench/CodeWindow.h"
@@ -34,6 +37,22 @@ std::string Utf8(const QString& text) {
 
 fs::path PathOf(const QString& file) {
     return host::PathOf(Utf8(file));
+}
+
+bool IsVbFile(const fs::path& file) {
+    std::string extension = file.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".vbp" || extension == ".vbg" || host::ModuleTypeOfExtension(file);
+}
+
+// The folder of the project's file, or of its first module opened one by one.
+QString FolderOf(const OpenProject& project) {
+    fs::path file = project.file;
+    if (file.empty() && !project.modules.empty()) {
+        file = project.modules.front()->Component().FilePath();
+    }
+    return file.empty() ? QString() : ToQString(host::TextOf(fs::absolute(file).parent_path()));
 }
 
 }  // namespace
@@ -131,7 +150,8 @@ void MainWindow::Wire() {
     };
 
     output_->onTrouble = [this](const QString& text) { ShowTrouble(text); };
-    output_->onOpen = [this](const QString& module) { OpenFromOutput(module); };
+    output_->onOpen = [this](const host::MemoryComponent* component, const QString& module,
+                             int line) { OpenFromOutput(component, module, line); };
 
     marksTimer_->setSingleShot(true);
     marksTimer_->setInterval(300);
@@ -232,12 +252,12 @@ bool MainWindow::Open(const QStringList& paths) {
     if (paths.isEmpty()) {
         return false;
     }
-    const fs::path first = PathOf(paths.front());
     const std::vector<fs::path> modules = NotOpenYet(paths);
     if (modules.empty()) {
         return true;
     }
-    const bool project = paths.size() == 1 && host::IsProjectOrGroupFile(first);
+    const fs::path& first = modules.front();
+    const bool project = modules.size() == 1 && host::IsProjectOrGroupFile(first);
     // A group's projects take the group's team settings, as the command line does.
     const std::optional<fs::path> teamFile =
         host::FindTeamSettings(fs::absolute(project ? first : modules.front()).parent_path());
@@ -268,11 +288,18 @@ bool MainWindow::Open(const QStringList& paths) {
     return !added.empty();
 }
 
-// The files of `paths` that are not open yet; those that are come to the front.
+// The files of `paths` that are not open yet; those that are come to the front, and those
+// that are no VB6 files are told of.
 std::vector<fs::path> MainWindow::NotOpenYet(const QStringList& paths) {
     std::vector<fs::path> files;
     for (const QString& path : paths) {
         const fs::path file = PathOf(path);
+        if (!IsVbFile(file)) {
+            output_->Problem(host::Label(file, 1252),
+                             "not a file of VB6: the workbench opens projects (.vbp), groups "
+                             "(.vbg) and modules (.bas, .cls, .frm, .ctl, .pag, .dob, .dsr)");
+            continue;
+        }
         if (OpenProject* open = workspace_.Opened(file)) {
             SelectProject(open);
             ShowOpened(*open, file);
@@ -301,10 +328,29 @@ std::optional<host::Loaded> MainWindow::Load(const std::vector<fs::path>& files,
     for (const host::LoadProblem& problem : loaded.problems) {
         output_->Problem(problem.subject, problem.text);
     }
+    SuggestCodePage(loaded.problems, codePage);
     for (const std::string& warning : loaded.warnings) {
         output_->Warn({}, warning);
     }
     return loaded;
+}
+
+// A file that is missing under a name beyond ASCII was most likely named in another code page
+// than the one the project file was read in.
+void MainWindow::SuggestCodePage(const std::vector<host::LoadProblem>& problems, int codePage) {
+    const auto beyondAscii = [](const host::LoadProblem& problem) {
+        return problem.text.ends_with(": no such file") &&
+               std::any_of(problem.text.begin(), problem.text.end(),
+                           [](char c) { return static_cast<unsigned char>(c) > 127; });
+    };
+    const auto missing = std::count_if(problems.begin(), problems.end(), beyondAscii);
+    if (missing > 0) {
+        output_->Warn({}, Utf8(QStringLiteral("%1 missing file(s) have names beyond ASCII, read in "
+                                              "code page %2: if the project was written in "
+                                              "another, choose it with Tools > Code Page...")
+                                   .arg(missing)
+                                   .arg(codePage)));
+    }
 }
 
 // A project just loaded: its team settings, its code page, its place in our IDE, and a note.
@@ -350,17 +396,26 @@ void MainWindow::OpenFromTree(host::MemoryComponent& component, int line) {
     }
 }
 
-// An entry of the output window about a module, by the module's name as shown.
-void MainWindow::OpenFromOutput(const QString& module) {
+// An entry of the output window about a module: the component it was told of while that is
+// open, else the first of that name; at the line told.
+void MainWindow::OpenFromOutput(const host::MemoryComponent* told, const QString& module,
+                                int line) {
+    host::MemoryComponent* found = nullptr;
     for (const auto& project : workspace_.Projects()) {
         for (const auto& open : project->modules) {
-            const host::MemoryComponent& component = open->Component();
-            if (ToQString(host::ToUtf8(component.Name(), component.CodePage())) == module &&
-                open->Component().Code() != nullptr) {
-                OpenCodeWindow(open->Component());
+            host::MemoryComponent& component = open->Component();
+            if (&component == told) {
+                OpenFromTree(component, line);
                 return;
             }
+            if (found == nullptr &&
+                ToQString(host::ToUtf8(component.Name(), component.CodePage())) == module) {
+                found = &component;
+            }
         }
+    }
+    if (found != nullptr) {
+        OpenFromTree(*found, line);
     }
 }
 
@@ -371,6 +426,7 @@ void MainWindow::RebuildTree() {
 
 void MainWindow::SelectProject(OpenProject* project) {
     host_->Ide().SetActiveVBProject(project != nullptr ? project->project.get() : nullptr);
+    host_->Windows().SetHomeFolder(project != nullptr ? FolderOf(*project) : QString());
     projects_->ShowActive(project);
     UpdateTitle();
     FollowTeamSettings(project, false);
@@ -558,13 +614,43 @@ void MainWindow::ChooseCodePage(OpenProject* project) {
                                                           " is not one this system can convert");
         return;
     }
-    workspace_.SetCodePage(*project, dialog.CodePage());
-    if (!project->file.empty()) {
-        settings_.SetCodePage(project->file, dialog.CodePage());
+    Reload(*project, dialog.CodePage());
+}
+
+// The project read again from its files in another code page: the file names it garbled and
+// could not find may be found now, so showing the old modules in the new code page is not
+// enough. Unsaved modules are asked about first.
+void MainWindow::Reload(OpenProject& project, int codePage) {
+    if (!AskToSave(workspace_.Unsaved(&project))) {
+        return;
     }
-    windows_->SetCodePage(*project, dialog.CodePage());
+    const bool whole = !project.file.empty();
+    std::vector<fs::path> files;
+    if (whole) {
+        files.push_back(project.file);
+        settings_.SetCodePage(project.file, codePage);
+    } else {
+        for (const auto& module : project.modules) {
+            files.push_back(module->Component().FilePath());
+        }
+    }
+    note_->clear();
+    std::optional<host::Loaded> loaded = Load(files, whole, codePage);
+    if (!loaded || loaded->projects.empty()) {
+        return;
+    }
+    const std::optional<fs::path> teamFile = project.teamFile;
+    const std::size_t at = workspace_.IndexOf(project);
+    windows_->CloseWindowsOf(project);
+    host_->Ide().RemoveProject(*project.project);
+    workspace_.Close(project);
+    std::vector<OpenProject*> added = workspace_.Add(std::move(*loaded), codePage, at);
+    for (OpenProject* open : added) {
+        Adopt(*open, teamFile);
+    }
+    FollowTeamSettings(added.front(), true);
     RebuildTree();
-    SelectProject(project);
+    SelectProject(added.front());
 }
 
 // ---- Title and notes ----
