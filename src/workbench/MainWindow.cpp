@@ -254,7 +254,8 @@ bool MainWindow::Open(const QStringList& paths) {
     }
     const std::vector<fs::path> modules = NotOpenYet(paths);
     if (modules.empty()) {
-        return true;
+        return std::any_of(paths.begin(), paths.end(),
+                           [](const QString& path) { return IsVbFile(PathOf(path)); });
     }
     const fs::path& first = modules.front();
     const bool project = modules.size() == 1 && host::IsProjectOrGroupFile(first);
@@ -339,7 +340,7 @@ std::optional<host::Loaded> MainWindow::Load(const std::vector<fs::path>& files,
 // than the one the project file was read in.
 void MainWindow::SuggestCodePage(const std::vector<host::LoadProblem>& problems, int codePage) {
     const auto beyondAscii = [](const host::LoadProblem& problem) {
-        return problem.text.ends_with(": no such file") &&
+        return problem.text.find(": no such file") != std::string::npos &&
                std::any_of(problem.text.begin(), problem.text.end(),
                            [](char c) { return static_cast<unsigned char>(c) > 127; });
     };
@@ -644,6 +645,7 @@ void MainWindow::Reload(OpenProject& project, int codePage) {
     windows_->CloseWindowsOf(project);
     host_->Ide().RemoveProject(*project.project);
     workspace_.Close(project);
+    RebuildTree();  // the tree lets go of the old modules before the team settings are read
     std::vector<OpenProject*> added = workspace_.Add(std::move(*loaded), codePage, at);
     for (OpenProject* open : added) {
         Adopt(*open, teamFile);
