@@ -193,8 +193,8 @@ public:
             return Generate(argv[2]);
         }
         std::vector<const char*> words(argv, argv + argc);
-        if (argc > 1 && std::string_view(argv[1]) == "help") {
-            // "brindle help" and "brindle help COMMAND" are the two --help.
+        if (argc > 1 && std::string_view(argv[1]) == "help" && (argc == 2 || IsCommand(argv[2]))) {
+            // "brindle help" and "brindle help COMMAND" are the two --help; a topic is help's.
             words.erase(words.begin() + 1);
             words.push_back("--help");
         }
