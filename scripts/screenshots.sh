@@ -110,6 +110,10 @@ shoot workbench-addins addins "$example" modMain 30
 shoot workbench-splash splash "$example" modMain 30
 shoot workbench-skipped skipped "$work/team/Inventory.vbp" modMain 30
 shoot workbench-project-menu projectmenu "$example" modMain 30
+shoot workbench-summary summary "$example" modMain 30
+shoot workbench-objects objects "$example" frmMain 20
+shoot workbench-recent recent "$example" modMain 30
+shoot workbench-ctrlr ctrlr "$example" modMain 30
 if [ $# -ge 3 ]; then
     cp -r "$(dirname "$2")" "$work/large"
     large="$work/large/$(basename "$2")"

@@ -629,7 +629,6 @@ void MainWindow::Reload(OpenProject& project, int codePage) {
     std::vector<fs::path> files;
     if (whole) {
         files.push_back(project.file);
-        settings_.SetCodePage(project.file, codePage);
     } else {
         for (const auto& module : project.modules) {
             files.push_back(module->Component().FilePath());
@@ -639,6 +638,9 @@ void MainWindow::Reload(OpenProject& project, int codePage) {
     std::optional<host::Loaded> loaded = Load(files, whole, codePage);
     if (!loaded || loaded->projects.empty()) {
         return;
+    }
+    if (whole) {
+        settings_.SetCodePage(project.file, codePage);  // before Adopt, which applies it
     }
     const std::optional<fs::path> teamFile = project.teamFile;
     const std::size_t at = workspace_.IndexOf(project);

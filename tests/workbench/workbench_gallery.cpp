@@ -2,11 +2,13 @@
 // the whole screen (ImageMagick's import) at the moment the scene is complete:
 //   workbench_gallery SCENE PROJECT OUTPUT.png [MODULE [LINE]]
 // SCENE: main, menu, options, status, designer, addins, splash, tools, opening, skipped,
-// projectmenu.
+// projectmenu, summary, objects, recent, ctrlr.
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QMenu>
@@ -17,6 +19,7 @@
 #include <QTreeWidget>
 #include <QWidget>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "addin/Buttons.h"
@@ -152,6 +155,33 @@ int main(int argc, char** argv) {
     } else if (scene == "addins") {
         ShootDialogThen([](QWidget& dialog) { static_cast<QDialog&>(dialog).reject(); });
         window.ShowAddInManager();
+    } else if (scene == "summary") {
+        window.Host().Windows().Answers().SetNextAnswer(vbYes);
+        window.Host().Click(buttons::kProjectWindowBar, buttons::kAddAllToProj);
+        Shoot();
+    } else if (scene == "objects" && code != nullptr) {
+        code->Objects().setCurrentIndex(code->Objects().findText(QStringLiteral("mCurrent")));
+        Shoot(300);
+        code->Objects().showPopup();
+        Shoot();
+    } else if (scene == "recent") {
+        // Two recent projects of one name, told apart by their folders.
+        settings.AddRecentProject(std::filesystem::path("/home/ann/old/Inventory.vbp"));
+        settings.AddRecentProject(std::filesystem::absolute(argv[2]));
+        QMenu* file = window.menuBar()->actions().front()->menu();
+        window.menuBar()->setActiveAction(file->menuAction());
+        Shoot();
+    } else if (scene == "ctrlr" && code != nullptr) {
+        // The project window hidden, the caret in the code, then View > Project Explorer.
+        window.findChild<QWidget*>(QStringLiteral("projectDock"))->hide();
+        code->Editor().setFocus();
+        Shoot(300);
+        for (QAction* action : window.menuBar()->actions().at(2)->menu()->actions()) {
+            if (action->shortcut() == QKeySequence(QStringLiteral("Ctrl+R"))) {
+                action->trigger();
+            }
+        }
+        Shoot();
     } else {
         std::fprintf(stderr, "unknown scene or module\n");
         return 2;

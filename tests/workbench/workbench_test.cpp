@@ -421,6 +421,8 @@ private slots:
     // off a team's brindle.ini is named as the command line names it. A warning's entry opens
     // its module at its line, also when another project has a module of the same name.
     void summaryAndWarningsLeadToTheirLines() {
+        const fs::path user = qgetenv("BRINDLE_SETTINGS").toStdString();
+        host::SettingsFile(user).SaveSetting(settings::kApp, "Options", "Author", "Ада");
         Bench bench;
         bench.window.BeginStartup();
         const fs::path ex = bench.dir.path() / "ex";
@@ -459,6 +461,8 @@ private slots:
         QVERIFY2(entries.join('\n').contains("markers are off in " + Q(other / "brindle.ini") +
                                              " (Add Code Markers=True there turns them on)"),
                  qPrintable(entries.join('\n')));
+        QVERIFY(entries.join('\n').contains(
+            "author Ада: code page 1252 lacks these characters, each is written as \"?\": "));
         int warning = -1;
         for (int i = 0; i < entries.size(); ++i) {
             if (entries[i].startsWith("Warning | modMain | line 6")) {
