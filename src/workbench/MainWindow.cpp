@@ -345,13 +345,14 @@ void MainWindow::SuggestCodePage(const std::vector<host::LoadProblem>& problems,
                            [](char c) { return static_cast<unsigned char>(c) > 127; });
     };
     const auto missing = std::count_if(problems.begin(), problems.end(), beyondAscii);
-    if (missing > 0) {
-        output_->Warn({}, Utf8(QStringLiteral("%1 missing file(s) have names beyond ASCII, read in "
-                                              "code page %2: if the project was written in "
-                                              "another, choose it with Tools > Code Page...")
-                                   .arg(missing)
-                                   .arg(codePage)));
+    if (missing == 0) {
+        return;
     }
+    const std::string which = missing == 1 ? std::string("a missing file has a name")
+                                           : std::to_string(missing) + " missing files have names";
+    output_->Warn({}, which + " beyond ASCII, read in code page " + std::to_string(codePage) +
+                          ": if the project was saved in another, choose it with Tools > Code "
+                          "Page...");
 }
 
 // A project just loaded: its team settings, its code page, its place in our IDE, and a note.
@@ -364,9 +365,10 @@ void MainWindow::Adopt(OpenProject& open, const std::optional<fs::path>& teamFil
         open.project->SetName("Files");
     }
     host_->Ide().AddProject(open.project);
-    QString opened = QStringLiteral("Opened %1: %2 modules, code page %3")
+    QString opened = QStringLiteral("Opened %1: %2 module%3, code page %4")
                          .arg(ToQString(open.label.empty() ? open.project->Name() : open.label))
                          .arg(open.modules.size())
+                         .arg(open.modules.size() == 1 ? "" : "s")
                          .arg(open.codePage);
     if (!open.ignored.empty()) {
         opened += QStringLiteral("; %1 left out by %2")

@@ -2,7 +2,7 @@
 // the whole screen (ImageMagick's import) at the moment the scene is complete:
 //   workbench_gallery SCENE PROJECT OUTPUT.png [MODULE [LINE]]
 // SCENE: main, menu, options, status, designer, addins, splash, tools, opening, skipped,
-// projectmenu, summary, objects, recent, ctrlr.
+// projectmenu, summary, objects, recent, ctrlr, codepage.
 
 #include <Qsci/qsciscintilla.h>
 
@@ -24,6 +24,7 @@
 
 #include "addin/Buttons.h"
 #include "workbench/CodeWindow.h"
+#include "workbench/Dialogs.h"
 #include "workbench/MainWindow.h"
 
 using namespace brindle;
@@ -181,6 +182,20 @@ int main(int argc, char** argv) {
                 action->trigger();
             }
         }
+        Shoot();
+    } else if (scene == "codepage") {
+        // A project opened in the wrong code page, then read again in 932: OUTPUT names the
+        // second shot, the first goes beside it with "-before".
+        const QString after = output;
+        output = QString(after).replace(QStringLiteral(".png"), QStringLiteral("-before.png"));
+        Shoot();
+        window.runDialog = [](QDialog& dialog) {
+            dynamic_cast<CodePageDialog&>(dialog).SetCodePage(932);
+            return int(QDialog::Accepted);
+        };
+        window.ChooseCodePage();
+        window.ProjectTree().expandAll();
+        output = after;
         Shoot();
     } else {
         std::fprintf(stderr, "unknown scene or module\n");

@@ -365,8 +365,8 @@ private slots:
         QVERIFY(bench.window.Open({Q(folder / "Stock.vbp")}));
         QVERIFY(TreeItem(bench.window.ProjectTree(), "Mod1 (モジュール.bas)") == nullptr);
         QVERIFY2(bench.window.Output().Entries().join('\n').contains(
-                     "1 missing file(s) have names beyond ASCII, read in code page 1252: if the "
-                     "project was written in another, choose it with Tools > Code Page..."),
+                     "a missing file has a name beyond ASCII, read in code page 1252: if the "
+                     "project was saved in another, choose it with Tools > Code Page..."),
                  qPrintable(bench.window.Output().Entries().join('\n')));
         QVERIFY(bench.window.StatusNote().contains("Code Page"));
 
