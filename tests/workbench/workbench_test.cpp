@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
+#include <QFileDialog>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -505,6 +506,22 @@ private slots:
         QVERIFY(!bench.window.Open({Q(ex / "notes.txt")}));
         QVERIFY2(bench.window.Output().Entries().last().contains("not a file of VB6"),
                  qPrintable(bench.window.Output().Entries().last()));
+    }
+
+    // With BRINDLE_WORKBENCH_SETTINGS set, Qt's file dialog keeps its own settings beside that
+    // file, not in the user's configuration folder.
+    void qtSettingsStayBesideTheNamedFile() {
+        test::TempDir dir;
+        const QByteArray home = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((dir.path() / "config").string()));
+        qputenv("BRINDLE_WORKBENCH_SETTINGS",
+                QByteArray::fromStdString((dir.path() / "wb" / "workbench.ini").string()));
+        WorkbenchSettings settings;
+        delete new QFileDialog;
+        qunsetenv("BRINDLE_WORKBENCH_SETTINGS");
+        qputenv("XDG_CONFIG_HOME", home);
+        QVERIFY(fs::exists(dir.path() / "wb" / "QtProject.conf"));
+        QVERIFY(!fs::exists(dir.path() / "config" / "QtProject.conf"));
     }
 
     // A WithEvents variable is an object of its own, with its event procedures under it.
