@@ -113,6 +113,16 @@ shoot workbench-project-menu projectmenu "$example" modMain 30
 for scene in projecttyped projectstep projectundone; do
     shoot "workbench-$scene" "$scene" "$example" modMain 16
 done
+shoot workbench-summary summary "$example" modMain 30
+shoot workbench-objects objects "$example" frmMain 20
+shoot workbench-recent recent "$example" modMain 30
+shoot workbench-ctrlr ctrlr "$example" modMain 30
+# A project in Shift-JIS: "在庫" (stock), a module "モジュール" in a file of that name.
+mkdir -p "$work/jp"
+printf 'Type=Exe\r\nModule=Mod1; \x83\x82\x83\x57\x83\x85\x81\x5b\x83\x8b.bas\r\nName="\x8d\xdd\x8c\xc9"\r\n' \
+    >"$work/jp/Stock.vbp"
+printf 'Attribute VB_Name = "Mod1"\r\nOption Explicit\r\n' >"$work/jp/モジュール.bas"
+shoot workbench-codepage codepage "$work/jp/Stock.vbp"
 if [ $# -ge 3 ]; then
     cp -r "$(dirname "$2")" "$work/large"
     large="$work/large/$(basename "$2")"

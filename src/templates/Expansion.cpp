@@ -154,6 +154,18 @@ std::string GetKeyword(std::string_view text, std::int32_t start, std::int32_t& 
     });
 }
 
+bool NamesKeyword(std::string_view text, std::string_view name) {
+    std::int32_t start = 0;
+    std::int32_t end = 0;
+    for (auto keyword = GetKeyword(text, 1, start, end); !keyword.empty();
+         keyword = GetKeyword(text, end + 1, start, end)) {
+        if (EqualsNoCase(keyword, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string ExpandKeyword(const AddinFields& fields, std::string_view keyword, CodeModule& module,
                           const Member* member, std::int32_t line) {
     try {

@@ -22,6 +22,9 @@ bool IsTemplateKeyword(std::string_view name);
 std::string GetKeyword(std::string_view text, std::int32_t start, std::int32_t& keywordStart,
                        std::int32_t& keywordEnd);
 
+// Whether the text refers to the keyword `name`, in any letter case.
+bool NamesKeyword(std::string_view text, std::string_view name);
+
 // The value of one of the eight keywords. Author and Date are converted into the module's code
 // page. A value that cannot be computed is "".
 std::string ExpandKeyword(const AddinFields& fields, std::string_view keyword, CodeModule& module,

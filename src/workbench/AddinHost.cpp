@@ -1,11 +1,14 @@
 #include "workbench/AddinHost.h"
 
+#include <algorithm>
+
 #include "addin/Buttons.h"
 #include "codegen/BlockText.h"
 #include "codegen/Refresh.h"
 #include "host/files/FileSystem.h"
 #include "host/vb6/CodePage.h"
 #include "model/SettingsKeys.h"
+#include "templates/Expansion.h"
 #include "workbench/OutputWindow.h"
 #include "workbench/Workspace.h"
 
@@ -23,12 +26,6 @@ host::IdeSetup WorkbenchIde() {
     setup.toolWindows = {{vbext_wt_ProjectWindow, "Project"}, {vbext_wt_Immediate, "Output"}};
     setup.startingUp = true;
     return setup;
-}
-
-// A component's name as the user reads it.
-std::string Shown(const VBComponent& component) {
-    const auto* memory = dynamic_cast<const host::MemoryComponent*>(&component);
-    return host::ToUtf8(component.Name(), memory != nullptr ? memory->CodePage() : 1252);
 }
 
 }  // namespace
@@ -115,19 +112,22 @@ std::vector<VBComponent*> AddinHost::ComponentsConcerned(std::string_view bar) {
 }
 
 void AddinHost::Run(std::string_view step, const std::vector<VBComponent*>& concerned,
-                    const std::function<void()>& work) {
+                    const std::function<void()>& work, Summary summary) {
     running_ = true;
     if (around) {
         around(true);
     }
-    std::vector<std::string> names;
-    for (const VBComponent* component : concerned) {
-        names.push_back(Shown(*component));
+    std::vector<const host::MemoryComponent*> modules;
+    for (VBComponent* component : concerned) {
+        modules.push_back(dynamic_cast<const host::MemoryComponent*>(component));
     }
-    output_.Expect(std::move(names));
+    output_.Expect(std::move(modules));
     workspace_.BeginCommand(std::string(step));
     work();
     workspace_.EndCommand();
+    if (summary != Summary::None) {
+        output_.Summarize(summary == Summary::Always);
+    }
     output_.Expect({});
     if (around) {
         around(false);
@@ -136,7 +136,10 @@ void AddinHost::Run(std::string_view step, const std::vector<VBComponent*>& conc
 }
 
 void AddinHost::Click(std::string_view bar, std::string_view caption) {
-    Run(caption, ComponentsConcerned(bar), [&] { Ide().Click(bar, caption); });
+    WarnBeforeAdding(caption);
+    Run(
+        caption, ComponentsConcerned(bar), [&] { Ide().Click(bar, caption); },
+        bar == buttons::kProjectWindowBar ? Summary::Always : Summary::OfWork);
     if (caption == buttons::kOptions) {
         KeepTeamValues();
     }
@@ -159,19 +162,78 @@ void AddinHost::Refresh(std::string_view bar, const host::LoadProgress& progress
         return memory == nullptr || memory->Code() == nullptr;
     });
     std::size_t rewritten = 0;
-    Run(kRefreshTitle, modules, [&] {
-        const host::ComponentList list{modules.size(), [&](std::size_t i) { return modules[i]; }};
-        rewritten = session_.Refresh(list, Unplaced::Leave, [&](std::size_t i) {
+    Run(
+        kRefreshTitle, modules,
+        [&] {
+            const host::ComponentList list{modules.size(),
+                                           [&](std::size_t i) { return modules[i]; }};
+            rewritten = session_.Refresh(list, Unplaced::Leave, [&](std::size_t i) {
+                if (progress) {
+                    progress(i, modules.size());
+                }
+            });
             if (progress) {
-                progress(i, modules.size());
+                progress(modules.size(), modules.size());
             }
-        });
-        if (progress) {
-            progress(modules.size(), modules.size());
-        }
-    });
+        },
+        Summary::None);
     output_.Note(std::string(kRefreshTitle) + ": " + std::to_string(rewritten) + " of " +
                  std::to_string(modules.size()) + " module(s) rewritten");
+}
+
+// Which of the four templates a button inserts text from; none for a button that adds nothing.
+std::array<bool, kTemplateSlots.size()> AddinHost::TemplatesOf(std::string_view caption) {
+    using namespace buttons;
+    if (caption == kAddModHdr) {
+        return {true, false, false, false};
+    }
+    if (caption == kAddHeaders) {
+        return {false, true, false, false};
+    }
+    if (caption == kAddErrHandlers) {
+        return {false, false, true, true};
+    }
+    if (caption == kAddAllToProj) {
+        return {true, true, true, true};
+    }
+    return {};
+}
+
+// What the command line warns of before it adds: text without markers cannot be taken out
+// again, and an author the project's code page cannot hold is written with "?".
+void AddinHost::WarnBeforeAdding(std::string_view caption) {
+    const auto used = TemplatesOf(caption);
+    if (!Loaded() || std::none_of(used.begin(), used.end(), [](bool one) { return one; })) {
+        return;
+    }
+    const AddinFields& fields = session_.Addin().Fields();
+    const int codePage = ActiveCodePage();
+    if (!fields.mbAddCodeMarkers) {
+        const std::string where =
+            session_.Layers().OriginOf(settings::kOptions, settings::kMarkersKey) ==
+                    host::SettingOrigin::Team
+                ? "in " + host::Label(TeamFile(), codePage) + " (" +
+                      std::string(settings::kMarkersKey) + "=True there turns them on)"
+                : "in your options (the Options dialog turns them on)";
+        output_.Warn({}, "markers are off " + where +
+                             ", so what this adds has no marker lines and Brindle cannot remove "
+                             "it later");
+    }
+    bool namesAuthor = false;
+    for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
+        namesAuthor =
+            namesAuthor || (used[i] && NamesKeyword(fields.*kTemplateSlots[i].text, "Author"));
+    }
+    const std::string missing = namesAuthor ? host::MissingFrom(fields.msAuthor, codePage) : "";
+    if (!missing.empty()) {
+        output_.Warn({}, "author " + fields.msAuthor + ": code page " + std::to_string(codePage) +
+                             " lacks these characters, each is written as \"?\": " + missing);
+    }
+}
+
+int AddinHost::ActiveCodePage() {
+    const OpenProject* project = workspace_.ProjectOf(Ide().ActiveVBProject());
+    return project != nullptr ? project->codePage : 1252;
 }
 
 // Refresh is no button of the add-in: the host tells what the add-in's commands tell of the

@@ -5,6 +5,7 @@
 // delivers them.
 
 #include <QWidget>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -90,8 +91,13 @@ public:
 
 private:
     std::vector<VBComponent*> ComponentsConcerned(std::string_view bar);
+    // Whether the output window sums up a command: always, when it did some work, or never.
+    enum class Summary { Always, OfWork, None };
     void Run(std::string_view step, const std::vector<VBComponent*>& concerned,
-             const std::function<void()>& work);
+             const std::function<void()>& work, Summary summary);
+    static std::array<bool, kTemplateSlots.size()> TemplatesOf(std::string_view caption);
+    void WarnBeforeAdding(std::string_view caption);
+    int ActiveCodePage();
     void KeepTeamValues();
     void WarnOfTemplates();
     std::unique_ptr<SettingsStore> ReadTeam(const std::optional<std::filesystem::path>& file,

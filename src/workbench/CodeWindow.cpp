@@ -136,6 +136,26 @@ std::size_t ObjectOf(const std::vector<std::string>& objects, const std::string&
     return best;
 }
 
+// The variables the module declares WithEvents, whose event procedures are named after them.
+std::vector<std::string> EventVariables(host::MemoryCodeModule& module) {
+    std::vector<std::string> names;
+    for (const host::DeclaredMember& member : module.DeclaredMembers()) {
+        if (member.type != vbext_mt_Variable) {
+            continue;
+        }
+        const std::string line = module.Lines(member.line, 1);
+        const std::vector<std::string_view> words = BlankSeparatedWords(line);
+        for (std::size_t i = 1; i < words.size(); ++i) {
+            if (EqualsNoCase(words[i - 1], "WithEvents") &&
+                EqualsNoCase(words[i].substr(0, member.name.size()), member.name)) {
+                names.push_back(member.name);
+                break;
+            }
+        }
+    }
+    return names;
+}
+
 }  // namespace
 
 QString KindSuffix(vbext_ProcKind kind) {
@@ -602,13 +622,15 @@ void CodeWindow::FillCombos() {
     if (!own.empty()) {
         objectNames_.push_back(own);
     }
+    std::vector<std::string> objects = EventVariables(module_);
     if (const auto block = ReadDesignBlock(component_.Layout())) {
         std::vector<std::string> controls = ControlNames(block->root);
-        controls.erase(controls.begin());  // the root goes by its type's object name
-        std::sort(controls.begin(), controls.end());
-        controls.erase(std::unique(controls.begin(), controls.end()), controls.end());
-        objectNames_.insert(objectNames_.end(), controls.begin(), controls.end());
+        objects.insert(objects.end(), controls.begin() + 1,  // the root goes by its type's name
+                       controls.end());
     }
+    std::sort(objects.begin(), objects.end());
+    objects.erase(std::unique(objects.begin(), objects.end()), objects.end());
+    objectNames_.insert(objectNames_.end(), objects.begin(), objects.end());
     const QSignalBlocker blocker(objects_);
     objects_->clear();
     for (const std::string& name : objectNames_) {

@@ -9,10 +9,13 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "host/files/FileSystem.h"
 #include "host/files/IgnoreFile.h"
+#include "host/files/ModuleFile.h"
 #include "host/vb6/CodePage.h"
 #include "ui/qt/QtText.h"
 #include "workbench/CodeWindow.h"
@@ -34,6 +37,22 @@ std::string Utf8(const QString& text) {
 
 fs::path PathOf(const QString& file) {
     return host::PathOf(Utf8(file));
+}
+
+bool IsVbFile(const fs::path& file) {
+    std::string extension = file.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".vbp" || extension == ".vbg" || host::ModuleTypeOfExtension(file);
+}
+
+// The folder of the project's file, or of its first module opened one by one.
+QString FolderOf(const OpenProject& project) {
+    fs::path file = project.file;
+    if (file.empty() && !project.modules.empty()) {
+        file = project.modules.front()->Component().FilePath();
+    }
+    return file.empty() ? QString() : ToQString(host::TextOf(fs::absolute(file).parent_path()));
 }
 
 }  // namespace
@@ -126,7 +145,8 @@ void MainWindow::Wire() {
     };
 
     output_->onTrouble = [this](const QString& text) { ShowTrouble(text); };
-    output_->onOpen = [this](const QString& module) { OpenFromOutput(module); };
+    output_->onOpen = [this](const host::MemoryComponent* component, const QString& module,
+                             int line) { OpenFromOutput(component, module, line); };
 
     marksTimer_->setSingleShot(true);
     marksTimer_->setInterval(300);
@@ -234,12 +254,13 @@ bool MainWindow::Open(const QStringList& paths) {
     if (paths.isEmpty()) {
         return false;
     }
-    const fs::path first = PathOf(paths.front());
     const std::vector<fs::path> modules = NotOpenYet(paths);
     if (modules.empty()) {
-        return true;
+        return std::any_of(paths.begin(), paths.end(),
+                           [](const QString& path) { return IsVbFile(PathOf(path)); });
     }
-    const bool project = paths.size() == 1 && host::IsProjectOrGroupFile(first);
+    const fs::path& first = modules.front();
+    const bool project = modules.size() == 1 && host::IsProjectOrGroupFile(first);
     // A group's projects take the group's team settings, as the command line does.
     const std::optional<fs::path> teamFile =
         host::FindTeamSettings(fs::absolute(project ? first : modules.front()).parent_path());
@@ -270,11 +291,18 @@ bool MainWindow::Open(const QStringList& paths) {
     return !added.empty();
 }
 
-// The files of `paths` that are not open yet; those that are come to the front.
+// The files of `paths` that are not open yet; those that are come to the front, and those
+// that are no VB6 files are told of.
 std::vector<fs::path> MainWindow::NotOpenYet(const QStringList& paths) {
     std::vector<fs::path> files;
     for (const QString& path : paths) {
         const fs::path file = PathOf(path);
+        if (!IsVbFile(file)) {
+            output_->Problem(host::Label(file, 1252),
+                             "not a file of VB6: the workbench opens projects (.vbp), groups "
+                             "(.vbg) and modules (.bas, .cls, .frm, .ctl, .pag, .dob, .dsr)");
+            continue;
+        }
         if (OpenProject* open = workspace_.Opened(file)) {
             SelectProject(open);
             ShowOpened(*open, file);
@@ -303,10 +331,30 @@ std::optional<host::Loaded> MainWindow::Load(const std::vector<fs::path>& files,
     for (const host::LoadProblem& problem : loaded.problems) {
         output_->Problem(problem.subject, problem.text);
     }
+    SuggestCodePage(loaded.problems, codePage);
     for (const std::string& warning : loaded.warnings) {
         output_->Warn({}, warning);
     }
     return loaded;
+}
+
+// A file that is missing under a name beyond ASCII was most likely named in another code page
+// than the one the project file was read in.
+void MainWindow::SuggestCodePage(const std::vector<host::LoadProblem>& problems, int codePage) {
+    const auto beyondAscii = [](const host::LoadProblem& problem) {
+        return problem.text.find(": no such file") != std::string::npos &&
+               std::any_of(problem.text.begin(), problem.text.end(),
+                           [](char c) { return static_cast<unsigned char>(c) > 127; });
+    };
+    const auto missing = std::count_if(problems.begin(), problems.end(), beyondAscii);
+    if (missing == 0) {
+        return;
+    }
+    const std::string which = missing == 1 ? std::string("a missing file has a name")
+                                           : std::to_string(missing) + " missing files have names";
+    output_->Warn({}, which + " beyond ASCII, read in code page " + std::to_string(codePage) +
+                          ": if the project was saved in another, choose it with Tools > Code "
+                          "Page...");
 }
 
 // A project just loaded: its team settings, its code page, its place in our IDE, and a note.
@@ -319,9 +367,10 @@ void MainWindow::Adopt(OpenProject& open, const std::optional<fs::path>& teamFil
         open.project->SetName("Files");
     }
     host_->Ide().AddProject(open.project);
-    QString opened = QStringLiteral("Opened %1: %2 modules, code page %3")
+    QString opened = QStringLiteral("Opened %1: %2 module%3, code page %4")
                          .arg(ToQString(open.label.empty() ? open.project->Name() : open.label))
                          .arg(open.modules.size())
+                         .arg(open.modules.size() == 1 ? "" : "s")
                          .arg(open.codePage);
     if (!open.ignored.empty()) {
         opened += QStringLiteral("; %1 left out by %2")
@@ -352,17 +401,26 @@ void MainWindow::OpenFromTree(host::MemoryComponent& component, int line) {
     }
 }
 
-// An entry of the output window about a module, by the module's name as shown.
-void MainWindow::OpenFromOutput(const QString& module) {
+// An entry of the output window about a module: the component it was told of while that is
+// open, else the first of that name; at the line told.
+void MainWindow::OpenFromOutput(const host::MemoryComponent* told, const QString& module,
+                                int line) {
+    host::MemoryComponent* found = nullptr;
     for (const auto& project : workspace_.Projects()) {
         for (const auto& open : project->modules) {
-            const host::MemoryComponent& component = open->Component();
-            if (ToQString(host::ToUtf8(component.Name(), component.CodePage())) == module &&
-                open->Component().Code() != nullptr) {
-                OpenCodeWindow(open->Component());
+            host::MemoryComponent& component = open->Component();
+            if (&component == told) {
+                OpenFromTree(component, line);
                 return;
             }
+            if (found == nullptr &&
+                ToQString(host::ToUtf8(component.Name(), component.CodePage())) == module) {
+                found = &component;
+            }
         }
+    }
+    if (found != nullptr) {
+        OpenFromTree(*found, line);
     }
 }
 
@@ -373,6 +431,7 @@ void MainWindow::RebuildTree() {
 
 void MainWindow::SelectProject(OpenProject* project) {
     host_->Ide().SetActiveVBProject(project != nullptr ? project->project.get() : nullptr);
+    host_->Windows().SetHomeFolder(project != nullptr ? FolderOf(*project) : QString());
     projects_->ShowActive(project);
     UpdateTitle();
     FollowTeamSettings(project, false);
@@ -592,13 +651,46 @@ void MainWindow::ChooseCodePage(OpenProject* project) {
                                                           " is not one this system can convert");
         return;
     }
-    workspace_.SetCodePage(*project, dialog.CodePage());
-    if (!project->file.empty()) {
-        settings_.SetCodePage(project->file, dialog.CodePage());
+    Reload(*project, dialog.CodePage());
+}
+
+// The project read again from its files in another code page: the file names it garbled and
+// could not find may be found now, so showing the old modules in the new code page is not
+// enough. Unsaved modules are asked about first.
+void MainWindow::Reload(OpenProject& project, int codePage) {
+    if (!AskToSave(workspace_.Unsaved(&project))) {
+        return;
     }
-    windows_->SetCodePage(*project, dialog.CodePage());
+    const bool whole = !project.file.empty();
+    std::vector<fs::path> files;
+    if (whole) {
+        files.push_back(project.file);
+    } else {
+        for (const auto& module : project.modules) {
+            files.push_back(module->Component().FilePath());
+        }
+    }
+    note_->clear();
+    std::optional<host::Loaded> loaded = Load(files, whole, codePage);
+    if (!loaded || loaded->projects.empty()) {
+        return;
+    }
+    if (whole) {
+        settings_.SetCodePage(project.file, codePage);  // before Adopt, which applies it
+    }
+    const std::optional<fs::path> teamFile = project.teamFile;
+    const std::size_t at = workspace_.IndexOf(project);
+    windows_->CloseWindowsOf(project);
+    host_->Ide().RemoveProject(*project.project);
+    workspace_.Close(project);
+    RebuildTree();  // the tree lets go of the old modules before the team settings are read
+    std::vector<OpenProject*> added = workspace_.Add(std::move(*loaded), codePage, at);
+    for (OpenProject* open : added) {
+        Adopt(*open, teamFile);
+    }
+    FollowTeamSettings(added.front(), true);
     RebuildTree();
-    SelectProject(project);
+    SelectProject(added.front());
 }
 
 // ---- Title and notes ----

@@ -101,11 +101,13 @@ private:
     std::vector<std::filesystem::path> NotOpenYet(const QStringList& paths);
     std::optional<host::Loaded> Load(const std::vector<std::filesystem::path>& files, bool project,
                                      int codePage);
+    void SuggestCodePage(const std::vector<host::LoadProblem>& problems, int codePage);
+    void Reload(OpenProject& project, int codePage);
     void Adopt(OpenProject& open, const std::optional<std::filesystem::path>& teamFile);
     void ShowOpened(const OpenProject& project, const std::filesystem::path& file);
     void RebuildTree();
     void OpenFromTree(host::MemoryComponent& component, int line);
-    void OpenFromOutput(const QString& module);
+    void OpenFromOutput(const host::MemoryComponent* told, const QString& module, int line);
     // Makes the project the active one, whose team settings the add-in takes.
     void SelectProject(OpenProject* project);
     // The add-in takes the project's team settings: read again when `reread`.

@@ -3,6 +3,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QAction>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -68,7 +69,7 @@ void Menus::BuildFileMenu() {
             chosen = *given;
         } else {
             const QString name = QFileDialog::getOpenFileName(
-                &window_, QStringLiteral("Open Project"), QString(),
+                &window_, QStringLiteral("Open Project"), host_.Windows().HomeFolder(),
                 QStringLiteral("VB Projects (*.vbp *.vbg);;All Files (*)"));
             if (!name.isEmpty()) {
                 chosen = name;
@@ -86,7 +87,7 @@ void Menus::BuildFileMenu() {
             }
         } else {
             chosen = QFileDialog::getOpenFileNames(
-                &window_, QStringLiteral("Open File"), QString(),
+                &window_, QStringLiteral("Open File"), host_.Windows().HomeFolder(),
                 QStringLiteral("VB Files (*.bas *.cls *.frm *.ctl *.pag *.dob *.dsr);;All Files "
                                "(*)"));
         }
@@ -180,12 +181,18 @@ void Menus::BuildViewMenu() {
                         }
                     });
     view->addSeparator();
+    // As in the IDE, the keys show a window and give it the focus; its own button closes it.
     for (QDockWidget* dock : window_.findChildren<QDockWidget*>()) {
-        QAction* toggle = dock->toggleViewAction();
-        toggle->setShortcut(dock->objectName() == QLatin1String("projectDock")
-                                ? QKeySequence(QStringLiteral("Ctrl+R"))
-                                : QKeySequence(QStringLiteral("Ctrl+G")));
-        view->addAction(toggle);
+        const bool project = dock->objectName() == QLatin1String("projectDock");
+        QAction* show = view->addAction(
+            project ? QStringLiteral("Project E&xplorer") : QStringLiteral("&Output Window"), this,
+            [dock] {
+                dock->show();
+                dock->raise();
+                dock->widget()->setFocus(Qt::ShortcutFocusReason);
+            });
+        show->setShortcut(
+            QKeySequence(project ? QStringLiteral("Ctrl+R") : QStringLiteral("Ctrl+G")));
     }
 }
 
@@ -312,15 +319,24 @@ void Menus::ShowRecent(QMenu& menu) {
     }
     QAction* end = menu.findChild<QAction*>(QStringLiteral("recentEnd"));
     const QStringList recent = settings_.RecentProjects();
+    QStringList names;
+    for (const QString& path : recent) {
+        names << QFileInfo(path).fileName();
+    }
     int number = 1;
     for (const QString& path : recent) {
-        auto* action = new QAction(
-            QStringLiteral("&%1 %2").arg(number++).arg(MenuText(QFileInfo(path).fileName())),
-            &menu);
+        // Two projects of one name are told apart by their folders.
+        const QFileInfo file(path);
+        QString shown = file.fileName();
+        if (names.count(shown) > 1) {
+            shown += QStringLiteral(" (") + QDir::toNativeSeparators(file.path()) + ')';
+        }
+        auto* action =
+            new QAction(QStringLiteral("&%1 %2").arg(number++).arg(MenuText(shown)), &menu);
         action->setToolTip(path);
         action->setStatusTip(path);
         action->setProperty("recent", true);
-        connect(action, &QAction::triggered, this, [this, path] { commands_.Open({path}); });
+        connect(action, &QAction::triggered, this, [this, path] { OpenRecent(path); });
         menu.insertAction(end, action);
     }
     if (!recent.isEmpty()) {
@@ -329,6 +345,19 @@ void Menus::ShowRecent(QMenu& menu) {
         separator->setProperty("recent", true);
         menu.insertAction(end, separator);
     }
+}
+
+// A project that is no longer there leaves the list, and the user hears why.
+void Menus::OpenRecent(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        settings_.RemoveRecentProject(path);
+        host_.Windows().MsgBox(
+            QDir::toNativeSeparators(path).toStdString() +
+                "\n\nThe project is no longer there; it is taken off the list of recent projects.",
+            vbOKOnly + vbExclamation, WorkbenchName().toStdString());
+        return;
+    }
+    commands_.Open({path});
 }
 
 }  // namespace brindle::workbench

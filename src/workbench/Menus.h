@@ -72,6 +72,7 @@ private:
                      const std::map<std::string, std::function<void()>, std::less<>>& own);
     void AddRefresh(QMenu& menu, std::string_view bar);
     void ShowRecent(QMenu& menu);
+    void OpenRecent(const QString& path);
     void ShowUndoNames();
 
     QMainWindow& window_;

@@ -8,6 +8,8 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "host/ide/MemoryProject.h"
+#include "host/vb6/CodePage.h"
 #include "ui/qt/QtText.h"
 
 namespace brindle::workbench {
@@ -16,6 +18,9 @@ namespace {
 using ui::qt::ToQString;
 
 enum Column { kTime, kKind, kModule, kText, kSource, kColumns };
+// What a module's entry keeps beside the name shown: the component and the line.
+constexpr int kComponentRole = Qt::UserRole;
+constexpr int kLineRole = Qt::UserRole + 1;
 
 }  // namespace
 
@@ -39,36 +44,68 @@ OutputWindow::OutputWindow(QWidget* parent) : QWidget(parent), list_(new QTreeWi
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(list_);
-    connect(list_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        if (onOpen && !item->text(kModule).isEmpty()) {
-            onOpen(item->text(kModule));
-        }
-    });
+    setFocusProxy(list_);
+    connect(list_, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* item) { Activate(list_->indexOfTopLevelItem(item)); });
 }
 
-void OutputWindow::Expect(std::vector<std::string> modules) {
-    expected_ = std::move(modules);
+void OutputWindow::Activate(int entry) {
+    const QTreeWidgetItem* item = list_->topLevelItem(entry);
+    if (onOpen && item != nullptr && !item->text(kModule).isEmpty()) {
+        onOpen(reinterpret_cast<const host::MemoryComponent*>(
+                   item->data(kModule, kComponentRole).value<quintptr>()),
+               item->text(kModule), item->data(kModule, kLineRole).toInt());
+    }
+}
+
+void OutputWindow::Expect(std::vector<const host::MemoryComponent*> modules) {
+    expected_.clear();
+    for (const host::MemoryComponent* component : modules) {
+        expected_.push_back(
+            {component, component == nullptr
+                            ? QString()
+                            : ToQString(host::ToUtf8(component->Name(), component->CodePage()))});
+    }
     messages_ = 0;
-    current_ = expected_.empty() ? std::string() : expected_.front();
+    current_ = expected_.empty() ? Concerned{} : expected_.front();
+    tally_ = {};
+    changed_.clear();
 }
 
 void OutputWindow::Status(std::string_view) {
     ++messages_;
-    current_ = messages_ <= expected_.size() ? expected_[messages_ - 1] : std::string();
+    current_ = messages_ <= expected_.size() ? expected_[messages_ - 1] : Concerned{};
+}
+
+void OutputWindow::Did(Work work) {
+    tally_.Add(work);
+    if (work < Work::BlockLeftSkipped) {
+        changed_.insert(current_.component);
+    }
+}
+
+void OutputWindow::Summarize(bool always) {
+    if ((always && messages_ > 0) || !changed_.empty()) {
+        Note(host::Summarize(static_cast<int>(changed_.size()), tally_, host::Outcome::Written));
+    }
 }
 
 void OutputWindow::Report(const VbError& failure) {
-    Add(QStringLiteral("Error %1").arg(failure.Number()), ToQString(current_),
+    Add(QStringLiteral("Error %1").arg(failure.Number()), current_,
         ToQString(failure.Description()), ToQString(failure.Source()));
 }
 
 void OutputWindow::Warn(std::string_view module, std::string_view text) {
-    Add(QStringLiteral("Warning"), ToQString(module.empty() ? std::string_view(current_) : module),
-        ToQString(text), {});
+    Add(QStringLiteral("Warning"), Named(module), ToQString(text), {});
+}
+
+void OutputWindow::WarnAt(std::string_view module, const CodePlace& place, std::string_view text) {
+    Add(QStringLiteral("Warning"), Named(module),
+        ToQString(Describe(place) + ": " + std::string(text)), {}, place.line);
 }
 
 void OutputWindow::Problem(std::string_view subject, std::string_view text) {
-    Add(QStringLiteral("Problem"), ToQString(subject), ToQString(text), {});
+    Add(QStringLiteral("Problem"), {nullptr, ToQString(subject)}, ToQString(text), {});
 }
 
 void OutputWindow::Note(std::string_view text) {
@@ -79,10 +116,22 @@ void OutputWindow::Note(std::string_view text) {
     list_->scrollToItem(item);
 }
 
-void OutputWindow::Add(const QString& kind, const QString& module, const QString& text,
-                       const QString& source) {
-    auto* item = new QTreeWidgetItem(QStringList{
-        QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), kind, module, text, source});
+// The module a warning names: the one in hand when it is that one or none is named.
+OutputWindow::Concerned OutputWindow::Named(std::string_view module) const {
+    if (module.empty() || ToQString(module) == current_.name) {
+        return current_;
+    }
+    return {nullptr, ToQString(module)};
+}
+
+void OutputWindow::Add(const QString& kind, const Concerned& module, const QString& text,
+                       const QString& source, int line) {
+    auto* item =
+        new QTreeWidgetItem(QStringList{QTime::currentTime().toString(QStringLiteral("HH:mm:ss")),
+                                        kind, module.name, text, source});
+    item->setData(kModule, kComponentRole,
+                  QVariant::fromValue(reinterpret_cast<quintptr>(module.component)));
+    item->setData(kModule, kLineRole, line);
     const bool error = kind.startsWith(QStringLiteral("Error"));
     item->setIcon(kKind, QApplication::style()->standardIcon(error ? QStyle::SP_MessageBoxCritical
                                                                    : QStyle::SP_MessageBoxWarning));
@@ -91,7 +140,7 @@ void OutputWindow::Add(const QString& kind, const QString& module, const QString
     list_->addTopLevelItem(item);
     list_->scrollToItem(item);
     if (onTrouble) {
-        onTrouble((module.isEmpty() ? QString() : module + ": ") + text);
+        onTrouble((module.name.isEmpty() ? QString() : module.name + ": ") + text);
     }
 }
 

@@ -208,15 +208,6 @@ void WindowList::CloseWindowsOf(const OpenProject& project) {
     }
 }
 
-void WindowList::SetCodePage(const OpenProject& project, int codePage) {
-    for (const auto& module : project.modules) {
-        if (const auto found = codeViews_.find(&module->Component());
-            found != codeViews_.end() && found->second.sub) {
-            static_cast<CodeWindow*>(found->second.sub->widget())->SetCodePage(codePage);
-        }
-    }
-}
-
 void WindowList::ShowModified() {
     for (const auto& [component, view] : codeViews_) {
         if (const OpenModule* module = workspace_.ModuleOf(*component); module && view.sub) {

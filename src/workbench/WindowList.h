@@ -40,8 +40,6 @@ public:
     // Closes every window, or those of the project's components, at once.
     void CloseAll();
     void CloseWindowsOf(const OpenProject& project);
-    // The project's code windows show its text in another code page.
-    void SetCodePage(const OpenProject& project, int codePage);
     // A code window's title is marked "*" while its module has unsaved changes.
     void ShowModified();
     // The Window menu: tabs or sub-windows, Cascade, Tile, and the windows open.

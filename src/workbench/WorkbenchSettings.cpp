@@ -1,5 +1,6 @@
 #include "workbench/WorkbenchSettings.h"
 
+#include <QFileInfo>
 #include <QUrl>
 
 #include "host/files/FileSystem.h"
@@ -12,7 +13,12 @@ constexpr int kDefaultCodePage = 1252;
 
 std::unique_ptr<QSettings> OpenDefault() {
     if (const auto file = host::EnvironmentValue("BRINDLE_WORKBENCH_SETTINGS")) {
-        return std::make_unique<QSettings>(QString::fromStdString(*file), QSettings::IniFormat);
+        // Qt keeps its own settings (the file dialog's) in the user's folder otherwise.
+        const QString named = QString::fromStdString(*file);
+        const QString folder = QFileInfo(named).absolutePath();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+        return std::make_unique<QSettings>(named, QSettings::IniFormat);
     }
     return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                        QStringLiteral("Brindle"), QStringLiteral("Workbench"));
@@ -48,6 +54,12 @@ void WorkbenchSettings::AddRecentProject(const std::filesystem::path& file) {
     while (recent.size() > kRecentProjects) {
         recent.removeLast();
     }
+    settings_->setValue(QStringLiteral("RecentProjects"), recent);
+}
+
+void WorkbenchSettings::RemoveRecentProject(const QString& path) {
+    QStringList recent = RecentProjects();
+    recent.removeAll(path);
     settings_->setValue(QStringLiteral("RecentProjects"), recent);
 }
 

@@ -21,6 +21,7 @@ public:
     // The most recent first; at most eight.
     QStringList RecentProjects() const;
     void AddRecentProject(const std::filesystem::path& file);
+    void RemoveRecentProject(const QString& path);
 
     bool LoadOnStartup() const;
     void SetLoadOnStartup(bool load);

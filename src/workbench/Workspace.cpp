@@ -101,8 +101,9 @@ Workspace::~Workspace() {
     }
 }
 
-std::vector<OpenProject*> Workspace::Add(host::Loaded loaded, int codePage) {
+std::vector<OpenProject*> Workspace::Add(host::Loaded loaded, int codePage, std::size_t at) {
     std::vector<OpenProject*> added;
+    at = std::min(at, projects_.size());
     for (host::LoadedProject& project : loaded.projects) {
         auto open = std::make_unique<OpenProject>();
         open->project = std::move(project.project);
@@ -121,7 +122,7 @@ std::vector<OpenProject*> Workspace::Add(host::Loaded loaded, int codePage) {
         }
         SetCodePage(*open, codePage);
         added.push_back(open.get());
-        projects_.push_back(std::move(open));
+        projects_.insert(projects_.begin() + static_cast<std::ptrdiff_t>(at++), std::move(open));
     }
     return added;
 }
@@ -135,6 +136,12 @@ void Workspace::Close(const OpenProject& project) {
     std::erase_if(done_, inProject);
     std::erase_if(undone_, inProject);
     std::erase_if(projects_, [&](const auto& held) { return held.get() == &project; });
+}
+
+std::size_t Workspace::IndexOf(const OpenProject& project) const {
+    const auto found = std::find_if(projects_.begin(), projects_.end(),
+                                    [&](const auto& held) { return held.get() == &project; });
+    return static_cast<std::size_t>(found - projects_.begin());
 }
 
 OpenProject* Workspace::ProjectOf(const VBProject* project) const {

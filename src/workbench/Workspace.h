@@ -52,8 +52,11 @@ public:
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
-    // Takes what was loaded; the projects come after those open already.
-    std::vector<OpenProject*> Add(host::Loaded loaded, int codePage);
+    // Takes what was loaded; the projects come at `at` (a project's index), else after those
+    // open already.
+    std::vector<OpenProject*> Add(host::Loaded loaded, int codePage,
+                                  std::size_t at = static_cast<std::size_t>(-1));
+    std::size_t IndexOf(const OpenProject& project) const;
     // Histories and views of the project must be let go of first.
     void Close(const OpenProject& project);
 

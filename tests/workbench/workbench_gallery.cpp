@@ -2,11 +2,14 @@
 // the whole screen (ImageMagick's import) at the moment the scene is complete:
 //   workbench_gallery SCENE PROJECT OUTPUT.png [MODULE [LINE]]
 // SCENE: main, menu, options, status, designer, addins, splash, tools, opening, skipped,
-// projectmenu, projecttyped, projectstep, projectundone.
+// projectmenu, projecttyped, projectstep, projectundone, summary, objects, recent, ctrlr,
+// codepage.
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -18,10 +21,12 @@
 #include <QTreeWidget>
 #include <QWidget>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "addin/Buttons.h"
 #include "workbench/CodeWindow.h"
+#include "workbench/Dialogs.h"
 #include "workbench/MainWindow.h"
 
 using namespace brindle;
@@ -178,6 +183,47 @@ int main(int argc, char** argv) {
     } else if (scene == "addins") {
         ShootDialogThen([](QWidget& dialog) { static_cast<QDialog&>(dialog).reject(); });
         window.ShowAddInManager();
+    } else if (scene == "summary") {
+        window.Host().Windows().Answers().SetNextAnswer(vbYes);
+        window.Host().Click(buttons::kProjectWindowBar, buttons::kAddAllToProj);
+        Shoot();
+    } else if (scene == "objects" && code != nullptr) {
+        code->Objects().setCurrentIndex(code->Objects().findText(QStringLiteral("mCurrent")));
+        Shoot(300);
+        code->Objects().showPopup();
+        Shoot();
+    } else if (scene == "recent") {
+        // Two recent projects of one name, told apart by their folders.
+        settings.AddRecentProject(std::filesystem::path("/home/ann/old/Inventory.vbp"));
+        settings.AddRecentProject(std::filesystem::absolute(argv[2]));
+        QMenu* file = window.menuBar()->actions().front()->menu();
+        window.menuBar()->setActiveAction(file->menuAction());
+        Shoot();
+    } else if (scene == "ctrlr" && code != nullptr) {
+        // The project window hidden, the caret in the code, then View > Project Explorer.
+        window.findChild<QWidget*>(QStringLiteral("projectDock"))->hide();
+        code->Editor().setFocus();
+        Shoot(300);
+        for (QAction* action : window.menuBar()->actions().at(2)->menu()->actions()) {
+            if (action->shortcut() == QKeySequence(QStringLiteral("Ctrl+R"))) {
+                action->trigger();
+            }
+        }
+        Shoot();
+    } else if (scene == "codepage") {
+        // A project opened in the wrong code page, then read again in 932: OUTPUT names the
+        // second shot, the first goes beside it with "-before".
+        const QString after = output;
+        output = QString(after).replace(QStringLiteral(".png"), QStringLiteral("-before.png"));
+        Shoot();
+        window.runDialog = [](QDialog& dialog) {
+            dynamic_cast<CodePageDialog&>(dialog).SetCodePage(932);
+            return int(QDialog::Accepted);
+        };
+        window.ChooseCodePage();
+        window.ProjectTree().expandAll();
+        output = after;
+        Shoot();
     } else {
         std::fprintf(stderr, "unknown scene or module\n");
         return 2;

@@ -10,7 +10,9 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QDockWidget>
+#include <QFileDialog>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -348,6 +350,190 @@ private slots:
         QCOMPARE(code.Component().Code()->Lines(1, 1), std::string("?Option Explicit"));
         QVERIFY(bench.window.Output().Entries().last().contains("cannot hold"));
         QTRY_COMPARE(code.Editor().text(0), QStringLiteral("?Option Explicit\n"));
+    }
+
+    // A Shift-JIS project read as 1252 misses its modules of Japanese names, and the output
+    // window says which code page to try. Choosing 932 asks about the unsaved module first
+    // (Cancel keeps all as it was) and reloads the project in place: tree, title, status bar.
+    void codePageChangeReloadsTheProject() {
+        Bench bench("");
+        const fs::path folder = bench.dir.path() / "jp";
+        fs::create_directories(folder);
+        const std::string module = "\x83\x82\x83\x57\x83\x85\x81\x5b\x83\x8b";  // モジュール
+        test::WriteBytes(folder / "モジュール.bas", "Attribute VB_Name = \"Mod1\"\r\n");
+        test::WriteBytes(folder / "Plain.bas", "Attribute VB_Name = \"Plain\"\r\n");
+        test::WriteBytes(folder / "Stock.vbp", "Type=Exe\r\nModule=Mod1; " + module +
+                                                   ".bas\r\nModule=Plain; Plain.bas\r\n");
+        QVERIFY(bench.window.Open({Q(folder / "Stock.vbp")}));
+        QVERIFY(TreeItem(bench.window.ProjectTree(), "Mod1 (モジュール.bas)") == nullptr);
+        QVERIFY2(bench.window.Output().Entries().join('\n').contains(
+                     "a missing file has a name beyond ASCII, read in code page 1252: if the "
+                     "project was saved in another, choose it with Tools > Code Page..."),
+                 qPrintable(bench.window.Output().Entries().join('\n')));
+        QVERIFY(bench.window.StatusNote().contains("Code Page"));
+
+        bench.Code("Plain").Editor().insertAt("' mine\n", 0, 0);
+        bench.window.runDialog = [](QDialog& dialog) {
+            dynamic_cast<CodePageDialog&>(dialog).SetCodePage(932);
+            return int(QDialog::Accepted);
+        };
+        auto& answers = bench.window.Host().Windows().Answers();
+        answers.SetNextAnswer(vbCancel);
+        bench.window.ChooseCodePage();
+        QCOMPARE(bench.window.Work().Projects().front()->codePage, 1252);
+        QCOMPARE(bench.window.Windows().size(), std::size_t{1});
+
+        answers.SetNextAnswer(vbNo);
+        bench.window.ChooseCodePage();
+        Settle();
+        QCOMPARE(bench.window.Work().Projects().size(), std::size_t{1});
+        QCOMPARE(bench.window.Work().Projects().front()->codePage, 932);
+        QVERIFY(TreeItem(bench.window.ProjectTree(), "Mod1 (モジュール.bas)") != nullptr);
+        QVERIFY(bench.window.Windows().empty());
+        QVERIFY(bench.window.Work().Unsaved().empty());
+        QVERIFY2(!bench.window.StatusNote().contains("Code Page"),
+                 qPrintable(bench.window.StatusNote()));
+        QCOMPARE(bench.settings.CodePage(folder / "Stock.vbp"), 932);
+    }
+
+    // Ctrl+R shows the project window when it is hidden and gives it the focus, and never
+    // hides it; Ctrl+G does the same for the output window.
+    void ctrlRShowsTheProjectWindow() {
+        Bench bench;
+        bench.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&bench.window));
+        auto* dock = bench.window.findChild<QDockWidget*>("projectDock");
+        const struct { bool hiddenFirst; } rows[] = {{false}, {true}, {false}};
+        for (const auto& row : rows) {
+            CodeWindow& code = bench.Code("modMain");
+            code.Editor().setFocus();
+            if (row.hiddenFirst) {
+                dock->hide();
+            }
+            QTest::keyClick(&code.Editor(), Qt::Key_R, Qt::ControlModifier);
+            QVERIFY(dock->isVisible());
+            QCOMPARE(QApplication::focusWidget(), &bench.window.ProjectTree());
+        }
+        QTest::keyClick(&bench.window.ProjectTree(), Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(bench.window.findChild<QDockWidget*>("outputDock")
+                    ->isAncestorOf(QApplication::focusWidget()));
+    }
+
+    // A project command ends with the summary the command line prints for it, and with markers
+    // off a team's brindle.ini is named as the command line names it. A warning's entry opens
+    // its module at its line, also when another project has a module of the same name.
+    void summaryAndWarningsLeadToTheirLines() {
+        const fs::path user = qgetenv("BRINDLE_SETTINGS").toStdString();
+        host::SettingsFile(user).SaveSetting(settings::kApp, "Options", "Author", "Ада");
+        Bench bench;
+        bench.window.BeginStartup();
+        const fs::path ex = bench.dir.path() / "ex";
+        fs::copy(ex, bench.dir.path() / "cli", fs::copy_options::recursive);
+        QProcess brindle;
+        brindle.setWorkingDirectory(Q(bench.dir.path() / "cli"));
+        brindle.start(QStringLiteral(BRINDLE_EXE), {"add-all", "Inventory.vbp", "--yes"});
+        QVERIFY(brindle.waitForFinished(30000));
+        const QString summary =
+            QString::fromUtf8(brindle.readAllStandardError()).trimmed().split('\n').last();
+        QVERIFY(summary.startsWith("brindle: 4 modules: "));
+
+        auto& answers = bench.window.Host().Windows().Answers();
+        answers.SetNextAnswer(vbYes);
+        Trigger(*bench.window.ProjectMenu(*bench.window.Work().Projects().front()),
+                buttons::kAddAllToProj);
+        QCOMPARE(bench.window.Output().Entries().last(),
+                 "Note |  | " + summary.mid(QStringLiteral("brindle: ").size()) + " | ");
+
+        // The same project again, from another folder, with markers off by its team.
+        const fs::path other = bench.dir.path() / "other";
+        fs::copy(test::SourceDir() / "examples", other, fs::copy_options::recursive);
+        test::WriteBytes(other / "brindle.ini", "[Options]\r\nAdd Code Markers=False\r\n");
+        QVERIFY(bench.window.Open({Q(other / "Inventory.vbp")}));
+        host::MemoryComponent& second =
+            *bench.window.Work().Projects().back()->modules.front()->loaded.component;
+        QCOMPARE(second.Name(), std::string("modMain"));
+        CodeWindow* code = bench.window.OpenCodeWindow(second);
+        code->Editor().insertAt("' [Brindle Begin]\n", 5, 0);
+        code->Editor().selectAll(true);
+        answers.SetNextAnswer(vbYes);
+        Trigger(*bench.window.CodeWindowMenu(), buttons::kRemoveCodeMarkers);
+        code->Editor().setCursorPosition(20, 0);
+        Trigger(*bench.window.CodeWindowMenu(), buttons::kAddModHdr);
+        const QStringList entries = bench.window.Output().Entries();
+        QVERIFY2(entries.join('\n').contains("markers are off in " + Q(other / "brindle.ini") +
+                                             " (Add Code Markers=True there turns them on)"),
+                 qPrintable(entries.join('\n')));
+        QVERIFY(entries.join('\n').contains(
+            "author Ада: code page 1252 lacks these characters, each is written as \"?\": "));
+        int warning = -1;
+        for (int i = 0; i < entries.size(); ++i) {
+            if (entries[i].startsWith("Warning | modMain | line 6")) {
+                warning = i;
+            }
+        }
+        QVERIFY2(warning >= 0, qPrintable(entries.join('\n')));
+        bench.window.CodeWindows().front()->parentWidget()->close();
+        Settle();
+        bench.window.Output().Activate(warning);
+        QCOMPARE(&bench.window.ActiveCodeWindow()->Component(), &second);
+        int line = 0;
+        int index = 0;
+        bench.window.ActiveCodeWindow()->Editor().getCursorPosition(&line, &index);
+        QCOMPARE(line, 5);
+    }
+
+    // The recent projects tell two of one name apart by their folders; one that is gone is
+    // taken off the list when chosen. A file that is no VB6 file is told of plainly.
+    void recentProjectsAndFilesOfOtherKinds() {
+        Bench bench("");
+        const fs::path ex = bench.dir.path() / "ex";
+        const fs::path copy = bench.dir.path() / "copy";
+        fs::copy(ex, copy, fs::copy_options::recursive);
+        bench.settings.AddRecentProject(ex / "Inventory.vbp");
+        bench.settings.AddRecentProject(copy / "Inventory.vbp");
+        fs::remove_all(copy);
+        QMenu* file = bench.window.menuBar()->actions().front()->menu();
+        emit file->aboutToShow();
+        const QString shown = "&1 Inventory.vbp (" + QDir::toNativeSeparators(Q(copy)) + ")";
+        QVERIFY2(Texts(*file).contains(shown), qPrintable(Texts(*file).join('|')));
+        bench.window.Host().Windows().Answers().SetNextAnswer(vbOK);
+        Trigger(*file, shown.toStdString());
+        QVERIFY(bench.window.Work().Projects().empty());
+        QCOMPARE(bench.settings.RecentProjects(), QStringList{Q(ex / "Inventory.vbp")});
+        emit file->aboutToShow();
+        QVERIFY(Texts(*file).contains("&1 Inventory.vbp"));
+
+        test::WriteBytes(ex / "notes.txt", "to do\r\n");
+        QVERIFY(!bench.window.Open({Q(ex / "notes.txt")}));
+        QVERIFY2(bench.window.Output().Entries().last().contains("not a file of VB6"),
+                 qPrintable(bench.window.Output().Entries().last()));
+    }
+
+    // With BRINDLE_WORKBENCH_SETTINGS set, Qt's file dialog keeps its own settings beside that
+    // file, not in the user's configuration folder.
+    void qtSettingsStayBesideTheNamedFile() {
+        test::TempDir dir;
+        const QByteArray home = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((dir.path() / "config").string()));
+        qputenv("BRINDLE_WORKBENCH_SETTINGS",
+                QByteArray::fromStdString((dir.path() / "wb" / "workbench.ini").string()));
+        WorkbenchSettings settings;
+        delete new QFileDialog;
+        qunsetenv("BRINDLE_WORKBENCH_SETTINGS");
+        qputenv("XDG_CONFIG_HOME", home);
+        QVERIFY(fs::exists(dir.path() / "wb" / "QtProject.conf"));
+        QVERIFY(!fs::exists(dir.path() / "config" / "QtProject.conf"));
+    }
+
+    // A WithEvents variable is an object of its own, with its event procedures under it.
+    void withEventsVariableIsAnObject() {
+        Bench bench;
+        CodeWindow& code = bench.Code("frmMain");
+        const int object = code.Objects().findText("mCurrent");
+        QVERIFY(object > 0);
+        code.Objects().setCurrentIndex(object);
+        emit code.Objects().activated(object);
+        QCOMPARE(code.Procedures().itemText(0), QStringLiteral("QuantityChanged"));
     }
 
     // What the add-in reports reaches the output window, with its source chain, and the

@@ -558,11 +558,11 @@ std::string QuestionAboutParts(const Request& request, const std::vector<Request
 // The line that ends the run: what it did in every part, and what it left.
 void SumUp(const Request& request, const RunTotals& totals, RunLog& log) {
     const auto outcome = request.diff ? Outcome::Diffed : Outcome::Written;
-    log.Note(Summarize(totals.changed, totals.done, outcome));
+    log.Note(host::Summarize(totals.changed, totals.done, outcome));
     if (Removes(request.command) && !Interrupted()) {
         // Leaving what the user excludes is what was asked for, no failure; but the summary
         // says so, lest "removed" read as "all gone".
-        const auto left = SummarizeLeft(totals.total, totals.ignoredBlocks, outcome);
+        const auto left = host::SummarizeLeft(totals.total, totals.ignoredBlocks, outcome);
         if (!left.empty()) {
             log.Note(left);
         }

@@ -65,18 +65,6 @@ std::optional<TemplateProblem> NoText(Session& session, const TemplateSlot& row,
     return TemplateProblem{Label(file, codePage), 1, title + why};
 }
 
-bool NamesAuthor(const std::string& tmplt) {
-    std::int32_t start = 0;
-    std::int32_t end = 0;
-    for (auto keyword = GetKeyword(tmplt, 1, start, end); !keyword.empty();
-         keyword = GetKeyword(tmplt, end + 1, start, end)) {
-        if (EqualsNoCase(keyword, "Author")) {
-            return true;
-        }
-    }
-    return false;
-}
-
 std::vector<TemplateProblem> ProblemsOf(Session& session, int codePage,
                                         const std::array<bool, 4>& used) {
     std::vector<TemplateProblem> problems;
@@ -127,7 +115,7 @@ void WarnOfTemplateText(Command command, Session& session, int codePage, RunLog&
             continue;
         }
         const std::string& text = fields.*kTemplateSlots[i].text;
-        namesAuthor = namesAuthor || NamesAuthor(text);
+        namesAuthor = namesAuthor || NamesKeyword(text, "Author");
         if (command != Command::Refresh) {
             continue;  // the add-in tells of them at its click
         }

@@ -15,10 +15,13 @@
 #include <unordered_set>
 #include <vector>
 
-#include "cli/report/Summary.h"
+#include "host/session/Summary.h"
 #include "model/Diagnostics.h"
 
 namespace brindle::cli {
+
+using host::Outcome;
+using host::Tally;
 
 enum class Progress { Shown, Quiet };
 

@@ -159,14 +159,14 @@ private:
 };
 
 // Where the file dialog starts: LastDir as stored (a backslash separates folders there too),
-// else the current folder when LastDir names no folder here.
-QString StartFolder(const std::string& lastDir) {
+// else `home` when LastDir names no folder here.
+QString StartFolder(const std::string& lastDir, const QString& home) {
     QString folder = ToQString(lastDir);
 #ifndef Q_OS_WIN
     folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
 #endif
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        return QDir::currentPath();
+        return home.isEmpty() ? QDir::currentPath() : home;
     }
     return QDir(folder).absolutePath();
 }
@@ -194,8 +194,8 @@ std::optional<QString> FolderOf(const QString& path) {
 
 class QtOptions final : public frmOptions {
 public:
-    QtOptions(QWidget* owner, DialogAnswers* answers, Diagnostics* sink)
-        : frmOptions(sink), owner_(owner), answers_(answers), sink_(sink) {}
+    QtOptions(QWidget* owner, DialogAnswers* answers, Diagnostics* sink, QString home)
+        : frmOptions(sink), owner_(owner), answers_(answers), sink_(sink), home_(std::move(home)) {}
     ~QtOptions() override {
         delete form_.data();
         busy_ = 0;
@@ -293,7 +293,7 @@ private:
     void ChooseTemplate(QLineEdit& box) {
         IgnoreStep(sink_, [&] {
             QFileDialog& dialog = form_->OpenFiles();
-            dialog.setDirectory(StartFolder(LastDir()));
+            dialog.setDirectory(StartFolder(LastDir(), home_));
             const FileChoice chosen = Ask(dialog);
             if (!chosen) {
                 return;
@@ -338,6 +338,7 @@ private:
     QPointer<QWidget> owner_;
     DialogAnswers* answers_;
     Diagnostics* sink_;
+    QString home_;
     QPointer<OptionsForm> form_;
     std::vector<QPointer<OptionsForm>> closing_;
     OptionsControls controls_;
@@ -347,8 +348,8 @@ private:
 }  // namespace
 
 std::unique_ptr<frmOptions> MakeOptionsDialog(QWidget* owner, DialogAnswers* answers,
-                                              Diagnostics* sink) {
-    return std::make_unique<QtOptions>(owner, answers, sink);
+                                              Diagnostics* sink, QString home) {
+    return std::make_unique<QtOptions>(owner, answers, sink, std::move(home));
 }
 
 }  // namespace brindle::ui::qt

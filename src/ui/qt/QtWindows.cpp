@@ -1,5 +1,7 @@
 #include "ui/qt/QtWindows.h"
 
+#include <QDir>
+
 #include "ui/qt/MessageBox.h"
 #include "ui/qt/OptionsDialog.h"
 #include "ui/qt/SplashWindow.h"
@@ -16,7 +18,11 @@ std::shared_ptr<frmSplash> QtWindows::CreateSplash() {
 }
 
 std::unique_ptr<frmOptions> QtWindows::CreateOptions(Diagnostics* sink) {
-    return MakeOptionsDialog(owner_, &answers_, sink);
+    return MakeOptionsDialog(owner_, &answers_, sink, HomeFolder());
+}
+
+QString QtWindows::HomeFolder() const {
+    return home_.isEmpty() ? QDir::currentPath() : home_;
 }
 
 VbMsgBoxResult QtWindows::MsgBox(std::string_view prompt, std::int32_t buttons,

@@ -29,6 +29,11 @@ public:
     // Where tests and scripted hosts answer the file dialogs and message boxes in advance.
     DialogAnswers& Answers() { return answers_; }
 
+    // Where a file dialog starts when nothing else says: the host's project folder, or the
+    // current folder while it is empty.
+    void SetHomeFolder(QString folder) { home_ = std::move(folder); }
+    QString HomeFolder() const;
+
     // Told of each status message as a status window made afterwards shows it.
     void ObserveStatus(std::function<void(std::string_view message)> observer) {
         statusObserver_ = std::move(observer);
@@ -37,6 +42,7 @@ public:
 private:
     QPointer<QWidget> owner_;
     DialogAnswers answers_;
+    QString home_;
     std::function<void(std::string_view message)> statusObserver_;
 };
 

@@ -1,8 +1,8 @@
-#include "cli/report/Summary.h"
+#include "host/session/Summary.h"
 
 #include <vector>
 
-namespace brindle::cli {
+namespace brindle::host {
 namespace {
 
 struct Piece {
@@ -100,4 +100,4 @@ std::string SummarizeLeft(const Tally& tally, int ignored, Outcome outcome) {
                               : " (--ignore-exclusions takes them too)");
 }
 
-}  // namespace brindle::cli
+}  // namespace brindle::host

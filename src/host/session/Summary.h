@@ -7,7 +7,7 @@
 
 #include "model/Diagnostics.h"
 
-namespace brindle::cli {
+namespace brindle::host {
 
 class Tally {
 public:
@@ -29,4 +29,4 @@ std::string Summarize(int modules, const Tally& tally, Outcome outcome);
 // too)"); empty when it left none. `ignored`: those in the modules a .brindleignore left out.
 std::string SummarizeLeft(const Tally& tally, int ignored, Outcome outcome);
 
-}  // namespace brindle::cli
+}  // namespace brindle::host
