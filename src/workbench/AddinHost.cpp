@@ -9,6 +9,7 @@
 #include "host/vb6/CodePage.h"
 #include "model/SettingsKeys.h"
 #include "templates/Expansion.h"
+#include "workbench/HelpWindow.h"
 #include "workbench/OutputWindow.h"
 #include "workbench/Workspace.h"
 
@@ -48,6 +49,8 @@ AddinHost::AddinHost(QWidget* owner, OutputWindow& output, Workspace& workspace)
       windows_(owner),
       session_(windows_, &output_, WorkbenchSession(output_)) {
     windows_.ObserveStatus([this](std::string_view message) { output_.Status(message); });
+    windows_.FixOptionsBy([this] { return TeamOptions(); });
+    windows_.HelpBy([](QWidget* over) { ShowHelp(over, OptionsHelp()); });
     // What the project window shows as skipped follows the options before the add-in loads.
     session_.Addin().ReloadOptions({});
 }
@@ -277,6 +280,26 @@ std::unique_ptr<SettingsStore> AddinHost::ReadTeam(const std::optional<std::file
         output_.Problem("", std::string(e.what()) + "; your own options apply until it is fixed");
         return nullptr;
     }
+}
+
+// The fields of the options dialog that the active project's team settings decide.
+ui::qt::FixedOptions AddinHost::TeamOptions() {
+    ui::qt::FixedOptions fixed;
+    if (TeamFile().empty()) {
+        return fixed;
+    }
+    fixed.file = QString::fromStdString(host::TextOf(TeamFile()));
+    std::vector<std::string_view> keys = {settings::kMarkersKey, settings::kSkipExistingKey,
+                                          settings::kDateFormatKey};
+    for (const TemplateSlot& slot : kTemplateSlots) {
+        keys.push_back(slot.key);
+    }
+    for (const std::string_view key : keys) {
+        if (session_.Layers().OriginOf(settings::kOptions, key) == host::SettingOrigin::Team) {
+            fixed.keys.push_back(key);
+        }
+    }
+    return fixed;
 }
 
 // The options dialog may have changed a value that the team settings give: the user's own

@@ -99,6 +99,7 @@ private:
     void WarnBeforeAdding(std::string_view caption);
     int ActiveCodePage();
     void KeepTeamValues();
+    ui::qt::FixedOptions TeamOptions();
     void WarnOfTemplates();
     std::unique_ptr<SettingsStore> ReadTeam(const std::optional<std::filesystem::path>& file,
                                             int codePage);

@@ -46,15 +46,6 @@ bool IsVbFile(const fs::path& file) {
     return extension == ".vbp" || extension == ".vbg" || host::ModuleTypeOfExtension(file);
 }
 
-// The folder of the project's file, or of its first module opened one by one.
-QString FolderOf(const OpenProject& project) {
-    fs::path file = project.file;
-    if (file.empty() && !project.modules.empty()) {
-        file = project.modules.front()->Component().FilePath();
-    }
-    return file.empty() ? QString() : ToQString(host::TextOf(fs::absolute(file).parent_path()));
-}
-
 }  // namespace
 
 MainWindow::MainWindow(WorkbenchSettings& settings, QWidget* parent)
@@ -64,7 +55,8 @@ MainWindow::MainWindow(WorkbenchSettings& settings, QWidget* parent)
       note_(new QLabel),
       caret_(new QLabel),
       progress_(new QProgressBar),
-      marksTimer_(new QTimer(this)) {
+      marksTimer_(new QTimer(this)),
+      teamWatch_(new TeamFilesWatch(this)) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(WorkbenchName());
     host_ = std::make_unique<AddinHost>(this, *output_, workspace_);
@@ -94,6 +86,8 @@ void MainWindow::BuildDocks() {
     projects->setObjectName(QStringLiteral("projectDock"));
     projects->setWidget(projects_);
     addDockWidget(Qt::LeftDockWidgetArea, projects);
+    projectDock_ = projects;
+    projects->installEventFilter(this);
 
     auto* output = new QDockWidget(QStringLiteral("Output"), this);
     output->setObjectName(QStringLiteral("outputDock"));
@@ -101,6 +95,30 @@ void MainWindow::BuildDocks() {
     addDockWidget(Qt::BottomDockWidgetArea, output);
     resizeDocks({projects}, {280}, Qt::Horizontal);
     resizeDocks({output}, {150}, Qt::Vertical);
+}
+
+// A window made small squeezes the project window; made large again, it gives it back the width
+// it had, the last one the user chose.
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (projectDockWidth_ == 0) {
+        projectDockWidth_ = projectDock_->width();
+    }
+    const int wanted = std::min(projectDockWidth_, width() / 3);
+    if (projectDock_->isVisible() && !projectDock_->isFloating() &&
+        projectDock_->width() < wanted) {
+        resizeDocks({projectDock_}, {wanted}, Qt::Horizontal);
+    }
+    laidOutSize_ = size();
+}
+
+// The project window resized while the main window kept its size: the user's own choice.
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == projectDock_ && event->type() == QEvent::Resize && size() == laidOutSize_ &&
+        !projectDock_->isFloating()) {
+        projectDockWidth_ = projectDock_->width();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::BuildStatusBar() {
@@ -124,6 +142,7 @@ void MainWindow::Wire() {
     };
 
     windows_->onCodeMenu = [this](QPoint at) { CodeWindowMenu()->exec(at); };
+    teamWatch_->onChanged = [this](const auto& changes) { TeamFilesChanged(changes); };
     windows_->onEdited = [this] { Edited(); };
     windows_->onCodeWindowOpened = [this] { ShowMarks(); };
     windows_->onProjectActivated = [this](OpenProject& project) { SelectProject(&project); };
@@ -427,11 +446,47 @@ void MainWindow::OpenFromOutput(const host::MemoryComponent* told, const QString
 void MainWindow::RebuildTree() {
     projects_->Rebuild();
     UpdateTitle();
+    std::vector<const OpenProject*> open;
+    for (const auto& project : workspace_.Projects()) {
+        open.push_back(project.get());
+    }
+    teamWatch_->Follow(open);
+}
+
+// A brindle.ini edited takes effect at once; a .brindleignore edited decides which modules are
+// opened, so the project is read again (asking first about its unsaved modules).
+void MainWindow::TeamFilesChanged(const std::vector<TeamFilesWatch::Change>& changes) {
+    bool reread = false;
+    std::vector<OpenProject*> reload;
+    for (const TeamFilesWatch::Change& change : changes) {
+        auto* project = const_cast<OpenProject*>(change.project);
+        if (change.team) {
+            reread = reread || project == ActiveProject() || project->teamFile == change.teamFile;
+            project->teamFile = change.teamFile;
+            output_->Note(Utf8(QStringLiteral("The team settings of %1 changed: %2")
+                                   .arg(ProjectText(*project),
+                                        change.teamFile ? ToQString(host::Label(*change.teamFile,
+                                                                                project->codePage))
+                                                        : QStringLiteral("none apply now"))));
+        }
+        if (change.ignore) {
+            output_->Note(Utf8(QStringLiteral("The %1 of %2 changed: reading the project again")
+                                   .arg(ToQString(host::kIgnoreFileName), ProjectText(*project))));
+            reload.push_back(project);
+        }
+    }
+    if (reread) {
+        FollowTeamSettings(ActiveProject(), true);
+    }
+    for (OpenProject* project : reload) {
+        Reload(*project, project->codePage);
+    }
 }
 
 void MainWindow::SelectProject(OpenProject* project) {
     host_->Ide().SetActiveVBProject(project != nullptr ? project->project.get() : nullptr);
-    host_->Windows().SetHomeFolder(project != nullptr ? FolderOf(*project) : QString());
+    host_->Windows().SetHomeFolder(project != nullptr ? ToQString(host::TextOf(FolderOf(*project)))
+                                                      : QString());
     projects_->ShowActive(project);
     UpdateTitle();
     FollowTeamSettings(project, false);
@@ -630,6 +685,7 @@ void MainWindow::ShowAddInManager() {
     } else {
         host_->Unload();
     }
+    projects_->ShowSkippedAgain();  // connecting read the options again
 }
 
 void MainWindow::ChooseCodePage(OpenProject* project) {

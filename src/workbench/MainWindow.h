@@ -14,10 +14,12 @@
 #include "workbench/AddinHost.h"
 #include "workbench/Menus.h"
 #include "workbench/OutputWindow.h"
+#include "workbench/TeamFilesWatch.h"
 #include "workbench/WorkbenchSettings.h"
 #include "workbench/Workspace.h"
 
 class QDialog;
+class QDockWidget;
 class QLabel;
 class QMdiSubWindow;
 class QMenu;
@@ -87,6 +89,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildDocks();
@@ -106,6 +110,7 @@ private:
     void Adopt(OpenProject& open, const std::optional<std::filesystem::path>& teamFile);
     void ShowOpened(const OpenProject& project, const std::filesystem::path& file);
     void RebuildTree();
+    void TeamFilesChanged(const std::vector<TeamFilesWatch::Change>& changes);
     void OpenFromTree(host::MemoryComponent& component, int line);
     void OpenFromOutput(const host::MemoryComponent* told, const QString& module, int line);
     // Makes the project the active one, whose team settings the add-in takes.
@@ -135,6 +140,10 @@ private:
     QLabel* caret_;
     QProgressBar* progress_;
     QTimer* marksTimer_;
+    TeamFilesWatch* teamWatch_;
+    QDockWidget* projectDock_ = nullptr;
+    int projectDockWidth_ = 0;  // the width the user gave the project window
+    QSize laidOutSize_;
 };
 
 }  // namespace brindle::workbench

@@ -19,6 +19,7 @@
 #include "workbench/AddinHost.h"
 #include "workbench/CodeWindow.h"
 #include "workbench/DesignBlock.h"
+#include "workbench/HelpWindow.h"
 #include "workbench/WindowList.h"
 #include "workbench/WorkbenchName.h"
 #include "workbench/WorkbenchSettings.h"
@@ -198,6 +199,9 @@ void Menus::BuildViewMenu() {
 
 void Menus::BuildHelpMenu() {
     QMenu* help = window_.menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&Contents"), QKeySequence::HelpContents, this, [this] {
+        ShowHelp(&window_, QStringList{QStringLiteral("The workbench")} + OptionsHelp());
+    });
     help->addAction(QStringLiteral("&About ") + WorkbenchName(), this, [this] {
         QMessageBox::about(
             &window_, QStringLiteral("About ") + WorkbenchName(),

@@ -13,11 +13,13 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTreeWidget>
 #include <QtTest>
 #include <filesystem>
@@ -397,7 +399,7 @@ private slots:
     }
 
     // Ctrl+R shows the project window when it is hidden and gives it the focus, and never
-    // hides it; Ctrl+G does the same for the output window.
+    // hides it; Ctrl+G does the same for the output window. The project window keeps its width.
     void ctrlRShowsTheProjectWindow() {
         Bench bench;
         bench.window.activateWindow();
@@ -417,6 +419,13 @@ private slots:
         QTest::keyClick(&bench.window.ProjectTree(), Qt::Key_G, Qt::ControlModifier);
         QVERIFY(bench.window.findChild<QDockWidget*>("outputDock")
                     ->isAncestorOf(QApplication::focusWidget()));
+
+        // Made small and large again, the window gives the project window its width back.
+        const int width = dock->width();
+        bench.window.resize(240, 400);
+        QTRY_VERIFY(dock->width() < width);
+        bench.window.resize(1100, 760);
+        QTRY_COMPARE(dock->width(), width);
     }
 
     // A project command ends with the summary the command line prints for it, and with markers
@@ -641,11 +650,22 @@ private slots:
         code.Editor().getCursorPosition(&caret, &index);
         QCOMPARE(caret, line + 1);
 
-        // Skip Existing turned off in the options dialog: the team's value applies here still.
-        QTimer::singleShot(0, [] {
+        // The options dialog greys what the team sets, and F1 there shows the options' help.
+        // Skip Existing turned off all the same: the team's value applies here still.
+        QString helpText;
+        QTimer::singleShot(0, [&] {
             for (QWidget* widget : QApplication::topLevelWidgets()) {
                 if (widget->objectName() == "frmOptions" && widget->isVisible()) {
-                    widget->findChild<QCheckBox*>("chkSkipExisting")->setChecked(false);
+                    auto* skip = widget->findChild<QCheckBox*>("chkSkipExisting");
+                    QVERIFY(!skip->isEnabled());
+                    QCOMPARE(skip->toolTip(), "Set for this project by " + Q(ex / "brindle.ini"));
+                    QVERIFY(!widget->findChild<QLineEdit*>("txtModHdrFname")->isEnabled());
+                    QVERIFY(widget->findChild<QLineEdit*>("txtAuthor")->isEnabled());
+                    QTest::keyClick(widget, Qt::Key_F1);
+                    if (auto* help = widget->findChild<QTextBrowser*>("helpText")) {
+                        helpText = help->toPlainText();
+                    }
+                    skip->setChecked(false);
                     widget->findChild<QPushButton*>("cmdOK")->click();
                 }
             }
@@ -655,6 +675,17 @@ private slots:
         QVERIFY2(bench.window.Output().Entries().last().contains("\"Skip Existing\" is set by " +
                                                                  Q(ex / "brindle.ini")),
                  qPrintable(bench.window.Output().Entries().last()));
+        QVERIFY2(helpText.contains("Skip Existing") && helpText.contains("%ModuleName%"),
+                 qPrintable(helpText));
+
+        // Edits to the team's files take effect without reopening the project.
+        test::WriteBytes(ex / "brindle.ini", "[Options]\r\nExcluded Procedures=Form_Load\r\n");
+        QTRY_VERIFY(TreeItem(tree, "cmdAdjust_Click") == nullptr);
+        QVERIFY(TreeItem(tree, "Form_Load") != nullptr);
+        answers.SetNextAnswer(vbNo);  // the unsaved modules are read again as they are on disk
+        test::WriteBytes(ex / ".brindleignore", "# nothing left out\n");
+        QTRY_VERIFY(TreeItem(tree, "Controls/ctlGauge.ctl") == nullptr);
+        QVERIFY(bench.Component("ctlGauge").Code() != nullptr);
 
         // Another project, whose team settings cannot be taken, takes the user's own.
         const fs::path other = bench.dir.path() / "other";
@@ -670,7 +701,7 @@ private slots:
         QCOMPARE(fields.msExcludedProcs, std::string());
         QVERIFY(!fields.mbSkipExisting);
         bench.window.ProjectMenu(*bench.window.Work().Projects().front());
-        QCOMPARE(fields.msExcludedProcs, std::string("*_Click"));
+        QCOMPARE(fields.msExcludedProcs, std::string("Form_Load"));
         bench.window.Host().Unload();
         QCOMPARE(host::SettingsFile(user).GetSetting(settings::kApp, "Options", "Author", ""),
                  std::string("Ann Author"));

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -20,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/SettingsKeys.h"
 #include "ui/qt/DialogAnswers.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/WinUtils.h"
@@ -78,6 +80,15 @@ public:
         adjustSize();
     }
 
+    // F1, from whichever control has the focus: the controls leave it to the dialog.
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::HelpContents) && onHelp) {
+            onHelp();
+            return;
+        }
+        QDialog::keyPressEvent(event);
+    }
+
     // Escape and the window's close button come here.
     void reject() override {
         if (onCancel) {
@@ -100,6 +111,26 @@ public:
         return *cdlOpenFiles;
     }
 
+    // The fields another file decides are greyed, that file named on them.
+    void Fix(const FixedOptions& fixed) {
+        if (fixed.file.isEmpty() || fixed.keys.empty()) {
+            return;
+        }
+        const QString why = QStringLiteral("Set for this project by %1").arg(fixed.file);
+        for (const std::string_view key : fixed.keys) {
+            for (QWidget* control : ControlsOf(key)) {
+                control->setEnabled(false);
+                control->setToolTip(why);
+            }
+        }
+        for (QLabel* note : teamNotes) {
+            note->setText(QStringLiteral("Greyed fields are set for this project by %1; your "
+                                         "own values apply to other projects.")
+                              .arg(fixed.file));
+            note->show();
+        }
+    }
+
     QTabWidget* tabOptions;
     QLineEdit* txtAuthor = nullptr;
     QCheckBox* chkCodeMarkers = nullptr;
@@ -111,7 +142,9 @@ public:
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
     QFileDialog* cdlOpenFiles = nullptr;
+    std::array<QLabel*, 2> teamNotes{};
     std::function<void()> onCancel;
+    std::function<void()> onHelp;
 
 private:
     QWidget* GeneralTab() {
@@ -139,6 +172,7 @@ private:
         grid->addWidget(dateLabel, 4, 0);
         grid->addWidget(txtDateFormat, 4, 1);
         grid->setRowStretch(5, 1);
+        grid->addWidget(teamNotes[0] = TeamNote(), 6, 0, 1, 2);
         return tab;
     }
 
@@ -154,7 +188,34 @@ private:
             grid->addWidget(templateBoxes[i], static_cast<int>(i), 1);
         }
         grid->setRowStretch(static_cast<int>(kTemplateRows.size()), 1);
+        grid->addWidget(teamNotes[1] = TeamNote(), static_cast<int>(kTemplateRows.size()) + 1, 0, 1,
+                        2);
         return tab;
+    }
+
+    static QLabel* TeamNote() {
+        auto* note = Named<QLabel>("lblTeam");
+        note->setWordWrap(true);
+        note->hide();
+        return note;
+    }
+
+    std::vector<QWidget*> ControlsOf(std::string_view key) {
+        if (key == settings::kMarkersKey) {
+            return {chkCodeMarkers};
+        }
+        if (key == settings::kSkipExistingKey) {
+            return {chkSkipExisting};
+        }
+        if (key == settings::kDateFormatKey) {
+            return {txtDateFormat};
+        }
+        for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
+            if (key == kTemplateSlots[i].key) {
+                return {templateButtons[i], templateBoxes[i]};
+            }
+        }
+        return {};
     }
 };
 
@@ -194,8 +255,8 @@ std::optional<QString> FolderOf(const QString& path) {
 
 class QtOptions final : public frmOptions {
 public:
-    QtOptions(QWidget* owner, DialogAnswers* answers, Diagnostics* sink, QString home)
-        : frmOptions(sink), owner_(owner), answers_(answers), sink_(sink), home_(std::move(home)) {}
+    QtOptions(QWidget* owner, Diagnostics* sink, OptionsHost host)
+        : frmOptions(sink), owner_(owner), sink_(sink), host_(std::move(host)) {}
     ~QtOptions() override {
         delete form_.data();
         busy_ = 0;
@@ -243,6 +304,9 @@ private:
             controls_ = OptionsControls{};
             form_ = new OptionsForm(owner_);
             Connect(*form_);
+            if (host_.help) {
+                form_->onHelp = [this] { host_.help(form_); };
+            }
             CentreOnScreen(*form_);
         });
     }
@@ -286,6 +350,9 @@ private:
         for (std::size_t i = 0; i < kTemplateRows.size(); ++i) {
             form_->templateBoxes[i]->setText(ToQString(values.*kTemplateBoxes[i]));
         }
+        if (host_.fixed) {
+            form_->Fix(host_.fixed());
+        }
     }
 
     // A template button: a chosen file fills the box and its folder becomes LastDir; a
@@ -293,7 +360,7 @@ private:
     void ChooseTemplate(QLineEdit& box) {
         IgnoreStep(sink_, [&] {
             QFileDialog& dialog = form_->OpenFiles();
-            dialog.setDirectory(StartFolder(LastDir(), home_));
+            dialog.setDirectory(StartFolder(LastDir(), host_.home));
             const FileChoice chosen = Ask(dialog);
             if (!chosen) {
                 return;
@@ -307,8 +374,8 @@ private:
     }
 
     FileChoice Ask(QFileDialog& dialog) {
-        if (answers_ != nullptr) {
-            if (std::optional<FileChoice> given = answers_->TakeNextFileChoice()) {
+        if (host_.answers != nullptr) {
+            if (std::optional<FileChoice> given = host_.answers->TakeNextFileChoice()) {
                 return *given;
             }
         }
@@ -336,9 +403,8 @@ private:
     }
 
     QPointer<QWidget> owner_;
-    DialogAnswers* answers_;
     Diagnostics* sink_;
-    QString home_;
+    OptionsHost host_;
     QPointer<OptionsForm> form_;
     std::vector<QPointer<OptionsForm>> closing_;
     OptionsControls controls_;
@@ -347,9 +413,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<frmOptions> MakeOptionsDialog(QWidget* owner, DialogAnswers* answers,
-                                              Diagnostics* sink, QString home) {
-    return std::make_unique<QtOptions>(owner, answers, sink, std::move(home));
+std::unique_ptr<frmOptions> MakeOptionsDialog(QWidget* owner, Diagnostics* sink, OptionsHost host) {
+    return std::make_unique<QtOptions>(owner, sink, std::move(host));
 }
 
 }  // namespace brindle::ui::qt

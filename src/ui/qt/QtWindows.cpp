@@ -18,7 +18,7 @@ std::shared_ptr<frmSplash> QtWindows::CreateSplash() {
 }
 
 std::unique_ptr<frmOptions> QtWindows::CreateOptions(Diagnostics* sink) {
-    return MakeOptionsDialog(owner_, &answers_, sink, HomeFolder());
+    return MakeOptionsDialog(owner_, sink, {&answers_, HomeFolder(), fixed_, help_});
 }
 
 QString QtWindows::HomeFolder() const {

@@ -5,11 +5,14 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "addin/AddinWindows.h"
 #include "ui/qt/DialogAnswers.h"
+#include "ui/qt/OptionsDialog.h"
 
 namespace brindle::ui::qt {
 
@@ -34,6 +37,12 @@ public:
     void SetHomeFolder(QString folder) { home_ = std::move(folder); }
     QString HomeFolder() const;
 
+    // The options that a file other than the user's own settings decides (a team's
+    // brindle.ini), asked each time the options dialog shows: those fields are read-only there.
+    void FixOptionsBy(std::function<FixedOptions()> source) { fixed_ = std::move(source); }
+    // What F1 in the options dialog shows, over that dialog.
+    void HelpBy(std::function<void(QWidget* over)> help) { help_ = std::move(help); }
+
     // Told of each status message as a status window made afterwards shows it.
     void ObserveStatus(std::function<void(std::string_view message)> observer) {
         statusObserver_ = std::move(observer);
@@ -44,6 +53,8 @@ private:
     DialogAnswers answers_;
     QString home_;
     std::function<void(std::string_view message)> statusObserver_;
+    std::function<FixedOptions()> fixed_;
+    std::function<void(QWidget* over)> help_;
 };
 
 }  // namespace brindle::ui::qt
