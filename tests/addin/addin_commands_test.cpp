@@ -371,9 +371,6 @@ INSTANTIATE_TEST_SUITE_P(
                        " is refused: it looks like UTF-16 without a byte order mark; save it as "
                        "UTF-8, or as UTF-16 with a byte order mark; no module headers added",
                        Module(kModule.Text(false, true, true))},
-        BrokenTemplate{"NulBytes", "Module Header Filename", "' Module\0\0 of ours\r\n"s,
-                       " is refused: it holds NUL bytes, so it is no text; no module headers added",
-                       Module(kModule.Text(false, true, true))},
         BrokenTemplate{"UnknownKeyword", "Procedure Header Template Filename",
                        "' Procedure %ProcedureName%\r\n' %ProcName%\r\n",
                        ", line 2: %ProcName% is no template keyword; it stays in the text as it is",

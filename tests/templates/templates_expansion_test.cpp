@@ -125,11 +125,10 @@ TEST_F(Expansion, TheDateFollowsTheDateFormat) {
     }
 }
 
-// Each keyword that the help lists is one the expansion knows and gives a value for.
+// Each keyword that the help lists gives a value.
 TEST_F(Expansion, EveryListedKeywordExpands) {
     for (const TemplateKeyword& keyword : kTemplateKeywords) {
         const std::string reference = ReferenceTo(keyword);
-        EXPECT_TRUE(IsTemplateKeyword(keyword.name)) << keyword.name;
         const std::string value = For(reference + "\n", "Area", 2);
         EXPECT_FALSE(value.empty()) << keyword.name;
         EXPECT_EQ(value.find('%'), std::string::npos) << keyword.name;

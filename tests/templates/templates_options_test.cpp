@@ -138,14 +138,6 @@ TEST_P(Options, BooleansReadAsTheHostLanguageConvertsText) {
     EXPECT_EQ(Stored("Options", "Disable Splash"), "True");
 }
 
-// A hand-edited value with a bare comma is read whole.
-TEST(SettingsFile, AValueWithABareCommaIsReadWhole) {
-    test::TempDir dir;
-    test::WriteBytes(dir.path() / "settings.ini", "[Options]\nAuthor=Smith, John\n");
-    SettingsFile store(dir.path() / "settings.ini");
-    EXPECT_EQ(store.GetSetting(kAppName, "Options", "Author", ""), "Smith, John");
-}
-
 // Runs a test from a folder of its own, as a user starting Brindle there.
 class InFolder {
 public:
