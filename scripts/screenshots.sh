@@ -97,7 +97,8 @@ example="$work/example/Inventory.vbp"
 # The example kept in shape by a team: its settings, a module left out, a module and
 # procedures that Brindle leaves alone.
 cp -r examples "$work/team"
-printf '[Options]\r\nExcluded Procedures=*_Click, Form_*\r\n' >"$work/team/brindle.ini"
+printf '[Options]\r\nExcluded Procedures=*_Click, Form_*\r\nSkip Existing=True\r\nDate Format=ISO\r\nModule Header Filename=Templates\\StandardVBModuleHeader.txt\r\n' \
+    >"$work/team/brindle.ini"
 printf '# legacy\nControls/*\n' >"$work/team/.brindleignore"
 sed -i "0,/^Option Explicit/s//Option Explicit\r\n' brindle: skip/" "$work/team/CStockItem.cls"
 shoot workbench-main main "$example" modMain 30
@@ -109,6 +110,8 @@ shoot workbench-designer designer "$example" frmMain
 shoot workbench-addins addins "$example" modMain 30
 shoot workbench-splash splash "$example" modMain 30
 shoot workbench-skipped skipped "$work/team/Inventory.vbp" modMain 30
+shoot workbench-options-team options "$work/team/Inventory.vbp" modMain 30
+shoot workbench-help help "$work/team/Inventory.vbp" modMain 30
 shoot workbench-project-menu projectmenu "$example" modMain 30
 for scene in projecttyped projectstep projectundone; do
     shoot "workbench-$scene" "$scene" "$example" modMain 16

@@ -3,8 +3,10 @@
 #include <QDialog>
 #include <QFile>
 #include <QPointer>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "workbench/WorkbenchName.h"
 
@@ -18,6 +20,29 @@ QString Readme() {
 
 bool StartsSection(const QString& line) {
     return line.startsWith(QLatin1String("## "));
+}
+
+// Beside the window it was asked from, on the side with more room, narrowed to fit there so
+// that both are seen; over it when neither side has room enough.
+void PlaceBeside(QWidget& help, QWidget* over) {
+    if (over == nullptr || help.isVisible()) {
+        return;
+    }
+    constexpr int kGap = 8;
+    constexpr int kNarrowest = 480;
+    const QRect screen = over->screen()->availableGeometry();
+    const QRect from = over->window()->frameGeometry();
+    const int right = screen.right() - from.right() - kGap;
+    const int left = from.left() - screen.left() - kGap;
+    const int room = std::max(left, right);
+    if (room >= kNarrowest) {
+        help.resize(std::min(help.width(), room), help.height());
+    }
+    int x = right >= left ? from.right() + kGap : from.left() - kGap - help.width();
+    x = std::clamp(x, screen.left(), std::max(screen.left(), screen.right() - help.width()));
+    const int y = std::clamp(from.top(), screen.top(),
+                             std::max(screen.top(), screen.bottom() - help.height()));
+    help.move(x, y);
 }
 
 }  // namespace
@@ -62,6 +87,7 @@ void ShowHelp(QWidget* over, const QStringList& titles) {
     }
     window->setWindowTitle(WorkbenchName() + QStringLiteral(" Help"));
     window->findChild<QTextBrowser*>()->setMarkdown(HelpText(titles));
+    PlaceBeside(*window, over);
     window->show();
     window->raise();
     window->activateWindow();

@@ -144,6 +144,21 @@ int main(int argc, char** argv) {
     } else if (scene == "options") {
         ShootDialogThen([](QWidget& dialog) { static_cast<QDialog&>(dialog).reject(); });
         window.Host().Click(buttons::kCodeWindowBar, buttons::kOptions);
+    } else if (scene == "help") {
+        // F1 in the options dialog: the help window beside it.
+        QTimer::singleShot(300, [] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (dialog == nullptr) {
+                return;
+            }
+            QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+            QApplication::sendEvent(dialog, &f1);
+            QTimer::singleShot(400, [dialog] {
+                Shoot();
+                static_cast<QDialog*>(dialog)->reject();
+            });
+        });
+        window.Host().Click(buttons::kCodeWindowBar, buttons::kOptions);
     } else if (scene == "status") {
         window.Host().Windows().Answers().SetNextAnswer(vbYes);
         // The first pass over pending events that the status window makes takes the picture.
