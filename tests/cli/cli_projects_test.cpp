@@ -132,7 +132,8 @@ TEST(ProjectsFromEveryLocale, AreFoundAndTheirNamesShownInUtf8) {
                          locale.module + ".bas\r\n"));
         WriteBytes(root / "Group.vbg",
                    bytes("VBGROUP 5.0\r\nStartupProject=" + locale.folder + "\\" + locale.folder +
-                         ".vbp\r\nProject=Again.vbp\r\nProject=Gone\\Gone.vbp\r\n"));
+                         ".vbp\r\nProject=Again.vbp\r\nProject=Gone\\Gone.vbp\r\n"
+                         "Project=Group.vbg\r\n"));
         const auto before = Snapshot(root);
         const auto settings = temp.path() / "settings.ini";
         // The code page is given, or kept as the default by the options command.
@@ -152,6 +153,7 @@ TEST(ProjectsFromEveryLocale, AreFoundAndTheirNamesShownInUtf8) {
              {locale.folder + (kOnWindows ? "\\" : "/") + locale.folder +
                   ".vbp:4: " + locale.module + "\\Gone.bas: no such file",
               std::string("Group.vbg:4: Gone\\Gone.vbp: no such file"),
+              std::string("Group.vbg:5: Group.vbg: is this group itself, not a project"),
               "[1/2] Adding module header, procedure headers, and error handlers to " +
                   locale.module + "\n",
               "[2/2] Adding module header, procedure headers, and error handlers to " +

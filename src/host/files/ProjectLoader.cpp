@@ -69,6 +69,13 @@ public:
                                    "; the other projects are done");
                 continue;
             }
+            if (SameFile(found.path, file) || IsGroupFileText(ReadFileBytes(found.path))) {
+                Problem(where, entry.path +
+                                   (SameFile(found.path, file) ? ": is this group itself"
+                                                               : ": is a group") +
+                                   ", not a project; the other projects are done");
+                continue;
+            }
             try {
                 PlanProject(found.path);
             } catch (const ProjectFileError& e) {
