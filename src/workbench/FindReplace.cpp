@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -74,6 +75,8 @@ FindDialog::FindDialog(QWidget* parent)
       note_(new QLabel(this)) {
     setObjectName(QStringLiteral("findDialog"));
     setModal(false);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     auto* findLabel = new QLabel(QStringLiteral("Fi&nd What:"), this);
     findLabel->setBuddy(findWhat_);
     replaceLabel_->setBuddy(replaceWith_);
@@ -112,6 +115,7 @@ FindDialog::FindDialog(QWidget* parent)
 
     note_->setObjectName(QStringLiteral("findNote"));
     note_->setWordWrap(true);
+    note_->hide();
 
     auto* fields = new QGridLayout;
     fields->addWidget(findLabel, 0, 0);
@@ -126,6 +130,7 @@ FindDialog::FindDialog(QWidget* parent)
     left->addLayout(middle);
     left->addWidget(note_);
     auto* layout = new QHBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(left, 1);
     layout->addLayout(buttons);
 
@@ -217,6 +222,7 @@ void FindDialog::SetFindWhat(const QString& text) {
 
 void FindDialog::SetNote(const QString& note) {
     note_->setText(note);
+    note_->setVisible(!note.isEmpty());
 }
 
 void FindDialog::OfferModuleScopes(bool offer) {
@@ -232,6 +238,10 @@ FindReplace::FindReplace(Workspace& workspace, FindHost host, QWidget* parent)
     dialog_->onReplace = [this] { Replace(); };
     dialog_->onReplaceAll = [this] { ReplaceAll(); };
     dialog_->onChanged = [this] { origin_.reset(); };
+}
+
+FindReplace::~FindReplace() {
+    delete dialog_;  // before the window it belongs to, as it calls back here
 }
 
 void FindReplace::Show(bool replace) {
@@ -275,6 +285,9 @@ std::vector<FindReplace::Unit> FindReplace::Units(OpenProject*& project) {
     }
     const SearchScope scope = module != nullptr ? dialog_->Scope() : SearchScope::Project;
     host::MemoryCodeModule* code = module != nullptr ? module->Component().Code() : nullptr;
+    if (code != nullptr && code->CountOfLines() == 0 && scope != SearchScope::Project) {
+        return units;
+    }
     if (scope == SearchScope::Module) {
         units.push_back({module, ModuleLines(*code)});
     } else if (scope == SearchScope::Procedure) {
@@ -336,6 +349,35 @@ void FindReplace::Select(const Unit& unit, const Hit& hit) {
                                               hit.column + hit.length);
     window->SelectionFromPane();
     selected_ = std::pair(unit.module, hit);
+    KeepClearOf(window->Editor());
+}
+
+// The dialog moves off the match's line, below it or else above it, as the user must see it.
+void FindReplace::KeepClearOf(QsciScintilla& editor) {
+    if (!dialog_->isVisible()) {
+        return;
+    }
+    const long position = editor.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART);
+    const auto y = static_cast<int>(
+        editor.SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, position));
+    const auto height = static_cast<int>(editor.SendScintilla(
+        QsciScintillaBase::SCI_TEXTHEIGHT,
+        static_cast<unsigned long>(editor.SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION,
+                                                        static_cast<unsigned long>(position)))));
+    const QPoint top = editor.viewport()->mapToGlobal(QPoint(0, y));
+    const QRect line(top, QSize(editor.viewport()->width(), height));
+    // The frame as the window manager draws it may not be known yet: room is left for a title.
+    constexpr int kTitle = 32;
+    const QRect inner = dialog_->geometry();
+    if (!inner.adjusted(0, -kTitle, 0, 0).intersects(line)) {
+        return;
+    }
+    const QRect screen = dialog_->screen()->availableGeometry();
+    const int below = line.bottom() + 8 + kTitle;
+    const int above = line.top() - 8 - inner.height();
+    const int to =
+        below + inner.height() <= screen.bottom() || above - kTitle < screen.top() ? below : above;
+    dialog_->move(dialog_->pos() + QPoint(0, to - inner.top()));
 }
 
 bool FindReplace::FindNext(bool reverse) {

@@ -21,6 +21,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+class QsciScintilla;
 
 namespace brindle::workbench {
 
@@ -84,6 +85,9 @@ struct FindHost {
 class FindReplace {
 public:
     FindReplace(Workspace& workspace, FindHost host, QWidget* parent);
+    ~FindReplace();
+    FindReplace(const FindReplace&) = delete;
+    FindReplace& operator=(const FindReplace&) = delete;
 
     FindDialog& Dialog() { return *dialog_; }
     // Shows the dialog with the active editor's selection, or the word at its caret.
@@ -119,6 +123,7 @@ private:
     // The active code window's selection in the units, start and end.
     std::optional<std::pair<Place, Place>> Selection(const std::vector<Unit>& units);
     void Select(const Unit& unit, const Hit& hit);
+    void KeepClearOf(QsciScintilla& editor);
     void Tell(const QString& note);
 
     Workspace& workspace_;

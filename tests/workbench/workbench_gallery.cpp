@@ -216,8 +216,8 @@ int main(int argc, char** argv) {
         window.ShowFind(true);
         window.Finder().Dialog().Fill(QStringLiteral("Quantity"), QStringLiteral("OnHand"),
                                       SearchScope::Project, false, true, false);
-        window.Finder().FindNext();
         window.Finder().Dialog().move(window.geometry().center() - QPoint(200, 20));
+        window.Finder().FindNext();
         window.Finder().Dialog().raise();
         window.Finder().Dialog().activateWindow();
         Shoot();
