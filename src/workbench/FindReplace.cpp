@@ -514,6 +514,16 @@ int FindReplace::ReplaceAll() {
                  .arg(project->codePage));
         return 0;
     }
+    // A selection over text that is replaced would hold other text afterwards: the caret
+    // stays at its start.
+    if (CodeWindow* window = host_.active()) {
+        window->SelectionToPane();
+        CodePane& pane = window->Component().Code()->CodePane();
+        std::int32_t line = 1, column = 1, endLine = 1, endColumn = 1;
+        pane.GetSelection(line, column, endLine, endColumn);
+        pane.SetSelection(line, column, line, column);
+        window->SelectionFromPane();
+    }
     if (host_.around) {
         host_.around(true);
     }

@@ -3,7 +3,7 @@
 //   workbench_gallery SCENE PROJECT OUTPUT.png [MODULE [LINE]]
 // SCENE: main, menu, options, status, designer, addins, splash, tools, opening, skipped,
 // projectmenu, projecttyped, projectstep, projectundone, summary, objects, recent, ctrlr,
-// codepage, replace.
+// codepage, replace, replaceall.
 
 #include <Qsci/qsciscintilla.h>
 
@@ -211,13 +211,16 @@ int main(int argc, char** argv) {
             }
         }
         Shoot();
-    } else if (scene == "replace" && code != nullptr) {
-        // The Replace dialog over the project, its first match found.
+    } else if (scene.startsWith("replace") && code != nullptr) {
+        // The Replace dialog over the project, its first match found; or every match replaced.
         window.ShowFind(true);
         window.Finder().Dialog().Fill(QStringLiteral("Quantity"), QStringLiteral("OnHand"),
                                       SearchScope::Project, false, true, false);
         window.Finder().Dialog().move(window.geometry().center() - QPoint(200, 20));
         window.Finder().FindNext();
+        if (scene == "replaceall") {
+            window.Finder().ReplaceAll();
+        }
         window.Finder().Dialog().raise();
         window.Finder().Dialog().activateWindow();
         Shoot();
