@@ -858,6 +858,16 @@ private slots:
         bench.window.Undo();
         QCOMPARE(modules(), before);
         ShowsItsModule(item);
+
+        // The current procedure: LevelOf with the comment above it, not LoadDefaults' string.
+        CodeWindow& main = bench.Code("modMain");
+        const QString text = main.Editor().text();
+        main.Editor().setCursorPosition(
+            int(text.left(text.indexOf("If ReorderAt < 0")).count('\n')), 4);
+        find.Dialog().Fill("ReorderAt", "Limit", SearchScope::Procedure, true, true, false);
+        QCOMPARE(find.ReplaceAll(), 5);
+        QVERIFY(main.Editor().text().contains("\"ReorderAt\""));
+        QVERIFY(main.Editor().text().contains("' Classifies a record; Limit overrides"));
     }
 
     // Whole word, letter case and the Like operator's patterns as the Find dialog takes them;
