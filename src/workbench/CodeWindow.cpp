@@ -4,19 +4,13 @@
 #include <Qsci/qscicommandset.h>
 #include <Qsci/qsciscintilla.h>
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QHBoxLayout>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QKeySequence>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QShortcut>
 #include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string>
@@ -228,8 +222,6 @@ CodeWindow::CodeWindow(host::MemoryComponent& component, host::UndoHistory& hist
     layout->setSpacing(2);
     layout->addLayout(bar);
     layout->addWidget(editor_, 1);
-    BuildFindBar();
-    layout->addWidget(findBar_);
 
     SetCodePage(codePage);
     module_.AddListener(*this);
@@ -521,7 +513,7 @@ void CodeWindow::SelectionFromPane() {
     selecting_ = false;
 }
 
-// ---- Undo, Find, places ----
+// ---- Undo, places ----
 
 bool CodeWindow::Undo() {
     return Replay(&host::UndoHistory::Undo);
@@ -550,68 +542,6 @@ void CodeWindow::GoToLine(std::int32_t line) {
     editor_->Send(Sci::SCI_ENSUREVISIBLE, index);
     editor_->setFirstVisibleLine(std::max(0, index - 3));
     history_.CloseStep();
-}
-
-void CodeWindow::BuildFindBar() {
-    findBar_ = new QWidget(this);
-    findBar_->setObjectName(QStringLiteral("findBar"));
-    findText_ = new QLineEdit(findBar_);
-    findText_->setObjectName(QStringLiteral("findText"));
-    findText_->setPlaceholderText(QStringLiteral("Find what"));
-    matchCase_ = new QCheckBox(QStringLiteral("Match case"), findBar_);
-    wholeWord_ = new QCheckBox(QStringLiteral("Whole word"), findBar_);
-    auto* next = new QPushButton(QStringLiteral("Find Next"), findBar_);
-    auto* previous = new QPushButton(QStringLiteral("Previous"), findBar_);
-    auto* close = new QToolButton(findBar_);
-    close->setText(QStringLiteral("\u00d7"));
-    close->setAutoRaise(true);
-    auto* layout = new QHBoxLayout(findBar_);
-    layout->setContentsMargins(0, 2, 0, 0);
-    layout->addWidget(findText_, 1);
-    layout->addWidget(matchCase_);
-    layout->addWidget(wholeWord_);
-    layout->addWidget(next);
-    layout->addWidget(previous);
-    layout->addWidget(close);
-    findBar_->hide();
-    connect(findText_, &QLineEdit::returnPressed, this, [this] { FindNext(true); });
-    connect(next, &QPushButton::clicked, this, [this] { FindNext(true); });
-    connect(previous, &QPushButton::clicked, this, [this] { FindNext(false); });
-    connect(close, &QToolButton::clicked, this, [this] {
-        findBar_->hide();
-        editor_->setFocus();
-    });
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), findBar_);
-    escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, close, &QToolButton::click);
-}
-
-void CodeWindow::ShowFind() {
-    if (editor_->hasSelectedText() && !editor_->selectedText().contains('\n')) {
-        findText_->setText(editor_->selectedText());
-    }
-    findBar_->show();
-    findText_->setFocus();
-    findText_->selectAll();
-}
-
-bool CodeWindow::FindNext(bool forward) {
-    const QString text = findText_->text();
-    if (text.isEmpty()) {
-        ShowFind();
-        return false;
-    }
-    int line = -1;
-    int index = -1;
-    if (!forward && editor_->hasSelectedText()) {
-        int endLine = 0;
-        int endIndex = 0;
-        editor_->getSelection(&line, &index, &endLine, &endIndex);
-    }
-    const bool found = editor_->findFirst(text, false, matchCase_->isChecked(),
-                                          wholeWord_->isChecked(), true, forward, line, index);
-    findText_->setStyleSheet(found ? QString() : QStringLiteral("background: #ffd6d6"));
-    return found;
 }
 
 // ---- The two drop-downs ----

@@ -15,8 +15,6 @@
 #include "model/Diagnostics.h"
 
 class QComboBox;
-class QCheckBox;
-class QLineEdit;
 class QTimer;
 class QsciScintilla;
 
@@ -57,10 +55,6 @@ public:
     bool Redo();
     host::UndoHistory& History() { return history_; }
 
-    void ShowFind();
-    // Finds the find bar's text again, downwards or upwards; false when it is nowhere.
-    bool FindNext(bool forward = true);
-
     // Puts the caret at the start of a line of the module (1-based) and shows it.
     void GoToLine(std::int32_t line);
 
@@ -98,7 +92,6 @@ private:
     void StartStep(bool deleting, int line, int lastLine);
     bool Replay(std::int32_t (host::UndoHistory::*apply)());
 
-    void BuildFindBar();
     void FillCombos();
     void FillProcedures();
     void ShowCaretPlace();
@@ -112,10 +105,6 @@ private:
     CodeEditor* editor_;
     QComboBox* objects_;
     QComboBox* procedures_;
-    QWidget* findBar_ = nullptr;
-    QLineEdit* findText_ = nullptr;
-    QCheckBox* matchCase_ = nullptr;
-    QCheckBox* wholeWord_ = nullptr;
     QTimer* caretTimer_;
 
     std::vector<std::string> objectNames_;  // as the module's bytes; the first is "(General)"

@@ -1,11 +1,14 @@
 #include "workbench/MainWindow.h"
 
+#include <Qsci/qsciscintilla.h>
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDockWidget>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTimer>
@@ -19,7 +22,9 @@
 #include "host/vb6/CodePage.h"
 #include "ui/qt/QtText.h"
 #include "workbench/CodeWindow.h"
+#include "workbench/Definition.h"
 #include "workbench/Dialogs.h"
+#include "workbench/FindReplace.h"
 #include "workbench/ProjectWindow.h"
 #include "workbench/WindowList.h"
 #include "workbench/WorkbenchName.h"
@@ -69,6 +74,20 @@ MainWindow::MainWindow(WorkbenchSettings& settings, QWidget* parent)
     menus_ = new Menus(*this, *this, *host_, *windows_, settings_);
     BuildStatusBar();
     Wire();
+    find_ = std::make_unique<FindReplace>(
+        workspace_,
+        FindHost{[this] { return ActiveCodeWindow(); },
+                 [this](host::MemoryComponent& component) { return OpenCodeWindow(component); },
+                 [this] { return ActiveProject(); },
+                 [this](bool starting) {
+                     if (starting) {
+                         BeforeClick();
+                     } else {
+                         AfterClick();
+                     }
+                 },
+                 [this](const QString& note) { note_->setText(note); }},
+        this);
 
     resize(1100, 760);
     restoreGeometry(settings_.WindowGeometry());
@@ -571,6 +590,43 @@ void MainWindow::UndoOrRedo(bool undo) {
         }
     }
     Edited();
+}
+
+// ---- Find and definitions ----
+
+void MainWindow::ShowFind(bool replace) {
+    find_->Show(replace);
+}
+
+void MainWindow::FindNext(bool reverse) {
+    if (find_->Dialog().Text().what.empty()) {
+        find_->Show(false);
+        return;
+    }
+    find_->FindNext(reverse);
+}
+
+void MainWindow::GoToDefinition() {
+    std::optional<Definition> found;
+    if (CodeWindow* window = ActiveCodeWindow()) {
+        window->SelectionToPane();
+        std::int32_t line = 1, column = 1, endLine = 1, endColumn = 1;
+        window->Component().Code()->CodePane().GetSelection(line, column, endLine, endColumn);
+        if (const OpenProject* project = workspace_.ProjectOf(window->Component())) {
+            found = FindDefinition(*project, window->Component(), line, column);
+        }
+    }
+    if (!found) {
+        const QString text = QStringLiteral("Identifier under cursor is not recognized");
+        note_->setText(text);
+        QMessageBox box(QMessageBox::Information, WorkbenchName(), text, QMessageBox::Ok, this);
+        RunDialog(box);
+        return;
+    }
+    if (CodeWindow* target = OpenCodeWindow(*found->component)) {
+        target->GoToLine(found->line);
+        target->Editor().setFocus();
+    }
 }
 
 // ---- Saving and closing ----

@@ -31,6 +31,7 @@ namespace brindle::workbench {
 
 class CodeWindow;
 class DesignerWindow;
+class FindReplace;
 class ProjectWindow;
 class WindowList;
 
@@ -76,10 +77,14 @@ public:
     void Redo() override;
     std::string NextStepName(bool undo) override;
     void ShowAddInManager() override;
+    void ShowFind(bool replace) override;
+    void FindNext(bool reverse) override;
+    void GoToDefinition() override;
     void ChooseCodePage(OpenProject* project = nullptr) override;
 
     AddinHost& Host() { return *host_; }
     Workspace& Work() { return workspace_; }
+    FindReplace& Finder() { return *find_; }
     OutputWindow& Output() { return *output_; }
     QTreeWidget& ProjectTree();
     QString StatusNote() const;
@@ -136,6 +141,7 @@ private:
     WindowList* windows_ = nullptr;
     ProjectWindow* projects_ = nullptr;
     Menus* menus_ = nullptr;
+    std::unique_ptr<FindReplace> find_;
     QLabel* note_;
     QLabel* caret_;
     QProgressBar* progress_;

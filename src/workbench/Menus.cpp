@@ -133,21 +133,14 @@ void Menus::BuildEditMenu() {
         }
     });
     edit->addSeparator();
-    edit->addAction(QStringLiteral("&Find..."), QKeySequence::Find, this, [this] {
-        if (CodeWindow* window = windows_.ActiveCodeWindow()) {
-            window->ShowFind();
-        }
-    });
-    edit->addAction(QStringLiteral("Find &Next"), QKeySequence::FindNext, this, [this] {
-        if (CodeWindow* window = windows_.ActiveCodeWindow()) {
-            window->FindNext(true);
-        }
-    });
-    edit->addAction(QStringLiteral("Find Pre&vious"), QKeySequence::FindPrevious, this, [this] {
-        if (CodeWindow* window = windows_.ActiveCodeWindow()) {
-            window->FindNext(false);
-        }
-    });
+    edit->addAction(QStringLiteral("&Find..."), QKeySequence(QStringLiteral("Ctrl+F")), this,
+                    [this] { commands_.ShowFind(false); });
+    edit->addAction(QStringLiteral("Find &Next"), QKeySequence(Qt::Key_F3), this,
+                    [this] { commands_.FindNext(false); });
+    edit->addAction(QStringLiteral("Find Pre&vious"), QKeySequence(QStringLiteral("Shift+F3")),
+                    this, [this] { commands_.FindNext(true); });
+    edit->addAction(QStringLiteral("R&eplace..."), QKeySequence(QStringLiteral("Ctrl+H")), this,
+                    [this] { commands_.ShowFind(true); });
     connect(edit, &QMenu::aboutToShow, this, [this] { ShowUndoNames(); });
     connect(edit, &QMenu::aboutToHide, this, [this] {
         undo_->setEnabled(true);
@@ -181,6 +174,8 @@ void Menus::BuildViewMenu() {
                             windows_.OpenDesigner(*component);
                         }
                     });
+    view->addAction(QStringLiteral("&Definition"), QKeySequence(QStringLiteral("Shift+F2")), this,
+                    [this] { commands_.GoToDefinition(); });
     view->addSeparator();
     // As in the IDE, the keys show a window and give it the focus; its own button closes it.
     for (QDockWidget* dock : window_.findChildren<QDockWidget*>()) {

@@ -41,6 +41,11 @@ public:
     // The name of the step that Undo (or Redo) would take; empty when there is none.
     virtual std::string NextStepName(bool undo) = 0;
     virtual void ShowAddInManager() = 0;
+    // The Find dialog, or the Replace dialog; the next match, or the one before it.
+    virtual void ShowFind(bool replace) = 0;
+    virtual void FindNext(bool reverse) = 0;
+    // Opens the module that declares the name under the caret, at its declaration.
+    virtual void GoToDefinition() = 0;
     virtual void ChooseCodePage(OpenProject* project) = 0;
     // The component of the active window, or the project window's choice.
     virtual host::MemoryComponent* ChosenComponent() const = 0;

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "util/LikePattern.h"
 #include "util/Text.h"
 #include "util/Unicode.h"
 #include "util/Wildcard.h"
@@ -80,6 +81,50 @@ TEST(Wildcard, MatchesBytesWithoutCase) {
     for (const Case& c : cases) {
         EXPECT_EQ(MatchWildcard(c.pattern, c.name), c.matches) << c.pattern << " " << c.name;
     }
+}
+
+// The Like operator's patterns, over single bytes and over UTF-8's characters; the shortest
+// front of a text that matches, as a search takes it.
+TEST(LikePattern, MatchesAsTheLikeOperator) {
+    const CharacterWidth bytes = [](std::string_view) -> std::size_t { return 1; };
+    const CharacterWidth utf8 = [](std::string_view rest) { return Utf8SequenceLength(rest); };
+    struct Case {
+        std::string_view pattern;
+        std::string_view text;
+        bool matchCase;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"a?c", "abc", true, true},    {"a?c", "ac", true, false},
+        {"a*c", "ac", true, true},     {"a*c", "aXYZc", true, true},
+        {"a*c", "aXYZ", true, false},  {"##", "42", true, true},
+        {"##", "4x", true, false},     {"[a-c]x", "bx", true, true},
+        {"[a-c]x", "Bx", true, false}, {"[a-c]x", "Bx", false, true},
+        {"[!a-c]x", "dx", true, true}, {"[!a-c]x", "ax", true, false},
+        {"[*]", "*", true, true},      {"[*]", "a", true, false},
+        {"[?#]?", "#z", true, true},   {"a[]b", "ab", true, true},
+        {"[-a]", "-", true, true},     {"[a-]", "-", true, true},
+        {"[z-a]", "m", true, true},    {"ABC", "abc", true, false},
+        {"ABC", "abc", false, true},   {"*", "", true, true},
+        {"?", "", true, false},
+    };
+    for (const Case& c : cases) {
+        const std::optional<LikePattern> pattern = LikePattern::Parse(c.pattern, bytes);
+        ASSERT_TRUE(pattern) << c.pattern;
+        EXPECT_EQ(pattern->Matches(c.text, c.matchCase), c.matches) << c.pattern << " " << c.text;
+    }
+    EXPECT_FALSE(LikePattern::Parse("a[bc", bytes));
+
+    // "?" takes a whole character, and a list holds characters.
+    const auto euro = LikePattern::Parse("x?y[\xC3\xA4\xE2\x82\xAC]", utf8);
+    ASSERT_TRUE(euro);
+    EXPECT_TRUE(euro->Matches("x\xC3\xA4y\xE2\x82\xAC", true));
+    EXPECT_FALSE(LikePattern::Parse("x?y", bytes)->Matches("x\xC3\xA4y", true));
+
+    const auto shortest = LikePattern::Parse("a*b", bytes);
+    EXPECT_EQ(shortest->MatchFront("aXbYb rest", true), std::size_t{3});
+    EXPECT_EQ(shortest->MatchFront("Xab", true), std::nullopt);
+    EXPECT_EQ(LikePattern::Literal("[*]", bytes).MatchFront("[*] x", true), std::size_t{3});
 }
 
 // U+00E4, U+20AC and U+1F600 (a surrogate pair) and back; what is no character is U+FFFD.

@@ -3,7 +3,7 @@
 //   workbench_gallery SCENE PROJECT OUTPUT.png [MODULE [LINE]]
 // SCENE: main, menu, options, status, designer, addins, splash, tools, opening, skipped,
 // projectmenu, projecttyped, projectstep, projectundone, summary, objects, recent, ctrlr,
-// codepage.
+// codepage, replace, replaceall.
 
 #include <Qsci/qsciscintilla.h>
 
@@ -27,6 +27,7 @@
 #include "addin/Buttons.h"
 #include "workbench/CodeWindow.h"
 #include "workbench/Dialogs.h"
+#include "workbench/FindReplace.h"
 #include "workbench/MainWindow.h"
 
 using namespace brindle;
@@ -224,6 +225,19 @@ int main(int argc, char** argv) {
                 action->trigger();
             }
         }
+        Shoot();
+    } else if (scene.startsWith("replace") && code != nullptr) {
+        // The Replace dialog over the project, its first match found; or every match replaced.
+        window.ShowFind(true);
+        window.Finder().Dialog().Fill(QStringLiteral("Quantity"), QStringLiteral("OnHand"),
+                                      SearchScope::Project, false, true, false);
+        window.Finder().Dialog().move(window.geometry().center() - QPoint(200, 20));
+        window.Finder().FindNext();
+        if (scene == "replaceall") {
+            window.Finder().ReplaceAll();
+        }
+        window.Finder().Dialog().raise();
+        window.Finder().Dialog().activateWindow();
         Shoot();
     } else if (scene == "codepage") {
         // A project opened in the wrong code page, then read again in 932: OUTPUT names the

@@ -17,11 +17,13 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QtTest>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -34,8 +36,10 @@
 #include "model/SettingsKeys.h"
 #include "support/TestPaths.h"
 #include "workbench/CodeWindow.h"
+#include "workbench/Definition.h"
 #include "workbench/Dialogs.h"
 #include "workbench/EditorText.h"
+#include "workbench/FindReplace.h"
 #include "workbench/MainWindow.h"
 #include "workbench/VbLexer.h"
 
@@ -821,6 +825,187 @@ private slots:
         closeAll();
         QCOMPARE(bench.window.NextStepName(false), std::string());
         QVERIFY(!bench.window.Work().ModuleOf(bench.Component("modMain"))->history->CanRedo());
+    }
+
+    // Replace All over the project changes every module that holds the text, as one step of
+    // the project's history: one Undo gives back every module byte for byte, Redo replays it.
+    // Find Next goes from module to module and says when it has come round; one Replace is one
+    // step of its module.
+    void findAndReplaceOverTheProject() {
+        Bench bench;
+        const auto modules = [&] {
+            std::vector<std::string> all;
+            for (const char* name : {"modMain", "CStockItem", "frmMain"}) {
+                all.push_back(bench.Component(name).Serialize());
+            }
+            return all;
+        };
+        const std::vector<std::string> before = modules();
+        bench.Code("modMain").Editor().setCursorPosition(0, 0);
+        FindReplace& find = bench.window.Finder();
+        bench.window.ShowFind(true);
+        find.Dialog().Fill("quantity", "OnHand", SearchScope::Project, false, true, false);
+        QCOMPARE(find.ReplaceAll(), 9);
+        QCOMPARE(find.Note(), QStringLiteral("9 replacement(s) made."));
+        const std::vector<std::string> after = modules();
+        for (std::size_t i = 0; i < after.size(); ++i) {
+            QVERIFY(after[i] != before[i]);
+        }
+        QVERIFY(after[2].find("mCurrent_QuantityChanged") != std::string::npos);  // not a word
+        QVERIFY(after[1].find("Attribute Quantity.VB_Description") != std::string::npos);
+        bench.window.Undo();
+        QCOMPARE(modules(), before);
+        bench.window.Redo();
+        QCOMPARE(modules(), after);
+        bench.window.Undo();
+
+        find.Dialog().Fill("QuantityChanged", "", SearchScope::Project, true, false, false);
+        QStringList visited;
+        while (find.FindNext()) {
+            CodeWindow* active = bench.window.ActiveCodeWindow();
+            QCOMPARE(active->Editor().selectedText(), QStringLiteral("QuantityChanged"));
+            int line = 0, index = 0;
+            active->Editor().getCursorPosition(&line, &index);
+            visited << QString::fromStdString(active->Component().Name()) + ":" +
+                           QString::number(line + 1);
+            QVERIFY(visited.size() < 10);
+        }
+        QCOMPARE(find.Note(), QStringLiteral("The specified region has been searched."));
+        QCOMPARE(visited.size(), 4);
+        QVERIFY2(visited.front().startsWith("CStockItem:") && visited.back().startsWith("frmMain:"),
+                 qPrintable(visited.join(' ')));
+        find.Dialog().Fill("NoSuchName", "", SearchScope::Project, false, false, false);
+        QVERIFY(!find.FindNext());
+        QCOMPARE(bench.window.StatusNote(), QStringLiteral("The specified text was not found."));
+
+        CodeWindow& item = bench.Code("CStockItem");
+        item.Editor().setCursorPosition(0, 0);
+        find.Dialog().Fill("mQuantity", "mCount", SearchScope::Module, true, true, false);
+        QVERIFY(find.Replace());  // finds the first
+        QVERIFY(find.Replace());  // replaces it, finds the next
+        QCOMPARE(item.Editor().selectedText(), QStringLiteral("mQuantity"));
+        QCOMPARE(item.History().UndoName(), std::string("Replace"));
+        QVERIFY(bench.Component("CStockItem").Serialize() != before[1]);
+        bench.window.Undo();
+        QCOMPARE(modules(), before);
+        ShowsItsModule(item);
+
+        // The current procedure: LevelOf with the comment above it, not LoadDefaults' string.
+        CodeWindow& main = bench.Code("modMain");
+        const QString text = main.Editor().text();
+        main.Editor().setCursorPosition(
+            int(text.left(text.indexOf("If ReorderAt < 0")).count('\n')), 4);
+        find.Dialog().Fill("ReorderAt", "Limit", SearchScope::Procedure, true, true, false);
+        QCOMPARE(find.ReplaceAll(), 5);
+        QVERIFY(main.Editor().text().contains("\"ReorderAt\""));
+        QVERIFY(main.Editor().text().contains("' Classifies a record; Limit overrides"));
+    }
+
+    // Whole word, letter case and the Like operator's patterns as the Find dialog takes them;
+    // in a double-byte code page a match begins only where a character does.
+    void findOptions_data() {
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<bool>("wholeWord");
+        QTest::addColumn<bool>("pattern");
+        QTest::addColumn<QString>("hits");  // column:length
+        const QByteArray names("Dim qty, Qty, QTY_X");
+        QTest::newRow("any case") << 1252 << names << "qty" << false << false << false
+                                  << "5:3 10:3 15:3";
+        QTest::newRow("match case") << 1252 << names << "Qty" << true << false << false << "10:3";
+        QTest::newRow("whole word, _ joins")
+            << 1252 << names << "qty" << false << true << false << "5:3 10:3";
+        QTest::newRow("digits") << 1252 << QByteArray("x1 = x22 + y3") << "x#" << false << false
+                                << true << "1:2 6:2";
+        QTest::newRow("digits, whole word")
+            << 1252 << QByteArray("x1 = x22 + y3") << "x#" << false << true << true << "1:2";
+        QTest::newRow("list and run") << 1252 << QByteArray("Call cmdOK_Click") << "cmd[!a-z]*_"
+                                      << true << false << true << "6:6";
+        QTest::newRow("shortest run") << 1252 << QByteArray("a = \"x\" & \"y\"") << "\"*\"" << false
+                                      << false << true << "5:3 11:3";
+        QTest::newRow("Western letters keep their case")
+            << 1252 << QByteArray("' caf\xe9 CAF\xc9") << QString::fromUtf8("caf\u00e9") << false
+            << false << false << "3:4";
+        QTest::newRow("Shift-JIS trail byte")
+            << 932 << QByteArray("' \x95\x5c\x5c") << "\\" << false << false << false << "5:1";
+        QTest::newRow("bad pattern")
+            << 1252 << QByteArray("a[b") << "a[b" << false << false << true << "";
+    }
+    void findOptions() {
+        QFETCH(int, codePage);
+        QFETCH(QByteArray, line);
+        QFETCH(QString, what);
+        QFETCH(bool, matchCase);
+        QFETCH(bool, wholeWord);
+        QFETCH(bool, pattern);
+        QFETCH(QString, hits);
+        const LineFinder finder({what.toStdString(), matchCase, wholeWord, pattern}, codePage);
+        QStringList found;
+        for (const Hit& hit : finder.In(line.toStdString(), 1)) {
+            found << QStringLiteral("%1:%2").arg(hit.column).arg(hit.length);
+        }
+        QCOMPARE(found.join(' '), hits);
+        QCOMPARE(finder.Problem().empty(), QTest::currentDataTag() != QByteArray("bad pattern"));
+    }
+
+    // Go to Definition finds procedures, properties and variables across the project's modules,
+    // through a module's name or a variable's class; what it cannot find it says, as the IDE.
+    void goToDefinitionAcrossModules() {
+        Bench bench;
+        QStringList told;
+        bench.window.runDialog = [&](QDialog& dialog) {
+            told << dynamic_cast<QMessageBox&>(dialog).text();
+            return 0;
+        };
+        host::MemoryCodeModule& form = *bench.Component("frmMain").Code();
+        std::int32_t load = 0;
+        for (std::int32_t l = 1; l <= form.CountOfLines(); ++l) {
+            if (form.Lines(l, 1).starts_with("Private Sub Form_Load")) {
+                load = l;
+            }
+        }
+        form.InsertLines(load + 1,
+                         "    Caption = modMain.FormatPrice(1) & FormatPrice(2)\r\n"
+                         "    LoadDefaults \"x\": Call Me.cmdAdjust_Click");
+        struct Case {
+            const char* text;  // the caret goes after its first occurrence
+            const char* module;
+            const char* declaration;  // the line the caret lands on; empty when not found
+        };
+        const Case cases[] = {
+            {"mCurrent.Adju", "CStockItem", "Public Sub Adjust(ByVal Delta As Long)"},
+            {"mCurrent.Quan", "CStockItem", "Public Property Get Quantity() As Long"},
+            {"modMain.Form", "modMain", "Public Function FormatPrice(ByVal Amount As Currency)"},
+            {"& FormatPrice", "modMain", "Public Function FormatPrice(ByVal Amount As Currency)"},
+            {"Me.cmdAd", "frmMain", "Private Sub cmdAdjust_Click()"},
+            {"mCurr", "frmMain", "Private WithEvents mCurrent As CStockItem"},
+            {"LoadDef", "", ""},  // Private in another module
+            {"Capt", "", ""},
+        };
+        for (const Case& c : cases) {
+            CodeWindow& code = bench.Code("frmMain");
+            const QString text = code.Editor().text();
+            const qsizetype at = text.indexOf(QString::fromLatin1(c.text));
+            QVERIFY2(at >= 0, c.text);
+            const QString upTo = text.left(at + qsizetype(std::strlen(c.text)));
+            code.Editor().setCursorPosition(int(upTo.count('\n')),
+                                            int(upTo.size() - upTo.lastIndexOf('\n') - 1));
+            told.clear();
+            bench.window.GoToDefinition();
+            if (*c.module == '\0') {
+                QCOMPARE(told, QStringList("Identifier under cursor is not recognized"));
+                continue;
+            }
+            QVERIFY2(told.isEmpty(), c.text);
+            CodeWindow* landed = bench.window.ActiveCodeWindow();
+            QCOMPARE(landed->Component().Name(), std::string(c.module));
+            int line = 0, index = 0;
+            landed->Editor().getCursorPosition(&line, &index);
+            QVERIFY2(landed->Editor().text(line).startsWith(QString::fromLatin1(c.declaration)),
+                     qPrintable(landed->Editor().text(line)));
+        }
     }
 
     // Typing or pasting over a selection is one step, as the IDE has it.
