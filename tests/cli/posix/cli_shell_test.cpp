@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -272,6 +273,38 @@ TEST(Interruption, LeavesEveryModuleWholeAndNoTemporaryFile) {
         }
         EXPECT_GE(written, 1);
     }
+}
+
+// A folder in which no temporary file can be made: each module is refused with the folder
+// named, nothing is written, and the exit status is 1. Root may write anywhere, so as root the
+// run is made as nobody.
+TEST(ReadOnlyFolder, RefusesEveryModuleAndWritesNothing) {
+    TempDir temp;
+    const auto project = temp.path() / "project";
+    CopyFolder(SourceDir() / "examples", project);
+    fs::path program = BRINDLE_EXE;
+    std::vector<std::string> args = {"add-all", "Inventory.vbp", "--yes", "--quiet"};
+    if (geteuid() == 0) {
+        if (!fs::exists("/usr/bin/setpriv")) {
+            GTEST_SKIP() << "run as root, and no setpriv to run brindle as another user";
+        }
+        args.insert(args.begin(),
+                    {"--reuid=nobody", "--regid=nogroup", "--clear-groups", BRINDLE_EXE});
+        program = "/usr/bin/setpriv";
+        fs::permissions(temp.path(), fs::perms::others_read | fs::perms::others_exec,
+                        fs::perm_options::add);
+    }
+    const auto before = Snapshot(project);
+    const auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(project, writable, fs::perm_options::remove);
+    const auto run = RunProgram(program, project, temp.path() / "s.ini", args);
+    fs::permissions(project, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_TRUE(test::Has(run.err,
+                          "brindle: modMain.bas: not written: cannot create a temporary file "
+                          "in its folder " +
+                              fs::absolute(project).string() + ": Permission denied\n"));
+    EXPECT_EQ(Snapshot(project), before);
 }
 
 }  // namespace

@@ -33,7 +33,10 @@ public:
         name_.push_back('\0');
         fd_ = ::mkstemps(name_.data(), static_cast<int>(kTemporarySuffix.size()));
         if (fd_ < 0) {
-            FailWrite(shown, "cannot create a temporary file beside it", errno);
+            FailWrite(shown,
+                      "cannot create a temporary file in its folder " +
+                          TextOf(fs::absolute(beside).parent_path()),
+                      errno);
         }
     }
     ~TemporaryFile() {

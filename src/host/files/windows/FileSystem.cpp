@@ -64,7 +64,8 @@ public:
             }
         }
         if (handle_ == INVALID_HANDLE_VALUE) {
-            FailWrite(shown, "cannot create a temporary file beside it");
+            FailWrite(shown, "cannot create a temporary file in its folder " +
+                                 TextOf(fs::absolute(beside).parent_path()));
         }
     }
     ~TemporaryFile() {
