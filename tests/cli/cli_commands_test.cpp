@@ -531,6 +531,20 @@ TEST_F(ExampleProject, TemplatesAreTextInWhateverEncodingTheyWereSaved) {
         EXPECT_TRUE(HasOnce(cyrillic.err, warning));
     }
     EXPECT_FALSE(Has(cyrillic.err, "Ansi.txt"));
+
+    // A template of a megabyte goes in whole and comes out again byte for byte.
+    ASSERT_EQ(Run({"remove-code-all", "Inventory.vbp", "--yes"}).status, 0);
+    const std::string before = File("modMain.bas");
+    std::string big;
+    for (int i = 0; i < 10000; ++i) {
+        big += "' " + std::to_string(i) + " %ModuleName% " + std::string(90, 'x') + "\r\n";
+    }
+    Write("Templates/Big.txt", big);
+    ASSERT_EQ(Run({"options", "--module-header-template", "Templates\\Big.txt"}).status, 0);
+    ASSERT_EQ(Run({"add-module-header", "modMain.bas"}).status, 0);
+    EXPECT_EQ(Count("modMain.bas", "' 9999 modMain " + std::string(90, 'x')), 1);
+    ASSERT_EQ(Run({"remove-code", "modMain.bas", "--yes"}).status, 0);
+    EXPECT_EQ(File("modMain.bas"), before);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "host/files/FileSystem.h"
 #include "host/files/ModuleFile.h"
+#include "host/files/ProjectLoader.h"
 #include "support/TestPaths.h"
 
 namespace brindle::host {
@@ -312,6 +313,18 @@ TEST_F(ModuleFileTest, AFileThatCannotBeWrittenFailsAndLeavesNothingBehind) {
     EXPECT_EQ(ReadBytes(file), "Attribute VB_Name = \"M\"\r\n");
     EXPECT_TRUE(module->Modified());
     EXPECT_EQ(module->FilePath(), file);
+}
+
+// Someone saved the module between Brindle's load and its save: their bytes stay.
+TEST_F(ModuleFileTest, AModuleChangedOnDiskMeanwhileIsNotOverwritten) {
+    const fs::path file = Write("M.bas", "Attribute VB_Name = \"M\"\r\n");
+    ExactModule loaded = LoadExactly(file, 1252);
+    loaded.component->CodeModule().InsertLines(1, "' added");
+    Write("M.bas", "Attribute VB_Name = \"M\"\r\n' theirs\r\n");
+    const SaveResult saved = WriteModule(file, loaded.original, loaded.component->Serialize());
+    EXPECT_FALSE(saved.written);
+    EXPECT_EQ(saved.problem, "changed on disk while Brindle worked; not written");
+    EXPECT_EQ(ReadBytes(file), "Attribute VB_Name = \"M\"\r\n' theirs\r\n");
 }
 
 TEST_F(ModuleFileTest, AComponentMadeInMemorySavesAsALoadableModule) {
