@@ -20,7 +20,8 @@ host::IdeSetup WorkbenchIde() {
     host::IdeSetup setup;
     setup.bars = {
         {std::string(buttons::kCodeWindowBar),
-         {std::string(kCut), std::string(kCopy), std::string(kPaste), std::string(kSelectAll)}},
+         {std::string(kCut), std::string(kCopy), std::string(kPaste), std::string(kSelectAll),
+          std::string(kDefinition)}},
         {std::string(buttons::kToolsBar), {std::string(kCodePage)}},
         {std::string(buttons::kProjectWindowBar),
          {std::string(kSaveProject), std::string(kCloseProject), std::string(kCodePage)}}};

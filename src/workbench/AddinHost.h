@@ -28,6 +28,7 @@ inline constexpr std::string_view kCut = "Cut";
 inline constexpr std::string_view kCopy = "Copy";
 inline constexpr std::string_view kPaste = "Paste";
 inline constexpr std::string_view kSelectAll = "Select All";
+inline constexpr std::string_view kDefinition = "Definition";
 inline constexpr std::string_view kCodePage = "Code Page...";
 inline constexpr std::string_view kSaveProject = "Save Project";
 inline constexpr std::string_view kCloseProject = "Close Project";

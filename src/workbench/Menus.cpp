@@ -245,11 +245,13 @@ std::unique_ptr<QMenu> Menus::CodeWindowMenu() {
                 {{std::string(kCut), on(&QsciScintilla::cut)},
                  {std::string(kCopy), on(&QsciScintilla::copy)},
                  {std::string(kPaste), on(&QsciScintilla::paste)},
-                 {std::string(kSelectAll), [editor] {
+                 {std::string(kSelectAll),
+                  [editor] {
                       if (editor != nullptr) {
                           editor->selectAll(true);
                       }
-                  }}});
+                  }},
+                 {std::string(kDefinition), [this] { commands_.GoToDefinition(); }}});
     AddRefresh(*menu, buttons::kCodeWindowBar);
     const bool selected = editor != nullptr && editor->hasSelectedText();
     for (QAction* action : menu->actions()) {

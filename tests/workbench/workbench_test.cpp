@@ -181,8 +181,8 @@ private slots:
             code(kRemoveAll.data()), options(kOptions.data());
         const QString refresh(kRefreshTitle.data());
         QCOMPARE(Texts(*bench.window.CodeWindowMenu()),
-                 QStringList({"Cut", "Copy", "Paste", "Select All", "-", mod, headers, handlers,
-                              "-", markers, code, "-", options, "-", refresh}));
+                 QStringList({"Cut", "Copy", "Paste", "Select All", "Definition", "-", mod, headers,
+                              handlers, "-", markers, code, "-", options, "-", refresh}));
         QCOMPARE(Texts(bench.window.ToolsMenu()),
                  QStringList({"Code Page...", "-", QString(kCloseAllWins.data())}));
         QCOMPARE(Texts(*bench.window.ProjectMenu(*bench.window.Work().Projects().front())),
@@ -303,19 +303,19 @@ private slots:
             };
             bench.window.ShowAddInManager();
         };
-        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 4);
+        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 5);
         manage(true, false);
         QVERIFY(bench.window.Host().Loaded());
-        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 15);
+        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 16);
         QCOMPARE(Texts(bench.window.ToolsMenu()).size(), 3);
         QVERIFY(!bench.settings.LoadOnStartup());
         manage(false, true);
         QVERIFY(!bench.window.Host().Loaded());
-        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 4);
+        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 5);
         QCOMPARE(Texts(bench.window.ToolsMenu()), QStringList({"Code Page..."}));
         QVERIFY(bench.settings.LoadOnStartup());
         manage(true, true);
-        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 15);
+        QCOMPARE(Texts(*bench.window.CodeWindowMenu()).size(), 16);
     }
 
     // A project in code page 932: its names and text show as Japanese, an edited line is
