@@ -1,5 +1,6 @@
 #include "ui/qt/SplashWindow.h"
 
+#include <QCloseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QTimer>
@@ -13,7 +14,7 @@ namespace {
 
 constexpr int kLifetimeMs = 3000;
 
-// Clicks and keys do nothing: only the timer closes it.
+// Clicks, keys and requests to close do nothing: only the timer closes it.
 class SplashForm final : public QWidget {
 public:
     explicit SplashForm(QWidget* owner)
@@ -27,12 +28,22 @@ public:
         timer->setInterval(kLifetimeMs);
         connect(timer, &QTimer::timeout, this, [this, timer] {
             timer->stop();
+            done_ = true;
             close();
         });
         timer->start();
     }
 
 protected:
+    // Alt+F4 and the window manager's close ask here; only the timer's end is let through.
+    void closeEvent(QCloseEvent* event) override {
+        if (done_) {
+            event->accept();
+        } else {
+            event->ignore();
+        }
+    }
+
     void paintEvent(QPaintEvent*) override {
         const qreal ratio = devicePixelRatioF();
         if (picture_.isNull() || picture_.devicePixelRatio() != ratio) {
@@ -43,6 +54,7 @@ protected:
 
 private:
     QPixmap picture_;
+    bool done_ = false;
 };
 
 class QtSplash final : public frmSplash {
