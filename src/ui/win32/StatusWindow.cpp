@@ -58,11 +58,10 @@ void Paint(HWND window) {
 
 // lblMsg drawn by the window: its text stays whole for screen readers, and the middle of one
 // too long for the line gives way to the ellipsis.
-void DrawMessage(const DRAWITEMSTRUCT& item) {
+void DrawMessage(const DRAWITEMSTRUCT& item, HFONT font) {
     const std::wstring text = TextOf(item.hwndItem);
     HDC dc = item.hDC;
-    HGDIOBJ oldFont =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+    HGDIOBJ oldFont = SelectObject(dc, font);
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     FillRect(dc, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
@@ -80,7 +79,9 @@ LRESULT CALLBACK MsgProcedure(HWND window, UINT message, WPARAM wParam, LPARAM l
             Paint(window);
             return 0;
         case WM_DRAWITEM:
-            DrawMessage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            if (state != nullptr) {
+                DrawMessage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), state->font);
+            }
             return TRUE;
         case WM_CTLCOLORSTATIC:
             SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));

@@ -117,7 +117,8 @@ TEST_F(Win32Screen, StatusWindowLoadsHiddenOnTopAndItsMessageShowsOnceInPlace) {
     status->SetMessage(Utf8(adding));
     EXPECT_EQ(TextOf(label), adding);
     HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    HFONT bold = MessageFont(DpiOf(form), true, 8.25);  // the label's
+    HGDIOBJ old = SelectObject(dc, bold);
     const LONG width = ClientRect(label).right;
     const std::wstring shown = ElidedInTheMiddle(dc, adding, width);
     SIZE size{};
@@ -128,6 +129,7 @@ TEST_F(Win32Screen, StatusWindowLoadsHiddenOnTopAndItsMessageShowsOnceInPlace) {
     EXPECT_TRUE(shown.ends_with(L"ReorderReports"));
     EXPECT_EQ(ElidedInTheMiddle(dc, L"Closing all windows...", width), L"Closing all windows...");
     SelectObject(dc, old);
+    DeleteObject(bold);
     ReleaseDC(label, dc);
 
     SetWindowPos(form, nullptr, 40, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
