@@ -28,19 +28,19 @@ public:
         timer->setInterval(kLifetimeMs);
         connect(timer, &QTimer::timeout, this, [this, timer] {
             timer->stop();
-            done_ = true;
             close();
         });
         timer->start();
     }
 
 protected:
-    // Alt+F4 and the window manager's close ask here; only the timer's end is let through.
+    // Alt+F4 and the window manager's close button come from the window system, and are
+    // refused while the time runs; the timer's end and the application quitting go through.
     void closeEvent(QCloseEvent* event) override {
-        if (done_) {
-            event->accept();
-        } else {
+        if (event->spontaneous()) {
             event->ignore();
+        } else {
+            event->accept();
         }
     }
 
@@ -54,7 +54,6 @@ protected:
 
 private:
     QPixmap picture_;
-    bool done_ = false;
 };
 
 class QtSplash final : public frmSplash {
