@@ -38,15 +38,18 @@ std::optional<bool> ShowInGallery(AddinWindows& windows, std::string_view name,
     if (name == "status") {
         status = windows.CreateMsg(nullptr);
         status->Load();
-        status->SetMessage("Adding error handler(s) to modInventory");
+        // The longest message, with a module name longer than the line has room for.
+        status->SetMessage(
+            "Adding module header, procedure headers, and error handlers to "
+            "modInventoryValuationAndReorderReports");
     } else if (name == "splash") {
         windows.CreateSplash()->Show();
     } else if (name == "question") {
+        // The widest of the confirmations.
         windows.MsgBox(
-            "Removing code markers from this project will prevent Brindle \r\n"
-            "from being able to remove the code it's added up to now.\r\n\r\n"
-            "Are you sure you want to remove Brindle code markers?",
-            vbYesNo + vbExclamation, "Remove Code Markers");
+            "Are you sure you want Brindle to add module headers, procedure headers, \r\n"
+            "and error handlers to the entire project?",
+            vbYesNo + vbExclamation, "Add to Entire Project");
         return false;
     } else {
         return std::nullopt;

@@ -3,6 +3,7 @@
 // settings file of its own and a module header template in a temporary folder: where the tests
 // of each options dialog start.
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -17,6 +18,26 @@
 #include "support/TestPaths.h"
 
 namespace brindle::test {
+
+// The access keys (the letter after a single '&') that more than one of the captions takes,
+// letter case aside; empty when each caption has its own or none.
+inline std::string RepeatedAccessKeys(const std::vector<std::string>& captions) {
+    std::string seen;
+    std::string repeated;
+    for (const std::string& caption : captions) {
+        for (std::size_t at = caption.find('&'); at != std::string::npos && at + 1 < caption.size();
+             at = caption.find('&', at + 2)) {
+            if (caption[at + 1] == '&') {
+                continue;
+            }
+            const char key =
+                static_cast<char>(std::tolower(static_cast<unsigned char>(caption[at + 1])));
+            (seen.find(key) == std::string::npos ? seen : repeated) += key;
+            break;
+        }
+    }
+    return repeated;
+}
 
 template <class Windows>
 struct OptionsBench {

@@ -1,8 +1,13 @@
 #include "ui/qt/MessageBox.h"
 
 #include <QAbstractButton>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <utility>
 #include <vector>
@@ -14,6 +19,8 @@ namespace brindle::ui::qt {
 namespace {
 
 using Button = QMessageBox::StandardButton;
+
+constexpr int kIconRoom = 64;
 
 struct ButtonSet {
     std::int32_t style;
@@ -70,6 +77,30 @@ QString PlainLines(std::string_view text) {
     return lines;
 }
 
+// The box breaks the prompt's lines where they are longer than about half the screen: it is
+// made wide enough for the longest, so that each phrase stays on its own line, as far as the
+// screen allows (beyond that the box wraps as it would).
+void WidenForLongestLine(QMessageBox& box) {
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (label == nullptr) {
+        return;
+    }
+    box.ensurePolished();
+    const QFontMetrics metrics = label->fontMetrics();
+    int longest = 0;
+    for (const QString& line : box.text().split(QLatin1Char('\n'))) {
+        longest = std::max(longest, metrics.horizontalAdvance(line));
+    }
+    const QScreen* screen = box.parentWidget() != nullptr ? box.parentWidget()->screen()
+                                                          : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    // The box never grows wider than the screen less the room of its icon and margins.
+    const int room = screen->availableGeometry().width() * 3 / 4 - 2 * kIconRoom;
+    label->setMinimumWidth(std::min(longest + 2 * label->margin() + 2, room));
+}
+
 }  // namespace
 
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, std::string_view prompt,
@@ -81,6 +112,7 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, std::string_view pro
     box->setWindowTitle(PlainLines(title));
     box->setTextFormat(Qt::PlainText);
     box->setText(PlainLines(prompt));
+    WidenForLongestLine(*box);
 
     std::vector<QPushButton*> made;
     for (Button button : ButtonsOf(buttons).buttons) {

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <optional>
@@ -35,13 +36,18 @@ struct TemplateRow {
     const char* button;
     const char* caption;
     const char* box;
+    const char* boxName;  // what a screen reader calls the box
 };
 
+// The access keys differ from those of the General tab too.
 constexpr std::array<TemplateRow, kTemplateSlots.size()> kTemplateRows = {{
-    {"cmdLoadModHdrTmplt", "Module Header ...", "txtModHdrFname"},
-    {"cmdLoadProcHdrTmplt", "Procedure Header ...", "txtProcHdrFname"},
-    {"cmdLoadErrHdrTmplt", "Error Handler Header ...", "txtErrHdrFname"},
-    {"cmdLoadErrFtrTmplt", "Error Handler Footer ...", "txtErrFtrFname"},
+    {"cmdLoadModHdrTmplt", "&Module Header ...", "txtModHdrFname", "Module header template file"},
+    {"cmdLoadProcHdrTmplt", "&Procedure Header ...", "txtProcHdrFname",
+     "Procedure header template file"},
+    {"cmdLoadErrHdrTmplt", "Error &Handler Header ...", "txtErrHdrFname",
+     "Error handler header template file"},
+    {"cmdLoadErrFtrTmplt", "&Error Handler Footer ...", "txtErrFtrFname",
+     "Error handler footer template file"},
 }};
 
 template <class Widget, class... Args>
@@ -78,6 +84,7 @@ public:
         layout->addLayout(bottom);
         layout->setSizeConstraint(QLayout::SetFixedSize);
         adjustSize();
+        OrderTabs();
     }
 
     // F1, from whichever control has the focus: the controls leave it to the dialog.
@@ -105,7 +112,7 @@ public:
             cdlOpenFiles->setAcceptMode(QFileDialog::AcceptOpen);
             cdlOpenFiles->setFileMode(QFileDialog::ExistingFile);
             cdlOpenFiles->setNameFilters(
-                {QStringLiteral("Text (*.txt)"), QStringLiteral("All Files (*.*)")});
+                {QStringLiteral("Text (*.txt)"), QStringLiteral("All Files (*)")});
             cdlOpenFiles->setDefaultSuffix(QStringLiteral("txt"));
         }
         return *cdlOpenFiles;
@@ -147,25 +154,40 @@ public:
     std::function<void()> onHelp;
 
 private:
+    // The tabs, each control of the tab shown top to bottom, OK and Cancel.
+    void OrderTabs() {
+        std::vector<QWidget*> chain = {tabOptions,       txtAuthor,       chkCodeMarkers,
+                                       chkDisableSplash, chkSkipExisting, txtDateFormat};
+        for (std::size_t i = 0; i < templateButtons.size(); ++i) {
+            chain.push_back(templateButtons[i]);
+            chain.push_back(templateBoxes[i]);
+        }
+        chain.push_back(cmdOK);
+        chain.push_back(cmdCancel);
+        for (std::size_t i = 1; i < chain.size(); ++i) {
+            setTabOrder(chain[i - 1], chain[i]);
+        }
+    }
+
     QWidget* GeneralTab() {
         auto* tab = new QWidget;
         auto* grid = new QGridLayout(tab);
-        auto* label = Named<QLabel>("Label1", QStringLiteral("Author"));
+        auto* label = Named<QLabel>("Label1", QStringLiteral("&Author"));
         txtAuthor = Named<QLineEdit>("txtAuthor");
         label->setBuddy(txtAuthor);
         chkCodeMarkers = Named<QCheckBox>(
             "chkCodeMarkers",
-            QStringLiteral("Add Code Markers (Allows for removal of code added by Brindle)"));
+            QStringLiteral("Add &Code Markers (Allows for removal of code added by Brindle)"));
         chkDisableSplash = Named<QCheckBox>("chkDisableSplash",
-                                            QStringLiteral("Disable splash screen on startup"));
-        chkSkipExisting = Named<QCheckBox>("chkSkipExisting",
-                                           QStringLiteral("Skip procedures that already have one"));
+                                            QStringLiteral("&Disable splash screen on startup"));
+        chkSkipExisting = Named<QCheckBox>(
+            "chkSkipExisting", QStringLiteral("&Skip headers and error handlers already there"));
         grid->addWidget(label, 0, 0);
         grid->addWidget(txtAuthor, 0, 1);
         grid->addWidget(chkCodeMarkers, 1, 0, 1, 2);
         grid->addWidget(chkDisableSplash, 2, 0, 1, 2);
         grid->addWidget(chkSkipExisting, 3, 0, 1, 2);
-        auto* dateLabel = Named<QLabel>("lblDateFormat", QStringLiteral("Date Format"));
+        auto* dateLabel = Named<QLabel>("lblDateFormat", QStringLiteral("Date &Format"));
         txtDateFormat = Named<QLineEdit>("txtDateFormat");
         txtDateFormat->setPlaceholderText(QStringLiteral("Short Date, ISO or dd.mm.yyyy"));
         dateLabel->setBuddy(txtDateFormat);
@@ -183,7 +205,11 @@ private:
             const TemplateRow& row = kTemplateRows[i];
             templateButtons[i] = Named<QPushButton>(row.button, QString::fromLatin1(row.caption));
             templateBoxes[i] = Named<QLineEdit>(row.box);
+            templateBoxes[i]->setAccessibleName(QString::fromLatin1(row.boxName));
             templateBoxes[i]->setMinimumWidth(320);
+            // The whole path, which a long one shows only in part.
+            QObject::connect(templateBoxes[i], &QLineEdit::textChanged, templateBoxes[i],
+                             &QLineEdit::setToolTip);
             grid->addWidget(templateButtons[i], static_cast<int>(i), 0);
             grid->addWidget(templateBoxes[i], static_cast<int>(i), 1);
         }
@@ -232,25 +258,15 @@ QString StartFolder(const std::string& lastDir, const QString& home) {
     return QDir(folder).absolutePath();
 }
 
-bool IsSeparator(QChar c) {
-    return c == QLatin1Char('/') || c == QLatin1Char('\\');
-}
-
-// The path up to the first place where the file's name stands, letter case counting: the
-// folder with its separator. Only a whole folder name counts, so a name that ends a longer
-// folder name ("at.txt" for "t.txt") does not cut the path inside that folder's name.
+// The chosen file's own folder with its separator, also where a folder above it has the
+// file's name; nothing for a bare name.
 std::optional<QString> FolderOf(const QString& path) {
-    const QString name = QFileInfo(path).fileName();
-    if (name.isEmpty()) {
+    const qsizetype last =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    if (last < 0 || last + 1 == path.size()) {
         return std::nullopt;
     }
-    for (qsizetype at = path.indexOf(name, 0, Qt::CaseSensitive); at >= 0;
-         at = path.indexOf(name, at + 1, Qt::CaseSensitive)) {
-        if (at == 0 || IsSeparator(path[at - 1])) {
-            return path.left(at);
-        }
-    }
-    return std::nullopt;
+    return path.left(last + 1);
 }
 
 class QtOptions final : public frmOptions {

@@ -1,5 +1,6 @@
 #include "ui/qt/SplashWindow.h"
 
+#include <QCloseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QTimer>
@@ -13,7 +14,7 @@ namespace {
 
 constexpr int kLifetimeMs = 3000;
 
-// Clicks and keys do nothing: only the timer closes it.
+// Clicks, keys and requests to close do nothing: only the timer closes it.
 class SplashForm final : public QWidget {
 public:
     explicit SplashForm(QWidget* owner)
@@ -33,6 +34,16 @@ public:
     }
 
 protected:
+    // Alt+F4 and the window manager's close button come from the window system, and are
+    // refused while the time runs; the timer's end and the application quitting go through.
+    void closeEvent(QCloseEvent* event) override {
+        if (event->spontaneous()) {
+            event->ignore();
+        } else {
+            event->accept();
+        }
+    }
+
     void paintEvent(QPaintEvent*) override {
         const qreal ratio = devicePixelRatioF();
         if (picture_.isNull() || picture_.devicePixelRatio() != ratio) {

@@ -31,6 +31,7 @@ class MsgForm final : public QWidget {
 public:
     explicit MsgForm(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint) {
         setObjectName(QStringLiteral("frmMsg"));
+        setAccessibleName(QStringLiteral("Brindle status"));
         setAttribute(Qt::WA_ShowWithoutActivating);
         setFixedSize(PixelsOf(*this, kStatusClientArea).size());
 
@@ -47,10 +48,12 @@ public:
         label_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     }
 
-    // A message too long for the line ends in an ellipsis rather than a cut letter.
+    // A message names what it works on at its end, so one too long for the line loses its
+    // middle; a screen reader still reads all of it.
     void SetText(const QString& text) {
-        label_->setText(
-            label_->fontMetrics().elidedText(text, Qt::ElideRight, label_->contentsRect().width()));
+        label_->setAccessibleName(text);
+        label_->setText(label_->fontMetrics().elidedText(text, Qt::ElideMiddle,
+                                                         label_->contentsRect().width()));
     }
 
 protected:

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <initguid.h>
+#include <oleacc.h>
 #include <uxtheme.h>
 #include <vsstyle.h>
 
@@ -20,12 +22,12 @@ namespace brindle::ui::win32 {
 
 // Places within a tab's page, or below the tabs within the client area.
 const std::array<OptionsControl, 18> kOptionsControls = {{
-    {"Label1", 1001, L"Static", L"Author", 0, 0, 0, {12, 12, 96, 35}},
+    {"Label1", 1001, L"Static", L"&Author", 0, 0, 0, {12, 12, 96, 35}},
     {"txtAuthor", 1002, L"Edit", nullptr, 0, 0, 1, {104, 12, 436, 35}},
     {"chkCodeMarkers",
      1003,
      L"Button",
-     L"Add Code Markers (Allows for removal of code added by Brindle)",
+     L"Add &Code Markers (Allows for removal of code added by Brindle)",
      0,
      1,
      0,
@@ -33,7 +35,7 @@ const std::array<OptionsControl, 18> kOptionsControls = {{
     {"chkDisableSplash",
      1004,
      L"Button",
-     L"Disable splash screen on startup",
+     L"&Disable splash screen on startup",
      0,
      2,
      0,
@@ -41,21 +43,21 @@ const std::array<OptionsControl, 18> kOptionsControls = {{
     {"chkSkipExisting",
      1005,
      L"Button",
-     L"Skip procedures that already have one",
+     L"&Skip headers and error handlers already there",
      0,
      3,
      0,
      {12, 104, 436, 124}},
-    {"lblDateFormat", 1006, L"Static", L"Date Format", 0, 4, 0, {12, 132, 96, 155}},
+    {"lblDateFormat", 1006, L"Static", L"Date &Format", 0, 4, 0, {12, 132, 96, 155}},
     {"txtDateFormat", 1007, L"Edit", nullptr, 0, 4, 1, {104, 132, 436, 155}},
-    {"cmdLoadModHdrTmplt", 1010, L"Button", L"Module Header ...", 1, 0, 0, {12, 12, 172, 37}},
+    {"cmdLoadModHdrTmplt", 1010, L"Button", L"&Module Header ...", 1, 0, 0, {12, 12, 172, 37}},
     {"txtModHdrFname", 1011, L"Edit", nullptr, 1, 0, 1, {180, 13, 436, 36}},
-    {"cmdLoadProcHdrTmplt", 1012, L"Button", L"Procedure Header ...", 1, 1, 0, {12, 46, 172, 71}},
+    {"cmdLoadProcHdrTmplt", 1012, L"Button", L"&Procedure Header ...", 1, 1, 0, {12, 46, 172, 71}},
     {"txtProcHdrFname", 1013, L"Edit", nullptr, 1, 1, 1, {180, 47, 436, 70}},
     {"cmdLoadErrHdrTmplt",
      1014,
      L"Button",
-     L"Error Handler Header ...",
+     L"Error &Handler Header ...",
      1,
      2,
      0,
@@ -64,7 +66,7 @@ const std::array<OptionsControl, 18> kOptionsControls = {{
     {"cmdLoadErrFtrTmplt",
      1016,
      L"Button",
-     L"Error Handler Footer ...",
+     L"&Error Handler Footer ...",
      1,
      3,
      0,
@@ -85,6 +87,7 @@ constexpr UINT kVisitMessage = WM_APP + 1;
 constexpr UINT kVisitEndMessage = WM_APP + 2;
 constexpr int kTabCount = 2;
 constexpr const wchar_t* kTabNames[kTabCount] = {L"General", L"Templates"};
+// "*.*" matches every file here, those without an extension too.
 constexpr wchar_t kFilter[] = L"Text (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
 constexpr const wchar_t* kDefaultExt = L"txt";
 
@@ -127,7 +130,8 @@ DWORD StyleOf(const OptionsControl& control) {
         return WS_TABSTOP | ES_AUTOHSCROLL;
     }
     if (kind == L"Static") {
-        return SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE;  // centred on its row
+        // centred on its row; a label's access key goes to the box after it
+        return SS_LEFT | SS_CENTERIMAGE | (control.tab < 0 ? SS_NOPREFIX : 0);
     }
     if (control.id == IDOK) {
         return WS_TABSTOP | BS_DEFPUSHBUTTON;
@@ -136,26 +140,66 @@ DWORD StyleOf(const OptionsControl& control) {
     return WS_TABSTOP | (binding != nullptr && binding->check ? BS_AUTOCHECKBOX : BS_PUSHBUTTON);
 }
 
-bool IsSeparator(char c) {
-    return c == '/' || c == '\\';
-}
-
-// The path up to the first place where the file's name stands, letter case counting: the
-// folder with its separator. Only a whole folder name counts, so a name that ends a longer
-// folder name ("at.txt" for "t.txt") does not cut the path inside that folder's name.
+// The chosen file's own folder with its separator, also where a folder above it has the
+// file's name; nothing for a bare name.
 std::optional<std::string> FolderOf(const std::string& path) {
     const std::size_t last = path.find_last_of("/\\");
-    const std::string name = last == std::string::npos ? path : path.substr(last + 1);
-    if (name.empty()) {
+    if (last == std::string::npos || last + 1 == path.size()) {
         return std::nullopt;
     }
-    for (std::size_t at = path.find(name); at != std::string::npos; at = path.find(name, at + 1)) {
-        if (at == 0 || IsSeparator(path[at - 1])) {
-            return path.substr(0, at);
+    return path.substr(0, last + 1);
+}
+
+// The names that screen readers give the template boxes, which have a button, not a label,
+// before them. Without the system's annotation service (no COM on the thread) they have none.
+class BoxNames {
+public:
+    BoxNames() {
+        if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_IAccPropServices, reinterpret_cast<void**>(&service_)))) {
+            service_ = nullptr;
         }
     }
-    return std::nullopt;
-}
+    ~BoxNames() {
+        Clear();
+        if (service_ != nullptr) {
+            service_->Release();
+        }
+    }
+    BoxNames(const BoxNames&) = delete;
+    BoxNames& operator=(const BoxNames&) = delete;
+
+    void Name(HWND box, const wchar_t* name) {
+        if (service_ != nullptr &&
+            SUCCEEDED(service_->SetHwndPropStr(box, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                               PROPID_ACC_NAME, name))) {
+            named_.push_back(box);
+        }
+    }
+    // Before the boxes go.
+    void Clear() {
+        for (HWND box : std::exchange(named_, {})) {
+            service_->ClearHwndProps(box, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                     &PROPID_ACC_NAME, 1);
+        }
+    }
+
+private:
+    IAccPropServices* service_ = nullptr;
+    std::vector<HWND> named_;
+};
+
+struct BoxName {
+    int id;
+    const wchar_t* name;
+};
+
+constexpr std::array<BoxName, 4> kBoxNames = {{
+    {1011, L"Module header template file"},
+    {1013, L"Procedure header template file"},
+    {1015, L"Error handler header template file"},
+    {1017, L"Error handler footer template file"},
+}};
 
 class Win32Options;
 
@@ -213,10 +257,7 @@ public:
     Win32Options(DialogAnswers* answers, Diagnostics* sink)
         : frmOptions(sink), answers_(answers), sink_(sink) {}
     ~Win32Options() override {
-        EnableOthers();
-        if (form_ != nullptr) {
-            DestroyWindow(std::exchange(form_, nullptr));
-        }
+        Unload();
         DeleteObject(font_);
     }
     Win32Options(const Win32Options&) = delete;
@@ -264,6 +305,8 @@ public:
 
     void Unload() override {
         EnableOthers();
+        names_.Clear();
+        tips_ = nullptr;
         if (form_ != nullptr) {
             DestroyWindow(std::exchange(form_, nullptr));
         }
@@ -278,6 +321,11 @@ public:
                 if (reinterpret_cast<const NMHDR*>(lParam)->code == TCN_SELCHANGE) {
                     ShowTab(TabCtrl_GetCurSel(Tabs()));
                 }
+                return 0;
+            case WM_NEXTDLGCTL:  // a label's access key: the dialog manager asks, as a dialog
+                SetFocus(LOWORD(lParam) != 0
+                             ? reinterpret_cast<HWND>(wParam)
+                             : GetNextDlgTabItem(form_, GetFocus(), static_cast<BOOL>(wParam)));
                 return 0;
             case WM_CLOSE:  // the window's close button and Alt+F4 cancel
                 cmdCancel_Click();
@@ -315,7 +363,8 @@ private:
 
     void Create() {
         const WindowScope scope;
-        INITCOMMONCONTROLSEX common{sizeof(common), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+        INITCOMMONCONTROLSEX common{sizeof(common),
+                                    ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&common);
         const wchar_t* formClass =
             WindowClass(L"BrindleOptions", FormProcedure, GetSysColorBrush(COLOR_BTNFACE));
@@ -345,6 +394,28 @@ private:
         }
         Layout(DpiOf(form));
         ShowTab(0);
+        // The whole path of a template box, which a long one shows only in part.
+        tips_ =
+            CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, form, nullptr, OwnModule(), nullptr);
+        for (const BoxName& box : kBoxNames) {
+            HWND control = ControlById(box.id);
+            names_.Name(control, box.name);
+            TOOLINFOW tool = Tool(control);
+            SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        }
+        SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, Scaled(600, DpiOf(form)));
+    }
+
+    TOOLINFOW Tool(HWND box) const {
+        TOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = form_;
+        tool.uId = reinterpret_cast<UINT_PTR>(box);
+        tool.lpszText = const_cast<wchar_t*>(L"");
+        return tool;
     }
 
     HWND Child(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
@@ -389,6 +460,9 @@ private:
             SetWindowPos(Page(i), HWND_TOP, pages.left, pages.top, pages.right - pages.left,
                          pages.bottom - pages.top, SWP_NOACTIVATE);
         }
+        // The pages lie above the tabs, where clicks reach them; the tabs come last in the
+        // keyboard's walk, after OK and Cancel, and so just before the shown tab's controls.
+        SetWindowPos(Tabs(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         for (const OptionsControl& control : kOptionsControls) {
             place(Control(control), control.place);
         }
@@ -440,7 +514,11 @@ private:
     void Command(int id, int code, HWND control) {
         const Binding* binding = BindingOf(id);
         if (binding != nullptr && binding->text != nullptr && code == EN_CHANGE) {
-            controls_.*binding->text = Utf8(TextOf(control));
+            const std::wstring text = TextOf(control);
+            controls_.*binding->text = Utf8(text);
+            TOOLINFOW tool = Tool(control);
+            tool.lpszText = const_cast<wchar_t*>(text.c_str());
+            SendMessageW(tips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
         } else if (binding != nullptr && binding->check != nullptr && code == BN_CLICKED) {
             controls_.*binding->check =
                 SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
@@ -537,6 +615,8 @@ private:
     DialogAnswers* answers_;
     Diagnostics* sink_;
     HWND form_ = nullptr;
+    HWND tips_ = nullptr;  // the form's own, destroyed with it
+    BoxNames names_;
     HFONT font_ = nullptr;
     OptionsControls controls_;
     std::vector<HWND> disabled_;

@@ -56,12 +56,33 @@ void Paint(HWND window) {
     EndPaint(window, &paint);
 }
 
+// lblMsg drawn by the window: its text stays whole for screen readers, and the middle of one
+// too long for the line gives way to the ellipsis.
+void DrawMessage(const DRAWITEMSTRUCT& item, HFONT font) {
+    const std::wstring text = TextOf(item.hwndItem);
+    HDC dc = item.hDC;
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    FillRect(dc, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    RECT area = item.rcItem;
+    const std::wstring shown = ElidedInTheMiddle(dc, text, area.right - area.left);
+    DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &area,
+              DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+}
+
 LRESULT CALLBACK MsgProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     MsgState* state = StateOf(window);
     switch (message) {
         case WM_PAINT:
             Paint(window);
             return 0;
+        case WM_DRAWITEM:
+            if (state != nullptr) {
+                DrawMessage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), state->font);
+            }
+            return TRUE;
         case WM_CTLCOLORSTATIC:
             SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
@@ -154,17 +175,16 @@ private:
         const WindowScope scope;
         const wchar_t* name =
             WindowClass(L"BrindleMsg", MsgProcedure, GetSysColorBrush(COLOR_BTNFACE));
-        HWND window = CreateWindowExW(kExStyle, name, L"", kStyle, 0, 0, 100, 30, nullptr, nullptr,
-                                      OwnModule(), nullptr);
+        HWND window = CreateWindowExW(kExStyle, name, L"Brindle status", kStyle, 0, 0, 100, 30,
+                                      nullptr, nullptr, OwnModule(), nullptr);
         if (window == nullptr) {
             RaiseLastError("CreateWindowExW");
         }
         auto* state = new MsgState;
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
         state->label = CreateWindowExW(
-            0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 0,
-            10, 10, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLblMsgId)), OwnModule(),
-            nullptr);
+            0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX, 0, 0, 10, 10,
+            window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLblMsgId)), OwnModule(), nullptr);
         state->Layout(window, DpiOf(window));
         window_ = window;
     }
@@ -178,6 +198,30 @@ private:
 };
 
 }  // namespace
+
+std::wstring ElidedInTheMiddle(HDC dc, std::wstring_view text, int width) {
+    const auto fits = [&](std::wstring_view line) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, line.data(), static_cast<int>(line.size()), &size);
+        return size.cx <= width;
+    };
+    if (fits(text)) {
+        return std::wstring(text);
+    }
+    constexpr std::wstring_view kEllipsis = L"\u2026";
+    // The most kept, as evenly from both ends as the width allows, the end first.
+    for (std::size_t kept = text.size(); kept-- > 0;) {
+        const std::size_t head = kept / 2;
+        const std::size_t tail = kept - head;
+        std::wstring line(text.substr(0, head));
+        line += kEllipsis;
+        line += text.substr(text.size() - tail);
+        if (fits(line)) {
+            return line;
+        }
+    }
+    return std::wstring(kEllipsis);
+}
 
 std::unique_ptr<frmMsg> MakeStatusWindow(Diagnostics* sink, MessageObserver observer) {
     return std::make_unique<Win32Msg>(sink, std::move(observer));

@@ -2,8 +2,11 @@
 // The status window in Win32: the logo, the message in bold and an outline, without a title
 // bar, above all other windows.
 
+#include <windows.h>
+
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "addin/AddinWindows.h"
@@ -14,6 +17,10 @@ using MessageObserver = std::function<void(std::string_view message)>;
 
 // The control id of lblMsg, the static control that shows the message.
 inline constexpr int kLblMsgId = 101;
+
+// The text as it fits `width` pixels in the font selected into `dc`: whole, else with its
+// middle left out for an ellipsis, so that both its start and its end (a module's name) show.
+std::wstring ElidedInTheMiddle(HDC dc, std::wstring_view text, int width);
 
 std::unique_ptr<frmMsg> MakeStatusWindow(Diagnostics* sink, MessageObserver observer = {});
 

@@ -1,6 +1,7 @@
 // The options dialog hosted by the add-in on our IDE, on the offscreen platform: what it
 // shows, what OK applies, what every other way out leaves alone, and LastDir.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -109,6 +110,9 @@ private slots:
             QCOMPARE(tabs.tabText(1), QString("Templates"));
             QCOMPARE(tabs.currentIndex(), 0);
             QCOMPARE(form.minimumSize(), form.maximumSize());  // not resizable
+            QCOMPARE(form.windowFlags() & (Qt::WindowType_Mask | Qt::WindowMinMaxButtonsHint |
+                                           Qt::WindowCloseButtonHint),
+                     Qt::Dialog | Qt::WindowCloseButtonHint);
             const QRect screen = QGuiApplication::primaryScreen()->geometry();
             // Centred at load, when the frame is not known yet.
             QCOMPARE(form.pos(), QPoint((screen.width() - form.width()) / 2,
@@ -122,21 +126,21 @@ private slots:
                 int column;
             };
             const std::vector<Row> rows = {
-                {"Label1", "Author", 0, 0, 0},
+                {"Label1", "&Author", 0, 0, 0},
                 {"txtAuthor", nullptr, 0, 0, 1},
-                {"chkCodeMarkers", "Add Code Markers (Allows for removal of code added by Brindle)",
-                 0, 1, 0},
-                {"chkDisableSplash", "Disable splash screen on startup", 0, 2, 0},
-                {"chkSkipExisting", "Skip procedures that already have one", 0, 3, 0},
-                {"lblDateFormat", "Date Format", 0, 4, 0},
+                {"chkCodeMarkers",
+                 "Add &Code Markers (Allows for removal of code added by Brindle)", 0, 1, 0},
+                {"chkDisableSplash", "&Disable splash screen on startup", 0, 2, 0},
+                {"chkSkipExisting", "&Skip headers and error handlers already there", 0, 3, 0},
+                {"lblDateFormat", "Date &Format", 0, 4, 0},
                 {"txtDateFormat", nullptr, 0, 4, 1},
-                {"cmdLoadModHdrTmplt", "Module Header ...", 1, 0, 0},
+                {"cmdLoadModHdrTmplt", "&Module Header ...", 1, 0, 0},
                 {"txtModHdrFname", nullptr, 1, 0, 1},
-                {"cmdLoadProcHdrTmplt", "Procedure Header ...", 1, 1, 0},
+                {"cmdLoadProcHdrTmplt", "&Procedure Header ...", 1, 1, 0},
                 {"txtProcHdrFname", nullptr, 1, 1, 1},
-                {"cmdLoadErrHdrTmplt", "Error Handler Header ...", 1, 2, 0},
+                {"cmdLoadErrHdrTmplt", "Error &Handler Header ...", 1, 2, 0},
                 {"txtErrHdrFname", nullptr, 1, 2, 1},
-                {"cmdLoadErrFtrTmplt", "Error Handler Footer ...", 1, 3, 0},
+                {"cmdLoadErrFtrTmplt", "&Error Handler Footer ...", 1, 3, 0},
                 {"txtErrFtrFname", nullptr, 1, 3, 1},
                 {"lblHelp", "Press F1 for help on VB Brindle", -1, 0, 0},
                 {"cmdOK", "OK", -1, 0, 1},
@@ -175,6 +179,53 @@ private slots:
                 }
             }
             QVERIFY(Control<QPushButton>(form, "cmdOK").isDefault());
+        });
+    }
+
+    // Tab walks the shown tab's controls top to bottom, then OK and Cancel, then the tabs; no
+    // two captions share an access key; the template boxes have names and show their whole path.
+    void keyboardWalksTheDialogInOrder() {
+        Workbench bench;
+        bench.WithOptions([](QDialog& form) {
+            std::vector<std::string> captions;
+            for (const auto* control : form.findChildren<QAbstractButton*>()) {
+                captions.push_back(control->text().toStdString());
+            }
+            for (const auto* label : form.findChildren<QLabel*>()) {
+                captions.push_back(label->text().toStdString());
+            }
+            QCOMPARE(test::RepeatedAccessKeys(captions), std::string());
+
+            auto& tabs = Control<QTabWidget>(form, "tabOptions");
+            const auto walk = [&](std::vector<const char*> names) {
+                QApplication::setActiveWindow(&form);
+                Control<QWidget>(form, names.front()).setFocus();
+                for (std::size_t i = 1; i <= names.size(); ++i) {
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                    const char* expected = names[i % names.size()];
+                    QWidget* focus = QApplication::focusWidget();
+                    QVERIFY2(focus != nullptr && (focus->objectName() == expected ||
+                                                  (focus->parentWidget() == &tabs &&
+                                                   std::string(expected) == "tabOptions")),
+                             expected);
+                }
+            };
+            walk({"txtAuthor", "chkCodeMarkers", "chkDisableSplash", "chkSkipExisting",
+                  "txtDateFormat", "cmdOK", "cmdCancel", "tabOptions"});
+            tabs.setCurrentIndex(1);
+            walk({"cmdLoadModHdrTmplt", "txtModHdrFname", "cmdLoadProcHdrTmplt", "txtProcHdrFname",
+                  "cmdLoadErrHdrTmplt", "txtErrHdrFname", "cmdLoadErrFtrTmplt", "txtErrFtrFname",
+                  "cmdOK", "cmdCancel", "tabOptions"});
+
+            // Alt and a box's key reach the box.
+            tabs.setCurrentIndex(0);
+            QTest::keyClick(&form, Qt::Key_F, Qt::AltModifier);
+            QCOMPARE(QApplication::focusWidget(), &Control<QWidget>(form, "txtDateFormat"));
+
+            auto& box = Control<QLineEdit>(form, "txtErrFtrFname");
+            QCOMPARE(box.accessibleName(), QString("Error handler footer template file"));
+            Type(box, "/a/long/way/down/to/the/team's/templates/Footer.txt");
+            QCOMPARE(box.toolTip(), box.text());
         });
     }
 
@@ -255,8 +306,8 @@ private slots:
                                               << "mine/";
         QTest::newRow("letter case counts") << 1 << "foot.TXT/foot.txt"
                                             << "foot.TXT/";
-        QTest::newRow("a folder of the same name before it") << 2 << "p.txt/p.txt"
-                                                             << "";
+        QTest::newRow("a folder of the same name above it") << 2 << "p.txt/p.txt"
+                                                            << "p.txt/";
         QTest::newRow("the name ending a longer folder name") << 3 << "my.txt/y.txt"
                                                               << "my.txt/";
         QTest::newRow("cancelled") << 0 << ""
@@ -295,7 +346,7 @@ private slots:
             const FileChoice choice = chosen.isEmpty() ? FileChoice() : Native(file);
             QCOMPARE(choose(form, choice), Native(bench.dir.path() / "start"));
             auto& dialog = Control<QFileDialog>(form, "cdlOpenFiles");
-            QCOMPARE(dialog.nameFilters(), QStringList({"Text (*.txt)", "All Files (*.*)"}));
+            QCOMPARE(dialog.nameFilters(), QStringList({"Text (*.txt)", "All Files (*)"}));
             QCOMPARE(dialog.defaultSuffix(), QString("txt"));
             QCOMPARE(Control<QLineEdit>(form, box).text(), choice.value_or(before));
             Click(Control<QPushButton>(form, "cmdCancel"));

@@ -1,7 +1,9 @@
 // The status window, the splash window, StayOnTop and the message box, on the offscreen
 // platform.
 
+#include <QtTest/qtestspontaneevent.h>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -106,8 +108,18 @@ private slots:
         QCOMPARE(form->pos(), QPoint(40, 60));
         QVERIFY(TopLevel("frmMsg") == form);  // loaded once
 
-        status->SetMessage(std::string(300, 'M'));
-        QVERIFY(label->text().endsWith(QChar(0x2026)));
+        // A long message loses its middle, not the module's name at its end; a screen reader
+        // gets all of it.
+        const QString adding =
+            "Adding module header, procedure headers, and error handlers to "
+            "modInventoryValuationAndReorderReports";
+        status->SetMessage(adding.toStdString());
+        QVERIFY(label->text().startsWith("Adding module header"));
+        QVERIFY(label->text().contains(QChar(0x2026)));
+        QVERIFY(label->text().endsWith("ReorderReports"));
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+        QCOMPARE(label->accessibleName(), adding);
+        QCOMPARE(form->accessibleName(), QString("Brindle status"));
         QVERIFY(sink.reported.empty());
         status.reset();
         QVERIFY(TopLevel("frmMsg") == nullptr);
@@ -135,6 +147,10 @@ private slots:
         QTest::mouseClick(form, Qt::LeftButton);
         QTest::keyClick(form, Qt::Key_Escape);
         QTest::keyClick(form, Qt::Key_Return);
+        QCloseEvent asked;  // Alt+F4 or the window manager's close button
+        QSpontaneKeyEvent::setSpontaneous(&asked);
+        static_cast<QObject*>(form.data())->event(&asked);  // as the window system delivers it
+        QVERIFY(!asked.isAccepted());
         QVERIFY(form->isVisible());
         QVERIFY(timer->isActive());
 
@@ -236,6 +252,24 @@ private slots:
         QCOMPARE(int(box->standardButtons()), buttons);
         QVERIFY(box->defaultButton() == box->button(QMessageBox::StandardButton(byDefault)));
         QVERIFY(box->escapeButton() == box->button(QMessageBox::StandardButton(escape)));
+    }
+
+    // The confirmation's phrases stay on their lines: the box is as wide as its longest line,
+    // which is wider than a message box's own limit; the box is a fixed dialog.
+    void messageBoxKeepsEachLineWhole() {
+        const QString prompt =
+            "Are you sure you want Brindle to add module headers, procedure headers, \r\n"
+            "and error handlers to the entire project?";
+        const auto box = MakeMessageBox(nullptr, prompt.toStdString(), 52, "Add to Entire Project");
+        box->show();
+        auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+        QVERIFY(label != nullptr);
+        const QFontMetrics metrics = label->fontMetrics();
+        QVERIFY(metrics.horizontalAdvance(prompt.section("\r\n", 0, 0)) <= label->width());
+        QVERIFY(label->heightForWidth(label->width()) < 3 * metrics.lineSpacing());
+        QVERIFY(box->frameGeometry().width() <= box->screen()->availableGeometry().width());
+        QCOMPARE(box->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+                 Qt::WindowCloseButtonHint);
     }
 
     void messageBoxAnswers() {

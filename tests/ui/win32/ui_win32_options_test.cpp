@@ -100,7 +100,9 @@ TEST_F(Win32Options, EveryControlOnItsTabInItsRowWithItsCaption) {
     Workbench bench;
     bench.WithOptions([](HWND form) {
         EXPECT_EQ(Utf8(TextOf(form)), "Brindle Options");
-        EXPECT_EQ(GetWindowLongPtrW(form, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+        EXPECT_EQ(GetWindowLongPtrW(form, GWL_STYLE) &
+                      (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_SYSMENU),
+                  WS_SYSMENU);
         HWND tabs = GetDlgItem(form, kTabOptionsId);
         ASSERT_NE(tabs, nullptr);
         ASSERT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
@@ -177,6 +179,74 @@ TEST_F(Win32Options, EveryControlOnItsTabInItsRowWithItsCaption) {
         EXPECT_EQ(larger.bottom, 2 * client.bottom);
         const RECT ok = ScreenRect(Find(form, "cmdOK"));
         EXPECT_EQ(ok.right - ok.left, Scaled(78, 2 * dpi));
+    });
+}
+
+// What the dialog manager does with a key pressed in the focused control.
+void Press(HWND form, UINT message, WPARAM key) {
+    MSG press{};
+    press.hwnd = GetFocus();
+    press.message = message;
+    press.wParam = key;
+    IsDialogMessageW(form, &press);
+}
+
+// Tab walks the shown tab's controls top to bottom, then OK and Cancel, then the tabs; no two
+// captions share an access key; a template box's tooltip is its whole path.
+TEST_F(Win32Options, KeyboardWalksTheDialogInOrder) {
+    Workbench bench;
+    bench.WithOptions([](HWND form) {
+        std::vector<std::string> captions;
+        for (const OptionsControl& control : kOptionsControls) {
+            if (control.caption != nullptr) {
+                captions.push_back(Utf8(control.caption));
+            }
+        }
+        EXPECT_EQ(test::RepeatedAccessKeys(captions), "");
+
+        const auto walk = [&](const std::vector<std::string>& names) {
+            SetFocus(names.front() == "tabs" ? GetDlgItem(form, kTabOptionsId)
+                                             : Find(form, names.front()));
+            for (std::size_t i = 1; i <= names.size(); ++i) {
+                Press(form, WM_KEYDOWN, VK_TAB);
+                const std::string& expected = names[i % names.size()];
+                EXPECT_EQ(GetFocus(), expected == "tabs" ? GetDlgItem(form, kTabOptionsId)
+                                                         : Find(form, expected))
+                    << expected;
+            }
+        };
+        walk({"txtAuthor", "chkCodeMarkers", "chkDisableSplash", "chkSkipExisting", "txtDateFormat",
+              "cmdOK", "cmdCancel", "tabs"});
+        ShowTab(form, 1);
+        walk({"cmdLoadModHdrTmplt", "txtModHdrFname", "cmdLoadProcHdrTmplt", "txtProcHdrFname",
+              "cmdLoadErrHdrTmplt", "txtErrHdrFname", "cmdLoadErrFtrTmplt", "txtErrFtrFname",
+              "cmdOK", "cmdCancel", "tabs"});
+
+        // Alt and a label's key reach the box after it.
+        ShowTab(form, 0);
+        SetFocus(Find(form, "txtAuthor"));
+        Press(form, WM_SYSCHAR, 'f');
+        EXPECT_EQ(GetFocus(), Find(form, "txtDateFormat"));
+
+        const std::string path = "C:\\a\\long\\way\\down\\to\\the\\team's\\templates\\Footer.txt";
+        Type(form, "txtErrFtrFname", path);
+        HWND tips = nullptr;
+        for (HWND window : ThreadWindows()) {
+            wchar_t name[32] = {};
+            GetClassNameW(window, name, 32);
+            if (GetWindow(window, GW_OWNER) == form && _wcsicmp(name, TOOLTIPS_CLASSW) == 0) {
+                tips = window;
+            }
+        }
+        ASSERT_NE(tips, nullptr);
+        std::wstring tip(512, L'\0');
+        TOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.hwnd = form;
+        tool.uId = reinterpret_cast<UINT_PTR>(Find(form, "txtErrFtrFname"));
+        tool.lpszText = tip.data();
+        SendMessageW(tips, TTM_GETTEXTW, tip.size(), reinterpret_cast<LPARAM>(&tool));
+        EXPECT_EQ(Utf8(tip.c_str()), path);
     });
 }
 
@@ -264,7 +334,7 @@ TEST_F(Win32Options, TemplateButtonFillsItsBoxAndLastDir) {
     const std::vector<TemplateCase> cases = {
         {"a file in its folder", 0, "mine\\Header.txt", "mine\\"},
         {"letter case counts", 1, "foot.TXT\\foot.txt", "foot.TXT\\"},
-        {"a folder of the same name before it", 2, "p.txt\\p.txt", ""},
+        {"a folder of the same name above it", 2, "p.txt\\p.txt", "p.txt\\"},
         {"the name ending a longer folder name", 3, "my.txt\\y.txt", "my.txt\\"},
         {"beyond the code page", 0, "K\xC3\xB8\xE6\x97\xA5\\H\xC3\xA9.txt",
          "K\xC3\xB8\xE6\x97\xA5\\"},

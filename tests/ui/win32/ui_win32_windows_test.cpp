@@ -107,6 +107,31 @@ TEST_F(Win32Screen, StatusWindowLoadsHiddenOnTopAndItsMessageShowsOnceInPlace) {
     EXPECT_EQ(Utf8(TextOf(label)), message);
     EXPECT_EQ(observed, std::vector<std::string>{message});
 
+    EXPECT_EQ(TextOf(form), L"Brindle status");
+
+    // A long message keeps its text whole for screen readers; drawn, it loses its middle, not
+    // the module's name at its end.
+    const std::wstring adding =
+        L"Adding module header, procedure headers, and error handlers to "
+        L"modInventoryValuationAndReorderReports";
+    status->SetMessage(Utf8(adding));
+    EXPECT_EQ(TextOf(label), adding);
+    HDC dc = GetDC(label);
+    HFONT bold = MessageFont(DpiOf(form), true, 8.25);  // the label's
+    HGDIOBJ old = SelectObject(dc, bold);
+    const LONG width = ClientRect(label).right;
+    const std::wstring shown = ElidedInTheMiddle(dc, adding, width);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+    EXPECT_LE(size.cx, width);
+    EXPECT_TRUE(shown.starts_with(L"Adding module header"));
+    EXPECT_NE(shown.find(L'\u2026'), std::wstring::npos);
+    EXPECT_TRUE(shown.ends_with(L"ReorderReports"));
+    EXPECT_EQ(ElidedInTheMiddle(dc, L"Closing all windows...", width), L"Closing all windows...");
+    SelectObject(dc, old);
+    DeleteObject(bold);
+    ReleaseDC(label, dc);
+
     SetWindowPos(form, nullptr, 40, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     status->SetMessage("");
     EXPECT_EQ(ScreenRect(form).left, 40);
@@ -190,6 +215,7 @@ TEST_F(Win32Screen, SplashClosesWhenItsTimerTicksAndOnlyThen) {
     SendMessageW(form, WM_LBUTTONUP, 0, 0);
     SendMessageW(form, WM_KEYDOWN, VK_ESCAPE, 0);
     SendMessageW(form, WM_CLOSE, 0, 0);
+    SendMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4
     EXPECT_TRUE(IsWindow(form));
     SendMessageW(form, WM_TIMER, 1, 0);  // Timer1
     EXPECT_FALSE(IsWindow(form));
