@@ -41,9 +41,9 @@ if [ "${1:-}" = "--win32" ]; then
     wineserver -w
     ctest --test-dir build-windows -R '^ui_win32_' --output-on-failure
     for window in options templates status splash question; do
-        wine build-windows/tests/win32_window_gallery.exe "$window" 4 &
+        wine build-windows/tests/win32_window_gallery.exe "$window" 9 &
         app=$!
-        sleep 2.5
+        sleep 6
         import -window root "$out/win32-$window.png"
         wait "$app" || true
         echo "$out/win32-$window.png"

@@ -15,6 +15,7 @@
 
 #include "addin/Brindle.h"
 #include "ui/qt/QtText.h"
+#include "ui/qt/WinUtils.h"
 #include "workbench/WorkbenchName.h"
 
 namespace brindle::workbench {
@@ -59,6 +60,7 @@ AddInManager::AddInManager(bool loaded, bool loadOnStartup, QWidget* parent)
       onStartup_(new QCheckBox(QStringLiteral("Load on Startup"))) {
     setObjectName(QStringLiteral("addInManager"));
     setWindowTitle(QStringLiteral("Add-In Manager"));
+    ui::qt::FixedDialogFrame(*this);
     list_->setHeaderLabels({QStringLiteral("Available Add-Ins"), QStringLiteral("Load Behavior")});
     list_->setRootIsDecorated(false);
     list_->header()->setStretchLastSection(true);
@@ -118,6 +120,7 @@ CodePageDialog::CodePageDialog(const QString& project, int codePage, QWidget* pa
     : QDialog(parent), choices_(new QComboBox) {
     setObjectName(QStringLiteral("codePageDialog"));
     setWindowTitle(QStringLiteral("Code Page"));
+    ui::qt::FixedDialogFrame(*this);
     for (const KnownCodePage& known : kCodePages) {
         choices_->addItem(
             QStringLiteral("%1  %2").arg(known.number).arg(QString::fromLatin1(known.name)),

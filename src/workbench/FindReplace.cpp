@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ui/qt/WinUtils.h"
 #include "workbench/CodeWindow.h"
 
 namespace brindle::workbench {
@@ -75,8 +76,7 @@ FindDialog::FindDialog(QWidget* parent)
       note_(new QLabel(this)) {
     setObjectName(QStringLiteral("findDialog"));
     setModal(false);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    ui::qt::FixedDialogFrame(*this);
     auto* findLabel = new QLabel(QStringLiteral("Fi&nd What:"), this);
     findLabel->setBuddy(findWhat_);
     replaceLabel_->setBuddy(replaceWith_);

@@ -127,7 +127,12 @@ public:
         for (const std::string_view key : fixed.keys) {
             for (QWidget* control : ControlsOf(key)) {
                 control->setEnabled(false);
-                control->setToolTip(why);
+                // A template box keeps its whole path in its tooltip, the reason below it.
+                const auto* box = qobject_cast<QLineEdit*>(control);
+                control->setToolTip(box != nullptr && control != txtDateFormat &&
+                                            !box->text().isEmpty()
+                                        ? box->text() + QLatin1Char('\n') + why
+                                        : why);
             }
         }
         for (QLabel* note : teamNotes) {
