@@ -96,9 +96,10 @@ ProjectWindow::ProjectWindow(const Workspace& workspace, std::function<const Add
     : QTreeWidget(parent), workspace_(workspace), fields_(std::move(fields)) {
     setObjectName(QStringLiteral("projectTree"));
     setHeaderHidden(true);
-    // Long names scroll rather than end in an ellipsis.
-    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    header()->setStretchLastSection(false);
+    // A long name loses its middle, so that the file's extension and the unsaved mark at its
+    // end stay in sight as the tab shows them.
+    header()->setStretchLastSection(true);
+    setTextElideMode(Qt::ElideMiddle);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { ShowMenu(at); });
