@@ -25,4 +25,11 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 find_program(BRINDLE_WINE NAMES wine)
 if(BRINDLE_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${BRINDLE_WINE})
+    # Debian's wine command starts a 32-bit program, which a kernel without 32-bit support
+    # cannot run; Wine's 64-bit loader runs the 64-bit programs by itself.
+    execute_process(COMMAND ${BRINDLE_WINE} --version RESULT_VARIABLE wine_failed
+                    OUTPUT_QUIET ERROR_QUIET)
+    if(wine_failed AND EXISTS /usr/lib/wine/wine64 AND BRINDLE_MINGW STREQUAL x86_64-w64-mingw32)
+        set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+    endif()
 endif()
