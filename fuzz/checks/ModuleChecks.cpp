@@ -172,9 +172,10 @@ void ProcedureIndex(std::string_view bytes) {
             vbext_ProcKind kind = vbext_pk_Get;
             vbext_ProcKind expectedKind = vbext_pk_Get;
             const std::string name = module.ProcOfLine(probe, kind);
-            Expect(name == expected.ProcOfLine(probe, expectedKind) &&
-                       (name.empty() || kind == expectedKind),
-                   where + ": ProcOfLine(" + std::to_string(probe) + ") differs from a fresh scan");
+            const std::string scanned = expected.ProcOfLine(probe, expectedKind);
+            Expect(name == scanned && (name.empty() || kind == expectedKind),
+                   where + ": ProcOfLine(" + std::to_string(probe) + ") is \"" + name +
+                       "\", a fresh scan's \"" + scanned + "\", of\n" + host::VisibleText(module));
         }
         if (op >= 0x80) {
             Expect(Describe(module) == Describe(expected),
