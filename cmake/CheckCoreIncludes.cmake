@@ -4,7 +4,7 @@
 # library; or when a floor of the host includes one above it; or when the settings, the add-in
 # session or the object model over automation include Qt, the windows or a front end; or when a
 # front end includes the other's rooms; or when a file in src includes the tests' automation
-# double of the IDE.
+# double of the IDE; or when a fuzzer's property includes Qt or a window toolkit's rooms.
 set(failures "")
 
 # The includes of the files in src/FOLDER that name neither a standard header nor, quoted, a
@@ -82,6 +82,18 @@ foreach(file ${everything})
             list(APPEND failures "${file}: ${includes}")
         endif()
     endif()
+endforeach()
+
+# The fuzzers' properties: the core, the host and the command line's parsers, like the tests;
+# no Qt and no windows but the headless ones.
+file(GLOB_RECURSE fuzz_sources "${ROOT}/fuzz/*.h" "${ROOT}/fuzz/*.cpp")
+foreach(file ${fuzz_sources})
+    file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include")
+    foreach(line ${includes})
+        if(line MATCHES "#[ \t]*include[ \t]*[<\"](Q|ui/qt/|ui/win32/|workbench/|dll/)")
+            list(APPEND failures "${file}: ${line}")
+        endif()
+    endforeach()
 endforeach()
 
 if(failures)

@@ -14,8 +14,16 @@ if(BRINDLE_SANITIZE)
     # GCC's uninitialized-use analysis gives false alarms on instrumented standard-library code.
     target_compile_options(brindle_sanitizers INTERFACE
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all
-        -Wno-maybe-uninitialized)
+        $<$<CXX_COMPILER_ID:GNU>:-Wno-maybe-uninitialized>)
     target_link_options(brindle_sanitizers INTERFACE -fsanitize=address,undefined)
+endif()
+
+# With clang the sanitizer build is the fuzzers' build too: every library carries libFuzzer's
+# coverage, so the fuzz/ targets link the same objects and nothing is compiled twice.
+set(BRINDLE_FUZZ OFF)
+if(BRINDLE_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND NOT CMAKE_CROSSCOMPILING)
+    set(BRINDLE_FUZZ ON)
+    target_compile_options(brindle_sanitizers INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
 # brindle_library(NAME FOLDER [DEPS...] [ROOMS ROOM...]): a static library of every .cpp in

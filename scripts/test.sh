@@ -2,13 +2,19 @@
 # Installs what is missing, configures, builds (warnings as errors) and runs every test.
 #   scripts/test.sh                 the normal build, in build/
 #   BRINDLE_SANITIZE=ON scripts/test.sh   address and undefined-behaviour sanitizers, in build-asan/
+#   CXX=clang++ BRINDLE_SANITIZE=ON scripts/test.sh   the same with clang, which builds the
+#                                   fuzzers of fuzz/ too (scripts/fuzz.sh runs them)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+extra=()
+case "${CXX:-}" in *clang*) extra=(clang libclang-rt-14-dev) ;; esac
+scripts/install-deps.sh "${extra[@]}"
 sanitize="${BRINDLE_SANITIZE:-OFF}"
 dir=build
-[ "$sanitize" = "ON" ] && dir=build-asan
+bench=ON
+# No test runs the benchmarks: the sanitizer build leaves them out.
+[ "$sanitize" = "ON" ] && dir=build-asan && bench=OFF
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_SANITIZE="$sanitize" \
-    -DBRINDLE_WERROR=ON
+    -DBRINDLE_BUILD_BENCH="$bench" -DBRINDLE_WERROR=ON
 cmake --build "$dir"
 ctest --test-dir "$dir" --output-on-failure -j 2

@@ -202,9 +202,10 @@ private:
         }
     }
 
-    // The first block, when only blank lines, comments and Option statements precede it. Above
-    // the first procedure, the top one of several headers; a lone one is the header that its
-    // text resembles more.
+    // The first block, when only blank lines, comments and Option statements precede it, or a
+    // first line that mentions Option Explicit, under which the header is added. Above the first
+    // procedure, the top one of several headers; a lone one is the header that its text
+    // resembles more.
     void MarkModuleHeader() {
         if (code_.blocks.empty()) {
             return;
@@ -212,7 +213,8 @@ private:
         auto& first = code_.blocks.front();
         for (auto line = 1; line < first.block.begin.line; ++line) {
             const auto text = module_.Lines(line, 1);
-            if (!IsBlankOrComment(text) && !IsOptionStatement(text)) {
+            if (!IsBlankOrComment(text) && !IsOptionStatement(text) &&
+                !(line == 1 && ContainsNoCase(text, "Option Explicit"))) {
                 return;
             }
         }

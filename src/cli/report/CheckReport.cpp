@@ -196,7 +196,7 @@ json SarifResult(const CheckFinding& finding) {
     json result = {{"ruleId", finding.rule},
                    {"level", SeverityOf(finding.rule)},
                    {"message", {{"text", finding.message}}},
-                   {"locations", {location}}};
+                   {"locations", json::array({location})}};
     if (rule != kRules.end()) {
         result["ruleIndex"] = rule - kRules.begin();
     }
@@ -212,7 +212,8 @@ void PrintSarif(const CheckResults& results, std::ostream& out) {
     for (const auto& error : results.errors) {
         json notification = {{"level", "error"}, {"message", {{"text", error.message}}}};
         if (!error.file.empty()) {
-            notification["locations"] = {LocationOf(error.file, error.line)};
+            // An array said as one: clang takes a braced single value for a copy of it.
+            notification["locations"] = json::array({LocationOf(error.file, error.line)});
         }
         notifications.push_back(notification);
     }

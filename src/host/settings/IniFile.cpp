@@ -389,8 +389,9 @@ std::string IniFile::LineBreak() const {
     return text_.compare(at, 2, "\r\n") == 0 ? "\r\n" : std::string(1, text_[at]);
 }
 
-void IniFile::SetValue(std::string_view section, std::string_view key, std::string_view value) {
+bool IniFile::SetValue(std::string_view section, std::string_view key, std::string_view value) {
     const bool plain = form_ == IniForm::Plain;
+    std::string before = text_;
     std::string line = plain ? std::string(key) : EscapeKey(key);
     line += '=';
     line += plain ? std::string(value) : EscapeValue(value);
@@ -420,6 +421,14 @@ void IniFile::SetValue(std::string_view section, std::string_view key, std::stri
         }
     }
     Parse();
+    // A quote that is never closed takes the rest of the file into its value, the new line too.
+    const Entry* written = Find(section, key);
+    if (written == nullptr || text_.compare(written->begin, line.size(), line) != 0) {
+        text_ = std::move(before);
+        Parse();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace brindle::host

@@ -29,7 +29,9 @@ public:
     std::optional<std::string> Value(std::string_view section, std::string_view key) const;
     // Replaces the key's value, or adds the key at the end of its section, or the section at
     // the end of the file.
-    void SetValue(std::string_view section, std::string_view key, std::string_view value);
+    // False, the text unchanged, when no line can hold it there: a quote above that is never
+    // closed runs to the end of the file.
+    bool SetValue(std::string_view section, std::string_view key, std::string_view value);
 
     const std::string& Text() const { return text_; }
 

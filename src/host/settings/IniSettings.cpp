@@ -54,7 +54,9 @@ public:
             Raise(Err::PathFileAccess, std::string(settings::kApp));
         }
         IniFile ini(*stored, IniForm::QSettings, kLineBreak);
-        ini.SetValue(group, name, text);
+        if (!ini.SetValue(group, name, text)) {
+            Raise(Err::PathFileAccess, std::string(settings::kApp));
+        }
         std::error_code error;
         const bool link = fs::is_symlink(fs::symlink_status(file_, error));
         error.clear();  // no file yet

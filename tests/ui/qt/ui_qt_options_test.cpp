@@ -326,7 +326,9 @@ private slots:
             {"cmdLoadErrHdrTmplt", "txtErrHdrFname"},
             {"cmdLoadErrFtrTmplt", "txtErrFtrFname"},
         }};
-        const auto [button, box] = rows.at(static_cast<std::size_t>(row));
+        // Not a structured binding: clang 14's lambdas cannot capture one.
+        const char* const button = rows.at(static_cast<std::size_t>(row)).first;
+        const char* const box = rows.at(static_cast<std::size_t>(row)).second;
         Workbench bench;
         const fs::path file = bench.dir.path() / chosen.toStdString();
         if (!chosen.isEmpty()) {

@@ -14,6 +14,7 @@
 #include "host/settings/IniFile.h"
 #include "host/settings/SettingsBackend.h"
 #include "model/SettingsKeys.h"
+#include "model/VbError.h"
 #include "support/TestPaths.h"
 
 namespace brindle {
@@ -166,6 +167,25 @@ TEST(IniFormat, EditingKeepsEveryOtherLine) {
               "; kept\r\n[Options]\r\nauthor=Bob ; note\r\nOther=1\r\nDisable%20Splash=True\r\n\r\n"
               "[State]\r\nX=1\r\n\r\n[Command%20Line]\r\nCode%20Page=932\r\n");
     EXPECT_EQ(ini.Value("OPTIONS", "Author"), "Bob");
+}
+
+// A quote never closed takes the rest of the file into its value, as in QSettings: a key added
+// below it would be lost, so the store refuses to write it and leaves the file as it was.
+TEST(IniFormat, AValueThatCannotBeReadBackIsNotWritten) {
+    const std::string text = "[Options]\nAuthor=\"Ann\" \"Author\nDate%20Format=ISO\n";
+    IniFile ini(text);
+    EXPECT_FALSE(ini.SetValue("Options", "Module Header Filename", "H.txt"));
+    EXPECT_EQ(ini.Text(), text);
+    EXPECT_TRUE(ini.SetValue("Options", "Author", "Bob"));
+    EXPECT_EQ(ini.Value("Options", "Author"), "Bob");
+
+    test::TempDir dir;
+    const fs::path file = dir.path() / "VBBrindle.ini";
+    test::WriteBytes(file, text);
+    EXPECT_THROW(
+        host::OpenSettingsFile(file)->Write(settings::kApp, "State", "Last Directory", "C:\\"),
+        VbError);
+    EXPECT_EQ(test::ReadBytes(file), text);
 }
 
 }  // namespace

@@ -1,0 +1,4 @@
+Attribute VB_Name = "modMixed"
+Sub A()
+End SubSub B()
+End Sub
