@@ -282,7 +282,9 @@ private:
             const Token& last = tokens_.back();
             if (last.kind == TokenKind::Word && !last.bracketed && last.text == "_") {
                 auto offset = static_cast<std::size_t>(last.text.data() - text_.data());
-                if (offset == 0 || IsBlankOrControl(At(text_, offset - 1))) {
+                // "_$" (a type character after it) continues nothing: the mark ends the line.
+                if ((offset == 0 || IsBlankOrControl(At(text_, offset - 1))) &&
+                    LastNonBlank(text_) == offset) {
                     tokens_.pop_back();
                     return {true, false};
                 }
