@@ -18,6 +18,7 @@
 #include "host/files/ModuleFile.h"
 #include "host/files/ProjectFile.h"
 #include "host/ide/MemoryProject.h"
+#include "host/ide/SourceLine.h"
 #include "host/settings/IniFile.h"
 #include "host/settings/TeamSettings.h"
 #include "host/vb6/CodePage.h"
@@ -102,7 +103,8 @@ void TeamFiles(std::string_view bytes) {
     if (bytes.size() > kMostBytes) {
         return;
     }
-    const auto lines = static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+    // Lines as the parsers split them: a CR, an LF or both end one.
+    const auto lines = std::max(1, static_cast<int>(host::LineTexts(bytes).size()));
     try {
         const auto project = host::ParseProjectFile(bytes, 1252);
         int previous = 0;
