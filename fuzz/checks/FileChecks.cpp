@@ -188,15 +188,21 @@ void SelectArgument(std::string_view bytes) {
         "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\n"
         "Attribute VB_Name = \"C\"\r\nOption Explicit\r\n\r\n"
         "Public Property Get Item() As Long\r\nAttribute Item.VB_UserMemId = 0\r\n"
-        "    Item = 1\r\nEnd Property\r\n";
-    auto component = host::ParseModule(file, "C.cls", 1252);
+        "    Item = 1 ' \x93\xfa\x96\x7b\r\nEnd Property\r\n";
+    // Shift-JIS, whose trail bytes may look like ASCII: a column counts characters.
+    auto component = host::ParseModule(file, "C.cls", 932);
     CodeModule& module = component->CodeModule();
     const std::int32_t lines = module.CountOfLines();
-    const auto placed = cli::PlaceSelection(*range, module);
+    const auto placed = cli::PlaceSelection(*range, module, 932);
     if (placed.selection) {
         const cli::PaneSelection& s = *placed.selection;
+        const auto bytesOf = [&](std::int32_t line) {
+            return line > lines ? 0 : static_cast<std::int32_t>(module.Lines(line, 1).size());
+        };
         Expect(s.startLine >= 1 && s.startLine <= s.endLine && s.endLine <= lines + 1 &&
-                   s.startColumn >= 1 && s.endColumn >= 1,
+                   s.startColumn >= 1 && s.endColumn >= 1 &&
+                   s.startColumn <= bytesOf(s.startLine) + 1 &&
+                   s.endColumn <= bytesOf(s.endLine) + 1,
                "PlaceSelection gives a selection outside the module");
         module.CodePane().SetSelection(s.startLine, s.startColumn, s.endLine, s.endColumn);
     } else {

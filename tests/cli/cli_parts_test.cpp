@@ -103,7 +103,7 @@ TEST(Selections, ALineWithoutAColumnIsTakenWholeAndMustLieInTheModule) {
                                      "Option Explicit\r\n\r\nSub Main()\r\nEnd Sub\r\n")
                        .CodeModule();
     // To the start of the next line, which the add-in reads as the end of line 2, empty as it is.
-    const auto whole = PlaceSelection(*ParseSelection("1-2"), module);
+    const auto whole = PlaceSelection(*ParseSelection("1-2"), module, 1252);
     ASSERT_TRUE(whole.selection);
     const auto& s = *whole.selection;
     module.CodePane().SetSelection(s.startLine, s.startColumn, s.endLine, s.endColumn);
@@ -111,12 +111,28 @@ TEST(Selections, ALineWithoutAColumnIsTakenWholeAndMustLieInTheModule) {
     GetSelection(module.CodePane(), read[0], read[1], read[2], read[3]);
     EXPECT_EQ(read, (std::array<std::int32_t, 4>{1, 1, 2, 0}));
 
-    EXPECT_TRUE(PlaceSelection(*ParseSelection("4:8"), module).selection);
-    EXPECT_NE(PlaceSelection(*ParseSelection("5"), module).problem.find("last line, 4"),
+    EXPECT_TRUE(PlaceSelection(*ParseSelection("4:8"), module, 1252).selection);
+    EXPECT_NE(PlaceSelection(*ParseSelection("5"), module, 1252).problem.find("last line, 4"),
               std::string::npos);
-    EXPECT_FALSE(PlaceSelection(*ParseSelection("4:9"), module).selection);
-    EXPECT_FALSE(PlaceSelection(*ParseSelection("3-2"), module).selection);
-    EXPECT_FALSE(PlaceSelection(*ParseSelection("3:5-3:2"), module).selection);
+    EXPECT_FALSE(PlaceSelection(*ParseSelection("4:9"), module, 1252).selection);
+    EXPECT_FALSE(PlaceSelection(*ParseSelection("3-2"), module, 1252).selection);
+    EXPECT_FALSE(PlaceSelection(*ParseSelection("3:5-3:2"), module, 1252).selection);
+
+    // In Shift-JIS a column counts characters, as the IDE's code window does: "x = \"日本\"" is
+    // eight characters in ten bytes, and the trail byte 0x7B of 本 is no column of its own.
+    auto& japanese =
+        project.AddComponent("Module2", vbext_ct_StdModule, "x = \"\x93\xfa\x96\x7b\"\r\n")
+            .CodeModule();
+    const auto at = [&](const char* text) {
+        const auto placed = PlaceSelection(*ParseSelection(text), japanese, 932);
+        return placed.selection ? std::array<std::int32_t, 2>{placed.selection->startColumn,
+                                                              placed.selection->endColumn}
+                                : std::array<std::int32_t, 2>{};
+    };
+    EXPECT_EQ(at("1:7-1:9"), (std::array<std::int32_t, 2>{8, 11}));
+    EXPECT_EQ(at("1:6-1:7"), (std::array<std::int32_t, 2>{6, 8}));
+    EXPECT_FALSE(PlaceSelection(*ParseSelection("1:10"), japanese, 932).selection);
+    EXPECT_TRUE(PlaceSelection(*ParseSelection("1:10"), japanese, 1252).selection);
 }
 
 TEST(UnifiedDiffs, KeepEachLinesOwnBreakAndGiveChangesFarApartHunksOfTheirOwn) {

@@ -125,7 +125,7 @@ std::string Footer(const CommandInfo& info) {
 const char* const kSelectHelp =
     "the lines LINE[:COL][-LINE[:COL]] to work on (in the code's lines, as 'brindle procedures' "
     "numbers them first, or in the file's with --lines file); a line without a column is taken "
-    "whole";
+    "whole, and a column counts characters, a double-byte one as one";
 
 const char* const kMainFooter =
     "Run 'brindle COMMAND --help' for a command's flags and examples, 'brindle --help-all' for "

@@ -271,7 +271,7 @@ private:
             }
             range = inCode.range;
         }
-        const auto placed = PlaceSelection(*range, target);
+        const auto placed = PlaceSelection(*range, target, module.component->CodePage());
         if (!placed.selection) {
             throw InputError(module.label + ": --select " + text + ": " + placed.problem);
         }

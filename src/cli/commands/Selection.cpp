@@ -1,8 +1,10 @@
 #include "cli/commands/Selection.h"
 
 #include <charconv>
+#include <vector>
 
 #include "host/files/ModuleFile.h"
+#include "host/vb6/CodePage.h"
 #include "model/Vbide.h"
 
 namespace brindle::cli {
@@ -34,8 +36,34 @@ std::optional<TextPosition> ParsePosition(std::string_view text) {
     return TextPosition{*line, column};
 }
 
-std::int32_t LineLength(const CodeModule& module, std::int32_t line) {
-    return static_cast<std::int32_t>(module.Lines(line, 1).size());
+// A column counts characters, as the IDE's code window does: a lead byte and its trail in a
+// double-byte code page are one. Each character's bytes, in order.
+std::vector<std::int32_t> CharacterSizes(std::string_view line, int codePage) {
+    std::vector<std::int32_t> sizes;
+    const bool doubleByte = host::IsDoubleByteCodePage(codePage);
+    for (std::size_t at = 0; at < line.size();) {
+        const auto lead = static_cast<unsigned char>(line[at]);
+        const std::int32_t size =
+            doubleByte && at + 1 < line.size() && host::IsLeadByte(lead, codePage) ? 2 : 1;
+        sizes.push_back(size);
+        at += static_cast<std::size_t>(size);
+    }
+    return sizes;
+}
+
+std::int32_t LineLength(const CodeModule& module, std::int32_t line, int codePage) {
+    return static_cast<std::int32_t>(CharacterSizes(module.Lines(line, 1), codePage).size());
+}
+
+// The byte column of a character column that lies in the line or just past its end.
+std::int32_t ByteColumn(const CodeModule& module, std::int32_t line, std::int32_t column,
+                        int codePage) {
+    const auto sizes = CharacterSizes(module.Lines(line, 1), codePage);
+    std::int32_t bytes = 1;
+    for (std::int32_t at = 0; at + 1 < column; ++at) {
+        bytes += sizes[static_cast<std::size_t>(at)];
+    }
+    return bytes;
 }
 
 std::string Where(const TextPosition& position) {
@@ -47,12 +75,12 @@ std::string Where(const TextPosition& position) {
 }
 
 // Empty when the position lies in the module.
-std::string CheckPosition(const TextPosition& position, const CodeModule& module) {
+std::string CheckPosition(const TextPosition& position, const CodeModule& module, int codePage) {
     const auto lines = module.CountOfLines();
     if (position.line > lines) {
         return Where(position) + " is past the module's last line, " + std::to_string(lines);
     }
-    if (position.column && *position.column > LineLength(module, position.line) + 1) {
+    if (position.column && *position.column > LineLength(module, position.line, codePage) + 1) {
         return Where(position) + " is past the end of its line";
     }
     return {};
@@ -126,17 +154,21 @@ std::optional<SelectionRange> ParseSelection(std::string_view text) {
     return SelectionRange{*start, *end};
 }
 
-PlacedSelection PlaceSelection(const SelectionRange& range, const CodeModule& module) {
+PlacedSelection PlaceSelection(const SelectionRange& range, const CodeModule& module,
+                               int codePage) {
     for (const auto* position : {&range.start, &range.end}) {
-        if (auto problem = CheckPosition(*position, module); !problem.empty()) {
+        if (auto problem = CheckPosition(*position, module, codePage); !problem.empty()) {
             return {std::nullopt, problem};
         }
     }
     PaneSelection selection;
     selection.startLine = range.start.line;
-    selection.startColumn = range.start.column.value_or(1);
+    selection.startColumn =
+        ByteColumn(module, range.start.line, range.start.column.value_or(1), codePage);
     selection.endLine = range.end.line;
-    selection.endColumn = range.end.column.value_or(LineLength(module, range.end.line) + 1);
+    selection.endColumn =
+        range.end.column ? ByteColumn(module, range.end.line, *range.end.column, codePage)
+                         : static_cast<std::int32_t>(module.Lines(range.end.line, 1).size()) + 1;
     const bool backwards =
         selection.endLine < selection.startLine ||
         (selection.endLine == selection.startLine && selection.endColumn < selection.startColumn);

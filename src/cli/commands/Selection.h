@@ -42,7 +42,9 @@ struct PlacedSelection {
     std::optional<PaneSelection> selection;
     std::string problem;
 };
-PlacedSelection PlaceSelection(const SelectionRange& range, const CodeModule& module);
+// Columns count characters of the module's code page `codePage`; the pane's are bytes.
+PlacedSelection PlaceSelection(const SelectionRange& range, const CodeModule& module,
+                               int codePage);
 
 // The range in the code's lines for one in the lines of the module's file. A start on a line
 // that the code pane hides (the file's header, a form's designer block, a member attribute
