@@ -425,8 +425,7 @@ void Brindle::WarnOfTemplateProblems(unsigned templates) {
         }
         for (const UnknownKeyword& unknown : UnknownKeywords(fields.*t.text)) {
             WarnTo(sink_, "",
-                   named + ", line " + std::to_string(unknown.line) + ": %" + unknown.name +
-                       "% is no template keyword; it stays in the text as it is");
+                   named + ", line " + std::to_string(unknown.line) + ": " + unknown.Problem());
         }
     }
 }

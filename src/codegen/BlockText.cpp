@@ -620,10 +620,26 @@ std::optional<std::string> KeywordValueIn(const AddinFields& fields, CodeModule&
     return std::nullopt;
 }
 
+std::string UnknownKeyword::Problem() const {
+    return (unclosed ? "%" + name + " has no closing \"%\""
+                     : "%" + name + "% is no template keyword") +
+           "; it stays in the text as it is";
+}
+
 std::vector<UnknownKeyword> UnknownKeywords(std::string_view tmplt) {
     std::vector<UnknownKeyword> unknown;
     int line = 1;
     std::size_t open = std::string_view::npos;
+    // A keyword's name after an opening "%" that ends without its closing one.
+    const auto endsUnclosed = [&](std::size_t at) {
+        if (open != std::string_view::npos) {
+            const auto name = tmplt.substr(open + 1, at - open - 1);
+            if (IsTemplateKeyword(name)) {
+                unknown.push_back({std::string(name), line, true});
+            }
+        }
+        open = std::string_view::npos;
+    };
     for (std::size_t i = 0; i < tmplt.size(); ++i) {
         const char c = tmplt[i];
         if (c == '%') {
@@ -635,12 +651,13 @@ std::vector<UnknownKeyword> UnknownKeywords(std::string_view tmplt) {
             // A keyword's closing "%" opens nothing; a rejected name's may open the next.
             open = !name.empty() && IsTemplateKeyword(name) ? std::string_view::npos : i;
         } else if (c == '\n' || c == '\r') {
+            endsUnclosed(i);
             line += c == '\n' ? 1 : 0;
-            open = std::string_view::npos;
         } else if (!IsNameChar(c)) {
-            open = std::string_view::npos;
+            endsUnclosed(i);
         }
     }
+    endsUnclosed(tmplt.size());
     return unknown;
 }
 

@@ -64,12 +64,17 @@ std::optional<std::string> KeywordValueIn(const AddinFields& fields, CodeModule&
                                           BlockRole role, std::string_view keyword,
                                           const std::vector<std::string>& lines);
 
-// The names between two "%" in a template's text that are no keyword ("%ProcName%"), with the
-// line of the template each stands on. Only names of letters, digits and underscores count, so
-// "50% to 100%" is text.
+// The names between two "%" in a template's text that are no keyword ("%ProcName%"), and the
+// keywords whose closing "%" is missing ("%ModuleName" at the end of its line), with the line of
+// the template each stands on. Only names of letters, digits and underscores count, so "50% to
+// 100%" is text.
 struct UnknownKeyword {
     std::string name;
     int line = 0;
+    bool unclosed = false;
+
+    // What a user is told of it.
+    std::string Problem() const;
 };
 std::vector<UnknownKeyword> UnknownKeywords(std::string_view tmplt);
 

@@ -251,8 +251,7 @@ void AddinHost::WarnOfTemplates() {
     for (const TemplateSlot& slot : kTemplateSlots) {
         for (const UnknownKeyword& unknown : UnknownKeywords(fields.*slot.text)) {
             output_.Warn({}, "the template \"" + fields.*slot.path + "\", line " +
-                                 std::to_string(unknown.line) + ": %" + unknown.name +
-                                 "% is no template keyword; it stays in the text as it is");
+                                 std::to_string(unknown.line) + ": " + unknown.Problem());
         }
     }
 }

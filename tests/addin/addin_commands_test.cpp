@@ -376,7 +376,13 @@ INSTANTIATE_TEST_SUITE_P(
                        ", line 2: %ProcName% is no template keyword; it stays in the text as it is",
                        Module(std::regex_replace(kModule.Text(true, true, true),
                                                  std::regex("(' Procedure \\w+\r\n)"),
-                                                 "$1' %ProcName%\r\n"))}),
+                                                 "$1' %ProcName%\r\n"))},
+        BrokenTemplate{"UnclosedKeyword", "Procedure Header Template Filename",
+                       "' Procedure %ProcedureName%\r\n' 50% of %Author\r\n",
+                       ", line 2: %Author has no closing \"%\"; it stays in the text as it is",
+                       Module(std::regex_replace(kModule.Text(true, true, true),
+                                                 std::regex("(' Procedure \\w+\r\n)"),
+                                                 "$1' 50% of %Author\r\n"))}),
     [](const auto& row) { return row.param.name; });
 
 // A form without code is common: the commands on its pane and the project removals have

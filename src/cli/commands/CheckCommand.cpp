@@ -41,10 +41,8 @@ void CheckTemplates(Session& session, const Request& request, int codePage, RunL
                         "blocks");
         }
         for (const auto& unknown : UnknownKeywords(text)) {
-            findings.push_back(
-                {Label(session.Templates().Resolve(path), codePage), unknown.line, "keyword", "",
-                 "%" + unknown.name + "% is no template keyword; it stays in the text as it is",
-                 true});
+            findings.push_back({Label(session.Templates().Resolve(path), codePage), unknown.line,
+                                "keyword", "", unknown.Problem(), true});
         }
     }
 }

@@ -120,9 +120,8 @@ void WarnOfTemplateText(Command command, Session& session, int codePage, RunLog&
             continue;  // the add-in tells of them at its click
         }
         for (const auto& unknown : UnknownKeywords(text)) {
-            log.ProblemAt(
-                FileOf(session, fields.*kTemplateSlots[i].path, codePage), unknown.line,
-                "%" + unknown.name + "% is no template keyword; it stays in the text as it is");
+            log.ProblemAt(FileOf(session, fields.*kTemplateSlots[i].path, codePage), unknown.line,
+                          unknown.Problem());
         }
     }
     const std::string missing = namesAuthor ? host::MissingFrom(fields.msAuthor, codePage) : "";
