@@ -371,12 +371,12 @@ INSTANTIATE_TEST_SUITE_P(
                        " is refused: it looks like UTF-16 without a byte order mark; save it as "
                        "UTF-8, or as UTF-16 with a byte order mark; no module headers added",
                        Module(kModule.Text(false, true, true))},
-        BrokenTemplate{"UnknownKeyword", "Procedure Header Template Filename",
-                       "' Procedure %ProcedureName%\r\n' %ProcName%\r\n",
-                       ", line 2: %ProcName% is no template keyword; it stays in the text as it is",
-                       Module(std::regex_replace(kModule.Text(true, true, true),
-                                                 std::regex("(' Procedure \\w+\r\n)"),
-                                                 "$1' %ProcName%\r\n"))},
+        BrokenTemplate{
+            "UnknownKeyword", "Procedure Header Template Filename",
+            "' Procedure %ProcedureName%\r\n' %ProcName%\r\n",
+            ", line 2: %ProcName% is no template keyword; it stays in the text as it is",
+            Module(std::regex_replace(kModule.Text(true, true, true),
+                                      std::regex("(' Procedure \\w+\r\n)"), "$1' %ProcName%\r\n"))},
         BrokenTemplate{"UnclosedKeyword", "Procedure Header Template Filename",
                        "' Procedure %ProcedureName%\r\n' 50% of %Author\r\n",
                        ", line 2: %Author has no closing \"%\"; it stays in the text as it is",

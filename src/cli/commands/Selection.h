@@ -43,8 +43,7 @@ struct PlacedSelection {
     std::string problem;
 };
 // Columns count characters of the module's code page `codePage`; the pane's are bytes.
-PlacedSelection PlaceSelection(const SelectionRange& range, const CodeModule& module,
-                               int codePage);
+PlacedSelection PlaceSelection(const SelectionRange& range, const CodeModule& module, int codePage);
 
 // The range in the code's lines for one in the lines of the module's file. A start on a line
 // that the code pane hides (the file's header, a form's designer block, a member attribute
