@@ -465,7 +465,7 @@ void MainWindow::OpenFromOutput(const host::MemoryComponent* told, const QString
 void MainWindow::RebuildTree() {
     projects_->Rebuild();
     UpdateTitle();
-    std::vector<const OpenProject*> open;
+    std::vector<OpenProject*> open;
     for (const auto& project : workspace_.Projects()) {
         open.push_back(project.get());
     }
@@ -478,7 +478,7 @@ void MainWindow::TeamFilesChanged(const std::vector<TeamFilesWatch::Change>& cha
     bool reread = false;
     std::vector<OpenProject*> reload;
     for (const TeamFilesWatch::Change& change : changes) {
-        auto* project = const_cast<OpenProject*>(change.project);
+        OpenProject* project = change.project;
         if (change.team) {
             reread = reread || project == ActiveProject() || project->teamFile == change.teamFile;
             project->teamFile = change.teamFile;

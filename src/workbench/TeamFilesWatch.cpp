@@ -65,9 +65,9 @@ TeamFilesWatch::Seen TeamFilesWatch::Look(const OpenProject& project) {
     return seen;
 }
 
-void TeamFilesWatch::Follow(const std::vector<const OpenProject*>& projects) {
-    std::map<const OpenProject*, Seen> kept;
-    for (const OpenProject* project : projects) {
+void TeamFilesWatch::Follow(const std::vector<OpenProject*>& projects) {
+    std::map<OpenProject*, Seen> kept;
+    for (OpenProject* project : projects) {
         auto found = seen_.find(project);
         kept.emplace(project, found != seen_.end() ? std::move(found->second) : Look(*project));
     }

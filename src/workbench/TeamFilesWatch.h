@@ -27,12 +27,12 @@ public:
 
     // The projects open now: those not followed yet are taken as their files are now, those
     // no longer open are forgotten.
-    void Follow(const std::vector<const OpenProject*>& projects);
+    void Follow(const std::vector<OpenProject*>& projects);
 
     // A project whose team settings or ignore file changed (appeared, went or was edited),
     // told once the changes have settled; `teamFile` is the brindle.ini that applies now.
     struct Change {
-        const OpenProject* project;
+        OpenProject* project;
         bool team;
         bool ignore;
         std::optional<std::filesystem::path> teamFile;
@@ -52,7 +52,7 @@ private:
 
     QFileSystemWatcher* watcher_;
     QTimer* settle_;
-    std::map<const OpenProject*, Seen> seen_;
+    std::map<OpenProject*, Seen> seen_;
 };
 
 }  // namespace brindle::workbench
