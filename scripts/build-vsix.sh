@@ -9,7 +9,8 @@ root="$PWD"
 out="$(realpath -m "${1:-build/editors}")"
 { command -v npm && command -v unzip; } >/dev/null || scripts/install-deps.sh unzip
 # The extension's folder carries its own copy of the license, which the package needs.
-cmp -s LICENSE editors/vscode/LICENSE || { echo "editors/vscode/LICENSE differs from LICENSE" >&2; exit 1; }
+cmp -s LICENSE editors/vscode/LICENSE ||
+    { echo "editors/vscode/LICENSE differs from LICENSE" >&2; exit 1; }
 
 cd editors/vscode
 # No install scripts: the packager's optional keychain and signing helpers would build or
@@ -23,8 +24,9 @@ mkdir -p "$out"
 npx --no-install vsce package --out "$vsix"
 
 listing="$(unzip -Z1 "$vsix")"
-for file in extension/package.json extension/extension.js extension/README.md extension/LICENSE.txt \
-            extension/language-configuration.json extension/syntaxes/vb6.tmLanguage.json \
+for file in extension/package.json extension/extension.js extension/README.md \
+            extension/LICENSE.txt extension/language-configuration.json \
+            extension/syntaxes/vb6.tmLanguage.json \
             extension/node_modules/vscode-languageclient/node.js \
             extension/node_modules/vscode-languageserver-protocol/package.json \
             extension/node_modules/vscode-jsonrpc/package.json; do

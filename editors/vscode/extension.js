@@ -3,7 +3,11 @@
 
 const path = require('path');
 const vscode = require('vscode');
-const { LanguageClient, TransportKind, ExecuteCommandRequest } = require('vscode-languageclient/node');
+const {
+  LanguageClient,
+  TransportKind,
+  ExecuteCommandRequest,
+} = require('vscode-languageclient/node');
 
 const moduleExtensions = ['.bas', '.cls', '.frm', '.ctl', '.pag', '.dsr', '.dob'];
 
@@ -85,34 +89,42 @@ function createClient() {
 
 async function start() {
   const candidate = createClient();
-  client = candidate;
   try {
     await candidate.start();
+    client = candidate;
   } catch (error) {
-    if (client === candidate) client = undefined;
     const program = vscode.workspace.getConfiguration('brindle').get('path', 'brindle');
-    const choice = await vscode.window.showErrorMessage(
-      `Brindle: could not start "${program} lsp": ${error.message || error}. ` +
-        'Install Brindle or set brindle.path to its program.',
-      'Open Settings',
-    );
-    if (choice === 'Open Settings') {
-      vscode.commands.executeCommand('workbench.action.openSettings', 'brindle.path');
-    }
+    // Not awaited: a restart must not wait until the message is closed.
+    vscode.window
+      .showErrorMessage(
+        `Brindle: could not start "${program} lsp": ${error.message || error}. ` +
+          'Install Brindle or set brindle.path to its program.',
+        'Open Settings',
+      )
+      .then((choice) => {
+        if (choice) vscode.commands.executeCommand('workbench.action.openSettings', 'brindle.path');
+      });
   }
 }
 
-async function restart() {
+async function stop() {
   const old = client;
   client = undefined;
-  if (old) {
+  if (old && old.needsStop()) {
     try {
       await old.stop();
     } catch (error) {
       output.appendLine(`Stopping the server failed: ${error.message || error}`);
     }
   }
-  await start();
+}
+
+// Starts and stops run one after the other: a client still starting cannot be stopped.
+let lifecycle = Promise.resolve();
+
+function restart() {
+  lifecycle = lifecycle.then(stop).then(start);
+  return lifecycle;
 }
 
 async function runProjectCommand(serverCommand) {
@@ -123,8 +135,11 @@ async function runProjectCommand(serverCommand) {
     );
     return;
   }
+  await lifecycle;
   if (!client || !client.isRunning()) {
-    vscode.window.showErrorMessage('Brindle: the language server is not running; see the "Brindle" output.');
+    vscode.window.showErrorMessage(
+      'Brindle: the language server is not running; see the "Brindle" output.',
+    );
     return;
   }
   try {
@@ -165,25 +180,29 @@ function activate(context) {
   output = vscode.window.createOutputChannel('Brindle');
   context.subscriptions.push(output);
   for (const [id, serverCommand] of Object.entries(projectCommands)) {
-    context.subscriptions.push(vscode.commands.registerCommand(id, () => runProjectCommand(serverCommand)));
+    context.subscriptions.push(
+      vscode.commands.registerCommand(id, () => runProjectCommand(serverCommand)),
+    );
   }
   context.subscriptions.push(
     vscode.workspace.onDidChangeConfiguration((event) => {
       // The server takes the program and the code page only when it starts.
       if (event.affectsConfiguration('brindle')) restart();
-      if (event.affectsConfiguration('brindle.codePage') || event.affectsConfiguration('files.encoding')) {
+      if (
+        event.affectsConfiguration('brindle.codePage') ||
+        event.affectsConfiguration('files.encoding')
+      ) {
         checkEncoding();
       }
     }),
   );
   checkEncoding();
-  return start();
+  return restart();
 }
 
 function deactivate() {
-  const old = client;
-  client = undefined;
-  return old ? old.stop() : undefined;
+  lifecycle = lifecycle.then(stop);
+  return lifecycle;
 }
 
 module.exports = { activate, deactivate };
