@@ -21,7 +21,7 @@ grep -q "^project(Brindle VERSION $version " "$root/CMakeLists.txt" ||
     { echo "editors/vscode/package.json has version $version, Brindle another" >&2; exit 1; }
 vsix="$out/brindle-vb6-$version.vsix"
 mkdir -p "$out"
-npx --no-install vsce package --out "$vsix"
+node_modules/.bin/vsce package --out "$vsix"
 
 listing="$(unzip -Z1 "$vsix")"
 for file in extension/package.json extension/extension.js extension/README.md \

@@ -3,11 +3,7 @@
 
 const path = require('path');
 const vscode = require('vscode');
-const {
-  LanguageClient,
-  TransportKind,
-  ExecuteCommandRequest,
-} = require('vscode-languageclient/node');
+const { LanguageClient, ExecuteCommandRequest } = require('vscode-languageclient/node');
 
 const moduleExtensions = ['.bas', '.cls', '.frm', '.ctl', '.pag', '.dsr', '.dob'];
 
@@ -66,7 +62,8 @@ function createClient() {
   return new LanguageClient(
     'brindle',
     'Brindle',
-    { command: program, args: ['lsp'], transport: TransportKind.stdio },
+    // Standard input and output, with no transport flag after the arguments.
+    { command: program, args: ['lsp'] },
     {
       // Another extension may claim .bas for its own language: the pattern still sends us
       // the modules.
