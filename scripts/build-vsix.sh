@@ -3,6 +3,8 @@
 # from the versions its package-lock.json pins, and checks that the archive holds the client
 # and what it needs at run time.
 #   scripts/build-vsix.sh [OUTPUT-FOLDER]
+# The overrides in its package.json hold the packer's own dependencies at versions that still
+# run on Debian 12's Node.js 18.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
