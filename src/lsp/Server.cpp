@@ -174,7 +174,10 @@ void Server::Handle(const Json& message) {
         return;
     }
     const std::string method = message["method"].get<std::string>();
-    const Json params = message.value("params", Json::object());
+    Json params = message.value("params", Json::object());
+    if (params.is_null()) {
+        params = Json::object();
+    }
     const bool request = message.contains("id");
     try {
         if (method == "workspace/executeCommand" && initialized_ && !shutDown_) {
