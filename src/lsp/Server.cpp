@@ -380,8 +380,7 @@ void Server::Publish(Document& document) {
            {{"uri", document.uri}, {"diagnostics", DiagnosticsOf(document)}});
 }
 
-Json Server::RangeOf(const Document& document, std::size_t line) const {
-    const auto lines = SplitKeepingBreaks(document.text);
+Json Server::RangeOf(const std::vector<std::string_view>& lines, std::size_t line) const {
     const std::size_t width =
         line < lines.size() ? Width(WithoutBreak(lines[line]), encoding_) : std::size_t{0};
     return {{"start", {{"line", line}, {"character", 0}}},
@@ -390,9 +389,10 @@ Json Server::RangeOf(const Document& document, std::size_t line) const {
 
 Json Server::DiagnosticsOf(Document& document) {
     Json diagnostics = Json::array();
+    const auto textLines = SplitKeepingBreaks(document.text);
     const auto add = [&](std::size_t line, int severity, const std::string& code,
                          const std::string& text) {
-        diagnostics.push_back({{"range", RangeOf(document, line)},
+        diagnostics.push_back({{"range", RangeOf(textLines, line)},
                                {"severity", severity},
                                {"source", "brindle"},
                                {"code", code},
@@ -618,6 +618,7 @@ Json Server::Symbols(const Json& params) {
         Work work(*document.place, ui::FixedAnswer(vbNo));
         auto& component = work.Load(document.file, document.text);
         const host::FileLines lines(component);
+        const auto text = SplitKeepingBreaks(document.text);
         auto procedures = component.Code()->Procedures();
         // As the code window's procedure list shows them: by name.
         std::stable_sort(procedures.begin(), procedures.end(), [](const auto& a, const auto& b) {
@@ -630,7 +631,7 @@ Json Server::Symbols(const Json& params) {
             const auto& proc = info.procedure;
             const std::size_t start = place(proc.startLine);
             const std::size_t end = place(info.lastLine);
-            const auto endRange = RangeOf(document, end);
+            const auto endRange = RangeOf(text, end);
             symbols.push_back(
                 {{"name", host::ToUtf8(proc.name, work.CodePage())},
                  {"detail",
@@ -639,7 +640,7 @@ Json Server::Symbols(const Json& params) {
                  {"kind", SymbolKindOf(proc.kind)},
                  {"range",
                   {{"start", {{"line", start}, {"character", 0}}}, {"end", endRange["end"]}}},
-                 {"selectionRange", RangeOf(document, place(proc.bodyLine))}});
+                 {"selectionRange", RangeOf(text, place(proc.bodyLine))}});
         }
     } catch (const std::exception&) {
         // The diagnostics say why the module cannot be read.

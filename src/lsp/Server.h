@@ -75,7 +75,8 @@ private:
     std::vector<LineEdit> EditsOf(Document& document,
                                   const std::function<void(Work&, host::MemoryComponent&)>& act);
     Json TextEditsOf(const std::vector<LineEdit>& edits) const;
-    Json RangeOf(const Document& document, std::size_t line) const;
+    // The whole line of the text's `lines`.
+    Json RangeOf(const std::vector<std::string_view>& lines, std::size_t line) const;
 
     Send send_;
     PositionEncoding encoding_ = PositionEncoding::Utf16;
