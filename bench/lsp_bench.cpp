@@ -18,7 +18,10 @@ void BM_DiagnosticsAfterChange(benchmark::State& state) {
                       "VBFlexGrid" / "VBFlexGrid.ctl";
     const std::string text = host::ToUtf8(test::ReadBytes(file), 1252);
     std::size_t published = 0;
-    lsp::Server server([&published](const lsp::Json& message) {
+    std::size_t bytes = 0;
+    // As the loop sends it: serialized.
+    lsp::Server server([&](const lsp::Json& message) {
+        bytes = message.dump().size();
         if (message.value("method", "") == "textDocument/publishDiagnostics") {
             published = message["params"]["diagnostics"].size();
         }
@@ -43,6 +46,7 @@ void BM_DiagnosticsAfterChange(benchmark::State& state) {
             {{"jsonrpc", "2.0"}, {"method", "textDocument/didChange"}, {"params", params}});
     }
     state.counters["diagnostics"] = static_cast<double>(published);
+    state.counters["bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_DiagnosticsAfterChange)->Unit(benchmark::kMillisecond);
 

@@ -436,6 +436,11 @@ std::vector<LineEdit> Server::EditsOf(
         auto& component = work.Load(document.file, document.text);
         const auto version = component.Code()->Version();
         act(work, component);
+        for (const auto& failure : work.Told().failures) {
+            if (logged_.insert(failure).second) {
+                Notify("window/logMessage", {{"type", kError}, {"message", "Brindle: " + failure}});
+            }
+        }
         if (component.Code()->Version() == version) {
             return {};
         }
@@ -483,6 +488,29 @@ std::vector<LineEdit> Touching(std::vector<LineEdit> edits, std::size_t first, s
         return end <= first || edit.first > last;
     });
     return edits;
+}
+
+// The marked block whose lines hold the file's line `line`: from its begin marker to its end
+// marker.
+std::optional<std::pair<std::size_t, std::size_t>> BlockAround(const std::string& text,
+                                                               std::size_t line) {
+    const auto lines = SplitKeepingBreaks(text);
+    if (line >= lines.size()) {
+        return std::nullopt;
+    }
+    std::size_t begin = line;
+    while (MarkerKindOf(WithoutBreak(lines[begin])) == MarkerKind::None && begin > 0) {
+        --begin;
+    }
+    std::size_t end = line == begin ? line + 1 : line;
+    while (end < lines.size() && MarkerKindOf(WithoutBreak(lines[end])) == MarkerKind::None) {
+        ++end;
+    }
+    if (MarkerKindOf(WithoutBreak(lines[begin])) != MarkerKind::Begin || end == lines.size() ||
+        MarkerKindOf(WithoutBreak(lines[end])) != MarkerKind::End) {
+        return std::nullopt;
+    }
+    return std::pair{begin, end};
 }
 
 }  // namespace
@@ -535,27 +563,19 @@ Json Server::CodeActions(const Json& params) {
             offer("Add an error handler to this procedure", "quickfix",
                   EditsOf(document, OnFileLines(line, line, buttons::kAddErrHandlers)), diagnostic);
         } else if (rule == "stale" || rule == "name" || rule == "exit") {
+            const auto block = BlockAround(document.text, line).value_or(std::pair{line, line});
             offer("Refresh this block", "quickfix",
                   Touching(
                       EditsOf(document, [](Work& work, host::MemoryComponent&) { work.Refresh(); }),
-                      line, line),
+                      block.first, block.second),
                   diagnostic);
         } else if (rule == "duplicate" || rule == "role") {
-            offer("Remove this block", "quickfix",
-                  EditsOf(document,
-                          [line](Work& work, host::MemoryComponent& component) {
-                              const auto lines = CodeLinesOf(component, line, line);
-                              if (!lines) {
-                                  return;
-                              }
-                              auto& code = component.CodeModule();
-                              const auto end = NextMarkerLine(code, lines->first + 1);
-                              if (end && end->kind == MarkerKind::End) {
-                                  work.ClickOnLines(component, lines->first, end->line,
-                                                    buttons::kRemoveAll);
-                              }
-                          }),
-                  diagnostic);
+            if (const auto block = BlockAround(document.text, line)) {
+                offer("Remove this block", "quickfix",
+                      EditsOf(document,
+                              OnFileLines(block->first, block->second, buttons::kRemoveAll)),
+                      diagnostic);
+            }
         } else if (rule == "markers" || rule == "skip") {
             // A marker line without its partner, or a skip comment that applies to nothing: the
             // line itself goes, what stands around it stays.

@@ -8,6 +8,7 @@
 #include <iosfwd>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -88,6 +89,9 @@ private:
     std::string lastActive_;  // uri
     std::int64_t nextId_ = 1;
     std::map<std::int64_t, std::function<void(const Json& response)>> pending_;
+    // What the add-in failed at while code actions were worked out, each told once: the
+    // editor asks for them at every move of the cursor.
+    std::set<std::string> logged_;
 };
 
 // Serves the client on `in` and `out` until exit or the end of the input; the process's exit

@@ -108,9 +108,11 @@ Place PlaceOf(const fs::path& file, const ServerSettings& settings) {
 }
 
 std::string ToCodePage(std::string_view utf8, int codePage) {
-    const std::string missing = host::MissingFrom(utf8, codePage);
-    if (missing.empty()) {
-        return host::FromUtf8(utf8, codePage);
+    // Each character the code page lacks becomes a "?" of its own: the same count of them in
+    // both texts means none was lacking, without a second pass of the conversion.
+    std::string bytes = host::FromUtf8(utf8, codePage);
+    if (std::count(bytes.begin(), bytes.end(), '?') == std::count(utf8.begin(), utf8.end(), '?')) {
+        return bytes;
     }
     const auto lines = SplitKeepingBreaks(utf8);
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -121,7 +123,7 @@ std::string ToCodePage(std::string_view utf8, int codePage) {
                                    "only what the code page can");
         }
     }
-    throw TextError(0, "code page " + std::to_string(codePage) + " has no " + missing);
+    throw TextError(0, "code page " + std::to_string(codePage) + " cannot hold the text");
 }
 
 void Collected::Report(const VbError& failure) {
