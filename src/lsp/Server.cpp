@@ -526,15 +526,16 @@ Json Server::CodeActions(const Json& params) {
     Json actions = Json::array();
     const auto offer = [&](const std::string& title, const char* kind,
                            const std::vector<LineEdit>& edits, Json diagnostic = nullptr) {
+        Json edit = {{"changes", {{document.uri, TextEditsOf(edits)}}}};
+        // The action for the selection is the quick fix itself when the selection is that of the
+        // finding: offered once.
         const bool offered = std::any_of(actions.begin(), actions.end(), [&](const Json& other) {
-            return other["title"] == title;
+            return other["title"] == title || other["edit"] == edit;
         });
         if (edits.empty() || offered) {
             return;
         }
-        Json action = {{"title", title},
-                       {"kind", kind},
-                       {"edit", {{"changes", {{document.uri, TextEditsOf(edits)}}}}}};
+        Json action = {{"title", title}, {"kind", kind}, {"edit", std::move(edit)}};
         if (!diagnostic.is_null()) {
             action["diagnostics"] = Json::array({diagnostic});
             action["isPreferred"] = true;
