@@ -50,6 +50,40 @@ void BM_DiagnosticsAfterChange(benchmark::State& state) {
 }
 BENCHMARK(BM_DiagnosticsAfterChange)->Unit(benchmark::kMillisecond);
 
+// What the editor asks for as the cursor comes to a line of a procedure: every action, each
+// worked out on the module's text.
+void BM_CodeActionsAtProcedure(benchmark::State& state) {
+    const auto file = test::CorpusDir() / "Kr00l__VBFLXGRD" / "Standard EXE Version" / "Builds" /
+                      "VBFlexGrid" / "VBFlexGrid.ctl";
+    const std::string text = host::ToUtf8(test::ReadBytes(file), 1252);
+    std::size_t offered = 0;
+    lsp::Server server([&](const lsp::Json& message) {
+        if (message.contains("result") && message["result"].is_array()) {
+            offered = message["result"].size();
+        }
+    });
+    const std::string uri = lsp::UriOfPath(file);
+    server.Handle({{"jsonrpc", "2.0"},
+                   {"id", 1},
+                   {"method", "initialize"},
+                   {"params", {{"capabilities", lsp::Json::object()}}}});
+    server.Handle({{"jsonrpc", "2.0"},
+                   {"method", "textDocument/didOpen"},
+                   {"params", {{"textDocument", {{"uri", uri}, {"text", text}}}}}});
+    const lsp::Json at = {{"line", 15000}, {"character", 0}};
+    const lsp::Json params = {{"textDocument", {{"uri", uri}}},
+                              {"range", {{"start", at}, {"end", at}}},
+                              {"context", {{"diagnostics", lsp::Json::array()}}}};
+    for (auto _ : state) {
+        server.Handle({{"jsonrpc", "2.0"},
+                       {"id", 2},
+                       {"method", "textDocument/codeAction"},
+                       {"params", params}});
+    }
+    state.counters["actions"] = static_cast<double>(offered);
+}
+BENCHMARK(BM_CodeActionsAtProcedure)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace brindle
 

@@ -342,6 +342,9 @@ Server::Document& Server::DocumentOf(const Json& params) {
 void Server::Locate(Document& document) {
     document.place.reset();
     document.placeProblem.clear();
+    if (!host::ModuleTypeOfExtension(document.file)) {
+        return;  // a project file or any other text the editor opened: not ours to check
+    }
     try {
         document.place = PlaceOf(document.file, settings_);
     } catch (const PlaceError& e) {
@@ -399,7 +402,9 @@ Json Server::DiagnosticsOf(Document& document) {
                                {"message", text}});
     };
     if (!document.place) {
-        add(0, kError, "settings", document.placeProblem);
+        if (!document.placeProblem.empty()) {
+            add(0, kError, "settings", document.placeProblem);
+        }
         return diagnostics;
     }
     if (!document.place->ignoredBy.empty()) {
@@ -712,7 +717,11 @@ void Server::ExecuteCommand(const Json& id, const Json& params) {
     }
     Place place;
     try {
-        place = PlaceOf(PathOfUri(uri), settings_);
+        const fs::path file = PathOfUri(uri);
+        place = PlaceOf(file, settings_);
+        if (EqualsNoCase(host::TextOf(file.extension()), ".vbp")) {
+            place.project = place.file;  // the project itself named
+        }
     } catch (const PlaceError& e) {
         throw RequestError(kRequestFailed, e.what());
     }
