@@ -413,6 +413,12 @@ Json Server::DiagnosticsOf(Document& document) {
     try {
         Work work(*document.place, ui::FixedAnswer(vbNo));
         auto& component = work.Load(document.file, document.text);
+        for (const auto& warning : work.Told().warnings) {
+            if (logged_.insert(warning).second) {
+                Notify("window/logMessage",
+                       {{"type", kWarning}, {"message", "Brindle: " + warning}});
+            }
+        }
         const auto findings = CheckModule(work.Fields(), component.CodeModule(), settings_.rules);
         const host::FileLines lines(component);
         for (const auto& finding : findings) {

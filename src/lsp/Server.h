@@ -89,8 +89,8 @@ private:
     std::string lastActive_;  // uri
     std::int64_t nextId_ = 1;
     std::map<std::int64_t, std::function<void(const Json& response)>> pending_;
-    // What the add-in failed at while code actions were worked out, each told once: the
-    // editor asks for them at every move of the cursor.
+    // What the team's settings warn of and what the add-in failed at while diagnostics and code
+    // actions were worked out, each told once: they are worked out at every change and move.
     std::set<std::string> logged_;
 };
 

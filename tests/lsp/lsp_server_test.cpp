@@ -173,6 +173,25 @@ TEST(LspFraming, ServesUntilExitAndRefusesWhatComesOutOfTurn) {
     EXPECT_EQ(Serve(cut, out), 1);
 }
 
+TEST(LspTextEdits, TouchOnlyTheLinesThatChangeInTheClientsColumns) {
+    const auto one = LineEdits("a\r\nb\r\n", "a\r\nx\r\nb\r\n", PositionEncoding::Utf16);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].text, "x\r\n");
+    EXPECT_EQ(one[0].start.line, 1u);
+    EXPECT_EQ(one[0].end.line, 1u);
+    // The last line without a break ends where its characters do: a character beyond the
+    // Basic Multilingual Plane is two units of UTF-16 and four bytes of UTF-8.
+    const std::string before = "' \xC3\xA9\r\n' \xF0\x9D\x84\x9E";
+    for (const auto& [encoding, width] :
+         {std::pair{PositionEncoding::Utf16, 4u}, std::pair{PositionEncoding::Utf8, 6u}}) {
+        const auto gone = LineEdits(before, "' \xC3\xA9\r\n", encoding);
+        ASSERT_EQ(gone.size(), 1u);
+        EXPECT_EQ(gone[0].start.line, 1u);
+        EXPECT_EQ(gone[0].end.line, 1u);
+        EXPECT_EQ(gone[0].end.character, width);
+    }
+}
+
 TEST_F(LspServerTest, DiagnosticsTellCheckFindingsAndTextTheCodePageLacks) {
     const std::string text = Open("modMain.bas");
     const Json diagnostics =
