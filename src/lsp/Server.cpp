@@ -727,6 +727,7 @@ void Server::ExecuteCommand(const Json& id, const Json& params) {
         place = PlaceOf(file, settings_);
         if (EqualsNoCase(host::TextOf(file.extension()), ".vbp")) {
             place.project = place.file;  // the project itself named
+            place.projectName = host::TextOf(file.stem());
         }
     } catch (const PlaceError& e) {
         throw RequestError(kRequestFailed, e.what());

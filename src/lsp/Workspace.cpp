@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <system_error>
+#include <utility>
 
 #include "addin/Buttons.h"
 #include "host/files/FileSystem.h"
@@ -56,18 +57,20 @@ std::vector<fs::path> ProjectFilesIn(const fs::path& folder) {
     return found;
 }
 
-// Whether the plan names the module, and the pattern that leaves it out when one does.
-std::optional<std::string> Names(const host::ProjectPlan& plan, const fs::path& file) {
+// The project of the plan that names the module, and the pattern that leaves it out when one
+// does.
+std::optional<std::pair<std::string, std::string>> Names(const host::ProjectPlan& plan,
+                                                         const fs::path& file) {
     const std::string identity = host::FileIdentity(file);
     for (const auto& project : plan.projects) {
         for (const auto& module : project.modules) {
             if (host::FileIdentity(module.path) == identity) {
-                return std::string();
+                return std::pair{project.name, std::string()};
             }
         }
         for (const auto& ignored : project.ignored) {
             if (host::FileIdentity(ignored.file) == identity) {
-                return ignored.pattern;
+                return std::pair{project.name, ignored.pattern};
             }
         }
     }
@@ -93,7 +96,8 @@ Place PlaceOf(const fs::path& file, const ServerSettings& settings) {
                 const auto plan = host::PlanProjects(project, place.codePage);
                 if (const auto named = Names(plan, place.file)) {
                     place.project = project;
-                    place.ignoredBy = *named;
+                    place.projectName = named->first;
+                    place.ignoredBy = named->second;
                     return place;
                 }
             } catch (const std::exception&) {
@@ -159,8 +163,7 @@ Work::Work(const Place& place, ui::MsgBoxPolicy answer) try
     : codePage_(place.codePage),
       windows_(WindowsOf(std::move(answer))),
       session_(windows_, &told_, OptionsOf(place, told_)),
-      project_(std::make_shared<host::MemoryProject>(
-          place.project ? host::TextOf(place.project->stem()) : "Project1")) {
+      project_(std::make_shared<host::MemoryProject>(place.projectName)) {
     session_.Ide().AddProject(project_);
     session_.Ide().SetActiveVBProject(project_.get());
     session_.Ide().Connect(session_.Addin(), ext_cm_CommandLine);

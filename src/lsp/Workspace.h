@@ -32,7 +32,8 @@ struct Place {
     int codePage = 1252;
     // The nearest project file, in the module's folder or above, that names the module.
     std::optional<std::filesystem::path> project;
-    std::string ignoredBy;  // the .brindleignore pattern that leaves the module out
+    std::string projectName = "Project1";  // its Name, as the IDE shows it
+    std::string ignoredBy;                 // the .brindleignore pattern that leaves the module out
 };
 
 // A file the work needs that cannot be taken (a team file, a project's .brindleignore, an
