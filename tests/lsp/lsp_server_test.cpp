@@ -139,7 +139,10 @@ protected:
     test::TempDir temp_;
     fs::path server_ = temp_.path() / "server";
     fs::path cli_ = temp_.path() / "cli";
-    fs::path settings_ = test::PathOf(std::getenv("BRINDLE_SETTINGS"));
+    // The server's and brindle's: ctest names one for each suite.
+    fs::path settings_ = std::getenv("BRINDLE_SETTINGS") != nullptr
+                             ? test::PathOf(std::getenv("BRINDLE_SETTINGS"))
+                             : temp_.path() / "settings.ini";
     Client client;
 };
 
@@ -219,6 +222,12 @@ TEST_F(LspServerTest, DiagnosticsTellCheckFindingsAndTextTheCodePageLacks) {
     EXPECT_EQ(told[0]["code"], "codepage");
     EXPECT_EQ(told[0]["range"]["start"]["line"], 33);
     EXPECT_TRUE(Actions("modMain.bas", 31, 31).empty());
+
+    // A module that the project's .brindleignore leaves out is left alone here too.
+    test::WriteBytes(server_ / "Inventory" / ".brindleignore", "frmMain.frm\n");
+    Open("frmMain.frm");
+    EXPECT_TRUE(client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"].empty());
+    EXPECT_TRUE(Actions("frmMain.frm", 0, 40).empty());
 }
 
 TEST_F(LspServerTest, EachActionWritesWhatTheCommandWrites) {
