@@ -132,7 +132,7 @@ fs::path PathOfUri(const std::string& uri) {
 }
 
 std::string UriOfPath(const fs::path& path) {
-    std::string text = host::TextOf(path.generic_string<char>().empty() ? path : path);
+    std::string text = host::TextOf(path);
     std::replace(text.begin(), text.end(), '\\', '/');
     if (text.empty() || text.front() != '/') {
         text.insert(0, "/");
@@ -141,7 +141,8 @@ std::string UriOfPath(const fs::path& path) {
     std::string uri = "file://";
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte) || std::string_view("/-._~").find(c) != std::string_view::npos) {
+        const bool letter = (LowerAscii(c) >= 'a' && LowerAscii(c) <= 'z') || IsDigit(c);
+        if (letter || std::string_view("/-._~:").find(c) != std::string_view::npos) {
             uri += c;
         } else {
             uri += '%';
@@ -157,8 +158,9 @@ std::string UriOfPath(const fs::path& path) {
 Server::Server(Send send) : send_(std::move(send)) {}
 
 void Server::Handle(const Json& message) {
-    if (!message.is_object()) {
-        RespondError(nullptr, kInvalidRequest, "a message must be a JSON object");
+    if (!message.is_object() || (message.contains("method") && !message["method"].is_string())) {
+        RespondError(message.is_object() ? message.value("id", Json()) : Json(), kInvalidRequest,
+                     "a message must be a JSON object with a method name");
         return;
     }
     const Json id = message.value("id", Json());
@@ -168,7 +170,11 @@ void Server::Handle(const Json& message) {
             if (found != pending_.end()) {
                 auto then = std::move(found->second);
                 pending_.erase(found);
-                then(message);
+                try {
+                    then(message);
+                } catch (const std::exception& e) {
+                    ShowMessage(kError, std::string("Brindle: ") + e.what());
+                }
             }
         }
         return;
@@ -189,23 +195,21 @@ void Server::Handle(const Json& message) {
             Respond(id, std::move(result));
         }
     } catch (const RequestError& e) {
-        if (request) {
-            RespondError(id, e.code, e.what());
-        } else {
-            ShowMessage(kError, std::string("Brindle: ") + e.what());
-        }
+        Fail(request, id, e.code, e.what());
     } catch (const VbError& e) {
-        if (request) {
-            RespondError(id, kRequestFailed, e.Description(), {{"number", e.Number()}});
-        } else {
-            ShowMessage(kError, "Brindle: " + e.Description());
-        }
+        Fail(request, id, kRequestFailed, e.Description(), {{"number", e.Number()}});
+    } catch (const Json::exception& e) {
+        Fail(request, id, kInvalidParams, method + ": " + e.what());
     } catch (const std::exception& e) {
-        if (request) {
-            RespondError(id, kInternalError, e.what());
-        } else {
-            ShowMessage(kError, std::string("Brindle: ") + e.what());
-        }
+        Fail(request, id, kInternalError, e.what());
+    }
+}
+
+void Server::Fail(bool request, const Json& id, int code, const std::string& text, Json data) {
+    if (request) {
+        RespondError(id, code, text, std::move(data));
+    } else {
+        ShowMessage(kError, "Brindle: " + text);
     }
 }
 
@@ -776,7 +780,12 @@ void Server::RunProjectCommand(const Json& id, const std::string& name, const Pl
         return;
     }
     Work work(place, answer);
-    std::vector<std::pair<host::MemoryComponent*, std::string>> loaded;  // with the text before
+    struct Loaded {
+        host::MemoryComponent* component;
+        std::string uri;     // the client's own for an open module
+        std::string before;  // its text
+    };
+    std::vector<Loaded> loaded;
     std::vector<std::string> problems;
     for (const auto& file : ProjectModules(place)) {
         const std::string uri = UriOfPath(file);
@@ -785,10 +794,11 @@ void Server::RunProjectCommand(const Json& id, const std::string& name, const Pl
         });
         try {
             if (open != documents_.end()) {
-                loaded.emplace_back(&work.Load(file, open->second.text), open->second.text);
+                loaded.push_back(
+                    {&work.Load(file, open->second.text), open->second.uri, open->second.text});
             } else {
                 auto& component = work.Load(file, std::nullopt);
-                loaded.emplace_back(&component, work.TextOf(component));
+                loaded.push_back({&component, uri, work.TextOf(component)});
             }
         } catch (const TextError& e) {
             problems.push_back(host::TextOf(file.filename()) + ":" + std::to_string(e.line + 1) +
@@ -824,11 +834,10 @@ void Server::RunProjectCommand(const Json& id, const std::string& name, const Pl
         Notify("window/logMessage", {{"type", kWarning}, {"message", "Brindle: " + warning}});
     }
     Json changes = Json::object();
-    for (const auto& [component, before] : loaded) {
-        const auto after = work.TextOf(*component);
-        if (after != before) {
-            changes[UriOfPath(component->FilePath())] =
-                TextEditsOf(LineEdits(before, after, encoding_));
+    for (const auto& module : loaded) {
+        const auto after = work.TextOf(*module.component);
+        if (after != module.before) {
+            changes[module.uri] = TextEditsOf(LineEdits(module.before, after, encoding_));
         }
     }
     if (changes.empty()) {

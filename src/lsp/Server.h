@@ -51,6 +51,8 @@ private:
     void Notify(const std::string& method, const Json& params);
     void Respond(const Json& id, Json result);
     void RespondError(const Json& id, int code, const std::string& message, Json data = nullptr);
+    // A request's error answer; a notification's failure shown to the user.
+    void Fail(bool request, const Json& id, int code, const std::string& text, Json data = nullptr);
     void Request(const std::string& method, const Json& params,
                  std::function<void(const Json& response)> then);
     void ShowMessage(int type, const std::string& text);

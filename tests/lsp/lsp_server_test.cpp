@@ -152,6 +152,8 @@ TEST(LspFraming, ServesUntilExitAndRefusesWhatComesOutOfTurn) {
              Json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "textDocument/documentSymbol"}},
              Json{{"jsonrpc", "2.0"}, {"id", 2}, {"method", "initialize"}, {"params", {}}},
              Json{{"jsonrpc", "2.0"}, {"id", 3}, {"method", "no/suchMethod"}},
+             Json{{"jsonrpc", "2.0"}, {"id", 5}, {"method", 5}},
+             Json{{"jsonrpc", "2.0"}, {"id", 6}, {"method", "textDocument/codeAction"}},
              Json{{"jsonrpc", "2.0"}, {"id", 4}, {"method", "shutdown"}},
              Json{{"jsonrpc", "2.0"}, {"method", "exit"}},
          }) {
@@ -166,11 +168,15 @@ TEST(LspFraming, ServesUntilExitAndRefusesWhatComesOutOfTurn) {
     while (const auto body = ReadMessage(replies)) {
         got.push_back(Json::parse(*body));
     }
-    ASSERT_EQ(got.size(), 4u);
+    ASSERT_EQ(got.size(), 6u);
     EXPECT_EQ(got[0]["error"]["code"], -32002);
     EXPECT_EQ(got[1]["result"]["capabilities"]["positionEncoding"], "utf-16");
     EXPECT_EQ(got[2]["error"]["code"], -32601);
-    EXPECT_TRUE(got[3]["result"].is_null());
+    // A malformed message, and one without what its method needs, are answered; the server
+    // goes on.
+    EXPECT_EQ(got[3]["error"]["code"], -32600);
+    EXPECT_EQ(got[4]["error"]["code"], -32602);
+    EXPECT_TRUE(got[5]["result"].is_null());
 
     std::istringstream cut("Content-Length: 40\r\n\r\n{}");
     EXPECT_EQ(Serve(cut, out), 1);
