@@ -293,6 +293,9 @@ Json Server::Initialize(const Json& params) {
     if (std::find(encodings.begin(), encodings.end(), "utf-8") != encodings.end()) {
         encoding_ = PositionEncoding::Utf8;
     }
+    const Json workspace =
+        params.value("capabilities", Json::object()).value("workspace", Json::object());
+    applyEdit_ = workspace.is_object() && workspace.value("applyEdit", false);
     const Json options = params.value("initializationOptions", Json::object());
     if (options.is_object()) {
         if (options.contains("codePage") && options["codePage"].is_number_integer()) {
@@ -715,6 +718,11 @@ void Server::ExecuteCommand(const Json& id, const Json& params) {
     const std::string name = params.at("command").get<std::string>();
     if (ProjectCommandNamed(name) == nullptr) {
         throw RequestError(kInvalidParams, name + " is no command of Brindle's");
+    }
+    if (!applyEdit_) {
+        throw RequestError(kRequestFailed, name +
+                                               " edits the modules through the editor, which "
+                                               "does not take edits from a server");
     }
     std::string uri = lastActive_;
     const Json arguments = params.value("arguments", Json::array());

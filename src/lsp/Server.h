@@ -85,6 +85,7 @@ private:
     PositionEncoding encoding_ = PositionEncoding::Utf16;
     ServerSettings settings_;
     bool initialized_ = false;
+    bool applyEdit_ = false;  // whether the client takes workspace/applyEdit
     bool shutDown_ = false;
     bool exited_ = false;
     std::map<std::string, Document> documents_;

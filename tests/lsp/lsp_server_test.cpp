@@ -49,7 +49,7 @@ public:
         return {};
     }
     void Initialize(bool utf8) {
-        Json capabilities = Json::object();
+        Json capabilities = {{"workspace", {{"applyEdit", true}}}};
         if (utf8) {
             capabilities["general"] = {{"positionEncodings", {"utf-8", "utf-16"}}};
         }
