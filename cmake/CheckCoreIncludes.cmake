@@ -53,7 +53,9 @@ check_folder(host/files "^(model|util|host/(vb6|ide|files))/" ${system})
 set(core "model/|util/|analysis/|templates/|codegen/|addin/")
 set(host "host/(vb6|ide|files|settings|session)/")
 check_folder(ui "^(${core}|ui/)" ${system})
-check_folder(cli "^(${core}|${host}|ui/[^/]+$|cli/)" "^Q")
+check_folder(cli "^(${core}|${host}|ui/[^/]+$|cli/|lsp/)" "^Q")
+# The language server: the add-in session and what stands below it, the headless windows.
+check_folder(lsp "^(${core}|${host}|ui/[^/]+$|lsp/)" "^Q")
 check_folder(workbench "^(${core}|${host}|ui/|workbench/)" ${system})
 # Outside the core, below both front ends: no Qt ("Q..." headers), no windows, no terminal.
 check_folder(host/settings "^(model|util|host/(vb6|files|settings))/" "^Q")

@@ -30,7 +30,7 @@ struct CommandInfo {
     const char* example;
 };
 
-constexpr std::array<CommandInfo, 12> kCommands = {{
+constexpr std::array<CommandInfo, 13> kCommands = {{
     {Command::AddModuleHeader, "add-module-header",
      "Adds the module header to each module: at the top, or below an Option Explicit first line.",
      "brindle add-module-header modMain.bas CStockItem.cls"},
@@ -89,6 +89,13 @@ constexpr std::array<CommandInfo, 12> kCommands = {{
      "Rewrites every marked block with what the templates and options give now, keeping what "
      "people wrote in it; adds nothing where there is no block. Asks first.",
      "brindle refresh Inventory.vbp --diff"},
+    {Command::Lsp, "lsp",
+     "Serves an editor as a language server over standard input and output: check's findings "
+     "as diagnostics of each open module, the add-in's commands as code actions, the project "
+     "commands as the editor's commands (brindle.addAll, brindle.removeMarkersAll, "
+     "brindle.removeCodeAll, brindle.refresh), the procedures and the marked blocks. The "
+     "editor starts it.",
+     "brindle lsp"},
 }};
 
 const CommandInfo& Info(Command command) {
@@ -334,6 +341,9 @@ private:
             case Command::Check:
                 AddFiles(sub);
                 AddCheckFlags(sub);
+                return;
+            case Command::Lsp:
+                AddYes(sub, info.command);
                 return;
             case Command::Refresh:
                 AddFiles(sub);

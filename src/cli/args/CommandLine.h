@@ -22,6 +22,7 @@ enum class Command {
     Options,
     Check,
     Refresh,
+    Lsp,
 };
 
 // The options command's changes; an empty field is left as it is.

@@ -16,4 +16,8 @@ bool IsTerminal();
 // The width of the terminal that standard output shows on, in columns; 0 when it is none.
 int TerminalWidth();
 
+// Standard input as bytes, for a protocol that counts them: Windows' text mode would drop the
+// CR of each CR LF.
+void BinaryStandardInput();
+
 }  // namespace brindle::cli

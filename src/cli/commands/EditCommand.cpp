@@ -51,6 +51,7 @@ std::string_view Caption(Command command) {
         case Command::Procedures:
         case Command::Check:
         case Command::Refresh:
+        case Command::Lsp:
             break;
     }
     return "";

@@ -2,12 +2,14 @@
 
 #include <exception>
 
+#include "cli/args/Console.h"
 #include "cli/commands/CheckCommand.h"
 #include "cli/commands/EditCommand.h"
 #include "cli/commands/OptionsCommand.h"
 #include "cli/commands/ProceduresCommand.h"
 #include "cli/report/RunLog.h"
 #include "cli/stream/Inputs.h"
+#include "lsp/Server.h"
 
 namespace brindle::cli {
 
@@ -20,6 +22,9 @@ int Run(const Request& request, const Streams& streams) {
                 return RunOptions(request, streams);
             case Command::Check:
                 return RunCheck(request, streams);
+            case Command::Lsp:
+                BinaryStandardInput();
+                return lsp::Serve(streams.in, streams.out);
             default:
                 return RunEdit(request, streams);
         }

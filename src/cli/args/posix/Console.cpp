@@ -21,4 +21,6 @@ int TerminalWidth() {
     return 0;
 }
 
+void BinaryStandardInput() {}
+
 }  // namespace brindle::cli

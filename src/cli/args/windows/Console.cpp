@@ -58,4 +58,8 @@ int TerminalWidth() {
     return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
+void BinaryStandardInput() {
+    _setmode(_fileno(stdin), _O_BINARY);
+}
+
 }  // namespace brindle::cli

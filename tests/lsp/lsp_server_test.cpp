@@ -1,0 +1,324 @@
+// The language server driven by messages in memory, on a copy of the example project; what its
+// edits make of a module is compared with what the brindle command writes.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+
+#include "cli/cli_support.h"
+#include "host/vb6/CodePage.h"
+#include "lsp/Framing.h"
+#include "lsp/Server.h"
+#include "lsp/TextEdits.h"
+
+namespace fs = std::filesystem;
+
+namespace brindle::lsp {
+namespace {
+
+using test::ReadBytes;
+
+// A client that answers the server's questions as told and keeps what the server sends.
+class Client {
+public:
+    Client() : server_([this](const Json& message) { sent.push_back(message); }) {}
+
+    Json Request(const std::string& method, const Json& params) {
+        const int id = next_++;
+        server_.Handle({{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}});
+        const auto found = std::find_if(sent.begin(), sent.end(), [&](const Json& message) {
+            return !message.contains("method") && message.value("id", Json()) == id;
+        });
+        return found == sent.end() ? Json() : *found;
+    }
+    void Notify(const std::string& method, const Json& params) {
+        server_.Handle({{"jsonrpc", "2.0"}, {"method", method}, {"params", params}});
+    }
+    void Answer(const Json& request, Json result) {
+        server_.Handle({{"jsonrpc", "2.0"}, {"id", request["id"]}, {"result", std::move(result)}});
+    }
+    // The last message of the method that the server sent.
+    Json Last(const std::string& method) const {
+        for (auto it = sent.rbegin(); it != sent.rend(); ++it) {
+            if (it->value("method", "") == method) {
+                return *it;
+            }
+        }
+        return {};
+    }
+    void Initialize(bool utf8) {
+        Json capabilities = {{"workspace", {{"applyEdit", true}}}};
+        if (utf8) {
+            capabilities["general"] = {{"positionEncodings", {"utf-8", "utf-16"}}};
+        }
+        Request("initialize", {{"capabilities", capabilities}});
+        Notify("initialized", Json::object());
+    }
+    Server& server() { return server_; }
+
+    std::vector<Json> sent;
+
+private:
+    Server server_;
+    int next_ = 1;
+};
+
+std::size_t OffsetOf(const std::string& text, const Json& position) {
+    const auto lines = SplitKeepingBreaks(text);
+    const auto line = position["line"].get<std::size_t>();
+    std::size_t offset = 0;
+    for (std::size_t i = 0; i < line && i < lines.size(); ++i) {
+        offset += lines[i].size();
+    }
+    return offset + position["character"].get<std::size_t>();  // UTF-8 positions
+}
+
+// The text with the edits applied, as an editor does.
+std::string Applied(std::string text, Json edits) {
+    std::sort(edits.begin(), edits.end(), [&](const Json& a, const Json& b) {
+        return OffsetOf(text, a["range"]["start"]) > OffsetOf(text, b["range"]["start"]);
+    });
+    for (const auto& edit : edits) {
+        const auto start = OffsetOf(text, edit["range"]["start"]);
+        const auto end = std::min(OffsetOf(text, edit["range"]["end"]), text.size());
+        text.replace(start, end - start, edit["newText"].get<std::string>());
+    }
+    return text;
+}
+
+class LspServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::CopyFolder(test::SourceDir() / "examples", server_ / "Inventory");
+        test::CopyFolder(test::SourceDir() / "examples", cli_ / "Inventory");
+        client.Initialize(true);
+    }
+
+    // Opens the module of the served copy; its text in UTF-8.
+    std::string Open(const std::string& name) {
+        const auto file = server_ / "Inventory" / name;
+        std::string text = host::ToUtf8(ReadBytes(file), 1252);
+        client.Notify(
+            "textDocument/didOpen",
+            {{"textDocument",
+              {{"uri", UriOf(name)}, {"languageId", "vb"}, {"version", 1}, {"text", text}}}});
+        return text;
+    }
+    std::string UriOf(const std::string& name) const {
+        return UriOfPath(server_ / "Inventory" / name);
+    }
+    Json Actions(const std::string& name, std::size_t first, std::size_t last,
+                 const Json& diagnostics = Json::array()) {
+        return client.Request("textDocument/codeAction",
+                              {{"textDocument", {{"uri", UriOf(name)}}},
+                               {"range",
+                                {{"start", {{"line", first}, {"character", 0}}},
+                                 {"end", {{"line", last}, {"character", 1}}}}},
+                               {"context", {{"diagnostics", diagnostics}}}})["result"];
+    }
+    // The action's edit of the module applied to `text`, in the module's code page.
+    std::string Take(const Json& actions, const std::string& title, const std::string& name,
+                     const std::string& text) {
+        for (const auto& action : actions) {
+            if (action["title"] == title) {
+                return host::FromUtf8(Applied(text, action["edit"]["changes"][UriOf(name)]), 1252);
+            }
+        }
+        ADD_FAILURE() << "no action " << title << " in " << actions.dump();
+        return {};
+    }
+    // What the brindle command writes of the module in a copy of its own.
+    std::string Brindle(const std::vector<std::string>& args, const std::string& name) {
+        const auto run = test::RunBrindle(cli_ / "Inventory", settings_, args);
+        EXPECT_NE(run.status, 2) << run.err;
+        return ReadBytes(cli_ / "Inventory" / name);
+    }
+
+    test::TempDir temp_;
+    fs::path server_ = temp_.path() / "server";
+    fs::path cli_ = temp_.path() / "cli";
+    // The server's and brindle's: ctest names one for each suite.
+    fs::path settings_ = std::getenv("BRINDLE_SETTINGS") != nullptr
+                             ? test::PathOf(std::getenv("BRINDLE_SETTINGS"))
+                             : temp_.path() / "settings.ini";
+    Client client;
+};
+
+TEST(LspFraming, ServesUntilExitAndRefusesWhatComesOutOfTurn) {
+    std::string input;
+    for (const Json& message : {
+             Json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "textDocument/documentSymbol"}},
+             Json{{"jsonrpc", "2.0"}, {"id", 2}, {"method", "initialize"}, {"params", {}}},
+             Json{{"jsonrpc", "2.0"}, {"id", 3}, {"method", "no/suchMethod"}},
+             Json{{"jsonrpc", "2.0"}, {"id", 5}, {"method", 5}},
+             Json{{"jsonrpc", "2.0"}, {"id", 6}, {"method", "textDocument/codeAction"}},
+             Json{{"jsonrpc", "2.0"}, {"id", 4}, {"method", "shutdown"}},
+             Json{{"jsonrpc", "2.0"}, {"method", "exit"}},
+         }) {
+        const std::string body = message.dump();
+        input += "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    }
+    std::istringstream in(input);
+    std::ostringstream out;
+    EXPECT_EQ(Serve(in, out), 0);
+    std::istringstream replies(out.str());
+    std::vector<Json> got;
+    while (const auto body = ReadMessage(replies)) {
+        got.push_back(Json::parse(*body));
+    }
+    ASSERT_EQ(got.size(), 6u);
+    EXPECT_EQ(got[0]["error"]["code"], -32002);
+    EXPECT_EQ(got[1]["result"]["capabilities"]["positionEncoding"], "utf-16");
+    EXPECT_EQ(got[2]["error"]["code"], -32601);
+    // A malformed message, and one without what its method needs, are answered; the server
+    // goes on.
+    EXPECT_EQ(got[3]["error"]["code"], -32600);
+    EXPECT_EQ(got[4]["error"]["code"], -32602);
+    EXPECT_TRUE(got[5]["result"].is_null());
+
+    std::istringstream cut("Content-Length: 40\r\n\r\n{}");
+    EXPECT_EQ(Serve(cut, out), 1);
+}
+
+TEST(LspTextEdits, TouchOnlyTheLinesThatChangeInTheClientsColumns) {
+    const auto one = LineEdits("a\r\nb\r\n", "a\r\nx\r\nb\r\n", PositionEncoding::Utf16);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].text, "x\r\n");
+    EXPECT_EQ(one[0].start.line, 1u);
+    EXPECT_EQ(one[0].end.line, 1u);
+    // The last line without a break ends where its characters do: a character beyond the
+    // Basic Multilingual Plane is two units of UTF-16 and four bytes of UTF-8.
+    const std::string before = "' \xC3\xA9\r\n' \xF0\x9D\x84\x9E";
+    for (const auto& [encoding, width] :
+         {std::pair{PositionEncoding::Utf16, 4u}, std::pair{PositionEncoding::Utf8, 6u}}) {
+        const auto gone = LineEdits(before, "' \xC3\xA9\r\n", encoding);
+        ASSERT_EQ(gone.size(), 1u);
+        EXPECT_EQ(gone[0].start.line, 1u);
+        EXPECT_EQ(gone[0].end.line, 1u);
+        EXPECT_EQ(gone[0].end.character, width);
+    }
+}
+
+TEST_F(LspServerTest, DiagnosticsTellCheckFindingsAndTextTheCodePageLacks) {
+    const std::string text = Open("modMain.bas");
+    const Json diagnostics =
+        client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"];
+    std::vector<std::string> rules;
+    for (const auto& diagnostic : diagnostics) {
+        EXPECT_EQ(diagnostic["source"], "brindle");
+        rules.push_back(diagnostic["code"]);
+    }
+    EXPECT_EQ(std::count(rules.begin(), rules.end(), "module-header"), 1);
+    EXPECT_EQ(std::count(rules.begin(), rules.end(), "handler"), 5) << diagnostics.dump();
+    // Sub Main on the file's line 32.
+    EXPECT_EQ(diagnostics[1]["range"]["start"]["line"], 31);
+    EXPECT_EQ(diagnostics[1]["message"], "Sub Main has no marked procedure header");
+
+    // A character that Windows-1252 lacks: told at its line, never written as "?".
+    const std::string changed = text.substr(0, OffsetOf(text, {{"line", 33}, {"character", 0}})) +
+                                "    ' \xE2\x88\x9A\r\n" +
+                                text.substr(OffsetOf(text, {{"line", 33}, {"character", 0}}));
+    client.Notify("textDocument/didChange",
+                  {{"textDocument", {{"uri", UriOf("modMain.bas")}, {"version", 2}}},
+                   {"contentChanges", {{{"text", changed}}}}});
+    const Json told = client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"];
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0]["code"], "codepage");
+    EXPECT_EQ(told[0]["range"]["start"]["line"], 33);
+    EXPECT_TRUE(Actions("modMain.bas", 31, 31).empty());
+
+    // A module that the project's .brindleignore leaves out is left alone here too.
+    test::WriteBytes(server_ / "Inventory" / ".brindleignore", "frmMain.frm\n");
+    Open("frmMain.frm");
+    EXPECT_TRUE(client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"].empty());
+    EXPECT_TRUE(Actions("frmMain.frm", 0, 40).empty());
+}
+
+TEST_F(LspServerTest, EachActionWritesWhatTheCommandWrites) {
+    const std::string text = Open("modMain.bas");
+    const Json diagnostics =
+        client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"];
+    const auto at = [&](const std::string& rule, std::size_t line) {
+        for (const auto& diagnostic : diagnostics) {
+            if (diagnostic["code"] == rule && diagnostic["range"]["start"]["line"] == line) {
+                return Json::array({diagnostic});
+            }
+        }
+        return Json::array();
+    };
+    // LoadDefaults on the file's line 46.
+    EXPECT_EQ(
+        Take(Actions("modMain.bas", 45, 45, at("handler", 45)),
+             "Add an error handler to this procedure", "modMain.bas", text),
+        Brindle({"add-error-handlers", "modMain.bas", "--proc", "LoadDefaults"}, "modMain.bas"));
+    test::CopyFolder(test::SourceDir() / "examples", cli_ / "Again");
+    fs::remove_all(cli_ / "Inventory");
+    fs::rename(cli_ / "Again", cli_ / "Inventory");
+    EXPECT_EQ(Take(Actions("modMain.bas", 45, 45, at("header", 45)),
+                   "Add a header to this procedure", "modMain.bas", text),
+              Brindle({"add-headers", "modMain.bas", "--proc", "LoadDefaults"}, "modMain.bas"));
+    fs::remove_all(cli_ / "Inventory");
+    test::CopyFolder(test::SourceDir() / "examples", cli_ / "Inventory");
+
+    // Everything in the module, then the code taken out of a selection again.
+    const std::string all = Take(Actions("modMain.bas", 0, 0),
+                                 "Add the module header, headers and error handlers to the module",
+                                 "modMain.bas", text);
+    Brindle({"add-module-header", "modMain.bas"}, "modMain.bas");
+    Brindle({"add-headers", "modMain.bas"}, "modMain.bas");
+    EXPECT_EQ(all, Brindle({"add-error-handlers", "modMain.bas"}, "modMain.bas"));
+    const std::string utf8 = host::ToUtf8(all, 1252);
+    client.Notify("textDocument/didChange",
+                  {{"textDocument", {{"uri", UriOf("modMain.bas")}, {"version", 2}}},
+                   {"contentChanges", {{{"text", utf8}}}}});
+    EXPECT_EQ(
+        Take(Actions("modMain.bas", 40, 90), "Remove the code Brindle added in the selection",
+             "modMain.bas", utf8),
+        Brindle({"remove-code", "modMain.bas", "--select", "41-91", "--lines", "file", "--yes"},
+                "modMain.bas"));
+
+    // The procedures as the code window lists them, the marked blocks folded.
+    const Json symbols =
+        client.Request("textDocument/documentSymbol",
+                       {{"textDocument", {{"uri", UriOf("modMain.bas")}}}})["result"];
+    ASSERT_EQ(symbols.size(), 5u);
+    EXPECT_EQ(symbols[0]["name"], "ElapsedSince");
+    EXPECT_EQ(symbols[4]["detail"], "Sub Main");
+    const Json folds = client.Request(
+        "textDocument/foldingRange", {{"textDocument", {{"uri", UriOf("modMain.bas")}}}})["result"];
+    EXPECT_EQ(folds.size(), 1u + 5 + 5 * 2) << folds.dump();
+}
+
+TEST_F(LspServerTest, ProjectCommandAsksThenEditsEveryModuleAsTheCommandWrites) {
+    Open("modMain.bas");
+    const auto run = [&](const std::string& answer) {
+        client.sent.clear();
+        client.Request("workspace/executeCommand",
+                       {{"command", "brindle.addAll"}, {"arguments", {UriOf("modMain.bas")}}});
+        const Json question = client.Last("window/showMessageRequest");
+        EXPECT_NE(question["params"]["message"].get<std::string>().find("entire project"),
+                  std::string::npos);
+        client.Answer(question, {{"title", answer}});
+    };
+    run("No");
+    EXPECT_TRUE(client.Last("workspace/applyEdit").is_null());
+
+    run("Yes");
+    const Json apply = client.Last("workspace/applyEdit");
+    client.Answer(apply, {{"applied", true}});
+    Brindle({"add-all", "Inventory.vbp", "--yes"}, "modMain.bas");
+    const Json changes = apply["params"]["edit"]["changes"];
+    EXPECT_EQ(changes.size(), 4u);
+    for (const std::string name :
+         {"modMain.bas", "CStockItem.cls", "frmMain.frm", "Controls/ctlGauge.ctl"}) {
+        const std::string before = host::ToUtf8(ReadBytes(server_ / "Inventory" / name), 1252);
+        EXPECT_EQ(host::FromUtf8(Applied(before, changes[UriOf(name)]), 1252),
+                  ReadBytes(cli_ / "Inventory" / name))
+            << name;
+    }
+}
+
+}  // namespace
+}  // namespace brindle::lsp
