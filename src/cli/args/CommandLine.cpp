@@ -129,6 +129,8 @@ std::string Footer(const CommandInfo& info) {
     return footer;
 }
 
+const std::string kStdioHelp = "talk over standard input and output (the default)";
+
 const char* const kSelectHelp =
     "the lines LINE[:COL][-LINE[:COL]] to work on (in the code's lines, as 'brindle procedures' "
     "numbers them first, or in the file's with --lines file); a line without a column is taken "
@@ -344,6 +346,8 @@ private:
                 return;
             case Command::Lsp:
                 AddYes(sub, info.command);
+                // Standard input and output are its only transport; clients may name it.
+                sub->add_flag("--stdio", kStdioHelp);
                 return;
             case Command::Refresh:
                 AddFiles(sub);
