@@ -418,19 +418,19 @@ std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::p
 }
 
 std::string ReadModuleFile(const fs::path& file) {
-    std::error_code error;
-    if (!fs::exists(file, error)) {
-        throw ModuleFileError(ModuleFileError::Reason::NotFound, file, "no such file");
-    }
-    if (fs::is_directory(file, error)) {
-        throw ModuleFileError(ModuleFileError::Reason::Unreadable, file, "is a folder");
-    }
-    // A device or a pipe is no module, and reading one may never end.
-    if (fs::is_regular_file(file, error)) {
-        try {
-            return ReadFileBytes(file);
-        } catch (const FileError&) {
+    try {
+        auto found = ReadRegularFile(file);
+        switch (found.kind) {
+            case RegularFile::Kind::Missing:
+                throw ModuleFileError(ModuleFileError::Reason::NotFound, file, "no such file");
+            case RegularFile::Kind::Folder:
+                throw ModuleFileError(ModuleFileError::Reason::Unreadable, file, "is a folder");
+            case RegularFile::Kind::Regular:
+                return std::move(found.bytes);
+            case RegularFile::Kind::Other:
+                break;
         }
+    } catch (const FileError&) {
     }
     throw ModuleFileError(ModuleFileError::Reason::Unreadable, file, "cannot be read");
 }

@@ -269,21 +269,32 @@ ExactModule LoadExactly(const fs::path& path, int codePage) {
     return {std::move(component), std::move(original)};
 }
 
-SaveResult WriteModule(const fs::path& path, std::string_view original, std::string_view bytes) {
+namespace {
+
+// Writes the bytes through `write` unless the file no longer holds `original` or is read-only.
+template <class Write>
+SaveResult WriteUnlessChanged(const fs::path& path, std::string_view original, Write write) {
     try {
-        if (ReadFileBytes(path) != original) {
+        const auto now = ReadRegularFile(path);
+        if (now.kind != RegularFile::Kind::Regular || now.bytes != original) {
             return {false, "changed on disk while Brindle worked; not written"};
         }
-        if ((fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none) {
+        if (!now.ownerWrites) {
             return {false, "the file is read-only; not written"};
         }
-        WriteFileAtomically(path, bytes);
+        write();
         return {true, {}};
     } catch (const ModuleFileError& e) {
         return {false, "not written: " + e.Detail()};
     } catch (const std::exception& e) {
         return {false, std::string("not written: ") + e.what()};
     }
+}
+
+}  // namespace
+
+SaveResult WriteModule(const fs::path& path, std::string_view original, std::string_view bytes) {
+    return WriteUnlessChanged(path, original, [&] { WriteFileAtomically(path, bytes); });
 }
 
 SaveResult SaveModule(LoadedModule& module) {
