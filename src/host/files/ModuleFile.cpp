@@ -520,7 +520,12 @@ bool SerializesTo(const MemoryComponent& component, std::string_view bytes) {
 }
 
 std::string MemoryComponent::Serialize() const {
+    // Measured first, so that the bytes are copied once.
+    std::size_t size = 0;
+    auto measure = [&size](std::string_view piece) { size += piece.size(); };
+    WriteComponent(*this, measure);
     std::string bytes;
+    bytes.reserve(size);
     auto append = [&bytes](std::string_view piece) { bytes += piece; };
     WriteComponent(*this, append);
     return bytes;
