@@ -77,11 +77,17 @@ bool IsBlockWord(std::string_view text, std::string_view word) {
            TrimLeadingBlanks(text.substr(word.size())).substr(0, 1) != "=";
 }
 
-std::string_view LineText(const SourceLine& line) {
-    return line.text;
-}
 std::string_view LineText(std::string_view line) {
     return line;
+}
+
+// A line of the file's bytes, not yet copied.
+struct LineView {
+    std::string_view text;
+    LineBreak lineBreak = LineBreak::None;
+};
+std::string_view LineText(const LineView& line) {
+    return line.text;
 }
 
 // The lines of the header, which the code pane does not show: VERSION, BEGIN ... END (any
@@ -175,9 +181,9 @@ private:
     std::string name_;
 };
 
-LineBreak DominantBreak(const std::vector<SourceLine>& lines) {
+LineBreak DominantBreak(const std::vector<LineView>& lines) {
     std::array<std::size_t, 4> counts{};
-    for (const SourceLine& line : lines) {
+    for (const LineView& line : lines) {
         ++counts[static_cast<std::size_t>(line.lineBreak)];
     }
     LineBreak best = LineBreak::CrLf;
@@ -259,25 +265,27 @@ vbext_ComponentType TypeOf(const fs::path& file, const std::vector<SourceLine>& 
     return fromName.value_or(fromHeader.value_or(vbext_ct_StdModule));
 }
 
-// The code lines after the header, each member attribute line attached to the line above.
-std::vector<CodeLine> CodeLinesAfter(std::vector<SourceLine>& lines, std::size_t headerEnd,
+// The code lines after the header, each member attribute line attached to the line above; each
+// line's text is copied once, into its place.
+std::vector<CodeLine> CodeLinesAfter(const std::vector<LineView>& lines, std::size_t headerEnd,
                                      std::vector<SourceLine>& header) {
     std::vector<CodeLine> code;
+    code.reserve(lines.size() - headerEnd);
     for (std::size_t i = headerEnd; i < lines.size(); ++i) {
-        SourceLine& line = lines[i];
+        const LineView& line = lines[i];
         if (IsMemberAttribute(line.text)) {
             if (code.empty()) {
-                header.push_back(std::move(line));
+                header.push_back({std::string(line.text), line.lineBreak});
                 continue;
             }
             auto& attributes = code.back().attributes;
             if (!attributes) {
                 attributes = std::make_unique<std::vector<SourceLine>>();
             }
-            attributes->push_back(std::move(line));
+            attributes->push_back({std::string(line.text), line.lineBreak});
             continue;
         }
-        code.push_back({std::move(line.text), line.lineBreak, nullptr});
+        code.push_back({std::string(line.text), line.lineBreak, nullptr});
     }
     return code;
 }
@@ -401,14 +409,19 @@ std::string CheckModule(std::string_view bytes, const fs::path& file) {
 std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::path& file,
                                              int codePage) {
     CheckNotBinary(bytes, file);
-    std::vector<SourceLine> lines = SplitLines(bytes);
+    std::vector<LineView> lines;
+    lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    ForEachLine(bytes, [&lines](std::string_view text, LineBreak lineBreak) {
+        lines.push_back({text, lineBreak});
+    });
     auto [headerEnd, name] = ReadHeader(lines, file);
     FileLayout layout;
     layout.dominantBreak = DominantBreak(lines);
     layout.endsWithBreak = !bytes.empty() && (bytes.back() == '\r' || bytes.back() == '\n');
-    layout.header.assign(
-        std::make_move_iterator(lines.begin()),
-        std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(headerEnd)));
+    layout.header.reserve(headerEnd);
+    for (std::size_t i = 0; i < headerEnd; ++i) {
+        layout.header.push_back({std::string(lines[i].text), lines[i].lineBreak});
+    }
     vbext_ComponentType type = TypeOf(file, layout.header);
     std::vector<CodeLine> code = CodeLinesAfter(lines, headerEnd, layout.header);
     auto component =
