@@ -129,6 +129,12 @@ std::string TextOf(const fs::path& path) {
 }
 
 std::string FileIdentity(const fs::path& path) {
+    // The device and the inode, as Windows tells files apart by volume and index: one look,
+    // where following the path through links looked at each folder along it.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+    }
     std::error_code error;
     const fs::path canonical = fs::weakly_canonical(path, error);
     return (error ? fs::absolute(path).lexically_normal() : canonical).string();
