@@ -403,6 +403,28 @@ std::pair<std::size_t, std::string> ReadHeader(const std::vector<Line>& lines,
 
 std::string CheckModule(std::string_view bytes, const fs::path& file) {
     CheckNotBinary(bytes, file);
+    // The header is read from the lines at the front when they hold all of it: it ends before
+    // their last line, and a line that is no header item follows it. A header that may run on
+    // (a designer block not closed among them, blank lines to their end) is read from all.
+    constexpr std::size_t kFront = 16 << 10;
+    const std::size_t cut = bytes.size() <= kFront ? 0 : bytes.find_last_of("\r\n", kFront);
+    if (cut != 0 && cut != std::string_view::npos) {
+        const auto front = LineTexts(bytes.substr(0, cut));
+        HeaderReader reader(front);
+        const std::size_t length = reader.Length();
+        const bool ended =
+            std::any_of(front.begin() + static_cast<std::ptrdiff_t>(length), front.end(),
+                        [](std::string_view line) {
+                            return !TrimTrailingBlanks(TrimLeadingBlanks(line)).empty();
+                        });
+        if (length < front.size() && ended) {
+            if (!reader.HasName()) {
+                throw ModuleFileError(ModuleFileError::Reason::NotAModule, file,
+                                      "not a VB6 module: no Attribute VB_Name in its header");
+            }
+            return reader.Name();
+        }
+    }
     return ReadHeader(LineTexts(bytes), file).second;
 }
 
