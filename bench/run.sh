@@ -9,7 +9,8 @@
 # time instead of the one this script builds in build-bench (Release). Each command runs on a
 # fresh copy of its project; the copy is timed too, and "x copy" is the median of the command's
 # time over its copy's. add-all runs on the generated project, the removals on the project as
-# add-all left it.
+# add-all left it. check and add-all --skip-existing, which write nothing, run on the project as
+# add-all left it against cat of its files ("x read"), each run right after its cat.
 set -euo pipefail
 [ -z "${BRINDLE:-}" ] || BRINDLE="$(realpath "$BRINDLE")"
 cd "$(dirname "$0")/.."
@@ -50,12 +51,14 @@ fi
 export BRINDLE_SETTINGS="$work/settings.ini"
 
 # Runs a command in folder $1 under GNU time; appends "seconds peak-KB cpu-seconds" to file $2.
+# An exit status up to $passing (default 0) passes: check tells of findings with 1.
 timed() {
-    local folder="$1" out="$2" start end
+    local folder="$1" out="$2" start end status=0
     shift 2
     start=$EPOCHREALTIME
-    if ! (cd "$folder" && LC_ALL="$utf8" /usr/bin/time -f "%M %U %S" -o "$work/peak" "$@" \
-        >/dev/null 2>"$work/stderr"); then
+    (cd "$folder" && LC_ALL="$utf8" /usr/bin/time -f "%M %U %S" -o "$work/peak" "$@" \
+        >/dev/null 2>"$work/stderr") || status=$?
+    if [ "$status" -gt "${passing:-0}" ]; then
         echo "failed in $folder: $*" >&2
         tail -n 20 "$work/stderr" >&2
         exit 1
@@ -69,8 +72,11 @@ group() { echo "$1" | sed ':a;s/\B[0-9]\{3\}\>/,&/;ta'; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 commands=(add-all remove-markers-all remove-code-all)
+readers=(check skip-existing)
 table="$work/table"
+reads="$work/reads"
 : >"$table"
+: >"$reads"
 for lines in "${sizes[@]}"; do
     generated="$work/generated-$lines"
     added="$work/added-$lines"
@@ -93,6 +99,28 @@ for lines in "${sizes[@]}"; do
         done
     done
     rm -rf "$work/copy"
+    for reader in "${readers[@]}"; do
+        rm -f "$work/$reader.cat" "$work/$reader.run"
+    done
+    for ((run = 1; run <= runs; run++)); do
+        for reader in "${readers[@]}"; do
+            timed "$added" "$work/$reader.cat" find . -type f -name '*.*' -exec cat {} +
+            if [ "$reader" = check ]; then
+                passing=1 timed "$added" "$work/$reader.run" "$brindle" check Project.vbp
+            else
+                timed "$added" "$work/$reader.run" "$brindle" add-all --skip-existing Project.vbp --yes
+            fi
+        done
+    done
+    for reader in "${readers[@]}"; do
+        cat="$(cut -d' ' -f1 "$work/$reader.cat" | median)"
+        took="$(cut -d' ' -f1 "$work/$reader.run" | median)"
+        ratio="$(paste -d' ' <(cut -d' ' -f1 "$work/$reader.cat") \
+            <(cut -d' ' -f1 "$work/$reader.run") | awk '{ print $2 / $1 }' | median)"
+        peak="$(cut -d' ' -f2 "$work/$reader.run" | sort -g | tail -n 1)"
+        cpu="$(cut -d' ' -f3 "$work/$reader.run" | median)"
+        echo "$actual $modules $reader $cat $took $ratio $peak $cpu" >>"$reads"
+    done
     for command in "${commands[@]}"; do
         copy="$(cut -d' ' -f1 "$work/$command.copy" | median)"
         took="$(cut -d' ' -f1 "$work/$command.run" | median)"
@@ -119,6 +147,19 @@ while read -r actual modules command copy took ratio peak cpu; do
         "$command" "$copy" "$took" "$ratio" \
         "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$cpu"
 done <"$table"
+
+echo
+echo "the commands that only read, on the project as add-all left it, against cat of its files"
+echo "(x read: the command's time over the cat's, median of the pairs; skip-existing: add-all"
+echo " --skip-existing, which finds everything there and writes nothing)"
+echo
+printf '%10s %8s  %-20s %8s %10s %8s %9s %7s\n' lines modules command "cat s" "brindle s" \
+    "x read" "peak MB" "cpu s"
+while read -r actual modules command cat took ratio peak cpu; do
+    printf "%10s %8s  %-20s %8.3f %10.3f %8.1f %9.1f %7.2f\n" "$(group "$actual")" "$modules" \
+        "$command" "$cat" "$took" "$ratio" \
+        "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$cpu"
+done <"$reads"
 
 # How the time (and the processor time) grows from each size to the next.
 echo

@@ -1,5 +1,6 @@
 // A code window on a module of 30,000 lines, on the offscreen platform: a keystroke, and an
-// add-in command over the whole module followed by its Undo, with the editor following both.
+// add-in command over the whole module followed by its Undo, with the editor following both;
+// and opening a generated project of about 480 modules (500,000 lines).
 
 #include <benchmark/benchmark.h>
 
@@ -7,6 +8,7 @@
 #include <QApplication>
 
 #include "../tests/codegen/codegen_support.h"
+#include "ProjectGenerator.h"
 #include "addin/Buttons.h"
 #include "support/TestPaths.h"
 #include "workbench/CodeWindow.h"
@@ -53,6 +55,25 @@ void ErrorHandlersOverTheModuleThenUndo(benchmark::State& state) {
     }
 }
 BENCHMARK(ErrorHandlersOverTheModuleThenUndo)->Unit(benchmark::kMillisecond);
+
+void OpenProject(benchmark::State& state) {
+    test::TempDir dir;
+    const auto summary =
+        bench::WriteProject(dir.path() / "project", bench::GenerateProject(500000, 1));
+    const auto project = QString::fromStdString((dir.path() / "project" / "Project.vbp").string());
+    WorkbenchSettings settings{QString::fromStdString((dir.path() / "workbench.ini").string())};
+    for (auto _ : state) {
+        MainWindow window{settings};
+        window.show();
+        window.Open({project});
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        window.CloseProject();
+        state.ResumeTiming();
+    }
+    state.counters["modules"] = summary.modules;
+}
+BENCHMARK(OpenProject)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace brindle::workbench

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -244,7 +245,14 @@ QTreeWidget& MainWindow::ProjectTree() {
 
 // The progress bar of the status bar, shown from the first progress told until it is hidden.
 host::LoadProgress MainWindow::ShowProgress(const QString& format) {
-    return [this, format](std::size_t done, std::size_t total) {
+    // Drawn some thirty times a second at most: drawing it for every module of a large project
+    // cost more than loading them.
+    auto shown = std::make_shared<QElapsedTimer>();
+    return [this, format, shown](std::size_t done, std::size_t total) {
+        if (shown->isValid() && shown->elapsed() < 30 && done != 0 && done != total) {
+            return;
+        }
+        shown->start();
         progress_->setFormat(format);
         progress_->setMaximum(static_cast<int>(total));
         progress_->setValue(static_cast<int>(done));

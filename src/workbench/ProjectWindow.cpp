@@ -58,7 +58,7 @@ void ShowAsSkipped(QTreeWidgetItem& item, bool skipped, const QIcon& icon) {
                      ? QVariant(QApplication::palette().color(QPalette::Disabled, QPalette::Text))
                      : QVariant());
     if (!icon.isNull()) {
-        item.setIcon(0, skipped ? QIcon(icon.pixmap(16, QIcon::Disabled)) : icon);
+        item.setIcon(0, icon);
     }
     QFont font = item.font(0);
     font.setItalic(skipped);
@@ -124,7 +124,7 @@ void ProjectWindow::Rebuild() {
         auto* projectItem = new QTreeWidgetItem(this, {ProjectText(*project)});
         projectItem->setData(0, kProjectRole,
                              QVariant::fromValue(reinterpret_cast<quintptr>(project.get())));
-        projectItem->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+        projectItem->setIcon(0, Icon(QStyle::SP_DirIcon));
         AddModuleItems(*projectItem, *project);
         AddIgnoredItems(*projectItem, *project);
         projectItem->setExpanded(true);
@@ -140,7 +140,7 @@ void ProjectWindow::Rebuild() {
 QTreeWidgetItem* ProjectWindow::FolderItem(QTreeWidgetItem& projectItem, const QString& name) {
     auto* folder = new QTreeWidgetItem(&projectItem, {name});
     folder->setData(0, kProjectRole, projectItem.data(0, kProjectRole));
-    folder->setIcon(0, style()->standardIcon(QStyle::SP_DirClosedIcon));
+    folder->setIcon(0, Icon(QStyle::SP_DirClosedIcon));
     return folder;
 }
 
@@ -165,7 +165,7 @@ void ProjectWindow::AddModuleItems(QTreeWidgetItem& projectItem, const OpenProje
             item->setData(0, kProjectRole, projectItem.data(0, kProjectRole));
             item->setData(0, kComponentRole,
                           QVariant::fromValue(reinterpret_cast<quintptr>(&module->Component())));
-            item->setIcon(0, style()->standardIcon(QStyle::SP_FileIcon));
+            item->setIcon(0, Icon(QStyle::SP_FileIcon));
             if (module->modified) {
                 SetBold(*item, true);
             }
@@ -190,11 +190,20 @@ void ProjectWindow::AddIgnoredItems(QTreeWidgetItem& projectItem, const OpenProj
         item->setData(0, kProjectRole, projectItem.data(0, kProjectRole));
         item->setToolTip(0, QStringLiteral("Left out by %1: %2")
                                 .arg(ToQString(host::kIgnoreFileName), ToQString(ignored.pattern)));
-        ShowAsSkipped(*item, true, style()->standardIcon(QStyle::SP_FileIcon));
+        ShowAsSkipped(*item, true, Icon(QStyle::SP_FileIcon, true));
     }
 }
 
 // The module items of the tree, without the procedure items below them.
+const QIcon& ProjectWindow::Icon(QStyle::StandardPixmap kind, bool skipped) {
+    auto [found, fresh] = icons_.try_emplace({kind, skipped});
+    if (fresh) {
+        const QIcon icon = style()->standardIcon(kind);
+        found->second = skipped ? QIcon(icon.pixmap(16, QIcon::Disabled)) : icon;
+    }
+    return found->second;
+}
+
 std::vector<QTreeWidgetItem*> ProjectWindow::ModuleItems() {
     std::vector<QTreeWidgetItem*> items;
     for (QTreeWidgetItemIterator it(this); *it != nullptr; ++it) {
@@ -219,7 +228,8 @@ void ProjectWindow::ShowSkipped(QTreeWidgetItem& item) {
     }
     item.setData(0, kVersionRole, version);
     const Skipped skipped = FindSkipped(fields_(), *component);
-    ShowAsSkipped(item, skipped.module.has_value(), style()->standardIcon(QStyle::SP_FileIcon));
+    ShowAsSkipped(item, skipped.module.has_value(),
+                  Icon(QStyle::SP_FileIcon, skipped.module.has_value()));
     if (skipped.module) {
         item.setToolTip(
             0, QStringLiteral("Brindle leaves this module alone: ") + ToQString(*skipped.module));

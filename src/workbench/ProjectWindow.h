@@ -4,9 +4,12 @@
 // with the reason as a tooltip, and the modules that a .brindleignore leaves out. It tells its
 // owner what the user chose, opened or asked a context menu for.
 
+#include <QIcon>
 #include <QPoint>
+#include <QStyle>
 #include <QTreeWidget>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "templates/AddinFields.h"
@@ -51,9 +54,12 @@ private:
     std::vector<QTreeWidgetItem*> ModuleItems();
     void ShowSkipped(QTreeWidgetItem& item);
     void ShowMenu(const QPoint& at);
+    // The style's icon, made once: making it reads its image each time.
+    const QIcon& Icon(QStyle::StandardPixmap kind, bool skipped = false);
 
     const Workspace& workspace_;
     std::function<const AddinFields&()> fields_;
+    std::map<std::pair<QStyle::StandardPixmap, bool>, QIcon> icons_;
 };
 
 }  // namespace brindle::workbench

@@ -3,7 +3,6 @@
 
 #include "host/files/FileSystem.h"
 
-#include <fstream>
 #include <system_error>
 
 #include "host/files/ModuleFile.h"
@@ -15,57 +14,38 @@ namespace {
 
 // The file's bytes; nothing for what is not a readable regular file.
 std::optional<std::string> CurrentBytes(const fs::path& file) {
-    std::error_code error;
-    if (!fs::is_regular_file(file, error)) {
-        return std::nullopt;
-    }
     try {
-        return ReadFileBytes(file);
+        auto found = ReadRegularFile(file);
+        if (found.kind == RegularFile::Kind::Regular) {
+            return std::move(found.bytes);
+        }
     } catch (const FileError&) {
-        return std::nullopt;
     }
+    return std::nullopt;
 }
 
 }  // namespace
 
-std::string ReadFileBytes(const fs::path& file) {
+namespace {
+
+// The file a symbolic link leads to, or the file itself.
+fs::path Followed(const fs::path& file) {
     std::error_code error;
-    if (fs::is_directory(file, error)) {
-        throw FileError("is a folder");
+    if (fs::symlink_status(file, error).type() != fs::file_type::symlink) {
+        return file;
     }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        throw FileError("cannot be read");
+    fs::path target = fs::canonical(file, error);
+    if (error) {
+        throw ModuleFileError(ModuleFileError::Reason::Unwritable, file,
+                              "cannot follow the link: " + error.message());
     }
-    // In one read of the size the file has now, then whatever it grew by meanwhile.
-    const auto size = fs::file_size(file, error);
-    std::string bytes;
-    if (!error && size > bytes.max_size()) {  // a 32-bit program cannot hold it
-        throw FileError("is too large to read");
-    }
-    bytes.assign(error ? 0 : static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    char more[4096];
-    while (in.read(more, sizeof more) || in.gcount() > 0) {
-        bytes.append(more, static_cast<std::size_t>(in.gcount()));
-    }
-    if (in.bad()) {
-        throw FileError("cannot be read");
-    }
-    return bytes;
+    return target;
 }
 
+}  // namespace
+
 void WriteFileAtomically(const fs::path& file, std::string_view bytes) {
-    std::error_code error;
-    fs::path target = file;
-    if (fs::symlink_status(file, error).type() == fs::file_type::symlink) {
-        target = fs::canonical(file, error);
-        if (error) {
-            throw ModuleFileError(ModuleFileError::Reason::Unwritable, file,
-                                  "cannot follow the link: " + error.message());
-        }
-    }
+    const fs::path target = Followed(file);
     RemoveLeftTemporaries(target);
     ReplaceFileContents(target, bytes, file);
 }

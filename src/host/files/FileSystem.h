@@ -54,6 +54,17 @@ private:
 // A whole file's bytes. Raises FileError when it cannot.
 std::string ReadFileBytes(const std::filesystem::path& file);
 
+// A file as one look at it finds it: its kind, and for a regular file its bytes and whether its
+// owner may write it. Anything but a regular file is not opened, as reading a device or a pipe
+// may never end. Raises FileError when a regular file cannot be read.
+struct RegularFile {
+    enum class Kind { Missing, Folder, Regular, Other };
+    Kind kind = Kind::Missing;
+    std::string bytes;
+    bool ownerWrites = false;
+};
+RegularFile ReadRegularFile(const std::filesystem::path& file);
+
 // Replaces the file's bytes through ReplaceFileContents, after the temporaries a killed run
 // left beside it (RemoveLeftTemporaries); a symbolic link is followed. Raises ModuleFileError
 // (Unwritable).

@@ -77,11 +77,17 @@ bool IsBlockWord(std::string_view text, std::string_view word) {
            TrimLeadingBlanks(text.substr(word.size())).substr(0, 1) != "=";
 }
 
-std::string_view LineText(const SourceLine& line) {
-    return line.text;
-}
 std::string_view LineText(std::string_view line) {
     return line;
+}
+
+// A line of the file's bytes, not yet copied.
+struct LineView {
+    std::string_view text;
+    LineBreak lineBreak = LineBreak::None;
+};
+std::string_view LineText(const LineView& line) {
+    return line.text;
 }
 
 // The lines of the header, which the code pane does not show: VERSION, BEGIN ... END (any
@@ -175,9 +181,9 @@ private:
     std::string name_;
 };
 
-LineBreak DominantBreak(const std::vector<SourceLine>& lines) {
+LineBreak DominantBreak(const std::vector<LineView>& lines) {
     std::array<std::size_t, 4> counts{};
-    for (const SourceLine& line : lines) {
+    for (const LineView& line : lines) {
         ++counts[static_cast<std::size_t>(line.lineBreak)];
     }
     LineBreak best = LineBreak::CrLf;
@@ -259,25 +265,27 @@ vbext_ComponentType TypeOf(const fs::path& file, const std::vector<SourceLine>& 
     return fromName.value_or(fromHeader.value_or(vbext_ct_StdModule));
 }
 
-// The code lines after the header, each member attribute line attached to the line above.
-std::vector<CodeLine> CodeLinesAfter(std::vector<SourceLine>& lines, std::size_t headerEnd,
+// The code lines after the header, each member attribute line attached to the line above; each
+// line's text is copied once, into its place.
+std::vector<CodeLine> CodeLinesAfter(const std::vector<LineView>& lines, std::size_t headerEnd,
                                      std::vector<SourceLine>& header) {
     std::vector<CodeLine> code;
+    code.reserve(lines.size() - headerEnd);
     for (std::size_t i = headerEnd; i < lines.size(); ++i) {
-        SourceLine& line = lines[i];
+        const LineView& line = lines[i];
         if (IsMemberAttribute(line.text)) {
             if (code.empty()) {
-                header.push_back(std::move(line));
+                header.push_back({std::string(line.text), line.lineBreak});
                 continue;
             }
             auto& attributes = code.back().attributes;
             if (!attributes) {
                 attributes = std::make_unique<std::vector<SourceLine>>();
             }
-            attributes->push_back(std::move(line));
+            attributes->push_back({std::string(line.text), line.lineBreak});
             continue;
         }
-        code.push_back({std::move(line.text), line.lineBreak, nullptr});
+        code.push_back({std::string(line.text), line.lineBreak, nullptr});
     }
     return code;
 }
@@ -395,20 +403,47 @@ std::pair<std::size_t, std::string> ReadHeader(const std::vector<Line>& lines,
 
 std::string CheckModule(std::string_view bytes, const fs::path& file) {
     CheckNotBinary(bytes, file);
+    // The header is read from the lines at the front when they hold all of it: it ends before
+    // their last line, and a line that is no header item follows it. A header that may run on
+    // (a designer block not closed among them, blank lines to their end) is read from all.
+    constexpr std::size_t kFront = 16 << 10;
+    const std::size_t cut = bytes.size() <= kFront ? 0 : bytes.find_last_of("\r\n", kFront);
+    if (cut != 0 && cut != std::string_view::npos) {
+        const auto front = LineTexts(bytes.substr(0, cut));
+        HeaderReader reader(front);
+        const std::size_t length = reader.Length();
+        const bool ended =
+            std::any_of(front.begin() + static_cast<std::ptrdiff_t>(length), front.end(),
+                        [](std::string_view line) {
+                            return !TrimTrailingBlanks(TrimLeadingBlanks(line)).empty();
+                        });
+        if (length < front.size() && ended) {
+            if (!reader.HasName()) {
+                throw ModuleFileError(ModuleFileError::Reason::NotAModule, file,
+                                      "not a VB6 module: no Attribute VB_Name in its header");
+            }
+            return reader.Name();
+        }
+    }
     return ReadHeader(LineTexts(bytes), file).second;
 }
 
 std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::path& file,
                                              int codePage) {
     CheckNotBinary(bytes, file);
-    std::vector<SourceLine> lines = SplitLines(bytes);
+    std::vector<LineView> lines;
+    lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    ForEachLine(bytes, [&lines](std::string_view text, LineBreak lineBreak) {
+        lines.push_back({text, lineBreak});
+    });
     auto [headerEnd, name] = ReadHeader(lines, file);
     FileLayout layout;
     layout.dominantBreak = DominantBreak(lines);
     layout.endsWithBreak = !bytes.empty() && (bytes.back() == '\r' || bytes.back() == '\n');
-    layout.header.assign(
-        std::make_move_iterator(lines.begin()),
-        std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(headerEnd)));
+    layout.header.reserve(headerEnd);
+    for (std::size_t i = 0; i < headerEnd; ++i) {
+        layout.header.push_back({std::string(lines[i].text), lines[i].lineBreak});
+    }
     vbext_ComponentType type = TypeOf(file, layout.header);
     std::vector<CodeLine> code = CodeLinesAfter(lines, headerEnd, layout.header);
     auto component =
@@ -418,19 +453,19 @@ std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::p
 }
 
 std::string ReadModuleFile(const fs::path& file) {
-    std::error_code error;
-    if (!fs::exists(file, error)) {
-        throw ModuleFileError(ModuleFileError::Reason::NotFound, file, "no such file");
-    }
-    if (fs::is_directory(file, error)) {
-        throw ModuleFileError(ModuleFileError::Reason::Unreadable, file, "is a folder");
-    }
-    // A device or a pipe is no module, and reading one may never end.
-    if (fs::is_regular_file(file, error)) {
-        try {
-            return ReadFileBytes(file);
-        } catch (const FileError&) {
+    try {
+        auto found = ReadRegularFile(file);
+        switch (found.kind) {
+            case RegularFile::Kind::Missing:
+                throw ModuleFileError(ModuleFileError::Reason::NotFound, file, "no such file");
+            case RegularFile::Kind::Folder:
+                throw ModuleFileError(ModuleFileError::Reason::Unreadable, file, "is a folder");
+            case RegularFile::Kind::Regular:
+                return std::move(found.bytes);
+            case RegularFile::Kind::Other:
+                break;
         }
+    } catch (const FileError&) {
     }
     throw ModuleFileError(ModuleFileError::Reason::Unreadable, file, "cannot be read");
 }
@@ -520,7 +555,12 @@ bool SerializesTo(const MemoryComponent& component, std::string_view bytes) {
 }
 
 std::string MemoryComponent::Serialize() const {
+    // Measured first, so that the bytes are copied once.
+    std::size_t size = 0;
+    auto measure = [&size](std::string_view piece) { size += piece.size(); };
+    WriteComponent(*this, measure);
     std::string bytes;
+    bytes.reserve(size);
     auto append = [&bytes](std::string_view piece) { bytes += piece; };
     WriteComponent(*this, append);
     return bytes;

@@ -1,9 +1,12 @@
 #include "host/files/ProjectLoader.h"
 
 #include <algorithm>
+#include <deque>
+#include <future>
 #include <iterator>
 #include <optional>
 #include <set>
+#include <thread>
 #include <utility>
 
 #include "host/files/FileSystem.h"
@@ -229,6 +232,27 @@ Loaded LoadProjects(const fs::path& file, int codePage, const LoadProgress& prog
     for (const auto& project : plan.projects) {
         total += project.modules.size();
     }
+    // Each module is read and parsed on a thread of its own a few modules ahead of the one
+    // taken, as the command line's stream does; they are added in order on this thread.
+    const std::size_t ahead = std::max(2U, std::thread::hardware_concurrency()) * 2;
+    std::deque<std::future<ExactModule>> loads;
+    std::size_t started = 0;
+    const auto startMore = [&] {
+        for (; started < total && loads.size() < ahead; ++started) {
+            std::size_t at = started;
+            const PlannedModule* module = nullptr;
+            for (const auto& planned : plan.projects) {
+                if (at < planned.modules.size()) {
+                    module = &planned.modules[at];
+                    break;
+                }
+                at -= planned.modules.size();
+            }
+            loads.push_back(std::async(std::launch::async, [path = module->path, codePage] {
+                return LoadExactly(path, codePage);
+            }));
+        }
+    };
     std::size_t done = 0;
     for (auto& planned : plan.projects) {
         auto& project = loaded.projects.emplace_back(
@@ -239,11 +263,15 @@ Loaded LoadProjects(const fs::path& file, int codePage, const LoadProgress& prog
                           std::move(planned.ignored)});
         for (const auto& module : planned.modules) {
             if (progress) {
-                progress(done++, total);
+                progress(done, total);
             }
+            ++done;
+            startMore();
+            auto load = std::move(loads.front());
+            loads.pop_front();
             try {
-                project.modules.push_back(Added(LoadExactly(module.path, codePage), module.label,
-                                                module.diffName, *project.project));
+                project.modules.push_back(
+                    Added(load.get(), module.label, module.diffName, *project.project));
             } catch (const ModuleFileError& e) {
                 loaded.problems.push_back(
                     {module.label, e.Detail() + "; left alone, the other modules are done"});
@@ -269,21 +297,32 @@ ExactModule LoadExactly(const fs::path& path, int codePage) {
     return {std::move(component), std::move(original)};
 }
 
-SaveResult WriteModule(const fs::path& path, std::string_view original, std::string_view bytes) {
+namespace {
+
+// Writes the bytes through `write` unless the file no longer holds `original` or is read-only.
+template <class Write>
+SaveResult WriteUnlessChanged(const fs::path& path, std::string_view original, Write write) {
     try {
-        if (ReadFileBytes(path) != original) {
+        const auto now = ReadRegularFile(path);
+        if (now.kind != RegularFile::Kind::Regular || now.bytes != original) {
             return {false, "changed on disk while Brindle worked; not written"};
         }
-        if ((fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none) {
+        if (!now.ownerWrites) {
             return {false, "the file is read-only; not written"};
         }
-        WriteFileAtomically(path, bytes);
+        write();
         return {true, {}};
     } catch (const ModuleFileError& e) {
         return {false, "not written: " + e.Detail()};
     } catch (const std::exception& e) {
         return {false, std::string("not written: ") + e.what()};
     }
+}
+
+}  // namespace
+
+SaveResult WriteModule(const fs::path& path, std::string_view original, std::string_view bytes) {
+    return WriteUnlessChanged(path, original, [&] { WriteFileAtomically(path, bytes); });
 }
 
 SaveResult SaveModule(LoadedModule& module) {

@@ -35,12 +35,13 @@ std::optional<std::uint64_t> LeftBy(const std::string& name) {
     return id;
 }
 
-// Whether the folder's leftovers were looked for already in this run.
-bool FirstLookAt(const fs::path& folder) {
+// Whether the folder's leftovers were looked for already in this run: `named` as a caller
+// named it, else as an absolute path.
+bool FirstLookAt(const fs::path& folder, bool named) {
     static std::mutex mutex;
-    static std::set<fs::path> seen;
+    static std::set<fs::path> seen[2];
     std::lock_guard lock(mutex);
-    return seen.insert(folder).second;
+    return seen[named ? 1 : 0].insert(folder).second;
 }
 
 }  // namespace
@@ -58,9 +59,13 @@ std::string TemporaryName(const fs::path& file, std::string_view random) {
 
 // A failure to list or remove only leaves a leftover where it was.
 void RemoveLeftTemporaries(const fs::path& file) {
+    // The folder as named first, which costs no look at the current folder for each file.
+    if (!FirstLookAt(file.parent_path(), true)) {
+        return;
+    }
     std::error_code error;
     const fs::path folder = fs::absolute(file, error).parent_path();
-    if (error || !FirstLookAt(folder)) {
+    if (error || !FirstLookAt(folder, false)) {
         return;
     }
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {

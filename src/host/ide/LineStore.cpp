@@ -13,8 +13,16 @@ constexpr std::size_t kBlockLines = 64;
 
 }  // namespace
 
-LineStore::LineStore(std::vector<CodeLine> lines) {
-    Insert(0, std::move(lines));
+// Cut straight into blocks, each line moved once.
+LineStore::LineStore(std::vector<CodeLine> lines) : size_(lines.size()) {
+    blocks_.reserve((lines.size() + kBlockLines - 1) / kBlockLines);
+    for (std::size_t from = 0; from < lines.size(); from += kBlockLines) {
+        const auto first = lines.begin() + static_cast<std::ptrdiff_t>(from);
+        const auto last =
+            lines.begin() + static_cast<std::ptrdiff_t>(std::min(lines.size(), from + kBlockLines));
+        blocks_.emplace_back(std::make_move_iterator(first), std::make_move_iterator(last));
+    }
+    RebuildTree();
 }
 
 const CodeLine& LineStore::operator[](std::size_t index) const {

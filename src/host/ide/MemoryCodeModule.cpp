@@ -82,26 +82,37 @@ public:
 
     // Where the first match at or after byte `from` begins, or npos.
     std::size_t From(std::size_t from, bool matchCase, bool wholeWord) const {
-        // A first byte that is no letter has no other case to look for: it is found at
-        // memchr's speed.
+        if (target_.size() > text_.size()) {
+            return std::string_view::npos;
+        }
+        // A match starts with the target's first byte, or with it in the other case: each is
+        // found at memchr's speed, and looked for again only once it has been passed.
+        const std::size_t starts = text_.size() - target_.size() + 1;
         const char first = target_.front();
-        const bool plain = matchCase || LowerAscii(first) == UpperAscii(first);
-        for (std::size_t at = from; at + target_.size() <= text_.size(); ++at) {
-            if (plain) {
-                const void* found = std::memchr(text_.data() + at, first, text_.size() - at);
-                if (found == nullptr) {
-                    break;
-                }
-                at = static_cast<std::size_t>(static_cast<const char*>(found) - text_.data());
-                if (at + target_.size() > text_.size()) {
-                    break;
-                }
+        const char other =
+            matchCase ? first
+                      : (LowerAscii(first) == first ? UpperAscii(first) : LowerAscii(first));
+        const auto next = [&](std::size_t at, char c) {
+            if (at >= starts) {
+                return std::string_view::npos;
+            }
+            const void* found = std::memchr(text_.data() + at, c, starts - at);
+            return found == nullptr
+                       ? std::string_view::npos
+                       : static_cast<std::size_t>(static_cast<const char*>(found) - text_.data());
+        };
+        std::size_t same = next(from, first);
+        std::size_t folded = other == first ? std::string_view::npos : next(from, other);
+        for (;;) {
+            const std::size_t at = std::min(same, folded);
+            if (at == std::string_view::npos) {
+                return at;
             }
             if (!IsTrail(at) && Matches(at, matchCase) && (!wholeWord || IsWholeWord(at))) {
                 return at;
             }
+            (at == same ? same : folded) = next(at + 1, text_[at]);
         }
-        return std::string_view::npos;
     }
 
 private:
@@ -287,7 +298,10 @@ void MemoryCodeModule::DeleteLines(std::int32_t startLine, std::int32_t count) {
     }
     // What listeners are told: the deleted lines, with the line that may take their attributes.
     const std::int32_t from = std::max(startLine - 1, 1);
-    std::vector<CodeLine> removed = CopyLines(from, std::min(count + 1, CountOfLines() - from + 1));
+    std::vector<CodeLine> removed;
+    if (!listeners_.empty()) {  // a copy of lines that nobody is to be told of is not made
+        removed = CopyLines(from, std::min(count + 1, CountOfLines() - from + 1));
+    }
     std::vector<SourceLine> kept = AttributesOfInertLines(startLine, count);
     lines_.Erase(static_cast<std::size_t>(startLine) - 1, static_cast<std::size_t>(count));
     if (!kept.empty() && !lines_.empty()) {

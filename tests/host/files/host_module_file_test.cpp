@@ -201,6 +201,40 @@ TEST_F(ModuleFileTest, WhatIsNoModuleFailsClearly) {
     }
 }
 
+// The name that a project's survey finds is the one the whole file gives, whether its header
+// ends early in a long module or runs on past the first lines.
+TEST(ModuleHeaderSurvey, AgreesWithTheWholeFile) {
+    std::string body;
+    while (body.size() < 40000) {
+        body += "Private Sub P" + std::to_string(body.size()) + "()\r\nEnd Sub\r\n";
+    }
+    std::string controls;
+    while (controls.size() < 40000) {
+        controls += "   Begin VB.Label L" + std::to_string(controls.size()) +
+                    "\r\n      Caption = \"x\"\r\n   End\r\n";
+    }
+    const std::string form = "VERSION 5.00\r\nBegin VB.Form F\r\n" + controls +
+                             "End\r\nAttribute VB_Name = \"F\"\r\n" + body;
+    const std::string blanks =
+        "VERSION 1.0 CLASS\r\n" + std::string(20000, '\n') + "Attribute VB_Name = \"B\"\r\n" + body;
+    for (const auto& bytes :
+         {"Attribute VB_Name = \"M\"\r\n" + body, form, blanks, "Option Explicit\r\n" + body}) {
+        std::string whole;
+        try {
+            whole = ParseModule(bytes, "X.frm")->Name();
+        } catch (const ModuleFileError&) {
+            whole = "(none)";
+        }
+        std::string surveyed;
+        try {
+            surveyed = CheckModule(bytes, "X.frm");
+        } catch (const ModuleFileError&) {
+            surveyed = "(none)";
+        }
+        EXPECT_EQ(surveyed, whole) << bytes.substr(0, 60);
+    }
+}
+
 TEST_F(ModuleFileTest, SaveWritesOnlyWhatChangedInPlaceAndKeepsPermissions) {
     fs::path file = Write("cThing.cls", kClass);
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);

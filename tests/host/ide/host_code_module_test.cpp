@@ -186,6 +186,8 @@ TEST_F(CodeModuleTest, FindFromTheStartToTheModulesEnd) {
         // A first byte that is no letter: the second " = m" is the match, in any case.
         {" = MCOUNT", 6, 12, false, false, {10, 10, 10, 19}},
         {"(byval", 9, 25, false, false, {13, 26, 13, 32}},
+        // A letter first: candidates in both cases are passed over until one matches.
+        {"count = m", 1, 1, false, false, {6, 6, 6, 15}},
     };
     for (const auto& c : cases) {
         Selection s{c.line, c.column, 1, 1};

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -78,6 +79,45 @@ void WriteAll(int fd, std::string_view bytes, const fs::path& shown) {
     }
 }
 
+// The rest of an open file's bytes after `bytes`, which hold what was read so far.
+void ReadRest(int fd, std::string& bytes, std::size_t expected) {
+    std::size_t have = bytes.size();
+    bytes.resize(std::max(expected, have) + 1);  // one more, to see the end in the same read
+    for (;;) {
+        if (have == bytes.size()) {
+            bytes.resize(bytes.size() * 2);
+        }
+        const ssize_t got = ::read(fd, bytes.data() + have, bytes.size() - have);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError("cannot be read");
+        }
+        if (got == 0) {
+            break;
+        }
+        have += static_cast<std::size_t>(got);
+    }
+    bytes.resize(have);
+}
+
+class OpenFile {
+public:
+    explicit OpenFile(int fd) : fd_(fd) {}
+    ~OpenFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int Get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
 }  // namespace
 
 fs::path PathOf(std::string_view text) {
@@ -89,9 +129,57 @@ std::string TextOf(const fs::path& path) {
 }
 
 std::string FileIdentity(const fs::path& path) {
+    // The device and the inode, as Windows tells files apart by volume and index: one look,
+    // where following the path through links looked at each folder along it.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+    }
     std::error_code error;
     const fs::path canonical = fs::weakly_canonical(path, error);
     return (error ? fs::absolute(path).lexically_normal() : canonical).string();
+}
+
+std::string ReadFileBytes(const fs::path& file) {
+    const OpenFile fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0) {
+        throw FileError(errno == EISDIR ? "is a folder" : "cannot be read");
+    }
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0) {
+        throw FileError("cannot be read");
+    }
+    if (S_ISDIR(info.st_mode)) {
+        throw FileError("is a folder");
+    }
+    std::string bytes;
+    ReadRest(fd.Get(), bytes, S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0);
+    return bytes;
+}
+
+RegularFile ReadRegularFile(const fs::path& file) {
+    RegularFile found;
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        return found;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        found.kind = RegularFile::Kind::Folder;
+        return found;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        found.kind = RegularFile::Kind::Other;
+        return found;
+    }
+    found.kind = RegularFile::Kind::Regular;
+    found.ownerWrites = (info.st_mode & S_IWUSR) != 0;
+    // O_NONBLOCK: should it have become a pipe meanwhile, opening it does not wait for a writer.
+    const OpenFile fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.Get() < 0) {
+        throw FileError("cannot be read");
+    }
+    ReadRest(fd.Get(), found.bytes, static_cast<std::size_t>(info.st_size));
+    return found;
 }
 
 fs::path ExecutableFile() {
@@ -134,7 +222,9 @@ std::string UserName() {
 }
 
 std::uint64_t ThisProcess() {
-    return static_cast<std::uint64_t>(::getpid());
+    // Asked for each temporary file's name.
+    static const auto id = static_cast<std::uint64_t>(::getpid());
+    return id;
 }
 
 bool ProcessRuns(std::uint64_t id) {
@@ -145,18 +235,27 @@ bool ProcessRuns(std::uint64_t id) {
     return ::kill(pid, 0) == 0 || errno != ESRCH;
 }
 
+namespace {
+
+// The permissions a new file gets, or those of the file it replaces.
+mode_t ModeFor(bool exists, const struct stat& old) {
+    if (exists) {
+        return old.st_mode & 07777;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+}
+
+}  // namespace
+
 void ReplaceFileContents(const fs::path& file, std::string_view bytes, const fs::path& shown) {
     struct stat old {};
-    bool exists = ::stat(file.c_str(), &old) == 0;
+    const bool exists = ::stat(file.c_str(), &old) == 0;
     TemporaryFile temporary(file, shown);
     WriteAll(temporary.Descriptor(), bytes, shown);
-    mode_t mode = exists ? (old.st_mode & 07777) : 0;
-    if (!exists) {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = static_cast<mode_t>(0666 & ~mask);
-    }
-    if (::fchmod(temporary.Descriptor(), mode) != 0 || ::fsync(temporary.Descriptor()) != 0) {
+    if (::fchmod(temporary.Descriptor(), ModeFor(exists, old)) != 0 ||
+        ::fsync(temporary.Descriptor()) != 0) {
         FailWrite(shown, "cannot write", errno);
     }
     if (temporary.Close() != 0) {

@@ -6,6 +6,7 @@
 #include <security.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <random>
 #include <system_error>
 
@@ -188,6 +189,55 @@ bool ProcessRuns(std::uint64_t id) {
     const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
     CloseHandle(process);
     return running;
+}
+
+std::string ReadFileBytes(const fs::path& file) {
+    std::error_code error;
+    if (fs::is_directory(file, error)) {
+        throw FileError("is a folder");
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        throw FileError("cannot be read");
+    }
+    // In one read of the size the file has now, then whatever it grew by meanwhile.
+    const auto size = fs::file_size(file, error);
+    std::string bytes;
+    if (!error && size > bytes.max_size()) {  // a 32-bit program cannot hold it
+        throw FileError("is too large to read");
+    }
+    bytes.assign(error ? 0 : static_cast<std::size_t>(size), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    char more[4096];
+    while (in.read(more, sizeof more) || in.gcount() > 0) {
+        bytes.append(more, static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) {
+        throw FileError("cannot be read");
+    }
+    return bytes;
+}
+
+RegularFile ReadRegularFile(const fs::path& file) {
+    std::error_code error;
+    const auto status = fs::status(file, error);
+    RegularFile found;
+    if (status.type() == fs::file_type::not_found) {
+        return found;
+    }
+    if (fs::is_directory(status)) {
+        found.kind = RegularFile::Kind::Folder;
+        return found;
+    }
+    if (!fs::is_regular_file(status)) {
+        found.kind = error ? RegularFile::Kind::Missing : RegularFile::Kind::Other;
+        return found;
+    }
+    found.kind = RegularFile::Kind::Regular;
+    found.ownerWrites = (status.permissions() & fs::perms::owner_write) != fs::perms::none;
+    found.bytes = ReadFileBytes(file);
+    return found;
 }
 
 // The old file's attributes (hidden, archive, ...) carry over; a read-only file is not replaced.
