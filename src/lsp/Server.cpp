@@ -137,20 +137,7 @@ std::string UriOfPath(const fs::path& path) {
     if (text.empty() || text.front() != '/') {
         text.insert(0, "/");
     }
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string uri = "file://";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool letter = (LowerAscii(c) >= 'a' && LowerAscii(c) <= 'z') || IsDigit(c);
-        if (letter || std::string_view("/-._~:").find(c) != std::string_view::npos) {
-            uri += c;
-        } else {
-            uri += '%';
-            uri += kHex[byte >> 4];
-            uri += kHex[byte & 0xF];
-        }
-    }
-    return uri;
+    return "file://" + PercentEncoded(text, "/-._~:");
 }
 
 // ---- Messages ----

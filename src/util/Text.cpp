@@ -99,4 +99,21 @@ std::string_view TrimWhitespace(std::string_view text) {
     return TrimTrailing(TrimLeading(text, kWhitespace), kWhitespace);
 }
 
+std::string PercentEncoded(std::string_view text, std::string_view kept) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool letter = LowerAscii(c) >= 'a' && LowerAscii(c) <= 'z';
+        if (letter || IsDigit(c) || kept.find(c) != std::string_view::npos) {
+            encoded += c;
+        } else {
+            encoded += '%';
+            encoded += kHex[byte >> 4];
+            encoded += kHex[byte & 0xF];
+        }
+    }
+    return encoded;
+}
+
 }  // namespace brindle

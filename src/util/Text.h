@@ -57,4 +57,8 @@ bool IsWhitespace(char c);
 // Without the white space around it.
 std::string_view TrimWhitespace(std::string_view text);
 
+// The text as a URI holds it: ASCII letters, digits and the bytes of `kept` as they are, every
+// other byte as "%" and two hex digits.
+std::string PercentEncoded(std::string_view text, std::string_view kept);
+
 }  // namespace brindle

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "host/files/FileSystem.h"
+#include "util/Text.h"
 
 #ifndef BRINDLE_VERSION
 #define BRINDLE_VERSION "0"
@@ -146,21 +147,7 @@ std::string UriOf(const std::string& path) {
     if (absolute && !text.starts_with('/')) {
         uri += '/';  // C:/...
     }
-    constexpr std::string_view kKept = "-._~/!$&'()*+;=@";
-    constexpr char kHex[] = "0123456789ABCDEF";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte) != 0 && byte < 0x80) {
-            uri += c;
-        } else if (kKept.find(c) != std::string_view::npos || (c == ':' && absolute)) {
-            uri += c;
-        } else {
-            uri += '%';
-            uri += kHex[byte >> 4];
-            uri += kHex[byte & 0xF];
-        }
-    }
-    return uri;
+    return uri + PercentEncoded(text, absolute ? "-._~/!$&'()*+;=@:" : "-._~/!$&'()*+;=@");
 }
 
 json LocationOf(const std::string& file, std::int32_t line) {
