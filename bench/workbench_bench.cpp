@@ -1,6 +1,7 @@
 // A code window on a module of 30,000 lines, on the offscreen platform: a keystroke, and an
 // add-in command over the whole module followed by its Undo, with the editor following both;
-// and opening a generated project of about 480 modules (500,000 lines).
+// and opening a generated project of about 480 modules (500,000 lines), Add All over it and
+// that command's Undo.
 
 #include <benchmark/benchmark.h>
 
@@ -74,6 +75,57 @@ void OpenProject(benchmark::State& state) {
     state.counters["modules"] = summary.modules;
 }
 BENCHMARK(OpenProject)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Add All over the same project, and its Undo in every module as one step: each timed alone.
+void AddAllOverTheProjectThenUndo(benchmark::State& state) {
+    test::TempDir dir;
+    bench::WriteProject(dir.path() / "project", bench::GenerateProject(500000, 1));
+    WorkbenchSettings settings{QString::fromStdString((dir.path() / "workbench.ini").string())};
+    MainWindow window{settings};
+    window.show();
+    window.Open({QString::fromStdString((dir.path() / "project" / "Project.vbp").string())});
+    window.Host().Load(false);
+    QCoreApplication::processEvents();
+    const auto lines = [&window] {
+        std::int64_t count = 0;
+        for (const auto& module : window.Work().Projects().front()->modules) {
+            if (const auto* code = module->Component().Code()) {
+                count += code->CountOfLines();
+            }
+        }
+        return count;
+    };
+    const auto before = lines();
+    std::int64_t added = 0;
+    const bool undo = state.range(0) != 0;
+    for (auto _ : state) {
+        if (undo) {
+            state.PauseTiming();
+        }
+        window.Host().Windows().Answers().SetNextAnswer(vbYes);
+        window.Host().Click(buttons::kProjectWindowBar, buttons::kAddAllToProj);
+        QCoreApplication::processEvents();
+        added = lines() - before;
+        if (undo) {
+            state.ResumeTiming();
+        } else {
+            state.PauseTiming();
+        }
+        window.Undo();
+        QCoreApplication::processEvents();
+        if (!undo) {
+            state.ResumeTiming();
+        }
+    }
+    state.counters["added"] = static_cast<double>(added);
+    state.counters["undone"] = static_cast<double>(lines() == before);
+}
+BENCHMARK(AddAllOverTheProjectThenUndo)
+    ->ArgName("undo")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace
 }  // namespace brindle::workbench
