@@ -1,8 +1,11 @@
 #include "cli/commands/CheckCommand.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <set>
+#include <string_view>
+#include <unordered_map>
 
 #include "cli/commands/Session.h"
 #include "cli/commands/StoredCodePage.h"
@@ -213,10 +216,24 @@ PartFindings CheckPart(const Request& request, const Streams& io,
 }
 
 // What several parts give alike (a template they share) is reported once.
+// A code base without headers has a finding for each procedure: looked up by a hash, not one by
+// one.
 template <typename Item>
 void AddUnseen(std::vector<Item>& to, std::vector<Item>& from) {
+    const auto hash = [](const Item& item) {
+        const std::hash<std::string_view> text;
+        return text(item.file) ^ (text(item.message) << 1) ^ static_cast<std::size_t>(item.line);
+    };
+    std::unordered_multimap<std::size_t, std::size_t> seen;
+    for (std::size_t i = 0; i < to.size(); ++i) {
+        seen.emplace(hash(to[i]), i);
+    }
     for (auto& item : from) {
-        if (std::find(to.begin(), to.end(), item) == to.end()) {
+        const auto key = hash(item);
+        const auto [first, last] = seen.equal_range(key);
+        if (std::none_of(first, last,
+                         [&](const auto& entry) { return to[entry.second] == item; })) {
+            seen.emplace(key, to.size());
             to.push_back(std::move(item));
         }
     }
