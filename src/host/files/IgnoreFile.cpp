@@ -96,22 +96,36 @@ bool MatchName(std::string_view pattern, std::string_view name) {
     return MatchWildcard(pattern, name, MatchItem);
 }
 
-// Whether the pattern's parts match the leading parts of the path, all of them when `whole`.
-bool MatchParts(const std::vector<std::string_view>& pattern, std::size_t p,
-                const std::vector<std::string_view>& path, std::size_t at, bool whole) {
-    if (p == pattern.size()) {
-        return !whole || at == path.size();
-    }
-    if (pattern[p] == "**") {
-        for (std::size_t skip = at; skip <= path.size(); ++skip) {
-            if (MatchParts(pattern, p + 1, path, skip, whole)) {
-                return true;
-            }
-        }
+// Whether the pattern's parts from `p` on match the path's parts from `at` on (those up to the
+// end when `whole`). The pairs that do not are remembered in `failed`, so that many "**" take
+// time in proportion to the parts, not exponential in their count.
+bool MatchPartsFrom(const std::vector<std::string_view>& pattern, std::size_t p,
+                    const std::vector<std::string_view>& path, std::size_t at, bool whole,
+                    std::vector<bool>& failed) {
+    const std::size_t seen = p * (path.size() + 1) + at;
+    if (failed[seen]) {
         return false;
     }
-    return at < path.size() && MatchName(pattern[p], path[at]) &&
-           MatchParts(pattern, p + 1, path, at + 1, whole);
+    bool matched = false;
+    if (p == pattern.size()) {
+        matched = !whole || at == path.size();
+    } else if (pattern[p] == "**") {
+        for (std::size_t skip = at; skip <= path.size() && !matched; ++skip) {
+            matched = MatchPartsFrom(pattern, p + 1, path, skip, whole, failed);
+        }
+    } else {
+        matched = at < path.size() && MatchName(pattern[p], path[at]) &&
+                  MatchPartsFrom(pattern, p + 1, path, at + 1, whole, failed);
+    }
+    failed[seen] = !matched;
+    return matched;
+}
+
+// Whether the pattern's parts match the leading parts of the path, all of them when `whole`.
+bool MatchParts(const std::vector<std::string_view>& pattern,
+                const std::vector<std::string_view>& path, bool whole) {
+    std::vector<bool> failed((pattern.size() + 1) * (path.size() + 1));
+    return MatchPartsFrom(pattern, 0, path, 0, whole, failed);
 }
 
 std::string Normalized(std::string_view pattern) {
@@ -171,7 +185,7 @@ bool MatchesPathPattern(std::string_view pattern, std::string_view path) {
     const std::string text = Normalized(pattern);
     const auto parts = PatternParts(text);
     // A folder that matches leaves out everything below it.
-    return !parts.empty() && MatchParts(parts, 0, Split(path), 0, false);
+    return !parts.empty() && MatchParts(parts, Split(path), false);
 }
 
 IgnoreFile::IgnoreFile(fs::path folder, std::string_view text, std::string label)
@@ -224,7 +238,7 @@ std::optional<std::string> IgnoreFile::Decision(const std::vector<std::string_vi
     const Pattern* last = nullptr;
     for (const Pattern& pattern : patterns_) {
         if ((folder || !pattern.foldersOnly) &&
-            MatchParts(PatternParts(pattern.text), 0, path, 0, true)) {
+            MatchParts(PatternParts(pattern.text), path, true)) {
             last = &pattern;
         }
     }

@@ -98,6 +98,13 @@ TEST(IgnorePatterns, TakeBackWithExclamationMarkAsGitDoes) {
     for (const Case& c : cases) {
         EXPECT_EQ(file.Why(c.module).value_or(""), c.why) << c.module;
     }
+    // Many "**" are decided at once, not tried one way after another.
+    std::string many;
+    for (int i = 0; i < 30; ++i) {
+        many += "**/";
+    }
+    const IgnoreFile deep("/p", many + "x.bas\n", ".brindleignore");
+    EXPECT_FALSE(deep.Why("/p/aaa/aaa/aaa/aaa/aaa/aaa/aaa/aaa/aaaaaaaaaaaaaaaaaaaaaa/y.bas"));
     ASSERT_EQ(file.Warnings().size(), 1U);
     EXPECT_EQ(file.Warnings().front(),
               ".brindleignore:7: the pattern \"mod[AB.bas\" has a \"[\" that is not closed; it "
