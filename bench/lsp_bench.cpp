@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <string>
 
 #include "host/vb6/CodePage.h"
@@ -13,9 +14,26 @@
 namespace brindle {
 namespace {
 
+std::filesystem::path LargestControl() {
+    return test::CorpusDir() / "Kr00l__VBFLXGRD" / "Standard EXE Version" / "Builds" /
+           "VBFlexGrid" / "VBFlexGrid.ctl";
+}
+
+// Initializes the server and opens the file with `text` in it; the file's URI.
+std::string Open(lsp::Server& server, const std::filesystem::path& file, const std::string& text) {
+    const std::string uri = lsp::UriOfPath(file);
+    server.Handle({{"jsonrpc", "2.0"},
+                   {"id", 1},
+                   {"method", "initialize"},
+                   {"params", {{"capabilities", lsp::Json::object()}}}});
+    server.Handle({{"jsonrpc", "2.0"},
+                   {"method", "textDocument/didOpen"},
+                   {"params", {{"textDocument", {{"uri", uri}, {"text", text}}}}}});
+    return uri;
+}
+
 void BM_DiagnosticsAfterChange(benchmark::State& state) {
-    const auto file = test::CorpusDir() / "Kr00l__VBFLXGRD" / "Standard EXE Version" / "Builds" /
-                      "VBFlexGrid" / "VBFlexGrid.ctl";
+    const auto file = LargestControl();
     const std::string text = host::ToUtf8(test::ReadBytes(file), 1252);
     std::size_t published = 0;
     std::size_t bytes = 0;
@@ -26,14 +44,7 @@ void BM_DiagnosticsAfterChange(benchmark::State& state) {
             published = message["params"]["diagnostics"].size();
         }
     });
-    const std::string uri = lsp::UriOfPath(file);
-    server.Handle({{"jsonrpc", "2.0"},
-                   {"id", 1},
-                   {"method", "initialize"},
-                   {"params", {{"capabilities", lsp::Json::object()}}}});
-    server.Handle({{"jsonrpc", "2.0"},
-                   {"method", "textDocument/didOpen"},
-                   {"params", {{"textDocument", {{"uri", uri}, {"text", text}}}}}});
+    const std::string uri = Open(server, file, text);
     // Typing at the end of a comment line, and taking it back.
     const std::string typed = text + "' x\r\n";
     int version = 1;
@@ -53,8 +64,7 @@ BENCHMARK(BM_DiagnosticsAfterChange)->Unit(benchmark::kMillisecond);
 // What the editor asks for as the cursor comes to a line of a procedure: every action, each
 // worked out on the module's text.
 void BM_CodeActionsAtProcedure(benchmark::State& state) {
-    const auto file = test::CorpusDir() / "Kr00l__VBFLXGRD" / "Standard EXE Version" / "Builds" /
-                      "VBFlexGrid" / "VBFlexGrid.ctl";
+    const auto file = LargestControl();
     const std::string text = host::ToUtf8(test::ReadBytes(file), 1252);
     std::size_t offered = 0;
     lsp::Server server([&](const lsp::Json& message) {
@@ -62,14 +72,7 @@ void BM_CodeActionsAtProcedure(benchmark::State& state) {
             offered = message["result"].size();
         }
     });
-    const std::string uri = lsp::UriOfPath(file);
-    server.Handle({{"jsonrpc", "2.0"},
-                   {"id", 1},
-                   {"method", "initialize"},
-                   {"params", {{"capabilities", lsp::Json::object()}}}});
-    server.Handle({{"jsonrpc", "2.0"},
-                   {"method", "textDocument/didOpen"},
-                   {"params", {{"textDocument", {{"uri", uri}, {"text", text}}}}}});
+    const std::string uri = Open(server, file, text);
     const lsp::Json at = {{"line", 15000}, {"character", 0}};
     const lsp::Json params = {{"textDocument", {{"uri", uri}}},
                               {"range", {{"start", at}, {"end", at}}},

@@ -70,6 +70,17 @@ $(tail -n 1 "$work/peak" | awk '{ print $1, $2 + $3 }')" >>"$out"
 
 group() { echo "$1" | sed ':a;s/\B[0-9]\{3\}\>/,&/;ta'; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# One row of a table: NAME's runs against those of BASE (copy or cat) that went before each.
+summary() {
+    local base took ratio peak cpu
+    base="$(cut -d' ' -f1 "$work/$1.$2" | median)"
+    took="$(cut -d' ' -f1 "$work/$1.run" | median)"
+    ratio="$(paste -d' ' <(cut -d' ' -f1 "$work/$1.$2") <(cut -d' ' -f1 "$work/$1.run") |
+        awk '{ print $2 / $1 }' | median)"
+    peak="$(cut -d' ' -f2 "$work/$1.run" | sort -g | tail -n 1)"
+    cpu="$(cut -d' ' -f3 "$work/$1.run" | median)"
+    echo "$actual $modules $1 $base $took $ratio $peak $cpu"
+}
 
 commands=(add-all remove-markers-all remove-code-all)
 readers=(check skip-existing)
@@ -113,22 +124,10 @@ for lines in "${sizes[@]}"; do
         done
     done
     for reader in "${readers[@]}"; do
-        cat="$(cut -d' ' -f1 "$work/$reader.cat" | median)"
-        took="$(cut -d' ' -f1 "$work/$reader.run" | median)"
-        ratio="$(paste -d' ' <(cut -d' ' -f1 "$work/$reader.cat") \
-            <(cut -d' ' -f1 "$work/$reader.run") | awk '{ print $2 / $1 }' | median)"
-        peak="$(cut -d' ' -f2 "$work/$reader.run" | sort -g | tail -n 1)"
-        cpu="$(cut -d' ' -f3 "$work/$reader.run" | median)"
-        echo "$actual $modules $reader $cat $took $ratio $peak $cpu" >>"$reads"
+        summary "$reader" cat >>"$reads"
     done
     for command in "${commands[@]}"; do
-        copy="$(cut -d' ' -f1 "$work/$command.copy" | median)"
-        took="$(cut -d' ' -f1 "$work/$command.run" | median)"
-        ratio="$(paste -d' ' <(cut -d' ' -f1 "$work/$command.copy") \
-            <(cut -d' ' -f1 "$work/$command.run") | awk '{ print $2 / $1 }' | median)"
-        peak="$(cut -d' ' -f2 "$work/$command.run" | sort -g | tail -n 1)"
-        cpu="$(cut -d' ' -f3 "$work/$command.run" | median)"
-        echo "$actual $modules $command $copy $took $ratio $peak $cpu" >>"$table"
+        summary "$command" copy >>"$table"
     done
 done
 
