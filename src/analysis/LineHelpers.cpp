@@ -62,6 +62,10 @@ std::size_t CommentStart(std::string_view line) {
 
 }  // namespace
 
+std::string_view NonCommentPart(std::string_view line) {
+    return line.substr(0, CommentStart(line));
+}
+
 std::string GetNonCommentPartOfLine(std::string_view line) {
     return PassOn("Brindle.GetNonCommentPartOfLine",
                   [&] { return std::string(line.substr(0, CommentStart(line))); });

@@ -13,6 +13,8 @@ namespace brindle {
 // statement (at the line's start or after a colon, followed by a space or the line's end).
 // Not trimmed.
 std::string GetNonCommentPartOfLine(std::string_view line);
+// The same part, as a view into `line`.
+std::string_view NonCommentPart(std::string_view line);
 
 // Cuts `text` at every `separator` into `pieces` from index 0 on; returns their number. When
 // the number is 0 the array is left as it was.

@@ -56,7 +56,7 @@ Directive DirectiveOf(std::string_view line) {
 }  // namespace
 
 bool IsBlankOrComment(std::string_view line) {
-    return TrimBlanks(GetNonCommentPartOfLine(line)).empty();
+    return TrimBlanks(NonCommentPart(line)).empty();
 }
 
 std::vector<std::string_view> StatementsOf(std::string_view code) {

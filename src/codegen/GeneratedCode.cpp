@@ -36,7 +36,7 @@ std::optional<std::string_view> CommentText(std::string_view line) {
 }
 
 bool IsOptionStatement(std::string_view line) {
-    const auto statement = GetNonCommentPartOfLine(line);
+    const auto statement = NonCommentPart(line);
     const auto code = TrimBlanks(statement);
     return code.size() > 7 && EqualsNoCase(code.substr(0, 7), "Option ");
 }
@@ -315,7 +315,11 @@ GeneratedCode MapGeneratedCode(const AddinFields& fields, CodeModule& module) {
 bool HasOnErrorStatement(CodeModule& module, const ProcSpan& proc) {
     const auto last = proc.endLine != 0 ? proc.endLine - 1 : proc.lastLine;
     for (auto line = proc.firstBodyLine; line <= last; ++line) {
-        const auto code = GetNonCommentPartOfLine(module.Lines(line, 1));
+        const auto text = module.Lines(line, 1);
+        const auto code = NonCommentPart(text);
+        if (!ContainsNoCase(code, "Error")) {
+            continue;
+        }
         for (auto statement : StatementsOf(code)) {
             if (TakeWord(statement, "On ") && TakeWord(statement, "Error")) {
                 return true;
@@ -334,13 +338,14 @@ bool IsSkipComment(std::string_view line) {
 namespace {
 
 // The first line at or after `line` that is a skip comment. The host's search passes over the
-// lines that do not mention the word at all, which are most.
+// lines that do not mention the word "skip" at all, which are nearly all (where Brindle added
+// its blocks, "Brindle" stands on many).
 std::optional<std::int32_t> NextSkipComment(CodeModule& module, std::int32_t line) {
     while (line <= module.CountOfLines()) {
         std::int32_t column = 1;
         std::int32_t endLine = 0;
         std::int32_t endColumn = 0;
-        if (!module.Find("brindle", line, column, endLine, endColumn, false, false, false)) {
+        if (!module.Find("skip", line, column, endLine, endColumn, false, false, false)) {
             return std::nullopt;
         }
         if (IsSkipComment(module.Lines(line, 1))) {

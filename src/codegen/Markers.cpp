@@ -24,7 +24,7 @@ bool IsProcedureEnd(std::string_view statement) {
 }
 
 Bound BoundOn(std::string_view line) {
-    const auto code = GetNonCommentPartOfLine(line);
+    const auto code = NonCommentPart(line);
     for (const auto statement : StatementsOf(code)) {
         if (!DeclaredProcName(statement).empty()) {
             return Bound::Declaration;

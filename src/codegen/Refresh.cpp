@@ -81,7 +81,7 @@ bool Refresh(const AddinFields& fields, CodeModule& module, const Subject& subje
 
 // The kind an Exit statement among the line's statements leaves ("Sub"), or "".
 std::string ExitKindIn(std::string_view line) {
-    const auto code = GetNonCommentPartOfLine(line);
+    const auto code = NonCommentPart(line);
     for (const auto statement : StatementsOf(code)) {
         for (const std::string_view kind : {"Sub", "Function", "Property"}) {
             const auto exit = "Exit " + std::string(kind);

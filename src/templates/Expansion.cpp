@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <mutex>
 #include <vector>
 
 #include "analysis/LineHelpers.h"
@@ -53,15 +54,21 @@ std::string ParameterLines(CodeModule& module, std::int32_t line, ParmPart part)
     return value;
 }
 
-// The local date of `now` in the Date Format option.
+// The local date of `now` in the Date Format option, worked out once for the command. Check
+// expands templates on several threads, and localtime's result is shared by all of them.
 std::string Today(const AddinFields& fields) {
-    const std::time_t time = std::chrono::system_clock::to_time_t(fields.clock());
-    const std::tm* local = std::localtime(&time);
-    if (local == nullptr) {
-        Raise(Err::InvalidCall, kAddinComponent);
+    static std::mutex shared;
+    const std::lock_guard lock(shared);
+    if (!fields.todayText) {
+        const std::time_t time = std::chrono::system_clock::to_time_t(fields.clock());
+        const std::tm* local = std::localtime(&time);
+        if (local == nullptr) {
+            Raise(Err::InvalidCall, kAddinComponent);
+        }
+        fields.todayText = FormatDate(fields.msDateFormat,
+                                      {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday});
     }
-    return FormatDate(fields.msDateFormat,
-                      {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday});
+    return *fields.todayText;
 }
 
 std::string ValueOf(const AddinFields& fields, std::string_view keyword, CodeModule& module,
@@ -93,10 +100,7 @@ std::string ValueOf(const AddinFields& fields, std::string_view keyword, CodeMod
         return module.FromUnicode(fields.msAuthor);
     }
     if (EqualsNoCase(keyword, "Date")) {
-        if (!fields.todayText) {
-            fields.todayText = Today(fields);
-        }
-        return module.FromUnicode(*fields.todayText);
+        return module.FromUnicode(Today(fields));
     }
     return {};
 }

@@ -5,16 +5,27 @@
 namespace brindle {
 namespace {
 
-constexpr std::string_view kBlanks = " \t";
-constexpr std::string_view kWhitespace = " \t\n\v\f\r";
-
-std::string_view TrimLeading(std::string_view text, std::string_view characters) {
-    return text.substr(std::min(text.find_first_not_of(characters), text.size()));
+// A loop of plain comparisons: find_first_not_of would call memchr for every character.
+template <class Trimmed>
+std::string_view TrimLeading(std::string_view text, Trimmed trimmed) {
+    std::size_t first = 0;
+    while (first < text.size() && trimmed(text[first])) {
+        ++first;
+    }
+    return text.substr(first);
 }
 
-std::string_view TrimTrailing(std::string_view text, std::string_view characters) {
-    const std::size_t last = text.find_last_not_of(characters);
-    return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
+template <class Trimmed>
+std::string_view TrimTrailing(std::string_view text, Trimmed trimmed) {
+    std::size_t end = text.size();
+    while (end > 0 && trimmed(text[end - 1])) {
+        --end;
+    }
+    return text.substr(0, end);
+}
+
+constexpr bool IsSpace(char c) {
+    return c == ' ';
 }
 
 bool SameNoCase(char x, char y) {
@@ -53,11 +64,11 @@ bool ContainsNoCase(std::string_view text, std::string_view target) {
 }
 
 std::string_view TrimSpaces(std::string_view text) {
-    return TrimTrailingSpaces(TrimLeading(text, " "));
+    return TrimTrailingSpaces(TrimLeading(text, IsSpace));
 }
 
 std::string_view TrimTrailingSpaces(std::string_view text) {
-    return TrimTrailing(text, " ");
+    return TrimTrailing(text, IsSpace);
 }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -65,11 +76,11 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 std::string_view TrimLeadingBlanks(std::string_view text) {
-    return TrimLeading(text, kBlanks);
+    return TrimLeading(text, IsBlank);
 }
 
 std::string_view TrimTrailingBlanks(std::string_view text) {
-    return TrimTrailing(text, kBlanks);
+    return TrimTrailing(text, IsBlank);
 }
 
 std::vector<std::string_view> BlankSeparatedWords(std::string_view text, std::size_t limit) {
@@ -92,11 +103,11 @@ std::vector<std::string_view> BlankSeparatedWords(std::string_view text, std::si
 }
 
 bool IsWhitespace(char c) {
-    return kWhitespace.find(c) != std::string_view::npos;
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 std::string_view TrimWhitespace(std::string_view text) {
-    return TrimTrailing(TrimLeading(text, kWhitespace), kWhitespace);
+    return TrimTrailing(TrimLeading(text, IsWhitespace), IsWhitespace);
 }
 
 std::string PercentEncoded(std::string_view text, std::string_view kept) {

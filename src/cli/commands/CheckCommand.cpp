@@ -1,6 +1,7 @@
 #include "cli/commands/CheckCommand.h"
 
 #include <algorithm>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <set>
@@ -98,48 +99,72 @@ void ReportNothingChecked(const Request& request, int modules, int ignored, RunL
     }
 }
 
-// What the modules give, in order; a project's modules are streamed past the checks.
+// What one module gives: its findings at the lines of its file, without the module's label, or
+// what stopped its check.
+struct ModuleFindings {
+    std::vector<CheckFinding> findings;
+    std::exception_ptr failure;
+};
+
+// "Sub Main", "Property Get Name": the procedure whose lines hold the finding (the comments above
+// it included); empty for the module's declarations and the module header.
+std::string ProcedureAt(CodeModule& module, const Finding& finding) {
+    auto kind = vbext_pk_Proc;
+    const auto name =
+        finding.rule == "module-header" ? std::string() : module.ProcOfLine(finding.line, kind);
+    return name.empty() ? name : module.ToUnicode(ProcedureLabel(module, name, kind));
+}
+
+// Reads the module alone, so that the modules of a project are checked on several threads.
+ModuleFindings Examine(const AddinFields& fields, const CheckRules& rules,
+                       host::MemoryComponent& component) {
+    ModuleFindings result;
+    try {
+        auto& module = component.CodeModule();
+        auto found = CheckModule(fields, module, rules);
+        const host::FileLines lines(component);
+        for (auto& finding : found) {
+            auto procedure = ProcedureAt(module, finding);
+            result.findings.push_back({"", lines.FileLineOf(finding.line), std::move(finding.rule),
+                                       std::move(procedure), std::move(finding.text)});
+        }
+    } catch (...) {
+        result.findings.clear();
+        result.failure = std::current_exception();
+    }
+    return result;
+}
+
+// What the modules give, in order.
 class ModuleChecks {
 public:
     ModuleChecks(const Request& request, Session& session, RunLog& log)
-        : request_(request), session_(session), log_(log) {}
+        : rules_(RulesOf(request)), session_(session), log_(log) {}
 
     void Check(const std::string& label, host::MemoryComponent& component) {
+        Take(label, Examine(session_.Fields(), rules_, component));
+    }
+
+    // A module examined already, on whichever thread.
+    void Take(const std::string& label, ModuleFindings examined) {
         ++modules_;
         log_.SetCurrent(label);
-        std::vector<Finding> found;
-        std::vector<std::string> procedures;
-        if (!IgnoreStep(&log_, [&] {
-                auto& module = component.CodeModule();
-                found = CheckModule(session_.Fields(), module, RulesOf(request_));
-                for (const auto& finding : found) {
-                    procedures.push_back(ProcedureAt(module, finding));
-                }
-            })) {
+        if (examined.failure) {
+            IgnoreStep(&log_, [&] { std::rethrow_exception(examined.failure); });
             return;
         }
-        const host::FileLines lines(component);
-        for (std::size_t i = 0; i < found.size(); ++i) {
-            auto& finding = found[i];
-            findings_.push_back({label, lines.FileLineOf(finding.line), std::move(finding.rule),
-                                 std::move(procedures[i]), std::move(finding.text)});
+        for (auto& finding : examined.findings) {
+            finding.file = label;
+            findings_.push_back(std::move(finding));
         }
     }
 
+    const CheckRules& Rules() const { return rules_; }
     std::vector<CheckFinding>& Findings() { return findings_; }
     int Modules() const { return modules_; }
 
 private:
-    // "Sub Main", "Property Get Name": the procedure whose lines hold the finding (the comments
-    // above it included); empty for the module's declarations and the module header.
-    static std::string ProcedureAt(CodeModule& module, const Finding& finding) {
-        auto kind = vbext_pk_Proc;
-        const auto name =
-            finding.rule == "module-header" ? std::string() : module.ProcOfLine(finding.line, kind);
-        return name.empty() ? name : module.ToUnicode(ProcedureLabel(module, name, kind));
-    }
-
-    const Request& request_;
+    const CheckRules rules_;
     Session& session_;
     RunLog& log_;
     std::vector<CheckFinding> findings_;
@@ -172,11 +197,6 @@ PartFindings CheckPart(const Request& request, const Streams& io,
     for (const auto& problem : onProject ? projects.problems : inputs.problems) {
         log.Problem(problem.subject, problem.text);
     }
-    ModuleFinisher finisher(ModuleFinisher::Work::Release, io.out);
-    std::optional<ModuleStream> stream;
-    if (onProject) {
-        stream.emplace(projects.Modules(), codePage, true, finisher);
-    }
     SessionSetup setup;
     setup.codePage = codePage;
     setup.teamFile = TeamSettingsFor(request.files);
@@ -187,11 +207,20 @@ PartFindings CheckPart(const Request& request, const Streams& io,
     ModuleChecks checks(request, session, log);
     CheckTemplateFiles(session, codePage, log, toldTemplates);
     CheckTemplates(session, request, codePage, log, checks.Findings());
-    if (stream) {
-        stream->ForEach(
-            [&](std::size_t, const ModuleEntry& entry, host::MemoryComponent& component) {
-                checks.Check(entry.label, component);
-            });
+    ModuleFinisher finisher(ModuleFinisher::Work::Release, io.out);
+    if (onProject) {
+        // Each module is checked on the thread that loads it, as soon as it is loaded; the
+        // findings are taken here in the project's order.
+        auto entries = projects.Modules();
+        std::vector<ModuleFindings> examined(entries.size());
+        const AddinFields& fields = session.Fields();
+        ModuleStream stream(std::move(entries), codePage, true, finisher,
+                            [&](std::size_t index, host::MemoryComponent& component) {
+                                examined[index] = Examine(fields, checks.Rules(), component);
+                            });
+        stream.ForEach([&](std::size_t index, const ModuleEntry& entry, host::MemoryComponent&) {
+            checks.Take(entry.label, std::move(examined[index]));
+        });
     } else {
         for (auto& module : inputs.projects.front().modules) {
             checks.Check(module.label, *module.component);

@@ -97,11 +97,12 @@ ModuleFinisher::Finished ModuleFinisher::Finish(Job& job) const {
 // --- ModuleStream ---
 
 ModuleStream::ModuleStream(std::vector<ModuleEntry> entries, int codePage, bool index,
-                           ModuleFinisher& finisher)
+                           ModuleFinisher& finisher, Prepare prepare)
     : entries_(std::move(entries)),
       codePage_(codePage),
       index_(index),
       finisher_(finisher),
+      prepare_(std::move(prepare)),
       loads_(entries_.size()),
       taken_(entries_.size()) {
     LoadAhead(0);
@@ -180,19 +181,23 @@ void ModuleStream::LoadAhead(std::size_t from) {
     const std::size_t end = std::min(entries_.size(), from + kLoadedAhead + 1);
     for (std::size_t i = from; i < end; ++i) {
         if (!loads_[i].valid() && !taken_[i]) {
-            loads_[i] = Start(workers_, [this, i] { return Load(entries_[i]); });
+            loads_[i] = Start(workers_, [this, i] { return Load(i); });
         }
     }
 }
 
 // A module whose file can no longer be loaded as it could when the command began becomes a
 // component without code, left as it is.
-ModuleStream::Loaded ModuleStream::Load(const ModuleEntry& entry) const {
+ModuleStream::Loaded ModuleStream::Load(std::size_t index) const {
+    const ModuleEntry& entry = entries_[index];
     Loaded loaded;
     try {
         auto [component, original] = host::LoadExactly(entry.path, codePage_);
         if (index_ && component->Code()) {
             component->Code()->DeclaredMembers();
+        }
+        if (prepare_ && component->Code()) {
+            prepare_(index, *component);
         }
         loaded.component = std::move(component);
         loaded.original = std::move(original);

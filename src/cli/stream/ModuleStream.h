@@ -81,9 +81,12 @@ private:
 
 class ModuleStream final : public host::ComponentSource {
 public:
+    // Work on a module that has code, done on the thread that loaded it, before it is taken. It
+    // keeps to the module, and what it raises is its own to catch.
+    using Prepare = std::function<void(std::size_t index, host::MemoryComponent& component)>;
     // `index` asks for each module's procedures to be found while it is loaded.
     ModuleStream(std::vector<ModuleEntry> entries, int codePage, bool index,
-                 ModuleFinisher& finisher);
+                 ModuleFinisher& finisher, Prepare prepare = {});
     ~ModuleStream();
     ModuleStream(const ModuleStream&) = delete;
     ModuleStream& operator=(const ModuleStream&) = delete;
@@ -112,13 +115,14 @@ private:
         std::string original;
         std::optional<ModuleOutcome> leftAlone;  // loaded, but its changes are not to be kept
     };
-    Loaded Load(const ModuleEntry& entry) const;
+    Loaded Load(std::size_t index) const;
     void LoadAhead(std::size_t from);
 
     std::vector<ModuleEntry> entries_;
     int codePage_;
     bool index_;
     ModuleFinisher& finisher_;
+    Prepare prepare_;
     std::vector<std::future<Loaded>> loads_;
     std::vector<std::optional<Loaded>> taken_;
     std::size_t passed_ = 0;  // entries before it were passed

@@ -259,6 +259,9 @@ std::string MemoryCodeModule::Lines(std::int32_t startLine, std::int32_t count) 
     }
     CheckLine(startLine, CountOfLines() + (count == 0 ? 1 : 0), "Lines");
     CheckLine(startLine + count - 1, CountOfLines(), "Lines");
+    if (count == 1) {
+        return lines_[static_cast<std::size_t>(startLine) - 1].text;
+    }
     std::string text;
     for (std::int32_t line = startLine; line < startLine + count; ++line) {
         if (line > startLine) {
