@@ -285,7 +285,7 @@ std::vector<CodeLine> CodeLinesAfter(const std::vector<LineView>& lines, std::si
             attributes->push_back({std::string(line.text), line.lineBreak});
             continue;
         }
-        code.push_back({std::string(line.text), line.lineBreak, nullptr});
+        code.push_back({std::string(line.text), line.lineBreak, nullptr, ByteSet(line.text)});
     }
     return code;
 }

@@ -282,7 +282,8 @@ void MemoryCodeModule::InsertLines(std::int32_t line, std::string_view text) {
     std::vector<CodeLine> fresh;
     fresh.reserve(added.size());
     for (SourceLine& piece : added) {
-        fresh.push_back({std::move(piece.text), LineBreak::None, nullptr});
+        const auto bytes = ByteSet(piece.text);
+        fresh.push_back({std::move(piece.text), LineBreak::None, nullptr, bytes});
     }
     lines_.Insert(static_cast<std::size_t>(line) - 1, std::move(fresh));
     ++version_;
@@ -348,6 +349,7 @@ void MemoryCodeModule::ReplaceLine(std::int32_t line, std::string_view text) {
     }
     std::vector<CodeLine> removed = CopyLines(line, 1);
     stored.text = text;
+    stored.bytes = ByteSet(text);
     ++version_;
     Notify(line, removed, 1);
 }
@@ -642,8 +644,12 @@ bool MemoryCodeModule::Find(std::string_view target, std::int32_t& startLine,
         return false;
     }
     const int codePage = parent_.CodePage();
+    const std::uint64_t wanted = ByteSet(target);
     auto stored = lines_.At(static_cast<std::size_t>(line) - 1);
     for (; line <= CountOfLines(); ++line, ++stored, column = 1) {
+        if ((stored->bytes & wanted) != wanted) {
+            continue;
+        }
         std::size_t at = LineSearch(stored->text, target, codePage)
                              .From(static_cast<std::size_t>(column) - 1, matchCase, wholeWord);
         if (at != std::string_view::npos) {

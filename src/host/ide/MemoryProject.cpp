@@ -11,7 +11,8 @@ namespace brindle::host {
 std::vector<CodeLine> CodeLinesFromText(std::string_view code) {
     std::vector<CodeLine> lines;
     for (SourceLine& piece : SplitLines(code)) {
-        lines.push_back({std::move(piece.text), piece.lineBreak, nullptr});
+        const auto bytes = ByteSet(piece.text);
+        lines.push_back({std::move(piece.text), piece.lineBreak, nullptr, bytes});
     }
     return lines;
 }

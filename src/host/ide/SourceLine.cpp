@@ -19,7 +19,7 @@ std::string_view BreakBytes(LineBreak lineBreak) {
 }
 
 CodeLine CopyOf(const CodeLine& line) {
-    CodeLine copy{line.text, line.lineBreak, nullptr};
+    CodeLine copy{line.text, line.lineBreak, nullptr, line.bytes};
     if (line.attributes) {
         copy.attributes = std::make_unique<std::vector<SourceLine>>(*line.attributes);
     }

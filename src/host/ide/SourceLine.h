@@ -21,12 +21,28 @@ struct SourceLine {
     LineBreak lineBreak = LineBreak::None;  // None: not yet decided (a new line) or the file's end
 };
 
+// The bytes a text holds, a bit for each, ASCII letters as one whatever their case: several
+// bytes share a bit, so it tells for sure only which text a line cannot hold. Searching a module
+// passes over most of its lines by it.
+constexpr std::uint64_t ByteSet(std::string_view text) {
+    std::uint64_t set = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        set |= std::uint64_t{1} << ((byte >= 'A' && byte <= 'Z' ? byte + 32 : byte) & 63);
+    }
+    return set;
+}
+inline constexpr std::uint64_t kAnyBytes = ~std::uint64_t{0};
+
 // A line of the code pane, with the hidden member attribute lines that the file holds directly
 // after it. They travel with the line wherever edits move it.
 struct CodeLine {
     std::string text;
     LineBreak lineBreak = LineBreak::None;
     std::unique_ptr<std::vector<SourceLine>> attributes;
+    // ByteSet(text), worked out wherever a line is made or changed; a line made without it may
+    // hold any byte.
+    std::uint64_t bytes = kAnyBytes;
 };
 
 // A copy of the line with its attribute lines.

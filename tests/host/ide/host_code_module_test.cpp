@@ -207,6 +207,15 @@ TEST(CodeModuleCodePages, FindAndFromUnicode) {
     std::int32_t sl = 1, sc = 1, el = 1, ec = 1;
     ASSERT_TRUE(western.CodeModule().Find("CAF\xE9", sl, sc, el, ec));
     EXPECT_EQ(sc, 8);
+    // A line replaced or inserted is searched by its new text.
+    western.Code()->ReplaceLine(1, "' Brindle: SKIP");
+    western.CodeModule().InsertLines(2, "x = 1\r\n' [Brindle Begin]");
+    sl = 1, sc = 1;
+    ASSERT_TRUE(western.CodeModule().Find("skip", sl, sc, el, ec));
+    EXPECT_EQ(sc, 12);
+    ASSERT_TRUE(western.CodeModule().Find("[brindle b", sl, sc, el, ec));
+    EXPECT_EQ(std::pair(sl, sc), std::pair(3, 3));
+    western.Code()->ReplaceLine(1, "' caf\xC9");
     EXPECT_EQ(western.CodeModule().FromUnicode(
                   "Ren\xC3\xA9 \xE2\x82\xAC \xCE\xA9 \xF0\x9F\x98\x80 x bad \xC3 byte"),
               "Ren\xE9 \x80 ? ? x bad ? byte");
