@@ -28,7 +28,7 @@ bool IsOneOf(std::string_view word, std::initializer_list<std::string_view> opti
 }
 
 Directive DirectiveOf(std::string_view line) {
-    const std::string code = GetNonCommentPartOfLine(line);
+    const auto code = NonCommentPart(line);
     const auto trimmed = TrimBlanks(code);
     if (trimmed.empty() || trimmed.front() != '#') {
         return Directive::None;
@@ -71,8 +71,9 @@ std::vector<std::string_view> StatementsOf(std::string_view code) {
 }
 
 std::string DeclaredProcName(std::string_view statement) {
-    const std::string code = GetNonCommentPartOfLine(statement);
-    const auto words = LeadingWords(code);
+    const auto code = NonCommentPart(statement);
+    // Public Static Property Get Name: the name is the fifth word at the most.
+    const auto words = BlankSeparatedWords(code.substr(0, code.find('(')), 5);
     std::size_t i = 0;
     if (i < words.size() && IsOneOf(words[i], {"Public", "Private", "Friend", "Global"})) {
         ++i;

@@ -25,6 +25,11 @@ bool IsProcedureEnd(std::string_view statement) {
 
 Bound BoundOn(std::string_view line) {
     const auto code = NonCommentPart(line);
+    // Both bounds name what they declare or end; most lines in a block are comments.
+    if (!ContainsNoCase(code, "Sub") && !ContainsNoCase(code, "Function") &&
+        !ContainsNoCase(code, "Property")) {
+        return Bound::None;
+    }
     for (const auto statement : StatementsOf(code)) {
         if (!DeclaredProcName(statement).empty()) {
             return Bound::Declaration;
