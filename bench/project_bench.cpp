@@ -1,7 +1,8 @@
-// The three project commands in one process, as the command line runs them, on generated
-// projects: surveying the files, streaming the modules past the add-in and writing them back.
-// Each iteration works on a fresh copy of the project, made untimed. The settings go to a
-// temporary file; the templates are the default ones.
+// The project commands in one process, as the command line runs them, on generated projects:
+// surveying the files, streaming the modules past the add-in and writing them back. Each
+// iteration of a command that writes works on a fresh copy of the project, made untimed; check
+// and add-all --skip-existing, which only read, work on the project as add-all left it. The
+// settings go to a temporary file; the templates are the default ones.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -43,9 +44,10 @@ Scratch& TheScratch() {
     return scratch;
 }
 
-int RunCommand(cli::Command command, const fs::path& project) {
+int RunCommand(cli::Command command, const fs::path& project, bool skipExisting = false) {
     cli::Request request;
     request.command = command;
+    request.skipExisting = skipExisting;
     request.files = {project.string()};
     request.yes = true;
     request.quiet = true;
@@ -104,6 +106,27 @@ void BM_RemoveCodeAll(benchmark::State& state) {
     TimeCommand(state, cli::Command::RemoveCodeAll, true);
 }
 BENCHMARK(BM_RemoveCodeAll)->Apply(Sizes)->UseRealTime();
+
+// Check tells of its findings with exit status 1.
+void TimeReader(benchmark::State& state, cli::Command command, bool skipExisting) {
+    const auto project = ProjectOf(state.range(0), true) / "Project.vbp";
+    for (auto _ : state) {
+        if (RunCommand(command, project, skipExisting) > 1) {
+            state.SkipWithError("the command failed");
+        }
+    }
+    state.counters["lines"] = static_cast<double>(state.range(0));
+}
+
+void BM_Check(benchmark::State& state) {
+    TimeReader(state, cli::Command::Check, false);
+}
+BENCHMARK(BM_Check)->Apply(Sizes)->UseRealTime();
+
+void BM_AddAllSkipExisting(benchmark::State& state) {
+    TimeReader(state, cli::Command::AddAll, true);
+}
+BENCHMARK(BM_AddAllSkipExisting)->Apply(Sizes)->UseRealTime();
 
 }  // namespace
 }  // namespace brindle
