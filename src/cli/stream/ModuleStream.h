@@ -3,7 +3,8 @@
 // add-in's walk over the project's components (or the command line's own, for check and
 // refresh), and compared with their files, then written or diffed, on other threads just behind
 // it. Only the few modules in between are in memory, and the add-in itself works on one thread,
-// as in the IDE.
+// as in the IDE. Work that reads one module alone (check's) is done on the thread that loaded
+// it.
 
 #include <cstddef>
 #include <deque>
