@@ -3,6 +3,7 @@
 // each line, kept so that a file is written back exactly as it was read.
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -24,13 +25,26 @@ struct SourceLine {
 // The bytes a text holds, a bit for each, ASCII letters as one whatever their case: several
 // bytes share a bit, so it tells for sure only which text a line cannot hold. Searching a module
 // passes over most of its lines by it.
-constexpr std::uint64_t ByteSet(std::string_view text) {
-    std::uint64_t set = 0;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        set |= std::uint64_t{1} << ((byte >= 'A' && byte <= 'Z' ? byte + 32 : byte) & 63);
+inline constexpr std::array<std::uint64_t, 256> kByteBits = [] {
+    std::array<std::uint64_t, 256> bits{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        bits[byte] = std::uint64_t{1} << ((byte >= 'A' && byte <= 'Z' ? byte + 32 : byte) & 63);
     }
-    return set;
+    return bits;
+}();
+// Four sets at once, so that each byte need not wait for the one before.
+constexpr std::uint64_t ByteSet(std::string_view text) {
+    std::uint64_t set[4] = {};
+    std::size_t i = 0;
+    for (; i + 4 <= text.size(); i += 4) {
+        for (std::size_t k = 0; k < 4; ++k) {
+            set[k] |= kByteBits[static_cast<unsigned char>(text[i + k])];
+        }
+    }
+    for (; i < text.size(); ++i) {
+        set[0] |= kByteBits[static_cast<unsigned char>(text[i])];
+    }
+    return set[0] | set[1] | set[2] | set[3];
 }
 inline constexpr std::uint64_t kAnyBytes = ~std::uint64_t{0};
 
