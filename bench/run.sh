@@ -131,6 +131,18 @@ for lines in "${sizes[@]}"; do
     done
 done
 
+# Prints the rows of file $1, each against the base $2 ("copy" or "cat"), its ratio named
+# "x $3" (default: x $2).
+print_table() {
+    printf '%10s %8s  %-20s %8s %10s %8s %9s %7s\n' lines modules command "$2 s" "brindle s" \
+        "x ${3:-$2}" "peak MB" "cpu s"
+    while read -r actual modules command base took ratio peak cpu; do
+        printf "%10s %8s  %-20s %8.3f %10.3f %8.1f %9.1f %7.2f\n" "$(group "$actual")" "$modules" \
+            "$command" "$base" "$took" "$ratio" \
+            "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$cpu"
+    done <"$1"
+}
+
 echo
 build="Release build"
 [ -z "${BRINDLE:-}" ] || build="$brindle"
@@ -139,26 +151,14 @@ echo "(x copy: the command's time over cp -r of the tree it ran on, median of th
 echo " the removals run on the project as add-all left it; peak: the largest of the runs;"
 echo " cpu: user and system seconds of all brindle's threads)"
 echo
-printf '%10s %8s  %-20s %8s %10s %8s %9s %7s\n' lines modules command "copy s" "brindle s" \
-    "x copy" "peak MB" "cpu s"
-while read -r actual modules command copy took ratio peak cpu; do
-    printf "%10s %8s  %-20s %8.3f %10.3f %8.1f %9.1f %7.2f\n" "$(group "$actual")" "$modules" \
-        "$command" "$copy" "$took" "$ratio" \
-        "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$cpu"
-done <"$table"
+print_table "$table" copy
 
 echo
 echo "the commands that only read, on the project as add-all left it, against cat of its files"
 echo "(x read: the command's time over the cat's, median of the pairs; skip-existing: add-all"
 echo " --skip-existing, which finds everything there and writes nothing)"
 echo
-printf '%10s %8s  %-20s %8s %10s %8s %9s %7s\n' lines modules command "cat s" "brindle s" \
-    "x read" "peak MB" "cpu s"
-while read -r actual modules command cat took ratio peak cpu; do
-    printf "%10s %8s  %-20s %8.3f %10.3f %8.1f %9.1f %7.2f\n" "$(group "$actual")" "$modules" \
-        "$command" "$cat" "$took" "$ratio" \
-        "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$cpu"
-done <"$reads"
+print_table "$reads" cat read
 
 # How the time (and the processor time) grows from each size to the next.
 echo
