@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
@@ -90,7 +91,9 @@ MainWindow::MainWindow(WorkbenchSettings& settings, QWidget* parent)
                  [this](const QString& note) { note_->setText(note); }},
         this);
 
-    resize(1100, 760);
+    // Within a small screen (1366 by 768), frame and status bar included.
+    const QSize room = screen()->availableGeometry().size() * 9 / 10;
+    resize(QSize(1100, 760).boundedTo(room));
     restoreGeometry(settings_.WindowGeometry());
     restoreState(settings_.WindowState());
 }
