@@ -481,36 +481,41 @@ std::vector<std::string_view> DeclaredNames(const Tokens& tokens, TokenRange ran
     return names;
 }
 
-// Splits a logical line into statements at its colons; a leading line number is dropped.
-std::vector<TokenRange> SplitStatements(const Tokens& tokens) {
-    std::vector<TokenRange> statements;
+// Splits a logical line into statements at its colons, a leading line number dropped, and
+// hands each to `take(TokenRange range, bool last)`; stops early when `take` returns false.
+template <class Take>
+void ForEachStatement(const Tokens& tokens, Take take) {
     std::size_t begin = 0;
     if (!tokens.empty() && tokens.front().kind == TokenKind::Number) {
         begin = 1;
     }
+    TokenRange pending{0, 0};  // one statement behind, to tell the last
     for (std::size_t i = begin; i <= tokens.size(); ++i) {
         if (i == tokens.size() || IsPunct(tokens[i], ":")) {
             if (i > begin) {
-                statements.emplace_back(begin, i);
+                if (pending.second != 0 && !take(pending, false)) {
+                    return;
+                }
+                pending = {begin, i};
             }
             begin = i + 1;
         }
     }
-    return statements;
+    if (pending.second != 0) {
+        take(pending, true);
+    }
 }
 
 // Builds the index from the module's statements, in order.
 class IndexBuilder {
 public:
     void OnLogicalLine(const Tokens& tokens, std::int32_t lastLine) {
-        auto statements = SplitStatements(tokens);
-        for (std::size_t s = 0; s < statements.size(); ++s) {
-            TokenRange range = statements[s];
+        ForEachStatement(tokens, [&](TokenRange range, bool final) {
             std::int32_t first = tokens[range.first].line;
-            std::int32_t last =
-                s + 1 == statements.size() ? lastLine : tokens[range.second - 1].line;
+            std::int32_t last = final ? lastLine : tokens[range.second - 1].line;
             OnStatement(tokens, range, first, last);
-        }
+            return true;
+        });
     }
 
     ModuleIndex Finish(std::int32_t lineCount) {
@@ -765,17 +770,19 @@ LineRole ClassifyLine(std::string_view line, int codePage) {
     if (tokens.empty()) {
         return LineRole::Inert;
     }
-    for (TokenRange range : SplitStatements(tokens)) {
+    LineRole role = LineRole::Statements;
+    ForEachStatement(tokens, [&](TokenRange range, bool) {
         switch (Classifier(tokens, range).Run().kind) {
             case StmtKind::Other:
             case StmtKind::Const:
             case StmtKind::Variables:
-                break;
+                return true;
             default:
-                return LineRole::Structural;
+                role = LineRole::Structural;
+                return false;
         }
-    }
-    return LineRole::Statements;
+    });
+    return role;
 }
 
 bool EndsWithContinuationMark(std::string_view line) {
