@@ -77,7 +77,7 @@ bool IsBlockWord(std::string_view text, std::string_view word) {
            TrimLeadingBlanks(text.substr(word.size())).substr(0, 1) != "=";
 }
 
-std::string_view LineText(std::string_view line) {
+std::string_view TextOf(std::string_view line) {
     return line;
 }
 
@@ -86,7 +86,7 @@ struct LineView {
     std::string_view text;
     LineBreak lineBreak = LineBreak::None;
 };
-std::string_view LineText(const LineView& line) {
+std::string_view TextOf(const LineView& line) {
     return line.text;
 }
 
@@ -115,7 +115,7 @@ public:
 
 private:
     std::string_view Text(std::size_t i) const {
-        std::string_view text = TrimLeadingBlanks(LineText(lines_[i]));
+        std::string_view text = TrimLeadingBlanks(TextOf(lines_[i]));
         return i == 0 ? WithoutBom(text) : text;
     }
 
@@ -265,8 +265,8 @@ vbext_ComponentType TypeOf(const fs::path& file, const std::vector<SourceLine>& 
     return fromName.value_or(fromHeader.value_or(vbext_ct_StdModule));
 }
 
-// The code lines after the header, each member attribute line attached to the line above; each
-// line's text is copied once, into its place.
+// The code lines after the header, each member attribute line attached to the line above. The
+// code lines borrow their text from the file's bytes.
 std::vector<CodeLine> CodeLinesAfter(const std::vector<LineView>& lines, std::size_t headerEnd,
                                      std::vector<SourceLine>& header) {
     std::vector<CodeLine> code;
@@ -285,7 +285,8 @@ std::vector<CodeLine> CodeLinesAfter(const std::vector<LineView>& lines, std::si
             attributes->push_back({std::string(line.text), line.lineBreak});
             continue;
         }
-        code.push_back({std::string(line.text), line.lineBreak, nullptr, ByteSet(line.text)});
+        code.push_back(
+            {LineText::Borrowing(line.text), line.lineBreak, nullptr, ByteSet(line.text)});
     }
     return code;
 }
@@ -430,6 +431,12 @@ std::string CheckModule(std::string_view bytes, const fs::path& file) {
 
 std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::path& file,
                                              int codePage) {
+    return ParseModule(std::make_shared<const std::string>(bytes), file, codePage);
+}
+
+std::unique_ptr<MemoryComponent> ParseModule(std::shared_ptr<const std::string> contents,
+                                             const fs::path& file, int codePage) {
+    const std::string_view bytes = *contents;
     CheckNotBinary(bytes, file);
     std::vector<LineView> lines;
     lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
@@ -446,6 +453,7 @@ std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::p
     }
     vbext_ComponentType type = TypeOf(file, layout.header);
     std::vector<CodeLine> code = CodeLinesAfter(lines, headerEnd, layout.header);
+    layout.bytes = std::move(contents);
     auto component =
         std::make_unique<MemoryComponent>(name, type, std::move(code), std::move(layout));
     component->SetCodePage(codePage == kDetectCodePage ? DetectCodePage(bytes) : codePage);
@@ -471,7 +479,8 @@ std::string ReadModuleFile(const fs::path& file) {
 }
 
 std::unique_ptr<MemoryComponent> LoadModuleFile(const fs::path& file, int codePage) {
-    auto component = ParseModule(ReadModuleFile(file), file, codePage);
+    auto component =
+        ParseModule(std::make_shared<const std::string>(ReadModuleFile(file)), file, codePage);
     component->SetFilePath(file);
     return component;
 }

@@ -49,6 +49,10 @@ std::optional<vbext_ComponentType> ModuleTypeOfExtension(const std::filesystem::
 std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes,
                                              const std::filesystem::path& file,
                                              int codePage = kDetectCodePage);
+// The same, its code lines borrowing their text from `bytes`, which the component keeps.
+std::unique_ptr<MemoryComponent> ParseModule(std::shared_ptr<const std::string> bytes,
+                                             const std::filesystem::path& file,
+                                             int codePage = kDetectCodePage);
 
 // Raises what ParseModule would raise for these bytes, without making the component, and
 // returns the module's name.

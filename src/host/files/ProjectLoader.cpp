@@ -288,7 +288,7 @@ Loaded LoadProjects(const fs::path& file, int codePage, const LoadProgress& prog
 
 ExactModule LoadExactly(const fs::path& path, int codePage) {
     auto original = ReadModuleFile(path);
-    auto component = ParseModule(original, path, codePage);
+    auto component = ParseModule(std::make_shared<const std::string>(original), path, codePage);
     component->SetFilePath(path);
     if (!SerializesTo(*component, original)) {
         throw LoadError(Label(path, codePage) +

@@ -51,8 +51,8 @@ void MoveMember(DeclaredMember& m, std::int32_t delta) {
 
 // The lines InsertLines adds for `text`: a trailing break adds an empty line, and the empty
 // text is one empty line.
-std::vector<SourceLine> InsertedLines(std::string_view text) {
-    std::vector<SourceLine> lines = SplitLines(text);
+std::vector<std::string_view> InsertedLines(std::string_view text) {
+    std::vector<std::string_view> lines = LineTexts(text);
     if (text.empty() || text.back() == '\r' || text.back() == '\n') {
         lines.push_back({});
     }
@@ -260,7 +260,7 @@ std::string MemoryCodeModule::Lines(std::int32_t startLine, std::int32_t count) 
     CheckLine(startLine, CountOfLines() + (count == 0 ? 1 : 0), "Lines");
     CheckLine(startLine + count - 1, CountOfLines(), "Lines");
     if (count == 1) {
-        return lines_[static_cast<std::size_t>(startLine) - 1].text;
+        return lines_[static_cast<std::size_t>(startLine) - 1].text.str();
     }
     std::string text;
     for (std::int32_t line = startLine; line < startLine + count; ++line) {
@@ -274,16 +274,15 @@ std::string MemoryCodeModule::Lines(std::int32_t startLine, std::int32_t count) 
 
 void MemoryCodeModule::InsertLines(std::int32_t line, std::string_view text) {
     CheckLine(line, CountOfLines() + 1, "InsertLines");
-    std::vector<SourceLine> added = InsertedLines(text);
+    const std::vector<std::string_view> added = InsertedLines(text);
     auto count = static_cast<std::int32_t>(added.size());
     if (!ShiftIndexForInsert(line, added)) {
         indexValid_ = false;
     }
     std::vector<CodeLine> fresh;
     fresh.reserve(added.size());
-    for (SourceLine& piece : added) {
-        const auto bytes = ByteSet(piece.text);
-        fresh.push_back({std::move(piece.text), LineBreak::None, nullptr, bytes});
+    for (const std::string_view piece : added) {
+        fresh.push_back({piece, LineBreak::None, nullptr, ByteSet(piece)});
     }
     lines_.Insert(static_cast<std::size_t>(line) - 1, std::move(fresh));
     ++version_;
@@ -427,16 +426,11 @@ std::vector<SourceLine> MemoryCodeModule::AttributesOfInertLines(std::int32_t li
 // An edit of blank and comment lines, or of ordinary statements inside a procedure body,
 // leaves the module's structure alone: the index only moves the lines below it.
 bool MemoryCodeModule::ShiftIndexForInsert(std::int32_t line,
-                                           const std::vector<SourceLine>& added) {
+                                           const std::vector<std::string_view>& added) {
     if (!indexValid_ || ContinuesIntoLine(line)) {
         return false;
     }
-    std::vector<std::string_view> texts;
-    texts.reserve(added.size());
-    for (const SourceLine& piece : added) {
-        texts.push_back(piece.text);
-    }
-    LineRole role = ClassifyRun(texts, parent_.CodePage());
+    LineRole role = ClassifyRun(added, parent_.CodePage());
     if (role == LineRole::Structural || (role == LineRole::Statements && !InsideBody(line))) {
         return false;
     }

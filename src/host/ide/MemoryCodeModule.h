@@ -159,7 +159,7 @@ private:
     const Procedure& Find(std::string_view name, vbext_ProcKind kind, std::string_view operation);
     void CheckLine(std::int32_t line, std::int32_t last, std::string_view operation) const;
     std::vector<SourceLine> AttributesOfInertLines(std::int32_t line, std::int32_t count);
-    bool ShiftIndexForInsert(std::int32_t line, const std::vector<SourceLine>& added);
+    bool ShiftIndexForInsert(std::int32_t line, const std::vector<std::string_view>& added);
     bool ShiftIndexForDelete(std::int32_t line, std::int32_t count);
     bool InsideBody(std::int32_t line) const;
     std::size_t FirstProcedure(std::int32_t Procedure::*field, std::int32_t line) const;

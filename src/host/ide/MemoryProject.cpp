@@ -10,10 +10,9 @@ namespace brindle::host {
 
 std::vector<CodeLine> CodeLinesFromText(std::string_view code) {
     std::vector<CodeLine> lines;
-    for (SourceLine& piece : SplitLines(code)) {
-        const auto bytes = ByteSet(piece.text);
-        lines.push_back({std::move(piece.text), piece.lineBreak, nullptr, bytes});
-    }
+    ForEachLine(code, [&lines](std::string_view piece, LineBreak lineBreak) {
+        lines.push_back({piece, lineBreak, nullptr, ByteSet(piece)});
+    });
     return lines;
 }
 

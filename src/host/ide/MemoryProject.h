@@ -20,6 +20,7 @@ struct FileLayout {
     std::vector<SourceLine> header;  // VERSION, BEGIN ... END, designer block, Object=, Attribute
     LineBreak dominantBreak = LineBreak::CrLf;  // what new lines get
     bool endsWithBreak = true;
+    std::shared_ptr<const std::string> bytes;  // the file as read, which loaded lines borrow from
 };
 
 // One module: name, type, code page, the code pane's lines, and the hidden header and member

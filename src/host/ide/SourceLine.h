@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace brindle::host {
@@ -48,10 +49,55 @@ constexpr std::uint64_t ByteSet(std::string_view text) {
 }
 inline constexpr std::uint64_t kAnyBytes = ~std::uint64_t{0};
 
+// The bytes of a code line. A loaded line borrows them from the module file's bytes, which its
+// component keeps, so that loading copies no line; a line made or changed by an edit owns its
+// own. A copy always owns its bytes, so that it may outlive the module; a move keeps them where
+// they are, which is how lines travel within their module.
+class LineText {
+public:
+    LineText() = default;
+    LineText(std::string_view text) { Own(text); }
+    LineText(const std::string& text) : LineText(std::string_view(text)) {}
+    LineText(const char* text) : LineText(std::string_view(text)) {}
+    static LineText Borrowing(std::string_view bytes);
+
+    LineText(const LineText& other) { Own(other.view()); }
+    LineText(LineText&& other) noexcept
+        : data_(std::exchange(other.data_, nullptr)),
+          size_(std::exchange(other.size_, 0)),
+          owned_(std::exchange(other.owned_, false)) {}
+    LineText& operator=(LineText other) noexcept {
+        std::swap(data_, other.data_);
+        std::swap(size_, other.size_);
+        std::swap(owned_, other.owned_);
+        return *this;
+    }
+    ~LineText() { Release(); }
+
+    std::string_view view() const { return {data_, size_}; }
+    operator std::string_view() const { return view(); }
+    std::string str() const { return std::string(view()); }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    friend bool operator==(const LineText& a, std::string_view b) { return a.view() == b; }
+
+private:
+    void Own(std::string_view text);
+    void Release() noexcept {
+        if (owned_) {
+            delete[] data_;
+        }
+    }
+
+    const char* data_ = nullptr;
+    std::uint32_t size_ = 0;
+    bool owned_ = false;
+};
+
 // A line of the code pane, with the hidden member attribute lines that the file holds directly
 // after it. They travel with the line wherever edits move it.
 struct CodeLine {
-    std::string text;
+    LineText text;
     LineBreak lineBreak = LineBreak::None;
     std::unique_ptr<std::vector<SourceLine>> attributes;
     // ByteSet(text), worked out wherever a line is made or changed; a line made without it may
@@ -62,14 +108,12 @@ struct CodeLine {
 // A copy of the line with its attribute lines.
 CodeLine CopyOf(const CodeLine& line);
 
-// Breaks `text` at CR LF, lone CR and lone LF; each piece keeps the break that ended it. A
-// final break does not start another piece; the empty text gives no pieces.
-std::vector<SourceLine> SplitLines(std::string_view text);
-
-// The same pieces' text alone, without their breaks.
+// Breaks `text` at CR LF, lone CR and lone LF, without the breaks. A final break does not start
+// another piece; the empty text gives no pieces.
 std::vector<std::string_view> LineTexts(std::string_view text);
 
-// The same pieces, handed to `take(std::string_view piece, LineBreak lineBreak)` in order.
+// The same pieces, each handed to `take(std::string_view piece, LineBreak lineBreak)` with the
+// break that ended it, in order.
 template <class Take>
 void ForEachLine(std::string_view text, Take take) {
     const char* const first = text.data();

@@ -37,7 +37,7 @@ std::vector<std::pair<std::string, std::vector<std::string>>> AttributedLines(
     std::vector<std::pair<std::string, std::vector<std::string>>> result;
     for (const CodeLine& line : module.StoredLines()) {
         if (line.attributes) {
-            result.emplace_back(line.text, std::vector<std::string>());
+            result.emplace_back(line.text.str(), std::vector<std::string>());
             for (const SourceLine& attribute : *line.attributes) {
                 result.back().second.push_back(attribute.text);
             }

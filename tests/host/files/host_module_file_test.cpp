@@ -147,6 +147,24 @@ TEST_F(ModuleFileTest, EachLineKeepsItsBreak) {
     EXPECT_EQ(ended->Serialize(), "Attribute VB_Name = \"M\"\r\n' one\r\n' two\r\n\r\n");
 }
 
+// Loaded lines borrow their text from the file's bytes, which the component keeps; a copy of a
+// line owns its text, since the undo history keeps copies that may outlive the module.
+TEST_F(ModuleFileTest, CopiedLinesOutliveTheirModule) {
+    auto module = ParseModule(
+        std::make_shared<const std::string>("Attribute VB_Name = \"M\"\r\nSub A()\r\nEnd Sub\r\n"),
+        "M.bas");
+    auto& code = dynamic_cast<MemoryCodeModule&>(module->CodeModule());
+    code.ReplaceLine(2, "End Sub ' changed");
+    std::vector<CodeLine> copies;
+    for (const CodeLine& line : code.StoredLines()) {
+        copies.push_back(CopyOf(line));
+    }
+    module.reset();
+    ASSERT_EQ(copies.size(), 2U);
+    EXPECT_EQ(copies[0].text, "Sub A()");
+    EXPECT_EQ(copies[1].text, "End Sub ' changed");
+}
+
 TEST_F(ModuleFileTest, BytesAboveAsciiAreKeptAndTheCodePageIsFound) {
     const struct {
         std::string bytes;

@@ -281,7 +281,7 @@ TEST(CodeModuleIndex, EditsAnswerAsAFreshScan) {
         if (pick(4) == 0 && module.CountOfLines() > 20) {
             module.DeleteLines(line, std::min(pick(3) + 1, module.CountOfLines() - line + 1));
         } else if (pick(3) == 0) {
-            module.ReplaceLine(line, SplitLines(pieces[pick(pieces.size())] + "\n").front().text);
+            module.ReplaceLine(line, LineTexts(pieces[pick(pieces.size())] + "\n").front());
         } else {
             module.InsertLines(line, pieces[pick(pieces.size())]);
         }

@@ -22,7 +22,7 @@ std::vector<CodeLine> Lines(int first, std::size_t count) {
 std::vector<std::string> Texts(const LineStore& store) {
     std::vector<std::string> texts;
     for (const CodeLine& line : store) {
-        texts.push_back(line.text);
+        texts.push_back(line.text.str());
     }
     return texts;
 }
@@ -47,7 +47,7 @@ TEST(LineStore, EditsAcrossBlocksKeepOrderAndIndexes) {
             std::size_t count = pick(step % 50 == 0 ? 900 : 3) + 1;
             auto added = Lines(next, count);
             for (const CodeLine& line : added) {
-                model.insert(model.begin() + static_cast<std::ptrdiff_t>(at++), line.text);
+                model.insert(model.begin() + static_cast<std::ptrdiff_t>(at++), line.text.str());
             }
             store.Insert(at - count, std::move(added));
             next += static_cast<int>(count);
