@@ -525,18 +525,19 @@ private:
 }  // namespace
 
 std::vector<std::string> InsertedLines(std::string_view text) {
-    std::vector<std::string> lines(1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-            lines.emplace_back();
-        } else {
-            lines.back().push_back(text[i]);
+    std::vector<std::string> lines;
+    std::size_t begin = 0;
+    for (;;) {
+        std::size_t end = begin;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n') {
+            ++end;
         }
+        lines.emplace_back(text.substr(begin, end - begin));
+        if (end == text.size()) {
+            return lines;
+        }
+        begin = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
     }
-    return lines;
 }
 
 std::vector<std::string> InnerLines(CodeModule& module, const MarkedBlock& block) {

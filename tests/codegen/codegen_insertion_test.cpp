@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "codegen/BlockText.h"
 #include "codegen/Insertion.h"
 #include "codegen/codegen_support.h"
 #include "model/VbError.h"
@@ -21,6 +22,18 @@ using test::kEnd;
 using test::Lines;
 using test::Markers;
 using test::ModuleUnderTest;
+
+// A template's text breaks at CR LF, lone CR and lone LF; a final break ends with an empty line.
+TEST(InsertedLines, BreakAtEveryKindOfLineBreak) {
+    const std::pair<const char*, Lines> cases[] = {{"", {""}},
+                                                   {"a", {"a"}},
+                                                   {"a\r\n", {"a", ""}},
+                                                   {"a\r\r\nb", {"a", "", "b"}},
+                                                   {"\n\ra\n\rb", {"", "", "a", "", "b"}}};
+    for (const auto& [text, lines] : cases) {
+        EXPECT_EQ(InsertedLines(text), lines) << text;
+    }
+}
 
 TEST(MarkedInsertion, TextGoesInLineByLineBetweenMarkerLinesOnlyWhileTheOptionIsOn) {
     struct Case {
