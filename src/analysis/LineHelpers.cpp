@@ -23,35 +23,11 @@ std::size_t SkipLineNumber(std::string_view line, std::size_t i) {
     return (j > i && (j == line.size() || IsBlank(line[j]))) ? j : i;
 }
 
-// Where a Rem that opens the line, after a line number or none, begins; npos for none.
-std::size_t RemAtStart(std::string_view line) {
-    const auto first = [&line](std::size_t from) {
-        while (from < line.size() && IsBlank(line[from])) {
-            ++from;
-        }
-        return from;
-    };
-    std::size_t i = first(0);
-    if (i == line.size()) {
-        return std::string_view::npos;
-    }
-    if (IsRemAt(line, i)) {
-        return i;
-    }
-    const std::size_t end = SkipLineNumber(line, i);
-    if (end == i) {
-        return std::string_view::npos;
-    }
-    i = first(end);
-    return i < line.size() && IsRemAt(line, i) ? i : std::string_view::npos;
-}
-
 std::size_t CommentStart(std::string_view line) {
-    // Without an apostrophe or a colon, only a Rem that opens the line can start a comment; most
-    // lines are decided so, without following their strings.
-    if (line.find('\'') == std::string_view::npos && line.find(':') == std::string_view::npos) {
-        return RemAtStart(line);
-    }
+    // Without an apostrophe or a colon, only a Rem that opens the line can start a comment; the
+    // rest of such a line, most lines, need not be followed once its first statement has begun.
+    const bool plain =
+        line.find('\'') == std::string_view::npos && line.find(':') == std::string_view::npos;
     bool inString = false;
     bool statementStart = true;
     bool lineStart = true;
@@ -81,6 +57,9 @@ std::size_t CommentStart(std::string_view line) {
                 i = end - 1;
                 continue;
             }
+        }
+        if (plain) {
+            return std::string_view::npos;
         }
         statementStart = false;
         inString = c == '"';

@@ -72,7 +72,11 @@ public:
         std::swap(owned_, other.owned_);
         return *this;
     }
-    ~LineText() { Release(); }
+    ~LineText() {
+        if (owned_) {
+            delete[] data_;
+        }
+    }
 
     std::string_view view() const { return {data_, size_}; }
     operator std::string_view() const { return view(); }
@@ -83,11 +87,6 @@ public:
 
 private:
     void Own(std::string_view text);
-    void Release() noexcept {
-        if (owned_) {
-            delete[] data_;
-        }
-    }
 
     const char* data_ = nullptr;
     std::uint32_t size_ = 0;
