@@ -190,7 +190,9 @@ PartFindings CheckPart(const Request& request, const Streams& io,
     Inputs inputs;
     ProjectInputs projects;
     if (onProject) {
-        projects = SurveyProjects(request, codePage);
+        // A file that is no VB6 module is told of when the stream comes to it: reading every
+        // file once more before the stream starts would cost a third of the run.
+        projects = ListProjects(request, codePage);
     } else {
         inputs = LoadModules(request.files, codePage);
     }

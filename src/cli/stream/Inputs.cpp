@@ -105,9 +105,7 @@ void Limit(host::ProjectPlan& plan, const Request& request) {
 
 }  // namespace
 
-// Each planned module file is read and its header checked on the workers; those that pass
-// keep their place, the others are told of in the same order.
-ProjectInputs SurveyProjects(const Request& request, int codePage, bool ignoreFiles) {
+ProjectInputs ListProjects(const Request& request, int codePage, bool ignoreFiles) {
     host::ProjectPlan plan;
     try {
         plan = host::PlanProjects(host::PathOf(request.files.front()), codePage, ignoreFiles);
@@ -115,26 +113,41 @@ ProjectInputs SurveyProjects(const Request& request, int codePage, bool ignoreFi
         throw InputError(e.what());
     }
     Limit(plan, request);
+    ProjectInputs inputs{
+        {}, std::move(plan.problems), plan.Ignored(), IgnoredFiles(plan), std::move(plan.warnings)};
+    for (auto& planned : plan.projects) {
+        auto& project = inputs.projects.emplace_back(
+            ProjectEntries{std::move(planned.name), std::move(planned.label), {}});
+        for (auto& module : planned.modules) {
+            auto name = module.path.stem().string();
+            project.modules.push_back({std::move(module), std::move(name)});
+        }
+    }
+    return inputs;
+}
+
+// Each module file is read and its header checked on the workers; those that pass keep their
+// place, the others are told of in the same order.
+ProjectInputs SurveyProjects(const Request& request, int codePage, bool ignoreFiles) {
+    auto inputs = ListProjects(request, codePage, ignoreFiles);
     Workers workers;
-    std::vector<std::vector<std::future<std::string>>> names(plan.projects.size());
-    for (std::size_t p = 0; p < plan.projects.size(); ++p) {
-        for (const auto& module : plan.projects[p].modules) {
+    std::vector<std::vector<std::future<std::string>>> names(inputs.projects.size());
+    for (std::size_t p = 0; p < inputs.projects.size(); ++p) {
+        for (const auto& module : inputs.projects[p].modules) {
             names[p].push_back(Start(workers, [path = module.path] {
                 return host::CheckModule(host::ReadModuleFile(path), path);
             }));
         }
     }
-    ProjectInputs inputs{
-        {}, std::move(plan.problems), plan.Ignored(), IgnoredFiles(plan), std::move(plan.warnings)};
-    for (std::size_t p = 0; p < plan.projects.size(); ++p) {
-        auto& planned = plan.projects[p];
-        auto& project = inputs.projects.emplace_back(
-            ProjectEntries{std::move(planned.name), std::move(planned.label), {}});
-        for (std::size_t m = 0; m < planned.modules.size(); ++m) {
-            auto& module = planned.modules[m];
+    for (std::size_t p = 0; p < inputs.projects.size(); ++p) {
+        auto listed = std::move(inputs.projects[p].modules);
+        auto& kept = inputs.projects[p].modules;
+        kept.clear();
+        for (std::size_t m = 0; m < listed.size(); ++m) {
+            auto& module = listed[m];
             try {
-                auto name = names[p][m].get();
-                project.modules.push_back({std::move(module), std::move(name)});
+                module.name = names[p][m].get();
+                kept.push_back(std::move(module));
             } catch (const host::ModuleFileError& e) {
                 // At the project's line that names it.
                 inputs.problems.push_back({module.where, module.label + ": " + e.Detail() +

@@ -34,7 +34,7 @@ Inputs LoadModules(const std::vector<std::string>& files, int codePage);
 
 // A module file of a project, found and checked but not loaded.
 struct ModuleEntry : host::PlannedModule {
-    std::string name;  // Attribute VB_Name, in the module's code page
+    std::string name;  // Attribute VB_Name, in the module's code page; listed: the file's name
 };
 
 struct ProjectEntries {
@@ -53,6 +53,12 @@ struct ProjectInputs {
     // Every project's modules, in order.
     std::vector<ModuleEntry> Modules() const;
 };
+
+// The modules that the host's plan of a project or group file would load, none of them read: a
+// module file that is no VB6 module is found when the stream loads it, and each entry's name is
+// its file's. What cannot be found, and `ignoreFiles` and the request's `only` and `doneBefore`,
+// are as for SurveyProjects.
+ProjectInputs ListProjects(const Request& request, int codePage, bool ignoreFiles = true);
 
 // The modules that the host's plan of a project or group file would load; the files are read
 // and their headers checked (on several threads), but nothing is kept. A missing or unreadable
