@@ -14,7 +14,7 @@ namespace {
 
 // Modules loaded ahead of the one the add-in works on, and modules still being written behind
 // it: enough to keep the other threads busy, few enough to keep memory low.
-constexpr std::size_t kLoadedAhead = 4;
+constexpr std::size_t kLoadedAhead = 8;
 constexpr std::size_t kBeingWritten = 8;
 // Writing waits on the disk more than on a processor.
 constexpr unsigned kWriters = 4;
