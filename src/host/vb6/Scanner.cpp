@@ -52,6 +52,33 @@ bool CommentContinues(std::string_view text, std::ptrdiff_t commentStart) {
     return IsBlankOrControl(At(text, p - 1)) && static_cast<std::ptrdiff_t>(p) - 1 > commentStart;
 }
 
+// Whether the line is one whole statement, without a colon or a continuation, whose first word
+// opens no declaration, End statement or Rem comment. Inside a procedure's body such a line
+// changes nothing but where the body's last statement ends, and most lines are such.
+bool IsPlainStatement(std::string_view text) {
+    std::size_t begin = 0;
+    while (begin < text.size() && (IsBlankOrControl(At(text, begin)) || At(text, begin) == 0)) {
+        ++begin;
+    }
+    if (!IsLetter(At(text, begin))) {
+        return false;
+    }
+    std::size_t end = begin;
+    while (IsLetter(At(text, end)) || IsDigit(At(text, end)) || At(text, end) == '_') {
+        ++end;
+    }
+    if (At(text, end) >= 0x80) {
+        return false;  // the word goes on in a code page's letters
+    }
+    static constexpr std::string_view kOpeners[] = {"End",      "Public", "Private", "Friend",
+                                                    "Global",   "Static", "Sub",     "Function",
+                                                    "Property", "Rem"};
+    const auto word = text.substr(begin, end - begin);
+    return std::none_of(std::begin(kOpeners), std::end(kOpeners),
+                        [&](std::string_view opener) { return EqualsNoCase(word, opener); }) &&
+           text.find(':', end) == std::string_view::npos && !EndsWithContinuationMark(text);
+}
+
 enum class TokenKind : std::uint8_t { Word, Number, String, Date, Punct };
 
 struct Token {
@@ -518,6 +545,12 @@ public:
         });
     }
 
+    // Inside a procedure's body, where only its End statement, another declaration or a
+    // directive changes the index.
+    bool InBody() const { return open_.has_value() && !inBlock_; }
+    // A statement of the body that is none of those, on `line` alone.
+    void OnBodyStatement(std::int32_t line) { lastStatement_ = line; }
+
     ModuleIndex Finish(std::int32_t lineCount) {
         index_.lineCount = lineCount;
         return std::move(index_);
@@ -725,6 +758,10 @@ Scanner::~Scanner() = default;
 void Scanner::Feed(std::string_view text) {
     State& s = *state_;
     ++s.line;
+    if (!s.continuing && s.builder.InBody() && IsPlainStatement(text)) {
+        s.builder.OnBodyStatement(s.line);
+        return;
+    }
     if (!s.continuing) {
         s.tokens.clear();
     }
