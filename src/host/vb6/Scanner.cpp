@@ -52,14 +52,33 @@ bool CommentContinues(std::string_view text, std::ptrdiff_t commentStart) {
     return IsBlankOrControl(At(text, p - 1)) && static_cast<std::ptrdiff_t>(p) - 1 > commentStart;
 }
 
-// Whether the line is one whole statement, without a colon or a continuation, whose first word
-// opens no declaration, End statement or Rem comment. Inside a procedure's body such a line
-// changes nothing but where the body's last statement ends, and most lines are such.
-bool IsPlainStatement(std::string_view text) {
-    std::size_t begin = 0;
-    while (begin < text.size() && (IsBlankOrControl(At(text, begin)) || At(text, begin) == 0)) {
-        ++begin;
+std::size_t FirstNonBlank(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (IsBlankOrControl(At(text, i)) || At(text, i) == 0)) {
+        ++i;
     }
+    return i;
+}
+
+// Whether a statement that begins with the word may be a declaration, an End statement or a
+// Rem comment.
+bool MayOpenAnything(std::string_view word) {
+    const auto first = static_cast<char>(word.front() | 0x20);
+    if (std::string_view("efgprs").find(first) == std::string_view::npos) {
+        return false;
+    }
+    static constexpr std::string_view kOpeners[] = {"End",      "Public", "Private", "Friend",
+                                                    "Global",   "Static", "Sub",     "Function",
+                                                    "Property", "Rem"};
+    return std::any_of(std::begin(kOpeners), std::end(kOpeners),
+                       [&](std::string_view opener) { return EqualsNoCase(word, opener); });
+}
+
+// Whether the line is one whole statement, without a colon or a continuation, whose first word
+// opens nothing. Inside a procedure's body such a line changes nothing but where the body's last
+// statement ends, and most lines are such.
+bool IsPlainStatement(std::string_view text) {
+    const std::size_t begin = FirstNonBlank(text);
     if (!IsLetter(At(text, begin))) {
         return false;
     }
@@ -70,12 +89,7 @@ bool IsPlainStatement(std::string_view text) {
     if (At(text, end) >= 0x80) {
         return false;  // the word goes on in a code page's letters
     }
-    static constexpr std::string_view kOpeners[] = {"End",      "Public", "Private", "Friend",
-                                                    "Global",   "Static", "Sub",     "Function",
-                                                    "Property", "Rem"};
-    const auto word = text.substr(begin, end - begin);
-    return std::none_of(std::begin(kOpeners), std::end(kOpeners),
-                        [&](std::string_view opener) { return EqualsNoCase(word, opener); }) &&
+    return !MayOpenAnything(text.substr(begin, end - begin)) &&
            text.find(':', end) == std::string_view::npos && !EndsWithContinuationMark(text);
 }
 
@@ -788,10 +802,7 @@ ModuleIndex Scanner::Finish() {
 
 LineRole ClassifyLine(std::string_view line, int codePage) {
     // Blank and comment lines, most of what gets inserted, need no lexing.
-    std::size_t first = 0;
-    while (first < line.size() && (IsBlankOrControl(At(line, first)) || At(line, first) == 0)) {
-        ++first;
-    }
+    const std::size_t first = FirstNonBlank(line);
     if (first == line.size()) {
         return LineRole::Inert;
     }
