@@ -14,7 +14,8 @@ constexpr std::size_t kBlockLines = 64;
 }  // namespace
 
 // Cut straight into blocks, each line moved once.
-LineStore::LineStore(std::vector<CodeLine> lines) : size_(lines.size()) {
+LineStore::LineStore(std::vector<CodeLine> lines)
+    : size_(lines.size()), fullBlocks_(lines.size() / kBlockLines) {
     blocks_.reserve((lines.size() + kBlockLines - 1) / kBlockLines);
     for (std::size_t from = 0; from < lines.size(); from += kBlockLines) {
         const auto first = lines.begin() + static_cast<std::ptrdiff_t>(from);
@@ -42,6 +43,9 @@ LineStore::const_iterator LineStore::At(std::size_t index) const {
 
 // Descends the tree to the last block whose lines all lie before `index`.
 std::pair<std::size_t, std::size_t> LineStore::Locate(std::size_t index) const {
+    if (index / kBlockLines < fullBlocks_) {
+        return {index / kBlockLines, index % kBlockLines};
+    }
     std::size_t block = 0;  // 1-based node: blocks before it hold fewer than index + 1 lines
     std::size_t before = index;
     std::size_t step = std::bit_floor(blocks_.size());
@@ -70,6 +74,7 @@ void LineStore::Insert(std::size_t index, std::vector<CodeLine> lines) {
     } else {
         std::tie(block, at) = Locate(index);
     }
+    fullBlocks_ = std::min(fullBlocks_, block);
     auto& target = blocks_[block];
     target.insert(target.begin() + static_cast<std::ptrdiff_t>(at),
                   std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
@@ -84,6 +89,7 @@ void LineStore::Insert(std::size_t index, std::vector<CodeLine> lines) {
 void LineStore::Erase(std::size_t index, std::size_t count) {
     while (count > 0) {
         auto [block, at] = Locate(index);
+        fullBlocks_ = std::min(fullBlocks_, block);
         auto& lines = blocks_[block];
         std::size_t n = std::min(count, lines.size() - at);
         lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at),

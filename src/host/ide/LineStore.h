@@ -73,6 +73,9 @@ private:
     std::vector<std::vector<CodeLine>> blocks_;  // none empty
     std::vector<std::size_t> tree_;  // Fenwick tree of the blocks' sizes, 1-based: tree_[0] unused
     std::size_t size_ = 0;
+    // The leading blocks that hold kBlockLines lines each, as loading leaves them: a line
+    // among them is found by division. An edit makes its block and those after it count no more.
+    std::size_t fullBlocks_ = 0;
 };
 
 }  // namespace brindle::host
