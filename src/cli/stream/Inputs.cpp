@@ -87,6 +87,9 @@ std::vector<fs::path> IgnoredFiles(const host::ProjectPlan& plan) {
 
 // Keeps of the plan only the modules that the request leaves to it.
 void Limit(host::ProjectPlan& plan, const Request& request) {
+    if (!request.only && request.doneBefore.empty()) {
+        return;
+    }
     const std::set<std::string> done(request.doneBefore.begin(), request.doneBefore.end());
     std::set<std::string> kept;
     if (request.only) {
