@@ -1,7 +1,6 @@
 #include "codegen/BlockText.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <memory>
 
@@ -34,7 +33,7 @@ constexpr std::size_t kNoMatch = std::string_view::npos;
 std::string DateMarks(std::string_view today) {
     std::string marks = "/.-_ \t";
     for (const char c : today) {
-        if (std::isdigit(static_cast<unsigned char>(c)) == 0) {
+        if (!IsDigit(c)) {
             marks += c;
         }
     }
@@ -50,8 +49,7 @@ bool IsMultiLineKeyword(std::string_view keyword) {
 }
 
 bool IsWordChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' ||
-           static_cast<unsigned char>(c) >= 0x80;
+    return IsAsciiLetterOrDigit(c) || c == '_' || static_cast<unsigned char>(c) >= 0x80;
 }
 
 std::size_t WordEnd(std::string_view text, std::size_t at) {
@@ -168,10 +166,7 @@ struct Matching {
                                       std::string_view text) const {
         return dateMarks == nullptr ? std::nullopt : FormLength(pattern.holes[hole], text);
     }
-    bool IsDateChar(char c) const {
-        return std::isdigit(static_cast<unsigned char>(c)) != 0 ||
-               dateMarks->find(c) != std::string::npos;
-    }
+    bool IsDateChar(char c) const { return IsDigit(c) || dateMarks->find(c) != std::string::npos; }
     // Whether `rest`, what follows a hole on the line, fits the piece after it.
     bool Fits(std::string_view rest, std::string_view piece, bool last) const {
         if (last && reach == Reach::Cut) {
@@ -281,7 +276,7 @@ LinePattern TemplateLinePattern(std::string_view line) {
 }
 
 bool IsNameChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+    return IsAsciiLetterOrDigit(c) || c == '_';
 }
 
 // One line of a block as the template in use makes it: its text with a hole for each date, and

@@ -1,7 +1,6 @@
 #include "codegen/Refresh.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 
 #include "analysis/LineHelpers.h"
@@ -100,9 +99,9 @@ std::string_view LabelOn(std::string_view line) {
     const auto text = TrimBlanks(line);
     const auto isNamePart = [](char c) {
         const auto u = static_cast<unsigned char>(c);
-        return std::isalnum(u) != 0 || c == '_' || u >= 0x80;
+        return IsAsciiLetterOrDigit(c) || c == '_' || u >= 0x80;
     };
-    if (text.empty() || std::isdigit(static_cast<unsigned char>(text.front())) != 0) {
+    if (text.empty() || IsDigit(text.front())) {
         return {};
     }
     std::size_t end = 0;

@@ -47,6 +47,10 @@ constexpr bool IsDigit(char c) {
 constexpr bool IsDigit(unsigned char c) {
     return IsDigit(static_cast<char>(c));
 }
+// Whatever the process's locale: VB6 names take no other letters below 0x80.
+constexpr bool IsAsciiLetterOrDigit(char c) {
+    return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 // A blank or a tab: what separates the words of a statement.
 constexpr bool IsBlank(char c) {
     return c == ' ' || c == '\t';

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <iterator>
 #include <system_error>
 
@@ -44,7 +43,7 @@ bool StartsWithWord(std::string_view text, std::string_view word) {
         return true;
     }
     char next = text[word.size()];
-    return !(std::isalnum(static_cast<unsigned char>(next)) || next == '_' || next == '.');
+    return !(IsAsciiLetterOrDigit(next) || next == '_' || next == '.');
 }
 
 std::string_view WithoutBom(std::string_view text) {
@@ -62,8 +61,7 @@ bool IsMemberAttribute(std::string_view line) {
         return false;
     }
     auto isName = [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' ||
-               static_cast<unsigned char>(c) >= 0x80;
+        return IsAsciiLetterOrDigit(c) || c == '_' || static_cast<unsigned char>(c) >= 0x80;
     };
     std::string_view member = rest.substr(dot + 1);
     return std::all_of(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(dot), isName) &&

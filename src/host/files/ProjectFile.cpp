@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <iterator>
 #include <optional>
 #include <system_error>
@@ -52,7 +51,7 @@ bool IsIdentifier(std::string_view text, int codePage) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (IsLeadByte(c, codePage)) {
             ++i;
-        } else if (!std::isalnum(c) && c != '_' && c < 0x80) {
+        } else if (!IsAsciiLetterOrDigit(static_cast<char>(c)) && c != '_' && c < 0x80) {
             return false;
         }
     }
