@@ -59,6 +59,23 @@ std::pair<std::size_t, std::size_t> LineStore::Locate(std::size_t index) const {
     return {block, before};
 }
 
+// A loop over each block's lines, for a search that passes over most of them.
+std::size_t LineStore::NextHolding(std::size_t index, std::uint64_t wanted) const {
+    if (index >= size_) {
+        return size_;
+    }
+    auto [block, at] = Locate(index);
+    for (; block < blocks_.size(); ++block, at = 0) {
+        const auto& lines = blocks_[block];
+        for (; at < lines.size(); ++at, ++index) {
+            if ((lines[at].bytes & wanted) == wanted) {
+                return index;
+            }
+        }
+    }
+    return size_;
+}
+
 void LineStore::Insert(std::size_t index, std::vector<CodeLine> lines) {
     if (lines.empty()) {
         return;

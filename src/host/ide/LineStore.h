@@ -5,6 +5,7 @@
 // of steps that grows with the logarithm of the number of blocks.
 
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <vector>
 
@@ -22,6 +23,9 @@ public:
     // 0-based.
     const CodeLine& operator[](std::size_t index) const;
     CodeLine& operator[](std::size_t index);
+
+    // The first line at or after `index` whose byte set holds every byte of `wanted`, or size().
+    std::size_t NextHolding(std::size_t index, std::uint64_t wanted) const;
 
     // Puts `lines` before the line at `index` (at the end when `index` is size()).
     void Insert(std::size_t index, std::vector<CodeLine> lines);

@@ -632,28 +632,25 @@ bool MemoryCodeModule::Find(std::string_view target, std::int32_t& startLine,
     if (target.find_first_of("\r\n") != std::string_view::npos) {
         return false;
     }
-    std::int32_t column = std::max(startColumn, 1);
-    std::int32_t line = std::max(startLine, 1);
-    if (line > CountOfLines()) {
-        return false;
-    }
+    auto column = static_cast<std::size_t>(std::max(startColumn, 1)) - 1;
     const int codePage = parent_.CodePage();
     const std::uint64_t wanted = ByteSet(target);
-    auto stored = lines_.At(static_cast<std::size_t>(line) - 1);
-    for (; line <= CountOfLines(); ++line, ++stored, column = 1) {
-        if ((stored->bytes & wanted) != wanted) {
-            continue;
+    for (auto index = static_cast<std::size_t>(std::max(startLine, 1)) - 1;; ++index, column = 0) {
+        const std::size_t next = lines_.NextHolding(index, wanted);
+        if (next == lines_.size()) {
+            return false;
         }
-        std::size_t at = LineSearch(stored->text, target, codePage)
-                             .From(static_cast<std::size_t>(column) - 1, matchCase, wholeWord);
+        column = next == index ? column : 0;
+        index = next;
+        const std::size_t at =
+            LineSearch(lines_[index].text, target, codePage).From(column, matchCase, wholeWord);
         if (at != std::string_view::npos) {
-            startLine = endLine = line;
+            startLine = endLine = static_cast<std::int32_t>(index) + 1;
             startColumn = static_cast<std::int32_t>(at) + 1;
             endColumn = startColumn + static_cast<std::int32_t>(target.size());
             return true;
         }
     }
-    return false;
 }
 
 std::string MemoryCodeModule::FromUnicode(std::string_view utf8) const {
