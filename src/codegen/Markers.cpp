@@ -23,11 +23,38 @@ bool IsProcedureEnd(std::string_view statement) {
            EqualsNoCase(what, "Property");
 }
 
+// Whether "Sub", "Function" or "Property" stands anywhere in the code, in any case: one pass
+// over it, for every line of every block.
+bool NamesAProcedureKind(std::string_view code) {
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const auto rest = code.substr(i);
+        switch (LowerAscii(code[i])) {
+            case 's':
+                if (EqualsNoCase(rest.substr(0, 3), "Sub")) {
+                    return true;
+                }
+                break;
+            case 'f':
+                if (EqualsNoCase(rest.substr(0, 8), "Function")) {
+                    return true;
+                }
+                break;
+            case 'p':
+                if (EqualsNoCase(rest.substr(0, 8), "Property")) {
+                    return true;
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    return false;
+}
+
 Bound BoundOn(std::string_view line) {
     const auto code = NonCommentPart(line);
     // Both bounds name what they declare or end; most lines in a block are comments.
-    if (!ContainsNoCase(code, "Sub") && !ContainsNoCase(code, "Function") &&
-        !ContainsNoCase(code, "Property")) {
+    if (!NamesAProcedureKind(code)) {
         return Bound::None;
     }
     for (const auto statement : StatementsOf(code)) {
