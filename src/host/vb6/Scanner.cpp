@@ -848,9 +848,14 @@ LineRole ClassifyRun(const std::vector<std::string_view>& lines, int codePage) {
             logical += ' ';
             continue;
         }
-        logical.append(line);
-        LineRole role = ClassifyLine(logical, codePage);
-        logical.clear();
+        LineRole role;
+        if (logical.empty()) {
+            role = ClassifyLine(line, codePage);  // most lines continue nothing: not copied
+        } else {
+            logical.append(line);
+            role = ClassifyLine(logical, codePage);
+            logical.clear();
+        }
         if (role == LineRole::Structural) {
             return role;
         }
