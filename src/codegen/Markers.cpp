@@ -26,26 +26,13 @@ bool IsProcedureEnd(std::string_view statement) {
 // Whether "Sub", "Function" or "Property" stands anywhere in the code, in any case: one pass
 // over it, for every line of every block.
 bool NamesAProcedureKind(std::string_view code) {
+    static constexpr std::string_view kKinds[] = {"Sub", "Function", "Property"};
     for (std::size_t i = 0; i < code.size(); ++i) {
-        const auto rest = code.substr(i);
-        switch (LowerAscii(code[i])) {
-            case 's':
-                if (EqualsNoCase(rest.substr(0, 3), "Sub")) {
-                    return true;
-                }
-                break;
-            case 'f':
-                if (EqualsNoCase(rest.substr(0, 8), "Function")) {
-                    return true;
-                }
-                break;
-            case 'p':
-                if (EqualsNoCase(rest.substr(0, 8), "Property")) {
-                    return true;
-                }
-                break;
-            default:
-                break;
+        for (const auto kind : kKinds) {
+            if (LowerAscii(code[i]) == LowerAscii(kind.front()) &&
+                EqualsNoCase(code.substr(i, kind.size()), kind)) {
+                return true;
+            }
         }
     }
     return false;

@@ -83,7 +83,7 @@ bool IsPlainStatement(std::string_view text) {
         return false;
     }
     std::size_t end = begin;
-    while (IsLetter(At(text, end)) || IsDigit(At(text, end)) || At(text, end) == '_') {
+    while (IsAsciiLetterOrDigit(static_cast<char>(At(text, end))) || At(text, end) == '_') {
         ++end;
     }
     if (At(text, end) >= 0x80) {
