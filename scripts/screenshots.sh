@@ -21,6 +21,12 @@ if [ "${1:-}" = "--win32" ]; then
     cmake --build build-windows --target win32_window_gallery ui_win32_windows_test \
         ui_win32_options_test
     mkdir -p "$out"
+    # Debian's wine command starts a 32-bit program. Where the kernel cannot run one, Wine's
+    # 64-bit loader runs the 64-bit gallery.
+    if ! wine --version >/dev/null 2>&1; then
+        wine() { /usr/lib/wine/wine64 "$@"; }
+        wineboot() { /usr/lib/wine/wine64 wineboot "$@"; }
+    fi
     work="$(mktemp -d)"
     export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
