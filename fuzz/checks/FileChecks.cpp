@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "checks/Properties.h"
@@ -31,16 +32,30 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kMostBytes = 16 * 1024;
 
-// A folder of this process's own for the files that must be on disk.
-const fs::path& Folder() {
-    static const fs::path folder = [] {
+// A folder of this process's own for the files that must be on disk, removed when it ends.
+class OwnFolder {
+public:
+    OwnFolder() {
         std::random_device random;
-        fs::path path = fs::temp_directory_path() /
-                        ("brindle-fuzz-" + std::to_string(random()) + std::to_string(random()));
-        fs::create_directories(path / "Forms");
-        return path;
-    }();
-    return folder;
+        path_ = fs::temp_directory_path() /
+                ("brindle-fuzz-" + std::to_string(random()) + std::to_string(random()));
+        fs::create_directories(path_ / "Forms");
+    }
+    ~OwnFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    OwnFolder(const OwnFolder&) = delete;
+    OwnFolder& operator=(const OwnFolder&) = delete;
+    const fs::path& Path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+const fs::path& Folder() {
+    static const OwnFolder folder;
+    return folder.Path();
 }
 
 void WriteFile(const fs::path& file, std::string_view bytes) {
