@@ -645,14 +645,19 @@ void MainWindow::GoToDefinition() {
 bool MainWindow::SaveModules(const std::vector<OpenModule*>& modules) {
     bool saved = true;
     int written = 0;
+    host::ReplacedFolders folders;
     for (OpenModule* module : modules) {
-        const host::SaveResult result = host::SaveModule(module->loaded);
+        const host::SaveResult result = host::SaveModule(module->loaded, &folders);
         if (!result.problem.empty()) {
             output_->Problem(module->loaded.label, result.problem);
             saved = false;
             continue;
         }
         written += result.written ? 1 : 0;
+    }
+    for (const auto& [folder, problem] : folders.Sync()) {
+        output_->Problem(host::TextOf(folder), problem);
+        saved = false;
     }
     if (written > 0) {
         output_->Note(Utf8(QStringLiteral("Saved %1 module(s)").arg(written)));

@@ -50,6 +50,11 @@ std::vector<ModuleOutcome> ModuleFinisher::Outcomes() {
     Collect(0);
     out_ << heldDiffs_;
     heldDiffs_.clear();
+    for (auto& [folder, problem] : written_.Sync()) {
+        done_.push_back(LeftAlone(host::TextOf(folder), problem +
+                                                            "; what was written there may not "
+                                                            "survive a power cut"));
+    }
     return std::move(done_);
 }
 
@@ -71,7 +76,7 @@ void ModuleFinisher::Collect(std::size_t keep) {
 }
 
 // A failure here concerns this module alone: the others are still done.
-ModuleFinisher::Finished ModuleFinisher::Finish(Job& job) const {
+ModuleFinisher::Finished ModuleFinisher::Finish(Job& job) {
     try {
         const host::MemoryComponent& component = job.owned ? *job.owned : *job.component;
         if (work_ == Work::Release || Interrupted() ||
@@ -83,7 +88,7 @@ ModuleFinisher::Finished ModuleFinisher::Finish(Job& job) const {
         if (work_ == Work::Diff) {
             return {{true, {}, {}, job.label}, UnifiedDiff(job.diffName, job.original, bytes)};
         }
-        const host::SaveResult saved = host::WriteModule(job.path, job.original, bytes);
+        const host::SaveResult saved = host::WriteModule(job.path, job.original, bytes, &written_);
         return {saved.problem.empty() ? ModuleOutcome{saved.written, {}, {}, job.label}
                                       : LeftAlone(job.label, saved.problem),
                 {}};

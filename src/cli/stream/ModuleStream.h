@@ -20,6 +20,7 @@
 
 #include "cli/stream/Background.h"
 #include "cli/stream/Inputs.h"
+#include "host/files/FileSystem.h"
 #include "host/ide/MemoryProject.h"
 #include "host/ide/StreamedProject.h"
 #include "model/Vbide.h"
@@ -60,13 +61,14 @@ public:
     void Add(Job job);
     // A module that is left as it was, for a reason known already.
     void Add(ModuleOutcome outcome);
-    // Waits for every module; what became of each, in the order they came.
+    // Waits for every module, then flushes the folders written in; what became of each module,
+    // in the order they came, and then of each folder that could not be flushed.
     std::vector<ModuleOutcome> Outcomes();
 
 private:
     // An outcome, and the module's diff when one is to be printed.
     using Finished = std::pair<ModuleOutcome, std::string>;
-    Finished Finish(Job& job) const;
+    Finished Finish(Job& job);
     // Takes the outcomes at the front that are ready, and more until no more than `keep` are
     // pending; holds or prints their diffs.
     void Collect(std::size_t keep);
@@ -77,7 +79,8 @@ private:
     std::vector<ModuleOutcome> done_;
     std::string heldDiffs_;
     bool printing_ = false;  // the diffs grew too large to hold: each is printed when ready
-    Workers workers_;        // last: its threads end before what they work on goes
+    host::ReplacedFolders written_;
+    Workers workers_;  // last: its threads end before what they work on goes
 };
 
 class ModuleStream final : public host::ComponentSource {

@@ -44,10 +44,37 @@ fs::path Followed(const fs::path& file) {
 
 }  // namespace
 
-void WriteFileAtomically(const fs::path& file, std::string_view bytes) {
+void WriteFileAtomically(const fs::path& file, std::string_view bytes, ReplacedFolders* batch) {
     const fs::path target = Followed(file);
     RemoveLeftTemporaries(target);
     ReplaceFileContents(target, bytes, file);
+    if (batch != nullptr) {
+        batch->Add(target.parent_path());
+    } else {
+        SyncFolder(target.parent_path());
+    }
+}
+
+void ReplacedFolders::Add(const fs::path& folder) {
+    const std::lock_guard lock(mutex_);
+    folders_.insert(folder);
+}
+
+std::vector<std::pair<fs::path, std::string>> ReplacedFolders::Sync() {
+    std::set<fs::path> folders;
+    {
+        const std::lock_guard lock(mutex_);
+        folders.swap(folders_);
+    }
+    std::vector<std::pair<fs::path, std::string>> failed;
+    for (const auto& folder : folders) {
+        try {
+            SyncFolder(folder);
+        } catch (const ModuleFileError& e) {
+            failed.emplace_back(folder, e.Detail());
+        }
+    }
+    return failed;
 }
 
 bool WriteFileWhenChanged(const fs::path& file, std::string_view bytes) {

@@ -5,10 +5,14 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace brindle::host {
 
@@ -65,10 +69,30 @@ struct RegularFile {
 };
 RegularFile ReadRegularFile(const std::filesystem::path& file);
 
+// Makes what was renamed into the folder survive a power cut. Raises ModuleFileError
+// (Unwritable) when the system fails to; a file system that cannot flush a folder, and a folder
+// that cannot be opened to flush it, are let be. On Windows the rename itself does it.
+void SyncFolder(const std::filesystem::path& folder);
+
+// The folders in which a batch of writes replaced files, each flushed once when the batch is
+// done rather than after every file.
+class ReplacedFolders {
+public:
+    // From any thread.
+    void Add(const std::filesystem::path& folder);
+    // Flushes every folder added since the last time; each that failed, with why.
+    std::vector<std::pair<std::filesystem::path, std::string>> Sync();
+
+private:
+    std::mutex mutex_;
+    std::set<std::filesystem::path> folders_;
+};
+
 // Replaces the file's bytes through ReplaceFileContents, after the temporaries a killed run
-// left beside it (RemoveLeftTemporaries); a symbolic link is followed. Raises ModuleFileError
-// (Unwritable).
-void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+// left beside it (RemoveLeftTemporaries); a symbolic link is followed. The file's folder is
+// flushed at once, or left to `batch`. Raises ModuleFileError (Unwritable).
+void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                         ReplacedFolders* batch = nullptr);
 
 // WriteFileAtomically, unless the file holds these bytes already; whether it wrote.
 bool WriteFileWhenChanged(const std::filesystem::path& file, std::string_view bytes);

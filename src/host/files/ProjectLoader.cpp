@@ -321,16 +321,18 @@ SaveResult WriteUnlessChanged(const fs::path& path, std::string_view original, W
 
 }  // namespace
 
-SaveResult WriteModule(const fs::path& path, std::string_view original, std::string_view bytes) {
-    return WriteUnlessChanged(path, original, [&] { WriteFileAtomically(path, bytes); });
+SaveResult WriteModule(const fs::path& path, std::string_view original, std::string_view bytes,
+                       ReplacedFolders* batch) {
+    return WriteUnlessChanged(path, original, [&] { WriteFileAtomically(path, bytes, batch); });
 }
 
-SaveResult SaveModule(LoadedModule& module) {
+SaveResult SaveModule(LoadedModule& module, ReplacedFolders* batch) {
     auto bytes = module.component->Serialize();
     if (bytes == module.original) {
         return {};
     }
-    const SaveResult result = WriteModule(module.component->FilePath(), module.original, bytes);
+    const SaveResult result =
+        WriteModule(module.component->FilePath(), module.original, bytes, batch);
     if (result.written) {
         module.original = std::move(bytes);
     }

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/files/FileSystem.h"
 #include "host/ide/MemoryProject.h"
 
 namespace brindle::host {
@@ -132,12 +133,13 @@ struct SaveResult {
 };
 
 // Writes `bytes` over the module file unless the file no longer holds `original` (someone
-// else's work is not overwritten) or is read-only.
+// else's work is not overwritten) or is read-only. Its folder is flushed at once, or left to
+// `batch`.
 SaveResult WriteModule(const std::filesystem::path& path, std::string_view original,
-                       std::string_view bytes);
+                       std::string_view bytes, ReplacedFolders* batch = nullptr);
 
 // Writes the module when its bytes differ from those loaded, as WriteModule does, and takes
 // them as its new original once written.
-SaveResult SaveModule(LoadedModule& module);
+SaveResult SaveModule(LoadedModule& module, ReplacedFolders* batch = nullptr);
 
 }  // namespace brindle::host

@@ -69,6 +69,7 @@ public:
         }
         try {
             ReplaceFileContents(target, ini.Text(), target);
+            SyncFolder(target.parent_path());
         } catch (const ModuleFileError&) {
             Raise(Err::PathFileAccess, std::string(settings::kApp));
         }

@@ -267,4 +267,12 @@ void ReplaceFileContents(const fs::path& file, std::string_view bytes, const fs:
     temporary.Keep();
 }
 
+void SyncFolder(const fs::path& folder) {
+    const OpenFile fd(
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.Get() >= 0 && ::fsync(fd.Get()) != 0 && errno != EINVAL && errno != ENOTSUP) {
+        FailWrite(folder, "cannot flush the folder", errno);
+    }
+}
+
 }  // namespace brindle::host

@@ -264,4 +264,7 @@ void ReplaceFileContents(const fs::path& file, std::string_view bytes, const fs:
     temporary.Keep();
 }
 
+// MoveFileEx wrote the rename through already.
+void SyncFolder(const fs::path&) {}
+
 }  // namespace brindle::host
