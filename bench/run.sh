@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Times whole runs of brindle's three project commands on generated VB6 projects against cp -r
-# of the same trees, and prints a table: median seconds, the ratio to the copy, peak memory.
+# Times whole runs of brindle's project commands on generated VB6 projects against cp -r of the
+# same trees, and prints a table: median seconds, the ratio to the copy, peak memory.
 #
 #   bash bench/run.sh [LINES...]        projects of 10000 100000 1000000 lines unless given
 #
@@ -8,8 +8,9 @@
 # folder for them (default: a temporary folder, removed at the end); BRINDLE names a brindle to
 # time instead of the one this script builds in build-bench (Release). Each command runs on a
 # fresh copy of its project; the copy is timed too, and "x copy" is the median of the command's
-# time over its copy's. add-all runs on the generated project, the removals on the project as
-# add-all left it. check and add-all --skip-existing, which write nothing, run on the project as
+# time over its copy's. add-all runs on the generated project, the removals and refresh on the
+# project as add-all left it; refresh runs with another author, which every procedure header
+# shows, so that it rewrites them. check and add-all --skip-existing, which write nothing, run on the project as
 # add-all left it against cat of its files ("x read"), each run right after its cat.
 set -euo pipefail
 [ -z "${BRINDLE:-}" ] || BRINDLE="$(realpath "$BRINDLE")"
@@ -82,7 +83,7 @@ summary() {
     echo "$actual $modules $1 $base $took $ratio $peak $cpu"
 }
 
-commands=(add-all remove-markers-all remove-code-all)
+commands=(add-all remove-markers-all remove-code-all refresh)
 readers=(check skip-existing)
 table="$work/table"
 reads="$work/reads"
@@ -97,6 +98,8 @@ for lines in "${sizes[@]}"; do
     actual="$(echo "$summary" | sed 's/.* modules, \([0-9]*\) lines.*/\1/')"
     cp -r "$generated" "$added"
     (cd "$added" && LC_ALL="$utf8" "$brindle" add-all Project.vbp --yes --quiet)
+    rm -f "$work/refresh.ini"
+    BRINDLE_SETTINGS="$work/refresh.ini" "$brindle" options --author "Another Author" >/dev/null
     for command in "${commands[@]}"; do
         rm -f "$work/$command.copy" "$work/$command.run"
     done
@@ -106,7 +109,13 @@ for lines in "${sizes[@]}"; do
             [ "$command" = add-all ] && source="$generated"
             rm -rf "$work/copy"
             timed "$work" "$work/$command.copy" cp -r "$source" "$work/copy"
-            timed "$work/copy" "$work/$command.run" "$brindle" "$command" Project.vbp --yes
+            if [ "$command" = refresh ]; then
+                # The project holds headers of another template, which it leaves and tells of.
+                passing=1 timed "$work/copy" "$work/$command.run" \
+                    env BRINDLE_SETTINGS="$work/refresh.ini" "$brindle" refresh Project.vbp --yes
+            else
+                timed "$work/copy" "$work/$command.run" "$brindle" "$command" Project.vbp --yes
+            fi
         done
     done
     rm -rf "$work/copy"
@@ -148,7 +157,8 @@ build="Release build"
 [ -z "${BRINDLE:-}" ] || build="$brindle"
 echo "brindle on generated VB6 projects: $build, locale $utf8, $runs runs each, medians"
 echo "(x copy: the command's time over cp -r of the tree it ran on, median of the pairs;"
-echo " the removals run on the project as add-all left it; peak: the largest of the runs;"
+echo " the removals and refresh run on the project as add-all left it, refresh with another"
+echo " author, so that it rewrites every procedure header; peak: the largest of the runs;"
 echo " cpu: user and system seconds of all brindle's threads)"
 echo
 print_table "$table" copy
