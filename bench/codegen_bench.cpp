@@ -11,6 +11,7 @@
 #include "../tests/codegen/codegen_support.h"
 #include "analysis/SelectedProcs.h"
 #include "codegen/ModuleCommands.h"
+#include "codegen/Refresh.h"
 #include "host/ide/MemoryProject.h"
 #include "templates/Expansion.h"
 
@@ -138,6 +139,18 @@ void BM_RemoveCodeMarkers(benchmark::State& state) {
     RunRemoval(state, RemoveCodeMarkers);
 }
 BENCHMARK(BM_RemoveCodeMarkers)->Apply(Sizes);
+
+// Every block of a whole module rewritten for another author, the rest of each kept.
+void BM_RefreshForAnotherAuthor(benchmark::State& state) {
+    auto fields = test::CodegenFields(test::Markers::On);
+    fields.msProcHdrTmplt += "' Author: %Author%, %Date%\n";
+    auto other = fields;
+    other.msAuthor = "Another Author";
+    RunOnFreshModules(
+        state, [&](CodeModule& module) { AddEverything(fields, module); },
+        [&](CodeModule& module) { RefreshModule(other, module, nullptr); });
+}
+BENCHMARK(BM_RefreshForAnotherAuthor)->Apply(Sizes);
 
 }  // namespace
 }  // namespace brindle

@@ -383,9 +383,10 @@ struct Pairing {
     std::string_view tail;                // what the user wrote after the line
 };
 
-Pairing PairOf(const ShapedLine& want, std::string_view line, const std::string& dateMarks) {
+// `values` is room for what the holes stand for, kept from one call to the next.
+Pairing PairOf(const ShapedLine& want, std::string_view line, const std::string& dateMarks,
+               std::vector<std::string_view>& values) {
     Pairing pair;
-    std::vector<std::string_view> values;
     const auto fits = [&](const LinePattern& pattern, Reach reach) {
         const auto end = MatchEnd(pattern, line, values, Matching{&dateMarks, reach});
         pair.tail = end == kNoMatch ? std::string_view() : line.substr(end);
@@ -433,9 +434,10 @@ std::vector<Pair> Align(const std::vector<ShapedLine>& want, const std::vector<s
     const auto n = old.size();
     const auto m = want.size();
     std::vector<Pairing> fits(n * m);
+    std::vector<std::string_view> values;
     for (std::size_t i = 0; i < n; ++i) {
         for (std::size_t j = 0; j < m; ++j) {
-            fits[i * m + j] = PairOf(want[j], old[i], dateMarks);
+            fits[i * m + j] = PairOf(want[j], old[i], dateMarks, values);
         }
     }
     std::vector<int> best((n + 1) * (m + 1), 0);

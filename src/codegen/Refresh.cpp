@@ -50,6 +50,33 @@ std::string NoPlaceFor(BlockRole role) {
            " that the template in use has no place for";
 }
 
+// Gives the lines from `first` on, `old` now, the text of `lines`: the lines that the two
+// begin and end with alike stay as they are, and only those between them are replaced.
+void ReplaceChangedLines(CodeModule& module, std::int32_t first,
+                         const std::vector<std::string>& old,
+                         const std::vector<std::string>& lines) {
+    const auto [oldEnd, newEnd] =
+        std::mismatch(old.rbegin(), old.rend(), lines.rbegin(), lines.rend());
+    const auto keptBelow = static_cast<std::size_t>(oldEnd - old.rbegin());
+    const auto keptAbove = static_cast<std::size_t>(
+        std::mismatch(old.begin(), old.end() - static_cast<std::ptrdiff_t>(keptBelow),
+                      lines.begin(), lines.end() - static_cast<std::ptrdiff_t>(keptBelow))
+            .first -
+        old.begin());
+    const auto at = first + static_cast<std::int32_t>(keptAbove);
+    const auto deleted = old.size() - keptAbove - keptBelow;
+    if (deleted > 0) {
+        module.DeleteLines(at, static_cast<std::int32_t>(deleted));
+    }
+    std::string text;
+    for (std::size_t i = keptAbove; i + keptBelow < lines.size(); ++i) {
+        text += (i == keptAbove ? "" : "\r\n") + lines[i];
+    }
+    if (keptAbove + keptBelow < lines.size()) {
+        module.InsertLines(at, text);
+    }
+}
+
 // Whether the block was rewritten.
 bool Refresh(const AddinFields& fields, CodeModule& module, const Subject& subject,
              Diagnostics* sink, Unplaced unplaced) {
@@ -67,14 +94,7 @@ bool Refresh(const AddinFields& fields, CodeModule& module, const Subject& subje
     if (plan.kind != BlockPlan::Kind::NewLines) {
         return false;
     }
-    std::string text;
-    for (std::size_t i = 0; i < plan.lines.size(); ++i) {
-        text += (i == 0 ? "" : "\r\n") + plan.lines[i];
-    }
-    if (!old.empty()) {
-        module.DeleteLines(first, static_cast<std::int32_t>(old.size()));
-    }
-    module.InsertLines(first, text);
+    ReplaceChangedLines(module, first, old, plan.lines);
     return true;
 }
 
