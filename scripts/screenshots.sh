@@ -128,6 +128,7 @@ shoot workbench-recent recent "$example" modMain 30
 shoot workbench-ctrlr ctrlr "$example" modMain 30
 shoot workbench-replace replace "$example" modMain 30
 shoot workbench-replaceall replaceall "$example" modMain 30
+shoot workbench-replacesaved replacesaved "$example" modMain 30  # writes the example copy: last
 # A project in Shift-JIS: "在庫" (stock), a module "モジュール" in a file of that name.
 mkdir -p "$work/jp"
 printf 'Type=Exe\r\nModule=Mod1; \x83\x82\x83\x57\x83\x85\x81\x5b\x83\x8b.bas\r\nName="\x8d\xdd\x8c\xc9"\r\n' \

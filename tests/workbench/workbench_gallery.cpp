@@ -3,7 +3,7 @@
 //   workbench_gallery SCENE PROJECT OUTPUT.png [MODULE [LINE]]
 // SCENE: main, menu, options, status, designer, addins, splash, tools, opening, skipped,
 // projectmenu, projecttyped, projectstep, projectundone, summary, objects, recent, ctrlr,
-// codepage, replace, replaceall.
+// codepage, replace, replaceall, replacesaved.
 
 #include <Qsci/qsciscintilla.h>
 
@@ -227,14 +227,18 @@ int main(int argc, char** argv) {
         }
         Shoot();
     } else if (scene.startsWith("replace") && code != nullptr) {
-        // The Replace dialog over the project, its first match found; or every match replaced.
+        // The Replace dialog over the project, its first match found; or every match replaced,
+        // and then saved.
         window.ShowFind(true);
         window.Finder().Dialog().Fill(QStringLiteral("Quantity"), QStringLiteral("OnHand"),
                                       SearchScope::Project, false, true, false);
         window.Finder().Dialog().move(window.geometry().center() - QPoint(200, 20));
         window.Finder().FindNext();
-        if (scene == "replaceall") {
+        if (scene != "replace") {
             window.Finder().ReplaceAll();
+        }
+        if (scene == "replacesaved") {
+            window.SaveAll();
         }
         window.Finder().Dialog().raise();
         window.Finder().Dialog().activateWindow();
