@@ -393,6 +393,12 @@ Pairing PairOf(const ShapedLine& want, std::string_view line, const std::string&
         return end != kNoMatch;
     };
     const auto& shape = want.shape;
+    // Every way to fit begins the line with the shape's first piece, the text's beginning with
+    // it too, or cuts the line short within a shape of one piece.
+    const auto& lead = shape.pieces.front();
+    if (!line.starts_with(lead) && !(shape.holes.empty() && lead.starts_with(line))) {
+        return pair;
+    }
     const bool endsFixed = !shape.pieces.back().empty();
     if (fits(want.text, Reach::Whole) || (endsFixed && fits(want.text, Reach::Prefix))) {
         pair.fit = pair.tail.empty() ? Fit::Equal : Fit::EqualAndTail;
