@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_set>
 
 #include "analysis/LineHelpers.h"
 #include "analysis/ProcDecl.h"
@@ -57,6 +58,8 @@ public:
 
     std::vector<ProcSpan> Read() {
         std::vector<ProcSpan> procs;
+        // Each procedure once, by its name in any case and its kind.
+        std::unordered_set<std::string> seen;
         const auto count = module_.CountOfLines();
         std::string last;
         auto lastKind = vbext_pk_Proc;
@@ -68,10 +71,7 @@ public:
             }
             last = name;
             lastKind = kind;
-            const bool seen = std::any_of(procs.begin(), procs.end(), [&](const ProcSpan& p) {
-                return p.kind == kind && EqualsNoCase(p.name, name);
-            });
-            if (!seen) {
+            if (seen.insert(LowerAscii(name) + static_cast<char>('0' + kind)).second) {
                 procs.push_back(Span(std::move(name), kind));
                 line = std::max(line, procs.back().lastLine);
             }
