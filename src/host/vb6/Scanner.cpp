@@ -93,6 +93,16 @@ bool IsPlainStatement(std::string_view text) {
            text.find(':', end) == std::string_view::npos && !EndsWithContinuationMark(text);
 }
 
+// Whether the statement begins with a word that declares one of the module's members or types.
+bool MayDeclareMember(std::string_view statement) {
+    static constexpr std::string_view kDeclarers[] = {"Declare", "Event", "Enum", "Type"};
+    return std::any_of(std::begin(kDeclarers), std::end(kDeclarers), [&](std::string_view word) {
+        return statement.size() >= word.size() &&
+               EqualsNoCase(statement.substr(0, word.size()), word) &&
+               !IsWordChar(At(statement, word.size()));
+    });
+}
+
 enum class TokenKind : std::uint8_t { Word, Number, String, Date, Punct };
 
 struct Token {
@@ -801,7 +811,8 @@ ModuleIndex Scanner::Finish() {
 }
 
 LineRole ClassifyLine(std::string_view line, int codePage) {
-    // Blank and comment lines, most of what gets inserted, need no lexing.
+    // Blank and comment lines, most of what gets inserted, need no lexing; nor does a plain
+    // statement, unless it may declare something of the module's.
     const std::size_t first = FirstNonBlank(line);
     if (first == line.size()) {
         return LineRole::Inert;
@@ -809,6 +820,9 @@ LineRole ClassifyLine(std::string_view line, int codePage) {
     if (line[first] == '\'') {
         return CommentContinues(line, static_cast<std::ptrdiff_t>(first)) ? LineRole::Structural
                                                                           : LineRole::Inert;
+    }
+    if (IsPlainStatement(line) && !MayDeclareMember(line.substr(first))) {
+        return LineRole::Statements;
     }
     Tokens tokens;
     LineLexer lexer(codePage, tokens);

@@ -253,7 +253,11 @@ TEST(CodeModuleIndex, EditsAnswerAsAFreshScan) {
         "Dim z: z = 1",
         "    Call Foo(a, _",
         "    Err.Raise 5, _\r\n        \"Source\"",
-        "' swallows _\r\nEnd Function"};
+        "' swallows _\r\nEnd Function",
+        "Declare Function GetTickCount Lib \"kernel32\" () As Long",
+        "Type Pair\r\n    a As Long\r\nEnd Type",
+        "    Typed = Typed + 1",
+        "Event Changed()"};
     auto describe = [](MemoryCodeModule& m) {
         std::vector<std::string> text;
         for (const ProcedureInfo& info : m.Procedures()) {
