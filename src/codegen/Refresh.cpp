@@ -55,9 +55,8 @@ std::string NoPlaceFor(BlockRole role) {
 void ReplaceChangedLines(CodeModule& module, std::int32_t first,
                          const std::vector<std::string>& old,
                          const std::vector<std::string>& lines) {
-    const auto [oldEnd, newEnd] =
-        std::mismatch(old.rbegin(), old.rend(), lines.rbegin(), lines.rend());
-    const auto keptBelow = static_cast<std::size_t>(oldEnd - old.rbegin());
+    const auto keptBelow = static_cast<std::size_t>(
+        std::mismatch(old.rbegin(), old.rend(), lines.rbegin(), lines.rend()).first - old.rbegin());
     const auto keptAbove = static_cast<std::size_t>(
         std::mismatch(old.begin(), old.end() - static_cast<std::ptrdiff_t>(keptBelow),
                       lines.begin(), lines.end() - static_cast<std::ptrdiff_t>(keptBelow))
