@@ -51,9 +51,7 @@ std::vector<ModuleOutcome> ModuleFinisher::Outcomes() {
     out_ << heldDiffs_;
     heldDiffs_.clear();
     for (auto& [folder, problem] : written_.Sync()) {
-        done_.push_back(LeftAlone(host::TextOf(folder), problem +
-                                                            "; what was written there may not "
-                                                            "survive a power cut"));
+        done_.push_back(LeftAlone(host::TextOf(folder), problem));
     }
     return std::move(done_);
 }

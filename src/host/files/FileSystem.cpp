@@ -71,7 +71,8 @@ std::vector<std::pair<fs::path, std::string>> ReplacedFolders::Sync() {
         try {
             SyncFolder(folder);
         } catch (const ModuleFileError& e) {
-            failed.emplace_back(folder, e.Detail());
+            failed.emplace_back(
+                folder, e.Detail() + "; what was written there may not survive a power cut");
         }
     }
     return failed;

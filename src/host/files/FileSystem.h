@@ -80,7 +80,7 @@ class ReplacedFolders {
 public:
     // From any thread.
     void Add(const std::filesystem::path& folder);
-    // Flushes every folder added since the last time; each that failed, with why.
+    // Flushes every folder added since the last time; each that failed, with the problem.
     std::vector<std::pair<std::filesystem::path, std::string>> Sync();
 
 private:

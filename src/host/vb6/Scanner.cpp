@@ -60,6 +60,12 @@ std::size_t FirstNonBlank(std::string_view text) {
     return i;
 }
 
+template <std::size_t N>
+bool IsAnyOf(std::string_view word, const std::string_view (&words)[N]) {
+    return std::any_of(std::begin(words), std::end(words),
+                       [&](std::string_view w) { return EqualsNoCase(word, w); });
+}
+
 // Whether a statement that begins with the word may be a declaration, an End statement or a
 // Rem comment.
 bool MayOpenAnything(std::string_view word) {
@@ -70,37 +76,40 @@ bool MayOpenAnything(std::string_view word) {
     static constexpr std::string_view kOpeners[] = {"End",      "Public", "Private", "Friend",
                                                     "Global",   "Static", "Sub",     "Function",
                                                     "Property", "Rem"};
-    return std::any_of(std::begin(kOpeners), std::end(kOpeners),
-                       [&](std::string_view opener) { return EqualsNoCase(word, opener); });
+    return IsAnyOf(word, kOpeners);
+}
+
+// Whether a statement that begins with the word declares one of the module's members or types.
+bool MayDeclareMember(std::string_view word) {
+    static constexpr std::string_view kDeclarers[] = {"Declare", "Event", "Enum", "Type"};
+    return IsAnyOf(word, kDeclarers);
+}
+
+// The word the line's statement begins with: ASCII letters, digits and underscores after a
+// letter. Empty when it begins otherwise, or when the word goes on in a code page's letters.
+std::string_view LeadingWord(std::string_view text) {
+    const std::size_t begin = FirstNonBlank(text);
+    if (!IsLetter(At(text, begin))) {
+        return {};
+    }
+    std::size_t end = begin;
+    while (IsAsciiLetterOrDigit(static_cast<char>(At(text, end))) || At(text, end) == '_') {
+        ++end;
+    }
+    return At(text, end) >= 0x80 ? std::string_view() : text.substr(begin, end - begin);
 }
 
 // Whether the line is one whole statement, without a colon or a continuation, whose first word
 // opens nothing. Inside a procedure's body such a line changes nothing but where the body's last
 // statement ends, and most lines are such.
 bool IsPlainStatement(std::string_view text) {
-    const std::size_t begin = FirstNonBlank(text);
-    if (!IsLetter(At(text, begin))) {
+    const std::string_view word = LeadingWord(text);
+    if (word.empty()) {
         return false;
     }
-    std::size_t end = begin;
-    while (IsAsciiLetterOrDigit(static_cast<char>(At(text, end))) || At(text, end) == '_') {
-        ++end;
-    }
-    if (At(text, end) >= 0x80) {
-        return false;  // the word goes on in a code page's letters
-    }
-    return !MayOpenAnything(text.substr(begin, end - begin)) &&
-           text.find(':', end) == std::string_view::npos && !EndsWithContinuationMark(text);
-}
-
-// Whether the statement begins with a word that declares one of the module's members or types.
-bool MayDeclareMember(std::string_view statement) {
-    static constexpr std::string_view kDeclarers[] = {"Declare", "Event", "Enum", "Type"};
-    return std::any_of(std::begin(kDeclarers), std::end(kDeclarers), [&](std::string_view word) {
-        return statement.size() >= word.size() &&
-               EqualsNoCase(statement.substr(0, word.size()), word) &&
-               !IsWordChar(At(statement, word.size()));
-    });
+    const auto end = static_cast<std::size_t>(word.data() + word.size() - text.data());
+    return !MayOpenAnything(word) && text.find(':', end) == std::string_view::npos &&
+           !EndsWithContinuationMark(text);
 }
 
 enum class TokenKind : std::uint8_t { Word, Number, String, Date, Punct };
@@ -821,7 +830,7 @@ LineRole ClassifyLine(std::string_view line, int codePage) {
         return CommentContinues(line, static_cast<std::ptrdiff_t>(first)) ? LineRole::Structural
                                                                           : LineRole::Inert;
     }
-    if (IsPlainStatement(line) && !MayDeclareMember(line.substr(first))) {
+    if (IsPlainStatement(line) && !MayDeclareMember(LeadingWord(line))) {
         return LineRole::Statements;
     }
     Tokens tokens;
