@@ -140,6 +140,18 @@ void BM_RemoveCodeMarkers(benchmark::State& state) {
 }
 BENCHMARK(BM_RemoveCodeMarkers)->Apply(Sizes);
 
+// Add All again over a module that has everything already, with Skip Existing: each of its
+// three commands maps the generated code and adds nothing.
+void BM_AddEverythingAgainSkippingExisting(benchmark::State& state) {
+    const auto fields = test::CodegenFields(test::Markers::On);
+    auto skipping = fields;
+    skipping.mbSkipExisting = true;
+    RunOnFreshModules(
+        state, [&](CodeModule& module) { AddEverything(fields, module); },
+        [&](CodeModule& module) { AddEverything(skipping, module); });
+}
+BENCHMARK(BM_AddEverythingAgainSkippingExisting)->Apply(Sizes);
+
 // Every block of a whole module rewritten for another author, the rest of each kept.
 void BM_RefreshForAnotherAuthor(benchmark::State& state) {
     auto fields = test::CodegenFields(test::Markers::On);

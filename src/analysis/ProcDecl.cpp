@@ -109,6 +109,23 @@ bool IsModifier(std::string_view word) {
     return false;
 }
 
+// Up to the declaration's own line, where a procedure written on one line ends. A line is read
+// with the lines it continues onto, so an End statement split over lines is found on its first.
+std::int32_t EndStatementLine(CodeModule& module, std::int32_t bodyLine, std::int32_t lastLine,
+                              vbext_ProcKind kind, std::string_view declaration) {
+    const std::string target =
+        kind == vbext_pk_Proc ? "End " + ProcedureTypeOf(declaration) : "End Property";
+    std::string statement;
+    for (auto line = lastLine; line >= bodyLine; --line) {
+        const std::string code = GetNonCommentPartOfLine(module.Lines(line, 1));
+        statement = JoinedWith(code, statement);
+        if (ContainsNoCase(statement, target)) {
+            return line;
+        }
+    }
+    return std::int32_t{0};
+}
+
 }  // namespace
 
 std::string GetProcDeclLine(CodeModule& module, const std::int32_t& line, std::int32_t& lineCount) {
@@ -179,28 +196,20 @@ std::string GetStatementCode(CodeModule& module, std::int32_t line) {
 
 std::int32_t GetProcLastLineNum(CodeModule& module, std::string_view name, vbext_ProcKind kind) {
     return PassOn("Brindle.GetProcLastLineNum", [&] {
-        std::int32_t line =
+        const std::int32_t last =
             module.ProcStartLine(name, kind) + module.ProcCountLines(name, kind) - 1;
-        std::string target = "End Property";
-        if (kind == vbext_pk_Proc) {
-            std::int32_t count = 0;
-            const std::int32_t body = module.ProcBodyLine(name, vbext_pk_Proc);
-            target = "End " + ProcedureTypeOf(GetProcDeclLine(module, body, count));
-        }
-        // Up to the declaration's own line, where a procedure written on one line ends. A line
-        // is read with the lines it continues onto, so an End statement split over lines is
-        // found on its first.
-        const std::int32_t bodyLine = module.ProcBodyLine(name, kind);
-        std::string statement;
-        for (; line >= bodyLine; --line) {
-            const std::string code = GetNonCommentPartOfLine(module.Lines(line, 1));
-            statement = JoinedWith(code, statement);
-            if (ContainsNoCase(statement, target)) {
-                return line;
-            }
-        }
-        return std::int32_t{0};
+        const std::int32_t body = module.ProcBodyLine(name, kind);
+        std::int32_t count = 0;
+        const auto declaration =
+            kind == vbext_pk_Proc ? GetProcDeclLine(module, body, count) : std::string();
+        return EndStatementLine(module, body, last, kind, declaration);
     });
+}
+
+std::int32_t GetProcLastLineNum(CodeModule& module, std::int32_t bodyLine, std::int32_t lastLine,
+                                vbext_ProcKind kind, std::string_view declaration) {
+    return PassOn("Brindle.GetProcLastLineNum",
+                  [&] { return EndStatementLine(module, bodyLine, lastLine, kind, declaration); });
 }
 
 }  // namespace brindle

@@ -26,6 +26,10 @@ std::string GetStatementCode(CodeModule& module, std::int32_t line);
 // The line of the procedure's End statement, searched from the bottom of its span up to its
 // declaration's line, or 0 when none is found.
 std::int32_t GetProcLastLineNum(CodeModule& module, std::string_view name, vbext_ProcKind kind);
+// The same for a procedure whose lines are known: its declaration (read for a Sub or Function)
+// begins at `bodyLine` and its span ends at `lastLine`.
+std::int32_t GetProcLastLineNum(CodeModule& module, std::int32_t bodyLine, std::int32_t lastLine,
+                                vbext_ProcKind kind, std::string_view declaration);
 
 // "Sub", "Function" or "Property", decided from the declaration's leading words (optional
 // scope keyword, optional Static, then the keyword); "Sub" for a statement that is none of them.

@@ -102,10 +102,8 @@ std::string DeclaredProcName(std::string_view statement) {
 
 std::int32_t FirstBodyLine(CodeModule& module, std::string_view declaration,
                            std::int32_t afterDeclaration) {
-    const auto name = DeclaredProcName(declaration);
-    if (name.empty()) {
-        return afterDeclaration;
-    }
+    // Only a branch of alternatives asks for the name, which most procedures never reach.
+    std::string name;
     const auto lastLine = module.CountOfLines();
     bool inBranch = false;
     std::int32_t line = afterDeclaration;
@@ -114,6 +112,9 @@ std::int32_t FirstBodyLine(CodeModule& module, std::string_view declaration,
         switch (DirectiveOf(text)) {
             case Directive::Else:
             case Directive::ElseIf:
+                if (name.empty() && (name = DeclaredProcName(declaration)).empty()) {
+                    return afterDeclaration;
+                }
                 inBranch = true;
                 ++line;
                 continue;

@@ -1,7 +1,6 @@
 #include "codegen/GeneratedCode.h"
 
 #include <algorithm>
-#include <map>
 #include <unordered_set>
 
 #include "analysis/LineHelpers.h"
@@ -13,6 +12,10 @@
 
 namespace brindle {
 namespace {
+
+std::uint8_t RoleBit(BlockRole role) {
+    return static_cast<std::uint8_t>(1U << static_cast<unsigned>(role));
+}
 
 bool IsCommentLine(std::string_view line) {
     return TrimBlanks(line).starts_with('\'');
@@ -91,7 +94,7 @@ private:
         span.firstBodyLine = FirstBodyLine(module_, declaration, span.bodyLine + count);
         const auto opening = OpeningIfOfAlternatives(module_, span.bodyLine, span.bodyLine - 1);
         span.topLine = opening != 0 ? opening : span.bodyLine;
-        span.endLine = GetProcLastLineNum(module_, name, kind);
+        span.endLine = GetProcLastLineNum(module_, span.bodyLine, span.lastLine, kind, declaration);
         span.name = std::move(name);
         return span;
     }
@@ -111,6 +114,12 @@ public:
             MarkErrorBlocks(p);
         }
         MarkModuleHeader();
+        code_.rolesOf.assign(code_.procedures.size(), 0);
+        for (const auto& block : code_.blocks) {
+            if (block.proc) {
+                code_.rolesOf[*block.proc] |= RoleBit(block.role);
+            }
+        }
     }
 
 private:
@@ -126,7 +135,6 @@ private:
             if (step.block) {
                 code_.blocks.push_back(
                     {*step.block, BlockRole::Other, ProcAt(step.block->begin.line)});
-                byEnd_[step.block->end.line] = code_.blocks.size() - 1;
             }
         }
         for (const auto& broken : pairing.Finish()) {
@@ -134,6 +142,18 @@ private:
         }
         std::stable_sort(code_.broken.begin(), code_.broken.end(),
                          [](const auto& a, const auto& b) { return a.first.line < b.first.line; });
+    }
+
+    // Blocks do not overlap, so their end markers ascend as their begin markers do.
+    std::optional<std::size_t> BlockEndingAt(std::int32_t line) const {
+        const auto& blocks = code_.blocks;
+        const auto found = std::lower_bound(
+            blocks.begin(), blocks.end(), line,
+            [](const GeneratedBlock& b, std::int32_t l) { return b.block.end.line < l; });
+        if (found == blocks.end() || found->block.end.line != line) {
+            return std::nullopt;
+        }
+        return static_cast<std::size_t>(found - blocks.begin());
     }
 
     // Spans ascend and do not overlap.
@@ -152,9 +172,8 @@ private:
     void MarkHeaders(std::size_t p) {
         auto line = code_.procedures[p].topLine - 1;
         while (line >= 1) {
-            const auto block = byEnd_.find(line);
-            if (block != byEnd_.end()) {
-                auto& found = code_.blocks[block->second];
+            if (const auto block = BlockEndingAt(line)) {
+                auto& found = code_.blocks[*block];
                 found.role = BlockRole::ProcedureHeader;
                 found.proc = p;
                 line = found.block.begin.line - 1;
@@ -267,7 +286,6 @@ private:
     const AddinFields& fields_;
     CodeModule& module_;
     GeneratedCode& code_;
-    std::map<std::int32_t, std::size_t> byEnd_;  // end marker line -> block
 };
 
 // The line of a skip comment among the comment lines directly above the procedure's
@@ -300,6 +318,9 @@ std::vector<ProcSpan> ModuleProcedures(CodeModule& module) {
 }
 
 bool GeneratedCode::Has(BlockRole role, std::optional<std::size_t> proc) const {
+    if (proc) {
+        return *proc < rolesOf.size() && (rolesOf[*proc] & RoleBit(role)) != 0;
+    }
     return std::any_of(blocks.begin(), blocks.end(), [&](const GeneratedBlock& block) {
         return block.role == role && block.proc == proc;
     });

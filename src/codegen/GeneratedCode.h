@@ -49,6 +49,8 @@ struct GeneratedCode {
     std::vector<ProcSpan> procedures;
     std::vector<GeneratedBlock> blocks;  // top down
     std::vector<BrokenMarkers> broken;   // top down
+    // By procedure, a bit for each role that one of its blocks plays.
+    std::vector<std::uint8_t> rolesOf;
 
     bool Has(BlockRole role, std::optional<std::size_t> proc = std::nullopt) const;
 };

@@ -1,5 +1,6 @@
 #include "codegen/ModuleCommands.h"
 
+#include <unordered_map>
 #include <utility>
 
 #include "analysis/SelectedProcs.h"
@@ -22,13 +23,8 @@ bool HasPiece(const GeneratedCode& code, CodeModule& module, std::size_t proc, P
            HasOnErrorStatement(module, code.procedures[proc]);
 }
 
-std::optional<std::size_t> IndexOf(const std::vector<ProcSpan>& procs, const ProcInfo& info) {
-    for (std::size_t p = 0; p < procs.size(); ++p) {
-        if (procs[p].kind == info.geProcKind && EqualsNoCase(procs[p].name, info.gsProcName)) {
-            return p;
-        }
-    }
-    return std::nullopt;
+std::string KeyOf(std::string_view name, vbext_ProcKind kind) {
+    return LowerAscii(ProcList::KeyOf({std::string(name), kind}));
 }
 
 // The selected procedures that get the piece: not those the user keeps Brindle away from, nor,
@@ -39,16 +35,26 @@ ProcList ProceduresFor(const AddinFields& fields, CodeModule& module, Piece piec
         return selected;
     }
     const auto code = fields.mbSkipExisting ? MapGeneratedCode(fields, module)
-                                            : GeneratedCode{ModuleProcedures(module), {}, {}};
+                                            : GeneratedCode{ModuleProcedures(module), {}, {}, {}};
     const auto exclusions = FindExclusions(fields, module, code.procedures);
+    if (exclusions.module) {
+        return {};
+    }
+    std::unordered_map<std::string, std::size_t> indexOf;
+    for (std::size_t p = 0; p < code.procedures.size(); ++p) {
+        indexOf.emplace(KeyOf(code.procedures[p].name, code.procedures[p].kind), p);
+    }
     ProcList kept;
     for (const auto& proc : selected) {
-        if (exclusions.Excludes(proc.gsProcName, proc.geProcKind, code.procedures)) {
-            continue;
-        }
-        const auto index = IndexOf(code.procedures, proc);
-        if (fields.mbSkipExisting && index && HasPiece(code, module, *index, piece)) {
-            continue;
+        const auto found = indexOf.find(KeyOf(proc.gsProcName, proc.geProcKind));
+        if (found != indexOf.end()) {
+            const auto p = found->second;
+            if (p < exclusions.procs.size() && exclusions.procs[p]) {
+                continue;
+            }
+            if (fields.mbSkipExisting && HasPiece(code, module, p, piece)) {
+                continue;
+            }
         }
         kept.TryAdd(proc);
     }
