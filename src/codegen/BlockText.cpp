@@ -1,6 +1,7 @@
 #include "codegen/BlockText.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -300,9 +301,7 @@ void AddValue(std::vector<ShapedLine>& lines, const std::string& keyword, std::s
         lines.back().shape.Hole(keyword);
         return;
     }
-    const auto parts = InsertedLines(value);
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        std::string_view part = parts[i];
+    const auto place = [&](std::size_t i, std::string_view part) {
         if (i > 0) {
             lines.emplace_back();
             if (part.starts_with("'\t")) {
@@ -310,11 +309,65 @@ void AddValue(std::vector<ShapedLine>& lines, const std::string& keyword, std::s
                 part.remove_prefix(2);
             }
         } else if (IsMultiLineKeyword(keyword) && part.empty()) {
-            continue;
+            return;
         }
         lines.back().text.pieces.back() += part;
         lines.back().shape.Hole(keyword);
+    };
+    // Line by line, as InsertedLines breaks it.
+    std::size_t begin = 0;
+    for (std::size_t i = 0;; ++i) {
+        const std::size_t end = std::min(value.find_first_of("\r\n", begin), value.size());
+        place(i, value.substr(begin, end - begin));
+        if (end == value.size()) {
+            return;
+        }
+        begin = end + (value.substr(end, 2) == "\r\n" ? 2 : 1);
     }
+}
+
+// A template's line: text that stands as it is, each piece followed by a keyword (none after
+// the last).
+struct TemplatePiece {
+    std::string fixed;
+    std::string keyword;
+};
+using TemplateLine = std::vector<TemplatePiece>;
+
+std::vector<TemplateLine> TemplateLinesOf(std::string_view code) {
+    std::vector<TemplateLine> lines;
+    for (const auto& text : InsertedLines(code)) {
+        auto& line = lines.emplace_back();
+        std::int32_t start = 0;
+        std::int32_t end = 0;
+        std::size_t from = 0;
+        for (auto keyword = GetKeyword(text, 1, start, end); !keyword.empty();
+             keyword = GetKeyword(text, end + 1, start, end)) {
+            line.push_back({text.substr(from, static_cast<std::size_t>(start - 1) - from),
+                            std::move(keyword)});
+            from = static_cast<std::size_t>(end);
+        }
+        line.push_back({text.substr(from), {}});
+    }
+    return lines;
+}
+
+// The lines of a template in a module's code page. A refresh asks for the same few templates
+// for every procedure of every module, so the last one read for each role is kept, known by
+// its text.
+std::shared_ptr<const std::vector<TemplateLine>> TemplateLinesFor(BlockRole role,
+                                                                  std::string code) {
+    struct Read {
+        std::string code;
+        std::shared_ptr<const std::vector<TemplateLine>> lines;
+    };
+    thread_local std::array<Read, static_cast<std::size_t>(BlockRole::Other)> last;
+    auto& read = last[static_cast<std::size_t>(role)];
+    if (!read.lines || read.code != code) {
+        read.lines = std::make_shared<const std::vector<TemplateLine>>(TemplateLinesOf(code));
+        read.code = std::move(code);
+    }
+    return read.lines;
 }
 
 // The template expanded line by line, as BuildCode expands it whole.
@@ -334,23 +387,20 @@ std::vector<ShapedLine> ShapedLines(const AddinFields& fields, CodeModule& modul
     if (!code.empty() && (code.back() == '\r' || code.back() == '\n')) {
         code.pop_back();
     }
+    const auto templateLines = TemplateLinesFor(role, std::move(code));
     std::vector<ShapedLine> lines;
-    for (const auto& templateLine : InsertedLines(code)) {
+    for (const auto& templateLine : *templateLines) {
         lines.emplace_back();
-        std::int32_t start = 0;
-        std::int32_t end = 0;
-        std::size_t from = 0;
-        for (auto keyword = GetKeyword(templateLine, 1, start, end); !keyword.empty();
-             keyword = GetKeyword(templateLine, end + 1, start, end)) {
-            lines.back().Add(std::string_view(templateLine)
-                                 .substr(from, static_cast<std::size_t>(start - 1) - from));
-            AddValue(lines, keyword,
-                     EqualsNoCase(keyword, "Date")
-                         ? std::string()
-                         : ExpandKeyword(fields, keyword, module, member.get(), bodyLine));
-            from = static_cast<std::size_t>(end);
+        for (const auto& piece : templateLine) {
+            lines.back().Add(piece.fixed);
+            if (!piece.keyword.empty()) {
+                AddValue(
+                    lines, piece.keyword,
+                    EqualsNoCase(piece.keyword, "Date")
+                        ? std::string()
+                        : ExpandKeyword(fields, piece.keyword, module, member.get(), bodyLine));
+            }
         }
-        lines.back().Add(std::string_view(templateLine).substr(from));
     }
     return lines;
 }
