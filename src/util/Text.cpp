@@ -87,6 +87,7 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
 
 std::vector<std::string_view> BlankSeparatedWords(std::string_view text, std::size_t limit) {
     std::vector<std::string_view> words;
+    words.reserve(std::min<std::size_t>(limit, 8));  // most callers want the first few
     std::size_t i = 0;
     while (words.size() < limit) {
         while (i < text.size() && IsBlank(text[i])) {
