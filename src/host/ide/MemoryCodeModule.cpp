@@ -1,6 +1,7 @@
 #include "host/ide/MemoryCodeModule.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -64,12 +65,46 @@ bool IsWordByte(char c) {
     return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || b >= 0x80;
 }
 
+// How seldom each byte stands in VB code, the higher the rarer: blanks and common punctuation
+// least, letters by their frequency in English text, other bytes most.
+constexpr std::array<std::uint8_t, 256> kRarity = [] {
+    std::array<std::uint8_t, 256> rarity{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        rarity[byte] = IsDigit(static_cast<unsigned char>(byte)) ? 10 : 30;
+    }
+    for (const char c : std::string_view(" \t")) {
+        rarity[static_cast<unsigned char>(c)] = 0;
+    }
+    for (const char c : std::string_view("'\".,()=_&:")) {
+        rarity[static_cast<unsigned char>(c)] = 1;
+    }
+    constexpr std::string_view kLettersByFrequency = "etaoinsrhldcumfpgwybvkxjqz";
+    for (std::size_t i = 0; i < kLettersByFrequency.size(); ++i) {
+        const auto lower = static_cast<unsigned char>(kLettersByFrequency[i]);
+        rarity[lower] = rarity[lower - 32] = static_cast<std::uint8_t>(2 + i);
+    }
+    return rarity;
+}();
+
+// Where a search looks first in each line: at the target's rarest byte, so that memchr passes
+// over as much as it can.
+std::size_t AnchorOf(std::string_view target) {
+    std::size_t anchor = 0;
+    for (std::size_t i = 1; i < target.size(); ++i) {
+        if (kRarity[static_cast<unsigned char>(target[i])] >
+            kRarity[static_cast<unsigned char>(target[anchor])]) {
+            anchor = i;
+        }
+    }
+    return anchor;
+}
+
 // A search for plain text in one line. Columns count bytes; in a double-byte code page a match
 // begins only where a character begins, and only single-byte characters fold their case.
 class LineSearch {
 public:
-    LineSearch(std::string_view text, std::string_view target, int codePage)
-        : text_(text), target_(target) {
+    LineSearch(std::string_view text, std::string_view target, int codePage, std::size_t anchor)
+        : text_(text), target_(target), anchor_(anchor) {
         if (IsDoubleByteCodePage(codePage)) {
             trail_.assign(text.size(), false);
             for (std::size_t i = 0; i + 1 < text.size(); ++i) {
@@ -85,10 +120,11 @@ public:
         if (target_.size() > text_.size()) {
             return std::string_view::npos;
         }
-        // A match starts with the target's first byte, or with it in the other case: each is
-        // found at memchr's speed, and looked for again only once it has been passed.
+        // A match holds the target's anchor byte, or it in the other case, at the anchor: each
+        // is found at memchr's speed, and looked for again only once it has been passed. Matches
+        // are tried from the left, as their anchors are.
         const std::size_t starts = text_.size() - target_.size() + 1;
-        const char first = target_.front();
+        const char first = target_[anchor_];
         const char other =
             matchCase ? first
                       : (LowerAscii(first) == first ? UpperAscii(first) : LowerAscii(first));
@@ -96,10 +132,11 @@ public:
             if (at >= starts) {
                 return std::string_view::npos;
             }
-            const void* found = std::memchr(text_.data() + at, c, starts - at);
+            const void* found = std::memchr(text_.data() + at + anchor_, c, starts - at);
             return found == nullptr
                        ? std::string_view::npos
-                       : static_cast<std::size_t>(static_cast<const char*>(found) - text_.data());
+                       : static_cast<std::size_t>(static_cast<const char*>(found) - text_.data()) -
+                             anchor_;
         };
         std::size_t same = next(from, first);
         std::size_t folded = other == first ? std::string_view::npos : next(from, other);
@@ -111,7 +148,7 @@ public:
             if (!IsTrail(at) && Matches(at, matchCase) && (!wholeWord || IsWholeWord(at))) {
                 return at;
             }
-            (at == same ? same : folded) = next(at + 1, text_[at]);
+            (at == same ? same : folded) = next(at + 1, text_[at + anchor_]);
         }
     }
 
@@ -141,6 +178,7 @@ private:
 
     std::string_view text_;
     std::string_view target_;
+    std::size_t anchor_;
     std::vector<bool> trail_;
 };
 
@@ -635,6 +673,7 @@ bool MemoryCodeModule::Find(std::string_view target, std::int32_t& startLine,
     auto column = static_cast<std::size_t>(std::max(startColumn, 1)) - 1;
     const int codePage = parent_.CodePage();
     const std::uint64_t wanted = ByteSet(target);
+    const std::size_t anchor = AnchorOf(target);
     for (auto index = static_cast<std::size_t>(std::max(startLine, 1)) - 1;; ++index, column = 0) {
         const std::size_t next = lines_.NextHolding(index, wanted);
         if (next == lines_.size()) {
@@ -642,8 +681,8 @@ bool MemoryCodeModule::Find(std::string_view target, std::int32_t& startLine,
         }
         column = next == index ? column : 0;
         index = next;
-        const std::size_t at =
-            LineSearch(lines_[index].text, target, codePage).From(column, matchCase, wholeWord);
+        const std::size_t at = LineSearch(lines_[index].text, target, codePage, anchor)
+                                   .From(column, matchCase, wholeWord);
         if (at != std::string_view::npos) {
             startLine = endLine = static_cast<std::int32_t>(index) + 1;
             startColumn = static_cast<std::int32_t>(at) + 1;

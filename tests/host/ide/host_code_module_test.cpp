@@ -225,6 +225,11 @@ TEST(CodeModuleCodePages, FindAndFromUnicode) {
     sl = 1, sc = 1;
     ASSERT_TRUE(japanese.CodeModule().Find("A", sl, sc, el, ec));
     EXPECT_EQ(sc, 6);
+    // Looked for by its rarer "[", "A[" still begins only where a character begins.
+    japanese.CodeModule().InsertLines(2, "' \x83\x41[ A[");
+    sl = 1, sc = 1;
+    ASSERT_TRUE(japanese.CodeModule().Find("A[", sl, sc, el, ec));
+    EXPECT_EQ(std::pair(sl, sc), std::pair(2, 7));
     EXPECT_EQ(japanese.CodeModule().FromUnicode("\xE3\x82\xA2\xE2\x82\xAC"), "\x83\x41?");
     japanese.SetCodePage(65001);
     EXPECT_EQ(japanese.CodeModule().FromUnicode("Ren\xC3\xA9"), "Ren\xC3\xA9");
