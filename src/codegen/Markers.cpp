@@ -26,13 +26,29 @@ bool IsProcedureEnd(std::string_view statement) {
 // Whether "Sub", "Function" or "Property" stands anywhere in the code, in any case: one pass
 // over it, for every line of every block.
 bool NamesAProcedureKind(std::string_view code) {
-    static constexpr std::string_view kKinds[] = {"Sub", "Function", "Property"};
+    const auto at = [&](std::size_t i, std::string_view kind) {
+        return EqualsNoCase(code.substr(i, kind.size()), kind);
+    };
     for (std::size_t i = 0; i < code.size(); ++i) {
-        for (const auto kind : kKinds) {
-            if (LowerAscii(code[i]) == LowerAscii(kind.front()) &&
-                EqualsNoCase(code.substr(i, kind.size()), kind)) {
-                return true;
-            }
+        // Only "S" and "s" become "s" so, and so on: one test a byte for the three first letters.
+        switch (code[i] | 0x20) {
+            case 's':
+                if (at(i, "Sub")) {
+                    return true;
+                }
+                break;
+            case 'f':
+                if (at(i, "Function")) {
+                    return true;
+                }
+                break;
+            case 'p':
+                if (at(i, "Property")) {
+                    return true;
+                }
+                break;
+            default:
+                break;
         }
     }
     return false;

@@ -297,15 +297,26 @@ std::string MemoryCodeModule::Lines(std::int32_t startLine, std::int32_t count) 
     }
     CheckLine(startLine, CountOfLines() + (count == 0 ? 1 : 0), "Lines");
     CheckLine(startLine + count - 1, CountOfLines(), "Lines");
+    if (count == 0) {
+        return {};
+    }
     if (count == 1) {
         return lines_[static_cast<std::size_t>(startLine) - 1].text.str();
     }
+    const auto first = lines_.At(static_cast<std::size_t>(startLine) - 1);
+    std::size_t size = 2 * static_cast<std::size_t>(count - 1);
+    auto line = first;
+    for (std::int32_t i = 0; i < count; ++i, ++line) {
+        size += line->text.size();
+    }
     std::string text;
-    for (std::int32_t line = startLine; line < startLine + count; ++line) {
-        if (line > startLine) {
+    text.reserve(size);
+    line = first;
+    for (std::int32_t i = 0; i < count; ++i, ++line) {
+        if (i > 0) {
             text += "\r\n";
         }
-        text += lines_[static_cast<std::size_t>(line) - 1].text;
+        text += line->text.view();
     }
     return text;
 }
