@@ -51,6 +51,14 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
            (a == b || std::equal(a.begin(), a.end(), b.begin(), SameNoCase));
 }
 
+std::size_t NoCaseHash::operator()(std::string_view text) const {
+    std::size_t hash = 14695981039346656037ULL;  // FNV-1a
+    for (const char c : text) {
+        hash = (hash ^ static_cast<unsigned char>(LowerAscii(c))) * 1099511628211ULL;
+    }
+    return hash;
+}
+
 std::size_t FindNoCase(std::string_view text, std::string_view target, std::size_t from) {
     if (from > text.size()) {
         return std::string_view::npos;

@@ -25,6 +25,15 @@ bool IsAscii(std::string_view text);
 // Text comparison as the host language does it (Option Compare Text), for the ASCII letters
 // that keywords and markers consist of.
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// For maps keyed by names in any case, looked up by a view without a copy.
+struct NoCaseHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const;
+};
+struct NoCaseEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
+};
 // Position of `target` in `text` at or after `from`, or npos.
 std::size_t FindNoCase(std::string_view text, std::string_view target, std::size_t from = 0);
 bool ContainsNoCase(std::string_view text, std::string_view target);

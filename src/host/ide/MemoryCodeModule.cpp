@@ -18,13 +18,6 @@ namespace {
     Raise(number, "VBIDE." + std::string(object) + "." + std::string(operation));
 }
 
-std::string ProcKey(std::string_view name, vbext_ProcKind kind) {
-    std::string key = LowerAscii(name);
-    key += '\x01';
-    key += static_cast<char>('0' + kind);
-    return key;
-}
-
 class MemoryMember final : public Member {
 public:
     MemoryMember(std::string name, vbext_MemberType type) : name_(std::move(name)), type_(type) {}
@@ -254,7 +247,7 @@ std::int32_t MemoryMembers::Count() const {
 
 std::shared_ptr<const Member> MemoryMembers::Item(std::string_view name) const {
     const auto& members = module_.Index().members;
-    const auto found = module_.memberByName_.find(LowerAscii(name));
+    const auto found = module_.memberByName_.find(name);
     if (found == module_.memberByName_.end()) {
         Fail(Err::InvalidCall, "Members", "Item");
     }
@@ -590,14 +583,16 @@ const ModuleIndex& MemoryCodeModule::Index() const {
         index_ = scanner.Finish();
         owedProcedures_ = {};
         owedMembers_ = {};
-        byName_.clear();
+        for (auto& byName : byName_) {
+            byName.clear();
+        }
         for (std::size_t i = 0; i < index_.procedures.size(); ++i) {
             const Procedure& p = index_.procedures[i];
-            byName_.emplace(ProcKey(p.name, p.kind), i);
+            byName_[p.kind].emplace(p.name, i);
         }
         memberByName_.clear();
         for (std::size_t i = 0; i < index_.members.size(); ++i) {
-            memberByName_.emplace(LowerAscii(index_.members[i].name), i);
+            memberByName_.emplace(index_.members[i].name, i);
         }
         indexValid_ = true;
     }
@@ -610,8 +605,8 @@ const Procedure& MemoryCodeModule::Find(std::string_view name, vbext_ProcKind ki
         Fail(Err::InvalidCall, "CodeModule", operation);
     }
     auto& procs = Index().procedures;
-    auto found = byName_.find(ProcKey(name, kind));
-    if (found == byName_.end()) {
+    auto found = byName_[kind].find(name);
+    if (found == byName_[kind].end()) {
         Fail(Err::SubNotDefined, "CodeModule", operation);
     }
     // The next one too: its start ends this one's span.

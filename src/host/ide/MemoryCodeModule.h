@@ -1,6 +1,7 @@
 #pragma once
 // A code module held in memory, answering as the IDE's code module does.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 #include "host/ide/SourceLine.h"
 #include "host/vb6/Scanner.h"
 #include "model/Vbide.h"
+#include "util/Text.h"
 
 namespace brindle::host {
 
@@ -179,8 +181,9 @@ private:
 
     mutable ModuleIndex index_;
     mutable bool indexValid_ = false;
-    mutable std::unordered_map<std::string, std::size_t> byName_;        // procedures
-    mutable std::unordered_map<std::string, std::size_t> memberByName_;  // the first of a name
+    using ByName = std::unordered_map<std::string, std::size_t, NoCaseHash, NoCaseEqual>;
+    mutable std::array<ByName, vbext_pk_Get + 1> byName_;  // procedures, by kind
+    mutable ByName memberByName_;                          // the first of a name
     mutable OwedShift owedProcedures_;
     mutable OwedShift owedMembers_;
 };
