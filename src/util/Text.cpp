@@ -46,9 +46,13 @@ bool IsAscii(std::string_view text) {
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-    // Texts compared are mostly in the same case already, and memcmp is far faster.
-    return a.size() == b.size() &&
-           (a == b || std::equal(a.begin(), a.end(), b.begin(), SameNoCase));
+    if (a.size() != b.size()) {
+        return false;
+    }
+    // Most texts compared differ in their first letter, and most of the others are in the same
+    // case already, where memcmp is far faster.
+    return a.empty() || (SameNoCase(a.front(), b.front()) &&
+                         (a == b || std::equal(a.begin(), a.end(), b.begin(), SameNoCase)));
 }
 
 std::size_t NoCaseHash::operator()(std::string_view text) const {
