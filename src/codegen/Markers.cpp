@@ -30,25 +30,11 @@ bool NamesAProcedureKind(std::string_view code) {
         return EqualsNoCase(code.substr(i, kind.size()), kind);
     };
     for (std::size_t i = 0; i < code.size(); ++i) {
-        // Only "S" and "s" become "s" so, and so on: one test a byte for the three first letters.
-        switch (code[i] | 0x20) {
-            case 's':
-                if (at(i, "Sub")) {
-                    return true;
-                }
-                break;
-            case 'f':
-                if (at(i, "Function")) {
-                    return true;
-                }
-                break;
-            case 'p':
-                if (at(i, "Property")) {
-                    return true;
-                }
-                break;
-            default:
-                break;
+        // Only "S" and "s" turn into "s" so, and so on: one test a byte for each first letter.
+        const char lower = static_cast<char>(code[i] | 0x20);
+        if ((lower == 's' && at(i, "Sub")) || (lower == 'f' && at(i, "Function")) ||
+            (lower == 'p' && at(i, "Property"))) {
+            return true;
         }
     }
     return false;

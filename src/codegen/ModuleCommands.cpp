@@ -1,5 +1,6 @@
 #include "codegen/ModuleCommands.h"
 
+#include <array>
 #include <unordered_map>
 #include <utility>
 
@@ -23,10 +24,6 @@ bool HasPiece(const GeneratedCode& code, CodeModule& module, std::size_t proc, P
            HasOnErrorStatement(module, code.procedures[proc]);
 }
 
-std::string KeyOf(std::string_view name, vbext_ProcKind kind) {
-    return LowerAscii(ProcList::KeyOf({std::string(name), kind}));
-}
-
 // The selected procedures that get the piece: not those the user keeps Brindle away from, nor,
 // with Skip Existing, those that have it already. Decided before anything is inserted.
 ProcList ProceduresFor(const AddinFields& fields, CodeModule& module, Piece piece) {
@@ -40,14 +37,18 @@ ProcList ProceduresFor(const AddinFields& fields, CodeModule& module, Piece piec
     if (exclusions.module) {
         return {};
     }
-    std::unordered_map<std::string, std::size_t> indexOf;
+    // Each procedure's place, by its kind and its name in any case.
+    std::array<std::unordered_map<std::string_view, std::size_t, NoCaseHash, NoCaseEqual>,
+               vbext_pk_Get + 1>
+        indexOf;
     for (std::size_t p = 0; p < code.procedures.size(); ++p) {
-        indexOf.emplace(KeyOf(code.procedures[p].name, code.procedures[p].kind), p);
+        indexOf[code.procedures[p].kind].emplace(code.procedures[p].name, p);
     }
     ProcList kept;
     for (const auto& proc : selected) {
-        const auto found = indexOf.find(KeyOf(proc.gsProcName, proc.geProcKind));
-        if (found != indexOf.end()) {
+        const auto& ofKind = indexOf[proc.geProcKind];
+        const auto found = ofKind.find(proc.gsProcName);
+        if (found != ofKind.end()) {
             const auto p = found->second;
             if (p < exclusions.procs.size() && exclusions.procs[p]) {
                 continue;
