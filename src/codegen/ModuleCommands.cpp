@@ -42,11 +42,12 @@ ProcList ProceduresFor(const AddinFields& fields, CodeModule& module, Piece piec
                vbext_pk_Get + 1>
         indexOf;
     for (std::size_t p = 0; p < code.procedures.size(); ++p) {
-        indexOf[code.procedures[p].kind].emplace(code.procedures[p].name, p);
+        indexOf[static_cast<std::size_t>(code.procedures[p].kind)].emplace(code.procedures[p].name,
+                                                                           p);
     }
     ProcList kept;
     for (const auto& proc : selected) {
-        const auto& ofKind = indexOf[proc.geProcKind];
+        const auto& ofKind = indexOf[static_cast<std::size_t>(proc.geProcKind)];
         const auto found = ofKind.find(proc.gsProcName);
         if (found != ofKind.end()) {
             const auto p = found->second;

@@ -588,7 +588,7 @@ const ModuleIndex& MemoryCodeModule::Index() const {
         }
         for (std::size_t i = 0; i < index_.procedures.size(); ++i) {
             const Procedure& p = index_.procedures[i];
-            byName_[p.kind].emplace(p.name, i);
+            byName_[static_cast<std::size_t>(p.kind)].emplace(p.name, i);
         }
         memberByName_.clear();
         for (std::size_t i = 0; i < index_.members.size(); ++i) {
@@ -605,8 +605,9 @@ const Procedure& MemoryCodeModule::Find(std::string_view name, vbext_ProcKind ki
         Fail(Err::InvalidCall, "CodeModule", operation);
     }
     auto& procs = Index().procedures;
-    auto found = byName_[kind].find(name);
-    if (found == byName_[kind].end()) {
+    const auto& ofKind = byName_[static_cast<std::size_t>(kind)];
+    auto found = ofKind.find(name);
+    if (found == ofKind.end()) {
         Fail(Err::SubNotDefined, "CodeModule", operation);
     }
     // The next one too: its start ends this one's span.
