@@ -53,8 +53,8 @@ constexpr const char* kComments[] = {
     "e and Pr\xFC"
     "fung come from the address book."};
 constexpr const char* kStrings[] = {"Caf\xE9",
-                                    "Gr\xFC\xDF"
-                                    "e",
+                                    ("Gr\xFC\xDF"
+                                     "e"),  // one word: the escape would take the "e"
                                     "Total \x80",
                                     "Na\xEFve",
                                     "Se\xF1or",
