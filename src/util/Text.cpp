@@ -1,6 +1,7 @@
 #include "util/Text.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace brindle {
 namespace {
@@ -56,11 +57,11 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 std::size_t NoCaseHash::operator()(std::string_view text) const {
-    std::size_t hash = 14695981039346656037ULL;  // FNV-1a
+    std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a
     for (const char c : text) {
         hash = (hash ^ static_cast<unsigned char>(LowerAscii(c))) * 1099511628211ULL;
     }
-    return hash;
+    return static_cast<std::size_t>(hash);
 }
 
 std::size_t FindNoCase(std::string_view text, std::string_view target, std::size_t from) {
