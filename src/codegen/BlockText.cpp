@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 #include "analysis/LineHelpers.h"
 #include "codegen/Insertion.h"
@@ -354,14 +355,17 @@ std::vector<TemplateLine> TemplateLinesOf(std::string_view code) {
 
 // The lines of a template in a module's code page. A refresh asks for the same few templates
 // for every procedure of every module, so the last one read for each role is kept, known by
-// its text.
+// its text. (Kept for the process, not per thread: MinGW's threads free their thread_local
+// objects unsafely when they end.)
 std::shared_ptr<const std::vector<TemplateLine>> TemplateLinesFor(BlockRole role,
                                                                   std::string code) {
     struct Read {
         std::string code;
         std::shared_ptr<const std::vector<TemplateLine>> lines;
     };
-    thread_local std::array<Read, static_cast<std::size_t>(BlockRole::Other)> last;
+    static std::mutex guard;
+    static std::array<Read, static_cast<std::size_t>(BlockRole::Other)> last;
+    const std::lock_guard lock(guard);
     auto& read = last[static_cast<std::size_t>(role)];
     if (!read.lines || read.code != code) {
         read.lines = std::make_shared<const std::vector<TemplateLine>>(TemplateLinesOf(code));
