@@ -1,6 +1,7 @@
 #include "codegen/GeneratedCode.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_set>
 
 #include "analysis/LineHelpers.h"
@@ -62,7 +63,7 @@ public:
     std::vector<ProcSpan> Read() {
         std::vector<ProcSpan> procs;
         // Each procedure once, by its name in any case and its kind.
-        std::unordered_set<std::string> seen;
+        std::array<std::unordered_set<std::string, NoCaseHash, NoCaseEqual>, vbext_pk_Get + 1> seen;
         const auto count = module_.CountOfLines();
         std::string last;
         auto lastKind = vbext_pk_Proc;
@@ -74,7 +75,7 @@ public:
             }
             last = name;
             lastKind = kind;
-            if (seen.insert(LowerAscii(name) + static_cast<char>('0' + kind)).second) {
+            if (seen[static_cast<std::size_t>(kind)].insert(name).second) {
                 procs.push_back(Span(std::move(name), kind));
                 line = std::max(line, procs.back().lastLine);
             }
