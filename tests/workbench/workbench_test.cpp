@@ -30,6 +30,7 @@
 
 #include "addin/Buttons.h"
 #include "codegen/Refresh.h"
+#include "host/files/ProjectLoader.h"
 #include "host/ide/MemoryProject.h"
 #include "host/settings/SettingsFile.h"
 #include "host/vb6/CodePage.h"
@@ -473,7 +474,9 @@ private slots:
         code->Editor().setCursorPosition(20, 0);
         Trigger(*bench.window.CodeWindowMenu(), buttons::kAddModHdr);
         const QStringList entries = bench.window.Output().Entries();
-        QVERIFY2(entries.join('\n').contains("markers are off in " + Q(other / "brindle.ini") +
+        // Named as the command line names it: relative where the folders meet, else whole.
+        const auto team = QString::fromStdString(host::Label(other / "brindle.ini", 1252));
+        QVERIFY2(entries.join('\n').contains("markers are off in " + team +
                                              " (Add Code Markers=True there turns them on)"),
                  qPrintable(entries.join('\n')));
         QVERIFY(entries.join('\n').contains(

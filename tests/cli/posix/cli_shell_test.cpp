@@ -288,17 +288,16 @@ TEST(ReadOnlyFolder, RefusesEveryModuleAndWritesNothing) {
         if (!fs::exists("/usr/bin/setpriv")) {
             GTEST_SKIP() << "run as root, and no setpriv to run brindle as another user";
         }
+        // Nobody may not enter the build's folder: the program and the templates it finds in
+        // the current folder are copied where nobody can read them.
+        const auto copy = temp.path() / "brindle";
+        fs::copy_file(BRINDLE_EXE, copy);
+        CopyFolder(SourceDir() / "Templates", project / "Templates");
         args.insert(args.begin(),
-                    {"--reuid=nobody", "--regid=nogroup", "--clear-groups", BRINDLE_EXE});
+                    {"--reuid=nobody", "--regid=nogroup", "--clear-groups", copy.string()});
         program = "/usr/bin/setpriv";
         fs::permissions(temp.path(), fs::perms::others_read | fs::perms::others_exec,
                         fs::perm_options::add);
-        // A build in a folder that only root may enter cannot be run as nobody.
-        std::vector<std::string> probe(args.begin(), args.begin() + 4);
-        probe.push_back("--version");
-        if (RunProgram(program, project, temp.path() / "s.ini", probe).status != 0) {
-            GTEST_SKIP() << "nobody cannot run " << BRINDLE_EXE;
-        }
     }
     const auto before = Snapshot(project);
     const auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;

@@ -228,7 +228,7 @@ TEST(TeamSettings, AreReadInTheEncodingTheyWereSavedIn) {
             ReadTeamSettings(file, 1252);
             ADD_FAILURE() << "no error for " << junk;
         } catch (const TeamSettingsError& e) {
-            EXPECT_EQ(std::string(e.what()), TextOf(file) +
+            EXPECT_EQ(std::string(e.what()), Label(file, 1252) +
                                                  ": is no text file; team settings are read "
                                                  "in UTF-8, UTF-16 or the code page");
         }
@@ -278,7 +278,7 @@ TEST(TeamSettings, TellOfWhatIsNotOurs) {
             continue;
         }
         ASSERT_EQ(team.warnings.size(), 1U) << c.text;
-        EXPECT_EQ(team.warnings.front(), TextOf(file) + ":" + c.warning);
+        EXPECT_EQ(team.warnings.front(), Label(file, 1252) + ":" + c.warning);
     }
 }
 
@@ -319,7 +319,7 @@ TEST(TeamSettings, TakeOnlyValuesThatMeanSomething) {
                       c.value)
                 << c.line;
         } catch (const TeamSettingsError& e) {
-            EXPECT_EQ(std::string(e.what()), TextOf(file) + ":2: " + c.value);
+            EXPECT_EQ(std::string(e.what()), Label(file, 1252) + ":2: " + c.value);
         }
     }
 
