@@ -147,6 +147,12 @@ TEST(ProjectsFromEveryLocale, AreFoundAndTheirNamesShownInUtf8) {
             return RunBrindle(root, settings, args);
         };
 
+        // Read in the default code page, a double-byte one is recognised and named.
+        const auto unset = RunBrindle(root, temp.path() / "fresh.ini", {"check", "Group.vbg"});
+        const std::string hint =
+            "brindle: warning: Group.vbg reads as code page " + std::to_string(locale.codePage);
+        EXPECT_EQ(Has(unset.err, hint), host::IsDoubleByteCodePage(locale.codePage)) << unset.err;
+
         const auto added = run({"add-all", "Group.vbg", "--yes"});
         EXPECT_EQ(added.status, 1);
         for (const std::string& message :

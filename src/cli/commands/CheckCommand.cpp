@@ -199,6 +199,7 @@ PartFindings CheckPart(const Request& request, const Streams& io,
     for (const auto& problem : onProject ? projects.problems : inputs.problems) {
         log.Problem(problem.subject, problem.text);
     }
+    HintCodePage(request, codePage, log);
     SessionSetup setup;
     setup.codePage = codePage;
     setup.teamFile = TeamSettingsFor(request.files);

@@ -149,6 +149,7 @@ public:
         for (const auto& problem : onProject_ ? projects_.problems : inputs_.problems) {
             log_.Problem(problem.subject, problem.text);
         }
+        HintCodePage(request_, codePage_, log_);
         NoteIgnored(projects_, log_);
         finisher_.emplace(request_.diff ? ModuleFinisher::Work::Diff : ModuleFinisher::Work::Write,
                           io_.out);

@@ -4,9 +4,12 @@
 #include <string>
 
 #include "cli/stream/Inputs.h"
+#include "host/files/FileSystem.h"
+#include "host/files/ProjectLoader.h"
 #include "host/session/AddinSession.h"
 #include "host/settings/SettingsFile.h"
 #include "host/settings/TeamSettings.h"
+#include "host/vb6/CodePage.h"
 
 namespace brindle::cli {
 
@@ -47,6 +50,41 @@ int CodePageOf(const Request& request) {
         return *team;
     }
     return UserCodePage();
+}
+
+namespace {
+
+std::string NamedCodePage(int codePage) {
+    return std::to_string(codePage) + (codePage == 932 ? " (Japanese)" : " (Chinese)");
+}
+
+}  // namespace
+
+void HintCodePage(const Request& request, int codePage, RunLog& log) {
+    if (request.codepage || request.files.empty() || host::IsDoubleByteCodePage(codePage)) {
+        return;
+    }
+    const auto file = host::PathOf(request.files.front());
+    if (!host::IsProjectOrGroupFile(file) || TeamCodePage(request)) {
+        return;
+    }
+    std::vector<int> readings;
+    try {
+        readings = host::DoubleByteReadingsOf(host::ReadFileBytes(file));
+    } catch (const host::FileError&) {
+        return;
+    }
+    if (readings.empty()) {
+        return;
+    }
+    std::string which = NamedCodePage(readings.front());
+    for (std::size_t i = 1; i < readings.size(); ++i) {
+        which += " or " + NamedCodePage(readings[i]);
+    }
+    const std::string page = std::to_string(readings.front());
+    log.Warning(host::Label(file, codePage) + " reads as code page " + which + ", not " +
+                std::to_string(codePage) + ": if it was saved so, give --codepage " + page +
+                ", or set Code Page=" + page + " under [Command Line] in the team's brindle.ini");
 }
 
 }  // namespace brindle::cli

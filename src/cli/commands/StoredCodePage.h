@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "cli/args/CommandLine.h"
+#include "cli/report/RunLog.h"
 #include "model/Runtime.h"
 
 namespace brindle::cli {
@@ -26,5 +27,11 @@ std::optional<int> TeamCodePage(const Request& request);
 // The code page a command works in: its --codepage, else the team's, else the stored one, else
 // 1252.
 int CodePageOf(const Request& request);
+
+// Where no --codepage and no team's code page chose `codePage` for the project or group file
+// that the request names first, and its names read as a double-byte code page instead, says
+// which and how to set it: a project read in the wrong code page misses its files under names
+// beyond ASCII and shows its procedures' names garbled.
+void HintCodePage(const Request& request, int codePage, RunLog& log);
 
 }  // namespace brindle::cli

@@ -30,6 +30,68 @@ bool KeepsAscii(int codePage) {
     return keeps;
 }
 
+// Text of a double-byte code page has its bytes beyond ASCII side by side, two to a character;
+// a single-byte code page's accented letters mostly stand alone between ASCII letters.
+bool HighBytesComeInPairs(std::string_view bytes) {
+    std::size_t high = 0;
+    std::size_t paired = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::size_t run = 0;
+        while (i + run < bytes.size() && static_cast<unsigned char>(bytes[i + run]) >= 0x80) {
+            ++run;
+        }
+        high += run;
+        paired += run >= 2 ? run : 0;
+        i += run == 0 ? 1 : run;
+    }
+    return high >= 4 && paired * 5 >= high * 3;
+}
+
+struct Reading {
+    std::size_t script = 0;  // ideographs, kana and full-width forms
+    std::size_t kana = 0;
+    std::size_t other = 0;  // anything else beyond ASCII, an undecodable byte included
+};
+
+Reading ReadingOf(std::string_view bytes, int codePage) {
+    Reading reading;
+    const std::u16string units = Utf16FromUtf8(ToUtf8(bytes, codePage));
+    for (const char16_t unit : units) {
+        if (unit < 0x80) {
+            continue;
+        }
+        const bool kana = unit >= 0x3040 && unit <= 0x30FF;
+        const bool script = kana || (unit >= 0x3000 && unit <= 0x9FFF) ||
+                            (unit >= 0xF900 && unit <= 0xFAFF) ||
+                            (unit >= 0xFF01 && unit <= 0xFF60);
+        reading.kana += kana ? 1 : 0;
+        reading.script += script ? 1 : 0;
+        reading.other += script ? 0 : 1;
+    }
+    return reading;
+}
+
+bool ReadsWell(const Reading& reading) {
+    return reading.script >= 2 && reading.other * 10 <= reading.script;
+}
+
+// Nearly any two bytes beyond ASCII are a character of 936, but Chinese text mostly takes the
+// common characters of GB 2312, which the letters of other scripts seldom give.
+bool MostlyCommonChinese(std::string_view bytes) {
+    std::size_t pairs = 0;
+    std::size_t common = 0;
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x81) {
+            continue;
+        }
+        const auto trail = static_cast<unsigned char>(bytes[++i]);
+        ++pairs;
+        common += lead >= 0xB0 && lead <= 0xD7 && trail >= 0xA1 && trail <= 0xFE ? 1 : 0;
+    }
+    return common * 2 >= pairs;
+}
+
 }  // namespace
 
 std::string FromUtf8(std::string_view utf8, int codePage) {
@@ -100,6 +162,26 @@ bool IsLeadByte(unsigned char byte, int codePage) {
         default:
             return false;
     }
+}
+
+std::vector<int> DoubleByteReadingsOf(std::string_view bytes) {
+    if (!HighBytesComeInPairs(bytes)) {
+        return {};
+    }
+    const Reading japanese = ReadingOf(bytes, 932);
+    const Reading chinese = ReadingOf(bytes, 936);
+    std::vector<int> readings;
+    // Kana are Japanese alone: where 932 finds them, it is the likelier.
+    if (ReadsWell(japanese) && japanese.kana > 0) {
+        readings.push_back(932);
+    }
+    if (ReadsWell(chinese) && MostlyCommonChinese(bytes)) {
+        readings.push_back(936);
+    }
+    if (ReadsWell(japanese) && japanese.kana == 0) {
+        readings.push_back(932);
+    }
+    return readings;
 }
 
 }  // namespace brindle::host

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace brindle::host {
 
@@ -37,5 +38,10 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // Whether characters of `codePage` may take two bytes, the second of which can look like ASCII.
 bool IsDoubleByteCodePage(int codePage);
 bool IsLeadByte(unsigned char byte, int codePage);
+
+// The double-byte code pages, of 932 (Japanese) and 936 (Chinese), in which `bytes` read as
+// words of that script rather than as the scattered accented letters of a single-byte one; the
+// likelier first, none when nothing beyond ASCII reads so.
+std::vector<int> DoubleByteReadingsOf(std::string_view bytes);
 
 }  // namespace brindle::host

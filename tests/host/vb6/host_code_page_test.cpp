@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "host/vb6/CodePage.h"
 #include "model/VbError.h"
@@ -106,6 +107,33 @@ TEST(CodePages, NamesCompareIgnoringLetterCase) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(EqualsIgnoringCase(c.a, c.b), c.equal) << c.a << " " << c.b;
+    }
+}
+
+}  // namespace
+}  // namespace brindle::host
+
+namespace brindle::host {
+namespace {
+
+// A project saved in Japanese or Chinese and read as 1252 is recognised, and which it is told;
+// a Western one, or one of a few characters, is not taken for either.
+TEST(CodePages, DoubleByteTextIsToldFromAccentedLetters) {
+    const struct {
+        std::string utf8;
+        int codePage;  // that the text is saved in
+        std::vector<int> readings;
+    } cases[] = {
+        {"Name=\"顧客管理\"\r\nModule=共通関数; 共通関数.bas\r\nTitle=\"在庫の一覧\"", 932, {932}},
+        {"Module=顧客管理; 顧客管理.bas", 932, {932}},
+        {"Name=\"客户管理\"\r\nModule=公共函数; 公共函数.bas", 936, {936}},
+        {"Name=\"Größe für Müller\"\r\nTitle=\"Relatório de Preços Únicos\"", 1252, {}},
+        {"Module=Модуль; Модуль.bas\r\nName=\"Отчёты\"", 1251, {}},
+        {"Name=\"日本\"", 932, {}},  // too few to tell
+        {"Name=\"Inventory\"", 1252, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DoubleByteReadingsOf(FromUtf8(c.utf8, c.codePage)), c.readings) << c.utf8;
     }
 }
 
