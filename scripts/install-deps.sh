@@ -3,11 +3,11 @@
 # packages named as arguments. Does nothing when everything is there already.
 set -euo pipefail
 # help2man makes the manual page; bash, zsh and fish try the completion scripts; pre-commit
-# and git run the repository's hooks.
+# and git run the repository's hooks; python3-yaml reads the README's CI recipes for CI.
 # Neovim is the editor that the language server is tried in.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
           libbenchmark-dev libcli11-dev libdtl-dev nlohmann-json3-dev clang-format
-          libqscintilla2-qt6-dev help2man zsh fish pre-commit git neovim)
+          libqscintilla2-qt6-dev help2man zsh fish pre-commit git neovim python3-yaml)
 # npm fetches the validator of check's SARIF log; one that came with another Node.js will do.
 command -v npm >/dev/null || packages+=(npm)
 packages+=("$@")
