@@ -25,10 +25,10 @@ def fail(message):
 
 def yaml_after(readme, heading):
     """The first yaml block of the README after the line that holds `heading`."""
-    start = readme.find(heading)
-    if start < 0:
+    found = re.search(r"\s+".join(map(re.escape, heading.split())), readme)
+    if not found:
         fail(f"the README no longer says {heading!r}")
-    block = re.search(r"```yaml\n(.*?)```", readme[start:], re.S)
+    block = re.search(r"```yaml\n(.*?)```", readme[found.end():], re.S)
     if not block:
         fail(f"no yaml block after {heading!r}")
     return yaml.safe_load(block.group(1))
