@@ -393,11 +393,11 @@ void Server::Open(const Json& params) {
 
 void Server::Change(const Json& params) {
     auto& document = DocumentOf(params);
-    const Json changes = params.value("contentChanges", Json());
-    if (!changes.is_array()) {
+    const auto changes = params.find("contentChanges");
+    if (changes == params.end() || !changes->is_array()) {
         Lose(document, "a change without its content changes");
     } else {
-        for (const auto& change : changes) {
+        for (const auto& change : *changes) {
             ApplyChange(document, change);
         }
     }
