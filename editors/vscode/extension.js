@@ -7,6 +7,9 @@ const { LanguageClient, ExecuteCommandRequest } = require('vscode-languageclient
 
 const moduleExtensions = ['.bas', '.cls', '.frm', '.ctl', '.pag', '.dsr', '.dob'];
 
+// What brindle.require may list, as `brindle check --require` takes them.
+const rules = ['module-header', 'header', 'handler'];
+
 // The palette commands have ids of their own: the language client registers the server's
 // command ids (brindle.addAll, ...) itself as soon as the server announces them, and a second
 // registration of the same id would fail. Ours also work, with a clear message, while the
@@ -54,10 +57,20 @@ function codePage() {
   return Number.isInteger(value) && value > 0 ? value : 0;
 }
 
+// What the server takes when it starts: the code page, and what it reports.
+function initializationOptions() {
+  const config = vscode.workspace.getConfiguration('brindle');
+  const options = { stale: config.get('stale', false) === true };
+  const page = codePage();
+  if (page) options.codePage = page;
+  const required = config.get('require');
+  if (Array.isArray(required)) options.require = required.filter((rule) => rules.includes(rule));
+  return options;
+}
+
 function createClient() {
   const config = vscode.workspace.getConfiguration('brindle');
   const program = config.get('path', 'brindle') || 'brindle';
-  const page = codePage();
   const patterns = moduleExtensions.map((e) => e.slice(1)).flatMap((e) => [e, e.toUpperCase()]);
   return new LanguageClient(
     'brindle',
@@ -71,7 +84,7 @@ function createClient() {
         { scheme: 'file', language: 'vb6' },
         { scheme: 'file', pattern: `**/*.{${patterns.join(',')}}` },
       ],
-      initializationOptions: page ? { codePage: page } : undefined,
+      initializationOptions: initializationOptions(),
       outputChannel: output,
       middleware: {
         // A key bound to one of the server's own command ids acts on the active module too.
@@ -183,7 +196,7 @@ function activate(context) {
   }
   context.subscriptions.push(
     vscode.workspace.onDidChangeConfiguration((event) => {
-      // The server takes the program and the code page only when it starts.
+      // The server takes the program, the code page and what it reports only when it starts.
       if (event.affectsConfiguration('brindle')) restart();
       if (
         event.affectsConfiguration('brindle.codePage') ||

@@ -8,8 +8,9 @@
 
 namespace brindle::lsp {
 
-// The next message's body; nothing at the end of the input. Raises std::runtime_error for a
-// header without a Content-Length or a body cut short.
+// The next message's body; nothing at the end of the input. Raises std::runtime_error, saying
+// what was wrong, for a header line that is no header, a header without a Content-Length or
+// with one that is no number, input that ends in the header, or a body cut short.
 std::optional<std::string> ReadMessage(std::istream& in);
 
 // Writes the body with its header and flushes.

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <istream>
 #include <ostream>
+#include <utility>
 
 #include "addin/Buttons.h"
 #include "codegen/Insertion.h"
@@ -84,6 +85,38 @@ int MessageTypeOf(std::int32_t buttons) {
         default:
             return kInfo;
     }
+}
+
+// A position as the client sent it; nothing for one that is no position.
+std::optional<Position> PositionOf(const Json& json) {
+    if (!json.is_object()) {
+        return std::nullopt;
+    }
+    const Json line = json.value("line", Json());
+    const Json character = json.value("character", Json());
+    if (!line.is_number_integer() || !character.is_number_integer() ||
+        line.get<std::int64_t>() < 0 || character.get<std::int64_t>() < 0) {
+        return std::nullopt;
+    }
+    return Position{line.get<std::size_t>(), character.get<std::size_t>()};
+}
+
+// What the client's range of the text covers, as byte offsets; nothing for a range that is no
+// range or ends before it starts. Positions past a line's or the text's end are clamped.
+std::optional<std::pair<std::size_t, std::size_t>> SpanOf(const std::string& text,
+                                                          const Json& range,
+                                                          PositionEncoding encoding) {
+    if (!range.is_object()) {
+        return std::nullopt;
+    }
+    const auto start = PositionOf(range.value("start", Json()));
+    const auto end = PositionOf(range.value("end", Json()));
+    if (!start || !end ||
+        std::pair{end->line, end->character} < std::pair{start->line, start->character}) {
+        return std::nullopt;
+    }
+    const std::size_t from = OffsetOf(text, *start, encoding);
+    return std::pair{from, std::max(from, OffsetOf(text, *end, encoding))};
 }
 
 // A question's prompt as one line of a message.
@@ -226,9 +259,7 @@ Json Server::Dispatch(const std::string& method, const Json& params, const Json&
     } else if (method == "textDocument/didChange") {
         Change(params);
     } else if (method == "textDocument/didSave") {
-        auto& document = DocumentOf(params);
-        Locate(document);
-        Publish(document);
+        Save(params);
     } else if (method == "textDocument/didClose") {
         Close(params);
     } else if (method == "textDocument/codeAction") {
@@ -312,7 +343,10 @@ Json Server::Initialize(const Json& params) {
     return {
         {"capabilities",
          {{"positionEncoding", encoding_ == PositionEncoding::Utf8 ? "utf-8" : "utf-16"},
-          {"textDocumentSync", {{"openClose", true}, {"change", 1}, {"save", true}}},
+          // Incremental changes; the whole text at each save, which brings back in step a
+          // document whose change could not be placed.
+          {"textDocumentSync",
+           {{"openClose", true}, {"change", 2}, {"save", {{"includeText", true}}}}},
           {"codeActionProvider", {{"codeActionKinds", {"quickfix", "refactor.rewrite", "source"}}}},
           {"documentSymbolProvider", true},
           {"foldingRangeProvider", true},
@@ -359,10 +393,56 @@ void Server::Open(const Json& params) {
 
 void Server::Change(const Json& params) {
     auto& document = DocumentOf(params);
-    const Json& changes = params.at("contentChanges");
-    if (!changes.empty()) {
-        document.text = changes.back().at("text").get<std::string>();
+    const auto changes = params.find("contentChanges");
+    if (changes == params.end() || !changes->is_array()) {
+        Lose(document, "a change without its content changes");
+    } else {
+        for (const auto& change : *changes) {
+            ApplyChange(document, change);
+        }
     }
+    Publish(document);
+}
+
+void Server::ApplyChange(Document& document, const Json& change) {
+    if (!change.is_object() || !change.value("text", Json()).is_string()) {
+        Lose(document, "a change without its text");
+        return;
+    }
+    const auto& text = change["text"].get_ref<const std::string&>();
+    if (!change.contains("range")) {
+        document.text = text;
+        document.lost.clear();
+        return;
+    }
+    if (!document.lost.empty()) {
+        return;  // nothing to place it in until the whole text comes
+    }
+    if (const auto span = SpanOf(document.text, change["range"], encoding_)) {
+        document.text.replace(span->first, span->second - span->first, text);
+    } else {
+        Lose(document, "a change whose range is no range: " + change["range"].dump());
+    }
+}
+
+void Server::Lose(Document& document, const std::string& why) {
+    if (!document.lost.empty()) {
+        return;
+    }
+    document.lost =
+        "Brindle lost track of the editor's text at " + why +
+        "; it checks and changes nothing here until you save the module, or close and reopen it";
+    Notify("window/logMessage",
+           {{"type", kWarning}, {"message", "Brindle: " + document.uri + ": " + document.lost}});
+}
+
+void Server::Save(const Json& params) {
+    auto& document = DocumentOf(params);
+    if (params.contains("text") && params["text"].is_string()) {
+        document.text = params["text"].get<std::string>();
+        document.lost.clear();
+    }
+    Locate(document);
     Publish(document);
 }
 
@@ -395,6 +475,10 @@ Json Server::DiagnosticsOf(Document& document) {
                                {"code", code},
                                {"message", text}});
     };
+    if (!document.lost.empty()) {
+        add(0, kError, "sync", document.lost);
+        return diagnostics;
+    }
     if (!document.place) {
         if (!document.placeProblem.empty()) {
             add(0, kError, "settings", document.placeProblem);
@@ -420,7 +504,11 @@ Json Server::DiagnosticsOf(Document& document) {
                 finding.rule, finding.text);
         }
     } catch (const TextError& e) {
-        add(e.line, kError, "codepage", e.what());
+        add(e.line, kError, "codepage",
+            std::string(e.what()) +
+                ". Another code page is set by the initialization option codePage, by Code "
+                "Page=NNN under [Command Line] in the team's brindle.ini, or by brindle options "
+                "--codepage NNN");
     } catch (const host::ModuleFileError& e) {
         add(0, kError, "module", e.Detail());
     } catch (const PlaceError& e) {
@@ -433,7 +521,7 @@ Json Server::DiagnosticsOf(Document& document) {
 
 std::vector<LineEdit> Server::EditsOf(
     Document& document, const std::function<void(Work&, host::MemoryComponent&)>& act) {
-    if (!document.place || !document.place->ignoredBy.empty()) {
+    if (!document.place || !document.place->ignoredBy.empty() || !document.lost.empty()) {
         return {};
     }
     try {
@@ -637,7 +725,7 @@ int SymbolKindOf(vbext_ProcKind kind) {
 Json Server::Symbols(const Json& params) {
     auto& document = DocumentOf(params);
     Json symbols = Json::array();
-    if (!document.place) {
+    if (!document.place || !document.lost.empty()) {
         return symbols;
     }
     try {
@@ -677,7 +765,7 @@ Json Server::Symbols(const Json& params) {
 Json Server::Folding(const Json& params) {
     auto& document = DocumentOf(params);
     Json ranges = Json::array();
-    if (!document.place) {
+    if (!document.place || !document.lost.empty()) {
         return ranges;
     }
     try {
@@ -788,7 +876,9 @@ void Server::RunProjectCommand(const Json& id, const std::string& name, const Pl
             return host::SameFile(doc.second.file, file);
         });
         try {
-            if (open != documents_.end()) {
+            if (open != documents_.end() && !open->second.lost.empty()) {
+                problems.push_back(host::TextOf(file.filename()) + ": " + open->second.lost);
+            } else if (open != documents_.end()) {
                 loaded.push_back(
                     {&work.Load(file, open->second.text), open->second.uri, open->second.text});
             } else {
@@ -861,7 +951,7 @@ void Server::RunProjectCommand(const Json& id, const std::string& name, const Pl
 
 // ---- The loop ----
 
-int Serve(std::istream& in, std::ostream& out) {
+int Serve(std::istream& in, std::ostream& out, std::ostream& err) {
     Server server([&out](const Json& message) {
         WriteMessage(out, message.dump(-1, ' ', false, Json::error_handler_t::replace));
     });
@@ -882,8 +972,10 @@ int Serve(std::istream& in, std::ostream& out) {
                 return server.ExitStatus();
             }
         }
-    } catch (const std::exception&) {
-        return 1;  // the framing broke: nothing more can be read
+    } catch (const std::exception& e) {
+        // The framing broke: nothing more can be read, nor told to the client.
+        err << "brindle: lsp: " << e.what() << '\n' << std::flush;
+        return 1;
     }
     return 1;
 }

@@ -43,6 +43,9 @@ private:
         std::string uri;
         std::filesystem::path file;
         std::string text;  // UTF-8, as the editor has it
+        // Why `text` may no longer be the editor's, after a change that could not be placed;
+        // empty while it is. Until the whole text comes again, nothing is worked out of it.
+        std::string lost;
         std::optional<Place> place;
         std::string placeProblem;
     };
@@ -60,6 +63,11 @@ private:
     Json Initialize(const Json& params);
     void Open(const Json& params);
     void Change(const Json& params);
+    // Applies one content change to the document's text, in order; one that cannot be placed
+    // loses the document until the whole text comes again.
+    void ApplyChange(Document& document, const Json& change);
+    void Lose(Document& document, const std::string& why);
+    void Save(const Json& params);
     void Close(const Json& params);
     void Publish(Document& document);
     Json DiagnosticsOf(Document& document);
@@ -98,8 +106,8 @@ private:
 };
 
 // Serves the client on `in` and `out` until exit or the end of the input; the process's exit
-// status.
-int Serve(std::istream& in, std::ostream& out);
+// status. A message whose framing is broken ends it with one line on `err` saying why.
+int Serve(std::istream& in, std::ostream& out, std::ostream& err);
 
 // file:// URIs and paths.
 std::filesystem::path PathOfUri(const std::string& uri);

@@ -35,6 +35,24 @@ std::size_t Width(std::string_view utf8, PositionEncoding encoding) {
     return units;
 }
 
+std::size_t OffsetOf(std::string_view text, Position position, PositionEncoding encoding) {
+    const auto lines = SplitKeepingBreaks(text);
+    if (position.line >= lines.size()) {
+        return text.size();
+    }
+    std::string_view rest = WithoutBreak(lines[position.line]);
+    std::size_t units = 0;
+    while (!rest.empty()) {
+        const std::size_t length = Utf8SequenceLength(rest);
+        units += encoding == PositionEncoding::Utf8 ? length : (length == 4 ? 2 : 1);
+        if (units > position.character) {
+            break;
+        }
+        rest.remove_prefix(length);
+    }
+    return static_cast<std::size_t>(rest.data() - text.data());
+}
+
 namespace {
 
 // Where old line `index` starts; past the last line, the end of the text.

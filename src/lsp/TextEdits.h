@@ -25,6 +25,11 @@ std::string_view WithoutBreak(std::string_view line);
 // How many code units of `encoding` the UTF-8 text takes.
 std::size_t Width(std::string_view utf8, PositionEncoding encoding);
 
+// Where `position` falls in the UTF-8 text, as a byte offset. As the protocol has it, a
+// character past its line's end is the line's end; a line past the last is the text's end. A
+// position inside a character is its start.
+std::size_t OffsetOf(std::string_view text, Position position, PositionEncoding encoding);
+
 // Lines [first, first + count) of the old text give way to `text` (whole lines, breaks
 // included).
 struct LineEdit {

@@ -89,6 +89,10 @@ TEST(CommandLineParsing, HelpTellsEveryTemplateKeyword) {
         EXPECT_NE(manual.find(section), std::string::npos) << section;
     }
     EXPECT_NE(help({"help", "refresh"}).out.find("Usage: brindle refresh"), std::string::npos);
+    const auto lsp = help({"help", "lsp"}).out;
+    for (const char* option : {"\ncodePage: ", "\nrequire: ", "\nstale: "}) {
+        EXPECT_NE(lsp.find(option), std::string::npos) << option << lsp;
+    }
     EXPECT_NE(help({"help"}).out.find("'brindle help templates'"), std::string::npos);
     EXPECT_EQ(help({"help", "colours"}).status, 2);
 }

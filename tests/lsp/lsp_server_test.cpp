@@ -65,6 +65,10 @@ private:
     int next_ = 1;
 };
 
+Json At(std::size_t line, std::size_t character) {
+    return {{"line", line}, {"character", character}};
+}
+
 std::size_t OffsetOf(const std::string& text, const Json& position) {
     const auto lines = SplitKeepingBreaks(text);
     const auto line = position["line"].get<std::size_t>();
@@ -162,7 +166,9 @@ TEST(LspFraming, ServesUntilExitAndRefusesWhatComesOutOfTurn) {
     }
     std::istringstream in(input);
     std::ostringstream out;
-    EXPECT_EQ(Serve(in, out), 0);
+    std::ostringstream err;
+    EXPECT_EQ(Serve(in, out, err), 0);
+    EXPECT_EQ(err.str(), "");
     std::istringstream replies(out.str());
     std::vector<Json> got;
     while (const auto body = ReadMessage(replies)) {
@@ -178,8 +184,29 @@ TEST(LspFraming, ServesUntilExitAndRefusesWhatComesOutOfTurn) {
     EXPECT_EQ(got[4]["error"]["code"], -32602);
     EXPECT_TRUE(got[5]["result"].is_null());
 
-    std::istringstream cut("Content-Length: 40\r\n\r\n{}");
-    EXPECT_EQ(Serve(cut, out), 1);
+    // Input that ends without exit ends the server quietly; broken framing says why, in one
+    // line.
+    std::istringstream none("");
+    EXPECT_EQ(Serve(none, out, err), 1);
+    EXPECT_EQ(err.str(), "");
+    for (const auto& [broken, told] : {
+             std::pair{"Content-Length: 40\r\n\r\n{}",
+                       "a message cut short: its Content-Length "
+                       "is 40 bytes, the input ended after 2"},
+             std::pair{"Content-Length: 2x\r\n\r\n{}", "a Content-Length that is no byte count"},
+             std::pair{"Content-Length: -1\r\n\r\n{}", "a Content-Length that is no byte count"},
+             std::pair{"Content-Type: text\r\n\r\n{}", "a message without a Content-Length"},
+             std::pair{"{\"jsonrpc\": \"2.0\"}", "the input ended inside a message's header"},
+             std::pair{"Content-Length 2\r\n\r\n{}",
+                       "a header line that is no 'Name: value': 'Content-Length 2'"},
+         }) {
+        std::istringstream cut(broken);
+        std::ostringstream said;
+        EXPECT_EQ(Serve(cut, out, said), 1) << broken;
+        const std::string line = said.str();
+        EXPECT_EQ(line.rfind(std::string("brindle: lsp: ") + told, 0), 0u) << line;
+        EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1) << line;
+    }
 }
 
 TEST(LspTextEdits, TouchOnlyTheLinesThatChangeInTheClientsColumns) {
@@ -201,6 +228,31 @@ TEST(LspTextEdits, TouchOnlyTheLinesThatChangeInTheClientsColumns) {
     }
 }
 
+TEST(LspTextEdits, PositionsPastTheirLineOrTheTextAreClampedToItsEnd) {
+    // Bytes 0-3 "ab\r\n", 4-13 "' G x\r\n" with G a clef beyond the Basic Multilingual Plane
+    // (four bytes, two UTF-16 units), 14-17 "last".
+    const std::string text = "ab\r\n' \xF0\x9D\x84\x9E x\r\nlast";
+    constexpr auto kUtf16 = PositionEncoding::Utf16;
+    constexpr auto kUtf8 = PositionEncoding::Utf8;
+    struct Case {
+        Position position;
+        PositionEncoding encoding;
+        std::size_t offset;
+    };
+    for (const auto& [position, encoding, offset] : {
+             Case{{0, 2}, kUtf16, 2},                           // not into the line break
+             Case{{0, 9}, kUtf16, 2},                           // past the line's end
+             Case{{1, 4}, kUtf16, 10},                          // after the clef
+             Case{{1, 6}, kUtf8, 10}, Case{{1, 3}, kUtf16, 6},  // inside the clef: its start
+             Case{{1, 4}, kUtf8, 6}, Case{{1, 99}, kUtf8, 12},
+             Case{{2, 4}, kUtf16, 18},  // the end of the last line
+             Case{{7, 0}, kUtf16, 18},  // past the last line
+         }) {
+        EXPECT_EQ(OffsetOf(text, position, encoding), offset)
+            << position.line << ":" << position.character;
+    }
+}
+
 TEST_F(LspServerTest, DiagnosticsTellCheckFindingsAndTextTheCodePageLacks) {
     const std::string text = Open("modMain.bas");
     const Json diagnostics =
@@ -216,17 +268,22 @@ TEST_F(LspServerTest, DiagnosticsTellCheckFindingsAndTextTheCodePageLacks) {
     EXPECT_EQ(diagnostics[1]["range"]["start"]["line"], 31);
     EXPECT_EQ(diagnostics[1]["message"], "Sub Main has no marked procedure header");
 
-    // A character that Windows-1252 lacks: told at its line, never written as "?".
-    const std::string changed = text.substr(0, OffsetOf(text, {{"line", 33}, {"character", 0}})) +
-                                "    ' \xE2\x88\x9A\r\n" +
-                                text.substr(OffsetOf(text, {{"line", 33}, {"character", 0}}));
+    // A character that Windows-1252 lacks: told at its line with how to set another code page,
+    // never written as "?".
     client.Notify("textDocument/didChange",
                   {{"textDocument", {{"uri", UriOf("modMain.bas")}, {"version", 2}}},
-                   {"contentChanges", {{{"text", changed}}}}});
+                   {"contentChanges",
+                    {{{"range", {{"start", At(33, 0)}, {"end", At(33, 0)}}},
+                      {"text", "    ' \xE2\x88\x9A\r\n"}}}}});
     const Json told = client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"];
     ASSERT_EQ(told.size(), 1u);
     EXPECT_EQ(told[0]["code"], "codepage");
     EXPECT_EQ(told[0]["range"]["start"]["line"], 33);
+    EXPECT_NE(told[0]["message"].get<std::string>().find(
+                  "codePage, by Code Page=NNN under [Command Line] in the team's brindle.ini, or "
+                  "by brindle options --codepage NNN"),
+              std::string::npos)
+        << told[0]["message"];
     EXPECT_TRUE(Actions("modMain.bas", 31, 31).empty());
 
     // A module that the project's .brindleignore leaves out is left alone here too.
@@ -289,6 +346,46 @@ TEST_F(LspServerTest, EachActionWritesWhatTheCommandWrites) {
     const Json folds = client.Request(
         "textDocument/foldingRange", {{"textDocument", {{"uri", UriOf("modMain.bas")}}}})["result"];
     EXPECT_EQ(folds.size(), 1u + 5 + 5 * 2) << folds.dump();
+}
+
+TEST_F(LspServerTest, RangedChangesApplyInOrderAndOneThatCannotBePlacedWaitsForTheWholeText) {
+    std::string text = Open("modMain.bas");
+    const auto change = [&](const Json& changes) {
+        client.Notify("textDocument/didChange",
+                      {{"textDocument", {{"uri", UriOf("modMain.bas")}, {"version", 2}}},
+                       {"contentChanges", changes}});
+    };
+    const auto ranged = [](Json start, Json end, const std::string& with) {
+        return Json{{"range", {{"start", std::move(start)}, {"end", std::move(end)}}},
+                    {"text", with}};
+    };
+    const auto diagnostics = [&] {
+        return client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"];
+    };
+    // Each change in the text the one before made; past a line's end, and the text's, clamped.
+    change({ranged(At(33, 0), At(33, 0), "    ' one\r\n"), ranged(At(33, 6), At(33, 9), "two"),
+            ranged(At(33, 7), At(33, 99), "hree"), ranged(At(999, 0), At(999, 5), "' end\r\n")});
+    text.insert(OffsetOf(text, At(33, 0)), "    ' three\r\n");
+    text += "' end\r\n";
+    const Json actions = Actions("modMain.bas", 0, 0);
+    EXPECT_FALSE(actions.empty());
+    change({{{"text", text}}});
+    EXPECT_EQ(Actions("modMain.bas", 0, 0), actions);
+
+    // A range that ends before it starts: nothing is worked out of the text until it comes whole.
+    change({ranged(At(5, 0), At(4, 0), "x"), ranged(At(0, 0), At(0, 0), "' y\r\n")});
+    ASSERT_EQ(diagnostics().size(), 1u);
+    EXPECT_EQ(diagnostics()[0]["code"], "sync");
+    EXPECT_TRUE(Actions("modMain.bas", 0, 0).empty());
+    const Json refused =
+        client.Request("workspace/executeCommand",
+                       {{"command", "brindle.addAll"}, {"arguments", {UriOf("modMain.bas")}}});
+    EXPECT_NE(refused["error"]["message"].get<std::string>().find("lost track"), std::string::npos)
+        << refused.dump();
+    client.Notify("textDocument/didSave",
+                  {{"textDocument", {{"uri", UriOf("modMain.bas")}}}, {"text", text}});
+    EXPECT_GT(diagnostics().size(), 1u);
+    EXPECT_EQ(Actions("modMain.bas", 0, 0), actions);
 }
 
 TEST_F(LspServerTest, ProjectCommandAsksThenEditsEveryModuleAsTheCommandWrites) {

@@ -120,6 +120,16 @@ std::string Footer(const CommandInfo& info) {
             "\n\nA group file (.vbg) runs the command on each of its projects in turn; several "
             "projects, groups and modules may be named, each under its own team settings.";
     }
+    if (info.command == Command::Lsp) {
+        footer +=
+            "\n\nThe initialization options that the editor may give the server:\n"
+            "codePage: the code page of the modules, such as 1251, over the team's brindle.ini "
+            "(Code Page under [Command Line]) and your own default (brindle options --codepage).\n"
+            "require: which of \"module-header\", \"header\" and \"handler\" count as "
+            "findings, as check --require does (default: all three).\n"
+            "stale: true also reports the marked blocks that the templates and options in use "
+            "would make otherwise, as check --stale does (default: false).";
+    }
     if (info.command == Command::Options) {
         footer +=
             "\n\nThe options are kept in the file that BRINDLE_SETTINGS names, or else in your "

@@ -24,7 +24,7 @@ int Run(const Request& request, const Streams& streams) {
                 return RunCheck(request, streams);
             case Command::Lsp:
                 BinaryStandardInput();
-                return lsp::Serve(streams.in, streams.out);
+                return lsp::Serve(streams.in, streams.out, streams.err);
             default:
                 return RunEdit(request, streams);
         }

@@ -1,8 +1,8 @@
 -- Neovim's own language client (nvim --headless) starts `brindle lsp`, opens a Windows-1252
 -- module of a copy of the example project, waits for the diagnostics, takes the "add error
--- handler" action at a procedure and writes the file, whose bytes must be what
--- `brindle add-error-handlers --proc` writes of the same module. BRINDLE names the executable,
--- EXAMPLES the example project.
+-- handler" action at a procedure, waits for the diagnostics of the changed text and writes the
+-- file, whose bytes must be what `brindle add-error-handlers --proc` writes of the same module.
+-- BRINDLE names the executable, EXAMPLES the example project.
 
 local function fail(text)
   io.stderr:write('neovim_test: ' .. text .. '\n')
@@ -68,6 +68,20 @@ local function run()
     return fail('no "add error handler" action: ' .. vim.inspect(answers))
   end
   vim.lsp.util.apply_workspace_edit(chosen.edit, 'utf-16')
+  -- Neovim sends the edit as ranged changes: placed right, the finding goes and nothing else
+  -- is told.
+  local function placed()
+    for _, diagnostic in ipairs(vim.diagnostic.get(0)) do
+      if diagnostic.message == 'Sub LoadDefaults has no error handler'
+          or diagnostic.message:find('lost track', 1, true) then
+        return false
+      end
+    end
+    return #vim.diagnostic.get(0) > 0
+  end
+  if not vim.wait(20000, placed, 50) then
+    return fail('the changes were not placed: ' .. vim.inspect(vim.diagnostic.get(0)))
+  end
   vim.cmd('write')
   if read(module) ~= read(work .. '/cli/modMain.bas') then
     return fail('the module Neovim wrote differs from what brindle writes')
