@@ -138,7 +138,9 @@ const char* const kSelectHelp =
 
 const char* const kMainFooter =
     "Run 'brindle COMMAND --help' for a command's flags and examples, 'brindle --help-all' for "
-    "those of every command, 'brindle help templates' for the keywords a template may hold.\n"
+    "those of every command, 'brindle help templates' for the keywords a template may hold, "
+    "'brindle help rules' for "
+    "what check reports.\n"
     "\n"
     "Exit status: 0 when every step worked or there was nothing to do; 1 when a step failed, "
     "something was found and left as it was, a question was not answered Yes (nothing was "
