@@ -451,7 +451,8 @@ private:
                                          "not by line, so moved lines stay known")
                              ->type_name("FILE");
         sub->add_flag("--update-baseline", request_.updateBaseline,
-                      "write every finding of this run into the --baseline file, and pass")
+                      "write the findings of the modules this run checks into the --baseline "
+                      "file, in place of what it held of them, and pass")
             ->needs(baseline);
     }
 
