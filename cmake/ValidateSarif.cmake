@@ -1,8 +1,9 @@
 # Runs `brindle check --format sarif` (BRINDLE) on a small project in WORK with findings of every
 # kind, a missing component and a template keyword that does not exist, and validates the log
-# against the SARIF 2.1.0 schema with the npm package @microsoft/sarif-multitool, installed into
-# WORK on the first run. Without npm or the network the test is skipped ("SKIPPED:"), unless
-# BRINDLE_REQUIRE_CORPUS is set, as CI sets it: there everything a test needs must be there.
+# against the SARIF 2.1.0 schema, SARIF's own rules and those of GitHub code scanning with the npm
+# package @microsoft/sarif-multitool, installed into WORK on the first run. Without npm or the
+# network the test is skipped ("SKIPPED:"), unless BRINDLE_REQUIRE_CORPUS is set, as CI sets it:
+# there everything a test needs must be there.
 cmake_minimum_required(VERSION 3.19)
 
 function(give_up reason)
@@ -61,11 +62,12 @@ endif()
 list(GET schema 0 schema)
 
 # The errors that the validator finds in `file`, one a line, in `variable`; its warnings are shown.
-# It exits with 0 whatever it finds: its own log tells.
+# It exits with 0 whatever it finds: its own log tells. Its npm wrapper hands the arguments to a
+# shell, so the list of rule kinds is quoted for it.
 function(validate file variable)
     file(REMOVE "${file}.validation")
     execute_process(COMMAND "${validator}" validate "${file}" --json-schema "${schema}"
-                            --output "${file}.validation"
+                            --rule-kind "\"Sarif;Gh\"" --output "${file}.validation"
         RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output TIMEOUT 300)
     if(NOT status EQUAL 0 OR NOT EXISTS "${file}.validation")
         message(FATAL_ERROR "sarif-multitool failed (${status}):\n${output}")
@@ -95,13 +97,19 @@ function(validate file variable)
     set(${variable} "${errors}" PARENT_SCOPE)
 endfunction()
 
-# The validator finds what is wrong: a line 0 breaks the schema.
+# The validator finds what is wrong: a line 0 breaks the schema, rules without help GitHub's.
 file(READ "${WORK}/check.sarif" log)
 string(REPLACE "\"startLine\": " "\"startLine\": -" broken "${log}")
 file(WRITE "${WORK}/broken.sarif" "${broken}")
 validate("${WORK}/broken.sarif" errors)
 if(NOT errors MATCHES "JSON")
     message(FATAL_ERROR "sarif-multitool took a log whose lines are below 1:\n${errors}")
+endif()
+string(REPLACE "\"help\": " "\"properties\": " helpless "${log}")
+file(WRITE "${WORK}/helpless.sarif" "${helpless}")
+validate("${WORK}/helpless.sarif" errors)
+if(NOT errors MATCHES "GH")
+    message(FATAL_ERROR "sarif-multitool took rules without help for GitHub:\n${errors}")
 endif()
 
 validate("${WORK}/check.sarif" errors)

@@ -13,6 +13,7 @@
 #include "cli/args/CommandLine.h"
 #include "cli/commands/HelpTopics.h"
 #include "cli/commands/Selection.h"
+#include "cli/report/CheckRules.h"
 #include "cli/report/UnifiedDiff.h"
 #include "host/ide/MemoryProject.h"
 #include "templates/Expansion.h"
@@ -61,7 +62,8 @@ TEST(CommandLineParsing, HelpWithAnExampleExitsWithZeroAndMistakesWithTwo) {
 }
 
 // `brindle help templates` and the manual page's section list every keyword the expansion
-// knows, with what it gives and an example; `brindle help COMMAND` is that command's help.
+// knows, with what it gives and an example, `brindle help rules` every rule of check with what
+// to do about it; `brindle help COMMAND` is that command's help.
 TEST(CommandLineParsing, HelpTellsEveryTemplateKeyword) {
     const auto help = [](std::vector<const char*> args) {
         args.insert(args.begin(), "brindle");
@@ -80,12 +82,20 @@ TEST(CommandLineParsing, HelpTellsEveryTemplateKeyword) {
             << reference << templates.out;
         EXPECT_NE(manual.find(".B " + reference + "\n"), std::string::npos) << reference;
     }
+    const auto rules = help({"help", "rules"});
+    const auto flowingRules = std::regex_replace(rules.out, std::regex("\\s+"), " ");
+    for (const CheckRule& rule : kCheckRules) {
+        const std::string heading = std::string(rule.id) + " (" + std::string(rule.severity) + ")";
+        EXPECT_NE(rules.out.find("\n" + heading + "\n"), std::string::npos) << heading;
+        EXPECT_NE(flowingRules.find(std::string(rule.help)), std::string::npos) << heading;
+        EXPECT_NE(manual.find(".B " + std::string(rule.id) + "\n"), std::string::npos) << heading;
+    }
     const auto flowing = std::regex_replace(templates.out, std::regex("\\s+"), " ");
     EXPECT_NE(flowing.find("%%Date% gives a \"%\" and the date"), std::string::npos);
     for (const char* section :
-         {"[TEMPLATE KEYWORDS]", "[ENVIRONMENT]\n", "[FILES]\n", "[EXIT STATUS]\n",
-          ".B BRINDLE_SETTINGS\n", ".B brindle.ini\n", ".B .brindleignore\n", ".B 143\n",
-          "\n    ' Module: %ModuleName%\n"}) {
+         {"[TEMPLATE KEYWORDS]", "[CHECK RULES]\n", "[ENVIRONMENT]\n", "[FILES]\n",
+          "[EXIT STATUS]\n", ".B BRINDLE_SETTINGS\n", ".B brindle.ini\n", ".B .brindleignore\n",
+          ".B 143\n", "\n    ' Module: %ModuleName%\n"}) {
         EXPECT_NE(manual.find(section), std::string::npos) << section;
     }
     EXPECT_NE(help({"help", "refresh"}).out.find("Usage: brindle refresh"), std::string::npos);

@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -508,6 +509,7 @@ TEST_F(Upkeep, EachReportFormatGivesTheSameFindingsAndErrors) {
         }
         return found;
     };
+    std::vector<std::string> fingerprints;
     const auto fromSarif = [&](const std::string& out) {
         Found found;
         const auto run = nlohmann::json::parse(out)["runs"][0];
@@ -520,6 +522,8 @@ TEST_F(Upkeep, EachReportFormatGivesTheSameFindingsAndErrors) {
             const auto [uri, line] = where(r["locations"][0]);
             const auto& rule = run["tool"]["driver"]["rules"][r["ruleIndex"].get<std::size_t>()];
             EXPECT_EQ(rule["id"], r["ruleId"]);
+            EXPECT_FALSE(rule["help"]["text"].get<std::string>().empty());
+            fingerprints.push_back(r["partialFingerprints"]["brindleFinding/v1"]);
             found.findings.push_back(r["level"].get<std::string>() + " " +
                                      place(uri, line, r["message"]["text"].get<std::string>()));
         }
@@ -584,6 +588,15 @@ TEST_F(Upkeep, EachReportFormatGivesTheSameFindingsAndErrors) {
             EXPECT_EQ(found.errors, std::vector<std::string>{error});
         }
     }
+
+    // A result's fingerprint is its own, and stays when lines above it come or go.
+    const auto before = fingerprints;
+    EXPECT_EQ(std::set<std::string>(before.begin(), before.end()).size(), findings.size());
+    WriteModule("Checks.bas", {"Option Explicit", "", "Sub Bare()", "End Sub", kBeginMarker,
+                               "Sub Handled()", "    On Error Resume Next", "End Sub"});
+    fingerprints.clear();
+    fromSarif(Run({"check", "Shop.vbp", "--format", "sarif"}).out);
+    EXPECT_EQ(fingerprints, before);
 }
 
 // The JSON report has the shape the README gives, when it found something and when a file or the
@@ -623,7 +636,8 @@ TEST_F(Upkeep, CheckJsonHasTheDocumentedShape) {
 
 // A baseline written by one run is honoured by the next after lines moved above the procedures,
 // from another folder too; what is new is reported, a second finding of a rule in one procedure
-// included. A baseline is never written from a run that could not check every file.
+// included. A baseline is never written from a run that could not check every file, nor over a
+// file that is no baseline.
 TEST_F(Upkeep, BaselineKeepsKnownFindingsAcrossMovedLines) {
     const std::vector<std::string> twice = {
         "Sub A()",  "    On Error GoTo Handler", "Handler:", kBeginMarker, "    Exit Sub",
@@ -677,11 +691,17 @@ TEST_F(Upkeep, BaselineKeepsKnownFindingsAcrossMovedLines) {
     const auto broken = Run({"check", "Shop.vbp", "--baseline", "base.json"});
     EXPECT_EQ(broken.status, 2);
     EXPECT_TRUE(Has(broken.err, "base.json: no baseline of brindle check"));
+    const auto overBroken =
+        Run({"check", "Shop.vbp", "--baseline", "base.json", "--update-baseline"});
+    EXPECT_EQ(overBroken.status, 2);
+    EXPECT_TRUE(Has(overBroken.err, "--update-baseline leaves it")) << overBroken.err;
+    EXPECT_EQ(File("base.json"), "{\"findings\": [{\"file\": \"Old.bas\"}]}");
     EXPECT_EQ(Run({"check", "Shop.vbp", "--update-baseline"}).status, 2);
 }
 
 // Several projects in one run give one report and take one baseline: the findings of every
-// part, a template they share told once, and what each part could not check among the errors.
+// part, a template they share told once, and what each part could not check among the errors;
+// a run on a part of them reads and rewrites the baseline for that part alone.
 TEST_F(Upkeep, OneReportAndOneBaselineForEveryPartOfARun) {
     Write("T/module.txt", "' Module %ModuleName% %Nothing%\r\n");
     WriteModule("Shop.bas", {"Sub Sell()", "End Sub"});
@@ -724,19 +744,31 @@ TEST_F(Upkeep, OneReportAndOneBaselineForEveryPartOfARun) {
     EXPECT_EQ(known.status, 0) << known.out;
     EXPECT_TRUE(Has(known.err, "no new findings in 2 modules (7 in the baseline)\n")) << known.err;
 
-    // A run that --files-from limits honours the baseline, says nothing of the modules it left
-    // out, and cannot rewrite it.
+    // A run on part of the code base (a module named alone, a list of staged files) counts as
+    // gone only what the baseline holds of the files it checked, and rewrites those alone.
+    const auto alone = Run({"check", "Shop.bas", "--baseline", "base.json"});
+    EXPECT_EQ(alone.status, 0) << alone.err;
+    EXPECT_TRUE(Has(alone.err, "no new findings in 1 module (4 in the baseline)\n")) << alone.err;
+    EXPECT_FALSE(Has(alone.err, "no longer found")) << alone.err;
+    WriteModule("Shop.bas", {"Sub Sell()", "End Sub", "Sub Buy()", "End Sub"});
     Write("staged.txt", "Shop.bas\n");
-    const auto staged = Run({"check", "Shop.vbp", "Other/Other.vbp", "--baseline", "base.json",
-                             "--files-from", "staged.txt"});
-    EXPECT_EQ(staged.status, 0) << staged.err;
-    EXPECT_FALSE(Has(staged.err, "no longer found")) << staged.err;
-    const auto before = File("base.json");
-    EXPECT_EQ(
-        Run(with({"--baseline", "base.json", "--update-baseline", "--files-from", "staged.txt"}))
-            .status,
-        2);
-    EXPECT_EQ(File("base.json"), before);
+    const std::vector<std::string> staged = {"check",      "Shop.vbp",         "Other/Other.vbp",
+                                             "--baseline", "base.json",        "--files-from",
+                                             "staged.txt", "--update-baseline"};
+    const auto update = Run(staged);
+    EXPECT_EQ(update.status, 0) << update.err;
+    EXPECT_TRUE(Has(update.err, "base.json: baseline written with 9 findings")) << update.err;
+    const auto whole = Run({"check", "Shop.vbp", "Other/Other.vbp", "--baseline", "base.json"});
+    EXPECT_TRUE(Has(whole.err, "no new findings in 2 modules (9 in the baseline)\n")) << whole.err;
+    EXPECT_FALSE(Has(whole.err, "no longer found")) << whole.err;
+
+    // What it holds of a module file that is no longer there is gone, whatever was checked.
+    fs::remove(folder() / "Other" / "Keep.bas");
+    const auto deleted = Run({"check", "Shop.bas", "--baseline", "base.json"});
+    EXPECT_TRUE(Has(deleted.err, "3 findings of the baseline no longer found")) << deleted.err;
+    EXPECT_EQ(Run({"check", "Shop.bas", "--baseline", "base.json", "--update-baseline"}).status, 0);
+    EXPECT_FALSE(Has(File("base.json"), "Keep.bas"));
+    WriteModule("Other/Keep.bas", {"Sub Keep()", "End Sub"});
 
     // A template both parts lack is told once.
     fs::remove(folder() / "T" / "proc.txt");

@@ -148,7 +148,9 @@ const char* const kSelectHelp =
 
 const char* const kMainFooter =
     "Run 'brindle COMMAND --help' for a command's flags and examples, 'brindle --help-all' for "
-    "those of every command, 'brindle help templates' for the keywords a template may hold.\n"
+    "those of every command, 'brindle help templates' for the keywords a template may hold, "
+    "'brindle help rules' for "
+    "what check reports.\n"
     "\n"
     "Exit status: 0 when every step worked or there was nothing to do; 1 when a step failed, "
     "something was found and left as it was, a question was not answered Yes (nothing was "
@@ -459,7 +461,8 @@ private:
                                          "not by line, so moved lines stay known")
                              ->type_name("FILE");
         sub->add_flag("--update-baseline", request_.updateBaseline,
-                      "write every finding of this run into the --baseline file, and pass")
+                      "write the findings of the modules this run checks into the --baseline "
+                      "file, in place of what it held of them, and pass")
             ->needs(baseline);
     }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <set>
@@ -31,10 +32,10 @@ CheckRules RulesOf(const Request& request) {
             request.stale};
 }
 
-// Each keyword of a template that does not exist, at its line in the template's file. With
-// --stale, each template that gives no text is told.
+// Each keyword of a template that does not exist, at its line in the template's file; the
+// templates read are `checked`. With --stale, each template that gives no text is told.
 void CheckTemplates(Session& session, const Request& request, int codePage, RunLog& log,
-                    std::vector<CheckFinding>& findings) {
+                    std::vector<CheckFinding>& findings, std::vector<std::string>& checked) {
     const AddinFields& fields = session.Fields();
     for (const TemplateSlot& slot : kTemplateSlots) {
         const std::string& path = fields.*slot.path;
@@ -44,9 +45,12 @@ void CheckTemplates(Session& session, const Request& request, int codePage, RunL
                         "\" is missing, unreadable or empty; --stale does not look at its "
                         "blocks");
         }
+        const auto label = Label(session.Templates().Resolve(path), codePage);
+        if (!text.empty()) {
+            checked.push_back(label);
+        }
         for (const auto& unknown : UnknownKeywords(text)) {
-            findings.push_back({Label(session.Templates().Resolve(path), codePage), unknown.line,
-                                "keyword", "", unknown.Problem(), true});
+            findings.push_back({label, unknown.line, "keyword", "", unknown.Problem(), true});
         }
     }
 }
@@ -153,6 +157,7 @@ public:
             IgnoreStep(&log_, [&] { std::rethrow_exception(examined.failure); });
             return;
         }
+        checked_.push_back(label);
         for (auto& finding : examined.findings) {
             finding.file = label;
             findings_.push_back(std::move(finding));
@@ -161,6 +166,8 @@ public:
 
     const CheckRules& Rules() const { return rules_; }
     std::vector<CheckFinding>& Findings() { return findings_; }
+    // The files checked to the end, the templates among them.
+    std::vector<std::string>& Checked() { return checked_; }
     int Modules() const { return modules_; }
 
 private:
@@ -168,6 +175,7 @@ private:
     Session& session_;
     RunLog& log_;
     std::vector<CheckFinding> findings_;
+    std::vector<std::string> checked_;
     int modules_ = 0;
 };
 
@@ -175,6 +183,7 @@ private:
 struct PartFindings {
     std::vector<CheckFinding> findings;
     std::vector<CheckError> errors;
+    std::vector<std::string> checked;
     int modules = 0;
     int ignored = 0;
     int failures = 0;
@@ -209,7 +218,7 @@ PartFindings CheckPart(const Request& request, const Streams& io,
 
     ModuleChecks checks(request, session, log);
     CheckTemplateFiles(session, codePage, log, toldTemplates);
-    CheckTemplates(session, request, codePage, log, checks.Findings());
+    CheckTemplates(session, request, codePage, log, checks.Findings(), checks.Checked());
     ModuleFinisher finisher(ModuleFinisher::Work::Release, io.out);
     if (onProject) {
         // Each module is checked on the thread that loads it, as soon as it is loaded; the
@@ -238,6 +247,7 @@ PartFindings CheckPart(const Request& request, const Streams& io,
     NoteIgnored(projects, log);
     PartFindings part;
     part.findings = std::move(checks.Findings());
+    part.checked = std::move(checks.Checked());
     for (const auto& told : log.Problems()) {
         part.errors.push_back(ErrorOf(told.subject, told.text));
     }
@@ -271,63 +281,66 @@ void AddUnseen(std::vector<Item>& to, std::vector<Item>& from) {
     }
 }
 
-// With --update-baseline the baseline takes every finding of the run, unless a file could not
-// be checked: its findings would drop out of the baseline and fail the next run.
-void UpdateBaseline(Baseline& baseline, const std::vector<CheckFinding>& findings, bool complete,
-                    RunLog& log) {
+// With --update-baseline the baseline takes the findings of the files checked in place of what
+// it held of them, and keeps the rest: a run on part of a code base leaves the other parts as
+// they were. Nothing is written when a file could not be checked: its findings would be lost.
+void UpdateBaseline(Baseline& baseline, const std::vector<CheckFinding>& findings,
+                    const std::vector<std::string>& checked, bool complete, RunLog& log) {
     if (!complete) {
         log.Problem(baseline.File(),
                     "the baseline was not written, as not every file could be checked");
         return;
     }
-    baseline.Take(findings);
+    baseline.Take(findings, checked);
     bool wrote = false;
     log.SetCurrent(baseline.File());
     if (IgnoreStep(&log, [&] { wrote = baseline.Write(); })) {
+        const int count = baseline.Count();
         log.Note(baseline.File() + (wrote ? ": baseline written with " : ": baseline kept, with ") +
-                 std::to_string(findings.size()) +
-                 (findings.size() == 1 ? " finding" : " findings"));
+                 std::to_string(count) + (count == 1 ? " finding" : " findings"));
     }
 }
 
-// The findings to report: those the baseline does not hold, when there is one. A run limited
-// by --files-from sees only some modules, so it does not tell what the baseline holds of others.
+// The findings to report: those the baseline does not hold, when there is one. What it holds of
+// modules this run did not check is neither reported nor counted as gone.
 void ApplyBaseline(std::optional<Baseline>& baseline, const Request& request,
-                   std::vector<CheckFinding> findings, CheckResults& results, bool complete,
-                   RunLog& log) {
+                   std::vector<CheckFinding> findings, const std::vector<std::string>& checked,
+                   CheckResults& results, bool complete, RunLog& log) {
     if (!baseline) {
         results.findings = std::move(findings);
         return;
     }
     if (request.updateBaseline) {
-        UpdateBaseline(*baseline, findings, complete, log);
+        UpdateBaseline(*baseline, findings, checked, complete, log);
     }
     int gone = 0;
     results.baseline = true;
-    results.findings = baseline->NewOf(findings, results.known, gone);
-    if (gone > 0 && !request.filesFrom) {
+    results.findings = baseline->NewOf(findings, checked, results.known, gone);
+    if (gone > 0) {
         log.Note(std::to_string(gone) + (gone == 1 ? " finding" : " findings") +
                  " of the baseline no longer found; --update-baseline drops " +
                  (gone == 1 ? "it" : "them"));
     }
 }
 
-// The baseline that --baseline names: read, or empty for --update-baseline to fill. Updating it
-// from a run that --files-from limits would drop the findings of every module not listed.
+// The baseline that --baseline names: read, or empty for --update-baseline to fill when there is
+// none yet. A file that is no baseline is never written over.
 std::optional<Baseline> BaselineOf(const Request& request) {
     if (!request.baseline) {
         return std::nullopt;
     }
-    if (request.updateBaseline && request.filesFrom) {
-        throw InputError("--update-baseline checks every module; --files-from leaves some out");
-    }
-    if (request.updateBaseline) {
-        return Baseline(*request.baseline);
+    const auto& file = *request.baseline;
+    std::error_code error;
+    if (request.updateBaseline && !std::filesystem::exists(host::PathOf(file), error) && !error) {
+        return Baseline(file);
     }
     try {
-        return Baseline::Read(*request.baseline);
+        return Baseline::Read(file);
     } catch (const host::FileError& e) {
-        throw InputError(*request.baseline + ": " + e.what());
+        throw InputError(file + ": " + e.what() +
+                         (request.updateBaseline
+                              ? ", so --update-baseline leaves it (remove it to start anew)"
+                              : " (--update-baseline writes one)"));
     }
 }
 
@@ -342,6 +355,7 @@ int Check(const Request& request, const Streams& io) {
         auto found = CheckPart(part, io, toldTemplates);
         AddUnseen(all.findings, found.findings);
         AddUnseen(all.errors, found.errors);
+        all.checked.insert(all.checked.end(), found.checked.begin(), found.checked.end());
         all.modules += found.modules;
         all.ignored += found.ignored;
         all.failures += found.failures;
@@ -356,7 +370,7 @@ int Check(const Request& request, const Streams& io) {
     CheckResults results;
     results.modules = all.modules;
     results.ignored = all.ignored;
-    ApplyBaseline(baseline, request, std::move(all.findings), results,
+    ApplyBaseline(baseline, request, std::move(all.findings), all.checked, results,
                   all.failures + log.Failures() == 0, log);
     results.errors = std::move(all.errors);
     for (const auto& told : log.Problems()) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cli/args/HelpFormat.h"
+#include "cli/report/CheckRules.h"
 #include "templates/Keywords.h"
 
 namespace brindle::cli {
@@ -52,6 +53,24 @@ std::string TemplatesHelp(int width) {
     return out;
 }
 
+constexpr std::string_view kRulesIntro =
+    "What 'brindle check' reports, each finding under one of these rules (the JSON report's "
+    "\"rule\", the SARIF log's rule id). A finding of severity error is code that no longer "
+    "compiles or marker lines that Brindle cannot pair.";
+
+std::string RulesHelp(int width) {
+    const auto columns = static_cast<std::size_t>(std::clamp(width, 40, 100));
+    std::string out = "Check rules\n\n" + Wrap(kRulesIntro, columns) + "\n\n";
+    for (const CheckRule& rule : kCheckRules) {
+        out += std::string(rule.id) + " (" + std::string(rule.severity) + ")\n";
+        // The first line is indented by hand, so it is wrapped as narrow as the others.
+        out += "  " + Wrap(rule.summary, columns - 2, 2) + "\n";
+        out += "  " + Wrap(rule.help, columns - 2, 2) + "\n\n";
+    }
+    out.pop_back();
+    return out;
+}
+
 // Text for roff: backslashes escaped, and a line that would begin with a control character
 // made plain; `lineStart` when the text begins a line.
 std::string Roff(std::string_view text, bool lineStart = true) {
@@ -76,6 +95,15 @@ std::string KeywordSection() {
         out += ".nf\n" + Roff(Indented(keyword.exampleResult, "    ")) + ".fi\n";
     }
     return out + ".PP\n" + Roff(kLiteralPercent) + "\n.PP\n" + Roff(kDateFormats) + "\n";
+}
+
+std::string RulesSection() {
+    std::string out = "[CHECK RULES]\n" + Roff(kRulesIntro) + "\n";
+    for (const CheckRule& rule : kCheckRules) {
+        out += ".TP\n.B " + std::string(rule.id) + "\n(" + std::string(rule.severity) + ") " +
+               Roff(rule.summary, false) + "\n" + Roff(rule.help) + "\n";
+    }
+    return out;
 }
 
 struct Entry {
@@ -141,12 +169,13 @@ std::string Section(std::string_view title, const std::array<Entry, N>& entries)
 }  // namespace
 
 std::vector<HelpTopic> HelpTopics() {
-    return {{"templates", "the keywords a template may hold, and the date formats", TemplatesHelp}};
+    return {{"templates", "the keywords a template may hold, and the date formats", TemplatesHelp},
+            {"rules", "what check reports, and what to do about each", RulesHelp}};
 }
 
 std::string ManualSections() {
-    return KeywordSection() + "\n" + Section("ENVIRONMENT", kEnvironment) + "\n" +
-           Section("FILES", kFiles) + "\n" + Section("EXIT STATUS", kExitStatus);
+    return KeywordSection() + "\n" + RulesSection() + "\n" + Section("ENVIRONMENT", kEnvironment) +
+           "\n" + Section("FILES", kFiles) + "\n" + Section("EXIT STATUS", kExitStatus);
 }
 
 }  // namespace brindle::cli

@@ -9,11 +9,11 @@
 
 namespace brindle::cli {
 
-// The topics of `brindle help`: templates.
+// The topics of `brindle help`: templates, rules.
 std::vector<HelpTopic> HelpTopics();
 
-// The manual page's TEMPLATE KEYWORDS, ENVIRONMENT, FILES and EXIT STATUS, in help2man's
-// include format.
+// The manual page's TEMPLATE KEYWORDS, CHECK RULES, ENVIRONMENT, FILES and EXIT STATUS, in
+// help2man's include format.
 std::string ManualSections();
 
 }  // namespace brindle::cli

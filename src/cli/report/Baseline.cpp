@@ -14,6 +14,7 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 
 constexpr int kVersion = 1;
+constexpr std::string_view kReplaced = "\xEF\xBF\xBD";  // U+FFFD
 
 fs::path AbsoluteOf(const std::string& file) {
     std::error_code error;
@@ -47,15 +48,14 @@ Baseline Baseline::Read(const std::string& file) {
     try {
         bytes = host::ReadFileBytes(host::PathOf(file));
     } catch (const host::FileError& e) {
-        throw host::FileError(std::string("the baseline ") + e.what() +
-                              " (--update-baseline writes it)");
+        throw host::FileError(std::string("the baseline ") + e.what());
     }
     const auto document = json::parse(bytes, nullptr, false);
     const bool valid =
         document.is_object() && document.contains("findings") && document["findings"].is_array() &&
         std::all_of(document["findings"].begin(), document["findings"].end(), IsEntry);
     if (!valid) {
-        throw host::FileError("no baseline of brindle check (--update-baseline writes one)");
+        throw host::FileError("no baseline of brindle check");
     }
     for (const auto& entry : document["findings"]) {
         const auto procedure =
@@ -66,8 +66,11 @@ Baseline Baseline::Read(const std::string& file) {
     return baseline;
 }
 
-void Baseline::Take(const std::vector<CheckFinding>& findings) {
-    counts_.clear();
+void Baseline::Take(const std::vector<CheckFinding>& findings,
+                    const std::vector<std::string>& checked) {
+    const auto covered = CoveredBy(findings, checked);
+    std::erase_if(counts_,
+                  [&](const auto& entry) { return covered.contains(std::get<0>(entry.first)); });
     for (const auto& finding : findings) {
         ++counts_[KeyOf(finding)];
     }
@@ -87,7 +90,16 @@ bool Baseline::Write() const {
         host::PathOf(file_), document.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
 }
 
-std::vector<CheckFinding> Baseline::NewOf(const std::vector<CheckFinding>& findings, int& known,
+int Baseline::Count() const {
+    int count = 0;
+    for (const auto& entry : counts_) {
+        count += entry.second;
+    }
+    return count;
+}
+
+std::vector<CheckFinding> Baseline::NewOf(const std::vector<CheckFinding>& findings,
+                                          const std::vector<std::string>& checked, int& known,
                                           int& gone) const {
     auto left = counts_;
     std::vector<CheckFinding> fresh;
@@ -101,21 +113,53 @@ std::vector<CheckFinding> Baseline::NewOf(const std::vector<CheckFinding>& findi
             fresh.push_back(finding);
         }
     }
+    const auto covered = CoveredBy(findings, checked);
     gone = 0;
-    for (const auto& entry : left) {
-        gone += entry.second;
+    for (const auto& [key, count] : left) {
+        gone += covered.contains(std::get<0>(key)) ? count : 0;
     }
     return fresh;
+}
+
+// The files checked, and those the baseline holds that are no longer there. A name whose odd
+// bytes the file replaced cannot be looked for, so it is taken to be there.
+std::set<std::string> Baseline::CoveredBy(const std::vector<CheckFinding>& findings,
+                                          const std::vector<std::string>& checked) const {
+    std::set<std::string> files;
+    for (const auto& file : checked) {
+        files.insert(FileKeyOf(file));
+    }
+    for (const auto& finding : findings) {
+        files.insert(FileKeyOf(finding.file));
+    }
+    const std::string* last = nullptr;  // the entries of a file follow one another
+    for (const auto& entry : counts_) {
+        const auto& file = std::get<0>(entry.first);
+        if (last != nullptr && *last == file) {
+            continue;
+        }
+        last = &file;
+        std::error_code error;
+        if (!files.contains(file) && file.find(kReplaced) == std::string::npos &&
+            !fs::exists(host::PathOf(folder_) / host::PathOf(file), error) && !error) {
+            files.insert(file);
+        }
+    }
+    return files;
 }
 
 // The file relative to the baseline's folder, with "/" between names on every platform, so that
 // the baseline holds the same whatever folder check is run from.
 Baseline::Key Baseline::KeyOf(const CheckFinding& finding) const {
-    const auto file = AbsoluteOf(finding.file);
-    const auto relative = file.lexically_relative(host::PathOf(folder_));
-    auto text = host::TextOf(relative.empty() ? file : relative);
+    return {FileKeyOf(finding.file), AsWritten(finding.procedure), finding.rule};
+}
+
+std::string Baseline::FileKeyOf(const std::string& file) const {
+    const auto absolute = AbsoluteOf(file);
+    const auto relative = absolute.lexically_relative(host::PathOf(folder_));
+    auto text = host::TextOf(relative.empty() ? absolute : relative);
     std::replace(text.begin(), text.end(), '\\', '/');
-    return {AsWritten(text), AsWritten(finding.procedure), finding.rule};
+    return AsWritten(text);
 }
 
 }  // namespace brindle::cli

@@ -3,11 +3,14 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <filesystem>
+#include <iomanip>
 #include <map>
+#include <sstream>
+#include <tuple>
 
+#include "cli/report/CheckRules.h"
 #include "host/files/FileSystem.h"
 #include "util/Text.h"
 
@@ -19,37 +22,6 @@ namespace brindle::cli {
 namespace {
 
 using json = nlohmann::ordered_json;
-
-struct Rule {
-    std::string_view id;
-    std::string_view name;  // for SARIF
-    std::string_view severity;
-    std::string_view description;
-};
-
-constexpr std::array<Rule, 11> kRules{{
-    {"module-header", "MissingModuleHeader", "warning", "A module has no marked module header."},
-    {"header", "MissingProcedureHeader", "warning", "A procedure has no marked procedure header."},
-    {"handler", "MissingErrorHandler", "warning",
-     "A procedure has no marked error handler and no On Error statement of its own."},
-    {"markers", "BrokenMarkers", "error",
-     "A marker line without its partner, or a marked block across procedures."},
-    {"exit", "WrongExitStatement", "error",
-     "An Exit statement in a marked error handler of another kind than its procedure; the "
-     "module does not compile."},
-    {"name", "HeaderOfAnotherProcedure", "warning",
-     "A marked procedure header names another procedure."},
-    {"duplicate", "AddedTwice", "error",
-     "A second marked header above one procedure, or a label defined twice in a procedure."},
-    {"role", "ModuleHeaderReadsAsProcedureHeader", "warning",
-     "The marked block taken for the module header reads as a procedure header."},
-    {"skip", "SkipCommentOfNothing", "warning",
-     "A skip comment that stands above no procedure and so keeps Brindle from nothing."},
-    {"stale", "StaleBlock", "warning",
-     "A marked block that the templates and options in use would make otherwise."},
-    {"keyword", "UnknownTemplateKeyword", "warning",
-     "A template holds a keyword that does not exist; it goes into the code as it stands."},
-}};
 
 std::string NotUtf8Replaced(const json& document) {
     return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
@@ -164,36 +136,58 @@ json LocationOf(const std::string& file, std::int32_t line) {
 
 json SarifRules() {
     auto rules = json::array();
-    for (const auto& rule : kRules) {
+    for (const auto& rule : kCheckRules) {
+        const std::string full = std::string(rule.summary) + " " + std::string(rule.help);
         rules.push_back({{"id", rule.id},
                          {"name", rule.name},
-                         {"shortDescription", {{"text", rule.description}}},
+                         {"shortDescription", {{"text", rule.summary}}},
+                         {"fullDescription", {{"text", full}}},
+                         {"help", {{"text", rule.help}}},
                          {"defaultConfiguration", {{"level", rule.severity}}}});
     }
     return rules;
 }
 
-json SarifResult(const CheckFinding& finding) {
-    const auto rule = std::find_if(kRules.begin(), kRules.end(),
-                                   [&](const Rule& r) { return r.id == finding.rule; });
+// Names a finding as the baseline does, by file, procedure, rule and which of the procedure's
+// findings of that rule it is, not by line, so that an alert follows code that moves. FNV-1a,
+// the same on every platform.
+std::string FingerprintOf(const CheckFinding& finding, int occurrence) {
+    const std::string key = UriOf(finding.file) + '\n' + finding.procedure + '\n' + finding.rule +
+                            '\n' + std::to_string(occurrence);
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char c : key) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    }
+    std::ostringstream hex;
+    hex << std::hex << std::setw(16) << std::setfill('0') << hash;
+    return hex.str();
+}
+
+json SarifResult(const CheckFinding& finding, int occurrence) {
+    const auto rule = std::find_if(kCheckRules.begin(), kCheckRules.end(),
+                                   [&](const CheckRule& r) { return r.id == finding.rule; });
     auto location = LocationOf(finding.file, finding.line);
     if (!finding.procedure.empty()) {
         location["logicalLocations"] = {{{"name", finding.procedure}, {"kind", "function"}}};
     }
-    json result = {{"ruleId", finding.rule},
-                   {"level", SeverityOf(finding.rule)},
-                   {"message", {{"text", finding.message}}},
-                   {"locations", json::array({location})}};
-    if (rule != kRules.end()) {
-        result["ruleIndex"] = rule - kRules.begin();
+    json result = {
+        {"ruleId", finding.rule},
+        {"level", SeverityOf(finding.rule)},
+        {"message", {{"text", finding.message}}},
+        {"locations", json::array({location})},
+        {"partialFingerprints", {{"brindleFinding/v1", FingerprintOf(finding, occurrence)}}}};
+    if (rule != kCheckRules.end()) {
+        result["ruleIndex"] = rule - kCheckRules.begin();
     }
     return result;
 }
 
 void PrintSarif(const CheckResults& results, std::ostream& out) {
     auto findings = json::array();
+    std::map<std::tuple<std::string, std::string, std::string>, int> seen;
     for (const auto& finding : results.findings) {
-        findings.push_back(SarifResult(finding));
+        const int occurrence = seen[{finding.file, finding.procedure, finding.rule}]++;
+        findings.push_back(SarifResult(finding, occurrence));
     }
     auto notifications = json::array();
     for (const auto& error : results.errors) {
@@ -227,7 +221,7 @@ std::string Counted(std::size_t count, std::string_view one) {
 }  // namespace
 
 std::string_view SeverityOf(std::string_view rule) {
-    for (const auto& known : kRules) {
+    for (const auto& known : kCheckRules) {
         if (known.id == rule) {
             return known.severity;
         }
