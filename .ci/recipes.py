@@ -34,11 +34,12 @@ def yaml_after(readme, heading):
     return yaml.safe_load(block.group(1))
 
 
-def run(script, cwd, env, what):
+def run(script, cwd, env, what, check=True):
     print(f"recipes: {what}", flush=True)
     done = subprocess.run(["bash", "-e", "-c", script], cwd=cwd, env=env)
-    if done.returncode != 0:
+    if check and done.returncode != 0:
         fail(f"{what} exited with {done.returncode}")
+    return done.returncode == 0
 
 
 def take_github_env(env):
@@ -47,6 +48,43 @@ def take_github_env(env):
         if "=" in line:
             key, value = line.split("=", 1)
             env[key] = value
+
+
+def should_run(condition, failed, outcomes):
+    """The few step conditions of GitHub's expressions that a recipe may use."""
+    condition = str(condition).strip()
+    if condition.startswith("${{") and condition.endswith("}}"):
+        condition = condition[3:-2].strip()
+    if condition in ("always()", "success() || failure()"):
+        return True
+    if condition == "failure()":
+        return failed
+    if condition == "success()":
+        return not failed
+    test = re.fullmatch(r"steps\.([\w-]+)\.(outcome|conclusion) *(==|!=) *'(\w+)'", condition)
+    if not test:
+        fail(f"a step's condition this check does not know: {condition}")
+    step, kind, op, value = test.groups()
+    equal = outcomes.get(step, {}).get(kind) == value
+    return not failed and (equal if op == "==" else not equal)
+
+
+def run_steps(steps, project, env, what):
+    """Runs the steps as the runner would; whether the job succeeded."""
+    failed = False
+    outcomes = {}
+    for number, step in enumerate(steps, 1):
+        if "run" not in step or not should_run(step.get("if", "success()"), failed, outcomes):
+            continue  # actions/checkout and the like: the copy of the project stands for them
+        ok = run(step["run"], project, env, f"{what}, step {number}", check=False)
+        take_github_env(env)
+        tolerated = bool(step.get("continue-on-error", False))
+        outcomes[str(step.get("id", number))] = {
+            "outcome": "success" if ok else "failure",
+            "conclusion": "success" if ok or tolerated else "failure",
+        }
+        failed = failed or not (ok or tolerated)
+    return not failed
 
 
 def main():
@@ -80,20 +118,27 @@ def main():
         Path(env[name]).touch()
     opt = str(work / "opt")
 
-    install = None
-    for number, step in enumerate(github["steps"], 1):
-        if "run" not in step:
-            continue  # actions/checkout and the like: the copy of the project stands for them
-        script = step["run"].replace("/opt", opt)
-        run(script, project, env, f"GitHub step {number}")
-        take_github_env(env)
-        if "git clone" in step["run"]:
-            install = [line for line in step["run"].splitlines() if line.strip()]
-            # The rest checks a project that holds everything, so each step has to pass.
-            run("brindle add-all Inventory.vbp --yes --quiet", project, env,
-                "completing the example")
-    if install is None:
-        fail("no step of the GitHub workflow clones and installs Brindle")
+    steps = github["steps"]
+    cloning = [i for i, step in enumerate(steps) if "git clone" in step.get("run", "")]
+    if len(cloning) != 1:
+        fail("no one step of the GitHub workflow clones and installs Brindle")
+    installing = dict(steps[cloning[0]], run=steps[cloning[0]]["run"].replace("/opt", opt))
+    if not run_steps(steps[:cloning[0]] + [installing], project, env, "GitHub, installing"):
+        fail("the GitHub workflow did not install Brindle")
+    install = [line for line in steps[cloning[0]]["run"].splitlines() if line.strip()]
+    checking = steps[cloning[0] + 1:]
+
+    # On the example as it is the job fails, yet its SARIF log is made for the upload; on the
+    # example with everything added it passes.
+    bare = work / "bare"
+    shutil.copytree(project, bare)
+    if run_steps(checking, bare, dict(env, GITHUB_WORKSPACE=str(bare)), "GitHub, bare example"):
+        fail("the GitHub workflow passed a project without headers and error handlers")
+    if "sarif" in str(checking) and not (bare / "brindle.sarif").stat().st_size:
+        fail("the GitHub workflow left no SARIF log to upload")
+    run("brindle add-all Inventory.vbp --yes --quiet", project, env, "completing the example")
+    if not run_steps(checking, project, env, "GitHub, completed example"):
+        fail("the GitHub workflow failed on the completed example")
 
     # The GitLab job installs with the same lines, which are not run twice; the rest is run.
     env.update({k: str(v) for k, v in gitlab.get("variables", {}).items()})
@@ -102,7 +147,10 @@ def main():
     if script[:len(install)] != install:
         fail("the GitLab job installs Brindle otherwise than the GitHub workflow:\n"
              + "\n".join(script[:len(install)]))
-    run("\n".join(script[len(install):]), project, env, "the GitLab job's remaining lines")
+    rest = "\n".join(script[len(install):])
+    if run(rest, bare, dict(env, CI_PROJECT_DIR=str(bare)), "GitLab, bare example", check=False):
+        fail("the GitLab job passed a project without headers and error handlers")
+    run(rest, project, env, "GitLab, completed example")
 
     print("recipes: the README's CI recipes ran as written")
 
