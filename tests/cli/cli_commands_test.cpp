@@ -178,6 +178,8 @@ TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
         {{"remove-code-all", "Gone.vbp"}, "Gone.vbp: no such file"},
         {{"add-all", "Controls", "--yes"}, "brindle: no project or group file below Controls\n"},
         {{"add-headers", "Controls"}, "Controls: is a folder"},
+        {{"add-all", "Inventory.vbp", "Gone.bas", "--only-named", "--yes"},
+         "brindle: Gone.bas: no such file\n"},
         {{"remove-markers", "modMain.bas", "--select", "500"}, "past the module's last line, 69"},
         {{"add-headers", "modMain.bas", "--select", "9-3"}, "ends before it starts"},
         {{"add-headers", "modMain.bas", "--select", "three"}, "--select three: expected"},

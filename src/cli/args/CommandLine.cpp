@@ -118,7 +118,8 @@ std::string Footer(const CommandInfo& info) {
     if (TakesProjects(info.command)) {
         footer +=
             "\n\nA group file (.vbg) runs the command on each of its projects in turn; several "
-            "projects, groups and modules may be named, each under its own team settings.";
+            "projects, groups, folders and modules may be named, each under its own team "
+            "settings.";
     }
     if (info.command == Command::Options) {
         footer +=

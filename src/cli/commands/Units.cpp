@@ -207,6 +207,10 @@ RunParts SplitRun(const Request& request, std::istream& in, RunLog& log) {
     if (request.onlyNamed && onProjects) {
         how = request.filesFrom ? "listed or named" : "named";
         for (const auto& file : whole.files) {
+            if (!IsProject(file) && !Exists(file)) {
+                throw InputError(host::Label(host::PathOf(file), kDefaultCodePage) +
+                                 ": no such file");
+            }
             if (!IsProject(file)) {
                 listed.push_back(file);
             }
