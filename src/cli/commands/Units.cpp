@@ -194,45 +194,28 @@ bool ReadsIgnoreFiles(const Request& request) {
     return !request.noIgnore && !request.ignoreExclusions;
 }
 
-RunParts SplitRun(const Request& request, std::istream& in, RunLog& log) {
-    Request whole = request;
-    if (!TakesProjects(request.command)) {
-        return {{whole}, 0};
-    }
-    whole.files = WithFoldersExpanded(request);
-    std::vector<std::string> listed =
-        request.filesFrom ? ReadList(request, in) : std::vector<std::string>{};
-    const bool onProjects = std::any_of(whole.files.begin(), whole.files.end(), IsProject);
-    std::string how = "listed in --files-from";
-    if (request.onlyNamed && onProjects) {
-        how = request.filesFrom ? "listed or named" : "named";
-        for (const auto& file : whole.files) {
-            if (!IsProject(file) && !Exists(file)) {
-                throw InputError(host::Label(host::PathOf(file), kDefaultCodePage) +
-                                 ": no such file");
-            }
-            if (!IsProject(file)) {
-                listed.push_back(file);
-            }
+namespace {
+
+// With --only-named, the modules named beside the projects leave the request for its list.
+std::vector<std::string> TakeNamedModules(Request& whole) {
+    std::vector<std::string> named;
+    for (const auto& file : whole.files) {
+        if (IsProject(file)) {
+            continue;
         }
-        std::erase_if(whole.files, [](const std::string& file) { return !IsProject(file); });
-    }
-    // A staged list names what was deleted too.
-    std::erase_if(listed, [](const std::string& file) { return !Exists(file); });
-    RunParts run;
-    run.listed = static_cast<int>(std::count_if(listed.begin(), listed.end(), IsModule));
-    if (!onProjects) {
-        std::copy_if(listed.begin(), listed.end(), std::back_inserter(whole.files), IsModule);
-    } else if (request.filesFrom || request.onlyNamed) {
-        std::vector<std::string> only;
-        for (const auto& file : listed) {
-            only.push_back(host::FileIdentity(host::PathOf(file)));
+        if (!Exists(file)) {
+            throw InputError(host::Label(host::PathOf(file), kDefaultCodePage) + ": no such file");
         }
-        whole.only = std::move(only);
+        named.push_back(file);
     }
-    auto& parts = run.parts;
-    // Modules by the team settings that apply to them; "" when none does.
-    std::map<std::string, std::size_t> modulePart;
+    std::erase_if(whole.files, [](const std::string& file) { return !IsProject(file); });
+    return named;
+}
+
+// Each project or group, and the modules by the team settings that apply to them.
+std::vector<Request> PartsOf(const Request& whole) {
+    std::vector<Request> parts;
+    std::map<std::string, std::size_t> modulePart;  // "" when no team settings apply
     for (const auto& file : whole.files) {
         Request part = whole;
         part.files = {file};
@@ -250,7 +233,40 @@ RunParts SplitRun(const Request& request, std::istream& in, RunLog& log) {
             parts[at->second].files.push_back(file);
         }
     }
-    DoEachOnce(parts, listed, how, whole.only.has_value(), log);
+    return parts;
+}
+
+}  // namespace
+
+RunParts SplitRun(const Request& request, std::istream& in, RunLog& log) {
+    Request whole = request;
+    if (!TakesProjects(request.command)) {
+        return {{whole}, 0};
+    }
+    whole.files = WithFoldersExpanded(request);
+    std::vector<std::string> listed =
+        request.filesFrom ? ReadList(request, in) : std::vector<std::string>{};
+    const bool onProjects = std::any_of(whole.files.begin(), whole.files.end(), IsProject);
+    std::string how = "listed in --files-from";
+    if (request.onlyNamed && onProjects) {
+        how = request.filesFrom ? "listed or named" : "named";
+        const auto named = TakeNamedModules(whole);
+        listed.insert(listed.end(), named.begin(), named.end());
+    }
+    // A staged list names what was deleted too.
+    std::erase_if(listed, [](const std::string& file) { return !Exists(file); });
+    if (!onProjects) {
+        std::copy_if(listed.begin(), listed.end(), std::back_inserter(whole.files), IsModule);
+    } else if (request.filesFrom || request.onlyNamed) {
+        std::vector<std::string> only;
+        for (const auto& file : listed) {
+            only.push_back(host::FileIdentity(host::PathOf(file)));
+        }
+        whole.only = std::move(only);
+    }
+    RunParts run{PartsOf(whole),
+                 static_cast<int>(std::count_if(listed.begin(), listed.end(), IsModule))};
+    DoEachOnce(run.parts, listed, how, whole.only.has_value(), log);
     return run;
 }
 
