@@ -108,6 +108,15 @@ Place PlaceOf(const fs::path& file, const ServerSettings& settings) {
             break;
         }
     }
+    // In no project, the module is left out as the command line leaves out one named alone.
+    std::vector<fs::path> files{place.file};
+    std::vector<std::string> warnings;
+    try {
+        const auto ignored = host::LeaveOutIgnored(files, place.codePage, warnings);
+        place.ignoredBy = ignored.empty() ? std::string() : ignored.front().pattern;
+    } catch (const host::LoadError&) {
+        // As for a project whose .brindleignore cannot be read.
+    }
     return place;
 }
 

@@ -405,6 +405,9 @@ TEST_F(Upkeep, SeveralProjectsInOneRunKeepTheirOwnTeamSettings) {
                             "--yes", "--skip-existing"});
     EXPECT_EQ(added.status, 0) << added.err;
     EXPECT_TRUE(Has(added.err,
+                    "brindle: Shop.bas: 1 module header, 1 procedure header, 1 error handler "
+                    "added\nbrindle: "));
+    EXPECT_TRUE(Has(added.err,
                     "brindle: 3 modules: 3 module headers, 3 procedure headers, 3 "
                     "error handlers added\n"));
     EXPECT_EQ(Count("Shop.bas", "' Module Shop"), 1);
@@ -419,18 +422,43 @@ TEST_F(Upkeep, SeveralProjectsInOneRunKeepTheirOwnTeamSettings) {
     const auto checked = Run({"check", "Other/Other.vbp", "Shop.vbp", "Other/Loose.bas"});
     EXPECT_EQ(checked.status, 0) << checked.out;
     EXPECT_TRUE(Has(checked.err, "brindle: no findings in 3 modules\n"));
+
+    // A folder stands for the projects and groups below it; a group's projects are done once,
+    // and a folder that .brindleignore leaves out is not looked into.
+    Write("All.vbg", "VBGROUP 5.0\r\nStartupProject=Shop.vbp\r\nProject=Other\\Other.vbp\r\n");
+    Write("Other/Inner/Inner.vbp", "Type=Exe\r\nModule=Loose; ..\\Loose.bas\r\n");
+    Write("Other/.brindleignore", "Skip.bas\nInner/\n");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string said;
+    } folders[] = {
+        {{"check", "."}, 0, "brindle: no findings in 2 modules\n"},
+        {{"check", "Other", "--no-ignore"}, 1, " findings in 3 modules\n"},
+        {{"refresh", "Other", "--yes"}, 0, "brindle: nothing to change\n"},
+        {{"check", "T"}, 2, "brindle: no project or group file below T\n"},
+    };
+    for (const auto& [args, status, said] : folders) {
+        const auto run = Run(args);
+        EXPECT_EQ(run.status, status) << run.err;
+        EXPECT_TRUE(Has(run.err, said));
+    }
 }
 
 // --files-from limits a run to the modules listed, under each project's settings and
-// .brindleignore; without a project the modules listed are those named.
+// .brindleignore; without a project the modules listed are those named. Paths may come as git
+// quotes them, or NUL-separated; those that no longer exist are passed over.
 TEST_F(Upkeep, FilesFromLimitsARunToTheModulesListed) {
-    for (const std::string name : {"A", "B", "C"}) {
+    for (const std::string name : {"A", "B", "C", "Stray"}) {
         WriteModule(name + ".bas", {"Sub " + name + "Now()", "End Sub"});
     }
     WriteProject({"A.bas", "B.bas", "C.bas", "Gone.bas"});
     Write(".brindleignore", "C.bas\n");
-    Write("staged.txt", "A.bas\r\nC.bas\r\nStray.bas\r\nShop.vbp\r\n\r\n");
+    Write("staged.txt", "A.bas\r\nC.bas\r\nStray.bas\r\nGone.bas\r\nShop.vbp\r\n\r\n");
     Write("none.txt", "");
+    Write("quoted.txt", "\"\\101.bas\"\n\"B\\056bas\"\n");
+    Write("nul.txt", "B.bas\0Gone.bas\0"s);
+    Write("stray.txt", "Stray.bas\n");
     const struct {
         std::vector<std::string> args;
         int status;
@@ -447,7 +475,19 @@ TEST_F(Upkeep, FilesFromLimitsARunToTheModulesListed) {
          {},
          "brindle: no module of the list was checked\n"},
         {{"check", "--files-from", "none.txt"}, 0, {}, "nothing to check"},
-        {{"check", "--files-from", "staged.txt"}, 2, {}, "brindle: Stray.bas: no such file\n"},
+        {{"check", "--files-from", "staged.txt"},
+         1,
+         {"A.bas"},
+         "brindle: 1 module left out by .brindleignore\n"},
+        {{"check", "--files-from", "staged.txt", "--no-ignore"}, 1, {"A.bas", "C.bas"}, ""},
+        {{"check", "Shop.vbp", "--files-from", "quoted.txt"}, 1, {"A.bas", "B.bas"}, ""},
+        {{"check", "Shop.vbp", "--files-from", "nul.txt", "-z"}, 1, {"B.bas"}, ""},
+        {{"check", "Shop.vbp", "B.bas", "--only-named"}, 1, {"B.bas"}, ""},
+        {{"check", "Shop.vbp", "--files-from", "stray.txt"},
+         1,
+         {},
+         "brindle: no module of the list was checked: the 1 module it names is in no project "
+         "given\n"},
         {{"check", "Shop.vbp", "--files-from", "absent.txt"}, 2, {}, "--files-from absent.txt"},
     };
     for (const auto& [args, status, checked, said] : cases) {
@@ -862,6 +902,37 @@ TEST_F(Upkeep, ExclusionsKeepEveryCommandAway) {
     EXPECT_TRUE(Has(checked.err,
                     "warning: .brindleignore:3: the pattern \"mod[AB\" has a \"[\" that "
                     "is not closed; it is ignored\n"));
+
+    // Named on its own, the module is left out as its project leaves it out, by every command
+    // that checks or changes code; --no-ignore takes it.
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string said;
+    } alone[] = {
+        {{"check", "Legacy/Old.bas", "Whole.bas"},
+         0,
+         "brindle: 1 module left out by .brindleignore\n"},
+        {{"check", "Legacy/Old.bas", "--json"},
+         0,
+         "brindle: no module was checked: .brindleignore leaves out every one named\n"},
+        {{"add-all", "Legacy/Old.bas", "--yes"}, 0, "brindle: nothing to change\n"},
+        {{"add-headers", "Legacy/Old.bas", "--proc", "Main"}, 0, "left out by .brindleignore"},
+        {{"refresh", "Legacy/Old.bas", "--yes"}, 0, "brindle: nothing to change\n"},
+        {{"remove-code", "Legacy/Old.bas", "--yes"},
+         0,
+         "1 marked block left in modules that .brindleignore leaves out"},
+        {{"check", "Legacy/Old.bas", "--no-ignore"}, 1, "1 module"},
+    };
+    for (const auto& [args, status, said] : alone) {
+        const auto run = Run(args);
+        EXPECT_EQ(run.status, status) << run.err;
+        EXPECT_TRUE(Has(run.err, said));
+        if (args.back() == "--json") {
+            EXPECT_EQ(nlohmann::json::parse(run.out)["ignored"], 1) << run.out;
+        }
+    }
+    EXPECT_EQ(File("Legacy/Old.bas"), original.at("Legacy/Old.bas"));
 
     Write("T/proc.txt", kProcTemplate + "' Changed %ProcedureName%\r\n");
     ASSERT_EQ(Run({"refresh", "Shop.vbp", "--yes", "-q"}).status, 0);

@@ -286,11 +286,17 @@ TEST_F(LspServerTest, DiagnosticsTellCheckFindingsAndTextTheCodePageLacks) {
         << told[0]["message"];
     EXPECT_TRUE(Actions("modMain.bas", 31, 31).empty());
 
-    // A module that the project's .brindleignore leaves out is left alone here too.
-    test::WriteBytes(server_ / "Inventory" / ".brindleignore", "frmMain.frm\n");
-    Open("frmMain.frm");
-    EXPECT_TRUE(client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"].empty());
-    EXPECT_TRUE(Actions("frmMain.frm", 0, 40).empty());
+    // A module that the project's .brindleignore leaves out is left alone here too, and so is
+    // one of no project that the .brindleignore nearest it leaves out.
+    test::WriteBytes(server_ / "Inventory" / ".brindleignore", "frmMain.frm\nScratch.bas\n");
+    test::WriteBytes(server_ / "Inventory" / "Scratch.bas",
+                     "Attribute VB_Name = \"Scratch\"\r\nSub Go()\r\nEnd Sub\r\n");
+    for (const std::string module : {"frmMain.frm", "Scratch.bas"}) {
+        Open(module);
+        EXPECT_TRUE(client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"].empty())
+            << module;
+        EXPECT_TRUE(Actions(module, 0, 40).empty()) << module;
+    }
 }
 
 TEST_F(LspServerTest, EachActionWritesWhatTheCommandWrites) {

@@ -118,7 +118,8 @@ std::string Footer(const CommandInfo& info) {
     if (TakesProjects(info.command)) {
         footer +=
             "\n\nA group file (.vbg) runs the command on each of its projects in turn; several "
-            "projects, groups and modules may be named, each under its own team settings.";
+            "projects, groups, folders and modules may be named, each under its own team "
+            "settings.";
     }
     if (info.command == Command::Lsp) {
         footer +=
@@ -329,7 +330,8 @@ private:
             case Command::RemoveCode:
                 AddModules(sub);
                 AddSelection(sub);
-                AddIgnoreExclusions(sub, "skip comments and excluded procedure names");
+                AddIgnoreExclusions(sub,
+                                    "skip comments, excluded procedure names and .brindleignore");
                 break;
             case Command::RemoveMarkersAll:
             case Command::RemoveCodeAll:
@@ -404,13 +406,28 @@ private:
     // Several projects and groups, modules beside them, or the modules that a list names.
     void AddFiles(CLI::App* sub) {
         sub->add_option("FILE", request_.files,
-                        "project (.vbp) and group (.vbg) files, and module files");
-        sub->add_option("--files-from", filesFrom_,
-                        "work only on the modules that this file lists, one path a line, "
-                        "relative to the current folder ('-': standard input); those that no "
-                        "project given holds are told of, and without a project they are the "
-                        "modules to work on")
-            ->type_name("FILE");
+                        "project (.vbp) and group (.vbg) files, module files, and folders (each "
+                        "standing for the projects and groups below it)");
+        auto* list = sub->add_option("--files-from", filesFrom_,
+                                     "work only on the modules that this file lists, one path a "
+                                     "line, relative to the current folder ('-': standard "
+                                     "input), as git quotes them or not; those that no project "
+                                     "given holds are told of, and without a project they are "
+                                     "the modules to work on; paths that no longer exist are "
+                                     "passed over")
+                         ->type_name("FILE");
+        sub->add_flag("-z,--null", request_.nullSeparated,
+                      "the --files-from list ends each path with a NUL byte instead (git diff "
+                      "-z, find -print0)")
+            ->needs(list);
+        sub->add_flag("--only-named", request_.onlyNamed,
+                      "work only on the modules named beside the projects and groups given that "
+                      "they hold, as --files-from does, rather than on every module of them");
+    }
+
+    void AddNoIgnore(CLI::App* sub) {
+        sub->add_flag("--no-ignore", request_.noIgnore,
+                      "read no .brindleignore: work on the modules it leaves out too");
     }
 
     void AddSkipExisting(CLI::App* sub) {
@@ -442,6 +459,7 @@ private:
                       "make otherwise (their dates and what people wrote in them apart)");
         AddReportFlags(sub);
         sub->add_flag("-q,--quiet", request_.quiet, "no summary on standard error");
+        AddNoIgnore(sub);
         AddCodePage(sub);
         AddYes(sub, Command::Check);
     }
@@ -506,6 +524,7 @@ private:
                       "with --diff, exit with 1 when something would change")
             ->needs(diff);
         sub->add_flag("-q,--quiet", request_.quiet, "no progress messages");
+        AddNoIgnore(sub);
         AddCodePage(sub);
     }
 

@@ -50,7 +50,10 @@ struct Request {
     Command command = Command::Procedures;
     std::vector<std::string> files;  // modules, project and group files, as named
     std::optional<std::string>
-        filesFrom;  // the file that lists the modules to work on ("-": stdin)
+        filesFrom;               // the file that lists the modules to work on ("-": stdin)
+    bool nullSeparated = false;  // --null: the list's paths end with NUL bytes, not lines
+    bool onlyNamed = false;      // the modules named beside projects limit them, as a list does
+    bool noIgnore = false;       // no .brindleignore is read
     // The modules that --files-from lists, by host::FileIdentity; a run on projects is limited
     // to them. Filled in when the list is read.
     std::optional<std::vector<std::string>> only;

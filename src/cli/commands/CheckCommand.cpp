@@ -92,13 +92,38 @@ CheckError ErrorOf(std::string subject, std::string text) {
     return {std::move(subject), 0, std::move(text)};
 }
 
-// Says why a run that checked nothing, or no requirement, cannot pass.
-void ReportNothingChecked(const Request& request, int modules, int ignored, RunLog& log) {
-    if (modules == 0) {
+// Whether the run is limited to some modules of the projects it names.
+bool Limited(const Request& request) {
+    return request.filesFrom || request.onlyNamed;
+}
+
+// Says why a run that checked nothing, or no requirement, cannot pass. Projects whose every
+// module .brindleignore leaves out are a mistake; modules named or listed that it leaves out
+// are what was asked for. A list whose modules all lie outside the projects given is a mistake
+// too: a hook would pass everything.
+void ReportNothingChecked(const Request& request, int modules, int ignored, int listed,
+                          bool onProjects, RunLog& log) {
+    const bool limited = Limited(request) && onProjects;
+    if (modules == 0 && limited) {
+        if (ignored == 0 && listed > 0) {
+            log.Problem("", "no module of the list was checked: the " + std::to_string(listed) +
+                                (listed == 1 ? " module it names is" : " modules it names are") +
+                                " in no project given");
+        } else {
+            log.Note(ignored > 0
+                         ? "no module of the list was checked: .brindleignore leaves out every one"
+                         : "no module of the list was checked");
+        }
+        return;
+    }
+    if (modules == 0 && ignored > 0 && !onProjects) {
+        log.Note("no module was checked: .brindleignore leaves out every one named");
+    } else if (modules == 0) {
         log.Problem("", ignored > 0 ? "no module was checked: .brindleignore leaves out every one"
                                     : "no module was checked");
     }
-    if (!request.requireModuleHeader && !request.requireHeader && !request.requireHandler) {
+    if (!Limited(request) && !request.requireModuleHeader && !request.requireHeader &&
+        !request.requireHandler) {
         log.Problem("", "--require lists no rule, so no module was checked for what it lacks");
     }
 }
@@ -201,9 +226,9 @@ PartFindings CheckPart(const Request& request, const Streams& io,
     if (onProject) {
         // A file that is no VB6 module is told of when the stream comes to it: reading every
         // file once more before the stream starts would cost a third of the run.
-        projects = ListProjects(request, codePage);
+        projects = ListProjects(request, codePage, ReadsIgnoreFiles(request));
     } else {
-        inputs = LoadModules(request.files, codePage);
+        inputs = LoadModules(request.files, codePage, ReadsIgnoreFiles(request));
     }
     for (const auto& problem : onProject ? projects.problems : inputs.problems) {
         log.Problem(problem.subject, problem.text);
@@ -245,6 +270,7 @@ PartFindings CheckPart(const Request& request, const Streams& io,
     }
     session.Disconnect();
     NoteIgnored(projects, log);
+    NoteIgnored(inputs, log);
     PartFindings part;
     part.findings = std::move(checks.Findings());
     part.checked = std::move(checks.Checked());
@@ -252,7 +278,7 @@ PartFindings CheckPart(const Request& request, const Streams& io,
         part.errors.push_back(ErrorOf(told.subject, told.text));
     }
     part.modules = checks.Modules();
-    part.ignored = projects.ignored;
+    part.ignored = projects.ignored + inputs.Ignored();
     part.failures = log.Failures();
     return part;
 }
@@ -348,7 +374,8 @@ std::optional<Baseline> BaselineOf(const Request& request) {
 int Check(const Request& request, const Streams& io) {
     RunLog log(io.err, request.quiet ? Progress::Quiet : Progress::Shown, kDefaultCodePage);
     auto baseline = BaselineOf(request);
-    const auto parts = SplitRun(request, io.in, log);
+    const auto run = SplitRun(request, io.in, log);
+    const auto& parts = run.parts;
     PartFindings all;
     std::set<std::string> toldTemplates;
     for (const auto& part : parts) {
@@ -362,10 +389,9 @@ int Check(const Request& request, const Streams& io) {
     }
     if (parts.empty()) {
         log.Note("nothing to check: --files-from lists no module");
-    } else if (!request.filesFrom) {
-        ReportNothingChecked(request, all.modules, all.ignored, log);
-    } else if (all.modules == 0) {
-        log.Note("no module of the list was checked");
+    } else {
+        const bool onProjects = std::any_of(parts.begin(), parts.end(), OnProject);
+        ReportNothingChecked(request, all.modules, all.ignored, run.listed, onProjects, log);
     }
     CheckResults results;
     results.modules = all.modules;

@@ -120,6 +120,7 @@ struct RunTotals {
     Tally total;                // in every module
     int ignoredBlocks = 0;      // in the modules that .brindleignore left out
     std::vector<std::string> changedModules;
+    std::vector<Tally> changedTallies;  // what was done in each of them
 };
 
 // One part of a run: a project or group, or modules under one team's settings.
@@ -139,11 +140,11 @@ public:
         CheckCodePage(codePage_);
         onProject_ = OnProject(request_);
         if (onProject_) {
-            projects_ = SurveyProjects(request_, codePage_, !request_.ignoreExclusions);
-            CountIgnoredBlocks();
+            projects_ = SurveyProjects(request_, codePage_, ReadsIgnoreFiles(request_));
         } else {
-            inputs_ = LoadModules(request_.files, codePage_);
+            inputs_ = LoadModules(request_.files, codePage_, ReadsIgnoreFiles(request_));
         }
+        CountIgnoredBlocks();
         clicks_ = PlanClicks();  // before anything changes: a bad selection is exit 2
         CheckConfirmation();     // after them: a missing file is told first
         for (const auto& problem : onProject_ ? projects_.problems : inputs_.problems) {
@@ -151,6 +152,7 @@ public:
         }
         HintCodePage(request_, codePage_, log_);
         NoteIgnored(projects_, log_);
+        NoteIgnored(inputs_, log_);
         finisher_.emplace(request_.diff ? ModuleFinisher::Work::Diff : ModuleFinisher::Work::Write,
                           io_.out);
         if (onProject_) {
@@ -182,7 +184,9 @@ public:
         if (totals_.answeredYes) {
             session.AnsweredYesBefore();
         }
-        if (request_.command == Command::Refresh) {
+        if (!onProject_ && inputs_.projects.front().modules.empty()) {
+            // Every module named is one that .brindleignore leaves out.
+        } else if (request_.command == Command::Refresh) {
             Refresh(session, stream_ ? &*stream_ : nullptr);
         } else if (onProject_) {
             RunOnProjects(session, *stream_);
@@ -462,6 +466,7 @@ private:
                 ++changed;
                 totals_.done += log_.TallyOf(outcome.label);
                 totals_.changedModules.push_back(outcome.label);
+                totals_.changedTallies.push_back(log_.TallyOf(outcome.label));
             }
             if (!outcome.problem.empty()) {
                 log_.Problem(outcome.subject, outcome.problem);
@@ -490,9 +495,16 @@ private:
     // The removals leave the modules that .brindleignore names as they are; their blocks are
     // counted for the summary from the files, which are not written.
     void CountIgnoredBlocks() {
-        if (Removes()) {
-            ignoredBlocks_ = MarkedBlocksIn(projects_.ignoredFiles, codePage_);
+        if (!Removes()) {
+            return;
         }
+        auto files = projects_.ignoredFiles;
+        for (const auto& project : inputs_.projects) {
+            for (const auto& ignored : project.ignored) {
+                files.push_back(ignored.file);
+            }
+        }
+        ignoredBlocks_ = MarkedBlocksIn(files, codePage_);
     }
 
     // Without markers nothing that an adding command puts in can be told from the user's own
@@ -560,6 +572,10 @@ std::string QuestionAboutParts(const Request& request, const std::vector<Request
 // The line that ends the run: what it did in every part, and what it left.
 void SumUp(const Request& request, const RunTotals& totals, RunLog& log) {
     const auto outcome = request.diff ? Outcome::Diffed : Outcome::Written;
+    for (std::size_t i = 0; i < totals.changedModules.size(); ++i) {
+        const auto done = host::Itemize(totals.changedTallies[i], outcome);
+        log.Note(totals.changedModules[i] + ": " + (done.empty() ? "changed" : done));
+    }
     log.Note(host::Summarize(totals.changed, totals.done, outcome));
     if (Removes(request.command) && !Interrupted()) {
         // Leaving what the user excludes is what was asked for, no failure; but the summary
@@ -610,7 +626,7 @@ int TellInterrupted(const Request& request, const RunTotals& totals, RunLog& log
 int RunEdit(const Request& request, const Streams& streams) {
     const InterruptionWatch watch;
     RunLog log(streams.err, ProgressOf(request), kDefaultCodePage);
-    const auto parts = SplitRun(request, streams.in, log);
+    const auto parts = SplitRun(request, streams.in, log).parts;
     if (parts.empty()) {
         log.Note("nothing to change: --files-from lists no module");
         return log.Failures() > 0 ? 1 : 0;

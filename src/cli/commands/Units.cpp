@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -11,6 +12,7 @@
 #include "cli/report/RunLog.h"
 #include "cli/stream/Inputs.h"
 #include "host/files/FileSystem.h"
+#include "host/files/ModuleFile.h"
 #include "host/files/ProjectLoader.h"
 #include "util/Text.h"
 
@@ -19,27 +21,65 @@ namespace fs = std::filesystem;
 namespace brindle::cli {
 namespace {
 
-std::vector<std::string> ReadList(const std::string& from, std::istream& in) {
-    std::string text;
+// A path as git prints it when it quotes one (core.quotePath): in double quotes, with C's
+// escapes and the bytes beyond ASCII in octal.
+std::string Unquoted(const std::string& line) {
+    if (line.size() < 2 || line.front() != '"' || line.back() != '"') {
+        return line;
+    }
+    const std::string_view quoted = std::string_view(line).substr(1, line.size() - 2);
+    static constexpr std::string_view kFrom = "abtnvfr";
+    static constexpr std::string_view kTo = "\a\b\t\n\v\f\r";
+    std::string path;
+    for (std::size_t i = 0; i < quoted.size(); ++i) {
+        if (quoted[i] != '\\' || i + 1 == quoted.size()) {
+            path += quoted[i];
+            continue;
+        }
+        const char c = quoted[++i];
+        if (c >= '0' && c <= '7') {
+            int value = 0;
+            for (int digits = 0;
+                 digits < 3 && i < quoted.size() && quoted[i] >= '0' && quoted[i] <= '7';
+                 ++digits, ++i) {
+                value = value * 8 + (quoted[i] - '0');
+            }
+            --i;
+            path += static_cast<char>(value);
+        } else if (const auto at = kFrom.find(c); at != std::string_view::npos) {
+            path += kTo[at];
+        } else {
+            path += c;
+        }
+    }
+    return path;
+}
+
+std::string ReadListText(const std::string& from, std::istream& in) {
     if (from == "-") {
         std::ostringstream all;
         all << in.rdbuf();
-        text = all.str();
-    } else {
-        try {
-            text = host::ReadFileBytes(host::PathOf(from));
-        } catch (const std::exception& e) {
-            throw InputError("--files-from " + from + ": " + e.what());
-        }
+        return all.str();
     }
+    try {
+        return host::ReadFileBytes(host::PathOf(from));
+    } catch (const std::exception& e) {
+        throw InputError("--files-from " + from + ": " + e.what());
+    }
+}
+
+// The paths listed, one a line or each ended by a NUL byte.
+std::vector<std::string> ReadList(const Request& request, std::istream& in) {
+    const std::string text = ReadListText(*request.filesFrom, in);
     std::vector<std::string> paths;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+    std::istringstream items(text);
+    const char end = request.nullSeparated ? '\0' : '\n';
+    for (std::string item; std::getline(items, item, end);) {
+        if (!request.nullSeparated && !item.empty() && item.back() == '\r') {
+            item.pop_back();
         }
-        if (!TrimSpaces(line).empty()) {
-            paths.push_back(line);
+        if (!TrimSpaces(item).empty()) {
+            paths.push_back(request.nullSeparated ? item : Unquoted(item));
         }
     }
     return paths;
@@ -47,6 +87,15 @@ std::vector<std::string> ReadList(const std::string& from, std::istream& in) {
 
 bool IsProject(const std::string& file) {
     return host::IsProjectOrGroupFile(host::PathOf(file));
+}
+
+bool IsModule(const std::string& file) {
+    return host::ModuleTypeOfExtension(host::PathOf(file)).has_value();
+}
+
+bool Exists(const std::string& file) {
+    std::error_code error;
+    return fs::exists(host::PathOf(file), error);
 }
 
 // The module files of a project part, and those that its .brindleignore leaves out; none when
@@ -61,7 +110,8 @@ HeldModules ModulesOf(const Request& part) {
     const int codePage = CodePageOf(part);
     CheckCodePage(codePage);
     try {
-        const auto plan = host::PlanProjects(host::PathOf(part.files.front()), codePage);
+        const auto plan =
+            host::PlanProjects(host::PathOf(part.files.front()), codePage, ReadsIgnoreFiles(part));
         for (const auto& project : plan.projects) {
             for (const auto& module : project.modules) {
                 modules.done.push_back(host::FileIdentity(module.path));
@@ -78,8 +128,8 @@ HeldModules ModulesOf(const Request& part) {
 // A module is done once a run: by the first project that holds it, else as named. Tells of the
 // listed modules that no project holds; other files listed (the project's own, a README) are
 // passed over.
-void DoEachOnce(std::vector<Request>& parts, const std::vector<std::string>& listed, bool limited,
-                RunLog& log) {
+void DoEachOnce(std::vector<Request>& parts, const std::vector<std::string>& listed,
+                const std::string& how, bool limited, RunLog& log) {
     if (parts.size() < 2 && !limited) {
         return;
     }
@@ -103,37 +153,69 @@ void DoEachOnce(std::vector<Request>& parts, const std::vector<std::string>& lis
     }
     std::erase_if(parts, [](const Request& part) { return part.files.empty(); });
     for (const auto& file : limited ? listed : std::vector<std::string>{}) {
-        if (!IsProject(file) && !held.contains(host::FileIdentity(host::PathOf(file)))) {
-            log.Warning(host::Label(host::PathOf(file), kDefaultCodePage) +
-                        ": listed in --files-from but in no project given; left out");
+        if (IsModule(file) && !held.contains(host::FileIdentity(host::PathOf(file)))) {
+            log.Warning(host::Label(host::PathOf(file), kDefaultCodePage) + ": " + how +
+                        " but in no project given; left out");
         }
     }
 }
 
-}  // namespace
-
-std::vector<Request> SplitRun(const Request& request, std::istream& in, RunLog& log) {
-    Request whole = request;
-    std::vector<std::string> listed;
-    if (request.filesFrom) {
-        listed = ReadList(*request.filesFrom, in);
-        if (!TakesProjects(request.command) ||
-            std::none_of(request.files.begin(), request.files.end(), IsProject)) {
-            whole.files.insert(whole.files.end(), listed.begin(), listed.end());
-        } else {
-            std::vector<std::string> only;
-            for (const auto& file : listed) {
-                only.push_back(host::FileIdentity(host::PathOf(file)));
-            }
-            whole.only = std::move(only);
+// Each folder named stands for the projects and groups below it.
+std::vector<std::string> WithFoldersExpanded(const Request& request) {
+    std::vector<std::string> files;
+    for (const auto& file : request.files) {
+        const auto path = host::PathOf(file);
+        std::error_code error;
+        if (!fs::is_directory(path, error)) {
+            files.push_back(file);
+            continue;
+        }
+        const int codePage = CodePageOf(request);
+        CheckCodePage(codePage);
+        std::vector<fs::path> found;
+        try {
+            found = host::ProjectsBelow(path, codePage, ReadsIgnoreFiles(request));
+        } catch (const host::LoadError& e) {
+            throw InputError(e.what());
+        }
+        if (found.empty()) {
+            throw InputError("no project or group file below " + host::Label(path, codePage));
+        }
+        for (const auto& project : found) {
+            files.push_back(host::TextOf(project.lexically_normal()));
         }
     }
-    if (!TakesProjects(request.command)) {
-        return {whole};
+    return files;
+}
+
+}  // namespace
+
+bool ReadsIgnoreFiles(const Request& request) {
+    return !request.noIgnore && !request.ignoreExclusions;
+}
+
+namespace {
+
+// With --only-named, the modules named beside the projects leave the request for its list.
+std::vector<std::string> TakeNamedModules(Request& whole) {
+    std::vector<std::string> named;
+    for (const auto& file : whole.files) {
+        if (IsProject(file)) {
+            continue;
+        }
+        if (!Exists(file)) {
+            throw InputError(host::Label(host::PathOf(file), kDefaultCodePage) + ": no such file");
+        }
+        named.push_back(file);
     }
+    std::erase_if(whole.files, [](const std::string& file) { return !IsProject(file); });
+    return named;
+}
+
+// Each project or group, and the modules by the team settings that apply to them.
+std::vector<Request> PartsOf(const Request& whole) {
     std::vector<Request> parts;
-    // Modules by the team settings that apply to them; "" when none does.
-    std::map<std::string, std::size_t> modulePart;
+    std::map<std::string, std::size_t> modulePart;  // "" when no team settings apply
     for (const auto& file : whole.files) {
         Request part = whole;
         part.files = {file};
@@ -151,8 +233,41 @@ std::vector<Request> SplitRun(const Request& request, std::istream& in, RunLog& 
             parts[at->second].files.push_back(file);
         }
     }
-    DoEachOnce(parts, listed, whole.only.has_value(), log);
     return parts;
+}
+
+}  // namespace
+
+RunParts SplitRun(const Request& request, std::istream& in, RunLog& log) {
+    Request whole = request;
+    if (!TakesProjects(request.command)) {
+        return {{whole}, 0};
+    }
+    whole.files = WithFoldersExpanded(request);
+    std::vector<std::string> listed =
+        request.filesFrom ? ReadList(request, in) : std::vector<std::string>{};
+    const bool onProjects = std::any_of(whole.files.begin(), whole.files.end(), IsProject);
+    std::string how = "listed in --files-from";
+    if (request.onlyNamed && onProjects) {
+        how = request.filesFrom ? "listed or named" : "named";
+        const auto named = TakeNamedModules(whole);
+        listed.insert(listed.end(), named.begin(), named.end());
+    }
+    // A staged list names what was deleted too.
+    std::erase_if(listed, [](const std::string& file) { return !Exists(file); });
+    if (!onProjects) {
+        std::copy_if(listed.begin(), listed.end(), std::back_inserter(whole.files), IsModule);
+    } else if (request.filesFrom || request.onlyNamed) {
+        std::vector<std::string> only;
+        for (const auto& file : listed) {
+            only.push_back(host::FileIdentity(host::PathOf(file)));
+        }
+        whole.only = std::move(only);
+    }
+    RunParts run{PartsOf(whole),
+                 static_cast<int>(std::count_if(listed.begin(), listed.end(), IsModule))};
+    DoEachOnce(run.parts, listed, how, whole.only.has_value(), log);
+    return run;
 }
 
 }  // namespace brindle::cli

@@ -24,15 +24,26 @@ std::optional<fs::path> TeamSettingsFor(const std::vector<std::string>& files) {
     return host::FindTeamSettings(fs::absolute(host::PathOf(files.front()), error).parent_path());
 }
 
-void NoteIgnored(const ProjectInputs& projects, RunLog& log) {
-    for (const auto& warning : projects.warnings) {
+namespace {
+
+void NoteIgnored(int ignored, const std::vector<std::string>& warnings, RunLog& log) {
+    for (const auto& warning : warnings) {
         log.Warning(warning);
     }
-    const int ignored = projects.ignored;
     if (ignored > 0) {
         log.Note(std::to_string(ignored) + (ignored == 1 ? " module" : " modules") +
                  " left out by " + std::string(host::kIgnoreFileName));
     }
+}
+
+}  // namespace
+
+void NoteIgnored(const ProjectInputs& projects, RunLog& log) {
+    NoteIgnored(projects.ignored, projects.warnings, log);
+}
+
+void NoteIgnored(const Inputs& modules, RunLog& log) {
+    NoteIgnored(modules.Ignored(), modules.warnings, log);
 }
 
 void CheckCodePage(int codePage) {
@@ -41,13 +52,19 @@ void CheckCodePage(int codePage) {
     }
 }
 
-Inputs LoadModules(const std::vector<std::string>& files, int codePage) {
+Inputs LoadModules(const std::vector<std::string>& files, int codePage, bool ignoreFiles) {
     std::vector<fs::path> paths;
     for (const auto& file : files) {
         paths.push_back(host::PathOf(file));
     }
     try {
-        return host::LoadModules(paths, codePage);
+        std::vector<std::string> warnings;
+        auto ignored = ignoreFiles ? host::LeaveOutIgnored(paths, codePage, warnings)
+                                   : std::vector<host::IgnoredModule>{};
+        auto inputs = host::LoadModules(paths, codePage);
+        inputs.projects.front().ignored = std::move(ignored);
+        inputs.warnings = std::move(warnings);
+        return inputs;
     } catch (const host::LoadError& e) {
         throw InputError(e.what());
     }

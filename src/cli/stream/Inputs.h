@@ -29,8 +29,9 @@ using host::LoadProblem;
 using Inputs = host::Loaded;
 
 // The module files named on the command line, each once, in one project. A file that is
-// missing or is no VB6 module raises InputError.
-Inputs LoadModules(const std::vector<std::string>& files, int codePage);
+// missing or is no VB6 module raises InputError. With `ignoreFiles` those that the .brindleignore
+// nearest each leaves out are not loaded, only listed as the project's ignored.
+Inputs LoadModules(const std::vector<std::string>& files, int codePage, bool ignoreFiles = false);
 
 // A module file of a project, found and checked but not loaded.
 struct ModuleEntry : host::PlannedModule {
@@ -81,6 +82,7 @@ class RunLog;
 // Tells how many modules a .brindleignore left out, when any, and warns of its patterns that
 // are ignored.
 void NoteIgnored(const ProjectInputs& projects, RunLog& log);
+void NoteIgnored(const Inputs& modules, RunLog& log);
 
 // Raises InputError for a code page that Brindle cannot convert text to.
 void CheckCodePage(int codePage);

@@ -248,7 +248,7 @@ std::optional<std::string> IgnoreFile::Decision(const std::vector<std::string_vi
     return last->text;
 }
 
-std::optional<std::string> IgnoreFile::Why(const fs::path& module) const {
+std::optional<std::string> IgnoreFile::Why(const fs::path& module, bool folder) const {
     if (patterns_.empty()) {
         return std::nullopt;
     }
@@ -262,7 +262,7 @@ std::optional<std::string> IgnoreFile::Why(const fs::path& module) const {
     for (std::size_t length = 1; length <= parts.size(); ++length) {
         const std::vector<std::string_view> prefix(
             parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(length));
-        if (auto pattern = Decision(prefix, length < parts.size())) {
+        if (auto pattern = Decision(prefix, folder || length < parts.size())) {
             return pattern;
         }
     }

@@ -34,9 +34,9 @@ public:
                                              int codePage);
 
     const std::filesystem::path& Folder() const { return folder_; }
-    // The pattern that leaves out the module file; nothing when none does or it lies outside
-    // the folder.
-    std::optional<std::string> Why(const std::filesystem::path& module) const;
+    // The pattern that leaves out the module file, or the folder with `folder`; nothing when
+    // none does or it lies outside the folder.
+    std::optional<std::string> Why(const std::filesystem::path& module, bool folder = false) const;
     // "file:line: text" of each pattern that is ignored.
     const std::vector<std::string>& Warnings() const { return warnings_; }
 

@@ -4,6 +4,7 @@
 #include <deque>
 #include <future>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <set>
 #include <thread>
@@ -137,6 +138,36 @@ int IgnoredIn(const std::vector<Project>& projects) {
     return static_cast<int>(ignored);
 }
 
+// The .brindleignore of each folder, read once.
+class IgnoreFiles {
+public:
+    IgnoreFiles(int codePage, std::vector<std::string>& warnings)
+        : codePage_(codePage), warnings_(warnings) {}
+
+    // The pattern that leaves the file, or the folder, out.
+    std::optional<std::string> Why(const fs::path& file, bool isFolder = false) {
+        std::error_code error;
+        const auto absolute = fs::absolute(file, error).lexically_normal();
+        const auto above = FileIdentity(absolute.parent_path());
+        auto found = byFolder_.find(above);
+        if (found == byFolder_.end()) {
+            auto ignore = IgnoreFile::Nearest(absolute, codePage_);
+            if (ignore && warnedOf_.insert(FileIdentity(ignore->Folder())).second) {
+                const auto& warnings = ignore->Warnings();
+                warnings_.insert(warnings_.end(), warnings.begin(), warnings.end());
+            }
+            found = byFolder_.emplace(above, std::move(ignore)).first;
+        }
+        return found->second ? found->second->Why(absolute, isFolder) : std::nullopt;
+    }
+
+private:
+    int codePage_;
+    std::vector<std::string>& warnings_;
+    std::map<std::string, std::optional<IgnoreFile>> byFolder_;
+    std::set<std::string> warnedOf_;
+};
+
 LoadedModule Added(ExactModule module, std::string label, std::string diffName,
                    MemoryProject& project) {
     auto& added = project.Add(std::move(module.component));
@@ -223,6 +254,59 @@ ProjectPlan PlanProjects(const fs::path& file, int codePage, bool ignoreFiles) {
         throw LoadError(Where(file, e, codePage) + ": " + e.what());
     }
     return planner.Plan();
+}
+
+std::vector<IgnoredModule> LeaveOutIgnored(std::vector<fs::path>& files, int codePage,
+                                           std::vector<std::string>& warnings) {
+    IgnoreFiles ignoreFiles(codePage, warnings);
+    std::vector<IgnoredModule> ignored;
+    std::erase_if(files, [&](const fs::path& file) {
+        auto pattern = ignoreFiles.Why(file);
+        if (pattern) {
+            ignored.push_back({fs::absolute(file), std::move(*pattern)});
+        }
+        return pattern.has_value();
+    });
+    return ignored;
+}
+
+std::vector<fs::path> ProjectsBelow(const fs::path& folder, int codePage, bool ignoreFiles) {
+    std::vector<std::string> warnings;  // told when the projects are planned
+    IgnoreFiles ignore(codePage, warnings);
+    std::vector<fs::path> found;
+    std::error_code error;
+    const auto options = fs::directory_options::skip_permission_denied;
+    for (fs::recursive_directory_iterator it(folder, options, error), end; !error && it != end;
+         it.increment(error)) {
+        if (it->is_directory(error)) {
+            if (TextOf(it->path().filename()) == ".git" ||
+                (ignoreFiles && ignore.Why(it->path(), true))) {
+                it.disable_recursion_pending();
+            }
+            continue;
+        }
+        const auto extension = LowerAscii(TextOf(it->path().extension()));
+        if ((extension == ".vbp" || extension == ".vbg") && it->is_regular_file(error) &&
+            !(ignoreFiles && ignore.Why(it->path()))) {
+            found.push_back(it->path());
+        }
+    }
+    std::sort(found.begin(), found.end());
+    std::set<std::string> inGroups;
+    for (const auto& file : found) {
+        try {
+            if (IsGroupFileText(ReadFileBytes(file))) {
+                for (const auto& project : PlanProjects(file, codePage, false).projects) {
+                    inGroups.insert(FileIdentity(project.file));
+                }
+            }
+        } catch (const std::exception&) {
+            // Told when the group itself is done.
+        }
+    }
+    std::erase_if(found,
+                  [&](const fs::path& file) { return inGroups.contains(FileIdentity(file)); });
+    return found;
 }
 
 Loaded LoadProjects(const fs::path& file, int codePage, const LoadProgress& progress) {

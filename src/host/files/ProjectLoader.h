@@ -101,6 +101,19 @@ struct ProjectPlan {
 // no .brindleignore is read.
 ProjectPlan PlanProjects(const std::filesystem::path& file, int codePage, bool ignoreFiles = true);
 
+// The modules among `files`, named one by one, that the .brindleignore nearest each (in its
+// folder or above, as IgnoreFile::Nearest finds it for a project) leaves out; `files` keeps the
+// others, in order. The warnings of each .brindleignore read go to `warnings`, once. Raises
+// LoadError as PlanProjects does for a .brindleignore.
+std::vector<IgnoredModule> LeaveOutIgnored(std::vector<std::filesystem::path>& files, int codePage,
+                                           std::vector<std::string>& warnings);
+
+// The project and group files below `folder`, in the order of their paths: with `ignoreFiles`
+// none that the .brindleignore nearest it leaves out (a folder left out, everything below it),
+// and none that a group found there holds. Raises LoadError as PlanProjects does.
+std::vector<std::filesystem::path> ProjectsBelow(const std::filesystem::path& folder, int codePage,
+                                                 bool ignoreFiles);
+
 // The planned projects, each module loaded; raises as PlanProjects, and a module that cannot
 // be loaded is a LoadProblem.
 Loaded LoadProjects(const std::filesystem::path& file, int codePage,

@@ -42,10 +42,7 @@ Tally& Tally::operator+=(const Tally& other) {
     return *this;
 }
 
-std::string Summarize(int modules, const Tally& tally, Outcome outcome) {
-    if (modules == 0) {
-        return "nothing to change";
-    }
+std::string Itemize(const Tally& tally, Outcome outcome) {
     // Pieces of the same verb are listed together: "1 module header, 2 error handlers added".
     std::string text;
     const char* verb = nullptr;
@@ -61,11 +58,19 @@ std::string Summarize(int modules, const Tally& tally, Outcome outcome) {
         text += Counted(count, piece.one, piece.many);
         verb = done;
     }
+    return verb == nullptr ? text : text + " " + verb;
+}
+
+std::string Summarize(int modules, const Tally& tally, Outcome outcome) {
+    if (modules == 0) {
+        return "nothing to change";
+    }
     const auto counted = Counted(modules, "module", "modules");
-    if (verb == nullptr) {
+    auto text = Itemize(tally, outcome);
+    if (text.empty()) {
         text = counted + (outcome == Outcome::Written ? " changed" : " would change");
     } else {
-        text = counted + ": " + text + " " + verb;
+        text = counted + ": " + text;
     }
     return outcome == Outcome::Written ? text : text + "; nothing written";
 }

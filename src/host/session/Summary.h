@@ -21,6 +21,9 @@ private:
 
 enum class Outcome { Written, Diffed };
 
+// What was done, counted: "1 module header, 2 error handlers added"; empty when nothing was.
+std::string Itemize(const Tally& tally, Outcome outcome);
+
 // The summary of a run that changed `modules` modules; "nothing to change" when it changed none.
 std::string Summarize(int modules, const Tally& tally, Outcome outcome);
 

@@ -45,25 +45,52 @@ git init -q "$work/project"
 cd "$work/project"
 cp -r "$source_dir/examples/." .
 cp -r "$source_dir/Templates" .
+# An old code base: committed without handlers, with a legacy folder that .brindleignore leaves out.
+mkdir Legacy
+printf 'Attribute VB_Name = "Old"\r\nSub Old()\r\nEnd Sub\r\n' >Legacy/Old.bas
+printf 'Legacy/\n' >.brindleignore
+printf 'Module=Old; Legacy\\Old.bas\r\n' >>Inventory.vbp
+git add -A
+git commit -qm "old code base"
 pre-commit install >/dev/null
 
-# The example has no error handlers: brindle check refuses the commit, and says where.
-configure "id: brindle-check"
+# The commit renames a module, adds one with a name beyond ASCII and touches the legacy one.
+git mv modMain.bas modRenamed.bas
+sed -i 's/modMain\.bas/modRenamed.bas/' Inventory.vbp
+printf 'Attribute VB_Name = "Modulo"\r\nSub Go()\r\nEnd Sub\r\n' >Módulo.bas
+printf 'Module=Modulo; M\363dulo.bas\r\n' >>Inventory.vbp
+printf "Sub Older()\r\nEnd Sub\r\n" >>Legacy/Old.bas
 git add -A
+
+# The README's hook line, as written there, sees both.
+line=$(grep -m1 -- '--files-from -' "$source_dir/README.md" | sed 's/^ *//')
+if bash -c "$line" >"$work/out" 2>&1; then
+    fail "the README's hook line passed: $line"
+fi
+grep -q "^Módulo.bas:[0-9]*: " "$work/out" || fail "Módulo.bas was not checked: $(cat "$work/out")"
+grep -q "^modRenamed.bas:[0-9]*: " "$work/out" || fail "the renamed module was not checked"
+
+# brindle check refuses the commit, and says where.
+configure "id: brindle-check"
 if git commit -qm "no handlers" >"$work/out" 2>&1; then
     fail "a module without error handlers was committed"
 fi
 grep -q "brindle check" "$work/out" || fail "pre-commit did not run brindle check: $(cat "$work/out")"
-grep -q "modMain.bas:[0-9]*: " "$work/out" || fail "no finding named a line: $(cat "$work/out")"
+grep -q "modRenamed.bas:[0-9]*: " "$work/out" || fail "no finding named a line: $(cat "$work/out")"
+grep -q "Legacy" "$work/out" && fail "the module .brindleignore leaves out was checked"
 
-# The other hook adds what is missing and stops the commit for a look; staged, it passes.
+# The other hook adds what is missing to the staged modules alone, says what, and stops the
+# commit for a look; staged, it passes.
 configure "{id: brindle-add-missing, args: [Inventory.vbp]}" "id: brindle-check"
 if git commit -qm "mended by the hook" >"$work/out" 2>&1; then
     fail "the commit went on while the hook changed the modules"
 fi
-grep -q "files were modified by this hook" "$work/out" || fail "$(cat "$work/out")"
-grep -q "' \[Brindle Begin\]" modMain.bas || fail "the hook added nothing"
+grep -q "brindle: Módulo.bas: 1 module header, 1 procedure header, 1 error handler added" \
+    "$work/out" || fail "the hook did not say what it added: $(cat "$work/out")"
+grep -q "brindle: modRenamed.bas: .* added" "$work/out" || fail "$(cat "$work/out")"
+git diff --quiet -- CStockItem.cls frmMain.frm Controls Legacy ||
+    fail "the hook changed modules that were not staged: $(git diff --stat)"
 git add -A
-git commit -qm "with handlers" >"$work/out" 2>&1 || fail "the mended project was refused: $(cat "$work/out")"
+git commit -qm "with handlers" >"$work/out" 2>&1 || fail "the mended commit was refused: $(cat "$work/out")"
 test -z "$(git status --porcelain)" || fail "the passing commit changed files: $(git status --porcelain)"
-echo "pre-commit refused the module without handlers and passed it once mended"
+echo "pre-commit checked the renamed and the non-ASCII module, and completed only the staged ones"
