@@ -1,15 +1,18 @@
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "analysis/SelectedProcs.h"
 #include "codegen/BlockText.h"
 #include "codegen/GeneratedCode.h"
+#include "codegen/Insertion.h"
 #include "codegen/Markers.h"
 #include "codegen/ModuleCommands.h"
 #include "model/Diagnostics.h"
 #include "model/VbError.h"
+#include "util/Text.h"
 #include "util/Wildcard.h"
 
 namespace brindle {
@@ -50,8 +53,8 @@ std::string TitleOf(BlockRole role) {
 struct HalfKept {
     BlockRole role;
     MarkedBlock block;
-    BlockRole otherRole;
     std::int32_t otherLine;  // where the other half, a block or broken markers, begins
+    std::string procedure;   // "Sub Main", in UTF-8
 };
 
 // What a removal left as it was and why, told to the sink in line order once the removal ends,
@@ -80,7 +83,7 @@ public:
             if (warning.broken) {
                 WarnOfBroken(sink_, module, *warning.broken, warning.also);
             } else {
-                WarnTo(sink_, module, CodePlace{{}, warning.line, warning.lastLine},
+                WarnTo(sink_, module, CodePlace{warning.subject, warning.line, warning.lastLine},
                        warning.text + warning.also);
             }
         }
@@ -111,6 +114,7 @@ private:
         std::optional<BrokenMarkers> broken;  // none: `text` says what
         std::string text;
         std::string also;
+        std::string subject = {};
     };
 
     // Where a line from before the removal stands now.
@@ -124,24 +128,25 @@ private:
     }
 
     // Told with what is told of the other half when that is left with a warning of its own,
-    // else on its own.
+    // else on its own. The text names no line: a host may show lines otherwise.
     void TellHalf(const HalfKept& half) {
-        const auto line = Now(half.block.begin.line);
         const auto other = Now(half.otherLine);
         const auto told = std::find_if(warnings_.begin(), warnings_.end(),
                                        [&](const Left& left) { return left.line == other; });
         if (told != warnings_.end()) {
-            told->also += "; its " + TitleOf(half.role) + " at line " + std::to_string(line) +
+            told->also += "; the " + TitleOf(half.role) + " of " + half.procedure +
                           " is left with it, as the one needs the other";
             return;
         }
-        warnings_.push_back({line,
+        const bool footer = half.role == BlockRole::ErrorFooter;
+        warnings_.push_back({Now(half.block.begin.line),
                              Now(half.block.end.line),
                              std::nullopt,
-                             "a marked " + TitleOf(half.role) + "; left as it is, as its " +
-                                 TitleOf(half.otherRole) + " at line " + std::to_string(other) +
+                             "the marked " + TitleOf(half.role) + "; left as it is, as the " +
+                                 (footer ? "error header above it" : "error footer below it") +
                                  " stays and the one needs the other",
-                             {}});
+                             {},
+                             half.procedure});
     }
 
     struct Deletion {
@@ -155,13 +160,23 @@ private:
     std::vector<Deletion> deletions_;  // in the order made
 };
 
-// Each procedure's error header and footer as they stood before the removal: for a block, the
-// block that is its other half, or the broken markers that stand where its other half was (a
-// marker deleted by hand).
+// Whether an On Error GoTo among `from` names a label that opens a line among `to`.
+bool GoesTo(const std::vector<std::string>& from, const std::vector<std::string>& to) {
+    return std::any_of(from.begin(), from.end(), [&](const std::string& line) {
+        const auto label = OnErrorGoToLabel(line);
+        return !label.empty() && std::any_of(to.begin(), to.end(), [&](const std::string& other) {
+            return EqualsNoCase(LabelOn(other), label);
+        });
+    });
+}
+
+// Each procedure's error header and footer as they stood before the removal, where the header's
+// On Error GoTo names a label of the footer: for a block, the block that is its other half, or
+// the broken markers that stand where its other half was (a marker deleted by hand).
 class HandlerHalves {
 public:
-    HandlerHalves(const GeneratedCode& code, const Selection& selection)
-        : code_(code), selection_(selection), other_(code.blocks.size()) {
+    HandlerHalves(CodeModule& module, const GeneratedCode& code, const Selection& selection)
+        : module_(module), code_(code), selection_(selection), other_(code.blocks.size()) {
         std::vector<std::optional<std::size_t>> headers(code.procedures.size());
         std::vector<std::optional<std::size_t>> footers(code.procedures.size());
         for (std::size_t b = 0; b < code.blocks.size(); ++b) {
@@ -191,11 +206,10 @@ public:
         if (other.block && !stays) {
             return std::nullopt;
         }
-        const auto role = code_.blocks[n].role;
-        return HalfKept{
-            role, code_.blocks[n].block,
-            role == BlockRole::ErrorHeader ? BlockRole::ErrorFooter : BlockRole::ErrorHeader,
-            other.line};
+        const auto& block = code_.blocks[n];
+        const auto& proc = code_.procedures[*block.proc];
+        return HalfKept{block.role, block.block, other.line,
+                        module_.ToUnicode(ProcedureLabel(module_, proc.name, proc.kind))};
     }
 
 private:
@@ -208,28 +222,58 @@ private:
         const auto& proc = code_.procedures[p];
         const auto bottom = proc.endLine != 0 ? proc.endLine : proc.lastLine + 1;
         if (header && footer) {
-            other_[*header] = Other{footer, code_.blocks[*footer].block.begin.line};
-            other_[*footer] = Other{header, code_.blocks[*header].block.begin.line};
+            if (GoesTo(Inner(*header), Inner(*footer))) {
+                other_[*header] = Other{footer, code_.blocks[*footer].block.begin.line};
+                other_[*footer] = Other{header, code_.blocks[*header].block.begin.line};
+            }
         } else if (header) {
-            PairWithBroken(*header, code_.blocks[*header].block.end.line + 1, bottom);
+            const auto from = code_.blocks[*header].block.end.line + 1;
+            const auto broken = BrokenIn(from, bottom);
+            if (broken && GoesTo(Inner(*header), Outside(from, bottom))) {
+                other_[*header] = Other{std::nullopt, *broken};
+            }
         } else if (footer) {
-            PairWithBroken(*footer, proc.firstBodyLine, code_.blocks[*footer].block.begin.line);
+            const auto before = code_.blocks[*footer].block.begin.line;
+            const auto broken = BrokenIn(proc.firstBodyLine, before);
+            if (broken && GoesTo(Outside(proc.firstBodyLine, before), Inner(*footer))) {
+                other_[*footer] = Other{std::nullopt, *broken};
+            }
         }
     }
 
-    // The first broken markers with a line in [from, before) stand for the block's other half.
-    void PairWithBroken(std::size_t block, std::int32_t from, std::int32_t before) {
+    std::vector<std::string> Inner(std::size_t block) const {
+        return InnerLines(module_, code_.blocks[block].block);
+    }
+
+    // Where the first broken markers with a line in [from, before) begin.
+    std::optional<std::int32_t> BrokenIn(std::int32_t from, std::int32_t before) const {
         const auto within = [&](const MarkerLine& marker) {
             return marker.line >= from && marker.line < before;
         };
         for (const auto& broken : code_.broken) {
             if (within(broken.first) || within(broken.last)) {
-                other_[block] = Other{std::nullopt, broken.first.line};
-                return;
+                return broken.first.line;
             }
         }
+        return std::nullopt;
     }
 
+    // The lines in [from, before) that no well-formed block holds.
+    std::vector<std::string> Outside(std::int32_t from, std::int32_t before) const {
+        std::vector<std::string> lines;
+        auto block = code_.blocks.begin();
+        for (auto line = from; line < before; ++line) {
+            while (block != code_.blocks.end() && block->block.end.line < line) {
+                ++block;
+            }
+            if (block == code_.blocks.end() || line < block->block.begin.line) {
+                lines.push_back(module_.Lines(line, 1));
+            }
+        }
+        return lines;
+    }
+
+    CodeModule& module_;
     const GeneratedCode& code_;
     Selection selection_;
     std::vector<std::optional<Other>> other_;  // by block
@@ -356,7 +400,7 @@ void RemoveMarked(const AddinFields& fields, CodeModule& module, Take take, Diag
     }
     LeftAsItWas left(module, sink);
     auto selection = ReadSelection(module);
-    const HandlerHalves halves(code, selection);
+    const HandlerHalves halves(module, code, selection);
     std::vector<bool> removed(code.blocks.size(), false);
     MarkerPairing pairing;
     std::int32_t from = 1;

@@ -41,9 +41,8 @@ std::string Outside(int first, int last) {
     return "Module1: lines " + std::to_string(first) + " to " + std::to_string(last) +
            ": a marked block that reaches outside the selection; left as it is";
 }
-std::string With(const std::string& warning, const std::string& half, int line) {
-    return warning + "; its " + half + " at line " + std::to_string(line) +
-           " is left with it, as the one needs the other";
+std::string With(const std::string& warning, const std::string& half) {
+    return warning + "; the " + half + " of Sub A is left with it, as the one needs the other";
 }
 
 struct Selection {
@@ -178,27 +177,32 @@ const Case kCases[] = {
      {B, "' Header A", E, "Sub A()", B, "    On Error GoTo H", "    x = 1", B, "    Exit Sub",
       "H:", E, "End Sub"},
      {{"Sub A()", B, "    On Error GoTo H", "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
-      {With(Begin(2), "error footer", 5)}},
+      {With(Begin(2), "error footer")}},
      {{"' Header A", "Sub A()", B, "    On Error GoTo H", "    x = 1", "    Exit Sub",
        "H:", "End Sub"},
       {Begin(3)}}},
     {"AnErrorFooterWithoutItsEndMarker",
      {"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", "End Sub"},
      {{"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", "End Sub"},
-      {With(Begin(6), "error header", 2)}},
+      {With(Begin(6), "error header")}},
      {{"Sub A()", "    On Error GoTo H", "    x = 1", B, "    Exit Sub", "H:", "End Sub"},
       {Begin(4)}}},
+    // Only a header whose On Error GoTo names the footer's label needs it.
+    {"AStrayMarkerAboveABlockThatNoGoToNames",
+     {"Sub A()", B, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
+     {{"Sub A()", B, "    x = 1", "End Sub"}, {Begin(2)}},
+     {{"Sub A()", B, "    x = 1", "    Exit Sub", "H:", "End Sub"}, {Begin(2)}}},
     {"SelectionOfAnErrorFooterAlone",
      {"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
      {{"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
-      {"Module1: lines 6 to 9: a marked error footer; left as it is, as its error header at line "
-       "2 stays and the one needs the other"}},
+      {"Module1: Sub A, lines 6 to 9: the marked error footer; left as it is, as the error "
+       "header above it stays and the one needs the other"}},
      {{"Sub A()", B, "    On Error GoTo H", E, "    x = 1", "    Exit Sub", "H:", "End Sub"}},
      {6, 1, 10, 1}},
     {"SelectionOfAnErrorHeaderThatCutsItsFooter",
      {"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
      {{"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
-      {With(Outside(6, 9), "error header", 2)}},
+      {With(Outside(6, 9), "error header")}},
      {{"Sub A()", "    On Error GoTo H", "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
       {Outside(4, 7)}},
      {1, 1, 7, 1}},
