@@ -222,7 +222,7 @@ std::size_t MatchEnd(const LinePattern& pattern, std::string_view line,
                      std::vector<std::string_view>& values, const Matching& how) {
     values.assign(pattern.holes.size(), {});
     const auto& first = pattern.pieces.front();
-    if (pattern.holes.empty() && how.reach == Reach::Cut) {
+    if (how.reach == Reach::Cut && (pattern.holes.empty() || !line.starts_with(first))) {
         return how.Fits(line, first, true) ? line.size() : kNoMatch;
     }
     if (!line.starts_with(first)) {
@@ -437,6 +437,17 @@ struct Pairing {
     std::string_view tail;                // what the user wrote after the line
 };
 
+// Whether a person could have typed the text that follows a template line's fixed part: it lies
+// in the line's comment (a comment line, or a comment after the code). On a code line anything
+// else is an older template's text.
+bool MayBeTyped(std::string_view line, std::string_view tail) {
+    auto from = line.size() - tail.size();
+    while (from < line.size() && IsBlank(line[from])) {
+        ++from;
+    }
+    return NonCommentPart(line).size() <= from;
+}
+
 // `values` is room for what the holes stand for, kept from one call to the next.
 Pairing PairOf(const ShapedLine& want, std::string_view line, const std::string& dateMarks,
                std::vector<std::string_view>& values) {
@@ -444,13 +455,13 @@ Pairing PairOf(const ShapedLine& want, std::string_view line, const std::string&
     const auto fits = [&](const LinePattern& pattern, Reach reach) {
         const auto end = MatchEnd(pattern, line, values, Matching{&dateMarks, reach});
         pair.tail = end == kNoMatch ? std::string_view() : line.substr(end);
-        return end != kNoMatch;
+        return end != kNoMatch && MayBeTyped(line, pair.tail);
     };
     const auto& shape = want.shape;
     // Every way to fit begins the line with the shape's first piece, the text's beginning with
-    // it too, or cuts the line short within a shape of one piece.
+    // it too, or cuts the line short within the shape's first piece.
     const auto& lead = shape.pieces.front();
-    if (!line.starts_with(lead) && !(shape.holes.empty() && lead.starts_with(line))) {
+    if (!line.starts_with(lead) && !lead.starts_with(line)) {
         return pair;
     }
     const bool endsFixed = !shape.pieces.back().empty();

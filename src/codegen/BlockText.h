@@ -34,8 +34,9 @@ std::vector<std::string> ExpectedLines(const AddinFields& fields, CodeModule& mo
                                        BlockRole role, const ProcSpan* proc);
 
 // What a refresh makes of a block whose lines between the markers are `old`. Text that a person
-// typed after a template line's fixed part, and lines added inside the block, are kept at their
-// template line; each date the block shows is kept. Refresh and check --stale both follow it.
+// typed after a template line's fixed part (in the line's comment), and lines added inside the
+// block, are kept at their template line; each date the block shows is kept. Refresh and check
+// --stale both follow it.
 struct BlockPlan {
     enum class Kind {
         Unchanged,  // the block is as the template in use makes it, its dates and the user's

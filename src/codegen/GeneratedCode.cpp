@@ -351,6 +351,48 @@ bool HasOnErrorStatement(CodeModule& module, const ProcSpan& proc) {
     return false;
 }
 
+std::string_view LabelOn(std::string_view line) {
+    const auto text = TrimBlanks(line);
+    const auto isNamePart = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return IsAsciiLetterOrDigit(c) || c == '_' || u >= 0x80;
+    };
+    if (text.empty() || IsDigit(text.front())) {
+        return {};
+    }
+    std::size_t end = 0;
+    while (end < text.size() && isNamePart(text[end])) {
+        ++end;
+    }
+    const auto rest = TrimBlanks(text.substr(end));
+    if (end == 0 || !rest.starts_with(':') || rest.starts_with(":=")) {
+        return {};
+    }
+    const auto name = text.substr(0, end);
+    for (const std::string_view statement :
+         {"Else", "End", "Exit", "Loop", "Next", "Resume", "Return", "Stop", "Wend", "Do", "Rem"}) {
+        if (EqualsNoCase(name, statement)) {
+            return {};
+        }
+    }
+    return name;
+}
+
+std::string_view OnErrorGoToLabel(std::string_view line) {
+    const auto code = NonCommentPart(line);
+    if (!ContainsNoCase(code, "GoTo")) {
+        return {};
+    }
+    for (auto statement : StatementsOf(code)) {
+        if (TakeWord(statement, "On ") && TakeWord(statement, "Error") &&
+            TakeWord(statement, "GoTo ")) {
+            const auto label = statement.substr(0, statement.find_first_of(" \t"));
+            return label == "0" ? std::string_view() : label;
+        }
+    }
+    return {};
+}
+
 bool IsSkipComment(std::string_view line) {
     auto text = CommentText(line);
     return text && TakeWord(*text, "brindle") && TakeWord(*text, ":") &&

@@ -60,6 +60,11 @@ GeneratedCode MapGeneratedCode(const AddinFields& fields, CodeModule& module);
 // Whether the procedure traps errors itself: an On Error statement among its own lines.
 bool HasOnErrorStatement(CodeModule& module, const ProcSpan& proc);
 
+// The label that opens the line ("BrindleErrorHandler" of "BrindleErrorHandler:"), or "".
+std::string_view LabelOn(std::string_view line);
+// The label that an On Error GoTo among the line's statements names, or "" (none, GoTo 0).
+std::string_view OnErrorGoToLabel(std::string_view line);
+
 // A line "' brindle: skip" or "Rem brindle: skip", in any letter case and spacing, with or
 // without a reason after a blank ("' brindle: skip (called through AddressOf)").
 bool IsSkipComment(std::string_view line);

@@ -132,12 +132,13 @@ std::optional<MarkerLine> NextMarkerLine(CodeModule& module, std::int32_t line) 
     return std::nullopt;
 }
 
-void WarnOfBroken(Diagnostics* sink, std::string_view module, const BrokenMarkers& broken) {
+void WarnOfBroken(Diagnostics* sink, std::string_view module, const BrokenMarkers& broken,
+                  std::string_view also) {
     const CodePlace place{{}, broken.first.line, broken.last.line};
     const auto left = broken.problem == BrokenMarkers::Problem::MarkersInside
                           ? "; its markers are left as they are"
                           : "; left as it is";
-    WarnTo(sink, module, place, std::string(ProblemOf(broken)) + left);
+    WarnTo(sink, module, place, std::string(ProblemOf(broken)) + left + std::string(also));
 }
 
 std::string ProblemOf(const BrokenMarkers& broken) {

@@ -57,8 +57,9 @@ struct BrokenMarkers {
 };
 
 // Tells the sink of them, at their lines: "a begin marker without its end marker; left as it
-// is".
-void WarnOfBroken(Diagnostics* sink, std::string_view module, const BrokenMarkers& broken);
+// is", and `also` after it.
+void WarnOfBroken(Diagnostics* sink, std::string_view module, const BrokenMarkers& broken,
+                  std::string_view also = {});
 // The problem alone: "a begin marker without its end marker".
 std::string ProblemOf(const BrokenMarkers& broken);
 

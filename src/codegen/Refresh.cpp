@@ -113,34 +113,6 @@ std::string ExitKindIn(std::string_view line) {
     return {};
 }
 
-// The label that opens the line ("BrindleErrorHandler" of "BrindleErrorHandler:"), or "".
-std::string_view LabelOn(std::string_view line) {
-    const auto text = TrimBlanks(line);
-    const auto isNamePart = [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return IsAsciiLetterOrDigit(c) || c == '_' || u >= 0x80;
-    };
-    if (text.empty() || IsDigit(text.front())) {
-        return {};
-    }
-    std::size_t end = 0;
-    while (end < text.size() && isNamePart(text[end])) {
-        ++end;
-    }
-    const auto rest = TrimBlanks(text.substr(end));
-    if (end == 0 || !rest.starts_with(':') || rest.starts_with(":=")) {
-        return {};
-    }
-    const auto name = text.substr(0, end);
-    for (const std::string_view statement :
-         {"Else", "End", "Exit", "Loop", "Next", "Resume", "Return", "Stop", "Wend", "Do", "Rem"}) {
-        if (EqualsNoCase(name, statement)) {
-            return {};
-        }
-    }
-    return name;
-}
-
 class Checker {
 public:
     Checker(const AddinFields& fields, CodeModule& module, const CheckRules& rules)

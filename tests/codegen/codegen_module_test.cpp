@@ -105,9 +105,9 @@ TEST(SelectedProcedures, AFailureEndsTheRunAfterTheProceduresBeforeIt) {
               (Lines{"Sub One()", "' H", "' F", "End Sub", "", "Sub Two(ByVal a As Long, _"}));
 }
 
-// What people wrote in a procedure header stays through a refresh, at its template line; a
-// header the template in use has no place for is left and told at its line. check --stale
-// calls a header stale exactly when the refresh would change or leave it.
+// What people wrote in a procedure header or an error footer stays through a refresh, at its
+// template line; a block the template in use has no place for is left and told at its line.
+// check --stale calls a block stale exactly when the refresh would change or leave it.
 TEST(Refresh, KeepsWhatPeopleWroteAndCheckAgrees) {
     const std::string usual =
         "'---\n' Procedure: %ProcedureName%\n' Purpose:\n' Parameters:%Parameters%\n"
@@ -142,8 +142,13 @@ TEST(Refresh, KeepsWhatPeopleWroteAndCheckAgrees) {
         std::string warning;  // "" for none
         const char* author = "Ann Author";
         std::string declaration = "Function Halve(ByVal X As Long) As Long";
-        std::string tmplt = {};  // the usual one
+        std::string tmplt = {};                       // the usual one
+        BlockRole role = BlockRole::ProcedureHeader;  // an error footer closes the body
+        Lines overwritten = {};                       // with Unplaced::Replace, when given
     };
+    const std::string footer = "    Exit %ProcedureType%\nBrindleErrorHandler:\n";
+    const Lines handled = {"    Exit Function", "BrindleErrorHandler:"};
+    const auto raising = [&](const std::string& line) { return Concat({handled, {line}}); };
     const Case cases[] = {
         {"filled in, after an author change", filled, renewed(filled), ""},
         {"filled in, nothing else changed", filled, {}, "", "Old Name"},
@@ -188,13 +193,45 @@ TEST(Refresh, KeepsWhatPeopleWroteAndCheckAgrees) {
          "Ann Author",
          "Function Halve(ByVal X As Long) As Long",
          "' Created %Date%\n"},
+        // On a code line only a comment after the code can be a person's; other text there is
+        // an older template's.
+        {"a code line split in two in the template",
+         raising("    Err.Raise Err.Number, \"Module1.Halve\""),
+         {},
+         "Module1: Function Halve, line 7: text in the marked error footer that the template in "
+         "use has no place for; the block is left as it is",
+         "Ann Author",
+         "Function Halve(ByVal X As Long) As Long",
+         footer + "    LogError \"%ModuleName%.%ProcedureName%\"\n    Err.Raise Err.Number\n",
+         BlockRole::ErrorFooter,
+         Concat({handled, {"    LogError \"Module1.Halve\"", "    Err.Raise Err.Number"}})},
+        {"a comment after a code line", raising("    Err.Raise Err.Number ' to the caller"),
+         Concat({handled,
+                 {"    LogError \"Module1.Halve\"", "    Err.Raise Err.Number ' to the caller"}}),
+         "", "Ann Author", "Function Halve(ByVal X As Long) As Long",
+         footer + "    LogError \"%ModuleName%.%ProcedureName%\"\n    Err.Raise Err.Number\n",
+         BlockRole::ErrorFooter},
+        {"a code line grown in the template", raising("    Err.Raise Err.Number"),
+         raising("    Err.Raise Err.Number, \"Module1.Halve\""), "", "Ann Author",
+         "Function Halve(ByVal X As Long) As Long",
+         footer + "    Err.Raise Err.Number, \"%ModuleName%.%ProcedureName%\"\n",
+         BlockRole::ErrorFooter},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ModuleUnderTest m(Concat(
-            {{"Private m_Count As Long", kBegin}, c.block, {kEnd, c.declaration, "End Function"}}));
+        const bool header = c.role == BlockRole::ProcedureHeader;
+        const auto module = [&](const Lines& block) {
+            return header ? Concat({{"Private m_Count As Long", kBegin},
+                                    block,
+                                    {kEnd, c.declaration, "End Function"}})
+                          : Concat({{"Private m_Count As Long", c.declaration, "    Halve = X \\ 2",
+                                     kBegin},
+                                    block,
+                                    {kEnd, "End Function"}});
+        };
+        ModuleUnderTest m(module(c.block));
         auto fields = CodegenFields(Markers::On);
-        fields.msProcHdrTmplt = c.tmplt.empty() ? usual : c.tmplt;
+        (header ? fields.msProcHdrTmplt : fields.msErrFtrTmplt) = c.tmplt.empty() ? usual : c.tmplt;
         fields.msAuthor = c.author;
         const auto before = m.lines();
 
@@ -205,13 +242,14 @@ TEST(Refresh, KeepsWhatPeopleWroteAndCheckAgrees) {
         test::RecordingSink sink;
         RefreshModule(fields, m.module(), &sink);
         EXPECT_EQ(sink.warnings, c.warning.empty() ? Lines{} : Lines{c.warning});
-        EXPECT_EQ(m.lines(), c.refreshed.empty() ? before
-                                                 : Concat({{"Private m_Count As Long", kBegin},
-                                                           c.refreshed,
-                                                           {kEnd, c.declaration, "End Function"}}));
+        EXPECT_EQ(m.lines(), c.refreshed.empty() ? before : module(c.refreshed));
         if (!c.warning.empty() && !findings.empty()) {
             EXPECT_TRUE(c.warning.find(", line " + std::to_string(findings[0].line) + ":") !=
                         std::string::npos);
+        }
+        if (!c.overwritten.empty()) {
+            RefreshModule(fields, m.module(), nullptr, Unplaced::Replace);
+            EXPECT_EQ(m.lines(), module(c.overwritten));
         }
     }
 }

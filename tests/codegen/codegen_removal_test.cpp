@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ std::string Across(int first, int last, const std::string& what) {
 std::string Outside(int first, int last) {
     return "Module1: lines " + std::to_string(first) + " to " + std::to_string(last) +
            ": a marked block that reaches outside the selection; left as it is";
+}
+std::string With(const std::string& warning, const std::string& half) {
+    return warning + "; the " + half + " of Sub A is left with it, as the one needs the other";
 }
 
 struct Selection {
@@ -167,6 +171,41 @@ const Case kCases[] = {
      {{B, "b", E}},
      {{"a", B, "b", E}},
      {1, 1, 4, 1}},
+    // An error header's On Error GoTo names its footer's label: a removal takes neither
+    // without the other. A procedure's header goes alone.
+    {"AnErrorHeaderWithoutItsEndMarker",
+     {B, "' Header A", E, "Sub A()", B, "    On Error GoTo H", "    x = 1", B, "    Exit Sub",
+      "H:", E, "End Sub"},
+     {{"Sub A()", B, "    On Error GoTo H", "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
+      {With(Begin(2), "error footer")}},
+     {{"' Header A", "Sub A()", B, "    On Error GoTo H", "    x = 1", "    Exit Sub",
+       "H:", "End Sub"},
+      {Begin(3)}}},
+    {"AnErrorFooterWithoutItsEndMarker",
+     {"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", "End Sub"},
+     {{"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", "End Sub"},
+      {With(Begin(6), "error header")}},
+     {{"Sub A()", "    On Error GoTo H", "    x = 1", B, "    Exit Sub", "H:", "End Sub"},
+      {Begin(4)}}},
+    // Only a header whose On Error GoTo names the footer's label needs it.
+    {"AStrayMarkerAboveABlockThatNoGoToNames",
+     {"Sub A()", B, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
+     {{"Sub A()", B, "    x = 1", "End Sub"}, {Begin(2)}},
+     {{"Sub A()", B, "    x = 1", "    Exit Sub", "H:", "End Sub"}, {Begin(2)}}},
+    {"SelectionOfAnErrorFooterAlone",
+     {"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
+     {{"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
+      {"Module1: Sub A, lines 6 to 9: the marked error footer; left as it is, as the error "
+       "header above it stays and the one needs the other"}},
+     {{"Sub A()", B, "    On Error GoTo H", E, "    x = 1", "    Exit Sub", "H:", "End Sub"}},
+     {6, 1, 10, 1}},
+    {"SelectionOfAnErrorHeaderThatCutsItsFooter",
+     {"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
+     {{"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
+      {With(Outside(6, 9), "error header")}},
+     {{"Sub A()", "    On Error GoTo H", "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
+      {Outside(4, 7)}},
+     {1, 1, 7, 1}},
     {"SelectionOfOneOfTwoAdjacentBeginMarkers",
      {"x", B, B, "a", E, "y"},
      {{"x", B, B, "a", E, "y"}, {Begin(2)}},
@@ -184,6 +223,12 @@ TEST(Removal, TakesOnlyWholeWellFormedBlocksInTheSelectionAndReportsTheRest) {
             const auto& expected = code ? c.byRemoveCode : c.byRemoveCodeMarkers;
             EXPECT_EQ(m.lines(), expected.lines);
             EXPECT_EQ(sink.warnings, expected.warnings);
+            // The summary counts the pairs of marker lines that went.
+            const auto markers = [](const Lines& lines) {
+                return std::count_if(lines.begin(), lines.end(), IsMarkerLine);
+            };
+            EXPECT_EQ(sink.Count(code ? Work::BlockRemoved : Work::MarkersRemoved) * 2,
+                      markers(c.code) - markers(m.lines()));
         }
     }
 }
