@@ -589,8 +589,9 @@ void SumUp(const Request& request, const RunTotals& totals, RunLog& log) {
     const int unplaced = totals.total.Count(Work::BlockLeftUnplaced);
     if (request.command == Command::Refresh && unplaced > 0) {
         log.Note(std::to_string(unplaced) +
-                 (unplaced == 1 ? " marked block was" : " marked blocks were") +
-                 " left as they are; if the text that the templates have no place for is "
+                 (unplaced == 1 ? " marked block was left as it is"
+                                : " marked blocks were left as they are") +
+                 "; if the text that the templates have no place for is "
                  "an older template's, 'brindle refresh --overwrite' replaces it");
     }
     if (request.diff && request.exitCode && totals.changed > 0) {
