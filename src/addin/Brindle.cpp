@@ -172,6 +172,7 @@ void Brindle::OnConnection(VBE& VBInst, std::int32_t ConnectMode, AddIn* /*AddIn
         mVBE = &VBInst;
         connected_ = true;
         LoadOptions(settings_, *this);
+        loadedOptions_ = *this;
         IgnoreStep(sink_, [&] { LoadTemplateTexts(); });
         mfrmOptions = windows_.CreateOptions(sink_);
         if (!mfrmOptions) {
@@ -254,7 +255,7 @@ void Brindle::RemoveCommandBarControls() {
         releasedOptions_ = std::move(mfrmOptions);
     }
     mfrmOptions.reset();
-    IgnoreStep(sink_, [&] { SaveOptions(settings_, *this); });
+    IgnoreStep(sink_, [&] { SaveOptions(settings_, *this, &loadedOptions_); });
 }
 
 void Brindle::OnStartupComplete(CustomArgs& /*custom*/) {
@@ -581,7 +582,7 @@ void Brindle::ReloadOptions(const std::function<void()>& changeSettings) {
     // Unconnected, the fields hold the defaults or what the disconnection saved: nothing of
     // the user's to save, and defaults must not overwrite the user's options.
     if (connected_) {
-        IgnoreStep(sink_, [&] { SaveOptions(settings_, *this); });
+        IgnoreStep(sink_, [&] { SaveOptions(settings_, *this, &loadedOptions_); });
     }
     if (changeSettings) {
         IgnoreStep(sink_, changeSettings);
@@ -589,6 +590,7 @@ void Brindle::ReloadOptions(const std::function<void()>& changeSettings) {
     IgnoreStep(sink_, [&] {
         PassOn("Brindle.ReloadOptions", [&] {
             LoadOptions(settings_, *this);
+            loadedOptions_ = *this;
             LoadTemplateTexts();
         });
     });

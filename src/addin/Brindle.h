@@ -126,6 +126,9 @@ private:
     std::shared_ptr<CommandBarControl> mcbRemoveAllFromProj;
     std::unique_ptr<frmOptions> mfrmOptions;
     std::unique_ptr<frmOptions> releasedOptions_;  // released while a command ran
+    // The options as loaded: only those changed since are saved, so that a change another
+    // program stored meanwhile stays.
+    AddinFields loadedOptions_;
 };
 
 }  // namespace brindle
