@@ -94,8 +94,9 @@ private:
 
     void RunPaneCommand(const PaneCommand& command);
     void RunProjectCommand(const ProjectCommand& command);
-    void AddAllToComponent(VBComponent& component);
-    void RemoveFromComponent(VBComponent& component, const ProjectCommand& command);
+    void AddAllToComponent(VBComponent& component, std::string_view name);
+    void RemoveFromComponent(VBComponent& component, std::string_view name,
+                             const ProjectCommand& command);
     bool Confirm(std::string_view prompt, std::string_view title);
     void WarnOfTemplateProblems(unsigned templates);
 
