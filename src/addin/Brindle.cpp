@@ -115,21 +115,18 @@ struct Brindle::ProjectCommand {
 
 // Lets one command run at a time. A click that arrives while a command runs (the status
 // window's pass over pending messages lets it in) would start work on a half-done module; it
-// is ignored and reported instead.
+// is ignored, with one plain line to the host.
 class Brindle::CommandGuard {
 public:
-    CommandGuard(Brindle& addin, std::string_view handler) : addin_(addin) {
+    explicit CommandGuard(Brindle& addin) : addin_(addin) {
         entered_ = !addin.commandRunning_;
         if (entered_) {
             addin.commandRunning_ = true;
             addin.todayText.reset();
             return;
         }
-        IgnoreStep(addin.sink_, [&] {
-            throw VbError(static_cast<std::int32_t>(Err::InvalidCall),
-                          "A click arrived while another command was running; it was ignored",
-                          HandlerSource(handler));
-        });
+        WarnTo(addin.sink_, "",
+               "A click arrived while another command was running; it was ignored.");
     }
     ~CommandGuard() {
         if (entered_) {
@@ -172,6 +169,7 @@ void Brindle::OnConnection(VBE& VBInst, std::int32_t ConnectMode, AddIn* /*AddIn
         mVBE = &VBInst;
         connected_ = true;
         LoadOptions(settings_, *this);
+        loadedOptions_ = *this;
         IgnoreStep(sink_, [&] { LoadTemplateTexts(); });
         mfrmOptions = windows_.CreateOptions(sink_);
         if (!mfrmOptions) {
@@ -254,7 +252,7 @@ void Brindle::RemoveCommandBarControls() {
         releasedOptions_ = std::move(mfrmOptions);
     }
     mfrmOptions.reset();
-    IgnoreStep(sink_, [&] { SaveOptions(settings_, *this); });
+    IgnoreStep(sink_, [&] { SaveOptions(settings_, *this, &loadedOptions_); });
 }
 
 void Brindle::OnStartupComplete(CustomArgs& /*custom*/) {
@@ -364,7 +362,7 @@ void Brindle::gevtRemoveAll_Click(CommandBarControl&, bool&, bool&) {
 }
 
 void Brindle::RunPaneCommand(const PaneCommand& command) {
-    CommandGuard guard(*this, command.handler);
+    CommandGuard guard(*this);
     if (!guard) {
         return;
     }
@@ -372,24 +370,19 @@ void Brindle::RunPaneCommand(const PaneCommand& command) {
         return;
     }
     CodePane* pane = nullptr;
+    IgnoreStep(sink_, [&] { pane = mVBE != nullptr ? mVBE->ActiveCodePane() : nullptr; });
+    // Without an active code pane there is nothing to do, and nothing to tell.
+    if (pane == nullptr) {
+        return;
+    }
+    std::string name;
     IgnoreStep(sink_, [&] {
-        if (mVBE == nullptr) {
-            RaiseNotSet(HandlerSource(command.handler));
-        }
-        pane = mVBE->ActiveCodePane();
-    });
-    const auto heldPane = [&]() -> CodePane& {
-        if (pane == nullptr) {
-            RaiseNotSet(HandlerSource(command.handler));
-        }
-        return *pane;
-    };
-    IgnoreStep(sink_, [&] {
-        Msg().SetMessage(std::string(command.status) + heldPane().CodeModule().Parent().Name());
+        CodeModule& module = pane->CodeModule();
+        name = module.ToUnicode(module.Parent().Name());
+        Msg().SetMessage(std::string(command.status) + name);
     });
     WarnOfTemplateProblems(command.templates);
-    IgnoreStep(sink_, [&] { command.work(*this, heldPane().CodeModule(), sink_); });
-    pane = nullptr;
+    IgnoreStepIn(sink_, name, [&] { command.work(*this, pane->CodeModule(), sink_); });
     IgnoreStep(sink_, [&] { Msg().Hide(); });
 }
 
@@ -437,7 +430,7 @@ bool Brindle::Confirm(std::string_view prompt, std::string_view title) {
 }
 
 void Brindle::gevtCloseAllWins_Click(CommandBarControl&, bool&, bool&) {
-    CommandGuard guard(*this, "gevtCloseAllWins_Click");
+    CommandGuard guard(*this);
     if (!guard) {
         return;
     }
@@ -495,7 +488,7 @@ void Brindle::gevtRemoveAllFromProj_Click(CommandBarControl&, bool&, bool&) {
 }
 
 void Brindle::RunProjectCommand(const ProjectCommand& command) {
-    CommandGuard guard(*this, command.handler);
+    CommandGuard guard(*this);
     if (!guard) {
         return;
     }
@@ -507,11 +500,16 @@ void Brindle::RunProjectCommand(const ProjectCommand& command) {
     VBProject* project = nullptr;
     std::int32_t count = 0;
     IgnoreStep(sink_, [&] {
-        if (mVBE != nullptr) {
-            project = mVBE->ActiveVBProject();
-        }
+        project = mVBE != nullptr ? mVBE->ActiveVBProject() : nullptr;
+        // Without an active project there is nothing to do, and nothing to tell.
         if (project == nullptr) {
-            RaiseNotSet(HandlerSource(command.handler));
+            return;
+        }
+        // A locked project refuses its components at a step the editor does not say: asked
+        // first, it is told once and nothing is touched.
+        if (project->Protection() == vbext_pp_locked) {
+            project = nullptr;
+            Raise(Err::ProjectProtected, HandlerSource(command.handler));
         }
         count = project->VBComponents().Count();
     });
@@ -521,37 +519,45 @@ void Brindle::RunProjectCommand(const ProjectCommand& command) {
         if (component == nullptr) {
             continue;
         }
-        IgnoreStep(sink_,
-                   [&] { Msg().SetMessage(std::string(command.status) + component->Name()); });
-        // A component without code (a resource file) is reported once, not at every step.
-        if (!IgnoreStep(sink_, [&] { component->CodeModule(); })) {
+        // A component without code (a resource file, a related document) is passed over; its
+        // status message still shows.
+        CodeModule* code = nullptr;
+        IgnoreStep(nullptr, [&] { code = &component->CodeModule(); });
+        std::string name;
+        IgnoreStep(sink_, [&] {
+            name = component->Name();
+            name = code != nullptr ? code->ToUnicode(name) : name;
+            Msg().SetMessage(std::string(command.status) + name);
+        });
+        if (code == nullptr) {
             continue;
         }
         if (command.work == ProjectCommand::Work::AddAll) {
-            AddAllToComponent(*component);
+            AddAllToComponent(*component, name);
         } else {
-            RemoveFromComponent(*component, command);
+            RemoveFromComponent(*component, name, command);
         }
     }
     IgnoreStep(sink_, [&] { Msg().Hide(); });
 }
 
-void Brindle::AddAllToComponent(VBComponent& component) {
+void Brindle::AddAllToComponent(VBComponent& component, std::string_view name) {
     const AddinFields& fields = *this;
-    IgnoreStep(sink_, [&] { AddModuleHeader(fields, component.CodeModule(), sink_); });
-    IgnoreStep(sink_, [&] {
+    IgnoreStepIn(sink_, name, [&] { AddModuleHeader(fields, component.CodeModule(), sink_); });
+    IgnoreStepIn(sink_, name, [&] {
         CodeModule& module = component.CodeModule();
         module.CodePane().SetSelection(1, 1, module.CountOfLines() + 1, 1);
     });
     // AddErrHandlers reads the selection again; the host has widened it over the headers.
-    IgnoreStep(sink_, [&] { AddHeaders(fields, component.CodeModule(), sink_); });
-    IgnoreStep(sink_, [&] { AddErrHandlers(fields, component.CodeModule(), sink_); });
-    IgnoreStep(sink_, [&] { component.CodeModule().CodePane().SetSelection(1, 1, 1, 2); });
+    IgnoreStepIn(sink_, name, [&] { AddHeaders(fields, component.CodeModule(), sink_); });
+    IgnoreStepIn(sink_, name, [&] { AddErrHandlers(fields, component.CodeModule(), sink_); });
+    IgnoreStepIn(sink_, name, [&] { component.CodeModule().CodePane().SetSelection(1, 1, 1, 2); });
 }
 
-void Brindle::RemoveFromComponent(VBComponent& component, const ProjectCommand& command) {
+void Brindle::RemoveFromComponent(VBComponent& component, std::string_view name,
+                                  const ProjectCommand& command) {
     const bool markersOnly = command.work == ProjectCommand::Work::RemoveCodeMarkers;
-    IgnoreStep(sink_, [&] {
+    IgnoreStepIn(sink_, name, [&] {
         CodeModule& module = component.CodeModule();
         const std::int32_t lines = module.CountOfLines();
         // A module without code lines (a form with none) has nothing to remove, not a failure.
@@ -559,14 +565,14 @@ void Brindle::RemoveFromComponent(VBComponent& component, const ProjectCommand& 
         const std::int32_t endLine = std::max(markersOnly ? lines + 1 : lines, 1);
         module.CodePane().SetSelection(1, 1, endLine, LengthOf(lastLine) + 1);
     });
-    IgnoreStep(sink_, [&] {
+    IgnoreStepIn(sink_, name, [&] {
         if (markersOnly) {
             RemoveCodeMarkers(*this, component.CodeModule(), sink_);
         } else {
             RemoveCode(*this, component.CodeModule(), sink_);
         }
     });
-    IgnoreStep(sink_, [&] { component.CodeModule().CodePane().SetSelection(1, 1, 1, 2); });
+    IgnoreStepIn(sink_, name, [&] { component.CodeModule().CodePane().SetSelection(1, 1, 1, 2); });
 }
 
 // ---- Options ----
@@ -581,7 +587,7 @@ void Brindle::ReloadOptions(const std::function<void()>& changeSettings) {
     // Unconnected, the fields hold the defaults or what the disconnection saved: nothing of
     // the user's to save, and defaults must not overwrite the user's options.
     if (connected_) {
-        IgnoreStep(sink_, [&] { SaveOptions(settings_, *this); });
+        IgnoreStep(sink_, [&] { SaveOptions(settings_, *this, &loadedOptions_); });
     }
     if (changeSettings) {
         IgnoreStep(sink_, changeSettings);
@@ -589,13 +595,14 @@ void Brindle::ReloadOptions(const std::function<void()>& changeSettings) {
     IgnoreStep(sink_, [&] {
         PassOn("Brindle.ReloadOptions", [&] {
             LoadOptions(settings_, *this);
+            loadedOptions_ = *this;
             LoadTemplateTexts();
         });
     });
 }
 
 void Brindle::gevtOptions_Click(CommandBarControl&, bool&, bool&) {
-    CommandGuard guard(*this, "gevtOptions_Click");
+    CommandGuard guard(*this);
     if (!guard) {
         return;
     }

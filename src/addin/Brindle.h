@@ -94,8 +94,9 @@ private:
 
     void RunPaneCommand(const PaneCommand& command);
     void RunProjectCommand(const ProjectCommand& command);
-    void AddAllToComponent(VBComponent& component);
-    void RemoveFromComponent(VBComponent& component, const ProjectCommand& command);
+    void AddAllToComponent(VBComponent& component, std::string_view name);
+    void RemoveFromComponent(VBComponent& component, std::string_view name,
+                             const ProjectCommand& command);
     bool Confirm(std::string_view prompt, std::string_view title);
     void WarnOfTemplateProblems(unsigned templates);
 
@@ -126,6 +127,9 @@ private:
     std::shared_ptr<CommandBarControl> mcbRemoveAllFromProj;
     std::unique_ptr<frmOptions> mfrmOptions;
     std::unique_ptr<frmOptions> releasedOptions_;  // released while a command ran
+    // The options as loaded: only those changed since are saved, so that a change another
+    // program stored meanwhile stays.
+    AddinFields loadedOptions_;
 };
 
 }  // namespace brindle

@@ -7,6 +7,7 @@
 
 #include "dll/Names.h"
 #include "dll/Server.h"
+#include "host/com/Dispatch.h"
 #include "host/vb6/windows/Wide.h"
 #include "model/VbError.h"
 
@@ -35,9 +36,10 @@ constexpr Named kNotifications[] = {
     {L"OnBeginShutdown", kOnBeginShutdown},
 };
 
-// A failure told to the IDE as VB tells its run-time errors: 0x800A0000 | number.
+// A failure told to the IDE as VB tells its run-time errors: 0x800A0000 | number, or the
+// HRESULT that the number is.
 HRESULT HResultOf(const VbError& failure) {
-    return static_cast<HRESULT>(0x800A0000u | (static_cast<unsigned>(failure.Number()) & 0xFFFFu));
+    return host::com::HResultOf(failure.Number());
 }
 
 // Leaves the failure's description and source where the IDE looks for them after a failed call

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -33,15 +34,35 @@ HWND MainWindowOf(IDispatch* application) {
     }
 }
 
+// A failure as the user reads it: what happened, in a sentence. Its chain of operations is for
+// developers, who see it in a debugger.
+std::string Worded(std::string_view module, const VbError& failure) {
+    std::string description = failure.Description();
+    while (!description.empty() && (description.back() == '.' || description.back() == ' ')) {
+        description.pop_back();
+    }
+    const std::int32_t number = failure.Number();
+    char hresult[16] = {};
+    std::snprintf(hresult, sizeof hresult, "0x%08X", static_cast<unsigned>(number));
+    const std::string numbered =
+        number >= 0 && number <= 0xFFFF ? std::to_string(number) : std::string(hresult);
+    const std::string where =
+        module.empty() ? std::string("A step of the command") : "A step on " + std::string(module);
+    return where + " was left undone: " + description + " (error " + numbered + ").";
+}
+
 }  // namespace
 
 // What the add-in ignored or warned about during one call of the IDE, kept to be shown to the
-// user in one message box when the call is over; a debugger or DebugView sees each at once.
+// user in one message box when the call is over; a debugger or DebugView sees each at once,
+// failures with the operations they passed through.
 class DllSession::NoticeSink final : public Diagnostics {
 public:
-    void Report(const VbError& failure) override {
+    void Report(const VbError& failure) override { ReportIn({}, failure); }
+    void ReportIn(std::string_view module, const VbError& failure) override {
         failed_ = true;
-        Note(failure.what());
+        Debug(failure.what());
+        Note(Worded(module, failure));
     }
     void Warn(std::string_view module, std::string_view text) override {
         Note(module.empty() ? std::string(text) : std::string(module) + ": " + std::string(text));
@@ -65,8 +86,11 @@ public:
 private:
     static constexpr std::size_t kShown = 15;
 
-    void Note(std::string text) {
+    static void Debug(const std::string& text) {
         OutputDebugStringW(host::Widen("VBBrindle: " + text + "\n").c_str());
+    }
+    void Note(std::string text) {
+        Debug(text);
         notes_.push_back(std::move(text));
     }
 
@@ -119,7 +143,7 @@ void DllSession::ShowNotices() noexcept {
     try {
         bool failed = false;
         const std::string text = sink_->Take(failed);
-        if (!text.empty()) {
+        if (!text.empty() && !quiet_) {
             windows_->MsgBox(text, failed ? vbCritical : vbExclamation, kAddinDescription);
         }
     } catch (...) {
@@ -128,7 +152,10 @@ void DllSession::ShowNotices() noexcept {
 }
 
 void DllSession::Disconnect(LONG removeMode) {
+    // The IDE is closing: no one is left to read a message box, and the debugger still hears.
+    quiet_ = removeMode == ext_dm_HostShutdown;
     Notify([&](Brindle& addin, CustomArgs& custom) { addin.OnDisconnection(removeMode, custom); });
+    quiet_ = false;
 }
 
 void DllSession::StartupComplete() {

@@ -49,6 +49,7 @@ private:
     // refer to an earlier one. The add-in goes first.
     std::vector<std::unique_ptr<host::com::ComVbe>> ides_;
     std::unique_ptr<host::HostedAddin> addin_;
+    bool quiet_ = false;  // while the IDE shuts down
 };
 
 }  // namespace brindle::dll

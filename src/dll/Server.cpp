@@ -3,6 +3,8 @@
 #include <atomic>
 #include <string>
 
+#include "host/com/ComVbe.h"
+
 namespace brindle::dll {
 namespace {
 
@@ -49,7 +51,7 @@ void LockServer(bool lock) {
 }
 
 bool CanUnload() {
-    return g_objects == 0 && g_locks == 0;
+    return g_objects == 0 && g_locks == 0 && host::com::LiveEventSinks() == 0;
 }
 
 }  // namespace brindle::dll

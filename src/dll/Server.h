@@ -1,6 +1,6 @@
 #pragma once
-// What the DLL as a whole keeps: its own module, and the counts of live objects and of locks
-// that DllCanUnloadNow answers from.
+// What the DLL as a whole keeps: its own module, and the counts of live objects (the event
+// sinks it handed to the IDE among them) and of locks that DllCanUnloadNow answers from.
 
 #include <windows.h>
 

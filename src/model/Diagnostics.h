@@ -52,6 +52,8 @@ public:
     virtual ~Diagnostics() = default;
     // A failure an entry point ignored, with its whole source chain.
     virtual void Report(const VbError& failure) = 0;
+    // The same, while the entry point worked on the component named `module`.
+    virtual void ReportIn(std::string_view /*module*/, const VbError& failure) { Report(failure); }
     // No failure of the add-in, but the user must hear of it: a template that gave no text or
     // was refused, a template keyword that does not exist, and (through WarnAt) a broken marker or
     // a procedure that cannot take an error handler. `module` is the name of the component it
@@ -92,10 +94,11 @@ inline void TellDone(Diagnostics* sink, Work work) noexcept {
     TellSink(sink, [&](Diagnostics& to) { to.Did(work); });
 }
 
-// Runs one step of an entry point. A failure abandons the step, goes to the sink (when there is
-// one) and the caller goes on with its next step. Returns whether the step completed.
+// Runs one step of an entry point on the component named `module` (empty: none in particular).
+// A failure abandons the step, goes to the sink (when there is one) and the caller goes on with
+// its next step. Returns whether the step completed.
 template <class Body>
-bool IgnoreStep(Diagnostics* sink, Body&& body) noexcept {
+bool IgnoreStepIn(Diagnostics* sink, std::string_view module, Body&& body) noexcept {
     try {
         try {
             std::forward<Body>(body)();
@@ -104,16 +107,22 @@ bool IgnoreStep(Diagnostics* sink, Body&& body) noexcept {
             RethrowAsVbError();
         }
     } catch (const VbError& e) {
-        if (sink != nullptr) {
-            try {
-                sink->Report(e);
-            } catch (...) {
-                // A sink that fails cannot be told about it.
+        TellSink(sink, [&](Diagnostics& to) {
+            if (module.empty()) {
+                to.Report(e);
+            } else {
+                to.ReportIn(module, e);
             }
-        }
+        });
     } catch (...) {
     }
     return false;
+}
+
+// The same for a step on nothing in particular.
+template <class Body>
+bool IgnoreStep(Diagnostics* sink, Body&& body) noexcept {
+    return IgnoreStepIn(sink, {}, std::forward<Body>(body));
 }
 
 }  // namespace brindle

@@ -26,6 +26,8 @@ enum class Err : std::int32_t {
     PathFileAccess = 75,      // "Path/File access error"
     ObjectNotSet = 91,        // "Object variable or With block variable not set"
     DuplicateKey = 457,       // "This key is already associated with an element of this collection"
+    ProjectProtected =
+        50289,  // the VBA editor's: "Can't perform operation since the project is protected"
 };
 
 // The host language's description of an error number.
@@ -125,6 +127,8 @@ inline std::string_view Describe(Err number) noexcept {
             return "Object variable or With block variable not set";
         case Err::DuplicateKey:
             return "This key is already associated with an element of this collection";
+        case Err::ProjectProtected:
+            return "Can't perform operation since the project is protected";
     }
     return "Application-defined or object-defined error";
 }

@@ -62,6 +62,12 @@ enum vbext_ComponentType : std::int32_t {
     vbext_ct_Document = 100,
 };
 
+// The VBA editor's only: a project locked for viewing refuses its components.
+enum vbext_ProjectProtection : std::int32_t {
+    vbext_pp_none = 0,
+    vbext_pp_locked = 1,
+};
+
 class CodeModule;
 class CodePane;
 class VBComponent;
@@ -135,7 +141,7 @@ public:
     virtual ~VBComponent() = default;
     virtual std::string Name() const = 0;
     virtual vbext_ComponentType Type() const = 0;
-    // Raises 91 for a component without code (a resource file, a related document).
+    // Raises for a component without code (a resource file, a related document).
     virtual brindle::CodeModule& CodeModule() = 0;
 };
 
@@ -152,6 +158,8 @@ public:
     virtual ~VBProject() = default;
     virtual std::string Name() const = 0;
     virtual brindle::VBComponents& VBComponents() = 0;
+    // An IDE that locks no project (the VB6 IDE) answers vbext_pp_none.
+    virtual vbext_ProjectProtection Protection() const { return vbext_pp_none; }
 };
 
 class Window {

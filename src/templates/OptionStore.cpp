@@ -156,17 +156,31 @@ void LoadOptions(SettingsStore& store, AddinFields& fields) {
     });
 }
 
-void SaveOptions(SettingsStore& store, const AddinFields& fields) {
+void SaveOptions(SettingsStore& store, const AddinFields& fields, const AddinFields* loaded) {
+    const auto changed = [&](auto AddinFields::*option) {
+        return loaded == nullptr || loaded->*option != fields.*option;
+    };
+    const auto text = [&](std::string_view section, std::string_view key,
+                          std::string AddinFields::*option) {
+        if (changed(option)) {
+            store.SaveSetting(kAppName, section, key, fields.*option);
+        }
+    };
+    const auto boolean = [&](std::string_view key, bool AddinFields::*option, bool fallback) {
+        if (changed(option)) {
+            WriteBoolean(store, key, fields.*option, fallback);
+        }
+    };
     PassOn("Brindle.SaveOptions", [&] {
         for (const TemplateSlot& slot : kTemplateSlots) {
-            store.SaveSetting(kAppName, kOptions, slot.key, fields.*slot.path);
+            text(kOptions, slot.key, slot.path);
         }
-        store.SaveSetting(kAppName, kOptions, kAuthorKey, fields.msAuthor);
-        WriteBoolean(store, kMarkersKey, fields.mbAddCodeMarkers, kMarkersDefault);
-        store.SaveSetting(kAppName, kState, kLastDirKey, fields.msLastDir);
-        WriteBoolean(store, kSplashKey, fields.mbDisableSplash, kSplashDefault);
-        WriteBoolean(store, kSkipExistingKey, fields.mbSkipExisting, kSkipExistingDefault);
-        store.SaveSetting(kAppName, kOptions, kDateFormatKey, fields.msDateFormat);
+        text(kOptions, kAuthorKey, &AddinFields::msAuthor);
+        boolean(kMarkersKey, &AddinFields::mbAddCodeMarkers, kMarkersDefault);
+        text(kState, kLastDirKey, &AddinFields::msLastDir);
+        boolean(kSplashKey, &AddinFields::mbDisableSplash, kSplashDefault);
+        boolean(kSkipExistingKey, &AddinFields::mbSkipExisting, kSkipExistingDefault);
+        text(kOptions, kDateFormatKey, &AddinFields::msDateFormat);
     });
 }
 

@@ -24,8 +24,10 @@ inline constexpr const char* kDefaultLastDir = "C:\\";
 void LoadOptions(SettingsStore& store, AddinFields& fields);
 // Writes the eight options and "Skip Existing"; Booleans as "True" or "False". A stored Boolean
 // text is kept while it reads as the field's value, or could not be read and the field holds the
-// default it loaded as.
-void SaveOptions(SettingsStore& store, const AddinFields& fields);
+// default it loaded as. Given the fields as they were loaded, writes only the options that
+// differ from them, so that what another program stored meanwhile stays.
+void SaveOptions(SettingsStore& store, const AddinFields& fields,
+                 const AddinFields* loaded = nullptr);
 // Sets the four template texts from the files: each line followed by one LF. A file that cannot
 // be read leaves its text empty; one the files refuse as no text also, and says why in
 // `fields.templateRefusals`.

@@ -103,7 +103,8 @@ TEST_F(Connection, TenButtonsOnThreeBarsInTheirGroups) {
     EXPECT_TRUE(Added(vbe, "Code Window").empty()) << "temporary controls go with the host";
 }
 
-// The disconnection saves the options; a value that did not change is not written.
+// The disconnection saves the options changed while connected; the others are not written, so
+// that what the user stored meanwhile by other means stays.
 TEST_F(Connection, ModeTwoLoadsOptionsAndTemplatesButMakesNoButtonsAndStillSavesAtTheEnd) {
     SetOption("Author", "Ann Author");
     MemoryVBE vbe;
@@ -121,7 +122,7 @@ TEST_F(Connection, ModeTwoLoadsOptionsAndTemplatesButMakesNoButtonsAndStillSaves
     vbe.Shutdown();
     EXPECT_FALSE(vbe.IsConnected(addin));
     EXPECT_EQ(StoredOption("Procedure Header Template Filename"), "(none)");
-    EXPECT_EQ(StoredOption("Author"), "Ann Author");
+    EXPECT_EQ(StoredOption("Author"), "Changed Meanwhile") << "unchanged here, not written";
     EXPECT_TRUE(sink.reported.empty()) << "controls never made are nothing to hide";
 }
 
@@ -199,7 +200,7 @@ TEST_F(Connection, ASecondDisconnectionFindsNothingToHideAndSavesTheOptionsAgain
     SetOption("Author", "Changed Meanwhile");
     CustomArgs custom;
     addin.OnDisconnection(ext_dm_UserClosed, custom);
-    EXPECT_EQ(StoredOption("Author"), host::UserName());
+    EXPECT_EQ(StoredOption("Author"), "Changed Meanwhile");
     EXPECT_TRUE(sink.reported.empty());
 
     // Connecting the same object again makes ten new buttons; the old ones stay hidden.

@@ -528,10 +528,12 @@ private:
         AddCodePage(sub);
     }
 
-    void AddCodePage(CLI::App* app, const char* help =
-                                        "Windows code page of the project and module files "
-                                        "(default: as 'brindle options' shows, else 1252); "
-                                        "text from the options and templates is written in it") {
+    void AddCodePage(CLI::App* app,
+                     const char* help =
+                         "Windows code page of the project and module files "
+                         "(default: as 'brindle options' shows, else the system's ANSI code page, "
+                         "1252 outside Windows); "
+                         "text from the options and templates is written in it") {
         app->add_option("--codepage", codepage_, help)
             ->type_name("N")
             ->check(CLI::Validator(

@@ -100,7 +100,7 @@ std::string OnOff(bool on) {
 
 struct Shown {
     AddinFields fields;  // as the commands run here take them
-    int codePage = kDefaultCodePage;
+    int codePage = host::SystemDefaultCodePage();
     bool codePageFromTeam = false;
     std::string settings;  // the file, or the registry key
     bool settingsInFile = true;
@@ -187,13 +187,13 @@ int NewCodePage(const OptionChanges& changes, std::string& problem) {
         return *changes.codepage;
     }
     if (changes.reset) {
-        return kDefaultCodePage;
+        return host::SystemDefaultCodePage();
     }
     try {
         return UserCodePage();
     } catch (const InputError& e) {
         problem = e.what();
-        return kDefaultCodePage;
+        return host::SystemDefaultCodePage();
     }
 }
 

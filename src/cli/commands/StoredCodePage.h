@@ -12,11 +12,11 @@ namespace brindle::cli {
 
 inline constexpr int kDefaultCodePage = 1252;
 
-// The stored code page, or 1252 when none is stored. Raises InputError for a stored text that
-// is no code page Brindle knows.
+// The stored code page, or the system's (host::SystemDefaultCodePage) when none is stored. Raises
+// InputError for a stored text that is no code page Brindle knows.
 int StoredCodePage(SettingsStore& store);
 
-// The user's own: the stored code page of the user's settings file, or 1252.
+// The user's own: the stored code page of the user's settings file, or the system's.
 int UserCodePage();
 
 // The code page that the team's brindle.ini for the files the request names (for none, the
@@ -25,7 +25,7 @@ int UserCodePage();
 std::optional<int> TeamCodePage(const Request& request);
 
 // The code page a command works in: its --codepage, else the team's, else the stored one, else
-// 1252.
+// the system's.
 int CodePageOf(const Request& request);
 
 // Where no --codepage and no team's code page chose `codePage` for the project or group file

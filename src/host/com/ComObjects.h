@@ -120,6 +120,7 @@ public:
     using Wrapped::Wrapped;
     std::string Name() const override;
     brindle::VBComponents& VBComponents() override;
+    vbext_ProjectProtection Protection() const override;
 };
 
 class ComComponents final : public VBComponents, public Wrapped {

@@ -80,10 +80,16 @@ struct Entered {
 // COM objects go by Release, never by a delete through their interface.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+std::atomic<long> g_liveSinks{0};
+
 class ClickSink final : public IDispatch {
 public:
     ClickSink(IID source, std::shared_ptr<Registry> registry)
-        : source_(source), registry_(std::move(registry)) {}
+        : source_(source), registry_(std::move(registry)) {
+        ++g_liveSinks;
+    }
+    ClickSink(const ClickSink&) = delete;
+    ClickSink& operator=(const ClickSink&) = delete;
 
     void SetHandler(CommandBarEvents::ClickHandler handler) { handler_ = std::move(handler); }
 
@@ -155,7 +161,7 @@ public:
     }
 
 private:
-    ~ClickSink() = default;
+    ~ClickSink() { --g_liveSinks; }
 
     HRESULT Click(IDispatch* control, VARIANT_BOOL* handled, VARIANT_BOOL* cancelDefault,
                   EXCEPINFO* info) {
@@ -185,7 +191,7 @@ private:
     static HRESULT Failed(const VbError& e, EXCEPINFO* info) {
         if (info != nullptr) {
             *info = EXCEPINFO{};
-            info->scode = static_cast<SCODE>(0x800A0000u | static_cast<unsigned>(e.Number()));
+            info->scode = HResultOf(e.Number());
             const std::wstring description = Widen(e.Description(), kUtf8CodePage);
             const std::wstring source = Widen(e.Source(), kUtf8CodePage);
             info->bstrDescription = SysAllocString(description.c_str());
@@ -274,6 +280,10 @@ private:
 };
 
 }  // namespace
+
+long LiveEventSinks() {
+    return g_liveSinks;
+}
 
 // --- Controls ---
 

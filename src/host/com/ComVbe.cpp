@@ -140,6 +140,20 @@ brindle::VBComponents& ComProject::VBComponents() {
     return registry_.Wrap<ComComponents>(object_.Get("VBComponents").AsObject());
 }
 
+// The VB6 IDE's projects have no Protection (its IDispatch does not know the name): such a
+// project is not locked.
+vbext_ProjectProtection ComProject::Protection() const {
+    try {
+        return object_.Get("Protection").Long() == vbext_pp_locked ? vbext_pp_locked
+                                                                   : vbext_pp_none;
+    } catch (const VbError& e) {
+        if (e.Number() != kObjectLacksMember) {
+            throw;
+        }
+        return vbext_pp_none;
+    }
+}
+
 std::int32_t ComComponents::Count() const {
     return object_.Get("Count").Long();
 }
@@ -156,13 +170,10 @@ vbext_ComponentType ComComponent::Type() const {
     return static_cast<vbext_ComponentType>(object_.Get("Type").Long());
 }
 
-// A component's code module stays the same object for as long as the component lives.
+// A component's code module stays the same object for as long as the component lives. One
+// without code (a resource file, a related document) answers Nothing or raises.
 brindle::CodeModule& ComComponent::CodeModule() {
     if (code_ == nullptr) {
-        const auto type = Type();
-        if (type == vbext_ct_ResFile || type == vbext_ct_RelatedDocument) {
-            Raise(Err::ObjectNotSet, "VBIDE.VBComponent.CodeModule");
-        }
         code_ = &registry_.Wrap<ComCodeModule>(object_.Get("CodeModule").AsObject());
     }
     return *code_;

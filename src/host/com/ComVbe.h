@@ -25,6 +25,10 @@ class ComAddins;
 // The code page the IDE converts its strings with: the system's ANSI code page.
 int SystemCodePage();
 
+// The event sinks handed to the IDE that it has not let go yet; the module that holds their
+// code must stay loaded until none is left.
+long LiveEventSinks();
+
 class ComVbe final : public VBE {
 public:
     // `vbe` is the VBInst of OnConnection; text crosses in `codePage`.

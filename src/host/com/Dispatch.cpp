@@ -3,6 +3,7 @@
 #include <oleauto.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -509,6 +510,13 @@ VbError ErrorOf(HRESULT result, EXCEPINFO* info, std::string_view member) {
         description = DescriptionOf(number, result);
     }
     return VbError(number, std::move(description), std::move(source));
+}
+
+HRESULT HResultOf(std::int32_t number) {
+    if (number < 0 || number > 0xFFFF) {
+        return static_cast<HRESULT>(number);
+    }
+    return static_cast<HRESULT>(0x800A0000u | static_cast<std::uint32_t>(number));
 }
 
 std::wstring Widen(std::string_view text, int codePage) {

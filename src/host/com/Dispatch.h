@@ -137,6 +137,10 @@ private:
 // or VB's description of the number and the member's name.
 VbError ErrorOf(HRESULT result, EXCEPINFO* info, std::string_view member);
 
+// The HRESULT that raises VbError number `number` again: 0x800A0000 | number for VB's own
+// numbers, the number itself where it is an HRESULT (what ErrorOf keeps of an unknown failure).
+HRESULT HResultOf(std::int32_t number);
+
 // Model text (bytes of `codePage`) as UTF-16 and back, as the IDE converts with its code page:
 // what cannot be converted becomes "?".
 std::wstring Widen(std::string_view text, int codePage);

@@ -9,11 +9,6 @@
 #include "model/SettingsKeys.h"
 
 namespace brindle::host {
-namespace {
-
-constexpr int kFallbackCodePage = 1252;
-
-}  // namespace
 
 AddinSession::AddinSession(AddinWindows& windows, Diagnostics* sink, SessionOptions options)
     : options_(std::move(options)),
@@ -58,7 +53,7 @@ std::size_t AddinSession::Refresh(const ComponentList& components, Unplaced unpl
 int StoredDefaultCodePage(SettingsStore& store) {
     const std::string text =
         store.GetSetting(settings::kApp, kDefaultCodePageSection, kDefaultCodePageKey,
-                         std::to_string(kFallbackCodePage));
+                         std::to_string(SystemDefaultCodePage()));
     int codePage = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), codePage);
     if (error != std::errc() || end != text.data() + text.size() || !IsModuleCodePage(codePage)) {
@@ -70,7 +65,7 @@ int StoredDefaultCodePage(SettingsStore& store) {
 void StoreDefaultCodePage(SettingsStore& store, int codePage) {
     const std::string text = std::to_string(codePage);
     if (store.GetSetting(settings::kApp, kDefaultCodePageSection, kDefaultCodePageKey,
-                         std::to_string(kFallbackCodePage)) != text) {
+                         std::to_string(SystemDefaultCodePage())) != text) {
         store.SaveSetting(settings::kApp, kDefaultCodePageSection, kDefaultCodePageKey, text);
     }
 }

@@ -82,8 +82,8 @@ private:
 };
 
 // The code page the user stored as the default of the command line ("Code Page" in [Command
-// Line]); 1252 when none is stored. Raises UnknownCodePage for a stored text that is no code
-// page Brindle knows.
+// Line]); SystemDefaultCodePage() when none is stored. Raises UnknownCodePage for a stored text
+// that is no code page Brindle knows.
 int StoredDefaultCodePage(SettingsStore& store);
 // Writes it only when it differs from the stored one.
 void StoreDefaultCodePage(SettingsStore& store, int codePage);

@@ -1,6 +1,7 @@
 #include "host/session/HostedAddin.h"
 
 #include "host/session/AddinSession.h"
+#include "host/vb6/CodePage.h"
 
 namespace brindle::host {
 namespace {
@@ -19,8 +20,6 @@ public:
 private:
     SettingsStore& store_;
 };
-
-constexpr int kFallbackCodePage = 1252;
 
 }  // namespace
 
@@ -61,7 +60,7 @@ void HostedAddin::SetTeam(std::unique_ptr<SettingsStore> team, const std::filesy
 int HostedAddin::DefaultCodePage(const std::optional<std::filesystem::path>& teamFile) {
     if (teamFile) {
         try {
-            if (const auto team = ReadTeamSettings(*teamFile, kFallbackCodePage).codePage) {
+            if (const auto team = ReadTeamSettings(*teamFile, SystemDefaultCodePage()).codePage) {
                 return *team;
             }
         } catch (const TeamSettingsError&) {
@@ -71,7 +70,7 @@ int HostedAddin::DefaultCodePage(const std::optional<std::filesystem::path>& tea
     try {
         return StoredDefaultCodePage(settings_);
     } catch (const UnknownCodePage&) {
-        return kFallbackCodePage;
+        return SystemDefaultCodePage();
     }
 }
 

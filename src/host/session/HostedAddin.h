@@ -16,12 +16,14 @@
 #include "host/files/TemplateFileReader.h"
 #include "host/settings/SettingsFile.h"
 #include "host/settings/TeamSettings.h"
+#include "host/vb6/CodePage.h"
 #include "model/Diagnostics.h"
 
 namespace brindle::host {
 
 struct AddinOptions {
-    int codePage = 1252;  // of templates that are not UTF-8, and of a team file that names none
+    // Of templates that are not UTF-8, and of a team file that names none.
+    int codePage = SystemDefaultCodePage();
     // Laid over the user's settings from the start; values for this session over both
     // ("Options" keys).
     std::optional<std::filesystem::path> teamFile;

@@ -1,5 +1,9 @@
 #include "host/vb6/CodePage.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <map>
 #include <string>
 
@@ -125,6 +129,19 @@ std::string ToUtf8(std::string_view bytes, int codePage) {
         output += "\xEF\xBF\xBD";
         return std::size_t{1};
     });
+}
+
+int SystemDefaultCodePage() {
+    constexpr int kWestern = 1252;
+#ifdef _WIN32
+    static const int system = [] {
+        const int acp = static_cast<int>(GetACP());
+        return IsModuleCodePage(acp) ? acp : kWestern;
+    }();
+    return system;
+#else
+    return kWestern;
+#endif
 }
 
 bool IsModuleCodePage(int codePage) {

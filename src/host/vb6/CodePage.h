@@ -12,6 +12,10 @@ constexpr int kUtf8CodePage = 65001;
 constexpr int kUtf16LeCodePage = 1200;
 constexpr int kUtf16BeCodePage = 1201;
 
+// The code page of text that names none (a template saved as ANSI, a module): on Windows the
+// system's ANSI code page, as the IDE and Notepad read and write it; elsewhere 1252.
+int SystemDefaultCodePage();
+
 // UTF-8 text in the bytes of `codePage`; a character the code page lacks, or a byte that is
 // not UTF-8, becomes "?". An unknown code page raises 5.
 std::string FromUtf8(std::string_view utf8, int codePage);

@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdio>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -43,6 +45,7 @@ public:
     int MessageBoxes() const { return seen_.boxes; }
     int OptionsDialogs() const { return seen_.dialogs; }
     HWND LastOwner() const { return seen_.owner; }
+    const std::wstring& LastText() const { return seen_.text; }
 
     // Handles this thread's window messages for `ms`, so that what is shown stays painted.
     static void Pump(UINT ms) {
@@ -63,6 +66,7 @@ private:
         int dialogs = 0;
         HWND owner = nullptr;
         HWND last = nullptr;
+        std::wstring text;  // of the last message box
     };
 
     static LRESULT CALLBACK Activated(int code, WPARAM wParam, LPARAM lParam) {
@@ -105,6 +109,16 @@ private:
         }
     }
 
+    // The static control that holds a message box's text.
+    static constexpr int kMessageBoxText = 0xFFFF;
+
+    static std::wstring TextOf(HWND control) {
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(
+            GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+        return text;
+    }
+
     static void Post(HWND window, int button) {
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
@@ -121,6 +135,7 @@ private:
         if (std::wstring_view(name) == L"#32770") {
             ++seen_.boxes;
             seen_.owner = GetWindow(window, GW_OWNER);
+            seen_.text = TextOf(GetDlgItem(window, kMessageBoxText));
             // A box that only tells something has its OK alone.
             button = GetDlgItem(window, boxButton_) != nullptr ? boxButton_ : IDOK;
             kind = "message box";

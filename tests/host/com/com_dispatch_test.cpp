@@ -110,6 +110,16 @@ TEST_F(ComDispatch, FailuresBecomeVbErrors) {
             EXPECT_FALSE(e.Source().empty());
         }
     }
+    // Raised again, a failure keeps its number: VB's own as 0x800A0000 | number, a bare
+    // HRESULT as it came.
+    for (const HRESULT result : {E_FAIL, static_cast<HRESULT>(0x800A01C9), E_INVALIDARG,
+                                 static_cast<HRESULT>(0x80040154)}) {
+        const VbError failure = ErrorOf(result, nullptr, "Member");
+        EXPECT_EQ(ErrorOf(HResultOf(failure.Number()), nullptr, "Member").Number(),
+                  failure.Number());
+    }
+    EXPECT_EQ(HResultOf(ErrorOf(E_FAIL, nullptr, "Member").Number()), E_FAIL);
+    EXPECT_EQ(HResultOf(91), static_cast<HRESULT>(0x800A005B));
 }
 
 TEST_F(ComDispatch, RegExpReplaces) {

@@ -368,24 +368,75 @@ TEST_P(ComModel, ProjectCommandsTakeDocumentsAndUserForms) {
     EXPECT_EQ(vbe.Held(), 0u);
 }
 
-// A project locked for viewing in the VBA editor refuses its components: a project command
-// tells it once and changes nothing. The VB6 IDE locks no project.
-TEST_P(ComModel, ALockedProjectIsToldOnceAndLeftAsItIs) {
-    automation = std::make_unique<AutomationIde>(ide.vbe, GetParam());
-    automation->Lock("Inventory");
-    model = std::make_unique<ComVbe>(DispatchPtr::Share(automation->Vbe()), 1251);
-    Connected connected(*model, automation->AddIn("VBBrindle.Brindle"));
-    const std::string before = ide.component->CodeModule().Lines(1, 8);
+// A component without code (a resource file, a related document; the VB6 IDE answers Nothing
+// for its code module, the VBA editor raises) is passed over without a word by every project
+// command. Names reach the status window decoded from their module's code page.
+TEST_P(ComModel, ProjectCommandsPassOverComponentsWithoutCode) {
+    ide.project->AddComponentWithoutCode("Manual", vbext_ct_RelatedDocument);
+    MemoryComponent& russian = ide.project->AddComponent(
+        "\xCC\xEE\xE4\xF3\xEB\xFC", vbext_ct_StdModule, "Sub Go()\r\nEnd Sub\r\n");
+    russian.SetCodePage(1251);
+    ComVbe& vbe = Model();
+    Connected connected(vbe, automation->AddIn("VBBrindle.Brindle"));
+    std::vector<std::string> messages;
+    connected.windows.Setup().onMessage = [&](std::string_view m) { messages.emplace_back(m); };
 
-    ASSERT_TRUE(ide.vbe.Click(kProjectWindowBar, buttons::kAddAllToProj));
-    if (GetParam() == IdeKind::Vba) {
-        ASSERT_EQ(connected.sink.reported.size(), 1u);
-        EXPECT_EQ(connected.sink.reported[0].Number(), 50289);
-        EXPECT_EQ(ide.component->CodeModule().Lines(1, 8), before);
-    } else {
-        EXPECT_NE(ide.component->CodeModule().Lines(1, 8), before);
+    for (const std::string_view caption : {buttons::kAddAllToProj, buttons::kRemoveAllFromProj,
+                                           buttons::kRemoveCodeMarkersFromProj}) {
+        ASSERT_TRUE(ide.vbe.Click(kProjectWindowBar, caption));
+        EXPECT_TRUE(connected.sink.reported.empty())
+            << caption << ": " << connected.sink.reported.front().what();
     }
-    EXPECT_EQ(model->Held(), 0u);
+    EXPECT_EQ(russian.CodeModule().Lines(1, russian.CodeModule().CountOfLines()),
+              "Sub Go()\r\nEnd Sub")
+        << "added, then removed";
+    ASSERT_EQ(messages.size(), 12u);
+    EXPECT_EQ(messages[1],
+              "Adding module header, procedure headers, and error handlers to "
+              "Resources")
+        << "the status still shows";
+    EXPECT_EQ(messages[3],
+              "Adding module header, procedure headers, and error handlers to "
+              "\xD0\x9C\xD0\xBE\xD0\xB4\xD1\x83\xD0\xBB\xD1\x8C");
+    EXPECT_EQ(vbe.Held(), 0u);
+    // The buttons' event sinks keep the DLL loaded while the IDE holds them.
+    EXPECT_EQ(LiveEventSinks(), 10);
+    connected.addin.reset();
+    EXPECT_EQ(LiveEventSinks(), 0);
+}
+
+// A project locked for viewing in the VBA editor is told once and left as it is, wherever the
+// editor refuses its components: its Protection is asked first. The VB6 IDE locks no project
+// and has no Protection.
+TEST_P(ComModel, ALockedProjectIsToldOnceAndLeftAsItIs) {
+    using Point = AutomationIde::LockPoint;
+    const auto text = [&] {
+        CodeModule& module = ide.component->CodeModule();
+        return module.Lines(1, module.CountOfLines());
+    };
+    for (const Point point : {Point::Components, Point::CountAndItem, Point::CodeModule}) {
+        SCOPED_TRACE(static_cast<int>(point));
+        automation = std::make_unique<AutomationIde>(ide.vbe, GetParam());
+        automation->Lock("Inventory", point);
+        model = std::make_unique<ComVbe>(DispatchPtr::Share(automation->Vbe()), 1251);
+        Connected connected(*model, automation->AddIn("VBBrindle.Brindle"));
+        const std::string before = text();
+
+        ASSERT_TRUE(ide.vbe.Click(kProjectWindowBar, buttons::kAddAllToProj));
+        if (GetParam() == IdeKind::Vba) {
+            ASSERT_EQ(connected.sink.reported.size(), 1u);
+            EXPECT_EQ(connected.sink.reported[0].Number(), 50289);
+            EXPECT_EQ(text(), before);
+            EXPECT_EQ(automation->Calls().Of("VBComponents"), 0);
+        } else {
+            EXPECT_TRUE(connected.sink.reported.empty());
+            EXPECT_NE(text(), before);
+            EXPECT_EQ(automation->Calls().Of("Protection"), 0);
+        }
+        EXPECT_EQ(model->Held(), 0u);
+        connected.addin.reset();
+        model.reset();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Editors, ComModel, ::testing::Values(IdeKind::Vb6, IdeKind::Vba),

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <string>
 #include <vector>
 
@@ -88,6 +92,13 @@ TEST(CodePages, AnUnknownCodePageRaises5AndModulesNeedAsciiAsItIs) {
     for (const int codePage : {99999, kUtf16LeCodePage, 1200, 37}) {
         EXPECT_FALSE(IsModuleCodePage(codePage)) << codePage;
     }
+    // Text that names no code page of its own is the user's: the system's ANSI code page on
+    // Windows, 1252 elsewhere.
+#ifdef _WIN32
+    EXPECT_EQ(SystemDefaultCodePage(), static_cast<int>(GetACP()));
+#else
+    EXPECT_EQ(SystemDefaultCodePage(), 1252);
+#endif
 }
 
 // As Windows compares file names: every letter of UTF-8, the ASCII letters of other bytes.

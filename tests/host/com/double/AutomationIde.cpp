@@ -38,8 +38,9 @@ void AutomationIde::OnUpdate(std::function<void(const AddinEntry& entry, bool co
     state_->onUpdate = std::move(handler);
 }
 
-void AutomationIde::Lock(std::string_view project) {
+void AutomationIde::Lock(std::string_view project, LockPoint at) {
     state_->locked.emplace(project);
+    state_->lockPoint = at;
 }
 
 const CallCounts& AutomationIde::Calls() const {

@@ -64,9 +64,12 @@ public:
     // disconnect (OnDisconnection) or connect, as the IDE would.
     void OnUpdate(std::function<void(const AddinEntry& entry, bool connect)> handler);
 
+    // Where a locked project refuses its components; the editor does not say which.
+    enum class LockPoint { Components, CountAndItem, CodeModule };
     // Locks the project of that name for viewing, as a password does in the VBA editor: its
-    // VBComponents raises 50289 from then on. The VB6 IDE locks no project.
-    void Lock(std::string_view project);
+    // Protection answers 1 (vbext_pp_locked) and it raises 50289 at `at` from then on. The VB6
+    // IDE locks no project, and its projects have no Protection.
+    void Lock(std::string_view project, LockPoint at = LockPoint::Components);
 
     // The window VBE.MainWindow.HWnd answers; none (0) until set. The caller keeps it alive.
     void SetMainWindow(HWND window);

@@ -44,6 +44,7 @@ struct AutomationIde::State {
     std::map<const CodePane*, std::int32_t> topLines;
     // Projects locked for viewing, by name (the VBA editor's protection).
     std::set<std::string, std::less<>> locked;
+    AutomationIde::LockPoint lockPoint = AutomationIde::LockPoint::Components;
     std::function<void(const AddinEntry&, bool connect)> onUpdate;
     std::map<Key, automation::DispatchBase*> objects;
     HWND mainWindow = nullptr;

@@ -47,7 +47,17 @@ vbext_ProcKind ProcKind(const Call& call, std::size_t i) {
     return static_cast<vbext_ProcKind>(kind);
 }
 
-IDispatch* NewComponent(const std::shared_ptr<State>& state, VBComponent& component);
+// `project` names the project the component was reached through; empty when not known.
+IDispatch* NewComponent(const std::shared_ptr<State>& state, VBComponent& component,
+                        std::string project = {});
+
+// A project locked for viewing in the VBA editor refuses its components at the lock's point.
+void RefuseIfLocked(const State& ide, std::string_view project, AutomationIde::LockPoint point) {
+    if (ide.kind == IdeKind::Vba && ide.lockPoint == point && ide.locked.contains(project)) {
+        throw VbError(kProjectProtected, "Can't perform operation since the project is protected",
+                      std::string(kSource));
+    }
+}
 IDispatch* NewMembers(const std::shared_ptr<State>& state, CodeModule& module);
 IDispatch* NewMainWindow(const std::shared_ptr<State>& state);
 
@@ -124,12 +134,13 @@ private:
 
 class ComponentsObject final : public DispatchBase {
 public:
-    ComponentsObject(std::shared_ptr<State> state, VBComponents& components)
-        : DispatchBase(std::move(state)), components_(components) {}
+    ComponentsObject(std::shared_ptr<State> state, VBComponents& components, std::string project)
+        : DispatchBase(std::move(state)), components_(components), project_(std::move(project)) {}
 
 private:
     // By 1-based index, or by name without regard to case; neither raises 9.
     VBComponent& Item(const Call& call) {
+        RefuseIfLocked(Ide(), project_, AutomationIde::LockPoint::CountAndItem);
         if (!call.IsText(0)) {
             return components_.Item(call.Long(0));
         }
@@ -148,21 +159,25 @@ private:
             {"Item", DISPID_VALUE, kMethod, 1, 1,
              [](DispatchBase& self, Call& call) {
                  auto& list = As<ComponentsObject>(self);
-                 call.ReturnObject(NewComponent(list.SharedState(), list.Item(call)));
+                 call.ReturnObject(
+                     NewComponent(list.SharedState(), list.Item(call), list.project_));
              }},
             {"Count", 1, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
-                 call.Return(As<ComponentsObject>(self).components_.Count());
+                 auto& list = As<ComponentsObject>(self);
+                 RefuseIfLocked(list.Ide(), list.project_, AutomationIde::LockPoint::CountAndItem);
+                 call.Return(list.components_.Count());
              }},
         }};
         return kRows;
     }
 
     VBComponents& components_;
+    std::string project_;
 };
 
 std::span<const DispatchBase::Row> ProjectObject::Rows() const {
-    static constexpr std::array<Row, 2> kRows = {{
+    static constexpr std::array<Row, 3> kRows = {{
         {"Name", 1, kGet, 0, 0,
          [](DispatchBase& self, Call& call) {
              call.ReturnText(Wide(As<ProjectObject>(self).project_.Name()));
@@ -170,24 +185,28 @@ std::span<const DispatchBase::Row> ProjectObject::Rows() const {
         {"VBComponents", 2, kGet, 0, 0,
          [](DispatchBase& self, Call& call) {
              auto& project = As<ProjectObject>(self);
-             if (project.Ide().kind == IdeKind::Vba &&
-                 project.Ide().locked.contains(project.project_.Name())) {
-                 throw VbError(kProjectProtected,
-                               "Can't perform operation since the project is protected",
-                               std::string(kSource));
-             }
+             const std::string name = project.project_.Name();
+             RefuseIfLocked(project.Ide(), name, AutomationIde::LockPoint::Components);
              call.ReturnObject(Shared<ComponentsObject>(project.SharedState(),
                                                         &project.project_.VBComponents(),
-                                                        project.project_.VBComponents()));
+                                                        project.project_.VBComponents(), name));
+         }},
+        // The VBA editor's alone: the VB6 IDE's projects do not know the name.
+        {"Protection", 3, kGet, 0, 0,
+         [](DispatchBase& self, Call& call) {
+             auto& project = As<ProjectObject>(self);
+             call.Return(project.Ide().locked.contains(project.project_.Name()) ? 1 : 0);
          }},
     }};
-    return kRows;
+    // Without Protection.
+    static constexpr std::span<const Row> kVb6Rows(kRows.data(), 2);
+    return Ide().kind == IdeKind::Vba ? std::span<const Row>(kRows) : kVb6Rows;
 }
 
 class ComponentObject final : public DispatchBase {
 public:
-    ComponentObject(std::shared_ptr<State> state, VBComponent& component)
-        : DispatchBase(std::move(state)), component_(component) {}
+    ComponentObject(std::shared_ptr<State> state, VBComponent& component, std::string project)
+        : DispatchBase(std::move(state)), component_(component), project_(std::move(project)) {}
 
 private:
     std::span<const Row> Rows() const override {
@@ -203,18 +222,32 @@ private:
             {"CodeModule", 3, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
                  auto& component = As<ComponentObject>(self);
-                 call.ReturnObject(
-                     NewCodeModule(component.SharedState(), component.component_.CodeModule()));
+                 RefuseIfLocked(component.Ide(), component.project_,
+                                AutomationIde::LockPoint::CodeModule);
+                 call.ReturnObject(component.CodeModule());
              }},
         }};
         return kRows;
     }
 
+    // A component without code (a resource file, a related document): the VB6 IDE answers
+    // Nothing, the VBA editor raises.
+    IDispatch* CodeModule() {
+        const vbext_ComponentType type = component_.Type();
+        if (Ide().kind == IdeKind::Vb6 &&
+            (type == vbext_ct_ResFile || type == vbext_ct_RelatedDocument)) {
+            return nullptr;
+        }
+        return NewCodeModule(SharedState(), component_.CodeModule());
+    }
+
     VBComponent& component_;
+    std::string project_;
 };
 
-IDispatch* NewComponent(const std::shared_ptr<State>& state, VBComponent& component) {
-    return Shared<ComponentObject>(state, &component, component);
+IDispatch* NewComponent(const std::shared_ptr<State>& state, VBComponent& component,
+                        std::string project) {
+    return Shared<ComponentObject>(state, &component, component, std::move(project));
 }
 
 // ---- Code modules ----
