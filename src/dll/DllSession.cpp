@@ -129,6 +129,10 @@ void DllSession::ShowNotices() noexcept {
 
 void DllSession::Disconnect(LONG removeMode) {
     Notify([&](Brindle& addin, CustomArgs& custom) { addin.OnDisconnection(removeMode, custom); });
+    // The add-in hides its buttons; the IDE would keep hidden ones, ten more at each load.
+    for (const auto& ide : ides_) {
+        ide->DeleteControls();
+    }
 }
 
 void DllSession::StartupComplete() {
