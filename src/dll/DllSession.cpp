@@ -155,6 +155,10 @@ void DllSession::Disconnect(LONG removeMode) {
     // The IDE is closing: no one is left to read a message box, and the debugger still hears.
     quiet_ = removeMode == ext_dm_HostShutdown;
     Notify([&](Brindle& addin, CustomArgs& custom) { addin.OnDisconnection(removeMode, custom); });
+    // The add-in hides its buttons; the IDE would keep hidden ones, ten more at each load.
+    for (const auto& ide : ides_) {
+        ide->DeleteControls();
+    }
     quiet_ = false;
 }
 

@@ -69,6 +69,11 @@ public:
 
     std::size_t Size() const { return wrappers_.size(); }
 
+    // The controls the add-in made, which it deletes when it goes: the IDE keeps a hidden
+    // control in its bar.
+    void Made(Object control) { made_.push_back(std::move(control)); }
+    std::vector<Object> TakeMade() { return std::exchange(made_, {}); }
+
     // Grows when a call begins and when the add-in edits a module through any wrapper: what a
     // wrapper read of a module holds while this stays the same. The IDE may hand out several
     // objects for one module, so an edit through one leaves the others to read again.
@@ -81,6 +86,7 @@ private:
     std::uint64_t generation_ = 0;
     std::function<void()> whenOver_;
     std::map<std::pair<IUnknown*, std::type_index>, std::unique_ptr<Wrapper>> wrappers_;
+    std::vector<Object> made_;
 };
 
 // A wrapper of one object, reached through the registry.
@@ -293,14 +299,27 @@ public:
     CommandBar* Item(std::string_view name) override;
 
 private:
+    // Null when the IDE has no bar of that name or index.
+    CommandBar* ItemBy(const Arg& nameOrIndex);
+
     Editor editor_;
 };
 
-class ComEvents final : public Events, public Wrapped {
+// The click events of the add-in's buttons: in the VB6 IDE through VBE.Events, in the VBA
+// editor through each button's own Office event, as VBE.Events can bring 64-bit Office down.
+class ComEvents final : public Events {
 public:
-    using Wrapped::Wrapped;
+    ComEvents(Registry& registry, Object vbe, Editor editor)
+        : registry_(registry), vbe_(std::move(vbe)), editor_(editor) {}
     std::shared_ptr<brindle::CommandBarEvents> CommandBarEvents(
         CommandBarControl& control) override;
+
+private:
+    std::shared_ptr<brindle::CommandBarEvents> IdeEventsOf(const Object& control);
+
+    Registry& registry_;
+    Object vbe_;
+    Editor editor_;
 };
 
 class ComAddIn final : public AddIn, public Wrapped {

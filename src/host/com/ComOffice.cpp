@@ -4,7 +4,10 @@
 #include <olectl.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,10 +19,26 @@
 namespace brindle::host::com {
 namespace {
 
-// The source interface of the IDE's CommandBarEvents, _dispCommandBarControlEvents.
-constexpr IID kCommandBarControlEvents = {
+// The source interface of VBE.Events.CommandBarEvents, _dispCommandBarControlEvents, in each
+// IDE's library; and Office's _CommandBarButtonEvents, a button's own.
+constexpr IID kVb6ControlEvents = {
+    0x0002E198, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr IID kVbaControlEvents = {
     0x0002E131, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr IID kButtonEvents = {
+    0x000C0351, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr DISPID kClick = 1;
+
+// Each IDE's own source first; the other's should a version answer it.
+constexpr std::array<IID, 2> kVb6Sources = {kVb6ControlEvents, kVbaControlEvents};
+constexpr std::array<IID, 2> kVbaSources = {kVbaControlEvents, kVb6ControlEvents};
+constexpr std::array<IID, 1> kButtonSources = {kButtonEvents};
+
+// Office runs a button's Click for every button of the same Tag: each of ours has its own.
+std::string NewTag() {
+    static std::atomic<unsigned> made{0};
+    return "VBBrindle." + std::to_string(++made);
+}
 
 // What Office raises for a bar it lacks.
 bool MeansNoSuchBar(const VbError& e) {
@@ -147,9 +166,11 @@ public:
         if (result != nullptr) {
             VariantInit(result);
         }
+        // The IDE's Click(control, handled, CancelDefault); Office's Click(Ctrl, CancelDefault).
+        const bool office = source_ == kButtonEvents;
         IDispatch* control = DispatchOf(ArgumentAt(params, 0));
-        VARIANT_BOOL* handled = BoolRefOf(ArgumentAt(params, 1));
-        VARIANT_BOOL* cancelDefault = BoolRefOf(ArgumentAt(params, 2));
+        VARIANT_BOOL* handled = office ? nullptr : BoolRefOf(ArgumentAt(params, 1));
+        VARIANT_BOOL* cancelDefault = BoolRefOf(ArgumentAt(params, office ? 1 : 2));
         if (control == nullptr || !handler_) {
             return S_OK;
         }
@@ -207,57 +228,70 @@ private:
 };
 #pragma GCC diagnostic pop
 
-// The connection point of the click events: _dispCommandBarControlEvents when the object
-// offers it, or else its only one.
-IConnectionPoint* ClickPointOf(const Object& events, IID& source) {
-    IConnectionPointContainer* container = nullptr;
-    HRESULT result = events.Pointer().Get()->QueryInterface(IID_IConnectionPointContainer,
-                                                            reinterpret_cast<void**>(&container));
-    if (FAILED(result)) {
-        throw ErrorOf(result, nullptr, "CommandBarEvents");
-    }
+// The point of one of `sources` among those the object lists: the IDEs are only known to
+// answer FindConnectionPoint, so this is the last resort.
+IConnectionPoint* ListedPointOf(IConnectionPointContainer& container, std::span<const IID> sources,
+                                IID& source) {
     IEnumConnectionPoints* points = nullptr;
-    result = container->EnumConnectionPoints(&points);
-    container->Release();
-    if (FAILED(result)) {
-        throw ErrorOf(result, nullptr, "CommandBarEvents");
+    if (FAILED(container.EnumConnectionPoints(&points)) || points == nullptr) {
+        return nullptr;
     }
-    std::vector<IConnectionPoint*> offered;
-    IConnectionPoint* point = nullptr;
-    while (points->Next(1, &point, nullptr) == S_OK) {
-        offered.push_back(point);
-    }
-    points->Release();
     IConnectionPoint* chosen = nullptr;
-    for (IConnectionPoint* each : offered) {
+    IConnectionPoint* point = nullptr;
+    while (chosen == nullptr && points->Next(1, &point, nullptr) == S_OK) {
         IID iid{};
-        if (chosen == nullptr && SUCCEEDED(each->GetConnectionInterface(&iid)) &&
-            (iid == kCommandBarControlEvents || offered.size() == 1)) {
-            chosen = each;
+        const bool wanted = SUCCEEDED(point->GetConnectionInterface(&iid)) &&
+                            std::find(sources.begin(), sources.end(), iid) != sources.end();
+        if (wanted) {
+            chosen = point;
             source = iid;
         } else {
-            each->Release();
+            point->Release();
         }
     }
-    if (chosen == nullptr) {
-        throw ErrorOf(CONNECT_E_NOCONNECTION, nullptr, "CommandBarEvents");
-    }
+    points->Release();
     return chosen;
 }
 
+// The connection point of the first of `sources` the object offers, found by its IID; null
+// when it offers none.
+IConnectionPoint* PointOf(IUnknown& object, std::span<const IID> sources, IID& source) {
+    IConnectionPointContainer* container = nullptr;
+    if (FAILED(object.QueryInterface(IID_IConnectionPointContainer,
+                                     reinterpret_cast<void**>(&container))) ||
+        container == nullptr) {
+        return nullptr;
+    }
+    IConnectionPoint* point = nullptr;
+    for (const IID& iid : sources) {
+        if (SUCCEEDED(container->FindConnectionPoint(iid, &point)) && point != nullptr) {
+            source = iid;
+            break;
+        }
+        point = nullptr;
+    }
+    if (point == nullptr) {
+        point = ListedPointOf(*container, sources, source);
+    }
+    container->Release();
+    return point;
+}
+
 // One control's click events: the sink advised on the event source's connection point for as
-// long as this object lives.
+// long as this object lives. The source is held as IUnknown: the IDE's CommandBarEvents
+// answers no IDispatch.
 class ComCommandBarEvents final : public CommandBarEvents {
 public:
-    ComCommandBarEvents(Object events, std::shared_ptr<Registry> registry)
-        : events_(std::move(events)) {
-        IID source{};
-        point_ = ClickPointOf(events_, source);
-        sink_ = new ClickSink(source, std::move(registry));
+    // Takes over `point`, of the source interface `source`.
+    ComCommandBarEvents(IUnknown& events, IConnectionPoint* point, IID source,
+                        std::shared_ptr<Registry> registry)
+        : events_(&events), point_(point), sink_(new ClickSink(source, std::move(registry))) {
+        events_->AddRef();
         const HRESULT result = point_->Advise(sink_, &cookie_);
         if (FAILED(result)) {
             sink_->Release();
             point_->Release();
+            events_->Release();
             throw ErrorOf(result, nullptr, "CommandBarEvents");
         }
     }
@@ -266,6 +300,7 @@ public:
         point_->Unadvise(cookie_);
         sink_->Release();
         point_->Release();
+        events_->Release();
     }
     ComCommandBarEvents(const ComCommandBarEvents&) = delete;
     ComCommandBarEvents& operator=(const ComCommandBarEvents&) = delete;
@@ -273,11 +308,32 @@ public:
     void OnClick(ClickHandler handler) override { sink_->SetHandler(std::move(handler)); }
 
 private:
-    Object events_;
-    IConnectionPoint* point_ = nullptr;
-    ClickSink* sink_ = nullptr;
+    IUnknown* events_;
+    IConnectionPoint* point_;
+    ClickSink* sink_;
     DWORD cookie_ = 0;
 };
+
+// The click events of `events` through the first of `sources` it offers; null when it offers
+// none.
+std::shared_ptr<CommandBarEvents> EventsOn(IUnknown& events, std::span<const IID> sources,
+                                           const std::shared_ptr<Registry>& registry) {
+    IID source{};
+    IConnectionPoint* point = PointOf(events, sources, source);
+    if (point == nullptr) {
+        return nullptr;
+    }
+    return std::make_shared<ComCommandBarEvents>(events, point, source, registry);
+}
+
+// The object a late-bound call handed back, of any interface; borrowed from `value`.
+IUnknown& UnknownOf(const Value& value, std::string_view member) {
+    const VARIANT& raw = value.Raw();
+    if ((raw.vt != VT_UNKNOWN && raw.vt != VT_DISPATCH) || raw.punkVal == nullptr) {
+        throw ErrorOf(raw.vt == VT_EMPTY ? E_POINTER : DISP_E_TYPEMISMATCH, nullptr, member);
+    }
+    return *raw.punkVal;
+}
 
 }  // namespace
 
@@ -331,9 +387,12 @@ std::shared_ptr<CommandBarControl> ComControls::Add(MsoControlType type,
     const Arg idArg = id ? Arg(*id) : Arg(Missing{});
     const Arg parameterArg = parameter ? Arg(*parameter) : Arg(Missing{});
     const Arg beforeArg = before ? Arg(*before) : Arg(Missing{});
-    return std::make_shared<ComControl>(
+    Object control =
         object_.Call("Add", {std::int32_t{type}, idArg, parameterArg, beforeArg, temporary})
-            .AsObject());
+            .AsObject();
+    registry_.Made(control);
+    control.Put("Tag", NewTag());
+    return std::make_shared<ComControl>(std::move(control));
 }
 
 // --- Bars ---
@@ -346,9 +405,19 @@ CommandBarControls& ComCommandBar::Controls() {
     return registry_.Wrap<ComControls>(object_.Get("Controls").AsObject());
 }
 
+// By name; in the VB6 IDE, failing that, by where it is known to keep the bar.
 CommandBar* ComCommandBars::Item(std::string_view name) {
+    if (CommandBar* bar = ItemBy(BarNameIn(editor_, name))) {
+        return bar;
+    }
+    const std::optional<std::int32_t> index =
+        editor_ == Editor::Vb6 ? Vb6BarIndex(name) : std::nullopt;
+    return index ? ItemBy(*index) : nullptr;
+}
+
+CommandBar* ComCommandBars::ItemBy(const Arg& nameOrIndex) {
     try {
-        const Value bar = object_.Call("Item", {BarNameIn(editor_, name)});
+        const Value bar = object_.Call("Item", {nameOrIndex});
         return bar.IsObject() ? &registry_.Wrap<ComCommandBar>(bar.AsObject()) : nullptr;
     } catch (const VbError& e) {
         if (MeansNoSuchBar(e)) {
@@ -365,8 +434,25 @@ std::shared_ptr<CommandBarEvents> ComEvents::CommandBarEvents(CommandBarControl&
     if (ours == nullptr) {
         Raise(Err::TypeMismatch, "VBIDE.Events.CommandBarEvents");
     }
-    return std::make_shared<ComCommandBarEvents>(
-        object_.Call("CommandBarEvents", {ours->Self()}).AsObject(), registry_.shared_from_this());
+    if (editor_ == Editor::Vba) {
+        // Office's button event; an editor whose buttons lack it has only VBE.Events.
+        if (auto events = EventsOn(*ours->Self().Pointer().Get(), kButtonSources,
+                                   registry_.shared_from_this())) {
+            return events;
+        }
+    }
+    return IdeEventsOf(ours->Self());
+}
+
+std::shared_ptr<CommandBarEvents> ComEvents::IdeEventsOf(const Object& control) {
+    const Value events = vbe_.Get("Events").AsObject().Call("CommandBarEvents", {control});
+    auto found =
+        EventsOn(UnknownOf(events, "CommandBarEvents"),
+                 editor_ == Editor::Vb6 ? kVb6Sources : kVbaSources, registry_.shared_from_this());
+    if (!found) {
+        throw ErrorOf(CONNECT_E_NOCONNECTION, nullptr, "CommandBarEvents");
+    }
+    return found;
 }
 
 // --- Add-ins ---

@@ -109,7 +109,20 @@ brindle::CommandBars& ComVbe::CommandBars() {
 }
 
 brindle::Events& ComVbe::Events() {
-    return List(events_, "Events");
+    if (!events_) {
+        events_ = std::make_unique<ComEvents>(*registry_, vbe_, WhichEditor());
+    }
+    return *events_;
+}
+
+void ComVbe::DeleteControls() noexcept {
+    for (const Object& control : registry_->TakeMade()) {
+        try {
+            control.Call("Delete");
+        } catch (...) {
+            // Deleted already, by the user or with its bar.
+        }
+    }
 }
 
 brindle::Addins& ComVbe::Addins() {

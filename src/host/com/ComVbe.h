@@ -67,6 +67,9 @@ public:
         std::shared_ptr<Registry> registry_;
     };
 
+    // Deletes the controls the add-in made through this object model.
+    void DeleteControls() noexcept;
+
     // How many of the IDE's objects the add-in holds now, beside the environment's lists.
     std::size_t Held() const;
 

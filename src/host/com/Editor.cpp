@@ -1,7 +1,5 @@
 #include "host/com/Editor.h"
 
-#include <cstdint>
-
 #include "model/IdeBars.h"
 #include "model/VbError.h"
 
@@ -10,6 +8,8 @@ namespace {
 
 constexpr std::int32_t kObjectLacksMember = 438;
 constexpr std::string_view kVbaProjectWindowBar = "Project Window";
+constexpr std::int32_t kVb6CodeWindowIndex = 15;
+constexpr std::int32_t kVb6ProjectWindowIndex = 22;
 
 }  // namespace
 
@@ -30,6 +30,16 @@ std::string_view BarNameIn(Editor editor, std::string_view name) {
         return kVbaProjectWindowBar;
     }
     return name;
+}
+
+std::optional<std::int32_t> Vb6BarIndex(std::string_view name) {
+    if (name == kCodeWindowBar) {
+        return kVb6CodeWindowIndex;
+    }
+    if (name == kProjectWindowBar) {
+        return kVb6ProjectWindowIndex;
+    }
+    return std::nullopt;
 }
 
 }  // namespace brindle::host::com

@@ -2,6 +2,8 @@
 // Which IDE the add-in runs in, and what differs between the two for it: the VB6 IDE and
 // Office's VBA editor share the extensibility object model but not every name in it.
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "host/com/Dispatch.h"
@@ -18,5 +20,9 @@ Editor EditorOf(const Object& vbe);
 // The VBA editor has one context menu for its project window, "Project Window", where the VB6
 // IDE has one per kind of node ("Project Window Project" is the project's).
 std::string_view BarNameIn(Editor editor, std::string_view name);
+
+// Where the VB6 IDE keeps that bar in its CommandBars, for when it does not answer the name:
+// the code window's context menu at 15, the project's at 22. None for other bars.
+std::optional<std::int32_t> Vb6BarIndex(std::string_view name);
 
 }  // namespace brindle::host::com

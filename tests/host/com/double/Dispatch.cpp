@@ -214,6 +214,15 @@ void Call::ReturnObject(IDispatch* object) {
     result_->pdispVal = object;
 }
 
+void Call::ReturnUnknown(IUnknown* object) {
+    if (result_ == nullptr) {
+        object->Release();
+        return;
+    }
+    result_->vt = VT_UNKNOWN;
+    result_->punkVal = object;
+}
+
 // ---- DispatchBase ----
 
 DispatchBase::~DispatchBase() {
@@ -278,6 +287,9 @@ HRESULT DispatchBase::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, D
     Ide().Count("GetIDsOfNames");
     for (UINT i = 0; i < count; ++i) {
         ids[i] = DISPID_UNKNOWN;
+    }
+    if (Lacks(names[0])) {
+        return DISP_E_UNKNOWNNAME;
     }
     for (const Row& row : Rows()) {
         if (SameName(row.name, names[0])) {

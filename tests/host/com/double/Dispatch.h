@@ -27,7 +27,8 @@ namespace brindle::test {
 
 namespace automation {
 class DispatchBase;
-}
+class ButtonPoint;
+}  // namespace automation
 
 // What every object of one AutomationIde shares.
 struct AutomationIde::State {
@@ -48,6 +49,11 @@ struct AutomationIde::State {
     std::function<void(const AddinEntry&, bool connect)> onUpdate;
     std::map<Key, automation::DispatchBase*> objects;
     HWND mainWindow = nullptr;
+    // Office's Tag of each control, and in the VBA editor each button's own click source and
+    // the click points advised on buttons.
+    std::map<const CommandBarControl*, std::u16string> tags;
+    std::map<const CommandBarControl*, std::shared_ptr<CommandBarEvents>> buttonSources;
+    std::set<automation::ButtonPoint*> buttonPoints;
 
     void Count(std::string_view member);
 };
@@ -90,6 +96,8 @@ public:
     void ReturnText(std::u16string_view text);
     // Takes over the reference; null returns Nothing.
     void ReturnObject(IDispatch* object);
+    // An object that answers no IDispatch, as VT_UNKNOWN; takes over the reference.
+    void ReturnUnknown(IUnknown* object);
 
 private:
     VARIANT& Raw(std::size_t i) const;
@@ -145,6 +153,8 @@ protected:
     virtual std::span<const Row> Rows() const = 0;
     // Further interfaces of an object (a connection point container).
     virtual void* OtherInterface(REFIID) { return nullptr; }
+    // A member of the table that this IDE's library lacks: unknown already by name.
+    virtual bool Lacks(const OLECHAR*) const { return false; }
 
     State& Ide() const { return *state_; }
     const std::shared_ptr<State>& SharedState() const { return state_; }

@@ -68,6 +68,10 @@ public:
     using DispatchBase::DispatchBase;
 
 private:
+    bool Lacks(const OLECHAR* name) const override {
+        return Ide().kind == IdeKind::Vba && lstrcmpiW(name, L"FullName") == 0;
+    }
+
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 9> kRows = {{
             {"Version", 1, kGet, 0, 0,
@@ -258,6 +262,10 @@ public:
         : DispatchBase(std::move(state)), module_(module) {}
 
 private:
+    bool Lacks(const OLECHAR* name) const override {
+        return Ide().kind == IdeKind::Vba && lstrcmpiW(name, L"Members") == 0;
+    }
+
     // The section above the first procedure's span.
     std::int32_t CountOfDeclarationLines() {
         auto* ours = dynamic_cast<host::MemoryCodeModule*>(&module_);

@@ -5,6 +5,8 @@
 #include <olectl.h>
 
 #include <array>
+#include <atomic>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,9 +22,14 @@ namespace {
 
 constexpr std::string_view kSource = "Office";
 
-// _dispCommandBarControlEvents, the source interface of a control's event source.
-constexpr GUID kIidCommandBarControlEvents = {
+// _dispCommandBarControlEvents, the source interface of VBE.Events.CommandBarEvents, in each
+// IDE's library, and Office's _CommandBarButtonEvents of a button itself.
+constexpr GUID kIidVb6ControlEvents = {
+    0x0002E198, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr GUID kIidVbaControlEvents = {
     0x0002E131, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr GUID kIidCommandBarButtonEvents = {
+    0x000C0351, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr DISPID kDispidClick = 1;
 
 // The VBA editor's one context menu of its project window, which our IDE names as VB6 does.
@@ -41,18 +48,348 @@ std::string OurBarName(IdeKind kind, std::string_view editors) {
                                                                                : editors);
 }
 
+IDispatch* NewControl(const std::shared_ptr<State>& state,
+                      const std::shared_ptr<CommandBarControl>& control);
+
+// ---- Click sources: the IDE's CommandBarEvents, and the VBA editor's buttons' own ----
+
+// A connection point of one source interface and its sinks, each asked for that interface as
+// it advises. Every Click delivered is counted under "Click".
+class SinkPoint : public IConnectionPoint {
+public:
+    SinkPoint(std::shared_ptr<State> state, IID source)
+        : state_(std::move(state)), source_(source) {}
+    virtual ~SinkPoint() {
+        for (const auto& sink : sinks_) {
+            sink.second->Release();
+        }
+    }
+    SinkPoint(const SinkPoint&) = delete;
+    SinkPoint& operator=(const SinkPoint&) = delete;
+
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
+        if (iid == nullptr) {
+            return E_POINTER;
+        }
+        *iid = source_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
+        if (sink == nullptr || cookie == nullptr) {
+            return E_POINTER;
+        }
+        state_->Count("Advise");
+        void* events = nullptr;
+        if (sink->QueryInterface(source_, &events) != S_OK || events == nullptr) {
+            *cookie = 0;
+            return CONNECT_E_CANNOTCONNECT;
+        }
+        *cookie = ++lastCookie_;
+        sinks_.emplace_back(*cookie, static_cast<IDispatch*>(events));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
+        state_->Count("Unadvise");
+        for (auto it = sinks_.begin(); it != sinks_.end(); ++it) {
+            if (it->first == cookie) {
+                IDispatch* sink = it->second;
+                sinks_.erase(it);
+                sink->Release();
+                return S_OK;
+            }
+        }
+        return CONNECT_E_NOCONNECTION;
+    }
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override {
+        if (connections != nullptr) {
+            *connections = nullptr;
+        }
+        return E_NOTIMPL;
+    }
+
+protected:
+    // Click (DISPID 1) to every sink with `args` (reversed, as DISPPARAMS holds them). The
+    // IDE does not look at what a sink answers.
+    void Fire(std::span<VARIANT> args) {
+        std::vector<IDispatch*> sinks;
+        for (const auto& sink : sinks_) {
+            sink.second->AddRef();
+            sinks.push_back(sink.second);
+        }
+        for (IDispatch* sink : sinks) {
+            state_->Count("Click");
+            DISPPARAMS params{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+            sink->Invoke(kDispidClick, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                         nullptr, nullptr, nullptr);
+            sink->Release();
+        }
+    }
+
+    State& Ide() const { return *state_; }
+    const std::shared_ptr<State>& SharedState() const { return state_; }
+
+private:
+    std::shared_ptr<State> state_;
+    IID source_;
+    std::vector<std::pair<DWORD, IDispatch*>> sinks_;
+    DWORD lastCookie_ = 0;
+};
+
+VARIANT BoolRef(VARIANT_BOOL* flag) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BYREF | VT_BOOL;
+    v.pboolVal = flag;
+    return v;
+}
+
+// What VBE.Events.CommandBarEvents hands back: an object of an IUnknown-only interface that
+// answers IConnectionPointContainer, with one connection point found by its IID alone.
+class CommandBarEventsObject final : public IConnectionPointContainer, public SinkPoint {
+public:
+    CommandBarEventsObject(std::shared_ptr<State> state, std::shared_ptr<CommandBarControl> control,
+                           std::shared_ptr<CommandBarEvents> source)
+        : SinkPoint(state,
+                    state->kind == IdeKind::Vb6 ? kIidVb6ControlEvents : kIidVbaControlEvents),
+          control_(std::move(control)),
+          source_(std::move(source)) {
+        // A click under way holds the source of each control it was delivered to, so the
+        // handler may outlive this object: it asks first.
+        source_->OnClick([this, alive = std::weak_ptr<char>(alive_)](
+                             CommandBarControl&, bool& handled, bool& cancelDefault) {
+            if (!alive.expired()) {
+                Click(handled, cancelDefault);
+            }
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        *object = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IConnectionPointContainer) {
+            *object = static_cast<IConnectionPointContainer*>(this);
+        } else if (iid == IID_IConnectionPoint) {
+            *object = static_cast<IConnectionPoint*>(this);
+        } else {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
+        if (points != nullptr) {
+            *points = nullptr;
+        }
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
+        if (point == nullptr) {
+            return E_POINTER;
+        }
+        *point = nullptr;
+        IID offered{};
+        GetConnectionInterface(&offered);
+        if (iid != offered) {
+            return CONNECT_E_NOCONNECTION;
+        }
+        *point = this;
+        AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE
+    GetConnectionPointContainer(IConnectionPointContainer** container) override {
+        if (container == nullptr) {
+            return E_POINTER;
+        }
+        *container = this;
+        AddRef();
+        return S_OK;
+    }
+
+private:
+    // Click(CommandBarControl, handled, CancelDefault), the two flags by reference and passed
+    // on from one sink to the next.
+    void Click(bool& handled, bool& cancelDefault) {
+        AddRef();  // a sink may let go of this source while it is told
+        VARIANT_BOOL handledFlag = handled ? VARIANT_TRUE : VARIANT_FALSE;
+        VARIANT_BOOL cancelFlag = cancelDefault ? VARIANT_TRUE : VARIANT_FALSE;
+        std::array<VARIANT, 3> args{BoolRef(&cancelFlag), BoolRef(&handledFlag), VARIANT{}};
+        args[2].vt = VT_DISPATCH;
+        args[2].pdispVal = NewControl(SharedState(), control_);
+        Fire(args);
+        VariantClear(&args[2]);
+        handled = handledFlag != VARIANT_FALSE;
+        cancelDefault = cancelFlag != VARIANT_FALSE;
+        Release();
+    }
+
+    std::atomic<ULONG> references_{1};
+    std::shared_ptr<CommandBarControl> control_;
+    std::shared_ptr<CommandBarEvents> source_;
+    std::shared_ptr<char> alive_ = std::make_shared<char>();
+};
+
+}  // namespace
+
+// A button's own Office click point, _CommandBarButtonEvents: Click(Ctrl, CancelDefault).
+class ButtonPoint final : public SinkPoint {
+public:
+    ButtonPoint(std::shared_ptr<State> state, IConnectionPointContainer* button,
+                std::shared_ptr<CommandBarControl> control)
+        : SinkPoint(state, kIidCommandBarButtonEvents),
+          button_(button),
+          control_(std::move(control)) {
+        button_->AddRef();
+        Ide().buttonPoints.insert(this);
+    }
+    ~ButtonPoint() override {
+        Ide().buttonPoints.erase(this);
+        button_->Release();
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        *object = nullptr;
+        if (iid != IID_IUnknown && iid != IID_IConnectionPoint) {
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IConnectionPoint*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE
+    GetConnectionPointContainer(IConnectionPointContainer** container) override {
+        if (container == nullptr) {
+            return E_POINTER;
+        }
+        *container = button_;
+        button_->AddRef();
+        return S_OK;
+    }
+
+    const CommandBarControl* Control() const { return control_.get(); }
+
+    void Click(VARIANT_BOOL& cancelDefault) {
+        std::array<VARIANT, 2> args{BoolRef(&cancelDefault), VARIANT{}};
+        args[1].vt = VT_DISPATCH;
+        args[1].pdispVal = NewControl(SharedState(), control_);
+        Fire(args);
+        VariantClear(&args[1]);
+    }
+
+private:
+    std::atomic<ULONG> references_{1};
+    IConnectionPointContainer* button_;
+    std::shared_ptr<CommandBarControl> control_;
+};
+
+namespace {
+
+std::u16string TagOf(const State& state, const CommandBarControl* control) {
+    const auto it = state.tags.find(control);
+    return it == state.tags.end() ? std::u16string() : it->second;
+}
+
+// As Office does: a click on one button reaches the sinks of every button of the same Tag.
+void ClickButtons(State& state, const CommandBarControl& clicked) {
+    const std::u16string tag = TagOf(state, &clicked);
+    std::vector<ButtonPoint*> points;
+    for (ButtonPoint* point : state.buttonPoints) {
+        if (TagOf(state, point->Control()) == tag) {
+            point->AddRef();
+            points.push_back(point);
+        }
+    }
+    VARIANT_BOOL cancelDefault = VARIANT_FALSE;
+    for (ButtonPoint* point : points) {
+        point->Click(cancelDefault);
+        point->Release();
+    }
+}
+
+// The VBA editor's buttons click through their own points: each button it makes is watched.
+void WatchButton(const std::shared_ptr<State>& state,
+                 const std::shared_ptr<CommandBarControl>& control) {
+    auto source = state->vbe.Events().CommandBarEvents(*control);
+    source->OnClick([weak = std::weak_ptr<State>(state)](CommandBarControl& clicked, bool&, bool&) {
+        if (const auto alive = weak.lock()) {
+            ClickButtons(*alive, clicked);
+        }
+    });
+    state->buttonSources[control.get()] = std::move(source);
+}
+
 // ---- Command bars and controls ----
 
-class ControlObject final : public DispatchBase {
+// In the VBA editor a button is also the container of its own click point.
+class ControlObject final : public DispatchBase, public IConnectionPointContainer {
 public:
     ControlObject(std::shared_ptr<State> state, std::shared_ptr<CommandBarControl> control)
         : DispatchBase(std::move(state)), control_(std::move(control)) {}
 
     const std::shared_ptr<CommandBarControl>& Control() const { return control_; }
 
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        return DispatchBase::QueryInterface(iid, object);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return DispatchBase::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return DispatchBase::Release(); }
+
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
+        if (points != nullptr) {
+            *points = nullptr;
+        }
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
+        if (point == nullptr) {
+            return E_POINTER;
+        }
+        *point = nullptr;
+        if (iid != kIidCommandBarButtonEvents) {
+            return CONNECT_E_NOCONNECTION;
+        }
+        *point = new ButtonPoint(SharedState(), this, control_);
+        return S_OK;
+    }
+
 private:
+    void* OtherInterface(REFIID iid) override {
+        if (iid == IID_IConnectionPointContainer && Ide().kind == IdeKind::Vba) {
+            return static_cast<IConnectionPointContainer*>(this);
+        }
+        return nullptr;
+    }
+
+    void Delete() {
+        Ide().vbe.DeleteControl(*control_);
+        Ide().tags.erase(control_.get());
+        Ide().buttonSources.erase(control_.get());
+    }
+
     std::span<const Row> Rows() const override {
-        static constexpr std::array<Row, 7> kRows = {{
+        static constexpr std::array<Row, 9> kRows = {{
             {"Caption", 1, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
                  call.ReturnText(Wide(As<ControlObject>(self).control_->Caption()));
@@ -79,9 +416,16 @@ private:
              }},
             // Delete([Temporary])
             {"Delete", 4, kMethod, 0, 1,
-             [](DispatchBase& self, Call&) {
+             [](DispatchBase& self, Call&) { As<ControlObject>(self).Delete(); }},
+            {"Tag", 5, kGet, 0, 0,
+             [](DispatchBase& self, Call& call) {
                  auto& control = As<ControlObject>(self);
-                 control.Ide().vbe.DeleteControl(*control.control_);
+                 call.ReturnText(TagOf(control.Ide(), control.control_.get()));
+             }},
+            {"Tag", 5, kPut, 1, 1,
+             [](DispatchBase& self, Call& call) {
+                 auto& control = As<ControlObject>(self);
+                 control.Ide().tags[control.control_.get()] = call.Text(0);
              }},
         }};
         return kRows;
@@ -119,10 +463,14 @@ private:
     // Add([Type], [Id], [Parameter], [Before], [Temporary])
     std::shared_ptr<CommandBarControl> Add(const Call& call) {
         const auto parameter = call.OptionalText(2);
-        return controls_.Add(static_cast<MsoControlType>(call.OptionalLong(0).value_or(1)),
-                             call.OptionalLong(1),
-                             parameter ? std::optional(Narrow(*parameter)) : std::nullopt,
-                             call.OptionalLong(3), call.Bool(4));
+        auto control = controls_.Add(static_cast<MsoControlType>(call.OptionalLong(0).value_or(1)),
+                                     call.OptionalLong(1),
+                                     parameter ? std::optional(Narrow(*parameter)) : std::nullopt,
+                                     call.OptionalLong(3), call.Bool(4));
+        if (Ide().kind == IdeKind::Vba) {
+            WatchButton(SharedState(), control);
+        }
+        return control;
     }
 
     std::span<const Row> Rows() const override {
@@ -205,244 +553,19 @@ private:
     }
 };
 
-// ---- A control's event source: its own connection point container and connection point ----
-
-class ConnectionPoints final : public IEnumConnectionPoints {
-public:
-    explicit ConnectionPoints(IConnectionPoint* point, ULONG position = 0)
-        : point_(point), position_(position) {
-        point_->AddRef();
-    }
-    virtual ~ConnectionPoints() { point_->Release(); }
-    ConnectionPoints(const ConnectionPoints&) = delete;
-    ConnectionPoints& operator=(const ConnectionPoints&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IEnumConnectionPoints) {
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IEnumConnectionPoints*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-
-    HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** points,
-                                   ULONG* fetched) override {
-        if (points == nullptr || (count > 1 && fetched == nullptr)) {
-            return E_POINTER;
-        }
-        ULONG given = 0;
-        if (count > 0 && position_ == 0) {
-            points[0] = point_;
-            point_->AddRef();
-            position_ = 1;
-            given = 1;
-        }
-        if (fetched != nullptr) {
-            *fetched = given;
-        }
-        return given == count ? S_OK : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-        const bool enough = position_ + count <= 1;
-        position_ = enough ? position_ + count : 1;
-        return enough ? S_OK : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE Reset() override {
-        position_ = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** copy) override {
-        if (copy == nullptr) {
-            return E_POINTER;
-        }
-        *copy = new ConnectionPoints(point_, position_);
-        return S_OK;
-    }
-
-private:
-    IConnectionPoint* point_;
-    ULONG position_;
-    std::atomic<ULONG> references_{1};
-};
-
-class CommandBarEventsObject final : public DispatchBase,
-                                     public IConnectionPointContainer,
-                                     public IConnectionPoint {
-public:
-    CommandBarEventsObject(std::shared_ptr<State> state, std::shared_ptr<CommandBarControl> control,
-                           std::shared_ptr<CommandBarEvents> source)
-        : DispatchBase(std::move(state)), control_(std::move(control)), source_(std::move(source)) {
-        // A click under way holds the source of each control it was delivered to, so the
-        // handler may outlive this object: it asks first.
-        source_->OnClick([this, alive = std::weak_ptr<char>(alive_)](
-                             CommandBarControl&, bool& handled, bool& cancelDefault) {
-            if (!alive.expired()) {
-                Fire(handled, cancelDefault);
-            }
-        });
-    }
-    ~CommandBarEventsObject() override {
-        for (const auto& sink : sinks_) {
-            sink.second->Release();
-        }
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        return DispatchBase::QueryInterface(iid, object);
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return DispatchBase::AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return DispatchBase::Release(); }
-
-    // IConnectionPointContainer
-    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
-        if (points == nullptr) {
-            return E_POINTER;
-        }
-        *points = new ConnectionPoints(this);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
-        if (point == nullptr) {
-            return E_POINTER;
-        }
-        *point = nullptr;
-        if (iid != kIidCommandBarControlEvents) {
-            return CONNECT_E_NOCONNECTION;
-        }
-        *point = this;
-        AddRef();
-        return S_OK;
-    }
-
-    // IConnectionPoint
-    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
-        if (iid == nullptr) {
-            return E_POINTER;
-        }
-        *iid = kIidCommandBarControlEvents;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE
-    GetConnectionPointContainer(IConnectionPointContainer** container) override {
-        if (container == nullptr) {
-            return E_POINTER;
-        }
-        *container = this;
-        AddRef();
-        return S_OK;
-    }
-    // The sink must answer to the source interface, as the IDE asks it.
-    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
-        if (sink == nullptr || cookie == nullptr) {
-            return E_POINTER;
-        }
-        Ide().Count("Advise");
-        void* events = nullptr;
-        if (sink->QueryInterface(kIidCommandBarControlEvents, &events) != S_OK ||
-            events == nullptr) {
-            *cookie = 0;
-            return CONNECT_E_CANNOTCONNECT;
-        }
-        *cookie = ++lastCookie_;
-        sinks_.emplace_back(*cookie, static_cast<IDispatch*>(events));
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
-        Ide().Count("Unadvise");
-        for (auto it = sinks_.begin(); it != sinks_.end(); ++it) {
-            if (it->first == cookie) {
-                IDispatch* sink = it->second;
-                sinks_.erase(it);
-                sink->Release();
-                return S_OK;
-            }
-        }
-        return CONNECT_E_NOCONNECTION;
-    }
-    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override {
-        if (connections != nullptr) {
-            *connections = nullptr;
-        }
-        return E_NOTIMPL;
-    }
-
-private:
-    void* OtherInterface(REFIID iid) override {
-        if (iid == IID_IConnectionPointContainer) {
-            return static_cast<IConnectionPointContainer*>(this);
-        }
-        if (iid == IID_IConnectionPoint) {
-            return static_cast<IConnectionPoint*>(this);
-        }
-        return nullptr;
-    }
-
-    // Click(CommandBarControl, handled, CancelDefault) to every sink, the two flags by
-    // reference and passed on from one sink to the next.
-    void Fire(bool& handled, bool& cancelDefault) {
-        AddRef();  // a sink may let go of this source while it is told
-        std::vector<IDispatch*> sinks;
-        for (const auto& sink : sinks_) {
-            sink.second->AddRef();
-            sinks.push_back(sink.second);
-        }
-        VARIANT_BOOL handledFlag = handled ? VARIANT_TRUE : VARIANT_FALSE;
-        VARIANT_BOOL cancelFlag = cancelDefault ? VARIANT_TRUE : VARIANT_FALSE;
-        for (IDispatch* sink : sinks) {
-            std::array<VARIANT, 3> args{};
-            args[2].vt = VT_DISPATCH;
-            args[2].pdispVal = NewControl(SharedState(), control_);
-            args[1].vt = VT_BYREF | VT_BOOL;
-            args[1].pboolVal = &handledFlag;
-            args[0].vt = VT_BYREF | VT_BOOL;
-            args[0].pboolVal = &cancelFlag;
-            DISPPARAMS params{args.data(), nullptr, 3, 0};
-            // The IDE does not look at what a sink answers.
-            sink->Invoke(kDispidClick, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                         nullptr, nullptr, nullptr);
-            VariantClear(&args[2]);
-            sink->Release();
-        }
-        handled = handledFlag != VARIANT_FALSE;
-        cancelDefault = cancelFlag != VARIANT_FALSE;
-        Release();
-    }
-
-    std::span<const Row> Rows() const override { return {}; }
-
-    std::shared_ptr<CommandBarControl> control_;
-    std::shared_ptr<CommandBarEvents> source_;
-    std::vector<std::pair<DWORD, IDispatch*>> sinks_;
-    DWORD lastCookie_ = 0;
-    std::shared_ptr<char> alive_ = std::make_shared<char>();
-};
-
 class EventsObject final : public DispatchBase {
 public:
     using DispatchBase::DispatchBase;
 
 private:
     // CommandBarEvents(CommandBarControl): the control must be one of ours.
-    IDispatch* CommandBarEventsOf(const Call& call) {
+    IUnknown* CommandBarEventsOf(const Call& call) {
         auto* control = Ours<ControlObject>(call.Object(0));
         if (control == nullptr) {
             Raise(Err::TypeMismatch, kSource);
         }
         auto source = Ide().vbe.Events().CommandBarEvents(*control->Control());
-        return static_cast<DispatchBase*>(
+        return static_cast<IConnectionPointContainer*>(
             new CommandBarEventsObject(SharedState(), control->Control(), std::move(source)));
     }
 
@@ -450,7 +573,7 @@ private:
         static constexpr std::array<Row, 1> kRows = {{
             {"CommandBarEvents", 1, kGet, 1, 1,
              [](DispatchBase& self, Call& call) {
-                 call.ReturnObject(As<EventsObject>(self).CommandBarEventsOf(call));
+                 call.ReturnUnknown(As<EventsObject>(self).CommandBarEventsOf(call));
              }},
         }};
         return kRows;
