@@ -24,7 +24,9 @@ void RunLog::Status(std::string_view message) {
     }
     if (progress_ == Progress::Shown) {
         const auto total = std::max(done_, modules_.size());
-        err_ << "[" << done_ << "/" << total << "] " << host::ToUtf8(message, codePage_) << '\n'
+        // The add-in names the module in UTF-8, as its windows show it.
+        err_ << "[" << done_ << "/" << total << "] " << host::ShownAsUtf8(message, codePage_)
+             << '\n'
              << std::flush;
     }
 }
