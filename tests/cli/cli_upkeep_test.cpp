@@ -457,7 +457,7 @@ TEST_F(Upkeep, FilesFromLimitsARunToTheModulesListed) {
     Write("staged.txt", "A.bas\r\nC.bas\r\nStray.bas\r\nGone.bas\r\nShop.vbp\r\n\r\n");
     Write("none.txt", "");
     Write("quoted.txt", "\"\\101.bas\"\n\"B\\056bas\"\n");
-    Write("nul.txt", "B.bas\0Gone.bas\0"s);
+    Write("separated.txt", "B.bas\0Gone.bas\0"s);
     Write("stray.txt", "Stray.bas\n");
     const struct {
         std::vector<std::string> args;
@@ -481,7 +481,7 @@ TEST_F(Upkeep, FilesFromLimitsARunToTheModulesListed) {
          "brindle: 1 module left out by .brindleignore\n"},
         {{"check", "--files-from", "staged.txt", "--no-ignore"}, 1, {"A.bas", "C.bas"}, ""},
         {{"check", "Shop.vbp", "--files-from", "quoted.txt"}, 1, {"A.bas", "B.bas"}, ""},
-        {{"check", "Shop.vbp", "--files-from", "nul.txt", "-z"}, 1, {"B.bas"}, ""},
+        {{"check", "Shop.vbp", "--files-from", "separated.txt", "-z"}, 1, {"B.bas"}, ""},
         {{"check", "Shop.vbp", "B.bas", "--only-named"}, 1, {"B.bas"}, ""},
         {{"check", "Shop.vbp", "--files-from", "stray.txt"},
          1,
