@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QtTest>
@@ -552,8 +553,8 @@ private slots:
         QCOMPARE(code.Procedures().itemText(0), QStringLiteral("QuantityChanged"));
     }
 
-    // What the add-in reports reaches the output window, with its source chain, and the
-    // status bar; Close All Windows leaves the project and output windows open.
+    // A failure reaches the output window, with its source chain, and the status bar; Close All
+    // Windows leaves the project and output windows open.
     void failuresShowAndCloseAllWindows() {
         Bench bench;
         bench.window.BeginStartup();
@@ -566,9 +567,16 @@ private slots:
         QVERIFY(bench.window.findChild<QDockWidget*>("projectDock")->isVisible());
         QVERIFY(bench.window.findChild<QDockWidget*>("outputDock")->isVisible());
 
+        // Without a code window a code window's command has nothing to do, and tells nothing.
+        const auto failures = [&] {
+            return bench.window.Output().Entries().filter(QRegularExpression("^Error ")).size();
+        };
+        const auto told = failures();
         bench.window.Host().Click(buttons::kCodeWindowBar, buttons::kAddModHdr);
+        QCOMPARE(failures(), told);
+        bench.window.Output().Report(VbError(Err::ObjectNotSet, "Brindle.AddModHdr"));
         const QString last = bench.window.Output().Entries().last();
-        QVERIFY2(last.startsWith("Error 91 |") && last.contains("Brindle.gevtAddModHdr_Click"),
+        QVERIFY2(last.startsWith("Error 91 |") && last.contains("Brindle.AddModHdr"),
                  qPrintable(last));
         QVERIFY(bench.window.StatusNote().contains("Output window"));
 
