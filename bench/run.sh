@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times whole runs of brindle's project commands on generated VB6 projects against cp -r of the
-# same trees, and prints a table: median seconds, the ratio to the copy, peak memory.
+# same trees and against a durable rewrite of their files, and prints a table: median seconds,
+# the ratios to the copy and to the rewrite, peak memory.
 #
 #   bash bench/run.sh [LINES...]        projects of 10000 100000 1000000 lines unless given
 #
@@ -8,7 +9,10 @@
 # folder for them (default: a temporary folder, removed at the end); BRINDLE names a brindle to
 # time instead of the one this script builds in build-bench (Release). Each command runs on a
 # fresh copy of its project; the copy is timed too, and "x copy" is the median of the command's
-# time over its copy's. add-all runs on the generated project, the removals and refresh on the
+# time over its copy's. The copy's files are then rewritten as brindle writes a changed module
+# (a temporary file, flushed and renamed, on brindle's four writer threads, each folder flushed
+# at the end): that rewrite is the floor of a command that survives a power cut, and "x durable"
+# the median of the command's time over it. add-all runs on the generated project, the removals and refresh on the
 # project as add-all left it; refresh runs with another author, which every procedure header
 # shows, so that it rewrites them. check and add-all --skip-existing, which write nothing, run on the project as
 # add-all left it against cat of its files ("x read"), each run right after its cat.
@@ -25,9 +29,11 @@ sizes=("$@")
 
 scripts/install-deps.sh time locales
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLE_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench --target brindle generate_project >/dev/null
+cmake --build build-bench --target brindle generate_project durable_rewrite \
+    >/dev/null
 brindle="${BRINDLE:-$root/build-bench/apps/brindle}"
 generate="$root/build-bench/bench/generate_project"
+rewrite="$root/build-bench/bench/durable_rewrite"
 
 # A new user's UTF-8 locale: en_US.UTF-8, generated when it is missing and we may, else C.UTF-8.
 has_locale() { locale -a 2>/dev/null | grep -qix "$1"; }
@@ -71,16 +77,20 @@ $(tail -n 1 "$work/peak" | awk '{ print $1, $2 + $3 }')" >>"$out"
 
 group() { echo "$1" | sed ':a;s/\B[0-9]\{3\}\>/,&/;ta'; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-# One row of a table: NAME's runs against those of BASE (copy or cat) that went before each.
+# The median ratio of the runs in file $2 over those in file $1, pair by pair.
+ratio() {
+    paste -d' ' <(cut -d' ' -f1 "$1") <(cut -d' ' -f1 "$2") | awk '{ print $2 / $1 }' | median
+}
+# One row of a table: NAME's runs (file NAME.run) against those of BASE (copy or cat) that went
+# before each, and against the durable rewrites where there are some ("-" where not).
 summary() {
-    local base took ratio peak cpu
+    local base took peak cpu durable="-"
     base="$(cut -d' ' -f1 "$work/$1.$2" | median)"
     took="$(cut -d' ' -f1 "$work/$1.run" | median)"
-    ratio="$(paste -d' ' <(cut -d' ' -f1 "$work/$1.$2") <(cut -d' ' -f1 "$work/$1.run") |
-        awk '{ print $2 / $1 }' | median)"
+    [ ! -s "$work/$1.durable" ] || durable="$(ratio "$work/$1.durable" "$work/$1.run")"
     peak="$(cut -d' ' -f2 "$work/$1.run" | sort -g | tail -n 1)"
     cpu="$(cut -d' ' -f3 "$work/$1.run" | median)"
-    echo "$actual $modules $1 $base $took $ratio $peak $cpu"
+    echo "$actual $modules $1 $base $took $(ratio "$work/$1.$2" "$work/$1.run") $durable $peak $cpu"
 }
 
 commands=(add-all remove-markers-all remove-code-all refresh)
@@ -100,8 +110,9 @@ for lines in "${sizes[@]}"; do
     (cd "$added" && LC_ALL="$utf8" "$brindle" add-all Project.vbp --yes --quiet)
     rm -f "$work/refresh.ini"
     BRINDLE_SETTINGS="$work/refresh.ini" "$brindle" options --author "Another Author" >/dev/null
+    rm -f "$work/durable-rewrite.copy" "$work/durable-rewrite.run"
     for command in "${commands[@]}"; do
-        rm -f "$work/$command.copy" "$work/$command.run"
+        rm -f "$work/$command.copy" "$work/$command.run" "$work/$command.durable"
     done
     for ((run = 1; run <= runs; run++)); do
         for command in "${commands[@]}"; do
@@ -109,6 +120,9 @@ for lines in "${sizes[@]}"; do
             [ "$command" = add-all ] && source="$generated"
             rm -rf "$work/copy"
             timed "$work" "$work/$command.copy" cp -r "$source" "$work/copy"
+            timed "$work" "$work/$command.durable" "$rewrite" "$work/copy"
+            tail -n 1 "$work/$command.copy" >>"$work/durable-rewrite.copy"
+            tail -n 1 "$work/$command.durable" >>"$work/durable-rewrite.run"
             if [ "$command" = refresh ]; then
                 # The project holds headers of another template, which it leaves and tells of.
                 passing=1 timed "$work/copy" "$work/$command.run" \
@@ -135,19 +149,25 @@ for lines in "${sizes[@]}"; do
     for reader in "${readers[@]}"; do
         summary "$reader" cat >>"$reads"
     done
+    summary durable-rewrite copy >>"$table"
     for command in "${commands[@]}"; do
         summary "$command" copy >>"$table"
     done
 done
 
 # Prints the rows of file $1, each against the base $2 ("copy" or "cat"), its ratio named
-# "x $3" (default: x $2).
+# "x $3" (default: x $2), and with a fourth argument the ratio to the durable rewrite.
 print_table() {
-    printf '%10s %8s  %-20s %8s %10s %8s %9s %7s\n' lines modules command "$2 s" "brindle s" \
-        "x ${3:-$2}" "peak MB" "cpu s"
-    while read -r actual modules command base took ratio peak cpu; do
-        printf "%10s %8s  %-20s %8.3f %10.3f %8.1f %9.1f %7.2f\n" "$(group "$actual")" "$modules" \
-            "$command" "$base" "$took" "$ratio" \
+    local durable=()
+    [ -z "${4:-}" ] || durable=("x durable")
+    printf "%10s %8s  %-20s %8s %10s %8s ${4:+%10s }%9s %7s\n" lines modules command "$2 s" \
+        "brindle s" "x ${3:-$2}" "${durable[@]}" "peak MB" "cpu s"
+    while read -r actual modules command base took ratio floor peak cpu; do
+        durable=()
+        [ "$floor" = - ] || floor="$(printf %.1f "$floor")"
+        [ -z "${4:-}" ] || durable=("$floor")
+        printf "%10s %8s  %-20s %8.3f %10.3f %8.1f ${4:+%10s }%9.1f %7.2f\n" \
+            "$(group "$actual")" "$modules" "$command" "$base" "$took" "$ratio" "${durable[@]}" \
             "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$cpu"
     done <"$1"
 }
@@ -159,9 +179,11 @@ echo "brindle on generated VB6 projects: $build, locale $utf8, $runs runs each, 
 echo "(x copy: the command's time over cp -r of the tree it ran on, median of the pairs;"
 echo " the removals and refresh run on the project as add-all left it, refresh with another"
 echo " author, so that it rewrites every procedure header; peak: the largest of the runs;"
-echo " cpu: user and system seconds of all brindle's threads)"
+echo " x durable: over rewriting the copy's files as brindle writes a module, a temporary file"
+echo " flushed and renamed on four threads, then each folder flushed, which is the row"
+echo " durable-rewrite; cpu: user and system seconds of all brindle's threads)"
 echo
-print_table "$table" copy
+print_table "$table" copy "" durable
 
 echo
 echo "the commands that only read, on the project as add-all left it, against cat of its files"
@@ -173,7 +195,7 @@ print_table "$reads" cat read
 # How the time (and the processor time) grows from each size to the next.
 echo
 for command in "${commands[@]}"; do
-    awk -v c="$command" -v n=0 '$3 == c { lines[n] = $1; took[n] = $5; cpu[n] = $8; n++ }
+    awk -v c="$command" -v n=0 '$3 == c { lines[n] = $1; took[n] = $5; cpu[n] = $9; n++ }
         END { for (i = 1; i < n; i++)
               printf "%s: %d lines take %.1f times as long as %d lines (cpu %.1f times)\n",
                      c, lines[i], took[i] / took[i - 1], lines[i - 1], cpu[i] / cpu[i - 1] }' \
