@@ -24,7 +24,38 @@ namespace {
 using json = nlohmann::ordered_json;
 
 std::string NotUtf8Replaced(const json& document) {
-    return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+    return document.dump(2, ' ', false, json::error_handler_t::replace);
+}
+
+// Writes `document` as NotUtf8Replaced does, with the array at `at` made of the elements
+// `count` and `element` give, dumped one at a time: a report of many findings is never held
+// whole in memory.
+template <class Element>
+void PrintStreamed(json document, const json::json_pointer& at, std::size_t count, Element element,
+                   std::ostream& out) {
+    constexpr std::string_view kHole = "\"brindle:elements\"";
+    document[at] = kHole.substr(1, kHole.size() - 2);
+    const std::string text = NotUtf8Replaced(document);
+    const auto hole = text.find(kHole);
+    const auto lineStart = text.rfind('\n', hole) + 1;
+    const auto indent = text.find_first_not_of(' ', lineStart) - lineStart;
+    out << std::string_view(text).substr(0, hole);
+    if (count == 0) {
+        out << "[]";
+    } else {
+        const std::string inner(indent + 2, ' ');
+        out << "[\n";
+        for (std::size_t i = 0; i < count; ++i) {
+            std::string dumped = NotUtf8Replaced(element(i));
+            for (auto pos = dumped.find('\n'); pos != std::string::npos;
+                 pos = dumped.find('\n', pos + 1)) {
+                dumped.insert(pos + 1, inner);
+            }
+            out << inner << dumped << (i + 1 < count ? ",\n" : "\n");
+        }
+        out << std::string(indent, ' ') << ']';
+    }
+    out << std::string_view(text).substr(hole + kHole.size()) << '\n';
 }
 
 json ProcedureOf(const CheckFinding& finding) {
@@ -32,25 +63,27 @@ json ProcedureOf(const CheckFinding& finding) {
 }
 
 void PrintJson(const CheckResults& results, std::ostream& out) {
-    auto findings = json::array();
     std::map<std::string, int> counts;
     for (const auto& finding : results.findings) {
-        findings.push_back({{"file", finding.file},
-                            {"line", finding.line},
-                            {"rule", finding.rule},
-                            {"severity", SeverityOf(finding.rule)},
-                            {"procedure", ProcedureOf(finding)},
-                            {"message", finding.message}});
         ++counts[finding.rule];
     }
     auto errors = json::array();
     for (const auto& error : results.errors) {
         errors.push_back({{"file", error.file}, {"line", error.line}, {"message", error.message}});
     }
-    const json document = {{"findings", findings},       {"errors", errors},
+    const json document = {{"findings", nullptr},        {"errors", errors},
                            {"counts", counts},           {"modules", results.modules},
                            {"ignored", results.ignored}, {"baselined", results.known}};
-    out << NotUtf8Replaced(document);
+    const auto finding = [&](std::size_t i) {
+        const CheckFinding& f = results.findings[i];
+        return json{{"file", f.file},
+                    {"line", f.line},
+                    {"rule", f.rule},
+                    {"severity", SeverityOf(f.rule)},
+                    {"procedure", ProcedureOf(f)},
+                    {"message", f.message}};
+    };
+    PrintStreamed(document, json::json_pointer("/findings"), results.findings.size(), finding, out);
 }
 
 // What a workflow command's value or property may not hold as it is.
@@ -183,12 +216,6 @@ json SarifResult(const CheckFinding& finding, int occurrence) {
 }
 
 void PrintSarif(const CheckResults& results, std::ostream& out) {
-    auto findings = json::array();
-    std::map<std::tuple<std::string, std::string, std::string>, int> seen;
-    for (const auto& finding : results.findings) {
-        const int occurrence = seen[{finding.file, finding.procedure, finding.rule}]++;
-        findings.push_back(SarifResult(finding, occurrence));
-    }
     auto notifications = json::array();
     for (const auto& error : results.errors) {
         json notification = {{"level", "error"}, {"message", {{"text", error.message}}}};
@@ -207,11 +234,17 @@ void PrintSarif(const CheckResults& results, std::ostream& out) {
                       {"invocations",
                        {{{"executionSuccessful", results.errors.empty()},
                          {"toolExecutionNotifications", notifications}}}},
-                      {"results", findings}};
+                      {"results", nullptr}};
     const json document = {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
                            {"version", "2.1.0"},
                            {"runs", {run}}};
-    out << NotUtf8Replaced(document);
+    std::map<std::tuple<std::string, std::string, std::string>, int> seen;
+    const auto result = [&](std::size_t i) {
+        const CheckFinding& finding = results.findings[i];
+        return SarifResult(finding, seen[{finding.file, finding.procedure, finding.rule}]++);
+    };
+    PrintStreamed(document, json::json_pointer("/runs/0/results"), results.findings.size(), result,
+                  out);
 }
 
 std::string Counted(std::size_t count, std::string_view one) {
