@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -28,12 +29,17 @@ std::string Utf8(const QString& text) {
     return text.toUtf8().toStdString();
 }
 
-// An editable drop-down that keeps what was typed, the last first.
+// An editable drop-down that keeps what was typed, the last first. What is typed stays as
+// typed: no completion, and Return matches an entry only in its own letter case (a combo box
+// without a completer would take an entry that differs in case in place of the typed text).
 QComboBox* History(QWidget* parent, const char* name) {
     auto* box = new QComboBox(parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
+    auto* none = new QCompleter(QStringList{}, box);
+    none->setCaseSensitivity(Qt::CaseSensitive);
+    box->setCompleter(none);
     box->setMinimumWidth(300);
     box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     return box;

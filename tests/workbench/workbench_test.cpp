@@ -977,6 +977,17 @@ private slots:
                 load = l;
             }
         }
+        // What is typed is searched: the history completes nothing, whatever its letter case.
+        auto* what = find.Dialog().findChild<QComboBox*>(QStringLiteral("findWhat"));
+        find.Dialog().Fill("quantitychanged", "", SearchScope::Module, true, false, false);
+        QTest::mouseClick(find.Dialog().findChild<QPushButton*>(QStringLiteral("findNext")),
+                          Qt::LeftButton);
+        what->lineEdit()->clear();
+        QTest::keyClicks(what->lineEdit(), QStringLiteral("QUANTITYCHANGED"));
+        QTest::keyClick(what->lineEdit(), Qt::Key_Return);
+        QCOMPARE(what->currentText(), QStringLiteral("QUANTITYCHANGED"));
+        QVERIFY(!find.FindNext());
+
         form.InsertLines(load + 1,
                          "    Caption = modMain.FormatPrice(1) & FormatPrice(2)\r\n"
                          "    LoadDefaults \"x\": Call Me.cmdAdjust_Click");
