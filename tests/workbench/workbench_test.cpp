@@ -990,7 +990,9 @@ private slots:
 
         form.InsertLines(load + 1,
                          "    Caption = modMain.FormatPrice(1) & FormatPrice(2)\r\n"
-                         "    LoadDefaults \"x\": Call Me.cmdAdjust_Click");
+                         "    LoadDefaults \"x\": Call Me.cmdAdjust_Click\r\n"
+                         "    Dim n As Long, other As Inventory.CStockItem\r\n"
+                         "    n = slLow + StockLevel.slNormal: other.Adjust n");
         struct Case {
             const char* text;  // the caret goes after its first occurrence
             const char* module;
@@ -1117,6 +1119,10 @@ private slots:
         QTest::newRow("string and number")
             << "s = \"a\"\"b\" & &HFF" << false << "00003333330004444" << false;
         QTest::newRow("Rem at a statement's start")
+            {"\n    n", "frmMain", "    Dim n As Long, other As Inventory.CStockItem"},
+            {"other.Adj", "CStockItem", "Public Sub Adjust(ByVal Delta As Long)"},
+            {"slLo", "modMain", "    slLow = 1"},
+            {"StockLevel.slNor", "modMain", "    slNormal = 2"},
             << "x = 1: Rem note _" << false << "00004002222222222" << true;
         QTest::newRow("Rem elsewhere is a name") << "Call Rem" << false << "11110000" << false;
         QTest::newRow("comment carried on") << "End Sub" << true << "2222222" << false;
