@@ -96,10 +96,10 @@ ProjectWindow::ProjectWindow(const Workspace& workspace, std::function<const Add
     : QTreeWidget(parent), workspace_(workspace), fields_(std::move(fields)) {
     setObjectName(QStringLiteral("projectTree"));
     setHeaderHidden(true);
-    // A long name loses its middle, so that the file's extension and the unsaved mark at its
-    // end stay in sight as the tab shows them.
-    header()->setStretchLastSection(true);
-    setTextElideMode(Qt::ElideMiddle);
+    // A long name is shown whole, and the window scrolls sideways to it.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { ShowMenu(at); });
@@ -120,8 +120,24 @@ ProjectWindow::ProjectWindow(const Workspace& workspace, std::function<const Add
 
 void ProjectWindow::Rebuild() {
     clear();
+    QStringList texts;
     for (const auto& project : workspace_.Projects()) {
-        auto* projectItem = new QTreeWidgetItem(this, {ProjectText(*project)});
+        texts << ProjectText(*project);
+    }
+    for (const auto& project : workspace_.Projects()) {
+        QString text = ProjectText(*project);
+        // Two projects alike are told apart by their folders.
+        if (texts.count(text) > 1 && !project->file.empty()) {
+            text = ToQString(host::ToUtf8(project->project->Name(), project->codePage)) + " (" +
+                   ToQString(host::ShownAsUtf8(host::TextOf(project->file.parent_path().filename() /
+                                                            project->file.filename()),
+                                               project->codePage)) +
+                   ")";
+        }
+        auto* projectItem = new QTreeWidgetItem(this, {text});
+        if (!project->file.empty()) {
+            projectItem->setToolTip(0, ToQString(host::Label(project->file, project->codePage)));
+        }
         projectItem->setData(0, kProjectRole,
                              QVariant::fromValue(reinterpret_cast<quintptr>(project.get())));
         projectItem->setIcon(0, Icon(QStyle::SP_DirIcon));

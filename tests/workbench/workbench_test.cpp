@@ -800,7 +800,7 @@ private slots:
         QCOMPARE(index, 0);
         QTRY_VERIFY(TreeItem(bench.window.ProjectTree(), "CStockItem (CStockItem.cls) *"));
         QCOMPARE(bench.window.Windows().back()->windowTitle(),
-                 QStringLiteral("CStockItem (Code) *"));
+                 QStringLiteral("Inventory - CStockItem (Code) *"));
         const QString top = item.Editor().text(0);
         item.Editor().setFocus();
         QTest::keyClicks(&item.Editor(), "x");
