@@ -5,6 +5,8 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <array>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -50,6 +52,7 @@ public:
     // A project or group file, or module files; what cannot be opened is told in the output
     // window. False when nothing was opened.
     bool Open(const QStringList& paths) override;
+    bool OpenInstead(const QString& path) override;
 
     // Saves the modules of the active window (or the project window's choice), or all.
     void Save() override;
@@ -111,7 +114,17 @@ private:
     std::optional<host::Loaded> Load(const std::vector<std::filesystem::path>& files, bool project,
                                      int codePage);
     void SuggestCodePage(const std::vector<host::LoadProblem>& problems, int codePage);
-    void Reload(OpenProject& project, int codePage);
+    // False when the user kept the project as it was, or it could not be read.
+    bool Reload(OpenProject& project, int codePage);
+    struct ShownModule {
+        std::filesystem::path file;
+        std::array<std::int32_t, 4> selection;  // line, column, end line, end column
+    };
+    std::vector<ShownModule> ShownModules(const std::vector<OpenProject*>& projects) const;
+    void ShowAgain(const std::vector<ShownModule>& shown,
+                   const std::vector<OpenProject*>& projects);
+    // The project closed without a question, its windows too.
+    void Drop(OpenProject& project);
     void Adopt(OpenProject& open, const std::optional<std::filesystem::path>& teamFile);
     void ShowOpened(const OpenProject& project, const std::filesystem::path& file);
     void RebuildTree();

@@ -65,18 +65,12 @@ Menus::Menus(QMainWindow& window, MenuCommands& commands, AddinHost& host, Windo
 void Menus::BuildFileMenu() {
     QMenu* file = window_.menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("&Open Project..."), QKeySequence::Open, this, [this] {
-        std::optional<QString> chosen;
-        if (auto given = host_.Windows().Answers().TakeNextFileChoice()) {
-            chosen = *given;
-        } else {
-            const QString name = QFileDialog::getOpenFileName(
-                &window_, QStringLiteral("Open Project"), host_.Windows().HomeFolder(),
-                QStringLiteral("VB Projects (*.vbp *.vbg);;All Files (*)"));
-            if (!name.isEmpty()) {
-                chosen = name;
-            }
+        if (const std::optional<QString> chosen = ChooseProject(QStringLiteral("Open Project"))) {
+            commands_.OpenInstead(*chosen);
         }
-        if (chosen) {
+    });
+    file->addAction(QStringLiteral("A&dd Project..."), this, [this] {
+        if (const std::optional<QString> chosen = ChooseProject(QStringLiteral("Add Project"))) {
             commands_.Open({*chosen});
         }
     });
@@ -107,6 +101,16 @@ void Menus::BuildFileMenu() {
     file->addAction(QStringLiteral("E&xit"), QKeySequence(QStringLiteral("Alt+Q")), this,
                     [this] { window_.close(); });
     connect(file, &QMenu::aboutToShow, this, [this, file] { ShowRecent(*file); });
+}
+
+std::optional<QString> Menus::ChooseProject(const QString& title) {
+    if (auto given = host_.Windows().Answers().TakeNextFileChoice()) {
+        return *given;
+    }
+    const QString name =
+        QFileDialog::getOpenFileName(&window_, title, host_.Windows().HomeFolder(),
+                                     QStringLiteral("VB Projects (*.vbp *.vbg);;All Files (*)"));
+    return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
 }
 
 void Menus::BuildEditMenu() {
@@ -358,7 +362,7 @@ void Menus::OpenRecent(const QString& path) {
             vbOKOnly + vbExclamation, WorkbenchName().toStdString());
         return;
     }
-    commands_.Open({path});
+    commands_.OpenInstead(path);
 }
 
 }  // namespace brindle::workbench

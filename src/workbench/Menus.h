@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,7 +31,10 @@ class MenuCommands {
 public:
     virtual ~MenuCommands() = default;
 
+    // The files added to those open.
     virtual bool Open(const QStringList& paths) = 0;
+    // The project or group in place of those open.
+    virtual bool OpenInstead(const QString& path) = 0;
     virtual void Save() = 0;
     virtual void SaveAll() = 0;
     virtual void SaveProject(OpenProject& project) = 0;
@@ -70,6 +74,8 @@ public:
 
 private:
     void BuildFileMenu();
+    // A project or group file the user chose, or the answer given in advance.
+    std::optional<QString> ChooseProject(const QString& title);
     void BuildEditMenu();
     void BuildViewMenu();
     void BuildHelpMenu();

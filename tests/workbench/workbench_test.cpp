@@ -14,6 +14,7 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -31,6 +32,7 @@
 
 #include "addin/Buttons.h"
 #include "codegen/Refresh.h"
+#include "host/files/FileSystem.h"
 #include "host/files/ProjectLoader.h"
 #include "host/ide/MemoryProject.h"
 #include "host/settings/SettingsFile.h"
@@ -291,6 +293,47 @@ private slots:
         QVERIFY(bench.File("CStockItem.cls") != original);
     }
 
+    // Open Project takes the place of the projects open, after asking about their unsaved
+    // modules; Add Project adds one, which stays the active project when the workbench is
+    // activated again with another project's code window in front.
+    void openProjectReplacesAddProjectAdds() {
+        Bench bench;
+        auto& answers = bench.window.Host().Windows().Answers();
+        const fs::path other = bench.dir.path() / "other";
+        fs::copy(bench.dir.path() / "ex", other, fs::copy_options::recursive);
+        QMenu& file = *bench.window.menuBar()->actions().front()->menu();
+        bench.Code("modMain");
+        answers.SetNextFileChoice(Q(other / "Inventory.vbp"));
+        Trigger(file, "A&dd Project...");
+        const auto& projects = bench.window.Work().Projects();
+        QCOMPARE(projects.size(), std::size_t{2});
+        // Two projects alike: the tree tells them apart, the windows' captions name the project.
+        QVERIFY(TreeItem(bench.window.ProjectTree(), "Inventory (ex/Inventory.vbp)"));
+        QVERIFY(TreeItem(bench.window.ProjectTree(), "Inventory (other/Inventory.vbp)"));
+        QCOMPARE(bench.window.Windows().front()->windowTitle(),
+                 QStringLiteral("Inventory - modMain (Code)"));
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QEvent activate(QEvent::WindowActivate);
+        for (QMdiArea* area : bench.window.findChildren<QMdiArea*>()) {
+            QApplication::sendEvent(area, &deactivate);
+            QApplication::sendEvent(area, &activate);
+        }
+        QCOMPARE(bench.window.Host().Ide().ActiveVBProject(), projects.back()->project.get());
+
+        bench.Code("modMain").Editor().insertAt("' changed\n", 0, 0);
+        answers.SetNextFileChoice(Q(other / "Inventory.vbp"));
+        answers.SetNextAnswer(vbCancel);
+        Trigger(file, "&Open Project...");
+        QCOMPARE(projects.size(), std::size_t{2});
+        answers.SetNextFileChoice(Q(other / "Inventory.vbp"));
+        answers.SetNextAnswer(vbNo);
+        Trigger(file, "&Open Project...");
+        Settle();
+        QCOMPARE(projects.size(), std::size_t{1});
+        QVERIFY(host::SameFile(projects.front()->file, other / "Inventory.vbp"));
+        QVERIFY(bench.window.Windows().empty());
+    }
+
     // The Add-In Manager connects and disconnects the add-in: its entries come and go, and
     // Load on Startup is kept in the workbench's settings.
     void addInManagerLoadsAndUnloads() {
@@ -397,11 +440,26 @@ private slots:
         QCOMPARE(bench.window.Work().Projects().size(), std::size_t{1});
         QCOMPARE(bench.window.Work().Projects().front()->codePage, 932);
         QVERIFY(TreeItem(bench.window.ProjectTree(), "Mod1 (モジュール.bas)") != nullptr);
-        QVERIFY(bench.window.Windows().empty());
+        QCOMPARE(bench.window.Windows().size(), std::size_t{1});  // shown again
         QVERIFY(bench.window.Work().Unsaved().empty());
         QVERIFY2(!bench.window.StatusNote().contains("Code Page"),
                  qPrintable(bench.window.StatusNote()));
         QCOMPARE(bench.settings.CodePage(folder / "Stock.vbp"), 932);
+
+        // A group that names a project beyond ASCII is read again, with all its projects.
+        test::WriteBytes(folder / "Plain.vbp", "Type=Exe\r\nModule=Plain; Plain.bas\r\n");
+        test::WriteBytes(folder / "在庫.vbp", "Type=Exe\r\nModule=Zaiko; Zaiko.bas\r\n");
+        test::WriteBytes(folder / "Zaiko.bas", "Attribute VB_Name = \"Zaiko\"\r\n");
+        test::WriteBytes(folder / "Both.vbg",
+                         "VBGROUP 5.0\r\nStartupProject=Plain.vbp\r\n"
+                         "Project=\x8d\xdd\x8c\xc9.vbp\r\n");
+        QVERIFY(bench.window.CloseProject());
+        QVERIFY(bench.window.Open({Q(folder / "Both.vbg")}));
+        QCOMPARE(bench.window.Work().Projects().size(), std::size_t{1});
+        bench.window.ChooseCodePage();
+        QCOMPARE(bench.window.Work().Projects().size(), std::size_t{2});
+        QCOMPARE(bench.window.Work().Projects().back()->codePage, 932);
+        QCOMPARE(bench.settings.CodePage(folder / "Both.vbg"), 932);
     }
 
     // Ctrl+R shows the project window when it is hidden and gives it the focus, and never
@@ -697,10 +755,19 @@ private slots:
         test::WriteBytes(ex / "brindle.ini", "[Options]\r\nExcluded Procedures=Form_Load\r\n");
         QTRY_VERIFY(TreeItem(tree, "cmdAdjust_Click") == nullptr);
         QVERIFY(TreeItem(tree, "Form_Load") != nullptr);
+        bench.Code("modMain").Editor().setCursorPosition(5, 3);
+        answers.SetNextAnswer(vbCancel);  // the project stays as it is, and the user hears so
+        test::WriteBytes(ex / ".brindleignore", "# legacy\nControls/*\n");
+        QTRY_VERIFY(bench.window.Output().Entries().last().contains(
+            "The edit of the .brindleignore of Inventory (Inventory.vbp) is not applied"));
         answers.SetNextAnswer(vbNo);  // the unsaved modules are read again as they are on disk
         test::WriteBytes(ex / ".brindleignore", "# nothing left out\n");
         QTRY_VERIFY(TreeItem(tree, "Controls/ctlGauge.ctl") == nullptr);
         QVERIFY(bench.Component("ctlGauge").Code() != nullptr);
+        QCOMPARE(bench.window.ActiveCodeWindow()->Component().Name(), std::string("modMain"));
+        QCOMPARE(bench.window.ActiveCodeWindow()->Editor().SendScintilla(
+                     QsciScintillaBase::SCI_GETCURRENTPOS),
+                 bench.window.ActiveCodeWindow()->Editor().positionFromLineIndex(5, 3));
 
         // Another project, whose team settings cannot be taken, takes the user's own.
         const fs::path other = bench.dir.path() / "other";
@@ -901,6 +968,17 @@ private slots:
         QCOMPARE(modules(), before);
         ShowsItsModule(item);
 
+        // What is typed is searched: the history completes nothing, whatever its letter case.
+        auto* what = find.Dialog().findChild<QComboBox*>(QStringLiteral("findWhat"));
+        find.Dialog().Fill("quantitychanged", "", SearchScope::Module, true, false, false);
+        QTest::mouseClick(find.Dialog().findChild<QPushButton*>(QStringLiteral("findNext")),
+                          Qt::LeftButton);
+        what->lineEdit()->clear();
+        QTest::keyClicks(what->lineEdit(), QStringLiteral("QUANTITYCHANGED"));
+        QTest::keyClick(what->lineEdit(), Qt::Key_Return);
+        QCOMPARE(what->currentText(), QStringLiteral("QUANTITYCHANGED"));
+        QVERIFY(!find.FindNext());
+
         // The current procedure: LevelOf with the comment above it, not LoadDefaults' string.
         CodeWindow& main = bench.Code("modMain");
         const QString text = main.Editor().text();
@@ -977,17 +1055,6 @@ private slots:
                 load = l;
             }
         }
-        // What is typed is searched: the history completes nothing, whatever its letter case.
-        auto* what = find.Dialog().findChild<QComboBox*>(QStringLiteral("findWhat"));
-        find.Dialog().Fill("quantitychanged", "", SearchScope::Module, true, false, false);
-        QTest::mouseClick(find.Dialog().findChild<QPushButton*>(QStringLiteral("findNext")),
-                          Qt::LeftButton);
-        what->lineEdit()->clear();
-        QTest::keyClicks(what->lineEdit(), QStringLiteral("QUANTITYCHANGED"));
-        QTest::keyClick(what->lineEdit(), Qt::Key_Return);
-        QCOMPARE(what->currentText(), QStringLiteral("QUANTITYCHANGED"));
-        QVERIFY(!find.FindNext());
-
         form.InsertLines(load + 1,
                          "    Caption = modMain.FormatPrice(1) & FormatPrice(2)\r\n"
                          "    LoadDefaults \"x\": Call Me.cmdAdjust_Click\r\n"
@@ -1005,6 +1072,10 @@ private slots:
             {"& FormatPrice", "modMain", "Public Function FormatPrice(ByVal Amount As Currency)"},
             {"Me.cmdAd", "frmMain", "Private Sub cmdAdjust_Click()"},
             {"mCurr", "frmMain", "Private WithEvents mCurrent As CStockItem"},
+            {"\n    n", "frmMain", "    Dim n As Long, other As Inventory.CStockItem"},
+            {"other.Adj", "CStockItem", "Public Sub Adjust(ByVal Delta As Long)"},
+            {"slLo", "modMain", "    slLow = 1"},
+            {"StockLevel.slNor", "modMain", "    slNormal = 2"},
             {"LoadDef", "", ""},  // Private in another module
             {"Capt", "", ""},
         };
@@ -1119,10 +1190,6 @@ private slots:
         QTest::newRow("string and number")
             << "s = \"a\"\"b\" & &HFF" << false << "00003333330004444" << false;
         QTest::newRow("Rem at a statement's start")
-            {"\n    n", "frmMain", "    Dim n As Long, other As Inventory.CStockItem"},
-            {"other.Adj", "CStockItem", "Public Sub Adjust(ByVal Delta As Long)"},
-            {"slLo", "modMain", "    slLow = 1"},
-            {"StockLevel.slNor", "modMain", "    slNormal = 2"},
             << "x = 1: Rem note _" << false << "00004002222222222" << true;
         QTest::newRow("Rem elsewhere is a name") << "Call Rem" << false << "11110000" << false;
         QTest::newRow("comment carried on") << "End Sub" << true << "2222222" << false;
