@@ -433,15 +433,15 @@ bool FindReplace::FindNext(bool reverse) {
     }
     bool searched = next == nullptr;
     if (next != nullptr && direction == SearchDirection::All) {
+        // A round begins where the selection does, so that a match selected when it began
+        // ends it when the search comes round to it again.
         if (!origin_) {
-            origin_ = from;
-        } else {
-            // Coming round to where the round began.
-            const Place o = *origin_;
-            const Place h = next->place;
-            searched = forward ? (from <= h ? from < o && o <= h : o > from || o <= h)
-                               : (h < from ? h <= o && o < from : o < from || o >= h);
+            origin_ = selection ? (forward ? selection->first : selection->second) : from;
         }
+        const Place o = *origin_;
+        const Place h = next->place;
+        searched = forward ? (from <= h ? from < o && o <= h : o > from || o <= h)
+                           : (h < from ? h <= o && o < from : o < from || o >= h);
     }
     if (searched) {
         origin_.reset();

@@ -952,6 +952,15 @@ private slots:
         QCOMPARE(visited.size(), 4);
         QVERIFY2(visited.front().startsWith("CStockItem:") && visited.back().startsWith("frmMain:"),
                  qPrintable(visited.join(' ')));
+        // A round that starts on a selected match ends there, and so does the next one.
+        for (int round = 0; round < 2; ++round) {
+            int found = 0;
+            while (find.FindNext()) {
+                QVERIFY(++found < 10);
+            }
+            QCOMPARE(found, 3);
+            QCOMPARE(find.Note(), QStringLiteral("The specified region has been searched."));
+        }
         find.Dialog().Fill("NoSuchName", "", SearchScope::Project, false, false, false);
         QVERIFY(!find.FindNext());
         QCOMPARE(bench.window.StatusNote(), QStringLiteral("The specified text was not found."));
