@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -54,7 +55,40 @@ public:
         Act([this] { QsciScintilla::paste(); });
     }
 
+    // The selection scrolled into view, its start first when it is on one line; and the view
+    // back at the left edge when the selection fits there, since the editor also scrolls to a
+    // caret placed before it has its width and keeps that offset once it has.
+    void ShowSelection() {
+        const long anchor = Send(Sci::SCI_GETANCHOR);
+        const long caret = Send(Sci::SCI_GETCURRENTPOS);
+        if (LineOf(anchor) == LineOf(caret)) {
+            Send(Sci::SCI_SCROLLRANGE, std::max(anchor, caret), std::min(anchor, caret));
+        }
+        UnscrollIfFits();
+    }
+    void UnscrollIfFits() {
+        const long offset = Send(Sci::SCI_GETXOFFSET);
+        if (offset == 0) {
+            return;
+        }
+        const auto x = [this](long position) {
+            return Send(Sci::SCI_POINTXFROMPOSITION, 0, position);
+        };
+        const long caret = Send(Sci::SCI_GETCURRENTPOS);
+        const long anchor = Send(Sci::SCI_GETANCHOR);
+        const long left = x(LineStart(LineOf(caret)));
+        const long right = std::max(x(caret) - left, x(anchor) - x(LineStart(LineOf(anchor))));
+        const long room = viewport()->width() - (left + offset);
+        if (right + SendScintilla(Sci::SCI_TEXTWIDTH, Sci::STYLE_DEFAULT, "MM") < room) {
+            Send(Sci::SCI_SETXOFFSET, 0);
+        }
+    }
+
 protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QsciScintilla::resizeEvent(event);
+        UnscrollIfFits();
+    }
     void contextMenuEvent(QContextMenuEvent* event) override {
         if (onContextMenu) {
             onContextMenu(event->globalPos());
@@ -510,6 +544,7 @@ void CodeWindow::SelectionFromPane() {
     };
     selecting_ = true;
     editor_->Send(Sci::SCI_SETSEL, position(startLine, startColumn), position(endLine, endColumn));
+    editor_->ShowSelection();
     selecting_ = false;
 }
 

@@ -999,6 +999,29 @@ private slots:
         QVERIFY(main.Editor().text().contains("' Classifies a record; Limit overrides"));
     }
 
+    // A code window scrolls sideways only as far as its selection needs: opened with the caret
+    // at a column that fits, and after Find Next to a match near the left edge.
+    void codeWindowsScrollSidewaysOnlyAsNeeded() {
+        Bench bench;
+        bench.window.resize(1000, 700);
+        host::MemoryCodeModule& module = *bench.Component("modMain").Code();
+        module.InsertLines(2, "' " + std::string(400, '-') + " far");
+        module.CodePane().SetSelection(2, 60, 2, 60);
+        CodeWindow& code = bench.Code("modMain");
+        Settle();
+        const auto offset = [&] {
+            return code.Editor().SendScintilla(QsciScintillaBase::SCI_GETXOFFSET);
+        };
+        QCOMPARE(offset(), 0L);
+        FindReplace& find = bench.window.Finder();
+        find.Dialog().Fill("far", "", SearchScope::Module, true, true, false);
+        QVERIFY(find.FindNext());
+        QVERIFY(offset() > 0);
+        find.Dialog().Fill("Explicit", "", SearchScope::Module, true, true, false);
+        QVERIFY(find.FindNext());
+        QCOMPARE(offset(), 0L);
+    }
+
     // Whole word, letter case and the Like operator's patterns as the Find dialog takes them;
     // in a double-byte code page a match begins only where a character does.
     void findOptions_data() {
