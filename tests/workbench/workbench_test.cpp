@@ -977,6 +977,21 @@ private slots:
         QCOMPARE(modules(), before);
         ShowsItsModule(item);
 
+        // Selected Text: what the selection holds, to the column.
+        const QString itemText = item.Editor().text();
+        const auto inside = [&](const char* text, int chars) {
+            const QString upTo = itemText.left(itemText.indexOf(QLatin1String(text)) + chars);
+            return std::pair(int(upTo.count('\n')), int(upTo.size() - upTo.lastIndexOf('\n') - 1));
+        };
+        const auto [firstLine, firstIndex] = inside("OldQuantity = mQuantity", 16);
+        const auto [lastLine, lastIndex] = inside("mQuantity + Delta", 3);
+        item.Editor().setSelection(firstLine, firstIndex, lastLine, lastIndex);
+        bench.window.ShowFind(true);
+        find.Dialog().Fill("mQuantity", "mCount", SearchScope::Selection, true, true, false);
+        QCOMPARE(find.ReplaceAll(), 1);
+        bench.window.Undo();
+        QCOMPARE(modules(), before);
+
         // What is typed is searched: the history completes nothing, whatever its letter case.
         auto* what = find.Dialog().findChild<QComboBox*>(QStringLiteral("findWhat"));
         find.Dialog().Fill("quantitychanged", "", SearchScope::Module, true, false, false);
