@@ -646,9 +646,30 @@ void MainWindow::GoToDefinition() {
         RunDialog(box);
         return;
     }
+    if (CodeWindow* from = ActiveCodeWindow()) {
+        ShownModule position{from->Component().FilePath(), {}};
+        auto& [line, column, endLine, endColumn] = position.selection;
+        from->Component().Code()->CodePane().GetSelection(line, column, endLine, endColumn);
+        positions_.push_back(position);
+    }
     if (CodeWindow* target = OpenCodeWindow(*found->component)) {
         target->GoToLine(found->line);
         target->Editor().setFocus();
+    }
+}
+
+void MainWindow::LastPosition() {
+    while (!positions_.empty()) {
+        const ShownModule position = positions_.back();
+        positions_.pop_back();
+        for (const auto& project : workspace_.Projects()) {
+            ShowAgain({position}, {project.get()});
+        }
+        if (CodeWindow* window = ActiveCodeWindow();
+            window != nullptr && host::SameFile(window->Component().FilePath(), position.file)) {
+            window->Editor().setFocus();
+            return;
+        }
     }
 }
 

@@ -83,6 +83,7 @@ public:
     void ShowFind(bool replace) override;
     void FindNext(bool reverse) override;
     void GoToDefinition() override;
+    void LastPosition() override;
     void ChooseCodePage(OpenProject* project = nullptr) override;
 
     AddinHost& Host() { return *host_; }
@@ -156,6 +157,8 @@ private:
     Menus* menus_ = nullptr;
     std::unique_ptr<FindReplace> find_;
     QLabel* note_;
+    // Where Go to Definition left from, the last last: a module's file and the selection.
+    std::vector<ShownModule> positions_;
     QLabel* caret_;
     QProgressBar* progress_;
     QTimer* marksTimer_;

@@ -56,6 +56,15 @@ Menus::Menus(QMainWindow& window, MenuCommands& commands, AddinHost& host, Windo
     addins->addAction(QStringLiteral("&Add-In Manager..."), this,
                       [this] { commands_.ShowAddInManager(); });
 
+    // Ctrl+F4 closes the active window, as in the IDE; a sub-window's own Close takes it only
+    // where the platform's keys for closing include it.
+    const QKeySequence ctrlF4(QStringLiteral("Ctrl+F4"));
+    if (!QKeySequence::keyBindings(QKeySequence::Close).contains(ctrlF4)) {
+        auto* close = new QAction(QStringLiteral("Close Window"), &window_);
+        close->setShortcut(ctrlF4);
+        connect(close, &QAction::triggered, &windows_, &QMdiArea::closeActiveSubWindow);
+        window_.addAction(close);
+    }
     QMenu* list = window_.menuBar()->addMenu(QStringLiteral("&Window"));
     connect(list, &QMenu::aboutToShow, this, [this, list] { windows_.FillWindowMenu(*list); });
 
@@ -117,9 +126,9 @@ void Menus::BuildEditMenu() {
     QMenu* edit = window_.menuBar()->addMenu(QStringLiteral("&Edit"));
     undo_ = edit->addAction(QStringLiteral("&Undo"), QKeySequence::Undo, this,
                             [this] { commands_.Undo(); });
-    redo_ = edit->addAction(QStringLiteral("&Redo"), this, [this] { commands_.Redo(); });
-    redo_->setShortcuts(
-        {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
+    // Ctrl+Y cuts the current line, as in the IDE, and is no key of Redo.
+    redo_ = edit->addAction(QStringLiteral("&Redo"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")),
+                            this, [this] { commands_.Redo(); });
     edit->addSeparator();
     const auto onEditor = [this](void (QsciScintilla::*operation)()) {
         return [this, operation] {
@@ -180,6 +189,8 @@ void Menus::BuildViewMenu() {
                     });
     view->addAction(QStringLiteral("&Definition"), QKeySequence(QStringLiteral("Shift+F2")), this,
                     [this] { commands_.GoToDefinition(); });
+    view->addAction(QStringLiteral("&Last Position"), QKeySequence(QStringLiteral("Ctrl+Shift+F2")),
+                    this, [this] { commands_.LastPosition(); });
     view->addSeparator();
     // As in the IDE, the keys show a window and give it the focus; its own button closes it.
     for (QDockWidget* dock : window_.findChildren<QDockWidget*>()) {

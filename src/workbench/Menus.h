@@ -50,6 +50,8 @@ public:
     virtual void FindNext(bool reverse) = 0;
     // Opens the module that declares the name under the caret, at its declaration.
     virtual void GoToDefinition() = 0;
+    // Back to where the caret was before the last Go to Definition.
+    virtual void LastPosition() = 0;
     virtual void ChooseCodePage(OpenProject* project) = 0;
     // The component of the active window, or the project window's choice.
     virtual host::MemoryComponent* ChosenComponent() const = 0;

@@ -1150,6 +1150,71 @@ private slots:
         }
     }
 
+    // The IDE's keys in a code window: Ctrl+Down and Ctrl+Up go from procedure to procedure,
+    // Ctrl+Y cuts the line, Ctrl+Shift+F2 goes back to where Go to Definition left from and
+    // Ctrl+F4 closes the window.
+    void theIdesKeys() {
+        Bench bench;
+        bench.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&bench.window));
+        CodeWindow& code = bench.Code("modMain");
+        QsciScintilla& editor = code.Editor();
+        editor.setFocus();
+        editor.setCursorPosition(0, 0);
+        const auto caretLine = [&] {
+            int line = 0, index = 0;
+            editor.getCursorPosition(&line, &index);
+            return editor.text(line).trimmed();
+        };
+        QTest::keyClick(&editor, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(caretLine(), QStringLiteral("Sub Main()"));
+        // The separator above the procedure, over the blank line that begins it.
+        int main = 0, index = 0;
+        editor.getCursorPosition(&main, &index);
+        QTRY_COMPARE(editor.markersAtLine(main - 2), 1u << 1);
+        QCOMPARE(editor.markersAtLine(main - 1), 0u);
+        QTest::keyClick(&editor, Qt::Key_Down, Qt::ControlModifier);
+        QTest::keyClick(&editor, Qt::Key_Down, Qt::ControlModifier);
+        QTest::keyClick(&editor, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(caretLine(), QStringLiteral("Public Function ElapsedSince(ByVal StartTick As "
+                                             "LongPtr) As LongPtr"));
+
+        QTest::keyClick(&editor, Qt::Key_Y, Qt::ControlModifier);
+        QVERIFY(QApplication::clipboard()->text().startsWith("Public Function ElapsedSince"));
+        QVERIFY(bench.Component("modMain").Code()->Lines(1, 50).find("As LongPtr) As LongPtr") ==
+                std::string::npos);
+        bench.window.Undo();
+        QVERIFY(bench.Component("modMain").Code()->Lines(1, 50).find("As LongPtr) As LongPtr") !=
+                std::string::npos);
+
+        const QString text = editor.text();
+        const QString upTo = text.left(text.indexOf("LoadDefaults App") + 4);
+        editor.setCursorPosition(int(upTo.count('\n')), 8);
+        bench.window.GoToDefinition();
+        QCOMPARE(caretLine(), QStringLiteral("Private Sub LoadDefaults(ByVal IniFile As String)"));
+        QTest::keyClick(&editor, Qt::Key_F2, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(caretLine(), QStringLiteral("LoadDefaults App.Path & \"\\Inventory.ini\""));
+
+        // A procedure's declaration typed with Return gets its End statement.
+        host::MemoryCodeModule& module = *bench.Component("modMain").Code();
+        editor.setCursorPosition(editor.lines() - 1, int(editor.text(editor.lines() - 1).size()));
+        QTest::keyClick(&editor, Qt::Key_Return);
+        QTest::keyClicks(&editor, "Sub Added");
+        QTest::keyClick(&editor, Qt::Key_Return);
+        QCOMPARE(module.Lines(module.CountOfLines() - 2, 3),
+                 std::string("Sub Added()\r\n\r\nEnd Sub"));
+        QCOMPARE(caretLine(), QString());
+        // A line left takes the keywords' case and that of the names the module declares.
+        QTest::keyClicks(&editor, "dim n as long: loaddefaults \"as is\" ' as is");
+        QTest::keyClick(&editor, Qt::Key_Down);
+        QTRY_COMPARE(module.Lines(module.CountOfLines() - 1, 1),
+                     std::string("Dim n As Long: LoadDefaults \"as is\" ' as is"));
+
+        QTest::keyClick(&editor, Qt::Key_F4, Qt::ControlModifier);
+        Settle();
+        QVERIFY(bench.window.Windows().empty());
+    }
+
     // Typing or pasting over a selection is one step, as the IDE has it.
     void replacingASelectionIsOneStep_data() {
         QTest::addColumn<bool>("paste");
