@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <utility>
 
@@ -288,11 +289,23 @@ void ProjectWindow::ShowSkippedAgain() {
     }
 }
 
+// The active project is also the tree's current one, unless the current item is in it already:
+// the tree would otherwise make its first item current when it gets the focus, and with it the
+// project that item stands for.
 void ProjectWindow::ShowActive(const OpenProject* project) {
     for (int i = 0; i < topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = topLevelItem(i);
-        SetBold(*item, item->data(0, kProjectRole).value<quintptr>() ==
-                           reinterpret_cast<quintptr>(project));
+        const bool active =
+            item->data(0, kProjectRole).value<quintptr>() == reinterpret_cast<quintptr>(project);
+        SetBold(*item, active);
+        QTreeWidgetItem* current = currentItem();
+        while (current != nullptr && current->parent() != nullptr) {
+            current = current->parent();
+        }
+        if (active && current != item) {
+            const QSignalBlocker blocker(this);
+            setCurrentItem(item);
+        }
     }
 }
 

@@ -131,12 +131,10 @@ void WindowList::Activated(QMdiSubWindow* sub) {
     if (sub == nullptr) {
         return;
     }
-    const bool again = sub == lastActive_;
-    lastActive_ = sub;
     if (auto* code = dynamic_cast<CodeWindow*>(sub->widget())) {
         ide_.OpenCodeWindow(code->Component().CodeModule().CodePane());
         if (OpenProject* project = workspace_.ProjectOf(code->Component());
-            project && onProjectActivated && !again) {
+            project && onProjectActivated) {
             onProjectActivated(*project);
         }
         int line = 0;

@@ -78,9 +78,6 @@ private:
     WorkbenchSettings& settings_;
     Views codeViews_;
     Views designViews_;
-    // The window activated last: the area activates it again when the workbench comes back
-    // from a dialog or a menu, which must not make its project the active one again.
-    QPointer<QMdiSubWindow> lastActive_;
 };
 
 }  // namespace brindle::workbench

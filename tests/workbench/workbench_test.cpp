@@ -14,7 +14,6 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -302,7 +301,9 @@ private slots:
         const fs::path other = bench.dir.path() / "other";
         fs::copy(bench.dir.path() / "ex", other, fs::copy_options::recursive);
         QMenu& file = *bench.window.menuBar()->actions().front()->menu();
-        bench.Code("modMain");
+        bench.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&bench.window));
+        bench.Code("modMain").Editor().setFocus();
         answers.SetNextFileChoice(Q(other / "Inventory.vbp"));
         Trigger(file, "A&dd Project...");
         const auto& projects = bench.window.Work().Projects();
@@ -312,12 +313,8 @@ private slots:
         QVERIFY(TreeItem(bench.window.ProjectTree(), "Inventory (other/Inventory.vbp)"));
         QCOMPARE(bench.window.Windows().front()->windowTitle(),
                  QStringLiteral("Inventory - modMain (Code)"));
-        QEvent deactivate(QEvent::WindowDeactivate);
-        QEvent activate(QEvent::WindowActivate);
-        for (QMdiArea* area : bench.window.findChildren<QMdiArea*>()) {
-            QApplication::sendEvent(area, &deactivate);
-            QApplication::sendEvent(area, &activate);
-        }
+        // The focus back in the project window, as after a menu: it keeps the project added.
+        bench.window.ProjectTree().setFocus();
         QCOMPARE(bench.window.Host().Ide().ActiveVBProject(), projects.back()->project.get());
 
         bench.Code("modMain").Editor().insertAt("' changed\n", 0, 0);
