@@ -326,6 +326,10 @@ bool MainWindow::Open(const QStringList& paths) {
         return false;
     }
     std::vector<OpenProject*> added = workspace_.Add(std::move(*loaded), codePage);
+    unread_.reset();
+    if (project && added.empty()) {
+        unread_ = std::pair(first, codePage);
+    }
     for (OpenProject* open : added) {
         open->group = IsGroupFile(first) ? fs::absolute(first) : fs::path();
         Adopt(*open, teamFile);
@@ -828,21 +832,41 @@ void MainWindow::ChooseCodePage(OpenProject* project) {
         project = ActiveProject();
     }
     if (project == nullptr) {
+        ReadUnreadAgain();
         return;
     }
-    CodePageDialog dialog(ProjectText(*project), project->codePage, this);
-    if (RunDialog(dialog) != QDialog::Accepted || dialog.CodePage() == project->codePage) {
-        return;
+    if (const std::optional<int> codePage = AskCodePage(ProjectText(*project), project->codePage)) {
+        Reload(*project, *codePage);
+    }
+}
+
+// Another code page than `now`, which this system can convert; nothing when the user keeps it.
+std::optional<int> MainWindow::AskCodePage(const QString& what, int now) {
+    CodePageDialog dialog(what, now, this);
+    if (RunDialog(dialog) != QDialog::Accepted || dialog.CodePage() == now) {
+        return std::nullopt;
     }
     try {
         host::ToUtf8("A", dialog.CodePage());
     } catch (...) {
-        output_->Problem(Utf8(ProjectText(*project)), "code page " +
-                                                          std::to_string(dialog.CodePage()) +
-                                                          " is not one this system can convert");
+        output_->Problem(Utf8(what), "code page " + std::to_string(dialog.CodePage()) +
+                                         " is not one this system can convert");
+        return std::nullopt;
+    }
+    return dialog.CodePage();
+}
+
+// A project or group file that was opened with none of its projects read (their names beyond
+// ASCII and read in the wrong code page) is opened again in the code page chosen.
+void MainWindow::ReadUnreadAgain() {
+    if (!unread_) {
         return;
     }
-    Reload(*project, dialog.CodePage());
+    const auto [file, now] = *unread_;
+    if (const std::optional<int> codePage = AskCodePage(ToQString(host::Label(file, now)), now)) {
+        settings_.SetCodePage(file, *codePage);
+        Open({ToQString(host::TextOf(file))});
+    }
 }
 
 // The project read again from its files in another code page: the file names it garbled and

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "workbench/AddinHost.h"
@@ -115,6 +116,8 @@ private:
     std::optional<host::Loaded> Load(const std::vector<std::filesystem::path>& files, bool project,
                                      int codePage);
     void SuggestCodePage(const std::vector<host::LoadProblem>& problems, int codePage);
+    std::optional<int> AskCodePage(const QString& what, int now);
+    void ReadUnreadAgain();
     // False when the user kept the project as it was, or it could not be read.
     bool Reload(OpenProject& project, int codePage);
     struct ShownModule {
@@ -159,6 +162,8 @@ private:
     QLabel* note_;
     // Where Go to Definition left from, the last last: a module's file and the selection.
     std::vector<ShownModule> positions_;
+    // The project or group file opened last with no project read, and its code page then.
+    std::optional<std::pair<std::filesystem::path, int>> unread_;
     QLabel* caret_;
     QProgressBar* progress_;
     QTimer* marksTimer_;

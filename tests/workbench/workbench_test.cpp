@@ -457,6 +457,14 @@ private slots:
         QCOMPARE(bench.window.Work().Projects().size(), std::size_t{2});
         QCOMPARE(bench.window.Work().Projects().back()->codePage, 932);
         QCOMPARE(bench.settings.CodePage(folder / "Both.vbg"), 932);
+
+        // One none of whose projects could be read is read again in the code page chosen.
+        test::WriteBytes(folder / "Only.vbg", "VBGROUP 5.0\r\nProject=\x8d\xdd\x8c\xc9.vbp\r\n");
+        while (bench.window.CloseProject()) {
+        }
+        QVERIFY(!bench.window.Open({Q(folder / "Only.vbg")}));
+        bench.window.ChooseCodePage();
+        QCOMPARE(bench.window.Work().Projects().size(), std::size_t{1});
     }
 
     // Ctrl+R shows the project window when it is hidden and gives it the focus, and never
