@@ -664,8 +664,17 @@ void CodeWindow::RecaseLine(int line) {
     for (const host::DeclaredMember& member : module_.DeclaredMembers()) {
         names.emplace(LowerAscii(member.name), member.name);
     }
+    // A comment that the lines above carry on with their continuations goes on here.
+    int first = line;
+    while (first > 0 && TrimTrailingBlanks(EditorLine(first - 1)).ends_with('_')) {
+        --first;
+    }
+    bool inComment = false;
+    for (int above = first; above < line; ++above) {
+        StyleLine(EditorLine(above), inComment);
+    }
     const std::string text = EditorLine(line);
-    const std::string recased = RecasedLine(text, names);
+    const std::string recased = RecasedLine(text, names, inComment);
     if (recased != text) {
         bool lossy = false;
         module_.ReplaceLine(line + 1, Encode(recased, codePage_, lossy));

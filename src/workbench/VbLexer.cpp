@@ -307,8 +307,8 @@ void VbLexer::styleText(int start, int end) {
 }
 
 std::string RecasedLine(std::string_view line,
-                        const std::map<std::string, std::string, std::less<>>& names) {
-    bool inComment = false;
+                        const std::map<std::string, std::string, std::less<>>& names,
+                        bool inComment) {
     const std::string styles = StyleLine(line, inComment);
     std::string recased(line);
     for (std::size_t i = 0; i < line.size();) {

@@ -42,8 +42,9 @@ std::string StyleLine(std::string_view line, bool& inComment);
 
 // The line with its keywords in the letter case the IDE gives them ("ByVal", "ElseIf") and its
 // other names found in `names` (by their lower case) as written there; strings and comments as
-// they are.
+// they are. `inComment` as for StyleLine.
 std::string RecasedLine(std::string_view line,
-                        const std::map<std::string, std::string, std::less<>>& names);
+                        const std::map<std::string, std::string, std::less<>>& names,
+                        bool inComment);
 
 }  // namespace brindle::workbench

@@ -1210,10 +1210,15 @@ private slots:
                  std::string("Sub Added()\r\n\r\nEnd Sub"));
         QCOMPARE(caretLine(), QString());
         // A line left takes the keywords' case and that of the names the module declares.
+        QTest::keyClicks(&editor, "' a comment _");
+        QTest::keyClick(&editor, Qt::Key_Return);
+        QTest::keyClicks(&editor, "goes on");
+        QTest::keyClick(&editor, Qt::Key_Return);
         QTest::keyClicks(&editor, "dim n as long: loaddefaults \"as is\" ' as is");
         QTest::keyClick(&editor, Qt::Key_Down);
-        QTRY_COMPARE(module.Lines(module.CountOfLines() - 1, 1),
-                     std::string("Dim n As Long: LoadDefaults \"as is\" ' as is"));
+        QTRY_COMPARE(module.Lines(module.CountOfLines() - 3, 3),
+                     std::string("' a comment _\r\ngoes on\r\n"
+                                 "Dim n As Long: LoadDefaults \"as is\" ' as is"));
 
         QTest::keyClick(&editor, Qt::Key_F4, Qt::ControlModifier);
         Settle();
