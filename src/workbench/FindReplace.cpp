@@ -443,8 +443,19 @@ bool FindReplace::FindNext(bool reverse) {
     const bool forward = (direction == SearchDirection::Up) == reverse;
     const auto selection = Selection(units);
     const Place end{static_cast<std::ptrdiff_t>(units.size()), 0, 0};
-    const Place from =
+    // Whether the selection is a match: the round then ends when it comes back to it.
+    const bool onMatch = selection && std::any_of(hits.begin(), hits.end(), [&](const Found& f) {
+                             return f.place == selection->first &&
+                                    Place{f.place.unit, f.hit.line, f.hit.column + f.hit.length} ==
+                                        selection->second;
+                         });
+    Place from =
         selection ? (forward ? selection->second : selection->first) : (forward ? Place{} : end);
+    if (dialog_->Scope() == SearchScope::Selection && !onMatch) {
+        const LineRange& lines = units.front().lines;  // the selected text, from its start
+        from = forward ? Place{0, lines.first, lines.firstColumn}
+                       : Place{0, lines.last, lines.endColumn};
+    }
     if (selection && selected_ &&
         !(selected_->first == units[static_cast<std::size_t>(from.unit)].module &&
           selected_->second.line == selection->first.line &&
@@ -468,10 +479,8 @@ bool FindReplace::FindNext(bool reverse) {
     }
     bool searched = next == nullptr;
     if (next != nullptr && direction == SearchDirection::All) {
-        // A round begins where the selection does, so that a match selected when it began
-        // ends it when the search comes round to it again.
         if (!origin_) {
-            origin_ = selection ? (forward ? selection->first : selection->second) : from;
+            origin_ = onMatch ? (forward ? selection->first : selection->second) : from;
         }
         const Place o = *origin_;
         const Place h = next->place;

@@ -993,6 +993,12 @@ private slots:
         item.Editor().setSelection(firstLine, firstIndex, lastLine, lastIndex);
         bench.window.ShowFind(true);
         find.Dialog().Fill("mQuantity", "mCount", SearchScope::Selection, true, true, false);
+        QVERIFY(find.FindNext());
+        int found = 0, at = 0;
+        item.Editor().getCursorPosition(&found, &at);
+        QVERIFY(item.Editor().text(found).trimmed().startsWith("mQuantity = Value"));
+        QVERIFY(!find.FindNext());
+        QCOMPARE(find.Note(), QStringLiteral("The specified region has been searched."));
         QCOMPARE(find.ReplaceAll(), 1);
         bench.window.Undo();
         QCOMPARE(modules(), before);
