@@ -243,6 +243,13 @@ int main(int argc, char** argv) {
         window.Finder().Dialog().raise();
         window.Finder().Dialog().activateWindow();
         Shoot();
+    } else if (scene == "reopened" && code != nullptr) {
+        // A code window closed with its caret far along a line and opened again.
+        code->Editor().setCursorPosition(line - 1, 60);
+        code->parentWidget()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        window.OpenCodeWindow(*component);
+        Shoot(300);
     } else if (scene == "findselection" && code != nullptr) {
         // Find over lines selected: Selected Text is chosen, and a match found in them.
         code->Editor().setSelection(line - 1, 4, line + 6, 0);
