@@ -127,6 +127,8 @@ shoot workbench-objects objects "$example" frmMain 20
 shoot workbench-recent recent "$example" modMain 30
 shoot workbench-ctrlr ctrlr "$example" modMain 30
 shoot workbench-replace replace "$example" modMain 30
+shoot workbench-findselection findselection "$example" modMain 46
+shoot workbench-reopened reopened "$example" modMain 50
 shoot workbench-replaceall replaceall "$example" modMain 30
 shoot workbench-replacesaved replacesaved "$example" modMain 30  # writes the example copy: last
 # A project in Shift-JIS: "在庫" (stock), a module "モジュール" in a file of that name.

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -25,6 +26,8 @@
 namespace brindle::workbench {
 
 using Sci = QsciScintillaBase;
+
+constexpr int kSeparator = 1;  // the marker of a procedure separator
 
 // The editor, with the context menu left to the window's owner.
 class CodeEditor final : public QsciScintilla {
@@ -45,6 +48,8 @@ public:
     long LineEnd(int line) const { return Send(Sci::SCI_GETLINEENDPOSITION, line); }
 
     std::function<void(QPoint)> onContextMenu;
+    std::function<void(int step)> onProcedureStep;
+    std::function<void(int line)> onLineEnded;  // Return typed on the line
 
     // One action of the user's may change the text twice (typing over a selection deletes it,
     // then inserts): the number of the one running, 0 between them.
@@ -54,14 +59,58 @@ public:
         Act([this] { QsciScintilla::paste(); });
     }
 
+    // The selection scrolled into view, its start first when it is on one line; and the view
+    // back at the left edge when the selection fits there, since the editor also scrolls to a
+    // caret placed before it has its width and keeps that offset once it has.
+    void ShowSelection() {
+        const long anchor = Send(Sci::SCI_GETANCHOR);
+        const long caret = Send(Sci::SCI_GETCURRENTPOS);
+        if (LineOf(anchor) == LineOf(caret)) {
+            Send(Sci::SCI_SCROLLRANGE, std::max(anchor, caret), std::min(anchor, caret));
+        }
+        UnscrollIfFits();
+    }
+    void UnscrollIfFits() {
+        const long offset = Send(Sci::SCI_GETXOFFSET);
+        if (offset == 0) {
+            return;
+        }
+        const auto x = [this](long position) {
+            return Send(Sci::SCI_POINTXFROMPOSITION, 0, position);
+        };
+        const long caret = Send(Sci::SCI_GETCURRENTPOS);
+        const long anchor = Send(Sci::SCI_GETANCHOR);
+        const long left = x(LineStart(LineOf(caret)));
+        const long right = std::max(x(caret) - left, x(anchor) - x(LineStart(LineOf(anchor))));
+        const long room = viewport()->width() - (left + offset);
+        if (right + SendScintilla(Sci::SCI_TEXTWIDTH, Sci::STYLE_DEFAULT, "MM") < room) {
+            Send(Sci::SCI_SETXOFFSET, 0);
+        }
+    }
+
 protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QsciScintilla::resizeEvent(event);
+        UnscrollIfFits();
+    }
     void contextMenuEvent(QContextMenuEvent* event) override {
         if (onContextMenu) {
             onContextMenu(event->globalPos());
         }
     }
     void keyPressEvent(QKeyEvent* event) override {
+        if (event->modifiers() == Qt::ControlModifier &&
+            (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) && onProcedureStep) {
+            onProcedureStep(event->key() == Qt::Key_Up ? -1 : 1);
+            return;
+        }
+        const bool ending = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                            event->modifiers() == Qt::NoModifier && !isReadOnly();
+        const int line = LineOf(Send(Sci::SCI_GETCURRENTPOS));
         Act([&] { QsciScintilla::keyPressEvent(event); });
+        if (ending && onLineEnded) {
+            onLineEnded(line);
+        }
     }
     void inputMethodEvent(QInputMethodEvent* event) override {
         Act([&] { QsciScintilla::inputMethodEvent(event); });
@@ -187,11 +236,19 @@ CodeWindow::CodeWindow(host::MemoryComponent& component, host::UndoHistory& hist
     editor_->setEolMode(QsciScintilla::EolUnix);
     editor_->Send(Sci::SCI_SETPASTECONVERTENDINGS, 1);
     editor_->Send(Sci::SCI_SETUNDOCOLLECTION, 0);  // the module's history undoes
-    for (QsciCommand::Command command : {QsciCommand::Undo, QsciCommand::Redo}) {
+    // The IDE's keys: Ctrl+Up and Ctrl+Down go to the procedure before and after, Ctrl+Y cuts
+    // the line; the module's history undoes.
+    for (QsciCommand::Command command : {QsciCommand::Undo, QsciCommand::Redo,
+                                         QsciCommand::LineScrollUp, QsciCommand::LineScrollDown}) {
         QsciCommand* bound = editor_->standardCommands()->find(command);
         bound->setKey(0);
         bound->setAlternateKey(0);
     }
+    editor_->standardCommands()
+        ->find(QsciCommand::LineCut)
+        ->setKey(QKeyCombination(Qt::CTRL, Qt::Key_Y).toCombined());
+    editor_->onProcedureStep = [this](int step) { GoToProcedure(step); };
+    editor_->onLineEnded = [this](int line) { CloseProcedure(line + 1); };
     editor_->setLexer(new VbLexer(editor_));
     editor_->setMarginType(0, QsciScintilla::NumberMargin);
     editor_->setMarginLineNumbers(0, true);
@@ -205,6 +262,8 @@ CodeWindow::CodeWindow(host::MemoryComponent& component, host::UndoHistory& hist
     editor_->setAutoIndent(true);
     editor_->setBraceMatching(QsciScintilla::NoBraceMatch);
     editor_->setWrapMode(QsciScintilla::WrapNone);
+    editor_->markerDefine(QsciScintilla::Underline, kSeparator);
+    editor_->setMarkerBackgroundColor(QColor(0x90, 0x90, 0x90), kSeparator);
     editor_->setSelectionBackgroundColor(QColor(0x33, 0x66, 0xcc));
     editor_->setSelectionForegroundColor(Qt::white);
     editor_->onContextMenu = [this](QPoint at) {
@@ -233,9 +292,14 @@ CodeWindow::CodeWindow(host::MemoryComponent& component, host::UndoHistory& hist
             [this](int position, int type, const char*, int, int linesAdded, int, int, int, int,
                    int) { EditorModified(position, type, linesAdded); });
     connect(editor_, &QsciScintilla::selectionChanged, this, [this] { SelectionToPane(); });
-    connect(editor_, &QsciScintilla::cursorPositionChanged, this, [this] {
+    connect(editor_, &QsciScintilla::cursorPositionChanged, this, [this](int line) {
         SelectionToPane();
         caretTimer_->start();
+        if (editedLine_ >= 0 && line != editedLine_ && !applying_ && !frozen_) {
+            // Not while the editor is telling of its change.
+            QTimer::singleShot(0, this,
+                               [this, left = std::exchange(editedLine_, -1)] { RecaseLine(left); });
+        }
     });
     connect(objects_, &QComboBox::activated, this, [this](int index) { ObjectChosen(index); });
     connect(procedures_, &QComboBox::activated, this,
@@ -315,6 +379,7 @@ void CodeWindow::EditorModified(int position, int type, int linesAdded) {
         return;
     }
     const int line = editor_->LineOf(position);
+    editedLine_ = line;
     pushing_ = true;
     const bool done = IgnoreStep(sink, [&] {
         if ((type & Sci::SC_MOD_INSERTTEXT) != 0) {
@@ -442,6 +507,7 @@ void CodeWindow::Freeze(bool frozen) {
     frozen_ = frozen;
     editor_->setReadOnly(frozen);
     if (frozen) {
+        editedLine_ = -1;  // the command moves the lines
         const int row = CaretLine() - editor_->firstVisibleLine();
         caretRow_ = row >= 0 && row < editor_->Send(Sci::SCI_LINESONSCREEN) ? row : -1;
     }
@@ -510,6 +576,7 @@ void CodeWindow::SelectionFromPane() {
     };
     selecting_ = true;
     editor_->Send(Sci::SCI_SETSEL, position(startLine, startColumn), position(endLine, endColumn));
+    editor_->ShowSelection();
     selecting_ = false;
 }
 
@@ -525,6 +592,7 @@ bool CodeWindow::Redo() {
 
 // The history's step comes into the editor in one change, and the caret goes to its place.
 bool CodeWindow::Replay(std::int32_t (host::UndoHistory::*apply)()) {
+    editedLine_ = -1;
     lastLine_ = -1;
     lastAction_ = 0;
     Freeze(true);
@@ -542,6 +610,75 @@ void CodeWindow::GoToLine(std::int32_t line) {
     editor_->Send(Sci::SCI_ENSUREVISIBLE, index);
     editor_->setFirstVisibleLine(std::max(0, index - 3));
     history_.CloseStep();
+}
+
+// The declaration of the procedure after the caret's line, or (`step` -1) before it.
+void CodeWindow::GoToProcedure(int step) {
+    const std::int32_t caret = CaretLine() + 1;
+    std::int32_t to = 0;
+    for (const host::ProcedureInfo& info : module_.Procedures()) {
+        const std::int32_t body = info.procedure.bodyLine;
+        if (step > 0 && body > caret) {
+            to = body;
+            break;
+        }
+        if (step < 0 && body < caret) {
+            to = body;
+        }
+    }
+    if (to != 0) {
+        GoToLine(to);
+    }
+}
+
+// A procedure's declaration just typed, with no End statement, gets one below the new line, and
+// "()" when it has no parameter list, as the IDE writes them.
+void CodeWindow::CloseProcedure(std::int32_t line) {
+    for (const host::ProcedureInfo& info : module_.Procedures()) {
+        const host::Procedure& p = info.procedure;
+        if (p.bodyLine != line || p.declLastLine != line || p.endLine != 0 ||
+            line + 1 > module_.CountOfLines()) {
+            continue;
+        }
+        const std::string text = module_.Lines(line, 1);
+        if (text.find_first_of("('") == std::string::npos) {
+            module_.ReplaceLine(line, text + "()");
+        }
+        const std::string indent = text.substr(0, text.find_first_not_of(" \t"));
+        module_.InsertLines(line + 2, indent + "End " + std::string(host::KeywordText(p.keyword)));
+        editor_->Send(Sci::SCI_GOTOPOS, editor_->LineEnd(line));  // the new line, between them
+        return;
+    }
+}
+
+// A line the user edited and left: its keywords and the names this module declares take the
+// letter case the IDE gives them. Only ASCII letters change, so the bytes stay the code page's.
+void CodeWindow::RecaseLine(int line) {
+    if (line < 0 || line >= editor_->Lines() || line >= module_.CountOfLines()) {
+        return;
+    }
+    std::map<std::string, std::string, std::less<>> names;
+    for (const host::ProcedureInfo& info : module_.Procedures()) {
+        names.emplace(LowerAscii(info.procedure.name), info.procedure.name);
+    }
+    for (const host::DeclaredMember& member : module_.DeclaredMembers()) {
+        names.emplace(LowerAscii(member.name), member.name);
+    }
+    // A comment that the lines above carry on with their continuations goes on here.
+    int first = line;
+    while (first > 0 && TrimTrailingBlanks(EditorLine(first - 1)).ends_with('_')) {
+        --first;
+    }
+    bool inComment = false;
+    for (int above = first; above < line; ++above) {
+        StyleLine(EditorLine(above), inComment);
+    }
+    const std::string text = EditorLine(line);
+    const std::string recased = RecasedLine(text, names, inComment);
+    if (recased != text) {
+        bool lossy = false;
+        module_.ReplaceLine(line + 1, Encode(recased, codePage_, lossy));
+    }
 }
 
 // ---- The two drop-downs ----
@@ -574,8 +711,13 @@ void CodeWindow::FillProcedures() {
     }
     procsVersion_ = module_.Version();
     procs_.clear();
+    editor_->Send(Sci::SCI_MARKERDELETEALL, kSeparator);
     for (const host::ProcedureInfo& info : module_.Procedures()) {
         procs_.push_back({info.procedure.name, info.procedure.kind, info.procedure.bodyLine});
+        // The IDE's procedure separator: a line above each procedure's first line.
+        if (info.procedure.startLine >= 2) {
+            editor_->Send(Sci::SCI_MARKERADD, info.procedure.startLine - 2, kSeparator);
+        }
     }
 }
 

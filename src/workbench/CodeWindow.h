@@ -57,6 +57,10 @@ public:
 
     // Puts the caret at the start of a line of the module (1-based) and shows it.
     void GoToLine(std::int32_t line);
+    // The caret to the declaration of the next procedure (`step` 1) or the one before (-1).
+    void GoToProcedure(int step);
+    void CloseProcedure(std::int32_t line);
+    void RecaseLine(int line);
 
     // The combo boxes' entries as they are shown now.
     QComboBox& Objects() const { return *objects_; }
@@ -124,7 +128,8 @@ private:
     } pending_;
     bool lastDeleting_ = false;
     int lastLine_ = -1;
-    int caretRow_ = -1;  // the caret's line on the screen when frozen; -1 when it was off it
+    int editedLine_ = -1;  // the line the user edited last, until the caret leaves it
+    int caretRow_ = -1;    // the caret's line on the screen when frozen; -1 when it was off it
     std::uint64_t lastAction_ = 0;  // the editor's action the last edit belonged to
 };
 

@@ -1,6 +1,7 @@
 #include "workbench/Definition.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <vector>
 
 #include "util/Text.h"
@@ -48,6 +49,108 @@ std::int32_t DeclarationIn(host::MemoryCodeModule& module, std::string_view name
     return 0;
 }
 
+// A line's names and punctuation, one token each, without its strings and its comment.
+std::vector<std::string_view> Tokens(std::string_view text) {
+    std::vector<std::string_view> tokens;
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        if (c == '\'') {
+            break;
+        }
+        if (c == '"') {
+            const std::size_t close = text.find('"', i + 1);
+            i = close == std::string_view::npos ? text.size() : close + 1;
+        } else if (IsNameByte(c)) {
+            std::size_t end = i;
+            while (end < text.size() && IsNameByte(text[end])) {
+                ++end;
+            }
+            tokens.push_back(text.substr(i, end - i));
+            i = end;
+        } else {
+            if (c != ' ' && c != '\t') {
+                tokens.push_back(text.substr(i, 1));
+            }
+            ++i;
+        }
+    }
+    return tokens;
+}
+
+bool IsAnyOf(std::string_view word, std::initializer_list<std::string_view> words) {
+    return std::any_of(words.begin(), words.end(),
+                       [&](std::string_view w) { return EqualsNoCase(word, w); });
+}
+
+// Whether the tokens declare `name` at bracket depth `depth`: a variable or constant after
+// Dim, Static or Const (depth 0), a parameter in a procedure's declaration (depth 1).
+bool Declares(const std::vector<std::string_view>& tokens, std::string_view name, int depth) {
+    int at = 0;
+    for (std::size_t i = 1; i < tokens.size(); ++i) {
+        at += tokens[i - 1] == "(" ? 1 : tokens[i - 1] == ")" ? -1 : 0;
+        if (at == depth && EqualsNoCase(tokens[i], name) &&
+            IsAnyOf(tokens[i - 1], {"Dim", "Static", "Const", ",", "(", "ByVal", "ByRef",
+                                    "Optional", "ParamArray"})) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A parameter or local variable of the procedure around `line`, declared above it.
+std::int32_t LocalDeclaration(host::MemoryCodeModule& module, std::string_view name,
+                              std::int32_t line) {
+    vbext_ProcKind kind = vbext_pk_Proc;
+    const std::string procedure = module.ProcOfLine(line, kind);
+    if (procedure.empty()) {
+        return 0;
+    }
+    const std::int32_t body = module.ProcBodyLine(procedure, kind);
+    if (Declares(Tokens(module.Lines(body, 1)), name, 1)) {
+        return body;
+    }
+    for (std::int32_t at = body + 1; at <= line; ++at) {
+        const std::string text = module.Lines(at, 1);
+        const std::vector<std::string_view> tokens = Tokens(text);
+        if (!tokens.empty() && IsAnyOf(tokens[0], {"Dim", "Static", "Const"}) &&
+            Declares(tokens, name, 0)) {
+            return at;
+        }
+    }
+    return 0;
+}
+
+// A member of an Enum in the module's declarations, of the Enum named `within` if not empty;
+// another module sees only those of a public Enum.
+std::int32_t EnumMemberIn(host::MemoryCodeModule& module, std::string_view name,
+                          std::string_view within, bool privateToo) {
+    const std::vector<host::ProcedureInfo> procedures = module.Procedures();
+    const std::int32_t last =
+        procedures.empty() ? module.CountOfLines() : procedures.front().procedure.bodyLine - 1;
+    bool inEnum = false;
+    bool seen = false;
+    for (std::int32_t at = 1; at <= last; ++at) {
+        const std::string text = module.Lines(at, 1);
+        const std::vector<std::string_view> t = Tokens(text);
+        if (t.empty()) {
+            continue;
+        }
+        const bool scoped = IsAnyOf(t[0], {"Public", "Private", "Friend"});
+        const std::size_t e = scoped ? 1 : 0;
+        if (!inEnum && t.size() > e + 1 && EqualsNoCase(t[e], "Enum")) {
+            inEnum = (within.empty() || EqualsNoCase(t[e + 1], within)) &&
+                     (privateToo || !EqualsNoCase(t[0], "Private"));
+            seen = true;
+        } else if (seen && t.size() > 1 && EqualsNoCase(t[0], "End") &&
+                   EqualsNoCase(t[1], "Enum")) {
+            inEnum = seen = false;
+        } else if (inEnum && EqualsNoCase(t[0], name)) {
+            return at;
+        }
+    }
+    return 0;
+}
+
 // The class a variable is declared as ("x As CStockItem", "WithEvents x As New CStockItem"): in
 // the lines of the procedure around `line` above it, else in the module's declarations.
 std::string TypeOf(host::MemoryCodeModule& module, std::string_view variable, std::int32_t line) {
@@ -87,6 +190,34 @@ std::string TypeOf(host::MemoryCodeModule& module, std::string_view variable, st
         }
     }
     return {};
+}
+
+// A class named with its project before it ("VbFcgiLib.CFcgiDownstream") is the project's own.
+std::string WithoutProject(std::string type, const OpenProject& open) {
+    const std::size_t dot = type.find('.');
+    if (dot != std::string::npos && open.project &&
+        EqualsNoCase(std::string_view(type).substr(0, dot), open.project->Name())) {
+        type.erase(0, dot + 1);
+    }
+    return type;
+}
+
+// An Enum's member, in `from` first, then in the public Enums of the other modules.
+std::optional<Definition> EnumMember(const OpenProject& project, host::MemoryComponent& from,
+                                     std::string_view name, std::string_view within) {
+    if (const std::int32_t at = EnumMemberIn(*from.Code(), name, within, true); at != 0) {
+        return Definition{&from, at};
+    }
+    for (const auto& module : project.modules) {
+        host::MemoryComponent& component = module->Component();
+        if (&component == &from || component.Code() == nullptr) {
+            continue;
+        }
+        if (const std::int32_t at = EnumMemberIn(*component.Code(), name, within, false); at != 0) {
+            return Definition{&component, at};
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -149,11 +280,16 @@ std::optional<Definition> FindDefinition(const OpenProject& project, host::Memor
         });
     };
     if (!qualifier.empty() && !EqualsNoCase(qualifier, "Me") && !isModule(qualifier)) {
-        type = TypeOf(*code, qualifier, line);
+        type = WithoutProject(TypeOf(*code, qualifier, line), project);
         if (type.empty() || !isModule(type)) {
-            return std::nullopt;
+            return EnumMember(project, from, name, qualifier);
         }
         qualifier = type;
+    }
+    if (qualifier.empty()) {
+        if (const std::int32_t at = LocalDeclaration(*code, name, line); at != 0) {
+            return Definition{&from, at};
+        }
     }
 
     std::vector<host::MemoryComponent*> others;
@@ -183,7 +319,7 @@ std::optional<Definition> FindDefinition(const OpenProject& project, host::Memor
             return Definition{component, at};
         }
     }
-    return std::nullopt;
+    return qualifier.empty() ? EnumMember(project, from, name, {}) : std::nullopt;
 }
 
 }  // namespace brindle::workbench

@@ -1,7 +1,7 @@
 #pragma once
 // Go to Definition: the name under the caret looked up in the project's own procedure index, as
-// the IDE's Shift+F2 does for procedures, properties, declared functions, events, constants and
-// module-level variables.
+// the IDE's Shift+F2 does for procedures, properties, declared functions, events, constants,
+// Enum members, module-level variables and the procedure's own parameters and local variables.
 
 #include <cstdint>
 #include <optional>
@@ -18,9 +18,10 @@ struct Definition {
 };
 
 // The name at `column` (1-based, in bytes) of a line of `from`'s module, alone or qualified by a
-// module's name, Me or a variable declared as a class of the project ("modMain.LevelOf",
-// "mCurrent.Adjust"). Looked for in `from` first, then among what the
-// other modules of the project declare not Private. Nothing when the name is not one of them.
+// module's name, Me, an Enum's name or a variable declared as a class of the project, with the
+// project's name before it or not ("modMain.LevelOf", "mCurrent.Adjust"). Looked for in `from`
+// first, then among what the other modules of the project declare not Private. Nothing when the
+// name is not one of them.
 std::optional<Definition> FindDefinition(const OpenProject& project, host::MemoryComponent& from,
                                          std::int32_t line, std::int32_t column);
 

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -28,12 +29,17 @@ std::string Utf8(const QString& text) {
     return text.toUtf8().toStdString();
 }
 
-// An editable drop-down that keeps what was typed, the last first.
+// An editable drop-down that keeps what was typed, the last first. What is typed stays as
+// typed: no completion, and Return matches an entry only in its own letter case (a combo box
+// without a completer would take an entry that differs in case in place of the typed text).
 QComboBox* History(QWidget* parent, const char* name) {
     auto* box = new QComboBox(parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
+    auto* none = new QCompleter(QStringList{}, box);
+    none->setCaseSensitivity(Qt::CaseSensitive);
+    box->setCompleter(none);
     box->setMinimumWidth(300);
     box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     return box;
@@ -66,6 +72,7 @@ FindDialog::FindDialog(QWidget* parent)
       procedure_(new QRadioButton(QStringLiteral("Current &Procedure"), this)),
       module_(new QRadioButton(QStringLiteral("Current &Module"), this)),
       project_(new QRadioButton(QStringLiteral("Current Pro&ject"), this)),
+      selection_(new QRadioButton(QStringLiteral("&Selected Text"), this)),
       direction_(new QComboBox(this)),
       wholeWord_(new QCheckBox(QStringLiteral("Find Whole &Word Only"), this)),
       matchCase_(new QCheckBox(QStringLiteral("Match &Case"), this)),
@@ -87,6 +94,7 @@ FindDialog::FindDialog(QWidget* parent)
     searchLayout->addWidget(procedure_);
     searchLayout->addWidget(module_);
     searchLayout->addWidget(project_);
+    searchLayout->addWidget(selection_);
 
     direction_->setObjectName(QStringLiteral("direction"));
     direction_->addItems({QStringLiteral("All"), QStringLiteral("Down"), QStringLiteral("Up")});
@@ -163,7 +171,7 @@ FindDialog::FindDialog(QWidget* parent)
     };
     connect(findWhat_, &QComboBox::editTextChanged, this, changed);
     for (QAbstractButton* option : std::initializer_list<QAbstractButton*>{
-             procedure_, module_, project_, wholeWord_, matchCase_, pattern_}) {
+             procedure_, module_, project_, selection_, wholeWord_, matchCase_, pattern_}) {
         connect(option, &QAbstractButton::toggled, this, changed);
     }
     connect(direction_, &QComboBox::currentIndexChanged, this, changed);
@@ -194,6 +202,9 @@ SearchScope FindDialog::Scope() const {
     if (project_->isChecked() || !module_->isEnabled()) {
         return SearchScope::Project;
     }
+    if (selection_->isChecked() && selection_->isEnabled()) {
+        return SearchScope::Selection;
+    }
     return procedure_->isChecked() ? SearchScope::Procedure : SearchScope::Module;
 }
 
@@ -205,9 +216,10 @@ void FindDialog::Fill(const QString& find, const QString& replace, SearchScope s
                       bool matchCase, bool wholeWord, bool pattern) {
     findWhat_->setEditText(find);
     replaceWith_->setEditText(replace);
-    (scope == SearchScope::Procedure ? procedure_
-     : scope == SearchScope::Module  ? module_
-                                     : project_)
+    (scope == SearchScope::Procedure   ? procedure_
+     : scope == SearchScope::Module    ? module_
+     : scope == SearchScope::Selection ? selection_
+                                       : project_)
         ->setChecked(true);
     matchCase_->setChecked(matchCase);
     wholeWord_->setChecked(wholeWord);
@@ -230,6 +242,15 @@ void FindDialog::OfferModuleScopes(bool offer) {
     module_->setEnabled(offer);
 }
 
+void FindDialog::OfferSelection(bool offer, bool choose) {
+    selection_->setEnabled(offer);
+    if (offer && choose) {
+        selection_->setChecked(true);
+    } else if (!offer && selection_->isChecked()) {
+        module_->setChecked(true);
+    }
+}
+
 // ---- Finding and replacing ----
 
 FindReplace::FindReplace(Workspace& workspace, FindHost host, QWidget* parent)
@@ -246,9 +267,21 @@ FindReplace::~FindReplace() {
 
 void FindReplace::Show(bool replace) {
     CodeWindow* window = host_.active();
+    selectedText_.reset();
+    bool lines = false;
     if (window != nullptr) {
         QsciScintilla& editor = window->Editor();
         QString text = editor.selectedText();
+        if (!text.isEmpty()) {
+            window->SelectionToPane();
+            LineRange range;
+            std::int32_t endLine = 1;
+            window->Component().Code()->CodePane().GetSelection(range.first, range.firstColumn,
+                                                                endLine, range.endColumn);
+            range.last = endLine;
+            selectedText_ = std::pair(workspace_.ModuleOf(window->Component()), range);
+            lines = text.contains('\n');
+        }
         if (text.isEmpty() || text.contains('\n')) {
             int line = 0;
             int index = 0;
@@ -260,6 +293,7 @@ void FindReplace::Show(bool replace) {
         }
     }
     dialog_->OfferModuleScopes(window != nullptr);
+    dialog_->OfferSelection(selectedText_ && selectedText_->first != nullptr, lines);
     dialog_->ShowReplace(replace);
     dialog_->SetNote({});
     dialog_->show();
@@ -288,7 +322,11 @@ std::vector<FindReplace::Unit> FindReplace::Units(OpenProject*& project) {
     if (code != nullptr && code->CountOfLines() == 0 && scope != SearchScope::Project) {
         return units;
     }
-    if (scope == SearchScope::Module) {
+    if (scope == SearchScope::Selection) {
+        if (selectedText_ && selectedText_->first == module) {
+            units.push_back({module, selectedText_->second});
+        }
+    } else if (scope == SearchScope::Module) {
         units.push_back({module, ModuleLines(*code)});
     } else if (scope == SearchScope::Procedure) {
         window->SelectionToPane();
@@ -313,6 +351,9 @@ std::vector<FindReplace::Found> FindReplace::AllHits(const std::vector<Unit>& un
         const std::int32_t last = std::min(units[i].lines.last, code.CountOfLines());
         for (std::int32_t line = units[i].lines.first; line <= last; ++line) {
             for (const Hit& hit : finder.In(code.Lines(line, 1), line)) {
+                if (!units[i].lines.Holds(hit)) {
+                    continue;
+                }
                 all.push_back({{static_cast<std::ptrdiff_t>(i), hit.line, hit.column}, hit});
             }
         }
@@ -402,8 +443,19 @@ bool FindReplace::FindNext(bool reverse) {
     const bool forward = (direction == SearchDirection::Up) == reverse;
     const auto selection = Selection(units);
     const Place end{static_cast<std::ptrdiff_t>(units.size()), 0, 0};
-    const Place from =
+    // Whether the selection is a match: the round then ends when it comes back to it.
+    const bool onMatch = selection && std::any_of(hits.begin(), hits.end(), [&](const Found& f) {
+                             return f.place == selection->first &&
+                                    Place{f.place.unit, f.hit.line, f.hit.column + f.hit.length} ==
+                                        selection->second;
+                         });
+    Place from =
         selection ? (forward ? selection->second : selection->first) : (forward ? Place{} : end);
+    if (dialog_->Scope() == SearchScope::Selection && !onMatch) {
+        const LineRange& lines = units.front().lines;  // the selected text, from its start
+        from = forward ? Place{0, lines.first, lines.firstColumn}
+                       : Place{0, lines.last, lines.endColumn};
+    }
     if (selection && selected_ &&
         !(selected_->first == units[static_cast<std::size_t>(from.unit)].module &&
           selected_->second.line == selection->first.line &&
@@ -428,14 +480,12 @@ bool FindReplace::FindNext(bool reverse) {
     bool searched = next == nullptr;
     if (next != nullptr && direction == SearchDirection::All) {
         if (!origin_) {
-            origin_ = from;
-        } else {
-            // Coming round to where the round began.
-            const Place o = *origin_;
-            const Place h = next->place;
-            searched = forward ? (from <= h ? from < o && o <= h : o > from || o <= h)
-                               : (h < from ? h <= o && o < from : o < from || o >= h);
+            origin_ = onMatch ? (forward ? selection->first : selection->second) : from;
         }
+        const Place o = *origin_;
+        const Place h = next->place;
+        searched = forward ? (from <= h ? from < o && o <= h : o > from || o <= h)
+                           : (h < from ? h <= o && o < from : o < from || o >= h);
     }
     if (searched) {
         origin_.reset();
@@ -475,7 +525,7 @@ bool FindReplace::Replace() {
     }
     const std::string text = code.Lines(line, 1);
     for (const Hit& hit : finder.In(text, line)) {
-        if (hit.column != selection->first.column ||
+        if (!unit.lines.Holds(hit) || hit.column != selection->first.column ||
             hit.column + hit.length != selection->second.column) {
             continue;
         }

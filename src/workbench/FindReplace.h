@@ -27,7 +27,7 @@ namespace brindle::workbench {
 
 class CodeWindow;
 
-enum class SearchScope { Procedure, Module, Project };
+enum class SearchScope { Procedure, Module, Project, Selection };
 enum class SearchDirection { All, Down, Up };
 
 class FindDialog final : public QDialog {
@@ -49,6 +49,9 @@ public:
     void SetNote(const QString& note);
     // A choice the active window cannot serve is off: without a code window only the project.
     void OfferModuleScopes(bool offer);
+    // Selected Text is offered while there is a selection to search, and chosen for one over
+    // several lines, as the IDE does.
+    void OfferSelection(bool offer, bool choose);
 
     std::function<void(bool reverse)> onFindNext;
     std::function<void()> onReplace;
@@ -62,6 +65,7 @@ private:
     QRadioButton* procedure_;
     QRadioButton* module_;
     QRadioButton* project_;
+    QRadioButton* selection_;
     QComboBox* direction_;
     QCheckBox* wholeWord_;
     QCheckBox* matchCase_;
@@ -134,6 +138,8 @@ private:
     // the selection is no longer that match, the user moved, and a new round begins.
     std::optional<Place> origin_;
     std::optional<std::pair<const OpenModule*, Hit>> selected_;
+    // The text selected when the dialog was shown, which Selected Text searches.
+    std::optional<std::pair<OpenModule*, LineRange>> selectedText_;
 };
 
 }  // namespace brindle::workbench

@@ -23,6 +23,7 @@
 #include "host/files/ModuleFile.h"
 #include "host/vb6/CodePage.h"
 #include "ui/qt/QtText.h"
+#include "util/Text.h"
 #include "workbench/CodeWindow.h"
 #include "workbench/Definition.h"
 #include "workbench/Dialogs.h"
@@ -51,6 +52,10 @@ bool IsVbFile(const fs::path& file) {
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension == ".vbp" || extension == ".vbg" || host::ModuleTypeOfExtension(file);
+}
+
+bool IsGroupFile(const fs::path& file) {
+    return EqualsNoCase(file.extension().string(), ".vbg");
 }
 
 }  // namespace
@@ -321,7 +326,12 @@ bool MainWindow::Open(const QStringList& paths) {
         return false;
     }
     std::vector<OpenProject*> added = workspace_.Add(std::move(*loaded), codePage);
+    unread_.reset();
+    if (project && added.empty()) {
+        unread_ = std::pair(first, codePage);
+    }
     for (OpenProject* open : added) {
+        open->group = IsGroupFile(first) ? fs::absolute(first) : fs::path();
         Adopt(*open, teamFile);
     }
     if (project) {
@@ -509,7 +519,13 @@ void MainWindow::TeamFilesChanged(const std::vector<TeamFilesWatch::Change>& cha
         FollowTeamSettings(ActiveProject(), true);
     }
     for (OpenProject* project : reload) {
-        Reload(*project, project->codePage);
+        const QString text = ProjectText(*project);
+        if (!Reload(*project, project->codePage)) {
+            output_->Warn({}, Utf8(QStringLiteral("The edit of the %1 of %2 is not applied: the "
+                                                  "project was not read again. Close and open "
+                                                  "it to apply the edit.")
+                                       .arg(ToQString(host::kIgnoreFileName), text)));
+        }
     }
 }
 
@@ -634,9 +650,30 @@ void MainWindow::GoToDefinition() {
         RunDialog(box);
         return;
     }
+    if (CodeWindow* from = ActiveCodeWindow()) {
+        ShownModule position{from->Component().FilePath(), {}};
+        auto& [line, column, endLine, endColumn] = position.selection;
+        from->Component().Code()->CodePane().GetSelection(line, column, endLine, endColumn);
+        positions_.push_back(position);
+    }
     if (CodeWindow* target = OpenCodeWindow(*found->component)) {
         target->GoToLine(found->line);
         target->Editor().setFocus();
+    }
+}
+
+void MainWindow::LastPosition() {
+    while (!positions_.empty()) {
+        const ShownModule position = positions_.back();
+        positions_.pop_back();
+        for (const auto& project : workspace_.Projects()) {
+            ShowAgain({position}, {project.get()});
+        }
+        if (CodeWindow* window = ActiveCodeWindow();
+            window != nullptr && host::SameFile(window->Component().FilePath(), position.file)) {
+            window->Editor().setFocus();
+            return;
+        }
     }
 }
 
@@ -714,6 +751,38 @@ bool MainWindow::AskToSave(const std::vector<OpenModule*>& modules) {
     return false;
 }
 
+// Open Project, as in the IDE: the project or group takes the place of those open, whose
+// unsaved modules are asked about first; they stay when it cannot be read.
+bool MainWindow::OpenInstead(const QString& path) {
+    if (!AskToSave(workspace_.Unsaved())) {
+        return false;
+    }
+    const OpenProject* kept = workspace_.Opened(PathOf(path));
+    std::vector<OpenProject*> before;
+    for (const auto& open : workspace_.Projects()) {
+        if (open.get() != kept &&
+            (kept == nullptr || kept->group.empty() || open->group != kept->group)) {
+            before.push_back(open.get());
+        }
+    }
+    if (!Open({path})) {
+        return false;
+    }
+    for (OpenProject* open : before) {
+        Drop(*open);
+    }
+    RebuildTree();
+    SelectProject(ActiveProject() != nullptr ? ActiveProject()
+                                             : workspace_.Projects().front().get());
+    return true;
+}
+
+void MainWindow::Drop(OpenProject& project) {
+    windows_->CloseWindowsOf(project);
+    host_->Ide().RemoveProject(*project.project);
+    workspace_.Close(project);
+}
+
 bool MainWindow::CloseProject(OpenProject* project) {
     if (project == nullptr) {
         project = ActiveProject();
@@ -721,9 +790,7 @@ bool MainWindow::CloseProject(OpenProject* project) {
     if (project == nullptr || !AskToSave(workspace_.Unsaved(project))) {
         return false;
     }
-    windows_->CloseWindowsOf(*project);
-    host_->Ide().RemoveProject(*project->project);
-    workspace_.Close(*project);
+    Drop(*project);
     RebuildTree();
     SelectProject(workspace_.Projects().empty() ? nullptr : workspace_.Projects().front().get());
     return true;
@@ -765,34 +832,65 @@ void MainWindow::ChooseCodePage(OpenProject* project) {
         project = ActiveProject();
     }
     if (project == nullptr) {
+        ReadUnreadAgain();
         return;
     }
-    CodePageDialog dialog(ProjectText(*project), project->codePage, this);
-    if (RunDialog(dialog) != QDialog::Accepted || dialog.CodePage() == project->codePage) {
-        return;
+    if (const std::optional<int> codePage = AskCodePage(ProjectText(*project), project->codePage)) {
+        Reload(*project, *codePage);
+    }
+}
+
+// Another code page than `now`, which this system can convert; nothing when the user keeps it.
+std::optional<int> MainWindow::AskCodePage(const QString& what, int now) {
+    CodePageDialog dialog(what, now, this);
+    if (RunDialog(dialog) != QDialog::Accepted || dialog.CodePage() == now) {
+        return std::nullopt;
     }
     try {
         host::ToUtf8("A", dialog.CodePage());
     } catch (...) {
-        output_->Problem(Utf8(ProjectText(*project)), "code page " +
-                                                          std::to_string(dialog.CodePage()) +
-                                                          " is not one this system can convert");
+        output_->Problem(Utf8(what), "code page " + std::to_string(dialog.CodePage()) +
+                                         " is not one this system can convert");
+        return std::nullopt;
+    }
+    return dialog.CodePage();
+}
+
+// A project or group file that was opened with none of its projects read (their names beyond
+// ASCII and read in the wrong code page) is opened again in the code page chosen.
+void MainWindow::ReadUnreadAgain() {
+    if (!unread_) {
         return;
     }
-    Reload(*project, dialog.CodePage());
+    const auto [file, now] = *unread_;
+    if (const std::optional<int> codePage = AskCodePage(ToQString(host::Label(file, now)), now)) {
+        settings_.SetCodePage(file, *codePage);
+        Open({ToQString(host::TextOf(file))});
+    }
 }
 
 // The project read again from its files in another code page: the file names it garbled and
 // could not find may be found now, so showing the old modules in the new code page is not
-// enough. Unsaved modules are asked about first.
-void MainWindow::Reload(OpenProject& project, int codePage) {
-    if (!AskToSave(workspace_.Unsaved(&project))) {
-        return;
+// enough. A project of a group is read again with the whole group, whose file names the
+// project files. Unsaved modules are asked about first.
+bool MainWindow::Reload(OpenProject& project, int codePage) {
+    std::vector<OpenProject*> old;
+    std::vector<OpenModule*> unsaved;
+    for (const auto& open : workspace_.Projects()) {
+        if (open.get() == &project || (!project.group.empty() && open->group == project.group)) {
+            old.push_back(open.get());
+            const std::vector<OpenModule*> modules = workspace_.Unsaved(open.get());
+            unsaved.insert(unsaved.end(), modules.begin(), modules.end());
+        }
     }
+    if (!AskToSave(unsaved)) {
+        return false;
+    }
+    const fs::path group = project.group;
     const bool whole = !project.file.empty();
     std::vector<fs::path> files;
     if (whole) {
-        files.push_back(project.file);
+        files.push_back(group.empty() ? project.file : group);
     } else {
         for (const auto& module : project.modules) {
             files.push_back(module->Component().FilePath());
@@ -801,24 +899,71 @@ void MainWindow::Reload(OpenProject& project, int codePage) {
     note_->clear();
     std::optional<host::Loaded> loaded = Load(files, whole, codePage);
     if (!loaded || loaded->projects.empty()) {
-        return;
+        return false;
     }
-    if (whole) {
-        settings_.SetCodePage(project.file, codePage);  // before Adopt, which applies it
+    if (whole) {  // before Adopt, which applies them
+        settings_.SetCodePage(files.front(), codePage);
+        for (const host::LoadedProject& read : loaded->projects) {
+            settings_.SetCodePage(read.file, codePage);
+        }
     }
     const std::optional<fs::path> teamFile = project.teamFile;
-    const std::size_t at = workspace_.IndexOf(project);
-    windows_->CloseWindowsOf(project);
-    host_->Ide().RemoveProject(*project.project);
-    workspace_.Close(project);
+    const std::size_t at = workspace_.IndexOf(*old.front());
+    const std::vector<ShownModule> shown = ShownModules(old);
+    for (OpenProject* open : old) {
+        Drop(*open);
+    }
     RebuildTree();  // the tree lets go of the old modules before the team settings are read
     std::vector<OpenProject*> added = workspace_.Add(std::move(*loaded), codePage, at);
     for (OpenProject* open : added) {
+        open->group = group;
         Adopt(*open, teamFile);
     }
     FollowTeamSettings(added.front(), true);
     RebuildTree();
     SelectProject(added.front());
+    ShowAgain(shown, added);
+    return true;
+}
+
+// The code windows of the projects, the active one last, with their selections.
+std::vector<MainWindow::ShownModule> MainWindow::ShownModules(
+    const std::vector<OpenProject*>& projects) const {
+    std::vector<ShownModule> shown;
+    CodeWindow* active = windows_->ActiveCodeWindow();
+    for (CodeWindow* window : windows_->CodeWindows()) {
+        OpenProject* project = workspace_.ProjectOf(window->Component());
+        if (std::find(projects.begin(), projects.end(), project) == projects.end()) {
+            continue;
+        }
+        ShownModule module{window->Component().FilePath(), {}};
+        window->SelectionToPane();
+        auto& [line, column, endLine, endColumn] = module.selection;
+        window->Component().Code()->CodePane().GetSelection(line, column, endLine, endColumn);
+        shown.insert(window == active ? shown.end() : shown.begin(), module);
+    }
+    return shown;
+}
+
+// The code windows again, of the modules the projects read again still hold.
+void MainWindow::ShowAgain(const std::vector<ShownModule>& shown,
+                           const std::vector<OpenProject*>& projects) {
+    for (const ShownModule& module : shown) {
+        for (OpenProject* project : projects) {
+            for (const auto& open : project->modules) {
+                host::MemoryComponent& component = open->Component();
+                if (component.Code() == nullptr ||
+                    !host::SameFile(component.FilePath(), module.file)) {
+                    continue;
+                }
+                const auto& [line, column, endLine, endColumn] = module.selection;
+                component.Code()->CodePane().SetSelection(line, column, endLine, endColumn);
+                if (CodeWindow* window = OpenCodeWindow(component)) {
+                    window->SelectionFromPane();
+                }
+            }
+        }
+    }
 }
 
 // ---- Title and notes ----

@@ -5,10 +5,13 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <array>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "workbench/AddinHost.h"
@@ -50,6 +53,7 @@ public:
     // A project or group file, or module files; what cannot be opened is told in the output
     // window. False when nothing was opened.
     bool Open(const QStringList& paths) override;
+    bool OpenInstead(const QString& path) override;
 
     // Saves the modules of the active window (or the project window's choice), or all.
     void Save() override;
@@ -80,6 +84,7 @@ public:
     void ShowFind(bool replace) override;
     void FindNext(bool reverse) override;
     void GoToDefinition() override;
+    void LastPosition() override;
     void ChooseCodePage(OpenProject* project = nullptr) override;
 
     AddinHost& Host() { return *host_; }
@@ -111,7 +116,19 @@ private:
     std::optional<host::Loaded> Load(const std::vector<std::filesystem::path>& files, bool project,
                                      int codePage);
     void SuggestCodePage(const std::vector<host::LoadProblem>& problems, int codePage);
-    void Reload(OpenProject& project, int codePage);
+    std::optional<int> AskCodePage(const QString& what, int now);
+    void ReadUnreadAgain();
+    // False when the user kept the project as it was, or it could not be read.
+    bool Reload(OpenProject& project, int codePage);
+    struct ShownModule {
+        std::filesystem::path file;
+        std::array<std::int32_t, 4> selection;  // line, column, end line, end column
+    };
+    std::vector<ShownModule> ShownModules(const std::vector<OpenProject*>& projects) const;
+    void ShowAgain(const std::vector<ShownModule>& shown,
+                   const std::vector<OpenProject*>& projects);
+    // The project closed without a question, its windows too.
+    void Drop(OpenProject& project);
     void Adopt(OpenProject& open, const std::optional<std::filesystem::path>& teamFile);
     void ShowOpened(const OpenProject& project, const std::filesystem::path& file);
     void RebuildTree();
@@ -143,6 +160,10 @@ private:
     Menus* menus_ = nullptr;
     std::unique_ptr<FindReplace> find_;
     QLabel* note_;
+    // Where Go to Definition left from, the last last: a module's file and the selection.
+    std::vector<ShownModule> positions_;
+    // The project or group file opened last with no project read, and its code page then.
+    std::optional<std::pair<std::filesystem::path, int>> unread_;
     QLabel* caret_;
     QProgressBar* progress_;
     QTimer* marksTimer_;

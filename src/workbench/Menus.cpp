@@ -56,6 +56,15 @@ Menus::Menus(QMainWindow& window, MenuCommands& commands, AddinHost& host, Windo
     addins->addAction(QStringLiteral("&Add-In Manager..."), this,
                       [this] { commands_.ShowAddInManager(); });
 
+    // Ctrl+F4 closes the active window, as in the IDE; a sub-window's own Close takes it only
+    // where the platform's keys for closing include it.
+    const QKeySequence ctrlF4(QStringLiteral("Ctrl+F4"));
+    if (!QKeySequence::keyBindings(QKeySequence::Close).contains(ctrlF4)) {
+        auto* close = new QAction(QStringLiteral("Close Window"), &window_);
+        close->setShortcut(ctrlF4);
+        connect(close, &QAction::triggered, &windows_, &QMdiArea::closeActiveSubWindow);
+        window_.addAction(close);
+    }
     QMenu* list = window_.menuBar()->addMenu(QStringLiteral("&Window"));
     connect(list, &QMenu::aboutToShow, this, [this, list] { windows_.FillWindowMenu(*list); });
 
@@ -65,18 +74,12 @@ Menus::Menus(QMainWindow& window, MenuCommands& commands, AddinHost& host, Windo
 void Menus::BuildFileMenu() {
     QMenu* file = window_.menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("&Open Project..."), QKeySequence::Open, this, [this] {
-        std::optional<QString> chosen;
-        if (auto given = host_.Windows().Answers().TakeNextFileChoice()) {
-            chosen = *given;
-        } else {
-            const QString name = QFileDialog::getOpenFileName(
-                &window_, QStringLiteral("Open Project"), host_.Windows().HomeFolder(),
-                QStringLiteral("VB Projects (*.vbp *.vbg);;All Files (*)"));
-            if (!name.isEmpty()) {
-                chosen = name;
-            }
+        if (const std::optional<QString> chosen = ChooseProject(QStringLiteral("Open Project"))) {
+            commands_.OpenInstead(*chosen);
         }
-        if (chosen) {
+    });
+    file->addAction(QStringLiteral("A&dd Project..."), this, [this] {
+        if (const std::optional<QString> chosen = ChooseProject(QStringLiteral("Add Project"))) {
             commands_.Open({*chosen});
         }
     });
@@ -109,13 +112,23 @@ void Menus::BuildFileMenu() {
     connect(file, &QMenu::aboutToShow, this, [this, file] { ShowRecent(*file); });
 }
 
+std::optional<QString> Menus::ChooseProject(const QString& title) {
+    if (auto given = host_.Windows().Answers().TakeNextFileChoice()) {
+        return *given;
+    }
+    const QString name =
+        QFileDialog::getOpenFileName(&window_, title, host_.Windows().HomeFolder(),
+                                     QStringLiteral("VB Projects (*.vbp *.vbg);;All Files (*)"));
+    return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
+}
+
 void Menus::BuildEditMenu() {
     QMenu* edit = window_.menuBar()->addMenu(QStringLiteral("&Edit"));
     undo_ = edit->addAction(QStringLiteral("&Undo"), QKeySequence::Undo, this,
                             [this] { commands_.Undo(); });
-    redo_ = edit->addAction(QStringLiteral("&Redo"), this, [this] { commands_.Redo(); });
-    redo_->setShortcuts(
-        {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
+    // Ctrl+Y cuts the current line, as in the IDE, and is no key of Redo.
+    redo_ = edit->addAction(QStringLiteral("&Redo"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")),
+                            this, [this] { commands_.Redo(); });
     edit->addSeparator();
     const auto onEditor = [this](void (QsciScintilla::*operation)()) {
         return [this, operation] {
@@ -176,6 +189,8 @@ void Menus::BuildViewMenu() {
                     });
     view->addAction(QStringLiteral("&Definition"), QKeySequence(QStringLiteral("Shift+F2")), this,
                     [this] { commands_.GoToDefinition(); });
+    view->addAction(QStringLiteral("&Last Position"), QKeySequence(QStringLiteral("Ctrl+Shift+F2")),
+                    this, [this] { commands_.LastPosition(); });
     view->addSeparator();
     // As in the IDE, the keys show a window and give it the focus; its own button closes it.
     for (QDockWidget* dock : window_.findChildren<QDockWidget*>()) {
@@ -358,7 +373,7 @@ void Menus::OpenRecent(const QString& path) {
             vbOKOnly + vbExclamation, WorkbenchName().toStdString());
         return;
     }
-    commands_.Open({path});
+    commands_.OpenInstead(path);
 }
 
 }  // namespace brindle::workbench

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,7 +31,10 @@ class MenuCommands {
 public:
     virtual ~MenuCommands() = default;
 
+    // The files added to those open.
     virtual bool Open(const QStringList& paths) = 0;
+    // The project or group in place of those open.
+    virtual bool OpenInstead(const QString& path) = 0;
     virtual void Save() = 0;
     virtual void SaveAll() = 0;
     virtual void SaveProject(OpenProject& project) = 0;
@@ -46,6 +50,8 @@ public:
     virtual void FindNext(bool reverse) = 0;
     // Opens the module that declares the name under the caret, at its declaration.
     virtual void GoToDefinition() = 0;
+    // Back to where the caret was before the last Go to Definition.
+    virtual void LastPosition() = 0;
     virtual void ChooseCodePage(OpenProject* project) = 0;
     // The component of the active window, or the project window's choice.
     virtual host::MemoryComponent* ChosenComponent() const = 0;
@@ -70,6 +76,8 @@ public:
 
 private:
     void BuildFileMenu();
+    // A project or group file the user chose, or the answer given in advance.
+    std::optional<QString> ChooseProject(const QString& title);
     void BuildEditMenu();
     void BuildViewMenu();
     void BuildHelpMenu();

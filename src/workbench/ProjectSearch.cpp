@@ -125,7 +125,8 @@ int ReplaceAll(host::MemoryCodeModule& module, const LineFinder& finder, LineRan
     const std::int32_t last = std::min(range.last, module.CountOfLines());
     for (std::int32_t line = std::max(range.first, 1); line <= last; ++line) {
         const std::string text = module.Lines(line, 1);
-        const std::vector<Hit> hits = finder.In(text, line);
+        std::vector<Hit> hits = finder.In(text, line);
+        std::erase_if(hits, [&](const Hit& hit) { return !range.Holds(hit); });
         if (hits.empty()) {
             continue;
         }

@@ -4,6 +4,7 @@
 // and replaced through ReplaceLine, so that nothing but the matched bytes changes.
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,6 +54,15 @@ private:
 struct LineRange {
     std::int32_t first = 1;
     std::int32_t last = 0;
+    // Of a selected text: where it begins on its first line and ends on its last (one past).
+    std::int32_t firstColumn = 1;
+    std::int32_t endColumn = std::numeric_limits<std::int32_t>::max();
+
+    bool Holds(const Hit& hit) const {
+        return hit.line >= first && hit.line <= last &&
+               (hit.line != first || hit.column >= firstColumn) &&
+               (hit.line != last || hit.column + hit.length <= endColumn);
+    }
 };
 LineRange ModuleLines(host::MemoryCodeModule& module);
 LineRange ProcedureLines(host::MemoryCodeModule& module, std::int32_t line);

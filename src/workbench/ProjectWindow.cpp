@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <utility>
 
@@ -96,10 +97,10 @@ ProjectWindow::ProjectWindow(const Workspace& workspace, std::function<const Add
     : QTreeWidget(parent), workspace_(workspace), fields_(std::move(fields)) {
     setObjectName(QStringLiteral("projectTree"));
     setHeaderHidden(true);
-    // A long name loses its middle, so that the file's extension and the unsaved mark at its
-    // end stay in sight as the tab shows them.
-    header()->setStretchLastSection(true);
-    setTextElideMode(Qt::ElideMiddle);
+    // A long name is shown whole, and the window scrolls sideways to it.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { ShowMenu(at); });
@@ -120,8 +121,24 @@ ProjectWindow::ProjectWindow(const Workspace& workspace, std::function<const Add
 
 void ProjectWindow::Rebuild() {
     clear();
+    QStringList texts;
     for (const auto& project : workspace_.Projects()) {
-        auto* projectItem = new QTreeWidgetItem(this, {ProjectText(*project)});
+        texts << ProjectText(*project);
+    }
+    for (const auto& project : workspace_.Projects()) {
+        QString text = ProjectText(*project);
+        // Two projects alike are told apart by their folders.
+        if (texts.count(text) > 1 && !project->file.empty()) {
+            text = ToQString(host::ToUtf8(project->project->Name(), project->codePage)) + " (" +
+                   ToQString(host::ShownAsUtf8(host::TextOf(project->file.parent_path().filename() /
+                                                            project->file.filename()),
+                                               project->codePage)) +
+                   ")";
+        }
+        auto* projectItem = new QTreeWidgetItem(this, {text});
+        if (!project->file.empty()) {
+            projectItem->setToolTip(0, ToQString(host::Label(project->file, project->codePage)));
+        }
         projectItem->setData(0, kProjectRole,
                              QVariant::fromValue(reinterpret_cast<quintptr>(project.get())));
         projectItem->setIcon(0, Icon(QStyle::SP_DirIcon));
@@ -272,11 +289,23 @@ void ProjectWindow::ShowSkippedAgain() {
     }
 }
 
+// The active project is also the tree's current one, unless the current item is in it already:
+// the tree would otherwise make its first item current when it gets the focus, and with it the
+// project that item stands for.
 void ProjectWindow::ShowActive(const OpenProject* project) {
     for (int i = 0; i < topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = topLevelItem(i);
-        SetBold(*item, item->data(0, kProjectRole).value<quintptr>() ==
-                           reinterpret_cast<quintptr>(project));
+        const bool active =
+            item->data(0, kProjectRole).value<quintptr>() == reinterpret_cast<quintptr>(project);
+        SetBold(*item, active);
+        QTreeWidgetItem* current = currentItem();
+        while (current != nullptr && current->parent() != nullptr) {
+            current = current->parent();
+        }
+        if (active && current != item) {
+            const QSignalBlocker blocker(this);
+            setCurrentItem(item);
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include <array>
 #include <cctype>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "util/Text.h"
@@ -46,6 +47,54 @@ const std::unordered_set<std::string>& Keywords() {
         "typeof",     "unlock",   "until",      "variant",   "wend",    "while",      "with",
         "withevents", "write",    "xor"};
     return words;
+}
+
+// A keyword as the IDE writes it: its first letter upper case, but for these.
+std::string KeywordCase(const std::string& lower) {
+    static const std::unordered_map<std::string, std::string> mixed = {
+        {"addressof", "AddressOf"},
+        {"byref", "ByRef"},
+        {"byval", "ByVal"},
+        {"cbool", "CBool"},
+        {"cbyte", "CByte"},
+        {"ccur", "CCur"},
+        {"cdate", "CDate"},
+        {"cdbl", "CDbl"},
+        {"cdec", "CDec"},
+        {"cint", "CInt"},
+        {"clng", "CLng"},
+        {"csng", "CSng"},
+        {"cstr", "CStr"},
+        {"cvar", "CVar"},
+        {"defbool", "DefBool"},
+        {"defbyte", "DefByte"},
+        {"defcur", "DefCur"},
+        {"defdate", "DefDate"},
+        {"defdbl", "DefDbl"},
+        {"defdec", "DefDec"},
+        {"defint", "DefInt"},
+        {"deflng", "DefLng"},
+        {"defobj", "DefObj"},
+        {"defsng", "DefSng"},
+        {"defstr", "DefStr"},
+        {"defvar", "DefVar"},
+        {"elseif", "ElseIf"},
+        {"gosub", "GoSub"},
+        {"goto", "GoTo"},
+        {"lset", "LSet"},
+        {"rset", "RSet"},
+        {"paramarray", "ParamArray"},
+        {"raiseevent", "RaiseEvent"},
+        {"redim", "ReDim"},
+        {"typeof", "TypeOf"},
+        {"withevents", "WithEvents"}};
+    const auto found = mixed.find(lower);
+    if (found != mixed.end()) {
+        return found->second;
+    }
+    std::string word = lower;
+    word.front() = static_cast<char>(word.front() - 'a' + 'A');
+    return word;
 }
 
 bool IsWordStart(char c) {
@@ -255,6 +304,39 @@ void VbLexer::styleText(int start, int end) {
         send(QsciScintillaBase::SCI_SETLINESTATE, static_cast<unsigned long>(line),
              inComment ? 1 : 0);
     }
+}
+
+std::string RecasedLine(std::string_view line,
+                        const std::map<std::string, std::string, std::less<>>& names,
+                        bool inComment) {
+    const std::string styles = StyleLine(line, inComment);
+    std::string recased(line);
+    for (std::size_t i = 0; i < line.size();) {
+        if (!IsWordStart(line[i]) || (i > 0 && IsWordPart(line[i - 1]))) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < line.size() && IsWordPart(line[end])) {
+            ++end;
+        }
+        const std::string lower = LowerAscii(line.substr(i, end - i));
+        const std::string_view word = line.substr(i, end - i);
+        const bool ascii = std::all_of(word.begin(), word.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        std::string as;
+        if (styles[i] == kKeyword) {
+            as = KeywordCase(lower);
+        } else if (const auto found = names.find(lower);
+                   ascii && styles[i] == kDefault && found != names.end()) {
+            as = found->second;
+        }
+        if (as.size() == word.size()) {
+            recased.replace(i, as.size(), as);
+        }
+        i = end;
+    }
+    return recased;
 }
 
 }  // namespace brindle::workbench

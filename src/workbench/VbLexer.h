@@ -6,6 +6,9 @@
 #include <Qsci/qscilexercustom.h>
 
 #include <QString>
+#include <functional>
+#include <map>
+#include <string>
 #include <string_view>
 
 namespace brindle::workbench {
@@ -36,5 +39,12 @@ public:
 // whether the line above carried a comment onto this one, and is set to whether this one
 // carries it further.
 std::string StyleLine(std::string_view line, bool& inComment);
+
+// The line with its keywords in the letter case the IDE gives them ("ByVal", "ElseIf") and its
+// other names found in `names` (by their lower case) as written there; strings and comments as
+// they are. `inComment` as for StyleLine.
+std::string RecasedLine(std::string_view line,
+                        const std::map<std::string, std::string, std::less<>>& names,
+                        bool inComment);
 
 }  // namespace brindle::workbench

@@ -27,6 +27,12 @@ WindowList::WindowList(const Workspace& workspace, host::MemoryVBE& ide, OutputW
 
 QMdiSubWindow* WindowList::AddView(QWidget* widget, std::shared_ptr<Window>& ideWindow,
                                    Views& views, const host::MemoryComponent& component) {
+    // Captioned with the project's name, as the IDE does: "Project1 - Form1 (Code)".
+    if (const OpenProject* project = workspace_.ProjectOf(component)) {
+        widget->setWindowTitle(
+            QString::fromStdString(host::ToUtf8(project->project->Name(), project->codePage)) +
+            " - " + widget->windowTitle());
+    }
     QMdiSubWindow* sub = addSubWindow(widget);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowTitle(widget->windowTitle());

@@ -174,7 +174,8 @@ std::pair<OpenProject*, OpenModule*> Workspace::Find(const host::MemoryComponent
 
 OpenProject* Workspace::Opened(const fs::path& file) const {
     for (const auto& open : projects_) {
-        if (!open->file.empty() && host::SameFile(open->file, file)) {
+        if ((!open->file.empty() && host::SameFile(open->file, file)) ||
+            (!open->group.empty() && host::SameFile(open->group, file))) {
             return open.get();
         }
         for (const auto& module : open->modules) {

@@ -28,7 +28,8 @@ struct OpenModule {
 
 struct OpenProject {
     std::shared_ptr<host::MemoryProject> project;
-    std::filesystem::path file;  // the project file; empty for modules opened one by one
+    std::filesystem::path file;   // the project file; empty for modules opened one by one
+    std::filesystem::path group;  // the group file it was opened from, if any
     std::string label;
     int codePage = 1252;
     std::vector<std::unique_ptr<OpenModule>> modules;

@@ -243,6 +243,21 @@ int main(int argc, char** argv) {
         window.Finder().Dialog().raise();
         window.Finder().Dialog().activateWindow();
         Shoot();
+    } else if (scene == "reopened" && code != nullptr) {
+        // A code window closed with its caret far along a line and opened again.
+        code->Editor().setCursorPosition(line - 1, 60);
+        code->parentWidget()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        window.OpenCodeWindow(*component);
+        Shoot(300);
+    } else if (scene == "findselection" && code != nullptr) {
+        // Find over lines selected: Selected Text is chosen, and a match found in them.
+        code->Editor().setSelection(line - 1, 4, line + 6, 0);
+        window.ShowFind(false);
+        window.Finder().Dialog().SetFindWhat(QStringLiteral("Buffer"));
+        window.Finder().Dialog().move(window.geometry().center() - QPoint(200, -80));
+        window.Finder().FindNext();
+        Shoot();
     } else if (scene == "codepage") {
         // A project opened in the wrong code page, then read again in 932: OUTPUT names the
         // second shot, the first goes beside it with "-before".

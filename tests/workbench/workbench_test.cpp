@@ -31,6 +31,7 @@
 
 #include "addin/Buttons.h"
 #include "codegen/Refresh.h"
+#include "host/files/FileSystem.h"
 #include "host/files/ProjectLoader.h"
 #include "host/ide/MemoryProject.h"
 #include "host/settings/SettingsFile.h"
@@ -291,6 +292,45 @@ private slots:
         QVERIFY(bench.File("CStockItem.cls") != original);
     }
 
+    // Open Project takes the place of the projects open, after asking about their unsaved
+    // modules; Add Project adds one, which stays the active project when the workbench is
+    // activated again with another project's code window in front.
+    void openProjectReplacesAddProjectAdds() {
+        Bench bench;
+        auto& answers = bench.window.Host().Windows().Answers();
+        const fs::path other = bench.dir.path() / "other";
+        fs::copy(bench.dir.path() / "ex", other, fs::copy_options::recursive);
+        QMenu& file = *bench.window.menuBar()->actions().front()->menu();
+        bench.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&bench.window));
+        bench.Code("modMain").Editor().setFocus();
+        answers.SetNextFileChoice(Q(other / "Inventory.vbp"));
+        Trigger(file, "A&dd Project...");
+        const auto& projects = bench.window.Work().Projects();
+        QCOMPARE(projects.size(), std::size_t{2});
+        // Two projects alike: the tree tells them apart, the windows' captions name the project.
+        QVERIFY(TreeItem(bench.window.ProjectTree(), "Inventory (ex/Inventory.vbp)"));
+        QVERIFY(TreeItem(bench.window.ProjectTree(), "Inventory (other/Inventory.vbp)"));
+        QCOMPARE(bench.window.Windows().front()->windowTitle(),
+                 QStringLiteral("Inventory - modMain (Code)"));
+        // The focus back in the project window, as after a menu: it keeps the project added.
+        bench.window.ProjectTree().setFocus();
+        QCOMPARE(bench.window.Host().Ide().ActiveVBProject(), projects.back()->project.get());
+
+        bench.Code("modMain").Editor().insertAt("' changed\n", 0, 0);
+        answers.SetNextFileChoice(Q(other / "Inventory.vbp"));
+        answers.SetNextAnswer(vbCancel);
+        Trigger(file, "&Open Project...");
+        QCOMPARE(projects.size(), std::size_t{2});
+        answers.SetNextFileChoice(Q(other / "Inventory.vbp"));
+        answers.SetNextAnswer(vbNo);
+        Trigger(file, "&Open Project...");
+        Settle();
+        QCOMPARE(projects.size(), std::size_t{1});
+        QVERIFY(host::SameFile(projects.front()->file, other / "Inventory.vbp"));
+        QVERIFY(bench.window.Windows().empty());
+    }
+
     // The Add-In Manager connects and disconnects the add-in: its entries come and go, and
     // Load on Startup is kept in the workbench's settings.
     void addInManagerLoadsAndUnloads() {
@@ -397,11 +437,34 @@ private slots:
         QCOMPARE(bench.window.Work().Projects().size(), std::size_t{1});
         QCOMPARE(bench.window.Work().Projects().front()->codePage, 932);
         QVERIFY(TreeItem(bench.window.ProjectTree(), "Mod1 (モジュール.bas)") != nullptr);
-        QVERIFY(bench.window.Windows().empty());
+        QCOMPARE(bench.window.Windows().size(), std::size_t{1});  // shown again
         QVERIFY(bench.window.Work().Unsaved().empty());
         QVERIFY2(!bench.window.StatusNote().contains("Code Page"),
                  qPrintable(bench.window.StatusNote()));
         QCOMPARE(bench.settings.CodePage(folder / "Stock.vbp"), 932);
+
+        // A group that names a project beyond ASCII is read again, with all its projects.
+        test::WriteBytes(folder / "Plain.vbp", "Type=Exe\r\nModule=Plain; Plain.bas\r\n");
+        test::WriteBytes(folder / "在庫.vbp", "Type=Exe\r\nModule=Zaiko; Zaiko.bas\r\n");
+        test::WriteBytes(folder / "Zaiko.bas", "Attribute VB_Name = \"Zaiko\"\r\n");
+        test::WriteBytes(folder / "Both.vbg",
+                         "VBGROUP 5.0\r\nStartupProject=Plain.vbp\r\n"
+                         "Project=\x8d\xdd\x8c\xc9.vbp\r\n");
+        QVERIFY(bench.window.CloseProject());
+        QVERIFY(bench.window.Open({Q(folder / "Both.vbg")}));
+        QCOMPARE(bench.window.Work().Projects().size(), std::size_t{1});
+        bench.window.ChooseCodePage();
+        QCOMPARE(bench.window.Work().Projects().size(), std::size_t{2});
+        QCOMPARE(bench.window.Work().Projects().back()->codePage, 932);
+        QCOMPARE(bench.settings.CodePage(folder / "Both.vbg"), 932);
+
+        // One none of whose projects could be read is read again in the code page chosen.
+        test::WriteBytes(folder / "Only.vbg", "VBGROUP 5.0\r\nProject=\x8d\xdd\x8c\xc9.vbp\r\n");
+        while (bench.window.CloseProject()) {
+        }
+        QVERIFY(!bench.window.Open({Q(folder / "Only.vbg")}));
+        bench.window.ChooseCodePage();
+        QCOMPARE(bench.window.Work().Projects().size(), std::size_t{1});
     }
 
     // Ctrl+R shows the project window when it is hidden and gives it the focus, and never
@@ -697,10 +760,19 @@ private slots:
         test::WriteBytes(ex / "brindle.ini", "[Options]\r\nExcluded Procedures=Form_Load\r\n");
         QTRY_VERIFY(TreeItem(tree, "cmdAdjust_Click") == nullptr);
         QVERIFY(TreeItem(tree, "Form_Load") != nullptr);
+        bench.Code("modMain").Editor().setCursorPosition(5, 3);
+        answers.SetNextAnswer(vbCancel);  // the project stays as it is, and the user hears so
+        test::WriteBytes(ex / ".brindleignore", "# legacy\nControls/*\n");
+        QTRY_VERIFY(bench.window.Output().Entries().last().contains(
+            "The edit of the .brindleignore of Inventory (Inventory.vbp) is not applied"));
         answers.SetNextAnswer(vbNo);  // the unsaved modules are read again as they are on disk
         test::WriteBytes(ex / ".brindleignore", "# nothing left out\n");
         QTRY_VERIFY(TreeItem(tree, "Controls/ctlGauge.ctl") == nullptr);
         QVERIFY(bench.Component("ctlGauge").Code() != nullptr);
+        QCOMPARE(bench.window.ActiveCodeWindow()->Component().Name(), std::string("modMain"));
+        QCOMPARE(bench.window.ActiveCodeWindow()->Editor().SendScintilla(
+                     QsciScintillaBase::SCI_GETCURRENTPOS),
+                 bench.window.ActiveCodeWindow()->Editor().positionFromLineIndex(5, 3));
 
         // Another project, whose team settings cannot be taken, takes the user's own.
         const fs::path other = bench.dir.path() / "other";
@@ -800,7 +872,7 @@ private slots:
         QCOMPARE(index, 0);
         QTRY_VERIFY(TreeItem(bench.window.ProjectTree(), "CStockItem (CStockItem.cls) *"));
         QCOMPARE(bench.window.Windows().back()->windowTitle(),
-                 QStringLiteral("CStockItem (Code) *"));
+                 QStringLiteral("Inventory - CStockItem (Code) *"));
         const QString top = item.Editor().text(0);
         item.Editor().setFocus();
         QTest::keyClicks(&item.Editor(), "x");
@@ -885,6 +957,15 @@ private slots:
         QCOMPARE(visited.size(), 4);
         QVERIFY2(visited.front().startsWith("CStockItem:") && visited.back().startsWith("frmMain:"),
                  qPrintable(visited.join(' ')));
+        // A round that starts on a selected match ends there, and so does the next one.
+        for (int round = 0; round < 2; ++round) {
+            int found = 0;
+            while (find.FindNext()) {
+                QVERIFY(++found < 10);
+            }
+            QCOMPARE(found, 3);
+            QCOMPARE(find.Note(), QStringLiteral("The specified region has been searched."));
+        }
         find.Dialog().Fill("NoSuchName", "", SearchScope::Project, false, false, false);
         QVERIFY(!find.FindNext());
         QCOMPARE(bench.window.StatusNote(), QStringLiteral("The specified text was not found."));
@@ -901,6 +982,38 @@ private slots:
         QCOMPARE(modules(), before);
         ShowsItsModule(item);
 
+        // Selected Text: what the selection holds, to the column.
+        const QString itemText = item.Editor().text();
+        const auto inside = [&](const char* text, int chars) {
+            const QString upTo = itemText.left(itemText.indexOf(QLatin1String(text)) + chars);
+            return std::pair(int(upTo.count('\n')), int(upTo.size() - upTo.lastIndexOf('\n') - 1));
+        };
+        const auto [firstLine, firstIndex] = inside("OldQuantity = mQuantity", 16);
+        const auto [lastLine, lastIndex] = inside("mQuantity + Delta", 3);
+        item.Editor().setSelection(firstLine, firstIndex, lastLine, lastIndex);
+        bench.window.ShowFind(true);
+        find.Dialog().Fill("mQuantity", "mCount", SearchScope::Selection, true, true, false);
+        QVERIFY(find.FindNext());
+        int found = 0, at = 0;
+        item.Editor().getCursorPosition(&found, &at);
+        QVERIFY(item.Editor().text(found).trimmed().startsWith("mQuantity = Value"));
+        QVERIFY(!find.FindNext());
+        QCOMPARE(find.Note(), QStringLiteral("The specified region has been searched."));
+        QCOMPARE(find.ReplaceAll(), 1);
+        bench.window.Undo();
+        QCOMPARE(modules(), before);
+
+        // What is typed is searched: the history completes nothing, whatever its letter case.
+        auto* what = find.Dialog().findChild<QComboBox*>(QStringLiteral("findWhat"));
+        find.Dialog().Fill("quantitychanged", "", SearchScope::Module, true, false, false);
+        QTest::mouseClick(find.Dialog().findChild<QPushButton*>(QStringLiteral("findNext")),
+                          Qt::LeftButton);
+        what->lineEdit()->clear();
+        QTest::keyClicks(what->lineEdit(), QStringLiteral("QUANTITYCHANGED"));
+        QTest::keyClick(what->lineEdit(), Qt::Key_Return);
+        QCOMPARE(what->currentText(), QStringLiteral("QUANTITYCHANGED"));
+        QVERIFY(!find.FindNext());
+
         // The current procedure: LevelOf with the comment above it, not LoadDefaults' string.
         CodeWindow& main = bench.Code("modMain");
         const QString text = main.Editor().text();
@@ -910,6 +1023,29 @@ private slots:
         QCOMPARE(find.ReplaceAll(), 5);
         QVERIFY(main.Editor().text().contains("\"ReorderAt\""));
         QVERIFY(main.Editor().text().contains("' Classifies a record; Limit overrides"));
+    }
+
+    // A code window scrolls sideways only as far as its selection needs: opened with the caret
+    // at a column that fits, and after Find Next to a match near the left edge.
+    void codeWindowsScrollSidewaysOnlyAsNeeded() {
+        Bench bench;
+        bench.window.resize(1000, 700);
+        host::MemoryCodeModule& module = *bench.Component("modMain").Code();
+        module.InsertLines(2, "' " + std::string(400, '-') + " far");
+        module.CodePane().SetSelection(2, 60, 2, 60);
+        CodeWindow& code = bench.Code("modMain");
+        Settle();
+        const auto offset = [&] {
+            return code.Editor().SendScintilla(QsciScintillaBase::SCI_GETXOFFSET);
+        };
+        QCOMPARE(offset(), 0L);
+        FindReplace& find = bench.window.Finder();
+        find.Dialog().Fill("far", "", SearchScope::Module, true, true, false);
+        QVERIFY(find.FindNext());
+        QVERIFY(offset() > 0);
+        find.Dialog().Fill("Explicit", "", SearchScope::Module, true, true, false);
+        QVERIFY(find.FindNext());
+        QCOMPARE(offset(), 0L);
     }
 
     // Whole word, letter case and the Like operator's patterns as the Find dialog takes them;
@@ -979,7 +1115,9 @@ private slots:
         }
         form.InsertLines(load + 1,
                          "    Caption = modMain.FormatPrice(1) & FormatPrice(2)\r\n"
-                         "    LoadDefaults \"x\": Call Me.cmdAdjust_Click");
+                         "    LoadDefaults \"x\": Call Me.cmdAdjust_Click\r\n"
+                         "    Dim n As Long, other As Inventory.CStockItem\r\n"
+                         "    n = slLow + StockLevel.slNormal: other.Adjust n");
         struct Case {
             const char* text;  // the caret goes after its first occurrence
             const char* module;
@@ -992,6 +1130,10 @@ private slots:
             {"& FormatPrice", "modMain", "Public Function FormatPrice(ByVal Amount As Currency)"},
             {"Me.cmdAd", "frmMain", "Private Sub cmdAdjust_Click()"},
             {"mCurr", "frmMain", "Private WithEvents mCurrent As CStockItem"},
+            {"\n    n", "frmMain", "    Dim n As Long, other As Inventory.CStockItem"},
+            {"other.Adj", "CStockItem", "Public Sub Adjust(ByVal Delta As Long)"},
+            {"slLo", "modMain", "    slLow = 1"},
+            {"StockLevel.slNor", "modMain", "    slNormal = 2"},
             {"LoadDef", "", ""},  // Private in another module
             {"Capt", "", ""},
         };
@@ -1017,6 +1159,76 @@ private slots:
             QVERIFY2(landed->Editor().text(line).startsWith(QString::fromLatin1(c.declaration)),
                      qPrintable(landed->Editor().text(line)));
         }
+    }
+
+    // The IDE's keys in a code window: Ctrl+Down and Ctrl+Up go from procedure to procedure,
+    // Ctrl+Y cuts the line, Ctrl+Shift+F2 goes back to where Go to Definition left from and
+    // Ctrl+F4 closes the window.
+    void theIdesKeys() {
+        Bench bench;
+        bench.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&bench.window));
+        CodeWindow& code = bench.Code("modMain");
+        QsciScintilla& editor = code.Editor();
+        editor.setFocus();
+        editor.setCursorPosition(0, 0);
+        const auto caretLine = [&] {
+            int line = 0, index = 0;
+            editor.getCursorPosition(&line, &index);
+            return editor.text(line).trimmed();
+        };
+        QTest::keyClick(&editor, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(caretLine(), QStringLiteral("Sub Main()"));
+        // The separator above the procedure, over the blank line that begins it.
+        int main = 0, index = 0;
+        editor.getCursorPosition(&main, &index);
+        QTRY_COMPARE(editor.markersAtLine(main - 2), 1u << 1);
+        QCOMPARE(editor.markersAtLine(main - 1), 0u);
+        QTest::keyClick(&editor, Qt::Key_Down, Qt::ControlModifier);
+        QTest::keyClick(&editor, Qt::Key_Down, Qt::ControlModifier);
+        QTest::keyClick(&editor, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(caretLine(), QStringLiteral("Public Function ElapsedSince(ByVal StartTick As "
+                                             "LongPtr) As LongPtr"));
+
+        QTest::keyClick(&editor, Qt::Key_Y, Qt::ControlModifier);
+        QVERIFY(QApplication::clipboard()->text().startsWith("Public Function ElapsedSince"));
+        QVERIFY(bench.Component("modMain").Code()->Lines(1, 50).find("As LongPtr) As LongPtr") ==
+                std::string::npos);
+        bench.window.Undo();
+        QVERIFY(bench.Component("modMain").Code()->Lines(1, 50).find("As LongPtr) As LongPtr") !=
+                std::string::npos);
+
+        const QString text = editor.text();
+        const QString upTo = text.left(text.indexOf("LoadDefaults App") + 4);
+        editor.setCursorPosition(int(upTo.count('\n')), 8);
+        bench.window.GoToDefinition();
+        QCOMPARE(caretLine(), QStringLiteral("Private Sub LoadDefaults(ByVal IniFile As String)"));
+        QTest::keyClick(&editor, Qt::Key_F2, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(caretLine(), QStringLiteral("LoadDefaults App.Path & \"\\Inventory.ini\""));
+
+        // A procedure's declaration typed with Return gets its End statement.
+        host::MemoryCodeModule& module = *bench.Component("modMain").Code();
+        editor.setCursorPosition(editor.lines() - 1, int(editor.text(editor.lines() - 1).size()));
+        QTest::keyClick(&editor, Qt::Key_Return);
+        QTest::keyClicks(&editor, "Sub Added");
+        QTest::keyClick(&editor, Qt::Key_Return);
+        QCOMPARE(module.Lines(module.CountOfLines() - 2, 3),
+                 std::string("Sub Added()\r\n\r\nEnd Sub"));
+        QCOMPARE(caretLine(), QString());
+        // A line left takes the keywords' case and that of the names the module declares.
+        QTest::keyClicks(&editor, "' a comment _");
+        QTest::keyClick(&editor, Qt::Key_Return);
+        QTest::keyClicks(&editor, "goes on");
+        QTest::keyClick(&editor, Qt::Key_Return);
+        QTest::keyClicks(&editor, "dim n as long: loaddefaults \"as is\" ' as is");
+        QTest::keyClick(&editor, Qt::Key_Down);
+        QTRY_COMPARE(module.Lines(module.CountOfLines() - 3, 3),
+                     std::string("' a comment _\r\ngoes on\r\n"
+                                 "Dim n As Long: LoadDefaults \"as is\" ' as is"));
+
+        QTest::keyClick(&editor, Qt::Key_F4, Qt::ControlModifier);
+        Settle();
+        QVERIFY(bench.window.Windows().empty());
     }
 
     // Typing or pasting over a selection is one step, as the IDE has it.
