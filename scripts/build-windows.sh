@@ -5,7 +5,7 @@
 # add-in's VBBrindle.dll for 32-bit Windows too (build-windows32, the DLL and its tests alone),
 # runs its tests under 32-bit Wine, and packs both DLLs in build-windows/brindle-addin-VERSION-win.zip.
 # Installs the cross compilers and Wine from Debian's packages when they are missing. Needs no
-# display.
+# display. Under CI (CI=true) a kernel that runs 32-bit programs must run 32-bit Wine too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
@@ -16,17 +16,48 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
 fi
 scripts/install-deps.sh g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine \
-    wine64 wine32:i386 zip unzip
+    wine64 wine32:i386 zip unzip binutils
+
+# Whether the kernel runs 32-bit x86 programs at all: a static one that only exits, assembled
+# here, so that the answer depends on no 32-bit package.
+kernel_runs_32bit() {
+    local probe
+    probe="$(mktemp -d)"
+    printf '.globl _start\n_start:\n    movl $1, %%eax\n    xorl %%ebx, %%ebx\n    int $0x80\n' \
+        >"$probe/exit.s"
+    local status=0
+    { as --32 -o "$probe/exit.o" "$probe/exit.s" && ld -m elf_i386 -o "$probe/exit" "$probe/exit.o" &&
+        "$probe/exit"; } 2>/dev/null || status=$?
+    rm -rf "$probe"
+    return "$status"
+}
+
 # Debian's wine command starts a 32-bit program. Where the kernel cannot run 32-bit programs,
 # Wine's 64-bit loader runs the 64-bit ones, and what needs 32-bit Wine (the 32-bit DLL's tests,
-# install.cmd, which registers both DLLs) is skipped, and said so.
+# install.cmd, which registers both DLLs) is skipped, and said so. Where the kernel can, 32-bit
+# Wine that does not start is a broken installation: under CI that fails the run.
 wine32=1
 if ! wine --version >/dev/null 2>&1; then
     wine32=""
+    if kernel_runs_32bit; then
+        if [ "${CI:-}" = true ]; then
+            echo "error: this machine runs 32-bit programs, but 32-bit Wine does not start" \
+                "(wine --version fails): install wine32:i386 or mend it; the 32-bit DLL's tests" \
+                "and install.cmd must run under CI" >&2
+            exit 1
+        fi
+        echo "note: 32-bit Wine does not start (wine --version fails), though this machine runs" \
+            "32-bit programs: the 32-bit DLL's tests and install.cmd are not run; under CI this" \
+            "fails" >&2
+    else
+        echo "************************************************************************" >&2
+        echo "note: this machine's kernel cannot run 32-bit programs (Exec format error):" \
+            "the 32-bit DLL is built, but its tests and install.cmd are NOT run here;" \
+            "they run on a machine that can" >&2
+        echo "************************************************************************" >&2
+    fi
     wine() { /usr/lib/wine/wine64 "$@"; }
     wineboot() { /usr/lib/wine/wine64 wineboot "$@"; }
-    echo "note: this machine cannot run 32-bit programs: the 32-bit DLL is built, but its tests" \
-        "and install.cmd are not run" >&2
 fi
 dir=build-windows
 cmake -S . -B "$dir" -G Ninja --toolchain cmake/MinGW.cmake -DCMAKE_BUILD_TYPE=Release \
@@ -36,6 +67,8 @@ dir32=build-windows32
 cmake -S . -B "$dir32" -G Ninja --toolchain cmake/MinGW32.cmake -DCMAKE_BUILD_TYPE=Release \
     -DBRINDLE_WERROR=ON
 cmake --build "$dir32" --target VBBrindle dll_server_test
+# Both DLLs and brindle.exe load on Windows 7 SP1 (the 64-bit build's check runs with its tests).
+ctest --test-dir "$dir32" -R '^programs_load_on_windows_7$' --output-on-failure
 
 # Wine in a fresh prefix of its own, without a display and without the Mono and Gecko prompts.
 work="$(mktemp -d)"
@@ -100,7 +133,7 @@ if [ -n "$wine32" ]; then
 fi
 
 # The add-in's zip: each DLL with the templates beside it, the scripts that register both per
-# user (with CR LF, for cmd), the README and the license.
+# user or for all users (with CR LF, for cmd), the README and the license.
 addin="brindle-addin-$version-win"
 rm -rf "${dir:?}/$addin" "$dir/$addin.zip"
 cmake --install "$dir" --prefix "$dir/$addin/x64" --component addin >/dev/null
@@ -112,7 +145,9 @@ cp README.md LICENSE "$dir/$addin/"
 (cd "$dir" && zip -qr "$addin.zip" "$addin")
 
 # install.cmd and uninstall.cmd under Wine, from the unpacked zip: the add-in in the add-in
-# lists of the VB6 IDE and of both VBA editors, and gone again.
+# lists of the VB6 IDE and of both VBA editors, and gone again; then for all users (Wine's user
+# is an administrator): the class and the VB6 IDE's list the machine's (the 32-bit view, as VB6
+# is a 32-bit program), the VBA editors' lists still the user's, and gone again.
 unzip -q "$dir/$addin.zip" -d "$work"
 if [ -n "$wine32" ]; then
     addins=('HKCU\Software\Microsoft\Visual Basic\6.0\Addins\VBBrindle.Brindle'
@@ -130,6 +165,29 @@ if [ -n "$wine32" ]; then
         fi
     done
     echo "install.cmd and uninstall.cmd registered the add-in for both bitnesses and left nothing."
+
+    machine=('HKLM\Software\Classes\VBBrindle.Brindle'
+             'HKLM\Software\Wow6432Node\Microsoft\Visual Basic\6.0\Addins\VBBrindle.Brindle'
+             "${addins[@]:1}")
+    (cd "$work/$addin" && wine cmd /c install.cmd /allusers) | tr -d '\r' | tee "$work/allusers.txt"
+    grep -q '^Brindle is installed for all users' "$work/allusers.txt"
+    wine reg query "${machine[1]}" /v FriendlyName | tr -d '\r' | grep -q 'REG_SZ *Visual Basic Brindle'
+    for key in "${machine[@]}"; do
+        wine reg query "$key" >/dev/null
+    done
+    if wine reg query 'HKCU\Software\Classes\VBBrindle.Brindle' >/dev/null 2>&1; then
+        echo "install.cmd /allusers registered the class for the user too" >&2
+        exit 1
+    fi
+    (cd "$work/$addin" && wine cmd /c uninstall.cmd /allusers)
+    for key in "${machine[@]}"; do
+        if wine reg query "$key" >/dev/null 2>&1; then
+            echo "uninstall.cmd /allusers left $key" >&2
+            exit 1
+        fi
+    done
+    echo "install.cmd /allusers and uninstall.cmd /allusers registered the add-in for all users" \
+        "and left nothing."
 fi
 
 # End to end under Wine, from the unpacked zip, in a folder without the default templates:

@@ -43,23 +43,26 @@ HRESULT STDAPICALLTYPE DllCanUnloadNow() {
     return CanUnload() ? S_OK : S_FALSE;
 }
 
-// Registration needs no administrator: it is always the current user's, as the VBA editor reads
-// its add-ins from the user's keys alone.
+// Plain registration needs no administrator: it is the current user's.
 HRESULT STDAPICALLTYPE DllRegisterServer() {
-    return InstallForUser(ModuleFile());
+    return Install(ModuleFile(), Scope::user);
 }
 
 HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    return UninstallForUser();
+    return Uninstall(Scope::user);
 }
 
-// regsvr32 /n /i:user installs, regsvr32 /u /n /i:user uninstalls; no other command line is
-// known.
+// regsvr32 /n /i:user installs for the current user, /n /i:machine for all users (run as
+// administrator); /u with either uninstalls. No other command line is known.
 HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR commandLine) {
-    if (commandLine != nullptr && *commandLine != L'\0' && _wcsicmp(commandLine, L"user") != 0) {
+    Scope scope = Scope::user;
+    if (commandLine != nullptr && _wcsicmp(commandLine, L"machine") == 0) {
+        scope = Scope::machine;
+    } else if (commandLine != nullptr && *commandLine != L'\0' &&
+               _wcsicmp(commandLine, L"user") != 0) {
         return E_INVALIDARG;
     }
-    return install ? InstallForUser(ModuleFile()) : UninstallForUser();
+    return install ? Install(ModuleFile(), scope) : Uninstall(scope);
 }
 
 }  // extern "C"

@@ -13,6 +13,46 @@ namespace {
 
 constexpr UINT kDefaultDpi = 96;
 
+// The per-monitor functions of Windows 10 1607, looked up when the windows first need them so
+// that the DLL still loads on Windows 7 and 8.1, which lack them; null where missing.
+struct DpiFunctions {
+    UINT(WINAPI* dpiForWindow)(HWND) = nullptr;
+    BOOL(WINAPI* parametersForDpi)(UINT, UINT, PVOID, UINT, UINT) = nullptr;
+    DPI_AWARENESS_CONTEXT(WINAPI* setThreadContext)(DPI_AWARENESS_CONTEXT) = nullptr;
+};
+
+template <typename Function>
+void Look(HMODULE user32, const char* name, Function& function) {
+    const FARPROC found = user32 != nullptr ? GetProcAddress(user32, name) : nullptr;
+    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+}
+
+const DpiFunctions& Dpi() {
+    static const DpiFunctions functions = [] {
+        const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        DpiFunctions found;
+        Look(user32, "GetDpiForWindow", found.dpiForWindow);
+        Look(user32, "SystemParametersInfoForDpi", found.parametersForDpi);
+        Look(user32, "SetThreadDpiAwarenessContext", found.setThreadContext);
+        return found;
+    }();
+    return functions;
+}
+
+// The dots per inch of the whole screen, as Windows before 10 gives every window.
+UINT SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen != nullptr) {
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
+}
+
+DPI_AWARENESS_CONTEXT SetThreadContext(DPI_AWARENESS_CONTEXT context) {
+    return Dpi().setThreadContext != nullptr ? Dpi().setThreadContext(context) : nullptr;
+}
+
 int ToPoints(double pointSize, UINT dpi) {
     return -static_cast<int>(std::lround(pointSize * dpi / 72.0));
 }
@@ -49,7 +89,13 @@ HANDLE ModuleManifest() {
 }  // namespace
 
 UINT DpiOf(HWND window) {
-    const UINT dpi = window != nullptr ? GetDpiForWindow(window) : 0;
+    if (window == nullptr) {
+        return kDefaultDpi;
+    }
+    if (Dpi().dpiForWindow == nullptr) {
+        return SystemDpi();
+    }
+    const UINT dpi = Dpi().dpiForWindow(window);
     return dpi != 0 ? dpi : kDefaultDpi;
 }
 
@@ -81,11 +127,13 @@ HFONT MessageFont(UINT dpi, bool bold, double pointSize, const wchar_t* face) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     LOGFONTW font{};
-    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0, dpi)) {
+    const auto forDpi = Dpi().parametersForDpi;
+    if (forDpi != nullptr && forDpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0, dpi)) {
         font = metrics.lfMessageFont;
     } else if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+        // Without per-monitor metrics the system's are at the screen's dots per inch.
         font = metrics.lfMessageFont;
-        font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
+        font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
     } else {
         font.lfHeight = ToPoints(9, dpi);
         wcscpy_s(font.lfFaceName, L"Segoe UI");
@@ -175,9 +223,9 @@ void RaiseLastError(const char* what) {
 }
 
 WindowScope::WindowScope()
-    : previous_(SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
+    : previous_(SetThreadContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
     if (previous_ == nullptr) {
-        previous_ = SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+        previous_ = SetThreadContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
     }
     HANDLE manifest = ModuleManifest();
     if (manifest != INVALID_HANDLE_VALUE && !ActivateActCtx(manifest, &activation_)) {
@@ -190,7 +238,7 @@ WindowScope::~WindowScope() {
         DeactivateActCtx(0, activation_);
     }
     if (previous_ != nullptr) {
-        SetThreadDpiAwarenessContext(previous_);
+        SetThreadContext(previous_);
     }
 }
 

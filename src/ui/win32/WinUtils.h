@@ -12,7 +12,8 @@
 
 namespace brindle::ui::win32 {
 
-// The window's dots per inch (96 when it has none of its own), and 1440 divided by them.
+// The window's dots per inch (96 for no window; the screen's on Windows before 10, which has no
+// per-window ones), and 1440 divided by them.
 UINT DpiOf(HWND window);
 double TwipsPerPixel(HWND window);
 // A length in pixels at 96 dots per inch, at `dpi`.
@@ -50,7 +51,8 @@ HINSTANCE OwnModule();
 [[noreturn]] void RaiseLastError(const char* what);
 
 // While it lives, windows made on this thread scale with the dots per inch of their monitor,
-// whatever the host process chose for its own windows, and take the common controls that the
+// whatever the host process chose for its own windows (on Windows 10 1607 and later; before,
+// they keep the process's), and take the common controls that the
 // module's own manifest names (resource 2, as a DLL carries it; none: the process's).
 class WindowScope {
 public:

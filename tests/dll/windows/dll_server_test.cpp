@@ -1,9 +1,10 @@
-// VBBrindle.dll as the IDEs meet it: registered per user by regsvr32 /n /i:user, every key in
-// place for the IDEs of its bitness, created from its ProgID, answering the add-in interfaces,
-// unloadable once released, and gone without a trace when unregistered; connected to the
-// automation double of each IDE, its ten buttons clicked there do what they do in our own host,
-// with the add-in's real windows answered as a user would. Built and run for both bitnesses
-// (build-windows and build-windows32); what needs windows is skipped where Wine has no screen.
+// VBBrindle.dll as the IDEs meet it: registered per user by regsvr32 /n /i:user (or for all
+// users by /i:machine), every key in place for the IDEs of its bitness, created from its ProgID,
+// answering the add-in interfaces, unloadable once released, and gone without a trace when
+// unregistered; connected to the automation double of each IDE, its ten buttons clicked there do
+// what they do in our own host, with the add-in's real windows answered as a user would. Built and
+// run for both bitnesses (build-windows and build-windows32); what needs windows is skipped where
+// Wine has no screen.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -80,6 +81,13 @@ struct Expected {
     std::wstring name;
     Data data;
     REGSAM view;
+    HKEY root = HKEY_CURRENT_USER;
+};
+
+struct Key {
+    std::wstring key;
+    REGSAM view;
+    HKEY root;
 };
 
 std::wstring DllPath() {
@@ -95,49 +103,55 @@ std::wstring DllPath() {
     return full;
 }
 
-std::vector<std::wstring> AddinKeys() {
+// The add-in lists of the IDEs of this bitness. For all users the VB6 IDE's is the machine's,
+// in the 32-bit view it reads as a 32-bit program; the VBA editors read only the user's.
+std::vector<Key> AddinKeys(bool allUsers = false) {
+    const std::wstring vba = L"Software\\Microsoft\\VBA\\VBE\\6.0\\";
     if (k64) {
-        return {L"Software\\Microsoft\\VBA\\VBE\\6.0\\Addins64\\VBBrindle.Brindle"};
+        return {{vba + L"Addins64\\VBBrindle.Brindle", 0, HKEY_CURRENT_USER}};
     }
-    return {L"Software\\Microsoft\\Visual Basic\\6.0\\Addins\\VBBrindle.Brindle",
-            L"Software\\Microsoft\\VBA\\VBE\\6.0\\Addins\\VBBrindle.Brindle"};
+    const std::wstring vb6 = L"Software\\Microsoft\\Visual Basic\\6.0\\Addins\\VBBrindle.Brindle";
+    return {
+        allUsers ? Key{vb6, KEY_WOW64_32KEY, HKEY_LOCAL_MACHINE} : Key{vb6, 0, HKEY_CURRENT_USER},
+        {vba + L"Addins\\VBBrindle.Brindle", 0, HKEY_CURRENT_USER}};
 }
 
-std::vector<Expected> ExpectedValues() {
+std::vector<Expected> ExpectedValues(bool allUsers = false) {
     const std::wstring description = L"Visual Basic Brindle";
+    const HKEY classes = allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
     std::vector<Expected> values = {
-        {kClassKey, L"", description, kOwnView},
-        {kClassKey + L"\\ProgID", L"", std::wstring(L"VBBrindle.Brindle"), kOwnView},
-        {kClassKey + L"\\InprocServer32", L"", DllPath(), kOwnView},
-        {kClassKey + L"\\InprocServer32", L"ThreadingModel", std::wstring(L"Apartment"), kOwnView},
-        {kProgIdKey, L"", description, 0},
-        {kProgIdKey + L"\\CLSID", L"", kClsid, 0},
+        {kClassKey, L"", description, kOwnView, classes},
+        {kClassKey + L"\\ProgID", L"", std::wstring(L"VBBrindle.Brindle"), kOwnView, classes},
+        {kClassKey + L"\\InprocServer32", L"", DllPath(), kOwnView, classes},
+        {kClassKey + L"\\InprocServer32", L"ThreadingModel", std::wstring(L"Apartment"), kOwnView,
+         classes},
+        {kProgIdKey, L"", description, 0, classes},
+        {kProgIdKey + L"\\CLSID", L"", kClsid, 0, classes},
     };
-    for (const std::wstring& key : AddinKeys()) {
-        values.push_back({key, L"FriendlyName", description, 0});
-        values.push_back({key, L"Description", description, 0});
-        values.push_back({key, L"LoadBehavior", DWORD{3}, 0});
-        if (key.find(L"Visual Basic") != std::wstring::npos) {
-            values.push_back({key, L"CommandLineSafe", DWORD{0}, 0});
+    for (const Key& key : AddinKeys(allUsers)) {
+        values.push_back({key.key, L"FriendlyName", description, key.view, key.root});
+        values.push_back({key.key, L"Description", description, key.view, key.root});
+        values.push_back({key.key, L"LoadBehavior", DWORD{3}, key.view, key.root});
+        if (key.key.find(L"Visual Basic") != std::wstring::npos) {
+            values.push_back({key.key, L"CommandLineSafe", DWORD{0}, key.view, key.root});
         }
     }
     return values;
 }
 
-bool KeyExists(const std::wstring& key, REGSAM view) {
+bool KeyExists(const std::wstring& key, REGSAM view, HKEY root = HKEY_CURRENT_USER) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | view, &opened) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) {
         return false;
     }
     RegCloseKey(opened);
     return true;
 }
 
-std::optional<Data> ReadValue(const std::wstring& key, const std::wstring& name, REGSAM view) {
+std::optional<Data> ReadValue(const std::wstring& key, const std::wstring& name, REGSAM view,
+                              HKEY root = HKEY_CURRENT_USER) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | view, &opened) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     DWORD type = 0;
@@ -249,6 +263,7 @@ protected:
     }
     void TearDown() override {
         Regsvr32(L"/u /n /i:user");
+        Regsvr32(L"/u /n /i:machine");
         if (module_ != nullptr) {
             FreeLibrary(module_);
         }
@@ -261,19 +276,24 @@ protected:
     }
     HRESULT CanUnloadNow() { return Export<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow")(); }
 
-    void ExpectEveryKey() {
-        for (const Expected& value : ExpectedValues()) {
-            const auto read = ReadValue(value.key, value.name, value.view);
+    void ExpectEveryKey(bool allUsers = false) {
+        for (const Expected& value : ExpectedValues(allUsers)) {
+            const auto read = ReadValue(value.key, value.name, value.view, value.root);
             ASSERT_TRUE(read) << host::Narrow(value.key) << " " << host::Narrow(value.name);
             EXPECT_EQ(*read, value.data)
                 << host::Narrow(value.key) << " " << host::Narrow(value.name);
         }
     }
     void ExpectNoKeyLeft() {
-        EXPECT_FALSE(KeyExists(kClassKey, kOwnView));
-        EXPECT_FALSE(KeyExists(kProgIdKey, 0));
-        for (const std::wstring& key : AddinKeys()) {
-            EXPECT_FALSE(KeyExists(key, 0)) << host::Narrow(key);
+        for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            EXPECT_FALSE(KeyExists(kClassKey, kOwnView, root));
+            EXPECT_FALSE(KeyExists(kProgIdKey, 0, root));
+        }
+        for (const Key& key : AddinKeys(false)) {
+            EXPECT_FALSE(KeyExists(key.key, key.view, key.root)) << host::Narrow(key.key);
+        }
+        for (const Key& key : AddinKeys(true)) {
+            EXPECT_FALSE(KeyExists(key.key, key.view, key.root)) << host::Narrow(key.key);
         }
     }
 
@@ -357,15 +377,29 @@ TEST_F(Server, UnregisteringLeavesTheOtherBitnessItsRegistration) {
     DeleteKey(kProgIdKey, 0);
 }
 
-TEST_F(Server, DllInstallKnowsOnlyTheUser) {
+TEST_F(Server, DllInstallKnowsTheUserAndAllUsers) {
     using Install = HRESULT(STDAPICALLTYPE*)(BOOL, LPCWSTR);
     const auto install = Export<Install>("DllInstall");
     ASSERT_NE(install, nullptr);
-    EXPECT_EQ(install(TRUE, L"machine"), E_INVALIDARG);
+    EXPECT_EQ(install(TRUE, L"everyone"), E_INVALIDARG);
     ExpectNoKeyLeft();
     EXPECT_EQ(install(TRUE, L"USER"), S_OK);
     ExpectEveryKey();
     EXPECT_EQ(install(FALSE, L"user"), S_OK);
+    ExpectNoKeyLeft();
+}
+
+// For all users (an administrator's install, which Wine's user is): the classes and the VB6
+// IDE's list are the machine's, the VBA editors' lists the user's, and nothing of the user's
+// classes; uninstalled, nothing is left in either.
+TEST_F(Server, RegisteredForAllUsersTheClassIsTheMachinesAndUnregisteredLeavesNoKey) {
+    ASSERT_EQ(Regsvr32(L"/n /i:machine"), 0u);
+    ExpectEveryKey(true);
+    EXPECT_FALSE(KeyExists(kClassKey, kOwnView, HKEY_CURRENT_USER));
+    IUnknown* object = nullptr;
+    ASSERT_EQ(CreateFromProgId(&object), S_OK);
+    object->Release();
+    ASSERT_EQ(Regsvr32(L"/u /n /i:machine"), 0u);
     ExpectNoKeyLeft();
 }
 
