@@ -46,7 +46,7 @@ if [ "${1:-}" = "--win32" ]; then
     wineboot -i >/dev/null 2>&1
     wineserver -w
     ctest --test-dir build-windows -R '^ui_win32_' --output-on-failure
-    for window in options templates status splash question; do
+    for window in options templates team help status splash question; do
         wine build-windows/tests/win32_window_gallery.exe "$window" 9 &
         app=$!
         sleep 6
@@ -82,7 +82,7 @@ openbox >/dev/null 2>&1 &
 wm=$!
 sleep 1
 
-for window in options templates status splash question; do
+for window in options templates team help status splash question; do
     build/tests/window_gallery "$window" 3 &
     app=$!
     sleep 1.5

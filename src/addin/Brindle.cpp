@@ -516,7 +516,7 @@ void Brindle::RunProjectCommand(const ProjectCommand& command) {
     for (std::int32_t i = 1; i <= count; ++i) {
         VBComponent* component = nullptr;
         IgnoreStep(sink_, [&] { component = &project->VBComponents().Item(i); });
-        if (component == nullptr) {
+        if (component == nullptr || (leftOut_ && leftOut_(*component))) {
             continue;
         }
         // A component without code (a resource file, a related document) is passed over; its

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "addin/AddinWindows.h"
 #include "addin/EventSourceField.h"
@@ -56,6 +57,11 @@ public:
     const AddinFields& Fields() const { return *this; }
     // For the host's run: see AddinFields::mbIgnoreExclusions.
     void IgnoreExclusions(bool ignore) { mbIgnoreExclusions = ignore; }
+    // For a host whose projects name modules to leave alone (a team's ignore file): the
+    // project commands pass over each component for which `leftOut` answers true.
+    void LeaveOut(std::function<bool(VBComponent& component)> leftOut) {
+        leftOut_ = std::move(leftOut);
+    }
     // For a host whose settings store answers otherwise from now on (it opened a project with
     // team settings): while connected, saves the options through the store as it answers now;
     // then lets `changeSettings` change it, and loads the options and templates again.
@@ -110,6 +116,7 @@ private:
     TemplateFiles& templateFiles_;
     AddinWindows& windows_;
     Diagnostics* sink_;
+    std::function<bool(VBComponent& component)> leftOut_;
     bool commandRunning_ = false;
     bool connected_ = false;
 

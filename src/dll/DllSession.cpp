@@ -9,12 +9,15 @@
 #include <utility>
 #include <vector>
 
+#include "dll/OptionsHelp.h"
 #include "dll/Server.h"
 #include "dll/WrapVbe.h"
+#include "host/files/FileSystem.h"
 #include "host/vb6/windows/Wide.h"
 #include "model/AddinName.h"
 #include "model/Extensibility.h"
 #include "model/VbError.h"
+#include "ui/win32/HelpWindow.h"
 
 namespace brindle::dll {
 namespace {
@@ -103,6 +106,7 @@ DllSession::DllSession()
       sink_(std::make_unique<NoticeSink>()) {}
 
 DllSession::~DllSession() {
+    team_.reset();
     addin_.reset();
     ides_.clear();
     windows_.reset();
@@ -110,9 +114,23 @@ DllSession::~DllSession() {
 
 host::HostedAddin& DllSession::Addin() {
     if (!addin_) {
+        host::AddinOptions options;
+        options.teamWarning = [this](std::string_view text) { sink_->Warn({}, text); };
         addin_ = std::make_unique<host::HostedAddin>(
-            *windows_, sink_.get(), host::AddinOptions{},
+            *windows_, sink_.get(), options,
             host::TemplateFileReader::Beside(ModuleFile().parent_path()));
+        team_ = std::make_unique<TeamFiles>(
+            *addin_, [this](std::string_view text) { sink_->Warn({}, text); });
+        addin_->Addin().LeaveOut(
+            [this](VBComponent& component) { return team_->LeftOut(component); });
+        windows_->HelpBy([](HWND over) {
+            ui::win32::ShowHelpWindow(over, std::string(kAddinDescription) + " Help",
+                                      OptionsHelp());
+        });
+        windows_->FixOptionsBy([this] {
+            return ui::win32::FixedOptions{host::TextOf(addin_->Layers().TeamFile()),
+                                           addin_->TeamKeys()};
+        });
     }
     return *addin_;
 }
@@ -132,6 +150,8 @@ void DllSession::Connect(IDispatch* application, IDispatch* addIn, LONG connectM
     windows_->SetOwner(MainWindowOf(application));
     host::com::ComVbe& vbe = *ides_.back();
     vbe.WhenCallsEnd([this] { ShowNotices(); });
+    Addin();
+    vbe.WhenCallsBegin([this, &vbe] { team_->Follow(vbe); });
     const host::com::ComVbe::Reach reach(vbe);
     AddIn* entry =
         addIn == nullptr ? nullptr : &vbe.WrapAddIn(host::com::DispatchPtr::Share(addIn));

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "dll/TeamFiles.h"
 #include "host/com/ComVbe.h"
 #include "host/session/HostedAddin.h"
 #include "ui/win32/Win32Windows.h"
@@ -49,6 +50,7 @@ private:
     // refer to an earlier one. The add-in goes first.
     std::vector<std::unique_ptr<host::com::ComVbe>> ides_;
     std::unique_ptr<host::HostedAddin> addin_;
+    std::unique_ptr<TeamFiles> team_;
     bool quiet_ = false;  // while the IDE shuts down
 };
 

@@ -258,28 +258,8 @@ void AddinHost::WarnOfTemplates() {
 
 bool AddinHost::UseTeamSettings(const std::optional<std::filesystem::path>& file, bool reread,
                                 int codePage) {
-    const std::filesystem::path wanted = file.value_or(std::filesystem::path());
-    if (wanted == teamWanted_ && !reread) {
-        return false;
-    }
-    teamWanted_ = wanted;
-    auto team = ReadTeam(file, codePage);
-    session_.SetTeam(std::move(team), wanted);
-    return true;
-}
-
-// A file that cannot be taken is shown, and the user's own options apply meanwhile.
-std::unique_ptr<SettingsStore> AddinHost::ReadTeam(const std::optional<std::filesystem::path>& file,
-                                                   int codePage) {
-    if (!file) {
-        return nullptr;
-    }
-    try {
-        return session_.ReadTeam(*file, codePage);
-    } catch (const host::TeamSettingsError& e) {
-        output_.Problem("", std::string(e.what()) + "; your own options apply until it is fixed");
-        return nullptr;
-    }
+    return session_.UseTeam(file, reread, codePage,
+                            [this](std::string_view text) { output_.Problem("", text); });
 }
 
 // The fields of the options dialog that the active project's team settings decide.
@@ -289,16 +269,7 @@ ui::qt::FixedOptions AddinHost::TeamOptions() {
         return fixed;
     }
     fixed.file = QString::fromStdString(host::TextOf(TeamFile()));
-    std::vector<std::string_view> keys = {settings::kMarkersKey, settings::kSkipExistingKey,
-                                          settings::kDateFormatKey};
-    for (const TemplateSlot& slot : kTemplateSlots) {
-        keys.push_back(slot.key);
-    }
-    for (const std::string_view key : keys) {
-        if (session_.Layers().OriginOf(settings::kOptions, key) == host::SettingOrigin::Team) {
-            fixed.keys.push_back(key);
-        }
-    }
+    fixed.keys = session_.TeamKeys();
     return fixed;
 }
 

@@ -102,15 +102,12 @@ private:
     void KeepTeamValues();
     ui::qt::FixedOptions TeamOptions();
     void WarnOfTemplates();
-    std::unique_ptr<SettingsStore> ReadTeam(const std::optional<std::filesystem::path>& file,
-                                            int codePage);
 
     OutputWindow& output_;
     Workspace& workspace_;
     ui::qt::QtWindows windows_;
     host::AddinSession session_;
     bool running_ = false;
-    std::filesystem::path teamWanted_;  // the team file last asked for, taken or not
 };
 
 }  // namespace brindle::workbench

@@ -7,7 +7,11 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
 
+#include "util/Markdown.h"
 #include "workbench/WorkbenchName.h"
 
 namespace brindle::workbench {
@@ -16,10 +20,6 @@ namespace {
 QString Readme() {
     QFile file(QStringLiteral(":/README.md"));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-bool StartsSection(const QString& line) {
-    return line.startsWith(QLatin1String("## "));
 }
 
 // Beside the window it was asked from, on the side with more room, narrowed to fit there so
@@ -48,22 +48,12 @@ void PlaceBeside(QWidget& help, QWidget* over) {
 }  // namespace
 
 QString HelpText(const QStringList& titles) {
-    QStringList kept;
-    bool keeping = false;
-    bool inCode = false;
-    for (const QString& line : Readme().split(QLatin1Char('\n'))) {
-        // A "## " inside a block of code, a shell comment say, starts no section.
-        if (line.startsWith(QLatin1String("```"))) {
-            inCode = !inCode;
-        }
-        if (!inCode && StartsSection(line)) {
-            keeping = titles.contains(line.mid(3).trimmed());
-        }
-        if (keeping) {
-            kept << line;
-        }
+    std::vector<std::string> names;
+    for (const QString& title : titles) {
+        names.push_back(title.toStdString());
     }
-    return kept.join(QLatin1Char('\n'));
+    const std::vector<std::string_view> views(names.begin(), names.end());
+    return QString::fromStdString(MarkdownSections(Readme().toStdString(), views));
 }
 
 QStringList OptionsHelp() {

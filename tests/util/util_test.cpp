@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "util/LikePattern.h"
+#include "util/Markdown.h"
 #include "util/Text.h"
 #include "util/Unicode.h"
 #include "util/Wildcard.h"
@@ -145,6 +146,16 @@ TEST(Utf16, ConvertsWithSurrogatePairs) {
     EXPECT_FALSE(Utf16FromBytes("A", false));                         // odd length
     EXPECT_FALSE(Utf16FromBytes(std::string("\x00\xDE", 2), false));  // lone low surrogate
     EXPECT_FALSE(Utf16FromBytes(std::string("\x3D\xD8", 2), false));  // lone high surrogate
+}
+
+TEST(MarkdownSections, KeepsTheTitledSectionsAndNoHeadingInCode) {
+    const std::string_view text =
+        "# Brindle\r\nintro\r\n## The options\r\nA table\r\n```sh\r\n## a comment\r\n```\r\n"
+        "## Building\nmake\n## Template keywords \n%Date%";
+    const std::string_view titles[] = {"Template keywords", "The options"};
+    EXPECT_EQ(MarkdownSections(text, titles),
+              "## The options\nA table\n```sh\n## a comment\n```\n## Template keywords \n%Date%\n");
+    EXPECT_EQ(MarkdownSections(text, {}), "");
 }
 
 }  // namespace

@@ -53,8 +53,10 @@ public:
     // call, nested ones too, starts from what the IDE says now: what wrappers read before is
     // forgotten.
     void Enter() {
-        ++depth_;
         ++generation_;
+        if (++depth_ == 1 && whenBegun_) {
+            whenBegun_();
+        }
     }
     void Leave() {
         if (--depth_ == 0) {
@@ -66,6 +68,8 @@ public:
     }
     // Runs when each outermost call is over; it must not throw.
     void WhenOver(std::function<void()> hook) { whenOver_ = std::move(hook); }
+    // Runs when each outermost call begins; it must not throw.
+    void WhenBegun(std::function<void()> hook) { whenBegun_ = std::move(hook); }
 
     std::size_t Size() const { return wrappers_.size(); }
 
@@ -85,6 +89,7 @@ private:
     int depth_ = 0;
     std::uint64_t generation_ = 0;
     std::function<void()> whenOver_;
+    std::function<void()> whenBegun_;
     std::map<std::pair<IUnknown*, std::type_index>, std::unique_ptr<Wrapper>> wrappers_;
     std::vector<Object> made_;
 };

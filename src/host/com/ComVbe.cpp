@@ -73,6 +73,35 @@ void ComVbe::WhenCallsEnd(std::function<void()> hook) {
     registry_->WhenOver(std::move(hook));
 }
 
+void ComVbe::WhenCallsBegin(std::function<void()> hook) {
+    registry_->WhenBegun(std::move(hook));
+}
+
+namespace {
+
+// A path crosses as UTF-16, which UTF-8 keeps whole where the IDE's code page would not.
+std::string FileText(const Wrapped* wrapped, std::string_view member,
+                     std::initializer_list<Arg> args) {
+    if (wrapped == nullptr) {
+        return {};
+    }
+    try {
+        return Object(wrapped->Self().Pointer(), CP_UTF8).Call(member, args).Text();
+    } catch (const VbError&) {
+        return {};
+    }
+}
+
+}  // namespace
+
+std::string ComVbe::FileOf(VBProject& project) {
+    return FileText(dynamic_cast<const ComProject*>(&project), "FileName", {});
+}
+
+std::string ComVbe::FileOf(VBComponent& component) {
+    return FileText(dynamic_cast<const ComComponent*>(&component), "FileNames", {1});
+}
+
 std::size_t ComVbe::Held() const {
     return registry_->Size();
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "host/com/Dispatch.h"
@@ -55,6 +56,15 @@ public:
     // Runs when each outermost call of the IDE into the add-in (a click, a notification) is
     // over, with what it reached let go; it must not throw.
     void WhenCallsEnd(std::function<void()> hook);
+    // Runs when each outermost call begins, before the add-in sees it; it must not throw.
+    void WhenCallsBegin(std::function<void()> hook);
+
+    // The project's file as UTF-8 (the VB6 IDE's project file, the VBA editor's document);
+    // empty when it has none yet or the IDE does not say.
+    std::string FileOf(VBProject& project);
+    // The component's own file as UTF-8 (FileNames(1)); empty where the IDE keeps none: the
+    // VBA editor's components live in their document.
+    std::string FileOf(VBComponent& component);
 
     class Reach {
     public:

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "addin/AddinWindows.h"
 #include "addin/Brindle.h"
@@ -64,6 +65,11 @@ public:
     void SetTeam(std::unique_ptr<SettingsStore> team, const std::filesystem::path& file) {
         hosted_.SetTeam(std::move(team), file);
     }
+    bool UseTeam(const std::optional<std::filesystem::path>& file, bool reread, int codePage,
+                 const std::function<void(std::string_view text)>& problem) {
+        return hosted_.UseTeam(file, reread, codePage, problem);
+    }
+    std::vector<std::string_view> TeamKeys() { return hosted_.TeamKeys(); }
     int DefaultCodePage(const std::optional<std::filesystem::path>& teamFile) {
         return hosted_.DefaultCodePage(teamFile);
     }

@@ -1,7 +1,10 @@
 #include "host/session/HostedAddin.h"
 
+#include "host/files/FileSystem.h"
 #include "host/session/AddinSession.h"
 #include "host/vb6/CodePage.h"
+#include "model/SettingsKeys.h"
+#include "templates/AddinFields.h"
 
 namespace brindle::host {
 namespace {
@@ -55,6 +58,45 @@ std::unique_ptr<SettingsStore> HostedAddin::ReadTeam(const std::filesystem::path
 
 void HostedAddin::SetTeam(std::unique_ptr<SettingsStore> team, const std::filesystem::path& file) {
     addin_->ReloadOptions([&] { layers_.SetTeam(std::move(team), file); });
+}
+
+bool HostedAddin::UseTeam(const std::optional<std::filesystem::path>& file, bool reread,
+                          int codePage, const std::function<void(std::string_view text)>& problem) {
+    const std::filesystem::path wanted = file.value_or(std::filesystem::path());
+    if (wanted == teamWanted_ && !reread) {
+        return false;
+    }
+    teamWanted_ = wanted;
+    std::unique_ptr<SettingsStore> team;
+    if (file) {
+        try {
+            team = ReadTeam(*file, codePage);
+        } catch (const TeamSettingsError& e) {
+            if (problem) {
+                problem(std::string(e.what()) + "; your own options apply until it is fixed");
+            }
+        }
+    }
+    SetTeam(std::move(team), wanted);
+    return true;
+}
+
+std::vector<std::string_view> HostedAddin::TeamKeys() {
+    std::vector<std::string_view> keys;
+    if (layers_.TeamFile().empty()) {
+        return keys;
+    }
+    std::vector<std::string_view> fields = {settings::kMarkersKey, settings::kSkipExistingKey,
+                                            settings::kDateFormatKey};
+    for (const TemplateSlot& slot : kTemplateSlots) {
+        fields.push_back(slot.key);
+    }
+    for (const std::string_view key : fields) {
+        if (layers_.OriginOf(settings::kOptions, key) == SettingOrigin::Team) {
+            keys.push_back(key);
+        }
+    }
+    return keys;
 }
 
 int HostedAddin::DefaultCodePage(const std::optional<std::filesystem::path>& teamFile) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "addin/AddinWindows.h"
 #include "addin/Brindle.h"
@@ -59,12 +60,22 @@ public:
     // its options first and reads them again after.
     void SetTeam(std::unique_ptr<SettingsStore> team, const std::filesystem::path& file);
 
+    // Lays the team's `file` over the user's settings (none: the user's own alone) unless it
+    // is the file asked for last and `reread` is false; true when it did. A file that is not
+    // in UTF-8 or UTF-16 is read in `codePage` (unless it names its own). One that cannot be
+    // taken is told to `problem`, and the user's own options apply until it is fixed.
+    bool UseTeam(const std::optional<std::filesystem::path>& file, bool reread, int codePage,
+                 const std::function<void(std::string_view text)>& problem);
+    // The settings keys of the options dialog's fields that the team's file gives now.
+    std::vector<std::string_view> TeamKeys();
+
     // The code page a project opens in when it has none of its own: the team's, else the
     // user's default; 1252 when neither is stored or can be taken.
     int DefaultCodePage(const std::optional<std::filesystem::path>& teamFile);
 
 private:
     std::function<void(std::string_view text)> teamWarning_;
+    std::filesystem::path teamWanted_;  // the team file last asked for, taken or not
     SettingsFile settings_;
     LayeredSettings layers_{settings_};
     std::unique_ptr<SettingsStore> readOnly_;

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/SettingsKeys.h"
 #include "ui/win32/DialogAnswers.h"
 #include "ui/win32/WinText.h"
 #include "ui/win32/WinUtils.h"
@@ -80,6 +81,8 @@ const std::array<OptionsControl, 18> kOptionsControls = {{
 namespace {
 
 constexpr SIZE kClientSize{480, 242};
+// What the note on greyed fields adds below the tabs.
+constexpr int kTeamNoteHeight = 40;
 constexpr RECT kTabPlace{8, 8, 472, 196};
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -201,6 +204,28 @@ constexpr std::array<BoxName, 4> kBoxNames = {{
     {1017, L"Error handler footer template file"},
 }};
 
+// The controls of the field a settings key names.
+std::vector<int> IdsOf(std::string_view key) {
+    if (key == settings::kMarkersKey) {
+        return {1003};
+    }
+    if (key == settings::kSkipExistingKey) {
+        return {1005};
+    }
+    if (key == settings::kDateFormatKey) {
+        return {1007};
+    }
+    constexpr std::array<std::string_view, 4> kTemplateKeys = {
+        settings::kModHdrKey, settings::kProcHdrKey, settings::kErrHdrKey, settings::kErrFtrKey};
+    for (std::size_t i = 0; i < kTemplateKeys.size(); ++i) {
+        if (key == kTemplateKeys[i]) {
+            const int button = 1010 + 2 * static_cast<int>(i);
+            return {button, button + 1};
+        }
+    }
+    return {};
+}
+
 class Win32Options;
 
 Win32Options* OptionsOf(HWND window) {
@@ -254,8 +279,8 @@ LRESULT CALLBACK PageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 class Win32Options final : public frmOptions {
 public:
-    Win32Options(DialogAnswers* answers, Diagnostics* sink)
-        : frmOptions(sink), answers_(answers), sink_(sink) {}
+    Win32Options(OptionsHost host, Diagnostics* sink)
+        : frmOptions(sink), host_(std::move(host)), answers_(host_.answers), sink_(sink) {}
     ~Win32Options() override {
         Unload();
         DeleteObject(font_);
@@ -273,6 +298,7 @@ public:
     void ShowModal() override {
         Load();
         Push();
+        Fix();
         DisableOthers();
         ShowWindow(form_, SW_SHOWNORMAL);
         SetForegroundWindow(form_);
@@ -292,7 +318,7 @@ public:
                 }
                 break;
             }
-            if (form_ != nullptr && SwitchTab(message)) {
+            if (form_ != nullptr && (SwitchTab(message) || Help(message))) {
                 continue;
             }
             if (form_ == nullptr || !IsDialogMessageW(form_, &message)) {
@@ -307,6 +333,8 @@ public:
         EnableOthers();
         names_.Clear();
         tips_ = nullptr;
+        fixedTips_.clear();
+        extra_ = 0;
         if (form_ != nullptr) {
             DestroyWindow(std::exchange(form_, nullptr));
         }
@@ -392,6 +420,7 @@ private:
                   control.caption != nullptr ? control.caption : L"", StyleOf(control), control.id,
                   control.windowClass == std::wstring_view(L"Edit") ? WS_EX_CLIENTEDGE : 0);
         }
+        ShowWindow(Child(form, L"Static", L"", SS_LEFT | SS_NOPREFIX, kTeamNoteId), SW_HIDE);
         Layout(DpiOf(form));
         ShowTab(0);
         // The whole path of a template box, which a long one shows only in part.
@@ -464,10 +493,81 @@ private:
         // keyboard's walk, after OK and Cancel, and so just before the shown tab's controls.
         SetWindowPos(Tabs(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         for (const OptionsControl& control : kOptionsControls) {
-            place(Control(control), control.place);
+            place(Control(control),
+                  control.tab < 0 ? Lowered(control.place, extra_) : control.place);
         }
-        SetClientSize(form_, {Scaled(kClientSize.cx, dpi), Scaled(kClientSize.cy, dpi)});
+        place(GetDlgItem(form_, kTeamNoteId),
+              {12, kTabPlace.bottom + 4, kTabPlace.right, kTabPlace.bottom + extra_});
+        SetClientSize(form_, {Scaled(kClientSize.cx, dpi), Scaled(kClientSize.cy + extra_, dpi)});
+        PlaceFixedTips();
         DeleteObject(old);
+    }
+
+    static RECT Lowered(RECT place, int by) {
+        place.top += by;
+        place.bottom += by;
+        return place;
+    }
+
+    // The fields another file decides are greyed, that file named in their tooltips and in a
+    // note below the tabs, which the dialog grows for.
+    void Fix() {
+        const FixedOptions fixed = host_.fixed ? host_.fixed() : FixedOptions{};
+        if (fixed.file.empty() || fixed.keys.empty()) {
+            return;
+        }
+        const std::wstring file = Wide(fixed.file);
+        const std::wstring why = L"Set for this project by " + file;
+        for (const std::string_view key : fixed.keys) {
+            for (const int id : IdsOf(key)) {
+                HWND control = ControlById(id);
+                EnableWindow(control, FALSE);
+                // A template box keeps its whole path in its tooltip, the reason below it.
+                const std::wstring path = id >= 1010 && id % 2 == 1 ? TextOf(control) : L"";
+                const std::wstring text = path.empty() ? why : path + L"\n" + why;
+                // A disabled control gets no mouse: its parent shows the tip over its place.
+                TOOLINFOW tool = FixedTool(control);
+                tool.lpszText = const_cast<wchar_t*>(text.c_str());
+                SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+                fixedTips_.push_back(control);
+            }
+        }
+        SetWindowTextW(GetDlgItem(form_, kTeamNoteId),
+                       (L"Greyed fields are set for this project by " + file +
+                        L"; your own values apply to other projects.")
+                           .c_str());
+        ShowWindow(GetDlgItem(form_, kTeamNoteId), SW_SHOWNA);
+        extra_ = kTeamNoteHeight;
+        Layout(DpiOf(form_));
+        CentreOnScreen(form_);
+    }
+
+    TOOLINFOW FixedTool(HWND control) const {
+        TOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.uFlags = TTF_SUBCLASS;
+        tool.hwnd = GetParent(control);
+        tool.uId = static_cast<UINT_PTR>(GetDlgCtrlID(control));
+        GetWindowRect(control, &tool.rect);
+        MapWindowPoints(nullptr, tool.hwnd, reinterpret_cast<POINT*>(&tool.rect), 2);
+        return tool;
+    }
+
+    void PlaceFixedTips() {
+        for (HWND control : fixedTips_) {
+            TOOLINFOW tool = FixedTool(control);
+            SendMessageW(tips_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+        }
+    }
+
+    // F1, from whichever control has the focus.
+    bool Help(const MSG& message) {
+        if (message.message != WM_KEYDOWN || message.wParam != VK_F1 || !host_.help ||
+            (message.hwnd != form_ && !IsChild(form_, message.hwnd))) {
+            return false;
+        }
+        IgnoreStep(sink_, [&] { host_.help(form_); });
+        return true;
     }
 
     // Ctrl+Tab and Ctrl+Shift+Tab turn to the next and the previous tab, as in the system's
@@ -612,6 +712,7 @@ private:
         }
     }
 
+    OptionsHost host_;
     DialogAnswers* answers_;
     Diagnostics* sink_;
     HWND form_ = nullptr;
@@ -620,6 +721,8 @@ private:
     HFONT font_ = nullptr;
     OptionsControls controls_;
     std::vector<HWND> disabled_;
+    std::vector<HWND> fixedTips_;  // the greyed controls, whose parents show their tips
+    int extra_ = 0;                // pixels at 96 dots per inch that the note adds
     DialogVisit visit_;
 };
 
@@ -636,8 +739,8 @@ LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-std::unique_ptr<frmOptions> MakeOptionsDialog(DialogAnswers* answers, Diagnostics* sink) {
-    return std::make_unique<Win32Options>(answers, sink);
+std::unique_ptr<frmOptions> MakeOptionsDialog(OptionsHost host, Diagnostics* sink) {
+    return std::make_unique<Win32Options>(std::move(host), sink);
 }
 
 }  // namespace brindle::ui::win32

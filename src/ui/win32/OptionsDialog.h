@@ -5,7 +5,11 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "addin/AddinWindows.h"
 
@@ -34,7 +38,24 @@ inline constexpr int kFirstPageId = 1100;
 
 extern const std::array<OptionsControl, 18> kOptionsControls;
 
-// A template button's file dialog takes its answer from `answers` when one is given there.
-std::unique_ptr<frmOptions> MakeOptionsDialog(DialogAnswers* answers, Diagnostics* sink);
+// The note below the tabs that names the file greyed fields come from; shown only then.
+inline constexpr int kTeamNoteId = 1021;
+
+// Options that another file decides for the project at hand, by their settings keys.
+struct FixedOptions {
+    std::string file;  // in UTF-8, as the user reads its path; empty when nothing is fixed
+    std::vector<std::string_view> keys;
+};
+
+// What the dialog asks of its host besides its values. A template button's file dialog takes
+// its answer from `answers` when one is given there; `fixed` is asked each time the dialog is
+// shown; `help` shows the options' help, over the dialog, when F1 is pressed in it.
+struct OptionsHost {
+    DialogAnswers* answers = nullptr;
+    std::function<FixedOptions()> fixed;
+    std::function<void(HWND over)> help;
+};
+
+std::unique_ptr<frmOptions> MakeOptionsDialog(OptionsHost host, Diagnostics* sink);
 
 }  // namespace brindle::ui::win32

@@ -23,7 +23,7 @@ struct MsgState {
     ~MsgState() { DeleteObject(font); }
 
     void Layout(HWND window, UINT dpi) {
-        HFONT old = std::exchange(font, MessageFont(dpi, true, kLabelPoints));
+        HFONT old = std::exchange(font, StatusFont(dpi));
         SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         DeleteObject(old);
         const RECT area = PixelsOf(kStatusLabel, dpi);
@@ -33,6 +33,22 @@ struct MsgState {
         SetClientSize(window, {client.right, client.bottom});
     }
 };
+
+int CALLBACK NoteFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool Installed(const wchar_t* face) {
+    LOGFONTW font{};
+    font.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy_s(font.lfFaceName, face, _TRUNCATE);
+    bool found = false;
+    HDC dc = GetDC(nullptr);
+    EnumFontFamiliesExW(dc, &font, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, dc);
+    return found;
+}
 
 MsgState* StateOf(HWND window) {
     return reinterpret_cast<MsgState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -198,6 +214,12 @@ private:
 };
 
 }  // namespace
+
+HFONT StatusFont(UINT dpi) {
+    static const bool outline = Installed(L"Microsoft Sans Serif");
+    return MessageFont(dpi, true, kLabelPoints,
+                       outline ? L"Microsoft Sans Serif" : L"MS Sans Serif");
+}
 
 std::wstring ElidedInTheMiddle(HDC dc, std::wstring_view text, int width) {
     const auto fits = [&](std::wstring_view line) {

@@ -22,6 +22,11 @@ inline constexpr int kLblMsgId = 101;
 // middle left out for an ellipsis, so that both its start and its end (a module's name) show.
 std::wstring ElidedInTheMiddle(HDC dc, std::wstring_view text, int width);
 
+// The message's font at `dpi`: MS Sans Serif, 8.25 point, bold, as the status window has
+// always had. A bitmap face does not scale, so its outline twin Microsoft Sans Serif stands in
+// where it is installed. The caller deletes it.
+HFONT StatusFont(UINT dpi);
+
 std::unique_ptr<frmMsg> MakeStatusWindow(Diagnostics* sink, MessageObserver observer = {});
 
 }  // namespace brindle::ui::win32

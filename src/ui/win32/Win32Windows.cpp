@@ -1,5 +1,7 @@
 #include "ui/win32/Win32Windows.h"
 
+#include <utility>
+
 #include "ui/win32/MessageBox.h"
 #include "ui/win32/OptionsDialog.h"
 #include "ui/win32/SplashWindow.h"
@@ -33,7 +35,14 @@ std::shared_ptr<frmSplash> Win32Windows::CreateSplash() {
 }
 
 std::unique_ptr<frmOptions> Win32Windows::CreateOptions(Diagnostics* sink) {
-    return MakeOptionsDialog(&answers_, sink);
+    // The host may say later what it fixes and how it helps: the dialog asks each time.
+    OptionsHost host{&answers_, [this] { return fixed_ ? fixed_() : FixedOptions{}; },
+                     [this](HWND over) {
+                         if (help_) {
+                             help_(over);
+                         }
+                     }};
+    return MakeOptionsDialog(std::move(host), sink);
 }
 
 VbMsgBoxResult Win32Windows::MsgBox(std::string_view prompt, std::int32_t buttons,

@@ -10,6 +10,7 @@
 
 #include "addin/AddinWindows.h"
 #include "ui/win32/DialogAnswers.h"
+#include "ui/win32/OptionsDialog.h"
 
 namespace brindle::ui::win32 {
 
@@ -36,6 +37,12 @@ public:
     // Where tests and scripted hosts answer the file dialogs and message boxes in advance.
     DialogAnswers& Answers() { return answers_; }
 
+    // The options that a file other than the user's own settings decides (a team's
+    // brindle.ini), asked each time the options dialog is shown.
+    void FixOptionsBy(std::function<FixedOptions()> source) { fixed_ = std::move(source); }
+    // What F1 in the options dialog shows, over that dialog.
+    void HelpBy(std::function<void(HWND over)> help) { help_ = std::move(help); }
+
     // Told of each status message as a status window made afterwards shows it.
     void ObserveStatus(std::function<void(std::string_view message)> observer) {
         statusObserver_ = std::move(observer);
@@ -45,6 +52,8 @@ private:
     HWND owner_;
     DialogAnswers answers_;
     std::function<void(std::string_view message)> statusObserver_;
+    std::function<FixedOptions()> fixed_;
+    std::function<void(HWND over)> help_;
 };
 
 }  // namespace brindle::ui::win32

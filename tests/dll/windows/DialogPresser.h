@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -36,6 +37,9 @@ public:
         boxButton_ = messageBoxButton;
         optionsButton_ = optionsButton;
     }
+    // Runs on each options dialog as it is activated, before its button is pressed; what it
+    // posts to the dialog comes first.
+    void LookAtOptions(std::function<void(HWND form)> look) { look_ = std::move(look); }
     // For a look at the windows: each dialog is answered `ms` later, and the status window
     // stays `ms` on screen when it first shows; each is announced on the standard output.
     void Linger(UINT ms) { lingerMs_ = ms; }
@@ -46,6 +50,9 @@ public:
     int OptionsDialogs() const { return seen_.dialogs; }
     HWND LastOwner() const { return seen_.owner; }
     const std::wstring& LastText() const { return seen_.text; }
+    // The title and text of the last help window shown.
+    const std::wstring& HelpTitle() const { return seen_.helpTitle; }
+    const std::wstring& HelpText() const { return seen_.helpText; }
 
     // Handles this thread's window messages for `ms`, so that what is shown stays painted.
     static void Pump(UINT ms) {
@@ -67,6 +74,8 @@ private:
         HWND owner = nullptr;
         HWND last = nullptr;
         std::wstring text;  // of the last message box
+        std::wstring helpTitle;
+        std::wstring helpText;
     };
 
     static LRESULT CALLBACK Activated(int code, WPARAM wParam, LPARAM lParam) {
@@ -109,6 +118,8 @@ private:
         }
     }
 
+    // The box that holds a help window's text.
+    static constexpr int kHelpText = 101;
     // The static control that holds a message box's text.
     static constexpr int kMessageBoxText = 0xFFFF;
 
@@ -142,6 +153,13 @@ private:
         } else if (std::wstring_view(name) == L"BrindleOptions") {
             ++seen_.dialogs;
             button = optionsButton_;
+            if (look_) {
+                look_(window);
+            }
+        } else if (std::wstring_view(name) == L"BrindleHelp") {
+            seen_.helpTitle = TextOf(window);
+            seen_.helpText = TextOf(GetDlgItem(window, kHelpText));
+            return;
         } else {
             return;
         }
@@ -164,6 +182,7 @@ private:
     HWND pending_ = nullptr;
     HWND status_ = nullptr;
     int pendingButton_ = 0;
+    std::function<void(HWND form)> look_;
     Seen seen_;
 };
 

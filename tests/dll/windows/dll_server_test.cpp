@@ -998,6 +998,101 @@ TEST_P(Buttons, DisconnectedTheyAreGoneAndTheOptionsAreInTheRegistry) {
     addin->Release();
 }
 
+// A team's files beside the project file (the VB6 IDE's project, the VBA editor's document),
+// found and taken as the command line takes them. `ignore` is the .brindleignore's bytes.
+struct TeamProject {
+    explicit TeamProject(const std::string& ignore) {
+        const auto& dir = workspace.dir.path();
+        test::WriteBytes(dir / "brindle.ini",
+                         "[Options]\r\nModule Header Filename=team-header.txt\r\n"
+                         "Add Code Markers=True\r\n");
+        test::WriteBytes(dir / "team-header.txt", "' Kept by the team\r\n");
+        test::WriteBytes(dir / ".brindleignore", ignore);
+        workspace.Open(ide);
+    }
+
+    // The IDE's double over the project, its file named as that IDE names it.
+    std::unique_ptr<AutomationIde> Automation(IdeKind kind) {
+        auto automation = std::make_unique<AutomationIde>(ide, kind);
+        automation->SetMainWindow(main.Get());
+        automation->SetProjectFile(
+            "Inventory",
+            workspace.dir.path() / (kind == IdeKind::Vb6 ? "Inventory.vbp" : "Inventory.xlsm"));
+        return automation;
+    }
+
+    const Workspace workspace;
+    host::MemoryVBE ide;
+    const MainWindow main;
+};
+
+// The team's options apply over the user's (the options dialog greys what they set, and F1
+// there shows the options' help) and the project commands leave alone the modules that its
+// .brindleignore leaves out; in the VBA editor a module is matched as the file it is exported to
+// beside the document.
+TEST_P(Buttons, TheProjectsTeamFilesApplyAsOnTheCommandLine) {
+    BRINDLE_NEEDS_SCREEN();
+    test::DialogPresser presser;
+    ASSERT_TRUE(presser.Installed());
+    TeamProject project("# left to the old team\r\nCStock*.cls\r\n");
+    const auto automation = project.Automation(Kind());
+    IDTExtensibility2* addin = Create();
+    ASSERT_NE(addin, nullptr);
+    ASSERT_EQ(addin->OnConnection(automation->Vbe(), Mode(), automation->AddIn("VBBrindle.Brindle"),
+                                  nullptr),
+              S_OK);
+    const Outcome before = OutcomeOf(project.ide);
+    presser.Press(IDYES, IDCANCEL);
+    presser.LookAtOptions([](HWND form) {
+        HWND general = GetDlgItem(form, 1100);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(general, 1003)));  // Add Code Markers
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(general, 1002)));   // the author stays the user's
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(GetDlgItem(form, 1101), 1011)));
+        PostMessageW(form, WM_KEYDOWN, VK_F1, 0);
+    });
+    presser.Forget();
+    EXPECT_TRUE(project.ide.Click(buttons::kOptions));
+    EXPECT_EQ(presser.OptionsDialogs(), 1);
+    EXPECT_EQ(presser.HelpTitle(), L"Visual Basic Brindle Help");
+    const std::wstring& help = presser.HelpText();
+    EXPECT_EQ(help.find(L"## The options\r\n"), 0u);
+    EXPECT_NE(help.find(L"## Template keywords"), std::wstring::npos);
+    EXPECT_EQ(help.find(L"## Building"), std::wstring::npos);
+
+    EXPECT_TRUE(project.ide.Click(buttons::kAddAllToProj));
+    const Outcome after = OutcomeOf(project.ide);
+    EXPECT_NE(after.files.at(0).find("' Kept by the team\r\n"), std::string::npos);
+    EXPECT_EQ(after.files.at(1), before.files.at(1));
+    EXPECT_EQ(presser.MessageBoxes(), 1) << "the question alone";
+    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+    addin->Release();
+}
+
+// A .brindleignore that cannot be read keeps the project commands out of every module, and
+// says why.
+TEST_P(Buttons, AnUnreadableIgnoreFileLeavesEveryModuleAlone) {
+    BRINDLE_NEEDS_SCREEN();
+    test::DialogPresser presser;
+    ASSERT_TRUE(presser.Installed());
+    TeamProject project(std::string("CStock\0.cls\r\n", 13));  // no text
+    const auto automation = project.Automation(Kind());
+    IDTExtensibility2* addin = Create();
+    ASSERT_NE(addin, nullptr);
+    ASSERT_EQ(addin->OnConnection(automation->Vbe(), Mode(), automation->AddIn("VBBrindle.Brindle"),
+                                  nullptr),
+              S_OK);
+    const Outcome before = OutcomeOf(project.ide);
+    presser.Press(IDYES, IDOK);
+    presser.Forget();
+    EXPECT_TRUE(project.ide.Click(buttons::kAddAllToProj));
+    EXPECT_EQ(OutcomeOf(project.ide), before);
+    EXPECT_EQ(presser.MessageBoxes(), 2) << "the question, then why nothing was done";
+    EXPECT_NE(presser.LastText().find(L".brindleignore"), std::wstring::npos) << presser.LastText();
+    EXPECT_NE(presser.LastText().find(L"leave every module alone"), std::wstring::npos);
+    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+    addin->Release();
+}
+
 INSTANTIATE_TEST_SUITE_P(Ides, Buttons,
                          ::testing::Combine(::testing::Values(IdeKind::Vb6, IdeKind::Vba),
                                             ::testing::Values(kStartup, kCommandLine)),

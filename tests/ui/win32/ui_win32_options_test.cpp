@@ -17,10 +17,12 @@
 #include "host/files/TemplateFileReader.h"
 #include "host/ide/Ide.h"
 #include "host/settings/SettingsFile.h"
+#include "model/SettingsKeys.h"
 #include "support/OptionsBench.h"
 #include "support/RecordingSink.h"
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"
+#include "ui/win32/HelpWindow.h"
 #include "ui/win32/OptionsDialog.h"
 #include "ui/win32/ScreenTest.h"
 #include "ui/win32/Win32Windows.h"
@@ -131,7 +133,7 @@ TEST_F(Win32Options, EveryControlOnItsTabInItsRowWithItsCaption) {
             HWND parent = GetParent(child);
             return parent != form && parent != Page(form, 0) && parent != Page(form, 1);
         });
-        EXPECT_EQ(children.size(), kOptionsControls.size() + 3);
+        EXPECT_EQ(children.size(), kOptionsControls.size() + 4);  // and the team note
 
         const RECT tabArea = ScreenRect(tabs);
         for (const OptionsControl& row : kOptionsControls) {
@@ -383,6 +385,107 @@ TEST_F(Win32Options, TemplateButtonFillsItsBoxAndLastDir) {
         EXPECT_EQ(bench.Fields().msLastDir, row.chosen ? folder : stored);
         EXPECT_TRUE(bench.sink.reported.empty());
     }
+}
+
+// The tip a tooltip control of the form shows over the control with that id, on `parent`.
+std::wstring TipOver(HWND form, HWND parent, int id) {
+    for (HWND tips : ThreadWindows()) {
+        wchar_t name[32] = {};
+        GetClassNameW(tips, name, 32);
+        if (GetWindow(tips, GW_OWNER) != form || std::wstring_view(name) != TOOLTIPS_CLASSW) {
+            continue;
+        }
+        TOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.hwnd = parent;
+        tool.uId = static_cast<UINT_PTR>(id);
+        if (!SendMessageW(tips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool))) {
+            continue;
+        }
+        std::wstring text(512, L'\0');
+        tool.lpszText = text.data();
+        SendMessageW(tips, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+        return text.c_str();
+    }
+    return {};
+}
+
+// The fields a team's file sets are greyed with the file named in their tips and in a note the
+// dialog grows for; the others stay the user's. F1 asks the host for the help, over the form.
+TEST_F(Win32Options, TeamSetFieldsAreGreyedAndF1ShowsTheHelp) {
+    Workbench bench;
+    const std::string team = "C:\\Team\\brindle.ini";
+    bench.windows.FixOptionsBy([&] {
+        return FixedOptions{team, {settings::kMarkersKey, settings::kProcHdrKey}};
+    });
+    HWND helpedOver = nullptr;
+    bench.windows.HelpBy([&](HWND over) { helpedOver = over; });
+    HWND shown = nullptr;
+    bench.WithOptions([&](HWND form) {
+        shown = form;
+        for (const char* name : {"chkCodeMarkers", "cmdLoadProcHdrTmplt", "txtProcHdrFname"}) {
+            EXPECT_FALSE(IsWindowEnabled(Find(form, name))) << name;
+        }
+        for (const char* name : {"txtAuthor", "chkSkipExisting", "txtDateFormat",
+                                 "cmdLoadModHdrTmplt", "txtModHdrFname"}) {
+            EXPECT_TRUE(IsWindowEnabled(Find(form, name))) << name;
+        }
+        const std::wstring why = L"Set for this project by C:\\Team\\brindle.ini";
+        EXPECT_EQ(TipOver(form, Page(form, 0), 1003), why);
+        const std::wstring path = TextOf(Find(form, "txtProcHdrFname"));
+        EXPECT_EQ(TipOver(form, Page(form, 1), 1013), path.empty() ? why : path + L"\n" + why);
+        HWND note = GetDlgItem(form, kTeamNoteId);
+        ASSERT_NE(note, nullptr);
+        EXPECT_TRUE(IsWindowVisible(note));
+        EXPECT_EQ(Utf8(TextOf(note)), "Greyed fields are set for this project by " + team +
+                                          "; your own values apply to other projects.");
+        EXPECT_GE(ScreenRect(note).top, ScreenRect(GetDlgItem(form, kTabOptionsId)).bottom);
+        EXPECT_LE(ScreenRect(note).bottom, ScreenRect(Find(form, "cmdOK")).top);
+        PostMessageW(form, WM_KEYDOWN, VK_F1, 0);
+    });
+    EXPECT_NE(shown, nullptr);
+    EXPECT_EQ(helpedOver, shown);
+    bench.WithOptions([&](HWND form) {
+        PostMessageW(form, WM_KEYDOWN, VK_F1, 0);
+        Click(form, "cmdOK");
+    });
+    EXPECT_TRUE(bench.sink.reported.empty());
+}
+
+// Without a team's file nothing is greyed and no note takes room.
+TEST_F(Win32Options, WithoutATeamNothingIsGreyed) {
+    Workbench bench;
+    bench.windows.FixOptionsBy([] { return FixedOptions{}; });
+    bench.WithOptions([&](HWND form) {
+        for (const OptionsControl& control : kOptionsControls) {
+            EXPECT_TRUE(IsWindowEnabled(Find(form, control.name))) << control.name;
+        }
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(form, kTeamNoteId)));
+        RECT client{};
+        GetClientRect(form, &client);
+        EXPECT_EQ(client.bottom, Scaled(242, DpiOf(form)));
+    });
+}
+
+// The help window: the text read-only, each line kept, owned by the window it was asked from;
+// asked again it is the same window with the new text.
+TEST_F(Win32Options, TheHelpWindowShowsItsTextOverItsOwner) {
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                 300, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    ShowHelpWindow(owner, "Visual Basic Brindle Help", "## The options\n| a | b |\nK\xC3\xB8");
+    HWND help = FindWindowW(kHelpWindowClass, nullptr);
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(GetWindow(help, GW_OWNER), owner);
+    EXPECT_EQ(Utf8(TextOf(help)), "Visual Basic Brindle Help");
+    HWND text = GetDlgItem(help, kHelpTextId);
+    EXPECT_EQ(Utf8(TextOf(text)), "## The options\r\n| a | b |\r\nK\xC3\xB8");
+    EXPECT_TRUE(GetWindowLongPtrW(text, GWL_STYLE) & ES_READONLY);
+    ShowHelpWindow(owner, "Help", "again");
+    EXPECT_EQ(FindWindowW(kHelpWindowClass, nullptr), help);
+    EXPECT_EQ(Utf8(TextOf(text)), "again");
+    DestroyWindow(owner);
+    EXPECT_FALSE(IsWindow(help));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -117,7 +118,7 @@ TEST_F(Win32Screen, StatusWindowLoadsHiddenOnTopAndItsMessageShowsOnceInPlace) {
     status->SetMessage(Utf8(adding));
     EXPECT_EQ(TextOf(label), adding);
     HDC dc = GetDC(label);
-    HFONT bold = MessageFont(DpiOf(form), true, 8.25);  // the label's
+    HFONT bold = StatusFont(DpiOf(form));  // the label's
     HGDIOBJ old = SelectObject(dc, bold);
     const LONG width = ClientRect(label).right;
     const std::wstring shown = ElidedInTheMiddle(dc, adding, width);
@@ -152,6 +153,17 @@ TEST_F(Win32Screen, StatusWindowLoadsHiddenOnTopAndItsMessageShowsOnceInPlace) {
     RECT labelPlace = ScreenRect(label);
     EXPECT_EQ(labelPlace.right - labelPlace.left,
               static_cast<LONG>(std::nearbyint(8025 * 2 * dpi / 1440.0)));
+    // The message in MS Sans Serif (or its outline twin), 8.25 point, bold, at the new dots
+    // per inch.
+    LOGFONTW font{};
+    ASSERT_NE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)),
+                         sizeof(font), &font),
+              0);
+    EXPECT_TRUE(std::wstring_view(font.lfFaceName) == L"Microsoft Sans Serif" ||
+                std::wstring_view(font.lfFaceName) == L"MS Sans Serif")
+        << Utf8(font.lfFaceName);
+    EXPECT_EQ(font.lfWeight, FW_BOLD);
+    EXPECT_EQ(font.lfHeight, -std::lround(8.25 * 2 * dpi / 72.0));
 
     EXPECT_TRUE(sink.reported.empty());
     status.reset();

@@ -47,6 +47,10 @@ const CallCounts& AutomationIde::Calls() const {
     return state_->calls;
 }
 
+void AutomationIde::SetProjectFile(std::string_view project, const std::filesystem::path& file) {
+    state_->projectFiles[std::string(project)] = file.u16string();
+}
+
 void AutomationIde::SetMainWindow(HWND window) {
     state_->mainWindow = window;
 }

@@ -7,6 +7,7 @@
 #include <oaidl.h>
 #include <windows.h>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -70,6 +71,10 @@ public:
     // Protection answers 1 (vbext_pp_locked) and it raises 50289 at `at` from then on. The VB6
     // IDE locks no project, and its projects have no Protection.
     void Lock(std::string_view project, LockPoint at = LockPoint::Components);
+
+    // The file VBProject.FileName answers for the project of that name: the VB6 IDE's project
+    // file, the VBA editor's document; none (empty) until set.
+    void SetProjectFile(std::string_view project, const std::filesystem::path& file);
 
     // The window VBE.MainWindow.HWnd answers; none (0) until set. The caller keeps it alive.
     void SetMainWindow(HWND window);

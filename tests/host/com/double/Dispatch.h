@@ -49,6 +49,8 @@ struct AutomationIde::State {
     std::function<void(const AddinEntry&, bool connect)> onUpdate;
     std::map<Key, automation::DispatchBase*> objects;
     HWND mainWindow = nullptr;
+    // VBProject.FileName of each project, by name.
+    std::map<std::string, std::u16string, std::less<>> projectFiles;
     // Office's Tag of each control, and in the VBA editor each button's own click source and
     // the click points advised on buttons.
     std::map<const CommandBarControl*, std::u16string> tags;

@@ -181,10 +181,17 @@ private:
 };
 
 std::span<const DispatchBase::Row> ProjectObject::Rows() const {
-    static constexpr std::array<Row, 3> kRows = {{
+    static constexpr std::array<Row, 4> kRows = {{
         {"Name", 1, kGet, 0, 0,
          [](DispatchBase& self, Call& call) {
              call.ReturnText(Wide(As<ProjectObject>(self).project_.Name()));
+         }},
+        // The project file, or the VBA editor's document; empty before it is saved.
+        {"FileName", 4, kGet, 0, 0,
+         [](DispatchBase& self, Call& call) {
+             auto& project = As<ProjectObject>(self);
+             const auto found = project.Ide().projectFiles.find(project.project_.Name());
+             call.ReturnText(found != project.Ide().projectFiles.end() ? found->second : u"");
          }},
         {"VBComponents", 2, kGet, 0, 0,
          [](DispatchBase& self, Call& call) {
@@ -203,7 +210,7 @@ std::span<const DispatchBase::Row> ProjectObject::Rows() const {
          }},
     }};
     // Without Protection.
-    static constexpr std::span<const Row> kVb6Rows(kRows.data(), 2);
+    static constexpr std::span<const Row> kVb6Rows(kRows.data(), 3);
     return Ide().kind == IdeKind::Vba ? std::span<const Row>(kRows) : kVb6Rows;
 }
 
@@ -214,7 +221,7 @@ public:
 
 private:
     std::span<const Row> Rows() const override {
-        static constexpr std::array<Row, 3> kRows = {{
+        static constexpr std::array<Row, 4> kRows = {{
             {"Name", 1, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
                  call.ReturnText(ComponentName(As<ComponentObject>(self).component_));
@@ -230,8 +237,17 @@ private:
                                 AutomationIde::LockPoint::CodeModule);
                  call.ReturnObject(component.CodeModule());
              }},
+            // The VB6 IDE's alone: the VBA editor's components live in their document.
+            {"FileNames", 4, kGet, 1, 1,
+             [](DispatchBase& self, Call& call) {
+                 const auto* ours = dynamic_cast<const host::MemoryComponent*>(
+                     &As<ComponentObject>(self).component_);
+                 call.ReturnText(ours != nullptr && call.Long(0) == 1 ? ours->FilePath().u16string()
+                                                                      : u"");
+             }},
         }};
-        return kRows;
+        static constexpr std::span<const Row> kVbaRows(kRows.data(), 3);
+        return Ide().kind == IdeKind::Vb6 ? std::span<const Row>(kRows) : kVbaRows;
     }
 
     // A component without code (a resource file, a related document): the VB6 IDE answers
