@@ -26,6 +26,7 @@
 #include "ui/qt/DialogAnswers.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/WinUtils.h"
+#include "util/DateFormat.h"
 
 namespace brindle::ui::qt {
 namespace {
@@ -127,12 +128,14 @@ public:
         for (const std::string_view key : fixed.keys) {
             for (QWidget* control : ControlsOf(key)) {
                 control->setEnabled(false);
-                // A template box keeps its whole path in its tooltip, the reason below it.
+                // A template box keeps its whole path in its tooltip, the date box what its
+                // formats are, the reason below it.
                 const auto* box = qobject_cast<QLineEdit*>(control);
-                control->setToolTip(box != nullptr && control != txtDateFormat &&
-                                            !box->text().isEmpty()
-                                        ? box->text() + QLatin1Char('\n') + why
-                                        : why);
+                QString above = box != nullptr ? box->text() : QString();
+                if (control == txtDateFormat) {
+                    above = QString::fromUtf8(kDateFormatHint);
+                }
+                control->setToolTip(above.isEmpty() ? why : above + QLatin1Char('\n') + why);
             }
         }
         for (QLabel* note : teamNotes) {
@@ -195,6 +198,7 @@ private:
         auto* dateLabel = Named<QLabel>("lblDateFormat", QStringLiteral("Date &Format"));
         txtDateFormat = Named<QLineEdit>("txtDateFormat");
         txtDateFormat->setPlaceholderText(QStringLiteral("Short Date, ISO or dd.mm.yyyy"));
+        txtDateFormat->setToolTip(QString::fromUtf8(kDateFormatHint));
         dateLabel->setBuddy(txtDateFormat);
         grid->addWidget(dateLabel, 4, 0);
         grid->addWidget(txtDateFormat, 4, 1);
