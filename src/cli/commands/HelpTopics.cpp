@@ -21,8 +21,9 @@ constexpr std::string_view kTemplatesIntro =
 constexpr std::string_view kDateFormats =
     "The Date Format option ('brindle options --date-format', or Date Format= in a team's "
     "brindle.ini) says how %Date% writes today: Short Date (the default) gives your regional short "
-    "date format (on Linux that of LC_TIME, LC_ALL or LANG, mm/dd/yy in the C locale; on Windows "
-    "that of the regional settings), ISO gives yyyy-mm-dd, and a pattern of d, dd, m, mm, yy and "
+    "date format (on Linux the locale's of LC_ALL, else LC_TIME, else LANG, mm/dd/yy in the C "
+    "locale; on Windows that of the regional settings; 'brindle options' shows it), ISO gives "
+    "yyyy-mm-dd, and a pattern of d, dd, m, mm, yy and "
     "yyyy with other characters that are no letters or digits between them gives that "
     "(dd.mm.yyyy; mm/dd/yy for the same date whoever writes it). Refresh keeps the date a block "
     "shows, in whichever format it was written.";
