@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <utility>
@@ -39,6 +40,15 @@ struct TemplateRow {
     const char* box;
     const char* boxName;  // what a screen reader calls the box
 };
+
+// Rich text, a paragraph each: Qt wraps a tooltip of rich text, never one of plain text.
+QString Paragraphs(std::initializer_list<QString> texts) {
+    QString html;
+    for (const QString& text : texts) {
+        html += QStringLiteral("<p>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+    }
+    return html;
+}
 
 // The access keys differ from those of the General tab too.
 constexpr std::array<TemplateRow, kTemplateSlots.size()> kTemplateRows = {{
@@ -131,10 +141,11 @@ public:
                 // A template box keeps its whole path in its tooltip, the date box what its
                 // formats are, the reason below it.
                 const auto* box = qobject_cast<QLineEdit*>(control);
-                QString above = box != nullptr ? box->text() : QString();
                 if (control == txtDateFormat) {
-                    above = QString::fromUtf8(kDateFormatHint);
+                    control->setToolTip(Paragraphs({QString::fromUtf8(kDateFormatHint), why}));
+                    continue;
                 }
+                const QString above = box != nullptr ? box->text() : QString();
                 control->setToolTip(above.isEmpty() ? why : above + QLatin1Char('\n') + why);
             }
         }
@@ -198,7 +209,7 @@ private:
         auto* dateLabel = Named<QLabel>("lblDateFormat", QStringLiteral("Date &Format"));
         txtDateFormat = Named<QLineEdit>("txtDateFormat");
         txtDateFormat->setPlaceholderText(QStringLiteral("Short Date, ISO or dd.mm.yyyy"));
-        txtDateFormat->setToolTip(QString::fromUtf8(kDateFormatHint));
+        txtDateFormat->setToolTip(Paragraphs({QString::fromUtf8(kDateFormatHint)}));
         dateLabel->setBuddy(txtDateFormat);
         grid->addWidget(dateLabel, 4, 0);
         grid->addWidget(txtDateFormat, 4, 1);

@@ -229,7 +229,7 @@ private slots:
             QCOMPARE(box.toolTip(), box.text());
             auto& date = Control<QLineEdit>(form, "txtDateFormat");
             Type(date, "ISO");
-            QCOMPARE(date.toolTip(), QString::fromUtf8(kDateFormatHint));
+            QVERIFY(date.toolTip().contains(QString::fromUtf8(kDateFormatHint)));
         });
     }
 
