@@ -145,11 +145,12 @@ private:
 };
 
 Brindle::Brindle(SettingsStore& settings, TemplateFiles& templateFiles, AddinWindows& windows,
-                 Diagnostics* sink, Clock today)
+                 Diagnostics* sink, Clock today, RegionalDate regional)
     : settings_(settings), templateFiles_(templateFiles), windows_(windows), sink_(sink) {
     if (today) {
         clock = std::move(today);
     }
+    regionalDate = std::move(regional);
     for (const ButtonRow& row : Buttons()) {
         (this->*row.events)
             .SetHandler([this, click = row.click](CommandBarControl& control, bool& handled,

@@ -26,9 +26,9 @@ namespace brindle {
 class Brindle : public IDTExtensibility, private AddinFields {
 public:
     // The host's services must outlive the add-in object; `sink` may be null. Without a clock
-    // the Date keyword takes the system's.
+    // the Date keyword takes the system's; without a regional date Short Date is mm/dd/yy.
     Brindle(SettingsStore& settings, TemplateFiles& templateFiles, AddinWindows& windows,
-            Diagnostics* sink, Clock today = {});
+            Diagnostics* sink, Clock today = {}, RegionalDate regional = {});
     ~Brindle() override;
     Brindle(const Brindle&) = delete;
     Brindle& operator=(const Brindle&) = delete;

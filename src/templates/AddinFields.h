@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "model/SettingsKeys.h"
+#include "util/DateFormat.h"
 
 namespace brindle {
 
@@ -35,7 +36,7 @@ struct AddinFields {
     // Beyond the eight: leave out a header or error handler where one stands already.
     bool mbSkipExisting = false;
     // How the Date keyword writes today: "Short Date", "ISO" or a pattern (DateFormat.h).
-    std::string msDateFormat = "Short Date";
+    std::string msDateFormat = kDefaultDateFormat;
     // Procedure name patterns that no command touches ("*_Click, Class_Terminate"); read from
     // the settings, never written.
     std::string msExcludedProcs;
@@ -53,6 +54,8 @@ struct AddinFields {
 
     // Today, for the Date keyword; replaceable in tests.
     Clock clock = [] { return std::chrono::system_clock::now(); };
+    // The user's regional short date, for Short Date; the host's, or mm/dd/yy without one.
+    RegionalDate regionalDate;
     // The Date keyword's text, worked out at its first use. The add-in forgets it when a
     // command starts.
     mutable std::optional<std::string> todayText;

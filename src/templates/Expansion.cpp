@@ -66,7 +66,8 @@ std::string Today(const AddinFields& fields) {
             Raise(Err::InvalidCall, kAddinComponent);
         }
         fields.todayText = FormatDate(fields.msDateFormat,
-                                      {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday});
+                                      {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday},
+                                      fields.regionalDate);
     }
     return *fields.todayText;
 }

@@ -35,8 +35,8 @@ inline constexpr std::array<TemplateKeyword, 8> kTemplateKeywords = {{
      "' In:%ParameterNames%", "' In:\n'\tItem\n'\tDepth"},
     {"Author", "the Author option", "the Author option", "' Author: %Author%",
      "' Author: Ada Byron"},
-    {"Date", "today's date in the Date Format option (Short Date: mm/dd/yy)", "the same",
-     "' Created: %Date%", "' Created: 03/17/24"},
+    {"Date", "today's date in the Date Format option (Short Date: the regional short date)",
+     "the same", "' Created: %Date%", "' Created: 03/17/24"},
 }};
 
 // The keyword as a template refers to it: "%ModuleName%".

@@ -8,6 +8,7 @@
 namespace brindle {
 namespace {
 
+// Short Date where the host tells no regional format, as the C locale writes it.
 constexpr std::string_view kShortDatePattern = "mm/dd/yy";
 constexpr std::string_view kIsoPattern = "yyyy-mm-dd";
 
@@ -17,11 +18,10 @@ bool IsLetter(char c) {
 
 // The pattern a named format stands for; the text itself otherwise.
 std::string_view PatternOf(std::string_view format) {
-    const std::string_view name = TrimSpaces(format);
-    if (name.empty() || EqualsNoCase(name, "Short Date")) {
+    if (IsShortDate(format)) {
         return kShortDatePattern;
     }
-    return EqualsNoCase(name, "ISO") ? kIsoPattern : format;
+    return EqualsNoCase(TrimSpaces(format), "ISO") ? kIsoPattern : format;
 }
 
 std::string Digits(int value, int width) {
@@ -79,22 +79,31 @@ std::optional<std::string> Expand(std::string_view pattern, CalendarDate date) {
 
 }  // namespace
 
+bool IsShortDate(std::string_view format) {
+    const std::string_view name = TrimSpaces(format);
+    return name.empty() || EqualsNoCase(name, "Short Date");
+}
+
 std::string DateFormatProblem(std::string_view format) {
     if (Expand(PatternOf(format), {}).has_value()) {
         return {};
     }
     std::string problem(1, '"');
     problem.append(format).append(
-        "\" is no date format: give Short Date, ISO, or a pattern of d, dd, m, mm, yy and yyyy "
-        "with other characters that are no letters or digits between them (dd.mm.yyyy)");
+        "\" is no date format: give Short Date (the regional short date format), ISO, or a "
+        "pattern of d, dd, m, mm, yy and yyyy with other characters that are no letters or "
+        "digits between them (dd.mm.yyyy, mm/dd/yy)");
     return problem;
 }
 
-std::string FormatDate(std::string_view format, CalendarDate date) {
-    if (auto text = Expand(PatternOf(format), date)) {
-        return *text;
+std::string FormatDate(std::string_view format, CalendarDate date, const RegionalDate& regional) {
+    if (!IsShortDate(format)) {
+        if (auto text = Expand(PatternOf(format), date)) {
+            return *text;
+        }
     }
-    return *Expand(kShortDatePattern, date);
+    std::string text = regional ? regional(date) : std::string();
+    return text.empty() ? *Expand(kShortDatePattern, date) : text;
 }
 
 }  // namespace brindle

@@ -1092,22 +1092,29 @@ TEST_F(Upkeep, RefreshRewritesEveryBlockAndAddsNone) {
     EXPECT_EQ(Run({"refresh", "Shop.bas"}).status, 2);  // asks, and has no terminal
 }
 
-// %Date% follows the Date Format: Short Date by default, the user's own option, a team's over
-// it; a format that is none is refused where it is given. Refresh keeps the date a block shows
-// in the format it was written with, also when it rewrites the block.
+// %Date% follows the Date Format: Short Date by default, the regional short date that options
+// shows, the user's own option, a team's over it; a format that is none is refused where it is
+// given. Refresh keeps the date a block shows in the format it was written with, also when it
+// rewrites the block.
 TEST_F(Upkeep, DatesFollowTheDateFormatAndRefreshKeepsTheirs) {
     WriteModule("Half.bas", {"Option Explicit", "", "Public Sub Halve()", "End Sub"});
-    const auto header = [&](const char* date) {
-        return std::regex("' Procedure Halve, " + std::string(date) + "\r\n");
+    const auto header = [&](const std::string& date) {
+        return std::regex("' Procedure Halve, " + date + "\r\n");
     };
-    const auto added = [&](const char* date) {
+    const auto added = [&](const std::string& date) {
         EXPECT_EQ(Run({"remove-code", "Half.bas", "--yes"}).status, 0);
         EXPECT_EQ(Run({"add-headers", "Half.bas"}).status, 0);
         return std::regex_search(File("Half.bas"), header(date));
     };
-    const char* const shortDate = "\\d\\d/\\d\\d/\\d\\d";
+    std::smatch shown;
+    const std::string options = Run({"options"}).out;
+    ASSERT_TRUE(std::regex_search(options, shown,
+                                  std::regex("date-format +Short Date \\(regional: ([^)]+)\\)\n")))
+        << options;
+    const std::string regional =
+        std::regex_replace(shown[1].str(), std::regex("[.^$|()\\[\\]{}*+?\\\\]"), "\\$&");
     const char* const iso = "\\d{4}-\\d\\d-\\d\\d";
-    EXPECT_TRUE(added(shortDate)) << File("Half.bas");
+    EXPECT_TRUE(added(regional)) << File("Half.bas");
 
     EXPECT_EQ(Run({"options", "--date-format", "dd.mmm"}).status, 2);
     const auto isoSet = Run({"options", "--date-format", "ISO"});

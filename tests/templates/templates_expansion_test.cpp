@@ -98,30 +98,45 @@ TEST_F(Expansion, EveryReferenceIsReplacedOthersStayAndTheLastLineBreakGoes) {
     }
 }
 
-// Short Date is mm/dd/yy whatever the locale; ISO and patterns as given; a format that is none
-// is told and gives Short Date.
+// Short Date is the regional short date the host tells, in the module's code page; ISO and
+// patterns as given, mm/dd/yy among them; a format that is none is told and gives Short Date.
 TEST_F(Expansion, TheDateFollowsTheDateFormat) {
+    fields.regionalDate = [](CalendarDate date) {
+        return std::to_string(date.day) + ". M\xC3\xA4rz " + std::to_string(date.year);
+    };
     struct Case {
         const char* format;
         const char* date;
         bool known;
     };
-    const Case cases[] = {{"Short Date", "03/17/24", true},
-                          {"short date", "03/17/24", true},
-                          {"", "03/17/24", true},
+    const char* const regional = "17. M\xE4rz 2024";
+    const Case cases[] = {{"Short Date", regional, true},
+                          {"short date", regional, true},
+                          {"", regional, true},
                           {"ISO", "2024-03-17", true},
+                          {"mm/dd/yy", "03/17/24", true},
                           {"dd.mm.yyyy", "17.03.2024", true},
                           {"d/m/yy", "17/3/24", true},
                           {"YYYY_MM_DD", "2024_03_17", true},
-                          {"dd mmm yyyy", "03/17/24", false},
-                          {"dd.mm.2024", "03/17/24", false},
-                          {"Today", "03/17/24", false},
-                          {"- / -", "03/17/24", false}};
+                          {"dd mmm yyyy", regional, false},
+                          {"dd.mm.2024", regional, false},
+                          {"Today", regional, false},
+                          {"- / -", regional, false}};
     for (const auto& c : cases) {
         fields.msDateFormat = c.format;
         fields.todayText.reset();
         EXPECT_EQ(Date(), c.date) << c.format;
         EXPECT_EQ(DateFormatProblem(c.format).empty(), c.known) << c.format;
+    }
+}
+
+// A host that tells no regional date, or whose system cannot, gets the C locale's mm/dd/yy.
+TEST_F(Expansion, ShortDateWithoutARegionalOneIsTheCLocales) {
+    for (const RegionalDate& regional :
+         {RegionalDate(), RegionalDate([](CalendarDate) { return std::string(); })}) {
+        fields.regionalDate = regional;
+        fields.todayText.reset();
+        EXPECT_EQ(Date(), "03/17/24");
     }
 }
 

@@ -575,8 +575,9 @@ private:
             ->type_name("on|off")
             ->check(OnOff());
         sub->add_option("--date-format", dateFormat_,
-                        "how the Date keyword writes today: 'Short Date' (mm/dd/yy), ISO "
-                        "(yyyy-mm-dd) or a pattern of d, dd, m, mm, yy, yyyy (dd.mm.yyyy)")
+                        "how the Date keyword writes today: 'Short Date' (your regional short "
+                        "date format), ISO (yyyy-mm-dd) or a pattern of d, dd, m, mm, yy, yyyy "
+                        "(dd.mm.yyyy, mm/dd/yy)")
             ->type_name("FORMAT")
             ->check(CLI::Validator(DateFormatProblem, ""));
         AddTemplate(sub, "--module-header-template", moduleHeader_);

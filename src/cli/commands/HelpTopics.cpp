@@ -20,10 +20,13 @@ constexpr std::string_view kTemplatesIntro =
 
 constexpr std::string_view kDateFormats =
     "The Date Format option ('brindle options --date-format', or Date Format= in a team's "
-    "brindle.ini) says how %Date% writes today: Short Date (the default) gives mm/dd/yy in "
-    "every locale, ISO gives yyyy-mm-dd, and a pattern of d, dd, m, mm, yy and yyyy with other "
-    "characters that are no letters or digits between them gives that (dd.mm.yyyy). Refresh "
-    "keeps the date a block shows, in whichever format it was written.";
+    "brindle.ini) says how %Date% writes today: Short Date (the default) gives your regional short "
+    "date format (on Linux the locale's of LC_ALL, else LC_TIME, else LANG, mm/dd/yy in the C "
+    "locale; on Windows that of the regional settings; 'brindle options' shows it), ISO gives "
+    "yyyy-mm-dd, and a pattern of d, dd, m, mm, yy and "
+    "yyyy with other characters that are no letters or digits between them gives that "
+    "(dd.mm.yyyy; mm/dd/yy for the same date whoever writes it). Refresh keeps the date a block "
+    "shows, in whichever format it was written.";
 
 // The lines of a value that spans several, each indented as the first.
 std::string Indented(std::string_view text, const std::string& indent) {
@@ -122,9 +125,10 @@ constexpr std::array<Entry, 6> kEnvironment = {{
     {"USER, LOGNAME",
      "Your login name, for the default author when the system tells no full name for your "
      "account."},
-    {"LC_ALL, LANG",
-     "Change nothing that brindle writes: %Date% follows the Date Format option, and the "
-     "code page of the modules is the one the options or --codepage give."},
+    {"LC_ALL, LC_TIME, LANG",
+     "The short date format of %Date% when the Date Format option is Short Date (the default); "
+     "nothing else that brindle writes: the code page of the modules is the one the options or "
+     "--codepage give."},
 }};
 
 constexpr std::array<Entry, 5> kFiles = {{

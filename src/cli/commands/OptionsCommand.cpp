@@ -1,6 +1,7 @@
 #include "cli/commands/OptionsCommand.h"
 
 #include <array>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "cli/report/Table.h"
 #include "cli/stream/Inputs.h"
 #include "host/files/FileSystem.h"
+#include "host/files/RegionalDate.h"
 #include "host/settings/TeamSettings.h"
 #include "host/vb6/CodePage.h"
 #include "model/SettingsKeys.h"
@@ -98,6 +100,21 @@ std::string OnOff(bool on) {
     return on ? "on" : "off";
 }
 
+// Short Date with today as the user's regional settings write it, which differs from place to
+// place.
+std::string DateFormatShown(const std::string& format) {
+    if (!IsShortDate(format)) {
+        return format;
+    }
+    const std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    if (local == nullptr) {
+        return format;
+    }
+    const CalendarDate today{local->tm_year + 1900, local->tm_mon + 1, local->tm_mday};
+    return format + " (regional: " + FormatDate(format, today, host::RegionalShortDate) + ")";
+}
+
 struct Shown {
     AddinFields fields;  // as the commands run here take them
     int codePage = host::SystemDefaultCodePage();
@@ -137,7 +154,7 @@ void Print(const Shown& shown, host::LayeredSettings& layers,
         row("markers", OnOff(fields.mbAddCodeMarkers), settings::kMarkersKey),
         {"splash", OnOff(!fields.mbDisableSplash)},
         row("skip-existing", OnOff(fields.mbSkipExisting), settings::kSkipExistingKey),
-        row("date-format", fields.msDateFormat, settings::kDateFormatKey),
+        row("date-format", DateFormatShown(fields.msDateFormat), settings::kDateFormatKey),
         row("excluded-procedures", fields.msExcludedProcs.empty() ? "none" : fields.msExcludedProcs,
             settings::kExcludedProcsKey),
         shown.codePageFromTeam

@@ -1,6 +1,7 @@
 #include "host/session/HostedAddin.h"
 
 #include "host/files/FileSystem.h"
+#include "host/files/RegionalDate.h"
 #include "host/session/AddinSession.h"
 #include "host/vb6/CodePage.h"
 #include "model/SettingsKeys.h"
@@ -41,7 +42,8 @@ HostedAddin::HostedAddin(AddinWindows& windows, Diagnostics* sink, const AddinOp
         readOnly_ = std::make_unique<ReadOnlySettings>(layers_);
     }
     SettingsStore& store = readOnly_ ? *readOnly_ : static_cast<SettingsStore&>(layers_);
-    addin_ = std::make_unique<Brindle>(store, templates_, windows, sink);
+    addin_ =
+        std::make_unique<Brindle>(store, templates_, windows, sink, Clock(), RegionalShortDate);
     addin_->IgnoreExclusions(options.ignoreExclusions);
 }
 

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <utility>
@@ -26,6 +27,7 @@
 #include "ui/qt/DialogAnswers.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/WinUtils.h"
+#include "util/DateFormat.h"
 
 namespace brindle::ui::qt {
 namespace {
@@ -38,6 +40,15 @@ struct TemplateRow {
     const char* box;
     const char* boxName;  // what a screen reader calls the box
 };
+
+// Rich text, a paragraph each: Qt wraps a tooltip of rich text, never one of plain text.
+QString Paragraphs(std::initializer_list<QString> texts) {
+    QString html;
+    for (const QString& text : texts) {
+        html += QStringLiteral("<p>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+    }
+    return html;
+}
 
 // The access keys differ from those of the General tab too.
 constexpr std::array<TemplateRow, kTemplateSlots.size()> kTemplateRows = {{
@@ -127,12 +138,15 @@ public:
         for (const std::string_view key : fixed.keys) {
             for (QWidget* control : ControlsOf(key)) {
                 control->setEnabled(false);
-                // A template box keeps its whole path in its tooltip, the reason below it.
+                // A template box keeps its whole path in its tooltip, the date box what its
+                // formats are, the reason below it.
                 const auto* box = qobject_cast<QLineEdit*>(control);
-                control->setToolTip(box != nullptr && control != txtDateFormat &&
-                                            !box->text().isEmpty()
-                                        ? box->text() + QLatin1Char('\n') + why
-                                        : why);
+                if (control == txtDateFormat) {
+                    control->setToolTip(Paragraphs({QString::fromUtf8(kDateFormatHint), why}));
+                    continue;
+                }
+                const QString above = box != nullptr ? box->text() : QString();
+                control->setToolTip(above.isEmpty() ? why : above + QLatin1Char('\n') + why);
             }
         }
         for (QLabel* note : teamNotes) {
@@ -195,6 +209,7 @@ private:
         auto* dateLabel = Named<QLabel>("lblDateFormat", QStringLiteral("Date &Format"));
         txtDateFormat = Named<QLineEdit>("txtDateFormat");
         txtDateFormat->setPlaceholderText(QStringLiteral("Short Date, ISO or dd.mm.yyyy"));
+        txtDateFormat->setToolTip(Paragraphs({QString::fromUtf8(kDateFormatHint)}));
         dateLabel->setBuddy(txtDateFormat);
         grid->addWidget(dateLabel, 4, 0);
         grid->addWidget(txtDateFormat, 4, 1);

@@ -18,8 +18,11 @@
 #include "ui/win32/DialogAnswers.h"
 #include "ui/win32/WinText.h"
 #include "ui/win32/WinUtils.h"
+#include "util/DateFormat.h"
 
 namespace brindle::ui::win32 {
+
+constexpr int kDateFormatId = 1007;
 
 // Places within a tab's page, or below the tabs within the client area.
 const std::array<OptionsControl, 18> kOptionsControls = {{
@@ -50,7 +53,7 @@ const std::array<OptionsControl, 18> kOptionsControls = {{
      0,
      {12, 104, 436, 124}},
     {"lblDateFormat", 1006, L"Static", L"Date &Format", 0, 4, 0, {12, 132, 96, 155}},
-    {"txtDateFormat", 1007, L"Edit", nullptr, 0, 4, 1, {104, 132, 436, 155}},
+    {"txtDateFormat", kDateFormatId, L"Edit", nullptr, 0, 4, 1, {104, 132, 436, 155}},
     {"cmdLoadModHdrTmplt", 1010, L"Button", L"&Module Header ...", 1, 0, 0, {12, 12, 172, 37}},
     {"txtModHdrFname", 1011, L"Edit", nullptr, 1, 0, 1, {180, 13, 436, 36}},
     {"cmdLoadProcHdrTmplt", 1012, L"Button", L"&Procedure Header ...", 1, 1, 0, {12, 46, 172, 71}},
@@ -107,7 +110,7 @@ constexpr std::array<Binding, 13> kBindings = {{
     {1003, nullptr, &OptionsControls::chkCodeMarkers, 0},
     {1004, nullptr, &OptionsControls::chkDisableSplash, 0},
     {1005, nullptr, &OptionsControls::chkSkipExisting, 0},
-    {1007, &OptionsControls::txtDateFormat, nullptr, 0},
+    {kDateFormatId, &OptionsControls::txtDateFormat, nullptr, 0},
     {1011, &OptionsControls::txtModHdrFname, nullptr, 0},
     {1013, &OptionsControls::txtProcHdrFname, nullptr, 0},
     {1015, &OptionsControls::txtErrHdrFname, nullptr, 0},
@@ -434,6 +437,11 @@ private:
             TOOLINFOW tool = Tool(control);
             SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
         }
+        // What the date formats are, which the box alone cannot show.
+        const std::wstring hint = Wide(kDateFormatHint);
+        TOOLINFOW date = Tool(ControlById(kDateFormatId));
+        date.lpszText = const_cast<wchar_t*>(hint.c_str());
+        SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&date));
         SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, Scaled(600, DpiOf(form)));
     }
 
@@ -616,9 +624,11 @@ private:
         if (binding != nullptr && binding->text != nullptr && code == EN_CHANGE) {
             const std::wstring text = TextOf(control);
             controls_.*binding->text = Utf8(text);
-            TOOLINFOW tool = Tool(control);
-            tool.lpszText = const_cast<wchar_t*>(text.c_str());
-            SendMessageW(tips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+            if (id != kDateFormatId) {  // its tip tells the formats
+                TOOLINFOW tool = Tool(control);
+                tool.lpszText = const_cast<wchar_t*>(text.c_str());
+                SendMessageW(tips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+            }
         } else if (binding != nullptr && binding->check != nullptr && code == BN_CLICKED) {
             controls_.*binding->check =
                 SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;

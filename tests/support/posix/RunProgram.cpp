@@ -23,7 +23,8 @@ BrindleRun RunProgram(const std::filesystem::path& program, const std::filesyste
     if (typed) {
         shell += "printf %s " + ShellQuote(*typed) + " | ";
     }
-    shell += "BRINDLE_SETTINGS=" + ShellQuote(settings.string()) + " ";
+    // The C locale's short date, whatever this machine's locale is.
+    shell += "LC_ALL=C BRINDLE_SETTINGS=" + ShellQuote(settings.string()) + " ";
     if (typed) {
         shell += "script -qec " + ShellQuote(command) + " /dev/null >" + ShellQuote(out.string()) +
                  " 2>&1";

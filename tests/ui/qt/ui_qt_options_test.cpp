@@ -30,6 +30,7 @@
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"
 #include "ui/qt/QtWindows.h"
+#include "util/DateFormat.h"
 
 namespace fs = std::filesystem;
 
@@ -226,6 +227,9 @@ private slots:
             QCOMPARE(box.accessibleName(), QString("Error handler footer template file"));
             Type(box, "/a/long/way/down/to/the/team's/templates/Footer.txt");
             QCOMPARE(box.toolTip(), box.text());
+            auto& date = Control<QLineEdit>(form, "txtDateFormat");
+            Type(date, "ISO");
+            QVERIFY(date.toolTip().contains(QString::fromUtf8(kDateFormatHint)));
         });
     }
 

@@ -28,6 +28,7 @@
 #include "ui/win32/Win32Windows.h"
 #include "ui/win32/WinText.h"
 #include "ui/win32/WinUtils.h"
+#include "util/DateFormat.h"
 
 namespace fs = std::filesystem;
 
@@ -194,7 +195,8 @@ void Press(HWND form, UINT message, WPARAM key) {
 }
 
 // Tab walks the shown tab's controls top to bottom, then OK and Cancel, then the tabs; no two
-// captions share an access key; a template box's tooltip is its whole path.
+// captions share an access key; a template box's tooltip is its whole path, the date box's what
+// its formats are.
 TEST_F(Win32Options, KeyboardWalksTheDialogInOrder) {
     Workbench bench;
     bench.WithOptions([](HWND form) {
@@ -241,14 +243,19 @@ TEST_F(Win32Options, KeyboardWalksTheDialogInOrder) {
             }
         }
         ASSERT_NE(tips, nullptr);
-        std::wstring tip(512, L'\0');
-        TOOLINFOW tool{};
-        tool.cbSize = TTTOOLINFOW_V2_SIZE;
-        tool.hwnd = form;
-        tool.uId = reinterpret_cast<UINT_PTR>(Find(form, "txtErrFtrFname"));
-        tool.lpszText = tip.data();
-        SendMessageW(tips, TTM_GETTEXTW, tip.size(), reinterpret_cast<LPARAM>(&tool));
-        EXPECT_EQ(Utf8(tip.c_str()), path);
+        const auto tipOf = [&](const char* box) {
+            std::wstring tip(512, L'\0');
+            TOOLINFOW tool{};
+            tool.cbSize = TTTOOLINFOW_V2_SIZE;
+            tool.hwnd = form;
+            tool.uId = reinterpret_cast<UINT_PTR>(Find(form, box));
+            tool.lpszText = tip.data();
+            SendMessageW(tips, TTM_GETTEXTW, tip.size(), reinterpret_cast<LPARAM>(&tool));
+            return Utf8(tip.c_str());
+        };
+        EXPECT_EQ(tipOf("txtErrFtrFname"), path);
+        Type(form, "txtDateFormat", "ISO");
+        EXPECT_EQ(tipOf("txtDateFormat"), kDateFormatHint);
     });
 }
 

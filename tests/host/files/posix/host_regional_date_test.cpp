@@ -1,0 +1,89 @@
+// The regional short date is that of the environment's LC_TIME, read at each call, in UTF-8
+// whatever the locale's character set.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "host/files/RegionalDate.h"
+#include "support/TestPaths.h"
+
+namespace brindle::host {
+namespace {
+
+constexpr CalendarDate kDate{2024, 3, 17};
+
+// Sets the locale's variables for one test and puts them back after it.
+class Regional : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"LC_ALL", "LC_TIME", "LC_CTYPE", "LANG", "LOCPATH"}) {
+            Set(name, std::nullopt);
+        }
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : saved_) {
+            value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+        }
+    }
+    void Set(const std::string& name, const std::optional<std::string>& value) {
+        if (!saved_.contains(name)) {
+            const char* was = std::getenv(name.c_str());
+            saved_[name] = was ? std::optional<std::string>(was) : std::nullopt;
+        }
+        value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+    }
+    // Compiles a locale of the system's definitions into a folder of this test's own, which
+    // LOCPATH names; false when this system has no definitions or no localedef.
+    bool Compile(const std::string& source, const std::string& charset) {
+        const auto folder = temp.path() / (source + "." + charset);
+        const std::string command = "localedef -c -i " + source + " -f " + charset + " '" +
+                                    folder.string() + "' >/dev/null 2>&1";
+        [[maybe_unused]] const int status = std::system(command.c_str());
+        Set("LOCPATH", temp.path().string());
+        return std::filesystem::exists(folder / "LC_TIME");
+    }
+
+    test::TempDir temp;
+
+private:
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+
+// The C locale, which a process without locale variables has, writes mm/dd/yy.
+TEST_F(Regional, TheCLocaleWritesMonthDayYear) {
+    EXPECT_EQ(RegionalShortDate(kDate), "03/17/24");
+    Set("LC_ALL", "POSIX");
+    EXPECT_EQ(RegionalShortDate(kDate), "03/17/24");
+    Set("LC_ALL", "C.UTF-8");
+    EXPECT_EQ(RegionalShortDate(kDate), "03/17/24");
+}
+
+// A locale that is not installed tells nothing, and the expansion takes mm/dd/yy.
+TEST_F(Regional, ALocaleNotInstalledTellsNothing) {
+    Set("LC_ALL", "xx_XX.UTF-8");
+    EXPECT_EQ(RegionalShortDate(kDate), "");
+}
+
+// LC_ALL over LC_TIME over LANG, and a locale of another character set comes as UTF-8.
+TEST_F(Regional, TheEnvironmentsLocaleWritesItsOwnInUtf8) {
+    if (!Compile("nl_NL", "UTF-8") || !Compile("ja_JP", "EUC-JP")) {
+        GTEST_SKIP() << "this system cannot compile the Dutch and Japanese locales";
+    }
+    Set("LANG", "nl_NL.UTF-8");
+    EXPECT_EQ(RegionalShortDate(kDate), "17-03-24");
+    Set("LC_TIME", "ja_JP.EUC-JP");
+    Set("LC_CTYPE", "ja_JP.EUC-JP");
+    EXPECT_EQ(RegionalShortDate(kDate),
+              "2024\xE5\xB9\xB4"
+              "03\xE6\x9C\x88"
+              "17\xE6\x97\xA5");
+    Set("LC_ALL", "C");
+    EXPECT_EQ(RegionalShortDate(kDate), "03/17/24");
+}
+
+}  // namespace
+}  // namespace brindle::host
