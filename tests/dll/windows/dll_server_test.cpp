@@ -573,10 +573,33 @@ private:
     HWND window_;
 };
 
-class Buttons : public Server, public ::testing::WithParamInterface<std::tuple<IdeKind, LONG>> {
+// What the IDEs do where they publish nothing: as our own IDE does, each behaviour the other
+// way alone, and all of them the other way.
+struct Variant {
+    const char* name;
+    test::Unpublished behaviour;
+};
+
+const Variant kVariants[] = {
+    {"AsOurs", {}},
+    {"SelectionStays", {.selectionFollowsEdits = false}},
+    {"PastEndRefused", {.selectionPastEndClamped = false}},
+    {"NoTrailingEmptyLine", {.trailingBreakAddsLine = false}},
+    {"AllOtherwise", {false, false, false}},
+};
+
+class Buttons : public Server,
+                public ::testing::WithParamInterface<std::tuple<IdeKind, LONG, Variant>> {
 protected:
     IdeKind Kind() const { return std::get<0>(GetParam()); }
     LONG Mode() const { return std::get<1>(GetParam()); }
+
+    // The double of this test's IDE, behaving as its variant says.
+    std::unique_ptr<AutomationIde> Double(host::MemoryVBE& ide) const {
+        auto automation = std::make_unique<AutomationIde>(ide, Kind());
+        automation->Behave(std::get<2>(GetParam()).behaviour);
+        return automation;
+    }
 
     void SetUp() override {
         Server::SetUp();
@@ -603,7 +626,8 @@ protected:
         host::MemoryVBE ide;
         workspace.Open(ide);
         const MainWindow main;
-        AutomationIde automation(ide, Kind());
+        const auto owned = Double(ide);
+        AutomationIde& automation = *owned;
         automation.SetMainWindow(main.Get());
         IDTExtensibility2* addin = Create();
         if (addin == nullptr) {
@@ -681,7 +705,7 @@ TEST_P(Buttons, AnsweredNoTheyLeaveTheCodeAsItWas) {
 }
 
 // What the add-in could not do reaches the user in words, in one box after the click: a project
-// locked for viewing is told once and left as it is.
+// locked for viewing is told once and left as it is, wherever the editor refuses its components.
 TEST_P(Buttons, ALockedProjectIsToldOnceInWords) {
     BRINDLE_NEEDS_SCREEN();
     if (Kind() != IdeKind::Vba) {
@@ -689,29 +713,34 @@ TEST_P(Buttons, ALockedProjectIsToldOnceInWords) {
     }
     test::DialogPresser presser;
     ASSERT_TRUE(presser.Installed());
-    const Workspace workspace;
-    host::MemoryVBE ide;
-    workspace.Open(ide);
-    const MainWindow main;
-    AutomationIde automation(ide, Kind());
-    automation.SetMainWindow(main.Get());
-    automation.Lock("Inventory", AutomationIde::LockPoint::CountAndItem);
-    IDTExtensibility2* addin = Create();
-    ASSERT_NE(addin, nullptr);
-    ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(), automation.AddIn("VBBrindle.Brindle"),
-                                  nullptr),
-              S_OK);
-    const Outcome before = OutcomeOf(ide);
-    presser.Press(IDYES, IDOK);
-    presser.Forget();
-    EXPECT_TRUE(ide.Click(buttons::kAddAllToProj));
-    EXPECT_EQ(OutcomeOf(ide), before);
-    EXPECT_EQ(presser.MessageBoxes(), 2) << "the question, then the failure";
-    EXPECT_EQ(presser.LastText(),
-              L"A step of the command was left undone: Can't perform operation since the "
-              L"project is protected (error 50289).\n");
-    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    addin->Release();
+    using Point = AutomationIde::LockPoint;
+    for (const Point point : {Point::Components, Point::CountAndItem, Point::CodeModule}) {
+        SCOPED_TRACE(static_cast<int>(point));
+        const Workspace workspace;
+        host::MemoryVBE ide;
+        workspace.Open(ide);
+        const MainWindow main;
+        const auto owned = Double(ide);
+        AutomationIde& automation = *owned;
+        automation.SetMainWindow(main.Get());
+        automation.Lock("Inventory", point);
+        IDTExtensibility2* addin = Create();
+        ASSERT_NE(addin, nullptr);
+        ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(),
+                                      automation.AddIn("VBBrindle.Brindle"), nullptr),
+                  S_OK);
+        const Outcome before = OutcomeOf(ide);
+        presser.Press(IDYES, IDOK);
+        presser.Forget();
+        EXPECT_TRUE(ide.Click(buttons::kAddAllToProj));
+        EXPECT_EQ(OutcomeOf(ide), before);
+        EXPECT_EQ(presser.MessageBoxes(), 2) << "the question, then the failure";
+        EXPECT_EQ(presser.LastText(),
+                  L"A step of the command was left undone: Can't perform operation since the "
+                  L"project is protected (error 50289).\n");
+        EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+        addin->Release();
+    }
 }
 
 // Not a test: the windows of a session, each left on screen a while and announced on the
@@ -768,7 +797,8 @@ TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
     const Workspace workspace;
     host::MemoryVBE ide;
     workspace.Open(ide);
-    AutomationIde automation(ide, Kind());
+    const auto owned = Double(ide);
+    AutomationIde& automation = *owned;
     IDTExtensibility2* addin = Create();
     ASSERT_NE(addin, nullptr);
     IDispatch* entry = automation.AddIn("VBBrindle.Brindle");
@@ -817,7 +847,8 @@ TEST_P(Buttons, AnExternalConnectionMakesNone) {
     const Workspace workspace;
     host::MemoryVBE ide;
     workspace.Open(ide);
-    AutomationIde automation(ide, Kind());
+    const auto owned = Double(ide);
+    AutomationIde& automation = *owned;
     IDTExtensibility2* addin = Create();
     ASSERT_NE(addin, nullptr);
     ASSERT_EQ(addin->OnConnection(automation.Vbe(), kExternal,
@@ -837,7 +868,8 @@ TEST_P(Buttons, AConnectionToNoVbeFailsAndLeavesNothing) {
     const Workspace workspace;
     host::MemoryVBE ide;
     workspace.Open(ide);
-    AutomationIde automation(ide, Kind());
+    const auto owned = Double(ide);
+    AutomationIde& automation = *owned;
     const Outcome before = OutcomeOf(ide);
     IDTExtensibility2* addin = Create();
     ASSERT_NE(addin, nullptr);
@@ -943,7 +975,8 @@ TEST_P(Buttons, DisconnectedTheyAreGoneAndTheOptionsAreInTheRegistry) {
     const Workspace workspace;
     const EnvironmentGuard stillNoFile(L"BRINDLE_SETTINGS", L"");
     workspace.Open(ide);
-    AutomationIde automation(ide, Kind());
+    const auto owned = Double(ide);
+    AutomationIde& automation = *owned;
     IDTExtensibility2* addin = Create();
     ASSERT_NE(addin, nullptr);
     ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(), automation.AddIn("VBBrindle.Brindle"),
@@ -964,15 +997,15 @@ TEST_P(Buttons, DisconnectedTheyAreGoneAndTheOptionsAreInTheRegistry) {
     addin->Release();
 }
 
-INSTANTIATE_TEST_SUITE_P(Ides, Buttons,
-                         ::testing::Combine(::testing::Values(IdeKind::Vb6, IdeKind::Vba),
-                                            ::testing::Values(kStartup, kCommandLine)),
-                         [](const auto& param) {
-                             return std::string(std::get<0>(param.param) == IdeKind::Vb6 ? "Vb6"
-                                                                                         : "Vba") +
-                                    (std::get<1>(param.param) == kStartup ? "Startup"
-                                                                          : "CommandLine");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Ides, Buttons,
+    ::testing::Combine(::testing::Values(IdeKind::Vb6, IdeKind::Vba),
+                       ::testing::Values(kStartup, kCommandLine), ::testing::ValuesIn(kVariants)),
+    [](const auto& param) {
+        return std::string(std::get<0>(param.param) == IdeKind::Vb6 ? "Vb6" : "Vba") +
+               (std::get<1>(param.param) == kStartup ? "Startup" : "CommandLine") +
+               std::get<2>(param.param).name;
+    });
 
 }  // namespace
 }  // namespace brindle

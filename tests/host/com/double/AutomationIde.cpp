@@ -43,6 +43,10 @@ void AutomationIde::Lock(std::string_view project, LockPoint at) {
     state_->lockPoint = at;
 }
 
+void AutomationIde::Behave(Unpublished behaviour) {
+    state_->unpublished = behaviour;
+}
+
 const CallCounts& AutomationIde::Calls() const {
     return state_->calls;
 }

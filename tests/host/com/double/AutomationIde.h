@@ -42,6 +42,18 @@ struct AddinEntry {
     std::string description;
 };
 
+// What the IDEs do where they publish nothing, chosen per test, as an add-in must be right with
+// either: the defaults are what our in-memory IDE does.
+struct Unpublished {
+    // Edits above and inside a code pane's selection move it with the lines, or leave it on the
+    // same line numbers.
+    bool selectionFollowsEdits = true;
+    // SetSelection past the last line is clamped to the end of that line, or refused with 5.
+    bool selectionPastEndClamped = true;
+    // InsertLines of text ending in a line break adds an empty line after it, or does not.
+    bool trailingBreakAddsLine = true;
+};
+
 class AutomationIde {
 public:
     // The IDE must outlive this object and every automation object handed out. `addins` are
@@ -70,6 +82,8 @@ public:
     // Protection answers 1 (vbext_pp_locked) and it raises 50289 at `at` from then on. The VB6
     // IDE locks no project, and its projects have no Protection.
     void Lock(std::string_view project, LockPoint at = LockPoint::Components);
+
+    void Behave(Unpublished behaviour);
 
     // The window VBE.MainWindow.HWnd answers; none (0) until set. The caller keeps it alive.
     void SetMainWindow(HWND window);

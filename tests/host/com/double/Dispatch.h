@@ -40,6 +40,7 @@ struct AutomationIde::State {
 
     host::MemoryVBE& vbe;
     IdeKind kind;
+    Unpublished unpublished;
     std::vector<AddinEntry> addins;
     CallCounts calls;
     std::map<const CodePane*, std::int32_t> topLines;
