@@ -53,6 +53,15 @@ struct IDTExtensibility2 : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) = 0;
 };
 
+// The VB6 IDE's older interface, in the order of its extensibility library.
+struct IDTExtensibility : IDispatch {
+    virtual HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* VBInst, LONG ConnectMode,
+                                                   IDispatch* AddInInst, SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnDisconnection(LONG RemoveMode, SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) = 0;
+};
+
 #pragma GCC diagnostic pop
 
 }  // namespace brindle::test
@@ -60,6 +69,7 @@ struct IDTExtensibility2 : IDispatch {
 namespace brindle {
 namespace {
 
+using test::IDTExtensibility;
 using test::IDTExtensibility2;
 
 constexpr bool k64 = sizeof(void*) == 8;
@@ -68,6 +78,8 @@ const std::wstring kClassKey = L"Software\\Classes\\CLSID\\" + kClsid;
 const std::wstring kProgIdKey = L"Software\\Classes\\VBBrindle.Brindle";
 const IID kIidExtensibility2 = {
     0xB65AD801, 0xABAF, 0x11D0, {0xBB, 0x8B, 0x00, 0xA0, 0xC9, 0x0F, 0x27, 0x44}};
+const IID kIidExtensibility = {
+    0x0002E151, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 // Where each bitness's class registration is seen: HKCU\Software\Classes\CLSID is kept apart
 // for 32-bit and 64-bit programs.
 constexpr REGSAM kOwnView = k64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
@@ -588,6 +600,10 @@ const Variant kVariants[] = {
     {"AllOtherwise", {false, false, false}},
 };
 
+void PrintTo(const Variant& variant, std::ostream* out) {
+    *out << variant.name;
+}
+
 class Buttons : public Server,
                 public ::testing::WithParamInterface<std::tuple<IdeKind, LONG, Variant>> {
 protected:
@@ -842,6 +858,85 @@ TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
               InOurHost(workspace, {buttons::kAddErrHandlers, false, true, false}, Mode()));
 }
 
+// The VB6 IDE's older IDTExtensibility is answered beside IDTExtensibility2, in its library's
+// order: connected, started, clicked and disconnected through it, the add-in does what it does
+// in our own host and leaves no button.
+TEST_F(Server, TheVb6IdesOlderInterfaceRunsItToo) {
+    BRINDLE_NEEDS_SCREEN();
+    ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
+    const Workspace workspace;
+    host::MemoryVBE ide;
+    workspace.Open(ide);
+    AutomationIde automation(ide, IdeKind::Vb6);
+    IUnknown* object = nullptr;
+    ASSERT_EQ(CreateFromProgId(&object), S_OK);
+    IDTExtensibility* addin = nullptr;
+    ASSERT_EQ(object->QueryInterface(kIidExtensibility, reinterpret_cast<void**>(&addin)), S_OK);
+    ISupportErrorInfo* errors = nullptr;
+    ASSERT_EQ(object->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&errors)),
+              S_OK);
+    EXPECT_EQ(errors->InterfaceSupportsErrorInfo(kIidExtensibility), S_OK);
+    errors->Release();
+    object->Release();
+    LPOLESTR name = const_cast<LPOLESTR>(L"OnStartupComplete");
+    DISPID id = 0;
+    EXPECT_EQ(addin->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+    EXPECT_EQ(id, 4);
+
+    EXPECT_EQ(addin->OnConnection(automation.Vbe(), kStartup, automation.AddIn("VBBrindle.Brindle"),
+                                  nullptr),
+              S_OK);
+    EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
+    EXPECT_EQ(addin->OnAddInsUpdate(nullptr), S_OK);
+    EXPECT_EQ(OurControls(ide), static_cast<int>(std::size(kButtons)));
+    ASSERT_TRUE(ide.Click(buttons::kAddErrHandlers));
+    EXPECT_EQ(automation.Calls().Of("Click"), 1);
+    const Outcome through = OutcomeOf(ide);
+    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+    EXPECT_EQ(OurControls(ide), 0);
+    addin->Release();
+    EXPECT_EQ(through,
+              InOurHost(workspace, {buttons::kAddErrHandlers, false, true, false}, kStartup));
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+// A connection that fails half-way, when the IDE refuses a control, is told and undone: the
+// add-in asks the IDE to disconnect it, which the IDE does at once, and leaves no button.
+TEST_P(Buttons, AConnectionThatFailsHalfWayLeavesNoButton) {
+    BRINDLE_NEEDS_SCREEN();
+    test::DialogPresser presser;
+    ASSERT_TRUE(presser.Installed());
+    const Workspace workspace;
+    host::MemoryVBE ide;
+    workspace.Open(ide);
+    const MainWindow main;
+    const auto owned = Double(ide);
+    AutomationIde& automation = *owned;
+    automation.SetMainWindow(main.Get());
+    automation.FailAt("Add", 6);
+    IDTExtensibility2* addin = Create();
+    ASSERT_NE(addin, nullptr);
+    int disconnections = 0;
+    automation.OnUpdate([&](const test::AddinEntry&, bool connect) {
+        if (!connect) {
+            ++disconnections;
+            EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+        }
+    });
+    presser.Press(IDOK, IDOK);
+    presser.Forget();
+    addin->OnConnection(automation.Vbe(), Mode(), automation.AddIn("VBBrindle.Brindle"), nullptr);
+    EXPECT_EQ(disconnections, 1);
+    EXPECT_EQ(automation.Calls().Of("Add"), 6);
+    EXPECT_EQ(OurControls(ide), 0);
+    for (const ButtonRow& row : kButtons) {
+        EXPECT_FALSE(ide.Click(row.caption)) << row.caption;
+    }
+    EXPECT_EQ(presser.MessageBoxes(), 1) << "the failure is told";
+    addin->Release();
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
 // Connected from outside the IDE's menus (ext_cm_External) the add-in makes no buttons.
 TEST_P(Buttons, AnExternalConnectionMakesNone) {
     const Workspace workspace;
@@ -997,15 +1092,24 @@ TEST_P(Buttons, DisconnectedTheyAreGoneAndTheOptionsAreInTheRegistry) {
     addin->Release();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ides, Buttons,
-    ::testing::Combine(::testing::Values(IdeKind::Vb6, IdeKind::Vba),
-                       ::testing::Values(kStartup, kCommandLine), ::testing::ValuesIn(kVariants)),
-    [](const auto& param) {
-        return std::string(std::get<0>(param.param) == IdeKind::Vb6 ? "Vb6" : "Vba") +
-               (std::get<1>(param.param) == kStartup ? "Startup" : "CommandLine") +
-               std::get<2>(param.param).name;
-    });
+// Each IDE in both modes as our own IDE behaves, and at startup in each other variant: the
+// mode and the variants touch different things.
+std::vector<std::tuple<IdeKind, LONG, Variant>> Instances() {
+    std::vector<std::tuple<IdeKind, LONG, Variant>> instances;
+    for (const IdeKind kind : {IdeKind::Vb6, IdeKind::Vba}) {
+        instances.emplace_back(kind, kCommandLine, kVariants[0]);
+        for (const Variant& variant : kVariants) {
+            instances.emplace_back(kind, kStartup, variant);
+        }
+    }
+    return instances;
+}
+
+INSTANTIATE_TEST_SUITE_P(Ides, Buttons, ::testing::ValuesIn(Instances()), [](const auto& param) {
+    return std::string(std::get<0>(param.param) == IdeKind::Vb6 ? "Vb6" : "Vba") +
+           (std::get<1>(param.param) == kStartup ? "Startup" : "CommandLine") +
+           std::get<2>(param.param).name;
+});
 
 }  // namespace
 }  // namespace brindle

@@ -85,6 +85,9 @@ public:
 
     void Behave(Unpublished behaviour);
 
+    // The `nth` call of `member` from now on fails, as any call of an IDE may.
+    void FailAt(std::string_view member, int nth);
+
     // The window VBE.MainWindow.HWnd answers; none (0) until set. The caller keeps it alive.
     void SetMainWindow(HWND window);
 

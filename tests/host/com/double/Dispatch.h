@@ -56,6 +56,10 @@ struct AutomationIde::State {
     std::map<const CommandBarControl*, std::shared_ptr<CommandBarEvents>> buttonSources;
     std::set<automation::ButtonPoint*> buttonPoints;
 
+    // The call of a member that AutomationIde::FailAt names.
+    std::string failing;
+    int failingAt = 0;
+
     void Count(std::string_view member);
 };
 
