@@ -597,7 +597,7 @@ const Variant kVariants[] = {
     {"SelectionStays", {.selectionFollowsEdits = false}},
     {"PastEndRefused", {.selectionPastEndClamped = false}},
     {"NoTrailingEmptyLine", {.trailingBreakAddsLine = false}},
-    {"AllOtherwise", {false, false, false}},
+    {"AllOtherwise", {false, false, false, true}},
 };
 
 void PrintTo(const Variant& variant, std::ostream* out) {

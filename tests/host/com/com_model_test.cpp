@@ -138,7 +138,7 @@ TEST_P(ComModel, AnswersAsOurOwnIdeWhereTheIdesSayNothing) {
         SCOPED_TRACE(asOurs);
         Ide fresh;
         AutomationIde other(fresh.vbe, GetParam());
-        other.Behave({asOurs, asOurs, asOurs});
+        other.Behave({asOurs, asOurs, asOurs, !asOurs});
         ComVbe vbe(DispatchPtr::Share(other.Vbe()), 1251);
         const ComVbe::Reach reach(vbe);
         EXPECT_EQ(steps(vbe.ActiveCodePane()->CodeModule()), expected);

@@ -52,6 +52,9 @@ struct Unpublished {
     bool selectionPastEndClamped = true;
     // InsertLines of text ending in a line break adds an empty line after it, or does not.
     bool trailingBreakAddsLine = true;
+    // A failure comes as DISP_E_EXCEPTION with an EXCEPINFO, or as the bare HRESULT of VB's
+    // error number.
+    bool failuresWithoutExceptionInfo = false;
 };
 
 class AutomationIde {

@@ -360,6 +360,9 @@ HRESULT DispatchBase::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS
         try {
             RethrowAsVbError();
         } catch (const VbError& error) {
+            if (Ide().unpublished.failuresWithoutExceptionInfo) {
+                return ScodeOf(error.Number());
+            }
             Fill(exception, error);
         }
         return DISP_E_EXCEPTION;
