@@ -13,8 +13,6 @@
 
 namespace brindle::dll {
 
-const IID* const kIidExtensibilityVb6 = nullptr;
-
 namespace {
 
 enum Notification : DISPID {
@@ -153,7 +151,7 @@ HRESULT AddinObject::QueryInterface(REFIID iid, void** out) {
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
         IsEqualIID(iid, kIidExtensibility2)) {
         *out = static_cast<IDTExtensibility2*>(this);
-    } else if (kIidExtensibilityVb6 != nullptr && IsEqualIID(iid, *kIidExtensibilityVb6)) {
+    } else if (IsEqualIID(iid, kIidExtensibilityVb6)) {
         *out = static_cast<IDTExtensibilityVb6*>(this);
     } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
         *out = static_cast<ISupportErrorInfo*>(this);
@@ -223,10 +221,8 @@ HRESULT AddinObject::Invoke(DISPID id, REFIID /*iid*/, LCID /*locale*/, WORD fla
 }
 
 HRESULT AddinObject::InterfaceSupportsErrorInfo(REFIID iid) {
-    return IsEqualIID(iid, kIidExtensibility2) ||
-                   (kIidExtensibilityVb6 != nullptr && IsEqualIID(iid, *kIidExtensibilityVb6))
-               ? S_OK
-               : S_FALSE;
+    return IsEqualIID(iid, kIidExtensibility2) || IsEqualIID(iid, kIidExtensibilityVb6) ? S_OK
+                                                                                        : S_FALSE;
 }
 
 HRESULT AddinObject::InvokeNotification(DISPID id, WORD flags, DISPPARAMS* params,

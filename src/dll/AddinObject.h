@@ -57,9 +57,4 @@ private:
     DllSession session_;
 };
 
-// The IID of the VB6 IDE's own IDTExtensibility, once confirmed against the IDE's type
-// library; until then QueryInterface answers IDTExtensibility2 alone (the VB6 IDE asks for it
-// too).
-extern const IID* const kIidExtensibilityVb6;
-
 }  // namespace brindle::dll

@@ -25,9 +25,8 @@ struct IDTExtensibility2 : IDispatch {
 };
 
 // The VB6 IDE's own older interface, of VB5's add-ins: the four notifications, the add-in entry
-// typed as the IDE's AddIn (a dual interface, so an IDispatch here). In the order and with the
-// DISPIDs 1 to 4 of a dump of VB5's extensibility type library, the first four of
-// IDTExtensibility2's; not yet confirmed by a second source (docs/ide-differences.md).
+// typed as the IDE's AddIn (a dual interface, so an IDispatch here), in the order and with the
+// DISPIDs 1 to 4 of the IDE's extensibility type library, the first four of IDTExtensibility2's.
 struct IDTExtensibilityVb6 : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* VBInst, LONG ConnectMode,
                                                    IDispatch* AddInInst, SAFEARRAY** custom) = 0;

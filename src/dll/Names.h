@@ -19,5 +19,8 @@ inline constexpr CLSID kClsid = {
 // IDTExtensibility2 of the add-in designer library, which the VBA editor and Office call.
 inline constexpr IID kIidExtensibility2 = {
     0xB65AD801, 0xABAF, 0x11D0, {0xBB, 0x8B, 0x00, 0xA0, 0xC9, 0x0F, 0x27, 0x44}};
+// The VB6 IDE's own older IDTExtensibility, of its extensibility library.
+inline constexpr IID kIidExtensibilityVb6 = {
+    0x0002E151, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 }  // namespace brindle::dll

@@ -106,6 +106,7 @@ protected:
 };
 
 class ComCodeModule;
+class ComCodePane;
 
 // What the add-in read of one module, kept while only its own edits through the same wrapper
 // changed the module: every call of the IDE is slow on a large module, and the core asks for
@@ -221,10 +222,20 @@ private:
     void Edited(Edit edit);
     void Forget();
 
+    // The count of lines as kept, or as the IDE says when nothing is kept.
+    std::int32_t KnownCount() const;
+
     mutable ModuleMemo memo_;
     ComMembers members_;
+    ComCodePane* pane_ = nullptr;
+
+    friend class ComCodePane;
 };
 
+// The selection is the IDE's as it was when first read in a call, or as the add-in set it; from
+// then on the add-in's own edits move it here as our in-memory IDE moves it. Whether the IDE
+// moves a selection over lines inserted or deleted, and whether it takes one past the last
+// line, it does not say.
 class ComCodePane final : public CodePane, public Wrapped {
 public:
     using Wrapped::Wrapped;
@@ -237,6 +248,27 @@ public:
     // Beyond the model.
     std::int32_t TopLine() const;
     void SetTopLine(std::int32_t line);
+
+    // An edit of its module through its module's wrapper, which began at generation `before`.
+    void LinesInserted(std::uint64_t before, std::int32_t line, std::int32_t count);
+    void LinesDeleted(std::uint64_t before, std::int32_t line, std::int32_t count);
+    void LinesKept(std::uint64_t before);
+
+private:
+    struct Place {
+        std::int32_t line;
+        std::int32_t column;
+        auto operator<=>(const Place&) const = default;
+    };
+    ComCodeModule& Module() const;
+    // Whether the selection kept holds since `before`.
+    bool Holds(std::uint64_t before);
+
+    mutable ComCodeModule* module_ = nullptr;
+    mutable std::optional<std::pair<Place, Place>> selection_;
+    mutable std::uint64_t generation_ = 0;
+
+    friend class ComCodeModule;
 };
 
 class ComWindow final : public Window {

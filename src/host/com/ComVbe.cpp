@@ -11,6 +11,7 @@
 #include "host/vb6/CodePage.h"
 #include "model/VbError.h"
 #include "util/Text.h"
+#include "util/Unicode.h"
 
 namespace brindle::host::com {
 namespace {
@@ -228,7 +229,11 @@ brindle::VBComponent& ComCodeModule::Parent() {
 }
 
 brindle::CodePane& ComCodeModule::CodePane() {
-    return registry_.Wrap<ComCodePane>(object_.Get("CodePane").AsObject());
+    if (pane_ == nullptr) {
+        pane_ = &registry_.Wrap<ComCodePane>(object_.Get("CodePane").AsObject());
+        pane_->module_ = this;
+    }
+    return *pane_;
 }
 
 ModuleMemo& ComCodeModule::Memo() const {
@@ -297,6 +302,12 @@ std::int32_t ComCodeModule::CountOfLines() const {
     return object_.Get("CountOfLines").Long();
 }
 
+std::int32_t ComCodeModule::KnownCount() const {
+    const ModuleMemo& memo = Memo();
+    return memo.lines ? static_cast<std::int32_t>(memo.lines->size())
+                      : object_.Get("CountOfLines").Long();
+}
+
 std::int32_t ComCodeModule::CountOfDeclarationLines() const {
     ModuleMemo& memo = Memo();
     if (!memo.declarationLines) {
@@ -349,60 +360,82 @@ bool InRange(const std::vector<std::optional<std::string>>& lines, std::int32_t 
     return line >= 1 && count >= 1 && line + count - 1 <= static_cast<std::int32_t>(lines.size());
 }
 
-// Where the text holds no line break but CR LF, the IDE makes one line of each piece.
-bool BreaksOnlyAtCrLf(std::string_view text) {
-    std::size_t breaks = 0;
-    for (char c : text) {
-        breaks += c == '\r' || c == '\n' ? 1 : 0;
+// The line breaks of text, CR LF counting once.
+std::int32_t BreaksIn(std::string_view text) {
+    std::int32_t breaks = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' || text[i] == '\r') {
+            ++breaks;
+            i += text.compare(i, 2, "\r\n") == 0 ? 1u : 0u;
+        }
     }
-    return breaks == 2 * (SplitLines(text).size() - 1);
+    return breaks;
+}
+
+bool EndsInBreak(std::string_view text) {
+    return text.ends_with('\r') || text.ends_with('\n');
 }
 
 }  // namespace
 
-// Text broken at CR LF alone goes in as one line a piece; how the IDE breaks other text is its
-// own, so it is asked how many lines there are now.
+// How many lines the IDE made of the text is asked after each insertion: how it breaks text is
+// its own. Text ending in a line break leaves an empty line after it, as in our own IDE; an IDE
+// that adds none is given it.
 void ComCodeModule::InsertLines(std::int32_t line, std::string_view text) {
+    const std::uint64_t before = registry_.Generation();
+    const std::int32_t count = KnownCount();
+    std::int32_t now = count;
     try {
         object_.Call("InsertLines", {line, text});
+        now = object_.Get("CountOfLines").Long();
+        if (EndsInBreak(text) && now - count == BreaksIn(text)) {
+            object_.Call("InsertLines", {line + now - count, std::string_view()});
+            now = object_.Get("CountOfLines").Long();
+        }
     } catch (...) {
         Forget();
         throw;
     }
+    const std::int32_t added = now - count;
     Edited([&](KnownLines& lines) {
-        const auto count = static_cast<std::int32_t>(lines.size());
-        if (line < 1 || line > count + 1) {
-            return false;
-        }
-        const std::int32_t added = !text.empty() && BreaksOnlyAtCrLf(text)
-                                       ? static_cast<std::int32_t>(SplitLines(text).size())
-                                       : object_.Get("CountOfLines").Long() - count;
-        if (added < 0) {
+        if (line < 1 || line > count + 1 || added < 0 ||
+            static_cast<std::int32_t>(lines.size()) != count) {
             return false;
         }
         lines.insert(lines.begin() + (line - 1), static_cast<std::size_t>(added), std::nullopt);
         return true;
     });
+    if (pane_ != nullptr) {
+        pane_->LinesInserted(before, line, added);
+    }
 }
 
 void ComCodeModule::DeleteLines(std::int32_t startLine, std::int32_t count) {
+    const std::uint64_t before = registry_.Generation();
+    const std::int32_t was = KnownCount();
+    std::int32_t now = was;
     try {
         object_.Call("DeleteLines", {startLine, count});
+        now = object_.Get("CountOfLines").Long();
     } catch (...) {
         Forget();
         throw;
     }
     Edited([&](KnownLines& lines) {
-        if (!InRange(lines, startLine, count)) {
+        if (!InRange(lines, startLine, count) || now != was - count) {
             return false;
         }
         const auto first = lines.begin() + (startLine - 1);
         lines.erase(first, first + count);
         return true;
     });
+    if (pane_ != nullptr) {
+        pane_->LinesDeleted(before, startLine, count);
+    }
 }
 
 void ComCodeModule::ReplaceLine(std::int32_t line, std::string_view text) {
+    const std::uint64_t before = registry_.Generation();
     try {
         object_.Call("ReplaceLine", {line, text});
     } catch (...) {
@@ -416,6 +449,9 @@ void ComCodeModule::ReplaceLine(std::int32_t line, std::string_view text) {
         lines[static_cast<std::size_t>(line - 1)].reset();
         return true;
     });
+    if (pane_ != nullptr) {
+        pane_->LinesKept(before);
+    }
 }
 
 // A procedure's lines are asked again and again while the module stays the same; a failure
@@ -616,18 +652,103 @@ std::shared_ptr<const Member> ComMembers::Item(std::int32_t index) const {
 // --- Code panes ---
 
 brindle::CodeModule& ComCodePane::CodeModule() {
-    return registry_.Wrap<ComCodeModule>(object_.Get("CodeModule").AsObject());
+    return Module();
+}
+
+ComCodeModule& ComCodePane::Module() const {
+    if (module_ == nullptr) {
+        module_ = &registry_.Wrap<ComCodeModule>(object_.Get("CodeModule").AsObject());
+        module_->pane_ = const_cast<ComCodePane*>(this);
+    }
+    return *module_;
 }
 
 void ComCodePane::GetSelection(std::int32_t& startLine, std::int32_t& startColumn,
                                std::int32_t& endLine, std::int32_t& endColumn) const {
-    object_.Call("GetSelection", {ByRef<std::int32_t>{startLine}, ByRef<std::int32_t>{startColumn},
-                                  ByRef<std::int32_t>{endLine}, ByRef<std::int32_t>{endColumn}});
+    Module();
+    if (!selection_ || generation_ != registry_.Generation()) {
+        Place start{};
+        Place end{};
+        object_.Call("GetSelection",
+                     {ByRef<std::int32_t>{start.line}, ByRef<std::int32_t>{start.column},
+                      ByRef<std::int32_t>{end.line}, ByRef<std::int32_t>{end.column}});
+        selection_.emplace(start, end);
+        generation_ = registry_.Generation();
+    }
+    startLine = selection_->first.line;
+    startColumn = selection_->first.column;
+    endLine = selection_->second.line;
+    endColumn = selection_->second.column;
 }
 
+// The line after the last, where a selection ends that takes in the whole module, is shown as
+// the end of the last line.
 void ComCodePane::SetSelection(std::int32_t startLine, std::int32_t startColumn,
                                std::int32_t endLine, std::int32_t endColumn) {
-    object_.Call("SetSelection", {startLine, startColumn, endLine, endColumn});
+    ComCodeModule& module = Module();
+    const std::int32_t count = module.CountOfLines();
+    std::int32_t lastColumn = 1;
+    if (count > 0 && (startLine == count + 1 || endLine == count + 1)) {
+        const std::string last = module.ToUnicode(module.Lines(count, 1));
+        lastColumn = static_cast<std::int32_t>(Utf16FromUtf8(last).size()) + 1;
+    }
+    const auto shown = [&](std::int32_t line, std::int32_t column) {
+        return count > 0 && line == count + 1 ? Place{count, lastColumn} : Place{line, column};
+    };
+    const Place start = shown(startLine, startColumn);
+    const Place end = shown(endLine, endColumn);
+    object_.Call("SetSelection", {start.line, start.column, end.line, end.column});
+    const Place asked{startLine, startColumn};
+    const Place askedEnd{endLine, endColumn};
+    selection_.emplace(std::min(asked, askedEnd), std::max(asked, askedEnd));
+    generation_ = registry_.Generation();
+}
+
+bool ComCodePane::Holds(std::uint64_t before) {
+    if (!selection_ || generation_ != before) {
+        selection_.reset();
+        return false;
+    }
+    generation_ = registry_.Generation();
+    return true;
+}
+
+void ComCodePane::LinesInserted(std::uint64_t before, std::int32_t line, std::int32_t count) {
+    if (!Holds(before)) {
+        return;
+    }
+    for (Place* p : {&selection_->first, &selection_->second}) {
+        if (p->line >= line) {
+            p->line += count;
+        }
+    }
+}
+
+// A start among the deleted lines goes to the line that followed them, an end to the end of the
+// line above them, as in our own IDE.
+void ComCodePane::LinesDeleted(std::uint64_t before, std::int32_t line, std::int32_t count) {
+    if (!Holds(before) || count < 1) {
+        return;
+    }
+    auto& [start, end] = *selection_;
+    const std::int32_t last = line + count - 1;
+    const bool endInDeleted = (end.line >= line && end.line <= last) ||
+                              (end.line == last + 1 && end.column == 1 && start.line <= last);
+    if (start.line > last) {
+        start.line -= count;
+    } else if (start.line >= line) {
+        start = {line, 1};
+    }
+    if (endInDeleted) {
+        const std::int32_t above = line - 1;
+        end = {above, above > 0 ? static_cast<std::int32_t>(Module().Lines(above, 1).size()) : 1};
+    } else if (end.line > last) {
+        end.line -= count;
+    }
+}
+
+void ComCodePane::LinesKept(std::uint64_t before) {
+    Holds(before);
 }
 
 std::int32_t ComCodePane::TopLine() const {

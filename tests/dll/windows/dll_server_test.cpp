@@ -54,6 +54,15 @@ struct IDTExtensibility2 : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) = 0;
 };
 
+// The VB6 IDE's older interface, in the order of its extensibility library.
+struct IDTExtensibility : IDispatch {
+    virtual HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* VBInst, LONG ConnectMode,
+                                                   IDispatch* AddInInst, SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnDisconnection(LONG RemoveMode, SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) = 0;
+};
+
 #pragma GCC diagnostic pop
 
 }  // namespace brindle::test
@@ -61,6 +70,7 @@ struct IDTExtensibility2 : IDispatch {
 namespace brindle {
 namespace {
 
+using test::IDTExtensibility;
 using test::IDTExtensibility2;
 
 constexpr bool k64 = sizeof(void*) == 8;
@@ -69,6 +79,8 @@ const std::wstring kClassKey = L"Software\\Classes\\CLSID\\" + kClsid;
 const std::wstring kProgIdKey = L"Software\\Classes\\VBBrindle.Brindle";
 const IID kIidExtensibility2 = {
     0xB65AD801, 0xABAF, 0x11D0, {0xBB, 0x8B, 0x00, 0xA0, 0xC9, 0x0F, 0x27, 0x44}};
+const IID kIidExtensibility = {
+    0x0002E151, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 // Where each bitness's class registration is seen: HKCU\Software\Classes\CLSID is kept apart
 // for 32-bit and 64-bit programs.
 constexpr REGSAM kOwnView = k64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
@@ -607,10 +619,37 @@ private:
     HWND window_;
 };
 
-class Buttons : public Server, public ::testing::WithParamInterface<std::tuple<IdeKind, LONG>> {
+// What the IDEs do where they publish nothing: as our own IDE does, each behaviour the other
+// way alone, and all of them the other way.
+struct Variant {
+    const char* name;
+    test::Unpublished behaviour;
+};
+
+const Variant kVariants[] = {
+    {"AsOurs", {}},
+    {"SelectionStays", {.selectionFollowsEdits = false}},
+    {"PastEndRefused", {.selectionPastEndClamped = false}},
+    {"NoTrailingEmptyLine", {.trailingBreakAddsLine = false}},
+    {"AllOtherwise", {false, false, false, true}},
+};
+
+void PrintTo(const Variant& variant, std::ostream* out) {
+    *out << variant.name;
+}
+
+class Buttons : public Server,
+                public ::testing::WithParamInterface<std::tuple<IdeKind, LONG, Variant>> {
 protected:
     IdeKind Kind() const { return std::get<0>(GetParam()); }
     LONG Mode() const { return std::get<1>(GetParam()); }
+
+    // The double of this test's IDE, behaving as its variant says.
+    std::unique_ptr<AutomationIde> Double(host::MemoryVBE& ide) const {
+        auto automation = std::make_unique<AutomationIde>(ide, Kind());
+        automation->Behave(std::get<2>(GetParam()).behaviour);
+        return automation;
+    }
 
     void SetUp() override {
         Server::SetUp();
@@ -637,7 +676,8 @@ protected:
         host::MemoryVBE ide;
         workspace.Open(ide);
         const MainWindow main;
-        AutomationIde automation(ide, Kind());
+        const auto owned = Double(ide);
+        AutomationIde& automation = *owned;
         automation.SetMainWindow(main.Get());
         IDTExtensibility2* addin = Create();
         if (addin == nullptr) {
@@ -715,7 +755,7 @@ TEST_P(Buttons, AnsweredNoTheyLeaveTheCodeAsItWas) {
 }
 
 // What the add-in could not do reaches the user in words, in one box after the click: a project
-// locked for viewing is told once and left as it is.
+// locked for viewing is told once and left as it is, wherever the editor refuses its components.
 TEST_P(Buttons, ALockedProjectIsToldOnceInWords) {
     BRINDLE_NEEDS_SCREEN();
     if (Kind() != IdeKind::Vba) {
@@ -723,29 +763,34 @@ TEST_P(Buttons, ALockedProjectIsToldOnceInWords) {
     }
     test::DialogPresser presser;
     ASSERT_TRUE(presser.Installed());
-    const Workspace workspace;
-    host::MemoryVBE ide;
-    workspace.Open(ide);
-    const MainWindow main;
-    AutomationIde automation(ide, Kind());
-    automation.SetMainWindow(main.Get());
-    automation.Lock("Inventory", AutomationIde::LockPoint::CountAndItem);
-    IDTExtensibility2* addin = Create();
-    ASSERT_NE(addin, nullptr);
-    ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(), automation.AddIn("VBBrindle.Brindle"),
-                                  nullptr),
-              S_OK);
-    const Outcome before = OutcomeOf(ide);
-    presser.Press(IDYES, IDOK);
-    presser.Forget();
-    EXPECT_TRUE(ide.Click(buttons::kAddAllToProj));
-    EXPECT_EQ(OutcomeOf(ide), before);
-    EXPECT_EQ(presser.MessageBoxes(), 2) << "the question, then the failure";
-    EXPECT_EQ(presser.LastText(),
-              L"A step of the command was left undone: Can't perform operation since the "
-              L"project is protected (error 50289).\n");
-    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    addin->Release();
+    using Point = AutomationIde::LockPoint;
+    for (const Point point : {Point::Components, Point::CountAndItem, Point::CodeModule}) {
+        SCOPED_TRACE(static_cast<int>(point));
+        const Workspace workspace;
+        host::MemoryVBE ide;
+        workspace.Open(ide);
+        const MainWindow main;
+        const auto owned = Double(ide);
+        AutomationIde& automation = *owned;
+        automation.SetMainWindow(main.Get());
+        automation.Lock("Inventory", point);
+        IDTExtensibility2* addin = Create();
+        ASSERT_NE(addin, nullptr);
+        ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(),
+                                      automation.AddIn("VBBrindle.Brindle"), nullptr),
+                  S_OK);
+        const Outcome before = OutcomeOf(ide);
+        presser.Press(IDYES, IDOK);
+        presser.Forget();
+        EXPECT_TRUE(ide.Click(buttons::kAddAllToProj));
+        EXPECT_EQ(OutcomeOf(ide), before);
+        EXPECT_EQ(presser.MessageBoxes(), 2) << "the question, then the failure";
+        EXPECT_EQ(presser.LastText(),
+                  L"A step of the command was left undone: Can't perform operation since the "
+                  L"project is protected (error 50289).\n");
+        EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+        addin->Release();
+    }
 }
 
 // Not a test: the windows of a session, each left on screen a while and announced on the
@@ -802,7 +847,8 @@ TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
     const Workspace workspace;
     host::MemoryVBE ide;
     workspace.Open(ide);
-    AutomationIde automation(ide, Kind());
+    const auto owned = Double(ide);
+    AutomationIde& automation = *owned;
     IDTExtensibility2* addin = Create();
     ASSERT_NE(addin, nullptr);
     IDispatch* entry = automation.AddIn("VBBrindle.Brindle");
@@ -846,12 +892,92 @@ TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
               InOurHost(workspace, {buttons::kAddErrHandlers, false, true, false}, Mode()));
 }
 
+// The VB6 IDE's older IDTExtensibility is answered beside IDTExtensibility2, in its library's
+// order: connected, started, clicked and disconnected through it, the add-in does what it does
+// in our own host and leaves no button.
+TEST_F(Server, TheVb6IdesOlderInterfaceRunsItToo) {
+    BRINDLE_NEEDS_SCREEN();
+    ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
+    const Workspace workspace;
+    host::MemoryVBE ide;
+    workspace.Open(ide);
+    AutomationIde automation(ide, IdeKind::Vb6);
+    IUnknown* object = nullptr;
+    ASSERT_EQ(CreateFromProgId(&object), S_OK);
+    IDTExtensibility* addin = nullptr;
+    ASSERT_EQ(object->QueryInterface(kIidExtensibility, reinterpret_cast<void**>(&addin)), S_OK);
+    ISupportErrorInfo* errors = nullptr;
+    ASSERT_EQ(object->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&errors)),
+              S_OK);
+    EXPECT_EQ(errors->InterfaceSupportsErrorInfo(kIidExtensibility), S_OK);
+    errors->Release();
+    object->Release();
+    LPOLESTR name = const_cast<LPOLESTR>(L"OnStartupComplete");
+    DISPID id = 0;
+    EXPECT_EQ(addin->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+    EXPECT_EQ(id, 4);
+
+    EXPECT_EQ(addin->OnConnection(automation.Vbe(), kStartup, automation.AddIn("VBBrindle.Brindle"),
+                                  nullptr),
+              S_OK);
+    EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
+    EXPECT_EQ(addin->OnAddInsUpdate(nullptr), S_OK);
+    EXPECT_EQ(OurControls(ide), static_cast<int>(std::size(kButtons)));
+    ASSERT_TRUE(ide.Click(buttons::kAddErrHandlers));
+    EXPECT_EQ(automation.Calls().Of("Click"), 1);
+    const Outcome through = OutcomeOf(ide);
+    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+    EXPECT_EQ(OurControls(ide), 0);
+    addin->Release();
+    EXPECT_EQ(through,
+              InOurHost(workspace, {buttons::kAddErrHandlers, false, true, false}, kStartup));
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+// A connection that fails half-way, when the IDE refuses a control, is told and undone: the
+// add-in asks the IDE to disconnect it, which the IDE does at once, and leaves no button.
+TEST_P(Buttons, AConnectionThatFailsHalfWayLeavesNoButton) {
+    BRINDLE_NEEDS_SCREEN();
+    test::DialogPresser presser;
+    ASSERT_TRUE(presser.Installed());
+    const Workspace workspace;
+    host::MemoryVBE ide;
+    workspace.Open(ide);
+    const MainWindow main;
+    const auto owned = Double(ide);
+    AutomationIde& automation = *owned;
+    automation.SetMainWindow(main.Get());
+    automation.FailAt("Add", 6);
+    IDTExtensibility2* addin = Create();
+    ASSERT_NE(addin, nullptr);
+    int disconnections = 0;
+    automation.OnUpdate([&](const test::AddinEntry&, bool connect) {
+        if (!connect) {
+            ++disconnections;
+            EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+        }
+    });
+    presser.Press(IDOK, IDOK);
+    presser.Forget();
+    addin->OnConnection(automation.Vbe(), Mode(), automation.AddIn("VBBrindle.Brindle"), nullptr);
+    EXPECT_EQ(disconnections, 1);
+    EXPECT_EQ(automation.Calls().Of("Add"), 6);
+    EXPECT_EQ(OurControls(ide), 0);
+    for (const ButtonRow& row : kButtons) {
+        EXPECT_FALSE(ide.Click(row.caption)) << row.caption;
+    }
+    EXPECT_EQ(presser.MessageBoxes(), 1) << "the failure is told";
+    addin->Release();
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
 // Connected from outside the IDE's menus (ext_cm_External) the add-in makes no buttons.
 TEST_P(Buttons, AnExternalConnectionMakesNone) {
     const Workspace workspace;
     host::MemoryVBE ide;
     workspace.Open(ide);
-    AutomationIde automation(ide, Kind());
+    const auto owned = Double(ide);
+    AutomationIde& automation = *owned;
     IDTExtensibility2* addin = Create();
     ASSERT_NE(addin, nullptr);
     ASSERT_EQ(addin->OnConnection(automation.Vbe(), kExternal,
@@ -871,7 +997,8 @@ TEST_P(Buttons, AConnectionToNoVbeFailsAndLeavesNothing) {
     const Workspace workspace;
     host::MemoryVBE ide;
     workspace.Open(ide);
-    AutomationIde automation(ide, Kind());
+    const auto owned = Double(ide);
+    AutomationIde& automation = *owned;
     const Outcome before = OutcomeOf(ide);
     IDTExtensibility2* addin = Create();
     ASSERT_NE(addin, nullptr);
@@ -977,7 +1104,8 @@ TEST_P(Buttons, DisconnectedTheyAreGoneAndTheOptionsAreInTheRegistry) {
     const Workspace workspace;
     const EnvironmentGuard stillNoFile(L"BRINDLE_SETTINGS", L"");
     workspace.Open(ide);
-    AutomationIde automation(ide, Kind());
+    const auto owned = Double(ide);
+    AutomationIde& automation = *owned;
     IDTExtensibility2* addin = Create();
     ASSERT_NE(addin, nullptr);
     ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(), automation.AddIn("VBBrindle.Brindle"),
@@ -997,6 +1125,9 @@ TEST_P(Buttons, DisconnectedTheyAreGoneAndTheOptionsAreInTheRegistry) {
     EXPECT_EQ(ReadValue(options, L"Author", 0), Data(std::wstring(L"Bea")));
     addin->Release();
 }
+
+// The team's files touch neither the mode nor what the IDEs leave unsaid: each IDE once.
+class TeamFiles : public Buttons {};
 
 // A team's files beside the project file (the VB6 IDE's project, the VBA editor's document),
 // found and taken as the command line takes them. `ignore` is the .brindleignore's bytes.
@@ -1030,7 +1161,7 @@ struct TeamProject {
 // there shows the options' help) and the project commands leave alone the modules that its
 // .brindleignore leaves out; in the VBA editor a module is matched as the file it is exported to
 // beside the document.
-TEST_P(Buttons, TheProjectsTeamFilesApplyAsOnTheCommandLine) {
+TEST_P(TeamFiles, ApplyAsOnTheCommandLine) {
     BRINDLE_NEEDS_SCREEN();
     test::DialogPresser presser;
     ASSERT_TRUE(presser.Installed());
@@ -1070,7 +1201,7 @@ TEST_P(Buttons, TheProjectsTeamFilesApplyAsOnTheCommandLine) {
 
 // A .brindleignore that cannot be read keeps the project commands out of every module, and
 // says why.
-TEST_P(Buttons, AnUnreadableIgnoreFileLeavesEveryModuleAlone) {
+TEST_P(TeamFiles, AnUnreadableIgnoreFileLeavesEveryModuleAlone) {
     BRINDLE_NEEDS_SCREEN();
     test::DialogPresser presser;
     ASSERT_TRUE(presser.Installed());
@@ -1093,15 +1224,30 @@ TEST_P(Buttons, AnUnreadableIgnoreFileLeavesEveryModuleAlone) {
     addin->Release();
 }
 
-INSTANTIATE_TEST_SUITE_P(Ides, Buttons,
-                         ::testing::Combine(::testing::Values(IdeKind::Vb6, IdeKind::Vba),
-                                            ::testing::Values(kStartup, kCommandLine)),
-                         [](const auto& param) {
-                             return std::string(std::get<0>(param.param) == IdeKind::Vb6 ? "Vb6"
-                                                                                         : "Vba") +
-                                    (std::get<1>(param.param) == kStartup ? "Startup"
-                                                                          : "CommandLine");
-                         });
+// Each IDE in both modes as our own IDE behaves, and at startup in each other variant: the
+// mode and the variants touch different things.
+std::vector<std::tuple<IdeKind, LONG, Variant>> Instances() {
+    std::vector<std::tuple<IdeKind, LONG, Variant>> instances;
+    for (const IdeKind kind : {IdeKind::Vb6, IdeKind::Vba}) {
+        instances.emplace_back(kind, kCommandLine, kVariants[0]);
+        for (const Variant& variant : kVariants) {
+            instances.emplace_back(kind, kStartup, variant);
+        }
+    }
+    return instances;
+}
+
+std::string InstanceName(const ::testing::TestParamInfo<Buttons::ParamType>& param) {
+    return std::string(std::get<0>(param.param) == IdeKind::Vb6 ? "Vb6" : "Vba") +
+           (std::get<1>(param.param) == kStartup ? "Startup" : "CommandLine") +
+           std::get<2>(param.param).name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Ides, Buttons, ::testing::ValuesIn(Instances()), InstanceName);
+INSTANTIATE_TEST_SUITE_P(Ides, TeamFiles,
+                         ::testing::Values(std::tuple(IdeKind::Vb6, kStartup, kVariants[0]),
+                                           std::tuple(IdeKind::Vba, kStartup, kVariants[0])),
+                         InstanceName);
 
 }  // namespace
 }  // namespace brindle

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -115,6 +116,33 @@ TEST_P(ComModel, ReadsAndEditsTheActiveModule) {
     EXPECT_EQ(endLine, 5);
     EXPECT_EQ(endColumn, 3);
     EXPECT_EQ(&pane->CodeModule(), &module);
+}
+
+// Where the IDEs publish what they do nothing, the model answers as our own IDE: a selection that
+// ends past the last line and is moved by the add-in's edits above and inside it, text ending in
+// a line break.
+TEST_P(ComModel, AnswersAsOurOwnIdeWhereTheIdesSayNothing) {
+    const auto steps = [](CodeModule& module) {
+        CodePane& pane = module.CodePane();
+        pane.SetSelection(2, 1, module.CountOfLines() + 1, 1);
+        module.InsertLines(5, "    Beep\r\n");
+        module.InsertLines(1, "' top");
+        module.DeleteLines(2, 2);
+        std::array<std::int32_t, 4> selection{};
+        pane.GetSelection(selection[0], selection[1], selection[2], selection[3]);
+        return std::pair(module.Lines(1, module.CountOfLines()), selection);
+    };
+    Ide reference;
+    const auto expected = steps(reference.component->CodeModule());
+    for (const bool asOurs : {true, false}) {
+        SCOPED_TRACE(asOurs);
+        Ide fresh;
+        AutomationIde other(fresh.vbe, GetParam());
+        other.Behave({asOurs, asOurs, asOurs, !asOurs});
+        ComVbe vbe(DispatchPtr::Share(other.Vbe()), 1251);
+        const ComVbe::Reach reach(vbe);
+        EXPECT_EQ(steps(vbe.ActiveCodePane()->CodeModule()), expected);
+    }
 }
 
 TEST_P(ComModel, FindsComponentsAndTheirCode) {

@@ -43,6 +43,15 @@ void AutomationIde::Lock(std::string_view project, LockPoint at) {
     state_->lockPoint = at;
 }
 
+void AutomationIde::Behave(Unpublished behaviour) {
+    state_->unpublished = behaviour;
+}
+
+void AutomationIde::FailAt(std::string_view member, int nth) {
+    state_->failing = member;
+    state_->failingAt = state_->calls.Of(member) + nth;
+}
+
 const CallCounts& AutomationIde::Calls() const {
     return state_->calls;
 }

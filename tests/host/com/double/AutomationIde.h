@@ -43,6 +43,21 @@ struct AddinEntry {
     std::string description;
 };
 
+// What the IDEs do where they publish nothing, chosen per test, as an add-in must be right with
+// either: the defaults are what our in-memory IDE does.
+struct Unpublished {
+    // Edits above and inside a code pane's selection move it with the lines, or leave it on the
+    // same line numbers.
+    bool selectionFollowsEdits = true;
+    // SetSelection past the last line is clamped to the end of that line, or refused with 5.
+    bool selectionPastEndClamped = true;
+    // InsertLines of text ending in a line break adds an empty line after it, or does not.
+    bool trailingBreakAddsLine = true;
+    // A failure comes as DISP_E_EXCEPTION with an EXCEPINFO, or as the bare HRESULT of VB's
+    // error number.
+    bool failuresWithoutExceptionInfo = false;
+};
+
 class AutomationIde {
 public:
     // The IDE must outlive this object and every automation object handed out. `addins` are
@@ -75,6 +90,11 @@ public:
     // The file VBProject.FileName answers for the project of that name: the VB6 IDE's project
     // file, the VBA editor's document; none (empty) until set.
     void SetProjectFile(std::string_view project, const std::filesystem::path& file);
+
+    void Behave(Unpublished behaviour);
+
+    // The `nth` call of `member` from now on fails, as any call of an IDE may.
+    void FailAt(std::string_view member, int nth);
 
     // The window VBE.MainWindow.HWnd answers; none (0) until set. The caller keeps it alive.
     void SetMainWindow(HWND window);

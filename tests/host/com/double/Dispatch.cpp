@@ -340,6 +340,9 @@ HRESULT DispatchBase::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS
     }
     Call call(given, result);
     try {
+        if (row->name == Ide().failing && Ide().calls.Of(row->name) == Ide().failingAt) {
+            throw VbError(440, "Automation error", "VBIDE");
+        }
         row->run(*this, call);
         return S_OK;
     } catch (const ArgumentError& error) {
@@ -357,6 +360,9 @@ HRESULT DispatchBase::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS
         try {
             RethrowAsVbError();
         } catch (const VbError& error) {
+            if (Ide().unpublished.failuresWithoutExceptionInfo) {
+                return ScodeOf(error.Number());
+            }
             Fill(exception, error);
         }
         return DISP_E_EXCEPTION;

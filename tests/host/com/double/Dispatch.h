@@ -40,6 +40,7 @@ struct AutomationIde::State {
 
     host::MemoryVBE& vbe;
     IdeKind kind;
+    Unpublished unpublished;
     std::vector<AddinEntry> addins;
     CallCounts calls;
     std::map<const CodePane*, std::int32_t> topLines;
@@ -56,6 +57,10 @@ struct AutomationIde::State {
     std::map<const CommandBarControl*, std::u16string> tags;
     std::map<const CommandBarControl*, std::shared_ptr<CommandBarEvents>> buttonSources;
     std::set<automation::ButtonPoint*> buttonPoints;
+
+    // The call of a member that AutomationIde::FailAt names.
+    std::string failing;
+    int failingAt = 0;
 
     void Count(std::string_view member);
 };

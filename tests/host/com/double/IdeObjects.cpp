@@ -298,7 +298,35 @@ private:
         if (ours == nullptr) {
             NotSupported();
         }
-        ours->ReplaceLine(line, text);
+        Edit([&] { ours->ReplaceLine(line, text); });
+    }
+
+    // Without the empty line after a trailing break, where this IDE adds none.
+    void InsertLines(std::int32_t line, std::string text) {
+        if (!Ide().unpublished.trailingBreakAddsLine) {
+            if (text.ends_with("\r\n")) {
+                text.resize(text.size() - 2);
+            } else if (text.ends_with('\r') || text.ends_with('\n')) {
+                text.pop_back();
+            }
+        }
+        Edit([&] { module_.InsertLines(line, text); });
+    }
+
+    // Where this IDE leaves the selection on its line numbers, it is put back after the edit,
+    // within the module.
+    template <class Change>
+    void Edit(Change change) {
+        if (Ide().unpublished.selectionFollowsEdits) {
+            change();
+            return;
+        }
+        CodePane& pane = module_.CodePane();
+        std::array<std::int32_t, 4> s{};
+        pane.GetSelection(s[0], s[1], s[2], s[3]);
+        change();
+        const std::int32_t limit = module_.CountOfLines() + 1;
+        pane.SetSelection(std::clamp(s[0], 1, limit), s[1], std::clamp(s[2], 1, limit), s[3]);
     }
 
     // Find(Target, StartLine, StartColumn, EndLine, EndColumn[, WholeWord, MatchCase,
@@ -359,13 +387,15 @@ std::span<const DispatchBase::Row> CodeModuleObject::Rows() const {
          }},
         {"InsertLines", 7, kMethod, 2, 2,
          [](DispatchBase& self, Call& call) {
-             CodeModule& module = As<CodeModuleObject>(self).module_;
-             module.InsertLines(call.Long(0), ToModule(module, call.Text(1)));
+             auto& module = As<CodeModuleObject>(self);
+             module.InsertLines(call.Long(0), ToModule(module.module_, call.Text(1)));
          }},
         {"DeleteLines", 8, kMethod, 1, 2,
          [](DispatchBase& self, Call& call) {
-             As<CodeModuleObject>(self).module_.DeleteLines(call.Long(0),
-                                                            call.OptionalLong(1).value_or(1));
+             auto& module = As<CodeModuleObject>(self);
+             module.Edit([&] {
+                 module.module_.DeleteLines(call.Long(0), call.OptionalLong(1).value_or(1));
+             });
          }},
         {"ReplaceLine", 9, kMethod, 2, 2,
          [](DispatchBase& self, Call& call) {
@@ -424,6 +454,24 @@ private:
         Ide().topLines[&pane_] = std::min(line, std::max(1, pane_.CodeModule().CountOfLines()));
     }
 
+    // A line past the last is clamped to the end of the last line, or refused.
+    void SetSelection(std::array<std::int32_t, 4> bounds) {
+        const CodeModule& module = pane_.CodeModule();
+        const std::int32_t last = std::max(1, module.CountOfLines());
+        for (const std::size_t line : {0u, 2u}) {
+            if (bounds[line] <= last) {
+                continue;
+            }
+            if (!Ide().unpublished.selectionPastEndClamped) {
+                Raise(Err::InvalidCall, kSource);
+            }
+            bounds[line] = last;
+            const std::size_t length = module.CountOfLines() > 0 ? module.Lines(last, 1).size() : 0;
+            bounds[line + 1] = static_cast<std::int32_t>(length) + 1;
+        }
+        pane_.SetSelection(bounds[0], bounds[1], bounds[2], bounds[3]);
+    }
+
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 5> kRows = {{
             {"CodeModule", 1, kGet, 0, 0,
@@ -446,8 +494,8 @@ private:
              }},
             {"SetSelection", 3, kMethod, 4, 4,
              [](DispatchBase& self, Call& call) {
-                 As<CodePaneObject>(self).pane_.SetSelection(call.Long(0), call.Long(1),
-                                                             call.Long(2), call.Long(3));
+                 As<CodePaneObject>(self).SetSelection(
+                     {call.Long(0), call.Long(1), call.Long(2), call.Long(3)});
              }},
             {"TopLine", 4, kGet, 0, 0,
              [](DispatchBase& self, Call& call) {
