@@ -21,7 +21,7 @@ std::string OptionsHelp() {
     }
     const std::string_view readme(static_cast<const char*>(bytes), SizeofResource(module, found));
     constexpr std::array<std::string_view, 2> kTitles = {"The options", "Template keywords"};
-    return MarkdownSections(readme, kTitles);
+    return MarkdownAsPlainText(MarkdownSections(readme, kTitles));
 }
 
 }  // namespace brindle::dll

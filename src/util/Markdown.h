@@ -11,4 +11,8 @@ namespace brindle {
 // "## " line, in the text's order. A "## " line inside a block of code starts no section.
 std::string MarkdownSections(std::string_view text, std::span<const std::string_view> titles);
 
+// The text as a window without Markdown shows it best: headings without their "#", no code
+// fences and no backticks, a table's cells joined by " — " and its rule row left out.
+std::string MarkdownAsPlainText(std::string_view text);
+
 }  // namespace brindle

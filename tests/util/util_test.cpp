@@ -158,5 +158,11 @@ TEST(MarkdownSections, KeepsTheTitledSectionsAndNoHeadingInCode) {
     EXPECT_EQ(MarkdownSections(text, {}), "");
 }
 
+TEST(MarkdownAsPlainText, LeavesOutTheMarkupAndJoinsATablesCells) {
+    EXPECT_EQ(MarkdownAsPlainText("## The options\r\n| field | `flag` |\n|---|:--|\n"
+                                  "| Author | `--select A \\| B` |\n```sh\n## `kept`\n```\n"),
+              "The options\nfield \u2014 flag\nAuthor \u2014 --select A | B\n## `kept`\n");
+}
+
 }  // namespace
 }  // namespace brindle

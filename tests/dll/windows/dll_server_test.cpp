@@ -1186,9 +1186,10 @@ TEST_P(TeamFiles, ApplyAsOnTheCommandLine) {
     EXPECT_EQ(presser.OptionsDialogs(), 1);
     EXPECT_EQ(presser.HelpTitle(), L"Visual Basic Brindle Help");
     const std::wstring& help = presser.HelpText();
-    EXPECT_EQ(help.find(L"## The options\r\n"), 0u);
-    EXPECT_NE(help.find(L"## Template keywords"), std::wstring::npos);
-    EXPECT_EQ(help.find(L"## Building"), std::wstring::npos);
+    EXPECT_EQ(help.find(L"The options\r\n"), 0u);
+    EXPECT_NE(help.find(L"\r\nTemplate keywords\r\n"), std::wstring::npos);
+    EXPECT_EQ(help.find(L"Building"), std::wstring::npos);
+    EXPECT_EQ(help.find_first_of(L"`#"), std::wstring::npos) << "shown without Markdown";
 
     EXPECT_TRUE(project.ide.Click(buttons::kAddAllToProj));
     const Outcome after = OutcomeOf(project.ide);
