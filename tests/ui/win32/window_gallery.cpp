@@ -47,7 +47,8 @@ void ShowOptionsHelp(HWND over) {
     std::ifstream file(std::string(BRINDLE_SOURCE_DIR) + "/README.md", std::ios::binary);
     const std::string readme{std::istreambuf_iterator<char>(file), {}};
     constexpr std::array<std::string_view, 2> kTitles = {"The options", "Template keywords"};
-    ui::win32::ShowHelpWindow(over, "Visual Basic Brindle Help", MarkdownSections(readme, kTitles));
+    ui::win32::ShowHelpWindow(over, "Visual Basic Brindle Help",
+                              MarkdownAsPlainText(MarkdownSections(readme, kTitles)));
 }
 
 void CALLBACK End(HWND, UINT, UINT_PTR, DWORD) {
