@@ -212,4 +212,17 @@ std::int32_t GetProcLastLineNum(CodeModule& module, std::int32_t bodyLine, std::
                   [&] { return EndStatementLine(module, bodyLine, lastLine, kind, declaration); });
 }
 
+std::string ProcedureLabel(vbext_ProcKind kind, std::string_view name,
+                           std::string_view declaration) {
+    static constexpr std::string_view kAccessors[] = {"", " Let", " Set", " Get"};
+    const auto accessor = kind >= vbext_pk_Let && kind <= vbext_pk_Get ? kAccessors[kind] : "";
+    return ProcedureTypeOf(declaration) + std::string(accessor) + " " + std::string(name);
+}
+
+std::string ProcedureLabel(CodeModule& module, std::string_view name, vbext_ProcKind kind) {
+    std::int32_t count = 0;
+    return ProcedureLabel(kind, name,
+                          GetProcDeclLine(module, module.ProcBodyLine(name, kind), count));
+}
+
 }  // namespace brindle

@@ -35,4 +35,10 @@ std::int32_t GetProcLastLineNum(CodeModule& module, std::int32_t bodyLine, std::
 // scope keyword, optional Static, then the keyword); "Sub" for a statement that is none of them.
 std::string ProcedureTypeOf(std::string_view declaration);
 
+// "Sub Main", "Property Get Name", in the module's code page.
+std::string ProcedureLabel(CodeModule& module, std::string_view name, vbext_ProcKind kind);
+// The same of a declaration already read.
+std::string ProcedureLabel(vbext_ProcKind kind, std::string_view name,
+                           std::string_view declaration);
+
 }  // namespace brindle

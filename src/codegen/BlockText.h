@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "codegen/GeneratedCode.h"
+#include "codegen/Markers.h"
+#include "codegen/ProcSpan.h"
 #include "model/Vbide.h"
 #include "templates/AddinFields.h"
 

@@ -10,28 +10,15 @@
 #include <vector>
 
 #include "codegen/Markers.h"
+#include "codegen/ProcSpan.h"
 #include "model/Vbide.h"
 #include "templates/AddinFields.h"
 
 namespace brindle {
 
-// One procedure as the host answers for it, in module order.
-struct ProcSpan {
-    std::string name;  // in the module's code page
-    vbext_ProcKind kind = vbext_pk_Proc;
-    std::int32_t startLine = 0;      // first line of its span
-    std::int32_t topLine = 0;        // its declaration, or the #If over alternative ones
-    std::int32_t bodyLine = 0;       // its declaration
-    std::int32_t firstBodyLine = 0;  // the first line after the declaration (or alternatives)
-    std::int32_t endLine = 0;        // its End statement; 0 when none
-    std::int32_t lastLine = 0;       // last line of its span
-};
-
 // Every procedure the host can address by name and kind; a second definition of a name (under
 // #If and #Else) is left out, as the host reaches only the first.
 std::vector<ProcSpan> ModuleProcedures(CodeModule& module);
-
-enum class BlockRole { ModuleHeader, ProcedureHeader, ErrorHeader, ErrorFooter, Other };
 
 struct GeneratedBlock {
     MarkedBlock block;

@@ -79,12 +79,6 @@ std::string EndStatementOf(vbext_ProcKind kind, std::string_view declaration) {
     return "End " + (kind == vbext_pk_Proc ? ProcedureTypeOf(declaration) : "Property");
 }
 
-std::string LabelOf(vbext_ProcKind kind, std::string_view name, std::string_view declaration) {
-    static constexpr std::string_view kAccessors[] = {"", " Let", " Set", " Get"};
-    const auto accessor = kind >= vbext_pk_Let && kind <= vbext_pk_Get ? kAccessors[kind] : "";
-    return ProcedureTypeOf(declaration) + std::string(accessor) + " " + std::string(name);
-}
-
 bool HoldsStatementSeparator(std::string_view code) {
     bool inString = false;
     for (const char c : code) {
@@ -127,7 +121,7 @@ bool HasPlaceForHandler(CodeModule& module, std::string_view name, vbext_ProcKin
     const auto declaration = GetProcDeclLine(module, bodyLine, count);
     const auto why = NoPlaceFor(module, name, kind, bodyLine, declaration, count);
     if (why) {
-        const auto label = module.ToUnicode(LabelOf(kind, name, declaration));
+        const auto label = module.ToUnicode(ProcedureLabel(kind, name, declaration));
         WarnTo(sink, module.ToUnicode(module.Parent().Name()), CodePlace{label, bodyLine, 0},
                *why + "; no error handler added");
     }
@@ -148,11 +142,6 @@ bool IsProcedureMember(const Member& member) {
 }
 
 }  // namespace
-
-std::string ProcedureLabel(CodeModule& module, std::string_view name, vbext_ProcKind kind) {
-    std::int32_t count = 0;
-    return LabelOf(kind, name, GetProcDeclLine(module, module.ProcBodyLine(name, kind), count));
-}
 
 std::optional<std::string> NoPlaceForHandler(CodeModule& module, std::string_view name,
                                              vbext_ProcKind kind) {

@@ -34,9 +34,6 @@ void InsertErrFooter(const AddinFields& fields, CodeModule& module, std::string 
 // methods, and the lookup by name can give the event. Raises 91 when there is no such member.
 std::shared_ptr<const Member> ProcedureMemberOf(CodeModule& module, std::string_view name);
 
-// "Sub Main", "Property Get Name", in the module's code page.
-std::string ProcedureLabel(CodeModule& module, std::string_view name, vbext_ProcKind kind);
-
 // Why the procedure offers no place for an error handler, in words; nothing when it does.
 std::optional<std::string> NoPlaceForHandler(CodeModule& module, std::string_view name,
                                              vbext_ProcKind kind);

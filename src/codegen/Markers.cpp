@@ -1,8 +1,8 @@
 #include "codegen/Markers.h"
 
 #include "analysis/LineHelpers.h"
+#include "analysis/ProcDecl.h"
 #include "codegen/DeclarationGroup.h"
-#include "codegen/Insertion.h"
 #include "model/VbError.h"
 #include "util/Text.h"
 

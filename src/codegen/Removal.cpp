@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/ProcDecl.h"
 #include "analysis/SelectedProcs.h"
 #include "codegen/BlockText.h"
 #include "codegen/GeneratedCode.h"

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "addin/Buttons.h"
+#include "analysis/ProcDecl.h"
 #include "codegen/Insertion.h"
 #include "codegen/Markers.h"
 #include "host/files/FileSystem.h"

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "analysis/ProcDecl.h"
 #include "cli/commands/Session.h"
 #include "cli/commands/StoredCodePage.h"
 #include "cli/commands/TemplateChecks.h"

@@ -5,12 +5,30 @@
 
 #include <system_error>
 
-#include "host/files/ModuleFile.h"
-
 namespace fs = std::filesystem;
 
 namespace brindle::host {
 namespace {
+
+constexpr std::int32_t kInvalidFileFormat = 321;
+
+std::int32_t NumberOf(ModuleFileError::Reason reason) {
+    switch (reason) {
+        case ModuleFileError::Reason::NotFound:
+            return static_cast<std::int32_t>(Err::FileNotFound);
+        case ModuleFileError::Reason::NotAModule:
+            return kInvalidFileFormat;
+        default:
+            return static_cast<std::int32_t>(Err::PathFileAccess);
+    }
+}
+
+std::string DescriptionOf(ModuleFileError::Reason reason) {
+    if (reason == ModuleFileError::Reason::NotAModule) {
+        return "Invalid file format";
+    }
+    return std::string(Describe(static_cast<Err>(NumberOf(reason))));
+}
 
 // The file's bytes; nothing for what is not a readable regular file.
 std::optional<std::string> CurrentBytes(const fs::path& file) {
@@ -84,6 +102,17 @@ bool WriteFileWhenChanged(const fs::path& file, std::string_view bytes) {
     }
     WriteFileAtomically(file, bytes);
     return true;
+}
+
+ModuleFileError::ModuleFileError(Reason reason, fs::path path, std::string detail)
+    : VbError(NumberOf(reason), DescriptionOf(reason),
+              reason == Reason::Unwritable ? "ModuleFile.Save" : "ModuleFile.Load"),
+      reason_(reason),
+      path_(std::move(path)),
+      detail_(std::move(detail)) {}
+
+std::string ModuleFileError::Message() const {
+    return TextOf(path_) + ": " + detail_;
 }
 
 }  // namespace brindle::host

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "model/VbError.h"
+
 namespace brindle::host {
 
 // The path that a name in UTF-8 names. On Linux any bytes are a name as they are.
@@ -53,6 +55,27 @@ public:
 
 private:
     std::int32_t line_;
+};
+
+// A module file that cannot be loaded or saved. Number and description are the IDE's (53 "File
+// not found", 75 "Path/File access error", 321 "Invalid file format"); Detail() says why in
+// words a user can act on.
+class ModuleFileError : public VbError {
+public:
+    enum class Reason { NotFound, Unreadable, NotAModule, Unwritable };
+
+    ModuleFileError(Reason reason, std::filesystem::path path, std::string detail);
+
+    Reason Why() const noexcept { return reason_; }
+    const std::filesystem::path& Path() const noexcept { return path_; }
+    const std::string& Detail() const noexcept { return detail_; }
+    // "<path>: <detail>".
+    std::string Message() const;
+
+private:
+    Reason reason_;
+    std::filesystem::path path_;
+    std::string detail_;
 };
 
 // A whole file's bytes. Raises FileError when it cannot.

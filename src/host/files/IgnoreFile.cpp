@@ -5,8 +5,8 @@
 #include <system_error>
 
 #include "host/files/FileSystem.h"
+#include "host/files/LoadError.h"
 #include "host/files/ProjectFile.h"
-#include "host/files/ProjectLoader.h"
 #include "host/files/TeamText.h"
 #include "host/vb6/CodePage.h"
 #include "util/Text.h"

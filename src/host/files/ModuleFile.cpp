@@ -15,26 +15,6 @@ namespace brindle::host {
 
 namespace {
 
-constexpr std::int32_t kInvalidFileFormat = 321;
-
-std::int32_t NumberOf(ModuleFileError::Reason reason) {
-    switch (reason) {
-        case ModuleFileError::Reason::NotFound:
-            return static_cast<std::int32_t>(Err::FileNotFound);
-        case ModuleFileError::Reason::NotAModule:
-            return kInvalidFileFormat;
-        default:
-            return static_cast<std::int32_t>(Err::PathFileAccess);
-    }
-}
-
-std::string DescriptionOf(ModuleFileError::Reason reason) {
-    if (reason == ModuleFileError::Reason::NotAModule) {
-        return "Invalid file format";
-    }
-    return std::string(Describe(static_cast<Err>(NumberOf(reason))));
-}
-
 bool StartsWithWord(std::string_view text, std::string_view word) {
     if (!EqualsNoCase(text.substr(0, word.size()), word)) {
         return false;
@@ -348,17 +328,6 @@ std::vector<std::string> MinimalHeader(const std::string& name, vbext_ComponentT
 }
 
 }  // namespace
-
-ModuleFileError::ModuleFileError(Reason reason, fs::path path, std::string detail)
-    : VbError(NumberOf(reason), DescriptionOf(reason),
-              reason == Reason::Unwritable ? "ModuleFile.Save" : "ModuleFile.Load"),
-      reason_(reason),
-      path_(std::move(path)),
-      detail_(std::move(detail)) {}
-
-std::string ModuleFileError::Message() const {
-    return TextOf(path_) + ": " + detail_;
-}
 
 std::optional<vbext_ComponentType> ModuleTypeOfExtension(const fs::path& file) {
     const std::string ext = LowerAscii(TextOf(file.extension()));

@@ -9,32 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "host/files/FileSystem.h"
 #include "host/ide/MemoryProject.h"
 #include "model/VbError.h"
 #include "model/Vbide.h"
 
 namespace brindle::host {
-
-// A module file that cannot be loaded or saved. Number and description are the IDE's (53 "File
-// not found", 75 "Path/File access error", 321 "Invalid file format"); Detail() says why in
-// words a user can act on.
-class ModuleFileError : public VbError {
-public:
-    enum class Reason { NotFound, Unreadable, NotAModule, Unwritable };
-
-    ModuleFileError(Reason reason, std::filesystem::path path, std::string detail);
-
-    Reason Why() const noexcept { return reason_; }
-    const std::filesystem::path& Path() const noexcept { return path_; }
-    const std::string& Detail() const noexcept { return detail_; }
-    // "<path>: <detail>".
-    std::string Message() const;
-
-private:
-    Reason reason_;
-    std::filesystem::path path_;
-    std::string detail_;
-};
 
 // Asks LoadModuleFile to find the code page itself: UTF-8 for a file with a UTF-8 byte order
 // mark or whose bytes above 127 all form UTF-8, otherwise 1252.

@@ -12,16 +12,10 @@
 #include <vector>
 
 #include "host/files/FileSystem.h"
+#include "host/files/LoadError.h"
 #include "host/ide/MemoryProject.h"
 
 namespace brindle::host {
-
-// A file named by the user that cannot be opened at all: missing, a folder, not a project or
-// not a module. Nothing was loaded.
-class LoadError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 struct LoadedModule {
     MemoryComponent* component = nullptr;
@@ -130,14 +124,6 @@ ExactModule LoadExactly(const std::filesystem::path& path, int codePage);
 
 // Whether the file names a project or group rather than a module, by its extension.
 bool IsProjectOrGroupFile(const std::filesystem::path& file);
-
-// How a path is shown in messages: relative to the current folder, as a diff names it ("../"
-// where needed), unless only the root is shared with it, in UTF-8 (a name in other bytes is
-// taken to be in `codePage`).
-std::string Label(const std::filesystem::path& path, int codePage);
-
-// How a diff names a file: relative to the current folder, with "../" where needed.
-std::string DiffName(const std::filesystem::path& path);
 
 // What became of a module to be saved: written, or why not (empty when nothing kept it).
 struct SaveResult {

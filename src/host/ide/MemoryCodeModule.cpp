@@ -5,7 +5,6 @@
 #include <cstring>
 #include <utility>
 
-#include "host/ide/MemoryProject.h"
 #include "host/vb6/CodePage.h"
 #include "model/VbError.h"
 #include "util/Text.h"
@@ -266,8 +265,13 @@ std::shared_ptr<const Member> MemoryMembers::Item(std::int32_t index) const {
 
 // --- CodeModule ---
 
-MemoryCodeModule::MemoryCodeModule(MemoryComponent& parent, std::vector<CodeLine> lines)
-    : parent_(parent), lines_(std::move(lines)), pane_(*this), members_(*this) {}
+MemoryCodeModule::MemoryCodeModule(brindle::VBComponent& parent, const int& codePage,
+                                   std::vector<CodeLine> lines)
+    : parent_(parent),
+      codePage_(codePage),
+      lines_(std::move(lines)),
+      pane_(*this),
+      members_(*this) {}
 
 brindle::VBComponent& MemoryCodeModule::Parent() {
     return parent_;
@@ -378,7 +382,7 @@ void MemoryCodeModule::ReplaceLine(std::int32_t line, std::string_view text) {
         Fail(Err::InvalidCall, "CodeModule", "ReplaceLine");
     }
     CodeLine& stored = lines_[static_cast<std::size_t>(line) - 1];
-    const auto role = [&](std::string_view t) { return ClassifyRun({t}, parent_.CodePage()); };
+    const auto role = [&](std::string_view t) { return ClassifyRun({t}, codePage_); };
     const LineRole before = role(stored.text);
     const LineRole after = role(text);
     const bool keepsIndex =
@@ -456,8 +460,8 @@ std::vector<SourceLine> MemoryCodeModule::AttributesOfInertLines(std::int32_t li
     std::vector<SourceLine> kept;
     for (std::int32_t l = line; l < line + count; ++l) {
         auto& attributes = lines_[static_cast<std::size_t>(l) - 1].attributes;
-        if (attributes && ClassifyLine(lines_[static_cast<std::size_t>(l) - 1].text,
-                                       parent_.CodePage()) == LineRole::Inert) {
+        if (attributes && ClassifyLine(lines_[static_cast<std::size_t>(l) - 1].text, codePage_) ==
+                              LineRole::Inert) {
             kept.insert(kept.end(), std::make_move_iterator(attributes->begin()),
                         std::make_move_iterator(attributes->end()));
         }
@@ -472,7 +476,7 @@ bool MemoryCodeModule::ShiftIndexForInsert(std::int32_t line,
     if (!indexValid_ || ContinuesIntoLine(line)) {
         return false;
     }
-    LineRole role = ClassifyRun(added, parent_.CodePage());
+    LineRole role = ClassifyRun(added, codePage_);
     if (role == LineRole::Structural || (role == LineRole::Statements && !InsideBody(line))) {
         return false;
     }
@@ -489,7 +493,7 @@ bool MemoryCodeModule::ShiftIndexForDelete(std::int32_t line, std::int32_t count
     for (std::int32_t l = line; l < line + count; ++l) {
         texts.push_back(lines_[static_cast<std::size_t>(l) - 1].text);
     }
-    LineRole role = ClassifyRun(texts, parent_.CodePage());
+    LineRole role = ClassifyRun(texts, codePage_);
     if (role == LineRole::Structural ||
         (role == LineRole::Statements && !(InsideBody(line) && InsideBody(line + count - 1)))) {
         return false;
@@ -576,7 +580,7 @@ void MemoryCodeModule::Shift(std::int32_t from, std::int32_t delta) {
 
 const ModuleIndex& MemoryCodeModule::Index() const {
     if (!indexValid_) {
-        Scanner scanner(parent_.CodePage());
+        Scanner scanner(codePage_);
         for (const CodeLine& line : lines_) {
             scanner.Feed(line.text);
         }
@@ -679,7 +683,7 @@ bool MemoryCodeModule::Find(std::string_view target, std::int32_t& startLine,
         return false;
     }
     auto column = static_cast<std::size_t>(std::max(startColumn, 1)) - 1;
-    const int codePage = parent_.CodePage();
+    const int codePage = codePage_;
     const std::uint64_t wanted = ByteSet(target);
     const std::size_t anchor = AnchorOf(target);
     for (auto index = static_cast<std::size_t>(std::max(startLine, 1)) - 1;; ++index, column = 0) {
@@ -701,11 +705,11 @@ bool MemoryCodeModule::Find(std::string_view target, std::int32_t& startLine,
 }
 
 std::string MemoryCodeModule::FromUnicode(std::string_view utf8) const {
-    return FromUtf8(utf8, parent_.CodePage());
+    return FromUtf8(utf8, codePage_);
 }
 
 std::string MemoryCodeModule::ToUnicode(std::string_view text) const {
-    return ToUtf8(text, parent_.CodePage());
+    return ToUtf8(text, codePage_);
 }
 
 }  // namespace brindle::host

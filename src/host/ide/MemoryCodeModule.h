@@ -18,7 +18,6 @@
 namespace brindle::host {
 
 class MemoryCodeModule;
-class MemoryComponent;
 
 class MemoryCodePane final : public CodePane {
 public:
@@ -105,7 +104,9 @@ public:
 
 class MemoryCodeModule final : public CodeModule {
 public:
-    MemoryCodeModule(MemoryComponent& parent, std::vector<CodeLine> lines);
+    // `codePage` is the component's, which it may change.
+    MemoryCodeModule(brindle::VBComponent& parent, const int& codePage,
+                     std::vector<CodeLine> lines);
 
     brindle::VBComponent& Parent() override;
     brindle::CodePane& CodePane() override { return pane_; }
@@ -172,7 +173,8 @@ private:
 
     friend class MemoryMembers;
 
-    MemoryComponent& parent_;
+    brindle::VBComponent& parent_;
+    const int& codePage_;
     LineStore lines_;
     MemoryCodePane pane_;
     MemoryMembers members_;

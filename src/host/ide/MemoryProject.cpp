@@ -32,7 +32,7 @@ MemoryComponent::MemoryComponent(std::string name, vbext_ComponentType type,
                                  std::optional<std::vector<CodeLine>> code, FileLayout layout)
     : name_(std::move(name)), type_(type), layout_(std::move(layout)) {
     if (code) {
-        code_ = std::make_unique<MemoryCodeModule>(*this, std::move(*code));
+        code_ = std::make_unique<MemoryCodeModule>(*this, codePage_, std::move(*code));
     }
 }
 

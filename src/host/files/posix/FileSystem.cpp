@@ -13,8 +13,6 @@
 #include <system_error>
 #include <vector>
 
-#include "host/files/ModuleFile.h"
-
 namespace fs = std::filesystem;
 
 namespace brindle::host {

@@ -10,7 +10,6 @@
 #include <random>
 #include <system_error>
 
-#include "host/files/ModuleFile.h"
 #include "host/vb6/windows/Wide.h"
 
 namespace fs = std::filesystem;
