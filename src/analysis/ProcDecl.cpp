@@ -126,25 +126,50 @@ std::int32_t EndStatementLine(CodeModule& module, std::int32_t bodyLine, std::in
     return std::int32_t{0};
 }
 
+// The declaration from `line` on, its continuation lines joined. Past the module's last line the
+// host raises 9, unless `toEnd` stops it there.
+std::string DeclarationFrom(CodeModule& module, std::int32_t line, std::int32_t& lineCount,
+                            bool toEnd) {
+    std::string declaration;
+    const std::int32_t last = toEnd ? module.CountOfLines() : 0;
+    std::int32_t current = line;
+    for (;;) {
+        const std::string text = module.Lines(current, 1);
+        const std::string_view trimmed = TrimTrailingSpaces(text);
+        if (!EndsWithContinuation(trimmed)) {
+            declaration.append(trimmed);
+            break;
+        }
+        declaration.append(trimmed.substr(0, trimmed.size() - 1));
+        if (current == last) {
+            break;
+        }
+        ++current;
+    }
+    lineCount = current - line + 1;
+    return declaration;
+}
+
 }  // namespace
 
 std::string GetProcDeclLine(CodeModule& module, const std::int32_t& line, std::int32_t& lineCount) {
-    return PassOn("Brindle.GetProcDeclLine", [&] {
-        std::string declaration;
-        std::int32_t current = line;
-        for (;;) {
-            const std::string text = module.Lines(current, 1);
-            const std::string_view trimmed = TrimTrailingSpaces(text);
-            if (!EndsWithContinuation(trimmed)) {
-                declaration.append(trimmed);
-                break;
-            }
-            declaration.append(trimmed.substr(0, trimmed.size() - 1));
-            ++current;
+    return PassOn("Brindle.GetProcDeclLine",
+                  [&] { return DeclarationFrom(module, line, lineCount, false); });
+}
+
+std::string GetProcDeclLineToEnd(CodeModule& module, std::int32_t line, std::int32_t& lineCount) {
+    return PassOn("Brindle.GetProcDeclLine",
+                  [&] { return DeclarationFrom(module, line, lineCount, true); });
+}
+
+bool DeclarationRunsPastEnd(CodeModule& module, std::int32_t line) {
+    const std::int32_t last = module.CountOfLines();
+    for (std::int32_t current = line; current <= last; ++current) {
+        if (!EndsWithContinuation(TrimTrailingSpaces(module.Lines(current, 1)))) {
+            return false;
         }
-        lineCount = current - line + 1;
-        return declaration;
-    });
+    }
+    return true;
 }
 
 std::int32_t GetParms(std::string_view declaration, std::vector<std::string>& parms) {
@@ -222,7 +247,7 @@ std::string ProcedureLabel(vbext_ProcKind kind, std::string_view name,
 std::string ProcedureLabel(CodeModule& module, std::string_view name, vbext_ProcKind kind) {
     std::int32_t count = 0;
     return ProcedureLabel(kind, name,
-                          GetProcDeclLine(module, module.ProcBodyLine(name, kind), count));
+                          GetProcDeclLineToEnd(module, module.ProcBodyLine(name, kind), count));
 }
 
 }  // namespace brindle

@@ -13,6 +13,13 @@ namespace brindle {
 // The declaration statement that begins at `line`, continuation lines (a blank and an
 // underscore at the end) joined; `lineCount` receives the number of lines it occupies.
 std::string GetProcDeclLine(CodeModule& module, const std::int32_t& line, std::int32_t& lineCount);
+// The same, except that a declaration whose continuations run on past the module's last line
+// (code that does not compile) ends there rather than raising 9: for reading what stands
+// around it.
+std::string GetProcDeclLineToEnd(CodeModule& module, std::int32_t line, std::int32_t& lineCount);
+// Whether the declaration that begins at `line` goes on past the module's last line, where
+// GetProcDeclLine raises 9.
+bool DeclarationRunsPastEnd(CodeModule& module, std::int32_t line);
 
 // The parameter declarations of a declaration statement, as written, from index 0 on; returns
 // their number (0 leaves `parms` untouched). The list runs to the bracket that closes it, and

@@ -131,7 +131,7 @@ std::int32_t FirstBodyLine(CodeModule& module, std::string_view declaration,
         }
         std::int32_t count = 0;
         if (!inBranch ||
-            !EqualsNoCase(DeclaredProcName(GetProcDeclLine(module, line, count)), name)) {
+            !EqualsNoCase(DeclaredProcName(GetProcDeclLineToEnd(module, line, count)), name)) {
             return afterDeclaration;
         }
         line += count;
@@ -144,7 +144,7 @@ std::int32_t OpeningIfOfAlternatives(CodeModule& module, std::int32_t line, std:
         return 0;
     }
     std::int32_t count = 0;
-    const auto declaration = GetProcDeclLine(module, line, count);
+    const auto declaration = GetProcDeclLineToEnd(module, line, count);
     return FirstBodyLine(module, declaration, line + count) != line + count ? above : 0;
 }
 

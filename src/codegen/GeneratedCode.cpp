@@ -91,7 +91,7 @@ private:
         span.bodyLine = module_.ProcBodyLine(name, kind);
         span.lastLine = span.startLine + module_.ProcCountLines(name, kind) - 1;
         std::int32_t count = 0;
-        const auto declaration = GetProcDeclLine(module_, span.bodyLine, count);
+        const auto declaration = GetProcDeclLineToEnd(module_, span.bodyLine, count);
         span.firstBodyLine = FirstBodyLine(module_, declaration, span.bodyLine + count);
         const auto opening = OpeningIfOfAlternatives(module_, span.bodyLine, span.bodyLine - 1);
         span.topLine = opening != 0 ? opening : span.bodyLine;

@@ -92,10 +92,14 @@ bool HoldsStatementSeparator(std::string_view code) {
 }
 
 // Each reason is one where a header below the declaration and a footer above the End
-// statement would not enclose the body as written.
+// statement would not enclose the body as written. A declaration that runs on past the module's
+// last line (code that does not compile) leaves no body at all.
 std::optional<std::string> NoPlaceFor(CodeModule& module, std::string_view name,
                                       vbext_ProcKind kind, std::int32_t bodyLine,
                                       std::string_view declaration, std::int32_t count) {
+    if (DeclarationRunsPastEnd(module, bodyLine)) {
+        return std::string(kCutOff);
+    }
     const auto end = EndStatementOf(kind, declaration);
     const auto endLine = GetProcLastLineNum(module, name, kind);
     if (endLine == 0) {
@@ -118,7 +122,7 @@ std::optional<std::string> NoPlaceFor(CodeModule& module, std::string_view name,
 bool HasPlaceForHandler(CodeModule& module, std::string_view name, vbext_ProcKind kind,
                         std::int32_t bodyLine, Diagnostics* sink) {
     std::int32_t count = 0;
-    const auto declaration = GetProcDeclLine(module, bodyLine, count);
+    const auto declaration = GetProcDeclLineToEnd(module, bodyLine, count);
     const auto why = NoPlaceFor(module, name, kind, bodyLine, declaration, count);
     if (why) {
         const auto label = module.ToUnicode(ProcedureLabel(kind, name, declaration));
@@ -147,7 +151,7 @@ std::optional<std::string> NoPlaceForHandler(CodeModule& module, std::string_vie
                                              vbext_ProcKind kind) {
     const auto bodyLine = module.ProcBodyLine(name, kind);
     std::int32_t count = 0;
-    const auto declaration = GetProcDeclLine(module, bodyLine, count);
+    const auto declaration = GetProcDeclLineToEnd(module, bodyLine, count);
     return NoPlaceFor(module, name, kind, bodyLine, declaration, count);
 }
 

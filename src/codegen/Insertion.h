@@ -34,6 +34,9 @@ void InsertErrFooter(const AddinFields& fields, CodeModule& module, std::string 
 // methods, and the lookup by name can give the event. Raises 91 when there is no such member.
 std::shared_ptr<const Member> ProcedureMemberOf(CodeModule& module, std::string_view name);
 
+// Why a procedure whose declaration runs on past the module's last line gets nothing.
+inline constexpr std::string_view kCutOff = "its declaration runs on past the module's last line";
+
 // Why the procedure offers no place for an error handler, in words; nothing when it does.
 std::optional<std::string> NoPlaceForHandler(CodeModule& module, std::string_view name,
                                              vbext_ProcKind kind);
@@ -46,9 +49,10 @@ inline bool HasErrHandlerTemplates(const AddinFields& fields) {
     return !fields.msErrHdrTmplt.empty() && !fields.msErrFtrTmplt.empty();
 }
 // Only for a method or property member, and only with both templates. A procedure whose
-// header and footer would not enclose its body (no matching End statement, one written on one
-// line, other statements beside its declaration or End statement) is told to `sink` and left
-// as it is; a handler added is told to it too. When the footer cannot be placed, the header is
+// header and footer would not enclose its body (no matching End statement, a declaration that
+// runs on past the module's last line, one written on one line, other statements beside its
+// declaration or End statement) is told to `sink` and left as it is; a handler added is told to
+// it too. When the footer cannot be placed, the header is
 // taken out again before the failure is passed on.
 void AddErrHandlerToProc(const AddinFields& fields, CodeModule& module, std::string_view name,
                          vbext_ProcKind kind, Diagnostics* sink);

@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "analysis/ProcDecl.h"
 #include "analysis/SelectedProcs.h"
 #include "codegen/GeneratedCode.h"
 #include "codegen/Insertion.h"
@@ -63,6 +64,23 @@ ProcList ProceduresFor(const AddinFields& fields, CodeModule& module, Piece piec
     return kept;
 }
 
+// A procedure whose declaration runs on past the module's last line (code that does not
+// compile) has no declaration to describe: it is told of and gets no header, and the others
+// still get theirs.
+bool IsCutOff(CodeModule& module, const ProcInfo& proc, Diagnostics* sink) {
+    const auto bodyLine = module.ProcBodyLine(proc.gsProcName, proc.geProcKind);
+    if (!DeclarationRunsPastEnd(module, bodyLine)) {
+        return false;
+    }
+    std::int32_t count = 0;
+    const auto declaration = GetProcDeclLineToEnd(module, bodyLine, count);
+    const auto label =
+        module.ToUnicode(ProcedureLabel(proc.geProcKind, proc.gsProcName, declaration));
+    WarnTo(sink, module.ToUnicode(module.Parent().Name()), CodePlace{label, bodyLine, 0},
+           std::string(kCutOff) + "; no procedure header added");
+    return true;
+}
+
 }  // namespace
 
 void AddModuleHeader(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
@@ -94,6 +112,9 @@ void AddHeaders(const AddinFields& fields, CodeModule& module, Diagnostics* sink
             return;
         }
         for (const auto& proc : ProceduresFor(fields, module, Piece::Header)) {
+            if (IsCutOff(module, proc, sink)) {
+                continue;
+            }
             AddHeaderToProc(fields, module, proc.gsProcName, proc.geProcKind);
             TellDone(sink, Work::ProcedureHeaderAdded);
         }

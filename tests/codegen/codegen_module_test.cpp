@@ -8,7 +8,6 @@
 #include "codegen/ModuleCommands.h"
 #include "codegen/Refresh.h"
 #include "codegen/codegen_support.h"
-#include "model/VbError.h"
 #include "support/RecordingSink.h"
 
 namespace brindle {
@@ -87,22 +86,34 @@ TEST(SelectedProcedures, EveryTouchedProcedureOnceAndNoOther) {
                      "End Property", "Sub Last()", "End Sub"}));
 }
 
-TEST(SelectedProcedures, AFailureEndsTheRunAfterTheProceduresBeforeIt) {
-    // The last declaration goes on past the module's last line.
-    ModuleUnderTest m("Sub One()\r\nEnd Sub\r\n\r\nSub Two(ByVal a As Long, _");
-    test::SelectAll(m.module());
-    try {
-        AddErrHandlers(test::OneLineFields(), m.module(), nullptr);
-        ADD_FAILURE() << "no failure";
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.Number(), 9);
-        EXPECT_TRUE(
-            e.Source().starts_with("Brindle.AddErrHandlers | Brindle.AddErrHandlerToProc | "
-                                   "Brindle.GetProcDeclLine | VBIDE."))
-            << e.Source();
+// Code that does not compile: the last declaration goes on past the module's last line, where
+// reading it fails. That procedure gets nothing and is told of, the one before it gets its
+// header and handler, and the removal finds every block that went in.
+TEST(SelectedProcedures, OneCutOffByTheModulesEndGetsNothingAndTheRemovalStillWorks) {
+    for (const char* last : {"Sub Two(ByVal a As Long, _", "Sub Two(ByVal a As Long, _\r\n"}) {
+        SCOPED_TRACE(last);
+        ModuleUnderTest m(std::string("Option Explicit\r\nSub One()\r\nEnd Sub\r\n") + last);
+        const auto before = m.lines();
+        auto fields = test::OneLineFields();
+        fields.mbAddCodeMarkers = true;
+        test::RecordingSink sink;
+        AddModuleHeader(fields, m.module(), &sink);
+        test::SelectAll(m.module());
+        AddHeaders(fields, m.module(), &sink);
+        AddErrHandlers(fields, m.module(), &sink);
+        EXPECT_EQ(sink.warnings,
+                  (std::vector<std::string>{
+                      "Module1: Sub Two, line 13: its declaration runs on past the module's last "
+                      "line; no procedure header added",
+                      "Module1: Sub Two, line 19: its declaration runs on past the module's last "
+                      "line; no error handler added"}));
+        EXPECT_EQ(sink.Count(Work::ProcedureHeaderAdded), 1);
+        EXPECT_EQ(sink.Count(Work::ErrorHandlerAdded), 1);
+        test::SelectAll(m.module());
+        RemoveCode(fields, m.module(), &sink);
+        EXPECT_EQ(m.lines(), before);
+        EXPECT_TRUE(sink.reported.empty());
     }
-    EXPECT_EQ(m.lines(),
-              (Lines{"Sub One()", "' H", "' F", "End Sub", "", "Sub Two(ByVal a As Long, _"}));
 }
 
 // What people wrote in a procedure header or an error footer stays through a refresh, at its
