@@ -57,6 +57,20 @@ void ExpectSpans(host::MemoryCodeModule& module, const std::string& step) {
             i + 1 < procedures.size() ? procedures[i + 1].procedure.startLine - 1 : lines;
         Expect(last == next, where + " does not reach the next span or the module's end");
     }
+    // Every line belongs to the declarations section (kind Proc) or to the span holding it.
+    std::size_t owner = 0;
+    for (std::int32_t line = 1; line <= lines; ++line) {
+        while (owner < procedures.size() && procedures[owner].procedure.startLine <= line) {
+            ++owner;
+        }
+        vbext_ProcKind kind = vbext_pk_Set;
+        const std::string name = module.ProcOfLine(line, kind);
+        const bool declarations = owner == 0;
+        Expect(declarations ? name.empty() && kind == vbext_pk_Proc
+                            : name == procedures[owner - 1].procedure.name &&
+                                  kind == procedures[owner - 1].procedure.kind,
+               step + ": line " + std::to_string(line) + " answers another owner than its span");
+    }
 }
 
 }  // namespace

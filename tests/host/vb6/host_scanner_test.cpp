@@ -203,18 +203,6 @@ TEST(Scanner, EveryRuleAsTheModuleAnswersIt) {
                 << spans[i];
             EXPECT_EQ(m.ProcEndLine(name, p.kind), p.endLine) << spans[i];
         }
-        // Every line belongs to the declarations section (kind Proc) or to the span holding it.
-        for (std::int32_t line = 1; line <= m.CountOfLines(); ++line) {
-            Procedure owner;
-            for (const ProcedureInfo& info : procs) {
-                if (info.procedure.startLine <= line) {
-                    owner = info.procedure;
-                }
-            }
-            vbext_ProcKind kind = vbext_pk_Set;
-            EXPECT_EQ(m.ProcOfLine(line, kind), owner.name) << "line " << line;
-            EXPECT_EQ(kind, owner.kind) << "line " << line;
-        }
 
         Texts expected = c.members;
         if (expected.empty()) {
