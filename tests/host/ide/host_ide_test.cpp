@@ -210,14 +210,6 @@ TEST(IdeWindows, ClosingAWindowTakesItOutOfTheListAndLeavesNoPaneActive) {
     EXPECT_EQ(vbe.ActiveVBProject(), project.get());
     vbe.RemoveProject(*project);
     EXPECT_EQ(vbe.ActiveVBProject(), nullptr);
-
-    // A front end's own bars and windows.
-    MemoryVBE own({.bars = {{"Code Window", {"Cut", "Select All"}}},
-                   .toolWindows = {{vbext_wt_ProjectWindow, "Project"}}});
-    EXPECT_EQ(Captions(own.CommandBars().Item("Code Window")->Controls()),
-              (std::vector<std::string>{"Cut", "Select All"}));
-    EXPECT_EQ(own.CommandBars().Item("Tools"), nullptr);
-    EXPECT_EQ(Captions(own.Windows()), (std::vector<std::string>{"Project"}));
 }
 
 }  // namespace
