@@ -1,0 +1,3 @@
+Attribute VB_Name = "A"
+Property Get Size() As Long
+End Property
