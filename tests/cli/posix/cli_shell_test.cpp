@@ -88,16 +88,12 @@ TEST_F(Installed, ManualPageTellsEveryCommand) {
     GTEST_SKIP() << "built without help2man";
 #endif
     const auto page = ReadBytes(prefix() / "share/man/man1/brindle.1");
-    EXPECT_NE(page.find(".TH BRINDLE \"1\""), std::string::npos) << page.substr(0, 400);
-    for (const char* command : {"add-module-header", "add-headers", "add-error-handlers",
-                                "remove-markers", "remove-code", "add-all", "remove-markers-all",
-                                "remove-code-all", "procedures", "options", "check", "refresh"}) {
-        EXPECT_NE(page.find(".SS \"brindle " + std::string(command) + ":\""), std::string::npos)
-            << command;
+    for (const char* part :
+         {".TH BRINDLE \"1\"", ".SS \"brindle add-module-header:\"", ".SS \"brindle refresh:\"",
+          ".SH \"TEMPLATE KEYWORDS\"", "the lines LINE[:COL][\\-LINE[:COL]] to work on"}) {
+        EXPECT_NE(page.find(part), std::string::npos) << part;
     }
-    EXPECT_NE(page.find(".SH \"TEMPLATE KEYWORDS\""), std::string::npos);
     EXPECT_EQ(page.find("Excludes:"), std::string::npos);
-    EXPECT_NE(page.find("the lines LINE[:COL][\\-LINE[:COL]] to work on"), std::string::npos);
 }
 
 // What the shell offers for the words typed so far: commands, a flag's values, and files by

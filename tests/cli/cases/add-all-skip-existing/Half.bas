@@ -11,5 +11,3 @@ Sub Marked()
     On Error GoTo Handler
 ' [Brindle End]
 End Sub
-Sub Bare()
-End Sub

@@ -1,12 +1,4 @@
 Attribute VB_Name = "Shop"
-Option Explicit
-' [Brindle Begin]
-' Module Shop, 1999
-' [Brindle End]
-' [Brindle Begin]
-' Procedure Total
-' ---
-' [Brindle End]
 Public Function Total(ByVal n As Long) As Long
 ' [Brindle Begin]
     On Error GoTo Handler

@@ -17,16 +17,3 @@ Sub Marked()
     On Error GoTo Handler
 ' [Brindle End]
 End Sub
-' [Brindle Begin]
-' Procedure Bare
-' [Brindle End]
-Sub Bare()
-' [Brindle Begin]
-    On Error GoTo Handler
-' [Brindle End]
-' [Brindle Begin]
-    Exit Sub
-Handler:
-    Err.Raise Err.Number
-' [Brindle End]
-End Sub

@@ -1,3 +1,0 @@
-Attribute VB_Name = "A"
-Property Get Size() As Long
-End Property
