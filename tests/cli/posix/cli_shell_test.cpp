@@ -105,11 +105,8 @@ struct Completion {
 const std::vector<Completion> kCompletions = {
     {"brindle add-h", "add-headers"},
     {"brindle options --markers ", "off on"},
-    {"brindle procedures --format ", "json text"},
-    {"brindle add-headers --lines ", "code file"},
     {"brindle add-headers ", "Forms/ OLD.BAS modMain.bas"},
     {"brindle add-all ", "Forms/ Inventory.vbp OLD.BAS modMain.bas"},
-    {"brindle check --st", "--stale"},
     {"brindle check --require ", "handler header module-header"},
     {"brindle check --require header,h", "header,handler header,header"},
     {"brindle check --format ", "github json sarif text"},
