@@ -137,10 +137,7 @@ TEST_P(Case, TheExecutableAndTheSessionLeaveTheExpectedFiles) {
     EXPECT_EQ(Snapshot(folder), Expected()) << run.err;
 
     const auto inSession = LayOutCase(CasesDir() / GetParam(), temp.path() / "session");
-    const auto here = fs::current_path();
-    fs::current_path(inSession);
     RunInSession(inSession, args);
-    fs::current_path(here);
     EXPECT_EQ(Snapshot(inSession), Expected());
 }
 
