@@ -183,25 +183,28 @@ TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
 }
 
 // A group that lists itself and a missing project, a project that names itself and a folder as
-// modules: each told at its line, the rest done, and the removal gives back every byte.
+// modules and a form without a file: each told at its line, the rest done, and the removal gives
+// back every byte.
 TEST_F(ExampleProject, ProjectAndGroupFilesAreToldOfAtTheirLines) {
     const std::vector<std::pair<std::string, std::string>> files = {
         {"G.vbg",
          "VBGROUP 5.0\r\nStartupProject=Inventory.vbp\r\nProject=G.vbg\r\n"
          "Project=Gone.vbp\r\n"},
-        {"Inventory.vbp",
-         original.at("Inventory.vbp") + "Module=Self; Inventory.vbp\r\nModule=Dir; Controls\r\n"}};
-    const std::vector<std::string> told = {"G.vbg:3: G.vbg: is this group itself, not a project",
-                                           "G.vbg:4: Gone.vbp: no such file",
-                                           "Inventory.vbp:36: Inventory.vbp: not a VB6 module",
-                                           "Inventory.vbp:37: Controls: is a folder"};
+        {"Inventory.vbp", original.at("Inventory.vbp") +
+                              "Module=Self; Inventory.vbp\r\nModule=Dir; Controls\r\nForm=\r\n"}};
+    const std::vector<std::string> told = {
+        "G.vbg:3: G.vbg: is this group itself, not a project", "G.vbg:4: Gone.vbp: no such file",
+        "Inventory.vbp:36: Inventory.vbp: not a VB6 module",
+        "Inventory.vbp:37: Controls: is a folder",
+        "Inventory.vbp:38: Form= names no file; the other modules are done"};
     for (std::size_t i = 0; i < files.size(); ++i) {
         Write(files[i].first, files[i].second);
         const auto before = Snapshot(folder());
         const auto run = Run({"add-all", files[i].first, "--yes", "-q"});
         EXPECT_EQ(run.status, 1) << run.err;
-        EXPECT_TRUE(Has(run.err, told[2 * i]));
-        EXPECT_TRUE(Has(run.err, told[2 * i + 1]));
+        for (std::size_t t = 2 * i; t < 2 * i + 2 + i; ++t) {
+            EXPECT_TRUE(Has(run.err, told[t]));
+        }
         EXPECT_NE(File("modMain.bas"), before.at("modMain.bas"));
         Run({"remove-code-all", files[i].first, "--yes"});
         EXPECT_EQ(Snapshot(folder()), before);
@@ -253,6 +256,16 @@ TEST_F(ExampleProject, WhatCannotBeDoneIsToldAtItsFileLineAndTheRestIsDone) {
         Has(removed.err, "frmMain.frm:99: a begin marker without its end marker; left as it is\n"));
     EXPECT_TRUE(Has(removed.err,
                     "CStockItem.cls:35: an end marker without its begin marker; left as it is\n"));
+
+    Write("modTwice.bas",
+          "Attribute VB_Name = \"modTwice\"\r\n#If Win64 Then\r\nSub Go()\r\nEnd Sub\r\n"
+          "#Else\r\nSub Go()\r\nEnd Sub\r\n#End If\r\n");
+    const auto twice = Run({"add-headers", "modTwice.bas", "--proc", "go"});
+    EXPECT_EQ(twice.status, 1);
+    // At their lines once the header is in.
+    EXPECT_TRUE(Has(twice.err,
+                    "modTwice.bas:16: Go: another definition, not reached; --proc "
+                    "works on the first one, at line 13\n"));
 }
 
 // --lines file reads --select as an editor numbers the file: on a form below its designer block
@@ -427,6 +440,14 @@ TEST_F(ExampleProject, TemplatesAreToldOfOnceAndRefusedOnesStopTheRun) {
                             "its line 2 is a marker line"));
         EXPECT_EQ(Snapshot(folder()), before);
     }
+    // A keyword without its closing "%" goes in as it stands, told.
+    Write("Templates/Open.txt", "' %ModuleName\r\n");
+    ASSERT_EQ(Run({"options", "--module-header-template", "Templates\\Open.txt"}).status, 0);
+    const auto open = Run({"add-module-header", "modMain.bas"});
+    EXPECT_EQ(open.status, 1);
+    EXPECT_TRUE(Has(open.err,
+                    "Templates\\Open.txt\", line 1: %ModuleName has no closing \"%\"; "
+                    "it stays in the text"));
 }
 
 // Several projects, groups and modules in one run: each under the brindle.ini and the
@@ -497,6 +518,11 @@ TEST(SeveralParts, EachKeepsItsOwnTeamSettingsAndOneSummaryTellsThemAll) {
         }
     }
     EXPECT_EQ(ReadBytes(root / "Other/Skip.bas"), skipped);
+    // A template that both parts lack is told once.
+    ASSERT_EQ(run({"options", "--procedure-header-template", "Gone.txt"}).status, 0);
+    const auto lacking = run({"check", "Shop.vbp", "Other/Other.vbp", "--format", "json"});
+    EXPECT_EQ(nlohmann::json::parse(lacking.out)["errors"].size(), 1u) << lacking.out;
+    EXPECT_TRUE(HasOnce(lacking.err, "Gone.txt")) << lacking.err;
 }
 
 // --files-from limits a run to the modules listed, under each project's settings and
