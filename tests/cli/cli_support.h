@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -49,6 +48,33 @@ inline void CopyFolder(const std::filesystem::path& from, const std::filesystem:
         fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::owner_write,
                         fs::perm_options::add);
     }
+}
+
+// The behaviour cases of tests/cli/cases: a folder each, beside the team settings and
+// templates they share.
+inline std::filesystem::path CasesDir() {
+    return SourceDir() / "tests" / "cli" / "cases";
+}
+
+// The files a case starts from, by their paths in it: all but `case` and expected/.
+inline std::map<std::string, std::string> CaseInputs(const std::filesystem::path& from) {
+    auto files = Snapshot(from);
+    std::erase_if(files, [](const auto& file) {
+        return file.first == "case" || file.first.starts_with("expected/");
+    });
+    return files;
+}
+
+// Lays the case in `from` out below `root` as its test runs it: in root/case, with the shared
+// brindle.ini and templates in `root`. The case's folder.
+inline std::filesystem::path LayOutCase(const std::filesystem::path& from,
+                                        const std::filesystem::path& root) {
+    CopyFolder(CasesDir() / "T", root / "T");
+    WriteBytes(root / "brindle.ini", ReadBytes(CasesDir() / "brindle.ini"));
+    for (const auto& [file, bytes] : CaseInputs(from)) {
+        WriteBytes(root / "case" / PathOf(file), bytes);
+    }
+    return root / "case";
 }
 
 // How many lines of `bytes`, without their line breaks, are `wanted`.

@@ -1,0 +1,5 @@
+Attribute VB_Name = "Old"
+' [Brindle Begin]
+' [Brindle End]
+Sub Main()
+End Sub

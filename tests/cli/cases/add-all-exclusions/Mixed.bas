@@ -1,0 +1,17 @@
+Attribute VB_Name = "Mixed"
+Option Explicit
+Sub Form_Load()
+End Sub
+' Called from Windows
+' brindle: skip
+Sub Hook()
+' [Brindle Begin]
+    On Error GoTo Handler
+' [Brindle End]
+End Sub
+Sub TimerCallback()
+' [Brindle Begin]
+' [Brindle End]
+End Sub
+Sub Done()
+End Sub

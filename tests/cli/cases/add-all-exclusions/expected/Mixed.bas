@@ -1,0 +1,31 @@
+Attribute VB_Name = "Mixed"
+Option Explicit
+' [Brindle Begin]
+' Module Mixed
+' [Brindle End]
+Sub Form_Load()
+End Sub
+' Called from Windows
+' brindle: skip
+Sub Hook()
+' [Brindle Begin]
+    On Error GoTo Handler
+' [Brindle End]
+End Sub
+Sub TimerCallback()
+' [Brindle Begin]
+' [Brindle End]
+End Sub
+' [Brindle Begin]
+' Procedure Done
+' [Brindle End]
+Sub Done()
+' [Brindle Begin]
+    On Error GoTo Handler
+' [Brindle End]
+' [Brindle Begin]
+    Exit Sub
+Handler:
+    Err.Raise Err.Number
+' [Brindle End]
+End Sub

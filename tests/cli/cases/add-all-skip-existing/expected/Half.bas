@@ -1,0 +1,19 @@
+Attribute VB_Name = "Half"
+Option Explicit
+' [Brindle Begin]
+' Module Half
+' [Brindle End]
+' [Brindle Begin]
+' Procedure Trapping
+' [Brindle End]
+Sub Trapping()
+    On Error Resume Next
+End Sub
+' [Brindle Begin]
+' Procedure Marked
+' [Brindle End]
+Sub Marked()
+' [Brindle Begin]
+    On Error GoTo Handler
+' [Brindle End]
+End Sub

@@ -1,0 +1,3 @@
+Attribute VB_Name = "Bare"
+Sub Main()
+End Sub

@@ -1,0 +1,718 @@
+// The commands run as a user runs them, on copies of the example project: what each says, its
+// exit status, and the files it writes or leaves; --select and the modules, projects, groups,
+// folders and lists one run takes.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "analysis/SelectedProcs.h"
+#include "cli/cli_support.h"
+#include "cli/commands/Selection.h"
+#include "host/files/FileSystem.h"
+#include "host/ide/MemoryProject.h"
+#include "host/vb6/CodePage.h"
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+namespace brindle::test {
+namespace {
+
+const std::vector<std::string> kModules = {"modMain.bas", "CStockItem.cls", "frmMain.frm",
+                                           "Controls/ctlGauge.ctl"};
+const std::string kAddingAll = "Adding module header, procedure headers, and error handlers to ";
+
+class ExampleProject : public UserFolder {
+protected:
+    ExampleProject() : UserFolder("Inventory") {}
+    void SetUp() override {
+        CopyFolder(SourceDir() / "examples", folder());
+        original = Snapshot(folder());
+    }
+    void Restore() const {
+        for (const auto& [name, bytes] : original) {
+            Write(name, bytes);
+        }
+    }
+
+    std::map<std::string, std::string> original;
+};
+
+// --diff writes nothing and shows what the run writes; each run that changes code ends with
+// what it did, counted; remove-code-all gives back every byte, remove-markers-all keeps the
+// generated lines.
+TEST_F(ExampleProject, EachRunSaysWhatItDidAndTheRemovalsUndoIt) {
+    const auto diff = Run({"add-all", "Inventory.vbp", "--diff"});
+    ASSERT_EQ(diff.status, 0) << diff.err;
+    EXPECT_EQ(Snapshot(folder()), original);
+    EXPECT_TRUE(
+        diff.err.ends_with("brindle: 4 modules: 4 module headers, 22 procedure headers, "
+                           "22 error handlers would be added; nothing written\n"))
+        << diff.err;
+    std::ptrdiff_t plus = 0;
+    std::istringstream in(diff.out);
+    for (std::string line; std::getline(in, line);) {
+        plus += line.starts_with("+") && !line.starts_with("+++ b/") ? 1 : 0;
+    }
+    const auto added = Run({"add-all", "Inventory.vbp", "--yes"});
+    ASSERT_EQ(added.status, 0) << added.err;
+    EXPECT_TRUE(Has(added.err, "[1/4] " + kAddingAll + "modMain\n"));
+    EXPECT_TRUE(Has(added.err, "[4/4] " + kAddingAll + "ctlGauge\n"));
+    EXPECT_TRUE(added.err.ends_with(
+        "brindle: 4 modules: 4 module headers, 22 procedure headers, 22 error handlers added\n"));
+    const auto once = Snapshot(folder());
+    std::ptrdiff_t lines = 0;
+    for (const auto& module : kModules) {
+        EXPECT_TRUE(Has(diff.out, "--- a/" + module + "\n+++ b/" + module + "\n@@ "));
+        lines += std::count(once.at(module).begin(), once.at(module).end(), '\n') -
+                 std::count(original[module].begin(), original[module].end(), '\n');
+    }
+    EXPECT_EQ(lines, plus);
+    // --proc takes each of a property's Get, Let and Set.
+    const auto proc = Run({"remove-code", "CStockItem.cls", "--proc", "quantity", "-y"});
+    EXPECT_TRUE(proc.err.ends_with("brindle: 1 module: 6 marked blocks removed\n")) << proc.err;
+    EXPECT_EQ(Count("CStockItem.cls", "' Procedure:   Quantity"), 0);
+    EXPECT_EQ(Count("CStockItem.cls", "' Procedure:   Code"), 2);
+    const auto removed = Run({"remove-code-all", "Inventory.vbp", "--yes"});
+    EXPECT_TRUE(removed.err.ends_with("brindle: 4 modules: 64 marked blocks removed\n"));
+    EXPECT_EQ(Snapshot(folder()), original);
+
+    // A module command takes any number of modules, each done once.
+    auto args = kModules;
+    args.insert(args.begin(), "add-module-header");
+    args.push_back("./modMain.bas");
+    const auto headers = Run(args);
+    EXPECT_TRUE(headers.err.starts_with("[1/4] Adding module header to modMain\n")) << headers.err;
+    EXPECT_TRUE(headers.err.ends_with("brindle: 4 modules: 4 module headers added\n"));
+    const auto headed = Snapshot(folder());
+    const auto unmarked = Run({"remove-markers-all", "Inventory.vbp", "--yes"});
+    EXPECT_TRUE(unmarked.err.ends_with("brindle: 4 modules: 8 marker lines removed\n"));
+    for (const auto& module : kModules) {
+        EXPECT_EQ(File(module), WithoutMarkerLines(headed.at(module))) << module;
+    }
+    EXPECT_TRUE(Has(Run({"remove-code-all", "Inventory.vbp", "--yes"}).err, "nothing to change"));
+}
+
+// One command, one question, with what it is about; No changes nothing and exits with 1, which
+// a script tells from "nothing to change" (0).
+TEST_F(ExampleProject, OnATerminalOneQuestionIsAskedAndOnlyYesProceeds) {
+    if (const auto why = NoTerminalToTypeOn()) {
+        GTEST_SKIP() << *why;
+    }
+    ASSERT_EQ(Run({"add-all", "Inventory.vbp", "--yes", "-q"}).status, 0);
+    const auto added = Snapshot(folder());
+    const std::string selection =
+        "Remove Code Added by Brindle from Selection\r\nAre you sure "
+        "you want to remove code added by Brindle from selected text?";
+    const std::vector<std::tuple<std::vector<std::string>, std::string, std::string>> cases = {
+        {{"remove-code-all", "Inventory.vbp"},
+         "brindle: remove-code-all works on every module of Inventory.vbp\r\n",
+         "Remove Code Added by Brindle from Entire Project\r\nAre you sure "
+         "you want to remove code added by Brindle from this project?"},
+        {{"remove-code", "modMain.bas", "CStockItem.cls"},
+         "brindle: remove-code works on the whole module of each of 2 modules: modMain.bas, "
+         "CStockItem.cls\r\n",
+         selection},
+        {{"remove-code", "CStockItem.cls", "--proc", "Quantity"},
+         "brindle: remove-code works on the procedure Quantity in CStockItem.cls\r\n",
+         selection},
+        {{"remove-code", "frmMain.frm", "--select", "80-90", "--lines", "file"},
+         "brindle: remove-code works on file lines 80-90 of frmMain.frm\r\n",
+         selection},
+    };
+    for (const auto& [args, about, question] : cases) {
+        const auto no = Run(args, "n\n");
+        EXPECT_EQ(no.status, 1) << no.out;
+        EXPECT_TRUE(Has(no.out, about + question));
+        EXPECT_TRUE(no.out.ends_with("brindle: not answered Yes; nothing was changed\r\n"));
+        EXPECT_EQ(Snapshot(folder()), added);
+    }
+    const auto yes = Run(
+        {"remove-code", "modMain.bas", "CStockItem.cls", "frmMain.frm", "Controls/ctlGauge.ctl"},
+        "y\n");
+    EXPECT_EQ(yes.status, 0) << yes.out;
+    EXPECT_TRUE(HasOnce(yes.out, "Are you sure"));
+    EXPECT_EQ(Snapshot(folder()), original);
+}
+
+// What is wrong with the files, the selection or the options is told, exits with 2 and writes
+// nothing, the settings file included; a question without a terminal is refused alike.
+TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"add-module-header", "modMain.bas", "Gone.bas"}, "brindle: Gone.bas: no such file\n"},
+        {{"add-headers", "Inventory.vbp"}, "Inventory.vbp: not a VB6 module"},
+        {{"add-all", "modMain.bas", "Inventory.vbp"}, "--yes"},
+        {{"remove-code-all", "Gone.vbp"}, "Gone.vbp: no such file"},
+        {{"add-all", "Controls", "--yes"}, "brindle: no project or group file below Controls\n"},
+        {{"add-headers", "Controls"}, "Controls: is a folder"},
+        {{"add-all", "Inventory.vbp", "Gone.bas", "--only-named", "--yes"},
+         "brindle: Gone.bas: no such file\n"},
+        {{"remove-markers", "modMain.bas", "--select", "500"}, "past the module's last line, 69"},
+        {{"add-headers", "modMain.bas", "--select", "9-3"}, "ends before it starts"},
+        {{"add-headers", "modMain.bas", "--select", "three"}, "--select three: expected"},
+        {{"add-headers", "modMain.bas", "--proc", "NoSuchProc"}, "no procedure named NoSuchProc"},
+        {{"add-headers", "modMain.bas", "CStockItem.cls", "--proc", "Main"},
+         "brindle: add-headers: --proc works on one module; 2 were given\n"},
+        {{"add-headers", "modMain.bas", "CStockItem.cls", "--select", "1"},
+         "brindle: add-headers: --select works on one module; 2 were given\n"},
+        {{"add-all", "Inventory.vbp", "--yes", "--codepage", "4242"}, "code page 4242"},
+        {{"options", "--author", "Ann\nAuthor"}, "control character"},
+        {{"options", "--date-format", "dd.mmm"}, "dd.mmm"},
+        {{"remove-markers", "modMain.bas", "--select", "1-5"}, "--yes"},
+        {{"refresh", "Inventory.vbp"}, "--yes"},
+    };
+    for (const auto& [args, message] : cases) {
+        const auto run = Run(args);
+        EXPECT_EQ(run.status, 2) << message;
+        EXPECT_TRUE(Has(run.err, message));
+    }
+    EXPECT_EQ(Snapshot(folder()), original);
+    EXPECT_FALSE(fs::exists(settings()));
+}
+
+// A group that lists itself and a missing project, a project that names itself and a folder as
+// modules and a form without a file: each told at its line, the rest done, and the removal gives
+// back every byte.
+TEST_F(ExampleProject, ProjectAndGroupFilesAreToldOfAtTheirLines) {
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"G.vbg",
+         "VBGROUP 5.0\r\nStartupProject=Inventory.vbp\r\nProject=G.vbg\r\n"
+         "Project=Gone.vbp\r\n"},
+        {"Inventory.vbp", original.at("Inventory.vbp") +
+                              "Module=Self; Inventory.vbp\r\nModule=Dir; Controls\r\nForm=\r\n"}};
+    const std::vector<std::string> told = {
+        "G.vbg:3: G.vbg: is this group itself, not a project", "G.vbg:4: Gone.vbp: no such file",
+        "Inventory.vbp:36: Inventory.vbp: not a VB6 module",
+        "Inventory.vbp:37: Controls: is a folder",
+        "Inventory.vbp:38: Form= names no file; the other modules are done"};
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        Write(files[i].first, files[i].second);
+        const auto before = Snapshot(folder());
+        const auto run = Run({"add-all", files[i].first, "--yes", "-q"});
+        EXPECT_EQ(run.status, 1) << run.err;
+        for (std::size_t t = 2 * i; t < 2 * i + 2 + i; ++t) {
+            EXPECT_TRUE(Has(run.err, told[t]));
+        }
+        EXPECT_NE(File("modMain.bas"), before.at("modMain.bas"));
+        Run({"remove-code-all", files[i].first, "--yes"});
+        EXPECT_EQ(Snapshot(folder()), before);
+    }
+}
+
+// In a project, what cannot be done is reported and every other module is still done; what a
+// removal left as it was is told at its module's file line, which on a form and a class counts
+// the lines that the code pane hides.
+TEST_F(ExampleProject, WhatCannotBeDoneIsToldAtItsFileLineAndTheRestIsDone) {
+    Write("notes.txt", "Shopping list\r\n- tea\r\n");
+    Write("modBroken.bas",
+          "Attribute VB_Name = \"modBroken\"\r\nOption Explicit\r\n\r\n"
+          "Sub NeverEnds()\r\n    Beep\r\n\r\nSub Last()\r\nEnd Sub\r\n");
+    Write("Inventory.vbp", original["Inventory.vbp"] + "Class=CGone; Classes\\CGone.cls\r\n" +
+                               "Module=modNotes; notes.txt\r\nModule=modBroken; modBroken.bas\r\n");
+    fs::permissions(folder() / "frmMain.frm",
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const auto before = Snapshot(folder());
+    const auto run = Run({"add-all", "Inventory.vbp", "--yes"});
+    EXPECT_EQ(run.status, 1);
+    for (const std::string& message :
+         {"Inventory.vbp:36: Classes\\CGone.cls: no such file"s,
+          "Inventory.vbp:37: notes.txt: not a VB6 module"s,
+          "brindle: frmMain.frm: the file is read-only; not written"s,
+          "[3/5] " + kAddingAll + "frmMain",
+          // Below the module header and its own procedure header.
+          "modBroken.bas:23: Sub NeverEnds: no End Sub; no error handler added\n"s}) {
+        EXPECT_TRUE(Has(run.err, message));
+    }
+    const std::set<std::string> done = {"modMain.bas", "CStockItem.cls", "Controls/ctlGauge.ctl",
+                                        "modBroken.bas"};
+    for (const auto& [file, bytes] : before) {
+        EXPECT_EQ(File(file) == bytes, !done.contains(file)) << file;
+    }
+    fs::permissions(folder() / "frmMain.frm", fs::perms::owner_write, fs::perm_options::add);
+    Restore();
+
+    auto form = File("frmMain.frm");
+    form.insert(form.find("Private Sub Form_Unload"), "' [Brindle Begin]\r\n");
+    Write("frmMain.frm", form);
+    auto cls = File("CStockItem.cls");
+    cls.insert(cls.find("    Quantity = mQuantity\r\n"), "' [Brindle End]\r\n");
+    Write("CStockItem.cls", cls);
+    const auto removed = Run({"remove-code", "frmMain.frm", "CStockItem.cls", "--yes"});
+    EXPECT_EQ(removed.status, 1);
+    EXPECT_TRUE(
+        Has(removed.err, "frmMain.frm:99: a begin marker without its end marker; left as it is\n"));
+    EXPECT_TRUE(Has(removed.err,
+                    "CStockItem.cls:35: an end marker without its begin marker; left as it is\n"));
+
+    Write("modTwice.bas",
+          "Attribute VB_Name = \"modTwice\"\r\n#If Win64 Then\r\nSub Go()\r\nEnd Sub\r\n"
+          "#Else\r\nSub Go()\r\nEnd Sub\r\n#End If\r\n");
+    const auto twice = Run({"add-headers", "modTwice.bas", "--proc", "go"});
+    EXPECT_EQ(twice.status, 1);
+    // At their lines once the header is in.
+    EXPECT_TRUE(Has(twice.err,
+                    "modTwice.bas:16: Go: another definition, not reached; --proc "
+                    "works on the first one, at line 13\n"));
+}
+
+// --lines file reads --select as an editor numbers the file: on a form below its designer block
+// and on a class with attribute lines, the same lines as the code pane's numbers give.
+TEST_F(ExampleProject, FileLinesSelectWhatAnEditorShowsAtThem) {
+    for (const auto& [module, fileLines, codeLines] : std::vector<std::array<std::string, 3>>{
+             {"frmMain.frm", "94-97", "23-26"},  // mCurrent_QuantityChanged
+             {"frmMain.frm", "1-80", "1-9"},     // from the designer block into Form_Load
+             {"frmMain.frm", "85:9-86:5", "14:9-15:5"},
+             {"CStockItem.cls", "34-36", "20-21"},  // from Quantity's attribute line
+             {"CStockItem.cls", "24-25", "11-11"},  // to Code's attribute line
+             {"CStockItem.cls", "10-200", "1-42"}}) {
+        const auto byFile =
+            Run({"add-error-handlers", module, "--select", fileLines, "--lines", "file", "--diff"});
+        EXPECT_FALSE(byFile.out.empty()) << fileLines << byFile.err;
+        EXPECT_EQ(byFile.out,
+                  Run({"add-error-handlers", module, "--select", codeLines, "--diff"}).out)
+            << module << " " << fileLines;
+    }
+    for (const auto& [lines, problem] : std::vector<std::pair<std::string, std::string>>{
+             {"1-8", "file lines 1 to 8 hold no code"},
+             {"25:1-25:9", "file line 25 holds no code"},
+             {"300", "file line 300 is past the module's last code line, at file line 57"}}) {
+        const auto run =
+            Run({"add-headers", "CStockItem.cls", "--select", lines, "--lines", "file"});
+        EXPECT_EQ(run.status, 2) << lines;
+        EXPECT_TRUE(
+            Has(run.err, "CStockItem.cls: --select " + lines + " --lines file: " + problem));
+    }
+}
+
+TEST(Selections, ALineWithoutAColumnIsTakenWholeAndAColumnCountsCharacters) {
+    for (const char* bad : {"", "0", "a", "3-", "-3", "3:", "3:0", "1-2-3", "2 - 4", "1:x"}) {
+        EXPECT_FALSE(cli::ParseSelection(bad)) << bad;
+    }
+    host::MemoryProject project;
+    auto& module = project
+                       .AddComponent("Module1", vbext_ct_StdModule,
+                                     "Option Explicit\r\n\r\nSub Main()\r\nEnd Sub\r\n")
+                       .CodeModule();
+    const auto place = [](const char* text, CodeModule& code, int codePage) {
+        return cli::PlaceSelection(*cli::ParseSelection(text), code, codePage);
+    };
+    // To the start of the next line, which the add-in reads as the end of line 2, empty as it is.
+    const auto s = *place("1-2", module, 1252).selection;
+    module.CodePane().SetSelection(s.startLine, s.startColumn, s.endLine, s.endColumn);
+    std::array<std::int32_t, 4> read{};
+    brindle::GetSelection(module.CodePane(), read[0], read[1], read[2], read[3]);
+    EXPECT_EQ(read, (std::array<std::int32_t, 4>{1, 1, 2, 0}));
+    EXPECT_TRUE(place("4:8", module, 1252).selection);
+    EXPECT_FALSE(place("4:9", module, 1252).selection);
+    EXPECT_FALSE(place("3:5-3:2", module, 1252).selection);
+
+    // In Shift-JIS a column counts characters, as the IDE's code window does: "x = \"日本\"" is
+    // eight characters in ten bytes, and the trail byte 0x7B of 本 is no column of its own.
+    auto& japanese =
+        project.AddComponent("Module2", vbext_ct_StdModule, "x = \"\x93\xfa\x96\x7b\"\r\n")
+            .CodeModule();
+    const auto at = [&](const char* text) {
+        const auto placed = place(text, japanese, 932);
+        return placed.selection ? std::array<std::int32_t, 2>{placed.selection->startColumn,
+                                                              placed.selection->endColumn}
+                                : std::array<std::int32_t, 2>{};
+    };
+    EXPECT_EQ(at("1:7-1:9"), (std::array<std::int32_t, 2>{8, 11}));
+    EXPECT_EQ(at("1:6-1:7"), (std::array<std::int32_t, 2>{6, 8}));
+    EXPECT_FALSE(place("1:10", japanese, 932).selection);
+    EXPECT_TRUE(place("1:10", japanese, 1252).selection);
+}
+
+// Sub or Function, the lines of the code and of the file; as a table, and as JSON.
+TEST_F(ExampleProject, ProceduresAreListedWithTheLinesOfTheCodeAndOfTheFile) {
+    const auto run = Run({"procedures", "CStockItem.cls", "modMain.bas"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out.starts_with(
+        "CStockItem.cls:\n"
+        "Name      Kind  Start  Body  Lines  End  Member    File-Start  File-Body  File-End\n"
+        "Code      Get   10     11    4      13   Property  23          24         27\n"))
+        << run.out;
+    EXPECT_TRUE(Has(run.out, "\n\nmodMain.bas:\nName "));
+    Write("modOpen.bas", "Attribute VB_Name = \"modOpen\"\r\nSub Open()\r\n");
+    const auto json =
+        nlohmann::json::parse(Run({"procedures", "CStockItem.cls", "modOpen.bas", "--json"}).out);
+    EXPECT_EQ(json["modules"][0]["file"], "CStockItem.cls");
+    EXPECT_EQ(json["modules"][0]["procedures"][2], nlohmann::json::parse(R"({
+        "name": "Quantity", "kind": "Get", "member": "Property", "start": 18, "body": 19,
+        "lines": 4, "end": 21, "fileStart": 32, "fileBody": 33, "fileEnd": 36})"));
+    EXPECT_TRUE(json["modules"][1]["procedures"][0]["end"].is_null());
+}
+
+// The options are shown and changed, and the settings file is written only when a value
+// changes: no other command writes it, nor the defaults over it. A failure to write it names it.
+TEST_F(ExampleProject, SettingsAreWrittenOnlyWhenAnOptionChanges) {
+    const auto changed = Run({"options", "--author", "Zo\xC3\xAB \xC5\xA6", "--markers", "off",
+                              "--codepage", "1250", "--date-format", "ISO"});
+    ASSERT_EQ(changed.status, 0) << changed.err;
+    EXPECT_TRUE(Has(changed.out, "markers                    off\n"));
+    EXPECT_TRUE(Has(changed.out, "date-format                ISO\n"));
+    const auto written = ReadBytes(settings());
+    const auto time = fs::last_write_time(settings());
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"add-all", "Inventory.vbp", "--diff"},
+          {"options", "--author", "Zo\xC3\xAB \xC5\xA6"},
+          {"add-module-header", "modMain.bas", "CStockItem.cls", "--codepage", "1252"}}) {
+        const auto run = Run(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(ReadBytes(settings()), written) << args.front();
+        EXPECT_EQ(fs::last_write_time(settings()), time) << args.front();
+    }
+    // The author in the modules' code page, a character it lacks as "?", told once a run; no
+    // marker line, which Brindle could never take out again: the adding commands say so.
+    EXPECT_EQ(Count("modMain.bas", "' Author:   Zo\xEB ?"), 1);
+    EXPECT_EQ(Count("modMain.bas", kBeginMarker), 0);
+    const auto unmarked = Run({"add-all", "Inventory.vbp", "--diff", "--codepage", "1252"}).err;
+    EXPECT_TRUE(HasOnce(unmarked,
+                        "brindle: warning: author Zo\xC3\xAB \xC5\xA6: code page 1252 "
+                        "lacks these characters, each is written as \"?\": \xC5\xA6\n"));
+    EXPECT_TRUE(HasOnce(unmarked, "brindle: warning: markers are off in your settings file "));
+    EXPECT_TRUE(Has(unmarked,
+                    " ('brindle options --markers on' turns them on), so what this "
+                    "adds has no marker lines and Brindle cannot remove it later"));
+
+    const auto reset = Run({"options", "--reset"});
+    EXPECT_TRUE(Has(reset.out, "author                     " + host::UserName() + "\n"));
+    EXPECT_TRUE(std::regex_search(reset.out, std::regex("date-format +Short Date \\(regional: ")));
+    WriteBytes(temp.path() / "plain", "not a folder");
+    const auto failed = RunBrindle(folder(), temp.path() / "plain" / "settings.ini",
+                                   {"options", "--author", "Bob"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(Has(failed.err, "brindle: settings file " +
+                                    (temp.path() / "plain" / "settings.ini").string() +
+                                    ": error 75, "));
+    EXPECT_TRUE(Has(failed.err, "; the options were not saved\n"));
+}
+
+// A template path is kept as typed and shown where it resolves; one in UTF-8 that the modules'
+// code page cannot hold is told once a run. One that is missing adds nothing, told once however
+// many modules the run is on (1); one that is refused stops a command before any module changes
+// (2).
+TEST_F(ExampleProject, TemplatesAreToldOfOnceAndRefusedOnesStopTheRun) {
+    Write("Templates/Utf8.txt", "' F\xC3\xBCr %ModuleName%\r\n");
+    const auto set = Run({"options", "--module-header-template", ".\\Templates\\Utf8.txt",
+                          "--error-footer-template", "Gone.txt"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    EXPECT_TRUE(Has(set.out, "module-header-template     .\\Templates\\Utf8.txt"));
+    EXPECT_TRUE(Has(set.out, "-> " + (folder() / "Templates" / "Utf8.txt").string() + "\n"));
+    EXPECT_TRUE(
+        std::regex_search(set.out, std::regex("error-footer-template +Gone.txt +-> not found\n")));
+    EXPECT_TRUE(HasOnce(set.err, "warning: no template file Gone.txt"));
+    const auto cyrillic =
+        Run({"add-module-header", "modMain.bas", "frmMain.frm", "--codepage", "1251"});
+    EXPECT_EQ(Count("modMain.bas", "' F?r modMain"), 1);
+    EXPECT_TRUE(HasOnce(cyrillic.err,
+                        "brindle: warning: template .\\Templates\\Utf8.txt: code "
+                        "page 1251 lacks these characters, each is written as "
+                        "\"?\": \xC3\xBC\n"));
+    const auto handlers = Run({"add-error-handlers", "modMain.bas", "CStockItem.cls"});
+    EXPECT_EQ(handlers.status, 1);
+    EXPECT_TRUE(HasOnce(handlers.err,
+                        "brindle: the error footer template \"Gone.txt\" is "
+                        "missing, unreadable or empty; no error handlers added\n"));
+    Restore();
+
+    Write("Templates/Bad.txt", "' x\r\n\t' [BRINDLE END]\r\n");
+    ASSERT_EQ(Run({"options", "--module-header-template", "Templates/Bad.txt"}).status, 0);
+    const auto before = Snapshot(folder());
+    for (const std::string command : {"add-all", "refresh"}) {
+        const auto run = Run({command, "Inventory.vbp", "--yes"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(HasOnce(run.err,
+                            "Templates/Bad.txt: the module header template is refused: "
+                            "its line 2 is a marker line"));
+        EXPECT_EQ(Snapshot(folder()), before);
+    }
+    // A keyword without its closing "%" goes in as it stands, told.
+    Write("Templates/Open.txt", "' %ModuleName\r\n");
+    ASSERT_EQ(Run({"options", "--module-header-template", "Templates\\Open.txt"}).status, 0);
+    const auto open = Run({"add-module-header", "modMain.bas"});
+    EXPECT_EQ(open.status, 1);
+    EXPECT_TRUE(Has(open.err,
+                    "Templates\\Open.txt\", line 1: %ModuleName has no closing \"%\"; "
+                    "it stays in the text"));
+}
+
+// Several projects, groups and modules in one run: each under the brindle.ini and the
+// .brindleignore that apply to it, each module done once, one summary, one exit status. A
+// folder stands for the projects and groups below it; its own .brindleignore may leave some out.
+TEST(SeveralParts, EachKeepsItsOwnTeamSettingsAndOneSummaryTellsThemAll) {
+    TempDir temp;
+    const auto root = temp.path() / "Shop";
+    for (const std::string name : {"Shop", "Other/Keep", "Other/Skip", "Other/Loose"}) {
+        const auto stem = fs::path(name).filename().string();
+        WriteBytes(root / (name + ".bas"),
+                   "Attribute VB_Name = \"" + stem + "\"\r\nSub " + stem + "Now()\r\nEnd Sub\r\n");
+    }
+    WriteBytes(root / "Shop.vbp", "Type=Exe\r\nModule=Shop; Shop.bas\r\n");
+    WriteBytes(root / "Other/Other.vbp",
+               "Type=Exe\r\nModule=Keep; Keep.bas\r\nModule=Skip; Skip.bas\r\n");
+    WriteBytes(root / "Other/brindle.ini", "[Options]\nModule Header Filename=other.txt\n");
+    WriteBytes(root / "Other/other.txt", "' Other %ModuleName%\r\n");
+    WriteBytes(root / "Other/.brindleignore", "Skip.bas\nInner/\n");
+    WriteBytes(root / "Other/Inner/Inner.vbp", "Type=Exe\r\nModule=Loose; ..\\Loose.bas\r\n");
+    const auto skipped = ReadBytes(root / "Other/Skip.bas");
+    const auto run = [&](std::vector<std::string> args, const fs::path& in = {}) {
+        return RunBrindle(root / in, temp.path() / "settings.ini", args);
+    };
+    // Named from a folder beside them, as a diff names them.
+    const auto outside = run({"check", "../Shop.vbp", "Loose.bas"}, "Other");
+    EXPECT_TRUE(Has(outside.out, (kOnWindows ? "..\\"s : "../"s) +
+                                     "Shop.bas:2: Sub ShopNow has no error handler\n"));
+    EXPECT_TRUE(Has(outside.out, "Loose.bas:2: no marked module header\n"));
+    const std::vector<std::string> parts = {"add-all", "Shop.vbp", "Other/Other.vbp",
+                                            "Other/Loose.bas", "Shop.bas"};
+    auto pending = parts;
+    pending.insert(pending.end(), {"--diff", "--exit-code"});
+    auto added = parts;
+    added.insert(added.end(), {"--yes", "--skip-existing"});
+    WriteBytes(root / "All.vbg",
+               "VBGROUP 5.0\r\nStartupProject=Shop.vbp\r\nProject=Other\\Other.vbp\r\n");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string said;
+    } runs[] = {
+        {pending, 1,
+         "brindle: add-all would change 3 modules; run it without --diff to make the "
+         "change\n"},
+        {added, 0,
+         "brindle: Shop.bas: 1 module header, 1 procedure header, 1 error handler "
+         "added\nbrindle: "},
+        {added, 0, "brindle: nothing to change\n"},
+        {{"check", "."}, 0, "brindle: no findings in 2 modules\n"},
+        {{"check", "Other", "--no-ignore"}, 1, " findings in 3 modules\n"},
+        {{"check", "Other/Skip.bas"},
+         0,
+         "brindle: no module was checked: .brindleignore leaves "
+         "out every one named\n"},
+        {{"remove-code", "Other/Skip.bas", "--yes"}, 0, "brindle: nothing to change\n"},
+    };
+    for (const auto& [args, status, said] : runs) {
+        const auto result = run(args);
+        EXPECT_EQ(result.status, status) << result.err;
+        EXPECT_TRUE(Has(result.err, said));
+        if (&args == &runs[1].args) {
+            EXPECT_TRUE(Has(result.err,
+                            "brindle: 3 modules: 3 module headers, 3 procedure "
+                            "headers, 3 error handlers added\n"));
+            EXPECT_EQ(CountLines(ReadBytes(root / "Other/Keep.bas"), "' Other Keep"), 1);
+            EXPECT_EQ(CountLines(ReadBytes(root / "Other/Loose.bas"), "' Other Loose"), 1);
+        }
+    }
+    EXPECT_EQ(ReadBytes(root / "Other/Skip.bas"), skipped);
+    // A template that both parts lack is told once.
+    ASSERT_EQ(run({"options", "--procedure-header-template", "Gone.txt"}).status, 0);
+    const auto lacking = run({"check", "Shop.vbp", "Other/Other.vbp", "--format", "json"});
+    EXPECT_EQ(nlohmann::json::parse(lacking.out)["errors"].size(), 1u) << lacking.out;
+    EXPECT_TRUE(HasOnce(lacking.err, "Gone.txt")) << lacking.err;
+}
+
+// --files-from limits a run to the modules listed, under each project's settings and
+// .brindleignore; without a project the modules listed are those named. Paths may come as git
+// quotes them, or NUL-separated; those that no longer exist are passed over.
+TEST(FilesFrom, LimitsARunToTheModulesListed) {
+    TempDir temp;
+    const auto root = temp.path();
+    std::string project = "Type=Exe\r\n";
+    for (const std::string name : {"A", "B", "C", "Stray"}) {
+        WriteBytes(root / (name + ".bas"),
+                   "Attribute VB_Name = \"" + name + "\"\r\nSub " + name + "Now()\r\nEnd Sub\r\n");
+        project += name == "Stray" ? "" : "Module=" + name + "; " + name + ".bas\r\n";
+    }
+    WriteBytes(root / "Shop.vbp", project + "Module=Gone; Gone.bas\r\n");
+    WriteBytes(root / ".brindleignore", "C.bas\n");
+    WriteBytes(root / "staged.txt", "A.bas\r\nC.bas\r\nStray.bas\r\nGone.bas\r\nShop.vbp\r\n\r\n");
+    WriteBytes(root / "none.txt", "");
+    WriteBytes(root / "quoted.txt", "\"\\101.bas\"\n\"B\\056bas\"\n");
+    WriteBytes(root / "separated.txt", "B.bas\0Gone.bas\0"s);
+    WriteBytes(root / "stray.txt", "Stray.bas\n");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string checked;  // the modules with findings
+        std::string said;
+    } cases[] = {
+        {{"check", "Shop.vbp", "--files-from", "staged.txt"},
+         1,
+         "A",
+         "brindle: warning: Stray.bas: listed in --files-from but in no project given; left out\n"},
+        {{"check", "Shop.vbp", "--files-from", "none.txt"},
+         0,
+         "",
+         "brindle: no module of the list was checked\n"},
+        {{"check", "--files-from", "none.txt"}, 0, "", "nothing to check"},
+        {{"check", "--files-from", "staged.txt"},
+         1,
+         "A",
+         "brindle: 1 module left out by .brindleignore\n"},
+        {{"check", "--files-from", "staged.txt", "--no-ignore"}, 1, "AC", ""},
+        {{"check", "Shop.vbp", "--files-from", "quoted.txt"}, 1, "AB", ""},
+        {{"check", "Shop.vbp", "--files-from", "separated.txt", "-z"}, 1, "B", ""},
+        {{"check", "Shop.vbp", "B.bas", "--only-named"}, 1, "B", ""},
+        {{"check", "Shop.vbp", "--files-from", "stray.txt"},
+         1,
+         "",
+         "brindle: no module of the list was checked: the 1 module it names is in no project "
+         "given\n"},
+        {{"check", "Shop.vbp", "--files-from", "absent.txt"}, 2, "", "--files-from absent.txt"},
+    };
+    for (const auto& [args, status, checked, said] : cases) {
+        const auto run = RunBrindle(root, root / "settings.ini", args);
+        EXPECT_EQ(run.status, status) << run.err;
+        EXPECT_TRUE(Has(run.err, said));
+        EXPECT_EQ(run.err.find("Gone.bas"), std::string::npos) << run.err;
+        for (const char name : "ABC"s) {
+            EXPECT_EQ(Has(run.out, name + ".bas:"s), checked.find(name) != std::string::npos)
+                << name;
+        }
+    }
+}
+
+// A removal counts the marked blocks it left where the user keeps Brindle away, and
+// --ignore-exclusions takes them too; a .brindleignore pattern that cannot be read is warned of
+// at its line. What add-all leaves out is the case add-all-exclusions.
+TEST(Exclusions, TheBlocksARemovalLeavesAreCountedByWhy) {
+    TempDir temp;
+    const auto folder = LayOutCase(CasesDir() / "add-all-exclusions", temp.path());
+    WriteBytes(folder / ".brindleignore", "legacy/*.bas\nmod[AB\n");
+    const auto run = [&](const std::vector<std::string>& args) {
+        return RunBrindle(folder, temp.path() / "settings.ini", args);
+    };
+    EXPECT_TRUE(Has(run({"check", "Shop.vbp"}).err,
+                    "warning: .brindleignore:2: the pattern \"mod[AB\" has a \"[\" that is not "
+                    "closed; it is ignored\n"));
+    const auto markers = run({"remove-markers", "Mixed.bas", "--proc", "Hook", "--yes"});
+    EXPECT_TRUE(markers.err.ends_with(
+        "brindle: nothing to change\nbrindle: 1 marked block left in code that a ' brindle: skip "
+        "comment keeps out (--ignore-exclusions takes it too)\n"))
+        << markers.err;
+    const auto removed = run({"remove-code-all", "Shop.vbp", "--yes"});
+    EXPECT_EQ(removed.status, 0) << removed.err;
+    EXPECT_TRUE(removed.err.ends_with(
+        "brindle: 3 marked blocks left: 1 in code that a ' brindle: skip comment keeps out, 1 in "
+        "procedures that an excluded name pattern matches, 1 in modules that .brindleignore "
+        "leaves out (--ignore-exclusions takes them too)\n"))
+        << removed.err;
+    const auto all = run({"remove-code-all", "Shop.vbp", "--yes", "--ignore-exclusions"});
+    EXPECT_TRUE(all.err.ends_with("brindle: 2 modules: 3 marked blocks removed\n")) << all.err;
+}
+
+// A team's brindle.ini: options shows what it sets, and keeps the user's own value for
+// elsewhere; --codepage still wins for one run. A file that cannot be taken stops a command
+// before it writes (2), what is not ours is warned of and the run goes on, and markers turned
+// off there are warned of naming it.
+TEST(TeamSettings, AreShownAndWhatIsWrongInThemIsTold) {
+    TempDir temp;
+    const auto settings = temp.path() / "settings.ini";
+    const auto run = [&](const std::vector<std::string>& args) {
+        return RunBrindle(temp.path(), settings, args);
+    };
+    const std::string shop =
+        "Attribute VB_Name = \"Shop\"\r\nSub \x93\xFA\x95\x74()\r\nEnd Sub\r\n";
+    WriteBytes(temp.path() / "Shop.bas", shop);
+    const std::string team = "[Command Line]\nCode Page=932\n[Options]\nSkip Existing=True\n";
+    WriteBytes(temp.path() / "brindle.ini", team);
+    const auto options = run({"options", "--codepage", "1251"});
+    for (const char* row : {"\ncodepage +932 +\\(from brindle.ini\\)\n",
+                            "\nskip-existing +on +\\(from brindle.ini\\)\n"}) {
+        EXPECT_TRUE(std::regex_search(options.out, std::regex(row))) << options.out;
+    }
+    EXPECT_TRUE(Has(options.err, "\"Code Page\" is set by "));
+    EXPECT_TRUE(Has(ReadBytes(settings), "Code%20Page=1251"));
+    const std::string name = "\xE6\x97\xA5\xE4\xBB\x98";  // 日付
+    EXPECT_TRUE(Has(run({"procedures", "Shop.bas"}).out, name));
+    EXPECT_FALSE(Has(run({"procedures", "Shop.bas", "--codepage", "1252"}).out, name));
+
+    for (const auto& [ini, status, told] : std::vector<std::tuple<std::string, int, std::string>>{
+             {team + "Add Code Markers=maybe\n", 2,
+              "brindle.ini:5: \"maybe\" is no value for Add Code Markers: True or False (or 1/0, "
+              "yes/no, on/off)\n"},
+
+             {team + "[Optoins]\nSkip Existing=True\n", 0,
+              "warning: brindle.ini:5: unknown section [Optoins]; did you mean [Options]?\n"}}) {
+        WriteBytes(temp.path() / "brindle.ini", ini);
+        const auto added = run({"add-all", "Shop.bas", "--yes", "-q"});
+        EXPECT_EQ(added.status, status) << added.err;
+        EXPECT_TRUE(Has(added.err, told));
+        EXPECT_EQ(ReadBytes(temp.path() / "Shop.bas") == shop, status == 2);
+        WriteBytes(temp.path() / "Shop.bas", shop);
+    }
+    WriteBytes(temp.path() / "brindle.ini", team + "Add Code Markers=no\n");
+    EXPECT_TRUE(HasOnce(run({"add-all", "Shop.bas", "--diff"}).err,
+                        "brindle: warning: markers are off in brindle.ini (Add Code Markers=True "
+                        "there turns them on), so what this adds has no marker lines"));
+}
+
+// refresh --diff --exit-code tells a script that blocks are out of date; the rewrite itself is
+// the case refresh.
+TEST(Refresh, SaysWhatItWouldRewriteAndWhatItDid) {
+    TempDir temp;
+    const auto folder = LayOutCase(CasesDir() / "refresh", temp.path());
+    const auto run = [&](const std::vector<std::string>& args) {
+        return RunBrindle(folder, temp.path() / "settings.ini", args);
+    };
+    const auto pending = run({"refresh", "Shop.vbp", "Bare.bas", "--diff", "--exit-code"});
+    EXPECT_EQ(pending.status, 1) << pending.err;
+    EXPECT_TRUE(Has(pending.out, "--- a/Shop.bas\n"));
+    EXPECT_TRUE(Has(pending.err, "brindle: refresh would change 1 module; run it without --diff"));
+    const auto refreshed = run({"refresh", "Shop.vbp", "--yes"});
+    EXPECT_TRUE(refreshed.err.ends_with("brindle: 1 module: 1 marked block rewritten\n"))
+        << refreshed.err;
+    EXPECT_EQ(run({"refresh", "Shop.vbp", "--diff", "--exit-code"}).status, 0);
+}
+
+// A project as a machine of another locale writes it, its names in its code page: read in the
+// default code page, one whose names read as a double-byte code page is told which, and in its
+// own code page, given or kept as the default, its names are shown in UTF-8.
+TEST(ProjectsFromEveryLocale, AreToldInUtf8AndADoubleByteCodePageIsNamed) {
+    for (const auto& [codePage, module, procedure] :
+         std::vector<std::tuple<int, std::string, std::string>>{{932, "時計", "開始"},
+                                                                {1251, "Модуль", "Старт"}}) {
+        SCOPED_TRACE(codePage);
+        TempDir temp;
+        const auto file = temp.path() / PathOf(module + ".bas");
+        WriteBytes(file, host::FromUtf8("Attribute VB_Name = \"" + module + "\"\r\nSub " +
+                                            procedure + "()\r\nEnd Sub\r\n",
+                                        codePage));
+        WriteBytes(
+            temp.path() / "P.vbp",
+            host::FromUtf8("Type=Exe\r\nModule=" + module + "; " + module + ".bas\r\n", codePage));
+        const auto run = [&](const std::vector<std::string>& args, const char* settings) {
+            return RunBrindle(temp.path(), temp.path() / settings, args);
+        };
+        const auto unset = run({"check", "P.vbp"}, "fresh.ini");
+        EXPECT_EQ(Has(unset.err,
+                      "brindle: warning: P.vbp reads as code page " + std::to_string(codePage)),
+                  host::IsDoubleByteCodePage(codePage))
+            << unset.err;
+        const auto cp = std::to_string(codePage);
+        EXPECT_TRUE(Has(run({"add-all", "P.vbp", "--yes", "--codepage", cp}, "s.ini").err,
+                        "[1/1] " + kAddingAll + module + "\n"));
+        ASSERT_EQ(run({"options", "--codepage", cp}, "s.ini").status, 0);
+        const auto name = Generic(file.filename());
+        EXPECT_TRUE(Has(run({"procedures", name}, "s.ini").out, "\n" + procedure + "  "));
+        EXPECT_TRUE(Has(run({"remove-code", name, "--proc", procedure, "--yes"}, "s.ini").err,
+                        "1 module: 4 marked blocks removed"));
+    }
+}
+
+}  // namespace
+}  // namespace brindle::test
