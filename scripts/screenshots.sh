@@ -14,8 +14,8 @@ cd "$(dirname "$0")/.."
 
 if [ "${1:-}" = "--win32" ]; then
     out="$(realpath -m "${2:-build-windows/screenshots}")"
-    scripts/install-deps.sh xvfb imagemagick openbox g++-mingw-w64-x86-64-posix googletest \
-        wine wine64
+    scripts/install-deps.sh xvfb imagemagick openbox x11-utils g++-mingw-w64-x86-64-posix \
+        googletest wine wine64
     cmake -S . -B build-windows -G Ninja --toolchain cmake/MinGW.cmake \
         -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build build-windows --target win32_window_gallery ui_win32_windows_test \
@@ -47,9 +47,17 @@ if [ "${1:-}" = "--win32" ]; then
     wineserver -w
     ctest --test-dir build-windows -R '^ui_win32_' --output-on-failure
     for window in options templates team help status splash question; do
-        wine build-windows/tests/win32_window_gallery.exe "$window" 9 &
+        wine build-windows/scripts/gallery/win32_window_gallery.exe "$window" 9 &
         app=$!
-        sleep 6
+        # Wine takes a while to start a program on a loaded machine: the shot waits for the
+        # gallery's window, then for it to be drawn.
+        for _ in $(seq 100); do
+            xwininfo -root -tree 2>/dev/null |
+                grep -Eq '\("win32_window_gallery.exe" "win32_window_gallery.exe"\) +[0-9]{2,}x' &&
+                break
+            sleep 0.3
+        done
+        sleep 2
         import -window root "$out/win32-$window.png"
         wait "$app" || true
         echo "$out/win32-$window.png"
@@ -83,7 +91,7 @@ wm=$!
 sleep 1
 
 for window in options templates team help status splash question; do
-    build/tests/window_gallery "$window" 3 &
+    build/scripts/gallery/window_gallery "$window" 3 &
     app=$!
     sleep 1.5
     import -window root "$out/$window.png"
@@ -91,7 +99,7 @@ for window in options templates team help status splash question; do
     echo "$out/$window.png"
 done
 
-gallery="$PWD/build/tests/workbench_gallery"
+gallery="$PWD/build/scripts/gallery/workbench_gallery"
 shoot() {  # NAME SCENE PROJECT [MODULE [LINE]]
     local name="$1"
     shift

@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "model/VbError.h"
 #include "ui/Headless.h"
+#include "ui/Twips.h"
 
 namespace brindle::ui {
 namespace {
@@ -53,6 +55,36 @@ TEST(HeadlessMessageBox, NoWithoutAPolicyAndOnATerminalOnlyYIsYes) {
     EXPECT_EQ(ask(" YES \r\n"), vbYes);
     for (const char* no : {"n\n", "\n", "yes please\n", ""}) {
         EXPECT_EQ(ask(no), vbNo) << no;
+    }
+}
+
+// Both toolkits' windows are placed through this: halves go to even, as VB rounds, and a
+// place beyond the 16-bit range is an overflow.
+TEST(Twips, ToPixelsRoundsHalfToEvenAndOverflowsBeyondSixteenBits) {
+    struct Row {
+        TwipRect twips;
+        double perPixel;
+        PixelRect pixels;  // all zero: an overflow
+    };
+    const Row rows[] = {
+        {{1500, 1500, 3000, 450}, 15, {100, 100, 200, 30}},
+        {{337.5, 562.5, -37.5, 7.5}, 15, {22, 38, -2, 0}},
+        {{1500, 15, 4, 6}, 10, {150, 2, 0, 1}},  // 144 dots per inch
+        {{32767 * 15.0, -32768 * 15.0, 0, 0}, 15, {32767, -32768, 0, 0}},
+        {{0, 32767.5 * 15, 0, 0}, 15, {}},  // 32767.5 rounds to 32768
+        {{0, 0, -32769 * 15.0, 0}, 15, {}},
+    };
+    for (const Row& row : rows) {
+        if (row.pixels == PixelRect{}) {
+            try {
+                ToPixels(row.twips, row.perPixel, row.perPixel);
+                ADD_FAILURE() << "no overflow";
+            } catch (const VbError& e) {
+                EXPECT_EQ(e.Number(), static_cast<std::int32_t>(Err::Overflow));
+            }
+        } else {
+            EXPECT_EQ(ToPixels(row.twips, row.perPixel, row.perPixel), row.pixels);
+        }
     }
 }
 

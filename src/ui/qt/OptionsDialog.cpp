@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "model/SettingsKeys.h"
+#include "ui/OptionsForm.h"
 #include "ui/qt/DialogAnswers.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/WinUtils.h"
@@ -32,14 +33,7 @@
 namespace brindle::ui::qt {
 namespace {
 
-// One row of the Templates tab: its button and its text box, in the order of kTemplateSlots
-// and of kTemplateBoxes, the control values they edit.
-struct TemplateRow {
-    const char* button;
-    const char* caption;
-    const char* box;
-    const char* boxName;  // what a screen reader calls the box
-};
+constexpr std::size_t kDateBox = IndexOf("txtDateFormat");
 
 // Rich text, a paragraph each: Qt wraps a tooltip of rich text, never one of plain text.
 QString Paragraphs(std::initializer_list<QString> texts) {
@@ -50,45 +44,77 @@ QString Paragraphs(std::initializer_list<QString> texts) {
     return html;
 }
 
-// The access keys differ from those of the General tab too.
-constexpr std::array<TemplateRow, kTemplateSlots.size()> kTemplateRows = {{
-    {"cmdLoadModHdrTmplt", "&Module Header ...", "txtModHdrFname", "Module header template file"},
-    {"cmdLoadProcHdrTmplt", "&Procedure Header ...", "txtProcHdrFname",
-     "Procedure header template file"},
-    {"cmdLoadErrHdrTmplt", "Error &Handler Header ...", "txtErrHdrFname",
-     "Error handler header template file"},
-    {"cmdLoadErrFtrTmplt", "&Error Handler Footer ...", "txtErrFtrFname",
-     "Error handler footer template file"},
-}};
-
 template <class Widget, class... Args>
-Widget* Named(const char* name, Args&&... args) {
+Widget* Named(std::string_view name, Args&&... args) {
     auto* widget = new Widget(std::forward<Args>(args)...);
-    widget->setObjectName(QString::fromLatin1(name));
+    widget->setObjectName(ToQString(name));
     return widget;
+}
+
+QWidget* Make(const OptionsFormControl& control) {
+    const QString caption = ToQString(control.caption);
+    switch (control.kind) {
+        case ControlKind::Label:
+            return Named<QLabel>(control.name, caption);
+        case ControlKind::TextBox:
+            return Named<QLineEdit>(control.name);
+        case ControlKind::CheckBox:
+            return Named<QCheckBox>(control.name, caption);
+        case ControlKind::Button:
+            break;
+    }
+    return Named<QPushButton>(control.name, caption);
 }
 
 class OptionsForm final : public QDialog {
 public:
     explicit OptionsForm(QWidget* owner) : QDialog(owner) {
         setObjectName(QStringLiteral("frmOptions"));
-        setWindowTitle(QStringLiteral("Brindle Options"));
+        setWindowTitle(ToQString(kOptionsTitle));
         FixedDialogFrame(*this);
 
         tabOptions = Named<QTabWidget>("tabOptions");
-        tabOptions->addTab(GeneralTab(), QStringLiteral("General"));
-        tabOptions->addTab(TemplatesTab(), QStringLiteral("Templates"));
-        tabOptions->setCurrentIndex(0);
-
-        cmdOK = Named<QPushButton>("cmdOK", QStringLiteral("OK"));
-        cmdOK->setDefault(true);
-        cmdCancel = Named<QPushButton>("cmdCancel", QStringLiteral("Cancel"));
+        std::array<QGridLayout*, kOptionsTabs.size()> grids{};
+        for (std::size_t tab = 0; tab < kOptionsTabs.size(); ++tab) {
+            auto* page = new QWidget;
+            grids[tab] = new QGridLayout(page);
+            tabOptions->addTab(page, ToQString(kOptionsTabs[tab]));
+        }
         auto* bottom = new QHBoxLayout;
-        bottom->addWidget(
-            Named<QLabel>("lblHelp", QStringLiteral("Press F1 for help on VB Brindle")));
-        bottom->addStretch();
-        bottom->addWidget(cmdOK);
-        bottom->addWidget(cmdCancel);
+        for (std::size_t i = 0; i < kOptionsForm.size(); ++i) {
+            const OptionsFormControl& control = kOptionsForm[i];
+            controls[i] = Make(control);
+            if (control.tab < 0) {
+                bottom->addWidget(controls[i]);
+                if (control.column == 0) {
+                    bottom->addStretch();
+                }
+                continue;
+            }
+            // A check box alone in its row spans both columns.
+            const int span = control.kind == ControlKind::CheckBox ? 2 : 1;
+            grids[static_cast<std::size_t>(control.tab)]->addWidget(controls[i], control.row,
+                                                                    control.column, 1, span);
+            if (control.column > 0 && kOptionsForm[i - 1].kind == ControlKind::Label) {
+                static_cast<QLabel*>(controls[i - 1])->setBuddy(controls[i]);
+            }
+            if (!control.accessibleName.empty()) {
+                auto* box = static_cast<QLineEdit*>(controls[i]);
+                box->setAccessibleName(ToQString(control.accessibleName));
+                box->setMinimumWidth(320);
+                // The whole path, which a long one shows only in part.
+                QObject::connect(box, &QLineEdit::textChanged, box, &QLineEdit::setToolTip);
+            }
+        }
+        for (std::size_t tab = 0; tab < grids.size(); ++tab) {
+            const int rows = grids[tab]->rowCount();
+            grids[tab]->setRowStretch(rows, 1);
+            grids[tab]->addWidget(teamNotes[tab] = TeamNote(), rows + 1, 0, 1, 2);
+        }
+        Box(kDateBox)->setPlaceholderText(QStringLiteral("Short Date, ISO or dd.mm.yyyy"));
+        Box(kDateBox)->setToolTip(Paragraphs({QString::fromUtf8(kDateFormatHint)}));
+        static_cast<QPushButton*>(controls[IndexOf("cmdOK")])->setDefault(true);
+        tabOptions->setCurrentIndex(0);
 
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(tabOptions);
@@ -134,109 +160,49 @@ public:
         if (fixed.file.isEmpty() || fixed.keys.empty()) {
             return;
         }
-        const QString why = QStringLiteral("Set for this project by %1").arg(fixed.file);
-        for (const std::string_view key : fixed.keys) {
-            for (QWidget* control : ControlsOf(key)) {
-                control->setEnabled(false);
-                // A template box keeps its whole path in its tooltip, the date box what its
-                // formats are, the reason below it.
-                const auto* box = qobject_cast<QLineEdit*>(control);
-                if (control == txtDateFormat) {
-                    control->setToolTip(Paragraphs({QString::fromUtf8(kDateFormatHint), why}));
-                    continue;
-                }
-                const QString above = box != nullptr ? box->text() : QString();
-                control->setToolTip(above.isEmpty() ? why : above + QLatin1Char('\n') + why);
+        const std::string file = fixed.file.toStdString();
+        for (std::size_t i = 0; i < kOptionsForm.size(); ++i) {
+            const std::string_view key = kOptionsForm[i].key;
+            if (key.empty() || std::ranges::find(fixed.keys, key) == fixed.keys.end()) {
+                continue;
             }
+            controls[i]->setEnabled(false);
+            // A template box keeps its whole path in its tooltip, the date box what its
+            // formats are, the reason below it.
+            if (i == kDateBox) {
+                controls[i]->setToolTip(Paragraphs(
+                    {QString::fromUtf8(kDateFormatHint), ToQString(FixedTip("", file))}));
+                continue;
+            }
+            const auto* box = qobject_cast<QLineEdit*>(controls[i]);
+            controls[i]->setToolTip(
+                ToQString(FixedTip(box != nullptr ? box->text().toStdString() : "", file)));
         }
         for (QLabel* note : teamNotes) {
-            note->setText(QStringLiteral("Greyed fields are set for this project by %1; your "
-                                         "own values apply to other projects.")
-                              .arg(fixed.file));
+            note->setText(ToQString(FixedNote(file)));
             note->show();
         }
     }
 
+    QLineEdit* Box(std::size_t i) const { return static_cast<QLineEdit*>(controls[i]); }
+
     QTabWidget* tabOptions;
-    QLineEdit* txtAuthor = nullptr;
-    QCheckBox* chkCodeMarkers = nullptr;
-    QCheckBox* chkDisableSplash = nullptr;
-    QCheckBox* chkSkipExisting = nullptr;
-    QLineEdit* txtDateFormat = nullptr;
-    std::array<QPushButton*, 4> templateButtons{};
-    std::array<QLineEdit*, 4> templateBoxes{};
-    QPushButton* cmdOK;
-    QPushButton* cmdCancel;
+    std::array<QWidget*, kOptionsForm.size()> controls{};
     QFileDialog* cdlOpenFiles = nullptr;
-    std::array<QLabel*, 2> teamNotes{};
+    std::array<QLabel*, kOptionsTabs.size()> teamNotes{};
     std::function<void()> onCancel;
     std::function<void()> onHelp;
 
 private:
     // The tabs, each control of the tab shown top to bottom, OK and Cancel.
     void OrderTabs() {
-        std::vector<QWidget*> chain = {tabOptions,       txtAuthor,       chkCodeMarkers,
-                                       chkDisableSplash, chkSkipExisting, txtDateFormat};
-        for (std::size_t i = 0; i < templateButtons.size(); ++i) {
-            chain.push_back(templateButtons[i]);
-            chain.push_back(templateBoxes[i]);
+        QWidget* previous = tabOptions;
+        for (std::size_t i = 0; i < kOptionsForm.size(); ++i) {
+            if (kOptionsForm[i].kind != ControlKind::Label) {
+                setTabOrder(previous, controls[i]);
+                previous = controls[i];
+            }
         }
-        chain.push_back(cmdOK);
-        chain.push_back(cmdCancel);
-        for (std::size_t i = 1; i < chain.size(); ++i) {
-            setTabOrder(chain[i - 1], chain[i]);
-        }
-    }
-
-    QWidget* GeneralTab() {
-        auto* tab = new QWidget;
-        auto* grid = new QGridLayout(tab);
-        auto* label = Named<QLabel>("Label1", QStringLiteral("&Author"));
-        txtAuthor = Named<QLineEdit>("txtAuthor");
-        label->setBuddy(txtAuthor);
-        chkCodeMarkers = Named<QCheckBox>(
-            "chkCodeMarkers",
-            QStringLiteral("Add &Code Markers (Allows for removal of code added by Brindle)"));
-        chkDisableSplash = Named<QCheckBox>("chkDisableSplash",
-                                            QStringLiteral("&Disable splash screen on startup"));
-        chkSkipExisting = Named<QCheckBox>(
-            "chkSkipExisting", QStringLiteral("&Skip headers and error handlers already there"));
-        grid->addWidget(label, 0, 0);
-        grid->addWidget(txtAuthor, 0, 1);
-        grid->addWidget(chkCodeMarkers, 1, 0, 1, 2);
-        grid->addWidget(chkDisableSplash, 2, 0, 1, 2);
-        grid->addWidget(chkSkipExisting, 3, 0, 1, 2);
-        auto* dateLabel = Named<QLabel>("lblDateFormat", QStringLiteral("Date &Format"));
-        txtDateFormat = Named<QLineEdit>("txtDateFormat");
-        txtDateFormat->setPlaceholderText(QStringLiteral("Short Date, ISO or dd.mm.yyyy"));
-        txtDateFormat->setToolTip(Paragraphs({QString::fromUtf8(kDateFormatHint)}));
-        dateLabel->setBuddy(txtDateFormat);
-        grid->addWidget(dateLabel, 4, 0);
-        grid->addWidget(txtDateFormat, 4, 1);
-        grid->setRowStretch(5, 1);
-        grid->addWidget(teamNotes[0] = TeamNote(), 6, 0, 1, 2);
-        return tab;
-    }
-
-    QWidget* TemplatesTab() {
-        auto* tab = new QWidget;
-        auto* grid = new QGridLayout(tab);
-        for (std::size_t i = 0; i < kTemplateRows.size(); ++i) {
-            const TemplateRow& row = kTemplateRows[i];
-            templateButtons[i] = Named<QPushButton>(row.button, QString::fromLatin1(row.caption));
-            templateBoxes[i] = Named<QLineEdit>(row.box);
-            templateBoxes[i]->setAccessibleName(QString::fromLatin1(row.boxName));
-            templateBoxes[i]->setMinimumWidth(320);
-            // The whole path, which a long one shows only in part.
-            QObject::connect(templateBoxes[i], &QLineEdit::textChanged, templateBoxes[i],
-                             &QLineEdit::setToolTip);
-            grid->addWidget(templateButtons[i], static_cast<int>(i), 0);
-            grid->addWidget(templateBoxes[i], static_cast<int>(i), 1);
-        }
-        grid->setRowStretch(static_cast<int>(kTemplateRows.size()), 1);
-        grid->addWidget(teamNotes[1] = TeamNote(), static_cast<int>(kTemplateRows.size()) + 1, 0, 1,
-                        2);
-        return tab;
     }
 
     static QLabel* TeamNote() {
@@ -245,49 +211,7 @@ private:
         note->hide();
         return note;
     }
-
-    std::vector<QWidget*> ControlsOf(std::string_view key) {
-        if (key == settings::kMarkersKey) {
-            return {chkCodeMarkers};
-        }
-        if (key == settings::kSkipExistingKey) {
-            return {chkSkipExisting};
-        }
-        if (key == settings::kDateFormatKey) {
-            return {txtDateFormat};
-        }
-        for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
-            if (key == kTemplateSlots[i].key) {
-                return {templateButtons[i], templateBoxes[i]};
-            }
-        }
-        return {};
-    }
 };
-
-// Where the file dialog starts: LastDir as stored (a backslash separates folders there too),
-// else `home` when LastDir names no folder here.
-QString StartFolder(const std::string& lastDir, const QString& home) {
-    QString folder = ToQString(lastDir);
-#ifndef Q_OS_WIN
-    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
-#endif
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        return home.isEmpty() ? QDir::currentPath() : home;
-    }
-    return QDir(folder).absolutePath();
-}
-
-// The chosen file's own folder with its separator, also where a folder above it has the
-// file's name; nothing for a bare name.
-std::optional<QString> FolderOf(const QString& path) {
-    const qsizetype last =
-        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    if (last < 0 || last + 1 == path.size()) {
-        return std::nullopt;
-    }
-    return path.left(last + 1);
-}
 
 class QtOptions final : public frmOptions {
 public:
@@ -348,29 +272,29 @@ private:
     }
 
     void Connect(OptionsForm& form) {
-        QObject::connect(form.txtAuthor, &QLineEdit::textChanged, &form,
-                         [this](const QString& text) { controls_.txtAuthor = text.toStdString(); });
-        QObject::connect(form.chkCodeMarkers, &QCheckBox::toggled, &form,
-                         [this](bool on) { controls_.chkCodeMarkers = on ? 1 : 0; });
-        QObject::connect(form.chkDisableSplash, &QCheckBox::toggled, &form,
-                         [this](bool on) { controls_.chkDisableSplash = on ? 1 : 0; });
-        QObject::connect(form.chkSkipExisting, &QCheckBox::toggled, &form,
-                         [this](bool on) { controls_.chkSkipExisting = on ? 1 : 0; });
-        QObject::connect(
-            form.txtDateFormat, &QLineEdit::textChanged, &form,
-            [this](const QString& text) { controls_.txtDateFormat = text.toStdString(); });
-        for (std::size_t i = 0; i < kTemplateRows.size(); ++i) {
-            QLineEdit* box = form.templateBoxes[i];
-            std::string OptionsControls::*value = kTemplateBoxes[i];
-            QObject::connect(
-                box, &QLineEdit::textChanged, &form,
-                [this, value](const QString& text) { controls_.*value = text.toStdString(); });
-            QObject::connect(form.templateButtons[i], &QPushButton::clicked, &form,
-                             [this, box] { FromForm([&] { ChooseTemplate(*box); }); });
+        for (std::size_t i = 0; i < kOptionsForm.size(); ++i) {
+            const OptionsFormControl& control = kOptionsForm[i];
+            QWidget* widget = form.controls[i];
+            if (control.text != nullptr) {
+                QObject::connect(static_cast<QLineEdit*>(widget), &QLineEdit::textChanged, &form,
+                                 [this, value = control.text](const QString& text) {
+                                     controls_.*value = text.toStdString();
+                                 });
+            } else if (control.check != nullptr) {
+                QObject::connect(
+                    static_cast<QCheckBox*>(widget), &QCheckBox::toggled, &form,
+                    [this, value = control.check](bool on) { controls_.*value = on ? 1 : 0; });
+            } else if (control.fills >= 0) {
+                QLineEdit* box = form.Box(static_cast<std::size_t>(control.fills));
+                QObject::connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, &form,
+                                 [this, box] { FromForm([&] { ChooseTemplate(*box); }); });
+            }
         }
-        QObject::connect(form.cmdOK, &QPushButton::clicked, &form,
+        QObject::connect(static_cast<QPushButton*>(form.controls[IndexOf("cmdOK")]),
+                         &QPushButton::clicked, &form,
                          [this] { FromForm([&] { cmdOK_Click(); }); });
-        QObject::connect(form.cmdCancel, &QPushButton::clicked, &form,
+        QObject::connect(static_cast<QPushButton*>(form.controls[IndexOf("cmdCancel")]),
+                         &QPushButton::clicked, &form,
                          [this] { FromForm([&] { cmdCancel_Click(); }); });
         form.onCancel = [this] { FromForm([&] { cmdCancel_Click(); }); };
     }
@@ -378,13 +302,13 @@ private:
     // The values the add-in put into the controls, onto the form.
     void Push() {
         const OptionsControls values = controls_;
-        form_->txtAuthor->setText(ToQString(values.txtAuthor));
-        form_->chkCodeMarkers->setChecked(values.chkCodeMarkers == 1);
-        form_->chkDisableSplash->setChecked(values.chkDisableSplash == 1);
-        form_->chkSkipExisting->setChecked(values.chkSkipExisting == 1);
-        form_->txtDateFormat->setText(ToQString(values.txtDateFormat));
-        for (std::size_t i = 0; i < kTemplateRows.size(); ++i) {
-            form_->templateBoxes[i]->setText(ToQString(values.*kTemplateBoxes[i]));
+        for (std::size_t i = 0; i < kOptionsForm.size(); ++i) {
+            if (kOptionsForm[i].text != nullptr) {
+                form_->Box(i)->setText(ToQString(values.*kOptionsForm[i].text));
+            } else if (kOptionsForm[i].check != nullptr) {
+                static_cast<QCheckBox*>(form_->controls[i])
+                    ->setChecked(values.*kOptionsForm[i].check == 1);
+            }
         }
         if (host_.fixed) {
             form_->Fix(host_.fixed());
@@ -396,16 +320,19 @@ private:
     void ChooseTemplate(QLineEdit& box) {
         IgnoreStep(sink_, [&] {
             QFileDialog& dialog = form_->OpenFiles();
-            dialog.setDirectory(StartFolder(LastDir(), host_.home));
+            const std::string start = StartFolder(
+                LastDir(), (host_.home ? host_.home() : QString()).toStdString(),
+                QDir::separator().toLatin1(),
+                [](const std::string& folder) { return QFileInfo(ToQString(folder)).isDir(); });
+            dialog.setDirectory(start.empty() ? QDir::currentPath()
+                                              : QDir(ToQString(start)).absolutePath());
             const FileChoice chosen = Ask(dialog);
             if (!chosen) {
                 return;
             }
             const QString path = QDir::toNativeSeparators(*chosen);
             box.setText(path);
-            if (const std::optional<QString> folder = FolderOf(path)) {
-                SetLastDir(folder->toStdString());
-            }
+            NoteChosenFile(*this, path.toStdString());
         });
     }
 

@@ -22,10 +22,10 @@ struct FixedOptions {
     std::vector<std::string_view> keys;
 };
 
-// What the dialog asks of its host besides its values.
+// What the dialog asks of its host besides its values, each time it needs it.
 struct OptionsHost {
     DialogAnswers* answers = nullptr;
-    QString home;
+    std::function<QString()> home;
     std::function<FixedOptions()> fixed;
     std::function<void(QWidget* over)> help;
 };

@@ -18,7 +18,16 @@ std::shared_ptr<frmSplash> QtWindows::CreateSplash() {
 }
 
 std::unique_ptr<frmOptions> QtWindows::CreateOptions(Diagnostics* sink) {
-    return MakeOptionsDialog(owner_, sink, {&answers_, HomeFolder(), fixed_, help_});
+    // The host may say later where to start, what it fixes and how it helps: the dialog asks
+    // each time.
+    OptionsHost host{&answers_, [this] { return HomeFolder(); },
+                     [this] { return fixed_ ? fixed_() : FixedOptions{}; },
+                     [this](QWidget* over) {
+                         if (help_) {
+                             help_(over);
+                         }
+                     }};
+    return MakeOptionsDialog(owner_, sink, std::move(host));
 }
 
 QString QtWindows::HomeFolder() const {

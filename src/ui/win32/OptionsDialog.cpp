@@ -9,6 +9,7 @@
 #include <uxtheme.h>
 #include <vsstyle.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -22,63 +23,26 @@
 
 namespace brindle::ui::win32 {
 
-constexpr int kDateFormatId = 1007;
-
 // Places within a tab's page, or below the tabs within the client area.
-const std::array<OptionsControl, 18> kOptionsControls = {{
-    {"Label1", 1001, L"Static", L"&Author", 0, 0, 0, {12, 12, 96, 35}},
-    {"txtAuthor", 1002, L"Edit", nullptr, 0, 0, 1, {104, 12, 436, 35}},
-    {"chkCodeMarkers",
-     1003,
-     L"Button",
-     L"Add &Code Markers (Allows for removal of code added by Brindle)",
-     0,
-     1,
-     0,
-     {12, 48, 436, 68}},
-    {"chkDisableSplash",
-     1004,
-     L"Button",
-     L"&Disable splash screen on startup",
-     0,
-     2,
-     0,
-     {12, 76, 436, 96}},
-    {"chkSkipExisting",
-     1005,
-     L"Button",
-     L"&Skip headers and error handlers already there",
-     0,
-     3,
-     0,
-     {12, 104, 436, 124}},
-    {"lblDateFormat", 1006, L"Static", L"Date &Format", 0, 4, 0, {12, 132, 96, 155}},
-    {"txtDateFormat", kDateFormatId, L"Edit", nullptr, 0, 4, 1, {104, 132, 436, 155}},
-    {"cmdLoadModHdrTmplt", 1010, L"Button", L"&Module Header ...", 1, 0, 0, {12, 12, 172, 37}},
-    {"txtModHdrFname", 1011, L"Edit", nullptr, 1, 0, 1, {180, 13, 436, 36}},
-    {"cmdLoadProcHdrTmplt", 1012, L"Button", L"&Procedure Header ...", 1, 1, 0, {12, 46, 172, 71}},
-    {"txtProcHdrFname", 1013, L"Edit", nullptr, 1, 1, 1, {180, 47, 436, 70}},
-    {"cmdLoadErrHdrTmplt",
-     1014,
-     L"Button",
-     L"Error &Handler Header ...",
-     1,
-     2,
-     0,
-     {12, 80, 172, 105}},
-    {"txtErrHdrFname", 1015, L"Edit", nullptr, 1, 2, 1, {180, 81, 436, 104}},
-    {"cmdLoadErrFtrTmplt",
-     1016,
-     L"Button",
-     L"&Error Handler Footer ...",
-     1,
-     3,
-     0,
-     {12, 114, 172, 139}},
-    {"txtErrFtrFname", 1017, L"Edit", nullptr, 1, 3, 1, {180, 115, 436, 138}},
-    {"lblHelp", 1020, L"Static", L"Press F1 for help on VB Brindle", -1, 0, 0, {12, 207, 290, 233}},
-    {"cmdOK", IDOK, L"Button", L"OK", -1, 0, 1, {310, 207, 388, 233}},
-    {"cmdCancel", IDCANCEL, L"Button", L"Cancel", -1, 0, 2, {394, 207, 472, 233}},
+const std::array<ControlPlace, kOptionsForm.size()> kOptionsPlaces = {{
+    {1001, {12, 12, 96, 35}},
+    {1002, {104, 12, 436, 35}},
+    {1003, {12, 48, 436, 68}},
+    {1004, {12, 76, 436, 96}},
+    {1005, {12, 104, 436, 124}},
+    {1006, {12, 132, 96, 155}},
+    {1007, {104, 132, 436, 155}},
+    {1010, {12, 12, 172, 37}},
+    {1011, {180, 13, 436, 36}},
+    {1012, {12, 46, 172, 71}},
+    {1013, {180, 47, 436, 70}},
+    {1014, {12, 80, 172, 105}},
+    {1015, {180, 81, 436, 104}},
+    {1016, {12, 114, 172, 139}},
+    {1017, {180, 115, 436, 138}},
+    {1020, {12, 207, 290, 233}},
+    {IDOK, {310, 207, 388, 233}},
+    {IDCANCEL, {394, 207, 472, 233}},
 }};
 
 namespace {
@@ -97,63 +61,43 @@ constexpr const wchar_t* kTabNames[kTabCount] = {L"General", L"Templates"};
 constexpr wchar_t kFilter[] = L"Text (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
 constexpr const wchar_t* kDefaultExt = L"txt";
 
-// What each control edits in OptionsControls.
-struct Binding {
-    int id;
-    std::string OptionsControls::*text;
-    std::int32_t OptionsControls::*check;
-    int box;  // for a template button: the id of the text box it fills
-};
+constexpr std::size_t kDateBox = IndexOf("txtDateFormat");
 
-constexpr std::array<Binding, 13> kBindings = {{
-    {1002, &OptionsControls::txtAuthor, nullptr, 0},
-    {1003, nullptr, &OptionsControls::chkCodeMarkers, 0},
-    {1004, nullptr, &OptionsControls::chkDisableSplash, 0},
-    {1005, nullptr, &OptionsControls::chkSkipExisting, 0},
-    {kDateFormatId, &OptionsControls::txtDateFormat, nullptr, 0},
-    {1011, &OptionsControls::txtModHdrFname, nullptr, 0},
-    {1013, &OptionsControls::txtProcHdrFname, nullptr, 0},
-    {1015, &OptionsControls::txtErrHdrFname, nullptr, 0},
-    {1017, &OptionsControls::txtErrFtrFname, nullptr, 0},
-    {1010, nullptr, nullptr, 1011},
-    {1012, nullptr, nullptr, 1013},
-    {1014, nullptr, nullptr, 1015},
-    {1016, nullptr, nullptr, 1017},
-}};
-
-const Binding* BindingOf(int id) {
-    for (const Binding& binding : kBindings) {
-        if (binding.id == id) {
-            return &binding;
-        }
+// The control of that id in kOptionsForm; its size for none.
+std::size_t IndexOfId(int id) {
+    std::size_t i = 0;
+    while (i < kOptionsPlaces.size() && kOptionsPlaces[i].id != id) {
+        ++i;
     }
-    return nullptr;
+    return i;
 }
 
-DWORD StyleOf(const OptionsControl& control) {
-    const std::wstring_view kind = control.windowClass;
-    if (kind == L"Edit") {
-        return WS_TABSTOP | ES_AUTOHSCROLL;
+const wchar_t* WindowClassOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Label:
+            return L"Static";
+        case ControlKind::TextBox:
+            return L"Edit";
+        case ControlKind::CheckBox:
+        case ControlKind::Button:
+            break;
     }
-    if (kind == L"Static") {
-        // centred on its row; a label's access key goes to the box after it
-        return SS_LEFT | SS_CENTERIMAGE | (control.tab < 0 ? SS_NOPREFIX : 0);
-    }
-    if (control.id == IDOK) {
-        return WS_TABSTOP | BS_DEFPUSHBUTTON;
-    }
-    const Binding* binding = BindingOf(control.id);
-    return WS_TABSTOP | (binding != nullptr && binding->check ? BS_AUTOCHECKBOX : BS_PUSHBUTTON);
+    return L"Button";
 }
 
-// The chosen file's own folder with its separator, also where a folder above it has the
-// file's name; nothing for a bare name.
-std::optional<std::string> FolderOf(const std::string& path) {
-    const std::size_t last = path.find_last_of("/\\");
-    if (last == std::string::npos || last + 1 == path.size()) {
-        return std::nullopt;
+DWORD StyleOf(const OptionsFormControl& control, int id) {
+    switch (control.kind) {
+        case ControlKind::TextBox:
+            return WS_TABSTOP | ES_AUTOHSCROLL;
+        case ControlKind::Label:
+            // centred on its row; a label's access key goes to the box after it
+            return SS_LEFT | SS_CENTERIMAGE | (control.tab < 0 ? SS_NOPREFIX : 0);
+        case ControlKind::CheckBox:
+            return WS_TABSTOP | BS_AUTOCHECKBOX;
+        case ControlKind::Button:
+            break;
     }
-    return path.substr(0, last + 1);
+    return WS_TABSTOP | (id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
 }
 
 // The names that screen readers give the template boxes, which have a button, not a label,
@@ -194,40 +138,6 @@ private:
     IAccPropServices* service_ = nullptr;
     std::vector<HWND> named_;
 };
-
-struct BoxName {
-    int id;
-    const wchar_t* name;
-};
-
-constexpr std::array<BoxName, 4> kBoxNames = {{
-    {1011, L"Module header template file"},
-    {1013, L"Procedure header template file"},
-    {1015, L"Error handler header template file"},
-    {1017, L"Error handler footer template file"},
-}};
-
-// The controls of the field a settings key names.
-std::vector<int> IdsOf(std::string_view key) {
-    if (key == settings::kMarkersKey) {
-        return {1003};
-    }
-    if (key == settings::kSkipExistingKey) {
-        return {1005};
-    }
-    if (key == settings::kDateFormatKey) {
-        return {1007};
-    }
-    constexpr std::array<std::string_view, 4> kTemplateKeys = {
-        settings::kModHdrKey, settings::kProcHdrKey, settings::kErrHdrKey, settings::kErrFtrKey};
-    for (std::size_t i = 0; i < kTemplateKeys.size(); ++i) {
-        if (key == kTemplateKeys[i]) {
-            const int button = 1010 + 2 * static_cast<int>(i);
-            return {button, button + 1};
-        }
-    }
-    return {};
-}
 
 class Win32Options;
 
@@ -305,7 +215,7 @@ public:
         DisableOthers();
         ShowWindow(form_, SW_SHOWNORMAL);
         SetForegroundWindow(form_);
-        SetFocus(GetDlgItem(Page(0), kOptionsControls[1].id));
+        SetFocus(Control(IndexOf("txtAuthor")));
         if (answers_ != nullptr) {
             if (DialogVisit visit = answers_->TakeNextVisit()) {
                 visit_ = std::move(visit);
@@ -418,10 +328,12 @@ private:
                          reinterpret_cast<LPARAM>(&item));
             Child(form, pageClass, L"", 0, kFirstPageId + i, WS_EX_CONTROLPARENT);
         }
-        for (const OptionsControl& control : kOptionsControls) {
-            Child(control.tab < 0 ? form : Page(control.tab), control.windowClass,
-                  control.caption != nullptr ? control.caption : L"", StyleOf(control), control.id,
-                  control.windowClass == std::wstring_view(L"Edit") ? WS_EX_CLIENTEDGE : 0);
+        for (std::size_t i = 0; i < kOptionsForm.size(); ++i) {
+            const OptionsFormControl& control = kOptionsForm[i];
+            const int id = kOptionsPlaces[i].id;
+            Child(control.tab < 0 ? form : Page(control.tab), WindowClassOf(control.kind),
+                  Wide(std::string(control.caption)).c_str(), StyleOf(control, id), id,
+                  control.kind == ControlKind::TextBox ? WS_EX_CLIENTEDGE : 0);
         }
         ShowWindow(Child(form, L"Static", L"", SS_LEFT | SS_NOPREFIX, kTeamNoteId), SW_HIDE);
         Layout(DpiOf(form));
@@ -431,15 +343,18 @@ private:
             CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                             CW_USEDEFAULT, CW_USEDEFAULT, form, nullptr, OwnModule(), nullptr);
-        for (const BoxName& box : kBoxNames) {
-            HWND control = ControlById(box.id);
-            names_.Name(control, box.name);
+        for (std::size_t i = 0; i < kOptionsForm.size(); ++i) {
+            if (kOptionsForm[i].accessibleName.empty()) {
+                continue;
+            }
+            HWND control = Control(i);
+            names_.Name(control, Wide(std::string(kOptionsForm[i].accessibleName)).c_str());
             TOOLINFOW tool = Tool(control);
             SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
         }
         // What the date formats are, which the box alone cannot show.
         const std::wstring hint = Wide(kDateFormatHint);
-        TOOLINFOW date = Tool(ControlById(kDateFormatId));
+        TOOLINFOW date = Tool(Control(kDateBox));
         date.lpszText = const_cast<wchar_t*>(hint.c_str());
         SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&date));
         SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, Scaled(600, DpiOf(form)));
@@ -468,16 +383,9 @@ private:
 
     HWND Tabs() const { return GetDlgItem(form_, kTabOptionsId); }
     HWND Page(int tab) const { return GetDlgItem(form_, kFirstPageId + tab); }
-    HWND Control(const OptionsControl& control) const {
-        return GetDlgItem(control.tab < 0 ? form_ : Page(control.tab), control.id);
-    }
-    HWND ControlById(int id) const {
-        for (const OptionsControl& control : kOptionsControls) {
-            if (control.id == id) {
-                return Control(control);
-            }
-        }
-        return nullptr;
+    HWND Control(std::size_t i) const {
+        const int tab = kOptionsForm[i].tab;
+        return GetDlgItem(tab < 0 ? form_ : Page(tab), kOptionsPlaces[i].id);
     }
 
     // Every place and the font at the window's dots per inch.
@@ -500,9 +408,9 @@ private:
         // The pages lie above the tabs, where clicks reach them; the tabs come last in the
         // keyboard's walk, after OK and Cancel, and so just before the shown tab's controls.
         SetWindowPos(Tabs(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        for (const OptionsControl& control : kOptionsControls) {
-            place(Control(control),
-                  control.tab < 0 ? Lowered(control.place, extra_) : control.place);
+        for (std::size_t i = 0; i < kOptionsForm.size(); ++i) {
+            const RECT& at = kOptionsPlaces[i].place;
+            place(Control(i), kOptionsForm[i].tab < 0 ? Lowered(at, extra_) : at);
         }
         place(GetDlgItem(form_, kTeamNoteId),
               {12, kTabPlace.bottom + 4, kTabPlace.right, kTabPlace.bottom + extra_});
@@ -524,26 +432,23 @@ private:
         if (fixed.file.empty() || fixed.keys.empty()) {
             return;
         }
-        const std::wstring file = Wide(fixed.file);
-        const std::wstring why = L"Set for this project by " + file;
-        for (const std::string_view key : fixed.keys) {
-            for (const int id : IdsOf(key)) {
-                HWND control = ControlById(id);
-                EnableWindow(control, FALSE);
-                // A template box keeps its whole path in its tooltip, the reason below it.
-                const std::wstring path = id >= 1010 && id % 2 == 1 ? TextOf(control) : L"";
-                const std::wstring text = path.empty() ? why : path + L"\n" + why;
-                // A disabled control gets no mouse: its parent shows the tip over its place.
-                TOOLINFOW tool = FixedTool(control);
-                tool.lpszText = const_cast<wchar_t*>(text.c_str());
-                SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-                fixedTips_.push_back(control);
+        for (std::size_t i = 0; i < kOptionsForm.size(); ++i) {
+            const std::string_view key = kOptionsForm[i].key;
+            if (key.empty() || std::ranges::find(fixed.keys, key) == fixed.keys.end()) {
+                continue;
             }
+            HWND control = Control(i);
+            EnableWindow(control, FALSE);
+            // A template box keeps its whole path in its tooltip, the reason below it.
+            const bool path = kOptionsForm[i].text != nullptr && i != kDateBox;
+            const std::wstring text = Wide(FixedTip(path ? Utf8(TextOf(control)) : "", fixed.file));
+            // A disabled control gets no mouse: its parent shows the tip over its place.
+            TOOLINFOW tool = FixedTool(control);
+            tool.lpszText = const_cast<wchar_t*>(text.c_str());
+            SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+            fixedTips_.push_back(control);
         }
-        SetWindowTextW(GetDlgItem(form_, kTeamNoteId),
-                       (L"Greyed fields are set for this project by " + file +
-                        L"; your own values apply to other projects.")
-                           .c_str());
+        SetWindowTextW(GetDlgItem(form_, kTeamNoteId), Wide(FixedNote(fixed.file)).c_str());
         ShowWindow(GetDlgItem(form_, kTeamNoteId), SW_SHOWNA);
         extra_ = kTeamNoteHeight;
         Layout(DpiOf(form_));
@@ -607,24 +512,25 @@ private:
     // The values the add-in put into the controls, onto the form.
     void Push() {
         const OptionsControls values = controls_;
-        for (const Binding& binding : kBindings) {
-            HWND control = ControlById(binding.id);
-            if (binding.text != nullptr) {
-                SetWindowTextW(control, Wide(values.*binding.text).c_str());
-            } else if (binding.check != nullptr) {
-                SendMessageW(control, BM_SETCHECK,
-                             values.*binding.check == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+        for (std::size_t i = 0; i < kOptionsForm.size(); ++i) {
+            const OptionsFormControl& control = kOptionsForm[i];
+            if (control.text != nullptr) {
+                SetWindowTextW(Control(i), Wide(values.*control.text).c_str());
+            } else if (control.check != nullptr) {
+                SendMessageW(Control(i), BM_SETCHECK,
+                             values.*control.check == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
             }
         }
         controls_ = values;
     }
 
     void Command(int id, int code, HWND control) {
-        const Binding* binding = BindingOf(id);
+        const std::size_t i = IndexOfId(id);
+        const OptionsFormControl* binding = i < kOptionsForm.size() ? &kOptionsForm[i] : nullptr;
         if (binding != nullptr && binding->text != nullptr && code == EN_CHANGE) {
             const std::wstring text = TextOf(control);
             controls_.*binding->text = Utf8(text);
-            if (id != kDateFormatId) {  // its tip tells the formats
+            if (i != kDateBox) {  // its tip tells the formats
                 TOOLINFOW tool = Tool(control);
                 tool.lpszText = const_cast<wchar_t*>(text.c_str());
                 SendMessageW(tips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
@@ -632,8 +538,8 @@ private:
         } else if (binding != nullptr && binding->check != nullptr && code == BN_CLICKED) {
             controls_.*binding->check =
                 SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-        } else if (binding != nullptr && binding->box != 0 && code == BN_CLICKED) {
-            ChooseTemplate(ControlById(binding->box));
+        } else if (binding != nullptr && binding->fills >= 0 && code == BN_CLICKED) {
+            ChooseTemplate(Control(static_cast<std::size_t>(binding->fills)));
         } else if (id == IDOK && code == BN_CLICKED) {
             cmdOK_Click();
         } else if (id == IDCANCEL && code == BN_CLICKED) {
@@ -650,16 +556,19 @@ private:
                 return;
             }
             SetWindowTextW(box, Wide(*chosen).c_str());
-            if (const std::optional<std::string> folder = FolderOf(*chosen)) {
-                SetLastDir(*folder);
-            }
+            NoteChosenFile(*this, *chosen);
         });
     }
 
     // cdlOpenFiles, made afresh each time with the same set-up. The host's current folder
     // stays, as relative template paths are read from it.
     std::optional<std::string> AskFile() {
-        FileDialogSetup setup{Wide(LastDir()), std::wstring(kFilter, std::size(kFilter) - 1),
+        const std::string start = StartFolder(LastDir(), "", '\\', [](const std::string& folder) {
+            const DWORD attributes = GetFileAttributesW(Wide(folder).c_str());
+            return attributes != INVALID_FILE_ATTRIBUTES &&
+                   (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        });
+        FileDialogSetup setup{Wide(start), std::wstring(kFilter, std::size(kFilter) - 1),
                               kDefaultExt};
         if (answers_ != nullptr) {
             if (std::optional<FileChoice> given = answers_->TakeNextFileChoice()) {

@@ -12,23 +12,17 @@
 #include <vector>
 
 #include "addin/AddinWindows.h"
+#include "ui/OptionsForm.h"
 
 namespace brindle::ui::win32 {
 
 class DialogAnswers;
 
-// One control of the dialog: its name in the add-in, its control id and window class, its
-// caption (nullptr for a text box), and where it stands: its tab (-1 below the tabs), row
-// and column there, and its place in pixels at 96 dots per inch within its tab's page (or
-// within the dialog's client area below the tabs).
-struct OptionsControl {
-    const char* name;
+// Where each control of kOptionsForm stands, in its order: its control id and its place in
+// pixels at 96 dots per inch within its tab's page (or within the dialog's client area below
+// the tabs).
+struct ControlPlace {
     int id;
-    const wchar_t* windowClass;
-    const wchar_t* caption;
-    int tab;
-    int row;
-    int column;
     RECT place;
 };
 
@@ -36,7 +30,7 @@ inline constexpr int kTabOptionsId = 1000;
 // The page of each tab is a child window with id kFirstPageId + its index.
 inline constexpr int kFirstPageId = 1100;
 
-extern const std::array<OptionsControl, 18> kOptionsControls;
+extern const std::array<ControlPlace, kOptionsForm.size()> kOptionsPlaces;
 
 // The note below the tabs that names the file greyed fields come from; shown only then.
 inline constexpr int kTeamNoteId = 1021;

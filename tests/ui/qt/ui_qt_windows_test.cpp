@@ -19,9 +19,6 @@
 #include "ui/qt/QtWindows.h"
 #include "ui/qt/WinUtils.h"
 
-Q_DECLARE_METATYPE(brindle::ui::TwipRect)
-Q_DECLARE_METATYPE(brindle::ui::PixelRect)
-
 namespace brindle::ui::qt {
 namespace {
 
@@ -159,40 +156,6 @@ private slots:
         QVERIFY(!form->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(form.isNull());
-    }
-
-    void stayOnTopArithmetic_data() {
-        QTest::addColumn<TwipRect>("twips");
-        QTest::addColumn<double>("perPixel");
-        QTest::addColumn<PixelRect>("pixels");  // all zero: an overflow
-        QTest::newRow("1500 twips at 15 a pixel")
-            << TwipRect{1500, 1500, 3000, 450} << 15.0 << PixelRect{100, 100, 200, 30};
-        QTest::newRow("halfway goes to even")
-            << TwipRect{337.5, 562.5, -37.5, 7.5} << 15.0 << PixelRect{22, 38, -2, 0};
-        QTest::newRow("10 twips a pixel at 144 dots per inch")
-            << TwipRect{1500, 15, 4, 6} << 10.0 << PixelRect{150, 2, 0, 1};
-        QTest::newRow("ends of the range") << TwipRect{32767 * 15.0, -32768 * 15.0, 0, 0} << 15.0
-                                           << PixelRect{32767, -32768, 0, 0};
-        QTest::newRow("32767.5 rounds to 32768: overflow")
-            << TwipRect{0, 32767.5 * 15, 0, 0} << 15.0 << PixelRect{};
-        QTest::newRow("below the range: overflow")
-            << TwipRect{0, 0, -32769 * 15.0, 0} << 15.0 << PixelRect{};
-    }
-
-    void stayOnTopArithmetic() {
-        QFETCH(TwipRect, twips);
-        QFETCH(double, perPixel);
-        QFETCH(PixelRect, pixels);
-        if (pixels == PixelRect{}) {
-            try {
-                ToPixels(twips, perPixel, perPixel);
-                QFAIL("no overflow");
-            } catch (const VbError& e) {
-                QCOMPARE(e.Number(), 6);
-            }
-        } else {
-            QVERIFY(ToPixels(twips, perPixel, perPixel) == pixels);
-        }
     }
 
     void stayOnTopKeepsPlaceAndVisibilityAndFailsBeforeTouchingTheWindow() {

@@ -15,6 +15,7 @@
 
 #include "model/VbError.h"
 #include "support/RecordingSink.h"
+#include "ui/win32/HelpWindow.h"
 #include "ui/win32/MessageBox.h"
 #include "ui/win32/ScreenTest.h"
 #include "ui/win32/StatusWindow.h"
@@ -52,27 +53,6 @@ bool delivered = false;
 void CALLBACK Deliver(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     delivered = true;
-}
-
-TEST(Win32WinUtils, ToPixelsRoundsHalfToEvenAndOverflowsBeyondSixteenBits) {
-    struct Row {
-        TwipRect twips;
-        PixelRect pixels;
-    };
-    const std::vector<Row> rows = {
-        {{1500, 1500, 10605, 525}, {100, 100, 707, 35}},
-        {{22.5 * 15, 23.5 * 15, -7.5 * 15, 0}, {22, 24, -8, 0}},
-        {{32767 * 15, -32768 * 15, 0, 0}, {32767, -32768, 0, 0}},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(ToPixels(row.twips, 15, 15), row.pixels);
-    }
-    try {
-        ToPixels({32767.5 * 15 + 1, 0, 0, 0}, 15, 15);
-        ADD_FAILURE() << "no overflow";
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.Number(), static_cast<std::int32_t>(Err::Overflow));
-    }
 }
 
 TEST_F(Win32Screen, StatusWindowLoadsHiddenOnTopAndItsMessageShowsOnceInPlace) {
@@ -296,6 +276,27 @@ TEST_F(Win32Screen, MessageBoxOffersItsButtonsAndAnswersThePressedOne) {
     EXPECT_EQ(MessageBoxStyle(vbYesNo + vbExclamation + vbDefaultButton2, false),
               static_cast<UINT>(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2 | MB_TASKMODAL |
                                 MB_SETFOREGROUND));
+}
+
+// The help window: the text read-only, each line kept, owned by the window it was asked from;
+// asked again it is the same window with the new text.
+TEST_F(Win32Screen, TheHelpWindowShowsItsTextOverItsOwner) {
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                 300, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    ShowHelpWindow(owner, "Visual Basic Brindle Help", "## The options\n| a | b |\nK\xC3\xB8");
+    HWND help = FindWindowW(kHelpWindowClass, nullptr);
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(GetWindow(help, GW_OWNER), owner);
+    EXPECT_EQ(Utf8(TextOf(help)), "Visual Basic Brindle Help");
+    HWND text = GetDlgItem(help, kHelpTextId);
+    EXPECT_EQ(Utf8(TextOf(text)), "## The options\r\n| a | b |\r\nK\xC3\xB8");
+    EXPECT_TRUE(GetWindowLongPtrW(text, GWL_STYLE) & ES_READONLY);
+    ShowHelpWindow(owner, "Help", "again");
+    EXPECT_EQ(FindWindowW(kHelpWindowClass, nullptr), help);
+    EXPECT_EQ(Utf8(TextOf(text)), "again");
+    DestroyWindow(owner);
+    EXPECT_FALSE(IsWindow(help));
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include "templates/OptionStore.h"
 #include "util/DateFormat.h"
 
-namespace brindle::test {
+namespace brindle::gallery {
 
 // Shows the window called `name` ("options", "templates", "status", "splash", "question");
 // for "templates", `turnToTemplates` arranges that the options dialog, once shown, turns to
@@ -57,4 +57,4 @@ std::optional<bool> ShowInGallery(AddinWindows& windows, std::string_view name,
     return true;
 }
 
-}  // namespace brindle::test
+}  // namespace brindle::gallery

@@ -16,8 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "Gallery.h"
 #include "model/SettingsKeys.h"
-#include "support/Gallery.h"
 #include "ui/win32/HelpWindow.h"
 #include "ui/win32/OptionsDialog.h"
 #include "ui/win32/Win32Windows.h"
@@ -77,8 +77,8 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<frmMsg> status;
     const std::optional<bool> stays =
-        test::ShowInGallery(windows, team ? "options" : window, status,
-                            [] { SetTimer(nullptr, 0, 10, ShowTemplatesTab); });
+        gallery::ShowInGallery(windows, team ? "options" : window, status,
+                               [] { SetTimer(nullptr, 0, 10, ShowTemplatesTab); });
     if (!stays) {
         std::fprintf(stderr,
                      "usage: win32_window_gallery "

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "support/Gallery.h"
+#include "Gallery.h"
 #include "ui/qt/QtWindows.h"
 
 using namespace brindle;
@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
 
     ui::qt::QtWindows windows;
     std::unique_ptr<frmMsg> status;
-    const std::optional<bool> stays = test::ShowInGallery(windows, window, status, TurnToTemplates);
+    const std::optional<bool> stays =
+        gallery::ShowInGallery(windows, window, status, TurnToTemplates);
     if (!stays) {
         std::fprintf(stderr, "usage: window_gallery options|templates|status|splash|question\n");
         return 2;
