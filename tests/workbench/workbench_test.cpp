@@ -635,7 +635,7 @@ private slots:
             return bench.window.Output().Entries().filter(QRegularExpression("^Error ")).size();
         };
         const auto told = failures();
-        bench.window.Host().Click(buttons::kCodeWindowBar, buttons::kAddModHdr);
+        bench.window.Host().Click(CommandId::AddModuleHeader);
         QCOMPARE(failures(), told);
         bench.window.Output().Report(VbError(Err::ObjectNotSet, "Brindle.AddModHdr"));
         const QString last = bench.window.Output().Entries().last();
