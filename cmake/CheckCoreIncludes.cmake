@@ -4,7 +4,10 @@
 # library; or when a floor of the host includes one above it; or when the settings, the add-in
 # session or the object model over automation include Qt, the windows or a front end; or when a
 # front end includes the other's rooms; or when a file in src includes the tests' automation
-# double of the IDE; or when a fuzzer's property includes Qt or a window toolkit's rooms.
+# double of the IDE; or when a fuzzer's property includes Qt or a window toolkit's rooms; or when
+# a front end names a caption of the add-in's buttons or includes Buttons.h; or when a component
+# reaches itself through its includes, or two sibling folders include each other
+# (CheckCycles.cmake).
 cmake_minimum_required(VERSION 3.20)
 set(failures "")
 
@@ -99,7 +102,7 @@ foreach(file ${fuzz_sources})
     endforeach()
 endforeach()
 
-# No front end names a button: each runs the add-in's commands by their ids in the table of
+# No front end (the DLL's included) names a button: each runs the add-in's commands by their ids in the table of
 # commands, whose captions only the add-in's buttons carry. The captions are read out of the
 # table's rows ({CommandId::X, "name", "caption", ...}).
 file(READ "${ROOT}/src/addin/Commands.h" table)
@@ -117,7 +120,7 @@ foreach(row ${rows})
     list(APPEND captions "${caption}")
 endforeach()
 file(GLOB_RECURSE front_ends "${ROOT}/src/cli/*" "${ROOT}/src/lsp/*" "${ROOT}/src/workbench/*"
-    "${ROOT}/apps/*")
+    "${ROOT}/src/dll/*" "${ROOT}/apps/*")
 foreach(file ${front_ends})
     file(READ "${file}" text)
     if(text MATCHES "#[ \t]*include[ \t]*\"addin/Buttons.h\"")
