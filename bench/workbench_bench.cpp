@@ -10,7 +10,7 @@
 
 #include "../tests/codegen/codegen_support.h"
 #include "ProjectGenerator.h"
-#include "addin/Buttons.h"
+#include "addin/Commands.h"
 #include "support/TestPaths.h"
 #include "workbench/CodeWindow.h"
 #include "workbench/MainWindow.h"
@@ -50,7 +50,7 @@ void ErrorHandlersOverTheModuleThenUndo(benchmark::State& state) {
     Bench bench;
     for (auto _ : state) {
         bench.code->Editor().selectAll(true);
-        bench.window.Host().Click(buttons::kCodeWindowBar, buttons::kAddErrHandlers);
+        bench.window.Host().Click(CommandId::AddErrorHandlers);
         bench.window.Undo();
         QCoreApplication::processEvents();
     }
@@ -103,7 +103,7 @@ void AddAllOverTheProjectThenUndo(benchmark::State& state) {
             state.PauseTiming();
         }
         window.Host().Windows().Answers().SetNextAnswer(vbYes);
-        window.Host().Click(buttons::kProjectWindowBar, buttons::kAddAllToProj);
+        window.Host().Click(CommandId::AddAll);
         QCoreApplication::processEvents();
         added = lines() - before;
         if (undo) {

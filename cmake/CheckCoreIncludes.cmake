@@ -4,7 +4,11 @@
 # library; or when a floor of the host includes one above it; or when the settings, the add-in
 # session or the object model over automation include Qt, the windows or a front end; or when a
 # front end includes the other's rooms; or when a file in src includes the tests' automation
-# double of the IDE; or when a fuzzer's property includes Qt or a window toolkit's rooms.
+# double of the IDE; or when a fuzzer's property includes Qt or a window toolkit's rooms; or when
+# a front end names a caption of the add-in's buttons or includes Buttons.h; or when a component
+# reaches itself through its includes, or two sibling folders include each other
+# (CheckCycles.cmake).
+cmake_minimum_required(VERSION 3.20)
 set(failures "")
 
 # The includes of the files in src/FOLDER that name neither a standard header nor, quoted, a
@@ -97,6 +101,40 @@ foreach(file ${fuzz_sources})
         endif()
     endforeach()
 endforeach()
+
+# No front end (the DLL's included) names a button: each runs the add-in's commands by their ids in the table of
+# commands, whose captions only the add-in's buttons carry. The captions are read out of the
+# table's rows ({CommandId::X, "name", "caption", ...}).
+file(READ "${ROOT}/src/addin/Commands.h" table)
+string(REGEX MATCHALL "{CommandId::[A-Za-z]+,[ \t\r\n]*\"[^\"]*\",[ \t\r\n]*\"[^\"]*\"" rows
+    "${table}")
+string(REGEX MATCHALL "{CommandId::" row_starts "${table}")
+list(LENGTH rows found)
+list(LENGTH row_starts expected)
+if(found EQUAL 0 OR NOT found EQUAL expected)
+    list(APPEND failures "src/addin/Commands.h: ${found} of ${expected} captions read")
+endif()
+set(captions "")
+foreach(row ${rows})
+    string(REGEX REPLACE ".*\"([^\"]*)\"$" "\\1" caption "${row}")
+    list(APPEND captions "${caption}")
+endforeach()
+file(GLOB_RECURSE front_ends "${ROOT}/src/cli/*" "${ROOT}/src/lsp/*" "${ROOT}/src/workbench/*"
+    "${ROOT}/src/dll/*" "${ROOT}/apps/*")
+foreach(file ${front_ends})
+    file(READ "${file}" text)
+    if(text MATCHES "#[ \t]*include[ \t]*\"addin/Buttons.h\"")
+        list(APPEND failures "${file}: includes addin/Buttons.h")
+    endif()
+    foreach(caption ${captions})
+        string(FIND "${text}" "\"${caption}\"" at)
+        if(NOT at EQUAL -1)
+            list(APPEND failures "${file}: names the caption \"${caption}\"")
+        endif()
+    endforeach()
+endforeach()
+
+include("${CMAKE_CURRENT_LIST_DIR}/CheckCycles.cmake")
 
 if(failures)
     list(JOIN failures "\n" text)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "addin/Brindle.h"
+#include "addin/Commands.h"
 #include "checks/Properties.h"
 #include "codegen/Markers.h"
 #include "codegen/ModuleCommands.h"
@@ -92,7 +93,7 @@ bool OnlyDeletableTaken(const std::vector<std::string>& before, const std::vecto
 namespace {
 
 // The module after the add-in's project commands named, clicked in turn, on a module of `bytes`.
-std::string AfterClicks(const std::string& bytes, const std::vector<const char*>& captions) {
+std::string AfterClicks(const std::string& bytes, const std::vector<CommandId>& commands) {
     MemorySettings settings;
     MemoryTemplates templates;
     templates.texts = {
@@ -118,15 +119,16 @@ std::string AfterClicks(const std::string& bytes, const std::vector<const char*>
     vbe.AddProject(project);
     Brindle addin(settings, templates, windows, &sink);
     vbe.Connect(addin, ext_cm_CommandLine);
-    for (const char* caption : captions) {
-        Expect(vbe.Click(caption), std::string("the command is missing: ") + caption);
+    for (const CommandId command : commands) {
+        const std::string_view caption = CommandOf(command).caption;
+        Expect(vbe.Click(caption), "the command is missing: " + std::string(caption));
     }
     vbe.Shutdown();
     return component.Serialize();
 }
 
-constexpr const char* kAddAll = "Add Headers And Error Handlers to Entire Project";
-constexpr const char* kRemoveCodeAll = "Remove All Code Added by Brindle from Entire Project";
+constexpr CommandId kAddAll = CommandId::AddAll;
+constexpr CommandId kRemoveCodeAll = CommandId::RemoveCodeAll;
 
 }  // namespace
 

@@ -24,7 +24,7 @@
 #include <filesystem>
 #include <string>
 
-#include "addin/Buttons.h"
+#include "addin/Commands.h"
 #include "workbench/CodeWindow.h"
 #include "workbench/Dialogs.h"
 #include "workbench/FindReplace.h"
@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
         Shoot();
     } else if (scene == "options") {
         ShootDialogThen([](QWidget& dialog) { static_cast<QDialog&>(dialog).reject(); });
-        window.Host().Click(buttons::kCodeWindowBar, buttons::kOptions);
+        window.Host().Click(CommandId::Options);
     } else if (scene == "help") {
         // F1 in the options dialog: the help window beside it.
         QTimer::singleShot(300, [] {
@@ -159,12 +159,12 @@ int main(int argc, char** argv) {
                 static_cast<QDialog*>(dialog)->reject();
             });
         });
-        window.Host().Click(buttons::kCodeWindowBar, buttons::kOptions);
+        window.Host().Click(CommandId::Options);
     } else if (scene == "status") {
         window.Host().Windows().Answers().SetNextAnswer(vbYes);
         // The first pass over pending events that the status window makes takes the picture.
         QTimer::singleShot(0, [] { Shoot(400); });
-        window.Host().Click(buttons::kProjectWindowBar, buttons::kAddAllToProj);
+        window.Host().Click(CommandId::AddAll);
         if (!shot) {
             Shoot();
         }
@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
         // module opened and the Edit menu from the project window, or that menu's Undo.
         code->Editor().setSelection(line - 1, 4, line - 1, 12);
         window.Host().Windows().Answers().SetNextAnswer(vbYes);
-        window.Host().Click(buttons::kProjectWindowBar, buttons::kAddAllToProj);
+        window.Host().Click(CommandId::AddAll);
         if (scene == "projecttyped") {
             code->Editor().setFocus();
             QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
@@ -201,7 +201,7 @@ int main(int argc, char** argv) {
         window.ShowAddInManager();
     } else if (scene == "summary") {
         window.Host().Windows().Answers().SetNextAnswer(vbYes);
-        window.Host().Click(buttons::kProjectWindowBar, buttons::kAddAllToProj);
+        window.Host().Click(CommandId::AddAll);
         Shoot();
     } else if (scene == "objects" && code != nullptr) {
         code->Objects().setCurrentIndex(code->Objects().findText(QStringLiteral("mCurrent")));

@@ -1,6 +1,6 @@
 #include "addin/Brindle.h"
 
-#include "addin/Buttons.h"
+#include "addin/Commands.h"
 
 #include <algorithm>
 #include <array>
@@ -18,18 +18,6 @@ namespace brindle {
 namespace {
 
 constexpr std::int32_t kConfirmButtons = vbYesNo + vbExclamation;
-
-constexpr std::string_view kRemoveMarkersFromSelectionPrompt =
-    "Removing code markers from selected code will prevent Brindle \r\n"
-    "from being able to remove the code it's added up to now.\r\n\r\n"
-    "Are you sure you want to remove Brindle code markers?";
-constexpr std::string_view kRemoveMarkersFromProjectPrompt =
-    "Removing code markers from this project will prevent Brindle \r\n"
-    "from being able to remove the code it's added up to now.\r\n\r\n"
-    "Are you sure you want to remove Brindle code markers?";
-constexpr std::string_view kAddAllPrompt =
-    "Are you sure you want Brindle to add module headers, procedure headers, \r\n"
-    "and error handlers to the entire project?";
 
 // The source of a failure raised by the add-in's own code: the handler's name for an entry
 // point, the component's name inside an operation that puts its own name before it.
@@ -50,66 +38,51 @@ std::int32_t LengthOf(const std::string& line) {
 }  // namespace
 
 struct Brindle::ButtonRow {
-    std::string_view caption;
-    std::string_view commandBar;
-    bool beginGroup;
+    CommandId command;
     std::shared_ptr<CommandBarControl> Brindle::*control;
     EventSourceField Brindle::*events;
     void (Brindle::*click)(CommandBarControl& control, bool& handled, bool& cancelDefault);
 };
 
 std::span<const Brindle::ButtonRow> Brindle::Buttons() {
-    using namespace buttons;
     static constexpr ButtonRow kButtons[] = {
-        {kAddModHdr, kCodeWindowBar, true, &Brindle::mcbAddModHdr, &Brindle::gevtAddModHdr,
+        {CommandId::AddModuleHeader, &Brindle::mcbAddModHdr, &Brindle::gevtAddModHdr,
          &Brindle::gevtAddModHdr_Click},
-        {kAddHeaders, kCodeWindowBar, false, &Brindle::mcbAddHeaders, &Brindle::gevtAddHeaders,
+        {CommandId::AddHeaders, &Brindle::mcbAddHeaders, &Brindle::gevtAddHeaders,
          &Brindle::gevtAddHeaders_Click},
-        {kAddErrHandlers, kCodeWindowBar, false, &Brindle::mcbAddErrHandlers,
-         &Brindle::gevtAddErrHandlers, &Brindle::gevtAddErrHandlers_Click},
-        {kRemoveCodeMarkers, kCodeWindowBar, true, &Brindle::mcbRemoveCodeMarkers,
-         &Brindle::gevtRemoveCodeMarkers, &Brindle::gevtRemoveCodeMarkers_Click},
-        {kRemoveAll, kCodeWindowBar, false, &Brindle::mcbRemoveAll, &Brindle::gevtRemoveAll,
+        {CommandId::AddErrorHandlers, &Brindle::mcbAddErrHandlers, &Brindle::gevtAddErrHandlers,
+         &Brindle::gevtAddErrHandlers_Click},
+        {CommandId::RemoveMarkers, &Brindle::mcbRemoveCodeMarkers, &Brindle::gevtRemoveCodeMarkers,
+         &Brindle::gevtRemoveCodeMarkers_Click},
+        {CommandId::RemoveCode, &Brindle::mcbRemoveAll, &Brindle::gevtRemoveAll,
          &Brindle::gevtRemoveAll_Click},
-        {kOptions, kCodeWindowBar, true, &Brindle::mcbOptions, &Brindle::gevtOptions,
+        {CommandId::Options, &Brindle::mcbOptions, &Brindle::gevtOptions,
          &Brindle::gevtOptions_Click},
-        {kCloseAllWins, kToolsBar, true, &Brindle::mcbCloseAllWins, &Brindle::gevtCloseAllWins,
+        {CommandId::CloseAllWindows, &Brindle::mcbCloseAllWins, &Brindle::gevtCloseAllWins,
          &Brindle::gevtCloseAllWins_Click},
-        {kAddAllToProj, kProjectWindowBar, true, &Brindle::mcbAddAllToProj,
-         &Brindle::gevtAddAllToProj, &Brindle::gevtAddAllToProj_Click},
-        {kRemoveCodeMarkersFromProj, kProjectWindowBar, true,
-         &Brindle::mcbRemoveCodeMarkersFromProj, &Brindle::gevtRemoveCodeMarkersFromProj,
-         &Brindle::gevtRemoveCodeMarkersFromProj_Click},
-        {kRemoveAllFromProj, kProjectWindowBar, false, &Brindle::mcbRemoveAllFromProj,
-         &Brindle::gevtRemoveAllFromProj, &Brindle::gevtRemoveAllFromProj_Click},
+        {CommandId::AddAll, &Brindle::mcbAddAllToProj, &Brindle::gevtAddAllToProj,
+         &Brindle::gevtAddAllToProj_Click},
+        {CommandId::RemoveMarkersAll, &Brindle::mcbRemoveCodeMarkersFromProj,
+         &Brindle::gevtRemoveCodeMarkersFromProj, &Brindle::gevtRemoveCodeMarkersFromProj_Click},
+        {CommandId::RemoveCodeAll, &Brindle::mcbRemoveAllFromProj, &Brindle::gevtRemoveAllFromProj,
+         &Brindle::gevtRemoveAllFromProj_Click},
     };
+    static_assert(std::size(kButtons) == kCommands.size(), "a button for each command");
     return kButtons;
 }
 
-// The templates a command inserts text from, as a set of bits.
-enum TemplateUse : unsigned {
-    kNoTemplate = 0,
-    kModuleHeaderTemplate = 1,
-    kProcedureHeaderTemplate = 2,
-    kErrorHandlerTemplates = 4,
-    kEveryTemplate = 7,
-};
-
+// The command's facts are its row of the table; the add-in adds the handler's name, the source
+// of its failures, and the work.
 struct Brindle::PaneCommand {
     std::string_view handler;
-    std::string_view confirmTitle;  // empty: the command asks nothing
-    std::string_view confirmPrompt;
-    std::string_view status;
-    unsigned templates;
+    CommandId command;
     void (*work)(const AddinFields& fields, CodeModule& module, Diagnostics* sink);
 };
 
 struct Brindle::ProjectCommand {
     enum class Work { AddAll, RemoveCodeMarkers, RemoveCode };
     std::string_view handler;
-    std::string_view confirmTitle;
-    std::string_view confirmPrompt;
-    std::string_view status;
+    CommandId command;
     Work work;
 };
 
@@ -191,11 +164,12 @@ void Brindle::OnConnection(VBE& VBInst, std::int32_t ConnectMode, AddIn* /*AddIn
 void Brindle::ConnectButtons() {
     for (const ButtonRow& row : Buttons()) {
         std::shared_ptr<CommandBarControl>& control = this->*row.control;
-        control = AddToCommandBar(row.caption, row.commandBar);
+        const CommandInfo& command = CommandOf(row.command);
+        control = AddToCommandBar(command.caption, command.bar);
         if (!control) {
             RaiseNotSet(HandlerSource("OnConnection"));
         }
-        if (row.beginGroup) {
+        if (command.beginGroup) {
             control->SetBeginGroup(true);
         }
         this->*row.events = mVBE->Events().CommandBarEvents(*control);
@@ -299,11 +273,7 @@ frmMsg& Brindle::Msg() {
 
 void Brindle::gevtAddModHdr_Click(CommandBarControl&, bool&, bool&) {
     static constexpr PaneCommand kCommand{
-        "gevtAddModHdr_Click",
-        "",
-        "",
-        "Adding module header to ",
-        kModuleHeaderTemplate,
+        "gevtAddModHdr_Click", CommandId::AddModuleHeader,
         [](const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
             AddModuleHeader(fields, module, sink);
         }};
@@ -312,11 +282,7 @@ void Brindle::gevtAddModHdr_Click(CommandBarControl&, bool&, bool&) {
 
 void Brindle::gevtAddHeaders_Click(CommandBarControl&, bool&, bool&) {
     static constexpr PaneCommand kCommand{
-        "gevtAddHeaders_Click",
-        "",
-        "",
-        "Adding procedure header(s) to ",
-        kProcedureHeaderTemplate,
+        "gevtAddHeaders_Click", CommandId::AddHeaders,
         [](const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
             AddHeaders(fields, module, sink);
         }};
@@ -325,11 +291,7 @@ void Brindle::gevtAddHeaders_Click(CommandBarControl&, bool&, bool&) {
 
 void Brindle::gevtAddErrHandlers_Click(CommandBarControl&, bool&, bool&) {
     static constexpr PaneCommand kCommand{
-        "gevtAddErrHandlers_Click",
-        "",
-        "",
-        "Adding error handler(s) to ",
-        kErrorHandlerTemplates,
+        "gevtAddErrHandlers_Click", CommandId::AddErrorHandlers,
         [](const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
             AddErrHandlers(fields, module, sink);
         }};
@@ -338,11 +300,7 @@ void Brindle::gevtAddErrHandlers_Click(CommandBarControl&, bool&, bool&) {
 
 void Brindle::gevtRemoveCodeMarkers_Click(CommandBarControl&, bool&, bool&) {
     static constexpr PaneCommand kCommand{
-        "gevtRemoveCodeMarkers_Click",
-        "Remove Code Markers",
-        kRemoveMarkersFromSelectionPrompt,
-        "Removing Brindle markers from ",
-        kNoTemplate,
+        "gevtRemoveCodeMarkers_Click", CommandId::RemoveMarkers,
         [](const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
             RemoveCodeMarkers(fields, module, sink);
         }};
@@ -351,11 +309,7 @@ void Brindle::gevtRemoveCodeMarkers_Click(CommandBarControl&, bool&, bool&) {
 
 void Brindle::gevtRemoveAll_Click(CommandBarControl&, bool&, bool&) {
     static constexpr PaneCommand kCommand{
-        "gevtRemoveAll_Click",
-        "Remove Code Added by Brindle from Selection",
-        "Are you sure you want to remove code added by Brindle from selected text?",
-        "Removing code added by Brindle from ",
-        kNoTemplate,
+        "gevtRemoveAll_Click", CommandId::RemoveCode,
         [](const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
             RemoveCode(fields, module, sink);
         }};
@@ -367,7 +321,8 @@ void Brindle::RunPaneCommand(const PaneCommand& command) {
     if (!guard) {
         return;
     }
-    if (!command.confirmTitle.empty() && !Confirm(command.confirmPrompt, command.confirmTitle)) {
+    const CommandInfo& info = CommandOf(command.command);
+    if (info.Asks() && !Confirm(info.confirmPrompt, info.confirmTitle)) {
         return;
     }
     CodePane* pane = nullptr;
@@ -380,9 +335,9 @@ void Brindle::RunPaneCommand(const PaneCommand& command) {
     IgnoreStep(sink_, [&] {
         CodeModule& module = pane->CodeModule();
         name = module.ToUnicode(module.Parent().Name());
-        Msg().SetMessage(std::string(command.status) + name);
+        Msg().SetMessage(std::string(info.status) + name);
     });
-    WarnOfTemplateProblems(command.templates);
+    WarnOfTemplateProblems(info.templates);
     IgnoreStepIn(sink_, name, [&] { command.work(*this, pane->CodeModule(), sink_); });
     IgnoreStep(sink_, [&] { Msg().Hide(); });
 }
@@ -391,24 +346,17 @@ void Brindle::RunPaneCommand(const PaneCommand& command) {
 // one that did. Nothing goes in from a template without text: no empty marked block, and no
 // error handler without both of its templates. An unknown keyword goes in as it stands.
 void Brindle::WarnOfTemplateProblems(unsigned templates) {
-    // What each of kTemplateSlots is used for, and what becomes of a command without it.
-    struct Use {
-        TemplateUse use;
-        std::string_view consequence;
-    };
-    static constexpr std::array<Use, kTemplateSlots.size()> kUses = {{
-        {kModuleHeaderTemplate, "no module headers added"},
-        {kProcedureHeaderTemplate, "no procedure headers added"},
-        {kErrorHandlerTemplates, "no error handlers added"},
-        {kErrorHandlerTemplates, "no error handlers added"},
-    }};
+    // What becomes of a command without each of kTemplateSlots.
+    static constexpr std::array<std::string_view, kTemplateSlots.size()> kConsequences = {
+        "no module headers added", "no procedure headers added", "no error handlers added",
+        "no error handlers added"};
     const AddinFields& fields = *this;
     for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
         const TemplateSlot& t = kTemplateSlots[i];
-        if ((templates & kUses[i].use) == 0) {
+        if ((templates & kSlotUses[i]) == 0) {
             continue;
         }
-        const std::string consequence(kUses[i].consequence);
+        const std::string consequence(kConsequences[i]);
         const std::string named =
             "the " + std::string(t.title) + " template \"" + fields.*t.path + "\"";
         const auto refused = fields.templateRefusals.find(fields.*t.path);
@@ -435,7 +383,9 @@ void Brindle::gevtCloseAllWins_Click(CommandBarControl&, bool&, bool&) {
     if (!guard) {
         return;
     }
-    IgnoreStep(sink_, [&] { Msg().SetMessage("Closing all windows..."); });
+    IgnoreStep(sink_, [&] {
+        Msg().SetMessage(std::string(CommandOf(CommandId::CloseAllWindows).status));
+    });
     // Closing a window takes it out of the host's list: walk a copy, so none is skipped.
     std::vector<std::shared_ptr<Window>> windows;
     IgnoreStep(sink_, [&] {
@@ -465,26 +415,21 @@ void Brindle::gevtCloseAllWins_Click(CommandBarControl&, bool&, bool&) {
 // ---- Commands on the whole active project ----
 
 void Brindle::gevtAddAllToProj_Click(CommandBarControl&, bool&, bool&) {
-    static constexpr ProjectCommand kCommand{
-        "gevtAddAllToProj_Click", "Add to Entire Project", kAddAllPrompt,
-        "Adding module header, procedure headers, and error handlers to ",
-        ProjectCommand::Work::AddAll};
+    static constexpr ProjectCommand kCommand{"gevtAddAllToProj_Click", CommandId::AddAll,
+                                             ProjectCommand::Work::AddAll};
     RunProjectCommand(kCommand);
 }
 
 void Brindle::gevtRemoveCodeMarkersFromProj_Click(CommandBarControl&, bool&, bool&) {
     static constexpr ProjectCommand kCommand{"gevtRemoveCodeMarkersFromProj_Click",
-                                             "Remove Code Markers", kRemoveMarkersFromProjectPrompt,
-                                             "Removing code markers from ",
+                                             CommandId::RemoveMarkersAll,
                                              ProjectCommand::Work::RemoveCodeMarkers};
     RunProjectCommand(kCommand);
 }
 
 void Brindle::gevtRemoveAllFromProj_Click(CommandBarControl&, bool&, bool&) {
     static constexpr ProjectCommand kCommand{
-        "gevtRemoveAllFromProj_Click", "Remove Code Added by Brindle from Entire Project",
-        "Are you sure you want to remove code added by Brindle from this project?",
-        "Removing all Brindle code from ", ProjectCommand::Work::RemoveCode};
+        "gevtRemoveAllFromProj_Click", CommandId::RemoveCodeAll, ProjectCommand::Work::RemoveCode};
     RunProjectCommand(kCommand);
 }
 
@@ -493,11 +438,11 @@ void Brindle::RunProjectCommand(const ProjectCommand& command) {
     if (!guard) {
         return;
     }
-    if (!Confirm(command.confirmPrompt, command.confirmTitle)) {
+    const CommandInfo& info = CommandOf(command.command);
+    if (!Confirm(info.confirmPrompt, info.confirmTitle)) {
         return;
     }
-    WarnOfTemplateProblems(command.work == ProjectCommand::Work::AddAll ? kEveryTemplate
-                                                                        : kNoTemplate);
+    WarnOfTemplateProblems(info.templates);
     VBProject* project = nullptr;
     std::int32_t count = 0;
     IgnoreStep(sink_, [&] {
@@ -528,7 +473,7 @@ void Brindle::RunProjectCommand(const ProjectCommand& command) {
         IgnoreStep(sink_, [&] {
             name = component->Name();
             name = code != nullptr ? code->ToUnicode(name) : name;
-            Msg().SetMessage(std::string(command.status) + name);
+            Msg().SetMessage(std::string(info.status) + name);
         });
         if (code == nullptr) {
             continue;

@@ -1,10 +1,11 @@
 #pragma once
-// The add-in's buttons as the host shows them: the command bars they go on and their captions.
-// A host that clicks a button on a user's behalf finds it by these.
+// The captions of the add-in's buttons by the names of its original design, read from the table
+// of commands; for tests that find a button or a menu entry as a user does. Front ends run a
+// command by its id (Commands.h) and never include this.
 
 #include <string_view>
 
-#include "model/IdeBars.h"
+#include "addin/Commands.h"
 
 namespace brindle::buttons {
 
@@ -12,18 +13,16 @@ using brindle::kCodeWindowBar;
 using brindle::kProjectWindowBar;
 using brindle::kToolsBar;
 
-inline constexpr std::string_view kAddModHdr = "Add Module Header";
-inline constexpr std::string_view kAddHeaders = "Add Header(s) to Selected Procedures";
-inline constexpr std::string_view kAddErrHandlers = "Add Error Handler(s) to Selected Procedures";
-inline constexpr std::string_view kRemoveCodeMarkers = "Remove Brindle Markers from Selection";
-inline constexpr std::string_view kRemoveAll = "Remove Code Added by Brindle from Selection";
-inline constexpr std::string_view kOptions = "Brindle Options...";
-inline constexpr std::string_view kCloseAllWins = "Close All Windows";
-inline constexpr std::string_view kAddAllToProj =
-    "Add Headers And Error Handlers to Entire Project";
+inline constexpr std::string_view kAddModHdr = CommandOf(CommandId::AddModuleHeader).caption;
+inline constexpr std::string_view kAddHeaders = CommandOf(CommandId::AddHeaders).caption;
+inline constexpr std::string_view kAddErrHandlers = CommandOf(CommandId::AddErrorHandlers).caption;
+inline constexpr std::string_view kRemoveCodeMarkers = CommandOf(CommandId::RemoveMarkers).caption;
+inline constexpr std::string_view kRemoveAll = CommandOf(CommandId::RemoveCode).caption;
+inline constexpr std::string_view kOptions = CommandOf(CommandId::Options).caption;
+inline constexpr std::string_view kCloseAllWins = CommandOf(CommandId::CloseAllWindows).caption;
+inline constexpr std::string_view kAddAllToProj = CommandOf(CommandId::AddAll).caption;
 inline constexpr std::string_view kRemoveCodeMarkersFromProj =
-    "Remove All Code Markers from Entire Project";
-inline constexpr std::string_view kRemoveAllFromProj =
-    "Remove All Code Added by Brindle from Entire Project";
+    CommandOf(CommandId::RemoveMarkersAll).caption;
+inline constexpr std::string_view kRemoveAllFromProj = CommandOf(CommandId::RemoveCodeAll).caption;
 
 }  // namespace brindle::buttons

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <utility>
 
-#include "addin/Buttons.h"
+#include "addin/Commands.h"
 #include "analysis/ProcDecl.h"
 #include "codegen/Insertion.h"
 #include "codegen/Markers.h"
@@ -55,21 +55,43 @@ int HexDigit(char c) {
 }
 
 struct ProjectCommand {
-    const char* name;
-    std::string_view caption;  // empty for refresh, which is no button
-    const char* title;
+    std::string name;
+    std::optional<CommandId> command;  // none for refresh, which is no button
+    std::string_view title;
 };
 
-constexpr ProjectCommand kProjectCommands[] = {
-    {kAddAll, buttons::kAddAllToProj, "Add headers and error handlers to the project"},
-    {kRemoveMarkersAll, buttons::kRemoveCodeMarkersFromProj,
-     "Remove Brindle's markers from the project"},
-    {kRemoveCodeAll, buttons::kRemoveAllFromProj, "Remove the code Brindle added to the project"},
-    {kRefresh, "", "Refresh Brindle's code in the project"},
-};
+// "brindle.addAll" for the add-in's "add-all".
+std::string ClientName(std::string_view name) {
+    std::string client = "brindle.";
+    bool upper = false;
+    for (const char c : name) {
+        if (c == '-') {
+            upper = true;
+        } else {
+            client += upper ? UpperAscii(c) : c;
+            upper = false;
+        }
+    }
+    return client;
+}
+
+// The add-in's commands on a whole project, and the host's refresh.
+const std::vector<ProjectCommand>& ProjectCommands() {
+    static const std::vector<ProjectCommand> commands = [] {
+        std::vector<ProjectCommand> all;
+        for (const CommandInfo& info : kCommands) {
+            if (info.scope == Scope::Project) {
+                all.push_back({ClientName(info.name), info.id, info.title});
+            }
+        }
+        all.push_back({kRefresh, std::nullopt, "Refresh Brindle's code in the project"});
+        return all;
+    }();
+    return commands;
+}
 
 const ProjectCommand* ProjectCommandNamed(std::string_view name) {
-    for (const auto& command : kProjectCommands) {
+    for (const auto& command : ProjectCommands()) {
         if (name == command.name) {
             return &command;
         }
@@ -338,7 +360,7 @@ Json Server::Initialize(const Json& params) {
     }
     initialized_ = true;
     Json commands = Json::array();
-    for (const auto& command : kProjectCommands) {
+    for (const auto& command : ProjectCommands()) {
         commands.push_back(command.name);
     }
     return {
@@ -559,20 +581,24 @@ Json Server::TextEditsOf(const std::vector<LineEdit>& edits) const {
 namespace {
 
 // Whole-module selection.
-void ClickOnModule(Work& work, host::MemoryComponent& component, std::string_view caption) {
+void ClickOnModule(Work& work, host::MemoryComponent& component, CommandId command) {
     const auto count = component.CodeModule().CountOfLines();
     if (count > 0) {
-        work.ClickOnLines(component, 1, count, caption);
+        work.RunOnLines(component, 1, count, command);
     }
 }
 
 std::function<void(Work&, host::MemoryComponent&)> OnFileLines(std::size_t first, std::size_t last,
-                                                               std::string_view caption) {
+                                                               CommandId command) {
     return [=](Work& work, host::MemoryComponent& component) {
         if (const auto lines = CodeLinesOf(component, first, last)) {
-            work.ClickOnLines(component, lines->first, lines->last, caption);
+            work.RunOnLines(component, lines->first, lines->last, command);
         }
     };
+}
+
+std::string TitleOf(CommandId command) {
+    return std::string(CommandOf(command).title);
 }
 
 // The edits that touch the file's lines `first`..`last`.
@@ -648,15 +674,16 @@ Json Server::CodeActions(const Json& params) {
             offer("Add the module header", "quickfix",
                   EditsOf(document,
                           [](Work& work, host::MemoryComponent& component) {
-                              ClickOnModule(work, component, buttons::kAddModHdr);
+                              ClickOnModule(work, component, CommandId::AddModuleHeader);
                           }),
                   diagnostic);
         } else if (rule == "header") {
             offer("Add a header to this procedure", "quickfix",
-                  EditsOf(document, OnFileLines(line, line, buttons::kAddHeaders)), diagnostic);
+                  EditsOf(document, OnFileLines(line, line, CommandId::AddHeaders)), diagnostic);
         } else if (rule == "handler") {
             offer("Add an error handler to this procedure", "quickfix",
-                  EditsOf(document, OnFileLines(line, line, buttons::kAddErrHandlers)), diagnostic);
+                  EditsOf(document, OnFileLines(line, line, CommandId::AddErrorHandlers)),
+                  diagnostic);
         } else if (rule == "stale" || rule == "name" || rule == "exit") {
             const auto block = BlockAround(document.text, line).value_or(std::pair{line, line});
             offer("Refresh this block", "quickfix",
@@ -668,7 +695,7 @@ Json Server::CodeActions(const Json& params) {
             if (const auto block = BlockAround(document.text, line)) {
                 offer("Remove this block", "quickfix",
                       EditsOf(document,
-                              OnFileLines(block->first, block->second, buttons::kRemoveAll)),
+                              OnFileLines(block->first, block->second, CommandId::RemoveCode)),
                       diagnostic);
             }
         } else if (rule == "markers" || rule == "skip") {
@@ -687,24 +714,24 @@ Json Server::CodeActions(const Json& params) {
             }
         }
     }
-    offer("Add header(s) to the selected procedures", "refactor.rewrite",
-          EditsOf(document, OnFileLines(first, last, buttons::kAddHeaders)));
-    offer("Add error handler(s) to the selected procedures", "refactor.rewrite",
-          EditsOf(document, OnFileLines(first, last, buttons::kAddErrHandlers)));
-    offer("Add the module header", "source",
+    offer(TitleOf(CommandId::AddHeaders), "refactor.rewrite",
+          EditsOf(document, OnFileLines(first, last, CommandId::AddHeaders)));
+    offer(TitleOf(CommandId::AddErrorHandlers), "refactor.rewrite",
+          EditsOf(document, OnFileLines(first, last, CommandId::AddErrorHandlers)));
+    offer(TitleOf(CommandId::AddModuleHeader), "source",
           EditsOf(document, [](Work& work, host::MemoryComponent& component) {
-              ClickOnModule(work, component, buttons::kAddModHdr);
+              ClickOnModule(work, component, CommandId::AddModuleHeader);
           }));
     offer("Add the module header, headers and error handlers to the module", "source",
           EditsOf(document, [](Work& work, host::MemoryComponent& component) {
-              ClickOnModule(work, component, buttons::kAddModHdr);
-              ClickOnModule(work, component, buttons::kAddHeaders);
-              ClickOnModule(work, component, buttons::kAddErrHandlers);
+              ClickOnModule(work, component, CommandId::AddModuleHeader);
+              ClickOnModule(work, component, CommandId::AddHeaders);
+              ClickOnModule(work, component, CommandId::AddErrorHandlers);
           }));
-    offer("Remove Brindle's markers from the selection", "refactor.rewrite",
-          EditsOf(document, OnFileLines(first, last, buttons::kRemoveCodeMarkers)));
-    offer("Remove the code Brindle added in the selection", "refactor.rewrite",
-          EditsOf(document, OnFileLines(first, last, buttons::kRemoveAll)));
+    offer(TitleOf(CommandId::RemoveMarkers), "refactor.rewrite",
+          EditsOf(document, OnFileLines(first, last, CommandId::RemoveMarkers)));
+    offer(TitleOf(CommandId::RemoveCode), "refactor.rewrite",
+          EditsOf(document, OnFileLines(first, last, CommandId::RemoveCode)));
     offer("Refresh Brindle's code in the selection", "refactor.rewrite",
           Touching(EditsOf(document, [](Work& work, host::MemoryComponent&) { work.Refresh(); }),
                    first, last));
@@ -859,7 +886,7 @@ void Server::RunProjectCommand(const Json& id, const std::string& name, const Pl
                     }
                 });
     };
-    if (command.caption.empty() && !confirmed) {
+    if (!command.command && !confirmed) {
         ask(std::string(kRefreshTitle) + ": " + Flattened(kRefreshPrompt));
         return;
     }
@@ -901,10 +928,10 @@ void Server::RunProjectCommand(const Json& id, const std::string& name, const Pl
         text.pop_back();
         throw RequestError(kRequestFailed, text);
     }
-    if (command.caption.empty()) {
-        work.Refresh();
+    if (command.command) {
+        work.RunOnProject(*command.command);
     } else {
-        work.ClickOnProject(command.caption);
+        work.Refresh();
     }
     if (question) {
         ask(*question);
@@ -927,12 +954,13 @@ void Server::RunProjectCommand(const Json& id, const std::string& name, const Pl
         }
     }
     if (changes.empty()) {
-        ShowMessage(kInfo, std::string("Brindle: ") + command.title + ": nothing to change");
+        ShowMessage(kInfo, "Brindle: " + std::string(command.title) + ": nothing to change");
         Respond(id, nullptr);
         return;
     }
     const std::size_t count = changes.size();
-    Request("workspace/applyEdit", {{"label", command.title}, {"edit", {{"changes", changes}}}},
+    Request("workspace/applyEdit",
+            {{"label", std::string(command.title)}, {"edit", {{"changes", changes}}}},
             [this, id, count](const Json& response) {
                 const Json result = response.value("result", Json::object());
                 if (result.is_object() && result.value("applied", false)) {

@@ -20,10 +20,8 @@ namespace brindle::lsp {
 
 using Json = nlohmann::json;
 
-// The names of the project commands, as clients call them.
-inline constexpr const char* kAddAll = "brindle.addAll";
-inline constexpr const char* kRemoveMarkersAll = "brindle.removeMarkersAll";
-inline constexpr const char* kRemoveCodeAll = "brindle.removeCodeAll";
+// The name of the host's refresh as clients call it; the add-in's project commands are called by
+// their names in the table of commands ("brindle.addAll" for "add-all").
 inline constexpr const char* kRefresh = "brindle.refresh";
 
 class Server {

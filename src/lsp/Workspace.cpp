@@ -4,7 +4,6 @@
 #include <system_error>
 #include <utility>
 
-#include "addin/Buttons.h"
 #include "host/files/FileSystem.h"
 #include "host/files/ModuleFile.h"
 #include "host/files/ProjectLoader.h"
@@ -197,18 +196,14 @@ std::string Work::TextOf(const host::MemoryComponent& component) const {
     return host::ToUtf8(component.Serialize(), codePage_);
 }
 
-void Work::ClickOnLines(host::MemoryComponent& component, std::int32_t first, std::int32_t last,
-                        std::string_view caption) {
+void Work::RunOnLines(host::MemoryComponent& component, std::int32_t first, std::int32_t last,
+                      CommandId command) {
     auto& code = component.CodeModule();
-    const auto length = static_cast<std::int32_t>(code.Lines(last, 1).size());
-    code.CodePane().SetSelection(first, 1, last, length + 1);
-    session_.Ide().OpenCodeWindow(code.CodePane());
-    session_.Ide().Click(buttons::kCodeWindowBar, caption);
+    runner_.Run(command, code, host::WholeLines(code, first, last));
 }
 
-void Work::ClickOnProject(std::string_view caption) {
-    session_.Ide().SetActiveVBProject(project_.get());
-    session_.Ide().Click(buttons::kProjectWindowBar, caption);
+void Work::RunOnProject(CommandId command) {
+    runner_.Run(command, *project_);
 }
 
 void Work::Refresh() {

@@ -12,9 +12,11 @@
 #include <string_view>
 #include <vector>
 
+#include "addin/Commands.h"
 #include "codegen/Refresh.h"
 #include "host/ide/MemoryProject.h"
 #include "host/session/AddinSession.h"
+#include "host/session/CommandRunner.h"
 #include "ui/Headless.h"
 
 namespace brindle::lsp {
@@ -82,12 +84,11 @@ public:
     // The module's file as it stands now, in UTF-8.
     std::string TextOf(const host::MemoryComponent& component) const;
 
-    // Selects code lines `first`..`last` (whole lines) of the module and clicks the button of
-    // the code window's bar.
-    void ClickOnLines(host::MemoryComponent& component, std::int32_t first, std::int32_t last,
-                      std::string_view caption);
-    // Clicks the button of the project window's bar, for the project of the loaded modules.
-    void ClickOnProject(std::string_view caption);
+    // Runs the add-in's command on code lines `first`..`last` (whole lines) of the module.
+    void RunOnLines(host::MemoryComponent& component, std::int32_t first, std::int32_t last,
+                    CommandId command);
+    // Runs the add-in's command on the project of the loaded modules.
+    void RunOnProject(CommandId command);
     // Rewrites the marked blocks of every loaded module.
     void Refresh();
 
@@ -100,6 +101,7 @@ private:
     Collected told_;
     ui::HeadlessWindows windows_;
     host::AddinSession session_;
+    host::CommandRunner runner_{session_};
     std::shared_ptr<host::MemoryProject> project_;
 };
 

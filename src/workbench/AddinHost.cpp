@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "addin/Buttons.h"
 #include "codegen/BlockText.h"
 #include "codegen/Refresh.h"
 #include "host/files/FileSystem.h"
@@ -19,11 +18,11 @@ namespace {
 host::IdeSetup WorkbenchIde() {
     host::IdeSetup setup;
     setup.bars = {
-        {std::string(buttons::kCodeWindowBar),
+        {std::string(kCodeWindowBar),
          {std::string(kCut), std::string(kCopy), std::string(kPaste), std::string(kSelectAll),
           std::string(kDefinition)}},
-        {std::string(buttons::kToolsBar), {std::string(kCodePage)}},
-        {std::string(buttons::kProjectWindowBar),
+        {std::string(kToolsBar), {std::string(kCodePage)}},
+        {std::string(kProjectWindowBar),
          {std::string(kSaveProject), std::string(kCloseProject), std::string(kCodePage)}}};
     setup.toolWindows = {{vbext_wt_ProjectWindow, "Project"}, {vbext_wt_Immediate, "Output"}};
     setup.startingUp = true;
@@ -90,7 +89,8 @@ std::vector<AddinHost::Entry> AddinHost::Entries(std::string_view bar) {
     for (std::int32_t i = 1; i <= controls.Count(); ++i) {
         const std::shared_ptr<CommandBarControl> control = controls.Item(i);
         if (control->Visible()) {
-            entries.push_back({control->Caption(), control->BeginGroup()});
+            const std::string caption = control->Caption();
+            entries.push_back({caption, control->BeginGroup(), CommandOnBar(bar, caption)});
         }
     }
     return entries;
@@ -100,11 +100,11 @@ std::vector<AddinHost::Entry> AddinHost::Entries(std::string_view bar) {
 // window command, the active project's for a project command.
 std::vector<VBComponent*> AddinHost::ComponentsConcerned(std::string_view bar) {
     std::vector<VBComponent*> components;
-    if (bar == buttons::kCodeWindowBar) {
+    if (bar == kCodeWindowBar) {
         if (CodePane* pane = Ide().ActiveCodePane()) {
             components.push_back(&pane->CodeModule().Parent());
         }
-    } else if (bar == buttons::kProjectWindowBar) {
+    } else if (bar == kProjectWindowBar) {
         if (VBProject* project = Ide().ActiveVBProject()) {
             VBComponents& all = project->VBComponents();
             for (std::int32_t i = 1; i <= all.Count(); ++i) {
@@ -139,12 +139,16 @@ void AddinHost::Run(std::string_view step, const std::vector<VBComponent*>& conc
     running_ = false;
 }
 
-void AddinHost::Click(std::string_view bar, std::string_view caption) {
-    WarnBeforeAdding(caption);
+void AddinHost::Click(CommandId command) {
+    const CommandInfo& info = CommandOf(command);
+    for (const std::string& warning : runner_.WarningsBeforeAdding(
+             command, ActiveCodePage(), "your options (the Options dialog turns them on)")) {
+        output_.Warn({}, warning);
+    }
     Run(
-        caption, ComponentsConcerned(bar), [&] { Ide().Click(bar, caption); },
-        bar == buttons::kProjectWindowBar ? Summary::Always : Summary::OfWork);
-    if (caption == buttons::kOptions) {
+        info.caption, ComponentsConcerned(info.bar), [&] { runner_.Run(command); },
+        info.scope == Scope::Project ? Summary::Always : Summary::OfWork);
+    if (command == CommandId::Options) {
         KeepTeamValues();
     }
 }
@@ -183,56 +187,6 @@ void AddinHost::Refresh(std::string_view bar, const host::LoadProgress& progress
         Summary::None);
     output_.Note(std::string(kRefreshTitle) + ": " + std::to_string(rewritten) + " of " +
                  std::to_string(modules.size()) + " module(s) rewritten");
-}
-
-// Which of the four templates a button inserts text from; none for a button that adds nothing.
-std::array<bool, kTemplateSlots.size()> AddinHost::TemplatesOf(std::string_view caption) {
-    using namespace buttons;
-    if (caption == kAddModHdr) {
-        return {true, false, false, false};
-    }
-    if (caption == kAddHeaders) {
-        return {false, true, false, false};
-    }
-    if (caption == kAddErrHandlers) {
-        return {false, false, true, true};
-    }
-    if (caption == kAddAllToProj) {
-        return {true, true, true, true};
-    }
-    return {};
-}
-
-// What the command line warns of before it adds: text without markers cannot be taken out
-// again, and an author the project's code page cannot hold is written with "?".
-void AddinHost::WarnBeforeAdding(std::string_view caption) {
-    const auto used = TemplatesOf(caption);
-    if (!Loaded() || std::none_of(used.begin(), used.end(), [](bool one) { return one; })) {
-        return;
-    }
-    const AddinFields& fields = session_.Addin().Fields();
-    const int codePage = ActiveCodePage();
-    if (!fields.mbAddCodeMarkers) {
-        const std::string where =
-            session_.Layers().OriginOf(settings::kOptions, settings::kMarkersKey) ==
-                    host::SettingOrigin::Team
-                ? "in " + host::Label(TeamFile(), codePage) + " (" +
-                      std::string(settings::kMarkersKey) + "=True there turns them on)"
-                : "in your options (the Options dialog turns them on)";
-        output_.Warn({}, "markers are off " + where +
-                             ", so what this adds has no marker lines and Brindle cannot remove "
-                             "it later");
-    }
-    bool namesAuthor = false;
-    for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
-        namesAuthor =
-            namesAuthor || (used[i] && NamesKeyword(fields.*kTemplateSlots[i].text, "Author"));
-    }
-    const std::string missing = namesAuthor ? host::MissingFrom(fields.msAuthor, codePage) : "";
-    if (!missing.empty()) {
-        output_.Warn({}, "author " + fields.msAuthor + ": code page " + std::to_string(codePage) +
-                             " lacks these characters, each is written as \"?\": " + missing);
-    }
 }
 
 int AddinHost::ActiveCodePage() {

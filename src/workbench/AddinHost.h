@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "addin/Brindle.h"
+#include "addin/Commands.h"
 #include "host/files/ProjectLoader.h"
 #include "host/session/AddinSession.h"
+#include "host/session/CommandRunner.h"
 #include "ui/qt/QtWindows.h"
 
 namespace brindle::workbench {
@@ -53,10 +55,11 @@ public:
     void Unload();
     void CompleteStartup() { Ide().CompleteStartup(); }
 
-    // Clicks the visible control of that caption on the bar, as the IDE delivers a click:
-    // every module's edits in it become one step of its history, and what is reported is told
-    // with the module it concerns. `around` is called before and after (true, then false).
-    void Click(std::string_view bar, std::string_view caption);
+    // Runs the add-in's command as the IDE delivers a click on its button, after what the
+    // command line warns of too: every module's edits in it become one step of its history,
+    // named after the button, and what is reported is told with the module it concerns.
+    // `around` is called before and after (true, then false).
+    void Click(CommandId command);
     std::function<void(bool starting)> around;
 
     // Not a button of the add-in but the host's own command, run as a click is: asks first,
@@ -73,10 +76,12 @@ public:
                          int codePage = 1252);
     const std::filesystem::path& TeamFile() const { return session_.Layers().TeamFile(); }
 
-    // The visible controls of a bar in order: caption, and whether a group begins there.
+    // The visible controls of a bar in order: caption, whether a group begins there, and the
+    // add-in's command behind it (none for the workbench's own).
     struct Entry {
         std::string caption;
         bool beginGroup;
+        std::optional<CommandId> command;
     };
     std::vector<Entry> Entries(std::string_view bar);
 
@@ -96,8 +101,6 @@ private:
     enum class Summary { Always, OfWork, None };
     void Run(std::string_view step, const std::vector<VBComponent*>& concerned,
              const std::function<void()>& work, Summary summary);
-    static std::array<bool, kTemplateSlots.size()> TemplatesOf(std::string_view caption);
-    void WarnBeforeAdding(std::string_view caption);
     int ActiveCodePage();
     void KeepTeamValues();
     ui::qt::FixedOptions TeamOptions();
@@ -107,6 +110,7 @@ private:
     Workspace& workspace_;
     ui::qt::QtWindows windows_;
     host::AddinSession session_;
+    host::CommandRunner runner_{session_};
     bool running_ = false;
 };
 

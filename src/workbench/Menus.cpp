@@ -13,7 +13,6 @@
 #include <QMessageBox>
 #include <optional>
 
-#include "addin/Buttons.h"
 #include "codegen/Refresh.h"
 #include "ui/qt/QtText.h"
 #include "workbench/AddinHost.h"
@@ -233,13 +232,13 @@ void Menus::FillFromBar(QMenu& menu, std::string_view bar,
         }
         QAction* action = menu.addAction(MenuText(ToQString(entry.caption)));
         const auto found = own.find(entry.caption);
-        if (found != own.end()) {
+        if (entry.command) {
+            connect(action, &QAction::triggered, this,
+                    [this, command = *entry.command] { host_.Click(command); });
+        } else if (found != own.end()) {
             connect(action, &QAction::triggered, this, found->second);
         } else {
-            connect(action, &QAction::triggered, this,
-                    [this, bar = std::string(bar), caption = entry.caption] {
-                        host_.Click(bar, caption);
-                    });
+            action->setEnabled(false);  // no command of ours or the add-in's
         }
     }
 }
@@ -256,7 +255,7 @@ std::unique_ptr<QMenu> Menus::CodeWindowMenu() {
             }
         };
     };
-    FillFromBar(*menu, buttons::kCodeWindowBar,
+    FillFromBar(*menu, kCodeWindowBar,
                 {{std::string(kCut), on(&QsciScintilla::cut)},
                  {std::string(kCopy), on(&QsciScintilla::copy)},
                  {std::string(kPaste), on(&QsciScintilla::paste)},
@@ -267,7 +266,7 @@ std::unique_ptr<QMenu> Menus::CodeWindowMenu() {
                       }
                   }},
                  {std::string(kDefinition), [this] { commands_.GoToDefinition(); }}});
-    AddRefresh(*menu, buttons::kCodeWindowBar);
+    AddRefresh(*menu, kCodeWindowBar);
     const bool selected = editor != nullptr && editor->hasSelectedText();
     for (QAction* action : menu->actions()) {
         if (action->text() == ToQString(kCut) || action->text() == ToQString(kCopy)) {
@@ -281,11 +280,11 @@ std::unique_ptr<QMenu> Menus::ProjectMenu(OpenProject& project) {
     auto menu = std::make_unique<QMenu>(&window_);
     menu->setObjectName(QStringLiteral("projectMenu"));
     OpenProject* held = &project;
-    FillFromBar(*menu, buttons::kProjectWindowBar,
+    FillFromBar(*menu, kProjectWindowBar,
                 {{std::string(kSaveProject), [this, held] { commands_.SaveProject(*held); }},
                  {std::string(kCloseProject), [this, held] { commands_.CloseProject(held); }},
                  {std::string(kCodePage), [this, held] { commands_.ChooseCodePage(held); }}});
-    AddRefresh(*menu, buttons::kProjectWindowBar);
+    AddRefresh(*menu, kProjectWindowBar);
     return menu;
 }
 
@@ -311,7 +310,7 @@ void Menus::AddRefresh(QMenu& menu, std::string_view bar) {
     }
     menu.addSeparator();
     menu.addAction(ToQString(kRefreshTitle), this, [this, bar] {
-        const bool project = bar == buttons::kProjectWindowBar;
+        const bool project = bar == kProjectWindowBar;
         host_.Refresh(bar, project ? commands_.ShowProgress(QStringLiteral("Refreshing %v of %m"))
                                    : host::LoadProgress());
         commands_.HideProgress();
@@ -319,7 +318,7 @@ void Menus::AddRefresh(QMenu& menu, std::string_view bar) {
 }
 
 QMenu& Menus::ToolsMenu() {
-    FillFromBar(*toolsMenu_, buttons::kToolsBar,
+    FillFromBar(*toolsMenu_, kToolsBar,
                 {{std::string(kCodePage), [this] { commands_.ChooseCodePage(nullptr); }}});
     return *toolsMenu_;
 }

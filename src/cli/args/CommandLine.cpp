@@ -9,6 +9,7 @@
 #include <regex>
 #include <sstream>
 
+#include "addin/Commands.h"
 #include "cli/args/Completion.h"
 #include "cli/args/HelpFormat.h"
 #include "host/files/FileSystem.h"
@@ -25,45 +26,44 @@ namespace {
 
 struct CommandInfo {
     Command command;
-    const char* name;
+    std::string_view name;  // the add-in's commands: as the table of commands names them
     const char* description;
     const char* example;
 };
 
 constexpr std::array<CommandInfo, 13> kCommands = {{
-    {Command::AddModuleHeader, "add-module-header",
+    {Command::AddModuleHeader, CommandOf(CommandId::AddModuleHeader).name,
      "Adds the module header to each module: at the top, or below an Option Explicit first line.",
      "brindle add-module-header modMain.bas CStockItem.cls"},
-    {Command::AddHeaders, "add-headers",
+    {Command::AddHeaders, CommandOf(CommandId::AddHeaders).name,
      "Adds a procedure header above each procedure of each module (of the one module, only "
      "those that --select or --proc names).",
      "brindle add-headers *.bas\nbrindle add-headers modMain.bas --proc LevelOf"},
-    {Command::AddErrorHandlers, "add-error-handlers",
+    {Command::AddErrorHandlers, CommandOf(CommandId::AddErrorHandlers).name,
      "Adds an error handler to each Sub, Function and Property of each module (of the one "
      "module, only those that --select or --proc names).",
      "brindle add-error-handlers *.bas *.cls\n"
      "brindle add-error-handlers frmMain.frm --select 40-62 --lines file"},
-    {Command::RemoveMarkers, "remove-markers",
+    {Command::RemoveMarkers, CommandOf(CommandId::RemoveMarkers).name,
      "Deletes the marker lines of each whole marked block in each module (of the one module, "
      "within --select or --proc); the code between them stays, and Brindle can no longer remove "
-     "it. Asks first.",
+     "it.",
      "brindle remove-markers modMain.bas --select 1-40 --yes"},
-    {Command::RemoveCode, "remove-code",
+    {Command::RemoveCode, CommandOf(CommandId::RemoveCode).name,
      "Deletes each whole marked block in each module (of the one module, within --select or "
-     "--proc), its marker lines with it. Broken markers are left as they are and reported. Asks "
-     "first.",
+     "--proc), its marker lines with it. Broken markers are left as they are and reported.",
      "brindle remove-code *.bas --yes\nbrindle remove-code CStockItem.cls --proc Quantity"},
-    {Command::AddAll, "add-all",
+    {Command::AddAll, CommandOf(CommandId::AddAll).name,
      "Adds a module header to every module, and a procedure header and an error handler to "
-     "every procedure, in each project. Asks first.",
+     "every procedure, in each project.",
      "brindle add-all Inventory.vbp --yes"},
-    {Command::RemoveMarkersAll, "remove-markers-all",
+    {Command::RemoveMarkersAll, CommandOf(CommandId::RemoveMarkersAll).name,
      "Deletes the marker lines of every whole marked block in each project; the code between "
-     "them stays. Asks first.",
+     "them stays.",
      "brindle remove-markers-all Inventory.vbp --yes"},
-    {Command::RemoveCodeAll, "remove-code-all",
+    {Command::RemoveCodeAll, CommandOf(CommandId::RemoveCodeAll).name,
      "Deletes every whole marked block in each project. Broken markers are left as they are "
-     "and reported. Asks first.",
+     "and reported.",
      "brindle remove-code-all Inventory.vbp --diff\n"
      "brindle remove-code-all Inventory.vbp --ignore-exclusions --yes"},
     {Command::Procedures, "procedures",
@@ -71,7 +71,7 @@ constexpr std::array<CommandInfo, 13> kCommands = {{
      "Let, Set), start line, body line, line count, End line and member type in the code's "
      "lines, which --select takes, then the start, body and End lines in the file.",
      "brindle procedures modMain.bas\nbrindle procedures *.bas --json"},
-    {Command::Options, "options",
+    {Command::Options, CommandOf(CommandId::Options).name,
      "Prints the options and where they are kept, or changes those given as the options "
      "dialog's OK does.",
      "brindle options --author \"Ada Byron\" --markers on"},
@@ -87,7 +87,7 @@ constexpr std::array<CommandInfo, 13> kCommands = {{
      "brindle check Inventory.vbp --baseline brindle-baseline.json --update-baseline"},
     {Command::Refresh, "refresh",
      "Rewrites every marked block with what the templates and options give now, keeping what "
-     "people wrote in it; adds nothing where there is no block. Asks first.",
+     "people wrote in it; adds nothing where there is no block.",
      "brindle refresh Inventory.vbp --diff"},
     {Command::Lsp, "lsp",
      "Serves an editor as a language server over standard input and output: check's findings "
@@ -138,6 +138,11 @@ std::string Footer(const CommandInfo& info) {
             "then among the installed templates.";
     }
     return footer;
+}
+
+// A command that asks before it changes code says so last.
+std::string Description(const CommandInfo& info) {
+    return std::string(info.description) + (Asks(info.command) ? " Asks first." : "");
 }
 
 const std::string kStdioHelp = "talk over standard input and output (the default)";
@@ -310,7 +315,7 @@ private:
     }
 
     void Add(const CommandInfo& info) {
-        CLI::App* sub = app_.add_subcommand(info.name, info.description);
+        CLI::App* sub = app_.add_subcommand(std::string(info.name), Description(info));
         sub->group("Commands");
         sub->set_help_all_flag();
         sub->footer(Footer(info));
@@ -769,26 +774,26 @@ std::variant<Request, Exit> ParseCommandLine(int argc, const char* const* argv, 
 }
 
 const char* CommandName(Command command) {
-    return Info(command).name;
+    return Info(command).name.data();
+}
+
+std::optional<CommandId> AddinCommand(Command command) {
+    return CommandNamed(Info(command).name);
 }
 
 bool Asks(Command command) {
-    switch (command) {
-        case Command::RemoveMarkers:
-        case Command::RemoveCode:
-        case Command::AddAll:
-        case Command::RemoveMarkersAll:
-        case Command::RemoveCodeAll:
-        case Command::Refresh:
-            return true;
-        default:
-            return false;
-    }
+    const auto addin = AddinCommand(command);
+    return addin ? CommandOf(*addin).Asks() : command == Command::Refresh;
 }
 
 bool IsProjectCommand(Command command) {
-    return command == Command::AddAll || command == Command::RemoveMarkersAll ||
-           command == Command::RemoveCodeAll;
+    const auto addin = AddinCommand(command);
+    return addin && CommandOf(*addin).scope == Scope::Project;
+}
+
+bool Removes(Command command) {
+    const auto addin = AddinCommand(command);
+    return addin && CommandOf(*addin).removes;
 }
 
 bool TakesProjects(Command command) {

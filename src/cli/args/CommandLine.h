@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "addin/Commands.h"
+
 namespace brindle::cli {
 
 enum class Command {
@@ -105,10 +107,15 @@ std::variant<Request, Exit> ParseCommandLine(int argc, const char* const* argv, 
 // The command's name as typed ("add-headers").
 const char* CommandName(Command command);
 
+// The add-in's command that the command runs (the table's name is the command's); none for a
+// command of the command line's own.
+std::optional<CommandId> AddinCommand(Command command);
 // Whether the command asks for confirmation before it works.
 bool Asks(Command command);
 // Whether the command works on whole projects (its button is the project window's).
 bool IsProjectCommand(Command command);
+// Whether the command removes what Brindle added (or its markers).
+bool Removes(Command command);
 // Whether the command takes project and group files (and modules beside them).
 bool TakesProjects(Command command);
 // Whether the request works on one project or group file rather than on modules.

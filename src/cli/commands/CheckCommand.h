@@ -3,7 +3,7 @@
 // writing anything or asking anything.
 
 #include "cli/args/CommandLine.h"
-#include "cli/commands/Run.h"
+#include "cli/commands/Streams.h"
 
 namespace brindle::cli {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "addin/Buttons.h"
+#include "addin/Commands.h"
 #include "cli/commands/Selection.h"
 #include "cli/commands/Session.h"
 #include "cli/commands/StoredCodePage.h"
@@ -27,55 +27,23 @@ namespace fs = std::filesystem;
 namespace brindle::cli {
 namespace {
 
-std::string_view Caption(Command command) {
-    using namespace buttons;
-    switch (command) {
-        case Command::AddModuleHeader:
-            return kAddModHdr;
-        case Command::AddHeaders:
-            return kAddHeaders;
-        case Command::AddErrorHandlers:
-            return kAddErrHandlers;
-        case Command::RemoveMarkers:
-            return kRemoveCodeMarkers;
-        case Command::RemoveCode:
-            return kRemoveAll;
-        case Command::AddAll:
-            return kAddAllToProj;
-        case Command::RemoveMarkersAll:
-            return kRemoveCodeMarkersFromProj;
-        case Command::RemoveCodeAll:
-            return kRemoveAllFromProj;
-        case Command::Options:
-            return kOptions;
-        case Command::Procedures:
-        case Command::Check:
-        case Command::Refresh:
-        case Command::Lsp:
-            break;
-    }
-    return "";
-}
-
 Progress ProgressOf(const Request& request) {
     return request.quiet ? Progress::Quiet : Progress::Shown;
 }
 
-// Selects what the command works on in a module's code pane, just before the click.
-using Selector = std::function<void(CodeModule& module)>;
+// What the command works on in a module's code pane, found just before the click.
+using Selector = std::function<host::PaneSelection(CodeModule& module)>;
 
-void SelectWholeModule(CodeModule& module) {
+host::PaneSelection SelectWholeModule(CodeModule& module) {
     const auto lines = module.CountOfLines();
     const auto last = lines > 0 ? static_cast<std::int32_t>(module.Lines(lines, 1).size()) : 0;
-    module.CodePane().SetSelection(1, 1, std::max(lines, 1), last + 1);
+    return {1, 1, std::max(lines, 1), last + 1};
 }
 
 Selector SelectProcedure(std::string name, vbext_ProcKind kind) {
     return [name = std::move(name), kind](CodeModule& module) {
         const auto start = module.ProcStartLine(name, kind);
-        const auto last = start + module.ProcCountLines(name, kind) - 1;
-        const auto length = static_cast<std::int32_t>(module.Lines(last, 1).size());
-        module.CodePane().SetSelection(start, 1, last, length + 1);
+        return host::WholeLines(module, start, start + module.ProcCountLines(name, kind) - 1);
     };
 }
 
@@ -87,21 +55,6 @@ std::vector<std::string> LabelsOf(const std::vector<Module>& modules) {
         labels.push_back(module.label);
     }
     return labels;
-}
-
-// Where the markers were turned off, and how to turn them on there.
-std::string WhereMarkersAreOff(Session& session, int codePage) {
-    auto& layers = session.Layers();
-    switch (layers.OriginOf(settings::kOptions, settings::kMarkersKey)) {
-        case host::SettingOrigin::Team:
-            return "in " + Label(layers.TeamFile(), codePage) + " (" +
-                   std::string(settings::kMarkersKey) + "=True there turns them on)";
-        case host::SettingOrigin::CommandLine:
-            return "for this run";
-        case host::SettingOrigin::User:
-            break;
-    }
-    return "in your " + session.SettingsLabel() + " ('brindle options --markers on' turns them on)";
 }
 
 struct PlannedClick {
@@ -131,6 +84,7 @@ public:
           io_(io),
           totals_(totals),
           codePage_(CodePageOf(request)),
+          command_(AddinCommand(request.command)),
           log_(io.err, ProgressOf(request), codePage_) {}
 
     // Everything that may stop the run before anything changed: what cannot be loaded, a bad
@@ -173,7 +127,6 @@ public:
         }
         session_->Connect();
         CheckTemplates(*session_);
-        WarnOfUnmarkedAdditions(*session_);
     }
 
     enum class Result { Done, Failed, Declined };
@@ -281,9 +234,9 @@ private:
         if (!placed.selection) {
             throw InputError(module.label + ": --select " + text + ": " + placed.problem);
         }
-        return [selection = *placed.selection](CodeModule& code) {
-            code.CodePane().SetSelection(selection.startLine, selection.startColumn,
-                                         selection.endLine, selection.endColumn);
+        return [selection = *placed.selection](CodeModule&) {
+            return host::PaneSelection{selection.startLine, selection.startColumn,
+                                       selection.endLine, selection.endColumn};
         };
     }
 
@@ -350,11 +303,15 @@ private:
             log_.Seek(i);
             log_.SetCurrent(module.label);
             auto& code = module.component->CodeModule();
-            if (!IgnoreStep(&log_, [&] { clicks[i].select(code); })) {
+            host::PaneSelection selection;
+            if (!IgnoreStep(&log_, [&] { selection = clicks[i].select(code); })) {
                 continue;
             }
-            session.Ide().OpenCodeWindow(code.CodePane());
-            if (!ClickAndCheck(session, buttons::kCodeWindowBar, module.label)) {
+            const auto result = session.Run(*command_, code, selection);
+            if (result == Session::ClickResult::NotSelected) {
+                continue;
+            }
+            if (!Check(result, module.label)) {
                 return;
             }
             if (clicks[i].afterwards) {
@@ -387,8 +344,7 @@ private:
             log_.Seek(done);
             log_.SetCurrent(project.label);
             done += project.modules.size();
-            session.Ide().SetActiveVBProject(streamed_[p].get());
-            const bool goOn = ClickAndCheck(session, buttons::kProjectWindowBar, project.label);
+            const bool goOn = Check(session.Run(*command_, *streamed_[p]), project.label);
             stream.Pass(done);
             if (!goOn || Interrupted()) {
                 return;
@@ -401,8 +357,7 @@ private:
         auto& project = inputs_.projects.front();
         log_.Expect(LabelsOf(project.modules));
         log_.SetCurrent(Label(request_.files.front(), codePage_));
-        session.Ide().SetActiveVBProject(project.project.get());
-        ClickAndCheck(session, buttons::kProjectWindowBar, log_.Current());
+        Check(session.Run(*command_, *project.project), log_.Current());
     }
 
     // Not a button of the add-in: the host runs the operation on each module itself, streamed
@@ -430,9 +385,10 @@ private:
     }
 
     // False when the run cannot go on.
-    bool ClickAndCheck(Session& session, std::string_view bar, const std::string& subject) {
-        switch (session.Click(bar, Caption(request_.command))) {
+    bool Check(Session::ClickResult result, const std::string& subject) {
+        switch (result) {
             case Session::ClickResult::Done:
+            case Session::ClickResult::NotSelected:
                 return true;
             case Session::ClickResult::Declined:
                 declined_ = true;
@@ -479,23 +435,23 @@ private:
         return changed;
     }
 
-    // Before any click: a refused template stops the run, before anything changed.
+    // Before any click: a refused template stops the run, before anything changed; then what
+    // the text added will lack.
     void CheckTemplates(Session& session) {
         RefuseBrokenTemplates(request_.command, session, codePage_);
-        WarnOfTemplateText(request_.command, session, codePage_, log_);
-    }
-
-    bool Removes() const {
-        return request_.command == Command::RemoveMarkers ||
-               request_.command == Command::RemoveCode ||
-               request_.command == Command::RemoveMarkersAll ||
-               request_.command == Command::RemoveCodeAll;
+        if (request_.command == Command::Refresh) {
+            WarnOfRefreshTemplates(session, codePage_, log_);
+            return;
+        }
+        for (const auto& warning : session.WarningsBeforeAdding(*command_, codePage_)) {
+            log_.Warning(warning);
+        }
     }
 
     // The removals leave the modules that .brindleignore names as they are; their blocks are
     // counted for the summary from the files, which are not written.
     void CountIgnoredBlocks() {
-        if (!Removes()) {
+        if (!Removes(request_.command)) {
             return;
         }
         auto files = projects_.ignoredFiles;
@@ -505,20 +461,6 @@ private:
             }
         }
         ignoredBlocks_ = MarkedBlocksIn(files, codePage_);
-    }
-
-    // Without markers nothing that an adding command puts in can be told from the user's own
-    // code later.
-    void WarnOfUnmarkedAdditions(Session& session) {
-        const bool adds = request_.command == Command::AddModuleHeader ||
-                          request_.command == Command::AddHeaders ||
-                          request_.command == Command::AddErrorHandlers ||
-                          request_.command == Command::AddAll;
-        if (adds && !session.Fields().mbAddCodeMarkers) {
-            log_.Warning("markers are off " + WhereMarkersAreOff(session, codePage_) +
-                         ", so what this adds has no marker lines and Brindle cannot remove it "
-                         "later");
-        }
     }
 
     const host::MemoryComponent* ComponentLabelled(std::string_view label) const {
@@ -536,6 +478,7 @@ private:
     const Streams& io_;
     RunTotals& totals_;
     int codePage_;
+    std::optional<CommandId> command_;  // the add-in's; refresh runs none
     RunLog log_;
     bool onProject_ = false;
     Inputs inputs_;           // of the commands on modules
@@ -549,11 +492,6 @@ private:
     std::optional<ModuleStream> stream_;
     std::optional<Session> session_;
 };
-
-bool Removes(Command command) {
-    return command == Command::RemoveMarkers || command == Command::RemoveCode ||
-           command == Command::RemoveMarkersAll || command == Command::RemoveCodeAll;
-}
 
 // The question of a run of several parts names each file given.
 std::string QuestionAboutParts(const Request& request, const std::vector<Request>& parts) {

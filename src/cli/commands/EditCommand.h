@@ -3,7 +3,7 @@
 // for each, and write the modules that changed (or print their diff).
 
 #include "cli/args/CommandLine.h"
-#include "cli/commands/Run.h"
+#include "cli/commands/Streams.h"
 
 namespace brindle::cli {
 

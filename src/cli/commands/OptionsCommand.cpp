@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "addin/Buttons.h"
+#include "addin/Commands.h"
 #include "cli/commands/Session.h"
 #include "cli/commands/StoredCodePage.h"
 #include "cli/report/RunLog.h"
@@ -240,7 +240,7 @@ int RunOptions(const Request& request, const Streams& io) {
     };
     Session session(log, setup);
     session.Connect();
-    session.Click(buttons::kCodeWindowBar, buttons::kOptions);
+    session.Run(CommandId::Options);
     if (problem.empty()) {
         log.SetCurrent(session.SettingsLabel(), "the code page was not saved");
         IgnoreStep(&log, [&] { host::StoreDefaultCodePage(session.Settings(), codePage); });

@@ -3,7 +3,7 @@
 // dialog as OK does; they are saved when the add-in disconnects.
 
 #include "cli/args/CommandLine.h"
-#include "cli/commands/Run.h"
+#include "cli/commands/Streams.h"
 
 namespace brindle::cli {
 

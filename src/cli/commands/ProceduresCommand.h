@@ -2,7 +2,7 @@
 // The procedures command: one line per procedure of a module, as the host sees it.
 
 #include "cli/args/CommandLine.h"
-#include "cli/commands/Run.h"
+#include "cli/commands/Streams.h"
 
 namespace brindle::cli {
 

@@ -46,12 +46,38 @@ void Session::Connect() {
     Ide().Connect(session_.Addin(), ext_cm_CommandLine);
 }
 
-Session::ClickResult Session::Click(std::string_view commandBar, std::string_view caption) {
+Session::ClickResult Session::Run(CommandId id) {
     declined_ = false;
-    if (!Ide().Click(commandBar, caption)) {
-        return ClickResult::NoButton;
+    return Outcome(runner_.Run(id));
+}
+
+Session::ClickResult Session::Run(CommandId id, CodeModule& module,
+                                  const host::PaneSelection& selection) {
+    declined_ = false;
+    return Outcome(runner_.Run(id, module, selection));
+}
+
+Session::ClickResult Session::Run(CommandId id, VBProject& project) {
+    declined_ = false;
+    return Outcome(runner_.Run(id, project));
+}
+
+Session::ClickResult Session::Outcome(host::CommandRunner::Result result) const {
+    switch (result) {
+        case host::CommandRunner::Result::NotSelected:
+            return ClickResult::NotSelected;
+        case host::CommandRunner::Result::NoButton:
+            return ClickResult::NoButton;
+        case host::CommandRunner::Result::Done:
+            break;
     }
     return declined_ ? ClickResult::Declined : ClickResult::Done;
+}
+
+std::vector<std::string> Session::WarningsBeforeAdding(CommandId id, int codePage) {
+    return runner_.WarningsBeforeAdding(
+        id, codePage,
+        "your " + SettingsLabel() + " ('brindle options --markers on' turns them on)");
 }
 
 void Session::Disconnect(const std::string& afterword) {

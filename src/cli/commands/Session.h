@@ -9,10 +9,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "addin/AddinWindows.h"
 #include "addin/Brindle.h"
+#include "addin/Commands.h"
 #include "host/session/AddinSession.h"
+#include "host/session/CommandRunner.h"
 #include "ui/Headless.h"
 
 namespace brindle::cli {
@@ -56,10 +59,15 @@ public:
 
     // Connects the add-in as the IDE does for a command line (mode 3).
     void Connect();
-    enum class ClickResult { Done, NoButton, Declined };
-    // Clicks the add-in's button. NoButton when the add-in has no such button (it did not
+    enum class ClickResult { Done, NotSelected, NoButton, Declined };
+    // Runs the add-in's command (host::CommandRunner) on what is active, on a selection of a
+    // module or on a project. NoButton when the add-in has no such button (it did not
     // connect); Declined when a confirmation was not answered Yes.
-    ClickResult Click(std::string_view commandBar, std::string_view caption);
+    ClickResult Run(CommandId id);
+    ClickResult Run(CommandId id, CodeModule& module, const host::PaneSelection& selection);
+    ClickResult Run(CommandId id, VBProject& project);
+    // What to tell before the command adds text (host::CommandRunner::WarningsBeforeAdding).
+    std::vector<std::string> WarningsBeforeAdding(CommandId id, int codePage);
     // The run's question was answered Yes before this session: it is not asked again.
     void AnsweredYesBefore() { answered_ = vbYes; }
     // Puts a question of the host's own, answered as the add-in's confirmations are.
@@ -75,11 +83,13 @@ public:
 private:
     host::SessionOptions OptionsOf(const SessionSetup& setup);
     VbMsgBoxResult Answer(std::string_view prompt, std::int32_t buttons, std::string_view title);
+    ClickResult Outcome(host::CommandRunner::Result result) const;
 
     RunLog& log_;
     SessionSetup setup_;
     ui::HeadlessWindows windows_;
     host::AddinSession session_;
+    host::CommandRunner runner_{session_};
     bool declined_ = false;
     std::optional<VbMsgBoxResult> answered_;
     bool disconnected_ = false;

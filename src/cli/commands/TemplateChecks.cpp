@@ -7,12 +7,13 @@
 #include <optional>
 #include <string_view>
 
+#include "addin/Commands.h"
 #include "analysis/LineHelpers.h"
 #include "cli/commands/Session.h"
 #include "cli/report/RunLog.h"
 #include "cli/stream/Inputs.h"
 #include "codegen/BlockText.h"
-#include "host/vb6/CodePage.h"
+#include "host/session/CommandRunner.h"
 #include "templates/Expansion.h"
 #include "util/Text.h"
 
@@ -21,21 +22,14 @@ namespace fs = std::filesystem;
 namespace brindle::cli {
 namespace {
 
-// Which of the four templates the command inserts text from.
-std::array<bool, kTemplateSlots.size()> UsedBy(Command command) {
-    switch (command) {
-        case Command::AddModuleHeader:
-            return {true, false, false, false};
-        case Command::AddHeaders:
-            return {false, true, false, false};
-        case Command::AddErrorHandlers:
-            return {false, false, true, true};
-        case Command::AddAll:
-        case Command::Refresh:
-            return {true, true, true, true};
-        default:
-            return {false, false, false, false};
+// Which of the four templates the command inserts text from, as TemplateUse bits: refresh
+// rewrites the blocks of all four.
+unsigned UsedBy(Command command) {
+    if (command == Command::Refresh) {
+        return kEveryTemplate;
     }
+    const auto addin = AddinCommand(command);
+    return addin ? CommandOf(*addin).templates : kNoTemplate;
 }
 
 std::string FileOf(Session& session, const std::string& path, int codePage) {
@@ -65,13 +59,12 @@ std::optional<TemplateProblem> NoText(Session& session, const TemplateSlot& row,
     return TemplateProblem{Label(file, codePage), 1, title + why};
 }
 
-std::vector<TemplateProblem> ProblemsOf(Session& session, int codePage,
-                                        const std::array<bool, 4>& used) {
+std::vector<TemplateProblem> ProblemsOf(Session& session, int codePage, unsigned used) {
     std::vector<TemplateProblem> problems;
     const AddinFields& fields = session.Fields();
     for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
         const TemplateSlot& row = kTemplateSlots[i];
-        if (!used[i]) {
+        if ((used & kSlotUses[i]) == 0) {
             continue;
         }
         const std::string& path = fields.*row.path;
@@ -91,7 +84,7 @@ std::vector<TemplateProblem> ProblemsOf(Session& session, int codePage,
 }  // namespace
 
 std::vector<TemplateProblem> TemplateProblems(Session& session, int codePage) {
-    return ProblemsOf(session, codePage, {true, true, true, true});
+    return ProblemsOf(session, codePage, kEveryTemplate);
 }
 
 void RefuseBrokenTemplates(Command command, Session& session, int codePage) {
@@ -106,28 +99,17 @@ void RefuseBrokenTemplates(Command command, Session& session, int codePage) {
     }
 }
 
-void WarnOfTemplateText(Command command, Session& session, int codePage, RunLog& log) {
-    const auto used = UsedBy(command);
+void WarnOfRefreshTemplates(Session& session, int codePage, RunLog& log) {
     const AddinFields& fields = session.Fields();
-    bool namesAuthor = false;
-    for (std::size_t i = 0; i < kTemplateSlots.size(); ++i) {
-        if (!used[i]) {
-            continue;
-        }
-        const std::string& text = fields.*kTemplateSlots[i].text;
-        namesAuthor = namesAuthor || NamesKeyword(text, "Author");
-        if (command != Command::Refresh) {
-            continue;  // the add-in tells of them at its click
-        }
-        for (const auto& unknown : UnknownKeywords(text)) {
-            log.ProblemAt(FileOf(session, fields.*kTemplateSlots[i].path, codePage), unknown.line,
+    for (const TemplateSlot& slot : kTemplateSlots) {
+        for (const auto& unknown : UnknownKeywords(fields.*slot.text)) {
+            log.ProblemAt(FileOf(session, fields.*slot.path, codePage), unknown.line,
                           unknown.Problem());
         }
     }
-    const std::string missing = namesAuthor ? host::MissingFrom(fields.msAuthor, codePage) : "";
-    if (!missing.empty()) {
-        log.Warning("author " + fields.msAuthor + ": code page " + std::to_string(codePage) +
-                    " lacks these characters, each is written as \"?\": " + missing);
+    const std::string author = host::AuthorWarning(fields, kEveryTemplate, codePage);
+    if (!author.empty()) {
+        log.Warning(author);
     }
 }
 

@@ -27,9 +27,9 @@ std::vector<TemplateProblem> TemplateProblems(Session& session, int codePage);
 // text from that was refused, and why; before anything changes.
 void RefuseBrokenTemplates(Command command, Session& session, int codePage);
 
-// For a command that inserts template text: a warning when the module code page lacks a
-// character of the Author option that a template of the command names (it becomes "?"); and
-// for refresh, which is no button of the add-in, each unknown keyword at its template line.
-void WarnOfTemplateText(Command command, Session& session, int codePage, RunLog& log);
+// For refresh, which is no button of the add-in: each unknown keyword at its template line, and
+// an author the module code page lacks characters of (the add-in's commands have
+// Session::WarningsBeforeAdding).
+void WarnOfRefreshTemplates(Session& session, int codePage, RunLog& log);
 
 }  // namespace brindle::cli

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "cli/stream/Interruption.h"
 #include "host/vb6/CodePage.h"
 
 namespace brindle::cli {

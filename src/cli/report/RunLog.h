@@ -20,6 +20,10 @@
 
 namespace brindle::cli {
 
+// What the add-in's walk over a streamed project meets at each component it has not reached
+// when the run is interrupted: a failure of this source, which the log does not tell.
+inline constexpr const char* kInterruptedSource = "Brindle.Interrupted";
+
 using host::Outcome;
 using host::Tally;
 

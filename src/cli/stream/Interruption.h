@@ -24,8 +24,4 @@ bool Interrupted();
 // The exit status of an interrupted run: 130 for Ctrl-C, 143 for SIGTERM.
 int InterruptedStatus();
 
-// What the add-in's walk over a streamed project meets at each component it has not reached
-// when the run is interrupted: a failure of this source, which is not told.
-inline constexpr const char* kInterruptedSource = "Brindle.Interrupted";
-
 }  // namespace brindle::cli

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "cli/report/RunLog.h"
 #include "cli/report/UnifiedDiff.h"
 #include "cli/stream/Background.h"
 #include "cli/stream/Interruption.h"

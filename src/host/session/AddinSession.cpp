@@ -1,12 +1,8 @@
 #include "host/session/AddinSession.h"
 
-#include <charconv>
-
 #include "codegen/Refresh.h"
 #include "host/ide/MemoryCodeModule.h"
 #include "host/ide/MemoryProject.h"
-#include "host/vb6/CodePage.h"
-#include "model/SettingsKeys.h"
 
 namespace brindle::host {
 
@@ -48,26 +44,6 @@ std::size_t AddinSession::Refresh(const ComponentList& components, Unplaced unpl
         }
     }
     return changed;
-}
-
-int StoredDefaultCodePage(SettingsStore& store) {
-    const std::string text =
-        store.GetSetting(settings::kApp, kDefaultCodePageSection, kDefaultCodePageKey,
-                         std::to_string(SystemDefaultCodePage()));
-    int codePage = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), codePage);
-    if (error != std::errc() || end != text.data() + text.size() || !IsModuleCodePage(codePage)) {
-        throw UnknownCodePage(text);
-    }
-    return codePage;
-}
-
-void StoreDefaultCodePage(SettingsStore& store, int codePage) {
-    const std::string text = std::to_string(codePage);
-    if (store.GetSetting(settings::kApp, kDefaultCodePageSection, kDefaultCodePageKey,
-                         std::to_string(SystemDefaultCodePage())) != text) {
-        store.SaveSetting(settings::kApp, kDefaultCodePageSection, kDefaultCodePageKey, text);
-    }
 }
 
 }  // namespace brindle::host

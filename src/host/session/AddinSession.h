@@ -9,7 +9,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "codegen/BlockText.h"
 #include "host/files/TemplateFileReader.h"
 #include "host/ide/Ide.h"
+#include "host/session/DefaultCodePage.h"
 #include "host/session/HostedAddin.h"
 #include "host/settings/SettingsFile.h"
 #include "host/settings/TeamSettings.h"
@@ -57,6 +57,8 @@ public:
     LayeredSettings& Layers() { return hosted_.Layers(); }
     const LayeredSettings& Layers() const { return hosted_.Layers(); }
     TemplateFileReader& Templates() { return hosted_.Templates(); }
+    // Where the add-in's failures and warnings go.
+    Diagnostics* Sink() const { return sink_; }
 
     // See HostedAddin.
     std::unique_ptr<SettingsStore> ReadTeam(const std::filesystem::path& file, int codePage) {
@@ -85,23 +87,6 @@ private:
     Diagnostics* sink_;
     MemoryVBE vbe_;
     HostedAddin hosted_;  // after the IDE, so that the add-in goes first
-};
-
-// The code page the user stored as the default of the command line ("Code Page" in [Command
-// Line]); SystemDefaultCodePage() when none is stored. Raises UnknownCodePage for a stored text
-// that is no code page Brindle knows.
-int StoredDefaultCodePage(SettingsStore& store);
-// Writes it only when it differs from the stored one.
-void StoreDefaultCodePage(SettingsStore& store, int codePage);
-
-class UnknownCodePage : public std::runtime_error {
-public:
-    explicit UnknownCodePage(std::string text)
-        : std::runtime_error("unknown code page " + text), text_(std::move(text)) {}
-    const std::string& Text() const { return text_; }
-
-private:
-    std::string text_;
 };
 
 }  // namespace brindle::host

@@ -2,7 +2,7 @@
 
 #include "host/files/FileSystem.h"
 #include "host/files/RegionalDate.h"
-#include "host/session/AddinSession.h"
+#include "host/session/DefaultCodePage.h"
 #include "host/vb6/CodePage.h"
 #include "model/SettingsKeys.h"
 #include "templates/AddinFields.h"

@@ -1,14 +1,18 @@
 // The add-in session that every front end builds: its refresh walks a list of components as
-// the command line and the workbench each walked theirs.
+// the command line and the workbench each walked theirs; its runner runs the add-in's commands
+// by their ids.
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "addin/Commands.h"
 #include "codegen/Markers.h"
 #include "host/ide/MemoryProject.h"
 #include "host/session/AddinSession.h"
+#include "host/session/CommandRunner.h"
+#include "model/SettingsKeys.h"
 #include "support/RecordingSink.h"
 #include "ui/Headless.h"
 
@@ -51,6 +55,54 @@ TEST(AddinSession, RefreshWalksTheListUntilItEnds) {
     EXPECT_NE(list[0]->CodeModule().Lines(2, 1), "' Procedure: Old");
     EXPECT_EQ(list[4]->CodeModule().Lines(2, 1), "' Procedure: Old");
     EXPECT_TRUE(sink.reported.empty());
+}
+
+// Each command's button is found by its row of the table; the runner selects or activates what
+// the command works on, and warns before adding alone, once the add-in is connected.
+TEST(CommandRunner, RunsCommandsByIdOnWhatItSelects) {
+    ui::HeadlessWindows windows({.answer = ui::FixedAnswer(vbYes)});
+    test::RecordingSink sink;
+    host::SessionOptions options;
+    options.saveOptions = false;
+    options.overrides[std::string(settings::kMarkersKey)] = "False";
+    options.overrides[std::string(settings::kAuthorKey)] =
+        "\xD0\x90"
+        "da";  // "Аda"
+    host::AddinSession session(windows, &sink, options);
+    host::CommandRunner runner(session);
+    using Result = host::CommandRunner::Result;
+    EXPECT_EQ(runner.Run(CommandId::CloseAllWindows), Result::NoButton);
+    EXPECT_TRUE(runner.WarningsBeforeAdding(CommandId::AddAll, 1252, "").empty());
+
+    auto project = std::make_shared<host::MemoryProject>("P");
+    session.Ide().AddProject(project);
+    CodeModule& two =
+        project->AddComponent("Two", vbext_ct_StdModule, kBare + "Public Sub Next()\r\nEnd Sub\r\n")
+            .CodeModule();
+    CodeModule& bare = project->AddComponent("Bare", vbext_ct_StdModule, kBare).CodeModule();
+    session.Ide().Connect(session.Addin(), ext_cm_CommandLine);
+    for (const CommandInfo& command : kCommands) {
+        EXPECT_EQ(CommandOnBar(command.bar, command.caption), command.id);
+        EXPECT_EQ(CommandNamed(command.name), command.id);
+    }
+
+    // The second procedure alone; then the whole active project, after its question.
+    ASSERT_EQ(runner.Run(CommandId::AddHeaders, two, host::WholeLines(two, 3, 4)), Result::Done);
+    EXPECT_EQ(two.Lines(1, 2), "Public Sub Go()\r\nEnd Sub");
+    EXPECT_GT(two.CountOfLines(), 4);
+    ASSERT_EQ(runner.Run(CommandId::AddAll, *project), Result::Done);
+    EXPECT_GT(bare.CountOfLines(), 2);
+    EXPECT_TRUE(sink.reported.empty());
+
+    EXPECT_EQ(runner.WarningsBeforeAdding(CommandId::AddModuleHeader, 1251, "your options"),
+              (std::vector<std::string>{
+                  "markers are off for this run, so what this adds has no marker lines and "
+                  "Brindle cannot remove it later"}));
+    EXPECT_EQ(runner.WarningsBeforeAdding(CommandId::AddAll, 1252, "your options").back(),
+              "author \xD0\x90"
+              "da: code page 1252 lacks these characters, each is written as "
+              "\"?\": \xD0\x90");
+    EXPECT_TRUE(runner.WarningsBeforeAdding(CommandId::RemoveCodeAll, 1252, "").empty());
 }
 
 }  // namespace
