@@ -165,17 +165,28 @@ TEST_P(ComModel, FindsComponentsAndTheirCode) {
 }
 
 // The VBA editor has no Members (unknown by name there): our reading of the module gives the
-// same answers.
+// same answers, and is kept through the add-in's own lines that declare nothing, not through a
+// declaration.
 TEST_P(ComModel, TellsMembersInBothEditors) {
     ComVbe& vbe = Model();
     const ComVbe::Reach reach(vbe);
-    Members& members = vbe.ActiveCodePane()->CodeModule().Members();
+    CodeModule& module = vbe.ActiveCodePane()->CodeModule();
+    Members& members = module.Members();
     EXPECT_EQ(members.Count(), 2);
     EXPECT_EQ(members.Item("size")->Type(), vbext_mt_Property);
     EXPECT_EQ(members.Item("Go")->Type(), vbext_mt_Method);
     EXPECT_EQ(members.Item(2)->Name(), "Size");
     EXPECT_THROW(members.Item("Missing"), VbError);
     EXPECT_EQ(automation->Calls().Of("Members"), GetParam() == IdeKind::Vba ? 0 : 5);
+
+    module.InsertLines(5, "    ' [Brindle Begin]\r\n    On Error GoTo Failed");
+    const int reads = automation->Calls().Of("Lines");
+    EXPECT_EQ(members.Item(2)->Name(), "Size");
+    EXPECT_EQ(automation->Calls().Of("Lines"), reads) << "the module read again";
+    module.DeleteLines(5, 2);
+    module.InsertLines(module.CountOfLines() + 1, "Private Sub Added()\r\nEnd Sub");
+    EXPECT_EQ(members.Count(), 3);
+    EXPECT_EQ(members.Item(3)->Name(), "Added");
 }
 
 // Within one call of the IDE a module's text is read once; the add-in's own edits are laid
