@@ -12,7 +12,6 @@
 #include <oaidl.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -774,35 +773,6 @@ TEST_P(Buttons, ALockedProjectIsToldOnceInWords) {
               L"A step of the command was left undone: Can't perform operation since the "
               L"project is protected (error 50289).\n");
     Disconnect(addin);
-}
-
-// Not a test: the windows of a session, each left on screen a while and announced on the
-// standard output, for a look or a screenshot (--gtest_also_run_disabled_tests).
-TEST_F(Server, DISABLED_Gallery) {
-    BRINDLE_NEEDS_SCREEN();
-    ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
-    constexpr UINT kLinger = 4000;
-    test::DialogPresser presser;
-    presser.Linger(kLinger);
-    const Workspace workspace;
-    TestIde ide(workspace, IdeKind::Vb6);
-    IUnknown* object = nullptr;
-    ASSERT_EQ(CreateFromProgId(&object), S_OK);
-    IDTExtensibility2* addin = nullptr;
-    object->QueryInterface(kIidExtensibility2, reinterpret_cast<void**>(&addin));
-    object->Release();
-    ASSERT_NE(addin, nullptr);
-    ASSERT_EQ(addin->OnConnection(ide.automation.Vbe(), kStartup,
-                                  ide.automation.AddIn("VBBrindle.Brindle"), nullptr),
-              S_OK);
-    EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
-    std::printf("showing splash\n");
-    std::fflush(stdout);
-    test::DialogPresser::Pump(kLinger);
-    EXPECT_TRUE(ide.vbe.Click(buttons::kAddAllToProj));
-    EXPECT_TRUE(ide.vbe.Click(buttons::kOptions));
-    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    addin->Release();
 }
 
 // How many controls of the add-in's captions the IDE's bars hold.
