@@ -144,50 +144,15 @@ AddinObject::~AddinObject() {
     ObjectGone();
 }
 
-HRESULT AddinObject::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
+void* AddinObject::Answer(REFIID iid) {
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
         IsEqualIID(iid, kIidExtensibility2)) {
-        *out = static_cast<IDTExtensibility2*>(this);
-    } else if (IsEqualIID(iid, kIidExtensibilityVb6)) {
-        *out = static_cast<IDTExtensibilityVb6*>(this);
-    } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
-        *out = static_cast<ISupportErrorInfo*>(this);
-    } else {
-        *out = nullptr;
-        return E_NOINTERFACE;
+        return static_cast<IDTExtensibility2*>(this);
     }
-    AddRef();
-    return S_OK;
-}
-
-ULONG AddinObject::AddRef() {
-    return ++references_;
-}
-
-ULONG AddinObject::Release() {
-    const ULONG left = --references_;
-    if (left == 0) {
-        delete this;
+    if (IsEqualIID(iid, kIidExtensibilityVb6)) {
+        return static_cast<IDTExtensibilityVb6*>(this);
     }
-    return left;
-}
-
-HRESULT AddinObject::GetTypeInfoCount(UINT* count) {
-    if (count == nullptr) {
-        return E_POINTER;
-    }
-    *count = 0;
-    return S_OK;
-}
-
-HRESULT AddinObject::GetTypeInfo(UINT /*index*/, LCID /*locale*/, ITypeInfo** info) {
-    if (info != nullptr) {
-        *info = nullptr;
-    }
-    return DISP_E_BADINDEX;
+    return IsEqualIID(iid, IID_ISupportErrorInfo) ? static_cast<ISupportErrorInfo*>(this) : nullptr;
 }
 
 HRESULT AddinObject::GetIDsOfNames(REFIID /*iid*/, LPOLESTR* names, UINT count, LCID /*locale*/,

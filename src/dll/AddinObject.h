@@ -4,33 +4,21 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
 
 #include "dll/ComInterfaces.h"
 #include "dll/DllSession.h"
+#include "host/com/ComObject.h"
 
 namespace brindle::dll {
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-class AddinObject final : public IDTExtensibility2,
-                          public IDTExtensibilityVb6,
-                          public ISupportErrorInfo {
+class AddinObject final
+    : public host::com::DispatchObject<IDTExtensibility2, IDTExtensibilityVb6, ISupportErrorInfo> {
 public:
     AddinObject();
-    ~AddinObject();
-    AddinObject(const AddinObject&) = delete;
-    AddinObject& operator=(const AddinObject&) = delete;
-
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ~AddinObject() override;
 
     // IDispatch: the five notifications by name and DISPID, without a type library.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
                                             DISPID* ids) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
@@ -49,11 +37,9 @@ public:
     HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) override;
 
 private:
+    void* Answer(REFIID iid) override;
     HRESULT InvokeNotification(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result);
 
-    std::atomic<ULONG> references_{1};
-
-#pragma GCC diagnostic pop
     DllSession session_;
 };
 

@@ -13,29 +13,10 @@ ClassFactory::~ClassFactory() {
     ObjectGone();
 }
 
-HRESULT ClassFactory::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    *out = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG ClassFactory::AddRef() {
-    return ++references_;
-}
-
-ULONG ClassFactory::Release() {
-    const ULONG left = --references_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
+void* ClassFactory::Answer(REFIID iid) {
+    return IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)
+               ? static_cast<IClassFactory*>(this)
+               : nullptr;
 }
 
 HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {

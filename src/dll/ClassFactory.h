@@ -5,29 +5,20 @@
 
 #include <objbase.h>
 
-#include <atomic>
+#include "host/com/ComObject.h"
 
 namespace brindle::dll {
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public host::com::ComObject<IClassFactory> {
 public:
     ClassFactory();
-    ~ClassFactory();
-    ClassFactory(const ClassFactory&) = delete;
-    ClassFactory& operator=(const ClassFactory&) = delete;
+    ~ClassFactory() override;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override;
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
 private:
-    std::atomic<ULONG> references_{1};
-
-#pragma GCC diagnostic pop
+    void* Answer(REFIID iid) override;
 };
 
 }  // namespace brindle::dll

@@ -19,6 +19,7 @@
 #include "host/com/Editor.h"
 #include "host/vb6/Scanner.h"
 #include "model/Office.h"
+#include "model/Selection.h"
 #include "model/Vbide.h"
 
 namespace brindle::host::com {
@@ -219,8 +220,11 @@ private:
     // After an edit of the add-in's own: `edit` made the same change in the lines kept, or
     // returned false when it could not.
     template <class Edit>
-    void Edited(Edit edit);
+    void Edited(Edit edit, bool membersKept = false);
     void Forget();
+    // Whether lines `first` to `last` are ones whose change leaves the members scanned as they
+    // were; `text` is what they become, or were.
+    bool LeavesMembers(std::int32_t first, std::string_view text) const;
 
     // The count of lines as kept, or as the IDE says when nothing is kept.
     std::int32_t KnownCount() const;
@@ -255,11 +259,7 @@ public:
     void LinesKept(std::uint64_t before);
 
 private:
-    struct Place {
-        std::int32_t line;
-        std::int32_t column;
-        auto operator<=>(const Place&) const = default;
-    };
+    using Place = SelectionPlace;
     ComCodeModule& Module() const;
     // Whether the selection kept holds since `before`.
     bool Holds(std::uint64_t before);

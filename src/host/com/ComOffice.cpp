@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/com/ComObject.h"
 #include "host/com/ComObjects.h"
 #include "host/vb6/CodePage.h"
 #include "model/VbError.h"
@@ -96,55 +97,17 @@ struct Entered {
 // The object the IDE calls for each click: it answers IDispatch and the connection point's
 // interface, and hands Click (DISPID 1) to the handler. The IDE may hold it after we let go,
 // so it lives by its own reference count and forgets the handler when it is cut off.
-// COM objects go by Release, never by a delete through their interface.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 std::atomic<long> g_liveSinks{0};
 
-class ClickSink final : public IDispatch {
+class ClickSink final : public DispatchObject<IDispatch> {
 public:
     ClickSink(IID source, std::shared_ptr<Registry> registry)
         : source_(source), registry_(std::move(registry)) {
         ++g_liveSinks;
     }
-    ClickSink(const ClickSink&) = delete;
-    ClickSink& operator=(const ClickSink&) = delete;
 
     void SetHandler(CommandBarEvents::ClickHandler handler) { handler_ = std::move(handler); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == source_) {
-            *object = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count != nullptr) {
-            *count = 0;
-        }
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info != nullptr) {
-            *info = nullptr;
-        }
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                             DISPID* ids) override {
         if (names == nullptr || ids == nullptr) {
@@ -182,7 +145,13 @@ public:
     }
 
 private:
-    ~ClickSink() { --g_liveSinks; }
+    ~ClickSink() override { --g_liveSinks; }
+
+    void* Answer(REFIID iid) override {
+        return iid == IID_IUnknown || iid == IID_IDispatch || iid == source_
+                   ? static_cast<IDispatch*>(this)
+                   : nullptr;
+    }
 
     HRESULT Click(IDispatch* control, VARIANT_BOOL* handled, VARIANT_BOOL* cancelDefault,
                   EXCEPINFO* info) {
@@ -221,12 +190,10 @@ private:
         return DISP_E_EXCEPTION;
     }
 
-    std::atomic<ULONG> references_{1};
     IID source_;
     std::shared_ptr<Registry> registry_;
     CommandBarEvents::ClickHandler handler_;
 };
-#pragma GCC diagnostic pop
 
 // The point of one of `sources` among those the object lists: the IDEs are only known to
 // answer FindConnectionPoint, so this is the last resort.

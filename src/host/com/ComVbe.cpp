@@ -334,17 +334,22 @@ std::string ComCodeModule::Lines(std::int32_t startLine, std::int32_t count) con
     return text;
 }
 
+// The members scanned (where the IDE lists none) are kept through an edit that declares none,
+// as the add-in's own blocks do: a module of thousands of lines is not read again at each.
 template <class Edit>
-void ComCodeModule::Edited(Edit edit) {
+void ComCodeModule::Edited(Edit edit, bool membersKept) {
     ModuleMemo& memo = Memo();
     std::optional<KnownLines> lines;
+    std::optional<std::vector<DeclaredMember>> scanned;
     if (memo.lines && edit(*memo.lines)) {
         lines = std::move(memo.lines);
+        scanned = membersKept ? std::move(memo.scanned) : std::nullopt;
     }
     registry_.Edited();
     memo_ = ModuleMemo{};
     memo_.generation = registry_.Generation();
     memo_.lines = std::move(lines);
+    memo_.scanned = std::move(scanned);
 }
 
 // A failed edit may have changed the module or not.
@@ -376,7 +381,53 @@ bool EndsInBreak(std::string_view text) {
     return text.ends_with('\r') || text.ends_with('\n');
 }
 
+// The text of `count` lines from `line` as far as known, a line the add-in wrote empty; none
+// where they are not all lines of the module.
+std::optional<std::string> KnownText(
+    const std::optional<std::vector<std::optional<std::string>>>& lines, std::int32_t line,
+    std::int32_t count) {
+    if (!lines || !InRange(*lines, line, count)) {
+        return std::nullopt;
+    }
+    std::string text;
+    for (std::int32_t i = line; i < line + count; ++i) {
+        text += (*lines)[static_cast<std::size_t>(i - 1)].value_or("") + "\r\n";
+    }
+    return text;
+}
+
+// A line that carries its statement on to the next one, by a line continuation.
+bool Continues(std::string_view line) {
+    const auto end = line.find_last_not_of(" \t");
+    return end != std::string_view::npos && line[end] == '_';
+}
+
 }  // namespace
+
+// The lines from `first` that `text` becomes, or that were `text`: they declare nothing, hold no
+// directive and continue no statement, nor does the line above them continue on to them. A line
+// the add-in wrote while the members were kept is such a line.
+bool ComCodeModule::LeavesMembers(std::int32_t first, std::string_view text) const {
+    const ModuleMemo& memo = Memo();
+    if (!memo.scanned || !memo.lines || first < 1 ||
+        first > static_cast<std::int32_t>(memo.lines->size()) + 1) {
+        return false;
+    }
+    const auto& above = first > 1 ? (*memo.lines)[static_cast<std::size_t>(first - 2)]
+                                  : std::optional<std::string>();
+    if (above && Continues(*above)) {
+        return false;
+    }
+    Scanner scanner(registry_.CodePage());
+    for (std::string_view line : SplitLines(text)) {
+        const auto start = line.find_first_not_of(" \t");
+        if (Continues(line) || (start != std::string_view::npos && line[start] == '#')) {
+            return false;
+        }
+        scanner.Feed(line);
+    }
+    return scanner.Finish().members.empty();
+}
 
 // How many lines the IDE made of the text is asked after each insertion: how it breaks text is
 // its own. Text ending in a line break leaves an empty line after it, as in our own IDE; an IDE
@@ -384,6 +435,7 @@ bool EndsInBreak(std::string_view text) {
 void ComCodeModule::InsertLines(std::int32_t line, std::string_view text) {
     const std::uint64_t before = registry_.Generation();
     const std::int32_t count = KnownCount();
+    const bool membersKept = LeavesMembers(line, text);
     std::int32_t now = count;
     try {
         object_.Call("InsertLines", {line, text});
@@ -397,14 +449,16 @@ void ComCodeModule::InsertLines(std::int32_t line, std::string_view text) {
         throw;
     }
     const std::int32_t added = now - count;
-    Edited([&](KnownLines& lines) {
-        if (line < 1 || line > count + 1 || added < 0 ||
-            static_cast<std::int32_t>(lines.size()) != count) {
-            return false;
-        }
-        lines.insert(lines.begin() + (line - 1), static_cast<std::size_t>(added), std::nullopt);
-        return true;
-    });
+    Edited(
+        [&](KnownLines& lines) {
+            if (line < 1 || line > count + 1 || added < 0 ||
+                static_cast<std::int32_t>(lines.size()) != count) {
+                return false;
+            }
+            lines.insert(lines.begin() + (line - 1), static_cast<std::size_t>(added), std::nullopt);
+            return true;
+        },
+        membersKept);
     if (pane_ != nullptr) {
         pane_->LinesInserted(before, line, added);
     }
@@ -413,6 +467,8 @@ void ComCodeModule::InsertLines(std::int32_t line, std::string_view text) {
 void ComCodeModule::DeleteLines(std::int32_t startLine, std::int32_t count) {
     const std::uint64_t before = registry_.Generation();
     const std::int32_t was = KnownCount();
+    const auto deleted = KnownText(Memo().lines, startLine, count);
+    const bool membersKept = deleted && LeavesMembers(startLine, *deleted);
     std::int32_t now = was;
     try {
         object_.Call("DeleteLines", {startLine, count});
@@ -421,14 +477,16 @@ void ComCodeModule::DeleteLines(std::int32_t startLine, std::int32_t count) {
         Forget();
         throw;
     }
-    Edited([&](KnownLines& lines) {
-        if (!InRange(lines, startLine, count) || now != was - count) {
-            return false;
-        }
-        const auto first = lines.begin() + (startLine - 1);
-        lines.erase(first, first + count);
-        return true;
-    });
+    Edited(
+        [&](KnownLines& lines) {
+            if (!InRange(lines, startLine, count) || now != was - count) {
+                return false;
+            }
+            const auto first = lines.begin() + (startLine - 1);
+            lines.erase(first, first + count);
+            return true;
+        },
+        membersKept);
     if (pane_ != nullptr) {
         pane_->LinesDeleted(before, startLine, count);
     }
@@ -714,36 +772,17 @@ bool ComCodePane::Holds(std::uint64_t before) {
 }
 
 void ComCodePane::LinesInserted(std::uint64_t before, std::int32_t line, std::int32_t count) {
-    if (!Holds(before)) {
-        return;
-    }
-    for (Place* p : {&selection_->first, &selection_->second}) {
-        if (p->line >= line) {
-            p->line += count;
-        }
+    if (Holds(before)) {
+        MoveForInsertedLines(selection_->first, selection_->second, line, count);
     }
 }
 
-// A start among the deleted lines goes to the line that followed them, an end to the end of the
-// line above them, as in our own IDE.
 void ComCodePane::LinesDeleted(std::uint64_t before, std::int32_t line, std::int32_t count) {
-    if (!Holds(before) || count < 1) {
-        return;
-    }
-    auto& [start, end] = *selection_;
-    const std::int32_t last = line + count - 1;
-    const bool endInDeleted = (end.line >= line && end.line <= last) ||
-                              (end.line == last + 1 && end.column == 1 && start.line <= last);
-    if (start.line > last) {
-        start.line -= count;
-    } else if (start.line >= line) {
-        start = {line, 1};
-    }
-    if (endInDeleted) {
-        const std::int32_t above = line - 1;
-        end = {above, above > 0 ? static_cast<std::int32_t>(Module().Lines(above, 1).size()) : 1};
-    } else if (end.line > last) {
-        end.line -= count;
+    if (Holds(before)) {
+        MoveForDeletedLines(selection_->first, selection_->second, line, count,
+                            [&](std::int32_t above) {
+                                return static_cast<std::int32_t>(Module().Lines(above, 1).size());
+                            });
     }
 }
 

@@ -209,32 +209,13 @@ void MemoryCodePane::SetSelection(std::int32_t startLine, std::int32_t startColu
 }
 
 void MemoryCodePane::LinesInserted(std::int32_t line, std::int32_t count) {
-    for (Position* p : {&start_, &end_}) {
-        if (p->line >= line) {
-            p->line += count;
-        }
-    }
+    MoveForInsertedLines(start_, end_, line, count);
 }
 
-// A start among the deleted lines goes to the line that followed them, an end to the end of
-// the line above them (line 0 above the first line): a selection that lay wholly in them is
-// left empty, its end before its start, and holds nothing that followed it. An end at column 1
-// of the line after them holds none of that line and counts as lying in them.
 void MemoryCodePane::LinesDeleted(std::int32_t line, std::int32_t count) {
-    const std::int32_t last = line + count - 1;
-    const bool endInDeleted = (end_.line >= line && end_.line <= last) ||
-                              (end_.line == last + 1 && end_.column == 1 && start_.line <= last);
-    if (start_.line > last) {
-        start_.line -= count;
-    } else if (start_.line >= line) {
-        start_ = {line, 1};
-    }
-    if (endInDeleted) {
-        const std::int32_t above = line - 1;
-        end_ = {above, above > 0 ? static_cast<std::int32_t>(module_.Lines(above, 1).size()) : 1};
-    } else if (end_.line > last) {
-        end_.line -= count;
-    }
+    MoveForDeletedLines(start_, end_, line, count, [&](std::int32_t above) {
+        return static_cast<std::int32_t>(module_.Lines(above, 1).size());
+    });
 }
 
 // --- Members ---

@@ -12,6 +12,7 @@
 #include "host/ide/LineStore.h"
 #include "host/ide/SourceLine.h"
 #include "host/vb6/Scanner.h"
+#include "model/Selection.h"
 #include "model/Vbide.h"
 #include "util/Text.h"
 
@@ -36,10 +37,7 @@ public:
     void LinesDeleted(std::int32_t line, std::int32_t count);
 
 private:
-    struct Position {
-        std::int32_t line = 1;
-        std::int32_t column = 1;
-    };
+    using Position = SelectionPlace;
     MemoryCodeModule& module_;
     Position start_;
     Position end_;

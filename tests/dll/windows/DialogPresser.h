@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -40,10 +39,6 @@ public:
     // Runs on each options dialog as it is activated, before its button is pressed; what it
     // posts to the dialog comes first.
     void LookAtOptions(std::function<void(HWND form)> look) { look_ = std::move(look); }
-    // For a look at the windows: each dialog is answered `ms` later, and the status window
-    // stays `ms` on screen when it first shows; each is announced on the standard output.
-    void Linger(UINT ms) { lingerMs_ = ms; }
-
     // What was answered since the last call, and the owner of the last message box.
     void Forget() { seen_ = {}; }
     int MessageBoxes() const { return seen_.boxes; }
@@ -53,19 +48,6 @@ public:
     // The title and text of the last help window shown.
     const std::wstring& HelpTitle() const { return seen_.helpTitle; }
     const std::wstring& HelpText() const { return seen_.helpText; }
-
-    // Handles this thread's window messages for `ms`, so that what is shown stays painted.
-    static void Pump(UINT ms) {
-        const ULONGLONG end = GetTickCount64() + ms;
-        while (GetTickCount64() < end) {
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-            Sleep(10);
-        }
-    }
 
 private:
     struct Seen {
@@ -81,41 +63,8 @@ private:
     static LRESULT CALLBACK Activated(int code, WPARAM wParam, LPARAM lParam) {
         if (code == HCBT_ACTIVATE && current != nullptr) {
             current->Answer(reinterpret_cast<HWND>(wParam));
-        } else if (code == HCBT_CREATEWND && current != nullptr && current->lingerMs_ != 0) {
-            const auto* created = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
-            if (!IS_INTRESOURCE(created->lpcs->lpszClass) &&
-                std::wstring_view(created->lpcs->lpszClass) == L"BrindleMsg") {
-                // Loaded first, shown later: watched until it shows.
-                current->status_ = reinterpret_cast<HWND>(wParam);
-                SetTimer(nullptr, 0, 10, StayOnScreen);
-            }
         }
         return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
-    static void Announce(const char* what) {
-        std::printf("showing %s\n", what);
-        std::fflush(stdout);
-    }
-
-    static void CALLBACK StayOnScreen(HWND, UINT, UINT_PTR timer, DWORD) {
-        if (current == nullptr || !IsWindow(current->status_)) {
-            KillTimer(nullptr, timer);
-            return;
-        }
-        if (IsWindowVisible(current->status_)) {
-            KillTimer(nullptr, timer);
-            current->status_ = nullptr;
-            Announce("status");
-            Pump(current->lingerMs_);
-        }
-    }
-
-    static void CALLBACK PressLater(HWND, UINT, UINT_PTR timer, DWORD) {
-        KillTimer(nullptr, timer);
-        if (current != nullptr && current->pending_ != nullptr) {
-            Post(std::exchange(current->pending_, nullptr), current->pendingButton_);
-        }
     }
 
     // The box that holds a help window's text.
@@ -142,14 +91,12 @@ private:
         wchar_t name[32] = {};
         GetClassNameW(window, name, 32);
         int button = 0;
-        const char* kind = "options";
         if (std::wstring_view(name) == L"#32770") {
             ++seen_.boxes;
             seen_.owner = GetWindow(window, GW_OWNER);
             seen_.text = TextOf(GetDlgItem(window, kMessageBoxText));
             // A box that only tells something has its OK alone.
             button = GetDlgItem(window, boxButton_) != nullptr ? boxButton_ : IDOK;
-            kind = "message box";
         } else if (std::wstring_view(name) == L"BrindleOptions") {
             ++seen_.dialogs;
             button = optionsButton_;
@@ -164,24 +111,13 @@ private:
             return;
         }
         seen_.last = window;
-        if (lingerMs_ == 0) {
-            Post(window, button);
-            return;
-        }
-        Announce(kind);
-        pending_ = window;
-        pendingButton_ = button;
-        SetTimer(nullptr, 0, lingerMs_, PressLater);
+        Post(window, button);
     }
 
     static inline thread_local DialogPresser* current = nullptr;
     HHOOK hook_ = nullptr;
     int boxButton_ = IDYES;
     int optionsButton_ = IDOK;
-    UINT lingerMs_ = 0;
-    HWND pending_ = nullptr;
-    HWND status_ = nullptr;
-    int pendingButton_ = 0;
     std::function<void(HWND form)> look_;
     Seen seen_;
 };

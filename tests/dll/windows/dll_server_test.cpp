@@ -12,7 +12,6 @@
 #include <oaidl.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -24,6 +23,7 @@
 #include <vector>
 
 #include "addin/Buttons.h"
+#include "dll/ComInterfaces.h"
 #include "dll/windows/DialogPresser.h"
 #include "host/com/double/AutomationIde.h"
 #include "host/files/ModuleFile.h"
@@ -38,40 +38,11 @@
 #include "ui/Headless.h"
 #include "ui/win32/ScreenTest.h"
 
-namespace brindle::test {
-
-// As the VBA editor declares it; the test's own copy, so that a change of the DLL's is caught.
-// Outside the anonymous namespace: an interface no class of this program implements would let
-// the optimiser take its calls for unreachable.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-struct IDTExtensibility2 : IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* Application, LONG ConnectMode,
-                                                   IDispatch* AddInInst, SAFEARRAY** custom) = 0;
-    virtual HRESULT STDMETHODCALLTYPE OnDisconnection(LONG RemoveMode, SAFEARRAY** custom) = 0;
-    virtual HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY** custom) = 0;
-    virtual HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) = 0;
-    virtual HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) = 0;
-};
-
-// The VB6 IDE's older interface, in the order of its extensibility library.
-struct IDTExtensibility : IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* VBInst, LONG ConnectMode,
-                                                   IDispatch* AddInInst, SAFEARRAY** custom) = 0;
-    virtual HRESULT STDMETHODCALLTYPE OnDisconnection(LONG RemoveMode, SAFEARRAY** custom) = 0;
-    virtual HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY** custom) = 0;
-    virtual HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) = 0;
-};
-
-#pragma GCC diagnostic pop
-
-}  // namespace brindle::test
-
 namespace brindle {
 namespace {
 
-using test::IDTExtensibility;
-using test::IDTExtensibility2;
+using dll::IDTExtensibility2;
+using IDTExtensibility = dll::IDTExtensibilityVb6;
 
 constexpr bool k64 = sizeof(void*) == 8;
 const std::wstring kClsid = L"{08C9F92E-DE4B-47BC-AAB8-EB040F4B07BC}";
@@ -274,8 +245,10 @@ protected:
         ASSERT_NE(module_, nullptr) << "cannot load " << BRINDLE_DLL;
     }
     void TearDown() override {
-        Regsvr32(L"/u /n /i:user");
-        Regsvr32(L"/u /n /i:machine");
+        if (unregister_) {
+            Regsvr32(L"/u /n /i:user");
+            Regsvr32(L"/u /n /i:machine");
+        }
         if (module_ != nullptr) {
             FreeLibrary(module_);
         }
@@ -310,27 +283,77 @@ protected:
     }
 
     HMODULE module_ = nullptr;
+    bool unregister_ = true;
 };
 
-TEST_F(Server, RegisteredPerUserItIsCreatedFromItsProgIdAndUnregisteredLeavesNoKey) {
-    ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
-    ExpectEveryKey();
+// Each way of registering writes every key for the IDEs of this bitness, the class is created
+// from its ProgID, and unregistering the same way leaves no key: regsvr32 per user (/n /i:user,
+// and plain regsvr32, which needs no administrator either), DllInstall as regsvr32 calls it, and
+// for all users (an administrator's install, which Wine's user is), where the classes and the
+// VB6 IDE's list are the machine's, the VBA editors' lists the user's, and nothing of the user's
+// classes.
+TEST_F(Server, EachWayOfRegisteringIsUndoneWithoutAKeyLeft) {
+    using Install = HRESULT(STDAPICALLTYPE*)(BOOL, LPCWSTR);
+    const auto install = Export<Install>("DllInstall");
+    ASSERT_NE(install, nullptr);
+    EXPECT_EQ(install(TRUE, L"everyone"), E_INVALIDARG);
+    ExpectNoKeyLeft();
+    struct Way {
+        const wchar_t* regsvr32;  // null: DllInstall
+        bool allUsers;
+    };
+    for (const Way& way : {Way{L"/n /i:user", false}, Way{L"", false}, Way{nullptr, false},
+                           Way{L"/n /i:machine", true}}) {
+        SCOPED_TRACE(way.regsvr32 ? host::Narrow(way.regsvr32) : "DllInstall");
+        if (way.regsvr32 != nullptr) {
+            ASSERT_EQ(Regsvr32(way.regsvr32), 0u);
+        } else {
+            ASSERT_EQ(install(TRUE, L"USER"), S_OK);
+        }
+        ExpectEveryKey(way.allUsers);
+        EXPECT_EQ(KeyExists(kClassKey, kOwnView, HKEY_CURRENT_USER), !way.allUsers);
+        IUnknown* object = nullptr;
+        ASSERT_EQ(CreateFromProgId(&object), S_OK);
+        object->Release();
+        if (way.regsvr32 != nullptr) {
+            ASSERT_EQ(Regsvr32(L"/u " + std::wstring(way.regsvr32)), 0u);
+        } else {
+            ASSERT_EQ(install(FALSE, L"user"), S_OK);
+        }
+        ExpectNoKeyLeft();
+    }
+}
 
+// The object answers both add-in interfaces through its vtables and by name, as a late-bound
+// caller finds the notifications (DISPIDs 1 to 5), and tells its failures through
+// ISupportErrorInfo; another class is not available; released, the DLL may be unloaded.
+TEST_F(Server, AnswersTheAddinInterfacesByVtableAndByName) {
+    ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
     IUnknown* object = nullptr;
     const HRESULT created = CreateFromProgId(&object);
     ASSERT_EQ(created, S_OK) << std::hex << static_cast<std::uint32_t>(created);
     IDTExtensibility2* extensibility = nullptr;
     EXPECT_EQ(object->QueryInterface(kIidExtensibility2, reinterpret_cast<void**>(&extensibility)),
               S_OK);
+    IDTExtensibility* older = nullptr;
+    ASSERT_EQ(object->QueryInterface(kIidExtensibility, reinterpret_cast<void**>(&older)), S_OK);
+    ISupportErrorInfo* errors = nullptr;
+    ASSERT_EQ(object->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&errors)),
+              S_OK);
+    EXPECT_EQ(errors->InterfaceSupportsErrorInfo(kIidExtensibility), S_OK);
+    EXPECT_EQ(errors->InterfaceSupportsErrorInfo(kIidExtensibility2), S_OK);
+    errors->Release();
     IDispatch* dispatch = nullptr;
     EXPECT_EQ(object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)), S_OK);
     EXPECT_EQ(CanUnloadNow(), S_FALSE);
 
-    // By name, as a late-bound caller finds the notifications.
-    LPOLESTR name = const_cast<LPOLESTR>(L"OnStartupComplete");
-    DISPID id = 0;
-    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
-    EXPECT_EQ(id, DISPID{4});
+    for (IDispatch* named :
+         {static_cast<IDispatch*>(extensibility), static_cast<IDispatch*>(older)}) {
+        LPOLESTR name = const_cast<LPOLESTR>(L"OnStartupComplete");
+        DISPID id = 0;
+        EXPECT_EQ(named->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+        EXPECT_EQ(id, DISPID{4});
+    }
     // An Application that is no VBE is refused ("Object doesn't support this property or
     // method", 438); the buttons below drive the add-in over the automation double.
     EXPECT_EQ(
@@ -362,11 +385,16 @@ TEST_F(Server, RegisteredPerUserItIsCreatedFromItsProgIdAndUnregisteredLeavesNoK
 
     dispatch->Release();
     extensibility->Release();
+    older->Release();
     object->Release();
     EXPECT_EQ(CanUnloadNow(), S_OK);
 
-    ASSERT_EQ(Regsvr32(L"/u /n /i:user"), 0u);
-    ExpectNoKeyLeft();
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    void* factory = nullptr;
+    EXPECT_EQ(
+        Export<GetClassObject>("DllGetClassObject")(IID_IDispatch, IID_IClassFactory, &factory),
+        CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(factory, nullptr);
 }
 
 // The ProgID is shared by both bitnesses: the one unregistered first leaves it to the other.
@@ -387,49 +415,6 @@ TEST_F(Server, UnregisteringLeavesTheOtherBitnessItsRegistration) {
     EXPECT_EQ(ReadValue(kClassKey + L"\\InprocServer32", L"", kOtherView), Data(other));
     DeleteKey(kClassKey, kOtherView);
     DeleteKey(kProgIdKey, 0);
-}
-
-TEST_F(Server, DllInstallKnowsTheUserAndAllUsers) {
-    using Install = HRESULT(STDAPICALLTYPE*)(BOOL, LPCWSTR);
-    const auto install = Export<Install>("DllInstall");
-    ASSERT_NE(install, nullptr);
-    EXPECT_EQ(install(TRUE, L"everyone"), E_INVALIDARG);
-    ExpectNoKeyLeft();
-    EXPECT_EQ(install(TRUE, L"USER"), S_OK);
-    ExpectEveryKey();
-    EXPECT_EQ(install(FALSE, L"user"), S_OK);
-    ExpectNoKeyLeft();
-}
-
-// For all users (an administrator's install, which Wine's user is): the classes and the VB6
-// IDE's list are the machine's, the VBA editors' lists the user's, and nothing of the user's
-// classes; uninstalled, nothing is left in either.
-TEST_F(Server, RegisteredForAllUsersTheClassIsTheMachinesAndUnregisteredLeavesNoKey) {
-    ASSERT_EQ(Regsvr32(L"/n /i:machine"), 0u);
-    ExpectEveryKey(true);
-    EXPECT_FALSE(KeyExists(kClassKey, kOwnView, HKEY_CURRENT_USER));
-    IUnknown* object = nullptr;
-    ASSERT_EQ(CreateFromProgId(&object), S_OK);
-    object->Release();
-    ASSERT_EQ(Regsvr32(L"/u /n /i:machine"), 0u);
-    ExpectNoKeyLeft();
-}
-
-// regsvr32 without /n needs no administrator either: it registers for the current user.
-TEST_F(Server, PlainRegsvr32RegistersForTheUserToo) {
-    ASSERT_EQ(Regsvr32(L""), 0u);
-    ExpectEveryKey();
-    ASSERT_EQ(Regsvr32(L"/u"), 0u);
-    ExpectNoKeyLeft();
-}
-
-TEST_F(Server, AnotherClassIsNotAvailable) {
-    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    void* factory = nullptr;
-    EXPECT_EQ(
-        Export<GetClassObject>("DllGetClassObject")(IID_IDispatch, IID_IClassFactory, &factory),
-        CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(factory, nullptr);
 }
 
 // What Explorer and the IDE's loader read of the file: its version information, and its own
@@ -602,9 +587,11 @@ Outcome InOurHost(const Workspace& workspace, const ButtonRow& row, LONG mode) {
 class MainWindow {
 public:
     MainWindow()
-        : window_(CreateWindowExW(0, L"STATIC", L"Inventory - IDE",
-                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 900, 640, nullptr,
-                                  nullptr, nullptr, nullptr)) {}
+        : window_(ui::win32::CanMakeWindows()
+                      ? CreateWindowExW(0, L"STATIC", L"Inventory - IDE",
+                                        WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 900, 640, nullptr,
+                                        nullptr, nullptr, nullptr)
+                      : nullptr) {}
     ~MainWindow() {
         if (window_ != nullptr) {
             DestroyWindow(window_);
@@ -638,22 +625,35 @@ void PrintTo(const Variant& variant, std::ostream* out) {
     *out << variant.name;
 }
 
+// Our IDE with the workspace's project, the IDE's main window, and the double of an IDE over it.
+struct TestIde {
+    TestIde(const Workspace& workspace, IdeKind kind, const test::Unpublished& behaviour = {})
+        : automation(vbe, kind) {
+        workspace.Open(vbe);
+        automation.Behave(behaviour);
+        automation.SetMainWindow(main.Get());
+    }
+    host::MemoryVBE vbe;
+    const MainWindow main;
+    AutomationIde automation;
+};
+
+// The add-in registered once for the suite; each test makes its objects from the ProgID.
 class Buttons : public Server,
                 public ::testing::WithParamInterface<std::tuple<IdeKind, LONG, Variant>> {
 protected:
-    IdeKind Kind() const { return std::get<0>(GetParam()); }
-    LONG Mode() const { return std::get<1>(GetParam()); }
-
-    // The double of this test's IDE, behaving as its variant says.
-    std::unique_ptr<AutomationIde> Double(host::MemoryVBE& ide) const {
-        auto automation = std::make_unique<AutomationIde>(ide, Kind());
-        automation->Behave(std::get<2>(GetParam()).behaviour);
-        return automation;
+    static void SetUpTestSuite() { ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u); }
+    static void TearDownTestSuite() { Regsvr32(L"/u /n /i:user"); }
+    void SetUp() override {
+        unregister_ = false;
+        Server::SetUp();
     }
 
-    void SetUp() override {
-        Server::SetUp();
-        ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
+    IdeKind Kind() const { return std::get<0>(GetParam()); }
+    LONG Mode() const { return std::get<1>(GetParam()); }
+    // The IDE of this test, its double behaving as its variant says.
+    std::unique_ptr<TestIde> Open(const Workspace& workspace) const {
+        return std::make_unique<TestIde>(workspace, Kind(), std::get<2>(GetParam()).behaviour);
     }
 
     // A new add-in object from the ProgID, as the IDE makes it.
@@ -667,46 +667,52 @@ protected:
         }
         return addin;
     }
+    // A new add-in object connected to `ide` in this test's mode.
+    IDTExtensibility2* Connect(TestIde& ide) {
+        IDTExtensibility2* addin = Create();
+        if (addin != nullptr) {
+            EXPECT_EQ(addin->OnConnection(ide.automation.Vbe(), Mode(),
+                                          ide.automation.AddIn("VBBrindle.Brindle"), nullptr),
+                      S_OK);
+        }
+        return addin;
+    }
+    static void Disconnect(IDTExtensibility2* addin) {
+        EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+        addin->Release();
+    }
 
     // The files before and after the row's click through the DLL, its windows answered by
     // `presser` (the add-all before it answered Yes); the add-in is gone afterwards.
     std::pair<Outcome, Outcome> ClickThroughDll(const ButtonRow& row, const Workspace& workspace,
                                                 test::DialogPresser& presser, int answer,
                                                 int optionsAnswer) {
-        host::MemoryVBE ide;
-        workspace.Open(ide);
-        const MainWindow main;
-        const auto owned = Double(ide);
-        AutomationIde& automation = *owned;
-        automation.SetMainWindow(main.Get());
-        IDTExtensibility2* addin = Create();
+        const auto ide = Open(workspace);
+        IDTExtensibility2* addin = Connect(*ide);
         if (addin == nullptr) {
             ADD_FAILURE() << "no add-in object";
             return {};
         }
-        EXPECT_EQ(addin->OnConnection(automation.Vbe(), Mode(),
-                                      automation.AddIn("VBBrindle.Brindle"), nullptr),
-                  S_OK);
         EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
         presser.Press(IDYES, IDOK);
         if (row.afterAddAll) {
-            EXPECT_TRUE(ide.Click(buttons::kAddAllToProj));
-            SelectAll(ide);
+            EXPECT_TRUE(ide->vbe.Click(buttons::kAddAllToProj));
+            SelectAll(ide->vbe);
         }
-        const Outcome before = OutcomeOf(ide);
+        const Outcome before = OutcomeOf(ide->vbe);
         presser.Press(answer, optionsAnswer);
         presser.Forget();
         // The click reaches the DLL's sink through the double's connection point, after
         // OnConnection returned.
-        EXPECT_TRUE(ide.Click(row.caption));
-        const Outcome through = OutcomeOf(ide);
+        EXPECT_TRUE(ide->vbe.Click(row.caption));
+        const Outcome through = OutcomeOf(ide->vbe);
         EXPECT_EQ(presser.MessageBoxes(), (row.asks ? 1 : 0) + row.notices);
         if (row.asks || row.notices > 0) {
-            EXPECT_EQ(presser.LastOwner(), main.Get()) << "the box belongs to the IDE's window";
+            EXPECT_EQ(presser.LastOwner(), ide->main.Get())
+                << "the box belongs to the IDE's window";
         }
         EXPECT_EQ(presser.OptionsDialogs(), row.caption == buttons::kOptions ? 1 : 0);
-        EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-        addin->Release();
+        Disconnect(addin);
         return {before, through};
     }
 };
@@ -718,6 +724,9 @@ protected:
         }                                                                            \
     } while (false)
 
+// Each button clicked through the DLL leaves every module as our own host leaves it; answered
+// No, each question leaves every module byte for byte as it was, and the options dialog
+// cancelled changes nothing either.
 TEST_P(Buttons, EachDoesThroughTheDllWhatItDoesInOurHost) {
     BRINDLE_NEEDS_SCREEN();
     test::DialogPresser presser;
@@ -730,32 +739,18 @@ TEST_P(Buttons, EachDoesThroughTheDllWhatItDoesInOurHost) {
         if (row.caption == buttons::kAddModHdr) {  // the user's templates and author were read
             EXPECT_NE(through.files.front().find("' Author:   Ann\r\n"), std::string::npos);
         }
-        const Outcome ours = InOurHost(workspace, row, Mode());
-        EXPECT_EQ(through, ours);
-    }
-    EXPECT_EQ(CanUnloadNow(), S_OK);
-}
-
-// Answered No, each question leaves every module byte for byte as it was; the options dialog
-// cancelled changes nothing either.
-TEST_P(Buttons, AnsweredNoTheyLeaveTheCodeAsItWas) {
-    BRINDLE_NEEDS_SCREEN();
-    test::DialogPresser presser;
-    ASSERT_TRUE(presser.Installed());
-    for (const ButtonRow& row : kButtons) {
-        if (!row.asks && row.caption != buttons::kOptions) {
-            continue;
+        EXPECT_EQ(through, InOurHost(workspace, row, Mode()));
+        if (row.asks || row.caption == buttons::kOptions) {
+            const auto [kept, after] = ClickThroughDll(row, workspace, presser, IDNO, IDCANCEL);
+            EXPECT_EQ(after, kept) << "answered No";
         }
-        SCOPED_TRACE(std::string(row.caption));
-        const Workspace workspace;
-        const auto [before, through] = ClickThroughDll(row, workspace, presser, IDNO, IDCANCEL);
-        EXPECT_EQ(through, before);
     }
     EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
 // What the add-in could not do reaches the user in words, in one box after the click: a project
-// locked for viewing is told once and left as it is, wherever the editor refuses its components.
+// locked for viewing is told once and left as it is (wherever the editor refuses its components,
+// which the model's suite tries).
 TEST_P(Buttons, ALockedProjectIsToldOnceInWords) {
     BRINDLE_NEEDS_SCREEN();
     if (Kind() != IdeKind::Vba) {
@@ -763,67 +758,21 @@ TEST_P(Buttons, ALockedProjectIsToldOnceInWords) {
     }
     test::DialogPresser presser;
     ASSERT_TRUE(presser.Installed());
-    using Point = AutomationIde::LockPoint;
-    for (const Point point : {Point::Components, Point::CountAndItem, Point::CodeModule}) {
-        SCOPED_TRACE(static_cast<int>(point));
-        const Workspace workspace;
-        host::MemoryVBE ide;
-        workspace.Open(ide);
-        const MainWindow main;
-        const auto owned = Double(ide);
-        AutomationIde& automation = *owned;
-        automation.SetMainWindow(main.Get());
-        automation.Lock("Inventory", point);
-        IDTExtensibility2* addin = Create();
-        ASSERT_NE(addin, nullptr);
-        ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(),
-                                      automation.AddIn("VBBrindle.Brindle"), nullptr),
-                  S_OK);
-        const Outcome before = OutcomeOf(ide);
-        presser.Press(IDYES, IDOK);
-        presser.Forget();
-        EXPECT_TRUE(ide.Click(buttons::kAddAllToProj));
-        EXPECT_EQ(OutcomeOf(ide), before);
-        EXPECT_EQ(presser.MessageBoxes(), 2) << "the question, then the failure";
-        EXPECT_EQ(presser.LastText(),
-                  L"A step of the command was left undone: Can't perform operation since the "
-                  L"project is protected (error 50289).\n");
-        EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-        addin->Release();
-    }
-}
-
-// Not a test: the windows of a session, each left on screen a while and announced on the
-// standard output, for a look or a screenshot (--gtest_also_run_disabled_tests).
-TEST_F(Server, DISABLED_Gallery) {
-    BRINDLE_NEEDS_SCREEN();
-    ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
-    constexpr UINT kLinger = 4000;
-    test::DialogPresser presser;
-    presser.Linger(kLinger);
     const Workspace workspace;
-    host::MemoryVBE ide;
-    workspace.Open(ide);
-    const MainWindow main;
-    AutomationIde automation(ide, IdeKind::Vb6);
-    automation.SetMainWindow(main.Get());
-    IUnknown* object = nullptr;
-    ASSERT_EQ(CreateFromProgId(&object), S_OK);
-    IDTExtensibility2* addin = nullptr;
-    object->QueryInterface(kIidExtensibility2, reinterpret_cast<void**>(&addin));
-    object->Release();
+    const auto ide = Open(workspace);
+    ide->automation.Lock("Inventory", AutomationIde::LockPoint::CountAndItem);
+    IDTExtensibility2* addin = Connect(*ide);
     ASSERT_NE(addin, nullptr);
-    ASSERT_EQ(addin->OnConnection(automation.Vbe(), kStartup, automation.AddIn("VBBrindle.Brindle"),
-                                  nullptr),
-              S_OK);
-    EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
-    std::printf("showing splash\n");
-    std::fflush(stdout);
-    test::DialogPresser::Pump(kLinger);
-    EXPECT_TRUE(ide.Click(buttons::kAddAllToProj));
-    EXPECT_TRUE(ide.Click(buttons::kOptions));
-    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    addin->Release();
+    const Outcome before = OutcomeOf(ide->vbe);
+    presser.Press(IDYES, IDOK);
+    presser.Forget();
+    EXPECT_TRUE(ide->vbe.Click(buttons::kAddAllToProj));
+    EXPECT_EQ(OutcomeOf(ide->vbe), before);
+    EXPECT_EQ(presser.MessageBoxes(), 2) << "the question, then the failure";
+    EXPECT_EQ(presser.LastText(),
+              L"A step of the command was left undone: Can't perform operation since the "
+              L"project is protected (error 50289).\n");
+    Disconnect(addin);
 }
 
 // How many controls of the add-in's captions the IDE's bars hold.
@@ -841,22 +790,25 @@ int OurControls(host::MemoryVBE& ide) {
     return count;
 }
 
+// No button is left where none should be, or can be clicked.
+void ExpectNoButton(host::MemoryVBE& ide) {
+    EXPECT_EQ(OurControls(ide), 0);
+    for (const ButtonRow& row : kButtons) {
+        EXPECT_FALSE(ide.Click(row.caption)) << row.caption;
+    }
+}
+
 // Disconnected and connected again three times, as the Add-In Manager does it, the add-in
 // leaves its buttons once: a click runs one handler, through the IDE of the new connection.
 TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
     const Workspace workspace;
-    host::MemoryVBE ide;
-    workspace.Open(ide);
-    const auto owned = Double(ide);
-    AutomationIde& automation = *owned;
-    IDTExtensibility2* addin = Create();
+    const auto ide = Open(workspace);
+    AutomationIde& automation = ide->automation;
+    IDTExtensibility2* addin = Connect(*ide);
     ASSERT_NE(addin, nullptr);
-    IDispatch* entry = automation.AddIn("VBBrindle.Brindle");
-    ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(), entry, nullptr), S_OK);
-    EXPECT_EQ(OurControls(ide), static_cast<int>(std::size(kButtons)));
+    EXPECT_EQ(OurControls(ide->vbe), static_cast<int>(std::size(kButtons)));
     EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    EXPECT_EQ(OurControls(ide), 0);
-    EXPECT_FALSE(ide.Click(buttons::kAddErrHandlers));
+    ExpectNoButton(ide->vbe);
     // Then late-bound, as a script would: through Invoke, arguments last first.
     for (int load = 1; load <= 3; ++load) {
         if (load > 1) {
@@ -871,63 +823,49 @@ TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
         arguments[2].vt = VT_I4;
         arguments[2].lVal = 0;  // ext_cm_AfterStartup
         arguments[1].vt = VT_DISPATCH;
-        arguments[1].pdispVal = entry;
+        arguments[1].pdispVal = automation.AddIn("VBBrindle.Brindle");
         DISPPARAMS connection{arguments, nullptr, 4, 0};
         ASSERT_EQ(
             addin->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &connection, nullptr, nullptr, nullptr),
             S_OK);
     }
-    EXPECT_EQ(OurControls(ide), static_cast<int>(std::size(kButtons)));
+    EXPECT_EQ(OurControls(ide->vbe), static_cast<int>(std::size(kButtons)));
     // The VBA editor's clicks come through the buttons' own events, never VBE.Events.
     if (Kind() == IdeKind::Vba) {
         EXPECT_EQ(automation.Calls().Of("CommandBarEvents"), 0);
     }
     automation.ResetCalls();
-    ASSERT_TRUE(ide.Click(buttons::kAddErrHandlers));
+    ASSERT_TRUE(ide->vbe.Click(buttons::kAddErrHandlers));
     EXPECT_EQ(automation.Calls().Of("Click"), 1);
-    const Outcome through = OutcomeOf(ide);
-    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    addin->Release();
+    const Outcome through = OutcomeOf(ide->vbe);
+    Disconnect(addin);
     EXPECT_EQ(through,
               InOurHost(workspace, {buttons::kAddErrHandlers, false, true, false}, Mode()));
 }
 
-// The VB6 IDE's older IDTExtensibility is answered beside IDTExtensibility2, in its library's
-// order: connected, started, clicked and disconnected through it, the add-in does what it does
-// in our own host and leaves no button.
+// The VB6 IDE's older IDTExtensibility, in its library's order: connected, started, clicked and
+// disconnected through it, the add-in does what it does in our own host and leaves no button.
 TEST_F(Server, TheVb6IdesOlderInterfaceRunsItToo) {
     BRINDLE_NEEDS_SCREEN();
     ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
     const Workspace workspace;
-    host::MemoryVBE ide;
-    workspace.Open(ide);
-    AutomationIde automation(ide, IdeKind::Vb6);
+    TestIde ide(workspace, IdeKind::Vb6);
     IUnknown* object = nullptr;
     ASSERT_EQ(CreateFromProgId(&object), S_OK);
     IDTExtensibility* addin = nullptr;
     ASSERT_EQ(object->QueryInterface(kIidExtensibility, reinterpret_cast<void**>(&addin)), S_OK);
-    ISupportErrorInfo* errors = nullptr;
-    ASSERT_EQ(object->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&errors)),
-              S_OK);
-    EXPECT_EQ(errors->InterfaceSupportsErrorInfo(kIidExtensibility), S_OK);
-    errors->Release();
     object->Release();
-    LPOLESTR name = const_cast<LPOLESTR>(L"OnStartupComplete");
-    DISPID id = 0;
-    EXPECT_EQ(addin->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
-    EXPECT_EQ(id, 4);
-
-    EXPECT_EQ(addin->OnConnection(automation.Vbe(), kStartup, automation.AddIn("VBBrindle.Brindle"),
-                                  nullptr),
+    EXPECT_EQ(addin->OnConnection(ide.automation.Vbe(), kStartup,
+                                  ide.automation.AddIn("VBBrindle.Brindle"), nullptr),
               S_OK);
     EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
     EXPECT_EQ(addin->OnAddInsUpdate(nullptr), S_OK);
-    EXPECT_EQ(OurControls(ide), static_cast<int>(std::size(kButtons)));
-    ASSERT_TRUE(ide.Click(buttons::kAddErrHandlers));
-    EXPECT_EQ(automation.Calls().Of("Click"), 1);
-    const Outcome through = OutcomeOf(ide);
+    EXPECT_EQ(OurControls(ide.vbe), static_cast<int>(std::size(kButtons)));
+    ASSERT_TRUE(ide.vbe.Click(buttons::kAddErrHandlers));
+    EXPECT_EQ(ide.automation.Calls().Of("Click"), 1);
+    const Outcome through = OutcomeOf(ide.vbe);
     EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    EXPECT_EQ(OurControls(ide), 0);
+    EXPECT_EQ(OurControls(ide.vbe), 0);
     addin->Release();
     EXPECT_EQ(through,
               InOurHost(workspace, {buttons::kAddErrHandlers, false, true, false}, kStartup));
@@ -941,12 +879,8 @@ TEST_P(Buttons, AConnectionThatFailsHalfWayLeavesNoButton) {
     test::DialogPresser presser;
     ASSERT_TRUE(presser.Installed());
     const Workspace workspace;
-    host::MemoryVBE ide;
-    workspace.Open(ide);
-    const MainWindow main;
-    const auto owned = Double(ide);
-    AutomationIde& automation = *owned;
-    automation.SetMainWindow(main.Get());
+    const auto ide = Open(workspace);
+    AutomationIde& automation = ide->automation;
     automation.FailAt("Add", 6);
     IDTExtensibility2* addin = Create();
     ASSERT_NE(addin, nullptr);
@@ -962,46 +896,29 @@ TEST_P(Buttons, AConnectionThatFailsHalfWayLeavesNoButton) {
     addin->OnConnection(automation.Vbe(), Mode(), automation.AddIn("VBBrindle.Brindle"), nullptr);
     EXPECT_EQ(disconnections, 1);
     EXPECT_EQ(automation.Calls().Of("Add"), 6);
-    EXPECT_EQ(OurControls(ide), 0);
-    for (const ButtonRow& row : kButtons) {
-        EXPECT_FALSE(ide.Click(row.caption)) << row.caption;
-    }
+    ExpectNoButton(ide->vbe);
     EXPECT_EQ(presser.MessageBoxes(), 1) << "the failure is told";
     addin->Release();
     EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
-// Connected from outside the IDE's menus (ext_cm_External) the add-in makes no buttons.
-TEST_P(Buttons, AnExternalConnectionMakesNone) {
+// Connected from outside the IDE's menus (ext_cm_External) the add-in makes no buttons; an
+// Application that is no VBE is refused with VB's 438 before anything is made, and the object
+// goes as it came.
+TEST_P(Buttons, AnExternalConnectionOrOneToNoVbeMakesNone) {
     const Workspace workspace;
-    host::MemoryVBE ide;
-    workspace.Open(ide);
-    const auto owned = Double(ide);
-    AutomationIde& automation = *owned;
+    const auto ide = Open(workspace);
+    AutomationIde& automation = ide->automation;
+    const Outcome before = OutcomeOf(ide->vbe);
     IDTExtensibility2* addin = Create();
     ASSERT_NE(addin, nullptr);
     ASSERT_EQ(addin->OnConnection(automation.Vbe(), kExternal,
                                   automation.AddIn("VBBrindle.Brindle"), nullptr),
               S_OK);
-    for (const ButtonRow& row : kButtons) {
-        EXPECT_FALSE(ide.Click(row.caption)) << row.caption;
-    }
+    ExpectNoButton(ide->vbe);
     EXPECT_EQ(automation.Calls().Of("Advise"), 0);
     EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    addin->Release();
-}
 
-// An Application that is no VBE is refused with VB's 438 before anything is made, and the
-// object goes as it came.
-TEST_P(Buttons, AConnectionToNoVbeFailsAndLeavesNothing) {
-    const Workspace workspace;
-    host::MemoryVBE ide;
-    workspace.Open(ide);
-    const auto owned = Double(ide);
-    AutomationIde& automation = *owned;
-    const Outcome before = OutcomeOf(ide);
-    IDTExtensibility2* addin = Create();
-    ASSERT_NE(addin, nullptr);
     IDispatch* notVbe = automation.AddIn("VBBrindle.Brindle");
     automation.ResetCalls();
     EXPECT_EQ(static_cast<std::uint32_t>(addin->OnConnection(notVbe, Mode(), notVbe, nullptr)),
@@ -1020,12 +937,9 @@ TEST_P(Buttons, AConnectionToNoVbeFailsAndLeavesNothing) {
     info->Release();
     EXPECT_EQ(automation.Calls().Of("Advise"), 0);
     EXPECT_EQ(automation.Calls().total, automation.Calls().Of("GetIDsOfNames"));
-    for (const ButtonRow& row : kButtons) {
-        EXPECT_FALSE(ide.Click(row.caption)) << row.caption;
-    }
-    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    addin->Release();
-    EXPECT_EQ(OutcomeOf(ide), before);
+    ExpectNoButton(ide->vbe);
+    Disconnect(addin);
+    EXPECT_EQ(OutcomeOf(ide->vbe), before);
     EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
@@ -1100,61 +1014,51 @@ TEST_P(Buttons, DisconnectedTheyAreGoneAndTheOptionsAreInTheRegistry) {
     const std::wstring options = kSettingsKey + L"\\Options";
     ASSERT_EQ(ReadValue(options, L"Author", 0), Data(std::wstring(L"Ann")));
 
-    host::MemoryVBE ide;
     const Workspace workspace;
     const EnvironmentGuard stillNoFile(L"BRINDLE_SETTINGS", L"");
-    workspace.Open(ide);
-    const auto owned = Double(ide);
-    AutomationIde& automation = *owned;
-    IDTExtensibility2* addin = Create();
+    const auto ide = Open(workspace);
+    IDTExtensibility2* addin = Connect(*ide);
     ASSERT_NE(addin, nullptr);
-    ASSERT_EQ(addin->OnConnection(automation.Vbe(), Mode(), automation.AddIn("VBBrindle.Brindle"),
-                                  nullptr),
-              S_OK);
     // The templates are not beside this DLL: the click tells the user so.
     const test::DialogPresser presser;
-    ASSERT_TRUE(ide.Click(buttons::kAddModHdr));
+    ASSERT_TRUE(ide->vbe.Click(buttons::kAddModHdr));
     // Only what the user changed here is saved: a change stored meanwhile by other means (brindle
     // options) stays.
     host::SettingsFile().SaveSetting(settings::kApp, settings::kOptions, settings::kAuthorKey,
                                      "Bea");
     EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    for (const ButtonRow& row : kButtons) {
-        EXPECT_FALSE(ide.Click(row.caption)) << row.caption;
-    }
+    ExpectNoButton(ide->vbe);
     EXPECT_EQ(ReadValue(options, L"Author", 0), Data(std::wstring(L"Bea")));
     addin->Release();
 }
 
 // The team's files touch neither the mode nor what the IDEs leave unsaid: each IDE once.
-class TeamFiles : public Buttons {};
-
-// A team's files beside the project file (the VB6 IDE's project, the VBA editor's document),
-// found and taken as the command line takes them. `ignore` is the .brindleignore's bytes.
-struct TeamProject {
-    explicit TeamProject(const std::string& ignore) {
-        const auto& dir = workspace.dir.path();
+class TeamFiles : public Buttons {
+protected:
+    // A team's files beside the project file (the VB6 IDE's project, the VBA editor's document),
+    // found and taken as the command line takes them: `ignore` is the .brindleignore's bytes.
+    // The add-in is connected, its windows answered Yes and `options` in the options dialog.
+    IDTExtensibility2* ConnectTeam(const std::string& ignore, int options) {
+        const auto& dir = workspace_.dir.path();
         test::WriteBytes(dir / "brindle.ini",
                          "[Options]\r\nModule Header Filename=team-header.txt\r\n"
                          "Add Code Markers=True\r\n");
         test::WriteBytes(dir / "team-header.txt", "' Kept by the team\r\n");
         test::WriteBytes(dir / ".brindleignore", ignore);
-        workspace.Open(ide);
+        ide_ = Open(workspace_);
+        ide_->automation.SetProjectFile(
+            "Inventory", dir / (Kind() == IdeKind::Vb6 ? "Inventory.vbp" : "Inventory.xlsm"));
+        IDTExtensibility2* addin = Connect(*ide_);
+        before_ = OutcomeOf(ide_->vbe);
+        presser_.Press(IDYES, options);
+        presser_.Forget();
+        return addin;
     }
 
-    // The IDE's double over the project, its file named as that IDE names it.
-    std::unique_ptr<AutomationIde> Automation(IdeKind kind) {
-        auto automation = std::make_unique<AutomationIde>(ide, kind);
-        automation->SetMainWindow(main.Get());
-        automation->SetProjectFile(
-            "Inventory",
-            workspace.dir.path() / (kind == IdeKind::Vb6 ? "Inventory.vbp" : "Inventory.xlsm"));
-        return automation;
-    }
-
-    const Workspace workspace;
-    host::MemoryVBE ide;
-    const MainWindow main;
+    const Workspace workspace_;
+    std::unique_ptr<TestIde> ide_;
+    Outcome before_;
+    test::DialogPresser presser_;
 };
 
 // The team's options apply over the user's (the options dialog greys what they set, and F1
@@ -1163,66 +1067,47 @@ struct TeamProject {
 // beside the document.
 TEST_P(TeamFiles, ApplyAsOnTheCommandLine) {
     BRINDLE_NEEDS_SCREEN();
-    test::DialogPresser presser;
-    ASSERT_TRUE(presser.Installed());
-    TeamProject project("# left to the old team\r\nCStock*.cls\r\n");
-    const auto automation = project.Automation(Kind());
-    IDTExtensibility2* addin = Create();
+    ASSERT_TRUE(presser_.Installed());
+    IDTExtensibility2* addin = ConnectTeam("# left to the old team\r\nCStock*.cls\r\n", IDCANCEL);
     ASSERT_NE(addin, nullptr);
-    ASSERT_EQ(addin->OnConnection(automation->Vbe(), Mode(), automation->AddIn("VBBrindle.Brindle"),
-                                  nullptr),
-              S_OK);
-    const Outcome before = OutcomeOf(project.ide);
-    presser.Press(IDYES, IDCANCEL);
-    presser.LookAtOptions([](HWND form) {
+    presser_.LookAtOptions([](HWND form) {
         HWND general = GetDlgItem(form, 1100);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(general, 1003)));  // Add Code Markers
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(general, 1002)));   // the author stays the user's
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(GetDlgItem(form, 1101), 1011)));
         PostMessageW(form, WM_KEYDOWN, VK_F1, 0);
     });
-    presser.Forget();
-    EXPECT_TRUE(project.ide.Click(buttons::kOptions));
-    EXPECT_EQ(presser.OptionsDialogs(), 1);
-    EXPECT_EQ(presser.HelpTitle(), L"Visual Basic Brindle Help");
-    const std::wstring& help = presser.HelpText();
+    EXPECT_TRUE(ide_->vbe.Click(buttons::kOptions));
+    EXPECT_EQ(presser_.OptionsDialogs(), 1);
+    EXPECT_EQ(presser_.HelpTitle(), L"Visual Basic Brindle Help");
+    const std::wstring& help = presser_.HelpText();
     EXPECT_EQ(help.find(L"The options\r\n"), 0u);
     EXPECT_NE(help.find(L"\r\nTemplate keywords\r\n"), std::wstring::npos);
     EXPECT_EQ(help.find(L"Building"), std::wstring::npos);
     EXPECT_EQ(help.find_first_of(L"`#"), std::wstring::npos) << "shown without Markdown";
 
-    EXPECT_TRUE(project.ide.Click(buttons::kAddAllToProj));
-    const Outcome after = OutcomeOf(project.ide);
+    EXPECT_TRUE(ide_->vbe.Click(buttons::kAddAllToProj));
+    const Outcome after = OutcomeOf(ide_->vbe);
     EXPECT_NE(after.files.at(0).find("' Kept by the team\r\n"), std::string::npos);
-    EXPECT_EQ(after.files.at(1), before.files.at(1));
-    EXPECT_EQ(presser.MessageBoxes(), 1) << "the question alone";
-    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    addin->Release();
+    EXPECT_EQ(after.files.at(1), before_.files.at(1));
+    EXPECT_EQ(presser_.MessageBoxes(), 1) << "the question alone";
+    Disconnect(addin);
 }
 
 // A .brindleignore that cannot be read keeps the project commands out of every module, and
 // says why.
 TEST_P(TeamFiles, AnUnreadableIgnoreFileLeavesEveryModuleAlone) {
     BRINDLE_NEEDS_SCREEN();
-    test::DialogPresser presser;
-    ASSERT_TRUE(presser.Installed());
-    TeamProject project(std::string("CStock\0.cls\r\n", 13));  // no text
-    const auto automation = project.Automation(Kind());
-    IDTExtensibility2* addin = Create();
+    ASSERT_TRUE(presser_.Installed());
+    IDTExtensibility2* addin = ConnectTeam(std::string("CStock\0.cls\r\n", 13), IDOK);  // no text
     ASSERT_NE(addin, nullptr);
-    ASSERT_EQ(addin->OnConnection(automation->Vbe(), Mode(), automation->AddIn("VBBrindle.Brindle"),
-                                  nullptr),
-              S_OK);
-    const Outcome before = OutcomeOf(project.ide);
-    presser.Press(IDYES, IDOK);
-    presser.Forget();
-    EXPECT_TRUE(project.ide.Click(buttons::kAddAllToProj));
-    EXPECT_EQ(OutcomeOf(project.ide), before);
-    EXPECT_EQ(presser.MessageBoxes(), 2) << "the question, then why nothing was done";
-    EXPECT_NE(presser.LastText().find(L".brindleignore"), std::wstring::npos) << presser.LastText();
-    EXPECT_NE(presser.LastText().find(L"leave every module alone"), std::wstring::npos);
-    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    addin->Release();
+    EXPECT_TRUE(ide_->vbe.Click(buttons::kAddAllToProj));
+    EXPECT_EQ(OutcomeOf(ide_->vbe), before_);
+    EXPECT_EQ(presser_.MessageBoxes(), 2) << "the question, then why nothing was done";
+    EXPECT_NE(presser_.LastText().find(L".brindleignore"), std::wstring::npos)
+        << presser_.LastText();
+    EXPECT_NE(presser_.LastText().find(L"leave every module alone"), std::wstring::npos);
+    Disconnect(addin);
 }
 
 // Each IDE in both modes as our own IDE behaves, and at startup in each other variant: the

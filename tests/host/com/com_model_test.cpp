@@ -165,17 +165,28 @@ TEST_P(ComModel, FindsComponentsAndTheirCode) {
 }
 
 // The VBA editor has no Members (unknown by name there): our reading of the module gives the
-// same answers.
+// same answers, and is kept through the add-in's own lines that declare nothing, not through a
+// declaration.
 TEST_P(ComModel, TellsMembersInBothEditors) {
     ComVbe& vbe = Model();
     const ComVbe::Reach reach(vbe);
-    Members& members = vbe.ActiveCodePane()->CodeModule().Members();
+    CodeModule& module = vbe.ActiveCodePane()->CodeModule();
+    Members& members = module.Members();
     EXPECT_EQ(members.Count(), 2);
     EXPECT_EQ(members.Item("size")->Type(), vbext_mt_Property);
     EXPECT_EQ(members.Item("Go")->Type(), vbext_mt_Method);
     EXPECT_EQ(members.Item(2)->Name(), "Size");
     EXPECT_THROW(members.Item("Missing"), VbError);
     EXPECT_EQ(automation->Calls().Of("Members"), GetParam() == IdeKind::Vba ? 0 : 5);
+
+    module.InsertLines(5, "    ' [Brindle Begin]\r\n    On Error GoTo Failed");
+    const int reads = automation->Calls().Of("Lines");
+    EXPECT_EQ(members.Item(2)->Name(), "Size");
+    EXPECT_EQ(automation->Calls().Of("Lines"), reads) << "the module read again";
+    module.DeleteLines(5, 2);
+    module.InsertLines(module.CountOfLines() + 1, "Private Sub Added()\r\nEnd Sub");
+    EXPECT_EQ(members.Count(), 3);
+    EXPECT_EQ(members.Item(3)->Name(), "Added");
 }
 
 // Within one call of the IDE a module's text is read once; the add-in's own edits are laid
@@ -280,30 +291,37 @@ TEST_P(ComModel, ListsWindowsAndAddins) {
     }
 }
 
+// The add-in connected through the model, its message boxes answered Yes, its failures kept.
+struct Connected {
+    Connected(ComVbe& vbe, IDispatch* addIn)
+        : settings(dir.path() / "settings.ini"),
+          windows(ui::HeadlessSetup{.answer = ui::FixedAnswer(vbYes)}) {
+        test::WriteBytes(dir.path() / "header.txt", "On Error GoTo Fail_%ProcedureName%");
+        test::WriteBytes(dir.path() / "footer.txt", "Fail_%ProcedureName%:");
+        settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrHdrKey,
+                             (dir.path() / "header.txt").string());
+        settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrFtrKey,
+                             (dir.path() / "footer.txt").string());
+        addin = std::make_unique<Brindle>(settings, templates, windows, &sink);
+        const ComVbe::Reach reach(vbe);
+        addin->OnConnection(vbe, ext_cm_AfterStartup, &vbe.WrapAddIn(DispatchPtr::Share(addIn)),
+                            custom);
+    }
+    test::TempDir dir;
+    SettingsFile settings;
+    TemplateFileReader templates{std::vector<std::filesystem::path>{}};
+    ui::HeadlessWindows windows;
+    test::RecordingSink sink;
+    std::unique_ptr<Brindle> addin;
+    CustomArgs custom;
+};
+
 // The add-in itself over the model: connected as the in-process server does it, a click on its
 // button in the IDE adds an error handler to the selected procedure, and disconnection hides
 // its buttons.
 TEST_P(ComModel, TheAddinWorksThroughIt) {
-    test::TempDir dir;
-    test::WriteBytes(dir.path() / "header.txt", "On Error GoTo Fail_%ProcedureName%");
-    test::WriteBytes(dir.path() / "footer.txt", "Fail_%ProcedureName%:");
-    SettingsFile settings(dir.path() / "settings.ini");
-    settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrHdrKey,
-                         (dir.path() / "header.txt").string());
-    settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrFtrKey,
-                         (dir.path() / "footer.txt").string());
-    TemplateFileReader templates{std::vector<std::filesystem::path>{}};
-    ui::HeadlessWindows windows;
-    Brindle addin(settings, templates, windows, nullptr);
-
     ComVbe& vbe = Model();
-    CustomArgs custom;
-    {
-        const ComVbe::Reach reach(vbe);
-        addin.OnConnection(
-            vbe, ext_cm_AfterStartup,
-            &vbe.WrapAddIn(DispatchPtr::Share(automation->AddIn("VBBrindle.Brindle"))), custom);
-    }
+    Connected connected(vbe, automation->AddIn("VBBrindle.Brindle"));
     ide.component->CodeModule().CodePane().SetSelection(4, 1, 4, 1);
     ASSERT_TRUE(ide.vbe.Click("Code Window", "Add Error Handler(s) to Selected Procedures"));
     EXPECT_EQ(ide.component->CodeModule().Lines(4, 9),
@@ -318,7 +336,7 @@ TEST_P(ComModel, TheAddinWorksThroughIt) {
     EXPECT_EQ(vbe.Held(), 0u);
     {
         const ComVbe::Reach reach(vbe);
-        addin.OnDisconnection(ext_dm_UserClosed, custom);
+        connected.addin->OnDisconnection(ext_dm_UserClosed, connected.custom);
     }
     EXPECT_FALSE(ide.vbe.Click("Code Window", "Add Error Handler(s) to Selected Procedures"));
 }
@@ -345,30 +363,78 @@ TEST_P(ComModel, FindsTheBarsOfEachEditorByItsOwnNames) {
     EXPECT_EQ(automation->Calls().Of("FullName"), vba ? 0 : 1);
 }
 
-// The add-in connected through the model, its message boxes answered Yes, its failures kept.
-struct Connected {
-    Connected(ComVbe& vbe, IDispatch* addIn)
-        : settings(dir.path() / "settings.ini"),
-          windows(ui::HeadlessSetup{.answer = ui::FixedAnswer(vbYes)}) {
-        test::WriteBytes(dir.path() / "header.txt", "On Error GoTo Fail_%ProcedureName%");
-        test::WriteBytes(dir.path() / "footer.txt", "Fail_%ProcedureName%:");
-        settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrHdrKey,
-                             (dir.path() / "header.txt").string());
-        settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrFtrKey,
-                             (dir.path() / "footer.txt").string());
-        addin = std::make_unique<Brindle>(settings, templates, windows, &sink);
-        const ComVbe::Reach reach(vbe);
-        addin->OnConnection(vbe, ext_cm_AfterStartup, &vbe.WrapAddIn(DispatchPtr::Share(addIn)),
-                            custom);
+// The double itself, where it pins what the IDEs publish: a failure raised as the IDE raises it
+// (with VB's number, description and source, or the bare HRESULT), a caller's mistakes as COM
+// answers them (ProcOfLine's kind is by reference, a put's value is named), and what each
+// editor lacks by name already (the VBA editor's Members and VBE.FullName) or names its own way
+// (its Version, the project window's menu).
+TEST_P(ComModel, TheDoubleAnswersAsTheIdesPublish) {
+    const bool vba = GetParam() == IdeKind::Vba;
+    Model();
+    const Object vbe(DispatchPtr::Share(automation->Vbe()), 1251);
+    const Object pane = vbe.Get("ActiveCodePane").AsObject();
+    const Object module = pane.Get("CodeModule").AsObject();
+    const auto number = [](const auto& call) {
+        try {
+            call();
+        } catch (const VbError& e) {
+            return e.Number();
+        }
+        return 0;
+    };
+    try {
+        module.Call("ProcStartLine", {"Nope", 0});
+        ADD_FAILURE() << "a procedure that is not there was found";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), 35);
+        EXPECT_EQ(e.Description(), "Sub or Function not defined");
+        EXPECT_EQ(e.Source().rfind("VBIDE", 0), 0u);
     }
-    test::TempDir dir;
-    SettingsFile settings;
-    TemplateFileReader templates{std::vector<std::filesystem::path>{}};
-    ui::HeadlessWindows windows;
-    test::RecordingSink sink;
-    std::unique_ptr<Brindle> addin;
-    CustomArgs custom;
-};
+    EXPECT_EQ(number([&] { module.Call("Lines", {99, 1}); }), 9);
+    automation->Behave({.failuresWithoutExceptionInfo = true});
+    EXPECT_EQ(number([&] { module.Call("Lines", {99, 1}); }), 9) << "a bare HRESULT";
+    EXPECT_EQ(number([&] { module.Call("ProcOfLine", {7, 3}); }), 13) << "the kind by value";
+    std::int32_t kind = 0;
+    EXPECT_EQ(module.Call("ProcOfLine", {7, ByRef<std::int32_t>{kind}}).Text(), "Size");
+    EXPECT_EQ(kind, vbext_pk_Get);
+    EXPECT_EQ(number([&] { module.Call("Lines", {1}); }), 450);
+    EXPECT_EQ(number([&] { module.Get("InsertLines"); }), 438) << "a method got";
+    EXPECT_EQ(ide.component->CodeModule().CountOfLines(), 8);
+
+    // A put whose value is not named DISPID_PROPERTYPUT is refused, as the system's dispatch does.
+    DISPID topLine = 0;
+    auto* name = const_cast<LPOLESTR>(L"TopLine");
+    IDispatch* raw = pane.Pointer().Get();
+    ASSERT_EQ(raw->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &topLine), S_OK);
+    VARIANT value{};
+    value.vt = VT_I4;
+    value.lVal = 2;
+    DISPPARAMS params{&value, nullptr, 1, 0};
+    EXPECT_EQ(raw->Invoke(topLine, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
+                          nullptr, nullptr, nullptr),
+              DISP_E_PARAMNOTFOUND);
+    pane.Put("TopLine", 99);
+    EXPECT_EQ(pane.Get("TopLine").Long(), 8);
+
+    automation->ResetCalls();
+    EXPECT_EQ(vbe.Get("Version").Text(), vba ? "7.01" : "6.00");
+    if (vba) {
+        EXPECT_EQ(number([&] { module.Get("Members"); }), 438);
+        EXPECT_EQ(number([&] { vbe.Get("FullName"); }), 438);
+        EXPECT_EQ(automation->Calls().Of("Members") + automation->Calls().Of("FullName"), 0)
+            << "unknown by name, never invoked";
+    } else {
+        const Object members = module.Get("Members").AsObject();
+        EXPECT_EQ(members.Call("Item", {"Size"}).AsObject().Get("Type").Long(), vbext_mt_Property);
+        EXPECT_EQ(members.Call("Item", {1}).AsObject().Get("Name").Text(), "Go");
+        EXPECT_FALSE(vbe.Get("FullName").Text().empty());
+    }
+    const Object bars = vbe.Get("CommandBars").AsObject();
+    const std::string found = vba ? "Project Window" : "Project Window Project";
+    const std::string missing = vba ? "Project Window Project" : "Project Window";
+    EXPECT_EQ(bars.Call("Item", {found}).AsObject().Get("Name").Text(), found);
+    EXPECT_EQ(number([&] { bars.Call("Item", {missing}); }), 5);
+}
 
 // The VBA editor's document modules (100) and user forms (3) are modules with code: the project
 // commands treat them as they treat a class.

@@ -36,16 +36,6 @@ BSTR NewBstr(std::u16string_view text) {
                              static_cast<UINT>(text.size()));
 }
 
-bool SameName(const char* ours, const OLECHAR* theirs) {
-    for (; *ours != '\0' && *theirs != L'\0'; ++ours, ++theirs) {
-        if (std::towlower(static_cast<wint_t>(static_cast<unsigned char>(*ours))) !=
-            std::towlower(static_cast<wint_t>(*theirs))) {
-            return false;
-        }
-    }
-    return *ours == '\0' && *theirs == L'\0';
-}
-
 // As VB raises it: FACILITY_CONTROL and the error number.
 SCODE ScodeOf(std::int32_t number) {
     if (number < 0) {
@@ -72,6 +62,16 @@ std::u16string Wide(std::string_view text) {
 
 std::string Narrow(std::u16string_view text) {
     return Utf8FromUtf16(text);
+}
+
+bool SameName(const char* ours, const OLECHAR* theirs) {
+    for (; *ours != '\0' && *theirs != L'\0'; ++ours, ++theirs) {
+        if (std::towlower(static_cast<wint_t>(static_cast<unsigned char>(*ours))) !=
+            std::towlower(static_cast<wint_t>(*theirs))) {
+            return false;
+        }
+    }
+    return *ours == '\0' && *theirs == L'\0';
 }
 
 // ---- Call ----
@@ -236,48 +236,11 @@ void DispatchBase::Remember(const State::Key& key) {
     state_->objects.emplace(key, this);
 }
 
-HRESULT DispatchBase::QueryInterface(REFIID iid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    *object = nullptr;
+void* DispatchBase::Answer(REFIID iid) {
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIidDoubleObject) {
-        *object = static_cast<DispatchBase*>(this);
-    } else {
-        *object = OtherInterface(iid);
+        return static_cast<DispatchBase*>(this);
     }
-    if (*object == nullptr) {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG DispatchBase::AddRef() {
-    return ++references_;
-}
-
-ULONG DispatchBase::Release() {
-    const ULONG left = --references_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
-HRESULT DispatchBase::GetTypeInfoCount(UINT* count) {
-    if (count == nullptr) {
-        return E_POINTER;
-    }
-    *count = 0;
-    return S_OK;
-}
-
-HRESULT DispatchBase::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info != nullptr) {
-        *info = nullptr;
-    }
-    return DISP_E_BADINDEX;
+    return nullptr;
 }
 
 HRESULT DispatchBase::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
@@ -288,17 +251,13 @@ HRESULT DispatchBase::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, D
     for (UINT i = 0; i < count; ++i) {
         ids[i] = DISPID_UNKNOWN;
     }
-    if (Lacks(names[0])) {
+    const Declared* found = Lacks(names[0]) ? nullptr : Lookup(names[0], 0, 0);
+    if (found == nullptr) {
         return DISP_E_UNKNOWNNAME;
     }
-    for (const Row& row : Rows()) {
-        if (SameName(row.name, names[0])) {
-            ids[0] = row.id;
-            // Named arguments are not answered: the callers pass theirs in order.
-            return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
-        }
-    }
-    return DISP_E_UNKNOWNNAME;
+    ids[0] = found->id;
+    // Named arguments are not answered: the callers pass theirs in order.
+    return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
 }
 
 HRESULT DispatchBase::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
@@ -306,13 +265,7 @@ HRESULT DispatchBase::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS
     if (iid != IID_NULL) {
         return DISP_E_UNKNOWNINTERFACE;
     }
-    const Row* row = nullptr;
-    for (const Row& candidate : Rows()) {
-        if (candidate.id == id && (candidate.kinds & flags) != 0) {
-            row = &candidate;
-            break;
-        }
-    }
+    const Declared* row = Lookup(nullptr, id, flags);
     if (row == nullptr) {
         return DISP_E_MEMBERNOTFOUND;
     }
@@ -343,7 +296,7 @@ HRESULT DispatchBase::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS
         if (row->name == Ide().failing && Ide().calls.Of(row->name) == Ide().failingAt) {
             throw VbError(440, "Automation error", "VBIDE");
         }
-        row->run(*this, call);
+        Run(*row, call);
         return S_OK;
     } catch (const ArgumentError& error) {
         if (result != nullptr) {

@@ -1,12 +1,11 @@
 #pragma once
-// The machinery every automation object of the double shares: reference counting, answering
+// The machinery every automation object of the double shares: answering
 // by name from one table of members per object type, the arguments of one Invoke, and our
 // failures turned into DISP_E_EXCEPTION with an EXCEPINFO.
 
 #include <oaidl.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,10 +17,8 @@
 #include <typeindex>
 #include <utility>
 
+#include "host/com/ComObject.h"
 #include "host/com/double/AutomationIde.h"
-
-// COM interfaces have no virtual destructor: an object deletes itself in its Release.
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
 namespace brindle::test {
 
@@ -114,6 +111,9 @@ private:
     VARIANT* result_;
 };
 
+// Whether a member's name is the one a caller asks for, letter case aside.
+bool SameName(const char* ours, const OLECHAR* theirs);
+
 // The kinds of Invoke a member answers, as the IDE's type library declares it.
 enum Kind : WORD {
     kMethod = DISPATCH_METHOD,
@@ -126,50 +126,74 @@ enum Kind : WORD {
 inline constexpr GUID kIidDoubleObject = {
     0x6a1f3c52, 0x2b7e, 0x4c1d, {0x9f, 0x0a, 0x5e, 0x3b, 0x8d, 0x7c, 0x4a, 0x21}};
 
-class DispatchBase : public IDispatch {
+class DispatchBase : public host::com::DispatchObject<IDispatch> {
 public:
     explicit DispatchBase(std::shared_ptr<State> state) : state_(std::move(state)) {}
-    virtual ~DispatchBase();
-    DispatchBase(const DispatchBase&) = delete;
-    DispatchBase& operator=(const DispatchBase&) = delete;
+    ~DispatchBase() override;
 
     // Handed out again for the same key while it lives.
     void Remember(const State::Key& key);
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
                                             DISPID* ids) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
                                      DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                      UINT* argError) override;
 
-protected:
-    struct Row {
-        const char* name;
-        DISPID id;
-        WORD kinds;
-        unsigned minArgs;
-        unsigned maxArgs;
-        void (*run)(DispatchBase& self, Call& call);
-    };
-    virtual std::span<const Row> Rows() const = 0;
-    // Further interfaces of an object (a connection point container).
-    virtual void* OtherInterface(REFIID) { return nullptr; }
-    // A member of the table that this IDE's library lacks: unknown already by name.
-    virtual bool Lacks(const OLECHAR*) const { return false; }
-
     State& Ide() const { return *state_; }
     const std::shared_ptr<State>& SharedState() const { return state_; }
 
+protected:
+    // A member as the IDE's type library declares it.
+    struct Declared {
+        const char* name;
+        DISPID id;
+        WORD kinds;
+        unsigned minArgs = 0;
+        unsigned maxArgs = 0;
+    };
+    // The member of that name, or of that DISPID answering one of `kinds`; null when none.
+    virtual const Declared* Lookup(const OLECHAR* name, DISPID id, WORD kinds) const = 0;
+    virtual void Run(const Declared& declared, Call& call) = 0;
+    // A member of the table that this IDE's library lacks: unknown already by name.
+    virtual bool Lacks(const OLECHAR*) const { return false; }
+    void* Answer(REFIID iid) override;
+
 private:
     std::shared_ptr<State> state_;
-    std::atomic<ULONG> references_{1};
     std::optional<State::Key> key_;
+};
+
+// An object answering from its type's table of members, each run on the object itself.
+template <class Self>
+class Automation : public DispatchBase {
+public:
+    using DispatchBase::DispatchBase;
+
+protected:
+    struct Row {
+        Declared declared;
+        void (*run)(Self& self, Call& call);
+    };
+    virtual std::span<const Row> Rows() const = 0;
+
+private:
+    const Declared* Lookup(const OLECHAR* name, DISPID id, WORD kinds) const override {
+        for (const Row& row : Rows()) {
+            if (name != nullptr ? SameName(row.declared.name, name)
+                                : row.declared.id == id && (row.declared.kinds & kinds) != 0) {
+                return &row.declared;
+            }
+        }
+        return nullptr;
+    }
+    void Run(const Declared& declared, Call& call) override {
+        for (const Row& row : Rows()) {
+            if (&row.declared == &declared) {
+                row.run(static_cast<Self&>(*this), call);
+            }
+        }
+    }
 };
 
 // The IDE hands out one object for one thing for as long as a caller holds it, so that callers
@@ -184,12 +208,6 @@ IDispatch* Shared(const std::shared_ptr<State>& state, const void* thing, Args&&
     auto* object = new Object(state, std::forward<Args>(args)...);
     object->Remember(key);
     return object;
-}
-
-// The object a row's `run` is given, as the type whose table holds the row.
-template <class Self>
-Self& As(DispatchBase& self) {
-    return static_cast<Self&>(self);
 }
 
 // Our object behind an argument, or null when it is someone else's or of another type.

@@ -63,9 +63,9 @@ IDispatch* NewMainWindow(const std::shared_ptr<State>& state);
 
 // ---- VBE ----
 
-class VbeObject final : public DispatchBase {
+class VbeObject final : public Automation<VbeObject> {
 public:
-    using DispatchBase::DispatchBase;
+    using Automation::Automation;
 
 private:
     bool Lacks(const OLECHAR* name) const override {
@@ -74,51 +74,38 @@ private:
 
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 9> kRows = {{
-            {"Version", 1, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnText(As<VbeObject>(self).Ide().kind == IdeKind::Vb6 ? u"6.00"
-                                                                                : u"7.01");
+            {{"Version", 1, kGet},
+             [](VbeObject& o, Call& c) {
+                 c.ReturnText(o.Ide().kind == IdeKind::Vb6 ? u"6.00" : u"7.01");
              }},
-            {"ActiveVBProject", 2, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 auto& vbe = As<VbeObject>(self);
+            {{"ActiveVBProject", 2, kGet},
+             [](VbeObject& vbe, Call& c) {
                  VBProject* project = vbe.Ide().vbe.ActiveVBProject();
-                 call.ReturnObject(project ? NewProject(vbe.SharedState(), *project) : nullptr);
+                 c.ReturnObject(project ? NewProject(vbe.SharedState(), *project) : nullptr);
              }},
-            {"ActiveCodePane", 3, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 auto& vbe = As<VbeObject>(self);
+            {{"ActiveCodePane", 3, kGet},
+             [](VbeObject& vbe, Call& c) {
                  CodePane* pane = vbe.Ide().vbe.ActiveCodePane();
-                 call.ReturnObject(pane ? NewCodePane(vbe.SharedState(), *pane) : nullptr);
+                 c.ReturnObject(pane ? NewCodePane(vbe.SharedState(), *pane) : nullptr);
              }},
-            {"Windows", 4, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnObject(NewWindows(As<VbeObject>(self).SharedState()));
-             }},
-            {"CommandBars", 5, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnObject(NewCommandBars(As<VbeObject>(self).SharedState()));
-             }},
-            {"Events", 6, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnObject(NewEvents(As<VbeObject>(self).SharedState()));
-             }},
-            {"Addins", 7, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnObject(NewAddins(As<VbeObject>(self).SharedState()));
-             }},
+            {{"Windows", 4, kGet},
+             [](VbeObject& o, Call& c) { c.ReturnObject(NewWindows(o.SharedState())); }},
+            {{"CommandBars", 5, kGet},
+             [](VbeObject& o, Call& c) { c.ReturnObject(NewCommandBars(o.SharedState())); }},
+            {{"Events", 6, kGet},
+             [](VbeObject& o, Call& c) { c.ReturnObject(NewEvents(o.SharedState())); }},
+            {{"Addins", 7, kGet},
+             [](VbeObject& o, Call& c) { c.ReturnObject(NewAddins(o.SharedState())); }},
             // The VB6 IDE's path; the VBA editor's VBE has no FullName.
-            {"FullName", 8, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 if (As<VbeObject>(self).Ide().kind == IdeKind::Vba) {
+            {{"FullName", 8, kGet},
+             [](VbeObject& o, Call& c) {
+                 if (o.Ide().kind == IdeKind::Vba) {
                      NotSupported();
                  }
-                 call.ReturnText(u"C:\\Program Files\\Microsoft Visual Studio\\VB98\\VB6.EXE");
+                 c.ReturnText(u"C:\\Program Files\\Microsoft Visual Studio\\VB98\\VB6.EXE");
              }},
-            {"MainWindow", 9, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnObject(NewMainWindow(As<VbeObject>(self).SharedState()));
-             }},
+            {{"MainWindow", 9, kGet},
+             [](VbeObject& o, Call& c) { c.ReturnObject(NewMainWindow(o.SharedState())); }},
         }};
         return kRows;
     }
@@ -126,20 +113,20 @@ private:
 
 // ---- Projects and components ----
 
-class ProjectObject final : public DispatchBase {
+class ProjectObject final : public Automation<ProjectObject> {
 public:
     ProjectObject(std::shared_ptr<State> state, VBProject& project)
-        : DispatchBase(std::move(state)), project_(project) {}
+        : Automation(std::move(state)), project_(project) {}
 
 private:
     std::span<const Row> Rows() const override;
     VBProject& project_;
 };
 
-class ComponentsObject final : public DispatchBase {
+class ComponentsObject final : public Automation<ComponentsObject> {
 public:
     ComponentsObject(std::shared_ptr<State> state, VBComponents& components, std::string project)
-        : DispatchBase(std::move(state)), components_(components), project_(std::move(project)) {}
+        : Automation(std::move(state)), components_(components), project_(std::move(project)) {}
 
 private:
     // By 1-based index, or by name without regard to case; neither raises 9.
@@ -160,17 +147,14 @@ private:
 
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 2> kRows = {{
-            {"Item", DISPID_VALUE, kMethod, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 auto& list = As<ComponentsObject>(self);
-                 call.ReturnObject(
-                     NewComponent(list.SharedState(), list.Item(call), list.project_));
+            {{"Item", DISPID_VALUE, kMethod, 1, 1},
+             [](ComponentsObject& list, Call& c) {
+                 c.ReturnObject(NewComponent(list.SharedState(), list.Item(c), list.project_));
              }},
-            {"Count", 1, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 auto& list = As<ComponentsObject>(self);
+            {{"Count", 1, kGet},
+             [](ComponentsObject& list, Call& c) {
                  RefuseIfLocked(list.Ide(), list.project_, AutomationIde::LockPoint::CountAndItem);
-                 call.Return(list.components_.Count());
+                 c.Return(list.components_.Count());
              }},
         }};
         return kRows;
@@ -180,33 +164,28 @@ private:
     std::string project_;
 };
 
-std::span<const DispatchBase::Row> ProjectObject::Rows() const {
+std::span<const ProjectObject::Row> ProjectObject::Rows() const {
     static constexpr std::array<Row, 4> kRows = {{
-        {"Name", 1, kGet, 0, 0,
-         [](DispatchBase& self, Call& call) {
-             call.ReturnText(Wide(As<ProjectObject>(self).project_.Name()));
-         }},
+        {{"Name", 1, kGet},
+         [](ProjectObject& o, Call& c) { c.ReturnText(Wide(o.project_.Name())); }},
         // The project file, or the VBA editor's document; empty before it is saved.
-        {"FileName", 4, kGet, 0, 0,
-         [](DispatchBase& self, Call& call) {
-             auto& project = As<ProjectObject>(self);
+        {{"FileName", 4, kGet},
+         [](ProjectObject& project, Call& c) {
              const auto found = project.Ide().projectFiles.find(project.project_.Name());
-             call.ReturnText(found != project.Ide().projectFiles.end() ? found->second : u"");
+             c.ReturnText(found != project.Ide().projectFiles.end() ? found->second : u"");
          }},
-        {"VBComponents", 2, kGet, 0, 0,
-         [](DispatchBase& self, Call& call) {
-             auto& project = As<ProjectObject>(self);
+        {{"VBComponents", 2, kGet},
+         [](ProjectObject& project, Call& c) {
              const std::string name = project.project_.Name();
              RefuseIfLocked(project.Ide(), name, AutomationIde::LockPoint::Components);
-             call.ReturnObject(Shared<ComponentsObject>(project.SharedState(),
-                                                        &project.project_.VBComponents(),
-                                                        project.project_.VBComponents(), name));
+             c.ReturnObject(Shared<ComponentsObject>(project.SharedState(),
+                                                     &project.project_.VBComponents(),
+                                                     project.project_.VBComponents(), name));
          }},
         // The VBA editor's alone: the VB6 IDE's projects do not know the name.
-        {"Protection", 3, kGet, 0, 0,
-         [](DispatchBase& self, Call& call) {
-             auto& project = As<ProjectObject>(self);
-             call.Return(project.Ide().locked.contains(project.project_.Name()) ? 1 : 0);
+        {{"Protection", 3, kGet},
+         [](ProjectObject& project, Call& c) {
+             c.Return(project.Ide().locked.contains(project.project_.Name()) ? 1 : 0);
          }},
     }};
     // Without Protection.
@@ -214,36 +193,29 @@ std::span<const DispatchBase::Row> ProjectObject::Rows() const {
     return Ide().kind == IdeKind::Vba ? std::span<const Row>(kRows) : kVb6Rows;
 }
 
-class ComponentObject final : public DispatchBase {
+class ComponentObject final : public Automation<ComponentObject> {
 public:
     ComponentObject(std::shared_ptr<State> state, VBComponent& component, std::string project)
-        : DispatchBase(std::move(state)), component_(component), project_(std::move(project)) {}
+        : Automation(std::move(state)), component_(component), project_(std::move(project)) {}
 
 private:
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 4> kRows = {{
-            {"Name", 1, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnText(ComponentName(As<ComponentObject>(self).component_));
-             }},
-            {"Type", 2, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.Return(As<ComponentObject>(self).component_.Type());
-             }},
-            {"CodeModule", 3, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 auto& component = As<ComponentObject>(self);
+            {{"Name", 1, kGet},
+             [](ComponentObject& o, Call& c) { c.ReturnText(ComponentName(o.component_)); }},
+            {{"Type", 2, kGet}, [](ComponentObject& o, Call& c) { c.Return(o.component_.Type()); }},
+            {{"CodeModule", 3, kGet},
+             [](ComponentObject& component, Call& c) {
                  RefuseIfLocked(component.Ide(), component.project_,
                                 AutomationIde::LockPoint::CodeModule);
-                 call.ReturnObject(component.CodeModule());
+                 c.ReturnObject(component.CodeModule());
              }},
             // The VB6 IDE's alone: the VBA editor's components live in their document.
-            {"FileNames", 4, kGet, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 const auto* ours = dynamic_cast<const host::MemoryComponent*>(
-                     &As<ComponentObject>(self).component_);
-                 call.ReturnText(ours != nullptr && call.Long(0) == 1 ? ours->FilePath().u16string()
-                                                                      : u"");
+            {{"FileNames", 4, kGet, 1, 1},
+             [](ComponentObject& o, Call& c) {
+                 const auto* ours = dynamic_cast<const host::MemoryComponent*>(&o.component_);
+                 c.ReturnText(ours != nullptr && c.Long(0) == 1 ? ours->FilePath().u16string()
+                                                                : u"");
              }},
         }};
         static constexpr std::span<const Row> kVbaRows(kRows.data(), 3);
@@ -272,10 +244,10 @@ IDispatch* NewComponent(const std::shared_ptr<State>& state, VBComponent& compon
 
 // ---- Code modules ----
 
-class CodeModuleObject final : public DispatchBase {
+class CodeModuleObject final : public Automation<CodeModuleObject> {
 public:
     CodeModuleObject(std::shared_ptr<State> state, CodeModule& module)
-        : DispatchBase(std::move(state)), module_(module) {}
+        : Automation(std::move(state)), module_(module) {}
 
 private:
     bool Lacks(const OLECHAR* name) const override {
@@ -352,93 +324,81 @@ private:
     CodeModule& module_;
 };
 
-std::span<const DispatchBase::Row> CodeModuleObject::Rows() const {
+std::span<const CodeModuleObject::Row> CodeModuleObject::Rows() const {
     static constexpr std::array<Row, 14> kRows = {{
-        {"Parent", 1, kGet, 0, 0,
-         [](DispatchBase& self, Call& call) {
-             auto& module = As<CodeModuleObject>(self);
-             call.ReturnObject(NewComponent(module.SharedState(), module.module_.Parent()));
+        {{"Parent", 1, kGet},
+         [](CodeModuleObject& module, Call& c) {
+             c.ReturnObject(NewComponent(module.SharedState(), module.module_.Parent()));
          }},
-        {"CodePane", 2, kGet, 0, 0,
-         [](DispatchBase& self, Call& call) {
-             auto& module = As<CodeModuleObject>(self);
-             call.ReturnObject(NewCodePane(module.SharedState(), module.module_.CodePane()));
+        {{"CodePane", 2, kGet},
+         [](CodeModuleObject& module, Call& c) {
+             c.ReturnObject(NewCodePane(module.SharedState(), module.module_.CodePane()));
          }},
-        {"Members", 3, kGet, 0, 0,
-         [](DispatchBase& self, Call& call) {
-             auto& module = As<CodeModuleObject>(self);
+        {{"Members", 3, kGet},
+         [](CodeModuleObject& module, Call& c) {
              if (module.Ide().kind == IdeKind::Vba) {
                  NotSupported();
              }
-             call.ReturnObject(NewMembers(module.SharedState(), module.module_));
+             c.ReturnObject(NewMembers(module.SharedState(), module.module_));
          }},
-        {"CountOfLines", 4, kGet, 0, 0,
-         [](DispatchBase& self, Call& call) {
-             call.Return(As<CodeModuleObject>(self).module_.CountOfLines());
+        {{"CountOfLines", 4, kGet},
+         [](CodeModuleObject& o, Call& c) { c.Return(o.module_.CountOfLines()); }},
+        {{"CountOfDeclarationLines", 5, kGet},
+         [](CodeModuleObject& o, Call& c) { c.Return(o.CountOfDeclarationLines()); }},
+        {{"Lines", 6, kGet, 2, 2},
+         [](CodeModuleObject& o, Call& c) {
+             const CodeModule& module = o.module_;
+             c.ReturnText(FromModule(module, module.Lines(c.Long(0), c.Long(1))));
          }},
-        {"CountOfDeclarationLines", 5, kGet, 0, 0,
-         [](DispatchBase& self, Call& call) {
-             call.Return(As<CodeModuleObject>(self).CountOfDeclarationLines());
+        {{"InsertLines", 7, kMethod, 2, 2},
+         [](CodeModuleObject& module, Call& c) {
+             module.InsertLines(c.Long(0), ToModule(module.module_, c.Text(1)));
          }},
-        {"Lines", 6, kGet, 2, 2,
-         [](DispatchBase& self, Call& call) {
-             const CodeModule& module = As<CodeModuleObject>(self).module_;
-             call.ReturnText(FromModule(module, module.Lines(call.Long(0), call.Long(1))));
+        {{"DeleteLines", 8, kMethod, 1, 2},
+         [](CodeModuleObject& module, Call& c) {
+             module.Edit(
+                 [&] { module.module_.DeleteLines(c.Long(0), c.OptionalLong(1).value_or(1)); });
          }},
-        {"InsertLines", 7, kMethod, 2, 2,
-         [](DispatchBase& self, Call& call) {
-             auto& module = As<CodeModuleObject>(self);
-             module.InsertLines(call.Long(0), ToModule(module.module_, call.Text(1)));
+        {{"ReplaceLine", 9, kMethod, 2, 2},
+         [](CodeModuleObject& module, Call& c) {
+             module.ReplaceLine(c.Long(0), ToModule(module.module_, c.Text(1)));
          }},
-        {"DeleteLines", 8, kMethod, 1, 2,
-         [](DispatchBase& self, Call& call) {
-             auto& module = As<CodeModuleObject>(self);
-             module.Edit([&] {
-                 module.module_.DeleteLines(call.Long(0), call.OptionalLong(1).value_or(1));
-             });
+        {{"ProcStartLine", 10, kGet, 2, 2},
+         [](CodeModuleObject& o, Call& c) {
+             CodeModule& module = o.module_;
+             c.Return(module.ProcStartLine(ToModule(module, c.Text(0)), ProcKind(c, 1)));
          }},
-        {"ReplaceLine", 9, kMethod, 2, 2,
-         [](DispatchBase& self, Call& call) {
-             auto& module = As<CodeModuleObject>(self);
-             module.ReplaceLine(call.Long(0), ToModule(module.module_, call.Text(1)));
+        {{"ProcBodyLine", 11, kGet, 2, 2},
+         [](CodeModuleObject& o, Call& c) {
+             CodeModule& module = o.module_;
+             c.Return(module.ProcBodyLine(ToModule(module, c.Text(0)), ProcKind(c, 1)));
          }},
-        {"ProcStartLine", 10, kGet, 2, 2,
-         [](DispatchBase& self, Call& call) {
-             CodeModule& module = As<CodeModuleObject>(self).module_;
-             call.Return(module.ProcStartLine(ToModule(module, call.Text(0)), ProcKind(call, 1)));
-         }},
-        {"ProcBodyLine", 11, kGet, 2, 2,
-         [](DispatchBase& self, Call& call) {
-             CodeModule& module = As<CodeModuleObject>(self).module_;
-             call.Return(module.ProcBodyLine(ToModule(module, call.Text(0)), ProcKind(call, 1)));
-         }},
-        {"ProcCountLines", 12, kGet, 2, 2,
-         [](DispatchBase& self, Call& call) {
-             CodeModule& module = As<CodeModuleObject>(self).module_;
-             call.Return(module.ProcCountLines(ToModule(module, call.Text(0)), ProcKind(call, 1)));
+        {{"ProcCountLines", 12, kGet, 2, 2},
+         [](CodeModuleObject& o, Call& c) {
+             CodeModule& module = o.module_;
+             c.Return(module.ProcCountLines(ToModule(module, c.Text(0)), ProcKind(c, 1)));
          }},
         // ProcOfLine(Line, ProcKind): the kind by reference, written back.
-        {"ProcOfLine", 13, kGet, 2, 2,
-         [](DispatchBase& self, Call& call) {
-             CodeModule& module = As<CodeModuleObject>(self).module_;
-             call.ByRefLong(1);
+        {{"ProcOfLine", 13, kGet, 2, 2},
+         [](CodeModuleObject& o, Call& c) {
+             CodeModule& module = o.module_;
+             c.ByRefLong(1);
              auto kind = vbext_pk_Proc;
-             const std::string name = module.ProcOfLine(call.Long(0), kind);
-             call.WriteLong(1, kind);
-             call.ReturnText(FromModule(module, name));
+             const std::string name = module.ProcOfLine(c.Long(0), kind);
+             c.WriteLong(1, kind);
+             c.ReturnText(FromModule(module, name));
          }},
-        {"Find", 14, kMethod, 5, 8,
-         [](DispatchBase& self, Call& call) { As<CodeModuleObject>(self).Find(call); }},
+        {{"Find", 14, kMethod, 5, 8}, [](CodeModuleObject& o, Call& c) { o.Find(c); }},
     }};
     return kRows;
 }
 
 // ---- Code panes ----
 
-class CodePaneObject final : public DispatchBase {
+class CodePaneObject final : public Automation<CodePaneObject> {
 public:
     CodePaneObject(std::shared_ptr<State> state, CodePane& pane)
-        : DispatchBase(std::move(state)), pane_(pane) {}
+        : Automation(std::move(state)), pane_(pane) {}
 
 private:
     std::int32_t TopLine() {
@@ -474,37 +434,29 @@ private:
 
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 5> kRows = {{
-            {"CodeModule", 1, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 auto& pane = As<CodePaneObject>(self);
-                 call.ReturnObject(NewCodeModule(pane.SharedState(), pane.pane_.CodeModule()));
+            {{"CodeModule", 1, kGet},
+             [](CodePaneObject& pane, Call& c) {
+                 c.ReturnObject(NewCodeModule(pane.SharedState(), pane.pane_.CodeModule()));
              }},
             // GetSelection(StartLine, StartColumn, EndLine, EndColumn), each by reference.
-            {"GetSelection", 2, kMethod, 4, 4,
-             [](DispatchBase& self, Call& call) {
+            {{"GetSelection", 2, kMethod, 4, 4},
+             [](CodePaneObject& o, Call& c) {
                  std::array<std::int32_t, 4> bounds{};
                  for (std::size_t i = 0; i < bounds.size(); ++i) {
-                     call.ByRefLong(i);
+                     c.ByRefLong(i);
                  }
-                 As<CodePaneObject>(self).pane_.GetSelection(bounds[0], bounds[1], bounds[2],
-                                                             bounds[3]);
+                 o.pane_.GetSelection(bounds[0], bounds[1], bounds[2], bounds[3]);
                  for (std::size_t i = 0; i < bounds.size(); ++i) {
-                     call.WriteLong(i, bounds[i]);
+                     c.WriteLong(i, bounds[i]);
                  }
              }},
-            {"SetSelection", 3, kMethod, 4, 4,
-             [](DispatchBase& self, Call& call) {
-                 As<CodePaneObject>(self).SetSelection(
-                     {call.Long(0), call.Long(1), call.Long(2), call.Long(3)});
+            {{"SetSelection", 3, kMethod, 4, 4},
+             [](CodePaneObject& o, Call& c) {
+                 o.SetSelection({c.Long(0), c.Long(1), c.Long(2), c.Long(3)});
              }},
-            {"TopLine", 4, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.Return(As<CodePaneObject>(self).TopLine());
-             }},
-            {"TopLine", 4, kPut, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 As<CodePaneObject>(self).SetTopLine(call.Long(0));
-             }},
+            {{"TopLine", 4, kGet}, [](CodePaneObject& o, Call& c) { c.Return(o.TopLine()); }},
+            {{"TopLine", 4, kPut, 1, 1},
+             [](CodePaneObject& o, Call& c) { o.SetTopLine(c.Long(0)); }},
         }};
         return kRows;
     }
@@ -514,24 +466,20 @@ private:
 
 // ---- Members (VB6 alone) ----
 
-class MemberObject final : public DispatchBase {
+class MemberObject final : public Automation<MemberObject> {
 public:
     MemberObject(std::shared_ptr<State> state, const CodeModule& module,
                  std::shared_ptr<const Member> member)
-        : DispatchBase(std::move(state)), module_(module), member_(std::move(member)) {}
+        : Automation(std::move(state)), module_(module), member_(std::move(member)) {}
 
 private:
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 2> kRows = {{
-            {"Name", 1, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 auto& member = As<MemberObject>(self);
-                 call.ReturnText(FromModule(member.module_, member.member_->Name()));
+            {{"Name", 1, kGet},
+             [](MemberObject& member, Call& c) {
+                 c.ReturnText(FromModule(member.module_, member.member_->Name()));
              }},
-            {"Type", 2, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.Return(As<MemberObject>(self).member_->Type());
-             }},
+            {{"Type", 2, kGet}, [](MemberObject& o, Call& c) { c.Return(o.member_->Type()); }},
         }};
         return kRows;
     }
@@ -545,10 +493,10 @@ IDispatch* NewMember(const std::shared_ptr<State>& state, const CodeModule& modu
     return Shared<MemberObject>(state, member.get(), module, member);
 }
 
-class MembersObject final : public DispatchBase {
+class MembersObject final : public Automation<MembersObject> {
 public:
     MembersObject(std::shared_ptr<State> state, CodeModule& module)
-        : DispatchBase(std::move(state)), module_(module) {}
+        : Automation(std::move(state)), module_(module) {}
 
 private:
     std::shared_ptr<const Member> Item(const Call& call) {
@@ -560,16 +508,12 @@ private:
 
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 2> kRows = {{
-            {"Item", DISPID_VALUE, kMethod, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 auto& members = As<MembersObject>(self);
-                 call.ReturnObject(
-                     NewMember(members.SharedState(), members.module_, members.Item(call)));
+            {{"Item", DISPID_VALUE, kMethod, 1, 1},
+             [](MembersObject& members, Call& c) {
+                 c.ReturnObject(NewMember(members.SharedState(), members.module_, members.Item(c)));
              }},
-            {"Count", 1, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.Return(As<MembersObject>(self).module_.Members().Count());
-             }},
+            {{"Count", 1, kGet},
+             [](MembersObject& o, Call& c) { c.Return(o.module_.Members().Count()); }},
         }};
         return kRows;
     }
@@ -583,32 +527,22 @@ IDispatch* NewMembers(const std::shared_ptr<State>& state, CodeModule& module) {
 
 // ---- Windows ----
 
-class WindowObject final : public DispatchBase {
+class WindowObject final : public Automation<WindowObject> {
 public:
     WindowObject(std::shared_ptr<State> state, std::shared_ptr<Window> window)
-        : DispatchBase(std::move(state)), window_(std::move(window)) {}
+        : Automation(std::move(state)), window_(std::move(window)) {}
 
 private:
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 5> kRows = {{
-            {"Caption", 1, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnText(Wide(As<WindowObject>(self).window_->Caption()));
-             }},
-            {"Type", 2, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.Return(As<WindowObject>(self).window_->Type());
-             }},
-            {"Visible", 3, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnBool(As<WindowObject>(self).window_->Visible());
-             }},
-            {"Visible", 3, kPut, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 As<WindowObject>(self).window_->SetVisible(call.Bool(0));
-             }},
-            {"Close", 4, kMethod, 0, 0,
-             [](DispatchBase& self, Call&) { As<WindowObject>(self).window_->Close(); }},
+            {{"Caption", 1, kGet},
+             [](WindowObject& o, Call& c) { c.ReturnText(Wide(o.window_->Caption())); }},
+            {{"Type", 2, kGet}, [](WindowObject& o, Call& c) { c.Return(o.window_->Type()); }},
+            {{"Visible", 3, kGet},
+             [](WindowObject& o, Call& c) { c.ReturnBool(o.window_->Visible()); }},
+            {{"Visible", 3, kPut, 1, 1},
+             [](WindowObject& o, Call& c) { o.window_->SetVisible(c.Bool(0)); }},
+            {{"Close", 4, kMethod}, [](WindowObject& o, Call&) { o.window_->Close(); }},
         }};
         return kRows;
     }
@@ -621,26 +555,25 @@ IDispatch* NewWindow(const std::shared_ptr<State>& state, const std::shared_ptr<
 }
 
 // The IDE's main window: its handle is the test's window, when it set one.
-class MainWindowObject final : public DispatchBase {
+class MainWindowObject final : public Automation<MainWindowObject> {
 public:
-    using DispatchBase::DispatchBase;
+    using Automation::Automation;
 
 private:
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 3> kRows = {{
-            {"Caption", 1, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
+            {{"Caption", 1, kGet},
+             [](MainWindowObject& o, Call& c) {
                  wchar_t text[256] = {};
-                 GetWindowTextW(As<MainWindowObject>(self).Ide().mainWindow, text, 256);
-                 call.ReturnText(reinterpret_cast<const char16_t*>(text));
+                 GetWindowTextW(o.Ide().mainWindow, text, 256);
+                 c.ReturnText(reinterpret_cast<const char16_t*>(text));
              }},
-            {"Type", 2, kGet, 0, 0,
-             [](DispatchBase&, Call& call) { call.Return(vbext_wt_MainWindow); }},
-            {"HWnd", 5, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
+            {{"Type", 2, kGet}, [](MainWindowObject&, Call& c) { c.Return(vbext_wt_MainWindow); }},
+            {{"HWnd", 5, kGet},
+             [](MainWindowObject& o, Call& c) {
                  // A window handle fits a Long in both bitnesses, as the IDE hands it over.
-                 call.Return(static_cast<std::int32_t>(
-                     reinterpret_cast<std::intptr_t>(As<MainWindowObject>(self).Ide().mainWindow)));
+                 c.Return(static_cast<std::int32_t>(
+                     reinterpret_cast<std::intptr_t>(o.Ide().mainWindow)));
              }},
         }};
         return kRows;
@@ -651,9 +584,9 @@ IDispatch* NewMainWindow(const std::shared_ptr<State>& state) {
     return Shared<MainWindowObject>(state, &state->mainWindow);
 }
 
-class WindowsObject final : public DispatchBase {
+class WindowsObject final : public Automation<WindowsObject> {
 public:
-    using DispatchBase::DispatchBase;
+    using Automation::Automation;
 
 private:
     // By 1-based index, or by caption.
@@ -674,15 +607,12 @@ private:
 
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 2> kRows = {{
-            {"Item", DISPID_VALUE, kMethod, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 auto& windows = As<WindowsObject>(self);
-                 call.ReturnObject(NewWindow(windows.SharedState(), windows.Item(call)));
+            {{"Item", DISPID_VALUE, kMethod, 1, 1},
+             [](WindowsObject& windows, Call& c) {
+                 c.ReturnObject(NewWindow(windows.SharedState(), windows.Item(c)));
              }},
-            {"Count", 1, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.Return(As<WindowsObject>(self).Ide().vbe.Windows().Count());
-             }},
+            {{"Count", 1, kGet},
+             [](WindowsObject& o, Call& c) { c.Return(o.Ide().vbe.Windows().Count()); }},
         }};
         return kRows;
     }

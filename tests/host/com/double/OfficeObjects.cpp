@@ -5,7 +5,6 @@
 #include <olectl.h>
 
 #include <array>
-#include <atomic>
 #include <span>
 #include <string>
 #include <utility>
@@ -54,18 +53,18 @@ IDispatch* NewControl(const std::shared_ptr<State>& state,
 // ---- Click sources: the IDE's CommandBarEvents, and the VBA editor's buttons' own ----
 
 // A connection point of one source interface and its sinks, each asked for that interface as
-// it advises. Every Click delivered is counted under "Click".
-class SinkPoint : public IConnectionPoint {
+// it advises. Every Click delivered is counted under "Click". `Others` are the further
+// interfaces of the object it is.
+template <class... Others>
+class SinkPoint : public host::com::ComObject<IConnectionPoint, Others...> {
 public:
     SinkPoint(std::shared_ptr<State> state, IID source)
         : state_(std::move(state)), source_(source) {}
-    virtual ~SinkPoint() {
+    ~SinkPoint() override {
         for (const auto& sink : sinks_) {
             sink.second->Release();
         }
     }
-    SinkPoint(const SinkPoint&) = delete;
-    SinkPoint& operator=(const SinkPoint&) = delete;
 
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
         if (iid == nullptr) {
@@ -145,7 +144,7 @@ VARIANT BoolRef(VARIANT_BOOL* flag) {
 
 // What VBE.Events.CommandBarEvents hands back: an object of an IUnknown-only interface that
 // answers IConnectionPointContainer, with one connection point found by its IID alone.
-class CommandBarEventsObject final : public IConnectionPointContainer, public SinkPoint {
+class CommandBarEventsObject final : public SinkPoint<IConnectionPointContainer> {
 public:
     CommandBarEventsObject(std::shared_ptr<State> state, std::shared_ptr<CommandBarControl> control,
                            std::shared_ptr<CommandBarEvents> source)
@@ -161,30 +160,6 @@ public:
                 Click(handled, cancelDefault);
             }
         });
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IConnectionPointContainer) {
-            *object = static_cast<IConnectionPointContainer*>(this);
-        } else if (iid == IID_IConnectionPoint) {
-            *object = static_cast<IConnectionPoint*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
     }
 
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
@@ -218,6 +193,13 @@ public:
     }
 
 private:
+    void* Answer(REFIID iid) override {
+        if (iid == IID_IUnknown || iid == IID_IConnectionPointContainer) {
+            return static_cast<IConnectionPointContainer*>(this);
+        }
+        return iid == IID_IConnectionPoint ? static_cast<IConnectionPoint*>(this) : nullptr;
+    }
+
     // Click(CommandBarControl, handled, CancelDefault), the two flags by reference and passed
     // on from one sink to the next.
     void Click(bool& handled, bool& cancelDefault) {
@@ -234,7 +216,6 @@ private:
         Release();
     }
 
-    std::atomic<ULONG> references_{1};
     std::shared_ptr<CommandBarControl> control_;
     std::shared_ptr<CommandBarEvents> source_;
     std::shared_ptr<char> alive_ = std::make_shared<char>();
@@ -243,7 +224,7 @@ private:
 }  // namespace
 
 // A button's own Office click point, _CommandBarButtonEvents: Click(Ctrl, CancelDefault).
-class ButtonPoint final : public SinkPoint {
+class ButtonPoint final : public SinkPoint<> {
 public:
     ButtonPoint(std::shared_ptr<State> state, IConnectionPointContainer* button,
                 std::shared_ptr<CommandBarControl> control)
@@ -258,26 +239,6 @@ public:
         button_->Release();
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IConnectionPoint) {
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IConnectionPoint*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE
     GetConnectionPointContainer(IConnectionPointContainer** container) override {
         if (container == nullptr) {
@@ -299,7 +260,12 @@ public:
     }
 
 private:
-    std::atomic<ULONG> references_{1};
+    void* Answer(REFIID iid) override {
+        return iid == IID_IUnknown || iid == IID_IConnectionPoint
+                   ? static_cast<IConnectionPoint*>(this)
+                   : nullptr;
+    }
+
     IConnectionPointContainer* button_;
     std::shared_ptr<CommandBarControl> control_;
 };
@@ -342,11 +308,13 @@ void WatchButton(const std::shared_ptr<State>& state,
 
 // ---- Command bars and controls ----
 
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 // In the VBA editor a button is also the container of its own click point.
-class ControlObject final : public DispatchBase, public IConnectionPointContainer {
+class ControlObject final : public Automation<ControlObject>, public IConnectionPointContainer {
 public:
     ControlObject(std::shared_ptr<State> state, std::shared_ptr<CommandBarControl> control)
-        : DispatchBase(std::move(state)), control_(std::move(control)) {}
+        : Automation(std::move(state)), control_(std::move(control)) {}
 
     const std::shared_ptr<CommandBarControl>& Control() const { return control_; }
 
@@ -375,11 +343,11 @@ public:
     }
 
 private:
-    void* OtherInterface(REFIID iid) override {
+    void* Answer(REFIID iid) override {
         if (iid == IID_IConnectionPointContainer && Ide().kind == IdeKind::Vba) {
             return static_cast<IConnectionPointContainer*>(this);
         }
-        return nullptr;
+        return DispatchBase::Answer(iid);
     }
 
     void Delete() {
@@ -390,42 +358,27 @@ private:
 
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 9> kRows = {{
-            {"Caption", 1, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnText(Wide(As<ControlObject>(self).control_->Caption()));
-             }},
-            {"Caption", 1, kPut, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 As<ControlObject>(self).control_->SetCaption(Narrow(call.Text(0)));
-             }},
-            {"BeginGroup", 2, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnBool(As<ControlObject>(self).control_->BeginGroup());
-             }},
-            {"BeginGroup", 2, kPut, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 As<ControlObject>(self).control_->SetBeginGroup(call.Bool(0));
-             }},
-            {"Visible", 3, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnBool(As<ControlObject>(self).control_->Visible());
-             }},
-            {"Visible", 3, kPut, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 As<ControlObject>(self).control_->SetVisible(call.Bool(0));
-             }},
+            {{"Caption", 1, kGet},
+             [](ControlObject& o, Call& c) { c.ReturnText(Wide(o.control_->Caption())); }},
+            {{"Caption", 1, kPut, 1, 1},
+             [](ControlObject& o, Call& c) { o.control_->SetCaption(Narrow(c.Text(0))); }},
+            {{"BeginGroup", 2, kGet},
+             [](ControlObject& o, Call& c) { c.ReturnBool(o.control_->BeginGroup()); }},
+            {{"BeginGroup", 2, kPut, 1, 1},
+             [](ControlObject& o, Call& c) { o.control_->SetBeginGroup(c.Bool(0)); }},
+            {{"Visible", 3, kGet},
+             [](ControlObject& o, Call& c) { c.ReturnBool(o.control_->Visible()); }},
+            {{"Visible", 3, kPut, 1, 1},
+             [](ControlObject& o, Call& c) { o.control_->SetVisible(c.Bool(0)); }},
             // Delete([Temporary])
-            {"Delete", 4, kMethod, 0, 1,
-             [](DispatchBase& self, Call&) { As<ControlObject>(self).Delete(); }},
-            {"Tag", 5, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 auto& control = As<ControlObject>(self);
-                 call.ReturnText(TagOf(control.Ide(), control.control_.get()));
+            {{"Delete", 4, kMethod, 0, 1}, [](ControlObject& o, Call&) { o.Delete(); }},
+            {{"Tag", 5, kGet},
+             [](ControlObject& control, Call& c) {
+                 c.ReturnText(TagOf(control.Ide(), control.control_.get()));
              }},
-            {"Tag", 5, kPut, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 auto& control = As<ControlObject>(self);
-                 control.Ide().tags[control.control_.get()] = call.Text(0);
+            {{"Tag", 5, kPut, 1, 1},
+             [](ControlObject& control, Call& c) {
+                 control.Ide().tags[control.control_.get()] = c.Text(0);
              }},
         }};
         return kRows;
@@ -434,15 +387,17 @@ private:
     std::shared_ptr<CommandBarControl> control_;
 };
 
+#pragma GCC diagnostic pop
+
 IDispatch* NewControl(const std::shared_ptr<State>& state,
                       const std::shared_ptr<CommandBarControl>& control) {
     return Shared<ControlObject>(state, control.get(), control);
 }
 
-class ControlsObject final : public DispatchBase {
+class ControlsObject final : public Automation<ControlsObject> {
 public:
     ControlsObject(std::shared_ptr<State> state, CommandBarControls& controls)
-        : DispatchBase(std::move(state)), controls_(controls) {}
+        : Automation(std::move(state)), controls_(controls) {}
 
 private:
     // By 1-based index, or by caption.
@@ -475,19 +430,14 @@ private:
 
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 3> kRows = {{
-            {"Item", DISPID_VALUE, kGet, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 auto& controls = As<ControlsObject>(self);
-                 call.ReturnObject(NewControl(controls.SharedState(), controls.Item(call)));
+            {{"Item", DISPID_VALUE, kGet, 1, 1},
+             [](ControlsObject& controls, Call& c) {
+                 c.ReturnObject(NewControl(controls.SharedState(), controls.Item(c)));
              }},
-            {"Count", 1, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.Return(As<ControlsObject>(self).controls_.Count());
-             }},
-            {"Add", 2, kMethod, 0, 5,
-             [](DispatchBase& self, Call& call) {
-                 auto& controls = As<ControlsObject>(self);
-                 call.ReturnObject(NewControl(controls.SharedState(), controls.Add(call)));
+            {{"Count", 1, kGet}, [](ControlsObject& o, Call& c) { c.Return(o.controls_.Count()); }},
+            {{"Add", 2, kMethod, 0, 5},
+             [](ControlsObject& controls, Call& c) {
+                 c.ReturnObject(NewControl(controls.SharedState(), controls.Add(c)));
              }},
         }};
         return kRows;
@@ -496,24 +446,22 @@ private:
     CommandBarControls& controls_;
 };
 
-class CommandBarObject final : public DispatchBase {
+class CommandBarObject final : public Automation<CommandBarObject> {
 public:
     CommandBarObject(std::shared_ptr<State> state, CommandBar& bar)
-        : DispatchBase(std::move(state)), bar_(bar) {}
+        : Automation(std::move(state)), bar_(bar) {}
 
 private:
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 2> kRows = {{
-            {"Name", 1, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 auto& bar = As<CommandBarObject>(self);
-                 call.ReturnText(Wide(BarNameOf(bar.Ide().kind, bar.bar_.Name())));
+            {{"Name", 1, kGet},
+             [](CommandBarObject& bar, Call& c) {
+                 c.ReturnText(Wide(BarNameOf(bar.Ide().kind, bar.bar_.Name())));
              }},
-            {"Controls", 2, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 auto& bar = As<CommandBarObject>(self);
-                 call.ReturnObject(Shared<ControlsObject>(bar.SharedState(), &bar.bar_.Controls(),
-                                                          bar.bar_.Controls()));
+            {{"Controls", 2, kGet},
+             [](CommandBarObject& bar, Call& c) {
+                 c.ReturnObject(Shared<ControlsObject>(bar.SharedState(), &bar.bar_.Controls(),
+                                                       bar.bar_.Controls()));
              }},
         }};
         return kRows;
@@ -526,9 +474,9 @@ IDispatch* NewCommandBar(const std::shared_ptr<State>& state, CommandBar& bar) {
     return Shared<CommandBarObject>(state, &bar, bar);
 }
 
-class CommandBarsObject final : public DispatchBase {
+class CommandBarsObject final : public Automation<CommandBarsObject> {
 public:
-    using DispatchBase::DispatchBase;
+    using Automation::Automation;
 
 private:
     // By the editor's name; a name the editor has no bar of raises 5, as Office does.
@@ -543,19 +491,18 @@ private:
 
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 1> kRows = {{
-            {"Item", DISPID_VALUE, kGet, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 auto& bars = As<CommandBarsObject>(self);
-                 call.ReturnObject(NewCommandBar(bars.SharedState(), bars.Item(call)));
+            {{"Item", DISPID_VALUE, kGet, 1, 1},
+             [](CommandBarsObject& bars, Call& c) {
+                 c.ReturnObject(NewCommandBar(bars.SharedState(), bars.Item(c)));
              }},
         }};
         return kRows;
     }
 };
 
-class EventsObject final : public DispatchBase {
+class EventsObject final : public Automation<EventsObject> {
 public:
-    using DispatchBase::DispatchBase;
+    using Automation::Automation;
 
 private:
     // CommandBarEvents(CommandBarControl): the control must be one of ours.
@@ -571,10 +518,8 @@ private:
 
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 1> kRows = {{
-            {"CommandBarEvents", 1, kGet, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnUnknown(As<EventsObject>(self).CommandBarEventsOf(call));
-             }},
+            {{"CommandBarEvents", 1, kGet, 1, 1},
+             [](EventsObject& o, Call& c) { c.ReturnUnknown(o.CommandBarEventsOf(c)); }},
         }};
         return kRows;
     }
@@ -582,10 +527,10 @@ private:
 
 // ---- The add-in list ----
 
-class AddInObject final : public DispatchBase {
+class AddInObject final : public Automation<AddInObject> {
 public:
     AddInObject(std::shared_ptr<State> state, std::size_t index)
-        : DispatchBase(std::move(state)), index_(index) {}
+        : Automation(std::move(state)), index_(index) {}
 
 private:
     const AddinEntry& Entry() const { return Ide().addins[index_]; }
@@ -593,22 +538,14 @@ private:
 
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 4> kRows = {{
-            {"Description", 1, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnText(Wide(As<AddInObject>(self).InList().Description()));
-             }},
-            {"ProgId", 2, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnText(Wide(As<AddInObject>(self).Entry().progId));
-             }},
-            {"Connect", 3, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.ReturnBool(As<AddInObject>(self).InList().Connect());
-             }},
-            {"Connect", 3, kPut, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 As<AddInObject>(self).InList().SetConnect(call.Bool(0));
-             }},
+            {{"Description", 1, kGet},
+             [](AddInObject& o, Call& c) { c.ReturnText(Wide(o.InList().Description())); }},
+            {{"ProgId", 2, kGet},
+             [](AddInObject& o, Call& c) { c.ReturnText(Wide(o.Entry().progId)); }},
+            {{"Connect", 3, kGet},
+             [](AddInObject& o, Call& c) { c.ReturnBool(o.InList().Connect()); }},
+            {{"Connect", 3, kPut, 1, 1},
+             [](AddInObject& o, Call& c) { o.InList().SetConnect(c.Bool(0)); }},
         }};
         return kRows;
     }
@@ -616,9 +553,9 @@ private:
     std::size_t index_;
 };
 
-class AddinsObject final : public DispatchBase {
+class AddinsObject final : public Automation<AddinsObject> {
 public:
-    using DispatchBase::DispatchBase;
+    using Automation::Automation;
 
 private:
     // By 1-based index, or by ProgID without regard to case.
@@ -654,17 +591,15 @@ private:
 
     std::span<const Row> Rows() const override {
         static constexpr std::array<Row, 3> kRows = {{
-            {"Item", DISPID_VALUE, kMethod, 1, 1,
-             [](DispatchBase& self, Call& call) {
-                 auto& addins = As<AddinsObject>(self);
-                 call.ReturnObject(NewAddIn(addins.SharedState(), addins.Index(call)));
+            {{"Item", DISPID_VALUE, kMethod, 1, 1},
+             [](AddinsObject& addins, Call& c) {
+                 c.ReturnObject(NewAddIn(addins.SharedState(), addins.Index(c)));
              }},
-            {"Count", 1, kGet, 0, 0,
-             [](DispatchBase& self, Call& call) {
-                 call.Return(static_cast<std::int32_t>(As<AddinsObject>(self).Ide().addins.size()));
+            {{"Count", 1, kGet},
+             [](AddinsObject& o, Call& c) {
+                 c.Return(static_cast<std::int32_t>(o.Ide().addins.size()));
              }},
-            {"Update", 2, kMethod, 0, 0,
-             [](DispatchBase& self, Call&) { As<AddinsObject>(self).Update(); }},
+            {{"Update", 2, kMethod}, [](AddinsObject& o, Call&) { o.Update(); }},
         }};
         return kRows;
     }
