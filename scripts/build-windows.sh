@@ -92,19 +92,20 @@ cmake -S . -B "$dir32" -G Ninja --toolchain cmake/MinGW32.cmake -DCMAKE_BUILD_TY
 cmake --build "$dir32" --target VBBrindle dll_server_test >>"$work/build32.log" 2>&1 &
 build32=$!
 
-# Wine in a fresh prefix of its own on a virtual screen, without the Mono and Gecko prompts.
-# Its server starts with the screen, so that the suites that show windows have one.
+# Wine in a fresh prefix of its own, without the Mono and Gecko prompts, made without a
+# display. Without a window manager Wine would wait for one at each window it hides: it draws
+# the windows' frames itself.
 export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset WAYLAND_DISPLAY
+unset DISPLAY WAYLAND_DISPLAY
+wineboot -i >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+# Then on a virtual screen: the Wine server of the prefix's making must be gone first, as its
+# desktop has no screen.
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$work/display")"
-wineboot -i >/dev/null 2>&1
-# Without a window manager Wine would wait for one at each window it hides: it draws the
-# windows' frames itself.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 wineserver -w
+export DISPLAY=":$(head -n 1 "$work/display")"
 took "starting Wine"
 
 # Every suite once; those that show windows (label screen) hold a lock that keeps them from
