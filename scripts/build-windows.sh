@@ -4,11 +4,19 @@
 # settings in Wine's registry, and packs build-windows/brindle-VERSION-win64.zip. Builds the
 # add-in's VBBrindle.dll for 32-bit Windows too (build-windows32, the DLL and its tests alone),
 # runs its tests under 32-bit Wine, and packs both DLLs in build-windows/brindle-addin-VERSION-win.zip.
-# Installs the cross compilers and Wine from Debian's packages when they are missing. Needs no
-# display. Under CI (CI=true) a kernel that runs 32-bit programs must run 32-bit Wine too.
+# Installs the cross compilers, Wine and Xvfb from Debian's packages when they are missing. Needs
+# no display: Wine runs on a virtual screen of its own (Xvfb), where the suites that show windows
+# run one at a time beside the others. Under CI (CI=true) a kernel that runs 32-bit programs
+# must run 32-bit Wine too. Says how long each step took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
+mark=$SECONDS
+# took WHAT: how long WHAT took since the last step.
+took() {
+    echo "windows: $1 took $((SECONDS - mark)) s"
+    mark=$SECONDS
+}
 # Wine's 32-bit half, for the 32-bit DLL, needs Debian's i386 architecture.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     sudo=""
@@ -16,7 +24,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
 fi
 scripts/install-deps.sh g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine \
-    wine64 wine32:i386 zip unzip binutils
+    wine64 wine32:i386 zip unzip binutils xvfb
 
 # Whether the kernel runs 32-bit x86 programs at all: a static one that only exits, assembled
 # here, so that the answer depends on no 32-bit package.
@@ -63,68 +71,77 @@ dir=build-windows
 cmake -S . -B "$dir" -G Ninja --toolchain cmake/MinGW.cmake -DCMAKE_BUILD_TYPE=Release \
     -DBRINDLE_WERROR=ON
 cmake --build "$dir"
-dir32=build-windows32
-cmake -S . -B "$dir32" -G Ninja --toolchain cmake/MinGW32.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DBRINDLE_WERROR=ON
-cmake --build "$dir32" --target VBBrindle dll_server_test
-# Both DLLs and brindle.exe load on Windows 7 SP1 (the 64-bit build's check runs with its tests).
-ctest --test-dir "$dir32" -R '^programs_load_on_windows_7$' --output-on-failure
+took "the 64-bit build"
 
-# Wine in a fresh prefix of its own, without a display and without the Mono and Gecko prompts.
 work="$(mktemp -d)"
-export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
+xvfb=""
+build32=""
 stop() {
     wineserver -k 2>/dev/null || true
+    [ -z "$build32" ] || kill "$build32" 2>/dev/null || true
+    [ -z "$xvfb" ] || { kill "$xvfb" 2>/dev/null || true; wait "$xvfb" 2>/dev/null || true; }
     rm -rf "$work"
 }
 trap stop EXIT
+
+# The 32-bit build (the DLL and its tests alone) goes on beside the 64-bit tests under Wine,
+# which leave a core idle while they wait on the Wine server and on each other.
+dir32=build-windows32
+cmake -S . -B "$dir32" -G Ninja --toolchain cmake/MinGW32.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DBRINDLE_WERROR=ON >"$work/build32.log"
+cmake --build "$dir32" --target VBBrindle dll_server_test >>"$work/build32.log" 2>&1 &
+build32=$!
+
+# Wine in a fresh prefix of its own, without the Mono and Gecko prompts, made without a
+# display. Without a window manager Wine would wait for one at each window it hides: it draws
+# the windows' frames itself.
+export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
 wineboot -i >/dev/null 2>&1
-# Without a window manager (Xvfb below) Wine would wait for one at each window it hides: it
-# draws the windows' frames itself.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+# Then on a virtual screen: the Wine server of the prefix's making must be gone first, as its
+# desktop has no screen.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 wineserver -w
-# The Wine server and its services started here, kept until the end: started by a suite, they
+export DISPLAY=":$(head -n 1 "$work/display")"
+# The Wine server and its services started here and kept until the end: started by a suite, they
 # would hold that suite's output open until the last Wine program ended, and ctest would count
 # the suites running beside it (minutes) as its own time.
-start_wine() {
-    wineserver -p
-    wine cmd /c exit >/dev/null 2>&1 </dev/null
-}
-start_wine
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+took "starting Wine"
 
+# Every suite once; those that show windows (label screen) hold a lock that keeps them from
+# running at the same time as each other.
 rm -rf "$dir/tests/results"
-# The suites that need a screen run once, on the virtual one below.
-ctest --test-dir "$dir" --output-on-failure -j 2 -E '^(ui_win32_.*|dll_server_test)$'
+ctest --test-dir "$dir" --output-on-failure -j 3
+took "the 64-bit tests under Wine"
 # What Wine cannot run is skipped with its reason, test by test.
 grep -ho '<testcase name="[^"]*"[^>]*classname="[^"]*"\|<skipped message="[^"]*"' \
     "$dir"/tests/results/*.xml | grep -B1 '<skipped' | sed -n 's/.*name="\([^"]*\)".*classname="\([^"]*\)"/skipped under Wine: \2.\1/p; s/<skipped message="\(.*&#x0A;\)\{0,1\}\(.*\)"/    \2/p' || true
 
-# The Win32 windows' suites and the DLL's test host on a virtual screen (the DLL's in both
-# bitnesses). The Wine server of the run without a
-# display must be gone first: its desktop has no screen.
-scripts/install-deps.sh xvfb
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-wineserver -k
-wineserver -w
-DISPLAY=":$(head -n 1 "$work/display")" start_wine
-rm -rf "$dir/tests/results" "$dir32/tests/results"
 status=0
-DISPLAY=":$(head -n 1 "$work/display")" ctest --test-dir "$dir" -R '^(ui_win32_|dll_server_test$)' \
-    --output-on-failure || status=$?
-if [ "$status" -eq 0 ] && [ -n "$wine32" ]; then
-    DISPLAY=":$(head -n 1 "$work/display")" ctest --test-dir "$dir32" -R '^dll_server_test$' \
-        --output-on-failure || status=$?
+wait "$build32" || status=$?
+build32=""
+if [ "$status" -ne 0 ]; then
+    cat "$work/build32.log" >&2
+    exit "$status"
 fi
-wineserver -k 2>/dev/null || true
-kill "$xvfb" 2>/dev/null || true
-wait "$xvfb" 2>/dev/null || true
-[ "$status" -eq 0 ] || exit "$status"
+took "the rest of the 32-bit build"
+# Both DLLs and brindle.exe load on Windows 7 SP1 (the 64-bit build's check ran with its tests).
+ctest --test-dir "$dir32" -R '^programs_load_on_windows_7$' --output-on-failure
+
+# The 32-bit DLL's tests, under 32-bit Wine in the same prefix, on the same screen.
+rm -rf "$dir32/tests/results"
+if [ -n "$wine32" ]; then
+    ctest --test-dir "$dir32" -R '^dll_server_test$' --output-on-failure
+    took "the 32-bit tests under Wine"
+fi
 if grep -ls 'no screen to make windows on' "$dir"/tests/results/*.xml \
     "$dir32"/tests/results/*.xml; then
-    echo "the suites above were skipped on the virtual screen too" >&2
+    echo "the suites above were skipped for want of a screen, though Wine has a virtual one" >&2
     exit 1
 fi
 
@@ -136,12 +153,6 @@ cmake --install "$dir" --prefix "$dir/$name" >/dev/null
 cp README.md "$dir/$name/"
 test -f "$dir/$name/LICENSE"
 (cd "$dir" && zip -qr "$name.zip" "$name")
-
-# The 32-bit DLL's tests, under 32-bit Wine in the same prefix.
-rm -rf "$dir32/tests/results"
-if [ -n "$wine32" ]; then
-    ctest --test-dir "$dir32" -R '^dll_' --output-on-failure
-fi
 
 # The add-in's zip: each DLL with the templates beside it, the scripts that register both per
 # user or for all users (with CR LF, for cmd), the README and the license.
@@ -240,4 +251,5 @@ echo "brindle.exe under Wine gave every file back byte for byte, its settings in
 echo "and the team's brindle.ini."
 echo "$dir/$name.zip"
 echo "$dir/$addin.zip"
+took "packing and the example under Wine"
 echo "The Windows build, its tests and checks took $((SECONDS - start)) s."
