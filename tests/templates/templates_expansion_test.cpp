@@ -70,10 +70,9 @@ TEST_F(Expansion, EveryReferenceIsReplacedOthersStayAndTheLastLineBreakGoes) {
         {"%date% %DATE%\n", nullptr, 1, date + " " + date},
         {"% Date % %Dates% %Note%Date%\n", nullptr, 1, "% Date % %Dates% %Note" + date},
         {"%%Date%\n", nullptr, 1, "%" + date},
-        {"by %author% on\n", nullptr, 1, "by Zo\xEB ? on"},
         {"' %%, %Date, 100% %ModuleName\n", nullptr, 1, "' %%, %Date, 100% %ModuleName"},
         // Text goes in in the module's code page.
-        {"' %ModuleName% by %Author%, %ModuleName%\n", nullptr, 1,
+        {"' %ModuleName% by %author%, %ModuleName%\n", nullptr, 1,
          "' Geometry by Zo\xEB ?, Geometry"},
         {"[%ProcedureName%][%ProcedureType%][%TypedScopedProcedureName%][%Parameters%]"
          "[%ParameterNames%]\n",
