@@ -1,0 +1,3 @@
+Attribute VB_Name = "A"
+Sub Go()
+End Sub

@@ -1,0 +1,6 @@
+Attribute VB_Name = "Broken"
+Sub NeverEnds()
+    Beep
+
+Sub Last()
+End Sub
