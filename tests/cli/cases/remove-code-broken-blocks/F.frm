@@ -4,8 +4,8 @@ Begin VB.Form F
 End
 Attribute VB_Name = "F"
 Attribute VB_GlobalNameSpace = False
-Private Sub Form_Load()
+Private Sub Save()
 End Sub
 ' [Brindle Begin]
-Private Sub Form_Unload()
+Private Sub Quit()
 End Sub
