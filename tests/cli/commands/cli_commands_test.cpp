@@ -554,8 +554,9 @@ TEST(ProjectsFromEveryLocale, ADoubleByteCodePageIsNamed) {
         TempDir temp;
         WriteBytes(temp.path() / PathOf(module + ".bas"s),
                    host::FromUtf8("Attribute VB_Name = \""s + module + "\"\r\n", codePage));
-        WriteBytes(temp.path() / "P.vbp",
-                   host::FromUtf8("Type=Exe\r\nModule=M; "s + module + ".bas\r\n", codePage));
+        WriteBytes(
+            temp.path() / "P.vbp",
+            host::FromUtf8("Type=Exe\r\nModule="s + module + "; " + module + ".bas\r\n", codePage));
         const auto run = RunBrindle(temp.path(), temp.path() / "s.ini", {"check", "P.vbp"});
         EXPECT_EQ(Has(run.err, "warning: P.vbp reads as code page " + std::to_string(codePage)),
                   codePage == 932)
