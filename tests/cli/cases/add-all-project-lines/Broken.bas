@@ -1,6 +1,3 @@
 Attribute VB_Name = "Broken"
 Sub NeverEnds()
     Beep
-
-Sub Last()
-End Sub

@@ -1,3 +1,0 @@
-Attribute VB_Name = "A"
-Sub Go()
-End Sub
