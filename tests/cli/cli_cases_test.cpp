@@ -1,13 +1,14 @@
 // Behaviour cases as data: each folder of cases/ holds the files a user has, a file `case`
-// (the command line, then brindle's exit status) and under expected/ the files as the command
-// leaves them. Each runs through the brindle executable and through the add-in session over our
-// IDE in memory, as a front end that loads whole projects builds it: both must leave the same
-// bytes. The cases share the team settings and templates of cases/ (a case's own brindle.ini
-// takes their place).
+// (the command line, brindle's exit status, then lines that its standard error must hold) and
+// under expected/ the files as the command leaves them. Each runs through the brindle executable
+// and through the add-in session over our IDE in memory, as a front end that loads whole projects
+// builds it: both must leave the same bytes. The cases share the team settings and templates of
+// cases/ (a case's own brindle.ini takes their place).
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -27,15 +28,6 @@ namespace brindle::test {
 namespace {
 
 using Files = std::map<std::string, std::string>;
-
-std::vector<std::string> Words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> words;
-    for (std::string word; in >> word;) {
-        words.push_back(word);
-    }
-    return words;
-}
 
 // The button a command clicks: on the project window's bar for a project command.
 struct Button {
@@ -59,7 +51,10 @@ Button ButtonOf(const std::string& command) {
 // The command run by the add-in session: the projects or modules loaded whole, under the team
 // settings found above them, every question answered Yes, the changed modules saved.
 void RunInSession(const fs::path& folder, const std::vector<std::string>& args) {
-    const fs::path file = folder / args.at(1);
+    std::vector<fs::path> files;
+    for (std::size_t i = 1; i < args.size() && !args[i].starts_with("-"); ++i) {
+        files.push_back(folder / args[i]);
+    }
     const auto team = host::FindTeamSettings(folder);
     ui::HeadlessWindows windows;
     windows.Setup().answer = ui::FixedAnswer(vbYes);
@@ -69,8 +64,9 @@ void RunInSession(const fs::path& folder, const std::vector<std::string>& args) 
     options.teamFile = team;
     options.codePage = host::AddinSession(windows, &sink, options).DefaultCodePage(team);
     host::AddinSession session(windows, &sink, options);
-    auto loaded = host::IsProjectOrGroupFile(file) ? host::LoadProjects(file, options.codePage)
-                                                   : host::LoadModules({file}, options.codePage);
+    auto loaded = host::IsProjectOrGroupFile(files.front())
+                      ? host::LoadProjects(files.front(), options.codePage)
+                      : host::LoadModules(files, options.codePage);
     auto& ide = session.Ide();
     std::vector<VBComponent*> components;
     for (auto& project : loaded.projects) {
@@ -126,8 +122,13 @@ TEST_P(Case, TheExecutableAndTheSessionLeaveTheExpectedFiles) {
     std::string command;
     int status = 0;
     std::getline(lines, command);
-    lines >> status;
-    auto args = Words(command);
+    lines >> status >> std::ws;
+    std::istringstream words(command);
+    const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
+    std::vector<std::string> told;
+    for (std::string line; std::getline(lines, line);) {
+        told.push_back(line);
+    }
 
     const auto folder = LayOutCase(CasesDir() / GetParam(), temp.path() / "brindle");
     auto withYes = args;
@@ -135,6 +136,9 @@ TEST_P(Case, TheExecutableAndTheSessionLeaveTheExpectedFiles) {
     const auto run = RunBrindle(folder, temp.path() / "settings.ini", withYes);
     EXPECT_EQ(run.status, status) << run.err;
     EXPECT_EQ(Snapshot(folder), Expected()) << run.err;
+    for (const auto& line : told) {
+        EXPECT_TRUE(Has(run.err, line));
+    }
 
     const auto inSession = LayOutCase(CasesDir() / GetParam(), temp.path() / "session");
     RunInSession(inSession, args);

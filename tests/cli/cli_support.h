@@ -7,10 +7,8 @@
 #include <filesystem>
 #include <map>
 #include <optional>
-#include <regex>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "support/RunProgram.h"
@@ -28,7 +26,7 @@ inline BrindleRun RunBrindle(const std::filesystem::path& folder,
     return RunProgram(BRINDLE_EXE, folder, settings, args, typed);
 }
 
-// Every regular file below `folder`, by its path relative to it, with its bytes.
+// Every file below `folder`, by its relative path, with its bytes.
 inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
@@ -103,36 +101,6 @@ inline ::testing::AssertionResult HasOnce(const std::string& text, const std::st
     return ::testing::AssertionFailure() << "not once \"" << part << "\" in:\n" << text;
 }
 
-// A user's folder in a temporary one that also holds the settings file of the runs.
-class UserFolder : public ::testing::Test {
-protected:
-    explicit UserFolder(std::string name) : name_(std::move(name)) {}
-
-    std::filesystem::path folder() const { return temp.path() / name_; }
-    std::filesystem::path settings() const { return temp.path() / "settings.ini"; }
-    std::string File(const std::string& name) const { return ReadBytes(folder() / name); }
-    // How many lines of the file are `wanted`.
-    int Count(const std::string& name, const std::string& wanted) const {
-        return CountLines(File(name), wanted);
-    }
-    void Write(const std::string& name, const std::string& bytes) const {
-        WriteBytes(folder() / name, bytes);
-    }
-    BrindleRun Run(const std::vector<std::string>& args,
-                   const std::optional<std::string>& typed = std::nullopt) const {
-        return RunBrindle(folder(), settings(), args, typed);
-    }
-
-    TempDir temp;
-
-private:
-    std::string name_;
-};
-
 inline const std::string kBeginMarker = "' [Brindle Begin]";
-
-inline std::string WithoutMarkerLines(const std::string& bytes) {
-    return std::regex_replace(bytes, std::regex("' \\[Brindle (Begin|End)\\]\r?\n"), "");
-}
 
 }  // namespace brindle::test

@@ -20,10 +20,16 @@ namespace {
 
 using test::ReadBytes;
 
-// A client that answers the server's questions as told and keeps what the server sends.
+// A client of UTF-8 columns that takes edits, answers the server's questions as told and keeps
+// what the server sends.
 class Client {
 public:
-    Client() : server_([this](const Json& message) { sent.push_back(message); }) {}
+    Client() : server_([this](const Json& message) { sent.push_back(message); }) {
+        Request("initialize", {{"capabilities",
+                                {{"workspace", {{"applyEdit", true}}},
+                                 {"general", {{"positionEncodings", {"utf-8", "utf-16"}}}}}}});
+        Notify("initialized", Json::object());
+    }
 
     Json Request(const std::string& method, const Json& params) {
         const int id = next_++;
@@ -39,7 +45,6 @@ public:
     void Answer(const Json& request, Json result) {
         server_.Handle({{"jsonrpc", "2.0"}, {"id", request["id"]}, {"result", std::move(result)}});
     }
-    // The last message of the method that the server sent.
     Json Last(const std::string& method) const {
         for (auto it = sent.rbegin(); it != sent.rend(); ++it) {
             if (it->value("method", "") == method) {
@@ -47,14 +52,6 @@ public:
             }
         }
         return {};
-    }
-    void Initialize(bool utf8) {
-        Json capabilities = {{"workspace", {{"applyEdit", true}}}};
-        if (utf8) {
-            capabilities["general"] = {{"positionEncodings", {"utf-8", "utf-16"}}};
-        }
-        Request("initialize", {{"capabilities", capabilities}});
-        Notify("initialized", Json::object());
     }
     std::vector<Json> sent;
 
@@ -67,75 +64,61 @@ Json At(std::size_t line, std::size_t character) {
     return {{"line", line}, {"character", character}};
 }
 
-std::size_t OffsetOf(const std::string& text, const Json& position) {
-    const auto lines = SplitKeepingBreaks(text);
-    const auto line = position["line"].get<std::size_t>();
-    std::size_t offset = 0;
-    for (std::size_t i = 0; i < line && i < lines.size(); ++i) {
-        offset += lines[i].size();
-    }
-    return offset + position["character"].get<std::size_t>();  // UTF-8 positions
+std::size_t Offset(const std::string& text, const Json& at) {
+    return OffsetOf(text, {at["line"], at["character"]}, PositionEncoding::Utf8);
 }
 
-// The text with the edits applied, as an editor does.
+// The text with the edits applied, last first, as an editor does.
 std::string Applied(std::string text, Json edits) {
     std::sort(edits.begin(), edits.end(), [&](const Json& a, const Json& b) {
-        return OffsetOf(text, a["range"]["start"]) > OffsetOf(text, b["range"]["start"]);
+        return Offset(text, a["range"]["start"]) > Offset(text, b["range"]["start"]);
     });
     for (const auto& edit : edits) {
-        const auto start = OffsetOf(text, edit["range"]["start"]);
-        const auto end = std::min(OffsetOf(text, edit["range"]["end"]), text.size());
-        text.replace(start, end - start, edit["newText"].get<std::string>());
+        const auto start = Offset(text, edit["range"]["start"]);
+        text.replace(start, Offset(text, edit["range"]["end"]) - start,
+                     edit["newText"].get<std::string>());
     }
     return text;
 }
 
 class LspServerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        test::CopyFolder(test::SourceDir() / "examples", server_ / "Inventory");
-        test::CopyFolder(test::SourceDir() / "examples", cli_ / "Inventory");
-        client.Initialize(true);
-    }
-
-    // Opens the module of the served copy; its text in UTF-8.
-    std::string Open(const std::string& name) {
-        const auto file = server_ / "Inventory" / name;
-        std::string text = host::ToUtf8(ReadBytes(file), 1252);
+    // Copies of the example project, one served, one for brindle; the module opened in the
+    // served one, its text in UTF-8.
+    std::string Open(const std::string& name, bool fresh = true) {
+        if (fresh) {
+            fs::remove_all(temp_.path());
+            test::CopyFolder(test::SourceDir() / "examples", server_);
+            test::CopyFolder(test::SourceDir() / "examples", cli_);
+        }
+        std::string text = host::ToUtf8(ReadBytes(server_ / name), 1252);
         client.Notify(
             "textDocument/didOpen",
             {{"textDocument",
               {{"uri", UriOf(name)}, {"languageId", "vb"}, {"version", 1}, {"text", text}}}});
         return text;
     }
-    std::string UriOf(const std::string& name) const {
-        return UriOfPath(server_ / "Inventory" / name);
+    std::string UriOf(const std::string& name) const { return UriOfPath(server_ / name); }
+    Json Diagnostics() const {
+        return client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"];
+    }
+    void Change(const Json& changes) {
+        client.Notify("textDocument/didChange",
+                      {{"textDocument", {{"uri", UriOf("modMain.bas")}, {"version", 2}}},
+                       {"contentChanges", changes}});
     }
     Json Actions(const std::string& name, std::size_t first, std::size_t last,
                  const Json& diagnostics = Json::array()) {
         return client.Request("textDocument/codeAction",
                               {{"textDocument", {{"uri", UriOf(name)}}},
-                               {"range",
-                                {{"start", {{"line", first}, {"character", 0}}},
-                                 {"end", {{"line", last}, {"character", 1}}}}},
+                               {"range", {{"start", At(first, 0)}, {"end", At(last, 1)}}},
                                {"context", {{"diagnostics", diagnostics}}}})["result"];
     }
-    // The action's edit of the module applied to `text`, in the module's code page.
-    std::string Take(const Json& actions, const std::string& title, const std::string& name,
-                     const std::string& text) {
-        for (const auto& action : actions) {
-            if (action["title"] == title) {
-                return host::FromUtf8(Applied(text, action["edit"]["changes"][UriOf(name)]), 1252);
-            }
-        }
-        ADD_FAILURE() << "no action " << title << " in " << actions.dump();
-        return {};
-    }
-    // What the brindle command writes of the module in a copy of its own.
+    // What brindle writes of the module in its copy.
     std::string Brindle(const std::vector<std::string>& args, const std::string& name) {
-        const auto run = test::RunBrindle(cli_ / "Inventory", settings_, args);
+        const auto run = test::RunBrindle(cli_, settings_, args);
         EXPECT_NE(run.status, 2) << run.err;
-        return ReadBytes(cli_ / "Inventory" / name);
+        return ReadBytes(cli_ / name);
     }
 
     test::TempDir temp_;
@@ -148,19 +131,19 @@ protected:
     Client client;
 };
 
+// Each request is answered, in turn: before initialize, of no such method, malformed or without
+// what its method needs, with an error, and the server goes on until exit.
 TEST(LspFraming, ServesUntilExitAndRefusesWhatComesOutOfTurn) {
     std::string input;
-    for (const Json& message : {
-             Json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "textDocument/documentSymbol"}},
-             Json{{"jsonrpc", "2.0"}, {"id", 2}, {"method", "initialize"}, {"params", {}}},
-             Json{{"jsonrpc", "2.0"}, {"id", 3}, {"method", "no/suchMethod"}},
-             Json{{"jsonrpc", "2.0"}, {"id", 5}, {"method", 5}},
-             Json{{"jsonrpc", "2.0"}, {"id", 6}, {"method", "textDocument/codeAction"}},
-             Json{{"jsonrpc", "2.0"}, {"id", 4}, {"method", "shutdown"}},
-             Json{{"jsonrpc", "2.0"}, {"method", "exit"}},
-         }) {
-        const std::string body = message.dump();
-        input += "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    for (const char* message :
+         {R"({"id": 1, "method": "textDocument/documentSymbol"})",
+          R"({"id": 2, "method": "initialize", "params": {}})",
+          R"({"id": 3, "method": "no/suchMethod"})", R"({"id": 5, "method": 5})",
+          R"({"id": 6, "method": "textDocument/codeAction"})", R"({"id": 4, "method": "shutdown"})",
+          R"({"method": "exit"})"}) {
+        auto body = Json::parse(message);
+        body["jsonrpc"] = "2.0";
+        input += "Content-Length: " + std::to_string(body.dump().size()) + "\r\n\r\n" + body.dump();
     }
     std::istringstream in(input);
     std::ostringstream out;
@@ -168,19 +151,15 @@ TEST(LspFraming, ServesUntilExitAndRefusesWhatComesOutOfTurn) {
     EXPECT_EQ(Serve(in, out, err), 0);
     EXPECT_EQ(err.str(), "");
     std::istringstream replies(out.str());
-    std::vector<Json> got;
+    std::vector<Json> codes;
     while (const auto body = ReadMessage(replies)) {
-        got.push_back(Json::parse(*body));
+        const auto reply = Json::parse(*body);
+        codes.push_back(reply.contains("error") ? reply["error"]["code"] : reply["result"]);
     }
-    ASSERT_EQ(got.size(), 6u);
-    EXPECT_EQ(got[0]["error"]["code"], -32002);
-    EXPECT_EQ(got[1]["result"]["capabilities"]["positionEncoding"], "utf-16");
-    EXPECT_EQ(got[2]["error"]["code"], -32601);
-    // A malformed message, and one without what its method needs, are answered; the server
-    // goes on.
-    EXPECT_EQ(got[3]["error"]["code"], -32600);
-    EXPECT_EQ(got[4]["error"]["code"], -32602);
-    EXPECT_TRUE(got[5]["result"].is_null());
+    ASSERT_EQ(codes.size(), 6u);
+    EXPECT_EQ(codes[1]["capabilities"]["positionEncoding"], "utf-16");
+    codes[1] = nullptr;
+    EXPECT_EQ(codes, (std::vector<Json>{-32002, nullptr, -32601, -32600, -32602, nullptr}));
 
     // Input that ends without exit ends the server quietly; broken framing says why, in one
     // line.
@@ -203,200 +182,169 @@ TEST(LspFraming, ServesUntilExitAndRefusesWhatComesOutOfTurn) {
     }
 }
 
-TEST(LspTextEdits, TouchOnlyTheLinesThatChangeInTheClientsColumns) {
-    const auto one = LineEdits("a\r\nb\r\n", "a\r\nx\r\nb\r\n", PositionEncoding::Utf16);
-    ASSERT_EQ(one.size(), 1u);
-    EXPECT_EQ(one[0].text, "x\r\n");
-    EXPECT_EQ(one[0].start.line, 1u);
-    EXPECT_EQ(one[0].end.line, 1u);
-    // The last line without a break ends where its characters do: a character beyond the
-    // Basic Multilingual Plane is two units of UTF-16 and four bytes of UTF-8.
-    const std::string before = "' \xC3\xA9\r\n' \xF0\x9D\x84\x9E";
-    for (const auto& [encoding, width] :
-         {std::pair{PositionEncoding::Utf16, 4u}, std::pair{PositionEncoding::Utf8, 6u}}) {
-        const auto gone = LineEdits(before, "' \xC3\xA9\r\n", encoding);
+// An edit that takes the last line ends where its characters do, in the client's columns; a
+// position inside a character is the character's start. G is a clef beyond the Basic
+// Multilingual Plane: four bytes of UTF-8, two units of UTF-16.
+TEST(LspTextEdits, TakeWholeLinesAndPlacePositionsInTheClientsColumns) {
+    constexpr auto kUtf16 = PositionEncoding::Utf16;
+    constexpr auto kUtf8 = PositionEncoding::Utf8;
+    for (const auto& [encoding, width] : {std::pair{kUtf16, 4u}, std::pair{kUtf8, 6u}}) {
+        const auto gone = LineEdits("' \xC3\xA9\r\n' \xF0\x9D\x84\x9E", "' \xC3\xA9\r\n", encoding);
         ASSERT_EQ(gone.size(), 1u);
-        EXPECT_EQ(gone[0].start.line, 1u);
         EXPECT_EQ(gone[0].end.line, 1u);
         EXPECT_EQ(gone[0].end.character, width);
     }
-}
-
-TEST(LspTextEdits, PositionsPastTheirLineOrTheTextAreClampedToItsEnd) {
-    // Bytes 0-3 "ab\r\n", 4-13 "' G x\r\n" with G a clef beyond the Basic Multilingual Plane
-    // (four bytes, two UTF-16 units), 14-17 "last".
+    // Bytes 0-3 "ab\r\n", 4-13 "' G x\r\n", 14-17 "last"; past the ends is the ranged changes'
+    // test.
     const std::string text = "ab\r\n' \xF0\x9D\x84\x9E x\r\nlast";
-    constexpr auto kUtf16 = PositionEncoding::Utf16;
-    constexpr auto kUtf8 = PositionEncoding::Utf8;
-    struct Case {
-        Position position;
-        PositionEncoding encoding;
-        std::size_t offset;
-    };
-    for (const auto& [position, encoding, offset] : {
-             Case{{0, 2}, kUtf16, 2},                           // not into the line break
-             Case{{0, 9}, kUtf16, 2},                           // past the line's end
-             Case{{1, 4}, kUtf16, 10},                          // after the clef
-             Case{{1, 6}, kUtf8, 10}, Case{{1, 3}, kUtf16, 6},  // inside the clef: its start
-             Case{{1, 4}, kUtf8, 6}, Case{{1, 99}, kUtf8, 12},
-             Case{{2, 4}, kUtf16, 18},  // the end of the last line
-             Case{{7, 0}, kUtf16, 18},  // past the last line
-         }) {
-        EXPECT_EQ(OffsetOf(text, position, encoding), offset)
-            << position.line << ":" << position.character;
-    }
+    EXPECT_EQ(OffsetOf(text, {0, 2}, kUtf16), 2u);  // not into the line break
+    EXPECT_EQ(OffsetOf(text, {1, 4}, kUtf16), 10u);
+    EXPECT_EQ(OffsetOf(text, {1, 6}, kUtf8), 10u);
+    EXPECT_EQ(OffsetOf(text, {1, 3}, kUtf16), 6u);  // inside the clef: its start
+    EXPECT_EQ(OffsetOf(text, {1, 4}, kUtf8), 6u);
 }
 
 TEST_F(LspServerTest, DiagnosticsTellCheckFindingsAndTextTheCodePageLacks) {
-    const std::string text = Open("modMain.bas");
-    const Json diagnostics =
-        client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"];
-    std::vector<std::string> rules;
-    for (const auto& diagnostic : diagnostics) {
-        EXPECT_EQ(diagnostic["source"], "brindle");
-        rules.push_back(diagnostic["code"]);
-    }
-    EXPECT_EQ(std::count(rules.begin(), rules.end(), "module-header"), 1);
-    EXPECT_EQ(std::count(rules.begin(), rules.end(), "handler"), 5) << diagnostics.dump();
-    // Sub Main on the file's line 32.
-    EXPECT_EQ(diagnostics[1]["range"]["start"]["line"], 31);
-    EXPECT_EQ(diagnostics[1]["message"], "Sub Main has no marked procedure header");
+    Open("modMain.bas");
+    EXPECT_EQ(Diagnostics().size(), 11u) << Diagnostics().dump();  // check's findings
+    const Json main = Diagnostics()[1];                            // Sub Main at file line 32
+    EXPECT_EQ(main["range"]["start"]["line"], 31);
+    EXPECT_EQ(main["code"], "header");
+    EXPECT_EQ(main["source"], "brindle");
+    EXPECT_EQ(main["message"], "Sub Main has no marked procedure header");
 
-    // A character that Windows-1252 lacks: told at its line with how to set another code page,
-    // never written as "?".
-    client.Notify("textDocument/didChange",
-                  {{"textDocument", {{"uri", UriOf("modMain.bas")}, {"version", 2}}},
-                   {"contentChanges",
-                    {{{"range", {{"start", At(33, 0)}, {"end", At(33, 0)}}},
-                      {"text", "    ' \xE2\x88\x9A\r\n"}}}}});
-    const Json told = client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"];
+    Change({{{"range", {{"start", At(33, 0)}, {"end", At(33, 0)}}},
+             {"text", "    ' \xE2\x88\x9A\r\n"}}});
+    const Json told = Diagnostics();
     ASSERT_EQ(told.size(), 1u);
     EXPECT_EQ(told[0]["code"], "codepage");
     EXPECT_EQ(told[0]["range"]["start"]["line"], 33);
-    EXPECT_NE(told[0]["message"].get<std::string>().find(
-                  "codePage, by Code Page=NNN under [Command Line] in the team's brindle.ini, or "
-                  "by brindle options --codepage NNN"),
-              std::string::npos)
-        << told[0]["message"];
+    EXPECT_TRUE(test::Has(told[0]["message"].get<std::string>(),
+                          "codePage, by Code Page=NNN under [Command Line] in the team's "
+                          "brindle.ini, or by brindle options --codepage NNN"));
     EXPECT_TRUE(Actions("modMain.bas", 31, 31).empty());
 
-    // A module that the project's .brindleignore leaves out is left alone here too, and so is
-    // one of no project that the .brindleignore nearest it leaves out.
-    test::WriteBytes(server_ / "Inventory" / ".brindleignore", "frmMain.frm\nScratch.bas\n");
-    test::WriteBytes(server_ / "Inventory" / "Scratch.bas",
+    test::WriteBytes(server_ / ".brindleignore", "frmMain.frm\nScratch.bas\n");
+    test::WriteBytes(server_ / "Scratch.bas",
                      "Attribute VB_Name = \"Scratch\"\r\nSub Go()\r\nEnd Sub\r\n");
     for (const std::string module : {"frmMain.frm", "Scratch.bas"}) {
-        Open(module);
-        EXPECT_TRUE(client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"].empty())
-            << module;
+        Open(module, false);
+        EXPECT_TRUE(Diagnostics().empty()) << module;
         EXPECT_TRUE(Actions(module, 0, 40).empty()) << module;
     }
 }
 
+// Each action's edit, applied as an editor applies it, gives the bytes brindle writes: after
+// the commands in `first`, run on both copies, the action at the lines given (with the
+// diagnostic of `rule` there, as a quick fix) against the commands in `then`.
 TEST_F(LspServerTest, EachActionWritesWhatTheCommandWrites) {
-    const std::string text = Open("modMain.bas");
-    const Json diagnostics =
-        client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"];
-    const auto at = [&](const std::string& rule, std::size_t line) {
-        for (const auto& diagnostic : diagnostics) {
-            if (diagnostic["code"] == rule && diagnostic["range"]["start"]["line"] == line) {
-                return Json::array({diagnostic});
+    using Commands = std::vector<std::vector<std::string>>;
+    const struct {
+        Commands first;
+        std::size_t from, to;
+        std::string rule, title;
+        Commands then;
+    } rows[] = {
+        {{},
+         45,
+         45,
+         "handler",
+         "Add an error handler to this procedure",
+         {{"add-error-handlers", "modMain.bas", "--proc", "LoadDefaults"}}},
+        {{},
+         0,
+         0,
+         "",
+         "Add the module header, headers and error handlers to the module",
+         {{"add-module-header", "modMain.bas"},
+          {"add-headers", "modMain.bas"},
+          {"add-error-handlers", "modMain.bas"}}},
+        {{{"add-all", "Inventory.vbp", "--yes"}},
+         40,
+         90,
+         "",
+         "Remove the code Brindle added in the selection",
+         {{"remove-code", "modMain.bas", "--select", "41-91", "--lines", "file", "--yes"}}},
+    };
+    for (const auto& [first, from, to, rule, title, then] : rows) {
+        SCOPED_TRACE(title);
+        Open("modMain.bas");
+        for (const auto& args : first) {
+            Brindle(args, "modMain.bas");
+            test::RunBrindle(server_, settings_, args);
+        }
+        const std::string text = Open("modMain.bas", false);
+        Json fixes = Json::array();
+        for (const auto& diagnostic : Diagnostics()) {
+            if (diagnostic["code"] == rule && diagnostic["range"]["start"]["line"] == from) {
+                fixes.push_back(diagnostic);
             }
         }
-        return Json::array();
-    };
-    // LoadDefaults on the file's line 46.
-    EXPECT_EQ(
-        Take(Actions("modMain.bas", 45, 45, at("handler", 45)),
-             "Add an error handler to this procedure", "modMain.bas", text),
-        Brindle({"add-error-handlers", "modMain.bas", "--proc", "LoadDefaults"}, "modMain.bas"));
-    fs::remove_all(cli_ / "Inventory");
-    test::CopyFolder(test::SourceDir() / "examples", cli_ / "Inventory");
-
-    // Everything in the module, then the code taken out of a selection again.
-    const std::string all = Take(Actions("modMain.bas", 0, 0),
-                                 "Add the module header, headers and error handlers to the module",
-                                 "modMain.bas", text);
-    Brindle({"add-module-header", "modMain.bas"}, "modMain.bas");
-    Brindle({"add-headers", "modMain.bas"}, "modMain.bas");
-    EXPECT_EQ(all, Brindle({"add-error-handlers", "modMain.bas"}, "modMain.bas"));
-    const std::string utf8 = host::ToUtf8(all, 1252);
-    client.Notify("textDocument/didChange",
-                  {{"textDocument", {{"uri", UriOf("modMain.bas")}, {"version", 2}}},
-                   {"contentChanges", {{{"text", utf8}}}}});
-    EXPECT_EQ(
-        Take(Actions("modMain.bas", 40, 90), "Remove the code Brindle added in the selection",
-             "modMain.bas", utf8),
-        Brindle({"remove-code", "modMain.bas", "--select", "41-91", "--lines", "file", "--yes"},
-                "modMain.bas"));
-
+        std::string written;
+        for (const auto& args : then) {
+            written = Brindle(args, "modMain.bas");
+        }
+        const Json actions = Actions("modMain.bas", from, to, fixes);
+        const auto action = std::find_if(actions.begin(), actions.end(),
+                                         [&](const Json& a) { return a["title"] == title; });
+        ASSERT_NE(action, actions.end()) << actions.dump();
+        EXPECT_EQ(
+            host::FromUtf8(Applied(text, (*action)["edit"]["changes"][UriOf("modMain.bas")]), 1252),
+            written);
+    }
     // The procedures as the code window lists them, the marked blocks folded.
-    const Json symbols =
-        client.Request("textDocument/documentSymbol",
-                       {{"textDocument", {{"uri", UriOf("modMain.bas")}}}})["result"];
+    const Json document = {{"textDocument", {{"uri", UriOf("modMain.bas")}}}};
+    const Json symbols = client.Request("textDocument/documentSymbol", document)["result"];
     ASSERT_EQ(symbols.size(), 5u);
     EXPECT_EQ(symbols[0]["name"], "ElapsedSince");
     EXPECT_EQ(symbols[4]["detail"], "Sub Main");
-    const Json folds = client.Request(
-        "textDocument/foldingRange", {{"textDocument", {{"uri", UriOf("modMain.bas")}}}})["result"];
+    const Json folds = client.Request("textDocument/foldingRange", document)["result"];
     EXPECT_EQ(folds.size(), 1u + 5 + 5 * 2) << folds.dump();
 }
 
+// Each ranged change applies to the text the one before made, clamped past a line's end and
+// the text's; one that cannot be placed leaves the server without a text, told, until the
+// whole text comes with the next save.
 TEST_F(LspServerTest, RangedChangesApplyInOrderAndOneThatCannotBePlacedWaitsForTheWholeText) {
     std::string text = Open("modMain.bas");
-    const auto change = [&](const Json& changes) {
-        client.Notify("textDocument/didChange",
-                      {{"textDocument", {{"uri", UriOf("modMain.bas")}, {"version", 2}}},
-                       {"contentChanges", changes}});
-    };
     const auto ranged = [](Json start, Json end, const std::string& with) {
         return Json{{"range", {{"start", std::move(start)}, {"end", std::move(end)}}},
                     {"text", with}};
     };
-    const auto diagnostics = [&] {
-        return client.Last("textDocument/publishDiagnostics")["params"]["diagnostics"];
-    };
-    // Each change in the text the one before made; past a line's end, and the text's, clamped.
-    change({ranged(At(33, 0), At(33, 0), "    ' one\r\n"), ranged(At(33, 6), At(33, 9), "two"),
+    Change({ranged(At(33, 0), At(33, 0), "    ' one\r\n"), ranged(At(33, 6), At(33, 9), "two"),
             ranged(At(33, 7), At(33, 99), "hree"), ranged(At(999, 0), At(999, 5), "' end\r\n")});
-    text.insert(OffsetOf(text, At(33, 0)), "    ' three\r\n");
+    text.insert(Offset(text, At(33, 0)), "    ' three\r\n");
     text += "' end\r\n";
     const Json actions = Actions("modMain.bas", 0, 0);
     EXPECT_FALSE(actions.empty());
-    change({{{"text", text}}});
+    Change({{{"text", text}}});
     EXPECT_EQ(Actions("modMain.bas", 0, 0), actions);
 
-    // A range that ends before it starts: nothing is worked out of the text until it comes whole.
-    change({ranged(At(5, 0), At(4, 0), "x"), ranged(At(0, 0), At(0, 0), "' y\r\n")});
-    ASSERT_EQ(diagnostics().size(), 1u);
-    EXPECT_EQ(diagnostics()[0]["code"], "sync");
+    Change({ranged(At(5, 0), At(4, 0), "x"), ranged(At(0, 0), At(0, 0), "' y\r\n")});
+    ASSERT_EQ(Diagnostics().size(), 1u);
+    EXPECT_EQ(Diagnostics()[0]["code"], "sync");
     EXPECT_TRUE(Actions("modMain.bas", 0, 0).empty());
-    const Json refused =
-        client.Request("workspace/executeCommand",
-                       {{"command", "brindle.addAll"}, {"arguments", {UriOf("modMain.bas")}}});
-    EXPECT_NE(refused["error"]["message"].get<std::string>().find("lost track"), std::string::npos)
-        << refused.dump();
+    const Json addAll = {{"command", "brindle.addAll"}, {"arguments", {UriOf("modMain.bas")}}};
+    const Json refused = client.Request("workspace/executeCommand", addAll);
+    EXPECT_TRUE(test::Has(refused["error"]["message"].get<std::string>(), "lost track"));
     client.Notify("textDocument/didSave",
                   {{"textDocument", {{"uri", UriOf("modMain.bas")}}}, {"text", text}});
-    EXPECT_GT(diagnostics().size(), 1u);
+    EXPECT_GT(Diagnostics().size(), 1u);
     EXPECT_EQ(Actions("modMain.bas", 0, 0), actions);
 }
 
+// A project command asks first; No edits nothing, Yes edits every module as brindle writes it.
 TEST_F(LspServerTest, ProjectCommandAsksThenEditsEveryModuleAsTheCommandWrites) {
     Open("modMain.bas");
-    const auto run = [&](const std::string& answer) {
+    for (const std::string answer : {"No", "Yes"}) {
         client.sent.clear();
         client.Request("workspace/executeCommand",
                        {{"command", "brindle.addAll"}, {"arguments", {UriOf("modMain.bas")}}});
         const Json question = client.Last("window/showMessageRequest");
-        EXPECT_NE(question["params"]["message"].get<std::string>().find("entire project"),
-                  std::string::npos);
+        EXPECT_TRUE(test::Has(question["params"]["message"].get<std::string>(), "entire project"));
         client.Answer(question, {{"title", answer}});
-    };
-    run("No");
-    EXPECT_TRUE(client.Last("workspace/applyEdit").is_null());
-
-    run("Yes");
+        EXPECT_EQ(client.Last("workspace/applyEdit").is_null(), answer == "No");
+    }
     const Json apply = client.Last("workspace/applyEdit");
     client.Answer(apply, {{"applied", true}});
     Brindle({"add-all", "Inventory.vbp", "--yes"}, "modMain.bas");
@@ -404,9 +352,9 @@ TEST_F(LspServerTest, ProjectCommandAsksThenEditsEveryModuleAsTheCommandWrites) 
     EXPECT_EQ(changes.size(), 4u);
     for (const std::string name :
          {"modMain.bas", "CStockItem.cls", "frmMain.frm", "Controls/ctlGauge.ctl"}) {
-        const std::string before = host::ToUtf8(ReadBytes(server_ / "Inventory" / name), 1252);
+        const std::string before = host::ToUtf8(ReadBytes(server_ / name), 1252);
         EXPECT_EQ(host::FromUtf8(Applied(before, changes[UriOf(name)]), 1252),
-                  ReadBytes(cli_ / "Inventory" / name))
+                  ReadBytes(cli_ / name))
             << name;
     }
 }

@@ -52,7 +52,6 @@ TEST(CommandLineParsing, ScriptsMayPassTheSameFlagsToEveryCommand) {
             Parse({"-q", "--codepage", "1252", command, "m.bas", "--yes"})))
             << command;
     }
-    EXPECT_TRUE(std::holds_alternative<Request>(Parse({"-q", "options", "--yes"})));
 }
 
 // A mistake is told in our words, with where to read more, and exits with 2.
@@ -104,7 +103,6 @@ TEST(CommandLineParsing, HelpTellsEveryTemplateKeyword) {
     const auto manual = ManualSections();
     for (const TemplateKeyword& keyword : kTemplateKeywords) {
         const std::string reference = ReferenceTo(keyword);
-        EXPECT_TRUE(IsTemplateKeyword(keyword.name));
         EXPECT_NE(templates.out.find("\n" + reference + "\n  In a module header: "),
                   std::string::npos)
             << reference << templates.out;
@@ -120,12 +118,7 @@ TEST(CommandLineParsing, HelpTellsEveryTemplateKeyword) {
     }
     const auto flowing = std::regex_replace(templates.out, std::regex("\\s+"), " ");
     EXPECT_NE(flowing.find("%%Date% gives a \"%\" and the date"), std::string::npos);
-    for (const char* section :
-         {"[TEMPLATE KEYWORDS]", "[CHECK RULES]\n", "[ENVIRONMENT]\n", "[FILES]\n",
-          "[EXIT STATUS]\n", ".B BRINDLE_SETTINGS\n", ".B brindle.ini\n", ".B .brindleignore\n",
-          ".B 143\n", "\n    ' Module: %ModuleName%\n"}) {
-        EXPECT_NE(manual.find(section), std::string::npos) << section;
-    }
+    EXPECT_NE(manual.find("[EXIT STATUS]\n"), std::string::npos);
     EXPECT_NE(help({"help", "refresh"}).out.find("Usage: brindle refresh"), std::string::npos);
     const auto lsp = help({"help", "lsp"}).out;
     for (const char* option : {"\ncodePage: ", "\nrequire: ", "\nstale: "}) {

@@ -170,9 +170,6 @@ TEST_F(Report, ABaselineKeepsKnownFindings) {
 
 TEST(UnifiedDiffs, KeepEachLinesOwnBreakAndGiveChangesFarApartHunksOfTheirOwn) {
     using cli::UnifiedDiff;
-    EXPECT_EQ(UnifiedDiff("m.bas", "a\r\nb\r\n", "a\r\nb\r\n"), "");
-    EXPECT_EQ(UnifiedDiff("m.bas", "a\r\nb\r\n", "a\r\nx\r\nb\r\n"),
-              "--- a/m.bas\n+++ b/m.bas\n@@ -1,2 +1,3 @@\n a\r\n+x\r\n b\r\n");
     EXPECT_EQ(UnifiedDiff("m.bas", "", "x\r\ny\r\n"),
               "--- a/m.bas\n+++ b/m.bas\n@@ -0,0 +1,2 @@\n+x\r\n+y\r\n");
     EXPECT_EQ(UnifiedDiff("m.bas", "a\r\nb", "a\r\nc"),

@@ -1,0 +1,3 @@
+Attribute VB_Name = "Broken"
+Sub NeverEnds()
+    Beep
