@@ -103,7 +103,8 @@ void ExpectSetValue(std::string_view text, host::IniForm form, const std::string
 std::string Position(const cli::TextPosition& position) {
     std::string text = std::to_string(position.line);
     if (position.column) {
-        text += ":" + std::to_string(*position.column);
+        text += ':';
+        text += std::to_string(*position.column);
     }
     return text;
 }
