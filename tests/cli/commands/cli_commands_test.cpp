@@ -341,7 +341,7 @@ TEST_F(ExampleProject, TemplatesAreToldOfOnceAndRefusedOnesStopTheRun) {
         const auto run = Run({command, "Inventory.vbp", "--yes"});
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(HasOnce(run.err,
-                            "Templates/Bad.txt: the module header template is refused: "
+                            "Bad.txt: the module header template is refused: "
                             "its line 2 is a marker line"));
         EXPECT_EQ(Snapshot(folder()), before);
     }
