@@ -285,8 +285,9 @@ TEST_F(LspServerTest, EachActionWritesWhatTheCommandWrites) {
             written = Brindle(args, "modMain.bas");
         }
         const Json actions = Actions("modMain.bas", from, to, fixes);
-        const auto action = std::find_if(actions.begin(), actions.end(),
-                                         [&](const Json& a) { return a["title"] == title; });
+        const auto action =
+            std::find_if(actions.begin(), actions.end(),
+                         [&, &title = title](const Json& a) { return a["title"] == title; });
         ASSERT_NE(action, actions.end()) << actions.dump();
         EXPECT_EQ(
             host::FromUtf8(Applied(text, (*action)["edit"]["changes"][UriOf("modMain.bas")]), 1252),
