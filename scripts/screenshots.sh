@@ -18,8 +18,7 @@ if [ "${1:-}" = "--win32" ]; then
         googletest wine wine64
     cmake -S . -B build-windows -G Ninja --toolchain cmake/MinGW.cmake \
         -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build build-windows --target win32_window_gallery ui_win32_windows_test \
-        ui_win32_options_test
+    cmake --build build-windows --target win32_window_gallery ui_win32_windows_test
     mkdir -p "$out"
     # Debian's wine command starts a 32-bit program. Where the kernel cannot run one, Wine's
     # 64-bit loader runs the 64-bit gallery.

@@ -1,46 +1,266 @@
-// The status window, the splash window, StayOnTop and the message box, on the offscreen
-// platform.
+// The windows' and the options dialogs' shared suites over the Qt windows, on the offscreen
+// platform; and what the Qt windows add: their pictures, the message box's lines and keys.
 
 #include <QtTest/qtestspontaneevent.h>
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
 #include <set>
-#include <vector>
 
-#include "support/RecordingSink.h"
+#include "ui/OptionsSuite.h"
+#include "ui/WindowsSuite.h"
 #include "ui/qt/Artwork.h"
 #include "ui/qt/MessageBox.h"
+#include "ui/qt/QtText.h"
 #include "ui/qt/QtWindows.h"
 #include "ui/qt/WinUtils.h"
 
 namespace brindle::ui::qt {
 namespace {
 
-QWidget* TopLevel(const char* name) {
+using test::Place;
+using test::Way;
+
+Place ToPlace(const QRect& rect) {
+    return {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
+}
+
+class QtForm final : public test::Form {
+public:
+    QtForm(QDialog& form, DialogAnswers& answers) : form_(form), answers_(answers) {}
+
+    std::string Title() override { return form_.windowTitle().toStdString(); }
+    int Tab() override { return Tabs().currentIndex(); }
+    void ShowTab(int tab) override { Tabs().setCurrentIndex(tab); }
+    bool FixedFrame() override {
+        return form_.minimumSize() == form_.maximumSize() &&
+               (form_.windowFlags() &
+                (Qt::WindowType_Mask | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)) ==
+                   (Qt::Dialog | Qt::WindowCloseButtonHint);
+    }
+    // Centred at load, when the frame is not known yet.
+    Place Frame() override { return ToPlace(QRect(form_.pos(), form_.size())); }
+    Place Screen() override { return ToPlace(QGuiApplication::primaryScreen()->geometry()); }
+    Place PlaceOf(std::string_view name) override {
+        QWidget& control = Control(name);
+        return ToPlace(QRect(control.mapToGlobal(QPoint()), control.size()));
+    }
+    bool Visible(std::string_view name) override { return Control(name).isVisible(); }
+    bool Enabled(std::string_view name) override { return Control(name).isEnabled(); }
+    bool IsDefault(std::string_view name) override {
+        return Control(name).property("default").toBool();
+    }
+    std::string Text(std::string_view name) override {
+        return Control(name).property("text").toString().toStdString();
+    }
+    std::string Tip(std::string_view name) override {
+        return Control(name).toolTip().toStdString();
+    }
+    bool Checked(std::string_view name) override {
+        return Control(name).property("checked").toBool();
+    }
+    void Type(std::string_view name, const std::string& text) override {
+        auto& box = static_cast<QLineEdit&>(Control(name));
+        box.selectAll();
+        box.insert(ToQString(text));
+    }
+    // On its caption, where a person would.
+    void Click(std::string_view name) override {
+        QWidget& button = Control(name);
+        QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(8, button.height() / 2));
+    }
+    void Focus(std::string_view name) override {
+        QApplication::setActiveWindow(&form_);
+        Control(name).setFocus();
+    }
+    std::string Focused() override {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus != nullptr && focus->parentWidget() == &Tabs()) {
+            return "tabOptions";  // the tab bar
+        }
+        return focus != nullptr ? focus->objectName().toStdString() : "";
+    }
+    void PressTab() override { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }
+    void PressAlt(char letter) override {
+        QTest::keyClick(&form_, Qt::Key(Qt::Key_A + (letter - 'a')), Qt::AltModifier);
+    }
+    void PressF1() override { QTest::keyClick(&Control("txtAuthor"), Qt::Key_F1); }
+    void Leave(Way way) override {
+        switch (way) {
+            case Way::Enter:
+                QTest::keyClick(&Control("txtAuthor"), Qt::Key_Return);
+                break;
+            case Way::CancelButton:
+                Click("cmdCancel");
+                break;
+            case Way::Escape:
+                QTest::keyClick(&form_, Qt::Key_Escape);
+                break;
+            case Way::CloseButton:
+                form_.close();
+                break;
+        }
+        EXPECT_FALSE(form_.isVisible());
+    }
+    std::string ChooseFile(std::string_view button, std::optional<std::string> path) override {
+        answers_.SetNextFileChoice(path ? FileChoice(ToQString(*path)) : std::nullopt);
+        Click(button);
+        auto& dialog = static_cast<QFileDialog&>(Control("cdlOpenFiles"));
+        // All Files lists files without an extension too.
+        EXPECT_TRUE(QDir::match(dialog.nameFilters().last().section('(', 1).chopped(1), "Header"));
+        EXPECT_EQ(dialog.defaultSuffix(), "txt");
+        return dialog.directory().absolutePath().toStdString();
+    }
+
+private:
+    QTabWidget& Tabs() { return static_cast<QTabWidget&>(Control("tabOptions")); }
+    // The shown one where there are several (the note on greyed fields is on each tab).
+    QWidget& Control(std::string_view name) {
+        const QList<QWidget*> controls = form_.findChildren<QWidget*>(ToQString(name));
+        if (controls.isEmpty()) {
+            throw std::runtime_error("no control " + std::string(name));
+        }
+        const auto shown = std::ranges::find_if(controls, &QWidget::isVisible);
+        return shown != controls.end() ? **shown : *controls.front();
+    }
+
+    QDialog& form_;
+    DialogAnswers& answers_;
+};
+
+QDialog* ShownForm() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String(name)) {
-            return widget;
+        if (widget->objectName() == "frmOptions" && widget->isVisible()) {
+            return qobject_cast<QDialog*>(widget);
         }
     }
     return nullptr;
 }
 
-QPoint Centred(const QWidget& window) {
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    return {(screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2};
+struct QtDialog : test::OptionsBench<QtWindows> {
+    static bool CanShow() { return true; }
+
+    void WithForm(const std::function<void(test::Form&)>& act) {
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            QPointer<QDialog> form = ShownForm();
+            shown = form != nullptr;
+            if (!shown) {
+                return;
+            }
+            QtForm driver(*form, windows.Answers());
+            try {
+                act(driver);
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << e.what();
+            }
+            if (form && form->isVisible()) {
+                form->reject();
+            }
+        });
+        ASSERT_TRUE(vbe.Click("Brindle Options..."));
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(ShownForm(), nullptr);  // unloaded
+    }
+    void FixBy(const std::string& file, std::vector<std::string_view> keys) {
+        windows.FixOptionsBy([=] { return FixedOptions{ToQString(file), keys}; });
+    }
+    void HelpBy(std::function<void(bool overTheForm)> help) {
+        windows.HelpBy([=](QWidget* over) { help(over != nullptr && over == ShownForm()); });
+    }
+};
+
+QWidget* TopLevel(std::string_view name) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QWidget* found = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName().toStdString() == name) {
+            EXPECT_EQ(found, nullptr) << "two of " << name;
+            found = widget;
+        }
+    }
+    return found;
 }
 
-QRect Twips(const QWidget& widget, int left, int top, int width, int height) {
-    const double x = TwipsPerPixelX(widget);
-    const double y = TwipsPerPixelY(widget);
-    return {qRound(left / x), qRound(top / y), qRound(width / x), qRound(height / y)};
-}
+class QtWindow final : public test::Window {
+public:
+    explicit QtWindow(QWidget* form) : form_(form) {}
+
+    bool Visible() override { return form_->isVisible(); }
+    bool OnTop() override { return form_->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+    bool Plain() override {
+        const Qt::WindowFlags type = form_->windowFlags() & Qt::WindowType_Mask;
+        return form_->windowFlags().testFlag(Qt::FramelessWindowHint) &&
+               (type == Qt::Tool || type == Qt::SplashScreen);
+    }
+    Place Frame() override { return ToPlace(form_->frameGeometry()); }
+    Place Screen() override { return ToPlace(QGuiApplication::primaryScreen()->geometry()); }
+    Place Client() override { return ToPlace(form_->rect()); }
+    double TwipsPerPixel() override { return TwipsPerPixelX(*form_); }
+    void MoveTo(long left, long top) override { form_->move(int(left), int(top)); }
+    std::string Message() override { return Label().accessibleName().toStdString(); }
+    std::string Drawn() override {
+        EXPECT_LE(Label().fontMetrics().horizontalAdvance(Label().text()), Label().width());
+        return Label().text().toStdString();
+    }
+    // Alt+F4 and the window manager's close button come from the window system.
+    void AskToClose() override {
+        QTest::mouseClick(form_, Qt::LeftButton);
+        QTest::keyClick(form_, Qt::Key_Escape);
+        QTest::keyClick(form_, Qt::Key_Return);
+        QCloseEvent asked;
+        QSpontaneKeyEvent::setSpontaneous(&asked);
+        static_cast<QObject*>(form_.data())->event(&asked);
+        EXPECT_FALSE(asked.isAccepted());
+    }
+    void Tick() override {
+        auto* timer = form_->findChild<QTimer*>("Timer1");
+        EXPECT_EQ(timer->interval(), 3000);
+        EXPECT_TRUE(timer->isActive());
+        EXPECT_TRUE(QMetaObject::invokeMethod(timer, "timeout"));
+    }
+    void StayOnTop(bool onTop) override { qt::StayOnTop(*form_, onTop); }
+
+private:
+    QLabel& Label() { return *form_->findChild<QLabel*>("lblMsg"); }
+
+    QPointer<QWidget> form_;
+};
+
+struct QtBench {
+    static bool CanShow() { return true; }
+
+    std::unique_ptr<test::Window> Find(std::string_view name) {
+        QWidget* found = TopLevel(name);
+        return found != nullptr ? std::make_unique<QtWindow>(found) : nullptr;
+    }
+    void Post(const std::function<void()>& event) { QTimer::singleShot(0, event); }
+    test::Box Show(std::int32_t style, const std::string& prompt, const std::string& title) {
+        const auto box = MakeMessageBox(nullptr, prompt, style, title);
+        test::Box shown{box->windowTitle().toStdString(), box->text().toStdString(), {}, {}};
+        const auto answer = [&](QAbstractButton* button) {
+            button->click();
+            return AnswerOf(*box);
+        };
+        for (QAbstractButton* button : box->buttons()) {
+            shown.offered.push_back(answer(button));
+        }
+        shown.byDefault = answer(box->defaultButton());
+        return shown;
+    }
+
+    QtWindows windows;
+};
 
 // A picture drawn with some care has more than a handful of colours.
 int Colours(const QPixmap& picture) {
@@ -54,206 +274,60 @@ int Colours(const QPixmap& picture) {
     return static_cast<int>(seen.size());
 }
 
+// The logo and the splash's picture, drawn at twice the pixels too.
+TEST(QtWindows, PicturesAreDrawnWithSomeCare) {
+    for (const qreal ratio : {1.0, 2.0}) {
+        EXPECT_EQ(LogoPicture(ratio).deviceIndependentSize().toSize(), kLogoSize);
+        EXPECT_GT(Colours(LogoPicture(ratio)), 20);
+        EXPECT_GT(Colours(SplashPicture(ratio)), 50);
+    }
+}
+
+// The confirmation's phrases stay on their lines: the box is as wide as its longest line,
+// which is wider than a message box's own limit; the box is a fixed dialog, its prompt in
+// plain lines, Escape answers No and Enter Yes. An answer given in advance is taken instead of
+// showing the box, once.
+TEST(QtWindows, MessageBoxKeepsEachLineWholeAndAnswersKeys) {
+    const QString prompt =
+        "Are you sure you want Brindle to add module headers, procedure headers, \r\n"
+        "and error handlers to the entire project?";
+    const auto box = MakeMessageBox(nullptr, prompt.toStdString(), 52, "Add to Entire Project");
+    box->show();
+    EXPECT_EQ(box->text(), QString(prompt).replace("\r\n", "\n"));
+    EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+    ASSERT_NE(label, nullptr);
+    const QFontMetrics metrics = label->fontMetrics();
+    EXPECT_LE(metrics.horizontalAdvance(prompt.section("\r\n", 0, 0)), label->width());
+    EXPECT_LT(label->heightForWidth(label->width()), 3 * metrics.lineSpacing());
+    EXPECT_LE(box->frameGeometry().width(), box->screen()->availableGeometry().width());
+    EXPECT_EQ(box->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+              Qt::WindowCloseButtonHint);
+
+    const auto answer = [](Qt::Key key) {
+        const auto asked = MakeMessageBox(nullptr, "Sure?", 52, "Title");
+        asked->show();
+        QTest::keyClick(asked.get(), key);
+        return AnswerOf(*asked);
+    };
+    EXPECT_EQ(answer(Qt::Key_Escape), vbNo);
+    EXPECT_EQ(answer(Qt::Key_Return), vbYes);
+    QtWindows windows;
+    windows.Answers().SetNextAnswer(vbYes);
+    EXPECT_EQ(windows.MsgBox("Sure?", 52, "Title"), vbYes);
+    EXPECT_FALSE(windows.Answers().TakeNextAnswer());
+}
+
 }  // namespace
-
-class WindowsTest : public QObject {
-    Q_OBJECT
-
-private slots:
-    void statusWindowLoadsHiddenOnTopAndItsMessageShowsOnceInPlace() {
-        test::RecordingSink sink;
-        QtWindows windows;
-        std::unique_ptr<frmMsg> status = windows.CreateMsg(&sink);
-        status->Load();
-        QWidget* form = TopLevel("frmMsg");
-        QVERIFY(form != nullptr);
-        QVERIFY(!form->isVisible());
-        const Qt::WindowFlags flags = form->windowFlags();
-        QVERIFY(flags.testFlag(Qt::FramelessWindowHint));
-        QVERIFY(flags.testFlag(Qt::WindowStaysOnTopHint));
-        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);  // no taskbar entry
-
-        QCOMPARE(form->size(), Twips(*form, 0, 0, 10605, 525).size());
-        auto* image = form->findChild<QLabel*>("Image1");
-        auto* label = form->findChild<QLabel*>("lblMsg");
-        QVERIFY(image && label);
-        QCOMPARE(image->geometry(), Twips(*form, 30, 30, 2310, 480));
-        QCOMPARE(image->pixmap().deviceIndependentSize().toSize(), kLogoSize);
-        QVERIFY(Colours(image->pixmap()) > 20);
-        QCOMPARE(label->geometry(), Twips(*form, 2490, 180, 8025, 255));
-        QVERIFY(label->font().bold());
-        QCOMPARE(label->font().pointSizeF(), 8.25);
-        QCOMPARE(label->text(), QString());
-
-        // The pass over pending events lets a waiting event in before the setter returns.
-        bool delivered = false;
-        QTimer::singleShot(0, [&] { delivered = true; });
-        status->SetMessage("Adding module header to <Module1>");
-        QVERIFY(delivered);
-        QVERIFY(form->isVisible());
-        QCOMPARE(form->pos(), Centred(*form));
-        QCOMPARE(label->text(), QString("Adding module header to <Module1>"));
-
-        form->move(40, 60);
-        status->SetMessage("");
-        QCOMPARE(form->pos(), QPoint(40, 60));
-        QCOMPARE(label->text(), QString());
-        status->Hide();
-        QVERIFY(!form->isVisible());
-        status->SetMessage("Closing all windows...");
-        QVERIFY(form->isVisible());
-        QCOMPARE(form->pos(), QPoint(40, 60));
-        QVERIFY(TopLevel("frmMsg") == form);  // loaded once
-
-        // A long message loses its middle, not the module's name at its end; a screen reader
-        // gets all of it.
-        const QString adding =
-            "Adding module header, procedure headers, and error handlers to "
-            "modInventoryValuationAndReorderReports";
-        status->SetMessage(adding.toStdString());
-        QVERIFY(label->text().startsWith("Adding module header"));
-        QVERIFY(label->text().contains(QChar(0x2026)));
-        QVERIFY(label->text().endsWith("ReorderReports"));
-        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
-        QCOMPARE(label->accessibleName(), adding);
-        QCOMPARE(form->accessibleName(), QString("Brindle status"));
-        QVERIFY(sink.reported.empty());
-        status.reset();
-        QVERIFY(TopLevel("frmMsg") == nullptr);
-    }
-
-    void splashClosesItselfWhenItsTimerFiresAndOnlyThen() {
-        QtWindows windows;
-        windows.CreateSplash()->Show();  // nothing keeps the object: the window lives on
-        QPointer<QWidget> form = TopLevel("frmSplash");
-        QVERIFY(form != nullptr);
-        QVERIFY(form->isVisible());
-        const Qt::WindowFlags flags = form->windowFlags();
-        QVERIFY(flags.testFlag(Qt::FramelessWindowHint));
-        QVERIFY(!flags.testFlag(Qt::WindowStaysOnTopHint));
-        QCOMPARE(flags & Qt::WindowType_Mask, Qt::SplashScreen);
-        QCOMPARE(form->size(), Twips(*form, 0, 0, 7170, 5385).size());
-        QCOMPARE(form->pos(), Centred(*form));
-        QVERIFY(Colours(SplashPicture()) > 50);
-
-        auto* timer = form->findChild<QTimer*>("Timer1");
-        QVERIFY(timer != nullptr);
-        QCOMPARE(timer->interval(), 3000);
-        QVERIFY(timer->isActive());
-
-        QTest::mouseClick(form, Qt::LeftButton);
-        QTest::keyClick(form, Qt::Key_Escape);
-        QTest::keyClick(form, Qt::Key_Return);
-        QCloseEvent asked;  // Alt+F4 or the window manager's close button
-        QSpontaneKeyEvent::setSpontaneous(&asked);
-        static_cast<QObject*>(form.data())->event(&asked);  // as the window system delivers it
-        QVERIFY(!asked.isAccepted());
-        QVERIFY(form->isVisible());
-        QVERIFY(timer->isActive());
-
-        QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
-        QVERIFY(!timer->isActive());
-        QVERIFY(!form->isVisible());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(form.isNull());
-    }
-
-    void stayOnTopKeepsPlaceAndVisibilityAndFailsBeforeTouchingTheWindow() {
-        QWidget window(nullptr, Qt::Tool | Qt::FramelessWindowHint);
-        window.resize(200, 100);
-        window.move(30, 40);
-        window.show();
-        for (bool onTop : {true, false, true}) {
-            StayOnTop(window, onTop);
-            QCOMPARE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
-            QVERIFY(window.isVisible());
-            QCOMPARE(window.pos(), QPoint(30, 40));
-            QCOMPARE(window.size(), QSize(200, 100));
-        }
-        window.hide();
-        StayOnTop(window, false);
-        QVERIFY(!window.isVisible());
-        QVERIFY(!window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-
-        window.move(40000, 40);
-        try {
-            StayOnTop(window, true);
-            QFAIL("no overflow");
-        } catch (const VbError& e) {
-            QCOMPARE(e.Number(), 6);
-            QCOMPARE(e.Source(), std::string("WinUtils.StayOnTop | "));
-        }
-        QVERIFY(!window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    }
-
-    void messageBoxButtons_data() {
-        QTest::addColumn<int>("style");
-        QTest::addColumn<int>("buttons");
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<int>("byDefault");
-        QTest::addColumn<int>("escape");
-        QTest::newRow("52: the confirmations")
-            << 52 << int(QMessageBox::Yes | QMessageBox::No) << int(QMessageBox::Warning)
-            << int(QMessageBox::Yes) << int(QMessageBox::No);
-        QTest::newRow("OK and Cancel, question, the second the default")
-            << int(vbOKCancel + vbQuestion + vbDefaultButton2)
-            << int(QMessageBox::Ok | QMessageBox::Cancel) << int(QMessageBox::Question)
-            << int(QMessageBox::Cancel) << int(QMessageBox::Cancel);
-    }
-
-    void messageBoxButtons() {
-        QFETCH(int, style);
-        QFETCH(int, buttons);
-        QFETCH(int, icon);
-        QFETCH(int, byDefault);
-        QFETCH(int, escape);
-        const auto box = MakeMessageBox(nullptr, "first line \r\nsecond line.\r\n\r\nSure?", style,
-                                        "Remove Code Markers");
-        QCOMPARE(box->text(), QString("first line \nsecond line.\n\nSure?"));
-        QCOMPARE(box->windowTitle(), QString("Remove Code Markers"));
-        QCOMPARE(int(box->icon()), icon);
-        QCOMPARE(int(box->standardButtons()), buttons);
-        QVERIFY(box->defaultButton() == box->button(QMessageBox::StandardButton(byDefault)));
-        QVERIFY(box->escapeButton() == box->button(QMessageBox::StandardButton(escape)));
-    }
-
-    // The confirmation's phrases stay on their lines: the box is as wide as its longest line,
-    // which is wider than a message box's own limit; the box is a fixed dialog.
-    void messageBoxKeepsEachLineWhole() {
-        const QString prompt =
-            "Are you sure you want Brindle to add module headers, procedure headers, \r\n"
-            "and error handlers to the entire project?";
-        const auto box = MakeMessageBox(nullptr, prompt.toStdString(), 52, "Add to Entire Project");
-        box->show();
-        auto* label = box->findChild<QLabel*>("qt_msgbox_label");
-        QVERIFY(label != nullptr);
-        const QFontMetrics metrics = label->fontMetrics();
-        QVERIFY(metrics.horizontalAdvance(prompt.section("\r\n", 0, 0)) <= label->width());
-        QVERIFY(label->heightForWidth(label->width()) < 3 * metrics.lineSpacing());
-        QVERIFY(box->frameGeometry().width() <= box->screen()->availableGeometry().width());
-        QCOMPARE(box->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-                 Qt::WindowCloseButtonHint);
-    }
-
-    void messageBoxAnswers() {
-        const auto answer = [](Qt::Key key) {
-            const auto box = MakeMessageBox(nullptr, "Sure?", 52, "Title");
-            box->show();
-            QTest::keyClick(box.get(), key);
-            return AnswerOf(*box);
-        };
-        QCOMPARE(answer(Qt::Key_Escape), vbNo);
-        QCOMPARE(answer(Qt::Key_Return), vbYes);
-
-        // An answer given in advance is taken instead of showing the box, once.
-        QtWindows windows;
-        windows.Answers().SetNextAnswer(vbYes);
-        QCOMPARE(windows.MsgBox("Sure?", 52, "Title"), vbYes);
-        QVERIFY(!windows.Answers().TakeNextAnswer());
-    }
-};
-
 }  // namespace brindle::ui::qt
 
-QTEST_MAIN(brindle::ui::qt::WindowsTest)
-#include "ui_qt_windows_test.moc"
+namespace brindle::test {
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, AddinWindow, ui::qt::QtBench);
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, OptionsDialog, ui::qt::QtDialog);
+}  // namespace brindle::test
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -31,7 +31,4 @@ protected:
     }
 };
 
-template <class Param>
-class ScreenTestWithParam : public ScreenTest, public testing::WithParamInterface<Param> {};
-
 }  // namespace brindle::ui::win32
