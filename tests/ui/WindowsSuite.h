@@ -34,6 +34,7 @@ public:
     virtual void MoveTo(long left, long top) = 0;
     virtual std::string Message() = 0;  // lblMsg's text, whole, as a screen reader gets it
     virtual std::string Drawn() = 0;    // lblMsg's text as drawn in its width (which it fits)
+    virtual std::string Name() = 0;     // what a screen reader calls the window
     virtual void AskToClose() = 0;      // clicked, Escape, Enter, Alt+F4
     virtual void Tick() = 0;            // Timer1 fires
     virtual void StayOnTop(bool onTop) = 0;
@@ -74,6 +75,7 @@ TYPED_TEST_P(AddinWindow, StatusWindowLoadsHiddenOnTopAndShowsEachMessageInPlace
     EXPECT_TRUE(form->Plain());
     EXPECT_EQ(form->Client(), Pixels(ui::kStatusClientArea, form->TwipsPerPixel()));
     EXPECT_EQ(form->Message(), "");
+    EXPECT_EQ(form->Name(), "Brindle status");
 
     bool delivered = false;
     bench.Post([&] { delivered = true; });

@@ -209,6 +209,7 @@ public:
     double TwipsPerPixel() override { return TwipsPerPixelX(*form_); }
     void MoveTo(long left, long top) override { form_->move(int(left), int(top)); }
     std::string Message() override { return Label().accessibleName().toStdString(); }
+    std::string Name() override { return form_->accessibleName().toStdString(); }
     std::string Drawn() override {
         EXPECT_LE(Label().fontMetrics().horizontalAdvance(Label().text()), Label().width());
         return Label().text().toStdString();

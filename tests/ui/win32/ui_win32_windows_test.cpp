@@ -87,6 +87,7 @@ public:
         SetWindowPos(form_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     std::string Message() override { return Utf8(TextOf(Label())); }
+    std::string Name() override { return Utf8(TextOf(form_)); }
     // Drawn by the window in its bold font.
     std::string Drawn() override {
         HDC dc = GetDC(Label());
