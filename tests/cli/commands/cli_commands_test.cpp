@@ -42,7 +42,7 @@ protected:
         return CountLines(File(name), line);
     }
     void Write(const std::string& name, const std::string& bytes) const {
-        WriteBytes(folder / name, bytes);
+        WriteBytes(folder / PathOf(name), bytes);
     }
     BrindleRun Run(const std::vector<std::string>& args,
                    const std::optional<std::string>& typed = std::nullopt) const {
