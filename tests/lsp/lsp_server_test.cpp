@@ -46,12 +46,10 @@ public:
         server_.Handle({{"jsonrpc", "2.0"}, {"id", request["id"]}, {"result", std::move(result)}});
     }
     Json Last(const std::string& method) const {
-        for (auto it = sent.rbegin(); it != sent.rend(); ++it) {
-            if (it->value("method", "") == method) {
-                return *it;
-            }
-        }
-        return {};
+        const auto found = std::find_if(sent.rbegin(), sent.rend(), [&](const Json& message) {
+            return message.value("method", "") == method;
+        });
+        return found == sent.rend() ? Json() : *found;
     }
     std::vector<Json> sent;
 

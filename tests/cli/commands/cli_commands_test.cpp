@@ -259,14 +259,12 @@ TEST(Selections, ALineWithoutAColumnIsTakenWholeAndAColumnCountsCharacters) {
     auto& japanese =
         project.AddComponent("Module2", vbext_ct_StdModule, "x = \"\x93\xfa\x96\x7b\"\r\n")
             .CodeModule();
-    const auto at = [&](const char* text) {
-        const auto placed = place(text, japanese, 932);
-        return placed.selection ? std::array<std::int32_t, 2>{placed.selection->startColumn,
-                                                              placed.selection->endColumn}
-                                : std::array<std::int32_t, 2>{};
+    const auto columns = [&](const char* text) {
+        const auto placed = place(text, japanese, 932).selection.value();
+        return std::pair{placed.startColumn, placed.endColumn};
     };
-    EXPECT_EQ(at("1:7-1:9"), (std::array<std::int32_t, 2>{8, 11}));
-    EXPECT_EQ(at("1:6-1:7"), (std::array<std::int32_t, 2>{6, 8}));
+    EXPECT_EQ(columns("1:7-1:9"), std::pair(8, 11));
+    EXPECT_EQ(columns("1:6-1:7"), std::pair(6, 8));
     EXPECT_FALSE(place("1:10", japanese, 932).selection);
     EXPECT_TRUE(place("1:10", japanese, 1252).selection);
 }
