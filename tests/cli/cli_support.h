@@ -26,6 +26,16 @@ inline BrindleRun RunBrindle(const std::filesystem::path& folder,
     return RunProgram(BRINDLE_EXE, folder, settings, args, typed);
 }
 
+// The words of a command line, split at each space alone, as the tables of the suites write them.
+inline std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string word; std::getline(in, word, ' ');) {
+        words.push_back(word);
+    }
+    return words;
+}
+
 // Every file below `folder`, by its relative path, with its bytes.
 inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
     std::map<std::string, std::string> files;

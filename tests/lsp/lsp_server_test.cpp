@@ -46,12 +46,10 @@ public:
         server_.Handle({{"jsonrpc", "2.0"}, {"id", request["id"]}, {"result", std::move(result)}});
     }
     Json Last(const std::string& method) const {
-        for (auto it = sent.rbegin(); it != sent.rend(); ++it) {
-            if (it->value("method", "") == method) {
-                return *it;
-            }
-        }
-        return {};
+        const auto found = std::find_if(sent.rbegin(), sent.rend(), [&](const Json& message) {
+            return message.value("method", "") == method;
+        });
+        return found == sent.rend() ? Json() : *found;
     }
     std::vector<Json> sent;
 
@@ -114,11 +112,14 @@ protected:
                                {"range", {{"start", At(first, 0)}, {"end", At(last, 1)}}},
                                {"context", {{"diagnostics", diagnostics}}}})["result"];
     }
-    // What brindle writes of the module in its copy.
-    std::string Brindle(const std::vector<std::string>& args, const std::string& name) {
-        const auto run = test::RunBrindle(cli_, settings_, args);
+    Json AddAll() {
+        return client.Request("workspace/executeCommand", {{"command", "brindle.addAll"},
+                                                           {"arguments", {UriOf("modMain.bas")}}});
+    }
+    // Runs brindle on its copy.
+    void Brindle(const std::string& line) {
+        const auto run = test::RunBrindle(cli_, settings_, test::Words(line));
         EXPECT_NE(run.status, 2) << run.err;
-        return ReadBytes(cli_ / name);
     }
 
     test::TempDir temp_;
@@ -238,40 +239,38 @@ TEST_F(LspServerTest, DiagnosticsTellCheckFindingsAndTextTheCodePageLacks) {
 // the commands in `first`, run on both copies, the action at the lines given (with the
 // diagnostic of `rule` there, as a quick fix) against the commands in `then`.
 TEST_F(LspServerTest, EachActionWritesWhatTheCommandWrites) {
-    using Commands = std::vector<std::vector<std::string>>;
     const struct {
-        Commands first;
+        std::string first;
         std::size_t from, to;
         std::string rule, title;
-        Commands then;
+        std::vector<std::string> then;
     } rows[] = {
-        {{},
+        {"",
          45,
          45,
          "handler",
          "Add an error handler to this procedure",
-         {{"add-error-handlers", "modMain.bas", "--proc", "LoadDefaults"}}},
-        {{},
+         {"add-error-handlers modMain.bas --proc LoadDefaults"}},
+        {"",
          0,
          0,
          "",
          "Add the module header, headers and error handlers to the module",
-         {{"add-module-header", "modMain.bas"},
-          {"add-headers", "modMain.bas"},
-          {"add-error-handlers", "modMain.bas"}}},
-        {{{"add-all", "Inventory.vbp", "--yes"}},
+         {"add-module-header modMain.bas", "add-headers modMain.bas",
+          "add-error-handlers modMain.bas"}},
+        {"add-all Inventory.vbp --yes",
          40,
          90,
          "",
          "Remove the code Brindle added in the selection",
-         {{"remove-code", "modMain.bas", "--select", "41-91", "--lines", "file", "--yes"}}},
+         {"remove-code modMain.bas --select 41-91 --lines file --yes"}},
     };
     for (const auto& [first, from, to, rule, title, then] : rows) {
         SCOPED_TRACE(title);
         Open("modMain.bas");
-        for (const auto& args : first) {
-            Brindle(args, "modMain.bas");
-            test::RunBrindle(server_, settings_, args);
+        if (!first.empty()) {
+            Brindle(first);
+            test::RunBrindle(server_, settings_, test::Words(first));
         }
         const std::string text = Open("modMain.bas", false);
         Json fixes = Json::array();
@@ -280,9 +279,8 @@ TEST_F(LspServerTest, EachActionWritesWhatTheCommandWrites) {
                 fixes.push_back(diagnostic);
             }
         }
-        std::string written;
-        for (const auto& args : then) {
-            written = Brindle(args, "modMain.bas");
+        for (const auto& line : then) {
+            Brindle(line);
         }
         const Json actions = Actions("modMain.bas", from, to, fixes);
         const auto action =
@@ -291,7 +289,7 @@ TEST_F(LspServerTest, EachActionWritesWhatTheCommandWrites) {
         ASSERT_NE(action, actions.end()) << actions.dump();
         EXPECT_EQ(
             host::FromUtf8(Applied(text, (*action)["edit"]["changes"][UriOf("modMain.bas")]), 1252),
-            written);
+            ReadBytes(cli_ / "modMain.bas"));
     }
     // The procedures as the code window lists them, the marked blocks folded.
     const Json document = {{"textDocument", {{"uri", UriOf("modMain.bas")}}}};
@@ -325,8 +323,7 @@ TEST_F(LspServerTest, RangedChangesApplyInOrderAndOneThatCannotBePlacedWaitsForT
     ASSERT_EQ(Diagnostics().size(), 1u);
     EXPECT_EQ(Diagnostics()[0]["code"], "sync");
     EXPECT_TRUE(Actions("modMain.bas", 0, 0).empty());
-    const Json addAll = {{"command", "brindle.addAll"}, {"arguments", {UriOf("modMain.bas")}}};
-    const Json refused = client.Request("workspace/executeCommand", addAll);
+    const Json refused = AddAll();
     EXPECT_TRUE(test::Has(refused["error"]["message"].get<std::string>(), "lost track"));
     client.Notify("textDocument/didSave",
                   {{"textDocument", {{"uri", UriOf("modMain.bas")}}}, {"text", text}});
@@ -339,8 +336,7 @@ TEST_F(LspServerTest, ProjectCommandAsksThenEditsEveryModuleAsTheCommandWrites) 
     Open("modMain.bas");
     for (const std::string answer : {"No", "Yes"}) {
         client.sent.clear();
-        client.Request("workspace/executeCommand",
-                       {{"command", "brindle.addAll"}, {"arguments", {UriOf("modMain.bas")}}});
+        AddAll();
         const Json question = client.Last("window/showMessageRequest");
         EXPECT_TRUE(test::Has(question["params"]["message"].get<std::string>(), "entire project"));
         client.Answer(question, {{"title", answer}});
@@ -348,7 +344,7 @@ TEST_F(LspServerTest, ProjectCommandAsksThenEditsEveryModuleAsTheCommandWrites) 
     }
     const Json apply = client.Last("workspace/applyEdit");
     client.Answer(apply, {{"applied", true}});
-    Brindle({"add-all", "Inventory.vbp", "--yes"}, "modMain.bas");
+    Brindle("add-all Inventory.vbp --yes");
     const Json changes = apply["params"]["edit"]["changes"];
     EXPECT_EQ(changes.size(), 4u);
     for (const std::string name :

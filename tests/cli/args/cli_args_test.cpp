@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/args/CommandLine.h"
+#include "cli/cli_support.h"
 #include "cli/commands/HelpTopics.h"
 #include "cli/report/CheckRules.h"
 #include "templates/Expansion.h"
@@ -27,10 +28,8 @@ std::variant<Request, Exit> Parse(std::vector<const char*> args) {
 // cannot be broken; --help-all holds every command's.
 TEST(CommandLineParsing, EachCommandsHelpHasAnExampleAndFitsItsWidth) {
     const auto all = std::get<Exit>(Parse({"--help-all"})).out;
-    for (const std::string command :
-         {"add-module-header", "add-headers", "add-error-handlers", "remove-markers", "remove-code",
-          "add-all", "remove-markers-all", "remove-code-all", "procedures", "options", "check",
-          "refresh"}) {
+    for (int c = 0; c <= static_cast<int>(Command::Refresh); ++c) {
+        const std::string command = CommandName(static_cast<Command>(c));
         const char* args[] = {"brindle", command.c_str(), "--help"};
         const auto help = std::get<Exit>(ParseCommandLine(3, args, 50));
         EXPECT_EQ(help.status, 0);
@@ -40,7 +39,7 @@ TEST(CommandLineParsing, EachCommandsHelpHasAnExampleAndFitsItsWidth) {
         for (std::string line; std::getline(lines, line);) {
             EXPECT_TRUE(line.size() <= 50 || line.starts_with("  $ ")) << line;
         }
-        EXPECT_NE(all.find("\nbrindle " + command + ":\n"), std::string::npos) << command;
+        EXPECT_TRUE(test::Has(all, "\nbrindle " + command + ":\n"));
     }
 }
 
@@ -82,9 +81,7 @@ TEST(CommandLineParsing, MistakesAreToldInOurWordsAndExitWithTwo) {
         const auto parsed = Parse(args);
         ASSERT_TRUE(std::holds_alternative<Exit>(parsed)) << message;
         EXPECT_EQ(std::get<Exit>(parsed).status, 2) << message;
-        EXPECT_NE(std::get<Exit>(parsed).err.find(message), std::string::npos)
-            << message << "\n"
-            << std::get<Exit>(parsed).err;
+        EXPECT_TRUE(test::Has(std::get<Exit>(parsed).err, message));
     }
 }
 
@@ -103,28 +100,26 @@ TEST(CommandLineParsing, HelpTellsEveryTemplateKeyword) {
     const auto manual = ManualSections();
     for (const TemplateKeyword& keyword : kTemplateKeywords) {
         const std::string reference = ReferenceTo(keyword);
-        EXPECT_NE(templates.out.find("\n" + reference + "\n  In a module header: "),
-                  std::string::npos)
-            << reference << templates.out;
-        EXPECT_NE(manual.find(".B " + reference + "\n"), std::string::npos) << reference;
+        EXPECT_TRUE(test::Has(templates.out, "\n" + reference + "\n  In a module header: "));
+        EXPECT_TRUE(test::Has(manual, ".B " + reference + "\n"));
     }
     const auto rules = help({"help", "rules"});
     const auto flowingRules = std::regex_replace(rules.out, std::regex("\\s+"), " ");
     for (const CheckRule& rule : kCheckRules) {
         const std::string heading = std::string(rule.id) + " (" + std::string(rule.severity) + ")";
-        EXPECT_NE(rules.out.find("\n" + heading + "\n"), std::string::npos) << heading;
-        EXPECT_NE(flowingRules.find(std::string(rule.help)), std::string::npos) << heading;
-        EXPECT_NE(manual.find(".B " + std::string(rule.id) + "\n"), std::string::npos) << heading;
+        EXPECT_TRUE(test::Has(rules.out, "\n" + heading + "\n"));
+        EXPECT_TRUE(test::Has(flowingRules, std::string(rule.help)));
+        EXPECT_TRUE(test::Has(manual, ".B " + std::string(rule.id) + "\n"));
     }
     const auto flowing = std::regex_replace(templates.out, std::regex("\\s+"), " ");
-    EXPECT_NE(flowing.find("%%Date% gives a \"%\" and the date"), std::string::npos);
-    EXPECT_NE(manual.find("[EXIT STATUS]\n"), std::string::npos);
-    EXPECT_NE(help({"help", "refresh"}).out.find("Usage: brindle refresh"), std::string::npos);
+    EXPECT_TRUE(test::Has(flowing, "%%Date% gives a \"%\" and the date"));
+    EXPECT_TRUE(test::Has(manual, "[EXIT STATUS]\n"));
+    EXPECT_TRUE(test::Has(help({"help", "refresh"}).out, "Usage: brindle refresh"));
     const auto lsp = help({"help", "lsp"}).out;
     for (const char* option : {"\ncodePage: ", "\nrequire: ", "\nstale: "}) {
-        EXPECT_NE(lsp.find(option), std::string::npos) << option << lsp;
+        EXPECT_TRUE(test::Has(lsp, option));
     }
-    EXPECT_NE(help({"help"}).out.find("'brindle help templates'"), std::string::npos);
+    EXPECT_TRUE(test::Has(help({"help"}).out, "'brindle help templates'"));
     EXPECT_EQ(help({"help", "colours"}).status, 2);
 }
 

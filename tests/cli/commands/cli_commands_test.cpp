@@ -30,29 +30,40 @@ using namespace std::string_literals;
 namespace brindle::test {
 namespace {
 
-const std::vector<std::string> kModules = {"modMain.bas", "CStockItem.cls", "frmMain.frm",
-                                           "Controls/ctlGauge.ctl"};
+const std::string kModules = "modMain.bas CStockItem.cls frmMain.frm Controls/ctlGauge.ctl";
 const std::string kAddingAll = "Adding module header, procedure headers, and error handlers to ";
 
-// A copy of the example project, with the settings file of the runs beside it.
-class ExampleProject : public ::testing::Test {
+// A folder of the test's own, with the settings file of its runs beside it.
+class Folder : public ::testing::Test {
 protected:
-    fs::path folder() const { return temp.path() / "Inventory"; }
     fs::path settings() const { return temp.path() / "settings.ini"; }
-    std::string File(const std::string& name) const { return ReadBytes(folder() / name); }
+    std::string File(const std::string& name) const { return ReadBytes(folder / name); }
     int Count(const std::string& name, const std::string& line) const {
         return CountLines(File(name), line);
     }
     void Write(const std::string& name, const std::string& bytes) const {
-        WriteBytes(folder() / name, bytes);
+        WriteBytes(folder / PathOf(name), bytes);
     }
     BrindleRun Run(const std::vector<std::string>& args,
                    const std::optional<std::string>& typed = std::nullopt) const {
-        return RunBrindle(folder(), settings(), args, typed);
+        return RunBrindle(folder, settings(), args, typed);
     }
+
+    TempDir temp;
+    fs::path folder = temp.path() / "work";
+};
+using SeveralParts = Folder;
+using FilesFrom = Folder;
+using Exclusions = Folder;
+using TeamSettings = Folder;
+using ProjectsFromEveryLocale = Folder;
+
+// A copy of the example project.
+class ExampleProject : public Folder {
+protected:
     void SetUp() override {
-        CopyFolder(SourceDir() / "examples", folder());
-        original = Snapshot(folder());
+        CopyFolder(SourceDir() / "examples", folder);
+        original = Snapshot(folder);
     }
     void Restore() const {
         for (const auto& [name, bytes] : original) {
@@ -60,9 +71,13 @@ protected:
         }
     }
 
-    TempDir temp;
     std::map<std::string, std::string> original;
 };
+
+// A module of one procedure, named after it.
+std::string Bas(const std::string& name) {
+    return "Attribute VB_Name = \"" + name + "\"\r\nSub " + name + "Now()\r\nEnd Sub\r\n";
+}
 
 // --diff writes nothing; each run that changes code ends with what it did, counted; a
 // module command takes any number of modules, each done once; --proc takes each of a
@@ -70,7 +85,7 @@ protected:
 TEST_F(ExampleProject, EachRunSaysWhatItDidAndTheRemovalsUndoIt) {
     const auto diff = Run({"add-all", "Inventory.vbp", "--diff"});
     ASSERT_EQ(diff.status, 0) << diff.err;
-    EXPECT_EQ(Snapshot(folder()), original);
+    EXPECT_EQ(Snapshot(folder), original);
     EXPECT_TRUE(Has(diff.out, "--- a/Controls/ctlGauge.ctl\n+++ b/Controls/ctlGauge.ctl\n@@ "));
     EXPECT_TRUE(
         diff.err.ends_with("brindle: 4 modules: 4 module headers, 22 procedure headers, "
@@ -86,17 +101,13 @@ TEST_F(ExampleProject, EachRunSaysWhatItDidAndTheRemovalsUndoIt) {
     EXPECT_EQ(Count("CStockItem.cls", "' Procedure:   Code"), 2);
     const auto removed = Run({"remove-code-all", "Inventory.vbp", "--yes"});
     EXPECT_TRUE(removed.err.ends_with("brindle: 4 modules: 64 marked blocks removed\n"));
-    EXPECT_EQ(Snapshot(folder()), original);
+    EXPECT_EQ(Snapshot(folder), original);
 
-    auto args = kModules;
-    args.insert(args.begin(), "add-module-header");
-    args.push_back("./modMain.bas");
-    const auto headers = Run(args);
+    const auto headers = Run(Words("add-module-header " + kModules + " ./modMain.bas"));
     EXPECT_TRUE(headers.err.starts_with("[1/4] Adding module header to modMain\n")) << headers.err;
     EXPECT_TRUE(headers.err.ends_with("brindle: 4 modules: 4 module headers added\n"));
     const auto unmarked = Run({"remove-markers-all", "Inventory.vbp", "--yes"});
     EXPECT_TRUE(unmarked.err.ends_with("brindle: 4 modules: 8 marker lines removed\n"));
-    EXPECT_TRUE(Has(Run({"remove-code-all", "Inventory.vbp", "--yes"}).err, "nothing to change"));
 }
 
 // One command, one question, with what it is about; No changes nothing and exits with 1, which
@@ -106,69 +117,66 @@ TEST_F(ExampleProject, OnATerminalOneQuestionIsAskedAndOnlyYesProceeds) {
         GTEST_SKIP() << *why;
     }
     ASSERT_EQ(Run({"add-all", "Inventory.vbp", "--yes", "-q"}).status, 0);
-    const auto added = Snapshot(folder());
+    const auto added = Snapshot(folder);
     const std::string whole = "Are you sure you want to remove code added by Brindle from ";
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"remove-code-all", "Inventory.vbp"},
+    const std::pair<std::string, std::string> cases[] = {
+        {"remove-code-all Inventory.vbp",
          "remove-code-all works on every module of Inventory.vbp\r\nRemove Code Added by "
          "Brindle from Entire Project\r\n" +
              whole + "this project?"},
-        {{"remove-code", "modMain.bas", "CStockItem.cls"},
+        {"remove-code modMain.bas CStockItem.cls",
          "remove-code works on the whole module of each of 2 modules: modMain.bas, "
          "CStockItem.cls\r\nRemove Code Added by Brindle from Selection\r\n" +
              whole + "selected text?"},
-        {{"remove-code", "CStockItem.cls", "--proc", "Quantity"},
+        {"remove-code CStockItem.cls --proc Quantity",
          "remove-code works on the procedure Quantity in CStockItem.cls\r\n"},
-        {{"remove-code", "frmMain.frm", "--select", "80-90", "--lines", "file"},
+        {"remove-code frmMain.frm --select 80-90 --lines file",
          "remove-code works on file lines 80-90 of frmMain.frm\r\n"},
     };
-    for (const auto& [args, about] : cases) {
-        const auto no = Run(args, "n\n");
+    for (const auto& [line, about] : cases) {
+        const auto no = Run(Words(line), "n\n");
         EXPECT_EQ(no.status, 1) << no.out;
         EXPECT_TRUE(Has(no.out, "brindle: " + about));
         EXPECT_TRUE(no.out.ends_with("brindle: not answered Yes; nothing was changed\r\n"));
-        EXPECT_EQ(Snapshot(folder()), added);
+        EXPECT_EQ(Snapshot(folder), added);
     }
-    const auto yes = Run(
-        {"remove-code", "modMain.bas", "CStockItem.cls", "frmMain.frm", "Controls/ctlGauge.ctl"},
-        "y\n");
+    const auto yes = Run(Words("remove-code " + kModules), "y\n");
     EXPECT_EQ(yes.status, 0) << yes.out;
     EXPECT_TRUE(HasOnce(yes.out, "Are you sure"));
-    EXPECT_EQ(Snapshot(folder()), original);
+    EXPECT_EQ(Snapshot(folder), original);
 }
 
 // What is wrong with the files, the selection or the options is told, exits with 2 and writes
 // nothing, the settings file included; a question without a terminal is refused alike.
 TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"add-module-header", "modMain.bas", "Gone.bas"}, "brindle: Gone.bas: no such file\n"},
-        {{"add-headers", "Inventory.vbp"}, "Inventory.vbp: not a VB6 module"},
-        {{"add-all", "modMain.bas", "Inventory.vbp"}, "--yes"},
-        {{"remove-code-all", "Gone.vbp"}, "Gone.vbp: no such file"},
-        {{"add-all", "Controls", "--yes"}, "brindle: no project or group file below Controls\n"},
-        {{"add-headers", "Controls"}, "Controls: is a folder"},
-        {{"add-all", "Inventory.vbp", "Gone.bas", "--only-named", "--yes"},
-         "brindle: Gone.bas: no such file\n"},
-        {{"remove-markers", "modMain.bas", "--select", "500"}, "past the module's last line, 69"},
-        {{"add-headers", "modMain.bas", "--select", "9-3"}, "ends before it starts"},
-        {{"add-headers", "modMain.bas", "--select", "three"}, "--select three: expected"},
-        {{"add-headers", "modMain.bas", "--proc", "NoSuchProc"}, "no procedure named NoSuchProc"},
-        {{"add-headers", "modMain.bas", "CStockItem.cls", "--proc", "Main"},
+    const std::pair<std::string, std::string> cases[] = {
+        {"add-module-header modMain.bas Gone.bas", "brindle: Gone.bas: no such file\n"},
+        {"add-headers Inventory.vbp", "Inventory.vbp: not a VB6 module"},
+        {"add-all modMain.bas Inventory.vbp", "--yes"},
+        {"remove-code-all Gone.vbp", "Gone.vbp: no such file"},
+        {"add-all Controls --yes", "brindle: no project or group file below Controls\n"},
+        {"add-headers Controls", "Controls: is a folder"},
+        {"add-all Inventory.vbp Gone.bas --only-named --yes", "brindle: Gone.bas: no such file\n"},
+        {"remove-markers modMain.bas --select 500", "past the module's last line, 69"},
+        {"add-headers modMain.bas --select 9-3", "ends before it starts"},
+        {"add-headers modMain.bas --select three", "--select three: expected"},
+        {"add-headers modMain.bas --proc NoSuchProc", "no procedure named NoSuchProc"},
+        {"add-headers modMain.bas CStockItem.cls --proc Main",
          "brindle: add-headers: --proc works on one module; 2 were given\n"},
-        {{"add-headers", "modMain.bas", "CStockItem.cls", "--select", "1"},
+        {"add-headers modMain.bas CStockItem.cls --select 1",
          "brindle: add-headers: --select works on one module; 2 were given\n"},
-        {{"add-all", "Inventory.vbp", "--yes", "--codepage", "4242"}, "code page 4242"},
-        {{"options", "--author", "Ann\nAuthor"}, "control character"},
-        {{"options", "--date-format", "dd.mmm"}, "dd.mmm"},
-        {{"remove-markers", "modMain.bas", "--select", "1-5"}, "--yes"},
-        {{"refresh", "Inventory.vbp"}, "--yes"},
+        {"add-all Inventory.vbp --yes --codepage 4242", "code page 4242"},
+        {"options --author Ann\nAuthor", "control character"},
+        {"options --date-format dd.mmm", "dd.mmm"},
+        {"remove-markers modMain.bas --select 1-5", "--yes"},
+        {"refresh Inventory.vbp", "--yes"},
     };
-    for (const auto& [args, message] : cases) {
-        const auto run = Run(args);
+    for (const auto& [line, message] : cases) {
+        const auto run = Run(Words(line));
         EXPECT_EQ(run.status, 2) << message;
         EXPECT_TRUE(Has(run.err, message));
     }
-    EXPECT_EQ(Snapshot(folder()), original);
+    EXPECT_EQ(Snapshot(folder), original);
     EXPECT_FALSE(fs::exists(settings()));
 }
 
@@ -177,13 +185,13 @@ TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
 // as they are, at their file lines, the case remove-code-broken-blocks.
 TEST_F(ExampleProject, AReadOnlyModuleIsToldAndTheRestIsDone) {
     const auto writes = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    fs::permissions(folder() / "frmMain.frm", writes, fs::perm_options::remove);
+    fs::permissions(folder / "frmMain.frm", writes, fs::perm_options::remove);
     const auto run = Run({"add-all", "Inventory.vbp", "--yes"});
-    fs::permissions(folder() / "frmMain.frm", fs::perms::owner_write, fs::perm_options::add);
+    fs::permissions(folder / "frmMain.frm", fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Has(run.err, "brindle: frmMain.frm: the file is read-only; not written"));
     EXPECT_TRUE(Has(run.err, "[3/4] " + kAddingAll + "frmMain"));
-    for (const auto& module : kModules) {
+    for (const auto& module : Words(kModules)) {
         EXPECT_EQ(File(module) == original.at(module), module == "frmMain.frm") << module;
     }
 
@@ -251,14 +259,12 @@ TEST(Selections, ALineWithoutAColumnIsTakenWholeAndAColumnCountsCharacters) {
     auto& japanese =
         project.AddComponent("Module2", vbext_ct_StdModule, "x = \"\x93\xfa\x96\x7b\"\r\n")
             .CodeModule();
-    const auto at = [&](const char* text) {
-        const auto placed = place(text, japanese, 932);
-        return placed.selection ? std::array<std::int32_t, 2>{placed.selection->startColumn,
-                                                              placed.selection->endColumn}
-                                : std::array<std::int32_t, 2>{};
+    const auto columns = [&](const char* text) {
+        const auto placed = place(text, japanese, 932).selection.value();
+        return std::pair{placed.startColumn, placed.endColumn};
     };
-    EXPECT_EQ(at("1:7-1:9"), (std::array<std::int32_t, 2>{8, 11}));
-    EXPECT_EQ(at("1:6-1:7"), (std::array<std::int32_t, 2>{6, 8}));
+    EXPECT_EQ(columns("1:7-1:9"), std::pair(8, 11));
+    EXPECT_EQ(columns("1:6-1:7"), std::pair(6, 8));
     EXPECT_FALSE(place("1:10", japanese, 932).selection);
     EXPECT_TRUE(place("1:10", japanese, 1252).selection);
 }
@@ -311,8 +317,8 @@ TEST_F(ExampleProject, SettingsAreWrittenOnlyWhenAnOptionChanges) {
     EXPECT_TRUE(Has(reset.out, "author                     " + host::UserName() + "\n"));
     EXPECT_TRUE(std::regex_search(reset.out, std::regex("date-format +Short Date \\(regional: ")));
     WriteBytes(temp.path() / "plain", "not a folder");
-    const auto failed = RunBrindle(folder(), temp.path() / "plain" / "settings.ini",
-                                   {"options", "--author", "Bob"});
+    const auto failed =
+        RunBrindle(folder, temp.path() / "plain" / "settings.ini", {"options", "--author", "Bob"});
     EXPECT_EQ(failed.status, 1);
     EXPECT_TRUE(Has(failed.err, "brindle: settings file " +
                                     (temp.path() / "plain" / "settings.ini").string() +
@@ -336,14 +342,14 @@ TEST_F(ExampleProject, TemplatesAreToldOfOnceAndRefusedOnesStopTheRun) {
 
     Write("Templates/Bad.txt", "' x\r\n\t' [BRINDLE END]\r\n");
     ASSERT_EQ(Run({"options", "--module-header-template", "Templates/Bad.txt"}).status, 0);
-    const auto before = Snapshot(folder());
+    const auto before = Snapshot(folder);
     for (const std::string command : {"add-all", "refresh"}) {
         const auto run = Run({command, "Inventory.vbp", "--yes"});
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(HasOnce(run.err,
                             "Bad.txt: the module header template is refused: "
                             "its line 2 is a marker line"));
-        EXPECT_EQ(Snapshot(folder()), before);
+        EXPECT_EQ(Snapshot(folder), before);
     }
     // A keyword without its closing "%" goes in as it stands, told.
     Write("Templates/Open.txt", "' %ModuleName\r\n");
@@ -358,74 +364,54 @@ TEST_F(ExampleProject, TemplatesAreToldOfOnceAndRefusedOnesStopTheRun) {
 // Several projects, groups and modules in one run: each under the brindle.ini and the
 // .brindleignore that apply to it, each module done once, one summary, one exit status. A
 // folder stands for the projects and groups below it; its own .brindleignore may leave some out.
-TEST(SeveralParts, EachKeepsItsOwnTeamSettingsAndOneSummaryTellsThemAll) {
-    TempDir temp;
-    const auto root = temp.path() / "Shop";
+TEST_F(SeveralParts, EachKeepsItsOwnTeamSettingsAndOneSummaryTellsThemAll) {
     for (const std::string name : {"Shop", "Other/Keep", "Other/Skip", "Other/Loose"}) {
-        const auto stem = fs::path(name).filename().string();
-        WriteBytes(root / (name + ".bas"),
-                   "Attribute VB_Name = \"" + stem + "\"\r\nSub " + stem + "Now()\r\nEnd Sub\r\n");
+        Write(name + ".bas", Bas(fs::path(name).filename().string()));
     }
-    WriteBytes(root / "Shop.vbp", "Type=Exe\r\nModule=Shop; Shop.bas\r\n");
-    WriteBytes(root / "Other/Other.vbp",
-               "Type=Exe\r\nModule=Keep; Keep.bas\r\nModule=Skip; Skip.bas\r\n");
-    WriteBytes(root / "Other/brindle.ini", "[Options]\nModule Header Filename=other.txt\n");
-    WriteBytes(root / "Other/other.txt", "' Other %ModuleName%\r\n");
-    WriteBytes(root / "Other/.brindleignore", "Skip.bas\nInner/\n");
-    WriteBytes(root / "Other/Inner/Inner.vbp", "Type=Exe\r\nModule=Loose; ..\\Loose.bas\r\n");
-    const auto skipped = ReadBytes(root / "Other/Skip.bas");
-    const auto run = [&](std::vector<std::string> args, const fs::path& in = {}) {
-        return RunBrindle(root / in, temp.path() / "settings.ini", args);
-    };
+    Write("Shop.vbp", "Type=Exe\r\nModule=Shop; Shop.bas\r\n");
+    Write("Other/Other.vbp", "Type=Exe\r\nModule=Keep; Keep.bas\r\nModule=Skip; Skip.bas\r\n");
+    Write("Other/brindle.ini", "[Options]\nModule Header Filename=other.txt\n");
+    Write("Other/other.txt", "' Other %ModuleName%\r\n");
+    Write("Other/.brindleignore", "Skip.bas\nInner/\n");
+    Write("Other/Inner/Inner.vbp", "Type=Exe\r\nModule=Loose; ..\\Loose.bas\r\n");
+    Write("All.vbg", "VBGROUP 5.0\r\nStartupProject=Shop.vbp\r\nProject=Other\\Other.vbp\r\n");
+    const auto skipped = File("Other/Skip.bas");
     // Named from a folder beside them, as a diff names them.
-    const auto outside = run({"check", "../Shop.vbp", "Loose.bas"}, "Other");
+    const auto outside =
+        RunBrindle(folder / "Other", settings(), {"check", "../Shop.vbp", "Loose.bas"});
     EXPECT_TRUE(Has(outside.out, (kOnWindows ? "..\\"s : "../"s) +
                                      "Shop.bas:2: Sub ShopNow has no error handler\n"));
     EXPECT_TRUE(Has(outside.out, "Loose.bas:2: no marked module header\n"));
-    const std::vector<std::string> parts = {"add-all", "Shop.vbp", "Other/Other.vbp",
-                                            "Other/Loose.bas", "Shop.bas"};
-    auto pending = parts;
-    pending.insert(pending.end(), {"--diff", "--exit-code"});
-    auto added = parts;
-    added.insert(added.end(), {"--yes", "--skip-existing"});
-    WriteBytes(root / "All.vbg",
-               "VBGROUP 5.0\r\nStartupProject=Shop.vbp\r\nProject=Other\\Other.vbp\r\n");
+    const std::string parts = "add-all Shop.vbp Other/Other.vbp Other/Loose.bas Shop.bas";
+    const std::string added = parts + " --yes --skip-existing";
     const struct {
-        std::vector<std::string> args;
+        std::string line;
         int status;
         std::string said;
     } runs[] = {
-        {pending, 1,
-         "brindle: add-all would change 3 modules; run it without --diff to make the "
-         "change\n"},
+        {parts + " --diff --exit-code", 1,
+         "brindle: add-all would change 3 modules; run it without --diff to make the change\n"},
         {added, 0,
-         "brindle: Shop.bas: 1 module header, 1 procedure header, 1 error handler "
-         "added\nbrindle: "},
+         "Loose.bas: 1 module header, 1 procedure header, 1 error handler added\n"
+         "brindle: 3 modules: 3 module headers, 3 procedure headers, 3 error handlers added\n"},
         {added, 0, "brindle: nothing to change\n"},
-        {{"check", "."}, 0, "brindle: no findings in 2 modules\n"},
-        {{"check", "Other", "--no-ignore"}, 1, " findings in 3 modules\n"},
-        {{"check", "Other/Skip.bas"},
-         0,
-         "brindle: no module was checked: .brindleignore leaves "
-         "out every one named\n"},
-        {{"remove-code", "Other/Skip.bas", "--yes"}, 0, "brindle: nothing to change\n"},
+        {"check .", 0, "brindle: no findings in 2 modules\n"},
+        {"check Other --no-ignore", 1, " findings in 3 modules\n"},
+        {"check Other/Skip.bas", 0,
+         "brindle: no module was checked: .brindleignore leaves out every one named\n"},
+        {"remove-code Other/Skip.bas --yes", 0, "brindle: nothing to change\n"},
     };
-    for (const auto& [args, status, said] : runs) {
-        const auto result = run(args);
+    for (const auto& [line, status, said] : runs) {
+        const auto result = Run(Words(line));
         EXPECT_EQ(result.status, status) << result.err;
         EXPECT_TRUE(Has(result.err, said));
-        if (&args == &runs[1].args) {
-            EXPECT_TRUE(Has(result.err,
-                            "brindle: 3 modules: 3 module headers, 3 procedure "
-                            "headers, 3 error handlers added\n"));
-            EXPECT_EQ(CountLines(ReadBytes(root / "Other/Keep.bas"), "' Other Keep"), 1);
-            EXPECT_EQ(CountLines(ReadBytes(root / "Other/Loose.bas"), "' Other Loose"), 1);
-        }
+        EXPECT_EQ(Count("Other/Keep.bas", "' Other Keep"), &line == &runs[0].line ? 0 : 1);
+        EXPECT_EQ(Count("Other/Loose.bas", "' Other Loose"), &line == &runs[0].line ? 0 : 1);
     }
-    EXPECT_EQ(ReadBytes(root / "Other/Skip.bas"), skipped);
+    EXPECT_EQ(File("Other/Skip.bas"), skipped);
     // A template that both parts lack is told once.
-    ASSERT_EQ(run({"options", "--procedure-header-template", "Gone.txt"}).status, 0);
-    const auto lacking = run({"check", "Shop.vbp", "Other/Other.vbp", "--format", "json"});
+    ASSERT_EQ(Run({"options", "--procedure-header-template", "Gone.txt"}).status, 0);
+    const auto lacking = Run(Words("check Shop.vbp Other/Other.vbp --format json"));
     EXPECT_EQ(nlohmann::json::parse(lacking.out)["errors"].size(), 1u) << lacking.out;
     EXPECT_TRUE(HasOnce(lacking.err, "Gone.txt")) << lacking.err;
 }
@@ -433,54 +419,42 @@ TEST(SeveralParts, EachKeepsItsOwnTeamSettingsAndOneSummaryTellsThemAll) {
 // --files-from limits a run to the modules listed, under each project's settings and
 // .brindleignore; without a project the modules listed are those named. Paths may come as git
 // quotes them, or NUL-separated; those that no longer exist are passed over.
-TEST(FilesFrom, LimitsARunToTheModulesListed) {
-    TempDir temp;
-    const auto root = temp.path();
+TEST_F(FilesFrom, LimitsARunToTheModulesListed) {
     std::string project = "Type=Exe\r\n";
     for (const std::string name : {"A", "B", "C", "Stray"}) {
-        WriteBytes(root / (name + ".bas"),
-                   "Attribute VB_Name = \"" + name + "\"\r\nSub " + name + "Now()\r\nEnd Sub\r\n");
+        Write(name + ".bas", Bas(name));
         project += name == "Stray" ? "" : "Module=" + name + "; " + name + ".bas\r\n";
     }
-    WriteBytes(root / "Shop.vbp", project + "Module=Gone; Gone.bas\r\n");
-    WriteBytes(root / ".brindleignore", "C.bas\n");
-    WriteBytes(root / "staged.txt", "A.bas\r\nC.bas\r\nStray.bas\r\nGone.bas\r\nShop.vbp\r\n\r\n");
-    WriteBytes(root / "none.txt", "");
-    WriteBytes(root / "quoted.txt", "\"\\101.bas\"\n\"B\\056bas\"\n");
-    WriteBytes(root / "separated.txt", "B.bas\0Gone.bas\0"s);
-    WriteBytes(root / "stray.txt", "Stray.bas\n");
+    Write("Shop.vbp", project + "Module=Gone; Gone.bas\r\n");
+    Write(".brindleignore", "C.bas\n");
+    Write("staged.txt", "A.bas\r\nC.bas\r\nStray.bas\r\nGone.bas\r\nShop.vbp\r\n\r\n");
+    Write("none.txt", "");
+    Write("quoted.txt", "\"\\101.bas\"\n\"B\\056bas\"\n");
+    Write("separated.txt", "B.bas\0Gone.bas\0"s);
+    Write("stray.txt", "Stray.bas\n");
     const struct {
-        std::vector<std::string> args;
+        std::string line;
         int status;
         std::string checked;  // the modules with findings
         std::string said;
     } cases[] = {
-        {{"check", "Shop.vbp", "--files-from", "staged.txt"},
-         1,
-         "A",
+        {"check Shop.vbp --files-from staged.txt", 1, "A",
          "brindle: warning: Stray.bas: listed in --files-from but in no project given; left out\n"},
-        {{"check", "Shop.vbp", "--files-from", "none.txt"},
-         0,
-         "",
+        {"check Shop.vbp --files-from none.txt", 0, "",
          "brindle: no module of the list was checked\n"},
-        {{"check", "--files-from", "none.txt"}, 0, "", "nothing to check"},
-        {{"check", "--files-from", "staged.txt"},
-         1,
-         "A",
-         "brindle: 1 module left out by .brindleignore\n"},
-        {{"check", "--files-from", "staged.txt", "--no-ignore"}, 1, "AC", ""},
-        {{"check", "Shop.vbp", "--files-from", "quoted.txt"}, 1, "AB", ""},
-        {{"check", "Shop.vbp", "--files-from", "separated.txt", "-z"}, 1, "B", ""},
-        {{"check", "Shop.vbp", "B.bas", "--only-named"}, 1, "B", ""},
-        {{"check", "Shop.vbp", "--files-from", "stray.txt"},
-         1,
-         "",
+        {"check --files-from none.txt", 0, "", "nothing to check"},
+        {"check --files-from staged.txt", 1, "A", "brindle: 1 module left out by .brindleignore\n"},
+        {"check --files-from staged.txt --no-ignore", 1, "AC", ""},
+        {"check Shop.vbp --files-from quoted.txt", 1, "AB", ""},
+        {"check Shop.vbp --files-from separated.txt -z", 1, "B", ""},
+        {"check Shop.vbp B.bas --only-named", 1, "B", ""},
+        {"check Shop.vbp --files-from stray.txt", 1, "",
          "brindle: no module of the list was checked: the 1 module it names is in no project "
          "given\n"},
-        {{"check", "Shop.vbp", "--files-from", "absent.txt"}, 2, "", "--files-from absent.txt"},
+        {"check Shop.vbp --files-from absent.txt", 2, "", "--files-from absent.txt"},
     };
-    for (const auto& [args, status, checked, said] : cases) {
-        const auto run = RunBrindle(root, root / "settings.ini", args);
+    for (const auto& [line, status, checked, said] : cases) {
+        const auto run = Run(Words(line));
         EXPECT_EQ(run.status, status) << run.err;
         EXPECT_TRUE(Has(run.err, said));
         EXPECT_EQ(run.err.find("Gone.bas"), std::string::npos) << run.err;
@@ -493,71 +467,61 @@ TEST(FilesFrom, LimitsARunToTheModulesListed) {
 
 // A removal counts the marked blocks it left where the user keeps Brindle away, and
 // --ignore-exclusions takes them too. What add-all leaves out is the case add-all-exclusions.
-TEST(Exclusions, TheBlocksARemovalLeavesAreCountedByWhy) {
-    TempDir temp;
-    const auto folder = LayOutCase(CasesDir() / "add-all-exclusions", temp.path());
-    const auto run = [&](const std::vector<std::string>& args) {
-        return RunBrindle(folder, temp.path() / "settings.ini", args);
-    };
-    const auto removed = run({"remove-code-all", "Shop.vbp", "--yes"});
+TEST_F(Exclusions, TheBlocksARemovalLeavesAreCountedByWhy) {
+    folder = LayOutCase(CasesDir() / "add-all-exclusions", temp.path());
+    const auto removed = Run(Words("remove-code-all Shop.vbp --yes"));
     EXPECT_EQ(removed.status, 0) << removed.err;
     EXPECT_TRUE(removed.err.ends_with(
         "brindle: 3 marked blocks left: 1 in code that a ' brindle: skip comment keeps out, 1 in "
         "procedures that an excluded name pattern matches, 1 in modules that .brindleignore "
         "leaves out (--ignore-exclusions takes them too)\n"))
         << removed.err;
-    const auto all = run({"remove-code-all", "Shop.vbp", "--yes", "--ignore-exclusions"});
+    const auto all = Run(Words("remove-code-all Shop.vbp --yes --ignore-exclusions"));
     EXPECT_TRUE(all.err.ends_with("brindle: 2 modules: 3 marked blocks removed\n")) << all.err;
 }
 
 // A team's brindle.ini: options shows what it sets, and keeps the user's own value for
 // elsewhere; --codepage still wins for one run. A file that cannot be taken stops a command
 // before it writes (2), what is not ours is warned of and the run goes on.
-TEST(TeamSettings, AreShownAndWhatIsWrongInThemIsTold) {
-    TempDir temp;
-    const auto settings = temp.path() / "settings.ini";
-    const auto run = [&](const std::vector<std::string>& args) {
-        return RunBrindle(temp.path(), settings, args);
-    };
+TEST_F(TeamSettings, AreShownAndWhatIsWrongInThemIsTold) {
     const std::string shop =
         "Attribute VB_Name = \"Shop\"\r\nSub \x93\xFA\x95\x74()\r\nEnd Sub\r\n";
-    WriteBytes(temp.path() / "Shop.bas", shop);
+    Write("Shop.bas", shop);
     const std::string team = "[Command Line]\nCode Page=932\n[Options]\nSkip Existing=True\n";
-    WriteBytes(temp.path() / "brindle.ini", team);
-    const auto options = run({"options", "--codepage", "1251"});
+    Write("brindle.ini", team);
+    const auto options = Run(Words("options --codepage 1251"));
     for (const char* row : {"\ncodepage +932 +\\(from brindle.ini\\)\n",
                             "\nskip-existing +on +\\(from brindle.ini\\)\n"}) {
         EXPECT_TRUE(std::regex_search(options.out, std::regex(row))) << options.out;
     }
     EXPECT_TRUE(Has(options.err, "\"Code Page\" is set by "));
-    EXPECT_TRUE(Has(ReadBytes(settings), "Code%20Page=1251"));
+    EXPECT_TRUE(Has(ReadBytes(settings()), "Code%20Page=1251"));
     const std::string name = "\xE6\x97\xA5\xE4\xBB\x98";  // 日付
-    EXPECT_TRUE(Has(run({"procedures", "Shop.bas"}).out, name));
-    EXPECT_FALSE(Has(run({"procedures", "Shop.bas", "--codepage", "1252"}).out, name));
+    EXPECT_TRUE(Has(Run(Words("procedures Shop.bas")).out, name));
+    EXPECT_FALSE(Has(Run(Words("procedures Shop.bas --codepage 1252")).out, name));
 
     // Their messages are the team files' own.
     for (const auto& [ini, status] : {std::pair{team + "Add Code Markers=maybe\n", 2},
                                       std::pair{team + "[Optoins]\nSkip Existing=True\n", 0}}) {
-        WriteBytes(temp.path() / "brindle.ini", ini);
-        const auto added = run({"add-all", "Shop.bas", "--yes", "-q"});
+        Write("brindle.ini", ini);
+        const auto added = Run(Words("add-all Shop.bas --yes -q"));
         EXPECT_EQ(added.status, status) << added.err;
         EXPECT_TRUE(Has(added.err, "brindle.ini:5: "));
-        EXPECT_EQ(ReadBytes(temp.path() / "Shop.bas") == shop, status == 2);
-        WriteBytes(temp.path() / "Shop.bas", shop);
+        EXPECT_EQ(File("Shop.bas") == shop, status == 2);
+        Write("Shop.bas", shop);
     }
 }
 
 // A project that a machine of another locale wrote, read in the default code page: one whose
 // names read as a double-byte code page is told which, another is not.
-TEST(ProjectsFromEveryLocale, ADoubleByteCodePageIsNamed) {
+TEST_F(ProjectsFromEveryLocale, ADoubleByteCodePageIsNamed) {
     for (const auto& [codePage, module] : {std::pair{932, "時計"}, std::pair{1251, "Модуль"}}) {
-        TempDir temp;
-        WriteBytes(temp.path() / PathOf(module + ".bas"s),
-                   host::FromUtf8("Attribute VB_Name = \""s + module + "\"\r\n", codePage));
-        WriteBytes(
-            temp.path() / "P.vbp",
-            host::FromUtf8("Type=Exe\r\nModule="s + module + "; " + module + ".bas\r\n", codePage));
-        const auto run = RunBrindle(temp.path(), temp.path() / "s.ini", {"check", "P.vbp"});
+        folder = temp.path() / std::to_string(codePage);
+        Write(module + ".bas"s,
+              host::FromUtf8("Attribute VB_Name = \""s + module + "\"\r\n", codePage));
+        Write("P.vbp", host::FromUtf8("Type=Exe\r\nModule="s + module + "; " + module + ".bas\r\n",
+                                      codePage));
+        const auto run = Run({"check", "P.vbp"});
         EXPECT_EQ(Has(run.err, "warning: P.vbp reads as code page " + std::to_string(codePage)),
                   codePage == 932)
             << run.err;

@@ -55,7 +55,7 @@ TEST(Help, IsAsWideAsColumnsSaysAndEightyColumnsWithoutATerminal) {
     TempDir temp;
     const auto brindle = ShellQuote(BRINDLE_EXE);
     const auto plain = Shell(temp.path(), "env -u COLUMNS " + brindle + " --help");
-    EXPECT_NE(plain.find("Usage: brindle [OPTIONS] COMMAND"), std::string::npos) << plain;
+    EXPECT_TRUE(test::Has(plain, "Usage: brindle [OPTIONS] COMMAND"));
     EXPECT_EQ(Widest(plain), 80u) << plain;
     EXPECT_EQ(Widest(Shell(temp.path(), "COLUMNS=60 " + brindle + " --help")), 60u);
 }
@@ -91,18 +91,14 @@ TEST_F(Installed, ManualPageTellsEveryCommand) {
     const auto page = ReadBytes(prefix() / "share/man/man1/brindle.1");
     for (const char* part : {".SS \"brindle refresh:\"", ".SH \"TEMPLATE KEYWORDS\"",
                              "the lines LINE[:COL][\\-LINE[:COL]] to work on"}) {
-        EXPECT_NE(page.find(part), std::string::npos) << part;
+        EXPECT_TRUE(test::Has(page, part));
     }
-    EXPECT_EQ(page.find("Excludes:"), std::string::npos);
+    EXPECT_FALSE(test::Has(page, "Excludes:"));
 }
 
 // What the shell offers for the words typed so far: commands, a flag's values, and files by
 // their extension (directories too, to go into), letter case ignored.
-struct Completion {
-    std::string typed;
-    std::string offered;
-};
-const std::vector<Completion> kCompletions = {
+const std::pair<std::string, std::string> kCompletions[] = {
     {"brindle add-h", "add-headers"},
     {"brindle options --markers ", "off on"},
     {"brindle add-headers ", "Forms/ OLD.BAS modMain.bas"},

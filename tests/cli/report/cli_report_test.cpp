@@ -113,9 +113,8 @@ TEST_F(Report, RulesAskedForAndRunsThatCannotPass) {
 // A baseline written by one run is honoured by the next after lines moved, from another folder
 // too; what is new is reported. A run on part of the code base (a module named alone, a list of
 // staged files) counts as gone, and rewrites, only what the baseline holds of the modules it
-// checked; what it holds of a module no longer
-// on disk is gone. A baseline is never written from a run that could not check every file,
-// nor over a file that is no baseline.
+// checked; what it holds of a module no longer on disk is gone. A baseline is never written from
+// a run that could not check every file, nor over a file that is no baseline.
 TEST_F(Report, ABaselineKeepsKnownFindings) {
     const auto base = [&](std::vector<std::string> args) {
         args.insert(args.end(), {"--baseline", "base.json"});

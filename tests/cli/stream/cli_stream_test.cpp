@@ -1,7 +1,3 @@
-// A project's modules streamed past the add-in: reached once each, in order, loaded ahead and
-// written or diffed behind; a module that no longer loads is left alone and told of. How check
-// walks them is seen in its reports.
-
 #include <gtest/gtest.h>
 
 #include <functional>
