@@ -1,7 +1,9 @@
 // Behaviour cases as data: each folder of cases/ holds the files a user has, a file `case`
 // (the command line, brindle's exit status, then lines that its standard error must hold) and
-// under expected/ the files as the command leaves them. The cases share the team settings and
-// templates of cases/ (a case's own brindle.ini takes their place).
+// under expected/ the files as the command leaves them. Each runs through the brindle executable
+// and through the add-in session over our IDE in memory, as a front end that loads whole projects
+// builds it: both must leave the same bytes. The cases share the team settings and templates of
+// cases/ (a case's own brindle.ini takes their place).
 
 #include <gtest/gtest.h>
 
@@ -11,7 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "addin/Commands.h"
 #include "cli/cli_support.h"
+#include "host/files/ProjectLoader.h"
+#include "host/session/CommandRunner.h"
+#include "host/settings/TeamSettings.h"
+#include "model/SettingsKeys.h"
+#include "support/RecordingSink.h"
+#include "ui/Headless.h"
 
 namespace fs = std::filesystem;
 
@@ -19,6 +28,58 @@ namespace brindle::test {
 namespace {
 
 using Files = std::map<std::string, std::string>;
+
+// The command of `args` run by the add-in session: the projects or modules loaded whole, under
+// the team settings found above them, every question answered Yes, the changed modules saved.
+void RunInSession(const fs::path& folder, const std::vector<std::string>& args) {
+    std::vector<fs::path> files;
+    host::SessionOptions options;
+    for (const auto& arg : std::vector(args.begin() + 1, args.end())) {
+        if (arg == "--skip-existing") {
+            options.overrides[std::string(settings::kSkipExistingKey)] = "True";
+        } else {
+            files.push_back(folder / arg);
+        }
+    }
+    ui::HeadlessWindows windows;
+    windows.Setup().answer = ui::FixedAnswer(vbYes);
+    RecordingSink sink;
+    options.saveOptions = false;
+    options.teamFile = host::FindTeamSettings(folder);
+    options.codePage =
+        host::AddinSession(windows, &sink, options).DefaultCodePage(options.teamFile);
+    host::AddinSession session(windows, &sink, options);
+    auto loaded = host::IsProjectOrGroupFile(files.front())
+                      ? host::LoadProjects(files.front(), options.codePage)
+                      : host::LoadModules(files, options.codePage);
+    session.Ide().Connect(session.Addin(), ext_cm_CommandLine);
+    std::vector<VBComponent*> components;
+    for (auto& project : loaded.projects) {
+        session.Ide().AddProject(project.project);
+        for (auto& module : project.modules) {
+            components.push_back(module.component);
+        }
+    }
+    host::CommandRunner runner(session);
+    const auto id = CommandNamed(args.front());  // none: refresh, the command line's own
+    if (!id) {
+        session.Refresh({components.size(), [&](std::size_t i) { return components[i]; }},
+                        Unplaced::Leave);
+    }
+    for (auto& project : loaded.projects) {
+        if (id && CommandOf(*id).scope == Scope::Project) {
+            EXPECT_EQ(runner.Run(*id, *project.project), host::CommandRunner::Result::Done);
+        } else if (id) {
+            for (auto& module : project.modules) {
+                auto& code = module.component->CodeModule();
+                runner.Run(*id, code, host::WholeLines(code, 1, code.CountOfLines()));
+            }
+        }
+        for (auto& module : project.modules) {
+            EXPECT_EQ(host::SaveModule(module).problem, "") << module.label;
+        }
+    }
+}
 
 class Case : public ::testing::TestWithParam<std::string> {
 protected:
@@ -37,19 +98,23 @@ protected:
     TempDir temp;
 };
 
-TEST_P(Case, LeavesTheExpectedFilesAndTellsWhatItMust) {
+TEST_P(Case, TheExecutableAndTheSessionLeaveTheExpectedFiles) {
     std::istringstream lines(ReadBytes(CasesDir() / GetParam() / "case"));
     std::string command;
     int status = 0;
     std::getline(lines, command);
     lines >> status >> std::ws;
-    const auto folder = LayOutCase(CasesDir() / GetParam(), temp.path());
+    const auto folder = LayOutCase(CasesDir() / GetParam(), temp.path() / "brindle");
     const auto run = RunBrindle(folder, temp.path() / "settings.ini", Words(command + " --yes"));
     EXPECT_EQ(run.status, status) << run.err;
     EXPECT_EQ(Snapshot(folder), Expected()) << run.err;
     for (std::string line; std::getline(lines, line);) {
         EXPECT_TRUE(Has(run.err, line));
     }
+
+    const auto inSession = LayOutCase(CasesDir() / GetParam(), temp.path() / "session");
+    RunInSession(inSession, Words(command));
+    EXPECT_EQ(Snapshot(inSession), Expected());
 }
 
 std::vector<std::string> Names() {
