@@ -5,6 +5,7 @@
 #   CXX=clang++ BRINDLE_SANITIZE=ON scripts/test.sh   the same with clang, which builds the
 #                                   fuzzers of fuzz/ too (scripts/fuzz.sh runs them)
 #   CMAKE_BUILD_TYPE=Release scripts/test.sh   another build type than RelWithDebInfo
+#   BRINDLE_UNITY=ON scripts/test.sh   each library compiled in batches: a faster cold build
 set -euo pipefail
 cd "$(dirname "$0")/.."
 extra=()
@@ -21,6 +22,7 @@ bench=ON
 skip=()
 [ "$sanitize" = "ON" ] && skip=(-LE '^(static|tools)$')
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" \
-    -DBRINDLE_SANITIZE="$sanitize" -DBRINDLE_BUILD_BENCH="$bench" -DBRINDLE_WERROR=ON
+    -DBRINDLE_SANITIZE="$sanitize" -DBRINDLE_BUILD_BENCH="$bench" -DBRINDLE_WERROR=ON \
+    -DBRINDLE_UNITY="${BRINDLE_UNITY:-OFF}"
 cmake --build "$dir"
 ctest --test-dir "$dir" --output-on-failure -j 2 "${skip[@]}"

@@ -637,6 +637,11 @@ const TemplateSlot* SlotOf(BlockRole role) {
     return role == BlockRole::Other ? nullptr : &kTemplateSlots[static_cast<std::size_t>(role)];
 }
 
+std::string_view TitleOf(BlockRole role) {
+    const TemplateSlot* slot = SlotOf(role);
+    return slot == nullptr ? "marked block" : slot->title;
+}
+
 const std::string* TemplateOf(const AddinFields& fields, BlockRole role) {
     const TemplateSlot* slot = SlotOf(role);
     return slot == nullptr ? nullptr : &(fields.*slot->text);

@@ -27,6 +27,8 @@ std::vector<std::string> InnerLines(CodeModule& module, const MarkedBlock& block
 
 // The template a block of `role` is made from; Other has none.
 const TemplateSlot* SlotOf(BlockRole role);
+// The name a message gives a block of `role`: its template's title, or "marked block".
+std::string_view TitleOf(BlockRole role);
 const std::string* TemplateOf(const AddinFields& fields, BlockRole role);
 
 // What a block of `role` holds between its markers when made now, for `proc` (null for the

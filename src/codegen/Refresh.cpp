@@ -16,11 +16,6 @@
 namespace brindle {
 namespace {
 
-std::string_view TitleOf(BlockRole role) {
-    const TemplateSlot* slot = SlotOf(role);
-    return slot == nullptr ? "marked block" : slot->title;
-}
-
 // The blocks a command may look at: those of a role, outside what the user keeps Brindle away
 // from.
 struct Subject {

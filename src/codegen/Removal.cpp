@@ -44,10 +44,6 @@ Selection ReadSelection(CodeModule& module) {
     return s;
 }
 
-std::string TitleOf(BlockRole role) {
-    return std::string(SlotOf(role)->title);
-}
-
 // One half of a procedure's error handler (its error header or footer) that a removal keeps
 // because the other half stays: the header's On Error GoTo names the footer's label, and the
 // procedure compiles only with both or neither. Lines as they were before the removal.
@@ -135,7 +131,7 @@ private:
         const auto told = std::find_if(warnings_.begin(), warnings_.end(),
                                        [&](const Left& left) { return left.line == other; });
         if (told != warnings_.end()) {
-            told->also += "; the " + TitleOf(half.role) + " of " + half.procedure +
+            told->also += "; the " + std::string(TitleOf(half.role)) + " of " + half.procedure +
                           " is left with it, as the one needs the other";
             return;
         }
@@ -143,7 +139,8 @@ private:
         warnings_.push_back({Now(half.block.begin.line),
                              Now(half.block.end.line),
                              std::nullopt,
-                             "the marked " + TitleOf(half.role) + "; left as it is, as the " +
+                             "the marked " + std::string(TitleOf(half.role)) +
+                                 "; left as it is, as the " +
                                  (footer ? "error header above it" : "error footer below it") +
                                  " stays and the one needs the other",
                              {},

@@ -19,8 +19,8 @@ using ui::qt::ToQString;
 
 enum Column { kTime, kKind, kModule, kText, kSource, kColumns };
 // What a module's entry keeps beside the name shown: the component and the line.
-constexpr int kComponentRole = Qt::UserRole;
-constexpr int kLineRole = Qt::UserRole + 1;
+constexpr int kEntryComponentRole = Qt::UserRole;
+constexpr int kEntryLineRole = Qt::UserRole + 1;
 
 }  // namespace
 
@@ -53,8 +53,8 @@ void OutputWindow::Activate(int entry) {
     const QTreeWidgetItem* item = list_->topLevelItem(entry);
     if (onOpen && item != nullptr && !item->text(kModule).isEmpty()) {
         onOpen(reinterpret_cast<const host::MemoryComponent*>(
-                   item->data(kModule, kComponentRole).value<quintptr>()),
-               item->text(kModule), item->data(kModule, kLineRole).toInt());
+                   item->data(kModule, kEntryComponentRole).value<quintptr>()),
+               item->text(kModule), item->data(kModule, kEntryLineRole).toInt());
     }
 }
 
@@ -129,9 +129,9 @@ void OutputWindow::Add(const QString& kind, const Concerned& module, const QStri
     auto* item =
         new QTreeWidgetItem(QStringList{QTime::currentTime().toString(QStringLiteral("HH:mm:ss")),
                                         kind, module.name, text, source});
-    item->setData(kModule, kComponentRole,
+    item->setData(kModule, kEntryComponentRole,
                   QVariant::fromValue(reinterpret_cast<quintptr>(module.component)));
-    item->setData(kModule, kLineRole, line);
+    item->setData(kModule, kEntryLineRole, line);
     const bool error = kind.startsWith(QStringLiteral("Error"));
     item->setIcon(kKind, QApplication::style()->standardIcon(error ? QStyle::SP_MessageBoxCritical
                                                                    : QStyle::SP_MessageBoxWarning));

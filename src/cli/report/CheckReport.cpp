@@ -21,17 +21,18 @@
 namespace brindle::cli {
 namespace {
 
-using json = nlohmann::ordered_json;
+// The keys of a document in the order they are set, as the formats show them.
+using Json = nlohmann::ordered_json;
 
-std::string NotUtf8Replaced(const json& document) {
-    return document.dump(2, ' ', false, json::error_handler_t::replace);
+std::string NotUtf8Replaced(const Json& document) {
+    return document.dump(2, ' ', false, Json::error_handler_t::replace);
 }
 
 // Writes `document` as NotUtf8Replaced does, with the array at `at` made of the elements
 // `count` and `element` give, dumped one at a time: a report of many findings is never held
 // whole in memory.
 template <class Element>
-void PrintStreamed(json document, const json::json_pointer& at, std::size_t count, Element element,
+void PrintStreamed(Json document, const Json::json_pointer& at, std::size_t count, Element element,
                    std::ostream& out) {
     constexpr std::string_view kHole = "\"brindle:elements\"";
     document[at] = kHole.substr(1, kHole.size() - 2);
@@ -58,8 +59,8 @@ void PrintStreamed(json document, const json::json_pointer& at, std::size_t coun
     out << std::string_view(text).substr(hole + kHole.size()) << '\n';
 }
 
-json ProcedureOf(const CheckFinding& finding) {
-    return finding.procedure.empty() ? json(nullptr) : json(finding.procedure);
+Json ProcedureOf(const CheckFinding& finding) {
+    return finding.procedure.empty() ? Json(nullptr) : Json(finding.procedure);
 }
 
 void PrintJson(const CheckResults& results, std::ostream& out) {
@@ -67,23 +68,23 @@ void PrintJson(const CheckResults& results, std::ostream& out) {
     for (const auto& finding : results.findings) {
         ++counts[finding.rule];
     }
-    auto errors = json::array();
+    auto errors = Json::array();
     for (const auto& error : results.errors) {
         errors.push_back({{"file", error.file}, {"line", error.line}, {"message", error.message}});
     }
-    const json document = {{"findings", nullptr},        {"errors", errors},
+    const Json document = {{"findings", nullptr},        {"errors", errors},
                            {"counts", counts},           {"modules", results.modules},
                            {"ignored", results.ignored}, {"baselined", results.known}};
     const auto finding = [&](std::size_t i) {
         const CheckFinding& f = results.findings[i];
-        return json{{"file", f.file},
+        return Json{{"file", f.file},
                     {"line", f.line},
                     {"rule", f.rule},
                     {"severity", SeverityOf(f.rule)},
                     {"procedure", ProcedureOf(f)},
                     {"message", f.message}};
     };
-    PrintStreamed(document, json::json_pointer("/findings"), results.findings.size(), finding, out);
+    PrintStreamed(document, Json::json_pointer("/findings"), results.findings.size(), finding, out);
 }
 
 // What a workflow command's value or property may not hold as it is.
@@ -155,20 +156,20 @@ std::string UriOf(const std::string& path) {
     return uri + PercentEncoded(text, absolute ? "-._~/!$&'()*+;=@:" : "-._~/!$&'()*+;=@");
 }
 
-json LocationOf(const std::string& file, std::int32_t line) {
-    json artifact = {{"uri", UriOf(file)}};
+Json LocationOf(const std::string& file, std::int32_t line) {
+    Json artifact = {{"uri", UriOf(file)}};
     if (!host::PathOf(file).is_absolute()) {
         artifact["uriBaseId"] = "%SRCROOT%";
     }
-    json physical = {{"artifactLocation", artifact}};
+    Json physical = {{"artifactLocation", artifact}};
     if (line > 0) {
         physical["region"] = {{"startLine", line}};
     }
     return {{"physicalLocation", physical}};
 }
 
-json SarifRules() {
-    auto rules = json::array();
+Json SarifRules() {
+    auto rules = Json::array();
     for (const auto& rule : kCheckRules) {
         const std::string full = std::string(rule.summary) + " " + std::string(rule.help);
         rules.push_back({{"id", rule.id},
@@ -196,18 +197,18 @@ std::string FingerprintOf(const CheckFinding& finding, int occurrence) {
     return hex.str();
 }
 
-json SarifResult(const CheckFinding& finding, int occurrence) {
+Json SarifResult(const CheckFinding& finding, int occurrence) {
     const auto rule = std::find_if(kCheckRules.begin(), kCheckRules.end(),
                                    [&](const CheckRule& r) { return r.id == finding.rule; });
     auto location = LocationOf(finding.file, finding.line);
     if (!finding.procedure.empty()) {
         location["logicalLocations"] = {{{"name", finding.procedure}, {"kind", "function"}}};
     }
-    json result = {
+    Json result = {
         {"ruleId", finding.rule},
         {"level", SeverityOf(finding.rule)},
         {"message", {{"text", finding.message}}},
-        {"locations", json::array({location})},
+        {"locations", Json::array({location})},
         {"partialFingerprints", {{"brindleFinding/v1", FingerprintOf(finding, occurrence)}}}};
     if (rule != kCheckRules.end()) {
         result["ruleIndex"] = rule - kCheckRules.begin();
@@ -216,26 +217,26 @@ json SarifResult(const CheckFinding& finding, int occurrence) {
 }
 
 void PrintSarif(const CheckResults& results, std::ostream& out) {
-    auto notifications = json::array();
+    auto notifications = Json::array();
     for (const auto& error : results.errors) {
-        json notification = {{"level", "error"}, {"message", {{"text", error.message}}}};
+        Json notification = {{"level", "error"}, {"message", {{"text", error.message}}}};
         if (!error.file.empty()) {
             // An array said as one: clang takes a braced single value for a copy of it.
-            notification["locations"] = json::array({LocationOf(error.file, error.line)});
+            notification["locations"] = Json::array({LocationOf(error.file, error.line)});
         }
         notifications.push_back(notification);
     }
     std::string root = UriOf(host::TextOf(std::filesystem::current_path()));
     root += root.ends_with('/') ? "" : "/";
-    const json driver = {
+    const Json driver = {
         {"name", "brindle"}, {"version", BRINDLE_VERSION}, {"rules", SarifRules()}};
-    const json run = {{"tool", {{"driver", driver}}},
+    const Json run = {{"tool", {{"driver", driver}}},
                       {"originalUriBaseIds", {{"%SRCROOT%", {{"uri", root}}}}},
                       {"invocations",
                        {{{"executionSuccessful", results.errors.empty()},
                          {"toolExecutionNotifications", notifications}}}},
                       {"results", nullptr}};
-    const json document = {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
+    const Json document = {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
                            {"version", "2.1.0"},
                            {"runs", {run}}};
     std::map<std::tuple<std::string, std::string, std::string>, int> seen;
@@ -243,7 +244,7 @@ void PrintSarif(const CheckResults& results, std::ostream& out) {
         const CheckFinding& finding = results.findings[i];
         return SarifResult(finding, seen[{finding.file, finding.procedure, finding.rule}]++);
     };
-    PrintStreamed(document, json::json_pointer("/runs/0/results"), results.findings.size(), result,
+    PrintStreamed(document, Json::json_pointer("/runs/0/results"), results.findings.size(), result,
                   out);
 }
 

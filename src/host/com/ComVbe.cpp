@@ -16,8 +16,6 @@
 namespace brindle::host::com {
 namespace {
 
-constexpr std::int32_t kObjectLacksMember = 438;
-
 // A member as the IDE listed it, or as our reading of the module found it.
 class ListedMember final : public Member {
 public:

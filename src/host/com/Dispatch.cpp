@@ -17,7 +17,6 @@ namespace brindle::host::com {
 namespace {
 
 constexpr HRESULT kVbErrorBase = static_cast<HRESULT>(0x800A0000);
-constexpr std::int32_t kObjectLacksMember = 438;
 
 // The automation failures that VB turns into its own error numbers.
 std::int32_t VbNumberOf(HRESULT result) {

@@ -16,6 +16,10 @@
 
 namespace brindle::host::com {
 
+// "Object doesn't support this property or method": what VB raises for a member an object
+// does not have, which tells one editor's object model from the other's.
+constexpr std::int32_t kObjectLacksMember = 438;
+
 // An owning IDispatch pointer.
 class DispatchPtr {
 public:

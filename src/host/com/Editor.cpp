@@ -6,7 +6,6 @@
 namespace brindle::host::com {
 namespace {
 
-constexpr std::int32_t kObjectLacksMember = 438;
 constexpr std::string_view kVbaProjectWindowBar = "Project Window";
 constexpr std::int32_t kVb6CodeWindowIndex = 15;
 constexpr std::int32_t kVb6ProjectWindowIndex = 22;

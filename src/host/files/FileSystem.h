@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -32,6 +33,12 @@ std::string FileIdentity(const std::filesystem::path& path);
 // Whether two paths lead to the same file, as FileIdentity tells.
 inline bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     return FileIdentity(a) == FileIdentity(b);
+}
+
+// Whether something is at `path`; a path that cannot be looked at counts as nothing there.
+inline bool Exists(const std::filesystem::path& path) {
+    std::error_code ignored;
+    return std::filesystem::exists(path, ignored);
 }
 
 // The running executable; empty when it cannot be told.

@@ -55,7 +55,7 @@ bool IsBlockWord(std::string_view text, std::string_view word) {
            TrimLeadingBlanks(text.substr(word.size())).substr(0, 1) != "=";
 }
 
-std::string_view TextOf(std::string_view line) {
+std::string_view LineText(std::string_view line) {
     return line;
 }
 
@@ -64,7 +64,7 @@ struct LineView {
     std::string_view text;
     LineBreak lineBreak = LineBreak::None;
 };
-std::string_view TextOf(const LineView& line) {
+std::string_view LineText(const LineView& line) {
     return line.text;
 }
 
@@ -93,7 +93,7 @@ public:
 
 private:
     std::string_view Text(std::size_t i) const {
-        std::string_view text = TrimLeadingBlanks(TextOf(lines_[i]));
+        std::string_view text = TrimLeadingBlanks(LineText(lines_[i]));
         return i == 0 ? WithoutBom(text) : text;
     }
 

@@ -168,11 +168,6 @@ bool IsWindowsAbsolute(std::string_view path) {
     return drive || rooted;
 }
 
-bool Exists(const fs::path& path) {
-    std::error_code error;
-    return fs::exists(path, error);
-}
-
 std::vector<fs::path> MatchesIgnoringCase(const fs::path& folder, std::string_view name) {
     std::vector<fs::path> matches;
     std::error_code error;

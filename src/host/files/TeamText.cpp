@@ -32,7 +32,7 @@ bool IsText(std::string_view utf8) {
     });
 }
 
-std::optional<std::string> Decoded(std::string_view bytes, int codePage) {
+std::optional<std::string> DecodedBytes(std::string_view bytes, int codePage) {
     if (bytes.starts_with("\xEF\xBB\xBF")) {
         bytes.remove_prefix(3);
         return IsValidUtf8(bytes) ? std::optional<std::string>(bytes) : std::nullopt;
@@ -61,7 +61,7 @@ std::optional<std::string> Decoded(std::string_view bytes, int codePage) {
 }  // namespace
 
 std::optional<std::string> DecodeTeamText(std::string_view bytes, int codePage) {
-    auto text = Decoded(bytes, codePage);
+    auto text = DecodedBytes(bytes, codePage);
     if (!text || !IsText(*text)) {
         return std::nullopt;
     }

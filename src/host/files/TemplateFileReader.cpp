@@ -20,11 +20,6 @@ fs::path NativePath(std::string_view path) {
     return PathOf(native);
 }
 
-bool Exists(const fs::path& path) {
-    std::error_code ignored;
-    return fs::exists(path, ignored);
-}
-
 bool IsTemplatesFolder(const std::string& name) {
     return EqualsNoCase(name, "Templates");
 }

@@ -10,8 +10,8 @@ namespace {
 
 constexpr UINT kLifetimeMs = 3000;
 constexpr UINT_PTR kTimer1 = 1;
-constexpr DWORD kStyle = WS_POPUP | WS_DLGFRAME;
-constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
+constexpr DWORD kSplashStyle = WS_POPUP | WS_DLGFRAME;
+constexpr DWORD kSplashExStyle = WS_EX_TOOLWINDOW;
 
 std::set<HWND>& OpenSplashes() {
     static std::set<HWND> open;
@@ -24,7 +24,7 @@ void Resize(HWND window, UINT dpi) {
 }
 
 // Drawn off screen first, so the picture never flickers.
-void Paint(HWND window) {
+void PaintSplash(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     RECT client;
@@ -44,7 +44,7 @@ void Paint(HWND window) {
 LRESULT CALLBACK SplashProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT:
-            Paint(window);
+            PaintSplash(window);
             return 0;
         case WM_ERASEBKGND:
             return 1;
@@ -80,8 +80,8 @@ public:
         const WindowScope scope;
         const wchar_t* name =
             WindowClass(L"BrindleSplash", SplashProcedure, GetSysColorBrush(COLOR_BTNFACE));
-        HWND window = CreateWindowExW(kExStyle, name, L"", kStyle, 0, 0, 100, 100, nullptr, nullptr,
-                                      OwnModule(), nullptr);
+        HWND window = CreateWindowExW(kSplashExStyle, name, L"", kSplashStyle, 0, 0, 100, 100,
+                                      nullptr, nullptr, OwnModule(), nullptr);
         if (window == nullptr) {
             RaiseLastError("CreateWindowExW");
         }

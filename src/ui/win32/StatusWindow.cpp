@@ -12,8 +12,8 @@ namespace {
 // Sizes in twips.
 constexpr double kLabelPoints = 8.25;
 constexpr COLORREF kOutline = RGB(0x22, 0x56, 0x7c);
-constexpr DWORD kStyle = WS_POPUP | WS_DLGFRAME;
-constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
+constexpr DWORD kStatusStyle = WS_POPUP | WS_DLGFRAME;
+constexpr DWORD kStatusExStyle = WS_EX_TOOLWINDOW;
 
 // The window's own state, kept with it.
 struct MsgState {
@@ -54,7 +54,7 @@ MsgState* StateOf(HWND window) {
     return reinterpret_cast<MsgState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-void Paint(HWND window) {
+void PaintStatus(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     const UINT dpi = DpiOf(window);
@@ -92,7 +92,7 @@ LRESULT CALLBACK MsgProcedure(HWND window, UINT message, WPARAM wParam, LPARAM l
     MsgState* state = StateOf(window);
     switch (message) {
         case WM_PAINT:
-            Paint(window);
+            PaintStatus(window);
             return 0;
         case WM_DRAWITEM:
             if (state != nullptr) {
@@ -191,8 +191,8 @@ private:
         const WindowScope scope;
         const wchar_t* name =
             WindowClass(L"BrindleMsg", MsgProcedure, GetSysColorBrush(COLOR_BTNFACE));
-        HWND window = CreateWindowExW(kExStyle, name, L"Brindle status", kStyle, 0, 0, 100, 30,
-                                      nullptr, nullptr, OwnModule(), nullptr);
+        HWND window = CreateWindowExW(kStatusExStyle, name, L"Brindle status", kStatusStyle, 0, 0,
+                                      100, 30, nullptr, nullptr, OwnModule(), nullptr);
         if (window == nullptr) {
             RaiseLastError("CreateWindowExW");
         }
