@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <vector>
 
 #include "model/Diagnostics.h"
 #include "model/VbError.h"

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,7 +8,6 @@
 #include "host/files/FileSystem.h"
 #include "host/files/TemplateFileReader.h"
 #include "host/settings/SettingsFile.h"
-#include "model/VbError.h"
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"
 
