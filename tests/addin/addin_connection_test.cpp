@@ -131,36 +131,32 @@ TEST_F(Connection, ModeTwoMakesNoButtonsAndReloadingSavesFirstThenReadsTheChange
     EXPECT_TRUE(sink.reported.empty()) << "controls never made are nothing to hide";
 }
 
-TEST_F(Connection, WithoutAToolsBarTheAddinDisconnectsItselfAfterTheSixCodeWindowButtons) {
-    MemoryVBE vbe({.toolsBar = false});
-    Brindle addin(settings, templates, windows, &sink);
-    vbe.Connect(addin, ext_cm_Startup);
+// Without a Tools bar the add-in hides the six buttons it made and disconnects itself; the
+// failure reaches the host and the add-in shows nothing. Without an entry in the add-in list it
+// cannot disconnect itself: it cleans up by itself and stays connected.
+TEST_F(Connection, WithoutAToolsBarTheAddinHidesItsButtonsAndDisconnectsItselfIfItCan) {
+    for (const bool listed : {true, false}) {
+        MemoryVBE vbe(listed ? host::IdeSetup{.toolsBar = false}
+                             : host::IdeSetup{.toolsBar = false, .addins = {}});
+        RecordingSink own;
+        Brindle addin(settings, templates, windows, &own);
+        vbe.Connect(addin, listed ? ext_cm_Startup : ext_cm_AfterStartup);
 
-    EXPECT_FALSE(vbe.IsConnected(addin));
-    EXPECT_EQ(Visible(vbe, "Code Window"), std::vector<bool>(6, false));
-    EXPECT_TRUE(Added(vbe, "Project Window Project").empty());
-    EXPECT_FALSE(vbe.Click("Add Module Header"));
-
-    // The failure reaches the host; the add-in itself shows nothing.
-    ASSERT_EQ(sink.reported.size(), 1u);
-    EXPECT_EQ(sink.reported[0].Number(), 91);
-    EXPECT_EQ(sink.reported[0].Source(), "Brindle.OnConnection");
-    EXPECT_FALSE(windows.Status().visible);
-}
-
-TEST_F(Connection, AFailedConnectionWithoutAnAddinListEntryCleansUpByItselfAndStaysConnected) {
-    MemoryVBE vbe({.toolsBar = false, .addins = {}});
-    Brindle addin(settings, templates, windows, &sink);
-    vbe.Connect(addin, ext_cm_AfterStartup);
-
-    EXPECT_TRUE(vbe.IsConnected(addin));
-    EXPECT_EQ(Visible(vbe, "Code Window"), std::vector<bool>(6, false));
-    ASSERT_EQ(sink.reported.size(), 2u);
-    EXPECT_EQ(sink.reported[0].Source(), "Brindle.OnConnection");
-    EXPECT_EQ(sink.reported[1].Number(), 9);
-    EXPECT_EQ(sink.reported[1].Source().rfind("Brindle.DisconnectAddIn | ", 0), 0u)
-        << sink.reported[1].Source();
-    vbe.Shutdown();
+        EXPECT_EQ(vbe.IsConnected(addin), !listed);
+        EXPECT_EQ(Visible(vbe, "Code Window"), std::vector<bool>(6, false));
+        EXPECT_TRUE(Added(vbe, "Project Window Project").empty());
+        EXPECT_FALSE(vbe.Click("Add Module Header"));
+        ASSERT_EQ(own.reported.size(), listed ? 1u : 2u);
+        EXPECT_EQ(own.reported[0].Number(), 91);
+        EXPECT_EQ(own.reported[0].Source(), "Brindle.OnConnection");
+        if (!listed) {
+            EXPECT_EQ(own.reported[1].Number(), 9);
+            EXPECT_TRUE(own.reported[1].Source().starts_with("Brindle.DisconnectAddIn | "))
+                << own.reported[1].Source();
+        }
+        EXPECT_FALSE(windows.Status().visible);
+        vbe.Shutdown();
+    }
 }
 
 TEST_F(Connection, ASecondDisconnectionFindsNothingToHide) {
