@@ -213,7 +213,8 @@ TEST_F(Loading, AFileThatIsNoTextIsRefusedWithTheReason) {
 }
 
 // Backslashes separate folders; the current folder comes first, and only the Templates folder
-// is looked up in the installed folders.
+// is looked up in the installed folders. A DLL in another program's current folder looks for a
+// relative path missing there beside the DLL, the default templates in its Templates folder.
 TEST_F(Loading, TheCurrentFolderComesFirstThenTheInstalledTemplatesFolder) {
     test::WriteBytes(work.path() / "Templates" / "StandardVBErrHeader.txt", "local\r\n");
     test::WriteBytes(installed.path() / "StandardVBErrHeader.txt", "installed\r\n");
@@ -231,18 +232,13 @@ TEST_F(Loading, TheCurrentFolderComesFirstThenTheInstalledTemplatesFolder) {
     EXPECT_EQ(files.Read("templates\\Sub\\Custom.txt"), "y\r\n");
     EXPECT_EQ(files.Read(host::TextOf(installed.path() / "Custom.txt")), "x\r\n");
     EXPECT_FALSE(files.Read(".\\Templates"));
-}
 
-// A DLL in another program's current folder: a relative path missing there is looked for
-// beside the DLL, the default templates in its Templates folder; the current folder still
-// comes first.
-TEST_F(Loading, BesideADllARelativePathMissingHereIsLookedForBesideIt) {
     TemplateFileReader beside = TemplateFileReader::Beside(installed.path());
-    test::WriteBytes(installed.path() / "Templates" / "StandardVBErrHeader.txt", "dll\r\n");
+    test::WriteBytes(installed.path() / "Templates" / "StandardVBErrFooter.txt", "dll\r\n");
     test::WriteBytes(installed.path() / "Team" / "Header.txt", "team\r\n");
     test::WriteBytes(work.path() / "Team" / "Footer.txt", "here\r\n");
     test::WriteBytes(installed.path() / "Team" / "Footer.txt", "dll footer\r\n");
-    EXPECT_EQ(beside.Read(kDefaultErrHdrFname), "dll\r\n");
+    EXPECT_EQ(beside.Read(kDefaultErrFtrFname), "dll\r\n");
     EXPECT_EQ(beside.Read("Team\\Header.txt"), "team\r\n");
     EXPECT_EQ(beside.Read("Team\\Footer.txt"), "here\r\n");
     EXPECT_FALSE(beside.Read("Team\\Missing.txt"));
