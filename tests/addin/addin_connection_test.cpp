@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -103,31 +102,11 @@ TEST_F(Connection, TenButtonsOnThreeBarsInTheirGroups) {
     EXPECT_TRUE(Added(vbe, "Code Window").empty()) << "temporary controls go with the host";
 }
 
-// The disconnection saves the options changed while connected; the others are not written, so
-// that what the user stored meanwhile by other means stays.
-TEST_F(Connection, ModeTwoLoadsOptionsAndTemplatesButMakesNoButtonsAndStillSavesAtTheEnd) {
-    SetOption("Author", "Ann Author");
-    MemoryVBE vbe;
-    Brindle addin(settings, templates, windows, &sink);
-    vbe.Connect(addin, ext_cm_External);
-
-    EXPECT_EQ(addin.Fields().msAuthor, "Ann Author");
-    EXPECT_EQ(addin.Fields().msModHdrTmplt, "' %ModuleName%\n");
-    EXPECT_TRUE(Added(vbe, "Code Window").empty());
-    EXPECT_TRUE(Added(vbe, "Tools").empty());
-
-    SetOption("Author", "Changed Meanwhile");
-    vbe.Shutdown();
-    EXPECT_FALSE(vbe.IsConnected(addin));
-    EXPECT_EQ(StoredOption("Procedure Header Template Filename"), "(none)");
-    EXPECT_EQ(StoredOption("Author"), "Changed Meanwhile") << "unchanged here, not written";
-    EXPECT_TRUE(sink.reported.empty()) << "controls never made are nothing to hide";
-}
-
-// A host that opens a project with team settings: what the add-in holds is saved through the
-// store as it was, then read from the store as it is now. Before it connects it holds only
-// defaults, which must not overwrite the user's options.
-TEST_F(Connection, ReloadingTheOptionsSavesThemFirstAndReadsTheChangedStore) {
+// Mode two (no buttons) loads the options and templates. A host that opens a project with team
+// settings reloads them: what the add-in holds is saved through the store as it was, then read
+// from the store as it is now. Before it connects it holds only defaults, which must not
+// overwrite the user's options.
+TEST_F(Connection, ModeTwoMakesNoButtonsAndReloadingSavesFirstThenReadsTheChangedStore) {
     SetOption("Author", "Ann Author");
     MemoryVBE vbe;
     Brindle addin(settings, templates, windows, &sink);
@@ -137,6 +116,8 @@ TEST_F(Connection, ReloadingTheOptionsSavesThemFirstAndReadsTheChangedStore) {
     EXPECT_EQ(addin.Fields().msModHdrTmplt, "' %ModuleName%\n");
 
     vbe.Connect(addin, ext_cm_External);
+    EXPECT_TRUE(Added(vbe, "Code Window").empty());
+    EXPECT_TRUE(Added(vbe, "Tools").empty());
     addin.ReloadOptions([&] {
         EXPECT_EQ(StoredOption("Author"), "Ann Author") << "nothing changed, nothing written";
         EXPECT_EQ(StoredOption("Add Code Markers"), "False");
@@ -145,42 +126,37 @@ TEST_F(Connection, ReloadingTheOptionsSavesThemFirstAndReadsTheChangedStore) {
     });
     EXPECT_TRUE(addin.Fields().mbSkipExisting);
     EXPECT_EQ(addin.Fields().msModHdrTmplt, "");
-    EXPECT_TRUE(sink.reported.empty());
-}
-
-TEST_F(Connection, WithoutAToolsBarTheAddinDisconnectsItselfAfterTheSixCodeWindowButtons) {
-    MemoryVBE vbe({.toolsBar = false});
-    Brindle addin(settings, templates, windows, &sink);
-    vbe.Connect(addin, ext_cm_Startup);
-
-    EXPECT_FALSE(vbe.IsConnected(addin));
-    EXPECT_FALSE(vbe.Addins().Item("Visual Basic Brindle").Connect());
-    EXPECT_EQ(Visible(vbe, "Code Window"), std::vector<bool>(6, false));
-    EXPECT_TRUE(Added(vbe, "Project Window Project").empty());
-    EXPECT_FALSE(vbe.Click("Add Module Header"));
-
-    // The failure reaches the host; the add-in itself shows nothing.
-    ASSERT_EQ(sink.reported.size(), 1u);
-    EXPECT_EQ(sink.reported[0].Number(), 91);
-    EXPECT_EQ(sink.reported[0].Source(), "Brindle.OnConnection");
-    EXPECT_FALSE(windows.Status().visible);
-    EXPECT_EQ(windows.SplashesShown(), 0) << "a disconnected add-in gets no start-up notice";
-    EXPECT_EQ(StoredOption("Author"), "(none)") << "an unchanged default is not written";
-}
-
-TEST_F(Connection, AFailedConnectionWithoutAnAddinListEntryCleansUpByItselfAndStaysConnected) {
-    MemoryVBE vbe({.toolsBar = false, .addins = {}});
-    Brindle addin(settings, templates, windows, &sink);
-    vbe.Connect(addin, ext_cm_AfterStartup);
-
-    EXPECT_TRUE(vbe.IsConnected(addin));
-    EXPECT_EQ(Visible(vbe, "Code Window"), std::vector<bool>(6, false));
-    ASSERT_EQ(sink.reported.size(), 2u);
-    EXPECT_EQ(sink.reported[0].Source(), "Brindle.OnConnection");
-    EXPECT_EQ(sink.reported[1].Number(), 9);
-    EXPECT_EQ(sink.reported[1].Source().rfind("Brindle.DisconnectAddIn | ", 0), 0u)
-        << sink.reported[1].Source();
     vbe.Shutdown();
+    EXPECT_FALSE(vbe.IsConnected(addin));
+    EXPECT_TRUE(sink.reported.empty()) << "controls never made are nothing to hide";
+}
+
+// Without a Tools bar the add-in hides the six buttons it made and disconnects itself; the
+// failure reaches the host and the add-in shows nothing. Without an entry in the add-in list it
+// cannot disconnect itself: it cleans up by itself and stays connected.
+TEST_F(Connection, WithoutAToolsBarTheAddinHidesItsButtonsAndDisconnectsItselfIfItCan) {
+    for (const bool listed : {true, false}) {
+        MemoryVBE vbe(listed ? host::IdeSetup{.toolsBar = false}
+                             : host::IdeSetup{.toolsBar = false, .addins = {}});
+        RecordingSink own;
+        Brindle addin(settings, templates, windows, &own);
+        vbe.Connect(addin, listed ? ext_cm_Startup : ext_cm_AfterStartup);
+
+        EXPECT_EQ(vbe.IsConnected(addin), !listed);
+        EXPECT_EQ(Visible(vbe, "Code Window"), std::vector<bool>(6, false));
+        EXPECT_TRUE(Added(vbe, "Project Window Project").empty());
+        EXPECT_FALSE(vbe.Click("Add Module Header"));
+        ASSERT_EQ(own.reported.size(), listed ? 1u : 2u);
+        EXPECT_EQ(own.reported[0].Number(), 91);
+        EXPECT_EQ(own.reported[0].Source(), "Brindle.OnConnection");
+        if (!listed) {
+            EXPECT_EQ(own.reported[1].Number(), 9);
+            EXPECT_TRUE(own.reported[1].Source().starts_with("Brindle.DisconnectAddIn | "))
+                << own.reported[1].Source();
+        }
+        EXPECT_FALSE(windows.Status().visible);
+        vbe.Shutdown();
+    }
 }
 
 TEST_F(Connection, ASecondDisconnectionFindsNothingToHide) {

@@ -104,20 +104,17 @@ TEST(Placement, HeadersGoAboveTheCommentBlockAndErrorHeadersWhereTheBodyBegins) 
     }
 }
 
-TEST(ErrHandlerPlacement, EachCallAddsOneToTheMethodEvenWhenAnEventSharesItsName) {
+// Each call adds one, to the method even when an event shares its name; the footer goes above
+// an End statement split over lines.
+TEST(ErrHandlerPlacement, EachCallAddsOneAroundTheBody) {
     ModuleUnderTest m(
-        "Public Event Connect()\r\n\r\nPublic Sub Connect()\r\n    x = 1\r\nEnd Sub\r\n",
+        "Public Event Connect()\r\n\r\nPublic Sub Connect()\r\n    x = 1\r\nEnd _\r\n"
+        "  Sub\r\n",
         vbext_ct_ClassModule);
     AddErrHandlerToProc(test::OneLineFields(), m.module(), "Connect", vbext_pk_Proc, nullptr);
     AddErrHandlerToProc(test::OneLineFields(), m.module(), "Connect", vbext_pk_Proc, nullptr);
     EXPECT_EQ(m.lines(), (Lines{"Public Event Connect()", "", "Public Sub Connect()", "' H", "' H",
-                                "    x = 1", "' F", "' F", "End Sub"}));
-}
-
-TEST(ErrHandlerPlacement, TheFooterGoesAboveAnEndStatementSplitOverLines) {
-    ModuleUnderTest m("Sub Split()\r\n    x = 1\r\nEnd _\r\n  Sub\r\n");
-    AddErrHandlerToProc(test::OneLineFields(), m.module(), "Split", vbext_pk_Proc, nullptr);
-    EXPECT_EQ(m.lines(), (Lines{"Sub Split()", "' H", "    x = 1", "' F", "End _", "  Sub"}));
+                                "    x = 1", "' F", "' F", "End _", "  Sub"}));
 }
 
 // Where a header below the declaration and a footer above the End statement would not enclose

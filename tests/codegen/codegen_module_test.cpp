@@ -112,9 +112,9 @@ TEST(Refresh, KeepsWhatPeopleWroteAndCheckAgrees) {
     };
     struct Case {
         const char* name;
-        Lines block;          // between the markers, the first on line 2
-        Lines refreshed;      // empty: left as it is
-        std::string warning;  // "" for none
+        Lines block;               // between the markers, the first on line 2
+        Lines refreshed = {};      // empty: left as it is
+        std::string warning = {};  // "" for none
         const char* author = "Ann Author";
         std::string declaration = "Function Halve(ByVal X As Long) As Long";
         std::string tmplt = {};                       // the usual one
@@ -122,65 +122,61 @@ TEST(Refresh, KeepsWhatPeopleWroteAndCheckAgrees) {
         Lines overwritten = {};                       // with Unplaced::Replace, when given
     };
     const std::string footer = "    Exit %ProcedureType%\nBrindleErrorHandler:\n";
+    const std::string logging =
+        footer + "    LogError \"%ModuleName%.%ProcedureName%\"\n    Err.Raise Err.Number\n";
     const Lines handled = {"    Exit Function", "BrindleErrorHandler:"};
     const auto raising = [&](const std::string& line) { return Concat({handled, {line}}); };
+    const auto unplaced = [](int line, const std::string& block) {
+        return "Module1: Function Halve, line " + std::to_string(line) + ": text in the marked " +
+               block + " that the template in use has no place for; the block is left as it is";
+    };
     const Case cases[] = {
-        {"filled in, after an author change", filled, renewed(filled), ""},
+        {"filled in, after an author change", filled, renewed(filled)},
         {"filled in, nothing else changed", filled, {}, "", "Old Name"},
         {"a line added inside", added(filled, 3, "'          (rounding down)"),
-         added(renewed(filled), 3, "'          (rounding down)"), ""},
-        {"a renamed parameter with a note", with(4, {"'\tByVal X As Long   the number"}),
-         renewed(with(4, {"'\tByVal Y As Integer   the number"})), "", "Ann Author",
-         "Function Halve(ByVal Y As Integer) As Long"},
-        {"a new parameter", filled, added(renewed(filled), 5, "'\tOptional Z = \"a\""), "",
-         "Ann Author", "Function Halve(ByVal X As Long, Optional Z = \"a\") As Long"},
-        {"the filled line renamed in the template",
-         filled,
-         {},
-         "Module1: Function Halve, line 5: text in the marked procedure header that the template "
-         "in use has no place for; the block is left as it is",
-         "Ann Author",
-         "Function Halve(ByVal X As Long) As Long",
-         "'---\n' Procedure: %ProcedureName%\n' Summary:\n' Parameters:%Parameters%\n"
-         "' Returns:\n' Author: %Author%, %Date%\n'---\n"},
-        {"text after a trailing date",
-         {"' Created 01/02/2024 (UTC)"},
-         {},
-         "Module1: Function Halve, line 3: text in the marked procedure header that the template "
-         "in use has no place for; the block is left as it is",
-         "Ann Author",
-         "Function Halve(ByVal X As Long) As Long",
-         "' Created %Date%\n"},
-        {"text put after a trailing date",
-         {"' Created 01/02/2024"},
-         {"' Created 01/02/2024 (UTC)"},
-         "",
-         "Ann Author",
-         "Function Halve(ByVal X As Long) As Long",
-         "' Created %Date% (UTC)\n"},
+         added(renewed(filled), 3, "'          (rounding down)")},
+        {.name = "a renamed parameter with a note",
+         .block = with(4, {"'\tByVal X As Long   the number"}),
+         .refreshed = renewed(with(4, {"'\tByVal Y As Integer   the number"})),
+         .declaration = "Function Halve(ByVal Y As Integer) As Long"},
+        {.name = "a new parameter",
+         .block = filled,
+         .refreshed = added(renewed(filled), 5, "'\tOptional Z = \"a\""),
+         .declaration = "Function Halve(ByVal X As Long, Optional Z = \"a\") As Long"},
+        {.name = "the filled line renamed in the template",
+         .block = filled,
+         .warning = unplaced(5, "procedure header"),
+         .tmplt = "'---\n' Procedure: %ProcedureName%\n' Summary:\n' Parameters:%Parameters%\n"
+                  "' Returns:\n' Author: %Author%, %Date%\n'---\n"},
+        {.name = "text after a trailing date",
+         .block = {"' Created 01/02/2024 (UTC)"},
+         .warning = unplaced(3, "procedure header"),
+         .tmplt = "' Created %Date%\n"},
+        {.name = "text put after a trailing date",
+         .block = {"' Created 01/02/2024"},
+         .refreshed = {"' Created 01/02/2024 (UTC)"},
+         .tmplt = "' Created %Date% (UTC)\n"},
         // On a code line only a comment after the code can be a person's; other text there is
         // an older template's.
-        {"a code line split in two in the template",
-         raising("    Err.Raise Err.Number, \"Module1.Halve\""),
-         {},
-         "Module1: Function Halve, line 7: text in the marked error footer that the template in "
-         "use has no place for; the block is left as it is",
-         "Ann Author",
-         "Function Halve(ByVal X As Long) As Long",
-         footer + "    LogError \"%ModuleName%.%ProcedureName%\"\n    Err.Raise Err.Number\n",
-         BlockRole::ErrorFooter,
-         Concat({handled, {"    LogError \"Module1.Halve\"", "    Err.Raise Err.Number"}})},
-        {"a comment after a code line", raising("    Err.Raise Err.Number ' to the caller"),
-         Concat({handled,
-                 {"    LogError \"Module1.Halve\"", "    Err.Raise Err.Number ' to the caller"}}),
-         "", "Ann Author", "Function Halve(ByVal X As Long) As Long",
-         footer + "    LogError \"%ModuleName%.%ProcedureName%\"\n    Err.Raise Err.Number\n",
-         BlockRole::ErrorFooter},
-        {"a code line grown in the template", raising("    Err.Raise Err.Number"),
-         raising("    Err.Raise Err.Number, \"Module1.Halve\""), "", "Ann Author",
-         "Function Halve(ByVal X As Long) As Long",
-         footer + "    Err.Raise Err.Number, \"%ModuleName%.%ProcedureName%\"\n",
-         BlockRole::ErrorFooter},
+        {.name = "a code line split in two in the template",
+         .block = raising("    Err.Raise Err.Number, \"Module1.Halve\""),
+         .warning = unplaced(7, "error footer"),
+         .tmplt = logging,
+         .role = BlockRole::ErrorFooter,
+         .overwritten =
+             Concat({handled, {"    LogError \"Module1.Halve\"", "    Err.Raise Err.Number"}})},
+        {.name = "a comment after a code line",
+         .block = raising("    Err.Raise Err.Number ' to the caller"),
+         .refreshed = Concat(
+             {handled,
+              {"    LogError \"Module1.Halve\"", "    Err.Raise Err.Number ' to the caller"}}),
+         .tmplt = logging,
+         .role = BlockRole::ErrorFooter},
+        {.name = "a code line grown in the template",
+         .block = raising("    Err.Raise Err.Number"),
+         .refreshed = raising("    Err.Raise Err.Number, \"Module1.Halve\""),
+         .tmplt = footer + "    Err.Raise Err.Number, \"%ModuleName%.%ProcedureName%\"\n",
+         .role = BlockRole::ErrorFooter},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -71,6 +71,17 @@ struct Case {
     Selection selection = {};  // none: the whole module
 };
 
+// Modules that some removals leave as they are.
+const Lines kAlternatives = {"Option Explicit", B,
+                             "#If VBA7 Then",   "Function F() As LongPtr",
+                             "#Else",           "Function F() As Long",
+                             "#End If",         E,
+                             "End Function"};
+const Lines kFooterUnended = {
+    "Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", "End Sub"};
+const Lines kHandled = {
+    "Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"};
+
 // Only a begin marker line whose next marker line is an end marker line opens a block; a marker
 // line is one that holds a marker alone, blanks and tabs around it allowed, in any case.
 const Case kCases[] = {
@@ -120,14 +131,9 @@ const Case kCases[] = {
        "Sub C()", "' Footer", "End Sub"},
       {Across(2, 7, "the End of Sub A and the declaration of Function B")}}},
     {"FromTheDeclarationsIntoAlternativeDeclarations",
-     {"Option Explicit", B, "#If VBA7 Then", "Function F() As LongPtr", "#Else",
-      "Function F() As Long", "#End If", E, "End Function"},
-     {{"Option Explicit", B, "#If VBA7 Then", "Function F() As LongPtr", "#Else",
-       "Function F() As Long", "#End If", E, "End Function"},
-      {Across(2, 8, "the declaration of Function F")}},
-     {{"Option Explicit", B, "#If VBA7 Then", "Function F() As LongPtr", "#Else",
-       "Function F() As Long", "#End If", E, "End Function"},
-      {Across(2, 8, "the declaration of Function F")}}},
+     kAlternatives,
+     {kAlternatives, {Across(2, 8, "the declaration of Function F")}},
+     {kAlternatives, {Across(2, 8, "the declaration of Function F")}}},
     {"AdjacentBlocksToTheLastLine", {B, "a", E, B, "b", E, B, E}, {{}}, {{"a", "b"}}},
     // A selection that starts after the first character of a marker line does not hold it.
     {"SelectionStartsAfterTheFirstMarkersStart",
@@ -163,9 +169,8 @@ const Case kCases[] = {
        "H:", "End Sub"},
       {Begin(3)}}},
     {"AnErrorFooterWithoutItsEndMarker",
-     {"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", "End Sub"},
-     {{"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", "End Sub"},
-      {With(Begin(6), "error header")}},
+     kFooterUnended,
+     {kFooterUnended, {With(Begin(6), "error header")}},
      {{"Sub A()", "    On Error GoTo H", "    x = 1", B, "    Exit Sub", "H:", "End Sub"},
       {Begin(4)}}},
     // Only a header whose On Error GoTo names the footer's label needs it.
@@ -174,16 +179,15 @@ const Case kCases[] = {
      {{"Sub A()", B, "    x = 1", "End Sub"}, {Begin(2)}},
      {{"Sub A()", B, "    x = 1", "    Exit Sub", "H:", "End Sub"}, {Begin(2)}}},
     {"SelectionOfAnErrorFooterAlone",
-     {"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
-     {{"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
+     kHandled,
+     {kHandled,
       {"Module1: Sub A, lines 6 to 9: the marked error footer; left as it is, as the error "
        "header above it stays and the one needs the other"}},
      {{"Sub A()", B, "    On Error GoTo H", E, "    x = 1", "    Exit Sub", "H:", "End Sub"}},
      {6, 1, 10, 1}},
     {"SelectionOfAnErrorHeaderThatCutsItsFooter",
-     {"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
-     {{"Sub A()", B, "    On Error GoTo H", E, "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
-      {With(Outside(6, 9), "error header")}},
+     kHandled,
+     {kHandled, {With(Outside(6, 9), "error header")}},
      {{"Sub A()", "    On Error GoTo H", "    x = 1", B, "    Exit Sub", "H:", E, "End Sub"},
       {Outside(4, 7)}},
      {1, 1, 7, 1}},
@@ -212,44 +216,30 @@ TEST(Removal, TakesOnlyWholeWellFormedBlocksInTheSelectionAndReportsTheRest) {
 
 struct LeftCase {
     const char* name;
-    Lines code;
     const char* excluded;  // the Excluded Procedures option
     int skipped;           // blocks left for a skip comment
     int byName;            // blocks left for an excluded name
     int removed;
+    Lines code;
     Selection selection = {};  // none: the whole module
 };
 
+const Lines kSkipAbove = {B, "' Header A",          E, "' brindle: skip", "Sub A()",
+                          B, "    On Error GoTo H", E, "End Sub",         "Sub B()",
+                          B, "    On Error GoTo H", E, "End Sub"};
+const Lines kExcludedNames = {
+    "' brindle: skip", "Sub Form_Load()",      B, "    On Error GoTo H", E,
+    "End Sub",         "Sub Timer_Callback()", B, "    On Error GoTo H", E,
+    "End Sub"};
+const Lines kSkipInDeclarations = {
+    "Option Explicit", "' brindle: skip", B, "' Module header", E, "Sub A()", B, "    x = 1", E,
+    "End Sub"};
+
 const LeftCase kLeftCases[] = {
-    {"SkipCommentAboveAProcedure",
-     {B, "' Header A", E, "' brindle: skip", "Sub A()", B, "    On Error GoTo H", E, "End Sub",
-      "Sub B()", B, "    On Error GoTo H", E, "End Sub"},
-     "",
-     2,
-     0,
-     1},
-    {"ExcludedNameCountsBeforeASkipComment",
-     {"' brindle: skip", "Sub Form_Load()", B, "    On Error GoTo H", E, "End Sub",
-      "Sub Timer_Callback()", B, "    On Error GoTo H", E, "End Sub"},
-     "Form_*, *Callback",
-     0,
-     2,
-     0},
-    {"SkipCommentInTheDeclarations",
-     {"Option Explicit", "' brindle: skip", B, "' Module header", E, "Sub A()", B, "    x = 1", E,
-      "End Sub"},
-     "",
-     2,
-     0,
-     0},
-    {"OnlyWhatTheSelectionHolds",
-     {"Option Explicit", "' brindle: skip", B, "' Module header", E, "Sub A()", B, "    x = 1", E,
-      "End Sub"},
-     "",
-     1,
-     0,
-     0,
-     {6, 1, 10, 8}},
+    {"SkipCommentAboveAProcedure", "", 2, 0, 1, kSkipAbove},
+    {"ExcludedNameCountsBeforeASkipComment", "Form_*, *Callback", 0, 2, 0, kExcludedNames},
+    {"SkipCommentInTheDeclarations", "", 2, 0, 0, kSkipInDeclarations},
+    {"OnlyWhatTheSelectionHolds", "", 1, 0, 0, kSkipInDeclarations, {6, 1, 10, 8}},
 };
 
 // What a removal leaves because the user keeps Brindle from it is counted by why, for a host's

@@ -113,18 +113,5 @@ std::string NameOf(const ::testing::TestParamInfo<fs::path>& param) {
 
 INSTANTIATE_TEST_SUITE_P(Corpus, RoundTrip, ::testing::ValuesIn(Modules()), NameOf);
 
-// A class whose members carry attributes, with everything added and saved: each attribute
-// stays right below its member's declaration, byte for byte as expected.cls shows.
-TEST(SavedFile, KeepsMemberAttributesBelowTheirDeclarations) {
-    const auto data = test::SourceDir() / "tests/codegen/data/member-attributes";
-    test::TempDir dir;
-    const auto file = dir.path() / "Module.cls";
-    test::WriteBytes(file, test::ReadBytes(data / "input.cls"));
-    auto component = host::LoadModuleFile(file);
-    EXPECT_EQ(AddEverything(test::CodegenFields(Markers::On), component->CodeModule()), 0u);
-    component->Save();
-    EXPECT_EQ(test::ReadBytes(file), test::ReadBytes(data / "expected.cls"));
-}
-
 }  // namespace
 }  // namespace brindle

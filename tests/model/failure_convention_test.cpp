@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <vector>
 
 #include "model/Diagnostics.h"
 #include "model/VbError.h"
@@ -17,16 +16,14 @@ TEST(FailureConvention, PassOnPutsEachOperationBeforeTheSourceOutermostFirst) {
         PassOn("Brindle.AddHeaders", [] {
             PassOn("Brindle.AddHeaderToProc", [] { Raise(Err::SubNotDefined, "VBIDE"); });
         });
-        FAIL() << "no failure";
+        ADD_FAILURE() << "no failure";
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number(), 35);
         EXPECT_EQ(e.Description(), "Sub or Function not defined");
         EXPECT_EQ(e.Source(), "Brindle.AddHeaders | Brindle.AddHeaderToProc | VBIDE");
     }
     EXPECT_EQ(PassOn("Brindle.X", [] { return 42; }), 42);  // without a failure, the body's value
-}
-
-TEST(FailureConvention, StandardLibraryFailuresBecomeRunTimeErrors) {
+    // A failure of the standard library becomes a run-time error.
     try {
         PassOn("Brindle.GetParms", [] { throw std::out_of_range("substr"); });
         FAIL() << "no failure";

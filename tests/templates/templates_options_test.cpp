@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,8 +8,6 @@
 #include "host/files/FileSystem.h"
 #include "host/files/TemplateFileReader.h"
 #include "host/settings/SettingsFile.h"
-#include "model/VbError.h"
-#include "support/Stores.h"
 #include "support/TestPaths.h"
 #include "templates/OptionStore.h"
 
@@ -28,18 +24,13 @@ auto Tied(const AddinFields& f) {
                     f.mbAddCodeMarkers, f.msLastDir, f.mbDisableSplash, f.mbSkipExisting);
 }
 
-// Every test runs against each store of the platform: the INI file, and on Windows the
-// registry.
-class Options : public ::testing::TestWithParam<std::string> {
+class Options : public ::testing::Test {
 protected:
-    Options() { test::ClearStores(); }
-    ~Options() override { test::ClearStores(); }
-
     test::TempDir dir;
-    SettingsFile store{test::OpenStore(GetParam(), dir.path())};
+    SettingsFile store{dir.path() / "settings.ini"};
 
     // The store as another run, or a user editing it, finds it.
-    SettingsFile Fresh() { return SettingsFile(test::OpenStore(GetParam(), dir.path())); }
+    SettingsFile Fresh() { return SettingsFile(dir.path() / "settings.ini"); }
     void Store(const char* section, const char* key, const char* text) {
         Fresh().SaveSetting(kAppName, section, key, text);
     }
@@ -58,15 +49,10 @@ protected:
     }
 };
 
-INSTANTIATE_TEST_SUITE_P(Stores, Options, testing::ValuesIn(test::StoreKinds()),
-                         [](const auto& store) {
-                             return store.param == "registry" ? "Registry" : "IniFile";
-                         });
-
 // An empty store gives the defaults, and saving them leaves it empty: a value is written only
 // when it changed since it was loaded, as text under its section and key. Every field loads as
-// it was saved, and another application's settings are its own.
-TEST_P(Options, OnlyChangedValuesAreSavedAndEveryFieldLoadsAsSaved) {
+// it was saved.
+TEST_F(Options, OnlyChangedValuesAreSavedAndEveryFieldLoadsAsSaved) {
     AddinFields fields;
     LoadOptions(store, fields);
     EXPECT_EQ(Tied(fields), std::make_tuple(".\\Templates\\StandardVBModuleHeader.txt"s,
@@ -101,16 +87,13 @@ TEST_P(Options, OnlyChangedValuesAreSavedAndEveryFieldLoadsAsSaved) {
     Save(saved);
     EXPECT_EQ(Tied(Load()), Tied(saved));
     EXPECT_EQ(Stored("Options", "Skip Existing"), "True");
-    store.SaveSetting("Other App", "Options", "Author", "Other");
-    EXPECT_EQ(Stored("Options", "Author"), saved.msAuthor);
-    EXPECT_EQ(store.GetSetting("Other App", "Options", "Author", ""), "Other");
 }
 
 // As the host language converts text. A text that is no Boolean gives the default (Add Code
 // Markers on, Disable Splash off), the rest still loads, and saving keeps that text: it was
 // never read from it. Saving keeps a text that reads as the value too. A value the user chose
 // is written.
-TEST_P(Options, BooleansReadAsTheHostLanguageConvertsText) {
+TEST_F(Options, BooleansReadAsTheHostLanguageConvertsText) {
     const std::pair<const char*, std::optional<bool>> cases[] = {
         {"false", false},      {"FALSE", false},     {"0", false},           {" 0 ", false},
         {"0.0", false},        {"True", true},       {"tRUE", true},         {"-1", true},
@@ -230,7 +213,8 @@ TEST_F(Loading, AFileThatIsNoTextIsRefusedWithTheReason) {
 }
 
 // Backslashes separate folders; the current folder comes first, and only the Templates folder
-// is looked up in the installed folders.
+// is looked up in the installed folders. A DLL in another program's current folder looks for a
+// relative path missing there beside the DLL, the default templates in its Templates folder.
 TEST_F(Loading, TheCurrentFolderComesFirstThenTheInstalledTemplatesFolder) {
     test::WriteBytes(work.path() / "Templates" / "StandardVBErrHeader.txt", "local\r\n");
     test::WriteBytes(installed.path() / "StandardVBErrHeader.txt", "installed\r\n");
@@ -248,18 +232,13 @@ TEST_F(Loading, TheCurrentFolderComesFirstThenTheInstalledTemplatesFolder) {
     EXPECT_EQ(files.Read("templates\\Sub\\Custom.txt"), "y\r\n");
     EXPECT_EQ(files.Read(host::TextOf(installed.path() / "Custom.txt")), "x\r\n");
     EXPECT_FALSE(files.Read(".\\Templates"));
-}
 
-// A DLL in another program's current folder: a relative path missing there is looked for
-// beside the DLL, the default templates in its Templates folder; the current folder still
-// comes first.
-TEST_F(Loading, BesideADllARelativePathMissingHereIsLookedForBesideIt) {
     TemplateFileReader beside = TemplateFileReader::Beside(installed.path());
-    test::WriteBytes(installed.path() / "Templates" / "StandardVBErrHeader.txt", "dll\r\n");
+    test::WriteBytes(installed.path() / "Templates" / "StandardVBErrFooter.txt", "dll\r\n");
     test::WriteBytes(installed.path() / "Team" / "Header.txt", "team\r\n");
     test::WriteBytes(work.path() / "Team" / "Footer.txt", "here\r\n");
     test::WriteBytes(installed.path() / "Team" / "Footer.txt", "dll footer\r\n");
-    EXPECT_EQ(beside.Read(kDefaultErrHdrFname), "dll\r\n");
+    EXPECT_EQ(beside.Read(kDefaultErrFtrFname), "dll\r\n");
     EXPECT_EQ(beside.Read("Team\\Header.txt"), "team\r\n");
     EXPECT_EQ(beside.Read("Team\\Footer.txt"), "here\r\n");
     EXPECT_FALSE(beside.Read("Team\\Missing.txt"));

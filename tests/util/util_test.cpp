@@ -128,7 +128,7 @@ TEST(Utf16, ConvertsWithSurrogatePairs) {
     EXPECT_FALSE(Utf16FromBytes(std::string("\x3D\xD8", 2), false));  // lone high surrogate
 }
 
-TEST(MarkdownSections, KeepsTheTitledSectionsAndNoHeadingInCode) {
+TEST(Markdown, KeepsTheTitledSectionsAndNoHeadingInCodeAndReadsAsPlainText) {
     const std::string_view text =
         "# Brindle\r\nintro\r\n## The options\r\nA table\r\n```sh\r\n## a comment\r\n```\r\n"
         "## Building\nmake\n## Template keywords \n%Date%";
@@ -136,9 +136,7 @@ TEST(MarkdownSections, KeepsTheTitledSectionsAndNoHeadingInCode) {
     EXPECT_EQ(MarkdownSections(text, titles),
               "## The options\nA table\n```sh\n## a comment\n```\n## Template keywords \n%Date%\n");
     EXPECT_EQ(MarkdownSections(text, {}), "");
-}
-
-TEST(MarkdownAsPlainText, LeavesOutTheMarkupAndJoinsATablesCells) {
+    // As plain text the markup goes and a table's cells are joined.
     EXPECT_EQ(MarkdownAsPlainText("## The options\r\n| field | `flag` |\n|---|:--|\n"
                                   "| Author | `--select A \\| B` |\n```sh\n## `kept`\n```\n"),
               "The options\nfield \u2014 flag\nAuthor \u2014 --select A | B\n## `kept`\n");

@@ -1,7 +1,7 @@
 // A group and its projects as a machine of each locale writes them: the files name folders and
 // components in its code page. Checked out here, the files are named in UTF-8, but for one that
-// was copied byte for byte from Windows. A module that a second project names in another letter
-// case goes to the first, and a missing module or project stops nothing; each is told in UTF-8.
+// was copied byte for byte from Windows. A missing module or project stops nothing; each is told
+// in UTF-8.
 
 #include <gtest/gtest.h>
 
@@ -49,24 +49,19 @@ TEST(ProjectsFromEveryLocale, AreFoundAndToldInUtf8) {
             bytes("Type=Exe\r\nModule=" + locale.module + "; code\\" + locale.module +
                   ".BAS\r\nModule=" + locale.copied + "; " + locale.folder + "\\" + locale.copied +
                   ".bas\r\nModule=Gone; " + locale.module + "\\Gone.bas\r\n"));
-        test::WriteBytes(root / "Again.vbp",
-                         bytes("Type=Exe\r\nModule=" + locale.module + "; " + locale.folder +
-                               "\\CODE\\" + locale.module + ".bas\r\n"));
         test::WriteBytes(
             root / "Group.vbg",
             bytes("VBGROUP 5.0\r\nStartupProject=" + locale.folder + "\\" + locale.folder +
-                  ".vbp\r\nProject=Again.vbp\r\n"
-                  "Project=Gone\\Gone.vbp\r\nProject=Group.vbg\r\n"));
+                  ".vbp\r\nProject=Gone\\Gone.vbp\r\nProject=Group.vbg\r\n"));
 
         const auto loaded = LoadProjects(root / "Group.vbg", locale.codePage);
-        ASSERT_EQ(loaded.projects.size(), 2u);
+        ASSERT_EQ(loaded.projects.size(), 1u);
         ASSERT_EQ(loaded.projects[0].modules.size(), 2u);
         for (std::size_t i = 0; i < 2; ++i) {
             // The extension's case is the file system's: Windows keeps the project's ".BAS".
             EXPECT_EQ(test::PathOf(loaded.projects[0].modules[i].label).stem(),
                       test::PathOf(i == 0 ? locale.module : locale.copied));
         }
-        EXPECT_TRUE(loaded.projects[1].modules.empty());
         std::vector<std::string> problems;
         for (const auto& problem : loaded.problems) {
             problems.push_back(problem.subject.substr(problem.subject.find_last_of("/\\") + 1) +
@@ -77,8 +72,8 @@ TEST(ProjectsFromEveryLocale, AreFoundAndToldInUtf8) {
             (std::vector<std::string>{
                 locale.folder + ".vbp:4: " + locale.module +
                     "\\Gone.bas: no such file; the other modules are done",
-                "Group.vbg:4: Gone\\Gone.vbp: no such file; the other projects are done",
-                "Group.vbg:5: Group.vbg: is this group itself, not a project; the other projects "
+                "Group.vbg:3: Gone\\Gone.vbp: no such file; the other projects are done",
+                "Group.vbg:4: Group.vbg: is this group itself, not a project; the other projects "
                 "are done"}));
     }
 }

@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "host/files/ModuleFile.h"
 #include "host/ide/MemoryProject.h"

@@ -113,7 +113,7 @@ TEST(IdeCommandBars, ClicksReachEverySourceForAsLongAsItLivesAndOnlyVisibleContr
     EXPECT_EQ(clicks, 12);
 }
 
-TEST(IdeAddins, ConnectingAndDisconnectingThroughTheAddinList) {
+TEST(IdeAddins, ConnectingAndDisconnectingThroughTheAddinListOrUnlisted) {
     MemoryVBE vbe;
     NotingAddin addin;
     vbe.Connect(addin, ext_cm_Startup);
@@ -135,28 +135,26 @@ TEST(IdeAddins, ConnectingAndDisconnectingThroughTheAddinList) {
               (std::vector<std::string>{"connect 1 listed", "startup complete", "disconnect 1",
                                         "connect 0 listed", "addins update", "disconnect 0"}));
     EXPECT_THROW(vbe.Addins().Item("Some Other Add-In"), VbError);
-}
 
-// An add-in that disconnects itself while connecting gets no startup complete; one without an
-// entry in the list is connected unlisted until shutdown.
-TEST(IdeAddins, DisconnectedWhileConnectingAndUnlisted) {
-    MemoryVBE vbe;
+    // An add-in that disconnects itself while connecting gets no startup complete; one without
+    // an entry in the list is connected unlisted until shutdown.
+    MemoryVBE again;
     NotingAddin quitter;
     quitter.onConnection = [&] {
-        vbe.Addins().Item("Visual Basic Brindle").SetConnect(false);
-        vbe.Addins().Update();
+        again.Addins().Item("Visual Basic Brindle").SetConnect(false);
+        again.Addins().Update();
     };
-    vbe.Connect(quitter, ext_cm_Startup);
-    EXPECT_FALSE(vbe.IsConnected(quitter));
+    again.Connect(quitter, ext_cm_Startup);
+    EXPECT_FALSE(again.IsConnected(quitter));
     EXPECT_EQ(quitter.calls, (std::vector<std::string>{"connect 1 listed", "disconnect 1"}));
 
     MemoryVBE unlisted({.addins = {}});
-    NotingAddin addin;
-    unlisted.Connect(addin, ext_cm_CommandLine);
+    NotingAddin plain;
+    unlisted.Connect(plain, ext_cm_CommandLine);
     EXPECT_THROW(unlisted.Addins().Item("Visual Basic Brindle"), VbError);
-    EXPECT_TRUE(unlisted.IsConnected(addin));
+    EXPECT_TRUE(unlisted.IsConnected(plain));
     unlisted.Shutdown();
-    EXPECT_EQ(addin.calls, (std::vector<std::string>{"connect 3 unlisted", "disconnect 0"}));
+    EXPECT_EQ(plain.calls, (std::vector<std::string>{"connect 3 unlisted", "disconnect 0"}));
 
     // While the environment starts, start-up add-ins hear that it is complete only at its end.
     MemoryVBE starting({.startingUp = true});

@@ -121,12 +121,6 @@ TEST(CodePages, NamesCompareIgnoringLetterCase) {
     }
 }
 
-}  // namespace
-}  // namespace brindle::host
-
-namespace brindle::host {
-namespace {
-
 // A project saved in Japanese or Chinese and read as 1252 is recognised, and which it is told;
 // a Western one, or one of a few characters, is not taken for either.
 TEST(CodePages, DoubleByteTextIsToldFromAccentedLetters) {
