@@ -3,7 +3,6 @@
 // new reference over an object of our in-memory IDE, which must outlive it.
 
 #include <cstddef>
-#include <memory>
 
 #include "host/com/double/Dispatch.h"
 #include "model/Office.h"
@@ -11,16 +10,16 @@
 
 namespace brindle::test::automation {
 
-IDispatch* NewVbe(const std::shared_ptr<State>& state);
-IDispatch* NewProject(const std::shared_ptr<State>& state, VBProject& project);
-IDispatch* NewCodeModule(const std::shared_ptr<State>& state, CodeModule& module);
-IDispatch* NewCodePane(const std::shared_ptr<State>& state, CodePane& pane);
-IDispatch* NewWindows(const std::shared_ptr<State>& state);
+IDispatch* NewVbe(const StatePtr& s);
+IDispatch* NewProject(const StatePtr& s, VBProject* project);
+IDispatch* NewCodeModule(const StatePtr& s, CodeModule* module);
+IDispatch* NewCodePane(const StatePtr& s, CodePane* pane);
+IDispatch* NewWindows(const StatePtr& s);
 
-IDispatch* NewCommandBars(const std::shared_ptr<State>& state);
-IDispatch* NewEvents(const std::shared_ptr<State>& state);
-IDispatch* NewAddins(const std::shared_ptr<State>& state);
+IDispatch* NewCommandBars(const StatePtr& s);
+IDispatch* NewEvents(const StatePtr& s);
+IDispatch* NewAddins(const StatePtr& s);
 // The add-in list's entry at `index` (0-based) of the state's entries.
-IDispatch* NewAddIn(const std::shared_ptr<State>& state, std::size_t index);
+IDispatch* NewAddIn(const StatePtr& s, std::size_t index);
 
 }  // namespace brindle::test::automation
