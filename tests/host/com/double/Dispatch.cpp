@@ -11,12 +11,7 @@
 namespace brindle::test {
 
 void AutomationIde::State::Count(std::string_view member) {
-    const auto it = calls.byMember.find(member);
-    if (it == calls.byMember.end()) {
-        calls.byMember.emplace(std::string(member), 1);
-    } else {
-        ++it->second;
-    }
+    ++calls.byMember[std::string(member)];
     ++calls.total;
 }
 

@@ -4,7 +4,6 @@
 #include <olectl.h>
 
 #include <array>
-#include <span>
 #include <string>
 #include <utility>
 #include <vector>
