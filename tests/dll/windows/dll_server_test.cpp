@@ -583,7 +583,7 @@ MainWindow MakeMainWindow() {
 struct TestIde {
     TestIde(const Workspace& workspace, IdeKind kind) : automation(vbe, kind) {
         workspace.Open(vbe);
-        automation.SetMainWindow(main.get());
+        automation.Set().mainWindow = main.get();
     }
     host::MemoryVBE vbe;
     const MainWindow main = MakeMainWindow();
@@ -641,7 +641,8 @@ protected:
                                                 int optionsAnswer, bool locked = false) {
         const auto ide = Open(workspace);
         if (locked) {
-            ide->automation.Lock("Inventory", AutomationIde::LockPoint::CountAndItem);
+            ide->automation.Set().locked = {"Inventory"};
+            ide->automation.Set().lockPoint = AutomationIde::LockPoint::CountAndItem;
         }
         IDTExtensibility2* addin = Connect(*ide);
         if (addin == nullptr) {
@@ -812,12 +813,12 @@ TEST_P(Buttons, AConnectionThatFailsHalfWayLeavesNoButton) {
     IDTExtensibility2* addin = Create();
     ASSERT_NE(addin, nullptr);
     int disconnections = 0;
-    automation.OnUpdate([&](const test::AddinEntry&, bool connect) {
+    automation.Set().onUpdate = [&](const test::AddinEntry&, bool connect) {
         if (!connect) {
             ++disconnections;
             EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
         }
-    });
+    };
     presser.Press(IDOK, IDOK);
     presser.seen = {};
     addin->OnConnection(automation.Vbe(), Mode(), automation.AddIn("VBBrindle.Brindle"), nullptr);
@@ -978,8 +979,8 @@ protected:
         test::WriteBytes(dir / "team-header.txt", "' Kept by the team\r\n");
         test::WriteBytes(dir / ".brindleignore", ignore);
         ide_ = Open(workspace_);
-        ide_->automation.SetProjectFile(
-            "Inventory", dir / (Kind() == IdeKind::Vb6 ? "Inventory.vbp" : "Inventory.xlsm"));
+        ide_->automation.Set().projectFiles["Inventory"] =
+            (dir / (Kind() == IdeKind::Vb6 ? "Inventory.vbp" : "Inventory.xlsm")).u16string();
         IDTExtensibility2* addin = Connect(*ide_);
         before_ = OutcomeOf(ide_->vbe);
         presser_.Press(IDYES, options);

@@ -149,7 +149,7 @@ TEST_P(ComModel, AnswersAsOurOwnIdeWhereTheIdesSayNothing) {
         SCOPED_TRACE(&behaviour - behaviours);
         Ide fresh;
         AutomationIde other(fresh.vbe, GetParam());
-        other.Behave(behaviour);
+        other.Set().unpublished = behaviour;
         ComVbe vbe(DispatchPtr::Share(other.Vbe()), 1251);
         const ComVbe::Reach reach(vbe);
         EXPECT_EQ(steps(vbe.ActiveCodePane()->CodeModule()), expected);
@@ -359,7 +359,7 @@ TEST_P(ComModel, TheDoubleAnswersAsTheIdesPublish) {
         EXPECT_EQ(e.Source().rfind("VBIDE", 0), 0u);
     }
     EXPECT_EQ(Raised([&] { module.Call("Lines", {99, 1}); }), 9);
-    automation->Behave({.failuresWithoutExceptionInfo = true});
+    automation->Set().unpublished = {.failuresWithoutExceptionInfo = true};
     EXPECT_EQ(Raised([&] { module.Call("Lines", {99, 1}); }), 9) << "a bare HRESULT";
     EXPECT_EQ(Raised([&] { module.Call("ProcOfLine", {7, 3}); }), 13) << "the kind by value";
     std::int32_t kind = 0;
@@ -463,7 +463,8 @@ TEST_P(ComModel, ALockedProjectIsToldOnceAndLeftAsItIs) {
     for (const Point point : {Point::Components, Point::CountAndItem, Point::CodeModule}) {
         SCOPED_TRACE(static_cast<int>(point));
         automation = std::make_unique<AutomationIde>(ide.vbe, GetParam());
-        automation->Lock("Inventory", point);
+        automation->Set().locked = {"Inventory"};
+        automation->Set().lockPoint = point;
         model = std::make_unique<ComVbe>(DispatchPtr::Share(automation->Vbe()), 1251);
         Connected connected(*model, automation->AddIn("VBBrindle.Brindle"));
         const std::string before = TextOf(*ide.component);

@@ -6,6 +6,7 @@
 #include <oaidl.h>
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,7 +30,7 @@ class ClickPoint;
 }  // namespace automation
 
 // What every object of one AutomationIde shares.
-struct AutomationIde::State {
+struct AutomationIde::State : AutomationIde::Settings {
     // An object of the double by its type and the thing of our IDE it shows.
     using Key = std::pair<std::string_view, const void*>;
 
@@ -38,18 +39,10 @@ struct AutomationIde::State {
 
     host::MemoryVBE& vbe;
     IdeKind kind;
-    Unpublished unpublished;
     std::vector<AddinEntry> addins;
     CallCounts calls;
     std::map<const CodePane*, std::int32_t> topLines;
-    // Projects locked for viewing, by name (the VBA editor's protection).
-    std::set<std::string, std::less<>> locked;
-    AutomationIde::LockPoint lockPoint = AutomationIde::LockPoint::Components;
-    std::function<void(const AddinEntry&, bool connect)> onUpdate;
     std::map<Key, automation::Object*> objects;
-    HWND mainWindow = nullptr;
-    // VBProject.FileName of each project, by name.
-    std::map<std::string, std::u16string, std::less<>> projectFiles;
     // Office's Tag of each control, and in the VBA editor each button's own click source and
     // the click points advised on buttons.
     std::map<const CommandBarControl*, std::u16string> tags;
@@ -260,6 +253,19 @@ auto Pick(const Call& call, std::int32_t count, At at, Name name, Err missing,
     }
     Raise(missing, source);
 }
+
+// The objects of each type of the IDE's model: a new reference over an object of our IDE,
+// which must outlive it.
+IDispatch* NewVbe(const StatePtr& s);
+IDispatch* NewProject(const StatePtr& s, VBProject* project);
+IDispatch* NewCodeModule(const StatePtr& s, CodeModule* module);
+IDispatch* NewCodePane(const StatePtr& s, CodePane* pane);
+IDispatch* NewWindows(const StatePtr& s);
+IDispatch* NewCommandBars(const StatePtr& s);
+IDispatch* NewEvents(const StatePtr& s);
+IDispatch* NewAddins(const StatePtr& s);
+// The add-in list's entry at `index` (0-based) of the state's entries.
+IDispatch* NewAddIn(const StatePtr& s, std::size_t index);
 
 // Our object behind an argument, or null when it is someone else's or of another type.
 template <class Object>

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/com/double/Objects.h"
+#include "host/com/double/Dispatch.h"
 #include "host/ide/MemoryProject.h"
 #include "util/Unicode.h"
 

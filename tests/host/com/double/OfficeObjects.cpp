@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/com/double/Objects.h"
+#include "host/com/double/Dispatch.h"
 #include "model/IdeBars.h"
 
 namespace brindle::test::automation {
