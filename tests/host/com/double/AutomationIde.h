@@ -21,9 +21,9 @@
 
 namespace brindle::test {
 
-// The VB6 IDE, or Office's VBA editor: its VBE has no FullName and answers Version "7.01", its
-// code module has no Members (error 438), its project window's context menu is "Project
-// Window", and its components include documents (type 100).
+// The VB6 IDE, or Office's VBA editor: its VBE has no FullName, its code module has no Members
+// (error 438), its project window's context menu is "Project Window", and its components include
+// documents (type 100).
 enum class IdeKind { Vb6, Vba };
 
 // Every call an add-in makes of the double: each Invoke under its member's name, and the

@@ -210,7 +210,6 @@ IDispatch* NewMainWindow(const StatePtr& s) {
 IDispatch* NewVbe(const StatePtr& s) {
     return Shared(s, "VBE", &s->vbe, [&]() -> Rows {
         return {
-            Get("Version", 1, [=] { return s->kind == IdeKind::Vb6 ? u"6.00" : u"7.01"; }),
             Get("ActiveVBProject", 2,
                 [=] {
                     VBProject* project = s->vbe.ActiveVBProject();
