@@ -84,16 +84,10 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
-        if (iid == nullptr) {
-            return E_POINTER;
-        }
         *iid = source_;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
-        if (sink == nullptr || cookie == nullptr) {
-            return E_POINTER;
-        }
         state_->Count("Advise");
         void* events = nullptr;
         *cookie = 0;
@@ -121,9 +115,6 @@ public:
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
-        if (point == nullptr) {
-            return E_POINTER;
-        }
         *point = iid == source_ ? this : nullptr;
         if (*point == nullptr) {
             return CONNECT_E_NOCONNECTION;
@@ -133,9 +124,6 @@ public:
     }
     HRESULT STDMETHODCALLTYPE
     GetConnectionPointContainer(IConnectionPointContainer** container) override {
-        if (container == nullptr) {
-            return E_POINTER;
-        }
         *container = button_ != nullptr ? button_ : this;
         (*container)->AddRef();
         return S_OK;
@@ -250,15 +238,9 @@ public:
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
-        if (point == nullptr) {
-            return E_POINTER;
-        }
-        *point = nullptr;
-        if (iid != kIidCommandBarButtonEvents) {
-            return CONNECT_E_NOCONNECTION;
-        }
-        *point = new ClickPoint(SharedState(), kIidCommandBarButtonEvents, control_, this);
-        return S_OK;
+        const bool ours = iid == kIidCommandBarButtonEvents;
+        *point = ours ? new ClickPoint(SharedState(), iid, control_, this) : nullptr;
+        return ours ? S_OK : CONNECT_E_NOCONNECTION;
     }
 
 private:
@@ -327,9 +309,8 @@ IDispatch* NewControls(const StatePtr& s, CommandBarControls* list) {
 }
 
 // The editor's name of one of our IDE's bars, and back.
-std::string BarNameOf(IdeKind kind, std::string_view ours) {
-    const bool vba = kind == IdeKind::Vba;
-    return std::string(vba && ours == kProjectWindowBar ? kVbaProjectWindowBar : ours);
+std::string_view BarNameOf(IdeKind kind, std::string_view ours) {
+    return kind == IdeKind::Vba && ours == kProjectWindowBar ? kVbaProjectWindowBar : ours;
 }
 std::string OurBarName(IdeKind kind, std::string_view editors) {
     if (kind == IdeKind::Vba && editors == kProjectWindowBar) {
