@@ -562,26 +562,20 @@ Outcome InOurHost(const Workspace& workspace, const ButtonRow& row, LONG mode) {
     return OutcomeOf(session.Ide());
 }
 
-// The IDE's main window, as the double's VBE.MainWindow.HWnd hands it over.
-using MainWindow = std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&DestroyWindow)>;
-
-MainWindow MakeMainWindow() {
-    return MainWindow(
-        ui::win32::CanMakeWindows()
-            ? CreateWindowExW(0, L"STATIC", L"Inventory - IDE", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                              40, 40, 900, 640, nullptr, nullptr, nullptr, nullptr)
-            : nullptr,
-        &DestroyWindow);
-}
-
-// Our IDE with the workspace's project, the IDE's main window, and the double of an IDE over it.
+// Our IDE with the workspace's project, the IDE's main window (as the double's
+// VBE.MainWindow.HWnd hands it over), and the double of an IDE over it.
 struct TestIde {
     TestIde(const Workspace& workspace, IdeKind kind) : automation(vbe, kind) {
         workspace.Open(vbe);
         automation.Set().mainWindow = main.get();
     }
     host::MemoryVBE vbe;
-    const MainWindow main = MakeMainWindow();
+    const std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&DestroyWindow)> main{
+        ui::win32::CanMakeWindows()
+            ? CreateWindowExW(0, L"STATIC", L"Inventory - IDE", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              40, 40, 900, 640, nullptr, nullptr, nullptr, nullptr)
+            : nullptr,
+        &DestroyWindow};
     AutomationIde automation;
 };
 
