@@ -101,14 +101,8 @@ TEST_P(ComModel, ReadsAndEditsTheActiveModule) {
     EXPECT_EQ(module.Lines(2, 1), "' \xCF\xF0\xE8\xE2\xE5\xF2");
     EXPECT_EQ(module.ToUnicode(module.Lines(2, 1)), "' Привет");
 
-    module.InsertLines(5, "    ' \xE4\xE0\n    Beep");
-    CodeModule& stored = ide.component->CodeModule();
-    EXPECT_EQ(stored.Lines(5, 2), "    ' \xE4\xE0\r\n    Beep");
-    module.DeleteLines(5);
-    EXPECT_EQ(stored.Lines(5, 1), "    Beep");
-
     EXPECT_EQ(module.ProcBodyLine("Go", vbext_pk_Proc), 4);
-    EXPECT_EQ(module.ProcStartLine("Size", vbext_pk_Get), 7);
+    EXPECT_EQ(module.ProcStartLine("Size", vbext_pk_Get), 6);
     EXPECT_EQ(module.ProcCountLines("Size", vbext_pk_Get), 3);
     vbext_ProcKind kind = vbext_pk_Proc;
     EXPECT_EQ(module.ProcOfLine(8, kind), "Size");
@@ -188,9 +182,10 @@ TEST_P(ComModel, TellsMembersInBothEditors) {
     EXPECT_EQ(members.Item(3)->Name(), "Added");
 }
 
-// Within one call of the IDE a module's text is read once; the add-in's own edits are laid
-// over what was read and the lines it wrote are read back, a search passes to the IDE at a
-// line that is not ASCII, and the next call reads afresh.
+// Within one call of the IDE a module's text is read once; the add-in's own edits (in the
+// module's code page, with bare line feeds) are laid over what was read and the lines it wrote
+// are read back, a search passes to the IDE at a line that is not ASCII, and the next call reads
+// afresh.
 TEST_P(ComModel, ReadsAModuleOnceUntilTheCallIsOver) {
     ComVbe& vbe = Model();
     const ComVbe::Reach reach(vbe);
@@ -201,7 +196,7 @@ TEST_P(ComModel, ReadsAModuleOnceUntilTheCallIsOver) {
     EXPECT_EQ(module.Lines(8, 1), "End Property");
     EXPECT_EQ(automation->Calls().Of("Lines"), 1);
 
-    module.InsertLines(5, "    Beep\n    Beep");
+    module.InsertLines(5, "    ' \xE4\xE0\n    Beep");
     module.InsertLines(1, "' a\r\n' b");
     module.DeleteLines(2);
     EXPECT_THROW(module.DeleteLines(40), VbError);
