@@ -125,10 +125,6 @@ std::u16string Call::Text(std::size_t i) const {
     return result;
 }
 
-std::optional<std::u16string> Call::OptionalText(std::size_t i) const {
-    return Has(i) ? std::optional(Text(i)) : std::nullopt;
-}
-
 bool Call::IsText(std::size_t i) const {
     const VARIANT& v = Deref(Raw(i));
     return v.vt == VT_BSTR || v.vt == (VT_BYREF | VT_BSTR);

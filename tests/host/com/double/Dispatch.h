@@ -80,7 +80,6 @@ public:
     std::optional<std::int32_t> OptionalLong(std::size_t i) const;
     bool Bool(std::size_t i, bool fallback = false) const;
     std::u16string Text(std::size_t i) const;
-    std::optional<std::u16string> OptionalText(std::size_t i) const;
     // Whether the argument is text rather than a number (an Item's name or index).
     bool IsText(std::size_t i) const;
     // Borrowed; an argument that holds no object answers DISP_E_TYPEMISMATCH.

@@ -293,11 +293,10 @@ IDispatch* NewControls(const StatePtr& s, CommandBarControls* list) {
             // Add([Type], [Id], [Parameter], [Before], [Temporary])
             Method("Add", 2, {0, 5},
                    [=](Call& c) {
-                       const auto parameter = c.OptionalText(2);
                        auto control =
                            list->Add(static_cast<MsoControlType>(c.OptionalLong(0).value_or(1)),
                                      c.OptionalLong(1),
-                                     parameter ? std::optional(Narrow(*parameter)) : std::nullopt,
+                                     c.Has(2) ? std::optional(Narrow(c.Text(2))) : std::nullopt,
                                      c.OptionalLong(3), c.Bool(4));
                        if (s->kind == IdeKind::Vba) {
                            WatchButton(s, control);
