@@ -39,27 +39,19 @@ public:
     // Runs on each options dialog as it is activated, before its button is pressed; what it
     // posts to the dialog comes first.
     void LookAtOptions(std::function<void(HWND form)> look) { look_ = std::move(look); }
-    // What was answered since the last call, and the owner of the last message box.
-    void Forget() { seen_ = {}; }
-    int MessageBoxes() const { return seen_.boxes; }
-    int OptionsDialogs() const { return seen_.dialogs; }
-    HWND LastOwner() const { return seen_.owner; }
-    const std::wstring& LastText() const { return seen_.text; }
-    // The title and text of the last help window shown.
-    const std::wstring& HelpTitle() const { return seen_.helpTitle; }
-    const std::wstring& HelpText() const { return seen_.helpText; }
-
-private:
+    // What was answered since the test last cleared it.
     struct Seen {
-        int boxes = 0;
-        int dialogs = 0;
-        HWND owner = nullptr;
+        int boxes = 0;         // message boxes
+        int dialogs = 0;       // options dialogs
+        HWND owner = nullptr;  // of the last message box
         HWND last = nullptr;
-        std::wstring text;  // of the last message box
-        std::wstring helpTitle;
+        std::wstring text;       // of the last message box
+        std::wstring helpTitle;  // of the last help window
         std::wstring helpText;
     };
+    Seen seen;
 
+private:
     static LRESULT CALLBACK Activated(int code, WPARAM wParam, LPARAM lParam) {
         if (code == HCBT_ACTIVATE && current != nullptr) {
             current->Answer(reinterpret_cast<HWND>(wParam));
@@ -85,32 +77,32 @@ private:
     }
 
     void Answer(HWND window) {
-        if (window == seen_.last) {  // activated again, the press is on its way
+        if (window == seen.last) {  // activated again, the press is on its way
             return;
         }
         wchar_t name[32] = {};
         GetClassNameW(window, name, 32);
         int button = 0;
         if (std::wstring_view(name) == L"#32770") {
-            ++seen_.boxes;
-            seen_.owner = GetWindow(window, GW_OWNER);
-            seen_.text = TextOf(GetDlgItem(window, kMessageBoxText));
+            ++seen.boxes;
+            seen.owner = GetWindow(window, GW_OWNER);
+            seen.text = TextOf(GetDlgItem(window, kMessageBoxText));
             // A box that only tells something has its OK alone.
             button = GetDlgItem(window, boxButton_) != nullptr ? boxButton_ : IDOK;
         } else if (std::wstring_view(name) == L"BrindleOptions") {
-            ++seen_.dialogs;
+            ++seen.dialogs;
             button = optionsButton_;
             if (look_) {
                 look_(window);
             }
         } else if (std::wstring_view(name) == L"BrindleHelp") {
-            seen_.helpTitle = TextOf(window);
-            seen_.helpText = TextOf(GetDlgItem(window, kHelpText));
+            seen.helpTitle = TextOf(window);
+            seen.helpText = TextOf(GetDlgItem(window, kHelpText));
             return;
         } else {
             return;
         }
-        seen_.last = window;
+        seen.last = window;
         Post(window, button);
     }
 
@@ -119,7 +111,6 @@ private:
     int boxButton_ = IDYES;
     int optionsButton_ = IDOK;
     std::function<void(HWND form)> look_;
-    Seen seen_;
 };
 
 }  // namespace brindle::test

@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -109,12 +108,14 @@ struct Side {
     MemoryVBE vbe;
 };
 
-struct Step {
-    std::string_view caption;
-    int procedures = 0;
-    int modules = 0;
-    int calls = 0;
-};
+// Each member's calls, for a ceiling that is passed.
+std::string Listed(const CallCounts& calls) {
+    std::string listed = "calls:";
+    for (const auto& [member, count] : calls.byMember) {
+        listed += " " + member + "=" + std::to_string(count);
+    }
+    return listed;
+}
 
 class CommandCalls : public ::testing::TestWithParam<IdeKind> {
 protected:
@@ -150,42 +151,29 @@ protected:
 
     // Clicks each button in both IDEs: the texts stay the same, and each click's calls of the
     // IDE stay under the ceiling.
-    std::vector<Step> Run(const std::vector<std::string_view>& captions) {
-        std::vector<Step> steps;
+    void Run(const std::vector<std::string_view>& captions) {
         for (std::string_view caption : captions) {
-            Step step{caption, reference->Procedures(),
-                      static_cast<int>(reference->Modules().size())};
+            SCOPED_TRACE(caption);
+            const int procedures = reference->Procedures();
+            const int modules = static_cast<int>(reference->Modules().size());
             const std::string before = reference->Text();
             side->OpenFirstModule();
             reference->OpenFirstModule();
             automation->ResetCalls();
-            EXPECT_TRUE(side->vbe.Click(caption)) << caption;
-            step.calls = automation->Calls().total;
-            EXPECT_TRUE(reference->vbe.Click(caption)) << caption;
-            EXPECT_EQ(side->Text(), reference->Text()) << caption;
+            EXPECT_TRUE(side->vbe.Click(caption));
+            EXPECT_TRUE(reference->vbe.Click(caption));
+            EXPECT_EQ(side->Text(), reference->Text());
             if (caption != buttons::kOptions && caption != buttons::kCloseAllWins) {
-                EXPECT_NE(reference->Text(), before) << caption << " changed nothing";
+                EXPECT_NE(reference->Text(), before) << "changed nothing";
             }
             const CallCounts& calls = automation->Calls();
             // Each insertion and deletion is confirmed with one CountOfLines, beside the reads.
             const int confirmations = calls.Of("InsertLines") + calls.Of("DeleteLines");
             const int reads =
                 calls.Of("Lines") + calls.Of("CountOfLines") + calls.Of("Find") - confirmations;
-            EXPECT_LE(step.calls, kCalls.Of(step.procedures, step.modules)) << caption;
-            EXPECT_LE(reads, kReads.Of(step.procedures, step.modules)) << caption;
-            steps.push_back(step);
-            PrintCalls(step);
+            EXPECT_LE(calls.total, kCalls.Of(procedures, modules)) << Listed(calls);
+            EXPECT_LE(reads, kReads.Of(procedures, modules)) << Listed(calls);
         }
-        return steps;
-    }
-
-    void PrintCalls(const Step& step) const {
-        std::cout << "calls " << step.calls << " (" << step.procedures << " procedures, "
-                  << step.modules << " modules) " << step.caption << ":";
-        for (const auto& [member, count] : automation->Calls().byMember) {
-            std::cout << " " << member << "=" << count;
-        }
-        std::cout << "\n";
     }
 
     std::unique_ptr<Side> side;

@@ -1,6 +1,6 @@
 #include "host/com/double/AutomationIde.h"
 
-#include "host/com/double/Objects.h"
+#include "host/com/double/Dispatch.h"
 #include "host/vb6/CodePage.h"
 
 namespace brindle::test {
@@ -34,17 +34,8 @@ IDispatch* AutomationIde::AddIn(std::string_view progId) {
     return nullptr;
 }
 
-void AutomationIde::OnUpdate(std::function<void(const AddinEntry& entry, bool connect)> handler) {
-    state_->onUpdate = std::move(handler);
-}
-
-void AutomationIde::Lock(std::string_view project, LockPoint at) {
-    state_->locked.emplace(project);
-    state_->lockPoint = at;
-}
-
-void AutomationIde::Behave(Unpublished behaviour) {
-    state_->unpublished = behaviour;
+AutomationIde::Settings& AutomationIde::Set() {
+    return *state_;
 }
 
 void AutomationIde::FailAt(std::string_view member, int nth) {
@@ -54,14 +45,6 @@ void AutomationIde::FailAt(std::string_view member, int nth) {
 
 const CallCounts& AutomationIde::Calls() const {
     return state_->calls;
-}
-
-void AutomationIde::SetProjectFile(std::string_view project, const std::filesystem::path& file) {
-    state_->projectFiles[std::string(project)] = file.u16string();
-}
-
-void AutomationIde::SetMainWindow(HWND window) {
-    state_->mainWindow = window;
 }
 
 void AutomationIde::ResetCalls() {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,9 +21,9 @@
 
 namespace brindle::test {
 
-// The VB6 IDE, or Office's VBA editor: its VBE has no FullName and answers Version "7.01", its
-// code module has no Members (error 438), its project window's context menu is "Project
-// Window", and its components include documents (type 100).
+// The VB6 IDE, or Office's VBA editor: its VBE has no FullName, its code module has no Members
+// (error 438), its project window's context menu is "Project Window", and its components include
+// documents (type 100).
 enum class IdeKind { Vb6, Vba };
 
 // Every call an add-in makes of the double: each Invoke under its member's name, and the
@@ -75,29 +76,31 @@ public:
     // has none.
     IDispatch* AddIn(std::string_view progId);
 
-    // Addins.Update calls `handler` with every entry and its Connect, after our IDE has acted
-    // on the add-ins it connected itself: an add-in connected through COM is the caller's to
-    // disconnect (OnDisconnection) or connect, as the IDE would.
-    void OnUpdate(std::function<void(const AddinEntry& entry, bool connect)> handler);
-
     // Where a locked project refuses its components; the editor does not say which.
     enum class LockPoint { Components, CountAndItem, CodeModule };
-    // Locks the project of that name for viewing, as a password does in the VBA editor: its
-    // Protection answers 1 (vbext_pp_locked) and it raises 50289 at `at` from then on. The VB6
-    // IDE locks no project, and its projects have no Protection.
-    void Lock(std::string_view project, LockPoint at = LockPoint::Components);
 
-    // The file VBProject.FileName answers for the project of that name: the VB6 IDE's project
-    // file, the VBA editor's document; none (empty) until set.
-    void SetProjectFile(std::string_view project, const std::filesystem::path& file);
-
-    void Behave(Unpublished behaviour);
+    // What a test sets of the IDE, at any time.
+    struct Settings {
+        Unpublished unpublished;
+        // Projects locked for viewing, by name, as a password does in the VBA editor: their
+        // Protection answers 1 (vbext_pp_locked) and they raise 50289 at `lockPoint`. The VB6
+        // IDE locks no project, and its projects have no Protection.
+        std::set<std::string, std::less<>> locked;
+        LockPoint lockPoint = LockPoint::Components;
+        // VBProject.FileName of each project, by name: the VB6 IDE's project file, the VBA
+        // editor's document; none (empty) until set.
+        std::map<std::string, std::u16string, std::less<>> projectFiles;
+        // The window VBE.MainWindow.HWnd answers; none (0) until set. The test keeps it alive.
+        HWND mainWindow = nullptr;
+        // Addins.Update calls it with every entry and its Connect, after our IDE has acted on
+        // the add-ins it connected itself: an add-in connected through COM is the caller's to
+        // disconnect (OnDisconnection) or connect, as the IDE would.
+        std::function<void(const AddinEntry& entry, bool connect)> onUpdate;
+    };
+    Settings& Set();
 
     // The `nth` call of `member` from now on fails, as any call of an IDE may.
     void FailAt(std::string_view member, int nth);
-
-    // The window VBE.MainWindow.HWnd answers; none (0) until set. The caller keeps it alive.
-    void SetMainWindow(HWND window);
 
     const CallCounts& Calls() const;
     void ResetCalls();

@@ -11,12 +11,7 @@
 namespace brindle::test {
 
 void AutomationIde::State::Count(std::string_view member) {
-    const auto it = calls.byMember.find(member);
-    if (it == calls.byMember.end()) {
-        calls.byMember.emplace(std::string(member), 1);
-    } else {
-        ++it->second;
-    }
+    ++calls.byMember[std::string(member)];
     ++calls.total;
 }
 
@@ -130,16 +125,12 @@ std::u16string Call::Text(std::size_t i) const {
     return result;
 }
 
-std::optional<std::u16string> Call::OptionalText(std::size_t i) const {
-    return Has(i) ? std::optional(Text(i)) : std::nullopt;
-}
-
 bool Call::IsText(std::size_t i) const {
     const VARIANT& v = Deref(Raw(i));
     return v.vt == VT_BSTR || v.vt == (VT_BYREF | VT_BSTR);
 }
 
-IUnknown* Call::Object(std::size_t i) const {
+IUnknown* Call::Unknown(std::size_t i) const {
     const VARIANT& v = Deref(Raw(i));
     switch (v.vt) {
         case VT_DISPATCH:
@@ -189,61 +180,72 @@ void Call::Return(std::int32_t value) {
     }
 }
 
-void Call::ReturnBool(bool value) {
+void Call::Return(bool value) {
     if (result_ != nullptr) {
         result_->vt = VT_BOOL;
         result_->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
     }
 }
 
-void Call::ReturnText(std::u16string_view text) {
+void Call::Return(std::u16string_view text) {
     if (result_ != nullptr) {
         result_->vt = VT_BSTR;
         result_->bstrVal = NewBstr(text);
     }
 }
 
-void Call::ReturnObject(IDispatch* object) {
+void Call::Return(IDispatch* object) {
+    Return(static_cast<IUnknown*>(object));
+    if (result_ != nullptr) {
+        result_->vt = VT_DISPATCH;
+    }
+}
+
+void Call::Return(IUnknown* object) {
     if (result_ == nullptr) {
         if (object != nullptr) {
             object->Release();
         }
         return;
     }
-    result_->vt = VT_DISPATCH;
-    result_->pdispVal = object;
-}
-
-void Call::ReturnUnknown(IUnknown* object) {
-    if (result_ == nullptr) {
-        object->Release();
-        return;
-    }
     result_->vt = VT_UNKNOWN;
     result_->punkVal = object;
 }
 
-// ---- DispatchBase ----
+// ---- Object ----
 
-DispatchBase::~DispatchBase() {
+Object::~Object() {
     if (key_) {
         state_->objects.erase(*key_);
     }
 }
 
-void DispatchBase::Remember(const State::Key& key) {
+void Object::Remember(const State::Key& key) {
     key_ = key;
     state_->objects.emplace(key, this);
 }
 
-void* DispatchBase::Answer(REFIID iid) {
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIidDoubleObject) {
-        return static_cast<DispatchBase*>(this);
+const Row* Object::Lookup(const OLECHAR* name, DISPID id, WORD kinds) const {
+    for (const Row& member : members_) {
+        if (member.only && *member.only != state_->kind) {
+            continue;
+        }
+        if (name != nullptr ? SameName(member.name, name)
+                            : member.id == id && (member.kinds & kinds) != 0) {
+            return &member;
+        }
     }
     return nullptr;
 }
 
-HRESULT DispatchBase::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+void* Object::Answer(REFIID iid) {
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIidDoubleObject) {
+        return static_cast<Object*>(this);
+    }
+    return nullptr;
+}
+
+HRESULT Object::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (names == nullptr || ids == nullptr || count == 0) {
         return E_INVALIDARG;
     }
@@ -251,7 +253,7 @@ HRESULT DispatchBase::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, D
     for (UINT i = 0; i < count; ++i) {
         ids[i] = DISPID_UNKNOWN;
     }
-    const Declared* found = Lacks(names[0]) ? nullptr : Lookup(names[0], 0, 0);
+    const Row* found = Lookup(names[0], 0, 0);
     if (found == nullptr) {
         return DISP_E_UNKNOWNNAME;
     }
@@ -260,12 +262,12 @@ HRESULT DispatchBase::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, D
     return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
 }
 
-HRESULT DispatchBase::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
-                             VARIANT* result, EXCEPINFO* exception, UINT* argError) {
+HRESULT Object::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                       EXCEPINFO* exception, UINT* argError) {
     if (iid != IID_NULL) {
         return DISP_E_UNKNOWNINTERFACE;
     }
-    const Declared* row = Lookup(nullptr, id, flags);
+    const Row* row = Lookup(nullptr, id, flags);
     if (row == nullptr) {
         return DISP_E_MEMBERNOTFOUND;
     }
@@ -296,7 +298,7 @@ HRESULT DispatchBase::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS
         if (row->name == Ide().failing && Ide().calls.Of(row->name) == Ide().failingAt) {
             throw VbError(440, "Automation error", "VBIDE");
         }
-        Run(*row, call);
+        row->run(call);
         return S_OK;
     } catch (const ArgumentError& error) {
         if (result != nullptr) {

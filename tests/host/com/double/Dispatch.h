@@ -6,54 +6,48 @@
 #include <oaidl.h>
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <set>
-#include <span>
 #include <string>
 #include <string_view>
-#include <typeindex>
+#include <type_traits>
 #include <utility>
 
 #include "host/com/ComObject.h"
 #include "host/com/double/AutomationIde.h"
+#include "host/vb6/CodePage.h"
+#include "model/VbError.h"
 
 namespace brindle::test {
 
 namespace automation {
-class DispatchBase;
-class ButtonPoint;
+class Object;
+class ClickPoint;
 }  // namespace automation
 
 // What every object of one AutomationIde shares.
-struct AutomationIde::State {
+struct AutomationIde::State : AutomationIde::Settings {
     // An object of the double by its type and the thing of our IDE it shows.
-    using Key = std::pair<std::type_index, const void*>;
+    using Key = std::pair<std::string_view, const void*>;
 
     State(host::MemoryVBE& ide, IdeKind ideKind, std::vector<AddinEntry> entries)
         : vbe(ide), kind(ideKind), addins(std::move(entries)) {}
 
     host::MemoryVBE& vbe;
     IdeKind kind;
-    Unpublished unpublished;
     std::vector<AddinEntry> addins;
     CallCounts calls;
     std::map<const CodePane*, std::int32_t> topLines;
-    // Projects locked for viewing, by name (the VBA editor's protection).
-    std::set<std::string, std::less<>> locked;
-    AutomationIde::LockPoint lockPoint = AutomationIde::LockPoint::Components;
-    std::function<void(const AddinEntry&, bool connect)> onUpdate;
-    std::map<Key, automation::DispatchBase*> objects;
-    HWND mainWindow = nullptr;
-    // VBProject.FileName of each project, by name.
-    std::map<std::string, std::u16string, std::less<>> projectFiles;
+    std::map<Key, automation::Object*> objects;
     // Office's Tag of each control, and in the VBA editor each button's own click source and
     // the click points advised on buttons.
     std::map<const CommandBarControl*, std::u16string> tags;
     std::map<const CommandBarControl*, std::shared_ptr<CommandBarEvents>> buttonSources;
-    std::set<automation::ButtonPoint*> buttonPoints;
+    std::set<automation::ClickPoint*> buttonPoints;
 
     // The call of a member that AutomationIde::FailAt names.
     std::string failing;
@@ -65,6 +59,7 @@ struct AutomationIde::State {
 namespace automation {
 
 using State = AutomationIde::State;
+using StatePtr = std::shared_ptr<State>;
 
 // An argument that does not fit: Invoke answers `result` and points puArgErr at it.
 struct ArgumentError {
@@ -85,23 +80,23 @@ public:
     std::optional<std::int32_t> OptionalLong(std::size_t i) const;
     bool Bool(std::size_t i, bool fallback = false) const;
     std::u16string Text(std::size_t i) const;
-    std::optional<std::u16string> OptionalText(std::size_t i) const;
     // Whether the argument is text rather than a number (an Item's name or index).
     bool IsText(std::size_t i) const;
     // Borrowed; an argument that holds no object answers DISP_E_TYPEMISMATCH.
-    IUnknown* Object(std::size_t i) const;
+    IUnknown* Unknown(std::size_t i) const;
 
     // A Long passed by reference: its value now, and written back later.
     std::int32_t ByRefLong(std::size_t i) const;
     void WriteLong(std::size_t i, std::int32_t value);
 
     void Return(std::int32_t value);
-    void ReturnBool(bool value);
-    void ReturnText(std::u16string_view text);
-    // Takes over the reference; null returns Nothing.
-    void ReturnObject(IDispatch* object);
-    // An object that answers no IDispatch, as VT_UNKNOWN; takes over the reference.
-    void ReturnUnknown(IUnknown* object);
+    void Return(bool value);
+    void Return(std::u16string_view text);
+    void Return(const char16_t* text) { Return(std::u16string_view(text)); }
+    // Takes over the reference; null returns Nothing. An object that answers no IDispatch
+    // comes as VT_UNKNOWN.
+    void Return(IDispatch* object);
+    void Return(IUnknown* object);
 
 private:
     VARIANT& Raw(std::size_t i) const;
@@ -110,6 +105,11 @@ private:
     const DISPPARAMS& params_;
     VARIANT* result_;
 };
+
+// Text of our IDE that is no module's (a project's name, a caption): UTF-8, or bytes of the
+// system's code page.
+std::u16string Wide(std::string_view text);
+std::string Narrow(std::u16string_view text);
 
 // Whether a member's name is the one a caller asks for, letter case aside.
 bool SameName(const char* ours, const OLECHAR* theirs);
@@ -121,15 +121,79 @@ enum Kind : WORD {
     kPut = DISPATCH_PROPERTYPUT,
 };
 
+// A member as the IDE's type library declares it, and what it does. A member of one editor's
+// library alone is unknown by name in the other.
+struct Row {
+    const char* name;
+    DISPID id;
+    WORD kinds;
+    unsigned minArgs = 0;
+    unsigned maxArgs = 0;
+    std::function<void(Call&)> run;
+    std::optional<IdeKind> only;
+};
+using Rows = std::vector<Row>;
+
+// How many arguments a member takes: exactly `n`, or from `min` to `max`.
+struct Arity {
+    Arity(unsigned n) : min(n), max(n) {}  // NOLINT: a count reads as an arity
+    Arity(unsigned from, unsigned to) : min(from), max(to) {}
+    unsigned min, max;
+};
+
+// A member's work, `f()` or `f(call)`; what it gives back is the call's result.
+template <class F>
+std::function<void(Call&)> Runs(F f) {
+    return [f](Call& c) {
+        const auto run = [&] {
+            if constexpr (std::is_invocable_v<const F&, Call&>) {
+                return f(c);
+            } else {
+                return f();
+            }
+        };
+        if constexpr (std::is_void_v<decltype(run())>) {
+            run();
+        } else {
+            c.Return(run());
+        }
+    };
+}
+template <class F>
+Row Get(const char* name, DISPID id, Arity args, F f) {
+    return {name, id, kGet, args.min, args.max, Runs(f), {}};
+}
+template <class F>
+Row Get(const char* name, DISPID id, F f) {
+    return Get(name, id, 0, f);
+}
+template <class F>
+Row Put(const char* name, DISPID id, F f) {
+    return {name, id, kPut, 1, 1, Runs(f), {}};
+}
+template <class F>
+Row Method(const char* name, DISPID id, Arity args, F f) {
+    return {name, id, kMethod, args.min, args.max, Runs(f), {}};
+}
+template <class F>
+Row Method(const char* name, DISPID id, F f) {
+    return Method(name, id, 0, f);
+}
+inline Row Only(IdeKind kind, Row member) {
+    member.only = kind;
+    return member;
+}
+
 // Recognises our own objects among the arguments a caller passes back.
 // {6A1F3C52-2B7E-4C1D-9F0A-5E3B8D7C4A21}
 inline constexpr GUID kIidDoubleObject = {
     0x6a1f3c52, 0x2b7e, 0x4c1d, {0x9f, 0x0a, 0x5e, 0x3b, 0x8d, 0x7c, 0x4a, 0x21}};
 
-class DispatchBase : public host::com::DispatchObject<IDispatch> {
+// An object answering by name from its table of members.
+class Object : public host::com::DispatchObject<IDispatch> {
 public:
-    explicit DispatchBase(std::shared_ptr<State> state) : state_(std::move(state)) {}
-    ~DispatchBase() override;
+    Object(StatePtr state, Rows members) : state_(std::move(state)), members_(std::move(members)) {}
+    ~Object() override;
 
     // Handed out again for the same key while it lives.
     void Remember(const State::Key& key);
@@ -141,74 +205,66 @@ public:
                                      UINT* argError) override;
 
     State& Ide() const { return *state_; }
-    const std::shared_ptr<State>& SharedState() const { return state_; }
+    const StatePtr& SharedState() const { return state_; }
 
 protected:
-    // A member as the IDE's type library declares it.
-    struct Declared {
-        const char* name;
-        DISPID id;
-        WORD kinds;
-        unsigned minArgs = 0;
-        unsigned maxArgs = 0;
-    };
-    // The member of that name, or of that DISPID answering one of `kinds`; null when none.
-    virtual const Declared* Lookup(const OLECHAR* name, DISPID id, WORD kinds) const = 0;
-    virtual void Run(const Declared& declared, Call& call) = 0;
-    // A member of the table that this IDE's library lacks: unknown already by name.
-    virtual bool Lacks(const OLECHAR*) const { return false; }
     void* Answer(REFIID iid) override;
 
 private:
-    std::shared_ptr<State> state_;
+    // The member of that name, or of that DISPID answering one of `kinds`; null when none.
+    const Row* Lookup(const OLECHAR* name, DISPID id, WORD kinds) const;
+
+    StatePtr state_;
+    Rows members_;
     std::optional<State::Key> key_;
 };
 
-// An object answering from its type's table of members, each run on the object itself.
-template <class Self>
-class Automation : public DispatchBase {
-public:
-    using DispatchBase::DispatchBase;
-
-protected:
-    struct Row {
-        Declared declared;
-        void (*run)(Self& self, Call& call);
-    };
-    virtual std::span<const Row> Rows() const = 0;
-
-private:
-    const Declared* Lookup(const OLECHAR* name, DISPID id, WORD kinds) const override {
-        for (const Row& row : Rows()) {
-            if (name != nullptr ? SameName(row.declared.name, name)
-                                : row.declared.id == id && (row.declared.kinds & kinds) != 0) {
-                return &row.declared;
-            }
-        }
-        return nullptr;
-    }
-    void Run(const Declared& declared, Call& call) override {
-        for (const Row& row : Rows()) {
-            if (&row.declared == &declared) {
-                row.run(static_cast<Self&>(*this), call);
-            }
-        }
-    }
-};
-
 // The IDE hands out one object for one thing for as long as a caller holds it, so that callers
-// may compare objects by identity. A new reference.
-template <class Object, class... Args>
-IDispatch* Shared(const std::shared_ptr<State>& state, const void* thing, Args&&... args) {
-    const State::Key key{std::type_index(typeid(Object)), thing};
+// may compare objects by identity: one of `Type` over the rows `make()` gives is made when none
+// is held. A new reference.
+template <class Type = Object, class Make, class... Args>
+IDispatch* Shared(const StatePtr& state, std::string_view kind, const void* thing, Make make,
+                  Args&&... args) {
+    const State::Key key{kind, thing};
     if (const auto it = state->objects.find(key); it != state->objects.end()) {
         it->second->AddRef();
         return it->second;
     }
-    auto* object = new Object(state, std::forward<Args>(args)...);
+    auto* object = new Type(state, make(), std::forward<Args>(args)...);
     object->Remember(key);
     return object;
 }
+
+// The item an Item call names: by 1-based index, or by name without regard to case (`name` of
+// each of the `count` items); `missing` is raised for a name that none has.
+template <class At, class Name>
+auto Pick(const Call& call, std::int32_t count, At at, Name name, Err missing,
+          std::string_view source) -> decltype(at(1)) {
+    if (!call.IsText(0)) {
+        return at(call.Long(0));
+    }
+    const std::string wanted = Narrow(call.Text(0));
+    for (std::int32_t i = 1; i <= count; ++i) {
+        auto item = at(i);
+        if (host::EqualsIgnoringCase(Narrow(name(item)), wanted)) {
+            return item;
+        }
+    }
+    Raise(missing, source);
+}
+
+// The objects of each type of the IDE's model: a new reference over an object of our IDE,
+// which must outlive it.
+IDispatch* NewVbe(const StatePtr& s);
+IDispatch* NewProject(const StatePtr& s, VBProject* project);
+IDispatch* NewCodeModule(const StatePtr& s, CodeModule* module);
+IDispatch* NewCodePane(const StatePtr& s, CodePane* pane);
+IDispatch* NewWindows(const StatePtr& s);
+IDispatch* NewCommandBars(const StatePtr& s);
+IDispatch* NewEvents(const StatePtr& s);
+IDispatch* NewAddins(const StatePtr& s);
+// The add-in list's entry at `index` (0-based) of the state's entries.
+IDispatch* NewAddIn(const StatePtr& s, std::size_t index);
 
 // Our object behind an argument, or null when it is someone else's or of another type.
 template <class Object>
@@ -217,15 +273,10 @@ Object* Ours(IUnknown* unknown) {
     if (unknown == nullptr || unknown->QueryInterface(kIidDoubleObject, &ours) != S_OK) {
         return nullptr;
     }
-    auto* base = static_cast<DispatchBase*>(ours);
+    auto* base = static_cast<Object*>(ours);
     base->Release();
     return dynamic_cast<Object*>(base);
 }
-
-// Text of our IDE that is no module's (a project's name, a caption): UTF-8, or bytes of the
-// system's code page.
-std::u16string Wide(std::string_view text);
-std::string Narrow(std::u16string_view text);
 
 }  // namespace automation
 }  // namespace brindle::test

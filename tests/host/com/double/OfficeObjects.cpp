@@ -1,19 +1,15 @@
-// The command bars and their controls, the controls' event sources with their connection
-// point, and the add-in list.
+// The command bars and their controls, the controls' click points, and the add-in list.
 
 #include <ocidl.h>
 #include <olectl.h>
 
 #include <array>
-#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "host/com/double/Objects.h"
-#include "host/vb6/CodePage.h"
+#include "host/com/double/Dispatch.h"
 #include "model/IdeBars.h"
-#include "model/VbError.h"
 
 namespace brindle::test::automation {
 
@@ -34,53 +30,68 @@ constexpr DISPID kDispidClick = 1;
 // The VBA editor's one context menu of its project window, which our IDE names as VB6 does.
 constexpr std::string_view kVbaProjectWindowBar = "Project Window";
 
-// The editor's name of one of our IDE's bars, and back.
-std::string BarNameOf(IdeKind kind, std::string_view ours) {
-    return std::string(kind == IdeKind::Vba && ours == kProjectWindowBar ? kVbaProjectWindowBar
-                                                                         : ours);
-}
-std::string OurBarName(IdeKind kind, std::string_view editors) {
-    if (kind == IdeKind::Vba && editors == kProjectWindowBar) {
-        return {};
-    }
-    return std::string(kind == IdeKind::Vba && editors == kVbaProjectWindowBar ? kProjectWindowBar
-                                                                               : editors);
+IDispatch* NewControl(const StatePtr& s, const std::shared_ptr<CommandBarControl>& control);
+
+VARIANT BoolRef(VARIANT_BOOL* flag) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BYREF | VT_BOOL;
+    v.pboolVal = flag;
+    return v;
 }
 
-IDispatch* NewControl(const std::shared_ptr<State>& state,
-                      const std::shared_ptr<CommandBarControl>& control);
+}  // namespace
 
-// ---- Click sources: the IDE's CommandBarEvents, and the VBA editor's buttons' own ----
-
-// A connection point of one source interface and its sinks, each asked for that interface as
-// it advises. Every Click delivered is counted under "Click". `Others` are the further
-// interfaces of the object it is.
-template <class... Others>
-class SinkPoint : public host::com::ComObject<IConnectionPoint, Others...> {
+// A click point of one source interface and its sinks, each asked for that interface as it
+// advises; every Click delivered is counted under "Click". The object that VBE.Events.
+// CommandBarEvents hands back (IUnknown-only, the container of its one point, found by its IID
+// alone), or in the VBA editor a button's own Office point, whose container is the button.
+class ClickPoint final : public host::com::ComObject<IConnectionPoint, IConnectionPointContainer> {
 public:
-    SinkPoint(std::shared_ptr<State> state, IID source)
-        : state_(std::move(state)), source_(source) {}
-    ~SinkPoint() override {
+    ClickPoint(StatePtr state, IID source, std::shared_ptr<CommandBarControl> control,
+               IConnectionPointContainer* button)
+        : state_(std::move(state)), source_(source), control_(std::move(control)), button_(button) {
+        if (button_ != nullptr) {
+            button_->AddRef();
+            state_->buttonPoints.insert(this);
+        }
+    }
+    // The point of the IDE's events: it holds our IDE's source of the control's clicks. A click
+    // under way holds the source of each control it was delivered to, so the handler may
+    // outlive this point: it asks first.
+    ClickPoint(StatePtr state, std::shared_ptr<CommandBarControl> control)
+        : ClickPoint(state,
+                     state->kind == IdeKind::Vb6 ? kIidVb6ControlEvents : kIidVbaControlEvents,
+                     control, nullptr) {
+        events_ = state_->vbe.Events().CommandBarEvents(*control_);
+        events_->OnClick([this, alive = std::weak_ptr<char>(alive_)](
+                             CommandBarControl&, bool& handled, bool& cancelDefault) {
+            if (!alive.expired()) {
+                VARIANT_BOOL cancel = cancelDefault ? VARIANT_TRUE : VARIANT_FALSE;
+                Click(&handled, cancel);
+                cancelDefault = cancel != VARIANT_FALSE;
+            }
+        });
+    }
+    ~ClickPoint() override {
         for (const auto& sink : sinks_) {
             sink.second->Release();
+        }
+        if (button_ != nullptr) {
+            state_->buttonPoints.erase(this);
+            button_->Release();
         }
     }
 
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
-        if (iid == nullptr) {
-            return E_POINTER;
-        }
         *iid = source_;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
-        if (sink == nullptr || cookie == nullptr) {
-            return E_POINTER;
-        }
         state_->Count("Advise");
         void* events = nullptr;
+        *cookie = 0;
         if (sink->QueryInterface(source_, &events) != S_OK || events == nullptr) {
-            *cookie = 0;
             return CONNECT_E_CANNOTCONNECT;
         }
         *cookie = ++lastCookie_;
@@ -99,17 +110,40 @@ public:
         }
         return CONNECT_E_NOCONNECTION;
     }
-    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override {
-        if (connections != nullptr) {
-            *connections = nullptr;
-        }
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override {
         return E_NOTIMPL;
     }
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
+        *point = iid == source_ ? this : nullptr;
+        if (*point == nullptr) {
+            return CONNECT_E_NOCONNECTION;
+        }
+        AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE
+    GetConnectionPointContainer(IConnectionPointContainer** container) override {
+        *container = button_ != nullptr ? button_ : this;
+        (*container)->AddRef();
+        return S_OK;
+    }
 
-protected:
-    // Click (DISPID 1) to every sink with `args` (reversed, as DISPPARAMS holds them). The
-    // IDE does not look at what a sink answers.
-    void Fire(std::span<VARIANT> args) {
+    const CommandBarControl* Control() const { return control_.get(); }
+
+    // Click (DISPID 1) to every sink: (CommandBarControl, handled, CancelDefault) of the IDE's
+    // events, (Ctrl, CancelDefault) of a button's own, the flags by reference and passed on
+    // from one sink to the next. The IDE does not look at what a sink answers.
+    void Click(bool* handled, VARIANT_BOOL& cancelDefault) {
+        AddRef();  // a sink may let go of this point while it is told
+        VARIANT_BOOL handledFlag = handled != nullptr && *handled ? VARIANT_TRUE : VARIANT_FALSE;
+        std::vector<VARIANT> args{BoolRef(&cancelDefault)};
+        if (handled != nullptr) {
+            args.push_back(BoolRef(&handledFlag));
+        }
+        args.emplace_back();
+        args.back().vt = VT_DISPATCH;
+        args.back().pdispVal = NewControl(state_, control_);
         std::vector<IDispatch*> sinks;
         for (const auto& sink : sinks_) {
             sink.second->AddRef();
@@ -122,152 +156,31 @@ protected:
                          nullptr, nullptr, nullptr);
             sink->Release();
         }
-    }
-
-    State& Ide() const { return *state_; }
-    const std::shared_ptr<State>& SharedState() const { return state_; }
-
-private:
-    std::shared_ptr<State> state_;
-    IID source_;
-    std::vector<std::pair<DWORD, IDispatch*>> sinks_;
-    DWORD lastCookie_ = 0;
-};
-
-VARIANT BoolRef(VARIANT_BOOL* flag) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BYREF | VT_BOOL;
-    v.pboolVal = flag;
-    return v;
-}
-
-// What VBE.Events.CommandBarEvents hands back: an object of an IUnknown-only interface that
-// answers IConnectionPointContainer, with one connection point found by its IID alone.
-class CommandBarEventsObject final : public SinkPoint<IConnectionPointContainer> {
-public:
-    CommandBarEventsObject(std::shared_ptr<State> state, std::shared_ptr<CommandBarControl> control,
-                           std::shared_ptr<CommandBarEvents> source)
-        : SinkPoint(state,
-                    state->kind == IdeKind::Vb6 ? kIidVb6ControlEvents : kIidVbaControlEvents),
-          control_(std::move(control)),
-          source_(std::move(source)) {
-        // A click under way holds the source of each control it was delivered to, so the
-        // handler may outlive this object: it asks first.
-        source_->OnClick([this, alive = std::weak_ptr<char>(alive_)](
-                             CommandBarControl&, bool& handled, bool& cancelDefault) {
-            if (!alive.expired()) {
-                Click(handled, cancelDefault);
-            }
-        });
-    }
-
-    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
-        if (points != nullptr) {
-            *points = nullptr;
+        VariantClear(&args.back());
+        if (handled != nullptr) {
+            *handled = handledFlag != VARIANT_FALSE;
         }
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
-        if (point == nullptr) {
-            return E_POINTER;
-        }
-        *point = nullptr;
-        IID offered{};
-        GetConnectionInterface(&offered);
-        if (iid != offered) {
-            return CONNECT_E_NOCONNECTION;
-        }
-        *point = this;
-        AddRef();
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE
-    GetConnectionPointContainer(IConnectionPointContainer** container) override {
-        if (container == nullptr) {
-            return E_POINTER;
-        }
-        *container = this;
-        AddRef();
-        return S_OK;
-    }
-
-private:
-    void* Answer(REFIID iid) override {
-        if (iid == IID_IUnknown || iid == IID_IConnectionPointContainer) {
-            return static_cast<IConnectionPointContainer*>(this);
-        }
-        return iid == IID_IConnectionPoint ? static_cast<IConnectionPoint*>(this) : nullptr;
-    }
-
-    // Click(CommandBarControl, handled, CancelDefault), the two flags by reference and passed
-    // on from one sink to the next.
-    void Click(bool& handled, bool& cancelDefault) {
-        AddRef();  // a sink may let go of this source while it is told
-        VARIANT_BOOL handledFlag = handled ? VARIANT_TRUE : VARIANT_FALSE;
-        VARIANT_BOOL cancelFlag = cancelDefault ? VARIANT_TRUE : VARIANT_FALSE;
-        std::array<VARIANT, 3> args{BoolRef(&cancelFlag), BoolRef(&handledFlag), VARIANT{}};
-        args[2].vt = VT_DISPATCH;
-        args[2].pdispVal = NewControl(SharedState(), control_);
-        Fire(args);
-        VariantClear(&args[2]);
-        handled = handledFlag != VARIANT_FALSE;
-        cancelDefault = cancelFlag != VARIANT_FALSE;
         Release();
     }
 
-    std::shared_ptr<CommandBarControl> control_;
-    std::shared_ptr<CommandBarEvents> source_;
-    std::shared_ptr<char> alive_ = std::make_shared<char>();
-};
-
-}  // namespace
-
-// A button's own Office click point, _CommandBarButtonEvents: Click(Ctrl, CancelDefault).
-class ButtonPoint final : public SinkPoint<> {
-public:
-    ButtonPoint(std::shared_ptr<State> state, IConnectionPointContainer* button,
-                std::shared_ptr<CommandBarControl> control)
-        : SinkPoint(state, kIidCommandBarButtonEvents),
-          button_(button),
-          control_(std::move(control)) {
-        button_->AddRef();
-        Ide().buttonPoints.insert(this);
-    }
-    ~ButtonPoint() override {
-        Ide().buttonPoints.erase(this);
-        button_->Release();
-    }
-
-    HRESULT STDMETHODCALLTYPE
-    GetConnectionPointContainer(IConnectionPointContainer** container) override {
-        if (container == nullptr) {
-            return E_POINTER;
-        }
-        *container = button_;
-        button_->AddRef();
-        return S_OK;
-    }
-
-    const CommandBarControl* Control() const { return control_.get(); }
-
-    void Click(VARIANT_BOOL& cancelDefault) {
-        std::array<VARIANT, 2> args{BoolRef(&cancelDefault), VARIANT{}};
-        args[1].vt = VT_DISPATCH;
-        args[1].pdispVal = NewControl(SharedState(), control_);
-        Fire(args);
-        VariantClear(&args[1]);
-    }
-
 private:
     void* Answer(REFIID iid) override {
-        return iid == IID_IUnknown || iid == IID_IConnectionPoint
+        if (button_ == nullptr && (iid == IID_IUnknown || iid == IID_IConnectionPointContainer)) {
+            return static_cast<IConnectionPointContainer*>(this);
+        }
+        return iid == IID_IConnectionPoint || iid == IID_IUnknown
                    ? static_cast<IConnectionPoint*>(this)
                    : nullptr;
     }
 
-    IConnectionPointContainer* button_;
+    StatePtr state_;
+    IID source_;
     std::shared_ptr<CommandBarControl> control_;
+    IConnectionPointContainer* button_;
+    std::vector<std::pair<DWORD, IDispatch*>> sinks_;
+    DWORD lastCookie_ = 0;
+    std::shared_ptr<CommandBarEvents> events_;
+    std::shared_ptr<char> alive_ = std::make_shared<char>();
 };
 
 namespace {
@@ -277,33 +190,30 @@ std::u16string TagOf(const State& state, const CommandBarControl* control) {
     return it == state.tags.end() ? std::u16string() : it->second;
 }
 
-// As Office does: a click on one button reaches the sinks of every button of the same Tag.
-void ClickButtons(State& state, const CommandBarControl& clicked) {
-    const std::u16string tag = TagOf(state, &clicked);
-    std::vector<ButtonPoint*> points;
-    for (ButtonPoint* point : state.buttonPoints) {
-        if (TagOf(state, point->Control()) == tag) {
-            point->AddRef();
-            points.push_back(point);
+// The VBA editor's buttons click through their own points: each button it makes is watched,
+// and as Office does, a click on one reaches the sinks of every button of the same Tag.
+void WatchButton(const StatePtr& s, const std::shared_ptr<CommandBarControl>& control) {
+    auto source = s->vbe.Events().CommandBarEvents(*control);
+    source->OnClick([weak = std::weak_ptr<State>(s)](CommandBarControl& clicked, bool&, bool&) {
+        const auto state = weak.lock();
+        if (!state) {
+            return;
         }
-    }
-    VARIANT_BOOL cancelDefault = VARIANT_FALSE;
-    for (ButtonPoint* point : points) {
-        point->Click(cancelDefault);
-        point->Release();
-    }
-}
-
-// The VBA editor's buttons click through their own points: each button it makes is watched.
-void WatchButton(const std::shared_ptr<State>& state,
-                 const std::shared_ptr<CommandBarControl>& control) {
-    auto source = state->vbe.Events().CommandBarEvents(*control);
-    source->OnClick([weak = std::weak_ptr<State>(state)](CommandBarControl& clicked, bool&, bool&) {
-        if (const auto alive = weak.lock()) {
-            ClickButtons(*alive, clicked);
+        const std::u16string tag = TagOf(*state, &clicked);
+        std::vector<ClickPoint*> points;
+        for (ClickPoint* point : state->buttonPoints) {
+            if (TagOf(*state, point->Control()) == tag) {
+                point->AddRef();
+                points.push_back(point);
+            }
+        }
+        VARIANT_BOOL cancelDefault = VARIANT_FALSE;
+        for (ClickPoint* point : points) {
+            point->Click(nullptr, cancelDefault);
+            point->Release();
         }
     });
-    state->buttonSources[control.get()] = std::move(source);
+    s->buttonSources[control.get()] = std::move(source);
 }
 
 // ---- Command bars and controls ----
@@ -311,35 +221,26 @@ void WatchButton(const std::shared_ptr<State>& state,
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 // In the VBA editor a button is also the container of its own click point.
-class ControlObject final : public Automation<ControlObject>, public IConnectionPointContainer {
+class ControlObject final : public Object, public IConnectionPointContainer {
 public:
-    ControlObject(std::shared_ptr<State> state, std::shared_ptr<CommandBarControl> control)
-        : Automation(std::move(state)), control_(std::move(control)) {}
+    ControlObject(const StatePtr& s, Rows rows, std::shared_ptr<CommandBarControl> control)
+        : Object(s, std::move(rows)), control_(std::move(control)) {}
 
     const std::shared_ptr<CommandBarControl>& Control() const { return control_; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        return DispatchBase::QueryInterface(iid, object);
+        return Object::QueryInterface(iid, object);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return DispatchBase::AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return DispatchBase::Release(); }
+    ULONG STDMETHODCALLTYPE AddRef() override { return Object::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return Object::Release(); }
 
-    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
-        if (points != nullptr) {
-            *points = nullptr;
-        }
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override {
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
-        if (point == nullptr) {
-            return E_POINTER;
-        }
-        *point = nullptr;
-        if (iid != kIidCommandBarButtonEvents) {
-            return CONNECT_E_NOCONNECTION;
-        }
-        *point = new ButtonPoint(SharedState(), this, control_);
-        return S_OK;
+        const bool ours = iid == kIidCommandBarButtonEvents;
+        *point = ours ? new ClickPoint(SharedState(), iid, control_, this) : nullptr;
+        return ours ? S_OK : CONNECT_E_NOCONNECTION;
     }
 
 private:
@@ -347,277 +248,168 @@ private:
         if (iid == IID_IConnectionPointContainer && Ide().kind == IdeKind::Vba) {
             return static_cast<IConnectionPointContainer*>(this);
         }
-        return DispatchBase::Answer(iid);
-    }
-
-    void Delete() {
-        Ide().vbe.DeleteControl(*control_);
-        Ide().tags.erase(control_.get());
-        Ide().buttonSources.erase(control_.get());
-    }
-
-    std::span<const Row> Rows() const override {
-        static constexpr std::array<Row, 9> kRows = {{
-            {{"Caption", 1, kGet},
-             [](ControlObject& o, Call& c) { c.ReturnText(Wide(o.control_->Caption())); }},
-            {{"Caption", 1, kPut, 1, 1},
-             [](ControlObject& o, Call& c) { o.control_->SetCaption(Narrow(c.Text(0))); }},
-            {{"BeginGroup", 2, kGet},
-             [](ControlObject& o, Call& c) { c.ReturnBool(o.control_->BeginGroup()); }},
-            {{"BeginGroup", 2, kPut, 1, 1},
-             [](ControlObject& o, Call& c) { o.control_->SetBeginGroup(c.Bool(0)); }},
-            {{"Visible", 3, kGet},
-             [](ControlObject& o, Call& c) { c.ReturnBool(o.control_->Visible()); }},
-            {{"Visible", 3, kPut, 1, 1},
-             [](ControlObject& o, Call& c) { o.control_->SetVisible(c.Bool(0)); }},
-            // Delete([Temporary])
-            {{"Delete", 4, kMethod, 0, 1}, [](ControlObject& o, Call&) { o.Delete(); }},
-            {{"Tag", 5, kGet},
-             [](ControlObject& control, Call& c) {
-                 c.ReturnText(TagOf(control.Ide(), control.control_.get()));
-             }},
-            {{"Tag", 5, kPut, 1, 1},
-             [](ControlObject& control, Call& c) {
-                 control.Ide().tags[control.control_.get()] = c.Text(0);
-             }},
-        }};
-        return kRows;
+        return Object::Answer(iid);
     }
 
     std::shared_ptr<CommandBarControl> control_;
 };
-
 #pragma GCC diagnostic pop
 
-IDispatch* NewControl(const std::shared_ptr<State>& state,
-                      const std::shared_ptr<CommandBarControl>& control) {
-    return Shared<ControlObject>(state, control.get(), control);
+IDispatch* NewControl(const StatePtr& s, const std::shared_ptr<CommandBarControl>& control) {
+    CommandBarControl* ctl = control.get();
+    const auto rows = [&]() -> Rows {
+        return {
+            Get("Caption", 1, [=] { return Wide(ctl->Caption()); }),
+            Put("Caption", 1, [=](Call& c) { ctl->SetCaption(Narrow(c.Text(0))); }),
+            Get("BeginGroup", 2, [=] { return ctl->BeginGroup(); }),
+            Put("BeginGroup", 2, [=](Call& c) { ctl->SetBeginGroup(c.Bool(0)); }),
+            Get("Visible", 3, [=] { return ctl->Visible(); }),
+            Put("Visible", 3, [=](Call& c) { ctl->SetVisible(c.Bool(0)); }),
+            // Delete([Temporary])
+            Method("Delete", 4, {0, 1},
+                   [=] {
+                       s->vbe.DeleteControl(*ctl);
+                       s->tags.erase(ctl);
+                       s->buttonSources.erase(ctl);
+                   }),
+            Get("Tag", 5, [=] { return TagOf(*s, ctl); }),
+            Put("Tag", 5, [=](Call& c) { s->tags[ctl] = c.Text(0); }),
+        };
+    };
+    return Shared<ControlObject>(s, "CommandBarControl", ctl, rows, control);
 }
 
-class ControlsObject final : public Automation<ControlsObject> {
-public:
-    ControlsObject(std::shared_ptr<State> state, CommandBarControls& controls)
-        : Automation(std::move(state)), controls_(controls) {}
-
-private:
-    // By 1-based index, or by caption.
-    std::shared_ptr<CommandBarControl> Item(const Call& call) {
-        if (!call.IsText(0)) {
-            return controls_.Item(call.Long(0));
-        }
-        const std::string caption = Narrow(call.Text(0));
-        for (std::int32_t i = 1; i <= controls_.Count(); ++i) {
-            auto control = controls_.Item(i);
-            if (host::EqualsIgnoringCase(Narrow(Wide(control->Caption())), caption)) {
-                return control;
-            }
-        }
-        Raise(Err::InvalidCall, kSource);
-    }
-
-    // Add([Type], [Id], [Parameter], [Before], [Temporary])
-    std::shared_ptr<CommandBarControl> Add(const Call& call) {
-        const auto parameter = call.OptionalText(2);
-        auto control = controls_.Add(static_cast<MsoControlType>(call.OptionalLong(0).value_or(1)),
-                                     call.OptionalLong(1),
-                                     parameter ? std::optional(Narrow(*parameter)) : std::nullopt,
-                                     call.OptionalLong(3), call.Bool(4));
-        if (Ide().kind == IdeKind::Vba) {
-            WatchButton(SharedState(), control);
-        }
-        return control;
-    }
-
-    std::span<const Row> Rows() const override {
-        static constexpr std::array<Row, 3> kRows = {{
-            {{"Item", DISPID_VALUE, kGet, 1, 1},
-             [](ControlsObject& controls, Call& c) {
-                 c.ReturnObject(NewControl(controls.SharedState(), controls.Item(c)));
-             }},
-            {{"Count", 1, kGet}, [](ControlsObject& o, Call& c) { c.Return(o.controls_.Count()); }},
-            {{"Add", 2, kMethod, 0, 5},
-             [](ControlsObject& controls, Call& c) {
-                 c.ReturnObject(NewControl(controls.SharedState(), controls.Add(c)));
-             }},
-        }};
-        return kRows;
-    }
-
-    CommandBarControls& controls_;
-};
-
-class CommandBarObject final : public Automation<CommandBarObject> {
-public:
-    CommandBarObject(std::shared_ptr<State> state, CommandBar& bar)
-        : Automation(std::move(state)), bar_(bar) {}
-
-private:
-    std::span<const Row> Rows() const override {
-        static constexpr std::array<Row, 2> kRows = {{
-            {{"Name", 1, kGet},
-             [](CommandBarObject& bar, Call& c) {
-                 c.ReturnText(Wide(BarNameOf(bar.Ide().kind, bar.bar_.Name())));
-             }},
-            {{"Controls", 2, kGet},
-             [](CommandBarObject& bar, Call& c) {
-                 c.ReturnObject(Shared<ControlsObject>(bar.SharedState(), &bar.bar_.Controls(),
-                                                       bar.bar_.Controls()));
-             }},
-        }};
-        return kRows;
-    }
-
-    CommandBar& bar_;
-};
-
-IDispatch* NewCommandBar(const std::shared_ptr<State>& state, CommandBar& bar) {
-    return Shared<CommandBarObject>(state, &bar, bar);
+IDispatch* NewControls(const StatePtr& s, CommandBarControls* list) {
+    return Shared(s, "CommandBarControls", list, [&]() -> Rows {
+        return {
+            Get("Item", DISPID_VALUE, 1,
+                [=](Call& c) {
+                    const auto at = [=](std::int32_t i) { return list->Item(i); };
+                    const auto name = [](const auto& ctl) { return Wide(ctl->Caption()); };
+                    return NewControl(s,
+                                      Pick(c, list->Count(), at, name, Err::InvalidCall, kSource));
+                }),
+            Get("Count", 1, [=] { return list->Count(); }),
+            // Add([Type], [Id], [Parameter], [Before], [Temporary])
+            Method("Add", 2, {0, 5},
+                   [=](Call& c) {
+                       auto control =
+                           list->Add(static_cast<MsoControlType>(c.OptionalLong(0).value_or(1)),
+                                     c.OptionalLong(1),
+                                     c.Has(2) ? std::optional(Narrow(c.Text(2))) : std::nullopt,
+                                     c.OptionalLong(3), c.Bool(4));
+                       if (s->kind == IdeKind::Vba) {
+                           WatchButton(s, control);
+                       }
+                       return NewControl(s, control);
+                   }),
+        };
+    });
 }
 
-class CommandBarsObject final : public Automation<CommandBarsObject> {
-public:
-    using Automation::Automation;
-
-private:
-    // By the editor's name; a name the editor has no bar of raises 5, as Office does.
-    CommandBar& Item(const Call& call) {
-        const std::string name = call.IsText(0) ? OurBarName(Ide().kind, Narrow(call.Text(0))) : "";
-        CommandBar* bar = name.empty() ? nullptr : Ide().vbe.CommandBars().Item(name);
-        if (bar == nullptr) {
-            Raise(Err::InvalidCall, kSource);
-        }
-        return *bar;
+// The editor's name of one of our IDE's bars, and back.
+std::string_view BarNameOf(IdeKind kind, std::string_view ours) {
+    return kind == IdeKind::Vba && ours == kProjectWindowBar ? kVbaProjectWindowBar : ours;
+}
+std::string OurBarName(IdeKind kind, std::string_view editors) {
+    if (kind == IdeKind::Vba && editors == kProjectWindowBar) {
+        return {};
     }
+    const bool vba = kind == IdeKind::Vba;
+    return std::string(vba && editors == kVbaProjectWindowBar ? kProjectWindowBar : editors);
+}
 
-    std::span<const Row> Rows() const override {
-        static constexpr std::array<Row, 1> kRows = {{
-            {{"Item", DISPID_VALUE, kGet, 1, 1},
-             [](CommandBarsObject& bars, Call& c) {
-                 c.ReturnObject(NewCommandBar(bars.SharedState(), bars.Item(c)));
-             }},
-        }};
-        return kRows;
-    }
-};
-
-class EventsObject final : public Automation<EventsObject> {
-public:
-    using Automation::Automation;
-
-private:
-    // CommandBarEvents(CommandBarControl): the control must be one of ours.
-    IUnknown* CommandBarEventsOf(const Call& call) {
-        auto* control = Ours<ControlObject>(call.Object(0));
-        if (control == nullptr) {
-            Raise(Err::TypeMismatch, kSource);
-        }
-        auto source = Ide().vbe.Events().CommandBarEvents(*control->Control());
-        return static_cast<IConnectionPointContainer*>(
-            new CommandBarEventsObject(SharedState(), control->Control(), std::move(source)));
-    }
-
-    std::span<const Row> Rows() const override {
-        static constexpr std::array<Row, 1> kRows = {{
-            {{"CommandBarEvents", 1, kGet, 1, 1},
-             [](EventsObject& o, Call& c) { c.ReturnUnknown(o.CommandBarEventsOf(c)); }},
-        }};
-        return kRows;
-    }
-};
-
-// ---- The add-in list ----
-
-class AddInObject final : public Automation<AddInObject> {
-public:
-    AddInObject(std::shared_ptr<State> state, std::size_t index)
-        : Automation(std::move(state)), index_(index) {}
-
-private:
-    const AddinEntry& Entry() const { return Ide().addins[index_]; }
-    brindle::AddIn& InList() const { return Ide().vbe.Addins().Item(Entry().description); }
-
-    std::span<const Row> Rows() const override {
-        static constexpr std::array<Row, 4> kRows = {{
-            {{"Description", 1, kGet},
-             [](AddInObject& o, Call& c) { c.ReturnText(Wide(o.InList().Description())); }},
-            {{"ProgId", 2, kGet},
-             [](AddInObject& o, Call& c) { c.ReturnText(Wide(o.Entry().progId)); }},
-            {{"Connect", 3, kGet},
-             [](AddInObject& o, Call& c) { c.ReturnBool(o.InList().Connect()); }},
-            {{"Connect", 3, kPut, 1, 1},
-             [](AddInObject& o, Call& c) { o.InList().SetConnect(c.Bool(0)); }},
-        }};
-        return kRows;
-    }
-
-    std::size_t index_;
-};
-
-class AddinsObject final : public Automation<AddinsObject> {
-public:
-    using Automation::Automation;
-
-private:
-    // By 1-based index, or by ProgID without regard to case.
-    std::size_t Index(const Call& call) const {
-        const auto& entries = Ide().addins;
-        if (!call.IsText(0)) {
-            const std::int32_t index = call.Long(0);
-            if (index < 1 || static_cast<std::size_t>(index) > entries.size()) {
-                Raise(Err::SubscriptOutOfRange, "VBIDE");
-            }
-            return static_cast<std::size_t>(index - 1);
-        }
-        const std::string progId = Narrow(call.Text(0));
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (host::EqualsIgnoringCase(entries[i].progId, progId)) {
-                return i;
-            }
-        }
-        Raise(Err::SubscriptOutOfRange, "VBIDE");
-    }
-
-    // Our IDE acts on the add-ins it connected itself; the caller on those it connected.
-    void Update() {
-        State& ide = Ide();
-        ide.vbe.Addins().Update();
-        if (!ide.onUpdate) {
-            return;
-        }
-        for (const AddinEntry& entry : ide.addins) {
-            ide.onUpdate(entry, ide.vbe.Addins().Item(entry.description).Connect());
-        }
-    }
-
-    std::span<const Row> Rows() const override {
-        static constexpr std::array<Row, 3> kRows = {{
-            {{"Item", DISPID_VALUE, kMethod, 1, 1},
-             [](AddinsObject& addins, Call& c) {
-                 c.ReturnObject(NewAddIn(addins.SharedState(), addins.Index(c)));
-             }},
-            {{"Count", 1, kGet},
-             [](AddinsObject& o, Call& c) {
-                 c.Return(static_cast<std::int32_t>(o.Ide().addins.size()));
-             }},
-            {{"Update", 2, kMethod}, [](AddinsObject& o, Call&) { o.Update(); }},
-        }};
-        return kRows;
-    }
-};
+IDispatch* NewCommandBar(const StatePtr& s, CommandBar* bar) {
+    return Shared(s, "CommandBar", bar, [&]() -> Rows {
+        return {
+            Get("Name", 1, [=] { return Wide(BarNameOf(s->kind, bar->Name())); }),
+            Get("Controls", 2, [=] { return NewControls(s, &bar->Controls()); }),
+        };
+    });
+}
 
 }  // namespace
 
-IDispatch* NewCommandBars(const std::shared_ptr<State>& state) {
-    return Shared<CommandBarsObject>(state, &state->vbe.CommandBars());
+IDispatch* NewCommandBars(const StatePtr& s) {
+    return Shared(s, "CommandBars", &s->vbe.CommandBars(), [&]() -> Rows {
+        return {
+            // By the editor's name; a name the editor has no bar of raises 5, as Office does.
+            Get("Item", DISPID_VALUE, 1,
+                [=](Call& c) {
+                    const std::string name =
+                        c.IsText(0) ? OurBarName(s->kind, Narrow(c.Text(0))) : std::string();
+                    CommandBar* bar = name.empty() ? nullptr : s->vbe.CommandBars().Item(name);
+                    if (bar == nullptr) {
+                        Raise(Err::InvalidCall, kSource);
+                    }
+                    return NewCommandBar(s, bar);
+                }),
+        };
+    });
 }
-IDispatch* NewEvents(const std::shared_ptr<State>& state) {
-    return Shared<EventsObject>(state, &state->vbe.Events());
+
+IDispatch* NewEvents(const StatePtr& s) {
+    return Shared(s, "Events", &s->vbe.Events(), [&]() -> Rows {
+        return {
+            // CommandBarEvents(CommandBarControl): the control must be one of ours.
+            Get("CommandBarEvents", 1, 1,
+                [=](Call& c) -> IUnknown* {
+                    auto* control = Ours<ControlObject>(c.Unknown(0));
+                    if (control == nullptr) {
+                        Raise(Err::TypeMismatch, kSource);
+                    }
+                    auto* point = new ClickPoint(s, control->Control());
+                    return static_cast<IConnectionPointContainer*>(point);
+                }),
+        };
+    });
 }
-IDispatch* NewAddins(const std::shared_ptr<State>& state) {
-    return Shared<AddinsObject>(state, &state->vbe.Addins());
+
+IDispatch* NewAddins(const StatePtr& s) {
+    return Shared(s, "Addins", &s->vbe.Addins(), [&]() -> Rows {
+        return {
+            // By 1-based index, or by ProgID without regard to case.
+            Method("Item", DISPID_VALUE, 1,
+                   [=](Call& c) {
+                       const auto count = static_cast<std::int32_t>(s->addins.size());
+                       const auto at = [=](std::int32_t i) {
+                           if (i < 1 || i > count) {
+                               Raise(Err::SubscriptOutOfRange, "VBIDE");
+                           }
+                           return static_cast<std::size_t>(i - 1);
+                       };
+                       const auto name = [=](std::size_t i) { return Wide(s->addins[i].progId); };
+                       return NewAddIn(s,
+                                       Pick(c, count, at, name, Err::SubscriptOutOfRange, "VBIDE"));
+                   }),
+            Get("Count", 1, [=] { return static_cast<std::int32_t>(s->addins.size()); }),
+            // Our IDE acts on the add-ins it connected itself; the caller on those it
+            // connected.
+            Method("Update", 2,
+                   [=] {
+                       s->vbe.Addins().Update();
+                       for (const AddinEntry& entry : s->addins) {
+                           if (s->onUpdate) {
+                               s->onUpdate(entry,
+                                           s->vbe.Addins().Item(entry.description).Connect());
+                           }
+                       }
+                   }),
+        };
+    });
 }
-IDispatch* NewAddIn(const std::shared_ptr<State>& state, std::size_t index) {
-    return Shared<AddInObject>(state, &state->addins[index], index);
+
+IDispatch* NewAddIn(const StatePtr& s, std::size_t index) {
+    const AddinEntry* entry = &s->addins[index];
+    const auto inList = [=]() -> AddIn& { return s->vbe.Addins().Item(entry->description); };
+    return Shared(s, "AddIn", entry, [&]() -> Rows {
+        return {
+            Get("Description", 1, [=] { return Wide(inList().Description()); }),
+            Get("ProgId", 2, [=] { return Wide(entry->progId); }),
+            Get("Connect", 3, [=] { return inList().Connect(); }),
+            Put("Connect", 3, [=](Call& c) { inList().SetConnect(c.Bool(0)); }),
+        };
+    });
 }
 
 }  // namespace brindle::test::automation
