@@ -76,7 +76,10 @@ std::string PlainLine(std::string_view line) {
     }
     std::string joined;
     for (const auto& cell : CellsOf(line)) {
-        joined += (joined.empty() ? "" : " \u2014 ") + WithoutBackticks(TrimSpaces(cell));
+        const std::string text = WithoutBackticks(TrimSpaces(cell));
+        if (!text.empty()) {  // an empty cell would leave two dashes side by side
+            joined += (joined.empty() ? "" : " \u2014 ") + text;
+        }
     }
     return joined;
 }

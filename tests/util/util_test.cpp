@@ -138,8 +138,9 @@ TEST(Markdown, KeepsTheTitledSectionsAndNoHeadingInCodeAndReadsAsPlainText) {
     EXPECT_EQ(MarkdownSections(text, {}), "");
     // As plain text the markup goes and a table's cells are joined.
     EXPECT_EQ(MarkdownAsPlainText("## The options\r\n| field | `flag` |\n|---|:--|\n"
-                                  "| Author | `--select A \\| B` |\n```sh\n## `kept`\n```\n"),
-              "The options\nfield \u2014 flag\nAuthor \u2014 --select A | B\n## `kept`\n");
+                                  "| Author | `--select A \\| B` |\n| (none) | |\n"
+                                  "```sh\n## `kept`\n```\n"),
+              "The options\nfield \u2014 flag\nAuthor \u2014 --select A | B\n(none)\n## `kept`\n");
 }
 
 }  // namespace
