@@ -10,7 +10,7 @@ namespace brindle::ui {
 namespace {
 
 constexpr bool Fills(std::string_view button, std::string_view box) {
-    return kOptionsForm[IndexOf(button)].fills == static_cast<int>(IndexOf(box));
+    return FilledBox(IndexOf(button)) == IndexOf(box);
 }
 
 static_assert(Fills("cmdLoadModHdrTmplt", "txtModHdrFname"));

@@ -29,7 +29,6 @@ struct OptionsFormControl {
     std::int32_t OptionsControls::*check = nullptr;  // what a check box edits
     std::string_view key = {};  // the setting a team's file may decide, greying the control
     std::string_view accessibleName = {};  // what a screen reader calls a box without a label
-    int fills = -1;                        // a template button: the index of the box it fills
 };
 
 inline constexpr std::string_view kOptionsTitle = "Brindle Options";
@@ -51,62 +50,34 @@ inline constexpr std::array<OptionsFormControl, 18> kOptionsForm = {{
     {"lblDateFormat", ControlKind::Label, "Date &Format", 0, 4, 0},
     {"txtDateFormat", ControlKind::TextBox, "", 0, 4, 1, &OptionsControls::txtDateFormat, nullptr,
      settings::kDateFormatKey},
-    {"cmdLoadModHdrTmplt",
-     ControlKind::Button,
-     "&Module Header ...",
-     1,
-     0,
-     0,
-     nullptr,
-     nullptr,
-     settings::kModHdrKey,
-     {},
-     8},
+    {"cmdLoadModHdrTmplt", ControlKind::Button, "&Module Header ...", 1, 0, 0, nullptr, nullptr,
+     settings::kModHdrKey},
     {"txtModHdrFname", ControlKind::TextBox, "", 1, 0, 1, &OptionsControls::txtModHdrFname, nullptr,
      settings::kModHdrKey, "Module header template file"},
-    {"cmdLoadProcHdrTmplt",
-     ControlKind::Button,
-     "&Procedure Header ...",
-     1,
-     1,
-     0,
-     nullptr,
-     nullptr,
-     settings::kProcHdrKey,
-     {},
-     10},
+    {"cmdLoadProcHdrTmplt", ControlKind::Button, "&Procedure Header ...", 1, 1, 0, nullptr, nullptr,
+     settings::kProcHdrKey},
     {"txtProcHdrFname", ControlKind::TextBox, "", 1, 1, 1, &OptionsControls::txtProcHdrFname,
      nullptr, settings::kProcHdrKey, "Procedure header template file"},
-    {"cmdLoadErrHdrTmplt",
-     ControlKind::Button,
-     "Error &Handler Header ...",
-     1,
-     2,
-     0,
-     nullptr,
-     nullptr,
-     settings::kErrHdrKey,
-     {},
-     12},
+    {"cmdLoadErrHdrTmplt", ControlKind::Button, "Error &Handler Header ...", 1, 2, 0, nullptr,
+     nullptr, settings::kErrHdrKey},
     {"txtErrHdrFname", ControlKind::TextBox, "", 1, 2, 1, &OptionsControls::txtErrHdrFname, nullptr,
      settings::kErrHdrKey, "Error handler header template file"},
-    {"cmdLoadErrFtrTmplt",
-     ControlKind::Button,
-     "&Error Handler Footer ...",
-     1,
-     3,
-     0,
-     nullptr,
-     nullptr,
-     settings::kErrFtrKey,
-     {},
-     14},
+    {"cmdLoadErrFtrTmplt", ControlKind::Button, "&Error Handler Footer ...", 1, 3, 0, nullptr,
+     nullptr, settings::kErrFtrKey},
     {"txtErrFtrFname", ControlKind::TextBox, "", 1, 3, 1, &OptionsControls::txtErrFtrFname, nullptr,
      settings::kErrFtrKey, "Error handler footer template file"},
     {"lblHelp", ControlKind::Label, "Press F1 for help on VB Brindle", -1, 0, 0},
     {"cmdOK", ControlKind::Button, "OK", -1, 0, 1},
     {"cmdCancel", ControlKind::Button, "Cancel", -1, 0, 2},
 }};
+
+// The box a template button fills: the one after it, on the Templates tab. None for another
+// control.
+constexpr std::optional<std::size_t> FilledBox(std::size_t button) {
+    const bool isTemplateButton =
+        kOptionsForm[button].kind == ControlKind::Button && kOptionsForm[button].tab == 1;
+    return isTemplateButton ? std::optional(button + 1) : std::nullopt;
+}
 
 // The index of the control of that name; the size of the table for none.
 constexpr std::size_t IndexOf(std::string_view name) {

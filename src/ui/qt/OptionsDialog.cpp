@@ -284,8 +284,8 @@ private:
                 QObject::connect(
                     static_cast<QCheckBox*>(widget), &QCheckBox::toggled, &form,
                     [this, value = control.check](bool on) { controls_.*value = on ? 1 : 0; });
-            } else if (control.fills >= 0) {
-                QLineEdit* box = form.Box(static_cast<std::size_t>(control.fills));
+            } else if (const auto filled = FilledBox(i)) {
+                QLineEdit* box = form.Box(*filled);
                 QObject::connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, &form,
                                  [this, box] { FromForm([&] { ChooseTemplate(*box); }); });
             }

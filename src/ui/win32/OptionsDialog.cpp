@@ -538,8 +538,8 @@ private:
         } else if (binding != nullptr && binding->check != nullptr && code == BN_CLICKED) {
             controls_.*binding->check =
                 SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-        } else if (binding != nullptr && binding->fills >= 0 && code == BN_CLICKED) {
-            ChooseTemplate(Control(static_cast<std::size_t>(binding->fills)));
+        } else if (binding != nullptr && FilledBox(i) && code == BN_CLICKED) {
+            ChooseTemplate(Control(*FilledBox(i)));
         } else if (id == IDOK && code == BN_CLICKED) {
             cmdOK_Click();
         } else if (id == IDCANCEL && code == BN_CLICKED) {
