@@ -48,7 +48,9 @@ function(brindle_library name folder)
     endforeach()
     file(GLOB sources CONFIGURE_DEPENDS ${patterns})
     add_library(${name} STATIC ${sources})
-    set_target_properties(${name} PROPERTIES UNITY_BUILD ${BRINDLE_UNITY})
+    # A library's sources in one batch: they share most of their headers, which are then read
+    # and their templates instantiated once.
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ${BRINDLE_UNITY} UNITY_BUILD_BATCH_SIZE 0)
     if(BRINDLE_UNITY)
         # A class of a source's own with a member of that source's unnamed namespace is sound
         # in a batch too; GCC warns of it only when the source is not the file compiled.

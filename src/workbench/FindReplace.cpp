@@ -16,18 +16,18 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ui/qt/QtText.h"
 #include "ui/qt/WinUtils.h"
 #include "workbench/CodeWindow.h"
 
 namespace brindle::workbench {
+
+using ui::qt::ToUtf8;
+
 namespace {
 
 constexpr const char* kNotFound = "The specified text was not found.";
 constexpr const char* kSearched = "The specified region has been searched.";
-
-std::string Utf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
 
 // An editable drop-down that keeps what was typed, the last first. What is typed stays as
 // typed: no completion, and Return matches an entry only in its own letter case (a combo box
@@ -190,7 +190,7 @@ void FindDialog::ShowReplace(bool replace) {
 }
 
 SearchText FindDialog::Text() const {
-    return {Utf8(findWhat_->currentText()), matchCase_->isChecked(), wholeWord_->isChecked(),
+    return {ToUtf8(findWhat_->currentText()), matchCase_->isChecked(), wholeWord_->isChecked(),
             pattern_->isChecked()};
 }
 
@@ -506,7 +506,7 @@ bool FindReplace::Replace() {
     }
     const LineFinder finder(dialog_->Text(), project->codePage);
     const std::optional<std::string> bytes =
-        ReplacementBytes(Utf8(dialog_->ReplaceWith()), project->codePage);
+        ReplacementBytes(ToUtf8(dialog_->ReplaceWith()), project->codePage);
     const auto selection = Selection(units);
     if (!finder.Problem().empty() || !bytes || !selection ||
         selection->first.line != selection->second.line) {
@@ -558,7 +558,7 @@ int FindReplace::ReplaceAll() {
         return 0;
     }
     const std::optional<std::string> bytes =
-        ReplacementBytes(Utf8(dialog_->ReplaceWith()), project->codePage);
+        ReplacementBytes(ToUtf8(dialog_->ReplaceWith()), project->codePage);
     if (!bytes) {
         Tell(QStringLiteral("The replacement cannot be written in code page %1.")
                  .arg(project->codePage));

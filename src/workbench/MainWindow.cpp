@@ -38,13 +38,10 @@ namespace brindle::workbench {
 namespace {
 
 using ui::qt::ToQString;
-
-std::string Utf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
+using ui::qt::ToUtf8;
 
 fs::path PathOf(const QString& file) {
-    return host::PathOf(Utf8(file));
+    return host::PathOf(ToUtf8(file));
 }
 
 bool IsVbFile(const fs::path& file) {
@@ -436,7 +433,7 @@ void MainWindow::Adopt(OpenProject& open, const std::optional<fs::path>& teamFil
                       .arg(open.ignored.size())
                       .arg(ToQString(host::kIgnoreFileName));
     }
-    output_->Note(Utf8(opened));
+    output_->Note(ToUtf8(opened));
 }
 
 // A module file that is open already comes to the front in its code window.
@@ -503,15 +500,17 @@ void MainWindow::TeamFilesChanged(const std::vector<TeamFilesWatch::Change>& cha
         if (change.team) {
             reread = reread || project == ActiveProject() || project->teamFile == change.teamFile;
             project->teamFile = change.teamFile;
-            output_->Note(Utf8(QStringLiteral("The team settings of %1 changed: %2")
-                                   .arg(ProjectText(*project),
-                                        change.teamFile ? ToQString(host::Label(*change.teamFile,
-                                                                                project->codePage))
-                                                        : QStringLiteral("none apply now"))));
+            output_->Note(
+                ToUtf8(QStringLiteral("The team settings of %1 changed: %2")
+                           .arg(ProjectText(*project),
+                                change.teamFile
+                                    ? ToQString(host::Label(*change.teamFile, project->codePage))
+                                    : QStringLiteral("none apply now"))));
         }
         if (change.ignore) {
-            output_->Note(Utf8(QStringLiteral("The %1 of %2 changed: reading the project again")
-                                   .arg(ToQString(host::kIgnoreFileName), ProjectText(*project))));
+            output_->Note(
+                ToUtf8(QStringLiteral("The %1 of %2 changed: reading the project again")
+                           .arg(ToQString(host::kIgnoreFileName), ProjectText(*project))));
             reload.push_back(project);
         }
     }
@@ -521,10 +520,10 @@ void MainWindow::TeamFilesChanged(const std::vector<TeamFilesWatch::Change>& cha
     for (OpenProject* project : reload) {
         const QString text = ProjectText(*project);
         if (!Reload(*project, project->codePage)) {
-            output_->Warn({}, Utf8(QStringLiteral("The edit of the %1 of %2 is not applied: the "
-                                                  "project was not read again. Close and open "
-                                                  "it to apply the edit.")
-                                       .arg(ToQString(host::kIgnoreFileName), text)));
+            output_->Warn({}, ToUtf8(QStringLiteral("The edit of the %1 of %2 is not applied: the "
+                                                    "project was not read again. Close and open "
+                                                    "it to apply the edit.")
+                                         .arg(ToQString(host::kIgnoreFileName), text)));
         }
     }
 }
@@ -549,9 +548,9 @@ void MainWindow::FollowTeamSettings(const OpenProject* project, bool reread) {
     }
     if (file && !host_->TeamFile().empty()) {
         output_->Note(
-            Utf8(QStringLiteral("Team settings of %1: %2")
-                     .arg(ToQString(host::ToUtf8(project->project->Name(), project->codePage)),
-                          ToQString(host::Label(*file, project->codePage)))));
+            ToUtf8(QStringLiteral("Team settings of %1: %2")
+                       .arg(ToQString(host::ToUtf8(project->project->Name(), project->codePage)),
+                            ToQString(host::Label(*file, project->codePage)))));
     } else if (had) {
         output_->Note("No team settings apply now: your own options do");
     }
@@ -697,7 +696,7 @@ bool MainWindow::SaveModules(const std::vector<OpenModule*>& modules) {
         saved = false;
     }
     if (written > 0) {
-        output_->Note(Utf8(QStringLiteral("Saved %1 module(s)").arg(written)));
+        output_->Note(ToUtf8(QStringLiteral("Saved %1 module(s)").arg(written)));
         note_->setText(QStringLiteral("Saved %1 module(s)").arg(written));
     }
     for (OpenModule* module : modules) {
@@ -849,8 +848,8 @@ std::optional<int> MainWindow::AskCodePage(const QString& what, int now) {
     try {
         host::ToUtf8("A", dialog.CodePage());
     } catch (...) {
-        output_->Problem(Utf8(what), "code page " + std::to_string(dialog.CodePage()) +
-                                         " is not one this system can convert");
+        output_->Problem(ToUtf8(what), "code page " + std::to_string(dialog.CodePage()) +
+                                           " is not one this system can convert");
         return std::nullopt;
     }
     return dialog.CodePage();

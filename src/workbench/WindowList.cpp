@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/vb6/CodePage.h"
+#include "ui/qt/QtText.h"
 #include "workbench/CodeWindow.h"
 #include "workbench/DesignerWindow.h"
 
@@ -91,8 +92,7 @@ CodeWindow* WindowList::OpenCodeWindow(host::MemoryComponent& component) {
         }
     };
     window->onWarning = [this, &component](const QString& text) {
-        output_.Warn(host::ToUtf8(component.Name(), component.CodePage()),
-                     text.toUtf8().toStdString());
+        output_.Warn(host::ToUtf8(component.Name(), component.CodePage()), ui::qt::ToUtf8(text));
     };
     window->onEdited = [this] {
         if (onEdited) {
@@ -121,8 +121,8 @@ DesignerWindow* WindowList::OpenDesigner(host::MemoryComponent& component) {
         return nullptr;
     }
     auto* window = new DesignerWindow(component, project->codePage);
-    std::shared_ptr<Window> ideWindow = ide_.OpenDesigner(
-        window->windowTitle().toUtf8().toStdString(), Closer(designViews_, component));
+    std::shared_ptr<Window> ideWindow =
+        ide_.OpenDesigner(ui::qt::ToUtf8(window->windowTitle()), Closer(designViews_, component));
     AddView(window, ideWindow, designViews_, component);
     return window;
 }

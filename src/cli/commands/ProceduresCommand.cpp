@@ -85,7 +85,7 @@ void PrintTable(const ListedModule& module, std::ostream& out) {
     PrintColumns(rows, out);
 }
 
-nlohmann::ordered_json Json(const ListedModule& module) {
+nlohmann::ordered_json ModuleJson(const ListedModule& module) {
     auto procedures = nlohmann::ordered_json::array();
     const auto line = [](std::int32_t number) {
         return number > 0 ? nlohmann::ordered_json(number) : nlohmann::ordered_json(nullptr);
@@ -119,7 +119,7 @@ int RunProcedures(const Request& request, const Streams& io) {
     if (request.json) {
         auto documents = nlohmann::ordered_json::array();
         for (const auto& module : listed) {
-            documents.push_back(Json(module));
+            documents.push_back(ModuleJson(module));
         }
         io.out << nlohmann::ordered_json{{"modules", documents}}.dump(
                       2, ' ', false, nlohmann::json::error_handler_t::replace)

@@ -4,7 +4,7 @@ namespace brindle::cli {
 namespace {
 
 // The first few, and how many more.
-std::string Listed(const std::vector<std::string>& names) {
+std::string NamesListed(const std::vector<std::string>& names) {
     constexpr std::size_t kNamed = 5;
     std::string listed;
     for (std::size_t i = 0; i < names.size() && i < kNamed; ++i) {
@@ -38,12 +38,12 @@ std::string QuestionAbout(const Request& request, const std::vector<std::string>
         return about + "the whole module " + modules.front();
     }
     return about + "the whole module of each of " + std::to_string(modules.size()) +
-           " modules: " + Listed(modules);
+           " modules: " + NamesListed(modules);
 }
 
 std::string QuestionAboutFiles(const Request& request, const std::vector<std::string>& files) {
     return std::string(CommandName(request.command)) + " works on every module of each of " +
-           std::to_string(files.size()) + " files: " + Listed(files);
+           std::to_string(files.size()) + " files: " + NamesListed(files);
 }
 
 }  // namespace brindle::cli
