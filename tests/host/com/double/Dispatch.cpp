@@ -174,40 +174,26 @@ void Call::WriteLong(std::size_t i, std::int32_t value) {
 }
 
 void Call::Return(std::int32_t value) {
-    if (result_ != nullptr) {
-        result_->vt = VT_I4;
-        result_->lVal = value;
-    }
+    result_->vt = VT_I4;
+    result_->lVal = value;
 }
 
 void Call::Return(bool value) {
-    if (result_ != nullptr) {
-        result_->vt = VT_BOOL;
-        result_->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-    }
+    result_->vt = VT_BOOL;
+    result_->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
 void Call::Return(std::u16string_view text) {
-    if (result_ != nullptr) {
-        result_->vt = VT_BSTR;
-        result_->bstrVal = NewBstr(text);
-    }
+    result_->vt = VT_BSTR;
+    result_->bstrVal = NewBstr(text);
 }
 
 void Call::Return(IDispatch* object) {
-    Return(static_cast<IUnknown*>(object));
-    if (result_ != nullptr) {
-        result_->vt = VT_DISPATCH;
-    }
+    result_->vt = VT_DISPATCH;
+    result_->pdispVal = object;
 }
 
 void Call::Return(IUnknown* object) {
-    if (result_ == nullptr) {
-        if (object != nullptr) {
-            object->Release();
-        }
-        return;
-    }
     result_->vt = VT_UNKNOWN;
     result_->punkVal = object;
 }
