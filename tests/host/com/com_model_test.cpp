@@ -19,7 +19,6 @@
 #include "host/settings/SettingsFile.h"
 #include "model/AddinName.h"
 #include "model/IdeBars.h"
-#include "model/SettingsKeys.h"
 #include "support/RecordingSink.h"
 #include "support/TestPaths.h"
 #include "ui/Headless.h"
@@ -267,28 +266,21 @@ TEST_P(ComModel, ClicksReachTheHandlerUntilTheEventSourceGoes) {
     EXPECT_EQ(clicks, 1);
 }
 
-// The add-in connected through the model, its message boxes answered Yes, its failures kept.
+// The add-in connected through the model with the shipped templates, its message boxes answered
+// Yes, its failures kept.
 struct Connected {
-    Connected(ComVbe& vbe, IDispatch* addIn)
-        : settings(dir.path() / "settings.ini"),
-          windows(ui::HeadlessSetup{.answer = ui::FixedAnswer(vbYes)}) {
-        test::WriteBytes(dir.path() / "header.txt", "On Error GoTo Fail_%ProcedureName%");
-        test::WriteBytes(dir.path() / "footer.txt", "Fail_%ProcedureName%:");
-        settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrHdrKey,
-                             (dir.path() / "header.txt").string());
-        settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrFtrKey,
-                             (dir.path() / "footer.txt").string());
-        addin = std::make_unique<Brindle>(settings, templates, windows, &sink);
+    Connected(ComVbe& vbe, IDispatch* addIn) {
         const ComVbe::Reach reach(vbe);
         addin->OnConnection(vbe, ext_cm_AfterStartup, &vbe.WrapAddIn(DispatchPtr::Share(addIn)),
                             custom);
     }
     test::TempDir dir;
-    SettingsFile settings;
-    TemplateFileReader templates{std::vector<std::filesystem::path>{}};
-    ui::HeadlessWindows windows;
+    SettingsFile settings{dir.path() / "settings.ini"};
+    TemplateFileReader templates{
+        std::vector<std::filesystem::path>{test::SourceDir() / "Templates"}};
+    ui::HeadlessWindows windows{ui::HeadlessSetup{.answer = ui::FixedAnswer(vbYes)}};
     test::RecordingSink sink;
-    std::unique_ptr<Brindle> addin;
+    std::unique_ptr<Brindle> addin = std::make_unique<Brindle>(settings, templates, windows, &sink);
     CustomArgs custom;
 };
 
@@ -362,8 +354,8 @@ TEST_P(ComModel, ProjectCommandsTakeDocumentsAndPassOverComponentsWithoutCode) {
         EXPECT_TRUE(connected.sink.reported.empty())
             << caption << ": " << connected.sink.reported.front().what();
         if (caption == buttons::kAddAllToProj) {
-            EXPECT_NE(TextOf(document).find("On Error GoTo Fail_Workbook_Open"), std::string::npos);
-            EXPECT_NE(TextOf(form).find("On Error GoTo Fail_UserForm_Click"), std::string::npos);
+            EXPECT_NE(TextOf(document).find("ThisWorkbook.Workbook_Open | "), std::string::npos);
+            EXPECT_NE(TextOf(form).find("UserForm1.UserForm_Click | "), std::string::npos);
         }
     }
     EXPECT_EQ(TextOf(document), "Private Sub Workbook_Open()\r\n    Beep\r\nEnd Sub");

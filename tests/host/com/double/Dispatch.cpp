@@ -1,7 +1,7 @@
 #include "host/com/double/Dispatch.h"
 
 #include <climits>
-#include <cwctype>
+#include <cstring>
 #include <exception>
 
 #include "host/vb6/CodePage.h"
@@ -60,13 +60,7 @@ std::string Narrow(std::u16string_view text) {
 }
 
 bool SameName(const char* ours, const OLECHAR* theirs) {
-    for (; *ours != '\0' && *theirs != L'\0'; ++ours, ++theirs) {
-        if (std::towlower(static_cast<wint_t>(static_cast<unsigned char>(*ours))) !=
-            std::towlower(static_cast<wint_t>(*theirs))) {
-            return false;
-        }
-    }
-    return *ours == '\0' && *theirs == L'\0';
+    return _wcsicmp(std::wstring(ours, ours + std::strlen(ours)).c_str(), theirs) == 0;
 }
 
 // ---- Call ----
