@@ -194,19 +194,17 @@ DWORD Regsvr32(const std::wstring& arguments) {
     return code;
 }
 
-bool UnderWine() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
 // Creates the class from its ProgID as the IDEs do, through COM. Wine's HKEY_CLASSES_ROOT shows
 // no user's classes, which Windows lays over it: there the test follows the user's keys itself
 // (ProgID, class, DLL) to the same DllGetClassObject.
-HRESULT CreateFromProgId(IUnknown** object) {
+template <class Interface = IUnknown>
+HRESULT CreateFromProgId(Interface** object, REFIID iid = IID_IUnknown) {
     CLSID clsid{};
     const HRESULT found = CLSIDFromProgID(L"VBBrindle.Brindle", &clsid);
-    if (found == S_OK || !UnderWine()) {
+    const auto wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version");
+    if (found == S_OK || wine == nullptr) {
         return FAILED(found) ? found
-                             : CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                             : CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid,
                                                 reinterpret_cast<void**>(object));
     }
     const auto clsidText = ReadValue(kProgIdKey + L"\\CLSID", L"", 0);
@@ -225,7 +223,7 @@ HRESULT CreateFromProgId(IUnknown** object) {
     IClassFactory* factory = nullptr;
     HRESULT result = get(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
     if (result == S_OK) {
-        result = factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(object));
+        result = factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(object));
         factory->Release();
     }
     FreeLibrary(module);  // the test holds the DLL loaded besides
@@ -692,13 +690,8 @@ protected:
 
     // A new add-in object from the ProgID, as the IDE makes it.
     IDTExtensibility2* Create() {
-        IUnknown* object = nullptr;
-        EXPECT_EQ(CreateFromProgId(&object), S_OK);
         IDTExtensibility2* addin = nullptr;
-        if (object != nullptr) {
-            object->QueryInterface(kIidExtensibility2, reinterpret_cast<void**>(&addin));
-            object->Release();
-        }
+        EXPECT_EQ(CreateFromProgId(&addin, kIidExtensibility2), S_OK);
         return addin;
     }
     // A new add-in object connected to `ide` in this test's mode.

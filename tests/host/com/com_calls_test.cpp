@@ -102,15 +102,6 @@ struct Side {
     MemoryVBE vbe;
 };
 
-// Each member's calls, for a ceiling that is passed.
-std::string Listed(const CallCounts& calls) {
-    std::string listed = "calls:";
-    for (const auto& [member, count] : calls.byMember) {
-        listed += " " + member + "=" + std::to_string(count);
-    }
-    return listed;
-}
-
 class CommandCalls : public ::testing::TestWithParam<IdeKind> {
 protected:
     void SetUp() override {
@@ -165,8 +156,10 @@ protected:
             const int confirmations = calls.Of("InsertLines") + calls.Of("DeleteLines");
             const int reads =
                 calls.Of("Lines") + calls.Of("CountOfLines") + calls.Of("Find") - confirmations;
-            EXPECT_LE(calls.total, kCalls.Of(procedures, modules)) << Listed(calls);
-            EXPECT_LE(reads, kReads.Of(procedures, modules)) << Listed(calls);
+            // Each member's calls, for a ceiling that is passed.
+            const std::string listed = ::testing::PrintToString(calls.byMember);
+            EXPECT_LE(calls.total, kCalls.Of(procedures, modules)) << listed;
+            EXPECT_LE(reads, kReads.Of(procedures, modules)) << listed;
         }
     }
 
