@@ -583,8 +583,7 @@ struct Workspace {
             project->Add(host::LoadModuleFile(dir.path() / "modMain.bas"));
         project->Add(host::LoadModuleFile(dir.path() / "CStockItem.cls"));
         ide.AddProject(project);
-        CodePane& pane = main.CodeModule().CodePane();
-        ide.OpenCodeWindow(pane);
+        ide.OpenCodeWindow(main.CodeModule().CodePane());
         SelectAll(ide);
     }
 
@@ -635,10 +634,8 @@ const ButtonRow kButtons[] = {
 // The same clicks in our own host: the in-memory IDE with the add-in, the same settings and
 // every question answered Yes.
 Outcome InOurHost(const Workspace& workspace, const ButtonRow& row, LONG mode) {
-    ui::HeadlessSetup setup;
-    setup.answer = ui::FixedAnswer(vbYes);
-    setup.fillOptions = [](frmOptions&) { return DialogButton::OK; };
-    ui::HeadlessWindows windows(setup);
+    ui::HeadlessWindows windows({.fillOptions = [](frmOptions&) { return DialogButton::OK; },
+                                 .answer = ui::FixedAnswer(vbYes)});
     host::SessionOptions options;
     options.saveOptions = false;
     host::AddinSession session(windows, nullptr, options);
@@ -683,10 +680,6 @@ protected:
 
     IdeKind Kind() const { return std::get<0>(GetParam()); }
     LONG Mode() const { return std::get<1>(GetParam()); }
-    // The IDE of this test.
-    std::unique_ptr<TestIde> Open(const Workspace& workspace) const {
-        return std::make_unique<TestIde>(workspace, Kind());
-    }
 
     // A new add-in object from the ProgID, as the IDE makes it.
     IDTExtensibility2* Create() {
@@ -715,7 +708,7 @@ protected:
     std::pair<Outcome, Outcome> ClickThroughDll(const ButtonRow& row, const Workspace& workspace,
                                                 int answer, int optionsAnswer,
                                                 bool locked = false) {
-        const auto ide = Open(workspace);
+        const auto ide = std::make_unique<TestIde>(workspace, Kind());
         if (locked) {
             ide->automation.Set().locked = {"Inventory"};
             ide->automation.Set().lockPoint = AutomationIde::LockPoint::CountAndItem;
@@ -747,6 +740,9 @@ protected:
     }
 
     DialogPresser presser;
+    // The workspace and IDE of a test that needs one of each.
+    const Workspace workspace_;
+    const std::unique_ptr<TestIde> ide_ = std::make_unique<TestIde>(workspace_, Kind());
 };
 
 #define BRINDLE_NEEDS_SCREEN()                                                       \
@@ -839,14 +835,12 @@ void ExpectButtonsOnce(TestIde& ide, const Workspace& workspace, LONG mode) {
 // order: connected, started, clicked and disconnected through it.
 TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
     BRINDLE_NEEDS_SCREEN();
-    const Workspace workspace;
-    const auto ide = Open(workspace);
-    AutomationIde& automation = ide->automation;
-    IDTExtensibility2* addin = Connect(*ide);
+    AutomationIde& automation = ide_->automation;
+    IDTExtensibility2* addin = Connect(*ide_);
     ASSERT_NE(addin, nullptr);
-    EXPECT_EQ(OurControls(ide->vbe), static_cast<int>(std::size(kButtons)));
+    EXPECT_EQ(OurControls(ide_->vbe), static_cast<int>(std::size(kButtons)));
     EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    ExpectNoButton(ide->vbe);
+    ExpectNoButton(ide_->vbe);
     // Then late-bound, as a script would: through Invoke, arguments last first.
     for (int load = 1; load <= 3; ++load) {
         if (load > 1) {
@@ -877,10 +871,10 @@ TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
         EXPECT_EQ(older->OnStartupComplete(nullptr), S_OK);
         EXPECT_EQ(older->OnAddInsUpdate(nullptr), S_OK);
     }
-    ExpectButtonsOnce(*ide, workspace, Mode());
+    ExpectButtonsOnce(*ide_, workspace_, Mode());
     if (older != nullptr) {
         EXPECT_EQ(older->OnDisconnection(kUserClosed, nullptr), S_OK);
-        EXPECT_EQ(OurControls(ide->vbe), 0);
+        EXPECT_EQ(OurControls(ide_->vbe), 0);
         older->Release();
     }
     Disconnect(addin);
@@ -891,9 +885,7 @@ TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
 // add-in asks the IDE to disconnect it, which the IDE does at once, and leaves no button.
 TEST_P(Buttons, AConnectionThatFailsHalfWayLeavesNoButton) {
     BRINDLE_NEEDS_SCREEN();
-    const Workspace workspace;
-    const auto ide = Open(workspace);
-    AutomationIde& automation = ide->automation;
+    AutomationIde& automation = ide_->automation;
     automation.FailAt("Add", 6);
     IDTExtensibility2* addin = Create();
     ASSERT_NE(addin, nullptr);
@@ -908,7 +900,7 @@ TEST_P(Buttons, AConnectionThatFailsHalfWayLeavesNoButton) {
     addin->OnConnection(automation.Vbe(), Mode(), automation.AddIn("VBBrindle.Brindle"), nullptr);
     EXPECT_EQ(disconnections, 1);
     EXPECT_EQ(automation.Calls().Of("Add"), 6);
-    ExpectNoButton(ide->vbe);
+    ExpectNoButton(ide_->vbe);
     EXPECT_EQ(presser.seen.boxes, 1) << "the failure is told";
     addin->Release();
     EXPECT_EQ(CanUnloadNow(), S_OK);
@@ -935,8 +927,6 @@ struct UserKeyOfOurOwn {
 // Without a settings file named, the add-in's options are the registry's, where the VB6 IDE's
 // add-ins keep theirs.
 TEST_P(Buttons, TheOptionsAreInTheRegistry) {
-    const Workspace workspace;
-    const auto ide = Open(workspace);
     IDTExtensibility2* addin = Create();  // from the user's classes
     ASSERT_NE(addin, nullptr);
     const UserKeyOfOurOwn user;
@@ -948,11 +938,11 @@ TEST_P(Buttons, TheOptionsAreInTheRegistry) {
     registry.SaveSetting(settings::kApp, settings::kOptions, settings::kAuthorKey, "Bea");
     ASSERT_EQ(ReadValue(L"Software\\VB and VBA Program Settings\\VBBrindle\\Options", L"Author", 0),
               Data(std::wstring(L"Bea")));
-    EXPECT_EQ(addin->OnConnection(ide->automation.Vbe(), Mode(),
-                                  ide->automation.AddIn("VBBrindle.Brindle"), nullptr),
+    EXPECT_EQ(addin->OnConnection(ide_->automation.Vbe(), Mode(),
+                                  ide_->automation.AddIn("VBBrindle.Brindle"), nullptr),
               S_OK);
-    ASSERT_TRUE(ide->vbe.Click(buttons::kAddModHdr));
-    EXPECT_NE(OutcomeOf(ide->vbe).files.front().find("' Author:   Bea\r\n"), std::string::npos);
+    ASSERT_TRUE(ide_->vbe.Click(buttons::kAddModHdr));
+    EXPECT_NE(OutcomeOf(ide_->vbe).files.front().find("' Author:   Bea\r\n"), std::string::npos);
     Disconnect(addin);
 }
 
@@ -967,19 +957,17 @@ class TeamFiles : public Buttons {};
 // read, and say why.
 TEST_P(TeamFiles, ApplyAsOnTheCommandLine) {
     BRINDLE_NEEDS_SCREEN();
-    const Workspace workspace;
-    const auto& dir = workspace.dir.path();
+    const auto& dir = workspace_.dir.path();
     test::WriteBytes(dir / "brindle.ini",
                      "[Options]\r\nModule Header Filename=team-header.txt\r\n"
                      "Add Code Markers=True\r\n");
     test::WriteBytes(dir / "team-header.txt", "' Kept by the team\r\n");
     test::WriteBytes(dir / ".brindleignore", "# left to the old team\r\nCStock*.cls\r\n");
-    const auto ide = Open(workspace);
-    ide->automation.Set().projectFiles["Inventory"] =
+    ide_->automation.Set().projectFiles["Inventory"] =
         (dir / (Kind() == IdeKind::Vb6 ? "Inventory.vbp" : "Inventory.xlsm")).u16string();
-    IDTExtensibility2* addin = Connect(*ide);
+    IDTExtensibility2* addin = Connect(*ide_);
     ASSERT_NE(addin, nullptr);
-    const Outcome before = OutcomeOf(ide->vbe);
+    const Outcome before = OutcomeOf(ide_->vbe);
     presser.Press(IDYES, IDCANCEL);
     presser.lookAtOptions = [](HWND form) {
         HWND general = GetDlgItem(form, 1100);
@@ -988,7 +976,7 @@ TEST_P(TeamFiles, ApplyAsOnTheCommandLine) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(GetDlgItem(form, 1101), 1011)));
         PostMessageW(form, WM_KEYDOWN, VK_F1, 0);
     };
-    EXPECT_TRUE(ide->vbe.Click(buttons::kOptions));
+    EXPECT_TRUE(ide_->vbe.Click(buttons::kOptions));
     EXPECT_EQ(presser.seen.dialogs, 1);
     EXPECT_EQ(presser.seen.helpTitle, L"Visual Basic Brindle Help");
     const std::wstring& help = presser.seen.helpText;
@@ -997,8 +985,8 @@ TEST_P(TeamFiles, ApplyAsOnTheCommandLine) {
     EXPECT_EQ(help.find(L"Building"), std::wstring::npos);
     EXPECT_EQ(help.find_first_of(L"`#"), std::wstring::npos) << "shown without Markdown";
 
-    EXPECT_TRUE(ide->vbe.Click(buttons::kAddAllToProj));
-    const Outcome after = OutcomeOf(ide->vbe);
+    EXPECT_TRUE(ide_->vbe.Click(buttons::kAddAllToProj));
+    const Outcome after = OutcomeOf(ide_->vbe);
     EXPECT_NE(after.files.at(0).find("' Kept by the team\r\n"), std::string::npos);
     EXPECT_EQ(after.files.at(1), before.files.at(1));
     EXPECT_EQ(presser.seen.boxes, 1) << "the question alone";
@@ -1008,8 +996,8 @@ TEST_P(TeamFiles, ApplyAsOnTheCommandLine) {
     // Its time as the system keeps it, in seconds, is another.
     std::filesystem::last_write_time(ignore, std::filesystem::last_write_time(ignore) + 1h);
     presser.Press(IDYES, IDOK);
-    EXPECT_TRUE(ide->vbe.Click(buttons::kRemoveAllFromProj));
-    EXPECT_EQ(OutcomeOf(ide->vbe), after);
+    EXPECT_TRUE(ide_->vbe.Click(buttons::kRemoveAllFromProj));
+    EXPECT_EQ(OutcomeOf(ide_->vbe), after);
     EXPECT_EQ(presser.seen.boxes, 2) << "the question, then why nothing was done";
     EXPECT_NE(presser.seen.text.find(L".brindleignore"), std::wstring::npos) << presser.seen.text;
     EXPECT_NE(presser.seen.text.find(L"leave every module alone"), std::wstring::npos);
