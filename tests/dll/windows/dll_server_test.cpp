@@ -12,10 +12,9 @@
 #include <oaidl.h>
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -149,7 +148,9 @@ std::optional<Data> ReadValue(const std::wstring& key, const std::wstring& name,
     if (status != ERROR_SUCCESS) {
         return std::nullopt;
     }
-    return type == REG_DWORD ? Data(std::bit_cast<std::array<DWORD, 512>>(text)[0]) : Data(text);
+    DWORD number = 0;
+    std::memcpy(&number, text, sizeof number);
+    return type == REG_DWORD ? Data(number) : Data(text);
 }
 
 // The default value of the user's key in that view.
