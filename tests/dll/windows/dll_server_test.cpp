@@ -819,17 +819,6 @@ void ExpectNoButton(host::MemoryVBE& ide) {
     }
 }
 
-// The add-in's buttons are there once: a click runs one handler and does what it does in our own
-// host.
-void ExpectButtonsOnce(TestIde& ide, const Workspace& workspace, LONG mode) {
-    EXPECT_EQ(OurControls(ide.vbe), static_cast<int>(std::size(kButtons)));
-    ide.automation.ResetCalls();
-    ASSERT_TRUE(ide.vbe.Click(buttons::kAddErrHandlers));
-    EXPECT_EQ(ide.automation.Calls().Of("Click"), 1);
-    EXPECT_EQ(OutcomeOf(ide.vbe),
-              InOurHost(workspace, {buttons::kAddErrHandlers, false, true, false}, mode));
-}
-
 // Disconnected and connected again three times, as the Add-In Manager does it, the add-in
 // leaves its buttons once: a click runs one handler, through the IDE of the new connection. In
 // the VB6 IDE it is connected last through the IDE's older IDTExtensibility, in its library's
@@ -872,7 +861,13 @@ TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
         EXPECT_EQ(older->OnStartupComplete(nullptr), S_OK);
         EXPECT_EQ(older->OnAddInsUpdate(nullptr), S_OK);
     }
-    ExpectButtonsOnce(*ide_, workspace_, Mode());
+    // Its buttons are there once: a click runs one handler and does what it does in our host.
+    EXPECT_EQ(OurControls(ide_->vbe), static_cast<int>(std::size(kButtons)));
+    automation.ResetCalls();
+    ASSERT_TRUE(ide_->vbe.Click(buttons::kAddErrHandlers));
+    EXPECT_EQ(automation.Calls().Of("Click"), 1);
+    EXPECT_EQ(OutcomeOf(ide_->vbe),
+              InOurHost(workspace_, {buttons::kAddErrHandlers, false, true, false}, Mode()));
     if (older != nullptr) {
         EXPECT_EQ(older->OnDisconnection(kUserClosed, nullptr), S_OK);
         EXPECT_EQ(OurControls(ide_->vbe), 0);
