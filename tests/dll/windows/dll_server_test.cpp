@@ -12,9 +12,12 @@
 #include <oaidl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -25,7 +28,6 @@
 
 #include "addin/Buttons.h"
 #include "dll/ComInterfaces.h"
-#include "dll/windows/DialogPresser.h"
 #include "host/com/double/AutomationIde.h"
 #include "host/files/ModuleFile.h"
 #include "host/ide/Ide.h"
@@ -43,6 +45,7 @@ namespace brindle {
 namespace {
 
 using dll::IDTExtensibility2;
+using namespace std::chrono_literals;
 using IDTExtensibility = dll::IDTExtensibilityVb6;
 
 constexpr bool k64 = sizeof(void*) == 8;
@@ -137,30 +140,26 @@ std::optional<Data> ReadValue(const std::wstring& key, const std::wstring& name,
         return std::nullopt;
     }
     DWORD type = 0;
-    BYTE bytes[2048] = {};
-    DWORD size = sizeof bytes - sizeof(wchar_t);
-    const LSTATUS status = RegQueryValueExW(opened, name.empty() ? nullptr : name.c_str(), nullptr,
-                                            &type, bytes, &size);
+    wchar_t text[1024] = {};
+    DWORD size = sizeof text;
+    const LSTATUS status = RegGetValueW(opened, nullptr, name.c_str(),
+                                        RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, text, &size);
     RegCloseKey(opened);
     if (status != ERROR_SUCCESS) {
         return std::nullopt;
     }
-    if (type == REG_DWORD) {
-        DWORD number = 0;
-        memcpy(&number, bytes, sizeof number);
-        return number;
-    }
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes));
+    DWORD number = 0;
+    std::memcpy(&number, text, sizeof number);
+    return type == REG_DWORD ? Data(number) : Data(text);
 }
 
-void WriteText(const std::wstring& key, const std::wstring& name, const std::wstring& text,
-               REGSAM view) {
+// The default value of the user's key in that view.
+void WriteText(const std::wstring& key, const std::wstring& text, REGSAM view) {
     HKEY created = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view,
                               nullptr, &created, nullptr),
               ERROR_SUCCESS);
-    RegSetValueExW(created, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(text.c_str()),
+    RegSetValueExW(created, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(created);
 }
@@ -196,27 +195,23 @@ DWORD Regsvr32(const std::wstring& arguments) {
     return code;
 }
 
-bool UnderWine() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
 // Creates the class from its ProgID as the IDEs do, through COM. Wine's HKEY_CLASSES_ROOT shows
 // no user's classes, which Windows lays over it: there the test follows the user's keys itself
 // (ProgID, class, DLL) to the same DllGetClassObject.
-HRESULT CreateFromProgId(IUnknown** object) {
+template <class Interface = IUnknown>
+HRESULT CreateFromProgId(Interface** object, REFIID iid = IID_IUnknown) {
     CLSID clsid{};
     const HRESULT found = CLSIDFromProgID(L"VBBrindle.Brindle", &clsid);
-    if (found == S_OK || !UnderWine()) {
+    const auto wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version");
+    if (found == S_OK || wine == nullptr) {
         return FAILED(found) ? found
-                             : CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                             : CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid,
                                                 reinterpret_cast<void**>(object));
     }
     const auto clsidText = ReadValue(kProgIdKey + L"\\CLSID", L"", 0);
     const auto dll = ReadValue(kClassKey + L"\\InprocServer32", L"", kOwnView);
-    if (!clsidText || !dll) {
-        return REGDB_E_CLASSNOTREG;
-    }
-    if (CLSIDFromString(std::get<std::wstring>(*clsidText).c_str(), &clsid) != S_OK) {
+    if (!clsidText || !dll ||
+        CLSIDFromString(std::get<std::wstring>(*clsidText).c_str(), &clsid) != S_OK) {
         return REGDB_E_CLASSNOTREG;
     }
     const HMODULE module = LoadLibraryW(std::get<std::wstring>(*dll).c_str());
@@ -229,7 +224,7 @@ HRESULT CreateFromProgId(IUnknown** object) {
     IClassFactory* factory = nullptr;
     HRESULT result = get(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
     if (result == S_OK) {
-        result = factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(object));
+        result = factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(object));
         factory->Release();
     }
     FreeLibrary(module);  // the test holds the DLL loaded besides
@@ -262,10 +257,8 @@ protected:
 
     void ExpectEveryKey(bool allUsers = false) {
         for (const Expected& value : ExpectedValues(allUsers)) {
-            const auto read = ReadValue(value.key, value.name, value.view, value.root);
-            ASSERT_TRUE(read) << host::Narrow(value.key) << " " << host::Narrow(value.name);
-            EXPECT_EQ(*read, value.data)
-                << host::Narrow(value.key) << " " << host::Narrow(value.name);
+            SCOPED_TRACE(host::Narrow(value.key + L" " + value.name));
+            EXPECT_EQ(ReadValue(value.key, value.name, value.view, value.root), value.data);
         }
     }
     void ExpectNoKeyLeft() {
@@ -324,7 +317,8 @@ TEST_F(Server, EachWayOfRegisteringIsUndoneWithoutAKeyLeft) {
 
 // The object answers both add-in interfaces through its vtables and by name, as a late-bound
 // caller finds the notifications (DISPIDs 1 to 5), and tells its failures through
-// ISupportErrorInfo; another class is not available; released, the DLL may be unloaded.
+// ISupportErrorInfo: an Application that is no VBE is refused in VB's words before anything is
+// asked of it. Another class is not available; released, the DLL may be unloaded.
 TEST_F(Server, AnswersTheAddinInterfacesByVtableAndByName) {
     ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
     IUnknown* object = nullptr;
@@ -352,8 +346,25 @@ TEST_F(Server, AnswersTheAddinInterfacesByVtableAndByName) {
         EXPECT_EQ(named->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
         EXPECT_EQ(id, DISPID{4});
     }
-    // Unconnected, the notifications do nothing; through Invoke a call is checked against its
-    // declaration. An Application that is no VBE is refused below, over the automation double.
+    host::MemoryVBE vbe;
+    test::AutomationIde ide(vbe, test::IdeKind::Vb6);
+    IDispatch* notVbe = ide.AddIn("VBBrindle.Brindle");
+    EXPECT_EQ(static_cast<std::uint32_t>(extensibility->OnConnection(notVbe, 1, notVbe, nullptr)),
+              0x800A01B6u);
+    IErrorInfo* info = nullptr;
+    ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+    BSTR description = nullptr;
+    BSTR source = nullptr;
+    info->GetDescription(&description);
+    info->GetSource(&source);
+    EXPECT_STREQ(description, L"Object doesn't support this property or method");
+    EXPECT_STREQ(source, L"VBBrindle.WrapVbe");
+    SysFreeString(description);
+    SysFreeString(source);
+    info->Release();
+    EXPECT_EQ(ide.Calls().total, ide.Calls().Of("GetIDsOfNames"));
+    // Then, as unconnected, the notifications do nothing; through Invoke a call is checked
+    // against its declaration.
     EXPECT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
     EXPECT_EQ(extensibility->OnDisconnection(1, nullptr), S_OK);
     EXPECT_EQ(extensibility->OnBeginShutdown(nullptr), S_OK);
@@ -382,7 +393,7 @@ TEST_F(Server, AnswersTheAddinInterfacesByVtableAndByName) {
 // The ProgID is shared by both bitnesses: the one unregistered first leaves it to the other.
 TEST_F(Server, UnregisteringLeavesTheOtherBitnessItsRegistration) {
     const std::wstring other = L"C:\\Other\\VBBrindle.dll";
-    WriteText(kClassKey + L"\\InprocServer32", L"", other, kOtherView);
+    WriteText(kClassKey + L"\\InprocServer32", other, kOtherView);
     if (ReadValue(kClassKey + L"\\InprocServer32", L"", kOwnView) == Data(other)) {
         DeleteKey(kClassKey, kOtherView);
         GTEST_SKIP() << "this registry keeps no separate 32-bit and 64-bit class keys";
@@ -435,26 +446,107 @@ TEST_F(Server, TheDllCarriesItsVersionAndManifest) {
 using test::AutomationIde;
 using test::IdeKind;
 
+// Answers the add-in's modal windows as a user would, from outside the DLL: while it lives, a
+// CBT hook of this thread sees each window as it is activated, and on a message box or the
+// options dialog posts a press of the button the test asked for, which the window's own modal
+// loop handles as it would a click. A help window is read.
+class DialogPresser {
+public:
+    DialogPresser() : hook_(SetWindowsHookExW(WH_CBT, Activated, nullptr, GetCurrentThreadId())) {
+        current = this;
+    }
+    ~DialogPresser() {
+        UnhookWindowsHookEx(hook_);
+        current = nullptr;
+    }
+
+    bool Installed() const { return hook_ != nullptr; }
+    // The buttons pressed from now on: IDYES or IDNO in a message box, IDOK or IDCANCEL in the
+    // options dialog; what is seen is counted afresh.
+    void Press(int messageBoxButton, int optionsButton) {
+        boxButton_ = messageBoxButton;
+        optionsButton_ = optionsButton;
+        seen = {};
+    }
+    // Runs on each options dialog as it is activated; what it posts comes before the press.
+    std::function<void(HWND form)> lookAtOptions;
+    struct Seen {
+        int boxes = 0;         // message boxes
+        int dialogs = 0;       // options dialogs
+        HWND owner = nullptr;  // of the last message box
+        HWND last = nullptr;
+        std::wstring text;       // of the last message box
+        std::wstring helpTitle;  // of the last help window
+        std::wstring helpText;
+    };
+    Seen seen;
+
+private:
+    static LRESULT CALLBACK Activated(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_ACTIVATE && current != nullptr) {
+            current->Answer(reinterpret_cast<HWND>(wParam));
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static std::wstring TextOf(HWND control) {
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(
+            GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+        return text;
+    }
+
+    void Answer(HWND window) {
+        wchar_t name[32] = {};
+        GetClassNameW(window, name, 32);
+        const std::wstring_view kind = name;
+        if (kind == L"BrindleHelp") {
+            seen.helpTitle = TextOf(window);
+            seen.helpText = TextOf(GetDlgItem(window, 101));  // the box of the help's text
+            return;
+        }
+        // Activated again, the press is on its way; or none of the add-in's windows.
+        if (window == seen.last || (kind != L"#32770" && kind != L"BrindleOptions")) {
+            return;
+        }
+        int button = optionsButton_;
+        if (kind == L"#32770") {
+            ++seen.boxes;
+            seen.owner = GetWindow(window, GW_OWNER);
+            seen.text = TextOf(GetDlgItem(window, 0xFFFF));  // the static of the box's text
+            // A box that only tells something has its OK alone.
+            button = GetDlgItem(window, boxButton_) != nullptr ? boxButton_ : IDOK;
+        } else {
+            ++seen.dialogs;
+            if (lookAtOptions) {
+                lookAtOptions(window);
+            }
+        }
+        seen.last = window;
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
+    }
+
+    static inline thread_local DialogPresser* current = nullptr;
+    HHOOK hook_;
+    int boxButton_ = IDYES;
+    int optionsButton_ = IDOK;
+};
+
 constexpr LONG kStartup = 1;  // ext_cm_Startup
 constexpr LONG kCommandLine = 3;
 constexpr LONG kUserClosed = 1;  // ext_dm_UserClosed
 
 // Sets an environment variable of this process, which the DLL shares, until destroyed; empty
 // text unsets it.
-class EnvironmentGuard {
-public:
-    EnvironmentGuard(const wchar_t* name, const std::wstring& value)
-        : name_(name), old_(_wgetenv(name) != nullptr ? _wgetenv(name) : L"") {
-        Set(value);
+struct EnvironmentGuard {
+    EnvironmentGuard(const wchar_t* variable, const std::wstring& value)
+        : name(variable), old(_wgetenv(name) != nullptr ? _wgetenv(name) : L"") {
+        _wputenv_s(name, value.c_str());
     }
-    ~EnvironmentGuard() { Set(old_); }
-    EnvironmentGuard(const EnvironmentGuard&) = delete;
-    EnvironmentGuard& operator=(const EnvironmentGuard&) = delete;
-
-private:
-    void Set(const std::wstring& value) { _wputenv_s(name_, value.c_str()); }
-    const wchar_t* name_;
-    std::wstring old_;
+    ~EnvironmentGuard() { _wputenv_s(name, old.c_str()); }
+    const wchar_t* name;
+    const std::wstring old;
 };
 
 void SelectAll(host::MemoryVBE& ide) {
@@ -492,8 +584,7 @@ struct Workspace {
             project->Add(host::LoadModuleFile(dir.path() / "modMain.bas"));
         project->Add(host::LoadModuleFile(dir.path() / "CStockItem.cls"));
         ide.AddProject(project);
-        CodePane& pane = main.CodeModule().CodePane();
-        ide.OpenCodeWindow(pane);
+        ide.OpenCodeWindow(main.CodeModule().CodePane());
         SelectAll(ide);
     }
 
@@ -544,10 +635,8 @@ const ButtonRow kButtons[] = {
 // The same clicks in our own host: the in-memory IDE with the add-in, the same settings and
 // every question answered Yes.
 Outcome InOurHost(const Workspace& workspace, const ButtonRow& row, LONG mode) {
-    ui::HeadlessSetup setup;
-    setup.answer = ui::FixedAnswer(vbYes);
-    setup.fillOptions = [](frmOptions&) { return DialogButton::OK; };
-    ui::HeadlessWindows windows(setup);
+    ui::HeadlessWindows windows({.fillOptions = [](frmOptions&) { return DialogButton::OK; },
+                                 .answer = ui::FixedAnswer(vbYes)});
     host::SessionOptions options;
     options.saveOptions = false;
     host::AddinSession session(windows, nullptr, options);
@@ -587,24 +676,16 @@ protected:
     void SetUp() override {
         unregister_ = false;
         Server::SetUp();
+        ASSERT_TRUE(presser.Installed());
     }
 
     IdeKind Kind() const { return std::get<0>(GetParam()); }
     LONG Mode() const { return std::get<1>(GetParam()); }
-    // The IDE of this test.
-    std::unique_ptr<TestIde> Open(const Workspace& workspace) const {
-        return std::make_unique<TestIde>(workspace, Kind());
-    }
 
     // A new add-in object from the ProgID, as the IDE makes it.
     IDTExtensibility2* Create() {
-        IUnknown* object = nullptr;
-        EXPECT_EQ(CreateFromProgId(&object), S_OK);
         IDTExtensibility2* addin = nullptr;
-        if (object != nullptr) {
-            object->QueryInterface(kIidExtensibility2, reinterpret_cast<void**>(&addin));
-            object->Release();
-        }
+        EXPECT_EQ(CreateFromProgId(&addin, kIidExtensibility2), S_OK);
         return addin;
     }
     // A new add-in object connected to `ide` in this test's mode.
@@ -622,13 +703,13 @@ protected:
         addin->Release();
     }
 
-    // The files before and after the row's click through the DLL, its windows answered by
-    // `presser` (the add-all before it answered Yes), the project locked for viewing where
+    // The files before and after the row's click through the DLL, its windows answered with
+    // these buttons (the add-all before it answered Yes), the project locked for viewing where
     // asked; the add-in is gone afterwards.
     std::pair<Outcome, Outcome> ClickThroughDll(const ButtonRow& row, const Workspace& workspace,
-                                                test::DialogPresser& presser, int answer,
-                                                int optionsAnswer, bool locked = false) {
-        const auto ide = Open(workspace);
+                                                int answer, int optionsAnswer,
+                                                bool locked = false) {
+        const auto ide = std::make_unique<TestIde>(workspace, Kind());
         if (locked) {
             ide->automation.Set().locked = {"Inventory"};
             ide->automation.Set().lockPoint = AutomationIde::LockPoint::CountAndItem;
@@ -646,7 +727,6 @@ protected:
         }
         const Outcome before = OutcomeOf(ide->vbe);
         presser.Press(answer, optionsAnswer);
-        presser.seen = {};
         // The click reaches the DLL's sink through the double's connection point, after
         // OnConnection returned.
         EXPECT_TRUE(ide->vbe.Click(row.caption));
@@ -659,6 +739,11 @@ protected:
         Disconnect(addin);
         return {before, through};
     }
+
+    DialogPresser presser;
+    // The workspace and IDE of a test that needs one of each.
+    const Workspace workspace_;
+    const std::unique_ptr<TestIde> ide_ = std::make_unique<TestIde>(workspace_, Kind());
 };
 
 #define BRINDLE_NEEDS_SCREEN()                                                       \
@@ -670,23 +755,42 @@ protected:
 
 // Each button clicked through the DLL leaves every module as our own host leaves it; answered
 // No, each question leaves every module byte for byte as it was, and the options dialog
-// cancelled changes nothing either.
+// cancelled changes nothing either. What a command left as it was and why reaches the user once
+// its click is over, in one box that the IDE's window owns: a warning about a module, and a
+// failure in words, as for a project locked for viewing (which the VBA editor alone has; where
+// the editor refuses its components, the model's suite tries).
 TEST_P(Buttons, EachDoesThroughTheDllWhatItDoesInOurHost) {
     BRINDLE_NEEDS_SCREEN();
-    test::DialogPresser presser;
-    ASSERT_TRUE(presser.Installed());
     for (const ButtonRow& row : kButtons) {
         SCOPED_TRACE(std::string(row.caption));
         const Workspace workspace;
-        const auto [before, through] = ClickThroughDll(row, workspace, presser, IDYES, IDOK);
+        const auto [before, through] = ClickThroughDll(row, workspace, IDYES, IDOK);
         EXPECT_EQ(through.files != before.files, row.changesCode);
         if (row.caption == buttons::kAddModHdr) {  // the user's templates and author were read
             EXPECT_NE(through.files.front().find("' Author:   Ann\r\n"), std::string::npos);
         }
         EXPECT_EQ(through, InOurHost(workspace, row, Mode()));
         if (row.asks || row.caption == buttons::kOptions) {
-            const auto [kept, after] = ClickThroughDll(row, workspace, presser, IDNO, IDCANCEL);
+            const auto [kept, after] = ClickThroughDll(row, workspace, IDNO, IDCANCEL);
             EXPECT_EQ(after, kept) << "answered No";
+        }
+    }
+    for (const bool locked :
+         Kind() == IdeKind::Vba ? std::vector{false, true} : std::vector{false}) {
+        const Workspace workspace;
+        if (!locked) {
+            std::ofstream broken(workspace.dir.path() / "modMain.bas",
+                                 std::ios::binary | std::ios::app);
+            broken << "' [Brindle Begin]\r\n";
+        }
+        const ButtonRow row{locked ? buttons::kAddAllToProj : buttons::kRemoveCodeMarkersFromProj,
+                            false, false, true, 1};
+        const auto [before, through] = ClickThroughDll(row, workspace, IDYES, IDOK, locked);
+        EXPECT_EQ(through, before);
+        if (locked) {
+            EXPECT_EQ(presser.seen.text,
+                      L"A step of the command was left undone: Can't perform operation since the "
+                      L"project is protected (error 50289).\n");
         }
     }
     EXPECT_EQ(CanUnloadNow(), S_OK);
@@ -715,28 +819,18 @@ void ExpectNoButton(host::MemoryVBE& ide) {
     }
 }
 
-// The add-in's buttons are there once: a click runs one handler and does what it does in our own
-// host.
-void ExpectButtonsOnce(TestIde& ide, const Workspace& workspace, LONG mode) {
-    EXPECT_EQ(OurControls(ide.vbe), static_cast<int>(std::size(kButtons)));
-    ide.automation.ResetCalls();
-    ASSERT_TRUE(ide.vbe.Click(buttons::kAddErrHandlers));
-    EXPECT_EQ(ide.automation.Calls().Of("Click"), 1);
-    EXPECT_EQ(OutcomeOf(ide.vbe),
-              InOurHost(workspace, {buttons::kAddErrHandlers, false, true, false}, mode));
-}
-
 // Disconnected and connected again three times, as the Add-In Manager does it, the add-in
-// leaves its buttons once: a click runs one handler, through the IDE of the new connection.
+// leaves its buttons once: a click runs one handler, through the IDE of the new connection. In
+// the VB6 IDE it is connected last through the IDE's older IDTExtensibility, in its library's
+// order: connected, started, clicked and disconnected through it.
 TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
-    const Workspace workspace;
-    const auto ide = Open(workspace);
-    AutomationIde& automation = ide->automation;
-    IDTExtensibility2* addin = Connect(*ide);
+    BRINDLE_NEEDS_SCREEN();
+    AutomationIde& automation = ide_->automation;
+    IDTExtensibility2* addin = Connect(*ide_);
     ASSERT_NE(addin, nullptr);
-    EXPECT_EQ(OurControls(ide->vbe), static_cast<int>(std::size(kButtons)));
+    EXPECT_EQ(OurControls(ide_->vbe), static_cast<int>(std::size(kButtons)));
     EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    ExpectNoButton(ide->vbe);
+    ExpectNoButton(ide_->vbe);
     // Then late-bound, as a script would: through Invoke, arguments last first.
     for (int load = 1; load <= 3; ++load) {
         if (load > 1) {
@@ -754,35 +848,32 @@ TEST_P(Buttons, AReconnectedAddinAnswersEachClickOnce) {
             addin->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &connection, nullptr, nullptr, nullptr),
             S_OK);
     }
-    // The VBA editor's clicks come through the buttons' own events, never VBE.Events.
+    IDTExtensibility* older = nullptr;
     if (Kind() == IdeKind::Vba) {
+        // The VBA editor's clicks come through the buttons' own events, never VBE.Events.
         EXPECT_EQ(automation.Calls().Of("CommandBarEvents"), 0);
+    } else {
+        EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
+        ASSERT_EQ(addin->QueryInterface(kIidExtensibility, reinterpret_cast<void**>(&older)), S_OK);
+        EXPECT_EQ(older->OnConnection(automation.Vbe(), Mode(),
+                                      automation.AddIn("VBBrindle.Brindle"), nullptr),
+                  S_OK);
+        EXPECT_EQ(older->OnStartupComplete(nullptr), S_OK);
+        EXPECT_EQ(older->OnAddInsUpdate(nullptr), S_OK);
     }
-    ExpectButtonsOnce(*ide, workspace, Mode());
+    // Its buttons are there once: a click runs one handler and does what it does in our host.
+    EXPECT_EQ(OurControls(ide_->vbe), static_cast<int>(std::size(kButtons)));
+    automation.ResetCalls();
+    ASSERT_TRUE(ide_->vbe.Click(buttons::kAddErrHandlers));
+    EXPECT_EQ(automation.Calls().Of("Click"), 1);
+    EXPECT_EQ(OutcomeOf(ide_->vbe),
+              InOurHost(workspace_, {buttons::kAddErrHandlers, false, true, false}, Mode()));
+    if (older != nullptr) {
+        EXPECT_EQ(older->OnDisconnection(kUserClosed, nullptr), S_OK);
+        EXPECT_EQ(OurControls(ide_->vbe), 0);
+        older->Release();
+    }
     Disconnect(addin);
-}
-
-// The VB6 IDE's older IDTExtensibility, in its library's order: connected, started, clicked and
-// disconnected through it, the add-in does what it does in our own host and leaves no button.
-TEST_F(Server, TheVb6IdesOlderInterfaceRunsItToo) {
-    BRINDLE_NEEDS_SCREEN();
-    ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
-    const Workspace workspace;
-    TestIde ide(workspace, IdeKind::Vb6);
-    IUnknown* object = nullptr;
-    ASSERT_EQ(CreateFromProgId(&object), S_OK);
-    IDTExtensibility* addin = nullptr;
-    ASSERT_EQ(object->QueryInterface(kIidExtensibility, reinterpret_cast<void**>(&addin)), S_OK);
-    object->Release();
-    EXPECT_EQ(addin->OnConnection(ide.automation.Vbe(), kStartup,
-                                  ide.automation.AddIn("VBBrindle.Brindle"), nullptr),
-              S_OK);
-    EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
-    EXPECT_EQ(addin->OnAddInsUpdate(nullptr), S_OK);
-    ExpectButtonsOnce(ide, workspace, kStartup);
-    EXPECT_EQ(addin->OnDisconnection(kUserClosed, nullptr), S_OK);
-    EXPECT_EQ(OurControls(ide.vbe), 0);
-    addin->Release();
     EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
@@ -790,11 +881,7 @@ TEST_F(Server, TheVb6IdesOlderInterfaceRunsItToo) {
 // add-in asks the IDE to disconnect it, which the IDE does at once, and leaves no button.
 TEST_P(Buttons, AConnectionThatFailsHalfWayLeavesNoButton) {
     BRINDLE_NEEDS_SCREEN();
-    test::DialogPresser presser;
-    ASSERT_TRUE(presser.Installed());
-    const Workspace workspace;
-    const auto ide = Open(workspace);
-    AutomationIde& automation = ide->automation;
+    AutomationIde& automation = ide_->automation;
     automation.FailAt("Add", 6);
     IDTExtensibility2* addin = Create();
     ASSERT_NE(addin, nullptr);
@@ -806,181 +893,89 @@ TEST_P(Buttons, AConnectionThatFailsHalfWayLeavesNoButton) {
         }
     };
     presser.Press(IDOK, IDOK);
-    presser.seen = {};
     addin->OnConnection(automation.Vbe(), Mode(), automation.AddIn("VBBrindle.Brindle"), nullptr);
     EXPECT_EQ(disconnections, 1);
     EXPECT_EQ(automation.Calls().Of("Add"), 6);
-    ExpectNoButton(ide->vbe);
+    ExpectNoButton(ide_->vbe);
     EXPECT_EQ(presser.seen.boxes, 1) << "the failure is told";
     addin->Release();
     EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
-// An Application that is no VBE is refused with VB's 438 before anything is made, and the object
-// goes as it came.
-TEST_P(Buttons, AnApplicationThatIsNoVbeIsRefused) {
-    const Workspace workspace;
-    const auto ide = Open(workspace);
-    AutomationIde& automation = ide->automation;
-    const Outcome before = OutcomeOf(ide->vbe);
-    IDTExtensibility2* addin = Create();
-    ASSERT_NE(addin, nullptr);
-    IDispatch* notVbe = automation.AddIn("VBBrindle.Brindle");
-    automation.ResetCalls();
-    EXPECT_EQ(static_cast<std::uint32_t>(addin->OnConnection(notVbe, Mode(), notVbe, nullptr)),
-              0x800A01B6u);
-    // The IDE's message names the reason, as VB's own errors do.
-    IErrorInfo* info = nullptr;
-    ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
-    BSTR description = nullptr;
-    BSTR source = nullptr;
-    info->GetDescription(&description);
-    info->GetSource(&source);
-    EXPECT_STREQ(description, L"Object doesn't support this property or method");
-    EXPECT_STREQ(source, L"VBBrindle.WrapVbe");
-    SysFreeString(description);
-    SysFreeString(source);
-    info->Release();
-    EXPECT_EQ(automation.Calls().total, automation.Calls().Of("GetIDsOfNames"));
-    ExpectNoButton(ide->vbe);
-    Disconnect(addin);
-    EXPECT_EQ(OutcomeOf(ide->vbe), before);
-    EXPECT_EQ(CanUnloadNow(), S_OK);
-}
-
-// What a command left as it was and why reaches the user once its click is over, in one box
-// that the IDE's window owns: a warning about a module, and a failure in words, as for a project
-// locked for viewing (which the VBA editor alone has; where the editor refuses its components,
-// the model's suite tries).
-TEST_P(Buttons, WhatACommandLeftIsToldInOneBoxAfterTheClick) {
-    BRINDLE_NEEDS_SCREEN();
-    test::DialogPresser presser;
-    ASSERT_TRUE(presser.Installed());
-    for (const bool locked : {false, true}) {
-        if (locked && Kind() != IdeKind::Vba) {
-            continue;
-        }
-        const Workspace workspace;
-        if (!locked) {
-            std::ofstream broken(workspace.dir.path() / "modMain.bas",
-                                 std::ios::binary | std::ios::app);
-            broken << "' [Brindle Begin]\r\n";
-        }
-        const ButtonRow row{locked ? buttons::kAddAllToProj : buttons::kRemoveCodeMarkersFromProj,
-                            false, false, true, 1};
-        const auto [before, through] =
-            ClickThroughDll(row, workspace, presser, IDYES, IDOK, locked);
-        EXPECT_EQ(through, before);
-        if (locked) {
-            EXPECT_EQ(presser.seen.text,
-                      L"A step of the command was left undone: Can't perform operation since the "
-                      L"project is protected (error 50289).\n");
-        }
+// HKEY_CURRENT_USER of this process, the DLL's included, is a key of the test's own while this
+// lives: the user's own options are not touched.
+struct UserKeyOfOurOwn {
+    static constexpr const wchar_t* kName = L"Software\\VBBrindle test user";
+    UserKeyOfOurOwn() {
+        RegCreateKeyExW(HKEY_CURRENT_USER, kName, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr);
+        overridden = RegOverridePredefKey(HKEY_CURRENT_USER, key) == ERROR_SUCCESS;
     }
-}
-
-// The user's settings key of the add-in, which the test sets aside and puts back.
-const std::wstring kSettingsKey = L"Software\\VB and VBA Program Settings\\VBBrindle";
-const std::wstring kSetAside = L"Software\\VBBrindle test set-aside";
-
-// Moves the key `from` to `to`, when there is one; whether there was.
-bool MoveKey(const std::wstring& from, const std::wstring& to) {
-    DeleteKey(to, 0);
-    HKEY source = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, from.c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS) {
-        return false;
+    ~UserKeyOfOurOwn() {
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        RegCloseKey(key);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kName);
     }
-    HKEY target = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &target, nullptr) == ERROR_SUCCESS) {
-        RegCopyTreeW(source, nullptr, target);
-        RegCloseKey(target);
-    }
-    RegCloseKey(source);
-    DeleteKey(from, 0);
-    return true;
-}
-
-struct SettingsSetAside {
-    SettingsSetAside() : had(MoveKey(kSettingsKey, kSetAside)) {}
-    ~SettingsSetAside() {
-        DeleteKey(kSettingsKey, 0);
-        if (had) {
-            MoveKey(kSetAside, kSettingsKey);
-        }
-    }
-    const bool had;
+    HKEY key = nullptr;
+    bool overridden = false;
 };
 
 // Without a settings file named, the add-in's options are the registry's, where the VB6 IDE's
 // add-ins keep theirs.
 TEST_P(Buttons, TheOptionsAreInTheRegistry) {
-    const SettingsSetAside setAside;
-    const Workspace workspace;
+    IDTExtensibility2* addin = Create();  // from the user's classes
+    ASSERT_NE(addin, nullptr);
+    const UserKeyOfOurOwn user;
+    ASSERT_TRUE(user.overridden);
     const EnvironmentGuard noFile(L"BRINDLE_SETTINGS", L"");
     host::SettingsFile registry;
     registry.SaveSetting(settings::kApp, settings::kOptions, settings::kModHdrKey,
                          test::Generic(test::SourceDir() / "Templates/StandardVBModuleHeader.txt"));
     registry.SaveSetting(settings::kApp, settings::kOptions, settings::kAuthorKey, "Bea");
-    ASSERT_EQ(ReadValue(kSettingsKey + L"\\Options", L"Author", 0), Data(std::wstring(L"Bea")));
-    const auto ide = Open(workspace);
-    IDTExtensibility2* addin = Connect(*ide);
-    ASSERT_NE(addin, nullptr);
-    const test::DialogPresser presser;  // a box that should not be there is answered
-    ASSERT_TRUE(ide->vbe.Click(buttons::kAddModHdr));
-    EXPECT_NE(OutcomeOf(ide->vbe).files.front().find("' Author:   Bea\r\n"), std::string::npos);
+    ASSERT_EQ(ReadValue(L"Software\\VB and VBA Program Settings\\VBBrindle\\Options", L"Author", 0),
+              Data(std::wstring(L"Bea")));
+    EXPECT_EQ(addin->OnConnection(ide_->automation.Vbe(), Mode(),
+                                  ide_->automation.AddIn("VBBrindle.Brindle"), nullptr),
+              S_OK);
+    ASSERT_TRUE(ide_->vbe.Click(buttons::kAddModHdr));
+    EXPECT_NE(OutcomeOf(ide_->vbe).files.front().find("' Author:   Bea\r\n"), std::string::npos);
     Disconnect(addin);
 }
 
 // The team's files touch neither the mode nor what the IDEs leave unsaid: each IDE once.
-class TeamFiles : public Buttons {
-protected:
-    // A team's files beside the project file (the VB6 IDE's project, the VBA editor's document),
-    // found and taken as the command line takes them: `ignore` is the .brindleignore's bytes.
-    // The add-in is connected, its windows answered Yes and `options` in the options dialog.
-    IDTExtensibility2* ConnectTeam(const std::string& ignore, int options) {
-        const auto& dir = workspace_.dir.path();
-        test::WriteBytes(dir / "brindle.ini",
-                         "[Options]\r\nModule Header Filename=team-header.txt\r\n"
-                         "Add Code Markers=True\r\n");
-        test::WriteBytes(dir / "team-header.txt", "' Kept by the team\r\n");
-        test::WriteBytes(dir / ".brindleignore", ignore);
-        ide_ = Open(workspace_);
-        ide_->automation.Set().projectFiles["Inventory"] =
-            (dir / (Kind() == IdeKind::Vb6 ? "Inventory.vbp" : "Inventory.xlsm")).u16string();
-        IDTExtensibility2* addin = Connect(*ide_);
-        before_ = OutcomeOf(ide_->vbe);
-        presser_.Press(IDYES, options);
-        presser_.seen = {};
-        return addin;
-    }
+class TeamFiles : public Buttons {};
 
-    const Workspace workspace_;
-    std::unique_ptr<TestIde> ide_;
-    Outcome before_;
-    test::DialogPresser presser_;
-};
-
-// The team's options apply over the user's (the options dialog greys what they set, and F1
-// there shows the options' help) and the project commands leave alone the modules that its
-// .brindleignore leaves out; in the VBA editor a module is matched as the file it is exported to
-// beside the document.
+// A team's files beside the project file (the VB6 IDE's project, the VBA editor's document) are
+// found and taken as the command line takes them: the team's options apply over the user's (the
+// options dialog greys what they set, and F1 there shows the options' help), and the project
+// commands leave alone the modules that its .brindleignore leaves out (in the VBA editor matched
+// as the files they are exported to beside the document), or every module while it cannot be
+// read, and say why.
 TEST_P(TeamFiles, ApplyAsOnTheCommandLine) {
     BRINDLE_NEEDS_SCREEN();
-    ASSERT_TRUE(presser_.Installed());
-    IDTExtensibility2* addin = ConnectTeam("# left to the old team\r\nCStock*.cls\r\n", IDCANCEL);
+    const auto& dir = workspace_.dir.path();
+    test::WriteBytes(dir / "brindle.ini",
+                     "[Options]\r\nModule Header Filename=team-header.txt\r\n"
+                     "Add Code Markers=True\r\n");
+    test::WriteBytes(dir / "team-header.txt", "' Kept by the team\r\n");
+    test::WriteBytes(dir / ".brindleignore", "# left to the old team\r\nCStock*.cls\r\n");
+    ide_->automation.Set().projectFiles["Inventory"] =
+        (dir / (Kind() == IdeKind::Vb6 ? "Inventory.vbp" : "Inventory.xlsm")).u16string();
+    IDTExtensibility2* addin = Connect(*ide_);
     ASSERT_NE(addin, nullptr);
-    presser_.LookAtOptions([](HWND form) {
+    const Outcome before = OutcomeOf(ide_->vbe);
+    presser.Press(IDYES, IDCANCEL);
+    presser.lookAtOptions = [](HWND form) {
         HWND general = GetDlgItem(form, 1100);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(general, 1003)));  // Add Code Markers
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(general, 1002)));   // the author stays the user's
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(GetDlgItem(form, 1101), 1011)));
         PostMessageW(form, WM_KEYDOWN, VK_F1, 0);
-    });
+    };
     EXPECT_TRUE(ide_->vbe.Click(buttons::kOptions));
-    EXPECT_EQ(presser_.seen.dialogs, 1);
-    EXPECT_EQ(presser_.seen.helpTitle, L"Visual Basic Brindle Help");
-    const std::wstring& help = presser_.seen.helpText;
+    EXPECT_EQ(presser.seen.dialogs, 1);
+    EXPECT_EQ(presser.seen.helpTitle, L"Visual Basic Brindle Help");
+    const std::wstring& help = presser.seen.helpText;
     EXPECT_EQ(help.find(L"The options\r\n"), 0u);
     EXPECT_NE(help.find(L"\r\nTemplate keywords\r\n"), std::wstring::npos);
     EXPECT_EQ(help.find(L"Building"), std::wstring::npos);
@@ -989,23 +984,19 @@ TEST_P(TeamFiles, ApplyAsOnTheCommandLine) {
     EXPECT_TRUE(ide_->vbe.Click(buttons::kAddAllToProj));
     const Outcome after = OutcomeOf(ide_->vbe);
     EXPECT_NE(after.files.at(0).find("' Kept by the team\r\n"), std::string::npos);
-    EXPECT_EQ(after.files.at(1), before_.files.at(1));
-    EXPECT_EQ(presser_.seen.boxes, 1) << "the question alone";
-    Disconnect(addin);
-}
+    EXPECT_EQ(after.files.at(1), before.files.at(1));
+    EXPECT_EQ(presser.seen.boxes, 1) << "the question alone";
 
-// A .brindleignore that cannot be read keeps the project commands out of every module, and
-// says why.
-TEST_P(TeamFiles, AnUnreadableIgnoreFileLeavesEveryModuleAlone) {
-    BRINDLE_NEEDS_SCREEN();
-    ASSERT_TRUE(presser_.Installed());
-    IDTExtensibility2* addin = ConnectTeam(std::string("CStock\0.cls\r\n", 13), IDOK);  // no text
-    ASSERT_NE(addin, nullptr);
-    EXPECT_TRUE(ide_->vbe.Click(buttons::kAddAllToProj));
-    EXPECT_EQ(OutcomeOf(ide_->vbe), before_);
-    EXPECT_EQ(presser_.seen.boxes, 2) << "the question, then why nothing was done";
-    EXPECT_NE(presser_.seen.text.find(L".brindleignore"), std::wstring::npos) << presser_.seen.text;
-    EXPECT_NE(presser_.seen.text.find(L"leave every module alone"), std::wstring::npos);
+    const auto ignore = dir / ".brindleignore";
+    test::WriteBytes(ignore, std::string("CStock\0.cls\r\n", 13));  // no text
+    // Its time as the system keeps it, in seconds, is another.
+    std::filesystem::last_write_time(ignore, std::filesystem::last_write_time(ignore) + 1h);
+    presser.Press(IDYES, IDOK);
+    EXPECT_TRUE(ide_->vbe.Click(buttons::kRemoveAllFromProj));
+    EXPECT_EQ(OutcomeOf(ide_->vbe), after);
+    EXPECT_EQ(presser.seen.boxes, 2) << "the question, then why nothing was done";
+    EXPECT_NE(presser.seen.text.find(L".brindleignore"), std::wstring::npos) << presser.seen.text;
+    EXPECT_NE(presser.seen.text.find(L"leave every module alone"), std::wstring::npos);
     Disconnect(addin);
 }
 

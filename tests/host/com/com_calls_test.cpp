@@ -68,29 +68,23 @@ struct Side {
     }
     ~Side() { vbe.Shutdown(); }
 
+    const std::vector<LoadedModule>& Modules() const { return loaded.projects.at(0).modules; }
     void OpenFirstModule() {
-        CodeModule& module = Modules().front()->CodeModule();
+        CodeModule& module = Modules().front().component->CodeModule();
         vbe.OpenCodeWindow(module.CodePane());
         module.CodePane().SetSelection(1, 1, module.CountOfLines() + 1, 1);
     }
-    std::vector<MemoryComponent*> Modules() const {
-        std::vector<MemoryComponent*> modules;
-        for (const LoadedModule& module : loaded.projects.at(0).modules) {
-            modules.push_back(module.component);
-        }
-        return modules;
-    }
     std::string Text() const {
         std::string text;
-        for (MemoryComponent* module : Modules()) {
-            text += VisibleText(module->CodeModule()) + "\x1f";
+        for (const LoadedModule& module : Modules()) {
+            text += VisibleText(module.component->CodeModule()) + "\x1f";
         }
         return text;
     }
     int Procedures() const {
         int count = 0;
-        for (MemoryComponent* module : Modules()) {
-            Members& members = module->CodeModule().Members();
+        for (const LoadedModule& module : Modules()) {
+            Members& members = module.component->CodeModule().Members();
             for (std::int32_t i = 1; i <= members.Count(); ++i) {
                 const auto type = members.Item(i)->Type();
                 count += type == vbext_mt_Method || type == vbext_mt_Property ? 1 : 0;
@@ -107,15 +101,6 @@ struct Side {
     Loaded loaded;
     MemoryVBE vbe;
 };
-
-// Each member's calls, for a ceiling that is passed.
-std::string Listed(const CallCounts& calls) {
-    std::string listed = "calls:";
-    for (const auto& [member, count] : calls.byMember) {
-        listed += " " + member + "=" + std::to_string(count);
-    }
-    return listed;
-}
 
 class CommandCalls : public ::testing::TestWithParam<IdeKind> {
 protected:
@@ -171,8 +156,10 @@ protected:
             const int confirmations = calls.Of("InsertLines") + calls.Of("DeleteLines");
             const int reads =
                 calls.Of("Lines") + calls.Of("CountOfLines") + calls.Of("Find") - confirmations;
-            EXPECT_LE(calls.total, kCalls.Of(procedures, modules)) << Listed(calls);
-            EXPECT_LE(reads, kReads.Of(procedures, modules)) << Listed(calls);
+            // Each member's calls, for a ceiling that is passed.
+            const std::string listed = ::testing::PrintToString(calls.byMember);
+            EXPECT_LE(calls.total, kCalls.Of(procedures, modules)) << listed;
+            EXPECT_LE(reads, kReads.Of(procedures, modules)) << listed;
         }
     }
 

@@ -19,7 +19,6 @@
 #include "host/settings/SettingsFile.h"
 #include "model/AddinName.h"
 #include "model/IdeBars.h"
-#include "model/SettingsKeys.h"
 #include "support/RecordingSink.h"
 #include "support/TestPaths.h"
 #include "ui/Headless.h"
@@ -90,17 +89,26 @@ protected:
     std::unique_ptr<ComVbe> model;
 };
 
-TEST_P(ComModel, ReadsAndEditsTheActiveModule) {
+// The IDE's project, components, module, windows and add-ins, read through the model.
+TEST_P(ComModel, ReadsTheIdesObjects) {
     ComVbe& vbe = Model();
     const ComVbe::Reach reach(vbe);
+    VBProject* project = vbe.ActiveVBProject();
+    ASSERT_NE(project, nullptr);
+    EXPECT_EQ(project->Name(), "Inventory");
+    VBComponents& components = project->VBComponents();
+    ASSERT_EQ(components.Count(), 2);
+    EXPECT_EQ(components.Item(1).CodeModule().CountOfLines(), 8);
+    EXPECT_EQ(components.Item(2).Type(), vbext_ct_ResFile);
+    EXPECT_EQ(Raised([&] { components.Item(2).CodeModule(); }), 91) << "a resource file's code";
+    EXPECT_THROW(components.Item(3), VbError);
+
     CodePane* pane = vbe.ActiveCodePane();
     ASSERT_NE(pane, nullptr);
     CodeModule& module = pane->CodeModule();
     EXPECT_EQ(module.Parent().Name(), "modMain");
-    EXPECT_EQ(module.CountOfLines(), 8);
     EXPECT_EQ(module.Lines(2, 1), "' \xCF\xF0\xE8\xE2\xE5\xF2");
     EXPECT_EQ(module.ToUnicode(module.Lines(2, 1)), "' Привет");
-
     EXPECT_EQ(module.ProcBodyLine("Go", vbext_pk_Proc), 4);
     EXPECT_EQ(module.ProcStartLine("Size", vbext_pk_Get), 6);
     EXPECT_EQ(module.ProcCountLines("Size", vbext_pk_Get), 3);
@@ -109,6 +117,21 @@ TEST_P(ComModel, ReadsAndEditsTheActiveModule) {
     EXPECT_EQ(kind, vbext_pk_Get);
     EXPECT_EQ(Raised([&] { module.ProcBodyLine("Size", vbext_pk_Let); }), 35);
     EXPECT_EQ(&pane->CodeModule(), &module);
+
+    AddIn& entry = vbe.Addins().Item(kAddinDescription);
+    EXPECT_EQ(entry.Description(), kAddinDescription);
+    EXPECT_FALSE(entry.Connect());
+    EXPECT_EQ(Raised([&] { vbe.Addins().Item("No Such Add-in"); }), 9);
+    Windows& windows = vbe.Windows();
+    const std::int32_t count = windows.Count();
+    for (std::int32_t i = 1; i <= count; ++i) {
+        if (windows.Item(i)->Type() == vbext_wt_CodeWindow) {
+            windows.Item(i)->Close();
+            break;
+        }
+    }
+    EXPECT_EQ(windows.Count(), count - 1);
+    EXPECT_EQ(vbe.ActiveCodePane(), nullptr);
 }
 
 // Where the IDEs publish what they do nothing, the model answers as our own IDE, whichever way
@@ -141,20 +164,6 @@ TEST_P(ComModel, AnswersAsOurOwnIdeWhereTheIdesSayNothing) {
         const ComVbe::Reach reach(vbe);
         EXPECT_EQ(steps(vbe.ActiveCodePane()->CodeModule()), expected);
     }
-}
-
-TEST_P(ComModel, FindsComponentsAndTheirCode) {
-    ComVbe& vbe = Model();
-    const ComVbe::Reach reach(vbe);
-    VBProject* project = vbe.ActiveVBProject();
-    ASSERT_NE(project, nullptr);
-    EXPECT_EQ(project->Name(), "Inventory");
-    VBComponents& components = project->VBComponents();
-    ASSERT_EQ(components.Count(), 2);
-    EXPECT_EQ(components.Item(1).CodeModule().CountOfLines(), 8);
-    EXPECT_EQ(components.Item(2).Type(), vbext_ct_ResFile);
-    EXPECT_EQ(Raised([&] { components.Item(2).CodeModule(); }), 91) << "a resource file's code";
-    EXPECT_THROW(components.Item(3), VbError);
 }
 
 // The VBA editor has no Members (unknown by name there): our reading of the module gives the
@@ -257,79 +266,48 @@ TEST_P(ComModel, ClicksReachTheHandlerUntilTheEventSourceGoes) {
     EXPECT_EQ(clicks, 1);
 }
 
-TEST_P(ComModel, ListsWindowsAndAddins) {
-    ComVbe& vbe = Model();
-    const ComVbe::Reach reach(vbe);
-    Windows& windows = vbe.Windows();
-    const std::int32_t count = windows.Count();
-    ASSERT_GT(count, 0);
-    std::shared_ptr<Window> code;
-    for (std::int32_t i = 1; i <= count; ++i) {
-        if (windows.Item(i)->Type() == vbext_wt_CodeWindow) {
-            code = windows.Item(i);
-        }
-    }
-    ASSERT_TRUE(code);
-    code->Close();
-    EXPECT_EQ(windows.Count(), count - 1);
-    EXPECT_EQ(vbe.ActiveCodePane(), nullptr);
-
-    AddIn& entry = vbe.Addins().Item(kAddinDescription);
-    EXPECT_EQ(entry.Description(), kAddinDescription);
-    EXPECT_FALSE(entry.Connect());
-    EXPECT_EQ(Raised([&] { vbe.Addins().Item("No Such Add-in"); }), 9);
-}
-
-// The add-in connected through the model, its message boxes answered Yes, its failures kept.
+// The add-in connected through the model with the shipped templates, its message boxes answered
+// Yes, its failures kept.
 struct Connected {
-    Connected(ComVbe& vbe, IDispatch* addIn)
-        : settings(dir.path() / "settings.ini"),
-          windows(ui::HeadlessSetup{.answer = ui::FixedAnswer(vbYes)}) {
-        test::WriteBytes(dir.path() / "header.txt", "On Error GoTo Fail_%ProcedureName%");
-        test::WriteBytes(dir.path() / "footer.txt", "Fail_%ProcedureName%:");
-        settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrHdrKey,
-                             (dir.path() / "header.txt").string());
-        settings.SaveSetting(settings::kApp, settings::kOptions, settings::kErrFtrKey,
-                             (dir.path() / "footer.txt").string());
-        addin = std::make_unique<Brindle>(settings, templates, windows, &sink);
+    Connected(ComVbe& vbe, IDispatch* addIn) {
         const ComVbe::Reach reach(vbe);
         addin->OnConnection(vbe, ext_cm_AfterStartup, &vbe.WrapAddIn(DispatchPtr::Share(addIn)),
                             custom);
     }
     test::TempDir dir;
-    SettingsFile settings;
-    TemplateFileReader templates{std::vector<std::filesystem::path>{}};
-    ui::HeadlessWindows windows;
+    SettingsFile settings{dir.path() / "settings.ini"};
+    TemplateFileReader templates{
+        std::vector<std::filesystem::path>{test::SourceDir() / "Templates"}};
+    ui::HeadlessWindows windows{ui::HeadlessSetup{.answer = ui::FixedAnswer(vbYes)}};
     test::RecordingSink sink;
-    std::unique_ptr<Brindle> addin;
+    std::unique_ptr<Brindle> addin = std::make_unique<Brindle>(settings, templates, windows, &sink);
     CustomArgs custom;
 };
 
-// Each editor names the project window's context menu its own way; the model asks by the VB6
-// IDE's names in both.
-TEST_P(ComModel, FindsTheBarsOfEachEditorByItsOwnNames) {
-    ComVbe& vbe = Model();
-    const ComVbe::Reach reach(vbe);
-    const bool vba = GetParam() == IdeKind::Vba;
-    EXPECT_EQ(vbe.WhichEditor(), vba ? Editor::Vba : Editor::Vb6);
-    for (const std::string_view asked : {kCodeWindowBar, kToolsBar, kProjectWindowBar}) {
-        CommandBar* bar = vbe.CommandBars().Item(asked);
-        ASSERT_NE(bar, nullptr) << asked;
-        EXPECT_EQ(bar->Name(), vba && asked == kProjectWindowBar ? "Project Window" : asked);
-    }
-    EXPECT_EQ(automation->Calls().Of("FullName"), vba ? 0 : 1);
-}
-
-// The double itself, where it pins what the IDEs publish: a failure raised as the IDE raises it
-// (with an EXCEPINFO, or the bare HRESULT), ProcOfLine's kind by reference, and what each editor
-// lacks by name already (the VBA editor's Members and VBE.FullName) or names its own way (the
-// project window's menu).
-TEST_P(ComModel, TheDoubleAnswersAsTheIdesPublish) {
+// Each editor as the IDEs publish it: a failure raised with an EXCEPINFO or the bare HRESULT,
+// ProcOfLine's kind by reference, what each editor lacks by name already (the VBA editor's
+// Members and VBE.FullName) or names its own way (the project window's menu). The model tells the
+// editors apart and asks for the bars by the VB6 IDE's names in both; it asks an object for a
+// name's DISPID once, through any copy of its handle.
+TEST_P(ComModel, EachEditorAnswersAsItPublishes) {
     const bool vba = GetParam() == IdeKind::Vba;
     Model();
+    {
+        const ComVbe::Reach reach(*model);
+        EXPECT_EQ(model->WhichEditor(), vba ? Editor::Vba : Editor::Vb6);
+        for (const std::string_view asked : {kCodeWindowBar, kToolsBar, kProjectWindowBar}) {
+            CommandBar* bar = model->CommandBars().Item(asked);
+            ASSERT_NE(bar, nullptr) << asked;
+            EXPECT_EQ(bar->Name(), vba && asked == kProjectWindowBar ? "Project Window" : asked);
+        }
+        EXPECT_EQ(automation->Calls().Of("FullName"), vba ? 0 : 1);
+    }
     const Object vbe(DispatchPtr::Share(automation->Vbe()), 1251);
     const Object module = vbe.Get("ActiveCodePane").AsObject().Get("CodeModule").AsObject();
     EXPECT_EQ(Raised([&] { module.Call("Lines", {99, 1}); }), 9);
+    const int asked = automation->Calls().Of("GetIDsOfNames");
+    EXPECT_EQ(Object(module).Call("lines", {1, 1}).Text(), "Option Explicit");
+    EXPECT_EQ(automation->Calls().Of("GetIDsOfNames"), asked);
     automation->Set().unpublished = {.failuresWithoutExceptionInfo = true};
     EXPECT_EQ(Raised([&] { module.Call("Lines", {99, 1}); }), 9) << "a bare HRESULT";
     EXPECT_EQ(Raised([&] { module.Call("ProcOfLine", {7, 3}); }), 13) << "the kind by value";
@@ -346,35 +324,21 @@ TEST_P(ComModel, TheDoubleAnswersAsTheIdesPublish) {
         EXPECT_EQ(automation->Calls().Of("Members") + automation->Calls().Of("FullName"), 0)
             << "unknown by name, never invoked";
     }
-    // Each editor's name of the project window's menu is unknown to the other.
     const Object bars = vbe.Get("CommandBars").AsObject();
     const std::string missing = vba ? "Project Window Project" : "Project Window";
     EXPECT_EQ(Raised([&] { bars.Call("Item", {missing}); }), 5);
 }
 
 // The VBA editor's document modules (100) and user forms (3) are modules with code: the project
-// commands treat them as they treat a class.
-TEST_P(ComModel, ProjectCommandsTakeDocumentsAndUserForms) {
+// commands treat them as they treat a class. A component without code (a resource file, a
+// related document; the VB6 IDE answers Nothing for its code module, the VBA editor raises) is
+// passed over without a word. Names reach the status window decoded from their code page.
+TEST_P(ComModel, ProjectCommandsTakeDocumentsAndPassOverComponentsWithoutCode) {
     MemoryComponent& document =
         ide.project->AddComponent("ThisWorkbook", vbext_ct_Document,
                                   "Private Sub Workbook_Open()\r\n    Beep\r\nEnd Sub\r\n");
     MemoryComponent& form = ide.project->AddComponent(
         "UserForm1", vbext_ct_MSForm, "Private Sub UserForm_Click()\r\nEnd Sub\r\n");
-    ComVbe& vbe = Model();
-    Connected connected(vbe, automation->AddIn("VBBrindle.Brindle"));
-
-    ASSERT_TRUE(ide.vbe.Click(kProjectWindowBar, buttons::kAddAllToProj));
-    EXPECT_NE(TextOf(document).find("On Error GoTo Fail_Workbook_Open"), std::string::npos);
-    EXPECT_NE(TextOf(form).find("On Error GoTo Fail_UserForm_Click"), std::string::npos);
-    ASSERT_TRUE(ide.vbe.Click(kProjectWindowBar, buttons::kRemoveAllFromProj));
-    EXPECT_EQ(TextOf(document), "Private Sub Workbook_Open()\r\n    Beep\r\nEnd Sub");
-    EXPECT_EQ(vbe.Held(), 0u);
-}
-
-// A component without code (a resource file, a related document; the VB6 IDE answers Nothing
-// for its code module, the VBA editor raises) is passed over without a word by every project
-// command. Names reach the status window decoded from their module's code page.
-TEST_P(ComModel, ProjectCommandsPassOverComponentsWithoutCode) {
     ide.project->AddComponentWithoutCode("Manual", vbext_ct_RelatedDocument);
     MemoryComponent& russian = ide.project->AddComponent(
         "\xCC\xEE\xE4\xF3\xEB\xFC", vbext_ct_StdModule, "Sub Go()\r\nEnd Sub\r\n");
@@ -389,10 +353,15 @@ TEST_P(ComModel, ProjectCommandsPassOverComponentsWithoutCode) {
         ASSERT_TRUE(ide.vbe.Click(kProjectWindowBar, caption));
         EXPECT_TRUE(connected.sink.reported.empty())
             << caption << ": " << connected.sink.reported.front().what();
+        if (caption == buttons::kAddAllToProj) {
+            EXPECT_NE(TextOf(document).find("ThisWorkbook.Workbook_Open | "), std::string::npos);
+            EXPECT_NE(TextOf(form).find("UserForm1.UserForm_Click | "), std::string::npos);
+        }
     }
+    EXPECT_EQ(TextOf(document), "Private Sub Workbook_Open()\r\n    Beep\r\nEnd Sub");
     EXPECT_EQ(TextOf(russian), "Sub Go()\r\nEnd Sub") << "added, then removed";
-    ASSERT_EQ(messages.size(), 12u);
-    EXPECT_EQ(messages[3],
+    ASSERT_EQ(messages.size(), 18u);
+    EXPECT_EQ(messages[5],
               "Adding module header, procedure headers, and error handlers to "
               "\xD0\x9C\xD0\xBE\xD0\xB4\xD1\x83\xD0\xBB\xD1\x8C");
     EXPECT_EQ(vbe.Held(), 0u);

@@ -1,7 +1,7 @@
 #include "host/com/double/Dispatch.h"
 
 #include <climits>
-#include <cwctype>
+#include <cstring>
 #include <exception>
 
 #include "host/vb6/CodePage.h"
@@ -9,6 +9,52 @@
 #include "util/Unicode.h"
 
 namespace brindle::test {
+
+AutomationIde::AutomationIde(host::MemoryVBE& vbe, IdeKind kind, std::vector<AddinEntry> addins)
+    : state_(std::make_shared<State>(vbe, kind, std::move(addins))),
+      vbe_(automation::NewVbe(state_)) {}
+
+AutomationIde::~AutomationIde() {
+    for (const auto& [progId, object] : addinObjects_) {
+        object->Release();
+    }
+    vbe_->Release();
+}
+
+IDispatch* AutomationIde::Vbe() {
+    return vbe_;
+}
+
+IDispatch* AutomationIde::AddIn(std::string_view progId) {
+    if (const auto it = addinObjects_.find(progId); it != addinObjects_.end()) {
+        return it->second;
+    }
+    for (std::size_t i = 0; i < state_->addins.size(); ++i) {
+        if (host::EqualsIgnoringCase(state_->addins[i].progId, progId)) {
+            IDispatch* object = automation::NewAddIn(state_, i);
+            addinObjects_.emplace(std::string(progId), object);
+            return object;
+        }
+    }
+    return nullptr;
+}
+
+AutomationIde::Settings& AutomationIde::Set() {
+    return *state_;
+}
+
+void AutomationIde::FailAt(std::string_view member, int nth) {
+    state_->failing = member;
+    state_->failingAt = state_->calls.Of(member) + nth;
+}
+
+const CallCounts& AutomationIde::Calls() const {
+    return state_->calls;
+}
+
+void AutomationIde::ResetCalls() {
+    state_->calls = {};
+}
 
 void AutomationIde::State::Count(std::string_view member) {
     ++calls.byMember[std::string(member)];
@@ -60,13 +106,7 @@ std::string Narrow(std::u16string_view text) {
 }
 
 bool SameName(const char* ours, const OLECHAR* theirs) {
-    for (; *ours != '\0' && *theirs != L'\0'; ++ours, ++theirs) {
-        if (std::towlower(static_cast<wint_t>(static_cast<unsigned char>(*ours))) !=
-            std::towlower(static_cast<wint_t>(*theirs))) {
-            return false;
-        }
-    }
-    return *ours == '\0' && *theirs == L'\0';
+    return _wcsicmp(std::wstring(ours, ours + std::strlen(ours)).c_str(), theirs) == 0;
 }
 
 // ---- Call ----
@@ -174,40 +214,26 @@ void Call::WriteLong(std::size_t i, std::int32_t value) {
 }
 
 void Call::Return(std::int32_t value) {
-    if (result_ != nullptr) {
-        result_->vt = VT_I4;
-        result_->lVal = value;
-    }
+    result_->vt = VT_I4;
+    result_->lVal = value;
 }
 
 void Call::Return(bool value) {
-    if (result_ != nullptr) {
-        result_->vt = VT_BOOL;
-        result_->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-    }
+    result_->vt = VT_BOOL;
+    result_->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
 void Call::Return(std::u16string_view text) {
-    if (result_ != nullptr) {
-        result_->vt = VT_BSTR;
-        result_->bstrVal = NewBstr(text);
-    }
+    result_->vt = VT_BSTR;
+    result_->bstrVal = NewBstr(text);
 }
 
 void Call::Return(IDispatch* object) {
-    Return(static_cast<IUnknown*>(object));
-    if (result_ != nullptr) {
-        result_->vt = VT_DISPATCH;
-    }
+    result_->vt = VT_DISPATCH;
+    result_->pdispVal = object;
 }
 
 void Call::Return(IUnknown* object) {
-    if (result_ == nullptr) {
-        if (object != nullptr) {
-            object->Release();
-        }
-        return;
-    }
     result_->vt = VT_UNKNOWN;
     result_->punkVal = object;
 }

@@ -71,7 +71,12 @@ struct ArgumentError {
 // and its result.
 class Call {
 public:
-    Call(const DISPPARAMS& params, VARIANT* result) : params_(params), result_(result) {}
+    // Without a result asked for, what the member gives back is let go with the call.
+    Call(const DISPPARAMS& params, VARIANT* result)
+        : params_(params), result_(result != nullptr ? result : &unasked_) {}
+    ~Call() { VariantClear(&unasked_); }
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
 
     // Given, and not an optional argument left out (VT_ERROR DISP_E_PARAMNOTFOUND).
     bool Has(std::size_t i) const;
@@ -103,6 +108,7 @@ private:
     VARIANT Converted(std::size_t i, VARTYPE type) const;
 
     const DISPPARAMS& params_;
+    VARIANT unasked_{};
     VARIANT* result_;
 };
 

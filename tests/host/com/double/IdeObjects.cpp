@@ -25,11 +25,10 @@ std::string ToModule(const CodeModule* module, std::u16string_view text) {
     return module->FromUnicode(Utf8FromUtf16(text));
 }
 
+// A component's name is in its module's code page.
 std::u16string ComponentName(const VBComponent& component) {
-    if (const auto* ours = dynamic_cast<const host::MemoryComponent*>(&component)) {
-        return Utf16FromUtf8(host::ToUtf8(ours->Name(), ours->CodePage()));
-    }
-    return Wide(component.Name());
+    const auto& ours = dynamic_cast<const host::MemoryComponent&>(component);
+    return Utf16FromUtf8(host::ToUtf8(ours.Name(), ours.CodePage()));
 }
 
 vbext_ProcKind ProcKind(const Call& call, std::size_t i) {
@@ -41,11 +40,7 @@ vbext_ProcKind ProcKind(const Call& call, std::size_t i) {
 }
 
 host::MemoryCodeModule& Ours(CodeModule* module) {
-    auto* ours = dynamic_cast<host::MemoryCodeModule*>(module);
-    if (ours == nullptr) {
-        throw VbError(438, "Object doesn't support this property or method", std::string(kSource));
-    }
-    return *ours;
+    return dynamic_cast<host::MemoryCodeModule&>(*module);
 }
 
 // A project locked for viewing in the VBA editor refuses its components at the lock's point:
@@ -188,13 +183,6 @@ IDispatch* NewWindow(const StatePtr& s, const std::shared_ptr<Window>& w) {
 IDispatch* NewMainWindow(const StatePtr& s) {
     return Shared(s, "MainWindow", &s->mainWindow, [&]() -> Rows {
         return {
-            Get("Caption", 1,
-                [=] {
-                    wchar_t text[256] = {};
-                    GetWindowTextW(s->mainWindow, text, 256);
-                    return std::u16string(reinterpret_cast<const char16_t*>(text));
-                }),
-            Get("Type", 2, [] { return vbext_wt_MainWindow; }),
             // A window handle fits a Long in both bitnesses, as the IDE hands it over.
             Get("HWnd", 5,
                 [=] {
