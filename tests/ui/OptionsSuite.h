@@ -296,12 +296,9 @@ TYPED_TEST_P(OptionsDialog, TeamSetFieldsAreGreyedAndF1ShowsTheHelp) {
     int helped = 0;
     bench.HelpBy([&](bool overTheForm) { helped += overTheForm ? 1 : 100; });
     bench.WithForm([&](Form& form) {
-        for (const char* name : {"chkCodeMarkers", "cmdLoadProcHdrTmplt", "txtProcHdrFname"}) {
-            EXPECT_FALSE(form.Enabled(name)) << name;
-        }
-        for (const char* name : {"txtAuthor", "chkSkipExisting", "txtDateFormat",
-                                 "cmdLoadModHdrTmplt", "txtModHdrFname"}) {
-            EXPECT_TRUE(form.Enabled(name)) << name;
+        for (const ui::OptionsFormControl& row : ui::kOptionsForm) {
+            const bool fixed = row.key == settings::kMarkersKey || row.key == settings::kProcHdrKey;
+            EXPECT_EQ(form.Enabled(row.name), !fixed) << row.name;
         }
         const std::string why = "Set for this project by " + team;
         EXPECT_EQ(form.Tip("chkCodeMarkers"), why);
