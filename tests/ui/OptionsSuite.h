@@ -193,9 +193,8 @@ TYPED_TEST_P(OptionsDialog, KeyboardWalksTheDialogInOrder) {
     });
 }
 
-// The dialog shows the current options. OK (Enter) applies the controls and reads the
-// templates again; every other way out leaves both as they were. It opens on its first tab
-// again.
+// The dialog shows the current options; OK (Enter) applies the controls, every other way out
+// leaves the options as they were. It opens afresh, on its first tab, again.
 TYPED_TEST_P(OptionsDialog, OnlyOkApplies) {
     const std::string author = "Bea Bj\xC3\xB8rn \xE2\x80\x93 \xE6\x97\xA5";
     for (const Way way : {Way::Enter, Way::CancelButton, Way::Escape, Way::CloseButton}) {
@@ -203,7 +202,7 @@ TYPED_TEST_P(OptionsDialog, OnlyOkApplies) {
         const bool ok = way == Way::Enter;
         TypeParam bench;
         bench.Write("proc.txt", "' Procedure %ProcName%\r\n");
-        const std::string procBefore = bench.Fields().msProcHdrTmplt;
+        const std::string proc = Native(bench.dir.path(), "proc.txt");
         bench.WithForm([&](Form& form) {
             EXPECT_EQ(form.Text("txtAuthor"), "Ann Author");
             EXPECT_TRUE(form.Checked("chkCodeMarkers"));
@@ -218,8 +217,7 @@ TYPED_TEST_P(OptionsDialog, OnlyOkApplies) {
             for (const char* box : {"chkCodeMarkers", "chkDisableSplash", "chkSkipExisting"}) {
                 form.Click(box);
             }
-            form.Type("txtProcHdrFname", Native(bench.dir.path(), "proc.txt"));
-            bench.Write("module.txt", "' Changed %ModuleName%\r\n");
+            form.Type("txtProcHdrFname", proc);
             if (!ok) {
                 form.ShowTab(1);
             }
@@ -231,80 +229,61 @@ TYPED_TEST_P(OptionsDialog, OnlyOkApplies) {
         EXPECT_EQ(fields.mbAddCodeMarkers, !ok);
         EXPECT_EQ(fields.mbDisableSplash, ok);
         EXPECT_EQ(fields.mbSkipExisting, ok);
-        EXPECT_EQ(fields.msModHdrTmplt,
-                  ok ? "' Changed %ModuleName%\n" : "' Module %ModuleName%\n");
-        EXPECT_EQ(fields.msProcHdrTmplt, ok ? "' Procedure %ProcName%\n" : procBefore);
-        EXPECT_EQ(fields.msErrHdrFname, ".\\Templates\\StandardVBErrHeader.txt");
-        EXPECT_FALSE(fields.msErrHdrTmplt.empty());  // the default, found among the templates
-        bench.WithForm([](Form& form) { EXPECT_EQ(form.Tab(), 0); });
+        EXPECT_EQ(fields.msProcHdrFname == proc, ok);
+        bench.WithForm([&](Form& form) {
+            EXPECT_EQ(form.Tab(), 0);
+            EXPECT_EQ(form.Text("txtAuthor"), fields.msAuthor);
+        });
         EXPECT_EQ(bench.sink.Sources(), std::vector<std::string>{});
     }
 }
 
-// A chosen file fills the box and makes its own folder LastDir, where the next file dialog
-// starts; Cancel in the options dialog keeps neither, OK applies both. A cancelled file dialog
-// changes nothing; a LastDir that names no folder starts the next one elsewhere.
-TYPED_TEST_P(OptionsDialog, TemplateButtonFillsItsBoxAndLastDir) {
-    struct Case {
-        const char* what;
-        const char* button;
-        const char* box;
-        const char* chosen;  // nullptr: the file dialog is cancelled
-        const char* lastDir;
-    };
-    const Case cases[] = {
-        {"a file in its folder", "cmdLoadModHdrTmplt", "txtModHdrFname", "mine/Header.txt",
-         "mine/"},
-        {"letter case counts", "cmdLoadProcHdrTmplt", "txtProcHdrFname", "foot.TXT/foot.txt",
-         "foot.TXT/"},
-        {"a folder of the same name above it", "cmdLoadErrHdrTmplt", "txtErrHdrFname",
-         "p.txt/p.txt", "p.txt/"},
-        {"the name ending a longer folder name", "cmdLoadErrFtrTmplt", "txtErrFtrFname",
-         "my.txt/y.txt", "my.txt/"},
-        {"beyond the code page", "cmdLoadModHdrTmplt", "txtModHdrFname",
-         "K\xC3\xB8\xE6\x97\xA5/H\xC3\xA9.txt", "K\xC3\xB8\xE6\x97\xA5/"},
-        {"cancelled", "cmdLoadModHdrTmplt", "txtModHdrFname", nullptr, "start/"},
-    };
-    for (const Case& row : cases) {
-        SCOPED_TRACE(row.what);
-        TypeParam bench;
-        const std::filesystem::path& dir = bench.dir.path();
-        std::filesystem::create_directories(dir / PathOf(row.lastDir));
-        const std::string start = Native(dir, "start/");
-        const std::optional<std::string> choice =
-            row.chosen != nullptr ? std::optional(Native(dir, row.chosen)) : std::nullopt;
-        const auto startsIn = [](std::string started, std::string folder) {
-            for (std::string* path : {&started, &folder}) {
-                if (path->ends_with('/') || path->ends_with('\\')) {
-                    path->pop_back();
-                }
-            }
-            EXPECT_EQ(started, folder);
-        };
-        std::string before;
-        bench.WithForm([&](Form& form) {
-            before = form.Text(row.box);
-            form.ShowTab(1);
-            startsIn(form.ChooseFile(row.button, choice), start);
-            EXPECT_EQ(form.Text(row.box), choice.value_or(before));
-            form.Click("cmdCancel");
-        });
-        EXPECT_EQ(bench.Fields().msLastDir, start);
-        bench.WithForm([&](Form& form) {
-            form.ShowTab(1);
-            startsIn(form.ChooseFile(row.button, std::nullopt), Native(dir, row.lastDir));
-            EXPECT_EQ(form.Text(row.box), before);
-            form.Click("cmdOK");
-        });
-        EXPECT_EQ(bench.Fields().msLastDir, Native(dir, row.lastDir));
-        EXPECT_EQ(bench.sink.Sources(), std::vector<std::string>{});
+// A folder's path without the separator that may end it.
+inline std::string Unended(std::string path) {
+    if (path.ends_with('/') || path.ends_with('\\')) {
+        path.pop_back();
     }
+    return path;
+}
+
+// Each template button's chosen file fills its box and makes its own folder the dialog's
+// LastDir, where the next file dialog starts; a cancelled file dialog changes nothing. Cancel in
+// the options dialog applies neither, OK both. A LastDir that names no folder starts it
+// elsewhere.
+TYPED_TEST_P(OptionsDialog, TemplateButtonFillsItsBoxAndLastDir) {
     TypeParam bench;
-    std::filesystem::remove_all(bench.dir.path() / "start");
+    const std::string folder = "K\xC3\xB8\xE6\x97\xA5/";  // beyond the code page
+    const std::string start = Native(bench.dir.path(), "start/");
+    const std::string chosen = Native(bench.dir.path(), folder);
+    std::string last = start;  // the dialog's own, kept after Cancel
+    for (const bool ok : {false, true}) {
+        bench.WithForm([&](Form& form) {
+            form.ShowTab(1);
+            for (std::size_t i = 0; i < ui::kOptionsForm.size(); ++i) {
+                const std::optional<std::size_t> filled = ui::FilledBox(i);
+                if (!filled) {
+                    continue;
+                }
+                const std::string button(ui::kOptionsForm[i].name);
+                const std::string_view box = ui::kOptionsForm[*filled].name;
+                const std::string before = form.Text(box);
+                EXPECT_EQ(Unended(form.ChooseFile(button, std::nullopt)), Unended(last));
+                EXPECT_EQ(form.Text(box), before);
+                bench.Write(folder + "H\xC3\xA9" + button + ".txt", "' %ModuleName%\r\n");
+                const std::string file = chosen + "H\xC3\xA9" + button + ".txt";
+                EXPECT_EQ(Unended(form.ChooseFile(button, file)), Unended(last));
+                EXPECT_EQ(form.Text(box), file);
+                last = chosen;
+            }
+            form.Click(ok ? "cmdOK" : "cmdCancel");
+        });
+        EXPECT_EQ(bench.Fields().msLastDir, ok ? chosen : start);
+    }
+    EXPECT_EQ(bench.sink.Sources(), std::vector<std::string>{});
+    std::filesystem::remove_all(bench.dir.path() / PathOf(folder));
     bench.WithForm([&](Form& form) {
         form.ShowTab(1);
-        EXPECT_NE(form.ChooseFile("cmdLoadModHdrTmplt", std::nullopt),
-                  Native(bench.dir.path(), "start/"));
+        EXPECT_NE(Unended(form.ChooseFile("cmdLoadModHdrTmplt", std::nullopt)), Unended(chosen));
     });
 }
 
@@ -317,12 +296,9 @@ TYPED_TEST_P(OptionsDialog, TeamSetFieldsAreGreyedAndF1ShowsTheHelp) {
     int helped = 0;
     bench.HelpBy([&](bool overTheForm) { helped += overTheForm ? 1 : 100; });
     bench.WithForm([&](Form& form) {
-        for (const char* name : {"chkCodeMarkers", "cmdLoadProcHdrTmplt", "txtProcHdrFname"}) {
-            EXPECT_FALSE(form.Enabled(name)) << name;
-        }
-        for (const char* name : {"txtAuthor", "chkSkipExisting", "txtDateFormat",
-                                 "cmdLoadModHdrTmplt", "txtModHdrFname"}) {
-            EXPECT_TRUE(form.Enabled(name)) << name;
+        for (const ui::OptionsFormControl& row : ui::kOptionsForm) {
+            const bool fixed = row.key == settings::kMarkersKey || row.key == settings::kProcHdrKey;
+            EXPECT_EQ(form.Enabled(row.name), !fixed) << row.name;
         }
         const std::string why = "Set for this project by " + team;
         EXPECT_EQ(form.Tip("chkCodeMarkers"), why);

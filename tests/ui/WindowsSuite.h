@@ -177,9 +177,7 @@ TYPED_TEST_P(AddinWindow, MessageBoxOffersTheButtonsOfItsStyle) {
     const Row rows[] = {
         {vbYesNo + vbExclamation, {vbYes, vbNo}, vbYes},  // the confirmations
         {vbOKCancel + vbQuestion + vbDefaultButton2, {vbOK, vbCancel}, vbCancel},
-        {vbYesNoCancel + vbQuestion, {vbYes, vbNo, vbCancel}, vbYes},
         {vbOKOnly + vbInformation, {vbOK}, vbOK},
-        {vbRetryCancel + vbCritical, {vbRetry, vbCancel}, vbRetry},
     };
     const std::string title = "Remove Code Markers \xE2\x80\x93 \xE6\x97\xA5";
     TypeParam bench;

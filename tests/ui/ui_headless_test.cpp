@@ -6,6 +6,7 @@
 
 #include "model/VbError.h"
 #include "ui/Headless.h"
+#include "ui/OptionsForm.h"
 #include "ui/Twips.h"
 
 namespace brindle::ui {
@@ -40,8 +41,6 @@ TEST(HeadlessStatusWindow, LoadsHiddenAndEachMessageShowsDrawsAndPassesOverPendi
 TEST(HeadlessMessageBox, NoWithoutAPolicyAndOnATerminalOnlyYIsYes) {
     HeadlessWindows windows;
     EXPECT_EQ(windows.MsgBox("Sure?", vbYesNo + vbExclamation, "Title"), vbNo);
-    windows.Setup().answer = FixedAnswer(vbYes);
-    EXPECT_EQ(windows.MsgBox("Sure?", vbYesNo + vbExclamation, "Title"), vbYes);
 
     std::ostringstream shown;
     const auto ask = [&](const std::string& typed) {
@@ -56,6 +55,22 @@ TEST(HeadlessMessageBox, NoWithoutAPolicyAndOnATerminalOnlyYIsYes) {
     for (const char* no : {"n\n", "\n", "yes please\n", ""}) {
         EXPECT_EQ(ask(no), vbNo) << no;
     }
+}
+
+// The options dialogs of both toolkits keep these: a chosen template file leaves its own folder
+// as LastDir, however the names above it read; a bare name leaves none. The next file dialog
+// starts there, with the platform's separators, or at home where LastDir names no folder.
+TEST(OptionsForm, AChosenFileLeavesItsOwnFolderWhereTheNextFileDialogStarts) {
+    EXPECT_EQ(FolderOf("C:\\mine\\Header.txt"), "C:\\mine\\");
+    EXPECT_EQ(FolderOf("/t/foot.TXT/foot.txt"), "/t/foot.TXT/");  // letter case counts
+    EXPECT_EQ(FolderOf("/t/p.txt/p.txt"), "/t/p.txt/");
+    EXPECT_EQ(FolderOf("/t/my.txt/y.txt"), "/t/my.txt/");
+    EXPECT_EQ(FolderOf("Header.txt"), std::nullopt);
+    const auto isFolder = [](const std::string& folder) { return folder != "/gone/"; };
+    EXPECT_EQ(StartFolder("C:/t\\mine/", "home", '\\', isFolder), "C:\\t\\mine\\");
+    EXPECT_EQ(StartFolder("\\t\\mine\\", "home", '/', isFolder), "/t/mine/");
+    EXPECT_EQ(StartFolder("/gone/", "home", '/', isFolder), "home");
+    EXPECT_EQ(StartFolder("", "home", '/', nullptr), "home");
 }
 
 // Both toolkits' windows are placed through this: halves go to even, as VB rounds, and a

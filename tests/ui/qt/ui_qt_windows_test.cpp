@@ -138,13 +138,20 @@ private:
     DialogAnswers& answers_;
 };
 
-QDialog* ShownForm() {
+// The top-level window of that name (a shown one, where asked); two are a failure.
+QWidget* TopLevel(std::string_view name, bool shown = false) {
+    QWidget* found = nullptr;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == "frmOptions" && widget->isVisible()) {
-            return qobject_cast<QDialog*>(widget);
+        if (widget->objectName().toStdString() == name && (!shown || widget->isVisible())) {
+            EXPECT_EQ(found, nullptr) << "two of " << name;
+            found = widget;
         }
     }
-    return nullptr;
+    return found;
+}
+
+QDialog* ShownForm() {
+    return qobject_cast<QDialog*>(TopLevel("frmOptions", true));
 }
 
 struct QtDialog : test::OptionsBench<QtWindows> {
@@ -179,18 +186,6 @@ struct QtDialog : test::OptionsBench<QtWindows> {
         windows.HelpBy([=](QWidget* over) { help(over != nullptr && over == ShownForm()); });
     }
 };
-
-QWidget* TopLevel(std::string_view name) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QWidget* found = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName().toStdString() == name) {
-            EXPECT_EQ(found, nullptr) << "two of " << name;
-            found = widget;
-        }
-    }
-    return found;
-}
 
 class QtWindow final : public test::Window {
 public:
@@ -242,6 +237,7 @@ struct QtBench {
     static bool CanShow() { return true; }
 
     std::unique_ptr<test::Window> Find(std::string_view name) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QWidget* found = TopLevel(name);
         return found != nullptr ? std::make_unique<QtWindow>(found) : nullptr;
     }

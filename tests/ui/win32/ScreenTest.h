@@ -1,10 +1,8 @@
 #pragma once
-// The fixture of the Win32 windows' suites: they need a screen to make windows on, which Wine
-// without a display does not have; there they are skipped with the reason.
+// Whether windows can be made: Wine without a display has no screen to make them on, and the
+// suites that need one skip there with the reason.
 
 #include <windows.h>
-
-#include <gtest/gtest.h>
 
 namespace brindle::ui::win32 {
 
@@ -21,14 +19,5 @@ inline bool CanMakeWindows() {
     }();
     return can;
 }
-
-class ScreenTest : public testing::Test {
-protected:
-    void SetUp() override {
-        if (!CanMakeWindows()) {
-            GTEST_SKIP() << "no screen to make windows on (Wine without a display)";
-        }
-    }
-};
 
 }  // namespace brindle::ui::win32

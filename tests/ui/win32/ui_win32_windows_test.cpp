@@ -166,7 +166,7 @@ struct Win32Bench {
     Win32Windows windows;
 };
 
-using Win32Screen = ScreenTest;
+using Win32Screen = test::OnScreen<Win32Bench>;
 
 // What the dialog manager does with a key pressed in the focused control.
 void Press(HWND form, UINT message, WPARAM key) {
@@ -202,26 +202,18 @@ public:
     // The tip over the control: its own, or its parent's over its place once it is greyed.
     std::string Tip(std::string_view name) override {
         HWND control = Find(name);
+        const bool greyed = IsWindowEnabled(control) == FALSE;
+        TOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.hwnd = greyed ? GetParent(control) : form_;
+        tool.uId = greyed ? static_cast<UINT_PTR>(GetDlgCtrlID(control))
+                          : reinterpret_cast<UINT_PTR>(control);
+        std::wstring text(512, L'\0');
         for (HWND tips : ThreadWindows()) {
             wchar_t windowClass[32] = {};
             GetClassNameW(tips, windowClass, 32);
-            if (GetWindow(tips, GW_OWNER) != form_ || _wcsicmp(windowClass, TOOLTIPS_CLASSW) != 0) {
-                continue;
-            }
-            for (const auto& [parent, id] :
-                 {std::pair(form_, reinterpret_cast<UINT_PTR>(control)),
-                  std::pair(GetParent(control), static_cast<UINT_PTR>(GetDlgCtrlID(control)))}) {
-                TOOLINFOW tool{};
-                tool.cbSize = TTTOOLINFOW_V2_SIZE;
-                tool.hwnd = parent;
-                tool.uId = id;
-                if (!IsWindowEnabled(control) && parent == form_) {
-                    continue;
-                }
-                if (!SendMessageW(tips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool))) {
-                    continue;
-                }
-                std::wstring text(512, L'\0');
+            if (GetWindow(tips, GW_OWNER) == form_ && _wcsicmp(windowClass, TOOLTIPS_CLASSW) == 0 &&
+                SendMessageW(tips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool))) {
                 tool.lpszText = text.data();
                 SendMessageW(tips, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
                 return Utf8(text.c_str());
@@ -334,8 +326,11 @@ struct Win32Dialog : test::OptionsBench<Win32Windows> {
     }
 };
 
-// Moved to a monitor of twice the dots per inch, everything is laid out twice as large.
-TEST_F(Win32Screen, OptionsLaidOutAgainAtTwiceTheDotsPerInch) {
+// Moved to a monitor of twice the dots per inch, the options dialog and the status window are
+// laid out twice as large, the status message in MS Sans Serif (or its outline twin), 8.25
+// point, bold. Shown, the status window leaves the keyboard to the code window. StayOnTop of
+// no window fails with the call that failed.
+TEST_F(Win32Screen, WindowsScaleWithTheDotsPerInchAndTheStatusKeepsOffTheKeyboard) {
     Win32Dialog bench;
     bench.WithForm([](test::Form& driver) {
         HWND form = FindWindowW(L"BrindleOptions", nullptr);
@@ -346,12 +341,7 @@ TEST_F(Win32Screen, OptionsLaidOutAgainAtTwiceTheDotsPerInch) {
         const Place ok = driver.PlaceOf("cmdOK");
         EXPECT_EQ(ok.right - ok.left, Scaled(78, dpi));
     });
-}
 
-// Shown, the status window leaves the keyboard to the code window. Moved to a monitor of twice
-// the dots per inch, it is twice as large, its message in MS Sans Serif (or its outline twin),
-// 8.25 point, bold. StayOnTop of no window fails with the call that failed.
-TEST_F(Win32Screen, StatusWindowKeepsOffTheKeyboardAndScalesWithTheDotsPerInch) {
     Win32Windows windows;
     std::unique_ptr<frmMsg> status = windows.CreateMsg(nullptr);
     HWND active = GetForegroundWindow();
