@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <random>
@@ -234,23 +235,17 @@ constexpr std::string_view kModule =
     "End Property\r\n"
     "\r\n";
 
-struct Selection {
-    std::int32_t startLine, startColumn, endLine, endColumn;
-    bool operator==(const Selection&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Selection& s) {
-    return out << s.startLine << "," << s.startColumn << " - " << s.endLine << "," << s.endColumn;
-}
+// Start line and column, end line and column.
+using Selection = std::array<std::int32_t, 4>;
 
 Selection Selected(CodeModule& module) {
     Selection s{};
-    module.CodePane().GetSelection(s.startLine, s.startColumn, s.endLine, s.endColumn);
+    module.CodePane().GetSelection(s[0], s[1], s[2], s[3]);
     return s;
 }
 
 void Select(CodeModule& module, Selection s) {
-    module.CodePane().SetSelection(s.startLine, s.startColumn, s.endLine, s.endColumn);
+    module.CodePane().SetSelection(s[0], s[1], s[2], s[3]);
 }
 
 class CodeModuleTest : public ::testing::Test {
@@ -351,7 +346,7 @@ TEST_F(CodeModuleTest, SelectionFollowsItsTextThroughEdits) {
         {{1, 1, 2, 1}, 1, "", 1, {1, 1, 0, 1}},
     };
     for (const auto& step : steps) {
-        if (step.select.startLine != 0) {
+        if (step.select[0] != 0) {
             Select(module, step.select);
         }
         if (step.deleted > 0) {
@@ -385,9 +380,8 @@ TEST_F(CodeModuleTest, FindFromTheStartToTheModulesEnd) {
     };
     for (const auto& c : cases) {
         Selection s{c.line, c.column, 1, 1};
-        bool found = module.Find(c.target, s.startLine, s.startColumn, s.endLine, s.endColumn,
-                                 c.wholeWord, c.matchCase);
-        EXPECT_EQ(found, c.found.startLine != 0) << c.target << " from " << c.line;
+        bool found = module.Find(c.target, s[0], s[1], s[2], s[3], c.wholeWord, c.matchCase);
+        EXPECT_EQ(found, c.found[0] != 0) << c.target << " from " << c.line;
         EXPECT_EQ(s, (found ? c.found : Selection{c.line, c.column, 1, 1}))
             << c.target << " from " << c.line;
     }
