@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "checks/Properties.h"
+#include "support/TestPaths.h"
 
 namespace brindle::fuzz {
 namespace {
@@ -24,11 +23,9 @@ TEST(FuzzInputs, HoldTheirProperty) {
                 continue;
             }
             for (const auto& entry : fs::directory_iterator(dir)) {
-                std::ifstream in(entry.path(), std::ios::binary);
-                const std::string bytes{std::istreambuf_iterator<char>(in), {}};
                 ++inputs;
                 try {
-                    target.check(bytes);
+                    target.check(test::ReadBytes(entry.path()));
                 } catch (const std::exception& broken) {
                     ADD_FAILURE() << entry.path().string() << ": " << broken.what();
                 }
