@@ -37,26 +37,26 @@ std::string FailureOf(const std::function<void()>& call) {
 // A comment starts at an apostrophe outside string literals, or at Rem as a statement of its own.
 // Each case marks with "|" where the comment starts.
 TEST(NonCommentPart, EndsWhereTheCommentStarts) {
-    for (const std::string marked : {"x = 1 |' note",
-                                     "|' whole line",
-                                     "x = 1",
-                                     "",
-                                     "|REM old code",
-                                     "    |rem indented",
-                                     "|Rem",
-                                     "x = 1: |Rem set x",
-                                     "Retry:|Rem label",
-                                     "100 |Rem numbered",
-                                     "  20\t|rem spaced",
-                                     "20 x = 1 Rem no",
-                                     "Dim lRem As Long",
-                                     "x = lRem",
-                                     "RemoveItem 3",
-                                     "x = y Rem z",
-                                     "s = \"it's\" |' says",
-                                     "s = \"a: Rem b\"",
-                                     "s = \"say \"\"'hi\"\"\" |' c",
-                                     "MsgBox \"End Sub\": |Rem x"}) {
+    for (const std::string marked : {
+             "x = 1 |' note",
+             "|' whole line",
+             "x = 1",
+             "",
+             "|REM old code",
+             "    |rem indented",
+             "|Rem",
+             "x = 1: |Rem set x",
+             "Retry:|Rem label",
+             "  20\t|rem spaced",
+             "20 x = 1 Rem no",
+             "Dim lRem As Long",
+             "RemoveItem 3",
+             "x = y Rem z",
+             "s = \"it's\" |' says",
+             "s = \"a: Rem b\"",
+             "s = \"say \"\"'hi\"\"\" |' c",
+             "MsgBox \"End Sub\": |Rem x",
+         }) {
         const auto bar = marked.find('|');
         const auto line =
             bar == std::string::npos ? marked : marked.substr(0, bar) + marked.substr(bar + 1);

@@ -40,25 +40,6 @@ TEST(TemplateKeywords, UnknownAndUnclosedOnesAreToldAtTheirLine) {
                         "3: %Author has no closing \"%\"; it stays in the text as it is"}));
 }
 
-TEST(MarkedInsertion, TextGoesInLineByLineBetweenMarkerLinesOnlyWhileTheOptionIsOn) {
-    struct Case {
-        Markers markers;
-        const char* text;
-        Lines inserted;
-    };
-    const Case cases[] = {
-        {Markers::On, "    x = 1\n    y = 2", {kBegin, "    x = 1", "    y = 2", kEnd}},
-        {Markers::Off, "    x = 1\n    y = 2", {"    x = 1", "    y = 2"}},
-        {Markers::Off, "", {""}},
-    };
-    for (const auto& c : cases) {
-        ModuleUnderTest m("Sub A()\r\nEnd Sub\r\n");
-        InsertErrFooter(CodegenFields(c.markers), m.module(), c.text, 2);
-        EXPECT_EQ(m.lines(), Concat({{"Sub A()"}, c.inserted, {"End Sub"}}))
-            << "markers " << (c.markers == Markers::On) << ", text " << c.text;
-    }
-}
-
 TEST(Placement, HeadersGoAboveTheCommentBlockAndErrorHeadersWhereTheBodyBegins) {
     using Insert = void (*)(const AddinFields&, CodeModule&, std::string, std::int32_t);
     struct Case {
