@@ -65,10 +65,7 @@ TEST_F(Regional, TheEnvironmentsLocaleWritesItsOwnInUtf8) {
     EXPECT_EQ(RegionalShortDate(kDate), "17-03-24");
     Set("LC_TIME", "ja_JP.EUC-JP");
     Set("LC_CTYPE", "ja_JP.EUC-JP");
-    EXPECT_EQ(RegionalShortDate(kDate),
-              "2024\xE5\xB9\xB4"
-              "03\xE6\x9C\x88"
-              "17\xE6\x97\xA5");
+    EXPECT_EQ(RegionalShortDate(kDate), "2024年03月17日");
     Set("LC_ALL", "C");
     EXPECT_EQ(RegionalShortDate(kDate), "03/17/24");
 }
