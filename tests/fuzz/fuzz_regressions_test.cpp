@@ -4,53 +4,36 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include "checks/Properties.h"
+#include "support/TestPaths.h"
 
 namespace brindle::fuzz {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> TargetNames() {
-    std::vector<std::string> names;
+TEST(FuzzInputs, HoldTheirProperty) {
     for (const Target& target : Targets()) {
-        names.emplace_back(target.name);
-    }
-    return names;
-}
-
-class FuzzInputs : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(FuzzInputs, HoldTheirProperty) {
-    const Target* target = FindTarget(GetParam());
-    ASSERT_NE(target, nullptr);
-    int inputs = 0;
-    for (const char* folder : {"corpus", "regressions"}) {
-        const fs::path dir = fs::path(BRINDLE_SOURCE_DIR) / "fuzz" / folder / GetParam();
-        if (!fs::is_directory(dir)) {
-            continue;
-        }
-        for (const auto& entry : fs::directory_iterator(dir)) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-            ++inputs;
-            try {
-                target->check(bytes);
-            } catch (const std::exception& broken) {
-                ADD_FAILURE() << entry.path().string() << ": " << broken.what();
+        int inputs = 0;
+        for (const char* folder : {"corpus", "regressions"}) {
+            const fs::path dir = fs::path(BRINDLE_SOURCE_DIR) / "fuzz" / folder / target.name;
+            if (!fs::is_directory(dir)) {
+                continue;
+            }
+            for (const auto& entry : fs::directory_iterator(dir)) {
+                ++inputs;
+                try {
+                    target.check(test::ReadBytes(entry.path()));
+                } catch (const std::exception& broken) {
+                    ADD_FAILURE() << entry.path().string() << ": " << broken.what();
+                }
             }
         }
+        EXPECT_GT(inputs, 0) << "no seeds for " << target.name;
     }
-    EXPECT_GT(inputs, 0) << "no seeds for " << GetParam();
 }
-
-INSTANTIATE_TEST_SUITE_P(EachTarget, FuzzInputs, ::testing::ValuesIn(TargetNames()),
-                         [](const auto& name) { return name.param; });
 
 }  // namespace
 }  // namespace brindle::fuzz

@@ -65,9 +65,7 @@ TEST(CommandRunner, RunsCommandsByIdOnWhatItSelects) {
     host::SessionOptions options;
     options.saveOptions = false;
     options.overrides[std::string(settings::kMarkersKey)] = "False";
-    options.overrides[std::string(settings::kAuthorKey)] =
-        "\xD0\x90"
-        "da";  // "Аda"
+    options.overrides[std::string(settings::kAuthorKey)] = "Аda";  // a Cyrillic "А"
     host::AddinSession session(windows, &sink, options);
     host::CommandRunner runner(session);
     using Result = host::CommandRunner::Result;
@@ -99,9 +97,7 @@ TEST(CommandRunner, RunsCommandsByIdOnWhatItSelects) {
                   "markers are off for this run, so what this adds has no marker lines and "
                   "Brindle cannot remove it later"}));
     EXPECT_EQ(runner.WarningsBeforeAdding(CommandId::AddAll, 1252, "your options").back(),
-              "author \xD0\x90"
-              "da: code page 1252 lacks these characters, each is written as "
-              "\"?\": \xD0\x90");
+              "author Аda: code page 1252 lacks these characters, each is written as \"?\": А");
     EXPECT_TRUE(runner.WarningsBeforeAdding(CommandId::RemoveCodeAll, 1252, "").empty());
 }
 

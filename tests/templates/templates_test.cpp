@@ -1,12 +1,19 @@
+// The options and their store, templates loaded into them, and the expansion of templates.
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <ctime>
-#include <regex>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <tuple>
+#include <vector>
 
+#include "host/files/FileSystem.h"
 #include "host/files/TemplateFileReader.h"
 #include "host/ide/MemoryProject.h"
+#include "host/settings/SettingsFile.h"
 #include "support/TestPaths.h"
 #include "templates/Expansion.h"
 #include "templates/Keywords.h"
@@ -15,6 +22,140 @@
 
 namespace brindle {
 namespace {
+
+namespace fs = std::filesystem;
+using host::SettingsFile;
+using host::TemplateFileReader;
+using namespace std::string_literals;
+
+auto Tied(const AddinFields& f) {
+    return std::tie(f.msModHdrFname, f.msProcHdrFname, f.msErrHdrFname, f.msErrFtrFname, f.msAuthor,
+                    f.mbAddCodeMarkers, f.msLastDir, f.mbDisableSplash, f.mbSkipExisting);
+}
+
+class Options : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    SettingsFile store{dir.path() / "settings.ini"};
+
+    // The store as another run, or a user editing it, finds it.
+    SettingsFile Fresh() { return SettingsFile(dir.path() / "settings.ini"); }
+    void Store(const char* section, const char* key, const char* text) {
+        Fresh().SaveSetting(kAppName, section, key, text);
+    }
+    AddinFields Load() {
+        SettingsFile fresh = Fresh();
+        AddinFields fields;
+        LoadOptions(fresh, fields);
+        return fields;
+    }
+    void Save(const AddinFields& fields) {
+        SettingsFile fresh = Fresh();
+        SaveOptions(fresh, fields);
+    }
+    std::string Stored(const char* section, const char* key) {
+        return Fresh().GetSetting(kAppName, section, key, "<absent>");
+    }
+};
+
+// An empty store gives the defaults, and saving them leaves it empty: a value is written only
+// when it changed since it was loaded, as text under its section and key. Every field loads as
+// it was saved.
+TEST_F(Options, OnlyChangedValuesAreSavedAndEveryFieldLoadsAsSaved) {
+    AddinFields fields;
+    LoadOptions(store, fields);
+    EXPECT_EQ(Tied(fields), std::make_tuple(".\\Templates\\StandardVBModuleHeader.txt"s,
+                                            ".\\Templates\\StandardVBProcedureHeader.txt"s,
+                                            ".\\Templates\\StandardVBErrHeader.txt"s,
+                                            ".\\Templates\\StandardVBErrFooter.txt"s,
+                                            host::UserName(), true, "C:\\"s, false, false));
+    SaveOptions(store, fields);
+    EXPECT_FALSE(fs::exists(dir.path() / "settings.ini"));
+    EXPECT_EQ(Stored("Options", "Author"), "<absent>");
+
+    fields.mbAddCodeMarkers = false;
+    fields.mbDisableSplash = true;
+    fields.msLastDir = "D:\\";
+    SaveOptions(store, fields);
+    EXPECT_EQ(Stored("Options", "Add Code Markers"), "False");
+    EXPECT_EQ(Stored("Options", "Disable Splash"), "True");
+    EXPECT_EQ(Stored("State", "Last Directory"), "D:\\");
+    EXPECT_EQ(Stored("Options", "Author"), "<absent>");
+    EXPECT_EQ(Stored("State", "Disable Splash"), "<absent>");
+
+    AddinFields saved;
+    saved.msModHdrFname = "";
+    saved.msProcHdrFname = "/opt/team/Proc Header.txt";
+    saved.msErrHdrFname = "..\\shared\\Err, Header.txt";
+    saved.msErrFtrFname = "  spaced  ";
+    saved.msAuthor = "Zo\xC3\xAB \"Q\" O'Brien; #1 = @dev \xE6\x97\xA5\xE6\x9C\xAC";
+    saved.mbAddCodeMarkers = false;
+    saved.msLastDir = "/home/me/vb";
+    saved.mbDisableSplash = true;
+    saved.mbSkipExisting = true;
+    Save(saved);
+    EXPECT_EQ(Tied(Load()), Tied(saved));
+    EXPECT_EQ(Stored("Options", "Skip Existing"), "True");
+}
+
+// As the host language converts text. A text that is no Boolean gives the default (Add Code
+// Markers on, Disable Splash off), the rest still loads, and saving keeps that text: it was
+// never read from it. Saving keeps a text that reads as the value too. (A value the user chose
+// is written: the test above.)
+TEST_F(Options, BooleansReadAsTheHostLanguageConvertsText) {
+    const std::pair<const char*, std::optional<bool>> cases[] = {
+        {"false", false},      {"FALSE", false},     {"0", false},           {" 0 ", false},
+        {"0.0", false},        {"True", true},       {"tRUE", true},         {"-1", true},
+        {"1", true},           {"2.5", true},        {"yes", std::nullopt},  {"", std::nullopt},
+        {"nan", std::nullopt}, {"1x", std::nullopt}, {"&H0", false},         {"&o1", true},
+        {"&HfF", true},        {"&H", std::nullopt}, {"&H-1", std::nullopt}, {"&O8", std::nullopt}};
+    for (const auto& [text, value] : cases) {
+        Store("Options", "Add Code Markers", text);
+        Store("Options", "Disable Splash", text);
+        Store("State", "Last Directory", "D:\\Projects\\");
+        const AddinFields fields = Load();
+        EXPECT_EQ(fields.mbAddCodeMarkers, value.value_or(true)) << text;
+        EXPECT_EQ(fields.mbDisableSplash, value.value_or(false)) << text;
+        EXPECT_EQ(fields.msLastDir, "D:\\Projects\\") << text;
+        Save(fields);
+        EXPECT_EQ(Stored("Options", "Add Code Markers"), text);
+        EXPECT_EQ(Stored("Options", "Disable Splash"), text);
+    }
+}
+
+// Lines end at CR or CR LF and each gets one LF; a lone LF stays inside its line. A file refused
+// leaves its template empty, with the reason, until it is mended; one missing or unreadable
+// leaves it empty too, and the next one is still read.
+TEST(LoadingTemplates, EachLineEndsInOneLineFeedAndAFileNotReadLeavesItsTemplateEmpty) {
+    test::TempDir dir;
+    TemplateFileReader files{std::vector<fs::path>{}};
+    const auto path = [&](const char* name) { return host::TextOf(dir.path() / name); };
+    AddinFields fields;
+    for (const auto& [bytes, text] : {std::pair<std::string, std::string>{"a\r\n", "a\n"},
+                                      {"a\r\nb\rc\r\r\nd\ne\n\r\nf", "a\nb\nc\n\nd\ne\n\nf\n"},
+                                      {"", ""}}) {
+        test::WriteBytes(dir.path() / "t.txt", bytes);
+        LoadTemplates(files, path("t.txt"), "", "", "", fields);
+        EXPECT_EQ(fields.msModHdrTmplt, text) << testing::PrintToString(bytes);
+    }
+    test::WriteBytes(dir.path() / "t.txt", "' a\0b\r\n"s);
+    test::WriteBytes(dir.path() / "four.txt", "4\r\n");
+    fs::create_directory(dir.path() / "folder.txt");
+    fields.msProcHdrTmplt = "old";
+    LoadTemplates(files, path("t.txt"), path("missing.txt"), path("folder.txt"), path("four.txt"),
+                  fields);
+    EXPECT_EQ(fields.msModHdrTmplt, "");
+    EXPECT_EQ(fields.msProcHdrTmplt, "");
+    EXPECT_EQ(fields.msErrHdrTmplt, "");
+    EXPECT_EQ(fields.msErrFtrTmplt, "4\n");
+    ASSERT_EQ(fields.templateRefusals.size(), 1u);
+    EXPECT_EQ(fields.templateRefusals.at(path("t.txt")).why,
+              "it holds NUL bytes, so it is no text");
+    test::WriteBytes(dir.path() / "t.txt", "' a\r\n");
+    LoadTemplates(files, path("t.txt"), "", "", "", fields);
+    EXPECT_EQ(fields.msModHdrTmplt, "' a\n");
+    EXPECT_TRUE(fields.templateRefusals.empty());
+}
 
 constexpr std::string_view kCode =
     "Option Explicit\r\n"                                                               // 1
@@ -147,15 +288,16 @@ TEST_F(Expansion, TheDefaultErrorHandlerFitsEveryKindOfProcedure) {
     LoadTemplates(files, "", "", folder + "StandardVBErrHeader.txt",
                   folder + "StandardVBErrFooter.txt", fields);
     const std::string header = For(fields.msErrHdrTmplt, "Area", 2);
-    std::smatch label;
-    ASSERT_TRUE(std::regex_search(header, label, std::regex("On Error GoTo (\\w+)"))) << header;
+    const std::size_t goTo = header.find("On Error GoTo ");
+    ASSERT_NE(goTo, std::string::npos) << header;
+    const std::string label = header.substr(goTo + 14, header.find('\n', goTo) - goTo - 14);
     const std::tuple<const char*, std::int32_t, std::string> cases[] = {
         {"Area", 2, "Function"}, {"Main", 5, "Sub"}, {"Name", 7, "Property"}};
     for (const auto& [procedure, line, type] : cases) {
         const std::string footer = For(fields.msErrFtrTmplt, procedure, line);
         const auto exit = footer.find("Exit " + type + "\n");
         EXPECT_NE(exit, std::string::npos) << footer;
-        EXPECT_LT(exit, footer.find("\n" + label[1].str() + ":\n")) << footer;
+        EXPECT_LT(exit, footer.find("\n" + label + ":\n")) << footer;
     }
     EXPECT_NE(For(fields.msErrFtrTmplt, "Area", 2).find("Err.Raise Err.Number, \"Geometry.Area"),
               std::string::npos);
