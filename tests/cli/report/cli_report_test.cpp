@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
