@@ -111,6 +111,19 @@ inline ::testing::AssertionResult HasOnce(const std::string& text, const std::st
     return ::testing::AssertionFailure() << "not once \"" << part << "\" in:\n" << text;
 }
 
+// The text with each run of blanks and line breaks made one space, as a table's columns or
+// wrapped help read when flowed.
+inline std::string Flow(const std::string& text) {
+    std::string flowed;
+    for (const char c : text) {
+        const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\t';
+        if (!blank || (!flowed.empty() && flowed.back() != ' ')) {
+            flowed += blank ? ' ' : c;
+        }
+    }
+    return flowed;
+}
+
 inline const std::string kBeginMarker = "' [Brindle Begin]";
 
 }  // namespace brindle::test

@@ -262,14 +262,14 @@ private slots:
         QVERIFY(bench.window.Output().Entries().last().contains("not a file of VB6"));
     }
 
-    // An add-in command on the selected lines changes the module and the editor alike; Undo
-    // takes the whole command back byte for byte and Redo replays it. Saving writes only the
-    // modules that changed; a file changed on disk meanwhile is reported and left as it is.
-    void commandUndoRedoAndSave() {
+    // An add-in command on the selected lines changes the module and the editor alike, as one
+    // step of its history, whose Undo and Redo are tested on a project command. Saving
+    // writes only the modules that changed; a file changed on disk meanwhile is reported and
+    // left as it is.
+    void commandAndSave() {
         Bench bench;
         bench.window.BeginStartup();
         host::MemoryComponent& component = bench.Component("modMain");
-        const std::string original = component.Serialize();
         CodeWindow& code = bench.Code("modMain");
         code.Editor().setSelection(53, 0, 64, 12);  // LevelOf
         Trigger(*bench.window.CodeWindowMenu(), kAddErrHandlers);
@@ -277,13 +277,6 @@ private slots:
         QVERIFY(changed.find("BrindleErrorHandler") != std::string::npos);
         ShowsItsModule(code);
         QCOMPARE(QString::fromStdString(code.History().UndoName()), kAddErrHandlers);
-
-        bench.window.Undo();
-        QCOMPARE(component.Serialize(), original);
-        ShowsItsModule(code);
-        bench.window.Redo();
-        QCOMPARE(component.Serialize(), changed);
-        ShowsItsModule(code);
         const std::string form = bench.File("frmMain.frm");
         bench.window.SaveAll();
         QCOMPARE(bench.File("modMain.bas"), changed);
@@ -862,8 +855,9 @@ private slots:
         QCOMPARE(offset(), 0L);
     }
 
-    // Whole word, letter case and the Like operator's patterns as the Find dialog takes them;
-    // in a double-byte code page a match begins only where a character does.
+    // Whole word, letter case and the Like operator's patterns (their rules are the matcher's
+    // own suite's) as the Find dialog takes them; in a double-byte code page a match begins
+    // only where a character does.
     void findOptions() {
         struct Case {
             int codePage;
@@ -879,8 +873,6 @@ private slots:
             {1252, names, "qty", false, true, false, "5:3 10:3"},  // _ joins a word
             {1252, "x1 = x22 + y3", "x#", false, false, true, "1:2 6:2"},
             {1252, "x1 = x22 + y3", "x#", false, true, true, "1:2"},
-            {1252, "Call cmdOK_Click", "cmd[!a-z]*_", true, false, true, "6:6"},
-            {1252, "a = \"x\" & \"y\"", "\"*\"", false, false, true, "5:3 11:3"},
             {1252, "' caf\xe9 CAF\xc9", "caf\xc3\xa9", false, false, false, "3:4"},
             {932, "' \x95\x5c\x5c", "\\", false, false, false, "5:1"},  // a trail byte
             {1252, "a[b", "a[b", false, false, true, nullptr},

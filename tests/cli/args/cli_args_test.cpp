@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <sstream>
 #include <string>
 #include <variant>
@@ -33,8 +32,8 @@ TEST(CommandLineParsing, EachCommandsHelpHasAnExampleAndFitsItsWidth) {
         const char* args[] = {"brindle", command.c_str(), "--help"};
         const auto help = std::get<Exit>(ParseCommandLine(3, args, 50));
         EXPECT_EQ(help.status, 0);
-        EXPECT_TRUE(std::regex_search(help.out, std::regex("Examples?:\n  \\$ brindle " + command)))
-            << help.out;
+        const auto example = help.out.substr(0, help.out.find(":\n  $ brindle " + command));
+        EXPECT_TRUE(example.ends_with("Example") || example.ends_with("Examples")) << help.out;
         std::istringstream lines(help.out);
         for (std::string line; std::getline(lines, line);) {
             EXPECT_TRUE(line.size() <= 50 || line.starts_with("  $ ")) << line;
@@ -104,14 +103,14 @@ TEST(CommandLineParsing, HelpTellsEveryTemplateKeyword) {
         EXPECT_TRUE(test::Has(manual, ".B " + reference + "\n"));
     }
     const auto rules = help({"help", "rules"});
-    const auto flowingRules = std::regex_replace(rules.out, std::regex("\\s+"), " ");
+    const auto flowingRules = test::Flow(rules.out);
     for (const CheckRule& rule : kCheckRules) {
         const std::string heading = std::string(rule.id) + " (" + std::string(rule.severity) + ")";
         EXPECT_TRUE(test::Has(rules.out, "\n" + heading + "\n"));
         EXPECT_TRUE(test::Has(flowingRules, std::string(rule.help)));
         EXPECT_TRUE(test::Has(manual, ".B " + std::string(rule.id) + "\n"));
     }
-    const auto flowing = std::regex_replace(templates.out, std::regex("\\s+"), " ");
+    const auto flowing = test::Flow(templates.out);
     EXPECT_TRUE(test::Has(flowing, "%%Date% gives a \"%\" and the date"));
     EXPECT_TRUE(test::Has(manual, "[EXIT STATUS]\n"));
     EXPECT_TRUE(test::Has(help({"help", "refresh"}).out, "Usage: brindle refresh"));

@@ -7,12 +7,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "cli/cli_support.h"
+#include "cli/report/CheckRules.h"
 #include "cli/report/UnifiedDiff.h"
 
 namespace fs = std::filesystem;
@@ -67,6 +67,13 @@ TEST_F(Report, EachFormatGivesTheExpectedReport) {
         if (format == "sarif") {
             document["runs"][0]["originalUriBaseIds"]["%SRCROOT%"]["uri"] = "file:///FOLDER/";
             document["runs"][0]["tool"]["driver"]["version"] = "VERSION";
+            // One rule shows how each is given: all come from the one table, in its order.
+            auto& rules = document["runs"][0]["tool"]["driver"]["rules"];
+            EXPECT_EQ(rules.size(), std::size(cli::kCheckRules));
+            for (const auto& result : document["runs"][0]["results"]) {
+                EXPECT_EQ(rules[result["ruleIndex"].get<std::size_t>()]["id"], result["ruleId"]);
+            }
+            rules.erase(rules.begin() + 1, rules.end());
         }
         EXPECT_EQ(document, Json::parse(expected)) << run.out;
     }
@@ -140,8 +147,8 @@ TEST_F(Report, ABaselineKeepsKnownFindings) {
     EXPECT_EQ(fresh.status, 1);
     const std::string at = kOnWindows ? "case\\Checks.bas:" : "case/Checks.bas:";
     EXPECT_EQ(fresh.out, at + "27: a begin marker without its end marker\n" + at +
-                             "36: Sub Late has no marked procedure header\n" + at +
-                             "36: Sub Late has no error handler\n");
+                             "33: Sub Late has no marked procedure header\n" + at +
+                             "33: Sub Late has no error handler\n");
     const auto alone = base({"check", "Checks.bas"});
     EXPECT_TRUE(Has(alone.err, "3 new findings in 1 module (7 in the baseline)\n"));
     EXPECT_FALSE(Has(alone.err, "no longer found"));

@@ -13,5 +13,3 @@ Sub TimerCallback()
 ' [Brindle Begin]
 ' [Brindle End]
 End Sub
-Sub Done()
-End Sub

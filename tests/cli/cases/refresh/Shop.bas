@@ -1,8 +1,5 @@
 Attribute VB_Name = "Shop"
 Public Function Total(ByVal n As Long) As Long
-' [Brindle Begin]
-    On Error GoTo Handler
-' [Brindle End]
     Total = n
 ' [Brindle Begin]
     Exit Sub

@@ -26,8 +26,5 @@ End Sub
 Sub Trapping()
     On Error Resume Next
 End Sub
-'  Brindle :SKIP
-Sub Skipped()
-End Sub
 Sub Form_Load()
 End Sub

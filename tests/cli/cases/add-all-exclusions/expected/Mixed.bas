@@ -16,16 +16,3 @@ Sub TimerCallback()
 ' [Brindle Begin]
 ' [Brindle End]
 End Sub
-' [Brindle Begin]
-' Procedure Done
-' [Brindle End]
-Sub Done()
-' [Brindle Begin]
-    On Error GoTo Handler
-' [Brindle End]
-' [Brindle Begin]
-    Exit Sub
-Handler:
-    Err.Raise Err.Number
-' [Brindle End]
-End Sub
