@@ -68,9 +68,8 @@ if ! wine --version >/dev/null 2>&1; then
     wineboot() { /usr/lib/wine/wine64 wineboot "$@"; }
 fi
 dir=build-windows
-# Each library compiled in batches of its sources: this build is mostly made from nothing.
 cmake -S . -B "$dir" -G Ninja --toolchain cmake/MinGW.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DBRINDLE_WERROR=ON -DBRINDLE_UNITY=ON
+    -DBRINDLE_WERROR=ON
 cmake --build "$dir"
 took "the 64-bit build"
 
@@ -89,7 +88,7 @@ trap stop EXIT
 # which leave a core idle while they wait on the Wine server and on each other.
 dir32=build-windows32
 cmake -S . -B "$dir32" -G Ninja --toolchain cmake/MinGW32.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DBRINDLE_WERROR=ON -DBRINDLE_UNITY=ON >"$work/build32.log"
+    -DBRINDLE_WERROR=ON >"$work/build32.log"
 cmake --build "$dir32" --target VBBrindle dll_server_test >>"$work/build32.log" 2>&1 &
 build32=$!
 
