@@ -3,13 +3,16 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-// After windows.h, which it needs.
-#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "host/vb6/windows/Wide.h"
+
+// The C run time's own split of the command line into wide arguments, as a wide main() gets
+// them (shell32's CommandLineToArgvW would load user32, which makes each start slower).
+extern "C" int __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** environment,
+                              int expandWildcards, int* startInfo);
 
 namespace brindle::cli {
 
@@ -34,15 +37,16 @@ std::vector<std::string> OpenConsole(int argc, const char* const* argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     int count = 0;
-    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (wide == nullptr) {
+    wchar_t** wide = nullptr;
+    wchar_t** environment = nullptr;
+    int startInfo = 0;
+    if (__wgetmainargs(&count, &wide, &environment, 0, &startInfo) != 0 || wide == nullptr) {
         return {argv, argv + argc};
     }
     std::vector<std::string> arguments;
     for (int i = 0; i < count; ++i) {
         arguments.push_back(host::Narrow(wide[i]));
     }
-    LocalFree(wide);
     return arguments;
 }
 

@@ -131,8 +131,11 @@ std::string FileIdentity(const fs::path& path) {
                std::to_string(information.nFileIndexHigh) + ":" +
                std::to_string(information.nFileIndexLow);
     }
+    // Upper-cased as the file system compares names, whatever the user's locale.
     std::wstring upper = name;
-    CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, name.data(),
+                  static_cast<int>(name.size()), upper.data(), static_cast<int>(upper.size()),
+                  nullptr, nullptr, 0);
     return Narrow(upper);
 }
 
