@@ -1,18 +1,26 @@
-// Our object model over automation, against the automation double of the IDE over our
-// in-memory IDE: what the model reads and does must land in the IDE behind the double.
+// Our object model over automation: late-bound calls against objects that Windows (and Wine)
+// provides; then against the automation double of the IDE over our in-memory IDE, where what the
+// model reads and does must land in the IDE behind the double; and how many calls of the IDE the
+// add-in's commands make through it on the corpus's largest module and project.
 #include <objbase.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "addin/Brindle.h"
 #include "addin/Buttons.h"
 #include "host/com/ComVbe.h"
+#include "host/com/Dispatch.h"
 #include "host/com/double/AutomationIde.h"
+#include "host/files/ProjectLoader.h"
 #include "host/files/TemplateFileReader.h"
 #include "host/ide/Ide.h"
 #include "host/ide/MemoryProject.h"
@@ -26,8 +34,110 @@
 namespace brindle::host::com {
 namespace {
 
+namespace fs = std::filesystem;
 using test::AutomationIde;
 using test::IdeKind;
+
+class ComDispatch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    }
+    void TearDown() override { CoUninitialize(); }
+    static Object Create(const wchar_t* progId, int codePage = 1252) {
+        CLSID clsid{};
+        EXPECT_TRUE(SUCCEEDED(CLSIDFromProgID(progId, &clsid)));
+        IDispatch* object = nullptr;
+        EXPECT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                               reinterpret_cast<void**>(&object))));
+        return Object(DispatchPtr::Adopt(object), codePage);
+    }
+};
+
+// Members are found by name without regard to case; strings cross as UTF-16 converted with the
+// object's code page, and what the code page lacks becomes "?".
+TEST_F(ComDispatch, CallsMembersByNameInTheObjectsCodePage) {
+    const Object dictionary = Create(L"Scripting.Dictionary");
+    dictionary.Put("CompareMode", 1);
+    dictionary.Call("Add", {"Caf\xE9", 42});
+    dictionary.Call("Add", {"two", "zwei"});
+    EXPECT_EQ(dictionary.Get("Count").Long(), 2);
+    EXPECT_EQ(dictionary.Get("compareMODE").Long(), 1);
+    EXPECT_TRUE(dictionary.Call("Exists", {"TWO"}).Bool());
+    EXPECT_EQ(dictionary.Call("Item", {"Caf\xE9"}).Long(), 42);
+    EXPECT_EQ(dictionary.Call("Item", {"two"}).Text(), "zwei");
+    EXPECT_EQ(dictionary.Call("Item", {"Caf\xE9"}).Text(), "42");
+    const Object cyrillic(dictionary.Pointer(), 1251);
+    cyrillic.Call("Add", {"zhe", "\xC6"});  // Cyrillic capital Zhe in code page 1251
+    EXPECT_EQ(cyrillic.Call("Item", {"zhe"}).Text(), "\xC6");
+    EXPECT_EQ(dictionary.Call("Item", {"zhe"}).Text(), "?");
+}
+
+TEST_F(ComDispatch, LeavesOutOptionalArguments) {
+    const Object files = Create(L"Scripting.FileSystemObject");
+    const std::string folder = files.Call("GetSpecialFolder", {2}).Text();
+    const std::string path = files.Call("BuildPath", {folder, "brindle-dispatch.txt"}).Text();
+    const Object created = files.Call("CreateTextFile", {path, true, Missing{}}).AsObject();
+    created.Call("WriteLine", {"first"});
+    created.Call("Close");
+    // A missing argument between given ones: the default mode (reading), no creation.
+    const Object opened = files.Call("OpenTextFile", {path, Missing{}, false}).AsObject();
+    EXPECT_EQ(opened.Call("ReadLine").Text(), "first");
+    EXPECT_TRUE(opened.Get("AtEndOfStream").Bool());
+    opened.Call("Close");
+    files.Call("DeleteFile", {path});
+    EXPECT_FALSE(files.Call("FileExists", {path}).Bool());
+}
+
+struct FailureRow {
+    const char* what;
+    void (*call)(const Object& dictionary);
+    std::int32_t number;
+    const char* description;  // empty: whatever the object says
+};
+
+TEST_F(ComDispatch, FailuresBecomeVbErrors) {
+    const FailureRow rows[] = {
+        {"a key added twice",
+         [](const Object& d) {
+             d.Call("Add", {"key", 2});
+         },
+         457, ""},
+        {"an unknown member", [](const Object& d) { d.Call("NoSuchMember"); }, 438,
+         "Object doesn't support this property or method"},
+        {"too few arguments", [](const Object& d) { d.Call("Exists"); }, 450, ""},
+        {"a number that is no number",
+         [](const Object& d) { static_cast<void>(d.Call("Item", {"key"}).Long()); }, 13,
+         "Type mismatch"},
+    };
+    for (const FailureRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        const Object dictionary = Create(L"Scripting.Dictionary");
+        dictionary.Call("Add", {"key", "text"});
+        try {
+            row.call(dictionary);
+            ADD_FAILURE() << "no failure";
+        } catch (const VbError& e) {
+            EXPECT_EQ(e.Number(), row.number) << e.what();
+            EXPECT_FALSE(e.Description().empty());
+            if (*row.description != '\0') {
+                EXPECT_EQ(e.Description(), row.description);
+            }
+            EXPECT_FALSE(e.Source().empty());
+        }
+    }
+    // Raised again, a failure keeps its number: VB's own as 0x800A0000 | number, a bare
+    // HRESULT as it came.
+    for (const HRESULT result : {E_FAIL, static_cast<HRESULT>(0x800A01C9)}) {
+        EXPECT_EQ(HResultOf(ErrorOf(result, nullptr, "Member").Number()), result);
+    }
+    // From an EXCEPINFO with a wCode alone: in VB's own words, the member the source.
+    EXCEPINFO info{};
+    info.wCode = 35;
+    const VbError coded = ErrorOf(DISP_E_EXCEPTION, &info, "RaiseCode");
+    EXPECT_EQ(std::tuple(coded.Number(), coded.Description(), coded.Source()),
+              std::tuple(35, "Sub or Function not defined", "RaiseCode"));
+}
 
 // "modMain" in code page 1251: a comment in Russian, a Sub and a Property Get.
 struct Ide {
@@ -266,29 +376,30 @@ TEST_P(ComModel, ClicksReachTheHandlerUntilTheEventSourceGoes) {
     EXPECT_EQ(clicks, 1);
 }
 
-// The add-in connected through the model with the shipped templates, its message boxes answered
-// Yes, its failures kept.
-struct Connected {
+// The add-in with the shipped templates, its message boxes answered Yes, its failures kept.
+struct Addin {
+    test::TempDir dir;
+    SettingsFile settings{dir.path() / "settings.ini"};
+    TemplateFileReader templates{std::vector<fs::path>{test::SourceDir() / "Templates"}};
+    ui::HeadlessWindows windows{ui::HeadlessSetup{.answer = ui::FixedAnswer(vbYes)}};
+    test::RecordingSink sink;
+    std::unique_ptr<Brindle> addin = std::make_unique<Brindle>(settings, templates, windows, &sink);
+};
+
+// The add-in connected through the model.
+struct Connected : Addin {
     Connected(ComVbe& vbe, IDispatch* addIn) {
         const ComVbe::Reach reach(vbe);
         addin->OnConnection(vbe, ext_cm_AfterStartup, &vbe.WrapAddIn(DispatchPtr::Share(addIn)),
                             custom);
     }
-    test::TempDir dir;
-    SettingsFile settings{dir.path() / "settings.ini"};
-    TemplateFileReader templates{
-        std::vector<std::filesystem::path>{test::SourceDir() / "Templates"}};
-    ui::HeadlessWindows windows{ui::HeadlessSetup{.answer = ui::FixedAnswer(vbYes)}};
-    test::RecordingSink sink;
-    std::unique_ptr<Brindle> addin = std::make_unique<Brindle>(settings, templates, windows, &sink);
     CustomArgs custom;
 };
 
 // Each editor as the IDEs publish it: a failure raised with an EXCEPINFO or the bare HRESULT,
-// ProcOfLine's kind by reference, what each editor lacks by name already (the VBA editor's
-// Members and VBE.FullName) or names its own way (the project window's menu). The model tells the
-// editors apart and asks for the bars by the VB6 IDE's names in both; it asks an object for a
-// name's DISPID once, through any copy of its handle.
+// what each editor lacks (the VBA editor's VBE.FullName) or names its own way (the project
+// window's menu). The model tells the editors apart and asks for the bars by the VB6 IDE's names
+// in both; it asks an object for a name's DISPID once, through any copy of its handle.
 TEST_P(ComModel, EachEditorAnswersAsItPublishes) {
     const bool vba = GetParam() == IdeKind::Vba;
     Model();
@@ -310,23 +421,7 @@ TEST_P(ComModel, EachEditorAnswersAsItPublishes) {
     EXPECT_EQ(automation->Calls().Of("GetIDsOfNames"), asked);
     automation->Set().unpublished = {.failuresWithoutExceptionInfo = true};
     EXPECT_EQ(Raised([&] { module.Call("Lines", {99, 1}); }), 9) << "a bare HRESULT";
-    EXPECT_EQ(Raised([&] { module.Call("ProcOfLine", {7, 3}); }), 13) << "the kind by value";
-    std::int32_t kind = 0;
-    EXPECT_EQ(module.Call("ProcOfLine", {7, ByRef<std::int32_t>{kind}}).Text(), "Size");
-    EXPECT_EQ(kind, vbext_pk_Get);
     EXPECT_EQ(Raised([&] { module.Get("InsertLines"); }), 438) << "a method got";
-    EXPECT_EQ(ide.component->CodeModule().CountOfLines(), 8);
-
-    automation->ResetCalls();
-    if (vba) {
-        EXPECT_EQ(Raised([&] { module.Get("Members"); }), 438);
-        EXPECT_EQ(Raised([&] { vbe.Get("FullName"); }), 438);
-        EXPECT_EQ(automation->Calls().Of("Members") + automation->Calls().Of("FullName"), 0)
-            << "unknown by name, never invoked";
-    }
-    const Object bars = vbe.Get("CommandBars").AsObject();
-    const std::string missing = vba ? "Project Window Project" : "Project Window";
-    EXPECT_EQ(Raised([&] { bars.Call("Item", {missing}); }), 5);
 }
 
 // The VBA editor's document modules (100) and user forms (3) are modules with code: the project
@@ -344,7 +439,7 @@ TEST_P(ComModel, ProjectCommandsTakeDocumentsAndPassOverComponentsWithoutCode) {
         "\xCC\xEE\xE4\xF3\xEB\xFC", vbext_ct_StdModule, "Sub Go()\r\nEnd Sub\r\n");
     russian.SetCodePage(1251);
     ComVbe& vbe = Model();
-    Connected connected(vbe, automation->AddIn("VBBrindle.Brindle"));
+    Connected connected(vbe, automation->AddIn());
     std::vector<std::string> messages;
     connected.windows.Setup().onMessage = [&](std::string_view m) { messages.emplace_back(m); };
 
@@ -382,7 +477,7 @@ TEST_P(ComModel, ALockedProjectIsToldOnceAndLeftAsItIs) {
         automation->Set().locked = {"Inventory"};
         automation->Set().lockPoint = point;
         model = std::make_unique<ComVbe>(DispatchPtr::Share(automation->Vbe()), 1251);
-        Connected connected(*model, automation->AddIn("VBBrindle.Brindle"));
+        Connected connected(*model, automation->AddIn());
         const std::string before = TextOf(*ide.component);
 
         ASSERT_TRUE(ide.vbe.Click(kProjectWindowBar, buttons::kAddAllToProj));
@@ -402,10 +497,156 @@ TEST_P(ComModel, ALockedProjectIsToldOnceAndLeftAsItIs) {
     }
 }
 
+constexpr int kCodePage = 1252;
+
+// The ceilings of one command, a + b * procedures + c * modules: for all its calls (a
+// procedure's edits, lookups and members), and for those that read the text (Lines,
+// CountOfLines, Find), which a module of many lines must not multiply. Adding to a whole
+// project costs about 45 calls a procedure: some 15 for each of its three blocks (the member
+// and its lines looked up, the place found, the lines inserted and counted); the text is read
+// once a module and each edit's lines once more.
+struct Ceiling {
+    int fixed, perProcedure, perModule;
+    int Of(int procedures, int modules) const {
+        return fixed + perProcedure * procedures + perModule * modules;
+    }
+};
+constexpr Ceiling kCalls{200, 50, 50};
+constexpr Ceiling kReads{20, 6, 4};
+
+fs::path LargestControl() {
+    return test::CorpusDir() / "Kr00l__VBFLXGRD" / "ActiveX Control Version" / "Builds" /
+           "VBFlexGrid" / "VBFlexGrid.ctl";
+}
+
+fs::path LargestProject() {
+    return test::CorpusDir() / "jpbro__VbFcgi" / "src" / "VbFcgiLibDll" / "VbFcgiLib.vbp";
+}
+
+// One IDE holding the loaded project, with the add-in connected the way its host connects it.
+struct Side : Addin {
+    explicit Side(const fs::path& file)
+        : loaded(IsProjectOrGroupFile(file) ? LoadProjects(file, kCodePage)
+                                            : LoadModules({file}, kCodePage)) {
+        vbe.AddProject(loaded.projects.at(0).project);
+        OpenFirstModule();
+    }
+    ~Side() { vbe.Shutdown(); }
+
+    const std::vector<LoadedModule>& Modules() const { return loaded.projects.at(0).modules; }
+    void OpenFirstModule() {
+        CodeModule& module = Modules().front().component->CodeModule();
+        vbe.OpenCodeWindow(module.CodePane());
+        module.CodePane().SetSelection(1, 1, module.CountOfLines() + 1, 1);
+    }
+    std::string Text() const {
+        std::string text;
+        for (const LoadedModule& module : Modules()) {
+            text += VisibleText(module.component->CodeModule()) + "\x1f";
+        }
+        return text;
+    }
+    int Procedures() const {
+        int count = 0;
+        for (const LoadedModule& module : Modules()) {
+            Members& members = module.component->CodeModule().Members();
+            for (std::int32_t i = 1; i <= members.Count(); ++i) {
+                const auto type = members.Item(i)->Type();
+                count += type == vbext_mt_Method || type == vbext_mt_Property ? 1 : 0;
+            }
+        }
+        return count;
+    }
+
+    Loaded loaded;
+    MemoryVBE vbe;
+};
+
+class CommandCalls : public ComModel {
+protected:
+    void TearDown() override {
+        if (model) {
+            CustomArgs custom;
+            const ComVbe::Reach reach(*model);
+            side->addin->OnDisconnection(ext_dm_UserClosed, custom);
+        }
+        reference.reset();
+        model.reset();
+        automation.reset();
+        side.reset();
+        ComModel::TearDown();
+    }
+
+    // The same project in our IDE through automation, and in our IDE alone for reference.
+    void Load(const fs::path& file) {
+        side = std::make_unique<Side>(file);
+        reference = std::make_unique<Side>(file);
+        reference->vbe.Connect(*reference->addin, ext_cm_AfterStartup);
+        automation = std::make_unique<AutomationIde>(side->vbe, GetParam());
+        model = std::make_unique<ComVbe>(DispatchPtr::Share(automation->Vbe()), kCodePage);
+        CustomArgs custom;
+        const ComVbe::Reach reach(*model);
+        side->addin->OnConnection(*model, ext_cm_AfterStartup,
+                                  &model->WrapAddIn(DispatchPtr::Share(automation->AddIn())),
+                                  custom);
+    }
+
+    // Clicks each button in both IDEs: the texts stay the same, and each click's calls of the
+    // IDE stay under the ceiling.
+    void Run(const std::vector<std::string_view>& captions) {
+        for (std::string_view caption : captions) {
+            SCOPED_TRACE(caption);
+            const int procedures = reference->Procedures();
+            const int modules = static_cast<int>(reference->Modules().size());
+            const std::string before = reference->Text();
+            side->OpenFirstModule();
+            reference->OpenFirstModule();
+            automation->ResetCalls();
+            EXPECT_TRUE(side->vbe.Click(caption));
+            EXPECT_TRUE(reference->vbe.Click(caption));
+            EXPECT_EQ(side->Text(), reference->Text());
+            if (caption != buttons::kOptions && caption != buttons::kCloseAllWins) {
+                EXPECT_NE(reference->Text(), before) << "changed nothing";
+            }
+            const test::CallCounts& calls = automation->Calls();
+            // Each insertion and deletion is confirmed with one CountOfLines, beside the reads.
+            const int confirmations = calls.Of("InsertLines") + calls.Of("DeleteLines");
+            const int reads =
+                calls.Of("Lines") + calls.Of("CountOfLines") + calls.Of("Find") - confirmations;
+            // Each member's calls, for a ceiling that is passed.
+            const std::string listed = ::testing::PrintToString(calls.byMember);
+            EXPECT_LE(calls.total, kCalls.Of(procedures, modules)) << listed;
+            EXPECT_LE(reads, kReads.Of(procedures, modules)) << listed;
+        }
+    }
+
+    std::unique_ptr<Side> side;
+    std::unique_ptr<Side> reference;
+};
+
+TEST_P(CommandCalls, EveryCommandOnTheLargestModule) {
+    BRINDLE_NEEDS_CORPUS();
+    Load(LargestControl());
+    Run({buttons::kAddModHdr, buttons::kAddHeaders, buttons::kAddErrHandlers, buttons::kRemoveAll,
+         buttons::kAddAllToProj, buttons::kRemoveCodeMarkers, buttons::kAddAllToProj,
+         buttons::kRemoveCodeMarkersFromProj, buttons::kAddAllToProj, buttons::kRemoveAllFromProj,
+         buttons::kOptions, buttons::kCloseAllWins});
+}
+
+TEST_P(CommandCalls, TheProjectCommandsOnTheLargestProject) {
+    BRINDLE_NEEDS_CORPUS();
+    Load(LargestProject());
+    Run({buttons::kAddAllToProj, buttons::kRemoveAllFromProj, buttons::kAddAllToProj,
+         buttons::kRemoveCodeMarkersFromProj});
+}
+
+std::string EditorName(const ::testing::TestParamInfo<IdeKind>& param) {
+    return param.param == IdeKind::Vb6 ? "Vb6" : "Vba";
+}
 INSTANTIATE_TEST_SUITE_P(Editors, ComModel, ::testing::Values(IdeKind::Vb6, IdeKind::Vba),
-                         [](const auto& param) {
-                             return std::string(param.param == IdeKind::Vb6 ? "Vb6" : "Vba");
-                         });
+                         EditorName);
+INSTANTIATE_TEST_SUITE_P(Editors, CommandCalls, ::testing::Values(IdeKind::Vb6, IdeKind::Vba),
+                         EditorName);
 
 }  // namespace
 }  // namespace brindle::host::com

@@ -14,7 +14,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <vector>
 
 #include "ui/OptionsSuite.h"
@@ -369,22 +368,6 @@ TEST_F(Win32Screen, WindowsScaleWithTheDotsPerInchAndTheStatusKeepsOffTheKeyboar
         EXPECT_EQ(e.Number(),
                   static_cast<std::int32_t>(HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE)));
         EXPECT_EQ(e.Source(), "WinUtils.StayOnTop | GetWindowRect");
-    }
-}
-
-// An answer given in advance presses its button, or the safest one the box offers: No, then
-// Cancel, then OK; none given is No.
-TEST_F(Win32Screen, MessageBoxPressesTheGivenAnswerOrTheSafestButton) {
-    using Row = std::tuple<std::int32_t, std::optional<VbMsgBoxResult>, VbMsgBoxResult>;
-    Win32Windows windows;
-    for (const auto& [style, given, answer] :
-         {Row{vbYesNo, vbYes, vbYes}, Row{vbYesNoCancel, std::nullopt, vbNo},
-          Row{vbOKCancel, vbYes, vbCancel}, Row{vbOKOnly, vbNo, vbOK}}) {
-        if (given) {
-            windows.Answers().SetNextAnswer(*given);
-        }
-        windows.Answers().SetNextVisit([](HWND) {});
-        EXPECT_EQ(windows.MsgBox("Sure?", style, "Title"), answer) << style;
     }
 }
 

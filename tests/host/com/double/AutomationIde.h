@@ -7,14 +7,12 @@
 #include <oaidl.h>
 #include <windows.h>
 
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "host/ide/Ide.h"
@@ -61,20 +59,17 @@ struct Unpublished {
 
 class AutomationIde {
 public:
-    // The IDE must outlive this object and every automation object handed out. `addins` are
-    // the add-in list's entries, by ProgID, over the IDE's list of descriptions.
-    AutomationIde(host::MemoryVBE& vbe, IdeKind kind,
-                  std::vector<AddinEntry> addins = {
-                      {"VBBrindle.Brindle", std::string(kAddinDescription)}});
+    // The IDE must outlive this object and every automation object handed out. The add-in list
+    // holds ours, by ProgID, over the IDE's list of descriptions.
+    AutomationIde(host::MemoryVBE& vbe, IdeKind kind);
     ~AutomationIde();
     AutomationIde(const AutomationIde&) = delete;
     AutomationIde& operator=(const AutomationIde&) = delete;
 
     // Both are held by this object; a caller that keeps one takes a reference of its own.
     IDispatch* Vbe();
-    // The add-in list's entry of that ProgID, as OnConnection receives it; null when the list
-    // has none.
-    IDispatch* AddIn(std::string_view progId);
+    // Our add-in's entry in the add-in list, as OnConnection receives it.
+    IDispatch* AddIn();
 
     // Where a locked project refuses its components; the editor does not say which.
     enum class LockPoint { Components, CountAndItem, CodeModule };
@@ -110,7 +105,7 @@ public:
 private:
     std::shared_ptr<State> state_;
     IDispatch* vbe_ = nullptr;
-    std::map<std::string, IDispatch*, std::less<>> addinObjects_;
+    IDispatch* addin_ = nullptr;
 };
 
 }  // namespace brindle::test

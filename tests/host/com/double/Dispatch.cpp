@@ -1,6 +1,5 @@
 #include "host/com/double/Dispatch.h"
 
-#include <climits>
 #include <cstring>
 #include <exception>
 
@@ -10,13 +9,12 @@
 
 namespace brindle::test {
 
-AutomationIde::AutomationIde(host::MemoryVBE& vbe, IdeKind kind, std::vector<AddinEntry> addins)
-    : state_(std::make_shared<State>(vbe, kind, std::move(addins))),
-      vbe_(automation::NewVbe(state_)) {}
+AutomationIde::AutomationIde(host::MemoryVBE& vbe, IdeKind kind)
+    : state_(std::make_shared<State>(vbe, kind)), vbe_(automation::NewVbe(state_)) {}
 
 AutomationIde::~AutomationIde() {
-    for (const auto& [progId, object] : addinObjects_) {
-        object->Release();
+    if (addin_ != nullptr) {
+        addin_->Release();
     }
     vbe_->Release();
 }
@@ -25,18 +23,11 @@ IDispatch* AutomationIde::Vbe() {
     return vbe_;
 }
 
-IDispatch* AutomationIde::AddIn(std::string_view progId) {
-    if (const auto it = addinObjects_.find(progId); it != addinObjects_.end()) {
-        return it->second;
+IDispatch* AutomationIde::AddIn() {
+    if (addin_ == nullptr) {
+        addin_ = automation::NewAddIn(state_, 0);
     }
-    for (std::size_t i = 0; i < state_->addins.size(); ++i) {
-        if (host::EqualsIgnoringCase(state_->addins[i].progId, progId)) {
-            IDispatch* object = automation::NewAddIn(state_, i);
-            addinObjects_.emplace(std::string(progId), object);
-            return object;
-        }
-    }
-    return nullptr;
+    return addin_;
 }
 
 AutomationIde::Settings& AutomationIde::Set() {
@@ -187,30 +178,15 @@ IUnknown* Call::Unknown(std::size_t i) const {
 }
 
 std::int32_t Call::ByRefLong(std::size_t i) const {
-    const VARIANT& v = Raw(i);
-    if (v.vt != (VT_BYREF | VT_I4) && v.vt != (VT_BYREF | VT_I2) &&
-        v.vt != (VT_BYREF | VT_VARIANT)) {
+    if (Raw(i).vt != (VT_BYREF | VT_I4)) {
         throw ArgumentError{i, DISP_E_TYPEMISMATCH};
     }
     return Long(i);
 }
 
 void Call::WriteLong(std::size_t i, std::int32_t value) {
-    VARIANT& v = Raw(i);
-    if (v.vt == (VT_BYREF | VT_I4)) {
-        *v.plVal = value;
-    } else if (v.vt == (VT_BYREF | VT_I2)) {
-        if (value < SHRT_MIN || value > SHRT_MAX) {
-            throw ArgumentError{i, DISP_E_OVERFLOW};
-        }
-        *v.piVal = static_cast<SHORT>(value);
-    } else if (v.vt == (VT_BYREF | VT_VARIANT)) {
-        VariantClear(v.pvarVal);
-        v.pvarVal->vt = VT_I4;
-        v.pvarVal->lVal = value;
-    } else {
-        throw ArgumentError{i, DISP_E_TYPEMISMATCH};
-    }
+    ByRefLong(i);
+    *Raw(i).plVal = value;
 }
 
 void Call::Return(std::int32_t value) {

@@ -34,12 +34,11 @@ struct AutomationIde::State : AutomationIde::Settings {
     // An object of the double by its type and the thing of our IDE it shows.
     using Key = std::pair<std::string_view, const void*>;
 
-    State(host::MemoryVBE& ide, IdeKind ideKind, std::vector<AddinEntry> entries)
-        : vbe(ide), kind(ideKind), addins(std::move(entries)) {}
+    State(host::MemoryVBE& ide, IdeKind ideKind) : vbe(ide), kind(ideKind) {}
 
     host::MemoryVBE& vbe;
     IdeKind kind;
-    std::vector<AddinEntry> addins;
+    std::vector<AddinEntry> addins{{"VBBrindle.Brindle", std::string(kAddinDescription)}};
     CallCounts calls;
     std::map<const CodePane*, std::int32_t> topLines;
     std::map<Key, automation::Object*> objects;
@@ -239,24 +238,6 @@ IDispatch* Shared(const StatePtr& state, std::string_view kind, const void* thin
     auto* object = new Type(state, make(), std::forward<Args>(args)...);
     object->Remember(key);
     return object;
-}
-
-// The item an Item call names: by 1-based index, or by name without regard to case (`name` of
-// each of the `count` items); `missing` is raised for a name that none has.
-template <class At, class Name>
-auto Pick(const Call& call, std::int32_t count, At at, Name name, Err missing,
-          std::string_view source) -> decltype(at(1)) {
-    if (!call.IsText(0)) {
-        return at(call.Long(0));
-    }
-    const std::string wanted = Narrow(call.Text(0));
-    for (std::int32_t i = 1; i <= count; ++i) {
-        auto item = at(i);
-        if (host::EqualsIgnoringCase(Narrow(name(item)), wanted)) {
-            return item;
-        }
-    }
-    Raise(missing, source);
 }
 
 // The objects of each type of the IDE's model: a new reference over an object of our IDE,

@@ -32,11 +32,7 @@ std::u16string ComponentName(const VBComponent& component) {
 }
 
 vbext_ProcKind ProcKind(const Call& call, std::size_t i) {
-    const std::int32_t kind = call.Long(i);
-    if (kind < vbext_pk_Proc || kind > vbext_pk_Get) {
-        Raise(Err::InvalidCall, kSource);
-    }
-    return static_cast<vbext_ProcKind>(kind);
+    return static_cast<vbext_ProcKind>(call.Long(i));
 }
 
 host::MemoryCodeModule& Ours(CodeModule* module) {
@@ -86,11 +82,7 @@ IDispatch* NewComponents(const StatePtr& s, VBComponents* list, const std::strin
             Method("Item", DISPID_VALUE, 1,
                    [=](Call& c) {
                        RefuseIfLocked(*s, project, Lock::CountAndItem);
-                       const auto at = [=](std::int32_t i) { return &list->Item(i); };
-                       const auto name = [](VBComponent* item) { return ComponentName(*item); };
-                       return NewComponent(
-                           s, Pick(c, list->Count(), at, name, Err::SubscriptOutOfRange, kSource),
-                           project);
+                       return NewComponent(s, &list->Item(c.Long(0)), project);
                    }),
             Get("Count", 1,
                 [=] {
@@ -352,12 +344,7 @@ IDispatch* NewWindows(const StatePtr& s) {
     return Shared(s, "Windows", list, [&]() -> Rows {
         return {
             Method("Item", DISPID_VALUE, 1,
-                   [=](Call& c) {
-                       const auto at = [=](std::int32_t i) { return list->Item(i); };
-                       const auto name = [](const auto& w) { return Wide(w->Caption()); };
-                       return NewWindow(
-                           s, Pick(c, list->Count(), at, name, Err::SubscriptOutOfRange, kSource));
-                   }),
+                   [=](Call& c) { return NewWindow(s, list->Item(c.Long(0))); }),
             Get("Count", 1, [=] { return list->Count(); }),
         };
     });

@@ -272,7 +272,6 @@ IDispatch* NewControl(const StatePtr& s, const std::shared_ptr<CommandBarControl
                        s->tags.erase(ctl);
                        s->buttonSources.erase(ctl);
                    }),
-            Get("Tag", 5, [=] { return TagOf(*s, ctl); }),
             Put("Tag", 5, [=](Call& c) { s->tags[ctl] = c.Text(0); }),
         };
     };
@@ -283,12 +282,7 @@ IDispatch* NewControls(const StatePtr& s, CommandBarControls* list) {
     return Shared(s, "CommandBarControls", list, [&]() -> Rows {
         return {
             Get("Item", DISPID_VALUE, 1,
-                [=](Call& c) {
-                    const auto at = [=](std::int32_t i) { return list->Item(i); };
-                    const auto name = [](const auto& ctl) { return Wide(ctl->Caption()); };
-                    return NewControl(s,
-                                      Pick(c, list->Count(), at, name, Err::InvalidCall, kSource));
-                }),
+                [=](Call& c) { return NewControl(s, list->Item(c.Long(0))); }),
             Get("Count", 1, [=] { return list->Count(); }),
             // Add([Type], [Id], [Parameter], [Before], [Temporary])
             Method("Add", 2, {0, 5},
@@ -368,19 +362,14 @@ IDispatch* NewEvents(const StatePtr& s) {
 IDispatch* NewAddins(const StatePtr& s) {
     return Shared(s, "Addins", &s->vbe.Addins(), [&]() -> Rows {
         return {
-            // By 1-based index, or by ProgID without regard to case.
+            // By 1-based index.
             Method("Item", DISPID_VALUE, 1,
                    [=](Call& c) {
-                       const auto count = static_cast<std::int32_t>(s->addins.size());
-                       const auto at = [=](std::int32_t i) {
-                           if (i < 1 || i > count) {
-                               Raise(Err::SubscriptOutOfRange, "VBIDE");
-                           }
-                           return static_cast<std::size_t>(i - 1);
-                       };
-                       const auto name = [=](std::size_t i) { return Wide(s->addins[i].progId); };
-                       return NewAddIn(s,
-                                       Pick(c, count, at, name, Err::SubscriptOutOfRange, "VBIDE"));
+                       const std::int32_t i = c.Long(0);
+                       if (i < 1 || i > static_cast<std::int32_t>(s->addins.size())) {
+                           Raise(Err::SubscriptOutOfRange, "VBIDE");
+                       }
+                       return NewAddIn(s, static_cast<std::size_t>(i - 1));
                    }),
             Get("Count", 1, [=] { return static_cast<std::int32_t>(s->addins.size()); }),
             // Our IDE acts on the add-ins it connected itself; the caller on those it
