@@ -242,28 +242,15 @@ TEST_F(LspServerTest, EachActionWritesWhatTheCommandWrites) {
     const struct {
         std::string first;
         std::size_t from, to;
-        std::string rule, title;
-        std::vector<std::string> then;
+        std::string rule, title, then;  // the commands, each ended by ";"
     } rows[] = {
-        {"",
-         45,
-         45,
-         "handler",
-         "Add an error handler to this procedure",
-         {"add-error-handlers modMain.bas --proc LoadDefaults"}},
-        {"",
-         0,
-         0,
-         "",
-         "Add the module header, headers and error handlers to the module",
-         {"add-module-header modMain.bas", "add-headers modMain.bas",
-          "add-error-handlers modMain.bas"}},
-        {"add-all Inventory.vbp --yes",
-         40,
-         90,
-         "",
+        {"", 45, 45, "handler", "Add an error handler to this procedure",
+         "add-error-handlers modMain.bas --proc LoadDefaults;"},
+        {"", 0, 0, "", "Add the module header, headers and error handlers to the module",
+         "add-module-header modMain.bas;add-headers modMain.bas;add-error-handlers modMain.bas;"},
+        {"add-all Inventory.vbp --yes", 40, 90, "",
          "Remove the code Brindle added in the selection",
-         {"remove-code modMain.bas --select 41-91 --lines file --yes"}},
+         "remove-code modMain.bas --select 41-91 --lines file --yes;"},
     };
     for (const auto& [first, from, to, rule, title, then] : rows) {
         SCOPED_TRACE(title);
@@ -279,7 +266,8 @@ TEST_F(LspServerTest, EachActionWritesWhatTheCommandWrites) {
                 fixes.push_back(diagnostic);
             }
         }
-        for (const auto& line : then) {
+        std::istringstream commands(then);
+        for (std::string line; std::getline(commands, line, ';');) {
             Brindle(line);
         }
         const Json actions = Actions("modMain.bas", from, to, fixes);
