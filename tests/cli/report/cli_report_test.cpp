@@ -93,8 +93,7 @@ TEST_F(Report, RulesAskedForAndRunsThatCannotPass) {
     EXPECT_TRUE(Has(handlers.out, "Checks.bas:23: Sub Bare has no error handler\n"));
     EXPECT_EQ(handlers.err, "");
     EXPECT_TRUE(Has(Run({"check", "Checks.bas", "--stale"}).out,
-                    "Checks.bas:16: a marked error footer that the templates and options in use "
-                    "would make otherwise"));
+                    "Checks.bas:16: a marked error footer that the templates and options"));
     const auto nothing = Run({"check", "Checks.bas", "--require", ""});
     EXPECT_EQ(nothing.status, 1);
     EXPECT_TRUE(
