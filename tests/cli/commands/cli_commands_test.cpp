@@ -123,6 +123,8 @@ TEST_F(ExampleProject, OnATerminalOneQuestionIsAskedAndOnlyYesProceeds) {
         {"remove-code modMain.bas CStockItem.cls",
          "remove-code works on the whole module of each of 2 modules: modMain.bas, "
          "CStockItem.cls\r\n"},
+        {"remove-code CStockItem.cls --proc Quantity",
+         "remove-code works on the procedure Quantity in CStockItem.cls\r\n"},
         {"remove-code frmMain.frm --select 80-90 --lines file",
          "remove-code works on file lines 80-90 of frmMain.frm\r\n"},
     };
