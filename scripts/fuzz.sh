@@ -33,7 +33,7 @@ failed=()
 corpus=../shared/corpus
 most_bytes=16384
 corpus_modules() {
-    find "$corpus" -type f \( -iname '*.bas' -o -iname '*.cls' -o -iname '*.frm' -o -iname '*.ctl' \
+    find -L "$corpus" -type f \( -iname '*.bas' -o -iname '*.cls' -o -iname '*.frm' -o -iname '*.ctl' \
         -o -iname '*.pag' -o -iname '*.dob' -o -iname '*.dsr' \) "$@" -print0 | sort -z
 }
 for name in "${names[@]}"; do
@@ -44,7 +44,7 @@ for name in "${names[@]}"; do
     [ -d "fuzz/regressions/$name" ] && inputs+=("fuzz/regressions/$name")
     if [ "$name" = addin_round_trip ] && [ -d "$corpus" ]; then
         echo "running $name on the modules of $corpus"
-        if ! corpus_modules | xargs -0 "$dir/fuzz/fuzz_$name" -rss_limit_mb=4096 \
+        if ! corpus_modules | xargs -0 -r "$dir/fuzz/fuzz_$name" -rss_limit_mb=4096 \
             >"$work/$name-corpus.log" 2>&1; then
             tail -n 40 "$work/$name-corpus.log" >&2
             failed+=("$name")
