@@ -254,6 +254,13 @@ const std::vector<Case> kCases = {
                "End Sub"},
      .spans = {"\x83\x5C\x83\x5F Proc 1 1 1 3 3", "B Proc 4 4 4 5 5"},
      .codePage = 932},
+    // The same in GBK, whose second bytes include "\\" and "_" too (Big5 and Korean take its
+    // lead bytes).
+    {.what = "GBK trail bytes are no syntax",
+     .lines = {"Sub \x81\x5C\x81\x5F()", "    s = \"\x81\x5F\" ' \x81\x5F", "End Sub", "Sub B()",
+               "End Sub"},
+     .spans = {"\x81\x5C\x81\x5F Proc 1 1 1 3 3", "B Proc 4 4 4 5 5"},
+     .codePage = 936},
 };
 
 constexpr const char* kKinds[] = {"Proc", "Let", "Set", "Get"};
