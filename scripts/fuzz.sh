@@ -33,8 +33,9 @@ failed=()
 corpus=../shared/corpus
 most_bytes=16384
 corpus_modules() {
-    find -L "$corpus" -type f \( -iname '*.bas' -o -iname '*.cls' -o -iname '*.frm' -o -iname '*.ctl' \
-        -o -iname '*.pag' -o -iname '*.dob' -o -iname '*.dsr' \) "$@" -print0 | sort -z
+    find -L "$corpus" -type f \( -iname '*.bas' -o -iname '*.cls' -o -iname '*.frm' \
+        -o -iname '*.ctl' -o -iname '*.pag' -o -iname '*.dob' -o -iname '*.dsr' \) "$@" -print0 |
+        sort -z
 }
 for name in "${names[@]}"; do
     bound=()
