@@ -9,6 +9,7 @@
 #include <string>
 
 #include "../tests/codegen/codegen_support.h"
+#include "GeneratedModule.h"
 #include "analysis/SelectedProcs.h"
 #include "codegen/ModuleCommands.h"
 #include "codegen/Refresh.h"
@@ -24,10 +25,10 @@ const std::string& GeneratedModuleOf(std::int64_t lines) {
     auto& code = modules[lines];
     if (code.empty()) {
         int procedures = static_cast<int>(lines / 8);
-        code = test::GeneratedModule(procedures);
+        code = bench::GeneratedModule(procedures);
         while (std::count(code.begin(), code.end(), '\n') < lines) {
             procedures += procedures / 10 + 1;
-            code = test::GeneratedModule(procedures);
+            code = bench::GeneratedModule(procedures);
         }
     }
     return code;

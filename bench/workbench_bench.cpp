@@ -8,7 +8,7 @@
 #include <Qsci/qsciscintilla.h>
 #include <QApplication>
 
-#include "../tests/codegen/codegen_support.h"
+#include "GeneratedModule.h"
 #include "ProjectGenerator.h"
 #include "addin/Commands.h"
 #include "support/TestPaths.h"
@@ -21,7 +21,7 @@ namespace {
 struct Bench {
     Bench() {
         std::string text = "Attribute VB_Name = \"Big\"\r\nOption Explicit\r\n";
-        text += test::GeneratedModule(3900);
+        text += bench::GeneratedModule(3900);
         test::WriteBytes(dir.path() / "Big.bas", text);
         window.Open({QString::fromStdString((dir.path() / "Big.bas").string())});
         window.Host().Load(false);

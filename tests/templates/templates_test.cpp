@@ -221,7 +221,6 @@ TEST_F(Expansion, EveryReferenceIsReplacedOthersStayAndTheLastLineBreakGoes) {
         {"[%ProcedureType%][%ModuleName%]\n", nullptr, 99, "[][Geometry]"},  // no such line
         {"%ProcedureName%|%ProcedureType%|%TypedScopedProcedureName%\n", "Area", 2,
          "Area|Function|Public Function Area"},
-        {"%ProcedureType% %ProcedureName%\n", "Name", 7, "Property Name"},
         // One comment line per parameter; a value is never searched for references.
         {"' Parameters:%Parameters%\n", "Area", 2,
          "' Parameters:\r\n'\tByVal w As Long\r\n'\tOptional ByVal h As Long = 1"},

@@ -103,7 +103,6 @@ TEST_F(ModuleFileTest, TypeComesFromTheExtensionAndTheDesigner) {
     mdi.replace(mdi.find("VB.Form"), 7, "VB.MDIForm");
     EXPECT_EQ(ParseModule(mdi, "x.frm")->Type(), vbext_ct_VBMDIForm);
     EXPECT_EQ(ParseModule(kForm, "x.CTL")->Type(), vbext_ct_UserControl);
-    EXPECT_EQ(ParseModule(kForm, "x.dsr")->Type(), vbext_ct_ActiveXDesigner);
     EXPECT_EQ(ParseModule(kForm, "x.txt")->Type(), vbext_ct_VBForm);
     EXPECT_EQ(ParseModule(kClass, "x")->Type(), vbext_ct_ClassModule);
     EXPECT_EQ(ParseModule("Attribute VB_Name = \"M\"\r\n", "x.bas")->Type(), vbext_ct_StdModule);
