@@ -1,8 +1,5 @@
-// The workbench on the offscreen platform, driven as a user would: projects opened and
-// closed, the add-in's menu entries triggered, Undo and Redo of its commands, find and
-// replace, Go to Definition, the IDE's keys, code pages and a team's files. The add-in's
-// rules are the core's and the host's suites'; here is what the workbench adds. Modal
-// dialogs are answered in advance.
+// The workbench on the offscreen platform, driven as a user would, dialogs answered in
+// advance: only what it adds to the add-in, whose rules are the core's and the host's suites'.
 
 #include <Qsci/qsciscintilla.h>
 
@@ -13,7 +10,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -229,9 +225,8 @@ private slots:
         QCOMPARE(Texts(bench.window.ToolsMenu()).size(), 3);
     }
 
-    // The File menu lists the projects opened, by file name as it is, two of one name told
-    // apart by their folders, and opens one again; one that is gone is taken off the list when
-    // chosen. A file that is no VB6 file is told of plainly.
+    // Recent projects by file name as it is, two of one name told apart by folder; one that is
+    // gone leaves the list when chosen. A file not of VB6 is told plainly.
     void recentProjects() {
         Bench bench("");
         fs::copy_file(bench.ex / "Inventory.vbp", bench.ex / "Stock&Sales.vbp");
@@ -262,10 +257,8 @@ private slots:
         QVERIFY(bench.Last().contains("not a file of VB6"));
     }
 
-    // An add-in command on the selected lines changes the module and the editor alike, as one
-    // step of its history, whose Undo and Redo are tested on a project command. Saving
-    // writes only the modules that changed; a file changed on disk meanwhile is reported and
-    // left as it is.
+    // A command on the selected lines changes module and editor alike, as one step. Saving
+    // writes only the changed modules; a file changed on disk meanwhile is told and kept.
     void commandAndSave() {
         Bench bench;
         bench.window.BeginStartup();
@@ -289,10 +282,8 @@ private slots:
         QVERIFY(bench.Last().contains("changed on disk"));
     }
 
-    // Closing, Open Project and leaving the workbench ask first about unsaved modules: Cancel
-    // keeps all as it was, No drops the changes, Yes saves them. Add Project adds one, which
-    // stays the active project with another project's code window in front; the tree tells
-    // two alike apart, the windows' captions name their project.
+    // Open Project and leaving ask first about unsaved modules (Cancel, No, Yes). An added
+    // project stays the active one; the tree and the captions tell two alike apart.
     void unsavedModulesAndOpeningProjects() {
         Bench bench;
         const fs::path other = bench.dir.path() / "other";
@@ -330,12 +321,9 @@ private slots:
         QVERIFY(test::ReadBytes(other / "CStockItem.cls") != original);
     }
 
-    // A Shift-JIS project read as 1252 misses its module of a Japanese file name, and the
-    // output window says which code page to try. Choosing 932 asks about the unsaved module
-    // first (Cancel keeps all as it was) and reloads the project in place: its names and text
-    // show as Japanese, an edited line is written in Shift-JIS and every other byte stays; a
-    // character Shift-JIS lacks becomes "?" and is told of. A group that names a project
-    // beyond ASCII, or none of whose projects could be read, is read again whole.
+    // A Shift-JIS project read as 1252 is told; choosing 932 asks about unsaved modules, then
+    // reloads it in place, writes an edit in Shift-JIS and keeps every other byte ("?" for what
+    // 932 lacks, told). A group naming a project beyond ASCII is read again whole.
     void codePages() {
         Bench bench("");
         const fs::path folder = bench.dir.path() / "jp";
@@ -440,10 +428,8 @@ private slots:
         QTRY_COMPARE(dock->width(), width);
     }
 
-    // A project command ends with its summary in the output window. A warning's entry opens
-    // its module at its line, also when another project has a module of the same name. A failure
-    // reaches the output window and the status bar; a code window's command without a code window
-    // tells nothing; Close All Windows leaves the project and output windows open.
+    // A project command's summary and warnings reach the output window; a warning's entry
+    // opens its module (of the right project) at its line; a failure shows in the status bar.
     void theOutputWindow() {
         Bench bench;
         bench.window.BeginStartup();
@@ -492,28 +478,9 @@ private slots:
         QVERIFY(bench.window.StatusNote().contains("Output window"));
     }
 
-    // With BRINDLE_WORKBENCH_SETTINGS set, Qt's file dialog keeps its own settings beside that
-    // file, not in the user's configuration folder.
-    void qtSettingsStayBesideTheNamedFile() {
-        test::TempDir dir;
-        const QByteArray home = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((dir.path() / "config").string()));
-        qputenv("BRINDLE_WORKBENCH_SETTINGS",
-                QByteArray::fromStdString((dir.path() / "wb" / "workbench.ini").string()));
-        WorkbenchSettings settings;
-        delete new QFileDialog;
-        qunsetenv("BRINDLE_WORKBENCH_SETTINGS");
-        qputenv("XDG_CONFIG_HOME", home);
-        QVERIFY(fs::exists(dir.path() / "wb" / "QtProject.conf"));
-        QVERIFY(!fs::exists(dir.path() / "config" / "QtProject.conf"));
-    }
-
-    // A team's brindle.ini, a .brindleignore and a skip comment: the project window shows
-    // what is left alone and why, the output window what the files got wrong. The options
-    // dialog greys what the team sets, F1 there shows the options' help, and the team's value
-    // wins over what the dialog applies. Edits to the
-    // team's files take effect without reopening the project; the team's values follow the
-    // active project.
+    // Team files and skip comments: the project window shows what is left alone and why, the
+    // options dialog greys what the team sets (F1: help), edits to the files apply at once,
+    // and the team's values follow the active project.
     void teamFilesInTheProjectWindow() {
         Bench bench("");
         const fs::path& ex = bench.ex;
@@ -649,10 +616,8 @@ private slots:
         QVERIFY(bench.Told().contains("is a marker line, which would break the marked blocks"));
     }
 
-    // Add All over several modules: a code window keeps the user's selection on its text, a
-    // module opened afterwards has its caret at the top and a tab marked as the tree marks it,
-    // and typing replaces nothing. One Undo takes the command out of every module, from a code
-    // window or from none, one Redo puts it back; an edit after the Undo ends that Redo.
+    // Add All keeps a code window's selection on its text; a module opened after it has its
+    // caret at the top. One Undo or Redo takes in every module; a later edit ends the Redo.
     void projectCommandIsOneStepAndKeepsSelections() {
         Bench bench;
         bench.window.BeginStartup();
@@ -721,11 +686,8 @@ private slots:
         QVERIFY(!bench.window.Work().ModuleOf(bench.Component("modMain"))->history->CanRedo());
     }
 
-    // Replace All over the project changes every module that holds the text, as one step of
-    // the project's history. Find Next goes from module to module and says when it has come
-    // round; one Replace is one step of its module. Selected Text searches the selection to
-    // the column, the current procedure reaches the comment above it; what is typed is
-    // searched, whatever the history holds.
+    // Replace All over the project is one step; Find Next goes module to module and says when
+    // it has come round; Selected Text and the current procedure (with its comment) as scopes.
     void findAndReplace() {
         Bench bench;
         const std::vector<std::string> before = bench.Modules();
@@ -932,11 +894,8 @@ private slots:
         }
     }
 
-    // The IDE's keys in a code window: Ctrl+Down and Ctrl+Up go from procedure to procedure,
-    // Ctrl+Y cuts the line, Ctrl+Shift+F2 goes back to where Go to Definition left from and
-    // Ctrl+F4 closes the window. A procedure typed gets its End statement, a line left takes
-    // the keywords' case and that of the module's names. Typing or pasting over a selection
-    // is one step.
+    // The IDE's keys (Ctrl+Down/Up, Ctrl+Y, Ctrl+Shift+F2, Ctrl+F4); a typed procedure gets
+    // its End, a line left takes the keywords' case; typing over a selection is one step.
     void theIdesKeys() {
         Bench bench;
         bench.window.activateWindow();
