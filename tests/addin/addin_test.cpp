@@ -109,10 +109,8 @@ TEST_F(Connection, TenButtonsOnThreeBarsInTheirGroups) {
     vbe.Shutdown();
 }
 
-// Mode two (no buttons) loads the options and templates. A host that opens a project with team
-// settings reloads them: what the add-in holds is saved through the store as it was, then read
-// from the store as it is now. Before it connects it holds only defaults, which must not
-// overwrite the user's options.
+// Mode two (no buttons) loads the options and templates. A reload for a project's team settings
+// saves through the store as it was, then reads it as it is; unconnected, it saves nothing.
 TEST_F(Connection, ModeTwoMakesNoButtonsAndReloadingSavesFirstThenReadsTheChangedStore) {
     SetOption("Author", "Ann Author");
     MemoryVBE vbe;
@@ -593,10 +591,8 @@ TEST_F(Commands, AClickDuringARunningCommandIsIgnoredAndToldInOneLine) {
                                  kModule.Text(true).substr(17));
 }
 
-// What the dialog shows, and what OK, Cancel and the file buttons do, is tried in the Qt
-// dialog's tests. Here: the next command takes the new author, template and markers setting; a
-// disconnection while the dialog is open saves the options changed, and the OK that follows
-// finds the form unloaded and applies nothing.
+// The dialog's own buttons are the Qt dialog's tests'. The next command takes the new options;
+// a disconnection with the dialog open saves them, and its OK then applies nothing.
 TEST_F(Commands, TheNextCommandTakesTheOptionsAndTheDisconnectionSavesThem) {
     const auto other = dir.path() / "other.txt";
     test::WriteBytes(other, "' Other header for %ModuleName% by %Author%\r\n");

@@ -1,9 +1,6 @@
-// Behaviour cases as data: each folder of cases/ holds the files a user has, a file `case`
-// (the command line, brindle's exit status, then lines that its standard error must hold) and
-// under expected/ the files as the command leaves them. Each runs through the brindle executable
-// and through the add-in session over our IDE in memory, as a front end that loads whole projects
-// builds it: both must leave the same bytes. The cases share the team settings and templates of
-// cases/ (a case's own brindle.ini takes their place).
+// Behaviour cases as data: each folder of cases/ holds a user's files, a file `case` (command
+// line, exit status, lines standard error must hold) and expected/ the files as left. Each runs
+// through brindle and through the add-in session in memory; both must leave the same bytes.
 
 #include <gtest/gtest.h>
 

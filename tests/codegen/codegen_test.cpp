@@ -200,10 +200,8 @@ TEST(ModuleHeader, GoesBelowAFirstLineThatMentionsOptionExplicitAndElseAtTheTop)
     }
 }
 
-// Code that does not compile: the last declaration goes on past the module's last line, where
-// reading it fails. That procedure gets nothing and is told of, the one before it gets its
-// header and handler. That the removal finds every block that went in is the add-in round
-// trip's fuzzer's (a regression of its own).
+// The last declaration runs past the module's end: that procedure gets nothing and is told,
+// the one before it gets its header and handler (the removal is the round-trip fuzzer's).
 TEST(SelectedProcedures, OneCutOffByTheModulesEndGetsNothingAndIsToldOf) {
     for (const char* last : {"Sub Two(ByVal a As Long, _", "Sub Two(ByVal a As Long, _\r\n"}) {
         SCOPED_TRACE(last);

@@ -233,9 +233,8 @@ TEST_F(LspServerTest, DiagnosticsTellCheckFindingsAndTextTheCodePageLacks) {
     }
 }
 
-// Each action's edit, applied as an editor applies it, gives the bytes brindle writes: after
-// the commands in `first`, run on both copies, the action at the lines given (with the
-// diagnostic of `rule` there, as a quick fix) against the commands in `then`.
+// Each action's edit, applied as an editor does, gives the bytes that the commands in `then`
+// write, after `first` ran on both copies; `rule` names the diagnostic of a quick fix.
 TEST_F(LspServerTest, EachActionWritesWhatTheCommandWrites) {
     const struct {
         std::string first;

@@ -98,10 +98,8 @@ TEST_F(Options, OnlyChangedValuesAreSavedAndEveryFieldLoadsAsSaved) {
     EXPECT_EQ(Stored("Options", "Skip Existing"), "True");
 }
 
-// As the host language converts text. A text that is no Boolean gives the default (Add Code
-// Markers on, Disable Splash off), the rest still loads, and saving keeps that text: it was
-// never read from it. Saving keeps a text that reads as the value too. (A value the user chose
-// is written: the test above.)
+// As the host language converts text. A text that is no Boolean gives the default (markers
+// on, splash shown), the rest still loads, and saving keeps any text it did not change.
 TEST_F(Options, BooleansReadAsTheHostLanguageConvertsText) {
     const std::pair<const char*, std::optional<bool>> cases[] = {
         {"false", false},      {"FALSE", false},     {"0", false},           {" 0 ", false},

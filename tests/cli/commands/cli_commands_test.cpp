@@ -169,9 +169,8 @@ TEST_F(ExampleProject, InputErrorsExitWithTwoAndWriteNothing) {
     EXPECT_FALSE(fs::exists(settings()));
 }
 
-// A module that cannot be written is told and every other module is still done; what the
-// project file and the modules get wrong is the case add-all-project-lines, and markers left
-// as they are, at their file lines, the case remove-code-broken-blocks.
+// A module that cannot be written is told and every other module is still done (bad project
+// lines and broken markers are behaviour cases).
 TEST_F(ExampleProject, AReadOnlyModuleIsToldAndTheRestIsDone) {
     const auto writes = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     fs::permissions(folder / "frmMain.frm", writes, fs::perm_options::remove);
@@ -452,9 +451,8 @@ TEST_F(Exclusions, TheBlocksARemovalLeavesAreCountedByWhy) {
     EXPECT_TRUE(all.err.ends_with("brindle: 2 modules: 3 marked blocks removed\n")) << all.err;
 }
 
-// A team's brindle.ini: options shows what it sets, and keeps the user's own value for
-// elsewhere; --codepage still wins for one run. A file that cannot be taken stops a command
-// before it writes (2), what is not ours is warned of and the run goes on.
+// options shows what a team's brindle.ini sets and keeps the user's own value; --codepage wins
+// for one run. A file that cannot be taken stops a command (2); what is not ours is warned of.
 TEST_F(TeamSettings, AreShownAndWhatIsWrongInThemIsTold) {
     const std::string shop =
         "Attribute VB_Name = \"Shop\"\r\nSub \x93\xFA\x95\x74()\r\nEnd Sub\r\n";

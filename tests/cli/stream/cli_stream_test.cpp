@@ -45,10 +45,8 @@ void ExpectFailure(const std::function<void()>& step, Err number,
     }
 }
 
-// Only the changed modules are written, or diffed in the modules' order with nothing written;
-// each component is reached once, in order, and one behind it is gone. A file that changed into
-// something else after the command began comes as a component without code; it is told of once
-// the command is done, and the others are done.
+// Only the changed modules are written, or diffed in order; each component is reached once, in
+// order. A file that became no module since the survey is told at the end; the rest are done.
 TEST(StreamedModules, EachIsReachedOnceInOrderAndOnlyTheChangedAreWrittenOrDiffed) {
     test::TempDir temp;
     const auto file = [&](std::size_t i) {

@@ -128,10 +128,8 @@ TEST(ProjectPaths, ResolveFromTheProjectsFolder) {
     }
 }
 
-// The plan reads the project and group files only: a module that two projects of a group name,
-// in any letter case, goes to the first, one that .brindleignore names is only counted and one not
-// found is a problem. Loading the plan reads the modules: one that is no VB6 module is a problem
-// too.
+// The plan reads project and group files only: a module two projects name (any case) goes to
+// the first, an ignored one is counted, a missing one or (once loaded) one of no VB6 a problem.
 TEST(ProjectPlan, PlannedOnceThenLoaded) {
     TempDir temp;
     const fs::path root = temp.path();
@@ -173,10 +171,8 @@ TEST(ProjectPlan, PlannedOnceThenLoaded) {
     EXPECT_NE(loaded.problems[1].text.find("binary content"), std::string::npos);
 }
 
-// A group and its projects as a machine of each locale writes them: the files name folders and
-// components in its code page. Checked out here, the files are named in UTF-8, but for one that
-// was copied byte for byte from Windows. A missing module or project stops nothing; each is told
-// in UTF-8.
+// A group as a machine of each locale writes it, its files named here in UTF-8 but for one
+// copied byte for byte; a missing module or project stops nothing and is told in UTF-8.
 TEST(ProjectsFromEveryLocale, AreFoundAndToldInUtf8) {
     const struct {
         int codePage;

@@ -319,10 +319,9 @@ TEST_F(CodeModuleTest, BadArgumentsRaiseTheIdesNumbersAndChangeNothing) {
     EXPECT_EQ(Selected(module), (Selection{2, 3, 9, 4}));
 }
 
-// The selection stays on its text: edits above move it, edits inside widen or shrink it, edits
-// below leave it. Deleting the lines that hold its end brings the end to the end of the line
-// above them; an end at column 1 of the line after them holds nothing of it and goes too. A
-// selection that lay wholly in them is left empty, its end before its start.
+// The selection stays on its text through edits above, inside and below it. Deleting the lines
+// that hold its end (or end at column 1 after them) ends it at the end of the line above; one
+// wholly in them is left empty, its end before its start.
 TEST_F(CodeModuleTest, SelectionFollowsItsTextThroughEdits) {
     const struct {
         Selection select;  // made before the edit unless all zero

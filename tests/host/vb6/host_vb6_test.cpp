@@ -1,8 +1,5 @@
-// VB6 source text: conversions between UTF-8 and the Windows code pages, which give the same
-// bytes on every platform (the expected bytes are what iconv makes of the text on Linux, and
-// Windows' own code-page functions must agree); and the statement scanner's rules, one row per
-// group of real-world forms, seen through every answer the code module gives about procedures,
-// lines and members.
+// VB6 source text: code page conversions, the same bytes on every platform; and the statement
+// scanner's rules, a row per group of real-world forms, through every answer the module gives.
 
 #include <gtest/gtest.h>
 
