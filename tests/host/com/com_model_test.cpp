@@ -60,12 +60,9 @@ TEST_F(ComDispatch, CallsMembersByNameInTheObjectsCodePage) {
     const Object dictionary = Create(L"Scripting.Dictionary");
     dictionary.Put("CompareMode", 1);
     dictionary.Call("Add", {"Caf\xE9", 42});
-    dictionary.Call("Add", {"two", "zwei"});
-    EXPECT_EQ(dictionary.Get("Count").Long(), 2);
+    EXPECT_EQ(dictionary.Get("Count").Long(), 1);
     EXPECT_EQ(dictionary.Get("compareMODE").Long(), 1);
-    EXPECT_TRUE(dictionary.Call("Exists", {"TWO"}).Bool());
     EXPECT_EQ(dictionary.Call("Item", {"Caf\xE9"}).Long(), 42);
-    EXPECT_EQ(dictionary.Call("Item", {"two"}).Text(), "zwei");
     EXPECT_EQ(dictionary.Call("Item", {"Caf\xE9"}).Text(), "42");
     const Object cyrillic(dictionary.Pointer(), 1251);
     cyrillic.Call("Add", {"zhe", "\xC6"});  // Cyrillic capital Zhe in code page 1251
