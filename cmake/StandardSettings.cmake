@@ -1,9 +1,9 @@
 # Our own scripts and CI turn warnings into errors; a user's build only shows them, so that
 # another compiler version never stops it.
 option(BRINDLE_WERROR "Treat warnings as errors" OFF)
-# A build from nothing (an install, a CI recipe) is several times faster with each library one
+# A build from nothing (an install, a CI recipe) is several times faster with each room one
 # source; scripts/test.sh turns it off, so that a small change rebuilds a small part.
-option(BRINDLE_UNITY "Compile each library of ours as one source" ON)
+option(BRINDLE_UNITY "Compile each room of our libraries as one source" ON)
 
 # Warnings and sanitizers as INTERFACE targets that every target of ours links.
 add_library(brindle_warnings INTERFACE)
@@ -42,15 +42,20 @@ endif()
 # platform (posix or windows) of each; any other subfolder with sources is a library of its own.
 function(brindle_library name folder)
     cmake_parse_arguments(PARSE_ARGV 2 arg "" "" ROOMS)
-    set(patterns ${folder}/*.cpp ${folder}/${BRINDLE_PLATFORM}/*.cpp)
-    foreach(room IN LISTS arg_ROOMS)
-        list(APPEND patterns ${folder}/${room}/*.cpp ${folder}/${room}/${BRINDLE_PLATFORM}/*.cpp)
+    set(sources "")
+    foreach(room IN ITEMS main LISTS arg_ROOMS)
+        set(path ${folder}/${room})
+        if(room STREQUAL "main")
+            set(path ${folder})
+        endif()
+        file(GLOB room_sources CONFIGURE_DEPENDS ${path}/*.cpp ${path}/${BRINDLE_PLATFORM}/*.cpp)
+        # A room's sources in one batch: they share most of their headers, which are then read
+        # and their templates instantiated once; the rooms of a library compile side by side.
+        set_source_files_properties(${room_sources} PROPERTIES UNITY_GROUP ${room})
+        list(APPEND sources ${room_sources})
     endforeach()
-    file(GLOB sources CONFIGURE_DEPENDS ${patterns})
     add_library(${name} STATIC ${sources})
-    # A library's sources in one batch: they share most of their headers, which are then read
-    # and their templates instantiated once.
-    set_target_properties(${name} PROPERTIES UNITY_BUILD ${BRINDLE_UNITY} UNITY_BUILD_BATCH_SIZE 0)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ${BRINDLE_UNITY} UNITY_BUILD_MODE GROUP)
     if(BRINDLE_UNITY)
         # A class of a source's own with a member of that source's unnamed namespace is sound
         # in a batch too; GCC warns of it only when the source is not the file compiled.

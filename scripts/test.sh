@@ -5,7 +5,7 @@
 #   CXX=clang++ BRINDLE_SANITIZE=ON scripts/test.sh   the same with clang, which builds the
 #                                   fuzzers of fuzz/ too (scripts/fuzz.sh runs them)
 #   CMAKE_BUILD_TYPE=Release scripts/test.sh   another build type than RelWithDebInfo
-#   BRINDLE_UNITY=ON scripts/test.sh   each library compiled as one source: a faster build from
+#   BRINDLE_UNITY=ON scripts/test.sh   each room compiled as one source: a faster build from
 #                                   nothing, a slower one after a small change
 set -euo pipefail
 cd "$(dirname "$0")/.."
