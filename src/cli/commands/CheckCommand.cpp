@@ -4,6 +4,7 @@
 #include <exception>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -293,19 +294,31 @@ void AddUnseen(std::vector<Item>& to, std::vector<Item>& from) {
         const std::hash<std::string_view> text;
         return text(item.file) ^ (text(item.message) << 1) ^ static_cast<std::size_t>(item.line);
     };
+    // Taken over rather than copied: the findings of a large code base are most of a run's memory.
+    const std::size_t first = to.size();
+    if (to.empty()) {
+        to.swap(from);
+    } else {
+        to.insert(to.end(), std::make_move_iterator(from.begin()),
+                  std::make_move_iterator(from.end()));
+        from.clear();
+    }
     std::unordered_multimap<std::size_t, std::size_t> seen;
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < to.size(); ++i) {
-        seen.emplace(hash(to[i]), i);
-    }
-    for (auto& item : from) {
-        const auto key = hash(item);
-        const auto [first, last] = seen.equal_range(key);
-        if (std::none_of(first, last,
-                         [&](const auto& entry) { return to[entry.second] == item; })) {
-            seen.emplace(key, to.size());
-            to.push_back(std::move(item));
+        const auto key = hash(to[i]);
+        const auto [begin, end] = seen.equal_range(key);
+        if (i >= first &&
+            std::any_of(begin, end, [&](const auto& entry) { return to[entry.second] == to[i]; })) {
+            continue;
         }
+        seen.emplace(key, kept);
+        if (kept != i) {
+            to[kept] = std::move(to[i]);
+        }
+        ++kept;
     }
+    to.erase(to.begin() + static_cast<std::ptrdiff_t>(kept), to.end());
 }
 
 // With --update-baseline the baseline takes the findings of the files checked in place of what
