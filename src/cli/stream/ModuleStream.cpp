@@ -78,12 +78,15 @@ void ModuleFinisher::Collect(std::size_t keep) {
 ModuleFinisher::Finished ModuleFinisher::Finish(Job& job) {
     try {
         const host::MemoryComponent& component = job.owned ? *job.owned : *job.component;
-        if (work_ == Work::Release || Interrupted() ||
-            host::SerializesTo(component, job.original)) {
+        // A module loaded exactly and never edited still gives the bytes it came from.
+        if (work_ == Work::Release || Interrupted() || !component.Modified()) {
             return {};
         }
         const std::string bytes = component.Serialize();
         job.owned.reset();
+        if (bytes == job.original) {
+            return {};
+        }
         if (work_ == Work::Diff) {
             return {{true, {}, {}, job.label}, UnifiedDiff(job.diffName, job.original, bytes)};
         }
