@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "codegen/BlockText.h"
+#include "codegen/GeneratedCode.h"
 #include "codegen/ModuleCommands.h"
 #include "model/VbError.h"
 #include "templates/OptionStore.h"
@@ -489,14 +490,17 @@ void Brindle::RunProjectCommand(const ProjectCommand& command) {
 
 void Brindle::AddAllToComponent(VBComponent& component, std::string_view name) {
     const AddinFields& fields = *this;
-    IgnoreStepIn(sink_, name, [&] { AddModuleHeader(fields, component.CodeModule(), sink_); });
+    KeptMap kept;  // Skip Existing's map, while no piece has changed the module
+    IgnoreStepIn(sink_, name,
+                 [&] { AddModuleHeader(fields, component.CodeModule(), sink_, &kept); });
     IgnoreStepIn(sink_, name, [&] {
         CodeModule& module = component.CodeModule();
         module.CodePane().SetSelection(1, 1, module.CountOfLines() + 1, 1);
     });
     // AddErrHandlers reads the selection again; the host has widened it over the headers.
-    IgnoreStepIn(sink_, name, [&] { AddHeaders(fields, component.CodeModule(), sink_); });
-    IgnoreStepIn(sink_, name, [&] { AddErrHandlers(fields, component.CodeModule(), sink_); });
+    IgnoreStepIn(sink_, name, [&] { AddHeaders(fields, component.CodeModule(), sink_, &kept); });
+    IgnoreStepIn(sink_, name,
+                 [&] { AddErrHandlers(fields, component.CodeModule(), sink_, &kept); });
     IgnoreStepIn(sink_, name, [&] { component.CodeModule().CodePane().SetSelection(1, 1, 1, 2); });
 }
 

@@ -44,6 +44,22 @@ struct GeneratedCode {
 
 GeneratedCode MapGeneratedCode(const AddinFields& fields, CodeModule& module);
 
+// A module's generated code mapped once for a command that asks for it again, and kept until the
+// command is about to change the module: Add All looks at it for each of its three pieces.
+class KeptMap {
+public:
+    const GeneratedCode& Of(const AddinFields& fields, CodeModule& module) {
+        if (!code_) {
+            code_ = MapGeneratedCode(fields, module);
+        }
+        return *code_;
+    }
+    void Forget() { code_.reset(); }
+
+private:
+    std::optional<GeneratedCode> code_;
+};
+
 // Whether the procedure traps errors itself: an On Error statement among its own lines.
 bool HasOnErrorStatement(CodeModule& module, const ProcSpan& proc);
 

@@ -27,13 +27,15 @@ bool HasPiece(const GeneratedCode& code, CodeModule& module, std::size_t proc, P
 
 // The selected procedures that get the piece: not those the user keeps Brindle away from, nor,
 // with Skip Existing, those that have it already. Decided before anything is inserted.
-ProcList ProceduresFor(const AddinFields& fields, CodeModule& module, Piece piece) {
+ProcList ProceduresFor(const AddinFields& fields, CodeModule& module, Piece piece, KeptMap& map) {
     auto selected = GetSelectedProcs(module);
     if (!fields.mbSkipExisting && !MayExclude(fields, module)) {
         return selected;
     }
-    const auto code = fields.mbSkipExisting ? MapGeneratedCode(fields, module)
-                                            : GeneratedCode{ModuleProcedures(module), {}, {}, {}};
+    const GeneratedCode procedures = fields.mbSkipExisting
+                                         ? GeneratedCode{}
+                                         : GeneratedCode{ModuleProcedures(module), {}, {}, {}};
+    const GeneratedCode& code = fields.mbSkipExisting ? map.Of(fields, module) : procedures;
     const auto exclusions = FindExclusions(fields, module, code.procedures);
     if (exclusions.module) {
         return {};
@@ -46,7 +48,7 @@ ProcList ProceduresFor(const AddinFields& fields, CodeModule& module, Piece piec
         indexOf[static_cast<std::size_t>(code.procedures[p].kind)].emplace(code.procedures[p].name,
                                                                            p);
     }
-    ProcList kept;
+    ProcList chosen;
     for (const auto& proc : selected) {
         const auto& ofKind = indexOf[static_cast<std::size_t>(proc.geProcKind)];
         const auto found = ofKind.find(proc.gsProcName);
@@ -59,9 +61,9 @@ ProcList ProceduresFor(const AddinFields& fields, CodeModule& module, Piece piec
                 continue;
             }
         }
-        kept.TryAdd(proc);
+        chosen.TryAdd(proc);
     }
-    return kept;
+    return chosen;
 }
 
 // A procedure whose declaration runs on past the module's last line (code that does not
@@ -83,16 +85,18 @@ bool IsCutOff(CodeModule& module, const ProcInfo& proc, Diagnostics* sink) {
 
 }  // namespace
 
-void AddModuleHeader(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
+void AddModuleHeader(const AddinFields& fields, CodeModule& module, Diagnostics* sink,
+                     KeptMap* kept) {
     PassOn("Brindle.AddModuleHeader", [&] {
+        KeptMap own;
+        KeptMap& map = kept != nullptr ? *kept : own;
         if (fields.msModHdrTmplt.empty()) {
             return;  // no empty marked block
         }
         if (MayExclude(fields, module) && ModuleExclusion(module, ModuleProcedures(module))) {
             return;
         }
-        if (fields.mbSkipExisting &&
-            MapGeneratedCode(fields, module).Has(BlockRole::ModuleHeader)) {
+        if (fields.mbSkipExisting && map.Of(fields, module).Has(BlockRole::ModuleHeader)) {
             return;
         }
         std::int32_t at = 1;
@@ -101,17 +105,24 @@ void AddModuleHeader(const AddinFields& fields, CodeModule& module, Diagnostics*
             at = 2;
         }
         auto text = BuildCode(fields, fields.msModHdrTmplt, module, nullptr, 1);
+        map.Forget();
         module.InsertLines(at, MarkedText(fields, std::move(text)));
         TellDone(sink, Work::ModuleHeaderAdded);
     });
 }
 
-void AddHeaders(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
+void AddHeaders(const AddinFields& fields, CodeModule& module, Diagnostics* sink, KeptMap* kept) {
     PassOn("Brindle.AddHeaders", [&] {
         if (fields.msProcHdrTmplt.empty()) {
             return;
         }
-        for (const auto& proc : ProceduresFor(fields, module, Piece::Header)) {
+        KeptMap own;
+        KeptMap& map = kept != nullptr ? *kept : own;
+        const auto procedures = ProceduresFor(fields, module, Piece::Header, map);
+        if (!procedures.empty()) {
+            map.Forget();
+        }
+        for (const auto& proc : procedures) {
             if (IsCutOff(module, proc, sink)) {
                 continue;
             }
@@ -121,9 +132,16 @@ void AddHeaders(const AddinFields& fields, CodeModule& module, Diagnostics* sink
     });
 }
 
-void AddErrHandlers(const AddinFields& fields, CodeModule& module, Diagnostics* sink) {
+void AddErrHandlers(const AddinFields& fields, CodeModule& module, Diagnostics* sink,
+                    KeptMap* kept) {
     PassOn("Brindle.AddErrHandlers", [&] {
-        for (const auto& proc : ProceduresFor(fields, module, Piece::ErrorHandler)) {
+        KeptMap own;
+        KeptMap& map = kept != nullptr ? *kept : own;
+        const auto procedures = ProceduresFor(fields, module, Piece::ErrorHandler, map);
+        if (!procedures.empty()) {
+            map.Forget();
+        }
+        for (const auto& proc : procedures) {
             AddErrHandlerToProc(fields, module, proc.gsProcName, proc.geProcKind, sink);
         }
     });

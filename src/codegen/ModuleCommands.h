@@ -7,6 +7,8 @@
 
 namespace brindle {
 
+class KeptMap;
+
 // The module and procedures that the user keeps Brindle away from ("' brindle: skip", excluded
 // procedure names) are passed over by every command here.
 
@@ -15,14 +17,19 @@ namespace brindle {
 // At line 1, or at line 2 when the first line mentions Option Explicit. Each call adds one more,
 // unless Skip Existing is on and the module has a marked module header. Nothing without
 // template text.
-void AddModuleHeader(const AddinFields& fields, CodeModule& module, Diagnostics* sink = nullptr);
+void AddModuleHeader(const AddinFields& fields, CodeModule& module, Diagnostics* sink = nullptr,
+                     KeptMap* kept = nullptr);
 // For every procedure the selection of the module's pane touches, in line order. A failure ends
 // the run; what was inserted for the procedures before it stays. A procedure that cannot take
 // an error handler is told to `sink` and passed over. With Skip Existing, a procedure with a
 // marked header gets no header, and one with a marked error handler or an On Error statement
 // of its own no error handler. Nothing without template text.
-void AddHeaders(const AddinFields& fields, CodeModule& module, Diagnostics* sink = nullptr);
-void AddErrHandlers(const AddinFields& fields, CodeModule& module, Diagnostics* sink);
+// With `kept`, the generated code that Skip Existing looks at is taken from it while the module
+// is unchanged, and forgotten before the module is changed.
+void AddHeaders(const AddinFields& fields, CodeModule& module, Diagnostics* sink = nullptr,
+                KeptMap* kept = nullptr);
+void AddErrHandlers(const AddinFields& fields, CodeModule& module, Diagnostics* sink,
+                    KeptMap* kept = nullptr);
 
 // Within the selection, each well-formed marked block (a begin marker line whose next marker
 // line is an end marker line): RemoveCodeMarkers deletes its two marker lines, RemoveCode the
