@@ -37,7 +37,7 @@ CheckRules RulesOf(const Request& request) {
 // Each keyword of a template that does not exist, at its line in the template's file; the
 // templates read are `checked`. With --stale, each template that gives no text is told.
 void CheckTemplates(Session& session, const Request& request, int codePage, RunLog& log,
-                    std::vector<CheckFinding>& findings, std::vector<std::string>& checked) {
+                    CheckFindings& findings, std::vector<std::string>& checked) {
     const AddinFields& fields = session.Fields();
     for (const TemplateSlot& slot : kTemplateSlots) {
         const std::string& path = fields.*slot.path;
@@ -192,7 +192,7 @@ public:
     }
 
     const CheckRules& Rules() const { return rules_; }
-    std::vector<CheckFinding>& Findings() { return findings_; }
+    CheckFindings& Findings() { return findings_; }
     // The files checked to the end, the templates among them.
     std::vector<std::string>& Checked() { return checked_; }
     int Modules() const { return modules_; }
@@ -201,14 +201,14 @@ private:
     const CheckRules rules_;
     Session& session_;
     RunLog& log_;
-    std::vector<CheckFinding> findings_;
+    CheckFindings findings_;
     std::vector<std::string> checked_;
     int modules_ = 0;
 };
 
 // What one part of the run found, and what it could not check.
 struct PartFindings {
-    std::vector<CheckFinding> findings;
+    CheckFindings findings;
     std::vector<CheckError> errors;
     std::vector<std::string> checked;
     int modules = 0;
@@ -288,8 +288,9 @@ PartFindings CheckPart(const Request& request, const Streams& io,
 // What several parts give alike (a template they share) is reported once.
 // A code base without headers has a finding for each procedure: looked up by a hash, not one by
 // one.
-template <typename Item>
-void AddUnseen(std::vector<Item>& to, std::vector<Item>& from) {
+template <typename Items>
+void AddUnseen(Items& to, Items& from) {
+    using Item = typename Items::value_type;
     const auto hash = [](const Item& item) {
         const std::hash<std::string_view> text;
         return text(item.file) ^ (text(item.message) << 1) ^ static_cast<std::size_t>(item.line);
@@ -324,7 +325,7 @@ void AddUnseen(std::vector<Item>& to, std::vector<Item>& from) {
 // With --update-baseline the baseline takes the findings of the files checked in place of what
 // it held of them, and keeps the rest: a run on part of a code base leaves the other parts as
 // they were. Nothing is written when a file could not be checked: its findings would be lost.
-void UpdateBaseline(Baseline& baseline, const std::vector<CheckFinding>& findings,
+void UpdateBaseline(Baseline& baseline, const CheckFindings& findings,
                     const std::vector<std::string>& checked, bool complete, RunLog& log) {
     if (!complete) {
         log.Problem(baseline.File(),
@@ -344,7 +345,7 @@ void UpdateBaseline(Baseline& baseline, const std::vector<CheckFinding>& finding
 // The findings to report: those the baseline does not hold, when there is one. What it holds of
 // modules this run did not check is neither reported nor counted as gone.
 void ApplyBaseline(std::optional<Baseline>& baseline, const Request& request,
-                   std::vector<CheckFinding> findings, const std::vector<std::string>& checked,
+                   CheckFindings findings, const std::vector<std::string>& checked,
                    CheckResults& results, bool complete, RunLog& log) {
     if (!baseline) {
         results.findings = std::move(findings);

@@ -66,8 +66,7 @@ Baseline Baseline::Read(const std::string& file) {
     return baseline;
 }
 
-void Baseline::Take(const std::vector<CheckFinding>& findings,
-                    const std::vector<std::string>& checked) {
+void Baseline::Take(const CheckFindings& findings, const std::vector<std::string>& checked) {
     const auto covered = CoveredBy(findings, checked);
     std::erase_if(counts_,
                   [&](const auto& entry) { return covered.contains(std::get<0>(entry.first)); });
@@ -98,11 +97,11 @@ int Baseline::Count() const {
     return count;
 }
 
-std::vector<CheckFinding> Baseline::NewOf(const std::vector<CheckFinding>& findings,
-                                          const std::vector<std::string>& checked, int& known,
-                                          int& gone) const {
+CheckFindings Baseline::NewOf(const CheckFindings& findings,
+                              const std::vector<std::string>& checked, int& known,
+                              int& gone) const {
     auto left = counts_;
-    std::vector<CheckFinding> fresh;
+    CheckFindings fresh;
     known = 0;
     for (const auto& finding : findings) {
         const auto found = left.find(KeyOf(finding));
@@ -123,7 +122,7 @@ std::vector<CheckFinding> Baseline::NewOf(const std::vector<CheckFinding>& findi
 
 // The files checked, and those the baseline holds that are no longer there. A name whose odd
 // bytes the file replaced cannot be looked for, so it is taken to be there.
-std::set<std::string> Baseline::CoveredBy(const std::vector<CheckFinding>& findings,
+std::set<std::string> Baseline::CoveredBy(const CheckFindings& findings,
                                           const std::vector<std::string>& checked) const {
     std::set<std::string> files;
     for (const auto& file : checked) {

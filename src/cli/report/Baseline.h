@@ -27,7 +27,7 @@ public:
     // Holds the findings of the files checked (as the user sees them) in place of what it held
     // of those files, and keeps what it holds of others: a run on part of a code base rewrites
     // that part alone. What it holds of files that no longer exist is dropped.
-    void Take(const std::vector<CheckFinding>& findings, const std::vector<std::string>& checked);
+    void Take(const CheckFindings& findings, const std::vector<std::string>& checked);
     // Writes it to its file when that differs; whether it wrote. Raises ModuleFileError.
     bool Write() const;
     // How many findings it holds.
@@ -36,9 +36,8 @@ public:
     // The findings beyond those the baseline holds: of a file, procedure and rule that it holds
     // n times, the first n in line order are known. `known` counts them, `gone` counts what it
     // holds of the files checked, or of files that no longer exist, that is no longer found.
-    std::vector<CheckFinding> NewOf(const std::vector<CheckFinding>& findings,
-                                    const std::vector<std::string>& checked, int& known,
-                                    int& gone) const;
+    CheckFindings NewOf(const CheckFindings& findings, const std::vector<std::string>& checked,
+                        int& known, int& gone) const;
 
     const std::string& File() const { return file_; }
 
@@ -47,7 +46,7 @@ private:
     Key KeyOf(const CheckFinding& finding) const;
     std::string FileKeyOf(const std::string& file) const;
     // The files that a run with these findings speaks for, as the baseline names them.
-    std::set<std::string> CoveredBy(const std::vector<CheckFinding>& findings,
+    std::set<std::string> CoveredBy(const CheckFindings& findings,
                                     const std::vector<std::string>& checked) const;
 
     std::string file_;

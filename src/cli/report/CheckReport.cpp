@@ -239,7 +239,8 @@ void PrintSarif(const CheckResults& results, std::ostream& out) {
     const Json document = {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
                            {"version", "2.1.0"},
                            {"runs", {run}}};
-    std::map<std::tuple<std::string, std::string, std::string>, int> seen;
+    // Views of the findings, which outlive it: a copy of each key would double what they take.
+    std::map<std::tuple<std::string_view, std::string_view, std::string_view>, int> seen;
     const auto result = [&](std::size_t i) {
         const CheckFinding& finding = results.findings[i];
         return SarifResult(finding, seen[{finding.file, finding.procedure, finding.rule}]++);

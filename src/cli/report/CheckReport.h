@@ -3,6 +3,7 @@
 // Actions (workflow annotations) or for code scanning (SARIF 2.1.0).
 
 #include <cstdint>
+#include <deque>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -21,6 +22,10 @@ struct CheckFinding {
     bool operator==(const CheckFinding&) const = default;
 };
 
+// A code base without Brindle code has a finding for most procedures: kept in blocks, so that
+// the memory they take grows with them and never to twice that while they are gathered.
+using CheckFindings = std::deque<CheckFinding>;
+
 // A file that could not be checked: a missing component, an unreadable template, a broken
 // team file. `line` is 0 when it concerns the whole file, `file` empty when it concerns none.
 struct CheckError {
@@ -32,7 +37,7 @@ struct CheckError {
 };
 
 struct CheckResults {
-    std::vector<CheckFinding> findings;  // those reported: not in the baseline
+    CheckFindings findings;  // those reported: not in the baseline
     std::vector<CheckError> errors;
     int modules = 0;        // checked
     int ignored = 0;        // left out by .brindleignore
