@@ -156,12 +156,4 @@ void LineStore::RebuildTree() {
     }
 }
 
-LineStore::const_iterator& LineStore::const_iterator::operator++() {
-    if (++line_ == (*blocks_)[block_].size()) {
-        ++block_;
-        line_ = 0;
-    }
-    return *this;
-}
-
 }  // namespace brindle::host

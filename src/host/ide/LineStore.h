@@ -42,7 +42,13 @@ public:
         const_iterator() = default;
         reference operator*() const { return (*blocks_)[block_][line_]; }
         pointer operator->() const { return &**this; }
-        const_iterator& operator++();
+        const_iterator& operator++() {
+            if (++line_ == (*blocks_)[block_].size()) {
+                ++block_;
+                line_ = 0;
+            }
+            return *this;
+        }
         const_iterator operator++(int) {
             const_iterator before = *this;
             ++*this;

@@ -6,20 +6,6 @@
 
 namespace brindle::host {
 
-std::string_view BreakBytes(LineBreak lineBreak) {
-    switch (lineBreak) {
-        case LineBreak::CrLf:
-            return "\r\n";
-        case LineBreak::Lf:
-            return "\n";
-        case LineBreak::Cr:
-            return "\r";
-        case LineBreak::None:
-            break;
-    }
-    return {};
-}
-
 namespace {
 
 std::uint32_t LineSize(std::string_view text) {

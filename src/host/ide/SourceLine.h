@@ -16,7 +16,20 @@ namespace brindle::host {
 
 enum class LineBreak : std::uint8_t { None, CrLf, Lf, Cr };
 
-std::string_view BreakBytes(LineBreak lineBreak);
+// Inline: every line written goes through it.
+constexpr std::string_view BreakBytes(LineBreak lineBreak) {
+    switch (lineBreak) {
+        case LineBreak::CrLf:
+            return "\r\n";
+        case LineBreak::Lf:
+            return "\n";
+        case LineBreak::Cr:
+            return "\r";
+        case LineBreak::None:
+            break;
+    }
+    return {};
+}
 
 struct SourceLine {
     std::string text;
