@@ -321,9 +321,11 @@ private:
     }
 
     // Whether each module's procedures are worth finding while it is loaded, off the add-in's
-    // thread: the commands that look at every procedure.
+    // thread: the commands that look at every procedure. Remove Code All does, to keep each
+    // error handler whole; Remove Markers All reads marker lines alone.
     bool IndexesAhead() const {
-        return request_.command == Command::AddAll || request_.command == Command::Refresh;
+        return request_.command == Command::AddAll || request_.command == Command::Refresh ||
+               request_.command == Command::RemoveCodeAll;
     }
 
     void AddStreamedProjects(Session& session, ModuleStream& stream) {
