@@ -181,5 +181,70 @@ TEST(CompoundFile, RefusesWhatDoesNotReadWithTheByteWhereItFails) {
     refused(file, large + 72, "a tree reaching an entry twice");
 }
 
+TEST(CompoundFile, ReadsAFileOf4096ByteSectors) {
+    // Version 4: the header alone in the first sector; the FAT in sector 0, the directory in
+    // sector 1 (the root and one stream), the stream's 5000 bytes in sectors 2 and 3.
+    std::string file(5 * 4096, '\0');
+    std::string header = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"s + std::string(16, '\0') +
+                         "\x3E\x00\x04\x00\xFE\xFF\x0C\x00\x06\x00"s;
+    file.replace(0, header.size(), header);
+    Put32(file, 40, 1);  // directory sectors
+    Put32(file, 44, 1);  // FAT sectors
+    Put32(file, 48, 1);  // the directory's first sector
+    Put32(file, 56, 4096);
+    Put32(file, 60, 0xFFFFFFFE);
+    Put32(file, 68, 0xFFFFFFFE);
+    Put32(file, 76, 0);
+    for (std::size_t slot = 1; slot < 109; ++slot) {
+        Put32(file, 76 + 4 * slot, 0xFFFFFFFF);
+    }
+    const std::uint32_t fat[] = {0xFFFFFFFD, 0xFFFFFFFE, 3, 0xFFFFFFFE};
+    for (std::size_t n = 0; n < 1024; ++n) {
+        Put32(file, 4096 + 4 * n, n < 4 ? fat[n] : 0xFFFFFFFF);
+    }
+    auto entry = [&](std::size_t index, std::u16string name, char type, std::uint32_t child,
+                     std::uint32_t start, std::uint32_t size) {
+        std::size_t at = 2 * 4096 + 128 * index;
+        for (std::size_t i = 0; i < name.size(); ++i) {
+            file[at + 2 * i] = static_cast<char>(name[i]);
+        }
+        file[at + 64] = static_cast<char>(2 * name.size() + 2);
+        file[at + 66] = type;
+        file[at + 67] = 1;
+        Put32(file, at + 68, 0xFFFFFFFF);
+        Put32(file, at + 72, 0xFFFFFFFF);
+        Put32(file, at + 76, child);
+        Put32(file, at + 116, start);
+        Put32(file, at + 120, size);
+    };
+    entry(0, u"Root Entry", 5, 1, 0xFFFFFFFE, 0);
+    entry(1, u"s", 2, 0xFFFFFFFF, 2, 5000);
+    std::string bytes = Bytes(5000, 'v');
+    file.replace(3 * 4096, bytes.size(), bytes);
+
+    CompoundEntry root = ReadCompoundFile(file);
+    ASSERT_EQ(root.children.size(), 1u);
+    EXPECT_EQ(root.children[0].name, u"s");
+    EXPECT_EQ(root.children[0].bytes, bytes);
+}
+
+// Every single byte of a file changed: each reads or is refused as OfficeFileError, and never
+// reads out of bounds (which the sanitizers' builds would catch).
+TEST(CompoundFile, ReadsOrRefusesEveryChangeOfOneByte) {
+    CompoundEntry root = Storage(u"Root Entry", {Storage(u"VBA", {Stream(u"dir", Bytes(90, 'd'))}),
+                                                 Stream(u"big", Bytes(4100, 'b'))});
+    const std::string good = WriteCompoundFile(root);
+    for (std::size_t at = 0; at < good.size(); ++at) {
+        for (char value : {'\x00', '\x01', '\xFF'}) {
+            std::string file = good;
+            file[at] = value;
+            try {
+                ReadCompoundFile(file);
+            } catch (const OfficeFileError&) {
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace brindle::host
