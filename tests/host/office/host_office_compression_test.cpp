@@ -68,7 +68,7 @@ TEST(Compression, RoundTripsAcrossTheChunkSize) {
         }
     }
     EXPECT_EQ(Compress(""), "\x01");
-    EXPECT_LT(Compress(Text(20000)).size(), 20000 / 2);
+    EXPECT_LT(Compress(Text(20000)).size(), 20000u / 2);
 }
 
 TEST(Compression, KeepsAChunkThatDoesNotCompressRaw) {
