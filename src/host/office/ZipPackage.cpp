@@ -92,7 +92,8 @@ ZipPackage::ZipPackage(std::string bytes, std::string file)
     const std::size_t size = bytes_.size();
     std::size_t end = std::string::npos;
     for (std::size_t at = size >= kEndSize ? size - kEndSize + 1 : 0; at-- > 0;) {
-        if (le::U32(bytes_, at) == kEndSignature && at + kEndSize + le::U16(bytes_, at + 20) == size) {
+        if (le::U32(bytes_, at) == kEndSignature &&
+            at + kEndSize + le::U16(bytes_, at + 20) == size) {
             end = at;
             break;
         }
@@ -133,8 +134,8 @@ void ZipPackage::ReadCentralDirectory(std::size_t end) {
         entry.compressedSize = le::U32(bytes_, at + 20);
         entry.size = le::U32(bytes_, at + 24);
         const std::size_t nameSize = le::U16(bytes_, at + 28);
-        entry.centralEnd = at + kCentralSize + nameSize + le::U16(bytes_, at + 30) +
-                           le::U16(bytes_, at + 32);
+        entry.centralEnd =
+            at + kCentralSize + nameSize + le::U16(bytes_, at + 30) + le::U16(bytes_, at + 32);
         if (entry.centralEnd > centralEnd_) {
             RaiseBadFormat(file_, at, "a central directory record runs past the directory");
         }
@@ -169,7 +170,8 @@ void ZipPackage::ReadLocalRecord(ZipEntry& entry) const {
     }
     std::size_t end = entry.dataBegin + entry.compressedSize;
     if ((entry.flags & kDescriptor) != 0) {
-        end += end + 4 <= centralBegin_ && le::U32(bytes_, end) == kDescriptorSignature ? 16 : 12;
+        const bool marked = end + 4 <= centralBegin_ && le::U32(bytes_, end) == kDescriptorSignature;
+        end += marked ? std::size_t{16} : std::size_t{12};
     }
     if (end > centralBegin_) {
         RaiseBadFormat(file_, at, "the data of the part \"" + entry.name + "\" runs past its end");
@@ -221,9 +223,8 @@ std::string ZipPackage::With(const ZipEntry& replaced, std::string_view contents
     for (const ZipEntry& entry : entries_) {
         records.push_back(&entry);
     }
-    std::sort(records.begin(), records.end(), [](const ZipEntry* a, const ZipEntry* b) {
-        return a->recordBegin < b->recordBegin;
-    });
+    std::sort(records.begin(), records.end(),
+              [](const ZipEntry* a, const ZipEntry* b) { return a->recordBegin < b->recordBegin; });
     std::string out;
     out.reserve(bytes_.size() + data.size());
     std::vector<std::size_t> moved(entries_.size());  // where each entry's record now begins
@@ -232,7 +233,8 @@ std::string ZipPackage::With(const ZipEntry& replaced, std::string_view contents
         out.append(bytes_, cursor, entry->recordBegin - cursor);
         moved[static_cast<std::size_t>(entry - entries_.data())] = out.size();
         if (entry == &replaced) {
-            std::string header = bytes_.substr(entry->recordBegin, entry->dataBegin - entry->recordBegin);
+            std::string header =
+                bytes_.substr(entry->recordBegin, entry->dataBegin - entry->recordBegin);
             PatchU16(header, 6, static_cast<std::uint16_t>(entry->flags & ~kDescriptor));
             PatchU16(header, 8, kDeflated);
             PatchU32(header, 14, crc);
