@@ -29,6 +29,7 @@ enum Id : std::uint16_t {
     kPrivate = 0x0028,
     kModuleTerminator = 0x002B,
     kTextOffset = 0x0031,
+    kUnicodeStreamName = 0x0032,
     kUnicodeName = 0x0047,
 };
 
@@ -50,7 +51,7 @@ constexpr std::array<Kind, 13> kModuleRecords{{
     {kModuleName, -1},
     {kUnicodeName, -1},
     {kStreamName, -1},
-    {0x0032, -1},
+    {kUnicodeStreamName, -1},
     {0x001C, -1},
     {0x0048, -1},
     {kTextOffset, 4},
@@ -120,6 +121,14 @@ private:
     std::size_t at_ = 0;
 };
 
+std::u16string Utf16(std::string_view littleEndian) {
+    std::u16string text;
+    for (std::size_t at = 0; at + 1 < littleEndian.size(); at += 2) {
+        text += static_cast<char16_t>(le::U16(littleEndian, at));
+    }
+    return text;
+}
+
 std::string_view Data(const DirRecord& record) {
     return std::string_view(record.bytes).substr(6);
 }
@@ -163,6 +172,9 @@ void Take(VbaModule& module, const DirRecord& record) {
             break;
         case kStreamName:
             module.streamName = Data(record);
+            break;
+        case kUnicodeStreamName:
+            module.unicodeStreamName = Utf16(Data(record));
             break;
         case kTextOffset:
             module.textOffset = le::U32(record.bytes, 6);

@@ -78,6 +78,7 @@ TEST(VbaDir, ReadsTheProjectsModulesAndGivesTheBytesBack) {
     EXPECT_EQ(module.name, "Module1");
     EXPECT_EQ(module.unicodeName, "M\0o\0d\0u\0l\0e\0001\0"s);
     EXPECT_EQ(module.streamName, "Module1");
+    EXPECT_EQ(module.unicodeStreamName, u"Module1");
     EXPECT_EQ(module.textOffset, 0x2C5u);
     EXPECT_EQ(module.type, VbaModuleType::Procedural);
     EXPECT_FALSE(module.readOnly || module.isPrivate);
@@ -163,8 +164,7 @@ TEST(VbaDir, ReadsAWholeProjectFromItsCompoundFile) {
     ASSERT_NE(storage, nullptr);
     VbaDir dir = ReadVbaDir(Decompress(FindChild(*storage, u"dir")->bytes, "dir"));
     const VbaModule& module = dir.modules.at(0);
-    std::u16string streamName(module.streamName.begin(), module.streamName.end());
-    const CompoundEntry* stream = FindChild(*storage, streamName);
+    const CompoundEntry* stream = FindChild(*storage, module.unicodeStreamName);
     ASSERT_NE(stream, nullptr);
     EXPECT_EQ(ModuleSource(stream->bytes, module.textOffset, module.streamName), source);
 }
