@@ -189,7 +189,7 @@ void Take(VbaModule& module, const DirRecord& record) {
             module.name = Data(record);
             break;
         case kUnicodeName:
-            module.unicodeName = Data(record);
+            module.unicodeName = Utf16(Data(record));
             break;
         case kStreamName:
             module.streamName = Data(record);

@@ -76,7 +76,7 @@ TEST(VbaDir, ReadsTheProjectsModulesAndGivesTheBytesBack) {
     ASSERT_EQ(dir.modules.size(), 2u);
     const VbaModule& module = dir.modules[0];
     EXPECT_EQ(module.name, "Module1");
-    EXPECT_EQ(module.unicodeName, "M\0o\0d\0u\0l\0e\0001\0"s);
+    EXPECT_EQ(module.unicodeName, u"Module1");
     EXPECT_EQ(module.streamName, "Module1");
     EXPECT_EQ(module.unicodeStreamName, u"Module1");
     EXPECT_EQ(module.textOffset, 0x2C5u);
@@ -84,7 +84,7 @@ TEST(VbaDir, ReadsTheProjectsModulesAndGivesTheBytesBack) {
     EXPECT_FALSE(module.readOnly || module.isPrivate);
     const VbaModule& sheet = dir.modules[1];
     EXPECT_EQ(sheet.name, "Feuil1");
-    EXPECT_EQ(sheet.unicodeName, "");
+    EXPECT_EQ(sheet.unicodeName, u"");
     EXPECT_EQ(sheet.textOffset, 0x3E7u);
     EXPECT_EQ(sheet.type, VbaModuleType::Document);
     EXPECT_TRUE(sheet.readOnly && sheet.isPrivate);
