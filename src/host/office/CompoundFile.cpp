@@ -135,6 +135,9 @@ private:
         if (le::U16(file_, 32) != 6) {
             RaiseBadFormat(kWhere, 32, "mini sectors are not 64 bytes");
         }
+        if (le::U32(file_, 56) != kMiniCutoff) {
+            RaiseBadFormat(kWhere, 56, "small streams are not those under 4096 bytes");
+        }
         major_ = major;
         sectorSize_ = std::size_t{1} << shift;
         if (file_.size() < sectorSize_) {

@@ -167,6 +167,9 @@ TEST(CompoundFile, RefusesWhatDoesNotReadWithTheByteWhereItFails) {
     file[0] = 'X';
     refused(file, 0, "signature");
     file = good;
+    Put32(file, 56, 2048);
+    refused(file, 56, "another size of small streams");
+    file = good;
     Put32(file, fat + 4 * (largeStart + 3), largeStart);
     refused(file, large + 116, "a chain that loops");
     file = good;
