@@ -135,12 +135,16 @@ private:
         if (le::U16(file_, 32) != 6) {
             RaiseBadFormat(kWhere, 32, "mini sectors are not 64 bytes");
         }
+        if (le::U32(file_, 56) != kMiniCutoff) {
+            RaiseBadFormat(kWhere, 56, "small streams are not those under 4096 bytes");
+        }
         major_ = major;
         sectorSize_ = std::size_t{1} << shift;
         if (file_.size() < sectorSize_) {
             RaiseBadFormat(kWhere, file_.size(), "file ends inside its header");
         }
-        sectorCount_ = (file_.size() - sectorSize_ + sectorSize_ - 1) / sectorSize_;
+        // The sectors after the header's, the last one perhaps cut short.
+        sectorCount_ = (file_.size() - 1) / sectorSize_;
     }
 
     // The bytes of sector `n`, those the file lacks at its end as zeros.
@@ -155,32 +159,33 @@ private:
 
     std::size_t Offset(std::uint32_t n) const { return (std::size_t{n} + 1) * sectorSize_; }
 
+    // The FAT's sectors, listed in the header and then in sectors of their own, chained.
     void ReadFat() {
         std::uint32_t fatCount = le::U32(file_, 44);
-        std::vector<std::uint32_t> fatSectors;
-        for (std::size_t i = 0; i < kHeaderFatSlots && fatSectors.size() < fatCount; ++i) {
-            fatSectors.push_back(le::U32(file_, 76 + 4 * i));
+        std::vector<std::pair<std::uint32_t, std::size_t>> listed;  // a sector, where it is named
+        for (std::size_t i = 0; i < kHeaderFatSlots && listed.size() < fatCount; ++i) {
+            listed.emplace_back(le::U32(file_, 76 + 4 * i), 76 + 4 * i);
         }
         std::uint32_t next = le::U32(file_, 68);
         std::size_t referredAt = 68;
         std::vector<bool> seen(sectorCount_, false);
-        while (fatSectors.size() < fatCount) {
+        while (listed.size() < fatCount) {
             if (next < sectorCount_ && seen[next]) {
-                RaiseBadFormat(kWhere, referredAt, "the sectors of the FAT's locations loop");
+                RaiseBadFormat(kWhere, referredAt, "the sectors that list the FAT's loop");
             }
-            std::string difat = Sector(next, referredAt);
+            std::string list = Sector(next, referredAt);
             seen[next] = true;
             std::size_t slots = sectorSize_ / 4 - 1;
-            for (std::size_t i = 0; i < slots && fatSectors.size() < fatCount; ++i) {
-                fatSectors.push_back(le::U32(difat, 4 * i));
+            for (std::size_t i = 0; i < slots && listed.size() < fatCount; ++i) {
+                listed.emplace_back(le::U32(list, 4 * i), Offset(next) + 4 * i);
             }
             referredAt = Offset(next) + 4 * slots;
-            next = le::U32(difat, 4 * slots);
+            next = le::U32(list, 4 * slots);
         }
-        for (std::size_t i = 0; i < fatSectors.size(); ++i) {
-            std::string sector = Sector(fatSectors[i], 76);
+        for (auto [sector, listedAt] : listed) {
+            std::string bytes = Sector(sector, listedAt);
             for (std::size_t at = 0; at < sectorSize_; at += 4) {
-                fat_.push_back(le::U32(sector, at));
+                fat_.push_back(le::U32(bytes, at));
             }
         }
     }

@@ -29,6 +29,7 @@ enum Id : std::uint16_t {
     kPrivate = 0x0028,
     kModuleTerminator = 0x002B,
     kTextOffset = 0x0031,
+    kUnicodeStreamName = 0x0032,
     kUnicodeName = 0x0047,
 };
 
@@ -39,27 +40,48 @@ struct Kind {
 
 // The project's records before its modules: information and references.
 constexpr std::array<Kind, 25> kProjectRecords{{
-    {0x0001, 4},        {0x004A, 4},  {0x0002, 4},       {0x0014, 4},         {kCodePage, 2},
-    {kProjectName, -1}, {0x0005, -1}, {0x0040, -1},      {0x0006, -1},        {0x003D, -1},
-    {0x0007, 4},        {0x0008, 4},  {kVersion, 4},     {0x000C, -1},        {0x003C, -1},
-    {0x0016, -1},       {0x003E, -1}, {0x0033, -1},      {0x002F, -1},        {0x0030, -1},
-    {0x000D, -1},       {0x000E, -1}, {kModuleCount, 2}, {kProjectCookie, 2}, {kDirTerminator, 0},
+    {0x0001, 4},          // the system it was saved on
+    {0x004A, 4},          // the version of the format it is compatible with
+    {0x0002, 4},          // its locale
+    {0x0014, 4},          // the locale its calls are made in
+    {kCodePage, 2},       // the code page of its text
+    {kProjectName, -1},   // its name
+    {0x0005, -1},         // its description
+    {0x0040, -1},         // ... in UTF-16
+    {0x0006, -1},         // its help file
+    {0x003D, -1},         // ... the second path of it
+    {0x0007, 4},          // its help topic
+    {0x0008, 4},          // its type library's flags
+    {kVersion, 4},        // its version, major and minor
+    {0x000C, -1},         // its conditional compilation constants
+    {0x003C, -1},         // ... in UTF-16
+    {0x0016, -1},         // a reference's name
+    {0x003E, -1},         // ... in UTF-16
+    {0x0033, -1},         // a control reference's original type library
+    {0x002F, -1},         // a control reference
+    {0x0030, -1},         // ... its extended part
+    {0x000D, -1},         // a reference to a registered type library
+    {0x000E, -1},         // a reference to another project
+    {kModuleCount, 2},    // the count of modules
+    {kProjectCookie, 2},  // (ignored)
+    {kDirTerminator, 0},  // the end of the stream
 }};
 
+// A module's records, from its name to its terminator.
 constexpr std::array<Kind, 13> kModuleRecords{{
-    {kModuleName, -1},
-    {kUnicodeName, -1},
-    {kStreamName, -1},
-    {0x0032, -1},
-    {0x001C, -1},
-    {0x0048, -1},
-    {kTextOffset, 4},
-    {0x001E, 4},
-    {0x002C, 2},
-    {kProcedural, 0},
-    {kDocument, 0},
-    {kReadOnly, 0},
-    {kPrivate, 0},
+    {kModuleName, -1},         // its name
+    {kUnicodeName, -1},        // ... in UTF-16
+    {kStreamName, -1},         // its stream's name
+    {kUnicodeStreamName, -1},  // ... in UTF-16
+    {0x001C, -1},              // its description
+    {0x0048, -1},              // ... in UTF-16
+    {kTextOffset, 4},          // where its source begins in its stream
+    {0x001E, 4},               // its help topic
+    {0x002C, 2},               // (ignored)
+    {kProcedural, 0},          // a standard module
+    {kDocument, 0},            // a document's module, a class or a form
+    {kReadOnly, 0},            // read-only
+    {kPrivate, 0},             // private to its project
 }};
 
 std::string Hex(std::uint16_t id) {
@@ -120,6 +142,14 @@ private:
     std::size_t at_ = 0;
 };
 
+std::u16string Utf16(std::string_view littleEndian) {
+    std::u16string text;
+    for (std::size_t at = 0; at + 1 < littleEndian.size(); at += 2) {
+        text += static_cast<char16_t>(le::U16(littleEndian, at));
+    }
+    return text;
+}
+
 std::string_view Data(const DirRecord& record) {
     return std::string_view(record.bytes).substr(6);
 }
@@ -159,10 +189,13 @@ void Take(VbaModule& module, const DirRecord& record) {
             module.name = Data(record);
             break;
         case kUnicodeName:
-            module.unicodeName = Data(record);
+            module.unicodeName = Utf16(Data(record));
             break;
         case kStreamName:
             module.streamName = Data(record);
+            break;
+        case kUnicodeStreamName:
+            module.unicodeStreamName = Utf16(Data(record));
             break;
         case kTextOffset:
             module.textOffset = le::U32(record.bytes, 6);

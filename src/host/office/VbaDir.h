@@ -25,10 +25,11 @@ enum class VbaModuleType {
 };
 
 struct VbaModule {
-    std::string name;         // in the project's code page
-    std::string unicodeName;  // UTF-16LE; empty when the stream has none
-    std::string streamName;   // in the project's code page: the module's stream in the VBA storage
-    std::uint32_t textOffset = 0;  // where the compressed source begins in that stream
+    std::string name;            // in the project's code page
+    std::u16string unicodeName;  // empty when the stream has none
+    std::string streamName;  // in the project's code page: the module's stream in the VBA storage
+    std::u16string unicodeStreamName;  // the same name as the compound file spells it
+    std::uint32_t textOffset = 0;      // where the compressed source begins in that stream
     VbaModuleType type = VbaModuleType::Procedural;
     bool readOnly = false;
     bool isPrivate = false;

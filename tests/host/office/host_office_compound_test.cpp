@@ -115,8 +115,10 @@ TEST(CompoundFile, SortsChildrenAndRefusesTwoOfOneName) {
         ASSERT_NE(FindChild(read, child.name), nullptr);
         EXPECT_EQ(*FindChild(read, child.name), child);
     }
-    root.children.push_back(Stream(u"DEEP", ""));
-    EXPECT_THROW(WriteCompoundFile(root), OfficeFileError);
+    root.children.push_back(Stream(std::u16string(32, u'n'), ""));
+    EXPECT_THROW(WriteCompoundFile(root), OfficeFileError) << "a name longer than 31";
+    root.children.back().name = u"DEEP";
+    EXPECT_THROW(WriteCompoundFile(root), OfficeFileError) << "two names alike";
 }
 
 TEST(CompoundFile, ComparesNamesByLengthThenInUpperCase) {
@@ -160,8 +162,13 @@ TEST(CompoundFile, RefusesWhatDoesNotReadWithTheByteWhereItFails) {
         }
     };
     std::string file = good;
+    Put32(file, large + 124, 0xDEADBEEF);
+    EXPECT_EQ(ReadCompoundFile(file), root) << "a size's upper half, which version 3 ignores";
     file[0] = 'X';
     refused(file, 0, "signature");
+    file = good;
+    Put32(file, 56, 2048);
+    refused(file, 56, "another size of small streams");
     file = good;
     Put32(file, fat + 4 * (largeStart + 3), largeStart);
     refused(file, large + 116, "a chain that loops");

@@ -76,14 +76,15 @@ TEST(VbaDir, ReadsTheProjectsModulesAndGivesTheBytesBack) {
     ASSERT_EQ(dir.modules.size(), 2u);
     const VbaModule& module = dir.modules[0];
     EXPECT_EQ(module.name, "Module1");
-    EXPECT_EQ(module.unicodeName, "M\0o\0d\0u\0l\0e\0001\0"s);
+    EXPECT_EQ(module.unicodeName, u"Module1");
     EXPECT_EQ(module.streamName, "Module1");
+    EXPECT_EQ(module.unicodeStreamName, u"Module1");
     EXPECT_EQ(module.textOffset, 0x2C5u);
     EXPECT_EQ(module.type, VbaModuleType::Procedural);
     EXPECT_FALSE(module.readOnly || module.isPrivate);
     const VbaModule& sheet = dir.modules[1];
     EXPECT_EQ(sheet.name, "Feuil1");
-    EXPECT_EQ(sheet.unicodeName, "");
+    EXPECT_EQ(sheet.unicodeName, u"");
     EXPECT_EQ(sheet.textOffset, 0x3E7u);
     EXPECT_EQ(sheet.type, VbaModuleType::Document);
     EXPECT_TRUE(sheet.readOnly && sheet.isPrivate);
@@ -163,8 +164,7 @@ TEST(VbaDir, ReadsAWholeProjectFromItsCompoundFile) {
     ASSERT_NE(storage, nullptr);
     VbaDir dir = ReadVbaDir(Decompress(FindChild(*storage, u"dir")->bytes, "dir"));
     const VbaModule& module = dir.modules.at(0);
-    std::u16string streamName(module.streamName.begin(), module.streamName.end());
-    const CompoundEntry* stream = FindChild(*storage, streamName);
+    const CompoundEntry* stream = FindChild(*storage, module.unicodeStreamName);
     ASSERT_NE(stream, nullptr);
     EXPECT_EQ(ModuleSource(stream->bytes, module.textOffset, module.streamName), source);
 }
