@@ -170,7 +170,8 @@ void ZipPackage::ReadLocalRecord(ZipEntry& entry) const {
     }
     std::size_t end = entry.dataBegin + entry.compressedSize;
     if ((entry.flags & kDescriptor) != 0) {
-        const bool marked = end + 4 <= centralBegin_ && le::U32(bytes_, end) == kDescriptorSignature;
+        const bool marked =
+            end + 4 <= centralBegin_ && le::U32(bytes_, end) == kDescriptorSignature;
         end += marked ? std::size_t{16} : std::size_t{12};
     }
     if (end > centralBegin_) {
