@@ -23,7 +23,8 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo dpkg --add-architecture i386
 fi
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine \
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev \
+    googletest wine \
     wine64 wine32:i386 zip unzip binutils xvfb
 
 # Whether the kernel runs 32-bit x86 programs at all: a static one that only exits, assembled

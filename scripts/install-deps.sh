@@ -7,7 +7,7 @@ set -euo pipefail
 # Neovim is the editor that the language server is tried in.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
           libbenchmark-dev libcli11-dev libdtl-dev nlohmann-json3-dev clang-format
-          libqscintilla2-qt6-dev help2man zsh fish pre-commit git neovim python3-yaml)
+          libqscintilla2-qt6-dev zlib1g-dev help2man zsh fish pre-commit git neovim python3-yaml)
 # npm fetches the validator of check's SARIF log; one that came with another Node.js will do.
 command -v npm >/dev/null || packages+=(npm)
 packages+=("$@")
