@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 
-#include "host/office/CompoundFile.h"
 #include "host/office/Compression.h"
 #include "host/office/OfficeError.h"
 #include "host/office/VbaDir.h"
@@ -144,29 +143,6 @@ TEST(VbaDir, FindsAModulesSourceAfterItsTextOffset) {
         EXPECT_EQ(e.Where(), "Module1");
         EXPECT_EQ(e.Offset(), 0x2C5u + 1) << "the chunk's header, in the module's stream";
     }
-}
-
-TEST(VbaDir, ReadsAWholeProjectFromItsCompoundFile) {
-    std::string source = "Attribute VB_Name = \"Module1\"\r\nPublic Sub Main()\r\nEnd Sub\r\n";
-    CompoundEntry vba;
-    vba.name = u"VBA";
-    vba.isStorage = true;
-    vba.children.push_back({u"dir", false, {}, 0, 0, 0, Compress(Dir()), {}});
-    vba.children.push_back(
-        {u"Module1", false, {}, 0, 0, 0, std::string(0x2C5, '\0') + Compress(source), {}});
-    CompoundEntry root;
-    root.name = u"Root Entry";
-    root.isStorage = true;
-    root.children.push_back(vba);
-
-    CompoundEntry read = ReadCompoundFile(WriteCompoundFile(root));
-    const CompoundEntry* storage = FindChild(read, u"VBA");
-    ASSERT_NE(storage, nullptr);
-    VbaDir dir = ReadVbaDir(Decompress(FindChild(*storage, u"dir")->bytes, "dir"));
-    const VbaModule& module = dir.modules.at(0);
-    const CompoundEntry* stream = FindChild(*storage, module.unicodeStreamName);
-    ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(ModuleSource(stream->bytes, module.textOffset, module.streamName), source);
 }
 
 }  // namespace
