@@ -18,6 +18,7 @@ const std::vector<Target>& Targets() {
         {"select", SelectArgument},
         {"addin_round_trip", AddinRoundTrip},
         {"markers", MarkerRemoval},
+        {"office", OfficeFormats},
     };
     return targets;
 }

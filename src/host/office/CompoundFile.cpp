@@ -336,6 +336,12 @@ private:
             n = entries_[at].right;
             referredAt = entries_[at].offset + 72;
         }
+        // A tree read in order is sorted when it was written as the format says; one that was
+        // not still gives its children in the order of their names.
+        std::stable_sort(raw.entry.children.begin(), raw.entry.children.end(),
+                         [](const CompoundEntry& a, const CompoundEntry& b) {
+                             return NameBefore(a.name, b.name);
+                         });
     }
 
     void Visit(std::uint32_t n, std::size_t referredAt) {

@@ -198,6 +198,12 @@ std::string ZipPackage::Contents(const ZipEntry& entry) const {
         }
         contents = data;
     } else if (entry.method == kDeflated) {
+        // Deflate packs at most 1,032 bytes into one: a larger size is a lie, not a reason
+        // to set gigabytes aside.
+        if (entry.size / 1032 > entry.compressedSize) {
+            RaiseBadFormat(file_, entry.recordBegin,
+                           "the part \"" + entry.name + "\" claims more than it can hold");
+        }
         contents.assign(entry.size, '\0');
         if (!Inflate(data, contents)) {
             RaiseBadFormat(file_, entry.dataBegin,
