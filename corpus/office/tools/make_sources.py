@@ -115,7 +115,9 @@ def main():
 HEADER = """# Office documents with VBA: sources
 
 Every document below was copied unchanged, byte for byte, from a public
-repository at the commit shown (first 12 hex digits). Corpus paths are
+repository at the commit shown (first 12 hex digits). Each repository's folder
+holds the licence file named in the licence column as `LICENSE.from-repository`
+(and the Apache repositories' notice as `NOTICE.from-repository`). Corpus paths are
 `<owner>__<repo>/<path in the repository>`; where an older version of a file
 was taken next to the current one, the folder `@<commit>` keeps the two apart.
 """
@@ -148,6 +150,9 @@ locked for viewing (decoded `GC`/`DPB` values) and encrypted files
 (`EncryptedPackage`, an Excel FILEPASS record, or the Word fEncrypted flag)
 are listed in their own table. `tools/make_sources.py` regenerates this file
 from `tools/manifest.tsv`.
+
+Two of them, `macro04.xlsm` (XlsxWriter) and `SimpleMacro.docm` (Apache POI), and the VBA part
+of the first, are also seeds of the Office formats' fuzzer, in `fuzz/corpus/office`.
 """
 
 if __name__ == "__main__":
