@@ -10,6 +10,7 @@
 #include "host/office/Compression.h"
 #include "host/office/OfficeError.h"
 #include "host/office/VbaDir.h"
+#include "host/office/VbaDocument.h"
 #include "host/office/ZipPackage.h"
 
 namespace brindle::fuzz {
@@ -77,6 +78,7 @@ void CompoundFileReadsBackWhatItWrote(std::string_view bytes) {
 }  // namespace
 
 void OfficeFormats(std::string_view bytes) {
+    ReadOrRefuse([&] { host::ReadDocumentProject(std::string(bytes), "fuzz.xlsm"); });
     ZipWritesBackWhatItKeeps(bytes);
     CompoundFileReadsBackWhatItWrote(bytes);
     ReadOrRefuse([&] {

@@ -50,8 +50,8 @@ void AddinRoundTrip(std::string_view bytes);
 // Removing markers and marked code from the text as a module deletes only marker lines and
 // lines inside well-formed blocks.
 void MarkerRemoval(std::string_view bytes);
-// The bytes as an Office document's zip archive, compound file, compressed container and dir
-// stream: each refused as its format says, or read; what is written back reads again as it
+// The bytes as an Office document, and as its zip archive, compound file, compressed container
+// and dir stream: each refused as its format says, or read; what is written back reads again as it
 // was, and a zip archive keeps every entry it was not asked to replace byte for byte.
 void OfficeFormats(std::string_view bytes);
 
