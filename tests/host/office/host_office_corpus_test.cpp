@@ -12,6 +12,7 @@
 
 #include "host/office/OfficeError.h"
 #include "host/office/VbaDocument.h"
+#include "host/vb6/CodePage.h"
 #include "support/TestPaths.h"
 
 namespace brindle::host {
@@ -65,8 +66,13 @@ TEST(OfficeCorpus, EveryDocumentReadsDownToItsModulesAndTellsWhatForbidsWriting)
         EXPECT_EQ(project.isSigned, Among(document, signed_));
         signedCount += project.isSigned ? 1 : 0;
         codePages.insert(project.codePage);
+        ASSERT_TRUE(IsModuleCodePage(project.codePage)) << project.codePage;
         for (const auto& module : project.modules) {
             EXPECT_FALSE(module.source.empty()) << module.name;
+            // Every byte of the source is a character of the project's code page.
+            EXPECT_EQ(ToUtf8(module.source, project.codePage).find("\xEF\xBF\xBD"),
+                      std::string::npos)
+                << module.name << " in " << project.codePage;
             kinds.insert(module.kind);
         }
         modules += project.modules.size();

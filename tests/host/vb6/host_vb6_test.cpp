@@ -79,9 +79,13 @@ TEST(CodePages, AnUnknownCodePageRaises5AndModulesNeedAsciiAsItIs) {
         EXPECT_EQ(e.Number(), 5);
         EXPECT_EQ(e.Source(), "CodePage.CP99999");
     }
-    for (const int codePage : {932, 936, 949, 950, 1250, 1251, 1252, 1253, 1257, kUtf8CodePage}) {
+    for (const int codePage :
+         {932, 936, 949, 950, 1250, 1251, 1252, 1253, 1257, 10000, kUtf8CodePage}) {
         EXPECT_TRUE(IsModuleCodePage(codePage)) << codePage;
     }
+    // Mac Roman: the code page of VBA projects saved by Office for the Mac.
+    EXPECT_EQ(ToUtf8("K\x8Ase", 10000), "Käse");
+    EXPECT_EQ(FromUtf8("Käse", 10000), "K\x8Ase");
     for (const int codePage : {99999, kUtf16LeCodePage, 1200, 37}) {
         EXPECT_FALSE(IsModuleCodePage(codePage)) << codePage;
     }

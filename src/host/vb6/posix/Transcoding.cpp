@@ -24,6 +24,8 @@ std::string IconvName(int codePage) {
             return "UTF-16LE";
         case kUtf16BeCodePage:
             return "UTF-16BE";
+        case 10000:  // Mac Roman, which VBA projects saved by Office for the Mac are in
+            return "MACINTOSH";
         default:
             return "CP" + std::to_string(codePage);
     }
