@@ -66,6 +66,18 @@ ProcList ProceduresFor(const AddinFields& fields, CodeModule& module, Piece piec
     return chosen;
 }
 
+// The procedures that get the piece, with Skip Existing's map taken from `kept` when there is
+// one, and forgotten there when some procedure is to be changed.
+ProcList ProceduresGetting(const AddinFields& fields, CodeModule& module, Piece piece,
+                           KeptMap* kept) {
+    KeptMap own;
+    auto chosen = ProceduresFor(fields, module, piece, kept != nullptr ? *kept : own);
+    if (kept != nullptr && !chosen.empty()) {
+        kept->Forget();
+    }
+    return chosen;
+}
+
 // A procedure whose declaration runs on past the module's last line (code that does not
 // compile) has no declaration to describe: it is told of and gets no header, and the others
 // still get theirs.
@@ -116,13 +128,7 @@ void AddHeaders(const AddinFields& fields, CodeModule& module, Diagnostics* sink
         if (fields.msProcHdrTmplt.empty()) {
             return;
         }
-        KeptMap own;
-        KeptMap& map = kept != nullptr ? *kept : own;
-        const auto procedures = ProceduresFor(fields, module, Piece::Header, map);
-        if (!procedures.empty()) {
-            map.Forget();
-        }
-        for (const auto& proc : procedures) {
+        for (const auto& proc : ProceduresGetting(fields, module, Piece::Header, kept)) {
             if (IsCutOff(module, proc, sink)) {
                 continue;
             }
@@ -135,13 +141,7 @@ void AddHeaders(const AddinFields& fields, CodeModule& module, Diagnostics* sink
 void AddErrHandlers(const AddinFields& fields, CodeModule& module, Diagnostics* sink,
                     KeptMap* kept) {
     PassOn("Brindle.AddErrHandlers", [&] {
-        KeptMap own;
-        KeptMap& map = kept != nullptr ? *kept : own;
-        const auto procedures = ProceduresFor(fields, module, Piece::ErrorHandler, map);
-        if (!procedures.empty()) {
-            map.Forget();
-        }
-        for (const auto& proc : procedures) {
+        for (const auto& proc : ProceduresGetting(fields, module, Piece::ErrorHandler, kept)) {
             AddErrHandlerToProc(fields, module, proc.gsProcName, proc.geProcKind, sink);
         }
     });

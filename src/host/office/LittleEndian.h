@@ -37,6 +37,17 @@ inline void PutU32(std::string& out, std::uint32_t value) {
     PutU16(out, static_cast<std::uint16_t>(value >> 16));
 }
 
+// Over the bytes at `at`, which the caller has made sure are there.
+inline void PatchU16(std::string& bytes, std::size_t at, std::uint16_t value) {
+    bytes[at] = static_cast<char>(value & 0xFF);
+    bytes[at + 1] = static_cast<char>(value >> 8);
+}
+
+inline void PatchU32(std::string& bytes, std::size_t at, std::uint32_t value) {
+    PatchU16(bytes, at, static_cast<std::uint16_t>(value & 0xFFFF));
+    PatchU16(bytes, at + 2, static_cast<std::uint16_t>(value >> 16));
+}
+
 inline void PutU64(std::string& out, std::uint64_t value) {
     PutU32(out, static_cast<std::uint32_t>(value & 0xFFFFFFFF));
     PutU32(out, static_cast<std::uint32_t>(value >> 32));

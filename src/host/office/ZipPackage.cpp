@@ -26,16 +26,6 @@ constexpr std::uint16_t kDescriptor = 0x0008;
 constexpr std::uint16_t kStored = 0;
 constexpr std::uint16_t kDeflated = 8;
 
-void PatchU16(std::string& bytes, std::size_t at, std::uint16_t value) {
-    bytes[at] = static_cast<char>(value & 0xFF);
-    bytes[at + 1] = static_cast<char>(value >> 8);
-}
-
-void PatchU32(std::string& bytes, std::size_t at, std::uint32_t value) {
-    PatchU16(bytes, at, static_cast<std::uint16_t>(value & 0xFFFF));
-    PatchU16(bytes, at + 2, static_cast<std::uint16_t>(value >> 16));
-}
-
 std::uint32_t Crc(std::string_view bytes) {
     uLong crc = crc32(0L, Z_NULL, 0);
     // zlib takes lengths of 32 bits: a part is fed in pieces.
@@ -242,11 +232,11 @@ std::string ZipPackage::With(const ZipEntry& replaced, std::string_view contents
         if (entry == &replaced) {
             std::string header =
                 bytes_.substr(entry->recordBegin, entry->dataBegin - entry->recordBegin);
-            PatchU16(header, 6, static_cast<std::uint16_t>(entry->flags & ~kDescriptor));
-            PatchU16(header, 8, kDeflated);
-            PatchU32(header, 14, crc);
-            PatchU32(header, 18, static_cast<std::uint32_t>(data.size()));
-            PatchU32(header, 22, static_cast<std::uint32_t>(contents.size()));
+            le::PatchU16(header, 6, static_cast<std::uint16_t>(entry->flags & ~kDescriptor));
+            le::PatchU16(header, 8, kDeflated);
+            le::PatchU32(header, 14, crc);
+            le::PatchU32(header, 18, static_cast<std::uint32_t>(data.size()));
+            le::PatchU32(header, 22, static_cast<std::uint32_t>(contents.size()));
             out += header;
             out += data;
         } else {
@@ -263,20 +253,20 @@ std::string ZipPackage::With(const ZipEntry& replaced, std::string_view contents
         const ZipEntry& entry = entries_[i];
         std::string record = bytes_.substr(entry.central, entry.centralEnd - entry.central);
         if (&entry == &replaced) {
-            PatchU16(record, 8, static_cast<std::uint16_t>(entry.flags & ~kDescriptor));
-            PatchU16(record, 10, kDeflated);
-            PatchU32(record, 16, crc);
-            PatchU32(record, 20, static_cast<std::uint32_t>(data.size()));
-            PatchU32(record, 24, static_cast<std::uint32_t>(contents.size()));
+            le::PatchU16(record, 8, static_cast<std::uint16_t>(entry.flags & ~kDescriptor));
+            le::PatchU16(record, 10, kDeflated);
+            le::PatchU32(record, 16, crc);
+            le::PatchU32(record, 20, static_cast<std::uint32_t>(data.size()));
+            le::PatchU32(record, 24, static_cast<std::uint32_t>(contents.size()));
         }
-        PatchU32(record, 42, static_cast<std::uint32_t>(moved[i]));
+        le::PatchU32(record, 42, static_cast<std::uint32_t>(moved[i]));
         out += record;
     }
     const std::size_t centralSize = out.size() - centralBegin;
     out.append(bytes_, centralEnd_, bytes_.size() - comment_.size() - kEndSize - centralEnd_);
     std::string end = bytes_.substr(bytes_.size() - comment_.size() - kEndSize, kEndSize);
-    PatchU32(end, 12, static_cast<std::uint32_t>(centralSize));
-    PatchU32(end, 16, static_cast<std::uint32_t>(centralBegin));
+    le::PatchU32(end, 12, static_cast<std::uint32_t>(centralSize));
+    le::PatchU32(end, 16, static_cast<std::uint32_t>(centralBegin));
     out += end;
     out += comment_;
     return out;

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,11 +15,6 @@
 
 namespace brindle::host {
 namespace {
-
-std::string ReadAll(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 bool Among(const std::filesystem::path& document, const std::vector<std::string>& names) {
     const std::string path = document.generic_string();
@@ -48,7 +41,7 @@ TEST(OfficeCorpus, EveryDocumentReadsDownToItsModulesAndTellsWhatForbidsWriting)
     std::set<VbaModuleKind> kinds;
     for (const auto& document : documents) {
         SCOPED_TRACE(document.string());
-        std::string bytes = ReadAll(document);
+        std::string bytes = test::ReadBytes(document);
         if (Among(document, encrypted) || Among(document, stripped)) {
             try {
                 ReadDocumentProject(std::move(bytes), document.filename().string());

@@ -5,10 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "host/office/LittleEndian.h"
 #include "host/office/OfficeError.h"
 #include "host/office/ZipPackage.h"
 #include "support/TestPaths.h"
@@ -16,22 +15,20 @@
 namespace brindle::host {
 namespace {
 
-std::string ReadAll(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 std::string_view Record(std::string_view bytes, const ZipEntry& entry) {
     return bytes.substr(entry.recordBegin, entry.recordEnd - entry.recordBegin);
 }
 
 std::string U16(std::uint16_t value) {
-    return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+    std::string bytes;
+    le::PutU16(bytes, value);
+    return bytes;
 }
 
 std::string U32(std::uint32_t value) {
-    return U16(static_cast<std::uint16_t>(value & 0xFFFF)) +
-           U16(static_cast<std::uint16_t>(value >> 16));
+    std::string bytes;
+    le::PutU32(bytes, value);
+    return bytes;
 }
 
 // An archive of one stored part, as a zip tool writes one: `flags` 8 puts the checksum and sizes
@@ -64,7 +61,7 @@ TEST(ZipPackage, EveryDocumentOfTheCorpusTakesANewVbaPartAndKeepsEveryOtherEntry
     ASSERT_GE(documents.size(), 20u);
     for (const auto& document : documents) {
         SCOPED_TRACE(document.string());
-        const std::string bytes = ReadAll(document);
+        const std::string bytes = test::ReadBytes(document);
         if (!bytes.starts_with("PK")) {
             continue;  // encrypted: the package is then one compound file
         }
