@@ -117,7 +117,10 @@ HEADER = """# Office documents with VBA: sources
 Every document below was copied unchanged, byte for byte, from a public
 repository at the commit shown (first 12 hex digits). Each repository's folder
 holds the licence file named in the licence column as `LICENSE.from-repository`
-(and the Apache repositories' notice as `NOTICE.from-repository`). Corpus paths are
+(and the Apache repositories' notice as `NOTICE.from-repository`). Of the two Apache
+repositories' licence files that file keeps the Apache License 2.0, which the documents are
+under; the licences of other projects' code bundled with theirs, appended after it, are left
+out. Corpus paths are
 `<owner>__<repo>/<path in the repository>`; where an older version of a file
 was taken next to the current one, the folder `@<commit>` keeps the two apart.
 """
