@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <utility>
 
 #include "host/office/CompoundFile.h"
@@ -9,6 +10,7 @@
 #include "host/office/LittleEndian.h"
 #include "host/office/OfficeError.h"
 #include "host/office/VbaDir.h"
+#include "host/office/VbaWriter.h"
 #include "host/office/ZipPackage.h"
 #include "util/Text.h"
 
@@ -24,6 +26,8 @@ constexpr std::array<std::u16string_view, 3> kSignatureStreams = {
     u"DigitalSignatureEx",
     u"\x05"
     u"DigitalSignatureExt"};
+
+constexpr std::string_view kNotAsWritten = "not written, as it does not read back as intended: ";
 
 bool EndsWithNoCase(std::string_view text, std::string_view end) {
     return text.size() >= end.size() && EqualsNoCase(text.substr(text.size() - end.size()), end);
@@ -60,6 +64,8 @@ bool WordDocumentEncrypted(const CompoundEntry& root) {
 }
 
 struct Located {
+    std::optional<ZipPackage> package;  // an Open XML document's
+    std::size_t part = 0;               // the package's entry of the project
     CompoundEntry root;
     std::u16string project;  // the storage that holds "VBA" and "PROJECT"; empty for the root
     bool isSigned = false;
@@ -67,24 +73,27 @@ struct Located {
     const CompoundEntry& Project() const {
         return project.empty() ? root : *FindChild(root, project);
     }
+    CompoundEntry& Project() { return project.empty() ? root : *FindChild(root, project); }
 };
 
 Located FromPackage(std::string bytes, const std::string& file) {
-    const ZipPackage package(std::move(bytes), file);
     Located located;
-    const ZipEntry* part = nullptr;
-    for (const auto& entry : package.Entries()) {
-        part = EndsWithNoCase(entry.name, "/vbaProject.bin") ? &entry : part;
+    const ZipPackage& package = located.package.emplace(std::move(bytes), file);
+    const auto& entries = package.Entries();
+    std::optional<std::size_t> part;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        part = EndsWithNoCase(entries[i].name, "/vbaProject.bin") ? i : part;
         located.isSigned =
             located.isSigned ||
             std::any_of(kSignatureParts.begin(), kSignatureParts.end(), [&](std::string_view name) {
-                return EndsWithNoCase(entry.name, "/" + std::string(name));
+                return EndsWithNoCase(entries[i].name, "/" + std::string(name));
             });
     }
-    if (part == nullptr) {
+    if (!part) {
         RaiseBadFormat(file, 0, "the document holds no VBA project");
     }
-    located.root = ReadCompoundFile(package.Contents(*part));
+    located.part = *part;
+    located.root = ReadCompoundFile(package.Contents(entries[*part]));
     located.isSigned = located.isSigned || HoldsSignature(located.root);
     return located;
 }
@@ -99,7 +108,7 @@ Located FromCompoundFile(std::string_view bytes, const std::string& file) {
     for (const char16_t* name : {u"_VBA_PROJECT_CUR", u"Macros"}) {
         const CompoundEntry* storage = FindChild(located.root, name);
         if (storage != nullptr && storage->isStorage) {
-            located.project = name;
+            located.project = storage->name;
         }
     }
     if (located.project.empty()) {
@@ -107,6 +116,11 @@ Located FromCompoundFile(std::string_view bytes, const std::string& file) {
     }
     located.isSigned = HoldsSignature(located.root) || HoldsSignature(located.Project());
     return located;
+}
+
+Located Locate(std::string bytes, const std::string& file) {
+    return std::string_view(bytes).starts_with("PK") ? FromPackage(std::move(bytes), file)
+                                                     : FromCompoundFile(bytes, file);
 }
 
 std::vector<std::string_view> LinesOf(std::string_view text) {
@@ -235,10 +249,9 @@ std::optional<std::string> RevealProjectValue(std::string_view hex) {
     return out;
 }
 
-DocumentProject ReadDocumentProject(std::string bytes, const std::string& file) {
-    const Located located = std::string_view(bytes).starts_with("PK")
-                                ? FromPackage(std::move(bytes), file)
-                                : FromCompoundFile(bytes, file);
+namespace {
+
+DocumentProject ProjectOf(const Located& located, const std::string& file) {
     const CompoundEntry& storage = located.Project();
     const CompoundEntry* vba = FindChild(storage, u"VBA");
     const CompoundEntry* dirStream = vba != nullptr ? FindChild(*vba, u"dir") : nullptr;
@@ -264,6 +277,111 @@ DocumentProject ReadDocumentProject(std::string bytes, const std::string& file) 
              ModuleSource(stream->bytes, module.textOffset, module.streamName)});
     }
     return project;
+}
+
+// The new source of each module that changes, by its index.
+std::map<std::size_t, std::string> ChangedSources(const std::vector<ModuleChange>& changes,
+                                                  const DocumentProject& project,
+                                                  const std::string& file) {
+    std::map<std::size_t, std::string> sources;
+    for (const ModuleChange& change : changes) {
+        if (change.module >= project.modules.size()) {
+            RaiseBadFormat(file, 0,
+                           "no module " + std::to_string(change.module) + " among the " +
+                               std::to_string(project.modules.size()) + " of its VBA project");
+        }
+        sources[change.module] = change.source;
+    }
+    std::erase_if(sources, [&](const auto& change) {
+        return change.second == project.modules[change.first].source;
+    });
+    return sources;
+}
+
+void CheckSources(const DocumentProject& written, const DocumentProject& before,
+                  const std::map<std::size_t, std::string>& sources, const std::string& file) {
+    if (written.modules.size() != before.modules.size() || written.codePage != before.codePage) {
+        RaiseBadFormat(file, 0, "the VBA project is another");
+    }
+    for (std::size_t i = 0; i < written.modules.size(); ++i) {
+        const auto change = sources.find(i);
+        const std::string& intended =
+            change != sources.end() ? change->second : before.modules[i].source;
+        if (written.modules[i].name != before.modules[i].name ||
+            written.modules[i].source != intended) {
+            RaiseBadFormat(file, 0, "the module " + before.modules[i].name + " is not as intended");
+        }
+    }
+}
+
+// Every entry of the package but the project's part has its record as it was.
+void CheckEntriesKept(const ZipPackage& was, std::string_view before, const ZipPackage& is,
+                      std::string_view after, std::size_t part, const std::string& file) {
+    const auto record = [](std::string_view bytes, const ZipEntry& entry) {
+        return bytes.substr(entry.recordBegin, entry.recordEnd - entry.recordBegin);
+    };
+    bool kept = was.Entries().size() == is.Entries().size();
+    for (std::size_t i = 0; kept && i < was.Entries().size(); ++i) {
+        const ZipEntry& entry = was.Entries()[i];
+        kept = entry.name == is.Entries()[i].name &&
+               (i == part || record(before, entry) == record(after, is.Entries()[i]));
+    }
+    if (!kept) {
+        RaiseBadFormat(file, 0, "the package's other parts changed");
+    }
+}
+
+// Raises unless `written` reads as `located` now holds it, with only the streams of `streams`
+// changed from `before` and each module's source the intended one.
+void CheckWritten(std::string_view bytes, const std::string& written, const std::string& file,
+                  const Located& located, const CompoundEntry& before,
+                  const RewrittenStreams& streams, const DocumentProject& project,
+                  const std::map<std::size_t, std::string>& sources) {
+    try {
+        const Located again = Locate(written, file);
+        if (again.root != located.root) {
+            RaiseBadFormat(file, 0, "the compound file is another");
+        }
+        CheckOnlyRewrittenChanged(before, again.root, located.project, streams, file);
+        CheckSources(ProjectOf(again, file), project, sources, file);
+        if (located.package) {
+            CheckEntriesKept(*located.package, bytes, *again.package, written, located.part, file);
+        }
+    } catch (const OfficeFileError& e) {
+        RaiseBadFormat(file, 0,
+                       std::string(kNotAsWritten) + (e.Where() == file ? e.Detail() : e.Message()));
+    }
+}
+
+}  // namespace
+
+DocumentProject ReadDocumentProject(std::string bytes, const std::string& file) {
+    return ProjectOf(Locate(std::move(bytes), file), file);
+}
+
+std::string WriteDocumentProject(std::string bytes, const std::string& file,
+                                 const std::vector<ModuleChange>& changes) {
+    Located located = Locate(bytes, file);
+    const DocumentProject project = ProjectOf(located, file);
+    const auto sources = ChangedSources(changes, project, file);
+    if (sources.empty()) {
+        return bytes;
+    }
+    if (project.isSigned) {
+        RaiseBadFormat(file, 0,
+                       "its VBA project is signed, and writing it would break the signature");
+    }
+    if (project.lockedForViewing) {
+        RaiseBadFormat(file, 0, "its VBA project is locked for viewing");
+    }
+    const CompoundEntry before = located.root;
+    const RewrittenStreams streams = ReplaceSources(located.Project(), sources);
+    std::string compound = WriteCompoundFile(located.root);
+    std::string written =
+        located.package ? located.package->With(located.package->Entries()[located.part], compound)
+                        : std::move(compound);
+    CheckWritten(bytes, written, file, located, before, streams, project, sources);
+    return written;
 }
 
 }  // namespace brindle::host

@@ -2,8 +2,9 @@
 // The VBA project of an Office document, read from the document's bytes: an Open XML package's
 // vbaProject.bin part, or the storage an Excel or Word 97-2003 file keeps it in. Its code page,
 // each module's name, kind and source, and what forbids writing it back: a digital signature,
-// a project locked for viewing.
+// a project locked for viewing. Written back with some modules' sources replaced.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,6 +34,20 @@ struct DocumentProject {
 // no VBA project Brindle can read, an encrypted document, and any part that does not read as
 // its format says.
 DocumentProject ReadDocumentProject(std::string bytes, const std::string& file);
+
+struct ModuleChange {
+    std::size_t module;  // index into DocumentProject::modules (the dir stream's order)
+    std::string source;  // the module's new source text, in the project's code page
+};
+
+// The document's bytes with the modules' sources replaced (the last change of a module counts),
+// written as [MS-OVBA] tells writers to: a changed module's stream holds its compressed source
+// alone, the project's compiled caches are dropped or disowned, and everything else keeps its
+// bytes. The bytes unchanged when no source changes. Raises OfficeFileError (naming `file` or
+// the stream) for a document ReadDocumentProject refuses, a signed project or one locked for
+// viewing, a module that is not there, and a result that does not read back as intended.
+std::string WriteDocumentProject(std::string bytes, const std::string& file,
+                                 const std::vector<ModuleChange>& changes);
 
 // The data that the PROJECT stream's CMG, DPB and GC values hide, from their hexadecimal text;
 // nothing for text that does not decode.
