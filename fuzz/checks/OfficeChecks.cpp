@@ -1,5 +1,5 @@
-// The formats of Office documents: any bytes as a zip archive, a compound file, a compressed
-// container and a dir stream.
+// The formats of Office documents: any bytes as a document whose project is written again, a zip
+// archive, a compound file, a compressed container and a dir stream.
 
 #include <optional>
 #include <string>
@@ -75,10 +75,27 @@ void CompoundFileReadsBackWhatItWrote(std::string_view bytes) {
     }
 }
 
+// A project that reads and may be written takes a change to its first module, and what the
+// writer hands back reads with it.
+void DocumentWritesWhatItReads(std::string_view bytes) {
+    std::optional<host::DocumentProject> project;
+    ReadOrRefuse([&] { project = host::ReadDocumentProject(std::string(bytes), "fuzz.xlsm"); });
+    if (!project || project->modules.empty() || project->isSigned || project->lockedForViewing) {
+        return;
+    }
+    const std::string source = project->modules[0].source + "'\r\n";
+    ReadOrRefuse([&] {
+        const std::string written =
+            host::WriteDocumentProject(std::string(bytes), "fuzz.xlsm", {{0, source}});
+        Expect(host::ReadDocumentProject(written, "again").modules[0].source == source,
+               "a module written otherwise");
+    });
+}
+
 }  // namespace
 
 void OfficeFormats(std::string_view bytes) {
-    ReadOrRefuse([&] { host::ReadDocumentProject(std::string(bytes), "fuzz.xlsm"); });
+    DocumentWritesWhatItReads(bytes);
     ZipWritesBackWhatItKeeps(bytes);
     CompoundFileReadsBackWhatItWrote(bytes);
     ReadOrRefuse([&] {
