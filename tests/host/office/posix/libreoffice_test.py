@@ -456,7 +456,7 @@ def check_document(run, source, corpus, work, brindle, office):
     copy = os.path.join(folder, os.path.basename(source))
     shutil.copyfile(source, copy)
     project, why = brindle.read(copy)
-    refused = project is None or project["signed"]
+    refused = project is None or project["signed"] or project["lockedForViewing"]
     if project is None:
         run.not_compared.append(f"{relative}: Brindle does not read it: {why}")
         print(f"  not compared: Brindle does not read it: {why}")
@@ -474,7 +474,7 @@ def check_document(run, source, corpus, work, brindle, office):
         run.modules += len(project["modules"])
     if brindle.brindle is None:
         return
-    if refused or project["lockedForViewing"]:
+    if refused:
         with open(source, "rb") as f:
             original = f.read()
         for command in ("add-all", "remove-code-all"):
@@ -543,7 +543,11 @@ def main():
         brindle = Brindle(args.dump, args.brindle, args.timeout)
         try:
             for document in documents:
-                check_document(run, document, args.corpus, work, brindle, office)
+                try:
+                    check_document(run, document, args.corpus, work, brindle, office)
+                except subprocess.TimeoutExpired as e:
+                    run.fail(os.path.relpath(document, args.corpus), "timeout",
+                             [f"{os.path.basename(e.cmd[0])} took longer than {e.timeout} s"])
         finally:
             office.stop()
 
