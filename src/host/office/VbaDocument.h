@@ -43,9 +43,10 @@ struct ModuleChange {
 // The document's bytes with the modules' sources replaced (the last change of a module counts),
 // written as [MS-OVBA] tells writers to: a changed module's stream holds its compressed source
 // alone, the project's compiled caches are dropped or disowned, and everything else keeps its
-// bytes. The bytes unchanged when no source changes. Raises OfficeFileError (naming `file` or
-// the stream) for a document ReadDocumentProject refuses, a signed project or one locked for
-// viewing, a module that is not there, and a result that does not read back as intended.
+// bytes. When no source changes, the bytes come back as they are. Raises OfficeFileError (naming
+// `file` or the stream) for a document ReadDocumentProject refuses, a change to a signed project
+// or one locked for viewing, a module that is not there, and a result that does not read back as
+// intended.
 std::string WriteDocumentProject(std::string bytes, const std::string& file,
                                  const std::vector<ModuleChange>& changes);
 

@@ -16,8 +16,8 @@ namespace {
 constexpr std::uint16_t kModuleOffset = 0x0031;
 
 // [MS-OVBA] 2.3.4.1: Reserved1 (0x61CC), the version, Reserved2 (0) and Reserved3, and no
-// performance cache after them. A version of 0xFFFF, which no application is, makes the
-// application ignore every cached compiled form and compile from the source (1.6). Reserved3
+// performance cache after them. A version of 0xFFFF, which no version of the application has,
+// makes it ignore every cached compiled form and compile from the source (1.6). Reserved3
 // means nothing to readers: the document's own is kept, 1 (the documentation's example) where
 // the stream is too short to hold one.
 std::string VbaProjectForWriting(std::string_view old) {
@@ -56,10 +56,9 @@ bool SameEntry(const CompoundEntry& a, const CompoundEntry& b) {
            a.bytes == b.bytes;
 }
 
-}  // namespace
-
+// Whether `name` is that of one of the VBA storage's caches of compiled code: [MS-OVBA] 2.2.6
+// names them "__SRP_" and up to 25 digits, and Office numbers them in hexadecimal.
 bool IsSrpStream(std::u16string_view name) {
-    // [MS-OVBA] 2.2.6 names them "__SRP_" and up to 25 digits; Office numbers them in hexadecimal.
     constexpr std::u16string_view prefix = u"__SRP_";
     if (name.size() <= prefix.size() || name.size() > prefix.size() + 25 ||
         !SameName(name.substr(0, prefix.size()), prefix)) {
@@ -69,6 +68,8 @@ bool IsSrpStream(std::u16string_view name) {
         return c < 0x80 && std::isxdigit(static_cast<unsigned char>(c));
     });
 }
+
+}  // namespace
 
 RewrittenStreams ReplaceSources(CompoundEntry& project,
                                 const std::map<std::size_t, std::string>& sources) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/office/CompoundFile.h"
@@ -24,9 +25,6 @@ struct RewrittenStreams {
 // a VBA storage without its _VBA_PROJECT or dir stream, or a module index not in the dir stream.
 RewrittenStreams ReplaceSources(CompoundEntry& project,
                                 const std::map<std::size_t, std::string>& sources);
-
-// Whether `name` is that of one of the VBA storage's caches of compiled code.
-bool IsSrpStream(std::u16string_view name);
 
 // Raises OfficeFileError, naming `file`, unless every storage and stream of `before` is in
 // `after` as it was (bytes, CLSID, state bits, times), but the streams of `changes` in the
