@@ -52,7 +52,7 @@ check_folder(util "^util/")
 set(system "^$")
 check_folder(host/vb6 "^(model|util|host/vb6)/" ${system})
 check_folder(host/ide "^(model|util|host/(vb6|ide))/" ${system})
-check_folder(host/files "^(model|util|host/(vb6|ide|files))/" ${system})
+check_folder(host/files "^(model|util|host/(vb6|ide|office|files))/" ${system})
 check_folder(host/office "^(model|util|host/(vb6|office))/" ${system})
 # The windows stand on the add-in; neither front end sees the other's rooms.
 set(core "model/|util/|analysis/|templates/|codegen/|addin/")

@@ -12,6 +12,7 @@
 #include "addin/Commands.h"
 #include "cli/args/Completion.h"
 #include "cli/args/HelpFormat.h"
+#include "host/files/DocumentFile.h"
 #include "host/files/FileSystem.h"
 #include "host/vb6/CodePage.h"
 #include "util/DateFormat.h"
@@ -806,7 +807,8 @@ bool OnProject(const Request& request) {
     }
     const auto extension = host::TextOf(host::PathOf(request.files.front()).extension());
     return host::EqualsIgnoringCase(extension, ".vbp") ||
-           host::EqualsIgnoringCase(extension, ".vbg");
+           host::EqualsIgnoringCase(extension, ".vbg") ||
+           host::IsOfficeDocument(host::PathOf(request.files.front()));
 }
 
 }  // namespace brindle::cli

@@ -17,6 +17,7 @@
 #include "cli/stream/Interruption.h"
 #include "cli/stream/ModuleStream.h"
 #include "codegen/Refresh.h"
+#include "host/files/DocumentFile.h"
 #include "host/files/FileSystem.h"
 #include "host/files/ModuleFile.h"
 #include "host/vb6/CodePage.h"
@@ -97,6 +98,7 @@ public:
             projects_ = SurveyProjects(request_, codePage_, ReadsIgnoreFiles(request_));
         } else {
             inputs_ = LoadModules(request_.files, codePage_, ReadsIgnoreFiles(request_));
+            RefuseUnwritableDocuments();
         }
         CountIgnoredBlocks();
         clicks_ = PlanClicks();  // before anything changes: a bad selection is exit 2
@@ -169,6 +171,20 @@ private:
                              " asks for confirmation before it changes code, and there is no "
                              "terminal to ask on; nothing was changed. Run it with --yes, or with "
                              "--diff to see what it would change.");
+        }
+    }
+
+    // A module named inside an Office document that must not be written stops the run before
+    // anything changed, as a module that cannot be loaded does.
+    void RefuseUnwritableDocuments() const {
+        if (request_.diff) {
+            return;
+        }
+        for (const auto& module : inputs_.projects.front().modules) {
+            if (auto refusal = module.document ? module.document->WriteRefusal() : std::nullopt) {
+                throw InputError(module.document->Label() + ": " + *refusal +
+                                 "; nothing was changed");
+            }
         }
     }
 
@@ -409,9 +425,9 @@ private:
             return;
         }
         for (auto& module : inputs_.projects.front().modules) {
-            finisher.Add(ModuleFinisher::Job{module.component, nullptr, std::move(module.original),
-                                             module.label, module.diffName,
-                                             module.component->FilePath()});
+            finisher.Add(ModuleFinisher::Job{
+                module.component, nullptr, std::move(module.original), module.label,
+                module.diffName, module.component->FilePath(), module.document, module.inDocument});
         }
     }
 

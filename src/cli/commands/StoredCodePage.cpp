@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/stream/Inputs.h"
+#include "host/files/DocumentFile.h"
 #include "host/files/FileSystem.h"
 #include "host/files/ProjectLoader.h"
 #include "host/session/AddinSession.h"
@@ -43,6 +44,15 @@ std::optional<int> TeamCodePage(const Request& request) {
 }
 
 int CodePageOf(const Request& request) {
+    // An Office document's VBA project says which code page its text is in.
+    if (request.files.size() == 1 && host::IsOfficeDocument(host::PathOf(request.files.front()))) {
+        try {
+            return host::DocumentFile::Open(host::PathOf(request.files.front()), kDefaultCodePage)
+                ->CodePage();
+        } catch (const host::LoadError&) {
+            // Told when the document is planned.
+        }
+    }
     if (request.codepage) {
         return *request.codepage;
     }
@@ -65,7 +75,8 @@ void HintCodePage(const Request& request, int codePage, RunLog& log) {
         return;
     }
     const auto file = host::PathOf(request.files.front());
-    if (!host::IsProjectOrGroupFile(file) || TeamCodePage(request)) {
+    if (!host::IsProjectOrGroupFile(file) || host::IsOfficeDocument(file) ||
+        TeamCodePage(request)) {
         return;
     }
     std::vector<int> readings;

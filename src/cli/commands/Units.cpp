@@ -11,6 +11,7 @@
 #include "cli/commands/StoredCodePage.h"
 #include "cli/report/RunLog.h"
 #include "cli/stream/Inputs.h"
+#include "host/files/DocumentFile.h"
 #include "host/files/FileSystem.h"
 #include "host/files/ModuleFile.h"
 #include "host/files/ProjectLoader.h"
@@ -85,17 +86,26 @@ std::vector<std::string> ReadList(const Request& request, std::istream& in) {
     return paths;
 }
 
+// "Book.xlsm/Module1" names a module inside an Office document.
 bool IsProject(const std::string& file) {
-    return host::IsProjectOrGroupFile(host::PathOf(file));
+    const auto path = host::PathOf(file);
+    return host::IsProjectOrGroupFile(path) && !host::IsDocumentModulePath(path);
 }
 
 bool IsModule(const std::string& file) {
-    return host::ModuleTypeOfExtension(host::PathOf(file)).has_value();
+    const auto path = host::PathOf(file);
+    return host::ModuleTypeOfExtension(path).has_value() || host::IsDocumentModulePath(path);
+}
+
+// What a list names to be done without a project: modules, and Office documents whole.
+bool IsModuleOrDocument(const std::string& file) {
+    return IsModule(file) || host::IsOfficeDocument(host::PathOf(file));
 }
 
 bool Exists(const std::string& file) {
     std::error_code error;
-    return fs::exists(host::PathOf(file), error);
+    const auto path = host::PathOf(file);
+    return fs::exists(path, error) || host::IsDocumentModulePath(path);
 }
 
 // The module files of a project part, and those that its .brindleignore leaves out; none when
@@ -256,7 +266,8 @@ RunParts SplitRun(const Request& request, std::istream& in, RunLog& log) {
     // A staged list names what was deleted too.
     std::erase_if(listed, [](const std::string& file) { return !Exists(file); });
     if (!onProjects) {
-        std::copy_if(listed.begin(), listed.end(), std::back_inserter(whole.files), IsModule);
+        std::copy_if(listed.begin(), listed.end(), std::back_inserter(whole.files),
+                     IsModuleOrDocument);
     } else if (request.filesFrom || request.onlyNamed) {
         std::vector<std::string> only;
         for (const auto& file : listed) {
@@ -265,7 +276,7 @@ RunParts SplitRun(const Request& request, std::istream& in, RunLog& log) {
         whole.only = std::move(only);
     }
     RunParts run{PartsOf(whole),
-                 static_cast<int>(std::count_if(listed.begin(), listed.end(), IsModule))};
+                 static_cast<int>(std::count_if(listed.begin(), listed.end(), IsModuleOrDocument))};
     DoEachOnce(run.parts, listed, how, whole.only.has_value(), log);
     return run;
 }

@@ -6,6 +6,7 @@
 #include "cli/report/RunLog.h"
 #include "cli/stream/Background.h"
 #include "codegen/Markers.h"
+#include "host/files/DocumentFile.h"
 #include "host/files/FileSystem.h"
 #include "host/files/IgnoreFile.h"
 #include "host/files/ModuleFile.h"
@@ -113,13 +114,18 @@ void Limit(host::ProjectPlan& plan, const Request& request) {
         kept.insert(request.only->begin(), request.only->end());
         plan.problems.clear();
     }
-    const auto outside = [&](const fs::path& file) {
+    // A document listed stands for each of its modules.
+    const auto outside = [&](const fs::path& file, const host::PlannedProject& project) {
         const auto identity = host::FileIdentity(file);
-        return done.contains(identity) || (request.only && !kept.contains(identity));
+        const bool listed = kept.contains(identity) ||
+                            (project.document && kept.contains(host::FileIdentity(project.file)));
+        return done.contains(identity) || (request.only && !listed);
     };
     for (auto& project : plan.projects) {
-        std::erase_if(project.modules, [&](const auto& module) { return outside(module.path); });
-        std::erase_if(project.ignored, [&](const auto& module) { return outside(module.file); });
+        std::erase_if(project.modules,
+                      [&](const auto& module) { return outside(module.path, project); });
+        std::erase_if(project.ignored,
+                      [&](const auto& module) { return outside(module.file, project); });
     }
 }
 
@@ -146,16 +152,33 @@ ProjectInputs ListProjects(const Request& request, int codePage, bool ignoreFile
     return inputs;
 }
 
+// An Office document that must not be written keeps all its modules out of the run.
+void LeaveUnwritable(ProjectInputs& inputs) {
+    for (auto& project : inputs.projects) {
+        const auto& document = project.modules.empty() ? nullptr : project.modules.front().document;
+        if (auto refusal = document ? document->WriteRefusal() : std::nullopt) {
+            inputs.problems.push_back({project.label, *refusal + "; left as it is"});
+            project.modules.clear();
+        }
+    }
+}
+
 // Each module file is read and its header checked on the workers; those that pass keep their
 // place, the others are told of in the same order.
 ProjectInputs SurveyProjects(const Request& request, int codePage, bool ignoreFiles) {
     auto inputs = ListProjects(request, codePage, ignoreFiles);
+    if (!request.diff) {
+        LeaveUnwritable(inputs);
+    }
     Workers workers;
     std::vector<std::vector<std::future<std::string>>> names(inputs.projects.size());
     for (std::size_t p = 0; p < inputs.projects.size(); ++p) {
         for (const auto& module : inputs.projects[p].modules) {
-            names[p].push_back(Start(workers, [path = module.path] {
-                return host::CheckModule(host::ReadModuleFile(path), path);
+            names[p].push_back(Start(workers, [&module] {
+                return host::CheckModule(module.document
+                                             ? module.document->Source(module.inDocument)
+                                             : host::ReadModuleFile(module.path),
+                                         module.path);
             }));
         }
     }

@@ -62,7 +62,9 @@ struct ProjectInputs {
 ProjectInputs ListProjects(const Request& request, int codePage, bool ignoreFiles = true);
 
 // The modules that the host's plan of a project or group file would load; the files are read
-// and their headers checked (on several threads), but nothing is kept. A missing or unreadable
+// and their headers checked (on several threads), but nothing is kept. Unless the request
+// only shows a diff, an Office document that Brindle must not write (DocumentFile::
+// WriteRefusal) is a LoadProblem, its modules left out. A missing or unreadable
 // project or group file raises InputError; a component or a group's project that cannot be
 // found, and a module file that is no VB6 module, is a LoadProblem. With `ignoreFiles` false no
 // .brindleignore leaves a module out. The request's `only` limits the modules (and those left

@@ -1,5 +1,6 @@
 #include "cli/stream/ModuleStream.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "cli/report/RunLog.h"
@@ -22,7 +23,7 @@ constexpr unsigned kWriters = 4;
 constexpr std::size_t kHeldDiffs = 32 << 20;
 
 ModuleOutcome LeftAlone(std::string subject, std::string problem) {
-    return {false, std::move(subject), std::move(problem), {}};
+    return {false, std::move(subject), std::move(problem), {}, {}};
 }
 
 }  // namespace
@@ -51,6 +52,7 @@ std::vector<ModuleOutcome> ModuleFinisher::Outcomes() {
     Collect(0);
     out_ << heldDiffs_;
     heldDiffs_.clear();
+    SaveDocuments();
     for (auto& [folder, problem] : written_.Sync()) {
         done_.push_back(LeftAlone(host::TextOf(folder), problem));
     }
@@ -74,6 +76,33 @@ void ModuleFinisher::Collect(std::size_t keep) {
     }
 }
 
+// A document's changed modules were taken by the document; each document is written now, whole,
+// and its modules were written only if it was.
+void ModuleFinisher::SaveDocuments() {
+    if (work_ != Work::Write) {
+        return;
+    }
+    std::vector<host::DocumentFile*> saved;
+    for (auto& outcome : done_) {
+        auto* document = outcome.document.get();
+        if (document == nullptr || !outcome.changed ||
+            std::find(saved.begin(), saved.end(), document) != saved.end()) {
+            continue;
+        }
+        saved.push_back(document);
+        const host::SaveResult result =
+            Interrupted() ? host::SaveResult{false, "interrupted"} : document->Save(&written_);
+        for (auto& other : done_) {
+            if (other.document.get() == document) {
+                other.changed = other.changed && result.written;
+            }
+        }
+        if (!result.problem.empty() && !Interrupted()) {
+            done_.push_back(LeftAlone(document->Label(), result.problem));
+        }
+    }
+}
+
 // A failure here concerns this module alone: the others are still done.
 ModuleFinisher::Finished ModuleFinisher::Finish(Job& job) {
     try {
@@ -88,10 +117,14 @@ ModuleFinisher::Finished ModuleFinisher::Finish(Job& job) {
             return {};
         }
         if (work_ == Work::Diff) {
-            return {{true, {}, {}, job.label}, UnifiedDiff(job.diffName, job.original, bytes)};
+            return {{true, {}, {}, job.label, {}}, UnifiedDiff(job.diffName, job.original, bytes)};
+        }
+        if (job.document) {
+            job.document->Change(job.inDocument, bytes);
+            return {{true, {}, {}, job.label, std::move(job.document)}, {}};
         }
         const host::SaveResult saved = host::WriteModule(job.path, job.original, bytes, &written_);
-        return {saved.problem.empty() ? ModuleOutcome{saved.written, {}, {}, job.label}
+        return {saved.problem.empty() ? ModuleOutcome{saved.written, {}, {}, job.label, {}}
                                       : LeftAlone(job.label, saved.problem),
                 {}};
     } catch (const host::ModuleFileError& e) {
@@ -163,9 +196,9 @@ void ModuleStream::Pass(std::size_t end) {
             finisher_.Add(std::move(*taken->leftAlone));
         } else {
             const auto& entry = entries_[passed_];
-            finisher_.Add(ModuleFinisher::Job{nullptr, std::move(taken->component),
-                                              std::move(taken->original), entry.label,
-                                              entry.diffName, entry.path});
+            finisher_.Add(ModuleFinisher::Job{
+                nullptr, std::move(taken->component), std::move(taken->original), entry.label,
+                entry.diffName, entry.path, entry.document, entry.inDocument});
         }
         taken.reset();
     }
@@ -199,7 +232,8 @@ ModuleStream::Loaded ModuleStream::Load(std::size_t index) const {
     const ModuleEntry& entry = entries_[index];
     Loaded loaded;
     try {
-        auto [component, original] = host::LoadExactly(entry.path, codePage_);
+        auto [component, original] = entry.document ? entry.document->LoadModule(entry.inDocument)
+                                                    : host::LoadExactly(entry.path, codePage_);
         if (index_ && component->Code()) {
             component->Code()->DeclaredMembers();
         }

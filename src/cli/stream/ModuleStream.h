@@ -20,6 +20,7 @@
 
 #include "cli/stream/Background.h"
 #include "cli/stream/Inputs.h"
+#include "host/files/DocumentFile.h"
 #include "host/files/FileSystem.h"
 #include "host/ide/MemoryProject.h"
 #include "host/ide/StreamedProject.h"
@@ -33,6 +34,8 @@ struct ModuleOutcome {
     std::string subject;   // what a problem concerns: the module, or the project line naming it
     std::string problem;   // why the module was left as it was; empty when nothing went wrong
     std::string label;     // the module, as the user named it
+    // The Office document that holds the module: it is written once all its modules are done.
+    std::shared_ptr<host::DocumentFile> document;
 };
 
 // Compares modules with the bytes they were loaded from and writes those that changed (as the
@@ -56,19 +59,23 @@ public:
         std::string label;
         std::string diffName;
         std::filesystem::path path;
+        std::shared_ptr<host::DocumentFile> document;  // of a module inside a document
+        std::size_t inDocument = 0;
     };
     // Waits while many modules are still being written.
     void Add(Job job);
     // A module that is left as it was, for a reason known already.
     void Add(ModuleOutcome outcome);
-    // Waits for every module, then flushes the folders written in; what became of each module,
-    // in the order they came, and then of each folder that could not be flushed.
+    // Waits for every module, writes the documents whose modules changed, then flushes the
+    // folders written in; what became of each module, in the order they came, and then of each
+    // folder that could not be flushed. Once the run was interrupted no document is written.
     std::vector<ModuleOutcome> Outcomes();
 
 private:
     // An outcome, and the module's diff when one is to be printed.
     using Finished = std::pair<ModuleOutcome, std::string>;
     Finished Finish(Job& job);
+    void SaveDocuments();
     // Takes the outcomes at the front that are ready, and more until no more than `keep` are
     // pending; holds or prints their diffs.
     void Collect(std::size_t keep);

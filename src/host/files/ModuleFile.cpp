@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "host/files/FileSystem.h"
+#include "host/files/LoadError.h"
 #include "host/vb6/CodePage.h"
 #include "util/Text.h"
 
@@ -396,13 +397,11 @@ std::string CheckModule(std::string_view bytes, const fs::path& file) {
     return ReadHeader(LineTexts(bytes), file).second;
 }
 
-std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::path& file,
-                                             int codePage) {
-    return ParseModule(std::make_shared<const std::string>(bytes), file, codePage);
-}
+namespace {
 
-std::unique_ptr<MemoryComponent> ParseModule(std::shared_ptr<const std::string> contents,
-                                             const fs::path& file, int codePage) {
+std::unique_ptr<MemoryComponent> Parse(std::shared_ptr<const std::string> contents,
+                                       const fs::path& file, int codePage,
+                                       std::optional<vbext_ComponentType> type) {
     const std::string_view bytes = *contents;
     CheckNotBinary(bytes, file);
     std::vector<LineView> lines;
@@ -418,13 +417,32 @@ std::unique_ptr<MemoryComponent> ParseModule(std::shared_ptr<const std::string> 
     for (std::size_t i = 0; i < headerEnd; ++i) {
         layout.header.push_back({std::string(lines[i].text), lines[i].lineBreak});
     }
-    vbext_ComponentType type = TypeOf(file, layout.header);
+    const vbext_ComponentType typeOf = type.value_or(TypeOf(file, layout.header));
     std::vector<CodeLine> code = CodeLinesAfter(lines, headerEnd, layout.header);
     layout.bytes = std::move(contents);
+    layout.numberedAsCodePane = type.has_value();
     auto component =
-        std::make_unique<MemoryComponent>(name, type, std::move(code), std::move(layout));
+        std::make_unique<MemoryComponent>(name, typeOf, std::move(code), std::move(layout));
     component->SetCodePage(codePage == kDetectCodePage ? DetectCodePage(bytes) : codePage);
     return component;
+}
+
+}  // namespace
+
+std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes, const fs::path& file,
+                                             int codePage) {
+    return Parse(std::make_shared<const std::string>(bytes), file, codePage, std::nullopt);
+}
+
+std::unique_ptr<MemoryComponent> ParseModule(std::shared_ptr<const std::string> contents,
+                                             const fs::path& file, int codePage) {
+    return Parse(std::move(contents), file, codePage, std::nullopt);
+}
+
+std::unique_ptr<MemoryComponent> ParseDocumentModule(std::shared_ptr<const std::string> source,
+                                                     const fs::path& file, int codePage,
+                                                     vbext_ComponentType type) {
+    return Parse(std::move(source), file, codePage, type);
 }
 
 std::string ReadModuleFile(const fs::path& file) {
@@ -453,14 +471,20 @@ std::unique_ptr<MemoryComponent> LoadModuleFile(const fs::path& file, int codePa
 }
 
 FileLines::FileLines(const MemoryComponent& component) {
-    const auto& header = component.Layout().header;
+    const auto& layout = component.Layout();
+    const auto& header = layout.header;
     auto line = static_cast<std::int32_t>(
-        header.empty() ? MinimalHeader(component.Name(), component.Type()).size() : header.size());
+        layout.numberedAsCodePane
+            ? 0
+            : (header.empty() ? MinimalHeader(component.Name(), component.Type()).size()
+                              : header.size()));
     if (const MemoryCodeModule* code = component.Code()) {
         fileLines_.reserve(code->StoredLines().size());
         for (const CodeLine& stored : code->StoredLines()) {
             fileLines_.push_back(++line);
-            line += stored.attributes ? static_cast<std::int32_t>(stored.attributes->size()) : 0;
+            if (stored.attributes && !layout.numberedAsCodePane) {
+                line += static_cast<std::int32_t>(stored.attributes->size());
+            }
         }
     }
     first_ = fileLines_.empty() ? line + 1 : fileLines_.front();
@@ -558,6 +582,46 @@ bool MemoryComponent::SaveAs(const fs::path& file) {
     filePath_ = file;
     savedVersion_ = code_ ? code_->Version() : 0;
     return write;
+}
+
+ExactModule LoadExactly(const fs::path& path, int codePage) {
+    auto original = ReadModuleFile(path);
+    auto component = ParseModule(std::make_shared<const std::string>(original), path, codePage);
+    component->SetFilePath(path);
+    if (!SerializesTo(*component, original)) {
+        throw LoadError(Label(path, codePage) +
+                        ": Brindle cannot keep this file's bytes exactly; it is left alone");
+    }
+    return {std::move(component), std::move(original)};
+}
+
+namespace {
+
+// Writes the bytes through `write` unless the file no longer holds `original` or is read-only.
+template <class Write>
+SaveResult WriteUnlessChanged(const fs::path& path, std::string_view original, Write write) {
+    try {
+        const auto now = ReadRegularFile(path);
+        if (now.kind != RegularFile::Kind::Regular || now.bytes != original) {
+            return {false, "changed on disk while Brindle worked; not written"};
+        }
+        if (!now.ownerWrites) {
+            return {false, "the file is read-only; not written"};
+        }
+        write();
+        return {true, {}};
+    } catch (const ModuleFileError& e) {
+        return {false, "not written: " + e.Detail()};
+    } catch (const std::exception& e) {
+        return {false, std::string("not written: ") + e.what()};
+    }
+}
+
+}  // namespace
+
+SaveResult WriteModule(const fs::path& path, std::string_view original, std::string_view bytes,
+                       ReplacedFolders* batch) {
+    return WriteUnlessChanged(path, original, [&] { WriteFileAtomically(path, bytes, batch); });
 }
 
 }  // namespace brindle::host

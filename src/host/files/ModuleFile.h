@@ -33,6 +33,11 @@ std::unique_ptr<MemoryComponent> ParseModule(std::string_view bytes,
 std::unique_ptr<MemoryComponent> ParseModule(std::shared_ptr<const std::string> bytes,
                                              const std::filesystem::path& file,
                                              int codePage = kDetectCodePage);
+// A module's source as an Office document keeps it, of the type the document gives; its lines
+// are numbered as the code pane numbers them.
+std::unique_ptr<MemoryComponent> ParseDocumentModule(std::shared_ptr<const std::string> source,
+                                                     const std::filesystem::path& file,
+                                                     int codePage, vbext_ComponentType type);
 
 // Raises what ParseModule would raise for these bytes, without making the component, and
 // returns the module's name.
@@ -46,7 +51,8 @@ std::unique_ptr<MemoryComponent> LoadModuleFile(const std::filesystem::path& fil
                                                 int codePage = kDetectCodePage);
 
 // Where the code pane's lines stand in the module's file, which holds above and between them
-// what the pane hides: the header (a form's designer block too) and member attribute lines.
+// what the pane hides: the header (a form's designer block too) and member attribute lines. A
+// module inside a document has no file: its lines are the code pane's.
 // As the component is when made; an edit of its code afterwards needs a new one.
 class FileLines {
 public:
@@ -66,5 +72,26 @@ private:
 // Whether the component's file would hold exactly `bytes`: Serialize() == bytes, without making
 // the copy.
 bool SerializesTo(const MemoryComponent& component, std::string_view bytes);
+
+// A module file and the bytes it was read from. Raises ModuleFileError, or LoadError for a
+// file whose bytes the host could not give back exactly (it is then left alone rather than
+// rewritten).
+struct ExactModule {
+    std::unique_ptr<MemoryComponent> component;
+    std::string original;
+};
+ExactModule LoadExactly(const std::filesystem::path& path, int codePage);
+
+// What became of a module to be saved: written, or why not (empty when nothing kept it).
+struct SaveResult {
+    bool written = false;
+    std::string problem;
+};
+
+// Writes `bytes` over the module file unless the file no longer holds `original` (someone
+// else's work is not overwritten) or is read-only. Its folder is flushed at once, or left to
+// `batch`.
+SaveResult WriteModule(const std::filesystem::path& path, std::string_view original,
+                       std::string_view bytes, ReplacedFolders* batch = nullptr);
 
 }  // namespace brindle::host

@@ -10,6 +10,7 @@
 #include <thread>
 #include <utility>
 
+#include "host/files/DocumentFile.h"
 #include "host/files/FileSystem.h"
 #include "host/files/IgnoreFile.h"
 #include "host/files/ModuleFile.h"
@@ -52,11 +53,7 @@ public:
     // Raises ProjectFileError when the file is no project file.
     void PlanProject(const fs::path& file) {
         const auto contents = ParseProjectFile(ReadFileBytes(file), codePage_);
-        ignore_ = ignoreFiles_ ? IgnoreFile::Nearest(file, codePage_) : std::nullopt;
-        if (ignore_ && warnedOf_.insert(FileIdentity(ignore_->Folder())).second) {
-            const auto& warnings = ignore_->Warnings();
-            plan_.warnings.insert(plan_.warnings.end(), warnings.begin(), warnings.end());
-        }
+        ReadIgnoreFile(file);
         const auto name = contents.name.empty() ? TextOf(file.stem()) : contents.name;
         plan_.projects.push_back({name, fs::absolute(file), Label(file, codePage_), {}, {}});
         for (const auto& entry : contents.entries) {
@@ -89,9 +86,36 @@ public:
         }
     }
 
+    // The document's modules, each named after the document; the .brindleignore beside it
+    // may leave out the document or some of its modules ("Book.xlsm/Sheet*").
+    void PlanDocument(const fs::path& file) {
+        auto document = DocumentFile::Open(file, codePage_);
+        ReadIgnoreFile(file);
+        auto& project = plan_.projects.emplace_back(PlannedProject{
+            document->ProjectName(), document->Path(), document->Label(), {}, {}, document});
+        for (std::size_t i = 0; i < document->ModuleCount(); ++i) {
+            const auto name = document->ModuleName(i);
+            const auto path = document->Path() / PathOf(name);
+            if (auto pattern = ignore_ ? ignore_->Why(path) : std::nullopt) {
+                project.ignored.push_back({path, std::move(*pattern)});
+                continue;
+            }
+            project.modules.push_back({path, project.label + "/" + name,
+                                       DiffName(file) + "/" + name, project.label, document, i});
+        }
+    }
+
     ProjectPlan Plan() { return std::move(plan_); }
 
 private:
+    void ReadIgnoreFile(const fs::path& file) {
+        ignore_ = ignoreFiles_ ? IgnoreFile::Nearest(file, codePage_) : std::nullopt;
+        if (ignore_ && warnedOf_.insert(FileIdentity(ignore_->Folder())).second) {
+            const auto& warnings = ignore_->Warnings();
+            plan_.warnings.insert(plan_.warnings.end(), warnings.begin(), warnings.end());
+        }
+    }
+
     void PlanEntry(const fs::path& file, const ProjectEntry& entry) {
         auto& project = plan_.projects.back();
         const auto where = project.label + ":" + std::to_string(entry.line);
@@ -171,8 +195,58 @@ private:
 LoadedModule Added(ExactModule module, std::string label, std::string diffName,
                    MemoryProject& project) {
     auto& added = project.Add(std::move(module.component));
-    return {&added, std::move(label), std::move(diffName), std::move(module.original)};
+    return {&added, std::move(label), std::move(diffName), std::move(module.original), {}, 0};
 }
+
+// The Office documents among modules named one by one, each opened once, so that all its
+// modules are written back together.
+class NamedDocuments {
+public:
+    explicit NamedDocuments(int codePage) : codePage_(codePage) {}
+
+    // A document's modules, or one module of it ("Book.xlsm/Module1"), once each.
+    void Add(const fs::path& file, std::set<std::string>& seen, LoadedProject& project) {
+        const bool whole = IsOfficeDocument(file) && !IsDocumentModulePath(file);
+        const fs::path documentPath = whole ? file : file.parent_path();
+        CheckExists(documentPath, codePage_);
+        auto& document = opened_[FileIdentity(documentPath)];
+        if (!document) {
+            document = DocumentFile::Open(documentPath, codePage_);
+        }
+        std::vector<std::size_t> modules;
+        if (whole) {
+            for (std::size_t i = 0; i < document->ModuleCount(); ++i) {
+                modules.push_back(i);
+            }
+        } else if (auto found = document->ModuleNamed(TextOf(file.filename()))) {
+            modules.push_back(*found);
+        } else {
+            throw LoadError(document->Label() + ": no module named " + TextOf(file.filename()));
+        }
+        for (const std::size_t i : modules) {
+            const auto name = document->ModuleName(i);
+            if (!seen.insert(FileIdentity(document->Path() / PathOf(name))).second) {
+                continue;
+            }
+            const auto label = document->Label() + "/" + name;
+            ExactModule exact;
+            try {
+                exact = document->LoadModule(i);
+            } catch (const ModuleFileError& e) {
+                throw LoadError(label + ": " + e.Detail());
+            }
+            auto module = Added(std::move(exact), label, DiffName(documentPath) + "/" + name,
+                                *project.project);
+            module.document = document;
+            module.inDocument = i;
+            project.modules.push_back(std::move(module));
+        }
+    }
+
+private:
+    int codePage_;
+    std::map<std::string, std::shared_ptr<DocumentFile>> opened_;
+};
 
 }  // namespace
 
@@ -193,9 +267,14 @@ Loaded LoadModules(const std::vector<fs::path>& files, int codePage, const LoadP
     loaded.projects.push_back({std::make_shared<MemoryProject>(), {}, "", {}, {}});
     LoadedProject& project = loaded.projects.back();
     std::set<std::string> seen;
+    NamedDocuments documents(codePage);
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (progress) {
             progress(i, files.size());
+        }
+        if (IsDocumentModulePath(files[i]) || IsOfficeDocument(files[i])) {
+            documents.Add(files[i], seen, project);
+            continue;
         }
         CheckExists(files[i], codePage);
         if (!seen.insert(FileIdentity(files[i])).second) {
@@ -219,6 +298,10 @@ ProjectPlan PlanProjects(const fs::path& file, int codePage, bool ignoreFiles) {
     CheckExists(file, codePage);
     ProjectPlanner planner(codePage, ignoreFiles);
     try {
+        if (IsOfficeDocument(file)) {
+            planner.PlanDocument(file);
+            return planner.Plan();
+        }
         const auto text = ReadFileBytes(file);
         if (IsGroupFileText(text)) {
             planner.PlanGroup(file, text);
@@ -265,8 +348,8 @@ std::vector<fs::path> ProjectsBelow(const fs::path& folder, int codePage, bool i
             continue;
         }
         const auto extension = LowerAscii(TextOf(it->path().extension()));
-        if ((extension == ".vbp" || extension == ".vbg") && it->is_regular_file(error) &&
-            !(ignoreFiles && ignore.Why(it->path()))) {
+        if ((extension == ".vbp" || extension == ".vbg" || IsOfficeDocument(it->path())) &&
+            it->is_regular_file(error) && !(ignoreFiles && ignore.Why(it->path()))) {
             found.push_back(it->path());
         }
     }
@@ -274,7 +357,7 @@ std::vector<fs::path> ProjectsBelow(const fs::path& folder, int codePage, bool i
     std::set<std::string> inGroups;
     for (const auto& file : found) {
         try {
-            if (IsGroupFileText(ReadFileBytes(file))) {
+            if (!IsOfficeDocument(file) && IsGroupFileText(ReadFileBytes(file))) {
                 for (const auto& project : PlanProjects(file, codePage, false).projects) {
                     inGroups.insert(FileIdentity(project.file));
                 }
@@ -290,6 +373,11 @@ std::vector<fs::path> ProjectsBelow(const fs::path& folder, int codePage, bool i
 
 Loaded LoadProjects(const fs::path& file, int codePage, const LoadProgress& progress) {
     ProjectPlan plan = PlanProjects(file, codePage);
+    if (!plan.projects.empty() && plan.projects.front().document) {
+        throw LoadError(plan.projects.front().label +
+                        ": an Office document; the command line works on its VBA project "
+                        "(brindle check, brindle add-all)");
+    }
     Loaded loaded{{}, std::move(plan.problems), std::move(plan.warnings)};
     std::size_t total = 0;
     for (const auto& project : plan.projects) {
@@ -347,46 +435,6 @@ Loaded LoadProjects(const fs::path& file, int codePage, const LoadProgress& prog
         progress(total, total);
     }
     return loaded;
-}
-
-ExactModule LoadExactly(const fs::path& path, int codePage) {
-    auto original = ReadModuleFile(path);
-    auto component = ParseModule(std::make_shared<const std::string>(original), path, codePage);
-    component->SetFilePath(path);
-    if (!SerializesTo(*component, original)) {
-        throw LoadError(Label(path, codePage) +
-                        ": Brindle cannot keep this file's bytes exactly; it is left alone");
-    }
-    return {std::move(component), std::move(original)};
-}
-
-namespace {
-
-// Writes the bytes through `write` unless the file no longer holds `original` or is read-only.
-template <class Write>
-SaveResult WriteUnlessChanged(const fs::path& path, std::string_view original, Write write) {
-    try {
-        const auto now = ReadRegularFile(path);
-        if (now.kind != RegularFile::Kind::Regular || now.bytes != original) {
-            return {false, "changed on disk while Brindle worked; not written"};
-        }
-        if (!now.ownerWrites) {
-            return {false, "the file is read-only; not written"};
-        }
-        write();
-        return {true, {}};
-    } catch (const ModuleFileError& e) {
-        return {false, "not written: " + e.Detail()};
-    } catch (const std::exception& e) {
-        return {false, std::string("not written: ") + e.what()};
-    }
-}
-
-}  // namespace
-
-SaveResult WriteModule(const fs::path& path, std::string_view original, std::string_view bytes,
-                       ReplacedFolders* batch) {
-    return WriteUnlessChanged(path, original, [&] { WriteFileAtomically(path, bytes, batch); });
 }
 
 SaveResult SaveModule(LoadedModule& module, ReplacedFolders* batch) {

@@ -13,15 +13,20 @@
 
 #include "host/files/FileSystem.h"
 #include "host/files/LoadError.h"
+#include "host/files/ModuleFile.h"
 #include "host/ide/MemoryProject.h"
 
 namespace brindle::host {
 
+class DocumentFile;
+
 struct LoadedModule {
     MemoryComponent* component = nullptr;
-    std::string label;     // the file as the user sees it, in UTF-8, for messages
-    std::string diffName;  // the file relative to the current folder, for diffs
-    std::string original;  // the file's bytes when loaded or last saved
+    std::string label;                       // the file as the user sees it, in UTF-8, for messages
+    std::string diffName;                    // the file relative to the current folder, for diffs
+    std::string original;                    // the file's bytes when loaded or last saved
+    std::shared_ptr<DocumentFile> document;  // the Office document that holds the module
+    std::size_t inDocument = 0;              // its place among the document's modules
 };
 
 // A module that the .brindleignore of its project leaves out: not loaded.
@@ -57,16 +62,20 @@ struct Loaded {
 using LoadProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 // The module files, each once, in one project. A file that is missing or is no VB6 module
-// raises LoadError.
+// raises LoadError. An Office document stands for its modules, and "Book.xlsm/Module1" for
+// one of them; a document that does not read, or has no module of that name, raises LoadError.
 Loaded LoadModules(const std::vector<std::filesystem::path>& files, int codePage,
                    const LoadProgress& progress = {});
 
-// A module file that a project names, found but not yet read.
+// A module file that a project names, found but not yet read; or a module of an Office
+// document, read with the document.
 struct PlannedModule {
-    std::filesystem::path path;
-    std::string label;     // as LoadedModule's
-    std::string diffName;  // as LoadedModule's
-    std::string where;     // the project file and its line that name the module
+    std::filesystem::path path;  // a document's module: the document's path and its name
+    std::string label;           // as LoadedModule's
+    std::string diffName;        // as LoadedModule's
+    std::string where;           // the project file and its line that name the module
+    std::shared_ptr<DocumentFile> document;  // the document that holds the module
+    std::size_t inDocument = 0;              // its place among the document's modules
 };
 
 struct PlannedProject {
@@ -75,6 +84,7 @@ struct PlannedProject {
     std::string label;                   // the project file as the user sees it, in UTF-8
     std::vector<PlannedModule> modules;  // in the project's order
     std::vector<IgnoredModule> ignored;
+    std::shared_ptr<DocumentFile> document;  // of a project inside an Office document
 };
 
 struct ProjectPlan {
@@ -87,7 +97,9 @@ struct ProjectPlan {
 };
 
 // A project file, or each project of a group file, and the module files each would load: the
-// project and group files are read, the module files are not. A missing or unreadable project
+// project and group files are read, the module files are not. An Office document is read, as
+// one project of its modules (named "Book.xlsm/Module1"); one that does not read raises
+// LoadError. A missing or unreadable project
 // or group file raises LoadError; a component or a group's project that cannot be found is a
 // LoadProblem. A module file named by several projects of a group goes to the first. A module
 // that the .brindleignore of its project (IgnoreFile::Nearest) names is left out, only listed;
@@ -113,29 +125,8 @@ std::vector<std::filesystem::path> ProjectsBelow(const std::filesystem::path& fo
 Loaded LoadProjects(const std::filesystem::path& file, int codePage,
                     const LoadProgress& progress = {});
 
-// A module file and the bytes it was read from. Raises ModuleFileError, or LoadError for a
-// file whose bytes the host could not give back exactly (it is then left alone rather than
-// rewritten).
-struct ExactModule {
-    std::unique_ptr<MemoryComponent> component;
-    std::string original;
-};
-ExactModule LoadExactly(const std::filesystem::path& path, int codePage);
-
 // Whether the file names a project or group rather than a module, by its extension.
 bool IsProjectOrGroupFile(const std::filesystem::path& file);
-
-// What became of a module to be saved: written, or why not (empty when nothing kept it).
-struct SaveResult {
-    bool written = false;
-    std::string problem;
-};
-
-// Writes `bytes` over the module file unless the file no longer holds `original` (someone
-// else's work is not overwritten) or is read-only. Its folder is flushed at once, or left to
-// `batch`.
-SaveResult WriteModule(const std::filesystem::path& path, std::string_view original,
-                       std::string_view bytes, ReplacedFolders* batch = nullptr);
 
 // Writes the module when its bytes differ from those loaded, as WriteModule does, and takes
 // them as its new original once written.

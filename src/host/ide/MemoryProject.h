@@ -21,6 +21,9 @@ struct FileLayout {
     LineBreak dominantBreak = LineBreak::CrLf;  // what new lines get
     bool endsWithBreak = true;
     std::shared_ptr<const std::string> bytes;  // the file as read, which loaded lines borrow from
+    // A module inside an Office document has no file to open: its lines are numbered as the
+    // code pane numbers them, the hidden ones left out.
+    bool numberedAsCodePane = false;
 };
 
 // One module: name, type, code page, the code pane's lines, and the hidden header and member
