@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The README's CI recipes as they stand there: the GitHub Actions workflow's steps, then the
 GitLab job's script, run here against a clone of this repository's HEAD and a copy of the
-example project, as the runner would run them. Brindle is installed below a DESTDIR rather than
+example project, as the runner would run them; then the workflow for a repository of workbooks,
+on copies of documents of the corpus. Brindle is installed below a DESTDIR rather than
 into the machine, and its Release build is left in WORK/opt/brindle/build for the steps after.
 
 Usage: recipes.py WORK
@@ -17,6 +18,13 @@ from pathlib import Path
 import yaml
 
 ROOT = Path(__file__).resolve().parent.parent
+# Documents of the corpus that the workbooks' workflow is tried on.
+WORKBOOKS = (
+    "akiGAMEBOY__ExcelVBA_CreatePdfBookmark/bin/ExcelVBA_CreatePdfBookmark.xlsm",
+    "apache__poi/test-data/spreadsheet/39234.xls",
+    "navferty__SampleExcelXlamAddin/Sample.xlsm",
+    "apache__poi/test-data/document/SimpleMacro.docm",
+)
 
 
 def fail(message):
@@ -151,6 +159,27 @@ def main():
     if run(rest, bare, dict(env, CI_PROJECT_DIR=str(bare)), "GitLab, bare example", check=False):
         fail("the GitLab job passed a project without headers and error handlers")
     run(rest, project, env, "GitLab, completed example")
+
+    # The workflow for a repository of workbooks installs as the first one does; its check
+    # fails on documents as they are and passes once they are completed.
+    workbooks = yaml_after(readme, "For a repository of workbooks")["jobs"]["brindle"]["steps"]
+    cloning = [i for i, step in enumerate(workbooks) if "git clone" in step.get("run", "")]
+    if len(cloning) != 1 or workbooks[cloning[0]]["run"] != steps[
+            [i for i, step in enumerate(steps) if "git clone" in step.get("run", "")][0]]["run"]:
+        fail("the workbooks' workflow installs Brindle otherwise than the GitHub workflow")
+    checking = workbooks[cloning[0] + 1:]
+    documents = work / "workbooks"
+    for document in WORKBOOKS:
+        target = documents / Path(document).name
+        target.parent.mkdir(parents=True, exist_ok=True)
+        shutil.copyfile(ROOT / "corpus" / "office" / document, target)
+    if run_steps(checking, documents, dict(env, GITHUB_WORKSPACE=str(documents)),
+                 "workbooks, as they are"):
+        fail("the workbooks' workflow passed documents without headers and error handlers")
+    run("brindle add-all . --yes --quiet", documents, env, "completing the workbooks")
+    if not run_steps(checking, documents, dict(env, GITHUB_WORKSPACE=str(documents)),
+                     "workbooks, completed"):
+        fail("the workbooks' workflow failed on the completed documents")
 
     print("recipes: the README's CI recipes ran as written")
 
