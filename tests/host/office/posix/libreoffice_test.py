@@ -47,6 +47,7 @@ MODULE_TYPES = {
 }
 UNMATCHED = "Rem removed unmatched Sub/End: "
 SUB_STARTS = ("Sub ", "Public Sub ", "Private Sub ", "Static Sub ")
+STEP_FAILED = re.compile(r"^brindle: .*\berror \d+, ", re.MULTILINE)
 # The keys of the PROJECT stream's lines that give a module's kind.
 PROJECT_KEYS = ("document", "module", "class", "baseclass")
 
@@ -440,6 +441,7 @@ class Run:
         self.modules = 0
         self.not_compared = []
         self.added = 0
+        self.refused = 0
 
     def fail(self, document, phase, problems):
         for problem in problems:
@@ -484,11 +486,14 @@ def check_document(run, source, corpus, work, brindle, office):
             with open(copy, "rb") as f:
                 if f.read() != original:
                     run.fail(relative, command, ["the refused document changed"])
+        run.refused += 1
         print("  refused by brindle, unchanged")
         return
     for command in ("add-all", "remove-code-all"):
         status, output = brindle.run(command, copy)
-        if status != 0:
+        # Exit status 1 also tells of code the command left as it was, which is no failure here;
+        # a step that failed says "error N".
+        if status not in (0, 1) or STEP_FAILED.search(output):
             run.fail(relative, command, [f"brindle exited {status}: {output}"])
             return
         written, why = brindle.read(copy)
@@ -504,6 +509,8 @@ def check_document(run, source, corpus, work, brindle, office):
             run.fail(relative, command, [f"LibreOffice cannot read what brindle wrote: {e}"])
         if command == "add-all":
             run.added += written != project
+            if written == project and "nothing to change" not in output:
+                run.fail(relative, command, [f"brindle wrote nothing: {output}"])
         elif written != project:
             run.fail(relative, command, ["Brindle's reading differs from the original's:\n"
                                          + first_difference(json.dumps(project, indent=1),
@@ -553,6 +560,9 @@ def main():
 
     print(f"\n{run.compared} documents, {run.modules} modules compared with LibreOffice "
           f"in {time.monotonic() - started:.0f} s; soffice started {office.starts} times")
+    if args.brindle is not None:
+        print(f"brindle add-all changed {run.added} documents, each read back by both and "
+              f"given back by remove-code-all; {run.refused} documents refused and unchanged")
     if run.not_compared:
         print(f"{len(run.not_compared)} not compared:")
         for line in run.not_compared:
