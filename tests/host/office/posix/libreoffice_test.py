@@ -20,6 +20,7 @@ import json
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -229,6 +230,7 @@ class LibreOffice:
         self.process = None
         self.desktop = None
         self.starts = 0
+        self.broken = ""
 
     def profile(self):
         """A fresh user profile that loads each application's VBA code, never runs a macro."""
@@ -257,6 +259,8 @@ class LibreOffice:
 
     def start(self):
         import uno
+        if self.broken:
+            raise RuntimeError(self.broken)
         self.starts += 1
         pipe = f"brindle{os.getpid()}x{self.starts}"
         url = "file://" + self.profile()
@@ -276,7 +280,9 @@ class LibreOffice:
                 break
             except Exception:
                 if self.process.poll() is not None or time.monotonic() > deadline:
-                    raise RuntimeError("soffice did not start")
+                    self.kill()
+                    self.broken = "soffice did not start"
+                    raise RuntimeError(self.broken)
                 time.sleep(0.1)
         self.desktop = context.ServiceManager.createInstanceWithContext(
             "com.sun.star.frame.Desktop", context)
@@ -285,17 +291,18 @@ class LibreOffice:
         if self.process is None:
             return
         try:
-            if self.desktop is not None:
-                self.desktop.terminate()
+            self.desktop.terminate()
             self.process.wait(timeout=20)
         except Exception:
-            os.killpg(self.process.pid, 9)
-            self.process.wait()
-        self.process = None
-        self.desktop = None
+            pass
+        self.kill()
 
     def kill(self):
-        os.killpg(self.process.pid, 9)
+        """Ends soffice and what it started, the process group of its own."""
+        try:
+            os.killpg(self.process.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
         self.process.wait()
         self.process = None
         self.desktop = None
