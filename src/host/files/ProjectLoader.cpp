@@ -55,7 +55,7 @@ public:
         const auto contents = ParseProjectFile(ReadFileBytes(file), codePage_);
         ReadIgnoreFile(file);
         const auto name = contents.name.empty() ? TextOf(file.stem()) : contents.name;
-        plan_.projects.push_back({name, fs::absolute(file), Label(file, codePage_), {}, {}});
+        plan_.projects.push_back({name, fs::absolute(file), Label(file, codePage_), {}, {}, {}});
         for (const auto& entry : contents.entries) {
             PlanEntry(file, entry);
         }
@@ -137,7 +137,7 @@ private:
         // A module shared by projects of a group is done once, by the first.
         if (seen_.insert(FileIdentity(found.path)).second) {
             project.modules.push_back(
-                {found.path, Label(found.path, codePage_), DiffName(found.path), where});
+                {found.path, Label(found.path, codePage_), DiffName(found.path), where, {}, 0});
         }
     }
 
