@@ -189,7 +189,8 @@ std::vector<std::string> WithFoldersExpanded(const Request& request) {
             throw InputError(e.what());
         }
         if (found.empty()) {
-            throw InputError("no project or group file below " + host::Label(path, codePage));
+            throw InputError("no project, group file or Office document with VBA below " +
+                             host::Label(path, codePage));
         }
         for (const auto& project : found) {
             files.push_back(host::TextOf(project.lexically_normal()));

@@ -66,6 +66,17 @@ bool IsOfficeDocument(const fs::path& file) {
     return std::find(kExtensions.begin(), kExtensions.end(), extension) != kExtensions.end();
 }
 
+bool HoldsVbaProject(const fs::path& file) {
+    if (!IsOfficeDocument(file)) {
+        return false;
+    }
+    try {
+        return MayHoldVbaProject(ReadFileBytes(file));
+    } catch (const FileError&) {
+        return true;  // opening it tells why it cannot be read
+    }
+}
+
 bool IsDocumentModulePath(const fs::path& path) {
     std::error_code error;
     return IsOfficeDocument(path.parent_path()) && !fs::exists(path, error) &&

@@ -22,6 +22,11 @@ namespace brindle::host {
 // aside.
 bool IsOfficeDocument(const std::filesystem::path& file);
 
+// Whether the file is an Office document that may hold a VBA project: a workbook or document
+// without macros, and a file of such a name that is none (an RTF saved as .doc), are not
+// worth planning as projects when a folder is searched.
+bool HoldsVbaProject(const std::filesystem::path& file);
+
 // Whether the path names a module inside an Office document ("Book.xlsm/Module1"): no file of
 // its own, below a document that is one.
 bool IsDocumentModulePath(const std::filesystem::path& path);

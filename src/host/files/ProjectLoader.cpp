@@ -348,7 +348,7 @@ std::vector<fs::path> ProjectsBelow(const fs::path& folder, int codePage, bool i
             continue;
         }
         const auto extension = LowerAscii(TextOf(it->path().extension()));
-        if ((extension == ".vbp" || extension == ".vbg" || IsOfficeDocument(it->path())) &&
+        if ((extension == ".vbp" || extension == ".vbg" || HoldsVbaProject(it->path())) &&
             it->is_regular_file(error) && !(ignoreFiles && ignore.Why(it->path()))) {
             found.push_back(it->path());
         }

@@ -114,7 +114,8 @@ ProjectPlan PlanProjects(const std::filesystem::path& file, int codePage, bool i
 std::vector<IgnoredModule> LeaveOutIgnored(std::vector<std::filesystem::path>& files, int codePage,
                                            std::vector<std::string>& warnings);
 
-// The project and group files below `folder`, in the order of their paths: with `ignoreFiles`
+// The project and group files below `folder`, and the Office documents that may hold a VBA
+// project (HoldsVbaProject), in the order of their paths: with `ignoreFiles`
 // none that the .brindleignore nearest it leaves out (a folder left out, everything below it),
 // and none that a group found there holds. Raises LoadError as PlanProjects does.
 std::vector<std::filesystem::path> ProjectsBelow(const std::filesystem::path& folder, int codePage,

@@ -27,6 +27,9 @@ constexpr std::array<std::u16string_view, 3> kSignatureStreams = {
     u"\x05"
     u"DigitalSignatureExt"};
 
+// Where Excel's and Word's 97-2003 files keep the project.
+constexpr std::array<std::u16string_view, 2> kProjectStorages = {u"_VBA_PROJECT_CUR", u"Macros"};
+
 constexpr std::string_view kNotAsWritten = "not written, as it does not read back as intended: ";
 
 bool EndsWithNoCase(std::string_view text, std::string_view end) {
@@ -105,7 +108,7 @@ Located FromCompoundFile(std::string_view bytes, const std::string& file) {
         WorkbookEncrypted(located.root) || WordDocumentEncrypted(located.root)) {
         RaiseBadFormat(file, 0, "the document is encrypted");
     }
-    for (const char16_t* name : {u"_VBA_PROJECT_CUR", u"Macros"}) {
+    for (const std::u16string_view name : kProjectStorages) {
         const CompoundEntry* storage = FindChild(located.root, name);
         if (storage != nullptr && storage->isStorage) {
             located.project = storage->name;
@@ -116,6 +119,15 @@ Located FromCompoundFile(std::string_view bytes, const std::string& file) {
     }
     located.isSigned = HoldsSignature(located.root) || HoldsSignature(located.Project());
     return located;
+}
+
+constexpr std::string_view kCompoundSignature = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+
+bool HoldsProjectStorage(const CompoundEntry& root) {
+    return std::any_of(kProjectStorages.begin(), kProjectStorages.end(), [&](auto name) {
+        const CompoundEntry* storage = FindChild(root, name);
+        return storage != nullptr && storage->isStorage;
+    });
 }
 
 Located Locate(std::string bytes, const std::string& file) {
@@ -207,6 +219,25 @@ std::optional<std::string> HexBytes(std::string_view hex) {
 }
 
 }  // namespace
+
+bool MayHoldVbaProject(std::string bytes) {
+    try {
+        if (std::string_view(bytes).starts_with("PK")) {
+            const ZipPackage package(std::move(bytes), "");
+            return std::any_of(package.Entries().begin(), package.Entries().end(),
+                               [](const ZipEntry& entry) {
+                                   return EndsWithNoCase(entry.name, "/vbaProject.bin");
+                               });
+        }
+        if (!std::string_view(bytes).starts_with(kCompoundSignature)) {
+            return false;
+        }
+        const CompoundEntry root = ReadCompoundFile(bytes);
+        return FindChild(root, u"EncryptedPackage") != nullptr || HoldsProjectStorage(root);
+    } catch (const OfficeFileError&) {
+        return true;
+    }
+}
 
 std::optional<std::string> RevealProjectValue(std::string_view hex) {
     const auto bytes = HexBytes(hex);

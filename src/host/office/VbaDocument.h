@@ -50,6 +50,12 @@ struct ModuleChange {
 std::string WriteDocumentProject(std::string bytes, const std::string& file,
                                  const std::vector<ModuleChange>& changes);
 
+// Whether the bytes are of a document that may hold a VBA project: false for a zip package
+// without a vbaProject.bin part, a compound file without the storage of one, and bytes that are
+// neither; true for all else, a document that does not read or is encrypted included, which
+// ReadDocumentProject then tells of.
+bool MayHoldVbaProject(std::string bytes);
+
 // The data that the PROJECT stream's CMG, DPB and GC values hide, from their hexadecimal text;
 // nothing for text that does not decode.
 std::optional<std::string> RevealProjectValue(std::string_view hex);
