@@ -61,6 +61,7 @@ std::string Text(std::size_t size) {
 }
 
 TEST(Compression, RoundTripsAcrossTheChunkSize) {
+    // Noise's last chunk of 20000 bytes is short: never raw, which would pad it to 4096.
     for (std::size_t size : {0u, 1u, 3u, 4095u, 4096u, 4097u, 8192u, 20000u}) {
         for (const std::string& data : {Text(size), Noise(size), std::string(size, 'a')}) {
             std::string container = Compress(data);
@@ -77,9 +78,6 @@ TEST(Compression, KeepsAChunkThatDoesNotCompressRaw) {
     ASSERT_EQ(container.size(), 1 + 2 + 4096u);
     EXPECT_EQ(container.substr(1, 2), "\xFF\x3F");
     EXPECT_EQ(container.substr(3), noise);
-    // A last chunk of fewer bytes is never raw, which would pad it to 4096.
-    std::string shorter = Noise(4096 + 4000);
-    EXPECT_EQ(Decompress(Compress(shorter)), shorter);
 }
 
 TEST(Compression, RefusesWhatDoesNotReadWithTheByteWhereItFails) {
