@@ -17,21 +17,8 @@
 
 namespace {
 
-using brindle::host::VbaModuleKind;
-
-const char* KindName(VbaModuleKind kind) {
-    switch (kind) {
-        case VbaModuleKind::Standard:
-            return "standard";
-        case VbaModuleKind::Class:
-            return "class";
-        case VbaModuleKind::Document:
-            return "document";
-        case VbaModuleKind::Form:
-            return "form";
-    }
-    return "unknown";
-}
+// By VbaModuleKind.
+constexpr const char* kKinds[] = {"standard", "class", "document", "form"};
 
 nlohmann::json ProjectJson(const brindle::host::DocumentProject& project) {
     const int codePage = project.codePage;
@@ -39,7 +26,7 @@ nlohmann::json ProjectJson(const brindle::host::DocumentProject& project) {
     for (const auto& module : project.modules) {
         modules.push_back({{"name", brindle::host::ToUtf8(module.name, codePage)},
                            {"stream", brindle::host::ToUtf8(module.streamName, codePage)},
-                           {"kind", KindName(module.kind)},
+                           {"kind", kKinds[static_cast<std::size_t>(module.kind)]},
                            {"source", brindle::host::ToUtf8(module.source, codePage)}});
     }
     return {{"codePage", codePage},
