@@ -1,9 +1,10 @@
-// The compound file of an Office document: what is written reads back as the same tree, small
-// and large streams and nested storages alike; and a file that does not read as the format says
-// is refused with the byte where it fails.
+// The compound file of an Office document: what is written reads back as the same tree, sorted
+// as the format wants, however many sectors it takes; a file of 4096-byte sectors reads; and a
+// file that does not read as the format says is refused with the byte where it fails.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -39,35 +40,6 @@ std::string Bytes(std::size_t size, char seed) {
     return out;
 }
 
-// A document's VBA project as it keeps it: streams and a "VBA" storage in the root, children
-// already in the format's order (shorter names first); streams on both sides of 4096 bytes, the
-// small ones more than 4096 bytes together.
-CompoundEntry Document() {
-    CompoundEntry vba = Storage(
-        u"VBA", {Stream(u"dir", Bytes(700, 'd')), Stream(u"Sheet1", Bytes(4095, 's')),
-                 Stream(u"Module1", Bytes(5000, 'm')), Stream(u"ThisWorkbook", Bytes(4096, 't')),
-                 Stream(u"_VBA_PROJECT", Bytes(7, 'p'))});
-    vba.clsid = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-    vba.stateBits = 0x0A;
-    vba.created = 0x01D9'0000'1234'5678;
-    vba.modified = 0x01D9'0000'8765'4321;
-    CompoundEntry root = Storage(
-        u"Root Entry", {vba, Stream(u"PROJECT", Bytes(300, 'P')), Stream(u"PROJECTwm", "")});
-    root.modified = 42;
-    return root;
-}
-
-TEST(CompoundFile, ReadsBackWhatItWrote) {
-    CompoundEntry root = Document();
-    std::string file = WriteCompoundFile(root);
-    EXPECT_EQ(file.size() % 512, 0u);
-    EXPECT_EQ(ReadCompoundFile(file), root);
-    const CompoundEntry* vba = FindChild(root, u"vba");
-    ASSERT_NE(vba, nullptr);
-    ASSERT_NE(FindChild(*vba, u"MODULE1"), nullptr);
-    EXPECT_EQ(FindChild(*vba, u"MODULE1")->bytes.size(), 5000u);
-}
-
 // The black entries on every path from `n` down to a missing child, all alike, or -1 when they
 // differ or a red entry has a red child. `directory` holds the entries of the file's directory.
 int BlackHeight(const std::string& directory, std::uint32_t n, bool parentRed) {
@@ -84,35 +56,38 @@ int BlackHeight(const std::string& directory, std::uint32_t n, bool parentRed) {
     return left + (red ? 0 : 1);
 }
 
-TEST(CompoundFile, SortsChildrenByLengthThenInUpperCaseAndRefusesTwoOfOneName) {
+// Children sorted as the format wants, each entry read back as it was. Streams of every size
+// are the write suite's, which rewrites the corpus's documents; none of those has state bits.
+TEST(CompoundFile, ReadsBackEveryEntrySortedAndRefusesTwoNamesAlike) {
     EXPECT_TRUE(NameBefore(u"Z", u"AA"));
     EXPECT_TRUE(NameBefore(u"abc", u"ABD"));
     EXPECT_TRUE(SameName(u"Modul\u00E9", u"MODUL\u00C9"));
     EXPECT_TRUE(SameName(u"\u0434\u0438\u0440", u"\u0414\u0418\u0420"));
     EXPECT_FALSE(SameName(u"dir", u"dirs"));
     CompoundEntry root = Storage(u"Root Entry", {});
+    root.modified = 42;
     for (char16_t c : u"zyxwvutsrqponmlkjihgfedcbaZ") {
         if (c != 0) {
             root.children.push_back(Stream(std::u16string(static_cast<std::size_t>(c % 5 + 1), c),
                                            std::string(1, static_cast<char>(c))));
         }
     }
-    root.children.push_back(Storage(u"Deep", {Storage(u"Deeper", {Stream(u"s", "x")})}));
+    CompoundEntry deep = Storage(u"Deep", {Storage(u"Deeper", {Stream(u"s", "x")})});
+    deep.clsid = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    deep.stateBits = 0x0A;
+    deep.created = 0x01D9'0000'1234'5678;
+    root.children.push_back(deep);
     std::string file = WriteCompoundFile(root);
+    EXPECT_EQ(file.size() % 512, 0u);
     // The directory's one sector chain: its sectors follow one another in what we write.
     std::string directory = file.substr(512 * (1 + le::U32(file, 48)));
     std::uint32_t top = le::U32(directory, 76);
     EXPECT_EQ(directory[128 * top + 67], 1) << "the tree's root is black";
     EXPECT_GT(BlackHeight(directory, top, false), 0);
-    CompoundEntry read = ReadCompoundFile(file);
-    ASSERT_EQ(read.children.size(), root.children.size());
-    for (std::size_t i = 1; i < read.children.size(); ++i) {
-        EXPECT_TRUE(NameBefore(read.children[i - 1].name, read.children[i].name));
-    }
-    for (const auto& child : root.children) {
-        ASSERT_NE(FindChild(read, child.name), nullptr);
-        EXPECT_EQ(*FindChild(read, child.name), child);
-    }
+    CompoundEntry sorted = root;
+    std::sort(sorted.children.begin(), sorted.children.end(),
+              [](const auto& a, const auto& b) { return NameBefore(a.name, b.name); });
+    EXPECT_EQ(ReadCompoundFile(file), sorted);
     root.children.push_back(Stream(std::u16string(32, u'n'), ""));
     EXPECT_THROW(WriteCompoundFile(root), OfficeFileError) << "a name longer than 31";
     root.children.back().name = u"DEEP";
