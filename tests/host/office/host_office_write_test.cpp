@@ -54,16 +54,11 @@ void Flatten(const CompoundEntry& storage, const std::u16string& path,
     }
 }
 
-// Each module's source with a comment after its Attribute lines.
+// Each module's source with a comment at its end.
 std::vector<ModuleChange> Commented(const DocumentProject& project) {
     std::vector<ModuleChange> changes;
     for (std::size_t i = 0; i < project.modules.size(); ++i) {
-        std::string source = project.modules[i].source;
-        std::size_t at = 0;
-        while (source.compare(at, 10, "Attribute ") == 0 && source.find('\n', at) != source.npos) {
-            at = source.find('\n', at) + 1;
-        }
-        changes.push_back({i, source.insert(at, "' changed by the test\r\n")});
+        changes.push_back({i, project.modules[i].source + "' changed by the test\r\n"});
     }
     return changes;
 }
