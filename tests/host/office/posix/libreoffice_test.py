@@ -117,7 +117,8 @@ def module_as_libreoffice(module, named, executable):
     head = "Rem Attribute VBA_ModuleType=" + MODULE_TYPES[kind] + "\n"
     if not executable:
         return head + "Sub " + module["stream"].replace(" ", "_") + "\n" + text + "End Sub\n"
-    return head + "Option VBASupport 1\n" + ("Option ClassModule\n" if kind == "class" else "") + text
+    head += "Option VBASupport 1\n" + ("Option ClassModule\n" if kind == "class" else "")
+    return head + text
 
 
 def first_difference(expected, actual, limit=12):
@@ -244,18 +245,10 @@ class LibreOffice:
         self.desktop = context.ServiceManager.createInstanceWithContext(
             "com.sun.star.frame.Desktop", context)
 
-    def stop(self):
-        if self.process is None:
-            return
-        try:
-            self.desktop.terminate()
-            self.process.wait(timeout=20)
-        except Exception:
-            pass
-        self.kill()
-
     def kill(self):
         """Ends soffice and what it started, the process group of its own."""
+        if self.process is None:
+            return
         try:
             os.killpg(self.process.pid, signal.SIGKILL)
         except ProcessLookupError:
@@ -345,8 +338,8 @@ class Run:
         streams = [m["stream"] for m in project["modules"]]
         missing = [n for n in streams if n not in libreoffice]
         extra = [n for n in libreoffice if n not in streams]
-        problems = [f"modules only Brindle read: {missing}; only LibreOffice: {extra}"]
-        problems = problems if missing or extra else []
+        problems = ([f"modules only Brindle read: {missing}; only LibreOffice: {extra}"]
+                    if missing or extra else [])
         for module in project["modules"]:
             expected = module_as_libreoffice(module, named, is_executable(path))
             actual = libreoffice.get(module["stream"], expected)
@@ -447,7 +440,7 @@ def main():
                     run.fail(os.path.relpath(document, args.corpus), "timeout",
                              [f"{os.path.basename(e.cmd[0])} took longer than {e.timeout} s"])
         finally:
-            run.office.stop()
+            run.office.kill()
 
     print(f"\n{run.compared} documents, {run.modules} modules compared with LibreOffice "
           f"in {time.monotonic() - started:.0f} s; soffice started {run.office.starts} times")
