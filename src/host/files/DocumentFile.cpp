@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <utility>
 
 #include "host/files/LoadError.h"
 #include "host/files/ModuleFile.h"
@@ -155,19 +156,19 @@ SaveResult DocumentFile::Save(ReplacedFolders* batch) {
     if (changes_.empty()) {
         return {};
     }
+    const auto changes = std::exchange(changes_, {});
     if (auto refusal = WriteRefusal()) {
         return {false, *refusal + "; not written"};
     }
     std::string written;
     try {
-        written = WriteDocumentProject(bytes_, label_, changes_);
+        written = WriteDocumentProject(bytes_, label_, changes);
     } catch (const OfficeFileError& e) {
         return {false, "not written: " + Failure(label_, e)};
     }
     SaveResult result = WriteModule(path_, bytes_, written, batch);
     if (result.written) {
         bytes_ = std::move(written);
-        changes_.clear();
     }
     return result;
 }

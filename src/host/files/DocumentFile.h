@@ -64,7 +64,8 @@ public:
 
     // Writes the document with the sources taken, unless none changed, the file no longer holds
     // what was read, or it is read-only (as WriteModule does); a document that cannot be
-    // written or read back exactly is left as it was, with why.
+    // written or read back exactly is left as it was, with why. The sources taken are let go
+    // either way.
     SaveResult Save(ReplacedFolders* batch = nullptr);
 
 private:

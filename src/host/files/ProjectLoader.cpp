@@ -442,8 +442,13 @@ SaveResult SaveModule(LoadedModule& module, ReplacedFolders* batch) {
     if (bytes == module.original) {
         return {};
     }
-    const SaveResult result =
-        WriteModule(module.component->FilePath(), module.original, bytes, batch);
+    SaveResult result;
+    if (module.document) {
+        module.document->Change(module.inDocument, bytes);
+        result = module.document->Save(batch);
+    } else {
+        result = WriteModule(module.component->FilePath(), module.original, bytes, batch);
+    }
     if (result.written) {
         module.original = std::move(bytes);
     }

@@ -130,7 +130,8 @@ Loaded LoadProjects(const std::filesystem::path& file, int codePage,
 bool IsProjectOrGroupFile(const std::filesystem::path& file);
 
 // Writes the module when its bytes differ from those loaded, as WriteModule does, and takes
-// them as its new original once written.
+// them as its new original once written; a module of an Office document is written in its
+// document, which is written whole.
 SaveResult SaveModule(LoadedModule& module, ReplacedFolders* batch = nullptr);
 
 }  // namespace brindle::host

@@ -231,5 +231,27 @@ TEST(ProjectsFromEveryLocale, AreFoundAndToldInUtf8) {
     }
 }
 
+// Modules named inside one document share it: saving one writes the document whole with that
+// module changed and the other as it was.
+TEST(DocumentModules, AreSavedInTheirDocument) {
+    test::TempDir temp;
+    const auto book = temp.path() / "Book.xls";
+    fs::copy_file(test::SourceDir() / "corpus/office/apache__poi/test-data/spreadsheet/30070.xls",
+                  book);
+    auto loaded = LoadModules({book / "Module1", book / "Sheet1"}, 1252);
+    auto& modules = loaded.projects.front().modules;
+    ASSERT_EQ(modules.size(), 2U);
+    EXPECT_EQ(modules[0].label.substr(modules[0].label.size() - 16), "Book.xls/Module1");
+    EXPECT_EQ(modules[0].document, modules[1].document);
+    modules[0].component->CodeModule().InsertLines(1, "' saved");
+    ASSERT_EQ(SaveModule(modules[0]).problem, "");
+    const auto again = LoadModules({book}, 1252);
+    for (const auto& module : again.projects.front().modules) {
+        const bool saved = module.component->Name() == "Module1";
+        auto& code = module.component->CodeModule();
+        EXPECT_EQ(code.CountOfLines() > 0 && code.Lines(1, 1) == "' saved", saved) << module.label;
+    }
+}
+
 }  // namespace
 }  // namespace brindle::host
