@@ -85,6 +85,7 @@ constexpr std::array<CommandInfo, 13> kCommands = {{
      "baseline, asks nothing.",
      "brindle check Inventory.vbp --require header,handler\n"
      "brindle check Inventory.vbp --format github\n"
+     "brindle check Book.xlsm Letters/Report.docm\n"
      "brindle check Inventory.vbp --baseline brindle-baseline.json --update-baseline"},
     {Command::Refresh, "refresh",
      "Rewrites every marked block with what the templates and options give now, keeping what "
@@ -412,8 +413,10 @@ private:
     // Several projects and groups, modules beside them, or the modules that a list names.
     void AddFiles(CLI::App* sub) {
         sub->add_option("FILE", request_.files,
-                        "project (.vbp) and group (.vbg) files, module files, and folders (each "
-                        "standing for the projects and groups below it)");
+                        "project (.vbp) and group (.vbg) files, module files, Office documents "
+                        "with VBA (.xlsm .xls .docm .doc ...; a module in one: Book.xlsm/Module1), "
+                        "and folders (each standing for the projects, groups and documents "
+                        "below it)");
         auto* list = sub->add_option("--files-from", filesFrom_,
                                      "work only on the modules that this file lists, one path a "
                                      "line, relative to the current folder ('-': standard "
