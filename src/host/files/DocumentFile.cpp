@@ -21,10 +21,7 @@ constexpr std::array<std::string_view, 8> kExtensions = {".xlsm", ".xlam", ".xls
 
 // "Book.xlsm: dir, byte 12: ..." naming the stream where it is not the document itself.
 std::string Failure(const std::string& label, const OfficeFileError& e) {
-    if (e.Where() == label) {
-        return label + ": " + e.Detail();
-    }
-    return label + ": " + e.Message();
+    return label + ": " + e.MessageIn(label);
 }
 
 // The module's component type as the VBA editor gives it.
@@ -120,25 +117,26 @@ std::optional<std::size_t> DocumentFile::ModuleNamed(std::string_view name) cons
     return std::nullopt;
 }
 
+fs::path DocumentFile::ModulePath(std::size_t index) const {
+    return path_ / PathOf(ModuleName(index));
+}
+
 ExactModule DocumentFile::LoadModule(std::size_t index) const {
     const DocumentModule& module = project_.modules[index];
-    const fs::path file = path_ / PathOf(ModuleName(index));
+    const fs::path file = ModulePath(index);
     auto source = std::make_shared<const std::string>(module.source);
     auto component = ParseDocumentModule(source, file, CodePage(), TypeOf(module.kind));
     component->SetFilePath(file);
     if (!SerializesTo(*component, *source)) {
-        throw LoadError(label_ + "/" + ModuleName(index) +
+        throw LoadError(ModuleLabel(index) +
                         ": Brindle cannot keep this module's text exactly; it is left alone");
     }
     return {std::move(component), module.source};
 }
 
 std::optional<std::string> DocumentFile::WriteRefusal() const {
-    if (project_.isSigned) {
-        return "its VBA project is signed, and writing it would break the signature";
-    }
-    if (project_.lockedForViewing) {
-        return "its VBA project is locked for viewing";
+    if (auto refusal = host::WriteRefusal(project_)) {
+        return refusal;
     }
     if (OpenElsewhere(path_)) {
         return "it is open in Office or LibreOffice (its lock file is beside it); close it first";

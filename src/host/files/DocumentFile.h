@@ -51,6 +51,10 @@ public:
     // In the project's code page.
     const std::string& Source(std::size_t index) const { return project_.modules[index].source; }
 
+    // "Book.xlsm/Module1", as messages name the module, and the path that stands for it.
+    std::string ModuleLabel(std::size_t index) const { return label_ + "/" + ModuleName(index); }
+    std::filesystem::path ModulePath(std::size_t index) const;
+
     // The module as a component whose file is its source. Raises ModuleFileError for a source
     // that is no module, LoadError for one Brindle could not give back exactly.
     ExactModule LoadModule(std::size_t index) const;

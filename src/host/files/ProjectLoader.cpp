@@ -43,6 +43,16 @@ void CheckExists(const fs::path& path, int codePage) {
     }
 }
 
+// A module of an Office document, named after the document.
+PlannedModule Planned(const std::shared_ptr<DocumentFile>& document, std::size_t index) {
+    return {document->ModulePath(index),
+            document->ModuleLabel(index),
+            DiffName(document->Path()) + "/" + document->ModuleName(index),
+            document->Label(),
+            document,
+            index};
+}
+
 // Reads the project and group files, so that the modules to load are known and counted
 // before any is read.
 class ProjectPlanner {
@@ -94,14 +104,12 @@ public:
         auto& project = plan_.projects.emplace_back(PlannedProject{
             document->ProjectName(), document->Path(), document->Label(), {}, {}, document});
         for (std::size_t i = 0; i < document->ModuleCount(); ++i) {
-            const auto name = document->ModuleName(i);
-            const auto path = document->Path() / PathOf(name);
-            if (auto pattern = ignore_ ? ignore_->Why(path) : std::nullopt) {
-                project.ignored.push_back({path, std::move(*pattern)});
+            auto module = Planned(document, i);
+            if (auto pattern = ignore_ ? ignore_->Why(module.path) : std::nullopt) {
+                project.ignored.push_back({module.path, std::move(*pattern)});
                 continue;
             }
-            project.modules.push_back({path, project.label + "/" + name,
-                                       DiffName(file) + "/" + name, project.label, document, i});
+            project.modules.push_back(std::move(module));
         }
     }
 
@@ -206,7 +214,7 @@ public:
 
     // A document's modules, or one module of it ("Book.xlsm/Module1"), once each.
     void Add(const fs::path& file, std::set<std::string>& seen, LoadedProject& project) {
-        const bool whole = IsOfficeDocument(file) && !IsDocumentModulePath(file);
+        const bool whole = !IsDocumentModulePath(file);
         const fs::path documentPath = whole ? file : file.parent_path();
         CheckExists(documentPath, codePage_);
         auto& document = opened_[FileIdentity(documentPath)];
@@ -224,19 +232,18 @@ public:
             throw LoadError(document->Label() + ": no module named " + TextOf(file.filename()));
         }
         for (const std::size_t i : modules) {
-            const auto name = document->ModuleName(i);
-            if (!seen.insert(FileIdentity(document->Path() / PathOf(name))).second) {
+            const auto planned = Planned(document, i);
+            if (!seen.insert(FileIdentity(planned.path)).second) {
                 continue;
             }
-            const auto label = document->Label() + "/" + name;
             ExactModule exact;
             try {
                 exact = document->LoadModule(i);
             } catch (const ModuleFileError& e) {
-                throw LoadError(label + ": " + e.Detail());
+                throw LoadError(planned.label + ": " + e.Detail());
             }
-            auto module = Added(std::move(exact), label, DiffName(documentPath) + "/" + name,
-                                *project.project);
+            auto module =
+                Added(std::move(exact), planned.label, planned.diffName, *project.project);
             module.document = document;
             module.inDocument = i;
             project.modules.push_back(std::move(module));

@@ -18,6 +18,10 @@ OfficeFileError::OfficeFileError(std::string where, std::size_t offset, std::str
       offset_(offset),
       detail_(std::move(detail)) {}
 
+std::string OfficeFileError::MessageIn(std::string_view file) const {
+    return where_ == file ? detail_ : Message();
+}
+
 std::string OfficeFileError::Message() const {
     return where_ + ", byte " + std::to_string(offset_) + ": " + detail_;
 }

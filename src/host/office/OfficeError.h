@@ -21,6 +21,8 @@ public:
     const std::string& Detail() const noexcept { return detail_; }
     // "<where>, byte <offset>: <detail>".
     std::string Message() const;
+    // The message without the place when it is `file` itself, whose name is told already.
+    std::string MessageIn(std::string_view file) const;
 
 private:
     std::string where_;

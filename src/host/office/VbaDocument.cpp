@@ -379,12 +379,21 @@ void CheckWritten(std::string_view bytes, const std::string& written, const std:
             CheckEntriesKept(*located.package, bytes, *again.package, written, located.part, file);
         }
     } catch (const OfficeFileError& e) {
-        RaiseBadFormat(file, 0,
-                       std::string(kNotAsWritten) + (e.Where() == file ? e.Detail() : e.Message()));
+        RaiseBadFormat(file, 0, std::string(kNotAsWritten) + e.MessageIn(file));
     }
 }
 
 }  // namespace
+
+std::optional<std::string> WriteRefusal(const DocumentProject& project) {
+    if (project.isSigned) {
+        return "its VBA project is signed, and writing it would break the signature";
+    }
+    if (project.lockedForViewing) {
+        return "its VBA project is locked for viewing";
+    }
+    return std::nullopt;
+}
 
 DocumentProject ReadDocumentProject(std::string bytes, const std::string& file) {
     return ProjectOf(Locate(std::move(bytes), file), file);
@@ -398,12 +407,8 @@ std::string WriteDocumentProject(std::string bytes, const std::string& file,
     if (sources.empty()) {
         return bytes;
     }
-    if (project.isSigned) {
-        RaiseBadFormat(file, 0,
-                       "its VBA project is signed, and writing it would break the signature");
-    }
-    if (project.lockedForViewing) {
-        RaiseBadFormat(file, 0, "its VBA project is locked for viewing");
+    if (const auto refusal = WriteRefusal(project)) {
+        RaiseBadFormat(file, 0, *refusal);
     }
     const CompoundEntry before = located.root;
     const RewrittenStreams streams = ReplaceSources(located.Project(), sources);

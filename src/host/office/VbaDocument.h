@@ -30,6 +30,10 @@ struct DocumentProject {
     bool lockedForViewing = false;
 };
 
+// Why the project must not be written: its signature, or its lock for viewing; nothing when
+// it may be.
+std::optional<std::string> WriteRefusal(const DocumentProject& project);
+
 // Raises OfficeFileError naming `file`, or the stream, and the byte: for a document that holds
 // no VBA project Brindle can read, an encrypted document, and any part that does not read as
 // its format says.
